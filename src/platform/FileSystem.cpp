@@ -1,0 +1,191 @@
+#include "platform/FileSystem.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace kx {
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::exists(fs::symlink_status(path, ec)) && !ec;
+}
+
+bool isDirectory(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(path, ec);
+}
+
+bool isRegularFile(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(path, ec);
+}
+
+bool createDirectories(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return true;
+    fs::create_directories(path, ec);
+    return fs::is_directory(path, ec);
+}
+
+bool removeAll(const std::string& path) {
+    if (path.empty()) return false;
+    std::error_code ec;
+    fs::remove_all(path, ec);
+    return !fs::exists(fs::symlink_status(path, ec));
+}
+
+bool removeFile(const std::string& path) {
+    std::error_code ec;
+    return fs::remove(path, ec) && !ec;
+}
+
+std::string canonicalPath(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);
+    if (ec) return fs::absolute(path).lexically_normal().string();
+    return p.string();
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::absolute(path, ec);
+    return ec ? path : p.lexically_normal().string();
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return data;
+}
+
+bool writeFile(const std::string& path, std::string_view data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    return !out.fail();
+}
+
+std::optional<std::uintmax_t> fileSize(const std::string& path) {
+    std::error_code ec;
+    auto n = fs::file_size(path, ec);
+    if (ec) return std::nullopt;
+    return n;
+}
+
+std::vector<std::string> listDirectory(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string homeDirectory() {
+    if (const char* h = std::getenv("HOME"); h && *h) return h;
+    return systemTempDirectory();
+}
+
+std::string systemTempDirectory() {
+    std::error_code ec;
+    fs::path p = fs::temp_directory_path(ec);
+    return ec ? std::string("/tmp") : p.string();
+}
+
+std::string executableDirectory() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
+
+std::string pathDirectory(const std::string& path) { return fs::path(path).parent_path().string(); }
+std::string pathFileName(const std::string& path) { return fs::path(path).filename().string(); }
+
+std::string pathExtension(const std::string& path) {
+    std::string ext = fs::path(path).extension().string();
+    return ext.empty() ? ext : ext.substr(1);
+}
+
+std::string pathWithoutExtension(const std::string& path) {
+    fs::path p(path);
+    if (!p.has_extension()) return path;
+    return (p.parent_path() / p.stem()).string();
+}
+
+std::string pathJoin(const std::string& a, const std::string& b) {
+    if (a.empty()) return b;
+    return (fs::path(a) / b).string();
+}
+
+std::string newUUIDString() {
+    static thread_local std::mt19937_64 rng{std::random_device{}() ^ (static_cast<std::uint64_t>(getpid()) << 32)};
+    std::uint64_t hi = rng(), lo = rng();
+    hi = (hi & 0xFFFFFFFFFFFF0FFFULL) | 0x0000000000004000ULL;  // version 4
+    lo = (lo & 0x3FFFFFFFFFFFFFFFULL) | 0x8000000000000000ULL;  // variant 1
+    char buf[37];
+    std::snprintf(buf, sizeof buf, "%08X-%04X-%04X-%04X-%012llX", static_cast<unsigned>(hi >> 32),
+                  static_cast<unsigned>((hi >> 16) & 0xFFFF), static_cast<unsigned>(hi & 0xFFFF),
+                  static_cast<unsigned>(lo >> 48), static_cast<unsigned long long>(lo & 0xFFFFFFFFFFFFULL));
+    return buf;
+}
+
+namespace {
+
+std::mutex gRootMutex;
+std::string gCurrentRoot;
+
+// The process's own temporary folder, used outside conversions and removed at exit.
+struct ProcessTemporaryFolder {
+    std::string path;
+    ~ProcessTemporaryFolder() {
+        if (!path.empty()) removeAll(path);
+    }
+};
+
+ProcessTemporaryFolder& processFolder() {
+    static ProcessTemporaryFolder folder;
+    return folder;
+}
+
+}  // namespace
+
+std::string temporaryRoot() {
+    std::lock_guard lock(gRootMutex);
+    std::string root = gCurrentRoot;
+    if (root.empty()) {
+        ProcessTemporaryFolder& pf = processFolder();
+        if (pf.path.empty()) pf.path = pathJoin(systemTempDirectory(), "Docuvane-" + newUUIDString());
+        root = pf.path;
+    }
+    createDirectories(root);
+    return root;
+}
+
+ScopedTemporaryRoot::ScopedTemporaryRoot() : path_(pathJoin(systemTempDirectory(), "Docuvane-" + newUUIDString())) {
+    createDirectories(path_);
+    std::lock_guard lock(gRootMutex);
+    previous_ = gCurrentRoot;
+    gCurrentRoot = path_;
+}
+
+ScopedTemporaryRoot::~ScopedTemporaryRoot() {
+    {
+        std::lock_guard lock(gRootMutex);
+        gCurrentRoot = previous_;
+    }
+    removeAll(path_);
+}
+
+}  // namespace kx

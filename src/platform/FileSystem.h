@@ -1,0 +1,66 @@
+#pragma once
+// Files, folders and temporary locations. Temporary files of a conversion live in one folder under
+// the system temporary directory (the temporary root), removed when the conversion ends, also on
+// failure or cancel.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kx {
+
+bool fileExists(const std::string& path);  // anything at the path
+bool isDirectory(const std::string& path);
+bool isRegularFile(const std::string& path);
+// Creates the folder and missing parents; true when a folder exists at the path afterwards.
+bool createDirectories(const std::string& path);
+// Removes a file or a whole folder; true when nothing is left at the path.
+bool removeAll(const std::string& path);
+bool removeFile(const std::string& path);
+// The canonical absolute path, or the lexically normal absolute form when the file does not exist.
+std::string canonicalPath(const std::string& path);
+std::string absolutePath(const std::string& path);
+
+std::optional<std::string> readFile(const std::string& path);
+bool writeFile(const std::string& path, std::string_view data);
+std::optional<std::uintmax_t> fileSize(const std::string& path);
+// Entries (names only) of a folder, sorted; empty on error.
+std::vector<std::string> listDirectory(const std::string& path);
+
+std::string homeDirectory();
+std::string systemTempDirectory();
+std::string executableDirectory();
+
+// Path pieces, as the design's path operations use them: "a/b.c" → folder "a", name "b.c",
+// extension "c", base "a/b".
+std::string pathDirectory(const std::string& path);
+std::string pathFileName(const std::string& path);
+std::string pathExtension(const std::string& path);
+std::string pathWithoutExtension(const std::string& path);
+std::string pathJoin(const std::string& a, const std::string& b);
+
+// A new random (version 4) UUID in its 36-character upper-case form.
+std::string newUUIDString();
+
+// The folder that temporary files of the running conversion go into; created on demand. Outside a
+// conversion it is a folder of the process, removed at exit.
+std::string temporaryRoot();
+
+// Makes a fresh folder the temporary root for its lifetime and removes it (with everything in it)
+// at the end.
+class ScopedTemporaryRoot {
+public:
+    ScopedTemporaryRoot();
+    ~ScopedTemporaryRoot();
+    ScopedTemporaryRoot(const ScopedTemporaryRoot&) = delete;
+    ScopedTemporaryRoot& operator=(const ScopedTemporaryRoot&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string previous_;
+};
+
+}  // namespace kx

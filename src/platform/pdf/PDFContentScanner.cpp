@@ -1,0 +1,455 @@
+#include "platform/pdf/PDFContentScanner.h"
+
+#include <cstring>
+#include <memory>
+
+#include "platform/pdf/PDFDocument.h"
+#include "platform/pdf/PDFSession_p.h"
+
+namespace kx {
+
+PDFContentStream PDFContentStream::forPage(const PDFPage& page) {
+    PDFContentStream s;
+    s.session_ = page.document()->session();
+    s.contents_ = page.dictionary().dictGet("Contents");
+    s.resources_ = page.resources();
+    return s;
+}
+
+PDFContentStream PDFContentStream::forStream(const PDFObject& stream, const PDFObject& resources) {
+    PDFContentStream s;
+    s.session_ = stream.session();
+    s.contents_ = stream;
+    s.resources_ = resources;
+    return s;
+}
+
+PDFContentStream PDFContentStream::forBytes(const std::shared_ptr<detail::PDFSession>& session, std::string bytes,
+                                            const PDFObject& resources) {
+    PDFContentStream s;
+    s.session_ = session;
+    s.bytes_ = std::make_shared<const std::string>(std::move(bytes));
+    s.resources_ = resources;
+    return s;
+}
+
+namespace {
+
+std::uint32_t operatorKey(std::string_view op) {
+    if (op.empty() || op.size() > 4) return 0;
+    std::uint32_t k = 0;
+    for (char c : op) k = (k << 8) | static_cast<unsigned char>(c);
+    return k;
+}
+
+}  // namespace
+
+void PDFOperatorTable::setCallback(std::string_view op, PDFOperatorCallback callback) {
+    std::uint32_t k = operatorKey(op);
+    if (k) table_[k] = callback;
+}
+
+PDFOperatorCallback PDFOperatorTable::find(std::string_view op) const {
+    auto it = table_.find(operatorKey(op));
+    return it == table_.end() ? nullptr : it->second;
+}
+
+PDFScanner::PDFScanner(const PDFContentStream& stream, const PDFOperatorTable& table, void* info)
+    : stream_(stream), table_(table), info_(info) {
+    operands_.reserve(16);
+}
+
+PDFScanner::~PDFScanner() = default;
+
+bool PDFScanner::popTop(PDFOperand& out) {
+    if (operands_.empty()) return false;
+    out = std::move(operands_.back());
+    operands_.pop_back();
+    return true;
+}
+
+bool PDFScanner::popObject(PDFOperand& out) { return popTop(out); }
+
+bool PDFScanner::popNumber(double& out) {
+    PDFOperand o;
+    if (!popTop(o) || (o.type != PDFObjectType::Integer && o.type != PDFObjectType::Real)) return false;
+    out = o.number;
+    return true;
+}
+
+bool PDFScanner::popInteger(std::int64_t& out) {
+    PDFOperand o;
+    if (!popTop(o) || o.type != PDFObjectType::Integer) return false;
+    out = o.integer;
+    return true;
+}
+
+bool PDFScanner::popBoolean(bool& out) {
+    PDFOperand o;
+    if (!popTop(o) || o.type != PDFObjectType::Boolean) return false;
+    out = o.boolean;
+    return true;
+}
+
+bool PDFScanner::popName(std::string& out) {
+    PDFOperand o;
+    if (!popTop(o) || o.type != PDFObjectType::Name) return false;
+    out = std::move(o.text);
+    return true;
+}
+
+bool PDFScanner::popString(std::string& bytes) {
+    PDFOperand o;
+    if (!popTop(o) || o.type != PDFObjectType::String) return false;
+    bytes = std::move(o.text);
+    return true;
+}
+
+bool PDFScanner::popArray(PDFObject& out) {
+    PDFOperand o;
+    if (!popTop(o) || o.type != PDFObjectType::Array) return false;
+    out = std::move(o.object);
+    return true;
+}
+
+bool PDFScanner::popDictionary(PDFObject& out) {
+    PDFOperand o;
+    if (!popTop(o) || o.type != PDFObjectType::Dictionary) return false;
+    out = std::move(o.object);
+    return true;
+}
+
+bool PDFScanner::popStream(PDFObject& out) {
+    PDFOperand o;
+    if (!popTop(o) || o.type != PDFObjectType::Stream) return false;
+    out = std::move(o.object);
+    return true;
+}
+
+namespace {
+
+using detail::PDFSession;
+
+constexpr size_t kMaxInlineImageBytes = size_t(256) << 20;
+
+fz_stream* openContents(PDFSession& s, const PDFContentStream& cs) {
+    fz_context* ctx = s.ctx;
+    fz_stream* stm;
+    fz_var(stm);
+    pdf_obj* ref;
+    fz_var(ref);
+    stm = nullptr;
+    ref = nullptr;
+    fz_try(ctx) {
+        if (const std::string* bytes = cs.bytes()) {
+            stm = fz_open_memory(ctx, reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
+        } else if (cs.contents().isArray()) {
+            stm = pdf_open_contents_stream(ctx, s.doc, cs.contents().raw());
+        } else if (cs.contents().isStream() && cs.contents().objectNumber() > 0) {
+            ref = pdf_new_indirect(ctx, s.doc, cs.contents().objectNumber(), 0);
+            stm = pdf_open_stream(ctx, ref);
+        }
+    }
+    fz_always(ctx) { pdf_drop_obj(ctx, ref); }
+    fz_catch(ctx) { stm = nullptr; }
+    return stm;
+}
+
+bool initLexbuf(fz_context* ctx, pdf_lexbuf* lb) {
+    bool ok;
+    fz_var(ok);
+    ok = true;
+    fz_try(ctx) { pdf_lexbuf_init(ctx, lb, PDF_LEXBUF_LARGE); }
+    fz_catch(ctx) { ok = false; }
+    return ok;
+}
+
+// One token; false when the lexer failed (damaged data or filter).
+bool lexToken(fz_context* ctx, fz_stream* stm, pdf_lexbuf* lb, pdf_token* tok) {
+    bool ok;
+    fz_var(ok);
+    ok = true;
+    fz_try(ctx) { *tok = pdf_lex(ctx, stm, lb); }
+    fz_catch(ctx) { ok = false; }
+    return ok;
+}
+
+pdf_obj* parseContainer(fz_context* ctx, pdf_document* doc, fz_stream* stm, pdf_lexbuf* lb, bool array) {
+    pdf_obj* obj;
+    fz_var(obj);
+    obj = nullptr;
+    fz_try(ctx) { obj = array ? pdf_parse_array(ctx, doc, stm, lb) : pdf_parse_dict(ctx, doc, stm, lb); }
+    fz_catch(ctx) { obj = nullptr; }
+    return obj;
+}
+
+// Reads "key value" pairs of an inline image dictionary up to the keyword ID.
+pdf_obj* parseInlineDict(fz_context* ctx, pdf_document* doc, fz_stream* stm, pdf_lexbuf* lb) {
+    pdf_obj* dict;
+    fz_var(dict);
+    dict = nullptr;
+    fz_try(ctx) {
+        dict = pdf_new_dict(ctx, doc, 8);
+        for (;;) {
+            pdf_token tok = pdf_lex(ctx, stm, lb);
+            if (tok == PDF_TOK_KEYWORD && !strcmp(lb->scratch, "ID")) break;
+            if (tok == PDF_TOK_EOF) fz_throw(ctx, FZ_ERROR_SYNTAX, "inline image without ID");
+            if (tok != PDF_TOK_NAME) fz_throw(ctx, FZ_ERROR_SYNTAX, "inline image key is not a name");
+            char key[256];
+            fz_strlcpy(key, lb->scratch, sizeof key);
+            pdf_dict_puts_drop(ctx, dict, key, pdf_parse_stm_obj(ctx, doc, stm, lb));
+        }
+        // One white-space byte ends ID (CR LF counts as one).
+        int ch = fz_read_byte(ctx, stm);
+        if (ch == '\r' && fz_peek_byte(ctx, stm) == '\n') fz_read_byte(ctx, stm);
+    }
+    fz_catch(ctx) {
+        pdf_drop_obj(ctx, dict);
+        dict = nullptr;
+    }
+    return dict;
+}
+
+// Components of a colour space given by name or array, resolving resource names; 0 when unknown.
+int colorComponents(fz_context* ctx, pdf_obj* cs, pdf_obj* resources, int depth) {
+    if (!cs || depth > 8) return 0;
+    if (pdf_is_name(ctx, cs)) {
+        const char* n = pdf_to_name(ctx, cs);
+        if (!strcmp(n, "G") || !strcmp(n, "DeviceGray") || !strcmp(n, "CalGray") || !strcmp(n, "I") ||
+            !strcmp(n, "Indexed"))
+            return 1;
+        if (!strcmp(n, "RGB") || !strcmp(n, "DeviceRGB") || !strcmp(n, "CalRGB") || !strcmp(n, "Lab")) return 3;
+        if (!strcmp(n, "CMYK") || !strcmp(n, "DeviceCMYK")) return 4;
+        pdf_obj* named = resources ? pdf_dict_gets(ctx, pdf_dict_get(ctx, resources, PDF_NAME(ColorSpace)), n) : nullptr;
+        return named ? colorComponents(ctx, named, nullptr, depth + 1) : 0;
+    }
+    if (pdf_is_array(ctx, cs) && pdf_array_len(ctx, cs) > 0) {
+        pdf_obj* family = pdf_array_get(ctx, cs, 0);
+        const char* n = pdf_to_name(ctx, family);
+        if (!strcmp(n, "Indexed") || !strcmp(n, "I") || !strcmp(n, "Separation")) return 1;
+        if (!strcmp(n, "DeviceN")) return pdf_array_len(ctx, pdf_array_get(ctx, cs, 1));
+        if (!strcmp(n, "ICCBased")) return pdf_dict_get_int(ctx, pdf_array_get(ctx, cs, 1), PDF_NAME(N));
+        if (!strcmp(n, "CalRGB") || !strcmp(n, "Lab")) return 3;
+        if (!strcmp(n, "CalGray")) return 1;
+        return colorComponents(ctx, family, resources, depth + 1);
+    }
+    return 0;
+}
+
+struct InlineRead {
+    fz_buffer* decoded = nullptr;
+    fz_buffer* encoded = nullptr;
+    int imageType = 0;
+};
+
+// Reads the data of an inline image through its filters, leaving the stream just after the data.
+bool readInlineData(fz_context* ctx, pdf_document* doc, fz_stream* stm, pdf_obj* dict, pdf_obj* resources,
+                    InlineRead* out) {
+    fz_stream* istm;
+    fz_var(istm);
+    fz_stream* leech;
+    fz_var(leech);
+    fz_stream* decomp;
+    fz_var(decomp);
+    bool ok;
+    fz_var(ok);
+    istm = leech = decomp = nullptr;
+    ok = false;
+    fz_try(ctx) {
+        int w = pdf_to_int(ctx, pdf_dict_geta(ctx, dict, PDF_NAME(Width), PDF_NAME(W)));
+        int h = pdf_to_int(ctx, pdf_dict_geta(ctx, dict, PDF_NAME(Height), PDF_NAME(H)));
+        bool mask = pdf_to_bool(ctx, pdf_dict_geta(ctx, dict, PDF_NAME(ImageMask), PDF_NAME(IM)));
+        int bpc = mask ? 1 : pdf_to_int(ctx, pdf_dict_geta(ctx, dict, PDF_NAME(BitsPerComponent), PDF_NAME(BPC)));
+        int n = mask ? 1 : colorComponents(ctx, pdf_dict_geta(ctx, dict, PDF_NAME(ColorSpace), PDF_NAME(CS)), resources, 0);
+        if (n <= 0) n = 1;
+        if (bpc <= 0 || bpc > 16) bpc = 8;
+        size_t expected = 0;
+        if (w > 0 && h > 0) {
+            size_t stride = (static_cast<size_t>(w) * static_cast<size_t>(n) * static_cast<size_t>(bpc) + 7) / 8;
+            if (stride > 0 && static_cast<size_t>(h) <= kMaxInlineImageBytes / stride) expected = stride * static_cast<size_t>(h);
+        }
+        if (expected == 0) fz_throw(ctx, FZ_ERROR_GENERIC, "inline image size out of range");
+        fz_compression_params params;
+        memset(&params, 0, sizeof params);
+        out->encoded = fz_new_buffer(ctx, 1024);
+        istm = pdf_open_inline_stream(ctx, doc, dict, static_cast<int>(expected), stm, &params);
+        leech = fz_open_leecher(ctx, istm, out->encoded);
+        int l2factor = 0;
+        decomp = fz_open_image_decomp_stream(ctx, leech, &params, &l2factor);
+        int truncated = 0;
+        out->decoded = fz_read_best(ctx, decomp, expected, &truncated, expected);
+        out->imageType = params.type;
+        ok = true;
+    }
+    fz_always(ctx) {
+        fz_drop_stream(ctx, decomp);
+        fz_drop_stream(ctx, leech);
+        fz_drop_stream(ctx, istm);
+    }
+    fz_catch(ctx) { ok = false; }
+    return ok;
+}
+
+// Moves past the "EI" that ends an inline image (the data may end early or late).
+bool skipToEI(fz_context* ctx, fz_stream* stm) {
+    bool found;
+    fz_var(found);
+    found = false;
+    fz_try(ctx) {
+        int ch = fz_read_byte(ctx, stm);
+        while (ch != EOF && !found) {
+            if (ch != 'E') {
+                ch = fz_read_byte(ctx, stm);
+                continue;
+            }
+            ch = fz_read_byte(ctx, stm);
+            if (ch != 'I') continue;
+            int next = fz_peek_byte(ctx, stm);
+            if (next == EOF || next <= 32 || next == '/' || next == '<' || next == '[' || next == '(' || next == '%')
+                found = true;
+            else
+                ch = fz_read_byte(ctx, stm);
+        }
+    }
+    fz_catch(ctx) { found = false; }
+    return found;
+}
+
+std::string bufferString(fz_context* ctx, fz_buffer* buf) {
+    if (!buf) return {};
+    unsigned char* data = nullptr;
+    size_t n = fz_buffer_storage(ctx, buf, &data);
+    return std::string(reinterpret_cast<const char*>(data), n);
+}
+
+}  // namespace
+
+bool PDFScanner::scan() {
+    const std::shared_ptr<PDFSession>& session = stream_.session();
+    if (!session || !session->ctx) return false;
+    fz_context* ctx = session->ctx;
+    pdf_document* doc = session->doc;
+    stopped_ = false;
+    operands_.clear();
+
+    fz_stream* stm = openContents(*session, stream_);
+    if (!stm) return false;
+
+    // The large lexer buffer is 64 KiB: on the heap.
+    auto large = std::make_unique<pdf_lexbuf_large>();
+    pdf_lexbuf& lb = large->base;
+    if (!initLexbuf(ctx, &lb)) {
+        fz_drop_stream(ctx, stm);
+        return false;
+    }
+
+    bool ok = true;
+    auto push = [this](PDFOperand&& op) {
+        if (operands_.size() >= kMaxOperands) operands_.erase(operands_.begin());
+        operands_.push_back(std::move(op));
+    };
+    auto runOperator = [this](const char* name) {
+        operator_ = name;
+        if (PDFOperatorCallback cb = table_.find(operator_)) cb(*this, info_);
+        operands_.clear();
+    };
+
+    while (ok && !stopped_) {
+        pdf_token tok = PDF_TOK_EOF;
+        if (!lexToken(ctx, stm, &lb, &tok)) {
+            ok = false;
+            break;
+        }
+        if (tok == PDF_TOK_EOF) break;
+        PDFOperand op;
+        switch (tok) {
+            case PDF_TOK_INT:
+                op.type = PDFObjectType::Integer;
+                op.integer = lb.i;
+                op.number = static_cast<double>(lb.i);
+                push(std::move(op));
+                break;
+            case PDF_TOK_REAL:
+                op.type = PDFObjectType::Real;
+                op.number = lb.f;
+                push(std::move(op));
+                break;
+            case PDF_TOK_NAME:
+                op.type = PDFObjectType::Name;
+                op.text = lb.scratch;
+                push(std::move(op));
+                break;
+            case PDF_TOK_STRING:
+                op.type = PDFObjectType::String;
+                op.text.assign(lb.scratch, lb.len);
+                push(std::move(op));
+                break;
+            case PDF_TOK_TRUE:
+            case PDF_TOK_FALSE:
+                op.type = PDFObjectType::Boolean;
+                op.boolean = tok == PDF_TOK_TRUE;
+                push(std::move(op));
+                break;
+            case PDF_TOK_NULL:
+                push(std::move(op));
+                break;
+            case PDF_TOK_OPEN_ARRAY:
+            case PDF_TOK_OPEN_DICT: {
+                bool array = tok == PDF_TOK_OPEN_ARRAY;
+                pdf_obj* obj = parseContainer(ctx, doc, stm, &lb, array);
+                if (!obj) {
+                    ok = false;
+                    break;
+                }
+                op.type = array ? PDFObjectType::Array : PDFObjectType::Dictionary;
+                op.object = PDFObject::wrap(session, obj);
+                pdf_drop_obj(ctx, obj);
+                push(std::move(op));
+                break;
+            }
+            case PDF_TOK_KEYWORD: {
+                if (strcmp(lb.scratch, "BI") != 0) {
+                    runOperator(lb.scratch);
+                    break;
+                }
+                operands_.clear();
+                pdf_obj* dict = parseInlineDict(ctx, doc, stm, &lb);
+                if (!dict) {
+                    ok = false;
+                    break;
+                }
+                InlineRead read;
+                bool haveData = readInlineData(ctx, doc, stm, dict, stream_.resources().raw(), &read);
+                if (haveData) {
+                    auto image = std::make_shared<detail::PDFInlineImage>();
+                    image->decoded = bufferString(ctx, read.decoded);
+                    image->encoded = bufferString(ctx, read.encoded);
+                    image->imageType = read.imageType;
+                    op.type = PDFObjectType::Stream;
+                    op.object = PDFObject::wrapInlineImage(session, dict, std::move(image));
+                    push(std::move(op));
+                }
+                fz_drop_buffer(ctx, read.decoded);
+                fz_drop_buffer(ctx, read.encoded);
+                pdf_drop_obj(ctx, dict);
+                if (!skipToEI(ctx, stm)) {
+                    ok = false;
+                    break;
+                }
+                if (haveData) runOperator("EI");
+                operands_.clear();
+                break;
+            }
+            default:
+                // Stray delimiters and bytes the lexer could not classify are skipped.
+                break;
+        }
+    }
+
+    operands_.clear();
+    pdf_lexbuf_fin(ctx, &lb);
+    fz_drop_stream(ctx, stm);
+    return ok && !stopped_;
+}
+
+}  // namespace kx

@@ -1,0 +1,81 @@
+#pragma once
+// An open PDF document and its pages.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Geometry.h"
+#include "platform/pdf/PDFObject.h"
+
+namespace kx {
+
+// Page boxes, numbered as the design's page-box operations number them.
+enum class PDFBox { MediaBox = 0, CropBox = 1, BleedBox = 2, TrimBox = 3, ArtBox = 4 };
+
+class PDFPage;
+
+class PDFDocument : public std::enable_shared_from_this<PDFDocument> {
+public:
+    // Opens (repairing a damaged cross-reference table when needed); nullptr when the file cannot be
+    // read as a PDF. A locked document opens and reports its page count.
+    static std::shared_ptr<PDFDocument> open(const std::string& path);
+    static std::shared_ptr<PDFDocument> openFromMemory(std::string data);
+    ~PDFDocument();
+    PDFDocument(const PDFDocument&) = delete;
+    PDFDocument& operator=(const PDFDocument&) = delete;
+
+    bool isEncrypted() const;
+    // False while a password is needed and has not been given.
+    bool isUnlocked() const;
+    // Unlocks with a user or owner password (UTF-8); true when the document is unlocked afterwards.
+    bool unlockWithPassword(const std::string& password);
+    // 0 not unlocked, 2 unlocked by the user password, 4 by the owner password (1 when no password
+    // was needed).
+    int unlockLevel() const { return unlockLevel_; }
+    bool allowsPrinting() const;
+    bool allowsCopying() const;
+    bool wasRepaired() const;
+
+    int pageCount() const;
+    // Page `number`, 1-based; nullopt outside 1..pageCount() or when the page tree is broken there.
+    std::optional<PDFPage> page(int number) const;
+
+    PDFObject trailer() const;
+    PDFObject catalog() const;
+    PDFObject info() const;
+    // Objects by number (for caches and tests); null when missing.
+    PDFObject object(int number) const;
+
+    const std::shared_ptr<detail::PDFSession>& session() const { return session_; }
+
+private:
+    explicit PDFDocument(std::shared_ptr<detail::PDFSession> session);
+    std::shared_ptr<detail::PDFSession> session_;
+    int unlockLevel_ = 1;
+};
+
+class PDFPage {
+public:
+    PDFPage(std::shared_ptr<PDFDocument> document, int number, PDFObject dictionary);
+
+    int pageNumber() const { return number_; }  // 1-based
+    const PDFObject& dictionary() const { return dictionary_; }
+    const std::shared_ptr<PDFDocument>& document() const { return document_; }
+
+    // The box as the file gives it (inherited through the page tree), with the usual fallbacks: no
+    // crop box → media box; no bleed, trim or art box → crop box; each intersected with the media
+    // box. A missing or unusable media box gives the null rectangle.
+    Rect boxRect(PDFBox box) const;
+    // /Rotate (inherited), normalised to 0, 90, 180 or 270.
+    int rotationAngle() const;
+    // Resources (inherited through the page tree).
+    PDFObject resources() const;
+
+private:
+    std::shared_ptr<PDFDocument> document_;
+    int number_;
+    PDFObject dictionary_;
+};
+
+}  // namespace kx

@@ -1,0 +1,359 @@
+// The PDF object reader: getters, page boxes and inheritance, passwords, repair, and the content
+// scanner, on documents built by the tests.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "platform/pdf/PDFContentScanner.h"
+#include "platform/pdf/PDFDocument.h"
+#include "support/PDFBuilder.h"
+#include "support/TestSupport.h"
+
+using namespace kx;
+using kx::test::PDFBuilder;
+
+namespace {
+
+std::shared_ptr<PDFDocument> openBytes(const std::string& bytes) { return PDFDocument::openFromMemory(bytes); }
+
+std::shared_ptr<PDFDocument> docWithObjects(std::map<std::string, std::string> entries, PDFBuilder& b) {
+    std::string dict;
+    for (auto& [k, v] : entries) dict += "/" + k + " " + v + " ";
+    b.addPage("", "<< >>", "/MediaBox [0 0 612 792] /Test << " + dict + " >>");
+    return openBytes(b.build());
+}
+
+}  // namespace
+
+TEST(PDFObject, GettersReadEachTypeAndRefuseOthers) {
+    PDFBuilder b;
+    int ref = b.add("(from a reference)");
+    auto doc = docWithObjects({{"Int", "42"},
+                               {"Real", "-3.25"},
+                               {"Name", "/Helvetica#20Bold"},
+                               {"Str", "(a\\(b\\)c)"},
+                               {"Hex", "<FEFF00480069D83DDE00>"},
+                               {"Doc", "<8093A0>"},
+                               {"Bool", "true"},
+                               {"Arr", "[1 2.5 /N (s)]"},
+                               {"Ref", std::to_string(ref) + " 0 R"},
+                               {"Date", "(D:20231225143000+05'30')"},
+                               {"Null", "null"}},
+                              b);
+    ASSERT_TRUE(doc);
+    auto page = doc->page(1);
+    ASSERT_TRUE(page);
+    PDFObject t = page->dictionary().dictGet("Test");
+    ASSERT_TRUE(t.isDictionary());
+
+    std::int64_t i = 0;
+    double d = 0;
+    EXPECT_TRUE(t.dictGet("Int").getInteger(i));
+    EXPECT_EQ(i, 42);
+    EXPECT_TRUE(t.dictGet("Int").getNumber(d));
+    EXPECT_EQ(d, 42.0);
+    EXPECT_FALSE(t.dictGet("Real").getInteger(i));
+    EXPECT_TRUE(t.dictGet("Real").getNumber(d));
+    EXPECT_DOUBLE_EQ(d, -3.25);
+    EXPECT_EQ(t.dictGet("Name").name(), "Helvetica Bold");
+    EXPECT_FALSE(t.dictGet("Name").getNumber(d));
+    EXPECT_EQ(t.dictGet("Str").stringBytes(), "a(b)c");
+    EXPECT_EQ(t.dictGet("Hex").textString(), u"Hi\U0001F600");
+    EXPECT_EQ(t.dictGet("Doc").textString(), u"\u2022\uFB01\u20AC");
+    bool flag = false;
+    EXPECT_TRUE(t.dictGet("Bool").getBoolean(flag));
+    EXPECT_TRUE(flag);
+    PDFObject arr = t.dictGet("Arr");
+    ASSERT_EQ(arr.arrayCount(), 4u);
+    EXPECT_EQ(arr.arrayAt(1).numberOr(0), 2.5);
+    EXPECT_TRUE(arr.arrayAt(2).isName("N"));
+    EXPECT_TRUE(arr.arrayAt(4).isNull());
+    EXPECT_EQ(t.dictGet("Ref").stringBytes(), "from a reference");
+    EXPECT_EQ(t.dictGet("Ref").objectNumber(), ref);
+    auto date = t.dictGet("Date").date();
+    ASSERT_TRUE(date);
+    EXPECT_EQ(*date, (PDFDate{2023, 12, 25, 14, 30, 0, 330}));
+    EXPECT_TRUE(t.dictGet("Null").isNull());
+    EXPECT_TRUE(t.dictGet("Missing").isNull());
+
+    // Dictionary entries come in file order.
+    std::vector<std::string> keys;
+    for (auto& [k, v] : t.dictEntries()) keys.push_back(k);
+    EXPECT_EQ(keys.front(), "Arr");  // the builder wrote them in std::map order
+}
+
+TEST(PDFObject, DatesWithPartialFields) {
+    struct Case {
+        const char* text;
+        std::optional<PDFDate> expected;
+    } cases[] = {
+        {"D:2001", PDFDate{2001, 1, 1, 0, 0, 0, std::nullopt}},
+        {"D:19991231235959Z", PDFDate{1999, 12, 31, 23, 59, 59, 0}},
+        {"20200101120000-08'00'", PDFDate{2020, 1, 1, 12, 0, 0, -480}},
+        {"D:2020133", std::nullopt},
+        {"garbage", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(parsePDFDate(c.text), c.expected) << c.text;
+}
+
+TEST(PDFObject, StreamsDecodeAndReportImageCodecs) {
+    PDFBuilder b;
+    int plain = b.addFlateStream("", "hello stream");
+    // A DCT-filtered stream is handed back encoded when asked (the bytes need not be a real JPEG).
+    int jpeg = b.addStream("/Filter /DCTDecode /Width 1 /Height 1", "\xFF\xD8 not really a jpeg");
+    b.addPage("", "<< >>", "/MediaBox [0 0 10 10] /P " + std::to_string(plain) + " 0 R /J " + std::to_string(jpeg) + " 0 R");
+    auto doc = openBytes(b.build());
+    ASSERT_TRUE(doc);
+    PDFObject dict = doc->page(1)->dictionary();
+    PDFObject s = dict.dictGet("P");
+    ASSERT_TRUE(s.isStream());
+    EXPECT_TRUE(s.isDictionary());
+    EXPECT_EQ(s.streamData(), "hello stream");
+    EXPECT_EQ(s.streamDictionary().dictGet("Filter").name(), "FlateDecode");
+    PDFDataFormat format = PDFDataFormat::JPEG2000;
+    EXPECT_EQ(s.streamData(format), "hello stream");
+    EXPECT_EQ(format, PDFDataFormat::Raw);
+    PDFObject j = dict.dictGet("J");
+    auto encoded = j.streamData(format);
+    ASSERT_TRUE(encoded);
+    EXPECT_EQ(format, PDFDataFormat::JPEGEncoded);
+    EXPECT_EQ(*encoded, "\xFF\xD8 not really a jpeg");
+    EXPECT_FALSE(dict.isStream());
+}
+
+TEST(PDFPage, BoxesAndRotationAreInheritedThroughTheWholeTree) {
+    // Page -> Pages (middle) -> Pages (root); attributes only on the root.
+    PDFBuilder b;
+    int root = b.reserve(), middle = b.reserve();
+    int font = b.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    int contents = b.addStream("", "BT /F1 12 Tf (x) Tj ET");
+    int page = b.add("<< /Type /Page /Parent " + std::to_string(middle) + " 0 R /Contents " + std::to_string(contents) + " 0 R >>");
+    b.set(middle, "<< /Type /Pages /Parent " + std::to_string(root) + " 0 R /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+    b.set(root, "<< /Type /Pages /Kids [" + std::to_string(middle) + " 0 R] /Count 1 /MediaBox [0 0 500 400] "
+                "/CropBox [10 20 400 300] /Rotate 270 /Resources << /Font << /F1 " + std::to_string(font) + " 0 R >> >> >>");
+    int catalog = b.add("<< /Type /Catalog /Pages " + std::to_string(root) + " 0 R >>");
+    auto doc = openBytes(b.buildWithRoot(catalog));
+    ASSERT_TRUE(doc);
+    auto p = doc->page(1);
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->boxRect(PDFBox::MediaBox), Rect(0, 0, 500, 400));
+    EXPECT_EQ(p->boxRect(PDFBox::CropBox), Rect(10, 20, 390, 280));
+    EXPECT_EQ(p->boxRect(PDFBox::TrimBox), Rect(10, 20, 390, 280));
+    EXPECT_EQ(p->rotationAngle(), 270);
+    EXPECT_EQ(p->resources().dictGet("Font").dictGet("F1").dictGet("BaseFont").name(), "Helvetica");
+}
+
+TEST(PDFPage, RotationIsNormalised) {
+    struct Case {
+        const char* rotate;
+        int expected;
+    } cases[] = {{"0", 0}, {"90", 90}, {"180", 180}, {"270", 270}, {"-90", 270}, {"450", 90}, {"90.7", 90}, {"/Bad", 0}};
+    for (const Case& c : cases) {
+        PDFBuilder b;
+        b.addPage("", "<< >>", std::string("/MediaBox [0 0 612 792] /Rotate ") + c.rotate);
+        auto doc = openBytes(b.build());
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(doc->page(1)->rotationAngle(), c.expected) << c.rotate;
+    }
+}
+
+TEST(PDFPage, ParentCycleDoesNotHang) {
+    PDFBuilder b;
+    int pages = b.reserve(), page = b.reserve();
+    int contents = b.addStream("", "");
+    // The page's /Parent points at the Pages node, whose /Parent points back at the page.
+    b.set(page, "<< /Type /Page /Parent " + std::to_string(pages) + " 0 R /Contents " + std::to_string(contents) + " 0 R >>");
+    b.set(pages, "<< /Type /Pages /Parent " + std::to_string(page) + " 0 R /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+    int catalog = b.add("<< /Type /Catalog /Pages " + std::to_string(pages) + " 0 R >>");
+    auto doc = openBytes(b.buildWithRoot(catalog));
+    ASSERT_TRUE(doc);
+    auto p = doc->page(1);
+    if (p) {
+        EXPECT_TRUE(p->boxRect(PDFBox::MediaBox).isNull());
+        EXPECT_TRUE(p->dictionary().inheritedGet("Nothing").isNull());
+    }
+}
+
+TEST(PDFDocument, PasswordsUnlockAndPermissions) {
+    PDFBuilder b;
+    b.addPage("", "<< >>");
+    std::string locked = test::encryptPDF(b.build(), "user", "owner", -1 - 4);  // printing not allowed
+    struct Case {
+        const char* password;
+        bool unlocks;
+        int level;
+        bool prints;
+    } cases[] = {{nullptr, false, 0, false}, {"user", true, 2, false}, {"owner", true, 4, true}, {"wrong", false, 0, false}};
+    for (const Case& c : cases) {
+        auto doc = openBytes(locked);
+        ASSERT_TRUE(doc);
+        EXPECT_TRUE(doc->isEncrypted());
+        EXPECT_FALSE(doc->isUnlocked());
+        EXPECT_EQ(doc->pageCount(), 1);  // a locked document still reports its pages
+        if (c.password) {
+            EXPECT_EQ(doc->unlockWithPassword(c.password), c.unlocks) << c.password;
+        }
+        EXPECT_EQ(doc->isUnlocked(), c.unlocks);
+        EXPECT_EQ(doc->unlockLevel(), c.level);
+        EXPECT_EQ(doc->allowsPrinting(), c.prints);
+    }
+    PDFBuilder plain;
+    plain.addPage("", "<< >>");
+    auto open = openBytes(plain.build());
+    EXPECT_FALSE(open->isEncrypted());
+    EXPECT_TRUE(open->isUnlocked());
+    EXPECT_TRUE(open->allowsPrinting());
+}
+
+TEST(PDFDocument, BrokenCrossReferenceTableIsRepaired) {
+    PDFBuilder b;
+    b.addPage("BT ET", "<< >>");
+    b.addPage("BT ET", "<< >>");
+    b.setBrokenXref(true);
+    auto doc = openBytes(b.build());
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->pageCount(), 2);
+    EXPECT_TRUE(doc->page(2).has_value());
+    EXPECT_TRUE(doc->wasRepaired());
+}
+
+TEST(PDFDocument, UnreadableInputsGiveNoDocument) {
+    EXPECT_FALSE(PDFDocument::open(test::tempDir() + "/missing.pdf"));
+    EXPECT_FALSE(PDFDocument::openFromMemory("this is not a pdf at all"));
+    EXPECT_FALSE(PDFDocument::openFromMemory(""));
+    PDFBuilder b;
+    b.addPage("", "<< >>");
+    auto doc = openBytes(b.build());
+    EXPECT_FALSE(doc->page(0));
+    EXPECT_FALSE(doc->page(2));
+    EXPECT_FALSE(doc->page(-5));
+}
+
+namespace {
+
+// Records every operator with a printable form of its operands.
+struct Recorder {
+    std::vector<std::string> events;
+};
+
+std::string describe(const PDFOperand& o) {
+    switch (o.type) {
+        case PDFObjectType::Integer: return "i" + std::to_string(o.integer);
+        case PDFObjectType::Real: {
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "r%g", o.number);
+            return buf;
+        }
+        case PDFObjectType::Name: return "/" + o.text;
+        case PDFObjectType::String: return "(" + o.text + ")";
+        case PDFObjectType::Boolean: return o.boolean ? "true" : "false";
+        case PDFObjectType::Null: return "null";
+        case PDFObjectType::Array: return "[" + std::to_string(o.object.arrayCount()) + "]";
+        case PDFObjectType::Dictionary: return "<<" + std::to_string(o.object.dictCount()) + ">>";
+        case PDFObjectType::Stream: {
+            auto data = o.object.streamData();
+            return "stream:" + std::to_string(o.object.streamDictionary().dictGet("W", "").integerOr(0)) + "x" +
+                   std::to_string(data ? data->size() : 0);
+        }
+    }
+    return "?";
+}
+
+void record(PDFScanner& s, void* info) {
+    auto* r = static_cast<Recorder*>(info);
+    std::vector<std::string> ops;
+    PDFOperand o;
+    while (s.popObject(o)) ops.insert(ops.begin(), describe(o));
+    std::string e = s.currentOperator();
+    for (auto& op : ops) e += " " + op;
+    r->events.push_back(e);
+}
+
+std::vector<std::string> scanBytes(const std::string& content, bool* completed = nullptr) {
+    PDFBuilder b;
+    b.addPage(content, "<< >>");
+    auto doc = PDFDocument::openFromMemory(b.build());
+    auto page = doc->page(1);
+    PDFContentStream cs = PDFContentStream::forPage(*page);
+    PDFOperatorTable table;
+    for (const char* op : {"cm", "Tj", "TJ", "BDC", "EI", "re", "f", "gs", "d", "ri"}) table.setCallback(op, record);
+    Recorder r;
+    PDFScanner scanner(cs, table, &r);
+    bool ok = scanner.scan();
+    if (completed) *completed = ok;
+    return r.events;
+}
+
+}  // namespace
+
+TEST(PDFScanner, DeliversEveryOperandType) {
+    bool completed = false;
+    auto events = scanBytes(
+        "1 0 0 -1.5 .5 7 cm\n"
+        "(hi\\)) Tj [(a) -120 (b)] TJ\n"
+        "/Span << /ActualText (x) /MCID 3 >> BDC\n"
+        "[3 1] 0 d /Perceptual ri /GS0 gs true false null re\n"
+        "unknownop 9 9 f\n",
+        &completed);
+    EXPECT_TRUE(completed);
+    std::vector<std::string> expected = {
+        "cm i1 i0 i0 r-1.5 r0.5 i7", "Tj (hi))", "TJ [3]", "BDC /Span <<2>>", "d [2] i0", "ri /Perceptual",
+        "gs /GS0",                   "re true false null", "f i9 i9"};
+    EXPECT_EQ(events, expected);
+}
+
+TEST(PDFScanner, InlineImageArrivesAsOneStreamOperand) {
+    // Unfiltered 2x2 RGB (12 bytes) whose data contains "EI", then an ASCIIHex-filtered 1-bit mask.
+    std::string content = "q BI /W 2 /H 2 /BPC 8 /CS /RGB ID\n";
+    content += std::string("EI EI EI EI", 11) + "x";
+    content += "\nEI Q 1 0 0 1 0 0 cm BI /W 8 /H 1 /IM true /F /AHx ID\nF0>\nEI 5 5 5 5 re";
+    auto events = scanBytes(content);
+    std::vector<std::string> expected = {"EI stream:2x12", "cm i1 i0 i0 i1 i0 i0", "EI stream:8x1", "re i5 i5 i5 i5"};
+    EXPECT_EQ(events, expected);
+}
+
+TEST(PDFScanner, DamagedStreamsEndWithoutCrashing) {
+    struct Case {
+        const char* name;
+        std::string content;
+    } cases[] = {
+        {"truncated string", "1 0 0 1 0 0 cm (never closed"},
+        {"truncated array", "[1 2 3 TJ"},
+        {"truncated dict", "/P << /A 1 BDC"},
+        {"inline image without ID", "BI /W 1 /H 1"},
+        {"inline image without data", "BI /W 100 /H 100 /BPC 8 /CS /RGB ID\n"},
+        {"huge inline image", "BI /W 2000000000 /H 2000000000 /BPC 16 /CS /CMYK ID\nxx EI"},
+        {"stray delimiters", ") ] >> } { 1 1 1 1 re"},
+        {"many operands", std::string(100000, '1').replace(1, 99998, std::string(49999, ' ') + std::string(49999, '1')) + " f"},
+    };
+    for (const Case& c : cases) {
+        bool completed = true;
+        auto events = scanBytes(c.content, &completed);
+        SUCCEED() << c.name << " " << events.size() << " " << completed;
+    }
+    // A stray ")" does not stop the operators after it.
+    auto events = scanBytes(") ] 1 1 1 1 re");
+    EXPECT_EQ(events, std::vector<std::string>{"re i1 i1 i1 i1"});
+}
+
+TEST(PDFScanner, ArrayContentsAreJoined) {
+    PDFBuilder b2;
+    int a = b2.addStream("", "1 2 3 4");
+    int z = b2.addFlateStream("", "re");
+    int pages = b2.reserve();
+    int page = b2.add("<< /Type /Page /Parent " + std::to_string(pages) + " 0 R /MediaBox [0 0 10 10] /Contents [" +
+                      std::to_string(a) + " 0 R " + std::to_string(z) + " 0 R] >>");
+    b2.set(pages, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+    int cat = b2.add("<< /Type /Catalog /Pages " + std::to_string(pages) + " 0 R >>");
+    auto doc = PDFDocument::openFromMemory(b2.buildWithRoot(cat));
+    PDFContentStream cs = PDFContentStream::forPage(*doc->page(1));
+    PDFOperatorTable table;
+    table.setCallback("re", record);
+    Recorder r;
+    PDFScanner scanner(cs, table, &r);
+    EXPECT_TRUE(scanner.scan());
+    EXPECT_EQ(r.events, std::vector<std::string>{"re i1 i2 i3 i4"});
+}

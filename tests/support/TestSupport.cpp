@@ -1,0 +1,69 @@
+#include "support/TestSupport.h"
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/FileSystem.h"
+
+namespace kx::test {
+
+namespace {
+struct TempFolder {
+    std::string path = pathJoin(systemTempDirectory(), "kx-tests-" + newUUIDString());
+    TempFolder() { createDirectories(path); }
+    ~TempFolder() { removeAll(path); }
+};
+}  // namespace
+
+std::string tempDir() {
+    static TempFolder folder;
+    return folder.path;
+}
+
+std::string writeTemp(const std::string& name, const std::string& bytes) {
+    std::string path = pathJoin(tempDir(), name);
+    writeFile(path, bytes);
+    return path;
+}
+
+std::string sourceDir() {
+    if (const char* s = std::getenv("KX_SOURCE_DIR"); s && *s) return s;
+    return pathJoin(executableDirectory(), "../..");
+}
+
+std::string binDir() {
+    if (const char* s = std::getenv("KX_BIN_DIR"); s && *s) return s;
+    return pathJoin(executableDirectory(), "../bin");
+}
+
+std::optional<std::string> corpusPath(const std::string& relative) {
+    std::string path = pathJoin(pathJoin(sourceDir(), "../shared/corpus"), relative);
+    if (!isRegularFile(path)) return std::nullopt;
+    return canonicalPath(path);
+}
+
+ScopedLocale::ScopedLocale(const char* name) {
+    const char* prev = std::setlocale(LC_ALL, nullptr);
+    previous_ = prev ? prev : "C";
+    ok_ = std::setlocale(LC_ALL, name) != nullptr;
+}
+
+ScopedLocale::~ScopedLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+
+int runCommand(const std::string& command, std::string* output) {
+    FILE* p = popen((command + " 2>&1").c_str(), "r");
+    if (!p) return -1;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        if (output) output->append(buf.data(), n);
+    int status = pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool haveCommand(const std::string& name) { return runCommand("command -v " + name + " >/dev/null") == 0; }
+
+}  // namespace kx::test
