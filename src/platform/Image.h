@@ -1,0 +1,59 @@
+#pragma once
+// A decoded bitmap: what the design calls an image (page captures, extracted PDF images, rasterised
+// shapes). Immutable once made; shared as std::shared_ptr<const Image>. Rows are tightly packed,
+// top row first. Alpha is straight (not premultiplied).
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace kx {
+
+enum class PixelFormat { Gray8, GrayAlpha8, RGB8, RGBA8, CMYK8 };
+
+constexpr int bytesPerPixel(PixelFormat f) {
+    switch (f) {
+        case PixelFormat::Gray8: return 1;
+        case PixelFormat::GrayAlpha8: return 2;
+        case PixelFormat::RGB8: return 3;
+        case PixelFormat::RGBA8: return 4;
+        case PixelFormat::CMYK8: return 4;
+    }
+    return 4;
+}
+
+constexpr bool hasAlpha(PixelFormat f) { return f == PixelFormat::GrayAlpha8 || f == PixelFormat::RGBA8; }
+
+// The largest bitmap the program makes or decodes: 2^28 pixels (a 16384 x 16384 square), and no
+// side above 32767 (cairo's limit). Larger requests fail through the caller's failure path.
+constexpr std::int64_t kMaxBitmapPixels = std::int64_t(1) << 28;
+constexpr int kMaxBitmapSide = 32767;
+
+constexpr bool isBitmapSizeAllowed(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
+           width * height <= kMaxBitmapPixels;
+}
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    PixelFormat format = PixelFormat::RGBA8;
+    std::vector<std::uint8_t> pixels;  // width * height * bytesPerPixel(format)
+    // Resolution recorded in files written from the image (dots per inch).
+    double dpiX = 72;
+    double dpiY = 72;
+
+    size_t stride() const { return static_cast<size_t>(width) * static_cast<size_t>(bytesPerPixel(format)); }
+    const std::uint8_t* row(int y) const { return pixels.data() + static_cast<size_t>(y) * stride(); }
+    std::uint8_t* row(int y) { return pixels.data() + static_cast<size_t>(y) * stride(); }
+    bool isValid() const {
+        return isBitmapSizeAllowed(width, height) && pixels.size() == stride() * static_cast<size_t>(height);
+    }
+
+    // A blank image (zeros), or nullptr when the size is not allowed.
+    static std::shared_ptr<Image> make(int width, int height, PixelFormat format);
+};
+
+using ImageRef = std::shared_ptr<const Image>;
+
+}  // namespace kx
