@@ -1,0 +1,658 @@
+#include "platform/BitmapContext.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/Numeric.h"
+
+namespace kx {
+
+namespace {
+
+// cairo's device space is y-down; ours starts y-up. F maps one onto the other (it is its own
+// inverse).
+AffineTransform flipFor(int height) { return {1, 0, 0, -1, 0, static_cast<double>(height)}; }
+
+cairo_matrix_t toCairo(const AffineTransform& t) {
+    cairo_matrix_t m;
+    cairo_matrix_init(&m, t.a, t.b, t.c, t.d, t.tx, t.ty);
+    return m;
+}
+
+bool isFiniteTransform(const AffineTransform& t) {
+    return std::isfinite(t.a) && std::isfinite(t.b) && std::isfinite(t.c) && std::isfinite(t.d) &&
+           std::isfinite(t.tx) && std::isfinite(t.ty);
+}
+
+// cairo refuses (and then stays in an error state) matrices that are not invertible; such a
+// transform squeezes everything to nothing, so nothing is drawn under it.
+bool isUsableTransform(const AffineTransform& t) {
+    if (!isFiniteTransform(t)) return false;
+    double det = t.a * t.d - t.b * t.c;
+    return std::isfinite(det) && std::fabs(det) > 1e-12 && std::isfinite(1.0 / det);
+}
+
+double clamp01(double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); }
+
+std::uint8_t luminance(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return static_cast<std::uint8_t>((r * 77 + g * 151 + b * 28 + 128) >> 8);
+}
+
+// The RGBA of one pixel of any image format (CMYK through the plain complement conversion).
+void pixelRGBA(const Image& img, const std::uint8_t* p, std::uint8_t out[4]) {
+    switch (img.format) {
+        case PixelFormat::Gray8: out[0] = out[1] = out[2] = p[0]; out[3] = 255; break;
+        case PixelFormat::GrayAlpha8: out[0] = out[1] = out[2] = p[0]; out[3] = p[1]; break;
+        case PixelFormat::RGB8: out[0] = p[0]; out[1] = p[1]; out[2] = p[2]; out[3] = 255; break;
+        case PixelFormat::RGBA8: out[0] = p[0]; out[1] = p[1]; out[2] = p[2]; out[3] = p[3]; break;
+        case PixelFormat::CMYK8: {
+            auto ch = [&](int v) { return static_cast<std::uint8_t>(std::max(0, 255 - std::min(255, v + p[3]))); };
+            out[0] = ch(p[0]); out[1] = ch(p[1]); out[2] = ch(p[2]); out[3] = 255;
+            break;
+        }
+    }
+}
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+
+// A cairo ARGB32 (premultiplied) copy of an image; nullptr for an invalid image.
+SurfacePtr surfaceFromImage(const Image& img) {
+    if (!img.isValid()) return nullptr;
+    SurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, img.width, img.height));
+    if (cairo_surface_status(s.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+    cairo_surface_flush(s.get());
+    unsigned char* data = cairo_image_surface_get_data(s.get());
+    int stride = cairo_image_surface_get_stride(s.get());
+    const int bpp = bytesPerPixel(img.format);
+    for (int y = 0; y < img.height; ++y) {
+        const std::uint8_t* src = img.row(y);
+        auto* dst = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride));
+        for (int x = 0; x < img.width; ++x) {
+            std::uint8_t c[4];
+            pixelRGBA(img, src + static_cast<size_t>(x) * static_cast<size_t>(bpp), c);
+            std::uint32_t a = c[3];
+            auto pm = [a](std::uint32_t v) { return (v * a + 127) / 255; };
+            dst[x] = (a << 24) | (pm(c[0]) << 16) | (pm(c[1]) << 8) | pm(c[2]);
+        }
+    }
+    cairo_surface_mark_dirty(s.get());
+    return s;
+}
+
+// An A8 surface whose alpha is the coverage of a mask image (see clipToMask).
+SurfacePtr coverageFromImage(const Image& img) {
+    if (!img.isValid()) return nullptr;
+    SurfacePtr s(cairo_image_surface_create(CAIRO_FORMAT_A8, img.width, img.height));
+    if (cairo_surface_status(s.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+    cairo_surface_flush(s.get());
+    unsigned char* data = cairo_image_surface_get_data(s.get());
+    int stride = cairo_image_surface_get_stride(s.get());
+    const int bpp = bytesPerPixel(img.format);
+    for (int y = 0; y < img.height; ++y) {
+        const std::uint8_t* src = img.row(y);
+        unsigned char* dst = data + static_cast<size_t>(y) * static_cast<size_t>(stride);
+        for (int x = 0; x < img.width; ++x) {
+            const std::uint8_t* p = src + static_cast<size_t>(x) * static_cast<size_t>(bpp);
+            switch (img.format) {
+                case PixelFormat::Gray8: dst[x] = p[0]; break;
+                case PixelFormat::GrayAlpha8: dst[x] = p[1]; break;
+                case PixelFormat::RGBA8: dst[x] = p[3]; break;
+                default: {
+                    std::uint8_t c[4];
+                    pixelRGBA(img, p, c);
+                    dst[x] = luminance(c[0], c[1], c[2]);
+                }
+            }
+        }
+    }
+    cairo_surface_mark_dirty(s.get());
+    return s;
+}
+
+void emitPath(cairo_t* cr, const Path& path, const AffineTransform& toDevice) {
+    for (const PathElement& e : path.elements()) {
+        auto pt = [&](int i) { return toDevice.apply(e.points[static_cast<size_t>(i)]); };
+        switch (e.type) {
+            case PathElementType::MoveToPoint: {
+                Point p = pt(0);
+                cairo_move_to(cr, p.x, p.y);
+                break;
+            }
+            case PathElementType::AddLineToPoint: {
+                Point p = pt(0);
+                cairo_line_to(cr, p.x, p.y);
+                break;
+            }
+            case PathElementType::AddQuadCurveToPoint: {
+                // A quadratic is the cubic whose controls sit 2/3 of the way to the quadratic one.
+                double x0 = 0, y0 = 0;
+                if (cairo_has_current_point(cr)) cairo_get_current_point(cr, &x0, &y0);
+                Point c = pt(0), p = pt(1);
+                cairo_curve_to(cr, x0 + 2.0 / 3.0 * (c.x - x0), y0 + 2.0 / 3.0 * (c.y - y0),
+                               p.x + 2.0 / 3.0 * (c.x - p.x), p.y + 2.0 / 3.0 * (c.y - p.y), p.x, p.y);
+                break;
+            }
+            case PathElementType::AddCurveToPoint: {
+                Point c1 = pt(0), c2 = pt(1), p = pt(2);
+                cairo_curve_to(cr, c1.x, c1.y, c2.x, c2.y, p.x, p.y);
+                break;
+            }
+            case PathElementType::CloseSubpath: cairo_close_path(cr); break;
+        }
+    }
+}
+
+bool pathHasNonFinitePoint(const Path& path) {
+    for (const PathElement& e : path.elements())
+        for (int i = 0; i < e.pointCount(); ++i)
+            if (!std::isfinite(e.points[static_cast<size_t>(i)].x) || !std::isfinite(e.points[static_cast<size_t>(i)].y))
+                return true;
+    return false;
+}
+
+}  // namespace
+
+struct BitmapContext::Impl {
+    struct Mask {
+        SurfacePtr coverage;  // A8, bitmap size, cairo device space
+        Rect box;             // device-space box of the non-zero coverage (y-down)
+    };
+    struct GState {
+        AffineTransform ctm;
+        Color fill{0, 0, 0, 1};
+        Color stroke{0, 0, 0, 1};
+        double alpha = 1;
+        double lineWidth = 1;
+        // Device-space (y-down) box that holds the clip region; intersected with cairo's own.
+        Rect clipBox = Rect::infinite();
+        std::shared_ptr<const Mask> mask;
+        ImageInterpolation interpolation = ImageInterpolation::Default;
+    };
+
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    int width = 0, height = 0;
+    GState gs;
+    std::vector<GState> stack;
+    bool pathEmpty = true;
+
+    ~Impl() {
+        if (cr) cairo_destroy(cr);
+        if (surface) cairo_surface_destroy(surface);
+    }
+
+    AffineTransform toDevice() const { return gs.ctm.concat(flipFor(height)); }
+    bool usable() const { return isUsableTransform(toDevice()); }
+    // Puts the user-space transform into cairo (identity when it is unusable; callers check).
+    void syncMatrix() {
+        AffineTransform d = toDevice();
+        if (isUsableTransform(d)) {
+            cairo_matrix_t m = toCairo(d);
+            cairo_set_matrix(cr, &m);
+        } else {
+            cairo_identity_matrix(cr);
+        }
+    }
+    void setSource(const Color& c) {
+        cairo_set_source_rgba(cr, clamp01(c.red), clamp01(c.green), clamp01(c.blue), clamp01(c.alpha));
+    }
+    cairo_filter_t filter() const {
+        return gs.interpolation == ImageInterpolation::None ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD;
+    }
+
+    // Runs a drawing step with the state's opacity and mask applied. `draw` paints with the given
+    // alpha when it can fold it in (returns true), else the step is composited through a group.
+    template <typename Draw>
+    void composite(Draw draw) {
+        double alpha = clamp01(gs.alpha);
+        if (alpha <= 0) return;
+        if (!gs.mask) {
+            draw(alpha);
+            return;
+        }
+        cairo_push_group(cr);
+        draw(1.0);
+        cairo_pop_group_to_source(cr);
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
+        if (alpha < 1) cairo_push_group(cr);
+        cairo_mask_surface(cr, gs.mask->coverage.get(), 0, 0);
+        if (alpha < 1) {
+            cairo_pop_group_to_source(cr);
+            cairo_paint_with_alpha(cr, alpha);
+        }
+        cairo_restore(cr);
+        syncMatrix();
+    }
+
+    Rect deviceToUser(const Rect& device) const {
+        AffineTransform inv = toDevice().inverted();
+        return inv.apply(device);
+    }
+};
+
+BitmapContext::BitmapContext(std::unique_ptr<Impl> impl, int width, int height, bool opaque)
+    : impl_(std::move(impl)), width_(width), height_(height), opaque_(opaque) {}
+
+BitmapContext::~BitmapContext() = default;
+
+std::unique_ptr<BitmapContext> BitmapContext::create(std::int64_t width, std::int64_t height, bool opaque) {
+    if (!isBitmapSizeAllowed(width, height)) return nullptr;
+    auto impl = std::make_unique<Impl>();
+    impl->width = static_cast<int>(width);
+    impl->height = static_cast<int>(height);
+    impl->surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, impl->width,
+                                               impl->height);
+    if (cairo_surface_status(impl->surface) != CAIRO_STATUS_SUCCESS) return nullptr;
+    impl->cr = cairo_create(impl->surface);
+    if (cairo_status(impl->cr) != CAIRO_STATUS_SUCCESS) return nullptr;
+    impl->syncMatrix();
+    return std::unique_ptr<BitmapContext>(new BitmapContext(std::move(impl), static_cast<int>(width),
+                                                            static_cast<int>(height), opaque));
+}
+
+void BitmapContext::saveGState() {
+    impl_->stack.push_back(impl_->gs);
+    cairo_save(impl_->cr);
+}
+
+void BitmapContext::restoreGState() {
+    if (impl_->stack.empty()) return;
+    impl_->gs = impl_->stack.back();
+    impl_->stack.pop_back();
+    cairo_restore(impl_->cr);
+    impl_->syncMatrix();
+}
+
+AffineTransform BitmapContext::ctm() const { return impl_->gs.ctm; }
+
+void BitmapContext::concatCTM(const AffineTransform& t) {
+    impl_->gs.ctm = t.concat(impl_->gs.ctm);
+    impl_->syncMatrix();
+}
+
+void BitmapContext::translateCTM(double tx, double ty) { concatCTM(AffineTransform::makeTranslation(tx, ty)); }
+void BitmapContext::scaleCTM(double sx, double sy) { concatCTM(AffineTransform::makeScale(sx, sy)); }
+void BitmapContext::rotateCTM(double angle) { concatCTM(AffineTransform::makeRotation(angle)); }
+
+void BitmapContext::setFillColor(const Color& c) { impl_->gs.fill = c; }
+void BitmapContext::setStrokeColor(const Color& c) { impl_->gs.stroke = c; }
+void BitmapContext::setAlpha(double alpha) { impl_->gs.alpha = clamp01(alpha); }
+
+void BitmapContext::setLineWidth(double w) { impl_->gs.lineWidth = std::isfinite(w) ? w : 1.0; }
+
+void BitmapContext::setLineCap(LineCap cap) {
+    cairo_line_cap_t c = cap == LineCap::Round    ? CAIRO_LINE_CAP_ROUND
+                         : cap == LineCap::Square ? CAIRO_LINE_CAP_SQUARE
+                                                  : CAIRO_LINE_CAP_BUTT;
+    cairo_set_line_cap(impl_->cr, c);
+}
+
+void BitmapContext::setLineJoin(LineJoin join) {
+    cairo_line_join_t j = join == LineJoin::Round   ? CAIRO_LINE_JOIN_ROUND
+                          : join == LineJoin::Bevel ? CAIRO_LINE_JOIN_BEVEL
+                                                    : CAIRO_LINE_JOIN_MITER;
+    cairo_set_line_join(impl_->cr, j);
+}
+
+void BitmapContext::setMiterLimit(double limit) {
+    if (std::isfinite(limit) && limit >= 1) cairo_set_miter_limit(impl_->cr, limit);
+}
+
+void BitmapContext::setLineDash(double phase, const std::vector<double>& lengths) {
+    // cairo rejects negative lengths and an all-zero pattern (and then refuses to draw); such
+    // patterns stroke solid lines, as does an empty one.
+    bool usable = !lengths.empty();
+    double sum = 0;
+    for (double l : lengths) {
+        if (!std::isfinite(l) || l < 0) usable = false;
+        else sum += l;
+    }
+    if (!usable || sum <= 0 || !std::isfinite(phase)) {
+        cairo_set_dash(impl_->cr, nullptr, 0, 0);
+        return;
+    }
+    cairo_set_dash(impl_->cr, lengths.data(), static_cast<int>(lengths.size()), phase);
+}
+
+void BitmapContext::setShouldAntialias(bool on) {
+    cairo_set_antialias(impl_->cr, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+}
+
+void BitmapContext::setImageInterpolation(ImageInterpolation q) { impl_->gs.interpolation = q; }
+
+void BitmapContext::beginPath() {
+    cairo_new_path(impl_->cr);
+    impl_->pathEmpty = true;
+}
+
+void BitmapContext::addPath(const Path& path) {
+    if (path.isEmpty()) return;
+    // Points go into cairo in device space, so a later transform change does not move them (the
+    // path belongs to no graphics state). Under a transform that squeezes the plane, or with
+    // points that are not finite, the path covers nothing.
+    AffineTransform d = impl_->toDevice();
+    if (!isFiniteTransform(d) || pathHasNonFinitePoint(path)) return;
+    cairo_save(impl_->cr);
+    cairo_identity_matrix(impl_->cr);
+    emitPath(impl_->cr, path, d);
+    cairo_restore(impl_->cr);
+    impl_->syncMatrix();
+    impl_->pathEmpty = false;
+}
+
+void BitmapContext::addRect(const Rect& r) {
+    Path p;
+    p.addRect(r);
+    addPath(p);
+}
+
+bool BitmapContext::isPathEmpty() const { return impl_->pathEmpty; }
+
+void BitmapContext::fillPath(FillRule rule) {
+    Impl& im = *impl_;
+    if (!im.pathEmpty) {
+        cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+        im.composite([&](double alpha) {
+            Color c = im.gs.fill;
+            c.alpha *= alpha;
+            im.setSource(c);
+            cairo_fill_preserve(im.cr);
+        });
+    }
+    beginPath();
+}
+
+void BitmapContext::strokePath() {
+    Impl& im = *impl_;
+    if (!im.pathEmpty && im.usable()) {
+        im.composite([&](double alpha) {
+            Color c = im.gs.stroke;
+            c.alpha *= alpha;
+            im.setSource(c);
+            if (im.gs.lineWidth > 0) {
+                cairo_set_line_width(im.cr, im.gs.lineWidth);
+                cairo_stroke_preserve(im.cr);
+            } else {
+                // The thinnest line the bitmap shows: one device pixel.
+                cairo_save(im.cr);
+                cairo_identity_matrix(im.cr);
+                cairo_set_line_width(im.cr, 1.0);
+                cairo_stroke_preserve(im.cr);
+                cairo_restore(im.cr);
+                im.syncMatrix();
+            }
+        });
+    }
+    beginPath();
+}
+
+void BitmapContext::fillAndStrokePath(FillRule rule) {
+    Impl& im = *impl_;
+    if (im.pathEmpty) return;
+    cairo_path_t* saved = cairo_copy_path(im.cr);
+    fillPath(rule);
+    if (saved && saved->status == CAIRO_STATUS_SUCCESS) {
+        cairo_save(im.cr);
+        cairo_identity_matrix(im.cr);
+        cairo_append_path(im.cr, saved);
+        cairo_restore(im.cr);
+        im.syncMatrix();
+        im.pathEmpty = false;
+        strokePath();
+    }
+    if (saved) cairo_path_destroy(saved);
+}
+
+void BitmapContext::fillRect(const Rect& r) {
+    beginPath();
+    addRect(r);
+    fillPath();
+}
+
+void BitmapContext::clearRect(const Rect& r) {
+    Impl& im = *impl_;
+    beginPath();
+    addRect(r);
+    if (!im.pathEmpty) {
+        cairo_save(im.cr);
+        cairo_set_operator(im.cr, CAIRO_OPERATOR_CLEAR);
+        cairo_fill_preserve(im.cr);
+        cairo_restore(im.cr);
+        im.syncMatrix();
+    }
+    beginPath();
+}
+
+void BitmapContext::clip(FillRule rule) {
+    Impl& im = *impl_;
+    cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    if (im.pathEmpty) {
+        // Clipping to an empty path leaves nothing to paint.
+        cairo_new_path(im.cr);
+        cairo_rectangle(im.cr, 0, 0, 0, 0);
+        cairo_clip(im.cr);
+        im.gs.clipBox = Rect::null();
+        beginPath();
+        return;
+    }
+    double x1, y1, x2, y2;
+    cairo_save(im.cr);
+    cairo_identity_matrix(im.cr);
+    cairo_fill_extents(im.cr, &x1, &y1, &x2, &y2);
+    cairo_restore(im.cr);
+    im.syncMatrix();
+    Rect box = (x2 > x1 && y2 > y1) ? Rect(x1, y1, x2 - x1, y2 - y1) : Rect::null();
+    im.gs.clipBox = im.gs.clipBox.intersection(box);
+    cairo_clip(im.cr);
+    beginPath();
+}
+
+void BitmapContext::clipToRect(const Rect& r) {
+    beginPath();
+    addRect(r);
+    clip();
+}
+
+void BitmapContext::clipToMask(const Image& mask, const Rect& rect) {
+    Impl& im = *impl_;
+    SurfacePtr coverage = coverageFromImage(mask);
+    AffineTransform d = im.toDevice();
+    Rect r = rect.standardized();
+    auto out = std::make_shared<Impl::Mask>();
+    out->coverage.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, im.width, im.height));
+    if (cairo_surface_status(out->coverage.get()) != CAIRO_STATUS_SUCCESS) return;
+    bool drawable = coverage && isUsableTransform(d) && r.size.width > 0 && r.size.height > 0 &&
+                    std::isfinite(r.size.width) && std::isfinite(r.size.height);
+    if (drawable) {
+        cairo_t* mcr = cairo_create(out->coverage.get());
+        cairo_matrix_t m = toCairo(d);
+        cairo_set_matrix(mcr, &m);
+        // Upright into the rectangle, as images are drawn.
+        cairo_translate(mcr, r.origin.x, r.origin.y + r.size.height);
+        cairo_scale(mcr, r.size.width / mask.width, -r.size.height / mask.height);
+        cairo_set_source_surface(mcr, coverage.get(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(mcr), im.filter());
+        cairo_pattern_set_extend(cairo_get_source(mcr), CAIRO_EXTEND_PAD);
+        cairo_rectangle(mcr, 0, 0, mask.width, mask.height);
+        cairo_fill(mcr);
+        if (im.gs.mask) {
+            cairo_identity_matrix(mcr);
+            cairo_set_operator(mcr, CAIRO_OPERATOR_IN);
+            cairo_set_source_surface(mcr, im.gs.mask->coverage.get(), 0, 0);
+            cairo_paint(mcr);
+        }
+        cairo_destroy(mcr);
+        out->box = d.apply(r).intersection(Rect(0, 0, im.width, im.height));
+        if (im.gs.mask) out->box = out->box.intersection(im.gs.mask->box);
+    } else {
+        out->box = Rect::null();
+    }
+    im.gs.mask = std::move(out);
+}
+
+Rect BitmapContext::clipBoundingBox() const {
+    Impl& im = *impl_;
+    if (!im.usable()) return Rect::null();
+    double x1, y1, x2, y2;
+    cairo_save(im.cr);
+    cairo_identity_matrix(im.cr);
+    cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2);
+    cairo_restore(im.cr);
+    im.syncMatrix();
+    if (!(x2 > x1 && y2 > y1)) return Rect::null();
+    Rect device(x1, y1, x2 - x1, y2 - y1);
+    // cairo answers whole pixels; the boxes of the clip paths may be tighter.
+    if (!im.gs.clipBox.isInfinite()) device = device.intersection(im.gs.clipBox);
+    if (im.gs.mask) device = device.intersection(im.gs.mask->box);
+    if (device.isNull() || device.size.width <= 0 || device.size.height <= 0) return Rect::null();
+    return im.deviceToUser(device);
+}
+
+namespace {
+
+// Stops into a cairo gradient. One-sided extension: the gradient is padded and the side that is
+// not extended starts (ends) with a transparent stop at the same offset, so nothing shows beyond
+// it.
+void setupGradient(cairo_pattern_t* pat, const std::vector<GradientStop>& stops, bool extendStart, bool extendEnd) {
+    auto add = [pat](double offset, const Color& c) {
+        cairo_pattern_add_color_stop_rgba(pat, clamp01(offset), clamp01(c.red), clamp01(c.green), clamp01(c.blue),
+                                          clamp01(c.alpha));
+    };
+    bool mixed = extendStart != extendEnd;
+    if (mixed && !extendStart) add(stops.front().offset, Color{0, 0, 0, 0});
+    for (const GradientStop& s : stops) add(s.offset, s.color);
+    if (mixed && !extendEnd) add(stops.back().offset, Color{0, 0, 0, 0});
+    cairo_pattern_set_extend(pat, (extendStart || extendEnd) ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
+}
+
+bool finitePoint(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+}  // namespace
+
+void BitmapContext::drawLinearGradient(const std::vector<GradientStop>& stops, Point start, Point end,
+                                       bool extendStart, bool extendEnd) {
+    Impl& im = *impl_;
+    if (stops.empty() || !im.usable() || !finitePoint(start) || !finitePoint(end) || start == end) return;
+    cairo_pattern_t* pat = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
+    setupGradient(pat, stops, extendStart, extendEnd);
+    im.composite([&](double alpha) {
+        cairo_set_source(im.cr, pat);
+        cairo_paint_with_alpha(im.cr, alpha);
+    });
+    cairo_pattern_destroy(pat);
+}
+
+void BitmapContext::drawRadialGradient(const std::vector<GradientStop>& stops, Point c0, double r0, Point c1,
+                                       double r1, bool extendStart, bool extendEnd) {
+    Impl& im = *impl_;
+    if (stops.empty() || !im.usable() || !finitePoint(c0) || !finitePoint(c1) || !std::isfinite(r0) ||
+        !std::isfinite(r1) || r0 < 0 || r1 < 0 || (c0 == c1 && r0 == r1))
+        return;
+    cairo_pattern_t* pat = cairo_pattern_create_radial(c0.x, c0.y, r0, c1.x, c1.y, r1);
+    setupGradient(pat, stops, extendStart, extendEnd);
+    im.composite([&](double alpha) {
+        cairo_set_source(im.cr, pat);
+        cairo_paint_with_alpha(im.cr, alpha);
+    });
+    cairo_pattern_destroy(pat);
+}
+
+void BitmapContext::drawImage(const Image& image, const Rect& rect) {
+    Impl& im = *impl_;
+    Rect r = rect.standardized();
+    if (!im.usable() || !(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width) ||
+        !std::isfinite(r.size.height) || !finitePoint(r.origin))
+        return;
+    SurfacePtr s = surfaceFromImage(image);
+    if (!s) return;
+    AffineTransform place = AffineTransform::makeTranslation(r.origin.x, r.origin.y + r.size.height)
+                                .scaled(r.size.width / image.width, -r.size.height / image.height);
+    if (!isUsableTransform(place.concat(im.toDevice()))) return;
+    im.composite([&](double alpha) {
+        cairo_save(im.cr);
+        cairo_matrix_t m = toCairo(place);
+        cairo_transform(im.cr, &m);
+        cairo_set_source_surface(im.cr, s.get(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(im.cr), im.filter());
+        // Padding keeps the edges of a scaled image sharp; the rectangle bounds it.
+        cairo_pattern_set_extend(cairo_get_source(im.cr), CAIRO_EXTEND_PAD);
+        cairo_rectangle(im.cr, 0, 0, image.width, image.height);
+        cairo_clip(im.cr);
+        cairo_paint_with_alpha(im.cr, alpha);
+        cairo_restore(im.cr);
+    });
+    im.syncMatrix();
+}
+
+void BitmapContext::drawTiledImage(const Image& tile, const Rect& tileRect, const AffineTransform& patternToUser) {
+    Impl& im = *impl_;
+    Rect r = tileRect.standardized();
+    if (!im.usable() || !(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width) ||
+        !std::isfinite(r.size.height) || !finitePoint(r.origin))
+        return;
+    SurfacePtr s = surfaceFromImage(tile);
+    if (!s) return;
+    AffineTransform place = AffineTransform::makeTranslation(r.origin.x, r.origin.y + r.size.height)
+                                .scaled(r.size.width / tile.width, -r.size.height / tile.height)
+                                .concat(patternToUser);
+    if (!isUsableTransform(place) || !isUsableTransform(place.concat(im.toDevice()))) return;
+    im.composite([&](double alpha) {
+        cairo_save(im.cr);
+        cairo_matrix_t m = toCairo(place);
+        cairo_transform(im.cr, &m);
+        cairo_set_source_surface(im.cr, s.get(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(im.cr), im.filter());
+        cairo_pattern_set_extend(cairo_get_source(im.cr), CAIRO_EXTEND_REPEAT);
+        cairo_paint_with_alpha(im.cr, alpha);
+        cairo_restore(im.cr);
+    });
+    im.syncMatrix();
+}
+
+ImageRef BitmapContext::makeImage() const { return makeImage(0, 0, width_, height_); }
+
+ImageRef BitmapContext::makeImage(int x, int y, int w, int h) const {
+    int x0 = std::max(0, x), y0 = std::max(0, y);
+    int x1 = static_cast<int>(std::min<std::int64_t>(width_, std::int64_t(x) + w));
+    int y1 = static_cast<int>(std::min<std::int64_t>(height_, std::int64_t(y) + h));
+    if (x1 <= x0 || y1 <= y0) return nullptr;
+    auto img = Image::make(x1 - x0, y1 - y0, opaque_ ? PixelFormat::RGB8 : PixelFormat::RGBA8);
+    if (!img) return nullptr;
+    cairo_surface_flush(impl_->surface);
+    const unsigned char* data = cairo_image_surface_get_data(impl_->surface);
+    int stride = cairo_image_surface_get_stride(impl_->surface);
+    for (int row = y0; row < y1; ++row) {
+        const auto* src = reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(row) * static_cast<size_t>(stride));
+        std::uint8_t* dst = img->row(row - y0);
+        for (int col = x0; col < x1; ++col) {
+            std::uint32_t p = src[col];
+            std::uint32_t a = p >> 24, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
+            if (opaque_) {
+                *dst++ = static_cast<std::uint8_t>(r);
+                *dst++ = static_cast<std::uint8_t>(g);
+                *dst++ = static_cast<std::uint8_t>(b);
+                continue;
+            }
+            if (a != 0 && a != 255) {
+                auto un = [a](std::uint32_t v) { return std::min<std::uint32_t>(255, (v * 255 + a / 2) / a); };
+                r = un(r); g = un(g); b = un(b);
+            } else if (a == 0) {
+                r = g = b = 0;
+            }
+            *dst++ = static_cast<std::uint8_t>(r);
+            *dst++ = static_cast<std::uint8_t>(g);
+            *dst++ = static_cast<std::uint8_t>(b);
+            *dst++ = static_cast<std::uint8_t>(a);
+        }
+    }
+    return img;
+}
+
+}  // namespace kx

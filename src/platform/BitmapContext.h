@@ -1,0 +1,130 @@
+#pragma once
+// A drawing context over an RGBA bitmap (cairo image surface underneath), shaped after the bitmap
+// contexts of the 2D graphics library the engine is written for:
+// - user space starts y-up: (0, 0) is the bottom-left pixel corner and one unit is one pixel, so the
+//   flips and transform steps written in the engine's algorithms stay literal;
+// - transform steps act on points before the existing transform (`concatCTM(t)` maps a point by t,
+//   then by the old transform), as the path and geometry types of this layer do;
+// - fill and stroke colours are separate, paths are built in user space and consumed by painting
+//   and clipping, and `saveGState`/`restoreGState` save transform, clip, colours and line style;
+// - images are drawn upright into a rectangle: the top row of the image lands at the rectangle's
+//   top edge in user space.
+// Images come back as straight (not premultiplied) RGBA8, top row first.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/Color.h"
+#include "platform/Geometry.h"
+#include "platform/Image.h"
+#include "platform/Path.h"
+
+namespace kx {
+
+enum class FillRule { NonZero, EvenOdd };
+enum class LineCap { Butt = 0, Round = 1, Square = 2 };
+enum class LineJoin { Miter = 0, Round = 1, Bevel = 2 };
+enum class ImageInterpolation { None, Default };
+
+// One colour of a gradient at `offset` (0 at the start geometry, 1 at the end).
+struct GradientStop {
+    double offset = 0;
+    Color color;
+};
+
+class BitmapContext {
+public:
+    // A transparent bitmap of width x height pixels; nullptr when the size fails
+    // `isBitmapSizeAllowed` or the pixels cannot be allocated. An opaque context has no alpha (it
+    // starts black and its images are RGB8).
+    static std::unique_ptr<BitmapContext> create(std::int64_t width, std::int64_t height, bool opaque = false);
+    ~BitmapContext();
+    BitmapContext(const BitmapContext&) = delete;
+    BitmapContext& operator=(const BitmapContext&) = delete;
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool isOpaque() const { return opaque_; }
+
+    // Graphics state.
+    void saveGState();
+    void restoreGState();
+
+    // Current transform: user space to the y-up pixel space of the bitmap.
+    AffineTransform ctm() const;
+    void concatCTM(const AffineTransform& t);
+    void translateCTM(double tx, double ty);
+    void scaleCTM(double sx, double sy);
+    void rotateCTM(double angle);
+
+    void setFillColor(const Color& c);
+    void setStrokeColor(const Color& c);
+    // A constant opacity applied to every later drawing operation (0 to 1).
+    void setAlpha(double alpha);
+    // A width of 0 or less strokes the thinnest line the bitmap shows (one pixel).
+    void setLineWidth(double w);
+    void setLineCap(LineCap cap);
+    void setLineJoin(LineJoin join);
+    void setMiterLimit(double limit);
+    // Dash lengths in user space; an empty list (or one of only zeros) strokes solid lines.
+    void setLineDash(double phase, const std::vector<double>& lengths);
+    void setShouldAntialias(bool on);
+    void setImageInterpolation(ImageInterpolation q);
+
+    // The current path, in user space.
+    void beginPath();
+    void addPath(const Path& path);
+    void addRect(const Rect& r);
+    bool isPathEmpty() const;
+
+    // Painting consumes the current path.
+    void fillPath(FillRule rule = FillRule::NonZero);
+    void strokePath();
+    void fillAndStrokePath(FillRule rule = FillRule::NonZero);
+    void fillRect(const Rect& r);
+    // Makes the pixels of the rectangle fully transparent (black in an opaque bitmap).
+    void clearRect(const Rect& r);
+
+    // Clipping intersects the clip with the current path (and consumes it).
+    void clip(FillRule rule = FillRule::NonZero);
+    void clipToRect(const Rect& r);
+    // Intersects the clip with a mask stretched over `rect` (user space, drawn like an image): the
+    // gray level of a gray image, or the alpha of an image with alpha, is the coverage; a colour
+    // image without alpha covers by its luminance.
+    void clipToMask(const Image& mask, const Rect& rect);
+    // The smallest user-space rectangle holding everything the clip lets through; the null
+    // rectangle when nothing can be painted.
+    Rect clipBoundingBox() const;
+
+    // Gradients fill the whole clip. Axial: along start → end, constant across. Radial: the
+    // circles interpolated between (c0, r0) and (c1, r1). Extending a side continues its end colour
+    // beyond it; an unextended side paints nothing there.
+    void drawLinearGradient(const std::vector<GradientStop>& stops, Point start, Point end, bool extendStart,
+                            bool extendEnd);
+    void drawRadialGradient(const std::vector<GradientStop>& stops, Point c0, double r0, Point c1, double r1,
+                            bool extendStart, bool extendEnd);
+
+    // Images.
+    void drawImage(const Image& image, const Rect& rect);
+    // Fills the clip with `tile` stretched over `tileRect` and repeated every tileRect.size across
+    // the plane of pattern space; `patternToUser` maps pattern space into user space.
+    void drawTiledImage(const Image& tile, const Rect& tileRect, const AffineTransform& patternToUser);
+
+    // The bitmap as an image (RGBA8 straight alpha, or RGB8 for an opaque context).
+    ImageRef makeImage() const;
+    // A part of it, in pixels from the top-left corner, clipped to the bitmap; nullptr when
+    // nothing remains.
+    ImageRef makeImage(int x, int y, int w, int h) const;
+
+private:
+    struct Impl;
+    explicit BitmapContext(std::unique_ptr<Impl> impl, int width, int height, bool opaque);
+
+    std::unique_ptr<Impl> impl_;
+    int width_ = 0;
+    int height_ = 0;
+    bool opaque_ = false;
+};
+
+}  // namespace kx

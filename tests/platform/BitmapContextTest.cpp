@@ -1,0 +1,256 @@
+// The bitmap drawing context: y-up user space, painting, clipping, gradients, images, tiles and
+// the pixels it hands back.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+#include "platform/BitmapContext.h"
+
+using namespace kx;
+
+namespace {
+
+using RGBA = std::array<int, 4>;
+
+// Pixel (x, y) counted from the top-left corner of the image.
+RGBA px(const Image& img, int x, int y) {
+    const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+void expectNear(const RGBA& got, const RGBA& want, int tolerance, const char* what) {
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_NEAR(got[i], want[i], tolerance) << what << " channel " << i << " got " << got[0] << ","
+                                                << got[1] << "," << got[2] << "," << got[3];
+}
+
+const RGBA kClear{0, 0, 0, 0};
+const RGBA kRed{255, 0, 0, 255};
+const RGBA kBlue{0, 0, 255, 255};
+
+std::unique_ptr<BitmapContext> make(int w, int h) {
+    auto ctx = BitmapContext::create(w, h);
+    EXPECT_TRUE(ctx);
+    return ctx;
+}
+
+}  // namespace
+
+TEST(BitmapContext, RefusesSizesOutsideTheBudget) {
+    struct Case { std::int64_t w, h; bool ok; const char* what; };
+    const Case cases[] = {
+        {1, 1, true, "one pixel"},
+        {0, 10, false, "zero width"},
+        {10, -1, false, "negative height"},
+        {40000, 1, false, "side above the cairo limit"},
+        {20000, 20000, false, "more pixels than the budget"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BitmapContext::create(c.w, c.h) != nullptr, c.ok) << c.what;
+}
+
+TEST(BitmapContext, UserSpaceStartsYUpAndTheDesignFlipTurnsItDown) {
+    auto ctx = make(10, 10);
+    ctx->setFillColor(Color::rgb(1, 0, 0));
+    ctx->fillRect(Rect(0, 0, 10, 2));  // the bottom two rows
+    ctx->saveGState();
+    ctx->translateCTM(0, 10);
+    ctx->scaleCTM(1, -1);
+    ctx->setFillColor(Color::rgb(0, 0, 1));
+    ctx->fillRect(Rect(0, 0, 10, 2));  // the top two rows
+    EXPECT_EQ(ctx->ctm(), (AffineTransform{1, 0, 0, -1, 0, 10}));
+    ctx->restoreGState();
+    EXPECT_TRUE(ctx->ctm().isIdentity());
+    ImageRef img = ctx->makeImage();
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->format, PixelFormat::RGBA8);
+    expectNear(px(*img, 5, 9), kRed, 0, "bottom row");
+    expectNear(px(*img, 5, 0), kBlue, 0, "top row");
+    expectNear(px(*img, 5, 5), kClear, 0, "middle");
+}
+
+TEST(BitmapContext, ClipRulesAndClipBoundingBox) {
+    // Two squares wound the same way: nonzero fills the inner one, even-odd leaves it out.
+    Path squares;
+    squares.addRect(Rect(0, 0, 10, 10));
+    squares.addRect(Rect(3, 3, 4, 4));
+    for (FillRule rule : {FillRule::NonZero, FillRule::EvenOdd}) {
+        auto ctx = make(10, 10);
+        ctx->addPath(squares);
+        ctx->clip(rule);
+        ctx->setFillColor(Color::rgb(1, 0, 0));
+        ctx->fillRect(Rect(0, 0, 10, 10));
+        ImageRef img = ctx->makeImage();
+        expectNear(px(*img, 5, 5), rule == FillRule::NonZero ? kRed : kClear, 0, "inner square");
+        expectNear(px(*img, 1, 1), kRed, 0, "ring");
+    }
+
+    auto ctx = make(100, 50);
+    EXPECT_EQ(ctx->clipBoundingBox(), Rect(0, 0, 100, 50)) << "no clip: the whole bitmap";
+    ctx->saveGState();
+    ctx->clipToRect(Rect(10.5, 5.25, 20, 10));
+    EXPECT_EQ(ctx->clipBoundingBox(), Rect(10.5, 5.25, 20, 10)) << "fractional rectangle kept exactly";
+    ctx->scaleCTM(2, 2);
+    EXPECT_EQ(ctx->clipBoundingBox(), Rect(5.25, 2.625, 10, 5)) << "answered in user space";
+    ctx->restoreGState();
+    ctx->saveGState();
+    ctx->clipToRect(Rect(0, 0, 10, 10));
+    ctx->clipToRect(Rect(20, 20, 10, 10));
+    EXPECT_TRUE(ctx->clipBoundingBox().isNull()) << "disjoint clips leave nothing";
+    ctx->restoreGState();
+    ctx->beginPath();
+    ctx->clip();
+    EXPECT_TRUE(ctx->clipBoundingBox().isNull()) << "clipping to an empty path leaves nothing";
+}
+
+TEST(BitmapContext, StrokeStyle) {
+    struct Case { const char* what; LineCap cap; std::vector<double> dash; int x; bool painted; };
+    // A horizontal line from x 5 to 15 at y 5, 4 wide.
+    const Case cases[] = {
+        {"butt cap stops at the end", LineCap::Butt, {}, 3, false},
+        {"square cap reaches half the width beyond", LineCap::Square, {}, 3, true},
+        {"solid line inside", LineCap::Butt, {}, 8, true},
+        {"dash on", LineCap::Butt, {2, 2}, 6, true},
+        {"dash off", LineCap::Butt, {2, 2}, 8, false},
+        {"all-zero dash strokes solid", LineCap::Butt, {0, 0}, 8, true},
+    };
+    for (const Case& c : cases) {
+        auto ctx = make(20, 10);
+        ctx->setStrokeColor(Color::rgb(0, 0, 1));
+        ctx->setLineWidth(4);
+        ctx->setLineCap(c.cap);
+        ctx->setLineDash(0, c.dash);
+        Path line;
+        line.moveTo({5, 5});
+        line.lineTo({15, 5});
+        ctx->addPath(line);
+        ctx->strokePath();
+        ImageRef img = ctx->makeImage();
+        expectNear(px(*img, c.x, 4), c.painted ? kBlue : kClear, 0, c.what);
+        expectNear(px(*img, 10, 1), kClear, 0, c.what);  // beyond the line width
+    }
+    // Width 0 is the thinnest visible line, not no line.
+    auto ctx = make(20, 10);
+    ctx->setLineWidth(0);
+    ctx->setShouldAntialias(false);
+    Path line;
+    line.moveTo({0, 4.5});
+    line.lineTo({20, 4.5});
+    ctx->addPath(line);
+    ctx->strokePath();
+    EXPECT_EQ(px(*ctx->makeImage(), 10, 5)[3], 255);
+}
+
+TEST(BitmapContext, LinearAndRadialGradientsWithAndWithoutExtension) {
+    const std::vector<GradientStop> redToBlue{{0, Color::rgb(1, 0, 0)}, {1, Color::rgb(0, 0, 1)}};
+    struct Case { bool start, end; RGBA before, after; };
+    const Case cases[] = {
+        {false, false, kClear, kClear},
+        {true, true, kRed, kBlue},
+        {true, false, kRed, kClear},
+        {false, true, kClear, kBlue},
+    };
+    for (const Case& c : cases) {
+        std::string what = std::string("extend ") + (c.start ? "start" : "-") + "/" + (c.end ? "end" : "-");
+        auto lin = make(100, 4);
+        lin->drawLinearGradient(redToBlue, {25, 0}, {75, 0}, c.start, c.end);
+        ImageRef img = lin->makeImage();
+        expectNear(px(*img, 10, 2), c.before, 0, (what + " linear before").c_str());
+        expectNear(px(*img, 90, 2), c.after, 0, (what + " linear after").c_str());
+        expectNear(px(*img, 50, 2), RGBA{128, 0, 127, 255}, 3, (what + " linear middle").c_str());
+
+        // Concentric circles from radius 10 to 30 around (50, 50).
+        auto rad = make(100, 100);
+        rad->drawRadialGradient(redToBlue, {50, 50}, 10, {50, 50}, 30, c.start, c.end);
+        img = rad->makeImage();
+        expectNear(px(*img, 50, 50), c.before, 0, (what + " radial centre").c_str());
+        expectNear(px(*img, 95, 50), c.after, 0, (what + " radial outside").c_str());
+        expectNear(px(*img, 70, 50), RGBA{128, 0, 127, 255}, 8, (what + " radial ring").c_str());
+    }
+}
+
+TEST(BitmapContext, ImagesAreDrawnUprightTiledAndUsedAsMasks) {
+    // 2 x 2: red, blue on the top row; blue, red on the bottom row.
+    auto src = Image::make(2, 2, PixelFormat::RGB8);
+    const std::uint8_t pixels[] = {255, 0, 0, 0, 0, 255, 0, 0, 255, 255, 0, 0};
+    std::copy(std::begin(pixels), std::end(pixels), src->pixels.begin());
+
+    auto ctx = make(20, 20);
+    ctx->setImageInterpolation(ImageInterpolation::None);
+    ctx->drawImage(*src, Rect(0, 0, 10, 10));  // the bottom-left quarter of the bitmap
+    ImageRef img = ctx->makeImage();
+    expectNear(px(*img, 2, 12), kRed, 0, "top-left of the image");
+    expectNear(px(*img, 7, 12), kBlue, 0, "top-right of the image");
+    expectNear(px(*img, 2, 17), kBlue, 0, "bottom-left of the image");
+    expectNear(px(*img, 15, 5), kClear, 0, "outside the image");
+
+    // Tiled over the whole bitmap, one tile every 4 units from (1, 1).
+    auto tiled = make(20, 20);
+    tiled->setImageInterpolation(ImageInterpolation::None);
+    tiled->drawTiledImage(*src, Rect(1, 1, 4, 4), AffineTransform::identity());
+    img = tiled->makeImage();
+    // y-up (1..3) is rows 17..18 from the top: the tile's bottom row (blue, red).
+    expectNear(px(*img, 2, 18), kBlue, 0, "first tile, bottom-left");
+    expectNear(px(*img, 6, 18), kBlue, 0, "next tile to the right repeats");
+    expectNear(px(*img, 4, 18), kRed, 0, "first tile, bottom-right");
+    // y-up 19..20 lies in the upper half of the tile that starts at 17: its top row (red, blue).
+    expectNear(px(*img, 2, 0), kRed, 0, "wraps to the top edge");
+
+    // A gray mask: white upper half, black lower half.
+    auto mask = Image::make(1, 2, PixelFormat::Gray8);
+    mask->pixels = {255, 0};
+    auto masked = make(10, 10);
+    masked->clipToMask(*mask, Rect(0, 0, 10, 10));
+    EXPECT_EQ(masked->clipBoundingBox(), Rect(0, 0, 10, 10));
+    masked->setFillColor(Color::rgb(1, 0, 0));
+    masked->setAlpha(0.5);
+    masked->fillRect(Rect(0, 0, 10, 10));
+    img = masked->makeImage();
+    expectNear(px(*img, 5, 1), RGBA{255, 0, 0, 128}, 1, "covered half, half opacity");
+    expectNear(px(*img, 5, 8), kClear, 0, "masked-out half");
+}
+
+TEST(BitmapContext, ImagesComeBackUnpremultipliedAndCropped) {
+    auto ctx = make(4, 4);
+    ctx->setFillColor(Color::rgb(1, 0.5, 0, 0.5));
+    ctx->fillRect(Rect(0, 0, 2, 4));
+    ImageRef whole = ctx->makeImage();
+    expectNear(px(*whole, 0, 0), RGBA{255, 128, 0, 128}, 1, "straight colour");
+    ImageRef part = ctx->makeImage(1, 1, 10, 2);  // clipped to the bitmap
+    ASSERT_TRUE(part);
+    EXPECT_EQ(part->width, 3);
+    EXPECT_EQ(part->height, 2);
+    expectNear(px(*part, 0, 0), RGBA{255, 128, 0, 128}, 1, "cropped left column");
+    expectNear(px(*part, 2, 0), kClear, 0, "cropped right column");
+    EXPECT_FALSE(ctx->makeImage(5, 5, 2, 2)) << "nothing left after clipping";
+
+    auto opaque = BitmapContext::create(2, 2, true);
+    ASSERT_TRUE(opaque);
+    opaque->setFillColor(Color::rgb(0, 1, 0));
+    opaque->fillRect(Rect(0, 0, 1, 2));
+    ImageRef rgb = opaque->makeImage();
+    EXPECT_EQ(rgb->format, PixelFormat::RGB8);
+    EXPECT_EQ(rgb->pixels, (std::vector<std::uint8_t>{0, 255, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0}));
+}
+
+TEST(BitmapContext, SingularTransformsDrawNothingAndDoNotSpoilTheContext) {
+    auto ctx = make(10, 10);
+    ctx->saveGState();
+    ctx->scaleCTM(0, 1);
+    ctx->setFillColor(Color::rgb(1, 0, 0));
+    ctx->fillRect(Rect(0, 0, 10, 10));
+    ctx->strokePath();
+    ctx->drawLinearGradient({{0, Color::rgb(1, 0, 0)}, {1, Color::rgb(0, 0, 1)}}, {0, 0}, {1, 0}, true, true);
+    EXPECT_TRUE(ctx->clipBoundingBox().isNull());
+    ctx->restoreGState();
+    Path nan;
+    nan.moveTo({NAN, 0});
+    nan.lineTo({5, 5});
+    ctx->addPath(nan);
+    ctx->fillPath();
+    expectNear(px(*ctx->makeImage(), 5, 5), kClear, 0, "nothing drawn");
+    ctx->setFillColor(Color::rgb(0, 0, 1));
+    ctx->fillRect(Rect(0, 0, 10, 10));
+    expectNear(px(*ctx->makeImage(), 5, 5), kBlue, 0, "drawing works again");
+}
