@@ -1,0 +1,122 @@
+#include "pdf/KXPDFFunction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "pdf/KXPDFExponentialFunction.h"
+#include "pdf/KXPDFIdentityFunction.h"
+#include "pdf/KXPDFPostScriptFunction.h"
+#include "pdf/KXPDFSampledFunction.h"
+#include "pdf/KXPDFStitchingFunction.h"
+#include "platform/Numeric.h"
+
+namespace {
+
+// Reads n numbers of an array into out; false when one is not a number.
+bool readNumbers(const kx::PDFObject& array, size_t n, double* out) {
+    for (size_t i = 0; i < n; ++i)
+        if (!array.arrayAt(i).getNumber(out[i])) return false;
+    return true;
+}
+
+// Stitching functions hold functions, possibly through indirect objects that lead back to
+// themselves; the chain of functions being built is cut at a fixed depth and at any object that
+// is already being built. Shared sub-functions could still multiply the work level by level, so
+// one outermost call builds a bounded number of functions in all.
+constexpr size_t kMaxNesting = 8;
+constexpr int kMaxFunctionsPerCall = 4096;
+thread_local std::vector<std::uintptr_t> tInProgress;
+thread_local int tBuilt = 0;
+
+class NestingGuard {
+public:
+    explicit NestingGuard(const kx::PDFObject& object) : id_(object.identity()) {
+        if (tInProgress.empty()) tBuilt = 0;
+        ok_ = tInProgress.size() < kMaxNesting && tBuilt < kMaxFunctionsPerCall &&
+              std::find(tInProgress.begin(), tInProgress.end(), id_) == tInProgress.end();
+        if (ok_) {
+            ++tBuilt;
+            tInProgress.push_back(id_);
+        }
+    }
+    ~NestingGuard() {
+        if (ok_) tInProgress.pop_back();
+    }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    std::uintptr_t id_;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+bool KXPDFFunction::parse(const kx::PDFObject&, const kx::PDFObject& funcDict) {
+    kx::PDFObject domain = funcDict.dictGet("Domain");
+    if (!domain.isArray() || domain.arrayCount() > 2 * kMaxValues + 1) return false;
+    m_ = static_cast<std::int64_t>(domain.arrayCount() / 2);
+    if (!readNumbers(domain, static_cast<size_t>(2 * m_), domain_.data())) return false;
+
+    hasRange_ = false;
+    n_ = 0;
+    kx::PDFObject range = funcDict.dictGet("Range");
+    if (range.isArray()) {
+        hasRange_ = true;
+        if (range.arrayCount() > 2 * kMaxValues + 1) return false;
+        n_ = static_cast<std::int64_t>(range.arrayCount() / 2);
+        if (!readNumbers(range, static_cast<size_t>(2 * n_), range_.data())) return false;
+    }
+    return true;
+}
+
+void KXPDFFunction::transformInput(const Values&, Values& output) const { output.fill(0); }
+
+double KXPDFFunction::clampToDomain(double x, int i) const {
+    double lo = domain_[static_cast<size_t>(2 * i)], hi = domain_[static_cast<size_t>(2 * i + 1)];
+    if (std::isnan(x)) return lo;
+    return x < lo ? lo : (x > hi ? hi : x);
+}
+
+double KXPDFFunction::clampToRange(double y, int j) const {
+    if (std::isnan(y)) y = 0;
+    if (!hasRange_ || j >= n_) return y;
+    double lo = range_[static_cast<size_t>(2 * j)], hi = range_[static_cast<size_t>(2 * j + 1)];
+    return y < lo ? lo : (y > hi ? hi : y);
+}
+
+std::shared_ptr<const KXPDFFunction> KXPDFFunction::FuntionWithObject(const kx::PDFObject& object) {
+    if (object.isName()) {
+        if (object.isName("Identity")) return std::make_shared<KXPDFIdentityFunction>();
+        return nullptr;
+    }
+    if (!object.isDictionary()) return nullptr;
+    kx::PDFObject dict = object.isStream() ? object.streamDictionary() : object;
+
+    kx::PDFObject typeObject = dict.dictGet("FunctionType");
+    std::int64_t type = 0;
+    double real = 0;
+    if (typeObject.getInteger(type)) {
+    } else if (typeObject.getNumber(real)) {
+        type = kx::toInt<std::int64_t>(real, -1);
+    } else {
+        return nullptr;
+    }
+
+    NestingGuard guard(object);
+    if (!guard.ok()) return nullptr;
+
+    std::shared_ptr<KXPDFFunction> function;
+    switch (type) {
+        case 0: function = std::make_shared<KXPDFSampledFunction>(); break;
+        case 2: function = std::make_shared<KXPDFExponentialFunction>(); break;
+        case 3: function = std::make_shared<KXPDFStitchingFunction>(); break;
+        case 4: function = std::make_shared<KXPDFPostScriptFunction>(); break;
+        default: return nullptr;
+    }
+    function->setType(type);
+    if (!function->parse(object, dict)) return nullptr;
+    return function;
+}
