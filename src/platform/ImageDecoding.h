@@ -13,6 +13,7 @@
 
 #include "platform/ColorSpace.h"
 #include "platform/Image.h"
+#include "platform/ImageFileType.h"
 
 namespace kx {
 
@@ -34,8 +35,6 @@ std::optional<DecodedSamples> decodeJPEG(std::string_view data);
 // A JPEG 2000 codestream or a JP2 file. Components are brought to the image's full size and to 8
 // bits; sYCC is turned into RGB; an alpha channel is dropped.
 std::optional<DecodedSamples> decodeJPEG2000(std::string_view data);
-
-enum class ImageFileType { Unknown, PNG, JPEG, JPEG2000, TIFF, GIF, BMP, TGA };
 
 // The type the first bytes announce (TGA has no signature: Unknown).
 ImageFileType detectImageType(std::string_view data);
