@@ -1,0 +1,35 @@
+#pragma once
+// Encoding a bitmap into an image file: PNG, JPEG, BMP, GIF, TIFF, TGA and JPEG 2000.
+//
+// Each format gets the pixels it can hold: PNG, TIFF, TGA and JPEG 2000 keep gray, colour and
+// alpha as they are; JPEG, BMP and GIF have no alpha, so a translucent image is laid over white
+// first. CMYK bitmaps are written as RGB except in TIFF, which keeps the separation.
+
+#include <string>
+
+#include "platform/Image.h"
+
+namespace kx {
+
+enum class ImageFileType { JPEG, PNG, BMP, GIF, TIFF, TGA, JPEG2000 };
+
+struct ImageWriteOptions {
+    // Resolution recorded in the file where the format has a place for it (PNG, JPEG, BMP, TIFF).
+    double dpiX = 72;
+    double dpiY = 72;
+    // Lossy compression quality from 0 to 1 (JPEG only).
+    float quality = 0.92f;
+};
+
+enum class ImageWriteStatus {
+    Written,
+    // The image is empty, outside the bitmap budget or too large for the format: nothing was written.
+    CannotEncode,
+    // The file could not be created or written; a partial file is removed.
+    WriteFailed,
+};
+
+ImageWriteStatus writeImageFile(const Image& image, const std::string& path, ImageFileType type,
+                                const ImageWriteOptions& options = {});
+
+}  // namespace kx
