@@ -37,6 +37,11 @@ TEST(KXWriteCGImageToURL, FailuresAnswerFalseWithTheirMessage) {
         }
     }
     EXPECT_TRUE(isDirectory(dir));
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(KXWriteCGImageToURL(good, pathJoin(dir, "unknown.img"), ImageFileType::Unknown, 72, 72, 1.0f));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Couldn't create image destination!\n");
+    EXPECT_FALSE(fileExists(pathJoin(dir, "unknown.img")));
 }
 
 TEST(KXWriteCGImageToURL, WritesEveryTypeSilently) {

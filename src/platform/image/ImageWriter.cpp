@@ -485,7 +485,7 @@ Outcome encodeJP2(const std::string& path, const PixelRows& px) {
 
 ImageWriteStatus writeImageFile(const Image& image, const std::string& path, ImageFileType type,
                                 const ImageWriteOptions& options) {
-    if (!image.isValid() || path.empty()) return ImageWriteStatus::CannotEncode;
+    if (!image.isValid() || path.empty() || type == ImageFileType::Unknown) return ImageWriteStatus::CannotEncode;
     if ((type == ImageFileType::TGA || type == ImageFileType::GIF) && (image.width > 65535 || image.height > 65535))
         return ImageWriteStatus::CannotEncode;
 

@@ -8,10 +8,9 @@
 #include <string>
 
 #include "platform/Image.h"
+#include "platform/ImageFileType.h"
 
 namespace kx {
-
-enum class ImageFileType { JPEG, PNG, BMP, GIF, TIFF, TGA, JPEG2000 };
 
 struct ImageWriteOptions {
     // Resolution recorded in the file where the format has a place for it (PNG, JPEG, BMP, TIFF).
@@ -23,7 +22,8 @@ struct ImageWriteOptions {
 
 enum class ImageWriteStatus {
     Written,
-    // The image is empty, outside the bitmap budget or too large for the format: nothing was written.
+    // The image is empty, outside the bitmap budget or too large for the format, or the type is
+    // Unknown: nothing was written.
     CannotEncode,
     // The file could not be created or written; a partial file is removed.
     WriteFailed,
