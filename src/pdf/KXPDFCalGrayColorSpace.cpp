@@ -1,0 +1,30 @@
+#include "pdf/KXPDFCalGrayColorSpace.h"
+
+#include "pdf/KXPDFColorSpace_p.h"
+#include "pdf/KXPDFDeviceGrayColorSpace.h"
+
+bool KXPDFCalGrayColorSpace::parse(const kx::PDFObject& object) {
+    if (!object.arrayAt(0).isName("CalGray")) return false;
+    kx::PDFObject dict = object.arrayAt(1);
+    if (!dict.isDictionary()) return false;
+    kx::detail::readExactNumbers(dict.dictGet("WhitePoint"), 3, white_);
+    kx::detail::readExactNumbers(dict.dictGet("BlackPoint"), 3, black_);
+    KXPDFUtilities::GetNumberWithPDFDictionary(dict, "Gamma", gamma_);
+    return true;
+}
+
+std::int16_t KXPDFCalGrayColorSpace::getGray(const KXPDFColor& color) const { return clip255(color.c[0]); }
+
+KXPDFRGB KXPDFCalGrayColorSpace::getRGB(const KXPDFColor& color) const {
+    return KXPDFDeviceGrayColorSpace::grayToRGB(color.c[0]);
+}
+
+KXPDFCMYK KXPDFCalGrayColorSpace::getCMYK(const KXPDFColor& color) const {
+    return KXPDFDeviceGrayColorSpace::grayToCMYK(color.c[0]);
+}
+
+KXPDFColor KXPDFCalGrayColorSpace::getDeviceN(const KXPDFColor& color) const {
+    KXPDFColor out;
+    out.c[3] = getCMYK(color).k;
+    return out;
+}

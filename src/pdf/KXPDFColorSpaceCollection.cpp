@@ -1,0 +1,20 @@
+#include "pdf/KXPDFColorSpaceCollection.h"
+
+KXPDFColorSpaceCollection::KXPDFColorSpaceCollection(const kx::PDFObject& dict) {
+    if (!dict.isDictionary()) return;
+    // Entries in the file's order (as the reader keeps it); a later duplicate name does not occur in
+    // a dictionary.
+    for (auto& [name, value] : dict.dictEntries()) {
+        if (auto space = KXPDFColorSpace::ColorSpaceWithObject(value, name)) colorSpaces_[name] = std::move(space);
+    }
+}
+
+std::shared_ptr<const KXPDFColorSpace> KXPDFColorSpaceCollection::colorSpaceNamed(const std::string& name) const {
+    auto it = colorSpaces_.find(name);
+    return it == colorSpaces_.end() ? nullptr : it->second;
+}
+
+void KXPDFColorSpaceCollection::addObjectsFromDictionary(
+    const std::map<std::string, std::shared_ptr<const KXPDFColorSpace>>& spaces) {
+    for (auto& [name, space] : spaces) colorSpaces_[name] = space;
+}

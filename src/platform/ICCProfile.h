@@ -1,0 +1,43 @@
+#pragma once
+// An ICC colour profile and its conversion to sRGB (lcms2). Profiles come from files as raw bytes;
+// one that the colour engine cannot read, or whose colour model is not gray, RGB or CMYK, gives no
+// transform and the caller falls back to its own conversion.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace kx {
+
+class ICCProfile {
+public:
+    enum class ColorModel { Gray, RGB, CMYK, Lab, Other };
+
+    // nullptr when the data is not a readable profile.
+    static std::shared_ptr<const ICCProfile> fromData(std::string_view data);
+    ~ICCProfile();
+    ICCProfile(const ICCProfile&) = delete;
+    ICCProfile& operator=(const ICCProfile&) = delete;
+
+    ColorModel model() const { return model_; }
+    // Channels of the profile's colour space.
+    int components() const { return components_; }
+    // True when colours of this profile can be converted (gray, RGB and CMYK profiles).
+    bool canConvert() const { return transform16_ != nullptr; }
+
+    // One colour: components() values from 0 to 1 (inks for CMYK) to sRGB values from 0 to 1.
+    bool toSRGB(const double* components, double rgb[3]) const;
+    // Pixels: components() bytes per pixel, interleaved, to three bytes of sRGB per pixel.
+    bool toSRGB8(const std::uint8_t* in, std::uint8_t* outRGB, size_t pixelCount) const;
+
+private:
+    ICCProfile() = default;
+    void* profile_ = nullptr;
+    void* transform16_ = nullptr;
+    void* transform8_ = nullptr;
+    ColorModel model_ = ColorModel::Other;
+    int components_ = 0;
+};
+
+}  // namespace kx
