@@ -84,6 +84,34 @@ public:
     // 255; black for no colour.
     static KXDocx_Color KXDocxColorFromCGColor(const kx::Color* color);
 
+    // WordprocessingML serialisation. Every element and attribute is written in the "w" namespace,
+    // which the caller has bound on the part's root element; elements follow the schema's order.
+    static void WriteRProperty(const KXDocx_RPr& rProperty, XMLFileWriter& writer);
+    // The paragraph properties, the run properties of the paragraph mark and, when the section is to
+    // be written, the section break.
+    static void WritePProperty(const KXDocx_PPr& pProperty, const KXDocx_RPr& rProperty,
+                               const KXDocx_SectPr& sectProperty, const KXDocx_Tabs& tabsProperty,
+                               XMLFileWriter& writer);
+    static void WriteSectProperty(const KXDocx_SectPr& sectProperty, XMLFileWriter& writer);
+    // A paragraph holding only its properties.
+    static void Write1BlankParagraphWithProperty(const KXDocx_PPr& pProperty, const KXDocx_RPr& rProperty,
+                                                 const KXDocx_SectPr& sectProperty, XMLFileWriter& writer);
+    static void WriteBorderProperty(const KXDocx_Border& border, std::string_view localName, XMLFileWriter& writer);
+    static void WriteMarginProperty(const KXDocx_Margin& margin, std::string_view localName, XMLFileWriter& writer);
+    static void WriteTblProperty(const KXDocx_TblPr& tblProperty, XMLFileWriter& writer);
+    static void WriteTblGridProperty(const KXDocx_TblGrid& tblGridProperty, XMLFileWriter& writer);
+    static void WriteTrProperty(const KXDocx_TrPr& trProperty, XMLFileWriter& writer);
+    // Whether a cell spanning these grid columns and rows has exactly the borders the table gives it
+    // (outer borders on the table's edges, inside borders elsewhere), so it needs none of its own.
+    static bool IsBorderEqualTcProperty(const KXDocx_TcPr& tcProperty, kx::Range columnRange, kx::Range rowRange,
+                                        const KXDocx_TblPr& tblProperty);
+    static void WriteTcProperty(const KXDocx_TcPr& tcProperty, kx::Range columnRange, kx::Range rowRange,
+                                const KXDocx_TblPr& tblProperty, XMLFileWriter& writer);
+    // The highlight colour name within 2 of the colour (opaque colours only), or none.
+    static std::optional<std::string_view> NameFromColorValue(const KXDocx_Color& color);
+    // The VML style of text along a path.
+    static std::string TextPathStyleForRProperty(const KXDocx_RPr& rProperty);
+
     // The full path of a resource ("word-line-height.plist", "Docx XML Templates/document.xml") in
     // the library resource bundle, when it exists.
     static std::optional<std::string> PathInLibBundleForResource(const std::string& resource);

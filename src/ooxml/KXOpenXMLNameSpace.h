@@ -1,0 +1,52 @@
+#pragma once
+// The namespace and relationship-type URIs of the OOXML formats, as the standards give them.
+
+#include <string_view>
+
+class KXOpenXMLNameSpace {
+public:
+    KXOpenXMLNameSpace() = delete;
+
+    // DrawingML main.
+    static constexpr std::string_view nameSpace_a() { return "http://schemas.openxmlformats.org/drawingml/2006/main"; }
+    // PresentationML main.
+    static constexpr std::string_view nameSpace_p() {
+        return "http://schemas.openxmlformats.org/presentationml/2006/main";
+    }
+    // officeDocument relationships (the namespace of r:id attributes).
+    static constexpr std::string_view nameSpace_r() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+    }
+    // WordprocessingML main.
+    static constexpr std::string_view nameSpace_w() {
+        return "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+    }
+    // Document-properties variant types.
+    static constexpr std::string_view nameSpace_vt() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes";
+    }
+    // Package core properties.
+    static constexpr std::string_view nameSpace_cp() {
+        return "http://schemas.openxmlformats.org/package/2006/metadata/core-properties";
+    }
+    // Dublin Core elements 1.1.
+    static constexpr std::string_view nameSpace_dc() { return "http://purl.org/dc/elements/1.1/"; }
+    // DCMI terms.
+    static constexpr std::string_view nameSpace_dcterms() { return "http://purl.org/dc/terms/"; }
+    // DCMI type vocabulary.
+    static constexpr std::string_view nameSpace_dcmitype() { return "http://purl.org/dc/dcmitype/"; }
+    // XML Schema instance.
+    static constexpr std::string_view nameSpace_xsi() { return "http://www.w3.org/2001/XMLSchema-instance"; }
+    // Package relationships.
+    static constexpr std::string_view nameSpace_Rels() {
+        return "http://schemas.openxmlformats.org/package/2006/relationships";
+    }
+    // Relationship type of a worksheet part.
+    static constexpr std::string_view nameSpace_Rels_WorkSheet() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
+    }
+    // SpreadsheetML main.
+    static constexpr std::string_view nameSpace_SpreadSheetml2006Main() {
+        return "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    }
+};

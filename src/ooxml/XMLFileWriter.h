@@ -1,0 +1,141 @@
+#pragma once
+// Streaming, namespace-aware writer of one XML part file. Every fragment goes to the file as it is
+// produced (through a fixed-size buffer), so memory does not grow with the document. Output is
+// indented: a line break and one indentation per open element before every start tag and empty
+// element, and before an end tag that follows markup; an end tag right after text stays on the
+// text's line; an element closed with no content becomes "<name/>".
+//
+// Namespaces: setPrefix() binds a prefix for the next start element, which declares it; the binding
+// ends with that element. Text and attribute values are escaped; characters that XML 1.0 cannot
+// carry (C0 controls other than tab, line feed and carriage return, lone surrogates, U+FFFE,
+// U+FFFF) are dropped; characters outside the Basic Multilingual Plane are kept. Misuse throws
+// XMLWriterException; what was written before stays in the file.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ooxml/XMLWriterException.h"
+
+class XMLFileWriter {
+public:
+    // A writer without a file: the empty state, output goes nowhere.
+    XMLFileWriter();
+    // Creates (or empties) the file at the path; nullptr when it cannot be created for writing.
+    static std::unique_ptr<XMLFileWriter> initWithPath(const std::string& path);
+    ~XMLFileWriter();
+    XMLFileWriter(const XMLFileWriter&) = delete;
+    XMLFileWriter& operator=(const XMLFileWriter&) = delete;
+
+    // The XML declaration: version ("1.0" when none), then encoding and standalone when given.
+    // Throws "Document has already been started" when anything was written before.
+    void writeStartDocument();
+    void writeStartDocumentWithVersion(std::optional<std::string_view> version);
+    void writeStartDocumentWithEncodingAndVersion(std::optional<std::string_view> encoding,
+                                                  std::optional<std::string_view> version);
+    void writeStartDocumentWithEncodingAndVersion(std::optional<std::string_view> encoding,
+                                                  std::optional<std::string_view> version,
+                                                  std::optional<std::string_view> standalone);
+
+    // Elements and attributes without a namespace.
+    void writeStartElement(std::string_view localName);
+    // Closes the innermost open element ("/>" when it has no content).
+    void writeEndElement();
+    void writeEndElement(std::string_view localName);
+    void writeEmptyElement(std::string_view localName);
+    // Closes every open element, then the file.
+    void writeEndDocument();
+    void writeAttribute(std::string_view localName, std::string_view value);
+    void writeAttribute(std::string_view localName, std::u16string_view value);
+    void writeCharacters(std::string_view text);
+    void writeCharacters(std::u16string_view text);
+    // Written as given, unescaped.
+    void writeComment(std::string_view comment);
+    void writeProcessingInstruction(std::string_view target, std::string_view data);
+    void writeCData(std::string_view cdata);
+
+    // The file's contents read back as text / bytes; none when it cannot be read.
+    std::optional<std::string> toString();
+    std::optional<std::vector<std::uint8_t>> toData();
+    // Writes everything buffered and asks the system to put it on disk.
+    void synchronizeFile();
+    void closeFile();
+
+    // Elements and attributes in a namespace; an empty URI means no namespace. A URI must be bound
+    // (setPrefix) or the call throws "Unknown namespace URI <uri>".
+    void writeStartElementWithNamespace(std::string_view namespaceURI, std::string_view localName);
+    // Writes the end tag at once: "<name></name>" for an element with no content.
+    void writeEndElementWithNamespace(std::string_view namespaceURI, std::string_view localName);
+    void writeEmptyElementWithNamespace(std::string_view namespaceURI, std::string_view localName);
+    void writeAttributeWithNamespace(std::string_view namespaceURI, std::string_view localName,
+                                     std::string_view value);
+    void writeAttributeWithNamespace(std::string_view namespaceURI, std::string_view localName,
+                                     std::u16string_view value);
+    // Binds a prefix (empty: the default namespace) to a URI; declared on the next start element.
+    void setPrefix(std::optional<std::string_view> prefix, std::optional<std::string_view> namespaceURI);
+    // Binds and declares at once on the open start tag, for the scope of that element.
+    void writeNamespace(std::optional<std::string_view> prefix, std::optional<std::string_view> namespaceURI);
+    void setDefaultNamespace(std::optional<std::string_view> namespaceURI);
+    void writeDefaultNamespace(std::optional<std::string_view> namespaceURI);
+    std::optional<std::string> getPrefix(std::string_view namespaceURI) const;
+    std::optional<std::string> getNamespaceURI(std::string_view prefix) const;
+
+    // Layout: the indentation written per level (default one tab), the line break written before
+    // tags (default "\n"; empty for none), and whether an element without content ends as "/>".
+    const std::string& indentation() const { return indentation_; }
+    void setIndentation(std::string indentation) { indentation_ = std::move(indentation); }
+    const std::string& lineBreak() const { return lineBreak_; }
+    void setLineBreak(std::string lineBreak) { lineBreak_ = std::move(lineBreak); }
+    bool automaticEmptyElements() const { return automaticEmptyElements_; }
+    void setAutomaticEmptyElements(bool value) { automaticEmptyElements_ = value; }
+
+    // Number of open elements.
+    int level() const { return level_; }
+    const std::string& xmlPath() const { return xmlPath_; }
+    // The encoding named by the declaration, empty until declared.
+    const std::string& encoding() const { return encoding_; }
+    // A write to the file failed (disk full, I/O error): the part is incomplete.
+    bool hasWriteError() const { return writeError_; }
+
+private:
+    void append(std::string_view bytes);
+    void appendEscaped(std::u16string_view text, bool attribute);
+    void appendEscaped(std::string_view text, bool attribute);
+    void flushBuffer();
+    void closeStartTagIfOpen();
+    void writeLineBreakAndIndentation(int level);
+    // The prefix of a bound URI followed by ":", or nothing for the default namespace.
+    std::string qualifiedPrefix(std::string_view namespaceURI) const;
+    void writeAttributeStart(std::string_view namespaceURI, std::string_view localName);
+    void bind(std::optional<std::string_view> prefix, std::optional<std::string_view> namespaceURI);
+    void declarePendingBindings();
+    void pushScope();
+    void popScope();
+    void removeBinding(size_t index);
+    void popElement();
+
+    std::string xmlPath_;
+    std::FILE* file_ = nullptr;
+    std::string buffer_;
+    std::uint64_t bytesWritten_ = 0;
+    bool writeError_ = false;
+    std::string encoding_;
+    int level_ = 0;
+    bool newElement_ = false;
+    bool emptyElement_ = false;
+    std::vector<std::string> elementLocalNames_;
+    std::vector<std::string> elementNamespaceURIs_;
+    std::vector<std::string> namespaceURIs_;
+    std::vector<size_t> namespaceCounts_;
+    std::vector<bool> namespaceWritten_;
+    std::unordered_map<std::string, std::string> namespaceURIPrefixMap_;
+    std::unordered_map<std::string, std::string> prefixNamespaceURIMap_;
+    std::string indentation_ = "\t";
+    std::string lineBreak_ = "\n";
+    bool automaticEmptyElements_ = true;
+};

@@ -1,0 +1,127 @@
+#include "platform/ZipArchive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace kx {
+
+struct ZipArchive::Handle {
+    zip_t* zip = nullptr;
+};
+
+namespace {
+
+std::string libzipMessage(zip_t* zip) { return zip_error_strerror(zip_get_error(zip)); }
+
+std::string systemMessage(int error) { return std::strerror(error); }
+
+// Unix attributes of an entry: file type and permission bits in the upper half.
+zip_uint32_t externalAttributes(const struct stat& st, bool folder) {
+    zip_uint32_t type = folder ? S_IFDIR : S_IFREG;
+    return (type | (st.st_mode & 07777)) << 16;
+}
+
+}  // namespace
+
+ZipArchive::ZipArchive(std::string path) : path_(std::move(path)), handle_(std::make_unique<Handle>()) {}
+
+ZipArchive::~ZipArchive() { discard(); }
+
+bool ZipArchive::isOpen() const { return handle_->zip != nullptr; }
+
+bool ZipArchive::fail(std::string message) {
+    lastError_ = std::move(message);
+    return false;
+}
+
+bool ZipArchive::open() {
+    if (isOpen()) return fail("The package is already open.");
+    int code = 0;
+    zip_t* zip = zip_open(path_.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!zip) {
+        zip_error_t error;
+        zip_error_init_with_code(&error, code);
+        std::string message = zip_error_strerror(&error);
+        zip_error_fini(&error);
+        return fail("Can't create the package: " + message);
+    }
+    handle_->zip = zip;
+    return true;
+}
+
+bool ZipArchive::writeFileAtPath(const std::string& filePath, const std::string& entryName, int compressionLevel,
+                                 const std::optional<std::string>& password, bool aes) {
+    if (!isOpen()) return fail("The package is not open.");
+    // The data is read when the archive is closed; find out now whether it can be read at all.
+    int fd = ::open(filePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fail("Can't read \"" + filePath + "\": " + systemMessage(errno));
+    struct stat st {};
+    int statResult = fstat(fd, &st);
+    int statError = errno;
+    ::close(fd);
+    if (statResult != 0) return fail("Can't read \"" + filePath + "\": " + systemMessage(statError));
+    if (!S_ISREG(st.st_mode)) return fail("\"" + filePath + "\" is not a file.");
+
+    zip_t* zip = handle_->zip;
+    zip_source_t* source = zip_source_file(zip, filePath.c_str(), 0, -1);
+    if (!source) return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
+    zip_int64_t index = zip_file_add(zip, entryName.c_str(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
+    }
+    auto entry = static_cast<zip_uint64_t>(index);
+    zip_int32_t method = compressionLevel == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+    zip_uint32_t level = compressionLevel > 0 ? static_cast<zip_uint32_t>(std::min(compressionLevel, 9)) : 0;
+    if (zip_set_file_compression(zip, entry, method, level) != 0 ||
+        zip_file_set_mtime(zip, entry, st.st_mtime, 0) != 0 ||
+        zip_file_set_external_attributes(zip, entry, 0, ZIP_OPSYS_UNIX, externalAttributes(st, false)) != 0)
+        return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
+    if (password) {
+        zip_uint16_t scheme = aes ? ZIP_EM_AES_256 : ZIP_EM_TRAD_PKWARE;
+        if (zip_file_set_encryption(zip, entry, scheme, password->c_str()) != 0)
+            return fail("Can't encrypt \"" + entryName + "\": " + libzipMessage(zip));
+    }
+    return true;
+}
+
+bool ZipArchive::writeFolderAtPath(const std::string& folderPath, const std::string& folderName) {
+    if (!isOpen()) return fail("The package is not open.");
+    struct stat st {};
+    if (stat(folderPath.c_str(), &st) != 0) return fail("Can't read \"" + folderPath + "\": " + systemMessage(errno));
+    zip_t* zip = handle_->zip;
+    zip_int64_t index = zip_dir_add(zip, folderName.c_str(), ZIP_FL_ENC_UTF_8);
+    if (index < 0) return fail("Can't add \"" + folderName + "/\": " + libzipMessage(zip));
+    auto entry = static_cast<zip_uint64_t>(index);
+    if (zip_file_set_mtime(zip, entry, st.st_mtime, 0) != 0 ||
+        zip_file_set_external_attributes(zip, entry, 0, ZIP_OPSYS_UNIX, externalAttributes(st, true)) != 0)
+        return fail("Can't add \"" + folderName + "/\": " + libzipMessage(zip));
+    return true;
+}
+
+bool ZipArchive::close() {
+    if (!isOpen()) return fail("The package is not open.");
+    zip_t* zip = handle_->zip;
+    if (zip_close(zip) != 0) {
+        std::string message = libzipMessage(zip);
+        zip_discard(zip);  // removes the temporary file; the path stays as it was
+        handle_->zip = nullptr;
+        return fail("Can't write the package: " + message);
+    }
+    handle_->zip = nullptr;
+    return true;
+}
+
+void ZipArchive::discard() {
+    if (!handle_ || !handle_->zip) return;
+    zip_discard(handle_->zip);
+    handle_->zip = nullptr;
+}
+
+}  // namespace kx
