@@ -169,7 +169,7 @@ bool KXPDFConentParser::runNestedParser(const kx::PDFObject& stream, std::int64_
     // A form that draws itself, directly or through others, would never end; a form drawn from
     // forms drawn from forms can multiply its work without a cycle, so the runs are counted too.
     if (std::find(running.begin(), running.end(), id) != running.end()) return false;
-    if (nesting_->nestedRuns >= kMaxNestedRuns) return false;
+    if (nesting_->nestedRuns >= nesting_->budget) return false;
     ++nesting_->nestedRuns;
     running.push_back(id);
 
@@ -194,6 +194,11 @@ bool KXPDFConentParser::runNestedParser(const kx::PDFObject& stream, std::int64_
 
     running.pop_back();
     return true;
+}
+
+void KXPDFConentParser::setNestedRunBudget(std::size_t runs) {
+    if (!nesting_) nesting_ = std::make_shared<NestingState>();
+    nesting_->budget = runs;
 }
 
 void KXPDFConentParser::KXPDFAnnotPushRenderingState(const KXPDFRenderState* state) { pushRenderingState(state); }

@@ -95,11 +95,14 @@ public:
     // own dictionary holds its resources. The caller sets up the state (CTM, clip) first. The states
     // the stack had before the run are restored afterwards. A stream that is already running further
     // up the chain, a nesting deeper than kMaxNestingDepth, or more than kMaxNestedRuns nested runs
-    // under one page are refused (false).
+    // under one page (the budget) are refused (false).
     bool runNestedParser(const kx::PDFObject& stream, std::int64_t contentStreamType,
                          std::shared_ptr<KXPDFAnnot> annot);
     static constexpr std::int32_t kMaxNestingDepth = 32;
     static constexpr std::size_t kMaxNestedRuns = 100000;
+    // The number of nested runs this interpreter and those nested in it may start (kMaxNestedRuns
+    // unless set before the run).
+    void setNestedRunBudget(std::size_t runs);
 
     // Resource lookups of the operators (nullptr when the name is unknown).
     std::shared_ptr<KXPDFShading> shadingNamed(const std::string& name) const;
@@ -176,6 +179,7 @@ private:
     struct NestingState {
         std::vector<std::uintptr_t> running;  // streams whose nested runs are in progress
         std::size_t nestedRuns = 0;
+        std::size_t budget = kMaxNestedRuns;
     };
 
     void dropAnnotCollection();
