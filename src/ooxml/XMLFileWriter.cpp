@@ -164,11 +164,22 @@ void XMLFileWriter::writeLineBreakAndIndentation(int level) {
         for (int i = 0; i < level; ++i) append(indentation_);
 }
 
-std::string XMLFileWriter::qualifiedPrefix(std::string_view namespaceURI) const {
+std::string_view XMLFileWriter::qualifiedPrefix(std::string_view namespaceURI) {
     if (namespaceURI.empty()) return {};
+    if (lastLookupValid_ && lastLookupURI_ == namespaceURI) return lastQualifiedPrefix_;
     auto it = namespaceURIPrefixMap_.find(std::string(namespaceURI));
     if (it == namespaceURIPrefixMap_.end()) raise("Unknown namespace URI " + std::string(namespaceURI));
-    return it->second.empty() ? std::string() : it->second + ":";
+    lastLookupURI_ = namespaceURI;
+    lastQualifiedPrefix_ = it->second.empty() ? std::string() : it->second + ":";
+    lastLookupValid_ = true;
+    return lastQualifiedPrefix_;
+}
+
+const std::string* XMLFileWriter::internedURI(std::string_view namespaceURI) {
+    std::string key(namespaceURI);
+    auto it = internedURIs_.find(key);
+    if (it == internedURIs_.end()) it = internedURIs_.emplace(key, std::make_unique<std::string>(key)).first;
+    return it->second.get();
 }
 
 // --- Declaration ----------------------------------------------------------------------------------
@@ -210,13 +221,13 @@ void XMLFileWriter::writeStartDocumentWithEncodingAndVersion(std::optional<std::
 void XMLFileWriter::writeStartElement(std::string_view localName) { writeStartElementWithNamespace({}, localName); }
 
 void XMLFileWriter::writeStartElementWithNamespace(std::string_view namespaceURI, std::string_view localName) {
-    std::string prefix = qualifiedPrefix(namespaceURI);
+    std::string_view prefix = qualifiedPrefix(namespaceURI);
     closeStartTagIfOpen();
     writeLineBreakAndIndentation(level_);
     append("<");
     append(prefix);
     append(localName);
-    elementNamespaceURIs_.emplace_back(namespaceURI);
+    elementNamespaceURIs_.push_back(internedURI(namespaceURI));
     elementLocalNames_.emplace_back(localName);
     newElement_ = true;
     emptyElement_ = true;
@@ -236,16 +247,17 @@ void XMLFileWriter::writeEndElement() {
         return;
     }
     if (level_ < 1 || elementLocalNames_.empty()) raise("Cannot write more end elements than start elements.");
-    // Copies: the stacks are popped inside.
-    std::string uri = elementNamespaceURIs_.back(), name = elementLocalNames_.back();
-    writeEndElementWithNamespace(uri, name);
+    // The name is copied: the stacks are popped inside (the URI stays interned).
+    const std::string* uri = elementNamespaceURIs_.back();
+    std::string name = elementLocalNames_.back();
+    writeEndElementWithNamespace(*uri, name);
 }
 
 void XMLFileWriter::writeEndElement(std::string_view localName) { writeEndElementWithNamespace({}, localName); }
 
 void XMLFileWriter::writeEndElementWithNamespace(std::string_view namespaceURI, std::string_view localName) {
     if (level_ < 1) raise("Cannot write more end elements than start elements.");
-    std::string prefix = qualifiedPrefix(namespaceURI);
+    std::string_view prefix = qualifiedPrefix(namespaceURI);
     --level_;
     if (newElement_) {
         append(">");
@@ -266,7 +278,7 @@ void XMLFileWriter::writeEndElementWithNamespace(std::string_view namespaceURI, 
 void XMLFileWriter::writeEmptyElement(std::string_view localName) { writeEmptyElementWithNamespace({}, localName); }
 
 void XMLFileWriter::writeEmptyElementWithNamespace(std::string_view namespaceURI, std::string_view localName) {
-    std::string prefix = qualifiedPrefix(namespaceURI);
+    std::string_view prefix = qualifiedPrefix(namespaceURI);
     closeStartTagIfOpen();
     writeLineBreakAndIndentation(level_);
     append("<");
@@ -291,7 +303,7 @@ void XMLFileWriter::popElement() {
 
 void XMLFileWriter::writeAttributeStart(std::string_view namespaceURI, std::string_view localName) {
     if (!newElement_) raise("No open start element");
-    std::string prefix = qualifiedPrefix(namespaceURI);
+    std::string_view prefix = qualifiedPrefix(namespaceURI);
     append(" ");
     append(prefix);
     append(localName);
@@ -369,6 +381,7 @@ void XMLFileWriter::bind(std::optional<std::string_view> prefix, std::optional<s
         if (!pre.empty()) raise("Prefix " + pre + " has already been set");
         raise("Default namespace has already been set");
     }
+    lastLookupValid_ = false;
     namespaceURIs_.push_back(uri);
     namespaceWritten_.push_back(false);
     namespaceURIPrefixMap_[uri] = pre;
@@ -444,6 +457,7 @@ void XMLFileWriter::popScope() {
 }
 
 void XMLFileWriter::removeBinding(size_t index) {
+    lastLookupValid_ = false;
     const std::string uri = namespaceURIs_[index];
     auto it = namespaceURIPrefixMap_.find(uri);
     if (it != namespaceURIPrefixMap_.end()) {

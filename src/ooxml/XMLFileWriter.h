@@ -110,7 +110,9 @@ private:
     void closeStartTagIfOpen();
     void writeLineBreakAndIndentation(int level);
     // The prefix of a bound URI followed by ":", or nothing for the default namespace.
-    std::string qualifiedPrefix(std::string_view namespaceURI) const;
+    std::string_view qualifiedPrefix(std::string_view namespaceURI);
+    // The URI as kept for the element stack: one copy per distinct URI.
+    const std::string* internedURI(std::string_view namespaceURI);
     void writeAttributeStart(std::string_view namespaceURI, std::string_view localName);
     void bind(std::optional<std::string_view> prefix, std::optional<std::string_view> namespaceURI);
     void declarePendingBindings();
@@ -129,7 +131,13 @@ private:
     bool newElement_ = false;
     bool emptyElement_ = false;
     std::vector<std::string> elementLocalNames_;
-    std::vector<std::string> elementNamespaceURIs_;
+    std::vector<const std::string*> elementNamespaceURIs_;  // into internedURIs_
+    std::unordered_map<std::string, std::unique_ptr<std::string>> internedURIs_;
+    // The last prefix lookup, the common case being many elements in one namespace in a row;
+    // forgotten whenever a binding changes.
+    std::string lastLookupURI_;
+    std::string lastQualifiedPrefix_;
+    bool lastLookupValid_ = false;
     std::vector<std::string> namespaceURIs_;
     std::vector<size_t> namespaceCounts_;
     std::vector<bool> namespaceWritten_;

@@ -20,7 +20,7 @@ constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 
 // "%0.0f" of a value, without the "-0" that rounding a small negative value gives.
 std::string wholeNumber(double v) {
-    std::string s = kx::format("%0.0f", kx::finiteOr(v));
+    std::string s = kx::formatFixed(kx::finiteOr(v), 0);
     return s == "-0" ? "0" : s;
 }
 
@@ -28,10 +28,20 @@ std::string twips(double points) { return wholeNumber(points * 20.0); }
 // For the schema's unsigned measures.
 std::string unsignedTwips(double points) { return wholeNumber(std::max(0.0, kx::finiteOr(points) * 20.0)); }
 
-int channel(int v) { return std::clamp(v, 0, 255); }
+// "RRGGBB" in upper-case hex, each channel held to 0..255.
 std::string hex(const KXDocx_Color& c) {
-    return kx::format("%02X%02X%02X", channel(c.red), channel(c.green), channel(c.blue));
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out(6, '0');
+    int channels[3] = {c.red, c.green, c.blue};
+    for (int i = 0; i < 3; ++i) {
+        int v = std::clamp(channels[i], 0, 255);
+        out[2 * i] = digits[v >> 4];
+        out[2 * i + 1] = digits[v & 15];
+    }
+    return out;
 }
+
+std::string integer(int v) { return std::to_string(v); }
 
 size_t codePointCount(std::string_view s) {
     return static_cast<size_t>(std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
@@ -166,8 +176,8 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
 
     if (p.numPr.numId > 0) {
         start(w, "numPr");
-        valElement(w, "ilvl", kx::format("%d", p.numPr.ilvl));
-        valElement(w, "numId", kx::format("%d", p.numPr.numId));
+        valElement(w, "ilvl", integer(p.numPr.ilvl));
+        valElement(w, "numId", integer(p.numPr.numId));
         end(w);
     }
 
@@ -207,7 +217,7 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
     end(w);
 
     if (std::optional<std::string_view> jc = KXDocxJcName(p.jc)) valElement(w, "jc", *jc);
-    if (p.outlineLvl > 0) valElement(w, "outlineLvl", kx::format("%d", p.outlineLvl));
+    if (p.outlineLvl > 0) valElement(w, "outlineLvl", integer(p.outlineLvl));
 
     WriteRProperty(r, w);
     if (s.shouldWrite) WriteSectProperty(s, w);
@@ -326,8 +336,8 @@ void KXDocxUtilities::WriteTblProperty(const KXDocx_TblPr& t, XMLFileWriter& w) 
         end(w);
     }
 
-    if (t.tblStyleRowBandSize > 0) valElement(w, "tblStyleRowBandSize", kx::format("%d", t.tblStyleRowBandSize));
-    if (t.tblStyleColBandSize > 0) valElement(w, "tblStyleColBandSize", kx::format("%d", t.tblStyleColBandSize));
+    if (t.tblStyleRowBandSize > 0) valElement(w, "tblStyleRowBandSize", integer(t.tblStyleRowBandSize));
+    if (t.tblStyleColBandSize > 0) valElement(w, "tblStyleColBandSize", integer(t.tblStyleColBandSize));
     if (t.tblW.type != 0) typedWidth(w, "tblW", t.tblW);
     valElement(w, "jc", KXDocxTableJcName(t.jc));
     if (t.tblCellSpacing.type != 0 && std::fabs(t.tblCellSpacing.w) > 0.1)
@@ -454,7 +464,7 @@ void KXDocxUtilities::WriteTcProperty(const KXDocx_TcPr& c, kx::Range columnRang
         attr(w, "type", KXDocxWidthTypeName(c.tcW.type));
         end(w);
     }
-    if (c.gridSpan > 0) valElement(w, "gridSpan", kx::format("%d", c.gridSpan));
+    if (c.gridSpan > 0) valElement(w, "gridSpan", integer(c.gridSpan));
     if (c.vMerge != 0) {
         if (c.vMerge == 3) {
             empty(w, "vMerge");  // the end of a merge: a plain continuation
