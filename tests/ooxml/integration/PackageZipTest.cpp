@@ -39,9 +39,10 @@ std::string makeWorkFolder(const std::string& name) {
 }
 
 // Lists the package's entries, one a line, after checking each file entry against the work folder
-// (same bytes, deflated, UTF-8 flag on non-ASCII names). Exit status 0 when everything matches.
+// (same bytes, deflated, UTF-8 flag on non-ASCII names, the file's local modification time to the
+// two seconds a zip date holds). Exit status 0 when everything matches.
 const char* kCheckScript = R"(
-import sys, zipfile
+import os, sys, time, zipfile
 package, root = sys.argv[1], sys.argv[2]
 prefix = sys.argv[3] if len(sys.argv) > 3 else ''
 pwd = sys.argv[4].encode() if len(sys.argv) > 4 else None
@@ -53,8 +54,11 @@ with zipfile.ZipFile(package) as z:
         if info.is_dir():
             continue
         assert info.compress_type == zipfile.ZIP_DEFLATED, info.filename
-        with open(root + '/' + prefix + info.filename, 'rb') as f:
+        path = root + '/' + prefix + info.filename
+        with open(path, 'rb') as f:
             assert z.read(info, pwd=pwd) == f.read(), 'different bytes in ' + info.filename
+        stamp = time.mktime(info.date_time + (0, 0, -1))
+        assert abs(stamp - os.path.getmtime(path)) <= 2, 'date of ' + info.filename
 )";
 
 std::vector<std::string> lines(const std::string& text) {
