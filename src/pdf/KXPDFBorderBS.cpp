@@ -1,11 +1,11 @@
 #include "pdf/KXPDFBorderBS.h"
 
-#include "pdf/KXPDFAnnotReading_p.h"
+#include "pdf/KXPDFUtilities.h"
 
 KXPDFBorderBS::KXPDFBorderBS(const kx::PDFObject& dictionary) {
     type_ = 1;
     lineWidth_ = 0;
-    kx::detail::annotNumber(dictionary.dictGet("W"), lineWidth_);
+    KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "W", lineWidth_);
     std::string s;
     if (dictionary.dictGet("S").getName(s)) {
         if (s == "D")
