@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "ObjectFixture.h"
+#include "ObjectDoc.h"
 #include "pdf/KXPDFBorderArray.h"
 #include "pdf/KXPDFBorderBS.h"
 #include "pdf/KXPDFBorderEffect.h"
 
-using kx::test::objectFrom;
+namespace {
+kx::PDFObject objectFrom(const std::string& source) { return kx::test::ObjectDoc::parse(source); }
+}  // namespace
 
 namespace {
 
