@@ -1,0 +1,45 @@
+#pragma once
+// Small helpers shared by the font classes: reading entries of PDF dictionaries, finding resource
+// files of the parser bundle, and the size checks for arrays whose sizes come from the file.
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/pdf/PDFObject.h"
+
+class KXPDFCharCodeToUnicode;
+class KXPDFFontDescriptor;
+
+namespace kx::detail {
+
+// An integer (widened through single precision, as the object getters do) or a real entry.
+bool fontNumber(const PDFObject& dict, std::string_view key, double& out);
+bool fontNumberAt(const PDFObject& array, size_t index, double& out);
+// A name's text or a string's text (UTF-8); empty when the entry is neither.
+std::string fontString(const PDFObject& dict, std::string_view key);
+
+// The path of a resource of the parser bundle ("PDFEncodings/CMap/90ms-RKSJ-H", "FontBook.plist").
+std::optional<std::string> parserResourcePath(const std::string& relativePath);
+// The resource's bytes, when it exists and is readable.
+std::optional<std::string> parserResourceText(const std::string& relativePath);
+
+// Whether an array of `count` elements of `size` bytes may be allocated. A size from the file
+// that fails the check is reported on the standard error stream ("Bogus memory allocation size")
+// and the caller gives up the font instead of allocating.
+bool checkAllocationSize(size_t count, size_t size);
+// The width of a word space from a descriptor's metrics (embedded space, missing, average, maximum
+// and box widths), for fonts whose own width of the space gives nothing: a value below 1, else 1.0
+// for a fixed-pitch font and 0.5 otherwise (also without a descriptor).
+double spaceWidthFromDescriptor(const KXPDFFontDescriptor* descriptor);
+
+// The CID-to-Unicode table of a collection given as Registry-Ordering ("Adobe-Japan1"), parsed once
+// per process; none for a collection without a table.
+std::shared_ptr<const KXPDFCharCodeToUnicode> collectionToUnicodeMap(const std::string& region);
+
+// Reports an exhausted allocation ("Out of memory") on the standard error stream.
+void reportOutOfMemory();
+
+}  // namespace kx::detail

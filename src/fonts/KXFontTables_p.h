@@ -1,0 +1,42 @@
+#pragma once
+// Tables generated at build time (scripts/gen-font-tables.py): glyph names, the widths of the
+// standard fonts and the upper halves of two single-byte character sets.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kx::detail {
+
+struct GlyphNameEntry {
+    const char* name;
+    std::uint16_t unicode;
+};
+// Sorted by name (byte order).
+extern const GlyphNameEntry kGlyphList[];
+extern const size_t kGlyphListCount;
+
+struct PreferredNameEntry {
+    std::uint16_t unicode;
+    const char* name;
+};
+// Sorted by value.
+extern const PreferredNameEntry kPreferredNames[];
+extern const size_t kPreferredNamesCount;
+
+struct GlyphWidthEntry {
+    const char* name;
+    std::uint16_t width;  // glyph units (1/1000 em)
+};
+struct StandardFontWidths {
+    const char* fontName;
+    const GlyphWidthEntry* widths;
+    size_t count;
+};
+// In the order of the standard font table.
+extern const StandardFontWidths kStandardFontWidths[14];
+
+// Bytes 0x80 to 0xFF; 0 where the character set leaves the byte undefined.
+extern const std::uint16_t kMacRomanUpper[128];
+extern const std::uint16_t kWinAnsiUpper[128];
+
+}  // namespace kx::detail

@@ -1,0 +1,4 @@
+#include "fonts/KXPDFFontCharProc.h"
+
+KXPDFFontCharProc::KXPDFFontCharProc(const kx::PDFObject& stream)
+    : xObjectStream_(stream), xObjectDictionary_(stream.streamDictionary()) {}

@@ -1,0 +1,287 @@
+// Simple fonts: the factory, encodings and /Differences, ToUnicode precedence, widths from /Widths,
+// the standard fonts and the substitutes, Type 3 fonts, names and replacement fonts.
+
+#include <gtest/gtest.h>
+
+#include "FontTestSupport.h"
+#include "fonts/KXPDFCharCodeToUnicode.h"
+#include "fonts/KXPDFFontCharProc.h"
+#include "fonts/KXPDFFontCollection.h"
+#include "fonts/KXPDFFontDescriptor.h"
+#include "fonts/KXPDFSimple8BitFont.h"
+#include "fonts/KXPDFType3Font.h"
+#include "platform/FontCatalog.h"
+
+using kx::test::decodeAll;
+using kx::test::makeFont;
+using kx::test::PDFBuilder;
+
+namespace {
+
+std::u32string textOf(const KXPDFFont& font, const std::string& bytes) {
+    std::u32string out;
+    for (const auto& c : decodeAll(font, bytes)) out += c.text.empty() ? U"\u2205" : c.text;  // ∅ marks no text
+    return out;
+}
+
+std::string toUnicode(const std::string& body) {
+    return "/CIDInit /ProcSet findresource begin 12 dict begin begincmap 1 begincodespacerange <00> <FF> "
+           "endcodespacerange " + body + " endcmap end end";
+}
+
+}  // namespace
+
+TEST(KXPDFFontFactory, BuildsOnlyFontDictionariesOfKnownSubtypes) {
+    struct Case {
+        const char* name;
+        const char* body;
+        bool made;
+    };
+    const Case cases[] = {
+        {"Type1", "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>", true},
+        {"TrueType", "<< /Type /Font /Subtype /TrueType /BaseFont /Arial >>", true},
+        {"MMType1", "<< /Type /Font /Subtype /MMType1 /BaseFont /Foo >>", true},
+        {"Type3", "<< /Type /Font /Subtype /Type3 /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << >> >>", true},
+        {"no /Type", "<< /Subtype /Type1 /BaseFont /Helvetica >>", false},
+        {"another /Type", "<< /Type /XObject /Subtype /Type1 /BaseFont /Helvetica >>", false},
+        {"unknown subtype", "<< /Type /Font /Subtype /OpenType /BaseFont /Helvetica >>", false},
+        {"no subtype", "<< /Type /Font /BaseFont /Helvetica >>", false},
+        {"Type0 without a CMap", "<< /Type /Font /Subtype /Type0 /BaseFont /X /Encoding /No-Such-CMap >>", false},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, c.body);
+        EXPECT_EQ(font != nullptr, c.made) << c.name;
+        if (font) EXPECT_EQ(font->objectKey(), "F1") << c.name;
+    }
+}
+
+TEST(KXPDFFontCollection, KeepsTheFontsOfDictionaryEntries) {
+    PDFBuilder b;
+    int helvetica = b.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    auto object = kx::test::readBackObject(
+        b, "<< /F1 " + std::to_string(helvetica) +
+               " 0 R /F2 << /Type /Font /Subtype /Type1 /BaseFont /Courier >> /F3 12 /F4 << /Type /Pattern >> >>");
+    KXPDFFontCollection collection(object.dictionary);
+    EXPECT_EQ(collection.fonts().size(), 2u);
+    ASSERT_TRUE(collection.fontForKey("F1"));
+    EXPECT_EQ(collection.fontForKey("F1")->baseFontName(), "Helvetica");
+    EXPECT_EQ(collection.fontForKey("F2")->objectKey(), "F2");
+    EXPECT_FALSE(collection.fontForKey("F3"));
+    EXPECT_FALSE(collection.fontForKey("F4"));
+    EXPECT_TRUE(KXPDFFontCollection(kx::PDFObject()).fonts().empty());
+}
+
+TEST(KXPDFSimple8BitFont, DecodesBytesThroughTheEncodingCharacterSets) {
+    struct Case {
+        const char* name;
+        const char* fontEntries;
+        std::string bytes;
+        std::u32string expected;
+    };
+    const Case cases[] = {
+        {"WinAnsi quotes and euro", "/Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding", "A\x93\x80\x81",
+         U"A\u201C\u20AC\u0081"},
+        {"MacRoman accents", "/Subtype /Type1 /BaseFont /Helvetica /Encoding /MacRomanEncoding", "\x8E\xD2",
+         U"\u00E9\u201C"},
+        {"MacExpert decodes as MacRoman", "/Subtype /Type1 /BaseFont /Foo /Encoding /MacExpertEncoding", "\x8E",
+         U"\u00E9"},
+        {"Standard is read as ASCII; other bytes are their value", "/Subtype /Type1 /BaseFont /Foo /Encoding /StandardEncoding",
+         "A\xE9", U"A\u00E9"},
+        {"PDFDocEncoding gives every byte its value", "/Subtype /Type1 /BaseFont /Foo /Encoding /PDFDocEncoding",
+         "\x93\xA0", U"\u0093\u00A0"},
+        {"TrueType without /Encoding is WinAnsi", "/Subtype /TrueType /BaseFont /Foo", "\x93", U"\u201C"},
+        {"Type 1 without /Encoding is WinAnsi", "/Subtype /Type1 /BaseFont /Foo", "\x93", U"\u201C"},
+        {"Type 3 without /Encoding is Standard", "/Subtype /Type3 /FontMatrix [0.001 0 0 0.001 0 0]", "\x93" "A",
+         U"\u0093A"},
+        {"an unknown encoding name is read as ASCII", "/Subtype /Type1 /BaseFont /Foo /Encoding /SymbolEncoding", "a\xE9",
+         U"a\u00E9"},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, std::string("<< /Type /Font ") + c.fontEntries + " >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_EQ(textOf(*font, c.bytes), c.expected) << c.name;
+    }
+}
+
+TEST(KXPDFSimple8BitFont, DifferencesNameCodesByGlyphNames) {
+    PDFBuilder b;
+    auto font = makeFont(b,
+                         "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /BaseEncoding /WinAnsiEncoding "
+                         "/Differences [ 24 /fi /f_l 65 /g7 /uni20AC /Euro 300 /A ] >> >>");
+    ASSERT_TRUE(font);
+    auto* simple = dynamic_cast<const KXPDFSimple8BitFont*>(font.get());
+    ASSERT_TRUE(simple);
+    EXPECT_EQ(simple->fontEncodingName(), "WinAnsiEncoding");
+    ASSERT_TRUE(simple->differences());
+    EXPECT_EQ(simple->differences()->size(), 5u) << "codes above 255 are not kept";
+    struct Case {
+        std::string bytes;
+        std::u32string expected;
+    };
+    const Case cases[] = {
+        {"\x18", U"\uFB01"},     // fi: the ligature's code point
+        {"\x19", U"fl"},         // f_l has no value: its letters without "_"
+        {"A", U"g7"},            // g7 has no value: the name itself
+        {"B", U"\u20AC"},        // uniXXXX
+        {"C", U"\u20AC"},        // Euro
+        {"\x1A", U"\u001A"},     // not named: the character set decodes it
+        {"\x93", U"\u201C"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(textOf(*font, c.bytes), c.expected) << int(static_cast<unsigned char>(c.bytes[0]));
+}
+
+TEST(KXPDFSimple8BitFont, ToUnicodeComesFirstThenDifferencesAndNeverTheCharacterSet) {
+    PDFBuilder b;
+    int map = b.addStream("", toUnicode("2 beginbfchar <42> <0062> <43> <D83DDE00> endbfchar"));
+    auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /Differences [68 /Delta] >> "
+                            "/ToUnicode " + std::to_string(map) + " 0 R >>");
+    ASSERT_TRUE(font);
+    ASSERT_TRUE(font->embToUnicodeMap());
+    auto decoded = decodeAll(*font, "ABCD");
+    ASSERT_EQ(decoded.size(), 4u);
+    EXPECT_TRUE(decoded[0].text.empty()) << "not in the map, not in /Differences: no text";
+    EXPECT_EQ(decoded[1].text, U"b");
+    EXPECT_EQ(decoded[2].text, (std::u32string{0xD83D, 0xDE00})) << "two values, the surrogates as the map gives them";
+    EXPECT_EQ(decoded[3].text, U"\u2206") << "/Differences fills what the map lacks";
+}
+
+TEST(KXPDFSimple8BitFont, ToUnicodeThatIsNotUtf8GivesNoMap) {
+    PDFBuilder b;
+    int map = b.addStream("", toUnicode("1 beginbfchar <41> <0062> endbfchar % \xFF\xFE"));
+    auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /ToUnicode " + std::to_string(map) + " 0 R >>");
+    ASSERT_TRUE(font);
+    EXPECT_FALSE(font->embToUnicodeMap());
+    EXPECT_EQ(textOf(*font, "A"), U"A");
+}
+
+TEST(KXPDFSimple8BitFont, WidthsComeFromWidthsStandardMetricsOrASubstitute) {
+    struct Case {
+        const char* name;
+        std::string entries;
+        std::vector<std::pair<int, double>> widths;  // code → advance per unit of font size
+    };
+    const Case cases[] = {
+        {"standard font without /Widths", "/Subtype /Type1 /BaseFont /Helvetica",
+         {{'A', 0.667}, {' ', 0.278}, {0xE9, 0.556}, {0x93, 0}}},
+        {"alias of a standard font", "/Subtype /TrueType /BaseFont /Arial,Bold", {{'A', 0.722}, {' ', 0.278}}},
+        {"/Widths over the standard metrics", "/Subtype /Type1 /BaseFont /Courier /FirstChar 65 /LastChar 65 /Widths [500]",
+         {{'A', 0.5}, {'B', 0.6}}},
+        {"/Widths shorter than FirstChar..LastChar",
+         "/Subtype /TrueType /BaseFont /Foo /FirstChar 32 /LastChar 40 /Widths [100 200 300] "
+         "/FontDescriptor << /Type /FontDescriptor /MissingWidth 250 /Flags 32 >>",
+         {{32, 0.1}, {34, 0.3}, {35, 0.25}, {40, 0.25}, {'A', 0.25}}},
+        {"a FirstChar beyond 255 starts at 0", "/Subtype /TrueType /BaseFont /Foo /FirstChar 300 /Widths [100 200]",
+         {{0, 0.1}, {1, 0.2}}},
+        {"no /Widths: fixed-pitch bold takes Courier-Bold",
+         "/Subtype /TrueType /BaseFont /Foo /FontDescriptor << /Type /FontDescriptor /Flags 262145 >>",
+         {{'A', 0.6}, {' ', 0.6}}},
+        {"no /Widths: serif italic takes Times-Italic",
+         "/Subtype /TrueType /BaseFont /Foo /FontDescriptor << /Type /FontDescriptor /Flags 66 >>",
+         {{'A', 0.611}, {' ', 0.25}}},
+        {"no /Widths and no descriptor: Courier", "/Subtype /TrueType /BaseFont /Foo", {{'m', 0.6}}},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, "<< /Type /Font " + c.entries + " >>");
+        ASSERT_TRUE(font) << c.name;
+        for (auto [code, width] : c.widths) {
+            std::string byte(1, static_cast<char>(code));
+            EXPECT_NEAR(decodeAll(*font, byte)[0].dx, width, 1e-6) << c.name << " code " << code;
+        }
+    }
+}
+
+TEST(KXPDFSimple8BitFont, StandardFontMetricsAndTheSpace) {
+    PDFBuilder b;
+    auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >>");
+    ASSERT_TRUE(font);
+    ASSERT_TRUE(font->builtinFont());
+    EXPECT_DOUBLE_EQ(font->ascent(), 0.683);
+    EXPECT_DOUBLE_EQ(font->descent(), -0.217);
+    EXPECT_EQ(font->fontBBox(), kx::Rect(-168, -218, 1000, 898));
+    EXPECT_DOUBLE_EQ(font->widthOfSpace(), 0.25);
+    EXPECT_DOUBLE_EQ(font->bankSpaceCharWidth(), 0.25);
+}
+
+TEST(KXPDFSimple8BitFont, WidthOfSpaceFallsBackOnTheDescriptor) {
+    struct Case {
+        const char* name;
+        std::string entries;
+        double expected;
+    };
+    const Case cases[] = {
+        {"no width of the space, no descriptor", "/FirstChar 65 /Widths [500]", 0.5},
+        {"average width", "/FirstChar 65 /Widths [500] /FontDescriptor << /Type /FontDescriptor /AvgWidth 420 >>", 0.42},
+        {"missing width below the average", "/FirstChar 65 /Widths [500] /FontDescriptor << /Type /FontDescriptor "
+                                            "/MissingWidth 300 /AvgWidth 420 >>", 0.3},
+        {"fixed pitch with nothing else", "/FirstChar 65 /Widths [500] /FontDescriptor << /Type /FontDescriptor /Flags 1 >>",
+         1.0},
+        {"a space width of 1 or more is not taken", "/FirstChar 32 /Widths [1000]", 0.5},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, "<< /Type /Font /Subtype /TrueType /BaseFont /Zzyzx " + c.entries + " >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_DOUBLE_EQ(font->widthOfSpace(), c.expected) << c.name;
+    }
+}
+
+TEST(KXPDFType3Font, GlyphProceduresAndWidthsInFontMatrixUnits) {
+    PDFBuilder b;
+    int proc = b.addStream("", "0 0 m 10 10 l S");
+    auto font = makeFont(b, "<< /Type /Font /Subtype /Type3 /FontMatrix [0.01 0 0 0.01 0 0] /FontBBox [0 0 100 100] "
+                            "/CharProcs << /a " + std::to_string(proc) + " 0 R /b (text) >> "
+                            "/Encoding << /Type /Encoding /Differences [97 /a /b] >> /FirstChar 97 /LastChar 98 /Widths [50 25] >>");
+    ASSERT_TRUE(font);
+    EXPECT_TRUE(dynamic_cast<const KXPDFType3Font*>(font.get()));
+    auto decoded = decodeAll(*font, "ab");
+    EXPECT_EQ(decoded[0].text, U"a");
+    EXPECT_NEAR(decoded[0].dx, 0.5, 1e-6) << "50 glyph units of a 0.01 font matrix";
+    EXPECT_NEAR(decoded[1].dx, 0.25, 1e-6);
+    const KXPDFFontCharProc* charProc = font->charProcForKey("a");
+    ASSERT_TRUE(charProc);
+    EXPECT_TRUE(charProc->xObjectStream().isStream());
+    EXPECT_TRUE(charProc->matrixTransform().isIdentity());
+    EXPECT_FALSE(font->charProcForKey("b")) << "a string entry is text, not a procedure";
+    EXPECT_FALSE(font->charProcForKey("c"));
+}
+
+TEST(KXPDFFontNames, ResolvesSubsetTagsUnusableNamesAndReplacements) {
+    struct Case {
+        const char* name;
+        std::string entries;
+        const char* fontName;
+        const char* replacement;
+    };
+    const Case cases[] = {
+        {"subset tag", "/BaseFont /ABCDEF+Arial-BoldMT", "Arial-BoldMT", "Arial"},
+        {"subset tag with a dot", "/BaseFont /ABCDEF+.SFNS", "SFNS", "Arial Unicode MS"},
+        {"not installed, fixed pitch without serif",
+         "/BaseFont /Zzyzx-Mono /FontDescriptor << /Type /FontDescriptor /Flags 1 >>", "Zzyzx-Mono", "Consolas"},
+        {"not installed, fixed pitch with serif", "/BaseFont /Zzyzx-Mono /FontDescriptor << /Type /FontDescriptor /Flags 3 >>",
+         "Zzyzx-Mono", "Courier"},
+        {"not installed, serif", "/BaseFont /Zzyzx /FontDescriptor << /Type /FontDescriptor /Flags 2 >>", "Zzyzx", "Times"},
+        {"unusable name", "/BaseFont /FONT0000", "", "Arial Unicode MS"},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, "<< /Type /Font /Subtype /TrueType " + c.entries + " >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_EQ(font->fontName(), c.fontName) << c.name;
+        EXPECT_EQ(font->fontSystemReplaceName(), c.replacement) << c.name;
+    }
+}
+
+TEST(KXPDFFontNames, InstalledFontsGiveTheirFullNamesAndStyleFlags) {
+    if (!kx::FontCatalog::findFont("LiberationSerif-Bold")) GTEST_SKIP() << "Liberation fonts not installed";
+    PDFBuilder b;
+    auto font = makeFont(b, "<< /Type /Font /Subtype /TrueType /BaseFont /ABCDEF+LiberationSerif-Bold "
+                            "/FontDescriptor << /Type /FontDescriptor /Flags 32 >> >>");
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->baseFontName(), "ABCDEF+LiberationSerif-Bold");
+    EXPECT_EQ(font->fontName(), "Liberation Serif Bold");
+    EXPECT_EQ(font->fontFamilyName(), "Liberation Serif Bold");
+    EXPECT_EQ(font->fontSystemReplaceName(), "Liberation Serif Bold");
+}
