@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "pdf/KXPDFPathUtilities.h"
 #include "platform/FileSystem.h"
-#include "platform/Resources.h"
 #include "platform/Unicode.h"
 
 namespace kx::detail {
@@ -40,9 +40,8 @@ std::string fontString(const PDFObject& dict, std::string_view key) {
 }
 
 std::optional<std::string> parserResourcePath(const std::string& relativePath) {
-    auto bundle = resourcePath("KXPDFParser", "bundle");
-    if (!bundle || relativePath.empty()) return std::nullopt;
-    return bundleResourcePath(*bundle, pathDirectory(relativePath), pathFileName(relativePath));
+    if (relativePath.empty()) return std::nullopt;
+    return KXPDFPathUtilities::PathInLibBundleForResource(relativePath);
 }
 
 std::optional<std::string> parserResourceText(const std::string& relativePath) {

@@ -16,9 +16,21 @@ std::string getString(FcPattern* pattern, const char* object) {
     return reinterpret_cast<const char*>(value);
 }
 
+// The font configuration is loaded once and released when the program ends.
+bool initFontConfig() {
+    struct Config {
+        bool ok = FcInit() == FcTrue;
+        ~Config() {
+            if (ok) FcFini();
+        }
+    };
+    static Config config;
+    return config.ok;
+}
+
 std::vector<InstalledFont> readInstalledFonts() {
     std::vector<InstalledFont> fonts;
-    if (!FcInit()) return fonts;
+    if (!initFontConfig()) return fonts;
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcObjectSet* objects =
@@ -86,7 +98,7 @@ std::optional<InstalledFont> FontCatalog::findFont(const std::string& name) {
 }
 
 bool FontCatalog::hasCharacter(const InstalledFont& font, char32_t character) {
-    if (font.file.empty()) return false;
+    if (font.file.empty() || !initFontConfig()) return false;
     std::lock_guard lock(coverageMutex());
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FILE, reinterpret_cast<const FcChar8*>(font.file.c_str()));

@@ -52,7 +52,9 @@ TEST(KXPDFFontFactory, BuildsOnlyFontDictionariesOfKnownSubtypes) {
         PDFBuilder b;
         auto font = makeFont(b, c.body);
         EXPECT_EQ(font != nullptr, c.made) << c.name;
-        if (font) EXPECT_EQ(font->objectKey(), "F1") << c.name;
+        if (font) {
+            EXPECT_EQ(font->objectKey(), "F1") << c.name;
+        }
     }
 }
 

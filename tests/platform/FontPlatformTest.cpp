@@ -1,0 +1,62 @@
+// The font wrappers: the installed-font catalogue and font programs loaded from files and bytes.
+
+#include <gtest/gtest.h>
+
+#include "platform/FileSystem.h"
+#include "platform/FontCatalog.h"
+#include "platform/FontProgram.h"
+
+using namespace kx;
+
+TEST(FontCatalog, ListsFamiliesFacesAndFindsFontsByName) {
+    auto regular = FontCatalog::findFont("LiberationSans");
+    if (!regular) GTEST_SKIP() << "Liberation fonts not installed";
+    EXPECT_EQ(regular->family, "Liberation Sans");
+    EXPECT_EQ(regular->fullName, "Liberation Sans");
+    EXPECT_EQ(FontCatalog::findFont("Liberation Sans Bold")->postScriptName, "LiberationSans-Bold");
+    EXPECT_FALSE(FontCatalog::findFont("No Such Font"));
+    EXPECT_FALSE(FontCatalog::findFont(""));
+
+    auto families = FontCatalog::familyNames();
+    EXPECT_TRUE(std::is_sorted(families.begin(), families.end()));
+    EXPECT_NE(std::find(families.begin(), families.end(), "Liberation Sans"), families.end());
+    auto faces = FontCatalog::facesOfFamily("Liberation Sans");
+    EXPECT_GE(faces.size(), 4u);
+    for (const auto& face : faces) EXPECT_EQ(face.family, "Liberation Sans");
+
+    EXPECT_TRUE(FontCatalog::hasCharacter(*regular, U'A'));
+    EXPECT_FALSE(FontCatalog::hasCharacter(*regular, U'\u4E2D'));
+}
+
+TEST(FontProgram, ReadsNamesMetricsAndGlyphs) {
+    auto font = FontCatalog::findFont("LiberationSans");
+    if (!font) GTEST_SKIP() << "Liberation fonts not installed";
+    auto program = FontProgram::fromFile(font->file, font->index);
+    ASSERT_TRUE(program);
+    EXPECT_EQ(program->postScriptName(), "LiberationSans");
+    EXPECT_EQ(program->fullName(), "Liberation Sans");
+    EXPECT_EQ(program->familyName(), "Liberation Sans");
+    EXPECT_EQ(program->unitsPerEm(), 2048);
+    EXPECT_GT(program->capHeight(), 1300);
+    EXPECT_LT(program->capHeight(), 1500);
+    std::uint32_t a = program->glyphForCharacter(U'A');
+    ASSERT_NE(a, 0u);
+    EXPECT_EQ(program->glyphAdvance(a), 1366);  // 667 per 1000
+    EXPECT_EQ(program->glyphForName("A"), a);
+    EXPECT_EQ(program->glyphForCharacter(U'\u4E2D'), 0u);
+    EXPECT_FALSE(program->glyphAdvance(program->glyphCount()));
+
+    // The same program from bytes.
+    auto bytes = readFile(font->file);
+    ASSERT_TRUE(bytes);
+    auto fromBytes = FontProgram::fromData(*bytes);
+    ASSERT_TRUE(fromBytes);
+    EXPECT_EQ(fromBytes->glyphAdvance(fromBytes->glyphForCharacter(U'A')), 1366);
+}
+
+TEST(FontProgram, RefusesWhatIsNotAFontProgram) {
+    EXPECT_FALSE(FontProgram::fromData(""));
+    EXPECT_FALSE(FontProgram::fromData("not a font at all, just some bytes"));
+    EXPECT_FALSE(FontProgram::fromData(std::string("\x00\x01\x00\x00\x00\x0F", 6)));
+    EXPECT_FALSE(FontProgram::fromFile("/no/such/font.ttf"));
+}
