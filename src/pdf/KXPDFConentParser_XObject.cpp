@@ -1,37 +1,78 @@
-// XObjects, inline images and annotation appearance streams.
-//
-// Until the XObject model is in place: no XObject collection is built; Do runs form XObjects
-// straight from the resources (their Matrix applied, no image is reported); EI pops its image and
-// reports nothing; appearance streams are not interpreted.
+// XObjects, inline images and annotation appearance streams: the Do and EI operators, forms run
+// in nested interpreters, and the appearance streams that annotations hand over.
 
+#include <chrono>
 #include <cstdio>
+#include <random>
 #include <string>
 
 #include "pdf/KXPDFConentParser.h"
 #include "pdf/KXPDFConentParser_p.h"
+#include "pdf/KXPDFFormXObject.h"
+#include "pdf/KXPDFImageXObject.h"
+#include "pdf/KXPDFPostScriptXObject.h"
 #include "pdf/KXPDFUtilities.h"
+#include "pdf/KXPDFXObjectCollection.h"
+#include "platform/Format.h"
 
 namespace {
 
-kx::AffineTransform formMatrix(const kx::PDFObject& dict) {
-    kx::PDFObject m = dict.dictGet("Matrix");
-    double v[6] = {1, 0, 0, 1, 0, 0};
-    if (m.isArray() && m.arrayCount() == 6) {
-        for (size_t i = 0; i < 6; ++i) KXPDFUtilities::GetNumberWithPDFArray(m, i, v[i]);
-    }
-    return {v[0], v[1], v[2], v[3], v[4], v[5]};
+// Four capital letters: generated object names differ even when made within the same second.
+std::string randomLetters() {
+    static std::mt19937 engine{std::random_device{}()};
+    std::uniform_int_distribution<int> letter('A', 'Z');
+    std::string s(4, 'A');
+    for (char& c : s) c = static_cast<char>(letter(engine));
+    return s;
 }
 
-void runForm(KXPDFConentParser& p, const kx::PDFObject& stream) {
-    kx::PDFObject dict = stream.streamDictionary();
-    if (!dict.dictGet("Subtype").isName("Form")) return;
-    p.pushRenderingState();
-    KXPDFRenderState& st = p.pushRenderingState();
-    st.setCtm(formMatrix(dict).concat(st.ctm()));
-    p.runNestedParser(stream, p.contentStreamType(),
-                      p.contentStreamType() == KXPDFConentParser::AnnotationContent ? p.contentAnnot() : nullptr);
-    p.popRenderingState();
-    p.popRenderingState();
+std::string secondsNow() {
+    auto s = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+    return std::to_string(s.count());
+}
+
+void reportXObjectImage(KXPDFConentParser& p, const std::shared_ptr<KXPDFXObject>& image) {
+    if (KXPDFConentParserDelegate* d = p.delegate()) d->didScanXObjectImage(p, image);
+}
+
+// Decodes the image as the current state paints it (a stencil mask takes the fill colour).
+void decodeImage(KXPDFConentParser& p, KXPDFImageXObject& image) {
+    kx::Color fill = p.currentRenderingState().currentFillColor();
+    image.parseImage(image.xObjectStream(), p.currentColorSpaceDict(), image.isStencilMask() ? &fill : nullptr);
+}
+
+// The form's content in a nested interpreter, its matrix applied to the top state's CTM. The BBox
+// does not clip and the group does not change how the form runs.
+void runFormXObject(KXPDFConentParser& p, KXPDFFormXObject& form, std::int64_t streamType) {
+    KXPDFRenderState& state = p.currentRenderingState();
+    state.setCtm(form.matrixTransform().concat(state.ctm()));
+    p.runNestedParser(form.xObjectStream(), streamType, form.annot());
+}
+
+void doXObject(KXPDFConentParser& p, const std::shared_ptr<KXPDFXObject>& object) {
+    if (p.contentStreamType() == KXPDFConentParser::AnnotationContent) object->setAnnot(p.contentAnnot());
+    switch (object->getType()) {
+        case KXPDFXObject::Image: {
+            decodeImage(p, static_cast<KXPDFImageXObject&>(*object));
+            reportXObjectImage(p, object);
+            break;
+        }
+        case KXPDFXObject::Form: {
+            p.pushRenderingState();
+            object->setCtm(p.currentRenderingState().ctm());
+            p.pushRenderingState();
+            runFormXObject(p, static_cast<KXPDFFormXObject&>(*object), p.contentStreamType());
+            p.popRenderingState();
+            p.popRenderingState();
+            break;
+        }
+        case KXPDFXObject::PostScript:
+            // Never drawn.
+            p.pushRenderingState();
+            p.popRenderingState();
+            break;
+        default: break;
+    }
 }
 
 }  // namespace
@@ -42,27 +83,36 @@ void opDo(PDFScanner& s, void* info) {
     KXPDFConentParser& p = parserOf(info);
     std::string name;
     if (!s.popName(name) || p.currentRenderingState().isStateTextClip()) return;
-    kx::PDFObject xobject = KXPDFConentParser::resourceSubDictionary(p.contentDict(), "XObject").dictGet(name);
-    if (xobject.isStream()) runForm(p, xobject);
+    const auto& collection = p.xObjectCollection();
+    if (!collection) return;
+    if (std::shared_ptr<KXPDFXObject> object = collection->xObjectWithNamed(name)) doXObject(p, object);
 }
 
-void opEI(PDFScanner& s, void*) {
-    kx::PDFObject image;
-    if (!s.popStream(image)) {
+void opEI(PDFScanner& s, void* info) {
+    KXPDFConentParser& p = parserOf(info);
+    kx::PDFObject stream;
+    if (!s.popStream(stream)) {
         std::fputs("Couldn't create stream from inline image!\n", stderr);
         return;
     }
-    if (!image.streamDictionary().isDictionary()) std::fputs("Couldn't get dict from inline image stream!\n", stderr);
+    if (!stream.streamDictionary().isDictionary()) std::fputs("Couldn't get dict from inline image stream!\n", stderr);
+    if (p.currentRenderingState().isStateTextClip()) return;
+    // An inline image never belongs to an annotation, also inside appearance content.
+    auto image = std::make_shared<KXPDFImageXObject>(stream);
+    image->setObjectID("EI-" + secondsNow() + "-" + randomLetters());
+    decodeImage(p, *image);
+    reportXObjectImage(p, image);
 }
 
 }  // namespace kx::detail
 
-std::shared_ptr<KXPDFXObjectCollection> KXPDFConentParser::xObjectCollectionWithDict(const kx::PDFObject&) {
-    return nullptr;
+std::shared_ptr<KXPDFXObjectCollection> KXPDFConentParser::xObjectCollectionWithDict(const kx::PDFObject& dict) {
+    return std::make_shared<KXPDFXObjectCollection>(resourceSubDictionary(dict, "XObject"));
 }
 
-void KXPDFConentParser::doSoftMaskGroup(const kx::PDFObject& xobjectStream, const std::string&) {
-    runForm(*this, xobjectStream);
+void KXPDFConentParser::doSoftMaskGroup(const kx::PDFObject& xobjectStream, const std::string& name) {
+    if (auto object = KXPDFXObject::XObjectWithObject(xobjectStream, name)) doXObject(*this, object);
 }
 
+// Appearance streams are interpreted once the annotation model is in.
 void KXPDFConentParser::didScanStream(KXPDFAnnot&, const kx::PDFObject&, const std::string&) {}

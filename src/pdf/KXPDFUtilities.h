@@ -4,15 +4,22 @@
 // operand popping of the content interpreter.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/BitmapContext.h"
+#include "platform/Color.h"
+#include "platform/ColorSpace.h"
+#include "platform/Image.h"
 #include "platform/Geometry.h"
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFObject.h"
+
+class KXPDFFunction;
 
 class KXPDFUtilities {
 public:
@@ -34,6 +41,56 @@ public:
 
     // An angle brought into 0 to 359 (whole turns added or removed).
     static std::int64_t normalizedAngle(std::int64_t angle);
+
+    // Image colour spaces from PDF colour-space objects (names and arrays). Nothing for what is
+    // not a colour space of an image; nested spaces are followed to a fixed depth.
+    static kx::ColorSpaceRef ColorSpaceWithPDFObject(const kx::PDFObject& object);
+    static kx::ColorSpaceRef ColorSpaceFromPDFArray(const kx::PDFObject& array);
+    static kx::ColorSpaceRef ColorSpaceFromName(std::string_view name);
+    // Each family from its whole array; nothing when the array's first entry is another family's.
+    static kx::ColorSpaceRef ParserCalGray(const kx::PDFObject& array);
+    static kx::ColorSpaceRef ParserCalRGB(const kx::PDFObject& array);
+    static kx::ColorSpaceRef ParserICCBased(const kx::PDFObject& array);
+    static kx::ColorSpaceRef ParserIndexed(const kx::PDFObject& array);
+    static kx::ColorSpaceRef ParserLab(const kx::PDFObject& array);
+    // Device gray.
+    static kx::ColorSpaceRef DefaultColorSpace();
+    // The tint transform of a Separation or DeviceN space: a function dictionary or stream, or
+    // nothing when it cannot be parsed.
+    static std::shared_ptr<const KXPDFFunction> FunctionFromPDFStream(const kx::PDFObject& object);
+
+    // Image and mask extraction. Files go to the conversion's temporary folder; their names say
+    // what they hold: "IMG_<uuid>.jpeg" for JPEG data written as JPEG, "IMG_<uuid>.png" for other
+    // images, "IMG_Masked_<uuid>.png" for images with a mask, each made unique once more.
+    static std::string UUIDImagePathForStream(const kx::PDFObject& stream);
+    // Decodes the image stream (with the resources' colour-space dictionary for named colour
+    // spaces, or the null object) and writes it to `path`: JPEG at `jpegQuality` when the stream
+    // holds JPEG data and nothing masks it, PNG otherwise (always for masks). A stencil mask
+    // (ImageMask) paints `stencilColor` (black when null) and leaves the rest transparent. False,
+    // and no file, when the image cannot be decoded.
+    static bool extractPDFStream(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces, const std::string& path,
+                                 float jpegQuality, bool isMaskStream, const kx::Color* stencilColor = nullptr);
+    // Writes a mask stream as a gray PNG ("SMask_<uuid>.png") and returns the path, written or not.
+    static std::string extractPDFMaskStream(const kx::PDFObject& stream);
+    // The image clipped by the mask's gray level over a canvas of the larger size of the two; the
+    // image itself without a mask; null without an image.
+    static kx::ImageRef MaskSourceImage(const kx::ImageRef& image, const kx::ImageRef& mask,
+                                        const kx::AffineTransform& transform);
+    // The first image of a file, whatever its name says; null for an empty path or a missing file.
+    static kx::ImageRef CGImageWithContentsOfFile(const std::string& path);
+    // The same as an 8-bit gray image.
+    static kx::ImageRef CGImageWithContentsOfFile_DeviceGray(const std::string& path);
+
+    // Bitmap contexts: RGBA (transparent) of a size in pixels (truncated), or of an image's pixel
+    // size with alpha (the first form) or without (the second). Null, after "Context not created!"
+    // on the standard error stream, when the size is empty or beyond the bitmap budget.
+    static std::unique_ptr<kx::BitmapContext> CreateARGBBitmapContextSize(kx::Size size);
+    static std::unique_ptr<kx::BitmapContext> CreateARGBBitmapContextFromImageBitmapData(const kx::ImageRef& image);
+    static std::unique_ptr<kx::BitmapContext> CreateARGBBitmapContextFromImage(const kx::ImageRef& image);
+    // The images of a content stream (a tiling pattern's cell) drawn into a bitmap of the box's
+    // size; the stream's own /Resources are used. `resources` and `parent` are not consulted.
+    static kx::ImageRef DrawStream(const kx::PDFObject& stream, const kx::PDFObject& resources,
+                                   const kx::Rect& mediaBox, const void* parent);
 };
 
 // The transform that turns page space (y up) into display space (y down) with the rotation applied,

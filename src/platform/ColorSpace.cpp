@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "platform/ICCColorTransform_p.h"
+#include "platform/ICCProfile.h"
 
 namespace kx {
 
@@ -85,7 +85,7 @@ struct ColorSpace::Private {
     TintTransform tint;
     // Indexed: the RGB of every entry. DeviceN with one component: RGB of 256 tint steps.
     std::vector<std::uint8_t> palette;
-    std::unique_ptr<detail::ICCColorTransform> icc;
+    std::shared_ptr<const ICCProfile> icc;
 };
 
 ColorSpace::ColorSpace(Kind kind) : kind_(kind), d_(std::make_unique<Private>()) {}
@@ -160,8 +160,8 @@ ColorSpaceRef ColorSpace::lab(const double white[3], const double black[3], cons
 
 ColorSpaceRef ColorSpace::iccBased(int components, const double* range, std::string profile, ColorSpaceRef alternate) {
     if (components != 1 && components != 3 && components != 4) return nullptr;
-    auto transform = detail::ICCColorTransform::make(profile, components);
-    if (!transform) return nullptr;
+    auto transform = ICCProfile::fromData(profile);
+    if (!transform || !transform->canConvert() || transform->components() != components) return nullptr;
     auto cs = make(Kind::ICCBased);
     cs->components_ = components;
     cs->base_ = std::move(alternate);
@@ -176,7 +176,8 @@ ColorSpaceRef ColorSpace::iccBased(int components, const double* range, std::str
 }
 
 ColorSpaceRef ColorSpace::withICCData(std::string profile) {
-    int n = detail::ICCColorTransform::profileComponents(profile);
+    auto transform = ICCProfile::fromData(profile);
+    int n = transform && transform->canConvert() ? transform->components() : 0;
     if (n <= 0) return nullptr;
     return iccBased(n, nullptr, std::move(profile), nullptr);
 }
@@ -341,7 +342,16 @@ bool ColorSpace::convertToRGB8(const float* in, size_t count, std::uint8_t* rgb,
             return true;
         }
         case Kind::ICCBased: {
-            if (d.icc && d.icc->convert(in, count, range_.data(), rgb, intent)) return true;
+            if (d.icc) {
+                // Values are brought from the declared ranges to bytes for the colour engine.
+                std::vector<std::uint8_t> bytes(count * static_cast<size_t>(components_));
+                for (size_t i = 0; i < bytes.size(); ++i) {
+                    int c = static_cast<int>(i % static_cast<size_t>(components_));
+                    double lo = range_[2 * c], hi = range_[2 * c + 1];
+                    bytes[i] = to8(hi != lo ? (in[i] - lo) / (hi - lo) : 0);
+                }
+                if (d.icc->toSRGB8(bytes.data(), rgb, count)) return true;
+            }
             if (base_) return base_->convertToRGB8(in, count, rgb, intent);
             return false;
         }

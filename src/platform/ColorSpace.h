@@ -42,7 +42,8 @@ public:
     // `range` is aMin, aMax, bMin, bMax.
     static ColorSpaceRef lab(const double white[3], const double black[3], const double range[4]);
     // An ICC-based space of `components` (1, 3 or 4) with 2 × components range values, the profile
-    // bytes and an alternate (may be null). Null when the profile cannot be used for that count.
+    // bytes (converted through ICCProfile) and an alternate (may be null). Null when the profile
+    // cannot be read or does not describe that many components.
     static ColorSpaceRef iccBased(int components, const double* range, std::string profile,
                                   ColorSpaceRef alternate);
     // An ICC-based space with the component count the profile declares; null when unusable.
