@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "pdf/KXPDFAnnot.h"
 #include "pdf/KXPDFConentParser.h"
 #include "pdf/KXPDFConentParser_p.h"
 #include "pdf/KXPDFFormXObject.h"
@@ -114,5 +115,30 @@ void KXPDFConentParser::doSoftMaskGroup(const kx::PDFObject& xobjectStream, cons
     if (auto object = KXPDFXObject::XObjectWithObject(xobjectStream, name)) doXObject(*this, object);
 }
 
-// Appearance streams are interpreted once the annotation model is in.
-void KXPDFConentParser::didScanStream(KXPDFAnnot&, const kx::PDFObject&, const std::string&) {}
+void KXPDFConentParser::didScanStream(KXPDFAnnot& annot, const kx::PDFObject& stream, const std::string& streamKey) {
+    if (!stream.isStream()) return;
+    kx::PDFObject subtype = stream.streamDictionary().dictGet("Subtype");
+    std::shared_ptr<KXPDFAnnot> owner = annot.weak_from_this().lock();
+    if (subtype.isName("Image")) {
+        auto image = std::make_shared<KXPDFImageXObject>(stream);
+        image->setObjectID("Annot-EI-" + secondsNow() + "-" + randomLetters());
+        image->setAnnot(owner);
+        decodeImage(*this, *image);
+        reportXObjectImage(*this, image);
+    } else if (subtype.isName("Form")) {
+        auto form = std::make_shared<KXPDFFormXObject>(stream);
+        form->setObjectID("Annot-Form-" + streamKey + "-" + secondsNow() + "-" + randomLetters());
+        KXPDFRenderState& state = currentRenderingState();
+        form->setCtm(state.ctm());
+        // The appearance is placed at the annotation's rectangle and cut to it.
+        state.setCtm(kx::AffineTransform::makeTranslation(annot.bounds().origin.x, annot.bounds().origin.y));
+        kx::Path clip;
+        clip.addRect(annot.bounds());
+        state.clipState(clip, 1);
+        form->setAnnot(owner);
+        runFormXObject(*this, *form, AnnotationContent);
+    } else if (subtype.isName("PS")) {
+        KXPDFPostScriptXObject dropped(stream);
+        dropped.setObjectID("Annot-PostScript-" + streamKey + "-" + secondsNow() + "-" + randomLetters());
+    }
+}

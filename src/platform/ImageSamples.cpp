@@ -51,7 +51,10 @@ ImageRef makeImageFromSamples(const SampleImageParams& p, std::string_view data)
     for (size_t i = decode.size(); i < static_cast<size_t>(2 * n); ++i)
         decode.push_back(i < defaults.size() ? defaults[i] : (i % 2 ? 1.0 : 0.0));
 
-    const bool keyed = p.colorKey.size() >= static_cast<size_t>(2 * n);
+    // Missing colour-key pairs are [0 0].
+    const bool keyed = !p.colorKey.empty();
+    std::vector<std::int64_t> key = p.colorKey;
+    key.resize(static_cast<size_t>(2 * n), 0);
     const bool grayOut = p.isMask || (!keyed && p.colorSpace->kind() == ColorSpace::Kind::DeviceGray);
     PixelFormat format = grayOut ? PixelFormat::Gray8 : keyed ? PixelFormat::RGBA8 : PixelFormat::RGB8;
     auto img = Image::make(p.width, p.height, format);
@@ -111,7 +114,7 @@ ImageRef makeImageFromSamples(const SampleImageParams& p, std::string_view data)
             bool inside = true;
             for (int c = 0; c < n && inside; ++c) {
                 std::int64_t s = raw[x * n + c];
-                inside = s >= p.colorKey[2 * c] && s <= p.colorKey[2 * c + 1];
+                inside = s >= key[2 * c] && s <= key[2 * c + 1];
             }
             std::memcpy(out + 4 * x, rgb.data() + 3 * x, 3);
             out[4 * x + 3] = inside ? 0 : 255;

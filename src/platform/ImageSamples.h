@@ -29,7 +29,8 @@ struct SampleImageParams {
     // masks): value 0 black, 1 white after decoding.
     bool isMask = false;
     // Colour-key masking: a min, max pair of raw sample values (before decoding) per component;
-    // a pixel whose every sample lies inside its pair becomes transparent. Empty: no masking.
+    // a pixel whose every sample lies inside its pair becomes transparent; missing pairs are
+    // [0 0]. Empty: no masking.
     std::vector<std::int64_t> colorKey;
     RenderingIntent intent = RenderingIntent::Default;
 };

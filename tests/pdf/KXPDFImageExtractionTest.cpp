@@ -152,6 +152,13 @@ TEST(ImageExtraction, EveryDepthColourSpaceCodecAndMaskGivesTheRightPixels) {
              return "/Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Mask " + std::to_string(mask) + " 0 R";
          },
          bytes({255, 0, 0, 0, 255, 0}), {255, 0, 0, 255, 0, 255, 0, 0}, {}, 0, ImageFileType::PNG, "IMG_Masked_"},
+        {"1-bit without a colour space reads as gray", plain("/Width 2 /Height 1 /BitsPerComponent 1"), bytes({0x80}),
+         {255, 255, 255, 255, 0, 0, 0, 255}},
+        {"8-bit without a colour space reads as RGB", plain("/Width 2 /Height 1 /BitsPerComponent 8"), bytes({1, 2, 3, 4, 5, 6}),
+         {1, 2, 3, 255, 4, 5, 6, 255}},
+        {"colour key shorter than the components keys the rest at 0",
+         plain("/Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Mask [0 10]"), bytes({5, 0, 0, 5, 1, 0}),
+         {5, 0, 0, 0, 5, 1, 0, 255}, {}, 0, ImageFileType::PNG, "IMG_Masked_"},
         {"colour key on raw samples",
          plain("/Width 4 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Decode [1 0] /Mask [60 130]"),
          bytes({0, 64, 128, 255}), {255, 255, 255, 255, 191, 191, 191, 0, 127, 127, 127, 0, 0, 0, 0, 255}, {}, 0,

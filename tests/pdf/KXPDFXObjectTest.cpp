@@ -230,3 +230,30 @@ TEST(BitmapContexts, RefuseEmptyAndOversizedBitmaps) {
     EXPECT_EQ(opaque->width(), 4);
     EXPECT_FALSE(KXPDFUtilities::CreateARGBBitmapContextFromImage(nullptr));
 }
+
+TEST(AppearanceStream, FormsArePlacedAtTheAnnotationAndImagesBelongToIt) {
+    ScopedTemporaryRoot root;
+    PDFBuilder b;
+    int image = addRedBlueImage(b);
+    int form = addForm(b, "/Resources << /XObject << /Im0 " + ref(image) + " >> >>", "0 0 10 10 re f q 20 0 0 10 0 0 cm /Im0 Do Q");
+    int imageAppearance = b.addStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray",
+                                      std::string(1, '\x80'));
+    std::string annots = "[<< /Type /Annot /Subtype /Square /Rect [100 100 200 150] /AP << /N " + ref(form) + " >> >> "
+                         "<< /Type /Annot /Subtype /Stamp /Rect [0 0 10 10] /AP << /N " + ref(imageAppearance) + " >> >>]";
+    b.addPage("0 0 1 1 re f", "<< >>", "/MediaBox [0 0 612 792] /Annots " + annots);
+    auto run = test::runPages(b);
+    const auto& paths = run->recorder.paths;
+    ASSERT_EQ(paths.size(), 2u);
+    expectBox(paths[0].box, Rect(0, 0, 1, 1));
+    expectBox(paths[1].box, Rect(100, 100, 10, 10));
+    const auto& images = run->recorder.images;
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[0].objectID, "Im0");
+    EXPECT_TRUE(images[0].hasAnnot);
+    EXPECT_EQ(images[0].ctm, (AffineTransform{20, 0, 0, 10, 100, 100}));
+    EXPECT_FALSE(images[0].path.empty());
+    EXPECT_EQ(images[1].objectID.rfind("Annot-EI-", 0), 0u);
+    EXPECT_TRUE(images[1].hasAnnot);
+    EXPECT_EQ(test::rgbaPixels(images[1].path), (std::vector<int>{128, 128, 128, 255}));
+    EXPECT_EQ(run->depthAfter, 1u);
+}
