@@ -14,7 +14,7 @@ KXPDFFontCollection::KXPDFFontCollection(const kx::PDFObject& fontDictionary) {
     }
 }
 
-std::shared_ptr<const KXPDFFont> KXPDFFontCollection::fontForKey(const std::string& key) const {
+std::shared_ptr<KXPDFFont> KXPDFFontCollection::fontForKey(const std::string& key) const {
     auto it = fonts_.find(key);
     return it == fonts_.end() ? nullptr : it->second;
 }

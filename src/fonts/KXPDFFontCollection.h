@@ -12,7 +12,7 @@ class KXPDFFont;
 
 class KXPDFFontCollection {
 public:
-    using FontMap = std::unordered_map<std::string, std::shared_ptr<const KXPDFFont>>;
+    using FontMap = std::unordered_map<std::string, std::shared_ptr<KXPDFFont>>;
 
     // An empty collection (init).
     KXPDFFontCollection();
@@ -21,7 +21,7 @@ public:
     explicit KXPDFFontCollection(const kx::PDFObject& fontDictionary);
 
     // The font of a resource name, or none.
-    std::shared_ptr<const KXPDFFont> fontForKey(const std::string& key) const;
+    std::shared_ptr<KXPDFFont> fontForKey(const std::string& key) const;
     FontMap fontsByName() const { return fonts_; }
     void addObjectsFromDictionary(const FontMap& fonts);
 

@@ -110,6 +110,7 @@ void KXPDFSimple8BitFont::setEncodingWithEncodingObject(const kx::PDFObject& enc
 
 void KXPDFSimple8BitFont::setDifferencesWithDifferencesArray(const kx::PDFObject& array) {
     std::map<int, std::u16string> texts;
+    differenceNames_.clear();
     std::int64_t code = 0;
     for (size_t i = 0; i < array.arrayCount(); ++i) {
         kx::PDFObject element = array.arrayAt(i);
@@ -119,6 +120,7 @@ void KXPDFSimple8BitFont::setDifferencesWithDifferencesArray(const kx::PDFObject
             code = number;
         } else if (element.getName(name)) {
             if (code >= 0 && code < 256) {
+                differenceNames_[static_cast<int>(code)] = name;
                 std::u16string text;
                 if (std::uint16_t unicode = BuiltinFontWidths::nameToUnicodeID(name)) {
                     text.push_back(static_cast<char16_t>(unicode));
@@ -144,7 +146,7 @@ void KXPDFSimple8BitFont::setWidthsWithFontDictionary(const kx::PDFObject& dict)
         std::uint16_t w = 0;
         if (widths->widthOfSpace(&w)) charWidths_[32] = w * 0.001;
         for (int code = 0; code <= lastCode; ++code) {
-            if (widths->getCharacter(static_cast<std::uint16_t>(code), &w)) charWidths_[static_cast<size_t>(code)] = w * 0.001;
+            if (widths->getString(glyphNameForWidth(code), &w)) charWidths_[static_cast<size_t>(code)] = w * 0.001;
         }
     };
     if (builtinFont_) fillFrom(*builtinFont_, 319);
@@ -176,6 +178,18 @@ void KXPDFSimple8BitFont::setWidthsWithFontDictionary(const kx::PDFObject& dict)
         std::int64_t code = firstChar + i;
         if (code < 320) charWidths_[static_cast<size_t>(code)] = number * scale;
     }
+}
+
+std::string KXPDFSimple8BitFont::glyphNameForWidth(int code) const {
+    // A code's glyph is the one its encoding names: the /Differences name, else the character the
+    // byte stands for in the font's character set (so that WinAnsi quotes and MacRoman accents are
+    // measured as the glyphs they show), else the character of the code's own value.
+    if (code < 256) {
+        if (auto it = differenceNames_.find(code); it != differenceNames_.end()) return it->second;
+        if (char16_t decoded = decodeByte(stringEncoding_, static_cast<unsigned char>(code)))
+            return BuiltinFontWidths::unicodeIDToName(decoded);
+    }
+    return BuiltinFontWidths::unicodeIDToName(static_cast<std::uint16_t>(code));
 }
 
 int KXPDFSimple8BitFont::getNextChar(const unsigned char* s, int, std::uint32_t* code, std::uint32_t* u, int uSize,

@@ -57,4 +57,10 @@ protected:
     std::string fontEncodingName_;
     std::optional<std::map<int, std::u16string>> differences_;
     std::map<std::string, CharProcEntry> type3_charProcs_;
+    // The glyph names /Differences gives, by code: the standard metrics are looked up by them.
+    std::map<int, std::string> differenceNames_;
+
+private:
+    // The glyph name under which the standard metrics hold the width of a code.
+    std::string glyphNameForWidth(int code) const;
 };

@@ -166,7 +166,7 @@ TEST(KXPDFSimple8BitFont, WidthsComeFromWidthsStandardMetricsOrASubstitute) {
     };
     const Case cases[] = {
         {"standard font without /Widths", "/Subtype /Type1 /BaseFont /Helvetica",
-         {{'A', 0.667}, {' ', 0.278}, {0xE9, 0.556}, {0x93, 0}}},
+         {{'A', 0.667}, {' ', 0.278}, {0xE9, 0.556}, {0x93, 0.333}, {0x81, 0}}},
         {"alias of a standard font", "/Subtype /TrueType /BaseFont /Arial,Bold", {{'A', 0.722}, {' ', 0.278}}},
         {"/Widths over the standard metrics", "/Subtype /Type1 /BaseFont /Courier /FirstChar 65 /LastChar 65 /Widths [500]",
          {{'A', 0.5}, {'B', 0.6}}},
