@@ -1,0 +1,57 @@
+// Every page of the shared corpus through the interpreter with an exporter that only counts: no
+// page may fail to run, and the figures are printed for the record.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "pdf/KXPDFConentParser.h"
+#include "platform/pdf/PDFDocument.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+class CountingExporter : public KXPDFConentParserDelegate {
+public:
+    void didScanPath(KXPDFConentParser&, const kx::Path&, bool, bool) override { ++paths; }
+    void didScanPatternPath(KXPDFConentParser&, const kx::Path&, bool, bool) override { ++patternPaths; }
+    void didScanPaintShading(KXPDFConentParser&, const std::shared_ptr<KXPDFShading>&) override { ++shadings; }
+    size_t paths = 0, patternPaths = 0, shadings = 0;
+};
+
+}  // namespace
+
+TEST(CorpusInterpreter, EveryPageRunsWithANullExporter) {
+    auto readme = kx::test::corpusPath("README.md");
+    if (!readme) GTEST_SKIP() << "no corpus";
+    const std::filesystem::path root = std::filesystem::path(*readme).parent_path();
+    size_t files = 0, pages = 0;
+    CountingExporter totals;
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (entry.path().extension() != ".pdf") continue;
+        auto doc = kx::PDFDocument::open(entry.path().string());
+        ASSERT_TRUE(doc) << entry.path();
+        ++files;
+        for (int n = 1; n <= doc->pageCount(); ++n) {
+            auto page = doc->page(n);
+            ASSERT_TRUE(page) << entry.path() << " page " << n;
+            auto stack = std::make_shared<KXPDFRenderStateStack>();
+            KXPDFConentParser parser(page->dictionary(), kx::PDFContentStream::forPage(*page));
+            parser.setDelegate(&totals);
+            parser.setRenderingStateStack(stack);
+            parser.setPageIndex(n - 1);
+            parser.startParser();
+            // Every page of the corpus saves and restores its state in balance.
+            EXPECT_EQ(stack->depth(), 1u) << entry.path() << " page " << n;
+            ++pages;
+        }
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("corpus: %zu files, %zu pages, %zu paths, %zu pattern paths, %zu shadings in %lld ms\n", files, pages,
+                totals.paths, totals.patternPaths, totals.shadings, static_cast<long long>(ms.count()));
+    EXPECT_GT(pages, 0u);
+    EXPECT_GT(totals.paths, 0u);
+}
