@@ -1,8 +1,13 @@
 #include "pdf/KXConverterUtilities.h"
 
 #include <algorithm>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <random>
 
+#include "platform/FontCatalog.h"
+#include "platform/FontProgram.h"
 #include "platform/TextBreaks.h"
 #include "platform/Unicode.h"
 
@@ -13,6 +18,58 @@ bool KXConverterUtilities::isBlankString(std::u16string_view text) {
         if (!kx::isWhitespaceOrNewline(c) && !kx::isControlCharacter(c)) return false;
     }
     return true;
+}
+
+namespace {
+
+// Installed fonts by the name asked for, loaded once (missing ones are remembered too).
+std::shared_ptr<const kx::FontProgram> installedFont(const std::string& name) {
+    static std::mutex mutex;
+    static std::map<std::string, std::shared_ptr<const kx::FontProgram>> cache;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto it = cache.find(name);
+    if (it != cache.end()) return it->second;
+    std::optional<kx::InstalledFont> face = kx::FontCatalog::findFont(name);
+    if (!face) {
+        std::vector<kx::InstalledFont> faces = kx::FontCatalog::facesOfFamily(name);
+        auto regular = std::find_if(faces.begin(), faces.end(), [](const kx::InstalledFont& f) {
+            return f.style == "Regular" || f.style == "Book" || f.style == "Roman";
+        });
+        if (regular != faces.end())
+            face = *regular;
+        else if (!faces.empty())
+            face = faces.front();
+    }
+    std::shared_ptr<const kx::FontProgram> program = face ? kx::FontProgram::fromFile(face->file, face->index) : nullptr;
+    if (cache.size() > 64) cache.clear();
+    cache.emplace(name, program);
+    return program;
+}
+
+bool isLineBreak(char32_t c) { return c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029; }
+
+}  // namespace
+
+double KXConverterUtilities::TextWidth(std::u16string_view text, const std::string& fontName, double fontSize,
+                                       double /*maxHeight*/) {
+    if (fontName.empty()) return 0;
+    std::shared_ptr<const kx::FontProgram> font = installedFont(fontName);
+    if (!font || font->unitsPerEm() <= 0) return 0;
+    const int missingAdvance = font->glyphAdvance(0).value_or(font->unitsPerEm() / 2);
+    double widest = 0, line = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        char32_t c = kx::nextCodePoint(text, i);
+        if (isLineBreak(c)) {
+            widest = std::max(widest, line);
+            line = 0;
+            continue;
+        }
+        std::uint32_t glyph = font->glyphForCharacter(c);
+        line += glyph ? font->glyphAdvance(glyph).value_or(missingAdvance) : missingAdvance;
+    }
+    widest = std::max(widest, line);
+    return widest * fontSize / font->unitsPerEm();
 }
 
 std::vector<std::u16string> KXConverterUtilities::ComponentsSeparatedByWords(std::u16string_view text) {

@@ -19,6 +19,10 @@ public:
     // False for an empty text; true when the first UTF-16 unit is not ASCII (or is half of a
     // surrogate pair, which has no UTF-8 form on its own).
     static bool IsFullWidthCharacter(std::u16string_view text);
+    // The width of the text set in the installed font of that name (PostScript, full or family
+    // name) at the size: the widest of its lines, laid out without wrapping (the height does not
+    // cut lines). 0 for an empty font name or a font that is not installed.
+    static double TextWidth(std::u16string_view text, const std::string& fontName, double fontSize, double maxHeight);
     // 100 minus the edit distance (over UTF-16 units) in percent of the first text's length; the
     // other text's length when one of them is empty. May be negative.
     static float String(std::u16string_view s1, std::u16string_view s2);

@@ -27,6 +27,23 @@ TEST(KXConverterUtilities, BlankTextsAndWords) {
               (std::vector<std::u16string>{u"\u4E2D", u"\u6587", u" ", u"a", u"b"}));
 }
 
+TEST(KXConverterUtilities, TextWidthInAnInstalledFont) {
+    const std::string font = "Liberation Sans";
+    double a = KXConverterUtilities::TextWidth(u"a", font, 10, 100);
+    if (a == 0) GTEST_SKIP() << "Liberation Sans is not installed";
+    EXPECT_NEAR(a, 5.56, 0.01);  // 1139 of 2048 units
+    EXPECT_NEAR(KXConverterUtilities::TextWidth(u"ab", font, 10, 100),
+                a + KXConverterUtilities::TextWidth(u"b", font, 10, 100), 1e-9);
+    EXPECT_NEAR(KXConverterUtilities::TextWidth(u"a", font, 20, 100), 2 * a, 1e-9);
+    EXPECT_GT(KXConverterUtilities::TextWidth(u"WWW", font, 10, 100), KXConverterUtilities::TextWidth(u"iii", font, 10, 100));
+    // The widest line counts.
+    EXPECT_NEAR(KXConverterUtilities::TextWidth(u"a\naaa\naa", font, 10, 100), 3 * a, 1e-9);
+    EXPECT_EQ(KXConverterUtilities::TextWidth(u"", font, 10, 100), 0);
+    EXPECT_EQ(KXConverterUtilities::TextWidth(u"a", "", 10, 100), 0);
+    EXPECT_EQ(KXConverterUtilities::TextWidth(u"a", "No Such Font Anywhere", 10, 100), 0);
+    EXPECT_NEAR(KXConverterUtilities::TextWidth(u"a", "LiberationSans", 10, 100), a, 1e-9);
+}
+
 TEST(KXConverterUtilities, Likeness) {
     struct Case {
         const char16_t *a, *b;
