@@ -69,7 +69,10 @@ TEST(KXPDFUtilities, PageBoxesTurnWithTheRotation) {
         const char* extra;
         Rect media;
         Rect crop;
+        const char* inherited = "";  // entries of the root of the page tree
     } cases[] = {
+        {"", Rect(0, 0, 400, 300), Rect(0, 0, 400, 300), "/MediaBox [0 0 300 400] /Rotate 90"},
+        {"/Rotate 0", Rect(0, 0, 300, 400), Rect(0, 0, 300, 400), "/MediaBox [0 0 300 400] /Rotate 90"},
         {"/MediaBox [0 0 612 792]", Rect(0, 0, 612, 792), Rect(0, 0, 612, 792)},
         {"/MediaBox [0 0 612 792] /CropBox [10 20 310 420] /Rotate 90", Rect(0, 0, 792, 612), Rect(20, 10, 400, 300)},
         {"/MediaBox [0 0 612 792] /Rotate -90", Rect(0, 0, 792, 612), Rect(0, 0, 792, 612)},
@@ -79,6 +82,7 @@ TEST(KXPDFUtilities, PageBoxesTurnWithTheRotation) {
     };
     for (const Case& c : cases) {
         PDFBuilder b;
+        b.setPagesExtra(c.inherited);
         b.addPage("", "<< >>", c.extra);
         auto doc = PDFDocument::openFromMemory(b.build());
         ASSERT_TRUE(doc) << c.extra;
