@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <random>
 
 #include "platform/FontCatalog.h"
@@ -22,11 +21,11 @@ bool KXConverterUtilities::isBlankString(std::u16string_view text) {
 
 namespace {
 
-// Installed fonts by the name asked for, loaded once (missing ones are remembered too).
+// Installed fonts by the name asked for, loaded once per thread (missing ones are remembered too).
+// Per thread, not per process: a conversion runs on a thread of its own, and these caches are gone
+// before the font library is shut down at exit.
 std::shared_ptr<const kx::FontProgram> installedFont(const std::string& name) {
-    static std::mutex mutex;
-    static std::map<std::string, std::shared_ptr<const kx::FontProgram>> cache;
-    std::lock_guard<std::mutex> lock(mutex);
+    thread_local std::map<std::string, std::shared_ptr<const kx::FontProgram>> cache;
     auto it = cache.find(name);
     if (it != cache.end()) return it->second;
     std::optional<kx::InstalledFont> face = kx::FontCatalog::findFont(name);
