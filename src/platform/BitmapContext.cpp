@@ -115,6 +115,31 @@ SurfacePtr coverageFromImage(const Image& img) {
     return s;
 }
 
+// The box of the pixels with any coverage in an A8 surface (device space); null when none.
+Rect coveredBox(cairo_surface_t* a8) {
+    cairo_surface_flush(a8);
+    const unsigned char* data = cairo_image_surface_get_data(a8);
+    const int stride = cairo_image_surface_get_stride(a8);
+    const int w = cairo_image_surface_get_width(a8), h = cairo_image_surface_get_height(a8);
+    int x0 = w, y0 = h, x1 = -1, y1 = -1;
+    for (int y = 0; y < h; ++y) {
+        const unsigned char* row = data + static_cast<size_t>(y) * static_cast<size_t>(stride);
+        int first = -1, last = -1;
+        for (int x = 0; x < w; ++x)
+            if (row[x]) {
+                if (first < 0) first = x;
+                last = x;
+            }
+        if (first < 0) continue;
+        x0 = std::min(x0, first);
+        x1 = std::max(x1, last);
+        y0 = std::min(y0, y);
+        y1 = y;
+    }
+    if (x1 < 0) return Rect::null();
+    return Rect(x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+}
+
 void emitPath(cairo_t* cr, const Path& path, const AffineTransform& toDevice) {
     for (const PathElement& e : path.elements()) {
         auto pt = [&](int i) { return toDevice.apply(e.points[static_cast<size_t>(i)]); };
@@ -489,8 +514,7 @@ void BitmapContext::clipToMask(const Image& mask, const Rect& rect) {
             cairo_paint(mcr);
         }
         cairo_destroy(mcr);
-        out->box = d.apply(r).intersection(Rect(0, 0, im.width, im.height));
-        if (im.gs.mask) out->box = out->box.intersection(im.gs.mask->box);
+        out->box = coveredBox(out->coverage.get());
     } else {
         out->box = Rect::null();
     }

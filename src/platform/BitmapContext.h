@@ -91,7 +91,8 @@ public:
     void clipToRect(const Rect& r);
     // Intersects the clip with a mask stretched over `rect` (user space, drawn like an image): the
     // gray level of a gray image, or the alpha of an image with alpha, is the coverage; a colour
-    // image without alpha covers by its luminance.
+    // image without alpha covers by its luminance. The clip's bounding box shrinks to the pixels
+    // the mask covers.
     void clipToMask(const Image& mask, const Rect& rect);
     // The smallest user-space rectangle holding everything the clip lets through; the null
     // rectangle when nothing can be painted.
