@@ -1,29 +1,17 @@
-// Placeholder for the Indexed, Separation, DeviceN and Pattern spaces until their classes exist: a
-// space that reports its family's mode and component count and converts every colour to black.
-// The classes of those families replace this file.
+// The families whose components do not stand for colour directly.
 
 #include "pdf/KXPDFColorSpace.h"
-
-namespace {
-
-class PlaceholderColorSpace : public KXPDFColorSpace {
-public:
-    explicit PlaceholderColorSpace(int mode) : mode_(mode) {}
-    int getMode() const override { return mode_; }
-    int getNComps() const override { return mode_ == ModePattern ? 0 : 1; }
-
-private:
-    int mode_;
-};
-
-}  // namespace
+#include "pdf/KXPDFDeviceNColorSpace.h"
+#include "pdf/KXPDFIndexedColorSpace.h"
+#include "pdf/KXPDFPatternColorSpace.h"
+#include "pdf/KXPDFSeparationColorSpace.h"
 
 std::shared_ptr<KXPDFColorSpace> KXPDFColorSpace::newSpecialColorSpace(int mode) {
     switch (mode) {
-        case ModeIndexed:
-        case ModeSeparation:
-        case ModeDeviceN:
-        case ModePattern: return std::make_shared<PlaceholderColorSpace>(mode);
+        case ModeIndexed: return std::make_shared<KXPDFIndexedColorSpace>();
+        case ModeSeparation: return std::make_shared<KXPDFSeparationColorSpace>();
+        case ModeDeviceN: return std::make_shared<KXPDFDeviceNColorSpace>();
+        case ModePattern: return std::make_shared<KXPDFPatternColorSpace>();
         default: return nullptr;
     }
 }
