@@ -10,6 +10,8 @@
 #include "pdf/KXPDFDeviceGrayColorSpace.h"
 #include "pdf/KXPDFDeviceRGBColorSpace.h"
 #include "pdf/KXPDFExtGStateCollection.h"
+#include "pdf/KXPDFPattern.h"
+#include "pdf/KXPDFPatternColorSpace.h"
 #include "pdf/KXPDFUtilities.h"
 #include "platform/Numeric.h"
 
@@ -135,10 +137,14 @@ void colorNOperator(PDFScanner& s, void* info, bool stroke) {
         colorOperator(s, info, stroke);
         return;
     }
-    // A pattern space takes the pattern's name; the colour stays.
+    // A pattern space takes the pattern's name; the colour stays. An uncoloured pattern is painted
+    // in the colour of the underlying space given before the name.
     std::string name;
     if (s.popName(name)) {
-        auto pattern = p.patternNamed(name);
+        const auto* patternSpace = dynamic_cast<const KXPDFPatternColorSpace*>(space.get());
+        int n = patternSpace ? componentCount(patternSpace->under()) : 0;
+        KXPDFColor paint = colorFromNumbers(popOperandNumbers(s, n), false);
+        auto pattern = KXPDFPattern::patternForPainting(p.patternNamed(name), *space, paint);
         if (stroke)
             st.setStrokePattern(std::move(pattern));
         else

@@ -1,0 +1,47 @@
+#include "pdf/KXPDFPattern.h"
+
+#include "pdf/KXPDFPatternColorSpace.h"
+#include "pdf/KXPDFPatternShading.h"
+#include "pdf/KXPDFPatternTiling.h"
+
+bool KXPDFPattern::initWithObject(const kx::PDFObject&, const std::string& objectKey) {
+    objectKey_ = objectKey;
+    return true;
+}
+
+void KXPDFPattern::drawInContext(kx::BitmapContext& context, const kx::AffineTransform&) const {
+    kx::Rect box = context.clipBoundingBox();
+    if (box.isNull()) return;
+    context.setFillColor(kx::Color::rgb(0, 0, 0));
+    context.fillRect(box);
+}
+
+std::shared_ptr<KXPDFPattern> KXPDFPattern::PatternWithObject(const kx::PDFObject& object,
+                                                              const std::string& objectKey) {
+    if (!object.isDictionary()) return nullptr;
+    kx::PDFObject dict = object.isStream() ? object.streamDictionary() : object;
+    std::int64_t type = 0;
+    if (!dict.dictGet("PatternType").getInteger(type)) return nullptr;
+    std::shared_ptr<KXPDFPattern> pattern;
+    if (type == 1)
+        pattern = std::make_shared<KXPDFPatternTiling>();
+    else if (type == 2)
+        pattern = std::make_shared<KXPDFPatternShading>();
+    else
+        return nullptr;
+    if (!pattern->initWithObject(object, objectKey)) return nullptr;
+    pattern->setType(type);
+    return pattern;
+}
+
+std::shared_ptr<KXPDFPattern> KXPDFPattern::patternForPainting(std::shared_ptr<KXPDFPattern> pattern,
+                                                               const KXPDFColorSpace& patternSpace,
+                                                               const KXPDFColor& color) {
+    const auto* tiling = dynamic_cast<const KXPDFPatternTiling*>(pattern.get());
+    const auto* space = dynamic_cast<const KXPDFPatternColorSpace*>(&patternSpace);
+    if (!tiling || tiling->paintType() == 1 || !space || !space->under()) return pattern;
+    KXPDFRGB rgb = space->under()->getRGB(color);
+    auto painted = std::make_shared<KXPDFPatternTiling>(*tiling);
+    painted->setPaintColor(kx::Color::rgb(rgb.r / 255.0, rgb.g / 255.0, rgb.b / 255.0));
+    return painted;
+}

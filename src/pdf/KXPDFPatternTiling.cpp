@@ -1,0 +1,106 @@
+#include "pdf/KXPDFPatternTiling.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/Numeric.h"
+
+namespace {
+
+// The tile image is kept to a moderate size: a period far larger than its cell is mostly empty.
+constexpr std::int64_t kMaxTileSide = 4096;
+// Copies of a cell that may overlap one period along each axis (a cell many times its step).
+constexpr int kMaxCopies = 64;
+
+}  // namespace
+
+bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::string& objectKey) {
+    KXPDFPattern::initWithObject(object, objectKey);
+    if (!object.isStream()) return false;
+    contentStream_ = object;
+    kx::PDFObject dict = object.streamDictionary();
+
+    paintType_ = dict.dictGet("PaintType").integerOr(1);
+    tilingType_ = dict.dictGet("TilingType").integerOr(1);
+    xStep_ = dict.dictGet("XStep").numberOr(1.0);
+    yStep_ = dict.dictGet("YStep").numberOr(1.0);
+
+    bbox_ = {0, 0, 1, 1};
+    kx::PDFObject box = dict.dictGet("BBox");
+    if (box.isArray() && box.arrayCount() == 4)
+        for (size_t i = 0; i < 4; ++i) box.arrayAt(i).getNumber(bbox_[i]);
+
+    kx::PDFObject resources = dict.dictGet("Resources");
+    if (resources.isDictionary()) resDict_ = resources;
+
+    matrix_ = kx::AffineTransform();
+    kx::PDFObject m = dict.dictGet("Matrix");
+    if (m.isArray() && m.arrayCount() == 6) {
+        double* fields[] = {&matrix_.a, &matrix_.b, &matrix_.c, &matrix_.d, &matrix_.tx, &matrix_.ty};
+        for (size_t i = 0; i < 6; ++i) m.arrayAt(i).getNumber(*fields[i]);
+    }
+    return true;
+}
+
+kx::Rect KXPDFPatternTiling::cellRect() const {
+    return kx::Rect(bbox_[0], bbox_[1], bbox_[2] - bbox_[0], bbox_[3] - bbox_[1]).standardized();
+}
+
+kx::ImageRef KXPDFPatternTiling::tileImage() const {
+    const kx::Image* cellImage = contentImageRef_.get();
+    const kx::Rect cell = cellRect();
+    const double stepX = std::fabs(xStep_), stepY = std::fabs(yStep_);
+    if (!cellImage || !cellImage->isValid() || !(cell.size.width > 0) || !(cell.size.height > 0) ||
+        !std::isfinite(cell.size.width) || !std::isfinite(cell.size.height) || !std::isfinite(cell.origin.x) ||
+        !std::isfinite(cell.origin.y) || !(stepX > 0) || !(stepY > 0) || !std::isfinite(stepX) || !std::isfinite(stepY))
+        return nullptr;
+
+    // The tile keeps the cell image's resolution, within the size limit.
+    double ppuX = cellImage->width / cell.size.width, ppuY = cellImage->height / cell.size.height;
+    double w = stepX * ppuX, h = stepY * ppuY;
+    double shrink = std::max({1.0, w / kMaxTileSide, h / kMaxTileSide});
+    std::int64_t tileW = std::max<std::int64_t>(1, kx::roundToInt<std::int64_t>(w / shrink));
+    std::int64_t tileH = std::max<std::int64_t>(1, kx::roundToInt<std::int64_t>(h / shrink));
+    auto ctx = kx::BitmapContext::create(tileW, tileH);
+    if (!ctx) return nullptr;
+    ctx->scaleCTM(static_cast<double>(tileW) / stepX, static_cast<double>(tileH) / stepY);
+    ctx->translateCTM(-cell.origin.x, -cell.origin.y);
+
+    // Copy (k, l) of the cell lies at the cell moved by (k XStep, l YStep); the ones that reach
+    // into the period starting at the cell's origin have k and l from -ceil(size / step) to 0.
+    int backX = std::min(kMaxCopies, kx::toInt<int>(std::ceil(cell.size.width / stepX)));
+    int backY = std::min(kMaxCopies, kx::toInt<int>(std::ceil(cell.size.height / stepY)));
+    for (int l = -backY; l <= 0; ++l)
+        for (int k = -backX; k <= 0; ++k) ctx->drawImage(*cellImage, cell.offsetBy(k * stepX, l * stepY));
+
+    kx::ImageRef tile = ctx->makeImage();
+    if (!tile || paintType_ == 1) return tile;
+
+    // Uncoloured: the cell is a stencil. Where it is painted dark and opaque the pattern shows its
+    // colour; light or transparent parts of the cell let the page through.
+    auto stencil = std::make_shared<kx::Image>(*tile);
+    kx::Color c = paintColor_.value_or(kx::Color::rgb(0, 0, 0));
+    const auto r = kx::toInt<std::uint8_t>(std::clamp(c.red, 0.0, 1.0) * 255 + 0.5);
+    const auto g = kx::toInt<std::uint8_t>(std::clamp(c.green, 0.0, 1.0) * 255 + 0.5);
+    const auto b = kx::toInt<std::uint8_t>(std::clamp(c.blue, 0.0, 1.0) * 255 + 0.5);
+    for (size_t i = 0; i + 3 < stencil->pixels.size(); i += 4) {
+        std::uint8_t* p = &stencil->pixels[i];
+        unsigned lum = (p[0] * 77u + p[1] * 151u + p[2] * 28u + 128u) >> 8;
+        unsigned coverage = (p[3] * (255u - lum) + 127u) / 255u;
+        p[0] = r;
+        p[1] = g;
+        p[2] = b;
+        p[3] = static_cast<std::uint8_t>(coverage);
+    }
+    return stencil;
+}
+
+void KXPDFPatternTiling::drawInContext(kx::BitmapContext& context, const kx::AffineTransform& scaleTransform) const {
+    // A step of 0 would put every cell in one place: there is no tiling to paint.
+    if (xStep_ == 0 || yStep_ == 0) return;
+    kx::ImageRef tile = tileImage();
+    if (!tile) return;
+    kx::Rect cell = cellRect();
+    kx::Rect period(cell.origin.x, cell.origin.y, std::fabs(xStep_), std::fabs(yStep_));
+    context.drawTiledImage(*tile, period, matrix_.concat(scaleTransform));
+}

@@ -1,0 +1,215 @@
+// Patterns: tiling patterns (coloured and uncoloured) and shading patterns rasterised into bitmaps,
+// what the factory refuses, and the colour "scn" gives an uncoloured pattern.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+#include "InterpreterTestSupport.h"
+#include "ObjectDoc.h"
+#include "pdf/KXPDFColorSpace.h"
+#include "pdf/KXPDFPattern.h"
+#include "pdf/KXPDFPatternCollection.h"
+#include "pdf/KXPDFPatternShading.h"
+#include "pdf/KXPDFPatternTiling.h"
+#include "platform/BitmapContext.h"
+
+using kx::test::ObjectDoc;
+
+namespace {
+
+using RGBA = std::array<int, 4>;
+
+RGBA px(const kx::Image& img, int x, int y) {
+    const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+const RGBA kClear{0, 0, 0, 0};
+const RGBA kRed{255, 0, 0, 255};
+const RGBA kBlue{0, 0, 255, 255};
+const RGBA kGreen{0, 255, 0, 255};
+const RGBA kBlack{0, 0, 0, 255};
+
+// A 2 x 2 cell: red, blue on the top row; blue, red on the bottom row.
+kx::ImageRef checkerCell() {
+    auto img = kx::Image::make(2, 2, kx::PixelFormat::RGB8);
+    img->pixels = {255, 0, 0, 0, 0, 255, 0, 0, 255, 255, 0, 0};
+    return img;
+}
+
+// A 2 x 2 stencil cell: only the top-left pixel is painted (black, opaque).
+kx::ImageRef stencilCell() {
+    auto img = kx::Image::make(2, 2, kx::PixelFormat::RGBA8);
+    img->pixels = {0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    return img;
+}
+
+std::shared_ptr<KXPDFPattern> tilingFrom(const std::string& entries, kx::ImageRef cell) {
+    ObjectDoc doc;
+    int n = doc.addStream("/PatternType 1 " + entries, "");
+    auto pattern = KXPDFPattern::PatternWithObject(doc.get(n), "P1");
+    if (auto* tiling = dynamic_cast<KXPDFPatternTiling*>(pattern.get())) tiling->setContentImageRef(std::move(cell));
+    return pattern;
+}
+
+kx::ImageRef render(const KXPDFPattern& pattern, int w, int h,
+                    kx::AffineTransform scale = kx::AffineTransform::identity()) {
+    auto ctx = kx::BitmapContext::create(w, h);
+    ctx->setImageInterpolation(kx::ImageInterpolation::None);
+    pattern.drawInContext(*ctx, scale);
+    return ctx->makeImage();
+}
+
+struct PixelCase {
+    int x, y;  // from the top-left corner of an 8 x 8 bitmap
+    RGBA color;
+};
+
+}  // namespace
+
+TEST(KXPDFPattern, ColouredTilingPatternRepeatsItsCell) {
+    struct Case { const char* what; std::string entries; std::vector<PixelCase> pixels; };
+    // Rows 7 and 6 from the top are y-up 0..1 and 1..2: the cell's bottom and top rows.
+    const std::vector<Case> cases = {
+        {"steps equal to the cell", "/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2",
+         {{0, 7, kBlue}, {1, 7, kRed}, {0, 6, kRed}, {2, 7, kBlue}, {6, 1, kBlue}, {7, 0, kBlue}, {6, 0, kRed}}},
+        {"steps larger than the cell leave gaps", "/PaintType 1 /BBox [0 0 2 2] /XStep 4 /YStep 4",
+         {{0, 7, kBlue}, {2, 7, kClear}, {4, 7, kBlue}, {0, 5, kClear}, {0, 3, kBlue}}},
+        {"negative steps tile the same way", "/PaintType 1 /BBox [0 0 2 2] /XStep -4 /YStep -4",
+         {{0, 7, kBlue}, {2, 7, kClear}, {4, 7, kBlue}}},
+        {"the pattern matrix scales and moves the cells", "/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2 /Matrix [2 0 0 2 1 0]",
+         {{1, 7, kBlue}, {2, 7, kBlue}, {3, 7, kRed}, {0, 7, kRed}, {1, 5, kRed}}},
+        {"a BBox away from the origin starts the cells there", "/PaintType 1 /BBox [1 0 3 2] /XStep 2 /YStep 2",
+         {{1, 7, kBlue}, {2, 7, kRed}, {0, 7, kRed}}},
+    };
+    for (const Case& c : cases) {
+        auto pattern = tilingFrom(c.entries, checkerCell());
+        ASSERT_TRUE(pattern) << c.what;
+        EXPECT_EQ(pattern->type(), 1);
+        kx::ImageRef img = render(*pattern, 8, 8);
+        for (const PixelCase& p : c.pixels) EXPECT_EQ(px(*img, p.x, p.y), p.color) << c.what << " (" << p.x << ", " << p.y << ")";
+    }
+
+    // The scale transform applies after the pattern matrix.
+    auto pattern = tilingFrom("/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2", checkerCell());
+    kx::ImageRef scaled = render(*pattern, 8, 8, kx::AffineTransform::makeScale(2, 2));
+    EXPECT_EQ(px(*scaled, 1, 7), kBlue);
+    EXPECT_EQ(px(*scaled, 2, 7), kRed);
+}
+
+TEST(KXPDFPattern, UncolouredTilingPatternPaintsItsCellInTheGivenColour) {
+    auto pattern = tilingFrom("/PaintType 2 /BBox [0 0 2 2] /XStep 2 /YStep 2", stencilCell());
+    ASSERT_TRUE(pattern);
+    auto space = KXPDFColorSpace::ColorSpaceWithObject(ObjectDoc::parse("[/Pattern /DeviceRGB]"));
+    ASSERT_TRUE(space);
+    KXPDFColor green{};
+    green.c[1] = 255;
+    auto painted = KXPDFPattern::patternForPainting(pattern, *space, green);
+    ASSERT_NE(painted, pattern) << "the resource itself stays unpainted";
+    kx::ImageRef img = render(*painted, 8, 8);
+    EXPECT_EQ(px(*img, 0, 6), kGreen) << "the stencil's painted pixel";
+    EXPECT_EQ(px(*img, 4, 2), kGreen) << "and in the other cells";
+    EXPECT_EQ(px(*img, 1, 6), kClear);
+    EXPECT_EQ(px(*img, 0, 7), kClear);
+
+    // Without a colour the stencil paints black.
+    EXPECT_EQ(px(*render(*pattern, 8, 8), 0, 6), kBlack);
+
+    // A coloured pattern, and a pattern space without an underlying space, keep the pattern as it is.
+    auto coloured = tilingFrom("/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2", checkerCell());
+    EXPECT_EQ(KXPDFPattern::patternForPainting(coloured, *space, green), coloured);
+    auto bare = KXPDFColorSpace::ColorSpaceWithObject(ObjectDoc::parse("/Pattern"));
+    EXPECT_EQ(KXPDFPattern::patternForPainting(pattern, *bare, green), pattern);
+}
+
+TEST(KXPDFPattern, TilingPatternsWithNothingToRepeatPaintNothing) {
+    struct Case { const char* what; std::string entries; kx::ImageRef cell; };
+    const std::vector<Case> cases = {
+        {"no cell image", "/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2", nullptr},
+        {"XStep 0", "/PaintType 1 /BBox [0 0 2 2] /XStep 0 /YStep 2", checkerCell()},
+        {"YStep 0", "/PaintType 2 /BBox [0 0 2 2] /XStep 2 /YStep 0", stencilCell()},
+        {"empty BBox", "/PaintType 1 /BBox [0 0 0 2] /XStep 2 /YStep 2", checkerCell()},
+    };
+    for (const Case& c : cases) {
+        auto pattern = tilingFrom(c.entries, c.cell);
+        ASSERT_TRUE(pattern) << c.what;
+        kx::ImageRef img = render(*pattern, 8, 8);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) ASSERT_EQ(px(*img, x, y), kClear) << c.what;
+    }
+    // Without XStep and YStep the cell repeats every unit.
+    auto unit = tilingFrom("/PaintType 1 /BBox [0 0 1 1]", checkerCell());
+    auto& tiling = dynamic_cast<KXPDFPatternTiling&>(*unit);
+    EXPECT_EQ(tiling.xStep(), 1);
+    EXPECT_EQ(tiling.yStep(), 1);
+}
+
+TEST(KXPDFPattern, ShadingPatternDrawsUnderItsMatrix) {
+    const std::string shading = "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 20 0] /Function << "
+                                "/FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >>";
+    struct Case { const char* what; std::string matrix; kx::AffineTransform scale; int start, end; };
+    const std::vector<Case> cases = {
+        {"no Matrix: the scale transform alone", "", kx::AffineTransform::identity(), 0, 20},
+        {"Matrix moves the gradient", "/Matrix [1 0 0 1 20 0]", kx::AffineTransform::identity(), 20, 40},
+        {"Matrix first, then the scale transform", "/Matrix [1 0 0 1 10 0]", kx::AffineTransform::makeScale(2, 1), 20, 60},
+    };
+    for (const Case& c : cases) {
+        ObjectDoc doc;
+        int n = doc.add("<< /PatternType 2 /Shading " + shading + " " + c.matrix + " >>");
+        auto pattern = KXPDFPattern::PatternWithObject(doc.get(n), "P2");
+        ASSERT_TRUE(pattern) << c.what;
+        EXPECT_EQ(pattern->type(), 2);
+        kx::ImageRef img = render(*pattern, 80, 2, c.scale);
+        if (c.start > 0) {
+            EXPECT_EQ(px(*img, c.start - 1, 1), kClear) << c.what;
+        }
+        EXPECT_NEAR(px(*img, c.start, 1)[0], 255, 16) << c.what << " starts red";
+        EXPECT_NEAR(px(*img, c.end - 1, 1)[2], 255, 16) << c.what << " ends blue";
+        EXPECT_EQ(px(*img, c.end, 1), kClear) << c.what;
+    }
+}
+
+TEST(KXPDFPattern, FactoryAndCollection) {
+    ObjectDoc doc;
+    int tilingDict = doc.add("<< /PatternType 1 /PaintType 1 /BBox [0 0 1 1] >>");
+    int type3 = doc.addStream("/PatternType 3", "");
+    int noShading = doc.add("<< /PatternType 2 >>");
+    int noType = doc.addStream("/PaintType 1", "");
+    int dict = doc.add("<< /Good << /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceGray /Function << "
+                       "/FunctionType 2 /Domain [0 1] /N 1 >> >> >> /Bad " + std::to_string(type3) + " 0 R >>");
+    EXPECT_FALSE(KXPDFPattern::PatternWithObject(doc.get(tilingDict), "P")) << "a tiling pattern must be a stream";
+    EXPECT_FALSE(KXPDFPattern::PatternWithObject(doc.get(type3), "P")) << "PatternType 3";
+    EXPECT_FALSE(KXPDFPattern::PatternWithObject(doc.get(noShading), "P")) << "shading pattern without a shading";
+    EXPECT_FALSE(KXPDFPattern::PatternWithObject(doc.get(noType), "P")) << "no PatternType";
+
+    KXPDFPatternCollection collection(doc.get(dict));
+    EXPECT_TRUE(collection.objectNamed("Good"));
+    EXPECT_FALSE(collection.objectNamed("Bad"));
+    EXPECT_EQ(collection.objectNamed("Good")->objectKey(), "Good");
+    auto& shadingPattern = dynamic_cast<KXPDFPatternShading&>(*collection.objectNamed("Good"));
+    EXPECT_TRUE(shadingPattern.matrix().isIdentity());
+    EXPECT_EQ(shadingPattern.shading()->objectKey(), "Good");
+}
+
+TEST(KXPDFPattern, ScnGivesAnUncolouredPatternItsColour) {
+    kx::test::PDFBuilder b;
+    int uncoloured = b.addStream("/PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 4 4] /XStep 4 /YStep 4", "");
+    int coloured = b.addStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 4 4] /XStep 4 /YStep 4", "");
+    std::string resources = "<< /ColorSpace << /CS0 [/Pattern /DeviceRGB] >> /Pattern << /U " +
+                            std::to_string(uncoloured) + " 0 R /C " + std::to_string(coloured) + " 0 R >> >>";
+    auto run = kx::test::runContent(b, "/CS0 cs 0 1 0 /U scn 0 0 10 10 re f /C scn 0 0 5 5 re f /Missing scn 0 0 1 1 re f",
+                                    resources);
+    ASSERT_TRUE(run->parser);
+    ASSERT_EQ(run->recorder.paths.size(), 3u);
+    for (const auto& p : run->recorder.paths) EXPECT_TRUE(p.pattern);
+    auto* painted = dynamic_cast<KXPDFPatternTiling*>(run->recorder.paths[0].state.fillPattern().get());
+    ASSERT_TRUE(painted);
+    ASSERT_TRUE(painted->paintColor());
+    EXPECT_EQ(*painted->paintColor(), kx::Color::rgb(0, 1, 0));
+    auto* plain = dynamic_cast<KXPDFPatternTiling*>(run->recorder.paths[1].state.fillPattern().get());
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->paintColor());
+    EXPECT_FALSE(run->recorder.paths[2].state.fillPattern()) << "an unknown pattern name leaves no pattern";
+}
