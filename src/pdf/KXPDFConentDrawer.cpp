@@ -10,7 +10,10 @@ KXPDFConentDrawer::KXPDFConentDrawer() = default;
 KXPDFConentDrawer::KXPDFConentDrawer(kx::PDFObject contentDict, kx::PDFContentStream contentStream,
                                      const kx::Rect& mediaBox)
     : KXPDFConentParser(std::move(contentDict), std::move(contentStream)),
-      bitmapContext_(KXPDFUtilities::CreateARGBBitmapContextSize(mediaBox.size)) {}
+      bitmapContext_(KXPDFUtilities::CreateARGBBitmapContextSize(mediaBox.size)) {
+    // The box's lower-left corner is the bitmap's first pixel (a pattern cell need not start at 0).
+    if (bitmapContext_) bitmapContext_->translateCTM(-mediaBox.origin.x, -mediaBox.origin.y);
+}
 
 kx::ImageRef KXPDFConentDrawer::CGImage() const { return bitmapContext_ ? bitmapContext_->makeImage() : nullptr; }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pdf/KXPDFUtilities.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -30,8 +31,12 @@ bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::
     if (box.isArray() && box.arrayCount() == 4)
         for (size_t i = 0; i < 4; ++i) box.arrayAt(i).getNumber(bbox_[i]);
 
+    // The cell is rendered once, now, one pixel per unit of pattern space.
     kx::PDFObject resources = dict.dictGet("Resources");
-    if (resources.isDictionary()) resDict_ = resources;
+    if (resources.isDictionary()) {
+        resDict_ = resources;
+        contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr);
+    }
 
     matrix_ = kx::AffineTransform();
     kx::PDFObject m = dict.dictGet("Matrix");

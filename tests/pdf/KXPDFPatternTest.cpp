@@ -14,6 +14,7 @@
 #include "pdf/KXPDFPatternShading.h"
 #include "pdf/KXPDFPatternTiling.h"
 #include "platform/BitmapContext.h"
+#include "platform/FileSystem.h"
 
 using kx::test::ObjectDoc;
 
@@ -212,4 +213,31 @@ TEST(KXPDFPattern, ScnGivesAnUncolouredPatternItsColour) {
     ASSERT_TRUE(plain);
     EXPECT_FALSE(plain->paintColor());
     EXPECT_FALSE(run->recorder.paths[2].state.fillPattern()) << "an unknown pattern name leaves no pattern";
+}
+
+TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
+    kx::ScopedTemporaryRoot root;
+    // A 4 x 4 cell whose BBox starts at (2, 2); an opaque green image fills its left half.
+    ObjectDoc doc;
+    int image = doc.addStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB "
+                              "/BitsPerComponent 8", std::string("\x00\xFF\x00", 3));
+    int tiling = doc.addStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [2 2 6 6] /XStep 4 /YStep 4 "
+                               "/Resources << /XObject << /Im1 " + std::to_string(image) + " 0 R >> >>",
+                               "q 2 0 0 4 2 2 cm /Im1 Do Q");
+    int bare = doc.addStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 4 4] /XStep 4 /YStep 4", "");
+    auto pattern = KXPDFPattern::PatternWithObject(doc.get(tiling), "P1");
+    ASSERT_TRUE(pattern);
+    auto& cell = dynamic_cast<KXPDFPatternTiling&>(*pattern);
+    ASSERT_TRUE(cell.contentImageRef());
+    EXPECT_EQ(cell.contentImageRef()->width, 4);
+    EXPECT_EQ(cell.contentImageRef()->height, 4);
+    kx::ImageRef img = render(*pattern, 8, 8);
+    // Cells start at x 2, 6, ...: their left halves (x 2..4, 6..8) are green, the right halves empty.
+    for (int x : {2, 3, 6, 7}) EXPECT_GT(px(*img, x, 4)[1], 200) << x;
+    for (int x : {0, 1, 4, 5}) EXPECT_EQ(px(*img, x, 4)[3], 0) << x;
+
+    // Without Resources there is no cell: the pattern paints nothing.
+    auto empty = KXPDFPattern::PatternWithObject(doc.get(bare), "P2");
+    ASSERT_TRUE(empty);
+    EXPECT_FALSE(dynamic_cast<KXPDFPatternTiling&>(*empty).contentImageRef());
 }
