@@ -29,8 +29,9 @@ struct Library {
     }
 };
 
-Library& sharedLibrary() {
-    static Library library;
+// Programs keep the library alive: a program held by a static cache may outlive other statics.
+const std::shared_ptr<Library>& sharedLibrary() {
+    static const std::shared_ptr<Library> library = std::make_shared<Library>();
     return library;
 }
 
@@ -94,7 +95,8 @@ std::shared_ptr<const FontProgram> FontProgram::fromFile(const std::string& path
 
 std::shared_ptr<const FontProgram> FontProgram::load(std::shared_ptr<FontProgram> program, int faceIndex,
                                                      const std::string* path) {
-    Library& lib = sharedLibrary();
+    program->library_ = sharedLibrary();
+    Library& lib = *std::static_pointer_cast<Library>(program->library_);
     if (!lib.library || faceIndex < 0) return nullptr;
     FT_Face face = nullptr;
     {
@@ -112,7 +114,7 @@ std::shared_ptr<const FontProgram> FontProgram::load(std::shared_ptr<FontProgram
 
 FontProgram::~FontProgram() {
     if (!face_) return;
-    Library& lib = sharedLibrary();
+    Library& lib = *std::static_pointer_cast<Library>(library_);
     std::lock_guard lock(lib.mutex);
     FT_Done_Face(asFace(face_));
 }

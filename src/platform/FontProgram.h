@@ -62,7 +62,8 @@ private:
     void readProperties();
 
     std::string data_;
-    void* face_ = nullptr;  // FT_Face
+    std::shared_ptr<void> library_;  // the FreeType library the face belongs to
+    void* face_ = nullptr;           // FT_Face
     mutable std::mutex mutex_;
     std::string fullName_, postScriptName_, familyName_, styleName_;
     int unitsPerEm_ = 1000, ascent_ = 0, descent_ = 0, leading_ = 0, capHeight_ = 0, xHeight_ = 0, stemV_ = 0;

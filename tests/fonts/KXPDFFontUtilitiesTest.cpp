@@ -100,3 +100,16 @@ TEST(KXPDFFontUtilities, MeasuresTextWithAFontProgram) {
     EXPECT_NEAR(KXPDFFontUtilities::SystemFontNameWidthOfString("LiberationMono", 10, u"ab"), 12.0, 0.01);
     EXPECT_EQ(KXPDFFontUtilities::SystemFontNameWidthOfString("NoSuchFont", 10, u"ab"), 0);
 }
+
+TEST(KXPDFFontUtilities, InstalledFontsMeasuredFirstStillEndCleanly) {
+    // Regression: when the first font program of the process was loaded for a cached installed
+    // font, the program outlived the font library at exit and crashed while being released.
+    if (!kx::FontCatalog::findFont("LiberationMono")) GTEST_SKIP() << "Liberation Mono not installed";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: nothing loaded before
+    EXPECT_EXIT(
+        {
+            KXPDFFontUtilities::SystemFontNameWidthOfString("LiberationMono", 10, u"ab");
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
+}
