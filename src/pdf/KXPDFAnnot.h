@@ -20,8 +20,7 @@ class KXPDFAnnotPopup;
 
 class KXPDFAnnot : public std::enable_shared_from_this<KXPDFAnnot> {
 public:
-    // Bits of /F.
-    static constexpr std::int64_t kFlagInvisible = 1 << 0;
+    // Bits of /F that keep an annotation off the screen.
     static constexpr std::int64_t kFlagHidden = 1 << 1;
     static constexpr std::int64_t kFlagNoView = 1 << 5;
 
