@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/TextBreaks.h"
 #include "platform/Unicode.h"
 #include "platform/pdf/PDFDocument.h"
 
@@ -14,23 +15,6 @@ namespace {
 // the nodes they have entered and stop at a depth no real document reaches.
 constexpr std::int64_t kMaxOutlineDepth = 64;
 constexpr int kMaxNameTreeDepth = 64;
-
-// White space, line breaks and control or format characters: what a title loses before it is
-// compared with the text of the page.
-bool isBlankOrControl(char32_t c) {
-    if (c <= 0x20 || (c >= 0x7F && c <= 0xA0)) return true;  // C0, space, DEL, C1, no-break space
-    switch (c) {
-    case 0x00AD: case 0x061C: case 0x06DD: case 0x070F: case 0x08E2: case 0x1680: case 0x180E:
-    case 0x202F: case 0x205F: case 0x3000: case 0xFEFF: case 0x110BD: case 0x110CD: case 0xE0001:
-        return true;
-    default:
-        break;
-    }
-    return (c >= 0x0600 && c <= 0x0605) || (c >= 0x0890 && c <= 0x0891) || (c >= 0x2000 && c <= 0x200F) ||
-           (c >= 0x2028 && c <= 0x202E) || (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x206F) ||
-           (c >= 0xFFF9 && c <= 0xFFFB) || (c >= 0x13430 && c <= 0x1343F) || (c >= 0x1BCA0 && c <= 0x1BCA3) ||
-           (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0020 && c <= 0xE007F);
-}
 
 // Byte strings compared up to their first zero byte, as C strings compare.
 int compareKeys(const std::string& a, const std::string& b) { return std::strcmp(a.c_str(), b.c_str()); }
@@ -112,7 +96,8 @@ std::optional<std::u16string> KXPDFOutLineManager::GetOutlineTitleWithItem(const
     const std::u16string& title = *item.title;
     for (size_t i = 0; i < title.size();) {
         char32_t c = kx::nextCodePoint(title, i);
-        if (!isBlankOrControl(c)) kx::appendUtf16(out, c);
+        // Titles are compared with the text of the page without their blanks and controls.
+        if (!kx::isWhitespaceOrNewline(c) && !kx::isControlCharacter(c)) kx::appendUtf16(out, c);
     }
     if (out.empty()) return std::nullopt;
     return out;
