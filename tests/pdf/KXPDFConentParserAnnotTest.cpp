@@ -28,19 +28,24 @@ public:
     std::vector<TextBox> boxes;
 };
 
-struct Run {
+struct PageRun {
     std::shared_ptr<kx::PDFDocument> doc;
     std::shared_ptr<KXPDFRenderStateStack> stack = std::make_shared<KXPDFRenderStateStack>();
     Recorder recorder;
     std::unique_ptr<KXPDFConentParser> parser;
 };
 
-std::unique_ptr<Run> runPage(const std::string& content, const std::vector<std::string>& annots,
-                             bool parseAnnots = true) {
-    auto run = std::make_unique<Run>();
+// In an annotation's source, "{AP}" stands for a form stream of a red diagonal over a 20 x 10 box.
+std::unique_ptr<PageRun> runPage(const std::string& content, const std::vector<std::string>& annots,
+                                 bool parseAnnots = true) {
+    auto run = std::make_unique<PageRun>();
     PDFBuilder b;
+    int form = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 20 10]", "1 0 0 RG 0 0 m 20 10 l S");
     std::string array;
-    for (const auto& a : annots) array += std::to_string(b.add(a)) + " 0 R ";
+    for (std::string a : annots) {
+        for (size_t at; (at = a.find("{AP}")) != std::string::npos;) a.replace(at, 4, std::to_string(form) + " 0 R");
+        array += std::to_string(b.add(a)) + " 0 R ";
+    }
     b.addPage(content, "<< >>", "/MediaBox [0 0 612 792] /Annots [" + array + "]");
     run->doc = kx::PDFDocument::openFromMemory(b.build());
     auto page = run->doc ? run->doc->page(1) : std::nullopt;
@@ -121,4 +126,31 @@ TEST(KXPDFConentParserAnnot, ASecondRunReplacesTheCollection) {
     EXPECT_TRUE(first.expired());
     EXPECT_EQ(run->recorder.boxes.size(), 2u);
     run->parser.reset();  // the interpreter drops its collection before it goes
+}
+
+// Appearance streams run as content of their annotation: what they paint arrives marked with the
+// annotation's index, placed at its rectangle; kinds that draw themselves without one do not draw
+// themselves as well.
+TEST(KXPDFConentParserAnnot, AppearanceStreamsReachTheExporterAtTheRectangle) {
+    const char* kinds[] = {"/Subtype /FreeText", "/Subtype /Line /L [0 0 1 1]", "/Subtype /Square",
+                           "/Subtype /Circle",   "/Subtype /Ink /InkList [[0 0 1 1]]", "/Subtype /Stamp",
+                           "/Subtype /Widget",   "/Subtype /Link",  "/Subtype /Popup",  "/Subtype /Squiggly"};
+    for (const char* kind : kinds) {
+        SCOPED_TRACE(kind);
+        auto run = runPage("", {std::string("<< /Type /Annot ") + kind + " /F 2 /Rect [0 0 20 10] /AP << /N {AP} >> >>",
+                                std::string("<< /Type /Annot ") + kind + " /Rect [100 200 120 210] /AP << /N {AP} >> >>"});
+        ASSERT_TRUE(run->parser);
+        ASSERT_EQ(run->recorder.paths.size(), 1u);
+        EXPECT_TRUE(run->recorder.boxes.empty());
+        const auto& p = run->recorder.paths[0];
+        EXPECT_TRUE(p.stroke);
+        EXPECT_TRUE(p.state.isParseringAnnotion());
+        EXPECT_EQ(p.state.pdfAnnotionIndex(), 1);
+        EXPECT_EQ(p.state.currentStrokeRGBColor(), (KXPDFRGB{255, 0, 0}));
+        ASSERT_EQ(p.path.elements().size(), 2u);
+        EXPECT_EQ(p.path.elements()[0].points[0], (kx::Point{100, 200}));
+        EXPECT_EQ(p.path.elements()[1].points[0], (kx::Point{120, 210}));
+        ASSERT_FALSE(p.state.clipBezierPaths().empty());  // cut to the annotation's rectangle
+        EXPECT_EQ(run->stack->depth(), 1u);
+    }
 }
