@@ -121,6 +121,16 @@ bool PDFDocument::wasRepaired() const { return pdf_was_repaired(session_->ctx, s
 
 int PDFDocument::pageCount() const { return countPages(session_->ctx, session_->doc); }
 
+int PDFDocument::version() const {
+    fz_context* ctx = session_->ctx;
+    int v;
+    fz_var(v);
+    v = 0;
+    fz_try(ctx) { v = pdf_version(ctx, session_->doc); }
+    fz_catch(ctx) { v = 0; }
+    return v;
+}
+
 std::optional<PDFPage> PDFDocument::page(int number) const {
     if (number < 1 || number > pageCount()) return std::nullopt;
     pdf_obj* obj = lookupPage(session_->ctx, session_->doc, number - 1);

@@ -37,6 +37,10 @@ public:
     bool allowsCopying() const;
     bool wasRepaired() const;
 
+    // The PDF version as major * 10 + minor (17 for 1.7): the catalog's /Version when it has one,
+    // else the file header's.
+    int version() const;
+
     int pageCount() const;
     // Page `number`, 1-based; nullopt outside 1..pageCount() or when the page tree is broken there.
     std::optional<PDFPage> page(int number) const;

@@ -1,0 +1,226 @@
+#include "engine/KXDocuvane.h"
+
+#include <exception>
+
+#include "engine/ExporterChoice_p.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/pdf/PDFDocument.h"
+
+const char* const KXDocuvane::errorDomain = "org.docuvane.KXDocuvane";
+
+namespace {
+
+KXError engineError(int code, std::string reason) { return KXError{KXDocuvane::errorDomain, code, std::move(reason)}; }
+
+KXError pageError(const char* reason, std::uint64_t page) {
+    return engineError(401, kx::format(reason, static_cast<unsigned long long>(page)));
+}
+
+}  // namespace
+
+KXDocuvane::~KXDocuvane() {
+    // Reports still on their way to the main thread find the engine gone and are dropped.
+    alive_.reset();
+    isShouldCancel_.store(true);
+    {
+        std::lock_guard lock(exporterMutex_);
+        if (currentExporter_) currentExporter_->cancelConvertPDF();
+    }
+    worker_.join();
+}
+
+std::map<std::string, std::string> KXDocuvane::supportDocTypes() {
+    return {
+        {"docx", "Microsoft Word(.docx)"},
+        {"pptx", "Microsoft PowerPoint(.pptx)"},
+        {"xlsx", "Microsoft Excel(.xlsx)"},
+        {"csv", "Comma-Separated Values(.csv)"},
+        {"txt", "UTF-8 Plain Text(.txt)"},
+        {"rtf", "Rich Text File(.rtf)"},
+        {"html", "Web Source File(.html)"},
+        {"pdf", "Adobe PDF File(.pdf)"},
+        {"jpeg", "Image JPEG File(.jpeg)"},
+        {"png", "Image PNG File(.png)"},
+        {"bmp", "Image BMP File(.bmp)"},
+        {"tiff", "Image TIFF File(.tiff)"},
+        {"gif", "Image GIF File(.gif)"},
+        {"tga", "Image TGA File(.tga)"},
+    };
+}
+
+std::optional<std::string> KXDocuvane::supportDocTypeNameForKey(const std::string& key) {
+    auto table = supportDocTypes();
+    auto it = table.find(key);
+    if (it == table.end()) return std::nullopt;
+    return it->second;
+}
+
+bool KXDocuvane::canConvertToDocType(const std::string& key) { return kx::detail::exporterChoiceForKey(key).has_value(); }
+
+KXPDFExporter* KXDocuvane::currentExporter() const {
+    std::lock_guard lock(exporterMutex_);
+    return currentExporter_.get();
+}
+
+std::shared_ptr<kx::PDFDocument> KXDocuvane::initPDFDocumentAtPath(const std::string& path,
+                                                                   const std::string& password) const {
+    if (path.empty()) return nullptr;
+    std::shared_ptr<kx::PDFDocument> document = kx::PDFDocument::open(path);
+    if (!document || password.empty()) return document;
+    if (!document->unlockWithPassword(password)) return nullptr;
+    return document;
+}
+
+void KXDocuvane::convertPDFAtPath(const std::string& pdfPath, const std::string& pdfPassword,
+                                  std::vector<std::uint64_t> pdfPageIndexs, const std::string& destDocType,
+                                  const std::string& destDocPath, std::shared_ptr<const KXPDFOptions> moreOptions) {
+    // The request fields exist once; a second request has to wait for the end report.
+    if (isConverting_.load()) return;
+    // The previous worker has sent its end report; let it finish its last steps.
+    worker_.join();
+
+    pdfPath_ = pdfPath;
+    pdfPassword_ = pdfPassword;
+    pdfPageIndexs_ = std::move(pdfPageIndexs);
+    destDocType_ = destDocType;
+    destDocPath_ = destDocPath;
+    moreOptions_ = moreOptions ? std::move(moreOptions) : std::make_shared<const KXPDFOptions>();
+    isShouldCancel_.store(false);
+    isConverting_.store(true);
+
+    if (delegate_) delegate_->didStartConversion(*this, nullptr);
+
+    worker_ = kx::WorkerThread("KXDocuvane-dispatchAsync", [this] { runConversion(); });
+}
+
+void KXDocuvane::stopConvertsionIfNeed() {
+    isShouldCancel_.store(true);
+    std::lock_guard lock(exporterMutex_);
+    if (currentExporter_) currentExporter_->cancelConvertPDF();
+}
+
+void KXDocuvane::pageIndex(KXPDFExporter&, std::uint64_t pageIndex, std::uint64_t progress) {
+    safeInMainThread([pageIndex, progress](KXDocuvane& engine) {
+        if (engine.delegate_) engine.delegate_->pageIndex(engine, pageIndex, progress);
+    });
+}
+
+void KXDocuvane::safeInMainThread(std::function<void(KXDocuvane&)> report) {
+    std::weak_ptr<KXDocuvane*> alive = alive_;
+    kx::MainQueue::runOrAsync([alive, report = std::move(report)] {
+        if (auto engine = alive.lock()) report(**engine);
+    });
+}
+
+template <class Work>
+bool KXDocuvane::tryBlock(Work&& work) {
+    std::string description;
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        description = e.what();
+    } catch (...) {
+        description = "unknown exception";
+    }
+    safeInMainThread([description](KXDocuvane& engine) {
+        if (engine.delegate_) engine.delegate_->catchException(engine, description);
+    });
+    return false;
+}
+
+void KXDocuvane::runConversion() {
+    std::optional<KXError> result;
+    {
+        // Temporary files of this conversion live here and go when it ends, also on failure.
+        kx::ScopedTemporaryRoot temporaryRoot;
+        if (!kx::detail::exporterChoiceForKey(destDocType_)) {
+            result = engineError(402, kx::format("Unsupported output type(%s).", destDocType_.c_str()));
+        } else if (!kx::fileExists(pdfPath_) || kx::isDirectory(pdfPath_)) {
+            result = engineError(404, "Source File isn't exist.");
+        } else {
+            std::shared_ptr<kx::PDFDocument> document = initPDFDocumentAtPath(pdfPath_, pdfPassword_);
+            // A locked document that no password opened cannot be read either.
+            if (!document || !document->isUnlocked())
+                result = engineError(405, "Can't load the PDF Document.");
+            else
+                result = runPageLoop(document);
+        }
+        if (isShouldCancel_.load()) result = engineError(406, "Conversion has been canceled.");
+    }
+    safeInMainThread([result](KXDocuvane& engine) {
+        engine.isConverting_.store(false);
+        if (engine.delegate_) engine.delegate_->didEndConversion(engine, result ? &*result : nullptr);
+    });
+}
+
+std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocument>& document) {
+    const auto pageCount = static_cast<std::uint64_t>(std::max(document->pageCount(), 0));
+    const KXError unknownError = engineError(400, "Unknow error while converting.");
+
+    std::unique_ptr<KXPDFExporter> made;
+    std::optional<kx::detail::ExporterChoice> choice = kx::detail::exporterChoiceForKey(destDocType_);
+    if (!choice || !tryBlock([&] { made = choice->make(moreOptions_); }) || !made) return unknownError;
+    made->setMoreOptions(moreOptions_);
+    made->setDestDocType(destDocType_);
+    made->setDestDocPath(destDocPath_);
+    made->setNumberOfPagesToConvert(pdfPageIndexs_.size());
+    made->setDelegate(this);
+    KXPDFExporter* exporter = made.get();
+    {
+        std::lock_guard lock(exporterMutex_);
+        currentExporter_ = std::move(made);
+    }
+
+    if (!tryBlock([&] { exporter->begainConvertPDF(destDocPath_, document); })) {
+        tryBlock([&] { exporter->cleanConvertPDF(); });
+        return unknownError;
+    }
+
+    std::uint64_t converted = 0;
+    for (size_t i = 0; i < pdfPageIndexs_.size(); ++i) {
+        if (isShouldCancel_.load()) {
+            tryBlock([&] { exporter->cleanConvertPDF(); });
+            return std::nullopt;
+        }
+        const std::uint64_t n = pdfPageIndexs_[i];
+        std::optional<KXError> failure;
+        if (n - 1 >= pageCount) {  // 0 wraps around
+            failure = pageError("Out of PDF Page Range(%llu)", n);
+        } else if (std::optional<kx::PDFPage> page = document->page(static_cast<int>(n)); !page) {
+            failure = pageError("Can't read the PDF Page.(%llu)", n);
+        } else {
+            bool ok = false;
+            if (!tryBlock([&] {
+                    exporter->setPageIndex(converted);
+                    ok = exporter->convertPDFPage(*page);
+                }))
+                ok = false;
+            if (ok) {
+                const std::uint64_t position = i + 1, before = converted;
+                safeInMainThread([n, position, before](KXDocuvane& engine) {
+                    if (engine.delegate_) engine.delegate_->convertPDFPageIndex(engine, n, position, before);
+                });
+                ++converted;
+            } else {
+                failure = pageError("Can't convert the PDF Page.(%llu)", n);
+            }
+        }
+        if (failure) {
+            safeInMainThread([n, error = *failure](KXDocuvane& engine) {
+                if (engine.delegate_) engine.delegate_->convertPDFPageIndexFaildWithError(engine, n, error);
+            });
+        }
+    }
+
+    if (isShouldCancel_.load()) {
+        tryBlock([&] { exporter->cleanConvertPDF(); });
+        return std::nullopt;
+    }
+    safeInMainThread([](KXDocuvane& engine) {
+        if (engine.delegate_) engine.delegate_->willSaveDoc(engine);
+    });
+    if (!tryBlock([&] { exporter->endConvertPDF(document); })) return unknownError;
+    return std::nullopt;
+}

@@ -1,0 +1,71 @@
+#include "engine/KXImagePDFExporter.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "pdf/KXPDFPathUtilities.h"
+#include "pdf/KXWriteCGImageToURL.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+
+namespace {
+
+std::string lowercased(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+// Characters that cannot stand in a file name on the platforms the files travel to.
+std::string withoutReservedCharacters(std::string name) {
+    std::erase_if(name, [](char c) { return std::string_view("/\\?%*|\"<>").find(c) != std::string_view::npos; });
+    return name;
+}
+
+// The file type written for a (lower-cased) key; JPEG for a key it does not know.
+kx::ImageFileType imageTypeForKey(const std::string& lower) {
+    if (lower == "png") return kx::ImageFileType::PNG;
+    if (lower == "bmp") return kx::ImageFileType::BMP;
+    if (lower == "tiff") return kx::ImageFileType::TIFF;
+    if (lower == "gif") return kx::ImageFileType::GIF;
+    if (lower == "jp2") return kx::ImageFileType::JPEG2000;
+    if (lower == "tga") return kx::ImageFileType::TGA;
+    return kx::ImageFileType::JPEG;
+}
+
+}  // namespace
+
+bool KXImagePDFExporter::supportType(const std::string& key) {
+    static const std::array<std::string_view, 8> keys = {"jpg", "jpeg", "png", "bmp", "gif", "tiff", "tga", "jp2"};
+    std::string lower = lowercased(key);
+    return std::find(keys.begin(), keys.end(), lower) != keys.end();
+}
+
+void KXImagePDFExporter::begainConvertPDF(const std::string&, const std::shared_ptr<kx::PDFDocument>&) {
+    setIsShouldCancel(false);
+}
+
+bool KXImagePDFExporter::convertPDFPage(const kx::PDFPage& page) {
+    const KXPDFOptions defaults;
+    const KXImageOptions& options = moreOptions() ? moreOptions()->imageOptions() : defaults.imageOptions();
+    const auto dpi = static_cast<double>(options.dpi());
+
+    kx::ImageRef image = CapturePDFPage(page, {dpi, dpi});
+
+    const std::string extension = lowercased(destDocType());
+    const std::string name = withoutReservedCharacters(kx::format(
+        "%s_%.5llu.%s", options.imageName().c_str(), static_cast<unsigned long long>(pageIndex() + 1),
+        extension.c_str()));
+    const std::string path = KXPDFPathUtilities::getNewPathby(kx::pathJoin(destDocPath(), name));
+
+    // A page that could not be drawn or written is a failed page, not a converted one.
+    if (!image) return false;
+    std::string folder = kx::pathDirectory(path);
+    if (!folder.empty()) KXPDFPathUtilities::createFolderIfNeed(folder);
+    return KXWriteCGImageToURL(image, path, imageTypeForKey(extension), dpi, dpi,
+                               static_cast<float>(options.quality()));
+}
+
+void KXImagePDFExporter::endConvertPDF(const std::shared_ptr<kx::PDFDocument>&) {}
+
+void KXImagePDFExporter::cleanConvertPDF() {}

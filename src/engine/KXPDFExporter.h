@@ -1,0 +1,86 @@
+#pragma once
+// The base of every exporter. The engine drives an exporter through five operations: begin, convert
+// page, end, cancel and clean; it sets the options, the destination and the page position through
+// the properties. The base does nothing and converts no page; each format overrides what it needs.
+//
+// Calling order: the properties, then begainConvertPDF once; per page setPageIndex then
+// convertPDFPage; then endConvertPDF once, or cleanConvertPDF once when the conversion was
+// cancelled. Everything runs on the conversion's worker thread except cancelConvertPDF, which comes
+// from the caller's thread at any time and must only raise a flag that the page work polls.
+//
+// The class operations below are the rasterising steps that every exporter shares.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/KXPDFExporterDelegate.h"
+#include "engine/KXPDFOptions.h"
+#include "platform/Geometry.h"
+#include "platform/Image.h"
+
+namespace kx {
+class PDFDocument;
+class PDFPage;
+}  // namespace kx
+
+class KXPDFExporter {
+public:
+    KXPDFExporter() = default;
+    virtual ~KXPDFExporter();
+    KXPDFExporter(const KXPDFExporter&) = delete;
+    KXPDFExporter& operator=(const KXPDFExporter&) = delete;
+
+    // A new plain exporter; no field is copied.
+    virtual std::unique_ptr<KXPDFExporter> copy() const;
+
+    virtual void begainConvertPDF(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document);
+    // True when the page was converted.
+    virtual bool convertPDFPage(const kx::PDFPage& page);
+    virtual void endConvertPDF(const std::shared_ptr<kx::PDFDocument>& document);
+    virtual void cancelConvertPDF();
+    virtual void cleanConvertPDF();
+
+    // Options of the conversion; never null once the engine has set them.
+    const std::shared_ptr<const KXPDFOptions>& moreOptions() const { return moreOptions_; }
+    void setMoreOptions(std::shared_ptr<const KXPDFOptions> options) { moreOptions_ = std::move(options); }
+    // Output type key.
+    const std::string& destDocType() const { return destDocType_; }
+    void setDestDocType(std::string type) { destDocType_ = std::move(type); }
+    // Cancel request seen by the exporter.
+    bool isShouldCancel() const { return isShouldCancel_.load(); }
+    void setIsShouldCancel(bool v) { isShouldCancel_.store(v); }
+    // 0-based output position of the page being converted.
+    std::uint64_t pageIndex() const { return pageIndex_; }
+    void setPageIndex(std::uint64_t v) { pageIndex_ = v; }
+    // Number of entries in the engine's page list.
+    std::uint64_t numberOfPagesToConvert() const { return numberOfPagesToConvert_; }
+    void setNumberOfPagesToConvert(std::uint64_t v) { numberOfPagesToConvert_ = v; }
+    // Destination file, or destination folder for page images.
+    const std::string& destDocPath() const { return destDocPath_; }
+    void setDestDocPath(std::string path) { destDocPath_ = std::move(path); }
+    KXPDFExporterDelegate* delegate() const { return delegate_; }
+    void setDelegate(KXPDFExporterDelegate* delegate) { delegate_ = delegate; }
+
+    // ---- Rasterising operations shared by the exporters ----
+
+    // The transform that maps `from` onto `to`.
+    static kx::AffineTransform CGAffineTransformFromRect(const kx::Rect& from, const kx::Rect& to);
+    // The whole page (its crop box, turned by its rotation) drawn at `dpi` (dots per inch across and
+    // down) on white; nullptr when the bitmap would be empty or too large ("Context not created!").
+    static kx::ImageRef CapturePDFPage(const kx::PDFPage& page, kx::Size dpi);
+    // Writes the image as a temporary PNG at 72 dpi; its path, or nullopt when there is no image or
+    // the write failed.
+    static std::optional<std::string> SaveTempCGImage(const kx::ImageRef& image);
+
+private:
+    std::shared_ptr<const KXPDFOptions> moreOptions_;
+    std::string destDocType_;
+    std::atomic<bool> isShouldCancel_{false};
+    std::uint64_t pageIndex_ = 0;
+    std::uint64_t numberOfPagesToConvert_ = 0;
+    std::string destDocPath_;
+    KXPDFExporterDelegate* delegate_ = nullptr;
+};
