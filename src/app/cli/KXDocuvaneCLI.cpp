@@ -1,0 +1,210 @@
+#include "app/cli/KXDocuvaneCLI.h"
+
+#include <getopt.h>
+#include <spawn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/FileSystem.h"
+#include "platform/Unicode.h"
+#include "platform/pdf/PDFDocument.h"
+
+extern char** environ;
+
+namespace {
+
+void say(const std::string& text) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+std::string quotedLine(const char* label, const std::string& value) { return std::string(label) + "\"" + value + "\"\n"; }
+
+void printUsage() {
+    std::printf("%s\n\n", "KXDocuvane v1.0.1");
+    const char* lines[] = {
+        "KXDocuvane - Convert PDF to Word/Excel/PPT, etc.",
+        "usage: KXDocuvane [input]filepath.pdf [options]docx [output]filepath.docx",
+        "where options are:",
+        " -i input.pdf              [input]add a new file path for pdf conversion",
+        " -o output.docx            [output]write conversion output to file path",
+        " -p 1-3,5                  [options]setup pdf page ranges[todo fix]",
+        " -f docx,pptx,xlsx,jpg     [options]setup conversion formats{default is docx}",
+        " -h                        [help]print this help message",
+    };
+    for (const char* line : lines) std::printf("%s\n", line);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+// The leading integer of a text, as a number reader that stops at the first character that does not
+// belong: blanks, a sign, digits; 0 when there is none. Saturates at the 32-bit limits.
+long long intValue(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n')) ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    long long v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = std::min(v * 10 + (s[i] - '0'), 1LL << 31);
+    v = negative ? -v : v;
+    return std::clamp<long long>(v, -(1LL << 31), (1LL << 31) - 1);
+}
+
+std::vector<std::string> split(const std::string& s, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= s.size(); ++i) {
+        if (i == s.size() || s[i] == separator) {
+            parts.push_back(s.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+// Opens the file with the desktop's default application, without waiting for it.
+void openWithDefaultApplication(const std::string& path) {
+    pid_t pid;
+    const char* argv[] = {"xdg-open", path.c_str(), nullptr};
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
+        say("Couldn't open the converted file.\n");
+}
+
+}  // namespace
+
+KXDocuvaneCLI::KXDocuvaneCLI() { docuvane_.setDelegate(this); }
+
+KXDocuvaneCLI::~KXDocuvaneCLI() { docuvane_.setDelegate(nullptr); }
+
+void KXDocuvaneCLI::leftButtonPress() { docuvane_.stopConvertsionIfNeed(); }
+
+std::vector<std::uint64_t> KXDocuvaneCLI::PageIndexsForString(const std::optional<std::string>& text,
+                                                              std::int64_t count) {
+    std::vector<std::uint64_t> pages;
+    auto all = [&] {
+        for (std::int64_t n = 1; n <= count; ++n) pages.push_back(static_cast<std::uint64_t>(n));
+        return pages;
+    };
+    if (!text || text->empty() || kx::asciiLower(*text) == "all") return all();
+
+    auto keep = [&](long long n) {
+        if (n >= 1 && n <= count) pages.push_back(static_cast<std::uint64_t>(n));
+    };
+    for (const std::string& token : split(*text, ',')) {
+        std::vector<std::string> parts = split(token, '-');
+        if (token.find('-') == std::string::npos || parts.size() != 2) {
+            keep(intValue(token));
+            continue;
+        }
+        const long long a = intValue(parts[0]), b = intValue(parts[1]);
+        // Only the numbers inside the document are kept, so the range is cut to 1..count before it
+        // is walked: "1-99999999999" costs as much as "1-count".
+        if (b > a) {
+            for (long long n = std::max(a, 1LL), last = std::min<long long>(b, count); n <= last; ++n) keep(n);
+        } else {
+            for (long long n = std::min<long long>(a, count), last = std::max(b, 1LL); n >= last; --n) keep(n);
+        }
+    }
+    return pages;
+}
+
+int KXDocuvaneCLI::runMain(int argc, char** argv) {
+    openConvertedFile_ = false;
+    std::optional<std::string> input, output, pageText, format;
+    optind = 1;
+    int option;
+    while ((option = getopt(argc, argv, "i:o:p:f:ch")) != -1) {
+        switch (option) {
+            case 'i': input = optarg; break;
+            case 'o': output = optarg; break;
+            case 'p': pageText = optarg; break;
+            case 'f': format = optarg; break;
+            case 'c': openConvertedFile_ = true; break;
+            case 'h':
+                printUsage();
+                std::exit(-1);
+            default: break;  // getopt has said what was wrong
+        }
+    }
+
+    say(input ? quotedLine("The input file: ", *input) : "The input file: \"(null)\"\n");
+    pdfPath_ = input.value_or("");
+    if (pdfPath_.empty()) {
+        pdfPath_ = kx::homeDirectory() + "/Desktop/TestPage.pdf";
+        say(quotedLine("Because the input is \"null\", let's use the test file(Saved at Desktop): ", pdfPath_));
+    }
+
+    const std::string type = format.value_or("docx");
+    say(quotedLine("Let's convert PDF to ", type));
+    // Nothing is touched for a format the engine cannot produce.
+    if (!KXDocuvane::canConvertToDocType(type)) {
+        say(quotedLine("Unsupported output format: ", type));
+        pdfResult_ = 1;
+        return pdfResult_;
+    }
+
+    std::int64_t pageCount = 0;
+    if (auto document = kx::PDFDocument::open(pdfPath_)) pageCount = document->pageCount();
+    pdfPageIndexs_ = PageIndexsForString(std::nullopt, pageCount);
+    if (pageText) {
+        std::vector<std::uint64_t> selected = PageIndexsForString(*pageText, pageCount);
+        if (!selected.empty()) pdfPageIndexs_ = std::move(selected);
+        say(quotedLine("Pages Selected: ", *pageText));
+    }
+
+    const std::string outputPath = output ? *output : kx::pathWithoutExtension(pdfPath_) + "." + type;
+    // The output never replaces the input, and a folder at the output path is never removed (page
+    // images go into it).
+    if (kx::fileExists(pdfPath_) && kx::canonicalPath(outputPath) == kx::canonicalPath(pdfPath_)) {
+        say(quotedLine("The output would replace the input file: ", outputPath));
+        pdfResult_ = 1;
+        return pdfResult_;
+    }
+    if (kx::fileExists(outputPath) && !kx::isDirectory(outputPath)) kx::removeFile(outputPath);
+    std::fflush(stdout);
+
+    auto options = std::make_shared<KXPDFOptions>();
+    options->setIsParserAnnots(1);
+    options->setImageDPI(144);
+
+    pdfResult_ = 0;
+    docuvane_.convertPDFAtPath(pdfPath_, "", pdfPageIndexs_, type, outputPath, std::move(options));
+    return pdfResult_;
+}
+
+void KXDocuvaneCLI::didStartConversion(KXDocuvane& engine, const KXError*) {
+    say(quotedLine("Conversion Started: ", engine.pdfPath()));
+}
+
+void KXDocuvaneCLI::didEndConversion(KXDocuvane& engine, const KXError* error) {
+    if (error) {
+        say(quotedLine("Conversion end Failed: ", error->failureReason));
+        pdfResult_ = 1;
+        return;
+    }
+    say(quotedLine("Conversion end Success: ", engine.pdfPath()));
+    pdfResult_ = 0;
+    if (openConvertedFile_) {
+        say(quotedLine("Open the Converted file: ", engine.destDocPath()));
+        openWithDefaultApplication(engine.destDocPath());
+    }
+}
+
+void KXDocuvaneCLI::convertPDFPageIndex(KXDocuvane&, std::uint64_t, std::uint64_t, std::uint64_t finshedWordPageCount) {
+    const auto total = static_cast<float>(pdfPageIndexs_.size());
+    const auto finished = static_cast<float>(finshedWordPageCount);
+    const float progress = std::max(0.1f, total > 0 ? finished * 100.0f / total : 0.0f);
+    char line[128];
+    std::snprintf(line, sizeof line, "Conversion Page: %lu-%lu, Progress: %0.2f%%",
+                  static_cast<unsigned long>(finshedWordPageCount), static_cast<unsigned long>(pdfPageIndexs_.size()),
+                  static_cast<double>(progress));
+    say(std::string(line) + "\n");
+}
+
+void KXDocuvaneCLI::willSaveDoc(KXDocuvane& engine) { say(quotedLine("Conversion willSaveDoc to: ", engine.destDocPath())); }
+
+void KXDocuvaneCLI::catchException(KXDocuvane&, const std::string& description) {
+    say("Conversion catchException: " + description + "\n");
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The command-line front end: reads the options, converts one PDF into one output (a file, or a
+// folder of page images) and prints the progress and the outcome on standard output.
+//
+//   KXDocuvane -i input.pdf -o output.docx -p 1-3,5 -f docx [-c] [-h]
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/KXDocuvane.h"
+
+class KXDocuvaneCLI : public KXDocuvaneDelegate {
+public:
+    KXDocuvaneCLI();
+    ~KXDocuvaneCLI() override;
+    KXDocuvaneCLI(const KXDocuvaneCLI&) = delete;
+    KXDocuvaneCLI& operator=(const KXDocuvaneCLI&) = delete;
+
+    // Parses the options and starts the conversion; the answer is pdfResult() right after the
+    // engine call (0), or 1 when the request was refused before anything was touched (an output
+    // type the engine cannot convert to, an output path that is the input file). "-h" prints the
+    // usage and ends the process with status -1.
+    int runMain(int argc, char** argv);
+
+    // 1-based page numbers from a range text such as "1-3,5" or "all", for a document of `count`
+    // pages; numbers outside 1..count are dropped, order and repeats stay.
+    static std::vector<std::uint64_t> PageIndexsForString(const std::optional<std::string>& text, std::int64_t count);
+
+    // Asks the engine to stop.
+    void leftButtonPress();
+
+    KXDocuvane& docuvane() { return docuvane_; }
+    const std::string& pdfPath() const { return pdfPath_; }
+    const std::vector<std::uint64_t>& pdfPageIndexs() const { return pdfPageIndexs_; }
+    bool openConvertedFile() const { return openConvertedFile_; }
+    void setOpenConvertedFile(bool v) { openConvertedFile_ = v; }
+    // 0 success, 1 failure.
+    int pdfResult() const { return pdfResult_; }
+
+    void didStartConversion(KXDocuvane& engine, const KXError* error) override;
+    void didEndConversion(KXDocuvane& engine, const KXError* error) override;
+    void convertPDFPageIndex(KXDocuvane& engine, std::uint64_t pdfPageIndex, std::uint64_t writeWordPageIndex,
+                             std::uint64_t finshedWordPageCount) override;
+    void willSaveDoc(KXDocuvane& engine) override;
+    void catchException(KXDocuvane& engine, const std::string& description) override;
+
+private:
+    int pdfResult_ = 0;
+    bool openConvertedFile_ = false;
+    KXDocuvane docuvane_;
+    std::string pdfPath_;
+    std::vector<std::uint64_t> pdfPageIndexs_;
+};

@@ -1,0 +1,260 @@
+// The KXDocuvane program end to end: page images in every format, read back by an independent
+// reader; its printed progress; exit statuses; and what it must never do to the files around it.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "support/PDFBuilder.h"
+#include "support/TestSupport.h"
+
+using namespace kx;
+using kx::test::PDFBuilder;
+
+namespace {
+
+std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
+
+std::string program() { return pathJoin(test::binDir(), "KXDocuvane"); }
+
+struct Outcome {
+    int status;
+    std::string output;
+};
+
+Outcome run(const std::string& arguments) {
+    Outcome r;
+    r.status = test::runCommand(shellQuoted(program()) + " " + arguments, &r.output);
+    return r;
+}
+
+std::string freshFolder(const std::string& name) {
+    std::string dir = pathJoin(test::tempDir(), name + "-" + newUUIDString());
+    createDirectories(dir);
+    return dir;
+}
+
+// Two pages: letter turned a quarter (/Rotate 90) and 300 x 200 points, each with something drawn.
+const std::string& twoPages() {
+    static const std::string path = [] {
+        PDFBuilder b;
+        b.addPage("0 0 1 rg 72 72 200 300 re f", "<< >>", "/MediaBox [0 0 612 792] /Rotate 90");
+        b.addPage("1 0 0 rg 10 10 100 50 re f", "<< >>", "/MediaBox [0 0 300 200]");
+        return test::writeTemp("two-pages.pdf", b.build());
+    }();
+    return path;
+}
+
+const std::string& pagesOf(int count) {
+    static std::map<int, std::string> paths;
+    auto& path = paths[count];
+    if (path.empty()) {
+        PDFBuilder b;
+        for (int i = 1; i <= count; ++i)
+            b.addPage("0 g 10 10 20 20 re f", "<< >>", kx::format("/MediaBox [0 0 %d 100]", 100 * i));
+        path = test::writeTemp(kx::format("pages-%d.pdf", count), b.build());
+    }
+    return path;
+}
+
+std::string identify(const std::string& path, const std::string& format) {
+    std::string out;
+    if (test::runCommand("identify -format " + shellQuoted(format) + " " + shellQuoted(path), &out) != 0) return {};
+    return out;
+}
+
+int imageWidth(const std::string& path) {
+    std::istringstream in(identify(path, "%w"));
+    int w = -1;
+    in >> w;
+    return w;
+}
+
+struct FormatCase {
+    const char* key;
+    const char* magick;
+    bool recordsResolution;
+};
+
+class CommandLineFormat : public ::testing::TestWithParam<FormatCase> {};
+
+}  // namespace
+
+// Every image key writes IMG_00001.<key>, IMG_00002.<key>, ... that an independent reader opens,
+// with the page's size at 144 dpi (the turned letter page is 1584 x 1224) and that resolution.
+TEST_P(CommandLineFormat, WritesOneReadableImagePerPage) {
+    if (!test::haveCommand("identify")) GTEST_SKIP() << "ImageMagick is not installed";
+    const FormatCase& fc = GetParam();
+    std::string out = pathJoin(freshFolder(fc.key), "out");
+    Outcome r = run("-i " + shellQuoted(twoPages()) + " -o " + shellQuoted(out) + " -f " + fc.key);
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::string first = std::string("IMG_00001.") + fc.key, second = std::string("IMG_00002.") + fc.key;
+    ASSERT_EQ(listDirectory(out), (std::vector<std::string>{first, second}));
+
+    struct Expected {
+        std::string file;
+        int width, height;
+    } pages[] = {{first, 1584, 1224}, {second, 600, 400}};
+    for (const Expected& e : pages) {
+        SCOPED_TRACE(e.file);
+        std::istringstream meta(identify(pathJoin(out, e.file), "%m %w %h %x %U"));
+        std::string magick, units;
+        int w = 0, h = 0;
+        double xres = 0;
+        meta >> magick >> w >> h >> xres >> units;
+        EXPECT_EQ(magick, fc.magick);
+        EXPECT_EQ(w, e.width);
+        EXPECT_EQ(h, e.height);
+        if (fc.recordsResolution) {
+            EXPECT_NEAR(units == "PixelsPerCentimeter" ? xres * 2.54 : xres, 144, 0.05);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageKeys, CommandLineFormat,
+                         ::testing::Values(FormatCase{"jpeg", "JPEG", true}, FormatCase{"jpg", "JPEG", true},
+                                           FormatCase{"png", "PNG", true}, FormatCase{"bmp", "BMP3", true},
+                                           FormatCase{"gif", "GIF", false}, FormatCase{"tiff", "TIFF", true},
+                                           FormatCase{"tga", "TGA", false}, FormatCase{"jp2", "JP2", false}),
+                         [](const auto& info) { return std::string(info.param.key); });
+
+TEST(CommandLine, PrintsItsProgressLines) {
+    std::string out = pathJoin(freshFolder("progress"), "out");
+    const std::string& pdf = pagesOf(4);
+    Outcome r = run("-i " + shellQuoted(pdf) + " -o " + shellQuoted(out) + " -f png");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, "The input file: \"" + pdf + "\"\n"
+                        "Let's convert PDF to \"png\"\n"
+                        "Conversion Started: \"" + pdf + "\"\n"
+                        "Conversion Page: 0-4, Progress: 0.10%\n"
+                        "Conversion Page: 1-4, Progress: 25.00%\n"
+                        "Conversion Page: 2-4, Progress: 50.00%\n"
+                        "Conversion Page: 3-4, Progress: 75.00%\n"
+                        "Conversion willSaveDoc to: \"" + out + "\"\n"
+                        "Conversion end Success: \"" + pdf + "\"\n");
+}
+
+TEST(CommandLine, UsageEndsWithStatus255) {
+    Outcome r = run("-h");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.output,
+              "KXDocuvane v1.0.1\n\n"
+              "KXDocuvane - Convert PDF to Word/Excel/PPT, etc.\n"
+              "usage: KXDocuvane [input]filepath.pdf [options]docx [output]filepath.docx\n"
+              "where options are:\n"
+              " -i input.pdf              [input]add a new file path for pdf conversion\n"
+              " -o output.docx            [output]write conversion output to file path\n"
+              " -p 1-3,5                  [options]setup pdf page ranges[todo fix]\n"
+              " -f docx,pptx,xlsx,jpg     [options]setup conversion formats{default is docx}\n"
+              " -h                        [help]print this help message\n\n");
+}
+
+TEST(CommandLine, FailuresEndWithStatus1) {
+    std::string dir = freshFolder("failures");
+    std::string locked = test::writeTemp("cli-locked.pdf", kx::test::encryptPDF(
+        [] { PDFBuilder b; b.addPage(""); return b.build(); }(), "user", "owner"));
+    struct Case {
+        const char* name;
+        std::string arguments;
+        std::string lastLine;
+    } cases[] = {
+        {"missing input", "-i " + shellQuoted(pathJoin(dir, "missing.pdf")) + " -f png -o " + shellQuoted(pathJoin(dir, "o1")),
+         "Conversion end Failed: \"Source File isn't exist.\""},
+        {"locked input", "-i " + shellQuoted(locked) + " -f png -o " + shellQuoted(pathJoin(dir, "o2")),
+         "Conversion end Failed: \"Can't load the PDF Document.\""},
+        {"unknown format", "-i " + shellQuoted(twoPages()) + " -f xyz", "Unsupported output format: \"xyz\""},
+        {"a format without an exporter", "-i " + shellQuoted(twoPages()) + " -f pdf", "Unsupported output format: \"pdf\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Outcome r = run(c.arguments);
+        EXPECT_EQ(r.status, 1) << r.output;
+        std::string output = r.output;
+        if (!output.empty() && output.back() == '\n') output.pop_back();
+        EXPECT_EQ(output.substr(output.rfind('\n') + 1), c.lastLine) << r.output;
+    }
+}
+
+// The format is checked before anything is touched: the file at the output path stays.
+TEST(CommandLine, AnUnknownFormatTouchesNothing) {
+    std::string existing = pathJoin(freshFolder("untouched"), "report.xyz");
+    writeFile(existing, "keep me");
+    Outcome r = run("-i " + shellQuoted(twoPages()) + " -o " + shellQuoted(existing) + " -f xyz");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(readFile(existing), "keep me");
+}
+
+// The output never replaces the input, however its path is spelled.
+TEST(CommandLine, NeverOverwritesTheInput) {
+    std::string dir = freshFolder("input");
+    std::string input = pathJoin(dir, "doc.pdf");
+    const std::string bytes = readFile(twoPages()).value();
+    writeFile(input, bytes);
+    std::string link = pathJoin(dir, "link.pdf");
+    ASSERT_EQ(symlink(input.c_str(), link.c_str()), 0);
+    for (const std::string& output : {input, pathJoin(dir, "./sub/../doc.pdf"), link}) {
+        SCOPED_TRACE(output);
+        Outcome r = run("-i " + shellQuoted(input) + " -o " + shellQuoted(output) + " -f png");
+        EXPECT_EQ(r.status, 1) << r.output;
+        EXPECT_EQ(readFile(input), bytes);
+    }
+    // The default output (next to the input, named after it) is not the input either.
+    Outcome r = run("-i " + shellQuoted(input) + " -f png");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(readFile(input), bytes);
+    EXPECT_EQ(listDirectory(pathJoin(dir, "doc.png")), (std::vector<std::string>{"IMG_00001.png", "IMG_00002.png"}));
+}
+
+// A folder at the output path is kept with what it holds; a file there is replaced.
+TEST(CommandLine, OutputFoldersAreKeptAndOutputFilesReplaced) {
+    std::string folder = pathJoin(freshFolder("keep"), "images");
+    createDirectories(folder);
+    writeFile(pathJoin(folder, "notes.txt"), "mine");
+    Outcome r = run("-i " + shellQuoted(twoPages()) + " -o " + shellQuoted(folder) + " -f png -p 2");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(listDirectory(folder), (std::vector<std::string>{"IMG_00001.png", "notes.txt"}));
+    EXPECT_EQ(readFile(pathJoin(folder, "notes.txt")), "mine");
+
+    std::string file = pathJoin(freshFolder("replace"), "old");
+    writeFile(file, "old output");
+    r = run("-i " + shellQuoted(twoPages()) + " -o " + shellQuoted(file) + " -f png -p 2");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(listDirectory(file), (std::vector<std::string>{"IMG_00001.png"}));
+}
+
+TEST(CommandLine, PageRangesSelectAndOrderPages) {
+    if (!test::haveCommand("identify")) GTEST_SKIP() << "ImageMagick is not installed";
+    const std::string& pdf = pagesOf(3);  // pages 100, 200 and 300 points wide
+    struct Case {
+        const char* range;
+        std::vector<int> widths;  // of IMG_00001, IMG_00002, ... at 144 dpi
+    } cases[] = {
+        {"3-1", {600, 400, 200}},
+        {"1-99999999999", {200, 400, 600}},
+        {"0", {200, 400, 600}},
+        {"ALL", {200, 400, 600}},
+        {"2,2", {400, 400}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.range);
+        std::string out = pathJoin(freshFolder("range"), "out");
+        Outcome r = run("-f png -p " + shellQuoted(c.range) + " -i " + shellQuoted(pdf) + " -o " + shellQuoted(out));
+        ASSERT_EQ(r.status, 0) << r.output;
+        EXPECT_NE(r.output.find("Pages Selected: \"" + std::string(c.range) + "\"\n"), std::string::npos);
+        std::vector<std::string> files = listDirectory(out);
+        ASSERT_EQ(files.size(), c.widths.size());
+        for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(imageWidth(pathJoin(out, files[i])), c.widths[i]) << files[i];
+    }
+}
+
+// The first command of the README works on the sample that ships with the sources.
+TEST(CommandLine, TheReadmeSampleConverts) {
+    std::string sample = pathJoin(test::sourceDir(), "examples/sample.pdf");
+    ASSERT_TRUE(isRegularFile(sample));
+    std::string out = pathJoin(freshFolder("readme"), "out");
+    Outcome r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(out) + " -f png");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(listDirectory(out), (std::vector<std::string>{"IMG_00001.png", "IMG_00002.png", "IMG_00003.png"}));
+}
