@@ -31,29 +31,54 @@ bool usableWhite(const double w[3]) {
     return std::isfinite(w[0]) && std::isfinite(w[1]) && std::isfinite(w[2]) && w[0] > 0 && w[1] > 0 && w[2] > 0;
 }
 
-// Bradford adaptation of XYZ from `white` to D65, then linear sRGB, then the sRGB curve.
-void xyzToRGB(double X, double Y, double Z, const double white[3], double rgb[3]) {
+// The linear sRGB of CIE XYZ seen under `white`: Bradford adaptation to D65, then the sRGB
+// primaries, as one matrix (row by row).
+void xyzToLinearRGBMatrix(const double white[3], double out[9]) {
     static constexpr double M[3][3] = {{0.8951, 0.2664, -0.1614}, {-0.7502, 1.7135, 0.0367}, {0.0389, -0.0685, 1.0296}};
     static constexpr double Minv[3][3] = {
         {0.9869929, -0.1470543, 0.1599627}, {0.4323053, 0.5183603, 0.0492912}, {-0.0085287, 0.0400428, 0.9684867}};
-    auto mul = [](const double m[3][3], const double v[3], double out[3]) {
-        for (int i = 0; i < 3; ++i) out[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
-    };
-    double src[3], dst[3], cone[3], xyz[3] = {X, Y, Z};
-    mul(M, white, src);
-    mul(M, kD65, dst);
-    mul(M, xyz, cone);
-    for (int i = 0; i < 3; ++i) cone[i] *= src[i] != 0 ? dst[i] / src[i] : 1;
-    double adapted[3];
-    mul(Minv, cone, adapted);
-    X = adapted[0], Y = adapted[1], Z = adapted[2];
-    double r = 3.2404542 * X - 1.5371385 * Y - 0.4985314 * Z;
-    double g = -0.9692660 * X + 1.8760108 * Y + 0.0415560 * Z;
-    double b = 0.0556434 * X - 0.2040259 * Y + 1.0572252 * Z;
-    rgb[0] = srgbEncode(r);
-    rgb[1] = srgbEncode(g);
-    rgb[2] = srgbEncode(b);
+    static constexpr double S[3][3] = {
+        {3.2404542, -1.5371385, -0.4985314}, {-0.9692660, 1.8760108, 0.0415560}, {0.0556434, -0.2040259, 1.0572252}};
+    double src[3], dst[3];
+    for (int i = 0; i < 3; ++i) {
+        src[i] = M[i][0] * white[0] + M[i][1] * white[1] + M[i][2] * white[2];
+        dst[i] = M[i][0] * kD65[0] + M[i][1] * kD65[1] + M[i][2] * kD65[2];
+    }
+    // adapt = Minv · diag(dst / src) · M
+    double adapt[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            double v = 0;
+            for (int k = 0; k < 3; ++k) v += Minv[i][k] * (src[k] != 0 ? dst[k] / src[k] : 1) * M[k][j];
+            adapt[i][j] = v;
+        }
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) {
+            double v = 0;
+            for (int k = 0; k < 3; ++k) v += S[i][k] * adapt[k][j];
+            out[3 * i + j] = v;
+        }
 }
+
+// Linear light 0..1 to 8-bit sRGB through a table fine enough for the darkest steps.
+constexpr int kEncodeSteps = 16384;
+std::uint8_t encode8(double linear) {
+    static const std::vector<std::uint8_t> table = [] {
+        std::vector<std::uint8_t> t(kEncodeSteps + 1);
+        for (int i = 0; i <= kEncodeSteps; ++i) t[static_cast<size_t>(i)] = to8(srgbEncode(static_cast<double>(i) / kEncodeSteps));
+        return t;
+    }();
+    return table[static_cast<size_t>(clamp01(linear) * kEncodeSteps + 0.5)];
+}
+
+// Component values 0..1 raised to a gamma, through a table of 4096 steps.
+constexpr int kGammaSteps = 4096;
+std::vector<float> gammaTable(double gamma) {
+    std::vector<float> t(kGammaSteps + 1);
+    for (int i = 0; i <= kGammaSteps; ++i) t[static_cast<size_t>(i)] = static_cast<float>(std::pow(static_cast<double>(i) / kGammaSteps, gamma));
+    return t;
+}
+inline double gammaOf(const std::vector<float>& t, float v) { return t[static_cast<size_t>(clamp01(v) * kGammaSteps + 0.5)]; }
 
 }  // namespace
 
@@ -83,6 +108,10 @@ struct ColorSpace::Private {
     double gamma[3] = {1, 1, 1};
     double matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     TintTransform tint;
+    // Calibrated spaces: gamma tables per component, and the matrix from their XYZ (CalRGB: from
+    // the gamma-applied components) to linear sRGB.
+    std::vector<float> gammaTables[3];
+    double toLinearRGB[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     // Indexed: the RGB of every entry. DeviceN with one component: RGB of 256 tint steps.
     std::vector<std::uint8_t> palette;
     std::shared_ptr<const ICCProfile> icc;
@@ -130,6 +159,7 @@ ColorSpaceRef ColorSpace::calibratedGray(const double white[3], const double bla
     std::copy(white, white + 3, cs->d_->white);
     std::copy(black, black + 3, cs->d_->black);
     cs->d_->gamma[0] = std::isfinite(gamma) && gamma > 0 ? gamma : 1;
+    cs->d_->gammaTables[0] = gammaTable(cs->d_->gamma[0]);
     return cs;
 }
 
@@ -141,6 +171,14 @@ ColorSpaceRef ColorSpace::calibratedRGB(const double white[3], const double blac
     std::copy(black, black + 3, cs->d_->black);
     for (int i = 0; i < 3; ++i) cs->d_->gamma[i] = std::isfinite(gamma[i]) && gamma[i] > 0 ? gamma[i] : 1;
     for (int i = 0; i < 9; ++i) cs->d_->matrix[i] = std::isfinite(matrix[i]) ? matrix[i] : 0;
+    for (int i = 0; i < 3; ++i) cs->d_->gammaTables[i] = gammaTable(cs->d_->gamma[i]);
+    // XYZ = Matrixᵀ · (A^GR, B^GG, C^GB); then to linear sRGB.
+    double xyz[9];
+    xyzToLinearRGBMatrix(usableWhite(cs->d_->white) ? cs->d_->white : kD50, xyz);
+    const double* m = cs->d_->matrix;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            cs->d_->toLinearRGB[3 * i + j] = xyz[3 * i] * m[3 * j] + xyz[3 * i + 1] * m[3 * j + 1] + xyz[3 * i + 2] * m[3 * j + 2];
     return cs;
 }
 
@@ -155,6 +193,7 @@ ColorSpaceRef ColorSpace::lab(const double white[3], const double black[3], cons
     cs->range_ = {0, 100, range[0], range[1], range[2], range[3]};
     for (double& v : cs->range_)
         if (!std::isfinite(v)) v = 0;
+    xyzToLinearRGBMatrix(cs->d_->white, cs->d_->toLinearRGB);
     return cs;
 }
 
@@ -296,45 +335,31 @@ bool ColorSpace::convertToRGB8(const float* in, size_t count, std::uint8_t* rgb,
         }
         case Kind::CalGray: {
             // Y = A^gamma relative to the white point, shown as an sRGB gray.
-            float last = -1;
-            std::uint8_t v = 0;
-            for (size_t i = 0; i < count; ++i) {
-                if (in[i] != last) {
-                    last = in[i];
-                    v = to8(srgbEncode(std::pow(clamp01(in[i]), d.gamma[0])));
-                }
-                rgb[3 * i] = rgb[3 * i + 1] = rgb[3 * i + 2] = v;
-            }
+            for (size_t i = 0; i < count; ++i)
+                rgb[3 * i] = rgb[3 * i + 1] = rgb[3 * i + 2] = encode8(gammaOf(d.gammaTables[0], in[i]));
             return true;
         }
         case Kind::CalRGB:
         case Kind::Lab: {
-            const double* white = usableWhite(d.white) ? d.white : kD50;
+            const double* white = d.white;
+            const double* m = d.toLinearRGB;
             float last[3] = {NAN, NAN, NAN};
             std::uint8_t lastRGB[3] = {0, 0, 0};
             for (size_t i = 0; i < count; ++i) {
                 const float* p = in + 3 * i;
                 if (!(p[0] == last[0] && p[1] == last[1] && p[2] == last[2])) {
-                    double X, Y, Z;
+                    double v[3];
                     if (kind_ == Kind::CalRGB) {
-                        double a = std::pow(clamp01(p[0]), d.gamma[0]);
-                        double b = std::pow(clamp01(p[1]), d.gamma[1]);
-                        double c = std::pow(clamp01(p[2]), d.gamma[2]);
-                        const double* m = d.matrix;
-                        X = m[0] * a + m[3] * b + m[6] * c;
-                        Y = m[1] * a + m[4] * b + m[7] * c;
-                        Z = m[2] * a + m[5] * b + m[8] * c;
+                        for (int c = 0; c < 3; ++c) v[c] = gammaOf(d.gammaTables[c], p[c]);
                     } else {
                         double L = std::clamp(static_cast<double>(p[0]), 0.0, 100.0);
                         double A = std::clamp(static_cast<double>(p[1]), range_[2], std::max(range_[2], range_[3]));
                         double B = std::clamp(static_cast<double>(p[2]), range_[4], std::max(range_[4], range_[5]));
                         double fy = (L + 16) / 116, fx = fy + A / 500, fz = fy - B / 200;
                         auto g = [](double f) { return f >= 6.0 / 29 ? f * f * f : 108.0 / 841 * (f - 4.0 / 29); };
-                        X = white[0] * g(fx), Y = white[1] * g(fy), Z = white[2] * g(fz);
+                        v[0] = white[0] * g(fx), v[1] = white[1] * g(fy), v[2] = white[2] * g(fz);
                     }
-                    double out[3];
-                    xyzToRGB(X, Y, Z, white, out);
-                    for (int c = 0; c < 3; ++c) lastRGB[c] = to8(out[c]);
+                    for (int c = 0; c < 3; ++c) lastRGB[c] = encode8(m[3 * c] * v[0] + m[3 * c + 1] * v[1] + m[3 * c + 2] * v[2]);
                     std::copy(p, p + 3, last);
                 }
                 std::copy(lastRGB, lastRGB + 3, rgb + 3 * i);

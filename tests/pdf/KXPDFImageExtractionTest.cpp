@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <lcms2.h>
 
 #include "ImageTestSupport.h"
@@ -390,4 +391,42 @@ TEST(ImageExtraction, MaskStreamsAreWrittenAsGrayPNG) {
     ASSERT_TRUE(gray);
     EXPECT_EQ(gray->format, PixelFormat::Gray8);
     EXPECT_EQ(gray->pixels, (std::vector<std::uint8_t>{10, 200}));
+}
+
+TEST(ImageExtraction, DamagedImagesNeverCrash) {
+    // Random dictionaries and data, deterministic seed: each either decodes or is refused.
+    std::mt19937 rng(20261209);
+    const char* spaces[] = {"/DeviceGray", "/DeviceRGB", "/DeviceCMYK", "[/Indexed /DeviceRGB 255 <00>]",
+                            "[/Lab << >>]", "[/CalRGB << /Gamma [0 -1 1e300] >>]", "/Pattern", "[/DeviceN [/A] /DeviceGray 0]",
+                            "[/Indexed [/Indexed /DeviceRGB 1 <00>] 1 <00>]", "/NoSuchSpace"};
+    const char* filters[] = {"", "/Filter /DCTDecode", "/Filter /JPXDecode", "/Filter /JBIG2Decode",
+                             "/Filter /CCITTFaxDecode /DecodeParms << /K -1 /Columns 9 >>", "/Filter /FlateDecode"};
+    const int depths[] = {0, 1, 2, 3, 4, 8, 16, 32};
+    std::string jpeg = test::encodeJPEG(std::vector<std::uint8_t>(64 * 3, 90), 8, 8, 3);
+    ScopedTemporaryRoot root;
+    PDFBuilder b;
+    std::string resources = "<< /XObject << ";
+    std::string content;
+    for (int i = 0; i < 300; ++i) {
+        std::uniform_int_distribution<int> small(0, 40);
+        std::string entries = "/Subtype /Image /Width " + std::to_string(small(rng) - 2) + " /Height " + std::to_string(small(rng) - 2) +
+                              " /BitsPerComponent " + std::to_string(depths[rng() % 8]) + " /ColorSpace " + spaces[rng() % 10] +
+                              " " + filters[rng() % 6];
+        if (rng() % 4 == 0) entries += " /Decode [1 0 0.5]";
+        if (rng() % 5 == 0) entries += " /Mask [0 3 7]";
+        if (rng() % 6 == 0) entries += " /ImageMask true";
+        std::string data = jpeg.substr(0, rng() % jpeg.size());
+        for (char& c : data)
+            if (rng() % 20 == 0) c = static_cast<char>(rng());
+        int image = b.addStream(entries, data);
+        std::string name = "/I" + std::to_string(i);
+        resources += name + " " + std::to_string(image) + " 0 R ";
+        content += name + " Do ";
+    }
+    b.addPage(content, resources + ">> >>");
+    auto run = test::runPages(b);
+    EXPECT_EQ(run->recorder.images.size(), 300u);
+    for (const auto& r : run->recorder.images) {
+        if (!r.path.empty()) EXPECT_TRUE(readImageFile(r.path)) << r.objectID;
+    }
 }
