@@ -13,10 +13,16 @@ namespace {
 // temporary folder, so the cache starts afresh when that folder changes, and an entry whose file is
 // gone is decoded again.
 struct DecodedImageCache {
-    using Key = std::tuple<std::uintptr_t, std::uintptr_t, std::uintptr_t, std::uint32_t>;
+    // Document, object number, colour-space resources, stencil colour.
+    using Key = std::tuple<std::uintptr_t, int, std::uintptr_t, std::uint32_t>;
+    struct Entry {
+        // The document the entry was made for: a later document at the same address does not match.
+        std::weak_ptr<kx::detail::PDFSession> session;
+        std::string path;
+    };
     std::mutex mutex;
     std::string root;
-    std::map<Key, std::string> files;
+    std::map<Key, Entry> files;
 
     static constexpr size_t kMaxEntries = 100000;
 
@@ -25,7 +31,7 @@ struct DecodedImageCache {
         return cache;
     }
 
-    std::optional<std::string> find(const Key& key) {
+    std::optional<std::string> find(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session) {
         std::lock_guard lock(mutex);
         if (root != kx::temporaryRoot()) {
             files.clear();
@@ -33,17 +39,17 @@ struct DecodedImageCache {
         }
         auto it = files.find(key);
         if (it == files.end()) return std::nullopt;
-        if (!it->second.empty() && !kx::isRegularFile(it->second)) {
+        if (it->second.session.lock() != session || (!it->second.path.empty() && !kx::isRegularFile(it->second.path))) {
             files.erase(it);
             return std::nullopt;
         }
-        return it->second;
+        return it->second.path;
     }
 
-    void store(const Key& key, const std::string& path) {
+    void store(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session, const std::string& path) {
         std::lock_guard lock(mutex);
         if (files.size() >= kMaxEntries) files.clear();
-        files[key] = path;
+        files[key] = Entry{session, path};
     }
 };
 
@@ -80,10 +86,10 @@ void KXPDFImageXObject::parseImage(const kx::PDFObject& stream, const kx::PDFObj
     // The colour-space resources matter only to an image that names its colour space.
     kx::PDFObject cs = stream.streamDictionary().dictGet("ColorSpace", "CS");
     bool named = cs.isName() && !KXPDFUtilities::ColorSpaceFromName(cs.name());
-    DecodedImageCache::Key key{reinterpret_cast<std::uintptr_t>(stream.session().get()), stream.identity(),
+    DecodedImageCache::Key key{reinterpret_cast<std::uintptr_t>(stream.session().get()), stream.objectNumber(),
                                named ? colorSpaces.identity() : 0, packColor(isStencilMask() ? stencilColor : nullptr)};
     if (cacheable) {
-        if (auto path = DecodedImageCache::shared().find(key)) {
+        if (auto path = DecodedImageCache::shared().find(key, stream.session())) {
             cachedImagePath_ = *path;
             return;
         }
@@ -91,5 +97,5 @@ void KXPDFImageXObject::parseImage(const kx::PDFObject& stream, const kx::PDFObj
     std::string path = KXPDFUtilities::UUIDImagePathForStream(stream);
     bool ok = !path.empty() && KXPDFUtilities::extractPDFStream(stream, colorSpaces, path, 0.92f, false, stencilColor);
     if (ok) cachedImagePath_ = path;
-    if (cacheable) DecodedImageCache::shared().store(key, cachedImagePath_);
+    if (cacheable) DecodedImageCache::shared().store(key, stream.session(), cachedImagePath_);
 }

@@ -431,3 +431,20 @@ TEST(ImageExtraction, DamagedImagesNeverCrash) {
         EXPECT_TRUE(readImageFile(r.path)) << r.objectID;
     }
 }
+
+TEST(ImageExtraction, DecodedFilesOfAClosedDocumentAreNotReusedForTheNext) {
+    // Two documents with the same object numbers, one after the other in one temporary folder.
+    ScopedTemporaryRoot root;
+    std::vector<std::vector<int>> pixels;
+    for (int grayValue : {30, 220}) {
+        PDFBuilder b;
+        int image = b.addStream("/Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray",
+                                bytes({grayValue}));
+        b.addPage("/Im0 Do", "<< /XObject << /Im0 " + std::to_string(image) + " 0 R >> >>");
+        auto run = test::runPages(b);
+        ASSERT_EQ(run->recorder.images.size(), 1u);
+        pixels.push_back(test::rgbaPixels(run->recorder.images[0].path));
+    }
+    EXPECT_EQ(pixels[0], (std::vector<int>{30, 30, 30, 255}));
+    EXPECT_EQ(pixels[1], (std::vector<int>{220, 220, 220, 255}));
+}
