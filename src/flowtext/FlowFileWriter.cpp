@@ -1,0 +1,63 @@
+#include "flowtext/FlowFileWriter_p.h"
+
+#include "platform/Unicode.h"
+
+namespace kx::detail {
+
+FlowFileWriter::FlowFileWriter(std::string indentation, std::string lineBreak, std::string indentationWritten,
+                               std::string lineBreakWritten)
+    : indentation_(std::move(indentation)),
+      lineBreak_(std::move(lineBreak)),
+      indentationWritten_(std::move(indentationWritten)),
+      lineBreakWritten_(std::move(lineBreakWritten)) {}
+
+FlowFileWriter::~FlowFileWriter() { closeFile(); }
+
+bool FlowFileWriter::open(const std::string& path) {
+    file_ = std::fopen(path.c_str(), "wb");
+    if (!file_) return false;
+    // Pages write many short strings; a large buffer keeps that to a few system calls.
+    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    textPath_ = path;
+    return true;
+}
+
+void FlowFileWriter::append(std::string_view bytes) {
+    if (bytes.empty()) return;
+    if (!file_) {
+        failed_ = true;
+        return;
+    }
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+}
+
+void FlowFileWriter::write(std::string_view utf8) {
+    if (utf8.empty()) return;
+    if (utf8 == lineBreak_ || utf8 == indentation_) {
+        if (lineBreakCount_++ > 4) return;
+    } else {
+        lineBreakCount_ = 0;
+    }
+    append(utf8);
+}
+
+void FlowFileWriter::write(std::u16string_view text) {
+    if (text.empty()) return;
+    write(kx::utf16ToUtf8(text));
+}
+
+void FlowFileWriter::writeData(std::string_view bytes) { append(bytes); }
+
+void FlowFileWriter::writeLinebreak() { write(std::string_view(lineBreakWritten_)); }
+
+void FlowFileWriter::writeIndentation() { write(std::string_view(indentationWritten_)); }
+
+bool FlowFileWriter::closeFile() {
+    if (file_) {
+        if (std::fclose(file_) != 0) failed_ = true;
+        file_ = nullptr;
+    }
+    return !failed_;
+}
+
+}  // namespace kx::detail
