@@ -48,6 +48,18 @@ void FlowFileWriter::write(std::u16string_view text) {
 
 void FlowFileWriter::writeData(std::string_view bytes) { append(bytes); }
 
+bool FlowFileWriter::writeFileContents(const std::string& path) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) return false;
+    std::string buffer(1 << 16, '\0');
+    bool ok = true;
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0) append(std::string_view(buffer.data(), n));
+    if (std::ferror(in)) ok = false;
+    std::fclose(in);
+    return ok;
+}
+
 void FlowFileWriter::writeLinebreak() { write(std::string_view(lineBreakWritten_)); }
 
 void FlowFileWriter::writeIndentation() { write(std::string_view(indentationWritten_)); }

@@ -21,6 +21,8 @@ public:
     void write(std::u16string_view text);
     // Appends bytes as they are: no cap, the count is left alone.
     void writeData(std::string_view bytes);
+    // Appends the whole content of another file with writeData; false when it cannot be read.
+    bool writeFileContents(const std::string& path);
     void writeLinebreak();
     void writeIndentation();
     // Flushes and closes the file; false when a write or the close failed. Later writes are ignored.

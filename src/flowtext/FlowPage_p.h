@@ -1,0 +1,586 @@
+#pragma once
+// The flow page of the three flow-text families: it holds the text runs the exporter captured on
+// one PDF page and, when the page ends, orders them into paragraphs. Runs are taken top to bottom,
+// grouped into baselines, ordered left to right, cut into line parts at horizontal gaps, gathered
+// into vertical bands and, inside a band, into columns; each row of a column becomes a paragraph,
+// and vertical gaps become blank paragraphs. The family writes the result (`_writeParagraphs`).
+//
+// Coordinates are display space: points, origin top left, y downward, so the top of anything is
+// its smallest y.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxTextBoxInfo.h"
+#include "docx/model/KXDocxTextPathInfo.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "platform/Geometry.h"
+#include "platform/Numeric.h"
+
+namespace kx::detail {
+
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+class FlowPage {
+public:
+    using RunTextPtr = std::shared_ptr<RunText>;
+    using ParagraphPtr = std::unique_ptr<Paragraph>;
+    // The runs of one line part (a stretch of a line without horizontal gaps), left to right.
+    using LinePart = std::vector<RunTextPtr>;
+    // The line parts of one baseline (a "line sect"), left to right.
+    using LineSect = std::vector<LinePart>;
+
+    FlowPage()
+        : sectProperty_(KXDocxUtilities::defaultSectPropertyHiden()), textMargin_(sectProperty_.pgMar) {}
+    // The page of a document writer: `writer` outlives the page.
+    FlowPage(Writer* writer, kx::Size pageSize, bool lastPage) : FlowPage() {
+        documentWriter_ = writer;
+        isLastPage_ = lastPage;
+        sectProperty_.shouldWrite = true;
+        sectProperty_.pgSz.w = static_cast<float>(pageSize.width);
+        sectProperty_.pgSz.h = static_cast<float>(pageSize.height);
+        sectProperty_.type = lastPage ? 0 : 1;
+        textMargin_ = sectProperty_.pgMar;
+    }
+    virtual ~FlowPage() = default;
+    FlowPage(const FlowPage&) = delete;
+    FlowPage& operator=(const FlowPage&) = delete;
+
+    // Sent by the document writer right after it made the page.
+    void begainWritePage(std::int64_t /*pageNumber*/) { paragraphArray_.clear(); }
+    // Sent once when the page's content has been read: builds the paragraphs, then writes them.
+    void endWritePage(std::int64_t /*pageNumber*/) {
+        _creatParagraphs();
+        if (documentWriter_) _writeParagraphs(*documentWriter_);
+    }
+    virtual void _writeParagraphs(Writer& writer) = 0;
+
+    // The text-box cache: turned text is gathered here while it is read, then dropped.
+    Paragraph* cachedTextBoxLastParagraph() {
+        return cachedTextBoxParagraphs_.empty() ? nullptr : cachedTextBoxParagraphs_.back().get();
+    }
+    Paragraph* cachedTextBoxNewParagraph() {
+        auto paragraph = std::make_unique<Paragraph>();
+        if (Paragraph* last = cachedTextBoxLastParagraph()) {
+            last->resolvePProperty();
+            paragraph->setPProperty(last->pProperty());
+            paragraph->setRProperty(last->rProperty());
+        }
+        cachedTextBoxParagraphs_.push_back(std::move(paragraph));
+        return cachedTextBoxParagraphs_.back().get();
+    }
+
+    // Orders the page's runs into `paragraphArray`. Runs once per page.
+    void _creatParagraphs() {
+        std::vector<ParagraphPtr> result = buildParagraphs();
+        for (ParagraphPtr& p : result) paragraphArray_.push_back(std::move(p));
+    }
+
+    // Measures of line parts, line sects, columns and divs. Extremes are kept in single precision.
+    static float _minTopYOfLinePartArray(const LinePart& runs) {
+        if (runs.empty()) return 0.0f;
+        float v = static_cast<float>(runs.front()->ctmInfo().topLeft.y);
+        for (const RunTextPtr& r : runs) v = std::min(v, static_cast<float>(r->ctmInfo().topLeft.y));
+        return v;
+    }
+    static float _maxBottomYOfLinePartArray(const LinePart& runs) {
+        if (runs.empty()) return 0.0f;
+        float v = static_cast<float>(runs.front()->ctmInfo().bottomLeft.y);
+        for (const RunTextPtr& r : runs) v = std::max(v, static_cast<float>(r->ctmInfo().bottomLeft.y));
+        return v;
+    }
+    static double _leftXOfLinePartArray(const LinePart& runs) {
+        return runs.empty() ? 0.0 : runs.front()->ctmInfo().topLeft.x;
+    }
+    static double _rightXOfLinePartArray(const LinePart& runs) {
+        return runs.empty() ? 0.0 : runs.back()->ctmInfo().bottomLeft.x + runs.back()->textWidth();
+    }
+    static float _topYOfLineSectArray(const LineSect& parts) {
+        float v = 90000.0f;
+        for (const LinePart& part : parts)
+            for (const RunTextPtr& r : part) v = std::min(v, static_cast<float>(r->ctmInfo().topLeft.y));
+        return v;
+    }
+    static float _bottomYOfLineSectArray(const LineSect& parts) {
+        float v = 0.0f;
+        for (const LinePart& part : parts)
+            for (const RunTextPtr& r : part) v = std::max(v, static_cast<float>(r->ctmInfo().bottomLeft.y));
+        return v;
+    }
+
+    Writer* documentWriter() const { return documentWriter_; }
+    bool isLastPage() const { return isLastPage_; }
+    const KXDocx_PgMar& textMargin() const { return textMargin_; }
+    void setTextMargin(const KXDocx_PgMar& m) { textMargin_ = m; }
+    const KXDocx_SectPr& sectProperty() const { return sectProperty_; }
+    void setSectProperty(const KXDocx_SectPr& s) { sectProperty_ = s; }
+    const std::vector<ParagraphPtr>& paragraphArray() const { return paragraphArray_; }
+    std::vector<ParagraphPtr>& paragraphArray() { return paragraphArray_; }
+    const std::vector<RunTextPtr>& allRunTextArray() const { return allRunTextArray_; }
+    std::vector<RunTextPtr>& allRunTextArray() { return allRunTextArray_; }
+
+    bool isUsingTextBox() const { return isUsingTextBox_; }
+    void setIsUsingTextBox(bool b) { isUsingTextBox_ = b; }
+    std::vector<ParagraphPtr>& cachedTextBoxParagraphs() { return cachedTextBoxParagraphs_; }
+    void setCachedTextBoxParagraphs(std::vector<ParagraphPtr> p) { cachedTextBoxParagraphs_ = std::move(p); }
+    KXDocxTextBoxInfo* cachedTextBoxInfo() const { return cachedTextBoxInfo_.get(); }
+    void setCachedTextBoxInfo(std::unique_ptr<KXDocxTextBoxInfo> info) { cachedTextBoxInfo_ = std::move(info); }
+    bool isUsingTextPath() const { return isUsingTextPath_; }
+    void setIsUsingTextPath(bool b) { isUsingTextPath_ = b; }
+    std::u16string& cachedTextPathString() { return cachedTextPathString_; }
+    void setCachedTextPathString(std::u16string s) { cachedTextPathString_ = std::move(s); }
+    KXDocxTextPathInfo* cachedTextPathInfo() const { return cachedTextPathInfo_.get(); }
+    void setCachedTextPathInfo(std::unique_ptr<KXDocxTextPathInfo> info) { cachedTextPathInfo_ = std::move(info); }
+
+protected:
+    // Writing for HTML and RTF: a paragraph that continues the line of the one before it is joined
+    // to it by blanks (or the writer's indentation when they touch); any other starts a new line
+    // of the output. After a line of text one empty paragraph is kept and further ones dropped.
+    void writeParagraphsOnLines(Writer& writer) {
+        if (paragraphArray_.empty()) return;
+        Paragraph& first = *paragraphArray_.front();
+        first.setTextMargin(textMargin_);
+        first.writeNewLineWithXMLWriter(writer);
+        first.writeWithXMLWriter(writer);
+        RunText* previous = first.lastRunText();
+        int counter = 0;
+        for (size_t i = 1; i < paragraphArray_.size(); ++i) {
+            Paragraph& p = *paragraphArray_[i];
+            int pending = 0;
+            if (!p.haveText()) {
+                if (counter > 1) {
+                    ++counter;
+                    continue;
+                }
+                pending = counter + 1;
+            }
+            p.setTextMargin(textMargin_);
+            RunText* last = p.lastRunText();
+            if (!previous || !last || std::fabs(previous->ctmInfo().bottomLeft.y - last->ctmInfo().bottomLeft.y) > 2.0) {
+                p.writeNewLineWithXMLWriter(writer);
+                counter = pending + 1;
+            } else {
+                RunText* firstRun = p.firstRunText();
+                const double gap = (firstRun ? firstRun->ctmInfo().bottomLeft.x : 0.0) -
+                                   (previous->ctmInfo().bottomLeft.x + previous->textWidth());
+                if (gap > 0.0) {
+                    const int blanks = joiningBlanks(gap, last->spaceWidth());
+                    for (int k = 0; k < blanks; ++k) writer.writeContent(u" ");
+                } else {
+                    writer.writeIndentation();
+                }
+                counter = 0;
+            }
+            if (last) previous = last;
+            p.writeWithXMLWriter(writer);
+        }
+    }
+
+    // Writing for plain text: paragraphs on one baseline are joined by the writer's indentation,
+    // all others start a new line.
+    void writeParagraphsAsText(Writer& writer) {
+        if (paragraphArray_.empty()) return;
+        paragraphArray_.front()->writeWithXMLWriter(writer);
+        RunText* previous = paragraphArray_.front()->lastRunText();
+        for (size_t i = 1; i < paragraphArray_.size(); ++i) {
+            Paragraph& p = *paragraphArray_[i];
+            RunText* last = p.lastRunText();
+            if (previous && last && std::fabs(previous->ctmInfo().bottomLeft.y - last->ctmInfo().bottomLeft.y) <= 2.0)
+                writer.writeIndentation();
+            else
+                writer.writeLinebreak();
+            if (last) previous = last;
+            p.writeWithXMLWriter(writer);
+        }
+    }
+
+    // The blanks that stand for a horizontal gap between two paragraphs on one line: one per space
+    // width, rounded up. At least one, since the gap separates words even when the font gives no
+    // usable space width, and never more than a line of blanks.
+    static int joiningBlanks(double gap, double spaceWidth) {
+        constexpr int kMaxJoiningBlanks = 100;
+        const double quotient = static_cast<float>(gap / spaceWidth);
+        if (!(spaceWidth > 0.0) || !std::isfinite(quotient)) return 1;
+        return std::clamp(kx::toInt<int>(std::ceil(quotient)), 1, kMaxJoiningBlanks);
+    }
+
+private:
+    // A coordinate as a sort key: one that is not a number sorts last, so that every order is a
+    // strict one (the exporter never makes such runs; a hostile file must still not break a sort).
+    // The height of a line from its top to its bottom; 0 when it makes no sense.
+    static double lineHeight(const LineSect& line) {
+        const double h = static_cast<double>(_bottomYOfLineSectArray(line)) - _topYOfLineSectArray(line);
+        return std::isfinite(h) && h > 0 ? h : 0.0;
+    }
+    static double key(double v) { return std::isnan(v) ? std::numeric_limits<double>::infinity() : v; }
+
+    std::vector<ParagraphPtr> buildParagraphs();
+    static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
+
+    Writer* documentWriter_ = nullptr;
+    bool isLastPage_ = false;
+    KXDocx_SectPr sectProperty_;
+    KXDocx_PgMar textMargin_;
+    std::vector<ParagraphPtr> paragraphArray_;
+    std::vector<RunTextPtr> allRunTextArray_;
+    bool isUsingTextBox_ = false;
+    std::vector<ParagraphPtr> cachedTextBoxParagraphs_;
+    std::unique_ptr<KXDocxTextBoxInfo> cachedTextBoxInfo_;
+    bool isUsingTextPath_ = false;
+    std::u16string cachedTextPathString_;
+    std::unique_ptr<KXDocxTextPathInfo> cachedTextPathInfo_;
+};
+
+// Taking repeatedly the smallest element out of a list, the earliest of equal ones first, is a
+// stable sort; the steps below sort instead of searching, which keeps a page linear-logarithmic.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+std::vector<typename FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::ParagraphPtr>
+FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
+    std::vector<ParagraphPtr> result;
+
+    // 1. Top to bottom.
+    std::vector<RunTextPtr> sorted = allRunTextArray_;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const RunTextPtr& a, const RunTextPtr& b) {
+        return key(a->ctmInfo().topLeft.y) < key(b->ctmInfo().topLeft.y);
+    });
+    if (kHasTextMargin && !sorted.empty()) textMargin_.top = static_cast<float>(sorted.front()->ctmInfo().topLeft.y);
+
+    // 2. Lines: the top-most remaining run and every remaining run whose baseline lies less than
+    // 1.0 from its own, in top-to-bottom order. An index by baseline finds them without a scan.
+    const size_t n = sorted.size();
+    std::multimap<double, size_t> byBottom;
+    std::vector<std::multimap<double, size_t>::iterator> entry(n);
+    for (size_t i = 0; i < n; ++i) entry[i] = byBottom.emplace(key(sorted[i]->ctmInfo().bottomLeft.y), i);
+    std::vector<bool> taken(n, false);
+    std::vector<std::vector<RunTextPtr>> lines;
+    std::vector<size_t> members;
+    for (size_t cursor = 0;; ++cursor) {
+        while (cursor < n && taken[cursor]) ++cursor;
+        if (cursor == n) break;
+        const double base = sorted[cursor]->ctmInfo().bottomLeft.y;
+        members.assign(1, cursor);
+        taken[cursor] = true;
+        byBottom.erase(entry[cursor]);
+        if (std::isfinite(base)) {
+            // A margin around the tolerance so that rounding in the bounds cannot lose a member;
+            // the test itself is the exact one.
+            for (auto it = byBottom.lower_bound(base - 1.5); it != byBottom.end() && it->first <= base + 1.5;) {
+                if (std::fabs(sorted[it->second]->ctmInfo().bottomLeft.y - base) < 1.0) {
+                    members.push_back(it->second);
+                    taken[it->second] = true;
+                    it = byBottom.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        std::sort(members.begin() + 1, members.end());
+        std::vector<RunTextPtr> line;
+        line.reserve(members.size());
+        for (size_t i : members) line.push_back(sorted[i]);
+        lines.push_back(std::move(line));
+    }
+
+    // 3. Left to right.
+    float minLeft = 1000000.0f;
+    for (std::vector<RunTextPtr>& line : lines) {
+        std::stable_sort(line.begin(), line.end(), [](const RunTextPtr& a, const RunTextPtr& b) {
+            return key(a->ctmInfo().bottomLeft.x) < key(b->ctmInfo().bottomLeft.x);
+        });
+        minLeft = std::min(minLeft, static_cast<float>(line.front()->ctmInfo().bottomLeft.x));
+    }
+    if (kHasTextMargin) textMargin_.left = minLeft;
+
+    // 4. Line parts: a run joins the part when it starts within 1.0 of where the run before it ended.
+    std::vector<LineSect> lineSects;
+    lineSects.reserve(lines.size());
+    for (const std::vector<RunTextPtr>& line : lines) {
+        LineSect parts;
+        LinePart current{line.front()};
+        double expected = line.front()->ctmInfo().bottomLeft.x + line.front()->textWidth();
+        for (size_t i = 1; i < line.size(); ++i) {
+            const RunTextPtr& run = line[i];
+            if (std::fabs(run->ctmInfo().bottomLeft.x - expected) < 1.0) {
+                current.push_back(run);
+            } else {
+                parts.push_back(std::move(current));
+                current = LinePart{run};
+            }
+            expected = run->ctmInfo().bottomLeft.x + run->textWidth();
+        }
+        parts.push_back(std::move(current));
+        lineSects.push_back(std::move(parts));
+    }
+
+    // 5. Vertical bands: lines that overlap vertically or follow each other at about their usual
+    // spacing. Lines of text are set with some leading, so between two lines of one column there
+    // is a small gap; a band must span it, or the lines of side-by-side columns would be read
+    // across the columns, one line of each in turn. A gap of up to half the height of the smaller
+    // of two neighbouring lines counts as line spacing; a wider one (before a heading, between
+    // sections) ends the band.
+    std::vector<std::vector<LineSect*>> bands;
+    for (size_t i = 0; i < lineSects.size();) {
+        std::vector<LineSect*> band{&lineSects[i]};
+        double bottom = _bottomYOfLineSectArray(lineSects[i]);
+        double previousHeight = lineHeight(lineSects[i]);
+        size_t j = i + 1;
+        for (; j < lineSects.size(); ++j) {
+            const double height = lineHeight(lineSects[j]);
+            if (!(_topYOfLineSectArray(lineSects[j]) <= bottom + 0.5 * std::min(height, previousHeight))) break;
+            band.push_back(&lineSects[j]);
+            bottom = std::max<double>(bottom, _bottomYOfLineSectArray(lineSects[j]));
+            previousHeight = height;
+        }
+        bands.push_back(std::move(band));
+        i = j;
+    }
+
+    // 6. Columns of each band: line parts ordered by their left edge chain into one column while
+    // each starts no more than 8.0 beyond the running right edge; each column top to bottom.
+    using Column = std::vector<LinePart>;
+    std::vector<std::vector<Column>> divs;
+    for (const std::vector<LineSect*>& band : bands) {
+        std::vector<LinePart> parts;
+        for (LineSect* line : band)
+            for (LinePart& part : *line) parts.push_back(std::move(part));
+        std::stable_sort(parts.begin(), parts.end(), [](const LinePart& a, const LinePart& b) {
+            return key(_leftXOfLinePartArray(a)) < key(_leftXOfLinePartArray(b));
+        });
+        std::vector<Column> columns;
+        for (size_t i = 0; i < parts.size();) {
+            Column column;
+            double right = _rightXOfLinePartArray(parts[i]);
+            column.push_back(std::move(parts[i]));
+            size_t j = i + 1;
+            for (; j < parts.size() && _leftXOfLinePartArray(parts[j]) <= right + 8.0; ++j) {
+                right = std::max(right, _rightXOfLinePartArray(parts[j]));
+                column.push_back(std::move(parts[j]));
+            }
+            std::stable_sort(column.begin(), column.end(), [](const LinePart& a, const LinePart& b) {
+                return key(_minTopYOfLinePartArray(a)) < key(_minTopYOfLinePartArray(b));
+            });
+            columns.push_back(std::move(column));
+            i = j;
+        }
+        divs.push_back(std::move(columns));
+    }
+    mergeContinuedColumns(divs);
+
+    // 7. Paragraphs.
+    KXDocx_PPr workingP = KXDocxUtilities::defaultPProperty();
+    KXDocx_RPr workingR = KXDocxUtilities::defaultRProperty();
+    double previousDivBottom = 0.0;
+    auto appendAll = [](std::vector<ParagraphPtr>& to, std::vector<ParagraphPtr> from) {
+        for (ParagraphPtr& p : from) to.push_back(std::move(p));
+    };
+    for (size_t d = 0; d < divs.size(); ++d) {
+        std::vector<Column>& columns = divs[d];
+        float minTop = _minTopYOfLinePartArray(columns.front().front());
+        float maxBottom = _maxBottomYOfLinePartArray(columns.front().back());
+        for (const Column& c : columns) {
+            minTop = std::min(minTop, _minTopYOfLinePartArray(c.front()));
+            maxBottom = std::max(maxBottom, _maxBottomYOfLinePartArray(c.back()));
+        }
+        double top = minTop;
+        double gap;
+        if (d == 0) {
+            // The first 72 points below the page's top edge are margin, not a gap.
+            gap = top > 72.0 ? top - 72.0 : 0.0;
+            KXDocx_PgMar margin;
+            margin.top = static_cast<float>(std::min(72.0, top));
+            sectProperty_.pgMar = margin;
+        } else {
+            gap = top - previousDivBottom;
+        }
+        previousDivBottom = maxBottom;
+
+        KXDocx_SectPr divSect = KXDocxUtilities::defaultSectPropertyHiden();
+        divSect.shouldWrite = false;
+        divSect.type = 1;
+        divSect.pgSz = sectProperty_.pgSz;
+        divSect.pgMar = sectProperty_.pgMar;
+
+        if (gap > workingP.spacing.line) {
+            appendAll(result,
+                      Paragraph::BlankParagraph(gap, workingP.spacing.line, workingP.ind.left, workingR, divSect));
+        } else if (gap > 0.0) {
+            top -= gap;  // the band's first row measures its height from the previous band's bottom
+        }
+
+        if (!result.empty() && columns.size() > 1 && result.back()->runArray().empty()) {
+            auto copy = std::make_unique<Paragraph>();
+            copy->setRProperty(result.back()->rProperty());
+            copy->setPProperty(result.back()->pProperty());
+            copy->setSectProperty(result.back()->sectProperty());
+            result.push_back(std::move(copy));
+        }
+
+        for (size_t c = 0; c < columns.size(); ++c) {
+            // Rows: line parts that follow each other with bottoms less than 1.0 apart.
+            std::vector<std::vector<LinePart>> rows;
+            Column& column = columns[c];
+            for (size_t i = 0; i < column.size();) {
+                const double bottom = _maxBottomYOfLinePartArray(column[i]);
+                std::vector<LinePart> row;
+                row.push_back(std::move(column[i]));
+                size_t j = i + 1;
+                for (; j < column.size() && std::fabs(_maxBottomYOfLinePartArray(column[j]) - bottom) < 1.0; ++j)
+                    row.push_back(std::move(column[j]));
+                std::stable_sort(row.begin(), row.end(), [](const LinePart& a, const LinePart& b) {
+                    return key(_leftXOfLinePartArray(a)) < key(_leftXOfLinePartArray(b));
+                });
+                rows.push_back(std::move(row));
+                i = j;
+            }
+
+            double leftEdge = 0.0;
+            if (c > 0) {
+                leftEdge = _leftXOfLinePartArray(rows.front().front());
+                for (const std::vector<LinePart>& row : rows)
+                    leftEdge = std::min(leftEdge, _leftXOfLinePartArray(row.front()));
+            }
+            double previousRowBottom = top;
+            std::vector<ParagraphPtr> columnParagraphs;
+            for (std::vector<LinePart>& row : rows) {
+                auto fresh = std::make_unique<Paragraph>(std::vector<std::shared_ptr<Run>>(row.front().begin(), row.front().end()));
+                fresh->setSectProperty(divSect);
+                fresh->setXColumnPosition(leftEdge);
+                fresh->resolveXColumnProperty();
+                workingP = fresh->pProperty();
+                workingR = fresh->rProperty();
+                const double line = workingP.spacing.line;
+                const double rowGap = _maxBottomYOfLinePartArray(row.front()) - previousRowBottom;
+                const double delta = rowGap - line;
+                Paragraph* holder = nullptr;
+                if (delta > line) {
+                    appendAll(columnParagraphs,
+                              Paragraph::BlankParagraph(delta, line, workingP.ind.left, workingR, divSect));
+                    holder = fresh.get();
+                    columnParagraphs.push_back(std::move(fresh));
+                } else if (delta > -8.0) {
+                    workingP.spacing.line = static_cast<float>(line + delta);
+                    fresh->setPProperty(workingP);
+                    holder = fresh.get();
+                    columnParagraphs.push_back(std::move(fresh));
+                } else if (!columnParagraphs.empty()) {
+                    // A row that sits within a line of the previous one continues its paragraph.
+                    // This also takes a row that lies above the previous row's bottom (small text
+                    // beside a taller line part), so that its text is kept in place.
+                    holder = columnParagraphs.back().get();
+                    holder->runArray().insert(holder->runArray().end(), row.front().begin(), row.front().end());
+                } else {
+                    holder = fresh.get();
+                    columnParagraphs.push_back(std::move(fresh));
+                }
+                for (size_t k = 1; k < row.size(); ++k) {
+                    const double horizontalGap = _leftXOfLinePartArray(row[k]) - _rightXOfLinePartArray(row[k - 1]);
+                    if (RunText* last = holder->lastRunText();
+                        last && horizontalGap > last->ctmInfo().fontSize.width / 10.0) {
+                        last->runText() += u' ';
+                        last->setTextWidth(last->textWidth() + horizontalGap);
+                    }
+                    holder->runArray().insert(holder->runArray().end(), row[k].begin(), row[k].end());
+                }
+                previousRowBottom = _maxBottomYOfLinePartArray(row.front());
+            }
+            if (c > 0 && !columnParagraphs.empty()) columnParagraphs.front()->setBreakColumn(true);
+            appendAll(result, std::move(columnParagraphs));
+        }
+    }
+    return result;
+}
+
+// Columns that go on below a band. Bands end at every horizontal strip of the page that holds no
+// text, and in side-by-side columns such strips also fall where two paragraphs happen to end at
+// the same height. Reading each band's columns in turn would then read the page's columns in
+// slices, left and right in turn. A band whose columns each continue one column of the band above
+// (they overlap it horizontally, one to one) therefore joins it, as long as one of the two has
+// more than one column and all are columns of running text; a full-width line (a heading, a
+// caption) overlaps several columns and so still separates them.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedColumns(
+    std::vector<std::vector<std::vector<LinePart>>>& divs) {
+    struct Extent {
+        double left, right;
+    };
+    auto extentOf = [](const std::vector<LinePart>& column) {
+        Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+        for (const LinePart& part : column) {
+            e.left = std::min(e.left, _leftXOfLinePartArray(part));
+            e.right = std::max(e.right, _rightXOfLinePartArray(part));
+        }
+        return e;
+    };
+    // Columns of running text are wide: ten times their usual line height or more. The narrow
+    // columns of a table are read row by row, band by band, and are not joined.
+    auto areTextColumns = [](const std::vector<std::vector<LinePart>>& columns, const std::vector<Extent>& extents) {
+        std::vector<double> heights;
+        for (size_t i = 0; i < columns.size(); ++i) {
+            heights.clear();
+            for (const LinePart& part : columns[i])
+                heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
+            std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+            if (!(extents[i].right - extents[i].left >= 10.0 * heights[heights.size() / 2])) return false;
+        }
+        return true;
+    };
+    auto overlaps = [](const Extent& a, const Extent& b) { return a.left < b.right && b.left < a.right; };
+    // For each column of `few`, the one column of `many` it overlaps; empty when that is not one
+    // to one.
+    auto match = [&](const std::vector<Extent>& few, const std::vector<Extent>& many) {
+        std::vector<size_t> to(few.size());
+        std::vector<bool> used(many.size(), false);
+        for (size_t i = 0; i < few.size(); ++i) {
+            size_t hits = 0;
+            for (size_t j = 0; j < many.size(); ++j) {
+                if (overlaps(few[i], many[j])) {
+                    ++hits;
+                    to[i] = j;
+                }
+            }
+            if (hits != 1 || used[to[i]]) return std::vector<size_t>();
+            used[to[i]] = true;
+        }
+        return to;
+    };
+    using Columns = std::vector<std::vector<LinePart>>;
+    std::vector<Columns> merged;
+    for (Columns& div : divs) {
+        if (!merged.empty()) {
+            Columns& above = merged.back();
+            std::vector<Extent> a, b;
+            for (const auto& c : above) a.push_back(extentOf(c));
+            for (const auto& c : div) b.push_back(extentOf(c));
+            if (std::max(a.size(), b.size()) >= 2 && areTextColumns(above, a) && areTextColumns(div, b)) {
+                const bool belowHasMore = b.size() > a.size();
+                std::vector<size_t> to = belowHasMore ? match(a, b) : match(b, a);
+                if (!to.empty()) {
+                    if (!belowHasMore) {
+                        for (size_t i = 0; i < div.size(); ++i)
+                            for (LinePart& part : div[i]) above[to[i]].push_back(std::move(part));
+                    } else {
+                        // The band below has more columns: they become the columns, and the
+                        // columns above go in front of the ones they continue into.
+                        for (size_t i = 0; i < above.size(); ++i) {
+                            std::vector<LinePart>& target = div[to[i]];
+                            target.insert(target.begin(), std::make_move_iterator(above[i].begin()),
+                                          std::make_move_iterator(above[i].end()));
+                        }
+                        above = std::move(div);
+                    }
+                    continue;
+                }
+            }
+        }
+        merged.push_back(std::move(div));
+    }
+    divs = std::move(merged);
+}
+
+}  // namespace kx::detail

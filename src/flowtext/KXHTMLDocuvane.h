@@ -1,0 +1,32 @@
+#pragma once
+// The document writer of the HTML output. The pages write their paragraphs into a body file in the
+// work folder while their formatting is collected as CSS classes; at the end the output file gets
+// the head with the style sheet of every class, then the body.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "flowtext/FlowDocument_p.h"
+#include "flowtext/KXHTMLFileWriter.h"
+#include "flowtext/KXHTMLPage.h"
+
+class KXHTMLDocuvane : public kx::detail::FlowDocument<KXHTMLPage, KXHTMLFileWriter> {
+public:
+    // initWithPath:numOfPages:
+    KXHTMLDocuvane(const std::string& path, std::int64_t numOfPages);
+    ~KXHTMLDocuvane() override;
+
+    // Creates the body file and the output file empty, and starts a new set of CSS classes.
+    void begainWriteDocument();
+    // Writes the output file; false (and no output file left) when it could not be written.
+    bool packetZipFileIfNeed();
+
+protected:
+    KXHTMLFileWriter* pageWriter() override { return contentWriter_.get(); }
+    void closeWriters() override;
+
+private:
+    std::unique_ptr<KXHTMLFileWriter> documentWriter_;
+    std::unique_ptr<KXHTMLFileWriter> contentWriter_;
+};

@@ -1,0 +1,3 @@
+#include "flowtext/KXRTFPage.h"
+
+void KXRTFPage::_writeParagraphs(KXRTFFileWriter& writer) { writeParagraphsOnLines(writer); }

@@ -1,0 +1,7 @@
+#include "flowtext/KXTextPage.h"
+
+void KXTextPage::_writeParagraphs(KXTextFileWriter& writer) {
+    if (paragraphArray().empty()) return;
+    writeParagraphsAsText(writer);
+    writer.writeLinebreak();
+}

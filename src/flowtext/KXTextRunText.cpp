@@ -1,0 +1,3 @@
+#include "flowtext/KXTextRunText.h"
+
+void KXTextRunText::writeWithXMLWriter(KXTextFileWriter& writer) { writer.write(runText()); }

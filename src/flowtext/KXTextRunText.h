@@ -1,0 +1,11 @@
+#pragma once
+// A text run of the plain-text output: the text as it was shown.
+
+#include "flowtext/FlowRun_p.h"
+#include "flowtext/KXTextFileWriter.h"
+#include "flowtext/KXTextRun.h"
+
+class KXTextRunText : public kx::detail::FlowRunText<KXTextFileWriter> {
+public:
+    void writeWithXMLWriter(KXTextFileWriter& writer) override;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// The document writer of the plain-text output: the pages write their paragraphs straight into the
+// output file, UTF-8 without a byte-order mark and without markup.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "flowtext/FlowDocument_p.h"
+#include "flowtext/KXTextFileWriter.h"
+#include "flowtext/KXTextPage.h"
+
+class KXTextWriter : public kx::detail::FlowDocument<KXTextPage, KXTextFileWriter> {
+public:
+    // initWithPath:numOfPages:
+    KXTextWriter(const std::string& path, std::int64_t numOfPages);
+    ~KXTextWriter() override;
+
+    // Creates the output file empty (replacing one that exists).
+    void begainWriteDocument();
+    // Completes the output file; false (and no output file left) when it could not be written.
+    bool packetZipFileIfNeed();
+
+    KXTextFileWriter* documentWriter() const { return documentWriter_.get(); }
+
+protected:
+    KXTextFileWriter* pageWriter() override { return documentWriter_.get(); }
+    void closeWriters() override;
+
+private:
+    std::unique_ptr<KXTextFileWriter> documentWriter_;
+};

@@ -1,0 +1,228 @@
+// The flow page: runs to lines, line parts, bands, columns, rows and paragraphs, and the writing
+// of the paragraphs in reading order.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FlowTestRuns.h"
+#include "flowtext/KXHTMLPage.h"
+#include "flowtext/KXHTMLState.h"
+#include "flowtext/KXRTFPage.h"
+#include "flowtext/KXRTFState.h"
+#include "flowtext/KXTextPage.h"
+
+using flowtest::RunSpec;
+
+namespace {
+
+// The text of each paragraph that the page builds; a paragraph without runs is "".
+std::vector<std::string> paragraphTexts(const std::vector<RunSpec>& runs) {
+    KXTextPage page(nullptr, {612, 792}, true);
+    for (const RunSpec& spec : runs) page.allRunTextArray().push_back(flowtest::makeRun<KXTextRunText>(spec));
+    page._creatParagraphs();
+    std::vector<std::string> texts;
+    for (const auto& p : page.paragraphArray()) {
+        std::u16string text;
+        for (const auto& run : p->runArray())
+            if (auto* t = dynamic_cast<KXTextRunText*>(run.get())) text += t->runText();
+        texts.push_back(kx::utf16ToUtf8(text));
+    }
+    return texts;
+}
+
+using Texts = std::vector<std::string>;
+
+}  // namespace
+
+TEST(FlowPage, LinesLinePartsAndColumnsFollowTheTolerances) {
+    struct Case {
+        const char* name;
+        std::vector<RunSpec> runs;
+        Texts expected;
+    } cases[] = {
+        // One line, two parts 5 apart: a blank between them. On two lines the second row joins
+        // the first paragraph as it stands (it is within a line of it), without a blank.
+        {"baselines 0.99 apart share a line", {{100, 80, 10, "a"}, {115, 80.99, 10, "b"}}, {"a b"}},
+        {"baselines 1.0 apart do not", {{100, 80, 10, "a"}, {115, 81, 10, "b"}}, {"ab"}},
+        {"runs that abut within 0.99 are one line part", {{100, 80, 10, "a", 5}, {110.99, 80, 10, "b", 5}}, {"ab"}},
+        {"a gap of 1.0 starts a new line part", {{100, 80, 10, "a", 5}, {111, 80, 10, "b", 5}}, {"a b"}},
+        {"a second part 3.0 to the right gets a blank", {{100, 80, 10, "a"}, {113, 80, 10, "b"}}, {"a b"}},
+        {"a second part 1.0 to the right does not", {{100, 80, 10, "a"}, {111, 80, 10, "b"}}, {"ab"}},
+        {"line parts 8.0 apart share a column",
+         {{100, 80, 100, "L1"}, {208, 80, 50, "R1"}, {100, 94, 100, "L2"}, {208, 94, 50, "R2"}},
+         {"L1 R1", "L2 R2"}},
+        {"line parts 8.01 apart form two columns, left one first",
+         {{100, 80, 100, "L1"}, {208.01, 80, 50, "R1"}, {100, 94, 100, "L2"}, {208.01, 94, 50, "R2"}},
+         {"L1", "L2", "R1", "R2"}},
+        {"the order of capture does not matter",
+         {{208.01, 94, 50, "R2"}, {100, 94, 100, "L2"}, {208.01, 80, 50, "R1"}, {100, 80, 100, "L1"}},
+         {"L1", "L2", "R1", "R2"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
+}
+
+TEST(FlowPage, ColumnsAreReadWholeAcrossBands) {
+    // Two columns of running text, 150 wide, set with a leading of 14 for 12-point text; a gap of
+    // 20 crosses both columns at the same height, as where two paragraphs end side by side.
+    auto column = [](double x, const char* name, std::vector<double> bottoms) {
+        std::vector<RunSpec> runs;
+        int n = 0;
+        for (double b : bottoms) runs.push_back({x, b, 150, std::string(name) + std::to_string(++n)});
+        return runs;
+    };
+    auto join = [](std::vector<std::vector<RunSpec>> parts) {
+        std::vector<RunSpec> all;
+        for (auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    struct Case {
+        const char* name;
+        std::vector<RunSpec> runs;
+        Texts expected;
+    } cases[] = {
+        {"lines with leading stay in one band",
+         join({column(72, "L", {80, 94, 108}), column(240, "R", {80, 94, 108})}),
+         {"L1", "L2", "L3", "R1", "R2", "R3"}},
+        {"a gap across both columns does not slice them",
+         join({column(72, "L", {80, 94, 128, 142}), column(240, "R", {80, 94, 128, 142})}),
+         {"L1", "L2", "", "L3", "L4", "R1", "R2", "", "R3", "R4"}},
+        {"a column that goes on alone stays with its column",
+         join({column(72, "L", {80, 94, 128}), column(240, "R", {80, 94})}),
+         {"L1", "L2", "", "L3", "R1", "R2"}},
+        {"a full-width heading separates what is above from what is below",
+         {{72, 80, 150, "A1"}, {240, 80, 150, "B1"}, {72, 120, 318, "Heading"}, {72, 160, 150, "A2"},
+          {240, 160, 150, "B2"}},
+         {"A1", "B1", "", "", "Heading", "", "", "", "A2", "B2"}},
+        {"a table's narrow columns are read row by row",
+         {{72, 80, 30, "a1"}, {140, 80, 30, "b1"}, {72, 120, 30, "a2"}, {140, 120, 30, "b2"}},
+         {"a1", "b1", "", "", "", "a2", "b2"}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
+}
+
+TEST(FlowPage, VerticalGapsBecomeBlankParagraphsOrJoinRows) {
+    struct Case {
+        const char* name;
+        std::vector<RunSpec> runs;
+        Texts expected;
+    } cases[] = {
+        // The first 72 points are margin: text whose top is at 100 leaves a gap of 28.
+        {"top at 100", {{100, 112, 10, "T"}}, {"", "", "T"}},
+        {"top at 80", {{100, 92, 10, "T"}}, {"T"}},
+        {"top at 50", {{100, 62, 10, "T"}}, {"T"}},
+        // With a line of 12, a row 0 to 4 below the previous one continues its paragraph, 4.01 to
+        // 24 makes a paragraph of its own.
+        {"row 2.0 below", {{100, 80, 10, "A"}, {100, 82, 10, "B"}}, {"AB"}},
+        {"row 4.0 below", {{100, 80, 10, "A"}, {100, 84, 10, "B"}}, {"AB"}},
+        {"row 4.01 below", {{100, 80, 10, "A"}, {100, 84.01, 10, "B"}}, {"A", "B"}},
+        {"row 24 below", {{100, 80, 10, "A"}, {100, 104, 10, "B"}}, {"A", "B"}},
+        // Further below, the gap is filled with blank lines of about the text's height.
+        {"row 36.5 below", {{100, 80, 10, "A"}, {100, 116.5, 10, "B"}}, {"A", "", "", "B"}},
+        {"a line below 8 never continues a paragraph", {{100, 80, 10, "A", 6}, {100, 82, 10, "B", 6}}, {"A", "B"}},
+        // Small text beside a taller part, starting higher in the same column: its bottom lies
+        // above the previous row's bottom; it stays with that row's paragraph.
+        {"row above the previous row's bottom", {{100, 100, 50, "Big", 30}, {155, 82, 20, "sup", 8}},
+         {"Bigsup"}},
+        {"empty page", {}, {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
+}
+
+TEST(FlowPage, RowLineHeightTakesTheWholeGapAndMarginsFollowTheText) {
+    KXHTMLPage page(nullptr, {612, 792}, false);
+    page.allRunTextArray().push_back(flowtest::makeRun<KXHTMLRunText>({150, 80, 10, "A"}));
+    page.allRunTextArray().push_back(flowtest::makeRun<KXHTMLRunText>({120, 100, 10, "B"}));
+    page._creatParagraphs();
+    ASSERT_EQ(page.paragraphArray().size(), 2u);
+    EXPECT_FLOAT_EQ(page.paragraphArray()[1]->pProperty().spacing.line, 20.0f);
+    EXPECT_FLOAT_EQ(page.paragraphArray()[1]->pProperty().ind.left, 120.0f);
+    EXPECT_FLOAT_EQ(page.textMargin().top, 68.0f);
+    EXPECT_FLOAT_EQ(page.textMargin().left, 120.0f);
+    EXPECT_EQ(page.sectProperty().type, 1);
+
+    KXHTMLPage empty(nullptr, {612, 792}, true);
+    empty._creatParagraphs();
+    EXPECT_TRUE(empty.paragraphArray().empty());
+    EXPECT_FLOAT_EQ(empty.textMargin().left, 1000000.0f);
+    EXPECT_EQ(empty.sectProperty().type, 0);
+}
+
+namespace {
+
+// Paragraphs of single runs, written by the page of the family; "" makes an empty paragraph.
+template <class Page, class RunText, class Paragraph, class Writer>
+std::string writeParagraphs(const std::vector<RunSpec>& specs) {
+    std::string path = flowtest::tempPath("page.out");
+    auto writer = Writer::initWithPath(path);
+    Page page(writer.get(), {612, 792}, true);
+    KXDocx_PgMar margin;
+    margin.left = 100;
+    page.setTextMargin(margin);
+    for (const RunSpec& spec : specs) {
+        if (spec.text.empty()) {
+            page.paragraphArray().push_back(std::make_unique<Paragraph>());
+            continue;
+        }
+        std::vector<std::shared_ptr<typename Paragraph::RunPtr::element_type>> runs{flowtest::makeRun<RunText>(spec)};
+        page.paragraphArray().push_back(std::make_unique<Paragraph>(runs));
+    }
+    page._writeParagraphs(*writer);
+    writer->closeFile();
+    return kx::readFile(path).value_or("");
+}
+
+std::string writeText(const std::vector<RunSpec>& specs) {
+    return writeParagraphs<KXTextPage, KXTextRunText, KXTextParagraph, KXTextFileWriter>(specs);
+}
+
+std::string writeRtf(const std::vector<RunSpec>& specs) {
+    KXRTFState::sharedInstance().resetToDefault();
+    return writeParagraphs<KXRTFPage, KXRTFRunText, KXRTFParagraph, KXRTFFileWriter>(specs);
+}
+
+std::string writeHtml(const std::vector<RunSpec>& specs) {
+    KXHTMLState::sharedInstance().resetToDefault();
+    return writeParagraphs<KXHTMLPage, KXHTMLRunText, KXHTMLParagraph, KXHTMLFileWriter>(specs);
+}
+
+}  // namespace
+
+TEST(FlowPage, ParagraphsOnOneBaselineShareALine) {
+    // Plain text: a baseline 2.0 away joins with the indentation whatever the gap; 2.01 breaks.
+    EXPECT_EQ(writeText({{100, 80, 10, "a"}, {160, 82, 10, "b"}}), "a    b\n");
+    EXPECT_EQ(writeText({{100, 80, 10, "a"}, {160, 82.01, 10, "b"}}), "a\nb\n");
+    // A paragraph without runs always breaks the line and leaves the previous run in place.
+    EXPECT_EQ(writeText({{100, 80, 10, "a"}, {0, 0, 0, ""}, {160, 80, 10, "b"}}), "a\n\n    b\n");
+
+    // RTF: blanks for the gap, one per space width, rounded up; the indentation when they touch.
+    struct Case {
+        const char* name;
+        double secondX;
+        double spaceWidth;
+        std::string joint;
+    } cases[] = {
+        {"gap 7, space 3", 117, 3, "   "},
+        {"gap 6, space 3", 116, 3, "  "},
+        {"touching", 110, 3, "    "},
+        {"overlapping", 105, 3, "    "},
+        {"no usable space width still separates", 117, 0, " "},
+        {"a tiny space width is capped", 500, 1e-9, std::string(100, ' ')},
+    };
+    for (const Case& c : cases) {
+        std::string rtf = writeRtf({{100, 80, 10, "a"}, {c.secondX, 80, 10, "b", 12, c.spaceWidth}});
+        EXPECT_EQ(rtf, "\\par\\pard\\li0 \\f1\\i0\\b0\\ul0\\fs24 \\cf0 a" + c.joint + "b") << c.name;
+    }
+}
+
+TEST(FlowPage, RunsOfEmptyParagraphsAreShortened) {
+    std::vector<RunSpec> specs = {{100, 80, 10, "a"}, {0, 0, 0, ""}, {0, 0, 0, ""}, {0, 0, 0, ""}, {100, 140, 10, "b"}};
+    EXPECT_EQ(writeRtf(specs), "\\par\\pard\\li0 \\f1\\i0\\b0\\ul0\\fs24 \\cf0 a\\par\\pard\\li0 \\\n\\par\\pard\\li0 b");
+    // HTML: the same paragraphs; every tag is closed at the end of the page.
+    EXPECT_EQ(writeHtml(specs),
+              "\n<p class=\"p0\"><span class=\"s0\">a</span></p>"
+              "\n<p class=\"p1\"><br></p>"
+              "\n<p class=\"p0\"><span class=\"s0\">b</span></p>");
+    EXPECT_EQ(writeHtml({}), "");
+}

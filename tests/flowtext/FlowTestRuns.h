@@ -1,0 +1,48 @@
+#pragma once
+// Small hand-made runs for the flow page tests: a run is placed by the x of its left edge, the y of
+// its bottom (descent line) and its width, as the exporter would place a shown string.
+
+#include <memory>
+#include <string>
+
+#include "docx/model/KXDocxUtilities.h"
+#include "pdf/KXPDF_CTMInfo.h"
+#include "platform/FileSystem.h"
+#include "platform/Unicode.h"
+#include "support/TestSupport.h"
+
+namespace flowtest {
+
+struct RunSpec {
+    double x;
+    double bottom;
+    double width;
+    std::string text;
+    double size = 12;
+    double spaceWidth = 3;
+};
+
+template <class RunText>
+std::shared_ptr<RunText> makeRun(const RunSpec& spec) {
+    auto run = std::make_shared<RunText>();
+    KXPDF_CTMInfo info{};
+    info.topLeft = {spec.x, spec.bottom - spec.size};
+    info.bottomLeft = {spec.x, spec.bottom};
+    info.fontSize = {spec.size, spec.size};
+    run->setCtmInfo(info);
+    KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+    r.sz = static_cast<float>(spec.size);
+    r.rFonts.ascii = "Arial";
+    run->setRProperty(r);
+    run->setRunText(kx::utf8ToUtf16(spec.text));
+    run->setTextWidth(spec.width);
+    run->setSpaceWidth(spec.spaceWidth);
+    return run;
+}
+
+inline std::string tempPath(const std::string& name) {
+    static int n = 0;
+    return kx::pathJoin(kx::test::tempDir(), std::to_string(++n) + "-" + name);
+}
+
+}  // namespace flowtest
