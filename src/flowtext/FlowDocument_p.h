@@ -50,7 +50,7 @@ public:
     void cancelDocument() {
         closeWriters();
         removeWorkFolder();
-        kx::removeFile(savedFilePath_);
+        removeOutput();
     }
 
     // True once a file of the document could not be created, written or read back.
@@ -77,9 +77,13 @@ protected:
     void finish(bool ok) {
         if (!ok) {
             setFailed();
-            kx::removeFile(savedFilePath_);
+            removeOutput();
         }
         removeWorkFolder();
+    }
+    // Only a plain file is ever removed: the output path may name a device or a pipe.
+    void removeOutput() {
+        if (kx::isRegularFile(savedFilePath_)) kx::removeFile(savedFilePath_);
     }
 
 private:
