@@ -177,3 +177,32 @@ TEST(KXPDFConentParser, FormsThatMultiplyTheirWorkStopAtTheRunBudget) {
     EXPECT_LT(recorder.paths.size(), 3000u);
     EXPECT_EQ(stack->depth(), 1u);
 }
+
+TEST(KXPDFConentParser, AnnotationPassRunsAfterTheContentOnlyWhenAsked) {
+    for (std::int64_t pass : {0, 1}) {
+        PDFBuilder b;
+        int annot = b.add("<< /Type /Annot /Subtype /Square /Rect [10 10 50 50] /C [1 0 0] >>");
+        b.addPage("0 0 1 1 re f", "<< >>", "/MediaBox [0 0 612 792] /Annots [" + std::to_string(annot) + " 0 R]");
+        auto doc = PDFDocument::openFromMemory(b.build());
+        auto page = doc->page(1);
+        ASSERT_TRUE(page);
+        kx::test::RecordingDelegate recorder;
+        KXPDFConentParser parser(page->dictionary(), PDFContentStream::forPage(*page));
+        parser.setDelegate(&recorder);
+        parser.setIsParserAnnots(pass);
+        parser.startParser();
+        ASSERT_GE(recorder.paths.size(), 1u) << pass;
+        EXPECT_FALSE(recorder.paths[0].state.isParseringAnnotion()) << pass;
+        if (pass == 0) {
+            EXPECT_EQ(recorder.paths.size(), 1u);
+            EXPECT_FALSE(parser.annotCollection());
+            EXPECT_EQ(parser.annotForPDFAnnotionIndex(0), nullptr);
+        } else {
+            ASSERT_GE(recorder.paths.size(), 2u);
+            // Annotation content starts from a fresh state marked as annotation content.
+            EXPECT_TRUE(recorder.paths.back().state.isParseringAnnotion());
+            EXPECT_EQ(recorder.paths.back().state.pdfAnnotionIndex(), 0);
+            EXPECT_NE(parser.annotForPDFAnnotionIndex(0), nullptr);
+        }
+    }
+}
