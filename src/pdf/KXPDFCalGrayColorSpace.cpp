@@ -23,6 +23,10 @@ KXPDFCMYK KXPDFCalGrayColorSpace::getCMYK(const KXPDFColor& color) const {
     return KXPDFDeviceGrayColorSpace::grayToCMYK(color.c[0]);
 }
 
+kx::ColorSpaceRef KXPDFCalGrayColorSpace::CGColorSpace() const {
+    return kx::ColorSpace::calibratedGray(white_, black_, gamma_);
+}
+
 KXPDFColor KXPDFCalGrayColorSpace::getDeviceN(const KXPDFColor& color) const {
     KXPDFColor out;
     out.c[3] = getCMYK(color).k;

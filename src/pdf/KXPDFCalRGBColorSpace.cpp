@@ -26,6 +26,10 @@ KXPDFCMYK KXPDFCalRGBColorSpace::getCMYK(const KXPDFColor& color) const {
     return KXPDFDeviceRGBColorSpace::rgbToCMYK(color.c[0], color.c[1], color.c[2]);
 }
 
+kx::ColorSpaceRef KXPDFCalRGBColorSpace::CGColorSpace() const {
+    return kx::ColorSpace::calibratedRGB(white_, black_, gamma_, mat_.data());
+}
+
 KXPDFColor KXPDFCalRGBColorSpace::getDeviceN(const KXPDFColor& color) const {
     return KXPDFDeviceRGBColorSpace::deviceNFromCMYK(getCMYK(color));
 }

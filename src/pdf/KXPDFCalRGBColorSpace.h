@@ -15,6 +15,7 @@ public:
     KXPDFRGB getRGB(const KXPDFColor& color) const override;
     KXPDFCMYK getCMYK(const KXPDFColor& color) const override;
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
+    kx::ColorSpaceRef CGColorSpace() const override;
 
     double whiteX() const { return white_[0]; }
     double whiteY() const { return white_[1]; }

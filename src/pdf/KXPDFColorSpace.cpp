@@ -89,6 +89,8 @@ KXPDFCMYK KXPDFColorSpace::getCMYK(const KXPDFColor&) const { return {}; }
 
 KXPDFColor KXPDFColorSpace::getDeviceN(const KXPDFColor&) const { return KXPDFColor{}; }
 
+kx::ColorSpaceRef KXPDFColorSpace::CGColorSpace() const { return kx::ColorSpace::deviceRGB(); }
+
 std::optional<std::string> KXPDFColorSpace::colorSpaceModeName(int mode) {
     if (mode < 0 || mode >= getNumColorSpaceModes()) return std::nullopt;
     return std::string(kModeNames[mode]);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "pdf/KXPDFColor.h"
+#include "platform/ColorSpace.h"
 #include "platform/pdf/PDFObject.h"
 
 class KXPDFColorSpace {
@@ -54,6 +55,8 @@ public:
     virtual KXPDFCMYK getCMYK(const KXPDFColor& color) const;
     // 32 ink amounts, the first four cyan, magenta, yellow and black.
     virtual KXPDFColor getDeviceN(const KXPDFColor& color) const;
+    // The platform colour space of this space (device RGB in the base).
+    virtual kx::ColorSpaceRef CGColorSpace() const;
 
     const std::string& objectKey() const { return objectKey_; }
     void setObjectKey(std::string key) { objectKey_ = std::move(key); }

@@ -14,6 +14,7 @@ public:
     KXPDFRGB getRGB(const KXPDFColor& color) const override;
     KXPDFCMYK getCMYK(const KXPDFColor& color) const override;
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
+    kx::ColorSpaceRef CGColorSpace() const override { return kx::ColorSpace::deviceCMYK(); }
 
     // The sixteen-corner interpolation; inks on the 0-to-255 scale, not clipped first.
     static KXPDFRGB cmykToRGB(double c, double m, double y, double k);

@@ -11,6 +11,7 @@ public:
     KXPDFRGB getRGB(const KXPDFColor& color) const override;
     KXPDFCMYK getCMYK(const KXPDFColor& color) const override;
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
+    kx::ColorSpaceRef CGColorSpace() const override { return kx::ColorSpace::deviceGray(); }
 
     // The gray conversions shared with CalGray.
     static KXPDFRGB grayToRGB(std::int16_t gray);

@@ -122,6 +122,22 @@ KXPDFCMYK KXPDFICCBasedColorSpace::getCMYK(const KXPDFColor& color) const {
     return alt_ ? alt_->getCMYK(color) : KXPDFCMYK{};
 }
 
+kx::ColorSpaceRef KXPDFICCBasedColorSpace::CGColorSpace() const {
+    kx::ColorSpaceRef alternate = alt_ ? alt_->CGColorSpace() : nullptr;
+    kx::PDFDataFormat format = kx::PDFDataFormat::Raw;
+    std::optional<std::string> data = iccProfileStream_.streamData(format);
+    if (data && format == kx::PDFDataFormat::Raw && nComps_ >= 1) {
+        std::vector<double> range;
+        for (size_t i = 0; i < static_cast<size_t>(nComps_); ++i) {
+            range.push_back(rangeMin_[i]);
+            range.push_back(rangeMax_[i]);
+        }
+        if (auto space = kx::ColorSpace::iccBased(static_cast<int>(nComps_), range.data(), std::move(*data), alternate))
+            return space;
+    }
+    return alternate ? alternate : kx::ColorSpace::deviceRGB();
+}
+
 KXPDFColor KXPDFICCBasedColorSpace::getDeviceN(const KXPDFColor& color) const {
     return KXPDFDeviceRGBColorSpace::deviceNFromCMYK(getCMYK(color));
 }

@@ -22,6 +22,8 @@ public:
     KXPDFRGB getRGB(const KXPDFColor& color) const override;
     KXPDFCMYK getCMYK(const KXPDFColor& color) const override;
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
+    // The ICC-based platform space over the profile; the alternate's when the profile is unusable.
+    kx::ColorSpaceRef CGColorSpace() const override;
 
     std::int64_t nComps() const { return nComps_; }
     const std::shared_ptr<const KXPDFColorSpace>& alt() const { return alt_; }

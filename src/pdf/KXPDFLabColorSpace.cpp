@@ -95,6 +95,8 @@ KXPDFCMYK KXPDFLabColorSpace::getCMYK(const KXPDFColor& color) const {
     return KXPDFDeviceRGBColorSpace::rgbToCMYK(rgb.r, rgb.g, rgb.b);
 }
 
+kx::ColorSpaceRef KXPDFLabColorSpace::CGColorSpace() const { return kx::ColorSpace::lab(white_, black_, range_); }
+
 KXPDFColor KXPDFLabColorSpace::getDeviceN(const KXPDFColor& color) const {
     return KXPDFDeviceRGBColorSpace::deviceNFromCMYK(getCMYK(color));
 }

@@ -275,3 +275,31 @@ TEST(KXPDFColorSpaceCollection, KeepsTheUsableEntries) {
     EXPECT_FALSE(collection.colorSpaceNamed("Bad"));
     EXPECT_TRUE(KXPDFColorSpaceCollection(kx::PDFObject()).colorSpaces().empty());
 }
+
+TEST(KXPDFColorSpace, PlatformColourSpaces) {
+    ObjectDoc doc;
+    int profile = doc.addStream("/N 1 /Alternate /DeviceGray", kx::test::iccGrayProfile(1.0));
+    int broken = doc.addStream("/N 4", "not a profile");
+    struct Case {
+        std::string body;
+        kx::ColorSpace::Kind kind;
+    } cases[] = {
+        {"/DeviceGray", kx::ColorSpace::Kind::DeviceGray},
+        {"/DeviceRGB", kx::ColorSpace::Kind::DeviceRGB},
+        {"/DeviceCMYK", kx::ColorSpace::Kind::DeviceCMYK},
+        {"[/CalGray << /Gamma 2.2 >>]", kx::ColorSpace::Kind::CalGray},
+        {"[/CalRGB << >>]", kx::ColorSpace::Kind::CalRGB},
+        {"[/Lab << /WhitePoint [0.95 1 1.09] >>]", kx::ColorSpace::Kind::Lab},
+        {"[/ICCBased " + std::to_string(profile) + " 0 R]", kx::ColorSpace::Kind::ICCBased},
+        {"[/ICCBased " + std::to_string(broken) + " 0 R]", kx::ColorSpace::Kind::DeviceCMYK},
+    };
+    std::vector<int> numbers;
+    for (const Case& c : cases) numbers.push_back(doc.add(c.body));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        auto s = KXPDFColorSpace::ColorSpaceWithObject(doc.get(numbers[i]));
+        ASSERT_TRUE(s) << cases[i].body;
+        kx::ColorSpaceRef platform = s->CGColorSpace();
+        ASSERT_TRUE(platform) << cases[i].body;
+        EXPECT_EQ(platform->kind(), cases[i].kind) << cases[i].body;
+    }
+}
