@@ -312,7 +312,10 @@ TEST(TextShowing, EmbeddedSubsetsWrittenByCairo) {
         {"Liberation Sans", "Hello, World! 123"},      // TrueType subset
         {"Nimbus Sans", "The quick brown fox"},        // CFF from OpenType or Type 1
         {"Liberation Serif", "caf\xC3\xA9 na\xC3\xAFve \xE2\x80\x9Cquoted\xE2\x80\x9D"},
+#if !defined(__SANITIZE_ADDRESS__)
+        // cairo 1.16 leaks a buffer when it subsets CID-keyed CFF fonts: left out of sanitizer runs.
         {"Noto Sans CJK JP", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE6\x96\x87\xE7\xAB\xA0"},
+#endif
     };
     for (const auto& c : cases) {
         std::string pdf = kx::test::cairoTextPDF({{c.family, false, false, 20, 50, 100, c.text}});

@@ -3,6 +3,8 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <cstdlib>
+
 namespace kx::test {
 
 namespace {
@@ -15,6 +17,9 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
 }  // namespace
 
 std::string cairoTextPDF(const std::vector<CairoText>& texts, double width, double height) {
+    // cairo keeps the fonts it selected in caches of its own; they are released when the tests end.
+    static const bool resetAtExit = [] { return std::atexit(cairo_debug_reset_static_data) == 0; }();
+    (void)resetAtExit;
     std::string out;
     cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(appendBytes, &out, width, height);
     cairo_t* cr = cairo_create(surface);
