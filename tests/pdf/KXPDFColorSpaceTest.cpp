@@ -264,6 +264,27 @@ TEST(KXPDFColorSpace, ASpaceThatContainsItselfEnds) {
     EXPECT_EQ(icc.alt()->getMode(), KXPDFColorSpace::ModeDeviceRGB);  // the alternate by N
 }
 
+TEST(KXPDFColorSpace, NestedSpacesEndAtTheirDepthOrAtACycle) {
+    ObjectDoc doc;
+    // An indexed space whose base is itself.
+    int self = doc.reserve();
+    doc.set(self, "[/Indexed " + std::to_string(self) + " 0 R 1 <000000FFFFFF>]");
+    // Indexed spaces nested 40 deep over DeviceGray, each a separate object.
+    std::vector<int> chain(40);
+    for (int& n : chain) n = doc.reserve();
+    for (size_t i = 0; i < chain.size(); ++i) {
+        std::string base = i + 1 < chain.size() ? std::to_string(chain[i + 1]) + " 0 R" : "/DeviceGray";
+        doc.set(chain[i], "[/Indexed " + base + " 1 <0000>]");
+    }
+    auto cyclic = KXPDFColorSpace::ColorSpaceWithObject(doc.get(self));
+    ASSERT_TRUE(cyclic);  // kept with what its parse could read
+    EXPECT_EQ(cyclic->getRGB(KXPDFColor{}), (KXPDFRGB{0, 0, 0}));
+    auto deep = KXPDFColorSpace::ColorSpaceWithObject(doc.get(chain[0]));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->getMode(), KXPDFColorSpace::ModeIndexed);
+    deep->getRGB(KXPDFColor{});
+}
+
 TEST(KXPDFColorSpaceCollection, KeepsTheUsableEntries) {
     ObjectDoc doc;
     int dict = doc.add("<< /CS0 /DeviceRGB /Bad [/Nonsense] /CS1 [/CalGray << >>] /Num 3 >>");
