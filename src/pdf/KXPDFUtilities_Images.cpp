@@ -52,6 +52,13 @@ ImageEntries readEntries(const kx::PDFObject& dict) {
 // Whether the image gets a mask of any kind (and so is written as PNG).
 bool isMasked(const ImageEntries& e) { return e.imageMask || !e.smask.isNull() || !e.mask.isNull(); }
 
+// JPEG data stays JPEG: an unmasked image whose last filter is DCTDecode. Naming and writing both
+// ask this, so a file's name always matches its content.
+bool writesJPEG(const kx::PDFObject& stream, const ImageEntries& e) {
+    std::vector<std::string> filters = stream.streamFilters();
+    return !isMasked(e) && !filters.empty() && filters.back() == "DCTDecode";
+}
+
 kx::ColorSpaceRef imageColorSpace(const ImageEntries& e, const kx::PDFObject& colorSpaces) {
     kx::ColorSpaceRef cs = KXPDFUtilities::ColorSpaceWithPDFObject(e.colorSpace);
     if (!cs && e.colorSpace.isName() && colorSpaces.isDictionary())
@@ -181,13 +188,11 @@ std::string uniqueTempPath(const std::string& name) {
 }  // namespace
 
 std::string KXPDFUtilities::UUIDImagePathForStream(const kx::PDFObject& stream) {
-    kx::PDFDataFormat format = kx::PDFDataFormat::Raw;
-    stream.streamData(format);
     ImageEntries e = readEntries(stream.streamDictionary());
     std::string uuid = kx::newUUIDString();
     std::string name;
     if (isMasked(e)) name = "IMG_Masked_" + uuid + ".png";
-    else if (format == kx::PDFDataFormat::JPEGEncoded) name = "IMG_" + uuid + ".jpeg";
+    else if (writesJPEG(stream, e)) name = "IMG_" + uuid + ".jpeg";
     else name = "IMG_" + uuid + ".png";
     return uniqueTempPath(name);
 }
@@ -234,7 +239,7 @@ bool KXPDFUtilities::extractPDFStream(const kx::PDFObject& stream, const kx::PDF
     }
     if (!image) return false;
 
-    bool asJPEG = !isMaskStream && !isMasked(e) && decoded->format == kx::PDFDataFormat::JPEGEncoded;
+    bool asJPEG = !isMaskStream && writesJPEG(stream, e);
     return KXWriteCGImageToURL(image, path, asJPEG ? kx::ImageFileType::JPEG : kx::ImageFileType::PNG, 72, 72,
                                jpegQuality);
 }
