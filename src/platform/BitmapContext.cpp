@@ -541,22 +541,32 @@ Rect BitmapContext::clipBoundingBox() const {
 
 namespace {
 
-// Stops into a cairo gradient. One-sided extension: the gradient is padded and the side that is
-// not extended starts (ends) with a transparent stop at the same offset, so nothing shows beyond
-// it.
-void setupGradient(cairo_pattern_t* pat, const std::vector<GradientStop>& stops, bool extendStart, bool extendEnd) {
-    auto add = [pat](double offset, const Color& c) {
-        cairo_pattern_add_color_stop_rgba(pat, clamp01(offset), clamp01(c.red), clamp01(c.green), clamp01(c.blue),
-                                          clamp01(c.alpha));
-    };
-    bool mixed = extendStart != extendEnd;
-    if (mixed && !extendStart) add(stops.front().offset, Color{0, 0, 0, 0});
-    for (const GradientStop& s : stops) add(s.offset, s.color);
-    if (mixed && !extendEnd) add(stops.back().offset, Color{0, 0, 0, 0});
-    cairo_pattern_set_extend(pat, (extendStart || extendEnd) ? CAIRO_EXTEND_PAD : CAIRO_EXTEND_NONE);
-}
-
 bool finitePoint(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// The colours of a gradient at 1024 evenly spaced parameters, premultiplied ARGB32.
+std::vector<std::uint32_t> gradientTable(const std::vector<GradientStop>& stops) {
+    constexpr int kEntries = 1024;
+    std::vector<std::uint32_t> table(kEntries);
+    size_t k = 0;
+    for (int i = 0; i < kEntries; ++i) {
+        double s = static_cast<double>(i) / (kEntries - 1);
+        while (k + 1 < stops.size() && stops[k + 1].offset <= s) ++k;
+        Color c = stops[k].color;
+        if (k + 1 < stops.size() && s > stops[k].offset) {
+            const Color& a = stops[k].color;
+            const Color& b = stops[k + 1].color;
+            double span = stops[k + 1].offset - stops[k].offset;
+            double f = span > 0 ? (s - stops[k].offset) / span : 0;
+            c = {a.red + f * (b.red - a.red), a.green + f * (b.green - a.green), a.blue + f * (b.blue - a.blue),
+                 a.alpha + f * (b.alpha - a.alpha)};
+        }
+        double alpha = clamp01(c.alpha);
+        auto ch = [alpha](double v) { return static_cast<std::uint32_t>(clamp01(v) * alpha * 255 + 0.5); };
+        table[static_cast<size_t>(i)] = (static_cast<std::uint32_t>(alpha * 255 + 0.5) << 24) | (ch(c.red) << 16) |
+                                        (ch(c.green) << 8) | ch(c.blue);
+    }
+    return table;
+}
 
 }  // namespace
 
@@ -564,13 +574,13 @@ void BitmapContext::drawLinearGradient(const std::vector<GradientStop>& stops, P
                                        bool extendStart, bool extendEnd) {
     Impl& im = *impl_;
     if (stops.empty() || !im.usable() || !finitePoint(start) || !finitePoint(end) || start == end) return;
-    cairo_pattern_t* pat = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
-    setupGradient(pat, stops, extendStart, extendEnd);
-    im.composite([&](double alpha) {
-        cairo_set_source(im.cr, pat);
-        cairo_paint_with_alpha(im.cr, alpha);
+    const double dx = end.x - start.x, dy = end.y - start.y;
+    const double len2 = dx * dx + dy * dy;
+    if (!(len2 > 0) || !std::isfinite(len2)) return;
+    paintGradient(stops, extendStart, extendEnd, [&](Point p, double& t) {
+        t = ((p.x - start.x) * dx + (p.y - start.y) * dy) / len2;
+        return true;
     });
-    cairo_pattern_destroy(pat);
 }
 
 void BitmapContext::drawRadialGradient(const std::vector<GradientStop>& stops, Point c0, double r0, Point c1,
@@ -579,13 +589,90 @@ void BitmapContext::drawRadialGradient(const std::vector<GradientStop>& stops, P
     if (stops.empty() || !im.usable() || !finitePoint(c0) || !finitePoint(c1) || !std::isfinite(r0) ||
         !std::isfinite(r1) || r0 < 0 || r1 < 0 || (c0 == c1 && r0 == r1))
         return;
-    cairo_pattern_t* pat = cairo_pattern_create_radial(c0.x, c0.y, r0, c1.x, c1.y, r1);
-    setupGradient(pat, stops, extendStart, extendEnd);
-    im.composite([&](double alpha) {
-        cairo_set_source(im.cr, pat);
-        cairo_paint_with_alpha(im.cr, alpha);
+    // The circle of parameter t has centre c0 + t (c1 - c0) and radius r0 + t (r1 - r0); a point
+    // takes the largest t whose circle passes through it with a radius of at least 0, among the
+    // parameters the extension allows.
+    const double cdx = c1.x - c0.x, cdy = c1.y - c0.y, dr = r1 - r0;
+    const double a = cdx * cdx + cdy * cdy - dr * dr;
+    auto allowed = [&](double t) {
+        if (r0 + t * dr < 0) return false;
+        if (t < 0) return extendStart;
+        if (t > 1) return extendEnd;
+        return true;
+    };
+    paintGradient(stops, extendStart, extendEnd, [&](Point p, double& t) {
+        const double pdx = p.x - c0.x, pdy = p.y - c0.y;
+        const double b = pdx * cdx + pdy * cdy + r0 * dr;
+        const double c = pdx * pdx + pdy * pdy - r0 * r0;
+        if (std::fabs(a) < 1e-12 * (cdx * cdx + cdy * cdy + dr * dr)) {
+            if (b == 0) return false;
+            t = c / (2 * b);
+            return allowed(t);
+        }
+        const double disc = b * b - a * c;
+        if (disc < 0) return false;
+        const double root = std::sqrt(disc);
+        double hi = (b + root) / a, lo = (b - root) / a;
+        if (hi < lo) std::swap(hi, lo);
+        if (allowed(hi)) {
+            t = hi;
+            return true;
+        }
+        if (allowed(lo)) {
+            t = lo;
+            return true;
+        }
+        return false;
     });
-    cairo_pattern_destroy(pat);
+}
+
+// Gradients are computed pixel by pixel over the clip: the geometry of a shading can sit far from
+// the origin under a tiny transform (millions of units scaled down), which the fixed-point
+// gradients of the drawing library cannot hold.
+void BitmapContext::paintGradient(const std::vector<GradientStop>& stops, bool extendStart, bool extendEnd,
+                                  const std::function<bool(Point, double&)>& parameterAt) {
+    Impl& im = *impl_;
+    // The pixels the clip can reach.
+    double x1, y1, x2, y2;
+    cairo_save(im.cr);
+    cairo_identity_matrix(im.cr);
+    cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2);
+    cairo_restore(im.cr);
+    im.syncMatrix();
+    const int ix0 = std::max(0, kx::toInt<int>(std::floor(x1))), iy0 = std::max(0, kx::toInt<int>(std::floor(y1)));
+    const int ix1 = std::min(im.width, kx::toInt<int>(std::ceil(x2))), iy1 = std::min(im.height, kx::toInt<int>(std::ceil(y2)));
+    if (ix1 <= ix0 || iy1 <= iy0) return;
+
+    SurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, ix1 - ix0, iy1 - iy0));
+    if (cairo_surface_status(tile.get()) != CAIRO_STATUS_SUCCESS) return;
+    const std::vector<std::uint32_t> table = gradientTable(stops);
+    const double last = static_cast<double>(table.size() - 1);
+    // Device pixel centre (cairo space, y down) to user space.
+    const AffineTransform toUser = im.toDevice().inverted();
+    cairo_surface_flush(tile.get());
+    unsigned char* data = cairo_image_surface_get_data(tile.get());
+    const int stride = cairo_image_surface_get_stride(tile.get());
+    for (int y = iy0; y < iy1; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y - iy0) * static_cast<size_t>(stride));
+        for (int x = ix0; x < ix1; ++x) {
+            double t = 0;
+            std::uint32_t color = 0;
+            if (parameterAt(toUser.apply(Point{x + 0.5, y + 0.5}), t) && std::isfinite(t)) {
+                bool inside = (t >= 0 || extendStart) && (t <= 1 || extendEnd);
+                if (inside) color = table[static_cast<size_t>(std::clamp(t, 0.0, 1.0) * last + 0.5)];
+            }
+            row[x - ix0] = color;
+        }
+    }
+    cairo_surface_mark_dirty(tile.get());
+    im.composite([&](double alpha) {
+        cairo_save(im.cr);
+        cairo_identity_matrix(im.cr);
+        cairo_set_source_surface(im.cr, tile.get(), ix0, iy0);
+        cairo_paint_with_alpha(im.cr, alpha);
+        cairo_restore(im.cr);
+    });
+    im.syncMatrix();
 }
 
 void BitmapContext::drawImage(const Image& image, const Rect& rect) {

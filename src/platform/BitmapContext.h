@@ -12,6 +12,7 @@
 // Images come back as straight (not premultiplied) RGBA8, top row first.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -120,6 +121,10 @@ public:
 
 private:
     struct Impl;
+    // Paints the gradient over the clip; `parameterAt` gives the parameter of a user-space point,
+    // or false where nothing is painted.
+    void paintGradient(const std::vector<GradientStop>& stops, bool extendStart, bool extendEnd,
+                       const std::function<bool(Point, double&)>& parameterAt);
     explicit BitmapContext(std::unique_ptr<Impl> impl, int width, int height, bool opaque);
 
     std::unique_ptr<Impl> impl_;

@@ -255,3 +255,21 @@ TEST(BitmapContext, SingularTransformsDrawNothingAndDoNotSpoilTheContext) {
     ctx->fillRect(Rect(0, 0, 10, 10));
     expectNear(px(*ctx->makeImage(), 5, 5), kBlue, 0, "drawing works again");
 }
+
+TEST(BitmapContext, GradientsFarFromTheOriginUnderATinyTransform) {
+    // Office programs write shadings in millions of units scaled down to points; the gradient must
+    // still cover the bitmap.
+    const std::vector<GradientStop> redToBlue{{0, Color::rgb(1, 0, 0)}, {1, Color::rgb(0, 0, 1)}};
+    auto lin = make(40, 40);
+    lin->concatCTM(AffineTransform{1e-5, 0, 0, 1e-5, 0, 0});
+    lin->drawLinearGradient(redToBlue, {0, 2e6}, {4e6, 2e6}, true, true);
+    ImageRef img = lin->makeImage();
+    expectNear(px(*img, 0, 20), kRed, 8, "start");
+    expectNear(px(*img, 39, 20), kBlue, 8, "end");
+    auto rad = make(40, 40);
+    rad->concatCTM(AffineTransform{1e-5, 0, 0, 1e-5, 0, 0});
+    rad->drawRadialGradient(redToBlue, {2e6, 2e6}, 0, {2e6, 2e6}, 2e6, false, false);
+    img = rad->makeImage();
+    expectNear(px(*img, 20, 20), kRed, 12, "centre");
+    expectNear(px(*img, 1, 1), kClear, 0, "beyond the end circle");
+}
