@@ -8,11 +8,15 @@
 KXPDFConentDrawer::KXPDFConentDrawer() = default;
 
 KXPDFConentDrawer::KXPDFConentDrawer(kx::PDFObject contentDict, kx::PDFContentStream contentStream,
-                                     const kx::Rect& mediaBox)
+                                     const kx::Rect& mediaBox, double pixelsPerUnit)
     : KXPDFConentParser(std::move(contentDict), std::move(contentStream)),
-      bitmapContext_(KXPDFUtilities::CreateARGBBitmapContextSize(mediaBox.size)) {
+      bitmapContext_(KXPDFUtilities::CreateARGBBitmapContextSize(
+          {mediaBox.size.width * pixelsPerUnit, mediaBox.size.height * pixelsPerUnit})) {
     // The box's lower-left corner is the bitmap's first pixel (a pattern cell need not start at 0).
-    if (bitmapContext_) bitmapContext_->translateCTM(-mediaBox.origin.x, -mediaBox.origin.y);
+    if (bitmapContext_) {
+        bitmapContext_->scaleCTM(pixelsPerUnit, pixelsPerUnit);
+        bitmapContext_->translateCTM(-mediaBox.origin.x, -mediaBox.origin.y);
+    }
 }
 
 kx::ImageRef KXPDFConentDrawer::CGImage() const { return bitmapContext_ ? bitmapContext_->makeImage() : nullptr; }

@@ -10,8 +10,10 @@
 class KXPDFConentDrawer : public KXPDFConentParser, public KXPDFConentParserDelegate {
 public:
     KXPDFConentDrawer();
-    // An interpreter of the stream with a transparent bitmap of the box's size (one pixel a unit).
-    KXPDFConentDrawer(kx::PDFObject contentDict, kx::PDFContentStream contentStream, const kx::Rect& mediaBox);
+    // An interpreter of the stream with a transparent bitmap of the box's size (one pixel a unit,
+    // or `pixelsPerUnit`).
+    KXPDFConentDrawer(kx::PDFObject contentDict, kx::PDFContentStream contentStream, const kx::Rect& mediaBox,
+                      double pixelsPerUnit = 1.0);
 
     // The bitmap's current contents; null without a bitmap.
     kx::ImageRef CGImage() const;

@@ -12,6 +12,8 @@ namespace {
 constexpr std::int64_t kMaxTileSide = 4096;
 // Copies of a cell that may overlap one period along each axis (a cell many times its step).
 constexpr int kMaxCopies = 64;
+// The longest side of a rendered cell, in pixels.
+constexpr double kMaxCellSide = 2048;
 
 }  // namespace
 
@@ -31,20 +33,35 @@ bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::
     if (box.isArray() && box.arrayCount() == 4)
         for (size_t i = 0; i < 4; ++i) box.arrayAt(i).getNumber(bbox_[i]);
 
-    // The cell is rendered once, now, one pixel per unit of pattern space.
-    kx::PDFObject resources = dict.dictGet("Resources");
-    if (resources.isDictionary()) {
-        resDict_ = resources;
-        contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr);
-    }
-
     matrix_ = kx::AffineTransform();
     kx::PDFObject m = dict.dictGet("Matrix");
     if (m.isArray() && m.arrayCount() == 6) {
         double* fields[] = {&matrix_.a, &matrix_.b, &matrix_.c, &matrix_.d, &matrix_.tx, &matrix_.ty};
         for (size_t i = 0; i < 6; ++i) m.arrayAt(i).getNumber(*fields[i]);
     }
+
+    // The cell is rendered once, now.
+    kx::PDFObject resources = dict.dictGet("Resources");
+    if (resources.isDictionary()) {
+        resDict_ = resources;
+        contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr, cellResolution());
+    }
     return true;
+}
+
+double KXPDFPatternTiling::cellResolution() const {
+    // Four pixels a point of the page the pattern matrix leads to: a cell of a few units under a
+    // magnifying matrix stays sharp, and one of millions of units scaled down (as office programs
+    // write picture fills) still fits a bitmap.
+    const kx::Rect cell = cellRect();
+    double scale = std::sqrt(std::fabs(matrix_.a * matrix_.d - matrix_.b * matrix_.c));
+    double ppu = 4 * scale;
+    if (!std::isfinite(ppu) || !(ppu > 0)) ppu = 1;
+    const double longest = std::max(cell.size.width, cell.size.height);
+    const double shortest = std::min(cell.size.width, cell.size.height);
+    if (shortest > 0 && shortest * ppu < 1) ppu = 1 / shortest;
+    if (longest > 0 && longest * ppu > kMaxCellSide) ppu = kMaxCellSide / longest;
+    return std::isfinite(ppu) && ppu > 0 ? ppu : 1;
 }
 
 kx::Rect KXPDFPatternTiling::cellRect() const {

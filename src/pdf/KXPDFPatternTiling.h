@@ -41,6 +41,8 @@ public:
 
     // The cell in pattern space: the BBox corners as a rectangle (origin at the lower-left corner).
     kx::Rect cellRect() const;
+    // Pixels a unit of pattern space at which the cell is rendered.
+    double cellResolution() const;
     // One period of the pattern: the cell, and the neighbours that reach into it, in an image that
     // covers (cell origin, |XStep| x |YStep|); uncoloured patterns come back in their colour. nullptr
     // when there is nothing to paint.

@@ -89,8 +89,9 @@ public:
     static std::unique_ptr<kx::BitmapContext> CreateARGBBitmapContextFromImage(const kx::ImageRef& image);
     // The images of a content stream (a tiling pattern's cell) drawn into a bitmap of the box's
     // size; the stream's own /Resources are used. `resources` and `parent` are not consulted.
+    // `pixelsPerUnit` sets the bitmap's resolution (one pixel a unit unless given).
     static kx::ImageRef DrawStream(const kx::PDFObject& stream, const kx::PDFObject& resources,
-                                   const kx::Rect& mediaBox, const void* parent);
+                                   const kx::Rect& mediaBox, const void* parent, double pixelsPerUnit = 1.0);
 };
 
 // The transform that turns page space (y up) into display space (y down) with the rotation applied,

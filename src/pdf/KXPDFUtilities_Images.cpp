@@ -291,10 +291,11 @@ std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextFromIm
 }
 
 kx::ImageRef KXPDFUtilities::DrawStream(const kx::PDFObject& stream, const kx::PDFObject&, const kx::Rect& mediaBox,
-                                        const void*) {
+                                        const void*, double pixelsPerUnit) {
     if (!stream.isStream()) return nullptr;
     kx::PDFObject dict = stream.streamDictionary();
-    KXPDFConentDrawer drawer(dict, kx::PDFContentStream::forStream(stream, dict.dictGet("Resources")), mediaBox);
+    KXPDFConentDrawer drawer(dict, kx::PDFContentStream::forStream(stream, dict.dictGet("Resources")), mediaBox,
+                             pixelsPerUnit);
     drawer.setDelegate(&drawer);
     drawer.startParser();
     return drawer.CGImage();

@@ -225,16 +225,31 @@ TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
                                "/Resources << /XObject << /Im1 " + std::to_string(image) + " 0 R >> >>",
                                "q 2 0 0 4 2 2 cm /Im1 Do Q");
     int bare = doc.addStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 4 4] /XStep 4 /YStep 4", "");
+    // An office program's picture fill: a cell of a million units scaled down to 8 points.
+    int huge = doc.addStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1000000 1000000] /XStep 1000000 "
+                             "/YStep 1000000 /Matrix [0.000008 0 0 0.000008 0 0] /Resources << /XObject << /Im1 " +
+                                 std::to_string(image) + " 0 R >> >>",
+                             "q 1000000 0 0 1000000 0 0 cm /Im1 Do Q");
     auto pattern = KXPDFPattern::PatternWithObject(doc.get(tiling), "P1");
     ASSERT_TRUE(pattern);
     auto& cell = dynamic_cast<KXPDFPatternTiling&>(*pattern);
     ASSERT_TRUE(cell.contentImageRef());
-    EXPECT_EQ(cell.contentImageRef()->width, 4);
-    EXPECT_EQ(cell.contentImageRef()->height, 4);
+    // Four pixels a point: the 4 x 4 unit cell is 16 x 16 pixels.
+    EXPECT_EQ(cell.contentImageRef()->width, 16);
+    EXPECT_EQ(cell.contentImageRef()->height, 16);
     kx::ImageRef img = render(*pattern, 8, 8);
     // Cells start at x 2, 6, ...: their left halves (x 2..4, 6..8) are green, the right halves empty.
     for (int x : {2, 3, 6, 7}) EXPECT_GT(px(*img, x, 4)[1], 200) << x;
     for (int x : {0, 1, 4, 5}) EXPECT_EQ(px(*img, x, 4)[3], 0) << x;
+
+    auto picture = KXPDFPattern::PatternWithObject(doc.get(huge), "P3");
+    ASSERT_TRUE(picture);
+    auto& hugeCell = dynamic_cast<KXPDFPatternTiling&>(*picture);
+    ASSERT_TRUE(hugeCell.contentImageRef()) << "rendered at a resolution that fits a bitmap";
+    EXPECT_NEAR(hugeCell.contentImageRef()->width, 32, 1);
+    kx::ImageRef filled = render(*picture, 8, 8);
+    EXPECT_GT(px(*filled, 0, 0)[1], 200);
+    EXPECT_GT(px(*filled, 7, 7)[1], 200);
 
     // Without Resources there is no cell: the pattern paints nothing.
     auto empty = KXPDFPattern::PatternWithObject(doc.get(bare), "P2");
