@@ -33,8 +33,13 @@ public:
         shadings.push_back(shading != nullptr);
     }
 
+    void didScanText(KXPDFConentParser&, const std::u16string& text, kx::Size) override { texts.push_back(text); }
+    void didScanXObjectImage(KXPDFConentParser&, const std::shared_ptr<KXPDFXObject>&) override { ++images; }
+
     std::vector<RecordedPath> paths;
     std::vector<bool> shadings;  // whether each sh found its shading
+    std::vector<std::u16string> texts;
+    size_t images = 0;
 };
 
 // A one-page document with the content and resources; extra objects are added to the builder first

@@ -33,6 +33,10 @@ Sample makeSample() {
     int mask = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Group << /S /Transparency >>",
                            "0 g 0 0 10 10 re f /GS0 gs");
     int icc = b.addStream("/N 3", kx::test::iccRGBProfile(1.0));
+    int font = b.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+    int image = b.addStream("/Type /XObject /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceGray "
+                            "/BitsPerComponent 8",
+                            std::string("\x00\x40\x80\xFF", 4));
     Sample s;
     s.content =
         "q 1 0 0 1 10 10 cm /GS0 gs /CS0 cs 0.2 0.4 0.6 scn 0 0 100 50 re f Q\n"
@@ -40,11 +44,11 @@ Sample makeSample() {
         "/Pattern cs /P0 scn 10 10 20 20 re W n 0 0 30 30 re B* /Fm0 Do /Sh0 sh\n"
         "/OC /MC0 BDC /Span << /ActualText (x) >> BDC EMC EMC /GS1 gs\n"
         "BT /F1 12 Tf 10 20 Td (Hello) Tj [(a) -250 (b)] TJ T* (x) ' 1 2 (y) \" ET\n"
-        "q /CS2 cs 1 0 0 sc 0 0 m 10 0 l 10 10 l h b Q\n"
+        "q /CS2 cs 1 0 0 sc 0 0 m 10 0 l 10 10 l h b Q q 20 0 0 20 5 5 cm /Im0 Do Q\n"
         "BI /W 2 /H 2 /CS /G /BPC 8 ID \x10\x20\x30\x40 EI\n"
         "0.5 0.5 0.5 0 k 1 J 1 j 4 M 0.5 i /RelativeColorimetric ri 10 10 m 20 20 v 30 30 y s\n";
-    std::string resources = "<< /XObject << /Fm0 " + std::to_string(form) +
-                            " 0 R >> /ExtGState << /GS0 << /ca 0.5 /BM [/Multiply] /SMask << /S /Luminosity /G " +
+    std::string resources = "<< /Font << /F1 " + std::to_string(font) + " 0 R >> /XObject << /Fm0 " +
+                            std::to_string(form) + " 0 R /Im0 " + std::to_string(image) + " 0 R >> /ExtGState << /GS0 << /ca 0.5 /BM [/Multiply] /SMask << /S /Luminosity /G " +
                             std::to_string(mask) +
                             " 0 R >> >> /GS1 << /LW 3 /D [[2 2] 0] >> >> /ColorSpace << /CS0 [/ICCBased " +
                             std::to_string(icc) +
@@ -102,7 +106,9 @@ TEST(KXPDFConentParserFuzz, DamagedContentStreamsEndCleanly) {
     {
         kx::test::RecordingDelegate recorder;
         runPage(*page, PDFContentStream::forPage(*page), recorder);
-        EXPECT_GE(recorder.paths.size(), 6u);  // the undamaged page paints
+        EXPECT_GE(recorder.paths.size(), 6u);  // the undamaged page paints, shows text and draws an image
+        EXPECT_GE(recorder.texts.size(), 5u);
+        EXPECT_GE(recorder.images, 1u);
     }
     std::mt19937 rng(20261209);
     const auto start = std::chrono::steady_clock::now();
