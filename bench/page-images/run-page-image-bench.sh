@@ -38,10 +38,14 @@ python3 - "$work" "${files[@]}" <<'PY'
 import json, sys
 work, files = sys.argv[1], sys.argv[2:]
 print()
+print("Mean wall-clock time, and in brackets the CPU time in user mode (steadier on a busy machine):")
+print()
 print("| file | KXDocuvane (s) | mutool draw (s) | pdftoppm (s) | vs mutool | vs pdftoppm |")
 print("|---|---|---|---|---|---|")
 for f in files:
-    r = {x["command"]: x["mean"] for x in json.load(open(f"{work}/{f}.json"))["results"]}
+    r = {x["command"]: x for x in json.load(open(f"{work}/{f}.json"))["results"]}
     ours, mu, pp = r["KXDocuvane"], r["mutool draw"], r["pdftoppm"]
-    print(f"| {f} | {ours:.3f} | {mu:.3f} | {pp:.3f} | {ours / mu:.2f} x | {ours / pp:.2f} x |")
+    cell = lambda x: f"{x['mean']:.3f} ({x['user']:.3f})"
+    ratio = lambda a, b: f"{a['mean'] / b['mean']:.2f} x ({a['user'] / b['user']:.2f} x)"
+    print(f"| {f} | {cell(ours)} | {cell(mu)} | {cell(pp)} | {ratio(ours, mu)} | {ratio(ours, pp)} |")
 PY

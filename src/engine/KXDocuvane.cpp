@@ -107,8 +107,7 @@ void KXDocuvane::pageIndex(KXPDFExporter&, std::uint64_t pageIndex, std::uint64_
 }
 
 void KXDocuvane::safeInMainThread(std::function<void(KXDocuvane&)> report) {
-    std::weak_ptr<KXDocuvane*> alive = alive_;
-    kx::MainQueue::runOrAsync([alive, report = std::move(report)] {
+    kx::MainQueue::runOrAsync([alive = aliveWeak_, report = std::move(report)] {
         if (auto engine = alive.lock()) report(**engine);
     });
 }

@@ -6,7 +6,8 @@
 // in the order given and ends the document. Reports reach the delegate on the main thread.
 //
 // One engine serves one conversion at a time; a convert call made while a conversion runs is
-// ignored. The caller keeps the engine and reuses it for the next file.
+// ignored. The caller keeps the engine and reuses it for the next file, and destroys it on the main
+// thread.
 
 #include <atomic>
 #include <cstdint>
@@ -102,6 +103,9 @@ private:
     mutable std::mutex exporterMutex_;  // the caller's cancel meets the worker's exporter swap
     std::unique_ptr<KXPDFExporter> currentExporter_;
 
+    // Reports queued to the main thread hold the weak side and find the engine gone once the owner
+    // is reset; the worker only ever reads the weak side, which never changes.
     std::shared_ptr<KXDocuvane*> alive_ = std::make_shared<KXDocuvane*>(this);
+    const std::weak_ptr<KXDocuvane*> aliveWeak_{alive_};
     kx::WorkerThread worker_;
 };
