@@ -2,6 +2,7 @@
 // in nested interpreters, and the appearance streams that annotations hand over.
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -48,6 +49,22 @@ void runFormXObject(KXPDFConentParser& p, KXPDFFormXObject& form, std::int64_t s
     KXPDFRenderState& state = p.currentRenderingState();
     state.setCtm(form.matrixTransform().concat(state.ctm()));
     p.runNestedParser(form.xObjectStream(), streamType, form.annot());
+}
+
+// Maps the appearance box (after the form's matrix) onto the annotation rectangle; a plain move to
+// the rectangle's corner when the box is unusable.
+kx::AffineTransform appearanceTransform(const KXPDFFormXObject& form, const kx::Rect& rect) {
+    kx::AffineTransform move = kx::AffineTransform::makeTranslation(rect.origin.x, rect.origin.y);
+    kx::Rect box = kx::Rect{form.bbox[0], form.bbox[1], form.bbox[2] - form.bbox[0], form.bbox[3] - form.bbox[1]}.standardized();
+    kx::Rect placed = form.matrixTransform().apply(box);
+    kx::Rect target = rect.standardized();
+    if (box.isEmpty() || placed.isEmpty() || target.isEmpty() || !std::isfinite(placed.size.width) ||
+        !std::isfinite(placed.size.height))
+        return move;
+    double sx = target.size.width / placed.size.width, sy = target.size.height / placed.size.height;
+    return kx::AffineTransform::makeTranslation(-placed.origin.x, -placed.origin.y)
+        .concat(kx::AffineTransform::makeScale(sx, sy))
+        .concat(kx::AffineTransform::makeTranslation(target.origin.x, target.origin.y));
 }
 
 void doXObject(KXPDFConentParser& p, const std::shared_ptr<KXPDFXObject>& object) {
@@ -130,8 +147,10 @@ void KXPDFConentParser::didScanStream(KXPDFAnnot& annot, const kx::PDFObject& st
         form->setObjectID("Annot-Form-" + streamKey + "-" + secondsNow() + "-" + randomLetters());
         KXPDFRenderState& state = currentRenderingState();
         form->setCtm(state.ctm());
-        // The appearance is placed at the annotation's rectangle and cut to it.
-        state.setCtm(kx::AffineTransform::makeTranslation(annot.bounds().origin.x, annot.bounds().origin.y));
+        // The appearance is placed at the annotation's rectangle and cut to it: its box, transformed
+        // by the form's matrix, is mapped onto the rectangle. For a box at the origin with the
+        // rectangle's size that is a plain move to the rectangle's corner.
+        state.setCtm(appearanceTransform(*form, annot.bounds()));
         kx::Path clip;
         clip.addRect(annot.bounds());
         state.clipState(clip, 1);

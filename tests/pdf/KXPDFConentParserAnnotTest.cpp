@@ -37,10 +37,12 @@ struct PageRun {
 
 // In an annotation's source, "{AP}" stands for a form stream of a red diagonal over a 20 x 10 box.
 std::unique_ptr<PageRun> runPage(const std::string& content, const std::vector<std::string>& annots,
-                                 bool parseAnnots = true) {
+                                 bool parseAnnots = true,
+                                 const std::string& formDict = "/Type /XObject /Subtype /Form /BBox [0 0 20 10]",
+                                 const std::string& formContent = "1 0 0 RG 0 0 m 20 10 l S") {
     auto run = std::make_unique<PageRun>();
     PDFBuilder b;
-    int form = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 20 10]", "1 0 0 RG 0 0 m 20 10 l S");
+    int form = b.addStream(formDict, formContent);
     std::string array;
     for (std::string a : annots) {
         for (size_t at; (at = a.find("{AP}")) != std::string::npos;) a.replace(at, 4, std::to_string(form) + " 0 R");
@@ -152,5 +154,35 @@ TEST(KXPDFConentParserAnnot, AppearanceStreamsReachTheExporterAtTheRectangle) {
         EXPECT_EQ(p.path.elements()[1].points[0], (kx::Point{120, 210}));
         ASSERT_FALSE(p.state.clipBezierPaths().empty());  // cut to the annotation's rectangle
         EXPECT_EQ(run->stack->depth(), 1u);
+    }
+}
+
+// An appearance whose box does not start at the origin, or is drawn at another size, is fitted to
+// the annotation's rectangle: the box, transformed by the form's matrix, is mapped onto the rectangle.
+TEST(KXPDFConentParserAnnot, AppearanceBoxIsFittedToTheRectangle) {
+    struct Case {
+        const char* name;
+        const char* formDict;
+        const char* content;
+    } cases[] = {
+        {"box at the origin", "/Subtype /Form /BBox [0 0 20 10]", "0 0 m 20 10 l S"},
+        {"offset box", "/Subtype /Form /BBox [10 20 30 30]", "10 20 m 30 30 l S"},
+        {"box twice the size", "/Subtype /Form /BBox [0 0 40 20]", "0 0 m 40 20 l S"},
+        {"matrix doubles a small box", "/Subtype /Form /BBox [0 0 10 5] /Matrix [2 0 0 2 0 0]", "0 0 m 10 5 l S"},
+        {"matrix moves the box", "/Subtype /Form /BBox [0 0 20 10] /Matrix [1 0 0 1 -50 70]", "0 0 m 20 10 l S"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto run = runPage("", {"<< /Type /Annot /Subtype /Square /Rect [100 200 120 210] /AP << /N {AP} >> >>"}, true,
+                           c.formDict, c.content);
+        ASSERT_TRUE(run->parser);
+        ASSERT_EQ(run->recorder.paths.size(), 1u);
+        const auto& p = run->recorder.paths[0];
+        ASSERT_EQ(p.path.elements().size(), 2u);
+        kx::Point a = p.path.elements()[0].points[0], b = p.path.elements()[1].points[0];
+        EXPECT_NEAR(a.x, 100, 1e-9);
+        EXPECT_NEAR(a.y, 200, 1e-9);
+        EXPECT_NEAR(b.x, 120, 1e-9);
+        EXPECT_NEAR(b.y, 210, 1e-9);
     }
 }
