@@ -238,7 +238,7 @@ TEST(AppearanceStream, FormsArePlacedAtTheAnnotationAndImagesBelongToIt) {
     int form = addForm(b, "/Resources << /XObject << /Im0 " + ref(image) + " >> >>", "0 0 10 10 re f q 20 0 0 10 0 0 cm /Im0 Do Q");
     int imageAppearance = b.addStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray",
                                       std::string(1, '\x80'));
-    std::string annots = "[<< /Type /Annot /Subtype /Square /Rect [100 100 200 150] /AP << /N " + ref(form) + " >> >> "
+    std::string annots = "[<< /Type /Annot /Subtype /Square /Rect [100 100 200 200] /AP << /N " + ref(form) + " >> >> "
                          "<< /Type /Annot /Subtype /Stamp /Rect [0 0 10 10] /AP << /N " + ref(imageAppearance) + " >> >>]";
     b.addPage("0 0 1 1 re f", "<< >>", "/MediaBox [0 0 612 792] /Annots " + annots);
     auto run = test::runPages(b);
