@@ -15,11 +15,17 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/KXPDFExporterDelegate.h"
 #include "engine/KXPDFOptions.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
+#include "platform/Path.h"
+
+class KXPDFClipPath;
+class KXPDFPattern;
+class KXPDFShading;
 
 namespace kx {
 class PDFDocument;
@@ -74,6 +80,51 @@ public:
     // Writes the image as a temporary PNG at 72 dpi; its path, or nullopt when there is no image or
     // the write failed.
     static std::optional<std::string> SaveTempCGImage(const kx::ImageRef& image);
+
+    // Rasterising through the clip (KXPDFExporter_Rasterising.cpp). `size` is the crop box's size
+    // in points; `scaleTransform` maps display space (points, y down) to bitmap pixels;
+    // `pageTransform` maps page space to display space; the clip paths are in page space. A bitmap
+    // with a side below one pixel writes "Context Size Zero!", one that cannot be made "Context not
+    // created!", and the operation answers nothing. `clipRect` receives the clip's bounding box in
+    // display space, and the picture is cut to it.
+    static kx::ImageRef DrawShadingInContextSize(kx::Size size, const kx::AffineTransform& transform,
+                                                 const kx::AffineTransform& scaleTransform,
+                                                 const kx::AffineTransform& pageTransform,
+                                                 const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
+                                                 kx::Rect* clipRect, const KXPDFShading* shading);
+    // The path (display space through `pageTransform`) filled with the fill pattern and/or stroked
+    // with the stroke pattern, within the clip; nothing when no pattern is there to paint.
+    static kx::ImageRef DrawPatternInContextSize(kx::Size size, const kx::AffineTransform& transform,
+                                                 const kx::AffineTransform& scaleTransform,
+                                                 const kx::AffineTransform& pageTransform,
+                                                 const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
+                                                 kx::Rect* clipRect, const kx::Path& cgPath,
+                                                 const KXPDFPattern* fillPattern, const KXPDFPattern* strokePattern,
+                                                 bool stroke, bool fill, bool isText);
+    // The picture (drawn into the unit square under `imageTransform`) cut by the clip; nothing when
+    // the clip does not cut `imageRect` or there is no picture, and the caller keeps its own.
+    static kx::ImageRef ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
+                                               const kx::AffineTransform& scaleTransform,
+                                               const kx::AffineTransform& pageTransform,
+                                               const kx::AffineTransform& imageTransform, kx::Rect imageRect,
+                                               const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
+                                               kx::Rect* clipRect);
+    // The same with the identity as scale transform.
+    static kx::ImageRef ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
+                                               const kx::AffineTransform& pageTransform,
+                                               const kx::AffineTransform& imageTransform, kx::Rect imageRect,
+                                               const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
+                                               kx::Rect* clipRect);
+    // The bounding box of the clip in the space that `transform` maps into the bitmap (page space
+    // for the page transform); the null rectangle when the size is unusable or nothing is visible.
+    static kx::Rect ClipRectInContextSize(kx::Size size, const kx::AffineTransform& transform,
+                                          const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths);
+    // The path when its box (widened to the line width where thinner) meets the clip, else
+    // nothing; `clipBound` receives the clip's bounding box in the path's space.
+    static std::optional<kx::Path> ClipPathInContextSize(kx::Size size, const kx::Path& cgPath, double lineWidth,
+                                                         const kx::AffineTransform& transform,
+                                                         const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
+                                                         kx::Rect* clipBound);
 
 private:
     std::shared_ptr<const KXPDFOptions> moreOptions_;
