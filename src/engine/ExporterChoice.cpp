@@ -3,6 +3,9 @@
 #include <mutex>
 
 #include "engine/KXImagePDFExporter.h"
+#include "flowtext/KXHTMLPDFExporter.h"
+#include "flowtext/KXRTFPDFExporter.h"
+#include "flowtext/KXTextPDFExporter.h"
 
 namespace kx::detail {
 
@@ -32,6 +35,9 @@ std::vector<ExporterChoice>& addedRows() {
 //     {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
 const std::vector<ExporterChoice>& exporterChoices() {
     static const std::vector<ExporterChoice> rows = {
+        {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},
+        {[](const std::string& key) { return key == "rtf"; }, &plain<KXRTFPDFExporter>},
+        {[](const std::string& key) { return key == "html"; }, &plain<KXHTMLPDFExporter>},
         {&KXImagePDFExporter::supportType, &plain<KXImagePDFExporter>},
     };
     return rows;

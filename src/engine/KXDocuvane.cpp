@@ -176,6 +176,10 @@ std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocu
         tryBlock([&] { exporter->cleanConvertPDF(); });
         return unknownError;
     }
+    if (exporter->exportError()) {
+        tryBlock([&] { exporter->cleanConvertPDF(); });
+        return exporter->exportError();
+    }
 
     std::uint64_t converted = 0;
     for (size_t i = 0; i < pdfPageIndexs_.size(); ++i) {
@@ -221,5 +225,5 @@ std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocu
         if (engine.delegate_) engine.delegate_->willSaveDoc(engine);
     });
     if (!tryBlock([&] { exporter->endConvertPDF(document); })) return unknownError;
-    return std::nullopt;
+    return exporter->exportError();
 }

@@ -19,6 +19,8 @@
 
 #include "engine/KXPDFExporterDelegate.h"
 #include "engine/KXPDFOptions.h"
+#include "pdf/KXPDFConentParserDelegate.h"
+#include "platform/KXError.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/Path.h"
@@ -32,7 +34,7 @@ class PDFDocument;
 class PDFPage;
 }  // namespace kx
 
-class KXPDFExporter {
+class KXPDFExporter : public KXPDFConentParserDelegate {
 public:
     KXPDFExporter() = default;
     virtual ~KXPDFExporter();
@@ -69,6 +71,10 @@ public:
     void setDestDocPath(std::string path) { destDocPath_ = std::move(path); }
     KXPDFExporterDelegate* delegate() const { return delegate_; }
     void setDelegate(KXPDFExporterDelegate* delegate) { delegate_ = delegate; }
+    // An error that ends the conversion: set by an exporter whose output cannot be created or
+    // written, read by the engine after the begin and the end of the document.
+    const std::optional<KXError>& exportError() const { return exportError_; }
+    void setExportError(KXError error) { exportError_ = std::move(error); }
 
     // ---- Rasterising operations shared by the exporters ----
 
@@ -134,4 +140,5 @@ private:
     std::uint64_t numberOfPagesToConvert_ = 0;
     std::string destDocPath_;
     KXPDFExporterDelegate* delegate_ = nullptr;
+    std::optional<KXError> exportError_;
 };

@@ -213,6 +213,17 @@ protected:
 private:
     // A coordinate as a sort key: one that is not a number sorts last, so that every order is a
     // strict one (the exporter never makes such runs; a hostile file must still not break a sort).
+    // The right edge of what a line part shows: blanks at its end show nothing, and where lines
+    // end with a blank (as justified text often does) they would otherwise carry a column's right
+    // edge towards the next column. A part of blanks only shows nothing at all.
+    static double visibleRightX(const LinePart& runs) {
+        for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
+            const std::u16string& text = (*it)->runText();
+            if (text.find_first_not_of(u" \u00a0\t") != std::u16string::npos)
+                return (*it)->ctmInfo().bottomLeft.x + (*it)->textWidth();
+        }
+        return -std::numeric_limits<double>::infinity();
+    }
     // The height of a line from its top to its bottom; 0 when it makes no sense.
     static double lineHeight(const LineSect& line) {
         const double h = static_cast<double>(_bottomYOfLineSectArray(line)) - _topYOfLineSectArray(line);
@@ -355,11 +366,11 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         std::vector<Column> columns;
         for (size_t i = 0; i < parts.size();) {
             Column column;
-            double right = _rightXOfLinePartArray(parts[i]);
+            double right = visibleRightX(parts[i]);
             column.push_back(std::move(parts[i]));
             size_t j = i + 1;
             for (; j < parts.size() && _leftXOfLinePartArray(parts[j]) <= right + 8.0; ++j) {
-                right = std::max(right, _rightXOfLinePartArray(parts[j]));
+                right = std::max(right, visibleRightX(parts[j]));
                 column.push_back(std::move(parts[j]));
             }
             std::stable_sort(column.begin(), column.end(), [](const LinePart& a, const LinePart& b) {
@@ -471,7 +482,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
                 } else if (!columnParagraphs.empty()) {
                     // A row that sits within a line of the previous one continues its paragraph.
                     // This also takes a row that lies above the previous row's bottom (small text
-                    // beside a taller line part), so that its text is kept in place.
+                    // beside a taller line part), so that its text is kept.
                     holder = columnParagraphs.back().get();
                     holder->runArray().insert(holder->runArray().end(), row.front().begin(), row.front().end());
                 } else {
@@ -501,8 +512,8 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
 // the same height. Reading each band's columns in turn would then read the page's columns in
 // slices, left and right in turn. A band whose columns each continue one column of the band above
 // (they overlap it horizontally, one to one) therefore joins it, as long as one of the two has
-// more than one column and all are columns of running text; a full-width line (a heading, a
-// caption) overlaps several columns and so still separates them.
+// more than one column, all are columns of running text and the bands lie close together; a
+// full-width line (a heading, a caption) overlaps several columns and so still separates them.
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedColumns(
     std::vector<std::vector<std::vector<LinePart>>>& divs) {
@@ -513,22 +524,38 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedCo
         Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
         for (const LinePart& part : column) {
             e.left = std::min(e.left, _leftXOfLinePartArray(part));
-            e.right = std::max(e.right, _rightXOfLinePartArray(part));
+            e.right = std::max(e.right, visibleRightX(part));
         }
         return e;
     };
     // Columns of running text are wide: ten times their usual line height or more. The narrow
     // columns of a table are read row by row, band by band, and are not joined.
-    auto areTextColumns = [](const std::vector<std::vector<LinePart>>& columns, const std::vector<Extent>& extents) {
+    auto medianHeight = [](const std::vector<LinePart>& column) {
         std::vector<double> heights;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            heights.clear();
-            for (const LinePart& part : columns[i])
-                heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
-            std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
-            if (!(extents[i].right - extents[i].left >= 10.0 * heights[heights.size() / 2])) return false;
-        }
+        for (const LinePart& part : column)
+            heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
+        std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+        return heights[heights.size() / 2];
+    };
+    auto areTextColumns = [&](const std::vector<std::vector<LinePart>>& columns, const std::vector<Extent>& extents) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            if (!(extents[i].right - extents[i].left >= 10.0 * medianHeight(columns[i]))) return false;
         return true;
+    };
+    // The bands lie close together: no more than three lines of their text apart. Farther down the
+    // page a band is something else (a footer, a block of its own), not the rest of a column.
+    auto areClose = [&](const std::vector<std::vector<LinePart>>& above, const std::vector<std::vector<LinePart>>& below) {
+        double bottom = -std::numeric_limits<double>::infinity(), top = std::numeric_limits<double>::infinity();
+        double height = 0;
+        for (const auto& c : above) {
+            for (const LinePart& part : c) bottom = std::max<double>(bottom, _maxBottomYOfLinePartArray(part));
+            height = std::max(height, medianHeight(c));
+        }
+        for (const auto& c : below) {
+            for (const LinePart& part : c) top = std::min<double>(top, _minTopYOfLinePartArray(part));
+            height = std::max(height, medianHeight(c));
+        }
+        return top - bottom <= 3.0 * height;
     };
     auto overlaps = [](const Extent& a, const Extent& b) { return a.left < b.right && b.left < a.right; };
     // For each column of `few`, the one column of `many` it overlaps; empty when that is not one
@@ -557,7 +584,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedCo
             std::vector<Extent> a, b;
             for (const auto& c : above) a.push_back(extentOf(c));
             for (const auto& c : div) b.push_back(extentOf(c));
-            if (std::max(a.size(), b.size()) >= 2 && areTextColumns(above, a) && areTextColumns(div, b)) {
+            if (std::max(a.size(), b.size()) >= 2 && areTextColumns(above, a) && areTextColumns(div, b) &&
+                areClose(above, div)) {
                 const bool belowHasMore = b.size() > a.size();
                 std::vector<size_t> to = belowHasMore ? match(a, b) : match(b, a);
                 if (!to.empty()) {

@@ -95,6 +95,12 @@ TEST(FlowPage, ColumnsAreReadWholeAcrossBands) {
          {{72, 80, 150, "A1"}, {240, 80, 150, "B1"}, {72, 120, 318, "Heading"}, {72, 160, 150, "A2"},
           {240, 160, 150, "B2"}},
          {"A1", "B1", "", "", "Heading", "", "", "", "A2", "B2"}},
+        // Justified lines often end with a blank; it shows nothing and must not carry the column's
+        // edge across a 9-point gap into the next column.
+        {"a trailing blank does not bridge the gap between columns",
+         {{72, 80, 150, "L1"}, {222, 80, 3, " "}, {231, 80, 150, "R1"}, {72, 94, 150, "L2"}, {222, 94, 3, " "},
+          {231, 94, 150, "R2"}},
+         {"L1 ", "L2 ", "R1", "R2"}},
         {"a table's narrow columns are read row by row",
          {{72, 80, 30, "a1"}, {140, 80, 30, "b1"}, {72, 120, 30, "a2"}, {140, 120, 30, "b2"}},
          {"a1", "b1", "", "", "", "a2", "b2"}},

@@ -1,0 +1,3 @@
+#include "flowtext/KXHTMLPDFExporter.h"
+
+template class kx::detail::FlowExporter<KXHTMLDocuvane, KXHTMLRunText, true>;

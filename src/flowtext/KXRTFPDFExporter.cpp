@@ -1,0 +1,3 @@
+#include "flowtext/KXRTFPDFExporter.h"
+
+template class kx::detail::FlowExporter<KXRTFDocuvane, KXRTFRunText, true>;

@@ -1,0 +1,3 @@
+#include "flowtext/KXTextPDFExporter.h"
+
+template class kx::detail::FlowExporter<KXTextWriter, KXTextRunText, false>;

@@ -1,0 +1,153 @@
+// The flow-text exporters on small PDFs: which shown strings become runs, their geometry and
+// properties, and the switches that change what is read.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "flowtext/FlowTextFixtures.h"
+#include "flowtext/KXHTMLPDFExporter.h"
+#include "flowtext/KXRTFPDFExporter.h"
+#include "flowtext/KXTextPDFExporter.h"
+#include "platform/FileSystem.h"
+#include "platform/Unicode.h"
+#include "platform/pdf/PDFDocument.h"
+#include "support/TestSupport.h"
+
+using flowtest::Show;
+
+namespace {
+
+struct CapturedRun {
+    std::string text;
+    KXDocx_RPr r;
+    KXPDF_CTMInfo g;
+    double textWidth;
+};
+
+// The runs the exporter makes on the first page of the document.
+template <class Exporter>
+std::vector<CapturedRun> runsOf(const std::string& pdf, int parseAnnots = 1, bool cancelled = false) {
+    kx::ScopedTemporaryRoot root;
+    auto document = kx::PDFDocument::openFromMemory(pdf);
+    EXPECT_TRUE(document);
+    if (!document) return {};
+    Exporter exporter;
+    auto options = std::make_shared<KXPDFOptions>();
+    options->setIsParserAnnots(parseAnnots);
+    exporter.setMoreOptions(options);
+    exporter.setNumberOfPagesToConvert(1);
+    static int n = 0;
+    exporter.begainConvertPDF(kx::pathJoin(kx::test::tempDir(), "exporter" + std::to_string(++n) + ".out"), document);
+    if (cancelled) exporter.cancelConvertPDF();
+    EXPECT_TRUE(exporter.convertPDFPage(*document->page(1)));
+    std::vector<CapturedRun> runs;
+    auto* writer = [&] {
+        if constexpr (std::is_same_v<Exporter, KXTextPDFExporter>)
+            return exporter.pdfWriter();
+        else
+            return exporter.docuvane();
+    }();
+    for (const auto& run : writer->currentPage()->allRunTextArray())
+        runs.push_back({kx::utf16ToUtf8(run->runText()), run->rProperty(), run->ctmInfo(), run->textWidth()});
+    exporter.endConvertPDF(document);
+    return runs;
+}
+
+std::string textOf(const std::vector<CapturedRun>& runs) {
+    std::string out;
+    for (const CapturedRun& r : runs) out += r.text + "|";
+    return out;
+}
+
+std::string page(std::vector<Show> shows) { return flowtest::textDocument({std::move(shows)}); }
+
+}  // namespace
+
+TEST(FlowExporter, OnlyHorizontalTextMakesRuns) {
+    struct Case {
+        const char* name;
+        double degrees;  // on the page as printed, counter-clockwise
+        bool kept;
+    } cases[] = {
+        {"horizontal", 0, true},
+        {"falling by 3 degrees (3 on the page as shown)", -3, true},
+        {"falling by 5 degrees", -5, false},
+        {"rising by half a degree (359.5, rounded to 360)", 0.5, true},
+        {"rising by 3 degrees (357)", 3, true},
+        {"rising by 5 degrees (355)", 5, true},
+        {"rising by 6 degrees (354)", 6, false},
+        {"running upward", 90, false},
+        {"running downward", -90, false},
+        {"upside down", 180, false},
+        {"on a slant", 30, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<CapturedRun> runs = runsOf<KXTextPDFExporter>(page({{"F1", 12, 72, 600, c.degrees, "ab"}}));
+        EXPECT_EQ(textOf(runs), c.kept ? "a|b|" : "") << c.name;
+        if (c.kept && !runs.empty()) {
+            EXPECT_EQ(runs[0].g.rotation, 0.0f) << c.name;
+        }
+    }
+    // Horizontal text after turned text makes runs again, whatever was open.
+    EXPECT_EQ(textOf(runsOf<KXTextPDFExporter>(page({{"F1", 12, 300, 300, 90, "up"},
+                                                    {"F1", 12, 72, 600, 0, "x"},
+                                                    {"F1", 12, 100, 200, 30, "slant"},
+                                                    {"F1", 12, 72, 500, 0, "y"}}))),
+              "x|y|");
+}
+
+TEST(FlowExporter, RunsHoldTheirTextAndGeometry) {
+    // Blanks before the page's first visible character make no run; later a blank is a run.
+    std::vector<CapturedRun> runs = runsOf<KXTextPDFExporter>(page({{"F1", 12, 72, 700, 0, "  a b"}}));
+    ASSERT_EQ(textOf(runs), "a| |b|");
+    // Helvetica: 'a' advances 556/1000 of the font size; the baseline is at 792 - 700 on the page as
+    // shown, the top and bottom one unit of font size apart.
+    EXPECT_NEAR(runs[0].textWidth, 6.672, 1e-6);
+    EXPECT_NEAR(runs[0].g.bottomLeft.x, 72 + 2 * 3.336, 1e-6);
+    EXPECT_NEAR(runs[0].g.bottomLeft.y - runs[0].g.topLeft.y, 12, 1e-6);
+    EXPECT_NEAR(runs[0].r.sz, 12, 1e-4);
+    EXPECT_EQ(runs[0].r.rFonts.ascii, "Helvetica");
+    EXPECT_EQ(runs[0].r.rFonts.eastAsia, "Helvetica");
+
+    // Tiny text is still 5 points; a page turned by its /Rotate shows its text horizontal.
+    EXPECT_FLOAT_EQ(runsOf<KXTextPDFExporter>(page({{"F1", 1, 72, 700, 0, "t"}}))[0].r.sz, 5.0f);
+    EXPECT_EQ(textOf(runsOf<KXTextPDFExporter>(
+                  flowtest::textDocument({{{"F1", 12, 72, 300, 90, "turned"}}}, "/MediaBox [0 0 612 792] /Rotate 90"))),
+              "t|u|r|n|e|d|");
+}
+
+TEST(FlowExporter, BoldAndItalicComeFromTheFontAndForHtmlAndRtfFromTheRendering) {
+    const std::string pdf = page({{"F2", 12, 72, 700, 0, "b"},
+                                  {"F3", 12, 72, 680, 0, "i"},
+                                  {"F1", 12, 72, 660, 0, "s", 2},
+                                  {nullptr, 0, 0, 0, 0, "BT 0 Tr /F1 12 Tf 1 0 0.4 1 72 640 Tm (k) Tj ET", 0, true}});
+    auto styles = [](const std::vector<CapturedRun>& runs) {
+        std::string out;
+        for (const CapturedRun& r : runs) out += r.text + (r.r.b ? "B" : "") + (r.r.i ? "I" : "") + " ";
+        return out;
+    };
+    EXPECT_EQ(styles(runsOf<KXTextPDFExporter>(pdf)), "bB iI s k ");
+    EXPECT_EQ(styles(runsOf<KXHTMLPDFExporter>(pdf)), "bB iI sB kI ");
+    EXPECT_EQ(styles(runsOf<KXRTFPDFExporter>(pdf)), "bB iI sB kI ");
+}
+
+TEST(FlowExporter, AnnotationsAreReadWhenTheOptionsSaySo) {
+    kx::test::PDFBuilder pdf;
+    const std::string resources = flowtest::addFixtureFonts(pdf);
+    int appearance = pdf.addStream("/Type /XObject /Subtype /Form /BBox [0 0 200 50] /Resources " + resources,
+                                   "BT /F1 12 Tf 5 20 Td (Noted) Tj ET");
+    int annot = pdf.add(kx::format("<< /Type /Annot /Subtype /FreeText /Rect [72 600 272 650] /Contents (Noted) "
+                                   "/DA (/F1 12 Tf 0 g) /AP << /N %d 0 R >> >>",
+                                   appearance));
+    pdf.addPage("BT /F1 12 Tf 72 700 Td (Page) Tj ET", resources,
+                kx::format("/MediaBox [0 0 612 792] /Annots [%d 0 R]", annot));
+    const std::string bytes = pdf.build();
+    EXPECT_EQ(textOf(runsOf<KXTextPDFExporter>(bytes, 0)), "P|a|g|e|");
+    EXPECT_NE(textOf(runsOf<KXTextPDFExporter>(bytes, 1)).find("N|o|t|e|d|"), std::string::npos);
+}
+
+TEST(FlowExporter, ACancelledConversionTakesNoMoreText) {
+    EXPECT_EQ(textOf(runsOf<KXTextPDFExporter>(page({{"F1", 12, 72, 700, 0, "ab"}}), 1, true)), "");
+}
