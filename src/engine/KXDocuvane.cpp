@@ -215,6 +215,11 @@ std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocu
                 if (engine.delegate_) engine.delegate_->convertPDFPageIndexFaildWithError(engine, n, error);
             });
         }
+        // The output cannot be completed: the pages left would be converted for nothing.
+        if (exporter->exportError()) {
+            tryBlock([&] { exporter->cleanConvertPDF(); });
+            return exporter->exportError();
+        }
     }
 
     if (isShouldCancel_.load()) {

@@ -20,9 +20,9 @@
 #include "engine/KXPDFExporterDelegate.h"
 #include "engine/KXPDFOptions.h"
 #include "pdf/KXPDFConentParserDelegate.h"
-#include "platform/KXError.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
+#include "platform/KXError.h"
 #include "platform/Path.h"
 
 class KXPDFClipPath;
@@ -71,10 +71,12 @@ public:
     void setDestDocPath(std::string path) { destDocPath_ = std::move(path); }
     KXPDFExporterDelegate* delegate() const { return delegate_; }
     void setDelegate(KXPDFExporterDelegate* delegate) { delegate_ = delegate; }
-    // An error that ends the conversion: set by an exporter whose output cannot be created or
-    // written, read by the engine after the begin and the end of the document.
+    // An error that makes the output unusable (the destination cannot be created or written). The
+    // engine looks at it after begainConvertPDF, after each page and after endConvertPDF: once set,
+    // no further page is converted, the exporter is cleaned up (unless the document was already
+    // ended) and the conversion ends with this error.
     const std::optional<KXError>& exportError() const { return exportError_; }
-    void setExportError(KXError error) { exportError_ = std::move(error); }
+    void setExportError(std::optional<KXError> error) { exportError_ = std::move(error); }
 
     // ---- Rasterising operations shared by the exporters ----
 

@@ -84,6 +84,8 @@ struct ExporterScript {
     std::map<int, bool> pageResult;      // page number → result (default true)
     std::map<int, int> throwOnPage;      // page number → 1: std::runtime_error, 2: an int
     bool throwOnBegin = false, throwOnEnd = false;
+    // Where the exporter reports that its output cannot be written: "begin", "page <n>" or "end".
+    std::string exportErrorAt;
     std::function<void(KXPDFExporter&, int page)> duringPage;
 
     // Back to a fresh script (the exporter choice keeps pointing at this one).
@@ -96,6 +98,7 @@ struct ExporterScript {
         pageResult.clear();
         throwOnPage.clear();
         throwOnBegin = throwOnEnd = false;
+        exportErrorAt.clear();
         duringPage = nullptr;
     }
 
@@ -122,11 +125,13 @@ public:
             script_->destDocPath = destDocPath();
         }
         if (script_->throwOnBegin) throw std::runtime_error("begin broke");
+        failIfAt("begin");
     }
     bool convertPDFPage(const PDFPage& page) override {
         int n = page.pageNumber();
         script_->record("page " + std::to_string(n) + " at " + std::to_string(pageIndex()));
         if (script_->duringPage) script_->duringPage(*this, n);
+        failIfAt("page " + std::to_string(n));
         if (auto t = script_->throwOnPage.find(n); t != script_->throwOnPage.end()) {
             if (t->second == 1) throw std::runtime_error("page " + std::to_string(n) + " broke");
             throw 42;
@@ -137,11 +142,15 @@ public:
     void endConvertPDF(const std::shared_ptr<PDFDocument>&) override {
         script_->record("end");
         if (script_->throwOnEnd) throw std::runtime_error("end broke");
+        failIfAt("end");
     }
     void cancelConvertPDF() override { script_->record("cancel"); }
     void cleanConvertPDF() override { script_->record("clean"); }
 
 private:
+    void failIfAt(const std::string& where) {
+        if (script_->exportErrorAt == where) setExportError(KXError{"test.exporter", 7, "disk full at " + where});
+    }
     std::shared_ptr<ExporterScript> script_;
 };
 

@@ -252,6 +252,31 @@ TEST_F(EngineTest, ExceptionsInTheExporterAreCaught) {
     }
 }
 
+// An exporter whose output cannot be written ends the conversion with its error; no page is
+// converted after it.
+TEST_F(EngineTest, AnExporterErrorEndsTheConversion) {
+    struct Case {
+        const char* where;
+        std::vector<std::string> reports;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"begin", {"start", "end"}, {"begin", "clean"}},
+        {"page 2", {"start", "converted", "converted", "end"}, {"begin", "page 1 at 0", "page 2 at 1", "clean"}},
+        {"end", {"start", "converted", "converted", "converted", "willSave", "end"},
+         {"begin", "page 1 at 0", "page 2 at 1", "page 3 at 2", "end"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        script->reset();
+        script->exportErrorAt = c.where;
+        delegate.reports.clear();
+        convert(tenPages(), {1, 2, 3});
+        EXPECT_EQ(delegate.kinds(), c.reports);
+        EXPECT_EQ(script->snapshot(), c.calls);
+        EXPECT_EQ(endError(), (KXError{"test.exporter", 7, std::string("disk full at ") + c.where}));
+    }
+}
+
 TEST_F(EngineTest, ExporterProgressReachesTheDelegate) {
     script->duringPage = [](KXPDFExporter& e, int) {
         if (e.delegate()) e.delegate()->pageIndex(e, e.pageIndex(), 50);
