@@ -147,3 +147,38 @@ TEST_F(ImageExporterTest, PagesThatCannotBeDrawnOrWrittenFail) {
     EXPECT_EQ(delegate.ofKind("failed").size(), 1u);
     EXPECT_EQ(readFile(blocked), "a file");
 }
+
+// Damaged files: a wrong cross-reference table is repaired and the page drawn; a file cut short or
+// a page whose content is garbage ends in a report, never a crash.
+TEST_F(ImageExporterTest, DamagedDocumentsConvertOrFailCleanly) {
+    PDFBuilder good;
+    good.addPage("0 g 10 10 20 20 re f", "<< >>", "/MediaBox [0 0 100 50]");
+    good.addPage("0 g 10 10 20 20 re f", "<< >>", "/MediaBox [0 0 200 50]");
+    const std::string bytes = good.build();
+    PDFBuilder broken;
+    broken.addPage("0 g 10 10 20 20 re f", "<< >>", "/MediaBox [0 0 100 50]");
+    broken.setBrokenXref(true);
+    PDFBuilder garbage;
+    garbage.addPage("q q q 1 0 0 1 (x) cm ] >> BT /NoFont 12 Tf (text) Tj ET Q Q Q Q Q re f", "<< >>",
+                    "/MediaBox [0 0 100 50]");
+    struct Case {
+        const char* name;
+        std::string data;
+        size_t converted;
+    } cases[] = {
+        {"broken cross-reference table", broken.build(), 1},
+        {"cut short", bytes.substr(0, bytes.size() * 6 / 10), 0},
+        {"garbage content", garbage.build(), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string pdf = writeTemp(std::string("damaged-") + c.name + ".pdf", c.data);
+        delegate.reports.clear();
+        engine.convertPDFAtPath(pdf, "", {1}, "png", freshFolder("damaged"), options);
+        ASSERT_TRUE(runUntilEnd(delegate));
+        EXPECT_EQ(delegate.ofKind("end").size(), 1u);
+        if (c.converted) {
+            EXPECT_EQ(delegate.ofKind("converted").size(), c.converted);
+        }
+    }
+}
