@@ -170,6 +170,7 @@ int KXDocuvaneCLI::runMain(int argc, char** argv) {
     options->setImageDPI(144);
 
     pdfResult_ = 0;
+    convertedPages_ = 0;
     docuvane_.convertPDFAtPath(pdfPath_, "", pdfPageIndexs_, type, outputPath, std::move(options));
     return pdfResult_;
 }
@@ -186,6 +187,11 @@ void KXDocuvaneCLI::didEndConversion(KXDocuvane& engine, const KXError* error) {
     }
     say(quotedLine("Conversion end Success: ", engine.pdfPath()));
     pdfResult_ = 0;
+    if (!engine.pdfPageIndexs().empty() && convertedPages_ == 0) {
+        std::fputs("No page could be converted.\n", stderr);
+        pdfResult_ = 1;
+        return;
+    }
     if (openConvertedFile_) {
         say(quotedLine("Open the Converted file: ", engine.destDocPath()));
         openWithDefaultApplication(engine.destDocPath());
@@ -193,6 +199,7 @@ void KXDocuvaneCLI::didEndConversion(KXDocuvane& engine, const KXError* error) {
 }
 
 void KXDocuvaneCLI::convertPDFPageIndex(KXDocuvane&, std::uint64_t, std::uint64_t, std::uint64_t finshedWordPageCount) {
+    ++convertedPages_;
     const auto total = static_cast<float>(pdfPageIndexs_.size());
     const auto finished = static_cast<float>(finshedWordPageCount);
     const float progress = std::max(0.1f, total > 0 ? finished * 100.0f / total : 0.0f);

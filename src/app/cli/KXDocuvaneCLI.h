@@ -36,7 +36,8 @@ public:
     const std::vector<std::uint64_t>& pdfPageIndexs() const { return pdfPageIndexs_; }
     bool openConvertedFile() const { return openConvertedFile_; }
     void setOpenConvertedFile(bool v) { openConvertedFile_ = v; }
-    // 0 success, 1 failure.
+    // 0 success, 1 failure. A conversion that ended without an error but converted none of the
+    // pages it was asked for is a failure too: there is nothing to use.
     int pdfResult() const { return pdfResult_; }
 
     void didStartConversion(KXDocuvane& engine, const KXError* error) override;
@@ -48,6 +49,7 @@ public:
 
 private:
     int pdfResult_ = 0;
+    std::uint64_t convertedPages_ = 0;
     bool openConvertedFile_ = false;
     KXDocuvane docuvane_;
     std::string pdfPath_;

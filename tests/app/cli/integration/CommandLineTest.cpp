@@ -177,6 +177,25 @@ TEST(CommandLine, FailuresEndWithStatus1) {
     }
 }
 
+// A conversion that ends without an error but converted none of its pages is no success for the
+// caller of the command: every page here is too large to draw at 144 dpi.
+TEST(CommandLine, NoPageConvertedEndsWithStatus1) {
+    PDFBuilder b;
+    b.addPage("", "<< >>", "/MediaBox [0 0 14400 14400]");
+    b.addPage("", "<< >>", "/MediaBox [0 0 14400 14400]");
+    std::string huge = test::writeTemp("cli-huge-pages.pdf", b.build());
+    Outcome r = run("-i " + shellQuoted(huge) + " -f png -o " + shellQuoted(pathJoin(freshFolder("huge"), "out")));
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("No page could be converted."), std::string::npos) << r.output;
+    // One drawable page among them is enough.
+    PDFBuilder mixed;
+    mixed.addPage("", "<< >>", "/MediaBox [0 0 14400 14400]");
+    mixed.addPage("", "<< >>", "/MediaBox [0 0 100 100]");
+    std::string some = test::writeTemp("cli-some-pages.pdf", mixed.build());
+    r = run("-i " + shellQuoted(some) + " -f png -o " + shellQuoted(pathJoin(freshFolder("some"), "out")));
+    EXPECT_EQ(r.status, 0) << r.output;
+}
+
 // The format is checked before anything is touched: the file at the output path stays.
 TEST(CommandLine, AnUnknownFormatTouchesNothing) {
     std::string existing = pathJoin(freshFolder("untouched"), "report.xyz");
