@@ -570,6 +570,58 @@ std::vector<std::uint32_t> gradientTable(const std::vector<GradientStop>& stops)
 
 }  // namespace
 
+// Gradients are computed pixel by pixel over the clip: the geometry of a shading can sit far from
+// the origin under a tiny transform (millions of units scaled down), which the fixed-point
+// gradients of the drawing library cannot hold.
+template <typename ParameterAt>
+void BitmapContext::paintGradient(const std::vector<GradientStop>& stops, bool extendStart, bool extendEnd,
+                                  ParameterAt parameterAt) {
+    Impl& im = *impl_;
+    // The pixels the clip can reach.
+    double x1, y1, x2, y2;
+    cairo_save(im.cr);
+    cairo_identity_matrix(im.cr);
+    cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2);
+    cairo_restore(im.cr);
+    im.syncMatrix();
+    const int ix0 = std::max(0, kx::toInt<int>(std::floor(x1))), iy0 = std::max(0, kx::toInt<int>(std::floor(y1)));
+    const int ix1 = std::min(im.width, kx::toInt<int>(std::ceil(x2))), iy1 = std::min(im.height, kx::toInt<int>(std::ceil(y2)));
+    if (ix1 <= ix0 || iy1 <= iy0) return;
+
+    SurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, ix1 - ix0, iy1 - iy0));
+    if (cairo_surface_status(tile.get()) != CAIRO_STATUS_SUCCESS) return;
+    const std::vector<std::uint32_t> table = gradientTable(stops);
+    const double last = static_cast<double>(table.size() - 1);
+    // Device pixel centre (cairo space, y down) to user space.
+    const AffineTransform toUser = im.toDevice().inverted();
+    cairo_surface_flush(tile.get());
+    unsigned char* data = cairo_image_surface_get_data(tile.get());
+    const int stride = cairo_image_surface_get_stride(tile.get());
+    for (int y = iy0; y < iy1; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y - iy0) * static_cast<size_t>(stride));
+        // One pixel to the right is one step of (a, b) in user space.
+        Point p = toUser.apply(Point{ix0 + 0.5, y + 0.5});
+        for (int x = ix0; x < ix1; ++x, p.x += toUser.a, p.y += toUser.b) {
+            double t = 0;
+            std::uint32_t color = 0;
+            if (parameterAt(p, t) && std::isfinite(t)) {
+                bool inside = (t >= 0 || extendStart) && (t <= 1 || extendEnd);
+                if (inside) color = table[static_cast<size_t>(std::clamp(t, 0.0, 1.0) * last + 0.5)];
+            }
+            row[x - ix0] = color;
+        }
+    }
+    cairo_surface_mark_dirty(tile.get());
+    im.composite([&](double alpha) {
+        cairo_save(im.cr);
+        cairo_identity_matrix(im.cr);
+        cairo_set_source_surface(im.cr, tile.get(), ix0, iy0);
+        cairo_paint_with_alpha(im.cr, alpha);
+        cairo_restore(im.cr);
+    });
+    im.syncMatrix();
+}
+
 void BitmapContext::drawLinearGradient(const std::vector<GradientStop>& stops, Point start, Point end,
                                        bool extendStart, bool extendEnd) {
     Impl& im = *impl_;
@@ -624,55 +676,6 @@ void BitmapContext::drawRadialGradient(const std::vector<GradientStop>& stops, P
         }
         return false;
     });
-}
-
-// Gradients are computed pixel by pixel over the clip: the geometry of a shading can sit far from
-// the origin under a tiny transform (millions of units scaled down), which the fixed-point
-// gradients of the drawing library cannot hold.
-void BitmapContext::paintGradient(const std::vector<GradientStop>& stops, bool extendStart, bool extendEnd,
-                                  const std::function<bool(Point, double&)>& parameterAt) {
-    Impl& im = *impl_;
-    // The pixels the clip can reach.
-    double x1, y1, x2, y2;
-    cairo_save(im.cr);
-    cairo_identity_matrix(im.cr);
-    cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2);
-    cairo_restore(im.cr);
-    im.syncMatrix();
-    const int ix0 = std::max(0, kx::toInt<int>(std::floor(x1))), iy0 = std::max(0, kx::toInt<int>(std::floor(y1)));
-    const int ix1 = std::min(im.width, kx::toInt<int>(std::ceil(x2))), iy1 = std::min(im.height, kx::toInt<int>(std::ceil(y2)));
-    if (ix1 <= ix0 || iy1 <= iy0) return;
-
-    SurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, ix1 - ix0, iy1 - iy0));
-    if (cairo_surface_status(tile.get()) != CAIRO_STATUS_SUCCESS) return;
-    const std::vector<std::uint32_t> table = gradientTable(stops);
-    const double last = static_cast<double>(table.size() - 1);
-    // Device pixel centre (cairo space, y down) to user space.
-    const AffineTransform toUser = im.toDevice().inverted();
-    cairo_surface_flush(tile.get());
-    unsigned char* data = cairo_image_surface_get_data(tile.get());
-    const int stride = cairo_image_surface_get_stride(tile.get());
-    for (int y = iy0; y < iy1; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y - iy0) * static_cast<size_t>(stride));
-        for (int x = ix0; x < ix1; ++x) {
-            double t = 0;
-            std::uint32_t color = 0;
-            if (parameterAt(toUser.apply(Point{x + 0.5, y + 0.5}), t) && std::isfinite(t)) {
-                bool inside = (t >= 0 || extendStart) && (t <= 1 || extendEnd);
-                if (inside) color = table[static_cast<size_t>(std::clamp(t, 0.0, 1.0) * last + 0.5)];
-            }
-            row[x - ix0] = color;
-        }
-    }
-    cairo_surface_mark_dirty(tile.get());
-    im.composite([&](double alpha) {
-        cairo_save(im.cr);
-        cairo_identity_matrix(im.cr);
-        cairo_set_source_surface(im.cr, tile.get(), ix0, iy0);
-        cairo_paint_with_alpha(im.cr, alpha);
-        cairo_restore(im.cr);
-    });
-    im.syncMatrix();
 }
 
 void BitmapContext::drawImage(const Image& image, const Rect& rect) {

@@ -12,7 +12,6 @@
 // Images come back as straight (not premultiplied) RGBA8, top row first.
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -123,8 +122,9 @@ private:
     struct Impl;
     // Paints the gradient over the clip; `parameterAt` gives the parameter of a user-space point,
     // or false where nothing is painted.
+    template <typename ParameterAt>
     void paintGradient(const std::vector<GradientStop>& stops, bool extendStart, bool extendEnd,
-                       const std::function<bool(Point, double&)>& parameterAt);
+                       ParameterAt parameterAt);
     explicit BitmapContext(std::unique_ptr<Impl> impl, int width, int height, bool opaque);
 
     std::unique_ptr<Impl> impl_;
