@@ -82,6 +82,12 @@ KXPDFCMYK KXPDFIndexedColorSpace::getCMYK(const KXPDFColor& color) const {
     return base_ ? base_->getCMYK(mapColorKXPDFColor(color)) : KXPDFCMYK{};
 }
 
+kx::ColorSpaceRef KXPDFIndexedColorSpace::CGColorSpace() const {
+    if (!base_) return nullptr;
+    return kx::ColorSpace::indexed(base_->CGColorSpace(), static_cast<int>(indexHigh_),
+                                   std::string(lookup_.begin(), lookup_.end()));
+}
+
 KXPDFColor KXPDFIndexedColorSpace::getDeviceN(const KXPDFColor& color) const {
     return base_ ? base_->getDeviceN(mapColorKXPDFColor(color)) : KXPDFColor{};
 }

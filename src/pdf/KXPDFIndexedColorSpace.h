@@ -17,6 +17,8 @@ public:
     KXPDFRGB getRGB(const KXPDFColor& color) const override;
     KXPDFCMYK getCMYK(const KXPDFColor& color) const override;
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
+    // An indexed platform space over the base's platform space; nullptr without a base.
+    kx::ColorSpaceRef CGColorSpace() const override;
 
     // The colour of the base space that the index of `color` (component 0 / 255, rounded) selects.
     KXPDFColor mapColorKXPDFColor(const KXPDFColor& color) const;

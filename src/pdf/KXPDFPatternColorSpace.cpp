@@ -19,6 +19,10 @@ KXPDFRGB KXPDFPatternColorSpace::getRGB(const KXPDFColor&) const { return {}; }
 
 KXPDFCMYK KXPDFPatternColorSpace::getCMYK(const KXPDFColor&) const { return {0, 0, 0, 1}; }
 
+kx::ColorSpaceRef KXPDFPatternColorSpace::CGColorSpace() const {
+    return kx::ColorSpace::pattern(under_ ? under_->CGColorSpace() : nullptr);
+}
+
 KXPDFColor KXPDFPatternColorSpace::getDeviceN(const KXPDFColor&) const {
     KXPDFColor c{};
     c.c[3] = 1;

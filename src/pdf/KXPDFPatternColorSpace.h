@@ -15,6 +15,8 @@ public:
     KXPDFRGB getRGB(const KXPDFColor& color) const override;
     KXPDFCMYK getCMYK(const KXPDFColor& color) const override;
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
+    // A platform pattern space over the underlying space's platform space (or over none).
+    kx::ColorSpaceRef CGColorSpace() const override;
 
     // The space of the colour an uncoloured pattern is painted with; nullptr when none was given.
     const std::shared_ptr<const KXPDFColorSpace>& under() const { return under_; }

@@ -178,3 +178,23 @@ TEST(KXPDFSpecialColorSpace, SpacesThatNestThemselvesEndWithoutABase) {
     // A few levels convert all the way down: full tint of each is white in DeviceGray.
     EXPECT_EQ(spaceFrom(doc, shallow)->getRGB(colorOf({255})), (KXPDFRGB{255, 255, 255}));
 }
+
+TEST(KXPDFSpecialColorSpace, PlatformSpaces) {
+    ObjectDoc doc;
+    int indexedNumber = doc.add("[/Indexed /DeviceRGB 1 <FF000000FF00>]");
+    int patternNumber = doc.add("[/Pattern /DeviceGray]");
+    int separationNumber = doc.add("[/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] /N 1 /C1 [0 0 0 1] >>]");
+    kx::ColorSpaceRef indexed = spaceFrom(doc, indexedNumber)->CGColorSpace();
+    ASSERT_TRUE(indexed);
+    EXPECT_EQ(indexed->kind(), kx::ColorSpace::Kind::Indexed);
+    EXPECT_EQ(indexed->lastIndex(), 1);
+    ASSERT_TRUE(indexed->base());
+    EXPECT_EQ(indexed->base()->kind(), kx::ColorSpace::Kind::DeviceRGB);
+    kx::ColorSpaceRef pattern = spaceFrom(doc, patternNumber)->CGColorSpace();
+    ASSERT_TRUE(pattern);
+    EXPECT_EQ(pattern->kind(), kx::ColorSpace::Kind::Pattern);
+    ASSERT_TRUE(pattern->base());
+    EXPECT_EQ(pattern->base()->kind(), kx::ColorSpace::Kind::DeviceGray);
+    // Separation and DeviceN spaces give device RGB, which their conversions produce.
+    EXPECT_EQ(spaceFrom(doc, separationNumber)->CGColorSpace()->kind(), kx::ColorSpace::Kind::DeviceRGB);
+}
