@@ -10,8 +10,9 @@ namespace {
 
 // The tile image is kept to a moderate size: a period far larger than its cell is mostly empty.
 constexpr std::int64_t kMaxTileSide = 4096;
-// Copies of a cell that may overlap one period along each axis (a cell many times its step).
-constexpr int kMaxCopies = 64;
+// Neighbouring copies of a cell that may reach into one period along each axis (a cell larger
+// than its step); more overlap than this is left out, which keeps a hostile pattern cheap.
+constexpr int kMaxCopies = 4;
 // The longest side of a rendered cell, in pixels.
 constexpr double kMaxCellSide = 2048;
 
@@ -90,8 +91,8 @@ kx::ImageRef KXPDFPatternTiling::tileImage() const {
 
     // Copy (k, l) of the cell lies at the cell moved by (k XStep, l YStep); the ones that reach
     // into the period starting at the cell's origin have k and l from -ceil(size / step) to 0.
-    int backX = std::min(kMaxCopies, kx::toInt<int>(std::ceil(cell.size.width / stepX)));
-    int backY = std::min(kMaxCopies, kx::toInt<int>(std::ceil(cell.size.height / stepY)));
+    int backX = std::min(kMaxCopies - 1, kx::toInt<int>(std::ceil(cell.size.width / stepX)));
+    int backY = std::min(kMaxCopies - 1, kx::toInt<int>(std::ceil(cell.size.height / stepY)));
     for (int l = -backY; l <= 0; ++l)
         for (int k = -backX; k <= 0; ++k) ctx->drawImage(*cellImage, cell.offsetBy(k * stepX, l * stepY));
 

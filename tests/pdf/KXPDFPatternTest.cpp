@@ -84,6 +84,7 @@ TEST(KXPDFPattern, ColouredTilingPatternRepeatsItsCell) {
          {{1, 7, kBlue}, {2, 7, kBlue}, {3, 7, kRed}, {0, 7, kRed}, {1, 5, kRed}}},
         {"a BBox away from the origin starts the cells there", "/PaintType 1 /BBox [1 0 3 2] /XStep 2 /YStep 2",
          {{1, 7, kBlue}, {2, 7, kRed}, {0, 7, kRed}}},
+
     };
     for (const Case& c : cases) {
         auto pattern = tilingFrom(c.entries, checkerCell());
@@ -92,6 +93,15 @@ TEST(KXPDFPattern, ColouredTilingPatternRepeatsItsCell) {
         kx::ImageRef img = render(*pattern, 8, 8);
         for (const PixelCase& p : c.pixels) EXPECT_EQ(px(*img, p.x, p.y), p.color) << c.what << " (" << p.x << ", " << p.y << ")";
     }
+
+    // Cells larger than their step overlap: a 4 x 4 cell painted only in its upper-left quarter,
+    // repeated every 2 units, shows that quarter of the cell below in every period.
+    auto corner = kx::Image::make(2, 2, kx::PixelFormat::RGBA8);
+    corner->pixels = {255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    auto overlapping = tilingFrom("/PaintType 1 /BBox [0 0 4 4] /XStep 2 /YStep 2", corner);
+    kx::ImageRef over = render(*overlapping, 8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(px(*over, x, y), kRed) << x << ", " << y;
 
     // The scale transform applies after the pattern matrix.
     auto pattern = tilingFrom("/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2", checkerCell());
