@@ -21,6 +21,7 @@
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/model/KXPDFScanIndexCounter.h"
 #include "engine/KXDocuvane.h"
+#include "flowtext/FlowRun_p.h"
 #include "engine/KXPDFExporter.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
@@ -65,6 +66,7 @@ public:
         renderingStateStack_ = std::make_shared<KXPDFRenderStateStack>();
         isNotScanTextYet_ = true;
         tiltedLine_.reset();
+        styleCache_ = {};
         writer_->begainWritePage({currentPageMediaBox_.size.width, currentPageMediaBox_.size.height});
         {
             KXPDFConentParser parser(page.dictionary(), kx::PDFContentStream::forPage(page));
@@ -86,6 +88,9 @@ public:
         writer_->endWriteDocument();
         if (!writer_->packetZipFileIfNeed()) failOutput();
     }
+
+    // Only text reaches the output: images need not be decoded.
+    bool usesImagePixels() const override { return false; }
 
     // The page work stops taking text at once; the engine then cleans up.
     void cancelConvertPDF() override { setIsShouldCancel(true); }
@@ -117,9 +122,18 @@ public:
     }
 
     // The run properties of the current text state.
-    KXDocx_RPr currentRProperty() const {
+    KXDocx_RPr currentRProperty() const { return *sharedRProperty(currentDisplayTextTransform()); }
+
+    // The same, shared by the runs of one style: the text state changes far less often than the
+    // characters it shows, so the record is made once per change, not once per character.
+    std::shared_ptr<const KXDocx_RPr> sharedRProperty(const kx::AffineTransform& t) const {
         const KXPDFFont* font = currentFont();
-        if (!font) return KXDocxUtilities::defaultRProperty();
+        if (!font) return defaultRunProperty();
+        const int mode = topState() ? topState()->textRenderMode() : 0;
+        const KXPDFRGB rgb = topState() ? topState()->currentFillRGBColor() : KXPDFRGB{};
+        StyleKey key{font, fontSize(), t.a, t.b, t.c, t.d, mode, rgb};
+        if (styleCache_.property && styleCache_.key == key) return styleCache_.property;
+
         KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
         r.scrpit = 0;
         const std::string family =
@@ -127,23 +141,21 @@ public:
         r.rFonts.ascii = r.rFonts.hAnsi = r.rFonts.cs = r.rFonts.eastAsia = family;
         const std::string& styleName = font->fontName().empty() ? std::string(kFallbackFontName) : font->fontName();
         const KXPDFFontDescriptor* descriptor = font->fontDescriptor();
-        const kx::AffineTransform t = currentDisplayTextTransform();
         r.b = KXPDFFontUtilities::isBoldFontName(styleName) || (descriptor && descriptor->isBold());
         r.i = KXPDFFontUtilities::isItalicFontName(styleName) || (descriptor && descriptor->isItalic());
         if constexpr (kStyleFromRendering) {
-            const int mode = topState() ? topState()->textRenderMode() : 0;
             r.b = r.b || mode == 2 || mode == 6;
             const double ratio = std::fabs((t.a + t.c) / (t.b + t.d));
             r.i = r.i || ratio > 1.1 || ratio < 0.9;
         }
-        const KXPDFRGB rgb = topState() ? topState()->currentFillRGBColor() : KXPDFRGB{};
         r.color = {rgb.r, rgb.g, rgb.b, 255};
         r.sz = static_cast<float>(KXMakeCTMInfo(t, fontSize(), font->ascent(), font->descent()).fontSize.width);
         r.spacing = 0;
         r.w = 100.0f;
         r.u = 0;
         r.noProof = true;
-        return r;
+        styleCache_ = {key, std::make_shared<const KXDocx_RPr>(std::move(r))};
+        return styleCache_.property;
     }
 
     // A shown character code: routed to the open text box or path, or to the main text.
@@ -160,10 +172,11 @@ public:
 
     void usingDocxMainText(const std::u16string& text, kx::Size offset) {
         if (isNotScanTextYet_ && isLoneBlank(text)) return;
-        const KXPDF_CTMInfo g = geometry(currentDisplayTextTransform());
+        const kx::AffineTransform t = currentDisplayTextTransform();
+        const KXPDF_CTMInfo g = geometry(t);
         const double angle = g.rotation;
         if (isHorizontal(angle)) {
-            makeMainRun(text, offset, g);
+            makeMainRun(text, offset, t, g);
         } else if ((angle > 85 && angle < 95) || (angle > 265 && angle < 275)) {
             newDocxTextBox(text, offset);
         } else {
@@ -327,16 +340,23 @@ private:
         nextCharCTMInfo_ = mainTextCTMInfo_;
     }
 
-    void makeMainRun(const std::u16string& text, kx::Size offset, KXPDF_CTMInfo g) {
+    // `t` is the current display transform and `g` the geometry of the string under it.
+    void makeMainRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t, KXPDF_CTMInfo g) {
         const KXPDFFont* font = currentFont();
-        const double spaceWidth = convertToDisplaySpaceWidth(font ? font->widthOfSpace() * fontSize() : 0.0).width;
-        advanceNextChar(offset);
+        const double size = fontSize();
+        // convertToDisplaySpaceWidth, from the transform at hand: the text matrix translated in text
+        // space is this transform translated.
+        const double space = font ? font->widthOfSpace() * size : 0.0;
+        const double spaceWidth = std::fabs(t.translated(space, 0).tx - t.tx);
+        nextCharTransform_ = t.translated(offset.width, offset.height);
+        nextCharFontSize_ = size;
+        nextCharCTMInfo_ = geometry(nextCharTransform_);
         const double textWidth = std::fabs(nextCharCTMInfo_.topLeft.x - g.topLeft.x);
         // A string that a hostile matrix puts nowhere cannot be placed on the page.
         if (!std::isfinite(g.topLeft.x) || !std::isfinite(g.topLeft.y) || !std::isfinite(g.bottomLeft.y) ||
             !std::isfinite(textWidth))
             return;
-        straightenTiltedRun(g);
+        straightenTiltedRun(t, g);
         isNotScanTextYet_ = false;
         mainTextTransform_ = nextCharTransform_;
         mainTextFontSize_ = nextCharFontSize_;
@@ -345,7 +365,7 @@ private:
         auto run = std::make_shared<RunText>();
         run->setPdfScanIndex(KXPDFScanIndexCounter++);
         run->setCtmInfo(g);
-        run->setRProperty(currentRProperty());
+        run->setRProperty(sharedRProperty(t));
         run->setRunText(text);
         run->setSpaceWidth(std::isfinite(spaceWidth) ? spaceWidth : 0.0);
         run->setTextWidth(textWidth);
@@ -357,8 +377,7 @@ private:
     // to more than the page's tolerance for one baseline, and the line would fall apart into pieces
     // read in the wrong order. A run that goes on along the tilted baseline of the run before it
     // therefore takes that run's top and bottom, which keeps the line one line.
-    void straightenTiltedRun(KXPDF_CTMInfo& g) {
-        const kx::AffineTransform t = currentDisplayTextTransform();
+    void straightenTiltedRun(const kx::AffineTransform& t, KXPDF_CTMInfo& g) {
         const double theta = std::atan2(t.b, t.a);
         const double height = std::fabs(g.bottomLeft.y - g.topLeft.y);
         if (t.b == 0 || !std::isfinite(theta)) {
@@ -393,6 +412,20 @@ private:
     kx::AffineTransform nextCharTransform_;
     KXPDF_CTMInfo nextCharCTMInfo_{};
     bool isNotScanTextYet_ = false;
+    // What the run properties depend on (the font by identity: a page's fonts live as long as the
+    // page's interpretation, and the cache is emptied with each page).
+    struct StyleKey {
+        const KXPDFFont* font;
+        double fontSize, a, b, c, d;
+        int renderMode;
+        KXPDFRGB fill;
+        bool operator==(const StyleKey&) const = default;
+    };
+    struct StyleCache {
+        StyleKey key{};
+        std::shared_ptr<const KXDocx_RPr> property;
+    };
+    mutable StyleCache styleCache_;
     struct TiltedLine {
         double theta;          // direction of the baseline in display space, radians
         double top, bottom;    // of the line's first run

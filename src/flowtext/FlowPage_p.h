@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,8 +30,9 @@ class FlowPage {
 public:
     using RunTextPtr = std::shared_ptr<RunText>;
     using ParagraphPtr = std::unique_ptr<Paragraph>;
-    // The runs of one line part (a stretch of a line without horizontal gaps), left to right.
-    using LinePart = std::vector<RunTextPtr>;
+    // The runs of one line part (a stretch of a line without horizontal gaps), left to right. The
+    // page's run list owns them while the paragraphs are built.
+    using LinePart = std::vector<RunText*>;
     // The line parts of one baseline (a "line sect"), left to right.
     using LineSect = std::vector<LinePart>;
 
@@ -86,13 +86,13 @@ public:
     static float _minTopYOfLinePartArray(const LinePart& runs) {
         if (runs.empty()) return 0.0f;
         float v = static_cast<float>(runs.front()->ctmInfo().topLeft.y);
-        for (const RunTextPtr& r : runs) v = std::min(v, static_cast<float>(r->ctmInfo().topLeft.y));
+        for (const RunText* r : runs) v = std::min(v, static_cast<float>(r->ctmInfo().topLeft.y));
         return v;
     }
     static float _maxBottomYOfLinePartArray(const LinePart& runs) {
         if (runs.empty()) return 0.0f;
         float v = static_cast<float>(runs.front()->ctmInfo().bottomLeft.y);
-        for (const RunTextPtr& r : runs) v = std::max(v, static_cast<float>(r->ctmInfo().bottomLeft.y));
+        for (const RunText* r : runs) v = std::max(v, static_cast<float>(r->ctmInfo().bottomLeft.y));
         return v;
     }
     static double _leftXOfLinePartArray(const LinePart& runs) {
@@ -104,13 +104,13 @@ public:
     static float _topYOfLineSectArray(const LineSect& parts) {
         float v = 90000.0f;
         for (const LinePart& part : parts)
-            for (const RunTextPtr& r : part) v = std::min(v, static_cast<float>(r->ctmInfo().topLeft.y));
+            for (const RunText* r : part) v = std::min(v, static_cast<float>(r->ctmInfo().topLeft.y));
         return v;
     }
     static float _bottomYOfLineSectArray(const LineSect& parts) {
         float v = 0.0f;
         for (const LinePart& part : parts)
-            for (const RunTextPtr& r : part) v = std::max(v, static_cast<float>(r->ctmInfo().bottomLeft.y));
+            for (const RunText* r : part) v = std::max(v, static_cast<float>(r->ctmInfo().bottomLeft.y));
         return v;
     }
 
@@ -216,6 +216,12 @@ private:
     // The right edge of what a line part shows: blanks at its end show nothing, and where lines
     // end with a blank (as justified text often does) they would otherwise carry a column's right
     // edge towards the next column. A part of blanks only shows nothing at all.
+    static std::vector<std::shared_ptr<Run>> shared(const LinePart& runs) {
+        std::vector<std::shared_ptr<Run>> out;
+        out.reserve(runs.size());
+        for (RunText* run : runs) out.push_back(run->shared_from_this());
+        return out;
+    }
     static double visibleRightX(const LinePart& runs) {
         for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
             const std::u16string& text = (*it)->runText();
@@ -256,8 +262,10 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     std::vector<ParagraphPtr> result;
 
     // 1. Top to bottom.
-    std::vector<RunTextPtr> sorted = allRunTextArray_;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const RunTextPtr& a, const RunTextPtr& b) {
+    std::vector<RunText*> sorted;
+    sorted.reserve(allRunTextArray_.size());
+    for (const RunTextPtr& run : allRunTextArray_) sorted.push_back(run.get());
+    std::stable_sort(sorted.begin(), sorted.end(), [](const RunText* a, const RunText* b) {
         return key(a->ctmInfo().topLeft.y) < key(b->ctmInfo().topLeft.y);
     });
     if (kHasTextMargin && !sorted.empty()) textMargin_.top = static_cast<float>(sorted.front()->ctmInfo().topLeft.y);
@@ -265,11 +273,11 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     // 2. Lines: the top-most remaining run and every remaining run whose baseline lies less than
     // 1.0 from its own, in top-to-bottom order. An index by baseline finds them without a scan.
     const size_t n = sorted.size();
-    std::multimap<double, size_t> byBottom;
-    std::vector<std::multimap<double, size_t>::iterator> entry(n);
-    for (size_t i = 0; i < n; ++i) entry[i] = byBottom.emplace(key(sorted[i]->ctmInfo().bottomLeft.y), i);
+    std::vector<std::pair<double, size_t>> byBottom(n);
+    for (size_t i = 0; i < n; ++i) byBottom[i] = {key(sorted[i]->ctmInfo().bottomLeft.y), i};
+    std::sort(byBottom.begin(), byBottom.end());
     std::vector<bool> taken(n, false);
-    std::vector<std::vector<RunTextPtr>> lines;
+    std::vector<std::vector<RunText*>> lines;
     std::vector<size_t> members;
     for (size_t cursor = 0;; ++cursor) {
         while (cursor < n && taken[cursor]) ++cursor;
@@ -277,22 +285,19 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         const double base = sorted[cursor]->ctmInfo().bottomLeft.y;
         members.assign(1, cursor);
         taken[cursor] = true;
-        byBottom.erase(entry[cursor]);
         if (std::isfinite(base)) {
             // A margin around the tolerance so that rounding in the bounds cannot lose a member;
             // the test itself is the exact one.
-            for (auto it = byBottom.lower_bound(base - 1.5); it != byBottom.end() && it->first <= base + 1.5;) {
-                if (std::fabs(sorted[it->second]->ctmInfo().bottomLeft.y - base) < 1.0) {
+            auto it = std::lower_bound(byBottom.begin(), byBottom.end(), std::make_pair(base - 1.5, size_t{0}));
+            for (; it != byBottom.end() && it->first <= base + 1.5; ++it) {
+                if (!taken[it->second] && std::fabs(sorted[it->second]->ctmInfo().bottomLeft.y - base) < 1.0) {
                     members.push_back(it->second);
                     taken[it->second] = true;
-                    it = byBottom.erase(it);
-                } else {
-                    ++it;
                 }
             }
         }
         std::sort(members.begin() + 1, members.end());
-        std::vector<RunTextPtr> line;
+        std::vector<RunText*> line;
         line.reserve(members.size());
         for (size_t i : members) line.push_back(sorted[i]);
         lines.push_back(std::move(line));
@@ -300,8 +305,8 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
 
     // 3. Left to right.
     float minLeft = 1000000.0f;
-    for (std::vector<RunTextPtr>& line : lines) {
-        std::stable_sort(line.begin(), line.end(), [](const RunTextPtr& a, const RunTextPtr& b) {
+    for (std::vector<RunText*>& line : lines) {
+        std::stable_sort(line.begin(), line.end(), [](const RunText* a, const RunText* b) {
             return key(a->ctmInfo().bottomLeft.x) < key(b->ctmInfo().bottomLeft.x);
         });
         minLeft = std::min(minLeft, static_cast<float>(line.front()->ctmInfo().bottomLeft.x));
@@ -311,12 +316,12 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     // 4. Line parts: a run joins the part when it starts within 1.0 of where the run before it ended.
     std::vector<LineSect> lineSects;
     lineSects.reserve(lines.size());
-    for (const std::vector<RunTextPtr>& line : lines) {
+    for (const std::vector<RunText*>& line : lines) {
         LineSect parts;
         LinePart current{line.front()};
         double expected = line.front()->ctmInfo().bottomLeft.x + line.front()->textWidth();
         for (size_t i = 1; i < line.size(); ++i) {
-            const RunTextPtr& run = line[i];
+            RunText* run = line[i];
             if (std::fabs(run->ctmInfo().bottomLeft.x - expected) < 1.0) {
                 current.push_back(run);
             } else {
@@ -459,7 +464,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
             double previousRowBottom = top;
             std::vector<ParagraphPtr> columnParagraphs;
             for (std::vector<LinePart>& row : rows) {
-                auto fresh = std::make_unique<Paragraph>(std::vector<std::shared_ptr<Run>>(row.front().begin(), row.front().end()));
+                auto fresh = std::make_unique<Paragraph>(shared(row.front()));
                 fresh->setSectProperty(divSect);
                 fresh->setXColumnPosition(leftEdge);
                 fresh->resolveXColumnProperty();
@@ -484,7 +489,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
                     // This also takes a row that lies above the previous row's bottom (small text
                     // beside a taller line part), so that its text is kept.
                     holder = columnParagraphs.back().get();
-                    holder->runArray().insert(holder->runArray().end(), row.front().begin(), row.front().end());
+                    for (RunText* run : row.front()) holder->runArray().push_back(run->shared_from_this());
                 } else {
                     holder = fresh.get();
                     columnParagraphs.push_back(std::move(fresh));
@@ -496,7 +501,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
                         last->runText() += u' ';
                         last->setTextWidth(last->textWidth() + horizontalGap);
                     }
-                    holder->runArray().insert(holder->runArray().end(), row[k].begin(), row[k].end());
+                    for (RunText* run : row[k]) holder->runArray().push_back(run->shared_from_this());
                 }
                 previousRowBottom = _maxBottomYOfLinePartArray(row.front());
             }

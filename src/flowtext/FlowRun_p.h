@@ -3,6 +3,7 @@
 // writes them in its own syntax through its own file writer.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "docx/model/KXDocxPropertyRecords.h"
@@ -12,10 +13,17 @@
 namespace kx::detail {
 
 // A run of a page: character properties and the geometry of the shown string.
+// The default run properties, made once: every run starts from them.
+inline const std::shared_ptr<const KXDocx_RPr>& defaultRunProperty() {
+    static const std::shared_ptr<const KXDocx_RPr> property =
+        std::make_shared<const KXDocx_RPr>(KXDocxUtilities::defaultRProperty());
+    return property;
+}
+
 template <class Writer>
-class FlowRun {
+class FlowRun : public std::enable_shared_from_this<FlowRun<Writer>> {
 public:
-    FlowRun() : rProperty_(KXDocxUtilities::defaultRProperty()) {}
+    FlowRun() : rProperty_(defaultRunProperty()) {}
     virtual ~FlowRun() = default;
     FlowRun(const FlowRun&) = default;
     FlowRun& operator=(const FlowRun&) = default;
@@ -23,15 +31,17 @@ public:
     // A plain run writes nothing; text runs write their text.
     virtual void writeWithXMLWriter(Writer&) {}
 
-    const KXDocx_RPr& rProperty() const { return rProperty_; }
-    void setRProperty(const KXDocx_RPr& p) { rProperty_ = p; }
+    const KXDocx_RPr& rProperty() const { return *rProperty_; }
+    void setRProperty(const KXDocx_RPr& p) { rProperty_ = std::make_shared<const KXDocx_RPr>(p); }
+    // Runs of one style share one record (the record is never changed in place, only replaced).
+    void setRProperty(std::shared_ptr<const KXDocx_RPr> p) { rProperty_ = std::move(p); }
     const KXPDF_CTMInfo& ctmInfo() const { return ctmInfo_; }
     void setCtmInfo(const KXPDF_CTMInfo& info) { ctmInfo_ = info; }
     std::uint64_t pdfScanIndex() const { return pdfScanIndex_; }
     void setPdfScanIndex(std::uint64_t index) { pdfScanIndex_ = index; }
 
 private:
-    KXDocx_RPr rProperty_;
+    std::shared_ptr<const KXDocx_RPr> rProperty_;
     KXPDF_CTMInfo ctmInfo_{};
     std::uint64_t pdfScanIndex_ = 0;
 };

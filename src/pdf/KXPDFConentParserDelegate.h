@@ -36,4 +36,7 @@ public:
     virtual void didScanPaintShading(KXPDFConentParser& /*parser*/, const std::shared_ptr<KXPDFShading>& /*shading*/) {}
     // An image XObject, inline image or image appearance stream.
     virtual void didScanXObjectImage(KXPDFConentParser& /*parser*/, const std::shared_ptr<KXPDFXObject>& /*image*/) {}
+    // Whether the receiver uses the pixels of the images it is told about. One that does not (a
+    // text-only output) spares the interpreter decoding them; it still gets the reports.
+    virtual bool usesImagePixels() const { return true; }
 };

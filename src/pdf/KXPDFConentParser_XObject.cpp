@@ -39,6 +39,7 @@ void reportXObjectImage(KXPDFConentParser& p, const std::shared_ptr<KXPDFXObject
 
 // Decodes the image as the current state paints it (a stencil mask takes the fill colour).
 void decodeImage(KXPDFConentParser& p, KXPDFImageXObject& image) {
+    if (p.delegate() && !p.delegate()->usesImagePixels()) return;
     kx::Color fill = p.currentRenderingState().currentFillColor();
     image.parseImage(image.xObjectStream(), p.currentColorSpaceDict(), image.isStencilMask() ? &fill : nullptr);
 }
