@@ -151,3 +151,31 @@ TEST(FlowExporter, AnnotationsAreReadWhenTheOptionsSaySo) {
 TEST(FlowExporter, ACancelledConversionTakesNoMoreText) {
     EXPECT_EQ(textOf(runsOf<KXTextPDFExporter>(page({{"F1", 12, 72, 700, 0, "ab"}}), 1, true)), "");
 }
+
+TEST(FlowExporter, HostileGeometryNeitherBreaksNorFloodsThePage) {
+    // Matrices that put text nowhere, a zero font size, and a page a billion points tall with text
+    // at its top and bottom: the conversion ends, and the output stays small.
+    kx::test::PDFBuilder pdf;
+    const std::string resources = flowtest::addFixtureFonts(pdf);
+    pdf.addPage("BT /F1 12 Tf 1e38 1e38 1e38 1e38 1e38 1e38 Tm (far) Tj ET\n"
+                "BT /F1 0 Tf 72 700 Td (zero) Tj ET\n"
+                "BT /F1 12 Tf 72 999999900 Td (top) Tj ET\n"
+                "BT /F1 12 Tf 72 100 Td (bottom) Tj ET\n",
+                resources, "/MediaBox [0 0 612 1000000000]");
+    kx::ScopedTemporaryRoot root;
+    const std::string in = kx::test::writeTemp("hostile-geometry.pdf", pdf.build());
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "hostile-geometry.txt");
+    auto document = kx::PDFDocument::open(in);
+    ASSERT_TRUE(document);
+    KXTextPDFExporter exporter;
+    exporter.setMoreOptions(std::make_shared<KXPDFOptions>());
+    exporter.setNumberOfPagesToConvert(1);
+    exporter.begainConvertPDF(out, document);
+    EXPECT_TRUE(exporter.convertPDFPage(*document->page(1)));
+    exporter.endConvertPDF(document);
+    EXPECT_FALSE(exporter.exportError());
+    std::string text = kx::readFile(out).value_or("");
+    EXPECT_NE(text.find("top"), std::string::npos);
+    EXPECT_NE(text.find("bottom"), std::string::npos);
+    EXPECT_LT(text.size(), 1000u);
+}
