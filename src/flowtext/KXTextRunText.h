@@ -1,5 +1,5 @@
 #pragma once
-// A text run of the plain-text output: the text as it was shown.
+// A text run of the plain-text output: the text as it was shown, without control characters.
 
 #include "flowtext/FlowRun_p.h"
 #include "flowtext/KXTextFileWriter.h"

@@ -78,6 +78,11 @@ std::string capture(Body body) {
 }  // namespace
 
 TEST(FlowParagraph, EachFamilyWritesItsParagraphs) {
+    // Plain text keeps tabs and drops other control characters.
+    EXPECT_EQ(capture<KXTextFileWriter>([](auto& w) {
+                  flowtest::makeRun<KXTextRunText>({72, 80, 10, "a\tb\x01" "c\x7f"})->writeWithXMLWriter(w);
+              }),
+              "a\tbc");
     // A paragraph without runs is one line break.
     EXPECT_EQ(capture<KXTextFileWriter>([](auto& w) { KXTextParagraph().writeWithXMLWriter(w); }), "\n");
     EXPECT_EQ(capture<KXRTFFileWriter>([](auto& w) { KXRTFParagraph().writeWithXMLWriter(w); }), "\\\n");
