@@ -64,7 +64,7 @@ std::string escape(std::u16string_view text, bool fontName) {
                     appendUnicode(out, text[++i]);
                 } else if (c >= 0xD800 && c <= 0xDFFF) {
                     appendUnicode(out, 0xFFFD);
-                } else if (c >= 0x80) {
+                } else if (c >= 0xA0) {
                     appendUnicode(out, c);
                 }
                 // Other control characters have no text to show.

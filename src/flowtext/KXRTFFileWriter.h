@@ -19,10 +19,10 @@ public:
     void writeContent(std::u16string_view text);
 
     // Text as RTF: backslash and braces are escaped, TAB becomes "\tab", LF and CR (a CR LF pair
-    // counts once) a backslash followed by LF (a paragraph end), other control characters are
-    // dropped, and every character outside printable ASCII is written as "\uN" with N the signed
-    // 16-bit value of each UTF-16 unit, followed by one fallback character for readers without
-    // Unicode (its Windows-1252 byte, or "?").
+    // counts once) a backslash followed by LF (a paragraph end), other control characters (C0 and
+    // C1) are dropped, and every other character outside printable ASCII is written as "\uN" with N
+    // the signed 16-bit value of each UTF-16 unit, followed by one fallback character for readers
+    // without Unicode (its Windows-1252 byte, or "?").
     static std::string _formatTextOfString(std::u16string_view text);
     // The same for a name in the font table, where ";" ends the entry and so is escaped too.
     static std::string formatFontName(std::string_view utf8Name);

@@ -107,7 +107,7 @@ TEST(FlowFileWriters, RtfEscapingWritesSignedUnicodeWithFallbacks) {
         {"lone surrogate", std::u16string(1, char16_t(0xDC00)), "\\u-3?"},
         {"tab", u"a\tb", "a\\tab b"},
         {"line ends", u"a\nb\r\nc", "a\\\nb\\\nc"},
-        {"control characters dropped", u"a\x01\x7f" "b", "ab"},
+        {"control characters dropped", u"a\x01\x7f\x85" "b", "ab"},
     };
     for (const Case& c : cases) EXPECT_EQ(KXRTFFileWriter::_formatTextOfString(c.text), c.rtf) << c.name;
     // In the font table a semicolon would end the entry and a line end does not belong.

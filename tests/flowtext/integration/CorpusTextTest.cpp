@@ -7,8 +7,10 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/Unicode.h"
 #include "support/TestSupport.h"
 
 TEST(CorpusText, WordsAndReadingOrderAgreeWithPdftotext) {
@@ -60,4 +62,79 @@ TEST(CorpusText, WordsAndReadingOrderAgreeWithPdftotext) {
     }
     EXPECT_EQ(checked, static_cast<int>(floor.size())) << out;
     std::cout << out;
+}
+
+// Every document of the corpus as RTF, read back by LibreOffice: the same words as the plain text.
+TEST(CorpusText, RtfReadByLibreOfficeHasTheWordsOfThePlainText) {
+    const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
+    if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    if (!kx::test::haveCommand("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+    const std::string program = kx::pathJoin(kx::test::binDir(), "KXDocuvane");
+    const std::string work = kx::pathJoin(kx::test::tempDir(), "corpus-rtf");
+    kx::createDirectories(kx::pathJoin(work, "back"));
+    std::vector<std::string> names;
+    std::string rtfs;
+    for (const std::string& file : kx::listDirectory(corpus)) {
+        if (kx::pathExtension(file) != "pdf") continue;
+        const std::string name = kx::pathWithoutExtension(file);
+        const std::string pdf = kx::pathJoin(corpus, file);
+        for (const char* type : {"txt", "rtf"})
+            kx::test::runCommand("'" + program + "' -i '" + pdf + "' -o '" + kx::pathJoin(work, name + "." + type) +
+                                 "' -f " + type);
+        names.push_back(name);
+        rtfs += " '" + kx::pathJoin(work, name + ".rtf") + "'";
+    }
+    std::string log;
+    ASSERT_EQ(kx::test::runCommand("soffice -env:UserInstallation=file://" + kx::pathJoin(work, "profile") +
+                                       " --headless --convert-to 'txt:Text (encoded):UTF8' --outdir '" +
+                                       kx::pathJoin(work, "back") + "'" + rtfs,
+                                   &log),
+              0)
+        << log;
+    // Words, split at any kind of blank (LibreOffice keeps runs of blanks as thin spaces).
+    auto words = [](const std::string& text) {
+        std::vector<std::u16string> w;
+        std::u16string current;
+        for (char16_t ch : kx::utf8ToUtf16(text)) {
+            const bool blank = ch == u' ' || ch == u'\n' || ch == u'\r' || ch == u'\t' || ch == 0xA0 ||
+                               (ch >= 0x2000 && ch <= 0x200B) || ch == 0x3000 || ch == 0xFEFF;
+            if (!blank) {
+                current += ch;
+            } else if (!current.empty()) {
+                w.push_back(current);
+                current.clear();
+            }
+        }
+        if (!current.empty()) w.push_back(current);
+        return w;
+    };
+    for (const std::string& name : names) {
+        std::optional<std::string> text = kx::readFile(kx::pathJoin(work, name + ".txt"));
+        std::optional<std::string> back = kx::readFile(kx::pathJoin(work, "back/" + name + ".txt"));
+        ASSERT_TRUE(text && back) << name << "\n" << log;
+        EXPECT_TRUE(words(*back) == words(*text)) << name;
+    }
+}
+
+// Every document of the corpus as HTML: well formed, whatever its fonts and text hold.
+TEST(CorpusText, HtmlOfEveryDocumentIsWellFormed) {
+    const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
+    if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    if (!kx::test::haveCommand("python3")) GTEST_SKIP() << "python3 is not installed";
+    const std::string program = kx::pathJoin(kx::test::binDir(), "KXDocuvane");
+    const std::string work = kx::pathJoin(kx::test::tempDir(), "corpus-html");
+    kx::createDirectories(work);
+    std::string files;
+    for (const std::string& file : kx::listDirectory(corpus)) {
+        if (kx::pathExtension(file) != "pdf") continue;
+        const std::string html = kx::pathJoin(work, kx::pathWithoutExtension(file) + ".html");
+        EXPECT_EQ(kx::test::runCommand("'" + program + "' -i '" + kx::pathJoin(corpus, file) + "' -o '" + html +
+                                       "' -f html"),
+                  0)
+            << file;
+        files += " '" + html + "'";
+    }
+    std::string out;
+    const std::string checker = kx::pathJoin(kx::test::sourceDir(), "tests/flowtext/integration/check_html.py");
+    EXPECT_EQ(kx::test::runCommand("python3 '" + checker + "'" + files, &out), 0) << out;
 }
