@@ -18,9 +18,9 @@ class FlowDocument {
 public:
     // The work folder is a fresh folder named after the output file under the conversion's
     // temporary folder; it is removed again when the document is done with it.
-    FlowDocument(const std::string& path, std::int64_t numOfPages) : savedFilePath_(path), docxNumOfPages_(numOfPages) {
-        std::string folder = KXPDFPathUtilities::getNewPathby(
-            kx::pathJoin(KXPDFPathUtilities::tempFolder(), kx::pathFileName(path)));
+    FlowDocument(const std::string& path, std::int64_t numOfPages)
+        : savedFilePath_(path), docxNumOfPages_(numOfPages), workRoot_(KXPDFPathUtilities::tempFolder()) {
+        std::string folder = KXPDFPathUtilities::getNewPathby(kx::pathJoin(workRoot_, kx::pathFileName(path)));
         if (KXPDFPathUtilities::createFolderIfNeed(folder)) savedWorkFolder_ = folder;
     }
     virtual ~FlowDocument() { removeWorkFolder(); }
@@ -68,8 +68,10 @@ protected:
     virtual void closeWriters() = 0;
 
     void setFailed() { failed_ = true; }
+    // The work folder and the fresh folder made for it.
     void removeWorkFolder() {
         if (!savedWorkFolder_.empty()) kx::removeAll(savedWorkFolder_);
+        if (!workRoot_.empty()) kx::removeAll(workRoot_);
     }
     // Closes the writer (false when anything written to it was lost).
     static bool closeWriter(const std::unique_ptr<Writer>& writer) { return writer && writer->closeFile(); }
@@ -90,6 +92,7 @@ private:
     std::string savedFilePath_;
     std::string savedWorkFolder_;
     std::int64_t docxNumOfPages_ = 0;
+    std::string workRoot_;
     std::unique_ptr<Page> currentPage_;
     std::int64_t currentDocxPageIndex_ = 0;
     bool failed_ = false;

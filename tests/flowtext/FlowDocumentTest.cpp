@@ -64,6 +64,7 @@ TEST(FlowDocument, PlainTextPagesEachEndWithALineBreak) {
     EXPECT_TRUE(writer.packetZipFileIfNeed());
     EXPECT_EQ(kx::readFile(path), "first\npage\nsecond\n");
     EXPECT_FALSE(kx::fileExists(writer.savedWorkFolder()));
+    EXPECT_FALSE(kx::fileExists(kx::pathDirectory(writer.savedWorkFolder())));
 
     // Pages without text give an empty file.
     std::string emptyPath = flowtest::tempPath("empty.txt");
