@@ -13,7 +13,7 @@
 #include "platform/Unicode.h"
 #include "support/TestSupport.h"
 
-TEST(CorpusText, WordsAndReadingOrderAgreeWithPdftotext) {
+TEST(CorpusFlowText, WordsAndReadingOrderAgreeWithPdftotext) {
     const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
     if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     if (!kx::test::haveCommand("pdftotext") || !kx::test::haveCommand("python3"))
@@ -65,7 +65,7 @@ TEST(CorpusText, WordsAndReadingOrderAgreeWithPdftotext) {
 }
 
 // Every document of the corpus as RTF, read back by LibreOffice: the same words as the plain text.
-TEST(CorpusText, RtfReadByLibreOfficeHasTheWordsOfThePlainText) {
+TEST(CorpusFlowText, RtfReadByLibreOfficeHasTheWordsOfThePlainText) {
     const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
     if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     if (!kx::test::haveCommand("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
@@ -117,7 +117,7 @@ TEST(CorpusText, RtfReadByLibreOfficeHasTheWordsOfThePlainText) {
 }
 
 // Every document of the corpus as HTML: well formed, whatever its fonts and text hold.
-TEST(CorpusText, HtmlOfEveryDocumentIsWellFormed) {
+TEST(CorpusFlowText, HtmlOfEveryDocumentIsWellFormed) {
     const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
     if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     if (!kx::test::haveCommand("python3")) GTEST_SKIP() << "python3 is not installed";
