@@ -14,22 +14,7 @@ bool KXPDFShadingRadial::initWithDictionary(const kx::PDFObject& dict, const std
     centerEnd_ = {v[3], v[4]};
     radiusEnd_ = v[5];
 
-    domainRange_ = {0, 1};
-    kx::PDFObject domain = dict.dictGet("Domain");
-    if (domain.isArray() && domain.arrayCount() == 2) {
-        domain.arrayAt(0).getNumber(domainRange_.first);
-        domain.arrayAt(1).getNumber(domainRange_.second);
-    }
-
-    if (!parseFunctions(dict)) return false;
-
-    extendStart_ = extendEnd_ = false;
-    kx::PDFObject extend = dict.dictGet("Extend");
-    if (extend.isArray() && extend.arrayCount() == 2) {
-        extend.arrayAt(0).getBoolean(extendStart_);
-        extend.arrayAt(1).getBoolean(extendEnd_);
-    }
-    return true;
+    return parseDomainFunctionsExtend(dict, domainRange_, extendStart_, extendEnd_);
 }
 
 void KXPDFShadingRadial::drawInContext(kx::BitmapContext& context, const kx::AffineTransform&) const {

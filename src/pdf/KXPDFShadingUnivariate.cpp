@@ -17,6 +17,26 @@ bool KXPDFShadingUnivariate::parseFunctions(const kx::PDFObject& dict) {
     return !funcs_.empty();
 }
 
+bool KXPDFShadingUnivariate::parseDomainFunctionsExtend(const kx::PDFObject& dict, std::pair<double, double>& domain,
+                                                        bool& extendStart, bool& extendEnd) {
+    domain = {0, 1};
+    kx::PDFObject domainArray = dict.dictGet("Domain");
+    if (domainArray.isArray() && domainArray.arrayCount() == 2) {
+        domainArray.arrayAt(0).getNumber(domain.first);
+        domainArray.arrayAt(1).getNumber(domain.second);
+    }
+
+    if (!parseFunctions(dict)) return false;
+
+    extendStart = extendEnd = false;
+    kx::PDFObject extend = dict.dictGet("Extend");
+    if (extend.isArray() && extend.arrayCount() == 2) {
+        extend.arrayAt(0).getBoolean(extendStart);
+        extend.arrayAt(1).getBoolean(extendEnd);
+    }
+    return true;
+}
+
 KXPDFColor KXPDFShadingUnivariate::colorAt(double t) const {
     KXPDFColor color{};
     if (funcs_.empty()) return color;

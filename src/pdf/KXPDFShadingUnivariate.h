@@ -3,6 +3,7 @@
 // functions and the gradient those give over a parameter interval.
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "pdf/KXPDFFunction.h"
@@ -25,6 +26,10 @@ public:
 protected:
     // Reads Function: a function object, or an array of 1 to 32 of them; false when none is usable.
     bool parseFunctions(const kx::PDFObject& dict);
+    // Reads what axial and radial shadings share, in this order: Domain (t0 and t1, default 0 and 1),
+    // Function (false when none is usable: Extend is not read then) and Extend (default false).
+    bool parseDomainFunctionsExtend(const kx::PDFObject& dict, std::pair<double, double>& domain, bool& extendStart,
+                                    bool& extendEnd);
 
 private:
     std::vector<std::shared_ptr<const KXPDFFunction>> funcs_;
