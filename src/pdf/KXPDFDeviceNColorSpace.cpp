@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pdf/KXPDFDeviceRGBColorSpace.h"
 #include "pdf/TintTransform_p.h"
 
 bool KXPDFDeviceNColorSpace::parse(const kx::PDFObject& object) {
@@ -11,12 +12,7 @@ bool KXPDFDeviceNColorSpace::parse(const kx::PDFObject& object) {
     kx::PDFObject names = object.arrayAt(1);
     if (!names.isArray()) return false;
     nComps_ = static_cast<std::int32_t>(std::min<size_t>(names.arrayCount(), 32));
-    auto alt = KXPDFColorSpace::ColorSpaceWithObject(object.arrayAt(2), std::string("KXPDFDeviceNColorSpace"));
-    if (!alt) return false;
-    alt_ = std::move(alt);
-    auto func = KXPDFFunction::FuntionWithObject(object.arrayAt(3));
-    if (!func) return false;
-    func_ = std::move(func);
+    if (!kx::detail::readTintTransform(object, std::string("KXPDFDeviceNColorSpace"), alt_, func_)) return false;
     nonMarking_ = true;
     return true;
 }
@@ -51,10 +47,5 @@ KXPDFColor KXPDFDeviceNColorSpace::getDeviceN(const KXPDFColor& color) const {
             if (map[i] >= 0 && map[i] < 32) out.c[static_cast<size_t>(map[i])] = color.c[i];
         return out;
     }
-    KXPDFCMYK cmyk = getCMYK(color);
-    out.c[0] = cmyk.c;
-    out.c[1] = cmyk.m;
-    out.c[2] = cmyk.y;
-    out.c[3] = cmyk.k;
-    return out;
+    return KXPDFDeviceRGBColorSpace::deviceNFromCMYK(getCMYK(color));
 }

@@ -1,5 +1,6 @@
 #include "pdf/KXPDFSeparationColorSpace.h"
 
+#include "pdf/KXPDFDeviceRGBColorSpace.h"
 #include "pdf/TintTransform_p.h"
 
 bool KXPDFSeparationColorSpace::parse(const kx::PDFObject& object) {
@@ -8,12 +9,7 @@ bool KXPDFSeparationColorSpace::parse(const kx::PDFObject& object) {
     if (!colorant.isName()) return false;
     name_ = colorant.name();
     nonMarking_ = name_ == "None";
-    auto alt = KXPDFColorSpace::ColorSpaceWithObject(object.arrayAt(2), std::string("KXPDFSeparationColorSpace"));
-    if (!alt) return false;
-    alt_ = std::move(alt);
-    auto func = KXPDFFunction::FuntionWithObject(object.arrayAt(3));
-    if (!func) return false;
-    func_ = std::move(func);
+    if (!kx::detail::readTintTransform(object, std::string("KXPDFSeparationColorSpace"), alt_, func_)) return false;
     return true;
 }
 
@@ -46,10 +42,5 @@ KXPDFColor KXPDFSeparationColorSpace::getDeviceN(const KXPDFColor& color) const 
         out.c[static_cast<size_t>(map[0])] = color.c[0];
         return out;
     }
-    KXPDFCMYK cmyk = getCMYK(color);
-    out.c[0] = cmyk.c;
-    out.c[1] = cmyk.m;
-    out.c[2] = cmyk.y;
-    out.c[3] = cmyk.k;
-    return out;
+    return KXPDFDeviceRGBColorSpace::deviceNFromCMYK(getCMYK(color));
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The conversion shared by Separation and DeviceN spaces: tints (components / 255) through the tint
-// transform into a colour of the alternate space.
+// What Separation and DeviceN spaces share: their alternate space and tint transform, and the
+// conversion of tints (components / 255) through the transform into a colour of the alternate space.
 
 #include <memory>
+#include <string>
 
 #include "pdf/KXPDFColor.h"
 #include "pdf/KXPDFColorSpace.h"
@@ -10,6 +11,19 @@
 #include "platform/Numeric.h"
 
 namespace kx::detail {
+
+// Reads the alternate space (element 2 of the space's array, tagged with `objectKey`) and then the
+// tint transform (element 3); false at the first that is unusable, which is then left as it was.
+inline bool readTintTransform(const PDFObject& array, const std::string& objectKey,
+                              std::shared_ptr<const KXPDFColorSpace>& alt, std::shared_ptr<const KXPDFFunction>& func) {
+    auto space = KXPDFColorSpace::ColorSpaceWithObject(array.arrayAt(2), objectKey);
+    if (!space) return false;
+    alt = std::move(space);
+    auto function = KXPDFFunction::FuntionWithObject(array.arrayAt(3));
+    if (!function) return false;
+    func = std::move(function);
+    return true;
+}
 
 // The alternate colour for the first `count` components of `color`; all zero without a function.
 inline KXPDFColor alternateColor(const KXPDFColor& color, int count, const KXPDFFunction* func,
