@@ -4,11 +4,8 @@
 #include "pdf/KXPDFDeviceGrayColorSpace.h"
 
 bool KXPDFCalGrayColorSpace::parse(const kx::PDFObject& object) {
-    if (!object.arrayAt(0).isName("CalGray")) return false;
-    kx::PDFObject dict = object.arrayAt(1);
+    kx::PDFObject dict = readCIEDictionary(object, "CalGray");
     if (!dict.isDictionary()) return false;
-    kx::detail::readExactNumbers(dict.dictGet("WhitePoint"), 3, white_);
-    kx::detail::readExactNumbers(dict.dictGet("BlackPoint"), 3, black_);
     KXPDFUtilities::GetNumberWithPDFDictionary(dict, "Gamma", gamma_);
     return true;
 }

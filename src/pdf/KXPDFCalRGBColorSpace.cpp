@@ -4,11 +4,8 @@
 #include "pdf/KXPDFDeviceRGBColorSpace.h"
 
 bool KXPDFCalRGBColorSpace::parse(const kx::PDFObject& object) {
-    if (!object.arrayAt(0).isName("CalRGB")) return false;
-    kx::PDFObject dict = object.arrayAt(1);
+    kx::PDFObject dict = readCIEDictionary(object, "CalRGB");
     if (!dict.isDictionary()) return false;
-    kx::detail::readExactNumbers(dict.dictGet("WhitePoint"), 3, white_);
-    kx::detail::readExactNumbers(dict.dictGet("BlackPoint"), 3, black_);
     kx::detail::readExactNumbers(dict.dictGet("Gamma"), 3, gamma_);
     kx::detail::readExactNumbers(dict.dictGet("Matrix"), 9, mat_.data());
     return true;

@@ -4,9 +4,10 @@
 
 #include <array>
 
+#include "pdf/CIEPoints_p.h"
 #include "pdf/KXPDFColorSpace.h"
 
-class KXPDFCalRGBColorSpace : public KXPDFColorSpace {
+class KXPDFCalRGBColorSpace : public KXPDFColorSpace, public kx::detail::CIEPoints {
 public:
     bool parse(const kx::PDFObject& object) override;
     int getMode() const override { return ModeCalRGB; }
@@ -17,12 +18,6 @@ public:
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
     kx::ColorSpaceRef CGColorSpace() const override;
 
-    double whiteX() const { return white_[0]; }
-    double whiteY() const { return white_[1]; }
-    double whiteZ() const { return white_[2]; }
-    double blackX() const { return black_[0]; }
-    double blackY() const { return black_[1]; }
-    double blackZ() const { return black_[2]; }
     double gammaR() const { return gamma_[0]; }
     double gammaG() const { return gamma_[1]; }
     double gammaB() const { return gamma_[2]; }
@@ -30,8 +25,6 @@ public:
     const std::array<double, 9>& mat() const { return mat_; }
 
 private:
-    double white_[3] = {1, 1, 1};
-    double black_[3] = {0, 0, 0};
     double gamma_[3] = {1, 1, 1};
     std::array<double, 9> mat_ = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 };

@@ -50,11 +50,8 @@ void KXPDFLabColorSpace::computeWhiteScale() {
 }
 
 bool KXPDFLabColorSpace::parse(const kx::PDFObject& object) {
-    if (!object.arrayAt(0).isName("Lab")) return false;
-    kx::PDFObject dict = object.arrayAt(1);
+    kx::PDFObject dict = readCIEDictionary(object, "Lab");
     if (!dict.isDictionary()) return false;
-    kx::detail::readExactNumbers(dict.dictGet("WhitePoint"), 3, white_);
-    kx::detail::readExactNumbers(dict.dictGet("BlackPoint"), 3, black_);
     kx::detail::readExactNumbers(dict.dictGet("Range"), 4, range_);
     computeWhiteScale();
     return true;

@@ -3,9 +3,10 @@
 // XYZ through the sRGB primaries, scaled per channel so that the white point is full intensity, with
 // a square root in place of the sRGB curve.
 
+#include "pdf/CIEPoints_p.h"
 #include "pdf/KXPDFColorSpace.h"
 
-class KXPDFLabColorSpace : public KXPDFColorSpace {
+class KXPDFLabColorSpace : public KXPDFColorSpace, public kx::detail::CIEPoints {
 public:
     bool parse(const kx::PDFObject& object) override;
     int getMode() const override { return ModeLab; }
@@ -17,12 +18,6 @@ public:
     KXPDFColor getDeviceN(const KXPDFColor& color) const override;
     kx::ColorSpaceRef CGColorSpace() const override;
 
-    double whiteX() const { return white_[0]; }
-    double whiteY() const { return white_[1]; }
-    double whiteZ() const { return white_[2]; }
-    double blackX() const { return black_[0]; }
-    double blackY() const { return black_[1]; }
-    double blackZ() const { return black_[2]; }
     double aMin() const { return range_[0]; }
     double aMax() const { return range_[1]; }
     double bMin() const { return range_[2]; }
@@ -34,8 +29,6 @@ public:
 private:
     void computeWhiteScale();
 
-    double white_[3] = {1, 1, 1};
-    double black_[3] = {0, 0, 0};
     double range_[4] = {-100, 100, -100, 100};
     double kr_ = 1, kg_ = 1, kb_ = 1;
 };
