@@ -39,11 +39,7 @@ KXPDFAnnotFreeText::KXPDFAnnotFreeText(const kx::PDFObject& dictionary)
     kx::PDFObject it = dictionary.dictGet("IT");
     intent_ = it.isName("FreeTextCallout") ? 1 : it.isName("FreeTextTypeWriter") ? 2 : 0;
 
-    kx::PDFObject bs = dictionary.dictGet("BS");
-    if (bs.isDictionary())
-        setBorder(std::make_unique<KXPDFBorderBS>(bs));
-    else
-        setBorder(std::make_unique<KXPDFBorderBS>());
+    setBorder(kx::detail::annotBorderStyle(dictionary.dictGet("BS")));
     kx::PDFObject be = dictionary.dictGet("BE");
     if (be.isDictionary()) borderEffect_ = KXPDFBorderEffect(be);
 

@@ -10,11 +10,7 @@ KXPDFAnnotGeometry::KXPDFAnnotGeometry() : interiorColor_(kx::detail::annotNullC
 KXPDFAnnotGeometry::KXPDFAnnotGeometry(const kx::PDFObject& dictionary)
     : KXPDFAnnot(dictionary), interiorColor_(kx::detail::annotNullColor()) {
     interiorColor_ = kx::detail::annotColorFromArray(dictionary.dictGet("IC"));
-    kx::PDFObject bs = dictionary.dictGet("BS");
-    if (bs.isDictionary())
-        setBorder(std::make_unique<KXPDFBorderBS>(bs));
-    else
-        setBorder(std::make_unique<KXPDFBorderBS>());
+    setBorder(kx::detail::annotBorderStyle(dictionary.dictGet("BS")));
     kx::PDFObject be = dictionary.dictGet("BE");
     if (be.isDictionary()) borderEffect_ = KXPDFBorderEffect(be);
     geometryRect_ = kx::detail::annotInnerRect(dictionary.dictGet("RD"), bounds());

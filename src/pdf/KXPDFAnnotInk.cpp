@@ -9,11 +9,7 @@
 KXPDFAnnotInk::KXPDFAnnotInk(const kx::PDFObject& dictionary) : KXPDFAnnot(dictionary) {
     kx::PDFObject inkList = dictionary.dictGet("InkList");
     if (inkList.isArray()) parseInkList(inkList);
-    kx::PDFObject bs = dictionary.dictGet("BS");
-    if (bs.isDictionary())
-        setBorder(std::make_unique<KXPDFBorderBS>(bs));
-    else
-        setBorder(std::make_unique<KXPDFBorderBS>());
+    setBorder(kx::detail::annotBorderStyle(dictionary.dictGet("BS")));
 }
 
 void KXPDFAnnotInk::parseInkList(const kx::PDFObject& inkList) {

@@ -39,11 +39,7 @@ KXPDFAnnotLine::KXPDFAnnotLine(const kx::PDFObject& dictionary)
         KXPDFUtilities::GetNumberWithPDFArray(co, 1, captionTextVertical_);
     }
 
-    kx::PDFObject bs = dictionary.dictGet("BS");
-    if (bs.isDictionary())
-        setBorder(std::make_unique<KXPDFBorderBS>(bs));
-    else
-        setBorder(std::make_unique<KXPDFBorderBS>());
+    setBorder(kx::detail::annotBorderStyle(dictionary.dictGet("BS")));
 }
 
 std::int64_t KXPDFAnnotLine::PDFAnnotLineEndingStyleForSubtype(const std::optional<std::string>& name) {

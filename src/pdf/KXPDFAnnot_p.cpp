@@ -4,6 +4,7 @@
 #include <cfloat>
 
 #include "pdf/KXPDFBorder.h"
+#include "pdf/KXPDFBorderBS.h"
 #include "pdf/KXPDFRenderState.h"
 #include "pdf/KXPDFUtilities.h"
 #include "platform/Format.h"
@@ -95,6 +96,10 @@ float annotLeadingFloat(std::string_view token) {
 }  // namespace kx::detail
 
 namespace kx::detail {
+
+std::unique_ptr<KXPDFBorderBS> annotBorderStyle(const PDFObject& bs) {
+    return bs.isDictionary() ? std::make_unique<KXPDFBorderBS>(bs) : std::make_unique<KXPDFBorderBS>();
+}
 
 std::shared_ptr<const KXPDFColorSpace> annotRGBSpace(const char* objectKey) {
     auto space = KXPDFColorSpace::DefaultDeviceRGBColorSpace();

@@ -1,6 +1,7 @@
 #pragma once
 // Entry readers shared by the annotation classes.
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -37,10 +38,14 @@ float annotLeadingFloat(std::string_view token);
 }  // namespace kx::detail
 
 class KXPDFBorder;
+class KXPDFBorderBS;
 class KXPDFRenderState;
 
 namespace kx::detail {
 
+// The border of an annotation that reads /BS: made from that dictionary, or the default border
+// style when the entry is not a dictionary.
+std::unique_ptr<KXPDFBorderBS> annotBorderStyle(const PDFObject& bs);
 // The device RGB space in which drawn annotations paint, tagged with the drawing class's name.
 std::shared_ptr<const KXPDFColorSpace> annotRGBSpace(const char* objectKey);
 // The device space of a bare colour record: gray, RGB or CMYK by its component count.
