@@ -4,31 +4,18 @@
 #include <cstdio>
 
 #include "pdf/KXPDFPathUtilities.h"
+#include "pdf/KXPDFUtilities.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 
 namespace kx::detail {
 
-namespace {
-
-bool numberOf(const PDFObject& object, double& out) {
-    std::int64_t integer = 0;
-    if (object.getInteger(integer)) {
-        out = static_cast<double>(static_cast<float>(integer));
-        return true;
-    }
-    if (object.isReal()) return object.getNumber(out);
-    return false;
-}
-
-}  // namespace
-
 bool fontNumber(const PDFObject& dict, std::string_view key, double& out) {
-    return numberOf(dict.dictGet(key), out);
+    return KXPDFUtilities::GetNumberWithPDFDictionary(dict, key, out);
 }
 
 bool fontNumberAt(const PDFObject& array, size_t index, double& out) {
-    return numberOf(array.arrayAt(index), out);
+    return KXPDFUtilities::GetNumberWithPDFArray(array, index, out);
 }
 
 std::string fontString(const PDFObject& dict, std::string_view key) {

@@ -39,6 +39,14 @@ double spaceWidthFromDescriptor(const KXPDFFontDescriptor* descriptor);
 // per process; none for a collection without a table.
 std::shared_ptr<const KXPDFCharCodeToUnicode> collectionToUnicodeMap(const std::string& region);
 
+// The value of a hexadecimal digit (either case); -1 for any other character.
+inline int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 // Reports an exhausted allocation ("Out of memory") on the standard error stream.
 void reportOutOfMemory();
 

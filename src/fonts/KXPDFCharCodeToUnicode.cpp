@@ -9,12 +9,7 @@
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+using kx::detail::hexDigitValue;
 
 // The digits of a "<...>" token (without the brackets), when the token has that form and every
 // digit is hexadecimal.
@@ -22,7 +17,7 @@ bool hexDigits(const std::string& token, std::string_view& digits) {
     if (token.size() < 2 || token.front() != '<' || token.back() != '>') return false;
     digits = std::string_view(token).substr(1, token.size() - 2);
     for (char c : digits)
-        if (hexValue(c) < 0) return false;
+        if (hexDigitValue(c) < 0) return false;
     return true;
 }
 
@@ -32,7 +27,7 @@ bool hexNumber(std::string_view digits, std::uint32_t& value) {
     size_t start = 0;
     while (start + 8 < digits.size() && digits[start] == '0') ++start;  // leading zeros do not count
     if (digits.size() - start > 8) return false;
-    for (size_t i = start; i < digits.size(); ++i) value = (value << 4) | static_cast<std::uint32_t>(hexValue(digits[i]));
+    for (size_t i = start; i < digits.size(); ++i) value = (value << 4) | static_cast<std::uint32_t>(hexDigitValue(digits[i]));
     return true;
 }
 
@@ -136,7 +131,7 @@ bool KXPDFCharCodeToUnicode::addMapping(std::uint32_t code, const char* uStr, in
     auto digitsValue = [&](int from, int count) {
         std::uint32_t v = 0;
         for (int i = from; i < from + count && i < n; ++i) {
-            int h = hexValue(uStr[i]);
+            int h = hexDigitValue(uStr[i]);
             v = (v << 4) | static_cast<std::uint32_t>(h < 0 ? 0 : h);
         }
         return v;

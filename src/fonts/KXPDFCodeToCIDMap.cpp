@@ -11,12 +11,7 @@
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
+using kx::detail::hexDigitValue;
 
 // A "<...>" code token of 1 to 4 bytes: its bytes and byte count. The closing ">" is not required
 // (the code-space and range rules look only at the opening bracket and the length).
@@ -25,7 +20,7 @@ bool codeBytes(const std::string& token, unsigned char bytes[4], int& nBytes) {
     nBytes = static_cast<int>((token.size() - 2) / 2);
     if (nBytes < 1 || nBytes > 4) return false;
     for (int i = 0; i < nBytes; ++i) {
-        int hi = hexValue(token[1 + 2 * i]), lo = hexValue(token[2 + 2 * i]);
+        int hi = hexDigitValue(token[1 + 2 * i]), lo = hexDigitValue(token[2 + 2 * i]);
         if (hi < 0 || lo < 0) return false;
         bytes[i] = static_cast<unsigned char>((hi << 4) | lo);
     }

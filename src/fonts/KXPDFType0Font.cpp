@@ -1,5 +1,7 @@
 #include "fonts/KXPDFType0Font.h"
 
+#include <algorithm>
+
 #include "fonts/KXFontSupport_p.h"
 #include "fonts/KXPDFCIDType0Font.h"
 #include "fonts/KXPDFCIDType2Font.h"
@@ -8,6 +10,21 @@
 #include "fonts/KXPDFCodeToCIDMapCache.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "platform/Unicode.h"
+
+namespace {
+
+// The exception whose CID range holds `cid`, in a list sorted by first CID (the last of those that
+// start at or before it); nullptr when the CID takes the default.
+template <class Exception>
+const Exception* exceptionFor(const std::vector<Exception>& exceps, std::uint32_t cid) {
+    auto after = std::upper_bound(exceps.begin(), exceps.end(), cid,
+                                  [](std::uint32_t c, const Exception& e) { return c < e.first; });
+    if (after == exceps.begin()) return nullptr;
+    const Exception& candidate = *(after - 1);
+    return candidate.last >= cid ? &candidate : nullptr;
+}
+
+}  // namespace
 
 KXPDFType0Font::KXPDFType0Font() = default;
 KXPDFType0Font::~KXPDFType0Font() = default;
@@ -95,32 +112,16 @@ void KXPDFType0Font::getCIDWidths(std::uint32_t cid, float* dx, float* dy, float
     const bool vertical = extToCIDMap_ && extToCIDMap_->wMode() != 0;
     if (!vertical) {
         *dx = static_cast<float>(widths.defWidth);
-        if (!widths.exceps.empty() && widths.exceps.front().first <= cid) {
-            size_t a = 0, b = widths.exceps.size();
-            while (b - a > 1) {
-                size_t m = (a + b) / 2;
-                if (widths.exceps[m].first > cid) b = m;
-                else a = m;
-            }
-            if (widths.exceps[a].last >= cid) *dx = static_cast<float>(widths.exceps[a].width);
-        }
+        if (const auto* excep = exceptionFor(widths.exceps, cid)) *dx = static_cast<float>(excep->width);
         return;
     }
     *dy = static_cast<float>(widths.defHeight);
     *ox = static_cast<float>(widths.defWidth * 0.5);
     *oy = static_cast<float>(widths.defVY);
-    if (!widths.excepsV.empty() && widths.excepsV.front().first <= cid) {
-        size_t a = 0, b = widths.excepsV.size();
-        while (b - a > 1) {
-            size_t m = (a + b) / 2;
-            if (widths.excepsV[m].first > cid) b = m;
-            else a = m;
-        }
-        if (widths.excepsV[a].last >= cid) {
-            *dy = static_cast<float>(widths.excepsV[a].height);
-            *ox = static_cast<float>(widths.excepsV[a].vx);
-            *oy = static_cast<float>(widths.excepsV[a].vy);
-        }
+    if (const auto* excep = exceptionFor(widths.excepsV, cid)) {
+        *dy = static_cast<float>(excep->height);
+        *ox = static_cast<float>(excep->vx);
+        *oy = static_cast<float>(excep->vy);
     }
 }
 
