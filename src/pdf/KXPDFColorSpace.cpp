@@ -11,6 +11,7 @@
 #include "pdf/KXPDFDeviceRGBColorSpace.h"
 #include "pdf/KXPDFICCBasedColorSpace.h"
 #include "pdf/KXPDFLabColorSpace.h"
+#include "pdf/NestingGuard_p.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -45,33 +46,8 @@ int modeForDeviceName(std::string_view n) {
 // Nested spaces (an Indexed base, an alternate, the space under a pattern) come back through the
 // factory. A file can make such a chain as deep as it likes, or make an array its own base through
 // an indirect reference; the chain is cut at a fixed depth and at any array already being built.
-constexpr int kMaxNesting = 16;
-thread_local int tNesting = 0;
+constexpr size_t kMaxNesting = 16;
 thread_local std::vector<std::uintptr_t> tInProgress;
-
-class NestingGuard {
-public:
-    explicit NestingGuard(const kx::PDFObject& array) : id_(array.identity()) {
-        ok_ = tNesting < kMaxNesting && std::find(tInProgress.begin(), tInProgress.end(), id_) == tInProgress.end();
-        if (ok_) {
-            ++tNesting;
-            tInProgress.push_back(id_);
-        }
-    }
-    ~NestingGuard() {
-        if (ok_) {
-            --tNesting;
-            tInProgress.pop_back();
-        }
-    }
-    NestingGuard(const NestingGuard&) = delete;
-    NestingGuard& operator=(const NestingGuard&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    std::uintptr_t id_;
-    bool ok_ = false;
-};
 
 }  // namespace
 
@@ -158,7 +134,7 @@ std::shared_ptr<KXPDFColorSpace> KXPDFColorSpace::ColorSpaceWithObject(const kx:
             if (!family.isName()) break;
             int mode = modeForArrayFamily(family.name());
             if (mode == ModeUnknown) break;
-            NestingGuard guard(object);
+            kx::detail::NestingGuard guard(tInProgress, object.identity(), kMaxNesting);
             if (!guard.ok()) break;
             space = newColorSpaceOfMode(mode);
             // A space whose array is malformed is kept with the values its initialiser gave it.

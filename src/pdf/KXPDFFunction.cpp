@@ -9,6 +9,7 @@
 #include "pdf/KXPDFPostScriptFunction.h"
 #include "pdf/KXPDFSampledFunction.h"
 #include "pdf/KXPDFStitchingFunction.h"
+#include "pdf/NestingGuard_p.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -28,29 +29,6 @@ constexpr size_t kMaxNesting = 8;
 constexpr int kMaxFunctionsPerCall = 4096;
 thread_local std::vector<std::uintptr_t> tInProgress;
 thread_local int tBuilt = 0;
-
-class NestingGuard {
-public:
-    explicit NestingGuard(const kx::PDFObject& object) : id_(object.identity()) {
-        if (tInProgress.empty()) tBuilt = 0;
-        ok_ = tInProgress.size() < kMaxNesting && tBuilt < kMaxFunctionsPerCall &&
-              std::find(tInProgress.begin(), tInProgress.end(), id_) == tInProgress.end();
-        if (ok_) {
-            ++tBuilt;
-            tInProgress.push_back(id_);
-        }
-    }
-    ~NestingGuard() {
-        if (ok_) tInProgress.pop_back();
-    }
-    NestingGuard(const NestingGuard&) = delete;
-    NestingGuard& operator=(const NestingGuard&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    std::uintptr_t id_;
-    bool ok_ = false;
-};
 
 }  // namespace
 
@@ -105,8 +83,10 @@ std::shared_ptr<const KXPDFFunction> KXPDFFunction::FuntionWithObject(const kx::
         return nullptr;
     }
 
-    NestingGuard guard(object);
+    if (tInProgress.empty()) tBuilt = 0;
+    kx::detail::NestingGuard guard(tInProgress, object.identity(), kMaxNesting, tBuilt < kMaxFunctionsPerCall);
     if (!guard.ok()) return nullptr;
+    ++tBuilt;
 
     std::shared_ptr<KXPDFFunction> function;
     switch (type) {
