@@ -85,28 +85,15 @@ void colorSpaceOperator(PDFScanner& s, void* info, bool stroke) {
     setColor(p.currentRenderingState(), stroke, std::move(space), c);
 }
 
-void grayOperator(PDFScanner& s, void* info, char op) {
-    double v[1];
+// G/g (N = 1), RG/rg (3) and K/k (4): the operator's device space and its N numbers; the
+// upper-case forms set the stroke colour.
+template <size_t N>
+void deviceColorOperator(PDFScanner& s, void* info, char op) {
+    double v[N];
     if (!popNumbers(s, v)) return;
     KXPDFColor c = KXPDFColorSpace::defaultPDFColor();
-    c.c[0] = component(v[0]);
-    setColor(parserOf(info).currentRenderingState(), op == 'G', spaceFor(op), c);
-}
-
-void cmykOperator(PDFScanner& s, void* info, char op) {
-    double v[4];
-    if (!popNumbers(s, v)) return;
-    KXPDFColor c = KXPDFColorSpace::defaultPDFColor();
-    for (size_t i = 0; i < 4; ++i) c.c[i] = component(v[i]);
-    setColor(parserOf(info).currentRenderingState(), op == 'K', spaceFor(op), c);
-}
-
-void rgbOperator(PDFScanner& s, void* info, char op) {
-    double v[3];
-    if (!popNumbers(s, v)) return;
-    KXPDFColor c = KXPDFColorSpace::defaultPDFColor();
-    for (size_t i = 0; i < 3; ++i) c.c[i] = component(v[i]);
-    setColor(parserOf(info).currentRenderingState(), op == 'R', spaceFor(op), c);
+    for (size_t i = 0; i < N; ++i) c.c[i] = component(v[i]);
+    setColor(parserOf(info).currentRenderingState(), op == 'G' || op == 'R' || op == 'K', spaceFor(op), c);
 }
 
 // The numbers of SC/sc in operand order (popOperandNumbers gives the last operand first).
@@ -250,12 +237,12 @@ void opEMC(PDFScanner&, void* info) {
 // Colours.
 void opCS(PDFScanner& s, void* info) { colorSpaceOperator(s, info, true); }
 void opcs(PDFScanner& s, void* info) { colorSpaceOperator(s, info, false); }
-void opG(PDFScanner& s, void* info) { grayOperator(s, info, 'G'); }
-void opg(PDFScanner& s, void* info) { grayOperator(s, info, 'g'); }
-void opK(PDFScanner& s, void* info) { cmykOperator(s, info, 'K'); }
-void opk(PDFScanner& s, void* info) { cmykOperator(s, info, 'k'); }
-void opRG(PDFScanner& s, void* info) { rgbOperator(s, info, 'R'); }
-void oprg(PDFScanner& s, void* info) { rgbOperator(s, info, 'r'); }
+void opG(PDFScanner& s, void* info) { deviceColorOperator<1>(s, info, 'G'); }
+void opg(PDFScanner& s, void* info) { deviceColorOperator<1>(s, info, 'g'); }
+void opK(PDFScanner& s, void* info) { deviceColorOperator<4>(s, info, 'K'); }
+void opk(PDFScanner& s, void* info) { deviceColorOperator<4>(s, info, 'k'); }
+void opRG(PDFScanner& s, void* info) { deviceColorOperator<3>(s, info, 'R'); }
+void oprg(PDFScanner& s, void* info) { deviceColorOperator<3>(s, info, 'r'); }
 void opri(PDFScanner& s, void*) {
     std::string intent;
     s.popName(intent);
