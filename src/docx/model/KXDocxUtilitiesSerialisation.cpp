@@ -313,6 +313,21 @@ void KXDocxUtilities::WriteMarginProperty(const KXDocx_Margin& m, std::string_vi
     typedWidth(w, localName, m);
 }
 
+namespace {
+
+// A table's or a cell's margins, written only when all four have a type.
+void writeMargins(XMLFileWriter& w, std::string_view name, const KXDocx_Margins& m) {
+    if (m.top.type == 0 || m.left.type == 0 || m.bottom.type == 0 || m.right.type == 0) return;
+    start(w, name);
+    KXDocxUtilities::WriteMarginProperty(m.top, "top", w);
+    KXDocxUtilities::WriteMarginProperty(m.left, "left", w);
+    KXDocxUtilities::WriteMarginProperty(m.bottom, "bottom", w);
+    KXDocxUtilities::WriteMarginProperty(m.right, "right", w);
+    end(w);
+}
+
+}  // namespace
+
 void KXDocxUtilities::WriteTblProperty(const KXDocx_TblPr& t, XMLFileWriter& w) {
     start(w, "tblPr");
 
@@ -369,15 +384,7 @@ void KXDocxUtilities::WriteTblProperty(const KXDocx_TblPr& t, XMLFileWriter& w) 
     attr(w, "type", KXDocxTblLayoutName(t.tblLayout));
     end(w);
 
-    const KXDocx_Margins& m = t.tblCellMar;
-    if (m.top.type != 0 && m.left.type != 0 && m.bottom.type != 0 && m.right.type != 0) {
-        start(w, "tblCellMar");
-        WriteMarginProperty(m.top, "top", w);
-        WriteMarginProperty(m.left, "left", w);
-        WriteMarginProperty(m.bottom, "bottom", w);
-        WriteMarginProperty(m.right, "right", w);
-        end(w);
-    }
+    writeMargins(w, "tblCellMar", t.tblCellMar);
 
     const KXDocx_TblLook& look = t.tblLook;
     if (look.firstRow || look.lastRow || look.firstColumn || look.lastColumn || !look.val.empty()) {
@@ -497,15 +504,7 @@ void KXDocxUtilities::WriteTcProperty(const KXDocx_TcPr& c, kx::Range columnRang
     }
     if (c.noWrap) valElement(w, "noWrap", "true");
 
-    const KXDocx_Margins& m = c.tcMar;
-    if (m.top.type != 0 && m.left.type != 0 && m.bottom.type != 0 && m.right.type != 0) {
-        start(w, "tcMar");
-        WriteMarginProperty(m.top, "top", w);
-        WriteMarginProperty(m.left, "left", w);
-        WriteMarginProperty(m.bottom, "bottom", w);
-        WriteMarginProperty(m.right, "right", w);
-        end(w);
-    }
+    writeMargins(w, "tcMar", c.tcMar);
     if (c.tcFitText) valElement(w, "tcFitText", "true");
     if (c.vAlign != 0) valElement(w, "vAlign", KXDocxVAlignName(c.vAlign));
     if (c.hideMark) valElement(w, "hideMark", "true");
