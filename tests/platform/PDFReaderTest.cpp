@@ -339,6 +339,33 @@ TEST(PDFScanner, DamagedStreamsEndWithoutCrashing) {
     EXPECT_EQ(events, std::vector<std::string>{"re i1 i1 i1 i1"});
 }
 
+TEST(PDFScanner, OperandsTooDeeplyNestedToReadDoNotStopTheOperatorsAfterThem) {
+    // Arrays and dictionaries nested deeper than the reader takes are skipped like any unreadable
+    // operand; the scan goes on with what follows them and says the stream was damaged.
+    struct Case {
+        const char* name;
+        std::string content;
+    } cases[] = {
+        {"arrays", std::string(50000, '[') + std::string(50000, ']') + " 1 1 1 1 re"},
+        {"dictionaries", [] {
+             std::string s;
+             for (int i = 0; i < 20000; ++i) s += "<< /A ";
+             for (int i = 0; i < 20000; ++i) s += ">> ";
+             return s + "1 1 1 1 re";
+         }()},
+        {"arrays in a dictionary", "<< /A " + std::string(30000, '[') + std::string(30000, ']') + " >> 1 1 1 1 re"},
+    };
+    for (const Case& c : cases) {
+        bool completed = true;
+        auto events = scanBytes(c.content, &completed);
+        // The innermost levels, within the reader's reach, may still arrive as an operand below
+        // the rectangle's four.
+        ASSERT_EQ(events.size(), 1u) << c.name;
+        EXPECT_TRUE(events[0].starts_with("re ") && events[0].ends_with(" i1 i1 i1 i1")) << c.name << ": " << events[0];
+        EXPECT_FALSE(completed) << c.name;
+    }
+}
+
 TEST(PDFScanner, ArrayContentsAreJoined) {
     PDFBuilder b2;
     int a = b2.addStream("", "1 2 3 4");

@@ -344,6 +344,7 @@ bool PDFScanner::scan() {
     }
 
     bool ok = true;
+    bool damaged = false;
     auto push = [this](PDFOperand&& op) {
         if (operands_.size() >= kMaxOperands) operands_.erase(operands_.begin());
         operands_.push_back(std::move(op));
@@ -398,7 +399,10 @@ bool PDFScanner::scan() {
                 bool array = tok == PDF_TOK_OPEN_ARRAY;
                 pdf_obj* obj = parseContainer(ctx, doc, stm, &lb, array);
                 if (!obj) {
-                    ok = false;
+                    // Unreadable (nested deeper than the reader takes, or broken inside): the
+                    // operand is dropped with those before it, and the scan goes on after it.
+                    damaged = true;
+                    operands_.clear();
                     break;
                 }
                 op.type = array ? PDFObjectType::Array : PDFObjectType::Dictionary;
@@ -449,7 +453,7 @@ bool PDFScanner::scan() {
     operands_.clear();
     pdf_lexbuf_fin(ctx, &lb);
     fz_drop_stream(ctx, stm);
-    return ok && !stopped_;
+    return ok && !damaged && !stopped_;
 }
 
 }  // namespace kx

@@ -71,7 +71,8 @@ public:
     PDFScanner& operator=(const PDFScanner&) = delete;
 
     // Scans the whole stream; false when it could not be read to its end (damaged data, a broken
-    // filter) or a callback stopped it. Operators without a callback are skipped.
+    // filter), when an operand could not be read (it is skipped and the scan goes on after it), or
+    // a callback stopped it. Operators without a callback are skipped.
     bool scan();
     // Ends the scan after the current callback.
     void stop() { stopped_ = true; }
