@@ -1,5 +1,17 @@
 #include "platform/pdf/PDFPageRenderer.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFSession_p.h"
 
@@ -7,8 +19,208 @@ namespace kx {
 
 namespace {
 
-// Runs the page through a draw device into `pixmap`; false when MuPDF gave up.
+// ---- Functions the renderer must not be given ----
+//
+// The renderer evaluates the functions of shadings, tint transforms and transfer functions
+// without the limits the interpreter sets itself: a sampled function whose sample count overflows
+// reads far outside its table, and a calculator program nested thousands of levels deep exhausts
+// the stack. Such functions are looked for before a page is drawn, with the interpreter's limits.
+
+constexpr std::int64_t kMaxSampledValues = std::int64_t(1) << 22;
+constexpr size_t kMaxCalculatorTokens = 65536;
+constexpr int kMaxCalculatorNesting = 64;
+// Containers (dictionaries and arrays) looked at per page at most; beyond it the page is drawn
+// unchecked, as it would be without the check.
+constexpr size_t kMaxCheckedContainers = 200000;
+
+bool sampledFunctionIsSafe(const PDFObject& dict) {
+    PDFObject size = dict.dictGet("Size");
+    PDFObject range = dict.dictGet("Range");
+    if (!size.isArray()) return true;  // the renderer refuses it itself
+    std::int64_t total = std::max<std::int64_t>(1, static_cast<std::int64_t>(range.arrayCount() / 2));
+    for (size_t i = 0; i < size.arrayCount(); ++i) {
+        std::int64_t n = 0;
+        if (!size.arrayAt(i).getInteger(n)) return true;
+        if (n < 0 || (n > 0 && total > kMaxSampledValues / n)) return false;
+        total *= std::max<std::int64_t>(n, 1);
+    }
+    return total <= kMaxSampledValues;
+}
+
+bool calculatorFunctionIsSafe(const PDFObject& stream) {
+    std::optional<std::string> program = stream.streamData();
+    if (!program) return true;
+    size_t tokens = 0;
+    int depth = 0;
+    bool inToken = false;
+    for (char c : *program) {
+        if (c == '{') {
+            if (++depth > kMaxCalculatorNesting) return false;
+        } else if (c == '}') {
+            --depth;
+        }
+        bool tokenChar = c != ' ' && c != '\n' && c != '\r' && c != '\t' && c != '\f' && c != '\0';
+        if (tokenChar && (!inToken || c == '{' || c == '}')) ++tokens;
+        inToken = tokenChar && c != '{' && c != '}';
+        if (tokens > kMaxCalculatorTokens) return false;
+    }
+    return true;
+}
+
+// Objects that belong to the document's structure rather than to what a page draws; a walk that
+// reaches one (through a back reference) goes no further.
+bool isStructure(const PDFObject& dict) {
+    PDFObject type = dict.dictGet("Type");
+    return type.isName("Page") || type.isName("Pages") || type.isName("Catalog") || type.isName("Annot") ||
+           type.isName("Outlines");
+}
+
+// False when something the page draws (its resources, those of its forms, patterns, soft masks and
+// Type 3 fonts, and its annotations' appearances) holds a function the renderer cannot take.
+bool pageFunctionsAreSafe(const PDFPage& page) {
+    std::vector<PDFObject> pending{page.resources(), page.dictionary().dictGet("Group")};
+    PDFObject annots = page.dictionary().dictGet("Annots");
+    for (size_t i = 0; i < annots.arrayCount(); ++i) pending.push_back(annots.arrayAt(i).dictGet("AP"));
+
+    std::unordered_set<std::uintptr_t> seen;
+    while (!pending.empty()) {
+        PDFObject object = std::move(pending.back());
+        pending.pop_back();
+        if (!object.isArray() && !object.isDictionary()) continue;
+        if (!seen.insert(object.identity()).second) continue;
+        if (seen.size() > kMaxCheckedContainers) return true;
+        if (object.isArray()) {
+            for (size_t i = 0; i < object.arrayCount(); ++i) pending.push_back(object.arrayAt(i));
+            continue;
+        }
+        if (isStructure(object)) continue;
+        std::int64_t functionType = -1;
+        if (object.dictGet("FunctionType").getInteger(functionType)) {
+            if (functionType == 0 && !sampledFunctionIsSafe(object)) return false;
+            if (functionType == 4 && object.isStream() && !calculatorFunctionIsSafe(object)) return false;
+        }
+        for (size_t i = 0; i < object.dictCount(); ++i)
+            if (object.dictKeyAt(i) != "Parent") pending.push_back(object.dictValueAt(i));
+    }
+    return true;
+}
+
+// ---- Bounded drawing ----
+//
+// A page can ask for unbounded work without any cycle (forms that each draw the next one many
+// times over). The drawing is watched from a second thread and abandoned once it has taken longer
+// than any real page needs; the page then fails instead of hanging the conversion.
+
+std::atomic<std::int64_t> gDrawingTimeLimitMs{30000};
+
+class DrawingWatch {
+public:
+    explicit DrawingWatch(fz_cookie& cookie)
+        : cookie_(cookie), limit_(gDrawingTimeLimitMs.load()), thread_([this] { watch(); }) {}
+    ~DrawingWatch() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    DrawingWatch(const DrawingWatch&) = delete;
+    DrawingWatch& operator=(const DrawingWatch&) = delete;
+
+    bool abandoned() const { return abandoned_.load(); }
+
+private:
+    void watch() {
+        const auto start = std::chrono::steady_clock::now();
+        std::unique_lock lock(mutex_);
+        while (!done_) {
+            wake_.wait_for(lock, std::chrono::milliseconds(5));
+            if (std::chrono::steady_clock::now() - start > limit_) {
+                // The cookie is MuPDF's unsynchronised channel: the renderer polls `abort`.
+                std::atomic_ref<int>(cookie_.abort).store(1, std::memory_order_relaxed);
+                abandoned_ = true;
+                return;
+            }
+        }
+    }
+
+    fz_cookie& cookie_;
+    std::chrono::milliseconds limit_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::atomic<bool> abandoned_{false};
+    std::thread thread_;
+};
+
+// ---- Tiling patterns that repeat without end ----
+//
+// The draw device repeats a tiling pattern's tile over the filled area once per period, however
+// small the period is in device space, and does not look at the cookie while it does: a step of a
+// thousandth of a unit over a page is billions of copies. The device's tile operations are wrapped:
+// a tile that would be repeated more often than any real pattern is, is not tiled; its cell is
+// then drawn once where it stands (the renderer draws the cell's content straight into the page
+// when the device does not take the tile).
+
+constexpr double kMaxTileCopies = 1 << 20;
+
+struct TileGuard {
+    fz_device* device = nullptr;
+    int (*beginTile)(fz_context*, fz_device*, fz_rect, fz_rect, float, float, fz_matrix, int) = nullptr;
+    void (*endTile)(fz_context*, fz_device*) = nullptr;
+    std::vector<bool> forwarded;  // per open tile: whether the device took it
+};
+
+thread_local TileGuard tTileGuard;
+
+int guardedBeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view, float xstep, float ystep,
+                     fz_matrix ctm, int id) {
+    TileGuard& guard = tTileGuard;
+    const double period = std::fabs(static_cast<double>(ctm.a) * ctm.d - static_cast<double>(ctm.b) * ctm.c) *
+                          std::fabs(static_cast<double>(xstep) * ystep);
+    const double covered = (static_cast<double>(area.x1) - area.x0) * (static_cast<double>(area.y1) - area.y0);
+    const double copies = covered / period;
+    const bool take = std::isfinite(copies) && copies <= kMaxTileCopies;
+    guard.forwarded.push_back(take);
+    return take ? guard.beginTile(ctx, dev, area, view, xstep, ystep, ctm, id) : 0;
+}
+
+void guardedEndTile(fz_context* ctx, fz_device* dev) {
+    TileGuard& guard = tTileGuard;
+    bool forwarded = true;
+    if (!guard.forwarded.empty()) {
+        forwarded = guard.forwarded.back();
+        guard.forwarded.pop_back();
+    }
+    if (forwarded) guard.endTile(ctx, dev);
+}
+
+// Wraps the device's tile operations for one drawing on this thread (plain functions: they run
+// inside the renderer's error handling, where no object with a destructor may live).
+void guardTiles(fz_device* device) {
+    TileGuard& guard = tTileGuard;
+    guard.device = device;
+    guard.beginTile = device->begin_tile;
+    guard.endTile = device->end_tile;
+    guard.forwarded.clear();
+    if (device->begin_tile && device->end_tile) {
+        device->begin_tile = guardedBeginTile;
+        device->end_tile = guardedEndTile;
+    }
+}
+
+void releaseTileGuard() {
+    tTileGuard.device = nullptr;
+    tTileGuard.forwarded.clear();
+}
+
+// Runs the page through a draw device into `pixmap`; false when MuPDF gave up or the drawing was
+// abandoned.
 bool drawPage(fz_context* ctx, pdf_document* doc, int index, fz_matrix userToDevice, fz_pixmap* pixmap) {
+    fz_cookie cookie{};
+    DrawingWatch watch(cookie);
+    fz_cookie* cookiePointer = &cookie;
     pdf_page* page;
     fz_var(page);
     fz_device* device;
@@ -27,7 +239,8 @@ bool drawPage(fz_context* ctx, pdf_document* doc, int index, fz_matrix userToDev
         pdf_page_transform(ctx, page, &mediabox, &pageTransform);
         fz_matrix ctm = fz_concat(fz_invert_matrix(pageTransform), userToDevice);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        pdf_run_page(ctx, page, device, ctm, nullptr);
+        guardTiles(device);
+        pdf_run_page(ctx, page, device, ctm, cookiePointer);
         fz_close_device(ctx, device);
         ok = true;
     }
@@ -36,7 +249,8 @@ bool drawPage(fz_context* ctx, pdf_document* doc, int index, fz_matrix userToDev
         if (page) fz_drop_page(ctx, &page->super);
     }
     fz_catch(ctx) { ok = false; }
-    return ok;
+    releaseTileGuard();
+    return ok && !watch.abandoned() && !cookie.abort;
 }
 
 fz_pixmap* wrapPixels(fz_context* ctx, Image& image) {
@@ -53,10 +267,15 @@ fz_pixmap* wrapPixels(fz_context* ctx, Image& image) {
 
 }  // namespace
 
+void setPageDrawingTimeLimit(std::chrono::milliseconds limit) { gDrawingTimeLimitMs = limit.count(); }
+
+std::chrono::milliseconds pageDrawingTimeLimit() { return std::chrono::milliseconds(gDrawingTimeLimitMs.load()); }
+
 std::shared_ptr<Image> renderPDFPage(const PDFPage& page, const AffineTransform& transform, int width, int height) {
     if (!isBitmapSizeAllowed(width, height) || !page.document()) return nullptr;
     const auto& session = page.document()->session();
     if (!session || !session->ctx || !session->doc) return nullptr;
+    if (!pageFunctionsAreSafe(page)) return nullptr;
     auto image = std::make_shared<Image>();
     image->width = width;
     image->height = height;

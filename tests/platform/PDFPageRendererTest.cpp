@@ -1,0 +1,184 @@
+// Drawing whole pages with the renderer: pages that would make it read outside its tables, exhaust
+// its stack or run without end are refused or abandoned, and the page fails instead of the
+// process.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "platform/pdf/PDFDocument.h"
+#include "platform/pdf/PDFPageRenderer.h"
+#include "support/PDFBuilder.h"
+
+using namespace kx;
+using kx::test::PDFBuilder;
+
+namespace {
+
+std::string ref(int n) { return std::to_string(n) + " 0 R"; }
+
+// A page whose axial shading (painted with sh) and Separation tint transform use the function.
+std::string pageWithFunction(PDFBuilder& b, int function) {
+    int shading = b.add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] /Function " + ref(function) +
+                        " >>");
+    b.addPage("/Sh sh /CS cs 0.5 sc 0 0 10 10 re f",
+              "<< /Shading << /Sh " + ref(shading) + " >> /ColorSpace << /CS [/Separation /X /DeviceRGB " +
+                  ref(function) + "] >> >>",
+              "/MediaBox [0 0 100 100]");
+    return b.build();
+}
+
+ImageRef draw(const std::string& pdf) {
+    auto doc = PDFDocument::openFromMemory(pdf);
+    if (!doc) return nullptr;
+    auto page = doc->page(1);
+    if (!page) return nullptr;
+    return renderPDFPage(*page, AffineTransform(), 100, 100);
+}
+
+std::string repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+}  // namespace
+
+TEST(PDFPageRenderer, PagesWithFunctionsTheRendererCannotEvaluateSafelyFail) {
+    struct Case {
+        const char* name;
+        std::string dict;  // a stream's entries when `program` is set, else a dictionary
+        std::string program;
+        bool drawn;
+    } cases[] = {
+        {"sane sampled function", "/FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1] /Size [2] /BitsPerSample 8",
+         "\x00\x00\x00\xff\xff\xff", true},
+        {"sane calculator function", "/FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1]",
+         "{ dup 0.5 gt { 1 exch sub } if dup dup }", true},
+        // 2147483647 x 2147483647 x 3 wraps to 3 in 32-bit arithmetic: a table of three samples
+        // indexed as if it held them all.
+        {"sample count that overflows",
+         "/FunctionType 0 /Domain [0 1 0 1] /Range [0 1 0 1 0 1] /Size [2147483647 2147483647] /BitsPerSample 32",
+         std::string(64, '\x10'), false},
+        {"sample count beyond the table limit",
+         "/FunctionType 0 /Domain [0 1 0 1] /Range [0 1 0 1 0 1] /Size [4096 4096] /BitsPerSample 8",
+         std::string(64, '\x10'), false},
+        {"calculator nested a hundred thousand deep", "/FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1]",
+         repeat("{", 100000) + repeat("}", 100000), false},
+        {"calculator program of a million operators", "/FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1]",
+         "{ " + repeat("1 add 2 mul pop ", 250000) + "}", false},
+    };
+    for (const Case& c : cases) {
+        PDFBuilder b;
+        int function = b.addStream(c.dict, c.program);
+        const auto start = std::chrono::steady_clock::now();
+        ImageRef image = draw(pageWithFunction(b, function));
+        EXPECT_EQ(image != nullptr, c.drawn) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.name;
+    }
+}
+
+TEST(PDFPageRenderer, FunctionsAreFoundThroughFormsPatternsAndGraphicsStates) {
+    const std::string bad = "/FunctionType 0 /Domain [0 1 0 1] /Range [0 1 0 1 0 1] /Size [2147483647 2147483647] "
+                            "/BitsPerSample 32";
+    struct Case {
+        const char* name;
+        std::string (*make)(PDFBuilder& b, int function);
+    } cases[] = {
+        {"shading in a form",
+         [](PDFBuilder& b, int f) {
+             int sh = b.add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] /Function " + ref(f) + " >>");
+             int form = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /Shading << /S " +
+                                        ref(sh) + " >> >>",
+                                    "/S sh");
+             b.addPage("/Fm Do", "<< /XObject << /Fm " + ref(form) + " >> >>", "/MediaBox [0 0 100 100]");
+             return b.build();
+         }},
+        {"shading pattern",
+         [](PDFBuilder& b, int f) {
+             int sh = b.add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] /Function " + ref(f) + " >>");
+             b.addPage("/Pattern cs /P scn 0 0 10 10 re f",
+                       "<< /Pattern << /P << /PatternType 2 /Shading " + ref(sh) + " >> >> >>",
+                       "/MediaBox [0 0 100 100]");
+             return b.build();
+         }},
+        {"transfer function of a soft mask",
+         [](PDFBuilder& b, int f) {
+             int group = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Group << /S /Transparency >>",
+                                     "0 0 10 10 re f");
+             b.addPage("/G gs 0 0 10 10 re f",
+                       "<< /ExtGState << /G << /SMask << /S /Luminosity /G " + ref(group) + " /TR " + ref(f) +
+                           " >> >> >> >>",
+                       "/MediaBox [0 0 100 100]");
+             return b.build();
+         }},
+        {"appearance stream of an annotation",
+         [](PDFBuilder& b, int f) {
+             int sh = b.add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 1 0] /Function " + ref(f) + " >>");
+             int ap = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /Shading << /S " +
+                                      ref(sh) + " >> >>",
+                                  "/S sh");
+             int annot = b.add("<< /Type /Annot /Subtype /Square /Rect [0 0 10 10] /AP << /N " + ref(ap) + " >> >>");
+             b.addPage("", "<< >>", "/MediaBox [0 0 100 100] /Annots [" + ref(annot) + "]");
+             return b.build();
+         }},
+    };
+    for (const Case& c : cases) {
+        PDFBuilder b;
+        int function = b.addStream(bad, std::string(64, '\x10'));
+        EXPECT_EQ(draw(c.make(b, function)), nullptr) << c.name;
+    }
+}
+
+TEST(PDFPageRenderer, DrawingThatOutrunsTheTimeLimitIsAbandoned) {
+    // Forms that each draw the next one eight times, twelve deep: no cycle, 8^12 leaf forms.
+    PDFBuilder b;
+    int below = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10]", "0 0 m 1 1 l S");
+    for (int level = 0; level < 12; ++level)
+        below = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /XObject << /N " +
+                                ref(below) + " >> >>",
+                            repeat("/N Do ", 8));
+    b.addPage("/Fm Do", "<< /XObject << /Fm " + ref(below) + " >> >>", "/MediaBox [0 0 100 100]");
+    const std::string pdf = b.build();
+
+    const auto previous = pageDrawingTimeLimit();
+    setPageDrawingTimeLimit(std::chrono::milliseconds(300));
+    const auto start = std::chrono::steady_clock::now();
+    ImageRef image = draw(pdf);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    setPageDrawingTimeLimit(previous);
+    EXPECT_EQ(image, nullptr);
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    EXPECT_EQ(previous, std::chrono::seconds(30));
+}
+
+TEST(PDFPageRenderer, TilingPatternsRepeatedBeyondReasonAreDrawnOnceInsteadOfWithoutEnd) {
+    // A red 5 x 5 square in a 10 x 10 period; the page maps one unit to one pixel.
+    auto drawPattern = [](const std::string& step) {
+        PDFBuilder b;
+        int pattern = b.addStream("/Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep " +
+                                      step + " /YStep " + step + " /Resources << >>",
+                                  "1 0 0 rg 0 0 5 5 re f");
+        b.addPage("/Pattern cs /P scn 0 0 100 100 re f", "<< /Pattern << /P " + ref(pattern) + " >> >>",
+                  "/MediaBox [0 0 100 100]");
+        return draw(b.build());
+    };
+    auto red = [](const ImageRef& image, int x, int yUp) {
+        const std::uint8_t* p = &image->pixels[image->stride() * static_cast<size_t>(99 - yUp) + static_cast<size_t>(x) * 3];
+        return p[0] > 200 && p[1] < 60 && p[2] < 60;
+    };
+
+    ImageRef tiled = drawPattern("10");
+    ASSERT_NE(tiled, nullptr);
+    EXPECT_TRUE(red(tiled, 2, 2));
+    EXPECT_TRUE(red(tiled, 52, 72));
+    EXPECT_FALSE(red(tiled, 7, 7));
+
+    // A step of a thousandth of a unit would repeat the tile ten billion times over the page.
+    const auto start = std::chrono::steady_clock::now();
+    ImageRef crowded = drawPattern("0.001");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    ASSERT_NE(crowded, nullptr);
+    EXPECT_TRUE(red(crowded, 2, 2));  // the cell where it stands
+}
