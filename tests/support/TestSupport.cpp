@@ -2,9 +2,11 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/FileSystem.h"
 
@@ -43,6 +45,16 @@ std::optional<std::string> corpusPath(const std::string& relative) {
     std::string path = pathJoin(pathJoin(sourceDir(), "../shared/corpus"), relative);
     if (!isRegularFile(path)) return std::nullopt;
     return canonicalPath(path);
+}
+
+std::vector<std::string> corpusPDFs() {
+    std::vector<std::string> files;
+    auto readme = corpusPath("README.md");
+    if (!readme) return files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(pathDirectory(*readme)))
+        if (entry.path().extension() == ".pdf") files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 ScopedLocale::ScopedLocale(const char* name) {

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kx::test {
 
@@ -14,6 +15,8 @@ std::string writeTemp(const std::string& name, const std::string& bytes);
 
 // A file of the shared corpus ("text/tracemonkey.pdf"), when the corpus is present.
 std::optional<std::string> corpusPath(const std::string& relative);
+// Every PDF of the shared corpus, in all its folders, sorted; empty when the corpus is absent.
+std::vector<std::string> corpusPDFs();
 // The project's source folder and the folder of the built programs.
 std::string sourceDir();
 std::string binDir();
