@@ -49,7 +49,8 @@ ImageRef maskImage(const ImageRef& image, const ImageRef& mask, const AffineTran
             // Canvas point (y up) back into the unstretched rectangle.
             Point p{x + 0.5, H - (y + 0.5)};
             Point q = plain ? p : inv.apply(p);
-            if (q.x < 0 || q.y < 0 || q.x > W || q.y > H) continue;
+            // Written so that a point that is not a number (a degenerate transform) is outside too.
+            if (!(q.x >= 0 && q.y >= 0 && q.x <= W && q.y <= H)) continue;
             double u = q.x / W, v = 1.0 - q.y / H;  // 0..1 from the top left
             std::uint8_t px[4], m;
             sampleBilinear(*rgba, u * rgba->width - 0.5, v * rgba->height - 0.5, px, 4);

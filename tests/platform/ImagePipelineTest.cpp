@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -298,6 +299,19 @@ TEST(ImageMasking, SoftMaskIsCoverageStretchedOverTheLargerCanvas) {
     EXPECT_EQ(redChannel, std::vector<int>(8, 255));
     EXPECT_EQ(maskImage(red, nullptr, {}), red);
     EXPECT_FALSE(maskImage(nullptr, mask, {}));
+}
+
+TEST(ImageMasking, ATransformThatIsNotANumberLeavesTheCanvasEmpty) {
+    // Its inverse is not a number either: no canvas point maps into the image, and no sample is
+    // read from outside it.
+    auto red = Image::make(2, 2, PixelFormat::RGB8);
+    auto mask = Image::make(2, 2, PixelFormat::Gray8);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (AffineTransform t : {AffineTransform{nan, 0, 0, 1, 0, 0}, AffineTransform{1, 0, 0, 1, nan, 0}}) {
+        ImageRef out = maskImage(red, mask, t);
+        ASSERT_TRUE(out);
+        EXPECT_EQ(out->pixels, std::vector<std::uint8_t>(out->pixels.size(), 0));
+    }
 }
 
 TEST(ImageMasking, StencilPaintsItsColourWhereTheMaskIsDark) {
