@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Numeric.h"
+
 namespace kx {
 
 int PathElement::pointCount() const {
@@ -240,7 +242,8 @@ std::vector<std::vector<Point>> Path::flattened(double tolerance) const {
         if (polys.empty()) polys.push_back({cur});
     };
     auto segmentsFor = [&](double len) {
-        int n = static_cast<int>(std::ceil(std::sqrt(len / std::max(tolerance, 1e-3))));
+        // A curve whose length is not a number (coordinates beyond double range) gets one segment.
+        int n = toInt<int>(std::ceil(std::sqrt(len / std::max(tolerance, 1e-3))), 1);
         return std::clamp(n, 1, 100);
     };
     for (const PathElement& e : elements_) {

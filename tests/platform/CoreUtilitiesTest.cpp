@@ -91,6 +91,29 @@ TEST(Path, RectangleRecognitionAndContainment) {
     EXPECT_TRUE(rings.containsPoint({5, 5}, false));
 }
 
+TEST(Path, CurvesBeyondNumberRangeFlattenIntoBoundedSegments) {
+    // A curve whose length overflows takes the most segments; one whose length is not a number
+    // takes one. Either way the count stays defined and small.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        Point control;
+        size_t points;
+    } cases[] = {
+        {"length overflows", {1e308, 0}, 101},
+        {"length not a number", {nan, 0}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Path p;
+        p.moveTo({0, 0});
+        p.curveTo(c.control, {-c.control.x, 0}, {0, 0});
+        auto polys = p.flattened();
+        ASSERT_EQ(polys.size(), 1u);
+        EXPECT_EQ(polys[0].size(), c.points);
+    }
+}
+
 TEST(Unicode, ConversionsJoinPairsAndReplaceBrokenSequences) {
     struct Case {
         std::u16string utf16;
