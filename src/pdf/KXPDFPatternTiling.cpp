@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "pdf/KXPDFUtilities.h"
+#include "pdf/NestingGuard_p.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -15,6 +18,14 @@ constexpr std::int64_t kMaxTileSide = 4096;
 constexpr int kMaxCopies = 4;
 // The longest side of a rendered cell, in pixels.
 constexpr double kMaxCellSide = 2048;
+// A cell's content may paint with the pattern itself, directly or through other patterns, and each
+// pattern of a cell's resources renders its own cell as it is read: the cells being rendered are
+// marked, a chain of them is cut at a small depth, and one outermost cell renders a bounded number
+// of nested cells in all.
+constexpr size_t kMaxCellNesting = 4;
+constexpr int kMaxNestedCells = 64;
+thread_local std::vector<std::uintptr_t> tCellsInProgress;
+thread_local int tCellsRendered = 0;
 
 }  // namespace
 
@@ -41,11 +52,17 @@ bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::
         for (size_t i = 0; i < 6; ++i) m.arrayAt(i).getNumber(*fields[i]);
     }
 
-    // The cell is rendered once, now.
+    // The cell is rendered once, now; a cell that cannot be rendered leaves the pattern painting nothing.
     kx::PDFObject resources = dict.dictGet("Resources");
     if (resources.isDictionary()) {
         resDict_ = resources;
-        contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr, cellResolution());
+        if (tCellsInProgress.empty()) tCellsRendered = 0;
+        kx::detail::NestingGuard guard(tCellsInProgress, object.identity(), kMaxCellNesting,
+                                       tCellsRendered < kMaxNestedCells);
+        if (guard.ok()) {
+            ++tCellsRendered;
+            contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr, cellResolution());
+        }
     }
     return true;
 }

@@ -266,3 +266,32 @@ TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
     ASSERT_TRUE(empty);
     EXPECT_FALSE(dynamic_cast<KXPDFPatternTiling&>(*empty).contentImageRef());
 }
+
+TEST(KXPDFPattern, CellsThatPaintWithTheirOwnPatternEnd) {
+    kx::ScopedTemporaryRoot root;
+    // Each cell paints a green image over its left half, then fills itself with a pattern that leads
+    // back to the one being read. Reading such a pattern renders its cell and ends.
+    ObjectDoc doc;
+    const std::string green = std::to_string(doc.addStream(
+        "/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+        std::string("\x00\xFF\x00", 3)));
+    auto addCell = [&](int number, int filledWith) {
+        const std::string content = "q 2 0 0 4 0 0 cm /Im1 Do Q /Pattern cs /P scn 0 0 4 4 re f";
+        doc.set(number, "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 4 4] /XStep 4 /YStep 4 "
+                        "/Resources << /XObject << /Im1 " + green + " 0 R >> /Pattern << /P " +
+                            std::to_string(filledWith) + " 0 R >> >> /Length " + std::to_string(content.size()) +
+                            " >>\nstream\n" + content + "\nendstream");
+    };
+    const int self = doc.reserve(), first = doc.reserve(), second = doc.reserve();
+    addCell(self, self);
+    addCell(first, second);
+    addCell(second, first);
+    for (int number : {self, first}) {
+        SCOPED_TRACE(number == self ? "filled with itself" : "filled with a pattern filled with it");
+        auto pattern = KXPDFPattern::PatternWithObject(doc.get(number), "P");
+        ASSERT_TRUE(pattern);
+        const kx::ImageRef& cell = dynamic_cast<KXPDFPatternTiling&>(*pattern).contentImageRef();
+        ASSERT_TRUE(cell);
+        EXPECT_GT(px(*cell, 2, 8)[1], 200);
+    }
+}
