@@ -4,9 +4,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <random>
 #include <string>
 
+#include "pdf/KXConverterUtilities.h"
 #include "pdf/KXPDFAnnot.h"
 #include "pdf/KXPDFConentParser.h"
 #include "pdf/KXPDFConentParser_p.h"
@@ -19,18 +19,11 @@
 
 namespace {
 
-// Four capital letters: generated object names differ even when made within the same second.
-std::string randomLetters() {
-    static std::mt19937 engine{std::random_device{}()};
-    std::uniform_int_distribution<int> letter('A', 'Z');
-    std::string s(4, 'A');
-    for (char& c : s) c = static_cast<char>(letter(engine));
-    return s;
-}
-
-std::string secondsNow() {
+// `prefix`, the time in seconds and four random capital letters: generated object names differ
+// even when made within the same second.
+std::string generatedObjectID(const std::string& prefix) {
     auto s = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
-    return std::to_string(s.count());
+    return prefix + std::to_string(s.count()) + "-" + KXConverterUtilities::Random4BigLetter();
 }
 
 void reportXObjectImage(KXPDFConentParser& p, const std::shared_ptr<KXPDFXObject>& image) {
@@ -118,7 +111,7 @@ void opEI(PDFScanner& s, void* info) {
     if (p.currentRenderingState().isStateTextClip()) return;
     // An inline image never belongs to an annotation, also inside appearance content.
     auto image = std::make_shared<KXPDFImageXObject>(stream);
-    image->setObjectID("EI-" + secondsNow() + "-" + randomLetters());
+    image->setObjectID(generatedObjectID("EI-"));
     decodeImage(p, *image);
     reportXObjectImage(p, image);
 }
@@ -139,13 +132,13 @@ void KXPDFConentParser::didScanStream(KXPDFAnnot& annot, const kx::PDFObject& st
     std::shared_ptr<KXPDFAnnot> owner = annot.weak_from_this().lock();
     if (subtype.isName("Image")) {
         auto image = std::make_shared<KXPDFImageXObject>(stream);
-        image->setObjectID("Annot-EI-" + secondsNow() + "-" + randomLetters());
+        image->setObjectID(generatedObjectID("Annot-EI-"));
         image->setAnnot(owner);
         decodeImage(*this, *image);
         reportXObjectImage(*this, image);
     } else if (subtype.isName("Form")) {
         auto form = std::make_shared<KXPDFFormXObject>(stream);
-        form->setObjectID("Annot-Form-" + streamKey + "-" + secondsNow() + "-" + randomLetters());
+        form->setObjectID(generatedObjectID("Annot-Form-" + streamKey + "-"));
         KXPDFRenderState& state = currentRenderingState();
         form->setCtm(state.ctm());
         // The appearance is placed at the annotation's rectangle and cut to it: its box, transformed
@@ -159,6 +152,6 @@ void KXPDFConentParser::didScanStream(KXPDFAnnot& annot, const kx::PDFObject& st
         runFormXObject(*this, *form, AnnotationContent);
     } else if (subtype.isName("PS")) {
         KXPDFPostScriptXObject dropped(stream);
-        dropped.setObjectID("Annot-PostScript-" + streamKey + "-" + secondsNow() + "-" + randomLetters());
+        dropped.setObjectID(generatedObjectID("Annot-PostScript-" + streamKey + "-"));
     }
 }
