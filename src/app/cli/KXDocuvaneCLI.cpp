@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
 #include "platform/Unicode.h"
 #include "platform/pdf/PDFDocument.h"
 
@@ -203,11 +204,8 @@ void KXDocuvaneCLI::convertPDFPageIndex(KXDocuvane&, std::uint64_t, std::uint64_
     const auto total = static_cast<float>(pdfPageIndexs_.size());
     const auto finished = static_cast<float>(finshedWordPageCount);
     const float progress = std::max(0.1f, total > 0 ? finished * 100.0f / total : 0.0f);
-    char line[128];
-    std::snprintf(line, sizeof line, "Conversion Page: %lu-%lu, Progress: %0.2f%%",
-                  static_cast<unsigned long>(finshedWordPageCount), static_cast<unsigned long>(pdfPageIndexs_.size()),
-                  static_cast<double>(progress));
-    say(std::string(line) + "\n");
+    say(kx::format("Conversion Page: %lu-%lu, Progress: %0.2f%%\n", static_cast<unsigned long>(finshedWordPageCount),
+                   static_cast<unsigned long>(pdfPageIndexs_.size()), static_cast<double>(progress)));
 }
 
 void KXDocuvaneCLI::willSaveDoc(KXDocuvane& engine) { say(quotedLine("Conversion willSaveDoc to: ", engine.destDocPath())); }
