@@ -10,6 +10,7 @@
 #include <tiffio.h>
 
 #include "platform/FileSystem.h"
+#include "platform/JPEGErrors_p.h"
 
 namespace kx {
 
@@ -17,28 +18,12 @@ namespace kx {
 
 namespace {
 
-struct JPEGError {
-    jpeg_error_mgr mgr;
-    std::jmp_buf jump;
-};
-
-void jpegErrorExit(j_common_ptr cinfo) {
-    auto* err = reinterpret_cast<JPEGError*>(cinfo->err);
-    std::longjmp(err->jump, 1);
-}
-
-void jpegSilence(j_common_ptr, int) {}
-void jpegNoOutput(j_common_ptr) {}
-
 // Decodes into `out` (which the caller owns, so that nothing with a destructor lives in the frames
 // a libjpeg error jumps over). Returns false on any error.
 bool decodeJPEGInto(const std::uint8_t* bytes, size_t size, DecodedSamples& out, std::vector<JSAMPROW>& rows) {
     jpeg_decompress_struct cinfo;
-    JPEGError err;
-    cinfo.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = jpegErrorExit;
-    err.mgr.emit_message = jpegSilence;
-    err.mgr.output_message = jpegNoOutput;
+    detail::JPEGErrorJump err;
+    cinfo.err = detail::jumpingJPEGErrors(err);
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return false;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/JPEGErrors_p.h"
 #include "platform/Numeric.h"
 
 namespace kx {
@@ -176,23 +177,10 @@ bool encodePNG(FILE* file, const PixelRows& px, const ImageWriteOptions& options
 
 // ---- JPEG -----------------------------------------------------------------------------------
 
-struct JPEGErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void jpegErrorExit(j_common_ptr cinfo) {
-    auto* err = reinterpret_cast<JPEGErrorManager*>(cinfo->err);
-    std::longjmp(err->jump, 1);
-}
-void jpegOutputMessage(j_common_ptr) {}
-
 bool encodeJPEG(FILE* file, const PixelRows& px, const ImageWriteOptions& options) {
     jpeg_compress_struct cinfo;
-    JPEGErrorManager err;
-    cinfo.err = jpeg_std_error(&err.base);
-    err.base.error_exit = jpegErrorExit;
-    err.base.output_message = jpegOutputMessage;
+    detail::JPEGErrorJump err;
+    cinfo.err = detail::jumpingJPEGErrors(err);
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&cinfo);
         return false;
