@@ -204,13 +204,17 @@ void XMLFileWriter::writeStartDocumentWithEncodingAndVersion(std::optional<std::
 
 void XMLFileWriter::writeStartElement(std::string_view localName) { writeStartElementWithNamespace({}, localName); }
 
-void XMLFileWriter::writeStartElementWithNamespace(std::string_view namespaceURI, std::string_view localName) {
+void XMLFileWriter::openTag(std::string_view namespaceURI, std::string_view localName) {
     std::string_view prefix = qualifiedPrefix(namespaceURI);
     closeStartTagIfOpen();
     writeLineBreakAndIndentation(level_);
     append("<");
     append(prefix);
     append(localName);
+}
+
+void XMLFileWriter::writeStartElementWithNamespace(std::string_view namespaceURI, std::string_view localName) {
+    openTag(namespaceURI, localName);
     elementNamespaceURIs_.push_back(internedURI(namespaceURI));
     elementLocalNames_.emplace_back(localName);
     newElement_ = true;
@@ -262,12 +266,7 @@ void XMLFileWriter::writeEndElementWithNamespace(std::string_view namespaceURI, 
 void XMLFileWriter::writeEmptyElement(std::string_view localName) { writeEmptyElementWithNamespace({}, localName); }
 
 void XMLFileWriter::writeEmptyElementWithNamespace(std::string_view namespaceURI, std::string_view localName) {
-    std::string_view prefix = qualifiedPrefix(namespaceURI);
-    closeStartTagIfOpen();
-    writeLineBreakAndIndentation(level_);
-    append("<");
-    append(prefix);
-    append(localName);
+    openTag(namespaceURI, localName);
     append("/>");
     newElement_ = false;
     emptyElement_ = true;

@@ -109,6 +109,8 @@ private:
     void flushBuffer();
     void closeStartTagIfOpen();
     void writeLineBreakAndIndentation(int level);
+    // Ends an open start tag and begins a new one ("<prefix:name") on its own line.
+    void openTag(std::string_view namespaceURI, std::string_view localName);
     // The prefix of a bound URI followed by ":", or nothing for the default namespace.
     std::string_view qualifiedPrefix(std::string_view namespaceURI);
     // The URI as kept for the element stack: one copy per distinct URI.
