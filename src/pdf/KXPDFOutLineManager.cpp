@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "platform/TextBreaks.h"
 #include "platform/Unicode.h"
@@ -108,6 +110,8 @@ bool KXPDFOutLineManager::reLoadOutline(const kx::PDFDocument& document) {
     visited_.clear();
     pageNumbers_.clear();
     pageNumbersBuilt_ = false;
+    namedDests_.clear();
+    namedDestsBuilt_ = false;
     PDFObject outlines = document.catalog().dictGet("Outlines");
     if (!outlines.isDictionary()) return false;
     PDFObject first = outlines.dictGet("First");
@@ -172,7 +176,7 @@ void KXPDFOutLineManager::getActoin(Action& action, const PDFObject& d, const kx
     if (d.isArray())
         array = d;
     else if (d.getString(key))
-        array = searchNamesIn(document.catalog(), key);
+        array = namedDestination(document.catalog(), key);
     else if (d.getName(key))
         array = searchDestsIn(document.catalog(), key);
     if (array.isArray()) action.D = getArrayInforD(array, document);
@@ -229,6 +233,36 @@ PDFObject KXPDFOutLineManager::searchNamesIn(const PDFObject& catalog, const std
     PDFObject value;
     if (!searchNode(root, key, value, false, 0, visited)) return {};
     return destinationArrayOf(value);
+}
+
+PDFObject KXPDFOutLineManager::namedDestination(const PDFObject& catalog, const std::string& key) {
+    if (!namedDestsBuilt_) {
+        namedDestsBuilt_ = true;
+        // Every node of the tree once (cycles and depth cut as in the search), the first entry of a
+        // name kept, as the search finds the first.
+        constexpr size_t kMaxNames = size_t(1) << 20;
+        std::unordered_set<std::uintptr_t> visited;
+        std::vector<std::pair<PDFObject, int>> pending{{catalog.dictGet("Names").dictGet("Dests"), 0}};
+        while (!pending.empty() && namedDests_.size() < kMaxNames) {
+            auto [node, depth] = std::move(pending.back());
+            pending.pop_back();
+            if (!node.isDictionary() || depth > kMaxNameTreeDepth || !visited.insert(node.identity()).second) continue;
+            PDFObject names = node.dictGet("Names");
+            if (names.isArray() && names.arrayCount() >= 2) {
+                for (size_t i = 0; i + 1 < names.arrayCount(); i += 2) {
+                    std::string name;
+                    // Names compare up to their first zero byte.
+                    if (names.arrayAt(i).getString(name)) namedDests_.emplace(name.c_str(), names.arrayAt(i + 1));
+                }
+                continue;
+            }
+            PDFObject kids = node.dictGet("Kids");
+            // Kids are pushed last first, so that they are read in their order.
+            for (size_t i = kids.arrayCount(); i-- > 0;) pending.emplace_back(kids.arrayAt(i), depth + 1);
+        }
+    }
+    auto it = namedDests_.find(std::string(key.c_str()));
+    return it == namedDests_.end() ? PDFObject() : destinationArrayOf(it->second);
 }
 
 bool KXPDFOutLineManager::searchKids(const PDFObject& kids, const std::string& key, PDFObject& value) {

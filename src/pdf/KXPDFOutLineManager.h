@@ -87,6 +87,9 @@ public:
     static kx::PDFObject searchNamesIn(const kx::PDFObject& catalog, const std::string& key);
     // Searches the name-tree nodes of `kids` for `key`; the value found goes to `value`.
     static bool searchKids(const kx::PDFObject& kids, const std::string& key, kx::PDFObject& value);
+    // searchNamesIn for the document being read, through an index of its whole /Names /Dests tree
+    // made on first need: an outline of thousands of named destinations scanned the tree for each.
+    kx::PDFObject namedDestination(const kx::PDFObject& catalog, const std::string& key);
 
 private:
     std::vector<Item> tableArray_;
@@ -95,4 +98,7 @@ private:
     // Page dictionary → 1-based page number, built on first need for the document being read.
     std::unordered_map<std::uintptr_t, std::uint64_t> pageNumbers_;
     bool pageNumbersBuilt_ = false;
+    // Name → value of the /Names /Dests tree, built on first need for the document being read.
+    std::unordered_map<std::string, kx::PDFObject> namedDests_;
+    bool namedDestsBuilt_ = false;
 };

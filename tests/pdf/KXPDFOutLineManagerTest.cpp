@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
 #include "pdf/KXPDFOutLineManager.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/PDFBuilder.h"
@@ -199,6 +203,41 @@ TEST(KXPDFOutLineManager, NameTreeThatLoopsEndsTheSearch) {
     auto items = load(*doc);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_FALSE(items[0].action->D);
+}
+
+TEST(KXPDFOutLineManager, ThousandsOfNamedDestinationsResolveWithoutRescanningTheTree) {
+    // 20000 items naming destinations of a 20000-entry leaf: scanning the leaf for each item took
+    // tens of seconds.
+    constexpr int kItems = 20000;
+    auto doc = makeDoc([](PDFBuilder& b, int p1, int p2, int p3) {
+        const int pages[] = {p1, p2, p3};
+        std::string names;
+        for (int i = 0; i < kItems; ++i) {
+            char key[16];
+            std::snprintf(key, sizeof key, "n%06d", i);
+            names += "(" + std::string(key) + ") [" + ref(pages[i % 3]) + " /Fit] ";
+        }
+        int leaf = b.add("<< /Limits [(n000000) (n999999)] /Names [" + names + "] >>");
+        int tree = b.add("<< /Kids [" + ref(leaf) + "] >>");
+        int outlines = b.reserve();
+        std::vector<int> items;
+        for (int i = 0; i < kItems; ++i) items.push_back(b.reserve());
+        for (int i = 0; i < kItems; ++i) {
+            char key[16];
+            std::snprintf(key, sizeof key, "n%06d", (i * 7919) % kItems);
+            std::string next = i + 1 < kItems ? " /Next " + ref(items[static_cast<size_t>(i + 1)]) : "";
+            b.set(items[static_cast<size_t>(i)], "<< /Title (I) /Dest (" + std::string(key) + ")" + next + " >>");
+        }
+        b.set(outlines, "<< /First " + ref(items.front()) + " >>");
+        return "/Outlines " + ref(outlines) + " /Names << /Dests " + ref(tree) + " >>";
+    });
+    const auto start = std::chrono::steady_clock::now();
+    auto items = load(*doc);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    ASSERT_EQ(items.size(), static_cast<size_t>(kItems));
+    for (int i : {0, 1, 2, 12345, kItems - 1})
+        EXPECT_EQ(KXPDFOutLineManager::GetGoToPageWithItem(items[static_cast<size_t>(i)]), (i * 7919) % kItems % 3 + 1)
+            << i;
 }
 
 TEST(KXPDFOutLineManager, CyclicOutlineEndsWithEachItemOnce) {
