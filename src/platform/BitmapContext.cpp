@@ -224,6 +224,16 @@ struct BitmapContext::Impl {
             cairo_identity_matrix(cr);
         }
     }
+    // Runs `step` with cairo in device space (pixels, y down), then puts the user-space transform
+    // back.
+    template <typename Step>
+    void inDeviceSpace(Step step) {
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
+        step();
+        cairo_restore(cr);
+        syncMatrix();
+    }
     void setSource(const Color& c) {
         cairo_set_source_rgba(cr, clamp01(c.red), clamp01(c.green), clamp01(c.blue), clamp01(c.alpha));
     }
@@ -244,16 +254,14 @@ struct BitmapContext::Impl {
         cairo_push_group(cr);
         draw(1.0);
         cairo_pop_group_to_source(cr);
-        cairo_save(cr);
-        cairo_identity_matrix(cr);
-        if (alpha < 1) cairo_push_group(cr);
-        cairo_mask_surface(cr, gs.mask->coverage.get(), 0, 0);
-        if (alpha < 1) {
-            cairo_pop_group_to_source(cr);
-            cairo_paint_with_alpha(cr, alpha);
-        }
-        cairo_restore(cr);
-        syncMatrix();
+        inDeviceSpace([&] {
+            if (alpha < 1) cairo_push_group(cr);
+            cairo_mask_surface(cr, gs.mask->coverage.get(), 0, 0);
+            if (alpha < 1) {
+                cairo_pop_group_to_source(cr);
+                cairo_paint_with_alpha(cr, alpha);
+            }
+        });
     }
 
     Rect deviceToUser(const Rect& device) const {
@@ -364,11 +372,7 @@ void BitmapContext::addPath(const Path& path) {
     // points that are not finite, the path covers nothing.
     AffineTransform d = impl_->toDevice();
     if (!isFiniteTransform(d) || pathHasNonFinitePoint(path)) return;
-    cairo_save(impl_->cr);
-    cairo_identity_matrix(impl_->cr);
-    emitPath(impl_->cr, path, d);
-    cairo_restore(impl_->cr);
-    impl_->syncMatrix();
+    impl_->inDeviceSpace([&] { emitPath(impl_->cr, path, d); });
     impl_->pathEmpty = false;
 }
 
@@ -406,12 +410,10 @@ void BitmapContext::strokePath() {
                 cairo_stroke_preserve(im.cr);
             } else {
                 // The thinnest line the bitmap shows: one device pixel.
-                cairo_save(im.cr);
-                cairo_identity_matrix(im.cr);
-                cairo_set_line_width(im.cr, 1.0);
-                cairo_stroke_preserve(im.cr);
-                cairo_restore(im.cr);
-                im.syncMatrix();
+                im.inDeviceSpace([&] {
+                    cairo_set_line_width(im.cr, 1.0);
+                    cairo_stroke_preserve(im.cr);
+                });
             }
         });
     }
@@ -424,11 +426,7 @@ void BitmapContext::fillAndStrokePath(FillRule rule) {
     cairo_path_t* saved = cairo_copy_path(im.cr);
     fillPath(rule);
     if (saved && saved->status == CAIRO_STATUS_SUCCESS) {
-        cairo_save(im.cr);
-        cairo_identity_matrix(im.cr);
-        cairo_append_path(im.cr, saved);
-        cairo_restore(im.cr);
-        im.syncMatrix();
+        im.inDeviceSpace([&] { cairo_append_path(im.cr, saved); });
         im.pathEmpty = false;
         strokePath();
     }
@@ -468,11 +466,7 @@ void BitmapContext::clip(FillRule rule) {
         return;
     }
     double x1, y1, x2, y2;
-    cairo_save(im.cr);
-    cairo_identity_matrix(im.cr);
-    cairo_fill_extents(im.cr, &x1, &y1, &x2, &y2);
-    cairo_restore(im.cr);
-    im.syncMatrix();
+    im.inDeviceSpace([&] { cairo_fill_extents(im.cr, &x1, &y1, &x2, &y2); });
     Rect box = (x2 > x1 && y2 > y1) ? Rect(x1, y1, x2 - x1, y2 - y1) : Rect::null();
     im.gs.clipBox = im.gs.clipBox.intersection(box);
     cairo_clip(im.cr);
@@ -525,11 +519,7 @@ Rect BitmapContext::clipBoundingBox() const {
     Impl& im = *impl_;
     if (!im.usable()) return Rect::null();
     double x1, y1, x2, y2;
-    cairo_save(im.cr);
-    cairo_identity_matrix(im.cr);
-    cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2);
-    cairo_restore(im.cr);
-    im.syncMatrix();
+    im.inDeviceSpace([&] { cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2); });
     if (!(x2 > x1 && y2 > y1)) return Rect::null();
     Rect device(x1, y1, x2 - x1, y2 - y1);
     // cairo answers whole pixels; the boxes of the clip paths may be tighter.
@@ -579,11 +569,7 @@ void BitmapContext::paintGradient(const std::vector<GradientStop>& stops, bool e
     Impl& im = *impl_;
     // The pixels the clip can reach.
     double x1, y1, x2, y2;
-    cairo_save(im.cr);
-    cairo_identity_matrix(im.cr);
-    cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2);
-    cairo_restore(im.cr);
-    im.syncMatrix();
+    im.inDeviceSpace([&] { cairo_clip_extents(im.cr, &x1, &y1, &x2, &y2); });
     const int ix0 = std::max(0, kx::toInt<int>(std::floor(x1))), iy0 = std::max(0, kx::toInt<int>(std::floor(y1)));
     const int ix1 = std::min(im.width, kx::toInt<int>(std::ceil(x2))), iy1 = std::min(im.height, kx::toInt<int>(std::ceil(y2)));
     if (ix1 <= ix0 || iy1 <= iy0) return;
