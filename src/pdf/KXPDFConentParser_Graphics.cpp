@@ -24,14 +24,6 @@ constexpr int kMaxComponents = 32;
 // A colour component: the operand times 255, truncated toward zero (clamped to 16 bits).
 std::int16_t component(double operand) { return kx::toInt<std::int16_t>(operand * 255.0); }
 
-// Pops n numbers, last operand first. Fails when any pop fails.
-template <size_t N>
-bool popNumbers(PDFScanner& s, double (&out)[N]) {
-    for (size_t i = N; i-- > 0;)
-        if (!s.popNumber(out[i])) return false;
-    return true;
-}
-
 // The device spaces the colour operators install, one shared instance per operator key.
 template <class Space>
 std::shared_ptr<const KXPDFColorSpace> operatorSpace(const char* key) {

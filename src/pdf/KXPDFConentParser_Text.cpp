@@ -18,13 +18,6 @@ namespace kx::detail {
 
 namespace {
 
-template <size_t N>
-bool popNumbers(PDFScanner& s, double (&out)[N]) {
-    for (size_t i = N; i-- > 0;)
-        if (!s.popNumber(out[i])) return false;
-    return true;
-}
-
 // The white space that takes word spacing (U+2005 to U+2008 are not among it).
 bool isWhiteSpaceUnit(std::uint16_t u) {
     switch (u) {

@@ -3,12 +3,23 @@
 // information pointer, the interpreter; operands are popped last first. A callback whose operands
 // cannot be popped does nothing unless it says otherwise.
 
+#include <cstddef>
+
 #include "pdf/KXPDFConentParser.h"
 #include "platform/pdf/PDFContentScanner.h"
 
 namespace kx::detail {
 
 inline KXPDFConentParser& parserOf(void* info) { return *static_cast<KXPDFConentParser*>(info); }
+
+// Pops N numbers into `out` in operand order (the last operand is popped first); false when any
+// pop fails.
+template <size_t N>
+bool popNumbers(PDFScanner& s, double (&out)[N]) {
+    for (size_t i = N; i-- > 0;)
+        if (!s.popNumber(out[i])) return false;
+    return true;
+}
 
 // Text objects, text state and text showing (KXPDFConentParser_Text.cpp).
 void opBT(PDFScanner& s, void* info);
