@@ -16,6 +16,16 @@ void KXPDFPattern::drawInContext(kx::BitmapContext& context, const kx::AffineTra
     context.fillRect(box);
 }
 
+kx::AffineTransform KXPDFPattern::matrixOfDictionary(const kx::PDFObject& dict) {
+    kx::AffineTransform m;
+    kx::PDFObject array = dict.dictGet("Matrix");
+    if (array.isArray() && array.arrayCount() == 6) {
+        double* fields[] = {&m.a, &m.b, &m.c, &m.d, &m.tx, &m.ty};
+        for (size_t i = 0; i < 6; ++i) array.arrayAt(i).getNumber(*fields[i]);
+    }
+    return m;
+}
+
 std::shared_ptr<KXPDFPattern> KXPDFPattern::PatternWithObject(const kx::PDFObject& object,
                                                               const std::string& objectKey) {
     if (!object.isDictionary()) return nullptr;

@@ -43,6 +43,11 @@ public:
                                                             const KXPDFColorSpace& patternSpace,
                                                             const KXPDFColor& color);
 
+protected:
+    // The pattern's Matrix [a b c d e f] read from its dictionary: the entries that are numbers,
+    // the identity's for the others and for an array of another length.
+    static kx::AffineTransform matrixOfDictionary(const kx::PDFObject& dict);
+
 private:
     std::string objectKey_;
     std::int64_t type_ = 0;

@@ -45,12 +45,7 @@ bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::
     if (box.isArray() && box.arrayCount() == 4)
         for (size_t i = 0; i < 4; ++i) box.arrayAt(i).getNumber(bbox_[i]);
 
-    matrix_ = kx::AffineTransform();
-    kx::PDFObject m = dict.dictGet("Matrix");
-    if (m.isArray() && m.arrayCount() == 6) {
-        double* fields[] = {&matrix_.a, &matrix_.b, &matrix_.c, &matrix_.d, &matrix_.tx, &matrix_.ty};
-        for (size_t i = 0; i < 6; ++i) m.arrayAt(i).getNumber(*fields[i]);
-    }
+    matrix_ = matrixOfDictionary(dict);
 
     // The cell is rendered once, now; a cell that cannot be rendered leaves the pattern painting nothing.
     kx::PDFObject resources = dict.dictGet("Resources");
