@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "pdf/KXPDFColorSpace_p.h"
 #include "pdf/KXPDFFunction.h"
 #include "pdf/KXPDFUtilities.h"
 
@@ -38,16 +39,6 @@ void readTriple(const kx::PDFObject& dict, const char* key, double out[3]) {
         out[i] = v;
         previous = v;
     }
-}
-
-// Exactly n numbers, else the defaults stay.
-void readNumbers(const kx::PDFObject& dict, const char* key, double* out, size_t n) {
-    kx::PDFObject a = dict.dictGet(key);
-    if (!a.isArray() || a.arrayCount() != n) return;
-    double v[16];
-    for (size_t i = 0; i < n; ++i)
-        if (!KXPDFUtilities::GetNumberWithPDFArray(a, i, v[i])) return;
-    std::copy(v, v + n, out);
 }
 
 bool familyIs(const kx::PDFObject& array, std::string_view family) {
@@ -203,8 +194,8 @@ kx::ColorSpaceRef KXPDFUtilities::ParserCalRGB(const kx::PDFObject& array) {
     double matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     readTriple(dict, "WhitePoint", white);
     readTriple(dict, "BlackPoint", black);
-    readNumbers(dict, "Gamma", gamma, 3);
-    readNumbers(dict, "Matrix", matrix, 9);
+    kx::detail::readExactNumbers(dict.dictGet("Gamma"), 3, gamma);
+    kx::detail::readExactNumbers(dict.dictGet("Matrix"), 9, matrix);
     return kx::ColorSpace::calibratedRGB(white, black, gamma, matrix);
 }
 
@@ -214,9 +205,9 @@ kx::ColorSpaceRef KXPDFUtilities::ParserLab(const kx::PDFObject& array) {
     if (!dict.isDictionary()) return nullptr;
     // A Lab space without a usable white point is read against D50.
     double white[3] = {0.9642, 1.0, 0.8249}, black[3] = {0, 0, 0}, range[4] = {-100, 100, -100, 100};
-    readNumbers(dict, "WhitePoint", white, 3);
-    readNumbers(dict, "BlackPoint", black, 3);
-    readNumbers(dict, "Range", range, 4);
+    kx::detail::readExactNumbers(dict.dictGet("WhitePoint"), 3, white);
+    kx::detail::readExactNumbers(dict.dictGet("BlackPoint"), 3, black);
+    kx::detail::readExactNumbers(dict.dictGet("Range"), 4, range);
     return kx::ColorSpace::lab(white, black, range);
 }
 
