@@ -2,19 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "pdf/KXPDFPathUtilities.h"
 #include "pdf/KXWriteCGImageToURL.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
+#include "platform/Unicode.h"
 
 namespace {
-
-std::string lowercased(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 // Characters that cannot stand in a file name on the platforms the files travel to.
 std::string withoutReservedCharacters(std::string name) {
@@ -37,7 +32,7 @@ kx::ImageFileType imageTypeForKey(const std::string& lower) {
 
 bool KXImagePDFExporter::supportType(const std::string& key) {
     static const std::array<std::string_view, 8> keys = {"jpg", "jpeg", "png", "bmp", "gif", "tiff", "tga", "jp2"};
-    std::string lower = lowercased(key);
+    std::string lower = kx::asciiLower(key);
     return std::find(keys.begin(), keys.end(), lower) != keys.end();
 }
 
@@ -52,7 +47,7 @@ bool KXImagePDFExporter::convertPDFPage(const kx::PDFPage& page) {
 
     kx::ImageRef image = CapturePDFPage(page, {dpi, dpi});
 
-    const std::string extension = lowercased(destDocType());
+    const std::string extension = kx::asciiLower(destDocType());
     const std::string name = withoutReservedCharacters(kx::format(
         "%s_%.5llu.%s", options.imageName().c_str(), static_cast<unsigned long long>(pageIndex() + 1),
         extension.c_str()));
