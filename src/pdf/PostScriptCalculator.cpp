@@ -1,6 +1,5 @@
 #include "pdf/PostScriptCalculator_p.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -32,8 +31,11 @@ const std::unordered_map<std::string_view, Op>& operatorTable() {
     return table;
 }
 
+// White space as the C locale has it, whatever locale the application runs in.
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
 bool isDelimiter(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) || c == '{' || c == '}' || c == '%' || c == '(' ||
+    return isSpace(c) || c == '{' || c == '}' || c == '%' || c == '(' ||
            c == ')' || c == '[' || c == ']' || c == '<' || c == '>' || c == '/' || c == '\0';
 }
 
@@ -44,7 +46,7 @@ public:
     std::string_view next() {
         while (pos_ < text_.size()) {
             char c = text_[pos_];
-            if (std::isspace(static_cast<unsigned char>(c)) || c == '\0') {
+            if (isSpace(c) || c == '\0') {
                 ++pos_;
             } else if (c == '%') {
                 while (pos_ < text_.size() && text_[pos_] != '\n' && text_[pos_] != '\r') ++pos_;
