@@ -1,13 +1,11 @@
 #include "pdf/KXCPDFUtilities.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/FileSystem.h"
 
 namespace {
 
 std::shared_ptr<kx::PDFDocument> openFile(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec) || std::filesystem::is_directory(path, ec)) return nullptr;
+    if (!kx::fileExists(path) || kx::isDirectory(path)) return nullptr;
     return kx::PDFDocument::open(path);
 }
 
