@@ -11,6 +11,9 @@ standard PDF fonts, and writes one C++ source file with three tables:
   glyph list; the name for new fonts where there is one, else the first name in name order; the
   no-break space is called "space" and the soft hyphen "hyphen", as standard Latin fonts call them;
 - the glyph widths of each standard font, from its AFM file;
+- the built-in encodings of the two symbol fonts (Symbol, ZapfDingbats): the glyph name and Unicode
+  value of each code their AFM files encode; values from the glyph list, and from its list of the
+  dingbat names ("a1" ... "a191") for ZapfDingbats;
 - the upper halves of the Mac OS Roman and Windows-1252 character sets (Python's codecs), 0 where
   the character set leaves a byte undefined.
 
@@ -110,6 +113,33 @@ def afm_widths(path):
     return widths
 
 
+def afm_encoding(path):
+    codes = {}
+    with open(path, encoding="latin-1") as f:
+        for line in f:
+            fields = {}
+            for entry in line.strip().split(";"):
+                words = entry.split()
+                if len(words) >= 2:
+                    fields[words[0]] = words[1]
+            if "C" in fields and "N" in fields and 0 <= int(fields["C"]) < 256:
+                codes[int(fields["C"])] = fields["N"]
+    if not codes:
+        raise SystemExit("no encoded glyphs in " + path)
+    return codes
+
+
+def dingbat_names():
+    # The dingbat list is a string indexed by the number of the glyph name, a space where no name.
+    names = {}
+    for number, char in enumerate(agl._AGL_ZAPF_DINGBATS):
+        if char != " ":
+            names["a%d" % number] = ord(char)
+    if not names:
+        raise SystemExit("the glyph list has no dingbat names")
+    return names
+
+
 def c_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
@@ -152,6 +182,21 @@ def main():
     for index, (font, _) in enumerate(STANDARD_FONTS):
         lines.append("    {%s, kWidths%d, sizeof(kWidths%d) / sizeof(kWidths%d[0])}," % (c_string(font), index, index, index))
     lines += ["};", ""]
+
+    dingbats = dingbat_names()
+    for table, afm, extra in (("kSymbolEncoding", "StandardSymbolsPS", {}),
+                              ("kZapfDingbatsEncoding", "D050000L", dingbats)):
+        codes = afm_encoding(os.path.join(folder, afm + ".afm"))
+        lines.append("// From %s.afm." % afm)
+        lines.append("const EncodedGlyph %s[256] = {" % table)
+        for code in range(256):
+            name = codes.get(code)
+            value = names.get(name, extra.get(name)) if name else None
+            if name is None or value is None:
+                lines.append("    {nullptr, 0},")
+            else:
+                lines.append("    {%s, 0x%04X}," % (c_string(name), value))
+        lines += ["};", ""]
 
     for table, codec in (("kMacRomanUpper", "mac_roman"), ("kWinAnsiUpper", "cp1252")):
         values = []

@@ -47,4 +47,23 @@ bool checkAllocationSize(size_t count, size_t size) {
 
 void reportOutOfMemory() { std::fputs("Out of memory\n", stderr); }
 
+std::optional<int> codeOfNumberedGlyphName(std::string_view name) {
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    size_t letters = 0;
+    while (letters < name.size() && isLetter(name[letters])) ++letters;
+    if (letters < 1 || letters > 2) return std::nullopt;
+    std::string_view digits = name.substr(letters);
+    if (digits.empty() || digits.size() > 3) return std::nullopt;
+    int code = 0;
+    for (char c : digits) {
+        if (!isDigit(c)) return std::nullopt;
+        code = code * 10 + (c - '0');
+    }
+    if (code > 255) return std::nullopt;
+    return code;
+}
+
+bool isPrintableCharacter(char32_t c) { return c >= 0x20 && !(c >= 0x7F && c <= 0x9F); }
+
 }  // namespace kx::detail

@@ -47,6 +47,12 @@ inline int hexDigitValue(char c) {
     return -1;
 }
 
+// The character code a generated glyph name stands for: one or two ASCII letters followed by a
+// decimal number below 256 ("a73", "g7", "cd120"); nullopt for any other name.
+std::optional<int> codeOfNumberedGlyphName(std::string_view name);
+// Whether a character is text a reader can see: not 0 and no C0 or C1 control character.
+bool isPrintableCharacter(char32_t c);
+
 // Reports an exhausted allocation ("Out of memory") on the standard error stream.
 void reportOutOfMemory();
 

@@ -1,6 +1,7 @@
 #pragma once
 // Tables generated at build time (scripts/gen-font-tables.py): glyph names, the widths of the
-// standard fonts and the upper halves of two single-byte character sets.
+// standard fonts, the built-in encodings of the two symbol fonts and the upper halves of two
+// single-byte character sets.
 
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,15 @@ struct StandardFontWidths {
 };
 // In the order of the standard font table.
 extern const StandardFontWidths kStandardFontWidths[14];
+
+// The built-in encodings of the Symbol and ZapfDingbats fonts: per code, the glyph name and its
+// Unicode value; {nullptr, 0} where the font encodes no glyph.
+struct EncodedGlyph {
+    const char* name;
+    std::uint16_t unicode;
+};
+extern const EncodedGlyph kSymbolEncoding[256];
+extern const EncodedGlyph kZapfDingbatsEncoding[256];
 
 // Bytes 0x80 to 0xFF; 0 where the character set leaves the byte undefined.
 extern const std::uint16_t kMacRomanUpper[128];

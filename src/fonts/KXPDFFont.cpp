@@ -98,7 +98,8 @@ kx::Rect KXPDFFont::fontBBox() const { return kx::Rect(0.95, -0.35, 1.0, 1.0); }
 
 const std::map<std::string, std::string>& KXPDFFont::ligatures() const {
     static const std::map<std::string, std::string> ligatures = {
-        {"64256", "ff"}, {"64257", "fi"}, {"64258", "fl"}, {"230", "ae"}, {"339", "oe"},
+        {"64256", "ff"}, {"64257", "fi"}, {"64258", "fl"}, {"64259", "ffi"},
+        {"64260", "ffl"}, {"230", "ae"},  {"339", "oe"},
     };
     return ligatures;
 }

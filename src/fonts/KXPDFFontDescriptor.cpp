@@ -10,7 +10,11 @@ using kx::detail::fontNumber;
 KXPDFFontDescriptor::KXPDFFontDescriptor() = default;
 
 std::unique_ptr<KXPDFFontDescriptor> KXPDFFontDescriptor::initWithPDFDictionary(const kx::PDFObject& dict) {
-    if (!dict.isDictionary() || !dict.dictGet("Type").isName("FontDescriptor")) return nullptr;
+    // Many writers leave out the descriptor's /Type; the font's /FontDescriptor entry says what the
+    // dictionary is, and without it the font would lose its metrics, flags and embedded program (and
+    // with it the text of a program's own encoding). Another /Type is still refused.
+    if (!dict.isDictionary()) return nullptr;
+    if (kx::PDFObject type = dict.dictGet("Type"); !type.isNull() && !type.isName("FontDescriptor")) return nullptr;
     auto d = std::make_unique<KXPDFFontDescriptor>();
     d->descent_ = 0;
     d->ascent_ = 0;

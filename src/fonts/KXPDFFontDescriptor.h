@@ -16,7 +16,7 @@ class FontProgram;
 
 class KXPDFFontDescriptor {
 public:
-    // initWithPDFDictionary: — none when the dictionary's /Type is not /FontDescriptor.
+    // initWithPDFDictionary: — none when the dictionary has a /Type other than /FontDescriptor.
     static std::unique_ptr<KXPDFFontDescriptor> initWithPDFDictionary(const kx::PDFObject& dict);
     KXPDFFontDescriptor();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "fonts/BuiltinFontManager.h"
 #include "fonts/KXFontSupport_p.h"
@@ -9,6 +10,7 @@
 #include "fonts/KXPDFCharCodeToUnicode.h"
 #include "fonts/KXPDFFontCharProc.h"
 #include "fonts/KXPDFFontDescriptor.h"
+#include "platform/FontProgram.h"
 #include "platform/Numeric.h"
 #include "platform/Unicode.h"
 
@@ -59,7 +61,9 @@ bool KXPDFSimple8BitFont::initWithDictionary(const kx::PDFObject& dict, const st
             stringEncoding_ = KXStringEncoding::ASCII;
             fontEncodingName_ = "StandardEncoding";
         }
+        setBuiltinEncoding();
     }
+    resolveNumberedGlyphNames();
     setWidthsWithFontDictionary(dict);
     if (!setToUnicodeWithFontDictionary(dict, 8)) return false;
     updateFontSystemReplaceName();
@@ -180,12 +184,78 @@ void KXPDFSimple8BitFont::setWidthsWithFontDictionary(const kx::PDFObject& dict)
     }
 }
 
+std::shared_ptr<const KXPDFSimple8BitFont::BuiltinEncoding> KXPDFSimple8BitFont::symbolFontEncoding(
+    const std::string& baseEncoding) {
+    auto make = [](const kx::detail::EncodedGlyph* table) {
+        auto encoding = std::make_shared<BuiltinEncoding>();
+        for (size_t code = 0; code < 256; ++code) {
+            if (!table[code].name) continue;
+            encoding->names[code] = table[code].name;
+            encoding->texts[code] = static_cast<char16_t>(table[code].unicode);
+        }
+        encoding->uncodedHaveNoText = true;
+        return encoding;
+    };
+    static const std::shared_ptr<const BuiltinEncoding> symbol = make(kx::detail::kSymbolEncoding);
+    static const std::shared_ptr<const BuiltinEncoding> dingbats = make(kx::detail::kZapfDingbatsEncoding);
+    if (baseEncoding == "SymbolEncoding") return symbol;
+    if (baseEncoding == "ZapfDingbatsEncoding") return dingbats;
+    return nullptr;
+}
+
+void KXPDFSimple8BitFont::setBuiltinEncoding() {
+    // The glyphs a font without a named encoding shows are those its program's own encoding names;
+    // decoding their codes through a character set would give other characters (control codes for
+    // the ligatures of TeX fonts, Latin letters for Symbol's Greek).
+    if (fontDescriptor_ && fontDescriptor_->embFont()) {
+        const std::vector<std::string>& names = fontDescriptor_->embFont()->builtinEncoding();
+        if (names.size() == 256) {
+            auto encoding = std::make_shared<BuiltinEncoding>();
+            for (size_t code = 0; code < 256; ++code) {
+                if (names[code].empty()) continue;
+                encoding->names[code] = names[code];
+                encoding->texts[code] = static_cast<char16_t>(BuiltinFontWidths::nameToUnicodeID(names[code]));
+            }
+            builtinEncoding_ = std::move(encoding);
+            return;
+        }
+    }
+    if (builtinFont_) builtinEncoding_ = symbolFontEncoding(builtinFont_->baseEncoding());
+}
+
+char16_t KXPDFSimple8BitFont::baseCharacter(unsigned char b) const {
+    if (builtinEncoding_) {
+        if (char16_t c = builtinEncoding_->texts[b]) return c;
+        if (builtinEncoding_->uncodedHaveNoText) return 0;
+    }
+    char16_t decoded = decodeByte(stringEncoding_, b);
+    return decoded != 0 ? decoded : b;
+}
+
+void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
+    // Fonts made by programs (Type 3 fonts of TeX bitmaps and of converters) name their glyphs by
+    // a letter or two and the glyph's character code: "a73" is the glyph of code 73. Such a name,
+    // which no glyph list knows, stands for the character its code gives; writing the name itself
+    // as text would put "a73" where an "I" is shown. Names whose number is no printable code keep
+    // their own text.
+    if (!differences_) return;
+    for (const auto& [code, name] : differenceNames_) {
+        if (BuiltinFontWidths::nameToUnicodeID(name) != 0) continue;
+        std::optional<int> number = kx::detail::codeOfNumberedGlyphName(name);
+        if (!number) continue;
+        char16_t c = baseCharacter(static_cast<unsigned char>(*number));
+        if (kx::detail::isPrintableCharacter(c)) (*differences_)[code] = std::u16string(1, c);
+    }
+}
+
 std::string KXPDFSimple8BitFont::glyphNameForWidth(int code) const {
-    // A code's glyph is the one its encoding names: the /Differences name, else the character the
-    // byte stands for in the font's character set (so that WinAnsi quotes and MacRoman accents are
+    // A code's glyph is the one its encoding names: the /Differences name, else the built-in
+    // encoding's name, else the character the byte stands for in the font's character set (so that WinAnsi quotes and MacRoman accents are
     // measured as the glyphs they show), else the character of the code's own value.
     if (code < 256) {
         if (auto it = differenceNames_.find(code); it != differenceNames_.end()) return it->second;
+        if (builtinEncoding_ && !builtinEncoding_->names[static_cast<size_t>(code)].empty())
+            return builtinEncoding_->names[static_cast<size_t>(code)];
         if (char16_t decoded = decodeByte(stringEncoding_, static_cast<unsigned char>(code)))
             return BuiltinFontWidths::unicodeIDToName(decoded);
     }
@@ -214,9 +284,10 @@ int KXPDFSimple8BitFont::getNextChar(const unsigned char* s, int, std::uint32_t*
     } else if (stringEncoding_ != KXStringEncoding::None) {
         if (const std::u16string* text = differenceText()) {
             *uLen = copyUnits(*text, u, uSize);
+        } else if (builtinEncoding_ && builtinEncoding_->uncodedHaveNoText && builtinEncoding_->texts[b] == 0) {
+            // A code the symbol font does not encode shows nothing (and is no control character).
         } else if (uSize > 0) {
-            char16_t decoded = decodeByte(stringEncoding_, b);
-            u[0] = decoded != 0 || b == 0 ? decoded : b;
+            u[0] = baseCharacter(b);
             *uLen = 1;
         }
     } else if (uSize > 0) {

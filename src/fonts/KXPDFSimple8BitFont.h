@@ -1,7 +1,8 @@
 #pragma once
 // A simple font: one byte is one character code. The text of a code comes from /ToUnicode, else
-// the /Differences glyph names, else a single-byte character set chosen by /Encoding; its width
-// from /Widths, the standard-font metrics or a substitute standard font.
+// the /Differences glyph names, else the font's base encoding: a single-byte character set chosen
+// by /Encoding, or, for a font that names none, its own built-in encoding where it has one; its
+// width from /Widths, the standard-font metrics or a substitute standard font.
 
 #include <array>
 #include <map>
@@ -61,6 +62,25 @@ protected:
     std::map<int, std::string> differenceNames_;
 
 private:
+    // The encoding of a font that names no base encoding, taken from the font itself: the built-in
+    // encoding of its embedded Type 1 or compact program, or that of the standard Symbol and
+    // ZapfDingbats fonts.
+    struct BuiltinEncoding {
+        std::array<std::string, 256> names;  // the glyph name of each code, empty where none
+        std::array<char16_t, 256> texts{};   // its character, 0 where the name has none
+        // The symbol fonts' codes without a character have no text; the codes of a program's
+        // encoding fall back to the character set, as codes of a font without one do.
+        bool uncodedHaveNoText = false;
+    };
+    static std::shared_ptr<const BuiltinEncoding> symbolFontEncoding(const std::string& baseEncoding);
+    void setBuiltinEncoding();
+    void resolveNumberedGlyphNames();
+    // The character the base encoding gives a code without /Differences: the built-in encoding's,
+    // else the character set's, else the byte value; 0 when the code has none.
+    char16_t baseCharacter(unsigned char b) const;
+
     // The glyph name under which the standard metrics hold the width of a code.
     std::string glyphNameForWidth(int code) const;
+
+    std::shared_ptr<const BuiltinEncoding> builtinEncoding_;
 };

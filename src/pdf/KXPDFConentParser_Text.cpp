@@ -44,6 +44,18 @@ void foldUnits(std::uint32_t* u, int& count) {
     }
 }
 
+// A Latin ligature (ff, fi, fl, ffi, ffl) is reported as its letters, the text a reader searches,
+// copies and spell-checks; the font's ligature table gives them. The letters æ and œ, which the
+// table also lists, are letters of their own and stay as they are.
+void expandLigature(const KXPDFFont& font, std::uint32_t* u, int& count, int capacity) {
+    if (count != 1 || u[0] < 0xFB00 || u[0] > 0xFB4F) return;
+    const auto& ligatures = font.ligatures();
+    auto it = ligatures.find(std::to_string(u[0]));
+    if (it == ligatures.end() || static_cast<int>(it->second.size()) > capacity) return;
+    count = 0;
+    for (char letter : it->second) u[count++] = static_cast<unsigned char>(letter);
+}
+
 // The text of the decoded values. Values beyond Unicode are skipped, as is U+0000 (which would end
 // the text); a high and a low surrogate next to each other make one character, and a surrogate
 // without its partner becomes U+FFFD, so the text is always well formed.
@@ -75,6 +87,7 @@ void showTextString(KXPDFConentParser& p, const std::string& bytes) {
         used = std::clamp(used, 1, left);
         uLen = std::clamp(uLen, 0, 16);
         foldUnits(u, uLen);
+        expandLigature(*font, u, uLen, 16);
 
         KXPDFRenderState& st = p.currentRenderingState();
         const double fontSize = st.fontSize();

@@ -9,6 +9,7 @@
 #include FT_TYPE1_TABLES_H
 
 #include <climits>
+#include <string_view>
 
 #include "platform/Unicode.h"
 
@@ -147,6 +148,7 @@ void FontProgram::readProperties() {
         }
     }
 
+    readBuiltinEncoding();
     hasUnicodeMap_ = FT_Select_Charmap(face, FT_ENCODING_UNICODE) == 0;
     if (!hasUnicodeMap_ && face->num_charmaps > 0) FT_Set_Charmap(face, face->charmaps[0]);
 
@@ -163,6 +165,36 @@ void FontProgram::readProperties() {
     if (capHeight_ <= 0) capHeight_ = glyphTop('H');
     if (capHeight_ <= 0) capHeight_ = ascent_;
     if (xHeight_ <= 0) xHeight_ = glyphTop('x');
+}
+
+void FontProgram::readBuiltinEncoding() {
+    FT_Face face = asFace(face_);
+    if (FT_IS_SFNT(face) || !FT_HAS_GLYPH_NAMES(face)) return;
+    // The loader presents a Type 1 or CFF program's own encoding as an Adobe character map (custom,
+    // standard, expert or Latin-1, by what the program says); its codes lead to the glyphs, whose
+    // names are the encoding.
+    FT_CharMap encoding = nullptr;
+    for (FT_Int i = 0; i < face->num_charmaps && !encoding; ++i) {
+        switch (face->charmaps[i]->encoding) {
+            case FT_ENCODING_ADOBE_CUSTOM:
+            case FT_ENCODING_ADOBE_STANDARD:
+            case FT_ENCODING_ADOBE_EXPERT:
+            case FT_ENCODING_ADOBE_LATIN_1: encoding = face->charmaps[i]; break;
+            default: break;
+        }
+    }
+    if (!encoding || FT_Set_Charmap(face, encoding) != 0) return;
+    std::vector<std::string> names(256);
+    bool any = false;
+    for (FT_ULong code = 0; code < 256; ++code) {
+        FT_UInt glyph = FT_Get_Char_Index(face, code);
+        char name[128] = {};
+        if (glyph == 0 || FT_Get_Glyph_Name(face, glyph, name, sizeof name) != 0) continue;
+        if (name[0] == 0 || std::string_view(name) == ".notdef") continue;
+        names[code] = name;
+        any = true;
+    }
+    if (any) builtinEncoding_ = std::move(names);
 }
 
 std::optional<int> FontProgram::glyphAdvance(std::uint32_t glyph) const {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kx {
 
@@ -52,6 +53,10 @@ public:
     std::uint32_t glyphForCharacter(char32_t character) const;
     // The glyph of a glyph name (Type 1 and CFF, or TrueType with glyph names); 0 when none.
     std::uint32_t glyphForName(const std::string& name) const;
+    // The encoding a Type 1 or CFF program carries: the glyph name of each code 0 to 255, empty
+    // where the code names no glyph. Empty for programs without one (TrueType and OpenType map
+    // characters through their own tables).
+    const std::vector<std::string>& builtinEncoding() const { return builtinEncoding_; }
 
     struct Private {};
     explicit FontProgram(Private) {}
@@ -60,6 +65,7 @@ private:
     static std::shared_ptr<const FontProgram> load(std::shared_ptr<FontProgram> program, int faceIndex,
                                                    const std::string* path);
     void readProperties();
+    void readBuiltinEncoding();
 
     std::string data_;
     std::shared_ptr<void> library_;  // the FreeType library the face belongs to
@@ -70,6 +76,7 @@ private:
     double italicAngle_ = 0;
     std::uint32_t glyphCount_ = 0;
     bool hasUnicodeMap_ = false;
+    std::vector<std::string> builtinEncoding_;
 };
 
 }  // namespace kx

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fonts/KXPDFFont.h"
@@ -31,6 +32,19 @@ inline FontObject readBackObject(PDFBuilder& builder, const std::string& body) {
 
 // The bytes of a file of the machine (installed fonts); empty when missing.
 inline std::string fileBytes(const std::string& path) { return readFile(path).value_or(std::string()); }
+
+// The installed Nimbus Sans Type 1 program with its standard encoding replaced by one of its own,
+// as TeX fonts carry (code → glyph name); empty when the program is not installed.
+inline std::string type1ProgramWithEncoding(const std::vector<std::pair<int, std::string>>& codes) {
+    std::string program = fileBytes("/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1");
+    const std::string standard = "/Encoding StandardEncoding def";
+    size_t at = program.find(standard);
+    if (at == std::string::npos) return {};
+    std::string encoding = "/Encoding 256 array\n0 1 255 {1 index exch /.notdef put} for\n";
+    for (const auto& [code, name] : codes) encoding += "dup " + std::to_string(code) + " /" + name + " put\n";
+    encoding += "readonly def";
+    return program.replace(at, standard.size(), encoding);
+}
 
 // Decodes every character of `bytes` with the font: the Unicode values of each code joined, one
 // string per code, and the advances.

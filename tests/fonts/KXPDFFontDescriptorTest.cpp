@@ -68,6 +68,17 @@ TEST(KXPDFFontDescriptor, ReadsMetricsInTextSpaceWithTheirDefaults) {
     EXPECT_FALSE(descriptor(b, "/Type /Font /Ascent 800"));
 }
 
+// Many writers (TeX's among them) leave out the descriptor's /Type; such a descriptor was dropped
+// whole, and the font lost its metrics, flags and embedded program with it.
+TEST(KXPDFFontDescriptor, DescriptorWithoutTypeIsRead) {
+    PDFBuilder b;
+    auto d = descriptor(b, "/Ascent 800 /Flags 4");
+    ASSERT_TRUE(d);
+    EXPECT_NEAR(d->ascent(), 0.8, 1e-9);
+    EXPECT_TRUE(d->isSymbolic());
+    EXPECT_FALSE(descriptor(b, "/Type /Font /Ascent 800")) << "another /Type is still refused";
+}
+
 TEST(KXPDFFontDescriptor, LoadsEmbeddedFontPrograms) {
     struct Case {
         const char* name;

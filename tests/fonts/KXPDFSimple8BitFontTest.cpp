@@ -134,6 +134,80 @@ TEST(KXPDFSimple8BitFont, DifferencesNameCodesByGlyphNames) {
     for (const auto& c : cases) EXPECT_EQ(textOf(*font, c.bytes), c.expected) << int(static_cast<unsigned char>(c.bytes[0]));
 }
 
+// Fonts made by programs name their glyphs by a letter or two and the glyph's code (Type 3 fonts of
+// TeX bitmaps: "a73" is the glyph of code 73); such a name stood as text where its letter is shown.
+TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
+    struct Case {
+        const char* name;
+        const char* encoding;
+        std::string bytes;
+        std::u32string expected;
+    };
+    const Case cases[] = {
+        {"Type 3 font: the standard character set",
+         "<< /Differences [ 65 /a73 /g7 /a225 /cd120 /a300 /abc5 /a16 /A66 ] >>", "ABCDEFGH",
+         U"I"        // a73: code 73
+         U"g7"       // 7 is no printable code: the name itself
+         U"\u00E1"   // 225: the byte value, as the character set decodes it
+         U"x"        // two letters
+         U"a300"     // no code: the name itself
+         U"abc5"     // three letters: not such a name
+         U"a16"      // a control code: the name itself
+         U"B"},
+        {"with a base encoding", "<< /BaseEncoding /WinAnsiEncoding /Differences [ 65 /a150 /a129 ] >>", "AB",
+         U"\u2013"   // 150 is the en dash in Windows-1252
+         U"a129"},   // 129 is undefined there: its byte value would be a control code
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, std::string("<< /Type /Font /Subtype /Type3 /FontMatrix [0.001 0 0 0.001 0 0] "
+                                            "/CharProcs << >> /Encoding ") + c.encoding + " >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_EQ(textOf(*font, c.bytes), c.expected) << c.name;
+    }
+}
+
+// A font that names no base encoding shows the glyphs its own encoding names: a TeX font's program
+// puts "fi" at code 12 and "quoteright" at 39 (decoding them through Windows-1252 gave a control code and
+// an apostrophe), and Symbol and ZapfDingbats encode Greek letters and dingbats, not Latin letters.
+// Their descriptors often lack /Type, which must not cost the font its program.
+TEST(KXPDFSimple8BitFont, FontsWithoutANamedEncodingUseTheirOwn) {
+    const std::string program = kx::test::type1ProgramWithEncoding({{12, "fi"}, {39, "quoteright"}, {65, "A"}});
+    if (program.empty()) GTEST_SKIP() << "the Nimbus Sans Type 1 program is not installed";
+    struct Case {
+        const char* name;
+        std::string entries;  // {} stands for the embedded program's reference
+        std::string bytes;
+        std::u32string expected;
+    };
+    const Case cases[] = {
+        {"embedded program, no /Encoding", "/Subtype /Type1 /BaseFont /ABCDEF+CMR10", "\x0C'AB",
+         U"\uFB01\u2019AB"},  // B: not in the program's encoding, the character set decodes it
+        {"embedded program, /Differences without a base", "/Subtype /Type1 /BaseFont /CMR10 "
+         "/Encoding << /Differences [ 66 /C ] >>", "\x0C" "B", U"\uFB01" "C"},
+        {"embedded program, a named encoding wins", "/Subtype /Type1 /BaseFont /CMR10 /Encoding /WinAnsiEncoding",
+         "'", U"'"},
+        {"Symbol", "/Subtype /Type1 /BaseFont /Symbol", "aD \x7F", U"\u03B1\u2206 \u2205"},  // 0x7F: no glyph, no text
+        {"Symbol alias", "/Subtype /Type1 /BaseFont /Symbol,Bold", "p", U"\u03C0"},
+        {"Symbol with a named encoding", "/Subtype /Type1 /BaseFont /Symbol /Encoding /WinAnsiEncoding", "a", U"a"},
+        {"ZapfDingbats", "/Subtype /Type1 /BaseFont /ZapfDingbats", "!l\x01", U"\u2701\u25CF\u2205"},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        int file = b.addStream("", program);
+        std::string descriptor = "/FontDescriptor << /Flags 4 /FontFile " + std::to_string(file) + " 0 R >>";
+        bool embedded = std::string(c.name).rfind("embedded", 0) == 0;
+        auto font = makeFont(b, "<< /Type /Font " + c.entries + (embedded ? " " + descriptor : "") + " >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_EQ(textOf(*font, c.bytes), c.expected) << c.name;
+    }
+    // The standard metrics are found by the glyph the code shows: Symbol's alpha, not a Latin "a".
+    PDFBuilder b;
+    auto symbol = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Symbol >>");
+    ASSERT_TRUE(symbol);
+    EXPECT_NEAR(decodeAll(*symbol, "a")[0].dx, 0.631, 1e-6);
+}
+
 TEST(KXPDFSimple8BitFont, ToUnicodeComesFirstThenDifferencesAndNeverTheCharacterSet) {
     PDFBuilder b;
     int map = b.addStream("", toUnicode("2 beginbfchar <42> <0062> <43> <D83DDE00> endbfchar"));

@@ -54,6 +54,32 @@ TEST(FontProgram, ReadsNamesMetricsAndGlyphs) {
     EXPECT_EQ(fromBytes->glyphAdvance(fromBytes->glyphForCharacter(U'A')), 1366);
 }
 
+TEST(FontProgram, BuiltinEncodingOfType1AndCompactPrograms) {
+    struct Case {
+        const char* file;
+        bool hasEncoding;
+    };
+    const Case cases[] = {
+        {"/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1", true},   // Type 1, standard encoding
+        {"/usr/share/fonts/type1/urw-base35/StandardSymbolsPS.t1", true},    // Type 1, its own encoding
+        {"/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf", false},
+    };
+    for (const auto& c : cases) {
+        auto program = FontProgram::fromFile(c.file);
+        if (!program) GTEST_SKIP() << c.file << " is not installed";
+        const auto& names = program->builtinEncoding();
+        ASSERT_EQ(names.size(), c.hasEncoding ? 256u : 0u) << c.file;
+        if (!c.hasEncoding) continue;
+        EXPECT_EQ(names[0], "") << "code 0 names no glyph";
+        EXPECT_EQ(names[' '], "space") << c.file;
+    }
+    auto standard = FontProgram::fromFile(cases[0].file);
+    EXPECT_EQ(standard->builtinEncoding()[0xAE], "fi");
+    EXPECT_EQ(standard->builtinEncoding()['\''], "quoteright");
+    auto symbol = FontProgram::fromFile(cases[1].file);
+    EXPECT_EQ(symbol->builtinEncoding()['a'], "alpha");
+}
+
 TEST(FontProgram, RefusesWhatIsNotAFontProgram) {
     EXPECT_FALSE(FontProgram::fromData(""));
     EXPECT_FALSE(FontProgram::fromData("not a font at all, just some bytes"));

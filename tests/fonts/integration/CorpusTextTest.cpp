@@ -81,15 +81,8 @@ double similarity(const std::map<char32_t, long>& a, const std::map<char32_t, lo
     return sizeA + sizeB == 0 ? 1.0 : 2.0 * static_cast<double>(common) / static_cast<double>(sizeA + sizeB);
 }
 
-// The lowest similarity a file may reach. Two files stay below the rest by the font model's rules:
-// issue918's Type 3 fonts name their glyphs "a45", "a67"..., names without a Unicode value, whose
-// text is the name itself; standard_fonts shows every code of Symbol and ZapfDingbats, which decode
-// through the standard character set, and the control codes 1 to 31.
-double floorFor(const std::string& name) {
-    if (name == "issue918.pdf") return 0.0;
-    if (name == "standard_fonts.pdf") return 0.85;
-    return 0.97;
-}
+// The lowest similarity a file may reach.
+constexpr double kFloor = 0.97;
 
 }  // namespace
 
@@ -118,6 +111,6 @@ TEST(CorpusText, PageTextMatchesPdftotextCharacters) {
             kx::writeFile(kx::pathJoin(dump, name + ".ours.txt"), utf8(ours));
             kx::writeFile(kx::pathJoin(dump, name + ".pdftotext.txt"), utf8(theirs));
         }
-        EXPECT_GE(score, floorFor(name)) << name;
+        EXPECT_GE(score, kFloor) << name;
     }
 }
