@@ -74,6 +74,31 @@ TEST(KXPDFFontCollection, KeepsTheFontsOfDictionaryEntries) {
     EXPECT_TRUE(KXPDFFontCollection(kx::PDFObject()).fonts().empty());
 }
 
+// Every page and form lists its fonts again; a font object is built once per document (loading its
+// program and maps each time took a fifth of a text conversion) and shared, under each resource
+// name it is listed by.
+TEST(KXPDFFontCollection, FontsAreBuiltOncePerDocument) {
+    PDFBuilder b;
+    int helvetica = b.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    const std::string ref = std::to_string(helvetica) + " 0 R";
+    int pageFonts = b.add("<< /F1 " + ref + " /F9 << /Type /Font /Subtype /Type1 /BaseFont /Courier >> >>");
+    int formFonts = b.add("<< /F1 " + ref + " /G1 " + ref + " >>");
+    b.addPage("", "<< >>");
+    const std::string bytes = b.build();
+    auto doc = kx::PDFDocument::openFromMemory(bytes), other = kx::PDFDocument::openFromMemory(bytes);
+    ASSERT_TRUE(doc && other);
+    KXPDFFontCollection page(doc->object(pageFonts)), form(doc->object(formFonts));
+    ASSERT_TRUE(page.fontForKey("F1") && form.fontForKey("F1") && form.fontForKey("G1"));
+    EXPECT_EQ(page.fontForKey("F1"), form.fontForKey("F1")) << "the same object under the same name";
+    EXPECT_NE(form.fontForKey("G1"), form.fontForKey("F1"));
+    EXPECT_EQ(form.fontForKey("G1")->objectKey(), "G1") << "another name: a copy that carries it";
+    EXPECT_EQ(form.fontForKey("G1")->baseFontName(), "Helvetica");
+    EXPECT_NE(KXPDFFontCollection(doc->object(pageFonts)).fontForKey("F9"), page.fontForKey("F9"))
+        << "a font written in place is not an object that can be found again";
+    EXPECT_NE(KXPDFFontCollection(other->object(pageFonts)).fontForKey("F1"), page.fontForKey("F1"))
+        << "another document builds its own";
+}
+
 TEST(KXPDFSimple8BitFont, DecodesBytesThroughTheEncodingCharacterSets) {
     struct Case {
         const char* name;

@@ -220,6 +220,39 @@ TEST(PDFDocument, BrokenCrossReferenceTableIsRepaired) {
     EXPECT_TRUE(doc->wasRepaired());
 }
 
+// Caches of things built from a document's objects (fonts) live with the document: the same cache for
+// every object of one document, another for another document, and gone when the document closes,
+// taking the document's objects it holds with it (no cycle keeps the document alive).
+TEST(PDFDocument, DocumentCachesLiveAndEndWithTheDocument) {
+    struct Kept {
+        std::vector<PDFObject> objects;
+    };
+    PDFBuilder b;
+    b.addPage("", "<< >>");
+    const std::string bytes = b.build();
+    auto first = openBytes(bytes), second = openBytes(bytes);
+    ASSERT_TRUE(first && second);
+    PDFObject page = first->page(1)->dictionary(), catalog = first->catalog();
+    std::shared_ptr<Kept> cache = page.documentCache<Kept>();
+    ASSERT_TRUE(cache);
+    EXPECT_EQ(catalog.documentCache<Kept>(), cache) << "one cache per document";
+    EXPECT_NE(second->catalog().documentCache<Kept>(), cache) << "another document, another cache";
+    struct Other {};
+    EXPECT_NE(static_cast<void*>(page.documentCache<Other>().get()), static_cast<void*>(cache.get()))
+        << "one cache per kind";
+
+    cache->objects.push_back(page);  // the cache now holds the document's session
+    std::weak_ptr<Kept> weakCache = cache;
+    std::weak_ptr<detail::PDFSession> session = first->session();
+    cache.reset();
+    first.reset();
+    EXPECT_TRUE(weakCache.expired()) << "the closed document's caches are gone";
+    EXPECT_FALSE(page.documentCache<Kept>()) << "a closed document makes no new cache";
+    page = PDFObject();
+    catalog = PDFObject();
+    EXPECT_TRUE(session.expired()) << "nothing keeps the closed document alive";
+}
+
 TEST(PDFDocument, UnreadableInputsGiveNoDocument) {
     EXPECT_FALSE(PDFDocument::open(test::tempDir() + "/missing.pdf"));
     EXPECT_FALSE(PDFDocument::openFromMemory("this is not a pdf at all"));

@@ -59,7 +59,17 @@ PDFDocument::PDFDocument(std::shared_ptr<detail::PDFSession> session) : session_
     unlockLevel_ = pdf_needs_password(ctx, session_->doc) ? 0 : 1;
 }
 
-PDFDocument::~PDFDocument() = default;
+PDFDocument::~PDFDocument() {
+    if (!session_) return;
+    // The caches hold objects of this document: they go now (while the session is still alive for
+    // them), and none is made afterwards.
+    std::map<const void*, std::shared_ptr<void>> caches;
+    {
+        std::lock_guard lock(session_->cacheMutex);
+        session_->closed = true;
+        caches.swap(session_->caches);
+    }
+}
 
 std::shared_ptr<PDFDocument> PDFDocument::open(const std::string& path) {
     auto session = std::make_shared<detail::PDFSession>();

@@ -483,6 +483,16 @@ std::vector<std::string> PDFObject::streamFilters() const {
     return out;
 }
 
+std::shared_ptr<void> PDFObject::documentCache(const void* kind,
+                                               const std::function<std::shared_ptr<void>()>& make) const {
+    if (!session_ || !kind) return nullptr;
+    std::lock_guard lock(session_->cacheMutex);
+    if (session_->closed) return nullptr;
+    std::shared_ptr<void>& cache = session_->caches[kind];
+    if (!cache) cache = make();
+    return cache;
+}
+
 PDFObject PDFObject::inheritedGet(std::string_view key) const {
     constexpr int kMaxDepth = 64;
     std::unordered_set<std::uintptr_t> seen;

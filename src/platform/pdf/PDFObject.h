@@ -7,6 +7,7 @@
 // Objects of one document must be used from one thread at a time (the conversion's worker).
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,6 +119,18 @@ public:
     PDFObject inheritedGet(std::string_view key) const;
 
     const std::shared_ptr<detail::PDFSession>& session() const { return session_; }
+
+    // A cache of one kind (`kind`: the address of a static object naming it) that the object's
+    // document keeps for things built from its objects, made by `make` on first use. It lives while
+    // the document is open and goes when its PDFDocument does, so it neither outlives the document
+    // nor serves another one. Null for an object of no document, or once the document is closed.
+    // The cache guards its own contents.
+    std::shared_ptr<void> documentCache(const void* kind, const std::function<std::shared_ptr<void>()>& make) const;
+    template <class Cache>
+    std::shared_ptr<Cache> documentCache() const {
+        static const char kind = 0;
+        return std::static_pointer_cast<Cache>(documentCache(&kind, [] { return std::make_shared<Cache>(); }));
+    }
 
     // Internal: wraps a MuPDF object (resolving references, keeping it alive).
     static PDFObject wrap(const std::shared_ptr<detail::PDFSession>& session, pdf_obj* obj);

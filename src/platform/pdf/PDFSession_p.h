@@ -6,6 +6,9 @@
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
 
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace kx::detail {
@@ -22,6 +25,12 @@ public:
     // Bytes of a document opened from memory; MuPDF reads them in place.
     std::string memory;
     fz_buffer* memoryBuffer = nullptr;
+
+    // Caches of things built from this document's objects (PDFObject::documentCache), by kind. They
+    // hold objects of the document, and so the session: the document empties them when it closes.
+    std::mutex cacheMutex;
+    std::map<const void*, std::shared_ptr<void>> caches;
+    bool closed = false;
 };
 
 // Data of an inline image, read when the scanner met it.
