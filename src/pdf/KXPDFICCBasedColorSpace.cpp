@@ -13,34 +13,13 @@ namespace {
 
 constexpr std::int64_t kMaxComponents = 32;
 
-// Pages share a handful of profiles, and every form's resources build their spaces again; the
-// profiles last read are kept (by document and object) so that each is read once per run of pages.
+// The profile of the stream; the platform keeps built profiles by their bytes, so the forms and
+// pages that read the same profile again share one.
 std::shared_ptr<const kx::ICCProfile> loadProfile(const kx::PDFObject& stream) {
-    struct Entry {
-        std::weak_ptr<kx::detail::PDFSession> session;
-        int number;
-        std::shared_ptr<const kx::ICCProfile> profile;
-    };
-    thread_local std::vector<Entry> cache;
-    const int number = stream.objectNumber();
-    const auto& session = stream.session();
-    auto sameSession = [&](const Entry& e) {
-        return !e.session.owner_before(session) && !session.owner_before(e.session);
-    };
-    if (number > 0) {
-        for (const Entry& e : cache)
-            if (e.number == number && sameSession(e)) return e.profile;
-    }
-    std::shared_ptr<const kx::ICCProfile> profile;
     kx::PDFDataFormat format = kx::PDFDataFormat::Raw;
     if (auto data = stream.streamData(format); data && format == kx::PDFDataFormat::Raw)
-        profile = kx::ICCProfile::fromData(*data);
-    if (number > 0) {
-        constexpr size_t kKept = 16;
-        if (cache.size() >= kKept) cache.erase(cache.begin());
-        cache.push_back({session, number, profile});
-    }
-    return profile;
+        return kx::ICCProfile::fromData(*data);
+    return nullptr;
 }
 
 }  // namespace

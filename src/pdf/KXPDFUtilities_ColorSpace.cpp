@@ -2,11 +2,7 @@
 // colour-space model serves colours of paths and text; images go through kx::ColorSpace).
 
 #include <algorithm>
-#include <functional>
-#include <map>
-#include <mutex>
 #include <string>
-#include <tuple>
 
 #include "pdf/KXPDFColorSpace_p.h"
 #include "pdf/KXPDFFunction.h"
@@ -127,40 +123,6 @@ kx::ColorSpaceRef fromObject(const kx::PDFObject& object, int depth) {
     return nullptr;
 }
 
-// Building the colour engine's transform of a profile costs far more than converting an image, and
-// documents use one profile for many images: spaces are kept by the profile's bytes (so that equal
-// profiles of any document share them), its component count, ranges and alternate.
-class ICCSpaceCache {
-public:
-    using Key = std::tuple<std::size_t, std::size_t, std::int64_t, std::vector<double>, const kx::ColorSpace*>;
-
-    template <typename Make>
-    kx::ColorSpaceRef get(const std::string& profile, std::int64_t n, const std::vector<double>& range,
-                          const kx::ColorSpaceRef& alternate, Make make) {
-        Key key{std::hash<std::string>{}(profile), profile.size(), n, range, alternate.get()};
-        {
-            std::lock_guard lock(mutex_);
-            auto it = spaces_.find(key);
-            if (it != spaces_.end()) return it->second;
-        }
-        kx::ColorSpaceRef cs = make();
-        std::lock_guard lock(mutex_);
-        if (spaces_.size() >= kMaxEntries) spaces_.clear();
-        spaces_[key] = cs;
-        return cs;
-    }
-
-    static ICCSpaceCache& shared() {
-        static ICCSpaceCache cache;
-        return cache;
-    }
-
-private:
-    static constexpr size_t kMaxEntries = 64;
-    std::mutex mutex_;
-    std::map<Key, kx::ColorSpaceRef> spaces_;
-};
-
 }  // namespace
 
 kx::ColorSpaceRef KXPDFUtilities::ColorSpaceWithPDFObject(const kx::PDFObject& object) { return fromObject(object, 0); }
@@ -242,12 +204,11 @@ kx::ColorSpaceRef KXPDFUtilities::ParserICCBased(const kx::PDFObject& array) {
     kx::PDFObject r = dict.dictGet("Range");
     for (size_t i = 0; r.isArray() && i < range.size() && i < r.arrayCount(); ++i)
         KXPDFUtilities::GetNumberWithPDFArray(r, i, range[i]);
-    return ICCSpaceCache::shared().get(*profile, n, range, alternate, [&]() -> kx::ColorSpaceRef {
-        if (auto cs = kx::ColorSpace::iccBased(static_cast<int>(n), range.data(), *profile, alternate)) return cs;
-        // The profile alone, and then the alternate, stand in only with as many components as the
-        // samples.
-        if (auto cs = kx::ColorSpace::withICCData(*profile); cs && cs->componentCount() == n) return cs;
-        if (alternate && alternate->componentCount() == n) return alternate;
-        return nullptr;
-    });
+    // The profile's transforms are built once for equal bytes (the platform keeps them).
+    if (auto cs = kx::ColorSpace::iccBased(static_cast<int>(n), range.data(), *profile, alternate)) return cs;
+    // The profile alone, and then the alternate, stand in only with as many components as the
+    // samples.
+    if (auto cs = kx::ColorSpace::withICCData(*profile); cs && cs->componentCount() == n) return cs;
+    if (alternate && alternate->componentCount() == n) return alternate;
+    return nullptr;
 }

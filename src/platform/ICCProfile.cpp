@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <mutex>
+#include <string>
 #include <vector>
 
 namespace kx {
@@ -17,10 +20,60 @@ cmsHPROFILE srgbProfile() {
     return profile;
 }
 
+// Building the colour engine's transforms of a profile takes milliseconds, far more than
+// converting a page's colours or an image with them, and documents carry the same profile in many
+// objects (every figure its own copy of sRGB) that every form and image reads again. Profiles are
+// read-only once built, so the ones last built are kept by their bytes and shared by every reader:
+// the interpreter's colour spaces and the image colour spaces alike, of any document.
+class ProfileCache {
+public:
+    static ProfileCache& shared() {
+        static ProfileCache cache;
+        return cache;
+    }
+
+    std::shared_ptr<const ICCProfile> find(std::string_view data) {
+        const size_t hash = std::hash<std::string_view>{}(data);
+        std::lock_guard lock(mutex_);
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->hash != hash || it->bytes != data) continue;
+            // Most recently used last.
+            std::rotate(it, it + 1, entries_.end());
+            return entries_.back().profile;
+        }
+        return nullptr;
+    }
+
+    void store(std::string_view data, std::shared_ptr<const ICCProfile> profile) {
+        if (data.size() > kMaxProfileBytes) return;
+        std::lock_guard lock(mutex_);
+        if (entries_.size() >= kMaxEntries) entries_.erase(entries_.begin());
+        entries_.push_back({std::hash<std::string_view>{}(data), std::string(data), std::move(profile)});
+    }
+
+private:
+    static constexpr size_t kMaxEntries = 32;
+    static constexpr size_t kMaxProfileBytes = 4 << 20;
+    struct Entry {
+        size_t hash;
+        std::string bytes;
+        std::shared_ptr<const ICCProfile> profile;
+    };
+    std::mutex mutex_;
+    std::vector<Entry> entries_;
+};
+
 }  // namespace
 
 std::shared_ptr<const ICCProfile> ICCProfile::fromData(std::string_view data) {
     if (data.empty() || data.size() > static_cast<size_t>(std::numeric_limits<cmsUInt32Number>::max())) return nullptr;
+    if (auto kept = ProfileCache::shared().find(data)) return kept;
+    auto profile = build(data);
+    if (profile) ProfileCache::shared().store(data, profile);
+    return profile;
+}
+
+std::shared_ptr<const ICCProfile> ICCProfile::build(std::string_view data) {
     cmsHPROFILE p = cmsOpenProfileFromMem(data.data(), static_cast<cmsUInt32Number>(data.size()));
     if (!p) return nullptr;
     std::shared_ptr<ICCProfile> profile(new ICCProfile());

@@ -14,7 +14,8 @@ class ICCProfile {
 public:
     enum class ColorModel { Gray, RGB, CMYK, Lab, Other };
 
-    // nullptr when the data is not a readable profile.
+    // nullptr when the data is not a readable profile. Equal bytes give the same profile object
+    // (the profiles built last are kept).
     static std::shared_ptr<const ICCProfile> fromData(std::string_view data);
     ~ICCProfile();
     ICCProfile(const ICCProfile&) = delete;
@@ -33,6 +34,7 @@ public:
 
 private:
     ICCProfile() = default;
+    static std::shared_ptr<const ICCProfile> build(std::string_view data);
     void* profile_ = nullptr;
     void* transform16_ = nullptr;
     void* transform8_ = nullptr;

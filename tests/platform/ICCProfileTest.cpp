@@ -60,3 +60,18 @@ TEST(ICCProfile, RefusesWhatIsNotAProfile) {
     std::string cut = kx::test::iccRGBProfile(1.0).substr(0, 100);
     EXPECT_FALSE(ICCProfile::fromData(cut));
 }
+
+// Every form of a page reads its colour spaces again, and documents carry one profile in many
+// objects: building the transforms each time took a third of a text conversion.
+TEST(ICCProfile, EqualBytesShareOneProfile) {
+    const std::string linear = kx::test::iccRGBProfile(1.0);
+    auto first = ICCProfile::fromData(linear);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(ICCProfile::fromData(std::string(linear)), first);
+    auto other = ICCProfile::fromData(kx::test::iccRGBProfile(2.2));
+    ASSERT_TRUE(other);
+    EXPECT_NE(other, first);
+    double in[3] = {0.5, 0.5, 0.5}, a[3], b[3];
+    ASSERT_TRUE(first->toSRGB(in, a) && other->toSRGB(in, b));
+    EXPECT_GT(a[0], b[0] + 0.1) << "each keeps its own curve";
+}
