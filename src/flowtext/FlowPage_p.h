@@ -20,6 +20,7 @@
 #include "docx/model/KXDocxTextBoxInfo.h"
 #include "docx/model/KXDocxTextPathInfo.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "pdf/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"
 #include "platform/Numeric.h"
 
@@ -211,33 +212,41 @@ protected:
     }
 
 private:
-    // A coordinate as a sort key: one that is not a number sorts last, so that every order is a
-    // strict one (the exporter never makes such runs; a hostile file must still not break a sort).
-    // The right edge of what a line part shows: blanks at its end show nothing, and where lines
-    // end with a blank (as justified text often does) they would otherwise carry a column's right
-    // edge towards the next column. A part of blanks only shows nothing at all.
     static std::vector<std::shared_ptr<Run>> shared(const LinePart& runs) {
         std::vector<std::shared_ptr<Run>> out;
         out.reserve(runs.size());
         for (RunText* run : runs) out.push_back(run->shared_from_this());
         return out;
     }
+    // The right edge of what a line part shows: blanks at its end show nothing, and where lines
+    // end with a blank (as justified text often does) they would otherwise carry a column's right
+    // edge towards the next column. A part of blanks only shows nothing at all: its right edge is
+    // its left edge, so that it neither widens a column nor stands apart from what follows it.
     static double visibleRightX(const LinePart& runs) {
         for (auto it = runs.rbegin(); it != runs.rend(); ++it) {
             const std::u16string& text = (*it)->runText();
             if (text.find_first_not_of(u" \u00a0\t") != std::u16string::npos)
                 return (*it)->ctmInfo().bottomLeft.x + (*it)->textWidth();
         }
-        return -std::numeric_limits<double>::infinity();
+        return _leftXOfLinePartArray(runs);
     }
     // The height of a line from its top to its bottom; 0 when it makes no sense.
     static double lineHeight(const LineSect& line) {
         const double h = static_cast<double>(_bottomYOfLineSectArray(line)) - _topYOfLineSectArray(line);
         return std::isfinite(h) && h > 0 ? h : 0.0;
     }
+    // A coordinate as a sort key: one that is not a number sorts last, so that every order is a
+    // strict one (the exporter never makes such runs; a hostile file must still not break a sort).
     static double key(double v) { return std::isnan(v) ? std::numeric_limits<double>::infinity() : v; }
+    // The left edge of a run or line part as the key of left-to-right orders, to a hundredth of a
+    // point: runs that start at one place keep the order in which they were shown. (A blank that is
+    // drawn and then overprinted by the word after it, as some writers mark word boundaries,
+    // would otherwise be put behind the word's first letter by a rounding difference.)
+    static double leftKey(const RunText* run) { return key(std::round(run->ctmInfo().bottomLeft.x * 100.0)); }
+    static double leftKey(const LinePart& part) { return key(std::round(_leftXOfLinePartArray(part) * 100.0)); }
 
     std::vector<ParagraphPtr> buildParagraphs();
+    static void joinRaisedAndLoweredRuns(std::vector<std::vector<RunText*>>& lines);
     static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
 
     Writer* documentWriter_ = nullptr;
@@ -304,11 +313,13 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     }
 
     // 3. Left to right.
+    for (std::vector<RunText*>& line : lines) {
+        std::stable_sort(line.begin(), line.end(),
+                         [](const RunText* a, const RunText* b) { return leftKey(a) < leftKey(b); });
+    }
+    joinRaisedAndLoweredRuns(lines);
     float minLeft = 1000000.0f;
     for (std::vector<RunText*>& line : lines) {
-        std::stable_sort(line.begin(), line.end(), [](const RunText* a, const RunText* b) {
-            return key(a->ctmInfo().bottomLeft.x) < key(b->ctmInfo().bottomLeft.x);
-        });
         minLeft = std::min(minLeft, static_cast<float>(line.front()->ctmInfo().bottomLeft.x));
     }
     if (kHasTextMargin) textMargin_.left = minLeft;
@@ -366,7 +377,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         for (LineSect* line : band)
             for (LinePart& part : *line) parts.push_back(std::move(part));
         std::stable_sort(parts.begin(), parts.end(), [](const LinePart& a, const LinePart& b) {
-            return key(_leftXOfLinePartArray(a)) < key(_leftXOfLinePartArray(b));
+            return leftKey(a) < leftKey(b);
         });
         std::vector<Column> columns;
         for (size_t i = 0; i < parts.size();) {
@@ -449,7 +460,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
                 for (; j < column.size() && std::fabs(_maxBottomYOfLinePartArray(column[j]) - bottom) < 1.0; ++j)
                     row.push_back(std::move(column[j]));
                 std::stable_sort(row.begin(), row.end(), [](const LinePart& a, const LinePart& b) {
-                    return key(_leftXOfLinePartArray(a)) < key(_leftXOfLinePartArray(b));
+                    return leftKey(a) < leftKey(b);
                 });
                 rows.push_back(std::move(row));
                 i = j;
@@ -510,6 +521,103 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         }
     }
     return result;
+}
+
+// Raised and lowered text: superscripts and subscripts, footnote marks, the letters of logos such
+// as TeX's that sit above or below the others. Such a run has a baseline of its own, so it makes a
+// line of its own, and that line would be read before or after the line it belongs to instead of
+// in its place. A run joins a line, in its place from left to right, when it touches a run of that
+// line horizontally (no farther from it than half its own height) and the two overlap vertically
+// by at least half the height of the smaller: lines of text that follow each other do not overlap
+// like that, however tight their leading. It joins only a line of more runs than its own, so that
+// the line of a sentence takes its marks and not the other way round. Its top and bottom move by
+// the distance between its bottom and that of the run it touches: it is then on the line for
+// every later step (line parts, rows, joining lines when writing).
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLoweredRuns(
+    std::vector<std::vector<RunText*>>& lines) {
+    if (lines.size() < 2) return;
+    struct Span {
+        double top, bottom;
+    };
+    std::vector<Span> spans(lines.size());
+    std::vector<size_t> counts(lines.size());
+    double tallest = 0.0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        Span s{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+        for (const RunText* r : lines[i]) {
+            s.top = std::min(s.top, r->ctmInfo().topLeft.y);
+            s.bottom = std::max(s.bottom, r->ctmInfo().bottomLeft.y);
+        }
+        spans[i] = s;
+        counts[i] = lines[i].size();
+        if (std::isfinite(s.bottom - s.top)) tallest = std::max(tallest, s.bottom - s.top);
+    }
+    // Lines by their top, to find those that can overlap a run without looking at all of them.
+    std::vector<size_t> byTop(lines.size());
+    for (size_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
+    std::stable_sort(byTop.begin(), byTop.end(), [&](size_t a, size_t b) { return key(spans[a].top) < key(spans[b].top); });
+    // The smaller lines first: their runs look for a line to join among the larger ones.
+    std::vector<size_t> bySize = byTop;
+    std::stable_sort(bySize.begin(), bySize.end(), [&](size_t a, size_t b) { return counts[a] < counts[b]; });
+
+    auto leftOf = [](const RunText* r) { return r->ctmInfo().bottomLeft.x; };
+    auto rightOf = [](const RunText* r) { return r->ctmInfo().bottomLeft.x + r->textWidth(); };
+    auto heightOf = [](const RunText* r) { return r->ctmInfo().bottomLeft.y - r->ctmInfo().topLeft.y; };
+    for (size_t s : bySize) {
+        std::vector<RunText*> staying;
+        for (RunText* run : lines[s]) {
+            const double top = run->ctmInfo().topLeft.y, bottom = run->ctmInfo().bottomLeft.y, height = heightOf(run);
+            if (!(height > 0.0) || !std::isfinite(top) || !std::isfinite(bottom) || !std::isfinite(rightOf(run))) {
+                staying.push_back(run);
+                continue;
+            }
+            RunText* best = nullptr;
+            size_t bestLine = 0;
+            double bestOverlap = 0.0;
+            auto first = std::lower_bound(byTop.begin(), byTop.end(), top - tallest,
+                                          [&](size_t i, double v) { return key(spans[i].top) < v; });
+            for (auto it = first; it != byTop.end() && spans[*it].top < bottom; ++it) {
+                const size_t m = *it;
+                if (m == s || counts[m] <= counts[s] || spans[m].bottom <= top) continue;
+                // The runs of the line on either side of this one's left edge.
+                std::vector<RunText*>& line = lines[m];
+                auto at = std::lower_bound(line.begin(), line.end(), leftKey(run),
+                                           [](const RunText* r, double v) { return leftKey(r) < v; });
+                for (auto near : {at, at == line.begin() ? line.end() : at - 1}) {
+                    if (near == line.end()) continue;
+                    const RunText* other = *near;
+                    const double apart = std::max({0.0, leftOf(run) - rightOf(other), leftOf(other) - rightOf(run)});
+                    const double overlap = std::min(bottom, other->ctmInfo().bottomLeft.y) -
+                                           std::max(top, other->ctmInfo().topLeft.y);
+                    if (apart <= 0.5 * height && overlap >= 0.5 * std::min(height, heightOf(other)) &&
+                        overlap > bestOverlap) {
+                        best = *near;
+                        bestLine = m;
+                        bestOverlap = overlap;
+                    }
+                }
+            }
+            if (!best) {
+                staying.push_back(run);
+                continue;
+            }
+            const double shift = best->ctmInfo().bottomLeft.y - bottom;
+            KXPDF_CTMInfo g = run->ctmInfo();
+            g.topLeft.y += shift;
+            g.bottomLeft.y += shift;
+            g.frame.origin.y += shift;
+            for (double* y : {&g.yTop, &g.yAscent, &g.yBase, &g.yDescent, &g.yBottom, &g.yLeft, &g.yRight}) *y += shift;
+            run->setCtmInfo(g);
+            std::vector<RunText*>& line = lines[bestLine];
+            line.insert(std::upper_bound(line.begin(), line.end(), leftKey(run),
+                                         [](double v, const RunText* r) { return v < leftKey(r); }),
+                        run);
+        }
+        lines[s] = std::move(staying);
+    }
+    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::vector<RunText*>& l) { return l.empty(); }),
+                lines.end());
 }
 
 // Columns that go on below a band. Bands end at every horizontal strip of the page that holds no

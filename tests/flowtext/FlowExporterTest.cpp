@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "FlowTestRuns.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
@@ -62,6 +63,22 @@ std::string textOf(const std::vector<CapturedRun>& runs) {
 }
 
 std::string page(std::vector<Show> shows) { return flowtest::textDocument({std::move(shows)}); }
+
+// The plain text of the first page of a document.
+std::string plainTextOf(const std::string& pdf) {
+    kx::ScopedTemporaryRoot root;
+    auto document = kx::PDFDocument::openFromMemory(pdf);
+    EXPECT_TRUE(document);
+    if (!document) return {};
+    const std::string out = flowtest::tempPath("plain.txt");
+    KXTextPDFExporter exporter;
+    exporter.setMoreOptions(std::make_shared<KXPDFOptions>());
+    exporter.setNumberOfPagesToConvert(1);
+    exporter.begainConvertPDF(out, document);
+    EXPECT_TRUE(exporter.convertPDFPage(*document->page(1)));
+    exporter.endConvertPDF(document);
+    return kx::readFile(out).value_or("");
+}
 
 }  // namespace
 
@@ -178,4 +195,46 @@ TEST(FlowExporter, HostileGeometryNeitherBreaksNorFloodsThePage) {
     EXPECT_NE(text.find("top"), std::string::npos);
     EXPECT_NE(text.find("bottom"), std::string::npos);
     EXPECT_LT(text.size(), 1000u);
+}
+
+TEST(FlowExporter, RaisedAndLoweredTextIsReadInItsPlaceOnTheLine) {
+    // Helvetica widths (per 1000): T 611, h 556, e 556, blank 278, L 556, A 667, E 667, X 667, w 722,
+    // o 556, r 333, d 556, H 722, digits 556. Each case is one page; raised and lowered letters
+    // are smaller or shifted off the baseline of the text around them.
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* expected;
+    } cases[] = {
+        {"a logo with a raised and a lowered letter",
+         "BT /F1 12 Tf 72 700 Td (The L) Tj ET\n"
+         "BT /F1 8.5 Tf 99.6 702.4 Td (A) Tj ET\n"
+         "BT /F1 12 Tf 104 700 Td (T) Tj ET\n"
+         "BT /F1 12 Tf 109.5 697.4 Td (E) Tj ET\n"
+         "BT /F1 12 Tf 116.5 700 Td (X logo) Tj ET\n",
+         "The LATEX logo\n"},
+        {"a footnote mark after a word",
+         "BT /F1 12 Tf 72 700 Td (word) Tj /F1 7 Tf 1 0 0 1 98.004 704.5 Tm (1) Tj /F1 12 Tf 1 0 0 1 101.9 700 Tm "
+         "(, more) Tj ET\n",
+         "word1, more\n"},
+        {"a subscript inside a word",
+         "BT /F1 12 Tf 72 700 Td (H) Tj /F1 8 Tf 1 0 0 1 80.664 697 Tm (2) Tj /F1 12 Tf 1 0 0 1 85.112 700 Tm "
+         "(O is water) Tj ET\n",
+         "H2O is water\n"},
+        // Lines that merely follow each other closely, and side-by-side columns a little off each
+        // other's baselines, stay apart.
+        {"a short line under a long one, at a tight leading",
+         "BT /F1 12 Tf 72 700 Td (first line of text) Tj 0 -11 Td (short) Tj ET\n", "first line of text\nshort\n"},
+        {"two columns three points apart",
+         "BT /F1 12 Tf 72 700 Td (left column) Tj ET BT /F1 12 Tf 320 703 Td (right column) Tj ET\n",
+         "left column\nright column\n"},
+        // A blank drawn and then overprinted by the word after it marks a word boundary.
+        {"a blank under the first letter of a word",
+         "BT /F1 12 Tf 72 720 Td (Start) Tj 0 -20 Td [( ) 278 (The end)] TJ ET\n", "Start\n The end\n"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(c.content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+        EXPECT_EQ(plainTextOf(pdf.build()), c.expected) << c.name;
+    }
 }
