@@ -14,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
@@ -498,8 +499,12 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
                 } else if (!columnParagraphs.empty()) {
                     // A row that sits within a line of the previous one continues its paragraph.
                     // This also takes a row that lies above the previous row's bottom (small text
-                    // beside a taller line part), so that its text is kept.
+                    // beside a taller line part), so that its text is kept; that text is not the
+                    // continuation of the previous row's last word, so a blank parts them.
                     holder = columnParagraphs.back().get();
+                    RunText* last = holder->lastRunText();
+                    if (delta < -line && last && !last->runText().empty() && last->runText().back() != u' ')
+                        last->runText() += u' ';
                     for (RunText* run : row.front()) holder->runArray().push_back(run->shared_from_this());
                 } else {
                     holder = fresh.get();
@@ -524,100 +529,151 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
 }
 
 // Raised and lowered text: superscripts and subscripts, footnote marks, the letters of logos such
-// as TeX's that sit above or below the others. Such a run has a baseline of its own, so it makes a
+// as TeX's that sit above or below the others. Such text has a baseline of its own, so it makes a
 // line of its own, and that line would be read before or after the line it belongs to instead of
-// in its place. A run joins a line, in its place from left to right, when it touches a run of that
-// line horizontally (no farther from it than half its own height) and the two overlap vertically
-// by at least half the height of the smaller: lines of text that follow each other do not overlap
-// like that, however tight their leading. It joins only a line of more runs than its own, so that
-// the line of a sentence takes its marks and not the other way round. Its top and bottom move by
-// the distance between its bottom and that of the run it touches: it is then on the line for
-// every later step (line parts, rows, joining lines when writing).
+// in its place. Each line is cut into clusters, stretches of runs no farther apart than half their
+// height (a word, or words with their blanks). A cluster joins another line, in its place from left
+// to right, when it touches a run of that line horizontally (no farther from it than half its own
+// height), is no taller than that run, and lies at least half within its height: lines of text
+// that follow each other do not overlap like that, however tight their leading. (Taller things
+// beside a line, a drop capital or a brace over several lines, stay where they are.) Of two such
+// clusters the smaller moves to the other's line (the one of fewer runs, or of smaller text when
+// they have as many): a word takes its footnote mark, not the other way round. A cluster that has
+// taken others stays where it is, so that joins never chain from line to line. The runs of a
+// cluster that joins move up or down by the distance between the bottoms of the two touching runs,
+// so that it is on the line for every later step (line parts, rows, joining lines when writing).
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLoweredRuns(
     std::vector<std::vector<RunText*>>& lines) {
     if (lines.size() < 2) return;
-    struct Span {
-        double top, bottom;
-    };
-    std::vector<Span> spans(lines.size());
-    std::vector<size_t> counts(lines.size());
-    double tallest = 0.0;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        Span s{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
-        for (const RunText* r : lines[i]) {
-            s.top = std::min(s.top, r->ctmInfo().topLeft.y);
-            s.bottom = std::max(s.bottom, r->ctmInfo().bottomLeft.y);
-        }
-        spans[i] = s;
-        counts[i] = lines[i].size();
-        if (std::isfinite(s.bottom - s.top)) tallest = std::max(tallest, s.bottom - s.top);
-    }
-    // Lines by their top, to find those that can overlap a run without looking at all of them.
-    std::vector<size_t> byTop(lines.size());
-    for (size_t i = 0; i < byTop.size(); ++i) byTop[i] = i;
-    std::stable_sort(byTop.begin(), byTop.end(), [&](size_t a, size_t b) { return key(spans[a].top) < key(spans[b].top); });
-    // The smaller lines first: their runs look for a line to join among the larger ones.
-    std::vector<size_t> bySize = byTop;
-    std::stable_sort(bySize.begin(), bySize.end(), [&](size_t a, size_t b) { return counts[a] < counts[b]; });
-
     auto leftOf = [](const RunText* r) { return r->ctmInfo().bottomLeft.x; };
     auto rightOf = [](const RunText* r) { return r->ctmInfo().bottomLeft.x + r->textWidth(); };
+    auto topOf = [](const RunText* r) { return r->ctmInfo().topLeft.y; };
+    auto bottomOf = [](const RunText* r) { return r->ctmInfo().bottomLeft.y; };
     auto heightOf = [](const RunText* r) { return r->ctmInfo().bottomLeft.y - r->ctmInfo().topLeft.y; };
-    for (size_t s : bySize) {
-        std::vector<RunText*> staying;
-        for (RunText* run : lines[s]) {
-            const double top = run->ctmInfo().topLeft.y, bottom = run->ctmInfo().bottomLeft.y, height = heightOf(run);
-            if (!(height > 0.0) || !std::isfinite(top) || !std::isfinite(bottom) || !std::isfinite(rightOf(run))) {
-                staying.push_back(run);
-                continue;
-            }
-            RunText* best = nullptr;
-            size_t bestLine = 0;
-            double bestOverlap = 0.0;
-            auto first = std::lower_bound(byTop.begin(), byTop.end(), top - tallest,
-                                          [&](size_t i, double v) { return key(spans[i].top) < v; });
-            for (auto it = first; it != byTop.end() && spans[*it].top < bottom; ++it) {
-                const size_t m = *it;
-                if (m == s || counts[m] <= counts[s] || spans[m].bottom <= top) continue;
-                // The runs of the line on either side of this one's left edge.
-                std::vector<RunText*>& line = lines[m];
-                auto at = std::lower_bound(line.begin(), line.end(), leftKey(run),
+    auto placed = [&](const RunText* r) {
+        return heightOf(r) > 0.0 && std::isfinite(topOf(r)) && std::isfinite(bottomOf(r)) && std::isfinite(rightOf(r));
+    };
+
+    struct Cluster {
+        size_t line;             // the line it is on now
+        std::vector<RunText*> runs;  // with the clusters that joined it
+        size_t size;             // runs of its own when it was cut
+        double height;           // of its tallest run
+        size_t parent;           // the cluster it joined; itself while it has joined none
+        bool joined = false;     // others have joined it: it stays on its line
+    };
+    std::vector<Cluster> clusters;
+    std::unordered_map<const RunText*, size_t> clusterOf;
+    std::unordered_map<const RunText*, size_t> ordinal;  // the order of the runs within their line
+    double tallest = 0.0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        for (size_t k = 0; k < lines[i].size(); ++k) {
+            RunText* run = lines[i][k];
+            ordinal[run] = ordinal.size();
+            const bool opens = k == 0 || !placed(run) || !placed(lines[i][k - 1]) ||
+                               leftOf(run) - rightOf(lines[i][k - 1]) >
+                                   0.5 * std::max(heightOf(run), heightOf(lines[i][k - 1]));
+            if (opens) clusters.push_back(Cluster{i, {}, 0, 0.0, clusters.size()});
+            Cluster& c = clusters.back();
+            c.runs.push_back(run);
+            ++c.size;
+            if (placed(run)) c.height = std::max(c.height, heightOf(run));
+            clusterOf[run] = clusters.size() - 1;
+            if (placed(run)) tallest = std::max(tallest, heightOf(run));
+        }
+    }
+    auto root = [&](size_t c) {
+        while (clusters[c].parent != c) c = clusters[c].parent;
+        return c;
+    };
+
+    // Lines by the top of their first run (a line's runs lie within a point of each other's
+    // bottom), to find those that can touch a cluster without looking at all of them.
+    std::vector<size_t> byTop;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (placed(lines[i].front())) byTop.push_back(i);
+    std::stable_sort(byTop.begin(), byTop.end(),
+                     [&](size_t a, size_t b) { return topOf(lines[a].front()) < topOf(lines[b].front()); });
+
+    // The smaller clusters first: they look for a larger one to join.
+    std::vector<size_t> order(clusters.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return clusters[a].size < clusters[b].size; });
+    for (size_t ci : order) {
+        Cluster& c = clusters[ci];
+        if (c.joined) continue;
+        bool usable = c.height > 0.0;
+        double top = std::numeric_limits<double>::infinity(), bottom = -top, left = top, right = -top;
+        for (const RunText* r : c.runs) {  // its own runs: it has taken none
+            usable = usable && placed(r);
+            top = std::min(top, topOf(r));
+            bottom = std::max(bottom, bottomOf(r));
+            left = std::min(left, leftOf(r));
+            right = std::max(right, rightOf(r));
+        }
+        if (!usable) continue;
+        RunText* touched = nullptr;
+        double bestOverlap = 0.0;
+        auto from = std::lower_bound(byTop.begin(), byTop.end(), top - 2.0 * tallest - 1.0,
+                                     [&](size_t i, double v) { return topOf(lines[i].front()) < v; });
+        for (auto it = from; it != byTop.end() && topOf(lines[*it].front()) < bottom + tallest + 1.0; ++it) {
+            const std::vector<RunText*>& line = lines[*it];
+            // The runs of the line on either side of the cluster's left and right edges.
+            for (double edge : {left, right}) {
+                auto at = std::lower_bound(line.begin(), line.end(), key(std::round(edge * 100.0)),
                                            [](const RunText* r, double v) { return leftKey(r) < v; });
                 for (auto near : {at, at == line.begin() ? line.end() : at - 1}) {
-                    if (near == line.end()) continue;
-                    const RunText* other = *near;
-                    const double apart = std::max({0.0, leftOf(run) - rightOf(other), leftOf(other) - rightOf(run)});
-                    const double overlap = std::min(bottom, other->ctmInfo().bottomLeft.y) -
-                                           std::max(top, other->ctmInfo().topLeft.y);
-                    if (apart <= 0.5 * height && overlap >= 0.5 * std::min(height, heightOf(other)) &&
-                        overlap > bestOverlap) {
-                        best = *near;
-                        bestLine = m;
+                    if (near == line.end() || !placed(*near)) continue;
+                    const size_t other = root(clusterOf[*near]);
+                    if (other == root(ci)) continue;
+                    const Cluster& o = clusters[other];
+                    if (!(o.size > c.size || (o.size == c.size && o.height > c.height))) continue;
+                    const double apart = std::max({0.0, left - rightOf(*near), leftOf(*near) - right});
+                    const double overlap = std::min(bottom, bottomOf(*near)) - std::max(top, topOf(*near));
+                    if (apart <= 0.5 * c.height && c.height <= 1.1 * heightOf(*near) &&
+                        overlap >= 0.5 * c.height && overlap > bestOverlap) {
+                        touched = *near;
                         bestOverlap = overlap;
                     }
                 }
             }
-            if (!best) {
-                staying.push_back(run);
-                continue;
-            }
-            const double shift = best->ctmInfo().bottomLeft.y - bottom;
+        }
+        if (!touched) continue;
+        const size_t target = root(clusterOf[touched]);
+        // The cluster's own runs lie on one baseline; the first of them is the first of its runs.
+        const double shift = bottomOf(touched) - bottomOf(c.runs.front());
+        for (RunText* run : c.runs) {
             KXPDF_CTMInfo g = run->ctmInfo();
             g.topLeft.y += shift;
             g.bottomLeft.y += shift;
             g.frame.origin.y += shift;
             for (double* y : {&g.yTop, &g.yAscent, &g.yBase, &g.yDescent, &g.yBottom, &g.yLeft, &g.yRight}) *y += shift;
             run->setCtmInfo(g);
-            std::vector<RunText*>& line = lines[bestLine];
-            line.insert(std::upper_bound(line.begin(), line.end(), leftKey(run),
-                                         [](double v, const RunText* r) { return v < leftKey(r); }),
-                        run);
         }
-        lines[s] = std::move(staying);
+        Cluster& t = clusters[target];
+        t.runs.insert(t.runs.end(), c.runs.begin(), c.runs.end());
+        t.size += c.size;
+        t.joined = true;
+        c.parent = target;
     }
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::vector<RunText*>& l) { return l.empty(); }),
-                lines.end());
+
+    // The lines again, each with the clusters that are on it now, left to right.
+    std::vector<std::vector<RunText*>> joined(lines.size());
+    for (size_t i = 0; i < clusters.size(); ++i) {
+        if (clusters[i].parent != i) continue;
+        std::vector<RunText*>& line = joined[clusters[i].line];
+        line.insert(line.end(), clusters[i].runs.begin(), clusters[i].runs.end());
+    }
+    for (std::vector<RunText*>& line : joined) {
+        std::stable_sort(line.begin(), line.end(), [&](const RunText* a, const RunText* b) {
+            const double ka = leftKey(a), kb = leftKey(b);
+            return ka < kb || (ka == kb && ordinal[a] < ordinal[b]);
+        });
+    }
+    joined.erase(std::remove_if(joined.begin(), joined.end(), [](const std::vector<RunText*>& l) { return l.empty(); }),
+                 joined.end());
+    lines = std::move(joined);
 }
 
 // Columns that go on below a band. Bands end at every horizontal strip of the page that holds no

@@ -228,6 +228,12 @@ TEST(FlowExporter, RaisedAndLoweredTextIsReadInItsPlaceOnTheLine) {
         {"two columns three points apart",
          "BT /F1 12 Tf 72 700 Td (left column) Tj ET BT /F1 12 Tf 320 703 Td (right column) Tj ET\n",
          "left column\nright column\n"},
+        {"small print over a heading, with tall figures beside the heading",
+         "BT /F1 6 Tf 108.8 748.36 Td (Department of the Treasury Internal Revenue Service) Tj ET\n"
+         "BT /F1 24 Tf 55 739.64 Td (1040) Tj ET\n"
+         "BT /F1 12 Tf 108.8 735.92 Td (U.S. Individual Income Tax Return) Tj ET\n"
+         "BT /F1 20.36 Tf 300 738 Td (2010) Tj ET\n",
+         "1040 Department of the Treasury Internal Revenue Service\nU.S. Individual Income Tax Return    2010\n"},
         // A blank drawn and then overprinted by the word after it marks a word boundary.
         {"a blank under the first letter of a word",
          "BT /F1 12 Tf 72 720 Td (Start) Tj 0 -20 Td [( ) 278 (The end)] TJ ET\n", "Start\n The end\n"},

@@ -128,8 +128,11 @@ TEST(FlowPage, VerticalGapsBecomeBlankParagraphsOrJoinRows) {
         {"row 36.5 below", {{100, 80, 10, "A"}, {100, 116.5, 10, "B"}}, {"A", "", "", "B"}},
         {"a line below 8 never continues a paragraph", {{100, 80, 10, "A", 6}, {100, 82, 10, "B", 6}}, {"A", "B"}},
         // Small text beside a taller part, starting higher in the same column: its bottom lies
-        // above the previous row's bottom; it stays with that row's paragraph.
+        // above the previous row's bottom; it stays with that row's paragraph, a word of its own.
+        // Touching the taller part, it is raised text on that part's line.
         {"row above the previous row's bottom", {{100, 100, 50, "Big", 30}, {155, 82, 20, "sup", 8}},
+         {"Big sup"}},
+        {"raised text touching the part before it", {{100, 100, 50, "Big", 30}, {150, 82, 20, "sup", 8}},
          {"Bigsup"}},
         {"empty page", {}, {}},
     };
