@@ -14,7 +14,7 @@
 #include "flowtext/KXTextWriter.h"
 #include "platform/FileSystem.h"
 
-using flowtest::RunSpec;
+using flowtest::RunPlace;
 
 namespace {
 
@@ -40,9 +40,9 @@ private:
 };
 
 template <class Document, class RunText>
-void addPage(Document& document, std::vector<RunSpec> runs) {
+void addPage(Document& document, std::vector<RunPlace> runs) {
     document.begainWritePage({612, 792});
-    for (const RunSpec& spec : runs) document.currentPage()->allRunTextArray().push_back(flowtest::makeRun<RunText>(spec));
+    for (const RunPlace& place : runs) document.currentPage()->allRunTextArray().push_back(flowtest::makeRun<RunText>(place));
     document.endWritePage();
 }
 

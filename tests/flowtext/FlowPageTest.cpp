@@ -13,14 +13,14 @@
 #include "flowtext/KXRTFState.h"
 #include "flowtext/KXTextPage.h"
 
-using flowtest::RunSpec;
+using flowtest::RunPlace;
 
 namespace {
 
 // The text of each paragraph that the page builds; a paragraph without runs is "".
-std::vector<std::string> paragraphTexts(const std::vector<RunSpec>& runs) {
+std::vector<std::string> paragraphTexts(const std::vector<RunPlace>& runs) {
     KXTextPage page(nullptr, {612, 792}, true);
-    for (const RunSpec& spec : runs) page.allRunTextArray().push_back(flowtest::makeRun<KXTextRunText>(spec));
+    for (const RunPlace& place : runs) page.allRunTextArray().push_back(flowtest::makeRun<KXTextRunText>(place));
     page._creatParagraphs();
     std::vector<std::string> texts;
     for (const auto& p : page.paragraphArray()) {
@@ -39,7 +39,7 @@ using Texts = std::vector<std::string>;
 TEST(FlowPage, LinesLinePartsAndColumnsFollowTheTolerances) {
     struct Case {
         const char* name;
-        std::vector<RunSpec> runs;
+        std::vector<RunPlace> runs;
         Texts expected;
     } cases[] = {
         // One line, two parts 5 apart: a blank between them. On two lines the second row joins
@@ -48,8 +48,8 @@ TEST(FlowPage, LinesLinePartsAndColumnsFollowTheTolerances) {
         {"baselines 1.0 apart do not", {{100, 80, 10, "a"}, {115, 81, 10, "b"}}, {"ab"}},
         {"runs that abut within 0.99 are one line part", {{100, 80, 10, "a", 5}, {110.99, 80, 10, "b", 5}}, {"ab"}},
         {"a gap of 1.0 starts a new line part", {{100, 80, 10, "a", 5}, {111, 80, 10, "b", 5}}, {"a b"}},
-        {"a second part 3.0 to the right gets a blank", {{100, 80, 10, "a"}, {113, 80, 10, "b"}}, {"a b"}},
-        {"a second part 1.0 to the right does not", {{100, 80, 10, "a"}, {111, 80, 10, "b"}}, {"ab"}},
+        {"a second piece 3 points to the right gets a blank", {{100, 80, 10, "a"}, {113, 80, 10, "b"}}, {"a b"}},
+        {"a second piece 1 point to the right does not", {{100, 80, 10, "a"}, {111, 80, 10, "b"}}, {"ab"}},
         {"line parts 8.0 apart share a column",
          {{100, 80, 100, "L1"}, {208, 80, 50, "R1"}, {100, 94, 100, "L2"}, {208, 94, 50, "R2"}},
          {"L1 R1", "L2 R2"}},
@@ -67,19 +67,19 @@ TEST(FlowPage, ColumnsAreReadWholeAcrossBands) {
     // Two columns of running text, 150 wide, set with a leading of 14 for 12-point text; a gap of
     // 20 crosses both columns at the same height, as where two paragraphs end side by side.
     auto column = [](double x, const char* name, std::vector<double> bottoms) {
-        std::vector<RunSpec> runs;
+        std::vector<RunPlace> runs;
         int n = 0;
         for (double b : bottoms) runs.push_back({x, b, 150, std::string(name) + std::to_string(++n)});
         return runs;
     };
-    auto join = [](std::vector<std::vector<RunSpec>> parts) {
-        std::vector<RunSpec> all;
+    auto join = [](std::vector<std::vector<RunPlace>> parts) {
+        std::vector<RunPlace> all;
         for (auto& p : parts) all.insert(all.end(), p.begin(), p.end());
         return all;
     };
     struct Case {
         const char* name;
-        std::vector<RunSpec> runs;
+        std::vector<RunPlace> runs;
         Texts expected;
     } cases[] = {
         {"lines with leading stay in one band",
@@ -111,7 +111,7 @@ TEST(FlowPage, ColumnsAreReadWholeAcrossBands) {
 TEST(FlowPage, VerticalGapsBecomeBlankParagraphsOrJoinRows) {
     struct Case {
         const char* name;
-        std::vector<RunSpec> runs;
+        std::vector<RunPlace> runs;
         Texts expected;
     } cases[] = {
         // The first 72 points are margin: text whose top is at 100 leaves a gap of 28.
@@ -162,19 +162,19 @@ namespace {
 
 // Paragraphs of single runs, written by the page of the family; "" makes an empty paragraph.
 template <class Page, class RunText, class Paragraph, class Writer>
-std::string writeParagraphs(const std::vector<RunSpec>& specs) {
+std::string writeParagraphs(const std::vector<RunPlace>& places) {
     std::string path = flowtest::tempPath("page.out");
     auto writer = Writer::initWithPath(path);
     Page page(writer.get(), {612, 792}, true);
     KXDocx_PgMar margin;
     margin.left = 100;
     page.setTextMargin(margin);
-    for (const RunSpec& spec : specs) {
-        if (spec.text.empty()) {
+    for (const RunPlace& place : places) {
+        if (place.text.empty()) {
             page.paragraphArray().push_back(std::make_unique<Paragraph>());
             continue;
         }
-        std::vector<std::shared_ptr<typename Paragraph::RunPtr::element_type>> runs{flowtest::makeRun<RunText>(spec)};
+        std::vector<std::shared_ptr<typename Paragraph::RunPtr::element_type>> runs{flowtest::makeRun<RunText>(place)};
         page.paragraphArray().push_back(std::make_unique<Paragraph>(runs));
     }
     page._writeParagraphs(*writer);
@@ -182,18 +182,18 @@ std::string writeParagraphs(const std::vector<RunSpec>& specs) {
     return kx::readFile(path).value_or("");
 }
 
-std::string writeText(const std::vector<RunSpec>& specs) {
-    return writeParagraphs<KXTextPage, KXTextRunText, KXTextParagraph, KXTextFileWriter>(specs);
+std::string writeText(const std::vector<RunPlace>& places) {
+    return writeParagraphs<KXTextPage, KXTextRunText, KXTextParagraph, KXTextFileWriter>(places);
 }
 
-std::string writeRtf(const std::vector<RunSpec>& specs) {
+std::string writeRtf(const std::vector<RunPlace>& places) {
     KXRTFState::sharedInstance().resetToDefault();
-    return writeParagraphs<KXRTFPage, KXRTFRunText, KXRTFParagraph, KXRTFFileWriter>(specs);
+    return writeParagraphs<KXRTFPage, KXRTFRunText, KXRTFParagraph, KXRTFFileWriter>(places);
 }
 
-std::string writeHtml(const std::vector<RunSpec>& specs) {
+std::string writeHtml(const std::vector<RunPlace>& places) {
     KXHTMLState::sharedInstance().resetToDefault();
-    return writeParagraphs<KXHTMLPage, KXHTMLRunText, KXHTMLParagraph, KXHTMLFileWriter>(specs);
+    return writeParagraphs<KXHTMLPage, KXHTMLRunText, KXHTMLParagraph, KXHTMLFileWriter>(places);
 }
 
 }  // namespace
@@ -226,10 +226,10 @@ TEST(FlowPage, ParagraphsOnOneBaselineShareALine) {
 }
 
 TEST(FlowPage, RunsOfEmptyParagraphsAreShortened) {
-    std::vector<RunSpec> specs = {{100, 80, 10, "a"}, {0, 0, 0, ""}, {0, 0, 0, ""}, {0, 0, 0, ""}, {100, 140, 10, "b"}};
-    EXPECT_EQ(writeRtf(specs), "\\par\\pard\\li0 \\f1\\i0\\b0\\ul0\\fs24 \\cf0 a\\par\\pard\\li0 \\\n\\par\\pard\\li0 b");
+    std::vector<RunPlace> places = {{100, 80, 10, "a"}, {0, 0, 0, ""}, {0, 0, 0, ""}, {0, 0, 0, ""}, {100, 140, 10, "b"}};
+    EXPECT_EQ(writeRtf(places), "\\par\\pard\\li0 \\f1\\i0\\b0\\ul0\\fs24 \\cf0 a\\par\\pard\\li0 \\\n\\par\\pard\\li0 b");
     // HTML: the same paragraphs; every tag is closed at the end of the page.
-    EXPECT_EQ(writeHtml(specs),
+    EXPECT_EQ(writeHtml(places),
               "\n<p class=\"p0\"><span class=\"s0\">a</span></p>"
               "\n<p class=\"p1\"><br></p>"
               "\n<p class=\"p0\"><span class=\"s0\">b</span></p>");

@@ -13,7 +13,7 @@
 #include "flowtext/KXRTFState.h"
 #include "flowtext/KXTextParagraph.h"
 
-using flowtest::RunSpec;
+using flowtest::RunPlace;
 
 TEST(FlowParagraph, BlankParagraphsFillAGapWithLinesOfTheTextsHeight) {
     KXDocx_RPr r = KXDocxUtilities::defaultRProperty();

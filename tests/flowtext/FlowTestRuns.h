@@ -13,7 +13,7 @@
 
 namespace flowtest {
 
-struct RunSpec {
+struct RunPlace {
     double x;
     double bottom;
     double width;
@@ -23,20 +23,20 @@ struct RunSpec {
 };
 
 template <class RunText>
-std::shared_ptr<RunText> makeRun(const RunSpec& spec) {
+std::shared_ptr<RunText> makeRun(const RunPlace& place) {
     auto run = std::make_shared<RunText>();
     KXPDF_CTMInfo info{};
-    info.topLeft = {spec.x, spec.bottom - spec.size};
-    info.bottomLeft = {spec.x, spec.bottom};
-    info.fontSize = {spec.size, spec.size};
+    info.topLeft = {place.x, place.bottom - place.size};
+    info.bottomLeft = {place.x, place.bottom};
+    info.fontSize = {place.size, place.size};
     run->setCtmInfo(info);
     KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
-    r.sz = static_cast<float>(spec.size);
+    r.sz = static_cast<float>(place.size);
     r.rFonts.ascii = "Arial";
     run->setRProperty(r);
-    run->setRunText(kx::utf8ToUtf16(spec.text));
-    run->setTextWidth(spec.width);
-    run->setSpaceWidth(spec.spaceWidth);
+    run->setRunText(kx::utf8ToUtf16(place.text));
+    run->setTextWidth(place.width);
+    run->setSpaceWidth(place.spaceWidth);
     return run;
 }
 
