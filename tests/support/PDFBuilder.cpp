@@ -64,6 +64,7 @@ std::string PDFBuilder::buildWithRoot(int root) const {
         offsets.push_back(-1);
         objects[info] = "<< " + info_ + " >>";
     }
+    if (objectStreams_) return buildPacked(root, objects, size, info);
     for (const auto& [num, body] : objects) {
         offsets[static_cast<size_t>(num)] = static_cast<long>(out.size());
         out += std::to_string(num) + " 0 obj\n" + body + "\nendobj\n";
@@ -82,6 +83,53 @@ std::string PDFBuilder::buildWithRoot(int root) const {
     out += "trailer\n<< /Size " + std::to_string(size) + " /Root " + std::to_string(root) + " 0 R";
     if (info) out += " /Info " + std::to_string(info) + " 0 R";
     out += " >>\nstartxref\n" + std::to_string(brokenXref_ ? xref + 13 : xref) + "\n%%EOF\n";
+    return out;
+}
+
+std::string PDFBuilder::buildPacked(int root, const std::map<int, std::string>& objects, int size, int info) const {
+    std::string out = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
+    const int packNumber = size, xrefNumber = size + 1;
+    // Cross-reference entries: type, field 2, field 3 (W [1 4 2]).
+    struct Entry {
+        int type = 0;
+        long a = 0;
+        int b = 0;
+    };
+    std::vector<Entry> entries(static_cast<size_t>(xrefNumber) + 1);
+    entries[0] = {0, 0, 65535};
+
+    std::string header, bodies;
+    int packed = 0;
+    for (const auto& [num, body] : objects) {
+        if (body.find("\nstream\n") != std::string::npos) continue;
+        header += std::to_string(num) + " " + std::to_string(bodies.size()) + " ";
+        bodies += body + "\n";
+        entries[static_cast<size_t>(num)] = {2, packNumber, packed++};
+    }
+    for (const auto& [num, body] : objects) {
+        if (body.find("\nstream\n") == std::string::npos) continue;
+        entries[static_cast<size_t>(num)] = {1, static_cast<long>(out.size()), 0};
+        out += std::to_string(num) + " 0 obj\n" + body + "\nendobj\n";
+    }
+    entries[static_cast<size_t>(packNumber)] = {1, static_cast<long>(out.size()), 0};
+    out += std::to_string(packNumber) + " 0 obj\n<< /Type /ObjStm /N " + std::to_string(packed) + " /First " +
+           std::to_string(header.size()) + " /Length " + std::to_string(header.size() + bodies.size()) +
+           " >>\nstream\n" + header + bodies + "\nendstream\nendobj\n";
+
+    const long xrefOffset = static_cast<long>(out.size());
+    entries[static_cast<size_t>(xrefNumber)] = {1, xrefOffset, 0};
+    std::string table;
+    for (const Entry& e : entries) {
+        table += static_cast<char>(e.type);
+        for (int shift = 24; shift >= 0; shift -= 8) table += static_cast<char>((e.a >> shift) & 0xFF);
+        table += static_cast<char>((e.b >> 8) & 0xFF);
+        table += static_cast<char>(e.b & 0xFF);
+    }
+    out += std::to_string(xrefNumber) + " 0 obj\n<< /Type /XRef /Size " + std::to_string(xrefNumber + 1) +
+           " /W [1 4 2] /Root " + std::to_string(root) + " 0 R";
+    if (info) out += " /Info " + std::to_string(info) + " 0 R";
+    out += " /Length " + std::to_string(table.size()) + " >>\nstream\n" + table + "\nendstream\nendobj\n";
+    out += "startxref\n" + std::to_string(xrefOffset) + "\n%%EOF\n";
     return out;
 }
 

@@ -30,6 +30,9 @@ public:
     void setInfo(std::string entries) { info_ = std::move(entries); }
     // Writes wrong offsets into the cross-reference table.
     void setBrokenXref(bool broken) { brokenXref_ = broken; }
+    // Packs every object that is not a stream into one (uncompressed) object stream and writes a
+    // cross-reference stream instead of the table, as PDF 1.5 writers do.
+    void setObjectStreams(bool packed) { objectStreams_ = packed; }
 
     // The document with a catalog and a page tree over the added pages.
     std::string build();
@@ -46,6 +49,9 @@ private:
     std::string catalogExtra_;
     std::string info_;
     bool brokenXref_ = false;
+    bool objectStreams_ = false;
+
+    std::string buildPacked(int root, const std::map<int, std::string>& objects, int size, int info) const;
 };
 
 // The document saved again with AES-256 encryption and the two passwords (MuPDF's writer).
