@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "fonts/KXPDFFont.h"
+#include "pdf/ResourceDictionaryCache_p.h"
 
 namespace {
 
@@ -54,22 +55,27 @@ KXPDFFontCollection::KXPDFFontCollection() = default;
 
 KXPDFFontCollection::KXPDFFontCollection(const kx::PDFObject& fontDictionary) {
     if (!fontDictionary.isDictionary()) return;
-    std::shared_ptr<DocumentFonts> built = fontDictionary.documentCache<DocumentFonts>();
-    for (size_t i = 0; i < fontDictionary.dictCount(); ++i) {
-        kx::PDFObject value = fontDictionary.dictValueAt(i);
-        if (!value.isDictionary()) continue;
-        std::string key = fontDictionary.dictKeyAt(i);
-        // Only fonts that are objects of their own can be found again; a font written in place is
-        // built where it stands.
-        const bool cacheable = built && value.objectNumber() > 0;
-        DocumentFonts::Key cacheKey{value.objectNumber(), key};
-        std::shared_ptr<KXPDFFont> font;
-        if (!cacheable || !built->find(cacheKey, font)) {
-            font = KXPDFFont::FontWithDictionary(value, key);
-            if (cacheable) built->store(std::move(cacheKey), font);
+    // A dictionary read again (a form drawn many times, resources shared by pages) gives the fonts
+    // it gave before, also those written in place in it.
+    fonts_ = kx::detail::builtFromResourceDictionary<FontMap>(fontDictionary, [&] {
+        FontMap fonts;
+        std::shared_ptr<DocumentFonts> built = fontDictionary.documentCache<DocumentFonts>();
+        for (size_t i = 0; i < fontDictionary.dictCount(); ++i) {
+            kx::PDFObject value = fontDictionary.dictValueAt(i);
+            if (!value.isDictionary()) continue;
+            std::string key = fontDictionary.dictKeyAt(i);
+            // Fonts that are objects of their own are found again from other dictionaries too.
+            const bool cacheable = built && value.objectNumber() > 0;
+            DocumentFonts::Key cacheKey{value.objectNumber(), key};
+            std::shared_ptr<KXPDFFont> font;
+            if (!cacheable || !built->find(cacheKey, font)) {
+                font = KXPDFFont::FontWithDictionary(value, key);
+                if (cacheable) built->store(std::move(cacheKey), font);
+            }
+            if (font) fonts[key] = std::move(font);
         }
-        if (font) fonts_[key] = std::move(font);
-    }
+        return fonts;
+    });
 }
 
 std::shared_ptr<KXPDFFont> KXPDFFontCollection::fontForKey(const std::string& key) const {

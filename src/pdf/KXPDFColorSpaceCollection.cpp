@@ -1,12 +1,21 @@
 #include "pdf/KXPDFColorSpaceCollection.h"
 
+#include "pdf/ResourceDictionaryCache_p.h"
+
 KXPDFColorSpaceCollection::KXPDFColorSpaceCollection(const kx::PDFObject& dict) {
     if (!dict.isDictionary()) return;
-    // Entries in the file's order (as the reader keeps it); a later duplicate name does not occur in
-    // a dictionary.
-    for (auto& [name, value] : dict.dictEntries()) {
-        if (auto space = KXPDFColorSpace::ColorSpaceWithObject(value, name)) colorSpaces_[name] = std::move(space);
-    }
+    // The spaces of a dictionary are built once per document (ICC profiles take milliseconds each),
+    // however often the forms and pages that list it run.
+    colorSpaces_ = kx::detail::builtFromResourceDictionary<std::map<std::string, std::shared_ptr<const KXPDFColorSpace>>>(
+        dict, [&] {
+            std::map<std::string, std::shared_ptr<const KXPDFColorSpace>> spaces;
+            // Entries in the file's order (as the reader keeps it); a later duplicate name does not
+            // occur in a dictionary.
+            for (auto& [name, value] : dict.dictEntries()) {
+                if (auto space = KXPDFColorSpace::ColorSpaceWithObject(value, name)) spaces[name] = std::move(space);
+            }
+            return spaces;
+        });
 }
 
 std::shared_ptr<const KXPDFColorSpace> KXPDFColorSpaceCollection::colorSpaceNamed(const std::string& name) const {

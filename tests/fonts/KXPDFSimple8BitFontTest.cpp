@@ -83,6 +83,7 @@ TEST(KXPDFFontCollection, FontsAreBuiltOncePerDocument) {
     const std::string ref = std::to_string(helvetica) + " 0 R";
     int pageFonts = b.add("<< /F1 " + ref + " /F9 << /Type /Font /Subtype /Type1 /BaseFont /Courier >> >>");
     int formFonts = b.add("<< /F1 " + ref + " /G1 " + ref + " >>");
+    int otherFonts = b.add("<< /F9 << /Type /Font /Subtype /Type1 /BaseFont /Courier >> >>");
     b.addPage("", "<< >>");
     const std::string bytes = b.build();
     auto doc = kx::PDFDocument::openFromMemory(bytes), other = kx::PDFDocument::openFromMemory(bytes);
@@ -93,8 +94,10 @@ TEST(KXPDFFontCollection, FontsAreBuiltOncePerDocument) {
     EXPECT_NE(form.fontForKey("G1"), form.fontForKey("F1"));
     EXPECT_EQ(form.fontForKey("G1")->objectKey(), "G1") << "another name: a copy that carries it";
     EXPECT_EQ(form.fontForKey("G1")->baseFontName(), "Helvetica");
-    EXPECT_NE(KXPDFFontCollection(doc->object(pageFonts)).fontForKey("F9"), page.fontForKey("F9"))
-        << "a font written in place is not an object that can be found again";
+    EXPECT_EQ(KXPDFFontCollection(doc->object(pageFonts)).fontForKey("F9"), page.fontForKey("F9"))
+        << "the same dictionary read again (a form drawn many times) gives the fonts written in it again";
+    EXPECT_NE(KXPDFFontCollection(doc->object(otherFonts)).fontForKey("F9"), page.fontForKey("F9"))
+        << "a font written in place elsewhere is another font";
     EXPECT_NE(KXPDFFontCollection(other->object(pageFonts)).fontForKey("F1"), page.fontForKey("F1"))
         << "another document builds its own";
 }

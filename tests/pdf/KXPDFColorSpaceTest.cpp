@@ -297,6 +297,37 @@ TEST(KXPDFColorSpaceCollection, KeepsTheUsableEntries) {
     EXPECT_TRUE(KXPDFColorSpaceCollection(kx::PDFObject()).colorSpaces().empty());
 }
 
+// A form drawn a thousand times reads its ColorSpace dictionary at every run; forty ICC profiles
+// (more than the profile cache keeps) built again at every run took minutes. The spaces of a
+// dictionary are built once per document and shared by every run.
+TEST(KXPDFColorSpaceCollection, SpacesOfADictionaryAreBuiltOncePerDocument) {
+    kx::test::PDFBuilder b;
+    std::string entries;
+    for (int i = 0; i < 8; ++i) {
+        int icc = b.addStream("/N 3", kx::test::iccRGBProfile(1.0 + i * 0.01));
+        entries += "/C" + std::to_string(i) + " [/ICCBased " + std::to_string(icc) + " 0 R] ";
+    }
+    int dict = b.add("<< " + entries + ">>");
+    int same = b.add("<< " + entries + ">>");
+    b.addPage("", "<< >>");
+    const std::string bytes = b.build();
+    auto doc = kx::PDFDocument::openFromMemory(bytes), other = kx::PDFDocument::openFromMemory(bytes);
+    ASSERT_TRUE(doc && other);
+
+    KXPDFColorSpaceCollection first(doc->object(dict));
+    ASSERT_EQ(first.colorSpaces().size(), 8u);
+    ASSERT_EQ(first.colorSpaceNamed("C7")->getMode(), KXPDFColorSpace::ModeICCBased);
+    for (int run = 0; run < 1000; ++run) {
+        KXPDFColorSpaceCollection again(doc->object(dict));
+        ASSERT_EQ(again.colorSpaceNamed("C7"), first.colorSpaceNamed("C7")) << "run " << run;
+    }
+    EXPECT_NE(KXPDFColorSpaceCollection(doc->object(same)).colorSpaceNamed("C0"), first.colorSpaceNamed("C0"))
+        << "another dictionary builds its own";
+    EXPECT_NE(KXPDFColorSpaceCollection(other->object(dict)).colorSpaceNamed("C0"), first.colorSpaceNamed("C0"))
+        << "another document builds its own";
+    EXPECT_EQ(KXPDFColorSpaceCollection(other->object(dict)).colorSpaceNamed("C0")->objectKey(), "C0");
+}
+
 TEST(KXPDFColorSpace, PlatformColourSpaces) {
     ObjectDoc doc;
     int profile = doc.addStream("/N 1 /Alternate /DeviceGray", kx::test::iccGrayProfile(1.0));
