@@ -20,6 +20,7 @@
 #include "pdf/KXPDFConentParser.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/CairoFixtures.h"
+#include "support/ICCFixtures.h"
 #include "support/ImageFixtures.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
@@ -601,6 +602,81 @@ std::string bigContent(const std::string& kind) {
     return onePage(content + kMarker, resources);
 }
 
+// Resources that cost something to read (fonts, ICC colour spaces, images) in a form that runs
+// many times: every run reads its resources afresh.
+std::string heavyResourcesInRepeatedForm(const std::string& kind, int entries, int draws) {
+    PDFBuilder b;
+    std::string dict, content;
+    if (kind == "Fonts") {
+        std::string widths = "[" + repeat("600 ", 224) + "]";
+        for (int i = 0; i < entries; ++i)
+            dict += "/F" + std::to_string(i) + " << /Type /Font /Subtype /Type1 /BaseFont /Helvetica /FirstChar 32 "
+                    "/LastChar 255 /Widths " + widths + " /Encoding << /Differences [32 /space /a /b] >> >> ";
+        dict = "/Font << " + dict + ">>";
+        content = "BT /F0 9 Tf (x) Tj ET";
+    } else if (kind == "ICCColorSpaces") {
+        for (int i = 0; i < entries; ++i) {
+            int icc = b.addStream("/N 3", kx::test::iccRGBProfile(1.0 + i * 0.01));
+            dict += "/C" + std::to_string(i) + " [/ICCBased " + ref(icc) + "] ";
+        }
+        dict = "/ColorSpace << " + dict + ">>";
+        content = "/C0 cs 0.5 0.5 0.5 sc 0 0 1 1 re f";
+    } else {  // "Images": many images listed, one painted
+        for (int i = 0; i < entries; ++i) {
+            int image = b.addStream("/Type /XObject /Subtype /Image /Width 64 /Height 64 /ColorSpace /DeviceRGB "
+                                    "/BitsPerComponent 8",
+                                    std::string(64 * 64 * 3, static_cast<char>(i)));
+            dict += "/I" + std::to_string(i) + " " + ref(image) + " ";
+        }
+        dict = "/XObject << " + dict + ">>";
+        content = "/I0 Do";
+    }
+    int form = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << " + dict + " >>", content);
+    b.addPage(repeat("/Fm Do ", draws) + kMarker, "<< /XObject << /Fm " + ref(form) + " >> >>");
+    return b.build();
+}
+
+// Many outline items with named destinations in a large name tree, over many pages.
+std::string largeOutline(int items, int names, int pages) {
+    PDFBuilder b;
+    std::vector<int> pageNumbers;
+    for (int i = 0; i < pages; ++i) pageNumbers.push_back(b.addPage("0 0 m " + std::to_string(i) + " 10 l S"));
+    std::string namesArray;
+    for (int i = 0; i < names; ++i) {
+        char key[16];
+        std::snprintf(key, sizeof key, "n%07d", i);
+        namesArray += "(" + std::string(key) + ") [" + ref(pageNumbers[static_cast<size_t>(i % pages)]) + " /Fit] ";
+    }
+    int leaf = b.add("<< /Limits [(n0000000) (n9999999)] /Names [" + namesArray + "] >>");
+    int outlines = b.reserve();
+    std::vector<int> itemNumbers;
+    for (int i = 0; i < items; ++i) itemNumbers.push_back(b.reserve());
+    for (int i = 0; i < items; ++i) {
+        char key[16];
+        std::snprintf(key, sizeof key, "n%07d", (i * 7919) % names);
+        std::string entry = "<< /Title (Item " + std::to_string(i) + ") /Parent " + ref(outlines) + " /Dest (" + key + ")";
+        if (i + 1 < items) entry += " /Next " + ref(itemNumbers[static_cast<size_t>(i + 1)]);
+        if (i > 0) entry += " /Prev " + ref(itemNumbers[static_cast<size_t>(i - 1)]);
+        b.set(itemNumbers[static_cast<size_t>(i)], entry + " >>");
+    }
+    b.set(outlines, "<< /Type /Outlines /First " + ref(itemNumbers.front()) + " /Last " + ref(itemNumbers.back()) +
+                        " /Count " + std::to_string(items) + " >>");
+    b.setCatalogExtra("/Outlines " + ref(outlines) + " /Names << /Dests " + ref(b.add("<< /Kids [" + ref(leaf) + "] >>")) +
+                      " >>");
+    return b.build();
+}
+
+std::string manyAnnotations(int count) {
+    PDFBuilder b;
+    int ap = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10]", "0 0 m 10 10 l S");
+    std::string annots;
+    for (int i = 0; i < count; ++i)
+        annots += ref(b.add("<< /Type /Annot /Subtype /Square /Rect [" + std::to_string(i % 600) + " 10 " +
+                            std::to_string(i % 600 + 10) + " 20] /AP << /N " + ref(ap) + " >> /C [1 0 0] >>")) + " ";
+    b.addPage(kMarker, "<< >>", "/MediaBox [0 0 612 792] /Annots [" + annots + "]");
+    return b.build();
+}
+
 // ---- The table ----
 
 enum class Expect {
@@ -690,7 +766,18 @@ std::vector<Case> structuralCases() {
         {"PageIsItsOwnParent", [] { return pageTree("PageIsItsOwnParent"); }, Expect::Paints},
         {"FormDrawsItself", [] { return formCycle(1); }, Expect::Paints},
         {"FormsDrawEachOther", [] { return formCycle(3); }, Expect::Paints},
-        {"FormsFanOutExponentially", [] { return formFanOut(12, 8); }, Expect::Paints},
+        // Both run the interpreter's whole budget of nested runs three times (interpreter, page
+        // images, text) and the page image's drawing to its time limit: seconds of work by design.
+        {"FormsFanOutExponentially", [] { return formFanOut(12, 8); }, Expect::Paints, 30},
+        {"FormsFanOutWide", [] { return formFanOut(3, 3000); }, Expect::Paints, 30},
+        {"ManyFontsInAFormDrawnManyTimes", [] { return heavyResourcesInRepeatedForm("Fonts", 200, 1000); },
+         Expect::Paints},
+        {"ManyICCSpacesInAFormDrawnManyTimes",
+         [] { return heavyResourcesInRepeatedForm("ICCColorSpaces", 40, 1000); }, Expect::Paints},
+        {"ManyImagesInAFormDrawnManyTimes", [] { return heavyResourcesInRepeatedForm("Images", 200, 1000); },
+         Expect::Paints},
+        {"LargeOutlineWithNamedDestinations", [] { return largeOutline(20000, 20000, 40); }, Expect::Paints},
+        {"TwentyThousandAnnotations", [] { return manyAnnotations(20000); }, Expect::Paints},
         {"PatternCellUsesItself", [] { return patternCycle(false); }, Expect::Paints},
         {"PatternsUseEachOther", [] { return patternCycle(true); }, Expect::Paints},
         {"SoftMaskUsesItsOwnGraphicsState", [] { return softMaskCycle(); }, Expect::Paints},
@@ -761,8 +848,9 @@ TEST_P(HostileInput, EndsCleanlyInTimeAndMemory) {
 
     kx::test::PipelineOptions options;
     options.engineFormats = {"png", "txt"};
-    // Pages whose drawing would run on are abandoned sooner than a user's conversion abandons them.
-    options.pageDrawingTimeLimit = std::chrono::seconds(3);
+    // Pages whose drawing would run on are abandoned sooner than a user's conversion abandons them
+    // (a page abandoned on a slow machine is a failed page, which every case accepts).
+    options.pageDrawingTimeLimit = std::chrono::seconds(1);
     kx::test::ChildLimits limits;
     limits.time = std::chrono::milliseconds(static_cast<long long>(c.seconds * 1000 * kTimeFactor));
     limits.memoryBytes = std::size_t(2) << 30;
