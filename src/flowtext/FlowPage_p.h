@@ -246,7 +246,10 @@ private:
     static double leftKey(const RunText* run) { return key(std::round(run->ctmInfo().bottomLeft.x * 100.0)); }
     static double leftKey(const LinePart& part) { return key(std::round(_leftXOfLinePartArray(part) * 100.0)); }
 
+    using Column = std::vector<LinePart>;
     std::vector<ParagraphPtr> buildParagraphs();
+    static std::vector<Column> columnsOf(std::vector<LinePart> parts);
+    static void readTablesRowByRow(std::vector<std::vector<Column>>& divs);
     static void joinRaisedAndLoweredRuns(std::vector<std::vector<RunText*>>& lines);
     static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
 
@@ -371,34 +374,15 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
 
     // 6. Columns of each band: line parts ordered by their left edge chain into one column while
     // each starts no more than 8.0 beyond the running right edge; each column top to bottom.
-    using Column = std::vector<LinePart>;
     std::vector<std::vector<Column>> divs;
     for (const std::vector<LineSect*>& band : bands) {
         std::vector<LinePart> parts;
         for (LineSect* line : band)
             for (LinePart& part : *line) parts.push_back(std::move(part));
-        std::stable_sort(parts.begin(), parts.end(), [](const LinePart& a, const LinePart& b) {
-            return leftKey(a) < leftKey(b);
-        });
-        std::vector<Column> columns;
-        for (size_t i = 0; i < parts.size();) {
-            Column column;
-            double right = visibleRightX(parts[i]);
-            column.push_back(std::move(parts[i]));
-            size_t j = i + 1;
-            for (; j < parts.size() && _leftXOfLinePartArray(parts[j]) <= right + 8.0; ++j) {
-                right = std::max(right, visibleRightX(parts[j]));
-                column.push_back(std::move(parts[j]));
-            }
-            std::stable_sort(column.begin(), column.end(), [](const LinePart& a, const LinePart& b) {
-                return key(_minTopYOfLinePartArray(a)) < key(_minTopYOfLinePartArray(b));
-            });
-            columns.push_back(std::move(column));
-            i = j;
-        }
-        divs.push_back(std::move(columns));
+        divs.push_back(columnsOf(std::move(parts)));
     }
     mergeContinuedColumns(divs);
+    readTablesRowByRow(divs);
 
     // 7. Paragraphs.
     KXDocx_PPr workingP = KXDocxUtilities::defaultPProperty();
@@ -526,6 +510,139 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         }
     }
     return result;
+}
+
+// The columns of a band: its line parts, ordered by their left edge, chain into one column while
+// each starts no more than 8.0 beyond the running right edge; each column is ordered top to bottom.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+std::vector<typename FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::Column>
+FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::columnsOf(std::vector<LinePart> parts) {
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const LinePart& a, const LinePart& b) { return leftKey(a) < leftKey(b); });
+    std::vector<Column> columns;
+    for (size_t i = 0; i < parts.size();) {
+        Column column;
+        double right = visibleRightX(parts[i]);
+        column.push_back(std::move(parts[i]));
+        size_t j = i + 1;
+        for (; j < parts.size() && _leftXOfLinePartArray(parts[j]) <= right + 8.0; ++j) {
+            right = std::max(right, visibleRightX(parts[j]));
+            column.push_back(std::move(parts[j]));
+        }
+        std::stable_sort(column.begin(), column.end(), [](const LinePart& a, const LinePart& b) {
+            return key(_minTopYOfLinePartArray(a)) < key(_minTopYOfLinePartArray(b));
+        });
+        columns.push_back(std::move(column));
+        i = j;
+    }
+    return columns;
+}
+
+// Tables and forms. A band holds the lines that follow each other at about their usual spacing,
+// so that side-by-side columns of running text are read one after the other. The rows of a
+// table or a form are set just as close, and read that way its columns would come one after the
+// other too: every document number, then every date, then every amount. What tells a table from
+// columns of text is a narrow column (narrower than ten of its lines are high: numbers, dates,
+// labels) whose rows line up with those of the column beside it: on two rows or more, on two
+// thirds of its own rows at least (a note in the margin beside running text, or the end of the
+// next column of text, meets only some lines of its neighbour) and on a third of the rows of the
+// taller of the two. Columns linked so are read row by row: their line parts are cut into rows
+// wherever nothing spans the gap between two lines (the lines of one row touch or overlap), and
+// each row is read across, its cells from the left.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByRow(
+    std::vector<std::vector<Column>>& divs) {
+    // The bottoms of a column's rows (line parts whose bottoms lie less than 1.0 apart are a row).
+    auto rowBottoms = [](const Column& column) {
+        std::vector<double> bottoms;
+        for (const LinePart& part : column) bottoms.push_back(_maxBottomYOfLinePartArray(part));
+        std::sort(bottoms.begin(), bottoms.end());
+        std::vector<double> rows;
+        for (double b : bottoms)
+            if (rows.empty() || !(b - rows.back() < 1.0)) rows.push_back(b);
+        return rows;
+    };
+    auto isNarrow = [](const Column& column) {
+        double left = std::numeric_limits<double>::infinity(), right = -left;
+        std::vector<double> heights;
+        for (const LinePart& part : column) {
+            left = std::min(left, _leftXOfLinePartArray(part));
+            right = std::max(right, visibleRightX(part));
+            heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
+        }
+        std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+        return !(right - left >= 10.0 * heights[heights.size() / 2]);
+    };
+    auto aligned = [](const std::vector<double>& a, const std::vector<double>& b) {
+        size_t n = 0;
+        for (double y : a) {
+            auto it = std::lower_bound(b.begin(), b.end(), y - 1.0);
+            if (it != b.end() && std::fabs(*it - y) < 1.0) ++n;
+            else if (it != b.begin() && std::fabs(*(it - 1) - y) < 1.0) ++n;
+        }
+        return n;
+    };
+
+    std::vector<std::vector<Column>> out;
+    for (std::vector<Column>& div : divs) {
+        const size_t n = div.size();
+        std::vector<bool> linked(n, false);  // linked[i]: column i and column i + 1 are one table
+        bool any = false;
+        if (n >= 2) {
+            std::vector<std::vector<double>> rows(n);
+            std::vector<bool> narrow(n);
+            for (size_t i = 0; i < n; ++i) {
+                rows[i] = rowBottoms(div[i]);
+                narrow[i] = isNarrow(div[i]);
+            }
+            for (size_t i = 0; i + 1 < n; ++i) {
+                if (!narrow[i] && !narrow[i + 1]) continue;
+                const size_t both = aligned(rows[i], rows[i + 1]);
+                const auto mostOf = [&](size_t c) { return !narrow[c] || 3 * both >= 2 * rows[c].size(); };
+                linked[i] = both >= 2 && 3 * both >= std::max(rows[i].size(), rows[i + 1].size()) && mostOf(i) &&
+                            mostOf(i + 1);
+                any = any || linked[i];
+            }
+        }
+        if (!any) {
+            out.push_back(std::move(div));
+            continue;
+        }
+        std::vector<Column> plain;
+        for (size_t i = 0; i < n;) {
+            if (!linked[i]) {
+                plain.push_back(std::move(div[i]));
+                ++i;
+                continue;
+            }
+            if (!plain.empty()) out.push_back(std::move(plain));
+            plain.clear();
+            std::vector<LinePart> parts;
+            size_t j = i;
+            for (;; ++j) {
+                for (LinePart& part : div[j]) parts.push_back(std::move(part));
+                if (j + 1 >= n || !linked[j]) break;
+            }
+            i = j + 1;
+            std::stable_sort(parts.begin(), parts.end(), [](const LinePart& a, const LinePart& b) {
+                return key(_minTopYOfLinePartArray(a)) < key(_minTopYOfLinePartArray(b));
+            });
+            for (size_t k = 0; k < parts.size();) {
+                std::vector<LinePart> row;
+                double bottom = _maxBottomYOfLinePartArray(parts[k]);
+                row.push_back(std::move(parts[k]));
+                size_t m = k + 1;
+                for (; m < parts.size() && _minTopYOfLinePartArray(parts[m]) <= bottom; ++m) {
+                    bottom = std::max<double>(bottom, _maxBottomYOfLinePartArray(parts[m]));
+                    row.push_back(std::move(parts[m]));
+                }
+                out.push_back(columnsOf(std::move(row)));
+                k = m;
+            }
+        }
+        if (!plain.empty()) out.push_back(std::move(plain));
+    }
+    divs = std::move(out);
 }
 
 // Raised and lowered text: superscripts and subscripts, footnote marks, the letters of logos such

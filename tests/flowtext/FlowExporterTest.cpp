@@ -233,3 +233,49 @@ TEST(FlowExporter, RaisedAndLoweredTextIsReadInItsPlaceOnTheLine) {
         EXPECT_EQ(plainTextOf(pdf.build()), c.expected) << c.name;
     }
 }
+
+TEST(FlowExporter, TablesAndFormsAreReadRowByRow) {
+    // 9-point Helvetica on an 11-point leading: the lines of each case are one band.
+    auto rows = [](std::vector<std::vector<std::pair<double, const char*>>> cells, double leading = 11,
+                   double shift = 0) {
+        std::string content;
+        double y = 712;
+        for (const auto& row : cells) {
+            for (size_t i = 0; i < row.size(); ++i)
+                content += kx::format("BT /F1 9 Tf %.2f %.2f Td (%s) Tj ET\n", row[i].first,
+                                      y + (i > 0 ? shift : 0.0), row[i].second);
+            y -= leading;
+        }
+        return content;
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* expected;
+    } cases[] = {
+        {"a ledger: number, description, amount",
+         rows({{{72, "1001"}, {130, "Travel to the regional office"}, {400, "12.50"}},
+               {{72, "1002"}, {130, "Paper and toner for the printer"}, {400, "310.00"}},
+               {{72, "1003"}, {130, "Postage"}, {400, "4.20"}}}),
+         "1001    Travel to the regional office    12.50\n"
+         "1002    Paper and toner for the printer    310.00\n"
+         "1003    Postage    4.20\n"},
+        {"entries and their page numbers",
+         rows({{{72, "Introduction to the subject"}, {400, "3"}},
+               {{72, "Getting started with the tools"}, {400, "5"}},
+               {{72, "Reference of the language"}, {400, "13"}}}),
+         "Introduction to the subject    3\nGetting started with the tools    5\nReference of the language    13\n"},
+        // Numbers set between the lines of the text beside them belong to no row of it.
+        {"a narrow column off the rows of its neighbour is read whole",
+         rows({{{72, "Introduction to the subject"}, {400, "3"}},
+               {{72, "Getting started with the tools"}, {400, "5"}},
+               {{72, "Reference of the language"}, {400, "13"}}},
+              11, -5),
+         "Introduction to the subject\nGetting started with the tools\nReference of the language\n3\n5\n13\n"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(c.content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+        EXPECT_EQ(plainTextOf(pdf.build()), c.expected) << c.name;
+    }
+}
