@@ -50,14 +50,16 @@ TEST(FlowPage, LinesLinePartsAndColumnsFollowTheTolerances) {
         {"a gap of 1.0 starts a new line part", {{100, 80, 10, "a", 5}, {111, 80, 10, "b", 5}}, {"a b"}},
         {"a second piece 3 points to the right gets a blank", {{100, 80, 10, "a"}, {113, 80, 10, "b"}}, {"a b"}},
         {"a second piece 1 point to the right does not", {{100, 80, 10, "a"}, {111, 80, 10, "b"}}, {"ab"}},
+        // Columns of running text (wider than ten lines are high; narrower ones beside each
+        // other, row for row, are a table's).
         {"line parts 8.0 apart share a column",
-         {{100, 80, 100, "L1"}, {208, 80, 50, "R1"}, {100, 94, 100, "L2"}, {208, 94, 50, "R2"}},
+         {{100, 80, 150, "L1"}, {258, 80, 150, "R1"}, {100, 94, 150, "L2"}, {258, 94, 150, "R2"}},
          {"L1 R1", "L2 R2"}},
         {"line parts 8.01 apart form two columns, left one first",
-         {{100, 80, 100, "L1"}, {208.01, 80, 50, "R1"}, {100, 94, 100, "L2"}, {208.01, 94, 50, "R2"}},
+         {{100, 80, 150, "L1"}, {258.01, 80, 150, "R1"}, {100, 94, 150, "L2"}, {258.01, 94, 150, "R2"}},
          {"L1", "L2", "R1", "R2"}},
         {"the order of capture does not matter",
-         {{208.01, 94, 50, "R2"}, {100, 94, 100, "L2"}, {208.01, 80, 50, "R1"}, {100, 80, 100, "L1"}},
+         {{258.01, 94, 150, "R2"}, {100, 94, 150, "L2"}, {258.01, 80, 150, "R1"}, {100, 80, 150, "L1"}},
          {"L1", "L2", "R1", "R2"}},
     };
     for (const Case& c : cases) EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
@@ -104,6 +106,15 @@ TEST(FlowPage, ColumnsAreReadWholeAcrossBands) {
         {"a table's narrow columns are read row by row",
          {{72, 80, 30, "a1"}, {140, 80, 30, "b1"}, {72, 120, 30, "a2"}, {140, 120, 30, "b2"}},
          {"a1", "b1", "", "", "", "a2", "b2"}},
+        {"also when its rows are set as close as lines of text",
+         {{72, 80, 30, "a1"}, {140, 80, 150, "b1"}, {72, 94, 30, "a2"}, {140, 94, 150, "b2"}, {72, 108, 30, "a3"},
+          {140, 108, 150, "b3"}},
+         {"a1", "b1", "a2", "b2", "a3", "b3"}},
+        // A note in the margin that meets only some lines of the column beside it.
+        {"a narrow column on few of its neighbour's rows stays whole",
+         {{20, 80, 30, "n1"}, {72, 80, 150, "L1"}, {20, 94, 30, "n2"}, {72, 94, 150, "L2"}, {20, 101, 30, "n3"},
+          {72, 108, 150, "L3"}, {20, 115, 30, "n4"}},
+         {"n1", "n2", "n3", "n4", "L1", "L2", "L3"}},
     };
     for (const Case& c : cases) EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
 }
