@@ -1,8 +1,13 @@
 #include "pdf/KXPDFPatternTiling.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "pdf/KXPDFUtilities.h"
@@ -26,6 +31,69 @@ constexpr size_t kMaxCellNesting = 4;
 constexpr int kMaxNestedCells = 64;
 thread_local std::vector<std::uintptr_t> tCellsInProgress;
 thread_local int tCellsRendered = 0;
+
+// A pattern in the resources of a form is read again at every run of the form, and on every page
+// that lists it; rendering its cell each time made a form drawn a thousand times with a large cell
+// take minutes, and making its tile again for every painted path cost as much. Both are kept by
+// the pattern's document (dropped when it closes), bounded in pixels: cells by pattern object,
+// tiles by the cell they repeat and what else shapes them.
+constexpr std::int64_t kMaxKeptPixels = std::int64_t(1) << 24;
+
+std::int64_t pixelsOf(const kx::ImageRef& image) {
+    return image ? std::int64_t(image->width) * image->height : 0;
+}
+
+// Images by key, each made from another image (or from none), dropped all at once past the pixel
+// bound. An entry holds the image it was made from weakly and matches only while that one lives:
+// a later image at the same address is not mistaken for it.
+template <class Key>
+class KeptImages {
+public:
+    bool find(const Key& key, kx::ImageRef& image, const kx::ImageRef& madeFrom = nullptr) {
+        std::lock_guard lock(mutex_);
+        auto it = images_.find(key);
+        if (it == images_.end()) return false;
+        if (it->second.madeFrom.lock() != madeFrom) {
+            pixels_ -= pixelsOf(it->second.image);
+            images_.erase(it);
+            return false;
+        }
+        image = it->second.image;
+        return true;
+    }
+    void store(const Key& key, const kx::ImageRef& image, const kx::ImageRef& madeFrom = nullptr) {
+        const std::int64_t size = pixelsOf(image);
+        if (size > kMaxKeptPixels) return;
+        std::lock_guard lock(mutex_);
+        if (pixels_ + size > kMaxKeptPixels) {
+            images_.clear();
+            pixels_ = 0;
+        }
+        if (images_.try_emplace(key, Entry{image, madeFrom}).second) pixels_ += size;
+    }
+
+private:
+    struct Entry {
+        kx::ImageRef image;
+        std::weak_ptr<const kx::Image> madeFrom;
+    };
+    std::mutex mutex_;
+    std::map<Key, Entry> images_;
+    std::int64_t pixels_ = 0;
+};
+
+// Cells by pattern object number (a pattern is a stream, an object of its own); a null cell is a
+// cell that renders nothing.
+struct DocumentCells : KeptImages<int> {};
+
+// Tiles by the cell they repeat, then steps, box, paint type and colour.
+using TileKey = std::pair<const kx::Image*, std::array<double, 12>>;
+struct DocumentTiles : KeptImages<TileKey> {};
+
+// Nested cell renders refused so far on this thread: a cell rendered while one of its nested cells
+// was refused (a cycle, the depth or the budget cut it) is short of what it would be read on its
+// own, and is not kept.
+thread_local int tCellsRefused = 0;
 
 }  // namespace
 
@@ -51,12 +119,20 @@ bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::
     kx::PDFObject resources = dict.dictGet("Resources");
     if (resources.isDictionary()) {
         resDict_ = resources;
-        if (tCellsInProgress.empty()) tCellsRendered = 0;
-        kx::detail::NestingGuard guard(tCellsInProgress, object.identity(), kMaxCellNesting,
-                                       tCellsRendered < kMaxNestedCells);
-        if (guard.ok()) {
-            ++tCellsRendered;
-            contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr, cellResolution());
+        const int number = object.objectNumber();
+        std::shared_ptr<DocumentCells> cells = number > 0 ? object.documentCache<DocumentCells>() : nullptr;
+        if (!cells || !cells->find(number, contentImageRef_)) {
+            if (tCellsInProgress.empty()) tCellsRendered = 0;
+            kx::detail::NestingGuard guard(tCellsInProgress, object.identity(), kMaxCellNesting,
+                                           tCellsRendered < kMaxNestedCells);
+            if (guard.ok()) {
+                ++tCellsRendered;
+                const int refusedBefore = tCellsRefused;
+                contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr, cellResolution());
+                if (cells && tCellsRefused == refusedBefore) cells->store(number, contentImageRef_);
+            } else {
+                ++tCellsRefused;
+            }
         }
     }
     return true;
@@ -82,6 +158,23 @@ kx::Rect KXPDFPatternTiling::cellRect() const {
 }
 
 kx::ImageRef KXPDFPatternTiling::tileImage() const {
+    if (!contentImageRef_) return nullptr;
+    const kx::Color color = paintColor_.value_or(kx::Color{});
+    TileKey key{contentImageRef_.get(),
+                {xStep_, yStep_, bbox_[0], bbox_[1], bbox_[2], bbox_[3], static_cast<double>(paintType_),
+                 paintColor_ ? 1.0 : 0.0, color.red, color.green, color.blue, color.alpha}};
+    // A value that is not a number would never find its entry again.
+    const bool keyable =
+        std::all_of(key.second.begin(), key.second.end(), [](double v) { return std::isfinite(v); });
+    std::shared_ptr<DocumentTiles> tiles = keyable ? contentStream_.documentCache<DocumentTiles>() : nullptr;
+    kx::ImageRef tile;
+    if (tiles && tiles->find(key, tile, contentImageRef_)) return tile;
+    tile = makeTileImage();
+    if (tiles) tiles->store(key, tile, contentImageRef_);
+    return tile;
+}
+
+kx::ImageRef KXPDFPatternTiling::makeTileImage() const {
     const kx::Image* cellImage = contentImageRef_.get();
     const kx::Rect cell = cellRect();
     const double stepX = std::fabs(xStep_), stepY = std::fabs(yStep_);
@@ -137,5 +230,5 @@ void KXPDFPatternTiling::drawInContext(kx::BitmapContext& context, const kx::Aff
     if (!tile) return;
     kx::Rect cell = cellRect();
     kx::Rect period(cell.origin.x, cell.origin.y, std::fabs(xStep_), std::fabs(yStep_));
-    context.drawTiledImage(*tile, period, matrix_.concat(scaleTransform));
+    context.drawTiledImage(tile, period, matrix_.concat(scaleTransform));
 }

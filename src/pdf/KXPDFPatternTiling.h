@@ -1,5 +1,6 @@
 #pragma once
-// A tiling pattern (PatternType 1): a cell, rendered once into an image when the pattern is read,
+// A tiling pattern (PatternType 1): a cell, rendered into an image when the pattern is first read
+// in a document (later readings of the same pattern object share it, and the tiles made from it),
 // repeated every XStep and YStep across pattern space. A coloured pattern (PaintType 1) paints the
 // cell's own colours; an uncoloured one (PaintType 2) uses the cell as a stencil painted in the
 // colour given with the pattern's name.
@@ -49,6 +50,9 @@ public:
     kx::ImageRef tileImage() const;
 
 private:
+    // tileImage() without the cache of tiles already made from the same cell.
+    kx::ImageRef makeTileImage() const;
+
     std::int64_t paintType_ = 1;
     std::int64_t tilingType_ = 1;
     std::array<double, 4> bbox_{0, 0, 1, 1};

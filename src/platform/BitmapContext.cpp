@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <memory>
 
 #include "platform/Numeric.h"
 
@@ -60,6 +62,8 @@ struct SurfaceDeleter {
     void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
 };
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+
+bool finitePoint(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 // A cairo ARGB32 (premultiplied) copy of an image; nullptr for an invalid image.
 SurfacePtr surfaceFromImage(const Image& img) {
@@ -213,6 +217,29 @@ struct BitmapContext::Impl {
     }
 
     AffineTransform toDevice() const { return gs.ctm.concat(flipFor(height)); }
+
+    // Fills the clip with a tile surface (w x h pixels) stretched over `tileRect` and repeated.
+    void paintTiled(cairo_surface_t* s, int w, int h, const Rect& tileRect, const AffineTransform& patternToUser) {
+        Rect r = tileRect.standardized();
+        if (!usable() || !(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width) ||
+            !std::isfinite(r.size.height) || !finitePoint(r.origin))
+            return;
+        AffineTransform place = AffineTransform::makeTranslation(r.origin.x, r.origin.y + r.size.height)
+                                    .scaled(r.size.width / w, -r.size.height / h)
+                                    .concat(patternToUser);
+        if (!isUsableTransform(place) || !isUsableTransform(place.concat(toDevice()))) return;
+        composite([&](double alpha) {
+            cairo_save(cr);
+            cairo_matrix_t m = toCairo(place);
+            cairo_transform(cr, &m);
+            cairo_set_source_surface(cr, s, 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(cr), filter());
+            cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_REPEAT);
+            cairo_paint_with_alpha(cr, alpha);
+            cairo_restore(cr);
+        });
+        syncMatrix();
+    }
     bool usable() const { return isUsableTransform(toDevice()); }
     // Puts the user-space transform into cairo (identity when it is unusable; callers check).
     void syncMatrix() {
@@ -531,8 +558,6 @@ Rect BitmapContext::clipBoundingBox() const {
 
 namespace {
 
-bool finitePoint(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
 // The colours of a gradient at 1024 evenly spaced parameters, premultiplied ARGB32.
 std::vector<std::uint32_t> gradientTable(const std::vector<GradientStop>& stops) {
     constexpr int kEntries = 1024;
@@ -691,29 +716,64 @@ void BitmapContext::drawImage(const Image& image, const Rect& rect) {
     im.syncMatrix();
 }
 
+namespace {
+
+// Tiles drawn from shared images, converted for cairo once while the image lives: an exporter
+// paints one pattern's tile for every path it fills, and converting a large tile each time cost
+// more than the painting. An entry holds its image weakly and is dropped once the image is gone (a
+// later image at the same address is converted afresh); bounded in pixels.
+struct TileSurfaces {
+    struct Entry {
+        std::weak_ptr<const Image> image;
+        SurfacePtr surface;
+        std::int64_t pixels = 0;
+    };
+    std::map<const Image*, Entry> entries;
+    std::int64_t pixels = 0;
+    static constexpr std::int64_t kMaxPixels = std::int64_t(1) << 24;
+
+    cairo_surface_t* surfaceFor(const ImageRef& image) {
+        auto it = entries.find(image.get());
+        if (it != entries.end() && it->second.image.lock() == image) return it->second.surface.get();
+        // Surfaces of images that are gone are of no use any more.
+        for (auto e = entries.begin(); e != entries.end();) {
+            if (!e->second.image.expired()) {
+                ++e;
+                continue;
+            }
+            pixels -= e->second.pixels;
+            e = entries.erase(e);
+        }
+        // Too large to keep: the caller converts it for this paint only.
+        const std::int64_t size = std::int64_t(image->width) * image->height;
+        if (size > kMaxPixels) return nullptr;
+        SurfacePtr s = surfaceFromImage(*image);
+        if (!s) return nullptr;
+        if (pixels + size > kMaxPixels) {
+            entries.clear();
+            pixels = 0;
+        }
+        pixels += size;
+        return entries.insert_or_assign(image.get(), Entry{image, std::move(s), size}).first->second.surface.get();
+    }
+};
+
+thread_local TileSurfaces tTileSurfaces;
+
+}  // namespace
+
 void BitmapContext::drawTiledImage(const Image& tile, const Rect& tileRect, const AffineTransform& patternToUser) {
-    Impl& im = *impl_;
-    Rect r = tileRect.standardized();
-    if (!im.usable() || !(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width) ||
-        !std::isfinite(r.size.height) || !finitePoint(r.origin))
-        return;
+    if (!tile.isValid()) return;
     SurfacePtr s = surfaceFromImage(tile);
-    if (!s) return;
-    AffineTransform place = AffineTransform::makeTranslation(r.origin.x, r.origin.y + r.size.height)
-                                .scaled(r.size.width / tile.width, -r.size.height / tile.height)
-                                .concat(patternToUser);
-    if (!isUsableTransform(place) || !isUsableTransform(place.concat(im.toDevice()))) return;
-    im.composite([&](double alpha) {
-        cairo_save(im.cr);
-        cairo_matrix_t m = toCairo(place);
-        cairo_transform(im.cr, &m);
-        cairo_set_source_surface(im.cr, s.get(), 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(im.cr), im.filter());
-        cairo_pattern_set_extend(cairo_get_source(im.cr), CAIRO_EXTEND_REPEAT);
-        cairo_paint_with_alpha(im.cr, alpha);
-        cairo_restore(im.cr);
-    });
-    im.syncMatrix();
+    if (s) impl_->paintTiled(s.get(), tile.width, tile.height, tileRect, patternToUser);
+}
+
+void BitmapContext::drawTiledImage(const ImageRef& tile, const Rect& tileRect, const AffineTransform& patternToUser) {
+    if (!tile || !tile->isValid()) return;
+    if (cairo_surface_t* s = tTileSurfaces.surfaceFor(tile))
+        impl_->paintTiled(s, tile->width, tile->height, tileRect, patternToUser);
+    else
+        drawTiledImage(*tile, tileRect, patternToUser);
 }
 
 ImageRef BitmapContext::makeImage() const { return makeImage(0, 0, width_, height_); }

@@ -111,6 +111,9 @@ public:
     // Fills the clip with `tile` stretched over `tileRect` and repeated every tileRect.size across
     // the plane of pattern space; `patternToUser` maps pattern space into user space.
     void drawTiledImage(const Image& tile, const Rect& tileRect, const AffineTransform& patternToUser);
+    // The same for a shared image that does not change any more: its conversion for drawing is kept
+    // while the image lives, so painting one tile over many paths converts it once.
+    void drawTiledImage(const ImageRef& tile, const Rect& tileRect, const AffineTransform& patternToUser);
 
     // The bitmap as an image (RGBA8 straight alpha, or RGB8 for an opaque context).
     ImageRef makeImage() const;

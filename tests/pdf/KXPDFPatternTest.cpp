@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <string>
 
 #include "InterpreterTestSupport.h"
@@ -294,4 +295,153 @@ TEST(KXPDFPattern, CellsThatPaintWithTheirOwnPatternEnd) {
         ASSERT_TRUE(cell);
         EXPECT_GT(px(*cell, 2, 8)[1], 200);
     }
+}
+
+namespace {
+
+// Paints every pattern-filled path as an exporter does and keeps the first pattern's cell and tile
+// (held, so that no later image can take their addresses) to compare the others with.
+class PatternPainter : public KXPDFConentParserDelegate {
+public:
+    void didScanPatternPath(KXPDFConentParser& parser, const kx::Path&, bool, bool) override {
+        auto* tiling = dynamic_cast<KXPDFPatternTiling*>(parser.currentRenderingState().fillPattern().get());
+        if (!tiling || !tiling->contentImageRef()) return;
+        ++painted;
+        kx::ImageRef tile = tiling->tileImage();
+        if (!firstCell) {
+            firstCell = tiling->contentImageRef();
+            firstTile = tile;
+        }
+        sameCell += tiling->contentImageRef() == firstCell;
+        sameTile += tile == firstTile;
+        auto ctx = kx::BitmapContext::create(8, 8);
+        tiling->drawInContext(*ctx, kx::AffineTransform::identity());
+        last = ctx->makeImage();
+    }
+    int painted = 0, sameCell = 0, sameTile = 0;
+    kx::ImageRef firstCell, firstTile, last;
+};
+
+std::string greenImage(kx::test::PDFBuilder& b) {
+    return std::to_string(b.addStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB "
+                                      "/BitsPerComponent 8",
+                                      std::string("\x00\xFF\x00", 3)));
+}
+
+}  // namespace
+
+TEST(KXPDFPattern, APatternInAFormDrawnManyTimesRendersItsCellAndTileOnce) {
+    // Every run of the form reads the form's resources afresh. The cell (600 units: a bitmap of the
+    // largest size) was rendered at every run, and its tile made and converted again for every
+    // painted path: a form drawn a thousand times took minutes.
+    kx::ScopedTemporaryRoot root;
+    kx::test::PDFBuilder b;
+    const std::string image = greenImage(b);
+    int pattern = b.addStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 600 600] /XStep 600 /YStep 600 "
+                              "/Resources << /XObject << /Im " + image + " 0 R >> >>",
+                              "q 600 0 0 600 0 0 cm /Im Do Q");
+    int form = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /Pattern << /P " +
+                               std::to_string(pattern) + " 0 R >> >>",
+                           "/Pattern cs /P scn 0 0 10 10 re f");
+    std::string content;
+    for (int i = 0; i < 1000; ++i) content += "/Fm Do ";
+    b.addPage(content, "<< /XObject << /Fm " + std::to_string(form) + " 0 R >> >>");
+    auto doc = kx::PDFDocument::openFromMemory(b.build());
+    ASSERT_TRUE(doc);
+    auto page = doc->page(1);
+    ASSERT_TRUE(page);
+
+    const auto start = std::chrono::steady_clock::now();
+    PatternPainter painter;
+    KXPDFConentParser parser(page->dictionary(), kx::PDFContentStream::forPage(*page));
+    parser.setDelegate(&painter);
+    parser.setRenderingStateStack(std::make_shared<KXPDFRenderStateStack>());
+    parser.startParser();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    EXPECT_EQ(painter.painted, 1000);
+    EXPECT_EQ(painter.sameCell, 1000) << "one cell for every run";
+    EXPECT_EQ(painter.sameTile, 1000) << "one tile for every painted path";
+    ASSERT_TRUE(painter.firstCell);
+    EXPECT_EQ(painter.firstCell->width, 2048);
+    ASSERT_TRUE(painter.last);
+    EXPECT_GT(px(*painter.last, 4, 4)[1], 200) << "the shared tile paints the cell";
+    EXPECT_LT(seconds, 10) << "a second or less when the cell and its tile are shared";
+}
+
+TEST(KXPDFPattern, AKeptCellServesOnlyItsOwnPatternObjectAndDocument) {
+    kx::ScopedTemporaryRoot root;
+    kx::test::PDFBuilder b;
+    const std::string green = greenImage(b);
+    const std::string blue = std::to_string(b.addStream(
+        "/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+        std::string("\x00\x00\xFF", 3)));
+    auto cellOf = [&](const std::string& image) {
+        return b.addStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 4 4] /XStep 4 /YStep 4 "
+                           "/Resources << /XObject << /Im " + image + " 0 R >> >>",
+                           "q 4 0 0 4 0 0 cm /Im Do Q");
+    };
+    const int greenCell = cellOf(green), sameAgain = cellOf(green), blueCell = cellOf(blue);
+    b.addPage("", "<< >>");
+    const std::string bytes = b.build();
+    auto doc = kx::PDFDocument::openFromMemory(bytes), other = kx::PDFDocument::openFromMemory(bytes);
+    ASSERT_TRUE(doc && other);
+    auto cell = [](const kx::PDFObject& object) {
+        auto pattern = KXPDFPattern::PatternWithObject(object, "P");
+        auto* tiling = dynamic_cast<KXPDFPatternTiling*>(pattern.get());
+        return tiling ? tiling->contentImageRef() : nullptr;
+    };
+
+    kx::ImageRef first = cell(doc->object(greenCell));
+    ASSERT_TRUE(first);
+    EXPECT_GT(px(*first, 8, 8)[1], 200);
+    EXPECT_EQ(cell(doc->object(greenCell)), first) << "the same pattern object read again";
+    kx::ImageRef twin = cell(doc->object(sameAgain));
+    EXPECT_NE(twin, first) << "another object with the same content renders its own";
+    kx::ImageRef bluePainted = cell(doc->object(blueCell));
+    ASSERT_TRUE(bluePainted);
+    EXPECT_EQ(px(*bluePainted, 8, 8), kBlue) << "another object, another cell";
+    kx::ImageRef elsewhere = cell(other->object(greenCell));
+    EXPECT_NE(elsewhere, first) << "another document renders its own";
+    ASSERT_TRUE(elsewhere);
+    EXPECT_GT(px(*elsewhere, 8, 8)[1], 200);
+}
+
+TEST(KXPDFPattern, TilesOfAnUncolouredPatternAreMadeForEachColour) {
+    // One cell, painted in the colours the content gives it: each colour has its own tile, and a
+    // colour painted again finds its tile.
+    kx::ScopedTemporaryRoot root;
+    kx::test::PDFBuilder b;
+    // The cell's image (black) covers its bottom-left quarter.
+    int black = b.addStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                            "/BitsPerComponent 8",
+                            std::string(1, '\0'));
+    int stencil = b.addStream("/PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 4 4] /XStep 4 /YStep 4 "
+                              "/Resources << /XObject << /Im " + std::to_string(black) + " 0 R >> >>",
+                              "q 2 0 0 2 0 0 cm /Im Do Q");
+    b.addPage("", "<< >>");
+    auto doc = kx::PDFDocument::openFromMemory(b.build());
+    ASSERT_TRUE(doc);
+    auto pattern = KXPDFPattern::PatternWithObject(doc->object(stencil), "P");
+    ASSERT_TRUE(pattern);
+    auto space = KXPDFColorSpace::ColorSpaceWithObject(ObjectDoc::parse("[/Pattern /DeviceRGB]"));
+    ASSERT_TRUE(space);
+    auto tileIn = [&](int r, int g, int bl) {
+        KXPDFColor color{};
+        color.c[0] = static_cast<std::int16_t>(r);
+        color.c[1] = static_cast<std::int16_t>(g);
+        color.c[2] = static_cast<std::int16_t>(bl);
+        auto painted = KXPDFPattern::patternForPainting(pattern, *space, color);
+        auto* tiling = dynamic_cast<KXPDFPatternTiling*>(painted.get());
+        return tiling ? tiling->tileImage() : nullptr;
+    };
+    kx::ImageRef red = tileIn(255, 0, 0), green = tileIn(0, 255, 0);
+    ASSERT_TRUE(red && green);
+    // Rows from the top: the painted quarter is at the bottom left.
+    const int bottom = red->height - 1;
+    EXPECT_EQ(px(*red, 0, bottom), kRed);
+    EXPECT_EQ(px(*green, 0, bottom), kGreen);
+    EXPECT_EQ(px(*red, red->width - 1, 0)[3], 0);
+    EXPECT_EQ(tileIn(255, 0, 0), red) << "the same colour again";
+    EXPECT_EQ(px(*tileIn(0, 0, 255), 0, bottom), kBlue);
 }

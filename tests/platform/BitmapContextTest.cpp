@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cmath>
 
 #include "platform/BitmapContext.h"
@@ -272,4 +273,41 @@ TEST(BitmapContext, GradientsFarFromTheOriginUnderATinyTransform) {
     img = rad->makeImage();
     expectNear(px(*img, 20, 20), kRed, 12, "centre");
     expectNear(px(*img, 1, 1), kClear, 0, "beyond the end circle");
+}
+
+TEST(BitmapContext, ASharedTilePaintedOverManyPathsIsConvertedOnce) {
+    // An exporter paints a pattern's tile once for every path the pattern fills. Converting a large
+    // tile for every paint made a page of a thousand pattern fills take minutes.
+    auto tile = Image::make(2048, 2048, PixelFormat::RGBA8);
+    for (size_t i = 0; i < tile->pixels.size(); i += 4) {
+        tile->pixels[i] = 255;
+        tile->pixels[i + 3] = 255;
+    }
+    ImageRef shared = tile;
+    const auto start = std::chrono::steady_clock::now();
+    ImageRef last;
+    for (int i = 0; i < 300; ++i) {
+        auto ctx = BitmapContext::create(16, 16);
+        ASSERT_TRUE(ctx);
+        ctx->drawTiledImage(shared, Rect(0, 0, 8, 8), AffineTransform::identity());
+        last = ctx->makeImage();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    expectNear(px(*last, 3, 3), kRed, 0, "the shared tile paints as the plain one does");
+
+    // Once the image is gone, a new one (often at the same address) is converted afresh.
+    last.reset();
+    tile.reset();
+    const Image* before = shared.get();
+    shared.reset();
+    auto blue = Image::make(2048, 2048, PixelFormat::RGBA8);
+    for (size_t i = 0; i < blue->pixels.size(); i += 4) {
+        blue->pixels[i + 2] = 255;
+        blue->pixels[i + 3] = 255;
+    }
+    SCOPED_TRACE(blue.get() == before ? "same address" : "another address");
+    auto ctx = BitmapContext::create(16, 16);
+    ASSERT_TRUE(ctx);
+    ctx->drawTiledImage(ImageRef(blue), Rect(0, 0, 8, 8), AffineTransform::identity());
+    expectNear(px(*ctx->makeImage(), 3, 3), kBlue, 0, "a new image is not mistaken for an old one");
 }

@@ -328,6 +328,23 @@ std::string patternCycle(bool throughSecond) {
     return b.build();
 }
 
+// A pattern in the resources of a form drawn many times: each run of the form must not render the
+// cell (a large one) again and again.
+std::string patternInRepeatedForm(int draws, int cellSide) {
+    PDFBuilder b;
+    std::string side = std::to_string(cellSide);
+    int pattern = b.addStream("/Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 " + side + " " +
+                                  side + "] /XStep " + side + " /YStep " + side + " /Resources << >>",
+                              "0 0 1 1 re f");
+    int form = b.addStream("/Type /XObject /Subtype /Form /BBox [0 0 10 10] /Resources << /Pattern << /P " +
+                               ref(pattern) + " >> >>",
+                           "/Pattern cs /P scn 0 0 10 10 re f");
+    std::string content;
+    for (int i = 0; i < draws; ++i) content += "/Fm Do ";
+    b.addPage(content + kMarker, "<< /XObject << /Fm " + ref(form) + " >> >>");
+    return b.build();
+}
+
 std::string softMaskCycle() {
     PDFBuilder b;
     int gs = b.reserve();
@@ -780,6 +797,7 @@ std::vector<Case> structuralCases() {
         {"TwentyThousandAnnotations", [] { return manyAnnotations(20000); }, Expect::Paints},
         {"PatternCellUsesItself", [] { return patternCycle(false); }, Expect::Paints},
         {"PatternsUseEachOther", [] { return patternCycle(true); }, Expect::Paints},
+        {"PatternInAFormDrawnManyTimes", [] { return patternInRepeatedForm(1000, 600); }, Expect::Paints},
         {"SoftMaskUsesItsOwnGraphicsState", [] { return softMaskCycle(); }, Expect::Paints},
         {"IndexedSpaceNamesItself", [] { return colorSpaceCycle("IndexedNamesItself"); }, Expect::Paints},
         {"ColorSpacesNameEachOther", [] { return colorSpaceCycle("NamedChain"); }, Expect::Paints},
