@@ -1,7 +1,9 @@
 #pragma once
 // The metrics record of one of the 14 standard PDF fonts.
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "fonts/BuiltinFontWidths.h"
@@ -11,6 +13,11 @@ class BuiltinFont {
 public:
     BuiltinFont(std::string fontName, std::string encoding, double ascent, double descent, kx::Rect bbox,
                 std::shared_ptr<const BuiltinFontWidths> widths);
+    // The widths table is made by `makeWidths` on the first call of fontWidths(): most documents
+    // name few of the 14 fonts, and a table of a few hundred names costs more to build than the
+    // rest of a small conversion's set-up.
+    BuiltinFont(std::string fontName, std::string encoding, double ascent, double descent, kx::Rect bbox,
+                std::function<std::shared_ptr<const BuiltinFontWidths>()> makeWidths);
 
     const std::string& fontName() const { return fontName_; }
     const std::string& baseEncoding() const { return baseEncoding_; }
@@ -19,7 +26,7 @@ public:
     double descent() const { return descent_; }
     // Glyph units as the table gives them: llx, lly in the origin, urx, ury in the size.
     const kx::Rect& bbox() const { return bbox_; }
-    const BuiltinFontWidths* fontWidths() const { return fontWidths_.get(); }
+    const BuiltinFontWidths* fontWidths() const;
 
 private:
     std::string fontName_;
@@ -27,5 +34,11 @@ private:
     double ascent_ = 0;
     double descent_ = 0;
     kx::Rect bbox_;
-    std::shared_ptr<const BuiltinFontWidths> fontWidths_;
+    // Shared so that the record stays movable; the table is made once, whichever thread asks first.
+    struct Widths {
+        std::once_flag made;
+        std::function<std::shared_ptr<const BuiltinFontWidths>()> make;
+        std::shared_ptr<const BuiltinFontWidths> table;
+    };
+    std::shared_ptr<Widths> fontWidths_;
 };

@@ -104,13 +104,16 @@ BuiltinFontManager::BuiltinFontManager() {
     fontsArray_.reserve(14);
     for (int i = 0; i < 14; ++i) {
         const StandardFontRecord& r = kStandardFonts[i];
-        const kx::detail::StandardFontWidths& table = kx::detail::kStandardFontWidths[i];
-        std::vector<BFontWidth> widths;
-        widths.reserve(table.count);
-        for (size_t k = 0; k < table.count; ++k) widths.push_back({table.widths[k].name, table.widths[k].width});
-        auto fontWidths = std::make_shared<const BuiltinFontWidths>(widths.data(), static_cast<int>(widths.size()));
+        const kx::detail::StandardFontWidths* table = &kx::detail::kStandardFontWidths[i];
+        auto makeWidths = [table] {
+            std::vector<BFontWidth> widths;
+            widths.reserve(table->count);
+            for (size_t k = 0; k < table->count; ++k) widths.push_back({table->widths[k].name, table->widths[k].width});
+            return std::make_shared<const BuiltinFontWidths>(widths.data(), static_cast<int>(widths.size()));
+        };
         fontsArray_.emplace_back(r.name, r.encoding, r.ascent * 0.001, r.descent * 0.001,
-                                 kx::Rect(r.llx, r.lly, r.urx, r.ury), std::move(fontWidths));
+                                 kx::Rect(r.llx, r.lly, r.urx, r.ury),
+                                 std::function<std::shared_ptr<const BuiltinFontWidths>()>(makeWidths));
     }
     for (const char* name : kSubstitutes) {
         for (const auto& font : fontsArray_) {
