@@ -681,13 +681,16 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         bool joined = false;     // others have joined it: it stays on its line
     };
     std::vector<Cluster> clusters;
-    std::unordered_map<const RunText*, size_t> clusterOf;
-    std::unordered_map<const RunText*, size_t> ordinal;  // the order of the runs within their line
+    // Per run, by its order within the lines (which also orders the runs within their line): the
+    // cluster it was cut into. Runs are found by address through a sorted index, which costs no
+    // allocation per run as a hash map would (pages have thousands of runs).
+    std::vector<std::pair<const RunText*, size_t>> ordinals;
+    std::vector<size_t> clusterOfOrdinal;
     double tallest = 0.0;
     for (size_t i = 0; i < lines.size(); ++i) {
         for (size_t k = 0; k < lines[i].size(); ++k) {
             RunText* run = lines[i][k];
-            ordinal[run] = ordinal.size();
+            ordinals.emplace_back(run, ordinals.size());
             const bool opens = k == 0 || !placed(run) || !placed(lines[i][k - 1]) ||
                                leftOf(run) - rightOf(lines[i][k - 1]) >
                                    0.5 * std::max(heightOf(run), heightOf(lines[i][k - 1]));
@@ -696,10 +699,16 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
             c.runs.push_back(run);
             ++c.size;
             if (placed(run)) c.height = std::max(c.height, heightOf(run));
-            clusterOf[run] = clusters.size() - 1;
+            clusterOfOrdinal.push_back(clusters.size() - 1);
             if (placed(run)) tallest = std::max(tallest, heightOf(run));
         }
     }
+    std::sort(ordinals.begin(), ordinals.end());
+    // Every run is on one line, once.
+    auto ordinal = [&](const RunText* run) {
+        return std::lower_bound(ordinals.begin(), ordinals.end(), std::pair<const RunText*, size_t>(run, 0))->second;
+    };
+    auto clusterOf = [&](const RunText* run) { return clusterOfOrdinal[ordinal(run)]; };
     auto root = [&](size_t c) {
         while (clusters[c].parent != c) c = clusters[c].parent;
         return c;
@@ -712,6 +721,11 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         if (placed(lines[i].front())) byTop.push_back(i);
     std::stable_sort(byTop.begin(), byTop.end(),
                      [&](size_t a, size_t b) { return topOf(lines[a].front()) < topOf(lines[b].front()); });
+
+    // The runs' left keys, line by line (joins move runs up or down, never sideways).
+    std::vector<std::vector<double>> leftKeys(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i)
+        for (const RunText* run : lines[i]) leftKeys[i].push_back(leftKey(run));
 
     // The smaller clusters first: they look for a larger one to join.
     std::vector<size_t> order(clusters.size());
@@ -737,12 +751,13 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         for (auto it = from; it != byTop.end() && topOf(lines[*it].front()) < bottom + tallest + 1.0; ++it) {
             const std::vector<RunText*>& line = lines[*it];
             // The runs of the line on either side of the cluster's left and right edges.
+            const std::vector<double>& keys = leftKeys[*it];
             for (double edge : {left, right}) {
-                auto at = std::lower_bound(line.begin(), line.end(), key(std::round(edge * 100.0)),
-                                           [](const RunText* r, double v) { return leftKey(r) < v; });
+                auto at = line.begin() + (std::lower_bound(keys.begin(), keys.end(), key(std::round(edge * 100.0))) -
+                                          keys.begin());
                 for (auto near : {at, at == line.begin() ? line.end() : at - 1}) {
                     if (near == line.end() || !placed(*near)) continue;
-                    const size_t other = root(clusterOf[*near]);
+                    const size_t other = root(clusterOf(*near));
                     if (other == root(ci)) continue;
                     const Cluster& o = clusters[other];
                     if (!(o.size > c.size || (o.size == c.size && o.height > c.height))) continue;
@@ -757,7 +772,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
             }
         }
         if (!touched) continue;
-        const size_t target = root(clusterOf[touched]);
+        const size_t target = root(clusterOf(touched));
         // The cluster's own runs lie on one baseline; the first of them is the first of its runs.
         const double shift = bottomOf(touched) - bottomOf(c.runs.front());
         for (RunText* run : c.runs) {
@@ -785,7 +800,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
     for (std::vector<RunText*>& line : joined) {
         std::stable_sort(line.begin(), line.end(), [&](const RunText* a, const RunText* b) {
             const double ka = leftKey(a), kb = leftKey(b);
-            return ka < kb || (ka == kb && ordinal[a] < ordinal[b]);
+            return ka < kb || (ka == kb && ordinal(a) < ordinal(b));
         });
     }
     joined.erase(std::remove_if(joined.begin(), joined.end(), [](const std::vector<RunText*>& l) { return l.empty(); }),
