@@ -103,8 +103,7 @@ std::shared_ptr<const ICCProfile> ICCProfile::build(std::string_view data) {
         // No cache: a transform may then be used from more than one thread.
         const cmsUInt32Number flags = cmsFLAGS_NOCACHE;
         profile->transform16_ = cmsCreateTransform(p, f16, srgbProfile(), TYPE_RGB_16, INTENT_PERCEPTUAL, flags);
-        if (profile->transform16_)
-            profile->transform8_ = cmsCreateTransform(p, f8, srgbProfile(), TYPE_RGB_8, INTENT_PERCEPTUAL, flags);
+        if (profile->transform16_) profile->format8_ = f8;
     }
     return profile;
 }
@@ -130,6 +129,11 @@ bool ICCProfile::toSRGB(const double* components, double rgb[3]) const {
 }
 
 bool ICCProfile::toSRGB8(const std::uint8_t* in, std::uint8_t* outRGB, size_t pixelCount) const {
+    std::call_once(transform8Made_, [this] {
+        if (format8_)
+            transform8_ = cmsCreateTransform(static_cast<cmsHPROFILE>(profile_), format8_, srgbProfile(), TYPE_RGB_8,
+                                             INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    });
     if (!transform8_) return false;
     // lcms2 counts pixels in 32 bits; large images go in slices.
     constexpr size_t kSlice = size_t(1) << 24;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 namespace kx {
@@ -37,7 +38,11 @@ private:
     static std::shared_ptr<const ICCProfile> build(std::string_view data);
     void* profile_ = nullptr;
     void* transform16_ = nullptr;
-    void* transform8_ = nullptr;
+    // The pixel transform is made on the first image that needs it: building a transform is the
+    // costly part of a profile, and a conversion that decodes no image never uses it.
+    mutable std::once_flag transform8Made_;
+    mutable void* transform8_ = nullptr;
+    std::uint32_t format8_ = 0;
     ColorModel model_ = ColorModel::Other;
     int components_ = 0;
 };
