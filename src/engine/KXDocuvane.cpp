@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "engine/ExporterChoice_p.h"
+#include "fonts/KXPDFFontUtilities.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
@@ -18,6 +19,14 @@ KXError pageError(const char* reason, std::uint64_t page) {
 }
 
 }  // namespace
+
+KXDocuvane::KXDocuvane() {
+    // The first font of the first page is looked up among the installed fonts, whose catalogue
+    // needs the whole font configuration read first: several milliseconds, once per process, more
+    // than a small document takes to convert. It is read on a thread of its own from the start, so
+    // that it is ready, or nearly, when the first page asks for it.
+    fontCatalogue_ = std::async(std::launch::async, [] { KXPDFFontUtilities::GetFontBook(); });
+}
 
 KXDocuvane::~KXDocuvane() {
     // Reports still on their way to the main thread find the engine gone and are dropped.

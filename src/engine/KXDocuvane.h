@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,7 +35,7 @@ public:
     // The domain of every engine error.
     static const char* const errorDomain;
 
-    KXDocuvane() = default;
+    KXDocuvane();
     // Cancels a running conversion and waits for its worker; reports still queued are dropped.
     ~KXDocuvane() override;
     KXDocuvane(const KXDocuvane&) = delete;
@@ -108,4 +109,7 @@ private:
     std::shared_ptr<KXDocuvane*> alive_ = std::make_shared<KXDocuvane*>(this);
     const std::weak_ptr<KXDocuvane*> aliveWeak_{alive_};
     kx::WorkerThread worker_;
+    // The installed-font catalogue, read while the caller gets its first request ready (see the
+    // constructor); waited for when the engine goes.
+    std::future<void> fontCatalogue_;
 };
