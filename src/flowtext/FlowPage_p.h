@@ -252,6 +252,7 @@ private:
     static void readTablesRowByRow(std::vector<std::vector<Column>>& divs);
     static void joinRaisedAndLoweredRuns(std::vector<std::vector<RunText*>>& lines);
     static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
+    static void readPageColumnsWhole(std::vector<std::vector<Column>>& divs);
 
     Writer* documentWriter_ = nullptr;
     bool isLastPage_ = false;
@@ -383,6 +384,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     }
     mergeContinuedColumns(divs);
     readTablesRowByRow(divs);
+    readPageColumnsWhole(divs);
 
     // 7. Paragraphs.
     KXDocx_PPr workingP = KXDocxUtilities::defaultPProperty();
@@ -806,6 +808,179 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
     joined.erase(std::remove_if(joined.begin(), joined.end(), [](const std::vector<RunText*>& l) { return l.empty(); }),
                  joined.end());
     lines = std::move(joined);
+}
+
+// The columns of a page read whole. Where the columns of the page hold more than running text (a
+// table of contents, displayed formulas, a heading beside the top of the next column), the bands
+// beside them do not pair up one to one, and reading each band across would read the page's
+// columns in slices. A band with running text (a column of two lines or more, most of them wider
+// than ten times their height) on both sides of a strip free of text has a gutter there; the
+// bands that follow it closely and leave its gutters open (narrowed, perhaps) are the same columns
+// going on, and their parts between two gutters are read, band by band, before those beyond the
+// next gutter. A band that closes a gutter (a heading or a figure across the page), or whose lines
+// stand on the same baselines on both sides of it (a table or a table's heading row across the
+// page), ends them. A strip with only short lines on one side (between a table's columns, beside
+// headings or a figure's labels) is no gutter. Tables have been cut into their rows before this,
+// so that their columns are not read as the page's.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsWhole(
+    std::vector<std::vector<Column>>& divs) {
+    struct Extent {
+        double left, right;
+        bool text;  // running text: two lines or more, most of them wider than ten times their height
+    };
+    auto extentOf = [](const Column& column) {
+        Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), false};
+        // Its lines: line parts whose bottoms lie less than 1.0 apart, in top-to-bottom order.
+        size_t lines = 0, wide = 0;
+        double lineLeft = 0, lineRight = 0, lineBottom = 0, lineTop = 0;
+        auto endLine = [&] {
+            if (lines > 0 && lineRight - lineLeft >= 10.0 * (lineBottom - lineTop)) ++wide;
+        };
+        for (const LinePart& part : column) {
+            const double left = _leftXOfLinePartArray(part), right = visibleRightX(part);
+            const double top = _minTopYOfLinePartArray(part), bottom = _maxBottomYOfLinePartArray(part);
+            e.left = std::min(e.left, left);
+            e.right = std::max(e.right, right);
+            if (lines > 0 && std::fabs(bottom - lineBottom) < 1.0) {
+                lineLeft = std::min(lineLeft, left);
+                lineRight = std::max(lineRight, right);
+                lineTop = std::min(lineTop, top);
+                continue;
+            }
+            endLine();
+            ++lines;
+            lineLeft = left, lineRight = right, lineBottom = bottom, lineTop = top;
+        }
+        endLine();
+        e.text = lines >= 2 && 2 * wide > lines;
+        return e;
+    };
+    auto usable = [](const Extent& e) { return std::isfinite(e.left) && std::isfinite(e.right) && e.left <= e.right; };
+    auto height = [](const std::vector<Column>& div) {
+        std::vector<double> heights;
+        for (const Column& c : div)
+            for (const LinePart& part : c)
+                heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
+        std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
+        return heights[heights.size() / 2];
+    };
+    auto top = [](const std::vector<Column>& div) {
+        double v = std::numeric_limits<double>::infinity();
+        for (const Column& c : div)
+            for (const LinePart& part : c) v = std::min<double>(v, _minTopYOfLinePartArray(part));
+        return v;
+    };
+    auto bottom = [](const std::vector<Column>& div) {
+        double v = -std::numeric_limits<double>::infinity();
+        for (const Column& c : div)
+            for (const LinePart& part : c) v = std::max<double>(v, _maxBottomYOfLinePartArray(part));
+        return v;
+    };
+    // The strips between the columns of a set of bands wider than the gap that parts columns.
+    auto gapsOf = [](std::vector<Extent> extents) {
+        std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) { return a.left < b.left; });
+        std::vector<std::pair<double, double>> gaps;
+        double right = -std::numeric_limits<double>::infinity();
+        for (const Extent& e : extents) {
+            if (std::isfinite(right) && e.left > right + 8.0) gaps.push_back({right, e.left});
+            right = std::max(right, e.right);
+        }
+        return gaps;
+    };
+
+    std::vector<std::vector<Extent>> extents(divs.size());
+    std::vector<bool> placed(divs.size(), true);
+    for (size_t d = 0; d < divs.size(); ++d) {
+        for (const Column& c : divs[d]) {
+            extents[d].push_back(extentOf(c));
+            placed[d] = placed[d] && usable(extents[d].back());
+        }
+        placed[d] = placed[d] && !divs[d].empty();
+    }
+
+    std::vector<std::vector<Column>> out;
+    for (size_t i = 0; i < divs.size();) {
+        // A run starts at a band that has running text on both sides of a strip free of text (a
+        // gutter), and takes the bands below it, as long as they follow closely and leave every
+        // gutter of the first one open (narrowed, perhaps).
+        std::vector<std::pair<double, double>> strips;
+        if (placed[i]) {
+            const std::vector<std::pair<double, double>> gaps = gapsOf(extents[i]);
+            auto textBetween = [&](double a, double b) {
+                for (const Extent& e : extents[i])
+                    if (e.text && e.left >= a && e.right <= b) return true;
+                return false;
+            };
+            for (size_t g = 0; g < gaps.size(); ++g) {
+                const double from = g > 0 ? gaps[g - 1].second : -std::numeric_limits<double>::infinity();
+                const double to = g + 1 < gaps.size() ? gaps[g + 1].first : std::numeric_limits<double>::infinity();
+                if (textBetween(from, gaps[g].first) && textBetween(gaps[g].second, to)) strips.push_back(gaps[g]);
+            }
+        }
+        size_t j = i + 1;
+        for (; !strips.empty() && j < divs.size() && placed[j]; ++j) {
+            const double h = std::max(height(divs[j - 1]), height(divs[j]));
+            if (!(top(divs[j]) - bottom(divs[j - 1]) <= 3.0 * h)) break;
+            std::vector<std::pair<double, double>> narrowed = strips;
+            bool open = true;
+            for (auto& [a, b] : narrowed) {
+                for (const Extent& e : extents[j]) {
+                    if (e.right <= a || e.left >= b) continue;
+                    if (e.left <= a && e.right >= b) open = false;
+                    else if (e.left <= a) a = e.right;
+                    else if (e.right >= b) b = e.left;
+                    else open = false;  // a column inside the gutter
+                }
+            }
+            if (!open) break;
+            // A band whose lines on the two sides of a gutter stand on the same baselines is a
+            // table (or a heading row) across the page, not the page's columns going on.
+            bool across = false;
+            for (const auto& [a, b] : narrowed) {
+                std::vector<double> left, right;
+                for (size_t c = 0; c < divs[j].size(); ++c) {
+                    std::vector<double>& side = extents[j][c].right <= a ? left : right;
+                    for (const LinePart& part : divs[j][c]) side.push_back(_maxBottomYOfLinePartArray(part));
+                }
+                if (left.empty() || right.empty()) continue;
+                std::vector<double>& few = left.size() <= right.size() ? left : right;
+                std::vector<double>& many = left.size() <= right.size() ? right : left;
+                std::sort(many.begin(), many.end());
+                size_t same = 0;
+                for (double y : few) {
+                    auto it = std::lower_bound(many.begin(), many.end(), y - 1.0);
+                    if (it != many.end() && std::fabs(*it - y) < 1.0) ++same;
+                    else if (it != many.begin() && std::fabs(*(it - 1) - y) < 1.0) ++same;
+                }
+                if (3 * same >= 2 * few.size()) across = true;
+            }
+            if (across) break;
+            strips = std::move(narrowed);
+        }
+        std::vector<double> cuts;
+        if (j - i >= 2)
+            for (const auto& strip : strips) cuts.push_back(strip.first);
+        if (cuts.empty()) {
+            out.push_back(std::move(divs[i]));
+            ++i;
+            continue;
+        }
+        cuts.push_back(std::numeric_limits<double>::infinity());
+        for (size_t side = 0; side < cuts.size(); ++side) {
+            for (size_t d = i; d < j; ++d) {
+                std::vector<Column> part;
+                for (size_t c = 0; c < divs[d].size(); ++c) {
+                    const double left = extents[d][c].left;
+                    if (left < cuts[side] && (side == 0 || left > cuts[side - 1]))
+                        part.push_back(std::move(divs[d][c]));
+                }
+                if (!part.empty()) out.push_back(std::move(part));
+            }
+        }
+        i = j;
+    }
+    divs = std::move(out);
 }
 
 // Columns that go on below a band. Bands end at every horizontal strip of the page that holds no
