@@ -38,13 +38,19 @@ PDFSession::~PDFSession() {
 namespace {
 
 // Resolves an indirect reference; nullptr when it cannot be loaded.
-pdf_obj* resolve(fz_context* ctx, pdf_obj* obj) {
+pdf_obj* resolveReference(fz_context* ctx, pdf_obj* obj) {
     pdf_obj* result;
     fz_var(result);
     result = nullptr;
     fz_try(ctx) { result = pdf_resolve_indirect_chain(ctx, obj); }
     fz_catch(ctx) { result = nullptr; }
     return result;
+}
+
+pdf_obj* resolve(fz_context* ctx, pdf_obj* obj) {
+    // A direct object is itself; only a reference needs the guarded look-up (it may load and repair
+    // the cross-reference table). Most objects read are direct: array elements, dictionary values.
+    return pdf_is_indirect(ctx, obj) ? resolveReference(ctx, obj) : obj;
 }
 
 pdf_obj* newReference(fz_context* ctx, pdf_document* doc, int num) {
