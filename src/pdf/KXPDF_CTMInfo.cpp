@@ -1,6 +1,9 @@
 #include "pdf/KXPDF_CTMInfo.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "pdf/KXPDFUtilities.h"
@@ -35,6 +38,22 @@ double atLeastFive(double v) {
     return static_cast<double>(f);
 }
 
+// The angle and the displayed font size of the last transform, by the exact bits of what they
+// depend on. Text shows character after character under one matrix that only moves, so the
+// trigonometry is done once a run of text instead of once a character.
+struct ShapeMemo {
+    std::array<std::uint64_t, 7> key{};
+    bool valid = false;
+    float rotation = 0;
+    kx::Size fontSize;
+};
+
+std::array<std::uint64_t, 7> shapeKey(const kx::AffineTransform& t, double s, double ascent, double descent) {
+    return {std::bit_cast<std::uint64_t>(t.a), std::bit_cast<std::uint64_t>(t.b), std::bit_cast<std::uint64_t>(t.c),
+            std::bit_cast<std::uint64_t>(t.d), std::bit_cast<std::uint64_t>(s),   std::bit_cast<std::uint64_t>(ascent),
+            std::bit_cast<std::uint64_t>(descent)};
+}
+
 }  // namespace
 
 kx::Size KXTransformedFontSize(const kx::AffineTransform& t, double s, double a, double d) {
@@ -44,7 +63,16 @@ kx::Size KXTransformedFontSize(const kx::AffineTransform& t, double s, double a,
 KXPDF_CTMInfo KXMakeCTMInfo(const kx::AffineTransform& t, double s, double ascent, double descent) {
     Metrics m = normalized(ascent, descent);
     KXPDF_CTMInfo info;
-    info.rotation = static_cast<float>(angleOfVector(t.a, t.b));
+    thread_local ShapeMemo memo;
+    const std::array<std::uint64_t, 7> key = shapeKey(t, s, ascent, descent);
+    if (!memo.valid || memo.key != key) {
+        memo.rotation = static_cast<float>(angleOfVector(t.a, t.b));
+        kx::Size size = KXTransformedFontSize(t, s, m.ascent, m.descent);
+        memo.fontSize = {atLeastFive(size.width), atLeastFive(size.height)};
+        memo.key = key;
+        memo.valid = true;
+    }
+    info.rotation = memo.rotation;
     kx::Point top = t.apply(kx::Point{0, m.ascent * s});
     kx::Point bottom = t.apply(kx::Point{0, m.descent * s});
     info.yTop = info.yAscent = top.y;
@@ -60,8 +88,7 @@ KXPDF_CTMInfo KXMakeCTMInfo(const kx::AffineTransform& t, double s, double ascen
     info.frame = kx::Rect(t.tx, top.y, (t.a + t.tx) - t.tx, bottom.y - top.y);
     info.topLeft = {t.tx, top.y};
     info.bottomLeft = {t.tx, bottom.y};
-    kx::Size size = KXTransformedFontSize(t, s, m.ascent, m.descent);
-    info.fontSize = {atLeastFive(size.width), atLeastFive(size.height)};
+    info.fontSize = memo.fontSize;
     return info;
 }
 
