@@ -67,6 +67,7 @@ public:
         isNotScanTextYet_ = true;
         tiltedLine_.reset();
         styleCache_ = {};
+        fillCache_ = {};
         writer_->begainWritePage({currentPageMediaBox_.size.width, currentPageMediaBox_.size.height});
         {
             KXPDFConentParser parser(page.dictionary(), kx::PDFContentStream::forPage(page));
@@ -130,7 +131,7 @@ public:
         const KXPDFFont* font = currentFont();
         if (!font) return defaultRunProperty();
         const int mode = topState() ? topState()->textRenderMode() : 0;
-        const KXPDFRGB rgb = topState() ? topState()->currentFillRGBColor() : KXPDFRGB{};
+        const KXPDFRGB rgb = topState() ? fillRGB(*topState()) : KXPDFRGB{};
         StyleKey key{font, fontSize(), t.a, t.b, t.c, t.d, mode, rgb};
         if (styleCache_.property && styleCache_.key == key) return styleCache_.property;
 
@@ -156,6 +157,14 @@ public:
         r.noProof = true;
         styleCache_ = {key, std::make_shared<const KXDocx_RPr>(std::move(r))};
         return styleCache_.property;
+    }
+
+    // The fill colour in RGB, converted again only when the colour or its space changes (a
+    // conversion through a profile costs more than the rest of a character's run properties).
+    KXPDFRGB fillRGB(const KXPDFRenderState& state) const {
+        if (!fillCache_.valid || fillCache_.space != state.fillColorSpace() || !(fillCache_.color == state.fillColor()))
+            fillCache_ = {true, state.fillColorSpace(), state.fillColor(), state.currentFillRGBColor()};
+        return fillCache_.rgb;
     }
 
     // A shown character code: routed to the open text box or path, or to the main text.
@@ -426,6 +435,13 @@ private:
         std::shared_ptr<const KXDocx_RPr> property;
     };
     mutable StyleCache styleCache_;
+    struct FillCache {
+        bool valid = false;
+        std::shared_ptr<const KXPDFColorSpace> space;  // kept, so that its address stays its own
+        KXPDFColor color;
+        KXPDFRGB rgb;
+    };
+    mutable FillCache fillCache_;
     struct TiltedLine {
         double theta;          // direction of the baseline in display space, radians
         double top, bottom;    // of the line's first run
