@@ -729,6 +729,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
     for (size_t i = 0; i < lines.size(); ++i)
         for (const RunText* run : lines[i]) leftKeys[i].push_back(leftKey(run));
 
+    std::vector<bool> gained(lines.size(), false);  // lines that clusters joined
+
     // The smaller clusters first: they look for a larger one to join.
     std::vector<size_t> order(clusters.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
@@ -790,6 +792,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         t.size += c.size;
         t.joined = true;
         c.parent = target;
+        gained[t.line] = true;
     }
 
     // The lines again, each with the clusters that are on it now, left to right.
@@ -799,7 +802,11 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         std::vector<RunText*>& line = joined[clusters[i].line];
         line.insert(line.end(), clusters[i].runs.begin(), clusters[i].runs.end());
     }
-    for (std::vector<RunText*>& line : joined) {
+    // A line that took no cluster keeps its runs in their order (left to right, as they came), less
+    // those that left: it is in order already.
+    for (size_t i = 0; i < joined.size(); ++i) {
+        if (!gained[i]) continue;
+        std::vector<RunText*>& line = joined[i];
         std::stable_sort(line.begin(), line.end(), [&](const RunText* a, const RunText* b) {
             const double ka = leftKey(a), kb = leftKey(b);
             return ka < kb || (ka == kb && ordinal(a) < ordinal(b));
