@@ -10,8 +10,14 @@ cd "$(dirname "$0")/../.."
 build="${1:-build}"
 runs="${2:-10}"
 program="$build/bin/KXDocuvane"
-# The corpus lies beside the repository; a worktree elsewhere names it with KX_CORPUS_DIR.
-corpus="${KX_CORPUS_DIR:-../shared/corpus}/text"
+# The corpus lies beside the repository. A worktree whose folder has no ../shared beside it finds
+# it beside the main checkout; KX_CORPUS_DIR names it anywhere else.
+corpus_root="${KX_CORPUS_DIR:-../shared/corpus}"
+if [ -z "${KX_CORPUS_DIR:-}" ] && [ ! -d "$corpus_root" ]; then
+  common="$(git rev-parse --path-format=absolute --git-common-dir 2>/dev/null || true)"
+  [ -n "$common" ] && corpus_root="$(dirname "$common")/../shared/corpus"
+fi
+corpus="$corpus_root/text"
 [ -x "$program" ] || { echo "build $program first (bash scripts/build)"; exit 1; }
 [ -d "$corpus" ] || { echo "the shared corpus ($corpus) is not here"; exit 1; }
 for tool in hyperfine pdftotext pdfinfo python3; do
