@@ -61,15 +61,17 @@ public:
         image = it->second.image;
         return true;
     }
-    void store(const Key& key, const kx::ImageRef& image, const kx::ImageRef& madeFrom = nullptr) {
+    // False when the image is too large to keep.
+    bool store(const Key& key, const kx::ImageRef& image, const kx::ImageRef& madeFrom = nullptr) {
         const std::int64_t size = pixelsOf(image);
-        if (size > kMaxKeptPixels) return;
+        if (size > kMaxKeptPixels) return false;
         std::lock_guard lock(mutex_);
         if (pixels_ + size > kMaxKeptPixels) {
             images_.clear();
             pixels_ = 0;
         }
         if (images_.try_emplace(key, Entry{image, madeFrom}).second) pixels_ += size;
+        return true;
     }
 
 private:
@@ -115,27 +117,41 @@ bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::
 
     matrix_ = matrixOfDictionary(dict);
 
-    // The cell is rendered once, now; a cell that cannot be rendered leaves the pattern painting nothing.
+    // The cell is rendered when something first paints with the pattern: resources list patterns
+    // that are never painted, and a page of hundreds of them with large cells rendered them all.
     kx::PDFObject resources = dict.dictGet("Resources");
     if (resources.isDictionary()) {
         resDict_ = resources;
-        const int number = object.objectNumber();
-        std::shared_ptr<DocumentCells> cells = number > 0 ? object.documentCache<DocumentCells>() : nullptr;
-        if (!cells || !cells->find(number, contentImageRef_)) {
-            if (tCellsInProgress.empty()) tCellsRendered = 0;
-            kx::detail::NestingGuard guard(tCellsInProgress, object.identity(), kMaxCellNesting,
-                                           tCellsRendered < kMaxNestedCells);
-            if (guard.ok()) {
-                ++tCellsRendered;
-                const int refusedBefore = tCellsRefused;
-                contentImageRef_ = KXPDFUtilities::DrawStream(object, resDict_, cellRect(), nullptr, cellResolution());
-                if (cells && tCellsRefused == refusedBefore) cells->store(number, contentImageRef_);
-            } else {
-                ++tCellsRefused;
-            }
-        }
+        cellPending_ = true;
     }
     return true;
+}
+
+kx::ImageRef KXPDFPatternTiling::contentImageRef() const {
+    if (!cellPending_) return contentImageRef_;
+    const int number = contentStream_.objectNumber();
+    std::shared_ptr<DocumentCells> cells = number > 0 ? contentStream_.documentCache<DocumentCells>() : nullptr;
+    kx::ImageRef cell;
+    if (cells && cells->find(number, cell)) return cell;
+
+    if (tCellsInProgress.empty()) tCellsRendered = 0;
+    kx::detail::NestingGuard guard(tCellsInProgress, contentStream_.identity(), kMaxCellNesting,
+                                   tCellsRendered < kMaxNestedCells);
+    if (!guard.ok()) {
+        ++tCellsRefused;
+        // A cell that cannot be rendered leaves the pattern painting nothing.
+        cellPending_ = false;
+        return nullptr;
+    }
+    ++tCellsRendered;
+    const int refusedBefore = tCellsRefused;
+    cell = KXPDFUtilities::DrawStream(contentStream_, resDict_, cellRect(), nullptr, cellResolution());
+    // A cell the document keeps is asked of it again (it may let it go, within its bound); one it
+    // does not keep stays with the pattern.
+    if (cells && tCellsRefused == refusedBefore && cells->store(number, cell)) return cell;
+    contentImageRef_ = cell;
+    cellPending_ = false;
+    return cell;
 }
 
 double KXPDFPatternTiling::cellResolution() const {
@@ -158,9 +174,10 @@ kx::Rect KXPDFPatternTiling::cellRect() const {
 }
 
 kx::ImageRef KXPDFPatternTiling::tileImage() const {
-    if (!contentImageRef_) return nullptr;
+    const kx::ImageRef cell = contentImageRef();
+    if (!cell) return nullptr;
     const kx::Color color = paintColor_.value_or(kx::Color{});
-    TileKey key{contentImageRef_.get(),
+    TileKey key{cell.get(),
                 {xStep_, yStep_, bbox_[0], bbox_[1], bbox_[2], bbox_[3], static_cast<double>(paintType_),
                  paintColor_ ? 1.0 : 0.0, color.red, color.green, color.blue, color.alpha}};
     // A value that is not a number would never find its entry again.
@@ -168,14 +185,14 @@ kx::ImageRef KXPDFPatternTiling::tileImage() const {
         std::all_of(key.second.begin(), key.second.end(), [](double v) { return std::isfinite(v); });
     std::shared_ptr<DocumentTiles> tiles = keyable ? contentStream_.documentCache<DocumentTiles>() : nullptr;
     kx::ImageRef tile;
-    if (tiles && tiles->find(key, tile, contentImageRef_)) return tile;
-    tile = makeTileImage();
-    if (tiles) tiles->store(key, tile, contentImageRef_);
+    if (tiles && tiles->find(key, tile, cell)) return tile;
+    tile = makeTileImage(cell);
+    if (tiles) tiles->store(key, tile, cell);
     return tile;
 }
 
-kx::ImageRef KXPDFPatternTiling::makeTileImage() const {
-    const kx::Image* cellImage = contentImageRef_.get();
+kx::ImageRef KXPDFPatternTiling::makeTileImage(const kx::ImageRef& cellRef) const {
+    const kx::Image* cellImage = cellRef.get();
     const kx::Rect cell = cellRect();
     const double stepX = std::fabs(xStep_), stepY = std::fabs(yStep_);
     if (!cellImage || !cellImage->isValid() || !(cell.size.width > 0) || !(cell.size.height > 0) ||

@@ -1,7 +1,7 @@
 #pragma once
-// A tiling pattern (PatternType 1): a cell, rendered into an image when the pattern is first read
-// in a document (later readings of the same pattern object share it, and the tiles made from it),
-// repeated every XStep and YStep across pattern space. A coloured pattern (PaintType 1) paints the
+// A tiling pattern (PatternType 1): a cell, rendered into an image when something first paints
+// with the pattern (later readings of the same pattern object in the document share it, and the
+// tiles made from it), repeated every XStep and YStep across pattern space. A coloured pattern (PaintType 1) paints the
 // cell's own colours; an uncoloured one (PaintType 2) uses the cell as a stencil painted in the
 // colour given with the pattern's name.
 
@@ -34,8 +34,12 @@ public:
     const kx::AffineTransform& matrix() const { return matrix_; }
     void setMatrix(const kx::AffineTransform& m) { matrix_ = m; }
     const kx::PDFObject& contentStream() const { return contentStream_; }
-    const kx::ImageRef& contentImageRef() const { return contentImageRef_; }
-    void setContentImageRef(kx::ImageRef image) { contentImageRef_ = std::move(image); }
+    // The cell image, rendered on first use; nullptr when the cell renders nothing.
+    kx::ImageRef contentImageRef() const;
+    void setContentImageRef(kx::ImageRef image) {
+        contentImageRef_ = std::move(image);
+        cellPending_ = false;
+    }
     // The colour of an uncoloured pattern; black when none was given.
     const std::optional<kx::Color>& paintColor() const { return paintColor_; }
     void setPaintColor(std::optional<kx::Color> c) { paintColor_ = c; }
@@ -50,8 +54,8 @@ public:
     kx::ImageRef tileImage() const;
 
 private:
-    // tileImage() without the cache of tiles already made from the same cell.
-    kx::ImageRef makeTileImage() const;
+    // tileImage() of this cell without the cache of tiles already made from it.
+    kx::ImageRef makeTileImage(const kx::ImageRef& cell) const;
 
     std::int64_t paintType_ = 1;
     std::int64_t tilingType_ = 1;
@@ -61,6 +65,8 @@ private:
     kx::PDFObject resDict_;
     kx::AffineTransform matrix_;
     kx::PDFObject contentStream_;
-    kx::ImageRef contentImageRef_;
+    // The cell once rendered, when the document does not keep it; pending until first asked for.
+    mutable kx::ImageRef contentImageRef_;
+    mutable bool cellPending_ = false;
     std::optional<kx::Color> paintColor_;
 };

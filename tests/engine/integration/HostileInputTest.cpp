@@ -619,8 +619,8 @@ std::string bigContent(const std::string& kind) {
     return onePage(content + kMarker, resources);
 }
 
-// Resources that cost something to read (fonts, ICC colour spaces, images) in a form that runs
-// many times: every run reads its resources afresh.
+// Resources that cost something to read (fonts, ICC colour spaces, images, patterns) in a form that
+// runs many times: every run reads its resources afresh.
 std::string heavyResourcesInRepeatedForm(const std::string& kind, int entries, int draws) {
     PDFBuilder b;
     std::string dict, content;
@@ -638,6 +638,15 @@ std::string heavyResourcesInRepeatedForm(const std::string& kind, int entries, i
         }
         dict = "/ColorSpace << " + dict + ">>";
         content = "/C0 cs 0.5 0.5 0.5 sc 0 0 1 1 re f";
+    } else if (kind == "Patterns") {  // tiling patterns with cells of the largest bitmap size
+        for (int i = 0; i < entries; ++i) {
+            int pattern = b.addStream("/Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 600 600] "
+                                      "/XStep 600 /YStep 600 /Resources << >>",
+                                      "0 0 " + std::to_string(i + 1) + " 1 re f");
+            dict += "/P" + std::to_string(i) + " " + ref(pattern) + " ";
+        }
+        dict = "/Pattern << " + dict + ">>";
+        content = "/Pattern cs /P0 scn 0 0 10 10 re f";
     } else {  // "Images": many images listed, one painted
         for (int i = 0; i < entries; ++i) {
             int image = b.addStream("/Type /XObject /Subtype /Image /Width 64 /Height 64 /ColorSpace /DeviceRGB "
@@ -792,6 +801,9 @@ std::vector<Case> structuralCases() {
         {"ManyICCSpacesInAFormDrawnManyTimes",
          [] { return heavyResourcesInRepeatedForm("ICCColorSpaces", 40, 1000); }, Expect::Paints},
         {"ManyImagesInAFormDrawnManyTimes", [] { return heavyResourcesInRepeatedForm("Images", 200, 1000); },
+         Expect::Paints},
+        // Every cell rendered as its pattern was read: 16 MB each, 3 GB for the form's first run.
+        {"ManyLargePatternsInAFormDrawnManyTimes", [] { return heavyResourcesInRepeatedForm("Patterns", 200, 1000); },
          Expect::Paints},
         {"LargeOutlineWithNamedDestinations", [] { return largeOutline(20000, 20000, 40); }, Expect::Paints},
         {"TwentyThousandAnnotations", [] { return manyAnnotations(20000); }, Expect::Paints},
