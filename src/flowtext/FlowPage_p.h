@@ -317,10 +317,13 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         lines.push_back(std::move(line));
     }
 
-    // 3. Left to right.
+    // 3. Left to right (each run's key worked out once, not twice a comparison).
+    std::vector<std::pair<double, RunText*>> keyed;
     for (std::vector<RunText*>& line : lines) {
-        std::stable_sort(line.begin(), line.end(),
-                         [](const RunText* a, const RunText* b) { return leftKey(a) < leftKey(b); });
+        keyed.clear();
+        for (RunText* run : line) keyed.emplace_back(leftKey(run), run);
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = 0; i < line.size(); ++i) line[i] = keyed[i].second;
     }
     joinRaisedAndLoweredRuns(lines);
     float minLeft = 1000000.0f;
