@@ -247,6 +247,26 @@ private:
     static double leftKey(const LinePart& part) { return key(std::round(_leftXOfLinePartArray(part) * 100.0)); }
 
     using Column = std::vector<LinePart>;
+    // Where a run stands on its line: its baseline, or its bottom when it has no usable baseline.
+    static double baselineOf(const RunText* run) {
+        const double y = run->ctmInfo().yBase;
+        return std::isfinite(y) ? y : run->ctmInfo().bottomLeft.y;
+    }
+    // Text of about one size: heights within a fifth of each other.
+    static bool sameSize(const RunText* a, const RunText* b) {
+        const double ha = a->ctmInfo().bottomLeft.y - a->ctmInfo().topLeft.y;
+        const double hb = b->ctmInfo().bottomLeft.y - b->ctmInfo().topLeft.y;
+        return ha > 0 && hb > 0 && std::max(ha, hb) <= 1.2 * std::min(ha, hb);
+    }
+    // Moves a run down by `shift` (up when negative), all of its geometry.
+    static void moveDown(RunText* run, double shift) {
+        KXPDF_CTMInfo g = run->ctmInfo();
+        g.topLeft.y += shift;
+        g.bottomLeft.y += shift;
+        g.frame.origin.y += shift;
+        for (double* y : {&g.yTop, &g.yAscent, &g.yBase, &g.yDescent, &g.yBottom, &g.yLeft, &g.yRight}) *y += shift;
+        run->setCtmInfo(g);
+    }
     std::vector<ParagraphPtr> buildParagraphs();
     static std::vector<Column> columnsOf(std::vector<LinePart> parts);
     static void readTablesRowByRow(std::vector<std::vector<Column>>& divs);
@@ -284,27 +304,49 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     });
     if (kHasTextMargin && !sorted.empty()) textMargin_.top = static_cast<float>(sorted.front()->ctmInfo().topLeft.y);
 
-    // 2. Lines: the top-most remaining run and every remaining run whose baseline lies less than
-    // 1.0 from its own, in top-to-bottom order. An index by baseline finds them without a scan.
+    // 2. Lines: the top-most remaining run and every remaining run whose bottom lies less than
+    // 1.0 from its own, in top-to-bottom order; an index by bottom finds them without a scan. The
+    // bottom of a run is its descent line, and fonts of one size differ in depth: a bullet or a
+    // symbol on the baseline of a line of text would make a line of its own and be read after
+    // that line. So a run of the same size whose baseline lies less than 1.0 from the line's joins
+    // it too. (Text of another size on a baseline is left to the bottoms: in forms, small print
+    // beside large labels is often a box of its own.)
     const size_t n = sorted.size();
     std::vector<std::pair<double, size_t>> byBottom(n);
-    for (size_t i = 0; i < n; ++i) byBottom[i] = {key(sorted[i]->ctmInfo().bottomLeft.y), i};
+    std::vector<std::pair<double, size_t>> byBase(n);
+    for (size_t i = 0; i < n; ++i) {
+        byBottom[i] = {key(sorted[i]->ctmInfo().bottomLeft.y), i};
+        byBase[i] = {key(baselineOf(sorted[i])), i};
+    }
     std::sort(byBottom.begin(), byBottom.end());
+    std::sort(byBase.begin(), byBase.end());
     std::vector<bool> taken(n, false);
     std::vector<std::vector<RunText*>> lines;
     std::vector<size_t> members;
     for (size_t cursor = 0;; ++cursor) {
         while (cursor < n && taken[cursor]) ++cursor;
         if (cursor == n) break;
-        const double base = sorted[cursor]->ctmInfo().bottomLeft.y;
+        const RunText* reference = sorted[cursor];
+        const double bottom = reference->ctmInfo().bottomLeft.y;
+        const double base = baselineOf(reference);
         members.assign(1, cursor);
         taken[cursor] = true;
+        // A margin around the tolerance so that rounding in the bounds cannot lose a member; the
+        // tests themselves are the exact ones.
+        if (std::isfinite(bottom)) {
+            auto it = std::lower_bound(byBottom.begin(), byBottom.end(), std::make_pair(bottom - 1.5, size_t{0}));
+            for (; it != byBottom.end() && it->first <= bottom + 1.5; ++it) {
+                if (!taken[it->second] && std::fabs(sorted[it->second]->ctmInfo().bottomLeft.y - bottom) < 1.0) {
+                    members.push_back(it->second);
+                    taken[it->second] = true;
+                }
+            }
+        }
         if (std::isfinite(base)) {
-            // A margin around the tolerance so that rounding in the bounds cannot lose a member;
-            // the test itself is the exact one.
-            auto it = std::lower_bound(byBottom.begin(), byBottom.end(), std::make_pair(base - 1.5, size_t{0}));
-            for (; it != byBottom.end() && it->first <= base + 1.5; ++it) {
-                if (!taken[it->second] && std::fabs(sorted[it->second]->ctmInfo().bottomLeft.y - base) < 1.0) {
+            auto it = std::lower_bound(byBase.begin(), byBase.end(), std::make_pair(base - 1.5, size_t{0}));
+            for (; it != byBase.end() && it->first <= base + 1.5; ++it) {
+                if (!taken[it->second] && std::fabs(baselineOf(sorted[it->second]) - base) < 1.0 &&
+                    sameSize(sorted[it->second], reference)) {
                     members.push_back(it->second);
                     taken[it->second] = true;
                 }
@@ -313,7 +355,13 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         std::sort(members.begin() + 1, members.end());
         std::vector<RunText*> line;
         line.reserve(members.size());
-        for (size_t i : members) line.push_back(sorted[i]);
+        // Runs of one baseline in fonts of other depths (a bullet of a symbol font before a word)
+        // take the line's bottom, which the later steps compare.
+        for (size_t i : members) {
+            const double shift = bottom - sorted[i]->ctmInfo().bottomLeft.y;
+            if (std::fabs(shift) >= 1.0 && std::isfinite(shift)) moveDown(sorted[i], shift);
+            line.push_back(sorted[i]);
+        }
         lines.push_back(std::move(line));
     }
 
@@ -782,14 +830,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         const size_t target = root(clusterOf(touched));
         // The cluster's own runs lie on one baseline; the first of them is the first of its runs.
         const double shift = bottomOf(touched) - bottomOf(c.runs.front());
-        for (RunText* run : c.runs) {
-            KXPDF_CTMInfo g = run->ctmInfo();
-            g.topLeft.y += shift;
-            g.bottomLeft.y += shift;
-            g.frame.origin.y += shift;
-            for (double* y : {&g.yTop, &g.yAscent, &g.yBase, &g.yDescent, &g.yBottom, &g.yLeft, &g.yRight}) *y += shift;
-            run->setCtmInfo(g);
-        }
+        for (RunText* run : c.runs) moveDown(run, shift);
         Cluster& t = clusters[target];
         t.runs.insert(t.runs.end(), c.runs.begin(), c.runs.end());
         t.size += c.size;

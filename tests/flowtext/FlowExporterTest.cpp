@@ -312,3 +312,24 @@ TEST(FlowExporter, ThePagesColumnsAreReadWholeWhereTheirBandsDoNotLineUp) {
                                                "Right one", "Right two", "Right three", "Right four", "Right five",
                                                "Right six", "Right seven"}));
 }
+
+TEST(FlowExporter, ABulletOfAnotherFontStandsOnTheLineOfItsItem) {
+    // The bullets' font reaches deeper below the baseline than Helvetica (descent 400 against
+    // 207 per 1000): on one baseline, the two fonts' runs end two points apart at the bottom.
+    kx::test::PDFBuilder pdf;
+    const int helvetica =
+        pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>");
+    const int descriptor = pdf.add(
+        "<< /Type /FontDescriptor /FontName /Bullets /Flags 32 /FontBBox [0 -400 1000 700] /ItalicAngle 0 "
+        "/Ascent 700 /Descent -400 /CapHeight 700 /StemV 80 >>");
+    const int bullets = pdf.add(
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Bullets /FirstChar 149 /LastChar 149 /Widths [500] "
+        "/Encoding /WinAnsiEncoding /FontDescriptor " +
+        std::to_string(descriptor) + " 0 R >>");
+    const std::string content =
+        "BT /B 10 Tf 72 712 Td (\\225) Tj ET BT /F1 10 Tf 84 712 Td (First item of the list) Tj ET\n"
+        "BT /B 10 Tf 72 692 Td (\\225) Tj ET BT /F1 10 Tf 84 692 Td (Second item of the list) Tj ET\n";
+    pdf.addPage(content,
+                kx::format("<< /Font << /F1 %d 0 R /B %d 0 R >> >>", helvetica, bullets), "/MediaBox [0 0 612 792]");
+    EXPECT_EQ(plainTextOf(pdf.build()), "\xE2\x80\xA2 First item of the list\n\xE2\x80\xA2 Second item of the list\n");
+}

@@ -1,6 +1,7 @@
 #pragma once
 // Small hand-made runs for the flow page tests: a run is placed by the x of its left edge, the y of
-// its bottom (descent line) and its width, as the exporter would place a shown string.
+// its bottom (descent line, here also its baseline) and its width, as the exporter would place a
+// shown string.
 
 #include <memory>
 #include <string>
@@ -28,6 +29,7 @@ std::shared_ptr<RunText> makeRun(const RunPlace& place) {
     KXPDF_CTMInfo info{};
     info.topLeft = {place.x, place.bottom - place.size};
     info.bottomLeft = {place.x, place.bottom};
+    info.yBase = place.bottom;
     info.fontSize = {place.size, place.size};
     run->setCtmInfo(info);
     KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
