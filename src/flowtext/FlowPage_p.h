@@ -271,6 +271,7 @@ private:
     static std::vector<Column> columnsOf(std::vector<LinePart> parts);
     static void readTablesRowByRow(std::vector<std::vector<Column>>& divs);
     static void joinRaisedAndLoweredRuns(std::vector<std::vector<RunText*>>& lines);
+    static void placeAccentsOnTheirLetters(std::vector<RunText*>& line);
     static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
     static void readPageColumnsWhole(std::vector<std::vector<Column>>& divs);
 
@@ -374,6 +375,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         for (size_t i = 0; i < line.size(); ++i) line[i] = keyed[i].second;
     }
     joinRaisedAndLoweredRuns(lines);
+    for (std::vector<RunText*>& line : lines) placeAccentsOnTheirLetters(line);
     float minLeft = 1000000.0f;
     for (std::vector<RunText*>& line : lines) {
         minLeft = std::min(minLeft, static_cast<float>(line.front()->ctmInfo().bottomLeft.x));
@@ -696,6 +698,68 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
         if (!plain.empty()) out.push_back(std::move(plain));
     }
     divs = std::move(out);
+}
+
+// Accents drawn on their own. Typesetting programs often draw an accent as a glyph of its own
+// over or under a letter (the circumflex of "ê", the cedilla of "ç"); read as it stands, the
+// accent would be a character beside its letter, and a word such as "Aviação" would come out as
+// "Aviac¸a˜o", three words. An accent alone in its run whose middle lies over a letter of the line
+// (the one before it, else the one after it) becomes that letter's combining mark.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::placeAccentsOnTheirLetters(
+    std::vector<RunText*>& line) {
+    // The combining mark of a spacing accent (or the mark itself).
+    auto markOf = [](const std::u16string& text) -> char16_t {
+        if (text.size() != 1) return 0;
+        const char16_t c = text[0];
+        if (c >= 0x0300 && c <= 0x036F) return c;
+        switch (c) {
+        case 0x0060: return 0x0300;  // grave
+        case 0x00B4: return 0x0301;  // acute
+        case 0x02C6: return 0x0302;  // circumflex
+        case 0x02DC: return 0x0303;  // tilde
+        case 0x00AF: return 0x0304;  // macron
+        case 0x02D8: return 0x0306;  // breve
+        case 0x02D9: return 0x0307;  // dot above
+        case 0x00A8: return 0x0308;  // dieresis
+        case 0x02DA: return 0x030A;  // ring
+        case 0x02DD: return 0x030B;  // double acute
+        case 0x02C7: return 0x030C;  // caron
+        case 0x00B8: return 0x0327;  // cedilla
+        case 0x02DB: return 0x0328;  // ogonek
+        default: return 0;
+        }
+    };
+    auto isLetter = [](const RunText* run) {
+        const std::u16string& t = run->runText();
+        if (t.empty() || t.size() > 2) return false;  // one letter (a surrogate pair at most)
+        const char16_t c = t[0];
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= 0x00C0 && c <= 0x024F && c != 0x00D7 &&
+                                                                         c != 0x00F7) ||
+               (c >= 0x0370 && c <= 0x03FF) || (c >= 0x0400 && c <= 0x04FF);
+    };
+    auto over = [](const RunText* letter, double middle) {
+        const double left = letter->ctmInfo().bottomLeft.x;
+        return middle >= left && middle <= left + letter->textWidth();
+    };
+    std::vector<RunText*> kept;
+    kept.reserve(line.size());
+    for (size_t i = 0; i < line.size(); ++i) {
+        RunText* run = line[i];
+        const char16_t mark = markOf(run->runText());
+        if (mark != 0 && std::isfinite(run->ctmInfo().bottomLeft.x) && std::isfinite(run->textWidth())) {
+            const double middle = run->ctmInfo().bottomLeft.x + run->textWidth() / 2.0;
+            RunText* letter = nullptr;
+            if (!kept.empty() && isLetter(kept.back()) && over(kept.back(), middle)) letter = kept.back();
+            else if (i + 1 < line.size() && isLetter(line[i + 1]) && over(line[i + 1], middle)) letter = line[i + 1];
+            if (letter) {
+                letter->runText() += mark;
+                continue;
+            }
+        }
+        kept.push_back(run);
+    }
+    line = std::move(kept);
 }
 
 // Raised and lowered text: superscripts and subscripts, footnote marks, the letters of logos such

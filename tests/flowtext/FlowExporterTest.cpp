@@ -333,3 +333,22 @@ TEST(FlowExporter, ABulletOfAnotherFontStandsOnTheLineOfItsItem) {
                 kx::format("<< /Font << /F1 %d 0 R /B %d 0 R >> >>", helvetica, bullets), "/MediaBox [0 0 612 792]");
     EXPECT_EQ(plainTextOf(pdf.build()), "\xE2\x80\xA2 First item of the list\n\xE2\x80\xA2 Second item of the list\n");
 }
+
+TEST(FlowExporter, AccentsDrawnOnTheirOwnJoinTheirLetters) {
+    // Helvetica widths (per 1000): A 667, g 556, e 556, c 500, circumflex 333, cedilla 333. The
+    // circumflex is drawn over the "e" and a little higher, the cedilla under the "c".
+    const std::string content =
+        "BT /F1 12 Tf 72 712 Td (Age) Tj ET\n"
+        "BT /F1 12 Tf 88.01 712.6 Td (\\210) Tj ET\n"
+        "BT /F1 12 Tf 93.348 712 Td (ncia and c) Tj ET\n"
+        "BT /F1 12 Tf 143.044 712 Td (\270) Tj ET\n";
+    kx::test::PDFBuilder pdf;
+    pdf.addPage(content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+    EXPECT_EQ(plainTextOf(pdf.build()), "Age\xCC\x82ncia and c\xCC\xA7\n");
+
+    // An accent beside letters but over none of them, or over a blank, stays a character.
+    kx::test::PDFBuilder apart;
+    apart.addPage("BT /F1 12 Tf 72 712 Td (Age ) Tj ET\nBT /F1 12 Tf 96 712 Td (\\210) Tj ET\n",
+                  flowtest::addFixtureFonts(apart), "/MediaBox [0 0 612 792]");
+    EXPECT_EQ(plainTextOf(apart.build()), "Age \xCB\x86\n");
+}
