@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 #include "pdf/KXPDFExponentialFunction.h"
@@ -29,6 +32,40 @@ constexpr size_t kMaxNesting = 8;
 constexpr int kMaxFunctionsPerCall = 4096;
 thread_local std::vector<std::uintptr_t> tInProgress;
 thread_local int tBuilt = 0;
+
+// Sampled and calculator functions (streams, objects of their own) built for a document, by object
+// number. Colour spaces and shadings name the same function object again and again (a thousand
+// Separation spaces over one tint table of a million samples took 42 s and 22 GB, each space
+// decoding and holding its own copy); functions do not change once built, so one copy serves them
+// all. Bounded in sample values; a function the file does not make is kept as such (null).
+class DocumentFunctions {
+public:
+    static constexpr std::int64_t kMaxValues = std::int64_t(1) << 23;
+
+    bool find(int number, std::shared_ptr<const KXPDFFunction>& function) {
+        std::lock_guard lock(mutex_);
+        auto it = functions_.find(number);
+        if (it == functions_.end()) return false;
+        function = it->second;
+        return true;
+    }
+    void store(int number, const std::shared_ptr<const KXPDFFunction>& function) {
+        const auto* sampled = dynamic_cast<const KXPDFSampledFunction*>(function.get());
+        const std::int64_t weight = 1 + (sampled ? sampled->nSamples() : 0);
+        if (weight > kMaxValues) return;
+        std::lock_guard lock(mutex_);
+        if (held_ + weight > kMaxValues) {
+            functions_.clear();
+            held_ = 0;
+        }
+        if (functions_.try_emplace(number, function).second) held_ += weight;
+    }
+
+private:
+    std::mutex mutex_;
+    std::unordered_map<int, std::shared_ptr<const KXPDFFunction>> functions_;
+    std::int64_t held_ = 0;
+};
 
 }  // namespace
 
@@ -83,6 +120,13 @@ std::shared_ptr<const KXPDFFunction> KXPDFFunction::FuntionWithObject(const kx::
         return nullptr;
     }
 
+    // Only these two hold no other functions: what they build does not depend on the chain they
+    // are read in, so one copy is right for every reader.
+    const bool keepable = (type == 0 || type == 4) && object.isStream() && object.objectNumber() > 0;
+    std::shared_ptr<DocumentFunctions> kept = keepable ? object.documentCache<DocumentFunctions>() : nullptr;
+    std::shared_ptr<const KXPDFFunction> found;
+    if (kept && kept->find(object.objectNumber(), found)) return found;
+
     if (tInProgress.empty()) tBuilt = 0;
     kx::detail::NestingGuard guard(tInProgress, object.identity(), kMaxNesting, tBuilt < kMaxFunctionsPerCall);
     if (!guard.ok()) return nullptr;
@@ -97,6 +141,7 @@ std::shared_ptr<const KXPDFFunction> KXPDFFunction::FuntionWithObject(const kx::
         default: return nullptr;
     }
     function->setType(type);
-    if (!function->parse(object, dict)) return nullptr;
+    if (!function->parse(object, dict)) function.reset();
+    if (kept) kept->store(object.objectNumber(), function);
     return function;
 }

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "ObjectDoc.h"
+#include "pdf/KXPDFColorSpaceCollection.h"
 #include "pdf/KXPDFFunction.h"
 
 using kx::test::ObjectDoc;
@@ -233,4 +235,47 @@ TEST(KXPDFFunction, StitchingThatContainsItselfOrNestsTooDeepIsRefused) {
                          "] /Functions [" + refs + "] >>");
     }
     EXPECT_FALSE(KXPDFFunction::FuntionWithObject(wide.get(level)));
+}
+
+// Colour spaces and shadings name the same function object again and again; a thousand Separation
+// spaces over one tint table of a million samples each built and held their own copy (42 s, 22 GB).
+// A sampled or calculator function object is built once per document.
+TEST(KXPDFFunction, AFunctionObjectIsBuiltOncePerDocument) {
+    kx::test::PDFBuilder b;
+    std::string table(4 * 4096, '\x40');
+    int sampled = b.addStream("/FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Size [4096] "
+                              "/BitsPerSample 8",
+                              table);
+    int twin = b.addStream("/FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Size [4096] "
+                           "/BitsPerSample 8",
+                           table);
+    int calculator = b.addStream("/FunctionType 4 /Domain [0 1] /Range [0 1]", "{ 2 mul }");
+    int broken = b.addStream("/FunctionType 0 /Domain [0 1] /Range [0 1] /Size [4096] /BitsPerSample 8", "short");
+    std::string spaces;
+    for (int i = 0; i < 1000; ++i)
+        spaces += "/C" + std::to_string(i) + " [/Separation /S" + std::to_string(i) + " /DeviceCMYK " +
+                  std::to_string(sampled) + " 0 R] ";
+    int dict = b.add("<< " + spaces + ">>");
+    b.addPage("", "<< >>");
+    const std::string bytes = b.build();
+    auto doc = kx::PDFDocument::openFromMemory(bytes), other = kx::PDFDocument::openFromMemory(bytes);
+    ASSERT_TRUE(doc && other);
+
+    auto first = KXPDFFunction::FuntionWithObject(doc->object(sampled));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(KXPDFFunction::FuntionWithObject(doc->object(sampled)), first);
+    EXPECT_NE(KXPDFFunction::FuntionWithObject(doc->object(twin)), first) << "another object, its own function";
+    EXPECT_NE(KXPDFFunction::FuntionWithObject(other->object(sampled)), first) << "another document, its own";
+    auto program = KXPDFFunction::FuntionWithObject(doc->object(calculator));
+    ASSERT_TRUE(program);
+    EXPECT_EQ(KXPDFFunction::FuntionWithObject(doc->object(calculator)), program);
+    EXPECT_FALSE(KXPDFFunction::FuntionWithObject(doc->object(broken)));
+    EXPECT_FALSE(KXPDFFunction::FuntionWithObject(doc->object(broken))) << "refused again";
+
+    // A thousand spaces over the function: built once, in a moment.
+    const auto start = std::chrono::steady_clock::now();
+    KXPDFColorSpaceCollection collection(doc->object(dict));
+    EXPECT_EQ(collection.colorSpaces().size(), 1000u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    expectEvaluates(*first, {{"a sample", {0.5}, {0x40 / 255.0, 0x40 / 255.0, 0x40 / 255.0, 0x40 / 255.0}}}, 1e-6);
 }

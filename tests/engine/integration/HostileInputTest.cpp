@@ -619,8 +619,8 @@ std::string bigContent(const std::string& kind) {
     return onePage(content + kMarker, resources);
 }
 
-// Resources that cost something to read (fonts, ICC colour spaces, images, patterns) in a form that
-// runs many times: every run reads its resources afresh.
+// Resources that cost something to read (fonts, ICC colour spaces, tint tables, images, patterns) in
+// a form that runs many times: every run reads its resources afresh.
 std::string heavyResourcesInRepeatedForm(const std::string& kind, int entries, int draws) {
     PDFBuilder b;
     std::string dict, content;
@@ -638,6 +638,15 @@ std::string heavyResourcesInRepeatedForm(const std::string& kind, int entries, i
         }
         dict = "/ColorSpace << " + dict + ">>";
         content = "/C0 cs 0.5 0.5 0.5 sc 0 0 1 1 re f";
+    } else if (kind == "SpacesOverOneTintTable") {  // one sampled function of a million samples
+        int table = b.addFlateStream("/FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Size [1048576] "
+                                     "/BitsPerSample 8",
+                                     std::string(4 << 20, '\x40'));
+        for (int i = 0; i < entries; ++i)
+            dict += "/C" + std::to_string(i) + " [/Separation /S" + std::to_string(i) + " /DeviceCMYK " + ref(table) +
+                    "] ";
+        dict = "/ColorSpace << " + dict + ">>";
+        content = "/C0 cs 1 sc 0 0 1 1 re f";
     } else if (kind == "Patterns") {  // tiling patterns with cells of the largest bitmap size
         for (int i = 0; i < entries; ++i) {
             int pattern = b.addStream("/Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 600 600] "
@@ -802,6 +811,9 @@ std::vector<Case> structuralCases() {
          [] { return heavyResourcesInRepeatedForm("ICCColorSpaces", 40, 1000); }, Expect::Paints},
         {"ManyImagesInAFormDrawnManyTimes", [] { return heavyResourcesInRepeatedForm("Images", 200, 1000); },
          Expect::Paints},
+        // Each space built and held its own copy of the table: 32 MB each, 32 GB for the first run.
+        {"ThousandSpacesOverOneTintTable",
+         [] { return heavyResourcesInRepeatedForm("SpacesOverOneTintTable", 1000, 1000); }, Expect::Paints},
         // Every cell rendered as its pattern was read: 16 MB each, 3 GB for the form's first run.
         {"ManyLargePatternsInAFormDrawnManyTimes", [] { return heavyResourcesInRepeatedForm("Patterns", 200, 1000); },
          Expect::Paints},
