@@ -601,7 +601,8 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::columnsOf(std::vector
 // labels) whose rows line up with those of the column beside it: on two rows or more, on two
 // thirds of its own rows at least (a note in the margin beside running text, or the end of the
 // next column of text, meets only some lines of its neighbour) and on a third of the rows of the
-// taller of the two. Columns linked so are read row by row: their line parts are cut into rows
+// taller of the two; a column whose every row stands on a row of a table's column beside it joins
+// the table. Columns linked so are read row by row: their line parts are cut into rows
 // wherever nothing spans the gap between two lines (the lines of one row touch or overlap), and
 // each row is read across, its cells from the left.
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
@@ -657,6 +658,24 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
                 linked[i] = both >= 2 && 3 * both >= std::max(rows[i].size(), rows[i + 1].size()) && mostOf(i) &&
                             mostOf(i + 1);
                 any = any || linked[i];
+            }
+            // A wide column beside a table whose every row stands on a row of the table's column
+            // next to it is one more column of the table (names beside descriptions and amounts).
+            for (bool grew = any; grew;) {
+                grew = false;
+                for (size_t i = 0; i + 1 < n; ++i) {
+                    if (linked[i]) continue;
+                    const bool leftInTable = i > 0 && linked[i - 1];
+                    const bool rightInTable = i + 2 < n && linked[i + 1];
+                    if (leftInTable == rightInTable) continue;
+                    const size_t other = leftInTable ? i + 1 : i;  // the column that may join
+                    const size_t inTable = leftInTable ? i : i + 1;
+                    const size_t both = aligned(rows[other], rows[inTable]);
+                    if (both >= 2 && both == rows[other].size() && 3 * both >= 2 * rows[inTable].size()) {
+                        linked[i] = true;
+                        grew = true;
+                    }
+                }
             }
         }
         if (!any) {

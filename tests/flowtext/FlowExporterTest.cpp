@@ -261,6 +261,14 @@ TEST(FlowExporter, TablesAndFormsAreReadRowByRow) {
          "1001    Travel to the regional office    12.50\n"
          "1002    Paper and toner for the printer    310.00\n"
          "1003    Postage    4.20\n"},
+        // The names are as wide as running text; every one stands on a row of the table beside.
+        {"names beside descriptions and amounts",
+         rows({{{72, "Bainbridge, Matthew J."}, {200, "District director of the office"}, {420, "37,499.96"}},
+               {{72, "Smithfield, Alvaro R."}, {200, "Legislative correspondent"}, {420, "21,000.00"}},
+               {{72, "Armstrong, Derek A."}, {200, "Staff assistant to the senator"}, {420, "12,111.06"}}}),
+         "Bainbridge, Matthew J.    District director of the office    37,499.96\n"
+         "Smithfield, Alvaro R.    Legislative correspondent    21,000.00\n"
+         "Armstrong, Derek A.    Staff assistant to the senator    12,111.06\n"},
         {"entries and their page numbers",
          rows({{{72, "Introduction to the subject"}, {400, "3"}},
                {{72, "Getting started with the tools"}, {400, "5"}},
