@@ -661,22 +661,16 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
             }
             // A wide column beside a table whose every row stands on a row of the table's column
             // next to it is one more column of the table (names beside descriptions and amounts).
-            for (bool grew = any; grew;) {
-                grew = false;
-                for (size_t i = 0; i + 1 < n; ++i) {
-                    if (linked[i]) continue;
-                    const bool leftInTable = i > 0 && linked[i - 1];
-                    const bool rightInTable = i + 2 < n && linked[i + 1];
-                    if (leftInTable == rightInTable) continue;
-                    const size_t other = leftInTable ? i + 1 : i;  // the column that may join
-                    const size_t inTable = leftInTable ? i : i + 1;
-                    const size_t both = aligned(rows[other], rows[inTable]);
-                    if (both >= 2 && both == rows[other].size() && 3 * both >= 2 * rows[inTable].size()) {
-                        linked[i] = true;
-                        grew = true;
-                    }
-                }
-            }
+            // One sweep to the right and one to the left, so that a table grows by whole runs
+            // of such columns.
+            auto tryJoin = [&](size_t other, size_t inTable) {
+                const size_t both = aligned(rows[other], rows[inTable]);
+                return both >= 2 && both == rows[other].size() && 3 * both >= 2 * rows[inTable].size();
+            };
+            for (size_t i = 1; any && i + 1 < n; ++i)
+                if (linked[i - 1] && !linked[i]) linked[i] = tryJoin(i + 1, i);
+            for (size_t i = n - 1; any && i-- > 0;)
+                if (i + 2 < n && linked[i + 1] && !linked[i]) linked[i] = tryJoin(i, i + 1);
         }
         if (!any) {
             out.push_back(std::move(div));
