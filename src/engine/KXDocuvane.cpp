@@ -1,6 +1,7 @@
 #include "engine/KXDocuvane.h"
 
 #include <exception>
+#include <system_error>
 
 #include "engine/ExporterChoice_p.h"
 #include "fonts/KXPDFFontUtilities.h"
@@ -24,8 +25,12 @@ KXDocuvane::KXDocuvane() {
     // The first font of the first page is looked up among the installed fonts, whose catalogue
     // needs the whole font configuration read first: several milliseconds, once per process, more
     // than a small document takes to convert. It is read on a thread of its own from the start, so
-    // that it is ready, or nearly, when the first page asks for it.
-    fontCatalogue_ = std::async(std::launch::async, [] { KXPDFFontUtilities::GetFontBook(); });
+    // that it is ready, or nearly, when the first page asks for it. Without a thread to spare (a
+    // process at its thread or memory limit) the first font reads it, as it would anyway.
+    try {
+        fontCatalogue_ = std::async(std::launch::async, [] { KXPDFFontUtilities::GetFontBook(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 KXDocuvane::~KXDocuvane() {
