@@ -1,11 +1,42 @@
 #include "pdf/KXPDFSampledFunction.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "platform/Numeric.h"
+
+namespace {
+
+std::atomic<std::int64_t> gLiveValues{0};
+
+}  // namespace
+
+KXPDFSampledFunction::LiveValues::LiveValues(const LiveValues& other) : values_(other.values_) {
+    gLiveValues += values_;
+}
+
+KXPDFSampledFunction::LiveValues& KXPDFSampledFunction::LiveValues::operator=(const LiveValues& other) {
+    if (this != &other) {
+        gLiveValues += other.values_ - values_;
+        values_ = other.values_;
+    }
+    return *this;
+}
+
+KXPDFSampledFunction::LiveValues::~LiveValues() { gLiveValues -= values_; }
+
+bool KXPDFSampledFunction::LiveValues::take(std::int64_t values) {
+    std::int64_t alive = gLiveValues.load();
+    do {
+        if (values > kMaxLiveValues - alive) return false;
+    } while (!gLiveValues.compare_exchange_weak(alive, alive + values));
+    gLiveValues -= values_;
+    values_ = values;
+    return true;
+}
 
 bool KXPDFSampledFunction::parse(const kx::PDFObject& object, const kx::PDFObject& funcDict) {
     if (!KXPDFFunction::parse(object, funcDict)) return false;
@@ -57,6 +88,9 @@ bool KXPDFSampledFunction::parse(const kx::PDFObject& object, const kx::PDFObjec
             decode_[j] = range_[j];
         }
     }
+
+    // Refused before its data is read when the tables alive would pass their bound.
+    if (!live_.take(total)) return false;
 
     // The table must hold every declared sample: a short stream is refused rather than read past
     // its end or padded with made-up values.

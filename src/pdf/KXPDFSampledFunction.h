@@ -24,12 +24,31 @@ public:
     std::int64_t nSamples() const { return static_cast<std::int64_t>(samples_.size()); }
     bool ok() const { return ok_; }
 
+    // Sample values all tables alive at once may hold, over every document: a file of a few
+    // kilobytes can declare hundreds of tables of millions of samples each.
+    static constexpr std::int64_t kMaxLiveValues = std::int64_t(1) << 25;
+
 private:
+    // The table's share of the values alive (kMaxLiveValues), given back when the function goes.
+    class LiveValues {
+    public:
+        LiveValues() = default;
+        LiveValues(const LiveValues& other);
+        LiveValues& operator=(const LiveValues& other);
+        ~LiveValues();
+        // False, and nothing taken, when the values would pass the bound.
+        bool take(std::int64_t values);
+
+    private:
+        std::int64_t values_ = 0;
+    };
+
     std::array<std::int64_t, kMaxValues> sampleSize_{};
     Pairs encode_{};
     Pairs decode_{};
     Values inputMul_{};
     std::array<std::int64_t, kMaxValues> idxMul_{};
     std::vector<double> samples_;
+    LiveValues live_;
     bool ok_ = false;
 };

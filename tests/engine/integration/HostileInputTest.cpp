@@ -647,6 +647,17 @@ std::string heavyResourcesInRepeatedForm(const std::string& kind, int entries, i
                     "] ";
         dict = "/ColorSpace << " + dict + ">>";
         content = "/C0 cs 1 sc 0 0 1 1 re f";
+    } else if (kind == "SpacesWithTintTablesOfTheirOwn") {  // each a million samples, 4 KB in the file
+        const std::string packed = kx::test::deflate(std::string(4 << 20, '\x40'));
+        for (int i = 0; i < entries; ++i) {
+            int table = b.addStream("/FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Size [1048576] "
+                                    "/BitsPerSample 8 /Filter /FlateDecode",
+                                    packed);
+            dict += "/C" + std::to_string(i) + " [/Separation /S" + std::to_string(i) + " /DeviceCMYK " + ref(table) +
+                    "] ";
+        }
+        dict = "/ColorSpace << " + dict + ">>";
+        content = "/C0 cs 1 sc 0 0 1 1 re f";
     } else if (kind == "Patterns") {  // tiling patterns with cells of the largest bitmap size
         for (int i = 0; i < entries; ++i) {
             int pattern = b.addStream("/Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 600 600] "
@@ -814,6 +825,9 @@ std::vector<Case> structuralCases() {
         // Each space built and held its own copy of the table: 32 MB each, 32 GB for the first run.
         {"ThousandSpacesOverOneTintTable",
          [] { return heavyResourcesInRepeatedForm("SpacesOverOneTintTable", 1000, 1000); }, Expect::Paints},
+        // A table of 32 MB in memory for every 4 KB of file: 3 GB at once.
+        {"HundredSpacesWithTintTablesOfTheirOwn",
+         [] { return heavyResourcesInRepeatedForm("SpacesWithTintTablesOfTheirOwn", 100, 10); }, Expect::Paints},
         // Every cell rendered as its pattern was read: 16 MB each, 3 GB for the form's first run.
         {"ManyLargePatternsInAFormDrawnManyTimes", [] { return heavyResourcesInRepeatedForm("Patterns", 200, 1000); },
          Expect::Paints},
