@@ -939,17 +939,16 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
 }
 
 // The columns of a page read whole. Where the columns of the page hold more than running text (a
-// table of contents, displayed formulas, a heading beside the top of the next column), the bands
-// beside them do not pair up one to one, and reading each band across would read the page's
-// columns in slices. A band with running text (a column of two lines or more, most of them wider
-// than ten times their height) on both sides of a strip free of text has a gutter there; the
-// bands that follow it closely and leave its gutters open (narrowed, perhaps) are the same columns
-// going on, and their parts between two gutters are read, band by band, before those beyond the
-// next gutter. A band that closes a gutter (a heading or a figure across the page), or whose lines
-// stand on the same baselines on both sides of it (a table or a table's heading row across the
-// page), ends them. A strip with only short lines on one side (between a table's columns, beside
-// headings or a figure's labels) is no gutter. Tables have been cut into their rows before this,
-// so that their columns are not read as the page's.
+// table of contents, displayed formulas, a figure or a heading beside the top of the next
+// column), the bands beside them do not pair up one to one, and reading each band across would
+// read the page's columns in slices. A band with running text (a column of two lines or more, most
+// of them wider than ten times their height) on one side of a strip free of text, and anything on
+// the other, has a gutter there; the bands that follow it closely and leave its gutters open
+// (narrowed, perhaps) are the same columns going on, and their parts between two gutters are read,
+// band by band, before those beyond the next gutter. A band that closes a gutter (a heading or a
+// figure across the page), or whose lines stand on the same baselines on both sides of it (a table
+// or a table's heading row across the page), ends them. Tables have been cut into their rows before
+// this, so that their columns are not read as the page's.
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsWhole(
     std::vector<std::vector<Column>>& divs) {
@@ -1029,8 +1028,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsW
 
     std::vector<std::vector<Column>> out;
     for (size_t i = 0; i < divs.size();) {
-        // A run starts at a band that has running text on both sides of a strip free of text (a
-        // gutter), and takes the bands below it, as long as they follow closely and leave every
+        // A run starts at a band that has running text beside a strip free of text (a gutter),
+        // and takes the bands below it, as long as they follow closely and leave every
         // gutter of the first one open (narrowed, perhaps).
         std::vector<std::pair<double, double>> strips;
         if (placed[i]) {
@@ -1043,7 +1042,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsW
             for (size_t g = 0; g < gaps.size(); ++g) {
                 const double from = g > 0 ? gaps[g - 1].second : -std::numeric_limits<double>::infinity();
                 const double to = g + 1 < gaps.size() ? gaps[g + 1].first : std::numeric_limits<double>::infinity();
-                if (textBetween(from, gaps[g].first) && textBetween(gaps[g].second, to)) strips.push_back(gaps[g]);
+                if (textBetween(from, gaps[g].first) || textBetween(gaps[g].second, to)) strips.push_back(gaps[g]);
             }
         }
         size_t j = i + 1;

@@ -360,3 +360,27 @@ TEST(FlowExporter, AccentsDrawnOnTheirOwnJoinTheirLetters) {
                   flowtest::addFixtureFonts(apart), "/MediaBox [0 0 612 792]");
     EXPECT_EQ(plainTextOf(apart.build()), "Age \xCB\x86\n");
 }
+
+TEST(FlowExporter, AFigureBesideTheTopOfTheNextColumnDoesNotSliceThePage) {
+    // A figure's one-line label at the top of the left column, beside running text in the right
+    // column; the left column's text goes on below the figure.
+    std::string content;
+    auto line = [&](double x, double y, const std::string& text) {
+        content += kx::format("BT /F1 9 Tf %.2f %.2f Td (%s) Tj ET\n", x, y, text.c_str());
+    };
+    line(120, 700, "Figure");
+    line(320, 700, "Right one, a line of the running text");
+    line(320, 689, "Right two, a line of the running text");
+    line(72, 670, "Left one, a line of the running text");
+    line(72, 659, "Left two, a line of the running text");
+    line(320, 667, "Right three, a line of the running text");
+    line(320, 656, "Right four, a line of the running text");
+    kx::test::PDFBuilder pdf;
+    pdf.addPage(content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+    std::vector<std::string> order;
+    std::istringstream lines(plainTextOf(pdf.build()));
+    for (std::string l; std::getline(lines, l);)
+        if (!l.empty()) order.push_back(l.substr(0, l.find(',')));
+    EXPECT_EQ(order, (std::vector<std::string>{"Figure", "Left one", "Left two", "Right one", "Right two", "Right three",
+                                               "Right four"}));
+}
