@@ -3,7 +3,9 @@
 // one PDF page and, when the page ends, orders them into paragraphs. Runs are taken top to bottom,
 // grouped into baselines, ordered left to right, cut into line parts at horizontal gaps, gathered
 // into vertical bands and, inside a band, into columns; each row of a column becomes a paragraph,
-// and vertical gaps become blank paragraphs. The family writes the result (`_writeParagraphs`).
+// and vertical gaps become blank paragraphs. Bands whose columns are a table's are read row by
+// row (`readTablesRowByRow`), and the columns of the page are read whole across the bands beside
+// them (`readPageColumnsWhole`). The family writes the result (`_writeParagraphs`).
 //
 // Coordinates are display space: points, origin top left, y downward, so the top of anything is
 // its smallest y.
