@@ -1,10 +1,8 @@
 #include "engine/KXDocuvane.h"
 
 #include <exception>
-#include <system_error>
 
 #include "engine/ExporterChoice_p.h"
-#include "fonts/KXPDFFontUtilities.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
@@ -20,18 +18,6 @@ KXError pageError(const char* reason, std::uint64_t page) {
 }
 
 }  // namespace
-
-KXDocuvane::KXDocuvane() {
-    // The first font of the first page is looked up among the installed fonts, whose catalogue
-    // needs the whole font configuration read first: several milliseconds, once per process, more
-    // than a small document takes to convert. It is read on a thread of its own from the start, so
-    // that it is ready, or nearly, when the first page asks for it. Without a thread to spare (a
-    // process at its thread or memory limit) the first font reads it, as it would anyway.
-    try {
-        fontCatalogue_ = std::async(std::launch::async, [] { KXPDFFontUtilities::GetFontBook(); });
-    } catch (const std::system_error&) {
-    }
-}
 
 KXDocuvane::~KXDocuvane() {
     // Reports still on their way to the main thread find the engine gone and are dropped.

@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,7 +34,7 @@ public:
     // The domain of every engine error.
     static const char* const errorDomain;
 
-    KXDocuvane();
+    KXDocuvane() = default;
     // Cancels a running conversion and waits for its worker; reports still queued are dropped.
     ~KXDocuvane() override;
     KXDocuvane(const KXDocuvane&) = delete;
@@ -109,7 +108,4 @@ private:
     std::shared_ptr<KXDocuvane*> alive_ = std::make_shared<KXDocuvane*>(this);
     const std::weak_ptr<KXDocuvane*> aliveWeak_{alive_};
     kx::WorkerThread worker_;
-    // The installed-font catalogue, read while the caller gets its first request ready (see the
-    // constructor); waited for when the engine goes.
-    std::future<void> fontCatalogue_;
 };
