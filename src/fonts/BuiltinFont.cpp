@@ -2,15 +2,8 @@
 
 BuiltinFont::BuiltinFont(std::string fontName, std::string encoding, double ascent, double descent, kx::Rect bbox,
                          std::shared_ptr<const BuiltinFontWidths> widths)
-    : fontName_(std::move(fontName)),
-      baseEncoding_(std::move(encoding)),
-      ascent_(ascent),
-      descent_(descent),
-      bbox_(bbox),
-      fontWidths_(std::make_shared<Widths>()) {
-    fontWidths_->table = std::move(widths);
-    std::call_once(fontWidths_->made, [] {});
-}
+    : BuiltinFont(std::move(fontName), std::move(encoding), ascent, descent, bbox,
+                  [widths = std::move(widths)] { return widths; }) {}
 
 BuiltinFont::BuiltinFont(std::string fontName, std::string encoding, double ascent, double descent, kx::Rect bbox,
                          std::function<std::shared_ptr<const BuiltinFontWidths>()> makeWidths)

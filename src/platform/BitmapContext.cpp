@@ -78,7 +78,7 @@ SurfacePtr surfaceFromImage(const Image& img) {
         const std::uint8_t* src = img.row(y);
         auto* dst = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride));
         for (int x = 0; x < img.width; ++x) {
-            std::uint8_t c[4];
+            std::uint8_t c[4] = {0, 0, 0, 0};
             pixelRGBA(img, src + static_cast<size_t>(x) * static_cast<size_t>(bpp), c);
             std::uint32_t a = c[3];
             auto pm = [a](std::uint32_t v) { return (v * a + 127) / 255; };
@@ -108,7 +108,7 @@ SurfacePtr coverageFromImage(const Image& img) {
                 case PixelFormat::GrayAlpha8: dst[x] = p[1]; break;
                 case PixelFormat::RGBA8: dst[x] = p[3]; break;
                 default: {
-                    std::uint8_t c[4];
+                    std::uint8_t c[4] = {0, 0, 0, 0};
                     pixelRGBA(img, p, c);
                     dst[x] = luminance(c[0], c[1], c[2]);
                 }

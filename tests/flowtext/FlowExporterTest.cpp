@@ -82,6 +82,24 @@ std::string plainTextOf(const std::string& pdf) {
     return kx::readFile(out).value_or("");
 }
 
+// Lines of running text in 9-point Helvetica placed one by one; `order()` reads the page and gives
+// each output line's text up to its first comma.
+struct PlacedLines {
+    std::string content;
+    void line(double x, double y, const std::string& text) {
+        content += kx::format("BT /F1 9 Tf %.2f %.2f Td (%s) Tj ET\n", x, y, text.c_str());
+    }
+    std::vector<std::string> order() const {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+        std::vector<std::string> heads;
+        std::istringstream lines(plainTextOf(pdf.build()));
+        for (std::string l; std::getline(lines, l);)
+            if (!l.empty()) heads.push_back(l.substr(0, l.find(',')));
+        return heads;
+    }
+};
+
 }  // namespace
 
 TEST(FlowExporter, OnlyHorizontalTextMakesRuns) {
@@ -293,32 +311,23 @@ TEST(FlowExporter, ThePagesColumnsAreReadWholeWhereTheirBandsDoNotLineUp) {
     // Two columns of running text in 9-point Helvetica on an 11-point leading. A heading in the
     // left column and a gap in the right one cut the page into bands whose columns do not pair up
     // one to one; each column is still read to its end before the next.
-    std::string content;
-    auto line = [&](double x, double y, const std::string& text) {
-        content += kx::format("BT /F1 9 Tf %.2f %.2f Td (%s) Tj ET\n", x, y, text.c_str());
-    };
-    line(72, 700, "Left one, a line of the running text");
-    line(72, 689, "Left two, a line of the running text");
-    line(72, 678, "Left three, a line of the running text");
-    line(320, 700, "Right one, a line of the running text");
-    line(320, 689, "Right two, a line of the running text");
-    line(320, 678, "Right three, a line of the running text");
-    line(72, 658, "Heading");
-    line(320, 656, "Right four, a line of the running text");
-    line(320, 645, "Right five, a line of the running text");
-    line(72, 625, "Left four, a line of the running text");
-    line(72, 614, "Left five, a line of the running text");
-    line(320, 623, "Right six, a line of the running text");
-    line(320, 612, "Right seven, a line of the running text");
-    kx::test::PDFBuilder pdf;
-    pdf.addPage(content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
-    std::vector<std::string> order;
-    std::istringstream lines(plainTextOf(pdf.build()));
-    for (std::string l; std::getline(lines, l);)
-        if (!l.empty()) order.push_back(l.substr(0, l.find(',')));
-    EXPECT_EQ(order, (std::vector<std::string>{"Left one", "Left two", "Left three", "Heading", "Left four", "Left five",
-                                               "Right one", "Right two", "Right three", "Right four", "Right five",
-                                               "Right six", "Right seven"}));
+    PlacedLines placed;
+    placed.line(72, 700, "Left one, a line of the running text");
+    placed.line(72, 689, "Left two, a line of the running text");
+    placed.line(72, 678, "Left three, a line of the running text");
+    placed.line(320, 700, "Right one, a line of the running text");
+    placed.line(320, 689, "Right two, a line of the running text");
+    placed.line(320, 678, "Right three, a line of the running text");
+    placed.line(72, 658, "Heading");
+    placed.line(320, 656, "Right four, a line of the running text");
+    placed.line(320, 645, "Right five, a line of the running text");
+    placed.line(72, 625, "Left four, a line of the running text");
+    placed.line(72, 614, "Left five, a line of the running text");
+    placed.line(320, 623, "Right six, a line of the running text");
+    placed.line(320, 612, "Right seven, a line of the running text");
+    EXPECT_EQ(placed.order(), (std::vector<std::string>{"Left one", "Left two", "Left three", "Heading", "Left four",
+                                                        "Left five", "Right one", "Right two", "Right three",
+                                                        "Right four", "Right five", "Right six", "Right seven"}));
 }
 
 TEST(FlowExporter, ABulletOfAnotherFontStandsOnTheLineOfItsItem) {
@@ -364,23 +373,14 @@ TEST(FlowExporter, AccentsDrawnOnTheirOwnJoinTheirLetters) {
 TEST(FlowExporter, AFigureBesideTheTopOfTheNextColumnDoesNotSliceThePage) {
     // A figure's one-line label at the top of the left column, beside running text in the right
     // column; the left column's text goes on below the figure.
-    std::string content;
-    auto line = [&](double x, double y, const std::string& text) {
-        content += kx::format("BT /F1 9 Tf %.2f %.2f Td (%s) Tj ET\n", x, y, text.c_str());
-    };
-    line(120, 700, "Figure");
-    line(320, 700, "Right one, a line of the running text");
-    line(320, 689, "Right two, a line of the running text");
-    line(72, 670, "Left one, a line of the running text");
-    line(72, 659, "Left two, a line of the running text");
-    line(320, 667, "Right three, a line of the running text");
-    line(320, 656, "Right four, a line of the running text");
-    kx::test::PDFBuilder pdf;
-    pdf.addPage(content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
-    std::vector<std::string> order;
-    std::istringstream lines(plainTextOf(pdf.build()));
-    for (std::string l; std::getline(lines, l);)
-        if (!l.empty()) order.push_back(l.substr(0, l.find(',')));
-    EXPECT_EQ(order, (std::vector<std::string>{"Figure", "Left one", "Left two", "Right one", "Right two", "Right three",
-                                               "Right four"}));
+    PlacedLines placed;
+    placed.line(120, 700, "Figure");
+    placed.line(320, 700, "Right one, a line of the running text");
+    placed.line(320, 689, "Right two, a line of the running text");
+    placed.line(72, 670, "Left one, a line of the running text");
+    placed.line(72, 659, "Left two, a line of the running text");
+    placed.line(320, 667, "Right three, a line of the running text");
+    placed.line(320, 656, "Right four, a line of the running text");
+    EXPECT_EQ(placed.order(), (std::vector<std::string>{"Figure", "Left one", "Left two", "Right one", "Right two",
+                                                        "Right three", "Right four"}));
 }
