@@ -62,6 +62,31 @@ TEST(KXPDF_CTMInfo, Angles) {
     EXPECT_EQ(KXMakeCTMInfo({0, 1, -1, 0, 0, 0}, 10, 0.8, -0.2).rotation, 90);
 }
 
+// Successive records share the angle and size worked out for the matrix before; a matrix that
+// differs only in the sign of a zero or in the size must not take the previous record's values.
+TEST(KXPDF_CTMInfo, RecordsInTurnFollowEveryChangeOfTheMatrix) {
+    struct Case {
+        AffineTransform t;
+        double size;
+        float rotation;
+        Size fontSize;
+    } cases[] = {
+        {{0.0, 0, 0, 1, 0, 0}, 10, 0, {5, 10}},
+        {{-0.0, 0, 0, 1, 0, 0}, 10, 180, {5, 10}},  // atan2 of (0, -0) is half a turn
+        {{2, 0, 0, 2, 7, 9}, 10, 0, {20, 20}},
+        {{2, 0, 0, 2, 50, 9}, 10, 0, {20, 20}},     // moved along the line: same shape
+        {{2, 0, 0, 2, 50, 9}, 12, 0, {24, 24}},
+        {{0, 2, -2, 0, 50, 9}, 12, 90, {24, 24}},
+        {{2, 0, 0, 2, 7, 9}, 10, 0, {20, 20}},
+    };
+    for (const Case& c : cases) {
+        KXPDF_CTMInfo i = KXMakeCTMInfo(c.t, c.size, 0.8, -0.2);
+        EXPECT_EQ(i.rotation, c.rotation) << c.t.a << " " << c.size;
+        EXPECT_EQ(i.fontSize, c.fontSize) << c.t.a << " " << c.size;
+        EXPECT_EQ(i.xBase, c.t.tx);
+    }
+}
+
 TEST(KXPDF_CTMInfo, FontSizeAndSpaceExtent) {
     AffineTransform t{2, 0, 0, 3, 0, 0};
     EXPECT_EQ(KXTransformedFontSize(t, 10, 0.8, -0.2), (Size{20, 30}));
