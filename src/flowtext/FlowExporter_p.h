@@ -68,6 +68,7 @@ public:
         tiltedLine_.reset();
         styleCache_ = {};
         fillCache_ = {};
+        runArena_ = {};
         writer_->begainWritePage({currentPageMediaBox_.size.width, currentPageMediaBox_.size.height});
         {
             KXPDFConentParser parser(page.dictionary(), kx::PDFContentStream::forPage(page));
@@ -234,7 +235,7 @@ public:
         if (last && KXDocxRPrIsEqual(last->rProperty(), r)) {
             last->runText() += text;
         } else {
-            auto run = std::make_shared<RunText>();
+            auto run = std::allocate_shared<RunText>(runArena_);
             run->setPdfScanIndex(KXPDFScanIndexCounter++);
             run->setRProperty(r);
             run->setRunText(text);
@@ -371,7 +372,7 @@ private:
         mainTextFontSize_ = nextCharFontSize_;
         mainTextCTMInfo_ = nextCharCTMInfo_;
         g.rotation = 0;
-        auto run = std::make_shared<RunText>();
+        auto run = std::allocate_shared<RunText>(runArena_);
         run->setPdfScanIndex(KXPDFScanIndexCounter++);
         run->setCtmInfo(g);
         run->setRProperty(sharedRProperty(t));
@@ -442,6 +443,7 @@ private:
         KXPDFRGB rgb;
     };
     mutable FillCache fillCache_;
+    RunArenaAllocator<RunText> runArena_;  // a new one for each page
     struct TiltedLine {
         double theta;          // direction of the baseline in display space, radians
         double top, bottom;    // of the line's first run
