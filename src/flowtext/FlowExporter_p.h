@@ -9,11 +9,13 @@
 // `kStyleFromRendering`: HTML and RTF also take bold from the fill-and-stroke text render modes and
 // italic from a slanted text transform; plain text takes both from the font only.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "docx/model/KXDocxTextBoxInfo.h"
@@ -66,7 +68,7 @@ public:
         renderingStateStack_ = std::make_shared<KXPDFRenderStateStack>();
         isNotScanTextYet_ = true;
         tiltedLine_.reset();
-        styleCache_ = {};
+        styleCache_.clear();
         fillCache_ = {};
         runArena_ = {};
         writer_->begainWritePage({currentPageMediaBox_.size.width, currentPageMediaBox_.size.height});
@@ -134,7 +136,11 @@ public:
         const int mode = topState() ? topState()->textRenderMode() : 0;
         const KXPDFRGB rgb = topState() ? fillRGB(*topState()) : KXPDFRGB{};
         StyleKey key{font, fontSize(), t.a, t.b, t.c, t.d, mode, rgb};
-        if (styleCache_.property && styleCache_.key == key) return styleCache_.property;
+        for (auto it = styleCache_.begin(); it != styleCache_.end(); ++it) {
+            if (!(it->key == key)) continue;
+            std::rotate(styleCache_.begin(), it, it + 1);
+            return styleCache_.front().property;
+        }
 
         KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
         r.scrpit = 0;
@@ -156,8 +162,9 @@ public:
         r.w = 100.0f;
         r.u = 0;
         r.noProof = true;
-        styleCache_ = {key, std::make_shared<const KXDocx_RPr>(std::move(r))};
-        return styleCache_.property;
+        if (styleCache_.size() == kStyleCacheSize) styleCache_.pop_back();
+        styleCache_.insert(styleCache_.begin(), StyleEntry{key, std::make_shared<const KXDocx_RPr>(std::move(r))});
+        return styleCache_.front().property;
     }
 
     // The fill colour in RGB, converted again only when the colour or its space changes (a
@@ -431,11 +438,15 @@ private:
         KXPDFRGB fill;
         bool operator==(const StyleKey&) const = default;
     };
-    struct StyleCache {
+    struct StyleEntry {
         StyleKey key{};
         std::shared_ptr<const KXDocx_RPr> property;
     };
-    mutable StyleCache styleCache_;
+    // The styles made last, the latest first: text goes back and forth between a few styles
+    // (roman, italic, bold, a code face), and making a record again costs a look at the font's
+    // name for its weight and slant.
+    static constexpr size_t kStyleCacheSize = 8;
+    mutable std::vector<StyleEntry> styleCache_;
     struct FillCache {
         bool valid = false;
         std::shared_ptr<const KXPDFColorSpace> space;  // kept, so that its address stays its own
