@@ -814,15 +814,14 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
     };
     std::vector<Cluster> clusters;
     // Per run, by its order within the lines (which also orders the runs within their line): the
-    // cluster it was cut into. Runs are found by address through a sorted index, which costs no
-    // allocation per run as a hash map would (pages have thousands of runs).
-    std::vector<std::pair<const RunText*, size_t>> ordinals;
+    // cluster it was cut into. Each run holds its ordinal in its layout slot, so that neither a
+    // search nor an allocation per run is needed to find it (pages have thousands of runs).
     std::vector<size_t> clusterOfOrdinal;
     double tallest = 0.0;
     for (size_t i = 0; i < lines.size(); ++i) {
         for (size_t k = 0; k < lines[i].size(); ++k) {
             RunText* run = lines[i][k];
-            ordinals.emplace_back(run, ordinals.size());
+            run->setLayoutSlot(clusterOfOrdinal.size());
             const bool opens = k == 0 || !placed(run) || !placed(lines[i][k - 1]) ||
                                leftOf(run) - rightOf(lines[i][k - 1]) >
                                    0.5 * std::max(heightOf(run), heightOf(lines[i][k - 1]));
@@ -835,11 +834,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
             if (placed(run)) tallest = std::max(tallest, heightOf(run));
         }
     }
-    std::sort(ordinals.begin(), ordinals.end());
     // Every run is on one line, once.
-    auto ordinal = [&](const RunText* run) {
-        return std::lower_bound(ordinals.begin(), ordinals.end(), std::pair<const RunText*, size_t>(run, 0))->second;
-    };
+    auto ordinal = [](const RunText* run) { return run->layoutSlot(); };
     auto clusterOf = [&](const RunText* run) { return clusterOfOrdinal[ordinal(run)]; };
     auto root = [&](size_t c) {
         while (clusters[c].parent != c) c = clusters[c].parent;

@@ -61,10 +61,15 @@ public:
     const std::u16string& runText() const { return runText_; }
     std::u16string& runText() { return runText_; }
     void setRunText(std::u16string text) { runText_ = std::move(text); }
+    // Scratch for the page's layout: a step numbers the runs it works through here, which finds a
+    // run's entry in the step's own tables without a search.
+    std::size_t layoutSlot() const { return layoutSlot_; }
+    void setLayoutSlot(std::size_t slot) { layoutSlot_ = slot; }
 
 private:
     double spaceWidth_ = 0;
     double textWidth_ = 0;
+    std::size_t layoutSlot_ = 0;
     std::u16string runText_;
 };
 
