@@ -178,6 +178,9 @@ public:
     // A shown character code: routed to the open text box or path, or to the main text.
     void didScanText(KXPDFConentParser&, const std::u16string& text, kx::Size offset) override {
         if (isShouldCancel() || !writer_ || !writer_->currentPage()) return;
+        // The state stack does not change while a character is placed: its top is looked up once
+        // here instead of at each of the dozen reads of the text state that follow.
+        const TopStateScope scope(*this);
         auto* page = writer_->currentPage();
         if (page->isUsingTextBox())
             usingDocxTextBox(text, offset);
@@ -329,9 +332,20 @@ private:
     }
 
     const KXPDFRenderState* topState() const {
+        if (heldTopState_) return *heldTopState_;
+        return findTopState();
+    }
+    const KXPDFRenderState* findTopState() const {
         if (!renderingStateStack_ || renderingStateStack_->depth() == 0) return nullptr;
         return &renderingStateStack_->stack().back();
     }
+    struct TopStateScope {
+        explicit TopStateScope(const FlowExporter& e) : exporter(e) { exporter.heldTopState_ = exporter.findTopState(); }
+        ~TopStateScope() { exporter.heldTopState_.reset(); }
+        TopStateScope(const TopStateScope&) = delete;
+        TopStateScope& operator=(const TopStateScope&) = delete;
+        const FlowExporter& exporter;
+    };
     const KXPDFFont* currentFont() const { return topState() ? topState()->font().get() : nullptr; }
     double fontSize() const { return topState() ? topState()->fontSize() : 0.0; }
     // Without a state, all-zero matrices stand for the text matrix and the CTM.
@@ -454,6 +468,8 @@ private:
         KXPDFRGB rgb;
     };
     mutable FillCache fillCache_;
+    // The top of the state stack while a character is placed (see didScanText).
+    mutable std::optional<const KXPDFRenderState*> heldTopState_;
     RunArenaAllocator<RunText> runArena_;  // a new one for each page
     struct TiltedLine {
         double theta;          // direction of the baseline in display space, radians
