@@ -323,7 +323,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     }
     std::sort(byBottom.begin(), byBottom.end());
     std::sort(byBase.begin(), byBase.end());
-    std::vector<bool> taken(n, false);
+    std::vector<char> taken(n, 0);  // bytes, not bits: read for every candidate of every line
     std::vector<std::vector<RunText*>> lines;
     std::vector<size_t> members;
     for (size_t cursor = 0;; ++cursor) {
