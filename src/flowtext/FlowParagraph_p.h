@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
@@ -64,17 +66,17 @@ public:
 
     RunText* firstRunText() const {
         for (const RunPtr& run : runArray_)
-            if (auto* text = dynamic_cast<RunText*>(run.get())) return text;
+            if (auto* text = textOf(run.get())) return text;
         return nullptr;
     }
     RunText* lastRunText() const {
         for (auto it = runArray_.rbegin(); it != runArray_.rend(); ++it)
-            if (auto* text = dynamic_cast<RunText*>(it->get())) return text;
+            if (auto* text = textOf(it->get())) return text;
         return nullptr;
     }
     bool haveText() const {
         for (const RunPtr& run : runArray_)
-            if (auto* text = dynamic_cast<RunText*>(run.get()); text && !text->runText().empty()) return true;
+            if (auto* text = textOf(run.get()); text && !text->runText().empty()) return true;
         return false;
     }
 
@@ -85,7 +87,7 @@ public:
         if (first) pProperty_.ind.left = static_cast<float>(first->ctmInfo().bottomLeft.x);
         float line = 0;
         for (const RunPtr& run : runArray_) {
-            auto* text = dynamic_cast<RunText*>(run.get());
+            auto* text = textOf(run.get());
             if (text && !std::isnan(text->rProperty().sz)) line = std::max(line, text->rProperty().sz);
         }
         pProperty_.spacing.line = line;
@@ -133,6 +135,14 @@ private:
     KXDocx_SectPr sectProperty_;
     KXDocx_PgMar textMargin_;
     std::vector<RunPtr> runArray_;
+
+    // The run as a text run, or null. A text run's class has no subclasses, so comparing its type
+    // is the cast, without the walk through the class graph that a dynamic_cast makes (paragraphs
+    // look at each of their runs several times).
+    static RunText* textOf(Run* run) {
+        static_assert(std::is_final_v<RunText>);
+        return run && typeid(*run) == typeid(RunText) ? static_cast<RunText*>(run) : nullptr;
+    }
     double resolvedHeight_ = 0;
     bool breakColumn_ = false;
     double xColumnPosition_ = 0;

@@ -6,7 +6,7 @@
 #include "flowtext/KXHTMLFileWriter.h"
 #include "flowtext/KXHTMLRun.h"
 
-class KXHTMLRunText : public kx::detail::FlowRunText<KXHTMLFileWriter> {
+class KXHTMLRunText final : public kx::detail::FlowRunText<KXHTMLFileWriter> {
 public:
     void writeWithXMLWriter(KXHTMLFileWriter& writer) override;
 };

@@ -6,7 +6,7 @@
 #include "flowtext/KXRTFFileWriter.h"
 #include "flowtext/KXRTFRun.h"
 
-class KXRTFRunText : public kx::detail::FlowRunText<KXRTFFileWriter> {
+class KXRTFRunText final : public kx::detail::FlowRunText<KXRTFFileWriter> {
 public:
     void writeWithXMLWriter(KXRTFFileWriter& writer) override;
 };

@@ -5,7 +5,7 @@
 #include "flowtext/KXTextFileWriter.h"
 #include "flowtext/KXTextRun.h"
 
-class KXTextRunText : public kx::detail::FlowRunText<KXTextFileWriter> {
+class KXTextRunText final : public kx::detail::FlowRunText<KXTextFileWriter> {
 public:
     void writeWithXMLWriter(KXTextFileWriter& writer) override;
 };
