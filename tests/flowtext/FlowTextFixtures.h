@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Format.h"
+#include "platform/Unicode.h"
 #include "support/PDFBuilder.h"
 
 namespace flowtest {
@@ -67,6 +68,25 @@ inline std::string textDocument(const std::vector<std::vector<Show>>& pages,
     const std::string resources = addFixtureFonts(pdf);
     for (const auto& page : pages) pdf.addPage(content(page), resources, pageExtra);
     return pdf.build();
+}
+
+// The words of a text, split at any kind of blank (LibreOffice keeps runs of blanks as thin spaces
+// when it writes a document back as text).
+inline std::vector<std::u16string> wordsSplitAtAnyBlank(const std::string& text) {
+    std::vector<std::u16string> words;
+    std::u16string current;
+    for (char16_t ch : kx::utf8ToUtf16(text)) {
+        const bool blank = ch == u' ' || ch == u'\n' || ch == u'\r' || ch == u'\t' || ch == 0xA0 ||
+                           (ch >= 0x2000 && ch <= 0x200B) || ch == 0x3000 || ch == 0xFEFF;
+        if (!blank) {
+            current += ch;
+        } else if (!current.empty()) {
+            words.push_back(current);
+            current.clear();
+        }
+    }
+    if (!current.empty()) words.push_back(current);
+    return words;
 }
 
 }  // namespace flowtest

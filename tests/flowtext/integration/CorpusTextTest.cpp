@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "flowtext/FlowTextFixtures.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 #include "support/TestSupport.h"
@@ -96,28 +97,11 @@ TEST(CorpusFlowText, RtfReadByLibreOfficeHasTheWordsOfThePlainText) {
                                    &log),
               0)
         << log;
-    // Words, split at any kind of blank (LibreOffice keeps runs of blanks as thin spaces).
-    auto words = [](const std::string& text) {
-        std::vector<std::u16string> w;
-        std::u16string current;
-        for (char16_t ch : kx::utf8ToUtf16(text)) {
-            const bool blank = ch == u' ' || ch == u'\n' || ch == u'\r' || ch == u'\t' || ch == 0xA0 ||
-                               (ch >= 0x2000 && ch <= 0x200B) || ch == 0x3000 || ch == 0xFEFF;
-            if (!blank) {
-                current += ch;
-            } else if (!current.empty()) {
-                w.push_back(current);
-                current.clear();
-            }
-        }
-        if (!current.empty()) w.push_back(current);
-        return w;
-    };
     for (const std::string& name : names) {
         std::optional<std::string> text = kx::readFile(kx::pathJoin(work, name + ".txt"));
         std::optional<std::string> back = kx::readFile(kx::pathJoin(work, "back/" + name + ".txt"));
         ASSERT_TRUE(text && back) << name << "\n" << log;
-        EXPECT_TRUE(words(*back) == words(*text)) << name;
+        EXPECT_TRUE(flowtest::wordsSplitAtAnyBlank(*back) == flowtest::wordsSplitAtAnyBlank(*text)) << name;
     }
 }
 
