@@ -14,7 +14,6 @@
 
 namespace kx::detail {
 
-// A run of a page: character properties and the geometry of the shown string.
 // The default run properties, made once: every run starts from them.
 inline const std::shared_ptr<const KXDocx_RPr>& defaultRunProperty() {
     static const std::shared_ptr<const KXDocx_RPr> property =
@@ -22,6 +21,7 @@ inline const std::shared_ptr<const KXDocx_RPr>& defaultRunProperty() {
     return property;
 }
 
+// A run of a page: character properties and the geometry of the shown string.
 template <class Writer>
 class FlowRun : public std::enable_shared_from_this<FlowRun<Writer>> {
 public:

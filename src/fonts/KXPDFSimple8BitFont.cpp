@@ -250,8 +250,9 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
 
 std::string KXPDFSimple8BitFont::glyphNameForWidth(int code) const {
     // A code's glyph is the one its encoding names: the /Differences name, else the built-in
-    // encoding's name, else the character the byte stands for in the font's character set (so that WinAnsi quotes and MacRoman accents are
-    // measured as the glyphs they show), else the character of the code's own value.
+    // encoding's name, else the character the byte stands for in the font's character set (so that
+    // WinAnsi quotes and MacRoman accents are measured as the glyphs they show), else the character
+    // of the code's own value.
     if (code < 256) {
         if (auto it = differenceNames_.find(code); it != differenceNames_.end()) return it->second;
         if (builtinEncoding_ && !builtinEncoding_->names[static_cast<size_t>(code)].empty())

@@ -1,9 +1,9 @@
 #pragma once
 // A tiling pattern (PatternType 1): a cell, rendered into an image when something first paints
 // with the pattern (later readings of the same pattern object in the document share it, and the
-// tiles made from it), repeated every XStep and YStep across pattern space. A coloured pattern (PaintType 1) paints the
-// cell's own colours; an uncoloured one (PaintType 2) uses the cell as a stencil painted in the
-// colour given with the pattern's name.
+// tiles made from it), repeated every XStep and YStep across pattern space. A coloured pattern
+// (PaintType 1) paints the cell's own colours; an uncoloured one (PaintType 2) uses the cell as a
+// stencil painted in the colour given with the pattern's name.
 
 #include <array>
 #include <optional>

@@ -132,17 +132,11 @@ public:
 
 private:
     void watch() {
-        const auto start = std::chrono::steady_clock::now();
         std::unique_lock lock(mutex_);
-        while (!done_) {
-            wake_.wait_for(lock, std::chrono::milliseconds(5));
-            if (std::chrono::steady_clock::now() - start > limit_) {
-                // The cookie is MuPDF's unsynchronised channel: the renderer polls `abort`.
-                std::atomic_ref<int>(cookie_.abort).store(1, std::memory_order_relaxed);
-                abandoned_ = true;
-                return;
-            }
-        }
+        if (wake_.wait_for(lock, limit_, [this] { return done_; })) return;
+        // The cookie is MuPDF's unsynchronised channel: the renderer polls `abort`.
+        std::atomic_ref<int>(cookie_.abort).store(1, std::memory_order_relaxed);
+        abandoned_ = true;
     }
 
     fz_cookie& cookie_;
