@@ -233,6 +233,18 @@ private:
         }
         return _leftXOfLinePartArray(runs);
     }
+    // The height of a line part, top to bottom.
+    static double partHeight(const LinePart& part) {
+        return static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part);
+    }
+    // The middle value (the upper one of an even count; one that is not a number counts as
+    // infinite, so that the order stays a strict one); 0 for none.
+    static double medianOf(std::vector<double> values) {
+        if (values.empty()) return 0;
+        for (double& v : values) v = key(v);
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    }
     // The height of a line from its top to its bottom; 0 when it makes no sense.
     static double lineHeight(const LineSect& line) {
         const double h = static_cast<double>(_bottomYOfLineSectArray(line)) - _topYOfLineSectArray(line);
@@ -626,10 +638,9 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
         for (const LinePart& part : column) {
             left = std::min(left, _leftXOfLinePartArray(part));
             right = std::max(right, visibleRightX(part));
-            heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
+            heights.push_back(partHeight(part));
         }
-        std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
-        return !(right - left >= 10.0 * heights[heights.size() / 2]);
+        return !(right - left >= 10.0 * medianOf(std::move(heights)));
     };
     auto aligned = [](const std::vector<double>& a, const std::vector<double>& b) {
         size_t n = 0;
@@ -986,9 +997,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsW
         std::vector<double> heights;
         for (const Column& c : div)
             for (const LinePart& part : c)
-                heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
-        std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
-        return heights[heights.size() / 2];
+                heights.push_back(partHeight(part));
+        return medianOf(std::move(heights));
     };
     auto top = [](const std::vector<Column>& div) {
         double v = std::numeric_limits<double>::infinity();
@@ -1134,9 +1144,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedCo
     auto medianHeight = [](const std::vector<LinePart>& column) {
         std::vector<double> heights;
         for (const LinePart& part : column)
-            heights.push_back(static_cast<double>(_maxBottomYOfLinePartArray(part)) - _minTopYOfLinePartArray(part));
-        std::nth_element(heights.begin(), heights.begin() + heights.size() / 2, heights.end());
-        return heights[heights.size() / 2];
+            heights.push_back(partHeight(part));
+        return medianOf(std::move(heights));
     };
     auto areTextColumns = [&](const std::vector<std::vector<LinePart>>& columns, const std::vector<Extent>& extents) {
         for (size_t i = 0; i < columns.size(); ++i)
