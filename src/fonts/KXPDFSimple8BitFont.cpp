@@ -97,6 +97,7 @@ void KXPDFSimple8BitFont::setEncodingWithFontDictionary(const kx::PDFObject& dic
 
 void KXPDFSimple8BitFont::setEncodingWithEncodingObject(const kx::PDFObject& encoding) {
     differences_.reset();
+    textlessCodes_.reset();
     std::string name;
     if (encoding.getName(name)) {
         fontEncodingName_ = name;
@@ -236,8 +237,10 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
     // Fonts made by programs (Type 3 fonts of TeX bitmaps and of converters) name their glyphs by
     // a letter or two and the glyph's character code: "a73" is the glyph of code 73. Such a name,
     // which no glyph list knows, stands for the character its code gives; writing the name itself
-    // as text would put "a73" where an "I" is shown. Names whose number is no printable code keep
-    // their own text.
+    // as text would put "a73" where an "I" is shown. A name that labels its glyph by its own code
+    // when that code is a control character ("a16" at code 16: TeX's quotes and ligatures) tells
+    // nothing of the glyph's character: it shows no text rather than the label. Other names whose
+    // number is no printable code keep their own text.
     if (!differences_) return;
     for (const auto& [code, name] : differenceNames_) {
         if (BuiltinFontWidths::nameToUnicodeID(name) != 0) continue;
@@ -245,6 +248,7 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
         if (!number) continue;
         char16_t c = baseCharacter(static_cast<unsigned char>(*number));
         if (kx::detail::isPrintableCharacter(c)) (*differences_)[code] = std::u16string(1, c);
+        else if (*number == code && code >= 0 && code < 256) textlessCodes_.set(static_cast<size_t>(code));
     }
 }
 
@@ -270,6 +274,11 @@ int KXPDFSimple8BitFont::getNextChar(const unsigned char* s, int, std::uint32_t*
     *dx = static_cast<float>(charWidths_[b]);
     *dy = *ox = *oy = 0;
     *uLen = 0;
+
+    if (textlessCodes_.test(b)) {
+        if (embToUnicodeMap_) *uLen = embToUnicodeMap_->mapToUnicode(b, u, uSize);
+        return 1;
+    }
 
     auto differenceText = [&]() -> const std::u16string* {
         if (!differences_) return nullptr;

@@ -5,6 +5,7 @@
 // width from /Widths, the standard-font metrics or a substitute standard font.
 
 #include <array>
+#include <bitset>
 #include <map>
 #include <memory>
 #include <optional>
@@ -60,6 +61,8 @@ protected:
     std::map<std::string, CharProcEntry> type3_charProcs_;
     // The glyph names /Differences gives, by code: the standard metrics are looked up by them.
     std::map<int, std::string> differenceNames_;
+    // Codes whose glyph is labelled only by its own control code ("a16" at code 16): they show no text.
+    std::bitset<256> textlessCodes_;
 
 private:
     // The encoding of a font that names no base encoding, taken from the font itself: the built-in

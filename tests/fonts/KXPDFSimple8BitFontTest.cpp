@@ -180,8 +180,12 @@ TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
          U"x"        // two letters
          U"a300"     // no code: the name itself
          U"abc5"     // three letters: not such a name
-         U"a16"      // a control code: the name itself
+         U"a16"      // a control code at another code: the name itself
          U"B"},
+        {"Type 3 font: glyphs labelled by their own control code",
+         "<< /Differences [ 16 /a16 /a17 28 /a28 65 /a65 ] >>", "\x10" "x\x11\x1C" "A",
+         U"\u2205x\u2205\u2205"  // a16, a17, a28 at their own codes tell no character: no text
+         U"A"},
         {"with a base encoding", "<< /BaseEncoding /WinAnsiEncoding /Differences [ 65 /a150 /a129 ] >>", "AB",
          U"\u2013"   // 150 is the en dash in Windows-1252
          U"a129"},   // 129 is undefined there: its byte value would be a control code
