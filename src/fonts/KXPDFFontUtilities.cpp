@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <mutex>
 #include <unordered_map>
+#include <unordered_set>
 
+#include "fonts/KXFontBookFile_p.h"
 #include "fonts/KXFontSupport_p.h"
 #include "platform/FontCatalog.h"
 #include "platform/FontProgram.h"
@@ -30,38 +32,6 @@ bool containsAny(std::string_view lower, std::initializer_list<std::string_view>
     for (auto word : words)
         if (lower.find(word) != std::string_view::npos) return true;
     return false;
-}
-
-KXFontBook readBookPlist(const kx::PlistValue& root) {
-    KXFontBook book;
-    if (root.type != kx::PlistValue::Type::Dictionary) return book;
-    for (const auto& [family, faces] : root.dictionary) {
-        if (faces.type != kx::PlistValue::Type::Dictionary) continue;
-        auto& out = book[family];
-        for (const auto& [psName, record] : faces.dictionary) {
-            KXFontBookFace face;
-            auto text = [&](const char* key) {
-                const kx::PlistValue* v = record.find(key);
-                return v && v->type == kx::PlistValue::Type::String ? v->string : std::string();
-            };
-            auto number = [&](const char* key) {
-                const kx::PlistValue* v = record.find(key);
-                return v ? static_cast<float>(v->number()) : 0.0f;
-            };
-            face.fullName = text("Full name");
-            face.postScriptName = text("PostScript name");
-            face.wordName = text("Word name");
-            face.face = text("face");
-            face.ascender = number("ascender");
-            face.descender = number("descender");
-            face.leading = number("leading");
-            face.capHeight = number("capHeight");
-            face.italicAngle = number("italicAngle");
-            face.xHeight = number("xHeight");
-            out.emplace(psName, std::move(face));
-        }
-    }
-    return book;
 }
 
 // The catalogue with its match keys worked out once.
@@ -93,9 +63,66 @@ struct BookIndex {
     }
 };
 
+const kx::detail::ChosenFontBook& chosenFontBook() {
+    // The catalogue does not change while the program runs: it is read once.
+    static const kx::detail::ChosenFontBook chosen = kx::detail::chooseFontBook(
+        kx::detail::parserResourcePath("FontBook.plist"), &KXPDFFontUtilities::GetFontBookInThisDevice);
+    return chosen;
+}
+
 const BookIndex& bookIndex() {
     static const BookIndex index(KXPDFFontUtilities::GetFontBook());
     return index;
+}
+
+// The faces of a prepared catalogue by PostScript name and by full name (the first face in the
+// catalogue's order wins), so that the questions about installed names are answered without
+// starting the system's font configuration.
+struct InstalledNames {
+    std::unordered_map<std::string, const KXFontBookFace*> byPostScriptName, byFullName;
+
+    std::unordered_set<std::string> otherFullNames;
+
+    InstalledNames(const KXFontBook& book, std::optional<std::vector<std::string>> outsideBook) {
+        for (const auto& [family, faces] : book)
+            for (const auto& [ps, face] : faces) {
+                if (!face.postScriptName.empty()) byPostScriptName.emplace(face.postScriptName, &face);
+                if (!face.fullName.empty()) byFullName.emplace(face.fullName, &face);
+            }
+        if (outsideBook)
+            for (auto& name : *outsideBook) otherFullNames.insert(std::move(name));
+    }
+
+    // Whether a face has that PostScript (else full) name; `fullName` receives its full name.
+    bool find(const std::string& name, std::string* fullName) const {
+        const KXFontBookFace* face = nullptr;
+        if (auto it = byPostScriptName.find(name); it != byPostScriptName.end()) face = it->second;
+        else if (auto it = byFullName.find(name); it != byFullName.end()) face = it->second;
+        if (face) {
+            if (fullName) *fullName = face->fullName;
+            return true;
+        }
+        if (!otherFullNames.count(name)) return false;
+        if (fullName) *fullName = name;
+        return true;
+    }
+};
+
+// The installed face of that PostScript (else full) name: from the prepared catalogue when one was
+// taken, else from the system's list. `fullName` receives its full name.
+bool findInstalledName(const std::string& name, std::string* fullName) {
+    if (name.empty()) return false;
+    const auto& chosen = chosenFontBook();
+    if (chosen.fromFile) {
+        static const InstalledNames names = [&] {
+            auto path = kx::detail::parserResourcePath(kx::detail::kFullNamesOutsideFontBookFileName);
+            return InstalledNames(chosen.book, path ? kx::detail::readFullNamesOutsideFontBookFile(*path) : std::nullopt);
+        }();
+        return names.find(name, fullName);
+    }
+    auto font = kx::FontCatalog::findFont(name);
+    if (font && fullName) *fullName = font->fullName;
+    return font.has_value();
 }
 
 // Installed fonts loaded for measuring, by name.
@@ -162,13 +189,12 @@ std::string KXPDFFontUtilities::ReplaceFontNameInFontBook(const std::string& nam
     return {};
 }
 
-bool KXPDFFontUtilities::SystemFontNameIsExist(const std::string& name) {
-    return kx::FontCatalog::findFont(name).has_value();
-}
+bool KXPDFFontUtilities::SystemFontNameIsExist(const std::string& name) { return findInstalledName(name, nullptr); }
 
 std::string KXPDFFontUtilities::SystemFontFullNameForFontName(const std::string& name) {
-    auto font = kx::FontCatalog::findFont(name);
-    return font ? font->fullName : std::string();
+    std::string fullName;
+    findInstalledName(name, &fullName);
+    return fullName;
 }
 
 bool KXPDFFontUtilities::isBoldFontName(std::string_view name) {
@@ -185,22 +211,16 @@ bool KXPDFFontUtilities::isItalicFontName(std::string_view name) {
                                "-blackobl", "-heavyit", "-boldit", "-boldobl", "-ltobl", "-bdit", "-blkit", "-hvit"});
 }
 
-const KXFontBook& KXPDFFontUtilities::GetFontBook() {
-    // The catalogue does not change while the program runs: it is read once.
-    static const KXFontBook book = [] {
-        auto bundled = GetFontBookInMyBundlePlist();
-        if (bundled && !bundled->empty()) return std::move(*bundled);
-        return GetFontBookInThisDevice();
-    }();
-    return book;
-}
+const KXFontBook& KXPDFFontUtilities::GetFontBook() { return chosenFontBook().book; }
 
 std::optional<KXFontBook> KXPDFFontUtilities::GetFontBookInMyBundlePlist() {
     auto path = kx::detail::parserResourcePath("FontBook.plist");
     if (!path) return std::nullopt;
-    auto root = kx::readPropertyList(*path);
-    if (!root) return std::nullopt;
-    return readBookPlist(*root);
+    return kx::detail::readFontBookFile(*path);
+}
+
+bool KXPDFFontUtilities::CreateFontBookAtPath(const std::string& path) {
+    return kx::detail::writeFontBookFile(path, GetFontBookInThisDevice());
 }
 
 const KXFontBook& KXPDFFontUtilities::GetFontBookInThisDevice() {

@@ -28,6 +28,8 @@ struct KXFontBookFace {
     std::string face;            // "face"
     // At size 10 (from "FontBook.plist"; 0 in the catalogue of the installed fonts).
     float ascender = 0, descender = 0, leading = 0, capHeight = 0, italicAngle = 0, xHeight = 0;
+
+    bool operator==(const KXFontBookFace&) const = default;
 };
 // Family name → PostScript name → face.
 using KXFontBook = std::map<std::string, std::map<std::string, KXFontBookFace>>;
@@ -58,6 +60,9 @@ public:
     static const KXFontBook& GetFontBook();
     static std::optional<KXFontBook> GetFontBookInMyBundlePlist();
     static const KXFontBook& GetFontBookInThisDevice();
+    // Writes the catalogue of the installed fonts to a property-list file (atomically), in the form
+    // "FontBook.plist" is read in; false when it cannot be written.
+    static bool CreateFontBookAtPath(const std::string& path);
     // "FontBook_Replace.plist"; none when the file is missing.
     static const std::optional<KXFontReplaceList>& GetFontBook_Replace();
 

@@ -2,8 +2,10 @@
 
 #include <pugixml.hpp>
 
+#include <cstdio>
 #include <cstring>
 
+#include "platform/FileSystem.h"
 #include "platform/Format.h"
 
 namespace kx {
@@ -57,7 +59,9 @@ PlistValue parseNode(const pugi::xml_node& node, int depth) {
                 key = child.text().get();
                 haveKey = true;
             } else if (haveKey) {
-                v.dictionary[key] = parseNode(child, depth + 1);
+                // Keys usually come sorted (as written by writePropertyList): the end is the hint.
+                v.dictionary.insert_or_assign(v.dictionary.end(), std::move(key), parseNode(child, depth + 1));
+                key.clear();
                 haveKey = false;
             }
         }
@@ -95,7 +99,95 @@ std::optional<PlistValue> fromDocument(const pugi::xml_document& doc) {
     return parseNode(first, 0);
 }
 
+std::string encodeBase64(const std::string& bytes) {
+    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        unsigned n = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 2]);
+        out.push_back(alphabet[(n >> 18) & 63]);
+        out.push_back(alphabet[(n >> 12) & 63]);
+        out.push_back(i + 1 < bytes.size() ? alphabet[(n >> 6) & 63] : '=');
+        out.push_back(i + 2 < bytes.size() ? alphabet[n & 63] : '=');
+    }
+    return out;
+}
+
+void appendNode(pugi::xml_node parent, const PlistValue& v, int depth) {
+    if (depth > kMaxDepth) return;
+    switch (v.type) {
+    case PlistValue::Type::Null:
+        break;
+    case PlistValue::Type::Boolean:
+        parent.append_child(v.boolean ? "true" : "false");
+        break;
+    case PlistValue::Type::Integer:
+        parent.append_child("integer").text().set(format("%lld", static_cast<long long>(v.integer)).c_str());
+        break;
+    case PlistValue::Type::Real:
+        parent.append_child("real").text().set(formatShortest(v.real).c_str());
+        break;
+    case PlistValue::Type::String:
+        parent.append_child("string").text().set(v.string.c_str());
+        break;
+    case PlistValue::Type::Data:
+        parent.append_child("data").text().set(encodeBase64(v.string).c_str());
+        break;
+    case PlistValue::Type::Date:
+        parent.append_child("date").text().set(v.string.c_str());
+        break;
+    case PlistValue::Type::Array: {
+        pugi::xml_node array = parent.append_child("array");
+        for (const auto& item : v.array) appendNode(array, item, depth + 1);
+        break;
+    }
+    case PlistValue::Type::Dictionary: {
+        pugi::xml_node dict = parent.append_child("dict");
+        for (const auto& [key, item] : v.dictionary) {
+            if (item.isNull()) continue;
+            dict.append_child("key").text().set(key.c_str());
+            appendNode(dict, item, depth + 1);
+        }
+        break;
+    }
+    }
+}
+
+struct StringWriter : pugi::xml_writer {
+    std::string out;
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
 }  // namespace
+
+std::string serializePropertyList(const PlistValue& value) {
+    pugi::xml_document doc;
+    pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+    declaration.append_attribute("version") = "1.0";
+    declaration.append_attribute("encoding") = "UTF-8";
+    pugi::xml_node plist = doc.append_child("plist");
+    plist.append_attribute("version") = "1.0";
+    appendNode(plist, value, 0);
+    StringWriter writer;
+    doc.save(writer, "\t", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return std::move(writer.out);
+}
+
+bool writePropertyList(const std::string& path, const PlistValue& value) {
+    std::string document = serializePropertyList(value);
+    std::string partial = path + "." + newUUIDString() + ".part";
+    if (!writeFile(partial, document)) {
+        removeFile(partial);
+        return false;
+    }
+    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+        removeFile(partial);
+        return false;
+    }
+    return true;
+}
 
 std::optional<PlistValue> readPropertyList(const std::string& path) {
     pugi::xml_document doc;

@@ -1,5 +1,5 @@
 #pragma once
-// Reading XML property lists (the resource lists that ship beside the program).
+// Reading and writing XML property lists (the resource lists that ship beside the program).
 
 #include <cstdint>
 #include <map>
@@ -28,5 +28,13 @@ struct PlistValue {
 
 std::optional<PlistValue> readPropertyList(const std::string& path);
 std::optional<PlistValue> parsePropertyList(const std::string& xml);
+
+// The value as an XML property list document without indentation (it is read by programs; dictionary
+// keys in their sorted order; reals written so that they read back as the same double).
+std::string serializePropertyList(const PlistValue& value);
+// Writes the document to a file beside the destination first and then renames it over the
+// destination, so that a reader sees the old list or the new one, never a part. False on failure
+// (nothing is left at a new destination then).
+bool writePropertyList(const std::string& path, const PlistValue& value);
 
 }  // namespace kx

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "fonts/KXFontBookFile_p.h"
 #include "fonts/KXPDFFontUtilities.h"
+#include "platform/FileSystem.h"
 #include "platform/FontCatalog.h"
 #include "platform/FontProgram.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -35,6 +38,97 @@ TEST(KXPDFFontUtilities, SystemNamesAreInstalledPostScriptOrFullNames) {
     EXPECT_FALSE(KXPDFFontUtilities::SystemFontNameIsExist("liberationserif"));
     EXPECT_FALSE(KXPDFFontUtilities::SystemFontNameIsExist(""));
     EXPECT_EQ(KXPDFFontUtilities::SystemFontFullNameForFontName("NoSuchFont"), "");
+}
+
+TEST(KXPDFFontUtilities, CatalogueFileReadsBackAsWritten) {
+    const std::string folder = kx::test::tempDir() + "/font-book";
+    ASSERT_TRUE(kx::createDirectories(folder));
+
+    // The installed fonts, as the build writes them beside the program.
+    const std::string installedPath = folder + "/installed.plist";
+    ASSERT_TRUE(KXPDFFontUtilities::CreateFontBookAtPath(installedPath));
+    auto installed = kx::detail::readFontBookFile(installedPath);
+    ASSERT_TRUE(installed);
+    EXPECT_EQ(*installed, KXPDFFontUtilities::GetFontBookInThisDevice());
+
+    // Names that need escaping, a face without a PostScript name (keyed by its full name) and
+    // single-precision metrics.
+    KXFontBook book;
+    KXFontBookFace face{"Caf\xC3\xA9 & <Sans> \"Bold\"", "Cafe&Sans-Bold", "Caf\xC3\xA9 & <Sans> Bold", "Bold",
+                        7.25f, -2.1f, 0.3f, 7.0f, -12.5f, 5.123f};
+    book["Caf\xC3\xA9 & <Sans>"]["Cafe&Sans-Bold"] = face;
+    KXFontBookFace unnamed{"Plain Face", "", "Plain Face", "", 0, 0, 0, 0, 0, 0};
+    book["Plain"]["Plain Face"] = unnamed;
+    const std::string madePath = folder + "/made.plist";
+    ASSERT_TRUE(kx::detail::writeFontBookFile(madePath, book));
+    EXPECT_EQ(kx::detail::readFontBookFile(madePath), book);
+
+    EXPECT_FALSE(KXPDFFontUtilities::CreateFontBookAtPath(folder + "/missing/FontBook.plist"));
+
+    // Full names of installed faces that the catalogue leaves out (one face per PostScript name in
+    // a family): each is installed, none is a catalogue face's full name.
+    const std::string namesPath = folder + "/names.plist";
+    ASSERT_TRUE(kx::detail::writeFullNamesOutsideFontBookFile(namesPath, *installed));
+    auto names = kx::detail::readFullNamesOutsideFontBookFile(namesPath);
+    ASSERT_TRUE(names);
+    for (const auto& name : *names) {
+        EXPECT_TRUE(kx::FontCatalog::findFont(name)) << name;
+        for (const auto& [family, faces] : *installed)
+            for (const auto& [ps, face] : faces) EXPECT_NE(face.fullName, name);
+    }
+    EXPECT_FALSE(kx::detail::readFullNamesOutsideFontBookFile(folder + "/no-names.plist"));
+}
+
+TEST(KXPDFFontUtilities, CatalogueFileIsTakenOnlyWhenItListsAFamily) {
+    KXFontBook live;
+    live["Live Family"]["Live-Regular"] = KXFontBookFace{"Live Regular", "Live-Regular", "Live Family", "Regular"};
+    auto liveBook = [&]() -> const KXFontBook& { return live; };
+
+    KXFontBook prepared;
+    prepared["Prepared"]["Prepared-Bold"] = KXFontBookFace{"Prepared Bold", "Prepared-Bold", "Prepared Bold", "Bold"};
+    const std::string good = kx::test::tempDir() + "/good-font-book.plist";
+    ASSERT_TRUE(kx::detail::writeFontBookFile(good, prepared));
+    auto chosen = kx::detail::chooseFontBook(good, liveBook);
+    EXPECT_TRUE(chosen.fromFile);
+    EXPECT_EQ(chosen.book, prepared);
+
+    struct Case {
+        const char* what;
+        std::optional<std::string> path;
+    };
+    const Case cases[] = {
+        {"no resource", std::nullopt},
+        {"missing file", kx::test::tempDir() + "/no-such-font-book.plist"},
+        {"empty file", kx::test::writeTemp("empty-font-book.plist", "")},
+        {"not a property list", kx::test::writeTemp("garbage-font-book.plist", "\x89PNG\r\n<dict")},
+        {"no family", kx::test::writeTemp("no-family.plist", "<plist version=\"1.0\"><dict/></plist>")},
+        {"not a dictionary",
+         kx::test::writeTemp("array-font-book.plist", "<plist version=\"1.0\"><array><string>x</string></array></plist>")},
+        {"a folder", kx::test::tempDir()},
+    };
+    for (const auto& c : cases) {
+        auto fallback = kx::detail::chooseFontBook(c.path, liveBook);
+        EXPECT_FALSE(fallback.fromFile) << c.what;
+        EXPECT_EQ(fallback.book, live) << c.what;
+    }
+}
+
+TEST(KXPDFFontUtilities, InstalledNamesAnsweredAsTheSystemListAnswers) {
+    // The build ships the catalogue of the installed fonts: conversions match names against it
+    // (without starting the system's font configuration) and must find what the system finds.
+    const auto& fonts = kx::FontCatalog::installedFonts();
+    if (fonts.empty()) GTEST_SKIP() << "no fonts installed";
+    EXPECT_EQ(KXPDFFontUtilities::GetFontBook(), KXPDFFontUtilities::GetFontBookInThisDevice());
+    for (const auto& font : fonts) {
+        for (const std::string& name : {font.postScriptName, font.fullName}) {
+            if (name.empty()) continue;
+            auto found = kx::FontCatalog::findFont(name);
+            ASSERT_TRUE(found) << name;
+            EXPECT_TRUE(KXPDFFontUtilities::SystemFontNameIsExist(name)) << name;
+            EXPECT_EQ(KXPDFFontUtilities::SystemFontFullNameForFontName(name), found->fullName) << name;
+        }
+    }
+    EXPECT_FALSE(KXPDFFontUtilities::SystemFontNameIsExist("No Such Font"));
 }
 
 TEST(KXPDFFontUtilities, TellsBoldAndItalicFromNames) {

@@ -197,6 +197,56 @@ TEST(PropertyList, ReadsNestedValues) {
     EXPECT_FALSE(parsePropertyList("<plist><dict>"));
 }
 
+TEST(PropertyList, WrittenListsReadBackAsTheyWere) {
+    auto value = [](PlistValue::Type type) {
+        PlistValue v;
+        v.type = type;
+        return v;
+    };
+    PlistValue root = value(PlistValue::Type::Dictionary);
+    root.dictionary["Text"] = value(PlistValue::Type::String);
+    root.dictionary["Text"].string = "A & B <C> \"d\" \xC3\xA9\xE4\xB8\xAD  spaced ";
+    root.dictionary["Empty"] = value(PlistValue::Type::String);
+    root.dictionary["Whole"] = value(PlistValue::Type::Integer);
+    root.dictionary["Whole"].integer = -9007199254740993LL;
+    root.dictionary["Real"] = value(PlistValue::Type::Real);
+    root.dictionary["Real"].real = static_cast<float>(-7.123);  // a single-precision metric
+    root.dictionary["Tiny"] = value(PlistValue::Type::Real);
+    root.dictionary["Tiny"].real = 1e-300;
+    root.dictionary["No"] = value(PlistValue::Type::Boolean);
+    root.dictionary["Bytes"] = value(PlistValue::Type::Data);
+    root.dictionary["Bytes"].string = std::string("\0\xFF" "ab", 4);
+    PlistValue list = value(PlistValue::Type::Array);
+    list.array.push_back(root.dictionary["Text"]);
+    list.array.push_back(value(PlistValue::Type::Dictionary));
+    root.dictionary["List"] = list;
+
+    test::ScopedLocale german("de_DE.UTF-8");  // reals keep their point in any locale
+    const std::string folder = test::tempDir() + "/plist-write";
+    ASSERT_TRUE(createDirectories(folder));
+    const std::string path = folder + "/written.plist";
+    ASSERT_TRUE(writePropertyList(path, root));
+    auto back = readPropertyList(path);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->dictionary.size(), root.dictionary.size());
+    EXPECT_EQ(back->find("Text")->string, root.dictionary["Text"].string);
+    EXPECT_EQ(back->find("Empty")->type, PlistValue::Type::String);
+    EXPECT_EQ(back->find("Empty")->string, "");
+    EXPECT_EQ(back->find("Whole")->integer, -9007199254740993LL);
+    EXPECT_EQ(back->find("Real")->real, root.dictionary["Real"].real);
+    EXPECT_EQ(back->find("Tiny")->real, 1e-300);
+    EXPECT_EQ(back->find("No")->type, PlistValue::Type::Boolean);
+    EXPECT_FALSE(back->find("No")->boolean);
+    EXPECT_EQ(back->find("Bytes")->string, root.dictionary["Bytes"].string);
+    ASSERT_EQ(back->find("List")->array.size(), 2u);
+    EXPECT_EQ(back->find("List")->array[1].type, PlistValue::Type::Dictionary);
+    // Only the finished file is left behind.
+    EXPECT_EQ(listDirectory(folder), std::vector<std::string>{"written.plist"});
+
+    // A folder that does not exist: nothing is written, failure is reported.
+    EXPECT_FALSE(writePropertyList(folder + "/missing/x.plist", root));
+}
+
 TEST(Dispatch, WorkerReportsReachTheMainQueueInOrder) {
     std::vector<int> seen;
     std::atomic<bool> done{false};
