@@ -154,8 +154,33 @@ void opDoubleQuote(PDFScanner& s, void* info) {
     showTextString(p, bytes);
 }
 
+// Adjustments move in thousandths of the absolute font size, without scaling or spacing. False
+// when there is no font (the rest of the array is not shown then).
+bool adjustTextPosition(KXPDFConentParser& p, float adjustment) {
+    KXPDFRenderState& st = p.currentRenderingState();
+    if (!st.font()) return false;
+    st.translateTextPosition({-adjustment * std::fabs(st.fontSize()), 0});
+    return true;
+}
+
 void opTJ(PDFScanner& s, void* info) {
     KXPDFConentParser& p = parserOf(info);
+    // Most arrays hold only strings and numbers and come without a PDF object.
+    std::vector<kx::PDFOperand> elements;
+    if (s.popPlainArray(elements)) {
+        countShowOperator(p);
+        for (const kx::PDFOperand& e : elements) {
+            if (e.type == PDFObjectType::String) {
+                showTextString(p, e.text);
+                continue;
+            }
+            float adjustment = e.type == PDFObjectType::Integer
+                                   ? static_cast<float>(e.integer) * 0.001f
+                                   : static_cast<float>(e.number * 0.0010000000474974513);
+            if (!adjustTextPosition(p, adjustment)) return;
+        }
+        return;
+    }
     PDFObject array;
     if (!s.popArray(array)) return;
     countShowOperator(p);
@@ -171,10 +196,7 @@ void opTJ(PDFScanner& s, void* info) {
         if (e.getInteger(k)) adjustment = static_cast<float>(k) * 0.001f;
         else if (e.isReal() && e.getNumber(r)) adjustment = static_cast<float>(r * 0.0010000000474974513);
         else continue;
-        // Adjustments move in thousandths of the absolute font size, without scaling or spacing.
-        KXPDFRenderState& st = p.currentRenderingState();
-        if (!st.font()) return;
-        st.translateTextPosition({-adjustment * std::fabs(st.fontSize()), 0});
+        if (!adjustTextPosition(p, adjustment)) return;
     }
 }
 

@@ -338,6 +338,71 @@ TEST(PDFScanner, DeliversEveryOperandType) {
     EXPECT_EQ(events, expected);
 }
 
+namespace {
+
+// One element of an array object, printed as describe() prints operands.
+std::string describeElement(const PDFObject& e) {
+    PDFOperand o;
+    o.type = e.type();
+    e.getBoolean(o.boolean);
+    e.getInteger(o.integer);
+    e.getNumber(o.number);
+    if (e.isName()) o.text = e.name();
+    if (e.isString()) o.text = e.stringBytes();
+    if (e.isArray() || e.isDictionary()) o.object = e;
+    return describe(o);
+}
+
+}  // namespace
+
+TEST(PDFScanner, ArraysOfNumbersAndStringsComeAsPlainElements) {
+    struct Case {
+        const char* array;
+        bool plain;
+        const char* elements;
+    };
+    const Case cases[] = {
+        {"[(a) -120 (b) 3.5 <4142> +2 -.5]", true, "(a) i-120 (b) r3.5 (AB) i2 r-0.5"},
+        {"[(x\\)y) (p(q)r) (\\\\)]", true, "(x)y) (p(q)r) (\\)"},
+        {"[]", true, ""},
+        {"[\n(a)\r\n-1.25\t]", true, "(a) r-1.25"},
+        // Anything else is read as an object, with the same elements a plain read would give.
+        {"[/F1 2]", false, "/F1 i2"},
+        {"[(a) [1 2] ]", false, "(a) [2]"},
+        {"[(a) %c ] (b)\n 2]", false, "(a) i2"},
+        {"[<< /A 1 >> 1]", false, "<<1>> i1"},
+        {"[(a) true null]", false, "(a) true null"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> seen;
+        bool wasPlain = false;
+        PDFOperatorTable table;
+        table.setCallback("TJ", [](PDFScanner& s, void* info) {
+            auto* out = static_cast<std::pair<std::vector<std::string>*, bool*>*>(info);
+            std::vector<PDFOperand> elements;
+            if (s.popPlainArray(elements)) {
+                *out->second = true;
+                for (const auto& e : elements) out->first->push_back(describe(e));
+                return;
+            }
+            PDFObject array;
+            if (!s.popArray(array)) return;
+            for (size_t i = 0; i < array.arrayCount(); ++i) out->first->push_back(describeElement(array.arrayAt(i)));
+        });
+        std::pair<std::vector<std::string>*, bool*> info{&seen, &wasPlain};
+        PDFBuilder b;
+        b.addPage(std::string(c.array) + " TJ (z) TJ", "<< >>");
+        auto doc = PDFDocument::openFromMemory(b.build());
+        PDFContentStream cs = PDFContentStream::forPage(*doc->page(1));
+        PDFScanner scanner(cs, table, &info);
+        EXPECT_TRUE(scanner.scan()) << c.array;
+        std::string joined;
+        for (const auto& e : seen) joined += (joined.empty() ? "" : " ") + e;
+        EXPECT_EQ(joined, c.elements) << c.array;
+        EXPECT_EQ(wasPlain, c.plain) << c.array;
+    }
+}
+
 TEST(PDFScanner, InlineImageArrivesAsOneStreamOperand) {
     // Unfiltered 2x2 RGB (12 bytes) whose data contains "EI", then an ASCIIHex-filtered 1-bit mask.
     std::string content = "q BI /W 2 /H 2 /BPC 8 /CS /RGB ID\n";

@@ -68,7 +68,11 @@ bool PDFScanner::popTop(PDFOperand& out) {
     return true;
 }
 
-bool PDFScanner::popObject(PDFOperand& out) { return popTop(out); }
+bool PDFScanner::popObject(PDFOperand& out) {
+    if (!popTop(out)) return false;
+    makeArrayObject(out);
+    return true;
+}
 
 bool PDFScanner::popNumber(double& out) {
     PDFOperand o;
@@ -108,8 +112,47 @@ bool PDFScanner::popString(std::string& bytes) {
 bool PDFScanner::popArray(PDFObject& out) {
     PDFOperand o;
     if (!popTop(o) || o.type != PDFObjectType::Array) return false;
+    makeArrayObject(o);
     out = std::move(o.object);
     return true;
+}
+
+bool PDFScanner::popPlainArray(std::vector<PDFOperand>& elements) {
+    if (operands_.empty()) return false;
+    PDFOperand& top = operands_.back();
+    if (top.type != PDFObjectType::Array || !top.object.isNull()) return false;
+    elements = std::move(top.elements);
+    operands_.pop_back();
+    return true;
+}
+
+void PDFScanner::makeArrayObject(PDFOperand& operand) const {
+    if (operand.type != PDFObjectType::Array || !operand.object.isNull()) return;
+    const std::shared_ptr<detail::PDFSession>& session = stream_.session();
+    fz_context* ctx = session->ctx;
+    const std::vector<PDFOperand>& elements = operand.elements;
+    pdf_obj* array;
+    fz_var(array);
+    array = nullptr;
+    fz_try(ctx) {
+        array = pdf_new_array(ctx, session->doc, static_cast<int>(elements.size()) + 1);
+        for (const PDFOperand& e : elements) {
+            if (e.type == PDFObjectType::Integer) pdf_array_push_int(ctx, array, e.integer);
+            else if (e.type == PDFObjectType::Real) pdf_array_push_real(ctx, array, e.number);
+            else pdf_array_push_string(ctx, array, e.text.data(), e.text.size());
+        }
+    }
+    fz_catch(ctx) {
+        pdf_drop_obj(ctx, array);
+        array = nullptr;
+    }
+    if (!array) {
+        operand.type = PDFObjectType::Null;  // could not be made (out of memory): no array
+        return;
+    }
+    operand.object = PDFObject::wrap(session, array);
+    pdf_drop_obj(ctx, array);
+    operand.elements.clear();
 }
 
 bool PDFScanner::popDictionary(PDFObject& out) {
@@ -315,6 +358,44 @@ bool skipToEI(fz_context* ctx, fz_stream* stm) {
     return found;
 }
 
+// Whether the bytes buffered after an array's "[" hold the whole array and nothing in it but
+// numbers, strings and white space (text-showing arrays), so that it can be read token by token
+// without a PDF object. Anything else (names, keywords, nested arrays or dictionaries, comments,
+// an array running past the buffer) answers false and the array is parsed as a PDF object.
+bool plainArrayAhead(const fz_stream* stm) {
+    const unsigned char* p = stm->rp;
+    const unsigned char* end = stm->wp;
+    while (p < end) {
+        unsigned char c = *p;
+        if (c == ']') return true;
+        if (c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == 0 || (c >= '0' && c <= '9') ||
+            c == '+' || c == '-' || c == '.') {
+            ++p;
+        } else if (c == '(') {
+            int depth = 1;
+            for (++p; p < end && depth > 0; ++p) {
+                if (*p == '\\') {
+                    ++p;  // the escaped byte, whatever it is
+                    if (p == end) return false;
+                } else if (*p == '(') {
+                    ++depth;
+                } else if (*p == ')') {
+                    --depth;
+                }
+            }
+            if (depth > 0) return false;
+        } else if (c == '<') {
+            if (p + 1 < end && p[1] == '<') return false;
+            while (p < end && *p != '>') ++p;
+            if (p == end) return false;
+            ++p;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
 std::string bufferString(fz_context* ctx, fz_buffer* buf) {
     if (!buf) return {};
     unsigned char* data = nullptr;
@@ -395,6 +476,40 @@ bool PDFScanner::scan() {
                 push(std::move(op));
                 break;
             case PDF_TOK_OPEN_ARRAY:
+                if (plainArrayAhead(stm)) {
+                    op.type = PDFObjectType::Array;
+                    bool closed = false;
+                    while (!closed) {
+                        pdf_token inner = PDF_TOK_EOF;
+                        if (!lexToken(ctx, stm, &lb, &inner)) break;
+                        PDFOperand e;
+                        if (inner == PDF_TOK_INT) {
+                            e.type = PDFObjectType::Integer;
+                            e.integer = lb.i;
+                            e.number = static_cast<double>(lb.i);
+                        } else if (inner == PDF_TOK_REAL) {
+                            e.type = PDFObjectType::Real;
+                            e.number = lb.f;
+                        } else if (inner == PDF_TOK_STRING) {
+                            e.type = PDFObjectType::String;
+                            e.text.assign(lb.scratch, lb.len);
+                        } else {
+                            closed = inner == PDF_TOK_CLOSE_ARRAY;
+                            break;
+                        }
+                        op.elements.push_back(std::move(e));
+                    }
+                    if (!closed) {
+                        // A token the look-ahead did not expect: the array is unreadable, as
+                        // for a parse failure below.
+                        damaged = true;
+                        operands_.clear();
+                        break;
+                    }
+                    push(std::move(op));
+                    break;
+                }
+                [[fallthrough]];
             case PDF_TOK_OPEN_DICT: {
                 bool array = tok == PDF_TOK_OPEN_ARRAY;
                 pdf_obj* obj = parseContainer(ctx, doc, stm, &lb, array);

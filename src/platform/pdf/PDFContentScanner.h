@@ -48,6 +48,9 @@ struct PDFOperand {
     double number = 0;   // set for integers and reals
     std::string text;    // name or string bytes
     PDFObject object;    // array, dictionary or inline-image stream
+    // An array of numbers and strings only (as text-showing arrays are) is read without making a
+    // PDF object: its elements are here and `object` stays null until a pop asks for the object.
+    std::vector<PDFOperand> elements;
 };
 
 class PDFScanner;
@@ -92,6 +95,9 @@ public:
     bool popName(std::string& out);
     bool popString(std::string& bytes);
     bool popArray(PDFObject& out);
+    // The elements of the top operand when it is an array of numbers and strings only, in order;
+    // false, with nothing popped, when the top operand is anything else (popArray then takes it).
+    bool popPlainArray(std::vector<PDFOperand>& elements);
     bool popDictionary(PDFObject& out);
     bool popStream(PDFObject& out);
 
@@ -100,6 +106,8 @@ public:
 
 private:
     bool popTop(PDFOperand& out);
+    // Makes the PDF object of an array operand read as plain elements.
+    void makeArrayObject(PDFOperand& operand) const;
 
     const PDFContentStream& stream_;
     const PDFOperatorTable& table_;
