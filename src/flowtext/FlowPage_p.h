@@ -23,6 +23,7 @@
 #include "docx/model/KXDocxTextBoxInfo.h"
 #include "docx/model/KXDocxTextPathInfo.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "flowtext/MostlyOrderedSort_p.h"
 #include "pdf/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"
 #include "platform/Numeric.h"
@@ -314,7 +315,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     std::vector<RunText*> sorted;
     sorted.reserve(allRunTextArray_.size());
     for (const RunTextPtr& run : allRunTextArray_) sorted.push_back(run.get());
-    std::stable_sort(sorted.begin(), sorted.end(), [](const RunText* a, const RunText* b) {
+    sortMostlyOrdered(sorted.begin(), sorted.end(), [](const RunText* a, const RunText* b) {
         return key(a->ctmInfo().topLeft.y) < key(b->ctmInfo().topLeft.y);
     });
     if (kHasTextMargin && !sorted.empty()) textMargin_.top = static_cast<float>(sorted.front()->ctmInfo().topLeft.y);
@@ -333,8 +334,9 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         byBottom[i] = {key(sorted[i]->ctmInfo().bottomLeft.y), i};
         byBase[i] = {key(baselineOf(sorted[i])), i};
     }
-    std::sort(byBottom.begin(), byBottom.end());
-    std::sort(byBase.begin(), byBase.end());
+    // Indexes make every pair distinct: any sort gives the one order.
+    sortMostlyOrdered(byBottom.begin(), byBottom.end());
+    sortMostlyOrdered(byBase.begin(), byBase.end());
     std::vector<char> taken(n, 0);  // bytes, not bits: read for every candidate of every line
     std::vector<std::vector<RunText*>> lines;
     std::vector<size_t> members;
@@ -385,7 +387,7 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     for (std::vector<RunText*>& line : lines) {
         keyed.clear();
         for (RunText* run : line) keyed.emplace_back(leftKey(run), run);
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        sortMostlyOrdered(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (size_t i = 0; i < line.size(); ++i) line[i] = keyed[i].second;
     }
     joinRaisedAndLoweredRuns(lines);
