@@ -63,10 +63,17 @@ std::string absolutePath(const std::string& path) {
 }
 
 std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    // In blocks, not character by character: resource tables of a few hundred kilobytes are read
+    // at the start of conversions.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return std::nullopt;
+    std::string data;
+    char block[1 << 16];
+    size_t n = 0;
+    while ((n = std::fread(block, 1, sizeof block, file)) > 0) data.append(block, n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return std::nullopt;
     return data;
 }
 
