@@ -1,5 +1,7 @@
 #include "fonts/KXPDFCMapTokenizer.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isWhite(int c) { return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' '; }
@@ -33,27 +35,39 @@ int KXPDFCMapTokenizer::getChar() {
 bool KXPDFCMapTokenizer::getToken(std::string& token, size_t size) {
     token.clear();
     const size_t keep = size > 0 ? size - 1 : 0;
-    auto add = [&](int c) {
-        if (token.size() < keep) token.push_back(static_cast<char>(c));
+    // Works on the text directly (a table of tens of thousands of mappings is cut into tokens
+    // here): `p` is the next character to read, the character held by lookChar included.
+    const std::string_view data = charData_;
+    size_t p = charBuf_ >= 0 ? position_ - 1 : position_;
+    charBuf_ = -1;
+    const size_t end = data.size();
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(data[i]); };
+    // Appends data[from, to) within the kept length.
+    auto addRange = [&](size_t from, size_t to) {
+        if (token.size() < keep) token.append(data.substr(from, std::min(to - from, keep - token.size())));
     };
 
     // White space and comments.
     int c;
     for (;;) {
-        c = getChar();
-        if (c < 0) return false;
+        if (p >= end) {
+            position_ = p;
+            return false;
+        }
+        c = byte(p++);
         if (c == '%') {
-            while ((c = lookChar()) >= 0 && c != '\r' && c != '\n') getChar();
+            while (p < end && byte(p) != '\r' && byte(p) != '\n') ++p;
             continue;
         }
         if (!isWhite(c)) break;
     }
 
-    add(c);
+    addRange(p - 1, p);
     if (c == '(') {
+        size_t from = p;
         bool escaped = false;
-        while ((c = getChar()) >= 0) {
-            add(c);
+        while (p < end) {
+            c = byte(p++);
             if (escaped) {
                 escaped = false;
             } else if (c == '\\') {
@@ -62,16 +76,21 @@ bool KXPDFCMapTokenizer::getToken(std::string& token, size_t size) {
                 break;
             }
         }
+        addRange(from, p);
     } else if (c == '<') {
-        while ((c = getChar()) >= 0) {
+        while (p < end) {
+            c = byte(p++);
             if (isWhite(c)) continue;
-            add(c);
+            addRange(p - 1, p);
             if (c == '>') break;
         }
     } else if (c == '[' || c == ']') {
         // a token of its own
     } else {
-        while ((c = lookChar()) >= 0 && !isWhite(c) && !isDelimiter(c)) add(getChar());
+        size_t from = p;
+        while (p < end && !isWhite(byte(p)) && !isDelimiter(byte(p))) ++p;
+        addRange(from, p);
     }
+    position_ = p;
     return true;
 }

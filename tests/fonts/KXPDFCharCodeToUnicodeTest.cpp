@@ -46,12 +46,35 @@ TEST(KXPDFCMapTokenizer, CutsTokensAsTheCMapSyntaxDoes) {
         {"comments run to the end of the line", "% beginbfchar\nendcmap %x", {"endcmap"}},
         {"a NUL byte ends the text", std::string("a b\0c", 5), {"a", "b"}},
         {"delimiters end a regular token", "abc/def<01>", {"abc", "/def", "<01>"}},
+        {"an unclosed string or hex string runs to the end", "x (a\\)b", {"x", "(a\\)b"}},
+        {"a token may end the text", "<01>end", {"<01>", "end"}},
     };
     for (const auto& c : cases) EXPECT_EQ(tokens(c.text), c.expected) << c.name;
 }
 
 TEST(KXPDFCMapTokenizer, KeepsOnlyWhatFitsInTheBuffer) {
     EXPECT_EQ(tokens("abcdefgh next", 5), (std::vector<std::string>{"abcd", "next"}));
+    EXPECT_EQ(tokens("(abcdef) <0 1 2 3 4 5> [x", 5), (std::vector<std::string>{"(abc", "<012", "[", "x"}));
+}
+
+TEST(KXPDFCMapTokenizer, CharactersAndTokensReadInTurn) {
+    KXPDFCMapTokenizer tokenizer("ab cd%c\nef");
+    std::string token;
+    ASSERT_TRUE(tokenizer.getToken(token));
+    EXPECT_EQ(token, "ab");
+    EXPECT_EQ(tokenizer.lookChar(), ' ');
+    EXPECT_EQ(tokenizer.getChar(), ' ');
+    EXPECT_EQ(tokenizer.lookChar(), 'c');
+    ASSERT_TRUE(tokenizer.getToken(token));
+    EXPECT_EQ(token, "cd");
+    EXPECT_EQ(tokenizer.getChar(), '%');
+    ASSERT_TRUE(tokenizer.getToken(token));
+    EXPECT_EQ(token, "c");
+    ASSERT_TRUE(tokenizer.getToken(token));
+    EXPECT_EQ(token, "ef");
+    EXPECT_FALSE(tokenizer.getToken(token));
+    EXPECT_EQ(token, "");
+    EXPECT_EQ(tokenizer.lookChar(), -1);
 }
 
 TEST(KXPDFCharCodeToUnicode, ReadsCharAndRangeSections) {
