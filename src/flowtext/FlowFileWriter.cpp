@@ -28,7 +28,8 @@ void FlowFileWriter::append(std::string_view bytes) {
         failed_ = true;
         return;
     }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+    // Only the writer's thread writes the file: no stream lock for each of the many short strings.
+    if (fwrite_unlocked(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
 }
 
 void FlowFileWriter::write(std::string_view utf8) {
@@ -43,7 +44,10 @@ void FlowFileWriter::write(std::string_view utf8) {
 
 void FlowFileWriter::write(std::u16string_view text) {
     if (text.empty()) return;
-    write(kx::utf16ToUtf8(text));
+    // Converted into a buffer the writer keeps, not a new string for each run.
+    utf8Scratch_.clear();
+    for (size_t i = 0; i < text.size();) kx::appendUtf8(utf8Scratch_, kx::nextCodePoint(text, i));
+    write(std::string_view(utf8Scratch_));
 }
 
 void FlowFileWriter::writeData(std::string_view bytes) { append(bytes); }

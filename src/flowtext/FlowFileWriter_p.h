@@ -51,6 +51,7 @@ private:
     std::string lineBreak_;
     std::string indentationWritten_;
     std::string lineBreakWritten_;
+    std::string utf8Scratch_;  // the last UTF-16 text written, as UTF-8
     bool failed_ = false;
 };
 
