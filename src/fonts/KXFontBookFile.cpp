@@ -1,6 +1,10 @@
 #include "fonts/KXFontBookFile_p.h"
 
+#include <map>
+#include <optional>
 #include <set>
+#include <string_view>
+#include <vector>
 
 #include "platform/FontCatalog.h"
 #include "platform/PropertyList.h"
@@ -32,39 +36,91 @@ PlistValue stringValue(const std::string& text) {
     return v;
 }
 
-KXFontBook bookFromPlist(PlistValue& root) {
+// Builds the catalogue while the file is read, without a tree of every value first (the file is
+// read at the start of every conversion that looks a font name up). Families and faces whose value
+// is not a dictionary are treated as a tree reader would see them: a family that is not a
+// dictionary is left out, a face that is not one has empty names; the last of repeated keys wins.
+class FontBookReader : public PlistVisitor {
+public:
     KXFontBook book;
-    if (root.type != PlistValue::Type::Dictionary) return book;
-    for (auto& [family, faces] : root.dictionary) {
-        if (faces.type != PlistValue::Type::Dictionary) continue;
-        auto& out = book.emplace_hint(book.end(), family, std::map<std::string, KXFontBookFace>())->second;
-        for (auto& [psName, record] : faces.dictionary) {
-            KXFontBookFace face;
-            auto text = [&](const char* key) {
-                auto it = record.dictionary.find(key);
-                if (it == record.dictionary.end() || it->second.type != PlistValue::Type::String) return std::string();
-                return std::move(it->second.string);
-            };
-            face.fullName = text(kFullName);
-            face.postScriptName = text(kPostScriptName);
-            face.wordName = text(kWordName);
-            face.face = text(kFace);
-            for (const auto& metric : kMetrics) {
-                const PlistValue* v = record.find(metric.key);
-                face.*metric.field = v ? static_cast<float>(v->number()) : 0.0f;
-            }
-            out.emplace_hint(out.end(), psName, std::move(face));
+
+    void beginDictionary() override {
+        if (levels_.size() == 1 && levels_[0] == 'd' && pendingFamily_) {
+            family_ = &book[*pendingFamily_];
+            pendingFamily_.reset();
+        }
+        levels_.push_back('d');
+    }
+    void beginArray() override {
+        pendingFamily_.reset();
+        levels_.push_back('a');
+    }
+    void endDictionary() override { end(); }
+    void endArray() override { end(); }
+
+    void key(std::string_view key) override {
+        if (atLevel(1)) {
+            book.erase(std::string(key));
+            pendingFamily_ = std::string(key);
+            family_ = nullptr;
+        } else if (atLevel(2) && family_) {
+            face_ = &(*family_)[std::string(key)];
+            *face_ = KXFontBookFace();
+        } else if (atLevel(3) && face_) {
+            text_ = nullptr;
+            metric_ = nullptr;
+            if (key == kFullName) text_ = &face_->fullName;
+            else if (key == kPostScriptName) text_ = &face_->postScriptName;
+            else if (key == kWordName) text_ = &face_->wordName;
+            else if (key == kFace) text_ = &face_->face;
+            for (const auto& m : kMetrics)
+                if (key == m.key) metric_ = &(face_->*m.field);
+            if (text_) text_->clear();
+            if (metric_) *metric_ = 0.0f;
         }
     }
-    return book;
-}
+    void string(std::string_view text) override {
+        if (atLevel(3) && face_ && text_) text_->assign(text);
+        pendingFamily_.reset();
+    }
+    void number(double value) override {
+        if (atLevel(3) && face_ && metric_) *metric_ = static_cast<float>(value);
+        pendingFamily_.reset();
+    }
+    void otherValue() override { pendingFamily_.reset(); }
+
+private:
+    // Inside `depth` dictionaries, from the root down.
+    bool atLevel(size_t depth) const {
+        if (levels_.size() != depth) return false;
+        for (char c : levels_)
+            if (c != 'd') return false;
+        return true;
+    }
+    void end() {
+        if (levels_.empty()) return;
+        levels_.pop_back();
+        if (levels_.size() < 2) {
+            family_ = nullptr;
+            face_ = nullptr;
+        }
+        if (levels_.size() < 3) text_ = nullptr, metric_ = nullptr;
+    }
+
+    std::vector<char> levels_;  // 'd' dictionary, 'a' array
+    std::optional<std::string> pendingFamily_;
+    std::map<std::string, KXFontBookFace>* family_ = nullptr;
+    KXFontBookFace* face_ = nullptr;
+    std::string* text_ = nullptr;
+    float* metric_ = nullptr;
+};
 
 }  // namespace
 
 std::optional<KXFontBook> readFontBookFile(const std::string& path) {
-    auto root = readPropertyList(path);
-    if (!root) return std::nullopt;
-    return bookFromPlist(*root);
+    FontBookReader reader;
+    if (!visitPropertyList(path, reader)) return std::nullopt;
+    return std::move(reader.book);
 }
 
 bool writeFontBookFile(const std::string& path, const KXFontBook& book) {

@@ -91,6 +91,49 @@ PlistValue parseNode(const pugi::xml_node& node, int depth) {
     return v;
 }
 
+// The visiting form of parseNode: the same elements, the same depth limit, a key taken only when
+// a value follows it.
+void visitNode(const pugi::xml_node& node, int depth, PlistVisitor& visitor) {
+    if (depth > kMaxDepth) return;
+    const char* name = node.name();
+    if (!std::strcmp(name, "dict")) {
+        visitor.beginDictionary();
+        const char* key = nullptr;
+        for (pugi::xml_node child : node.children()) {
+            if (child.type() != pugi::node_element) continue;
+            if (!std::strcmp(child.name(), "key")) {
+                key = child.text().get();
+            } else if (key) {
+                visitor.key(key);
+                visitNode(child, depth + 1, visitor);
+                key = nullptr;
+            }
+        }
+        visitor.endDictionary();
+    } else if (!std::strcmp(name, "array")) {
+        visitor.beginArray();
+        for (pugi::xml_node child : node.children())
+            if (child.type() == pugi::node_element) visitNode(child, depth + 1, visitor);
+        visitor.endArray();
+    } else if (!std::strcmp(name, "string")) {
+        visitor.string(node.text().get());
+    } else if (!std::strcmp(name, "integer")) {
+        visitor.number(static_cast<double>(parseInteger(node.text().get()).value_or(0)));
+    } else if (!std::strcmp(name, "real")) {
+        visitor.number(parseDouble(node.text().get()).value_or(0));
+    } else if (!std::strcmp(name, "true") || !std::strcmp(name, "false") || !std::strcmp(name, "data") ||
+               !std::strcmp(name, "date")) {
+        visitor.otherValue();
+    }
+}
+
+pugi::xml_node firstValue(const pugi::xml_document& doc) {
+    pugi::xml_node root = doc.child("plist");
+    pugi::xml_node first = root ? root.first_child() : doc.first_child();
+    while (first && first.type() != pugi::node_element) first = first.next_sibling();
+    return first;
+}
+
 std::optional<PlistValue> fromDocument(const pugi::xml_document& doc) {
     pugi::xml_node root = doc.child("plist");
     pugi::xml_node first = root ? root.first_child() : doc.first_child();
@@ -193,6 +236,15 @@ std::optional<PlistValue> readPropertyList(const std::string& path) {
     pugi::xml_document doc;
     if (!doc.load_file(path.c_str())) return std::nullopt;
     return fromDocument(doc);
+}
+
+bool visitPropertyList(const std::string& path, PlistVisitor& visitor) {
+    pugi::xml_document doc;
+    if (!doc.load_file(path.c_str())) return false;
+    pugi::xml_node first = firstValue(doc);
+    if (!first) return false;
+    visitNode(first, 0, visitor);
+    return true;
 }
 
 std::optional<PlistValue> parsePropertyList(const std::string& xml) {

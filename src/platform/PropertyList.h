@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kx {
@@ -28,6 +29,25 @@ struct PlistValue {
 
 std::optional<PlistValue> readPropertyList(const std::string& path);
 std::optional<PlistValue> parsePropertyList(const std::string& xml);
+
+// Reading a list without building its values: the visitor hears of every value in document order,
+// for readers that keep only what they need of a large list.
+class PlistVisitor {
+public:
+    virtual ~PlistVisitor() = default;
+    virtual void beginDictionary() {}
+    virtual void key(std::string_view key) { (void)key; }
+    virtual void endDictionary() {}
+    virtual void beginArray() {}
+    virtual void endArray() {}
+    virtual void string(std::string_view text) { (void)text; }
+    // Integers and reals.
+    virtual void number(double value) { (void)value; }
+    // Booleans, data and dates.
+    virtual void otherValue() {}
+};
+// False when the file cannot be read or holds no property list.
+bool visitPropertyList(const std::string& path, PlistVisitor& visitor);
 
 // The value as an XML property list document without indentation (it is read by programs; dictionary
 // keys in their sorted order; reals written so that they read back as the same double).

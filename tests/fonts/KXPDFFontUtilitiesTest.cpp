@@ -79,6 +79,48 @@ TEST(KXPDFFontUtilities, CatalogueFileReadsBackAsWritten) {
     EXPECT_FALSE(kx::detail::readFullNamesOutsideFontBookFile(folder + "/no-names.plist"));
 }
 
+TEST(KXPDFFontUtilities, CatalogueFileOfOddShapesReadsAsItsTree) {
+    // Files not written by the build: values of other types than the form's, repeated keys.
+    auto face = [](std::string full, std::string ps, float ascender = 0) {
+        KXFontBookFace f;
+        f.fullName = std::move(full);
+        f.postScriptName = std::move(ps);
+        f.ascender = ascender;
+        return f;
+    };
+    auto list = [](const std::string& root) { return "<plist version=\"1.0\">" + root + "</plist>"; };
+    auto dict = [&](const std::string& body) { return list("<dict>" + body + "</dict>"); };
+    struct Case {
+        const char* what;
+        std::string xml;
+        KXFontBook expected;
+    };
+    const Case cases[] = {
+        {"a family that is not a dictionary is left out",
+         dict("<key>A</key><string>x</string><key>B</key><dict><key>B-1</key><dict><key>Full name</key>"
+              "<string>B One</string></dict></dict>"),
+         {{"B", {{"B-1", face("B One", "")}}}}},
+        {"a face that is not a dictionary has empty names",
+         dict("<key>A</key><dict><key>A-1</key><array><string>x</string></array></dict>"), {{"A", {{"A-1", face("", "")}}}}},
+        {"the last of repeated keys wins",
+         dict("<key>A</key><dict><key>A-1</key><dict><key>Full name</key><string>old</string></dict></dict>"
+              "<key>A</key><dict><key>A-2</key><dict><key>Full name</key><string>first</string>"
+              "<key>Full name</key><string>second</string><key>PostScript name</key><string>A-2</string></dict></dict>"),
+         {{"A", {{"A-2", face("second", "A-2")}}}}},
+        {"numbers of either kind, other values as none",
+         dict("<key>A</key><dict><key>A-1</key><dict><key>ascender</key><integer>7</integer>"
+              "<key>Full name</key><integer>3</integer><key>descender</key><string>-2</string>"
+              "<key>extra</key><dict><key>Full name</key><string>nested</string></dict></dict></dict>"),
+         {{"A", {{"A-1", face("", "", 7.0f)}}}}},
+        {"a list that is not a dictionary gives no family", list("<array><dict><key>A</key><dict/></dict></array>"), {}},
+    };
+    for (const auto& c : cases) {
+        auto book = kx::detail::readFontBookFile(kx::test::writeTemp("odd-font-book.plist", c.xml));
+        ASSERT_TRUE(book) << c.what;
+        EXPECT_EQ(*book, c.expected) << c.what;
+    }
+}
+
 TEST(KXPDFFontUtilities, CatalogueFileIsTakenOnlyWhenItListsAFamily) {
     KXFontBook live;
     live["Live Family"]["Live-Regular"] = KXFontBookFace{"Live Regular", "Live-Regular", "Live Family", "Regular"};
