@@ -134,6 +134,16 @@ pugi::xml_node firstValue(const pugi::xml_document& doc) {
     return first;
 }
 
+// The file's bytes go through readFile: the XML reader's own file loading takes the size a folder
+// reports for its length and asks for an allocation of exabytes. The document is parsed in the
+// bytes, which must live as long as it.
+bool loadFile(const std::string& path, pugi::xml_document& doc, std::string& bytes) {
+    auto data = readFile(path);
+    if (!data) return false;
+    bytes = std::move(*data);
+    return doc.load_buffer_inplace(bytes.data(), bytes.size());
+}
+
 std::optional<PlistValue> fromDocument(const pugi::xml_document& doc) {
     pugi::xml_node root = doc.child("plist");
     pugi::xml_node first = root ? root.first_child() : doc.first_child();
@@ -233,14 +243,16 @@ bool writePropertyList(const std::string& path, const PlistValue& value) {
 }
 
 std::optional<PlistValue> readPropertyList(const std::string& path) {
+    std::string bytes;
     pugi::xml_document doc;
-    if (!doc.load_file(path.c_str())) return std::nullopt;
+    if (!loadFile(path, doc, bytes)) return std::nullopt;
     return fromDocument(doc);
 }
 
 bool visitPropertyList(const std::string& path, PlistVisitor& visitor) {
+    std::string bytes;
     pugi::xml_document doc;
-    if (!doc.load_file(path.c_str())) return false;
+    if (!loadFile(path, doc, bytes)) return false;
     pugi::xml_node first = firstValue(doc);
     if (!first) return false;
     visitNode(first, 0, visitor);

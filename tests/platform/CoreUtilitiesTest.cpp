@@ -195,6 +195,11 @@ TEST(PropertyList, ReadsNestedValues) {
     EXPECT_EQ(plist->find("List")->array.size(), 2u);
     EXPECT_EQ(plist->find("Bytes")->string, "hello");
     EXPECT_FALSE(parsePropertyList("<plist><dict>"));
+    // Paths that hold no list: nothing, and no allocation of the size a folder reports.
+    EXPECT_FALSE(readPropertyList(test::tempDir()));
+    EXPECT_FALSE(readPropertyList(test::tempDir() + "/no-such.plist"));
+    PlistVisitor ignoring;
+    EXPECT_FALSE(visitPropertyList(test::tempDir(), ignoring));
 }
 
 TEST(PropertyList, WrittenListsReadBackAsTheyWere) {
