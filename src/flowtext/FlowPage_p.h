@@ -282,6 +282,7 @@ private:
         for (double* y : {&g.yTop, &g.yAscent, &g.yBase, &g.yDescent, &g.yBottom, &g.yLeft, &g.yRight}) *y += shift;
         run->setCtmInfo(g);
     }
+
     std::vector<ParagraphPtr> buildParagraphs();
     static std::vector<Column> columnsOf(std::vector<LinePart> parts);
     static void readTablesRowByRow(std::vector<std::vector<Column>>& divs);
@@ -289,6 +290,8 @@ private:
     static void placeAccentsOnTheirLetters(std::vector<RunText*>& line);
     static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
     static void readPageColumnsWhole(std::vector<std::vector<Column>>& divs);
+    static void readSideLabelsWithTheirRows(std::vector<std::vector<Column>>& divs);
+    static void joinHeadingsToTheirColumns(std::vector<std::vector<Column>>& divs);
 
     Writer* documentWriter_ = nullptr;
     bool isLastPage_ = false;
@@ -452,7 +455,9 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
         divs.push_back(columnsOf(std::move(parts)));
     }
     mergeContinuedColumns(divs);
+    readSideLabelsWithTheirRows(divs);
     readTablesRowByRow(divs);
+    joinHeadingsToTheirColumns(divs);
     readPageColumnsWhole(divs);
 
     // 7. Paragraphs.
@@ -724,6 +729,224 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
             }
         }
         if (!plain.empty()) out.push_back(std::move(plain));
+    }
+    divs = std::move(out);
+}
+
+// The labels at the side of a form. A form sets the name of each of its sections ("Filing
+// Status", "Exemptions", "Income") in a narrow column at its left edge, beside the section's first
+// rows. The rows of the whole form follow each other at their usual spacing and make one band, and
+// read as the band's columns the labels would all come first, each far from the rows it names. A
+// narrow first column (narrower than ten of its lines are high) whose lines fall into several
+// blocks, apart by more than one of its lines, and do not line up with the rows beside it (those
+// of a table's first column do, and the table is read row by row) is such a column of labels: the
+// band is cut at the top of each block, and each block, a band of its own, is read before the rest
+// of the band that starts at its height or below it, up to the next block. A single block (a note
+// in the margin) stays as it is.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readSideLabelsWithTheirRows(
+    std::vector<std::vector<Column>>& divs) {
+    auto narrow = [](const Column& column) {
+        double left = std::numeric_limits<double>::infinity(), right = -left;
+        std::vector<double> heights;
+        for (const LinePart& part : column) {
+            left = std::min(left, _leftXOfLinePartArray(part));
+            right = std::max(right, visibleRightX(part));
+            heights.push_back(partHeight(part));
+        }
+        return !(right - left >= 10.0 * medianOf(std::move(heights)));
+    };
+    // The tops of a column's blocks: its parts are in top-to-bottom order, and a block ends where
+    // the next part starts more than a line (the column's usual line height) below the block's
+    // bottom.
+    auto blockTops = [](const Column& column) {
+        std::vector<double> heights;
+        for (const LinePart& part : column) heights.push_back(partHeight(part));
+        const double line = medianOf(std::move(heights));
+        std::vector<double> tops;
+        double bottom = -std::numeric_limits<double>::infinity();
+        for (const LinePart& part : column) {
+            const double top = _minTopYOfLinePartArray(part);
+            if (!std::isfinite(top)) return std::vector<double>();
+            if (tops.empty() || top - bottom > line) tops.push_back(top);
+            bottom = std::max<double>(bottom, _maxBottomYOfLinePartArray(part));
+        }
+        return tops;
+    };
+    // How many of the label column's line bottoms stand on a bottom of the rest of the band.
+    auto linedUp = [](const Column& labels, const std::vector<double>& others) {
+        size_t n = 0;
+        for (const LinePart& part : labels) {
+            const double y = _maxBottomYOfLinePartArray(part);
+            auto it = std::lower_bound(others.begin(), others.end(), y - 1.0);
+            if (it != others.end() && std::fabs(*it - y) < 1.0) ++n;
+        }
+        return n;
+    };
+
+    std::vector<std::vector<Column>> out;
+    for (std::vector<Column>& div : divs) {
+        std::vector<double> tops;
+        if (div.size() >= 2 && div.front().size() >= 2 && narrow(div.front())) tops = blockTops(div.front());
+        if (tops.size() >= 2) {
+            std::vector<double> others;
+            for (size_t c = 1; c < div.size(); ++c)
+                for (const LinePart& part : div[c]) others.push_back(_maxBottomYOfLinePartArray(part));
+            std::sort(others.begin(), others.end());
+            if (3 * linedUp(div.front(), others) >= 2 * div.front().size()) tops.clear();
+        }
+        if (tops.size() < 2) {
+            out.push_back(std::move(div));
+            continue;
+        }
+        // Sections: each column's parts above the first block, then each block with the columns'
+        // parts from its top to the next block's top. The band's columns stay as they were: only
+        // their heights are cut.
+        std::vector<size_t> next(div.size(), 0);
+        for (size_t b = 0; b <= tops.size(); ++b) {
+            const double until = b < tops.size() ? tops[b] : std::numeric_limits<double>::infinity();
+            std::vector<Column> section;
+            for (size_t c = 0; c < div.size(); ++c) {
+                Column part;
+                for (; next[c] < div[c].size() && key(_minTopYOfLinePartArray(div[c][next[c]])) < until; ++next[c])
+                    part.push_back(std::move(div[c][next[c]]));
+                if (part.empty()) continue;
+                // The block is a band of its own: beside the rows it would look like the first of
+                // the page's columns, to be read down the page before them.
+                if (c == 0) out.push_back({std::move(part)});
+                else section.push_back(std::move(part));
+            }
+            if (!section.empty()) out.push_back(std::move(section));
+        }
+    }
+    divs = std::move(out);
+}
+
+// Headings over a column. A heading at the top of a page's second column, above a figure or
+// white space in the first, stands apart from the column's text by more than line spacing and so
+// makes a band of its own; read as such it would come before the whole first column, far from the
+// text it heads. A band standing clear above a band of several columns, no more than one and a half
+// of their lines apart, whose parts all fall into one column of running text of that band (two
+// lines or more, most of them wider than ten times their height), so that it neither crosses a
+// gutter nor stands in one, joins that column and is read at its top, as long as the other columns
+// stand beside that column rather than on its baselines. A band across the page (a page header
+// over both columns) touches more than one column and stays where it is.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTheirColumns(
+    std::vector<std::vector<Column>>& divs) {
+    struct Extent {
+        double left, right;
+    };
+    auto extentOf = [](const Column& column) {
+        Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+        for (const LinePart& part : column) {
+            e.left = std::min(e.left, _leftXOfLinePartArray(part));
+            e.right = std::max(e.right, visibleRightX(part));
+        }
+        return e;
+    };
+    // Running text: two lines (parts whose bottoms lie less than 1.0 apart) or more, most of them
+    // wider than ten times their height.
+    auto isRunningText = [](const Column& column) {
+        size_t lines = 0, wide = 0;
+        double lineLeft = 0, lineRight = 0, lineBottom = 0, lineTop = 0;
+        auto endLine = [&] {
+            if (lines > 0 && lineRight - lineLeft >= 10.0 * (lineBottom - lineTop)) ++wide;
+        };
+        for (const LinePart& part : column) {
+            const double left = _leftXOfLinePartArray(part), right = visibleRightX(part);
+            const double top = _minTopYOfLinePartArray(part), bottom = _maxBottomYOfLinePartArray(part);
+            if (lines > 0 && std::fabs(bottom - lineBottom) < 1.0) {
+                lineLeft = std::min(lineLeft, left);
+                lineRight = std::max(lineRight, right);
+                lineTop = std::min(lineTop, top);
+                continue;
+            }
+            endLine();
+            ++lines;
+            lineLeft = left, lineRight = right, lineBottom = bottom, lineTop = top;
+        }
+        endLine();
+        return lines >= 2 && 2 * wide > lines;
+    };
+    auto height = [](const std::vector<Column>& div) {
+        std::vector<double> heights;
+        for (const Column& c : div)
+            for (const LinePart& part : c) heights.push_back(partHeight(part));
+        return medianOf(std::move(heights));
+    };
+    auto top = [](const std::vector<Column>& div) {
+        double v = std::numeric_limits<double>::infinity();
+        for (const Column& c : div)
+            for (const LinePart& part : c) v = std::min<double>(v, _minTopYOfLinePartArray(part));
+        return v;
+    };
+    auto bottom = [](const std::vector<Column>& div) {
+        double v = -std::numeric_limits<double>::infinity();
+        for (const Column& c : div)
+            for (const LinePart& part : c) v = std::max<double>(v, _maxBottomYOfLinePartArray(part));
+        return v;
+    };
+
+    std::vector<std::vector<Column>> out;
+    for (size_t d = 0; d < divs.size(); ++d) {
+        std::vector<Column>& above = divs[d];
+        if (d + 1 < divs.size() && !above.empty() && divs[d + 1].size() >= 2) {
+            std::vector<Column>& below = divs[d + 1];
+            const double h = std::max(height(above), height(below));
+            Extent a = extentOf(above.front());
+            for (const Column& c : above) {
+                const Extent e = extentOf(c);
+                a.left = std::min(a.left, e.left);
+                a.right = std::max(a.right, e.right);
+            }
+            // The one column of the band below that the heading falls into: it lies within that
+            // column's width and clear of the others by more than the gap that parts columns.
+            size_t into = below.size();
+            const double gap = top(below) - bottom(above);
+            bool clear = std::isfinite(a.left) && std::isfinite(a.right) && gap >= 0.0 && gap <= 1.5 * h;
+            for (size_t c = 0; clear && c < below.size(); ++c) {
+                const Extent e = extentOf(below[c]);
+                if (a.left <= e.right + 8.0 && e.left <= a.right + 8.0) {
+                    if (into != below.size()) clear = false;
+                    into = c;
+                }
+            }
+            // The other columns must stand beside the column, not on its baselines: a number
+            // hanging before the first line of a table of contents is part of that line.
+            if (clear && into < below.size()) {
+                std::vector<double> bottoms;
+                for (const LinePart& part : below[into]) bottoms.push_back(_maxBottomYOfLinePartArray(part));
+                std::sort(bottoms.begin(), bottoms.end());
+                for (size_t c = 0; clear && c < below.size(); ++c) {
+                    if (c == into) continue;
+                    size_t same = 0;
+                    for (const LinePart& part : below[c]) {
+                        const double y = _maxBottomYOfLinePartArray(part);
+                        auto it = std::lower_bound(bottoms.begin(), bottoms.end(), y - 1.0);
+                        if (it != bottoms.end() && std::fabs(*it - y) < 1.0) ++same;
+                    }
+                    if (3 * same >= 2 * below[c].size()) clear = false;
+                }
+            }
+            if (clear && into < below.size()) {
+                const Extent e = extentOf(below[into]);
+                clear = a.left >= e.left - 8.0 && a.right <= e.right + 8.0;
+            }
+            if (clear && into < below.size() && isRunningText(below[into])) {
+                Column& target = below[into];
+                std::vector<LinePart> heading;
+                for (Column& c : above)
+                    for (LinePart& part : c) heading.push_back(std::move(part));
+                std::stable_sort(heading.begin(), heading.end(), [](const LinePart& x, const LinePart& y) {
+                    return key(_minTopYOfLinePartArray(x)) < key(_minTopYOfLinePartArray(y));
+                });
+                target.insert(target.begin(), std::make_move_iterator(heading.begin()),
+                              std::make_move_iterator(heading.end()));
+                continue;
+            }
+        }
+        out.push_back(std::move(above));
     }
     divs = std::move(out);
 }

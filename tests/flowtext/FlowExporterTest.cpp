@@ -82,12 +82,12 @@ std::string plainTextOf(const std::string& pdf) {
     return kx::readFile(out).value_or("");
 }
 
-// Lines of running text in 9-point Helvetica placed one by one; `order()` reads the page and gives
+// Lines of running text in Helvetica (9-point unless said) placed one by one; `order()` reads the page and gives
 // each output line's text up to its first comma.
 struct PlacedLines {
     std::string content;
-    void line(double x, double y, const std::string& text) {
-        content += kx::format("BT /F1 9 Tf %.2f %.2f Td (%s) Tj ET\n", x, y, text.c_str());
+    void line(double x, double y, const std::string& text, double size = 9) {
+        content += kx::format("BT /F1 %.2f Tf %.2f %.2f Td (%s) Tj ET\n", size, x, y, text.c_str());
     }
     std::vector<std::string> order() const {
         kx::test::PDFBuilder pdf;
@@ -383,4 +383,61 @@ TEST(FlowExporter, AFigureBesideTheTopOfTheNextColumnDoesNotSliceThePage) {
     placed.line(320, 656, "Right four, a line of the running text");
     EXPECT_EQ(placed.order(), (std::vector<std::string>{"Figure", "Left one", "Left two", "Right one", "Right two",
                                                         "Right three", "Right four"}));
+}
+
+TEST(FlowExporter, AHeadingOverTheNextColumnIsReadAtThatColumnsTop) {
+    // A figure (its lettering off the text's baselines) at the top of the left column, beside the
+    // right column's running text; the right column's 14-point heading stands above it, more than
+    // a line apart, in a band of its own. A heading that reaches across the gutter heads the page
+    // and is read first.
+    struct Case {
+        const char* name;
+        double headingX;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"over the right column", 320,
+         {"Figure", "Left one", "Left two", "The heading", "Right one", "Right two", "Right three", "Right four"}},
+        {"across the gutter", 200,
+         {"The heading", "Figure", "Left one", "Left two", "Right one", "Right two", "Right three", "Right four"}},
+    };
+    for (const Case& c : cases) {
+        PlacedLines placed;
+        placed.line(c.headingX, 712, "The heading, short", 14);
+        placed.line(120, 688, "Figure");
+        placed.line(320, 694, "Right one, a line of the running text");
+        placed.line(320, 683, "Right two, a line of the running text");
+        placed.line(72, 664, "Left one, a line of the running text");
+        placed.line(72, 653, "Left two, a line of the running text");
+        placed.line(320, 661, "Right three, a line of the running text");
+        placed.line(320, 650, "Right four, a line of the running text");
+        EXPECT_EQ(placed.order(), c.expected) << c.name;
+    }
+}
+
+TEST(FlowExporter, AFormsSideLabelsAreReadWithTheRowsBesideThem) {
+    // A form: rows on an 11-point leading, and at the left edge the names of its sections, set
+    // between the rows' baselines. Labels in several blocks each go with the rows beside them; a
+    // single block (a note in the margin) is read whole, before the rows, as any column is.
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, const char*>> labels;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"two sections",
+         {{700, "Filing"}, {689, "Status"}, {645, "Income"}},
+         {"Row one", "Filing", "Status", "Row two", "Row three", "Row four", "Row five", "Row six", "Income",
+          "Row seven", "Row eight"}},
+        {"one block",
+         {{700, "Filing"}, {689, "Status"}},
+         {"Filing", "Status", "Row one", "Row two", "Row three", "Row four", "Row five", "Row six", "Row seven",
+          "Row eight"}},
+    };
+    const char* rows[] = {"Row one", "Row two", "Row three", "Row four", "Row five", "Row six", "Row seven",
+                          "Row eight"};
+    for (const Case& c : cases) {
+        PlacedLines placed;
+        for (int i = 0; i < 8; ++i) placed.line(100, 704 - 11 * i, std::string(rows[i]) + ", a line of the form");
+        for (const auto& [y, text] : c.labels) placed.line(36, y, text);
+        EXPECT_EQ(placed.order(), c.expected) << c.name;
+    }
 }
