@@ -292,6 +292,8 @@ private:
     static void readPageColumnsWhole(std::vector<std::vector<Column>>& divs);
     static void readSideLabelsWithTheirRows(std::vector<std::vector<Column>>& divs);
     static void joinHeadingsToTheirColumns(std::vector<std::vector<Column>>& divs);
+    static size_t headingsBelowTheColumns(const std::vector<std::vector<Column>>& divs, size_t first, size_t end,
+                                          const std::vector<double>& cuts);
 
     Writer* documentWriter_ = nullptr;
     bool isLastPage_ = false;
@@ -1321,6 +1323,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsW
         std::vector<double> cuts;
         if (j - i >= 2)
             for (const auto& strip : strips) cuts.push_back(strip.first);
+        j = headingsBelowTheColumns(divs, i, j, cuts);
+        if (j - i < 2) cuts.clear();
         if (cuts.empty()) {
             out.push_back(std::move(divs[i]));
             ++i;
@@ -1341,6 +1345,68 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsW
         i = j;
     }
     divs = std::move(out);
+}
+
+// Headings below the columns. A line centred on the page below the ends of all the page's columns
+// (the title of a table or of a section set across the page under them) comes after those columns.
+// Taken as the page's columns going on, it would be read inside the column it happens to stand
+// under, before the columns to the right of it. So the last bands of a run of bands read as the
+// page's columns (`first` to `end`, parted at `cuts`: the left edges of the gutters, left to
+// right) are handed back when they stand beside one column only, not the last, and each of their
+// lines is centred on the run's whole width; a column's own last line starts at its left edge or
+// indent and keeps its place. Returns the end of the run without them.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+size_t FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::headingsBelowTheColumns(
+    const std::vector<std::vector<Column>>& divs, size_t first, size_t end, const std::vector<double>& cuts) {
+    if (cuts.empty() || end - first < 2) return end;
+    auto sideOf = [&](double left) {
+        return static_cast<size_t>(std::upper_bound(cuts.begin(), cuts.end(), left,
+                                                    [](double x, double cut) { return x < cut; }) -
+                                   cuts.begin());
+    };
+    double runLeft = std::numeric_limits<double>::infinity(), runRight = -runLeft;
+    for (size_t d = first; d < end; ++d)
+        for (const Column& c : divs[d])
+            for (const LinePart& part : c) {
+                runLeft = std::min(runLeft, _leftXOfLinePartArray(part));
+                runRight = std::max(runRight, visibleRightX(part));
+            }
+    if (!(runLeft < runRight)) return end;
+    const double middle = (runLeft + runRight) / 2.0;
+    auto centredBelow = [&](const std::vector<Column>& div) {
+        std::vector<const LinePart*> parts;
+        size_t side = std::numeric_limits<size_t>::max();
+        for (const Column& c : div) {
+            for (const LinePart& part : c) {
+                const size_t s = sideOf(_leftXOfLinePartArray(part));
+                if (side != std::numeric_limits<size_t>::max() && s != side) return false;
+                side = s;
+                parts.push_back(&part);
+            }
+        }
+        if (parts.empty() || side >= cuts.size()) return false;
+        // Its lines: parts whose bottoms lie less than 1.0 apart.
+        std::stable_sort(parts.begin(), parts.end(), [](const LinePart* a, const LinePart* b) {
+            return key(_maxBottomYOfLinePartArray(*a)) < key(_maxBottomYOfLinePartArray(*b));
+        });
+        for (size_t k = 0; k < parts.size();) {
+            const double bottom = _maxBottomYOfLinePartArray(*parts[k]);
+            double left = _leftXOfLinePartArray(*parts[k]), right = visibleRightX(*parts[k]);
+            double top = _minTopYOfLinePartArray(*parts[k]);
+            size_t m = k + 1;
+            for (; m < parts.size() && std::fabs(_maxBottomYOfLinePartArray(*parts[m]) - bottom) < 1.0; ++m) {
+                left = std::min(left, _leftXOfLinePartArray(*parts[m]));
+                right = std::max(right, visibleRightX(*parts[m]));
+                top = std::min<double>(top, _minTopYOfLinePartArray(*parts[m]));
+            }
+            // Centred: its middle within a line's height of the run's middle.
+            if (!(std::fabs((left + right) / 2.0 - middle) <= bottom - top)) return false;
+            k = m;
+        }
+        return true;
+    };
+    while (end - first >= 2 && centredBelow(divs[end - 1])) --end;
+    return end;
 }
 
 // Columns that go on below a band. Bands end at every horizontal strip of the page that holds no

@@ -441,3 +441,30 @@ TEST(FlowExporter, AFormsSideLabelsAreReadWithTheRowsBesideThem) {
         EXPECT_EQ(placed.order(), c.expected) << c.name;
     }
 }
+
+TEST(FlowExporter, ALineCentredBelowTheColumnsIsReadAfterThem) {
+    // Three columns of running text end on one baseline; a short line stands below them. Centred
+    // on the page (a table's title under the columns) it comes after all three; at the left edge
+    // of the column above it (the column's own last line) it stays in that column.
+    struct Case {
+        const char* name;
+        double x;  // where the short line starts; it stands under the middle column
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"centred on the page", 261,
+         {"A one", "A two", "A three", "B one", "B two", "B three", "C one", "C two", "C three", "Short line"}},
+        {"at the column's left edge", 222,
+         {"A one", "A two", "A three", "B one", "B two", "B three", "Short line", "C one", "C two", "C three"}},
+    };
+    for (const Case& c : cases) {
+        PlacedLines placed;
+        const char* names[] = {"one", "two", "three"};
+        for (int row = 0; row < 3; ++row) {
+            placed.line(48, 700 - 11 * row, std::string("A ") + names[row] + ", a line of running text");
+            placed.line(222, 700 - 11 * row, std::string("B ") + names[row] + ", a line of running text");
+            placed.line(396, 700 - 11 * row, std::string("C ") + names[row] + ", a line of running text");
+        }
+        placed.line(c.x, 660, "Short line");
+        EXPECT_EQ(placed.order(), c.expected) << c.name;
+    }
+}

@@ -37,9 +37,12 @@ TEST(CorpusFlowText, WordsAndReadingOrderAgreeWithPdftotext) {
         {"standard_fonts.pdf", 0.98},
         {"senate-expenditures.pdf", 0.985},
         {"tracemonkey.pdf", 0.985},
-        // Vertical notes in the margins are dropped (only horizontal text is exported); pdftotext
-        // reads some blocks after those of the next column.
-        {"federal-register-2020-17221.pdf", 0.91},
+        // Vertical notes in the margins are dropped (only horizontal text is exported); the printer's
+        // line at the foot of each page is read there, where pdftotext reads it between two blocks;
+        // pdftotext reads some blocks after those of the next column (the first page's "Examining
+        // the AD Docket", the last page's second notice) and beside figures, and joins the halves
+        // of words hyphenated at line ends ("FAAapproved").
+        {"federal-register-2020-17221.pdf", 0.915},
         // The quotes and ligatures of its Type 3 fonts (codes below 32, named "a16", "a28") have no
         // known character and show no text; pdftotext joins the halves of words hyphenated at line
         // ends, which stay two words here.
