@@ -16,6 +16,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -294,6 +295,7 @@ private:
     static void joinHeadingsToTheirColumns(std::vector<std::vector<Column>>& divs);
     static size_t headingsBelowTheColumns(const std::vector<std::vector<Column>>& divs, size_t first, size_t end,
                                           const std::vector<double>& cuts);
+    static void readBracketedCells(std::vector<std::vector<Column>>& divs);
 
     Writer* documentWriter_ = nullptr;
     bool isLastPage_ = false;
@@ -458,7 +460,11 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     }
     mergeContinuedColumns(divs);
     readSideLabelsWithTheirRows(divs);
+    // Brackets are looked for in the bands (a matrix standing alone) and again in the rows of
+    // tables (a matrix whose lines and brackets were taken for one row of a table).
+    readBracketedCells(divs);
     readTablesRowByRow(divs);
+    readBracketedCells(divs);
     joinHeadingsToTheirColumns(divs);
     readPageColumnsWhole(divs);
 
@@ -951,6 +957,85 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
         out.push_back(std::move(above));
     }
     divs = std::move(out);
+}
+
+// Matrices and vectors set in brackets. A displayed matrix shows its cells on lines of their own,
+// and its brackets, one glyph each, stand between its first and last lines, reaching into both:
+// so do the signs between two matrices. Read as it stands, a table row or a band's column, such a
+// block goes one column or one line across all its matrices at a time and mixes their cells. A
+// block whose every part lies between two such brackets or more (a bracket here is a part of one
+// of "()[]{}|" that reaches into two lines of the block's other parts) is read from the left: each
+// bracket, then what lies between it and the next one, line by line.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readBracketedCells(
+    std::vector<std::vector<Column>>& divs) {
+    auto isBracket = [](const LinePart& part) {
+        std::u16string text;
+        for (const RunText* run : part) text += run->runText();
+        const size_t first = text.find_first_not_of(u" \u00a0\t");
+        if (first == std::u16string::npos || text.find_first_not_of(u" \u00a0\t", first + 1) != std::u16string::npos)
+            return false;
+        return std::u16string_view(u"()[]{}|").find(text[first]) != std::u16string_view::npos;
+    };
+    for (std::vector<Column>& div : divs) {
+        std::vector<LinePart*> brackets, cells;
+        for (Column& column : div)
+            for (LinePart& part : column) (isBracket(part) ? brackets : cells).push_back(&part);
+        if (brackets.size() < 2 || cells.size() < 2) continue;
+        // The lines of the other parts: bottoms less than 1.0 apart, each with its height.
+        struct Line {
+            double top, bottom;
+        };
+        std::vector<std::pair<double, double>> spans;  // (bottom, top) of each part
+        for (const LinePart* part : cells)
+            spans.emplace_back(key(_maxBottomYOfLinePartArray(*part)), key(_minTopYOfLinePartArray(*part)));
+        std::sort(spans.begin(), spans.end());
+        std::vector<Line> lines;
+        for (const auto& [bottom, top] : spans) {
+            if (!lines.empty() && bottom - lines.back().bottom < 1.0) {
+                lines.back().top = std::min(lines.back().top, top);
+                continue;
+            }
+            lines.push_back({top, bottom});
+        }
+        if (lines.size() < 2) continue;
+        // The brackets that reach into two lines or more; any other bracket is a cell.
+        std::vector<LinePart*> spanning;
+        for (LinePart* part : brackets) {
+            const double top = _minTopYOfLinePartArray(*part), bottom = _maxBottomYOfLinePartArray(*part);
+            size_t into = 0;
+            for (const Line& line : lines)
+                if (top < line.bottom && bottom > line.top) ++into;
+            (into >= 2 ? spanning : cells).push_back(part);
+        }
+        if (spanning.size() < 2) continue;
+        std::stable_sort(spanning.begin(), spanning.end(),
+                         [](const LinePart* a, const LinePart* b) { return leftKey(*a) < leftKey(*b); });
+        const double left = _leftXOfLinePartArray(*spanning.front());
+        const double right = visibleRightX(*spanning.back());
+        bool inside = std::isfinite(left) && std::isfinite(right);
+        for (const LinePart* part : cells)
+            inside = inside && _leftXOfLinePartArray(*part) >= left && visibleRightX(*part) <= right;
+        if (!inside) continue;
+        // Each cell goes between the brackets its middle lies between.
+        std::vector<Column> segments(spanning.size());
+        for (LinePart* part : cells) {
+            const double middle = (_leftXOfLinePartArray(*part) + visibleRightX(*part)) / 2.0;
+            size_t k = 0;
+            while (k + 1 < spanning.size() && !(middle < _leftXOfLinePartArray(*spanning[k + 1]))) ++k;
+            segments[k].push_back(std::move(*part));
+        }
+        std::vector<Column> read;
+        for (size_t k = 0; k < spanning.size(); ++k) {
+            read.push_back(Column{std::move(*spanning[k])});
+            if (segments[k].empty()) continue;
+            std::stable_sort(segments[k].begin(), segments[k].end(), [](const LinePart& a, const LinePart& b) {
+                return key(_minTopYOfLinePartArray(a)) < key(_minTopYOfLinePartArray(b));
+            });
+            read.push_back(std::move(segments[k]));
+        }
+        div = std::move(read);
+    }
 }
 
 // Accents drawn on their own. Typesetting programs often draw an accent as a glyph of its own

@@ -468,3 +468,29 @@ TEST(FlowExporter, ALineCentredBelowTheColumnsIsReadAfterThem) {
         EXPECT_EQ(placed.order(), c.expected) << c.name;
     }
 }
+
+TEST(FlowExporter, TheCellsOfBracketedMatricesAreReadMatrixByMatrix) {
+    // Two 2-by-2 matrices and their product, in 10-point Helvetica: the cells on two lines 12
+    // points apart, each bracket and the equals sign on a line of their own between them.
+    std::string content;
+    auto show = [&](double x, double y, const char* text) {
+        content += kx::format("BT /F1 10 Tf %.2f %.2f Td (%s) Tj ET\n", x, y, text);
+    };
+    const char* cells[3][4] = {{"1", "2", "3", "4"}, {"5", "6", "7", "8"}, {"19", "22", "43", "50"}};
+    for (int m = 0; m < 3; ++m) {
+        const double x = 100 + 60 * m;
+        show(x - 8, 694, "\\(");
+        show(x, 700, cells[m][0]);
+        show(x + 20, 700, cells[m][1]);
+        show(x, 688, cells[m][2]);
+        show(x + 20, 688, cells[m][3]);
+        show(x + 34, 694, "\\)");
+    }
+    show(201, 694, "=");
+    kx::test::PDFBuilder pdf;
+    pdf.addPage(content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+    std::istringstream text(plainTextOf(pdf.build()));
+    std::string words;
+    for (std::string w; text >> w;) words += w + " ";
+    EXPECT_EQ(words, "( 1 2 3 4 ) ( 5 6 7 8 ) = ( 19 22 43 50 ) ");
+}

@@ -48,9 +48,8 @@ TEST(CorpusFlowText, WordsAndReadingOrderAgreeWithPdftotext) {
         // ends, which stay two words here.
         {"issue918.pdf", 0.95},
         // The raised letter of each LaTeX logo makes one word with ours, three with pdftotext's,
-        // and so does a derivative's prime with its argument; the cells of a displayed matrix,
-        // whose brackets stand between its rows, are read column by column.
-        {"bug1997343.pdf", 0.944},
+        // and so does a derivative's prime with its argument.
+        {"bug1997343.pdf", 0.955},
         // A form: some of its boxes (the notes at the right edge of the dependents' table, the
         // signature block) are read in another order than pdftotext's rows, and a line number
         // whose letter overprints the blank after it ("9 a") makes two words.
