@@ -272,7 +272,7 @@ public:
         auto* page = writer_->currentPage();
         const KXPDF_CTMInfo g = geometry(currentDisplayTextTransform());
         const KXDocxTextPathInfo* info = page->cachedTextPathInfo();
-        if (info && g.rotation == nextCharCTMInfo_.rotation &&
+        if (info && g.rotation == nextCharCTMInfo_.get().rotation &&
             KXAngleOfLine({info->displayX, info->displayY}, g.topLeft) == g.rotation) {
             appendDocxTextPath(text, offset);
             return;
@@ -307,10 +307,10 @@ public:
     const kx::AffineTransform& currentPageTransform() const { return currentPageTransform_; }
     double mainTextFontSize() const { return mainTextFontSize_; }
     const kx::AffineTransform& mainTextTransform() const { return mainTextTransform_; }
-    const KXPDF_CTMInfo& mainTextCTMInfo() const { return mainTextCTMInfo_; }
+    const KXPDF_CTMInfo& mainTextCTMInfo() const { return mainTextCTMInfo_.get(); }
     double nextCharFontSize() const { return nextCharFontSize_; }
     const kx::AffineTransform& nextCharTransform() const { return nextCharTransform_; }
-    const KXPDF_CTMInfo& nextCharCTMInfo() const { return nextCharCTMInfo_; }
+    const KXPDF_CTMInfo& nextCharCTMInfo() const { return nextCharCTMInfo_.get(); }
     bool isNotScanTextYet() const { return isNotScanTextYet_; }
 
 protected:
@@ -354,15 +354,28 @@ private:
     }
     kx::AffineTransform ctm() const { return topState() ? topState()->ctm() : kx::AffineTransform{0, 0, 0, 0, 0, 0}; }
 
-    KXPDF_CTMInfo geometry(const kx::AffineTransform& t) const {
+    KXPDF_CTMInfo geometry(const kx::AffineTransform& t) const { return pendingGeometry(t).get(); }
+    // The same, worked out when first read: the position after each character is recorded for
+    // every character but read only when text leaves a text path.
+    struct PendingGeometry {
+        kx::AffineTransform t;
+        double fontSize = 0, ascent = 0, descent = 0;
+        mutable std::optional<KXPDF_CTMInfo> info = KXPDF_CTMInfo{};
+
+        const KXPDF_CTMInfo& get() const {
+            if (!info) info = KXMakeCTMInfo(t, fontSize, ascent, descent);
+            return *info;
+        }
+    };
+    PendingGeometry pendingGeometry(const kx::AffineTransform& t) const {
         const KXPDFFont* font = currentFont();
-        return KXMakeCTMInfo(t, fontSize(), font ? font->ascent() : 0, font ? font->descent() : 0);
+        return {t, fontSize(), font ? font->ascent() : 0, font ? font->descent() : 0, std::nullopt};
     }
 
     void advanceNextChar(kx::Size offset) {
         nextCharTransform_ = nextDisplayTextTransform(offset);
         nextCharFontSize_ = fontSize();
-        nextCharCTMInfo_ = geometry(nextCharTransform_);
+        nextCharCTMInfo_ = pendingGeometry(nextCharTransform_);
     }
 
     void restoreMainTextPosition() {
@@ -381,8 +394,9 @@ private:
         const double spaceWidth = std::fabs(t.translated(space, 0).tx - t.tx);
         nextCharTransform_ = t.translated(offset.width, offset.height);
         nextCharFontSize_ = size;
-        nextCharCTMInfo_ = geometry(nextCharTransform_);
-        const double textWidth = std::fabs(nextCharCTMInfo_.topLeft.x - g.topLeft.x);
+        nextCharCTMInfo_ = pendingGeometry(nextCharTransform_);
+        // The left edge of a geometry is its transform's origin.
+        const double textWidth = std::fabs(nextCharTransform_.tx - g.topLeft.x);
         // A string that a hostile matrix puts nowhere cannot be placed on the page.
         if (!std::isfinite(g.topLeft.x) || !std::isfinite(g.topLeft.y) || !std::isfinite(g.bottomLeft.y) ||
             !std::isfinite(textWidth))
@@ -409,7 +423,8 @@ private:
     // read in the wrong order. A run that goes on along the tilted baseline of the run before it
     // therefore takes that run's top and bottom, which keeps the line one line.
     void straightenTiltedRun(const kx::AffineTransform& t, KXPDF_CTMInfo& g) {
-        const double theta = std::atan2(t.b, t.a);
+        // Level text (most of it) needs no angle.
+        const double theta = t.b == 0 ? 0.0 : std::atan2(t.b, t.a);
         const double height = std::fabs(g.bottomLeft.y - g.topLeft.y);
         if (t.b == 0 || !std::isfinite(theta)) {
             tiltedLine_.reset();
@@ -438,10 +453,10 @@ private:
     kx::AffineTransform currentPageTransform_;
     double mainTextFontSize_ = 0;
     kx::AffineTransform mainTextTransform_;
-    KXPDF_CTMInfo mainTextCTMInfo_{};
+    PendingGeometry mainTextCTMInfo_{};
     double nextCharFontSize_ = 0;
     kx::AffineTransform nextCharTransform_;
-    KXPDF_CTMInfo nextCharCTMInfo_{};
+    PendingGeometry nextCharCTMInfo_{};
     bool isNotScanTextYet_ = false;
     // What the run properties depend on (the font by identity: a page's fonts live as long as the
     // page's interpretation, and the cache is emptied with each page).
