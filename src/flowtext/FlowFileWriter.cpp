@@ -16,10 +16,18 @@ FlowFileWriter::~FlowFileWriter() { closeFile(); }
 bool FlowFileWriter::open(const std::string& path) {
     file_ = std::fopen(path.c_str(), "wb");
     if (!file_) return false;
-    // Pages write many short strings; a large buffer keeps that to a few system calls.
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    // Pages write many short strings (a run is often one character): they are gathered in the
+    // writer's own buffer and reach the file in large blocks.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
+    pending_.reserve(kFlushSize);
     textPath_ = path;
     return true;
+}
+
+void FlowFileWriter::flush() {
+    if (pending_.empty() || !file_) return;
+    if (std::fwrite(pending_.data(), 1, pending_.size(), file_) != pending_.size()) failed_ = true;
+    pending_.clear();
 }
 
 void FlowFileWriter::append(std::string_view bytes) {
@@ -28,8 +36,8 @@ void FlowFileWriter::append(std::string_view bytes) {
         failed_ = true;
         return;
     }
-    // Only the writer's thread writes the file: no stream lock for each of the many short strings.
-    if (fwrite_unlocked(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
+    pending_.append(bytes);
+    if (pending_.size() >= kFlushSize) flush();
 }
 
 void FlowFileWriter::write(std::string_view utf8) {
@@ -46,7 +54,10 @@ void FlowFileWriter::write(std::u16string_view text) {
     if (text.empty()) return;
     // Converted into a buffer the writer keeps, not a new string for each run.
     utf8Scratch_.clear();
-    for (size_t i = 0; i < text.size();) kx::appendUtf8(utf8Scratch_, kx::nextCodePoint(text, i));
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] < 0x80) utf8Scratch_.push_back(static_cast<char>(text[i++]));
+        else kx::appendUtf8(utf8Scratch_, kx::nextCodePoint(text, i));
+    }
     write(std::string_view(utf8Scratch_));
 }
 
@@ -70,6 +81,7 @@ void FlowFileWriter::writeIndentation() { write(std::string_view(indentationWrit
 
 bool FlowFileWriter::closeFile() {
     if (file_) {
+        flush();
         if (std::fclose(file_) != 0) failed_ = true;
         file_ = nullptr;
     }

@@ -43,6 +43,10 @@ protected:
 
 private:
     void append(std::string_view bytes);
+    // Sends the gathered bytes to the file.
+    void flush();
+
+    static constexpr size_t kFlushSize = size_t(1) << 16;
 
     long long lineBreakCount_ = 0;
     std::string textPath_;
@@ -52,6 +56,7 @@ private:
     std::string indentationWritten_;
     std::string lineBreakWritten_;
     std::string utf8Scratch_;  // the last UTF-16 text written, as UTF-8
+    std::string pending_;      // bytes not yet given to the file
     bool failed_ = false;
 };
 
