@@ -287,6 +287,7 @@ private:
     std::vector<ParagraphPtr> buildParagraphs();
     static std::vector<Column> columnsOf(std::vector<LinePart> parts);
     static void readTablesRowByRow(std::vector<std::vector<Column>>& divs);
+    static size_t wrappedCellLines(const Column& column, const std::vector<double>& rowsBeside);
     static void joinRaisedAndLoweredRuns(std::vector<std::vector<RunText*>>& lines);
     static void placeAccentsOnTheirLetters(std::vector<RunText*>& line);
     static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
@@ -631,9 +632,9 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::columnsOf(std::vector
 // thirds of its own rows at least (a note in the margin beside running text, or the end of the
 // next column of text, meets only some lines of its neighbour) and on a third of the rows of the
 // taller of the two; a column whose every row stands on a row of a table's column beside it joins
-// the table. Columns linked so are read row by row: their line parts are cut into rows
-// wherever nothing spans the gap between two lines (the lines of one row touch or overlap), and
-// each row is read across, its cells from the left.
+// the table (the lines of cells that wrap aside, `wrappedCellLines`). Columns linked so are read
+// row by row: their line parts are cut into rows wherever nothing spans the gap between two lines
+// (the lines of one row touch or overlap), and each row is read across, its cells from the left.
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByRow(
     std::vector<std::vector<Column>>& divs) {
@@ -691,9 +692,13 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
             // next to it is one more column of the table (names beside descriptions and amounts).
             // One sweep to the right and one to the left, so that a table grows by whole runs
             // of such columns.
+            // The lines of a cell that wraps stand on no row beside them; they count with the
+            // row of their cell (`wrappedCellLines`).
             auto tryJoin = [&](size_t other, size_t inTable) {
                 const size_t both = aligned(rows[other], rows[inTable]);
-                return both >= 2 && both == rows[other].size() && 3 * both >= 2 * rows[inTable].size();
+                const size_t ownRows = rows[other].size() - wrappedCellLines(div[other], rows[inTable]);
+                const size_t tableRows = rows[inTable].size() - wrappedCellLines(div[inTable], rows[other]);
+                return both >= 2 && both == ownRows && 3 * both >= 2 * tableRows;
             };
             for (size_t i = 1; any && i + 1 < n; ++i)
                 if (linked[i - 1] && !linked[i]) linked[i] = tryJoin(i + 1, i);
@@ -739,6 +744,57 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
         if (!plain.empty()) out.push_back(std::move(plain));
     }
     divs = std::move(out);
+}
+
+// Cells that wrap. A table cell too long for its column goes on in a line below, indented under
+// its first line ("MDS installation and verification, INOP" / "  marker removal."); that line has
+// no cell beside it, so it is a row of its column that no row of the next column meets. Counted as
+// rows, such lines would keep a table's first column (the names of its rows) out of the table,
+// and its names would be read as a block before all the figures. Gives the number of the
+// column's rows (line parts whose bottoms lie less than 1.0 apart) that are such lines: on no row
+// of `rowsBeside` (the bottoms of the next column's rows, ascending), starting right of the
+// column's left edge, and right under the row above (no more than half their height below it).
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+size_t FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::wrappedCellLines(
+    const Column& column, const std::vector<double>& rowsBeside) {
+    struct Row {
+        double bottom, lowest, top, left;
+    };
+    std::vector<const LinePart*> parts;
+    double columnLeft = std::numeric_limits<double>::infinity();
+    for (const LinePart& part : column) {
+        parts.push_back(&part);
+        columnLeft = std::min(columnLeft, _leftXOfLinePartArray(part));
+    }
+    std::stable_sort(parts.begin(), parts.end(), [](const LinePart* a, const LinePart* b) {
+        return key(_maxBottomYOfLinePartArray(*a)) < key(_maxBottomYOfLinePartArray(*b));
+    });
+    std::vector<Row> rows;
+    for (const LinePart* part : parts) {
+        const double bottom = _maxBottomYOfLinePartArray(*part);
+        const double top = _minTopYOfLinePartArray(*part), left = _leftXOfLinePartArray(*part);
+        if (!rows.empty() && bottom - rows.back().bottom < 1.0) {
+            Row& row = rows.back();
+            row.lowest = std::max(row.lowest, bottom);
+            row.top = std::min(row.top, top);
+            row.left = std::min(row.left, left);
+        } else {
+            rows.push_back({bottom, bottom, top, left});
+        }
+    }
+    auto besideARow = [&](double y) {
+        auto it = std::lower_bound(rowsBeside.begin(), rowsBeside.end(), y - 1.0);
+        return (it != rowsBeside.end() && std::fabs(*it - y) < 1.0) ||
+               (it != rowsBeside.begin() && std::fabs(*(it - 1) - y) < 1.0);
+    };
+    size_t wrapped = 0;
+    for (size_t k = 1; k < rows.size(); ++k) {
+        const Row& row = rows[k];
+        if (!besideARow(row.bottom) && row.left > columnLeft + 1.0 &&
+            row.top - rows[k - 1].lowest <= 0.5 * (row.lowest - row.top))
+            ++wrapped;
+    }
+    return wrapped;
 }
 
 // The labels at the side of a form. A form sets the name of each of its sections ("Filing

@@ -494,3 +494,59 @@ TEST(FlowExporter, TheCellsOfBracketedMatricesAreReadMatrixByMatrix) {
     for (std::string w; text >> w;) words += w + " ";
     EXPECT_EQ(words, "( 1 2 3 4 ) ( 5 6 7 8 ) = ( 19 22 43 50 ) ");
 }
+
+TEST(FlowExporter, ATableWhoseCellsWrapIsStillReadRowByRow) {
+    // A table of names, labour and two figures in 9-point rows 11 points apart. Cells that wrap go
+    // on in a line of their own, indented under the cell and 10 points lower (the rows below move
+    // down by that much). The names are one column of the table all the same: each row is read
+    // across, a wrapped line after its row.
+    struct Wrap {
+        int row;
+        double x;
+        const char* text;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Wrap> wraps;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"a name wraps",
+         {{1, 56, "marker removal"}},
+         {"Wiring change of the unit 1 work-hour at 85 per hour 0 85",
+          "Display and verification INOP 1 work-hour at 85 per hour 0 85", "marker removal",
+          "Sensor test 1 work-hour at 85 per hour 0 85"}},
+        {"labour cells wrap",
+         {{0, 208, "up to 600"}, {1, 208, "up to 900"}},
+         {"Wiring change of the unit 1 work-hour at 85 per hour 0 85", "up to 600",
+          "Display and verification INOP 1 work-hour at 85 per hour 0 85", "up to 900",
+          "Sensor test 1 work-hour at 85 per hour 0 85"}},
+    };
+    const char* names[] = {"Wiring change of the unit", "Display and verification INOP", "Sensor test"};
+    for (const Case& c : cases) {
+        PlacedLines placed;
+        double y = 700;
+        for (int row = 0; row < 3; ++row) {
+            placed.line(48, y, names[row]);
+            placed.line(200, y, "1 work-hour at 85 per hour");
+            placed.line(380, y, "0");
+            placed.line(430, y, "85");
+            y -= 11;
+            for (const Wrap& w : c.wraps) {
+                if (w.row != row) continue;
+                placed.line(w.x, y + 1, w.text);
+                y -= 10;
+            }
+        }
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(placed.content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+        std::vector<std::string> lines;
+        std::istringstream text(plainTextOf(pdf.build()));
+        for (std::string line; std::getline(text, line);) {
+            std::istringstream words(line);
+            std::string joined;
+            for (std::string word; words >> word;) joined += (joined.empty() ? "" : " ") + word;
+            if (!joined.empty()) lines.push_back(joined);
+        }
+        EXPECT_EQ(lines, c.expected) << c.name;
+    }
+}
