@@ -872,7 +872,11 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readSideLabelsWi
             std::vector<Column> section;
             for (size_t c = 0; c < div.size(); ++c) {
                 Column part;
-                for (; next[c] < div[c].size() && key(_minTopYOfLinePartArray(div[c][next[c]])) < until; ++next[c])
+                // The last section takes whatever is left, so that nothing is lost whatever the
+                // geometry.
+                for (; next[c] < div[c].size() &&
+                       (b == tops.size() || key(_minTopYOfLinePartArray(div[c][next[c]])) < until);
+                     ++next[c])
                     part.push_back(std::move(div[c][next[c]]));
                 if (part.empty()) continue;
                 // The block is a band of its own: beside the rows it would look like the first of
