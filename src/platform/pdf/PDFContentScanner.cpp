@@ -416,8 +416,9 @@ bool PDFScanner::scan() {
     fz_stream* stm = openContents(*session, stream_);
     if (!stm) return false;
 
-    // The large lexer buffer is 64 KiB: on the heap.
-    auto large = std::make_unique<pdf_lexbuf_large>();
+    // The large lexer buffer is 64 KiB: on the heap, and not cleared (the lexer sets what it reads;
+    // glyph procedures of Type 3 text make hundreds of scans).
+    auto large = std::make_unique_for_overwrite<pdf_lexbuf_large>();
     pdf_lexbuf& lb = large->base;
     if (!initLexbuf(ctx, &lb)) {
         fz_drop_stream(ctx, stm);
