@@ -8,8 +8,12 @@
 
 namespace kx::detail {
 
+// Names are held in the entries, not pointed to: tables of pointers would need thousands of
+// relocations, and so private copies of their pages, in every process at start-up.
+constexpr size_t kGlyphNameSize = 40;  // the longest name and its NUL; the generator checks
+
 struct GlyphNameEntry {
-    const char* name;
+    char name[kGlyphNameSize];
     std::uint16_t unicode;
 };
 // Sorted by name (byte order).
@@ -18,14 +22,14 @@ extern const size_t kGlyphListCount;
 
 struct PreferredNameEntry {
     std::uint16_t unicode;
-    const char* name;
+    char name[kGlyphNameSize];
 };
 // Sorted by value.
 extern const PreferredNameEntry kPreferredNames[];
 extern const size_t kPreferredNamesCount;
 
 struct GlyphWidthEntry {
-    const char* name;
+    char name[kGlyphNameSize];
     std::uint16_t width;  // glyph units (1/1000 em)
 };
 struct StandardFontWidths {
