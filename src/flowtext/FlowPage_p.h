@@ -291,6 +291,8 @@ private:
     static void joinRaisedAndLoweredRuns(std::vector<std::vector<RunText*>>& lines);
     static void placeAccentsOnTheirLetters(std::vector<RunText*>& line);
     static void mergeContinuedColumns(std::vector<std::vector<std::vector<LinePart>>>& divs);
+    static bool endsTheBlockAbove(const std::vector<Column>& before, const std::vector<Column>& band,
+                                  const std::vector<Column>& below);
     static void readPageColumnsWhole(std::vector<std::vector<Column>>& divs);
     static void readSideLabelsWithTheirRows(std::vector<std::vector<Column>>& divs);
     static void joinHeadingsToTheirColumns(std::vector<std::vector<Column>>& divs);
@@ -1554,6 +1556,39 @@ size_t FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::headingsBelowT
     return end;
 }
 
+// The last line of a block. A band of one column that starts at the left edge of a column of the
+// band before it, and lies nearer to that band than to the band after it, is the end of that
+// block (the date line under a masthead's title and volume), not the top of a column below it;
+// joined to the columns below, it would be read at the top of the column it happens to stand over,
+// after all the columns to the left of it.
+template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
+bool FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::endsTheBlockAbove(const std::vector<Column>& before,
+                                                                                   const std::vector<Column>& band,
+                                                                                   const std::vector<Column>& below) {
+    if (band.size() != 1 || band.front().empty()) return false;
+    auto leftOf = [](const Column& column) {
+        double v = std::numeric_limits<double>::infinity();
+        for (const LinePart& part : column) v = std::min(v, _leftXOfLinePartArray(part));
+        return v;
+    };
+    auto top = [](const std::vector<Column>& div) {
+        double v = std::numeric_limits<double>::infinity();
+        for (const Column& c : div)
+            for (const LinePart& part : c) v = std::min<double>(v, _minTopYOfLinePartArray(part));
+        return v;
+    };
+    auto bottom = [](const std::vector<Column>& div) {
+        double v = -std::numeric_limits<double>::infinity();
+        for (const Column& c : div)
+            for (const LinePart& part : c) v = std::max<double>(v, _maxBottomYOfLinePartArray(part));
+        return v;
+    };
+    const double left = leftOf(band.front());
+    bool underAColumn = false;
+    for (const Column& c : before) underAColumn = underAColumn || std::fabs(leftOf(c) - left) < 1.0;
+    return underAColumn && top(band) - bottom(before) < top(below) - bottom(band);
+}
+
 // Columns that go on below a band. Bands end at every horizontal strip of the page that holds no
 // text, and in side-by-side columns such strips also fall where two paragraphs happen to end at
 // the same height. Reading each band's columns in turn would then read the page's columns in
@@ -1631,7 +1666,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedCo
             for (const auto& c : above) a.push_back(extentOf(c));
             for (const auto& c : div) b.push_back(extentOf(c));
             if (std::max(a.size(), b.size()) >= 2 && areTextColumns(above, a) && areTextColumns(div, b) &&
-                areClose(above, div)) {
+                areClose(above, div) &&
+                !(merged.size() >= 2 && endsTheBlockAbove(merged[merged.size() - 2], above, div))) {
                 const bool belowHasMore = b.size() > a.size();
                 std::vector<size_t> to = belowHasMore ? match(a, b) : match(b, a);
                 if (!to.empty()) {

@@ -550,3 +550,30 @@ TEST(FlowExporter, ATableWhoseCellsWrapIsStillReadRowByRow) {
         EXPECT_EQ(lines, c.expected) << c.name;
     }
 }
+
+TEST(FlowExporter, TheLastLineOfAMastheadIsNotTheTopOfTheColumnBelowIt) {
+    // A masthead: a large title at the left, and at the right two lines of 9-point text with a
+    // third a little apart below them; farther below, three columns of running text, the third
+    // under the masthead's lines.
+    PlacedLines placed;
+    placed.content += "BT /F1 18 Tf 45 725 Td (Proposed Rules) Tj ET\n";
+    placed.line(399, 729, "Federal Register");
+    placed.line(399, 718, "Volume 85");
+    placed.line(399, 703, "Thursday August the sixth 2020");
+    const char* names[] = {"one", "two", "three"};
+    for (int row = 0; row < 3; ++row) {
+        placed.line(45, 680 - 11 * row, std::string("A ") + names[row] + ", a line of running text");
+        placed.line(222, 680 - 11 * row, std::string("B ") + names[row] + ", a line of running text");
+        placed.line(399, 680 - 11 * row, std::string("C ") + names[row] + ", a line of running text");
+    }
+    std::vector<std::string> heads;
+    for (const std::string& line : placed.order()) {
+        std::istringstream words(line);
+        std::string joined;
+        for (std::string word; words >> word;) joined += (joined.empty() ? "" : " ") + word;
+        heads.push_back(joined);
+    }
+    EXPECT_EQ(heads, (std::vector<std::string>{"Proposed Rules", "Federal Register", "Volume 85", "Thursday August the sixth 2020", "A one",
+                                               "A two", "A three", "B one", "B two", "B three", "C one", "C two",
+                                               "C three"}));
+}
