@@ -263,6 +263,57 @@ private:
     static double leftKey(const LinePart& part) { return key(std::round(_leftXOfLinePartArray(part) * 100.0)); }
 
     using Column = std::vector<LinePart>;
+    // The horizontal extent of a column, and whether it is running text: two lines (parts whose
+    // bottoms lie less than 1.0 apart) or more, most of them wider than ten times their height.
+    struct Extent {
+        double left, right;
+        bool text;
+    };
+    static Extent extentOf(const Column& column) {
+        Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), false};
+        size_t lines = 0, wide = 0;
+        double lineLeft = 0, lineRight = 0, lineBottom = 0, lineTop = 0;
+        auto endLine = [&] {
+            if (lines > 0 && lineRight - lineLeft >= 10.0 * (lineBottom - lineTop)) ++wide;
+        };
+        for (const LinePart& part : column) {
+            const double left = _leftXOfLinePartArray(part), right = visibleRightX(part);
+            const double top = _minTopYOfLinePartArray(part), bottom = _maxBottomYOfLinePartArray(part);
+            e.left = std::min(e.left, left);
+            e.right = std::max(e.right, right);
+            if (lines > 0 && std::fabs(bottom - lineBottom) < 1.0) {
+                lineLeft = std::min(lineLeft, left);
+                lineRight = std::max(lineRight, right);
+                lineTop = std::min(lineTop, top);
+                continue;
+            }
+            endLine();
+            ++lines;
+            lineLeft = left, lineRight = right, lineBottom = bottom, lineTop = top;
+        }
+        endLine();
+        e.text = lines >= 2 && 2 * wide > lines;
+        return e;
+    }
+    // A band's usual line height (the median of its parts'), its top and its bottom.
+    static double bandLineHeight(const std::vector<Column>& band) {
+        std::vector<double> heights;
+        for (const Column& c : band)
+            for (const LinePart& part : c) heights.push_back(partHeight(part));
+        return medianOf(std::move(heights));
+    }
+    static double bandTop(const std::vector<Column>& band) {
+        double v = std::numeric_limits<double>::infinity();
+        for (const Column& c : band)
+            for (const LinePart& part : c) v = std::min<double>(v, _minTopYOfLinePartArray(part));
+        return v;
+    }
+    static double bandBottom(const std::vector<Column>& band) {
+        double v = -std::numeric_limits<double>::infinity();
+        for (const Column& c : band)
+            for (const LinePart& part : c) v = std::max<double>(v, _maxBottomYOfLinePartArray(part));
+        return v;
+    }
     // Where a run stands on its line: its baseline, or its bottom when it has no usable baseline.
     static double baselineOf(const RunText* run) {
         const double y = run->ctmInfo().yBase;
@@ -904,66 +955,13 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readSideLabelsWi
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTheirColumns(
     std::vector<std::vector<Column>>& divs) {
-    struct Extent {
-        double left, right;
-    };
-    auto extentOf = [](const Column& column) {
-        Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
-        for (const LinePart& part : column) {
-            e.left = std::min(e.left, _leftXOfLinePartArray(part));
-            e.right = std::max(e.right, visibleRightX(part));
-        }
-        return e;
-    };
-    // Running text: two lines (parts whose bottoms lie less than 1.0 apart) or more, most of them
-    // wider than ten times their height.
-    auto isRunningText = [](const Column& column) {
-        size_t lines = 0, wide = 0;
-        double lineLeft = 0, lineRight = 0, lineBottom = 0, lineTop = 0;
-        auto endLine = [&] {
-            if (lines > 0 && lineRight - lineLeft >= 10.0 * (lineBottom - lineTop)) ++wide;
-        };
-        for (const LinePart& part : column) {
-            const double left = _leftXOfLinePartArray(part), right = visibleRightX(part);
-            const double top = _minTopYOfLinePartArray(part), bottom = _maxBottomYOfLinePartArray(part);
-            if (lines > 0 && std::fabs(bottom - lineBottom) < 1.0) {
-                lineLeft = std::min(lineLeft, left);
-                lineRight = std::max(lineRight, right);
-                lineTop = std::min(lineTop, top);
-                continue;
-            }
-            endLine();
-            ++lines;
-            lineLeft = left, lineRight = right, lineBottom = bottom, lineTop = top;
-        }
-        endLine();
-        return lines >= 2 && 2 * wide > lines;
-    };
-    auto height = [](const std::vector<Column>& div) {
-        std::vector<double> heights;
-        for (const Column& c : div)
-            for (const LinePart& part : c) heights.push_back(partHeight(part));
-        return medianOf(std::move(heights));
-    };
-    auto top = [](const std::vector<Column>& div) {
-        double v = std::numeric_limits<double>::infinity();
-        for (const Column& c : div)
-            for (const LinePart& part : c) v = std::min<double>(v, _minTopYOfLinePartArray(part));
-        return v;
-    };
-    auto bottom = [](const std::vector<Column>& div) {
-        double v = -std::numeric_limits<double>::infinity();
-        for (const Column& c : div)
-            for (const LinePart& part : c) v = std::max<double>(v, _maxBottomYOfLinePartArray(part));
-        return v;
-    };
 
     std::vector<std::vector<Column>> out;
     for (size_t d = 0; d < divs.size(); ++d) {
         std::vector<Column>& above = divs[d];
         if (d + 1 < divs.size() && !above.empty() && divs[d + 1].size() >= 2) {
             std::vector<Column>& below = divs[d + 1];
-            const double h = std::max(height(above), height(below));
+            const double h = std::max(bandLineHeight(above), bandLineHeight(below));
             Extent a = extentOf(above.front());
             for (const Column& c : above) {
                 const Extent e = extentOf(c);
@@ -973,7 +971,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
             // The one column of the band below that the heading falls into: it lies within that
             // column's width and clear of the others by more than the gap that parts columns.
             size_t into = below.size();
-            const double gap = top(below) - bottom(above);
+            const double gap = bandTop(below) - bandBottom(above);
             bool clear = std::isfinite(a.left) && std::isfinite(a.right) && gap >= 0.0 && gap <= 1.5 * h;
             for (size_t c = 0; clear && c < below.size(); ++c) {
                 const Extent e = extentOf(below[c]);
@@ -1003,7 +1001,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
                 const Extent e = extentOf(below[into]);
                 clear = a.left >= e.left - 8.0 && a.right <= e.right + 8.0;
             }
-            if (clear && into < below.size() && isRunningText(below[into])) {
+            if (clear && into < below.size() && extentOf(below[into]).text) {
                 Column& target = below[into];
                 std::vector<LinePart> heading;
                 for (Column& c : above)
@@ -1335,57 +1333,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsWhole(
     std::vector<std::vector<Column>>& divs) {
-    struct Extent {
-        double left, right;
-        bool text;  // running text: two lines or more, most of them wider than ten times their height
-    };
-    auto extentOf = [](const Column& column) {
-        Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), false};
-        // Its lines: line parts whose bottoms lie less than 1.0 apart, in top-to-bottom order.
-        size_t lines = 0, wide = 0;
-        double lineLeft = 0, lineRight = 0, lineBottom = 0, lineTop = 0;
-        auto endLine = [&] {
-            if (lines > 0 && lineRight - lineLeft >= 10.0 * (lineBottom - lineTop)) ++wide;
-        };
-        for (const LinePart& part : column) {
-            const double left = _leftXOfLinePartArray(part), right = visibleRightX(part);
-            const double top = _minTopYOfLinePartArray(part), bottom = _maxBottomYOfLinePartArray(part);
-            e.left = std::min(e.left, left);
-            e.right = std::max(e.right, right);
-            if (lines > 0 && std::fabs(bottom - lineBottom) < 1.0) {
-                lineLeft = std::min(lineLeft, left);
-                lineRight = std::max(lineRight, right);
-                lineTop = std::min(lineTop, top);
-                continue;
-            }
-            endLine();
-            ++lines;
-            lineLeft = left, lineRight = right, lineBottom = bottom, lineTop = top;
-        }
-        endLine();
-        e.text = lines >= 2 && 2 * wide > lines;
-        return e;
-    };
     auto usable = [](const Extent& e) { return std::isfinite(e.left) && std::isfinite(e.right) && e.left <= e.right; };
-    auto height = [](const std::vector<Column>& div) {
-        std::vector<double> heights;
-        for (const Column& c : div)
-            for (const LinePart& part : c)
-                heights.push_back(partHeight(part));
-        return medianOf(std::move(heights));
-    };
-    auto top = [](const std::vector<Column>& div) {
-        double v = std::numeric_limits<double>::infinity();
-        for (const Column& c : div)
-            for (const LinePart& part : c) v = std::min<double>(v, _minTopYOfLinePartArray(part));
-        return v;
-    };
-    auto bottom = [](const std::vector<Column>& div) {
-        double v = -std::numeric_limits<double>::infinity();
-        for (const Column& c : div)
-            for (const LinePart& part : c) v = std::max<double>(v, _maxBottomYOfLinePartArray(part));
-        return v;
-    };
     // The strips between the columns of a set of bands wider than the gap that parts columns.
     auto gapsOf = [](std::vector<Extent> extents) {
         std::sort(extents.begin(), extents.end(), [](const Extent& a, const Extent& b) { return a.left < b.left; });
@@ -1429,8 +1377,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsW
         }
         size_t j = i + 1;
         for (; !strips.empty() && j < divs.size() && placed[j]; ++j) {
-            const double h = std::max(height(divs[j - 1]), height(divs[j]));
-            if (!(top(divs[j]) - bottom(divs[j - 1]) <= 3.0 * h)) break;
+            const double h = std::max(bandLineHeight(divs[j - 1]), bandLineHeight(divs[j]));
+            if (!(bandTop(divs[j]) - bandBottom(divs[j - 1]) <= 3.0 * h)) break;
             std::vector<std::pair<double, double>> narrowed = strips;
             bool open = true;
             for (auto& [a, b] : narrowed) {
@@ -1571,22 +1519,10 @@ bool FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::endsTheBlockAbov
         for (const LinePart& part : column) v = std::min(v, _leftXOfLinePartArray(part));
         return v;
     };
-    auto top = [](const std::vector<Column>& div) {
-        double v = std::numeric_limits<double>::infinity();
-        for (const Column& c : div)
-            for (const LinePart& part : c) v = std::min<double>(v, _minTopYOfLinePartArray(part));
-        return v;
-    };
-    auto bottom = [](const std::vector<Column>& div) {
-        double v = -std::numeric_limits<double>::infinity();
-        for (const Column& c : div)
-            for (const LinePart& part : c) v = std::max<double>(v, _maxBottomYOfLinePartArray(part));
-        return v;
-    };
     const double left = leftOf(band.front());
     bool underAColumn = false;
     for (const Column& c : before) underAColumn = underAColumn || std::fabs(leftOf(c) - left) < 1.0;
-    return underAColumn && top(band) - bottom(before) < top(below) - bottom(band);
+    return underAColumn && bandTop(band) - bandBottom(before) < bandTop(below) - bandBottom(band);
 }
 
 // Columns that go on below a band. Bands end at every horizontal strip of the page that holds no
@@ -1599,17 +1535,6 @@ bool FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::endsTheBlockAbov
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedColumns(
     std::vector<std::vector<std::vector<LinePart>>>& divs) {
-    struct Extent {
-        double left, right;
-    };
-    auto extentOf = [](const std::vector<LinePart>& column) {
-        Extent e{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
-        for (const LinePart& part : column) {
-            e.left = std::min(e.left, _leftXOfLinePartArray(part));
-            e.right = std::max(e.right, visibleRightX(part));
-        }
-        return e;
-    };
     // Columns of running text are wide: ten times their usual line height or more. The narrow
     // columns of a table are read row by row, band by band, and are not joined.
     auto medianHeight = [](const std::vector<LinePart>& column) {
