@@ -295,6 +295,17 @@ private:
         e.text = lines >= 2 && 2 * wide > lines;
         return e;
     }
+    // A column narrower than ten times its usual line height: a table's or a form's, not running text.
+    static bool isNarrowColumn(const Column& column) {
+        double left = std::numeric_limits<double>::infinity(), right = -left;
+        std::vector<double> heights;
+        for (const LinePart& part : column) {
+            left = std::min(left, _leftXOfLinePartArray(part));
+            right = std::max(right, visibleRightX(part));
+            heights.push_back(partHeight(part));
+        }
+        return !(right - left >= 10.0 * medianOf(std::move(heights)));
+    }
     // A band's usual line height (the median of its parts'), its top and its bottom.
     static double bandLineHeight(const std::vector<Column>& band) {
         std::vector<double> heights;
@@ -701,16 +712,6 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
             if (rows.empty() || !(b - rows.back() < 1.0)) rows.push_back(b);
         return rows;
     };
-    auto isNarrow = [](const Column& column) {
-        double left = std::numeric_limits<double>::infinity(), right = -left;
-        std::vector<double> heights;
-        for (const LinePart& part : column) {
-            left = std::min(left, _leftXOfLinePartArray(part));
-            right = std::max(right, visibleRightX(part));
-            heights.push_back(partHeight(part));
-        }
-        return !(right - left >= 10.0 * medianOf(std::move(heights)));
-    };
     auto aligned = [](const std::vector<double>& a, const std::vector<double>& b) {
         size_t n = 0;
         for (double y : a) {
@@ -731,7 +732,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readTablesRowByR
             std::vector<bool> narrow(n);
             for (size_t i = 0; i < n; ++i) {
                 rows[i] = rowBottoms(div[i]);
-                narrow[i] = isNarrow(div[i]);
+                narrow[i] = isNarrowColumn(div[i]);
             }
             for (size_t i = 0; i + 1 < n; ++i) {
                 if (!narrow[i] && !narrow[i + 1]) continue;
@@ -863,16 +864,6 @@ size_t FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::wrappedCellLin
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readSideLabelsWithTheirRows(
     std::vector<std::vector<Column>>& divs) {
-    auto narrow = [](const Column& column) {
-        double left = std::numeric_limits<double>::infinity(), right = -left;
-        std::vector<double> heights;
-        for (const LinePart& part : column) {
-            left = std::min(left, _leftXOfLinePartArray(part));
-            right = std::max(right, visibleRightX(part));
-            heights.push_back(partHeight(part));
-        }
-        return !(right - left >= 10.0 * medianOf(std::move(heights)));
-    };
     // The tops of a column's blocks: its parts are in top-to-bottom order, and a block ends where
     // the next part starts more than a line (the column's usual line height) below the block's
     // bottom.
@@ -904,7 +895,7 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readSideLabelsWi
     std::vector<std::vector<Column>> out;
     for (std::vector<Column>& div : divs) {
         std::vector<double> tops;
-        if (div.size() >= 2 && div.front().size() >= 2 && narrow(div.front())) tops = blockTops(div.front());
+        if (div.size() >= 2 && div.front().size() >= 2 && isNarrowColumn(div.front())) tops = blockTops(div.front());
         if (tops.size() >= 2) {
             std::vector<double> others;
             for (size_t c = 1; c < div.size(); ++c)
