@@ -475,19 +475,17 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
     lineSects.reserve(lines.size());
     for (const std::vector<RunText*>& line : lines) {
         LineSect parts;
-        LinePart current{line.front()};
+        size_t start = 0;  // each part is made once its end is known, in one allocation
         double expected = line.front()->ctmInfo().bottomLeft.x + line.front()->textWidth();
         for (size_t i = 1; i < line.size(); ++i) {
-            RunText* run = line[i];
-            if (std::fabs(run->ctmInfo().bottomLeft.x - expected) < 1.0) {
-                current.push_back(run);
-            } else {
-                parts.push_back(std::move(current));
-                current = LinePart{run};
+            const RunText* run = line[i];
+            if (!(std::fabs(run->ctmInfo().bottomLeft.x - expected) < 1.0)) {
+                parts.emplace_back(line.begin() + start, line.begin() + i);
+                start = i;
             }
             expected = run->ctmInfo().bottomLeft.x + run->textWidth();
         }
-        parts.push_back(std::move(current));
+        parts.emplace_back(line.begin() + start, line.end());
         lineSects.push_back(std::move(parts));
     }
 
@@ -666,21 +664,26 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 std::vector<typename FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::Column>
 FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::columnsOf(std::vector<LinePart> parts) {
-    std::stable_sort(parts.begin(), parts.end(),
-                     [](const LinePart& a, const LinePart& b) { return leftKey(a) < leftKey(b); });
+    // Both orders are stable ones; each part's key is worked out once and sorted with the part's
+    // place (distinct pairs: any sort gives the stable order), and the parts move once.
+    std::vector<std::pair<double, size_t>> byLeft(parts.size());
+    for (size_t i = 0; i < parts.size(); ++i) byLeft[i] = {leftKey(parts[i]), i};
+    std::sort(byLeft.begin(), byLeft.end());
     std::vector<Column> columns;
-    for (size_t i = 0; i < parts.size();) {
-        Column column;
-        double right = visibleRightX(parts[i]);
-        column.push_back(std::move(parts[i]));
+    std::vector<std::pair<double, size_t>> byTop;
+    for (size_t i = 0; i < byLeft.size();) {
+        double right = visibleRightX(parts[byLeft[i].second]);
         size_t j = i + 1;
-        for (; j < parts.size() && _leftXOfLinePartArray(parts[j]) <= right + 8.0; ++j) {
-            right = std::max(right, visibleRightX(parts[j]));
-            column.push_back(std::move(parts[j]));
-        }
-        std::stable_sort(column.begin(), column.end(), [](const LinePart& a, const LinePart& b) {
-            return key(_minTopYOfLinePartArray(a)) < key(_minTopYOfLinePartArray(b));
-        });
+        for (; j < byLeft.size() && _leftXOfLinePartArray(parts[byLeft[j].second]) <= right + 8.0; ++j)
+            right = std::max(right, visibleRightX(parts[byLeft[j].second]));
+        byTop.clear();
+        // Among parts of one top, the left-to-right order: their places in `byLeft` rise with it.
+        for (size_t k = i; k < j; ++k)
+            byTop.emplace_back(key(_minTopYOfLinePartArray(parts[byLeft[k].second])), k - i);
+        std::sort(byTop.begin(), byTop.end());
+        Column column;
+        column.reserve(j - i);
+        for (const auto& [top, k] : byTop) column.push_back(std::move(parts[byLeft[i + k].second]));
         columns.push_back(std::move(column));
         i = j;
     }
@@ -1020,13 +1023,20 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
 template <class Paragraph, class Run, class RunText, class Writer, bool kHasTextMargin>
 void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readBracketedCells(
     std::vector<std::vector<Column>>& divs) {
+    // One character other than blanks, across the part's runs (read in place: most parts are
+    // words, and this looks at every part of every band).
     auto isBracket = [](const LinePart& part) {
-        std::u16string text;
-        for (const RunText* run : part) text += run->runText();
-        const size_t first = text.find_first_not_of(u" \u00a0\t");
-        if (first == std::u16string::npos || text.find_first_not_of(u" \u00a0\t", first + 1) != std::u16string::npos)
-            return false;
-        return std::u16string_view(u"()[]{}|").find(text[first]) != std::u16string_view::npos;
+        char16_t only = 0;
+        bool found = false;
+        for (const RunText* run : part) {
+            for (const char16_t c : run->runText()) {
+                if (c == u' ' || c == u'\u00a0' || c == u'\t') continue;
+                if (found) return false;
+                found = true;
+                only = c;
+            }
+        }
+        return found && std::u16string_view(u"()[]{}|").find(only) != std::u16string_view::npos;
     };
     for (std::vector<Column>& div : divs) {
         std::vector<LinePart*> brackets, cells;
@@ -1250,15 +1260,16 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         if (!usable) continue;
         RunText* touched = nullptr;
         double bestOverlap = 0.0;
+        // The keys of the cluster's edges, once for all the lines it is looked up in.
+        const double edgeKeys[2] = {key(std::round(left * 100.0)), key(std::round(right * 100.0))};
         auto from = std::lower_bound(byTop.begin(), byTop.end(), top - 2.0 * tallest - 1.0,
                                      [&](size_t i, double v) { return topOf(lines[i].front()) < v; });
         for (auto it = from; it != byTop.end() && topOf(lines[*it].front()) < bottom + tallest + 1.0; ++it) {
             const std::vector<RunText*>& line = lines[*it];
             // The runs of the line on either side of the cluster's left and right edges.
             const std::vector<double>& keys = leftKeys[*it];
-            for (double edge : {left, right}) {
-                auto at = line.begin() + (std::lower_bound(keys.begin(), keys.end(), key(std::round(edge * 100.0))) -
-                                          keys.begin());
+            for (const double edgeKey : edgeKeys) {
+                auto at = line.begin() + (std::lower_bound(keys.begin(), keys.end(), edgeKey) - keys.begin());
                 for (auto near : {at, at == line.begin() ? line.end() : at - 1}) {
                     if (near == line.end() || !placed(*near)) continue;
                     const size_t other = root(clusterOf(*near));
