@@ -591,9 +591,10 @@ FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::buildParagraphs() {
                 size_t j = i + 1;
                 for (; j < column.size() && std::fabs(_maxBottomYOfLinePartArray(column[j]) - bottom) < 1.0; ++j)
                     row.push_back(std::move(column[j]));
-                std::stable_sort(row.begin(), row.end(), [](const LinePart& a, const LinePart& b) {
-                    return leftKey(a) < leftKey(b);
-                });
+                if (row.size() > 1)  // most rows are one part: no sort buffer for them
+                    std::stable_sort(row.begin(), row.end(), [](const LinePart& a, const LinePart& b) {
+                        return leftKey(a) < leftKey(b);
+                    });
                 rows.push_back(std::move(row));
                 i = j;
             }
@@ -1190,8 +1191,10 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
 
     struct Cluster {
         size_t line;             // the line it is on now
-        std::vector<RunText*> runs;  // with the clusters that joined it
-        size_t size;             // runs of its own when it was cut
+        size_t first;            // where its own runs start on that line (they follow each other)
+        size_t own;              // how many runs of its own
+        std::vector<RunText*> taken;  // the runs of the clusters that joined it, as they came
+        size_t size;             // runs of its own when it was cut, then with those it took
         double height;           // of its tallest run
         size_t parent;           // the cluster it joined; itself while it has joined none
         bool joined = false;     // others have joined it: it stays on its line
@@ -1209,9 +1212,9 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
             const bool opens = k == 0 || !placed(run) || !placed(lines[i][k - 1]) ||
                                leftOf(run) - rightOf(lines[i][k - 1]) >
                                    0.5 * std::max(heightOf(run), heightOf(lines[i][k - 1]));
-            if (opens) clusters.push_back(Cluster{i, {}, 0, 0.0, clusters.size()});
+            if (opens) clusters.push_back(Cluster{i, k, 0, {}, 0, 0.0, clusters.size()});
             Cluster& c = clusters.back();
-            c.runs.push_back(run);
+            ++c.own;
             ++c.size;
             if (placed(run)) c.height = std::max(c.height, heightOf(run));
             clusterOfOrdinal.push_back(clusters.size() - 1);
@@ -1220,6 +1223,11 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
     }
     // Every run is on one line, once.
     auto ordinal = [](const RunText* run) { return run->layoutSlot(); };
+    // A cluster's own runs, on the line it was cut from.
+    auto ownRuns = [&](const Cluster& c) {
+        const auto begin = lines[c.line].begin() + static_cast<std::ptrdiff_t>(c.first);
+        return std::pair(begin, begin + static_cast<std::ptrdiff_t>(c.own));
+    };
     auto clusterOf = [&](const RunText* run) { return clusterOfOrdinal[ordinal(run)]; };
     auto root = [&](size_t c) {
         while (clusters[c].parent != c) c = clusters[c].parent;
@@ -1236,8 +1244,10 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
 
     // The runs' left keys, line by line (joins move runs up or down, never sideways).
     std::vector<std::vector<double>> leftKeys(lines.size());
-    for (size_t i = 0; i < lines.size(); ++i)
+    for (size_t i = 0; i < lines.size(); ++i) {
+        leftKeys[i].reserve(lines[i].size());
         for (const RunText* run : lines[i]) leftKeys[i].push_back(leftKey(run));
+    }
 
     std::vector<bool> gained(lines.size(), false);  // lines that clusters joined
 
@@ -1250,7 +1260,9 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         if (c.joined) continue;
         bool usable = c.height > 0.0;
         double top = std::numeric_limits<double>::infinity(), bottom = -top, left = top, right = -top;
-        for (const RunText* r : c.runs) {  // its own runs: it has taken none
+        const auto [ownBegin, ownEnd] = ownRuns(c);
+        for (auto run = ownBegin; run != ownEnd; ++run) {  // its own runs: it has taken none
+            const RunText* r = *run;
             usable = usable && placed(r);
             top = std::min(top, topOf(r));
             bottom = std::max(bottom, bottomOf(r));
@@ -1289,10 +1301,10 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
         if (!touched) continue;
         const size_t target = root(clusterOf(touched));
         // The cluster's own runs lie on one baseline; the first of them is the first of its runs.
-        const double shift = bottomOf(touched) - bottomOf(c.runs.front());
-        for (RunText* run : c.runs) moveDown(run, shift);
+        const double shift = bottomOf(touched) - bottomOf(*ownBegin);
+        for (auto run = ownBegin; run != ownEnd; ++run) moveDown(*run, shift);
         Cluster& t = clusters[target];
-        t.runs.insert(t.runs.end(), c.runs.begin(), c.runs.end());
+        t.taken.insert(t.taken.end(), ownBegin, ownEnd);
         t.size += c.size;
         t.joined = true;
         c.parent = target;
@@ -1304,7 +1316,9 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinRaisedAndLow
     for (size_t i = 0; i < clusters.size(); ++i) {
         if (clusters[i].parent != i) continue;
         std::vector<RunText*>& line = joined[clusters[i].line];
-        line.insert(line.end(), clusters[i].runs.begin(), clusters[i].runs.end());
+        const auto [ownBegin, ownEnd] = ownRuns(clusters[i]);
+        line.insert(line.end(), ownBegin, ownEnd);
+        line.insert(line.end(), clusters[i].taken.begin(), clusters[i].taken.end());
     }
     // A line that took no cluster keeps its runs in their order (left to right, as they came), less
     // those that left: it is in order already.
@@ -1587,7 +1601,8 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedCo
     using Columns = std::vector<std::vector<LinePart>>;
     std::vector<Columns> merged;
     for (Columns& div : divs) {
-        if (!merged.empty()) {
+        // Two single columns are never joined: their extents are not worked out.
+        if (!merged.empty() && std::max(merged.back().size(), div.size()) >= 2) {
             Columns& above = merged.back();
             std::vector<Extent> a, b;
             for (const auto& c : above) a.push_back(extentOf(c));
