@@ -956,18 +956,23 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
         std::vector<Column>& above = divs[d];
         if (d + 1 < divs.size() && !above.empty() && divs[d + 1].size() >= 2) {
             std::vector<Column>& below = divs[d + 1];
-            const double h = std::max(bandLineHeight(above), bandLineHeight(below));
-            Extent a = extentOf(above.front());
-            for (const Column& c : above) {
-                const Extent e = extentOf(c);
-                a.left = std::min(a.left, e.left);
-                a.right = std::max(a.right, e.right);
+            // The distance between the bands first: most bands stand too far apart, and their
+            // heights and extents need not be worked out.
+            const double gap = bandTop(below) - bandBottom(above);
+            const bool close = gap >= 0.0 && gap <= 1.5 * std::max(bandLineHeight(above), bandLineHeight(below));
+            Extent a{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), false};
+            if (close) {
+                a = extentOf(above.front());
+                for (const Column& c : above) {
+                    const Extent e = extentOf(c);
+                    a.left = std::min(a.left, e.left);
+                    a.right = std::max(a.right, e.right);
+                }
             }
             // The one column of the band below that the heading falls into: it lies within that
             // column's width and clear of the others by more than the gap that parts columns.
             size_t into = below.size();
-            const double gap = bandTop(below) - bandBottom(above);
-            bool clear = std::isfinite(a.left) && std::isfinite(a.right) && gap >= 0.0 && gap <= 1.5 * h;
+            bool clear = close && std::isfinite(a.left) && std::isfinite(a.right);
             for (size_t c = 0; clear && c < below.size(); ++c) {
                 const Extent e = extentOf(below[c]);
                 if (a.left <= e.right + 8.0 && e.left <= a.right + 8.0) {
@@ -1600,13 +1605,22 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedCo
     };
     using Columns = std::vector<std::vector<LinePart>>;
     std::vector<Columns> merged;
+    // The extents of the last band kept, while it stands as they were worked out: each band's
+    // are worked out once, as the band below and then as the band above.
+    std::vector<Extent> aboveExtents;
+    bool aboveKnown = false;
     for (Columns& div : divs) {
+        std::vector<Extent> b;
+        bool known = false;
         // Two single columns are never joined: their extents are not worked out.
         if (!merged.empty() && std::max(merged.back().size(), div.size()) >= 2) {
             Columns& above = merged.back();
-            std::vector<Extent> a, b;
-            for (const auto& c : above) a.push_back(extentOf(c));
+            std::vector<Extent> a;
+            if (aboveKnown) a = std::move(aboveExtents);
+            else
+                for (const auto& c : above) a.push_back(extentOf(c));
             for (const auto& c : div) b.push_back(extentOf(c));
+            known = true;
             if (std::max(a.size(), b.size()) >= 2 && areTextColumns(above, a) && areTextColumns(div, b) &&
                 areClose(above, div) &&
                 !(merged.size() >= 2 && endsTheBlockAbove(merged[merged.size() - 2], above, div))) {
@@ -1626,11 +1640,14 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::mergeContinuedCo
                         }
                         above = std::move(div);
                     }
+                    aboveKnown = false;
                     continue;
                 }
             }
         }
         merged.push_back(std::move(div));
+        aboveExtents = std::move(b);
+        aboveKnown = known;
     }
     divs = std::move(merged);
 }
