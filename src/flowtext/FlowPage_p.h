@@ -1044,7 +1044,16 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readBracketedCel
         }
         return found && std::u16string_view(u"()[]{}|").find(only) != std::u16string_view::npos;
     };
+    // Most bands hold no two brackets: they are counted before the parts are sorted out.
+    auto twoBrackets = [&](const std::vector<Column>& div) {
+        size_t count = 0;
+        for (const Column& column : div)
+            for (const LinePart& part : column)
+                if (isBracket(part) && ++count == 2) return true;
+        return false;
+    };
     for (std::vector<Column>& div : divs) {
+        if (!twoBrackets(div)) continue;
         std::vector<LinePart*> brackets, cells;
         for (Column& column : div)
             for (LinePart& part : column) (isBracket(part) ? brackets : cells).push_back(&part);
