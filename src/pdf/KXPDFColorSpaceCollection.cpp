@@ -6,9 +6,10 @@ KXPDFColorSpaceCollection::KXPDFColorSpaceCollection(const kx::PDFObject& dict) 
     if (!dict.isDictionary()) return;
     // The spaces of a dictionary are built once per document (ICC profiles take milliseconds each),
     // however often the forms and pages that list it run.
-    colorSpaces_ = kx::detail::builtFromResourceDictionary<std::map<std::string, std::shared_ptr<const KXPDFColorSpace>>>(
+    using Spaces = decltype(colorSpaces_);
+    colorSpaces_ = kx::detail::builtFromResourceDictionary<Spaces>(
         dict, [&] {
-            std::map<std::string, std::shared_ptr<const KXPDFColorSpace>> spaces;
+            Spaces spaces;
             // Entries in the file's order (as the reader keeps it); a later duplicate name does not
             // occur in a dictionary.
             for (auto& [name, value] : dict.dictEntries()) {
