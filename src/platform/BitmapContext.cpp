@@ -763,7 +763,6 @@ thread_local TileSurfaces tTileSurfaces;
 }  // namespace
 
 void BitmapContext::drawTiledImage(const Image& tile, const Rect& tileRect, const AffineTransform& patternToUser) {
-    if (!tile.isValid()) return;
     SurfacePtr s = surfaceFromImage(tile);
     if (s) impl_->paintTiled(s.get(), tile.width, tile.height, tileRect, patternToUser);
 }
