@@ -154,49 +154,43 @@ void opDoubleQuote(PDFScanner& s, void* info) {
     showTextString(p, bytes);
 }
 
-// Adjustments move in thousandths of the absolute font size, without scaling or spacing. False
-// when there is no font (the rest of the array is not shown then).
-bool adjustTextPosition(KXPDFConentParser& p, float adjustment) {
-    KXPDFRenderState& st = p.currentRenderingState();
-    if (!st.font()) return false;
-    st.translateTextPosition({-adjustment * std::fabs(st.fontSize()), 0});
-    return true;
-}
-
 void opTJ(PDFScanner& s, void* info) {
     KXPDFConentParser& p = parserOf(info);
-    // Most arrays hold only strings and numbers and come without a PDF object.
+    // Most arrays hold only strings and numbers and come without a PDF object; any other array is
+    // read into the same elements, leaving out what is neither a string nor a number.
     std::vector<kx::PDFOperand> elements;
-    if (s.popPlainArray(elements)) {
-        countShowOperator(p);
-        for (const kx::PDFOperand& e : elements) {
-            if (e.type == PDFObjectType::String) {
-                showTextString(p, e.text);
+    if (!s.popPlainArray(elements)) {
+        PDFObject array;
+        if (!s.popArray(array)) return;
+        for (size_t i = 0; i < array.arrayCount(); ++i) {
+            PDFObject e = array.arrayAt(i);
+            kx::PDFOperand element;
+            if (e.isString()) {
+                element.type = PDFObjectType::String;
+                element.text = e.stringBytes();
+            } else if (e.getInteger(element.integer)) {
+                element.type = PDFObjectType::Integer;
+            } else if (e.isReal() && e.getNumber(element.number)) {
+                element.type = PDFObjectType::Real;
+            } else {
                 continue;
             }
-            float adjustment = e.type == PDFObjectType::Integer
-                                   ? static_cast<float>(e.integer) * 0.001f
-                                   : static_cast<float>(e.number * 0.0010000000474974513);
-            if (!adjustTextPosition(p, adjustment)) return;
+            elements.push_back(std::move(element));
         }
-        return;
     }
-    PDFObject array;
-    if (!s.popArray(array)) return;
     countShowOperator(p);
-    for (size_t i = 0; i < array.arrayCount(); ++i) {
-        PDFObject e = array.arrayAt(i);
-        if (e.isString()) {
-            showTextString(p, e.stringBytes());
+    for (const kx::PDFOperand& e : elements) {
+        if (e.type == PDFObjectType::String) {
+            showTextString(p, e.text);
             continue;
         }
-        float adjustment = 0;
-        std::int64_t k = 0;
-        double r = 0;
-        if (e.getInteger(k)) adjustment = static_cast<float>(k) * 0.001f;
-        else if (e.isReal() && e.getNumber(r)) adjustment = static_cast<float>(r * 0.0010000000474974513);
-        else continue;
-        if (!adjustTextPosition(p, adjustment)) return;
+        float adjustment = e.type == PDFObjectType::Integer
+                               ? static_cast<float>(e.integer) * 0.001f
+                               : static_cast<float>(e.number * 0.0010000000474974513);
+        // Adjustments move in thousandths of the absolute font size, without scaling or spacing.
+        KXPDFRenderState& st = p.currentRenderingState();
+        if (!st.font()) return;
+        st.translateTextPosition({-adjustment * std::fabs(st.fontSize()), 0});
     }
 }
 
