@@ -19,16 +19,12 @@ KXPDFCMapTokenizer::KXPDFCMapTokenizer(std::string_view text) : charData_(text) 
 }
 
 int KXPDFCMapTokenizer::lookChar() {
-    if (charBuf_ < 0) {
-        if (position_ >= charData_.size()) return -1;
-        charBuf_ = static_cast<unsigned char>(charData_[position_++]);
-    }
-    return charBuf_;
+    return position_ < charData_.size() ? static_cast<unsigned char>(charData_[position_]) : -1;
 }
 
 int KXPDFCMapTokenizer::getChar() {
     int c = lookChar();
-    charBuf_ = -1;
+    if (c >= 0) ++position_;
     return c;
 }
 
@@ -36,10 +32,9 @@ bool KXPDFCMapTokenizer::getToken(std::string& token, size_t size) {
     token.clear();
     const size_t keep = size > 0 ? size - 1 : 0;
     // Works on the text directly (a table of tens of thousands of mappings is cut into tokens
-    // here): `p` is the next character to read, the character held by lookChar included.
+    // here): `p` is the next character to read.
     const std::string_view data = charData_;
-    size_t p = charBuf_ >= 0 ? position_ - 1 : position_;
-    charBuf_ = -1;
+    size_t p = position_;
     const size_t end = data.size();
     auto byte = [&](size_t i) { return static_cast<unsigned char>(data[i]); };
     // Appends data[from, to) within the kept length.

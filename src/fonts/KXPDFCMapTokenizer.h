@@ -22,6 +22,5 @@ public:
 
 private:
     std::string_view charData_;
-    size_t position_ = 0;
-    int charBuf_ = -1;
+    size_t position_ = 0;  // the next character
 };
