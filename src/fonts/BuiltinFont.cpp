@@ -1,11 +1,6 @@
 #include "fonts/BuiltinFont.h"
 
 BuiltinFont::BuiltinFont(std::string fontName, std::string encoding, double ascent, double descent, kx::Rect bbox,
-                         std::shared_ptr<const BuiltinFontWidths> widths)
-    : BuiltinFont(std::move(fontName), std::move(encoding), ascent, descent, bbox,
-                  [widths = std::move(widths)] { return widths; }) {}
-
-BuiltinFont::BuiltinFont(std::string fontName, std::string encoding, double ascent, double descent, kx::Rect bbox,
                          std::function<std::shared_ptr<const BuiltinFontWidths>()> makeWidths)
     : fontName_(std::move(fontName)),
       baseEncoding_(std::move(encoding)),

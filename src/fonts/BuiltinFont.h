@@ -11,8 +11,6 @@
 
 class BuiltinFont {
 public:
-    BuiltinFont(std::string fontName, std::string encoding, double ascent, double descent, kx::Rect bbox,
-                std::shared_ptr<const BuiltinFontWidths> widths);
     // The widths table is made by `makeWidths` on the first call of fontWidths(): most documents
     // name few of the 14 fonts, and a table of a few hundred names costs more to build than the
     // rest of a small conversion's set-up.

@@ -112,8 +112,7 @@ BuiltinFontManager::BuiltinFontManager() {
             return std::make_shared<const BuiltinFontWidths>(widths.data(), static_cast<int>(widths.size()));
         };
         fontsArray_.emplace_back(r.name, r.encoding, r.ascent * 0.001, r.descent * 0.001,
-                                 kx::Rect(r.llx, r.lly, r.urx, r.ury),
-                                 std::function<std::shared_ptr<const BuiltinFontWidths>()>(makeWidths));
+                                 kx::Rect(r.llx, r.lly, r.urx, r.ury), makeWidths);
     }
     for (const char* name : kSubstitutes) {
         for (const auto& font : fontsArray_) {
