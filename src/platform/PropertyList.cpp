@@ -145,9 +145,7 @@ bool loadFile(const std::string& path, pugi::xml_document& doc, std::string& byt
 }
 
 std::optional<PlistValue> fromDocument(const pugi::xml_document& doc) {
-    pugi::xml_node root = doc.child("plist");
-    pugi::xml_node first = root ? root.first_child() : doc.first_child();
-    while (first && first.type() != pugi::node_element) first = first.next_sibling();
+    pugi::xml_node first = firstValue(doc);
     if (!first) return std::nullopt;
     return parseNode(first, 0);
 }
