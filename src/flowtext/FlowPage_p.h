@@ -1460,8 +1460,9 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::readPageColumnsW
             for (size_t d = i; d < j; ++d) {
                 std::vector<Column> part;
                 for (size_t c = 0; c < divs[d].size(); ++c) {
+                    // Each column goes to exactly one side, also one that starts on a cut.
                     const double left = extents[d][c].left;
-                    if (left < cuts[side] && (side == 0 || left > cuts[side - 1]))
+                    if (left < cuts[side] && (side == 0 || left >= cuts[side - 1]))
                         part.push_back(std::move(divs[d][c]));
                 }
                 if (!part.empty()) out.push_back(std::move(part));

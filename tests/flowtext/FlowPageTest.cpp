@@ -115,6 +115,12 @@ TEST(FlowPage, ColumnsAreReadWholeAcrossBands) {
          {{20, 80, 30, "n1"}, {72, 80, 150, "L1"}, {20, 94, 30, "n2"}, {72, 94, 150, "L2"}, {20, 101, 30, "n3"},
           {72, 108, 150, "L3"}, {20, 115, 30, "n4"}},
          {"n1", "n2", "n3", "n4", "L1", "L2", "L3"}},
+        // A mark that shows no width (a font without widths), alone between two blocks of the
+        // columns, standing just where the left column ends and the gutter starts.
+        {"nothing is lost at the edge of a gutter",
+         join({column(72, "L", {80, 94, 108, 174, 188}), column(240, "R", {80, 94, 108, 174, 188}),
+               {{222, 140, 0, "Z"}}}),
+         {"L1", "L2", "L3", "R1", "R2", "R3", "", "Z", "", "", "L4", "L5", "R4", "R5"}},
     };
     for (const Case& c : cases) EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
 }
