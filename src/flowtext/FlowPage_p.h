@@ -962,7 +962,6 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
             const bool close = gap >= 0.0 && gap <= 1.5 * std::max(bandLineHeight(above), bandLineHeight(below));
             Extent a{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), false};
             if (close) {
-                a = extentOf(above.front());
                 for (const Column& c : above) {
                     const Extent e = extentOf(c);
                     a.left = std::min(a.left, e.left);
@@ -972,12 +971,14 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
             // The one column of the band below that the heading falls into: it lies within that
             // column's width and clear of the others by more than the gap that parts columns.
             size_t into = below.size();
+            Extent target{};
             bool clear = close && std::isfinite(a.left) && std::isfinite(a.right);
             for (size_t c = 0; clear && c < below.size(); ++c) {
                 const Extent e = extentOf(below[c]);
                 if (a.left <= e.right + 8.0 && e.left <= a.right + 8.0) {
                     if (into != below.size()) clear = false;
                     into = c;
+                    target = e;
                 }
             }
             // The other columns must stand beside the column, not on its baselines: a number
@@ -997,20 +998,16 @@ void FlowPage<Paragraph, Run, RunText, Writer, kHasTextMargin>::joinHeadingsToTh
                     if (3 * same >= 2 * below[c].size()) clear = false;
                 }
             }
-            if (clear && into < below.size()) {
-                const Extent e = extentOf(below[into]);
-                clear = a.left >= e.left - 8.0 && a.right <= e.right + 8.0;
-            }
-            if (clear && into < below.size() && extentOf(below[into]).text) {
-                Column& target = below[into];
+            if (clear && into < below.size() && target.text && a.left >= target.left - 8.0 &&
+                a.right <= target.right + 8.0) {
                 std::vector<LinePart> heading;
                 for (Column& c : above)
                     for (LinePart& part : c) heading.push_back(std::move(part));
                 std::stable_sort(heading.begin(), heading.end(), [](const LinePart& x, const LinePart& y) {
                     return key(_minTopYOfLinePartArray(x)) < key(_minTopYOfLinePartArray(y));
                 });
-                target.insert(target.begin(), std::make_move_iterator(heading.begin()),
-                              std::make_move_iterator(heading.end()));
+                below[into].insert(below[into].begin(), std::make_move_iterator(heading.begin()),
+                                   std::make_move_iterator(heading.end()));
                 continue;
             }
         }
