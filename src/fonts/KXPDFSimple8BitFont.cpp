@@ -248,7 +248,7 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
         if (!number) continue;
         char16_t c = baseCharacter(static_cast<unsigned char>(*number));
         if (kx::detail::isPrintableCharacter(c)) (*differences_)[code] = std::u16string(1, c);
-        else if (*number == code && code >= 0 && code < 256) textlessCodes_.set(static_cast<size_t>(code));
+        else if (*number == code) textlessCodes_.set(static_cast<size_t>(code));
     }
 }
 
