@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "pdf/KXPDFPathUtilities.h"
-#include "pdf/KXWriteCGImageToURL.h"
+#include "util/KXPDFPathUtilities.h"
+#include "util/KXWriteCGImageToURL.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/Unicode.h"

@@ -19,7 +19,7 @@
 
 #include "engine/KXPDFExporterDelegate.h"
 #include "engine/KXPDFOptions.h"
-#include "pdf/KXPDFConentParserDelegate.h"
+#include "pdf/interpreter/KXPDFConentParserDelegate.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/KXError.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "engine/KXPDFExporter.h"
-#include "pdf/KXPDFPathUtilities.h"
-#include "pdf/KXWriteCGImageToURL.h"
+#include "util/KXPDFPathUtilities.h"
+#include "util/KXWriteCGImageToURL.h"
 #include "platform/Numeric.h"
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFPageRenderer.h"

@@ -8,9 +8,9 @@
 
 #include "engine/KXPDFExporter.h"
 #include "pdf/KXPDFCGPathUtilities.h"
-#include "pdf/KXPDFClipPath.h"
-#include "pdf/KXPDFPattern.h"
-#include "pdf/KXPDFShading.h"
+#include "pdf/interpreter/KXPDFClipPath.h"
+#include "pdf/shading/KXPDFPattern.h"
+#include "pdf/shading/KXPDFShading.h"
 #include "platform/BitmapContext.h"
 #include "platform/Numeric.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pdf/KXLibBundle.h"
+#include "util/KXLibBundle.h"
 #include "platform/FileSystem.h"
 #include "platform/PropertyList.h"
 #include "platform/Resources.h"

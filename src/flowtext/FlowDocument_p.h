@@ -7,7 +7,7 @@
 #include <string>
 
 #include "docx/model/KXPDFScanIndexCounter.h"
-#include "pdf/KXPDFPathUtilities.h"
+#include "util/KXPDFPathUtilities.h"
 #include "platform/FileSystem.h"
 #include "platform/Geometry.h"
 

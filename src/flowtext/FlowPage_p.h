@@ -25,7 +25,7 @@
 #include "docx/model/KXDocxTextPathInfo.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "flowtext/MostlyOrderedSort_p.h"
-#include "pdf/KXPDF_CTMInfo.h"
+#include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"
 #include "platform/Numeric.h"
 

@@ -1,6 +1,6 @@
 #include "flowtext/FlowProduct_p.h"
 
-#include "pdf/KXLibBundle.h"
+#include "util/KXLibBundle.h"
 
 namespace kx::detail {
 

@@ -10,7 +10,7 @@
 
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "docx/model/KXDocxUtilities.h"
-#include "pdf/KXPDF_CTMInfo.h"
+#include "pdf/interpreter/KXPDF_CTMInfo.h"
 
 namespace kx::detail {
 

@@ -3,19 +3,19 @@
 #include <climits>
 #include <cstdio>
 
-#include "pdf/KXPDFPathUtilities.h"
-#include "pdf/KXPDFUtilities.h"
+#include "util/KXPDFPathUtilities.h"
+#include "util/PDFObjectValues.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 
 namespace kx::detail {
 
 bool fontNumber(const PDFObject& dict, std::string_view key, double& out) {
-    return KXPDFUtilities::GetNumberWithPDFDictionary(dict, key, out);
+    return pdfNumberInDictionary(dict, key, out);
 }
 
 bool fontNumberAt(const PDFObject& array, size_t index, double& out) {
-    return KXPDFUtilities::GetNumberWithPDFArray(array, index, out);
+    return pdfNumberInArray(array, index, out);
 }
 
 std::string fontString(const PDFObject& dict, std::string_view key) {

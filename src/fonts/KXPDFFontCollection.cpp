@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "fonts/KXPDFFont.h"
-#include "pdf/ResourceDictionaryCache_p.h"
+#include "util/ResourceDictionaryCache.h"
 
 namespace {
 

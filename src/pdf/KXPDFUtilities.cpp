@@ -3,18 +3,9 @@
 #include <numbers>
 
 #include "platform/Unicode.h"
+#include "util/PDFObjectValues.h"
 
 namespace {
-
-bool numberOf(const kx::PDFObject& o, double& value) {
-    std::int64_t i = 0;
-    if (o.getInteger(i)) {
-        value = static_cast<double>(static_cast<float>(i));
-        return true;
-    }
-    if (o.isReal()) return o.getNumber(value);
-    return false;
-}
 
 std::optional<std::u16string> textOf(const kx::PDFObject& o) {
     std::u16string text;
@@ -29,13 +20,11 @@ std::optional<std::u16string> textOf(const kx::PDFObject& o) {
 }  // namespace
 
 bool KXPDFUtilities::GetNumberWithPDFDictionary(const kx::PDFObject& dict, std::string_view key, double& value) {
-    if (!dict.isDictionary()) return false;
-    return numberOf(dict.dictGet(key), value);
+    return kx::pdfNumberInDictionary(dict, key, value);
 }
 
 bool KXPDFUtilities::GetNumberWithPDFArray(const kx::PDFObject& array, size_t index, double& value) {
-    if (!array.isArray() || index >= array.arrayCount()) return false;
-    return numberOf(array.arrayAt(index), value);
+    return kx::pdfNumberInArray(array, index, value);
 }
 
 std::optional<std::u16string> KXPDFUtilities::GetStringWithPDFDictionary(const kx::PDFObject& dict,

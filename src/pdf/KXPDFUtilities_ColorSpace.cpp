@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "pdf/KXPDFColorSpace_p.h"
-#include "pdf/KXPDFFunction.h"
+#include "pdf/color/KXPDFColorSpace_p.h"
+#include "pdf/function/KXPDFFunction.h"
 #include "pdf/KXPDFUtilities.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "pdf/KXPDFConentDrawer.h"
-#include "pdf/KXPDFPathUtilities.h"
+#include "pdf/interpreter/KXPDFConentDrawer.h"
+#include "util/KXPDFPathUtilities.h"
 #include "pdf/KXPDFUtilities.h"
-#include "pdf/KXWriteCGImageToURL.h"
+#include "util/KXWriteCGImageToURL.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "platform/ImageMasking.h"

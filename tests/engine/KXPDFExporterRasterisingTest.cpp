@@ -8,10 +8,10 @@
 
 #include "engine/KXPDFExporter.h"
 #include "pdf/KXPDFCGPathUtilities.h"
-#include "pdf/KXPDFClipPath.h"
-#include "pdf/KXPDFPattern.h"
-#include "pdf/KXPDFPatternTiling.h"
-#include "pdf/KXPDFShading.h"
+#include "pdf/interpreter/KXPDFClipPath.h"
+#include "pdf/shading/KXPDFPattern.h"
+#include "pdf/shading/KXPDFPatternTiling.h"
+#include "pdf/shading/KXPDFShading.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/PDFBuilder.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "docx/model/KXDocxUtilities.h"
-#include "pdf/KXPDF_CTMInfo.h"
+#include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 #include "support/TestSupport.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "pdf/KXPDFAnnot.h"
-#include "pdf/KXPDFAnnotCollection.h"
-#include "pdf/KXPDFAnnotDelegate.h"
-#include "pdf/KXPDFRenderStateStack.h"
+#include "pdf/annot/KXPDFAnnot.h"
+#include "pdf/annot/KXPDFAnnotCollection.h"
+#include "pdf/annot/KXPDFAnnotDelegate.h"
+#include "pdf/interpreter/KXPDFRenderStateStack.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/PDFBuilder.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "pdf/KXPDFConentParser.h"
-#include "pdf/KXPDFImageXObject.h"
-#include "pdf/KXPDFRenderState.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/xobject/KXPDFImageXObject.h"
+#include "pdf/interpreter/KXPDFRenderState.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "platform/pdf/PDFDocument.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pdf/KXPDFConentParser.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/PDFBuilder.h"
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "AnnotFixture.h"
-#include "pdf/KXPDFAnnotFreeText.h"
+#include "pdf/annot/KXPDFAnnotFreeText.h"
 
 using kx::test::AnnotPage;
 using kx::test::nullColor;

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "AnnotFixture.h"
-#include "pdf/KXPDFAnnotLine.h"
+#include "pdf/annot/KXPDFAnnotLine.h"
 
 using kx::PathElementType;
 using kx::test::AnnotPage;

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "AnnotFixture.h"
-#include "pdf/KXPDFAnnotCircel.h"
-#include "pdf/KXPDFAnnotInk.h"
-#include "pdf/KXPDFAnnotText.h"
-#include "pdf/KXPDFAnnotTextMarkup.h"
+#include "pdf/annot/KXPDFAnnotCircel.h"
+#include "pdf/annot/KXPDFAnnotInk.h"
+#include "pdf/annot/KXPDFAnnotText.h"
+#include "pdf/annot/KXPDFAnnotTextMarkup.h"
 
 using kx::PathElementType;
 using kx::test::AnnotPage;

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "ObjectDoc.h"
-#include "pdf/KXPDFBorderArray.h"
-#include "pdf/KXPDFBorderBS.h"
-#include "pdf/KXPDFBorderEffect.h"
+#include "pdf/annot/KXPDFBorderArray.h"
+#include "pdf/annot/KXPDFBorderBS.h"
+#include "pdf/annot/KXPDFBorderEffect.h"
 
 namespace {
 kx::PDFObject objectFrom(const std::string& source) { return kx::test::ObjectDoc::parse(source); }

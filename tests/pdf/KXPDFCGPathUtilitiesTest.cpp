@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "pdf/KXGeometryStrings.h"
+#include "util/KXGeometryStrings.h"
 #include "pdf/KXPDFCGPathUtilities.h"
 #include "support/TestSupport.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "ObjectDoc.h"
-#include "pdf/KXPDFColorSpace.h"
-#include "pdf/KXPDFColorSpaceCollection.h"
-#include "pdf/KXPDFICCBasedColorSpace.h"
-#include "pdf/KXPDFLabColorSpace.h"
+#include "pdf/color/KXPDFColorSpace.h"
+#include "pdf/color/KXPDFColorSpaceCollection.h"
+#include "pdf/color/KXPDFICCBasedColorSpace.h"
+#include "pdf/color/KXPDFLabColorSpace.h"
 #include "support/ICCFixtures.h"
 
 using kx::test::ObjectDoc;

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "InterpreterTestSupport.h"
-#include "pdf/KXPDFAnnot.h"
-#include "pdf/KXPDFAnnotCollection.h"
+#include "pdf/annot/KXPDFAnnot.h"
+#include "pdf/annot/KXPDFAnnotCollection.h"
 
 using kx::test::PDFBuilder;
 

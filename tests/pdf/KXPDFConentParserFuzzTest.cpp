@@ -8,7 +8,7 @@
 #include <string>
 
 #include "InterpreterTestSupport.h"
-#include "pdf/KXPDFConentParser.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
 #include "support/ICCFixtures.h"
 
 using namespace kx;

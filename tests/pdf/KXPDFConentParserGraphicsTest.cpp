@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "InterpreterTestSupport.h"
-#include "pdf/KXPDFConentParser.h"
-#include "pdf/KXPDFICCBasedColorSpace.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/color/KXPDFICCBasedColorSpace.h"
 #include "support/ICCFixtures.h"
 
 using namespace kx;

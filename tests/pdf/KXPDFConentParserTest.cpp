@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "InterpreterTestSupport.h"
-#include "pdf/KXPDFColorSpace.h"
-#include "pdf/KXPDFConentParser.h"
+#include "pdf/color/KXPDFColorSpace.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/KXPDFUtilities.h"
 
 using namespace kx;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "ObjectDoc.h"
-#include "pdf/KXPDFColorSpaceCollection.h"
-#include "pdf/KXPDFFunction.h"
+#include "pdf/color/KXPDFColorSpaceCollection.h"
+#include "pdf/function/KXPDFFunction.h"
 
 using kx::test::ObjectDoc;
 

@@ -9,11 +9,11 @@
 
 #include "InterpreterTestSupport.h"
 #include "ObjectDoc.h"
-#include "pdf/KXPDFColorSpace.h"
-#include "pdf/KXPDFPattern.h"
-#include "pdf/KXPDFPatternCollection.h"
-#include "pdf/KXPDFPatternShading.h"
-#include "pdf/KXPDFPatternTiling.h"
+#include "pdf/color/KXPDFColorSpace.h"
+#include "pdf/shading/KXPDFPattern.h"
+#include "pdf/shading/KXPDFPatternCollection.h"
+#include "pdf/shading/KXPDFPatternShading.h"
+#include "pdf/shading/KXPDFPatternTiling.h"
 #include "platform/BitmapContext.h"
 #include "platform/FileSystem.h"
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "ObjectDoc.h"
-#include "pdf/KXPDFExtGState.h"
-#include "pdf/KXPDFExtGStateCollection.h"
-#include "pdf/KXPDFPropertiesCollection.h"
-#include "pdf/KXPDFRenderStateStack.h"
+#include "pdf/interpreter/KXPDFExtGState.h"
+#include "pdf/interpreter/KXPDFExtGStateCollection.h"
+#include "pdf/interpreter/KXPDFPropertiesCollection.h"
+#include "pdf/interpreter/KXPDFRenderStateStack.h"
 
 using kx::test::ObjectDoc;
 

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "ObjectDoc.h"
-#include "pdf/KXPDFShading.h"
-#include "pdf/KXPDFShadingAxial.h"
-#include "pdf/KXPDFShadingCollection.h"
-#include "pdf/KXPDFShadingRadial.h"
+#include "pdf/shading/KXPDFShading.h"
+#include "pdf/shading/KXPDFShadingAxial.h"
+#include "pdf/shading/KXPDFShadingCollection.h"
+#include "pdf/shading/KXPDFShadingRadial.h"
 #include "platform/BitmapContext.h"
 
 using kx::test::ObjectDoc;

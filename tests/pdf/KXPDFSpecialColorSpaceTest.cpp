@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "ObjectDoc.h"
-#include "pdf/KXPDFColorSpace.h"
-#include "pdf/KXPDFIndexedColorSpace.h"
-#include "pdf/KXPDFPatternColorSpace.h"
-#include "pdf/KXPDFSeparationColorSpace.h"
+#include "pdf/color/KXPDFColorSpace.h"
+#include "pdf/color/KXPDFIndexedColorSpace.h"
+#include "pdf/color/KXPDFPatternColorSpace.h"
+#include "pdf/color/KXPDFSeparationColorSpace.h"
 
 using kx::test::ObjectDoc;
 

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "ImageTestSupport.h"
-#include "pdf/KXPDFConentDrawer.h"
-#include "pdf/KXPDFFormXObject.h"
+#include "pdf/interpreter/KXPDFConentDrawer.h"
+#include "pdf/xobject/KXPDFFormXObject.h"
 #include "pdf/KXPDFUtilities.h"
-#include "pdf/KXPDFXObjectCollection.h"
+#include "pdf/xobject/KXPDFXObjectCollection.h"
 #include "platform/FileSystem.h"
 
 using namespace kx;

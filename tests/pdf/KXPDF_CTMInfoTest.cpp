@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "pdf/KXPDF_CTMInfo.h"
+#include "pdf/interpreter/KXPDF_CTMInfo.h"
 
 using namespace kx;
 

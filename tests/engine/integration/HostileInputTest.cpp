@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "HostileRun.h"
-#include "pdf/KXPDFConentParser.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/CairoFixtures.h"
 #include "support/ICCFixtures.h"

@@ -10,8 +10,8 @@
 #include <map>
 #include <string>
 
-#include "pdf/KXPDFConentParser.h"
-#include "pdf/KXPDFRenderState.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/interpreter/KXPDFRenderState.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 #include "platform/pdf/PDFDocument.h"

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <map>
 
-#include "pdf/KXPDFAnnot.h"
-#include "pdf/KXPDFAnnotCollection.h"
+#include "pdf/annot/KXPDFAnnot.h"
+#include "pdf/annot/KXPDFAnnotCollection.h"
 #include "pdf/KXPDFOutLineManager.h"
-#include "pdf/KXPDFRenderStateStack.h"
+#include "pdf/interpreter/KXPDFRenderStateStack.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/TestSupport.h"
 

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "pdf/KXPDFConentParser.h"
-#include "pdf/KXPDFImageXObject.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "platform/pdf/PDFDocument.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "pdf/KXPDFConentParser.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/TestSupport.h"
 

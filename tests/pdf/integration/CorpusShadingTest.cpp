@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <map>
 
-#include "pdf/KXPDFConentParser.h"
-#include "pdf/KXPDFPattern.h"
-#include "pdf/KXPDFShading.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/shading/KXPDFPattern.h"
+#include "pdf/shading/KXPDFShading.h"
 #include "platform/BitmapContext.h"
 #include "platform/FileSystem.h"
 #include "platform/Numeric.h"

@@ -1,9 +1,0 @@
-#pragma once
-// A highlight: each marked line filled in the annotation colour.
-
-#include "pdf/KXPDFAnnotTextMarkup.h"
-
-class KXPDFAnnotHighlight : public KXPDFAnnotTextMarkup {
-public:
-    using KXPDFAnnotTextMarkup::KXPDFAnnotTextMarkup;
-};

@@ -1,7 +1,0 @@
-#include "pdf/KXPDFAnnotStamp.h"
-
-#include "pdf/KXPDFAnnot_p.h"
-
-KXPDFAnnotStamp::KXPDFAnnotStamp(const kx::PDFObject& dictionary) : KXPDFAnnot(dictionary) {
-    if (auto name = kx::detail::annotKeyString(dictionary, "Name")) icon_ = *name;
-}

@@ -1,9 +1,0 @@
-#pragma once
-// A strike-out: a stroke through the middle of each marked line.
-
-#include "pdf/KXPDFAnnotTextMarkup.h"
-
-class KXPDFAnnotStrikeout : public KXPDFAnnotTextMarkup {
-public:
-    using KXPDFAnnotTextMarkup::KXPDFAnnotTextMarkup;
-};

@@ -1,9 +1,0 @@
-#pragma once
-// A form field's widget: its appearance stream is replayed.
-
-#include "pdf/KXPDFAnnot.h"
-
-class KXPDFAnnotWidget : public KXPDFAnnot {
-public:
-    using KXPDFAnnot::KXPDFAnnot;
-};

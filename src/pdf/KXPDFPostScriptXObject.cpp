@@ -1,7 +1,0 @@
-#include "pdf/KXPDFPostScriptXObject.h"
-
-KXPDFPostScriptXObject::KXPDFPostScriptXObject(kx::PDFObject stream) : KXPDFXObject(std::move(stream)) {
-    parse(xObjectStream());
-}
-
-void KXPDFPostScriptXObject::parse(const kx::PDFObject&) {}

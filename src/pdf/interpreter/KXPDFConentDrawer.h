@@ -1,0 +1,31 @@
+#pragma once
+// A content interpreter that draws the images of a content stream (a tiling pattern's cell) into a
+// bitmap instead of reporting them; text, paths and shadings are not drawn.
+
+#include <memory>
+
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "platform/BitmapContext.h"
+
+class KXPDFConentDrawer : public KXPDFConentParser, public KXPDFConentParserDelegate {
+public:
+    KXPDFConentDrawer();
+    // An interpreter of the stream with a transparent bitmap of the box's size (one pixel a unit,
+    // or `pixelsPerUnit`).
+    KXPDFConentDrawer(kx::PDFObject contentDict, kx::PDFContentStream contentStream, const kx::Rect& mediaBox,
+                      double pixelsPerUnit = 1.0);
+
+    // The bitmap's current contents; null without a bitmap.
+    kx::ImageRef CGImage() const;
+    kx::BitmapContext* bitmapContext() const { return bitmapContext_.get(); }
+
+    void didScanText(KXPDFConentParser&, const std::u16string&, kx::Size) override {}
+    void didScanPath(KXPDFConentParser&, const kx::Path&, bool, bool) override {}
+    void didScanPatternPath(KXPDFConentParser&, const kx::Path&, bool, bool) override {}
+    void didScanPaintShading(KXPDFConentParser&, const std::shared_ptr<KXPDFShading>&) override {}
+    // Draws the image upright in the box of its size around the centre of where the CTM puts it.
+    void didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& image) override;
+
+private:
+    std::unique_ptr<kx::BitmapContext> bitmapContext_;
+};

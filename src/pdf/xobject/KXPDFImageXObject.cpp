@@ -1,0 +1,101 @@
+#include "pdf/xobject/KXPDFImageXObject.h"
+
+#include <map>
+#include <mutex>
+#include <tuple>
+
+#include "pdf/KXPDFUtilities.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+// Decoded files of the running conversion, by image object. The files live in the conversion's
+// temporary folder, so the cache starts afresh when that folder changes, and an entry whose file is
+// gone is decoded again.
+struct DecodedImageCache {
+    // Document, object number, colour-space resources, stencil colour.
+    using Key = std::tuple<std::uintptr_t, int, std::uintptr_t, std::uint32_t>;
+    struct Entry {
+        // The document the entry was made for: a later document at the same address does not match.
+        std::weak_ptr<kx::detail::PDFSession> session;
+        std::string path;
+    };
+    std::mutex mutex;
+    std::string root;
+    std::map<Key, Entry> files;
+
+    static constexpr size_t kMaxEntries = 100000;
+
+    static DecodedImageCache& shared() {
+        static DecodedImageCache cache;
+        return cache;
+    }
+
+    std::optional<std::string> find(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session) {
+        std::lock_guard lock(mutex);
+        if (root != kx::temporaryRoot()) {
+            files.clear();
+            root = kx::temporaryRoot();
+        }
+        auto it = files.find(key);
+        if (it == files.end()) return std::nullopt;
+        if (it->second.session.lock() != session || (!it->second.path.empty() && !kx::isRegularFile(it->second.path))) {
+            files.erase(it);
+            return std::nullopt;
+        }
+        return it->second.path;
+    }
+
+    void store(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session, const std::string& path) {
+        std::lock_guard lock(mutex);
+        if (files.size() >= kMaxEntries) files.clear();
+        files[key] = Entry{session, path};
+    }
+};
+
+std::uint32_t packColor(const kx::Color* c) {
+    if (!c) return 0;
+    auto ch = [](double v) { return static_cast<std::uint32_t>((v > 0 ? (v < 1 ? v : 1) : 0) * 255 + 0.5); };
+    return 0x1000000u | ch(c->red) << 16 | ch(c->green) << 8 | ch(c->blue);
+}
+
+}  // namespace
+
+KXPDFImageXObject::KXPDFImageXObject(kx::PDFObject stream) : KXPDFXObject(std::move(stream)) { parse(xObjectStream()); }
+
+void KXPDFImageXObject::parse(const kx::PDFObject& stream) {
+    kx::PDFObject dict = stream.streamDictionary();
+    std::int64_t w = 0, h = 0;
+    if (!dict.dictGet("Width", "W").getInteger(w) || !dict.dictGet("Height", "H").getInteger(h)) return;
+    pixelSize_ = {static_cast<double>(w), static_cast<double>(h)};
+}
+
+bool KXPDFImageXObject::isStencilMask() const {
+    bool mask = false;
+    xObjectDictionary().dictGet("ImageMask", "IM").getBoolean(mask);
+    return mask;
+}
+
+void KXPDFImageXObject::parseImage(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces,
+                                   const kx::Color* stencilColor) {
+    parse(stream);
+    cachedImagePath_.clear();
+    if (pixelSize_.width <= 0 || pixelSize_.height <= 0) return;
+    // Only objects of the file are cached; an inline image is its own single use.
+    bool cacheable = stream.objectNumber() > 0;
+    // The colour-space resources matter only to an image that names its colour space.
+    kx::PDFObject cs = stream.streamDictionary().dictGet("ColorSpace", "CS");
+    bool named = cs.isName() && !KXPDFUtilities::ColorSpaceFromName(cs.name());
+    DecodedImageCache::Key key{reinterpret_cast<std::uintptr_t>(stream.session().get()), stream.objectNumber(),
+                               named ? colorSpaces.identity() : 0, packColor(isStencilMask() ? stencilColor : nullptr)};
+    if (cacheable) {
+        if (auto path = DecodedImageCache::shared().find(key, stream.session())) {
+            cachedImagePath_ = *path;
+            return;
+        }
+    }
+    std::string path = KXPDFUtilities::UUIDImagePathForStream(stream);
+    bool ok = !path.empty() && KXPDFUtilities::extractPDFStream(stream, colorSpaces, path, 0.92f, false, stencilColor);
+    if (ok) cachedImagePath_ = path;
+    if (cacheable) DecodedImageCache::shared().store(key, stream.session(), cachedImagePath_);
+}
