@@ -241,3 +241,23 @@ TEST(KXExcelSharedStrings, AFolderThatIsNoWorkbookGetsNoPart) {
     EXPECT_FALSE(strings.endWrite());
     EXPECT_FALSE(kx::fileExists(folder + "/xl"));
 }
+
+// Heights, widths and sizes keep their decimal point whatever the process locale says.
+TEST(KXExcelSheetParts, NumbersWrittenUnderAGermanLocale) {
+    kx::test::ScopedLocale german("de_DE.UTF-8");
+    if (!german.ok()) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+    freshManager();
+    KXExcelRow row;
+    row.setHeight(20.5);
+    EXPECT_EQ(writtenXML([&row](XMLFileWriter& w) { row.writeXML(w); }), "<row r=\"1\" ht=\"22.55\" customHeight=\"1\"/>");
+    KXExcelColumn column;
+    column.setWidth(1234.5);
+    EXPECT_EQ(writtenXML([&column](XMLFileWriter& w) { column.writeXML(w); }),
+              "<col min=\"1\" max=\"1\" width=\"255\" customWidth=\"1\"/>");
+    KXExcelStyle style;
+    KXExcel_Font f = KXExcelUtilities::defaultExcelFont();
+    f.sz = 1234.4;
+    style.collectFonts(KXExcelStyleFont(f, "000000"));
+    const std::string xml = writtenXML([&style](XMLFileWriter& w) { style.writeStyleWith(w); });
+    EXPECT_NE(xml.find("<sz val=\"1234\"/>"), std::string::npos) << xml;
+}

@@ -16,16 +16,12 @@ namespace kx::test {
 
 // What the callback writes, as text; a compact writer (no line breaks, no indentation).
 inline std::string writtenXML(const std::function<void(XMLFileWriter&)>& write) {
-    static int counter = 0;
-    const std::string path = tempDir() + "/part" + std::to_string(++counter) + ".xml";
-    {
-        std::unique_ptr<XMLFileWriter> writer = XMLFileWriter::initWithPath(path);
-        writer->setLineBreak("");
-        writer->setIndentation("");
-        write(*writer);
-        writer->writeEndDocument();
-    }
-    return kx::readFile(path).value_or("<unreadable>");
+    std::unique_ptr<XMLFileWriter> writer = XMLFileWriter::initInMemory();
+    writer->setLineBreak("");
+    writer->setIndentation("");
+    write(*writer);
+    writer->writeEndDocument();
+    return writer->toString().value_or("<unreadable>");
 }
 
 // A fresh spreadsheet state with these options installed.
