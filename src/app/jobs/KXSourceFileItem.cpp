@@ -5,7 +5,7 @@
 #include "app/jobs/KXCUtilities.h"
 #include "app/jobs/KXLocalized.h"
 #include "app/jobs/KXOutputFormats.h"
-#include "app/jobs/KXPageRanges.h"
+#include "app/jobs/PageRanges.h"
 #include "app/jobs/KXSandBoxUtilities.h"
 #include "app/jobs/KXSettingsKeys.h"
 #include "app/jobs/KXSettingsStore.h"
@@ -146,9 +146,9 @@ std::optional<std::string> KXSourceFileItem::newOutputPath() {
 
 std::vector<std::uint64_t> KXSourceFileItem::outputPDFPageIndexs() {
     const std::int64_t count = sourcePages();
-    if (settings_pageRangeType_ == 0) return KXPageRanges::allPages(count);
+    if (settings_pageRangeType_ == 0) return kx::allPageNumbers(count);
     if (settings_pageRangeType_ != 1) return {};
-    return KXPageRanges::PageIndexsForCustomRange(settings_customPageRange_, kx_sharedLocalized(kAllPages), count);
+    return kx::pageIndexsForCustomRange(settings_customPageRange_, kx_sharedLocalized(kAllPages), count);
 }
 
 std::int64_t KXSourceFileItem::sourcePages() {

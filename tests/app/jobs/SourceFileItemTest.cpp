@@ -1,10 +1,7 @@
 // Source items: their defaults from the settings store, the output key, page lists from ranges, the
 // unique output path, the row texts and the status word.
 
-#include <chrono>
-
 #include "JobsFixture.h"
-#include "app/jobs/KXPageRanges.h"
 #include "app/jobs/KXSandBoxUtilities.h"
 #include "app/jobs/KXSourceFileItem.h"
 
@@ -127,23 +124,6 @@ TEST_F(SourceFileItemTest, PageListsFromTheRangeType) {
         it->setSettings_customPageRange(c.text);
         EXPECT_EQ(it->outputPDFPageIndexs(), c.expected);
     }
-}
-
-// Ranges are cut to the document before they are walked: no time or memory goes on pages that do not
-// exist.
-TEST(PageRanges, HugeRangesCostNoMoreThanTheDocument) {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(KXPageRanges::PageIndexsForCustomRange("1-99999999999", "All Pages", 3), (Pages{1, 2, 3}));
-    EXPECT_EQ(KXPageRanges::PageIndexsForCustomRange("2147483647-2", "All Pages", 3), (Pages{3, 2}));
-    EXPECT_EQ(KXPageRanges::PageIndexsForCustomRange("-2147483648-5", "All Pages", 3), (Pages{}));
-    EXPECT_EQ(KXPageRanges::PageIndexsForCustomRange("5-99999999999,1", "All Pages", 3), (Pages{1}));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
-}
-
-TEST(PageRanges, NoPagesWithoutADocument) {
-    EXPECT_EQ(KXPageRanges::PageIndexsForCustomRange("", "All Pages", 0), (Pages{}));
-    EXPECT_EQ(KXPageRanges::PageIndexsForCustomRange("All Pages", "All Pages", 0), (Pages{}));
-    EXPECT_EQ(KXPageRanges::allPages(-4), (Pages{}));
 }
 
 TEST_F(SourceFileItemTest, AnUnreadablePDFHasNoPagesAndIsAskedAgain) {
