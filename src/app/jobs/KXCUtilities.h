@@ -20,5 +20,5 @@ public:
     // A path at which nothing exists: the path itself when it is free, else the first free one of
     // "base 2.ext", "base 3.ext", ... ("base 2" without an extension). nullopt when every candidate
     // up to lastNumber is taken: the caller reports that rather than overwrite a file.
-    static std::optional<std::string> getNewPathby(const std::string& path, int lastNumber = 9999);
+    static std::optional<std::string> getNewPathby(const std::string& path, int lastNumber = 999);
 };
