@@ -78,6 +78,9 @@ public:
     const std::optional<KXError>& exportError() const { return exportError_; }
     void setExportError(std::optional<KXError> error) { exportError_ = std::move(error); }
 
+    // The reason an exporter gives when its output file cannot be created or written.
+    static constexpr const char* kOutputWriteFailure = "Can't write the output file.";
+
     // ---- Rasterising operations shared by the exporters ----
 
     // The transform that maps `from` onto `to`.
@@ -133,6 +136,11 @@ public:
                                                          const kx::AffineTransform& transform,
                                                          const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
                                                          kx::Rect* clipBound);
+
+protected:
+    // Sets the export error to the reason, in the engine's error domain with the code of an
+    // unknown conversion error (400): how an exporter says that its output is unusable.
+    void failOutput(const std::string& reason);
 
 private:
     std::shared_ptr<const KXPDFOptions> moreOptions_;

@@ -1,18 +1,19 @@
 #pragma once
-// Which exporter converts to which output type key. Each output format adds its row in
-// ExporterChoice.cpp when its exporter exists (and its library to src/engine/CMakeLists.txt); until
-// then its key has no exporter and a conversion to it ends with an error at the start.
+// Which exporter converts to which output type key. The engine holds the mechanism only: the rows
+// come from above it, so that no exporter family is linked into the engine. The exporters' table
+// (src/exporters) installs every family's rows at start-up; a key that no row takes ends its
+// conversion with an error at the start.
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class KXPDFExporter;
 class KXPDFOptions;
 
-namespace kx::detail {
+namespace kx {
 
 struct ExporterChoice {
     // Whether the row takes the key.
@@ -21,13 +22,14 @@ struct ExporterChoice {
     std::function<std::unique_ptr<KXPDFExporter>(const std::shared_ptr<const KXPDFOptions>& options)> make;
 };
 
-// The built-in rows in the order they are tried.
-const std::vector<ExporterChoice>& exporterChoices();
+// Appends rows to the table, after those installed before; they stay for the life of the process.
+void installExporterChoices(std::vector<ExporterChoice> rows);
 
-// The row that takes the key (rows added by ScopedExporterChoice first); nullopt when none does.
+// The row that takes the key: rows added by ScopedExporterChoice first (the latest first), then the
+// installed rows in their order; nullopt when none does.
 std::optional<ExporterChoice> exporterChoiceForKey(const std::string& key);
 
-// Adds a row, tried before the built-in ones, for its lifetime (tests drive the engine with a
+// Adds a row, tried before the installed ones, for its lifetime (tests drive the engine with a
 // recording exporter through it).
 class ScopedExporterChoice {
 public:
@@ -37,4 +39,4 @@ public:
     ScopedExporterChoice& operator=(const ScopedExporterChoice&) = delete;
 };
 
-}  // namespace kx::detail
+}  // namespace kx
