@@ -10,7 +10,7 @@
 #include "app/jobs/KXDocuvaneManager.h"
 #include "app/jobs/KXOutputFormats.h"
 #include "app/jobs/KXPreferences.h"
-#include "engine/ExporterChoice_p.h"
+#include "engine/ExporterChoice.h"
 #include "engine/KXPDFExporter.h"
 #include "platform/Dispatch.h"
 #include "platform/pdf/PDFDocument.h"
@@ -104,7 +104,7 @@ private:
 class DocuvaneManagerTest : public JobsTest {
 protected:
     std::shared_ptr<Script> script = std::make_shared<Script>();
-    detail::ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt"; },
+    ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt"; },
                                          [s = script](const std::shared_ptr<const KXPDFOptions>&) {
                                              return std::make_unique<ScriptedExporter>(s);
                                          }}};
