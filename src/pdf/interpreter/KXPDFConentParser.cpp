@@ -4,9 +4,9 @@
 
 #include "pdf/color/KXPDFColorSpaceCollection.h"
 #include "pdf/interpreter/KXPDFConentParser_p.h"
-#include "pdf/interpreter/KXPDFExtGStateCollection.h"
+#include "pdf/state/KXPDFExtGStateCollection.h"
 #include "pdf/interpreter/KXPDFPropertiesCollection.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 #include "platform/Numeric.h"
 
 KXPDFConentParser::KXPDFConentParser() = default;
@@ -104,9 +104,9 @@ void KXPDFConentParser::collectionPageInfoIfNeed(const kx::PDFObject& dict) {
         std::int64_t angle = 0;
         double real = 0;
         if (rotate.getInteger(angle)) {
-            pageRotationAngle_ = KXPDFUtilities::normalizedAngle(angle);
+            pageRotationAngle_ = KXPDFPageGeometry::normalizedAngle(angle);
         } else if (rotate.getNumber(real)) {
-            pageRotationAngle_ = KXPDFUtilities::normalizedAngle(kx::toInt<std::int64_t>(real));
+            pageRotationAngle_ = KXPDFPageGeometry::normalizedAngle(kx::toInt<std::int64_t>(real));
         }
     }
     double box[4] = {0, 0, 0, 0};

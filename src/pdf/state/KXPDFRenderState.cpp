@@ -1,9 +1,9 @@
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 
 #include "pdf/color/KXPDFDeviceCMYKColorSpace.h"
 #include "pdf/color/KXPDFDeviceGrayColorSpace.h"
 #include "pdf/color/KXPDFDeviceRGBColorSpace.h"
-#include "pdf/interpreter/KXPDFExtGState.h"
+#include "pdf/state/KXPDFExtGState.h"
 #include "platform/Numeric.h"
 
 namespace {

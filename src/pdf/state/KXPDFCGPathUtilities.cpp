@@ -1,4 +1,4 @@
-#include "pdf/KXPDFCGPathUtilities.h"
+#include "pdf/state/KXPDFCGPathUtilities.h"
 
 std::optional<KXPDFPathElementArray> KXPDFCGPathUtilities::NSArrayWithCGPath(const kx::Path& path) {
     KXPDFPathElementArray array;

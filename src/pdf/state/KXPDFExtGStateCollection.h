@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "pdf/interpreter/KXPDFExtGState.h"
+#include "pdf/state/KXPDFExtGState.h"
 
 class KXPDFExtGStateCollection {
 public:

@@ -1,4 +1,4 @@
-#include "pdf/interpreter/KXPDFExtGState.h"
+#include "pdf/state/KXPDFExtGState.h"
 
 #include <string_view>
 

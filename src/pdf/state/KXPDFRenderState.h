@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "pdf/interpreter/KXPDFClipPath.h"
+#include "pdf/state/KXPDFClipPath.h"
 #include "pdf/color/KXPDFColor.h"
 #include "pdf/color/KXPDFColorSpace.h"
 #include "platform/Color.h"

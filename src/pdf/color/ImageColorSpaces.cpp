@@ -1,12 +1,11 @@
-// Colour spaces of images, built straight from PDF colour-space objects (the interpreter's own
-// colour-space model serves colours of paths and text; images go through kx::ColorSpace).
+#include "pdf/color/ImageColorSpaces.h"
 
 #include <algorithm>
 #include <string>
 
 #include "pdf/color/KXPDFColorSpace_p.h"
 #include "pdf/function/KXPDFFunction.h"
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ void readTriple(const kx::PDFObject& dict, const char* key, double out[3]) {
     double previous = out[0];
     for (size_t i = 0; i < 3; ++i) {
         double v = previous;
-        if (!KXPDFUtilities::GetNumberWithPDFArray(a, i, v)) v = previous;
+        if (!kx::pdfNumberInArray(a, i, v)) v = previous;
         out[i] = v;
         previous = v;
     }
@@ -44,7 +43,7 @@ bool familyIs(const kx::PDFObject& array, std::string_view family) {
 // A tint transform as the colour space calls it. Without a usable function the tints are shown as
 // gray ink (full tint black), which keeps the picture readable.
 kx::TintTransform tintOf(const kx::PDFObject& fnObject, int inputs, int outputs, kx::ColorSpaceRef& alternate) {
-    std::shared_ptr<const KXPDFFunction> fn = KXPDFUtilities::FunctionFromPDFStream(fnObject);
+    std::shared_ptr<const KXPDFFunction> fn = KXPDFFunction::FuntionWithObject(fnObject);
     if (fn && alternate) {
         return [fn, inputs, outputs](const double* in, double* out) {
             KXPDFFunction::Values x{}, y{};
@@ -103,11 +102,11 @@ kx::ColorSpaceRef fromArray(const kx::PDFObject& array, int depth) {
     if (!first.isName()) return nullptr;
     std::string family = first.name();
     if (auto device = deviceSpaceNamed(family)) return device;
-    if (family == "CalGray") return KXPDFUtilities::ParserCalGray(array);
-    if (family == "CalRGB") return KXPDFUtilities::ParserCalRGB(array);
-    if (family == "ICCBased") return KXPDFUtilities::ParserICCBased(array);
+    if (family == "CalGray") return kx::imageCalGraySpace(array);
+    if (family == "CalRGB") return kx::imageCalRGBSpace(array);
+    if (family == "ICCBased") return kx::imageICCBasedSpace(array);
     if (family == "Indexed" || family == "I") return indexed(array, depth);
-    if (family == "Lab") return KXPDFUtilities::ParserLab(array);
+    if (family == "Lab") return kx::imageLabSpace(array);
     if (family == "Separation") return separation(array, depth);
     if (family == "DeviceN") return deviceN(array, depth);
     if (family == "Pattern") {
@@ -125,19 +124,17 @@ kx::ColorSpaceRef fromObject(const kx::PDFObject& object, int depth) {
 
 }  // namespace
 
-kx::ColorSpaceRef KXPDFUtilities::ColorSpaceWithPDFObject(const kx::PDFObject& object) { return fromObject(object, 0); }
+namespace kx {
 
-kx::ColorSpaceRef KXPDFUtilities::ColorSpaceFromPDFArray(const kx::PDFObject& array) { return fromArray(array, 0); }
+ColorSpaceRef imageColorSpaceOf(const PDFObject& object) { return fromObject(object, 0); }
 
-kx::ColorSpaceRef KXPDFUtilities::ColorSpaceFromName(std::string_view name) { return deviceSpaceNamed(name); }
+ColorSpaceRef imageColorSpaceOfArray(const PDFObject& array) { return fromArray(array, 0); }
 
-kx::ColorSpaceRef KXPDFUtilities::DefaultColorSpace() { return kx::ColorSpace::deviceGray(); }
+ColorSpaceRef imageColorSpaceNamed(std::string_view name) { return deviceSpaceNamed(name); }
 
-std::shared_ptr<const KXPDFFunction> KXPDFUtilities::FunctionFromPDFStream(const kx::PDFObject& object) {
-    return KXPDFFunction::FuntionWithObject(object);
-}
+ColorSpaceRef imageIndexedSpace(const PDFObject& array) { return indexed(array, 0); }
 
-kx::ColorSpaceRef KXPDFUtilities::ParserCalGray(const kx::PDFObject& array) {
+ColorSpaceRef imageCalGraySpace(const kx::PDFObject& array) {
     if (!familyIs(array, "CalGray")) return nullptr;
     kx::PDFObject dict = array.arrayAt(1);
     if (!dict.isDictionary()) return nullptr;
@@ -148,7 +145,7 @@ kx::ColorSpaceRef KXPDFUtilities::ParserCalGray(const kx::PDFObject& array) {
     return kx::ColorSpace::calibratedGray(white, black, gamma);
 }
 
-kx::ColorSpaceRef KXPDFUtilities::ParserCalRGB(const kx::PDFObject& array) {
+ColorSpaceRef imageCalRGBSpace(const kx::PDFObject& array) {
     if (!familyIs(array, "CalRGB")) return nullptr;
     kx::PDFObject dict = array.arrayAt(1);
     if (!dict.isDictionary()) return nullptr;
@@ -161,7 +158,7 @@ kx::ColorSpaceRef KXPDFUtilities::ParserCalRGB(const kx::PDFObject& array) {
     return kx::ColorSpace::calibratedRGB(white, black, gamma, matrix);
 }
 
-kx::ColorSpaceRef KXPDFUtilities::ParserLab(const kx::PDFObject& array) {
+ColorSpaceRef imageLabSpace(const kx::PDFObject& array) {
     if (!familyIs(array, "Lab")) return nullptr;
     kx::PDFObject dict = array.arrayAt(1);
     if (!dict.isDictionary()) return nullptr;
@@ -173,7 +170,7 @@ kx::ColorSpaceRef KXPDFUtilities::ParserLab(const kx::PDFObject& array) {
     return kx::ColorSpace::lab(white, black, range);
 }
 
-kx::ColorSpaceRef KXPDFUtilities::ParserICCBased(const kx::PDFObject& array) {
+ColorSpaceRef imageICCBasedSpace(const kx::PDFObject& array) {
     if (!familyIs(array, "ICCBased")) return nullptr;
     kx::PDFObject stream = array.arrayAt(1);
     if (!stream.isStream()) return nullptr;
@@ -203,7 +200,7 @@ kx::ColorSpaceRef KXPDFUtilities::ParserICCBased(const kx::PDFObject& array) {
     // The first 2N numbers of Range; missing ones keep 0 1.
     kx::PDFObject r = dict.dictGet("Range");
     for (size_t i = 0; r.isArray() && i < range.size() && i < r.arrayCount(); ++i)
-        KXPDFUtilities::GetNumberWithPDFArray(r, i, range[i]);
+        kx::pdfNumberInArray(r, i, range[i]);
     // The profile's transforms are built once for equal bytes (the platform keeps them).
     if (auto cs = kx::ColorSpace::iccBased(static_cast<int>(n), range.data(), *profile, alternate)) return cs;
     // The profile alone, and then the alternate, stand in only with as many components as the
@@ -212,3 +209,5 @@ kx::ColorSpaceRef KXPDFUtilities::ParserICCBased(const kx::PDFObject& array) {
     if (alternate && alternate->componentCount() == n) return alternate;
     return nullptr;
 }
+
+}  // namespace kx

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace kx::detail {
+namespace kx {
 
 class NestingGuard {
 public:
@@ -35,4 +35,4 @@ private:
     bool ok_ = false;
 };
 
-}  // namespace kx::detail
+}  // namespace kx

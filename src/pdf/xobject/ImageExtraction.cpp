@@ -1,14 +1,11 @@
-// Image and mask extraction: an image stream with its colour space, decode array and masks becomes
-// an image file that the exporters copy or redraw; bitmap contexts; content drawn into bitmaps.
+#include "pdf/xobject/ImageExtraction.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "pdf/interpreter/KXPDFConentDrawer.h"
+#include "pdf/color/ImageColorSpaces.h"
 #include "util/KXPDFPathUtilities.h"
-#include "pdf/KXPDFUtilities.h"
 #include "util/KXWriteCGImageToURL.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
@@ -60,9 +57,9 @@ bool writesJPEG(const kx::PDFObject& stream, const ImageEntries& e) {
 }
 
 kx::ColorSpaceRef imageColorSpace(const ImageEntries& e, const kx::PDFObject& colorSpaces) {
-    kx::ColorSpaceRef cs = KXPDFUtilities::ColorSpaceWithPDFObject(e.colorSpace);
+    kx::ColorSpaceRef cs = kx::imageColorSpaceOf(e.colorSpace);
     if (!cs && e.colorSpace.isName() && colorSpaces.isDictionary())
-        cs = KXPDFUtilities::ColorSpaceWithPDFObject(colorSpaces.dictGet(e.colorSpace.name()));
+        cs = kx::imageColorSpaceOf(colorSpaces.dictGet(e.colorSpace.name()));
     return cs;
 }
 
@@ -187,7 +184,9 @@ std::string uniqueTempPath(const std::string& name) {
 
 }  // namespace
 
-std::string KXPDFUtilities::UUIDImagePathForStream(const kx::PDFObject& stream) {
+namespace kx {
+
+std::string imagePathForStream(const PDFObject& stream) {
     ImageEntries e = readEntries(stream.streamDictionary());
     std::string uuid = kx::newUUIDString();
     std::string name;
@@ -197,9 +196,8 @@ std::string KXPDFUtilities::UUIDImagePathForStream(const kx::PDFObject& stream) 
     return uniqueTempPath(name);
 }
 
-bool KXPDFUtilities::extractPDFStream(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces,
-                                      const std::string& path, float jpegQuality, bool isMaskStream,
-                                      const kx::Color* stencilColor) {
+bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
+                        float jpegQuality, bool isMaskStream, const Color* stencilColor) {
     if (!stream.isStream() || path.empty()) return false;
     kx::createDirectories(kx::pathDirectory(path));
     kx::PDFObject dict = stream.streamDictionary();
@@ -234,7 +232,7 @@ bool KXPDFUtilities::extractPDFStream(const kx::PDFObject& stream, const kx::PDF
             // A soft mask's gray level is its coverage; an explicit mask paints where its samples
             // are 0 and hides where they are 1.
             kx::ImageRef coverage = softMask ? mask->image : invertGray(mask->image);
-            if (kx::ImageRef masked = MaskSourceImage(image, coverage, kx::AffineTransform::identity())) image = masked;
+            if (kx::ImageRef masked = kx::maskImage(image, coverage, kx::AffineTransform::identity())) image = masked;
         }
     }
     if (!image) return false;
@@ -244,59 +242,10 @@ bool KXPDFUtilities::extractPDFStream(const kx::PDFObject& stream, const kx::PDF
                                jpegQuality);
 }
 
-std::string KXPDFUtilities::extractPDFMaskStream(const kx::PDFObject& stream) {
+std::string extractMaskStream(const PDFObject& stream) {
     std::string path = uniqueTempPath("SMask.png");
-    extractPDFStream(stream, kx::PDFObject(), path, 1.0f, true);
+    extractImageStream(stream, PDFObject(), path, 1.0f, true);
     return path;
 }
 
-kx::ImageRef KXPDFUtilities::MaskSourceImage(const kx::ImageRef& image, const kx::ImageRef& mask,
-                                             const kx::AffineTransform& transform) {
-    return kx::maskImage(image, mask, transform);
-}
-
-kx::ImageRef KXPDFUtilities::CGImageWithContentsOfFile(const std::string& path) { return kx::readImageFile(path); }
-
-kx::ImageRef KXPDFUtilities::CGImageWithContentsOfFile_DeviceGray(const std::string& path) {
-    return kx::toGray8(kx::readImageFile(path));
-}
-
-namespace {
-
-std::unique_ptr<kx::BitmapContext> bitmapContext(double width, double height, bool opaque) {
-    std::int64_t w = kx::toInt<std::int64_t>(width), h = kx::toInt<std::int64_t>(height);
-    if (w <= 0 || h <= 0) {
-        std::fputs("Context Size Zero!\n", stderr);
-        return nullptr;
-    }
-    auto context = kx::BitmapContext::create(w, h, opaque);
-    if (!context) std::fputs("Context not created!\n", stderr);
-    return context;
-}
-
-}  // namespace
-
-std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextSize(kx::Size size) {
-    return bitmapContext(size.width, size.height, false);
-}
-
-std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextFromImageBitmapData(const kx::ImageRef& image) {
-    if (!image) return nullptr;
-    return bitmapContext(image->width, image->height, false);
-}
-
-std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextFromImage(const kx::ImageRef& image) {
-    if (!image) return nullptr;
-    return bitmapContext(image->width, image->height, true);
-}
-
-kx::ImageRef KXPDFUtilities::DrawStream(const kx::PDFObject& stream, const kx::PDFObject&, const kx::Rect& mediaBox,
-                                        const void*, double pixelsPerUnit) {
-    if (!stream.isStream()) return nullptr;
-    kx::PDFObject dict = stream.streamDictionary();
-    KXPDFConentDrawer drawer(dict, kx::PDFContentStream::forStream(stream, dict.dictGet("Resources")), mediaBox,
-                             pixelsPerUnit);
-    drawer.setDelegate(&drawer);
-    drawer.startParser();
-    return drawer.CGImage();
-}
+}  // namespace kx

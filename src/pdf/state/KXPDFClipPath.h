@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "pdf/KXPDFCGPathUtilities.h"
+#include "pdf/state/KXPDFCGPathUtilities.h"
 
 class KXPDFClipPath {
 public:

@@ -8,9 +8,8 @@
 
 #include <string>
 
-#include "fonts/KXFontBookFile_p.h"
+#include "fonts/FontBookFiles.h"
 #include "fonts/KXPDFFontUtilities.h"
-#include "platform/FileSystem.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -21,8 +20,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Couldn't write the font catalogue to %s\n", argv[1]);
         return 1;
     }
-    std::string names = kx::pathJoin(kx::pathDirectory(argv[1]), kx::detail::kFullNamesOutsideFontBookFileName);
-    if (!kx::detail::writeFullNamesOutsideFontBookFile(names, KXPDFFontUtilities::GetFontBookInThisDevice())) {
+    std::string names = kx::fullNamesPathBesideFontBook(argv[1]);
+    if (!kx::writeInstalledFullNamesOutsideFontBook(names)) {
         std::fprintf(stderr, "Couldn't write the font names to %s\n", names.c_str());
         return 1;
     }

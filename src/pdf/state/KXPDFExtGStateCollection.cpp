@@ -1,4 +1,4 @@
-#include "pdf/interpreter/KXPDFExtGStateCollection.h"
+#include "pdf/state/KXPDFExtGStateCollection.h"
 
 KXPDFExtGStateCollection::KXPDFExtGStateCollection(const kx::PDFObject& dict) {
     if (!dict.isDictionary()) return;
