@@ -9,6 +9,7 @@
 
 #include "app/gui/KXQtMainQueue.h"
 #include "engine/KXDocuvane.h"
+#include "exporters/ExporterTable.h"
 #include "platform/Dispatch.h"
 #include "platform/FileSystem.h"
 #include "support/PDFBuilder.h"
@@ -53,6 +54,7 @@ TEST_F(QtMainQueueTest, AConversionReportsThroughTheEventLoop) {
     kx::test::PDFBuilder b;
     b.addPage("");
     const std::string pdf = kx::test::writeTemp("queue.pdf", b.build());
+    kx::installExporters();
     EndRecorder recorder;
     KXDocuvane engine;
     engine.setDelegate(&recorder);
