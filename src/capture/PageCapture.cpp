@@ -5,7 +5,6 @@
 
 #include "capture/CaptureDocument.h"
 #include "fonts/KXPDFFont.h"
-#include "pdf/KXPDFUtilities.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
 #include "pdf/shading/KXPDFShading.h"
@@ -37,7 +36,8 @@ void PageCapture::begainConvertPDF(const std::string& destPath, const std::share
 
 bool PageCapture::convertPDFPage(const kx::PDFPage& page) {
     if (!document_ || document_->hasFailed()) return false;
-    beginPage(pageGeometryOf(page));
+    const KXPDFPageGeometry geometry = pageGeometryOf(page);
+    beginPage(geometry, pageSizeOf(geometry));
     interpretPage(page);
     endPage();
     return true;
@@ -57,20 +57,11 @@ void PageCapture::cleanConvertPDF() {
 
 // ---- The page ----
 
-CapturePageGeometry PageCapture::pageGeometryOf(const kx::PDFPage& page) const {
-    CapturePageGeometry g;
-    long angle = page.rotationAngle() % 360;
-    if (angle < 0) angle += 360;
-    g.rotationAngle = angle;
-    g.mediaBox = KXPDFUtilities::MediaBoxOfPDFPage(page);
-    g.cropBox = g.mediaBox;
-    g.transform = KXPageRotationTransform(angle, g.mediaBox.size.width, g.mediaBox.size.height);
-    g.size = g.mediaBox.size;
-    return g;
-}
+KXPDFPageGeometry PageCapture::pageGeometryOf(const kx::PDFPage& page) const { return KXPDFPageGeometry::ofPage(page); }
 
-void PageCapture::beginPage(const CapturePageGeometry& geometry) {
+void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize) {
     pageGeometry_ = geometry;
+    pageSize_ = pageSize;
     nextCharFontSize_ = mainTextFontSize_ = 1.0;
     nextCharTransform_ = mainTextTransform_ = kx::AffineTransform::identity();
     renderingStateStack_ = std::make_shared<KXPDFRenderStateStack>();
@@ -79,7 +70,7 @@ void PageCapture::beginPage(const CapturePageGeometry& geometry) {
     styleCache_.clear();
     fillCache_ = {};
     scanIndexCounter_ = 0;
-    document_->begainWritePage(pageGeometry_.size);
+    document_->begainWritePage(pageSize_);
 }
 
 void PageCapture::interpretPage(const kx::PDFPage& page) {
@@ -87,6 +78,7 @@ void PageCapture::interpretPage(const kx::PDFPage& page) {
         KXPDFConentParser parser(page.dictionary(), kx::PDFContentStream::forPage(page));
         parser.setDelegate(this);
         parser.setRenderingStateStack(renderingStateStack_);
+        parser.setPageGeometry(pageGeometry_);
         // Annotations are interpreted as the job's options say.
         parser.setIsParserAnnots(moreOptions() ? moreOptions()->isParserAnnots() : 1);
         parser.startParser();
@@ -219,18 +211,18 @@ void PageCapture::endTextPathWritingIfNeed() {
 // ---- Transforms, state and positions ----
 
 kx::AffineTransform PageCapture::currentDisplayTextTransform() const {
-    return kx::concat(kx::concat(textMatrix(), ctm()), pageGeometry_.transform);
+    return kx::concat(kx::concat(textMatrix(), ctm()), pageGeometry_.pageTransform);
 }
 
 kx::AffineTransform PageCapture::nextDisplayTextTransform(kx::Size offset) const {
-    return kx::concat(kx::concat(textMatrix().translated(offset.width, offset.height), ctm()), pageGeometry_.transform);
+    return kx::concat(kx::concat(textMatrix().translated(offset.width, offset.height), ctm()), pageGeometry_.pageTransform);
 }
 
 kx::Size PageCapture::convertToDisplaySpaceWidth(double width) const {
     const KXPDFFont* font = currentFont();
     const kx::AffineTransform before = currentDisplayTextTransform();
     const kx::AffineTransform after =
-        kx::concat(kx::concat(textMatrix().translated(width, 0), ctm()), pageGeometry_.transform);
+        kx::concat(kx::concat(textMatrix().translated(width, 0), ctm()), pageGeometry_.pageTransform);
     kx::Rect rect = KXDisplaySpaceRect(before, after, fontSize(), font ? font->ascent() : 0, font ? font->descent() : 0);
     return {std::fabs(after.tx - before.tx), rect.size.height};
 }
@@ -360,7 +352,7 @@ void PageCapture::keepStyle(const StyleKey& key, const std::type_info& type, std
 
 // ---- Paths and pictures ----
 
-kx::AffineTransform PageCapture::paintTransform() const { return kx::concat(ctm(), pageGeometry_.transform); }
+kx::AffineTransform PageCapture::paintTransform() const { return kx::concat(ctm(), pageGeometry_.pageTransform); }
 
 PicturePlacement PageCapture::placementOf(const kx::AffineTransform& t) {
     PicturePlacement p;
@@ -391,14 +383,14 @@ PicturePlacement PageCapture::placementOf(const kx::AffineTransform& t) {
 std::optional<kx::Rect> PageCapture::visibleClipRect() const {
     const KXPDFRenderState* state = topState();
     if (!state || state->clipBezierPaths().empty()) return std::nullopt;
-    return ClipRectInContextSize(pageGeometry_.size, pageGeometry_.transform, state->clipBezierPaths());
+    return ClipRectInContextSize(pageSize_, pageGeometry_.pageTransform, state->clipBezierPaths());
 }
 
 bool PageCapture::isPathInsideClip(const kx::Path& path, double lineWidth, kx::Rect* clipBound) const {
     const KXPDFRenderState* state = topState();
     if (!state || state->clipBezierPaths().empty()) return true;
     kx::Rect bound;
-    std::optional<kx::Path> visible = ClipPathInContextSize(pageGeometry_.size, path, lineWidth, pageGeometry_.transform,
+    std::optional<kx::Path> visible = ClipPathInContextSize(pageSize_, path, lineWidth, pageGeometry_.pageTransform,
                                                             state->clipBezierPaths(), &bound);
     if (clipBound) *clipBound = bound;
     return visible && !visible->isEmpty();
@@ -406,7 +398,7 @@ bool PageCapture::isPathInsideClip(const kx::Path& path, double lineWidth, kx::R
 
 std::optional<DisplayPath> PageCapture::displayPathOf(const kx::Path& path, bool stroke, double lineWidth,
                                                                    double hairline) const {
-    DisplayPath d{path.transformed(pageGeometry_.transform), {}};
+    DisplayPath d{path.transformed(pageGeometry_.pageTransform), {}};
     d.box = d.path.pathBoundingBox();
     if (d.box.isNull() || d.box.isInfinite()) return std::nullopt;
     if (stroke) {
@@ -444,8 +436,8 @@ std::optional<CapturedPicture> PageCapture::writeClippedImage(const kx::ImageRef
     if (!state || state->clipBezierPaths().empty() || !(dpi > 0)) return std::nullopt;
     kx::Rect rect = imageRect;
     kx::ImageRef clipped =
-        ClipImageInContextSize(pageGeometry_.size, image, kx::AffineTransform::makeScale(dpi / 72.0, dpi / 72.0),
-                               pageGeometry_.transform, imageTransform, imageRect, state->clipBezierPaths(), &rect);
+        ClipImageInContextSize(pageSize_, image, kx::AffineTransform::makeScale(dpi / 72.0, dpi / 72.0),
+                               pageGeometry_.pageTransform, imageTransform, imageRect, state->clipBezierPaths(), &rect);
     return writePicture(clipped, rect, name, dpi);
 }
 
@@ -453,9 +445,9 @@ std::optional<CapturedPicture> PageCapture::writeShadingPicture(const KXPDFShadi
     const KXPDFRenderState* state = topState();
     if (!state) return std::nullopt;
     kx::Rect rect;
-    kx::ImageRef picture = DrawShadingInContextSize(pageGeometry_.size, paintTransform(),
+    kx::ImageRef picture = DrawShadingInContextSize(pageSize_, paintTransform(),
                                                     kx::AffineTransform::makeScale(scale, scale),
-                                                    pageGeometry_.transform, state->clipBezierPaths(), &rect, &shading);
+                                                    pageGeometry_.pageTransform, state->clipBezierPaths(), &rect, &shading);
     return writePicture(picture, rect, "Shading", 72);
 }
 
@@ -465,7 +457,7 @@ std::optional<CapturedPicture> PageCapture::writePatternPicture(const kx::Path& 
     if (!state) return std::nullopt;
     kx::Rect rect;
     kx::ImageRef picture = DrawPatternInContextSize(
-        pageGeometry_.size, paintTransform(), kx::AffineTransform::makeScale(scale, scale), pageGeometry_.transform,
+        pageSize_, paintTransform(), kx::AffineTransform::makeScale(scale, scale), pageGeometry_.pageTransform,
         state->clipBezierPaths(), &rect, path, state->fillPattern().get(), state->strokePattern().get(), stroke, fill,
         false);
     return writePicture(picture, rect, "Pattern", 72);

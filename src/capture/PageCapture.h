@@ -42,6 +42,7 @@
 #include "engine/KXPDFExporter.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "pdf/color/KXPDFColor.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/Path.h"
@@ -55,19 +56,6 @@ class KXPDFShading;
 namespace kx {
 
 class CaptureDocument;
-
-// How the page's PDF space maps into display space.
-struct CapturePageGeometry {
-    // The page's rotation in degrees, 0 to 359.
-    long rotationAngle = 0;
-    kx::Rect mediaBox;
-    kx::Rect cropBox;
-    // Page space (after the content's own matrix) to display space.
-    kx::AffineTransform transform;
-    // The page as displayed, in points: the size of the family's page, and the area the pictures
-    // are drawn over.
-    kx::Size size;
-};
 
 // Where a shown string goes.
 enum class TextPlace { MainText, TextBox, TextPath, Dropped };
@@ -120,7 +108,8 @@ public:
     // Makes the family's document (openDocument) and begins it; a document that cannot be made
     // or begun ends the conversion with kOutputWriteFailure.
     void begainConvertPDF(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
-    // beginPage with the page's geometry, interpretPage, endPage; false once the document failed.
+    // beginPage with the page's geometry and size, interpretPage, endPage; false once the document
+    // failed.
     bool convertPDFPage(const kx::PDFPage& page) override;
     // Ends the document and completes the output; kOutputWriteFailure when it could not be written.
     void endConvertPDF(const std::shared_ptr<kx::PDFDocument>& document) override;
@@ -164,11 +153,13 @@ public:
     // offset and could come out near zero, so that a gap would take a hundred blanks.)
     kx::Size convertToDisplaySpaceWidth(double width) const;
 
-    const CapturePageGeometry& pageGeometry() const { return pageGeometry_; }
+    // The page in progress: its geometry (the interpreter carries it too), and its size as shown.
+    const KXPDFPageGeometry& pageGeometry() const { return pageGeometry_; }
+    kx::Size pageSize() const { return pageSize_; }
     const kx::Rect& currentPageMediaBox() const { return pageGeometry_.mediaBox; }
     const kx::Rect& currentPageCropBox() const { return pageGeometry_.cropBox; }
-    const kx::AffineTransform& currentPageTransform() const { return pageGeometry_.transform; }
-    long currentPageRotationAngle() const { return pageGeometry_.rotationAngle; }
+    const kx::AffineTransform& currentPageTransform() const { return pageGeometry_.pageTransform; }
+    std::int64_t currentPageRotationAngle() const { return pageGeometry_.rotationAngle; }
     double mainTextFontSize() const { return mainTextFontSize_; }
     const kx::AffineTransform& mainTextTransform() const { return mainTextTransform_; }
     const KXPDF_CTMInfo& mainTextCTMInfo() const { return mainTextCTMInfo_.get(); }
@@ -195,9 +186,12 @@ protected:
     // pages), keeps it, and returns it (the capture begins, pages and ends it); nullptr when it
     // cannot be made. Any other set-up of the conversion goes here too.
     virtual CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) = 0;
-    // The page's geometry. Given: the rotation brought into 0..359, the media box (rotated), the
-    // page transform of the media box, and the media box's size as the page's size.
-    virtual CapturePageGeometry pageGeometryOf(const kx::PDFPage& page) const;
+    // The page's geometry. Given: the page as its /Rotate shows it (KXPDFPageGeometry::ofPage: the
+    // rotation, the boxes turned with it, the transform of the shown media box).
+    virtual KXPDFPageGeometry pageGeometryOf(const kx::PDFPage& page) const;
+    // The size of the page as shown, in points: the size of the family's page, and the area the
+    // pictures are drawn over. Given: the shown media box's size.
+    virtual kx::Size pageSizeOf(const KXPDFPageGeometry& geometry) const { return geometry.mediaBox.size; }
     // Whether a shown string is looked at at all (visibility, annotations, the family's own
     // blank rule); every string by default.
     virtual bool acceptsText(KXPDFConentParser& /*parser*/, const std::u16string& /*text*/) { return true; }
@@ -241,11 +235,11 @@ protected:
 
     // The document made by openDocument (nullptr outside a conversion).
     CaptureDocument* document() const { return document_; }
-    // Sets up a page: the geometry, the text positions back to their start, a fresh state stack,
-    // the style caches emptied, the run counter at 0; then the document begins the page.
-    void beginPage(const CapturePageGeometry& geometry);
-    // Runs the interpreter over the page (annotations as the job's options say), then closes the
-    // text box and the text path still open.
+    // Sets up a page: the geometry and size, the text positions back to their start, a fresh state
+    // stack, the style caches emptied, the run counter at 0; then the document begins the page.
+    void beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize);
+    // Runs the interpreter over the page (annotations as the job's options say; the page's geometry
+    // handed to it), then closes the text box and the text path still open.
     void interpretPage(const kx::PDFPage& page);
     // The document ends the page; the state stack goes.
     void endPage();
@@ -376,7 +370,8 @@ private:
 
     CaptureDocument* document_ = nullptr;
     std::shared_ptr<KXPDFRenderStateStack> renderingStateStack_;
-    CapturePageGeometry pageGeometry_;
+    KXPDFPageGeometry pageGeometry_;
+    kx::Size pageSize_;
     double mainTextFontSize_ = 0;
     kx::AffineTransform mainTextTransform_;
     PendingGeometry mainTextCTMInfo_{};

@@ -21,7 +21,7 @@
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"
 #include "platform/Unicode.h"
