@@ -184,22 +184,25 @@ std::vector<size_t> KXDocxRunTextColum::findBankSpaceColumns() const {
 void KXDocxRunTextColum::optimizeColumnSpaces() {
     const size_t count = spaceColumArray_.size();
     if (lineArray_.size() < 2) spaceColumArray_.clear();
-    // Every test below names strips by their place among the strips the columns were cut along;
-    // the marks are gathered and the strips removed once, so that a removal made for one test does
-    // not shift the strip another test means.
-    std::vector<bool> marked(spaceColumArray_.size(), false);
-    auto mark = [&](size_t strip) {
-        if (strip < marked.size()) marked[strip] = true;
+    // Each test marks strips by the place of the columns beside them and removes its marks before
+    // the next test looks.
+    auto removeWhere = [&](auto marks) {
+        std::vector<bool> marked(spaceColumArray_.size(), false);
+        for (size_t strip : marks)
+            if (strip < marked.size()) marked[strip] = true;
+        removeMarked(spaceColumArray_, marked);
     };
     const size_t groups = columGroupArray_.size();
     if (groups >= 2) {
+        std::vector<size_t> apart, single;
         for (size_t i = 0; i + 1 < groups; ++i)
-            if (!ColumIntersectLineArrayA(columGroupArray_[i], columGroupArray_[i + 1])) mark(i + 1);
+            if (!ColumIntersectLineArrayA(columGroupArray_[i], columGroupArray_[i + 1])) apart.push_back(i + 1);
+        removeWhere(apart);
         for (size_t i = 0; i + 1 < groups; ++i)
-            if (IsSingleColumLineArrayA(columGroupArray_[i], columGroupArray_[i + 1])) mark(i + 1);
+            if (IsSingleColumLineArrayA(columGroupArray_[i], columGroupArray_[i + 1])) single.push_back(i + 1);
+        removeWhere(single);
     }
-    for (size_t i : findSmallWidthColumns()) mark(i);
-    removeMarked(spaceColumArray_, marked);
+    removeWhere(findSmallWidthColumns());
     if (!spaceColumArray_.empty() && spaceColumArray_.front().origin.x > 0) {
         kx::Rect& first = spaceColumArray_.front();
         first.size.width += first.origin.x;
