@@ -41,6 +41,34 @@ public:
     static constexpr std::string_view nameSpace_Rels() {
         return "http://schemas.openxmlformats.org/package/2006/relationships";
     }
+    // Package content types ([Content_Types].xml).
+    static constexpr std::string_view nameSpace_ContentTypes() {
+        return "http://schemas.openxmlformats.org/package/2006/content-types";
+    }
+    // Extended (application) document properties.
+    static constexpr std::string_view nameSpace_ExtendedProperties() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties";
+    }
+    // Relationship types of the package's own relationships, shared by the three formats.
+    static constexpr std::string_view nameSpace_Rels_OfficeDocument() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
+    }
+    static constexpr std::string_view nameSpace_Rels_CoreProperties() {
+        return "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
+    }
+    static constexpr std::string_view nameSpace_Rels_ExtendedProperties() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/extended-properties";
+    }
+    static constexpr std::string_view nameSpace_Rels_Thumbnail() {
+        return "http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail";
+    }
+    // Relationship types of parts every format holds: pictures and the theme.
+    static constexpr std::string_view nameSpace_Rels_Image() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
+    }
+    static constexpr std::string_view nameSpace_Rels_Theme() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme";
+    }
     // Relationship type of a worksheet part.
     static constexpr std::string_view nameSpace_Rels_WorkSheet() {
         return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/jobs/PageRanges.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
-#include "platform/Unicode.h"
 #include "platform/pdf/PDFDocument.h"
 
 extern char** environ;
@@ -40,31 +40,6 @@ void printUsage() {
     std::fflush(stdout);
 }
 
-// The leading integer of a text, as a number reader that stops at the first character that does not
-// belong: blanks, a sign, digits; 0 when there is none. Saturates at the 32-bit limits.
-long long intValue(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t' || s[i] == '\n')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    long long v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) v = std::min(v * 10 + (s[i] - '0'), 1LL << 31);
-    v = negative ? -v : v;
-    return std::clamp<long long>(v, -(1LL << 31), (1LL << 31) - 1);
-}
-
-std::vector<std::string> split(const std::string& s, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t i = 0; i <= s.size(); ++i) {
-        if (i == s.size() || s[i] == separator) {
-            parts.push_back(s.substr(start, i - start));
-            start = i + 1;
-        }
-    }
-    return parts;
-}
-
 // Opens the file with the desktop's default application, without waiting for it.
 void openWithDefaultApplication(const std::string& path) {
     pid_t pid;
@@ -83,32 +58,7 @@ void KXDocuvaneCLI::leftButtonPress() { docuvane_.stopConvertsionIfNeed(); }
 
 std::vector<std::uint64_t> KXDocuvaneCLI::PageIndexsForString(const std::optional<std::string>& text,
                                                               std::int64_t count) {
-    std::vector<std::uint64_t> pages;
-    auto all = [&] {
-        for (std::int64_t n = 1; n <= count; ++n) pages.push_back(static_cast<std::uint64_t>(n));
-        return pages;
-    };
-    if (!text || text->empty() || kx::asciiLower(*text) == "all") return all();
-
-    auto keep = [&](long long n) {
-        if (n >= 1 && n <= count) pages.push_back(static_cast<std::uint64_t>(n));
-    };
-    for (const std::string& token : split(*text, ',')) {
-        std::vector<std::string> parts = split(token, '-');
-        if (token.find('-') == std::string::npos || parts.size() != 2) {
-            keep(intValue(token));
-            continue;
-        }
-        const long long a = intValue(parts[0]), b = intValue(parts[1]);
-        // Only the numbers inside the document are kept, so the range is cut to 1..count before it
-        // is walked: "1-99999999999" costs as much as "1-count".
-        if (b > a) {
-            for (long long n = std::max(a, 1LL), last = std::min<long long>(b, count); n <= last; ++n) keep(n);
-        } else {
-            for (long long n = std::min<long long>(a, count), last = std::max(b, 1LL); n >= last; --n) keep(n);
-        }
-    }
-    return pages;
+    return kx::PageIndexsForString(text, count);
 }
 
 int KXDocuvaneCLI::runMain(int argc, char** argv) {

@@ -25,7 +25,7 @@ public:
     int runMain(int argc, char** argv);
 
     // 1-based page numbers from a range text such as "1-3,5" or "all", for a document of `count`
-    // pages; numbers outside 1..count are dropped, order and repeats stay.
+    // pages; numbers outside 1..count are dropped, order and repeats stay (kx::PageIndexsForString).
     static std::vector<std::uint64_t> PageIndexsForString(const std::optional<std::string>& text, std::int64_t count);
 
     // Asks the engine to stop.
