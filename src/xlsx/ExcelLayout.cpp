@@ -37,6 +37,28 @@ std::vector<RunList> bandsByX(const RunList& runs) {
     return bands;
 }
 
+kx::AffineTransform readingFrame(int quarterTurn, kx::Size size) {
+    if (quarterTurn == 90) return {0, -1, 1, 0, 0, size.width};    // (x, y) -> (y, W - x)
+    if (quarterTurn == 270) return {0, 1, -1, 0, size.height, 0};  // (x, y) -> (H - y, x)
+    return kx::AffineTransform::identity();
+}
+
+std::vector<RunList> tableBlocks(std::vector<RunList> bands) {
+    std::vector<RunList> blocks;
+    bool lastIsTable = false;
+    for (RunList& band : bands) {
+        const bool table = band.size() >= 2;
+        if (table && lastIsTable) {
+            RunList& block = blocks.back();
+            block.insert(block.end(), band.begin(), band.end());
+        } else {
+            blocks.push_back(std::move(band));
+        }
+        lastIsTable = table;
+    }
+    return blocks;
+}
+
 namespace {
 
 // Groups from the first run not yet taken, each group's members taken as they join; `continues`

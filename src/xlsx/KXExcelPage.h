@@ -59,14 +59,21 @@ public:
     std::vector<std::shared_ptr<KXExcelStringItem>>& stringItems() { return stringItems_; }
     const std::vector<std::unique_ptr<KXExcelTempRow>>& allTempRowArray() const { return allTempRowArray_; }
     const std::vector<std::unique_ptr<KXExcelTempColumn>>& allTempColumnArray() const { return allTempColumnArray_; }
+    // The page as shown, in points.
+    kx::Size pageSize() const { return pageSize_; }
+    void setPageSize(kx::Size size) { pageSize_ = size; }
     const KXExcelPageMargin& pageMargin() const { return pageMargin_; }
     void setPageMargin(const KXExcelPageMargin& m) { pageMargin_ = m; }
 
     // ---- Grid layout ----
 
-    // The whole layout: sorts, the row-first cut with its joins, the column-first cut, the row
-    // and column numbers, the column correction and the spans.
+    // The whole layout: the page's reading frame, sorts, the row-first cut with its joins, the
+    // column-first cut, the row and column numbers, the column correction and the spans.
     void typesetRunTexts();
+    // Runs of text turned a quarter (rotation 90 or 270) stand in the frame turned with them. The
+    // frame of most of the page's text becomes the page's: a table set sideways is laid out as it
+    // reads, and the runs of the other frames are brought into it.
+    void orientRunTexts();
     void sortAllRunTextsByX();
     void sortAllRunTextsByY();
     void creatTempRowsByY();
@@ -124,4 +131,5 @@ private:
     std::vector<KXMergedCell> mergeCells_;
     std::vector<std::shared_ptr<KXExcelStringItem>> stringItems_;
     KXExcelPageMargin pageMargin_;
+    kx::Size pageSize_;
 };

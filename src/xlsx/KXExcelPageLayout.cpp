@@ -156,6 +156,7 @@ void KXExcelPage::typesetRunTexts() {
         r->setRowLength(0);
         r->setColumnLength(0);
     }
+    orientRunTexts();
     sortAllRunTextsByX();
     sortAllRunTextsByY();
     creatTempRowsByY();
@@ -170,6 +171,35 @@ void KXExcelPage::typesetRunTexts() {
     caculateColumnNumber();
     correctColumnNumber(0);
     caculateRunTextMergeLength();
+}
+
+void KXExcelPage::orientRunTexts() {
+    auto frameOf = [](const KXExcelRunText* r) {
+        const float rotation = r->ctmInfo().rotation;
+        return rotation == 90 || rotation == 270 ? static_cast<int>(rotation) : 0;
+    };
+    std::unordered_map<int, std::uint64_t> characters;
+    for (const KXExcelRunText* r : allRunTextArray_) characters[frameOf(r)] += r->text().size();
+    int page = 0;
+    for (int frame : {0, 90, 270})
+        if (characters[frame] > characters[page]) page = frame;
+    const kx::AffineTransform into = kx::detail::readingFrame(page, pageSize_);
+    for (KXExcelRunText* r : allRunTextArray_) {
+        const int own = frameOf(r);
+        if (own == page) continue;
+        // From the run's frame back to the page as shown, then into the page's frame. The run's
+        // text reads across that frame: its baseline is taken at four fifths of its height.
+        const kx::AffineTransform move = kx::detail::readingFrame(own, pageSize_).inverted().concat(into);
+        KXPDF_CTMInfo g = r->ctmInfo();
+        const kx::Rect box = move.apply(kx::Rect(g.xLeft, g.yTop, g.xRight - g.xLeft, g.yBottom - g.yTop)).standardized();
+        g.xLeft = box.minX();
+        g.xRight = box.maxX();
+        g.yTop = box.minY();
+        g.yBottom = box.maxY();
+        g.yBase = box.minY() + 0.8 * box.height();
+        r->setCtmInfo(g);
+        r->setTextWidth(box.width());
+    }
 }
 
 bool KXExcelPage::isRowsInRunTexts(const RunList& runs) {
@@ -195,6 +225,10 @@ void KXExcelPage::correctColumnNumber(int depth) {
         KXExcelSortUtilities::SortRunTextsByX(KXExcelSortUtilities::SortRunTextsByY(allRunTextArray_));
     const std::vector<RunList> groups = groupedBy(byLeft, [](const KXExcelRunText* r) { return r->columnIndex(); });
     if (groups.size() < 2) return;
+    // A run moves only into a cell of its row that no run holds: two texts that the page shows apart
+    // never end up in one cell.
+    std::unordered_map<std::uint64_t, int> taken;
+    for (const KXExcelRunText* r : allRunTextArray_) ++taken[cellKey(r->rowIndex(), r->columnIndex())];
     bool changed = false;
     for (size_t g = 0; g + 1 < groups.size(); ++g) {
         const double minRight = KXExcelSortUtilities::GetMinxRightInRunTexts(groups[g]);
@@ -202,10 +236,13 @@ void KXExcelPage::correctColumnNumber(int depth) {
         const double nextLeft = KXExcelSortUtilities::GetMinxLeftInRunTexts(groups[g + 1]);
         for (KXExcelRunText* r : groups[g]) {
             const double left = r->ctmInfo().xLeft;
-            if (left >= maxLeft && left + 0.5 * r->textWidth() > nextLeft && left > minRight) {
-                r->setColumnIndex(r->columnIndex() + 1);
-                changed = true;
-            }
+            if (!(left >= maxLeft && left + 0.5 * r->textWidth() > nextLeft && left > minRight)) continue;
+            const std::uint64_t to = cellKey(r->rowIndex(), r->columnIndex() + 1);
+            if (taken.count(to) && taken[to] > 0) continue;
+            --taken[cellKey(r->rowIndex(), r->columnIndex())];
+            ++taken[to];
+            r->setColumnIndex(r->columnIndex() + 1);
+            changed = true;
         }
     }
     if (changed && depth <= 19) correctColumnNumber(depth + 1);

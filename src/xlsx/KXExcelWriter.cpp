@@ -93,8 +93,10 @@ void KXExcelWriter::begainWriteDocument() {
         aiosWriter_ = std::make_unique<KXExcelAIOSWriter>(kx::pathJoin(savedWorkFolder(), "rows-of-all-pages.xml"));
 }
 
-void KXExcelWriter::startPage(kx::Size, std::int64_t pageIndex, bool) {
+void KXExcelWriter::startPage(kx::Size pageSize, std::int64_t pageIndex, bool) {
+    KXExcelManager::sharedInstance().excelStyle().beginPageFills();
     currentPage_ = std::make_unique<KXExcelPage>(static_cast<std::uint64_t>(pageIndex));
+    currentPage_->setPageSize(pageSize);
 }
 
 void KXExcelWriter::finishPage(std::int64_t) {
