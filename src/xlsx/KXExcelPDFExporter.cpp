@@ -49,9 +49,13 @@ kx::CaptureDocument* KXExcelPDFExporter::openDocument(const std::string& destPat
     registeredStyle_.reset();
     std::optional<KXPDFInfo> info;
     if (document) info.emplace(*document);
-    pdfWriter_ = std::make_unique<KXExcelWriter>(destPath, static_cast<std::int64_t>(numberOfPagesToConvert()),
-                                                 isExcelConvert_, std::move(info));
+    pdfWriter_ = newWriter(destPath, static_cast<std::int64_t>(numberOfPagesToConvert()), isExcelConvert_, std::move(info));
     return pdfWriter_.get();
+}
+
+std::unique_ptr<KXExcelWriter> KXExcelPDFExporter::newWriter(const std::string& destPath, std::int64_t numOfPages,
+                                                             bool isExcelConvert, std::optional<KXPDFInfo> info) {
+    return std::make_unique<KXExcelWriter>(destPath, numOfPages, isExcelConvert, std::move(info));
 }
 
 bool KXExcelPDFExporter::acceptsText(KXPDFConentParser&, const std::u16string&) {
@@ -113,7 +117,6 @@ void KXExcelPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size of
     if (!std::isfinite(g.topLeft.x) || !std::isfinite(g.yTop) || !std::isfinite(g.yBottom) ||
         !std::isfinite(next.topLeft.x))
         return;
-    if (upright) straightenTiltedRun(t, g);
 
     std::shared_ptr<const KXExcelRunTextProperty> style =
         sharedStyle<KXExcelRunTextProperty>(t, [this, &t] { return currentRProperty(t); });

@@ -11,9 +11,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "capture/PageCapture.h"
+#include "engine/KXPDFInfo.h"
 #include "xlsx/KXExcelRunTextProperty.h"
 
 class KXExcelRunText;
@@ -36,6 +38,9 @@ public:
     KXExcelRunTextProperty currentRProperty(const kx::AffineTransform& t) const;
 
 protected:
+    // The writer of a new conversion (a writer that also records what it is handed can stand in).
+    virtual std::unique_ptr<KXExcelWriter> newWriter(const std::string& destPath, std::int64_t numOfPages,
+                                                     bool isExcelConvert, std::optional<KXPDFInfo> info);
     kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
     // Text is taken only while the writer's page collects it.
     bool acceptsText(KXPDFConentParser& parser, const std::u16string& text) override;
