@@ -43,7 +43,7 @@ public:
 
 TEST(CorpusImages, EveryPaintedImageIsWrittenOrReportedUndecoded) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    KX_REQUIRE_CORPUS(!corpus.empty());
     kx::ScopedTemporaryRoot temporary;
     ImageCounter counter;
     size_t files = 0, pages = 0;

@@ -24,7 +24,7 @@ public:
 
 TEST(CorpusInterpreter, EveryPageRunsWithANullExporter) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    KX_REQUIRE_CORPUS(!corpus.empty());
     size_t files = 0, pages = 0;
     CountingExporter totals;
     const auto start = std::chrono::steady_clock::now();
