@@ -22,7 +22,6 @@
 #include "docx/model/KXDocxTextPathInfo.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/model/KXPDFScanIndexCounter.h"
-#include "engine/KXDocuvane.h"
 #include "flowtext/FlowRun_p.h"
 #include "engine/KXPDFExporter.h"
 #include "fonts/KXPDFFont.h"
@@ -40,9 +39,6 @@
 
 namespace kx::detail {
 
-// The reason an exporter gives when its output file cannot be created or written.
-inline constexpr const char* kOutputWriteFailure = "Can't write the output file.";
-
 template <class Document, class RunText, bool kStyleFromRendering>
 class FlowExporter : public KXPDFExporter {
 public:
@@ -52,7 +48,7 @@ public:
         writer_ = std::make_unique<Document>(destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
         writer_->begainWriteDocument();
         setIsShouldCancel(false);
-        if (writer_->hasFailed()) failOutput();
+        if (writer_->hasFailed()) failOutput(kOutputWriteFailure);
     }
 
     bool convertPDFPage(const kx::PDFPage& page) override {
@@ -90,7 +86,7 @@ public:
     void endConvertPDF(const std::shared_ptr<kx::PDFDocument>&) override {
         if (!writer_) return;
         writer_->endWriteDocument();
-        if (!writer_->packetZipFileIfNeed()) failOutput();
+        if (!writer_->packetZipFileIfNeed()) failOutput(kOutputWriteFailure);
     }
 
     // Only text reaches the output: images need not be decoded.
@@ -443,8 +439,6 @@ private:
         g.topLeft.y = tiltedLine_->top;
         g.bottomLeft.y = tiltedLine_->bottom;
     }
-
-    void failOutput() { setExportError(KXError{KXDocuvane::errorDomain, 400, kOutputWriteFailure}); }
 
     std::unique_ptr<Document> writer_;
     std::shared_ptr<KXPDFRenderStateStack> renderingStateStack_;

@@ -36,6 +36,10 @@ int pngWidth(const std::string& path) {
 
 class ImageExporterTest : public ::testing::Test {
 protected:
+    // The page-image row of the exporter table, without the families above the engine.
+    ScopedExporterChoice imageRow{{&KXImagePDFExporter::supportType, [](const std::shared_ptr<const KXPDFOptions>&) {
+                                       return std::unique_ptr<KXPDFExporter>(std::make_unique<KXImagePDFExporter>());
+                                   }}};
     RecordingDelegate delegate;
     KXDocuvane engine;
     std::shared_ptr<KXPDFOptions> options = std::make_shared<KXPDFOptions>();

@@ -10,6 +10,7 @@
 #include "InterpreterTestSupport.h"
 #include "ObjectDoc.h"
 #include "pdf/color/KXPDFColorSpace.h"
+#include "pdf/interpreter/KXPDFConentDrawer.h"
 #include "pdf/shading/KXPDFPattern.h"
 #include "pdf/shading/KXPDFPatternCollection.h"
 #include "pdf/shading/KXPDFPatternShading.h"
@@ -22,6 +23,9 @@ using kx::test::ObjectDoc;
 namespace {
 
 using RGBA = std::array<int, 4>;
+
+// Cells are drawn by the content interpreter's drawer, as the interpreter's pattern resources do.
+constexpr kx::PatternCellDrawer kDrawCell = &KXPDFConentDrawer::drawContentStream;
 
 RGBA px(const kx::Image& img, int x, int y) {
     const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * 4;
@@ -241,7 +245,7 @@ TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
                              "/YStep 1000000 /Matrix [0.000008 0 0 0.000008 0 0] /Resources << /XObject << /Im1 " +
                                  std::to_string(image) + " 0 R >> >>",
                              "q 1000000 0 0 1000000 0 0 cm /Im1 Do Q");
-    auto pattern = KXPDFPattern::PatternWithObject(doc.get(tiling), "P1");
+    auto pattern = KXPDFPattern::PatternWithObject(doc.get(tiling), "P1", kDrawCell);
     ASSERT_TRUE(pattern);
     auto& cell = dynamic_cast<KXPDFPatternTiling&>(*pattern);
     ASSERT_TRUE(cell.contentImageRef());
@@ -253,7 +257,7 @@ TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
     for (int x : {2, 3, 6, 7}) EXPECT_GT(px(*img, x, 4)[1], 200) << x;
     for (int x : {0, 1, 4, 5}) EXPECT_EQ(px(*img, x, 4)[3], 0) << x;
 
-    auto picture = KXPDFPattern::PatternWithObject(doc.get(huge), "P3");
+    auto picture = KXPDFPattern::PatternWithObject(doc.get(huge), "P3", kDrawCell);
     ASSERT_TRUE(picture);
     auto& hugeCell = dynamic_cast<KXPDFPatternTiling&>(*picture);
     ASSERT_TRUE(hugeCell.contentImageRef()) << "rendered at a resolution that fits a bitmap";
@@ -263,9 +267,13 @@ TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
     EXPECT_GT(px(*filled, 7, 7)[1], 200);
 
     // Without Resources there is no cell: the pattern paints nothing.
-    auto empty = KXPDFPattern::PatternWithObject(doc.get(bare), "P2");
+    auto empty = KXPDFPattern::PatternWithObject(doc.get(bare), "P2", kDrawCell);
     ASSERT_TRUE(empty);
     EXPECT_FALSE(dynamic_cast<KXPDFPatternTiling&>(*empty).contentImageRef());
+    // Nor is there one without a drawer to render it.
+    auto undrawn = KXPDFPattern::PatternWithObject(doc.get(tiling), "P1");
+    ASSERT_TRUE(undrawn);
+    EXPECT_FALSE(dynamic_cast<KXPDFPatternTiling&>(*undrawn).contentImageRef());
 }
 
 TEST(KXPDFPattern, CellsThatPaintWithTheirOwnPatternEnd) {
@@ -289,7 +297,7 @@ TEST(KXPDFPattern, CellsThatPaintWithTheirOwnPatternEnd) {
     addCell(second, first);
     for (int number : {self, first}) {
         SCOPED_TRACE(number == self ? "filled with itself" : "filled with a pattern filled with it");
-        auto pattern = KXPDFPattern::PatternWithObject(doc.get(number), "P");
+        auto pattern = KXPDFPattern::PatternWithObject(doc.get(number), "P", kDrawCell);
         ASSERT_TRUE(pattern);
         const kx::ImageRef& cell = dynamic_cast<KXPDFPatternTiling&>(*pattern).contentImageRef();
         ASSERT_TRUE(cell);
@@ -387,7 +395,7 @@ TEST(KXPDFPattern, AKeptCellServesOnlyItsOwnPatternObjectAndDocument) {
     auto doc = kx::PDFDocument::openFromMemory(bytes), other = kx::PDFDocument::openFromMemory(bytes);
     ASSERT_TRUE(doc && other);
     auto cell = [](const kx::PDFObject& object) {
-        auto pattern = KXPDFPattern::PatternWithObject(object, "P");
+        auto pattern = KXPDFPattern::PatternWithObject(object, "P", kDrawCell);
         auto* tiling = dynamic_cast<KXPDFPatternTiling*>(pattern.get());
         return tiling ? tiling->contentImageRef() : nullptr;
     };
@@ -422,7 +430,7 @@ TEST(KXPDFPattern, TilesOfAnUncolouredPatternAreMadeForEachColour) {
     b.addPage("", "<< >>");
     auto doc = kx::PDFDocument::openFromMemory(b.build());
     ASSERT_TRUE(doc);
-    auto pattern = KXPDFPattern::PatternWithObject(doc->object(stencil), "P");
+    auto pattern = KXPDFPattern::PatternWithObject(doc->object(stencil), "P", kDrawCell);
     ASSERT_TRUE(pattern);
     auto space = KXPDFColorSpace::ColorSpaceWithObject(ObjectDoc::parse("[/Pattern /DeviceRGB]"));
     ASSERT_TRUE(space);

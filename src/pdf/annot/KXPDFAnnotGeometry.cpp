@@ -3,7 +3,7 @@
 #include "pdf/annot/KXPDFAnnotDelegate.h"
 #include "pdf/annot/KXPDFAnnot_p.h"
 #include "pdf/annot/KXPDFBorderBS.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 
 KXPDFAnnotGeometry::KXPDFAnnotGeometry() : interiorColor_(kx::detail::annotNullColor()) {}
 

@@ -3,8 +3,8 @@
 #include "pdf/annot/KXPDFAnnotDelegate.h"
 #include "pdf/annot/KXPDFAnnot_p.h"
 #include "pdf/annot/KXPDFBorderBS.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "util/PDFObjectValues.h"
 
 KXPDFAnnotInk::KXPDFAnnotInk(const kx::PDFObject& dictionary) : KXPDFAnnot(dictionary) {
     kx::PDFObject inkList = dictionary.dictGet("InkList");
@@ -26,8 +26,8 @@ std::optional<kx::Path> KXPDFAnnotInk::parsePathArray(const kx::PDFObject& array
     kx::Path path;
     for (size_t i = 0; i < count; i += 2) {
         kx::Point p;
-        if (!KXPDFUtilities::GetNumberWithPDFArray(array, i, p.x) ||
-            !KXPDFUtilities::GetNumberWithPDFArray(array, i + 1, p.y))
+        if (!kx::pdfNumberInArray(array, i, p.x) ||
+            !kx::pdfNumberInArray(array, i + 1, p.y))
             return std::nullopt;
         if (i == 0)
             path.moveTo(p);
