@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 
 KXPPTXImageInfo::KXPPTXImageInfo(const kx::AffineTransform& transform, const KXPDFRenderState& state) {
     setUpWithTransform(transform, state);

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 #include "pptx/KXPPTXFreeformInfo.h"
 #include "pptx/KXPPTXImageInfo.h"
 #include "pptx/KXPPTXUtilities.h"
