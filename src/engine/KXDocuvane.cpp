@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "engine/ExporterChoice_p.h"
+#include "engine/ExporterChoice.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
@@ -58,7 +58,7 @@ std::optional<std::string> KXDocuvane::supportDocTypeNameForKey(const std::strin
     return it->second;
 }
 
-bool KXDocuvane::canConvertToDocType(const std::string& key) { return kx::detail::exporterChoiceForKey(key).has_value(); }
+bool KXDocuvane::canConvertToDocType(const std::string& key) { return kx::exporterChoiceForKey(key).has_value(); }
 
 KXPDFExporter* KXDocuvane::currentExporter() const {
     std::lock_guard lock(exporterMutex_);
@@ -139,7 +139,7 @@ void KXDocuvane::runConversion() {
     {
         // Temporary files of this conversion live here and go when it ends, also on failure.
         kx::ScopedTemporaryRoot temporaryRoot;
-        if (!kx::detail::exporterChoiceForKey(destDocType_)) {
+        if (!kx::exporterChoiceForKey(destDocType_)) {
             result = engineError(402, kx::format("Unsupported output type(%s).", destDocType_.c_str()));
         } else if (!kx::fileExists(pdfPath_) || kx::isDirectory(pdfPath_)) {
             result = engineError(404, "Source File isn't exist.", kx::isDirectory(pdfPath_) ? "a folder" : "no such file");
@@ -171,7 +171,7 @@ std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocu
     const KXError unknownError = engineError(400, "Unknow error while converting.");
 
     std::unique_ptr<KXPDFExporter> made;
-    std::optional<kx::detail::ExporterChoice> choice = kx::detail::exporterChoiceForKey(destDocType_);
+    std::optional<kx::ExporterChoice> choice = kx::exporterChoiceForKey(destDocType_);
     if (!choice || !tryBlock([&] { made = choice->make(moreOptions_); }) || !made) return unknownError;
     made->setMoreOptions(moreOptions_);
     made->setDestDocType(destDocType_);

@@ -59,8 +59,8 @@ public:
     // Output type key → display name (14 rows, "pdf" included).
     static std::map<std::string, std::string> supportDocTypes();
     static std::optional<std::string> supportDocTypeNameForKey(const std::string& key);
-    // True when the engine has an exporter for the key (the image keys in any letter case, "jpg"
-    // and "jp2" included); a conversion to any other key ends with an error at the start.
+    // True when a row of the exporter table takes the key (engine/ExporterChoice.h: the rows are
+    // installed at start-up); a conversion to any other key ends with an error at the start.
     static bool canConvertToDocType(const std::string& key);
 
     KXDocuvaneDelegate* delegate() const { return delegate_; }

@@ -48,7 +48,7 @@ bool KXImagePDFExporter::convertPDFPage(const kx::PDFPage& page) {
     const auto dpi = static_cast<double>(options.dpi());
 
     // A page that could not be drawn or written is a failed page, not a converted one.
-    kx::ImageRef image = CapturePDFPage(page, {dpi, dpi});
+    kx::ImageRef image = CapturePDFPage(page, KXPDFPageGeometry::ofPage(page), {dpi, dpi});
     if (!image) return false;
 
     const std::string extension = kx::asciiLower(destDocType());

@@ -1,5 +1,7 @@
 #include "engine/KXPDFExporter.h"
 
+#include "engine/KXDocuvane.h"
+
 KXPDFExporter::~KXPDFExporter() { delegate_ = nullptr; }
 
 std::unique_ptr<KXPDFExporter> KXPDFExporter::copy() const { return std::make_unique<KXPDFExporter>(); }
@@ -13,3 +15,5 @@ void KXPDFExporter::endConvertPDF(const std::shared_ptr<kx::PDFDocument>&) {}
 void KXPDFExporter::cancelConvertPDF() {}
 
 void KXPDFExporter::cleanConvertPDF() {}
+
+void KXPDFExporter::failOutput(const std::string& reason) { setExportError(KXError{KXDocuvane::errorDomain, 400, reason}); }

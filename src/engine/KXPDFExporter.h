@@ -20,6 +20,7 @@
 #include "engine/KXPDFExporterDelegate.h"
 #include "engine/KXPDFOptions.h"
 #include "pdf/interpreter/KXPDFConentParserDelegate.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/KXError.h"
@@ -82,6 +83,9 @@ public:
     const std::optional<KXError>& exportError() const { return exportError_; }
     void setExportError(std::optional<KXError> error) { exportError_ = std::move(error); }
 
+    // The reason an exporter gives when its output file cannot be created or written.
+    static constexpr const char* kOutputWriteFailure = "Can't write the output file.";
+
     // ---- Rasterising operations shared by the exporters ----
 
     // The transform that maps `from` onto `to`.
@@ -89,6 +93,8 @@ public:
     // The whole page (its crop box, turned by its rotation) drawn at `dpi` (dots per inch across and
     // down) on white; nullptr when the bitmap would be empty or too large ("Context not created!").
     static kx::ImageRef CapturePDFPage(const kx::PDFPage& page, kx::Size dpi);
+    // The same with the page's geometry made already (its crop box in PDF space and its rotation).
+    static kx::ImageRef CapturePDFPage(const kx::PDFPage& page, const KXPDFPageGeometry& geometry, kx::Size dpi);
     // Writes the image as a temporary PNG at 72 dpi; its path, or nullopt when there is no image or
     // the write failed.
     static std::optional<std::string> SaveTempCGImage(const kx::ImageRef& image);
@@ -137,6 +143,11 @@ public:
                                                          const kx::AffineTransform& transform,
                                                          const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
                                                          kx::Rect* clipBound);
+
+protected:
+    // Sets the export error to the reason, in the engine's error domain with the code of an
+    // unknown conversion error (400): how an exporter says that its output is unusable.
+    void failOutput(const std::string& reason);
 
 private:
     std::shared_ptr<const KXPDFOptions> moreOptions_;

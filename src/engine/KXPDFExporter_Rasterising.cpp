@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "engine/KXPDFExporter.h"
-#include "pdf/KXPDFCGPathUtilities.h"
-#include "pdf/interpreter/KXPDFClipPath.h"
+#include "pdf/state/KXPDFCGPathUtilities.h"
+#include "pdf/state/KXPDFClipPath.h"
 #include "pdf/shading/KXPDFPattern.h"
 #include "pdf/shading/KXPDFShading.h"
 #include "platform/BitmapContext.h"

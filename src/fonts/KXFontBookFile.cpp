@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fonts/FontBookFiles.h"
+#include "platform/FileSystem.h"
 #include "platform/FontCatalog.h"
 #include "platform/PropertyList.h"
 
@@ -176,3 +178,15 @@ ChosenFontBook chooseFontBook(const std::optional<std::string>& path, const std:
 }
 
 }  // namespace kx::detail
+
+namespace kx {
+
+std::string fullNamesPathBesideFontBook(const std::string& fontBookPath) {
+    return pathJoin(pathDirectory(fontBookPath), detail::kFullNamesOutsideFontBookFileName);
+}
+
+bool writeInstalledFullNamesOutsideFontBook(const std::string& path) {
+    return detail::writeFullNamesOutsideFontBookFile(path, KXPDFFontUtilities::GetFontBookInThisDevice());
+}
+
+}  // namespace kx

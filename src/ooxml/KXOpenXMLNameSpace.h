@@ -21,6 +21,21 @@ public:
     static constexpr std::string_view nameSpace_w() {
         return "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
     }
+    // The VML namespaces and the other prefixes a WordprocessingML document part binds.
+    static constexpr std::string_view nameSpace_v() { return "urn:schemas-microsoft-com:vml"; }
+    static constexpr std::string_view nameSpace_o() { return "urn:schemas-microsoft-com:office:office"; }
+    static constexpr std::string_view nameSpace_w10() { return "urn:schemas-microsoft-com:office:word"; }
+    static constexpr std::string_view nameSpace_wp() {
+        return "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
+    }
+    static constexpr std::string_view nameSpace_ve() {
+        return "http://schemas.openxmlformats.org/markup-compatibility/2006";
+    }
+    static constexpr std::string_view nameSpace_m() { return "http://schemas.openxmlformats.org/officeDocument/2006/math"; }
+    static constexpr std::string_view nameSpace_wne() { return "http://schemas.microsoft.com/office/word/2006/wordml"; }
+    static constexpr std::string_view nameSpace_sl() { return "http://schemas.openxmlformats.org/schemaLibrary/2006/main"; }
+    // The XML namespace (xml:space).
+    static constexpr std::string_view nameSpace_xml() { return "http://www.w3.org/XML/1998/namespace"; }
     // Document-properties variant types.
     static constexpr std::string_view nameSpace_vt() {
         return "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes";
@@ -40,6 +55,34 @@ public:
     // Package relationships.
     static constexpr std::string_view nameSpace_Rels() {
         return "http://schemas.openxmlformats.org/package/2006/relationships";
+    }
+    // Package content types ([Content_Types].xml).
+    static constexpr std::string_view nameSpace_ContentTypes() {
+        return "http://schemas.openxmlformats.org/package/2006/content-types";
+    }
+    // Extended (application) document properties.
+    static constexpr std::string_view nameSpace_ExtendedProperties() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties";
+    }
+    // Relationship types of the package's own relationships, shared by the three formats.
+    static constexpr std::string_view nameSpace_Rels_OfficeDocument() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument";
+    }
+    static constexpr std::string_view nameSpace_Rels_CoreProperties() {
+        return "http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties";
+    }
+    static constexpr std::string_view nameSpace_Rels_ExtendedProperties() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/extended-properties";
+    }
+    static constexpr std::string_view nameSpace_Rels_Thumbnail() {
+        return "http://schemas.openxmlformats.org/package/2006/relationships/metadata/thumbnail";
+    }
+    // Relationship types of parts every format holds: pictures and the theme.
+    static constexpr std::string_view nameSpace_Rels_Image() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
+    }
+    static constexpr std::string_view nameSpace_Rels_Theme() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/theme";
     }
     // Relationship type of a worksheet part.
     static constexpr std::string_view nameSpace_Rels_WorkSheet() {

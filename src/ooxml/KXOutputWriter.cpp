@@ -4,15 +4,20 @@
 #include <filesystem>
 #include <system_error>
 
+#include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
 #include "platform/ZipArchive.h"
+#include "util/KXPDFPathUtilities.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kErrorDomain = "KXOutputWriter";
-enum FailureCode { kCannotCreate = 1, kCannotAddEntry = 2, kCannotWrite = 3 };
+constexpr int kCannotCreate = KXOutputWriter::kCannotCreate;
+constexpr int kCannotAddEntry = KXOutputWriter::kCannotAddEntry;
+constexpr int kCannotWrite = KXOutputWriter::kCannotWrite;
+constexpr int kInconsistentPackage = KXOutputWriter::kInconsistentPackage;
 // Folders nested deeper than this are not followed (a work folder is a few levels deep).
 constexpr int kMaxDepth = 64;
 
@@ -25,6 +30,17 @@ struct Failures {
         reasons.push_back(std::move(reason));
     }
     bool empty() const { return reasons.empty(); }
+
+    // True when there is no failure; otherwise false with every reason in the error.
+    bool report(const std::string& path, KXError* error) const {
+        if (empty()) return true;
+        if (error) {
+            std::string reason = "Can't create the package \"" + path + "\".";
+            for (const std::string& r : reasons) reason += "\n" + r;
+            *error = KXError{std::string(KXOutputWriter::errorDomain()), firstCode, reason};
+        }
+        return false;
+    }
 };
 
 std::string withoutTrailingSlashes(std::string path) {
@@ -77,6 +93,7 @@ bool KXOutputWriter::CreateZipFileAtPath(const std::string& path, const std::vec
                                          const ProgressHandler& progressHandler, KXError* error) {
     Failures failures;
     kx::ZipArchive archive(path);
+    archive.setFixedEntryAttributes(true);
     if (!archive.open()) {
         failures.add(kCannotCreate, archive.lastError());
     } else {
@@ -127,11 +144,165 @@ bool KXOutputWriter::CreateZipFileAtPath(const std::string& path, const std::vec
             failures.add(kCannotWrite, archive.lastError());
     }
 
-    if (failures.empty()) return true;
-    if (error) {
-        std::string reason = "Can't create the package \"" + path + "\".";
-        for (const std::string& r : failures.reasons) reason += "\n" + r;
-        *error = KXError{kErrorDomain, failures.firstCode, reason};
+    return failures.report(path, error);
+}
+
+// --- A package built part by part -----------------------------------------------------------------
+
+KXOutputWriter::~KXOutputWriter() { removeWorkFolder(); }
+
+void KXOutputWriter::removeWorkFolder() {
+    if (!savedWorkFolder_.empty()) kx::removeAll(savedWorkFolder_);
+    if (!ownedParentFolder_.empty()) kx::removeAll(ownedParentFolder_);
+    savedWorkFolder_.clear();
+    ownedParentFolder_.clear();
+}
+
+bool KXOutputWriter::initWorkFolder(const std::string& destinationPath, const std::optional<std::string>& parentFolder) {
+    removeWorkFolder();
+    savedFilePath_ = destinationPath;
+    std::string parent = parentFolder ? *parentFolder : KXPDFPathUtilities::tempFolder();
+    if (!parentFolder) ownedParentFolder_ = parent;
+    std::string name = kx::pathFileName(withoutTrailingSlashes(destinationPath));
+    if (name.empty() || name == "/" || name == "." || name == "..") name = "package";
+    std::string folder = KXPDFPathUtilities::getNewPathby(kx::pathJoin(parent, name));
+    if (!KXPDFPathUtilities::createFolderIfNeed(folder)) {
+        removeWorkFolder();
+        return false;
     }
+    savedWorkFolder_ = folder;
+    return true;
+}
+
+std::string KXOutputWriter::pathForPart(std::string_view partName) const {
+    std::optional<std::string> name = KXPartRegistry::normalisedPartName(partName);
+    if (!name || savedWorkFolder_.empty()) return {};
+    return savedWorkFolder_ + *name;
+}
+
+namespace {
+
+// The folders of the file, made; false when that fails.
+bool makeFoldersFor(const std::string& file) { return kx::createDirectories(kx::pathDirectory(file)); }
+
+}  // namespace
+
+std::unique_ptr<XMLFileWriter> KXOutputWriter::createXMLPart(std::string_view partName, std::string_view contentType) {
+    std::string file = pathForPart(partName);
+    std::unique_ptr<XMLFileWriter> writer;
+    if (!file.empty() && makeFoldersFor(file)) writer = XMLFileWriter::initWithPath(file);
+    if (!writer || !parts_.addPart(partName, contentType)) {
+        partFailures_.push_back("Can't create the part " + std::string(partName) + ".");
+        return nullptr;
+    }
+    openXMLParts_.emplace_back(file, *KXPartRegistry::normalisedPartName(partName));
+    return writer;
+}
+
+bool KXOutputWriter::endXMLPart(XMLFileWriter& writer) {
+    writer.writeEndDocument();
+    auto open = std::find_if(openXMLParts_.begin(), openXMLParts_.end(),
+                             [&](const auto& p) { return p.first == writer.xmlPath(); });
+    if (open == openXMLParts_.end()) return !writer.hasWriteError();
+    std::string partName = open->second;
+    openXMLParts_.erase(open);
+    if (!writer.hasWriteError()) return true;
+    parts_.removePart(partName);
+    partFailures_.push_back("Can't write the part " + partName + ".");
     return false;
+}
+
+bool KXOutputWriter::addPartWithBytes(std::string_view partName, std::string_view contentType, std::string_view bytes) {
+    std::string file = pathForPart(partName);
+    if (file.empty() || contentType.empty() || !makeFoldersFor(file) || !kx::writeFile(file, bytes)) return false;
+    return parts_.addPart(partName, contentType);
+}
+
+bool KXOutputWriter::addPartFromFile(std::string_view partName, std::string_view contentType,
+                                     const std::string& sourcePath, bool move) {
+    std::string file = pathForPart(partName);
+    if (file.empty() || contentType.empty() || !kx::isRegularFile(sourcePath) || !makeFoldersFor(file)) return false;
+    std::error_code ec;
+    bool placed = false;
+    if (move) {
+        fs::rename(sourcePath, file, ec);
+        placed = !ec;
+    }
+    if (!placed) {  // a copy, also when a move crosses file systems
+        ec.clear();
+        fs::copy_file(sourcePath, file, fs::copy_options::overwrite_existing, ec);
+        if (ec) {
+            kx::removeFile(file);
+            return false;
+        }
+        if (move) kx::removeFile(sourcePath);
+    }
+    return parts_.addPart(partName, contentType);
+}
+
+bool KXOutputWriter::addMediaPart(std::string_view partName, const std::string& sourcePath, bool move) {
+    std::optional<std::string> name = KXPartRegistry::normalisedPartName(partName);
+    if (!name) return false;
+    std::optional<std::string_view> type = KXPartRegistry::mediaContentType(kx::pathExtension(*name));
+    return type && addPartFromFile(*name, *type, sourcePath, move);
+}
+
+bool KXOutputWriter::finishPackage(KXError* error) {
+    Failures failures;
+    if (savedWorkFolder_.empty()) {
+        failures.add(kCannotCreate, "There is no work folder.");
+        return failures.report(savedFilePath_, error);
+    }
+    for (const std::string& reason : partFailures_) failures.add(kCannotWrite, reason);
+    for (const KXPartRegistry::Part& part : parts_.parts())
+        if (!kx::isRegularFile(pathForPart(part.partName)))
+            failures.add(kInconsistentPackage, "The part " + part.partName + " was not written.");
+    for (const std::string& problem : parts_.problems()) failures.add(kInconsistentPackage, "A " + problem + ".");
+
+    // The entries: the content types first, then the parts and their relationships by name.
+    std::vector<std::string> entries;
+    if (failures.empty()) {
+        auto writePart = [&](const std::string& partName, const std::function<void(XMLFileWriter&)>& body) {
+            std::string file = pathForPart(partName);
+            std::unique_ptr<XMLFileWriter> writer = makeFoldersFor(file) ? XMLFileWriter::initWithPath(file) : nullptr;
+            if (!writer) return failures.add(kCannotWrite, "Can't create the part " + partName + ".");
+            body(*writer);
+            writer->closeFile();
+            if (writer->hasWriteError()) failures.add(kCannotWrite, "Can't write the part " + partName + ".");
+        };
+        writePart("/[Content_Types].xml", [&](XMLFileWriter& w) { parts_.writeContentTypes(w); });
+        for (const KXPartRegistry::Part& part : parts_.parts()) entries.push_back(part.partName);
+        for (const std::string& source : parts_.relationshipSources()) {
+            std::string relsPart = KXPartRegistry::relationshipsPartName(source);
+            writePart(relsPart, [&](XMLFileWriter& w) { parts_.writeRelationships(source, w); });
+            entries.push_back(relsPart);
+        }
+        std::sort(entries.begin(), entries.end());
+        entries.insert(entries.begin(), "/[Content_Types].xml");
+    }
+
+    if (failures.empty()) {
+        kx::ZipArchive archive(savedFilePath_);
+        archive.setFixedEntryAttributes(true);
+        if (!archive.open()) {
+            failures.add(kCannotCreate, archive.lastError());
+        } else {
+            for (const std::string& entry : entries)
+                if (!archive.writeFileAtPath(pathForPart(entry), entry.substr(1), -1))
+                    failures.add(kCannotAddEntry, archive.lastError());
+            if (!failures.empty())
+                archive.discard();
+            else if (!archive.close())
+                failures.add(kCannotWrite, archive.lastError());
+        }
+    }
+    removeWorkFolder();
+    return failures.report(savedFilePath_, error);
+}
+
+std::string KXOutputWriter::W3CDTFDate(std::time_t time) {
+    std::tm utc{};
+    if (!gmtime_r(&time, &utc)) return "1970-01-01T00:00:00Z";
+    return kx::format("%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour,
+                      utc.tm_min, utc.tm_sec);
 }

@@ -58,6 +58,13 @@ std::unique_ptr<XMLFileWriter> XMLFileWriter::initWithPath(const std::string& pa
     return writer;
 }
 
+std::unique_ptr<XMLFileWriter> XMLFileWriter::initInMemory() {
+    auto writer = std::make_unique<XMLFileWriter>();
+    writer->inMemory_ = true;
+    writer->buffer_.reserve(kBufferSize + 1024);
+    return writer;
+}
+
 XMLFileWriter::~XMLFileWriter() { closeFile(); }
 
 // --- Output ---------------------------------------------------------------------------------------
@@ -71,7 +78,9 @@ void XMLFileWriter::append(std::string_view bytes) {
 
 void XMLFileWriter::flushBuffer() {
     if (buffer_.empty()) return;
-    if (file_) {
+    if (inMemory_) {
+        if (!memoryClosed_) memory_.append(buffer_);  // like a closed file, a closed writer takes no more
+    } else if (file_) {
         if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) writeError_ = true;
     }
     buffer_.clear();
@@ -454,6 +463,10 @@ void XMLFileWriter::removeBinding(size_t index) {
 // --- File -----------------------------------------------------------------------------------------
 
 std::optional<std::string> XMLFileWriter::toString() {
+    if (inMemory_) {
+        flushBuffer();
+        return memory_;
+    }
     if (xmlPath_.empty()) return std::nullopt;
     flushBuffer();
     if (file_ && std::fflush(file_) != 0) writeError_ = true;
@@ -474,6 +487,7 @@ void XMLFileWriter::synchronizeFile() {
 
 void XMLFileWriter::closeFile() {
     flushBuffer();
+    if (inMemory_) memoryClosed_ = true;
     if (!file_) return;
     if (std::fclose(file_) != 0) writeError_ = true;
     file_ = nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 // Streaming, namespace-aware writer of one XML part file. Every fragment goes to the file as it is
-// produced (through a fixed-size buffer), so memory does not grow with the document. Output is
+// produced (through a fixed-size buffer), so memory does not grow with the document. The same
+// writer can keep its output in memory instead (initInMemory), byte for byte what it would have
+// written to a file: part writers are tested on it without temporary files. Output is
 // indented: a line break and one indentation per open element before every start tag and empty
 // element, and before an end tag that follows markup; an end tag right after text stays on the
 // text's line; an element closed with no content becomes "<name/>".
@@ -28,6 +30,8 @@ public:
     XMLFileWriter();
     // Creates (or empties) the file at the path; nullptr when it cannot be created for writing.
     static std::unique_ptr<XMLFileWriter> initWithPath(const std::string& path);
+    // A writer whose output stays in memory; toString() answers it, also after writeEndDocument.
+    static std::unique_ptr<XMLFileWriter> initInMemory();
     ~XMLFileWriter();
     XMLFileWriter(const XMLFileWriter&) = delete;
     XMLFileWriter& operator=(const XMLFileWriter&) = delete;
@@ -59,7 +63,8 @@ public:
     void writeProcessingInstruction(std::string_view target, std::string_view data);
     void writeCData(std::string_view cdata);
 
-    // The file's contents read back as text / bytes; none when it cannot be read.
+    // The file's contents read back as text / bytes (the output so far for a writer in memory);
+    // none when it cannot be read or the writer has no target.
     std::optional<std::string> toString();
     std::optional<std::vector<std::uint8_t>> toData();
     // Writes everything buffered and asks the system to put it on disk.
@@ -96,7 +101,9 @@ public:
 
     // Number of open elements.
     int level() const { return level_; }
+    // The file's path; empty for a writer in memory or without a file.
     const std::string& xmlPath() const { return xmlPath_; }
+    bool isInMemory() const { return inMemory_; }
     // The encoding named by the declaration, empty until declared.
     const std::string& encoding() const { return encoding_; }
     // A write to the file failed (disk full, I/O error): the part is incomplete.
@@ -125,6 +132,9 @@ private:
 
     std::string xmlPath_;
     std::FILE* file_ = nullptr;
+    bool inMemory_ = false;
+    std::string memory_;  // the output of a writer in memory, up to the buffer
+    bool memoryClosed_ = false;
     std::string buffer_;
     std::uint64_t bytesWritten_ = 0;
     bool writeError_ = false;

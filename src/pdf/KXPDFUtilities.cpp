@@ -1,23 +1,13 @@
 #include "pdf/KXPDFUtilities.h"
 
-#include <numbers>
-
-#include "platform/Unicode.h"
+#include "pdf/color/ImageColorSpaces.h"
+#include "pdf/function/KXPDFFunction.h"
+#include "pdf/interpreter/KXPDFConentDrawer.h"
+#include "pdf/xobject/ImageExtraction.h"
+#include "platform/ImageDecoding.h"
+#include "platform/ImageMasking.h"
+#include "util/BitmapContexts.h"
 #include "util/PDFObjectValues.h"
-
-namespace {
-
-std::optional<std::u16string> textOf(const kx::PDFObject& o) {
-    std::u16string text;
-    if (o.isName())
-        text = kx::utf8ToUtf16(o.name());
-    else if (o.isString())
-        text = o.textString();
-    if (text.empty()) return std::nullopt;
-    return text;
-}
-
-}  // namespace
 
 bool KXPDFUtilities::GetNumberWithPDFDictionary(const kx::PDFObject& dict, std::string_view key, double& value) {
     return kx::pdfNumberInDictionary(dict, key, value);
@@ -29,26 +19,17 @@ bool KXPDFUtilities::GetNumberWithPDFArray(const kx::PDFObject& array, size_t in
 
 std::optional<std::u16string> KXPDFUtilities::GetStringWithPDFDictionary(const kx::PDFObject& dict,
                                                                           std::string_view key) {
-    if (!dict.isDictionary()) return std::nullopt;
-    return textOf(dict.dictGet(key));
+    return kx::pdfTextInDictionary(dict, key);
 }
 
 std::optional<std::u16string> KXPDFUtilities::GetStringWithPDFArray(const kx::PDFObject& array, size_t index) {
-    if (!array.isArray() || index >= array.arrayCount()) return std::nullopt;
-    return textOf(array.arrayAt(index));
+    return kx::pdfTextInArray(array, index);
 }
 
-std::int64_t KXPDFUtilities::normalizedAngle(std::int64_t angle) {
-    std::int64_t a = angle % 360;
-    return a < 0 ? a + 360 : a;
-}
+std::int64_t KXPDFUtilities::normalizedAngle(std::int64_t angle) { return KXPDFPageGeometry::normalizedAngle(angle); }
 
 kx::Rect KXPDFUtilities::GetPDFPageRect(const kx::PDFPage& page, kx::PDFBox box, std::int64_t rotationAngle) {
-    kx::Rect r = page.boxRect(box);
-    if (r.isInfinite() || r.isNull() || r.isEmpty()) r = kx::Rect(0, 0, 595, 842);
-    std::int64_t a = normalizedAngle(rotationAngle);
-    if (a == 90 || a == 270) r = kx::Rect(r.origin.y, r.origin.x, r.size.height, r.size.width);
-    return r;
+    return KXPDFPageGeometry::pageRect(page, box, rotationAngle);
 }
 
 kx::Rect KXPDFUtilities::MediaBoxOfPDFPage(const kx::PDFPage& page) {
@@ -59,29 +40,70 @@ kx::Rect KXPDFUtilities::CropBoxOfPDFPage(const kx::PDFPage& page) {
     return GetPDFPageRect(page, kx::PDFBox::CropBox, page.rotationAngle());
 }
 
-kx::AffineTransform pageTransformForBox(std::int64_t rotationAngle, double w, double h) {
-    std::int64_t a = KXPDFUtilities::normalizedAngle(rotationAngle);
-    kx::AffineTransform t = kx::AffineTransform::identity().translated(0, h).scaled(1, -1);
-    switch (a) {
-        case 90: return t.translated(0, h).rotated(-std::numbers::pi / 2);
-        case 180: return t.translated(w, h).rotated(std::numbers::pi);
-        case 270: return t.translated(w, 0).rotated(std::numbers::pi / 2);
-        default: return t;
-    }
+kx::ColorSpaceRef KXPDFUtilities::ColorSpaceWithPDFObject(const kx::PDFObject& object) {
+    return kx::imageColorSpaceOf(object);
 }
 
-std::vector<double> popOperandNumbers(kx::PDFScanner& scanner, int n) {
-    if (n < 1) return {};
-    std::vector<double> out(static_cast<size_t>(n), 0.0);
-    double v = 0;
-    if (!scanner.popNumber(v)) return out;
-    out[0] = v;
-    for (int i = 1; i < n; ++i) {
-        if (!scanner.popNumber(v)) {
-            if (i == 1) std::fill(out.begin() + 1, out.end(), out[0]);
-            break;
-        }
-        out[static_cast<size_t>(i)] = v;
-    }
-    return out;
+kx::ColorSpaceRef KXPDFUtilities::ColorSpaceFromPDFArray(const kx::PDFObject& array) {
+    return kx::imageColorSpaceOfArray(array);
+}
+
+kx::ColorSpaceRef KXPDFUtilities::ColorSpaceFromName(std::string_view name) { return kx::imageColorSpaceNamed(name); }
+
+kx::ColorSpaceRef KXPDFUtilities::ParserCalGray(const kx::PDFObject& array) { return kx::imageCalGraySpace(array); }
+
+kx::ColorSpaceRef KXPDFUtilities::ParserCalRGB(const kx::PDFObject& array) { return kx::imageCalRGBSpace(array); }
+
+kx::ColorSpaceRef KXPDFUtilities::ParserICCBased(const kx::PDFObject& array) { return kx::imageICCBasedSpace(array); }
+
+kx::ColorSpaceRef KXPDFUtilities::ParserIndexed(const kx::PDFObject& array) { return kx::imageIndexedSpace(array); }
+
+kx::ColorSpaceRef KXPDFUtilities::ParserLab(const kx::PDFObject& array) { return kx::imageLabSpace(array); }
+
+kx::ColorSpaceRef KXPDFUtilities::DefaultColorSpace() { return kx::ColorSpace::deviceGray(); }
+
+std::shared_ptr<const KXPDFFunction> KXPDFUtilities::FunctionFromPDFStream(const kx::PDFObject& object) {
+    return KXPDFFunction::FuntionWithObject(object);
+}
+
+std::string KXPDFUtilities::UUIDImagePathForStream(const kx::PDFObject& stream) {
+    return kx::imagePathForStream(stream);
+}
+
+bool KXPDFUtilities::extractPDFStream(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces,
+                                      const std::string& path, float jpegQuality, bool isMaskStream,
+                                      const kx::Color* stencilColor) {
+    return kx::extractImageStream(stream, colorSpaces, path, jpegQuality, isMaskStream, stencilColor);
+}
+
+std::string KXPDFUtilities::extractPDFMaskStream(const kx::PDFObject& stream) { return kx::extractMaskStream(stream); }
+
+kx::ImageRef KXPDFUtilities::MaskSourceImage(const kx::ImageRef& image, const kx::ImageRef& mask,
+                                             const kx::AffineTransform& transform) {
+    return kx::maskImage(image, mask, transform);
+}
+
+kx::ImageRef KXPDFUtilities::CGImageWithContentsOfFile(const std::string& path) { return kx::readImageFile(path); }
+
+kx::ImageRef KXPDFUtilities::CGImageWithContentsOfFile_DeviceGray(const std::string& path) {
+    return kx::toGray8(kx::readImageFile(path));
+}
+
+std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextSize(kx::Size size) {
+    return kx::makeBitmapContext(size.width, size.height, false);
+}
+
+std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextFromImageBitmapData(const kx::ImageRef& image) {
+    if (!image) return nullptr;
+    return kx::makeBitmapContext(image->width, image->height, false);
+}
+
+std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextFromImage(const kx::ImageRef& image) {
+    if (!image) return nullptr;
+    return kx::makeBitmapContext(image->width, image->height, true);
+}
+
+kx::ImageRef KXPDFUtilities::DrawStream(const kx::PDFObject& stream, const kx::PDFObject&, const kx::Rect& mediaBox,
+                                        const void*, double pixelsPerUnit) {
+    return KXPDFConentDrawer::drawContentStream(stream, mediaBox, pixelsPerUnit);
 }

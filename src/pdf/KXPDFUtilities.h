@@ -1,7 +1,10 @@
 #pragma once
 // Class operations between the engine and the PDF object reader: typed getters for dictionaries
-// and arrays, page boxes with the page rotation applied, the page transform of a rotation and the
-// operand popping of the content interpreter.
+// and arrays, page boxes with the page rotation applied, colour spaces of images, image extraction,
+// bitmap contexts and content drawn into a bitmap; with them the page transform of a rotation and
+// the operand popping of the content interpreter. The work is done where it belongs (the value
+// readers of util/, the page geometry, the colour spaces, the image XObjects, the interpreter);
+// this class gathers it under one name at the top of the PDF folder.
 
 #include <cstdint>
 #include <memory>
@@ -10,11 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "pdf/interpreter/OperandNumbers.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 #include "platform/BitmapContext.h"
 #include "platform/Color.h"
 #include "platform/ColorSpace.h"
-#include "platform/Image.h"
 #include "platform/Geometry.h"
+#include "platform/Image.h"
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFObject.h"
@@ -94,11 +99,5 @@ public:
                                    const kx::Rect& mediaBox, const void* parent, double pixelsPerUnit = 1.0);
 };
 
-// The transform that turns page space (y up) into display space (y down) with the rotation applied,
-// for a box of width w and height h. Only 90, 180 and 270 rotate.
-kx::AffineTransform pageTransformForBox(std::int64_t rotationAngle, double width, double height);
-
-// Pops n numbers (the last operand first) into entries 0, 1, ...: when only the first pop succeeds,
-// every entry takes that value; when a later pop fails, the entries after it are 0; when the first
-// fails, all are 0. n below 1 gives an empty result.
-std::vector<double> popOperandNumbers(kx::PDFScanner& scanner, int n);
+// pageTransformForBox comes with the page geometry (pdf/page/KXPDFPageGeometry.h), popOperandNumbers
+// with the interpreter (pdf/interpreter/OperandNumbers.h).

@@ -22,9 +22,25 @@ std::string libzipMessage(zip_t* zip) { return zip_error_strerror(zip_get_error(
 std::string systemMessage(int error) { return std::strerror(error); }
 
 // Unix attributes of an entry: file type and permission bits in the upper half.
-zip_uint32_t externalAttributes(const struct stat& st, bool folder) {
+zip_uint32_t externalAttributes(mode_t mode, bool folder) {
     zip_uint32_t type = folder ? S_IFDIR : S_IFREG;
-    return (type | (st.st_mode & 07777)) << 16;
+    return (type | (mode & 07777)) << 16;
+}
+
+// 1980-01-01 00:00:00 as an MS-DOS time and date: set as such, it does not depend on the time zone
+// the way a time_t converted by the library would.
+constexpr zip_uint16_t kFixedDosTime = 0;
+constexpr zip_uint16_t kFixedDosDate = (0 << 9) | (1 << 5) | 1;
+
+// Date and Unix attributes of the entry: the item's own, or the fixed ones.
+bool setEntryAttributes(zip_t* zip, zip_uint64_t entry, const struct stat& st, bool folder, bool fixed) {
+    if (fixed) {
+        if (zip_file_set_dostime(zip, entry, kFixedDosTime, kFixedDosDate, 0) != 0) return false;
+    } else if (zip_file_set_mtime(zip, entry, st.st_mtime, 0) != 0) {
+        return false;
+    }
+    mode_t mode = fixed ? (folder ? 0755 : 0644) : st.st_mode;
+    return zip_file_set_external_attributes(zip, entry, 0, ZIP_OPSYS_UNIX, externalAttributes(mode, folder)) == 0;
 }
 
 }  // namespace
@@ -79,9 +95,10 @@ bool ZipArchive::writeFileAtPath(const std::string& filePath, const std::string&
     auto entry = static_cast<zip_uint64_t>(index);
     zip_int32_t method = compressionLevel == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
     zip_uint32_t level = compressionLevel > 0 ? static_cast<zip_uint32_t>(std::min(compressionLevel, 9)) : 0;
-    if (zip_set_file_compression(zip, entry, method, level) != 0 ||
-        zip_file_set_mtime(zip, entry, st.st_mtime, 0) != 0 ||
-        zip_file_set_external_attributes(zip, entry, 0, ZIP_OPSYS_UNIX, externalAttributes(st, false)) != 0)
+    // An encrypted entry keeps its file's date: the library derives the password check byte from
+    // the file's own time, and its random encryption header differs every time anyway.
+    const bool fixed = fixedEntryAttributes_ && !password;
+    if (zip_set_file_compression(zip, entry, method, level) != 0 || !setEntryAttributes(zip, entry, st, false, fixed))
         return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
     if (password) {
         zip_uint16_t scheme = aes ? ZIP_EM_AES_256 : ZIP_EM_TRAD_PKWARE;
@@ -99,8 +116,7 @@ bool ZipArchive::writeFolderAtPath(const std::string& folderPath, const std::str
     zip_int64_t index = zip_dir_add(zip, folderName.c_str(), ZIP_FL_ENC_UTF_8);
     if (index < 0) return fail("Can't add \"" + folderName + "/\": " + libzipMessage(zip));
     auto entry = static_cast<zip_uint64_t>(index);
-    if (zip_file_set_mtime(zip, entry, st.st_mtime, 0) != 0 ||
-        zip_file_set_external_attributes(zip, entry, 0, ZIP_OPSYS_UNIX, externalAttributes(st, true)) != 0)
+    if (!setEntryAttributes(zip, entry, st, true, fixedEntryAttributes_))
         return fail("Can't add \"" + folderName + "/\": " + libzipMessage(zip));
     return true;
 }

@@ -3,6 +3,12 @@
 // from their files when the archive is closed, so no file is held in memory. Nothing appears at the
 // archive's path until close() succeeds: a failed or discarded archive leaves no partial file (and
 // leaves whatever was at the path before untouched).
+//
+// Entries carry their files' modification dates and permissions, unless setFixedEntryAttributes()
+// asked for fixed ones: then every entry is dated 1980-01-01 00:00:00 (the first date a zip entry
+// can hold, in any time zone) with permissions 0644 (files) or 0755 (folders), so that the same
+// files give the same archive bytes whenever and wherever they are zipped. (Encrypted entries keep
+// their files' dates: their encryption headers are random, so they never repeat anyway.)
 
 #include <memory>
 #include <optional>
@@ -22,12 +28,15 @@ public:
 
     // Starts a new archive that will replace any file at the path.
     bool open();
+    // Dates and permissions of the entries added from now on: fixed (true) or the files' own.
+    void setFixedEntryAttributes(bool fixed) { fixedEntryAttributes_ = fixed; }
+    bool fixedEntryAttributes() const { return fixedEntryAttributes_; }
     // Adds the file at filePath under the entry name (UTF-8, "/"-separated), with its modification
-    // date and permissions. compressionLevel: negative for the default level, 0 to store, 1 to 9.
+    // date and permissions (or the fixed ones). compressionLevel: negative for the default level, 0 to store, 1 to 9.
     // A password encrypts the entry (AES-256 when aes is set, else the traditional scheme).
     bool writeFileAtPath(const std::string& filePath, const std::string& entryName, int compressionLevel,
                          const std::optional<std::string>& password = std::nullopt, bool aes = false);
-    // Adds a folder entry ("name/") with the folder's date and permissions.
+    // Adds a folder entry ("name/") with the folder's date and permissions (or the fixed ones).
     bool writeFolderAtPath(const std::string& folderPath, const std::string& folderName);
     // Compresses the entries and writes the archive; false (and no file) when that fails.
     bool close();
@@ -44,6 +53,7 @@ private:
     std::string path_;
     std::unique_ptr<Handle> handle_;
     std::string lastError_;
+    bool fixedEntryAttributes_ = false;
 };
 
 }  // namespace kx

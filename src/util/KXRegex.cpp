@@ -47,34 +47,34 @@ bool currency(std::u16string_view text, const std::vector<std::u16string>& symbo
 }  // namespace
 
 bool KXRegex::validateGeneralNumbersDecimalSepartorByDot(std::u16string_view t) {
-    return matches(u"^(-?\\d+)(\\.\\d+)?$", t);
+    return matches(u"^(-?[0-9]+)(\\.[0-9]+)?$", t);
 }
 bool KXRegex::validateGeneralNumbersDecimalSepartorByComma(std::u16string_view t) {
-    return matches(u"^(-?\\d+)(,\\d+)?$", t);
+    return matches(u"^(-?[0-9]+)(,[0-9]+)?$", t);
 }
 bool KXRegex::validatePercentNumbersDecimalSepartorByDot(std::u16string_view t) {
-    return matches(u"^(-?\\d+)(\\.\\d+)?[%]", t);
+    return matches(u"^(-?[0-9]+)(\\.[0-9]+)?[%]", t);
 }
 bool KXRegex::validatePercentNumbersDecimalSepartorByComma(std::u16string_view t) {
-    return matches(u"^(-?\\d+)(,\\d+)?[%]", t);
+    return matches(u"^(-?[0-9]+)(,[0-9]+)?[%]", t);
 }
 bool KXRegex::validateNumbersWithThousandSepartorByComma(std::u16string_view t) {
-    return matches(u"^-?\\d{1,3}(,\\d{3})+(\\.\\d+)?$", t);
+    return matches(u"^-?[0-9]{1,3}(,[0-9]{3})+(\\.[0-9]+)?$", t);
 }
 bool KXRegex::validateNumbersWithThousandSepartorByDot(std::u16string_view t) {
-    return matches(u"^-?\\d{1,3}(\\.\\d{3})+(,\\d+)?$", t);
+    return matches(u"^-?[0-9]{1,3}(\\.[0-9]{3})+(,[0-9]+)?$", t);
 }
 bool KXRegex::validateCurrencyNumberSBNSC(std::u16string_view t, const std::vector<std::u16string>& s) {
-    return currency(t, s, u"^-?[", u"][ ]*\\d{1,3}(,\\d{3})*(\\.\\d+)?$");
+    return currency(t, s, u"^-?[", u"][ ]*[0-9]{1,3}(,[0-9]{3})*(\\.[0-9]+)?$");
 }
 bool KXRegex::validateCurrencyNumberSBNSD(std::u16string_view t, const std::vector<std::u16string>& s) {
-    return currency(t, s, u"^-?[", u"][ ]*\\d{1,3}(\\.\\d{3})*(,\\d+)?$");
+    return currency(t, s, u"^-?[", u"][ ]*[0-9]{1,3}(\\.[0-9]{3})*(,[0-9]+)?$");
 }
 bool KXRegex::validateCurrencyNumberSANSC(std::u16string_view t, const std::vector<std::u16string>& s) {
-    return currency(t, s, u"^-?\\d{1,3}(,\\d{3})*(\\.\\d+)?[ ]*[", u"]$");
+    return currency(t, s, u"^-?[0-9]{1,3}(,[0-9]{3})*(\\.[0-9]+)?[ ]*[", u"]$");
 }
 bool KXRegex::validateCurrencyNumberSANSD(std::u16string_view t, const std::vector<std::u16string>& s) {
-    return currency(t, s, u"^-?\\d{1,3}(\\.\\d{3})*(,\\d+)?[ ]*[", u"]$");
+    return currency(t, s, u"^-?[0-9]{1,3}(\\.[0-9]{3})*(,[0-9]+)?[ ]*[", u"]$");
 }
 
 std::u16string KXRegex::currencySymbols(const std::vector<std::u16string>& symbols) {
@@ -83,7 +83,7 @@ std::u16string KXRegex::currencySymbols(const std::vector<std::u16string>& symbo
     return joined.empty() ? std::u16string(u"$\uFFE5\u00A5\u20AC") : joined;
 }
 
-bool KXRegex::validateIntNumbers(std::u16string_view t) { return matches(u"^-?\\d+$", t); }
+bool KXRegex::validateIntNumbers(std::u16string_view t) { return matches(u"^-?[0-9]+$", t); }
 
 bool KXRegex::validateWithRegex(std::u16string_view pattern, std::u16string_view text) {
     return matches(pattern, text);

@@ -1,6 +1,6 @@
 #pragma once
 // Pattern tests for number, percentage and currency texts (each pattern must match the whole
-// text), and a guess at the language of a text.
+// text; digits are the ASCII digits 0-9 only), and a guess at the language of a text.
 
 #include <optional>
 #include <string>

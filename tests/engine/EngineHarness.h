@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ExporterChoice_p.h"
+#include "engine/ExporterChoice.h"
 #include "engine/KXDocuvane.h"
 #include "engine/KXPDFExporter.h"
 #include "platform/Dispatch.h"
@@ -155,7 +155,7 @@ private:
 };
 
 // Makes the key "record" (and nothing else) convert through a RecordingExporter on `script`.
-inline detail::ExporterChoice recordingChoice(std::shared_ptr<ExporterScript> script) {
+inline ExporterChoice recordingChoice(std::shared_ptr<ExporterScript> script) {
     return {[](const std::string& key) { return key == "record"; },
             [script](const std::shared_ptr<const KXPDFOptions>&) -> std::unique_ptr<KXPDFExporter> {
                 {

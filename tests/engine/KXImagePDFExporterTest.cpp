@@ -50,6 +50,10 @@ private:
 
 class ImageExporterTest : public ::testing::Test {
 protected:
+    // The page-image row of the exporter table, without the families above the engine.
+    ScopedExporterChoice imageRow{{&KXImagePDFExporter::supportType, [](const std::shared_ptr<const KXPDFOptions>&) {
+                                       return std::unique_ptr<KXPDFExporter>(std::make_unique<KXImagePDFExporter>());
+                                   }}};
     RecordingDelegate delegate;
     KXDocuvane engine;
     std::shared_ptr<KXPDFOptions> options = std::make_shared<KXPDFOptions>();
@@ -171,7 +175,7 @@ TEST_F(ImageExporterTest, ACancelledConversionLeavesNoFileOfItsOwn) {
             writeFile(pathJoin(dest, "IMG_00001.png"), "mine");
         }
         // The image exporter itself, asking for the cancel once its first page is written.
-        detail::ScopedExporterChoice cancelling{{[](const std::string& key) { return key == "png"; },
+        ScopedExporterChoice cancelling{{[](const std::string& key) { return key == "png"; },
                                                  [this](const std::shared_ptr<const KXPDFOptions>&) {
                                                      return std::make_unique<CancellingImageExporter>(engine);
                                                  }}};

@@ -16,7 +16,8 @@ const std::string R(KXOpenXMLNameSpace::nameSpace_r());
 
 std::string tempPath(const std::string& name) { return kx::pathJoin(kx::test::tempDir(), name); }
 
-// Runs the body on a writer over a fresh file and returns what the file holds afterwards.
+// Runs the body on a writer over a fresh file and returns what the file holds afterwards. The body
+// also runs on a writer in memory, which must give the same bytes.
 std::string written(const std::function<void(XMLFileWriter&)>& body) {
     static int counter = 0;
     std::string path = tempPath("writer-" + std::to_string(++counter) + ".xml");
@@ -25,7 +26,13 @@ std::string written(const std::function<void(XMLFileWriter&)>& body) {
     if (!writer) return {};
     body(*writer);
     writer->closeFile();
-    return kx::readFile(path).value_or("<unreadable>");
+    std::string inFile = kx::readFile(path).value_or("<unreadable>");
+
+    auto memory = XMLFileWriter::initInMemory();
+    body(*memory);
+    memory->closeFile();
+    EXPECT_EQ(memory->toString(), inFile) << "the writer in memory differs from the file";
+    return inFile;
 }
 
 // The reason of the XMLWriterException that the call throws ("" when it throws none).
@@ -326,6 +333,9 @@ TEST(XMLFileWriter, EscapingOfTextAndAttributeValues) {
 TEST(XMLFileWriter, StreamsThroughItsBufferAndReportsTheFile) {
     // More than the buffer holds: the bytes are the same as when written piece by piece.
     std::string expected = "\n<list>";
+    for (int i = 0; i < 20000; ++i)
+        expected += "\n\t<item n=\"" + std::to_string(i) + "\">\xC3\xA9t\xC3\xA9 &amp; hiver</item>";
+    expected += "\n</list>";
     std::string out = written([&](XMLFileWriter& w) {
         w.writeStartElement("list");
         for (int i = 0; i < 20000; ++i) {
@@ -333,12 +343,10 @@ TEST(XMLFileWriter, StreamsThroughItsBufferAndReportsTheFile) {
             w.writeAttribute("n", std::to_string(i));
             w.writeCharacters(u"\u00E9t\u00E9 & hiver");
             w.writeEndElement();
-            expected += "\n\t<item n=\"" + std::to_string(i) + "\">\xC3\xA9t\xC3\xA9 &amp; hiver</item>";
         }
         w.writeEndElement();
     });
-    expected += "\n</list>";
-    EXPECT_EQ(out, expected);
+    EXPECT_TRUE(out == expected) << "the streamed list differs";
 
     // toString flushes what is buffered; the file replaces what was at the path.
     std::string path = kx::test::writeTemp("replaced.xml", "old contents that are longer");
@@ -354,6 +362,17 @@ TEST(XMLFileWriter, StreamsThroughItsBufferAndReportsTheFile) {
     w->writeEndDocument();
     EXPECT_EQ(w->toString(), "\n<a/>");
     EXPECT_FALSE(w->hasWriteError());
+
+    // A writer in memory answers its output at any time, and still after the end of the document.
+    auto memory = XMLFileWriter::initInMemory();
+    EXPECT_TRUE(memory->isInMemory());
+    EXPECT_EQ(memory->xmlPath(), "");
+    memory->writeStartElement("a");
+    EXPECT_EQ(memory->toString(), "\n<a");
+    memory->writeEndDocument();
+    EXPECT_EQ(memory->toString(), "\n<a/>");
+    EXPECT_EQ(memory->toData(), std::vector<std::uint8_t>({'\n', '<', 'a', '/', '>'}));
+    EXPECT_FALSE(memory->hasWriteError());
 
     // A writer without a file has nothing to read back.
     XMLFileWriter detached;

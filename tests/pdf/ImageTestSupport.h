@@ -9,7 +9,7 @@
 
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/xobject/KXPDFImageXObject.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "platform/pdf/PDFDocument.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "util/KXGeometryStrings.h"
-#include "pdf/KXPDFCGPathUtilities.h"
+#include "pdf/state/KXPDFCGPathUtilities.h"
 #include "support/TestSupport.h"
 
 using namespace kx;

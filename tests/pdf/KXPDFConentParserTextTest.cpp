@@ -12,7 +12,7 @@
 #include "InterpreterTestSupport.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 #include "platform/FontCatalog.h"
 #include "platform/FileSystem.h"
 #include "platform/FontProgram.h"

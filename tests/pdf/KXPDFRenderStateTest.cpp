@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "ObjectDoc.h"
-#include "pdf/interpreter/KXPDFExtGState.h"
-#include "pdf/interpreter/KXPDFExtGStateCollection.h"
+#include "pdf/state/KXPDFExtGState.h"
+#include "pdf/state/KXPDFExtGStateCollection.h"
 #include "pdf/interpreter/KXPDFPropertiesCollection.h"
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
 

@@ -1,6 +1,7 @@
 // KXDocuvane: converts one PDF from the command line. The engine reports on the main thread, so the
 // main run loop turns until the conversion has ended; the exit status is 0 on success, 1 on failure
-// and 3 when some of the requested pages failed.
+// and 3 when some of the requested pages failed. The exporter table is installed first: the engine
+// converts only to the keys it holds.
 //
 // SIGINT and SIGTERM cancel the conversion as the engine cancels (at the next page boundary); the
 // end report then removes the output written so far, and the process ends by the same signal, as
@@ -13,6 +14,7 @@
 #include <thread>
 
 #include "app/cli/KXDocuvaneCLI.h"
+#include "exporters/ExporterTable.h"
 #include "platform/Dispatch.h"
 
 namespace {
@@ -40,6 +42,7 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
+    kx::installExporters();
     KXDocuvaneCLI cli;
     std::thread(watchSignals, signals, &cli).detach();
 

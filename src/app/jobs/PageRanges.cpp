@@ -63,13 +63,22 @@ std::vector<std::uint64_t> pageNumbersInRangeText(std::string_view text, std::in
 }
 
 std::vector<std::uint64_t> PageIndexsForString(const std::optional<std::string>& text, std::int64_t count) {
-    if (!text || text->empty() || asciiLower(*text) == "all") {
-        std::vector<std::uint64_t> pages;
-        if (count > 0) pages.reserve(static_cast<size_t>(count));
-        for (std::int64_t n = 1; n <= count; ++n) pages.push_back(static_cast<std::uint64_t>(n));
-        return pages;
-    }
+    if (!text || text->empty() || asciiLower(*text) == "all") return allPageNumbers(count);
     return pageNumbersInRangeText(*text, count, ExtraDashToken::ItsNumber);
+}
+
+std::vector<std::uint64_t> allPageNumbers(std::int64_t count) {
+    std::vector<std::uint64_t> pages;
+    if (count > 0) pages.reserve(static_cast<size_t>(count));
+    for (std::int64_t n = 1; n <= count; ++n) pages.push_back(static_cast<std::uint64_t>(n));
+    return pages;
+}
+
+std::vector<std::uint64_t> pageIndexsForCustomRange(std::string_view text, std::string_view allPagesText,
+                                                    std::int64_t count) {
+    if (text.empty()) return count < 1 ? std::vector<std::uint64_t>{} : std::vector<std::uint64_t>{1};
+    if (text == allPagesText) return allPageNumbers(count);
+    return pageNumbersInRangeText(text, count, ExtraDashToken::Nothing);
 }
 
 }  // namespace kx

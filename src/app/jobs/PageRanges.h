@@ -30,4 +30,13 @@ std::vector<std::uint64_t> pageNumbersInRangeText(std::string_view text, std::in
 // own number.
 std::vector<std::uint64_t> PageIndexsForString(const std::optional<std::string>& text, std::int64_t count);
 
+// 1, 2, ..., count (nothing when count < 1).
+std::vector<std::uint64_t> allPageNumbers(std::int64_t count);
+
+// The window's custom range: an empty text selects page 1 (nothing when count < 1), the text the
+// window shows for all pages (`allPagesText`, localised) selects 1..count, any other text reads as
+// above with a token like "1-2-3" giving nothing.
+std::vector<std::uint64_t> pageIndexsForCustomRange(std::string_view text, std::string_view allPagesText,
+                                                    std::int64_t count);
+
 }  // namespace kx

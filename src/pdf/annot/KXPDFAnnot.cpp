@@ -18,7 +18,7 @@
 #include "pdf/annot/KXPDFAnnotWidget.h"
 #include "pdf/annot/KXPDFAnnot_p.h"
 #include "pdf/annot/KXPDFBorderArray.h"
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 #include "platform/Numeric.h"
 #include "platform/Unicode.h"
 
@@ -39,17 +39,17 @@ void KXPDFAnnot::parse(const kx::PDFObject& dictionary, bool readPopup) {
     std::string subtype;
     if (dictionary.dictGet("Subtype").getName(subtype)) type_ = subtype;
 
-    contents_ = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "Contents");
-    userName_ = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "NM");
-    modificationDate_ = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "M");
+    contents_ = kx::pdfTextInDictionary(dictionary, "Contents");
+    userName_ = kx::pdfTextInDictionary(dictionary, "NM");
+    modificationDate_ = kx::pdfTextInDictionary(dictionary, "M");
 
     kx::PDFObject rect = dictionary.dictGet("Rect");
     if (rect.isArray() && rect.arrayCount() == 4) {
         double x1 = 0, y1 = 0, x2 = 1.0, y2 = 1.0;
-        KXPDFUtilities::GetNumberWithPDFArray(rect, 0, x1);
-        KXPDFUtilities::GetNumberWithPDFArray(rect, 1, y1);
-        KXPDFUtilities::GetNumberWithPDFArray(rect, 2, x2);
-        KXPDFUtilities::GetNumberWithPDFArray(rect, 3, y2);
+        kx::pdfNumberInArray(rect, 0, x1);
+        kx::pdfNumberInArray(rect, 1, y1);
+        kx::pdfNumberInArray(rect, 2, x2);
+        kx::pdfNumberInArray(rect, 3, y2);
         if (x1 > x2) std::swap(x1, x2);
         if (y1 > y2) std::swap(y1, y2);
         bounds_ = kx::Rect(x1, y1, x2 - x1, y2 - y1);
@@ -60,11 +60,11 @@ void KXPDFAnnot::parse(const kx::PDFObject& dictionary, bool readPopup) {
     // /CA is the constant opacity of any annotation; markup kinds read it again with their own
     // entries.
     opacity_ = 1.0;
-    KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "CA", opacity_);
+    kx::pdfNumberInDictionary(dictionary, "CA", opacity_);
 
     flags_ = 0;
     double f = 0;
-    if (KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "F", f)) flags_ = kx::toInt<std::int64_t>(f);
+    if (kx::pdfNumberInDictionary(dictionary, "F", f)) flags_ = kx::toInt<std::int64_t>(f);
 
     kx::PDFObject border = dictionary.dictGet("Border");
     if (border.isArray()) border_ = std::make_unique<KXPDFBorderArray>(border);
@@ -108,7 +108,15 @@ std::shared_ptr<KXPDFAnnot> KXPDFAnnot::AnnotWithDictionary(const kx::PDFObject&
     return std::make_shared<KXPDFAnnot>(dictionary);
 }
 
-void KXPDFAnnot::startParser() { replayAppearance(type_.value_or(std::string())); }
+void KXPDFAnnot::startParser() {
+    if (!appearStreams_) {
+        if (delegate_) drawWithoutAppearance(*delegate_);
+        return;
+    }
+    replayAppearance(type_.value_or(std::string()));
+}
+
+void KXPDFAnnot::drawWithoutAppearance(KXPDFAnnotDelegate&) {}
 
 void KXPDFAnnot::replayAppearance(const std::string& streamKey) {
     if (!delegate_ || !appearStreams_) return;

@@ -1,7 +1,7 @@
 #include "pdf/annot/KXPDFAnnotCollection.h"
 
 #include "pdf/annot/KXPDFAnnot.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 
 KXPDFAnnotCollection::KXPDFAnnotCollection(const kx::PDFObject& annots, std::int64_t pageIndex) {
     for (size_t i = 0, n = annots.arrayCount(); i < n; ++i) {

@@ -6,8 +6,8 @@
 #include "pdf/annot/KXPDFAnnotLine.h"
 #include "pdf/annot/KXPDFAnnot_p.h"
 #include "pdf/annot/KXPDFBorderBS.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "util/PDFObjectValues.h"
 #include "platform/Numeric.h"
 #include "platform/Unicode.h"
 
@@ -21,8 +21,8 @@ KXPDFAnnotFreeText::KXPDFAnnotFreeText(const kx::PDFObject& dictionary)
     appearanceString_ = kx::detail::annotKeyString(dictionary, "DA");
     interiorColor_ = kx::detail::annotColorFromArray(dictionary.dictGet("IC"));
     double q = 0;
-    if (KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "Q", q)) quadding_ = kx::toInt<std::int64_t>(q);
-    styleString_ = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "DS");
+    if (kx::pdfNumberInDictionary(dictionary, "Q", q)) quadding_ = kx::toInt<std::int64_t>(q);
+    styleString_ = kx::pdfTextInDictionary(dictionary, "DS");
 
     kx::PDFObject cl = dictionary.dictGet("CL");
     if (cl.isArray() && cl.arrayCount() >= 4) {
@@ -31,7 +31,7 @@ KXPDFAnnotFreeText::KXPDFAnnotFreeText(const kx::PDFObject& dictionary)
         size_t count = cl.arrayCount() == 6 ? 6 : 4;
         for (size_t i = 0; i < count; ++i) {
             double v = 0;
-            KXPDFUtilities::GetNumberWithPDFArray(cl, i, v);
+            kx::pdfNumberInArray(cl, i, v);
             *points[i] = static_cast<float>(v);
         }
     }
@@ -115,14 +115,8 @@ std::optional<std::string> KXPDFAnnotFreeText::ParseAppearanceString(const std::
     return name;
 }
 
-void KXPDFAnnotFreeText::startParser() {
-    if (appearStreams()) {
-        KXPDFAnnot::startParser();
-        return;
-    }
-    KXPDFAnnotDelegate* receiver = delegate();
-    if (!receiver) return;
-    KXPDFRenderState* state = receiver->KXPDFAnnotCurrentRenderingState();
+void KXPDFAnnotFreeText::drawWithoutAppearance(KXPDFAnnotDelegate& receiver) {
+    KXPDFRenderState* state = receiver.KXPDFAnnotCurrentRenderingState();
     auto rgb = KXPDFColorSpace::DefaultDeviceRGBColorSpace();
 
     bool stroke = false;
@@ -142,6 +136,6 @@ void KXPDFAnnotFreeText::startParser() {
         if (state) kx::detail::annotSetFill(*state, rgb, !interiorColor_.isNull ? interiorColor_ : color());
         fill = true;
     }
-    receiver->didScanTextBox(*this, bounds(), contents().value_or(std::u16string()), fontName_, fontColor_,
-                             fontSize_, textAlignment_, stroke, fill);
+    receiver.didScanTextBox(*this, bounds(), contents().value_or(std::u16string()), fontName_, fontColor_,
+                            fontSize_, textAlignment_, stroke, fill);
 }

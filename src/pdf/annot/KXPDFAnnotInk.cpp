@@ -3,8 +3,8 @@
 #include "pdf/annot/KXPDFAnnotDelegate.h"
 #include "pdf/annot/KXPDFAnnot_p.h"
 #include "pdf/annot/KXPDFBorderBS.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "util/PDFObjectValues.h"
 
 KXPDFAnnotInk::KXPDFAnnotInk(const kx::PDFObject& dictionary) : KXPDFAnnot(dictionary) {
     kx::PDFObject inkList = dictionary.dictGet("InkList");
@@ -26,8 +26,8 @@ std::optional<kx::Path> KXPDFAnnotInk::parsePathArray(const kx::PDFObject& array
     kx::Path path;
     for (size_t i = 0; i < count; i += 2) {
         kx::Point p;
-        if (!KXPDFUtilities::GetNumberWithPDFArray(array, i, p.x) ||
-            !KXPDFUtilities::GetNumberWithPDFArray(array, i + 1, p.y))
+        if (!kx::pdfNumberInArray(array, i, p.x) ||
+            !kx::pdfNumberInArray(array, i + 1, p.y))
             return std::nullopt;
         if (i == 0)
             path.moveTo(p);
@@ -37,18 +37,12 @@ std::optional<kx::Path> KXPDFAnnotInk::parsePathArray(const kx::PDFObject& array
     return path;
 }
 
-void KXPDFAnnotInk::startParser() {
-    if (appearStreams()) {
-        KXPDFAnnot::startParser();
-        return;
-    }
-    KXPDFAnnotDelegate* receiver = delegate();
-    if (!receiver) return;
+void KXPDFAnnotInk::drawWithoutAppearance(KXPDFAnnotDelegate& receiver) {
     for (const kx::Path& stroke : paths_) {
-        KXPDFRenderState* state = receiver->KXPDFAnnotCurrentRenderingState();
+        KXPDFRenderState* state = receiver.KXPDFAnnotCurrentRenderingState();
         if (!state) return;
         state->setCgPath(stroke);
         kx::detail::annotSetStroke(*state, kx::detail::annotRGBSpace("KXPDFAnnotInk"), displayColor(), border());
-        receiver->didScanPath(*this, stroke, true, false);
+        receiver.didScanPath(*this, stroke, true, false);
     }
 }

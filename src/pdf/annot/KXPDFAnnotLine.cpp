@@ -5,8 +5,8 @@
 #include "pdf/annot/KXPDFAnnotDelegate.h"
 #include "pdf/annot/KXPDFAnnot_p.h"
 #include "pdf/annot/KXPDFBorderBS.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "util/PDFObjectValues.h"
 
 KXPDFAnnotLine::KXPDFAnnotLine() : interiorColor_(kx::detail::annotNullColor()) {}
 
@@ -14,10 +14,10 @@ KXPDFAnnotLine::KXPDFAnnotLine(const kx::PDFObject& dictionary)
     : KXPDFAnnotMarkup(dictionary), interiorColor_(kx::detail::annotNullColor()) {
     kx::PDFObject l = dictionary.dictGet("L");
     if (l.isArray()) {
-        KXPDFUtilities::GetNumberWithPDFArray(l, 0, startPoint_.x);
-        KXPDFUtilities::GetNumberWithPDFArray(l, 1, startPoint_.y);
-        KXPDFUtilities::GetNumberWithPDFArray(l, 2, endPoint_.x);
-        KXPDFUtilities::GetNumberWithPDFArray(l, 3, endPoint_.y);
+        kx::pdfNumberInArray(l, 0, startPoint_.x);
+        kx::pdfNumberInArray(l, 1, startPoint_.y);
+        kx::pdfNumberInArray(l, 2, endPoint_.x);
+        kx::pdfNumberInArray(l, 3, endPoint_.y);
     }
     kx::PDFObject le = dictionary.dictGet("LE");
     if (le.isArray()) {
@@ -26,17 +26,17 @@ KXPDFAnnotLine::KXPDFAnnotLine(const kx::PDFObject& dictionary)
     }
     interiorColor_ = kx::detail::annotColorFromArray(dictionary.dictGet("IC"));
 
-    KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "LL", leaderLineLength_);
-    KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "LLE", leaderLineExtension_);
+    kx::pdfNumberInDictionary(dictionary, "LL", leaderLineLength_);
+    kx::pdfNumberInDictionary(dictionary, "LLE", leaderLineExtension_);
     if (leaderLineExtension_ < 0) leaderLineExtension_ = 0;
     dictionary.dictGet("Cap").getBoolean(caption_);
     intent_ = dictionary.dictGet("IT").isName("LineArrow") ? 1 : 0;
-    KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "LLO", leaderLineOffset_);
+    kx::pdfNumberInDictionary(dictionary, "LLO", leaderLineOffset_);
     captionPos_ = dictionary.dictGet("CP").isName("Top") ? 1 : 0;
     kx::PDFObject co = dictionary.dictGet("CO");
     if (co.isArray() && co.arrayCount() == 2) {
-        KXPDFUtilities::GetNumberWithPDFArray(co, 0, captionTextHorizontal_);
-        KXPDFUtilities::GetNumberWithPDFArray(co, 1, captionTextVertical_);
+        kx::pdfNumberInArray(co, 0, captionTextHorizontal_);
+        kx::pdfNumberInArray(co, 1, captionTextVertical_);
     }
 
     setBorder(kx::detail::annotBorderStyle(dictionary.dictGet("BS")));
@@ -123,14 +123,8 @@ std::optional<kx::Path> KXPDFAnnotLine::KXDFFAnnotLineEndingPathForStyle(std::in
     }
 }
 
-void KXPDFAnnotLine::startParser() {
-    if (appearStreams()) {
-        KXPDFAnnot::startParser();
-        return;
-    }
-    KXPDFAnnotDelegate* receiver = delegate();
-    if (!receiver) return;
-    KXPDFRenderState* state = receiver->KXPDFAnnotCurrentRenderingState();
+void KXPDFAnnotLine::drawWithoutAppearance(KXPDFAnnotDelegate& receiver) {
+    KXPDFRenderState* state = receiver.KXPDFAnnotCurrentRenderingState();
     if (!state) return;
     auto rgb = kx::detail::annotRGBSpace("KXPDFAnnotLine");
 
@@ -159,5 +153,5 @@ void KXPDFAnnotLine::startParser() {
         kx::detail::annotSetFill(*state, rgb, interiorColor_);
         fill = true;
     }
-    receiver->didScanPath(*this, path, true, fill);
+    receiver.didScanPath(*this, path, true, fill);
 }

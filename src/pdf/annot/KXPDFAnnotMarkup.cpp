@@ -1,20 +1,20 @@
 #include "pdf/annot/KXPDFAnnotMarkup.h"
 
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 
 KXPDFAnnotMarkup::KXPDFAnnotMarkup(const kx::PDFObject& dictionary) : KXPDFAnnot(dictionary) {
-    label_ = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "T");
+    label_ = kx::pdfTextInDictionary(dictionary, "T");
     double opacity = 1.0;
-    KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "CA", opacity);
+    kx::pdfNumberInDictionary(dictionary, "CA", opacity);
     setOpacity(opacity);
-    creationDate_ = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "CreationDate");
-    subject_ = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "Subj");
+    creationDate_ = kx::pdfTextInDictionary(dictionary, "CreationDate");
+    subject_ = kx::pdfTextInDictionary(dictionary, "Subj");
     replyTo_ = dictionary.dictGet("RT").isName("Group") ? 1 : 0;
     kx::PDFObject exData = dictionary.dictGet("ExData");
     if (exData.isDictionary()) exData_ = ParseAnnotExternalData(exData);
 }
 
 std::int64_t KXPDFAnnotMarkup::ParseAnnotExternalData(const kx::PDFObject& dictionary) {
-    auto subtype = KXPDFUtilities::GetStringWithPDFDictionary(dictionary, "Subtype");
+    auto subtype = kx::pdfTextInDictionary(dictionary, "Subtype");
     return subtype && *subtype == u"Markup3D" ? 1 : 0;
 }

@@ -5,8 +5,8 @@
 
 #include "pdf/annot/KXPDFAnnotDelegate.h"
 #include "pdf/annot/KXPDFAnnot_p.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "util/PDFObjectValues.h"
 
 KXPDFAnnotTextMarkup::KXPDFAnnotTextMarkup(const kx::PDFObject& dictionary) : KXPDFAnnot(dictionary) {
     markupType_ = PDFAnnotTextMarkupTypeForSubtype(type());
@@ -16,8 +16,8 @@ KXPDFAnnotTextMarkup::KXPDFAnnotTextMarkup(const kx::PDFObject& dictionary) : KX
     points.reserve(quads.arrayCount() / 2);
     for (size_t i = 0, n = quads.arrayCount(); i < n; i += 2) {
         kx::Point p;
-        if (!KXPDFUtilities::GetNumberWithPDFArray(quads, i, p.x) ||
-            !KXPDFUtilities::GetNumberWithPDFArray(quads, i + 1, p.y))
+        if (!kx::pdfNumberInArray(quads, i, p.x) ||
+            !kx::pdfNumberInArray(quads, i + 1, p.y))
             return;
         points.push_back(p);
     }

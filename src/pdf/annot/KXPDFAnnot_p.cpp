@@ -5,8 +5,8 @@
 
 #include "pdf/annot/KXPDFBorder.h"
 #include "pdf/annot/KXPDFBorderBS.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "util/PDFObjectValues.h"
 #include "platform/Format.h"
 #include "platform/Numeric.h"
 #include "platform/Unicode.h"
@@ -25,7 +25,7 @@ KXPDFColor annotColorFromArray(const PDFObject& array) {
     color.length = 3;
     for (size_t i = 0; i < 3; ++i) {
         double v = 0;
-        KXPDFUtilities::GetNumberWithPDFArray(array, i, v);
+        kx::pdfNumberInArray(array, i, v);
         color.c[i] = kx::toInt<std::int16_t>(v * 255);
     }
     return color;
@@ -40,13 +40,13 @@ KXPDFColor annotOpacityForm(const KXPDFColor& color, double opacity) {
 }
 
 std::optional<std::string> annotKeyString(const PDFObject& dict, std::string_view key) {
-    auto text = KXPDFUtilities::GetStringWithPDFDictionary(dict, key);
+    auto text = kx::pdfTextInDictionary(dict, key);
     if (!text) return std::nullopt;
     return kx::utf16ToUtf8(*text);
 }
 
 std::optional<std::string> annotKeyString(const PDFObject& array, size_t index) {
-    auto text = KXPDFUtilities::GetStringWithPDFArray(array, index);
+    auto text = kx::pdfTextInArray(array, index);
     if (!text) return std::nullopt;
     return kx::utf16ToUtf8(*text);
 }
@@ -55,7 +55,7 @@ Rect annotInnerRect(const PDFObject& rd, const Rect& bounds) {
     if (!rd.isArray() || rd.arrayCount() != 4) return Rect::zero();
     double d[4];  // left, top, right, bottom
     for (size_t i = 0; i < 4; ++i)
-        if (!KXPDFUtilities::GetNumberWithPDFArray(rd, i, d[i]) || d[i] < 0) return Rect::zero();
+        if (!kx::pdfNumberInArray(rd, i, d[i]) || d[i] < 0) return Rect::zero();
     Rect b = bounds.standardized();
     if (d[0] + d[2] > b.size.width || d[1] + d[3] > b.size.height) return Rect::zero();
     return {b.minX() + d[0], b.minY() + d[3], b.size.width - d[0] - d[2], b.size.height - d[1] - d[3]};

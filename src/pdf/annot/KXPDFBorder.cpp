@@ -1,6 +1,6 @@
 #include "pdf/annot/KXPDFBorder.h"
 
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 
 bool KXPDFBorder::parseDashArray(const kx::PDFObject& array) {
     // At most ten lengths are kept; a negative length ends the array and makes it unusable. An entry
@@ -8,7 +8,7 @@ bool KXPDFBorder::parseDashArray(const kx::PDFObject& array) {
     std::vector<float> pattern;
     for (size_t i = 0, n = array.arrayCount(); i < n && i < 10; ++i) {
         double v = 0;
-        if (!KXPDFUtilities::GetNumberWithPDFArray(array, i, v)) return false;
+        if (!kx::pdfNumberInArray(array, i, v)) return false;
         pattern.push_back(static_cast<float>(v));
         if (v < 0) return false;
     }

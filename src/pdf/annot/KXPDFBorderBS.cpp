@@ -1,11 +1,11 @@
 #include "pdf/annot/KXPDFBorderBS.h"
 
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 
 KXPDFBorderBS::KXPDFBorderBS(const kx::PDFObject& dictionary) {
     type_ = 1;
     lineWidth_ = 0;
-    KXPDFUtilities::GetNumberWithPDFDictionary(dictionary, "W", lineWidth_);
+    kx::pdfNumberInDictionary(dictionary, "W", lineWidth_);
     std::string s;
     if (dictionary.dictGet("S").getName(s)) {
         if (s == "D")

@@ -6,7 +6,7 @@
 bool KXPDFCalGrayColorSpace::parse(const kx::PDFObject& object) {
     kx::PDFObject dict = readCIEDictionary(object, "CalGray");
     if (!dict.isDictionary()) return false;
-    KXPDFUtilities::GetNumberWithPDFDictionary(dict, "Gamma", gamma_);
+    kx::pdfNumberInDictionary(dict, "Gamma", gamma_);
     return true;
 }
 

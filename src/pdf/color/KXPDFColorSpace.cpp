@@ -11,7 +11,7 @@
 #include "pdf/color/KXPDFDeviceRGBColorSpace.h"
 #include "pdf/color/KXPDFICCBasedColorSpace.h"
 #include "pdf/color/KXPDFLabColorSpace.h"
-#include "pdf/interpreter/NestingGuard_p.h"
+#include "util/NestingGuard.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -134,7 +134,7 @@ std::shared_ptr<KXPDFColorSpace> KXPDFColorSpace::ColorSpaceWithObject(const kx:
             if (!family.isName()) break;
             int mode = modeForArrayFamily(family.name());
             if (mode == ModeUnknown) break;
-            kx::detail::NestingGuard guard(tInProgress, object.identity(), kMaxNesting);
+            kx::NestingGuard guard(tInProgress, object.identity(), kMaxNesting);
             if (!guard.ok()) break;
             space = newColorSpaceOfMode(mode);
             // A space whose array is malformed is kept with the values its initialiser gave it.

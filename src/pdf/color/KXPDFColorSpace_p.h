@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 #include "platform/pdf/PDFObject.h"
 
 namespace kx::detail {
@@ -15,7 +15,7 @@ inline bool readExactNumbers(const kx::PDFObject& array, size_t n, double* out) 
     double tmp[64];
     if (n > 64) return false;
     for (size_t i = 0; i < n; ++i)
-        if (!KXPDFUtilities::GetNumberWithPDFArray(array, i, tmp[i])) return false;
+        if (!kx::pdfNumberInArray(array, i, tmp[i])) return false;
     for (size_t i = 0; i < n; ++i) out[i] = tmp[i];
     return true;
 }

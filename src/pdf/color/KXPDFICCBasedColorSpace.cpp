@@ -5,7 +5,7 @@
 #include "pdf/color/KXPDFDeviceCMYKColorSpace.h"
 #include "pdf/color/KXPDFDeviceGrayColorSpace.h"
 #include "pdf/color/KXPDFDeviceRGBColorSpace.h"
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 #include "platform/ICCProfile.h"
 #include "platform/Numeric.h"
 
@@ -50,8 +50,8 @@ bool KXPDFICCBasedColorSpace::parse(const kx::PDFObject& object) {
     kx::PDFObject range = dict.dictGet("Range");
     if (nComps_ >= 1 && range.isArray() && range.arrayCount() == static_cast<size_t>(2 * nComps_)) {
         for (size_t i = 0; i < static_cast<size_t>(nComps_); ++i) {
-            KXPDFUtilities::GetNumberWithPDFArray(range, 2 * i, rangeMin_[i]);
-            KXPDFUtilities::GetNumberWithPDFArray(range, 2 * i + 1, rangeMax_[i]);
+            kx::pdfNumberInArray(range, 2 * i, rangeMin_[i]);
+            kx::pdfNumberInArray(range, 2 * i + 1, rangeMax_[i]);
         }
     }
 

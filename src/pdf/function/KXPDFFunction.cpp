@@ -12,7 +12,7 @@
 #include "pdf/function/KXPDFPostScriptFunction.h"
 #include "pdf/function/KXPDFSampledFunction.h"
 #include "pdf/function/KXPDFStitchingFunction.h"
-#include "pdf/interpreter/NestingGuard_p.h"
+#include "util/NestingGuard.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -128,7 +128,7 @@ std::shared_ptr<const KXPDFFunction> KXPDFFunction::FuntionWithObject(const kx::
     if (kept && kept->find(object.objectNumber(), found)) return found;
 
     if (tInProgress.empty()) tBuilt = 0;
-    kx::detail::NestingGuard guard(tInProgress, object.identity(), kMaxNesting, tBuilt < kMaxFunctionsPerCall);
+    kx::NestingGuard guard(tInProgress, object.identity(), kMaxNesting, tBuilt < kMaxFunctionsPerCall);
     if (!guard.ok()) return nullptr;
     ++tBuilt;
 

@@ -3,15 +3,16 @@
 #include <cmath>
 
 #include "pdf/xobject/KXPDFImageXObject.h"
-#include "pdf/KXPDFUtilities.h"
+#include "platform/ImageDecoding.h"
+#include "util/BitmapContexts.h"
 
 KXPDFConentDrawer::KXPDFConentDrawer() = default;
 
 KXPDFConentDrawer::KXPDFConentDrawer(kx::PDFObject contentDict, kx::PDFContentStream contentStream,
                                      const kx::Rect& mediaBox, double pixelsPerUnit)
     : KXPDFConentParser(std::move(contentDict), std::move(contentStream)),
-      bitmapContext_(KXPDFUtilities::CreateARGBBitmapContextSize(
-          {mediaBox.size.width * pixelsPerUnit, mediaBox.size.height * pixelsPerUnit})) {
+      bitmapContext_(kx::makeBitmapContext(mediaBox.size.width * pixelsPerUnit, mediaBox.size.height * pixelsPerUnit,
+                                           false)) {
     // The box's lower-left corner is the bitmap's first pixel (a pattern cell need not start at 0).
     if (bitmapContext_) {
         bitmapContext_->scaleCTM(pixelsPerUnit, pixelsPerUnit);
@@ -21,6 +22,17 @@ KXPDFConentDrawer::KXPDFConentDrawer(kx::PDFObject contentDict, kx::PDFContentSt
 
 kx::ImageRef KXPDFConentDrawer::CGImage() const { return bitmapContext_ ? bitmapContext_->makeImage() : nullptr; }
 
+kx::ImageRef KXPDFConentDrawer::drawContentStream(const kx::PDFObject& stream, const kx::Rect& box,
+                                                  double pixelsPerUnit) {
+    if (!stream.isStream()) return nullptr;
+    kx::PDFObject dict = stream.streamDictionary();
+    KXPDFConentDrawer drawer(dict, kx::PDFContentStream::forStream(stream, dict.dictGet("Resources")), box,
+                             pixelsPerUnit);
+    drawer.setDelegate(&drawer);
+    drawer.startParser();
+    return drawer.CGImage();
+}
+
 void KXPDFConentDrawer::didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& object) {
     auto* image = dynamic_cast<KXPDFImageXObject*>(object.get());
     if (!bitmapContext_ || !image || image->cachedImagePath().empty()) return;
@@ -29,7 +41,7 @@ void KXPDFConentDrawer::didScanXObjectImage(KXPDFConentParser& parser, const std
     double width = std::hypot(p10.x - p00.x, p10.y - p00.y);
     double height = std::hypot(p11.x - p10.x, p11.y - p10.y);
     kx::Point centre{(p00.x + p11.x) / 2, (p00.y + p11.y) / 2};
-    kx::ImageRef picture = KXPDFUtilities::CGImageWithContentsOfFile(image->cachedImagePath());
+    kx::ImageRef picture = kx::readImageFile(image->cachedImagePath());
     if (!picture) return;
     bitmapContext_->drawImage(*picture, kx::Rect(centre.x - width / 2, centre.y - height / 2, width, height));
 }

@@ -17,6 +17,10 @@ public:
 
     // The bitmap's current contents; null without a bitmap.
     kx::ImageRef CGImage() const;
+    // The images of a content stream (a tiling pattern's cell, with the stream's own /Resources)
+    // drawn into a bitmap of the box's size at `pixelsPerUnit`; null for what is not a stream or
+    // when no bitmap can be made. Tiling patterns render their cells with it.
+    static kx::ImageRef drawContentStream(const kx::PDFObject& stream, const kx::Rect& box, double pixelsPerUnit);
     kx::BitmapContext* bitmapContext() const { return bitmapContext_.get(); }
 
     void didScanText(KXPDFConentParser&, const std::u16string&, kx::Size) override {}

@@ -4,9 +4,9 @@
 
 #include "pdf/color/KXPDFColorSpaceCollection.h"
 #include "pdf/interpreter/KXPDFConentParser_p.h"
-#include "pdf/interpreter/KXPDFExtGStateCollection.h"
+#include "pdf/state/KXPDFExtGStateCollection.h"
 #include "pdf/interpreter/KXPDFPropertiesCollection.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 #include "platform/Numeric.h"
 
 KXPDFConentParser::KXPDFConentParser() = default;
@@ -104,9 +104,9 @@ void KXPDFConentParser::collectionPageInfoIfNeed(const kx::PDFObject& dict) {
         std::int64_t angle = 0;
         double real = 0;
         if (rotate.getInteger(angle)) {
-            pageRotationAngle_ = KXPDFUtilities::normalizedAngle(angle);
+            pageRotationAngle_ = KXPDFPageGeometry::normalizedAngle(angle);
         } else if (rotate.getNumber(real)) {
-            pageRotationAngle_ = KXPDFUtilities::normalizedAngle(kx::toInt<std::int64_t>(real));
+            pageRotationAngle_ = KXPDFPageGeometry::normalizedAngle(kx::toInt<std::int64_t>(real));
         }
     }
     double box[4] = {0, 0, 0, 0};
@@ -180,6 +180,7 @@ bool KXPDFConentParser::runNestedParser(const kx::PDFObject& stream, std::int64_
         nested.setDelegate(delegate_);
         nested.setRenderingStateStack(stack);
         nested.setPageIndex(pageIndex_);
+        nested.setPageGeometry(pageGeometry_);
         nested.setContentAnnot(std::move(annot));
         nested.setContentStreamType(contentStreamType);
         // Annotations belong to pages; a form dictionary has none to replay.

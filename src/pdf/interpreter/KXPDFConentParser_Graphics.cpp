@@ -9,10 +9,10 @@
 #include "pdf/color/KXPDFDeviceCMYKColorSpace.h"
 #include "pdf/color/KXPDFDeviceGrayColorSpace.h"
 #include "pdf/color/KXPDFDeviceRGBColorSpace.h"
-#include "pdf/interpreter/KXPDFExtGStateCollection.h"
+#include "pdf/state/KXPDFExtGStateCollection.h"
 #include "pdf/shading/KXPDFPattern.h"
 #include "pdf/color/KXPDFPatternColorSpace.h"
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/interpreter/OperandNumbers.h"
 #include "platform/Numeric.h"
 
 namespace kx::detail {

@@ -2,6 +2,7 @@
 // names up in.
 
 #include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/interpreter/KXPDFConentDrawer.h"
 #include "pdf/shading/KXPDFPatternCollection.h"
 #include "pdf/shading/KXPDFShadingCollection.h"
 
@@ -12,7 +13,9 @@ std::shared_ptr<KXPDFShadingCollection> KXPDFConentParser::shadingCollectionWith
 
 std::shared_ptr<KXPDFPatternCollection> KXPDFConentParser::patternCollectionWithDict(const kx::PDFObject& dict) {
     if (resourcesOfDictionary(dict).isNull()) return nullptr;
-    return std::make_shared<KXPDFPatternCollection>(resourceSubDictionary(dict, "Pattern"));
+    // Tiling patterns render their cells with a drawing interpreter of their own.
+    return std::make_shared<KXPDFPatternCollection>(resourceSubDictionary(dict, "Pattern"),
+                                                    &KXPDFConentDrawer::drawContentStream);
 }
 
 std::shared_ptr<KXPDFShading> KXPDFConentParser::shadingNamed(const std::string& name) const {

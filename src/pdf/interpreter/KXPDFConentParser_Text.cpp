@@ -11,7 +11,7 @@
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/interpreter/KXPDFConentParserDelegate.h"
 #include "pdf/interpreter/KXPDFConentParser_p.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 #include "platform/Unicode.h"
 
 namespace kx::detail {

@@ -13,7 +13,6 @@
 #include "pdf/xobject/KXPDFFormXObject.h"
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "pdf/xobject/KXPDFPostScriptXObject.h"
-#include "pdf/KXPDFUtilities.h"
 #include "pdf/xobject/KXPDFXObjectCollection.h"
 #include "platform/Format.h"
 

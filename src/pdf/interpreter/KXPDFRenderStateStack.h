@@ -7,7 +7,7 @@
 #include <optional>
 #include <deque>
 
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 
 class KXPDFRenderStateStack {
 public:

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <numbers>
 
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 
 namespace {
 

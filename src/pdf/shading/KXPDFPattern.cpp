@@ -27,15 +27,18 @@ kx::AffineTransform KXPDFPattern::matrixOfDictionary(const kx::PDFObject& dict) 
 }
 
 std::shared_ptr<KXPDFPattern> KXPDFPattern::PatternWithObject(const kx::PDFObject& object,
-                                                              const std::string& objectKey) {
+                                                              const std::string& objectKey,
+                                                              kx::PatternCellDrawer cellDrawer) {
     if (!object.isDictionary()) return nullptr;
     kx::PDFObject dict = object.isStream() ? object.streamDictionary() : object;
     std::int64_t type = 0;
     if (!dict.dictGet("PatternType").getInteger(type)) return nullptr;
     std::shared_ptr<KXPDFPattern> pattern;
-    if (type == 1)
-        pattern = std::make_shared<KXPDFPatternTiling>();
-    else if (type == 2)
+    if (type == 1) {
+        auto tiling = std::make_shared<KXPDFPatternTiling>();
+        tiling->setCellDrawer(cellDrawer);
+        pattern = std::move(tiling);
+    } else if (type == 2)
         pattern = std::make_shared<KXPDFPatternShading>();
     else
         return nullptr;

@@ -12,7 +12,18 @@
 #include "pdf/color/KXPDFColorSpace.h"
 #include "platform/BitmapContext.h"
 #include "platform/Geometry.h"
+#include "platform/Image.h"
 #include "platform/pdf/PDFObject.h"
+
+namespace kx {
+
+// Draws the images of a content stream (a tiling pattern's cell, read with the stream's own
+// resources) into a bitmap of the box's size at a resolution in pixels a unit; null when nothing
+// can be drawn. The content interpreter provides it (KXPDFConentDrawer::drawContentStream): it
+// reads patterns as resources, so a pattern reaches it through the pointer it was made with.
+using PatternCellDrawer = ImageRef (*)(const PDFObject& stream, const Rect& box, double pixelsPerUnit);
+
+}  // namespace kx
 
 class KXPDFPattern {
 public:
@@ -33,8 +44,10 @@ public:
     std::int64_t type() const { return type_; }
     void setType(std::int64_t type) { type_ = type; }
 
-    // A pattern from a pattern dictionary or stream, or nullptr.
-    static std::shared_ptr<KXPDFPattern> PatternWithObject(const kx::PDFObject& object, const std::string& objectKey);
+    // A pattern from a pattern dictionary or stream, or nullptr. A tiling pattern renders its cell
+    // with `cellDrawer`; without one its cell renders nothing.
+    static std::shared_ptr<KXPDFPattern> PatternWithObject(const kx::PDFObject& object, const std::string& objectKey,
+                                                           kx::PatternCellDrawer cellDrawer = nullptr);
 
     // The pattern as "scn"/"SCN" paints it: an uncoloured tiling pattern takes `color`, a colour of
     // the pattern space's underlying space, on a copy (the resource itself stays unpainted); other

@@ -1,9 +1,11 @@
 #include "pdf/shading/KXPDFPatternCollection.h"
 
-KXPDFPatternCollection::KXPDFPatternCollection(const kx::PDFObject& patternDictionary) {
+KXPDFPatternCollection::KXPDFPatternCollection(const kx::PDFObject& patternDictionary,
+                                               kx::PatternCellDrawer cellDrawer) {
     if (!patternDictionary.isDictionary()) return;
     for (auto& [name, object] : patternDictionary.dictEntries())
-        if (auto pattern = KXPDFPattern::PatternWithObject(object, name)) collectObjects_[name] = std::move(pattern);
+        if (auto pattern = KXPDFPattern::PatternWithObject(object, name, cellDrawer))
+            collectObjects_[name] = std::move(pattern);
 }
 
 std::shared_ptr<KXPDFPattern> KXPDFPatternCollection::objectNamed(const std::string& name) const {

@@ -10,9 +10,9 @@
 class KXPDFPatternCollection {
 public:
     KXPDFPatternCollection() = default;
-    // Every entry that the factory turns into a pattern, under its resource name. A null
-    // dictionary gives an empty collection.
-    explicit KXPDFPatternCollection(const kx::PDFObject& patternDictionary);
+    // Every entry that the factory turns into a pattern (tiling patterns rendering their cells with
+    // `cellDrawer`), under its resource name. A null dictionary gives an empty collection.
+    explicit KXPDFPatternCollection(const kx::PDFObject& patternDictionary, kx::PatternCellDrawer cellDrawer = nullptr);
 
     // nullptr when the name is not in the collection.
     std::shared_ptr<KXPDFPattern> objectNamed(const std::string& name) const;

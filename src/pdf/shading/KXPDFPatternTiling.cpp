@@ -10,8 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "pdf/KXPDFUtilities.h"
-#include "pdf/interpreter/NestingGuard_p.h"
+#include "util/NestingGuard.h"
 #include "platform/Numeric.h"
 
 namespace {
@@ -128,14 +127,14 @@ bool KXPDFPatternTiling::initWithObject(const kx::PDFObject& object, const std::
 }
 
 kx::ImageRef KXPDFPatternTiling::contentImageRef() const {
-    if (!cellPending_) return contentImageRef_;
+    if (!cellPending_ || !cellDrawer_) return contentImageRef_;
     const int number = contentStream_.objectNumber();
     std::shared_ptr<DocumentCells> cells = number > 0 ? contentStream_.documentCache<DocumentCells>() : nullptr;
     kx::ImageRef cell;
     if (cells && cells->find(number, cell)) return cell;
 
     if (tCellsInProgress.empty()) tCellsRendered = 0;
-    kx::detail::NestingGuard guard(tCellsInProgress, contentStream_.identity(), kMaxCellNesting,
+    kx::NestingGuard guard(tCellsInProgress, contentStream_.identity(), kMaxCellNesting,
                                    tCellsRendered < kMaxNestedCells);
     if (!guard.ok()) {
         ++tCellsRefused;
@@ -145,7 +144,7 @@ kx::ImageRef KXPDFPatternTiling::contentImageRef() const {
     }
     ++tCellsRendered;
     const int refusedBefore = tCellsRefused;
-    cell = KXPDFUtilities::DrawStream(contentStream_, resDict_, cellRect(), nullptr, cellResolution());
+    cell = cellDrawer_(contentStream_, cellRect(), cellResolution());
     // A cell the document keeps is asked of it again (it may let it go, within its bound); one it
     // does not keep stays with the pattern.
     if (cells && tCellsRefused == refusedBefore && cells->store(number, cell)) return cell;

@@ -34,12 +34,15 @@ public:
     const kx::AffineTransform& matrix() const { return matrix_; }
     void setMatrix(const kx::AffineTransform& m) { matrix_ = m; }
     const kx::PDFObject& contentStream() const { return contentStream_; }
-    // The cell image, rendered on first use; nullptr when the cell renders nothing.
+    // The cell image, rendered on first use with the cell drawer; nullptr when the cell renders
+    // nothing (or there is no drawer to render it).
     kx::ImageRef contentImageRef() const;
     void setContentImageRef(kx::ImageRef image) {
         contentImageRef_ = std::move(image);
         cellPending_ = false;
     }
+    kx::PatternCellDrawer cellDrawer() const { return cellDrawer_; }
+    void setCellDrawer(kx::PatternCellDrawer drawer) { cellDrawer_ = drawer; }
     // The colour of an uncoloured pattern; black when none was given.
     const std::optional<kx::Color>& paintColor() const { return paintColor_; }
     void setPaintColor(std::optional<kx::Color> c) { paintColor_ = c; }
@@ -68,5 +71,6 @@ private:
     // The cell once rendered, when the document does not keep it; pending until first asked for.
     mutable kx::ImageRef contentImageRef_;
     mutable bool cellPending_ = false;
+    kx::PatternCellDrawer cellDrawer_ = nullptr;
     std::optional<kx::Color> paintColor_;
 };

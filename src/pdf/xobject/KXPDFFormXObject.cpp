@@ -1,7 +1,7 @@
 #include "pdf/xobject/KXPDFFormXObject.h"
 
 #include "pdf/color/KXPDFColorSpace.h"
-#include "pdf/KXPDFUtilities.h"
+#include "util/PDFObjectValues.h"
 
 KXPDFFormXObject::KXPDFFormXObject(kx::PDFObject stream) : KXPDFXObject(std::move(stream)) { parse(xObjectStream()); }
 
@@ -16,11 +16,11 @@ void KXPDFFormXObject::parse(const kx::PDFObject& stream) {
     bbox = {0, 0, 0, 0};
     kx::PDFObject box = dict.dictGet("BBox");
     if (!box.isArray() || box.arrayCount() != 4) return;
-    for (size_t i = 0; i < 4; ++i) KXPDFUtilities::GetNumberWithPDFArray(box, i, bbox[i]);
+    for (size_t i = 0; i < 4; ++i) kx::pdfNumberInArray(box, i, bbox[i]);
     matrix = {1, 0, 0, 1, 0, 0};
     kx::PDFObject m = dict.dictGet("Matrix");
     if (m.isArray() && m.arrayCount() == 6)
-        for (size_t i = 0; i < 6; ++i) KXPDFUtilities::GetNumberWithPDFArray(m, i, matrix[i]);
+        for (size_t i = 0; i < 6; ++i) kx::pdfNumberInArray(m, i, matrix[i]);
     transpGroup = isolated = knockout = false;
     blendingColorSpace.reset();
     kx::PDFObject group = dict.dictGet("Group");

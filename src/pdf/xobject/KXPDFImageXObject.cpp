@@ -4,7 +4,8 @@
 #include <mutex>
 #include <tuple>
 
-#include "pdf/KXPDFUtilities.h"
+#include "pdf/color/ImageColorSpaces.h"
+#include "pdf/xobject/ImageExtraction.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -85,7 +86,7 @@ void KXPDFImageXObject::parseImage(const kx::PDFObject& stream, const kx::PDFObj
     bool cacheable = stream.objectNumber() > 0;
     // The colour-space resources matter only to an image that names its colour space.
     kx::PDFObject cs = stream.streamDictionary().dictGet("ColorSpace", "CS");
-    bool named = cs.isName() && !KXPDFUtilities::ColorSpaceFromName(cs.name());
+    bool named = cs.isName() && !kx::imageColorSpaceNamed(cs.name());
     DecodedImageCache::Key key{reinterpret_cast<std::uintptr_t>(stream.session().get()), stream.objectNumber(),
                                named ? colorSpaces.identity() : 0, packColor(isStencilMask() ? stencilColor : nullptr)};
     if (cacheable) {
@@ -94,8 +95,8 @@ void KXPDFImageXObject::parseImage(const kx::PDFObject& stream, const kx::PDFObj
             return;
         }
     }
-    std::string path = KXPDFUtilities::UUIDImagePathForStream(stream);
-    bool ok = !path.empty() && KXPDFUtilities::extractPDFStream(stream, colorSpaces, path, 0.92f, false, stencilColor);
+    std::string path = kx::imagePathForStream(stream);
+    bool ok = !path.empty() && kx::extractImageStream(stream, colorSpaces, path, 0.92f, false, stencilColor);
     if (ok) cachedImagePath_ = path;
     if (cacheable) DecodedImageCache::shared().store(key, stream.session(), cachedImagePath_);
 }

@@ -74,3 +74,32 @@ TEST(PageIndexsForString, HugeRangesDoNotHang) {
     EXPECT_EQ(kx::PageIndexsForString("2000000000-1", 1), (Pages{1}));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
+
+// The window's custom range: the empty text is page 1, the shown "All Pages" text every page, a
+// token with two "-" signs nothing; ranges beyond the document cost no more than the document.
+TEST(PageIndexsForCustomRange, Table) {
+    struct Case {
+        const char* text;
+        std::int64_t count;
+        Pages expected;
+    } cases[] = {
+        {"", 10, {1}},
+        {"", 0, {}},
+        {"All Pages", 4, {1, 2, 3, 4}},
+        {"All Pages", 0, {}},
+        {"all", 4, {}},
+        {"1-3,5", 10, {1, 2, 3, 5}},
+        {"3-", 10, {3, 2, 1}},
+        {"-3", 10, {1, 2, 3}},
+        {"1-2-3,4", 10, {4}},
+        {"1-99999999999", 3, {1, 2, 3}},
+        {"2147483647-2", 3, {3, 2}},
+        {"5-99999999999,1", 3, {1}},
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " of " + std::to_string(c.count));
+        EXPECT_EQ(kx::pageIndexsForCustomRange(c.text, "All Pages", c.count), c.expected);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "engine/KXDocuvane.h"
+#include "exporters/ExporterTable.h"
 #include "fonts/KXPDFFont.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/xobject/KXPDFImageXObject.h"
@@ -261,6 +262,7 @@ PipelineSummary interpretDocument(const std::string& path, const PipelineOptions
 }
 
 void convertDocument(const std::string& path, const PipelineOptions& options, PipelineSummary& summary) {
+    kx::installExporters();
     kx::MainQueue::setMainThread();
     if (options.pageDrawingTimeLimit.count() > 0) kx::setPageDrawingTimeLimit(options.pageDrawingTimeLimit);
     for (const std::string& format : options.engineFormats) {

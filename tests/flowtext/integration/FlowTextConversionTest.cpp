@@ -11,6 +11,7 @@
 #include "flowtext/FlowTextFixtures.h"
 #include "engine/EngineHarness.h"
 #include "engine/KXDocuvane.h"
+#include "exporters/ExporterTable.h"
 #include "flowtext/FlowProduct_p.h"
 #include "flowtext/KXTextPDFExporter.h"
 #include "platform/FileSystem.h"
@@ -88,6 +89,7 @@ struct Conversion {
 
 Conversion convert(const std::string& pdfPath, const std::string& type, const std::string& outPath,
                    std::shared_ptr<const KXPDFOptions> options = nullptr) {
+    kx::installExporters();
     kx::test::RecordingDelegate delegate;
     KXDocuvane engine;
     engine.setDelegate(&delegate);

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "pdf/interpreter/KXPDFConentParser.h"
-#include "pdf/interpreter/KXPDFRenderState.h"
+#include "pdf/state/KXPDFRenderState.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 #include "platform/pdf/PDFDocument.h"

@@ -1,0 +1,24 @@
+#pragma once
+// Typed reads of the user's settings, each with its own default, and the unique output path.
+//
+// A read of a key that holds nothing stores the default there (and synchronises) before answering
+// it, so the store always shows what the application used.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class KXCUtilities {
+public:
+    static bool boolValueForKey(const std::string& key, bool defaultValue);
+    static std::int64_t integerValueForKey(const std::string& key, std::int64_t defaultValue);
+    static float floatValueForKey(const std::string& key, float defaultValue);
+    // With no default, an absent key answers nullopt and stays absent.
+    static std::optional<std::string> stringValueForKey(const std::string& key,
+                                                        const std::optional<std::string>& defaultValue);
+
+    // A path at which nothing exists: the path itself when it is free, else the first free one of
+    // "base 2.ext", "base 3.ext", ... ("base 2" without an extension). nullopt when every candidate
+    // up to lastNumber is taken: the caller reports that rather than overwrite a file.
+    static std::optional<std::string> getNewPathby(const std::string& path, int lastNumber = 999);
+};

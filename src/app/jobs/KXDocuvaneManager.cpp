@@ -1,0 +1,113 @@
+#include "app/jobs/KXDocuvaneManager.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "app/jobs/KXPreferences.h"
+
+const char* const KXDocuvaneManager::errorDomain = "org.docuvane.KXDocuvaneManager";
+
+KXDocuvaneManager::KXDocuvaneManager() { docuvane_.setDelegate(this); }
+
+KXDocuvaneManager::~KXDocuvaneManager() {
+    docuvane_.setDelegate(nullptr);
+    ma_sourceItems_.clear();
+    ma_readyToConvertItems_.clear();
+}
+
+void KXDocuvaneManager::startConversion() {
+    if (isConverting_) return;
+    // A cancelled batch whose job is still winding down ends here, before the new one begins.
+    if (batchOpen_) endBatch();
+    ma_readyToConvertItems_ = ma_sourceItems_;
+    batchOpen_ = true;
+    if (delegate_) delegate_->KXDocuvaneManagerWillStartConversion(*this);
+    isConverting_ = true;
+    continueConversion();
+}
+
+void KXDocuvaneManager::stopConversion() {
+    isConverting_ = false;
+    docuvane_.stopConvertsionIfNeed();
+}
+
+void KXDocuvaneManager::continueConversion() {
+    while (isConverting_ && !ma_readyToConvertItems_.empty()) {
+        // The end event of the job still running starts the next item.
+        if (engineRunning_) return;
+        std::shared_ptr<KXSourceFileItem> item = ma_readyToConvertItems_.front();
+        ma_readyToConvertItems_.erase(ma_readyToConvertItems_.begin());
+        if (startConvertPDFItem(item)) return;
+    }
+    isConverting_ = false;
+    endBatch();
+}
+
+void KXDocuvaneManager::endBatch() {
+    if (!batchOpen_) return;
+    batchOpen_ = false;
+    if (delegate_) delegate_->KXDocuvaneManagerDidEndConversion(*this);
+}
+
+bool KXDocuvaneManager::startConvertPDFItem(const std::shared_ptr<KXSourceFileItem>& item) {
+    currentConvertItem_ = item;
+    std::vector<std::uint64_t> pages = item->outputPDFPageIndexs();
+    currentConvertPageCount_ = pages.size();
+    const std::string type = item->outputFileFormat();
+
+    // The preferences as they stand now, not when the batch started.
+    const KXPreferences& preferences = KXPreferences::sharedInstance();
+    item->convertOpts().setIsParserAnnots(preferences.parserPDFAnnots() ? 1 : 0);
+    item->convertOpts().setImageDPI(static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        preferences.imageDPI(), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())));
+
+    std::optional<std::string> outputPath = item->newOutputPath();
+    if (!outputPath) {
+        // Every numbered name is taken: the item fails rather than overwrite a file.
+        KXError error{errorDomain, 1, "Can't find a free output file name.(" + item->outputPath() + ")"};
+        item->setConversionError(error);
+        if (delegate_) {
+            delegate_->didStartConversion(*this, item, nullptr);
+            delegate_->didEndConversion(*this, item, &error);
+        }
+        return false;
+    }
+
+    engineRunning_ = true;
+    // The engine works on a copy: the settings sheets may go on editing the item's options.
+    docuvane_.convertPDFAtPath(item->sourcePath(), item->sourcePassword(), std::move(pages), type, *outputPath,
+                               std::make_shared<const KXPDFOptions>(item->convertOpts()));
+    return true;
+}
+
+void KXDocuvaneManager::didStartConversion(KXDocuvane&, const KXError* error) {
+    if (delegate_) delegate_->didStartConversion(*this, currentConvertItem_, error);
+}
+
+void KXDocuvaneManager::didEndConversion(KXDocuvane&, const KXError* error) {
+    engineRunning_ = false;
+    std::shared_ptr<KXSourceFileItem> item = currentConvertItem_;
+    if (item) item->setConversionError(error ? std::optional<KXError>(*error) : std::nullopt);
+    if (delegate_) delegate_->didEndConversion(*this, item, error);
+    continueConversion();
+}
+
+void KXDocuvaneManager::convertPDFPageIndex(KXDocuvane&, std::uint64_t pdfPageIndex, std::uint64_t writeWordPageIndex,
+                                            std::uint64_t finshedWordPageCount) {
+    if (delegate_)
+        delegate_->didConversion(*this, currentConvertItem_, pdfPageIndex, writeWordPageIndex, finshedWordPageCount);
+}
+
+void KXDocuvaneManager::convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t pdfPageIndex,
+                                                          const KXError& error) {
+    if (delegate_)
+        delegate_->didConversionConvertPDFPageIndexFaildWithError(*this, currentConvertItem_, pdfPageIndex, error);
+}
+
+void KXDocuvaneManager::willSaveDoc(KXDocuvane&) {
+    if (delegate_) delegate_->didConversionWillSaveDoc(*this, currentConvertItem_);
+}
+
+void KXDocuvaneManager::catchException(KXDocuvane&, const std::string& description) {
+    if (delegate_) delegate_->didConversionCatchException(*this, currentConvertItem_, description);
+}

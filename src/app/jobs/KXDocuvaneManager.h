@@ -1,0 +1,76 @@
+#pragma once
+// Runs the window's queue of source items one at a time through one engine object, and forwards
+// every engine event to its delegate together with the item the event belongs to. The next item
+// starts only from the previous item's end event, so the engine runs one job at a time. Main thread
+// only: the engine delivers its events there.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/jobs/KXDocuvaneManagerDelegate.h"
+#include "app/jobs/KXSourceFileItem.h"
+#include "engine/KXDocuvane.h"
+
+class KXDocuvaneManager : public KXDocuvaneDelegate {
+public:
+    using Items = std::vector<std::shared_ptr<KXSourceFileItem>>;
+
+    // The domain of the manager's own errors (an item that could not be started).
+    static const char* const errorDomain;
+
+    KXDocuvaneManager();
+    // A running job is cancelled and its worker waited for (by the engine).
+    ~KXDocuvaneManager() override;
+    KXDocuvaneManager(const KXDocuvaneManager&) = delete;
+    KXDocuvaneManager& operator=(const KXDocuvaneManager&) = delete;
+
+    KXDocuvaneManagerDelegate* delegate() const { return delegate_; }
+    void setDelegate(KXDocuvaneManagerDelegate* delegate) { delegate_ = delegate; }
+    KXDocuvane& docuvane() { return docuvane_; }
+
+    // The items of the next batch, in list order.
+    const Items& ma_sourceItems() const { return ma_sourceItems_; }
+    void setMa_sourceItems(Items items) { ma_sourceItems_ = std::move(items); }
+    // The items still waiting in the running batch.
+    const Items& ma_readyToConvertItems() const { return ma_readyToConvertItems_; }
+    // The item whose job runs or ran last.
+    const std::shared_ptr<KXSourceFileItem>& currentConvertItem() const { return currentConvertItem_; }
+    // The number of pages asked of the engine for the current item, taken when its job started (the
+    // item's range may be edited while it runs).
+    std::size_t currentConvertPageCount() const { return currentConvertPageCount_; }
+
+    // Starts a batch of the items handed over (ignored while a batch runs). Items added to or removed
+    // from the list afterwards do not change it. When a cancelled job has not ended yet, the batch
+    // begins and its first item waits for that job's end event.
+    void startConversion();
+    // Cancels the batch: no further item starts, and the running job stops at its next page.
+    void stopConversion();
+    bool isConverting() const { return isConverting_; }
+
+    void didStartConversion(KXDocuvane& engine, const KXError* error) override;
+    void didEndConversion(KXDocuvane& engine, const KXError* error) override;
+    void convertPDFPageIndex(KXDocuvane& engine, std::uint64_t pdfPageIndex, std::uint64_t writeWordPageIndex,
+                             std::uint64_t finshedWordPageCount) override;
+    void convertPDFPageIndexFaildWithError(KXDocuvane& engine, std::uint64_t pdfPageIndex, const KXError& error) override;
+    void willSaveDoc(KXDocuvane& engine) override;
+    void catchException(KXDocuvane& engine, const std::string& description) override;
+
+private:
+    void continueConversion();
+    // True when the engine took the item's job; false when the item ended at once with an error.
+    bool startConvertPDFItem(const std::shared_ptr<KXSourceFileItem>& item);
+    void endBatch();
+
+    KXDocuvaneManagerDelegate* delegate_ = nullptr;
+    std::shared_ptr<KXSourceFileItem> currentConvertItem_;
+    Items ma_sourceItems_;
+    Items ma_readyToConvertItems_;
+    std::size_t currentConvertPageCount_ = 0;
+    bool isConverting_ = false;
+    // A batch has been announced and its end not yet.
+    bool batchOpen_ = false;
+    // From the engine call until its end event; a new job waits while it is set.
+    bool engineRunning_ = false;
+    KXDocuvane docuvane_;
+};

@@ -1,0 +1,45 @@
+#include "exporters/ExporterTable.h"
+
+#include <mutex>
+
+#include "engine/KXImagePDFExporter.h"
+#include "flowtext/KXHTMLPDFExporter.h"
+#include "flowtext/KXRTFPDFExporter.h"
+#include "flowtext/KXTextPDFExporter.h"
+
+namespace kx {
+
+namespace {
+
+template <class Exporter>
+std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&) {
+    return std::make_unique<Exporter>();
+}
+
+}  // namespace
+
+// In the order of the output-type table: "docx", "pptx", "xlsx" and "csv", "txt", "rtf", "html",
+// each compared exactly; then the page-image keys in any letter case. "pdf" has no exporter.
+//
+// Each family adds its rows here, in that order. A row whose family needs the job's options before
+// the conversion begins hands them over in its `make` (the DOCX row gives them to the DOCX
+// conversion state, the "xlsx" and "csv" rows the spreadsheet options to the spreadsheet state):
+//     {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
+std::vector<ExporterChoice> exporterTable() {
+    return {
+        // DOCX ("docx")
+        // presentation ("pptx")
+        // spreadsheet ("xlsx", "csv")
+        {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},
+        {[](const std::string& key) { return key == "rtf"; }, &plain<KXRTFPDFExporter>},
+        {[](const std::string& key) { return key == "html"; }, &plain<KXHTMLPDFExporter>},
+        {&KXImagePDFExporter::supportType, &plain<KXImagePDFExporter>},
+    };
+}
+
+void installExporters() {
+    static std::once_flag once;
+    std::call_once(once, [] { installExporterChoices(exporterTable()); });
+}
+
+}  // namespace kx

@@ -1,0 +1,251 @@
+#include "pdf/xobject/ImageExtraction.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pdf/color/ImageColorSpaces.h"
+#include "util/KXPDFPathUtilities.h"
+#include "util/KXWriteCGImageToURL.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageDecoding.h"
+#include "platform/ImageMasking.h"
+#include "platform/ImageSamples.h"
+#include "platform/Numeric.h"
+
+namespace {
+
+struct ImageEntries {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::int64_t bitsPerComponent = 0;
+    bool hasBitsPerComponent = false;
+    bool imageMask = false;
+    kx::RenderingIntent intent = kx::RenderingIntent::Default;
+    kx::PDFObject colorSpace;
+    kx::PDFObject decode;
+    kx::PDFObject smask;
+    kx::PDFObject mask;
+};
+
+ImageEntries readEntries(const kx::PDFObject& dict) {
+    ImageEntries e;
+    dict.dictGet("Width", "W").getInteger(e.width);
+    dict.dictGet("Height", "H").getInteger(e.height);
+    e.hasBitsPerComponent = dict.dictGet("BitsPerComponent", "BPC").getInteger(e.bitsPerComponent);
+    dict.dictGet("ImageMask", "IM").getBoolean(e.imageMask);
+    std::string intent = dict.dictGet("Intent").name();
+    if (intent == "AbsoluteColorimetric") e.intent = kx::RenderingIntent::AbsoluteColorimetric;
+    else if (intent == "RelativeColorimetric") e.intent = kx::RenderingIntent::RelativeColorimetric;
+    else if (intent == "Perceptual") e.intent = kx::RenderingIntent::Perceptual;
+    else if (intent == "Saturation") e.intent = kx::RenderingIntent::Saturation;
+    e.colorSpace = dict.dictGet("ColorSpace", "CS");
+    e.decode = dict.dictGet("Decode", "D");
+    e.smask = dict.dictGet("SMask");
+    e.mask = dict.dictGet("Mask");
+    return e;
+}
+
+// Whether the image gets a mask of any kind (and so is written as PNG).
+bool isMasked(const ImageEntries& e) { return e.imageMask || !e.smask.isNull() || !e.mask.isNull(); }
+
+// JPEG data stays JPEG: an unmasked image whose last filter is DCTDecode. Naming and writing both
+// ask this, so a file's name always matches its content.
+bool writesJPEG(const kx::PDFObject& stream, const ImageEntries& e) {
+    std::vector<std::string> filters = stream.streamFilters();
+    return !isMasked(e) && !filters.empty() && filters.back() == "DCTDecode";
+}
+
+kx::ColorSpaceRef imageColorSpace(const ImageEntries& e, const kx::PDFObject& colorSpaces) {
+    kx::ColorSpaceRef cs = kx::imageColorSpaceOf(e.colorSpace);
+    if (!cs && e.colorSpace.isName() && colorSpaces.isDictionary())
+        cs = kx::imageColorSpaceOf(colorSpaces.dictGet(e.colorSpace.name()));
+    return cs;
+}
+
+std::vector<double> decodeArray(const ImageEntries& e) {
+    std::vector<double> d;
+    for (size_t i = 0; e.decode.isArray() && i < e.decode.arrayCount(); ++i) {
+        double v = 0;
+        if (!e.decode.arrayAt(i).getNumber(v)) break;
+        d.push_back(v);
+    }
+    return d;
+}
+
+// The colour space of codec samples: the image's own when it has as many components, else the
+// device space of the codec's colour model.
+kx::ColorSpaceRef codecColorSpace(const kx::ColorSpaceRef& declared, const kx::DecodedSamples& s) {
+    if (declared && declared->componentCount() == s.components && declared->kind() != kx::ColorSpace::Kind::Pattern)
+        return declared;
+    switch (s.components) {
+        case 1: return kx::ColorSpace::deviceGray();
+        case 3: return kx::ColorSpace::deviceRGB();
+        case 4: return kx::ColorSpace::deviceCMYK();
+        default: return nullptr;
+    }
+}
+
+struct Decoded {
+    kx::ImageRef image;
+    kx::PDFDataFormat format = kx::PDFDataFormat::Raw;
+};
+
+// Decodes an image or mask stream to pixels: RGB(A) for images, 8-bit gray (0 = the mask's 0
+// samples) for masks. `colorKey` (raw sample ranges) makes matching pixels transparent.
+std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces, bool asMask,
+                                    const std::vector<std::int64_t>& colorKey) {
+    kx::PDFObject dict = stream.streamDictionary();
+    ImageEntries e = readEntries(dict);
+    Decoded out;
+    std::optional<std::string> data = stream.streamData(out.format);
+    if (!data || e.width <= 0 || e.height <= 0 || !kx::isBitmapSizeAllowed(e.width, e.height)) return std::nullopt;
+    asMask = asMask || e.imageMask;
+    // JPEG 2000 data carries its own depth; a stencil mask is one bit when it does not say.
+    if (!e.hasBitsPerComponent) {
+        if (out.format == kx::PDFDataFormat::JPEG2000) e.bitsPerComponent = 8;
+        else if (e.imageMask) e.bitsPerComponent = 1;
+        else return std::nullopt;
+    }
+
+    kx::SampleImageParams p;
+    p.isMask = asMask;
+    p.decode = decodeArray(e);
+    p.colorKey = asMask ? std::vector<std::int64_t>{} : colorKey;
+    p.intent = e.intent;
+    kx::ColorSpaceRef declared = asMask ? nullptr : imageColorSpace(e, colorSpaces);
+
+    if (out.format == kx::PDFDataFormat::Raw) {
+        p.width = static_cast<int>(e.width);
+        p.height = static_cast<int>(e.height);
+        p.bitsPerComponent = static_cast<int>(e.bitsPerComponent);
+        p.colorSpace = declared;
+        if (!asMask && !p.colorSpace)
+            p.colorSpace = e.bitsPerComponent == 1 ? kx::ColorSpace::deviceGray() : kx::ColorSpace::deviceRGB();
+        out.image = kx::makeImageFromSamples(p, *data);
+        if (!out.image) return std::nullopt;
+        return out;
+    }
+
+    // JPEG or JPEG 2000: the codec's samples go through the same unpacking as raw samples, so the
+    // decode array, the colour space and a colour key apply to them alike.
+    std::optional<kx::DecodedSamples> s =
+        out.format == kx::PDFDataFormat::JPEGEncoded ? kx::decodeJPEG(*data) : kx::decodeJPEG2000(*data);
+    if (s) {
+        p.width = s->width;
+        p.height = s->height;
+        p.bitsPerComponent = 8;
+        if (asMask) {
+            if (s->components != 1) {
+                // A colour mask: its luminance is the coverage.
+                kx::SampleImageParams q = p;
+                q.isMask = false;
+                q.colorSpace = codecColorSpace(nullptr, *s);
+                if (!q.colorSpace) return std::nullopt;
+                out.image = kx::toGray8(kx::makeImageFromSamples(q, std::string_view(reinterpret_cast<const char*>(s->data.data()), s->data.size())));
+                if (!out.image) return std::nullopt;
+                return out;
+            }
+        } else {
+            p.colorSpace = codecColorSpace(declared, *s);
+            if (!p.colorSpace) return std::nullopt;
+        }
+        out.image = kx::makeImageFromSamples(
+            p, std::string_view(reinterpret_cast<const char*>(s->data.data()), s->data.size()));
+        if (out.image) return out;
+    }
+    // Last resort: whatever image the data holds, read by its content.
+    out.image = kx::readImageData(*data);
+    if (!out.image) return std::nullopt;
+    if (asMask) out.image = kx::toGray8(out.image);
+    return out;
+}
+
+// Colour-key ranges of a /Mask array: integer pairs, compared with raw samples.
+std::vector<std::int64_t> colorKeyOf(const kx::PDFObject& array) {
+    std::vector<std::int64_t> key;
+    for (size_t i = 0; i < array.arrayCount() && i < 64; ++i) {
+        double v = 0;
+        key.push_back(array.arrayAt(i).getNumber(v) ? kx::roundToInt<std::int64_t>(v) : 0);
+    }
+    return key;
+}
+
+kx::ImageRef invertGray(const kx::ImageRef& gray) {
+    if (!gray) return nullptr;
+    auto out = std::make_shared<kx::Image>(*gray);
+    for (std::uint8_t& v : out->pixels) v = static_cast<std::uint8_t>(255 - v);
+    return out;
+}
+
+std::string uniqueTempPath(const std::string& name) {
+    return KXPDFPathUtilities::getUUIDPathBy(kx::pathJoin(kx::temporaryRoot(), name));
+}
+
+}  // namespace
+
+namespace kx {
+
+std::string imagePathForStream(const PDFObject& stream) {
+    ImageEntries e = readEntries(stream.streamDictionary());
+    std::string uuid = kx::newUUIDString();
+    std::string name;
+    if (isMasked(e)) name = "IMG_Masked_" + uuid + ".png";
+    else if (writesJPEG(stream, e)) name = "IMG_" + uuid + ".jpeg";
+    else name = "IMG_" + uuid + ".png";
+    return uniqueTempPath(name);
+}
+
+bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
+                        float jpegQuality, bool isMaskStream, const Color* stencilColor) {
+    if (!stream.isStream() || path.empty()) return false;
+    kx::createDirectories(kx::pathDirectory(path));
+    kx::PDFObject dict = stream.streamDictionary();
+    ImageEntries e = readEntries(dict);
+    if (e.width <= 0 || e.height <= 0) return false;
+
+    // Masks: a stencil ignores SMask and Mask, a mask has none of its own; otherwise an SMask
+    // stream wins over Mask.
+    bool readMasks = !e.imageMask && !isMaskStream;
+    std::vector<std::int64_t> colorKey;
+    kx::PDFObject maskStream;
+    bool softMask = false;
+    if (readMasks) {
+        if (e.smask.isStream()) {
+            maskStream = e.smask;
+            softMask = true;
+        } else if (e.smask.isNull()) {
+            if (e.mask.isArray()) colorKey = colorKeyOf(e.mask);
+            else if (e.mask.isStream()) maskStream = e.mask;
+        }
+    }
+
+    std::optional<Decoded> decoded = decodePixels(stream, colorSpaces, isMaskStream, colorKey);
+    if (!decoded) return false;
+    kx::ImageRef image = decoded->image;
+    if (e.imageMask && !isMaskStream) {
+        kx::Color paint = stencilColor ? *stencilColor : kx::Color::gray(0);
+        image = kx::paintStencil(image, paint);
+    } else if (!maskStream.isNull()) {
+        std::optional<Decoded> mask = decodePixels(maskStream, kx::PDFObject(), true, {});
+        if (mask) {
+            // A soft mask's gray level is its coverage; an explicit mask paints where its samples
+            // are 0 and hides where they are 1.
+            kx::ImageRef coverage = softMask ? mask->image : invertGray(mask->image);
+            if (kx::ImageRef masked = kx::maskImage(image, coverage, kx::AffineTransform::identity())) image = masked;
+        }
+    }
+    if (!image) return false;
+
+    bool asJPEG = !isMaskStream && writesJPEG(stream, e);
+    return KXWriteCGImageToURL(image, path, asJPEG ? kx::ImageFileType::JPEG : kx::ImageFileType::PNG, 72, 72,
+                               jpegQuality);
+}
+
+std::string extractMaskStream(const PDFObject& stream) {
+    std::string path = uniqueTempPath("SMask.png");
+    extractImageStream(stream, PDFObject(), path, 1.0f, true);
+    return path;
+}
+
+}  // namespace kx

@@ -1,0 +1,290 @@
+// The job manager driving the engine through a batch: the order of its reports, a failing middle
+// item, cancel (also restarting before the cancelled job has ended), and the preferences copied into
+// each item's options as they stand when the item starts. The engine is the real one; its "txt"
+// conversions go to a scripted exporter that writes a small file and can be held at a page.
+
+#include <condition_variable>
+#include <mutex>
+
+#include "JobsFixture.h"
+#include "app/jobs/KXDocuvaneManager.h"
+#include "app/jobs/KXOutputFormats.h"
+#include "app/jobs/KXPreferences.h"
+#include "engine/ExporterChoice.h"
+#include "engine/KXPDFExporter.h"
+#include "platform/Dispatch.h"
+#include "platform/pdf/PDFDocument.h"
+
+using namespace kx;
+using namespace kx::test;
+
+namespace {
+
+// Shared between the test and the exporters it makes: which options each job got, and a gate that
+// holds the worker at a page until the test opens it.
+struct Script {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::shared_ptr<const KXPDFOptions>> options;
+    int holdAtPage = 0;  // 0: no hold
+    bool held = false, released = false;
+
+    void waitUntilHeld() {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return held; });
+    }
+    void release() {
+        std::lock_guard lock(mutex);
+        released = true;
+        changed.notify_all();
+    }
+};
+
+class ScriptedExporter : public KXPDFExporter {
+public:
+    explicit ScriptedExporter(std::shared_ptr<Script> script) : script_(std::move(script)) {}
+    void begainConvertPDF(const std::string&, const std::shared_ptr<PDFDocument>&) override {
+        std::lock_guard lock(script_->mutex);
+        script_->options.push_back(moreOptions());
+    }
+    bool convertPDFPage(const PDFPage& page) override {
+        std::unique_lock lock(script_->mutex);
+        if (page.pageNumber() == script_->holdAtPage && !script_->released) {
+            script_->held = true;
+            script_->changed.notify_all();
+            script_->changed.wait(lock, [&] { return script_->released; });
+        }
+        return true;
+    }
+    void endConvertPDF(const std::shared_ptr<PDFDocument>&) override { writeFile(destDocPath(), "converted"); }
+
+private:
+    std::shared_ptr<Script> script_;
+};
+
+// One report of the manager, written as text: "willStart", "start a.pdf", "page a.pdf 2 1 0",
+// "end b.pdf 404", "didEnd".
+class Recorder : public KXDocuvaneManagerDelegate {
+public:
+    std::vector<std::string> reports;
+    std::function<void(const std::string&)> onReport;
+    bool converting = false;  // the manager's state when its end report came
+
+    void KXDocuvaneManagerWillStartConversion(KXDocuvaneManager&) override { add("willStart"); }
+    void KXDocuvaneManagerDidEndConversion(KXDocuvaneManager& m) override {
+        converting = m.isConverting();
+        add("didEnd");
+    }
+    void didStartConversion(KXDocuvaneManager&, const std::shared_ptr<KXSourceFileItem>& item, const KXError*) override {
+        add("start " + name(item));
+    }
+    void didEndConversion(KXDocuvaneManager&, const std::shared_ptr<KXSourceFileItem>& item,
+                          const KXError* error) override {
+        add("end " + name(item) + (error ? " " + std::to_string(error->code) : ""));
+    }
+    void didConversion(KXDocuvaneManager&, const std::shared_ptr<KXSourceFileItem>& item, std::uint64_t page,
+                       std::uint64_t position, std::uint64_t before) override {
+        add("page " + name(item) + " " + std::to_string(page) + " " + std::to_string(position) + " " +
+            std::to_string(before));
+    }
+    void didConversionWillSaveDoc(KXDocuvaneManager&, const std::shared_ptr<KXSourceFileItem>& item) override {
+        add("save " + name(item));
+    }
+
+private:
+    static std::string name(const std::shared_ptr<KXSourceFileItem>& item) {
+        return item ? pathFileName(item->sourcePath()) : "(none)";
+    }
+    void add(std::string report) {
+        reports.push_back(report);
+        if (onReport) onReport(report);
+    }
+};
+
+class DocuvaneManagerTest : public JobsTest {
+protected:
+    std::shared_ptr<Script> script = std::make_shared<Script>();
+    ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt"; },
+                                         [s = script](const std::shared_ptr<const KXPDFOptions>&) {
+                                             return std::make_unique<ScriptedExporter>(s);
+                                         }}};
+    Recorder recorder;
+    std::unique_ptr<KXDocuvaneManager> manager;
+
+    void SetUp() override {
+        JobsTest::SetUp();
+        manager = std::make_unique<KXDocuvaneManager>();
+        manager->setDelegate(&recorder);
+    }
+    void TearDown() override {
+        manager.reset();
+        JobsTest::TearDown();
+    }
+
+    // An item for a PDF of that name, converted to plain text.
+    std::shared_ptr<KXSourceFileItem> item(const std::string& name, int pages = 2) {
+        auto made = KXSourceFileItem::initWithPath(pdfOfPages(pages, name));
+        made->setSettings_outputFormat(format_names::PlainText);
+        return made;
+    }
+
+    void run(KXDocuvaneManager::Items items) {
+        manager->setMa_sourceItems(std::move(items));
+        manager->startConversion();
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !recorder.reports.empty() && recorder.reports.back() == "didEnd"; },
+                                             std::chrono::seconds(60)))
+            << "the batch did not end";
+    }
+};
+
+}  // namespace
+
+namespace {
+
+TEST_F(DocuvaneManagerTest, ABatchWithAFailingMiddleItemGoesOnToTheEnd) {
+    auto a = item("a.pdf"), b = item("b.pdf"), c = item("c.pdf");
+    removeFile(b->sourcePath());
+    run({a, b, c});
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{
+                                    "willStart",
+                                    "start a.pdf", "page a.pdf 1 1 0", "page a.pdf 2 2 1", "save a.pdf", "end a.pdf",
+                                    "start b.pdf", "end b.pdf 404",
+                                    "start c.pdf", "page c.pdf 1 1 0", "page c.pdf 2 2 1", "save c.pdf", "end c.pdf",
+                                    "didEnd"}));
+    EXPECT_FALSE(manager->isConverting());
+    EXPECT_FALSE(a->conversionError());
+    ASSERT_TRUE(b->conversionError());
+    EXPECT_EQ(b->conversionError()->code, 404);
+    EXPECT_FALSE(c->conversionError());
+    EXPECT_EQ(a->conversionOptions(), "All Pages, TXT, Success!");
+    EXPECT_EQ(b->conversionOptions(), "All Pages, TXT, Failed!");
+    EXPECT_EQ(a->outputPath(), pathJoin(outputFolder, "a.txt"));
+    EXPECT_TRUE(fileExists(c->outputPath()));
+}
+
+// The delegate sees an item's end while the batch still runs, before the next item's start.
+TEST_F(DocuvaneManagerTest, TheEndOfAnItemComesBeforeTheNextStart) {
+    auto a = item("a.pdf"), b = item("b.pdf");
+    std::vector<bool> convertingAtEnd;
+    recorder.onReport = [&](const std::string& report) {
+        if (report.rfind("end ", 0) == 0) convertingAtEnd.push_back(manager->isConverting());
+    };
+    run({a, b});
+    EXPECT_EQ(convertingAtEnd, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(recorder.converting);
+}
+
+TEST_F(DocuvaneManagerTest, AnEmptyBatchStartsAndEndsAtOnce) {
+    manager->setMa_sourceItems({});
+    manager->startConversion();
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"willStart", "didEnd"}));
+    EXPECT_FALSE(manager->isConverting());
+}
+
+TEST_F(DocuvaneManagerTest, CancelDuringTheFirstItemEndsTheBatch) {
+    auto a = item("a.pdf", 3), b = item("b.pdf"), c = item("c.pdf");
+    script->holdAtPage = 2;
+    manager->setMa_sourceItems({a, b, c});
+    manager->startConversion();
+    script->waitUntilHeld();
+    manager->stopConversion();
+    EXPECT_FALSE(manager->isConverting());
+    script->release();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return recorder.reports.back() == "didEnd"; }, std::chrono::seconds(60)));
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"willStart", "start a.pdf", "page a.pdf 1 1 0",
+                                                          "page a.pdf 2 2 1", "end a.pdf 406", "didEnd"}));
+    ASSERT_TRUE(a->conversionError());
+    EXPECT_EQ(a->conversionError()->code, 406);
+    EXPECT_TRUE(b->outputPath().empty());
+    EXPECT_TRUE(c->outputPath().empty());
+    EXPECT_EQ(manager->ma_readyToConvertItems().size(), 2u);
+}
+
+// Convert pressed again before the cancelled job has reached its end: the old batch ends, the new one
+// begins, and its first item waits for the engine; the late end belongs to the cancelled item.
+TEST_F(DocuvaneManagerTest, ARestartWaitsForTheCancelledJob) {
+    auto a = item("a.pdf", 3), b = item("b.pdf");
+    script->holdAtPage = 2;
+    manager->setMa_sourceItems({a});
+    manager->startConversion();
+    script->waitUntilHeld();
+    manager->stopConversion();
+    manager->setMa_sourceItems({b});
+    manager->startConversion();
+    EXPECT_TRUE(manager->isConverting());
+    EXPECT_EQ(manager->currentConvertItem(), a);
+    script->release();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return recorder.reports.back() == "didEnd"; }, std::chrono::seconds(60)));
+    EXPECT_EQ(recorder.reports,
+              (std::vector<std::string>{"willStart", "start a.pdf", "didEnd", "willStart", "page a.pdf 1 1 0",
+                                        "page a.pdf 2 2 1", "end a.pdf 406", "start b.pdf", "page b.pdf 1 1 0",
+                                        "page b.pdf 2 2 1", "save b.pdf", "end b.pdf", "didEnd"}));
+    ASSERT_TRUE(a->conversionError());
+    EXPECT_EQ(a->conversionError()->code, 406);
+    EXPECT_FALSE(b->conversionError());
+    EXPECT_TRUE(b->isConversionSucceeded());
+}
+
+// Each job gets the preferences as they stand when it starts, in a copy of the item's options: edits
+// of the item while its job runs do not reach the engine.
+TEST_F(DocuvaneManagerTest, EachJobGetsACopyOfItsOptionsWithTheCurrentPreferences) {
+    KXPreferences& preferences = KXPreferences::sharedInstance();
+    preferences.setParserPDFAnnots(true);
+    preferences.setImageDPI(300);
+    auto a = item("a.pdf"), b = item("b.pdf");
+    a->convertOpts().wordOptions().setIsMergeParagraphs(false);
+    recorder.onReport = [&](const std::string& report) {
+        if (report == "start a.pdf") a->convertOpts().wordOptions().setIsMergeParagraphs(true);
+        if (report == "end a.pdf") {
+            preferences.setParserPDFAnnots(false);
+            preferences.setImageDPI(2000);
+        }
+    };
+    run({a, b});
+    ASSERT_EQ(script->options.size(), 2u);
+    EXPECT_EQ(script->options[0]->isParserAnnots(), 1);
+    EXPECT_EQ(script->options[0]->imageDPI(), 300);
+    EXPECT_FALSE(script->options[0]->wordOptions().isMergeParagraphs());
+    EXPECT_NE(script->options[0].get(), &a->convertOpts());
+    EXPECT_EQ(script->options[1]->isParserAnnots(), 0);
+    EXPECT_EQ(script->options[1]->imageDPI(), 600);  // the options clamp it
+    EXPECT_EQ(b->convertOpts().imageDPI(), 600);
+    EXPECT_EQ(b->convertOpts().isParserAnnots(), 0);
+    preferences.setParserPDFAnnots(true);
+    preferences.setImageDPI(144);
+}
+
+// The number of pages that progress is measured against is the one the job started with.
+TEST_F(DocuvaneManagerTest, ThePageCountIsTakenWhenTheJobStarts) {
+    auto a = item("a.pdf", 3);
+    a->setSettings_pageRangeType(1);
+    a->setSettings_customPageRange("1-2");
+    std::vector<std::size_t> counts;
+    recorder.onReport = [&](const std::string& report) {
+        if (report.rfind("page ", 0) == 0) {
+            a->setSettings_customPageRange("1");
+            counts.push_back(manager->currentConvertPageCount());
+        }
+    };
+    run({a});
+    EXPECT_EQ(counts, (std::vector<std::size_t>{2, 2}));
+}
+
+// When every numbered name is taken the item fails with an error instead of overwriting a file, and
+// the batch goes on.
+TEST_F(DocuvaneManagerTest, AnItemWithoutAFreeOutputNameFailsAlone) {
+    auto a = item("a.pdf"), b = item("b.pdf");
+    writeFile(pathJoin(outputFolder, "a.txt"), "mine");
+    for (int n = 2; n <= 999; ++n) writeFile(pathJoin(outputFolder, "a " + std::to_string(n) + ".txt"), "mine");
+    run({a, b});
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"willStart", "start a.pdf", "end a.pdf 1", "start b.pdf",
+                                                          "page b.pdf 1 1 0", "page b.pdf 2 2 1", "save b.pdf",
+                                                          "end b.pdf", "didEnd"}));
+    ASSERT_TRUE(a->conversionError());
+    EXPECT_EQ(a->conversionError()->domain, KXDocuvaneManager::errorDomain);
+    EXPECT_EQ(*readFile(pathJoin(outputFolder, "a.txt")), "mine");
+    EXPECT_EQ(a->conversionOptions(), "All Pages, TXT, Failed!");
+    EXPECT_TRUE(b->isConversionSucceeded());
+}
+
+}  // namespace
