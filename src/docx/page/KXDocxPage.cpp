@@ -7,6 +7,7 @@
 #include "docx/model/KXDocxManager.h"
 #include "docx/model/KXDocxProperty.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "docx/page/KXDocxTableManager.h"
 #include "docx/page/KXDocxWriter.h"
 #include "fonts/KXPDFFontUtilities.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
@@ -110,11 +111,16 @@ void KXDocxPage::writePDFPageBookmark() {
 }
 
 void KXDocxPage::endWritePage(std::int64_t) {
+    // The table finder names this page while its tables are found and written, and never after.
+    struct ForgetPage {
+        ~ForgetPage() { KXDocxTableManager::sharedInstance().setSuperPage(nullptr); }
+    } forgetPage;
     const KXWordOptions& options = KXDocxManager::sharedInstance().moreOptions().wordOptions();
     updateAllPDFScanIndex();
     optimizeAllRunTextPropertyIfNeed(options.isNeedReplaceFont());
-    // Pictures, paths, tables and annotation text boxes are worked out here, before the text is
-    // laid out, when the page holds them.
+    // Pictures, paths and annotation text boxes are worked out here, before the text is laid out,
+    // when the page holds them.
+    convertPath2TableIfNeed();
     createPageWithColumn();
     if (allPageSectionArray_.empty()) {
         auto blank = KXDocxPageSection::BankPageSectionWithSectProperty(sectProperty_);

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxRunPath.h"
 #include "docx/model/KXDocxRunText.h"
 #include "docx/page/KXDocxPageSection.h"
 #include "platform/Geometry.h"
 
+class KXDocxTableArea;
 class KXDocxWriter;
 class XMLFileWriter;
 
@@ -39,6 +41,12 @@ public:
     static double PageMarginStepValue(double margin);
     KXDocx_PgMar bestPgMarWithMaxPGMar(const KXDocx_PgMar& maxMargins) const;
     void writePDFPageBookmark();
+    // Tables drawn with ruling lines (KXDocxPage_Tables.cpp): the paths and texts that go into tables
+    // leave the page, and a frame of lines round the page may become its border.
+    void convertPath2TableIfNeed();
+    // Whether the page behind the area is white: no filled path painted before it covers most of it,
+    // or the last such path is white.
+    bool isPageWhiteBackground(const KXDocxTableArea& area) const;
 
     KXDocxWriter* docxWriter() const { return docxWriter_; }
     void setDocxWriter(KXDocxWriter* writer) { docxWriter_ = writer; }
@@ -55,6 +63,8 @@ public:
     void setSectProperty(const KXDocx_SectPr& property) { sectProperty_ = property; }
     KXDocxRunTextArray& allRunTextArray() { return allRunTextArray_; }
     const KXDocxRunTextArray& allRunTextArray() const { return allRunTextArray_; }
+    KXDocxRunPathArray& allRunPathArray() { return allRunPathArray_; }
+    const KXDocxRunPathArray& allRunPathArray() const { return allRunPathArray_; }
     // Tables found on the page (runs of the table model).
     std::vector<std::shared_ptr<KXDocxRun>>& allTableArray() { return allTableArray_; }
     const std::vector<std::shared_ptr<KXDocxPageSection>>& allPageSectionArray() const { return allPageSectionArray_; }
@@ -82,6 +92,7 @@ private:
     KXDocx_Borders pgBorders_;
     KXDocx_SectPr sectProperty_;
     KXDocxRunTextArray allRunTextArray_;
+    KXDocxRunPathArray allRunPathArray_;
     std::vector<std::shared_ptr<KXDocxRun>> allTableArray_;
     std::vector<std::shared_ptr<KXDocxPageSection>> allPageSectionArray_;
     kx::Rect currentPageCropBox_;

@@ -14,6 +14,7 @@
 //   KXDocxPageSection_Merging.cpp    joining line paragraphs
 //   KXDocxPageSection_Spacing.cpp    spacing corrections
 //   KXDocxPageSection_Output.cpp     writing and section breaks
+//   KXDocxPageSection_Tables.cpp     tables in blank space
 //
 // Coordinates are page points, origin at the top left, y downward.
 
@@ -29,6 +30,8 @@
 #include "platform/Geometry.h"
 
 class KXDocxPage;
+class KXDocxTable;
+using KXDocxTableArray = std::vector<std::shared_ptr<KXDocxTable>>;
 
 using KXDocxParagraphArray = std::vector<std::shared_ptr<KXDocxParagraph>>;
 // A column of the section's content: paragraphs, and the tables placed among them.
@@ -112,6 +115,39 @@ public:
     // Output (KXDocxPageSection_Output.cpp).
     void writeWithXMLWriter(XMLFileWriter& writer) override;
 
+    // Tables in blank space (KXDocxPageSection_Tables.cpp). Paragraph arrays 0 and N are the content
+    // before and after a blank area, as columns of objects; either may be absent.
+    // The union of the paragraphs' content frames (more than 0.5 by 0.5); with isMaxWidth the first
+    // one's column gives the width.
+    static kx::Rect FrameOfParagraphArray(const KXDocxParagraphArray& paragraphs, bool isMaxWidth);
+    // The tables that lie inside the blank rectangle, each shrunk by up to 20 pt first.
+    static KXDocxTableArray FindBlankParagraphArray(const kx::Rect& blank, const KXDocxTableArray& tables);
+    // The objects that replace the blank paragraphs: the tables in the flow with blank paragraphs or
+    // spacing round them (the blank paragraphs themselves when nothing fits); the tables that do not
+    // fit leave `tables`.
+    static KXDocxWriterObjectArray InsertTables(KXDocxTableArray& tables, const KXDocxParagraphArray& blanks,
+                                                const std::vector<KXDocxWriterObjectArray>* paragraphArray0,
+                                                const std::vector<KXDocxWriterObjectArray>* paragraphArrayN);
+    // The tables (sorted in reading order) and blank paragraphs filling the blank rectangle, the
+    // space the tables lack borrowed from the content before or after; a table that cannot be fitted
+    // leaves `tables`.
+    static KXDocxWriterObjectArray CreateParagraphsAndTables(KXDocxTableArray& tables, const kx::Rect& blankFrame,
+                                                             const std::shared_ptr<KXDocxParagraph>& example,
+                                                             const std::vector<KXDocxWriterObjectArray>* paragraphArray0,
+                                                             const std::vector<KXDocxWriterObjectArray>* paragraphArrayN);
+    // Whether every column can lend the space (negative: the overlap to remove, 0.1 more is taken)
+    // from its paragraphs nearest the blank area; when all can, each does.
+    static bool BorrowParagraphArray0(const std::vector<KXDocxWriterObjectArray>* paragraphArray0, double yTopSpace);
+    static bool BorrowParagraphArrayN(const std::vector<KXDocxWriterObjectArray>* paragraphArrayN, double yBottomSpace);
+    static bool BorrowParagraphColum(const KXDocxWriterObjectArray& column, double ySpace, bool afterFirst, bool isSave);
+    // From the spacing next to the blank area, then all its spacing, then an empty paragraph's line,
+    // then its lines down to 0.9 of the font size; with isSave the paragraph changes.
+    static bool BorrowParagraph(KXDocxParagraph& paragraph, double ySpace, bool afterFirst, bool isSave);
+    // Adds the space before the first (beforeLine) or after the last paragraph of every column.
+    static bool GiveYSpaceToParagraphColumArray(double ySpace, bool beforeLine,
+                                                const std::vector<KXDocxWriterObjectArray>* columns);
+    static bool GiveYSpaceToParagraphColum(double ySpace, bool beforeLine, const KXDocxWriterObjectArray& column);
+
     KXDocxPage* superPage() const { return superPage_; }
     void setSuperPage(KXDocxPage* page) { superPage_ = page; }
     const KXDocx_SectPr& sectProperty() const { return sectProperty_; }
@@ -157,8 +193,15 @@ private:
     void appendBreakParagraph(const std::shared_ptr<KXDocxParagraph>& from, const KXDocx_SectPr& record);
     KXDocx_SectPr breakRecord(const std::shared_ptr<KXDocxParagraph>& from) const;
     bool newPageRule(bool narrow) const;
-    void alignBlankParagraphs(const KXDocxParagraphArray& blanks, const std::shared_ptr<KXDocxParagraph>& sample);
-    void writeContent();
+    void alignBlankParagraphs(const KXDocxParagraphArray& blanks, const std::shared_ptr<KXDocxParagraph>& sample,
+                              bool append);
+    void writeContent(KXDocxTableArray& tables);
+    // Tables lying in a column take the place of the paragraphs they cover.
+    void placeTablesInColumns(KXDocxTableArray& tables);
+    void appendWithTables(const KXDocxParagraphArray& blanks, KXDocxTableArray& tables,
+                          const std::vector<KXDocxWriterObjectArray>* paragraphArray0,
+                          const std::vector<KXDocxWriterObjectArray>* paragraphArrayN, const kx::Rect& frame);
+    static void removeTables(KXDocxTableArray& tables, const KXDocxTableArray& placed);
     void writeBeforeBlankParagraphs(const std::shared_ptr<KXDocxParagraph>& paragraph);
 
     KXDocxPage* superPage_ = nullptr;

@@ -10,8 +10,9 @@
 // bands belong to the section the next break closes, the foot band closes as a continuous section,
 // and the foot band of the last page carries the body-level properties.
 //
-// Tables found on the page are placed by the table model among these objects; a section without
-// tables writes its text as below.
+// Tables found on the page go into the text flow where blank paragraphs make room for them (see
+// KXDocxPageSection_Tables.cpp); the others float, anchored to the paragraph at their top-left
+// corner.
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +21,7 @@
 #include "docx/model/KXDocxProperty.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxPageSection.h"
+#include "docx/page/KXDocxTable.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ void KXDocxPageSection::appendBreakParagraph(const std::shared_ptr<KXDocxParagra
 }
 
 void KXDocxPageSection::alignBlankParagraphs(const KXDocxParagraphArray& blanks,
-                                             const std::shared_ptr<KXDocxParagraph>& sample) {
+                                             const std::shared_ptr<KXDocxParagraph>& sample, bool append) {
     int jc = 0;
     double left = 0, right = 0;
     if (isMultiColumn()) {
@@ -71,7 +73,7 @@ void KXDocxPageSection::alignBlankParagraphs(const KXDocxParagraphArray& blanks,
         p.ind.left = static_cast<float>(left);
         p.ind.right = static_cast<float>(right);
         blank->setPProperty(p);
-        allWriteXMLObjects_.push_back(blank);
+        if (append) allWriteXMLObjects_.push_back(blank);
     }
 }
 
@@ -87,7 +89,53 @@ void KXDocxPageSection::writeBeforeBlankParagraphs(const std::shared_ptr<KXDocxP
     allWriteXMLObjects_.insert(allWriteXMLObjects_.end(), blanks.begin(), blanks.end());
 }
 
-void KXDocxPageSection::writeContent() {
+void KXDocxPageSection::placeTablesInColumns(KXDocxTableArray& tables) {
+    if (paragraphGroupArray_.empty() || tables.empty()) return;
+    const kx::Rect area = columGroupFrame_.insetBy(-20, -20);
+    KXDocxTableArray placed;
+    for (const auto& table : tables) {
+        if (area.isNull() || !area.contains(table->bounds())) continue;
+        double x = sectProperty_.pgMar.left;
+        const bool columns = sectProperty_.cols.num >= 2;
+        for (size_t i = 0; i < paragraphGroupArray_.size(); ++i) {
+            const KXDocx_Col col = i < sectProperty_.cols.col.size() ? sectProperty_.cols.col[i] : KXDocx_Col{};
+            const double width =
+                columns ? col.colWidth : sectProperty_.pgSz.w - sectProperty_.pgMar.left - sectProperty_.pgMar.right;
+            const kx::Rect column =
+                kx::Rect(x, columGroupFrame_.origin.y, width, columGroupFrame_.size.height).insetBy(-5, -5);
+            if (columns) x += col.colWidth + col.colSpace;
+            if (column.isNull() || !column.contains(table->bounds())) continue;
+            KXDocxWriterObjectArray& objects = paragraphGroupArray_[i];
+            const kx::Rect band = table->bounds().insetBy(-1000, -5);
+            long first = -1, lastCovered = -1;
+            KXDocxParagraphArray covered;
+            for (size_t k = 0; k < objects.size(); ++k) {
+                auto p = std::dynamic_pointer_cast<KXDocxParagraph>(objects[k]);
+                if (!p || !band.contains(p->contentFrame())) continue;
+                if (first < 0) first = static_cast<long>(k);
+                lastCovered = static_cast<long>(k);
+                covered.push_back(p);
+            }
+            if (covered.empty()) continue;
+            const std::vector<KXDocxWriterObjectArray> before{
+                KXDocxWriterObjectArray(objects.begin(), objects.begin() + first)};
+            const std::vector<KXDocxWriterObjectArray> after{
+                KXDocxWriterObjectArray(objects.begin() + lastCovered + 1, objects.end())};
+            KXDocxTableArray one{table};
+            KXDocxWriterObjectArray result = InsertTables(one, covered, &before, &after);
+            KXDocxWriterObjectArray rebuilt = before.front();
+            rebuilt.insert(rebuilt.end(), result.begin(), result.end());
+            rebuilt.insert(rebuilt.end(), after.front().begin(), after.front().end());
+            objects = std::move(rebuilt);
+            placed.push_back(table);
+            break;
+        }
+    }
+    std::erase_if(tables, [&](const auto& t) { return std::find(placed.begin(), placed.end(), t) != placed.end(); });
+}
+
+void KXDocxPageSection::writeContent(KXDocxTableArray& tables) {
+    placeTablesInColumns(tables);
     for (const auto& column : paragraphGroupArray_) {
         for (size_t i = 0; i < column.size(); ++i) {
             const auto& object = column[i];
@@ -106,12 +154,45 @@ void KXDocxPageSection::writeContent() {
     }
 }
 
+void KXDocxPageSection::appendWithTables(const KXDocxParagraphArray& blanks, KXDocxTableArray& tables,
+                                         const std::vector<KXDocxWriterObjectArray>* paragraphArray0,
+                                         const std::vector<KXDocxWriterObjectArray>* paragraphArrayN,
+                                         const kx::Rect& frame) {
+    KXDocxTableArray found = FindBlankParagraphArray(frame, tables);
+    if (found.empty()) {
+        allWriteXMLObjects_.insert(allWriteXMLObjects_.end(), blanks.begin(), blanks.end());
+        return;
+    }
+    KXDocxWriterObjectArray result = InsertTables(found, blanks, paragraphArray0, paragraphArrayN);
+    removeTables(tables, found);
+    allWriteXMLObjects_.insert(allWriteXMLObjects_.end(), result.begin(), result.end());
+}
+
+void KXDocxPageSection::removeTables(KXDocxTableArray& tables, const KXDocxTableArray& placed) {
+    std::erase_if(tables, [&](const auto& t) { return std::find(placed.begin(), placed.end(), t) != placed.end(); });
+}
+
 void KXDocxPageSection::writeWithXMLWriter(XMLFileWriter& writer) {
     allWriteXMLObjects_.clear();
     const bool multi = isMultiColumn();
 
+    // The tables given to this band, with their properties; one without a row is never written.
+    KXDocxTableArray tables;
+    for (const auto& run : allTableArray_) {
+        auto table = std::dynamic_pointer_cast<KXDocxTable>(run);
+        if (!table || !table->isWritable()) continue;
+        table->setSectProperty(sectProperty_);
+        table->convertToXMLProperty();
+        tables.push_back(table);
+    }
+
     // Head blank paragraphs.
-    if (!headBlankParagraphArray_.empty()) alignBlankParagraphs(headBlankParagraphArray_, firstParagraph());
+    if (!headBlankParagraphArray_.empty()) {
+        alignBlankParagraphs(headBlankParagraphArray_, firstParagraph(), tables.empty());
+        if (!tables.empty())
+            appendWithTables(headBlankParagraphArray_, tables, nullptr, &paragraphGroupArray_,
+                             FrameOfParagraphArray(headBlankParagraphArray_, true));
+    }
 
     // A band of columns opens with a break that closes the one-column text above it.
     if (multi) {
@@ -150,7 +231,7 @@ void KXDocxPageSection::writeWithXMLWriter(XMLFileWriter& writer) {
         if (footBlankHeight_ < kFootAbsorbed) footBlankHeight_ = 0;
     }
 
-    writeContent();
+    writeContent(tables);
 
     bool columnFootBreak = false, footBlanksWritten = false;
     if (footBlankHeight_ > 1 && (!isPageFootSection_ || sectProperty_.vAlign == 2)) {
@@ -162,8 +243,41 @@ void KXDocxPageSection::writeWithXMLWriter(XMLFileWriter& writer) {
             appendBreakParagraph(last, record);
             columnFootBreak = true;
         }
-        alignBlankParagraphs(footBlankParagraphArray_, lastParagraph());
+        alignBlankParagraphs(footBlankParagraphArray_, lastParagraph(), tables.empty());
         footBlanksWritten = true;
+        if (!tables.empty()) {
+            // One column: the whole width of a page with equal side margins, and 10 pt more each side.
+            const kx::Rect frame =
+                multi && !paragraphGroupArray_.empty()
+                    ? FrameOfParagraphArray(footBlankParagraphArray_, true)
+                    : kx::Rect(-10, sectionFrame_.origin.y, 2 * sectionFrame_.origin.x + sectionFrame_.size.width + 20,
+                               sectionFrame_.size.height);
+            appendWithTables(footBlankParagraphArray_, tables, &paragraphGroupArray_, nullptr, frame);
+        }
+    } else if (!tables.empty() && footBlankHeight_ > 1) {
+        // No foot blank paragraphs: tables in the empty gap below the text.
+        if (multi) {
+            const auto last = lastParagraph();
+            KXDocx_SectPr record = breakRecord(last);
+            if (newPageRule(true)) record.type = 0;
+            appendBreakParagraph(last, record);
+            footBlanksWritten = true;
+        }
+        const double y = sectionFrame_.maxY() - footBlankHeight_;
+        const kx::Rect frame =
+            multi ? kx::Rect(sectionFrame_.origin.x, y, sectionFrame_.size.width, footBlankHeight_)
+                  : kx::Rect(-10, y, 2 * sectionFrame_.origin.x + sectionFrame_.size.width + 20, footBlankHeight_);
+        KXDocxTableArray found = FindBlankParagraphArray(frame, tables);
+        if (!found.empty()) {
+            KXDocxWriterObjectArray result =
+                CreateParagraphsAndTables(found, frame, lastParagraph(), &paragraphGroupArray_, nullptr);
+            removeTables(tables, found);
+            // Up to the last table: the blank paragraphs after it would only push the next band down.
+            size_t end = 0;
+            for (size_t i = 0; i < result.size(); ++i)
+                if (std::dynamic_pointer_cast<KXDocxTable>(result[i])) end = i + 1;
+            allWriteXMLObjects_.insert(allWriteXMLObjects_.end(), result.begin(), result.begin() + static_cast<long>(end));
+        }
     }
 
     if (sectProperty_.type != kInnerSectionType) {
@@ -190,6 +304,24 @@ void KXDocxPageSection::writeWithXMLWriter(XMLFileWriter& writer) {
         } else if (isPageHeadSection_) {
         } else if (isPageFootSection_) {
             breakOfType(1);
+        }
+    }
+
+    // Tables that found no room in the flow float, anchored to the paragraph at their corner (or
+    // to the band's first paragraph). A table with no paragraph at all to hold it is written in the
+    // flow at the end of the band's content, before its section break.
+    for (const auto& table : tables) {
+        table->changeXMLPropertyTextWrappingToFloatTextBox();
+        if (auto p = insertParagraph(table->bounds().origin)) {
+            table->setTextBoxRelativeParagraph(p);
+            p->insertRunPictArray({table});
+        } else if (auto first = firstParagraph()) {
+            first->insertRunPictArray({table});
+        } else {
+            table->changeXMLPropertyTextWrappingToNone();
+            auto end = allWriteXMLObjects_.end();
+            while (end != allWriteXMLObjects_.begin() && std::dynamic_pointer_cast<KXDocxProperty>(*(end - 1))) --end;
+            allWriteXMLObjects_.insert(end, table);
         }
     }
 

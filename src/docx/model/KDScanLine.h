@@ -1,0 +1,70 @@
+#pragma once
+// Where ruling lines cross. The table finder hands the straight lines of a table area to a scan as
+// segments and turns the typed points it returns into the grid points of a table.
+//
+// Every segment is lengthened by the tolerance at both ends, so that lines which stop a little short
+// of each other still meet. The result holds, in this order: each crossing of two lengthened segments
+// (type 3), then the two real ends of every segment that crosses something (the type stored with
+// them, 1 for the table finder's segments); a point that lands close to one already found only adds
+// its type bits to it. Last the grid is completed: a hidden point (type 4) stands at every
+// combination of the x and y positions found where no point lies yet.
+//
+// Point types are sets of bits: 1 shown crossing, 2 end of a line, 4 hidden crossing, 8 deleted.
+// Coordinates are single precision, page space.
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+struct KDScanPoint {
+    std::uint8_t type = 0;
+    float x = 0;
+    float y = 0;
+};
+
+// A segment as the line x = a·y + b through its two ends (a = -1 and b = -y for a level segment).
+struct KDScanSegment {
+    KDScanPoint p1{1, 0, 0};
+    KDScanPoint p2{1, 0, 0};
+    float b = -1;
+    float a = -1;
+
+    KDScanSegment() = default;
+    // Both ends of type 1, the line derived.
+    KDScanSegment(float x1, float y1, float x2, float y2);
+    // Copies both ends and derives a and b from them.
+    void assign(const KDScanSegment& segment);
+};
+
+class KDScanLine {
+public:
+    // The segments and the tolerance by which each is lengthened at both ends (a negative tolerance
+    // counts as 0).
+    KDScanLine(const std::vector<KDScanSegment>& segments, int m_wucha);
+
+    // Finds the crossings and builds the result; the first call does the work, later ones nothing.
+    void scan();
+    // The points, read after scan().
+    const std::vector<KDScanPoint>& intersectionPoints() const { return result_; }
+
+    // More combinations of x and y than this are not completed: such a grid holds far more columns
+    // than any table may have, and would only cost time and memory.
+    static constexpr std::size_t kMaxCompletedGridPoints = std::size_t(1) << 20;
+
+private:
+    struct Stored {
+        KDScanSegment lengthened;
+        KDScanPoint end1, end2;  // the ends as given
+    };
+
+    void addPoint(const KDScanPoint& point);
+    void completeGrid();
+
+    int m_wucha;
+    std::vector<Stored> segments_;
+    std::vector<KDScanPoint> result_;
+    // The result's points by square of 15 pt (the largest merging distance), for the look-ups of
+    // addPoint and completeGrid.
+    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> cells_;
+    bool scanned_ = false;
+};

@@ -1,0 +1,231 @@
+#include "docx/page/KXDocxTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "docx/model/KXDocxCounters.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "ooxml/KXOpenXMLNameSpace.h"
+#include "ooxml/XMLFileWriter.h"
+#include "platform/Format.h"
+
+namespace {
+
+constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
+constexpr std::string_view V = KXOpenXMLNameSpace::nameSpace_v();
+constexpr std::string_view W10 = KXOpenXMLNameSpace::nameSpace_w10();
+constexpr int kAnchorNone = 0, kAnchorPage = 2, kDxa = 2;
+
+bool drawn(const KXDocx_Border& b) { return b.val >= 2; }
+
+}  // namespace
+
+KXDocxTable::KXDocxTable()
+    : sectProperty_(KXDocxUtilities::defaultSectPropertyHiden()),
+      tblProperty_(KXDocxUtilities::defaultTblProperty()),
+      tblGridProperty_(KXDocxUtilities::defaultTblGridProperty()) {}
+
+std::string KXDocxTable::description() const {
+    return kx::format(
+        "<KXDocxTable: %p:[minPDFScanIndex:%llu, maxPDFScanIndex:%llu][tableRowArrayCount:%zu, "
+        "cellGroupArrayCount:%zu][rowCount:%d, columnCount:%d][bounds:[%f, %f, %f, %f]]>",
+        static_cast<const void*>(this), static_cast<unsigned long long>(minPDFScanIndex_),
+        static_cast<unsigned long long>(maxPDFScanIndex_), tableRowArray_.size(), cellGroupArray_.size(),
+        tblProperty_.rowCount, tblProperty_.columnCount, bounds_.origin.x, bounds_.origin.y, bounds_.size.width,
+        bounds_.size.height);
+}
+
+bool KXDocxTable::isWritable() const {
+    if (tableRowArray_.empty()) return false;
+    return std::all_of(tableRowArray_.begin(), tableRowArray_.end(),
+                       [](const auto& row) { return !row->tableCellArray().empty(); });
+}
+
+void KXDocxTable::convertToXMLProperty() {
+    changeXMLPropertyTextWrappingToAround();
+    tblProperty_.tblBorders = KXDocxUtilities::defaultTableBorders();
+    tblProperty_.rowCount = 0;
+    tblProperty_.columnCount = 0;
+    if (!tableRowArray_.empty()) {
+        const KXDocxTableCellArray& first = tableRowArray_.front()->tableCellArray();
+        tblProperty_.rowCount = static_cast<int>(tableRowArray_.size());
+        tblProperty_.columnCount = static_cast<int>(first.size());
+        tblGridProperty_.gridCol.clear();
+        for (const auto& cell : first) tblGridProperty_.gridCol.push_back(static_cast<float>(cell->bounds().width()));
+    }
+    for (const auto& row : tableRowArray_) {
+        for (const auto& cell : row->tableCellArray()) cell->createXMLProperty();
+        row->createXMLProperty();
+    }
+    optimizeXMLProperty();
+}
+
+void KXDocxTable::changeXMLPropertyTextWrappingToNone() {
+    isWrappingToFloatTextBox_ = false;
+    tblProperty_.tblpPr = KXDocxUtilities::defaultTblpProperty();
+    tblProperty_.tblpPr.vertAnchor = kAnchorNone;
+    tblProperty_.tblpPr.horzAnchor = kAnchorNone;
+    tblProperty_.jc = 0;
+    tblProperty_.tblInd = {static_cast<float>(bounds_.origin.x - sectProperty_.pgMar.left), kDxa};
+}
+
+void KXDocxTable::changeXMLPropertyTextWrappingToAround() {
+    isWrappingToFloatTextBox_ = false;
+    tblProperty_.tblpPr = KXDocxUtilities::defaultTblpProperty();
+    tblProperty_.tblpPr.vertAnchor = kAnchorPage;
+    tblProperty_.tblpPr.horzAnchor = kAnchorPage;
+    double x = bounds_.origin.x, y = bounds_.origin.y;
+    if (superTable_) {
+        x -= sectProperty_.pgMar.left;
+        y -= sectProperty_.pgMar.top;
+    }
+    tblProperty_.tblpPr.tblpX = static_cast<float>(x);
+    tblProperty_.tblpPr.tblpY = static_cast<float>(y);
+    tblProperty_.jc = 0;
+    tblProperty_.tblInd = {0, kDxa};
+}
+
+void KXDocxTable::changeXMLPropertyTextWrappingToFloatTextBox() {
+    isWrappingToFloatTextBox_ = true;
+    tblProperty_.tblpPr = KXDocxUtilities::defaultTblpProperty();
+    tblProperty_.tblpPr.vertAnchor = kAnchorNone;
+    tblProperty_.tblpPr.horzAnchor = kAnchorNone;
+    tblProperty_.jc = 0;
+    tblProperty_.tblInd = {tblProperty_.tblBorders.left.sz, kDxa};
+}
+
+void KXDocxTable::optimizeXMLProperty() {
+    createMergeCellsGroup();
+    for (const auto& row : tableRowArray_)
+        for (const auto& cell : row->tableCellArray()) cell->createParagraphArrayIfNeed();
+    for (const auto& group : cellGroupArray_) group->createParagraphArrayIfNeed();
+
+    const std::shared_ptr<KXDocxTableCell> F = firstTableCell(), L = lastTableCell();
+    if (!F) return;
+    KXDocx_Borders& t = tblProperty_.tblBorders;
+    const KXDocx_Borders& f = F->tcProperty().tcBorders;
+    const KXDocx_Borders l = L ? L->tcProperty().tcBorders : KXDocx_Borders{};
+    t.top = f.top;
+    t.left = f.left;
+    t.right = l.right;
+    t.bottom = l.bottom;
+    t.insideV = drawn(l.left) ? l.left : drawn(f.right) ? f.right : KXDocxUtilities::defaultBorder_SingleLine();
+    t.insideH = drawn(l.top) ? l.top : drawn(f.bottom) ? f.bottom : KXDocxUtilities::defaultBorder_SingleLine();
+}
+
+void KXDocxTable::createMergeCellsGroup() {
+    KXDocxTableCellRowArray rows;
+    for (const auto& row : tableRowArray_) {
+        for (const auto& cell : row->tableCellArray()) cell->setSuperTableCellGroup(nullptr);
+        rows.push_back(row->tableCellArray());
+    }
+    cellGroupArray_.clear();
+    for (KXDocxTableCellRowArray& block : KXDocxTableCellGroup::FindAllRowGroupCells(rows))
+        cellGroupArray_.push_back(std::make_shared<KXDocxTableCellGroup>(std::move(block)));
+    for (const auto& run : allRunTextArray_) {
+        const kx::Rect r = run->displayRect();
+        for (const auto& group : cellGroupArray_) {
+            // A text a member cell holds stays with the group even when it reaches out of the group's
+            // frame: the member writes nothing of its own.
+            bool held = group->bounds().insetBy(-1.0, -1.0).contains(r);
+            for (const auto& members : group->tableRowArray())
+                for (const auto& member : members) {
+                    const KXDocxRunTextArray& texts = member->allRunTextArray();
+                    held = held || std::find(texts.begin(), texts.end(), run) != texts.end();
+                }
+            if (held) group->addRunTextIfNeed(run);
+        }
+    }
+}
+
+void KXDocxTable::writeWithXMLWriter(XMLFileWriter& writer) {
+    if (!isWritable()) return;
+    if (isWrappingToFloatTextBox_) writeTextBoxStartWithXMLWriter(writer);
+    writer.writeStartElementWithNamespace(W, "tbl");
+    KXDocxUtilities::WriteTblProperty(tblProperty_, writer);
+    KXDocxUtilities::WriteTblGridProperty(tblGridProperty_, writer);
+    if (tblProperty_.tblpPr.horzAnchor == kAnchorNone) {
+        const double e = (textWrappingToNoneMarginTop_ + textWrappingToNoneMarginBottom_) /
+                         static_cast<double>(tableRowArray_.size());
+        if (e != 0 && std::isfinite(e))
+            for (const auto& row : tableRowArray_) {
+                KXDocx_TrPr p = row->trProperty();
+                p.trHeight.val += static_cast<float>(e);
+                row->setTrProperty(p);
+            }
+    }
+    for (const auto& row : tableRowArray_) row->writeWithXMLWriter(writer);
+    writer.writeEndElementWithNamespace(W, "tbl");
+    if (isWrappingToFloatTextBox_) writeTextBoxEndWithXMLWriter(writer);
+}
+
+void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
+    writer.writeStartElementWithNamespace(W, "r");
+    writer.writeStartElementWithNamespace(W, "rPr");
+    writer.writeEndElement();
+    writer.writeStartElementWithNamespace(W, "pict");
+
+    const kx::Rect box = bounds_.insetBy(-tblProperty_.tblBorders.left.sz, -tblProperty_.tblBorders.top.sz);
+    double top = box.origin.y;
+    if (textBoxRelativeParagraph_) top -= textBoxRelativeParagraph_->contentFrame().origin.y;
+    const long long zIndex = -static_cast<long long>(KXDocxCounters::sharedInstance().nextPictZIndex());
+    std::string style = kx::format("position:%s;left:%0.0f;text-align:%s;", "absolute", 0.0, "left");
+    style += kx::format("margin-left:%0.0fpt;width:%0.0fpt;height:%0.0fpt;", box.origin.x, box.size.width,
+                        box.size.height);
+    style += kx::format("z-index:%lld;mso-position-horizontal-relative:%s;", zIndex, "page");
+    style += kx::format("margin-top:%0.0fpt;mso-position-vertical-relative:%s;v-text-anchor:%s", top,
+                        textBoxRelativeParagraph_ ? "paragraph" : "page", "top");
+
+    // A shape of its own: shape ids name one shape in the whole document part.
+    const std::string typeID = kx::format(
+        "Shape%llu", static_cast<unsigned long long>(KXDocxCounters::sharedInstance().nextVMLShapeIndex()));
+    writer.writeStartElementWithNamespace(V, "shapetype");
+    writer.writeAttribute("id", typeID);
+    writer.writeAttribute("coordsize", "21600,21600");
+    writer.writeAttribute("o:spt", "202");
+    writer.writeAttribute("path", "m,l,21600r21600,l21600,xe");
+    writer.writeEndElement();
+    writer.writeStartElementWithNamespace(V, "shape");
+    writer.writeAttribute("id", "TextBox_" + typeID);
+    writer.writeAttribute("type", "#" + typeID);
+    writer.writeAttribute("style", style);
+    writer.writeAttribute("filled", "false");
+    writer.writeAttribute("stroked", "false");
+    writer.writeStartElementWithNamespace(V, "textbox");
+    writer.writeAttribute("inset", "0,0,0,0");
+    writer.writeStartElementWithNamespace(W, "txbxContent");
+}
+
+void KXDocxTable::writeTextBoxEndWithXMLWriter(XMLFileWriter& writer) {
+    // The story of a text box ends with a paragraph, as a cell does.
+    writer.writeStartElementWithNamespace(W, "p");
+    writer.writeEndElement();
+    writer.writeEndElement();  // txbxContent
+    writer.writeEndElement();  // textbox
+    writer.writeStartElementWithNamespace(W10, "wrap");
+    writer.writeAttribute("type", "none");
+    writer.writeEndElement();
+    writer.writeEndElement();  // shape
+    writer.writeEndElement();  // pict
+    writer.writeEndElement();  // r
+}
+
+std::shared_ptr<KXDocxTableCell> KXDocxTable::firstTableCell() const {
+    if (tableRowArray_.empty() || tableRowArray_.front()->tableCellArray().empty()) return nullptr;
+    return tableRowArray_.front()->tableCellArray().front();
+}
+
+std::shared_ptr<KXDocxTableCell> KXDocxTable::lastTableCell() const {
+    if (tableRowArray_.empty() || tableRowArray_.back()->tableCellArray().empty()) return nullptr;
+    return tableRowArray_.back()->tableCellArray().back();
+}
+
+std::shared_ptr<KXDocxParagraph> KXDocxTable::defaultParagraph() {
+    if (defaultParagraph_) return defaultParagraph_;
+    for (const auto& row : tableRowArray_)
+        if (auto p = row->defaultParagraph()) {
+            defaultParagraph_ = p;
+            break;
+        }
+    return defaultParagraph_;
+}

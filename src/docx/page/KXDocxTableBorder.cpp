@@ -1,0 +1,136 @@
+#include "docx/page/KXDocxTableBorder.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "docx/model/KXDocxUtilities.h"
+#include "docx/page/KXDocxTableManager.h"
+
+namespace {
+
+const KXDocx_Color kWhite{255, 255, 255, 255};
+constexpr float kPieceAllowance = 15.1f;
+constexpr float kChildLimit = 8.1f;
+constexpr double kThinPath = 6.0;
+
+kx::Point at(const std::shared_ptr<KXDocxTablePoint>& p) { return p ? p->point() : kx::Point{}; }
+
+int colorSum(const KXDocx_Color& c) { return c.red + c.green + c.blue + c.alpha; }
+
+}  // namespace
+
+KXDocxTableBorder::KXDocxTableBorder(std::shared_ptr<KXDocxTablePoint> point1, std::shared_ptr<KXDocxTablePoint> point2,
+                                     bool isHorizontal)
+    : isHorizontal_(isHorizontal), borderPoint1_(std::move(point1)), borderPoint2_(std::move(point2)) {
+    const kx::Point p1 = at(borderPoint1_), p2 = at(borderPoint2_);
+    if (borderPoint1_ && borderPoint2_) {
+        const KXDocxTableLineArray& second = borderPoint2_->tableLines();
+        for (const auto& line : borderPoint1_->tableLines()) {
+            if (std::find(second.begin(), second.end(), line) == second.end()) continue;
+            if (line->isHorizontalLine() != isHorizontal_) continue;
+            const bool before = isHorizontal_ ? line->min_y() <= p1.y - 1 && line->min_y() <= p2.y - 1
+                                              : line->min_x() <= p1.x - 1 && line->min_x() <= p2.x - 1;
+            if (before) continue;
+            if (std::find(tableLines_.begin(), tableLines_.end(), line) == tableLines_.end()) tableLines_.push_back(line);
+        }
+    }
+    for (const auto& line : tableLines_)
+        bounds_ = bounds_.size.width <= 0 ? line->boundingBox() : bounds_.unionWith(line->boundingBox());
+    if (isHorizontal_) {
+        borderLength_ = std::fabs(p1.x - p2.x);
+        bounds_.origin.x = std::min(p1.x, p2.x);
+        bounds_.size.width = borderLength_;
+    } else {
+        borderLength_ = std::fabs(p1.y - p2.y);
+        bounds_.origin.y = std::min(p1.y, p2.y);
+        bounds_.size.height = borderLength_;
+    }
+}
+
+void KXDocxTableBorder::initProcessTableLines() {
+    const double miniLength = std::max((borderLength_ - static_cast<double>(kPieceAllowance)) * 0.6, 2.0);
+    childLineArray_ = KXDocxTableManager::FindTableLines(CreateAllChildTableLines(tableLines_, miniLength, isHorizontal_),
+                                                         borderPoint1_, borderPoint2_, miniLength);
+    allRunPaths_ = CreateAllRunPathArray(childLineArray_);
+    styleLineArray_ = KXDocxTableLine::CreateStyleLineArray(childLineArray_, at(borderPoint1_), at(borderPoint2_), kWhite);
+}
+
+KXDocxRunPathArray KXDocxTableBorder::CreateAllRunPathArray(const KXDocxTableLineArray& lines) {
+    KXDocxRunPathArray paths;
+    for (const auto& line : lines)
+        for (const auto& path : line->allRunPathArray())
+            if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
+    return paths;
+}
+
+KXDocxTableLineArray KXDocxTableBorder::CreateAllChildTableLines(const KXDocxTableLineArray& lines, double miniLength,
+                                                                 bool isHorizontal) {
+    const double limit = std::min(miniLength, static_cast<double>(kChildLimit));
+    KXDocxTableLineArray children;
+    auto consider = [&](const std::shared_ptr<KXDocxTableLine>& line) {
+        if (line->isHorizontalLine() != isHorizontal || line->isShortLine(limit)) return;
+        if (std::find(children.begin(), children.end(), line) == children.end()) children.push_back(line);
+    };
+    for (const auto& line : lines) {
+        if (line->subLineArray().empty()) {
+            consider(line);
+        } else {
+            for (const auto& sub : line->subLineArray()) consider(sub);
+        }
+    }
+    return children;
+}
+
+KXDocx_Color KXDocxTableBorder::borderColor() const {
+    int least = 1020;
+    std::optional<KXDocx_Color> found;
+    for (const auto& line : styleLineArray_) {
+        if (!line->initRunPath()) continue;
+        const std::optional<kx::Color> color = line->tableLineColor();
+        if (!color) continue;
+        const KXDocx_Color c = KXDocxUtilities::KXDocxColorFromCGColor(&*color);
+        if (colorSum(c) < least) {
+            least = colorSum(c);
+            found = c;
+        }
+    }
+    if (found) return *found;
+    for (const auto& line : styleLineArray_) {
+        const auto& path = line->initRunPath();
+        if (!path || !path->pictInfo() || !path->pictInfo()->filled()) continue;
+        const kx::Rect& box = path->boundingBox();
+        if (!(box.width() < kThinPath || box.height() < kThinPath)) continue;
+        const std::optional<kx::Color>& fill = path->pictInfo()->fillcolor();
+        const KXDocx_Color c = KXDocxUtilities::KXDocxColorFromCGColor(fill ? &*fill : nullptr);
+        if (colorSum(c) < least) {
+            least = colorSum(c);
+            found = c;
+        }
+    }
+    if (found) return *found;
+    return {0, 0, 0, 1};
+}
+
+double KXDocxTableBorder::borderWidth(const KXDocx_Color& color) const {
+    KXDocxRunPathArray paths;
+    for (const auto& line : styleLineArray_) {
+        const auto& path = line->initRunPath();
+        if (path && path->pictInfo() && KXDocxColorIsEqual(path->pictInfo()->strokeColorKX(), color)) paths.push_back(path);
+    }
+    return KXDocxRunPath::MaxBorderWidthForRunPaths(paths);
+}
+
+KXDocx_Border KXDocxTableBorder::borderProperty() const {
+    if (tableLines_.empty()) {
+        KXDocx_Border none = KXDocxUtilities::defaultBorder_None();
+        none.val = 1;
+        return none;
+    }
+    KXDocx_Border border = KXDocxUtilities::defaultBorder_SingleLine();
+    border.color = borderColor();
+    double gap = 0;
+    border.val = KXDocxTableLine::BorderStyleForTableLines(styleLineArray_, at(borderPoint1_), at(borderPoint2_), kWhite, &gap);
+    const bool gapStyle = border.val == 17 || border.val == 20 || border.val == 24;
+    border.sz = static_cast<float>(gapStyle && gap > 0.25 ? gap : borderWidth(border.color));
+    return border;
+}

@@ -1,0 +1,443 @@
+// Table lines: geometry, grouping of lines that touch, merging of parallel pieces, and the frame
+// drawn round a whole page.
+
+#include "docx/page/KXDocxTableLine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <queue>
+
+#include "docx/page/KXDocxTableArea.h"
+#include "platform/Format.h"
+
+namespace {
+
+constexpr float kTouch = 3.1f;
+constexpr float kNear = 8.1f;
+constexpr float kThick = 15.1f;
+constexpr float kSameLine = 0.25f;
+constexpr double kNoDistance = 99999;
+
+float fx(const kx::Point& p) { return static_cast<float>(p.x); }
+float fy(const kx::Point& p) { return static_cast<float>(p.y); }
+
+bool within(const kx::Point& a, const kx::Point& b, float t) {
+    return std::fabs(fx(a) - fx(b)) <= t && std::fabs(fy(a) - fy(b)) <= t;
+}
+
+template <class T>
+void appendUnique(std::vector<std::shared_ptr<T>>& to, const std::vector<std::shared_ptr<T>>& from) {
+    for (const auto& item : from)
+        if (item && std::find(to.begin(), to.end(), item) == to.end()) to.push_back(item);
+}
+
+// The lines a line stands for: its pieces when it is merged, else itself.
+KXDocxTableLineArray piecesOf(const std::shared_ptr<KXDocxTableLine>& line) {
+    return line->subLineArray().empty() ? KXDocxTableLineArray{line} : line->subLineArray();
+}
+
+bool lineIsHorizontalByEnds(const KXDocxTableLine& l) {
+    return std::fabs(fy(l.startPoint()) - fy(l.endPoint())) <= kSameLine;
+}
+bool lineIsVerticalByEnds(const KXDocxTableLine& l) {
+    return std::fabs(fx(l.startPoint()) - fx(l.endPoint())) <= kSameLine;
+}
+
+}  // namespace
+
+KXDocxTableLine::KXDocxTableLine(kx::Point startPoint, kx::Point endPoint, std::shared_ptr<KXDocxRunPath> initRunPath)
+    : initRunPath_(std::move(initRunPath)), startPoint_(startPoint), endPoint_(endPoint) {
+    if (initRunPath_) allRunPathArray_.push_back(initRunPath_);
+    updateLineInfo();
+}
+
+std::string KXDocxTableLine::description() const {
+    const KXDocxPathInfo* info = initRunPath_ ? initRunPath_->pictInfo() : nullptr;
+    return kx::format(
+        "<KXDocxTableLine: %p:[isHorizontalLine:%d][isInvalid:%d][initRunPath:%d][isStroked:%d][isFilled:%d]"
+        "[pdfScanIndex:%llu][lineWidth:%0.0f][lineLength:%0.0f][startPoint:[%f, %f]][endPoint:[%f, %f]]>",
+        static_cast<const void*>(this), isHorizontalLine_, isInvalid_, initRunPath_ ? 1 : 0, isStroked(), isFilled(),
+        static_cast<unsigned long long>(initRunPath_ ? initRunPath_->pdfScanIndex() : 0),
+        info ? info->strokeweight() : 0.0, lineLength_, startPoint_.x, startPoint_.y, endPoint_.x, endPoint_.y);
+}
+
+float KXDocxTableLine::min_x() const { return std::min(fx(startPoint_), fx(endPoint_)); }
+float KXDocxTableLine::max_x() const { return std::max(fx(startPoint_), fx(endPoint_)); }
+float KXDocxTableLine::min_y() const { return std::min(fy(startPoint_), fy(endPoint_)); }
+float KXDocxTableLine::max_y() const { return std::max(fy(startPoint_), fy(endPoint_)); }
+
+void KXDocxTableLine::updateLineInfo() {
+    const double dx = std::fabs(startPoint_.x - endPoint_.x), dy = std::fabs(startPoint_.y - endPoint_.y);
+    isHorizontalLine_ = !(dx < 2.0);
+    lineLength_ = isHorizontalLine_ ? dx : dy;
+    if (!initRunPath_) {
+        kx::Rect box;
+        for (const auto& sub : subLineArray_) box = box.size.width <= 0 ? sub->boundingBox() : box.unionWith(sub->boundingBox());
+        boundingBox_ = box;
+        return;
+    }
+    const KXDocxPathInfo* info = initRunPath_->pictInfo();
+    double w = info ? info->strokeweight() : 0;
+    if (info && !info->stroked() && info->filled()) w = static_cast<double>(0.1f);
+    if (isHorizontalLine_) {
+        boundingBox_ = kx::Rect(min_x(), min_y() - w / 2, lineLength_, w);
+    } else {
+        boundingBox_ = kx::Rect(min_x() - w / 2, min_y(), w, lineLength_);
+    }
+}
+
+void KXDocxTableLine::add2SubLineArray(const KXDocxTableLineArray& lines) { appendUnique(subLineArray_, lines); }
+
+void KXDocxTableLine::add2AllRunPathArray(const KXDocxRunPathArray& paths) { appendUnique(allRunPathArray_, paths); }
+
+void KXDocxTableLine::setIsInvalid(bool invalid) {
+    isInvalid_ = invalid;
+    for (const auto& sub : subLineArray_) sub->setIsInvalid(invalid);
+}
+
+bool KXDocxTableLine::isShortLine(double threshold) {
+    if (lineLength_ < static_cast<double>(0.1f)) updateLineInfo();
+    return lineLength_ < std::max(2.0, threshold);
+}
+
+bool KXDocxTableLine::isStroked() const {
+    if (initRunPath_ && initRunPath_->pictInfo() && initRunPath_->pictInfo()->stroked()) return true;
+    return std::any_of(subLineArray_.begin(), subLineArray_.end(), [](const auto& s) { return s->isStroked(); });
+}
+
+bool KXDocxTableLine::isFilled() const {
+    if (initRunPath_ && initRunPath_->pictInfo() && initRunPath_->pictInfo()->filled()) return true;
+    return std::any_of(subLineArray_.begin(), subLineArray_.end(), [](const auto& s) { return s->isFilled(); });
+}
+
+std::shared_ptr<KXDocxTableLine> KXDocxTableLine::isIntersectLines(const KXDocxTableLineArray& lines) const {
+    for (const auto& line : lines)
+        if (IsIntersect(*this, *line)) return line;
+    return nullptr;
+}
+
+kx::Rect KXDocxTableLine::BoundsOfTableLines(const KXDocxTableLineArray& lines) {
+    if (lines.empty()) return kx::Rect::zero();
+    if (lines.size() == 1 && lines.front()->initRunPath()) {
+        const kx::Rect box = lines.front()->initRunPath()->boundingBox();
+        return kx::Rect(0, 0, box.width(), box.height());
+    }
+    float minX = lines.front()->min_x(), minY = lines.front()->min_y();
+    float maxX = lines.front()->max_x(), maxY = lines.front()->max_y();
+    for (const auto& line : lines)
+        for (const auto& piece : piecesOf(line)) {
+            minX = std::min(minX, piece->min_x());
+            minY = std::min(minY, piece->min_y());
+            maxX = std::max(maxX, piece->max_x());
+            maxY = std::max(maxY, piece->max_y());
+        }
+    return kx::Rect(minX, minY, double(maxX) - minX, double(maxY) - minY);
+}
+
+bool KXDocxTableLine::IsIntersect(const KXDocxTableLine& a, const KXDocxTableLine& b) {
+    if (within(a.startPoint_, b.startPoint_, kTouch) || within(a.endPoint_, b.endPoint_, kTouch) ||
+        within(a.endPoint_, b.startPoint_, kTouch) || within(a.startPoint_, b.endPoint_, kTouch))
+        return true;
+    if (b.min_x() - kTouch > a.max_x() || a.min_x() - kTouch > b.max_x() || b.min_y() - kTouch > a.max_y() ||
+        a.min_y() - kTouch > b.max_y())
+        return false;
+    return true;
+}
+
+namespace {
+
+// The groups of touching lines, taken one after another from the first line not yet grouped; each
+// grows by the first remaining line (in the array's order) that touches one of its lines. Lines
+// that join are found once per line added, so the whole takes lines × lines tests.
+std::vector<KXDocxTableLineArray> touchingGroups(const KXDocxTableLineArray& lines, bool firstOnly) {
+    std::vector<KXDocxTableLineArray> groups;
+    const size_t n = lines.size();
+    std::vector<bool> taken(n, false);
+    for (size_t start = 0; start < n; ++start) {
+        if (taken[start]) continue;
+        KXDocxTableLineArray group;
+        std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> waiting;
+        waiting.push(start);
+        taken[start] = true;
+        while (!waiting.empty()) {
+            const size_t k = waiting.top();
+            waiting.pop();
+            group.push_back(lines[k]);
+            for (size_t j = 0; j < n; ++j)
+                if (!taken[j] && KXDocxTableLine::IsIntersect(*lines[k], *lines[j])) {
+                    taken[j] = true;
+                    waiting.push(j);
+                }
+        }
+        groups.push_back(std::move(group));
+        if (firstOnly) break;
+    }
+    return groups;
+}
+
+}  // namespace
+
+KXDocxTableLineArray KXDocxTableLine::FindIntersectLines(const KXDocxTableLineArray& lines) {
+    if (lines.empty()) return {};
+    return touchingGroups(lines, true).front();
+}
+
+std::vector<KXDocxTableLineArray> KXDocxTableLine::FindIntersectLinesGroups(const KXDocxTableLineArray& lines) {
+    KXDocxTableLineArray sorted = lines;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a->min_y() < b->min_y(); });
+    std::vector<std::shared_ptr<KXDocxTableArea>> areas;
+    for (const KXDocxTableLineArray& group : touchingGroups(sorted, false)) {
+        KXDocxTableLineArray merged = MergeParallelLinesIfNeed(group, true);
+        if (merged.size() <= 2) {
+            for (const auto& line : merged) line->setIsInvalid(true);
+            continue;
+        }
+        areas.push_back(std::make_shared<KXDocxTableArea>(merged));
+    }
+    std::vector<KXDocxTableLineArray> result;
+    while (!areas.empty()) {
+        std::vector<std::shared_ptr<KXDocxTableArea>> cluster = KXDocxTableArea::FindIntersectTableAreas(areas);
+        if (cluster.empty()) break;
+        KXDocxTableLineArray clusterLines;
+        for (const auto& area : cluster) {
+            clusterLines.insert(clusterLines.end(), area->tableLines().begin(), area->tableLines().end());
+            areas.erase(std::find(areas.begin(), areas.end(), area));
+        }
+        result.push_back(cluster.size() >= 2 ? MergeParallelLinesIfNeed(clusterLines, true) : clusterLines);
+    }
+    return result;
+}
+
+KXDocxTableLineArray KXDocxTableLine::MergeParallelLinesIfNeed(const KXDocxTableLineArray& lines, bool isLengthExtend) {
+    KXDocxTableLineArray horizontal, vertical;
+    for (const auto& line : lines)
+        for (const auto& piece : piecesOf(line)) (piece->isHorizontalLine() ? horizontal : vertical).push_back(piece);
+    std::stable_sort(horizontal.begin(), horizontal.end(), [](const auto& a, const auto& b) {
+        if (a->lineLength() != b->lineLength()) return a->lineLength() > b->lineLength();
+        return a->startPoint().y < b->startPoint().y;
+    });
+    std::stable_sort(vertical.begin(), vertical.end(), [](const auto& a, const auto& b) {
+        if (a->lineLength() != b->lineLength()) return a->lineLength() > b->lineLength();
+        return a->startPoint().x < b->startPoint().x;
+    });
+    KXDocxTableLineArray result;
+    for (KXDocxTableLineArray* list : {&horizontal, &vertical}) {
+        while (!list->empty()) {
+            KXDocxTableLineArray group = FindMergeParallelLines(*list, isLengthExtend);
+            if (group.empty()) break;
+            for (const auto& member : group) list->erase(std::find(list->begin(), list->end(), member));
+            result.push_back(group.size() == 1 ? group.front() : MergeParallelLines(group));
+        }
+    }
+    return result;
+}
+
+KXDocxTableLineArray KXDocxTableLine::FindMergeParallelLines(const KXDocxTableLineArray& lines, bool isLengthExtend) {
+    if (lines.empty()) return {};
+    KXDocxTableLineArray group{lines.front()};
+    if (!lines.front()->initRunPath()) return group;
+    KXDocxTableLineArray rest(lines.begin() + 1, lines.end());
+    while (!rest.empty()) {
+        std::shared_ptr<KXDocxTableLine> next = ContinuFindMergeParallelLines(rest, group, isLengthExtend);
+        if (!next) break;
+        group.push_back(next);
+        rest.erase(std::find(rest.begin(), rest.end(), next));
+        const kx::Rect bounds = BoundsOfTableLines(group);
+        const double thickness = next->isHorizontalLine() ? bounds.height() : bounds.width();
+        if (thickness > static_cast<double>(kThick)) {
+            group.pop_back();
+            break;
+        }
+    }
+    return group;
+}
+
+std::shared_ptr<KXDocxTableLine> KXDocxTableLine::ContinuFindMergeParallelLines(const KXDocxTableLineArray& lines,
+                                                                                const KXDocxTableLineArray& group,
+                                                                                bool isLengthExtend) {
+    if (group.empty()) return nullptr;
+    const bool horizontal = group.front()->isHorizontalLine();
+    for (const auto& c : lines) {
+        if (c->isHorizontalLine() != horizontal || c->lineLength() < static_cast<double>(kNear)) continue;
+        const kx::Rect& cb = c->boundingBox();
+        for (const auto& g : group) {
+            const kx::Rect& gb = g->boundingBox();
+            const double gap = horizontal ? std::fabs(cb.midY() - gb.midY()) - (cb.height() + gb.height()) / 2
+                                          : std::fabs(cb.midX() - gb.midX()) - (cb.width() + gb.width()) / 2;
+            if (!(gap < static_cast<double>(kNear))) continue;
+            if (!isLengthExtend) {
+                const bool overlap = horizontal
+                                         ? c->min_x() - kThick <= g->max_x() && g->min_x() - kThick <= c->max_x()
+                                         : c->min_y() - kThick <= g->max_y() && g->min_y() - kThick <= c->max_y();
+                if (!overlap) continue;
+            }
+            return c;
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<KXDocxTableLine> KXDocxTableLine::MergeParallelLines(const KXDocxTableLineArray& group) {
+    auto merged = std::make_shared<KXDocxTableLine>();
+    if (group.empty()) return merged;
+    std::shared_ptr<KXDocxTableLine> longest = group.front();
+    for (const auto& line : group)
+        if (line->lineLength() > longest->lineLength()) longest = line;
+    merged->startPoint_ = longest->startPoint_;
+    merged->endPoint_ = longest->endPoint_;
+    merged->add2SubLineArray(group);
+    if (group.size() > 1) {
+        if (lineIsHorizontalByEnds(*merged)) {
+            for (const auto& line : group) {
+                float y = merged->min_y();
+                if (line->lineLength() > static_cast<double>(kNear)) y = std::min(y, line->min_y());
+                const float x0 = std::min(merged->min_x(), line->min_x());
+                const float x1 = std::max(merged->max_x(), line->max_x());
+                merged->startPoint_ = {x0, y};
+                merged->endPoint_ = {x1, y};
+                merged->add2AllRunPathArray(line->allRunPathArray());
+            }
+        } else if (lineIsVerticalByEnds(*merged)) {
+            for (const auto& line : group) {
+                float x = merged->min_x();
+                if (line->lineLength() > static_cast<double>(kNear)) x = std::min(x, line->min_x());
+                const float y0 = std::min(merged->min_y(), line->min_y());
+                const float y1 = std::max(merged->max_y(), line->max_y());
+                merged->startPoint_ = {x, y0};
+                merged->endPoint_ = {x, y1};
+                merged->add2AllRunPathArray(line->allRunPathArray());
+            }
+        }
+    }
+    merged->updateLineInfo();
+    return merged;
+}
+
+std::optional<KXDocxTableLineArray> KXDocxTableLine::FindRemoveFrameLinesIfNeed(const KXDocxTableLineArray& lines) {
+    const kx::Rect b = BoundsOfTableLines(lines);
+    const kx::Point tl{b.minX(), b.minY()}, tr{b.maxX(), b.minY()}, bl{b.minX(), b.maxY()}, br{b.maxX(), b.maxY()};
+    KXDocxTableLineArray frame{FindTableLines(lines, tl, tr, kFrameTop), FindTableLines(lines, tl, bl, kFrameLeft),
+                               FindTableLines(lines, tr, br, kFrameRight), FindTableLines(lines, bl, br, kFrameBottom)};
+    if (std::any_of(frame.begin(), frame.end(), [](const auto& l) { return !l; })) return std::nullopt;
+    auto weight = [](const std::shared_ptr<KXDocxTableLine>& l) {
+        const KXDocxPathInfo* info = l->initRunPath()->pictInfo();
+        return info ? info->strokeweight() : 0.0;
+    };
+    if (std::fabs(weight(frame[0]) - weight(frame[1])) > static_cast<double>(kSameLine) ||
+        std::fabs(weight(frame[2]) - weight(frame[3])) > static_cast<double>(kSameLine))
+        return std::nullopt;
+    KXDocxTableLineArray others;
+    for (const auto& line : lines)
+        if (std::find(frame.begin(), frame.end(), line) == frame.end()) others.push_back(line);
+    double distance[4] = {0, 0, 0, 0};
+    for (int k = 0; k < 4; ++k) {
+        const int type = k + 1;
+        const KXDocxTableLineArray nearby = FindNearbyTableLines(others, *frame[static_cast<size_t>(k)], type);
+        if (!IsClosedNearbyTableLines(nearby, *frame[static_cast<size_t>(k)], type, &distance[k])) return std::nullopt;
+    }
+    const bool inner = std::all_of(distance, distance + 4, [](double d) { return d > 0 && d < static_cast<double>(kNear); });
+    if (inner && std::fabs(distance[0] - distance[1]) < 2 && std::fabs(distance[2] - distance[3]) < 2) return std::nullopt;
+    return frame;
+}
+
+std::shared_ptr<KXDocxTableLine> KXDocxTableLine::FindTableLines(const KXDocxTableLineArray& lines, kx::Point point1,
+                                                                 kx::Point point2, int type) {
+    std::shared_ptr<KXDocxTableLine> found;
+    for (const auto& line : lines) {
+        if (!line->initRunPath()) continue;
+        const bool fits = (within(line->startPoint(), point1, kNear) && within(line->endPoint(), point2, kNear)) ||
+                          (within(line->startPoint(), point2, kNear) && within(line->endPoint(), point1, kNear));
+        if (!fits) continue;
+        if (!found) {
+            found = line;
+            continue;
+        }
+        const kx::Point s = line->startPoint(), f = found->startPoint();
+        const bool better = (type == kFrameTop && fy(s) < fy(f)) || (type == kFrameLeft && fx(s) < fx(f)) ||
+                            (type == kFrameRight && fx(s) > fx(f)) || (type == kFrameBottom && fy(s) > fy(f));
+        if (better) found = line;
+    }
+    return found;
+}
+
+KXDocxTableLineArray KXDocxTableLine::FindNearbyTableLines(const KXDocxTableLineArray& lines,
+                                                           const KXDocxTableLine& frame, int type) {
+    KXDocxTableLineArray nearby;
+    const kx::Point s = frame.startPoint();
+    for (const auto& line : lines) {
+        const auto& path = line->initRunPath();
+        if (!path || !path->pictInfo() || !path->pictInfo()->stroked()) continue;
+        const kx::Point a = line->startPoint(), b = line->endPoint();
+        bool reaches = false;
+        switch (type) {
+            case kFrameTop: reaches = fy(a) < fy(s) + kNear || fy(b) < fy(s) + kNear; break;
+            case kFrameLeft: reaches = fx(a) < fx(s) + kNear || fx(b) < fx(s) + kNear; break;
+            case kFrameRight: reaches = fx(a) > fx(s) - kNear || fx(b) > fx(s) - kNear; break;
+            case kFrameBottom: reaches = fy(a) > fy(s) - kNear || fy(b) > fy(s) - kNear; break;
+            default: break;
+        }
+        if (reaches) nearby.push_back(line);
+    }
+    return nearby;
+}
+
+bool KXDocxTableLine::IsClosedNearbyTableLines(const KXDocxTableLineArray& lines, const KXDocxTableLine& frame,
+                                               int type, double* distance) {
+    if (lines.empty()) return true;
+    double d = 0;
+    KXDocxTableLineArray horizontal, vertical;
+    for (const auto& line : lines) (line->isHorizontalLine() ? horizontal : vertical).push_back(line);
+    bool closed = true;
+    if (type == kFrameLeft || type == kFrameRight) {
+        for (const auto& h : horizontal) {
+            const bool inside = std::any_of(vertical.begin(), vertical.end(), [&](const auto& v) {
+                return v->min_y() - kNear <= h->min_y() && h->max_y() <= v->max_y() + kNear;
+            });
+            if (!inside) closed = false;
+        }
+        d = kNoDistance;
+        for (const auto& v : vertical) d = std::min(d, double(std::fabs(v->min_x() - frame.min_x())));
+    } else if (type == kFrameTop || type == kFrameBottom) {
+        for (const auto& v : vertical) {
+            const bool inside = std::any_of(horizontal.begin(), horizontal.end(), [&](const auto& h) {
+                return h->min_x() - kNear <= v->min_x() && v->max_x() <= h->max_x() + kNear;
+            });
+            if (!inside) closed = false;
+        }
+        d = kNoDistance;
+        for (const auto& h : horizontal) d = std::min(d, double(std::fabs(h->min_y() - frame.min_y())));
+    } else {
+        d = kNoDistance;
+    }
+    if (distance) *distance = d;
+    return closed;
+}
+
+bool KXDocxTableLine::IsHaveSameStartLinesValue(const KXDocxTableLineArray& lines, double value) {
+    if (lines.empty()) return false;
+    const float v = static_cast<float>(value);
+    auto near = [v](float a) { return std::fabs(a - v) <= kSameLine; };
+    const bool allX = std::all_of(lines.begin(), lines.end(),
+                                  [&](const auto& l) { return near(fx(l->startPoint())) || near(fx(l->endPoint())); });
+    const bool allY = std::all_of(lines.begin(), lines.end(),
+                                  [&](const auto& l) { return near(fy(l->startPoint())) || near(fy(l->endPoint())); });
+    return allX || allY;
+}
+
+bool KXDocxTableLine::IsHaveSameStartLines(const KXDocxTableLineArray& lines) {
+    KXDocxTableLineArray filled;
+    for (const auto& line : lines) {
+        if (!line->subLineArray().empty()) {
+            for (const auto& sub : line->subLineArray())
+                if (sub->isFilled()) filled.push_back(sub);
+        } else if (line->isFilled()) {
+            filled.push_back(line);
+        }
+    }
+    if (filled.empty()) return false;
+    const std::shared_ptr<KXDocxTableLine> first = filled.front();
+    const KXDocxTableLineArray rest(filled.begin() + 1, filled.end());
+    for (double value : {first->startPoint().x, first->startPoint().y, first->endPoint().x, first->endPoint().y})
+        if (IsHaveSameStartLinesValue(rest, value)) return true;
+    return false;
+}
