@@ -1,0 +1,189 @@
+// Table lines: which pieces merge into one line, which lines group together, when a frame round the
+// page is a frame, and the border style the lines under a cell edge draw.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "TableFixtures.h"
+#include "docx/page/KXDocxTableLine.h"
+#include "docx/page/KXDocxTableManager.h"
+
+using namespace kx::test;
+
+namespace {
+
+std::shared_ptr<KXDocxTableLine> cutLine(double x1, double y1, double x2, double y2, double weight = 0.5,
+                                         std::uint64_t scan = 0) {
+    auto path = lineRun(x1, y1, x2, y2, scan, strokeOf(weight));
+    return std::make_shared<KXDocxTableLine>(kx::Point{x1, y1}, kx::Point{x2, y2}, path);
+}
+
+}  // namespace
+
+TEST(KXDocxTableLine, ParallelPiecesMerge) {
+    struct Case {
+        const char* what;
+        KXDocxTableLineArray lines;
+        size_t merged;       // lines after merging
+        size_t firstPieces;  // pieces of the first result
+    };
+    const Case cases[] = {
+        {"two strokes 5 apart: one line", {cutLine(0, 100, 100, 100), cutLine(0, 105, 100, 105)}, 1, 2},
+        {"two strokes 20 apart: two lines", {cutLine(0, 100, 100, 100), cutLine(0, 120, 100, 120)}, 2, 0},
+        {"pieces along one rule anywhere on it: one line", {cutLine(0, 100, 100, 100), cutLine(300, 100, 400, 100)}, 1, 2},
+        {"a line of 8 never joins", {cutLine(0, 100, 100, 100), cutLine(10, 103, 18, 103)}, 2, 0},
+        {"no thicker than 15.1: the fourth stroke starts a line of its own",
+         {cutLine(0, 100, 100, 100), cutLine(0, 105, 100, 105), cutLine(0, 110, 100, 110), cutLine(0, 117, 100, 117)},
+         2, 3},
+        {"vertical strokes likewise", {cutLine(50, 0, 50, 80), cutLine(53, 0, 53, 80)}, 1, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxTableLineArray merged = KXDocxTableLine::MergeParallelLinesIfNeed(c.lines, true);
+        ASSERT_EQ(merged.size(), c.merged);
+        EXPECT_EQ(merged.front()->subLineArray().size(), c.firstPieces);
+    }
+    // The merged line spans its pieces and lies on the first long one.
+    auto merged = KXDocxTableLine::MergeParallelLinesIfNeed({cutLine(10, 105, 60, 105), cutLine(0, 100, 100, 100)}, true);
+    ASSERT_EQ(merged.size(), 1u);
+    EXPECT_EQ(merged[0]->startPoint(), (kx::Point{0, 100}));
+    EXPECT_EQ(merged[0]->endPoint(), (kx::Point{100, 100}));
+    EXPECT_EQ(merged[0]->allRunPathArray().size(), 2u);
+    EXPECT_FALSE(merged[0]->initRunPath());
+}
+
+TEST(KXDocxTableLine, TouchingLinesGroup) {
+    struct Case {
+        const char* what;
+        KXDocxTableLineArray lines;
+        bool together;
+    };
+    const Case cases[] = {
+        {"ends 3.1 apart", {cutLine(0, 0, 100, 0), cutLine(103.1, 0, 103.1, 50)}, true},
+        {"ends 3.2 apart", {cutLine(0, 0, 100, 0), cutLine(103.2, 0, 103.2, 50)}, false},
+        {"a line crossing another", {cutLine(0, 50, 100, 50), cutLine(50, 0, 50, 100)}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(KXDocxTableLine::IsIntersect(*c.lines[0], *c.lines[1]), c.together);
+        EXPECT_EQ(KXDocxTableLine::FindIntersectLines(c.lines).size(), c.together ? 2u : 1u);
+    }
+    // A group of two lines makes no area and its lines become invalid; a group of three or more
+    // with a third line crossing does.
+    KXDocxTableLineArray two{cutLine(0, 0, 100, 0), cutLine(103.1, 0, 103.1, 50)};
+    EXPECT_TRUE(KXDocxTableLine::FindIntersectLinesGroups(two).empty());
+    EXPECT_TRUE(two[0]->isInvalid() && two[1]->isInvalid());
+}
+
+TEST(KXDocxTableLine, PageFrame) {
+    auto frame = [](double inset) {
+        KXDocxTableLineArray lines{cutLine(50, 50, 550, 50), cutLine(50, 50, 50, 750), cutLine(550, 50, 550, 750),
+                                   cutLine(50, 750, 550, 750)};
+        if (inset > 0)
+            for (auto l : {cutLine(50 + inset, 50 + inset, 550 - inset, 50 + inset),
+                           cutLine(50 + inset, 50 + inset, 50 + inset, 750 - inset),
+                           cutLine(550 - inset, 50 + inset, 550 - inset, 750 - inset),
+                           cutLine(50 + inset, 750 - inset, 550 - inset, 750 - inset)})
+                lines.push_back(l);
+        return lines;
+    };
+    const auto single = KXDocxTableLine::FindRemoveFrameLinesIfNeed(frame(0));
+    ASSERT_TRUE(single);
+    EXPECT_EQ(single->at(0)->startPoint(), (kx::Point{50, 50})) << "top edge first";
+    EXPECT_FALSE(KXDocxTableLine::FindRemoveFrameLinesIfNeed(frame(4))) << "an inner frame 4 inside: a double border";
+    // A rule that reaches the left edge without being closed off by a line beside it: a table.
+    KXDocxTableLineArray withRule = frame(0);
+    withRule.push_back(cutLine(50, 300, 300, 300));
+    EXPECT_FALSE(KXDocxTableLine::FindRemoveFrameLinesIfNeed(withRule));
+}
+
+TEST(KXDocxTableLine, BorderStyleOfLinesUnderAnEdge) {
+    const kx::Point a{0, 100}, b{100, 100};
+    const KXDocx_Color white{255, 255, 255, 255};
+    auto invisible = [] {
+        Paint p = strokeOf(0.5);
+        p.strokeColor = {1, 1, 1, 1};  // white on white
+        return p;
+    };
+    auto whiteLine = std::make_shared<KXDocxTableLine>(kx::Point{0, 102}, kx::Point{100, 102},
+                                                       lineRun(0, 102, 100, 102, 0, invisible()));
+    auto mergedLine = KXDocxTableLine::MergeParallelLines({cutLine(0, 104, 100, 104), cutLine(0, 106, 100, 106)});
+    struct Case {
+        const char* what;
+        KXDocxTableLineArray lines;
+        int style;
+    };
+    const Case cases[] = {
+        {"no line", {}, 1},
+        {"one stroke", {cutLine(0, 100, 100, 100)}, 2},
+        {"two strokes 2 apart", {cutLine(0, 100, 100, 100), cutLine(0, 102, 100, 102)}, 15},
+        {"two visible lines of different orientation", {cutLine(0, 100, 100, 100), cutLine(50, 90, 50, 110)}, 2},
+        {"two visible lines, one merged from pieces", {cutLine(0, 100, 100, 100), mergedLine}, 15},
+        {"only the second visible", {whiteLine, cutLine(0, 100, 100, 100)}, 2},
+        {"neither visible", {whiteLine, whiteLine}, 1},
+        {"three strokes 1.5 apart", {cutLine(0, 100, 100, 100), cutLine(0, 101.5, 100, 101.5), cutLine(0, 103, 100, 103)}, 23},
+        {"four lines whatever they are", {whiteLine, whiteLine, whiteLine, whiteLine}, 23},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        double gap = 0;
+        EXPECT_EQ(KXDocxTableLine::BorderStyleForTableLines(c.lines, a, b, white, &gap), c.style);
+    }
+    // One line per position: of two strokes at one place the heavier stays; of equal ones the first.
+    auto thin = cutLine(0, 100, 100, 100, 1), thick = cutLine(0, 100.1, 100, 100.1, 2);
+    EXPECT_EQ(KXDocxTableLine::FilterParalleStylelLines({thin, thick}), (KXDocxTableLineArray{thick}));
+    auto other = cutLine(0, 100.2, 100, 100.2, 1);
+    EXPECT_EQ(KXDocxTableLine::FilterParalleStylelLines({thin, other}), (KXDocxTableLineArray{thin}));
+}
+
+TEST(KXDocxTableManager, CandidatesAndLines) {
+    struct Case {
+        const char* what;
+        std::shared_ptr<KXDocxRunPath> path;
+        bool candidate;
+        size_t lines;
+    };
+    kx::Path rounded;
+    rounded.moveTo({0, 0});
+    rounded.lineTo({50, 0});
+    rounded.curveTo({60, 0}, {60, 10}, {60, 20});
+    kx::Path diagonal;
+    diagonal.moveTo({0, 0});
+    diagonal.lineTo({50, 0});
+    diagonal.lineTo({80, 30});
+    const Case cases[] = {
+        {"a rectangle: four lines", rectRun({10, 10, 100, 40}, 0, strokeOf(0.5)), true, 4},
+        {"a stroke 6.25 wide", lineRun(0, 0, 100, 0, 0, strokeOf(6.25)), true, 1},
+        {"a stroke 6.3 wide", lineRun(0, 0, 100, 0, 0, strokeOf(6.3)), false, 0},
+        {"a curve", pathRun(rounded, strokeOf(0.5), 0), false, 0},
+        {"a slanted piece", pathRun(diagonal, strokeOf(0.5), 0), false, 0},
+        {"a piece of 1 pt", lineRun(0, 0, 1, 0, 0), true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxTableManager finder;
+        finder.addRunPathIfNeed(c.path);
+        EXPECT_EQ(finder.allSampleRunPaths().size(), c.candidate ? 1u : 0u);
+        EXPECT_EQ(finder.creatTableLines().size(), c.lines);
+        EXPECT_EQ(c.path->isTableLine(), c.lines > 0) << "a path that gives no line stays a drawing";
+    }
+}
+
+TEST(KXDocxTableManager, WalksOfSeparateFindersDoNotMeet) {
+    // Two finders cutting lines at the same time, on two threads, each get exactly their own lines:
+    // the walk over a path keeps no state outside the call.
+    auto work = [](double offset, size_t* lines) {
+        for (int round = 0; round < 200; ++round) {
+            KXDocxTableManager finder;
+            for (int k = 0; k < 20; ++k) finder.addRunPathIfNeed(rectRun({offset + k * 10, 10, 8 + k, 30}, 0, strokeOf(0.5)));
+            *lines += finder.creatTableLines().size();
+        }
+    };
+    size_t a = 0, b = 0;
+    std::thread one(work, 0.0, &a), two(work, 1000.0, &b);
+    one.join();
+    two.join();
+    EXPECT_EQ(a, 200u * 20 * 4);
+    EXPECT_EQ(b, 200u * 20 * 4);
+}

@@ -1,0 +1,165 @@
+// The XML of tables: what WordprocessingML requires of a table, a cell and a text box story, the
+// three placements, and a table with no paragraph to hold it.
+
+#include <gtest/gtest.h>
+
+#include "TableFixtures.h"
+#include "docx/page/KXDocxPageSection.h"
+#include "docx/page/KXDocxTable.h"
+#include "docx/page/KXDocxTableManager.h"
+
+using namespace kx::test;
+
+namespace {
+
+// The table of a 2 × 2 grid with a word in its first cell, its properties made.
+std::shared_ptr<KXDocxTable> gridTable(MemoryDocument& document, std::unique_ptr<KXDocxPage>& page,
+                                       double rowHeight = 20) {
+    Grid grid;
+    grid.widths = {80, 120};
+    grid.heights = {rowHeight, rowHeight};
+    std::uint64_t scan = 0;
+    KXDocxRunPathArray paths = gridRuns(grid, scan);
+    page = pageWith(document, paths, {cellText(grid, 0, 0, u"a", scan++)});
+    page->convertPath2TableIfNeed();
+    EXPECT_EQ(page->allTableArray().size(), 1u);
+    if (page->allTableArray().empty()) return nullptr;
+    auto table = std::dynamic_pointer_cast<KXDocxTable>(page->allTableArray().front());
+    table->convertToXMLProperty();
+    return table;
+}
+
+size_t count(const std::string& s, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(KXDocxTableXML, TableWithoutRowsIsNotWritten) {
+    auto empty = std::make_shared<KXDocxTable>();
+    empty->setBounds({72, 100, 200, 50});
+    EXPECT_FALSE(empty->isWritable());
+    auto write = [&](bool withTable) {
+        MemoryDocument document;
+        if (withTable) empty->writeWithXMLWriter(*document.writer);
+        KXDocx_SectPr sect = KXDocxUtilities::defaultSectPropertyHiden();
+        sect.pgSz = {612, 792};
+        auto section = KXDocxPageSection::BankPageSectionWithSectProperty(sect);
+        if (withTable) section->addTable(empty);
+        section->writeWithXMLWriter(*document.writer);
+        return document.finish();
+    };
+    const std::string xml = write(true);
+    EXPECT_EQ(count(xml, "<w:tbl"), 0u) << xml;
+    EXPECT_EQ(xml, write(false)) << "the band writes as if it had no table";
+}
+
+TEST(KXDocxTableXML, Placements) {
+    struct Case {
+        const char* what;
+        void (KXDocxTable::*placement)();
+        bool textBox;
+        bool positioned;  // w:tblpPr
+    };
+    const Case cases[] = {
+        {"in the flow", &KXDocxTable::changeXMLPropertyTextWrappingToNone, false, false},
+        {"beside the text", &KXDocxTable::changeXMLPropertyTextWrappingToAround, false, true},
+        {"in a text box", &KXDocxTable::changeXMLPropertyTextWrappingToFloatTextBox, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryDocument document;
+        std::unique_ptr<KXDocxPage> page;
+        auto table = gridTable(document, page);
+        ASSERT_TRUE(table);
+        (table.get()->*c.placement)();
+        document.writer->writeStartElementWithNamespace(KXOpenXMLNameSpace::nameSpace_w(), "p");
+        table->writeWithXMLWriter(*document.writer);
+        document.writer->writeEndElement();
+        const std::string xml = document.finish();
+        const auto tables = writtenTables(xml);
+        ASSERT_EQ(tables.size(), 1u) << xml;
+        EXPECT_EQ(tables[0].inTextBox, c.textBox);
+        EXPECT_EQ(xml.find("<w:tblpPr") != std::string::npos, c.positioned) << xml;
+        EXPECT_EQ(tables[0].gridColumns, 2);
+        EXPECT_NE(xml.find("<w:gridCol w:w=\"1600\"/>"), std::string::npos) << "80 pt";
+        EXPECT_NE(xml.find("<w:gridCol w:w=\"2400\"/>"), std::string::npos) << "120 pt";
+        if (c.textBox) {
+            // The story of the text box ends with a paragraph after the table.
+            const size_t tableEnd = xml.find("</w:tbl>"), storyEnd = xml.find("</w:txbxContent>");
+            ASSERT_NE(storyEnd, std::string::npos);
+            EXPECT_NE(xml.substr(tableEnd, storyEnd - tableEnd).find("<w:p"), std::string::npos) << xml;
+        }
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+}
+
+TEST(KXDocxTableXML, FreeSpaceAroundAnInlineTableGoesToItsRows) {
+    MemoryDocument document;
+    std::unique_ptr<KXDocxPage> page;
+    auto table = gridTable(document, page);
+    ASSERT_TRUE(table);
+    table->changeXMLPropertyTextWrappingToNone();
+    table->setTextWrappingToNoneMarginTop(12);
+    table->setTextWrappingToNoneMarginBottom(6);
+    const float before = table->tableRowArray()[1]->trProperty().trHeight.val;
+    table->writeWithXMLWriter(*document.writer);
+    EXPECT_FLOAT_EQ(table->tableRowArray()[1]->trProperty().trHeight.val, before + 9) << "18 pt over two rows";
+    KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+}
+
+TEST(KXDocxTableXML, EmptyCellParagraphFitsItsRowAndIsNeverBelowAPoint) {
+    struct Case {
+        const char* what;
+        double rowHeight;
+        std::string size;  // half-points of the empty cells' paragraph mark
+    };
+    const Case cases[] = {
+        // The empty cell takes the paragraph of the row's first text (a 10 pt line).
+        {"a row of 8 pt: cut to the row less a point", 8, "14"},
+        {"a row of 30 pt: as it is", 30, "20"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryDocument document;
+        std::unique_ptr<KXDocxPage> page;
+        auto table = gridTable(document, page, c.rowHeight);
+        ASSERT_TRUE(table);
+        table->tableRowArray()[1]->writeWithXMLWriter(*document.writer);
+        const std::string xml = document.finish();
+        EXPECT_NE(xml.find("<w:sz w:val=\"" + c.size + "\"/>"), std::string::npos) << xml;
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+    // A cell without a row (no height to fit): a point, not the −1 a row of no height would give.
+    MemoryDocument document;
+    KXDocxTableCell cell;
+    cell.writeWithXMLWriter(*document.writer);
+    const std::string xml = document.finish();
+    EXPECT_NE(xml.find("<w:sz w:val=\"2\"/>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("w:line=\"20\""), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("\"-"), std::string::npos) << "no negative value" << xml;
+}
+
+TEST(KXDocxTableXML, TableWithoutAnchorParagraphIsWrittenInTheFlow) {
+    MemoryDocument document;
+    std::unique_ptr<KXDocxPage> page;
+    auto table = gridTable(document, page);
+    ASSERT_TRUE(table);
+    // A band with no paragraph at all, the foot band of the last page.
+    KXDocx_SectPr sect = KXDocxUtilities::defaultSectPropertyHiden();
+    sect.pgSz = {612, 792};
+    auto section = std::make_shared<KXDocxPageSection>(sect);
+    section->setSectionFrame({72, 72, 468, 648});
+    section->setIsPageHeadSection(true);
+    section->setIsPageFootSection(true);
+    section->setIsDocumentLastPage(true);
+    section->addTable(table);
+    section->writeWithXMLWriter(*document.writer);
+    const std::string xml = document.finish();
+    ASSERT_EQ(writtenTables(xml).size(), 1u) << xml;
+    EXPECT_FALSE(writtenTables(xml)[0].inTextBox);
+    EXPECT_LT(xml.find("<w:tbl>"), xml.find("<w:sectPr")) << "the table closes the band's content, before its break";
+    KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+}
