@@ -6,6 +6,7 @@
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
 #include "flowtext/KXTextPDFExporter.h"
+#include "pptx/KXPPTXPDFExporter.h"
 
 namespace kx {
 
@@ -28,7 +29,7 @@ std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&)
 std::vector<ExporterChoice> exporterTable() {
     return {
         // DOCX ("docx")
-        // presentation ("pptx")
+        {&KXPPTXPDFExporter::supportType, &plain<KXPPTXPDFExporter>},
         // spreadsheet ("xlsx", "csv")
         {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},
         {[](const std::string& key) { return key == "rtf"; }, &plain<KXRTFPDFExporter>},
