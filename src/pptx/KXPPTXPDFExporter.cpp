@@ -213,7 +213,9 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
         const KXPDFFont* font = currentFont();
         const double space = (font ? font->widthOfSpace() : 0.0) * fontSize() * std::hypot(t.a, t.b);
         if (gap >= -space) {
-            const double quotient = space > 0 ? std::floor(gap / space) : 0.0;
+            // Rounded, not cut: word gaps narrower than the font's blank (set by kerning, or with
+            // a space width the font only estimates) would otherwise run the words together.
+            const double quotient = space > 0 ? std::floor(gap / space + 0.5) : 0.0;
             const int blanks = std::clamp(kx::toInt<int>(quotient), 0, kMostBlanks);
             appendPPTXTextBox(std::u16string(static_cast<size_t>(blanks), u' ') + text, offset, blanks * space);
             return kx::TextBoxStep::Kept;
@@ -225,7 +227,8 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
     }
     const kx::Point top = textTop(t);
     const double fromStart = dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, along);
-    if (shift >= height && shift < kNextLineLimit && fromStart >= 0) {
+    // (A hundredth of a point of rounding in the turned geometry does not put a line before the box.)
+    if (shift >= height && shift < kNextLineLimit && fromStart >= -0.01) {
         newParagraph(top, shift, height);
         appendPPTXTextBox(text, offset, 0);
         return kx::TextBoxStep::Kept;

@@ -11,7 +11,8 @@
 // blank; strings turned the same way (angles below 5 and from 355 degrees count as 0, 85 to 95 as
 // 90, 265 to 275 as 270) go on in it: on the same line after blanks for the gap, on the next line
 // (less than 96 points further across the text, not before the box's start) in a new paragraph;
-// anything else opens a new box. Distances along and across the text are measured in the text's
+// anything else opens a new box. A gap on the line becomes as many blanks as it holds the font's
+// blank, rounded (at most 200). Distances along and across the text are measured in the text's
 // own direction, so turned text keeps its lines together like level text.
 
 #include <memory>
