@@ -7,7 +7,9 @@
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
+#include "pdf/state/KXPDFCGPathUtilities.h"
 #include "pdf/state/KXPDFRenderState.h"
+#include "pdf/state/KXPDFClipPath.h"
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/Format.h"
 #include "platform/ImageDecoding.h"
@@ -337,6 +339,18 @@ void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInf
     slide->addShape(std::move(picture));
 }
 
+std::optional<kx::Rect> KXPPTXPDFExporter::rectangularClip(const KXPDFRenderState& state) const {
+    kx::Rect visible = kx::Rect::infinite();
+    for (const auto& clip : state.clipBezierPaths()) {
+        if (!clip) continue;
+        std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
+        kx::Rect r;
+        if (!path || !path->transformed(currentPageTransform()).isRect(&r)) return std::nullopt;
+        visible = visible.intersection(r);
+    }
+    return visible;
+}
+
 void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::shared_ptr<KXPDFXObject>& object) {
     const KXPDFRenderState* state = topState();
     if (!state || !object || object->getType() != KXPDFXObject::Image) return;
@@ -345,7 +359,23 @@ void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::share
     closeTextForPicture();
     const kx::AffineTransform t = paintTransform();
     KXPPTXImageInfo info(t, *state);
-    if (!state->clipBezierPaths().empty()) {
+    std::optional<kx::Rect> rectangle;
+    if (!state->clipBezierPaths().empty() && info.rotation == 0 && !info.flipX && !info.flipY)
+        rectangle = rectangularClip(*state);
+    if (rectangle) {
+        // An upright image under rectangles: the picture is cropped to them on the slide, as
+        // drawn, with no new file.
+        const kx::Rect image(info.displayX, info.displayY, info.displayWidth, info.displayHeight);
+        const kx::Rect shown = rectangle->intersection(image);
+        if (shown.isNull() || !(shown.size.width > 0) || !(shown.size.height > 0)) return;  // all cut away
+        if (image.size.width > 0 && image.size.height > 0) {
+            info.cropLeft = (shown.minX() - image.minX()) / image.size.width;
+            info.cropTop = (shown.minY() - image.minY()) / image.size.height;
+            info.cropRight = (image.maxX() - shown.maxX()) / image.size.width;
+            info.cropBottom = (image.maxY() - shown.maxY()) / image.size.height;
+            info.setDisplayRect(shown);
+        }
+    } else if (!state->clipBezierPaths().empty()) {
         const kx::Rect rect(info.displayX, info.displayY, info.displayWidth, info.displayHeight);
         if (kx::ImageRef image = kx::readImageFile(file)) {
             if (std::optional<kx::CapturedPicture> cut = writeClippedImage(image, t, rect, kClipDPI, "Clip")) {

@@ -16,10 +16,12 @@
 // own direction, so turned text keeps its lines together like level text.
 
 #include <memory>
+#include <optional>
 
 #include "capture/PageCapture.h"
 #include "pptx/KXPPTXPropertyRecords.h"
 
+class KXPDFRenderState;
 class KXPPTXWriter;
 class KXPPTXPage;
 namespace kx::detail {
@@ -71,6 +73,9 @@ private:
     void appendPPTXTextBox(const std::u16string& text, kx::Size offset, double blankWidth);
     // A new paragraph of the box for the string at `top`, `lineSpacing` below the last one.
     void newParagraph(const kx::Point& top, double lineSpacing, double height);
+    // The area the state's clip leaves on the slide when every clip path is a rectangle; none for
+    // any other clip.
+    std::optional<kx::Rect> rectangularClip(const KXPDFRenderState& state) const;
     // A picture of the page: the file placed as `info` says.
     void addPicture(const std::string& file, const struct KXPPTXImageInfo& info);
 

@@ -66,8 +66,11 @@ public:
         }
         if (auto* p = dynamic_cast<const KXPPTXPicture*>(&shape)) {
             const KXPPTXImageInfo& i = p->pictInfo();
-            return format("picture %s %.0f,%.0f %.0fx%.0f", p->runImageID().c_str(), i.displayX, i.displayY,
-                          i.displayWidth, i.displayHeight);
+            std::string out = format("picture %s %.0f,%.0f %.0fx%.0f", p->runImageID().c_str(), i.displayX,
+                                     i.displayY, i.displayWidth, i.displayHeight);
+            if (i.cropLeft + i.cropTop + i.cropRight + i.cropBottom > 0)
+                out += format(" cropped %.2f %.2f %.2f %.2f", i.cropLeft, i.cropTop, i.cropRight, i.cropBottom);
+            return out;
         }
         return "shape";
     }
@@ -285,4 +288,27 @@ TEST(KXPPTXPDFExporter, CancelledConversionsLeaveNothing) {
     reader.cancelConvertPDF();
     reader.cleanConvertPDF();
     EXPECT_FALSE(kx::fileExists(out));
+}
+
+TEST(KXPPTXPDFExporter, ImagesUnderClips) {
+    kx::test::PDFBuilder pdf;
+    const int image = pdf.addStream("/Type /XObject /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceRGB "
+                                    "/BitsPerComponent 8",
+                                    std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\x00", 12));
+    const std::string resources = std::string("<< ") + kFonts + format(" /XObject << /Im1 %d 0 R >> >>", image);
+    pdf.addPage(
+        // A rectangle that holds the image whole, one that cuts its right half and top quarter, one
+        // that misses it, and a round clip, which is drawn.
+        "q 0 0 612 792 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+        "q 72 400 100 75 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+        "q 400 0 50 50 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+        "q 100 400 m 150 400 150 450 100 450 c h W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n",
+        resources);
+    SlideReader reader;
+    convert(reader, pdf.build(), kx::pathJoin(kx::test::tempDir(), "clipped.pptx"));
+    ASSERT_EQ(reader.slides.size(), 1u);
+    EXPECT_EQ(joined(reader.slides[0]),
+              "picture rId2 72,292 200x100\n"
+              "picture rId2 72,317 100x75 cropped 0.00 0.25 0.50 0.00\n"
+              "picture rId3 100,342 38x50");
 }
