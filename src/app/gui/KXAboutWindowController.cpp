@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/gui/KXAppearance.h"
 #include "app/gui/KXNamedImages.h"
 #include "app/jobs/KXLocalized.h"
 
@@ -53,7 +54,7 @@ KXAboutWindowController::KXAboutWindowController(QWidget* parent) : QWidget(pare
                             this);
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignCenter);
-    text->setStyleSheet("color: palette(mid);");
+    KXAppearance::makeSecondary(text);
     layout->addWidget(text);
     setFixedWidth(380);
 }

@@ -7,4 +7,7 @@ class QWidget;
 class KXAppearance {
 public:
     static bool isDarkMode(const QWidget* widget = nullptr);
+    // Shows the widget's text as secondary text (captions, hints): the text colour part way to the
+    // window colour, readable in both appearances; a pixel size above 0 sets the font size too.
+    static void makeSecondary(QWidget* widget, int pixelSize = 0);
 };

@@ -4,6 +4,7 @@
 #include <QFormLayout>
 #include <QLabel>
 
+#include "app/gui/KXAppearance.h"
 #include "app/gui/KXNamedImages.h"
 #include "app/gui/KXSegmentedControl.h"
 #include "app/jobs/KXCUtilities.h"
@@ -48,7 +49,7 @@ KXImageSettings::KXImageSettings(QWidget* parent) : KXPDFConversionSettings(pare
     form->addRow(localized("Quality:"), seg_image_quality_);
     auto* note = new QLabel(localized("The quality applies to the formats that compress with loss (JPEG, JPEG 2000)."), body);
     note->setWordWrap(true);
-    note->setStyleSheet("color: palette(mid); font-size: 11px;");
+    KXAppearance::makeSecondary(note, 11);
     form->addRow(QString(), note);
 
     connect(seg_image_dpi_, &KXSegmentedControl::segmentChosen, this, [this] { updateValueAction(); });

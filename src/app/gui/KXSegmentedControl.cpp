@@ -22,6 +22,12 @@ KXSegmentedControl::KXSegmentedControl(const QStringList& labels, QWidget* paren
         layout->addWidget(button);
     }
     connect(group_, &QButtonGroup::idClicked, this, &KXSegmentedControl::segmentChosen);
+    // The chosen segment stands out in the selection colour.
+    setStyleSheet("QToolButton { border: 1px solid palette(mid); border-left-width: 0px; padding: 3px 6px;"
+                  " background: palette(base); }"
+                  "QToolButton#segment0 { border-left-width: 1px; }"
+                  "QToolButton:checked { background: palette(highlight); color: palette(highlighted-text); }"
+                  "QToolButton:disabled { color: palette(mid); }");
 }
 
 int KXSegmentedControl::segmentCount() const { return static_cast<int>(group_->buttons().size()); }

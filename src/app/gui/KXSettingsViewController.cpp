@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/gui/KXAppearance.h"
 #include "app/gui/KXExcelSettings.h"
 #include "app/gui/KXFilePanels.h"
 #include "app/gui/KXHideView.h"
@@ -45,7 +46,7 @@ QLabel* caption(const char* text, QWidget* parent) {
     font.setPixelSize(11);
     font.setWeight(QFont::DemiBold);
     label->setFont(font);
-    label->setStyleSheet("color: palette(mid);");
+    KXAppearance::makeSecondary(label);
     return label;
 }
 
@@ -81,7 +82,7 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     tf_previewInfo_ = new QLabel(this);
     tf_previewInfo_->setObjectName("tf_previewInfo");
     tf_previewInfo_->setAlignment(Qt::AlignHCenter);
-    tf_previewInfo_->setStyleSheet("color: palette(mid);");
+    KXAppearance::makeSecondary(tf_previewInfo_);
     layout->addWidget(tf_previewTitle_);
     layout->addWidget(tf_previewInfo_);
     layout->addWidget(line(this));
@@ -137,7 +138,7 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     customLine->addWidget(tf_ouputPageRange_, 1);
     item->addLayout(customLine);
     auto* example = new QLabel(localized("E.g. 1,5,3-12"), itemSettings_);
-    example->setStyleSheet("color: palette(mid); font-size: 11px;");
+    KXAppearance::makeSecondary(example, 11);
     example->setIndent(24);
     item->addWidget(example);
     layout->addWidget(itemSettings_);

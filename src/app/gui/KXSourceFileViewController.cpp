@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/gui/KXAppearance.h"
 #include "app/gui/KXFilePanels.h"
 #include "app/gui/KXNamedImages.h"
 #include "app/gui/KXSourceTableCellView.h"
@@ -318,7 +319,7 @@ void KXSourceFileViewController::buildSheets() {
         bold.setWeight(QFont::DemiBold);
         title->setFont(bold);
         info = new QLabel(sheet);
-        info->setStyleSheet("color: palette(mid);");
+        KXAppearance::makeSecondary(info);
         auto* text = new QLabel(message, sheet);
         text->setWordWrap(true);
         texts->addWidget(title);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/gui/KXAppearance.h"
 #include "app/jobs/KXLocalized.h"
 #include "app/jobs/KXSettingsKeys.h"
 #include "app/jobs/KXSettingsStore.h"
@@ -26,7 +27,7 @@ KXWordSettings::KXWordSettings(QWidget* parent) : KXPDFConversionSettings(parent
         auto* note = new QLabel(localized(hint), body);
         note->setWordWrap(true);
         note->setIndent(22);
-        note->setStyleSheet("color: palette(mid); font-size: 11px;");
+        KXAppearance::makeSecondary(note, 11);
         layout->addWidget(note);
         connect(box, &QCheckBox::clicked, this, [this] { updateValueAction(); });
     };
