@@ -45,7 +45,7 @@ bool KXImagePDFExporter::convertPDFPage(const kx::PDFPage& page) {
     const KXImageOptions& options = moreOptions() ? moreOptions()->imageOptions() : defaults.imageOptions();
     const auto dpi = static_cast<double>(options.dpi());
 
-    kx::ImageRef image = CapturePDFPage(page, {dpi, dpi});
+    kx::ImageRef image = CapturePDFPage(page, KXPDFPageGeometry::ofPage(page), {dpi, dpi});
 
     const std::string extension = kx::asciiLower(destDocType());
     const std::string name = withoutReservedCharacters(kx::format(

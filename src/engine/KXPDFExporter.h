@@ -20,6 +20,7 @@
 #include "engine/KXPDFExporterDelegate.h"
 #include "engine/KXPDFOptions.h"
 #include "pdf/interpreter/KXPDFConentParserDelegate.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/KXError.h"
@@ -88,6 +89,8 @@ public:
     // The whole page (its crop box, turned by its rotation) drawn at `dpi` (dots per inch across and
     // down) on white; nullptr when the bitmap would be empty or too large ("Context not created!").
     static kx::ImageRef CapturePDFPage(const kx::PDFPage& page, kx::Size dpi);
+    // The same with the page's geometry made already (its crop box in PDF space and its rotation).
+    static kx::ImageRef CapturePDFPage(const kx::PDFPage& page, const KXPDFPageGeometry& geometry, kx::Size dpi);
     // Writes the image as a temporary PNG at 72 dpi; its path, or nullopt when there is no image or
     // the write failed.
     static std::optional<std::string> SaveTempCGImage(const kx::ImageRef& image);

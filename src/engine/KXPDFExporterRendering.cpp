@@ -10,21 +10,6 @@
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFPageRenderer.h"
 
-namespace {
-
-// The page's rotation as a transform of user space: quarter turns clockwise, as a viewer shows the
-// page, with exact coefficients.
-kx::AffineTransform pageRotation(int degrees) {
-    switch (degrees) {
-        case 90: return {0, -1, 1, 0, 0, 0};
-        case 180: return {-1, 0, 0, -1, 0, 0};
-        case 270: return {0, 1, -1, 0, 0, 0};
-        default: return {};
-    }
-}
-
-}  // namespace
-
 kx::AffineTransform KXPDFExporter::CGAffineTransformFromRect(const kx::Rect& from, const kx::Rect& to) {
     kx::AffineTransform t = kx::AffineTransform::makeTranslation(-from.origin.x, -from.origin.y);
     t = t.concat(kx::AffineTransform::makeScale(to.size.width / from.size.width, to.size.height / from.size.height));
@@ -32,8 +17,12 @@ kx::AffineTransform KXPDFExporter::CGAffineTransformFromRect(const kx::Rect& fro
 }
 
 kx::ImageRef KXPDFExporter::CapturePDFPage(const kx::PDFPage& page, kx::Size dpi) {
-    const kx::Rect crop = page.boxRect(kx::PDFBox::CropBox);
-    const kx::AffineTransform rotation = pageRotation(page.rotationAngle());
+    return CapturePDFPage(page, KXPDFPageGeometry::ofPage(page), dpi);
+}
+
+kx::ImageRef KXPDFExporter::CapturePDFPage(const kx::PDFPage& page, const KXPDFPageGeometry& geometry, kx::Size dpi) {
+    const kx::Rect crop = geometry.pdfCropBox;
+    const kx::AffineTransform rotation = geometry.rotation();
     const kx::Rect turned = crop.isNull() ? kx::Rect::null() : rotation.apply(crop);
 
     // Pixel size: the turned box at the resolution, truncated.

@@ -21,6 +21,21 @@ public:
     static constexpr std::string_view nameSpace_w() {
         return "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
     }
+    // The VML namespaces and the other prefixes a WordprocessingML document part binds.
+    static constexpr std::string_view nameSpace_v() { return "urn:schemas-microsoft-com:vml"; }
+    static constexpr std::string_view nameSpace_o() { return "urn:schemas-microsoft-com:office:office"; }
+    static constexpr std::string_view nameSpace_w10() { return "urn:schemas-microsoft-com:office:word"; }
+    static constexpr std::string_view nameSpace_wp() {
+        return "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
+    }
+    static constexpr std::string_view nameSpace_ve() {
+        return "http://schemas.openxmlformats.org/markup-compatibility/2006";
+    }
+    static constexpr std::string_view nameSpace_m() { return "http://schemas.openxmlformats.org/officeDocument/2006/math"; }
+    static constexpr std::string_view nameSpace_wne() { return "http://schemas.microsoft.com/office/word/2006/wordml"; }
+    static constexpr std::string_view nameSpace_sl() { return "http://schemas.openxmlformats.org/schemaLibrary/2006/main"; }
+    // The XML namespace (xml:space).
+    static constexpr std::string_view nameSpace_xml() { return "http://www.w3.org/XML/1998/namespace"; }
     // Document-properties variant types.
     static constexpr std::string_view nameSpace_vt() {
         return "http://schemas.openxmlformats.org/officeDocument/2006/docPropsVTypes";

@@ -141,7 +141,22 @@ void FontProgram::readProperties() {
 
     if (auto* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST)))
         italicAngle_ = static_cast<double>(post->italicAngle) / 65536.0;
+    lineMetrics_.hheaAscender = face->ascender;
+    lineMetrics_.hheaDescender = face->descender;
+    lineMetrics_.hheaLineGap = leading_;
+    if (auto* hhea = static_cast<TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA))) {
+        lineMetrics_.hheaAscender = hhea->Ascender;
+        lineMetrics_.hheaDescender = hhea->Descender;
+        lineMetrics_.hheaLineGap = hhea->Line_Gap;
+    }
     if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+        lineMetrics_.hasOS2 = true;
+        lineMetrics_.useTypoMetrics = (os2->fsSelection & (1u << 7)) != 0;
+        lineMetrics_.winAscent = os2->usWinAscent;
+        lineMetrics_.winDescent = os2->usWinDescent;
+        lineMetrics_.typoAscender = os2->sTypoAscender;
+        lineMetrics_.typoDescender = os2->sTypoDescender;
+        lineMetrics_.typoLineGap = os2->sTypoLineGap;
         if (os2->version >= 2) {
             capHeight_ = os2->sCapHeight;
             xHeight_ = os2->sxHeight;

@@ -46,6 +46,19 @@ public:
     int stemV() const { return stemV_; }
     std::uint32_t glyphCount() const { return glyphCount_; }
 
+    // The vertical metrics word processors lay lines out with, in font units: the OS/2 table's
+    // Windows ascent and descent (both positive) and typographic values, and the horizontal header's
+    // ascender, descender (negative) and line gap. A program without an OS/2 table has hasOS2 false
+    // and the header values from the loader's own ascender, descender and height.
+    struct LineMetrics {
+        bool hasOS2 = false;
+        bool useTypoMetrics = false;  // the OS/2 table asks for its typographic values
+        int winAscent = 0, winDescent = 0;
+        int typoAscender = 0, typoDescender = 0, typoLineGap = 0;
+        int hheaAscender = 0, hheaDescender = 0, hheaLineGap = 0;
+    };
+    const LineMetrics& lineMetrics() const { return lineMetrics_; }
+
     // The advance width of a glyph in font units; nullopt for a glyph the program does not have.
     std::optional<int> glyphAdvance(std::uint32_t glyph) const;
     // The glyph the program's character map gives a Unicode character (0 when none). A symbolic
@@ -75,6 +88,7 @@ private:
     int unitsPerEm_ = 1000, ascent_ = 0, descent_ = 0, leading_ = 0, capHeight_ = 0, xHeight_ = 0, stemV_ = 0;
     double italicAngle_ = 0;
     std::uint32_t glyphCount_ = 0;
+    LineMetrics lineMetrics_;
     bool hasUnicodeMap_ = false;
     std::vector<std::string> builtinEncoding_;
 };

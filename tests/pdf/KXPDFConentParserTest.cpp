@@ -206,3 +206,43 @@ TEST(KXPDFConentParser, AnnotationPassRunsAfterTheContentOnlyWhenAsked) {
         }
     }
 }
+
+namespace {
+
+// Notes, for every painted path, how deep its interpreter was nested and the page rotation of the
+// geometry it carried (-1 for none).
+class GeometryRecorder : public KXPDFConentParserDelegate {
+public:
+    void didScanPath(KXPDFConentParser& parser, const Path&, bool, bool) override {
+        const auto& g = parser.pageGeometry();
+        seen.push_back({parser.formDepth(), g ? g->rotationAngle : -1});
+    }
+    std::vector<std::pair<std::int32_t, std::int64_t>> seen;
+};
+
+}  // namespace
+
+TEST(KXPDFConentParser, ThePagesGeometryReachesReportsFromFormsAndAppearances) {
+    PDFBuilder b;
+    int form = b.reserve(), appearance = b.reserve();
+    setForm(b, form, "<< >>", "0 0 1 1 re f");
+    setForm(b, appearance, "<< >>", "0 0 2 2 re f");
+    int annot = b.add("<< /Type /Annot /Subtype /Square /Rect [10 10 50 50] /AP << /N " + std::to_string(appearance) +
+                      " 0 R >> >>");
+    b.addPage("0 0 1 1 re f /Fm1 Do", xobjects({{"Fm1", form}}),
+              "/MediaBox [0 0 612 792] /Rotate 90 /Annots [" + std::to_string(annot) + " 0 R]");
+    auto doc = PDFDocument::openFromMemory(b.build());
+    ASSERT_TRUE(doc);
+    auto page = doc->page(1);
+    ASSERT_TRUE(page);
+    for (bool handed : {true, false}) {
+        GeometryRecorder recorder;
+        KXPDFConentParser parser(page->dictionary(), PDFContentStream::forPage(*page));
+        parser.setDelegate(&recorder);
+        if (handed) parser.setPageGeometry(KXPDFPageGeometry::ofPage(*page));
+        parser.startParser();
+        const std::int64_t expected = handed ? 90 : -1;
+        const std::vector<std::pair<std::int32_t, std::int64_t>> want = {{0, expected}, {1, expected}, {1, expected}};
+        EXPECT_EQ(recorder.seen, want) << (handed ? "handed: the page, its form, its annotation" : "not handed");
+    }
+}

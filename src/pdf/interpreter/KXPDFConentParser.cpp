@@ -180,6 +180,7 @@ bool KXPDFConentParser::runNestedParser(const kx::PDFObject& stream, std::int64_
         nested.setDelegate(delegate_);
         nested.setRenderingStateStack(stack);
         nested.setPageIndex(pageIndex_);
+        nested.setPageGeometry(pageGeometry_);
         nested.setContentAnnot(std::move(annot));
         nested.setContentStreamType(contentStreamType);
         // Annotations belong to pages; a form dictionary has none to replay.

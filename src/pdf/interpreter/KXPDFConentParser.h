@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "pdf/interpreter/KXPDFConentParserDelegate.h"
 #include "pdf/interpreter/KXPDFMarkedContentStack.h"
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
+#include "pdf/page/KXPDFPageGeometry.h"
 #include "platform/Geometry.h"
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFObject.h"
@@ -173,6 +175,12 @@ public:
     // How deep this interpreter is nested in forms and appearances (0 for the page).
     std::int32_t formDepth() const { return formDepth_; }
     void setFormDepth(std::int32_t v) { formDepth_ = v; }
+    // The geometry of the page being interpreted, as the caller made it; nothing when none was
+    // handed. The interpreter itself does not read it (its own page information comes from the
+    // dictionary); it hands it on to the nested runs of forms and appearances, so that a receiver
+    // finds the page's geometry on whichever interpreter sends a report.
+    const std::optional<KXPDFPageGeometry>& pageGeometry() const { return pageGeometry_; }
+    void setPageGeometry(std::optional<KXPDFPageGeometry> geometry) { pageGeometry_ = std::move(geometry); }
 
 private:
     // Shared by an interpreter and every interpreter nested in it.
@@ -209,6 +217,7 @@ private:
     std::uint64_t scanOperatorIndex_ShowText_ = 0;
     std::int64_t pageIndex_ = 0;
     std::int32_t formDepth_ = 0;
+    std::optional<KXPDFPageGeometry> pageGeometry_;
     // States below this depth belong to the caller of a nested run.
     std::size_t stackFloor_ = 0;
     std::shared_ptr<NestingState> nesting_;

@@ -1,0 +1,123 @@
+// Paragraphs: writing one "w:p" with its properties and tab stops, an optional column break and
+// its runs, after the last corrections that depend on how many lines it writes.
+
+#include <algorithm>
+#include <cmath>
+
+#include "docx/model/KXDocxParagraph.h"
+#include "docx/model/KXDocxRunTab.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "ooxml/KXOpenXMLNameSpace.h"
+#include "ooxml/XMLFileWriter.h"
+
+namespace {
+constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
+
+bool isTab(const std::shared_ptr<KXDocxRun>& run) { return dynamic_cast<const KXDocxRunTab*>(run.get()) != nullptr; }
+}  // namespace
+
+bool KXDocxParagraph::haveRunTab() const {
+    for (const auto& group : writeRunGroupArray_)
+        if (std::any_of(group.begin(), group.end(), isTab)) return true;
+    return false;
+}
+
+KXDocx_Tabs KXDocxParagraph::tabsPropertyInParagraph() const {
+    KXDocx_Tabs tabs;
+    for (const auto& group : writeRunGroupArray_) {
+        for (const auto& run : group) {
+            if (auto tab = std::dynamic_pointer_cast<KXDocxRunTab>(run))
+                tabs.tabArray.push_back({"none", "left", static_cast<float>(tab->tabPostion() - columnFrame_.origin.x)});
+        }
+    }
+    return tabs;
+}
+
+void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
+    fixOutsideSpacingError();
+    writer.writeStartElementWithNamespace(W, "p");
+    KXDocx_PPr p = pProperty_;
+    KXDocx_RPr r = rProperty_;
+    const KXDocx_SectPr& s = sectProperty_;
+    const size_t n = writeRunGroupArray_.size();
+
+    if (n == 0) {
+        if (r.sz > p.spacing.line) {
+            r.sz = std::floor(p.spacing.line);
+            r.szCs = r.sz;
+        }
+    } else if (n == 1) {
+        // A tab stop holds only for left-aligned text.
+        if (haveRunTab()) {
+            p.jc = 0;
+            pProperty_.jc = 0;
+        }
+    } else {
+        // Several lines flow as Word breaks them: tabs would no longer line up.
+        for (auto& group : writeRunGroupArray_) group.erase(std::remove_if(group.begin(), group.end(), isTab), group.end());
+    }
+
+    const kx::Rect& column = columnFrame_;
+    const kx::Rect& content = contentFrame_;
+    if (n < 2) {
+        switch (p.jc) {
+            case 1:
+                p.ind.left = 0;
+                if (n == 1)
+                    p.ind.right = static_cast<float>(std::floor((column.origin.x + column.size.width) -
+                                                                (content.origin.x + content.size.width)) -
+                                                     1.0);
+                break;
+            case 2:
+                if (n == 1) {
+                    p.ind.left = static_cast<float>(std::floor((content.origin.x + content.size.width * 0.5) -
+                                                               (column.origin.x + column.size.width * 0.5)));
+                } else {
+                    p.ind.left = 0;
+                }
+                p.ind.right = 0;
+                break;
+            case 3:
+            case 4:
+                p.jc = 0;
+                break;
+            default:
+                break;
+        }
+    }
+
+    if (!paragraphText_.empty()) {
+        if (p.spacing.line < 5.0f) p.spacing.line = 5.0f;
+    } else if (r.sz > p.spacing.line) {
+        r.sz = p.spacing.line < 5.0f ? 5.0f : p.spacing.line;
+        r.szCs = r.sz;
+    }
+
+    KXDocxUtilities::WritePProperty(p, r, s, tabsPropertyInParagraph(), writer);
+
+    if (breakColumn_) {
+        writer.writeStartElementWithNamespace(W, "r");
+        writer.writeStartElementWithNamespace(W, "rPr");
+        writer.writeEndElement();
+        writer.writeStartElementWithNamespace(W, "br");
+        writer.writeAttributeWithNamespace(W, "type", "column");
+        writer.writeEndElement();
+        writer.writeEndElement();
+    }
+
+    for (const auto& group : writeRunGroupArray_) {
+        for (const auto& run : group) {
+            if (auto text = std::dynamic_pointer_cast<KXDocxRunText>(run)) {
+                const float line = p.spacing.line;
+                if (line > 4.9f && 0.9 * text->rProperty().sz > line) {
+                    KXDocx_RPr property = text->rProperty();
+                    property.sz = line;
+                    property.szCs = line;
+                    text->setRProperty(property);
+                }
+            }
+            run->writeWithXMLWriter(writer);
+        }
+    }
+    writer.writeEndElement();
+}

@@ -1,0 +1,282 @@
+#include "docx/model/KXDocxRunText.h"
+
+#include <cmath>
+#include <unordered_map>
+
+#include "docx/model/KXDocxManager.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "fonts/KXPDFFontUtilities.h"
+#include "ooxml/KXOpenXMLNameSpace.h"
+#include "ooxml/XMLFileWriter.h"
+#include "platform/Format.h"
+#include "platform/Numeric.h"
+#include "platform/TextBreaks.h"
+#include "platform/Unicode.h"
+#include "util/KXConverterUtilities.h"
+
+namespace {
+
+constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
+constexpr std::string_view kXMLNamespace = "http://www.w3.org/XML/1998/namespace";
+
+// White space and line breaks are all in the Basic Multilingual Plane: one UTF-16 unit each.
+bool isBlankUnit(char16_t c) { return kx::isWhitespaceOrNewline(c); }
+
+}  // namespace
+
+std::shared_ptr<KXDocxRun> KXDocxRunText::copy() const {
+    return std::shared_ptr<KXDocxRunText>(new KXDocxRunText(*this));
+}
+
+std::string KXDocxRunText::description() const {
+    const KXPDF_CTMInfo& g = ctmInfo();
+    const KXDocx_RPr& r = rProperty();
+    return kx::format(
+        "<KXDocxRunText: %p:[pdfScanIndex:%llu~%llu][textScanIndex:%llu~%llu][annot:%lld][yBase:%f]"
+        "[topLeft:%f,%f][frame:%f,%f,%f,%f][fontSize:%f,%f][textWidth:%f][spaceWidth:%f][inside:%f][outside:%f]"
+        "[font:%s][sz:%f][b:%d][i:%d][script:%d][text:%s]>",
+        static_cast<const void*>(this), static_cast<unsigned long long>(pdfScanIndex()),
+        static_cast<unsigned long long>(pdfScanLength()), static_cast<unsigned long long>(textScanIndex_),
+        static_cast<unsigned long long>(textScanLength_), static_cast<long long>(pdfAnnotionIndex()), g.yBase,
+        g.topLeft.x, g.topLeft.y, g.frame.origin.x, g.frame.origin.y, g.frame.size.width, g.frame.size.height,
+        g.fontSize.width, g.fontSize.height, textWidth_, spaceWidth_, insideSpacing_, outsideSpacing_,
+        r.rFonts.ascii.c_str(), r.sz, r.b, r.i, r.scrpit, kx::utf16ToUtf8(runText_).c_str());
+}
+
+bool KXDocxRunText::isDuplicateRunText(const KXDocxRunText& other) const {
+    return runText_ == other.runText_ && std::fabs(ctmInfo().xLeft - other.ctmInfo().xLeft) <= 1.5 &&
+           std::fabs(ctmInfo().yBase - other.ctmInfo().yBase) <= 1.0 &&
+           KXDocxRPrIsEqual(rProperty(), other.rProperty());
+}
+
+bool KXDocxRunText::isBankSpaceRunText() const {
+    return rProperty().u == 0 && rProperty().strikethrough == 0 && KXConverterUtilities::isBlankString(runText_);
+}
+
+kx::Rect KXDocxRunText::trimBehindTextRect() const {
+    kx::Rect frame = ctmInfo().frame;
+    for (auto it = runText_.rbegin(); it != runText_.rend() && isBlankUnit(*it); ++it) frame.size.width -= spaceWidth_;
+    return frame;
+}
+
+std::shared_ptr<KXDocxRunText> KXDocxRunText::splitBlackSpaceRunTextBehind() {
+    if (pdfScanLength() < 2) return nullptr;
+    // The blank takes the last position of the run's range; at position 0 there is none before it
+    // to step back to (an unsigned index would wrap round to the end of the page).
+    if (pdfScanIndex() > 0) setPdfScanIndex(pdfScanIndex() - 1);
+
+    double gap = 0;
+    if (!runText_.empty() && isBlankUnit(runText_.back())) {
+        std::u16string text = runText_;
+        text.pop_back();
+        setRunText(std::move(text));
+        updateToNewFontWidth(textWidth_ - spaceWidth_);
+        gap = spaceWidth_;
+    }
+
+    auto blank = std::make_shared<KXDocxRunText>();
+    blank->setIsAnnotion(isAnnotion());
+    blank->setPdfAnnotionIndex(pdfAnnotionIndex());
+    blank->setPdfScanIndex(pdfScanIndex() + pdfScanLength());
+    blank->setPdfScanLength(1);
+    blank->setPdfScanIndex_BegainText(pdfScanIndex_BegainText_);
+    blank->setPdfScanIndex_ShowText(pdfScanIndex_ShowText_);
+    KXDocx_RPr property = rProperty();
+    property.spacing = 0;
+    blank->setRProperty(property);
+    blank->setRunText(u" ");
+    blank->setTextWidth(spaceWidth_);
+    blank->setSpaceWidth(spaceWidth_);
+    blank->setInsideSpacing(0);
+    blank->setOutsideSpacing(gap);
+
+    const kx::Rect frame = ctmInfo().frame;
+    const double right = frame.origin.x + frame.size.width;
+    const double top = frame.origin.y;
+    const double bottom = frame.origin.y + frame.size.height;
+    KXPDF_CTMInfo g = ctmInfo();
+    g.xLeft = right;
+    g.xRight = right + spaceWidth_;
+    g.yTop = top;
+    g.yDescent = bottom;
+    g.yBottom = bottom;
+    g.frame = kx::Rect(right, top, spaceWidth_, frame.size.height);
+    g.topLeft = {right, top};
+    g.bottomLeft = {right, bottom};
+    blank->setCtmInfo(g);
+    return blank;
+}
+
+double KXDocxRunText::addBlankSpaceTextBehind() {
+    runText_.push_back(u' ');
+    textWidth_ += spaceWidth_;
+    setCtmInfo(KXCTMInfoWidenRight(ctmInfo(), spaceWidth_));
+    return spaceWidth_;
+}
+
+void KXDocxRunText::updateToNewFontWidth(double width) {
+    textWidth_ = width;
+    KXPDF_CTMInfo g = ctmInfo();
+    g.frame.size.width = width;
+    g.xRight = g.xLeft + width;
+    setCtmInfo(g);
+}
+
+kx::Rect KXDocxRunText::displayRect() const { return ctmInfo().frame; }
+
+double KXDocxRunText::doubleBottomLine() const {
+    const kx::Rect& frame = ctmInfo().frame;
+    double h = wordSingleLineHeight_ > 0 ? wordSingleLineHeight_ : frame.size.height;
+    return frame.origin.y + 1.5 * h + 1;
+}
+
+void KXDocxRunText::setRunText(std::u16string text) {
+    runText_ = std::move(text);
+    if (runText_.empty()) {
+        isSpaceFirst_ = false;
+        isSpaceLast_ = false;
+        return;
+    }
+    if (runText_.front() == u' ') isSpaceFirst_ = true;
+    if (runText_.back() == u' ') isSpaceLast_ = true;
+}
+
+void KXDocxRunText::optimizePropertyAtStart(bool replaceFont) {
+    KXDocx_RPr property = rProperty();
+    const float s = property.sz;
+    // Word sets sizes in half points. A size that is no number, or none at all, stays as it is:
+    // there is no width to give back.
+    const bool sized = std::isfinite(s) && s > 0;
+    const float s2 = sized ? std::floor(2.0f * s) / 2.0f : s;
+    const float q = sized && s2 > 0 ? s2 / s : 1.0f;
+
+    double inside = insideSpacing_ + (1.0 - q) * textWidth_;
+    double blankWidth = q * spaceWidth_;
+
+    std::string fontName = property.rFonts.ascii;
+    if (replaceFont) {
+        auto measure = [&](const std::string& name) {
+            double width = KXPDFFontUtilities::SystemFontNameWidthOfString(name, s2, runText_);
+            if (width > 0) updateToNewFontWidth(width);
+            double blank = KXPDFFontUtilities::SystemFontNameWidthOfString(name, s2, u" ");
+            blankWidth = blank > 0 ? blank : q * spaceWidth_;
+        };
+        if (KXPDFFontUtilities::SystemFontNameIsExist(fontName)) {
+            measure(fontName);
+        } else if (KXPDFFontUtilities::SystemFontNameIsExist(property.rFonts_replace.ascii)) {
+            measure(property.rFonts_replace.ascii);
+            property.rFonts = property.rFonts_replace;
+            fontName = property.rFonts.ascii;
+        }
+    }
+
+    spaceWidth_ = static_cast<float>(blankWidth);
+    property.sz = s2;
+    property.szCs = s2;
+    property.spacing = static_cast<float>(inside);
+    insideSpacing_ = static_cast<float>(inside);
+    setRProperty(property);
+
+    if (KXPDFFontUtilities::SystemFontNameIsExist(fontName)) {
+        double h = KXDocxManager::WordLineHeight(fontName);
+        if (h > 0) {
+            double a = KXDocxManager::WordLineAscentFactor(fontName);
+            wordSingleLineHeight_ = h * s2;
+            wordSingleLineBlankTop_ = std::max(0.0, h * s2 * a - s2);
+        } else {
+            wordSingleLineHeight_ = 0;
+            wordSingleLineBlankTop_ = 0;
+        }
+    }
+}
+
+void KXDocxRunText::writeWithXMLWriter(XMLFileWriter& writer) {
+    writer.writeStartElementWithNamespace(W, "r");
+    KXDocx_RPr property = rProperty();
+    double spacing = insideSpacing_ + outsideSpacing_;
+    if (runText_.size() > 1) spacing /= static_cast<double>(runText_.size());
+    property.spacing = static_cast<float>(kx::finiteOr(spacing));
+    KXDocxUtilities::WriteRProperty(property, writer);
+    writer.writeStartElementWithNamespace(W, "t");
+    // Word drops blanks at either end of a text unless it is told to keep them.
+    if (!runText_.empty() && (isBlankUnit(runText_.front()) || isBlankUnit(runText_.back())))
+        writer.writeAttributeWithNamespace(kXMLNamespace, "space", "preserve");
+    writer.writeCharacters(std::u16string_view(runText_));
+    writer.writeEndElement();
+    writer.writeEndElement();
+}
+
+void KXDocxRunText::UpdateRunTextArrayPDFScanIndex(KXDocxRunTextArray& runs) {
+    kx::detail::stableSortByKey(runs, [](const std::shared_ptr<KXDocxRunText>& r) { return r->pdfScanIndex(); });
+    std::uint64_t k = 0;
+    for (auto& run : runs) {
+        run->setTextScanIndex(k);
+        run->setTextScanLength(1);
+        k += run->textScanLength();
+    }
+}
+
+kx::Rect KXDocxRunText::FrameOfRunTextArray(const KXDocxRunTextArray& runs) {
+    if (runs.empty()) return kx::Rect::zero();
+    kx::Rect frame = runs.front()->ctmInfo().frame;
+    for (size_t i = 1; i < runs.size(); ++i) frame = frame.unionWith(runs[i]->ctmInfo().frame);
+    return frame;
+}
+
+std::shared_ptr<KXDocxRunText> KXDocxRunText::FindBottomAfterRunText(const KXDocxRunTextArray& runs) {
+    return kx::detail::findByKey(runs, [](const std::shared_ptr<KXDocxRunText>& r) { return r->doubleBottomLine(); },
+                                 true);
+}
+
+std::shared_ptr<KXDocxRunText> KXDocxRunText::FindMinBaseLineRunText(const KXDocxRunTextArray& runs) {
+    return kx::detail::findByKey(runs, [](const std::shared_ptr<KXDocxRunText>& r) { return r->ctmInfo().yBase; });
+}
+
+KXDocxRunTextArray KXDocxRunText::CollectSameBaseLineRunTexts(const KXDocxRunTextArray& runs) {
+    KXDocxRunTextArray out;
+    if (runs.empty()) return out;
+    const double base = runs.front()->ctmInfo().yBase;
+    out.push_back(runs.front());
+    for (size_t i = 1; i < runs.size(); ++i)
+        if (std::fabs(runs[i]->ctmInfo().yBase - base) < 1.0) out.push_back(runs[i]);
+    return out;
+}
+
+KXDocxRunTextArray KXDocxRunText::FindSameAnnotionRunText(const KXDocxRunTextArray& runs) {
+    KXDocxRunTextArray out;
+    if (runs.empty()) return out;
+    const std::int64_t index = runs.front()->pdfAnnotionIndex();
+    out.push_back(runs.front());
+    for (size_t i = 1; i < runs.size(); ++i)
+        if (runs[i]->isAnnotion() && runs[i]->pdfAnnotionIndex() == index) out.push_back(runs[i]);
+    return out;
+}
+
+std::vector<KXDocxRunTextArray> KXDocxRunText::FindGroupSameAnnotionRunText(KXDocxRunTextArray& runs) {
+    // Each group is the first run left and the later annotation runs of its annotation; the runs of
+    // one annotation are found through an index instead of a search of everything left.
+    std::unordered_map<std::int64_t, std::vector<size_t>> byAnnotation;
+    for (size_t i = 0; i < runs.size(); ++i)
+        if (runs[i]->isAnnotion()) byAnnotation[runs[i]->pdfAnnotionIndex()].push_back(i);
+    std::vector<bool> taken(runs.size(), false);
+    std::vector<KXDocxRunTextArray> groups;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        if (taken[i]) continue;
+        taken[i] = true;
+        KXDocxRunTextArray group{runs[i]};
+        auto it = byAnnotation.find(runs[i]->pdfAnnotionIndex());
+        if (it != byAnnotation.end()) {
+            for (size_t p : it->second) {
+                if (p <= i || taken[p]) continue;
+                taken[p] = true;
+                group.push_back(runs[p]);
+            }
+            // Every run before i is taken already (each began a group or joined one), and those
+            // after it have just joined this group: nothing of this annotation is left.
+            it->second.clear();
+        }
+        groups.push_back(std::move(group));
+    }
+    runs.clear();
+    return groups;
+}

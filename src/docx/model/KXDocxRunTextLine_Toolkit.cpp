@@ -1,0 +1,380 @@
+// The class operations of the text line: finders, orders, continuity and overlap tests, splitting,
+// rows, scripts and merging.
+
+#include <algorithm>
+#include <cmath>
+
+#include "docx/model/KXDocxLineRuns_p.h"
+#include "docx/model/KXDocxRunTextLine.h"
+#include "docx/model/KXDocxUtilities.h"
+
+namespace kx::detail {
+
+std::size_t fusionGroupEnd(const KXDocxRunTextArray& runs, std::size_t start) {
+    if (start >= runs.size()) return start;
+    const KXDocxRunText& first = *runs[start];
+    const KXPDF_CTMInfo& f = first.ctmInfo();
+    std::size_t i = start + 1;
+    for (; i < runs.size(); ++i) {
+        const KXDocxRunText& r = *runs[i];
+        const KXDocxRunText& previous = *runs[i - 1];
+        const KXPDF_CTMInfo& g = r.ctmInfo();
+        if (!(std::fabs(g.yBase - f.yBase) < 1.0)) break;
+        if (r.pdfScanIndex() != first.pdfScanIndex() + (i - start)) break;
+        if (!KXDocxRPrIsEqual(r.rProperty(), first.rProperty())) break;
+        if (!(g.xLeft - previous.ctmInfo().xRight < 1.0)) break;
+        if (!(g.xLeft > f.xLeft)) break;
+    }
+    return i;
+}
+
+std::shared_ptr<KXDocxRunText> fuseRuns(const KXDocxRunTextArray& runs, std::size_t begin, std::size_t end) {
+    if (begin >= end || end > runs.size()) return nullptr;
+    const std::shared_ptr<KXDocxRunText>& first = runs[begin];
+    if (end - begin == 1) return first;
+
+    double totalWidth = first->textWidth();
+    kx::Rect u = first->ctmInfo().frame;
+    std::uint64_t pdfScanIndex = first->pdfScanIndex(), textScanIndex = first->textScanIndex();
+    std::uint64_t pdfScanLength = first->pdfScanLength(), textScanLength = first->textScanLength();
+    std::u16string appended;
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        const KXDocxRunText& r = *runs[i];
+        appended += r.runText();
+        totalWidth += r.textWidth() + r.insideSpacing();
+        u = u.unionWith(r.ctmInfo().frame);
+        pdfScanIndex = std::min(pdfScanIndex, r.pdfScanIndex());
+        textScanIndex = std::min(textScanIndex, r.textScanIndex());
+        pdfScanLength += r.pdfScanLength();
+        textScanLength += r.textScanLength();
+    }
+    first->appendRunText(appended);
+    first->setPdfScanIndex(pdfScanIndex);
+    first->setTextScanIndex(textScanIndex);
+    first->setPdfScanLength(pdfScanLength);
+    first->setTextScanLength(textScanLength);
+
+    KXPDF_CTMInfo g = first->ctmInfo();
+    g.frame = u;
+    g.xLeft = u.origin.x;
+    g.bottomLeft.x = u.origin.x;
+    g.topLeft = {u.origin.x, u.origin.y};
+    g.yTop = u.origin.y;
+    g.yAscent = u.origin.y;
+    g.xRight = u.origin.x + u.size.width;
+    g.yDescent = u.origin.y + u.size.height;
+    g.yBottom = g.yDescent;
+    g.bottomLeft.y = g.yDescent;
+    first->setCtmInfo(g);
+
+    first->setTextWidth(totalWidth);
+    first->setInsideSpacing(u.size.width - totalWidth);
+    KXDocx_RPr property = first->rProperty();
+    property.spacing = static_cast<float>(first->insideSpacing());
+    first->setRProperty(property);
+    return first;
+}
+
+}  // namespace kx::detail
+
+namespace {
+
+using RunPtr = std::shared_ptr<KXDocxRunText>;
+using LinePtr = std::shared_ptr<KXDocxRunTextLine>;
+
+std::uint64_t scanIndexOf(const RunPtr& r) { return r->pdfScanIndex(); }
+double topOf(const LinePtr& l) { return l->lineFrame().origin.y; }
+double bottomOf(const LinePtr& l) { return l->lineFrame().origin.y + l->lineFrame().size.height; }
+double heightOf(const LinePtr& l) { return l->lineFrame().size.height; }
+double baseOf(const LinePtr& l) { return l->yBaseLine(); }
+
+KXDocxRunTextArray allRunsOf(const KXDocxRunTextLineArray& lines) {
+    KXDocxRunTextArray runs;
+    for (const auto& line : lines) runs.insert(runs.end(), line->runTextArray().begin(), line->runTextArray().end());
+    return runs;
+}
+
+// Runs already in reading order: does each one's text range end where the next one's begins?
+bool textContinuousInOrder(const KXDocxRunTextArray& runs) {
+    for (size_t i = 1; i < runs.size(); ++i) {
+        const RunPtr& a = runs[i - 1];
+        if (a->textScanIndex() + a->textScanLength() != runs[i]->textScanIndex()) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+RunPtr KXDocxRunTextLine::FindNewScanRunText(const KXDocxRunTextArray& runs) {
+    return kx::detail::findByKey(runs, scanIndexOf);
+}
+RunPtr KXDocxRunTextLine::FindMinIndexRunText(const KXDocxRunTextArray& runs) {
+    return kx::detail::findByKey(runs, scanIndexOf);
+}
+RunPtr KXDocxRunTextLine::FindXLeftRunText(const KXDocxRunTextArray& runs) {
+    return kx::detail::findByKey(runs, [](const RunPtr& r) { return r->ctmInfo().xLeft; });
+}
+LinePtr KXDocxRunTextLine::FindMinIndexRunTextLine(const KXDocxRunTextLineArray& lines) {
+    return kx::detail::findByKey(lines, [](const LinePtr& l) { return l->minPDFScanIndex(); });
+}
+LinePtr KXDocxRunTextLine::FindMaxHeightRunTextLine(const KXDocxRunTextLineArray& lines) {
+    return kx::detail::findByKey(lines, heightOf, true);
+}
+LinePtr KXDocxRunTextLine::FindBottomRunTextLine(const KXDocxRunTextLineArray& lines) {
+    return kx::detail::findByKey(lines, bottomOf, true);
+}
+LinePtr KXDocxRunTextLine::FindBaseYRunTextLine(const KXDocxRunTextLineArray& lines) {
+    return kx::detail::findByKey(lines, baseOf);
+}
+LinePtr KXDocxRunTextLine::FindTopYRunTextLine(const KXDocxRunTextLineArray& lines) {
+    return kx::detail::findByKey(lines, topOf);
+}
+
+KXDocxRunTextArray KXDocxRunTextLine::SortRunTextArrayByIndex(KXDocxRunTextArray runs) {
+    kx::detail::stableSortByKey(runs, scanIndexOf);
+    return runs;
+}
+KXDocxRunTextLineArray KXDocxRunTextLine::SortRunTextLineArrayByIndex(KXDocxRunTextLineArray lines) {
+    kx::detail::stableSortByKey(lines, [](const LinePtr& l) { return l->minPDFScanIndex(); });
+    return lines;
+}
+KXDocxRunTextLineArray KXDocxRunTextLine::SortRunTextLineArrayByTopY(KXDocxRunTextLineArray lines) {
+    kx::detail::stableSortByKey(lines, topOf);
+    return lines;
+}
+KXDocxRunTextLineArray KXDocxRunTextLine::SortRunTextLineArrayByBaseY(KXDocxRunTextLineArray lines) {
+    kx::detail::stableSortByKey(lines, baseOf);
+    return lines;
+}
+
+kx::Rect KXDocxRunTextLine::FrameOfLineArray(const KXDocxRunTextLineArray& lines) {
+    if (lines.empty()) return kx::Rect::zero();
+    kx::Rect frame = lines.front()->lineFrame();
+    for (size_t i = 1; i < lines.size(); ++i) frame = frame.unionWith(lines[i]->lineFrame());
+    return frame;
+}
+
+KXDocxRunTextArray KXDocxRunTextLine::FindBankSpaceRunTextArray(const KXDocxRunTextArray& runs) {
+    KXDocxRunTextArray out;
+    for (const auto& r : runs)
+        if (r->isBankSpaceRunText()) out.push_back(r);
+    return out;
+}
+
+bool KXDocxRunTextLine::IsBankSpaceRunTextArray(const KXDocxRunTextArray& runs) {
+    return std::all_of(runs.begin(), runs.end(), [](const RunPtr& r) { return r->isBankSpaceRunText(); });
+}
+
+bool KXDocxRunTextLine::IsRunTextArrayPDFTextIndexContinuous(KXDocxRunTextArray& runs) {
+    if (runs.empty()) return false;
+    kx::detail::stableSortByKey(runs, scanIndexOf);
+    return textContinuousInOrder(runs);
+}
+
+bool KXDocxRunTextLine::IsRunLineArrayPDFTextIndexContinuous(const KXDocxRunTextLineArray& lines) {
+    if (lines.empty()) return false;
+    KXDocxRunTextArray runs = allRunsOf(lines);
+    return IsRunTextArrayPDFTextIndexContinuous(runs);
+}
+
+bool KXDocxRunTextLine::HaveXOverlapRunTextArray(const KXDocxRunTextArray& runs) {
+    if (runs.size() < 2) return false;
+    KXDocxRunTextArray sorted =
+        kx::detail::stableSortedByKey(runs, [](const RunPtr& r) { return r->ctmInfo().xLeft; });
+    float smallestGap = 0.0f;
+    double charWidth = sorted.front()->ctmInfo().fontSize.width;
+    for (size_t i = 1; i < sorted.size(); ++i) {
+        const KXPDF_CTMInfo &a = sorted[i - 1]->ctmInfo(), &b = sorted[i]->ctmInfo();
+        float gap = static_cast<float>(b.xLeft - a.xRight);
+        if (gap < smallestGap) {
+            smallestGap = gap;
+            charWidth = std::min(a.fontSize.width, b.fontSize.width);
+        }
+    }
+    return -0.5 * charWidth > smallestGap;
+}
+
+KXDocxRunTextArray KXDocxRunTextLine::FindDuplicateRunTexts(const KXDocxRunTextArray& runs) {
+    KXDocxRunTextArray out;
+    if (runs.empty()) return out;
+    const KXDocxRunText& first = *runs.front();
+    out.push_back(runs.front());
+    for (size_t i = 1; i < runs.size(); ++i)
+        if (first.isDuplicateRunText(*runs[i])) out.push_back(runs[i]);
+    return out;
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::SplitRunTextLineForContinuous(const KXDocxRunTextLine& line) {
+    KXDocxRunTextLineArray lines;
+    const KXDocxRunTextArray& runs = line.runTextArray();
+    if (runs.empty()) return lines;
+    if (runs.size() == 1) {
+        lines.push_back(initWithRunTextArray(runs));
+        return lines;
+    }
+    // The pool is in reading order, so a run taken from it never sorts before the runs already in
+    // the group: the group stays continuous exactly when the run starts where the group's last
+    // run ends.
+    KXDocxRunTextArray pool = kx::detail::stableSortedByKey(runs, scanIndexOf);
+    while (!pool.empty()) {
+        KXDocxRunTextArray group{pool.front()}, rest;
+        for (size_t i = 1; i < pool.size(); ++i) {
+            const RunPtr& last = group.back();
+            if (last->textScanIndex() + last->textScanLength() == pool[i]->textScanIndex())
+                group.push_back(pool[i]);
+            else
+                rest.push_back(pool[i]);
+        }
+        pool = std::move(rest);
+        lines.push_back(initWithRunTextArray(std::move(group)));
+    }
+    return SortRunTextLineArrayByBaseY(std::move(lines));
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::SplitRunTextLineArrayContinuous(const KXDocxRunTextLineArray& lines) {
+    if (lines.size() < 2) return lines;
+    KXDocxRunTextLineArray out;
+    for (const auto& line : lines) {
+        KXDocxRunTextLineArray pieces = SplitRunTextLineForContinuous(*line);
+        out.insert(out.end(), pieces.begin(), pieces.end());
+    }
+    return SortRunTextLineArrayByBaseY(std::move(out));
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::FindRunTextLineArrayContinuous(const KXDocxRunTextLineArray& lines) {
+    if (lines.size() < 2) return lines;
+    KXDocxRunTextLineArray ordered = SortRunTextLineArrayByIndex(lines);
+    KXDocxRunTextLineArray group{ordered.front()};
+    // The group's runs in reading order, kept as lines join: a candidate's runs are merged in
+    // (the group's first on equal positions, as a stable order of the group's lines followed by
+    // the candidate would put them) instead of sorting everything again for every candidate.
+    KXDocxRunTextArray groupRuns = SortRunTextArrayByIndex(ordered.front()->runTextArray());
+    for (size_t i = 1; i < ordered.size(); ++i) {
+        KXDocxRunTextArray candidate = SortRunTextArrayByIndex(ordered[i]->runTextArray());
+        KXDocxRunTextArray merged;
+        merged.reserve(groupRuns.size() + candidate.size());
+        std::merge(groupRuns.begin(), groupRuns.end(), candidate.begin(), candidate.end(), std::back_inserter(merged),
+                   [](const RunPtr& a, const RunPtr& b) { return a->pdfScanIndex() < b->pdfScanIndex(); });
+        if (!merged.empty() && textContinuousInOrder(merged)) {
+            group.push_back(ordered[i]);
+            groupRuns = std::move(merged);
+        }
+    }
+    return SortRunTextLineArrayByBaseY(std::move(group));
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::FindMergeRunTextLineArrayY(const KXDocxRunTextLineArray& lines) {
+    if (lines.size() < 2) return lines;
+    KXDocxRunTextLineArray ordered = SortRunTextLineArrayByTopY(lines);
+    KXDocxRunTextLineArray group{ordered.front()};
+    LinePtr reference = ordered.front();
+    for (size_t i = 1; i < ordered.size(); ++i) {
+        const LinePtr& line = ordered[i];
+        const kx::Rect &r = reference->lineFrame(), &l = line->lineFrame();
+        if (r.size.height > l.size.height) {
+            double middle = l.origin.y + 0.5 * l.size.height;
+            if (!(middle > r.origin.y && middle < r.origin.y + r.size.height)) break;
+        } else {
+            double middle = r.origin.y + 0.5 * r.size.height;
+            if (!(middle > l.origin.y && middle < l.origin.y + l.size.height)) break;
+            reference = line;
+        }
+        group.push_back(line);
+    }
+    return SortRunTextLineArrayByBaseY(std::move(group));
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::FindRunTextLineArrayAs1Line(const KXDocxRunTextLineArray& lines) {
+    if (lines.size() < 2) return lines;
+    KXDocxRunTextLineArray group{lines.front()};
+    for (size_t i = 1; i < lines.size(); ++i) {
+        double base = group.back()->yBaseLine();
+        const kx::Rect& f = lines[i]->lineFrame();
+        if (!(base > f.origin.y && base < f.origin.y + f.size.height)) break;
+        group.push_back(lines[i]);
+    }
+    double tallest = heightOf(FindMaxHeightRunTextLine(group));
+    if (tallest * 1.6 > FrameOfLineArray(group).size.height) return group;
+    if (!HaveXOverlapRunTextArray(allRunsOf(group))) return group;
+    return {lines.front()};
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::FindOverlapRunTextLineY(const KXDocxRunTextLineArray& lines) {
+    if (lines.size() < 2) return {};
+    KXDocxRunTextLineArray group{lines.front()};
+    double bottom = bottomOf(lines.front());
+    for (size_t i = 1; i < lines.size(); ++i) {
+        if (!(topOf(lines[i]) < bottom - 1.0)) break;
+        group.push_back(lines[i]);
+        bottom = bottomOf(lines[i]);
+    }
+    return group.size() > 1 ? group : KXDocxRunTextLineArray{};
+}
+
+bool KXDocxRunTextLine::IsScriptRunTextLineArray(const KXDocxRunTextLineArray& lines) {
+    if (lines.size() < 2) return false;
+    LinePtr main = FindMaxHeightRunTextLine(lines);
+    kx::Rect band(0, main->lineFrame().origin.y, static_cast<double>(KXDocxRunTextLineSpace::kOpenWidth),
+                  main->lineFrame().size.height);
+    for (const auto& line : lines) {
+        if (line == main) continue;
+        kx::Rect common = band.intersection(line->lineFrame());
+        double overlap = common.isNull() ? 0.0 : common.size.height;
+        if (!(overlap > 0.5 * line->lineFrame().size.height)) return false;
+    }
+    return !HaveXOverlapRunTextArray(allRunsOf(lines));
+}
+
+void KXDocxRunTextLine::SetupScriptRunTextLineArray(const KXDocxRunTextLineArray& lines) {
+    if (lines.size() < 2) return;
+    LinePtr main = FindMaxHeightRunTextLine(lines);
+    if (main->runTextArray().empty()) return;
+    const float s = main->runTextArray().front()->rProperty().sz;
+    const double mainHeight = main->lineFrame().size.height;
+    for (const auto& line : lines) {
+        if (line == main) continue;
+        const double height = line->lineFrame().size.height;
+        if (!(height - mainHeight < -2.0)) continue;
+        const int script = line->yBaseLine() > main->yBaseLine() ? 2 : 1;
+        const float size = height < mainHeight / 1.9
+                               ? std::ceil(static_cast<float>(height / mainHeight * 2.0 * s))
+                               : s;
+        for (const auto& run : line->runTextArray()) {
+            KXDocx_RPr property = run->rProperty();
+            property.sz = size;
+            property.szCs = size;
+            property.scrpit = script;
+            run->setRProperty(property);
+            KXPDF_CTMInfo g = run->ctmInfo();
+            g.yBase = main->yBaseLine();
+            run->setCtmInfo(g);
+        }
+    }
+}
+
+bool KXDocxRunTextLine::IsAllScriptRunTextArray(const KXDocxRunTextArray& runs) {
+    if (runs.empty()) return false;
+    const int script = runs.front()->rProperty().scrpit;
+    if (script == 0) return false;
+    return std::all_of(runs.begin(), runs.end(), [script](const RunPtr& r) { return r->rProperty().scrpit == script; });
+}
+
+bool KXDocxRunTextLine::IsScriptLine(const KXDocxRunTextLine& line) {
+    return IsAllScriptRunTextArray(line.runTextArray());
+}
+
+LinePtr KXDocxRunTextLine::MergeRunTextLineArray(const KXDocxRunTextLineArray& lines) {
+    if (lines.empty()) return nullptr;
+    if (lines.size() == 1) return lines.front();
+    return initWithRunTextArray(allRunsOf(lines));
+}
+
+KXDocxRunTextArray KXDocxRunTextLine::FindLeft2RightMergeRunTextArray(const KXDocxRunTextArray& runs) {
+    if (runs.empty()) return {};
+    size_t end = kx::detail::fusionGroupEnd(runs, 0);
+    return KXDocxRunTextArray(runs.begin(), runs.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+RunPtr KXDocxRunTextLine::MergeLeft2RightRunTextArray(const KXDocxRunTextArray& runs) {
+    return kx::detail::fuseRuns(runs, 0, runs.size());
+}

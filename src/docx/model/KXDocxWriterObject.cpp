@@ -1,0 +1,3 @@
+#include "docx/model/KXDocxWriterObject.h"
+
+void KXDocxWriterObject::writeWithXMLWriter(XMLFileWriter&) {}

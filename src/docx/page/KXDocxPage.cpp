@@ -1,0 +1,150 @@
+// The DOCX page: its model, the end-of-page pipeline, font replacement and the page bookmark.
+
+#include "docx/page/KXDocxPage.h"
+
+#include <algorithm>
+
+#include "docx/model/KXDocxManager.h"
+#include "docx/model/KXDocxProperty.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "docx/page/KXDocxWriter.h"
+#include "fonts/KXPDFFontUtilities.h"
+#include "ooxml/KXOpenXMLNameSpace.h"
+#include "ooxml/XMLFileWriter.h"
+#include "platform/TextBreaks.h"
+#include "util/KXRegex.h"
+
+namespace {
+
+constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
+constexpr const char* kWideCoverageFont = "Arial Unicode MS";
+
+// The runs' text without blanks, line breaks and control characters, run after run from `begin`
+// (backwards when `step` is -1), up to the run with which it first passes `limit` units.
+std::u16string sampleText(const KXDocxRunTextArray& runs, long begin, long end, long step, size_t limit) {
+    std::u16string sample;
+    for (long i = begin; i != end; i += step) {
+        for (char16_t c : runs[static_cast<size_t>(i)]->runText())
+            if (!kx::isWhitespaceOrNewline(c) && !kx::isControlCharacter(c)) sample.push_back(c);
+        if (sample.size() > limit) break;
+    }
+    return sample;
+}
+
+}  // namespace
+
+KXDocxPage::KXDocxPage(XMLFileWriter* documentWriter, kx::Size pageSize, bool firstPage, bool lastPage)
+    : documentWriter_(documentWriter),
+      isFirstPage_(firstPage),
+      isLastPage_(lastPage),
+      pgBorders_(KXDocxUtilities::defaultPageBordersNone()),
+      sectProperty_(KXDocxUtilities::defaultSectPropertyHiden()) {
+    sectProperty_.shouldWrite = true;
+    sectProperty_.type = 1;
+    sectProperty_.pgSz.w = static_cast<float>(pageSize.width);
+    sectProperty_.pgSz.h = static_cast<float>(pageSize.height);
+}
+
+void KXDocxPage::updateAllPDFScanIndex() {
+    std::vector<std::shared_ptr<KXDocxRun>> all;
+    all.reserve(allRunTextArray_.size() + allTableArray_.size());
+    all.insert(all.end(), allRunTextArray_.begin(), allRunTextArray_.end());
+    all.insert(all.end(), allTableArray_.begin(), allTableArray_.end());
+    KXDocxRun::UpdateRunArrayPDFScanIndex(all);
+    KXDocxRunText::UpdateRunTextArrayPDFScanIndex(allRunTextArray_);
+}
+
+void KXDocxPage::optimizeAllRunTextPropertyIfNeed(bool replaceFont) {
+    if (replaceFont) _localizedReplaceFontNameIfNeed();
+    for (const auto& run : allRunTextArray_) run->optimizePropertyAtStart(replaceFont);
+}
+
+bool KXDocxPage::_localizedReplaceFontNameIfNeed() {
+    const KXDocxRunTextArray& runs = allRunTextArray_;
+    const long n = static_cast<long>(runs.size());
+    const std::u16string first = sampleText(runs, 0, n, 1, 20);
+    const long middleBegin = n / 3, middleEnd = std::min(n, middleBegin + n / 2);
+    const std::u16string middle = sampleText(runs, middleBegin, middleEnd, 1, 50);
+    const std::u16string last = n > 0 ? sampleText(runs, n - 1, -1, -1, 20) : std::u16string();
+    if (KXRegex::IsLanguageForString_Chinese(first) || KXRegex::IsLanguageForString_Chinese(middle) ||
+        KXRegex::IsLanguageForString_Chinese(last)) {
+        _localizedReplaceFontNameWithDictionary({{"Times", "STSong"},
+                                                 {"Courier", "Simsun"},
+                                                 {"Consolas", "SimHei"},
+                                                 {"Arial Unicode MS", "Microsoft YaHei"}});
+        return true;
+    }
+    if (KXRegex::IsLanguageForString_English(middle) || KXRegex::IsLanguageForString_English(last)) return true;
+    for (const auto& run : runs) {
+        KXDocx_RPr r = run->rProperty();
+        r.rFonts_replace = {kWideCoverageFont, kWideCoverageFont, kWideCoverageFont, kWideCoverageFont};
+        run->setRProperty(r);
+    }
+    return false;
+}
+
+void KXDocxPage::_localizedReplaceFontNameWithDictionary(
+    const std::vector<std::pair<std::string, std::string>>& table) {
+    for (const auto& run : allRunTextArray_) {
+        KXDocx_RPr r = run->rProperty();
+        if (r.rFonts.ascii == r.rFonts_replace.ascii) continue;
+        auto it = std::find_if(table.begin(), table.end(), [&](const auto& e) { return e.first == r.rFonts_replace.ascii; });
+        if (it == table.end()) continue;
+        const std::string name = KXPDFFontUtilities::SystemFontNameIsExist(it->second) ? it->second : kWideCoverageFont;
+        r.rFonts_replace = {name, name, name, name};
+        run->setRProperty(r);
+    }
+}
+
+void KXDocxPage::writePDFPageBookmark() {
+    if (!documentWriter_) return;
+    KXDocxPageBookmark mark = docxWriter_ ? docxWriter_->newPageBookmark(pdfPageIndex_)
+                                          : KXDocxPageBookmark{std::to_string(pdfPageIndex_), std::to_string(pdfPageIndex_)};
+    documentWriter_->writeStartElementWithNamespace(W, "bookmarkStart");
+    documentWriter_->writeAttributeWithNamespace(W, "id", mark.id);
+    documentWriter_->writeAttributeWithNamespace(W, "name", mark.name);
+    documentWriter_->writeEndElement();
+    documentWriter_->writeStartElementWithNamespace(W, "bookmarkEnd");
+    documentWriter_->writeAttributeWithNamespace(W, "id", mark.id);
+    documentWriter_->writeEndElement();
+}
+
+void KXDocxPage::endWritePage(std::int64_t) {
+    const KXWordOptions& options = KXDocxManager::sharedInstance().moreOptions().wordOptions();
+    updateAllPDFScanIndex();
+    optimizeAllRunTextPropertyIfNeed(options.isNeedReplaceFont());
+    // Pictures, paths, tables and annotation text boxes are worked out here, before the text is
+    // laid out, when the page holds them.
+    createPageWithColumn();
+    if (allPageSectionArray_.empty()) {
+        auto blank = KXDocxPageSection::BankPageSectionWithSectProperty(sectProperty_);
+        blank->setSuperPage(this);
+        blank->setIsDocumentFirstPage(isFirstPage_);
+        blank->setIsDocumentLastPage(isLastPage_);
+        blank->setIsPageHeadSection(true);
+        blank->setIsPageFootSection(true);
+        allPageSectionArray_.push_back(blank);
+    }
+    writePDFPageBookmark();
+    for (const auto& table : allTableArray_) {
+        const kx::Rect bounds = table->displayRect();
+        std::shared_ptr<KXDocxPageSection> home;
+        for (const auto& section : allPageSectionArray_) {
+            const kx::Rect& f = section->sectionFrame();
+            if (f.contains(bounds) || bounds.contains(f) || f.intersects(bounds)) {
+                home = section;
+                break;
+            }
+        }
+        (home ? home : allPageSectionArray_.front())->addTable(table);
+    }
+    if (!documentWriter_) return;
+    for (const auto& section : allPageSectionArray_) {
+        section->writeWithXMLWriter(*documentWriter_);
+        for (const auto& object : section->allWriteXMLObjects())
+            if (auto property = std::dynamic_pointer_cast<KXDocxProperty>(object)) {
+                lastWrittenSectProperty_ = property->sectProperty();
+                wroteBodySectProperty_ = property->propertyWriteType() == KXDocxProperty::kWriteSectProperty;
+            }
+    }
+}

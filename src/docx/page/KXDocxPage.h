@@ -1,0 +1,93 @@
+#pragma once
+// One Word output page. The document writer makes it when a PDF page begins, the exporter fills it
+// with runs while the page's content is interpreted, and at the end of the page endWritePage runs
+// the page's pipeline over its runs and streams its sections into the document part.
+//
+// Page space: points, origin at the top-left corner, x to the right, y downward.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxRunText.h"
+#include "docx/page/KXDocxPageSection.h"
+#include "platform/Geometry.h"
+
+class KXDocxWriter;
+class XMLFileWriter;
+
+class KXDocxPage {
+public:
+    // A page of that size (points) writing into the document part; its section record is the
+    // default one, to be written, continuous, of the page's size.
+    KXDocxPage(XMLFileWriter* documentWriter, kx::Size pageSize, bool firstPage, bool lastPage);
+
+    void begainWritePage(std::int64_t pageIndex) { (void)pageIndex; }
+    // The pipeline, then the page's sections written into the document part.
+    void endWritePage(std::int64_t pageIndex);
+
+    // Orders every run of the page by reading position and numbers them 0, 1, 2, ...
+    void updateAllPDFScanIndex();
+    // Font replacement and each text run's final properties (sizes, widths, Word's line metrics).
+    void optimizeAllRunTextPropertyIfNeed(bool replaceFont);
+    bool _localizedReplaceFontNameIfNeed();
+    void _localizedReplaceFontNameWithDictionary(const std::vector<std::pair<std::string, std::string>>& table);
+    // The page's text cut into bands of columns, one section each, and the page margins.
+    void createPageWithColumn();
+    static double PageMarginStepValue(double margin);
+    KXDocx_PgMar bestPgMarWithMaxPGMar(const KXDocx_PgMar& maxMargins) const;
+    void writePDFPageBookmark();
+
+    KXDocxWriter* docxWriter() const { return docxWriter_; }
+    void setDocxWriter(KXDocxWriter* writer) { docxWriter_ = writer; }
+    long pdfPageIndex() const { return pdfPageIndex_; }
+    void setPdfPageIndex(long index) { pdfPageIndex_ = index; }
+    XMLFileWriter* documentWriter() const { return documentWriter_; }
+    bool isFirstPage() const { return isFirstPage_; }
+    bool isLastPage() const { return isLastPage_; }
+    int pgBorders_offsetFrom() const { return pgBorders_offsetFrom_; }
+    void setPgBorders_offsetFrom(int offsetFrom) { pgBorders_offsetFrom_ = offsetFrom; }
+    const KXDocx_Borders& pgBorders() const { return pgBorders_; }
+    void setPgBorders(const KXDocx_Borders& borders) { pgBorders_ = borders; }
+    const KXDocx_SectPr& sectProperty() const { return sectProperty_; }
+    void setSectProperty(const KXDocx_SectPr& property) { sectProperty_ = property; }
+    KXDocxRunTextArray& allRunTextArray() { return allRunTextArray_; }
+    const KXDocxRunTextArray& allRunTextArray() const { return allRunTextArray_; }
+    // Tables found on the page (runs of the table model).
+    std::vector<std::shared_ptr<KXDocxRun>>& allTableArray() { return allTableArray_; }
+    const std::vector<std::shared_ptr<KXDocxPageSection>>& allPageSectionArray() const { return allPageSectionArray_; }
+    const kx::Rect& currentPageCropBox() const { return currentPageCropBox_; }
+    void setCurrentPageCropBox(const kx::Rect& box) { currentPageCropBox_ = box; }
+    const kx::Rect& currentPageMediaBox() const { return currentPageMediaBox_; }
+    void setCurrentPageMediaBox(const kx::Rect& box) { currentPageMediaBox_ = box; }
+    long currentPageRotationAngle() const { return currentPageRotationAngle_; }
+    void setCurrentPageRotationAngle(long angle) { currentPageRotationAngle_ = angle; }
+    const kx::AffineTransform& currentPageTransform() const { return currentPageTransform_; }
+    void setCurrentPageTransform(const kx::AffineTransform& t) { currentPageTransform_ = t; }
+
+    // After endWritePage: the section record of the last break the page wrote, and whether it was
+    // the body's own (the document's last section).
+    const std::optional<KXDocx_SectPr>& lastWrittenSectProperty() const { return lastWrittenSectProperty_; }
+    bool wroteBodySectProperty() const { return wroteBodySectProperty_; }
+
+private:
+    KXDocxWriter* docxWriter_ = nullptr;
+    long pdfPageIndex_ = 0;
+    XMLFileWriter* documentWriter_ = nullptr;
+    bool isFirstPage_ = false;
+    bool isLastPage_ = false;
+    int pgBorders_offsetFrom_ = 0;
+    KXDocx_Borders pgBorders_;
+    KXDocx_SectPr sectProperty_;
+    KXDocxRunTextArray allRunTextArray_;
+    std::vector<std::shared_ptr<KXDocxRun>> allTableArray_;
+    std::vector<std::shared_ptr<KXDocxPageSection>> allPageSectionArray_;
+    kx::Rect currentPageCropBox_;
+    kx::Rect currentPageMediaBox_;
+    long currentPageRotationAngle_ = 0;
+    kx::AffineTransform currentPageTransform_;
+    std::optional<KXDocx_SectPr> lastWrittenSectProperty_;
+    bool wroteBodySectProperty_ = false;
+};

@@ -1,0 +1,348 @@
+#include "docx/page/KXDocxWriter.h"
+
+#include <exception>
+
+#include "docx/model/KXDocxProperty.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "docx/page/KXDocxPage.h"
+#include "ooxml/KXOpenXMLNameSpace.h"
+#include "ooxml/XMLFileWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "util/KXLibBundle.h"
+
+namespace kx::detail {
+std::string_view compiledDocxTemplate(std::string_view name);
+}
+
+namespace {
+
+using NS = KXOpenXMLNameSpace;
+constexpr std::string_view W = NS::nameSpace_w();
+constexpr std::string_view kDocumentSource = KXDocxWriter::kDocumentPart;
+constexpr std::string_view kRelationshipBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+
+std::string relationshipType(std::string_view kind) { return std::string(kRelationshipBase) + std::string(kind); }
+
+constexpr std::string_view kMainContentType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
+constexpr std::string_view kStylesContentType = "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml";
+constexpr std::string_view kSettingsContentType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml";
+constexpr std::string_view kFontTableContentType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml";
+constexpr std::string_view kWebSettingsContentType =
+    "application/vnd.openxmlformats-officedocument.wordprocessingml.webSettings+xml";
+
+struct FontRecord {
+    const char* name;
+    const char* charset;  // two hex digits
+    const char* family;
+    const char* pitch;
+};
+constexpr FontRecord kFonts[] = {
+    {"Times New Roman", "00", "roman", "variable"},
+    {"Arial", "00", "swiss", "variable"},
+};
+
+void declaration(XMLFileWriter& w) { w.writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes"); }
+
+void valElement(XMLFileWriter& w, std::string_view name, std::string_view value) {
+    w.writeStartElementWithNamespace(W, name);
+    w.writeAttributeWithNamespace(W, "val", value);
+    w.writeEndElement();
+}
+
+void textElement(XMLFileWriter& w, std::string_view ns, std::string_view name, std::string_view text) {
+    w.writeStartElementWithNamespace(ns, name);
+    w.writeCharacters(text);
+    w.writeEndElement();
+}
+
+}  // namespace
+
+KXDocxWriter::KXDocxWriter(std::string path, std::int64_t numOfPages, std::optional<std::string> workParent)
+    : docxNumOfPages_(numOfPages) {
+    if (!initWorkFolder(path, workParent)) fail("Can't create the work folder of " + path);
+}
+
+KXDocxWriter::~KXDocxWriter() = default;
+
+void KXDocxWriter::fail(std::string reason) {
+    failed_ = true;
+    failures_.push_back(std::move(reason));
+}
+
+std::optional<std::string> KXDocxWriter::pathForDocxTemplatesResources(const std::string& name) {
+    return KXDocxUtilities::PathInLibBundleForResource("Docx XML Templates/" + name);
+}
+
+std::string KXDocxWriter::templateText(const std::string& name) {
+    if (std::optional<std::string> path = pathForDocxTemplatesResources(name))
+        if (std::optional<std::string> text = kx::readFile(*path); text && !text->empty()) return *text;
+    return std::string(kx::detail::compiledDocxTemplate(name));
+}
+
+bool KXDocxWriter::begainWriteDocument() {
+    if (failed_) return false;
+    currentDocxPageIndex_ = 1;
+    mediaCollection_.clear();
+    bookmarkNames_.clear();
+    bookmarkIds_.clear();
+    nextBookmarkId_ = 0;
+    lastSectProperty_.reset();
+    bodySectPropertyWritten_ = false;
+
+    documentWriter_ = createXMLPart(kDocumentPart, kMainContentType);
+    if (!documentWriter_) {
+        fail("Can't create word/document.xml");
+        return false;
+    }
+    parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId1", NS::nameSpace_Rels_ExtendedProperties(),
+                                  "docProps/app.xml");
+    parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId2", NS::nameSpace_Rels_CoreProperties(),
+                                  "docProps/core.xml");
+    parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId3", NS::nameSpace_Rels_OfficeDocument(),
+                                  "word/document.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId1", relationshipType("styles"), "styles.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId2", relationshipType("fontTable"), "fontTable.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId3", NS::nameSpace_Rels_Theme(), "theme/theme1.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId4", relationshipType("settings"), "settings.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId5", relationshipType("webSettings"), "webSettings.xml");
+
+    XMLFileWriter& w = *documentWriter_;
+    try {
+        w.setPrefix("w", W);
+        w.setPrefix("v", NS::nameSpace_v());
+        w.setPrefix("r", NS::nameSpace_r());
+        w.setPrefix("o", NS::nameSpace_o());
+        w.setPrefix("wp", NS::nameSpace_wp());
+        w.setPrefix("w10", NS::nameSpace_w10());
+        w.setPrefix("ve", NS::nameSpace_ve());
+        w.setPrefix("m", NS::nameSpace_m());
+        w.setPrefix("wne", NS::nameSpace_wne());
+        declaration(w);
+        // No xml:space on the root: the schema does not allow it there; every text whose blanks
+        // matter says so on its own "w:t".
+        w.writeStartElementWithNamespace(W, "document");
+        w.writeStartElementWithNamespace(W, "body");
+    } catch (const std::exception& e) {
+        fail(std::string("word/document.xml: ") + e.what());
+        return false;
+    }
+    return true;
+}
+
+void KXDocxWriter::begainWritePage(kx::Size pageSize, long pdfPageIndex) {
+    currentPage_.reset();
+    if (failed_ || !documentWriter_) return;
+    currentPage_ = std::make_unique<KXDocxPage>(documentWriter_.get(), pageSize, currentDocxPageIndex_ == 1,
+                                                currentDocxPageIndex_ >= docxNumOfPages_);
+    currentPage_->setDocxWriter(this);
+    currentPage_->setPdfPageIndex(pdfPageIndex);
+    currentPage_->begainWritePage(currentDocxPageIndex_);
+}
+
+void KXDocxWriter::endWritePage() {
+    if (!currentPage_) return;
+    if (!failed_) {
+        try {
+            currentPage_->endWritePage(currentDocxPageIndex_);
+            if (currentPage_->lastWrittenSectProperty()) {
+                lastSectProperty_ = currentPage_->lastWrittenSectProperty();
+                bodySectPropertyWritten_ = currentPage_->wroteBodySectProperty();
+            } else if (!lastSectProperty_) {
+                lastSectProperty_ = currentPage_->sectProperty();
+            }
+        } catch (const std::exception& e) {
+            // The document part is now unbalanced: the document cannot be completed.
+            fail(std::string("word/document.xml: ") + e.what());
+        }
+    }
+    currentPage_.reset();
+    ++currentDocxPageIndex_;
+}
+
+KXDocxPageBookmark KXDocxWriter::newPageBookmark(long pdfPageIndex) {
+    long id = pdfPageIndex;
+    if (bookmarkIds_.count(id)) id = *bookmarkIds_.rbegin() + 1;
+    bookmarkIds_.insert(id);
+    std::string name = std::to_string(pdfPageIndex);
+    for (int n = 2; bookmarkNames_.count(name); ++n) name = std::to_string(pdfPageIndex) + "_" + std::to_string(n);
+    bookmarkNames_.insert(name);
+    return {std::to_string(id), name};
+}
+
+void KXDocxWriter::endWriteDocument() {
+    currentPage_.reset();
+    if (!documentWriter_) return;
+    if (!failed_) {
+        try {
+            // The body ends with the properties of its last section; when the last page written
+            // was not the last one asked for (a later page failed), they are those of the last
+            // section written.
+            if (!bodySectPropertyWritten_) {
+                KXDocx_SectPr last = lastSectProperty_.value_or(KXDocxUtilities::defaultSectPropertyHiden());
+                last.shouldWrite = true;
+                last.type = 1;
+                KXDocxProperty::NewWriteSectProperty(last)->writeWithXMLWriter(*documentWriter_);
+                bodySectPropertyWritten_ = true;
+            }
+            documentWriter_->writeEndElement();  // body
+            documentWriter_->writeEndElement();  // document
+        } catch (const std::exception& e) {
+            fail(std::string("word/document.xml: ") + e.what());
+        }
+    }
+    if (!endXMLPart(*documentWriter_)) fail("Can't write word/document.xml");
+    documentWriter_.reset();
+}
+
+std::string KXDocxWriter::collectImageWithPath(const std::string& path) {
+    for (const auto& [file, part] : mediaCollection_)
+        if (file == path) return parts().findOrAddRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), part.substr(6));
+    std::string name = kx::pathFileName(path);
+    std::string part = "/word/media/" + name;
+    // Two files of one name from different folders each keep a part of their own.
+    for (int n = 2; std::any_of(mediaCollection_.begin(), mediaCollection_.end(),
+                                [&](const auto& m) { return m.second == part; });
+         ++n)
+        part = "/word/media/" + std::to_string(n) + "-" + name;
+    mediaCollection_.emplace_back(path, part);
+    return parts().addRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), part.substr(6));
+}
+
+void KXDocxWriter::removeCollectedImageWithPath(const std::string& path) {
+    auto it = std::find_if(mediaCollection_.begin(), mediaCollection_.end(), [&](const auto& m) { return m.first == path; });
+    if (it == mediaCollection_.end()) return;
+    if (auto id = parts().findRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), it->second.substr(6)))
+        parts().removeRelationship(kDocumentSource, *id);
+    mediaCollection_.erase(it);
+}
+
+void KXDocxWriter::writeAppProperties() {
+    auto w = createXMLPart("/docProps/app.xml", KXPartRegistry::contentType_ExtendedProperties());
+    if (!w) return fail("Can't create docProps/app.xml");
+    std::string version = "1.0";
+    if (auto v = KXLibBundle::ObjectForInfoDictionaryKey_KXLib("CFBundleVersion"); v && !v->string.empty())
+        version = v->string;
+    const std::string_view ns = NS::nameSpace_ExtendedProperties();
+    w->setPrefix("vt", NS::nameSpace_vt());
+    w->setDefaultNamespace(ns);
+    declaration(*w);
+    w->writeStartElementWithNamespace(ns, "Properties");
+    textElement(*w, ns, "Template", "Normal.dotm");
+    textElement(*w, ns, "TotalTime", "0");
+    textElement(*w, ns, "ScaleCrop", "false");
+    textElement(*w, ns, "Company", "");
+    textElement(*w, ns, "LinksUpToDate", "false");
+    textElement(*w, ns, "SharedDoc", "false");
+    textElement(*w, ns, "HyperlinksChanged", "false");
+    textElement(*w, ns, "Application", "Docuvane");
+    textElement(*w, ns, "AppVersion", version);
+    textElement(*w, ns, "DocSecurity", "0");
+    w->writeEndElement();
+    if (!endXMLPart(*w)) fail("Can't write docProps/app.xml");
+}
+
+void KXDocxWriter::writeCoreProperties() {
+    auto w = createXMLPart("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
+    if (!w) return fail("Can't create docProps/core.xml");
+    w->setPrefix("cp", NS::nameSpace_cp());
+    w->setPrefix("dc", NS::nameSpace_dc());
+    w->setPrefix("dcterms", NS::nameSpace_dcterms());
+    w->setPrefix("dcmitype", NS::nameSpace_dcmitype());
+    w->setPrefix("xsi", NS::nameSpace_xsi());
+    declaration(*w);
+    w->writeStartElementWithNamespace(NS::nameSpace_cp(), "coreProperties");
+    w->writeEndElement();
+    if (!endXMLPart(*w)) fail("Can't write docProps/core.xml");
+}
+
+void KXDocxWriter::writeFontTable() {
+    auto w = createXMLPart("/word/fontTable.xml", kFontTableContentType);
+    if (!w) return fail("Can't create word/fontTable.xml");
+    w->setPrefix("r", NS::nameSpace_r());
+    w->setPrefix("w", W);
+    declaration(*w);
+    w->writeStartElementWithNamespace(W, "fonts");
+    for (const FontRecord& f : kFonts) {
+        w->writeStartElementWithNamespace(W, "font");
+        w->writeAttributeWithNamespace(W, "name", f.name);
+        valElement(*w, "altName", f.name);
+        valElement(*w, "charset", f.charset);
+        valElement(*w, "family", f.family);
+        valElement(*w, "pitch", f.pitch);
+        w->writeEndElement();
+    }
+    w->writeEndElement();
+    if (!endXMLPart(*w)) fail("Can't write word/fontTable.xml");
+}
+
+void KXDocxWriter::writeSettings() {
+    auto w = createXMLPart("/word/settings.xml", kSettingsContentType);
+    if (!w) return fail("Can't create word/settings.xml");
+    w->setPrefix("o", NS::nameSpace_o());
+    w->setPrefix("r", NS::nameSpace_r());
+    w->setPrefix("m", NS::nameSpace_m());
+    w->setPrefix("v", NS::nameSpace_v());
+    w->setPrefix("w10", NS::nameSpace_w10());
+    w->setPrefix("w", W);
+    w->setPrefix("sl", NS::nameSpace_sl());
+    declaration(*w);
+    w->writeStartElementWithNamespace(W, "settings");
+    valElement(*w, "view", "print");
+    w->writeStartElementWithNamespace(W, "zoom");
+    w->writeAttributeWithNamespace(W, "percent", "120");
+    w->writeEndElement();
+    valElement(*w, "defaultTabStop", "720");
+    valElement(*w, "drawingGridHorizontalSpacing", "110");
+    valElement(*w, "displayHorizontalDrawingGridEvery", "2");
+    valElement(*w, "characterSpacingControl", "doNotCompress");
+    w->writeStartElementWithNamespace(W, "compat");
+    w->writeStartElementWithNamespace(W, "ulTrailSpace");
+    w->writeEndElement();
+    w->writeStartElementWithNamespace(W, "useFELayout");
+    w->writeEndElement();
+    w->writeEndElement();
+    w->writeEndElement();
+    if (!endXMLPart(*w)) fail("Can't write word/settings.xml");
+}
+
+void KXDocxWriter::addTemplatePart(std::string_view partName, std::string_view contentType,
+                                   const std::string& templateName) {
+    std::string text = templateText(templateName);
+    if (text.empty() || !addPartWithBytes(partName, contentType, text))
+        fail("Can't write " + std::string(partName.substr(1)));
+}
+
+bool KXDocxWriter::packetZipFileIfNeed(KXError* error) {
+    if (!failed_ && documentWriter_) endWriteDocument();
+    if (!failed_) {
+        writeAppProperties();
+        writeCoreProperties();
+        for (const auto& [file, part] : mediaCollection_)
+            if (!addMediaPart(part, file, true)) fail("Can't add the picture " + file);
+        writeFontTable();
+        writeSettings();
+        addTemplatePart("/word/styles.xml", kStylesContentType, "docx-template-styles-2006.xml");
+        addTemplatePart("/word/theme/theme1.xml", KXPartRegistry::contentType_Theme(), "docx-template-theme1-2006.xml");
+        addTemplatePart("/word/webSettings.xml", kWebSettingsContentType, "docx-template-webSettings-2006.xml");
+    }
+    if (failed_) {
+        if (error) {
+            error->domain = std::string(errorDomain());
+            error->code = kCannotWrite;
+            error->failureReason.clear();
+            for (const std::string& f : failures_) error->failureReason += (error->failureReason.empty() ? "" : "; ") + f;
+        }
+        return false;
+    }
+    KXError zipError;
+    if (!finishPackage(&zipError)) {
+        fail(zipError.failureReason);
+        if (error) *error = zipError;
+        return false;
+    }
+    return true;
+}

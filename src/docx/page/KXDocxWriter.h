@@ -1,0 +1,97 @@
+#pragma once
+// The package writer of one .docx output. It streams the main part "word/document.xml" page by page
+// (each page writes its sections when it ends), collects the pictures the pages use with their
+// relationships, and at the end writes the other parts (properties, fonts, settings, styles, theme,
+// web settings, relationships, content types) and zips the package into the destination.
+//
+// Failures end the document instead of leaving a broken file behind: a part that cannot be
+// written, a page whose writing fails half way (the document part would be left unbalanced) or a
+// package that cannot be zipped makes hasFailed() true, and no file is left at the destination.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "docx/model/KXDocxPropertyRecords.h"
+#include "ooxml/KXOutputWriter.h"
+#include "platform/Geometry.h"
+#include "platform/KXError.h"
+
+class KXDocxPage;
+class XMLFileWriter;
+
+// The id and the name of a page's bookmark, both unique in the document.
+struct KXDocxPageBookmark {
+    std::string id;
+    std::string name;
+};
+
+class KXDocxWriter : public KXOutputWriter {
+public:
+    static constexpr std::string_view kDocumentPart = "/word/document.xml";
+
+    // A writer for the destination; `workParent` is the folder the package's work folder goes in
+    // (a fresh temporary folder when none).
+    KXDocxWriter(std::string path, std::int64_t numOfPages, std::optional<std::string> workParent = std::nullopt);
+    ~KXDocxWriter() override;
+
+    // Opens the document part and writes its beginning; false when it cannot be created.
+    bool begainWriteDocument();
+    // Makes the page of a PDF page the current one (the page size in points, as displayed).
+    void begainWritePage(kx::Size pageSize, long pdfPageIndex);
+    // The current page runs its pipeline and writes its sections; then it goes.
+    void endWritePage();
+    // Closes the body (ending it with the last section's properties) and the document part.
+    void endWriteDocument();
+    // Writes the other parts and zips the package; false with the reasons in `error` when it could
+    // not be written (no file is left at the destination then).
+    bool packetZipFileIfNeed(KXError* error = nullptr);
+
+    // The relationship id under which the document refers to the picture file; the same path
+    // twice gives the same id.
+    std::string collectImageWithPath(const std::string& path);
+    // Withdraws a collected picture that will not be used; the ids handed out stay as they were.
+    void removeCollectedImageWithPath(const std::string& path);
+
+    KXDocxPage* currentPage() const { return currentPage_.get(); }
+    XMLFileWriter* documentWriter() const { return documentWriter_.get(); }
+    // The bookmark of a page: named after the PDF page, made unique when a page comes twice.
+    KXDocxPageBookmark newPageBookmark(long pdfPageIndex);
+
+    std::int64_t docxNumOfPages() const { return docxNumOfPages_; }
+    // 1-based number of the page in progress among the pages handed over.
+    std::int64_t currentDocxPageIndex() const { return currentDocxPageIndex_; }
+    bool hasFailed() const { return failed_; }
+    const std::vector<std::string>& failures() const { return failures_; }
+
+    // A template of the package: the file "Docx XML Templates/<name>" of the resource bundle,
+    // else the copy compiled into the program; empty when neither exists.
+    static std::string templateText(const std::string& name);
+    static std::optional<std::string> pathForDocxTemplatesResources(const std::string& name);
+
+private:
+    void fail(std::string reason);
+    void writeAppProperties();
+    void writeCoreProperties();
+    void writeFontTable();
+    void writeSettings();
+    void addTemplatePart(std::string_view partName, std::string_view contentType, const std::string& templateName);
+
+    std::unique_ptr<XMLFileWriter> documentWriter_;
+    std::unique_ptr<KXDocxPage> currentPage_;
+    std::int64_t docxNumOfPages_ = 0;
+    std::int64_t currentDocxPageIndex_ = 1;
+    // Collected pictures: (file path, part name in the package).
+    std::vector<std::pair<std::string, std::string>> mediaCollection_;
+    std::set<std::string> bookmarkNames_;
+    long nextBookmarkId_ = 0;
+    std::set<long> bookmarkIds_;
+    // The properties of the last section written, and whether the body has its own already.
+    std::optional<KXDocx_SectPr> lastSectProperty_;
+    bool bodySectPropertyWritten_ = false;
+    bool failed_ = false;
+    std::vector<std::string> failures_;
+};

@@ -1,0 +1,389 @@
+// Paragraphs from synthetic lines: how each gap between two runs is written, leaders that become
+// underlines, the spacing and line rule resolved from the lines' geometry, blank paragraphs, and
+// the "w:p" each paragraph writes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "DocxModelFixtures.h"
+#include "docx/model/KXDocxParagraph.h"
+#include "docx/model/KXDocxRunTab.h"
+#include "platform/Unicode.h"
+
+using kx::test::makeLine;
+using kx::test::makeRun;
+using kx::test::RunSpec;
+using kx::test::wordFragment;
+
+namespace {
+
+// The runs of the write groups: text runs by their text, tab runs as "<tab>", groups split by "/".
+std::u16string groupsOf(const KXDocxParagraph& p) {
+    std::u16string out;
+    for (const auto& group : p.writeRunGroupArray()) {
+        if (!out.empty()) out.push_back(u'/');
+        for (size_t i = 0; i < group.size(); ++i) {
+            if (i) out.push_back(u',');
+            if (auto text = std::dynamic_pointer_cast<KXDocxRunText>(group[i]))
+                out += text->runText();
+            else if (std::dynamic_pointer_cast<KXDocxRunTab>(group[i]))
+                out += u"<tab>";
+            else
+                out += u"<other>";
+        }
+    }
+    return out;
+}
+
+RunSpec word(std::u16string text, double x, std::uint64_t scan, double width = 30) {
+    RunSpec s;
+    s.text = std::move(text);
+    s.x = x;
+    s.width = width;
+    s.scan = scan;
+    s.showText = scan;
+    return s;
+}
+
+std::string fonts(const std::string& name) {
+    return "<w:rFonts w:ascii=\"" + name + "\" w:hAnsi=\"" + name + "\" w:cs=\"" + name + "\" w:eastAsia=\"" + name +
+           "\"/>";
+}
+std::string rPr(int halfPoints, const std::string& extra = "") {
+    const std::string size = std::to_string(halfPoints);
+    return "<w:rPr>" + fonts("Liberation Serif") + "<w:sz w:val=\"" + size + "\"/><w:szCs w:val=\"" + size +
+           "\"/><w:color w:val=\"000000\"/>" + extra + "<w:noProof/></w:rPr>";
+}
+std::string run(const std::string& text, int halfPoints = 20, const std::string& extra = "") {
+    return "<w:r>" + rPr(halfPoints, extra) + "<w:t>" + text + "</w:t></w:r>";
+}
+std::string pPr(const std::string& spacing, const std::string& ind, const std::string& jc, int markHalfPoints = 20,
+                const std::string& tabs = "") {
+    return "<w:pPr>" + tabs + "<w:spacing " + spacing + "/><w:ind " + ind + "/><w:jc w:val=\"" + jc + "\"/>" +
+           rPr(markHalfPoints) + "</w:pPr>";
+}
+
+}  // namespace
+
+TEST(KXDocxParagraph, EachGapBetweenTwoRunsIsWrittenOneWay) {
+    struct Case {
+        const char* what;
+        RunSpec left, right;
+        bool twoLines;  // a second line "Next" follows
+        std::u16string text, groups;
+        double leftOutside, rightOutside;
+    };
+    RunSpec hello = word(u"Hello", 100, 0);  // 100 .. 130, blanks 3 wide
+    RunSpec bold = word(u"World", 105, 1);
+    bold.font = "Liberation Sans";
+    RunSpec merged = word(u"Hello ", 100, 0);
+    const Case cases[] = {
+        {"0.5 apart: touching, half the gap each", hello, word(u"World", 130.5, 5), false, u"HelloWorld",
+         u"Hello,World", 0.25, 0.25},
+        {"10 apart in one line: a tab", hello, word(u"World", 140, 1), false, u"Hello\tWorld", u"Hello,<tab>,World",
+         0, 0},
+        {"10 apart in a paragraph of two lines: a blank", hello, word(u"World", 140, 1), true, u"Hello WorldNext",
+         u"Hello ,World/Next", 7, 0},
+        {"3 apart after a blank: joined", word(u"Hello ", 100, 0), word(u"World", 133, 1), false, u"Hello World",
+         u"Hello ,World", 3, 0},
+        {"3 apart without blanks: a blank", hello, word(u"World", 133, 1), false, u"Hello World", u"Hello ,World", 0,
+         0},
+        {"one character 1.2 before the next: joined", word(u"H", 100, 0, 6), word(u"World", 107.2, 1), false,
+         u"HWorld", u"H,World", 1.2, 0},
+        {"lying over the left run, same format: one run", hello, word(u"World", 105, 1), false, u"HelloWorld",
+         u"HelloWorld", 0, 0},
+        {"lying over the left run, other format: the right run steps back", hello, bold, false, u"HelloWorld",
+         u"Hello,World", 0, -25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto left = makeRun(c.left), right = makeRun(c.right);
+        KXDocxRunTextLineArray lines{KXDocxRunTextLine::initWithRunTextArray({left, right})};
+        if (c.twoLines) lines.push_back(makeLine({word(u"Next", 100, 2)}));
+        auto paragraph = KXDocxParagraph::initWithLineArray(lines);
+        EXPECT_EQ(paragraph->paragraphText(), c.text);
+        EXPECT_EQ(groupsOf(*paragraph), c.groups);
+        EXPECT_NEAR(left->outsideSpacing(), c.leftOutside, 1e-9);
+        EXPECT_NEAR(right->outsideSpacing(), c.rightOutside, 1e-9);
+    }
+
+    // A tab run stands at the right run's left edge with the gap's width.
+    auto paragraph = KXDocxParagraph::initWithLineArray({makeLine({hello, word(u"World", 140, 1)})});
+    auto tab = std::dynamic_pointer_cast<KXDocxRunTab>(paragraph->writeRunGroupArray()[0][1]);
+    ASSERT_TRUE(tab);
+    EXPECT_DOUBLE_EQ(tab->tabPostion(), 140);
+    EXPECT_DOUBLE_EQ(tab->tabWidth(), 10);
+
+    // A run made of several pieces gives its trailing blank to a run of its own.
+    auto piece = makeRun(merged);
+    piece->setPdfScanLength(2);
+    auto line = KXDocxRunTextLine::initWithRunTextArray({piece, makeRun(word(u"World", 140, 2))});
+    auto split = KXDocxParagraph::initWithLineArray({line, makeLine({word(u"Next", 100, 3)})});
+    EXPECT_EQ(groupsOf(*split), u"Hello, ,World/Next");
+    EXPECT_EQ(line->runTextArray().size(), 3u) << "the blank run joins its line";
+    auto blank = std::dynamic_pointer_cast<KXDocxRunText>(split->writeRunGroupArray()[0][1]);
+    EXPECT_DOUBLE_EQ(blank->outsideSpacing(), 10);
+
+}
+
+TEST(KXDocxParagraph, LeadersThatCrossTextBecomeItsUnderline) {
+    struct Case {
+        const char* what;
+        std::u16string leader;
+        double leaderX;
+        int underline;  // 0: nothing changes
+        std::string written;
+    };
+    const Case cases[] = {
+        {"underscores: single", u"__________", 100, 1, "single"},
+        {"dots: dotted", u"..........", 100, 4, "dotted"},
+        {"equals signs: double", u"==========", 100, 2, "double"},
+        {"dot and underscore: dash", u"._._._._._", 100, 6, "dash"},
+        {"a leader beside the text: nothing", u"__________", 200, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto name = makeRun(word(u"Name", 100, 0, 30));
+        auto leader = makeRun(word(c.leader, c.leaderX, 1, 60));
+        KXDocxParagraph paragraph;
+        paragraph.setWriteRunGroupArray({{name, leader}});
+        paragraph.fixOutsideSpacingError();
+        EXPECT_EQ(name->rProperty().u, c.underline);
+        EXPECT_EQ(leader->runText(), c.underline ? u" " : c.leader);
+        EXPECT_LE(name->outsideSpacing(), 0);
+        if (c.underline) {
+            std::string xml = wordFragment([&](XMLFileWriter& w) { name->writeWithXMLWriter(w); });
+            EXPECT_NE(xml.find("<w:u w:val=\"" + c.written + "\" w:color=\"000000\"/>"), std::string::npos) << xml;
+        }
+    }
+}
+
+TEST(KXDocxParagraph, SpacingAndLineRuleFromTheLines) {
+    struct LineSpec {
+        double top, height, lineHeight, blankTop;
+    };
+    struct Case {
+        const char* what;
+        std::vector<LineSpec> lines;
+        double yBefore, yHeight, yAfter;
+        double before, after, line;
+        const char* rule;
+    };
+    const Case cases[] = {
+        {"one line with no room: one exact point", {{100, 10, 0, 0}}, 2, 0.5, 0, 0, 0, 1, "exact"},
+        {"one line that fits Word's line after its blank top", {{100, 12, 14, 2}}, 6, 12, 3, 4, 3, 14, "auto"},
+        {"the same with no room above for the blank top", {{100, 12, 14, 2}}, 1, 12, 3, 1, 3, 12, "exact"},
+        {"one line of an unknown font: its glyph height", {{100, 10, 0, 0}}, 6, 12, 3, 6, 5, 10, "exact"},
+        {"three lines 14 apart, Word's line 12: the floor rule",
+         {{100, 14, 12, 0}, {114, 14, 12, 0}, {128, 14, 12, 0}}, 5, 42, 0, 5, 0, 14, "auto"},
+        {"three lines 14 apart, Word's line 14: whole lines",
+         {{100, 14, 14, 0}, {114, 14, 14, 0}, {128, 14, 14, 0}}, 5, 42, 0, 5, 0, 14, "auto"},
+        {"three lines 14 apart of an unknown font", {{100, 14, 0, 0}, {114, 14, 0, 0}, {128, 14, 0, 0}}, 5, 42, 2, 5,
+         2, 14, "exact"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxRunTextLineArray lines;
+        for (size_t i = 0; i < c.lines.size(); ++i) {
+            const LineSpec& l = c.lines[i];
+            RunSpec s = word(u"word", 100, i);
+            s.height = l.height;
+            s.yBase = l.top + 0.8 * l.height;
+            s.lineHeight = l.lineHeight;
+            auto r = makeRun(s);
+            r->setWordSingleLineBlankTop(l.blankTop);
+            lines.push_back(KXDocxRunTextLine::initWithRunTextArray({r}));
+        }
+        auto p = KXDocxParagraph::initWithLineArray(lines, c.yBefore, c.yHeight, c.yAfter, kx::Rect(72, 0, 468, 700), 0,
+                                                    KXDocxUtilities::defaultSectPropertyHiden());
+        const KXDocx_Spacing& s = p->pProperty().spacing;
+        EXPECT_NEAR(s.before, c.before, 1e-4);
+        EXPECT_NEAR(s.after, c.after, 1e-4);
+        EXPECT_NEAR(s.line, c.line, 1e-4);
+        EXPECT_EQ(s.lineRule, c.rule);
+        EXPECT_NEAR(p->resolvedHeight(), c.line - 12, 1e-4) << "change from the default line of 12";
+        if (c.lines.size() == 1) {
+            EXPECT_FLOAT_EQ(p->pProperty().ind.left, 28);
+        }
+    }
+}
+
+TEST(KXDocxParagraph, LineSpacingEstimateCountsEveryPair) {
+    KXDocxRunTextLineArray lines;
+    for (double bottom : {10.0, 24.0, 44.0}) {
+        RunSpec s = word(u"w", 100, lines.size());
+        s.yBase = bottom - 2;
+        lines.push_back(makeLine({s}));
+    }
+    KXDocxParagraph p;
+    p.setLineArray(lines);
+    EXPECT_DOUBLE_EQ(p.averageSpacingLineWithRunTextLines(), 17);
+}
+
+TEST(KXDocxParagraph, BlankParagraphsFillASpace) {
+    struct Case {
+        const char* what;
+        double b;
+        float sz;
+        std::vector<double> lines;
+    };
+    const Case cases[] = {
+        {"30 points of 10-point lines", 30, 10, {10, 10, 10}},
+        {"15 points: one paragraph of 15", 15, 10, {15}},
+        {"35 points: the last one takes the rest", 35, 10, {10, 10, 15}},
+        {"no size and no line: 12-point lines", 30, 0, {12, 18}},
+        {"a space that is no number: one paragraph", NAN, 10, {0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+        r.sz = c.sz;
+        auto paragraphs = KXDocxParagraph::BlankParagraph(c.b, 0, 5, 0, 0, r, KXDocxUtilities::defaultSectPropertyHiden(),
+                                                          200, kx::Rect(72, 0, 468, 700));
+        ASSERT_EQ(paragraphs.size(), c.lines.size());
+        double y = 200;
+        for (size_t i = 0; i < paragraphs.size(); ++i) {
+            EXPECT_NEAR(paragraphs[i]->pProperty().spacing.line, c.lines[i], 1e-4);
+            EXPECT_EQ(paragraphs[i]->pProperty().spacing.lineRule, "exact");
+            EXPECT_DOUBLE_EQ(paragraphs[i]->contentFrame().origin.x, 77);
+            EXPECT_NEAR(paragraphs[i]->contentFrame().origin.y, y, 1e-4);
+            y += paragraphs[i]->pProperty().spacing.line;
+        }
+    }
+    KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+    EXPECT_LE(KXDocxParagraph::BlankParagraph(1e12, 0, 0, 0, 0, r, KXDocxUtilities::defaultSectPropertyHiden(), 0,
+                                              kx::Rect())
+                  .size(),
+              2000u)
+        << "a malformed height does not make millions of paragraphs";
+}
+
+TEST(KXDocxParagraph, IgnorableParagraphsAndTheLastTextRun) {
+    KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+    auto blank = KXDocxParagraph::BlankParagraph(1, 0, 0, 0, 0, r, KXDocxUtilities::defaultSectPropertyHiden(), 0,
+                                                 kx::Rect())
+                     .front();
+    EXPECT_TRUE(blank->isCanIgnore());
+    blank->insertRunPictArray({std::make_shared<KXDocxRun>()});
+    EXPECT_FALSE(blank->isCanIgnore()) << "a picture is kept";
+    EXPECT_FALSE(blank->lastRunText()) << "a group of pictures only has no text run";
+
+    auto text = KXDocxParagraph::initWithLineArray({makeLine({word(u"a", 100, 0), word(u"b", 200, 1)})});
+    EXPECT_FALSE(text->isCanIgnore());
+    ASSERT_TRUE(text->lastRunText());
+    EXPECT_EQ(text->lastRunText()->runText(), u"b");
+}
+
+TEST(KXDocxParagraph, TheFirstWordOfARunWithoutTextHasNoShareOfItsSpacing) {
+    auto empty = makeRun(word(u"", 100, 0));
+    empty->setInsideSpacing(4);
+    auto line = KXDocxRunTextLine::initWithRunTextArray({empty, makeRun(word(u"word", 200, 5))});
+    auto p = KXDocxParagraph::initWithLineArray({line});
+    EXPECT_TRUE(std::isfinite(p->firstWordWidth()));
+    EXPECT_EQ(p->firstWord(), u"word");
+}
+
+TEST(KXDocxParagraph, WritesOneParagraph) {
+    // One line "Hello" 100 .. 130, 10 high; its column starts at 72: indent 28 (560 twips); 6
+    // before, 10 exact, 4 after.
+    const std::string spacing = "w:before=\"120\" w:after=\"80\" w:line=\"200\" w:lineRule=\"exact\"";
+    const std::string indent = "w:firstLine=\"0\" w:left=\"560\"";
+    struct Case {
+        const char* what;
+        std::vector<std::vector<RunSpec>> lines;
+        int jc;
+        kx::Rect column;
+        bool breakColumn;
+        std::string want;
+    };
+    const kx::Rect column(72, 0, 468, 700);
+    const RunSpec hello = word(u"Hello", 100, 0);
+    const Case cases[] = {
+        {"left", {{hello}}, 0, column, false, "<w:p>" + pPr(spacing, indent, "left") + run("Hello") + "</w:p>"},
+        {"right-aligned, 20.6 before the column's edge: right indent 19", {{hello}}, 1, kx::Rect(72, 0, 78.6, 700), false,
+         "<w:p>" + pPr(spacing, "w:firstLine=\"0\" w:left=\"0\" w:right=\"380\"", "right") + run("Hello") + "</w:p>"},
+        {"centred 7.5 right of the column's centre: left indent 7", {{hello}}, 2, kx::Rect(72, 0, 71, 700), false,
+         "<w:p>" + pPr(spacing, "w:firstLine=\"0\" w:left=\"140\"", "center") + run("Hello") + "</w:p>"},
+        {"one justified line is written left-aligned", {{hello}}, 3, column, false,
+         "<w:p>" + pPr(spacing, indent, "left") + run("Hello") + "</w:p>"},
+        {"a tab: left-aligned with its stop", {{hello, word(u"World", 140, 1)}}, 2, column, false,
+         "<w:p>" +
+             pPr(spacing, indent, "left", 20, "<w:tabs><w:tab w:val=\"left\" w:pos=\"1360\"/></w:tabs>") +
+             run("Hello") + "<w:r>" + rPr(20) + "<w:tab/></w:r>" + run("World") + "</w:p>"},
+        {"a column break comes first", {{hello}}, 0, column, true,
+         "<w:p>" + pPr(spacing, indent, "left") + "<w:r><w:rPr/><w:br w:type=\"column\"/></w:r>" + run("Hello") +
+             "</w:p>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxRunTextLineArray lines;
+        for (const auto& specs : c.lines) {
+            KXDocxRunTextArray runs;
+            for (const RunSpec& s : specs) runs.push_back(makeRun(s));
+            lines.push_back(KXDocxRunTextLine::initWithRunTextArray(runs));
+        }
+        auto p = KXDocxParagraph::initWithLineArray(lines, 6, 10, 4, c.column, c.jc,
+                                                    KXDocxUtilities::defaultSectPropertyHiden());
+        p->setBreakColumn(c.breakColumn);
+        EXPECT_EQ(wordFragment([&](XMLFileWriter& w) { p->writeWithXMLWriter(w); }), c.want);
+    }
+}
+
+TEST(KXDocxParagraph, WritesSeveralLinesWithoutTabsAndKeepsJustification) {
+    // Three lines 14 apart: the first has a tab gap, which Word's own line breaking would not keep.
+    KXDocxRunTextLineArray lines;
+    lines.push_back(makeLine({word(u"a", 100, 0), word(u"b", 140, 1)}));
+    for (double top : {114.0, 128.0}) {
+        RunSpec s = word(u"c", 100, static_cast<std::uint64_t>(top));
+        s.yBase = top + 8;
+        lines.push_back(makeLine({s}));
+    }
+    auto p = KXDocxParagraph::initWithLineArray(lines, 0, 38, 0, kx::Rect(72, 0, 468, 700), 3,
+                                                KXDocxUtilities::defaultSectPropertyHiden());
+    std::string xml = wordFragment([&](XMLFileWriter& w) { p->writeWithXMLWriter(w); });
+    EXPECT_NE(xml.find("<w:jc w:val=\"both\"/>"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("<w:tab"), std::string::npos) << xml;
+    EXPECT_FALSE(p->haveRunTab());
+}
+
+TEST(KXDocxParagraph, RunsLargerThanTheLineAreWrittenAtTheLine) {
+    struct Case {
+        const char* what;
+        const char16_t* text;
+        float sz;
+        double line;  // the glyph height, which becomes the exact line
+        int written;  // half points
+    };
+    const Case cases[] = {
+        {"14 on a line of 10: 10", u"Big", 14, 10, 20},
+        {"11 on a line of 10: kept (9.9 is not above 10)", u"Big", 11, 10, 22},
+        {"14 on a line of 4.5 raised to 5: 5", u"Big", 14, 4.5, 10},
+        {"14 on a line of 4.5 without text: the line is too small to go by", u"", 14, 4.5, 28},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunSpec s = word(c.text, 100, 0);
+        s.sz = c.sz;
+        s.height = c.line;
+        auto r = makeRun(s);
+        auto p = KXDocxParagraph::initWithLineArray({KXDocxRunTextLine::initWithRunTextArray({r})}, 0, c.line, 0,
+                                                    kx::Rect(72, 0, 468, 700), 0,
+                                                    KXDocxUtilities::defaultSectPropertyHiden());
+        KXDocx_PPr pp = p->pProperty();
+        pp.spacing.line = static_cast<float>(c.line);
+        p->setPProperty(pp);
+        std::string xml = wordFragment([&](XMLFileWriter& w) { p->writeWithXMLWriter(w); });
+        EXPECT_NE(xml.find(run(kx::utf16ToUtf8(c.text), c.written)), std::string::npos) << xml;
+    }
+
+    // Without any run the mark's size comes down to the line.
+    KXDocxParagraph empty;
+    KXDocx_RPr r = empty.rProperty();
+    r.sz = 24;
+    empty.setRProperty(r);
+    empty.setSpaceLine(12.4);
+    std::string xml = wordFragment([&](XMLFileWriter& w) { empty.writeWithXMLWriter(w); });
+    EXPECT_NE(xml.find("<w:sz w:val=\"24\"/>"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("<w:sz w:val=\"48\"/>"), std::string::npos) << xml;
+}

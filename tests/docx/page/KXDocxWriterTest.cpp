@@ -1,0 +1,156 @@
+// The DOCX package writer: the relationship ids of pictures, the document part of pages made from
+// synthetic runs (bookmarks, the body's own section properties, no foreign elements in the body),
+// failures that leave no file behind, and the package against the schemas when the checker is
+// there.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "docx/model/KXDocxUtilities.h"
+#include "docx/page/KXDocxPage.h"
+#include "docx/page/KXDocxWriter.h"
+#include "ooxml/XMLFileWriter.h"
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::shared_ptr<KXDocxRunText> word(const std::u16string& text, double x, double yBase, std::uint64_t scan) {
+    auto run = std::make_shared<KXDocxRunText>();
+    run->setRunText(text);
+    KXPDF_CTMInfo g;
+    g.yBase = yBase;
+    g.yTop = yBase - 8;
+    g.yBottom = yBase + 2;
+    g.xLeft = x;
+    g.xRight = x + 6.0 * text.size();
+    g.frame = kx::Rect(x, g.yTop, g.xRight - x, 10);
+    g.fontSize = {10, 10};
+    run->setCtmInfo(g);
+    run->setTextWidth(g.xRight - x);
+    run->setSpaceWidth(3);
+    run->setPdfScanIndex(scan);
+    KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+    r.rFonts = {"Liberation Serif", "Liberation Serif", "Liberation Serif", "Liberation Serif"};
+    r.rFonts_replace = r.rFonts;
+    r.sz = r.szCs = 10;
+    run->setRProperty(r);
+    return run;
+}
+
+// A page of a few lines of words.
+void fillPage(KXDocxPage& page, int lines) {
+    std::uint64_t scan = 0;
+    for (int l = 0; l < lines; ++l)
+        for (int w = 0; w < 5; ++w)
+            page.allRunTextArray().push_back(word(u"word" + std::u16string(1, char16_t(u'a' + w)), 72 + 40.0 * w,
+                                                  100 + 14.0 * l, scan++));
+}
+
+std::string unzipPart(const std::string& package, const std::string& part) {
+    std::string out;
+    std::string pattern;  // unzip reads names as patterns: brackets stand for themselves only escaped
+    for (char c : part) {
+        if (c == '[' || c == ']') pattern.push_back('\\');
+        pattern.push_back(c);
+    }
+    if (kx::test::runCommand("unzip -p '" + package + "' '" + pattern + "'", &out) != 0) return {};
+    return out;
+}
+
+std::string output(const std::string& name) {
+    std::string path = kx::pathJoin(kx::test::tempDir(), name);
+    kx::removeAll(path);
+    return path;
+}
+
+}  // namespace
+
+TEST(KXDocxWriter, PictureRelationshipIds) {
+    KXDocxWriter writer(output("ids.docx"), 1);
+    ASSERT_TRUE(writer.begainWriteDocument());
+    const std::string a = kx::test::writeTemp("a.png", "png"), b = kx::test::writeTemp("b.png", "png");
+    const std::string c = kx::test::writeTemp("c.png", "png");
+    EXPECT_EQ(writer.collectImageWithPath(a), "rId6") << "after the five parts every document has";
+    EXPECT_EQ(writer.collectImageWithPath(b), "rId7");
+    EXPECT_EQ(writer.collectImageWithPath(a), "rId6") << "the same picture twice";
+    writer.removeCollectedImageWithPath(a);
+    writer.removeCollectedImageWithPath("/never/collected.png");
+    EXPECT_EQ(writer.collectImageWithPath(b), "rId7") << "a removal leaves the earlier ids";
+    EXPECT_EQ(writer.collectImageWithPath(c), "rId8");
+}
+
+TEST(KXDocxWriter, WritesPagesIntoOnePackage) {
+    const std::string path = output("pages.docx");
+    KXDocxWriter writer(path, 2);
+    ASSERT_TRUE(writer.begainWriteDocument());
+    for (int page = 0; page < 2; ++page) {
+        writer.begainWritePage({612, 792}, 7);  // the same PDF page twice
+        ASSERT_TRUE(writer.currentPage());
+        EXPECT_EQ(writer.currentPage()->isFirstPage(), page == 0);
+        EXPECT_EQ(writer.currentPage()->isLastPage(), page == 1);
+        fillPage(*writer.currentPage(), 3);
+        writer.endWritePage();
+    }
+    KXError error;
+    ASSERT_TRUE(writer.packetZipFileIfNeed(&error)) << error.failureReason;
+    const std::string document = unzipPart(path, "word/document.xml");
+    ASSERT_FALSE(document.empty());
+    EXPECT_NE(document.find("w:bookmarkStart w:id=\"7\" w:name=\"7\""), std::string::npos);
+    EXPECT_NE(document.find("w:name=\"7_2\""), std::string::npos) << "a page written twice keeps its bookmark unique";
+    EXPECT_EQ(document.find("docPr"), std::string::npos);
+    const size_t bodyEnd = document.find("</w:body>");
+    const size_t lastSect = document.rfind("<w:sectPr>");
+    ASSERT_NE(lastSect, std::string::npos);
+    EXPECT_EQ(document.find("</w:p>", lastSect), std::string::npos) << "the body ends with its own section properties";
+    EXPECT_LT(lastSect, bodyEnd);
+    EXPECT_NE(document.find("wordd"), std::string::npos);
+    const std::string app = unzipPart(path, "docProps/app.xml");
+    EXPECT_NE(app.find("<Application>Docuvane</Application>"), std::string::npos) << app;
+    EXPECT_NE(unzipPart(path, "word/fontTable.xml").find("w:charset w:val=\"00\""), std::string::npos);
+    EXPECT_NE(unzipPart(path, "word/settings.xml").find("<w:view w:val=\"print\"/>"), std::string::npos);
+    for (const char* part : {"word/styles.xml", "word/theme/theme1.xml", "word/webSettings.xml", "[Content_Types].xml",
+                             "_rels/.rels", "word/_rels/document.xml.rels", "docProps/core.xml"})
+        EXPECT_FALSE(unzipPart(path, part).empty()) << part;
+
+    const std::string validator = "/work/shared/tools/ooxml-validate";
+    if (std::filesystem::exists(validator)) {
+        std::string report;
+        EXPECT_EQ(kx::test::runCommand(validator + " '" + path + "'", &report), 0) << report;
+    }
+}
+
+TEST(KXDocxWriter, TheBodyEndsWithTheLastWrittenSectionWhenTheLastPageIsMissing) {
+    const std::string path = output("missing-last.docx");
+    KXDocxWriter writer(path, 3);  // three pages asked for, the last one never comes
+    ASSERT_TRUE(writer.begainWriteDocument());
+    for (int page = 0; page < 2; ++page) {
+        writer.begainWritePage({300, 400}, page + 1);
+        fillPage(*writer.currentPage(), 2);
+        writer.endWritePage();
+    }
+    ASSERT_TRUE(writer.packetZipFileIfNeed());
+    const std::string document = unzipPart(path, "word/document.xml");
+    const size_t lastSect = document.rfind("<w:sectPr>");
+    ASSERT_NE(lastSect, std::string::npos);
+    EXPECT_EQ(document.find("</w:p>", lastSect), std::string::npos) << document.substr(lastSect);
+    EXPECT_NE(document.find("w:w=\"6000\" w:h=\"8000\"", lastSect), std::string::npos) << "the last page's size";
+}
+
+TEST(KXDocxWriter, AWriterFailureInAPageFailsTheDocumentAndLeavesNoFile) {
+    const std::string path = output("broken.docx");
+    KXDocxWriter writer(path, 1);
+    ASSERT_TRUE(writer.begainWriteDocument());
+    writer.begainWritePage({612, 792}, 1);
+    fillPage(*writer.currentPage(), 1);
+    // Something closes more elements than it opened while the page is written.
+    writer.documentWriter()->writeEndElement();
+    writer.documentWriter()->writeEndElement();
+    writer.endWritePage();
+    EXPECT_TRUE(writer.hasFailed());
+    KXError error;
+    EXPECT_FALSE(writer.packetZipFileIfNeed(&error));
+    EXPECT_FALSE(error.failureReason.empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
