@@ -33,8 +33,7 @@ std::string homeDirectory();
 std::string systemTempDirectory();
 std::string executableDirectory();
 
-// Path pieces, as the design's path operations use them: "a/b.c" → folder "a", name "b.c",
-// extension "c", base "a/b".
+// Path pieces: "a/b.c" → folder "a", name "b.c", extension "c", base "a/b".
 std::string pathDirectory(const std::string& path);
 std::string pathFileName(const std::string& path);
 std::string pathExtension(const std::string& path);

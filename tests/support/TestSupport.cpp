@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include "platform/FileSystem.h"
 
 namespace kx::test {
@@ -55,6 +57,36 @@ std::vector<std::string> corpusPDFs() {
         if (entry.path().extension() == ".pdf") files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+PagesVisited forEachPage(const std::vector<std::string>& files,
+                         const std::function<void(const std::string& file, const PDFPage& page, int number)>& visitPage,
+                         const std::function<void(const std::string& file, PDFDocument& document)>& visitDocument) {
+    PagesVisited visited;
+    for (const std::string& file : files) {
+        auto document = PDFDocument::open(file);
+        if (!document) {
+            ADD_FAILURE() << file << " does not open";
+            continue;
+        }
+        ++visited.files;
+        if (visitDocument) visitDocument(file, *document);
+        for (int n = 1; n <= document->pageCount(); ++n) {
+            auto page = document->page(n);
+            if (!page) {
+                ADD_FAILURE() << file << " page " << n << " cannot be read";
+                continue;
+            }
+            ++visited.pages;
+            visitPage(file, *page, n);
+        }
+    }
+    return visited;
+}
+
+RGBA pixelAt(const Image& image, int x, int y) {
+    const std::uint8_t* p = image.row(y) + static_cast<size_t>(x) * 4;
+    return {p[0], p[1], p[2], p[3]};
 }
 
 ScopedLocale::ScopedLocale(const char* name) {

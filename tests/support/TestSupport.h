@@ -1,10 +1,16 @@
 #pragma once
 // Small helpers shared by the tests.
 
+#include <array>
 #include <clocale>
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Image.h"
+#include "platform/pdf/PDFDocument.h"
 
 namespace kx::test {
 
@@ -17,6 +23,23 @@ std::string writeTemp(const std::string& name, const std::string& bytes);
 std::optional<std::string> corpusPath(const std::string& relative);
 // Every PDF of the shared corpus, in all its folders, sorted; empty when the corpus is absent.
 std::vector<std::string> corpusPDFs();
+// Opens each PDF in turn and hands every page, with the document's path and the page's 1-based
+// number, to `visitPage`; `visitDocument`, when given, sees each document before its pages. A
+// document that does not open, or a page that cannot be read, fails the running test and is passed
+// over. Answers how many documents and pages were visited.
+struct PagesVisited {
+    std::size_t files = 0;
+    std::size_t pages = 0;
+};
+PagesVisited forEachPage(const std::vector<std::string>& files,
+                         const std::function<void(const std::string& file, const PDFPage& page, int number)>& visitPage,
+                         const std::function<void(const std::string& file, PDFDocument& document)>& visitDocument = {});
+
+// The four channels (red, green, blue, alpha) of pixel (x, y) of an RGBA image, counted from its
+// top-left corner.
+using RGBA = std::array<int, 4>;
+RGBA pixelAt(const Image& image, int x, int y);
+
 // The project's source folder and the folder of the built programs.
 std::string sourceDir();
 std::string binDir();

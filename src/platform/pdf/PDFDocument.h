@@ -10,7 +10,7 @@
 
 namespace kx {
 
-// Page boxes, numbered as the design's page-box operations number them.
+// Page boxes, numbered as the page-box operations number them (0 media box, 1 crop box, ...).
 enum class PDFBox { MediaBox = 0, CropBox = 1, BleedBox = 2, TrimBox = 3, ArtBox = 4 };
 
 class PDFPage;
