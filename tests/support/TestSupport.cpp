@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -35,16 +36,39 @@ std::string writeTemp(const std::string& name, const std::string& bytes) {
 
 std::string sourceDir() {
     if (const char* s = std::getenv("KX_SOURCE_DIR"); s && *s) return s;
-    return pathJoin(executableDirectory(), "../..");
+    return KX_DEFAULT_SOURCE_DIR;
 }
 
 std::string binDir() {
     if (const char* s = std::getenv("KX_BIN_DIR"); s && *s) return s;
-    return pathJoin(executableDirectory(), "../bin");
+    return KX_DEFAULT_BIN_DIR;
+}
+
+std::optional<std::string> corpusDir(const std::string& relative) {
+    const char* s = std::getenv("KX_CORPUS_DIR");
+    std::string root = s && *s ? s : KX_DEFAULT_CORPUS_DIR;
+    std::string path = relative.empty() ? root : pathJoin(root, relative);
+    if (!isDirectory(path)) return std::nullopt;
+    return canonicalPath(path);
+}
+
+bool corpusRequired() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string_view(ci) == "true";
+}
+
+std::optional<std::string> sharedTool(const std::string& name) {
+    auto root = corpusDir();
+    if (!root) return std::nullopt;
+    std::string path = pathJoin(pathJoin(*root, "../tools"), name);
+    if (!isRegularFile(path)) return std::nullopt;
+    return canonicalPath(path);
 }
 
 std::optional<std::string> corpusPath(const std::string& relative) {
-    std::string path = pathJoin(pathJoin(sourceDir(), "../shared/corpus"), relative);
+    auto root = corpusDir();
+    if (!root) return std::nullopt;
+    std::string path = pathJoin(*root, relative);
     if (!isRegularFile(path)) return std::nullopt;
     return canonicalPath(path);
 }

@@ -19,6 +19,13 @@ std::string tempDir();
 // Writes bytes to tempDir()/name and returns the path.
 std::string writeTemp(const std::string& name, const std::string& bytes);
 
+// The shared corpus folder, or one of its folders ("text"): $KX_CORPUS_DIR, else the folder the
+// build was configured with; nullopt when it is not there.
+std::optional<std::string> corpusDir(const std::string& relative = {});
+// True where a missing corpus is a broken set-up rather than a machine without it: under CI=true.
+bool corpusRequired();
+// A checker that ships beside the corpus ("ooxml-validate"), when it is there.
+std::optional<std::string> sharedTool(const std::string& name);
 // A file of the shared corpus ("text/tracemonkey.pdf"), when the corpus is present.
 std::optional<std::string> corpusPath(const std::string& relative);
 // Every PDF of the shared corpus, in all its folders, sorted; empty when the corpus is absent.
@@ -62,3 +69,13 @@ int runCommand(const std::string& command, std::string* output = nullptr);
 bool haveCommand(const std::string& name);
 
 }  // namespace kx::test
+
+// Ends a corpus test that finds no corpus: skipped on a machine without it, failed under CI=true,
+// where every corpus suite has to run.
+#define KX_REQUIRE_CORPUS(present)                                                                    \
+    do {                                                                                              \
+        if (!(present)) {                                                                             \
+            if (::kx::test::corpusRequired()) FAIL() << "CI=true and no corpus (set KX_CORPUS_DIR)"; \
+            GTEST_SKIP() << "the shared corpus is not here (set KX_CORPUS_DIR)";                      \
+        }                                                                                             \
+    } while (false)

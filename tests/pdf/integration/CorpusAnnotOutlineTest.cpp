@@ -39,7 +39,7 @@ public:
 
 TEST(CorpusAnnotOutline, EveryAnnotationAndOutlineReads) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    KX_REQUIRE_CORPUS(!corpus.empty());
     size_t withOutline = 0, items = 0, itemsWithPage = 0, annots = 0, hidden = 0;
     std::map<std::string, size_t> kinds;
     CountingAnnotDelegate recorder;

@@ -24,7 +24,7 @@ public:
 
 TEST(CorpusInterpreter, EveryPageRunsWithANullExporter) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    KX_REQUIRE_CORPUS(!corpus.empty());
     CountingExporter totals;
     const auto start = std::chrono::steady_clock::now();
     const kx::test::PagesVisited visited =

@@ -78,7 +78,7 @@ std::string figures(const std::map<std::int64_t, size_t>& counts) {
 
 TEST(CorpusShading, EveryShadingAndPatternOfTheCorpusDraws) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    KX_REQUIRE_CORPUS(!corpus.empty());
     size_t shadings = 0, drawnShadings = 0, patternPaths = 0, drawnPatterns = 0;
     std::map<std::int64_t, size_t> shadingTypes, patternTypes;
     kx::ScopedTemporaryRoot temporary;

@@ -25,8 +25,8 @@ const std::string kMain(KXOpenXMLNameSpace::nameSpace_SpreadSheetml2006Main());
 const std::string kSheetType = "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 
 std::optional<std::string> validator() {
-    std::string path = kx::pathJoin(kx::test::sourceDir(), "../shared/tools/ooxml-validate");
-    if (!kx::isRegularFile(path) || !kx::test::haveCommand("xmllint")) return std::nullopt;
+    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
+    if (!path || !kx::test::haveCommand("xmllint")) return std::nullopt;
     return path;
 }
 
