@@ -7,7 +7,6 @@
 #include <cmath>
 #include <unordered_set>
 
-#include "docx/model/KXDocxSort_p.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxPage.h"
 
@@ -74,7 +73,8 @@ bool KXDocxPage::isPageWhiteBackground(const kx::Rect& areaBounds, const KXDocxR
         under.push_back(run);
     }
     if (under.empty()) return true;
-    kx::detail::stableSortByKey(under, [](const std::shared_ptr<KXDocxRunPath>& r) { return r->pdfScanIndex(); });
+    std::stable_sort(under.begin(), under.end(),
+                     [](const auto& a, const auto& b) { return a->pdfScanIndex() < b->pdfScanIndex(); });
     return KXDocxColorIsEqual(under.back()->pictInfo()->fillColorFP(), kWhite);
 }
 
