@@ -44,9 +44,32 @@ public:
     // Tables drawn with ruling lines (KXDocxPage_Tables.cpp): the paths and texts that go into tables
     // leave the page, and a frame of lines round the page may become its border.
     void convertPath2TableIfNeed();
-    // Whether the page behind the area is white: no filled path painted before it covers most of it,
-    // or the last such path is white.
+    // Whether the page behind the table area is white (see the test below, on the area's bounds,
+    // paths and first reading index).
     bool isPageWhiteBackground(const KXDocxTableArea& area) const;
+
+    // ---- Painted paths (KXDocxPage_Paths.cpp) ----
+    // Specks, a white page background and the paths that merely repeat a background go; thin
+    // rectangles become lines; pieces of one line or one rectangle become one.
+    void filterAllRunPathArray();
+    // Whether the table area (its box, its own ruling paths and the reading index it starts at)
+    // stands on a white page: the filled path painted last under most of it is white, or none is.
+    bool isPageWhiteBackground(const kx::Rect& areaBounds, const KXDocxRunPathArray& areaPaths,
+                               std::uint64_t minPDFScanIndex) const;
+    // Lines under or through text of their colour become its underline or strike-through; filled
+    // rectangles around text become its background. The paths taken leave the page.
+    void convertPathsForUnderLineIfNeed();
+    void convertPathsForHighLightIfNeed();
+
+    // ---- Floating pictures (KXDocxPage_Pictures.cpp) ----
+    // A picture that nothing painted later covers comes in front of the text; every floating
+    // picture goes to the page's first paragraph, which writes them.
+    void _insertFloatRunPicts();
+    void insertRunPictArray(const KXDocxRunArray& picts);
+    // Whether something of that kind painted at `minScanIndex` or later meets the rectangle.
+    bool haveTextUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+    bool haveShapeUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+    bool haveTableUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
 
     KXDocxWriter* docxWriter() const { return docxWriter_; }
     void setDocxWriter(KXDocxWriter* writer) { docxWriter_ = writer; }
@@ -63,10 +86,11 @@ public:
     void setSectProperty(const KXDocx_SectPr& property) { sectProperty_ = property; }
     KXDocxRunTextArray& allRunTextArray() { return allRunTextArray_; }
     const KXDocxRunTextArray& allRunTextArray() const { return allRunTextArray_; }
-    KXDocxRunPathArray& allRunPathArray() { return allRunPathArray_; }
-    const KXDocxRunPathArray& allRunPathArray() const { return allRunPathArray_; }
     // Tables found on the page (runs of the table model).
     std::vector<std::shared_ptr<KXDocxRun>>& allTableArray() { return allTableArray_; }
+    // Painted paths, in the order they were painted until the pipeline sorts them.
+    KXDocxRunPathArray& allRunPathArray() { return allRunPathArray_; }
+    const KXDocxRunPathArray& allRunPathArray() const { return allRunPathArray_; }
     const std::vector<std::shared_ptr<KXDocxPageSection>>& allPageSectionArray() const { return allPageSectionArray_; }
     const kx::Rect& currentPageCropBox() const { return currentPageCropBox_; }
     void setCurrentPageCropBox(const kx::Rect& box) { currentPageCropBox_ = box; }
@@ -92,8 +116,8 @@ private:
     KXDocx_Borders pgBorders_;
     KXDocx_SectPr sectProperty_;
     KXDocxRunTextArray allRunTextArray_;
-    KXDocxRunPathArray allRunPathArray_;
     std::vector<std::shared_ptr<KXDocxRun>> allTableArray_;
+    KXDocxRunPathArray allRunPathArray_;
     std::vector<std::shared_ptr<KXDocxPageSection>> allPageSectionArray_;
     kx::Rect currentPageCropBox_;
     kx::Rect currentPageMediaBox_;

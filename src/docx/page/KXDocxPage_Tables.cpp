@@ -17,8 +17,6 @@ namespace {
 // Pages with more paths than this are not searched for tables.
 constexpr size_t kMaxPaths = 3000;
 constexpr float kNearArea = 5.1f;
-constexpr double kCoveringShare = 0.75;
-const KXDocx_Color kOpaqueWhite{255, 255, 255, 255};
 
 double areaOf(const kx::Rect& r) { return r.isNull() ? 0 : r.width() * r.height(); }
 
@@ -32,18 +30,7 @@ void removeAll(std::vector<std::shared_ptr<T>>& from, const std::vector<std::sha
 }  // namespace
 
 bool KXDocxPage::isPageWhiteBackground(const KXDocxTableArea& area) const {
-    std::unordered_set<const KXDocxRunPath*> own;
-    for (const auto& path : area.allRunPathArray()) own.insert(path.get());
-    const double limit = kCoveringShare * areaOf(area.bounds());
-    std::shared_ptr<KXDocxRunPath> under;
-    for (const auto& path : allRunPathArray_) {
-        if (own.count(path.get()) || path->pdfScanIndex() >= area.minPDFScanIndex()) continue;
-        if (!path->pictInfo() || !path->pictInfo()->filled()) continue;
-        const kx::Rect i = path->boundingBox().intersection(area.bounds());
-        if (i.isNull() || !(i.width() > 1.0 && i.height() > 1.0) || !(areaOf(i) > limit)) continue;
-        if (!under || path->pdfScanIndex() >= under->pdfScanIndex()) under = path;
-    }
-    return !under || KXDocxColorIsEqual(under->pictInfo()->fillColorKX(), kOpaqueWhite);
+    return isPageWhiteBackground(area.bounds(), area.allRunPathArray(), area.minPDFScanIndex());
 }
 
 void KXDocxPage::convertPath2TableIfNeed() {

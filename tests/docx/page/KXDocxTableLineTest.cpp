@@ -9,7 +9,7 @@
 #include "docx/page/KXDocxTableLine.h"
 #include "docx/page/KXDocxTableManager.h"
 
-using namespace kx::test;
+using namespace kx::tabletest;
 
 namespace {
 
@@ -176,7 +176,7 @@ TEST(KXDocxTableManager, WalksOfSeparateFindersDoNotMeet) {
     auto work = [](double offset, size_t* lines) {
         for (int round = 0; round < 200; ++round) {
             KXDocxTableManager finder;
-            for (int k = 0; k < 20; ++k) finder.addRunPathIfNeed(rectRun({offset + k * 10, 10, 8 + k, 30}, 0, strokeOf(0.5)));
+            for (int k = 0; k < 20; ++k) finder.addRunPathIfNeed(rectRun({offset + k * 10, 10, 8.0 + k, 30}, 0, strokeOf(0.5)));
             *lines += finder.creatTableLines().size();
         }
     };

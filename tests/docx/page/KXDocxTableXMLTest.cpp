@@ -8,7 +8,7 @@
 #include "docx/page/KXDocxTable.h"
 #include "docx/page/KXDocxTableManager.h"
 
-using namespace kx::test;
+using namespace kx::tabletest;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-namespace kx::test {
+namespace kx::tabletest {
 namespace {
 
 struct Node {
@@ -145,4 +145,4 @@ std::vector<WrittenTable> writtenTables(const std::string& xml) {
     return tables;
 }
 
-}  // namespace kx::test
+}  // namespace kx::tabletest

@@ -21,7 +21,7 @@
 #include "platform/Path.h"
 #include "platform/Unicode.h"
 
-namespace kx::test {
+namespace kx::tabletest {
 
 struct Paint {
     bool fill = false;
@@ -197,4 +197,4 @@ inline std::unique_ptr<KXDocxPage> pageWith(MemoryDocument& document, const KXDo
 
 inline std::string utf8(const std::u16string& s) { return kx::utf16ToUtf8(s); }
 
-}  // namespace kx::test
+}  // namespace kx::tabletest
