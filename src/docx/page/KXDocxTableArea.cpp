@@ -246,6 +246,17 @@ std::shared_ptr<KXDocxTable> KXDocxTableArea::createTable() {
 
     // Texts. A text goes to the cell holding more than half of it; one lying across cells with none
     // holding half goes to the cell it overlaps most; one on no cell stays on the page.
+    // The rows a text may overlap are found by their tops, which grow down the table.
+    std::vector<double> rowTops;
+    for (const auto& row : rows) rowTops.push_back(row->bounds().minY());
+    auto cellsNear = [&](const kx::Rect& d) {
+        KXDocxTableCellArray near;
+        size_t r = static_cast<size_t>(std::upper_bound(rowTops.begin(), rowTops.end(), d.minY()) - rowTops.begin());
+        r = r > 0 ? r - 1 : 0;
+        for (; r < rows.size() && rowTops[r] <= d.maxY(); ++r)
+            near.insert(near.end(), rows[r]->tableCellArray().begin(), rows[r]->tableCellArray().end());
+        return near;
+    };
     KXDocxRunTextArray kept;
     for (const auto& run : allRunTextArray_) {
         const kx::Rect d = run->displayRect();
@@ -253,7 +264,8 @@ std::shared_ptr<KXDocxTable> KXDocxTableArea::createTable() {
         bool placed = false;
         std::shared_ptr<KXDocxTableCell> most;
         double mostArea = 0;
-        for (const auto& cell : allCells) {
+        const KXDocxTableCellArray near = cellsNear(d.standardized());
+        for (const auto& cell : near) {
             const double a = overlapArea(cell->bounds(), d);
             if (a > half && a > 0) {
                 cell->addRunTextIfNeed(run);
@@ -266,7 +278,7 @@ std::shared_ptr<KXDocxTable> KXDocxTableArea::createTable() {
         }
         if (!placed && !most && areaOf(d) == 0) {
             const kx::Point centre{d.midX(), d.midY()};
-            for (const auto& cell : allCells)
+            for (const auto& cell : near)
                 if (cell->bounds().contains(centre)) {
                     most = cell;
                     break;

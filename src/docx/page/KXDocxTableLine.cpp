@@ -147,27 +147,50 @@ bool KXDocxTableLine::IsIntersect(const KXDocxTableLine& a, const KXDocxTableLin
 namespace {
 
 // The groups of touching lines, taken one after another from the first line not yet grouped; each
-// grows by the first remaining line (in the array's order) that touches one of its lines. Lines
-// that join are found once per line added, so the whole takes lines × lines tests.
+// grows by the first remaining line (in the array's order) that touches one of its lines. Two lines
+// touch exactly when their boxes, grown by 3.1, meet (ends within 3.1 of each other lie in such
+// boxes), so the lines that may touch a line are found through the lines sorted by their left end.
 std::vector<KXDocxTableLineArray> touchingGroups(const KXDocxTableLineArray& lines, bool firstOnly) {
     std::vector<KXDocxTableLineArray> groups;
     const size_t n = lines.size();
+    struct Box {
+        float minX, minY, maxX, maxY;
+    };
+    std::vector<Box> box(n);
+    for (size_t i = 0; i < n; ++i) box[i] = {lines[i]->min_x(), lines[i]->min_y(), lines[i]->max_x(), lines[i]->max_y()};
+    std::vector<size_t> byLeft(n);
+    for (size_t i = 0; i < n; ++i) byLeft[i] = i;
+    std::stable_sort(byLeft.begin(), byLeft.end(), [&](size_t a, size_t b) { return box[a].minX < box[b].minX; });
     std::vector<bool> taken(n, false);
+    size_t takenInOrder = 0;
+    auto touch = [&](size_t a, size_t b) {
+        return !(box[b].minX - kTouch > box[a].maxX || box[a].minX - kTouch > box[b].maxX ||
+                 box[b].minY - kTouch > box[a].maxY || box[a].minY - kTouch > box[b].maxY);
+    };
     for (size_t start = 0; start < n; ++start) {
         if (taken[start]) continue;
         KXDocxTableLineArray group;
         std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> waiting;
         waiting.push(start);
         taken[start] = true;
+        ++takenInOrder;
         while (!waiting.empty()) {
             const size_t k = waiting.top();
             waiting.pop();
             group.push_back(lines[k]);
-            for (size_t j = 0; j < n; ++j)
-                if (!taken[j] && KXDocxTableLine::IsIntersect(*lines[k], *lines[j])) {
-                    taken[j] = true;
-                    waiting.push(j);
-                }
+            const float reach = box[k].maxX + kTouch;
+            for (size_t j : byLeft) {
+                if (box[j].minX > reach) break;
+                if (taken[j] || !touch(k, j)) continue;
+                taken[j] = true;
+                ++takenInOrder;
+                waiting.push(j);
+            }
+            // Lines already grouped leave the sorted list now and then, so that the scans stay short.
+            if (takenInOrder * 2 > byLeft.size()) {
+                std::erase_if(byLeft, [&](size_t j) { return taken[j]; });
+                takenInOrder = 0;
+            }
         }
         groups.push_back(std::move(group));
         if (firstOnly) break;

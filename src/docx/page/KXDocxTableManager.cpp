@@ -1,6 +1,7 @@
 #include "docx/page/KXDocxTableManager.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 #include "docx/model/KDScanLine.h"
@@ -265,8 +266,19 @@ void KXDocxTableManager::clearTableLineInvalidRunPaths() {
 
 KXDocxTableLineArray KXDocxTableManager::FindInterTableLines(const KXDocxTableLineArray& lines, kx::Point point) {
     KXDocxTableLineArray through;
-    for (const auto& line : lines)
-        if (KXIsPointOnLineSegment(point, line->startPoint(), line->endPoint(), kOnLine)) through.push_back(line);
+    for (const auto& line : lines) {
+        // A point on the line, or on its extension within the tolerance, lies within its box grown by
+        // the tolerance, or by the half-width of the thin ellipse round a long line in which the
+        // distances to the ends add up to less than its length plus 1: a cheap test first.
+        const kx::Point a = line->startPoint(), b = line->endPoint();
+        // (The length along the line's direction, plus the small rise across it.)
+        const double length = line->lineLength() + 2.0;
+        const double reach = std::max(kOnLine, std::sqrt((2 * length + 1) / 4)) + 1;
+        if (point.x < std::min(a.x, b.x) - reach || point.x > std::max(a.x, b.x) + reach ||
+            point.y < std::min(a.y, b.y) - reach || point.y > std::max(a.y, b.y) + reach)
+            continue;
+        if (KXIsPointOnLineSegment(point, a, b, kOnLine)) through.push_back(line);
+    }
     return through;
 }
 
