@@ -6,6 +6,7 @@
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
 #include "flowtext/KXTextPDFExporter.h"
+#include "pptx/KXPPTXPDFExporter.h"
 #include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPDFExporter.h"
 
@@ -38,7 +39,7 @@ std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<con
 std::vector<ExporterChoice> exporterTable() {
     return {
         // DOCX ("docx")
-        // presentation ("pptx")
+        {&KXPPTXPDFExporter::supportType, &plain<KXPPTXPDFExporter>},
         {[](const std::string& key) { return key == "xlsx"; }, &makeSpreadsheetExporter<true>},
         {[](const std::string& key) { return key == "csv"; }, &makeSpreadsheetExporter<false>},
         {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},
