@@ -21,9 +21,8 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
-#include "docx/model/KXDocxTextBoxInfo.h"
-#include "docx/model/KXDocxTextPathInfo.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "flowtext/FlowRun_p.h"
 #include "flowtext/MostlyOrderedSort_p.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"
@@ -131,18 +130,11 @@ public:
     const std::vector<RunTextPtr>& allRunTextArray() const { return allRunTextArray_; }
     std::vector<RunTextPtr>& allRunTextArray() { return allRunTextArray_; }
 
-    bool isUsingTextBox() const { return isUsingTextBox_; }
-    void setIsUsingTextBox(bool b) { isUsingTextBox_ = b; }
     std::vector<ParagraphPtr>& cachedTextBoxParagraphs() { return cachedTextBoxParagraphs_; }
     void setCachedTextBoxParagraphs(std::vector<ParagraphPtr> p) { cachedTextBoxParagraphs_ = std::move(p); }
-    KXDocxTextBoxInfo* cachedTextBoxInfo() const { return cachedTextBoxInfo_.get(); }
-    void setCachedTextBoxInfo(std::unique_ptr<KXDocxTextBoxInfo> info) { cachedTextBoxInfo_ = std::move(info); }
-    bool isUsingTextPath() const { return isUsingTextPath_; }
-    void setIsUsingTextPath(bool b) { isUsingTextPath_ = b; }
-    std::u16string& cachedTextPathString() { return cachedTextPathString_; }
-    void setCachedTextPathString(std::u16string s) { cachedTextPathString_ = std::move(s); }
-    KXDocxTextPathInfo* cachedTextPathInfo() const { return cachedTextPathInfo_.get(); }
-    void setCachedTextPathInfo(std::unique_ptr<KXDocxTextPathInfo> info) { cachedTextPathInfo_ = std::move(info); }
+
+    // A new text run of the page, cut from the page's arena.
+    RunTextPtr makeRunText() { return std::allocate_shared<RunText>(runArena_); }
 
 protected:
     // Writing for HTML and RTF: a paragraph that continues the line of the one before it is joined
@@ -368,12 +360,8 @@ private:
     KXDocx_PgMar textMargin_;
     std::vector<ParagraphPtr> paragraphArray_;
     std::vector<RunTextPtr> allRunTextArray_;
-    bool isUsingTextBox_ = false;
     std::vector<ParagraphPtr> cachedTextBoxParagraphs_;
-    std::unique_ptr<KXDocxTextBoxInfo> cachedTextBoxInfo_;
-    bool isUsingTextPath_ = false;
-    std::u16string cachedTextPathString_;
-    std::unique_ptr<KXDocxTextPathInfo> cachedTextPathInfo_;
+    RunArenaAllocator<RunText> runArena_;
 };
 
 // Taking repeatedly the smallest element out of a list, the earliest of equal ones first, is a

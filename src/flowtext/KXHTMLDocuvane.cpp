@@ -2,6 +2,7 @@
 
 #include "flowtext/FlowProduct_p.h"
 #include "flowtext/KXHTMLState.h"
+#include "platform/FileSystem.h"
 
 KXHTMLDocuvane::KXHTMLDocuvane(const std::string& path, std::int64_t numOfPages) : FlowDocument(path, numOfPages) {}
 

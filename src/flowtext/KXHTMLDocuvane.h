@@ -18,9 +18,9 @@ public:
     ~KXHTMLDocuvane() override;
 
     // Creates the body file and the output file empty, and starts a new set of CSS classes.
-    void begainWriteDocument();
+    void begainWriteDocument() override;
     // Writes the output file; false (and no output file left) when it could not be written.
-    bool packetZipFileIfNeed();
+    bool packetZipFileIfNeed() override;
 
 protected:
     KXHTMLFileWriter* pageWriter() override { return contentWriter_.get(); }

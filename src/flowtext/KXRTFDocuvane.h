@@ -18,9 +18,9 @@ public:
     ~KXRTFDocuvane() override;
 
     // Creates the body file and the output file empty, and starts a new font and colour state.
-    void begainWriteDocument();
+    void begainWriteDocument() override;
     // Writes the output file; false (and no output file left) when it could not be written.
-    bool packetZipFileIfNeed();
+    bool packetZipFileIfNeed() override;
 
     void _writeRTFAuthorInfo();
     void _writeRTFInfoForKey(const std::string& key, const std::string& info);

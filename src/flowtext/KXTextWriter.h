@@ -17,9 +17,9 @@ public:
     ~KXTextWriter() override;
 
     // Creates the output file empty (replacing one that exists).
-    void begainWriteDocument();
+    void begainWriteDocument() override;
     // Completes the output file; false (and no output file left) when it could not be written.
-    bool packetZipFileIfNeed();
+    bool packetZipFileIfNeed() override;
 
     KXTextFileWriter* documentWriter() const { return documentWriter_.get(); }
 
