@@ -32,3 +32,23 @@ function(kx_test_folder name)
     PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "KX_RESOURCE_DIR=${KX_RESOURCE_DIR};KX_SOURCE_DIR=${PROJECT_SOURCE_DIR};KX_BIN_DIR=${KX_OUTPUT_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# Builds the bytes of resource files into a target, for the resources the program must have even
+# when the resource folder lacks them. HEADER declares `extern const kx::detail::EmbeddedFile
+# SYMBOL[]` and `extern const std::size_t SYMBOLCount` (EmbeddedFile: a name and its bytes as
+# std::string_view); the generated source defines them, regenerated whenever a file changes.
+function(kx_embed_files target)
+  cmake_parse_arguments(ARG "" "SYMBOL;HEADER;BASE" "FILES" ${ARGN})
+  set(_out ${CMAKE_CURRENT_BINARY_DIR}/${ARG_SYMBOL}.cpp)
+  set(_deps)
+  foreach(f ${ARG_FILES})
+    list(APPEND _deps ${ARG_BASE}/${f})
+  endforeach()
+  string(REPLACE ";" "|" _files "${ARG_FILES}")
+  add_custom_command(OUTPUT ${_out}
+    COMMAND ${CMAKE_COMMAND} -DOUT=${_out} -DHEADER=${ARG_HEADER} -DSYMBOL=${ARG_SYMBOL} -DBASE=${ARG_BASE}
+            -DFILES=${_files} -P ${PROJECT_SOURCE_DIR}/cmake/KXEmbedFiles.cmake
+    DEPENDS ${_deps} ${PROJECT_SOURCE_DIR}/cmake/KXEmbedFiles.cmake
+    VERBATIM)
+  target_sources(${target} PRIVATE ${_out})
+endfunction()

@@ -6,6 +6,7 @@
 
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
 #include "platform/ZipArchive.h"
 #include "util/KXPDFPathUtilities.h"
 
@@ -297,4 +298,11 @@ bool KXOutputWriter::finishPackage(KXError* error) {
     }
     removeWorkFolder();
     return failures.report(savedFilePath_, error);
+}
+
+std::string KXOutputWriter::W3CDTFDate(std::time_t time) {
+    std::tm utc{};
+    if (!gmtime_r(&time, &utc)) return "1970-01-01T00:00:00Z";
+    return kx::format("%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour,
+                      utc.tm_min, utc.tm_sec);
 }

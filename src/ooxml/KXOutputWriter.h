@@ -24,6 +24,7 @@
 // folders the same way.
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -83,6 +84,10 @@ public:
     // False, with every reason in `error`, when a part could not be written, the registry has
     // problems() or the archive cannot be written; the destination is then left as it was.
     bool finishPackage(KXError* error = nullptr);
+
+    // The time as a W3CDTF date in UTC ("2024-05-31T23:59:08Z"), what the "dcterms:W3CDTF" dates of
+    // the core properties hold; the calendar year, whatever the week.
+    static std::string W3CDTFDate(std::time_t time);
 
     // (entries done, entries to do)
     using ProgressHandler = std::function<void(std::uint64_t, std::uint64_t)>;
