@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "docx/model/KXDocxManager.h"
+#include "docx/page/KXDocxPDFExporter.h"
 #include "engine/KXImagePDFExporter.h"
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
@@ -16,6 +18,12 @@ std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&)
     return std::make_unique<Exporter>();
 }
 
+// The DOCX pages read the job's options from the DOCX conversion state, deep below the exporter.
+std::unique_ptr<KXPDFExporter> makeDocxExporter(const std::shared_ptr<const KXPDFOptions>& options) {
+    if (options) KXDocxManager::sharedInstance().setMoreOptions(*options);
+    return std::make_unique<KXDocxPDFExporter>();
+}
+
 }  // namespace
 
 // In the order of the output-type table: "docx", "pptx", "xlsx" and "csv", "txt", "rtf", "html",
@@ -27,7 +35,7 @@ std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&)
 //     {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
 std::vector<ExporterChoice> exporterTable() {
     return {
-        // DOCX ("docx")
+        {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
         // presentation ("pptx")
         // spreadsheet ("xlsx", "csv")
         {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "docx/model/KXDocxFontStandIn_p.h"
 #include "docx/model/KXDocxManager.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "fonts/KXPDFFontUtilities.h"
@@ -153,11 +154,19 @@ void KXDocxRunText::optimizePropertyAtStart(bool replaceFont) {
     double inside = insideSpacing_ + (1.0 - q) * textWidth_;
     double blankWidth = q * spaceWidth_;
 
+    // The face Word's metrics and the widths are taken from.
     std::string fontName = property.rFonts.ascii;
     if (replaceFont) {
+        // The text takes the width it has in the font Word will set it in, and the spacing spreads
+        // the rest of its place on the page over it. Its place stays where the PDF shows it: the
+        // gaps between runs, from which lines and words are made, are the page's own. (Widths of
+        // another font put into the geometry would open gaps inside words and close them between.)
         auto measure = [&](const std::string& name) {
             double width = KXPDFFontUtilities::SystemFontNameWidthOfString(name, s2, runText_);
-            if (width > 0) updateToNewFontWidth(width);
+            if (width > 0) {
+                inside = insideSpacing_ + ctmInfo().frame.size.width - width;
+                textWidth_ = width;
+            }
             double blank = KXPDFFontUtilities::SystemFontNameWidthOfString(name, s2, u" ");
             blankWidth = blank > 0 ? blank : q * spaceWidth_;
         };
@@ -167,6 +176,14 @@ void KXDocxRunText::optimizePropertyAtStart(bool replaceFont) {
             measure(property.rFonts_replace.ascii);
             property.rFonts = property.rFonts_replace;
             fontName = property.rFonts.ascii;
+        } else if (const kx::detail::FontStandIn& standIn =
+                       kx::detail::fontStandIn(property.rFonts_replace.ascii, property.b, property.i);
+                   !standIn.installedFace.empty()) {
+            // Neither font is installed, but the word processor's font for the replacement has a
+            // metric-compatible stand-in here: the document names the one, the other measures.
+            measure(standIn.installedFace);
+            property.rFonts = {standIn.wordName, standIn.wordName, standIn.wordName, standIn.wordName};
+            fontName = standIn.installedFace;
         }
     }
 
