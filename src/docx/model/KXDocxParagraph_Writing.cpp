@@ -12,6 +12,9 @@
 
 namespace {
 constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
+// How much of the page's right margin a one-line paragraph may use, and what it leaves of it.
+constexpr double kMaxMarginUsed = 36.0;
+constexpr double kPageEdgeKept = 6.0;
 
 bool isTab(const std::shared_ptr<KXDocxRun>& run) { return dynamic_cast<const KXDocxRunTab*>(run.get()) != nullptr; }
 }  // namespace
@@ -83,6 +86,17 @@ void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
                 break;
             default:
                 break;
+        }
+    }
+
+    // A line that stood on one line in the PDF must not wrap in the word processor, where a font
+    // that sets it a little wider would push a second line into the page's height. A left-aligned
+    // line at the right edge of the text area may run on into the page's right margin.
+    if (n == 1 && p.jc == 0 && p.ind.right <= 0 && s.pgSz.w > 0) {
+        const double textRight = static_cast<double>(s.pgSz.w) - s.pgMar.right;
+        if (std::fabs(column.maxX() - textRight) < 1.0) {
+            const double slack = std::min(static_cast<double>(s.pgMar.right) - kPageEdgeKept, kMaxMarginUsed);
+            if (slack > 0) p.ind.right = static_cast<float>(-slack);
         }
     }
 

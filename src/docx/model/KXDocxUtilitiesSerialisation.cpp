@@ -213,7 +213,8 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
     else
         attr(w, "firstLine", firstLine);
     attr(w, "left", twips(p.ind.left));
-    if (p.ind.right > 0) attr(w, "right", twips(p.ind.right));
+    // A negative right indent lets a line run on into the margin.
+    if (p.ind.right != 0) attr(w, "right", twips(p.ind.right));
     end(w);
 
     if (std::optional<std::string_view> jc = KXDocxJcName(p.jc)) valElement(w, "jc", *jc);

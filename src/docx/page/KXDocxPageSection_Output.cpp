@@ -24,7 +24,9 @@
 namespace {
 
 constexpr double kFootAbsorbed = 8.0;
-constexpr float kBreakParagraphLine = 1.0f;
+// The break paragraph's line: one twentieth of a point, in a mark of half a point.
+constexpr float kBreakParagraphLine = 0.05f;
+constexpr float kBreakParagraphMark = 0.5f;
 
 std::shared_ptr<KXDocxParagraph> lastParagraphOf(const KXDocxWriterObjectArray& column) {
     for (auto it = column.rbegin(); it != column.rend(); ++it)
@@ -60,7 +62,7 @@ void KXDocxPageSection::appendBreakParagraph(const std::shared_ptr<KXDocxParagra
     p.spacing.after = 0;
     p.spacing.line = kBreakParagraphLine;
     p.spacing.lineRule = "exact";
-    r.sz = r.szCs = kBreakParagraphLine;
+    r.sz = r.szCs = kBreakParagraphMark;
     allWriteXMLObjects_.push_back(KXDocxProperty::NewWrite1BlankParagraphWithProperty(p, r, record));
 }
 
