@@ -1,5 +1,6 @@
 #include "docx/model/KXDocxRunText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -45,7 +46,11 @@ std::string KXDocxRunText::description() const {
 }
 
 bool KXDocxRunText::isDuplicateRunText(const KXDocxRunText& other) const {
-    return runText_ == other.runText_ && std::fabs(ctmInfo().xLeft - other.ctmInfo().xLeft) <= 1.5 &&
+    // Text drawn over itself lies within a fraction of its width of itself; the same letter twice
+    // in a row ("ll" in small type) stands a whole letter further on, which may be less than the
+    // 1.5 points allowed.
+    const double dx = std::fabs(ctmInfo().xLeft - other.ctmInfo().xLeft);
+    return runText_ == other.runText_ && dx <= 1.5 && dx < 0.5 * ctmInfo().frame.width() &&
            std::fabs(ctmInfo().yBase - other.ctmInfo().yBase) <= 1.0 &&
            KXDocxRPrIsEqual(rProperty(), other.rProperty());
 }

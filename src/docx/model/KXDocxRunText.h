@@ -25,8 +25,8 @@ public:
     // A one-line dump for debugging.
     std::string description() const;
 
-    // Same text, left edges within 1.5, baselines within 1.0 and equal run properties: text drawn
-    // twice over itself (overprinted bold).
+    // Same text, left edges within 1.5 and within half its width, baselines within 1.0 and equal
+    // run properties: text drawn twice over itself (overprinted bold).
     bool isDuplicateRunText(const KXDocxRunText& other) const;
     // Neither underlined nor struck through, and nothing but white space.
     bool isBankSpaceRunText() const;
