@@ -119,19 +119,37 @@ void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
         writer.writeEndElement();
     }
 
+    // Neighbouring text runs written alike share one "w:r".
+    std::vector<const KXDocxRunText*> alike;
+    KXDocx_RPr alikeProperty;
+    auto flush = [&] {
+        if (alike.empty()) return;
+        KXDocxRunText::WriteRunTextsWithXMLWriter(alike, alikeProperty, writer);
+        alike.clear();
+    };
     for (const auto& group : writeRunGroupArray_) {
         for (const auto& run : group) {
-            if (auto text = std::dynamic_pointer_cast<KXDocxRunText>(run)) {
-                const float line = p.spacing.line;
-                if (line > 4.9f && 0.9 * text->rProperty().sz > line) {
-                    KXDocx_RPr property = text->rProperty();
-                    property.sz = line;
-                    property.szCs = line;
-                    text->setRProperty(property);
-                }
+            auto text = std::dynamic_pointer_cast<KXDocxRunText>(run);
+            if (!text) {
+                flush();
+                run->writeWithXMLWriter(writer);
+                continue;
             }
-            run->writeWithXMLWriter(writer);
+            const float line = p.spacing.line;
+            if (line > 4.9f && 0.9 * text->rProperty().sz > line) {
+                KXDocx_RPr property = text->rProperty();
+                property.sz = line;
+                property.szCs = line;
+                text->setRProperty(property);
+            }
+            KXDocx_RPr property = text->writtenRProperty();
+            if (alike.empty() || !KXDocxRPrIsWrittenAlike(property, alikeProperty)) {
+                flush();
+                alikeProperty = std::move(property);
+            }
+            alike.push_back(text.get());
         }
     }
+    flush();
     writer.writeEndElement();
 }

@@ -105,6 +105,11 @@ std::optional<std::string_view> KXDocxUtilities::NameFromColorValue(const KXDocx
     return std::nullopt;
 }
 
+double KXDocxUtilities::SpacingTwips(double spacing) {
+    const double v = kx::finiteOr(static_cast<double>(static_cast<float>(spacing)) * 20.0);
+    return v >= 0 ? std::round(v) : std::floor(v);
+}
+
 void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
     start(w, "rPr");
 
@@ -159,10 +164,7 @@ void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
         valElement(w, "vertAlign", script == "normal" ? std::string_view("baseline") : script);
     }
 
-    // Extra spacing: rounded to whole twips, negative values away from zero so that tightly set text
-    // still fits.
-    double v = kx::finiteOr(static_cast<double>(r.spacing) * 20.0);
-    double spacing = v >= 0 ? std::round(v) : std::floor(v);
+    const double spacing = SpacingTwips(r.spacing);
     if (spacing != 0) valElement(w, "spacing", wholeNumber(spacing));
 
     if (r.w != 100) valElement(w, "w", wholeNumber(std::clamp(kx::finiteOr(r.w, 100), 1.0, 600.0)));

@@ -23,6 +23,9 @@ public:
 
     KXDocxPDFExporter() = default;
 
+    // Pictures are not placed in the document: the interpreter need not decode images.
+    bool usesImagePixels() const override { return false; }
+
     // The conversion's writer (nullptr outside a conversion).
     KXDocxWriter* pdfWriter() const { return writer_.get(); }
 

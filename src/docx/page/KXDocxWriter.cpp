@@ -122,6 +122,10 @@ void KXDocxWriter::begainWriteDocument() {
     parts().addRelationshipWithId(kDocumentSource, "rId5", relationshipType("webSettings"), "webSettings.xml");
 
     XMLFileWriter& w = *documentWriter_;
+    // The document part is read by programs only, and it is the package's largest part: no line
+    // breaks or indentation to zip.
+    w.setLineBreak("");
+    w.setIndentation("");
     try {
         w.setPrefix("w", W);
         w.setPrefix("v", NS::nameSpace_v());
