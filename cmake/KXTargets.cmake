@@ -29,8 +29,21 @@ function(kx_test_folder name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "KX_RESOURCE_DIR=${KX_RESOURCE_DIR};KX_SOURCE_DIR=${PROJECT_SOURCE_DIR};KX_BIN_DIR=${KX_OUTPUT_DIR}"
+    PROPERTIES LABELS ${ARG_LABEL}
+    TEST_LIST ${name}_TESTS
     DISCOVERY_TIMEOUT 60)
+  # The environment of every discovered test. It cannot travel through PROPERTIES above: the
+  # discovery splits a value at its semicolons, so only the first variable would arrive. This file
+  # runs after the discovered tests are defined and sets the whole list on each of them.
+  set(_environment "KX_RESOURCE_DIR=${KX_RESOURCE_DIR}" "KX_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+                   "KX_BIN_DIR=${KX_OUTPUT_DIR}" "KX_CORPUS_DIR=${KX_CORPUS_DIR}")
+  set(_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(GENERATE OUTPUT ${_file} CONTENT
+"foreach(_test IN LISTS ${name}_TESTS)
+  set_tests_properties(\"\${_test}\" PROPERTIES ENVIRONMENT \"${_environment}\")
+endforeach()
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_file})
 endfunction()
 
 # Builds the bytes of resource files into a target, for the resources the program must have even

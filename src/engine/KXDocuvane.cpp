@@ -11,7 +11,9 @@ const char* const KXDocuvane::errorDomain = "org.docuvane.KXDocuvane";
 
 namespace {
 
-KXError engineError(int code, std::string reason) { return KXError{KXDocuvane::errorDomain, code, std::move(reason)}; }
+KXError engineError(int code, std::string reason, std::string underlying = {}) {
+    return KXError{KXDocuvane::errorDomain, code, std::move(reason), std::move(underlying)};
+}
 
 KXError pageError(const char* reason, std::uint64_t page) {
     return engineError(401, kx::format(reason, static_cast<unsigned long long>(page)));
@@ -63,12 +65,15 @@ KXPDFExporter* KXDocuvane::currentExporter() const {
     return currentExporter_.get();
 }
 
-std::shared_ptr<kx::PDFDocument> KXDocuvane::initPDFDocumentAtPath(const std::string& path,
-                                                                   const std::string& password) const {
+std::shared_ptr<kx::PDFDocument> KXDocuvane::initPDFDocumentAtPath(const std::string& path, const std::string& password,
+                                                                   std::string* whyNot) const {
     if (path.empty()) return nullptr;
-    std::shared_ptr<kx::PDFDocument> document = kx::PDFDocument::open(path);
+    std::shared_ptr<kx::PDFDocument> document = kx::PDFDocument::open(path, whyNot);
     if (!document || password.empty()) return document;
-    if (!document->unlockWithPassword(password)) return nullptr;
+    if (!document->unlockWithPassword(password)) {
+        if (whyNot) *whyNot = "the password does not unlock it";
+        return nullptr;
+    }
     return document;
 }
 
@@ -137,12 +142,19 @@ void KXDocuvane::runConversion() {
         if (!kx::exporterChoiceForKey(destDocType_)) {
             result = engineError(402, kx::format("Unsupported output type(%s).", destDocType_.c_str()));
         } else if (!kx::fileExists(pdfPath_) || kx::isDirectory(pdfPath_)) {
-            result = engineError(404, "Source File isn't exist.");
+            result = engineError(404, "Source File isn't exist.", kx::isDirectory(pdfPath_) ? "a folder" : "no such file");
         } else {
-            std::shared_ptr<kx::PDFDocument> document = initPDFDocumentAtPath(pdfPath_, pdfPassword_);
-            // A locked document that no password opened cannot be read either.
-            if (!document || !document->isUnlocked())
-                result = engineError(405, "Can't load the PDF Document.");
+            // Only a regular file is opened: anything else (a device, a pipe) is refused at once.
+            std::string whyNot;
+            std::shared_ptr<kx::PDFDocument> document = initPDFDocumentAtPath(pdfPath_, pdfPassword_, &whyNot);
+            // A locked document that no password opened cannot be read either; a document without
+            // a single page gives nothing to convert.
+            if (!document)
+                result = engineError(405, "Can't load the PDF Document.", whyNot);
+            else if (!document->isUnlocked())
+                result = engineError(405, "Can't load the PDF Document.", "password-protected");
+            else if (document->pageCount() < 1)
+                result = engineError(405, "Can't load the PDF Document.", "the document has no page");
             else
                 result = runPageLoop(document);
         }
@@ -197,6 +209,7 @@ std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocu
             bool ok = false;
             if (!tryBlock([&] {
                     exporter->setPageIndex(converted);
+                    exporter->setRequestIndex(i);
                     ok = exporter->convertPDFPage(*page);
                 }))
                 ok = false;

@@ -52,8 +52,9 @@ public:
 
     // The document at the path, unlocked with the password when one is given (nullptr when that
     // fails); without a password the document comes as opened, locked or not. nullptr for an empty
-    // path or a file that is no PDF.
-    std::shared_ptr<kx::PDFDocument> initPDFDocumentAtPath(const std::string& path, const std::string& password) const;
+    // path, anything but a regular file, or a file that is no PDF; `whyNot` then says which.
+    std::shared_ptr<kx::PDFDocument> initPDFDocumentAtPath(const std::string& path, const std::string& password,
+                                                           std::string* whyNot = nullptr) const;
 
     // Output type key → display name (14 rows, "pdf" included).
     static std::map<std::string, std::string> supportDocTypes();

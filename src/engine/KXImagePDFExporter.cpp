@@ -38,6 +38,8 @@ bool KXImagePDFExporter::supportType(const std::string& key) {
 
 void KXImagePDFExporter::begainConvertPDF(const std::string&, const std::shared_ptr<kx::PDFDocument>&) {
     setIsShouldCancel(false);
+    written_.clear();
+    createdFolder_.clear();
 }
 
 bool KXImagePDFExporter::convertPDFPage(const kx::PDFPage& page) {
@@ -45,22 +47,35 @@ bool KXImagePDFExporter::convertPDFPage(const kx::PDFPage& page) {
     const KXImageOptions& options = moreOptions() ? moreOptions()->imageOptions() : defaults.imageOptions();
     const auto dpi = static_cast<double>(options.dpi());
 
+    // A page that could not be drawn or written is a failed page, not a converted one.
     kx::ImageRef image = CapturePDFPage(page, KXPDFPageGeometry::ofPage(page), {dpi, dpi});
+    if (!image) return false;
 
     const std::string extension = kx::asciiLower(destDocType());
     const std::string name = withoutReservedCharacters(kx::format(
-        "%s_%.5llu.%s", options.imageName().c_str(), static_cast<unsigned long long>(pageIndex() + 1),
+        "%s_%.5llu.%s", options.imageName().c_str(), static_cast<unsigned long long>(requestIndex() + 1),
         extension.c_str()));
-    const std::string path = KXPDFPathUtilities::getNewPathby(kx::pathJoin(destDocPath(), name));
-
-    // A page that could not be drawn or written is a failed page, not a converted one.
-    if (!image) return false;
-    std::string folder = kx::pathDirectory(path);
-    if (!folder.empty()) KXPDFPathUtilities::createFolderIfNeed(folder);
-    return KXWriteCGImageToURL(image, path, imageTypeForKey(extension), dpi, dpi,
-                               static_cast<float>(options.quality()));
+    const std::string& folder = destDocPath();
+    if (!folder.empty() && !kx::fileExists(folder)) {
+        if (!KXPDFPathUtilities::createFolderIfNeed(folder)) return false;
+        createdFolder_ = folder;
+    }
+    const std::optional<std::string> path = KXPDFPathUtilities::reserveNewPathby(kx::pathJoin(folder, name));
+    if (!path) return false;
+    if (!KXWriteCGImageToURL(image, *path, imageTypeForKey(extension), dpi, dpi, static_cast<float>(options.quality()))) {
+        kx::removeFile(*path);
+        return false;
+    }
+    written_.push_back(*path);
+    return true;
 }
 
 void KXImagePDFExporter::endConvertPDF(const std::shared_ptr<kx::PDFDocument>&) {}
 
-void KXImagePDFExporter::cleanConvertPDF() {}
+void KXImagePDFExporter::cleanConvertPDF() {
+    for (const std::string& path : written_) kx::removeFile(path);
+    written_.clear();
+    // The folder goes only when this conversion made it and nothing else has been put in it.
+    if (!createdFolder_.empty() && kx::listDirectory(createdFolder_).empty()) kx::removeAll(createdFolder_);
+    createdFolder_.clear();
+}

@@ -64,6 +64,10 @@ public:
     // 0-based output position of the page being converted.
     std::uint64_t pageIndex() const { return pageIndex_; }
     void setPageIndex(std::uint64_t v) { pageIndex_ = v; }
+    // 0-based position of the page being converted in the engine's page list: unlike pageIndex(),
+    // it counts the pages that failed before it (files named after it keep their number).
+    std::uint64_t requestIndex() const { return requestIndex_; }
+    void setRequestIndex(std::uint64_t v) { requestIndex_ = v; }
     // Number of entries in the engine's page list.
     std::uint64_t numberOfPagesToConvert() const { return numberOfPagesToConvert_; }
     void setNumberOfPagesToConvert(std::uint64_t v) { numberOfPagesToConvert_ = v; }
@@ -150,6 +154,7 @@ private:
     std::string destDocType_;
     std::atomic<bool> isShouldCancel_{false};
     std::uint64_t pageIndex_ = 0;
+    std::uint64_t requestIndex_ = 0;
     std::uint64_t numberOfPagesToConvert_ = 0;
     std::string destDocPath_;
     KXPDFExporterDelegate* delegate_ = nullptr;

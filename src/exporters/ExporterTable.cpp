@@ -8,6 +8,8 @@
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
 #include "flowtext/KXTextPDFExporter.h"
+#include "xlsx/KXExcelManager.h"
+#include "xlsx/KXExcelPDFExporter.h"
 
 namespace kx {
 
@@ -24,6 +26,14 @@ std::unique_ptr<KXPDFExporter> makeDocxExporter(const std::shared_ptr<const KXPD
     return std::make_unique<KXDocxPDFExporter>();
 }
 
+// The spreadsheet state takes the job's options before the exporter exists: a workbook or CSV
+// files, as the key says.
+template <bool isExcelConvert>
+std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<const KXPDFOptions>& options) {
+    KXExcelManager::sharedInstance().setOptions(options ? options->excelOptions() : KXExcelOptions());
+    return std::make_unique<KXExcelPDFExporter>(isExcelConvert);
+}
+
 }  // namespace
 
 // In the order of the output-type table: "docx", "pptx", "xlsx" and "csv", "txt", "rtf", "html",
@@ -37,7 +47,8 @@ std::vector<ExporterChoice> exporterTable() {
     return {
         {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
         // presentation ("pptx")
-        // spreadsheet ("xlsx", "csv")
+        {[](const std::string& key) { return key == "xlsx"; }, &makeSpreadsheetExporter<true>},
+        {[](const std::string& key) { return key == "csv"; }, &makeSpreadsheetExporter<false>},
         {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},
         {[](const std::string& key) { return key == "rtf"; }, &plain<KXRTFPDFExporter>},
         {[](const std::string& key) { return key == "html"; }, &plain<KXHTMLPDFExporter>},

@@ -336,6 +336,12 @@ void XMLFileWriter::writeCharacters(std::u16string_view text) {
     emptyElement_ = false;
 }
 
+void XMLFileWriter::writeRaw(std::string_view markup) {
+    closeStartTagIfOpen();
+    append(markup);
+    emptyElement_ = false;
+}
+
 void XMLFileWriter::writeComment(std::string_view comment) {
     closeStartTagIfOpen();
     append("<!--");

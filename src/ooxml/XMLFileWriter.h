@@ -58,6 +58,9 @@ public:
     void writeAttribute(std::string_view localName, std::u16string_view value);
     void writeCharacters(std::string_view text);
     void writeCharacters(std::u16string_view text);
+    // Markup written as given, unescaped, after closing an open start tag: elements this kind of
+    // writer made elsewhere (a part built in pieces), well-formed and already escaped.
+    void writeRaw(std::string_view markup);
     // Written as given, unescaped.
     void writeComment(std::string_view comment);
     void writeProcessingInstruction(std::string_view target, std::string_view data);

@@ -1,6 +1,5 @@
 #pragma once
-// A drawing context over an RGBA bitmap (cairo image surface underneath), shaped after the bitmap
-// contexts of the 2D graphics library the engine is written for:
+// A drawing context over an RGBA bitmap (a cairo image surface underneath):
 // - user space starts y-up: (0, 0) is the bottom-left pixel corner and one unit is one pixel, so the
 //   flips and transform steps written in the engine's algorithms stay literal;
 // - transform steps act on points before the existing transform (`concatCTM(t)` maps a point by t,

@@ -1,6 +1,5 @@
 #pragma once
-// A device colour: red, green, blue and alpha from 0 to 1 (what the design's graphics-library colour
-// objects carry once converted for output).
+// A device colour: red, green, blue and alpha from 0 to 1, as colours are drawn and written out.
 
 namespace kx {
 

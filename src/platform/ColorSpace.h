@@ -1,7 +1,7 @@
 #pragma once
-// Colour spaces of images: what the graphics library's colour-space objects are to the design.
-// A space is made once from a PDF colour-space object (by the pdf layer) and shared, immutable, as
-// ColorSpaceRef. It converts rows of component values to 8-bit RGB.
+// Colour spaces of images, which turn image samples into pixels. A space is made once from a PDF
+// colour-space object (by the pdf layer) and shared, immutable, as ColorSpaceRef. It converts rows
+// of component values to 8-bit RGB.
 //
 // Component values are given in the space's own terms, after an image's /Decode mapping:
 // 0..1 for device, calibrated and ICC-based spaces (ICC ranges as the space declares them),

@@ -1,6 +1,11 @@
 #include "platform/FileSystem.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <algorithm>
 #include <cstdio>
@@ -47,6 +52,68 @@ bool removeAll(const std::string& path) {
 bool removeFile(const std::string& path) {
     std::error_code ec;
     return fs::remove(path, ec) && !ec;
+}
+
+bool moveItem(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (from.empty() || to.empty() || !fs::exists(fs::symlink_status(from, ec)) || fs::exists(fs::symlink_status(to, ec)))
+        return false;
+    fs::rename(from, to, ec);
+    if (!ec) return true;
+    if (ec != std::errc::cross_device_link) return false;
+    fs::copy(from, to, fs::copy_options::recursive, ec);
+    if (ec) {
+        removeAll(to);
+        return false;
+    }
+    removeAll(from);
+    return true;
+}
+
+FileKind fileKind(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return FileKind::None;
+    if (S_ISREG(st.st_mode)) return FileKind::RegularFile;
+    if (S_ISDIR(st.st_mode)) return FileKind::Folder;
+    return FileKind::Other;
+}
+
+std::string errorText(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR: return "no such file";
+        case EACCES:
+        case EPERM: return "permission denied";
+        case EROFS: return "read-only file system";
+        case ENOSPC: return "no space left on device";
+        default: break;
+    }
+    std::string text = std::strerror(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+std::optional<std::string> createUniqueFolder(const std::string& parent, const std::string& prefix, std::string* whyNot) {
+    std::string pattern = pathJoin(parent.empty() ? "." : parent, prefix + "XXXXXX");
+    if (!::mkdtemp(pattern.data())) {
+        if (whyNot) *whyNot = errorText(errno);
+        return std::nullopt;
+    }
+    return pattern;
+}
+
+bool moveReplacing(const std::string& from, const std::string& to, std::string* whyNot) {
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (whyNot) *whyNot = errorText(errno);
+    return false;
+}
+
+NewFileResult createNewFile(const std::string& path) {
+    if (path.empty()) return NewFileResult::Failed;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return errno == EEXIST ? NewFileResult::Exists : NewFileResult::Failed;
+    ::close(fd);
+    return NewFileResult::Created;
 }
 
 std::string canonicalPath(const std::string& path) {

@@ -19,6 +19,31 @@ bool createDirectories(const std::string& path);
 // Removes a file or a whole folder; true when nothing is left at the path.
 bool removeAll(const std::string& path);
 bool removeFile(const std::string& path);
+// Moves a file or a whole folder to a path where nothing is: renamed, or, across file systems,
+// copied and then removed. False (and nothing left at `to`) when it cannot be done.
+bool moveItem(const std::string& from, const std::string& to);
+
+// What is at a path, symbolic links followed: nothing, a regular file, a folder, or anything else
+// (a device, a pipe, a socket).
+enum class FileKind { None, RegularFile, Folder, Other };
+FileKind fileKind(const std::string& path);
+
+// A short text for an errno value, as the messages of this program put it ("no such file",
+// "permission denied", "no space left on device").
+std::string errorText(int error);
+
+// A new, empty folder "<prefix>XXXXXX" inside `parent`, with a name no one else can take; nullopt
+// when it cannot be made (`whyNot` says why).
+std::optional<std::string> createUniqueFolder(const std::string& parent, const std::string& prefix,
+                                              std::string* whyNot = nullptr);
+// Renames in one step; a file at `to` is replaced (on the same file system, as rename does). False
+// when it fails (`whyNot` says why).
+bool moveReplacing(const std::string& from, const std::string& to, std::string* whyNot = nullptr);
+
+// Creates an empty file at the path unless something is there already, in one step that two
+// processes cannot both win: the way to claim a free name.
+enum class NewFileResult { Created, Exists, Failed };
+NewFileResult createNewFile(const std::string& path);
 // The canonical absolute path, or the lexically normal absolute form when the file does not exist.
 std::string canonicalPath(const std::string& path);
 std::string absolutePath(const std::string& path);
@@ -33,8 +58,7 @@ std::string homeDirectory();
 std::string systemTempDirectory();
 std::string executableDirectory();
 
-// Path pieces, as the design's path operations use them: "a/b.c" → folder "a", name "b.c",
-// extension "c", base "a/b".
+// Path pieces: "a/b.c" → folder "a", name "b.c", extension "c", base "a/b".
 std::string pathDirectory(const std::string& path);
 std::string pathFileName(const std::string& path);
 std::string pathExtension(const std::string& path);

@@ -1,5 +1,5 @@
 #pragma once
-// Plane geometry in the graphics library's conventions: a rectangle is an origin and a size that
+// Plane geometry: a rectangle is an origin and a size that
 // may be negative (the "standardized" form has them non-negative); the null rectangle stands for
 // "no rectangle" (the result of intersecting disjoint rectangles); the infinite rectangle covers
 // the whole plane. An affine transform maps (x, y) to (a x + c y + tx, b x + d y + ty).
@@ -84,7 +84,7 @@ struct AffineTransform {
     Rect apply(const Rect& r) const;
 };
 
-// this first, then t2 (the graphics library's concatenation order).
+// this first, then t2.
 inline AffineTransform concat(const AffineTransform& t1, const AffineTransform& t2) { return t1.concat(t2); }
 
 }  // namespace kx

@@ -1,7 +1,7 @@
 #pragma once
-// A decoded bitmap: what the design calls an image (page captures, extracted PDF images, rasterised
-// shapes). Immutable once made; shared as std::shared_ptr<const Image>. Rows are tightly packed,
-// top row first. Alpha is straight (not premultiplied).
+// A decoded bitmap: a page capture, an extracted PDF image, a rasterised shape. Immutable once
+// made; shared as std::shared_ptr<const Image>. Rows are tightly packed, top row first. Alpha is
+// straight (not premultiplied).
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
-// Pixels from the raw samples of an image: what the graphics library's image constructor does for
-// the design (width, height, bits a component, colour space, decode array, masking colours).
+// Pixels from the raw samples of an image, given its width, height, bits a component, colour space,
+// decode array and masking colours.
 //
 // Samples are packed most significant bit first, rows start on a byte boundary
 // (ceil(bits × components × width / 8) bytes a row, no further padding); 16-bit samples are

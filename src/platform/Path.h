@@ -1,6 +1,6 @@
 #pragma once
-// A vector path: sub-paths of lines and Bézier curves, as the graphics library keeps them. Element
-// types are numbered as the path-element arrays of the engine number them.
+// A vector path: sub-paths of lines and quadratic and cubic Bézier curves. Element types keep the
+// numbers that path-element arrays store (0 move, 1 line, 2 quadratic, 3 cubic, 4 close).
 
 #include <array>
 #include <functional>

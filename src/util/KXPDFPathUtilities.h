@@ -22,6 +22,11 @@ public:
     // The path itself when nothing exists there, otherwise the first of base2.ext, base3.ext, ...
     // that is free. Gives up at 99,999,999 and answers that last candidate.
     static std::string getNewPathby(const std::string& path);
+    // The same candidates, each claimed by creating an empty file there in one step (another
+    // process writing into the same folder cannot take the same name between the look and the
+    // write); the path of the file made, or nullopt when none could be created (a folder that
+    // cannot be written, a full disk, every candidate taken). The caller writes into the file.
+    static std::optional<std::string> reserveNewPathby(const std::string& path);
 
     // True when a folder exists at the path afterwards (created with its parents when missing). A
     // file in the way makes it false.

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "EngineHarness.h"
@@ -105,34 +109,59 @@ TEST_F(EngineTest, ReportsComeOnTheMainThreadAndTheStartBeforeTheCallReturns) {
     EXPECT_EQ(delegate.ofKind("end").size(), 1u);
 }
 
+// Each failure keeps its text and says what lay under it. Anything but a regular file is refused
+// before it is read (a device would never end), and a document without a page is no success.
 TEST_F(EngineTest, DocumentsThatCannotBeReadEndTheConversion) {
     PDFBuilder b;
     b.addPage("");
     const std::string plain = b.build();
     const std::string locked = writeTemp("locked.pdf", encryptPDF(plain, "user", "owner"));
     const std::string notPDF = writeTemp("not-a.pdf", "this is no PDF at all");
+    const std::string damaged = writeTemp("damaged.pdf", "%PDF-1.7\n" + std::string(64, '\x01'));
+    const std::string fifo = pathJoin(tempDir(), "a-pipe.pdf");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    PDFBuilder noTree;
+    const std::string withoutPageTree = writeTemp("no-page-tree.pdf", noTree.buildWithRoot(noTree.add("<< /Type /Catalog >>")));
+    PDFBuilder negative;
+    const int kids = negative.add("<< /Type /Pages /Kids [] /Count -5 >>");
+    const std::string negativeCount =
+        writeTemp("count-minus-5.pdf", negative.buildWithRoot(negative.add("<< /Type /Catalog /Pages " + std::to_string(kids) + " 0 R >>")));
+    const std::string unreadable = writeTemp("unreadable.pdf", plain);
+    chmod(unreadable.c_str(), 0);
+    const char* kLoad = "Can't load the PDF Document.";
     struct Case {
         const char* name;
         std::string path;
         std::string password;
         std::optional<int> code;
         const char* reason;
+        const char* underlying;
     } cases[] = {
-        {"missing file", pathJoin(tempDir(), "missing.pdf"), "", 404, "Source File isn't exist."},
-        {"a folder", tempDir(), "", 404, "Source File isn't exist."},
-        {"not a PDF", notPDF, "", 405, "Can't load the PDF Document."},
-        {"wrong password", locked, "guess", 405, "Can't load the PDF Document."},
-        {"locked without a password", locked, "", 405, "Can't load the PDF Document."},
-        {"user password", locked, "user", std::nullopt, ""},
-        {"owner password", locked, "owner", std::nullopt, ""},
+        {"missing file", pathJoin(tempDir(), "missing.pdf"), "", 404, "Source File isn't exist.", "no such file"},
+        {"a folder", tempDir(), "", 404, "Source File isn't exist.", "a folder"},
+        {"a device", "/dev/zero", "", 405, kLoad, "not a regular file"},
+        {"a pipe", fifo, "", 405, kLoad, "not a regular file"},
+        {"not a PDF", notPDF, "", 405, kLoad, "not a PDF file"},
+        {"damaged beyond reading", damaged, "", 405, kLoad, "a damaged PDF file that could not be read"},
+        {"without read permission", unreadable, "", 405, kLoad, "permission denied"},
+        {"wrong password", locked, "guess", 405, kLoad, "the password does not unlock it"},
+        {"locked without a password", locked, "", 405, kLoad, "password-protected"},
+        {"no page tree", withoutPageTree, "", 405, kLoad, "the document has no page"},
+        {"a page count of -5", negativeCount, "", 405, kLoad, "the document has no page"},
+        {"user password", locked, "user", std::nullopt, "", ""},
+        {"owner password", locked, "owner", std::nullopt, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        // The superuser reads any file.
+        if (c.path == unreadable && geteuid() == 0) continue;
         delegate.reports.clear();
         int before = script->exportersMade;
+        const auto start = std::chrono::steady_clock::now();
         convert(c.path, {1}, c.password);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         if (c.code) {
-            EXPECT_EQ(endError(), (KXError{KXDocuvane::errorDomain, *c.code, c.reason}));
+            EXPECT_EQ(endError(), (KXError{KXDocuvane::errorDomain, *c.code, c.reason, c.underlying}));
             EXPECT_EQ(delegate.kinds(), (std::vector<std::string>{"start", "end"}));
             EXPECT_EQ(script->exportersMade, before) << "no exporter for a document that was not read";
         } else {

@@ -34,6 +34,20 @@ int pngWidth(const std::string& path) {
     return (b(16) << 24) | (b(17) << 16) | (b(18) << 8) | b(19);
 }
 
+// The page-image exporter that asks the engine to stop after its first page.
+class CancellingImageExporter : public KXImagePDFExporter {
+public:
+    explicit CancellingImageExporter(KXDocuvane& engine) : engine_(engine) {}
+    bool convertPDFPage(const kx::PDFPage& page) override {
+        const bool ok = KXImagePDFExporter::convertPDFPage(page);
+        engine_.stopConvertsionIfNeed();
+        return ok;
+    }
+
+private:
+    KXDocuvane& engine_;
+};
+
 class ImageExporterTest : public ::testing::Test {
 protected:
     // The page-image row of the exporter table, without the families above the engine.
@@ -124,8 +138,8 @@ TEST_F(ImageExporterTest, ResolutionComesFromTheImageOptions) {
     EXPECT_EQ(pngWidth(pathJoin(dest, "IMG_00001.png")), 200);
 }
 
-// A page whose bitmap cannot be made, or whose file cannot be written, is a failed page and takes no
-// output position.
+// A page whose bitmap cannot be made, or whose file cannot be written, is a failed page; its number
+// stays unused, so that the n-th requested page is always the n-th file.
 TEST_F(ImageExporterTest, PagesThatCannotBeDrawnOrWrittenFail) {
     PDFBuilder b;
     b.addPage("", "<< >>", "/MediaBox [0 0 100 50]");
@@ -140,16 +154,44 @@ TEST_F(ImageExporterTest, PagesThatCannotBeDrawnOrWrittenFail) {
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed[0].a, 2u);
     EXPECT_EQ(failed[0].error->failureReason, "Can't convert the PDF Page.(2)");
-    EXPECT_EQ(listDirectory(dest), (std::vector<std::string>{"IMG_00001.png", "IMG_00002.png"}));
-    EXPECT_EQ(pngWidth(pathJoin(dest, "IMG_00002.png")), 300);
+    EXPECT_EQ(listDirectory(dest), (std::vector<std::string>{"IMG_00001.png", "IMG_00003.png"}));
+    EXPECT_EQ(pngWidth(pathJoin(dest, "IMG_00003.png")), 300);
 
     // A file where the destination folder should be.
     std::string blocked = writeTemp("blocked-destination", "a file");
-    testing::internal::CaptureStderr();
     convert({1}, "png", blocked);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Couldn't write image to file!\n");
     EXPECT_EQ(delegate.ofKind("failed").size(), 1u);
     EXPECT_EQ(readFile(blocked), "a file");
+}
+
+// A cancelled conversion takes back the files it wrote, and the folder it made; what was in the
+// folder before stays.
+TEST_F(ImageExporterTest, ACancelledConversionLeavesNoFileOfItsOwn) {
+    for (bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "into a folder with a file in it" : "into a new folder");
+        std::string dest = freshFolder("cancel");
+        if (existing) {
+            createDirectories(dest);
+            writeFile(pathJoin(dest, "IMG_00001.png"), "mine");
+        }
+        // The image exporter itself, asking for the cancel once its first page is written.
+        ScopedExporterChoice cancelling{{[](const std::string& key) { return key == "png"; },
+                                                 [this](const std::shared_ptr<const KXPDFOptions>&) {
+                                                     return std::make_unique<CancellingImageExporter>(engine);
+                                                 }}};
+        delegate.reports.clear();
+        engine.convertPDFAtPath(threeWidths(), "", {1, 2, 3}, "png", dest, options);
+        ASSERT_TRUE(runUntilEnd(delegate));
+        EXPECT_EQ(delegate.ofKind("converted").size(), 1u);
+        ASSERT_TRUE(delegate.last().error);
+        EXPECT_EQ(delegate.last().error->code, 406);
+        if (existing) {
+            EXPECT_EQ(listDirectory(dest), (std::vector<std::string>{"IMG_00001.png"}));
+            EXPECT_EQ(readFile(pathJoin(dest, "IMG_00001.png")), "mine");
+        } else {
+            EXPECT_FALSE(fileExists(dest));
+        }
+    }
 }
 
 // Damaged files: a wrong cross-reference table is repaired and the page drawn; a file cut short or

@@ -14,18 +14,15 @@
 #include "pdf/shading/KXPDFShading.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/PDFBuilder.h"
+#include "support/TestSupport.h"
 
 using namespace kx;
 
 namespace {
 
-using RGBA = std::array<int, 4>;
+using kx::test::RGBA;
+using kx::test::pixelAt;
 using ClipPaths = std::vector<std::shared_ptr<const KXPDFClipPath>>;
-
-RGBA px(const Image& img, int x, int y) {
-    const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * 4;
-    return {p[0], p[1], p[2], p[3]};
-}
 
 const RGBA kClear{0, 0, 0, 0};
 const RGBA kRed{255, 0, 0, 255};
@@ -86,7 +83,7 @@ TEST(KXPDFExporterRasterising, BitmapSizeFollowsThePageAndTheScale) {
         ASSERT_TRUE(img) << c.what;
         EXPECT_EQ(img->width, c.w) << c.what;
         EXPECT_EQ(img->height, c.h) << c.what;
-        EXPECT_EQ(px(*img, 0, 0), kRed) << c.what << ": without clip paths the whole page is painted";
+        EXPECT_EQ(pixelAt(*img, 0, 0), kRed) << c.what << ": without clip paths the whole page is painted";
     }
     testing::internal::CaptureStderr();
     EXPECT_FALSE(KXPDFExporter::ClipRectInContextSize({0, 5}, kPageToDisplay, {}).size.width > 0);
@@ -105,10 +102,10 @@ TEST(KXPDFExporterRasterising, ShadingIsClippedAndCutToTheClip) {
     EXPECT_EQ(img->height, 100);
     EXPECT_EQ(clip, Rect(20, 40, 100, 50)) << "the clip's box in display space";
     // The gradient runs along page x from 0 to 200: at x 20 it is still mostly red.
-    RGBA left = px(*img, 0, 50);
+    RGBA left = pixelAt(*img, 0, 50);
     EXPECT_GT(left[0], 200);
     EXPECT_EQ(left[3], 255);
-    RGBA right = px(*img, 199, 50);
+    RGBA right = pixelAt(*img, 199, 50);
     EXPECT_LT(right[0], 110);
     EXPECT_GT(right[2], 140);
 
@@ -121,8 +118,8 @@ TEST(KXPDFExporterRasterising, ShadingIsClippedAndCutToTheClip) {
     img = KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, AffineTransform::identity(), kPageToDisplay,
                                                   frame, &clip, f.solid.get());
     ASSERT_TRUE(img);
-    EXPECT_EQ(px(*img, 100, 50), kClear);
-    EXPECT_EQ(px(*img, 10, 50), kRed);
+    EXPECT_EQ(pixelAt(*img, 100, 50), kClear);
+    EXPECT_EQ(pixelAt(*img, 10, 50), kRed);
 
     EXPECT_FALSE(KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, AffineTransform::identity(),
                                                          kPageToDisplay, {}, &clip, nullptr))
@@ -150,15 +147,15 @@ TEST(KXPDFExporterRasterising, PatternFillsItsPathWithinTheClip) {
     EXPECT_EQ(clip, Rect(30, 70, 20, 20)) << "display space: the path within the clip";
     EXPECT_EQ(img->width, 20);
     EXPECT_EQ(img->height, 20);
-    EXPECT_EQ(px(*img, 10, 10), kRed);
+    EXPECT_EQ(pixelAt(*img, 10, 10), kRed);
 
     // A stroke-only pattern paints the outline, not the inside.
     img = KXPDFExporter::DrawPatternInContextSize({200, 100}, kPageToDisplay, AffineTransform::identity(),
                                                   kPageToDisplay, {}, &clip, path, nullptr, pattern.get(), true, false,
                                                   false);
     ASSERT_TRUE(img);
-    EXPECT_EQ(px(*img, img->width / 2, img->height / 2), kClear);
-    EXPECT_GT(px(*img, img->width / 2, 0)[3], 100);
+    EXPECT_EQ(pixelAt(*img, img->width / 2, img->height / 2), kClear);
+    EXPECT_GT(pixelAt(*img, img->width / 2, 0)[3], 100);
 
     // No pattern for the requested painting: nothing to place.
     EXPECT_FALSE(KXPDFExporter::DrawPatternInContextSize({200, 100}, kPageToDisplay, AffineTransform::identity(),
@@ -188,8 +185,8 @@ TEST(KXPDFExporterRasterising, ClipImageCutsOnlyWhenTheClipCutsThePicture) {
     EXPECT_EQ(clip, Rect(40, 0, 160, 100));
     EXPECT_EQ(cut->width, 320);
     EXPECT_EQ(cut->height, 200);
-    EXPECT_EQ(px(*cut, 10, 50), kRed) << "the visible part of the picture";
-    EXPECT_EQ(px(*cut, 50, 50), kClear) << "beyond the picture";
+    EXPECT_EQ(pixelAt(*cut, 10, 50), kRed) << "the visible part of the picture";
+    EXPECT_EQ(pixelAt(*cut, 50, 50), kClear) << "beyond the picture";
 
     // The form without a scale transform draws at one pixel a point.
     cut = KXPDFExporter::ClipImageInContextSize({200, 100}, red, kPageToDisplay, imageToDisplay, imageRect, half, &clip);

@@ -17,20 +17,17 @@
 #include "pdf/shading/KXPDFPatternTiling.h"
 #include "platform/BitmapContext.h"
 #include "platform/FileSystem.h"
+#include "support/TestSupport.h"
 
 using kx::test::ObjectDoc;
 
 namespace {
 
-using RGBA = std::array<int, 4>;
+using kx::test::RGBA;
+using kx::test::pixelAt;
 
 // Cells are drawn by the content interpreter's drawer, as the interpreter's pattern resources do.
 constexpr kx::PatternCellDrawer kDrawCell = &KXPDFConentDrawer::drawContentStream;
-
-RGBA px(const kx::Image& img, int x, int y) {
-    const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * 4;
-    return {p[0], p[1], p[2], p[3]};
-}
 
 const RGBA kClear{0, 0, 0, 0};
 const RGBA kRed{255, 0, 0, 255};
@@ -96,7 +93,8 @@ TEST(KXPDFPattern, ColouredTilingPatternRepeatsItsCell) {
         ASSERT_TRUE(pattern) << c.what;
         EXPECT_EQ(pattern->type(), 1);
         kx::ImageRef img = render(*pattern, 8, 8);
-        for (const PixelCase& p : c.pixels) EXPECT_EQ(px(*img, p.x, p.y), p.color) << c.what << " (" << p.x << ", " << p.y << ")";
+        for (const PixelCase& p : c.pixels)
+            EXPECT_EQ(pixelAt(*img, p.x, p.y), p.color) << c.what << " (" << p.x << ", " << p.y << ")";
     }
 
     // Cells larger than their step overlap: a 4 x 4 cell painted only in its upper-left quarter,
@@ -106,13 +104,13 @@ TEST(KXPDFPattern, ColouredTilingPatternRepeatsItsCell) {
     auto overlapping = tilingFrom("/PaintType 1 /BBox [0 0 4 4] /XStep 2 /YStep 2", corner);
     kx::ImageRef over = render(*overlapping, 8, 8);
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(px(*over, x, y), kRed) << x << ", " << y;
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(pixelAt(*over, x, y), kRed) << x << ", " << y;
 
     // The scale transform applies after the pattern matrix.
     auto pattern = tilingFrom("/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2", checkerCell());
     kx::ImageRef scaled = render(*pattern, 8, 8, kx::AffineTransform::makeScale(2, 2));
-    EXPECT_EQ(px(*scaled, 1, 7), kBlue);
-    EXPECT_EQ(px(*scaled, 2, 7), kRed);
+    EXPECT_EQ(pixelAt(*scaled, 1, 7), kBlue);
+    EXPECT_EQ(pixelAt(*scaled, 2, 7), kRed);
 }
 
 TEST(KXPDFPattern, UncolouredTilingPatternPaintsItsCellInTheGivenColour) {
@@ -125,13 +123,13 @@ TEST(KXPDFPattern, UncolouredTilingPatternPaintsItsCellInTheGivenColour) {
     auto painted = KXPDFPattern::patternForPainting(pattern, *space, green);
     ASSERT_NE(painted, pattern) << "the resource itself stays unpainted";
     kx::ImageRef img = render(*painted, 8, 8);
-    EXPECT_EQ(px(*img, 0, 6), kGreen) << "the stencil's painted pixel";
-    EXPECT_EQ(px(*img, 4, 2), kGreen) << "and in the other cells";
-    EXPECT_EQ(px(*img, 1, 6), kClear);
-    EXPECT_EQ(px(*img, 0, 7), kClear);
+    EXPECT_EQ(pixelAt(*img, 0, 6), kGreen) << "the stencil's painted pixel";
+    EXPECT_EQ(pixelAt(*img, 4, 2), kGreen) << "and in the other cells";
+    EXPECT_EQ(pixelAt(*img, 1, 6), kClear);
+    EXPECT_EQ(pixelAt(*img, 0, 7), kClear);
 
     // Without a colour the stencil paints black.
-    EXPECT_EQ(px(*render(*pattern, 8, 8), 0, 6), kBlack);
+    EXPECT_EQ(pixelAt(*render(*pattern, 8, 8), 0, 6), kBlack);
 
     // A coloured pattern, and a pattern space without an underlying space, keep the pattern as it is.
     auto coloured = tilingFrom("/PaintType 1 /BBox [0 0 2 2] /XStep 2 /YStep 2", checkerCell());
@@ -153,7 +151,7 @@ TEST(KXPDFPattern, TilingPatternsWithNothingToRepeatPaintNothing) {
         ASSERT_TRUE(pattern) << c.what;
         kx::ImageRef img = render(*pattern, 8, 8);
         for (int y = 0; y < 8; ++y)
-            for (int x = 0; x < 8; ++x) ASSERT_EQ(px(*img, x, y), kClear) << c.what;
+            for (int x = 0; x < 8; ++x) ASSERT_EQ(pixelAt(*img, x, y), kClear) << c.what;
     }
     // Without XStep and YStep the cell repeats every unit.
     auto unit = tilingFrom("/PaintType 1 /BBox [0 0 1 1]", checkerCell());
@@ -179,11 +177,11 @@ TEST(KXPDFPattern, ShadingPatternDrawsUnderItsMatrix) {
         EXPECT_EQ(pattern->type(), 2);
         kx::ImageRef img = render(*pattern, 80, 2, c.scale);
         if (c.start > 0) {
-            EXPECT_EQ(px(*img, c.start - 1, 1), kClear) << c.what;
+            EXPECT_EQ(pixelAt(*img, c.start - 1, 1), kClear) << c.what;
         }
-        EXPECT_NEAR(px(*img, c.start, 1)[0], 255, 16) << c.what << " starts red";
-        EXPECT_NEAR(px(*img, c.end - 1, 1)[2], 255, 16) << c.what << " ends blue";
-        EXPECT_EQ(px(*img, c.end, 1), kClear) << c.what;
+        EXPECT_NEAR(pixelAt(*img, c.start, 1)[0], 255, 16) << c.what << " starts red";
+        EXPECT_NEAR(pixelAt(*img, c.end - 1, 1)[2], 255, 16) << c.what << " ends blue";
+        EXPECT_EQ(pixelAt(*img, c.end, 1), kClear) << c.what;
     }
 }
 
@@ -254,8 +252,8 @@ TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
     EXPECT_EQ(cell.contentImageRef()->height, 16);
     kx::ImageRef img = render(*pattern, 8, 8);
     // Cells start at x 2, 6, ...: their left halves (x 2..4, 6..8) are green, the right halves empty.
-    for (int x : {2, 3, 6, 7}) EXPECT_GT(px(*img, x, 4)[1], 200) << x;
-    for (int x : {0, 1, 4, 5}) EXPECT_EQ(px(*img, x, 4)[3], 0) << x;
+    for (int x : {2, 3, 6, 7}) EXPECT_GT(pixelAt(*img, x, 4)[1], 200) << x;
+    for (int x : {0, 1, 4, 5}) EXPECT_EQ(pixelAt(*img, x, 4)[3], 0) << x;
 
     auto picture = KXPDFPattern::PatternWithObject(doc.get(huge), "P3", kDrawCell);
     ASSERT_TRUE(picture);
@@ -263,8 +261,8 @@ TEST(KXPDFPattern, TilingPatternRendersItsCellFromTheFile) {
     ASSERT_TRUE(hugeCell.contentImageRef()) << "rendered at a resolution that fits a bitmap";
     EXPECT_NEAR(hugeCell.contentImageRef()->width, 32, 1);
     kx::ImageRef filled = render(*picture, 8, 8);
-    EXPECT_GT(px(*filled, 0, 0)[1], 200);
-    EXPECT_GT(px(*filled, 7, 7)[1], 200);
+    EXPECT_GT(pixelAt(*filled, 0, 0)[1], 200);
+    EXPECT_GT(pixelAt(*filled, 7, 7)[1], 200);
 
     // Without Resources there is no cell: the pattern paints nothing.
     auto empty = KXPDFPattern::PatternWithObject(doc.get(bare), "P2", kDrawCell);
@@ -301,7 +299,7 @@ TEST(KXPDFPattern, CellsThatPaintWithTheirOwnPatternEnd) {
         ASSERT_TRUE(pattern);
         const kx::ImageRef& cell = dynamic_cast<KXPDFPatternTiling&>(*pattern).contentImageRef();
         ASSERT_TRUE(cell);
-        EXPECT_GT(px(*cell, 2, 8)[1], 200);
+        EXPECT_GT(pixelAt(*cell, 2, 8)[1], 200);
     }
 }
 
@@ -373,7 +371,7 @@ TEST(KXPDFPattern, APatternInAFormDrawnManyTimesRendersItsCellAndTileOnce) {
     ASSERT_TRUE(painter.firstCell);
     EXPECT_EQ(painter.firstCell->width, 2048);
     ASSERT_TRUE(painter.last);
-    EXPECT_GT(px(*painter.last, 4, 4)[1], 200) << "the shared tile paints the cell";
+    EXPECT_GT(pixelAt(*painter.last, 4, 4)[1], 200) << "the shared tile paints the cell";
     EXPECT_LT(seconds, 10) << "a second or less when the cell and its tile are shared";
 }
 
@@ -402,17 +400,17 @@ TEST(KXPDFPattern, AKeptCellServesOnlyItsOwnPatternObjectAndDocument) {
 
     kx::ImageRef first = cell(doc->object(greenCell));
     ASSERT_TRUE(first);
-    EXPECT_GT(px(*first, 8, 8)[1], 200);
+    EXPECT_GT(pixelAt(*first, 8, 8)[1], 200);
     EXPECT_EQ(cell(doc->object(greenCell)), first) << "the same pattern object read again";
     kx::ImageRef twin = cell(doc->object(sameAgain));
     EXPECT_NE(twin, first) << "another object with the same content renders its own";
     kx::ImageRef bluePainted = cell(doc->object(blueCell));
     ASSERT_TRUE(bluePainted);
-    EXPECT_EQ(px(*bluePainted, 8, 8), kBlue) << "another object, another cell";
+    EXPECT_EQ(pixelAt(*bluePainted, 8, 8), kBlue) << "another object, another cell";
     kx::ImageRef elsewhere = cell(other->object(greenCell));
     EXPECT_NE(elsewhere, first) << "another document renders its own";
     ASSERT_TRUE(elsewhere);
-    EXPECT_GT(px(*elsewhere, 8, 8)[1], 200);
+    EXPECT_GT(pixelAt(*elsewhere, 8, 8)[1], 200);
 }
 
 TEST(KXPDFPattern, TilesOfAnUncolouredPatternAreMadeForEachColour) {
@@ -447,9 +445,9 @@ TEST(KXPDFPattern, TilesOfAnUncolouredPatternAreMadeForEachColour) {
     ASSERT_TRUE(red && green);
     // Rows from the top: the painted quarter is at the bottom left.
     const int bottom = red->height - 1;
-    EXPECT_EQ(px(*red, 0, bottom), kRed);
-    EXPECT_EQ(px(*green, 0, bottom), kGreen);
-    EXPECT_EQ(px(*red, red->width - 1, 0)[3], 0);
+    EXPECT_EQ(pixelAt(*red, 0, bottom), kRed);
+    EXPECT_EQ(pixelAt(*green, 0, bottom), kGreen);
+    EXPECT_EQ(pixelAt(*red, red->width - 1, 0)[3], 0);
     EXPECT_EQ(tileIn(255, 0, 0), red) << "the same colour again";
-    EXPECT_EQ(px(*tileIn(0, 0, 255), 0, bottom), kBlue);
+    EXPECT_EQ(pixelAt(*tileIn(0, 0, 255), 0, bottom), kBlue);
 }

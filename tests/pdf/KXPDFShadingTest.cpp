@@ -11,20 +11,17 @@
 #include "pdf/shading/KXPDFShadingCollection.h"
 #include "pdf/shading/KXPDFShadingRadial.h"
 #include "platform/BitmapContext.h"
+#include "support/TestSupport.h"
 
 using kx::test::ObjectDoc;
 
 namespace {
 
-using RGBA = std::array<int, 4>;
-
-RGBA px(const kx::Image& img, int x, int y) {
-    const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * 4;
-    return {p[0], p[1], p[2], p[3]};
-}
+using kx::test::RGBA;
+using kx::test::pixelAt;
 
 void expectPixel(const kx::Image& img, int x, int y, RGBA want, int tolerance, const std::string& what) {
-    RGBA got = px(img, x, y);
+    RGBA got = pixelAt(img, x, y);
     for (size_t i = 0; i < 4; ++i)
         EXPECT_NEAR(got[i], want[i], tolerance) << what << " at (" << x << ", " << y << ") channel " << i << ": "
                                                 << got[0] << "," << got[1] << "," << got[2] << "," << got[3];

@@ -8,18 +8,14 @@
 #include <cmath>
 
 #include "platform/BitmapContext.h"
+#include "support/TestSupport.h"
 
 using namespace kx;
 
 namespace {
 
-using RGBA = std::array<int, 4>;
-
-// Pixel (x, y) counted from the top-left corner of the image.
-RGBA px(const Image& img, int x, int y) {
-    const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * 4;
-    return {p[0], p[1], p[2], p[3]};
-}
+using kx::test::RGBA;
+using kx::test::pixelAt;
 
 void expectNear(const RGBA& got, const RGBA& want, int tolerance, const char* what) {
     for (size_t i = 0; i < 4; ++i)
@@ -66,9 +62,9 @@ TEST(BitmapContext, UserSpaceStartsYUpAndTheDesignFlipTurnsItDown) {
     ImageRef img = ctx->makeImage();
     ASSERT_TRUE(img);
     EXPECT_EQ(img->format, PixelFormat::RGBA8);
-    expectNear(px(*img, 5, 9), kRed, 0, "bottom row");
-    expectNear(px(*img, 5, 0), kBlue, 0, "top row");
-    expectNear(px(*img, 5, 5), kClear, 0, "middle");
+    expectNear(pixelAt(*img, 5, 9), kRed, 0, "bottom row");
+    expectNear(pixelAt(*img, 5, 0), kBlue, 0, "top row");
+    expectNear(pixelAt(*img, 5, 5), kClear, 0, "middle");
 }
 
 TEST(BitmapContext, ClipRulesAndClipBoundingBox) {
@@ -83,8 +79,8 @@ TEST(BitmapContext, ClipRulesAndClipBoundingBox) {
         ctx->setFillColor(Color::rgb(1, 0, 0));
         ctx->fillRect(Rect(0, 0, 10, 10));
         ImageRef img = ctx->makeImage();
-        expectNear(px(*img, 5, 5), rule == FillRule::NonZero ? kRed : kClear, 0, "inner square");
-        expectNear(px(*img, 1, 1), kRed, 0, "ring");
+        expectNear(pixelAt(*img, 5, 5), rule == FillRule::NonZero ? kRed : kClear, 0, "inner square");
+        expectNear(pixelAt(*img, 1, 1), kRed, 0, "ring");
     }
 
     auto ctx = make(100, 50);
@@ -128,8 +124,8 @@ TEST(BitmapContext, StrokeStyle) {
         ctx->addPath(line);
         ctx->strokePath();
         ImageRef img = ctx->makeImage();
-        expectNear(px(*img, c.x, 4), c.painted ? kBlue : kClear, 0, c.what);
-        expectNear(px(*img, 10, 1), kClear, 0, c.what);  // beyond the line width
+        expectNear(pixelAt(*img, c.x, 4), c.painted ? kBlue : kClear, 0, c.what);
+        expectNear(pixelAt(*img, 10, 1), kClear, 0, c.what);  // beyond the line width
     }
     // Width 0 is the thinnest visible line, not no line.
     auto ctx = make(20, 10);
@@ -140,7 +136,7 @@ TEST(BitmapContext, StrokeStyle) {
     line.lineTo({20, 4.5});
     ctx->addPath(line);
     ctx->strokePath();
-    EXPECT_EQ(px(*ctx->makeImage(), 10, 5)[3], 255);
+    EXPECT_EQ(pixelAt(*ctx->makeImage(), 10, 5)[3], 255);
 }
 
 TEST(BitmapContext, LinearAndRadialGradientsWithAndWithoutExtension) {
@@ -157,17 +153,17 @@ TEST(BitmapContext, LinearAndRadialGradientsWithAndWithoutExtension) {
         auto lin = make(100, 4);
         lin->drawLinearGradient(redToBlue, {25, 0}, {75, 0}, c.start, c.end);
         ImageRef img = lin->makeImage();
-        expectNear(px(*img, 10, 2), c.before, 0, (what + " linear before").c_str());
-        expectNear(px(*img, 90, 2), c.after, 0, (what + " linear after").c_str());
-        expectNear(px(*img, 50, 2), RGBA{128, 0, 127, 255}, 3, (what + " linear middle").c_str());
+        expectNear(pixelAt(*img, 10, 2), c.before, 0, (what + " linear before").c_str());
+        expectNear(pixelAt(*img, 90, 2), c.after, 0, (what + " linear after").c_str());
+        expectNear(pixelAt(*img, 50, 2), RGBA{128, 0, 127, 255}, 3, (what + " linear middle").c_str());
 
         // Concentric circles from radius 10 to 30 around (50, 50).
         auto rad = make(100, 100);
         rad->drawRadialGradient(redToBlue, {50, 50}, 10, {50, 50}, 30, c.start, c.end);
         img = rad->makeImage();
-        expectNear(px(*img, 50, 50), c.before, 0, (what + " radial centre").c_str());
-        expectNear(px(*img, 95, 50), c.after, 0, (what + " radial outside").c_str());
-        expectNear(px(*img, 70, 50), RGBA{128, 0, 127, 255}, 8, (what + " radial ring").c_str());
+        expectNear(pixelAt(*img, 50, 50), c.before, 0, (what + " radial centre").c_str());
+        expectNear(pixelAt(*img, 95, 50), c.after, 0, (what + " radial outside").c_str());
+        expectNear(pixelAt(*img, 70, 50), RGBA{128, 0, 127, 255}, 8, (what + " radial ring").c_str());
     }
 }
 
@@ -181,10 +177,10 @@ TEST(BitmapContext, ImagesAreDrawnUprightTiledAndUsedAsMasks) {
     ctx->setImageInterpolation(ImageInterpolation::None);
     ctx->drawImage(*src, Rect(0, 0, 10, 10));  // the bottom-left quarter of the bitmap
     ImageRef img = ctx->makeImage();
-    expectNear(px(*img, 2, 12), kRed, 0, "top-left of the image");
-    expectNear(px(*img, 7, 12), kBlue, 0, "top-right of the image");
-    expectNear(px(*img, 2, 17), kBlue, 0, "bottom-left of the image");
-    expectNear(px(*img, 15, 5), kClear, 0, "outside the image");
+    expectNear(pixelAt(*img, 2, 12), kRed, 0, "top-left of the image");
+    expectNear(pixelAt(*img, 7, 12), kBlue, 0, "top-right of the image");
+    expectNear(pixelAt(*img, 2, 17), kBlue, 0, "bottom-left of the image");
+    expectNear(pixelAt(*img, 15, 5), kClear, 0, "outside the image");
 
     // Tiled over the whole bitmap, one tile every 4 units from (1, 1).
     auto tiled = make(20, 20);
@@ -192,11 +188,11 @@ TEST(BitmapContext, ImagesAreDrawnUprightTiledAndUsedAsMasks) {
     tiled->drawTiledImage(*src, Rect(1, 1, 4, 4), AffineTransform::identity());
     img = tiled->makeImage();
     // y-up (1..3) is rows 17..18 from the top: the tile's bottom row (blue, red).
-    expectNear(px(*img, 2, 18), kBlue, 0, "first tile, bottom-left");
-    expectNear(px(*img, 6, 18), kBlue, 0, "next tile to the right repeats");
-    expectNear(px(*img, 4, 18), kRed, 0, "first tile, bottom-right");
+    expectNear(pixelAt(*img, 2, 18), kBlue, 0, "first tile, bottom-left");
+    expectNear(pixelAt(*img, 6, 18), kBlue, 0, "next tile to the right repeats");
+    expectNear(pixelAt(*img, 4, 18), kRed, 0, "first tile, bottom-right");
     // y-up 19..20 lies in the upper half of the tile that starts at 17: its top row (red, blue).
-    expectNear(px(*img, 2, 0), kRed, 0, "wraps to the top edge");
+    expectNear(pixelAt(*img, 2, 0), kRed, 0, "wraps to the top edge");
 
     // A gray mask: white upper half, black lower half.
     auto mask = Image::make(1, 2, PixelFormat::Gray8);
@@ -209,8 +205,8 @@ TEST(BitmapContext, ImagesAreDrawnUprightTiledAndUsedAsMasks) {
     masked->setAlpha(0.5);
     masked->fillRect(Rect(0, 0, 10, 10));
     img = masked->makeImage();
-    expectNear(px(*img, 5, 1), RGBA{255, 0, 0, 128}, 1, "covered half, half opacity");
-    expectNear(px(*img, 5, 8), kClear, 0, "masked-out half");
+    expectNear(pixelAt(*img, 5, 1), RGBA{255, 0, 0, 128}, 1, "covered half, half opacity");
+    expectNear(pixelAt(*img, 5, 8), kClear, 0, "masked-out half");
 }
 
 TEST(BitmapContext, ImagesComeBackUnpremultipliedAndCropped) {
@@ -218,13 +214,13 @@ TEST(BitmapContext, ImagesComeBackUnpremultipliedAndCropped) {
     ctx->setFillColor(Color::rgb(1, 0.5, 0, 0.5));
     ctx->fillRect(Rect(0, 0, 2, 4));
     ImageRef whole = ctx->makeImage();
-    expectNear(px(*whole, 0, 0), RGBA{255, 128, 0, 128}, 1, "straight colour");
+    expectNear(pixelAt(*whole, 0, 0), RGBA{255, 128, 0, 128}, 1, "straight colour");
     ImageRef part = ctx->makeImage(1, 1, 10, 2);  // clipped to the bitmap
     ASSERT_TRUE(part);
     EXPECT_EQ(part->width, 3);
     EXPECT_EQ(part->height, 2);
-    expectNear(px(*part, 0, 0), RGBA{255, 128, 0, 128}, 1, "cropped left column");
-    expectNear(px(*part, 2, 0), kClear, 0, "cropped right column");
+    expectNear(pixelAt(*part, 0, 0), RGBA{255, 128, 0, 128}, 1, "cropped left column");
+    expectNear(pixelAt(*part, 2, 0), kClear, 0, "cropped right column");
     EXPECT_FALSE(ctx->makeImage(5, 5, 2, 2)) << "nothing left after clipping";
 
     auto opaque = BitmapContext::create(2, 2, true);
@@ -251,10 +247,10 @@ TEST(BitmapContext, SingularTransformsDrawNothingAndDoNotSpoilTheContext) {
     nan.lineTo({5, 5});
     ctx->addPath(nan);
     ctx->fillPath();
-    expectNear(px(*ctx->makeImage(), 5, 5), kClear, 0, "nothing drawn");
+    expectNear(pixelAt(*ctx->makeImage(), 5, 5), kClear, 0, "nothing drawn");
     ctx->setFillColor(Color::rgb(0, 0, 1));
     ctx->fillRect(Rect(0, 0, 10, 10));
-    expectNear(px(*ctx->makeImage(), 5, 5), kBlue, 0, "drawing works again");
+    expectNear(pixelAt(*ctx->makeImage(), 5, 5), kBlue, 0, "drawing works again");
 }
 
 TEST(BitmapContext, GradientsFarFromTheOriginUnderATinyTransform) {
@@ -265,14 +261,14 @@ TEST(BitmapContext, GradientsFarFromTheOriginUnderATinyTransform) {
     lin->concatCTM(AffineTransform{1e-5, 0, 0, 1e-5, 0, 0});
     lin->drawLinearGradient(redToBlue, {0, 2e6}, {4e6, 2e6}, true, true);
     ImageRef img = lin->makeImage();
-    expectNear(px(*img, 0, 20), kRed, 8, "start");
-    expectNear(px(*img, 39, 20), kBlue, 8, "end");
+    expectNear(pixelAt(*img, 0, 20), kRed, 8, "start");
+    expectNear(pixelAt(*img, 39, 20), kBlue, 8, "end");
     auto rad = make(40, 40);
     rad->concatCTM(AffineTransform{1e-5, 0, 0, 1e-5, 0, 0});
     rad->drawRadialGradient(redToBlue, {2e6, 2e6}, 0, {2e6, 2e6}, 2e6, false, false);
     img = rad->makeImage();
-    expectNear(px(*img, 20, 20), kRed, 12, "centre");
-    expectNear(px(*img, 1, 1), kClear, 0, "beyond the end circle");
+    expectNear(pixelAt(*img, 20, 20), kRed, 12, "centre");
+    expectNear(pixelAt(*img, 1, 1), kClear, 0, "beyond the end circle");
 }
 
 TEST(BitmapContext, ASharedTilePaintedOverManyPathsIsConvertedOnce) {
@@ -293,7 +289,7 @@ TEST(BitmapContext, ASharedTilePaintedOverManyPathsIsConvertedOnce) {
         last = ctx->makeImage();
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-    expectNear(px(*last, 3, 3), kRed, 0, "the shared tile paints as the plain one does");
+    expectNear(pixelAt(*last, 3, 3), kRed, 0, "the shared tile paints as the plain one does");
 
     // Once the image is gone, a new one (often at the same address) is converted afresh.
     last.reset();
@@ -309,5 +305,5 @@ TEST(BitmapContext, ASharedTilePaintedOverManyPathsIsConvertedOnce) {
     auto ctx = BitmapContext::create(16, 16);
     ASSERT_TRUE(ctx);
     ctx->drawTiledImage(ImageRef(blue), Rect(0, 0, 8, 8), AffineTransform::identity());
-    expectNear(px(*ctx->makeImage(), 3, 3), kBlue, 0, "a new image is not mistaken for an old one");
+    expectNear(pixelAt(*ctx->makeImage(), 3, 3), kBlue, 0, "a new image is not mistaken for an old one");
 }

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <map>
 #include <vector>
 
+#include "platform/Format.h"
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFDocument.h"
 #include "support/PDFBuilder.h"
@@ -481,4 +484,125 @@ TEST(PDFScanner, ArrayContentsAreJoined) {
     PDFScanner scanner(cs, table, &r);
     EXPECT_TRUE(scanner.scan());
     EXPECT_EQ(r.events, std::vector<std::string>{"re i1 i2 i3 i4"});
+}
+
+namespace {
+
+// A document whose page tree is written by hand: `tree` holds the objects after the catalog (object
+// 1), the root node being object 2; every page is "<< /Type /Page /MediaBox [0 0 10 10] >>".
+std::string handTree(const std::vector<std::string>& tree) {
+    PDFBuilder b;
+    const int catalog = b.add("<< /Type /Catalog /Pages 2 0 R >>");
+    for (const std::string& body : tree) b.add(body);
+    return b.buildWithRoot(catalog);
+}
+
+const std::string kLeaf = "<< /Type /Page /MediaBox [0 0 10 10] >>";
+
+}  // namespace
+
+// The page count is the pages the tree holds, whatever its /Count entries say; a tree that loops or
+// shares a node is walked once. Where the look-up of a page cannot reach it (it follows the counts
+// and refuses loops), the page fails to read: it never stands for another one.
+TEST(PDFDocument, PageCountComesFromThePagesThatExist) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> tree;
+        int pages;
+        bool firstPageReads;
+    } cases[] = {
+        {"a sound tree", {"<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>", kLeaf, kLeaf}, 2, true},
+        {"two billion declared over one page", {"<< /Type /Pages /Kids [3 0 R] /Count 2147483647 >>", kLeaf}, 1, true},
+        {"fifty million declared", {"<< /Type /Pages /Kids [3 0 R] /Count 50000000 >>", kLeaf}, 1, true},
+        {"a negative count over one page", {"<< /Type /Pages /Kids [3 0 R] /Count -5 >>", kLeaf}, 1, true},
+        {"a negative count and no kids", {"<< /Type /Pages /Kids [] /Count -5 >>"}, 0, false},
+        {"no page tree", {"<< /Type /Font >>"}, 0, false},
+        {"an inner node claiming too much",
+         {"<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 1000001 >>", "<< /Type /Pages /Kids [4 0 R] /Count 1000000 >>",
+          kLeaf, kLeaf},
+         2, true},
+        {"nodes without a type", {"<< /Kids [3 0 R] /Count 7 >>", "<< /Kids [4 0 R] /Count 1 >>", kLeaf}, 1, true},
+        {"an inner node without a count", {"<< /Kids [3 0 R] /Count 7 >>", "<< /Kids [4 0 R] >>", kLeaf}, 1, false},
+        {"a node that is its own kid", {"<< /Type /Pages /Kids [2 0 R 3 0 R] /Count 9 >>", kLeaf}, 1, false},
+        {"a node two parents share",
+         {"<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 4 >>", "<< /Type /Pages /Kids [4 0 R 4 0 R] /Count 2 >>", kLeaf},
+         2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto doc = openBytes(handTree(c.tree));
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(doc->pageCount(), c.pages);
+        EXPECT_EQ(doc->page(1).has_value(), c.firstPageReads);
+        EXPECT_FALSE(doc->page(c.pages + 1));
+    }
+
+    // A chain of nodes each listing the next one twice: walked node by node, not path by path.
+    std::vector<std::string> doubling;
+    for (int level = 0; level < 60; ++level)
+        doubling.push_back(kx::format("<< /Type /Pages /Kids [%d 0 R %d 0 R] /Count 1 >>", level + 3, level + 3));
+    doubling.push_back(kLeaf);
+    auto doc = openBytes(handTree(doubling));
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->pageCount(), 2);
+}
+
+// Only regular files are opened, each refusal with its reason.
+TEST(PDFDocument, OnlyRegularFilesAreOpened) {
+    const std::string fifo = test::tempDir() + "/pipe.pdf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {test::tempDir() + "/missing.pdf", "no such file"},
+        {test::tempDir(), "a folder"},
+        {"/dev/zero", "not a regular file"},
+        {fifo, "not a regular file"},
+        {test::writeTemp("text.pdf", "plain text"), "not a PDF file"},
+        {test::writeTemp("cut.pdf", "%PDF-1.4\n1 0 obj <<"), "a damaged PDF file that could not be read"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string why;
+        EXPECT_FALSE(PDFDocument::open(c.path, &why));
+        EXPECT_EQ(why, c.reason);
+    }
+}
+
+// A stream whose /Length does not end at its "endstream" keyword is read up to that keyword, once,
+// whatever comes after it in the file; a sound length is taken as it is, even where the data itself
+// holds the keyword.
+TEST(PDFObject, StreamLengthsThatMissTheirKeywordAreMended) {
+    const std::string data = "0 g 1 0 0 1 5 5 cm 0 0 10 10 re f";
+    // Another stream after it: an overshooting length would otherwise run on to this one's keyword.
+    const std::string keyword = "(endstream) Tj 0 0 1 1 re";
+    const std::string after = "\n9 0 obj\n<< /Length 12 >>\nstream\n0 0 1 1 re S\nendstream\nendobj\n";
+    struct Case {
+        const char* name;
+        std::string body;
+        std::string expected;
+    } cases[] = {
+        {"a length far past the keyword", "<< /Length 400 >>\nstream\n" + data + "\nendstream" + after, data},
+        {"a length a little short", "<< /Length 20 >>\nstream\n" + data + "\nendstream", data},
+        {"a negative length", "<< /Length -3 >>\nstream\n" + data + "\nendstream", data},
+        {"no length", "<< >>\nstream\n" + data + "\nendstream", data},
+        {"a wrong length behind a reference", "<< /Length 2 0 R >>\nstream\n" + data + "\r\nendstream", data},
+        {"a sound length over data holding the keyword",
+         "<< /Length " + std::to_string(keyword.size()) + " >>\nstream\n" + keyword + "\nendstream", keyword},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PDFBuilder b;
+        const int stream = b.reserve();
+        b.add("5000");  // object 2: a length that misses, where one refers to it
+        b.set(stream, c.body);
+        b.addPage("", "<< >>");
+        auto doc = openBytes(b.build());
+        ASSERT_TRUE(doc);
+        PDFObject object = doc->object(stream);
+        ASSERT_TRUE(object.isStream());
+        EXPECT_EQ(object.streamData(), c.expected);
+        EXPECT_EQ(object.streamData(), c.expected) << "read a second time";
+    }
 }

@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
+
+#include <gtest/gtest.h>
 
 #include "platform/FileSystem.h"
 
@@ -33,16 +36,39 @@ std::string writeTemp(const std::string& name, const std::string& bytes) {
 
 std::string sourceDir() {
     if (const char* s = std::getenv("KX_SOURCE_DIR"); s && *s) return s;
-    return pathJoin(executableDirectory(), "../..");
+    return KX_DEFAULT_SOURCE_DIR;
 }
 
 std::string binDir() {
     if (const char* s = std::getenv("KX_BIN_DIR"); s && *s) return s;
-    return pathJoin(executableDirectory(), "../bin");
+    return KX_DEFAULT_BIN_DIR;
+}
+
+std::optional<std::string> corpusDir(const std::string& relative) {
+    const char* s = std::getenv("KX_CORPUS_DIR");
+    std::string root = s && *s ? s : KX_DEFAULT_CORPUS_DIR;
+    std::string path = relative.empty() ? root : pathJoin(root, relative);
+    if (!isDirectory(path)) return std::nullopt;
+    return canonicalPath(path);
+}
+
+bool corpusRequired() {
+    const char* ci = std::getenv("CI");
+    return ci && std::string_view(ci) == "true";
+}
+
+std::optional<std::string> sharedTool(const std::string& name) {
+    auto root = corpusDir();
+    if (!root) return std::nullopt;
+    std::string path = pathJoin(pathJoin(*root, "../tools"), name);
+    if (!isRegularFile(path)) return std::nullopt;
+    return canonicalPath(path);
 }
 
 std::optional<std::string> corpusPath(const std::string& relative) {
-    std::string path = pathJoin(pathJoin(sourceDir(), "../shared/corpus"), relative);
+    auto root = corpusDir();
+    if (!root) return std::nullopt;
+    std::string path = pathJoin(*root, relative);
     if (!isRegularFile(path)) return std::nullopt;
     return canonicalPath(path);
 }
@@ -55,6 +81,36 @@ std::vector<std::string> corpusPDFs() {
         if (entry.path().extension() == ".pdf") files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+PagesVisited forEachPage(const std::vector<std::string>& files,
+                         const std::function<void(const std::string& file, const PDFPage& page, int number)>& visitPage,
+                         const std::function<void(const std::string& file, PDFDocument& document)>& visitDocument) {
+    PagesVisited visited;
+    for (const std::string& file : files) {
+        auto document = PDFDocument::open(file);
+        if (!document) {
+            ADD_FAILURE() << file << " does not open";
+            continue;
+        }
+        ++visited.files;
+        if (visitDocument) visitDocument(file, *document);
+        for (int n = 1; n <= document->pageCount(); ++n) {
+            auto page = document->page(n);
+            if (!page) {
+                ADD_FAILURE() << file << " page " << n << " cannot be read";
+                continue;
+            }
+            ++visited.pages;
+            visitPage(file, *page, n);
+        }
+    }
+    return visited;
+}
+
+RGBA pixelAt(const Image& image, int x, int y) {
+    const std::uint8_t* p = image.row(y) + static_cast<size_t>(x) * 4;
+    return {p[0], p[1], p[2], p[3]};
 }
 
 ScopedLocale::ScopedLocale(const char* name) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/jobs/PageRanges.h"
+#include "engine/KXImagePDFExporter.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
@@ -19,6 +20,18 @@ namespace {
 void say(const std::string& text) {
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
+}
+
+// Standard error alone: what a script that keeps standard output for itself still has to see.
+void complain(const std::string& text) {
+    std::fputs(text.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+// A failure: on standard output with the rest of the story, and on standard error.
+void refuse(const std::string& text) {
+    say(text);
+    complain(text);
 }
 
 std::string quotedLine(const char* label, const std::string& value) { return std::string(label) + "\"" + value + "\"\n"; }
@@ -91,11 +104,13 @@ int KXDocuvaneCLI::runMain(int argc, char** argv) {
     say(quotedLine("Let's convert PDF to ", type));
     // Nothing is touched for a format the engine cannot produce.
     if (!KXDocuvane::canConvertToDocType(type)) {
-        say(quotedLine("Unsupported output format: ", type));
+        refuse(quotedLine("Unsupported output format: ", type));
         pdfResult_ = 1;
         return pdfResult_;
     }
 
+    // The count comes from the pages the document holds, so the list is never longer than the
+    // document. Anything but a regular PDF file counts no page here; the engine then says why.
     std::int64_t pageCount = 0;
     if (auto document = kx::PDFDocument::open(pdfPath_)) pageCount = document->pageCount();
     pdfPageIndexs_ = PageIndexsForString(std::nullopt, pageCount);
@@ -105,15 +120,23 @@ int KXDocuvaneCLI::runMain(int argc, char** argv) {
         say(quotedLine("Pages Selected: ", *pageText));
     }
 
-    const std::string outputPath = output ? *output : kx::pathWithoutExtension(pdfPath_) + "." + type;
+    outputPath_ = output ? *output : kx::pathWithoutExtension(pdfPath_) + "." + type;
     // The output never replaces the input, and a folder at the output path is never removed (page
     // images go into it).
-    if (kx::fileExists(pdfPath_) && kx::canonicalPath(outputPath) == kx::canonicalPath(pdfPath_)) {
-        say(quotedLine("The output would replace the input file: ", outputPath));
+    if (kx::fileExists(pdfPath_) && kx::canonicalPath(outputPath_) == kx::canonicalPath(pdfPath_)) {
+        refuse(quotedLine("The output would replace the input file: ", outputPath_));
         pdfResult_ = 1;
         return pdfResult_;
     }
-    if (kx::fileExists(outputPath) && !kx::isDirectory(outputPath)) kx::removeFile(outputPath);
+    // Nothing at the output path is removed now: the output is written aside and replaces what is
+    // there only when the conversion has succeeded.
+    std::string whyNot;
+    const auto kind = KXImagePDFExporter::supportType(type) ? kx::StagedOutput::Kind::Folder : kx::StagedOutput::Kind::File;
+    if (!output_.prepare(outputPath_, kind, &whyNot)) {
+        refuse(kx::format("Can't write the output (%s): \"%s\"\n", whyNot.c_str(), outputPath_.c_str()));
+        pdfResult_ = 1;
+        return pdfResult_;
+    }
     std::fflush(stdout);
 
     auto options = std::make_shared<KXPDFOptions>();
@@ -122,8 +145,15 @@ int KXDocuvaneCLI::runMain(int argc, char** argv) {
 
     pdfResult_ = 0;
     convertedPages_ = 0;
-    docuvane_.convertPDFAtPath(pdfPath_, "", pdfPageIndexs_, type, outputPath, std::move(options));
+    failedPages_ = 0;
+    docuvane_.convertPDFAtPath(pdfPath_, "", pdfPageIndexs_, type, output_.writePath(), std::move(options));
     return pdfResult_;
+}
+
+void KXDocuvaneCLI::fail(const std::string& line) {
+    output_.discard();
+    refuse(line);
+    pdfResult_ = 1;
 }
 
 void KXDocuvaneCLI::didStartConversion(KXDocuvane& engine, const KXError*) {
@@ -132,20 +162,41 @@ void KXDocuvaneCLI::didStartConversion(KXDocuvane& engine, const KXError*) {
 
 void KXDocuvaneCLI::didEndConversion(KXDocuvane& engine, const KXError* error) {
     if (error) {
-        say(quotedLine("Conversion end Failed: ", error->failureReason));
-        pdfResult_ = 1;
+        // The input's errors name the input, the output's the output; a cancel names nothing.
+        const bool aboutInput = error->code == 404 || error->code == 405;
+        std::string line = "Conversion end Failed: \"" + error->failureReason + "\"";
+        if (!error->underlyingReason.empty()) {
+            line += " (" + error->underlyingReason;
+            if (error->underlyingReason == "password-protected")
+                line += "; the command line opens no password-protected PDF";
+            line += ")";
+        }
+        if (error->code != 406) line += ": \"" + (aboutInput ? engine.pdfPath() : outputPath_) + "\"";
+        fail(line + "\n");
+        return;
+    }
+    if (convertedPages_ == 0) {
+        fail("Conversion end Failed: \"No page could be converted.\"\n");
+        return;
+    }
+    std::string whyNot;
+    if (!output_.commit(&whyNot)) {
+        fail(kx::format("Conversion end Failed: \"Can't write the output file.\" (%s): \"%s\"\n", whyNot.c_str(),
+                        outputPath_.c_str()));
+        return;
+    }
+    if (failedPages_ > 0) {
+        refuse(kx::format("Conversion end Failed: \"%llu of %llu pages could not be converted.\"\n",
+                          static_cast<unsigned long long>(failedPages_),
+                          static_cast<unsigned long long>(failedPages_ + convertedPages_)));
+        pdfResult_ = kPagesFailed;
         return;
     }
     say(quotedLine("Conversion end Success: ", engine.pdfPath()));
     pdfResult_ = 0;
-    if (!engine.pdfPageIndexs().empty() && convertedPages_ == 0) {
-        std::fputs("No page could be converted.\n", stderr);
-        pdfResult_ = 1;
-        return;
-    }
     if (openConvertedFile_) {
-        say(quotedLine("Open the Converted file: ", engine.destDocPath()));
-        openWithDefaultApplication(engine.destDocPath());
+        say(quotedLine("Open the Converted file: ", outputPath_));
+        openWithDefaultApplication(outputPath_);
     }
 }
 
@@ -158,7 +209,13 @@ void KXDocuvaneCLI::convertPDFPageIndex(KXDocuvane&, std::uint64_t, std::uint64_
                    static_cast<unsigned long>(pdfPageIndexs_.size()), static_cast<double>(progress)));
 }
 
-void KXDocuvaneCLI::willSaveDoc(KXDocuvane& engine) { say(quotedLine("Conversion willSaveDoc to: ", engine.destDocPath())); }
+void KXDocuvaneCLI::convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t, const KXError& error) {
+    ++failedPages_;
+    complain(quotedLine("Conversion Page Failed: ", error.failureReason));
+}
+
+// The destination the user named, not the place the output is written before it is put there.
+void KXDocuvaneCLI::willSaveDoc(KXDocuvane&) { say(quotedLine("Conversion willSaveDoc to: ", outputPath_)); }
 
 void KXDocuvaneCLI::catchException(KXDocuvane&, const std::string& description) {
     say("Conversion catchException: " + description + "\n");

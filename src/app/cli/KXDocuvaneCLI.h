@@ -1,14 +1,19 @@
 #pragma once
 // The command-line front end: reads the options, converts one PDF into one output (a file, or a
-// folder of page images) and prints the progress and the outcome on standard output.
+// folder of page images) and prints the progress and the outcome on standard output. What went
+// wrong goes to standard error as well: each page that failed, and the failure of the run.
 //
 //   KXDocuvane -i input.pdf -o output.docx -p 1-3,5 -f docx [-c] [-h]
+//
+// The output is written aside and put in place only when the run succeeded (app/jobs/StagedOutput):
+// a run that fails, or that SIGINT or SIGTERM cancels, leaves the destination as it found it.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/jobs/StagedOutput.h"
 #include "engine/KXDocuvane.h"
 
 class KXDocuvaneCLI : public KXDocuvaneDelegate {
@@ -20,8 +25,8 @@ public:
 
     // Parses the options and starts the conversion; the answer is pdfResult() right after the
     // engine call (0), or 1 when the request was refused before anything was touched (an output
-    // type the engine cannot convert to, an output path that is the input file). "-h" prints the
-    // usage and ends the process with status -1.
+    // type the engine cannot convert to, an output path that is the input file, a destination that
+    // cannot take the output). "-h" prints the usage and ends the process with status -1.
     int runMain(int argc, char** argv);
 
     // 1-based page numbers from a range text such as "1-3,5" or "all", for a document of `count`
@@ -36,20 +41,29 @@ public:
     const std::vector<std::uint64_t>& pdfPageIndexs() const { return pdfPageIndexs_; }
     bool openConvertedFile() const { return openConvertedFile_; }
     void setOpenConvertedFile(bool v) { openConvertedFile_ = v; }
-    // 0 success, 1 failure. A conversion that ended without an error but converted none of the
-    // pages it was asked for is a failure too: there is nothing to use.
+    // The exit status: 0 success, 1 failure, 3 some of the requested pages failed (the others are
+    // in the output). A conversion that ended without an error but converted none of the pages it
+    // was asked for is a failure: there is nothing to use.
     int pdfResult() const { return pdfResult_; }
+    static constexpr int kPagesFailed = 3;
 
     void didStartConversion(KXDocuvane& engine, const KXError* error) override;
     void didEndConversion(KXDocuvane& engine, const KXError* error) override;
     void convertPDFPageIndex(KXDocuvane& engine, std::uint64_t pdfPageIndex, std::uint64_t writeWordPageIndex,
                              std::uint64_t finshedWordPageCount) override;
+    void convertPDFPageIndexFaildWithError(KXDocuvane& engine, std::uint64_t pdfPageIndex, const KXError& error) override;
     void willSaveDoc(KXDocuvane& engine) override;
     void catchException(KXDocuvane& engine, const std::string& description) override;
 
 private:
+    // Ends the run as failed: the line on both outputs, the staged output removed.
+    void fail(const std::string& line);
+
     int pdfResult_ = 0;
     std::uint64_t convertedPages_ = 0;
+    std::uint64_t failedPages_ = 0;
+    std::string outputPath_;
+    kx::StagedOutput output_;
     bool openConvertedFile_ = false;
     KXDocuvane docuvane_;
     std::string pdfPath_;

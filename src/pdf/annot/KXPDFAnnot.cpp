@@ -108,7 +108,15 @@ std::shared_ptr<KXPDFAnnot> KXPDFAnnot::AnnotWithDictionary(const kx::PDFObject&
     return std::make_shared<KXPDFAnnot>(dictionary);
 }
 
-void KXPDFAnnot::startParser() { replayAppearance(type_.value_or(std::string())); }
+void KXPDFAnnot::startParser() {
+    if (!appearStreams_) {
+        if (delegate_) drawWithoutAppearance(*delegate_);
+        return;
+    }
+    replayAppearance(type_.value_or(std::string()));
+}
+
+void KXPDFAnnot::drawWithoutAppearance(KXPDFAnnotDelegate&) {}
 
 void KXPDFAnnot::replayAppearance(const std::string& streamKey) {
     if (!delegate_ || !appearStreams_) return;

@@ -2,7 +2,8 @@
 // An annotation of a page. The factory makes the class that belongs to the annotation's /Subtype;
 // after the page content, the page's collection replays each annotation through its delegate (the
 // interpreter), so that exporters receive annotations as they receive page content. The base class
-// replays the normal appearance stream; the kinds that draw themselves override startParser.
+// replays the normal appearance stream; the kinds that draw themselves without one override
+// drawWithoutAppearance, and those that replay or draw in their own way override startParser.
 
 #include <cstdint>
 #include <memory>
@@ -35,7 +36,8 @@ public:
     // present and is not /Annot.
     static std::shared_ptr<KXPDFAnnot> AnnotWithDictionary(const kx::PDFObject& dictionary);
 
-    // Replays the annotation through its delegate: the normal appearance stream, if there is one.
+    // Replays the annotation through its delegate: the normal appearance stream when there is one,
+    // else what drawWithoutAppearance reports. Nothing without a delegate.
     virtual void startParser();
 
     // `color` in its opacity form: below full opacity a fourth component carries the opacity.
@@ -86,6 +88,9 @@ protected:
     KXPDFAnnot(const kx::PDFObject& dictionary, bool readPopup);
     // The base replay with the given stream key.
     void replayAppearance(const std::string& streamKey);
+    // The annotation drawn from its own entries, reported to `receiver`, for an annotation without
+    // an appearance stream. The base draws nothing.
+    virtual void drawWithoutAppearance(KXPDFAnnotDelegate& receiver);
 
 private:
     void parse(const kx::PDFObject& dictionary, bool readPopup);

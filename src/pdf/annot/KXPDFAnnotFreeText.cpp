@@ -115,14 +115,8 @@ std::optional<std::string> KXPDFAnnotFreeText::ParseAppearanceString(const std::
     return name;
 }
 
-void KXPDFAnnotFreeText::startParser() {
-    if (appearStreams()) {
-        KXPDFAnnot::startParser();
-        return;
-    }
-    KXPDFAnnotDelegate* receiver = delegate();
-    if (!receiver) return;
-    KXPDFRenderState* state = receiver->KXPDFAnnotCurrentRenderingState();
+void KXPDFAnnotFreeText::drawWithoutAppearance(KXPDFAnnotDelegate& receiver) {
+    KXPDFRenderState* state = receiver.KXPDFAnnotCurrentRenderingState();
     auto rgb = KXPDFColorSpace::DefaultDeviceRGBColorSpace();
 
     bool stroke = false;
@@ -142,6 +136,6 @@ void KXPDFAnnotFreeText::startParser() {
         if (state) kx::detail::annotSetFill(*state, rgb, !interiorColor_.isNull ? interiorColor_ : color());
         fill = true;
     }
-    receiver->didScanTextBox(*this, bounds(), contents().value_or(std::u16string()), fontName_, fontColor_,
-                             fontSize_, textAlignment_, stroke, fill);
+    receiver.didScanTextBox(*this, bounds(), contents().value_or(std::u16string()), fontName_, fontColor_,
+                            fontSize_, textAlignment_, stroke, fill);
 }

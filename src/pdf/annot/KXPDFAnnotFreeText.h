@@ -24,8 +24,6 @@ public:
     static std::optional<std::string> ParseAppearanceString(const std::optional<std::string>& appearance,
                                                             double* fontSize, KXPDFColor* fontColor);
 
-    void startParser() override;
-
     const std::optional<std::string>& appearanceString() const { return appearanceString_; }
     void setAppearanceString(std::optional<std::string> v) { appearanceString_ = std::move(v); }
     std::int64_t quadding() const { return quadding_; }
@@ -55,6 +53,9 @@ public:
     void setInteriorColor(const KXPDFColor& v) { interiorColor_ = v; }
     const KXPDFColor& fontColor() const { return fontColor_; }
     void setFontColor(const KXPDFColor& v) { fontColor_ = v; }
+
+protected:
+    void drawWithoutAppearance(KXPDFAnnotDelegate& receiver) override;
 
 private:
     std::optional<std::string> appearanceString_;

@@ -20,14 +20,8 @@ KXPDFColor KXPDFAnnotGeometry::displayInteriorColor() const {
     return kx::detail::annotOpacityForm(interiorColor_, opacity());
 }
 
-void KXPDFAnnotGeometry::startParser() {
-    if (appearStreams()) {
-        KXPDFAnnot::startParser();
-        return;
-    }
-    KXPDFAnnotDelegate* receiver = delegate();
-    if (!receiver) return;
-    KXPDFRenderState* state = receiver->KXPDFAnnotCurrentRenderingState();
+void KXPDFAnnotGeometry::drawWithoutAppearance(KXPDFAnnotDelegate& receiver) {
+    KXPDFRenderState* state = receiver.KXPDFAnnotCurrentRenderingState();
     if (!state) return;
     auto rgb = kx::detail::annotRGBSpace("KXPDFAnnotGeometry");
 
@@ -48,5 +42,5 @@ void KXPDFAnnotGeometry::startParser() {
         kx::detail::annotSetFill(*state, rgb, displayInteriorColor());
         fill = true;
     }
-    receiver->didScanPath(*this, path, stroke, fill);
+    receiver.didScanPath(*this, path, stroke, fill);
 }

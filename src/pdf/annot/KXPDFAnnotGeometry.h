@@ -13,8 +13,6 @@ public:
     // `interiorColor` in the opacity form of displayColor.
     KXPDFColor displayInteriorColor() const;
 
-    void startParser() override;
-
     const KXPDFColor& interiorColor() const { return interiorColor_; }
     void setInteriorColor(const KXPDFColor& v) { interiorColor_ = v; }
     const KXPDFBorderEffect& borderEffect() const { return borderEffect_; }
@@ -22,6 +20,9 @@ public:
     // The inner rectangle from /RD; the zero rectangle when absent.
     const kx::Rect& geometryRect() const { return geometryRect_; }
     void setGeometryRect(const kx::Rect& v) { geometryRect_ = v; }
+
+protected:
+    void drawWithoutAppearance(KXPDFAnnotDelegate& receiver) override;
 
 private:
     KXPDFBorderEffect borderEffect_;

@@ -37,18 +37,12 @@ std::optional<kx::Path> KXPDFAnnotInk::parsePathArray(const kx::PDFObject& array
     return path;
 }
 
-void KXPDFAnnotInk::startParser() {
-    if (appearStreams()) {
-        KXPDFAnnot::startParser();
-        return;
-    }
-    KXPDFAnnotDelegate* receiver = delegate();
-    if (!receiver) return;
+void KXPDFAnnotInk::drawWithoutAppearance(KXPDFAnnotDelegate& receiver) {
     for (const kx::Path& stroke : paths_) {
-        KXPDFRenderState* state = receiver->KXPDFAnnotCurrentRenderingState();
+        KXPDFRenderState* state = receiver.KXPDFAnnotCurrentRenderingState();
         if (!state) return;
         state->setCgPath(stroke);
         kx::detail::annotSetStroke(*state, kx::detail::annotRGBSpace("KXPDFAnnotInk"), displayColor(), border());
-        receiver->didScanPath(*this, stroke, true, false);
+        receiver.didScanPath(*this, stroke, true, false);
     }
 }

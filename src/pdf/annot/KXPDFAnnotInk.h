@@ -19,10 +19,11 @@ public:
     // that is not a number.
     static std::optional<kx::Path> parsePathArray(const kx::PDFObject& array);
 
-    void startParser() override;
-
     const std::vector<kx::Path>& paths() const { return paths_; }
     void setPaths(std::vector<kx::Path> paths) { paths_ = std::move(paths); }
+
+protected:
+    void drawWithoutAppearance(KXPDFAnnotDelegate& receiver) override;
 
 private:
     std::vector<kx::Path> paths_;

@@ -123,14 +123,8 @@ std::optional<kx::Path> KXPDFAnnotLine::KXDFFAnnotLineEndingPathForStyle(std::in
     }
 }
 
-void KXPDFAnnotLine::startParser() {
-    if (appearStreams()) {
-        KXPDFAnnot::startParser();
-        return;
-    }
-    KXPDFAnnotDelegate* receiver = delegate();
-    if (!receiver) return;
-    KXPDFRenderState* state = receiver->KXPDFAnnotCurrentRenderingState();
+void KXPDFAnnotLine::drawWithoutAppearance(KXPDFAnnotDelegate& receiver) {
+    KXPDFRenderState* state = receiver.KXPDFAnnotCurrentRenderingState();
     if (!state) return;
     auto rgb = kx::detail::annotRGBSpace("KXPDFAnnotLine");
 
@@ -159,5 +153,5 @@ void KXPDFAnnotLine::startParser() {
         kx::detail::annotSetFill(*state, rgb, interiorColor_);
         fill = true;
     }
-    receiver->didScanPath(*this, path, true, fill);
+    receiver.didScanPath(*this, path, true, fill);
 }

@@ -32,8 +32,6 @@ public:
     static std::optional<kx::Path> KXDFFAnnotLineEndingPathForStyle(std::int64_t style, const kx::Rect& rect,
                                                                     kx::Point s, kx::Point e, double lineWidth);
 
-    void startParser() override;
-
     kx::Point startPoint() const { return startPoint_; }
     void setStartPoint(kx::Point p) { startPoint_ = p; }
     kx::Point endPoint() const { return endPoint_; }
@@ -62,6 +60,9 @@ public:
     void setCaptionTextHorizontal(double v) { captionTextHorizontal_ = v; }
     double captionTextVertical() const { return captionTextVertical_; }
     void setCaptionTextVertical(double v) { captionTextVertical_ = v; }
+
+protected:
+    void drawWithoutAppearance(KXPDFAnnotDelegate& receiver) override;
 
 private:
     bool caption_ = false;

@@ -1,7 +1,6 @@
 #include "pdf/color/KXPDFSeparationColorSpace.h"
 
 #include "pdf/color/KXPDFDeviceRGBColorSpace.h"
-#include "pdf/color/TintTransform_p.h"
 
 bool KXPDFSeparationColorSpace::parse(const kx::PDFObject& object) {
     if (!object.isArray() || object.arrayCount() != 4 || !object.arrayAt(0).isName("Separation")) return false;
@@ -9,7 +8,7 @@ bool KXPDFSeparationColorSpace::parse(const kx::PDFObject& object) {
     if (!colorant.isName()) return false;
     name_ = colorant.name();
     nonMarking_ = name_ == "None";
-    if (!kx::detail::readTintTransform(object, std::string("KXPDFSeparationColorSpace"), alt_, func_)) return false;
+    if (!readTintTransform(object, std::string("KXPDFSeparationColorSpace"))) return false;
     return true;
 }
 
@@ -17,22 +16,6 @@ KXPDFColor KXPDFSeparationColorSpace::getDefaultColor() const {
     KXPDFColor c{};
     c.c[0] = 255;
     return c;
-}
-
-KXPDFColor KXPDFSeparationColorSpace::toAlternate(const KXPDFColor& color) const {
-    return kx::detail::alternateColor(color, 1, func_.get(), alt_.get());
-}
-
-std::int16_t KXPDFSeparationColorSpace::getGray(const KXPDFColor& color) const {
-    return alt_ && func_ ? alt_->getGray(toAlternate(color)) : 0;
-}
-
-KXPDFRGB KXPDFSeparationColorSpace::getRGB(const KXPDFColor& color) const {
-    return alt_ && func_ ? alt_->getRGB(toAlternate(color)) : KXPDFRGB{};
-}
-
-KXPDFCMYK KXPDFSeparationColorSpace::getCMYK(const KXPDFColor& color) const {
-    return alt_ && func_ ? alt_->getCMYK(toAlternate(color)) : KXPDFCMYK{};
 }
 
 KXPDFColor KXPDFSeparationColorSpace::getDeviceN(const KXPDFColor& color) const {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFSession_p.h"
@@ -175,27 +176,76 @@ using detail::PDFSession;
 
 constexpr size_t kMaxInlineImageBytes = size_t(256) << 20;
 
-fz_stream* openContents(PDFSession& s, const PDFContentStream& cs) {
-    fz_context* ctx = s.ctx;
+fz_stream* openConcat(fz_context* ctx, int count) {
+    fz_stream* joined;
+    fz_var(joined);
+    joined = nullptr;
+    fz_try(ctx) { joined = fz_open_concat(ctx, count, 1); }
+    fz_catch(ctx) { joined = nullptr; }
+    return joined;
+}
+
+// Adds one part to a joined stream; a part that cannot be opened is left out.
+void pushPart(fz_context* ctx, fz_stream* joined, pdf_document* doc, int num, const PDFSession::StreamExtent& extent) {
+    fz_try(ctx) { fz_concat_push_drop(ctx, joined, openStreamObject(ctx, doc, num, extent)); }
+    fz_catch(ctx) {}
+}
+
+// The parts of a contents array joined with a blank between them (as MuPDF joins them), each read
+// through its mended extent.
+fz_stream* openJoinedParts(fz_context* ctx, pdf_document* doc, const std::vector<int>& numbers,
+                           const std::vector<PDFSession::StreamExtent>& extents) {
+    fz_stream* joined = openConcat(ctx, static_cast<int>(numbers.size()));
+    if (!joined) return nullptr;
+    for (size_t i = 0; i < numbers.size(); ++i) pushPart(ctx, joined, doc, numbers[i], extents[i]);
+    return joined;
+}
+
+// Content given as bytes, as a contents array, or as one stream object (`num`).
+fz_stream* openPlain(fz_context* ctx, pdf_document* doc, const char* bytes, size_t size, pdf_obj* array, int num,
+                     const PDFSession::StreamExtent& extent) {
     fz_stream* stm;
     fz_var(stm);
-    pdf_obj* ref;
-    fz_var(ref);
     stm = nullptr;
-    ref = nullptr;
     fz_try(ctx) {
-        if (const std::string* bytes = cs.bytes()) {
-            stm = fz_open_memory(ctx, reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size());
-        } else if (cs.contents().isArray()) {
-            stm = pdf_open_contents_stream(ctx, s.doc, cs.contents().raw());
-        } else if (cs.contents().isStream() && cs.contents().objectNumber() > 0) {
-            ref = pdf_new_indirect(ctx, s.doc, cs.contents().objectNumber(), 0);
-            stm = pdf_open_stream(ctx, ref);
-        }
+        if (bytes)
+            stm = fz_open_memory(ctx, reinterpret_cast<const unsigned char*>(bytes), size);
+        else if (array)
+            stm = pdf_open_contents_stream(ctx, doc, array);
+        else if (num > 0)
+            stm = openStreamObject(ctx, doc, num, extent);
     }
-    fz_always(ctx) { pdf_drop_obj(ctx, ref); }
     fz_catch(ctx) { stm = nullptr; }
     return stm;
+}
+
+fz_stream* openContents(PDFSession& s, const PDFContentStream& cs) {
+    fz_context* ctx = s.ctx;
+    // A content stream shared by many pages is checked for a wrong /Length once (streamExtent),
+    // before MuPDF is asked to read it.
+    std::vector<int> numbers;
+    std::vector<PDFSession::StreamExtent> extents;
+    bool mended = false;
+    if (!cs.bytes()) {
+        const PDFObject& contents = cs.contents();
+        if (contents.isArray()) {
+            for (size_t i = 0, n = contents.arrayCount(); i < n; ++i) {
+                const int num = contents.arrayAt(i).objectNumber();
+                if (num <= 0 || !contents.arrayAt(i).isStream()) continue;
+                numbers.push_back(num);
+                extents.push_back(streamExtent(s, num));
+                mended = mended || extents.back().dictionary;
+            }
+        } else if (contents.isStream() && contents.objectNumber() > 0) {
+            numbers.push_back(contents.objectNumber());
+            extents.push_back(streamExtent(s, numbers.back()));
+        }
+    }
+    if (mended) return openJoinedParts(ctx, s.doc, numbers, extents);
+    if (const std::string* bytes = cs.bytes()) return openPlain(ctx, s.doc, bytes->data(), bytes->size(), nullptr, 0, {});
+    if (cs.contents().isArray()) return openPlain(ctx, s.doc, nullptr, 0, cs.contents().raw(), 0, {});
+    if (numbers.empty()) return nullptr;
+    return openPlain(ctx, s.doc, nullptr, 0, nullptr, numbers.front(), extents.front());
 }
 
 bool initLexbuf(fz_context* ctx, pdf_lexbuf* lb) {

@@ -1,7 +1,18 @@
 #include "platform/pdf/PDFDocument.h"
 
-#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/FileSystem.h"
 #include "platform/Numeric.h"
 #include "platform/pdf/PDFSession_p.h"
 
@@ -9,14 +20,31 @@ namespace kx {
 
 namespace {
 
-pdf_document* openFile(fz_context* ctx, const char* path) {
+// MuPDF reads the file through the stream; the file stays open as long as the document.
+pdf_document* openFile(fz_context* ctx, FILE* file) {
     pdf_document* doc;
     fz_var(doc);
+    fz_stream* stm;
+    fz_var(stm);
     doc = nullptr;
-    fz_try(ctx) { doc = pdf_open_document(ctx, path); }
+    stm = nullptr;
+    fz_try(ctx) {
+        stm = fz_open_file_ptr_no_close(ctx, file);
+        doc = pdf_open_document_with_stream(ctx, stm);
+    }
+    fz_always(ctx) { fz_drop_stream(ctx, stm); }
     fz_catch(ctx) { doc = nullptr; }
     return doc;
 }
+
+// Whether the file starts like a PDF (the header may follow some bytes of junk).
+bool hasPDFHeader(FILE* file) {
+    char head[1024];
+    std::rewind(file);
+    const size_t n = std::fread(head, 1, sizeof head, file);
+    return std::string_view(head, n).find("%PDF-") != std::string_view::npos;
+}
+
 
 pdf_document* openBuffer(fz_context* ctx, fz_buffer* buf) {
     pdf_document* doc;
@@ -32,15 +60,6 @@ pdf_document* openBuffer(fz_context* ctx, fz_buffer* buf) {
     fz_always(ctx) { fz_drop_stream(ctx, stm); }
     fz_catch(ctx) { doc = nullptr; }
     return doc;
-}
-
-int countPages(fz_context* ctx, pdf_document* doc) {
-    int n;
-    fz_var(n);
-    n = 0;
-    fz_try(ctx) { n = pdf_count_pages(ctx, doc); }
-    fz_catch(ctx) { n = 0; }
-    return n;
 }
 
 pdf_obj* lookupPage(fz_context* ctx, pdf_document* doc, int index) {
@@ -71,11 +90,38 @@ PDFDocument::~PDFDocument() {
     }
 }
 
-std::shared_ptr<PDFDocument> PDFDocument::open(const std::string& path) {
+std::shared_ptr<PDFDocument> PDFDocument::open(const std::string& path, std::string* whyNot) {
+    auto refuse = [whyNot](std::string reason) -> std::shared_ptr<PDFDocument> {
+        if (whyNot) *whyNot = std::move(reason);
+        return nullptr;
+    };
+    if (path.empty()) return refuse("no such file");
+    // What is at the path is looked at before it is opened: opening some devices has effects of
+    // its own, and reading one may never end.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return refuse(errorText(errno));
+    if (S_ISDIR(st.st_mode)) return refuse("a folder");
+    if (!S_ISREG(st.st_mode)) return refuse("not a regular file");
+    // The file is checked again once open, where nothing can swap it for something else; a pipe
+    // put in its place meanwhile does not block the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return refuse(errorText(errno));
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse("not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        return refuse(errorText(error));
+    }
     auto session = std::make_shared<detail::PDFSession>();
-    if (!session->ctx || path.empty()) return nullptr;
-    session->doc = openFile(session->ctx, path.c_str());
-    if (!session->doc) return nullptr;
+    session->file = file;
+    if (!session->ctx) return refuse("out of memory");
+    session->doc = openFile(session->ctx, file);
+    if (!session->doc) return refuse(hasPDFHeader(file) ? "a damaged PDF file that could not be read" : "not a PDF file");
     return std::shared_ptr<PDFDocument>(new PDFDocument(std::move(session)));
 }
 
@@ -129,7 +175,52 @@ bool PDFDocument::allowsCopying() const {
 
 bool PDFDocument::wasRepaired() const { return pdf_was_repaired(session_->ctx, session_->doc) != 0; }
 
-int PDFDocument::pageCount() const { return countPages(session_->ctx, session_->doc); }
+namespace {
+
+// Whether a kid of the page tree is a node to descend into (else it is a page): /Type /Pages, or
+// without a /Type a dictionary with /Kids and no /MediaBox. This is how the page look-up tells
+// them apart, so that the count and the look-up agree on a sound tree.
+bool isTreeNode(const PDFObject& kid) {
+    PDFObject type = kid.dictGet("Type");
+    if (!type.isNull()) return type.isName("Pages");
+    return kid.dictHas("Kids") && !kid.dictHas("MediaBox");
+}
+
+// The pages under the root node, counted leaf by leaf. The walk keeps its own stack (a deep tree
+// costs no recursion) and enters each node once (a cycle, or a node two parents share, is not
+// walked again), so it ends after at most one visit of every kid of every node: the file's size
+// bounds it, whatever the /Count entries claim.
+int countLeaves(const PDFObject& root) {
+    if (!root.isDictionary()) return 0;
+    struct Level {
+        PDFObject kids;
+        size_t next = 0;
+    };
+    std::unordered_set<std::uintptr_t> entered{root.identity()};
+    std::vector<Level> stack{{root.dictGet("Kids")}};
+    long long leaves = 0;
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (!level.kids.isArray() || level.next >= level.kids.arrayCount()) {
+            stack.pop_back();
+            continue;
+        }
+        PDFObject kid = level.kids.arrayAt(level.next++);
+        if (kid.isDictionary() && isTreeNode(kid)) {
+            if (entered.insert(kid.identity()).second) stack.push_back({kid.dictGet("Kids")});
+        } else if (++leaves >= std::numeric_limits<int>::max()) {
+            break;
+        }
+    }
+    return static_cast<int>(leaves);
+}
+
+}  // namespace
+
+int PDFDocument::pageCount() const {
+    std::call_once(pageCountOnce_, [this] { pageCount_ = countLeaves(catalog().dictGet("Pages")); });
+    return pageCount_;
+}
 
 int PDFDocument::version() const {
     fz_context* ctx = session_->ctx;

@@ -2,6 +2,7 @@
 // An open PDF document and its pages.
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -10,16 +11,19 @@
 
 namespace kx {
 
-// Page boxes, numbered as the design's page-box operations number them.
+// Page boxes, numbered as the page-box operations number them (0 media box, 1 crop box, ...).
 enum class PDFBox { MediaBox = 0, CropBox = 1, BleedBox = 2, TrimBox = 3, ArtBox = 4 };
 
 class PDFPage;
 
 class PDFDocument : public std::enable_shared_from_this<PDFDocument> {
 public:
-    // Opens (repairing a damaged cross-reference table when needed); nullptr when the file cannot be
-    // read as a PDF. A locked document opens and reports its page count.
-    static std::shared_ptr<PDFDocument> open(const std::string& path);
+    // Opens a regular file (repairing a damaged cross-reference table when needed); nullptr when the
+    // file cannot be read as a PDF. Anything but a regular file (a folder, a device, a pipe, a socket)
+    // is refused before a byte is read from it: a device may never end. `whyNot` receives the reason
+    // of a refusal ("no such file", "permission denied", "not a regular file", "not a PDF file",
+    // ...). A locked document opens and reports its page count.
+    static std::shared_ptr<PDFDocument> open(const std::string& path, std::string* whyNot = nullptr);
     static std::shared_ptr<PDFDocument> openFromMemory(std::string data);
     ~PDFDocument();
     PDFDocument(const PDFDocument&) = delete;
@@ -41,6 +45,9 @@ public:
     // else the file header's.
     int version() const;
 
+    // The pages the page tree holds, counted in the tree once: a /Count entry is never trusted, as a
+    // file may declare two billion pages over one. A tree node is what the page look-up below
+    // descends into, so for a sound tree page n of the count is page n of page(n).
     int pageCount() const;
     // Page `number`, 1-based; nullopt outside 1..pageCount() or when the page tree is broken there.
     std::optional<PDFPage> page(int number) const;
@@ -57,6 +64,8 @@ private:
     explicit PDFDocument(std::shared_ptr<detail::PDFSession> session);
     std::shared_ptr<detail::PDFSession> session_;
     int unlockLevel_ = 1;
+    mutable std::once_flag pageCountOnce_;
+    mutable int pageCount_ = 0;
 };
 
 class PDFPage {

@@ -27,10 +27,12 @@ PDFSession::PDFSession() : ctx(newSilentContext()) {}
 
 PDFSession::~PDFSession() {
     if (ctx) {
+        for (auto& [num, extent] : streamExtents) pdf_drop_obj(ctx, extent.dictionary);
         pdf_drop_document(ctx, doc);
         fz_drop_buffer(ctx, memoryBuffer);
         fz_drop_context(ctx);
     }
+    if (file) std::fclose(file);
 }
 
 }  // namespace detail
@@ -380,7 +382,7 @@ namespace {
 constexpr size_t kMaxStreamBytes = size_t(1) << 30;  // 1 GiB of decoded data at most
 
 // Reads a whole stream object with every filter undone; nullptr on failure.
-fz_buffer* loadDecoded(fz_context* ctx, pdf_obj* ref) {
+fz_buffer* loadDecoded(fz_context* ctx, pdf_document* doc, int num, const detail::PDFSession::StreamExtent& extent) {
     fz_stream* stm;
     fz_var(stm);
     fz_buffer* buf;
@@ -389,7 +391,7 @@ fz_buffer* loadDecoded(fz_context* ctx, pdf_obj* ref) {
     buf = nullptr;
     fz_try(ctx) {
         int truncated = 0;
-        stm = pdf_open_stream(ctx, ref);
+        stm = detail::openStreamObject(ctx, doc, num, extent);
         buf = fz_read_best(ctx, stm, 0, &truncated, kMaxStreamBytes);
     }
     fz_always(ctx) { fz_drop_stream(ctx, stm); }
@@ -421,12 +423,10 @@ std::string takeBuffer(fz_context* ctx, fz_buffer* buf) {
 
 std::optional<std::string> PDFObject::streamData() const {
     if (inline_) return inline_->decoded;
-    if (!isStream()) return std::nullopt;
+    if (!isStream() || number_ <= 0) return std::nullopt;
     fz_context* ctx = session_->ctx;
-    pdf_obj* ref = newReference(ctx, session_->doc, number_);
-    if (!ref) return std::nullopt;
-    fz_buffer* buf = loadDecoded(ctx, ref);
-    pdf_drop_obj(ctx, ref);
+    const detail::PDFSession::StreamExtent extent = detail::streamExtent(*session_, number_);
+    fz_buffer* buf = loadDecoded(ctx, session_->doc, number_, extent);
     if (!buf) return std::nullopt;
     return takeBuffer(ctx, buf);
 }

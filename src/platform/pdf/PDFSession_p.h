@@ -6,6 +6,8 @@
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,6 +27,17 @@ public:
     // Bytes of a document opened from memory; MuPDF reads them in place.
     std::string memory;
     fz_buffer* memoryBuffer = nullptr;
+    // The file a document was opened from, closed after the document.
+    FILE* file = nullptr;
+
+    // Stream objects whose /Length does not end at their "endstream" keyword: a copy of the stream
+    // dictionary with the length that does, and the data's offset (null dictionary: the stream was
+    // checked and is sound). Each stream is checked once per document, however many pages share it.
+    struct StreamExtent {
+        pdf_obj* dictionary = nullptr;
+        std::int64_t offset = 0;
+    };
+    std::map<int, StreamExtent> streamExtents;
 
     // Caches of things built from this document's objects (PDFObject::documentCache), by kind. They
     // hold objects of the document, and so the session: the document empties them when it closes.
@@ -42,5 +55,14 @@ struct PDFInlineImage {
 
 // A new context with MuPDF's messages silenced.
 fz_context* newSilentContext();
+
+// The stream object `num` opened with every filter undone. A /Length that overshoots the stream's
+// "endstream" keyword (so that MuPDF would read on through the next objects, to the end of the
+// file) is replaced by the length up to that keyword; the check reads a few bytes once per stream
+// and document. Throws as MuPDF does: call it inside fz_try, with the extent looked up before by
+// streamExtent().
+fz_stream* openStreamObject(fz_context* ctx, pdf_document* doc, int num, const PDFSession::StreamExtent& extent);
+// Checks the stream object `num` once and remembers the result (no MuPDF exception escapes).
+PDFSession::StreamExtent streamExtent(PDFSession& session, int num);
 
 }  // namespace kx::detail

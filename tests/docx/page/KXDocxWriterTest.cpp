@@ -115,10 +115,9 @@ TEST(KXDocxWriter, WritesPagesIntoOnePackage) {
                              "_rels/.rels", "word/_rels/document.xml.rels", "docProps/core.xml"})
         EXPECT_FALSE(unzipPart(path, part).empty()) << part;
 
-    const std::string validator = "/work/shared/tools/ooxml-validate";
-    if (std::filesystem::exists(validator)) {
+    if (const std::optional<std::string> validator = kx::test::sharedTool("ooxml-validate")) {
         std::string report;
-        EXPECT_EQ(kx::test::runCommand(validator + " '" + path + "'", &report), 0) << report;
+        EXPECT_EQ(kx::test::runCommand("'" + *validator + "' '" + path + "'", &report), 0) << report;
     }
 }
 

@@ -1,7 +1,7 @@
 // The plain-text output of the real documents of the shared corpus against pdftotext's, word by
 // word, reading order included, each document in the reading order that is right for it
 // (scripts/measure-text-f1 gives the figures and says which order that is). Skipped when the corpus
-// or pdftotext is not there.
+// (failed under CI=true) or pdftotext is not there.
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,9 @@
 #include "support/TestSupport.h"
 
 TEST(CorpusFlowText, WordsAndReadingOrderAgreeWithPdftotext) {
-    const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
-    if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    const std::optional<std::string> folder = kx::test::corpusDir("text");
+    KX_REQUIRE_CORPUS(folder);
+    const std::string& corpus = *folder;
     if (!kx::test::haveCommand("pdftotext") || !kx::test::haveCommand("python3"))
         GTEST_SKIP() << "pdftotext or python3 is not installed";
     const std::string script = kx::pathJoin(kx::test::sourceDir(), "scripts/measure-text-f1");
@@ -77,8 +78,9 @@ TEST(CorpusFlowText, WordsAndReadingOrderAgreeWithPdftotext) {
 
 // Every document of the corpus as RTF, read back by LibreOffice: the same words as the plain text.
 TEST(CorpusFlowText, RtfReadByLibreOfficeHasTheWordsOfThePlainText) {
-    const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
-    if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    const std::optional<std::string> folder = kx::test::corpusDir("text");
+    KX_REQUIRE_CORPUS(folder);
+    const std::string& corpus = *folder;
     if (!kx::test::haveCommand("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
     const std::string program = kx::pathJoin(kx::test::binDir(), "KXDocuvane");
     const std::string work = kx::pathJoin(kx::test::tempDir(), "corpus-rtf");
@@ -112,8 +114,9 @@ TEST(CorpusFlowText, RtfReadByLibreOfficeHasTheWordsOfThePlainText) {
 
 // Every document of the corpus as HTML: well formed, whatever its fonts and text hold.
 TEST(CorpusFlowText, HtmlOfEveryDocumentIsWellFormed) {
-    const std::string corpus = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
-    if (!kx::isDirectory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    const std::optional<std::string> folder = kx::test::corpusDir("text");
+    KX_REQUIRE_CORPUS(folder);
+    const std::string& corpus = *folder;
     if (!kx::test::haveCommand("python3")) GTEST_SKIP() << "python3 is not installed";
     const std::string program = kx::pathJoin(kx::test::binDir(), "KXDocuvane");
     const std::string work = kx::pathJoin(kx::test::tempDir(), "corpus-html");

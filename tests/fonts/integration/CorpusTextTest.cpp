@@ -87,8 +87,9 @@ constexpr double kFloor = 0.97;
 }  // namespace
 
 TEST(CorpusText, PageTextMatchesPdftotextCharacters) {
-    const std::string folder = kx::pathJoin(kx::test::sourceDir(), "../shared/corpus/text");
-    if (!kx::isDirectory(folder)) GTEST_SKIP() << "the shared corpus is not present";
+    const std::optional<std::string> corpus = kx::test::corpusDir("text");
+    KX_REQUIRE_CORPUS(corpus);
+    const std::string& folder = *corpus;
     if (!kx::test::haveCommand("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
     std::printf("%-36s %9s %9s %8s %8s\n", "file", "ours", "pdftotext", "similar", "seconds");
     for (const auto& name : kx::listDirectory(folder)) {

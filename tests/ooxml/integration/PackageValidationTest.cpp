@@ -17,9 +17,8 @@ using kx::pathJoin;
 const std::string W(KXOpenXMLNameSpace::nameSpace_w());
 
 std::optional<std::string> validator() {
-    std::string path = pathJoin(kx::test::sourceDir(), "../shared/tools/ooxml-validate");
-    if (!kx::isRegularFile(path) || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3"))
-        return std::nullopt;
+    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
+    if (!path || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3")) return std::nullopt;
     return path;
 }
 
@@ -29,7 +28,7 @@ std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
 
 TEST(PackageValidation, APackageBuiltPartByPartIsValid) {
     std::optional<std::string> validate = validator();
-    if (!validate) GTEST_SKIP() << "../shared/tools/ooxml-validate, xmllint or python3 missing";
+    KX_REQUIRE_CORPUS(validate);
 
     std::string out = pathJoin(kx::test::tempDir(), "built.docx");
     KXOutputWriter writer;

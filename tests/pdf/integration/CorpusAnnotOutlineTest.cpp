@@ -39,39 +39,33 @@ public:
 
 TEST(CorpusAnnotOutline, EveryAnnotationAndOutlineReads) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
-    size_t files = 0, withOutline = 0, items = 0, itemsWithPage = 0, annots = 0, hidden = 0;
+    KX_REQUIRE_CORPUS(!corpus.empty());
+    size_t withOutline = 0, items = 0, itemsWithPage = 0, annots = 0, hidden = 0;
     std::map<std::string, size_t> kinds;
     CountingAnnotDelegate recorder;
     const auto start = std::chrono::steady_clock::now();
-    for (const std::string& file : corpus) {
-        auto doc = kx::PDFDocument::open(file);
-        ASSERT_TRUE(doc) << file;
-        ++files;
-
+    const auto readOutline = [&](const std::string& file, kx::PDFDocument& doc) {
         KXPDFOutLineManager outline;
-        EXPECT_EQ(outline.reLoadOutline(*doc), KXPDFOutLineManager::isHaveOutline(*doc)) << file;
+        EXPECT_EQ(outline.reLoadOutline(doc), KXPDFOutLineManager::isHaveOutline(doc)) << file;
         if (!outline.tableArray().empty()) ++withOutline;
         for (const auto& item : outline.tableArray()) {
             ++items;
             std::int64_t page = KXPDFOutLineManager::GetGoToPageWithItem(item);
-            if (page >= 1 && page <= doc->pageCount()) ++itemsWithPage;
+            if (page >= 1 && page <= doc.pageCount()) ++itemsWithPage;
         }
-
-        for (int n = 1; n <= doc->pageCount(); ++n) {
-            auto page = doc->page(n);
-            ASSERT_TRUE(page) << file << " page " << n;
-            KXPDFAnnotCollection collection(page->dictionary().dictGet("Annots"), n);
-            for (const auto& a : collection.annots()) {
-                ++kinds[a->type().value_or("(none)")];
-                if (a->isHiddenByFlags()) ++hidden;
-            }
-            annots += collection.annots().size();
-            collection.setDelegate(&recorder);
-            collection.startAllParser();
-            EXPECT_EQ(recorder.stack.depth(), 1u) << file << " page " << n;
+    };
+    const auto replayAnnotations = [&](const std::string& file, const kx::PDFPage& page, int n) {
+        KXPDFAnnotCollection collection(page.dictionary().dictGet("Annots"), n);
+        for (const auto& a : collection.annots()) {
+            ++kinds[a->type().value_or("(none)")];
+            if (a->isHiddenByFlags()) ++hidden;
         }
-    }
+        annots += collection.annots().size();
+        collection.setDelegate(&recorder);
+        collection.startAllParser();
+        EXPECT_EQ(recorder.stack.depth(), 1u) << file << " page " << n;
+    };
+    const size_t files = kx::test::forEachPage(corpus, replayAnnotations, readOutline).files;
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("corpus: %zu files, %zu with an outline of %zu items (%zu with a page); %zu annotations (%zu hidden): "

@@ -43,28 +43,20 @@ public:
 
 TEST(CorpusImages, EveryPaintedImageIsWrittenOrReportedUndecoded) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
+    KX_REQUIRE_CORPUS(!corpus.empty());
     kx::ScopedTemporaryRoot temporary;
     ImageCounter counter;
-    size_t files = 0, pages = 0;
     const auto start = std::chrono::steady_clock::now();
-    for (const std::string& file : corpus) {
-        auto doc = kx::PDFDocument::open(file);
-        ASSERT_TRUE(doc) << file;
-        ++files;
-        for (int n = 1; n <= doc->pageCount(); ++n) {
-            auto page = doc->page(n);
-            if (!page) continue;
-            ++pages;
-            KXPDFConentParser parser(page->dictionary(), kx::PDFContentStream::forPage(*page));
+    const kx::test::PagesVisited visited =
+        kx::test::forEachPage(corpus, [&](const std::string&, const kx::PDFPage& page, int) {
+            KXPDFConentParser parser(page.dictionary(), kx::PDFContentStream::forPage(page));
             parser.setDelegate(&counter);
             parser.startParser();
-        }
-    }
+        });
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("corpus images: %zu files, %zu pages, %zu images painted, %zu written (%.1f Mpixel), %zu not decoded, "
                 "%zu at another size than their dictionary, %.2f s\n",
-                files, pages, counter.reported, counter.written, counter.pixels / 1e6, counter.undecoded, counter.resized,
+                visited.files, visited.pages, counter.reported, counter.written, counter.pixels / 1e6, counter.undecoded, counter.resized,
                 seconds);
     EXPECT_EQ(counter.undecoded, 0u);
 }

@@ -24,31 +24,24 @@ public:
 
 TEST(CorpusInterpreter, EveryPageRunsWithANullExporter) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
-    size_t files = 0, pages = 0;
+    KX_REQUIRE_CORPUS(!corpus.empty());
     CountingExporter totals;
     const auto start = std::chrono::steady_clock::now();
-    for (const std::string& file : corpus) {
-        auto doc = kx::PDFDocument::open(file);
-        ASSERT_TRUE(doc) << file;
-        ++files;
-        for (int n = 1; n <= doc->pageCount(); ++n) {
-            auto page = doc->page(n);
-            ASSERT_TRUE(page) << file << " page " << n;
+    const kx::test::PagesVisited visited =
+        kx::test::forEachPage(corpus, [&](const std::string& file, const kx::PDFPage& page, int n) {
             auto stack = std::make_shared<KXPDFRenderStateStack>();
-            KXPDFConentParser parser(page->dictionary(), kx::PDFContentStream::forPage(*page));
+            KXPDFConentParser parser(page.dictionary(), kx::PDFContentStream::forPage(page));
             parser.setDelegate(&totals);
             parser.setRenderingStateStack(stack);
             parser.setPageIndex(n - 1);
             parser.startParser();
             // Every page of the corpus saves and restores its state in balance.
             EXPECT_EQ(stack->depth(), 1u) << file << " page " << n;
-            ++pages;
-        }
-    }
+        });
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    std::printf("corpus: %zu files, %zu pages, %zu paths, %zu pattern paths, %zu shadings in %lld ms\n", files, pages,
-                totals.paths, totals.patternPaths, totals.shadings, static_cast<long long>(ms.count()));
-    EXPECT_GT(pages, 0u);
+    std::printf("corpus: %zu files, %zu pages, %zu paths, %zu pattern paths, %zu shadings in %lld ms\n",
+                visited.files, visited.pages, totals.paths, totals.patternPaths, totals.shadings,
+                static_cast<long long>(ms.count()));
+    EXPECT_GT(visited.pages, 0u);
     EXPECT_GT(totals.paths, 0u);
 }

@@ -78,31 +78,24 @@ std::string figures(const std::map<std::int64_t, size_t>& counts) {
 
 TEST(CorpusShading, EveryShadingAndPatternOfTheCorpusDraws) {
     const std::vector<std::string> corpus = kx::test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "no corpus";
-    size_t pages = 0, shadings = 0, drawnShadings = 0, patternPaths = 0, drawnPatterns = 0;
+    KX_REQUIRE_CORPUS(!corpus.empty());
+    size_t shadings = 0, drawnShadings = 0, patternPaths = 0, drawnPatterns = 0;
     std::map<std::int64_t, size_t> shadingTypes, patternTypes;
     kx::ScopedTemporaryRoot temporary;
     const auto start = std::chrono::steady_clock::now();
-    for (const std::string& file : corpus) {
-        auto doc = kx::PDFDocument::open(file);
-        ASSERT_TRUE(doc) << file;
-        for (int n = 1; n <= doc->pageCount(); ++n) {
-            auto page = doc->page(n);
-            ASSERT_TRUE(page);
-            RasterisingExporter exporter(page->boxRect(kx::PDFBox::CropBox));
-            KXPDFConentParser parser(page->dictionary(), kx::PDFContentStream::forPage(*page));
-            parser.setDelegate(&exporter);
-            parser.setRenderingStateStack(std::make_shared<KXPDFRenderStateStack>());
-            parser.startParser();
-            ++pages;
-            shadings += exporter.shadings;
-            drawnShadings += exporter.drawnShadings;
-            patternPaths += exporter.patternPaths;
-            drawnPatterns += exporter.drawnPatterns;
-            for (const auto& [t, c] : exporter.byShadingType) shadingTypes[t] += c;
-            for (const auto& [t, c] : exporter.byPatternType) patternTypes[t] += c;
-        }
-    }
+    const size_t pages = kx::test::forEachPage(corpus, [&](const std::string&, const kx::PDFPage& page, int) {
+        RasterisingExporter exporter(page.boxRect(kx::PDFBox::CropBox));
+        KXPDFConentParser parser(page.dictionary(), kx::PDFContentStream::forPage(page));
+        parser.setDelegate(&exporter);
+        parser.setRenderingStateStack(std::make_shared<KXPDFRenderStateStack>());
+        parser.startParser();
+        shadings += exporter.shadings;
+        drawnShadings += exporter.drawnShadings;
+        patternPaths += exporter.patternPaths;
+        drawnPatterns += exporter.drawnPatterns;
+        for (const auto& [t, c] : exporter.byShadingType) shadingTypes[t] += c;
+        for (const auto& [t, c] : exporter.byPatternType) patternTypes[t] += c;
+    }).pages;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     std::printf("corpus: %zu pages; %zu sh (%zu drew;%s), %zu pattern paths (%zu drew;%s) in %lld ms\n", pages,
                 shadings, drawnShadings, figures(shadingTypes).c_str(), patternPaths, drawnPatterns,

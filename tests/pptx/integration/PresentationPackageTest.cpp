@@ -20,9 +20,8 @@ using kx::pathJoin;
 std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
 
 std::optional<std::string> validator() {
-    std::string path = pathJoin(kx::test::sourceDir(), "../shared/tools/ooxml-validate");
-    if (!kx::isRegularFile(path) || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3"))
-        return std::nullopt;
+    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
+    if (!path || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3")) return std::nullopt;
     return path;
 }
 
@@ -68,7 +67,7 @@ void addFreeform(KXPPTXPage& page, const kx::Path& path, const kx::Rect& box, bo
 
 TEST(PresentationPackage, HandMadeShapesMakeAValidPresentation) {
     std::optional<std::string> validate = validator();
-    if (!validate) GTEST_SKIP() << "../shared/tools/ooxml-validate, xmllint or python3 missing";
+    KX_REQUIRE_CORPUS(validate);
 
     const std::string out = pathJoin(kx::test::tempDir(), "hand-made.pptx");
     auto writer = KXPPTXWriter::initWithPath(out, 1);

@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "CommandLineHarness.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "support/PDFBuilder.h"
@@ -12,29 +13,12 @@
 
 using namespace kx;
 using kx::test::PDFBuilder;
+using kx::test::freshFolder;
+using kx::test::Outcome;
+using kx::test::run;
+using kx::test::shellQuoted;
 
 namespace {
-
-std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
-
-std::string program() { return pathJoin(test::binDir(), "KXDocuvane"); }
-
-struct Outcome {
-    int status;
-    std::string output;
-};
-
-Outcome run(const std::string& arguments) {
-    Outcome r;
-    r.status = test::runCommand(shellQuoted(program()) + " " + arguments, &r.output);
-    return r;
-}
-
-std::string freshFolder(const std::string& name) {
-    std::string dir = pathJoin(test::tempDir(), name + "-" + newUUIDString());
-    createDirectories(dir);
-    return dir;
-}
 
 // Two pages: letter turned a quarter (/Rotate 90) and 300 x 200 points, each with something drawn.
 const std::string& twoPages() {
@@ -161,9 +145,10 @@ TEST(CommandLine, FailuresEndWithStatus1) {
         std::string lastLine;
     } cases[] = {
         {"missing input", "-i " + shellQuoted(pathJoin(dir, "missing.pdf")) + " -f png -o " + shellQuoted(pathJoin(dir, "o1")),
-         "Conversion end Failed: \"Source File isn't exist.\""},
+         "Conversion end Failed: \"Source File isn't exist.\" (no such file): \"" + pathJoin(dir, "missing.pdf") + "\""},
         {"locked input", "-i " + shellQuoted(locked) + " -f png -o " + shellQuoted(pathJoin(dir, "o2")),
-         "Conversion end Failed: \"Can't load the PDF Document.\""},
+         "Conversion end Failed: \"Can't load the PDF Document.\" (password-protected; the command line opens no "
+         "password-protected PDF): \"" + locked + "\""},
         {"unknown format", "-i " + shellQuoted(twoPages()) + " -f xyz", "Unsupported output format: \"xyz\""},
         {"a format without an exporter", "-i " + shellQuoted(twoPages()) + " -f pdf", "Unsupported output format: \"pdf\""},
     };
@@ -178,22 +163,27 @@ TEST(CommandLine, FailuresEndWithStatus1) {
 }
 
 // A conversion that ends without an error but converted none of its pages is no success for the
-// caller of the command: every page here is too large to draw at 144 dpi.
+// caller of the command: every page here is too large to draw at 144 dpi. Nothing is left behind.
 TEST(CommandLine, NoPageConvertedEndsWithStatus1) {
     PDFBuilder b;
     b.addPage("", "<< >>", "/MediaBox [0 0 14400 14400]");
     b.addPage("", "<< >>", "/MediaBox [0 0 14400 14400]");
     std::string huge = test::writeTemp("cli-huge-pages.pdf", b.build());
-    Outcome r = run("-i " + shellQuoted(huge) + " -f png -o " + shellQuoted(pathJoin(freshFolder("huge"), "out")));
+    const std::string hugeFolder = freshFolder("huge");
+    Outcome r = run("-i " + shellQuoted(huge) + " -f png -o " + shellQuoted(pathJoin(hugeFolder, "out")));
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("No page could be converted."), std::string::npos) << r.output;
-    // One drawable page among them is enough.
+    EXPECT_EQ(r.output.find("Conversion end Success"), std::string::npos) << r.output;
+    EXPECT_TRUE(listDirectory(hugeFolder).empty());
+    // One drawable page among them gives an output, and the status that says pages are missing.
     PDFBuilder mixed;
     mixed.addPage("", "<< >>", "/MediaBox [0 0 14400 14400]");
     mixed.addPage("", "<< >>", "/MediaBox [0 0 100 100]");
     std::string some = test::writeTemp("cli-some-pages.pdf", mixed.build());
-    r = run("-i " + shellQuoted(some) + " -f png -o " + shellQuoted(pathJoin(freshFolder("some"), "out")));
-    EXPECT_EQ(r.status, 0) << r.output;
+    const std::string out = pathJoin(freshFolder("some"), "out");
+    r = run("-i " + shellQuoted(some) + " -f png -o " + shellQuoted(out));
+    EXPECT_EQ(r.status, 3) << r.output;
+    EXPECT_EQ(listDirectory(out), (std::vector<std::string>{"IMG_00002.png"}));
 }
 
 // The format is checked before anything is touched: the file at the output path stays.
@@ -276,4 +266,16 @@ TEST(CommandLine, TheReadmeSampleConverts) {
     Outcome r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(out) + " -f png");
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(listDirectory(out), (std::vector<std::string>{"IMG_00001.png", "IMG_00002.png", "IMG_00003.png"}));
+}
+
+// The spreadsheet formats: a workbook file, and a folder of one CSV table per page.
+TEST(CommandLine, SpreadsheetFormats) {
+    std::string sample = pathJoin(test::sourceDir(), "examples/sample.pdf");
+    std::string dir = freshFolder("spreadsheet");
+    Outcome r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(pathJoin(dir, "sample.xlsx")) + " -f xlsx");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(readFile(pathJoin(dir, "sample.xlsx")).value_or("").substr(0, 2), "PK");
+    r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(pathJoin(dir, "sample.csv")) + " -f csv -p 1");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(listDirectory(pathJoin(dir, "sample.csv")), (std::vector<std::string>{"Table 1.csv"}));
 }

@@ -18,7 +18,7 @@ std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
 
 TEST(CorpusPageImages, FirstPagesMatchMuPDFsOwnTool) {
     const std::vector<std::string> corpus = test::corpusPDFs();
-    if (corpus.empty()) GTEST_SKIP() << "the shared corpus is not here";
+    KX_REQUIRE_CORPUS(!corpus.empty());
     if (!test::haveCommand("mutool") || !test::haveCommand("compare")) GTEST_SKIP() << "mutool or ImageMagick missing";
     const std::string program = pathJoin(test::binDir(), "KXDocuvane");
     int checked = 0;

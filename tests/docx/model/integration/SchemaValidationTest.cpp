@@ -20,8 +20,8 @@ using Body = std::function<void(XMLFileWriter&)>;
 const std::string W(KXOpenXMLNameSpace::nameSpace_w());
 
 std::optional<std::string> validator() {
-    std::string path = pathJoin(kx::test::sourceDir(), "../shared/tools/ooxml-validate");
-    if (!kx::isRegularFile(path) || !kx::test::haveCommand("xmllint")) return std::nullopt;
+    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
+    if (!path || !kx::test::haveCommand("xmllint")) return std::nullopt;
     return path;
 }
 
@@ -128,7 +128,7 @@ void expectValid(const std::string& package) {
 }  // namespace
 
 TEST(SchemaValidation, EverySerialiserWithEveryPartSet) {
-    if (!validator()) GTEST_SKIP() << "the OOXML validator is not available";
+    KX_REQUIRE_CORPUS(validator());
     std::string package = makeDocx("every-part", [](XMLFileWriter& w) {
         KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
         r.rFonts.ascii = "Liberation Serif Bold Italic";
@@ -209,7 +209,7 @@ TEST(SchemaValidation, EverySerialiserWithEveryPartSet) {
 }
 
 TEST(SchemaValidation, ValuesWithoutASchemaNameAreMappedOrLeftOut) {
-    if (!validator()) GTEST_SKIP() << "the OOXML validator is not available";
+    KX_REQUIRE_CORPUS(validator());
     std::string package = makeDocx("unknown-values", [](XMLFileWriter& w) {
         KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
         r.rFonts.ascii.clear();
@@ -258,7 +258,7 @@ TEST(SchemaValidation, ValuesWithoutASchemaNameAreMappedOrLeftOut) {
 
 TEST(SchemaValidation, TheValidatorRejectsAParagraphOutOfSchemaOrder) {
     // The check above is only worth something if the validator sees element order.
-    if (!validator()) GTEST_SKIP() << "the OOXML validator is not available";
+    KX_REQUIRE_CORPUS(validator());
     std::string package = makeDocx("wrong-order", [](XMLFileWriter& w) {
         w.writeStartElementWithNamespace(W, "p");
         w.writeStartElementWithNamespace(W, "pPr");

@@ -1,0 +1,90 @@
+#include "app/jobs/StagedOutput.h"
+
+#include "platform/FileSystem.h"
+
+namespace kx {
+
+namespace {
+
+// Hidden, and named after the program, should a killed run leave it behind.
+constexpr const char* kStagingPrefix = ".KXDocuvane-";
+
+std::string folderOf(const std::string& path) {
+    std::string folder = pathDirectory(path);
+    return folder.empty() ? "." : folder;
+}
+
+}  // namespace
+
+StagedOutput::~StagedOutput() {
+    if (!done_) discard();
+}
+
+bool StagedOutput::prepare(const std::string& destination, Kind kind, std::string* whyNot) {
+    destination_ = destination;
+    done_ = false;
+    const FileKind existing = fileKind(destination);
+    if (kind == Kind::Folder && existing == FileKind::Folder) {
+        // Written in place; a folder that takes no file fails here, not page by page.
+        auto probe = createUniqueFolder(destination, kStagingPrefix, whyNot);
+        if (!probe) return false;
+        removeAll(*probe);
+        writePath_ = destination;
+        return true;
+    }
+    if (existing == FileKind::Other || (kind == Kind::File && existing == FileKind::Folder)) {
+        if (whyNot) *whyNot = existing == FileKind::Folder ? "a folder is in the way" : "not a regular file";
+        return false;
+    }
+    if (kind == Kind::Folder && existing == FileKind::None) {
+        if (!createDirectories(destination)) {
+            // Say why: the folder that should hold it refuses a new entry, or is missing.
+            std::string reason = "the folder cannot be made";
+            if (auto probe = createUniqueFolder(folderOf(destination), kStagingPrefix, &reason)) removeAll(*probe);
+            if (whyNot) *whyNot = reason;
+            return false;
+        }
+        madeFolder_ = true;
+        writePath_ = destination;
+        return true;
+    }
+    // A file output, or a folder output where a regular file stands: staged beside it.
+    auto staging = createUniqueFolder(folderOf(destination), kStagingPrefix, whyNot);
+    if (!staging) return false;
+    stagingFolder_ = *staging;
+    writePath_ = pathJoin(stagingFolder_, pathFileName(destination));
+    return true;
+}
+
+bool StagedOutput::commit(std::string* whyNot) {
+    if (stagingFolder_.empty()) {
+        done_ = true;
+        return true;
+    }
+    const FileKind written = fileKind(writePath_);
+    if (written == FileKind::None) {
+        if (whyNot) *whyNot = "nothing was written";
+        discard();
+        return false;
+    }
+    // A folder cannot be renamed over a file: the file goes first, once the folder is complete.
+    if (written == FileKind::Folder && fileKind(destination_) == FileKind::RegularFile && !removeFile(destination_)) {
+        if (whyNot) *whyNot = "the file in the way cannot be removed";
+        discard();
+        return false;
+    }
+    const bool moved = moveReplacing(writePath_, destination_, whyNot);
+    discard();
+    return moved;
+}
+
+void StagedOutput::discard() {
+    done_ = true;
+    if (!stagingFolder_.empty()) removeAll(stagingFolder_);
+    stagingFolder_.clear();
+    if (madeFolder_ && fileKind(destination_) == FileKind::Folder && listDirectory(destination_).empty())
+        removeAll(destination_);
+    madeFolder_ = false;
+}
+
+}  // namespace kx

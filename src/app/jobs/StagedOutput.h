@@ -1,0 +1,49 @@
+#pragma once
+// Where a conversion writes, so that a run that fails or is interrupted loses nothing that was at
+// the destination and leaves no half-written output behind.
+//
+// A file output is written under its own name into a fresh folder beside the destination (on the
+// same file system) and moved over the destination in one step when the run succeeded; a failed
+// run only removes that folder. A folder output (page images) is written into the destination
+// folder itself, made when missing: its image files take free names and the conversion takes its
+// own files back when it is cancelled, so the files already there are never touched. A regular file
+// in the way of an output folder is replaced only once the new folder is complete. Anything at the
+// destination that is neither a regular file nor (for page images) a folder, such as a device, a
+// pipe or a socket, is refused before anything is written.
+
+#include <string>
+
+namespace kx {
+
+class StagedOutput {
+public:
+    enum class Kind { File, Folder };
+
+    StagedOutput() = default;
+    // Removes what the run left unless it was committed.
+    ~StagedOutput();
+    StagedOutput(const StagedOutput&) = delete;
+    StagedOutput& operator=(const StagedOutput&) = delete;
+
+    // Gets the destination ready; false when it cannot take the output, with the reason in
+    // `whyNot` ("not a regular file", "permission denied", ...).
+    bool prepare(const std::string& destination, Kind kind, std::string* whyNot);
+    // The path the conversion writes to.
+    const std::string& writePath() const { return writePath_; }
+    const std::string& destination() const { return destination_; }
+
+    // Puts the output in its place; false (with the reason) when that failed, and then what was at
+    // the destination is still there.
+    bool commit(std::string* whyNot);
+    // Removes the staged output and a folder this run made that is left empty.
+    void discard();
+
+private:
+    std::string destination_;
+    std::string writePath_;
+    std::string stagingFolder_;  // the fresh folder beside the destination, when there is one
+    bool madeFolder_ = false;    // the output folder did not exist before the run
+    bool done_ = false;
+};
+
+}  // namespace kx
