@@ -8,6 +8,7 @@
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
 #include "flowtext/KXTextPDFExporter.h"
+#include "pptx/KXPPTXPDFExporter.h"
 #include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPDFExporter.h"
 
@@ -46,7 +47,7 @@ std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<con
 std::vector<ExporterChoice> exporterTable() {
     return {
         {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
-        // presentation ("pptx")
+        {&KXPPTXPDFExporter::supportType, &plain<KXPPTXPDFExporter>},
         {[](const std::string& key) { return key == "xlsx"; }, &makeSpreadsheetExporter<true>},
         {[](const std::string& key) { return key == "csv"; }, &makeSpreadsheetExporter<false>},
         {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},

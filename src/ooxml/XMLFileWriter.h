@@ -113,7 +113,16 @@ public:
     bool hasWriteError() const { return writeError_; }
 
 private:
-    void append(std::string_view bytes);
+    // Written to the file whenever this much is buffered.
+    static constexpr size_t kBufferSize = 64 * 1024;
+
+    // Every fragment goes through here (inline: a tag is a dozen of them).
+    void append(std::string_view bytes) {
+        if (bytes.empty()) return;
+        buffer_.append(bytes);
+        bytesWritten_ += bytes.size();
+        if (buffer_.size() >= kBufferSize) flushBuffer();
+    }
     void appendEscaped(std::u16string_view text, bool attribute);
     void appendEscaped(std::string_view text, bool attribute);
     void flushBuffer();
@@ -148,6 +157,7 @@ private:
     std::vector<std::string> elementLocalNames_;
     std::vector<const std::string*> elementNamespaceURIs_;  // into internedURIs_
     std::unordered_map<std::string, std::unique_ptr<std::string>> internedURIs_;
+    const std::string* lastInterned_ = nullptr;  // the URI interned last
     // The last prefix lookup, the common case being many elements in one namespace in a row;
     // forgotten whenever a binding changes.
     std::string lastLookupURI_;
@@ -158,6 +168,8 @@ private:
     std::vector<bool> namespaceWritten_;
     std::unordered_map<std::string, std::string> namespaceURIPrefixMap_;
     std::unordered_map<std::string, std::string> prefixNamespaceURIMap_;
+    std::string indentCache_;  // the line break, then indentation for the deepest level so far
+    std::string indentCacheBreak_, indentCacheUnit_;
     std::string indentation_ = "\t";
     std::string lineBreak_ = "\n";
     bool automaticEmptyElements_ = true;
