@@ -115,6 +115,7 @@ void KXDocxPage::endWritePage(std::int64_t) {
     optimizeAllRunTextPropertyIfNeed(options.isNeedReplaceFont());
     // Pictures, paths, tables and annotation text boxes are worked out here, before the text is
     // laid out, when the page holds them.
+    convertAnnotion2TextBox();
     createPageWithColumn();
     if (allPageSectionArray_.empty()) {
         auto blank = KXDocxPageSection::BankPageSectionWithSectProperty(sectProperty_);
@@ -125,6 +126,8 @@ void KXDocxPage::endWritePage(std::int64_t) {
         blank->setIsPageFootSection(true);
         allPageSectionArray_.push_back(blank);
     }
+    _insertFloatRunPicts();
+    creatOutlineIfNeed();
     writePDFPageBookmark();
     for (const auto& table : allTableArray_) {
         const kx::Rect bounds = table->displayRect();
