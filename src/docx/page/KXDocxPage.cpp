@@ -47,7 +47,9 @@ KXDocxPage::KXDocxPage(XMLFileWriter* documentWriter, kx::Size pageSize, bool fi
 
 void KXDocxPage::updateAllPDFScanIndex() {
     std::vector<std::shared_ptr<KXDocxRun>> all;
-    all.reserve(allRunTextArray_.size() + allRunPathArray_.size() + allTableArray_.size());
+    all.reserve(allRunTextBoxArray_.size() + allRunTextArray_.size() + allRunPathArray_.size() + allTableArray_.size());
+    // Text boxes share the reading order; texts along paths keep the index they were made with.
+    all.insert(all.end(), allRunTextBoxArray_.begin(), allRunTextBoxArray_.end());
     all.insert(all.end(), allRunTextArray_.begin(), allRunTextArray_.end());
     all.insert(all.end(), allRunPathArray_.begin(), allRunPathArray_.end());
     all.insert(all.end(), allTableArray_.begin(), allTableArray_.end());
