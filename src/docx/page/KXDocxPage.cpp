@@ -59,7 +59,8 @@ void KXDocxPage::updateAllPDFScanIndex() {
 
 void KXDocxPage::optimizeAllRunTextPropertyIfNeed(bool replaceFont) {
     if (replaceFont) _localizedReplaceFontNameIfNeed();
-    for (const auto& run : allRunTextArray_) run->optimizePropertyAtStart(replaceFont);
+    KXDocxRunText::PropertyCache cache;
+    for (const auto& run : allRunTextArray_) run->optimizePropertyAtStart(replaceFont, &cache);
 }
 
 bool KXDocxPage::_localizedReplaceFontNameIfNeed() {
