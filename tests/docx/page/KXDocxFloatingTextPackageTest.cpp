@@ -59,7 +59,8 @@ TEST(KXDocxFloatingTextPackage, ShapesUniqueTypesOnceAndValid) {
     const std::string path = kx::pathJoin(kx::test::tempDir(), "floating-text.docx");
     kx::removeAll(path);
     KXDocxWriter writer(path, 2);
-    ASSERT_TRUE(writer.begainWriteDocument());
+    writer.begainWriteDocument();
+    ASSERT_FALSE(writer.hasFailed());
     for (int n = 1; n <= 2; ++n) {
         writer.begainWritePage({612, 792}, n);
         KXDocxPage& page = *writer.currentPage();
@@ -78,8 +79,7 @@ TEST(KXDocxFloatingTextPackage, ShapesUniqueTypesOnceAndValid) {
         page.allRunTextPathArray().push_back(textPath(u"Mirrored", 180, true));
         writer.endWritePage();
     }
-    KXError error;
-    ASSERT_TRUE(writer.packetZipFileIfNeed(&error)) << error.failureReason;
+    ASSERT_TRUE(writer.packetZipFileIfNeed()) << writer.failureError().failureReason;
     const std::string document = unzipDocument(path);
     ASSERT_FALSE(document.empty());
 
