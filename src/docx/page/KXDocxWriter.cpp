@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxProperty.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxPage.h"
@@ -100,6 +101,7 @@ std::string KXDocxWriter::templateText(const std::string& name) {
 void KXDocxWriter::begainWriteDocument() {
     if (hasFailed()) return;
     setBegainDocxOptions();
+    KXDocxCounters::sharedInstance().begainWriteDocument();
     mediaCollection_.clear();
     bookmarkNames_.clear();
     bookmarkIds_.clear();
