@@ -6,6 +6,9 @@
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
 #include "flowtext/KXTextPDFExporter.h"
+#include "pptx/KXPPTXPDFExporter.h"
+#include "xlsx/KXExcelManager.h"
+#include "xlsx/KXExcelPDFExporter.h"
 
 namespace kx {
 
@@ -14,6 +17,14 @@ namespace {
 template <class Exporter>
 std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&) {
     return std::make_unique<Exporter>();
+}
+
+// The spreadsheet state takes the job's options before the exporter exists: a workbook or CSV
+// files, as the key says.
+template <bool isExcelConvert>
+std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<const KXPDFOptions>& options) {
+    KXExcelManager::sharedInstance().setOptions(options ? options->excelOptions() : KXExcelOptions());
+    return std::make_unique<KXExcelPDFExporter>(isExcelConvert);
 }
 
 }  // namespace
@@ -28,8 +39,9 @@ std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&)
 std::vector<ExporterChoice> exporterTable() {
     return {
         // DOCX ("docx")
-        // presentation ("pptx")
-        // spreadsheet ("xlsx", "csv")
+        {&KXPPTXPDFExporter::supportType, &plain<KXPPTXPDFExporter>},
+        {[](const std::string& key) { return key == "xlsx"; }, &makeSpreadsheetExporter<true>},
+        {[](const std::string& key) { return key == "csv"; }, &makeSpreadsheetExporter<false>},
         {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},
         {[](const std::string& key) { return key == "rtf"; }, &plain<KXRTFPDFExporter>},
         {[](const std::string& key) { return key == "html"; }, &plain<KXHTMLPDFExporter>},

@@ -1,30 +1,31 @@
 #pragma once
 // What the three flow-text document writers add to the capture's document: the flow page of each
-// PDF page, written through the family's file writer.
+// PDF page, made by the family on its file writer.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "capture/CaptureDocument.h"
+#include "flowtext/FlowFileWriter_p.h"
+#include "flowtext/FlowPage_p.h"
 #include "platform/Geometry.h"
 
 namespace kx::detail {
 
-template <class Page, class Writer>
 class FlowDocument : public kx::CaptureDocument {
 public:
     using CaptureDocument::CaptureDocument;
 
-    Page* currentPage() const { return currentPage_.get(); }
+    FlowPage* currentPage() const { return currentPage_.get(); }
 
 protected:
-    // The writer the pages write into.
-    virtual Writer* pageWriter() = 0;
+    // The family's page of the next PDF page, writing into the family's page writer.
+    virtual std::unique_ptr<FlowPage> makePage(kx::Size pageSize, bool lastPage) = 0;
 
     void startPage(kx::Size pageSize, std::int64_t pageIndex, bool lastPage) override {
         currentPage_.reset();
-        currentPage_ = std::make_unique<Page>(pageWriter(), pageSize, lastPage);
+        currentPage_ = makePage(pageSize, lastPage);
         currentPage_->begainWritePage(pageIndex);
     }
     // The page builds its paragraphs and writes them.
@@ -33,10 +34,10 @@ protected:
     }
 
     // Closes the writer (false when anything written to it was lost).
-    static bool closeWriter(const std::unique_ptr<Writer>& writer) { return writer && writer->closeFile(); }
+    static bool closeWriter(FlowFileWriter* writer) { return writer && writer->closeFile(); }
 
 private:
-    std::unique_ptr<Page> currentPage_;
+    std::unique_ptr<FlowPage> currentPage_;
 };
 
 }  // namespace kx::detail

@@ -1,6 +1,6 @@
 #pragma once
-// The runs of the three flow-text families (HTML, RTF, plain text) share their fields; each family
-// writes them in its own syntax through its own file writer.
+// The runs of the three flow-text families (HTML, RTF, plain text): one record for all three, which
+// the page lays out into paragraphs; each family's page writes them in its own syntax.
 
 #include <cstddef>
 #include <cstdint>
@@ -22,16 +22,12 @@ inline const std::shared_ptr<const KXDocx_RPr>& defaultRunProperty() {
 }
 
 // A run of a page: character properties and the geometry of the shown string.
-template <class Writer>
-class FlowRun : public std::enable_shared_from_this<FlowRun<Writer>> {
+class FlowRun : public std::enable_shared_from_this<FlowRun> {
 public:
     FlowRun() : rProperty_(defaultRunProperty()) {}
     virtual ~FlowRun() = default;
     FlowRun(const FlowRun&) = default;
     FlowRun& operator=(const FlowRun&) = default;
-
-    // A plain run writes nothing; text runs write their text.
-    virtual void writeWithXMLWriter(Writer&) {}
 
     const KXDocx_RPr& rProperty() const { return *rProperty_; }
     void setRProperty(const KXDocx_RPr& p) { rProperty_ = std::make_shared<const KXDocx_RPr>(p); }
@@ -48,9 +44,10 @@ private:
     std::uint64_t pdfScanIndex_ = 0;
 };
 
-// A run with text: what the exporter makes for every shown string on a horizontal baseline.
-template <class Writer>
-class FlowRunText : public FlowRun<Writer> {
+// A run with text: what the exporter makes for every shown string on a horizontal baseline. Its
+// geometry (the display-space frame of the shown string, its width and the width of a blank in its
+// font) is what the page's layout reads; its text is what the page writes.
+class FlowRunText final : public FlowRun {
 public:
     // Width of one blank in the run's font and size, display space.
     double spaceWidth() const { return spaceWidth_; }
@@ -65,6 +62,7 @@ public:
     // run's entry in the step's own tables without a search.
     std::size_t layoutSlot() const { return layoutSlot_; }
     void setLayoutSlot(std::size_t slot) { layoutSlot_ = slot; }
+
 
 private:
     double spaceWidth_ = 0;

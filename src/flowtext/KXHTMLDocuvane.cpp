@@ -50,10 +50,10 @@ bool KXHTMLDocuvane::packetZipFileIfNeed() {
     out.writeFormat(" </style>\n");
     out.writeFormat("</head>\n");
     out.writeFormat("<body>");
-    bool ok = closeWriter(contentWriter_) && out.writeFileContents(contentWriter_->textPath());
+    bool ok = closeWriter(contentWriter_.get()) && out.writeFileContents(contentWriter_->textPath());
     out.writeFormat("\n</body>\n");
     out.writeFormat("</html>");
-    ok = closeWriter(documentWriter_) && ok;
+    ok = closeWriter(documentWriter_.get()) && ok;
     finish(ok);
     return ok;
 }

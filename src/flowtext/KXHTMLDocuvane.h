@@ -11,7 +11,7 @@
 #include "flowtext/KXHTMLFileWriter.h"
 #include "flowtext/KXHTMLPage.h"
 
-class KXHTMLDocuvane : public kx::detail::FlowDocument<KXHTMLPage, KXHTMLFileWriter> {
+class KXHTMLDocuvane : public kx::detail::FlowDocument {
 public:
     // initWithPath:numOfPages:
     KXHTMLDocuvane(const std::string& path, std::int64_t numOfPages);
@@ -23,7 +23,9 @@ public:
     bool packetZipFileIfNeed() override;
 
 protected:
-    KXHTMLFileWriter* pageWriter() override { return contentWriter_.get(); }
+    std::unique_ptr<kx::detail::FlowPage> makePage(kx::Size pageSize, bool lastPage) override {
+        return std::make_unique<KXHTMLPage>(contentWriter_.get(), pageSize, lastPage);
+    }
     void closeWriters() override;
 
 private:

@@ -49,9 +49,9 @@ bool KXRTFDocuvane::packetZipFileIfNeed() {
     KXRTFState::sharedInstance().writeRegistedColors(out);
     out.write("}\n");
     _writeRTFAuthorInfo();
-    bool ok = closeWriter(contentWriter_) && out.writeFileContents(contentWriter_->textPath());
+    bool ok = closeWriter(contentWriter_.get()) && out.writeFileContents(contentWriter_->textPath());
     out.write("\n}");
-    ok = closeWriter(documentWriter_) && ok;
+    ok = closeWriter(documentWriter_.get()) && ok;
     finish(ok);
     return ok;
 }

@@ -11,7 +11,7 @@
 #include "flowtext/KXRTFFileWriter.h"
 #include "flowtext/KXRTFPage.h"
 
-class KXRTFDocuvane : public kx::detail::FlowDocument<KXRTFPage, KXRTFFileWriter> {
+class KXRTFDocuvane : public kx::detail::FlowDocument {
 public:
     // initWithPath:numOfPages:
     KXRTFDocuvane(const std::string& path, std::int64_t numOfPages);
@@ -26,7 +26,9 @@ public:
     void _writeRTFInfoForKey(const std::string& key, const std::string& info);
 
 protected:
-    KXRTFFileWriter* pageWriter() override { return contentWriter_.get(); }
+    std::unique_ptr<kx::detail::FlowPage> makePage(kx::Size pageSize, bool lastPage) override {
+        return std::make_unique<KXRTFPage>(contentWriter_.get(), pageSize, lastPage);
+    }
     void closeWriters() override;
 
 private:

@@ -1,15 +1,24 @@
 #pragma once
-// The flow page of the RTF output.
+// The flow page of the RTF output: each paragraph "\par\pard" and its left indentation, each run
+// the font and colour control words that change, then its escaped text.
+
+#include <string_view>
 
 #include "flowtext/FlowPage_p.h"
 #include "flowtext/KXRTFFileWriter.h"
-#include "flowtext/KXRTFParagraph.h"
-#include "flowtext/KXRTFRun.h"
-#include "flowtext/KXRTFRunText.h"
 
-class KXRTFPage : public kx::detail::FlowPage<KXRTFParagraph, KXRTFRun, KXRTFRunText, KXRTFFileWriter, true> {
+class KXRTFPage : public kx::detail::FlowPage {
 public:
-    using FlowPage::FlowPage;
+    KXRTFPage(KXRTFFileWriter* writer, kx::Size pageSize, bool lastPage);
 
-    void _writeParagraphs(KXRTFFileWriter& writer) override;
+    void _writeParagraphs() override;
+
+protected:
+    void writeRunText(const kx::detail::FlowRunText& run) override;
+    // Starts a new paragraph indented by the distance beyond the page's text margin, in twips.
+    void writeNewLine(kx::detail::FlowParagraph& paragraph) override;
+    void writeContent(std::u16string_view text) override;
+
+private:
+    KXRTFFileWriter* writer_;
 };

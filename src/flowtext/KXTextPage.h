@@ -1,17 +1,22 @@
 #pragma once
-// The flow page of the plain-text output.
+// The flow page of the plain-text output: paragraphs on one baseline joined by the indentation,
+// the others each on a line of its own, the text of the runs as it was shown.
 
 #include "flowtext/FlowPage_p.h"
 #include "flowtext/KXTextFileWriter.h"
-#include "flowtext/KXTextParagraph.h"
-#include "flowtext/KXTextRun.h"
-#include "flowtext/KXTextRunText.h"
 
-class KXTextPage : public kx::detail::FlowPage<KXTextParagraph, KXTextRun, KXTextRunText, KXTextFileWriter, false> {
+class KXTextPage : public kx::detail::FlowPage {
 public:
-    using FlowPage::FlowPage;
+    KXTextPage(KXTextFileWriter* writer, kx::Size pageSize, bool lastPage);
 
     // Writes the paragraphs and ends the page's text with a line break, so that the next page
     // starts on a line of its own.
-    void _writeParagraphs(KXTextFileWriter& writer) override;
+    void _writeParagraphs() override;
+
+protected:
+    // The text without control characters.
+    void writeRunText(const kx::detail::FlowRunText& run) override;
+
+private:
+    KXTextFileWriter* writer_;
 };

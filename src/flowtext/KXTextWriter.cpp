@@ -12,7 +12,7 @@ void KXTextWriter::begainWriteDocument() {
 }
 
 bool KXTextWriter::packetZipFileIfNeed() {
-    finish(!hasFailed() && closeWriter(documentWriter_));
+    finish(!hasFailed() && closeWriter(documentWriter_.get()));
     return !hasFailed();
 }
 

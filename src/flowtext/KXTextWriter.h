@@ -10,7 +10,7 @@
 #include "flowtext/KXTextFileWriter.h"
 #include "flowtext/KXTextPage.h"
 
-class KXTextWriter : public kx::detail::FlowDocument<KXTextPage, KXTextFileWriter> {
+class KXTextWriter : public kx::detail::FlowDocument {
 public:
     // initWithPath:numOfPages:
     KXTextWriter(const std::string& path, std::int64_t numOfPages);
@@ -24,7 +24,9 @@ public:
     KXTextFileWriter* documentWriter() const { return documentWriter_.get(); }
 
 protected:
-    KXTextFileWriter* pageWriter() override { return documentWriter_.get(); }
+    std::unique_ptr<kx::detail::FlowPage> makePage(kx::Size pageSize, bool lastPage) override {
+        return std::make_unique<KXTextPage>(documentWriter_.get(), pageSize, lastPage);
+    }
     void closeWriters() override;
 
 private:

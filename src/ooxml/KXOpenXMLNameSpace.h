@@ -88,6 +88,14 @@ public:
     static constexpr std::string_view nameSpace_Rels_WorkSheet() {
         return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
     }
+    // Relationship types of a workbook's styles and shared strings (the DOCX styles part takes the
+    // same styles type).
+    static constexpr std::string_view nameSpace_Rels_Styles() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
+    }
+    static constexpr std::string_view nameSpace_Rels_SharedStrings() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings";
+    }
     // SpreadsheetML main.
     static constexpr std::string_view nameSpace_SpreadSheetml2006Main() {
         return "http://schemas.openxmlformats.org/spreadsheetml/2006/main";

@@ -182,6 +182,18 @@ std::string KXOutputWriter::pathForPart(std::string_view partName) const {
 
 namespace {
 
+// Pictures whose format compresses already are stored as they are: deflating them again takes
+// time and gains nothing.
+bool isCompressedMedia(const std::string& partName) {
+    const std::string extension = kx::pathExtension(partName);
+    for (const char* e : {"png", "jpeg", "jpg", "gif", "jp2"})
+        if (extension.size() == std::char_traits<char>::length(e) &&
+            std::equal(extension.begin(), extension.end(), e,
+                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; }))
+            return true;
+    return false;
+}
+
 // The folders of the file, made; false when that fails.
 bool makeFoldersFor(const std::string& file) { return kx::createDirectories(kx::pathDirectory(file)); }
 
@@ -226,6 +238,10 @@ bool KXOutputWriter::addPartFromFile(std::string_view partName, std::string_view
     bool placed = false;
     if (move) {
         fs::rename(sourcePath, file, ec);
+        placed = !ec;
+    } else {
+        // A second name for the same file costs no copy; the file is only read from here on.
+        fs::create_hard_link(sourcePath, file, ec);
         placed = !ec;
     }
     if (!placed) {  // a copy, also when a move crosses file systems
@@ -288,7 +304,7 @@ bool KXOutputWriter::finishPackage(KXError* error) {
             failures.add(kCannotCreate, archive.lastError());
         } else {
             for (const std::string& entry : entries)
-                if (!archive.writeFileAtPath(pathForPart(entry), entry.substr(1), -1))
+                if (!archive.writeFileAtPath(pathForPart(entry), entry.substr(1), isCompressedMedia(entry) ? 0 : compressionLevel_))
                     failures.add(kCannotAddEntry, archive.lastError());
             if (!failures.empty())
                 archive.discard();

@@ -20,7 +20,8 @@
 //
 // Packages are reproducible: entries in a fixed order ("[Content_Types].xml" first, then the
 // parts by name), each with the same fixed date and permissions, so the same parts give the same
-// bytes whenever they are zipped. The class operation CreateZipFileAtPath zips a list of files and
+// bytes whenever they are zipped. XML parts are deflated; pictures that compress already (PNG,
+// JPEG, GIF, JPEG 2000) are stored. The class operation CreateZipFileAtPath zips a list of files and
 // folders the same way.
 
 #include <cstdint>
@@ -71,7 +72,8 @@ public:
     // Writes the bytes as the part's file and registers the part. False (nothing registered) when
     // the file cannot be written.
     bool addPartWithBytes(std::string_view partName, std::string_view contentType, std::string_view bytes);
-    // Copies (or moves) the file into the package as the part. False (nothing registered) when
+    // Brings the file into the package as the part: a second name for it (a copy where that cannot
+    // be made), or the file itself moved there. False (nothing registered) when
     // it cannot be read or written; the caller decides what the package does without it.
     bool addPartFromFile(std::string_view partName, std::string_view contentType, const std::string& sourcePath,
                          bool move = false);
@@ -84,6 +86,11 @@ public:
     // False, with every reason in `error`, when a part could not be written, the registry has
     // problems() or the archive cannot be written; the destination is then left as it was.
     bool finishPackage(KXError* error = nullptr);
+
+    // The deflate level of the parts that are not stored: negative for zlib's default, 1 (fastest)
+    // to 9 (smallest).
+    int compressionLevel() const { return compressionLevel_; }
+    void setCompressionLevel(int level) { compressionLevel_ = level; }
 
     // The time as a W3CDTF date in UTC ("2024-05-31T23:59:08Z"), what the "dcterms:W3CDTF" dates of
     // the core properties hold; the calendar year, whatever the week.
@@ -116,6 +123,7 @@ private:
     // The folder made to hold the work folder, removed with it (empty when the caller gave one).
     std::string ownedParentFolder_;
     KXPartRegistry parts_;
+    int compressionLevel_ = -1;
     // Parts whose files could not be written: reasons kept for finishPackage.
     std::vector<std::string> partFailures_;
     // The XML parts being written, by the writer's file path, for endXMLPart.

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 
@@ -9,8 +11,6 @@ namespace {
 
 constexpr std::string_view kXMLNamespace = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view kXMLNSNamespace = "http://www.w3.org/2000/xmlns/";
-// Written to the file whenever this much is buffered.
-constexpr size_t kBufferSize = 64 * 1024;
 
 [[noreturn]] void raise(std::string reason) { throw XMLWriterException(std::move(reason)); }
 
@@ -69,12 +69,6 @@ XMLFileWriter::~XMLFileWriter() { closeFile(); }
 
 // --- Output ---------------------------------------------------------------------------------------
 
-void XMLFileWriter::append(std::string_view bytes) {
-    if (bytes.empty()) return;
-    buffer_.append(bytes);
-    bytesWritten_ += bytes.size();
-    if (buffer_.size() >= kBufferSize) flushBuffer();
-}
 
 void XMLFileWriter::flushBuffer() {
     if (buffer_.empty()) return;
@@ -152,9 +146,16 @@ void XMLFileWriter::closeStartTagIfOpen() {
 }
 
 void XMLFileWriter::writeLineBreakAndIndentation(int level) {
-    append(lineBreak_);
-    if (!indentation_.empty())
-        for (int i = 0; i < level; ++i) append(indentation_);
+    // One piece: the line break and the level's indentation, kept from the last time the level was
+    // that deep (parts nest a few levels, and every tag starts a line).
+    const size_t depth = static_cast<size_t>(std::max(level, 0));
+    if (indentCacheBreak_ != lineBreak_ || indentCacheUnit_ != indentation_) {
+        indentCacheBreak_ = lineBreak_;
+        indentCacheUnit_ = indentation_;
+        indentCache_ = lineBreak_;
+    }
+    while (indentCache_.size() < lineBreak_.size() + depth * indentation_.size()) indentCache_ += indentation_;
+    append(std::string_view(indentCache_).substr(0, lineBreak_.size() + depth * indentation_.size()));
 }
 
 std::string_view XMLFileWriter::qualifiedPrefix(std::string_view namespaceURI) {
@@ -169,10 +170,13 @@ std::string_view XMLFileWriter::qualifiedPrefix(std::string_view namespaceURI) {
 }
 
 const std::string* XMLFileWriter::internedURI(std::string_view namespaceURI) {
+    // Runs of elements in one namespace are the rule.
+    if (lastInterned_ && *lastInterned_ == namespaceURI) return lastInterned_;
     std::string key(namespaceURI);
     auto it = internedURIs_.find(key);
     if (it == internedURIs_.end()) it = internedURIs_.emplace(key, std::make_unique<std::string>(key)).first;
-    return it->second.get();
+    lastInterned_ = it->second.get();
+    return lastInterned_;
 }
 
 // --- Declaration ----------------------------------------------------------------------------------
@@ -333,6 +337,12 @@ void XMLFileWriter::writeCharacters(std::string_view text) {
 void XMLFileWriter::writeCharacters(std::u16string_view text) {
     closeStartTagIfOpen();
     appendEscaped(text, false);
+    emptyElement_ = false;
+}
+
+void XMLFileWriter::writeRaw(std::string_view markup) {
+    closeStartTagIfOpen();
+    append(markup);
     emptyElement_ = false;
 }
 

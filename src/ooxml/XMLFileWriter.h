@@ -58,6 +58,9 @@ public:
     void writeAttribute(std::string_view localName, std::u16string_view value);
     void writeCharacters(std::string_view text);
     void writeCharacters(std::u16string_view text);
+    // Markup written as given, unescaped, after closing an open start tag: elements this kind of
+    // writer made elsewhere (a part built in pieces), well-formed and already escaped.
+    void writeRaw(std::string_view markup);
     // Written as given, unescaped.
     void writeComment(std::string_view comment);
     void writeProcessingInstruction(std::string_view target, std::string_view data);
@@ -110,7 +113,16 @@ public:
     bool hasWriteError() const { return writeError_; }
 
 private:
-    void append(std::string_view bytes);
+    // Written to the file whenever this much is buffered.
+    static constexpr size_t kBufferSize = 64 * 1024;
+
+    // Every fragment goes through here (inline: a tag is a dozen of them).
+    void append(std::string_view bytes) {
+        if (bytes.empty()) return;
+        buffer_.append(bytes);
+        bytesWritten_ += bytes.size();
+        if (buffer_.size() >= kBufferSize) flushBuffer();
+    }
     void appendEscaped(std::u16string_view text, bool attribute);
     void appendEscaped(std::string_view text, bool attribute);
     void flushBuffer();
@@ -145,6 +157,7 @@ private:
     std::vector<std::string> elementLocalNames_;
     std::vector<const std::string*> elementNamespaceURIs_;  // into internedURIs_
     std::unordered_map<std::string, std::unique_ptr<std::string>> internedURIs_;
+    const std::string* lastInterned_ = nullptr;  // the URI interned last
     // The last prefix lookup, the common case being many elements in one namespace in a row;
     // forgotten whenever a binding changes.
     std::string lastLookupURI_;
@@ -155,6 +168,8 @@ private:
     std::vector<bool> namespaceWritten_;
     std::unordered_map<std::string, std::string> namespaceURIPrefixMap_;
     std::unordered_map<std::string, std::string> prefixNamespaceURIMap_;
+    std::string indentCache_;  // the line break, then indentation for the deepest level so far
+    std::string indentCacheBreak_, indentCacheUnit_;
     std::string indentation_ = "\t";
     std::string lineBreak_ = "\n";
     bool automaticEmptyElements_ = true;

@@ -54,6 +54,22 @@ bool removeFile(const std::string& path) {
     return fs::remove(path, ec) && !ec;
 }
 
+bool moveItem(const std::string& from, const std::string& to) {
+    std::error_code ec;
+    if (from.empty() || to.empty() || !fs::exists(fs::symlink_status(from, ec)) || fs::exists(fs::symlink_status(to, ec)))
+        return false;
+    fs::rename(from, to, ec);
+    if (!ec) return true;
+    if (ec != std::errc::cross_device_link) return false;
+    fs::copy(from, to, fs::copy_options::recursive, ec);
+    if (ec) {
+        removeAll(to);
+        return false;
+    }
+    removeAll(from);
+    return true;
+}
+
 FileKind fileKind(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0) return FileKind::None;

@@ -19,6 +19,9 @@ bool createDirectories(const std::string& path);
 // Removes a file or a whole folder; true when nothing is left at the path.
 bool removeAll(const std::string& path);
 bool removeFile(const std::string& path);
+// Moves a file or a whole folder to a path where nothing is: renamed, or, across file systems,
+// copied and then removed. False (and nothing left at `to`) when it cannot be done.
+bool moveItem(const std::string& from, const std::string& to);
 
 // What is at a path, symbolic links followed: nothing, a regular file, a folder, or anything else
 // (a device, a pipe, a socket).

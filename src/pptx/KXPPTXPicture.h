@@ -1,6 +1,6 @@
 #pragma once
-// A picture: one media part of the package (by the slide's relationship id) stretched over its
-// box, turned and flipped as its info says, faded by its opacity.
+// A picture: one media part of the package (by the slide's relationship id), cropped as its info
+// says and stretched over its box, turned and flipped as its info says, faded by its opacity.
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
-// The geometry and style of a text box on a slide: its top-left corner and size in points (slide
-// space, y down) and its rotation in degrees. The text-box shape writes the geometry and the
+// The geometry and style of a text box on a slide: where its text starts (the top-left corner of
+// the box as turned), its size in points (slide space, y down) and its rotation in degrees. The text-box shape writes the geometry and the
 // rotation; the fill and stroke fields are carried for the exporter.
 
 #include <cstdint>

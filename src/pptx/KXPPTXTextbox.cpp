@@ -1,5 +1,7 @@
 #include "pptx/KXPPTXTextbox.h"
 
+#include <cmath>
+
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "pptx/KXPPTXUnits_p.h"
@@ -27,14 +29,23 @@ void KXPPTXTextbox::write_spPr(XMLFileWriter& w) {
     w.writeStartElementWithNamespace(P, "spPr");
     w.writeStartElementWithNamespace(A, "xfrm");
     if (info.rotation != 0) w.writeAttribute("rot", angle(info.rotation));
-    w.writeStartElementWithNamespace(A, "off");
-    w.writeAttribute("x", emu(info.displayX));
-    w.writeAttribute("y", emu(info.displayY));
-    w.writeEndElement();
+    // The box's extent along and across its text.
     const bool turned = info.rotation == 90 || info.rotation == 270;
+    const double along = turned ? info.displayHeight : info.displayWidth;
+    const double across = turned ? info.displayWidth : info.displayHeight;
+    // The box turns about its centre; placed so that its turned top-left corner, where the text
+    // starts, stays at (displayX, displayY).
+    const double r = info.rotation * 3.14159265358979323846 / 180.0;
+    const double cx = along / 2, cy = across / 2;
+    const double x = info.displayX + cx * std::cos(r) - cy * std::sin(r) - cx;
+    const double y = info.displayY + cx * std::sin(r) + cy * std::cos(r) - cy;
+    w.writeStartElementWithNamespace(A, "off");
+    w.writeAttribute("x", emu(x));
+    w.writeAttribute("y", emu(y));
+    w.writeEndElement();
     w.writeStartElementWithNamespace(A, "ext");
-    w.writeAttribute("cx", positiveEmu(turned ? info.displayHeight : info.displayWidth));
-    w.writeAttribute("cy", positiveEmu(turned ? info.displayWidth : info.displayHeight));
+    w.writeAttribute("cx", positiveEmu(along));
+    w.writeAttribute("cy", positiveEmu(across));
     w.writeEndElement();
     w.writeEndElement();  // xfrm
     w.writeStartElementWithNamespace(A, "prstGeom");

@@ -14,8 +14,9 @@ public:
 
 protected:
     void write_nvSpPr(XMLFileWriter& writer) override;
-    // The box at its place; at exactly 90 or 270 degrees the height is written along x and the
-    // width along y (the box's size is kept as it stands on the page).
+    // The box at its place: turned about its centre so that its turned top-left corner stands at
+    // (displayX, displayY), the start of its text; at exactly 90 or 270 degrees the height is
+    // written along x and the width along y (the box's size is kept as it stands on the page).
     void write_spPr(XMLFileWriter& writer) override;
     // Body properties (wrap, insets, no anchor), then the paragraphs; an empty paragraph when none
     // of them has text, since a text body holds at least one.

@@ -15,3 +15,9 @@ std::optional<kx::PlistValue> KXLibBundle::ObjectForInfoDictionaryKey_KXLib(cons
     if (!value) return std::nullopt;
     return *value;
 }
+
+std::string KXLibBundle::InfoDictionaryString(const std::string& key, const std::string& fallback) {
+    std::optional<kx::PlistValue> value = ObjectForInfoDictionaryKey_KXLib(key);
+    if (!value || value->type != kx::PlistValue::Type::String || value->string.empty()) return fallback;
+    return value->string;
+}

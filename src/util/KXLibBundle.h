@@ -15,4 +15,6 @@ public:
     static std::optional<std::string> PathForResource_KXLib(const std::string& name, const std::string& type);
     // The information-list value for the key, when the list and the key exist.
     static std::optional<kx::PlistValue> ObjectForInfoDictionaryKey_KXLib(const std::string& key);
+    // The information-list text for the key; the fallback when it is missing, empty or not a text.
+    static std::string InfoDictionaryString(const std::string& key, const std::string& fallback);
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class KXExcelStringItem;
 class XMLFileWriter;
@@ -32,6 +33,9 @@ public:
 
     // "c" with the reference, the style when set, the type, and the value when there is one.
     void writeXML(XMLFileWriter& writer) const;
+    // The same from the values themselves (a column of 0 writes no reference).
+    static void writeXML(XMLFileWriter& writer, std::uint64_t row, std::uint64_t column, std::uint32_t styleIndex,
+                         std::string_view dataType, std::string_view cellValue);
 
 private:
     bool isCompleted_ = false;

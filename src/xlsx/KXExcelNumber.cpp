@@ -97,17 +97,25 @@ void KXExcelNumber::valideNumbers(std::u16string_view text) {
         return;
     }
     readNumber_ = realNumber(t, type_);
+    // A plain number or a percentage shows as many decimals as the page did: the built-in formats
+    // where they fit (general for a whole number, whole and two-decimal percentages), its own
+    // format otherwise.
+    if (isGeneralNumber(type_) || isPercentNumber(type_)) {
+        const std::int32_t decimals = getDecimalLength(removingAll(t, u"%"), u"", decimalSepartor_);
+        const std::string digits = decimals > 0 ? "0." + std::string(static_cast<size_t>(decimals), '0') : "0";
+        if (isGeneralNumber(type_)) {
+            numID_ = decimals > 0 ? -1 : 0;
+            if (decimals > 0) formatCode_ = digits;
+        } else if (decimals == 0 || decimals == 2) {
+            numID_ = decimals == 0 ? 9 : 10;
+        } else {
+            numID_ = -1;
+            formatCode_ = digits + "%";
+        }
+    }
     if (inParentheses) {
         if (readNumber_->find_first_not_of("0.") != std::string::npos) readNumber_->insert(readNumber_->begin(), '-');
-        std::string positive;
-        if (formatCode_) {
-            positive = *formatCode_;
-        } else if (isPercentNumber(type_)) {
-            positive = numID_ == 9 ? "0%" : "0.00%";
-        } else {
-            std::int32_t decimals = getDecimalLength(t, u"", decimalSepartor_);
-            positive = decimals > 0 ? "0." + std::string(static_cast<size_t>(decimals), '0') : "0";
-        }
+        std::string positive = formatCode_.value_or(numID_ == 9 ? "0%" : numID_ == 10 ? "0.00%" : "0");
         formatCode_ = accountingFormat(positive);
         numID_ = -1;
     }

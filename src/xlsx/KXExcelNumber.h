@@ -27,8 +27,9 @@ public:
 
     bool isNumber() const { return isNumber_; }
     void setIsNumber(bool v) { isNumber_ = v; }
-    // A built-in number format (0 general, 9 whole percent, 10 percent with two decimals), or -1
-    // when the number needs the format of formatCode.
+    // A built-in number format (0 general for a whole number, 9 whole percent, 10 percent with two
+    // decimals), or -1 when the number needs the format of formatCode to show as the page showed it
+    // (its grouping, currency symbol and decimals).
     std::int32_t numID() const { return numID_; }
     void setNumID(std::int32_t v) { numID_ = v; }
     std::uint64_t type() const { return type_; }

@@ -34,8 +34,11 @@ public:
     void setHeight(double height) { frame_.size.height = height; }
 
     // "row" with its number, height (13.5 when the format style asks for default heights, else the
-    // frame height times 1.1, at most 409.5) and custom-height flag, holding its cells.
+    // frame height times 1.1, at most 409.5) and custom-height flag, holding its cells (those within
+    // the sheet's columns).
     void writeXML(XMLFileWriter& writer) const;
+    // Opens the "row" element of those values; the caller writes the cells and closes it.
+    static void writeRowStart(XMLFileWriter& writer, std::uint64_t rowIndex, double frameHeight, bool customHeight);
 
 private:
     bool isComplete_ = false;

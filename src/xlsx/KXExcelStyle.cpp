@@ -32,19 +32,22 @@ std::uint32_t KXExcelStyle::collectFonts(const KXExcelStyleFont& font) {
 }
 
 void KXExcelStyle::collectFills(const KXExcelStyleFill& fill) {
-    for (const KXExcelStyleFill& listed : fillsArr_)
-        if (listed.isEqualToFill(fill)) return;
-    fillsArr_.push_back(fill);
+    std::uint32_t id = static_cast<std::uint32_t>(fillsArr_.size());
+    for (size_t i = 0; i < fillsArr_.size(); ++i)
+        if (fillsArr_[i].isEqualToFill(fill)) {
+            id = static_cast<std::uint32_t>(i);
+            break;
+        }
+    if (id == fillsArr_.size()) fillsArr_.push_back(fill);
+    if (!fill.rect().isEmpty()) pageFills_.emplace_back(fill.rect(), id);
 }
 
 std::uint32_t KXExcelStyle::getFillIdWithCellFrame(const kx::Rect& cellFrame) const {
     if (!KXExcelManager::sharedInstance().isNeedCollectFills()) return 0;
-    for (size_t i = 0; i < fillsArr_.size(); ++i) {
-        const kx::Rect& r = fillsArr_[i].rect();
-        if (r.isEmpty()) continue;
-        if (r.intersects(cellFrame)) return static_cast<std::uint32_t>(i);
-    }
-    return 0;
+    std::uint32_t found = 0;
+    for (const auto& [rect, id] : pageFills_)
+        if (rect.intersects(cellFrame) && (found == 0 || id < found)) found = id;
+    return found;
 }
 
 std::uint32_t KXExcelStyle::collectNumberFormat(const std::string& formatCode) {

@@ -20,6 +20,10 @@ class KXExcelUtilities {
 public:
     KXExcelUtilities() = delete;
 
+    // The largest row and column numbers a worksheet can hold.
+    static constexpr std::uint64_t kMaxRows = 1048576;
+    static constexpr std::uint64_t kMaxColumns = 16384;
+
     // Column letters of a 1-based column number (1 A, 26 Z, 27 AA, 703 AAA); none below 1.
     static std::optional<std::string> getColumnName(std::int64_t column);
     // The column number of column letters ("A" 1); 0 for an empty text.

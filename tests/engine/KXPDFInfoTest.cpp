@@ -24,7 +24,7 @@ TEST(KXPDFInfo, WithoutAnInformationDictionaryTheShippedTextsStand) {
     EXPECT_EQ(info.keywords(), "");
     EXPECT_EQ(info.producer(), "");
     EXPECT_EQ(info.author(), "Docuvane");
-    EXPECT_EQ(info.creator(), "Docuvane");
+    EXPECT_EQ(info.creator(), "Ostrevo Software Inc");
     EXPECT_NE(info.note().find('\n'), std::string::npos);
     EXPECT_GT(info.note().size(), 1u);
     EXPECT_FALSE(info.creationDate());
@@ -44,7 +44,7 @@ TEST(KXPDFInfo, ReadsTheInformationDictionary) {
     EXPECT_EQ(info.subject(), "S");
     EXPECT_EQ(info.keywords(), "k1, k2");
     EXPECT_EQ(info.producer(), "P");
-    EXPECT_EQ(info.creator(), "Docuvane") << "the creator comes from the program, not the file";
+    EXPECT_EQ(info.creator(), "Ostrevo Software Inc") << "the creator comes from the program, not the file";
     ASSERT_TRUE(info.creationDate());
     EXPECT_EQ(info.creationDate()->year, 2023);
     EXPECT_EQ(info.creationDate()->hour, 14);

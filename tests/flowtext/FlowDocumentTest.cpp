@@ -39,10 +39,9 @@ private:
     void (*previousHandler_)(int) = nullptr;
 };
 
-template <class Document, class RunText>
-void addPage(Document& document, std::vector<RunPlace> runs) {
+void addPage(kx::detail::FlowDocument& document, std::vector<RunPlace> runs) {
     document.begainWritePage({612, 792});
-    for (const RunPlace& place : runs) document.currentPage()->allRunTextArray().push_back(flowtest::makeRun<RunText>(place));
+    for (const RunPlace& place : runs) document.currentPage()->allRunTextArray().push_back(flowtest::makeRun(place));
     document.endWritePage();
 }
 
@@ -55,10 +54,10 @@ TEST(FlowDocument, PlainTextPagesEachEndWithALineBreak) {
     ASSERT_FALSE(writer.savedWorkFolder().empty());
     EXPECT_TRUE(kx::isDirectory(writer.savedWorkFolder()));
     writer.begainWriteDocument();
-    addPage<KXTextWriter, KXTextRunText>(writer, {{72, 80, 30, "first"}, {72, 94, 30, "page"}});
+    addPage(writer, {{72, 80, 30, "first"}, {72, 94, 30, "page"}});
     EXPECT_FALSE(writer.currentPage()->isLastPage());
-    addPage<KXTextWriter, KXTextRunText>(writer, {});
-    addPage<KXTextWriter, KXTextRunText>(writer, {{72, 80, 30, "second"}});
+    addPage(writer, {});
+    addPage(writer, {{72, 80, 30, "second"}});
     EXPECT_TRUE(writer.currentPage()->isLastPage());
     writer.endWriteDocument();
     EXPECT_TRUE(writer.packetZipFileIfNeed());
@@ -70,7 +69,7 @@ TEST(FlowDocument, PlainTextPagesEachEndWithALineBreak) {
     std::string emptyPath = flowtest::tempPath("empty.txt");
     KXTextWriter empty(emptyPath, 0);
     empty.begainWriteDocument();
-    addPage<KXTextWriter, KXTextRunText>(empty, {});
+    addPage(empty, {});
     EXPECT_TRUE(empty.currentPage()->isLastPage());
     EXPECT_TRUE(empty.packetZipFileIfNeed());
     EXPECT_EQ(kx::readFile(emptyPath), "");
@@ -83,7 +82,7 @@ TEST(FlowDocument, HtmlDocumentHasItsHeadStyleSheetAndBody) {
     std::string path = kx::pathJoin(folder, "report <1>.html");
     KXHTMLDocuvane document(path, 1);
     document.begainWriteDocument();
-    addPage<KXHTMLDocuvane, KXHTMLRunText>(document, {{72, 80, 30, "A & B"}});
+    addPage(document, {{72, 80, 30, "A & B"}});
     EXPECT_TRUE(document.packetZipFileIfNeed());
     std::string html = kx::readFile(path).value_or("");
     const std::string head =
@@ -110,7 +109,7 @@ TEST(FlowDocument, RtfDocumentDeclaresItsCodePageAndTables) {
     std::string path = flowtest::tempPath("empty.rtf");
     KXRTFDocuvane document(path, 1);
     document.begainWriteDocument();
-    addPage<KXRTFDocuvane, KXRTFRunText>(document, {});
+    addPage(document, {});
     EXPECT_TRUE(document.packetZipFileIfNeed());
     std::string rtf = kx::readFile(path).value_or("");
     const std::string head =
@@ -128,7 +127,7 @@ TEST(FlowDocument, FailuresAndCancellationLeaveNothingBehind) {
     std::string nowhere = kx::pathJoin(kx::test::tempDir(), "missing/folder/out.html");
     KXHTMLDocuvane html(nowhere, 1);
     html.begainWriteDocument();
-    addPage<KXHTMLDocuvane, KXHTMLRunText>(html, {{72, 80, 30, "text"}});
+    addPage(html, {{72, 80, 30, "text"}});
     EXPECT_FALSE(html.packetZipFileIfNeed());
     EXPECT_TRUE(html.hasFailed());
     EXPECT_FALSE(kx::fileExists(nowhere));
@@ -144,7 +143,7 @@ TEST(FlowDocument, FailuresAndCancellationLeaveNothingBehind) {
         FileSizeLimit limit(4096);
         KXRTFDocuvane full(path, 1);
         full.begainWriteDocument();
-        addPage<KXRTFDocuvane, KXRTFRunText>(full, {{72, 80, 30, std::string(70000, 'x')}});
+        addPage(full, {{72, 80, 30, std::string(70000, 'x')}});
         EXPECT_FALSE(full.packetZipFileIfNeed());
         EXPECT_FALSE(kx::fileExists(path));
     }
@@ -153,7 +152,7 @@ TEST(FlowDocument, FailuresAndCancellationLeaveNothingBehind) {
     std::string path = flowtest::tempPath("cancelled.rtf");
     KXRTFDocuvane cancelled(path, 2);
     cancelled.begainWriteDocument();
-    addPage<KXRTFDocuvane, KXRTFRunText>(cancelled, {{72, 80, 30, "text"}});
+    addPage(cancelled, {{72, 80, 30, "text"}});
     EXPECT_TRUE(kx::fileExists(path));
     cancelled.cancelDocument();
     EXPECT_FALSE(kx::fileExists(path));

@@ -1,5 +1,5 @@
-// The flow page: runs to lines, line parts, bands, columns, rows and paragraphs, and the writing
-// of the paragraphs in reading order.
+// The flow page: runs to lines, line parts, bands, columns, rows and paragraphs (the layout's steps,
+// looked at directly), and the writing of the paragraphs in reading order by each family.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FlowTestRuns.h"
+#include "flowtext/FlowLayout_p.h"
 #include "flowtext/KXHTMLPage.h"
 #include "flowtext/KXHTMLState.h"
 #include "flowtext/KXRTFPage.h"
@@ -14,22 +15,67 @@
 #include "flowtext/KXTextPage.h"
 
 using flowtest::RunPlace;
+using namespace kx::detail;
 
 namespace {
 
-// The text of each paragraph that the page builds; a paragraph without runs is "".
-std::vector<std::string> paragraphTexts(const std::vector<RunPlace>& runs) {
-    KXTextPage page(nullptr, {612, 792}, true);
-    for (const RunPlace& place : runs) page.allRunTextArray().push_back(flowtest::makeRun<KXTextRunText>(place));
-    page._creatParagraphs();
+using Runs = std::vector<std::shared_ptr<FlowRunText>>;
+
+Runs runsAt(const std::vector<RunPlace>& places) {
+    Runs runs;
+    for (const RunPlace& place : places) runs.push_back(flowtest::makeRun(place));
+    return runs;
+}
+
+std::string textOf(const LinePart& part) {
+    std::u16string text;
+    for (const FlowRunText* run : part) text += run->runText();
+    return kx::utf16ToUtf8(text);
+}
+
+// The text of each paragraph that the layout builds; a paragraph without runs is "".
+std::vector<std::string> paragraphTexts(const std::vector<RunPlace>& places) {
+    const Runs runs = runsAt(places);
+    KXDocx_SectPr sect = KXDocxUtilities::defaultSectPropertyHiden();
     std::vector<std::string> texts;
-    for (const auto& p : page.paragraphArray()) {
+    for (const auto& p : buildParagraphs(runs, sect, nullptr)) {
         std::u16string text;
         for (const auto& run : p->runArray())
-            if (auto* t = dynamic_cast<KXTextRunText*>(run.get())) text += t->runText();
+            if (const FlowRunText* t = FlowParagraph::textOf(run.get())) text += t->runText();
         texts.push_back(kx::utf16ToUtf8(text));
     }
     return texts;
+}
+
+// What the steps up to the columns make of the runs: the lines ("a b / c": runs of a line, left
+// to right), their line parts ("ab,c": the text of each part) and the columns of each band ("a,b |
+// c // d": parts of a column top to bottom, columns left to right, bands top to bottom).
+struct Steps {
+    std::string lines, parts, columns;
+};
+
+Steps stepsOf(const std::vector<RunPlace>& places) {
+    const Runs runs = runsAt(places);
+    std::vector<RunLine> lines = linesOf(runsTopToBottom(runs));
+    sortLinesLeftToRight(lines);
+    Steps steps;
+    for (const RunLine& line : lines) {
+        steps.lines += steps.lines.empty() ? "" : " / ";
+        for (size_t i = 0; i < line.size(); ++i) steps.lines += (i ? " " : "") + kx::utf16ToUtf8(line[i]->runText());
+    }
+    std::vector<LineSect> sects = linePartsOf(lines);
+    for (const LineSect& sect : sects) {
+        steps.parts += steps.parts.empty() ? "" : " / ";
+        for (size_t i = 0; i < sect.size(); ++i) steps.parts += (i ? "," : "") + textOf(sect[i]);
+    }
+    for (const Band& band : columnsOfBands(sects, bandsOf(sects))) {
+        steps.columns += steps.columns.empty() ? "" : " // ";
+        for (size_t c = 0; c < band.size(); ++c) {
+            steps.columns += c ? " | " : "";
+            for (size_t k = 0; k < band[c].size(); ++k) steps.columns += (k ? "," : "") + textOf(band[c][k]);
+        }
+    }
+    return steps;
 }
 
 using Texts = std::vector<std::string>;
@@ -40,29 +86,49 @@ TEST(FlowPage, LinesLinePartsAndColumnsFollowTheTolerances) {
     struct Case {
         const char* name;
         std::vector<RunPlace> runs;
+        const char* lines;
+        const char* parts;
+        const char* columns;
         Texts expected;
     } cases[] = {
         // One line, two parts 5 apart: a blank between them. On two lines the second row joins
         // the first paragraph as it stands (it is within a line of it), without a blank.
-        {"baselines 0.99 apart share a line", {{100, 80, 10, "a"}, {115, 80.99, 10, "b"}}, {"a b"}},
-        {"baselines 1.0 apart do not", {{100, 80, 10, "a"}, {115, 81, 10, "b"}}, {"ab"}},
-        {"runs that abut within 0.99 are one line part", {{100, 80, 10, "a", 5}, {110.99, 80, 10, "b", 5}}, {"ab"}},
-        {"a gap of 1.0 starts a new line part", {{100, 80, 10, "a", 5}, {111, 80, 10, "b", 5}}, {"a b"}},
-        {"a second piece 3 points to the right gets a blank", {{100, 80, 10, "a"}, {113, 80, 10, "b"}}, {"a b"}},
-        {"a second piece 1 point to the right does not", {{100, 80, 10, "a"}, {111, 80, 10, "b"}}, {"ab"}},
+        {"baselines 0.99 apart share a line", {{100, 80, 10, "a"}, {115, 80.99, 10, "b"}}, "a b", "a,b", "a,b", {"a b"}},
+        {"baselines 1.0 apart do not", {{100, 80, 10, "a"}, {115, 81, 10, "b"}}, "a / b", "a / b", "a,b", {"ab"}},
+        {"runs that abut within 0.99 are one line part", {{100, 80, 10, "a", 5}, {110.99, 80, 10, "b", 5}}, "a b",
+         "ab", "ab", {"ab"}},
+        {"a gap of 1.0 starts a new line part", {{100, 80, 10, "a", 5}, {111, 80, 10, "b", 5}}, "a b", "a,b", "a,b",
+         {"a b"}},
+        {"a second piece 3 points to the right gets a blank", {{100, 80, 10, "a"}, {113, 80, 10, "b"}}, "a b", "a,b",
+         "a,b", {"a b"}},
+        // Parts of one row are joined by a blank only when they lie more than a tenth of the font
+        // size apart.
+        {"a second piece 1 point to the right does not", {{100, 80, 10, "a"}, {111, 80, 10, "b"}}, "a b", "a,b", "a,b",
+         {"ab"}},
         // Columns of running text (wider than ten lines are high; narrower ones beside each
         // other, row for row, are a table's).
         {"line parts 8.0 apart share a column",
-         {{100, 80, 150, "L1"}, {258, 80, 150, "R1"}, {100, 94, 150, "L2"}, {258, 94, 150, "R2"}},
-         {"L1 R1", "L2 R2"}},
+         {{100, 80, 150, "L1"}, {258, 80, 150, "R1"}, {100, 94, 150, "L2"}, {258, 94, 150, "R2"}}, "L1 R1 / L2 R2",
+         "L1,R1 / L2,R2", "L1,R1,L2,R2", {"L1 R1", "L2 R2"}},
         {"line parts 8.01 apart form two columns, left one first",
          {{100, 80, 150, "L1"}, {258.01, 80, 150, "R1"}, {100, 94, 150, "L2"}, {258.01, 94, 150, "R2"}},
-         {"L1", "L2", "R1", "R2"}},
+         "L1 R1 / L2 R2", "L1,R1 / L2,R2", "L1,L2 | R1,R2", {"L1", "L2", "R1", "R2"}},
         {"the order of capture does not matter",
          {{258.01, 94, 150, "R2"}, {100, 94, 150, "L2"}, {258.01, 80, 150, "R1"}, {100, 80, 150, "L1"}},
-         {"L1", "L2", "R1", "R2"}},
+         "L1 R1 / L2 R2", "L1,R1 / L2,R2", "L1,L2 | R1,R2", {"L1", "L2", "R1", "R2"}},
+        // Lines more than half a line's height apart are bands of their own.
+        {"a gap of half a line keeps one band", {{100, 80, 10, "a"}, {100, 98, 10, "b"}}, "a / b", "a / b", "a,b",
+         {"a", "b"}},
+        {"a wider gap starts a band", {{100, 80, 10, "a"}, {100, 98.01, 10, "b"}}, "a / b", "a / b", "a // b",
+         {"a", "b"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
+    for (const Case& c : cases) {
+        const Steps steps = stepsOf(c.runs);
+        EXPECT_EQ(steps.lines, c.lines) << c.name;
+        EXPECT_EQ(steps.parts, c.parts) << c.name;
+        EXPECT_EQ(steps.columns, c.columns) << c.name;
+        EXPECT_EQ(paragraphTexts(c.runs), c.expected) << c.name;
+    }
 }
 
 TEST(FlowPage, ColumnsAreReadWholeAcrossBands) {
@@ -158,8 +224,8 @@ TEST(FlowPage, VerticalGapsBecomeBlankParagraphsOrJoinRows) {
 
 TEST(FlowPage, RowLineHeightTakesTheWholeGapAndMarginsFollowTheText) {
     KXHTMLPage page(nullptr, {612, 792}, false);
-    page.allRunTextArray().push_back(flowtest::makeRun<KXHTMLRunText>({150, 80, 10, "A"}));
-    page.allRunTextArray().push_back(flowtest::makeRun<KXHTMLRunText>({120, 100, 10, "B"}));
+    page.allRunTextArray().push_back(flowtest::makeRun({150, 80, 10, "A"}));
+    page.allRunTextArray().push_back(flowtest::makeRun({120, 100, 10, "B"}));
     page._creatParagraphs();
     ASSERT_EQ(page.paragraphArray().size(), 2u);
     EXPECT_FLOAT_EQ(page.paragraphArray()[1]->pProperty().spacing.line, 20.0f);
@@ -177,40 +243,18 @@ TEST(FlowPage, RowLineHeightTakesTheWholeGapAndMarginsFollowTheText) {
 
 namespace {
 
-// Paragraphs of single runs, written by the page of the family; "" makes an empty paragraph.
-template <class Page, class RunText, class Paragraph, class Writer>
-std::string writeParagraphs(const std::vector<RunPlace>& places) {
-    std::string path = flowtest::tempPath("page.out");
-    auto writer = Writer::initWithPath(path);
-    Page page(writer.get(), {612, 792}, true);
-    KXDocx_PgMar margin;
-    margin.left = 100;
-    page.setTextMargin(margin);
-    for (const RunPlace& place : places) {
-        if (place.text.empty()) {
-            page.paragraphArray().push_back(std::make_unique<Paragraph>());
-            continue;
-        }
-        std::vector<std::shared_ptr<typename Paragraph::RunPtr::element_type>> runs{flowtest::makeRun<RunText>(place)};
-        page.paragraphArray().push_back(std::make_unique<Paragraph>(runs));
-    }
-    page._writeParagraphs(*writer);
-    writer->closeFile();
-    return kx::readFile(path).value_or("");
-}
-
 std::string writeText(const std::vector<RunPlace>& places) {
-    return writeParagraphs<KXTextPage, KXTextRunText, KXTextParagraph, KXTextFileWriter>(places);
+    return flowtest::writtenBy<KXTextPage, KXTextFileWriter>(flowtest::paragraphsOf(places));
 }
 
 std::string writeRtf(const std::vector<RunPlace>& places) {
     KXRTFState::sharedInstance().resetToDefault();
-    return writeParagraphs<KXRTFPage, KXRTFRunText, KXRTFParagraph, KXRTFFileWriter>(places);
+    return flowtest::writtenBy<KXRTFPage, KXRTFFileWriter>(flowtest::paragraphsOf(places));
 }
 
 std::string writeHtml(const std::vector<RunPlace>& places) {
     KXHTMLState::sharedInstance().resetToDefault();
-    return writeParagraphs<KXHTMLPage, KXHTMLRunText, KXHTMLParagraph, KXHTMLFileWriter>(places);
+    return flowtest::writtenBy<KXHTMLPage, KXHTMLFileWriter>(flowtest::paragraphsOf(places));
 }
 
 }  // namespace

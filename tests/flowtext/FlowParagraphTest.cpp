@@ -7,13 +7,15 @@
 #include <vector>
 
 #include "FlowTestRuns.h"
-#include "flowtext/KXHTMLParagraph.h"
+#include "flowtext/FlowParagraph_p.h"
+#include "flowtext/KXHTMLPage.h"
 #include "flowtext/KXHTMLState.h"
-#include "flowtext/KXRTFParagraph.h"
+#include "flowtext/KXRTFPage.h"
 #include "flowtext/KXRTFState.h"
-#include "flowtext/KXTextParagraph.h"
+#include "flowtext/KXTextPage.h"
 
 using flowtest::RunPlace;
+using kx::detail::FlowParagraph;
 
 TEST(FlowParagraph, BlankParagraphsFillAGapWithLinesOfTheTextsHeight) {
     KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
@@ -30,7 +32,7 @@ TEST(FlowParagraph, BlankParagraphsFillAGapWithLinesOfTheTextsHeight) {
     };
     for (const Case& c : cases) {
         r.sz = static_cast<float>(c.sz);
-        auto blanks = KXTextParagraph::BlankParagraph(c.height, c.spaceLine, 36, r, sect);
+        auto blanks = FlowParagraph::BlankParagraph(c.height, c.spaceLine, 36, r, sect);
         ASSERT_EQ(blanks.size(), c.count) << c.height;
         EXPECT_FLOAT_EQ(blanks.front()->pProperty().spacing.line, c.lineHeight) << c.height;
         EXPECT_EQ(blanks.front()->pProperty().spacing.lineRule, "exact");
@@ -40,12 +42,12 @@ TEST(FlowParagraph, BlankParagraphsFillAGapWithLinesOfTheTextsHeight) {
 }
 
 TEST(FlowParagraph, PropertiesComeFromTheTextRuns) {
-    auto a = flowtest::makeRun<KXTextRunText>({300, 80, 10, "a", 10});
-    auto b = flowtest::makeRun<KXTextRunText>({310, 80, 10, "b", 14});
+    auto a = flowtest::makeRun({300, 80, 10, "a", 10});
+    auto b = flowtest::makeRun({310, 80, 10, "b", 14});
     KXDocx_RPr bold = b->rProperty();
     bold.b = true;
     b->setRProperty(bold);
-    KXTextParagraph p({a, b});
+    FlowParagraph p({a, b});
     EXPECT_FLOAT_EQ(p.pProperty().ind.left, 300.0f);
     EXPECT_FLOAT_EQ(p.pProperty().spacing.line, 14.0f);
     EXPECT_TRUE(p.rProperty().b);
@@ -56,7 +58,7 @@ TEST(FlowParagraph, PropertiesComeFromTheTextRuns) {
     EXPECT_FLOAT_EQ(p.pProperty().ind.left, 20.0f);
 
     // Plain run bases are carried but are not text.
-    KXTextParagraph bases({std::make_shared<KXTextRun>()});
+    FlowParagraph bases({std::make_shared<kx::detail::FlowRun>()});
     EXPECT_FLOAT_EQ(bases.pProperty().spacing.line, 0.0f);
     EXPECT_FLOAT_EQ(bases.pProperty().ind.left, 0.0f);
     EXPECT_FALSE(bases.resolveXColumnProperty());
@@ -64,68 +66,53 @@ TEST(FlowParagraph, PropertiesComeFromTheTextRuns) {
     EXPECT_FALSE(bases.haveText());
 }
 
-namespace {
-
-template <class Writer, class Body>
-std::string capture(Body body) {
-    std::string path = flowtest::tempPath("paragraph.out");
-    auto writer = Writer::initWithPath(path);
-    body(*writer);
-    writer->closeFile();
-    return kx::readFile(path).value_or("");
-}
-
-}  // namespace
-
+// Each family's page writes the paragraphs and their runs in its syntax.
 TEST(FlowParagraph, EachFamilyWritesItsParagraphs) {
-    // Plain text keeps tabs and drops other control characters.
-    EXPECT_EQ(capture<KXTextFileWriter>([](auto& w) {
-                  flowtest::makeRun<KXTextRunText>({72, 80, 10, "a\tb\x01" "c\x7f"})->writeWithXMLWriter(w);
-              }),
-              "a\tbc");
+    using flowtest::writtenBy;
+    using flowtest::paragraphsOf;
+    // Plain text keeps tabs and drops other control characters; the page ends with a line break.
+    EXPECT_EQ((writtenBy<KXTextPage, KXTextFileWriter>(paragraphsOf({{72, 80, 10, "a\tb\x01" "c\x7f"}}))), "a\tbc\n");
     // A paragraph without runs is one line break.
-    EXPECT_EQ(capture<KXTextFileWriter>([](auto& w) { KXTextParagraph().writeWithXMLWriter(w); }), "\n");
-    EXPECT_EQ(capture<KXRTFFileWriter>([](auto& w) { KXRTFParagraph().writeWithXMLWriter(w); }), "\\\n");
-    EXPECT_EQ(capture<KXHTMLFileWriter>([](auto& w) { KXHTMLParagraph().writeWithXMLWriter(w); }), "<br>");
+    EXPECT_EQ((writtenBy<KXTextPage, KXTextFileWriter>(paragraphsOf({{0, 0, 0, ""}}))), "\n\n");
+    KXRTFState::sharedInstance().resetToDefault();
+    EXPECT_EQ((writtenBy<KXRTFPage, KXRTFFileWriter>(paragraphsOf({{0, 0, 0, ""}}))), "\\par\\pard\\li0 \\\n");
+    KXHTMLState::sharedInstance().resetToDefault();
+    EXPECT_EQ((writtenBy<KXHTMLPage, KXHTMLFileWriter>(paragraphsOf({{0, 0, 0, ""}}))), "\n<p class=\"p0\"><br></p>");
 
     // A paragraph of a second column starting at 300, its column at 280 and the page's text at 50:
     // HTML measures its margin from the page's text margin again (250), RTF indents by what the
     // column left (20 points, less than the margin: 0).
-    KXDocx_PgMar margin;
-    margin.left = 50;
-    std::string html = capture<KXHTMLFileWriter>([&](auto& w) {
-        KXHTMLState::sharedInstance().resetToDefault();
-        KXHTMLParagraph p({flowtest::makeRun<KXHTMLRunText>({300, 80, 10, "x<y", 4})});
-        p.setXColumnPosition(280);
-        p.resolveXColumnProperty();
-        p.setTextMargin(margin);
-        p.writeNewLineWithXMLWriter(w);
-        p.writeWithXMLWriter(w);
-        KXHTMLState::sharedInstance().endWriteParagraphTagsIfNeed(w);
-        KXHTMLState::sharedInstance().writeRegistedCSSParagraph(w);
-        KXHTMLState::sharedInstance().writeRegistedCSSSpan(w);
-    });
+    auto secondColumn = [](const RunPlace& place) {
+        flowtest::Paragraphs paragraphs = paragraphsOf({place});
+        paragraphs.front()->setXColumnPosition(280);
+        paragraphs.front()->resolveXColumnProperty();
+        return paragraphs;
+    };
+    KXHTMLState::sharedInstance().resetToDefault();
+    std::string html = writtenBy<KXHTMLPage, KXHTMLFileWriter>(secondColumn({300, 80, 10, "x<y", 4}), 50);
+    std::string styles = flowtest::tempPath("styles.out");
+    {
+        auto writer = KXHTMLFileWriter::initWithPath(styles);
+        KXHTMLState::sharedInstance().writeRegistedCSSParagraph(*writer);
+        KXHTMLState::sharedInstance().writeRegistedCSSSpan(*writer);
+        writer->closeFile();
+    }
     // sz 4 is 4.8 pixels, raised to 8.
-    EXPECT_EQ(html,
+    EXPECT_EQ(html + kx::readFile(styles).value_or(""),
               "\n<p class=\"p0\"><span class=\"s0\">x&lt;y</span></p>"
               "    p.p0 {margin: 0px 0px 0px 250px; font: 8px 'Arial'; color: #000000}\n"
               "    span.s0 { font: 8px 'Arial'; color: #000000}\n");
 
-    std::string rtf = capture<KXRTFFileWriter>([&](auto& w) {
-        KXRTFState::sharedInstance().resetToDefault();
-        KXRTFParagraph p({flowtest::makeRun<KXRTFRunText>({300, 80, 10, "{x}", 10.5})});
-        p.setXColumnPosition(280);
-        p.resolveXColumnProperty();
-        p.setTextMargin(margin);
-        p.writeNewLineWithXMLWriter(w);
-        p.writeWithXMLWriter(w);
-    });
-    EXPECT_EQ(rtf, "\\par\\pard\\li0 \\f1\\i0\\b0\\ul0\\fs21 \\cf0 \\{x\\}");
+    KXRTFState::sharedInstance().resetToDefault();
+    EXPECT_EQ((writtenBy<KXRTFPage, KXRTFFileWriter>(secondColumn({300, 80, 10, "{x}", 10.5}), 50)),
+              "\\par\\pard\\li0 \\f1\\i0\\b0\\ul0\\fs21 \\cf0 \\{x\\}");
 
     // A text run with no text still writes its formatting.
-    std::string empty = capture<KXRTFFileWriter>([&](auto& w) {
-        KXRTFState::sharedInstance().resetToDefault();
-        flowtest::makeRun<KXRTFRunText>({300, 80, 10, ""})->writeWithXMLWriter(w);
-    });
-    EXPECT_EQ(empty, "\\f1\\i0\\b0\\ul0\\fs24 \\cf0 ");
+    KXRTFState::sharedInstance().resetToDefault();
+    flowtest::Paragraphs empty;
+    empty.push_back(std::make_unique<FlowParagraph>(
+        std::vector<FlowParagraph::RunPtr>{flowtest::makeRun({300, 80, 10, "x"})}));
+    static_cast<kx::detail::FlowRunText*>(empty.front()->runArray().front().get())->runText().clear();
+    EXPECT_EQ((writtenBy<KXRTFPage, KXRTFFileWriter>(std::move(empty), 300)),
+              "\\par\\pard\\li0 \\f1\\i0\\b0\\ul0\\fs24 \\cf0 ");
 }

@@ -5,8 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "docx/model/KXDocxUtilities.h"
+#include "flowtext/FlowParagraph_p.h"
+#include "flowtext/FlowRun_p.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
@@ -23,9 +26,8 @@ struct RunPlace {
     double spaceWidth = 3;
 };
 
-template <class RunText>
-std::shared_ptr<RunText> makeRun(const RunPlace& place) {
-    auto run = std::make_shared<RunText>();
+inline std::shared_ptr<kx::detail::FlowRunText> makeRun(const RunPlace& place) {
+    auto run = std::make_shared<kx::detail::FlowRunText>();
     KXPDF_CTMInfo info{};
     info.topLeft = {place.x, place.bottom - place.size};
     info.bottomLeft = {place.x, place.bottom};
@@ -45,6 +47,36 @@ std::shared_ptr<RunText> makeRun(const RunPlace& place) {
 inline std::string tempPath(const std::string& name) {
     static int n = 0;
     return kx::pathJoin(kx::test::tempDir(), std::to_string(++n) + "-" + name);
+}
+
+using Paragraphs = std::vector<std::unique_ptr<kx::detail::FlowParagraph>>;
+
+// Paragraphs of one run each; a place without text makes a paragraph without runs.
+inline Paragraphs paragraphsOf(const std::vector<RunPlace>& places) {
+    Paragraphs paragraphs;
+    for (const RunPlace& place : places) {
+        if (place.text.empty())
+            paragraphs.push_back(std::make_unique<kx::detail::FlowParagraph>());
+        else
+            paragraphs.push_back(std::make_unique<kx::detail::FlowParagraph>(
+                std::vector<kx::detail::FlowParagraph::RunPtr>{makeRun(place)}));
+    }
+    return paragraphs;
+}
+
+// What the family's page writes of the paragraphs, the page's text margin at `marginLeft`.
+template <class Page, class Writer>
+std::string writtenBy(Paragraphs paragraphs, float marginLeft = 100) {
+    std::string path = tempPath("page.out");
+    auto writer = Writer::initWithPath(path);
+    Page page(writer.get(), {612, 792}, true);
+    KXDocx_PgMar margin;
+    margin.left = marginLeft;
+    page.setTextMargin(margin);
+    for (auto& p : paragraphs) page.paragraphArray().push_back(std::move(p));
+    page._writeParagraphs();
+    writer->closeFile();
+    return kx::readFile(path).value_or("");
 }
 
 }  // namespace flowtest

@@ -139,6 +139,14 @@ TEST(XMLFileWriter, LayoutOfNestedElements) {
              w.writeEndElement();
          },
          "\n<a><!-- x & y --><?pi a<b?><![CDATA[<&>]]></a>"},
+        {"raw markup closes the open start tag and goes in as given",
+         [](XMLFileWriter& w) {
+             w.writeStartElement("a");
+             w.writeAttribute("k", "v");
+             w.writeRaw("<b x=\"1\"/><b>&amp;</b>");
+             w.writeEndElement();
+         },
+         "\n<a k=\"v\"><b x=\"1\"/><b>&amp;</b></a>"},
         {"the end of the document closes every open element",
          [](XMLFileWriter& w) {
              w.writeStartElement("a");

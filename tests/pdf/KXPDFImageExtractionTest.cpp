@@ -359,6 +359,10 @@ TEST(ImageExtraction, ColourSpacesFromObjects) {
     EXPECT_EQ(KXPDFUtilities::DefaultColorSpace(), ColorSpace::deviceGray());
     // A family parser refuses another family's array.
     EXPECT_FALSE(KXPDFUtilities::ParserLab(t.dictGet("CalRGB")));
+    EXPECT_FALSE(KXPDFUtilities::ParserIndexed(t.dictGet("CalRGB")));
+    // The Indexed parser is there to be called (it was declared without a body).
+    ASSERT_TRUE(KXPDFUtilities::ParserIndexed(t.dictGet("IndexedString")));
+    EXPECT_EQ(KXPDFUtilities::ParserIndexed(t.dictGet("IndexedString"))->lastIndex(), 1);
 }
 
 TEST(ImageExtraction, ICCBasedWithoutAUsableProfile) {

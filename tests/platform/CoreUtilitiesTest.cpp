@@ -181,6 +181,26 @@ TEST(FileSystem, TemporaryRootIsRemovedAtTheEnd) {
     EXPECT_EQ(pathFileName("/a/b.docx"), "b.docx");
 }
 
+// A folder is moved by renaming it, or, onto another file system (memory to disk here), by copying
+// it and removing the original; nothing is ever moved over something that is there.
+TEST(FileSystem, MoveItem) {
+    ScopedTemporaryRoot root;
+    std::vector<std::string> sources = {pathJoin(temporaryRoot(), "tables")};
+    if (isDirectory("/dev/shm")) sources.push_back("/dev/shm/kx-move-" + newUUIDString());
+    for (const std::string& from : sources) {
+        ASSERT_TRUE(createDirectories(pathJoin(from, "sub")));
+        ASSERT_TRUE(writeFile(pathJoin(from, "sub/Table 1.csv"), "a\tb"));
+        const std::string to = pathJoin(temporaryRoot(), "out-" + newUUIDString() + ".csv");
+        EXPECT_TRUE(moveItem(from, to)) << from;
+        EXPECT_FALSE(fileExists(from)) << from;
+        EXPECT_EQ(readFile(pathJoin(to, "sub/Table 1.csv")).value_or(""), "a\tb") << from;
+        ASSERT_TRUE(writeFile(pathJoin(temporaryRoot(), "other"), "x"));
+        EXPECT_FALSE(moveItem(pathJoin(temporaryRoot(), "other"), to)) << "the destination is taken";
+        EXPECT_FALSE(moveItem(pathJoin(temporaryRoot(), "missing"), pathJoin(temporaryRoot(), "else")));
+        removeAll(from);
+    }
+}
+
 TEST(PropertyList, ReadsNestedValues) {
     auto plist = parsePropertyList(R"(<?xml version="1.0"?><plist version="1.0"><dict>
         <key>Name</key><string>Times &amp; Roman</string>

@@ -224,5 +224,5 @@ TEST(KXExcelManager, NumberCellFormats) {
     EXPECT_TRUE(xf.applyNumberFormat);
     EXPECT_EQ(m.excelStyle().numFmtsArr().size(), 2u);
     EXPECT_EQ(styleOf(u"12%", 0), styleOf(u"50%", 0)) << "built-in percent format";
-    EXPECT_EQ(m.excelStyle().cellXfsArr()[styleOf(u"12.5%", 0)].formatedElm().numFmtId, 10);
+    EXPECT_EQ(m.excelStyle().cellXfsArr()[styleOf(u"12.50%", 0)].formatedElm().numFmtId, 10);
 }

@@ -3,13 +3,16 @@
 // spreadsheet state set to given options, and runs made from a few numbers.
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/KXExcelOptions.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
 #include "xlsx/KXExcelManager.h"
+#include "xlsx/KXExcelPage.h"
 #include "xlsx/KXExcelRunText.h"
 
 namespace kx::test {
@@ -53,6 +56,20 @@ inline KXExcelRunText makeRun(std::u16string text, double left, double top, doub
     run.setTextWidth(width);
     run.rPr().setSz(size);
     return run;
+}
+
+// Adds such a run to a page.
+inline KXExcelRunText& addRun(KXExcelPage& page, std::u16string text, double left, double top, double width,
+                              double height = 10, double size = 12) {
+    return page.addRunText(std::make_unique<KXExcelRunText>(makeRun(std::move(text), left, top, width, height, size)));
+}
+
+// A page of runs laid out on a grid of 100-point columns and 20-point rows, one run 50 points wide
+// per text, "" leaving the cell empty.
+inline void addGrid(KXExcelPage& page, const std::vector<std::vector<std::u16string>>& rows) {
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c < rows[r].size(); ++c)
+            if (!rows[r][c].empty()) addRun(page, rows[r][c], 100.0 * c, 20.0 * r, 50);
 }
 
 }  // namespace kx::test

@@ -47,6 +47,11 @@ public:
     // Cancels the batch: no further item starts, and the running job stops at its next page.
     void stopConversion();
     bool isConverting() const { return isConverting_; }
+    // Whether the item's job is running now (from its start until its end event, a cancelled one
+    // included).
+    bool isConvertingItem(const std::shared_ptr<KXSourceFileItem>& item) const {
+        return engineRunning_ && item && item == currentConvertItem_;
+    }
 
     void didStartConversion(KXDocuvane& engine, const KXError* error) override;
     void didEndConversion(KXDocuvane& engine, const KXError* error) override;

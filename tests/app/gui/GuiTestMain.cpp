@@ -6,9 +6,13 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "app/gui/KXThumbnails.h"
+
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    KXThumbnails::shared().waitForDone();
+    return status;
 }

@@ -267,3 +267,15 @@ TEST(CommandLine, TheReadmeSampleConverts) {
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(listDirectory(out), (std::vector<std::string>{"IMG_00001.png", "IMG_00002.png", "IMG_00003.png"}));
 }
+
+// The spreadsheet formats: a workbook file, and a folder of one CSV table per page.
+TEST(CommandLine, SpreadsheetFormats) {
+    std::string sample = pathJoin(test::sourceDir(), "examples/sample.pdf");
+    std::string dir = freshFolder("spreadsheet");
+    Outcome r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(pathJoin(dir, "sample.xlsx")) + " -f xlsx");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(readFile(pathJoin(dir, "sample.xlsx")).value_or("").substr(0, 2), "PK");
+    r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(pathJoin(dir, "sample.csv")) + " -f csv -p 1");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(listDirectory(pathJoin(dir, "sample.csv")), (std::vector<std::string>{"Table 1.csv"}));
+}

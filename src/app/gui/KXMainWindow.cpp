@@ -1,0 +1,10 @@
+#include "app/gui/KXMainWindow.h"
+
+#include <QCloseEvent>
+
+KXMainWindow::KXMainWindow(QWidget* parent) : QMainWindow(parent) {}
+
+void KXMainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit closed();
+}

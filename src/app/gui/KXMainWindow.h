@@ -1,0 +1,17 @@
+#pragma once
+// The main window. Closing it ends the application (there is no dock to bring it back from).
+
+#include <QMainWindow>
+
+class KXMainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit KXMainWindow(QWidget* parent = nullptr);
+
+signals:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};

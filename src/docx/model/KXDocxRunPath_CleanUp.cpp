@@ -1,0 +1,338 @@
+// Clean-up of a page's path runs: the background rectangle and the runs that merely repeat it,
+// specks, check boxes, lone frames, annotation paths, and the pieces that a producer painted as many
+// paths but that stand for one line or one rectangle.
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "docx/model/KXDocxRunPath.h"
+#include "docx/model/KXDocxSort_p.h"
+#include "docx/model/KXDocxUtilities.h"
+
+namespace {
+
+using RunSet = std::unordered_set<const KXDocxRunPath*>;
+
+double boxArea(const KXDocxRunPath& run) { return run.boundingBox().width() * run.boundingBox().height(); }
+
+void sortByScanIndex(KXDocxRunPathArray& runs) {
+    kx::detail::stableSortByKey(runs, [](const std::shared_ptr<KXDocxRunPath>& r) { return r->pdfScanIndex(); });
+}
+
+void removeRuns(KXDocxRunPathArray& runs, const RunSet& gone) {
+    std::erase_if(runs, [&gone](const std::shared_ptr<KXDocxRunPath>& r) { return gone.contains(r.get()); });
+}
+
+KXDocxRunPathArray without(const KXDocxRunPathArray& runs, const RunSet& gone) {
+    KXDocxRunPathArray rest;
+    rest.reserve(runs.size());
+    for (const auto& r : runs)
+        if (!gone.contains(r.get())) rest.push_back(r);
+    return rest;
+}
+
+RunSet setOf(const KXDocxRunPathArray& runs) {
+    RunSet set;
+    for (const auto& r : runs) set.insert(r.get());
+    return set;
+}
+
+}  // namespace
+
+std::shared_ptr<KXDocxRunPath> KXDocxRunPath::FindBigRectangeRunPath(const KXDocxRunPathArray& runs) {
+    if (runs.size() < 2) return nullptr;
+    std::shared_ptr<KXDocxRunPath> best;
+    for (const auto& run : runs) {
+        const KXDocxPathInfo& i = run->info();
+        if (!i.filled() || run->runLineType() != kLineTypeRect) continue;
+        if (i.stroked() && !KXDocxColorIsEqual(i.strokeColorKX(), i.fillColorKX())) continue;
+        if (!best || boxArea(*run) > boxArea(*best)) best = run;
+    }
+    return best;
+}
+
+KXDocxRunPathArray KXDocxRunPath::FindDuplicateRunPath(const std::shared_ptr<KXDocxRunPath>& rectangle,
+                                                       const KXDocxRunPathArray& runs) {
+    if (runs.empty()) return {};
+    if (rectangle && rectangle->runLineType() != kLineTypeSmallRect && rectangle->runLineType() != kLineTypeRect)
+        return {};
+    const KXDocx_Color white{255, 255, 255, 255};
+    KXDocx_Color reference = white;
+    std::shared_ptr<KXDocxRunPath> under;
+    if (rectangle && rectangle->info().filled() && !KXDocxColorIsEqual(rectangle->info().fillColorKX(), white)) {
+        under = rectangle;
+        reference = rectangle->info().fillColorKX();
+    }
+    KXDocxRunPathArray candidates;
+    for (const auto& run : runs) {
+        if (under && (run->pdfScanIndex() < under->pdfScanIndex() || !under->boundingBox().contains(run->boundingBox())))
+            continue;
+        if (run->IsEqualColor(reference)) candidates.push_back(run);
+    }
+    if (candidates.empty()) return {};
+    // A candidate that covers something painted before it shows by hiding it: it stays.
+    KXDocxRunPathArray rest = without(runs, setOf(candidates));
+    KXDocxRunPathArray duplicates;
+    for (const auto& c : candidates)
+        if (!c->hideRunPaths(rest)) duplicates.push_back(c);
+    return duplicates;
+}
+
+KXDocxRunPathArray KXDocxRunPath::FindSmallShapes(const KXDocxRunPathArray& runs, kx::Size maxSize) {
+    const double maxWidth = std::max(maxSize.width, 0.01), maxHeight = std::max(maxSize.height, 0.01);
+    KXDocxRunPathArray found;
+    for (const auto& run : runs) {
+        const kx::Rect r = run->displayRect();
+        const double w = r.width(), h = r.height();
+        if ((w < maxWidth && h < maxHeight) || w < 0.0001 || h < 0.0001) found.push_back(run);
+    }
+    return found;
+}
+
+KXDocxRunPathArray KXDocxRunPath::FindSmallRects(const KXDocxRunPathArray& runs) {
+    KXDocxRunPathArray found;
+    for (const auto& run : runs) {
+        const kx::Rect r = run->displayRect();
+        const double longer = std::max(r.width(), r.height()), shorter = std::min(r.width(), r.height());
+        if ((longer < 8.1 && shorter > 4.05) || (longer >= 8.1 && longer < 15.1 && shorter > 8.1)) found.push_back(run);
+    }
+    return found;
+}
+
+KXDocxRunPathArray KXDocxRunPath::FindAloneRects(const KXDocxRunPathArray& runs) {
+    KXDocxRunPathArray found;
+    RunSet foundSet;
+    for (const auto& run : runs) {
+        if (run->runLineType() != kLineTypeRect || !run->info().stroked()) continue;  // never alone
+        KXDocxRunPathArray others;
+        others.reserve(runs.size());
+        for (const auto& o : runs)
+            if (o != run && !foundSet.contains(o.get())) others.push_back(o);
+        if (run->isAloneRectWithRunPaths(others)) {
+            found.push_back(run);
+            foundSet.insert(run.get());
+        }
+    }
+    return found;
+}
+
+KXDocxRunPathArray KXDocxRunPath::FindAnnotionlPaths(const KXDocxRunPathArray& runs) {
+    KXDocxRunPathArray found;
+    for (const auto& run : runs)
+        if (run->isAnnotion()) found.push_back(run);
+    return found;
+}
+
+// ---- Lines ----
+
+KXDocxRunPathArray KXDocxRunPath::MergeOverlapLinesIfNeed(KXDocxRunPathArray& runs) {
+    sortByScanIndex(runs);
+    KXDocxRunPathArray result, work;
+    for (const auto& run : runs) {
+        const int t = run->runLineType();
+        (t == kLineTypeHorizontal || t == kLineTypeVertical || t == kLineTypeSmallRect ? work : result).push_back(run);
+    }
+    while (!work.empty()) {
+        KXDocxRunPathArray group = FindOverlapLineRunPaths(work);
+        std::shared_ptr<KXDocxRunPath> merged = group.size() >= 2 ? CreateWithOverlapLines(group) : nullptr;
+        if (!merged) {
+            // One run alone (or pieces with no line among them): it is done.
+            result.push_back(group.front());
+            work.erase(std::find(work.begin(), work.end(), group.front()));
+            continue;
+        }
+        // The merged line stays in the work list and may take up more pieces.
+        RunSet gone = setOf(group);
+        gone.erase(merged.get());
+        removeRuns(work, gone);
+    }
+    sortByScanIndex(result);
+    return result;
+}
+
+KXDocxRunPathArray KXDocxRunPath::FindOverlapLineRunPaths(const KXDocxRunPathArray& runs) {
+    if (runs.empty()) return {};
+    KXDocxRunPathArray group{runs.front()};
+    int type = runs.front()->runLineType();
+    for (size_t k = 1; k < runs.size(); ++k) {
+        const auto& c = runs[k];
+        const int ct = c->runLineType();
+        const bool fits = type == kLineTypeSmallRect ? (ct == kLineTypeHorizontal || ct == kLineTypeVertical)
+                                                     : (ct == type || ct == kLineTypeSmallRect);
+        if (!fits) continue;
+        const bool continues =
+            std::any_of(group.begin(), group.end(), [&c](const auto& g) { return g->isLineExtentsRunPath(c.get()); });
+        if (!continues) continue;
+        group.push_back(c);
+        if (type == kLineTypeSmallRect) type = ct;
+    }
+    return group;
+}
+
+std::shared_ptr<KXDocxRunPath> KXDocxRunPath::CreateWithOverlapLines(const KXDocxRunPathArray& group) {
+    kx::Rect b = kx::Rect::null();
+    std::shared_ptr<KXDocxRunPath> host;
+    for (const auto& run : group) {
+        b = b.unionWith(run->boundingBox());
+        if (!host && run->runLineType() != kLineTypeSmallRect) host = run;
+    }
+    if (!host) return nullptr;
+    if (!host->pictInfo_) host->pictInfo_.emplace();
+    KXDocxPathInfo& i = *host->pictInfo_;
+    i.displayX = b.origin.x;
+    i.displayY = b.origin.y;
+    i.displayWidth = b.size.width;
+    i.displayHeight = b.size.height;
+    if (!i.stroked()) {
+        i.setStroked(true);
+        if (i.filled()) {
+            // The line shows what the filled shape showed: its colour and its alpha.
+            i.setStrokeAlpha(i.fillAlpha());
+            i.setStrokecolor(i.fillcolor());
+        }
+    }
+    i.setFilled(false);
+    kx::Path line;
+    if (b.size.width > b.size.height) {
+        line.moveTo({b.origin.x, b.midY()});
+        line.lineTo({b.maxX(), b.midY()});
+        i.setStrokeweight(b.size.height);
+        host->setRunLineType(kLineTypeHorizontal);
+    } else {
+        line.moveTo({b.midX(), b.origin.y});
+        line.lineTo({b.midX(), b.maxY()});
+        i.setStrokeweight(b.size.width);
+        host->setRunLineType(kLineTypeVertical);
+    }
+    host->setRunCGPath(line);
+    return host;
+}
+
+KXDocxRunPathArray KXDocxRunPath::ConvertRect2LineIfNeed(const KXDocxRunPathArray& runs) {
+    KXDocxRunPathArray result;
+    result.reserve(runs.size());
+    for (const auto& run : runs) {
+        result.push_back(run);
+        const int t = run->runLineType();
+        if (t == kLineTypeHorizontal || t == kLineTypeVertical) continue;
+        const bool shape = t == kLineTypeOther;
+        const double a = shape ? 1.01 : 5.01, b = shape ? 2.02 : 10.02;
+        const kx::Rect& box = run->boundingBox();
+        if (box.width() < a && box.height() > b)
+            run->setRunLineType(kLineTypeVertical);
+        else if (box.height() < a && box.width() > b)
+            run->setRunLineType(kLineTypeHorizontal);
+        else
+            continue;
+        CreateWithOverlapLines({run});
+    }
+    return result;
+}
+
+// ---- Rectangles ----
+
+KXDocxRunPathArray KXDocxRunPath::MergeOverlapRectangesIfNeed(const KXDocxRunPathArray& runs) {
+    KXDocxRunPathArray result, work;
+    for (const auto& run : runs) {
+        const KXDocxPathInfo& i = run->info();
+        const int t = run->runLineType();
+        const bool rect = t == kLineTypeSmallRect || t == kLineTypeRect;
+        const bool plainFill =
+            i.filled() && (!i.stroked() || KXDocxColorIsEqual(i.strokeColorKX(), i.fillColorKX()));
+        (rect && plainFill ? work : result).push_back(run);
+    }
+    if (work.size() < 2) {
+        result.insert(result.end(), work.begin(), work.end());
+        work.clear();
+    }
+    while (!work.empty()) {
+        KXDocxRunPathArray group = FindOverlapRectangeRunPaths(work);
+        if (group.empty()) break;
+        if (group.size() == 1) {
+            result.push_back(group.front());
+            work.erase(std::find(work.begin(), work.end(), group.front()));
+            continue;
+        }
+        std::shared_ptr<KXDocxRunPath> merged = CreateWithOverlapRects(group);
+        RunSet gone = setOf(group);
+        gone.erase(merged.get());
+        removeRuns(work, gone);
+    }
+    sortByScanIndex(result);
+    return result;
+}
+
+KXDocxRunPathArray KXDocxRunPath::FindOverlapRectangeRunPaths(const KXDocxRunPathArray& runs) {
+    if (runs.empty()) return {};
+    KXDocxRunPathArray group{runs.front()};
+    for (size_t k = 1; k < runs.size(); ++k) {
+        const auto& c = runs[k];
+        const KXDocxRunPathArray before = group;
+        for (const auto& g : before) {
+            bool isExtend = false;
+            if (!g->isRectOverlapRunPath(c.get(), isExtend)) continue;
+            group.push_back(c);
+            // Merging is safe when the pieces were painted one after the other, when the largest
+            // piece was painted last, or when nothing painted in between lies under them.
+            const bool inSequence = IsPDFScanIndexContinue(group);
+            const auto largest = FindMaxAreaOverlapRectanges(group);
+            const bool largestLast = !inSequence && FindMaxPDFScanIndex(group)->pdfScanIndex() <= largest->pdfScanIndex();
+            const bool hidesNothing =
+                !inSequence && !largestLast && !IsRunPaths(group, largest->pdfScanIndex(), without(runs, setOf(group)));
+            if (inSequence || hidesNothing) {
+                if (isExtend) return group;  // the union is a new rectangle: start again with it
+                break;
+            }
+            if (largestLast) break;
+            group.erase(std::find(group.begin(), group.end(), c));
+        }
+    }
+    return group;
+}
+
+std::shared_ptr<KXDocxRunPath> KXDocxRunPath::CreateWithOverlapRects(const KXDocxRunPathArray& group) {
+    if (group.empty()) return nullptr;
+    KXDocxRunPathArray ordered = group;
+    sortByScanIndex(ordered);
+    kx::Rect b = kx::Rect::null();
+    for (const auto& run : ordered) b = b.unionWith(run->boundingBox());
+    std::shared_ptr<KXDocxRunPath> host = ordered.back();
+    if (!host->pictInfo_) host->pictInfo_.emplace();
+    KXDocxPathInfo& i = *host->pictInfo_;
+    host->setBoundingBox(b);
+    i.displayX = b.origin.x;
+    i.displayY = b.origin.y;
+    i.displayWidth = b.size.width;
+    i.displayHeight = b.size.height;
+    if (i.stroked() && !i.filled()) {
+        i.setFillAlpha(i.strokeAlpha());
+        i.setFillcolor(i.strokecolor());
+    }
+    i.setStrokeweight(0);
+    i.setStroked(false);
+    i.setFilled(true);
+    kx::Path rect;
+    rect.addRect(b);
+    host->setRunCGPath(rect);
+    host->setRunLineType(kLineTypeRect);
+    return host;
+}
+
+std::shared_ptr<KXDocxRunPath> KXDocxRunPath::FindMaxAreaOverlapRectanges(const KXDocxRunPathArray& group) {
+    std::shared_ptr<KXDocxRunPath> best;
+    for (const auto& run : group)
+        if (!best || boxArea(*run) > boxArea(*best)) best = run;
+    return best;
+}
+
+bool KXDocxRunPath::IsRunPaths(const KXDocxRunPathArray& group, std::uint64_t minPDFScanIndex,
+                               const KXDocxRunPathArray& hideRunPaths) {
+    if (group.empty() || hideRunPaths.empty()) return false;
+    KXDocxRunPathArray later;
+    for (const auto& r : hideRunPaths)
+        if (r->pdfScanIndex() >= minPDFScanIndex) later.push_back(r);
+    if (later.empty()) return false;
+    for (const auto& g : group)
+        if (g->pdfScanIndex() >= minPDFScanIndex && g->hideRunPaths(later)) return true;
+    return false;
+}

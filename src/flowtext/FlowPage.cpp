@@ -1,0 +1,122 @@
+#include "flowtext/FlowPage_p.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "docx/model/KXDocxUtilities.h"
+#include "flowtext/FlowLayout_p.h"
+#include "platform/Numeric.h"
+
+namespace kx::detail {
+
+FlowPage::FlowPage(FlowFileWriter* writer, kx::Size pageSize, bool lastPage, bool hasTextMargin)
+    : documentWriter_(writer),
+      isLastPage_(lastPage),
+      hasTextMargin_(hasTextMargin),
+      sectProperty_(KXDocxUtilities::defaultSectPropertyHiden()) {
+    sectProperty_.shouldWrite = true;
+    sectProperty_.pgSz.w = static_cast<float>(pageSize.width);
+    sectProperty_.pgSz.h = static_cast<float>(pageSize.height);
+    sectProperty_.type = lastPage ? 0 : 1;
+    textMargin_ = sectProperty_.pgMar;
+}
+
+FlowPage::~FlowPage() = default;
+
+void FlowPage::endWritePage(std::int64_t) {
+    _creatParagraphs();
+    if (documentWriter_) _writeParagraphs();
+}
+
+FlowParagraph* FlowPage::cachedTextBoxNewParagraph() {
+    auto paragraph = std::make_unique<FlowParagraph>();
+    if (FlowParagraph* last = cachedTextBoxLastParagraph()) {
+        last->resolvePProperty();
+        paragraph->setPProperty(last->pProperty());
+        paragraph->setRProperty(last->rProperty());
+    }
+    cachedTextBoxParagraphs_.push_back(std::move(paragraph));
+    return cachedTextBoxParagraphs_.back().get();
+}
+
+void FlowPage::_creatParagraphs() {
+    std::vector<ParagraphPtr> result = buildParagraphs(allRunTextArray_, sectProperty_, hasTextMargin_ ? &textMargin_ : nullptr);
+    for (ParagraphPtr& p : result) paragraphArray_.push_back(std::move(p));
+}
+
+int FlowPage::joiningBlanks(double gap, double spaceWidth) {
+    constexpr int kMaxJoiningBlanks = 100;
+    const double quotient = static_cast<float>(gap / spaceWidth);
+    if (!(spaceWidth > 0.0) || !std::isfinite(quotient)) return 1;
+    return std::clamp(kx::toInt<int>(std::ceil(quotient)), 1, kMaxJoiningBlanks);
+}
+
+void FlowPage::writeParagraph(const FlowParagraph& paragraph) {
+    if (paragraph.runArray().empty()) {
+        documentWriter_->writeLinebreak();
+        return;
+    }
+    // A plain run writes nothing; text runs write their text.
+    for (const FlowParagraph::RunPtr& run : paragraph.runArray())
+        if (const FlowRunText* text = FlowParagraph::textOf(run.get())) writeRunText(*text);
+}
+
+void FlowPage::writeParagraphsOnLines() {
+    if (paragraphArray_.empty()) return;
+    FlowFileWriter& writer = *documentWriter_;
+    FlowParagraph& first = *paragraphArray_.front();
+    first.setTextMargin(textMargin_);
+    writeNewLine(first);
+    writeParagraph(first);
+    FlowRunText* previous = first.lastRunText();
+    int counter = 0;
+    for (size_t i = 1; i < paragraphArray_.size(); ++i) {
+        FlowParagraph& p = *paragraphArray_[i];
+        int pending = 0;
+        if (!p.haveText()) {
+            if (counter > 1) {
+                ++counter;
+                continue;
+            }
+            pending = counter + 1;
+        }
+        p.setTextMargin(textMargin_);
+        FlowRunText* last = p.lastRunText();
+        if (!previous || !last || std::fabs(previous->ctmInfo().bottomLeft.y - last->ctmInfo().bottomLeft.y) > 2.0) {
+            writeNewLine(p);
+            counter = pending + 1;
+        } else {
+            FlowRunText* firstRun = p.firstRunText();
+            const double gap = (firstRun ? firstRun->ctmInfo().bottomLeft.x : 0.0) -
+                               (previous->ctmInfo().bottomLeft.x + previous->textWidth());
+            if (gap > 0.0) {
+                const int blanks = joiningBlanks(gap, last->spaceWidth());
+                for (int k = 0; k < blanks; ++k) writeContent(u" ");
+            } else {
+                writer.writeIndentation();
+            }
+            counter = 0;
+        }
+        if (last) previous = last;
+        writeParagraph(p);
+    }
+}
+
+void FlowPage::writeParagraphsAsText() {
+    if (paragraphArray_.empty()) return;
+    FlowFileWriter& writer = *documentWriter_;
+    writeParagraph(*paragraphArray_.front());
+    FlowRunText* previous = paragraphArray_.front()->lastRunText();
+    for (size_t i = 1; i < paragraphArray_.size(); ++i) {
+        FlowParagraph& p = *paragraphArray_[i];
+        FlowRunText* last = p.lastRunText();
+        if (previous && last && std::fabs(previous->ctmInfo().bottomLeft.y - last->ctmInfo().bottomLeft.y) <= 2.0)
+            writer.writeIndentation();
+        else
+            writer.writeLinebreak();
+        if (last) previous = last;
+        writeParagraph(p);
+    }
+}
+
+}  // namespace kx::detail

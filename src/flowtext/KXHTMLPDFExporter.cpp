@@ -1,3 +1,0 @@
-#include "flowtext/KXHTMLPDFExporter.h"
-
-template class kx::detail::FlowExporter<KXHTMLDocuvane, KXHTMLRunText, true>;

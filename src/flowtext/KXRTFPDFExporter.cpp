@@ -1,3 +1,0 @@
-#include "flowtext/KXRTFPDFExporter.h"
-
-template class kx::detail::FlowExporter<KXRTFDocuvane, KXRTFRunText, true>;

@@ -1,3 +1,0 @@
-#include "flowtext/KXTextPDFExporter.h"
-
-template class kx::detail::FlowExporter<KXTextWriter, KXTextRunText, false>;

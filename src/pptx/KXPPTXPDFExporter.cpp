@@ -1,0 +1,432 @@
+#include "pptx/KXPPTXPDFExporter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "docx/model/KXLineUtilites.h"
+#include "fonts/KXPDFFont.h"
+#include "fonts/KXPDFFontDescriptor.h"
+#include "fonts/KXPDFFontUtilities.h"
+#include "pdf/state/KXPDFCGPathUtilities.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "pdf/state/KXPDFClipPath.h"
+#include "pdf/xobject/KXPDFImageXObject.h"
+#include "platform/Format.h"
+#include "platform/ImageDecoding.h"
+#include "platform/Numeric.h"
+#include "pptx/KXPPTXFreeform.h"
+#include "pptx/KXPPTXImageInfo.h"
+#include "pptx/KXPPTXPage.h"
+#include "pptx/KXPPTXPicture.h"
+#include "pptx/KXPPTXTextbox.h"
+#include "pptx/KXPPTXUtilities.h"
+#include "pptx/KXPPTXWriter.h"
+#include "pptx/PPTXCaptureDocument_p.h"
+
+namespace {
+
+// The longest and the shortest side a slide is given, in points.
+constexpr double kLongestSide = 1583.0;
+constexpr double kShortestSide = 72.0;
+// A string this far across the text from the last one (or further) starts a new box.
+constexpr double kNextLineLimit = 96.0;
+// The most blanks a gap on one line becomes.
+constexpr int kMostBlanks = 200;
+// Pictures cut by a clip are drawn at this resolution; shadings and patterns at twice the points.
+constexpr double kClipDPI = 144.0;
+constexpr double kPictureScale = 2.0;
+
+constexpr double kPi = 3.14159265358979323846;
+
+kx::Point direction(double degrees) {
+    const double r = degrees * kPi / 180.0;
+    return {std::cos(r), std::sin(r)};
+}
+
+double dot(const kx::Point& a, const kx::Point& b) { return a.x * b.x + a.y * b.y; }
+
+// The font's ascent as a share of its height, as the glyph geometry takes it.
+double normalizedAscent(const KXPDFFont* font) {
+    if (!font) return 0;
+    const double a = font->ascent(), d = font->descent();
+    const double h = a - d;
+    return (h != 1 && h != 0 && std::isfinite(h)) ? a / h : a;
+}
+
+// Slanted or unevenly scaled glyphs are drawn as italic: the axes of the text transform meet at
+// more than about six degrees off the right angle, or differ in length by more than a tenth. No
+// division by zero: a transform without area shows no slant.
+bool isSlanted(const kx::AffineTransform& t) {
+    const double cross = t.a * t.d - t.b * t.c;
+    const double x = std::hypot(t.a, t.b), y = std::hypot(t.c, t.d);
+    if (!(std::fabs(cross) > 0) || !(x > 0) || !(y > 0) || !std::isfinite(cross)) return false;
+    const double shear = std::fabs(t.a * t.c + t.b * t.d) / std::fabs(cross);
+    const double ratio = x / y;
+    return shear > 0.1 || ratio > 1.1 || ratio < 0.9;
+}
+
+}  // namespace
+
+KXPPTXPDFExporter::KXPPTXPDFExporter() = default;
+
+KXPPTXPDFExporter::~KXPPTXPDFExporter() = default;
+
+KXPPTXWriter* KXPPTXPDFExporter::pdfWriter() const { return document_ ? document_->writer() : nullptr; }
+
+KXPPTXPage* KXPPTXPDFExporter::currentSlide() const {
+    KXPPTXWriter* writer = pdfWriter();
+    return writer ? writer->currentPage() : nullptr;
+}
+
+bool KXPPTXPDFExporter::isContentCurrentEmpty() const {
+    KXPPTXPage* slide = currentSlide();
+    return !slide || slide->sharepsArr().empty();
+}
+
+kx::CaptureDocument* KXPPTXPDFExporter::openDocument(const std::string& destPath,
+                                                     const std::shared_ptr<kx::PDFDocument>&) {
+    document_ = std::make_unique<kx::detail::PPTXCaptureDocument>(
+        destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
+    return document_.get();
+}
+
+// ---- The slide ----
+
+double KXPPTXPDFExporter::slideScale(double width, double height) {
+    const double longer = std::max(width, height), shorter = std::min(width, height);
+    if (!(shorter > 0) || !std::isfinite(longer)) return 1;
+    if (longer > kLongestSide) return kLongestSide / longer;
+    if (shorter < kShortestSide) return std::min(kShortestSide / shorter, kLongestSide / longer);
+    return 1;
+}
+
+KXPDFPageGeometry KXPPTXPDFExporter::pageGeometryOf(const kx::PDFPage& page) const {
+    KXPDFPageGeometry g = KXPDFPageGeometry::ofPage(page);
+    // The crop box as shown: wherever its origin lies and however the page turns, its corners
+    // under the page transform give the slide's area.
+    kx::Rect shown(0, 0, g.mediaBox.size.width, g.mediaBox.size.height);
+    if (!g.pdfCropBox.isNull() && !g.pdfCropBox.isInfinite()) {
+        const kx::Rect& c = g.pdfCropBox;
+        const kx::Point corners[4] = {g.pageTransform.apply(kx::Point{c.minX(), c.minY()}),
+                                      g.pageTransform.apply(kx::Point{c.maxX(), c.minY()}),
+                                      g.pageTransform.apply(kx::Point{c.maxX(), c.maxY()}),
+                                      g.pageTransform.apply(kx::Point{c.minX(), c.maxY()})};
+        double x0 = corners[0].x, y0 = corners[0].y, x1 = x0, y1 = y0;
+        for (const kx::Point& p : corners) {
+            x0 = std::min(x0, p.x);
+            y0 = std::min(y0, p.y);
+            x1 = std::max(x1, p.x);
+            y1 = std::max(y1, p.y);
+        }
+        if (x1 - x0 > 0 && y1 - y0 > 0) shown = kx::Rect(x0, y0, x1 - x0, y1 - y0);
+    }
+    const double scale = slideScale(shown.size.width, shown.size.height);
+    g.pageTransform = kx::concat(kx::concat(g.pageTransform, kx::AffineTransform::makeTranslation(-shown.origin.x, -shown.origin.y)),
+                                 kx::AffineTransform::makeScale(scale, scale));
+    g.cropBox = g.mediaBox = kx::Rect(0, 0, shown.size.width * scale, shown.size.height * scale);
+    return g;
+}
+
+// ---- Text ----
+
+kx::Point KXPPTXPDFExporter::textTop(const kx::AffineTransform& t) const {
+    const double rise = normalizedAscent(currentFont()) * fontSize();
+    return {t.tx + t.c * rise, t.ty + t.d * rise};
+}
+
+KXPPTX_RunPr KXPPTXPDFExporter::currentRProperty() const {
+    const KXPDFFont* font = currentFont();
+    if (!font) return KXPPTXUtilities::defaultRunProperty();
+    const kx::AffineTransform t = currentDisplayTextTransform();
+    return *sharedStyle<KXPPTX_RunPr>(t, [&] {
+        KXPPTX_RunPr r = KXPPTXUtilities::defaultRunProperty();
+        r.sz = static_cast<float>(std::max(5.0, kx::finiteOr(fontSize() * std::hypot(t.a, t.b), 5.0)));
+        std::string typeface = !font->fontName().empty()         ? font->fontName()
+                               : !font->fontFamilyName().empty() ? font->fontFamilyName()
+                                                                 : std::string("Unknow Font");
+        const std::string& replacement = font->fontSystemReplaceName();
+        if (!replacement.empty() && !KXPDFFontUtilities::SystemFontNameIsExist(typeface) &&
+            KXPDFFontUtilities::SystemFontNameIsExist(replacement))
+            typeface = replacement;
+        r.latin.typeface = r.cs.typeface = typeface;
+        r.latin.typeface_replace = r.cs.typeface_replace = replacement;
+        const KXPDFFontDescriptor* descriptor = font->fontDescriptor();
+        const int mode = topState() ? topState()->textRenderMode() : 0;
+        r.b = KXPDFFontUtilities::isBoldFontName(font->baseFontName_New()) || (descriptor && descriptor->isBold()) ||
+              mode == 2 || mode == 6;
+        r.i = KXPDFFontUtilities::isItalicFontName(font->baseFontName_New()) ||
+              (descriptor && descriptor->isItalic()) || isSlanted(t);
+        const KXPDFRGB rgb = fillRGB();
+        r.rgbColor = kx::format("%02x%02x%02x", rgb.r & 0xFF, rgb.g & 0xFF, rgb.b & 0xFF);
+        return r;
+    });
+}
+
+void KXPPTXPDFExporter::openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g,
+                                    double angle) {
+    KXPPTXPage* slide = currentSlide();
+    if (!slide) return;
+    const kx::AffineTransform t = currentDisplayTextTransform();
+    KXPPTXTextBoxInfo info;
+    const kx::Point top = textTop(t);
+    info.displayX = top.x;
+    info.displayY = top.y;
+    info.rotation = angle;
+    info.strokeweight = 1.0;
+    if (const KXPDFRenderState* state = topState()) {
+        info.strokeDashPattern = state->lineDashPattern();
+        info.strokeDashPhase = state->lineDashPhase();
+        info.strokecolor = state->currentStrokeColor();
+        info.fillcolor = state->currentFillColor();
+    }
+    boxAnchor_ = top;
+    boxAngle_ = angle;
+    slide->setIsUsingTextBox(true);
+    slide->setCachedTextBoxInfo(info);
+    slide->cachedTextBoxParagraphs().clear();
+    KXPPTX_PPr& p = slide->cachedTextBoxNewParagraph().pProperty();
+    p.marL = 0;
+    p.lnSpc = g.fontSize.height;
+    p.tabList = {0, "l"};
+    appendPPTXTextBox(text, offset, 0);
+}
+
+void KXPPTXPDFExporter::newParagraph(const kx::Point& top, double lineSpacing, double) {
+    KXPPTXPage* slide = currentSlide();
+    KXPPTX_PPr& p = slide->cachedTextBoxNewParagraph().pProperty();
+    p.marL = std::max(0.0, dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, direction(boxAngle_)));
+    p.lnSpc = lineSpacing;
+    p.tabList = {0, "l"};
+}
+
+kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
+    if (!currentSlide()) return kx::TextBoxStep::Kept;
+    if (textBoxAngle(g.rotation) != openTextBoxAngle()) return kx::TextBoxStep::OpensAnotherBox;
+    const kx::AffineTransform t = currentDisplayTextTransform();
+    const double height = g.fontSize.height;
+    // Along and across the text, from where the last string ended.
+    const kx::Point along = direction(boxAngle_);
+    const kx::Point across{-along.y, along.x};
+    const kx::Point step{t.tx - nextCharTransform().tx, t.ty - nextCharTransform().ty};
+    const double gap = dot(step, along), shift = dot(step, across);
+    if (!std::isfinite(gap) || !std::isfinite(shift)) return kx::TextBoxStep::OpensAnotherBox;
+
+    if (shift > -height && shift < height) {
+        const KXPDFFont* font = currentFont();
+        const double space = (font ? font->widthOfSpace() : 0.0) * fontSize() * std::hypot(t.a, t.b);
+        if (gap >= -space) {
+            // Rounded, not cut: word gaps narrower than the font's blank (set by kerning, or with
+            // a space width the font only estimates) would otherwise run the words together.
+            const double quotient = space > 0 ? std::floor(gap / space + 0.5) : 0.0;
+            const int blanks = std::clamp(kx::toInt<int>(quotient), 0, kMostBlanks);
+            appendPPTXTextBox(std::u16string(static_cast<size_t>(blanks), u' ') + text, offset, blanks * space);
+            return kx::TextBoxStep::Kept;
+        }
+        // Well left of where the last string ended: a new paragraph of the box.
+        newParagraph(textTop(t), shift, height);
+        appendPPTXTextBox(text, offset, 0);
+        return kx::TextBoxStep::Kept;
+    }
+    const kx::Point top = textTop(t);
+    const double fromStart = dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, along);
+    // (A hundredth of a point of rounding in the turned geometry does not put a line before the box.)
+    if (shift >= height && shift < kNextLineLimit && fromStart >= -0.01) {
+        newParagraph(top, shift, height);
+        appendPPTXTextBox(text, offset, 0);
+        return kx::TextBoxStep::Kept;
+    }
+    return kx::TextBoxStep::OpensAnotherBox;
+}
+
+void KXPPTXPDFExporter::appendPPTXTextBox(const std::u16string& text, kx::Size offset, double blankWidth) {
+    KXPPTXPage* slide = currentSlide();
+    if (!slide) return;
+    const kx::AffineTransform t = currentDisplayTextTransform();
+    const double height = geometry(t).fontSize.height;
+    KXPPTXParagraph& paragraph = slide->cachedTextBoxLastParagraph();
+    KXPPTXRun* run = paragraph.lastRunText();
+    const KXPPTX_RunPr r = currentRProperty();
+    if (!run || !KXPPTXRunPrIsEqual(r, run->rProperty)) {
+        auto made = std::make_unique<KXPPTXRun>();
+        made->pdfScanIndex = nextScanIndex();
+        made->rProperty = r;
+        run = made.get();
+        paragraph.runArray().push_back(std::move(made));
+        double& spacing = paragraph.pProperty().lnSpc;
+        spacing = std::isnan(spacing) ? height : std::max(spacing, height);
+    }
+    run->text += text;
+    advanceNextCharTo(t.translated(offset.width, offset.height));
+    const kx::AffineTransform& next = nextCharTransform();
+    const double advance = std::fabs(dot({next.tx - t.tx, next.ty - t.ty}, direction(boxAngle_)));
+    run->textWidth += kx::finiteOr(advance, 0.0) + blankWidth;
+}
+
+void KXPPTXPDFExporter::closeTextBox() {
+    KXPPTXPage* slide = currentSlide();
+    if (!slide || !slide->isUsingTextBox()) return;
+    KXPPTXTextBoxInfo info = slide->cachedTextBoxInfo();
+    const double along = slide->cachedTextBoxWidthMax() + 10.0;
+    const double across = slide->cachedTextBoxHeight();
+    const bool turned = info.rotation == 90 || info.rotation == 270;
+    info.displayWidth = turned ? across : along;
+    info.displayHeight = turned ? along : across;
+    auto box = std::make_unique<KXPPTXTextbox>();
+    box->setSpInfo(info);
+    for (auto& paragraph : slide->cachedTextBoxParagraphs()) box->paragraphs().push_back(std::move(paragraph));
+    slide->cachedTextBoxParagraphs().clear();
+    slide->addShape(std::move(box));
+    slide->setIsUsingTextBox(false);
+}
+
+// ---- Paths and pictures ----
+
+void KXPPTXPDFExporter::didScanPath(KXPDFConentParser&, const kx::Path& path, bool stroke, bool fill) {
+    KXPPTXPage* slide = currentSlide();
+    const KXPDFRenderState* state = topState();
+    if (!slide || !state || path.isEmpty()) return;
+    const kx::AffineTransform paint = paintTransform();
+    const double width = std::max(0.1, KXLineUtilites::LineWidthApplyTransform(state->lineWidth(), paint));
+    if (!isPathInsideClip(path, width)) return;
+    std::optional<kx::DisplayPath> shown = displayPathOf(path, stroke, width, 0.0001);
+    if (!shown) return;
+    // A stroked dot is as high as it is wide.
+    if (stroke && shown->box.size.height < 0.0001) {
+        shown->box.origin.y -= width / 2.0;
+        shown->box.size.height = width;
+    }
+    const kx::Rect& b = shown->box;
+    const kx::Size slideSize = pageSize();
+    const kx::Color fillColor = state->currentFillColor();
+    if (fill && !stroke && fillColor.red == 1 && fillColor.green == 1 && fillColor.blue == 1 && b.origin.x < 1 &&
+        b.origin.y < 1 && b.size.width > slideSize.width - 1 && b.size.height > slideSize.height - 1)
+        return;  // the page's white background
+
+    KXPPTXFreeformInfo info;
+    info.setDisplayRect(b);
+    info.setFillAlpha(static_cast<float>(state->currentFillAlpha()));
+    info.setStrokeAlpha(static_cast<float>(state->currentStrokeAlpha()));
+    info.setStroked(stroke);
+    info.setFilled(fill);
+    info.setStrokeweight(width);
+    // Dash lengths as drawn on the slide.
+    const double scale = std::sqrt(std::fabs(paint.a * paint.d - paint.b * paint.c));
+    std::vector<double> dashes = state->lineDashPattern();
+    for (double& d : dashes) d = kx::finiteOr(d * scale, 0.0);
+    info.setStrokeDashPattern(std::move(dashes));
+    info.setStrokeDashPhase(state->lineDashPhase());
+    info.setLineCap(state->lineCapStyle());
+    info.setStrokecolor(stroke ? state->currentStrokeColor() : kx::Color::rgb(1, 1, 1));
+    info.setFillcolor(fill ? fillColor : kx::Color::rgb(1, 1, 1));
+    closeTextForPicture();
+
+    auto shape = std::make_unique<KXPPTXFreeform>();
+    shape->setRunCGPath(std::move(shown->path));
+    shape->setSpInfo(info);
+    shape->paragraphs().push_back(std::make_unique<KXPPTXParagraph>());
+    slide->addShape(std::move(shape));
+}
+
+void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInfo& info) {
+    KXPPTXPage* slide = currentSlide();
+    std::optional<std::string> id = pdfWriter() ? pdfWriter()->collectImageWithPath(file) : std::nullopt;
+    if (!slide || !id) return;
+    auto picture = std::make_unique<KXPPTXPicture>();
+    KXPPTXImageInfo placed = info;
+    placed.imageID = *id;
+    picture->setPictInfo(placed);
+    picture->setRunImageID(*id);
+    slide->addShape(std::move(picture));
+}
+
+std::optional<kx::Rect> KXPPTXPDFExporter::rectangularClip(const KXPDFRenderState& state) const {
+    kx::Rect visible = kx::Rect::infinite();
+    for (const auto& clip : state.clipBezierPaths()) {
+        if (!clip) continue;
+        std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
+        kx::Rect r;
+        if (!path || !path->transformed(currentPageTransform()).isRect(&r)) return std::nullopt;
+        visible = visible.intersection(r);
+    }
+    return visible;
+}
+
+void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::shared_ptr<KXPDFXObject>& object) {
+    const KXPDFRenderState* state = topState();
+    if (!state || !object || object->getType() != KXPDFXObject::Image) return;
+    std::string file = static_cast<const KXPDFImageXObject&>(*object).cachedImagePath();
+    if (file.empty()) return;
+    closeTextForPicture();
+    const kx::AffineTransform t = paintTransform();
+    KXPPTXImageInfo info(t, *state);
+    std::optional<kx::Rect> rectangle;
+    if (!state->clipBezierPaths().empty() && info.rotation == 0 && !info.flipX && !info.flipY)
+        rectangle = rectangularClip(*state);
+    if (rectangle) {
+        // An upright image under rectangles: the picture is cropped to them on the slide, as
+        // drawn, with no new file.
+        const kx::Rect image(info.displayX, info.displayY, info.displayWidth, info.displayHeight);
+        const kx::Rect shown = rectangle->intersection(image);
+        if (shown.isNull() || !(shown.size.width > 0) || !(shown.size.height > 0)) return;  // all cut away
+        if (image.size.width > 0 && image.size.height > 0) {
+            info.cropLeft = (shown.minX() - image.minX()) / image.size.width;
+            info.cropTop = (shown.minY() - image.minY()) / image.size.height;
+            info.cropRight = (image.maxX() - shown.maxX()) / image.size.width;
+            info.cropBottom = (image.maxY() - shown.maxY()) / image.size.height;
+            info.setDisplayRect(shown);
+        }
+    } else if (!state->clipBezierPaths().empty()) {
+        const kx::Rect rect(info.displayX, info.displayY, info.displayWidth, info.displayHeight);
+        if (kx::ImageRef image = kx::readImageFile(file)) {
+            if (std::optional<kx::CapturedPicture> cut = writeClippedImage(image, t, rect, kClipDPI, "Clip")) {
+                file = cut->path;
+                info.setDisplayRect(cut->displayRect);
+                info.pixelWidth = cut->pixelWidth;
+                info.pixelHeight = cut->pixelHeight;
+                info.horizontalResolution = info.displayWidth > 0 ? std::round(info.pixelWidth * 72.0 / info.displayWidth) : 0;
+                info.verticalResolution = info.displayHeight > 0 ? std::round(info.pixelHeight * 72.0 / info.displayHeight) : 0;
+                info.flipX = info.flipY = false;
+                info.rotation = 0;
+            }
+        }
+    }
+    addPicture(file, info);
+}
+
+namespace {
+
+// A picture the capture drew: upright, at the place it was drawn, opaque.
+KXPPTXImageInfo drawnPictureInfo(const kx::AffineTransform& t, const KXPDFRenderState& state,
+                                 const kx::CapturedPicture& picture, bool withResolution) {
+    KXPPTXImageInfo info(t, state);
+    info.setDisplayRect(picture.displayRect);
+    info.pixelWidth = picture.pixelWidth;
+    info.pixelHeight = picture.pixelHeight;
+    if (withResolution) {
+        info.horizontalResolution = info.displayWidth > 0 ? std::round(info.pixelWidth * 72.0 / info.displayWidth) : 0;
+        info.verticalResolution = info.displayHeight > 0 ? std::round(info.pixelHeight * 72.0 / info.displayHeight) : 0;
+    }
+    info.flipX = info.flipY = false;
+    info.rotation = 0;
+    info.opacity = 1.0f;
+    info.imageTitle = picture.path.substr(picture.path.find_last_of('/') + 1);
+    return info;
+}
+
+}  // namespace
+
+void KXPPTXPDFExporter::didScanPaintShading(KXPDFConentParser&, const std::shared_ptr<KXPDFShading>& shading) {
+    const KXPDFRenderState* state = topState();
+    if (!state || !shading) return;
+    std::optional<kx::CapturedPicture> picture = writeShadingPicture(*shading, kPictureScale);
+    if (!picture) return;
+    addPicture(picture->path, drawnPictureInfo(paintTransform(), *state, *picture, true));
+}
+
+void KXPPTXPDFExporter::didScanPatternPath(KXPDFConentParser&, const kx::Path& path, bool stroke, bool fill) {
+    const KXPDFRenderState* state = topState();
+    if (!state || path.isEmpty()) return;
+    std::optional<kx::CapturedPicture> picture = writePatternPicture(path, stroke, fill, kPictureScale);
+    if (!picture) return;
+    addPicture(picture->path, drawnPictureInfo(paintTransform(), *state, *picture, false));
+}

@@ -1,0 +1,88 @@
+#pragma once
+// The exporter of the "pptx" output type: every PDF page becomes one slide of the page's size,
+// its text in text boxes of paragraphs and runs, its painted paths as freeform shapes, and its
+// images, shadings and pattern fills as pictures.
+//
+// The slide: the page's crop box as the page's rotation shows it, moved to the slide's origin and
+// scaled so that its longer side is at most 1583 points and, where that allows, its shorter side
+// at least 72 (the smallest slide a presentation may have).
+//
+// Text: every shown string goes into a text box. A box is opened by a string that is not a lone
+// blank; strings turned the same way (angles below 5 and from 355 degrees count as 0, 85 to 95 as
+// 90, 265 to 275 as 270) go on in it: on the same line after blanks for the gap, on the next line
+// (less than 96 points further across the text, not before the box's start) in a new paragraph;
+// anything else opens a new box. A gap on the line becomes as many blanks as it holds the font's
+// blank, rounded (at most 200). Distances along and across the text are measured in the text's
+// own direction, so turned text keeps its lines together like level text.
+
+#include <memory>
+#include <optional>
+
+#include "capture/PageCapture.h"
+#include "pptx/KXPPTXPropertyRecords.h"
+
+class KXPDFRenderState;
+class KXPPTXWriter;
+class KXPPTXPage;
+namespace kx::detail {
+class PPTXCaptureDocument;
+}
+
+class KXPPTXPDFExporter : public kx::PageCapture {
+public:
+    KXPPTXPDFExporter();
+    ~KXPPTXPDFExporter() override;
+
+    // The output-type key.
+    static bool supportType(const std::string& key) { return key == "pptx"; }
+
+    // The presentation being written (nullptr outside a conversion).
+    KXPPTXWriter* pdfWriter() const;
+    // Whether the slide in progress has no shape yet.
+    bool isContentCurrentEmpty() const;
+    // The run properties of text shown with the current state.
+    KXPPTX_RunPr currentRProperty() const;
+
+    // The slide's scale for a page of the size shown: 1583 / the longer side above 1583 points;
+    // else, for a shorter side below 72 points, 72 / that side (no more than keeps the longer
+    // side within 1583); else 1.
+    static double slideScale(double width, double height);
+
+    void didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
+    void didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& image) override;
+    void didScanPaintShading(KXPDFConentParser& parser, const std::shared_ptr<KXPDFShading>& shading) override;
+    void didScanPatternPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
+
+protected:
+    kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
+    KXPDFPageGeometry pageGeometryOf(const kx::PDFPage& page) const override;
+    kx::Size pageSizeOf(const KXPDFPageGeometry& geometry) const override { return geometry.cropBox.size; }
+    // All text goes into text boxes.
+    kx::TextPlace placeOfText(const KXPDF_CTMInfo&) const override { return kx::TextPlace::TextBox; }
+    void makeMainTextRun(const std::u16string&, kx::Size, const kx::AffineTransform&, const KXPDF_CTMInfo&) override {}
+    void openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) override;
+    kx::TextBoxStep continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) override;
+    void closeTextBox() override;
+
+private:
+    KXPPTXPage* currentSlide() const;
+    // Where the top of the current string's first character stands: its origin moved up by the
+    // font's ascent in the text's own "up" direction.
+    kx::Point textTop(const kx::AffineTransform& t) const;
+    // Adds the string to the box's last paragraph, `blankWidth` points of blanks in front of it.
+    void appendPPTXTextBox(const std::u16string& text, kx::Size offset, double blankWidth);
+    // A new paragraph of the box for the string at `top`, `lineSpacing` below the last one.
+    void newParagraph(const kx::Point& top, double lineSpacing, double height);
+    // The area the state's clip leaves on the slide when every clip path is a rectangle; none for
+    // any other clip.
+    std::optional<kx::Rect> rectangularClip(const KXPDFRenderState& state) const;
+    // A picture of the page: the file placed as `info` says.
+    void addPicture(const std::string& file, const struct KXPPTXImageInfo& info);
+
+    std::unique_ptr<kx::detail::PPTXCaptureDocument> document_;
+    // The open box's anchor (the top of its first character) and direction.
+    kx::Point boxAnchor_;
+    double boxAngle_ = 0;
+    // Where the last string of the box ended, along and across the text, and its height.
+    kx::AffineTransform lastEnd_;
+};

@@ -1,0 +1,351 @@
+#include "xlsx/KXExcelWriter.h"
+
+#include <cstdlib>
+
+#include "ooxml/KXOpenXMLNameSpace.h"
+#include "ooxml/XMLFileWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "util/KXLibBundle.h"
+#include "xlsx/KXExcelAIOSWriter.h"
+#include "xlsx/KXExcelManager.h"
+#include "xlsx/KXExcelPage.h"
+#include "xlsx/KXExcelSharedStrings.h"
+#include "xlsx/KXExcelStringItem.h"
+#include "xlsx/KXExcelUtilities.h"
+
+namespace {
+
+constexpr std::string_view kWorkbookPart = "/xl/workbook.xml";
+constexpr std::string_view kWorkbookType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml";
+constexpr std::string_view kWorksheetType = "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
+constexpr std::string_view kSharedStringsType =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml";
+constexpr std::string_view kStylesType = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
+
+std::string applicationName() { return KXLibBundle::InfoDictionaryString("CFBundleDisplayName", "Docuvane"); }
+
+// The program's version as the extended properties write it: "1.0001" for 1.0.1.
+std::string applicationVersion() {
+    const std::string version = KXLibBundle::InfoDictionaryString("CFBundleVersion", "1.0");
+    long part[3] = {0, 0, 0};
+    size_t at = 0;
+    for (int i = 0; i < 3 && at <= version.size(); ++i) {
+        size_t end = version.find('.', at);
+        part[i] = kx::parseInteger(version.substr(at, end == std::string::npos ? std::string::npos : end - at))
+                      .value_or(0);
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    return kx::format("%ld.%02ld%02ld", part[0] % 100, part[1] % 100, part[2] % 100);
+}
+
+void element(XMLFileWriter& w, std::string_view name, std::string_view text) {
+    w.writeStartElement(name);
+    w.writeCharacters(text);
+    w.writeEndElement();
+}
+
+void namespacedElement(XMLFileWriter& w, std::string_view ns, std::string_view name, std::string_view text) {
+    w.writeStartElementWithNamespace(ns, name);
+    w.writeCharacters(text);
+    w.writeEndElement();
+}
+
+void startPart(XMLFileWriter& w) {
+    w.setLineBreak("");
+    w.setIndentation("");
+}
+
+}  // namespace
+
+KXExcelWriter::KXExcelWriter(const std::string& path, std::int64_t numOfPages, bool isExcelConvert,
+                             std::optional<KXPDFInfo> info)
+    : CaptureDocument(path, numOfPages), isExcelConvert_(isExcelConvert), pdfInfo_(std::move(info)) {}
+
+KXExcelWriter::~KXExcelWriter() { closeWriters(); }
+
+void KXExcelWriter::begainWriteDocument() {
+    setBegainDocxOptions();
+    sheetParts_.clear();
+    sheetIdsList_.clear();
+    if (savedWorkFolder().empty()) {
+        setFailed();
+        return;
+    }
+    if (!isExcelConvert_) {
+        tablesFolder_ = kx::pathJoin(savedWorkFolder(), "tables");
+        if (!kx::createDirectories(tablesFolder_)) setFailed();
+        return;
+    }
+    if (!package_.initWorkFolder(savedFilePath(), savedWorkFolder())) {
+        setFailed();
+        return;
+    }
+    std::unique_ptr<XMLFileWriter> strings = package_.createXMLPart("/xl/sharedStrings.xml", kSharedStringsType);
+    if (!strings) {
+        setFailed();
+        return;
+    }
+    sharedStringsPart_ = strings.get();
+    sharedStrings_ = std::make_unique<KXExcelSharedStrings>(std::move(strings));
+    if (KXExcelManager::sharedInstance().isAllInOneSheetEnabled())
+        aiosWriter_ = std::make_unique<KXExcelAIOSWriter>(kx::pathJoin(savedWorkFolder(), "rows-of-all-pages.xml"));
+}
+
+void KXExcelWriter::startPage(kx::Size pageSize, std::int64_t pageIndex, bool) {
+    KXExcelManager::sharedInstance().excelStyle().beginPageFills();
+    currentPage_ = std::make_unique<KXExcelPage>(static_cast<std::uint64_t>(pageIndex));
+    currentPage_->setPageSize(pageSize);
+}
+
+void KXExcelWriter::finishPage(std::int64_t) {
+    if (!currentPage_) return;
+    if (hasFailed()) {
+        currentPage_.reset();
+        return;
+    }
+    if (!isExcelConvert_) {
+        if (std::optional<std::u16string> text = currentPage_->creatCSV())
+            if (!writeCSVFile(*text)) setFailed();
+        currentPage_.reset();
+        return;
+    }
+    currentPage_->creatSheet();
+    for (const auto& item : currentPage_->stringItems()) sharedStrings_->stringItems().push_back(item);
+    sharedStrings_->writeStringItems();
+    if (aiosWriter_) {
+        if (KXExcelManager::sharedInstance().isAllInOneSheetAddToRow())
+            aiosWriter_->collectPageXMLToRow(*currentPage_);
+        else
+            aiosWriter_->collectPageXMLToColumn(*currentPage_);
+        if (aiosWriter_->hasFailed()) setFailed();
+    } else if (!writeSheetPart(currentPage_.get())) {
+        setFailed();
+    }
+    currentPage_.reset();
+}
+
+bool KXExcelWriter::writeSheetPart(const KXExcelPage* page) {
+    const std::string name = "/xl/worksheets/sheet" + std::to_string(sheetParts_.size() + 1) + ".xml";
+    std::unique_ptr<XMLFileWriter> w = package_.createXMLPart(name, kWorksheetType);
+    if (!w) return false;
+    const bool first = sheetParts_.empty();
+    bool ok = true;
+    if (page) {
+        page->writeSheetXML(*w, first);
+    } else if (aiosWriter_) {
+        ok = aiosWriter_->writeSheetXML(*w);
+    } else {
+        KXExcelPage(1).writeSheetXML(*w, first);
+    }
+    if (!endPart(std::move(w)) || !ok) return false;
+    sheetParts_.push_back(name);
+    return true;
+}
+
+bool KXExcelWriter::writeCSVFile(const std::u16string& text) {
+    std::string bytes;
+    bytes.reserve(2 + text.size() * 2);
+    bytes += "\xFF\xFE";  // UTF-16 little endian
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    const std::string path = kx::pathJoin(tablesFolder_, "Table " + std::to_string(currentDocxPageIndex()) + ".csv");
+    return kx::writeFile(path, bytes);
+}
+
+bool KXExcelWriter::endPart(std::unique_ptr<XMLFileWriter> writer) { return writer && package_.endXMLPart(*writer); }
+
+void KXExcelWriter::closeWriters() {
+    currentPage_.reset();
+    if (sharedStrings_ && sharedStringsPart_) sharedStringsPart_->closeFile();
+    sharedStrings_.reset();
+    sharedStringsPart_ = nullptr;
+    aiosWriter_.reset();
+}
+
+bool KXExcelWriter::packetZipFileIfNeed() {
+    if (hasFailed()) {
+        closeWriters();
+        finish(false);
+        return false;
+    }
+    if (!isExcelConvert_) {
+        const bool ok = kx::moveItem(tablesFolder_, savedFilePath());
+        finish(ok);
+        return ok;
+    }
+    bool ok = true;
+    // The sheet of all pages, or an empty sheet when no page gave one: a workbook holds a sheet.
+    if (aiosWriter_ || sheetParts_.empty()) ok = writeSheetPart(nullptr);
+    if (ok && sharedStrings_) {
+        sharedStrings_->endWrite();
+        ok = package_.endXMLPart(*sharedStringsPart_);
+    }
+    ok = ok && _xlsxWrite_XL_Styles();
+    const bool theme = ok && _xlsxWrite_XL_Theme();
+    KXPartRegistry& parts = package_.parts();
+    for (size_t i = 0; ok && i < sheetParts_.size(); ++i) {
+        const std::string id = "rId" + std::to_string(i + 1);
+        parts.addRelationshipWithId(kWorkbookPart, id, KXOpenXMLNameSpace::nameSpace_Rels_WorkSheet(),
+                                    "worksheets/" + kx::pathFileName(sheetParts_[i]));
+        sheetIdsList_.push_back(id);
+    }
+    if (ok) {
+        size_t next = sheetParts_.size() + 1;
+        if (theme)
+            parts.addRelationshipWithId(kWorkbookPart, "rId" + std::to_string(next++),
+                                        KXOpenXMLNameSpace::nameSpace_Rels_Theme(), "theme/theme1.xml");
+        parts.addRelationshipWithId(kWorkbookPart, "rId" + std::to_string(next++),
+                                    KXOpenXMLNameSpace::nameSpace_Rels_Styles(), "styles.xml");
+        parts.addRelationshipWithId(kWorkbookPart, "rId" + std::to_string(next++),
+                                    KXOpenXMLNameSpace::nameSpace_Rels_SharedStrings(), "sharedStrings.xml");
+    }
+    ok = ok && _xlsxWrite_XL_WorkBook() && _xlsxWrite_DocProps_app() && _xlsxWrite_DocProps_core();
+    if (ok) {
+        const std::string_view package = KXPartRegistry::packageSource();
+        parts.addRelationshipWithId(package, "rId1", KXOpenXMLNameSpace::nameSpace_Rels_OfficeDocument(),
+                                    "xl/workbook.xml");
+        parts.addRelationshipWithId(package, "rId2", KXOpenXMLNameSpace::nameSpace_Rels_CoreProperties(),
+                                    "docProps/core.xml");
+        parts.addRelationshipWithId(package, "rId3", KXOpenXMLNameSpace::nameSpace_Rels_ExtendedProperties(),
+                                    "docProps/app.xml");
+        ok = package_.finishPackage();
+    }
+    closeWriters();
+    finish(ok);
+    return ok;
+}
+
+bool KXExcelWriter::_xlsxWrite_XL_Styles() {
+    std::unique_ptr<XMLFileWriter> w = package_.createXMLPart("/xl/styles.xml", kStylesType);
+    if (!w) return false;
+    KXExcelManager::sharedInstance().excelStyle().writeStyleWith(*w);
+    return endPart(std::move(w));
+}
+
+// A workbook without its theme is still whole: the theme is left out with its relationship.
+bool KXExcelWriter::_xlsxWrite_XL_Theme() {
+    std::optional<std::string> theme = KXExcelUtilities::pathInBundle("KXQuendrel", "theme1.xml");
+    return theme && package_.addPartFromFile("/xl/theme/theme1.xml", KXPartRegistry::contentType_Theme(), *theme);
+}
+
+bool KXExcelWriter::_xlsxWrite_XL_WorkBook() {
+    std::unique_ptr<XMLFileWriter> w = package_.createXMLPart(kWorkbookPart, kWorkbookType);
+    if (!w) return false;
+    startPart(*w);
+    w->setPrefix("r", KXOpenXMLNameSpace::nameSpace_r());
+    w->writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes");
+    w->writeStartElement("workbook");
+    w->writeAttribute("xmlns", KXOpenXMLNameSpace::nameSpace_SpreadSheetml2006Main());
+    w->writeEmptyElement("workbookPr");
+    w->writeStartElement("bookViews");
+    w->writeStartElement("workbookView");
+    w->writeAttribute("xWindow", "240");
+    w->writeAttribute("yWindow", "15");
+    w->writeAttribute("windowWidth", "11670");
+    w->writeAttribute("windowHeight", "9480");
+    w->writeAttribute("activeTab", "0");
+    w->writeEndElement();
+    w->writeEndElement();
+    w->writeStartElement("sheets");
+    for (size_t k = 0; k < sheetIdsList_.size(); ++k) {
+        w->writeStartElement("sheet");
+        w->writeAttribute("name", "Sheet " + std::to_string(k + 1));
+        w->writeAttribute("sheetId", std::to_string(k + 1));
+        w->writeAttributeWithNamespace(KXOpenXMLNameSpace::nameSpace_r(), "id", sheetIdsList_[k]);
+        w->writeEndElement();
+    }
+    w->writeEndElement();
+    return endPart(std::move(w));
+}
+
+bool KXExcelWriter::_xlsxWrite_DocProps_app() {
+    std::unique_ptr<XMLFileWriter> w =
+        package_.createXMLPart("/docProps/app.xml", KXPartRegistry::contentType_ExtendedProperties());
+    if (!w) return false;
+    const std::string_view vt = KXOpenXMLNameSpace::nameSpace_vt();
+    const std::string sheets = std::to_string(sheetParts_.size());
+    startPart(*w);
+    w->setPrefix("vt", vt);
+    w->writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes");
+    w->writeStartElement("Properties");
+    w->writeAttribute("xmlns", KXOpenXMLNameSpace::nameSpace_ExtendedProperties());
+    element(*w, "Application", applicationName());
+    element(*w, "DocSecurity", "0");
+    element(*w, "ScaleCrop", "false");
+    w->writeStartElement("HeadingPairs");
+    w->writeStartElementWithNamespace(vt, "vector");
+    w->writeAttribute("size", "2");
+    w->writeAttribute("baseType", "variant");
+    w->writeStartElementWithNamespace(vt, "variant");
+    namespacedElement(*w, vt, "lpstr", "worksheet");
+    w->writeEndElement();
+    w->writeStartElementWithNamespace(vt, "variant");
+    namespacedElement(*w, vt, "i4", sheets);
+    w->writeEndElement();
+    w->writeEndElement();
+    w->writeEndElement();
+    w->writeStartElement("TitlesOfParts");
+    w->writeStartElementWithNamespace(vt, "vector");
+    w->writeAttribute("size", sheets);
+    w->writeAttribute("baseType", "lpstr");
+    for (size_t k = 1; k <= sheetParts_.size(); ++k) namespacedElement(*w, vt, "lpstr", "Sheet " + std::to_string(k));
+    w->writeEndElement();
+    w->writeEndElement();
+    element(*w, "Company", pdfInfo_ ? pdfInfo_->creator() : "");
+    element(*w, "Manager", pdfInfo_ ? pdfInfo_->producer() : "");
+    element(*w, "LinksUpToDate", "false");
+    element(*w, "SharedDoc", "false");
+    element(*w, "HyperlinksChanged", "false");
+    element(*w, "AppVersion", applicationVersion());
+    return endPart(std::move(w));
+}
+
+bool KXExcelWriter::_xlsxWrite_DocProps_core() {
+    std::unique_ptr<XMLFileWriter> w =
+        package_.createXMLPart("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
+    if (!w) return false;
+    const std::string_view cp = KXOpenXMLNameSpace::nameSpace_cp(), dc = KXOpenXMLNameSpace::nameSpace_dc(),
+                           dcterms = KXOpenXMLNameSpace::nameSpace_dcterms(),
+                           xsi = KXOpenXMLNameSpace::nameSpace_xsi();
+    startPart(*w);
+    w->setPrefix("cp", cp);
+    w->setPrefix("dc", dc);
+    w->setPrefix("dcterms", dcterms);
+    w->setPrefix("dcmitype", KXOpenXMLNameSpace::nameSpace_dcmitype());
+    w->setPrefix("xsi", xsi);
+    w->writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes");
+    w->writeStartElementWithNamespace(cp, "coreProperties");
+    const KXPDFInfo* info = pdfInfo_ ? &*pdfInfo_ : nullptr;
+    namespacedElement(*w, dc, "title", info ? info->title() : "");
+    namespacedElement(*w, dc, "subject", info ? info->subject() : "");
+    namespacedElement(*w, dc, "creator", info ? info->author() : "");
+    namespacedElement(*w, cp, "keywords", info ? info->keywords() : "");
+    namespacedElement(*w, dc, "description", info ? info->note() : "");
+    namespacedElement(*w, cp, "lastModifiedBy", applicationName());
+    const std::string stamp = formatedDate(documentTime());
+    for (const char* name : {"created", "modified"}) {
+        w->writeStartElementWithNamespace(dcterms, name);
+        w->writeAttributeWithNamespace(xsi, "type", "dcterms:W3CDTF");
+        w->writeCharacters(stamp);
+        w->writeEndElement();
+    }
+    return endPart(std::move(w));
+}
+
+std::string KXExcelWriter::formatedDate(std::time_t time) {
+    std::tm utc{};
+    gmtime_r(&time, &utc);
+    return kx::format("%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour,
+                      utc.tm_min, utc.tm_sec);
+}
+
+std::time_t KXExcelWriter::documentTime() {
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"))
+        if (std::optional<long long> seconds = kx::parseInteger(epoch); seconds && *seconds >= 0)
+            return static_cast<std::time_t>(*seconds);
+    return std::time(nullptr);
+}

@@ -1,0 +1,198 @@
+// Converting from the window: the progress each row shows, a real conversion to plain text, opening
+// the result only after a success, Convert on an empty list and during a batch, quitting while a job
+// runs, the settings pane hidden and shown and remembered, the screenshot of the window, and the
+// program itself starting and quitting cleanly.
+
+#include <QProcess>
+#include <QSignalSpy>
+
+#include "WindowTestSupport.h"
+#include "app/gui/KXImageButton.h"
+
+using namespace kx;
+using namespace kx::test;
+
+namespace {
+
+class ConversionWindowTest : public WindowTest {
+protected:
+    std::shared_ptr<HeldScript> script = std::make_shared<HeldScript>();
+    std::optional<ScopedExporterChoice> heldText;
+
+    // Plain-text conversions go to the held exporter.
+    void holdTextConversions() {
+        heldText.emplace(ExporterChoice{[](const std::string& key) { return key == "txt"; },
+                                        [s = script](const std::shared_ptr<const KXPDFOptions>&) {
+                                            return std::make_unique<HeldExporter>(s);
+                                        }});
+    }
+    std::shared_ptr<KXSourceFileItem> addText(const std::string& name, int pages) {
+        const int before = static_cast<int>(list().ma_sourceItems().size());
+        const std::string path = pdfWithPages(name, pages);
+        app->applicationOpenFiles({QString::fromStdString(path)});
+        EXPECT_TRUE(waitFor([&] { return static_cast<int>(list().ma_sourceItems().size()) == before + 1; }));
+        std::shared_ptr<KXSourceFileItem> item;
+        for (const auto& listed : list().ma_sourceItems())
+            if (listed->sourcePath() == path) item = listed;
+        item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
+        list().reloadTableView();
+        return item;
+    }
+};
+
+TEST_F(ConversionWindowTest, ARowShowsItsJobsProgress) {
+    holdTextConversions();
+    auto item = addText("four.pdf", 4);
+    QSignalSpy progress(&list(), &KXSourceFileViewController::progressUpdated);
+    clickConvert();
+    EXPECT_TRUE(app->isShowingCancel());
+    ASSERT_TRUE(waitForBatchEnd());
+    std::vector<double> values;
+    for (const QList<QVariant>& call : progress) values.push_back(call.at(0).toDouble());
+    const std::vector<double> expected = {1.0, double(0.1f), 21.25, 42.5, 63.75, 90.0, 100.0};
+    ASSERT_EQ(values.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(values[i], expected[i], 1e-9) << i;
+    EXPECT_EQ(values[1], double(0.1f));
+    // The batch's end leaves every row with its status.
+    EXPECT_EQ(list().progressItem(), nullptr);
+    EXPECT_EQ(item->conversionOptions(), "All Pages, TXT, Success!");
+    EXPECT_FALSE(app->isShowingCancel());
+}
+
+TEST_F(ConversionWindowTest, AConversionToPlainTextThroughTheWindow) {
+    auto item = addText("text.pdf", 2);
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(item->conversionOptions(), "All Pages, TXT, Success!");
+    ASSERT_TRUE(fileExists(item->outputPath()));
+    EXPECT_EQ(pathDirectory(item->outputPath()), outputFolder);
+    const std::string text = readFile(item->outputPath()).value_or("");
+    EXPECT_NE(text.find("Page 2 of text.pdf"), std::string::npos) << text;
+    EXPECT_EQ(KXSourceTableCellView::contentsOfItem(*item).conversionIcon, "pwdguard_success_status_icon");
+}
+
+// The result is opened after a success only; a failed job opens nothing.
+TEST_F(ConversionWindowTest, OnlyASucceededResultIsOpened) {
+    KXPreferences::sharedInstance().setOpenFileAfterConversion(true);
+    auto good = addText("good.pdf", 1);
+    auto bad = addText("bad.pdf", 1);
+    removeFile(bad->sourcePath());
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(workspace.opened, QStringList{QString::fromStdString(good->outputPath())});
+    EXPECT_TRUE(workspace.selected.isEmpty());
+    EXPECT_EQ(bad->conversionOptions(), "All Pages, TXT, Failed!");
+    // A result the desktop cannot open is shown in the file manager instead.
+    workspace.opened.clear();
+    workspace.openSucceeds = false;
+    list().removeItemsFromTable({bad});
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(workspace.opened, QStringList{QString::fromStdString(good->outputPath())});
+    EXPECT_EQ(workspace.selected, QStringList{QString::fromStdString(good->outputPath())});
+    KXPreferences::sharedInstance().setOpenFileAfterConversion(false);
+}
+
+TEST_F(ConversionWindowTest, ConvertOnAnEmptyListShowsTheOpenPanel) {
+    clickConvert();
+    EXPECT_EQ(panels.filePanels, 1);
+    EXPECT_FALSE(app->docuvaneManager()->isConverting());
+}
+
+TEST_F(ConversionWindowTest, ConvertDuringABatchCancelsAtOnce) {
+    holdTextConversions();
+    script->holdAtPage = 2;
+    auto first = addText("first.pdf", 3);
+    auto second = addText("second.pdf", 3);
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld(); }));
+    clickConvert();
+    EXPECT_FALSE(app->isShowingCancel());
+    EXPECT_FALSE(app->docuvaneManager()->isConverting());
+    ASSERT_TRUE(waitFor([&] { return first->conversionError().has_value(); }));
+    EXPECT_EQ(first->conversionError()->code, 406);
+    EXPECT_EQ(first->conversionOptions(), "All Pages, TXT, Failed!");
+    EXPECT_TRUE(second->outputPath().empty());
+}
+
+// Quitting while a job runs cancels it and waits for its worker before the application is gone.
+TEST_F(ConversionWindowTest, QuittingWhileAJobRunsCancelsAndWaits) {
+    holdTextConversions();
+    script->holdAtPage = 2;
+    addText("long.pdf", 5);
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld(); }));
+    app.reset();
+    const std::vector<std::string> calls = script->snapshot();
+    EXPECT_EQ(calls, (std::vector<std::string>{"begin", "page 1", "page 2", "cancel", "clean"}));
+}
+
+TEST_F(ConversionWindowTest, TheSettingsPaneIsHiddenShownAndRemembered) {
+    const int wide = app->window()->width();
+    EXPECT_TRUE(app->rightView()->isVisible());
+    app->showOrHidenSettingView();
+    EXPECT_FALSE(app->rightView()->isVisible());
+    EXPECT_TRUE(store->boolForKey(setttings_isHiddenSettings));
+    EXPECT_LT(app->window()->width(), wide);
+    EXPECT_GE(app->window()->width(), app->leftView()->minimumWidth());
+
+    // The next start restores the hidden pane.
+    app.reset();
+    launch();
+    EXPECT_FALSE(app->rightView()->isVisible());
+    app->showOrHidenSettingView();
+    EXPECT_TRUE(app->rightView()->isVisible());
+    EXPECT_FALSE(store->boolForKey(setttings_isHiddenSettings));
+    EXPECT_GE(app->window()->width(), app->leftView()->minimumWidth() + app->rightView()->width());
+}
+
+// The window with three rows, one of them converting, for review.
+TEST_F(ConversionWindowTest, ScreenshotOfTheWindowWithARunningRow) {
+    holdTextConversions();
+    script->holdAtPage = 3;
+    auto first = addText("Annual statement.pdf", 4);
+    auto second = addText("Invoice 2024-117.pdf", 1);
+    auto third = addText("Quarterly report.pdf", 2);
+    second->setSettings_outputFormat("Microsoft Excel(.xlsx)");
+    third->setSettings_outputFormat("Image Files(JPEG, PNG, etc.)");
+    third->setSettings_outputFormat_imageType("PNG Image File(.png)");
+    list().reloadTableView();
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld() && list().progressValue() > 20.0; }));
+    QTest::qWait(200);
+    const QString path = screenshotFolder() + "/main-window.png";
+    ASSERT_TRUE(app->window()->grab().save(path));
+    std::cout << "Screenshot: " << path.toStdString() << "\n";
+    script->release();
+    ASSERT_TRUE(waitForBatchEnd());
+}
+
+// The program starts with a file, shows its window and ends on a termination request with status 0
+// and nothing from Qt on the console.
+TEST(DesktopProgram, StartsAndQuitsCleanly) {
+    const QString program = QString::fromStdString(binDir()) + "/Docuvane";
+    ASSERT_TRUE(QFileInfo::exists(program));
+    QTemporaryDir home;
+    QDir(home.path()).mkpath("run");
+    QFile::setPermissions(home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+    environment.remove("QT_QPA_PLATFORM");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, {QString::fromStdString(pdfWithPages("opened.pdf", 2))});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    QTest::qWait(2500);
+    EXPECT_EQ(process.state(), QProcess::Running) << process.readAllStandardError().toStdString();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardError().toStdString(), "");
+    // Its settings went to the user's configuration folder.
+    EXPECT_TRUE(QFileInfo::exists(home.filePath("config/Docuvane/Docuvane.ini")));
+}
+
+}  // namespace

@@ -1,0 +1,345 @@
+// The settings pane and its sheets in the window: the format choice, the page range, Apply to All,
+// each sheet writing into the selected item at once and storing its keys on Done, the resolution
+// and quality segments, the output folder, Convert without a folder, the preferences window, the
+// cover over a running item's settings, and screenshots of the pane, the sheets and the preferences.
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "WindowTestSupport.h"
+#include "app/gui/KXExcelSettings.h"
+#include "app/gui/KXHideView.h"
+#include "app/gui/KXImageSettings.h"
+#include "app/gui/KXPreferencesWindowController.h"
+#include "app/gui/KXSegmentedControl.h"
+#include "app/gui/KXThumbnails.h"
+#include "app/gui/KXWordSettings.h"
+
+using namespace kx;
+using namespace kx::test;
+
+namespace {
+
+class SettingsPaneTest : public WindowTest {
+protected:
+    std::shared_ptr<KXSourceFileItem> addAndSelect(const std::string& name, int pages = 3) {
+        const std::string path = pdfWithPages(name, pages);
+        app->applicationOpenFiles({QString::fromStdString(path)});
+        EXPECT_TRUE(waitFor([&] { return !list().isAddingFiles() && !list().ma_sourceItems().empty(); }));
+        std::shared_ptr<KXSourceFileItem> item;
+        for (const auto& listed : list().ma_sourceItems())
+            if (listed->sourcePath() == path) item = listed;
+        list().selectTableRowWithItem(item);
+        EXPECT_EQ(pane().sourceFileItem(), item);
+        return item;
+    }
+    void chooseFormat(const char* title) {
+        QComboBox* formats = pane().pub_outputFormat();
+        const int index = formats->findText(title);
+        ASSERT_GE(index, 0) << title;
+        formats->setCurrentIndex(index);
+        emit formats->activated(index);
+    }
+    void openSheet() {
+        pane().btn_moreSettings()->click();
+        ASSERT_TRUE(waitFor([&] { return pane().panel_moreSettings()->isVisible(); }));
+    }
+    void shoot(QWidget* widget, const char* name) {
+        QTest::qWait(100);
+        const QString path = screenshotFolder() + "/" + name;
+        ASSERT_TRUE(widget->grab().save(path));
+        std::cout << "Screenshot: " << path.toStdString() << "\n";
+    }
+};
+
+TEST_F(SettingsPaneTest, ChoosingAFormatUpdatesTheItemsKeyAndIcon) {
+    auto item = addAndSelect("report.pdf");
+    struct Case {
+        const char* format;
+        const char* key;
+        const char* icon;
+        bool moreSettings;
+    } cases[] = {
+        {"Microsoft Excel(.xlsx)", "xlsx", "icon_xlsx", true},
+        {"Comma-Separated Values(.csv)", "csv", "icon_csv", true},
+        {"Microsoft PowerPoint(.pptx)", "pptx", "icon_pptx", false},
+        {"UTF-8 Plain Text(.txt)", "txt", "icon_txt", false},
+        {"Rich Text File(.rtf)", "rtf", "icon_rtf", false},
+        {"Web Source File(.html)", "html", "icon_html", false},
+        {"Image Files(JPEG, PNG, etc.)", "jpeg", "icon_jpeg", true},
+        {"Microsoft Word(.docx)", "docx", "icon_docx", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        chooseFormat(c.format);
+        EXPECT_EQ(item->settings_outputFormat(), c.format);
+        EXPECT_EQ(item->outputFileFormat(), c.key);
+        EXPECT_EQ(list().cellView()->contents(item).outputIcon, c.icon);
+        EXPECT_EQ(pane().btn_moreSettings()->isEnabled(), c.moreSettings);
+        EXPECT_EQ(store->stringForKey(Setting_Key_Docuvane_OutputFormat), c.format);
+    }
+}
+
+TEST_F(SettingsPaneTest, CustomEnablesTheRangeFieldAndAllPagesKeepsItsText) {
+    auto item = addAndSelect("ranges.pdf", 6);
+    EXPECT_FALSE(pane().tf_ouputPageRange()->isEnabled());
+    pane().mtx_ouputPageRange()->button(1)->click();
+    EXPECT_TRUE(pane().tf_ouputPageRange()->isEnabled());
+    pane().tf_ouputPageRange()->clear();
+    QTest::keyClicks(pane().tf_ouputPageRange(), "2-3,6");
+    EXPECT_EQ(item->settings_pageRangeType(), 1);
+    EXPECT_EQ(item->settings_customPageRange(), "2-3,6");
+    EXPECT_EQ(item->outputPDFPageIndexs(), (std::vector<std::uint64_t>{2, 3, 6}));
+    pane().mtx_ouputPageRange()->button(0)->click();
+    EXPECT_FALSE(pane().tf_ouputPageRange()->isEnabled());
+    EXPECT_EQ(item->settings_pageRangeType(), 0);
+    EXPECT_EQ(item->settings_customPageRange(), "2-3,6");
+    EXPECT_EQ(item->outputPDFPageIndexs().size(), 6u);
+}
+
+TEST_F(SettingsPaneTest, ApplyToAllSetsEveryItemsFormat) {
+    auto a = addAndSelect("a.pdf"), b = addAndSelect("b.pdf"), c = addAndSelect("c.pdf");
+    chooseFormat("Rich Text File(.rtf)");
+    EXPECT_EQ(a->settings_outputFormat(), "Microsoft Word(.docx)");
+    pane().btn_outputApplyToAll()->click();
+    chooseFormat("Web Source File(.html)");
+    for (const auto& item : {a, b, c}) EXPECT_EQ(item->outputFileFormat(), "html");
+}
+
+TEST_F(SettingsPaneTest, TheWordSheetChangesTheItemAtOnceAndDoneStores) {
+    auto item = addAndSelect("word.pdf");
+    openSheet();
+    KXWordSettings* sheet = pane().settings_Word();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(sheet->docx_btn_mergeParagraph()->isChecked());
+    sheet->docx_btn_mergeParagraph()->click();
+    sheet->docx_btn_enableShapToImage()->click();
+    EXPECT_FALSE(item->convertOpts().wordOptions().isMergeParagraphs());
+    EXPECT_TRUE(item->convertOpts().wordOptions().enableShapToImage());
+    EXPECT_FALSE(store->hasObjectForKey(Setting_Key_Docuvane_Word_enableShapToImage) &&
+                 store->boolForKey(Setting_Key_Docuvane_Word_enableShapToImage));
+    shoot(pane().panel_moreSettings(), "sheet-word.png");
+    sheet->btn_done()->click();
+    EXPECT_FALSE(pane().panel_moreSettings()->isVisible());
+    EXPECT_FALSE(store->boolForKey(Setting_Key_Docuvane_Word_isMergeParagraphs));
+    EXPECT_TRUE(store->boolForKey(Setting_Key_Docuvane_Word_enableShapToImage));
+    auto next = addAndSelect("next.pdf");
+    EXPECT_FALSE(next->convertOpts().wordOptions().isMergeParagraphs());
+    EXPECT_TRUE(next->convertOpts().wordOptions().enableShapToImage());
+}
+
+TEST_F(SettingsPaneTest, TheSpreadsheetSheet) {
+    auto item = addAndSelect("sheet.pdf");
+    item->convertOpts().excelOptions().setThousandSepartor(7);  // outside the menu: shown and stored as 0
+    item->convertOpts().excelOptions().setAllInOneSheet(true);
+    item->convertOpts().excelOptions().setAiosAddToRow(false);
+    chooseFormat("Comma-Separated Values(.csv)");
+    openSheet();
+    KXExcelSettings* sheet = pane().settings_Excel();
+    EXPECT_EQ(sheet->pub_thousandSepartor()->currentIndex(), 0);
+    EXPECT_TRUE(sheet->isAiosAddToRowEnabled());
+    EXPECT_EQ(sheet->mtx_aiosAddToRow()->checkedId(), 1);
+    shoot(pane().panel_moreSettings(), "sheet-excel.png");
+
+    sheet->mtx_dataStruct()->button(2)->click();
+    EXPECT_EQ(item->convertOpts().excelOptions().excelFormatOption(), 2);
+    EXPECT_EQ(item->convertOpts().excelOptions().thousandSepartor(), 0);
+    sheet->pub_overlapText()->setCurrentIndex(1);
+    emit sheet->pub_overlapText()->activated(1);
+    EXPECT_EQ(item->convertOpts().excelOptions().overlapText(), 1);
+    // One sheet per page: the stacking choice is disabled at once, and keeps its selection.
+    sheet->mtx_eachPageSheet()->button(0)->click();
+    EXPECT_FALSE(sheet->isAiosAddToRowEnabled());
+    EXPECT_FALSE(item->convertOpts().excelOptions().allInOneSheet());
+    EXPECT_FALSE(item->convertOpts().excelOptions().aiosAddToRow());
+    sheet->btn_done()->click();
+    EXPECT_EQ(store->integerForKey(Setting_Key_Docuvane_Excel_FormatStyle), 2);
+    EXPECT_EQ(store->integerForKey(Setting_Key_Docuvane_Excel_ThousandSepartor), 0);
+    EXPECT_EQ(store->integerForKey(Setting_Key_Docuvane_Excel_OverlapText), 1);
+    EXPECT_FALSE(store->boolForKey(Setting_Key_Docuvane_Excel_IsEachPageSheet));
+    EXPECT_FALSE(store->boolForKey(Setting_Key_Docuvane_Excel_IsAiosAddToRow));
+}
+
+TEST_F(SettingsPaneTest, TheImageSheet) {
+    auto item = addAndSelect("pictures.pdf");
+    chooseFormat("Image Files(JPEG, PNG, etc.)");
+    struct Case {
+        std::int64_t dpi;
+        double quality;
+        int dpiSegment, qualitySegment;
+        std::int64_t storedDPI;
+    } cases[] = {
+        {100, 0.875, 5, 2, 144},
+        {250, 0.95, 5, 3, 144},
+        {600, 0.3, 8, 0, 600},
+        {12, 1.0, 0, 4, 36},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        item->convertOpts().imageOptions().setDpi(c.dpi);
+        item->convertOpts().imageOptions().setQuality(c.quality);
+        openSheet();
+        KXImageSettings* sheet = pane().settings_Image();
+        EXPECT_EQ(sheet->seg_image_dpi()->selectedSegment(), c.dpiSegment);
+        EXPECT_EQ(sheet->seg_image_quality()->selectedSegment(), c.qualitySegment);
+        sheet->btn_done()->click();
+        EXPECT_EQ(store->integerForKey(Setting_Key_Docuvane_Image_ImageDPI), c.storedDPI);
+    }
+
+    // The image type is the item's at once, before Done.
+    openSheet();
+    KXImageSettings* sheet = pane().settings_Image();
+    sheet->menuItemuAction_selectOutputFormats("PNG Image File(.png)");
+    EXPECT_EQ(item->settings_outputFormat_imageType(), "PNG Image File(.png)");
+    EXPECT_EQ(item->outputFileFormat(), "png");
+    EXPECT_EQ(item->outputFileIcon(), "icon_png");
+    EXPECT_EQ(store->stringForKey(Setting_Key_Docuvane_OutputFormat_ImageType), "PNG Image File(.png)");
+    emit sheet->seg_image_dpi()->segmentChosen(7);
+    sheet->seg_image_dpi()->setSelectedSegment(7);
+    emit sheet->seg_image_dpi()->segmentChosen(7);
+    EXPECT_EQ(item->convertOpts().imageOptions().dpi(), 300);
+    shoot(pane().panel_moreSettings(), "sheet-image.png");
+    sheet->btn_done()->click();
+
+    // An empty image type shows the stored one; a stored type that is no image is replaced.
+    EXPECT_FALSE(sheet->selectedMenuTitleFor_ImageType(""));
+    EXPECT_EQ(sheet->pub_outputFormat()->currentText(), "PNG Image File(.png)");
+    store->setString(Setting_Key_Docuvane_OutputFormat_ImageType, "Microsoft Word(.docx)");
+    sheet->readSavedOutputFormat();
+    EXPECT_EQ(store->stringForKey(Setting_Key_Docuvane_OutputFormat_ImageType), "JPEG Image File(.jpeg)");
+}
+
+TEST_F(SettingsPaneTest, BrowseStoresTheChosenFolder) {
+    const QString chosen = temporary.filePath("chosen");
+    QDir().mkpath(chosen);
+    panels.folder = chosen;
+    pane().btn_browse()->click();
+    EXPECT_EQ(panels.lastStartFolder, QString::fromStdString(outputFolder));
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
+    EXPECT_EQ(pane().tf_ouputPath()->text(), chosen);
+    pane().btn_reveal()->click();
+    EXPECT_EQ(workspace.opened, QStringList{chosen});
+    // Cancel keeps the folder.
+    panels.folder.reset();
+    pane().btn_browse()->click();
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
+}
+
+TEST_F(SettingsPaneTest, ConvertWithoutAFolderAsksForOneAndThenStarts) {
+    store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
+    auto item = addAndSelect("first.pdf", 1);
+    item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
+    clickConvert();  // cancelled: nothing starts
+    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
+    EXPECT_FALSE(app->isShowingCancel());
+    EXPECT_TRUE(item->outputPath().empty());
+
+    const QString chosen = temporary.filePath("first-output");
+    QDir().mkpath(chosen);
+    panels.folder = chosen;
+    clickConvert();
+    EXPECT_EQ(panels.folderPanels, 2);
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
+    EXPECT_TRUE(item->isConversionSucceeded());
+    // The folder is kept: the next Convert asks nothing.
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(panels.folderPanels, 2);
+}
+
+TEST_F(SettingsPaneTest, ARunningItemsSettingsAreCovered) {
+    auto script = std::make_shared<HeldScript>();
+    script->holdAtPage = 2;
+    ScopedExporterChoice held{{[](const std::string& key) { return key == "txt"; },
+                               [script](const std::shared_ptr<const KXPDFOptions>&) {
+                                   return std::make_unique<HeldExporter>(script);
+                               }}};
+    auto item = addAndSelect("busy.pdf", 3);
+    chooseFormat("UTF-8 Plain Text(.txt)");
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld(); }));
+    EXPECT_TRUE(pane().coverView()->isVisible());
+    chooseFormat("Rich Text File(.rtf)");
+    EXPECT_EQ(item->settings_outputFormat(), "UTF-8 Plain Text(.txt)");
+    EXPECT_EQ(pane().pub_outputFormat()->currentText(), "UTF-8 Plain Text(.txt)");
+    shoot(app->rightView(), "settings-pane-converting.png");
+    script->release();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_FALSE(pane().coverView()->isVisible());
+    chooseFormat("Rich Text File(.rtf)");
+    EXPECT_EQ(item->settings_outputFormat(), "Rich Text File(.rtf)");
+}
+
+TEST_F(SettingsPaneTest, AStoredFormatTheMenuLacksIsRepaired) {
+    store->setString(Setting_Key_Docuvane_OutputFormat, "Portable Document(.pdf)");
+    app.reset();
+    launch();
+    EXPECT_EQ(pane().pub_outputFormat()->currentText(), "Microsoft Word(.docx)");
+    EXPECT_EQ(store->stringForKey(Setting_Key_Docuvane_OutputFormat), "Microsoft Word(.docx)");
+}
+
+TEST_F(SettingsPaneTest, ScreenshotOfThePane) {
+    auto item = addAndSelect("Annual statement.pdf", 4);
+    pane().mtx_ouputPageRange()->button(1)->click();
+    pane().tf_ouputPageRange()->setText("1-3,5");
+    ASSERT_TRUE(waitFor([&] {
+        return KXThumbnails::shared().thumbnail(QString::fromStdString(item->sourcePath()),
+                                                QSize(400, 220) * pane().devicePixelRatioF()).has_value();
+    }));
+    QTest::qWait(50);
+    shoot(app->rightView(), "settings-pane.png");
+}
+
+TEST(PreferencesWindow, TheThreeKeys) {
+    QTemporaryDir folder;
+    KXQSettingsStore store(folder.filePath("preferences.ini"));
+    KXSettingsStore::setStandardUserDefaults(&store);
+    KXPreferences preferences;
+    EXPECT_TRUE(store.boolForKey(KXDocuvaneSettings_OpenFileAfterConversion));
+    EXPECT_TRUE(store.boolForKey(KXDocuvaneSettings_ParserPDFAnnotsAction));
+    EXPECT_EQ(store.integerForKey(KXDocuvaneSettings_ImageDPI), 144);
+    {
+        KXPreferencesWindowController window(preferences);
+        EXPECT_EQ(window.seg_image_dpi()->selectedSegment(), 5);
+        window.btn_openFileAfterConversion()->click();
+        window.btn_parserPDFAnnots()->click();
+        window.seg_image_dpi()->setSelectedSegment(9);
+        emit window.seg_image_dpi()->segmentChosen(9);
+        EXPECT_FALSE(store.boolForKey(KXDocuvaneSettings_OpenFileAfterConversion));
+        EXPECT_FALSE(store.boolForKey(KXDocuvaneSettings_ParserPDFAnnotsAction));
+        EXPECT_EQ(store.integerForKey(KXDocuvaneSettings_ImageDPI), 1200);
+        window.seg_image_dpi()->setSelectedSegment(0);
+        emit window.seg_image_dpi()->segmentChosen(0);
+        EXPECT_EQ(store.integerForKey(KXDocuvaneSettings_ImageDPI), 36);
+        // The command shows the window, then closes it.
+        window.showWindow();
+        EXPECT_TRUE(window.isVisible());
+        const QString path = screenshotFolder() + "/preferences.png";
+        QTest::qWait(100);
+        EXPECT_TRUE(window.grab().save(path));
+        window.showWindow();
+        EXPECT_FALSE(window.isVisible());
+        window.showWindow();
+        EXPECT_TRUE(window.visible());
+        window.close();
+        EXPECT_FALSE(window.visible());
+    }
+    // A stored resolution beyond the table is brought into it when the window loads, not stored.
+    store.setInteger(KXDocuvaneSettings_ImageDPI, 2000);
+    KXPreferences later;
+    EXPECT_EQ(later.imageDPI(), 2000);
+    KXPreferencesWindowController window(later);
+    EXPECT_EQ(later.imageDPI(), 1200);
+    EXPECT_EQ(window.seg_image_dpi()->selectedSegment(), 9);
+    EXPECT_EQ(store.integerForKey(KXDocuvaneSettings_ImageDPI), 2000);
+    KXSettingsStore::setStandardUserDefaults(nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,223 @@
+// The source list in its window: files added by the open panel, by the application and by drops land
+// in their order; rows move by the row-move type and land where they were dropped; locked PDFs ask
+// for their password; files that are no PDF are shown and discarded; an add request that comes while
+// a sheet is open waits for its turn; removing rows keeps a sensible selection.
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+#include "WindowTestSupport.h"
+#include "app/gui/KXSourceTableView.h"
+
+using namespace kx;
+using namespace kx::test;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+QMimeData* urlsOf(const std::vector<std::string>& paths) {
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const auto& path : paths) urls << QUrl::fromLocalFile(QString::fromStdString(path));
+    data->setUrls(urls);
+    return data;
+}
+
+class SourceListTest : public WindowTest {
+protected:
+    std::string a = pdfWithPages("a.pdf", 1), b = pdfWithPages("b.pdf", 2), c = pdfWithPages("c.pdf", 3);
+    std::string lockedPDF() {
+        PDFBuilder builder;
+        builder.addPage("");
+        return writeTemp("locked.pdf", encryptPDF(builder.build(), "user", "owner"));
+    }
+    std::string notPDF = writeTemp("notes.pdf", "just some text, no PDF");
+
+    void drop(QMimeData* data, int row) {
+        QAbstractItemModel* model = list().tv_sourceFileList()->model();
+        EXPECT_TRUE(model->canDropMimeData(data, Qt::CopyAction, row, 0, QModelIndex()));
+        EXPECT_TRUE(model->dropMimeData(data, Qt::CopyAction, row, 0, QModelIndex()));
+        delete data;
+    }
+    void moveRows(std::vector<int> rows, int row) {
+        QMimeData* data = list().mimeDataForRows(rows);
+        EXPECT_TRUE(data->hasFormat("MOVED_ROWS_TYPE"));
+        QAbstractItemModel* model = list().tv_sourceFileList()->model();
+        EXPECT_TRUE(model->dropMimeData(data, Qt::MoveAction, row, 0, QModelIndex()));
+        delete data;
+    }
+    void addInOrder(const std::vector<std::string>& paths) {
+        for (const auto& path : paths) drop(urlsOf({path}), static_cast<int>(list().ma_sourceItems().size()));
+        ASSERT_TRUE(waitFor([&] { return !list().isAddingFiles(); }));
+    }
+};
+
+TEST_F(SourceListTest, FilesFromTheOpenPanelLandReversedAtTheEnd) {
+    panels.files = {QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)};
+    list().sourceFileBrowse();
+    ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 3; }));
+    EXPECT_EQ(rows(), (Names{"c.pdf", "b.pdf", "a.pdf"}));
+    EXPECT_FALSE(list().nv_emptyMsg()->isVisible());
+    EXPECT_EQ(app->window()->windowTitle(), "Docuvane (3)");
+
+    // Cancelling the panel adds nothing.
+    panels.files.clear();
+    list().sourceFileBrowse();
+    QTest::qWait(50);
+    EXPECT_EQ(rows().size(), 3u);
+}
+
+TEST_F(SourceListTest, DroppedFilesLandInTheirOrderAtTheDropRow) {
+    drop(urlsOf({a, b, c}), 0);
+    ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 3; }));
+    EXPECT_EQ(rows(), (Names{"a.pdf", "b.pdf", "c.pdf"}));
+    const std::string d = pdfWithPages("d.pdf", 1);
+    drop(urlsOf({d}), 1);
+    ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 4; }));
+    EXPECT_EQ(rows(), (Names{"a.pdf", "d.pdf", "b.pdf", "c.pdf"}));
+    // Drops onto a row are refused; anything but files and rows too.
+    QAbstractItemModel* model = list().tv_sourceFileList()->model();
+    QMimeData* files = urlsOf({d});
+    EXPECT_FALSE(model->canDropMimeData(files, Qt::CopyAction, -1, 0, model->index(1, 0)));
+    delete files;
+    QMimeData text;
+    text.setText("a.pdf");
+    EXPECT_FALSE(model->canDropMimeData(&text, Qt::CopyAction, 0, 0, QModelIndex()));
+}
+
+TEST_F(SourceListTest, FilesOpenedWithTheApplicationIncludeAFoldersFiles) {
+    QDir folder(temporary.filePath("folder"));
+    folder.mkpath(".");
+    QFile::copy(QString::fromStdString(a), folder.filePath("one.pdf"));
+    QFile::copy(QString::fromStdString(b), folder.filePath("two.pdf"));
+    folder.mkpath("inner");
+    app->applicationOpenFiles({folder.path()});
+    ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 2; }));
+    Names names = rows();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Names{"one.pdf", "two.pdf"}));
+}
+
+// Rows dragged downwards land where they were dropped, above the row they were dropped before.
+TEST_F(SourceListTest, MovedRowsLandWhereTheyWereDropped) {
+    const std::string d = pdfWithPages("d.pdf", 1), e = pdfWithPages("e.pdf", 1);
+    struct Case {
+        const char* name;
+        std::vector<int> rows;
+        int dropRow;
+        Names expected;
+    } cases[] = {
+        {"one row down", {0}, 3, {"b.pdf", "c.pdf", "a.pdf", "d.pdf", "e.pdf"}},
+        {"one row up", {3}, 1, {"a.pdf", "d.pdf", "b.pdf", "c.pdf", "e.pdf"}},
+        {"two rows down", {0, 1}, 4, {"c.pdf", "d.pdf", "a.pdf", "b.pdf", "e.pdf"}},
+        {"to the end", {1}, -1, {"a.pdf", "c.pdf", "d.pdf", "e.pdf", "b.pdf"}},
+        {"rows on both sides", {0, 4}, 2, {"b.pdf", "a.pdf", "e.pdf", "c.pdf", "d.pdf"}},
+        {"onto itself", {2}, 3, {"a.pdf", "b.pdf", "c.pdf", "d.pdf", "e.pdf"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        list().sourceFileRemoveAllFromQueue();
+        addInOrder({a, b, this->c, d, e});
+        ASSERT_EQ(rows(), (Names{"a.pdf", "b.pdf", "c.pdf", "d.pdf", "e.pdf"}));
+        moveRows(c.rows, c.dropRow);
+        EXPECT_EQ(rows(), c.expected);
+    }
+}
+
+TEST_F(SourceListTest, ALockedPDFIsAddedWithItsPassword) {
+    const std::string locked = lockedPDF();
+    app->applicationOpenFiles({QString::fromStdString(a), QString::fromStdString(locked)});
+    ASSERT_TRUE(waitFor([&] { return list().win_inputPassword() && list().win_inputPassword()->isVisible(); }));
+    EXPECT_EQ(list().readyToCheckItem()->sourcePath(), locked);
+    EXPECT_TRUE(list().ma_sourceItems().empty());  // the checked file waits for the others
+
+    list().tf_inputPassword_inputPassowrd()->setText("wrong");
+    list().win_inputPassword()->findChild<QPushButton*>("btn_inputPassword_ok")->click();
+    EXPECT_TRUE(list().tf_inputPassword_passwordInfo()->isVisibleTo(list().win_inputPassword()));
+    EXPECT_TRUE(list().win_inputPassword()->isVisible());
+    // Typing hides the message again.
+    QTest::keyClick(list().tf_inputPassword_inputPassowrd(), Qt::Key_Backspace);
+    EXPECT_FALSE(list().tf_inputPassword_passwordInfo()->isVisibleTo(list().win_inputPassword()));
+
+    list().tf_inputPassword_inputPassowrd()->setText("user");
+    list().win_inputPassword()->findChild<QPushButton*>("btn_inputPassword_ok")->click();
+    ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 2; }));
+    EXPECT_FALSE(list().win_inputPassword()->isVisible());
+    EXPECT_EQ(rows(), (Names{"locked.pdf", "a.pdf"}));
+    EXPECT_EQ(list().ma_sourceItems()[0]->sourcePassword(), "user");
+    EXPECT_EQ(list().ma_sourceItems()[0]->sourcePages(), 1);
+}
+
+TEST_F(SourceListTest, CancellingThePasswordLeavesTheFileOut) {
+    app->applicationOpenFiles({QString::fromStdString(lockedPDF()), QString::fromStdString(b)});
+    ASSERT_TRUE(waitFor([&] { return list().win_inputPassword() && list().win_inputPassword()->isVisible(); }));
+    list().win_inputPassword()->findChild<QPushButton*>("btn_inputPassword_cancel")->click();
+    ASSERT_TRUE(waitFor([&] { return !list().isAddingFiles(); }));
+    EXPECT_EQ(rows(), (Names{"b.pdf"}));
+}
+
+TEST_F(SourceListTest, AFileThatIsNoPDFIsShownAndDiscarded) {
+    app->applicationOpenFiles({QString::fromStdString(a), QString::fromStdString(notPDF)});
+    ASSERT_TRUE(waitFor([&] { return list().win_unsupported() && list().win_unsupported()->isVisible(); }));
+    EXPECT_EQ(list().tf_unsupported_sourceTitle()->text(), "notes.pdf");
+    list().win_unsupported()->findChild<QPushButton*>("btn_unsupported_open")->click();
+    EXPECT_EQ(workspace.opened, QStringList{QString::fromStdString(notPDF)});
+    list().win_unsupported()->findChild<QPushButton*>("btn_unsupported_discard")->click();
+    ASSERT_TRUE(waitFor([&] { return !list().isAddingFiles(); }));
+    EXPECT_EQ(rows(), (Names{"a.pdf"}));
+    // Escape discards the same way.
+    drop(urlsOf({notPDF}), 0);
+    ASSERT_TRUE(waitFor([&] { return list().win_unsupported()->isVisible(); }));
+    QTest::keyClick(list().win_unsupported(), Qt::Key_Escape);
+    ASSERT_TRUE(waitFor([&] { return !list().isAddingFiles(); }));
+    EXPECT_EQ(rows(), (Names{"a.pdf"}));
+}
+
+// Files added while a sheet waits are not lost: their request is checked after the current one.
+TEST_F(SourceListTest, AnAddRequestDuringASheetWaitsItsTurn) {
+    app->applicationOpenFiles({QString::fromStdString(a), QString::fromStdString(lockedPDF())});
+    ASSERT_TRUE(waitFor([&] { return list().win_inputPassword() && list().win_inputPassword()->isVisible(); }));
+    drop(urlsOf({b, c}), 0);
+    EXPECT_TRUE(list().isAddingFiles());
+    EXPECT_TRUE(list().ma_sourceItems().empty());
+    list().tf_inputPassword_inputPassowrd()->setText("owner");
+    list().win_inputPassword()->findChild<QPushButton*>("btn_inputPassword_ok")->click();
+    ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 4; }));
+    EXPECT_EQ(rows(), (Names{"b.pdf", "c.pdf", "locked.pdf", "a.pdf"}));
+}
+
+// Rows removed while a sheet is open move the end of the list above the insertion row: the checked
+// files go to the end.
+TEST_F(SourceListTest, RemovingRowsDuringASheetStillInsertsTheCheckedFiles) {
+    addInOrder({a, b});
+    drop(urlsOf({c, lockedPDF()}), 2);
+    ASSERT_TRUE(waitFor([&] { return list().win_inputPassword() && list().win_inputPassword()->isVisible(); }));
+    list().sourceFileRemoveAllFromQueue();
+    list().win_inputPassword()->findChild<QPushButton*>("btn_inputPassword_cancel")->click();
+    ASSERT_TRUE(waitFor([&] { return !list().isAddingFiles(); }));
+    EXPECT_EQ(rows(), (Names{"c.pdf"}));
+}
+
+TEST_F(SourceListTest, RemovingRowsKeepsASelectionAndTheEmptyMessage) {
+    addInOrder({a, b, c});
+    list().selectTableRowWithItem(list().ma_sourceItems()[2]);
+    EXPECT_EQ(pane().sourceFileItem(), list().ma_sourceItems()[2]);
+    list().sourceFileRemoveItemFromQueue();
+    EXPECT_EQ(rows(), (Names{"a.pdf", "b.pdf"}));
+    ASSERT_TRUE(list().selectedItem());
+    EXPECT_EQ(pathFileName(list().selectedItem()->sourcePath()), "b.pdf");
+    EXPECT_EQ(pane().sourceFileItem(), list().selectedItem());
+
+    list().sourceFileRemoveAllFromQueue();
+    EXPECT_TRUE(rows().empty());
+    EXPECT_TRUE(list().nv_emptyMsg()->isVisible());
+    EXPECT_EQ(app->window()->windowTitle(), "Docuvane");
+    EXPECT_EQ(pane().sourceFileItem(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,314 @@
+// The presentation exporter on PDFs built here: the slide of each page (size, rotation, crop box),
+// text gathered into boxes, paragraphs and runs, paths as freeforms, pictures, and the order of
+// shapes on the slide. The exporter runs as the engine runs it; each slide is read off its model
+// just before it is written.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "engine/KXPDFOptions.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/pdf/PDFDocument.h"
+#include "pptx/KXPPTXFreeform.h"
+#include "pptx/KXPPTXPDFExporter.h"
+#include "pptx/KXPPTXPage.h"
+#include "pptx/KXPPTXPicture.h"
+#include "pptx/KXPPTXTextbox.h"
+#include "pptx/KXPPTXWriter.h"
+#include "support/PDFBuilder.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using kx::format;
+
+// Every slide's shapes in order, one line each.
+class SlideReader : public KXPPTXPDFExporter {
+public:
+    std::vector<std::vector<std::string>> slides;
+    std::vector<KXPDFPageGeometry> geometries;
+
+    bool convertPDFPage(const kx::PDFPage& page) override {
+        const KXPDFPageGeometry g = pageGeometryOf(page);
+        geometries.push_back(g);
+        beginPage(g, pageSizeOf(g));
+        interpretPage(page);
+        std::vector<std::string> shapes;
+        for (const auto& shape : pdfWriter()->currentPage()->sharepsArr()) shapes.push_back(describe(*shape));
+        slides.push_back(shapes);
+        endPage();
+        return true;
+    }
+
+    static std::string describe(const KXPPTXShape& shape) {
+        if (auto* box = dynamic_cast<const KXPPTXTextbox*>(&shape)) {
+            const KXPPTXTextBoxInfo& i = box->spInfo();
+            std::string out = format("box %g at %.0f,%.0f:", i.rotation, i.displayX, i.displayY);
+            for (const auto& p : box->paragraphs()) {
+                if (p->runArray().empty()) continue;
+                out += format(" [m%.0f", p->pProperty().marL);
+                for (const auto& r : p->runArray()) {
+                    std::string text;
+                    for (char16_t c : r->text) text += c < 0x80 ? static_cast<char>(c) : '?';
+                    out += " (" + text + (r->rProperty.b ? "|b" : "") + (r->rProperty.i ? "|i" : "") + ")";
+                }
+                out += "]";
+            }
+            return out;
+        }
+        if (auto* f = dynamic_cast<const KXPPTXFreeform*>(&shape)) {
+            const KXPPTXFreeformInfo& i = f->spInfo();
+            return format("freeform %.1f,%.1f %.1fx%.1f w%.1f%s%s", i.displayX(), i.displayY(), i.displayWidth(),
+                          i.displayHeight(), i.strokeweight(), i.filled() ? " filled" : "", i.stroked() ? " stroked" : "");
+        }
+        if (auto* p = dynamic_cast<const KXPPTXPicture*>(&shape)) {
+            const KXPPTXImageInfo& i = p->pictInfo();
+            std::string out = format("picture %s %.0f,%.0f %.0fx%.0f", p->runImageID().c_str(), i.displayX,
+                                     i.displayY, i.displayWidth, i.displayHeight);
+            if (i.cropLeft + i.cropTop + i.cropRight + i.cropBottom > 0)
+                out += format(" cropped %.2f %.2f %.2f %.2f", i.cropLeft, i.cropTop, i.cropRight, i.cropBottom);
+            return out;
+        }
+        return "shape";
+    }
+};
+
+// Runs the exporter over every page of the document; the package goes to `out`.
+void convert(SlideReader& reader, const std::string& pdf, const std::string& out, int annotations = 1) {
+    auto document = kx::PDFDocument::openFromMemory(pdf);
+    ASSERT_TRUE(document);
+    auto options = std::make_shared<KXPDFOptions>();
+    options->setIsParserAnnots(annotations);
+    reader.setMoreOptions(options);
+    reader.setNumberOfPagesToConvert(static_cast<std::uint64_t>(document->pageCount()));
+    reader.begainConvertPDF(out, document);
+    for (int i = 1; i <= document->pageCount(); ++i) reader.convertPDFPage(*document->page(i));
+    reader.endConvertPDF(document);
+}
+
+const char* kFonts =
+    "/Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> "
+    "/F2 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold >> >>";
+
+// One page holding the content.
+std::string page(const std::string& content, const std::string& extra = "/MediaBox [0 0 612 792]") {
+    kx::test::PDFBuilder pdf;
+    pdf.addPage(content, std::string("<< ") + kFonts + " >>", extra);
+    return pdf.build();
+}
+
+// A string at (x, y) turned `degrees` counter-clockwise (PDF space), in font F1 or F2 at 12 points.
+std::string shown(double x, double y, double degrees, const std::string& text, const char* font = "F1") {
+    const double r = degrees * M_PI / 180.0;
+    return format("BT /%s 12 Tf %.6f %.6f %.6f %.6f %.2f %.2f Tm (%s) Tj ET\n", font, std::cos(r), std::sin(r),
+                  -std::sin(r), std::cos(r), x, y, text.c_str());
+}
+
+std::vector<std::string> slideOf(const std::string& content, const std::string& extra = "/MediaBox [0 0 612 792]") {
+    SlideReader reader;
+    convert(reader, page(content, extra), kx::pathJoin(kx::test::tempDir(), "slide.pptx"));
+    return reader.slides.empty() ? std::vector<std::string>{} : reader.slides[0];
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += (out.empty() ? "" : "\n") + l;
+    return out;
+}
+
+}  // namespace
+
+TEST(KXPPTXPDFExporter, SlideOfEachPage) {
+    struct Case {
+        const char* what;
+        std::string extra;
+        kx::Size slide;
+        kx::Point pdfPoint, slidePoint;
+    };
+    const Case cases[] = {
+        {"letter", "/MediaBox [0 0 612 792]", {612, 792}, {0, 792}, {0, 0}},
+        {"a page of 2000 by 1000 points is scaled down", "/MediaBox [0 0 2000 1000]", {1583, 791.5}, {2000, 0},
+         {1583, 791.5}},
+        {"a page of 50 by 30 points is scaled up to an inch", "/MediaBox [0 0 50 30]", {120, 72}, {50, 30}, {120, 0}},
+        {"a page too long to scale up keeps its long side", "/MediaBox [0 0 1583 10]", {1583, 10}, {0, 0}, {0, 10}},
+        {"turned a quarter", "/MediaBox [0 0 612 792] /Rotate 90", {792, 612}, {100, 50}, {50, 100}},
+        {"turned three quarters", "/MediaBox [0 0 612 792] /Rotate 270", {792, 612}, {100, 50}, {742, 512}},
+        {"turned by -90", "/MediaBox [0 0 612 792] /Rotate -90", {792, 612}, {100, 50}, {742, 512}},
+        {"turned half", "/MediaBox [0 0 612 792] /Rotate 180", {612, 792}, {100, 50}, {512, 50}},
+        {"a crop box away from the origin", "/MediaBox [0 0 612 792] /CropBox [100 200 400 500]", {300, 300},
+         {100, 200}, {0, 300}},
+        {"a media box away from the origin", "/MediaBox [50 60 350 460]", {300, 400}, {50, 460}, {0, 0}},
+        {"an offset crop box on a turned page", "/MediaBox [0 0 612 792] /CropBox [100 200 400 600] /Rotate 90",
+         {400, 300}, {100, 200}, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SlideReader reader;
+        convert(reader, page("", c.extra), kx::pathJoin(kx::test::tempDir(), "geometry.pptx"));
+        ASSERT_EQ(reader.geometries.size(), 1u) << c.what;
+        const KXPDFPageGeometry& g = reader.geometries[0];
+        EXPECT_NEAR(g.cropBox.size.width, c.slide.width, 1e-6) << c.what;
+        EXPECT_NEAR(g.cropBox.size.height, c.slide.height, 1e-6) << c.what;
+        const kx::Point p = g.pageTransform.apply(c.pdfPoint);
+        EXPECT_NEAR(p.x, c.slidePoint.x, 1e-6) << c.what;
+        EXPECT_NEAR(p.y, c.slidePoint.y, 1e-6) << c.what;
+    }
+}
+
+TEST(KXPPTXPDFExporter, TextGathersIntoBoxesParagraphsAndRuns) {
+    // Helvetica's space is 0.278 of 12 points: 3.336 points; "first" is 19.332 points long.
+    struct Case {
+        const char* what;
+        std::string content;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"a lone blank opens nothing", shown(72, 700, 0, " "), ""},
+        {"one line, blanks for the gap", shown(72, 700, 0, "first") + shown(72 + 19.332 + 3.4 * 3.336, 700, 0, "second"),
+         "box 0 at 72,83: [m0 (first   second)]"},
+        {"a gap of two thirds of a blank is a blank",
+         shown(72, 700, 0, "first") + shown(72 + 19.332 + 0.67 * 3.336, 700, 0, "word"),
+         "box 0 at 72,83: [m0 (first word)]"},
+        {"a kern of a third of a blank is none",
+         shown(72, 700, 0, "first") + shown(72 + 19.332 + 0.33 * 3.336, 700, 0, "word"),
+         "box 0 at 72,83: [m0 (firstword)]"},
+        {"a change of weight starts a run with the blanks in front",
+         shown(72, 700, 0, "first") + shown(72 + 19.332 + 2.4 * 3.336, 700, 0, "bold", "F2"),
+         "box 0 at 72,83: [m0 (first) (  bold|b)]"},
+        {"the next line is the next paragraph, at its margin",
+         shown(72, 700, 0, "one") + shown(90, 686, 0, "two"), "box 0 at 72,83: [m0 (one)] [m18 (two)]"},
+        {"well left on the same line: a new paragraph", shown(300, 700, 0, "right") + shown(72, 700, 0, "left"),
+         "box 0 at 300,83: [m0 (right)] [m0 (left)]"},
+        {"far below: a new box", shown(72, 700, 0, "top") + shown(72, 500, 0, "bottom"),
+         "box 0 at 72,83: [m0 (top)]\nbox 0 at 72,283: [m0 (bottom)]"},
+        {"above: a new box", shown(72, 500, 0, "low") + shown(72, 700, 0, "high"),
+         "box 0 at 72,283: [m0 (low)]\nbox 0 at 72,83: [m0 (high)]"},
+        {"two columns, one box each",
+         shown(72, 700, 0, "L1") + shown(72, 686, 0, "L2") + shown(320, 700, 0, "R1") + shown(320, 686, 0, "R2"),
+         "box 0 at 72,83: [m0 (L1)] [m0 (L2)]\nbox 0 at 320,83: [m0 (R1)] [m0 (R2)]"},
+        {"a far gap on one line is a bounded number of blanks",
+         shown(10, 700, 0, "a") + shown(10 + 6.672 + 250 * 3.336, 700, 0, "b"),
+         "box 0 at 10,83: [m0 (a" + std::string(200, ' ') + "b)]"},
+        // Text running down the page turns the other way in PDF space; its lines follow to the left.
+        {"turned text keeps its lines in one box",
+         shown(300, 600, -90, "down") + shown(286, 600, -90, "next"),
+         "box 90 at 309,192: [m0 (down)] [m0 (next)]"},
+        {"text turned the other way opens another box", shown(300, 600, -90, "down") + shown(300, 300, 90, "up"),
+         "box 90 at 309,192: [m0 (down)]\nbox 270 at 291,492: [m0 (up)]"},
+        {"a slightly tilted line is one box, character by character",
+         shown(72, 700, 2, "a") + shown(72 + 6.66, 700 + 0.233, 2, "b") + shown(72 + 13.32, 700 + 0.466, 2, "c"),
+         "box 0 at 72,83: [m0 (abc)]"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(joined(slideOf(c.content)), c.want) << c.what;
+}
+
+TEST(KXPPTXPDFExporter, BoldAndItalicFromTheTextState) {
+    struct Case {
+        const char* what;
+        std::string content;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"upright", "BT /F1 12 Tf 1 0 0 1 72 700 Tm (a) Tj ET", "(a)"},
+        {"a bold font", "BT /F2 12 Tf 1 0 0 1 72 700 Tm (a) Tj ET", "(a|b)"},
+        {"stroked text", "BT /F1 12 Tf 2 Tr 1 0 0 1 72 700 Tm (a) Tj ET", "(a|b)"},
+        {"slanted by a fifth", "BT /F1 12 Tf 1 0 0.2 1 72 700 Tm (a) Tj ET", "(a|i)"},
+        {"scaled to 80 percent across", "BT /F1 12 Tf 0.8 0 0 1 72 700 Tm (a) Tj ET", "(a|i)"},
+        // The axes turned by 45 degrees: the old ratio divided by zero here and called it italic.
+        {"turned 45 degrees, upright", "BT /F1 12 Tf 0.7071 0.7071 -0.7071 0.7071 200 400 Tm (a) Tj ET", "(a)"},
+    };
+    for (const Case& c : cases) {
+        std::string slide = joined(slideOf(c.content));
+        EXPECT_NE(slide.find(c.want), std::string::npos) << c.what << ": " << slide;
+    }
+}
+
+TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
+    struct Case {
+        const char* what;
+        std::string content;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"a vertical line stroked 2 points wide", "2 w 100 100 m 100 300 l S", "freeform 99.0,492.0 2.0x200.0 w2.0 stroked"},
+        {"a horizontal line", "2 w 100 100 m 300 100 l S", "freeform 100.0,691.0 200.0x2.0 w2.0 stroked"},
+        {"a dot", "4 w 1 J 100 100 m 100 100 l S", "freeform 98.0,690.0 4.0x4.0 w4.0 stroked"},
+        {"the white page background is left out", "1 g 0 0 612 792 re f", ""},
+        {"a white page stroked is kept", "1 g 1 G 0 0 612 792 re B", "freeform 0.0,0.0 612.0x792.0 w1.0 filled stroked"},
+        {"a grey page is kept", "0.9 g 0 0 612 792 re f", "freeform 0.0,0.0 612.0x792.0 w1.0 filled"},
+        {"a white area smaller by two points is kept", "1 g 0 0 610 792 re f", "freeform 0.0,0.0 610.0x792.0 w1.0 filled"},
+        {"a path closes the open text box, which comes first",
+         shown(72, 700, 0, "text") + "0 0 1 rg 72 600 100 50 re f\n" + shown(100, 700, 0, "more"),
+         "box 0 at 72,83: [m0 (text)]\nfreeform 72.0,142.0 100.0x50.0 w1.0 filled\nbox 0 at 100,83: [m0 (more)]"},
+        {"a clip that hides the path drops it", "10 10 20 20 re W n 300 300 50 50 re f", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(joined(slideOf(c.content)), c.want) << c.what;
+}
+
+TEST(KXPPTXPDFExporter, ImagesShadingsAndTheirMedia) {
+    kx::test::PDFBuilder pdf;
+    // A 2 x 2 RGB image, a shading, and text around them.
+    const int image = pdf.addStream("/Type /XObject /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceRGB "
+                                    "/BitsPerComponent 8",
+                                    std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\x00", 12));
+    const std::string resources =
+        std::string("<< ") + kFonts + format(" /XObject << /Im1 %d 0 R >>", image) +
+        " /Shading << /Sh1 << /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 100 0] "
+        "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 0 0] /C1 [0 0 1] /N 1 >> >> >> >>";
+    pdf.addPage(shown(72, 700, 0, "before") + "q 200 0 0 100 72 400 cm /Im1 Do Q " + shown(72, 686, 0, "after") +
+                    "q 72 100 100 100 re W n /Sh1 sh Q " + shown(72, 672, 0, "still") +
+                    "q 300 0 0 100 300 400 cm /Im1 Do Q",
+                pdf.reserve() ? resources : resources);
+    SlideReader reader;
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "pictures.pptx");
+    convert(reader, pdf.build(), out);
+    ASSERT_EQ(reader.slides.size(), 1u);
+    // An image closes the text box; a shading leaves it open and comes before it; the same image
+    // drawn twice is one media part with one relationship.
+    EXPECT_EQ(joined(reader.slides[0]),
+              "box 0 at 72,83: [m0 (before)]\n"
+              "picture rId2 72,292 200x100\n"
+              "picture rId3 72,592 100x100\n"
+              "box 0 at 72,97: [m0 (after)] [m0 (still)]\n"
+              "picture rId2 300,292 300x100");
+    EXPECT_TRUE(kx::isRegularFile(out));
+}
+
+TEST(KXPPTXPDFExporter, CancelledConversionsLeaveNothing) {
+    SlideReader reader;
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "cancelled.pptx");
+    auto document = kx::PDFDocument::openFromMemory(page(shown(72, 700, 0, "text")));
+    ASSERT_TRUE(document);
+    reader.setMoreOptions(std::make_shared<KXPDFOptions>());
+    reader.setNumberOfPagesToConvert(1);
+    reader.begainConvertPDF(out, document);
+    reader.convertPDFPage(*document->page(1));
+    reader.cancelConvertPDF();
+    reader.cleanConvertPDF();
+    EXPECT_FALSE(kx::fileExists(out));
+}
+
+TEST(KXPPTXPDFExporter, ImagesUnderClips) {
+    kx::test::PDFBuilder pdf;
+    const int image = pdf.addStream("/Type /XObject /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceRGB "
+                                    "/BitsPerComponent 8",
+                                    std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\x00", 12));
+    const std::string resources = std::string("<< ") + kFonts + format(" /XObject << /Im1 %d 0 R >> >>", image);
+    pdf.addPage(
+        // A rectangle that holds the image whole, one that cuts its right half and top quarter, one
+        // that misses it, and a round clip, which is drawn.
+        "q 0 0 612 792 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+        "q 72 400 100 75 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+        "q 400 0 50 50 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+        "q 100 400 m 150 400 150 450 100 450 c h W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n",
+        resources);
+    SlideReader reader;
+    convert(reader, pdf.build(), kx::pathJoin(kx::test::tempDir(), "clipped.pptx"));
+    ASSERT_EQ(reader.slides.size(), 1u);
+    EXPECT_EQ(joined(reader.slides[0]),
+              "picture rId2 72,292 200x100\n"
+              "picture rId2 72,317 100x75 cropped 0.00 0.25 0.50 0.00\n"
+              "picture rId3 100,342 38x50");
+}

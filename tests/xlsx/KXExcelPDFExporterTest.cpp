@@ -1,0 +1,191 @@
+// The spreadsheet capture: which runs a page's shown characters become (joined as they arrive),
+// with which properties, and which filled paths become fills. A writer that records each page's
+// runs before the layout stands in for the exporter's own.
+
+#include <gtest/gtest.h>
+
+#include "XlsxTestSupport.h"
+#include "flowtext/FlowTextFixtures.h"
+#include "platform/Unicode.h"
+#include "platform/pdf/PDFDocument.h"
+#include "xlsx/KXExcelPDFExporter.h"
+#include "xlsx/KXExcelWriter.h"
+
+using flowtest::Show;
+
+namespace {
+
+struct CapturedRun {
+    std::u16string text;
+    float rotation;
+    double size;
+    bool bold, italic;
+    std::uint64_t scanIndex;
+    double left, baseline;
+};
+
+class RecordingWriter : public KXExcelWriter {
+public:
+    using KXExcelWriter::KXExcelWriter;
+    std::vector<std::vector<CapturedRun>> pages;
+
+protected:
+    void finishPage(std::int64_t pageIndex) override {
+        pages.emplace_back();
+        for (const KXExcelRunText* r : currentPage()->allRunTextArray())
+            pages.back().push_back({r->text(), r->ctmInfo().rotation, r->rPr().sz(), r->rPr().b(), r->rPr().i(),
+                                    r->pdfScanIndex(), r->ctmInfo().xLeft, r->ctmInfo().yBase});
+        KXExcelWriter::finishPage(pageIndex);
+    }
+};
+
+class RecordingExporter : public KXExcelPDFExporter {
+public:
+    RecordingExporter() : KXExcelPDFExporter(true) {}
+    RecordingWriter* recorder = nullptr;
+
+protected:
+    std::unique_ptr<KXExcelWriter> newWriter(const std::string& dest, std::int64_t pages, bool isExcel,
+                                             std::optional<KXPDFInfo> info) override {
+        auto w = std::make_unique<RecordingWriter>(dest, pages, isExcel, std::move(info));
+        recorder = w.get();
+        return w;
+    }
+};
+
+// Converts the pages (content streams over the fixture fonts) and returns the runs of each page.
+std::vector<std::vector<CapturedRun>> capture(const std::vector<std::vector<Show>>& pages,
+                                              const KXExcelOptions& options = KXExcelOptions()) {
+    kx::test::freshManager(options);
+    auto document = kx::PDFDocument::openFromMemory(flowtest::textDocument(pages));
+    EXPECT_TRUE(document);
+    RecordingExporter exporter;
+    exporter.setNumberOfPagesToConvert(pages.size());
+    exporter.begainConvertPDF(kx::pathJoin(kx::test::tempDir(), "capture.xlsx"), document);
+    for (int i = 1; i <= static_cast<int>(pages.size()); ++i) EXPECT_TRUE(exporter.convertPDFPage(*document->page(i)));
+    exporter.endConvertPDF(document);
+    return exporter.recorder ? exporter.recorder->pages : std::vector<std::vector<CapturedRun>>{};
+}
+
+std::vector<std::u16string> texts(const std::vector<CapturedRun>& runs) {
+    std::vector<std::u16string> out;
+    for (const CapturedRun& r : runs) out.push_back(r.text);
+    return out;
+}
+
+Show raw(std::string content) { return {nullptr, 0, 0, 0, 0, std::move(content), 0, true}; }
+
+}  // namespace
+
+TEST(KXExcelPDFExporter, CharactersJoinAsTheyArrive) {
+    // Helvetica at 10 points: "A" is 6.67 wide, a blank 2.78; a TJ number of -n moves n/100 points.
+    struct Case {
+        const char* what;
+        std::string content;
+        std::vector<std::u16string> runs;
+    };
+    const Case cases[] = {
+        {"a lone blank opens no page", "BT /F1 10 Tf 72 700 Td ( ) Tj (AB) Tj ET", {u"AB"}},
+        {"a blank after the first character stays", "BT /F1 10 Tf 72 700 Td (A B) Tj ET", {u"A B"}},
+        {"a gap of 0.5 joins without a blank", "BT /F1 10 Tf 72 700 Td [(A) -50 (B)] TJ ET", {u"AB"}},
+        {"a gap of one word space joins with a blank", "BT /F1 10 Tf 72 700 Td [(A) -278 (B)] TJ ET", {u"A B"}},
+        {"a gap of 1.2 keeps two runs", "BT /F1 10 Tf 72 700 Td [(A) -120 (B)] TJ ET", {u"A", u"B"}},
+        {"another size starts a run", "BT /F1 10 Tf 72 700 Td (A) Tj /F1 12 Tf (B) Tj ET", {u"A", u"B"}},
+        {"another colour starts a run", "BT /F1 10 Tf 72 700 Td (A) Tj 1 0 0 rg (B) Tj ET", {u"A", u"B"}},
+        {"a baseline 0.5 higher joins", "BT /F1 10 Tf 72 700 Td (A) Tj ET BT /F1 10 Tf 78.67 700.5 Td (B) Tj ET", {u"AB"}},
+        {"a baseline 1.0 higher starts a run", "BT /F1 10 Tf 72 700 Td (A) Tj ET BT /F1 10 Tf 78.67 701 Td (B) Tj ET",
+         {u"A", u"B"}},
+    };
+    for (const Case& c : cases) {
+        auto pages = capture({{raw(c.content)}});
+        ASSERT_EQ(pages.size(), 1u) << c.what;
+        EXPECT_EQ(texts(pages[0]), c.runs) << c.what;
+    }
+}
+
+TEST(KXExcelPDFExporter, RunProperties) {
+    struct Case {
+        const char* what;
+        Show show;
+        float rotation;
+        double size;
+        bool bold, italic;
+    };
+    const Case cases[] = {
+        {"upright", {"F1", 10, 72, 700, 0, "Plain"}, 0, 10, false, false},
+        {"bold by its name", {"F2", 10, 72, 700, 0, "Bold"}, 0, 10, true, false},
+        {"bold by filling and stroking", {"F1", 10, 72, 700, 0, "Stroked", 2}, 0, 10, true, false},
+        {"tiny text counts as 5 points", {"F1", 3, 72, 700, 0, "Tiny"}, 0, 5, false, false},
+        {"88 degrees is a quarter turn", {"F1", 10, 300, 300, 88, "Up"}, 270, 10, false, false},
+        {"45 degrees keeps its angle, and slants", {"F1", 10, 300, 300, 45, "Slant"}, 315, 10, false, true},
+        {"a turn that leaves the slant test nothing to divide by", {"F1", 10, 300, 300, -45, "Down"}, 45, 10, false,
+         false},
+    };
+    for (const Case& c : cases) {
+        auto pages = capture({{c.show}});
+        ASSERT_EQ(pages.size(), 1u) << c.what;
+        ASSERT_FALSE(pages[0].empty()) << c.what;
+        const CapturedRun& r = pages[0][0];
+        // Text at an angle other than a quarter turn joins no characters: each baseline is its own.
+        const bool joins = c.rotation == 0 || c.rotation == 90 || c.rotation == 270;
+        EXPECT_EQ(joins ? r.text : std::u16string(), joins ? kx::utf8ToUtf16(c.show.text) : u"") << c.what;
+        if (!joins) {
+            EXPECT_EQ(pages[0].size(), c.show.text.size()) << c.what;
+        }
+        EXPECT_NEAR(r.rotation, c.rotation, 1) << c.what;
+        EXPECT_NEAR(r.size, c.size, 0.01) << c.what;
+        EXPECT_EQ(r.bold, c.bold) << c.what;
+        EXPECT_EQ(r.italic, c.italic) << c.what;
+    }
+    // A text matrix sheared by 15 percent slants upright text.
+    auto sheared = capture({{raw("BT /F1 10 Tf 1 0 0.15 1 72 700 Tm (Slanted) Tj ET")}});
+    ASSERT_EQ(sheared[0].size(), 1u);
+    EXPECT_TRUE(sheared[0][0].italic);
+}
+
+// Text turned a quarter reads as words in its own frame, not one character per run.
+TEST(KXExcelPDFExporter, TurnedTextJoinsIntoWords) {
+    auto pages = capture({{{"F1", 10, 300, 300, 90, "Turned words"}, {"F1", 10, 400, 300, -90, "Other way"}}});
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(texts(pages[0]), (std::vector<std::u16string>{u"Turned words", u"Other way"}));
+}
+
+TEST(KXExcelPDFExporter, ScanIndexesGrowAcrossPages) {
+    auto pages = capture({{{"F1", 10, 72, 700, 0, "AB"}, {"F1", 10, 72, 600, 0, "C"}}, {{"F1", 10, 72, 700, 0, "D"}}});
+    ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(pages[0].size(), 2u);
+    EXPECT_EQ(pages[0][0].scanIndex, 0u);
+    EXPECT_EQ(pages[0][1].scanIndex, 2u);
+    EXPECT_EQ(pages[1][0].scanIndex, 3u);
+}
+
+TEST(KXExcelPDFExporter, FilledRectanglesBecomeFills) {
+    KXExcelOptions fills;
+    fills.setCollectCGPaths(true);
+    fills.setCollectFills(true);
+    KXExcelOptions pathsOff = fills;
+    pathsOff.setCollectCGPaths(false);
+    struct Case {
+        const char* what;
+        KXExcelOptions options;
+        std::string content;
+        size_t fills;  // besides the two every workbook has
+    };
+    const Case cases[] = {
+        {"a yellow cell", fills, "1 1 0 rg 100 100 200 20 re f", 1},
+        {"1.9 high is a line", fills, "1 1 0 rg 100 100 200 1.9 re f", 0},
+        {"near-black is no fill", fills, "0.04 0.04 0.04 rg 100 100 200 20 re f", 0},
+        {"only stroked", fills, "1 1 0 RG 100 100 200 20 re S", 0},
+        {"paths not collected", pathsOff, "1 1 0 rg 100 100 200 20 re f", 0},
+    };
+    for (const Case& c : cases) {
+        capture({{raw(c.content), {"F1", 10, 72, 700, 0, "x"}}}, c.options);
+        EXPECT_EQ(KXExcelManager::sharedInstance().excelStyle().fillsArr().size(), 2 + c.fills) << c.what;
+    }
+    // The fill lies where the page shows it: y down from the top of the page.
+    capture({{raw("1 1 0 rg 100 100 200 20 re f")}}, fills);
+    const kx::Rect box = KXExcelManager::sharedInstance().excelStyle().fillsArr()[2].rect();
+    EXPECT_NEAR(box.minX(), 100, 0.01);
+    EXPECT_NEAR(box.minY(), 792 - 120, 0.01);
+    EXPECT_NEAR(box.width(), 200, 0.01);
+}

@@ -1,0 +1,255 @@
+// Whole spreadsheet conversions through the engine, on table PDFs built here: workbooks checked by
+// the shared validator and read back by openpyxl (one sheet per page, and all pages in one sheet
+// both ways), CSV files read back by Python's csv reader, the same bytes under a German locale,
+// and the output type key (not the destination's extension) choosing the target.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/EngineHarness.h"
+#include "engine/KXDocuvane.h"
+#include "exporters/ExporterTable.h"
+#include "flowtext/FlowTextFixtures.h"
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+#include "xlsx/KXExcelManager.h"
+#include "xlsx/KXExcelPage.h"
+#include "xlsx/KXExcelRunText.h"
+#include "xlsx/KXExcelWriter.h"
+
+using flowtest::Show;
+
+namespace {
+
+std::optional<std::string> pythonWithOpenpyxl() {
+    for (const char* python : {"/usr/bin/python3", "python3"})
+        if (kx::test::runCommand(std::string(python) + " -c 'import openpyxl' 2>/dev/null") == 0) return python;
+    return std::nullopt;
+}
+
+std::optional<std::string> validator() {
+    std::string path = kx::pathJoin(kx::test::sourceDir(), "../shared/tools/ooxml-validate");
+    if (!kx::isRegularFile(path) || !kx::test::haveCommand("xmllint")) return std::nullopt;
+    return path;
+}
+
+// A page of a small table: a header and three rows, set at fixed columns, with numbers and quotes.
+std::vector<Show> tablePage(int page) {
+    const std::string n = std::to_string(page);
+    return {
+        {"F2", 11, 72, 720, 0, "Item"},
+        {"F2", 11, 220, 720, 0, "Qty"},
+        {"F2", 11, 340, 720, 0, "Price"},
+        {"F1", 11, 72, 700, 0, "Tea \"green\" " + n},
+        {"F1", 11, 220, 700, 0, "2" + n},
+        {"F1", 11, 340, 700, 0, "3.50"},
+        {"F1", 11, 72, 680, 0, "Cake, lemon"},
+        {"F1", 11, 220, 680, 0, "1,200"},
+        {"F1", 11, 340, 680, 0, "12.5%"},
+        {"F1", 11, 72, 660, 0, "Code"},
+        {"F1", 11, 220, 660, 0, "00123"},
+        {"F1", 11, 340, 660, 0, "(4.00)"},
+    };
+}
+
+std::string threePagePDF() {
+    static const std::string path =
+        kx::test::writeTemp("table-pages.pdf", flowtest::textDocument({tablePage(1), tablePage(2), tablePage(3)}));
+    return path;
+}
+
+std::optional<KXError> convert(const std::string& pdf, const std::string& type, const std::string& out,
+                               const KXExcelOptions& excel = KXExcelOptions(), std::vector<std::uint64_t> pages = {}) {
+    kx::installExporters();
+    kx::test::RecordingDelegate delegate;
+    KXDocuvane engine;
+    engine.setDelegate(&delegate);
+    if (pages.empty()) pages = {1, 2, 3};
+    auto options = std::make_shared<KXPDFOptions>();
+    options->setExcelOptions(excel);
+    engine.convertPDFAtPath(pdf, "", pages, type, out, std::move(options));
+    EXPECT_TRUE(kx::test::runUntilEnd(delegate));
+    return delegate.reports.empty() ? std::nullopt : delegate.last().error;
+}
+
+// Every sheet as "Sheet name" lines followed by "A1|type|value|format" lines.
+std::string listing(const std::string& python, const std::string& xlsx) {
+    const std::string script = kx::test::writeTemp("list-sheets.py",
+        "import sys, openpyxl\n"
+        "wb = openpyxl.load_workbook(sys.argv[1])\n"
+        "for ws in wb.worksheets:\n"
+        "    print(ws.title)\n"
+        "    for row in ws.iter_rows():\n"
+        "        for c in row:\n"
+        "            if c.value is not None:\n"
+        "                print(c.coordinate, type(c.value).__name__, c.value, c.number_format, sep='|')\n");
+    std::string out;
+    EXPECT_EQ(kx::test::runCommand(python + " -W ignore::UserWarning '" + script + "' '" + xlsx + "'", &out), 0) << out;
+    return out;
+}
+
+void expectValid(const std::string& xlsx) {
+    if (std::optional<std::string> validate = validator()) {
+        std::string output;
+        EXPECT_EQ(kx::test::runCommand("'" + *validate + "' '" + xlsx + "'", &output), 0) << output;
+    }
+}
+
+std::string page(int n, char a, char b, char c, int row) {
+    const std::string r = std::to_string(row), r1 = std::to_string(row + 1), r2 = std::to_string(row + 2),
+                      r3 = std::to_string(row + 3), k = std::to_string(n);
+    auto at = [](char col, const std::string& rr) { return std::string(1, col) + rr; };
+    return at(a, r) + "|str|Item|General\n" + at(b, r) + "|str|Qty|General\n" + at(c, r) + "|str|Price|General\n" +
+           at(a, r1) + "|str|Tea \"green\" " + k + "|General\n" + at(b, r1) + "|int|2" + k + "|General\n" + at(c, r1) +
+           "|float|3.5|0.00\n" + at(a, r2) + "|str|Cake, lemon|General\n" + at(b, r2) + "|int|1200|#,##0\n" +
+           at(c, r2) + "|float|0.125|0.0%\n" + at(a, r3) + "|str|Code|General\n" + at(b, r3) + "|str|00123|General\n" +
+           at(c, r3) + "|float|-4.0|0.00_);(0.00)\n";
+}
+
+}  // namespace
+
+TEST(SpreadsheetConversion, OneSheetPerPage) {
+    std::optional<std::string> python = pythonWithOpenpyxl();
+    if (!python) GTEST_SKIP() << "no python3 with openpyxl";
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "per-page.xlsx");
+    ASSERT_FALSE(convert(threePagePDF(), "xlsx", out));
+    expectValid(out);
+    EXPECT_EQ(listing(*python, out), "Sheet 1\n" + page(1, 'A', 'B', 'C', 1) + "Sheet 2\n" + page(2, 'A', 'B', 'C', 1) +
+                                         "Sheet 3\n" + page(3, 'A', 'B', 'C', 1));
+}
+
+TEST(SpreadsheetConversion, AllPagesInOneSheet) {
+    std::optional<std::string> python = pythonWithOpenpyxl();
+    if (!python) GTEST_SKIP() << "no python3 with openpyxl";
+    KXExcelOptions stacked;
+    stacked.setAllInOneSheet(true);
+    const std::string down = kx::pathJoin(kx::test::tempDir(), "stacked.xlsx");
+    ASSERT_FALSE(convert(threePagePDF(), "xlsx", down, stacked));
+    expectValid(down);
+    EXPECT_EQ(listing(*python, down),
+              "Sheet 1\n" + page(1, 'A', 'B', 'C', 1) + page(2, 'A', 'B', 'C', 5) + page(3, 'A', 'B', 'C', 9));
+
+    KXExcelOptions sideBySide = stacked;
+    sideBySide.setAiosAddToRow(false);
+    const std::string across = kx::pathJoin(kx::test::tempDir(), "side-by-side.xlsx");
+    ASSERT_FALSE(convert(threePagePDF(), "xlsx", across, sideBySide));
+    expectValid(across);
+    // Row by row: the first page's cells, then the second's in columns D to F, then the third's.
+    const std::string got = listing(*python, across);
+    for (const char* cell : {"A1|str|Item", "D1|str|Item", "G1|str|Item", "D2|str|Tea \"green\" 2", "I4|float|-4.0"})
+        EXPECT_NE(got.find(cell), std::string::npos) << cell << "\n" << got;
+    EXPECT_EQ(got.find("Sheet 2"), std::string::npos);
+}
+
+// A page whose cells hold the separators of the format round-trips through Python's csv reader.
+TEST(SpreadsheetConversion, CSVFilesReadBack) {
+    if (!kx::test::haveCommand("python3")) GTEST_SKIP() << "python3 is not installed";
+    kx::ScopedTemporaryRoot root;
+    KXExcelManager::sharedInstance().setOptions(KXExcelOptions());
+    KXExcelManager::reset();
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "cells.csv");
+    kx::removeAll(out);
+    const std::vector<std::vector<std::u16string>> grid = {
+        {u"tab\there", u"say \"hi\"", u"two\nlines"}, {u"plain", u"a,b;c", u"\"\""}, {u"caf\u00E9 \u4E2D", u"", u"x"}};
+    {
+        KXExcelWriter writer(out, 1, false);
+        writer.begainWriteDocument();
+        writer.begainWritePage({612, 792});
+        for (size_t r = 0; r < grid.size(); ++r)
+            for (size_t c = 0; c < grid[r].size(); ++c) {
+                if (grid[r][c].empty()) continue;
+                auto run = std::make_unique<KXExcelRunText>();
+                run->setText(grid[r][c]);
+                KXPDF_CTMInfo& g = run->ctmInfo();
+                g.xLeft = 72 + 150.0 * c, g.xRight = g.xLeft + 100, g.yTop = 100 + 20.0 * r, g.yBottom = g.yTop + 10;
+                g.yBase = g.yTop + 8;
+                run->setTextWidth(100);
+                writer.currentPage()->addRunText(std::move(run));
+            }
+        writer.endWritePage();
+        ASSERT_TRUE(writer.packetZipFileIfNeed());
+    }
+    ASSERT_TRUE(kx::isDirectory(out));
+    EXPECT_EQ(kx::listDirectory(out), (std::vector<std::string>{"Table 1.csv"}));
+    const std::string script = kx::test::writeTemp("read-csv.py",
+        "import csv, sys, json\n"
+        "raw = open(sys.argv[1], 'rb').read()\n"
+        "assert raw[:2] == b'\\xff\\xfe', raw[:2]\n"
+        "rows = list(csv.reader(raw[2:].decode('utf-16-le').splitlines(True), delimiter='\\t'))\n"
+        "print(json.dumps(rows))\n");
+    std::string rows;
+    ASSERT_EQ(kx::test::runCommand("python3 '" + script + "' '" + out + "/Table 1.csv'", &rows), 0) << rows;
+    EXPECT_EQ(rows,
+              "[[\"tab\\there\", \"say \\\"hi\\\"\", \"two\\nlines\"], [\"plain\", \"a,b;c\", \"\\\"\\\"\"], "
+              "[\"caf\\u00e9 \\u4e2d\", \"\", \"x\"]]\n");
+}
+
+TEST(SpreadsheetConversion, CSVConversionWritesATableFilePerPage) {
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "tables.csv");
+    ASSERT_FALSE(convert(threePagePDF(), "csv", out));
+    ASSERT_TRUE(kx::isDirectory(out));
+    EXPECT_EQ(kx::listDirectory(out), (std::vector<std::string>{"Table 1.csv", "Table 2.csv", "Table 3.csv"}));
+    const std::string bytes = kx::readFile(out + "/Table 2.csv").value_or("");
+    std::u16string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    EXPECT_EQ(text, u"Item\tQty\tPrice\n\"Tea \"\"green\"\" 2\"\t22\t3.50\n\"Cake, lemon\"\t\"1,200\"\t12.5%\n"
+                    u"Code\t00123\t(4.00)\n");
+}
+
+// The same conversion gives the same bytes, also when the process runs under a German locale.
+TEST(SpreadsheetConversion, SameBytesUnderAGermanLocale) {
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    const std::string first = kx::pathJoin(kx::test::tempDir(), "c-locale.xlsx");
+    ASSERT_FALSE(convert(threePagePDF(), "xlsx", first));
+    std::string second = kx::pathJoin(kx::test::tempDir(), "german.xlsx");
+    {
+        kx::test::ScopedLocale german("de_DE.UTF-8");
+        if (!german.ok()) {
+            ::unsetenv("SOURCE_DATE_EPOCH");
+            GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+        }
+        ASSERT_FALSE(convert(threePagePDF(), "xlsx", second));
+    }
+    ::unsetenv("SOURCE_DATE_EPOCH");
+    const std::string a = kx::readFile(first).value_or("a"), b = kx::readFile(second).value_or("b");
+    EXPECT_GT(a.size(), 1000u);
+    EXPECT_TRUE(a == b) << "the two workbooks differ";
+}
+
+// The output type key decides the target, whatever the destination's name says.
+TEST(SpreadsheetConversion, TheKeyDecidesTheTarget) {
+    const std::string workbook = kx::pathJoin(kx::test::tempDir(), "upper.XLSX");
+    ASSERT_FALSE(convert(threePagePDF(), "xlsx", workbook));
+    EXPECT_TRUE(kx::isRegularFile(workbook));
+    EXPECT_EQ(kx::readFile(workbook).value_or("").substr(0, 2), "PK");
+    const std::string tables = kx::pathJoin(kx::test::tempDir(), "named-like-a-workbook.xlsx");
+    ASSERT_FALSE(convert(threePagePDF(), "csv", tables));
+    EXPECT_TRUE(kx::isDirectory(tables));
+}
+
+TEST(SpreadsheetConversion, FailuresAreReported) {
+    // A destination in a folder that does not exist.
+    std::optional<KXError> error = convert(threePagePDF(), "xlsx", "/nonexistent-folder/out.xlsx");
+    EXPECT_TRUE(error);
+    EXPECT_FALSE(kx::fileExists("/nonexistent-folder/out.xlsx"));
+    // CSV tables cannot be moved over something that is already there.
+    const std::string taken = kx::pathJoin(kx::test::tempDir(), "taken.csv");
+    kx::createDirectories(taken + "/keep");
+    EXPECT_TRUE(convert(threePagePDF(), "csv", taken));
+    EXPECT_TRUE(kx::isDirectory(taken + "/keep")) << "what was there stays";
+}
+
+// Pages that all fail still give a workbook with one (empty) sheet, named in every part.
+TEST(SpreadsheetConversion, AWorkbookAlwaysHasASheet) {
+    std::optional<std::string> python = pythonWithOpenpyxl();
+    if (!python) GTEST_SKIP() << "no python3 with openpyxl";
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "no-pages.xlsx");
+    convert(threePagePDF(), "xlsx", out, KXExcelOptions(), {7, 8});
+    ASSERT_TRUE(kx::isRegularFile(out));
+    expectValid(out);
+    EXPECT_EQ(listing(*python, out), "Sheet 1\n");
+}
