@@ -8,6 +8,8 @@
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
 #include "pdf/shading/KXPDFShading.h"
+#include "pdf/state/KXPDFCGPathUtilities.h"
+#include "pdf/state/KXPDFClipPath.h"
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFDocument.h"
 #include "util/KXPDFPathUtilities.h"
@@ -68,6 +70,7 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     isNotScanTextYet_ = true;
     tiltedLine_.reset();
     styleCache_.clear();
+    clipCache_.reset();
     fillCache_ = {};
     scanIndexCounter_ = 0;
     document_->begainWritePage(pageSize_);
@@ -380,10 +383,37 @@ PicturePlacement PageCapture::placementOf(const kx::AffineTransform& t) {
     return p;
 }
 
+std::optional<kx::Rect> PageCapture::rectangularClipBox(
+    const std::vector<std::shared_ptr<const KXPDFClipPath>>& paths) const {
+    // The page's bitmap, as ClipRectInContextSize draws it: whole points from the origin.
+    const kx::AffineTransform& t = pageGeometry_.pageTransform;
+    if (!t.isInvertible()) return std::nullopt;
+    const double w = std::ceil(static_cast<float>(pageSize_.width));
+    const double h = std::ceil(static_cast<float>(pageSize_.height));
+    if (!(w >= 1.0) || !(h >= 1.0)) return std::nullopt;
+    kx::Rect box(0, 0, w, h);
+    for (const auto& clip : paths) {
+        if (!clip) continue;
+        std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
+        if (!path) continue;
+        kx::Rect r;
+        // Any other shape is left to the bitmap.
+        if (!path->transformed(t).isRect(&r)) return std::nullopt;
+        box = box.intersection(r);
+        if (box.isNull() || !(box.size.width > 0) || !(box.size.height > 0)) return kx::Rect::null();
+    }
+    return t.inverted().apply(box).standardized();
+}
+
 std::optional<kx::Rect> PageCapture::visibleClipRect() const {
     const KXPDFRenderState* state = topState();
     if (!state || state->clipBezierPaths().empty()) return std::nullopt;
-    return ClipRectInContextSize(pageSize_, pageGeometry_.pageTransform, state->clipBezierPaths());
+    if (clipCache_ && clipCache_->paths == state->clipBezierPaths()) return clipCache_->rect;
+    std::optional<kx::Rect> boxed = rectangularClipBox(state->clipBezierPaths());
+    kx::Rect rect = boxed ? *boxed
+                          : ClipRectInContextSize(pageSize_, pageGeometry_.pageTransform, state->clipBezierPaths());
+    clipCache_ = ClipCache{state->clipBezierPaths(), rect};
+    return rect;
 }
 
 bool PageCapture::isPathInsideClip(const kx::Path& path, double lineWidth, kx::Rect* clipBound) const {

@@ -396,6 +396,18 @@ private:
     // name for its weight and slant.
     static constexpr size_t kStyleCacheSize = 8;
     mutable std::vector<StyleEntry> styleCache_;
+    // The clip last measured by visibleClipRect and its box: the runs shown under one clip are
+    // many, and measuring it draws the clip into a bitmap of the page. The paths are shared and
+    // never change, so the same paths give the same box on the same page.
+    struct ClipCache {
+        std::vector<std::shared_ptr<const KXPDFClipPath>> paths;
+        kx::Rect rect;
+    };
+    mutable std::optional<ClipCache> clipCache_;
+    // The box visibleClipRect answers when every clip path is a rectangle on the page (they
+    // intersect in a rectangle, no bitmap needed): null when they leave nothing; nullopt when a
+    // path is of another shape.
+    std::optional<kx::Rect> rectangularClipBox(const std::vector<std::shared_ptr<const KXPDFClipPath>>& paths) const;
     mutable const std::type_info* styleType_ = nullptr;
     struct FillCache {
         bool valid = false;

@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "docx/model/KXDocxManager.h"
+#include "docx/page/KXDocxPDFExporter.h"
 #include "engine/KXImagePDFExporter.h"
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
@@ -17,6 +19,12 @@ namespace {
 template <class Exporter>
 std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&) {
     return std::make_unique<Exporter>();
+}
+
+// The DOCX pages read the job's options from the DOCX conversion state, deep below the exporter.
+std::unique_ptr<KXPDFExporter> makeDocxExporter(const std::shared_ptr<const KXPDFOptions>& options) {
+    if (options) KXDocxManager::sharedInstance().setMoreOptions(*options);
+    return std::make_unique<KXDocxPDFExporter>();
 }
 
 // The spreadsheet state takes the job's options before the exporter exists: a workbook or CSV
@@ -38,7 +46,7 @@ std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<con
 //     {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
 std::vector<ExporterChoice> exporterTable() {
     return {
-        // DOCX ("docx")
+        {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
         {&KXPPTXPDFExporter::supportType, &plain<KXPPTXPDFExporter>},
         {[](const std::string& key) { return key == "xlsx"; }, &makeSpreadsheetExporter<true>},
         {[](const std::string& key) { return key == "csv"; }, &makeSpreadsheetExporter<false>},

@@ -84,6 +84,7 @@ public:
     using PageCapture::isPathInsideClip;
     using PageCapture::paintTransform;
     using PageCapture::placementOf;
+    using PageCapture::topState;
     using PageCapture::visibleClipRect;
     using PageCapture::writeClippedImage;
     using PageCapture::writePatternPicture;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CaptureTestFamily.h"
+#include "pdf/state/KXPDFRenderState.h"
 #include "platform/FileSystem.h"
 
 using capturetest::joined;
@@ -161,6 +162,59 @@ TEST(PageCapturePictures, TheClipDecidesWhatShowsAndWhatIsRedrawn) {
         EXPECT_EQ((*drawn)->pixelWidth, c.pixels);
         EXPECT_EQ((*drawn)->pixelHeight, c.pixels);
         EXPECT_EQ(kx::readFile((*drawn)->path).value_or("").substr(1, 3), "PNG");
+    }
+}
+
+TEST(PageCapturePictures, TheClipsBoxIsTheBitmapsWithoutDrawingRectangles) {
+    // Rectangular clips are measured without a bitmap, the clip kept for the runs after it: the
+    // box must be the one the bitmap gives, on upright and turned pages, for clips made of
+    // several rectangles, for clips that leave nothing and for shapes the bitmap still measures.
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string page;
+    } cases[] = {
+        {"a rectangle", "100 100 50 50 re W n", "/MediaBox [0 0 612 792]"},
+        {"a rectangle in fractions of a point", "100.3 100.6 50.25 0.4 re W n", "/MediaBox [0 0 612 792]"},
+        {"two rectangles meeting", "100 100 50 50 re W n 120 80 100 40 re W n", "/MediaBox [0 0 612 792]"},
+        {"two rectangles apart", "100 100 50 50 re W n 300 300 10 10 re W n", "/MediaBox [0 0 612 792]"},
+        {"a rectangle over the page's edge", "-20 700 100 200 re W n", "/MediaBox [0 0 612 792]"},
+        {"a rectangle drawn upside down", "150 150 -50 -50 re W n", "/MediaBox [0 0 612 792]"},
+        {"a rectangle turned a quarter", "0 1 -1 0 300 100 cm 0 0 80 40 re W n", "/MediaBox [0 0 612 792]"},
+        {"a rectangle on a page turned a quarter", "100 100 50 50 re W n", "/MediaBox [0 0 612 792] /Rotate 90"},
+        {"a rectangle on a page with its origin moved", "100 100 50 50 re W n", "/MediaBox [50 30 400 500]"},
+        {"a rectangle turned an eighth", "0.7071 0.7071 -0.7071 0.7071 300 100 cm 0 0 80 40 re W n",
+         "/MediaBox [0 0 612 792]"},
+        {"a triangle", "100 100 m 200 100 l 150 180 l h W n", "/MediaBox [0 0 612 792]"},
+        {"a rectangle then a triangle", "120 80 100 40 re W n 100 100 m 200 100 l 150 180 l h W n",
+         "/MediaBox [0 0 612 792]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LogCapture capture;
+        std::vector<std::pair<std::optional<kx::Rect>, kx::Rect>> seen;
+        capture.onPath = [&](LogCapture& cap, const kx::Path&, bool, bool) {
+            const KXPDFRenderState* state = cap.topState();
+            ASSERT_NE(state, nullptr);
+            const kx::Rect drawn = kx::PageCapture::ClipRectInContextSize(cap.pageSize(), cap.pageGeometry().pageTransform,
+                                                                         state->clipBezierPaths());
+            seen.emplace_back(cap.visibleClipRect(), drawn);
+        };
+        // Two paths under the same clip: the second is answered from the one kept.
+        capturetest::convert(capture, capturetest::pagesDocument({"q " + c.content + " 0 0 m 1 1 l S 2 2 m 3 3 l S Q"}, c.page));
+        ASSERT_EQ(seen.size(), 2u);
+        for (const auto& [measured, drawn] : seen) {
+            ASSERT_TRUE(measured);
+            EXPECT_EQ(measured->isNull(), drawn.isNull()) << str(*measured) << " " << str(drawn);
+            if (measured->isNull() || drawn.isNull()) continue;
+            // The bitmap answers whole pixels narrowed by the paths' own boxes, in its fixed
+            // point of a 256th of a pixel.
+            constexpr double kGrid = 2.0 / 256;
+            EXPECT_NEAR(measured->minX(), drawn.minX(), kGrid) << str(*measured) << " " << str(drawn);
+            EXPECT_NEAR(measured->minY(), drawn.minY(), kGrid) << str(*measured) << " " << str(drawn);
+            EXPECT_NEAR(measured->maxX(), drawn.maxX(), kGrid) << str(*measured) << " " << str(drawn);
+            EXPECT_NEAR(measured->maxY(), drawn.maxY(), kGrid) << str(*measured) << " " << str(drawn);
+        }
     }
 }
 

@@ -12,6 +12,9 @@
 
 namespace {
 constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
+// How much of the page's right margin a one-line paragraph may use, and what it leaves of it.
+constexpr double kMaxMarginUsed = 36.0;
+constexpr double kPageEdgeKept = 6.0;
 
 bool isTab(const std::shared_ptr<KXDocxRun>& run) { return dynamic_cast<const KXDocxRunTab*>(run.get()) != nullptr; }
 }  // namespace
@@ -86,6 +89,17 @@ void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
         }
     }
 
+    // A line that stood on one line in the PDF must not wrap in the word processor, where a font
+    // that sets it a little wider would push a second line into the page's height. A left-aligned
+    // line at the right edge of the text area may run on into the page's right margin.
+    if (n == 1 && p.jc == 0 && p.ind.right <= 0 && s.pgSz.w > 0) {
+        const double textRight = static_cast<double>(s.pgSz.w) - s.pgMar.right;
+        if (std::fabs(column.maxX() - textRight) < 1.0) {
+            const double slack = std::min(static_cast<double>(s.pgMar.right) - kPageEdgeKept, kMaxMarginUsed);
+            if (slack > 0) p.ind.right = static_cast<float>(-slack);
+        }
+    }
+
     if (!paragraphText_.empty()) {
         if (p.spacing.line < 5.0f) p.spacing.line = 5.0f;
     } else if (r.sz > p.spacing.line) {
@@ -105,19 +119,37 @@ void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
         writer.writeEndElement();
     }
 
+    // Neighbouring text runs written alike share one "w:r".
+    std::vector<const KXDocxRunText*> alike;
+    KXDocx_RPr alikeProperty;
+    auto flush = [&] {
+        if (alike.empty()) return;
+        KXDocxRunText::WriteRunTextsWithXMLWriter(alike, alikeProperty, writer);
+        alike.clear();
+    };
     for (const auto& group : writeRunGroupArray_) {
         for (const auto& run : group) {
-            if (auto text = std::dynamic_pointer_cast<KXDocxRunText>(run)) {
-                const float line = p.spacing.line;
-                if (line > 4.9f && 0.9 * text->rProperty().sz > line) {
-                    KXDocx_RPr property = text->rProperty();
-                    property.sz = line;
-                    property.szCs = line;
-                    text->setRProperty(property);
-                }
+            auto text = std::dynamic_pointer_cast<KXDocxRunText>(run);
+            if (!text) {
+                flush();
+                run->writeWithXMLWriter(writer);
+                continue;
             }
-            run->writeWithXMLWriter(writer);
+            const float line = p.spacing.line;
+            if (line > 4.9f && 0.9 * text->rProperty().sz > line) {
+                KXDocx_RPr property = text->rProperty();
+                property.sz = line;
+                property.szCs = line;
+                text->setRProperty(property);
+            }
+            KXDocx_RPr property = text->writtenRProperty();
+            if (alike.empty() || !KXDocxRPrIsWrittenAlike(property, alikeProperty)) {
+                flush();
+                alikeProperty = std::move(property);
+            }
+            alike.push_back(text.get());
         }
     }
+    flush();
     writer.writeEndElement();
 }

@@ -15,6 +15,8 @@ struct KXDocx_Color {
     int green = 0;
     int blue = 0;
     int alpha = 0;
+
+    bool operator==(const KXDocx_Color&) const = default;
 };
 
 // Font family names.
@@ -23,6 +25,8 @@ struct KXDocx_RFonts {
     std::string hAnsi;
     std::string cs;
     std::string eastAsia;
+
+    bool operator==(const KXDocx_RFonts&) const = default;
 };
 
 // Run properties.
@@ -50,6 +54,9 @@ struct KXDocx_RPr {
     int misc = 0;
     int scrpit = 0;  // 0 normal, 1 superscript, 2 subscript
     bool noProof = false;
+
+    // Every field the same (sizes and spacing to the bit).
+    bool operator==(const KXDocx_RPr&) const = default;
 };
 
 struct KXDocx_Spacing {

@@ -1,8 +1,10 @@
 #include "docx/model/KXDocxRunText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
+#include "docx/model/KXDocxFontStandIn_p.h"
 #include "docx/model/KXDocxManager.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "fonts/KXPDFFontUtilities.h"
@@ -44,7 +46,11 @@ std::string KXDocxRunText::description() const {
 }
 
 bool KXDocxRunText::isDuplicateRunText(const KXDocxRunText& other) const {
-    return runText_ == other.runText_ && std::fabs(ctmInfo().xLeft - other.ctmInfo().xLeft) <= 1.5 &&
+    // Text drawn over itself lies within a fraction of its width of itself; the same letter twice
+    // in a row ("ll" in small type) stands a whole letter further on, which may be less than the
+    // 1.5 points allowed.
+    const double dx = std::fabs(ctmInfo().xLeft - other.ctmInfo().xLeft);
+    return runText_ == other.runText_ && dx <= 1.5 && dx < 0.5 * ctmInfo().frame.width() &&
            std::fabs(ctmInfo().yBase - other.ctmInfo().yBase) <= 1.0 &&
            KXDocxRPrIsEqual(rProperty(), other.rProperty());
 }
@@ -141,48 +147,90 @@ void KXDocxRunText::setRunText(std::u16string text) {
     if (runText_.back() == u' ') isSpaceLast_ = true;
 }
 
-void KXDocxRunText::optimizePropertyAtStart(bool replaceFont) {
-    KXDocx_RPr property = rProperty();
+KXDocxRunText::OptimizedStyle KXDocxRunText::optimizedStyle(const KXDocx_RPr& original, bool replaceFont) {
+    OptimizedStyle style;
+    KXDocx_RPr property = original;
     const float s = property.sz;
     // Word sets sizes in half points. A size that is no number, or none at all, stays as it is:
     // there is no width to give back.
     const bool sized = std::isfinite(s) && s > 0;
     const float s2 = sized ? std::floor(2.0f * s) / 2.0f : s;
-    const float q = sized && s2 > 0 ? s2 / s : 1.0f;
+    style.size = s;
+    style.roundedSize = s2;
+    style.scale = sized && s2 > 0 ? s2 / s : 1.0f;
+
+    // The face Word's metrics are taken from.
+    std::string fontName = property.rFonts.ascii;
+    if (replaceFont) {
+        if (KXPDFFontUtilities::SystemFontNameIsExist(fontName)) {
+            style.measuringFace = fontName;
+        } else if (KXPDFFontUtilities::SystemFontNameIsExist(property.rFonts_replace.ascii)) {
+            style.measuringFace = property.rFonts_replace.ascii;
+            property.rFonts = property.rFonts_replace;
+            fontName = property.rFonts.ascii;
+        } else if (const kx::detail::FontStandIn& standIn =
+                       kx::detail::fontStandIn(property.rFonts_replace.ascii, property.b, property.i);
+                   !standIn.installedFace.empty()) {
+            // Neither font is installed, but the word processor's font for the replacement has a
+            // metric-compatible stand-in here: the document names the one, the other measures.
+            style.measuringFace = standIn.installedFace;
+            property.rFonts = {standIn.wordName, standIn.wordName, standIn.wordName, standIn.wordName};
+            fontName = standIn.installedFace;
+        }
+    }
+    property.sz = s2;
+    property.szCs = s2;
+    property.spacing = 0;
+    style.record = std::make_shared<const KXDocx_RPr>(std::move(property));
+    style.metricsFace = KXPDFFontUtilities::SystemFontNameIsExist(fontName);
+    if (style.metricsFace) {
+        style.lineHeightFactor = KXDocxManager::WordLineHeight(fontName);
+        if (style.lineHeightFactor > 0) style.ascentFactor = KXDocxManager::WordLineAscentFactor(fontName);
+    }
+    return style;
+}
+
+void KXDocxRunText::optimizePropertyAtStart(bool replaceFont, PropertyCache* cache) {
+    OptimizedStyle local;
+    const OptimizedStyle* style = nullptr;
+    if (cache) {
+        auto it = cache->styles.find(sharedRProperty().get());
+        if (it == cache->styles.end())
+            it = cache->styles.emplace(sharedRProperty().get(), optimizedStyle(rProperty(), replaceFont)).first;
+        style = &it->second;
+    } else {
+        local = optimizedStyle(rProperty(), replaceFont);
+        style = &local;
+    }
+    const float s2 = style->roundedSize, q = style->scale;
 
     double inside = insideSpacing_ + (1.0 - q) * textWidth_;
     double blankWidth = q * spaceWidth_;
-
-    std::string fontName = property.rFonts.ascii;
-    if (replaceFont) {
-        auto measure = [&](const std::string& name) {
-            double width = KXPDFFontUtilities::SystemFontNameWidthOfString(name, s2, runText_);
-            if (width > 0) updateToNewFontWidth(width);
-            double blank = KXPDFFontUtilities::SystemFontNameWidthOfString(name, s2, u" ");
-            blankWidth = blank > 0 ? blank : q * spaceWidth_;
-        };
-        if (KXPDFFontUtilities::SystemFontNameIsExist(fontName)) {
-            measure(fontName);
-        } else if (KXPDFFontUtilities::SystemFontNameIsExist(property.rFonts_replace.ascii)) {
-            measure(property.rFonts_replace.ascii);
-            property.rFonts = property.rFonts_replace;
-            fontName = property.rFonts.ascii;
+    if (!style->measuringFace.empty()) {
+        // The text takes the width it has in the font Word will set it in, and the spacing spreads
+        // the rest of its place on the page over it. Its place stays where the PDF shows it: the
+        // gaps between runs, from which lines and words are made, are the page's own. (Widths of
+        // another font put into the geometry would open gaps inside words and close them between.)
+        const double width = KXPDFFontUtilities::SystemFontNameWidthOfString(style->measuringFace, s2, runText_);
+        if (width > 0) {
+            inside = insideSpacing_ + ctmInfo().frame.size.width - width;
+            textWidth_ = width;
         }
+        const double blank = KXPDFFontUtilities::SystemFontNameWidthOfString(style->measuringFace, s2, u" ");
+        blankWidth = blank > 0 ? blank : q * spaceWidth_;
     }
 
     spaceWidth_ = static_cast<float>(blankWidth);
-    property.sz = s2;
-    property.szCs = s2;
-    property.spacing = static_cast<float>(inside);
     insideSpacing_ = static_cast<float>(inside);
-    setRProperty(property);
+    // The record keeps no spacing of its own: a run writes its spacing from insideSpacing and
+    // outsideSpacing, and the runs of one style share one record.
+    setRProperty(style->record);
 
-    if (KXPDFFontUtilities::SystemFontNameIsExist(fontName)) {
-        double h = KXDocxManager::WordLineHeight(fontName);
+    if (style->metricsFace) {
+        const double h = style->lineHeightFactor;
         if (h > 0) {
-            double a = KXDocxManager::WordLineAscentFactor(fontName);
             wordSingleLineHeight_ = h * s2;
-            wordSingleLineBlankTop_ = std::max(0.0, h * s2 * a - s2);
+            wordSingleLineBlankTop_ = std::max(0.0, h * s2 * style->ascentFactor - s2);
         } else {
             wordSingleLineHeight_ = 0;
             wordSingleLineBlankTop_ = 0;
@@ -190,18 +238,31 @@ void KXDocxRunText::optimizePropertyAtStart(bool replaceFont) {
     }
 }
 
-void KXDocxRunText::writeWithXMLWriter(XMLFileWriter& writer) {
-    writer.writeStartElementWithNamespace(W, "r");
+KXDocx_RPr KXDocxRunText::writtenRProperty() const {
     KXDocx_RPr property = rProperty();
     double spacing = insideSpacing_ + outsideSpacing_;
     if (runText_.size() > 1) spacing /= static_cast<double>(runText_.size());
     property.spacing = static_cast<float>(kx::finiteOr(spacing));
+    return property;
+}
+
+void KXDocxRunText::writeWithXMLWriter(XMLFileWriter& writer) {
+    WriteRunTextsWithXMLWriter({this}, writtenRProperty(), writer);
+}
+
+void KXDocxRunText::WriteRunTextsWithXMLWriter(const std::vector<const KXDocxRunText*>& runs,
+                                               const KXDocx_RPr& property, XMLFileWriter& writer) {
+    writer.writeStartElementWithNamespace(W, "r");
     KXDocxUtilities::WriteRProperty(property, writer);
     writer.writeStartElementWithNamespace(W, "t");
-    // Word drops blanks at either end of a text unless it is told to keep them.
-    if (!runText_.empty() && (isBlankUnit(runText_.front()) || isBlankUnit(runText_.back())))
-        writer.writeAttributeWithNamespace(kXMLNamespace, "space", "preserve");
-    writer.writeCharacters(std::u16string_view(runText_));
+    // Word drops blanks at either end of a text unless it is told to keep them; readers may fold
+    // the blanks where two of the texts meet as well.
+    const bool keepBlanks = std::any_of(runs.begin(), runs.end(), [](const KXDocxRunText* run) {
+        const std::u16string& t = run->runText_;
+        return !t.empty() && (isBlankUnit(t.front()) || isBlankUnit(t.back()));
+    });
+    if (keepBlanks) writer.writeAttributeWithNamespace(kXMLNamespace, "space", "preserve");
+    for (const KXDocxRunText* run : runs) writer.writeCharacters(std::u16string_view(run->runText_));
     writer.writeEndElement();
     writer.writeEndElement();
 }

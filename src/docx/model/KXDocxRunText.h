@@ -13,6 +13,8 @@
 
 #include "docx/model/KXDocxRun.h"
 
+#include <unordered_map>
+
 class KXDocxRunText;
 using KXDocxRunTextArray = std::vector<std::shared_ptr<KXDocxRunText>>;
 
@@ -25,8 +27,8 @@ public:
     // A one-line dump for debugging.
     std::string description() const;
 
-    // Same text, left edges within 1.5, baselines within 1.0 and equal run properties: text drawn
-    // twice over itself (overprinted bold).
+    // Same text, left edges within 1.5 and within half its width, baselines within 1.0 and equal
+    // run properties: text drawn twice over itself (overprinted bold).
     bool isDuplicateRunText(const KXDocxRunText& other) const;
     // Neither underlined nor struck through, and nothing but white space.
     bool isBankSpaceRunText() const;
@@ -41,12 +43,22 @@ public:
     kx::Rect displayRect() const override;
     // Where a line drawn under the run would lie: 1.5 line heights below the frame's top, plus 1.
     double doubleBottomLine() const;
+    // What optimizePropertyAtStart works out of a run-property record alone (the fonts to name and
+    // to measure with, the size, Word's line metrics), kept for the runs that share the record.
+    // Valid while those records live (a page's runs keep them).
+    class PropertyCache;
     // Sizes are rounded down to half points (Word's step) and the lost width comes back as
     // spacing; with replaceFont, the text is measured in the installed font (or its replacement)
     // and the run takes that width; last, Word's single-line metrics of the font.
-    void optimizePropertyAtStart(bool replaceFont);
+    void optimizePropertyAtStart(bool replaceFont, PropertyCache* cache = nullptr);
     // "w:r" with the run properties (the spacing spread over the characters) and "w:t".
     void writeWithXMLWriter(XMLFileWriter& writer) override;
+    // The run properties as written: the spacing spread over the characters.
+    KXDocx_RPr writtenRProperty() const;
+    // One "w:r" of `property` holding the texts of the runs, one after the other: neighbouring
+    // runs written alike (KXDocxRPrIsWrittenAlike) share a run in the document.
+    static void WriteRunTextsWithXMLWriter(const std::vector<const KXDocxRunText*>& runs, const KXDocx_RPr& property,
+                                           XMLFileWriter& writer);
 
     double spaceWidth() const { return spaceWidth_; }
     void setSpaceWidth(double width) { spaceWidth_ = width; }
@@ -98,6 +110,22 @@ public:
 
 protected:
     KXDocxRunText(const KXDocxRunText&) = default;
+
+public:
+    struct OptimizedStyle {
+        std::shared_ptr<const KXDocx_RPr> record;  // fonts named, size in half points, no spacing
+        float size = 0, roundedSize = 0, scale = 1;
+        std::string measuringFace;  // empty: the text keeps the PDF's widths
+        bool metricsFace = false;   // the face named for Word's metrics is installed
+        double lineHeightFactor = 0, ascentFactor = 0;
+    };
+    class PropertyCache {
+    public:
+        std::unordered_map<const KXDocx_RPr*, OptimizedStyle> styles;
+    };
+
+private:
+    static OptimizedStyle optimizedStyle(const KXDocx_RPr& property, bool replaceFont);
 
 private:
     double spaceWidth_ = 0;

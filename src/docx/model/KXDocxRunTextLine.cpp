@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "docx/model/KXDocxFontStandIn_p.h"
 #include "docx/model/KXDocxLineRuns_p.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "platform/Format.h"
@@ -131,7 +132,12 @@ KXDocxRunTextLineSpaceArray KXDocxRunTextLine::_findRowSpace(const KXDocxRunText
 double KXDocxRunTextLine::getTextWidth(std::u16string_view text) const {
     if (runTextArray_.empty()) return 0;
     const KXDocx_RPr& r = runTextArray_.front()->rProperty();
-    return KXConverterUtilities::TextWidth(text, r.rFonts.ascii, r.sz, 1024.0);
+    double width = KXConverterUtilities::TextWidth(text, r.rFonts.ascii, r.sz, 1024.0);
+    // A font Word knows that is here only as a metric-compatible stand-in is measured in that.
+    if (!(width > 0))
+        if (const auto& standIn = kx::detail::fontStandIn(r.rFonts.ascii, r.b, r.i); !standIn.installedFace.empty())
+            width = KXConverterUtilities::TextWidth(text, standIn.installedFace, r.sz, 1024.0);
+    return width;
 }
 
 bool KXDocxRunTextLine::isPDFScanIndexContinuous() const {

@@ -87,6 +87,12 @@ bool KXDocxRPrIsEqual(const KXDocx_RPr& a, const KXDocx_RPr& b) {
            a.strikethrough == b.strikethrough && a.scrpit == b.scrpit;
 }
 
+bool KXDocxRPrIsWrittenAlike(KXDocx_RPr a, const KXDocx_RPr& b) {
+    if (KXDocxUtilities::SpacingTwips(a.spacing) != KXDocxUtilities::SpacingTwips(b.spacing)) return false;
+    a.spacing = b.spacing;
+    return a == b;
+}
+
 bool KXDocxPPrIsEqual(const KXDocx_PPr& a, const KXDocx_PPr& b) {
     return a.ind.firstLine == b.ind.firstLine && a.ind.left == b.ind.left &&
            a.spacing.before == b.spacing.before && a.spacing.after == b.spacing.after &&

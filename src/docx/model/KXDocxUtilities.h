@@ -38,6 +38,9 @@ bool KXRectEqualWithTolerance(const kx::Rect& r1, const kx::Rect& r2, double tol
 bool KXDocxRPrHasSameFont(const KXDocx_RPr& a, const KXDocx_RPr& b);
 // Same font and size (within one point), colours, background, bold, italic, underline, strike and script.
 bool KXDocxRPrIsEqual(const KXDocx_RPr& a, const KXDocx_RPr& b);
+// Whether the two records are written as the same "w:rPr": every field the same, the character
+// spacing in whole twips as it is written.
+bool KXDocxRPrIsWrittenAlike(KXDocx_RPr a, const KXDocx_RPr& b);
 // Same first-line and left indents, spacing, line rule and alignment (the right indent is ignored).
 bool KXDocxPPrIsEqual(const KXDocx_PPr& a, const KXDocx_PPr& b);
 bool KXDocxBorderIsEqual(const KXDocx_Border& a, const KXDocx_Border& b);
@@ -87,6 +90,9 @@ public:
     // WordprocessingML serialisation. Every element and attribute is written in the "w" namespace,
     // which the caller has bound on the part's root element; elements follow the schema's order.
     static void WriteRProperty(const KXDocx_RPr& rProperty, XMLFileWriter& writer);
+    // The extra character spacing (points) as "w:spacing" writes it: whole twips, negative values
+    // away from zero so that tightly set text still fits; 0 for what is not a number.
+    static double SpacingTwips(double spacing);
     // The paragraph properties, the run properties of the paragraph mark and, when the section is to
     // be written, the section break.
     static void WritePProperty(const KXDocx_PPr& pProperty, const KXDocx_RPr& rProperty,

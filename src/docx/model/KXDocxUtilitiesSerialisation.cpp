@@ -105,6 +105,11 @@ std::optional<std::string_view> KXDocxUtilities::NameFromColorValue(const KXDocx
     return std::nullopt;
 }
 
+double KXDocxUtilities::SpacingTwips(double spacing) {
+    const double v = kx::finiteOr(static_cast<double>(static_cast<float>(spacing)) * 20.0);
+    return v >= 0 ? std::round(v) : std::floor(v);
+}
+
 void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
     start(w, "rPr");
 
@@ -159,10 +164,7 @@ void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
         valElement(w, "vertAlign", script == "normal" ? std::string_view("baseline") : script);
     }
 
-    // Extra spacing: rounded to whole twips, negative values away from zero so that tightly set text
-    // still fits.
-    double v = kx::finiteOr(static_cast<double>(r.spacing) * 20.0);
-    double spacing = v >= 0 ? std::round(v) : std::floor(v);
+    const double spacing = SpacingTwips(r.spacing);
     if (spacing != 0) valElement(w, "spacing", wholeNumber(spacing));
 
     if (r.w != 100) valElement(w, "w", wholeNumber(std::clamp(kx::finiteOr(r.w, 100), 1.0, 600.0)));
@@ -213,7 +215,8 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
     else
         attr(w, "firstLine", firstLine);
     attr(w, "left", twips(p.ind.left));
-    if (p.ind.right > 0) attr(w, "right", twips(p.ind.right));
+    // A negative right indent lets a line run on into the margin.
+    if (p.ind.right != 0) attr(w, "right", twips(p.ind.right));
     end(w);
 
     if (std::optional<std::string_view> jc = KXDocxJcName(p.jc)) valElement(w, "jc", *jc);

@@ -47,8 +47,9 @@ KXDocxPage::KXDocxPage(XMLFileWriter* documentWriter, kx::Size pageSize, bool fi
 
 void KXDocxPage::updateAllPDFScanIndex() {
     std::vector<std::shared_ptr<KXDocxRun>> all;
-    all.reserve(allRunTextArray_.size() + allTableArray_.size());
+    all.reserve(allRunTextArray_.size() + allRunPathArray_.size() + allTableArray_.size());
     all.insert(all.end(), allRunTextArray_.begin(), allRunTextArray_.end());
+    all.insert(all.end(), allRunPathArray_.begin(), allRunPathArray_.end());
     all.insert(all.end(), allTableArray_.begin(), allTableArray_.end());
     KXDocxRun::UpdateRunArrayPDFScanIndex(all);
     KXDocxRunText::UpdateRunTextArrayPDFScanIndex(allRunTextArray_);
@@ -56,7 +57,8 @@ void KXDocxPage::updateAllPDFScanIndex() {
 
 void KXDocxPage::optimizeAllRunTextPropertyIfNeed(bool replaceFont) {
     if (replaceFont) _localizedReplaceFontNameIfNeed();
-    for (const auto& run : allRunTextArray_) run->optimizePropertyAtStart(replaceFont);
+    KXDocxRunText::PropertyCache cache;
+    for (const auto& run : allRunTextArray_) run->optimizePropertyAtStart(replaceFont, &cache);
 }
 
 bool KXDocxPage::_localizedReplaceFontNameIfNeed() {
@@ -111,10 +113,15 @@ void KXDocxPage::writePDFPageBookmark() {
 
 void KXDocxPage::endWritePage(std::int64_t) {
     const KXWordOptions& options = KXDocxManager::sharedInstance().moreOptions().wordOptions();
+    // What was painted into a soft mask is part of the mask, not of the page.
+    std::erase_if(allRunPathArray_, [](const auto& path) { return path->isExtGStateSMask(); });
     updateAllPDFScanIndex();
     optimizeAllRunTextPropertyIfNeed(options.isNeedReplaceFont());
-    // Pictures, paths, tables and annotation text boxes are worked out here, before the text is
-    // laid out, when the page holds them.
+    filterAllRunPathArray();
+    convertPathsForUnderLineIfNeed();
+    convertPathsForHighLightIfNeed();
+    // Tables and annotation text boxes are worked out here, before the text is laid out, when the
+    // page holds them.
     createPageWithColumn();
     if (allPageSectionArray_.empty()) {
         auto blank = KXDocxPageSection::BankPageSectionWithSectProperty(sectProperty_);
@@ -125,6 +132,7 @@ void KXDocxPage::endWritePage(std::int64_t) {
         blank->setIsPageFootSection(true);
         allPageSectionArray_.push_back(blank);
     }
+    _insertFloatRunPicts();
     writePDFPageBookmark();
     for (const auto& table : allTableArray_) {
         const kx::Rect bounds = table->displayRect();

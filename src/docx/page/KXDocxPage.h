@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxRunPath.h"
 #include "docx/model/KXDocxRunText.h"
 #include "docx/page/KXDocxPageSection.h"
 #include "platform/Geometry.h"
@@ -40,6 +41,29 @@ public:
     KXDocx_PgMar bestPgMarWithMaxPGMar(const KXDocx_PgMar& maxMargins) const;
     void writePDFPageBookmark();
 
+    // ---- Painted paths (KXDocxPage_Paths.cpp) ----
+    // Specks, a white page background and the paths that merely repeat a background go; thin
+    // rectangles become lines; pieces of one line or one rectangle become one.
+    void filterAllRunPathArray();
+    // Whether the table area (its box, its own ruling paths and the reading index it starts at)
+    // stands on a white page: the filled path painted last under most of it is white, or none is.
+    bool isPageWhiteBackground(const kx::Rect& areaBounds, const KXDocxRunPathArray& areaPaths,
+                               std::uint64_t minPDFScanIndex) const;
+    // Lines under or through text of their colour become its underline or strike-through; filled
+    // rectangles around text become its background. The paths taken leave the page.
+    void convertPathsForUnderLineIfNeed();
+    void convertPathsForHighLightIfNeed();
+
+    // ---- Floating pictures (KXDocxPage_Pictures.cpp) ----
+    // A picture that nothing painted later covers comes in front of the text; every floating
+    // picture goes to the page's first paragraph, which writes them.
+    void _insertFloatRunPicts();
+    void insertRunPictArray(const KXDocxRunArray& picts);
+    // Whether something of that kind painted at `minScanIndex` or later meets the rectangle.
+    bool haveTextUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+    bool haveShapeUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+    bool haveTableUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+
     KXDocxWriter* docxWriter() const { return docxWriter_; }
     void setDocxWriter(KXDocxWriter* writer) { docxWriter_ = writer; }
     long pdfPageIndex() const { return pdfPageIndex_; }
@@ -57,6 +81,9 @@ public:
     const KXDocxRunTextArray& allRunTextArray() const { return allRunTextArray_; }
     // Tables found on the page (runs of the table model).
     std::vector<std::shared_ptr<KXDocxRun>>& allTableArray() { return allTableArray_; }
+    // Painted paths, in the order they were painted until the pipeline sorts them.
+    KXDocxRunPathArray& allRunPathArray() { return allRunPathArray_; }
+    const KXDocxRunPathArray& allRunPathArray() const { return allRunPathArray_; }
     const std::vector<std::shared_ptr<KXDocxPageSection>>& allPageSectionArray() const { return allPageSectionArray_; }
     const kx::Rect& currentPageCropBox() const { return currentPageCropBox_; }
     void setCurrentPageCropBox(const kx::Rect& box) { currentPageCropBox_ = box; }
@@ -83,6 +110,7 @@ private:
     KXDocx_SectPr sectProperty_;
     KXDocxRunTextArray allRunTextArray_;
     std::vector<std::shared_ptr<KXDocxRun>> allTableArray_;
+    KXDocxRunPathArray allRunPathArray_;
     std::vector<std::shared_ptr<KXDocxPageSection>> allPageSectionArray_;
     kx::Rect currentPageCropBox_;
     kx::Rect currentPageMediaBox_;

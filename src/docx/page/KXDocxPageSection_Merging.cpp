@@ -35,6 +35,20 @@ bool hasListSymbol(const std::u16string& text) {
 
 bool isBlankUnit(char16_t c) { return kx::isWhitespaceOrNewline(c); }
 
+// A line whose pieces stand apart like the cells of a table or a code listing (two neighbours more
+// than four blanks, or an em, apart: wider than the widest word space of justified
+// text): its gaps are kept as tabs in a paragraph of its own, while a running paragraph would turn
+// them into spacing that Word breaks lines in.
+bool isSpacedLikeColumns(const KXDocxRunTextLine& line) {
+    const KXDocxRunTextArray& runs = line.runTextArray();
+    for (size_t i = 1; i < runs.size(); ++i) {
+        const KXDocxRunText& left = *runs[i - 1];
+        const double limit = std::min(4 * std::max(left.spaceWidth(), 1.0), std::max<double>(left.rProperty().sz, 1.0));
+        if (runs[i]->ctmInfo().xLeft - left.ctmInfo().xRight > limit) return true;
+    }
+    return false;
+}
+
 const kx::Rect& lineFrameOf(const KXDocxParagraph& p) {
     static const kx::Rect zero;
     auto line = p.firstRunLineText();
@@ -82,7 +96,7 @@ KXDocxParagraphArray KXDocxPageSection::findMergeParagraphs(const KXDocxParagrap
     KXDocxParagraphArray group{first};
     std::shared_ptr<KXDocxRunTextLine> previousLine = first->firstRunLineText();
     if (!previousLine || contains(previousLine->lineText(), u"....") ||
-        contains(previousLine->lineText(), u"\u00B7\u00B7\u00B7\u00B7"))
+        contains(previousLine->lineText(), u"\u00B7\u00B7\u00B7\u00B7") || isSpacedLikeColumns(*previousLine))
         return group;
     int align = first->pProperty().jc;
     ParagraphPtr previous = first;
@@ -98,6 +112,7 @@ KXDocxParagraphArray KXDocxPageSection::findMergeParagraphs(const KXDocxParagrap
         if (hasStopMark(text)) break;
         if (!text.empty() && (text.front() == u'.' || text.front() == u'o')) break;
         if (hasListSymbol(text)) break;
+        if (isSpacedLikeColumns(*line)) break;
         if (!HaveSameFont(*q, *previous)) break;
         const kx::Rect& l = line->lineFrame();
         const kx::Rect& p = previousLine->lineFrame();

@@ -61,16 +61,30 @@ void textElement(XMLFileWriter& w, std::string_view ns, std::string_view name, s
 
 }  // namespace
 
-KXDocxWriter::KXDocxWriter(std::string path, std::int64_t numOfPages, std::optional<std::string> workParent)
-    : docxNumOfPages_(numOfPages) {
-    if (!initWorkFolder(path, workParent)) fail("Can't create the work folder of " + path);
+KXDocxWriter::KXDocxWriter(std::string path, std::int64_t numOfPages) : kx::CaptureDocument(path, numOfPages) {
+    const std::string& work = kx::CaptureDocument::savedWorkFolder();
+    if (work.empty() || !initWorkFolder(path, work)) fail("Can't create the work folder of " + path);
 }
 
 KXDocxWriter::~KXDocxWriter() = default;
 
 void KXDocxWriter::fail(std::string reason) {
-    failed_ = true;
+    setFailed();
     failures_.push_back(std::move(reason));
+}
+
+KXError KXDocxWriter::failureError() const {
+    KXError error;
+    error.domain = std::string(errorDomain());
+    error.code = kCannotWrite;
+    for (const std::string& f : failures_) error.failureReason += (error.failureReason.empty() ? "" : "; ") + f;
+    return error;
+}
+
+void KXDocxWriter::closeWriters() {
+    currentPage_.reset();
+    if (documentWriter_) documentWriter_->closeFile();
+    documentWriter_.reset();
 }
 
 std::optional<std::string> KXDocxWriter::pathForDocxTemplatesResources(const std::string& name) {
@@ -83,9 +97,9 @@ std::string KXDocxWriter::templateText(const std::string& name) {
     return std::string(kx::detail::compiledDocxTemplate(name));
 }
 
-bool KXDocxWriter::begainWriteDocument() {
-    if (failed_) return false;
-    currentDocxPageIndex_ = 1;
+void KXDocxWriter::begainWriteDocument() {
+    if (hasFailed()) return;
+    setBegainDocxOptions();
     mediaCollection_.clear();
     bookmarkNames_.clear();
     bookmarkIds_.clear();
@@ -94,10 +108,7 @@ bool KXDocxWriter::begainWriteDocument() {
     bodySectPropertyWritten_ = false;
 
     documentWriter_ = createXMLPart(kDocumentPart, kMainContentType);
-    if (!documentWriter_) {
-        fail("Can't create word/document.xml");
-        return false;
-    }
+    if (!documentWriter_) return fail("Can't create word/document.xml");
     parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId1", NS::nameSpace_Rels_ExtendedProperties(),
                                   "docProps/app.xml");
     parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId2", NS::nameSpace_Rels_CoreProperties(),
@@ -111,6 +122,10 @@ bool KXDocxWriter::begainWriteDocument() {
     parts().addRelationshipWithId(kDocumentSource, "rId5", relationshipType("webSettings"), "webSettings.xml");
 
     XMLFileWriter& w = *documentWriter_;
+    // The document part is read by programs only, and it is the package's largest part: no line
+    // breaks or indentation to zip.
+    w.setLineBreak("");
+    w.setIndentation("");
     try {
         w.setPrefix("w", W);
         w.setPrefix("v", NS::nameSpace_v());
@@ -128,26 +143,28 @@ bool KXDocxWriter::begainWriteDocument() {
         w.writeStartElementWithNamespace(W, "body");
     } catch (const std::exception& e) {
         fail(std::string("word/document.xml: ") + e.what());
-        return false;
     }
-    return true;
 }
 
 void KXDocxWriter::begainWritePage(kx::Size pageSize, long pdfPageIndex) {
-    currentPage_.reset();
-    if (failed_ || !documentWriter_) return;
-    currentPage_ = std::make_unique<KXDocxPage>(documentWriter_.get(), pageSize, currentDocxPageIndex_ == 1,
-                                                currentDocxPageIndex_ >= docxNumOfPages_);
-    currentPage_->setDocxWriter(this);
-    currentPage_->setPdfPageIndex(pdfPageIndex);
-    currentPage_->begainWritePage(currentDocxPageIndex_);
+    kx::CaptureDocument::begainWritePage(pageSize);
+    if (currentPage_) currentPage_->setPdfPageIndex(pdfPageIndex);
 }
 
-void KXDocxWriter::endWritePage() {
+void KXDocxWriter::startPage(kx::Size pageSize, std::int64_t pageIndex, bool lastPage) {
+    currentPage_.reset();
+    if (hasFailed() || !documentWriter_) return;
+    currentPage_ = std::make_unique<KXDocxPage>(documentWriter_.get(), pageSize, pageIndex == 1, lastPage);
+    currentPage_->setDocxWriter(this);
+    currentPage_->setPdfPageIndex(pageIndex);
+    currentPage_->begainWritePage(pageIndex);
+}
+
+void KXDocxWriter::finishPage(std::int64_t pageIndex) {
     if (!currentPage_) return;
-    if (!failed_) {
+    if (!hasFailed()) {
         try {
-            currentPage_->endWritePage(currentDocxPageIndex_);
+            currentPage_->endWritePage(pageIndex);
             if (currentPage_->lastWrittenSectProperty()) {
                 lastSectProperty_ = currentPage_->lastWrittenSectProperty();
                 bodySectPropertyWritten_ = currentPage_->wroteBodySectProperty();
@@ -160,7 +177,6 @@ void KXDocxWriter::endWritePage() {
         }
     }
     currentPage_.reset();
-    ++currentDocxPageIndex_;
 }
 
 KXDocxPageBookmark KXDocxWriter::newPageBookmark(long pdfPageIndex) {
@@ -176,7 +192,7 @@ KXDocxPageBookmark KXDocxWriter::newPageBookmark(long pdfPageIndex) {
 void KXDocxWriter::endWriteDocument() {
     currentPage_.reset();
     if (!documentWriter_) return;
-    if (!failed_) {
+    if (!hasFailed()) {
         try {
             // The body ends with the properties of its last section; when the last page written
             // was not the last one asked for (a later page failed), they are those of the last
@@ -316,9 +332,9 @@ void KXDocxWriter::addTemplatePart(std::string_view partName, std::string_view c
         fail("Can't write " + std::string(partName.substr(1)));
 }
 
-bool KXDocxWriter::packetZipFileIfNeed(KXError* error) {
-    if (!failed_ && documentWriter_) endWriteDocument();
-    if (!failed_) {
+bool KXDocxWriter::packetZipFileIfNeed() {
+    if (!hasFailed() && documentWriter_) endWriteDocument();
+    if (!hasFailed()) {
         writeAppProperties();
         writeCoreProperties();
         for (const auto& [file, part] : mediaCollection_)
@@ -329,20 +345,9 @@ bool KXDocxWriter::packetZipFileIfNeed(KXError* error) {
         addTemplatePart("/word/theme/theme1.xml", KXPartRegistry::contentType_Theme(), "docx-template-theme1-2006.xml");
         addTemplatePart("/word/webSettings.xml", kWebSettingsContentType, "docx-template-webSettings-2006.xml");
     }
-    if (failed_) {
-        if (error) {
-            error->domain = std::string(errorDomain());
-            error->code = kCannotWrite;
-            error->failureReason.clear();
-            for (const std::string& f : failures_) error->failureReason += (error->failureReason.empty() ? "" : "; ") + f;
-        }
-        return false;
-    }
     KXError zipError;
-    if (!finishPackage(&zipError)) {
-        fail(zipError.failureReason);
-        if (error) *error = zipError;
-        return false;
-    }
-    return true;
+    if (!hasFailed() && !finishPackage(&zipError)) fail(zipError.failureReason);
+    const bool ok = !hasFailed();
+    finish(ok);
+    return ok;
 }

@@ -7,6 +7,8 @@
 // Failures end the document instead of leaving a broken file behind: a part that cannot be
 // written, a page whose writing fails half way (the document part would be left unbalanced) or a
 // package that cannot be zipped makes hasFailed() true, and no file is left at the destination.
+// The package is built in a folder inside the document's work folder, which goes at the end of the
+// document whatever became of it (and on a cancel).
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/CaptureDocument.h"
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "ooxml/KXOutputWriter.h"
 #include "platform/Geometry.h"
@@ -29,26 +32,24 @@ struct KXDocxPageBookmark {
     std::string name;
 };
 
-class KXDocxWriter : public KXOutputWriter {
+class KXDocxWriter : public kx::CaptureDocument, public KXOutputWriter {
 public:
     static constexpr std::string_view kDocumentPart = "/word/document.xml";
 
-    // A writer for the destination; `workParent` is the folder the package's work folder goes in
-    // (a fresh temporary folder when none).
-    KXDocxWriter(std::string path, std::int64_t numOfPages, std::optional<std::string> workParent = std::nullopt);
+    // A writer of `numOfPages` pages for the destination.
+    KXDocxWriter(std::string path, std::int64_t numOfPages);
     ~KXDocxWriter() override;
 
-    // Opens the document part and writes its beginning; false when it cannot be created.
-    bool begainWriteDocument();
+    // Opens the document part and writes its beginning; failed when it cannot be created.
+    void begainWriteDocument() override;
+    using kx::CaptureDocument::begainWritePage;
     // Makes the page of a PDF page the current one (the page size in points, as displayed).
     void begainWritePage(kx::Size pageSize, long pdfPageIndex);
-    // The current page runs its pipeline and writes its sections; then it goes.
-    void endWritePage();
     // Closes the body (ending it with the last section's properties) and the document part.
-    void endWriteDocument();
-    // Writes the other parts and zips the package; false with the reasons in `error` when it could
-    // not be written (no file is left at the destination then).
-    bool packetZipFileIfNeed(KXError* error = nullptr);
+    void endWriteDocument() override;
+    // Writes the other parts and zips the package; false when it could not be written (no file is
+    // left at the destination then, and failures() says why).
+    bool packetZipFileIfNeed() override;
 
     // The relationship id under which the document refers to the picture file; the same path
     // twice gives the same id.
@@ -61,16 +62,20 @@ public:
     // The bookmark of a page: named after the PDF page, made unique when a page comes twice.
     KXDocxPageBookmark newPageBookmark(long pdfPageIndex);
 
-    std::int64_t docxNumOfPages() const { return docxNumOfPages_; }
-    // 1-based number of the page in progress among the pages handed over.
-    std::int64_t currentDocxPageIndex() const { return currentDocxPageIndex_; }
-    bool hasFailed() const { return failed_; }
     const std::vector<std::string>& failures() const { return failures_; }
+    // The failures as one error record of the output writer's domain.
+    KXError failureError() const;
 
     // A template of the package: the file "Docx XML Templates/<name>" of the resource bundle,
     // else the copy compiled into the program; empty when neither exists.
     static std::string templateText(const std::string& name);
     static std::optional<std::string> pathForDocxTemplatesResources(const std::string& name);
+
+protected:
+    void startPage(kx::Size pageSize, std::int64_t pageIndex, bool lastPage) override;
+    // The current page runs its pipeline and writes its sections; then it goes.
+    void finishPage(std::int64_t pageIndex) override;
+    void closeWriters() override;
 
 private:
     void fail(std::string reason);
@@ -82,8 +87,6 @@ private:
 
     std::unique_ptr<XMLFileWriter> documentWriter_;
     std::unique_ptr<KXDocxPage> currentPage_;
-    std::int64_t docxNumOfPages_ = 0;
-    std::int64_t currentDocxPageIndex_ = 1;
     // Collected pictures: (file path, part name in the package).
     std::vector<std::pair<std::string, std::string>> mediaCollection_;
     std::set<std::string> bookmarkNames_;
@@ -92,6 +95,5 @@ private:
     // The properties of the last section written, and whether the body has its own already.
     std::optional<KXDocx_SectPr> lastSectProperty_;
     bool bodySectPropertyWritten_ = false;
-    bool failed_ = false;
     std::vector<std::string> failures_;
 };

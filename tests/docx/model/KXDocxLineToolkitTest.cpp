@@ -236,3 +236,20 @@ TEST(KXDocxLineToolkit, HorizontalOverlapIsMoreThanHalfACharacter) {
         EXPECT_EQ(KXDocxRunTextLine::HaveXOverlapRunTextArray({makeRun(a), makeRun(b)}), c.overlap);
     }
 }
+
+TEST(KXDocxLineToolkit, TheSameLetterTwiceInSmallTypeIsNoDuplicate) {
+    // "ll" at 3 points: the second "l" stands 0.67 to the right, well inside the 1.5 points within
+    // which overprinted text lies, but a whole letter on.
+    RunSpec first;
+    first.text = u"l";
+    first.x = 100;
+    first.width = 0.67;
+    first.height = 3;
+    RunSpec second = first;
+    second.x = 100.67;
+    second.scan = 1;
+    EXPECT_EQ(KXDocxRunTextLine::FindDuplicateRunTexts({makeRun(first), makeRun(second)}).size(), 1u);
+    // The same letter drawn over itself a quarter of its width on is a duplicate.
+    second.x = 100.15;
+    EXPECT_EQ(KXDocxRunTextLine::FindDuplicateRunTexts({makeRun(first), makeRun(second)}).size(), 2u);
+}

@@ -330,6 +330,50 @@ TEST(KXDocxParagraph, WritesOneParagraph) {
     }
 }
 
+TEST(KXDocxParagraph, NeighbouringRunsWrittenAlikeShareOneRun) {
+    // "Hello" 100 .. 130 and a run after it that the line does not fuse with it (not next in the
+    // content stream); the gap between touching runs is shared out as spacing over their
+    // characters. The runs after the paragraph's properties are compared.
+    const std::string spaced1 = "<w:spacing w:val=\"1\"/>";
+    RunSpec sans = word(u"World", 130, 5);
+    sans.font = "Liberation Sans";
+    auto sansRun = [&](const std::string& text) {
+        return "<w:r><w:rPr>" + fonts("Liberation Sans") +
+               "<w:sz w:val=\"20\"/><w:szCs w:val=\"20\"/><w:color w:val=\"000000\"/><w:noProof/></w:rPr><w:t>" +
+               text + "</w:t></w:r>";
+    };
+    struct Case {
+        const char* what;
+        const char16_t* left;
+        RunSpec right;
+        std::u16string groups;  // the runs the paragraph keeps
+        std::string runs;       // and the runs written
+    };
+    const Case cases[] = {
+        {"touching, the same format: one run", u"Hello", word(u"World", 130, 5), u"Hello,World", run("HelloWorld")},
+        {"touching, another font: two runs", u"Hello", sans, u"Hello,World", run("Hello") + sansRun("World")},
+        {"half a point apart: a twip a character on both sides, one run", u"Hello", word(u"World", 130.5, 5),
+         u"Hello,World", run("HelloWorld", 20, spaced1)},
+        {"half a point apart after two characters: 3 twips and 1, two runs", u"Hi", word(u"World", 130.5, 5),
+         u"Hi,World", run("Hi", 20, "<w:spacing w:val=\"3\"/>") + run("World", 20, spaced1)},
+        {"a tab between: three runs", u"Hello", word(u"World", 140, 5), u"Hello,<tab>,World",
+         run("Hello") + "<w:r>" + rPr(20) + "<w:tab/></w:r>" + run("World")},
+        {"blanks at the ends of the shared run are kept", u"Hello ", word(u" World", 130, 5), u"Hello , World",
+         "<w:r>" + rPr(20) + "<w:t xml:space=\"preserve\">Hello  World</w:t></w:r>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto p = KXDocxParagraph::initWithLineArray({makeLine({word(c.left, 100, 0), c.right})}, 0, 10, 0,
+                                                    kx::Rect(72, 0, 468, 700), 0,
+                                                    KXDocxUtilities::defaultSectPropertyHiden());
+        EXPECT_EQ(groupsOf(*p), c.groups);
+        const std::string xml = wordFragment([&](XMLFileWriter& w) { p->writeWithXMLWriter(w); });
+        const size_t runs = xml.find("</w:pPr>");
+        ASSERT_NE(runs, std::string::npos) << xml;
+        EXPECT_EQ(xml.substr(runs + 8), c.runs + "</w:p>");
+    }
+}
+
 TEST(KXDocxParagraph, WritesSeveralLinesWithoutTabsAndKeepsJustification) {
     // Three lines 14 apart: the first has a tab gap, which Word's own line breaking would not keep.
     KXDocxRunTextLineArray lines;

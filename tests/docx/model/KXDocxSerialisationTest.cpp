@@ -215,7 +215,8 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"260\" w:lineRule=\"auto\"/>"
          "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
              kDefaultRPr + "</w:pPr>"},
-        {"exact rule; negative spacing is 0; negative first line is a hanging indent; no jc name",
+        {"exact rule; negative spacing is 0; negative first line is a hanging indent; a negative right indent "
+         "reaches into the margin; no jc name",
          [](KXDocx_PPr& p, KXDocx_SectPr&, KXDocx_Tabs&) {
              p.spacing = {-4, -1, 14, "exact", 12};
              p.ind = {-18, -5, -3};
@@ -223,7 +224,7 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
              p.numPr = {2, 0};  // no list
          },
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"280\" w:lineRule=\"exact\"/>"
-         "<w:ind w:hanging=\"360\" w:left=\"-100\"/>" +
+         "<w:ind w:hanging=\"360\" w:left=\"-100\" w:right=\"-60\"/>" +
              kDefaultRPr + "</w:pPr>"},
         {"auto rule without a single-line height falls back to exact",
          [](KXDocx_PPr& p, KXDocx_SectPr&, KXDocx_Tabs&) {

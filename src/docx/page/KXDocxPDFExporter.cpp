@@ -1,0 +1,166 @@
+#include "docx/page/KXDocxPDFExporter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "docx/model/KXDocxManager.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "docx/page/KXDocxPage.h"
+#include "fonts/KXPDFFont.h"
+#include "fonts/KXPDFFontDescriptor.h"
+#include "fonts/KXPDFFontUtilities.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "platform/Numeric.h"
+#include "platform/TextBreaks.h"
+#include "platform/Unicode.h"
+
+kx::CaptureDocument* KXDocxPDFExporter::openDocument(const std::string& destPath,
+                                                     const std::shared_ptr<kx::PDFDocument>&) {
+    if (moreOptions()) KXDocxManager::sharedInstance().setMoreOptions(*moreOptions());
+    writer_ = std::make_unique<KXDocxWriter>(destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
+    return writer_.get();
+}
+
+KXPDFPageGeometry KXDocxPDFExporter::docxPageGeometry(const KXPDFPageGeometry& shown) {
+    KXPDFPageGeometry g = shown;
+    kx::Rect crop = g.cropBox;
+    crop.origin.x = std::max(0.0, crop.origin.x);
+    crop.origin.y = std::max(0.0, crop.origin.y);
+    // Display space is the crop box's: PDF space moved so that the crop box starts at the origin,
+    // then turned and flipped for the crop box as shown.
+    kx::Point origin;
+    if (const kx::Rect pdfCrop = shown.pdfCropBox.standardized(); !pdfCrop.isNull() && !pdfCrop.isInfinite())
+        origin = pdfCrop.origin;
+    kx::AffineTransform t = kx::AffineTransform::makeTranslation(-origin.x, -origin.y)
+                                .concat(pageTransformForBox(g.rotationAngle, crop.size.width, crop.size.height));
+    const float w = static_cast<float>(crop.size.width), h = static_cast<float>(crop.size.height);
+    const float larger = std::max(w, h), smaller = std::min(w, h);
+    double s = 1.0;
+    if (larger > kMaxPageSide)
+        s = kMaxPageSide / larger;
+    else if (smaller > 0 && smaller < kMinPageSide)
+        s = kMinPageSide / smaller;
+    // A page of no width or height keeps its size: there is nothing to scale it by.
+    if (s != 1.0 && smaller > 0) {
+        t = t.concat(kx::AffineTransform::makeScale(s, s));
+        crop.size = {s * crop.size.width, s * crop.size.height};
+    }
+    g.cropBox = crop;
+    g.pageTransform = t;
+    return g;
+}
+
+KXPDFPageGeometry KXDocxPDFExporter::pageGeometryOf(const kx::PDFPage& page) const {
+    return docxPageGeometry(KXPDFPageGeometry::ofPage(page));
+}
+
+bool KXDocxPDFExporter::acceptsText(KXPDFConentParser& parser, const std::u16string& text) {
+    scanIndexBeginText_ = parser.scanOperatorIndex_BegainText();
+    scanIndexShowText_ = parser.scanOperatorIndex_ShowText();
+    const KXPDFRenderState* state = topState();
+    if (!state) return false;
+    // Text under a clip that leaves less than a point of it is not seen.
+    if (std::optional<kx::Rect> clip = visibleClipRect()) {
+        const kx::Rect shown = currentPageTransform().apply(*clip);
+        if (shown.width() < 1 || shown.height() < 1) return false;
+    }
+    if (state->currentFillAlpha() < static_cast<double>(0.01f)) return false;
+    if (state->textRenderMode() == 3) return false;
+    if (isNotScanTextYet()) {
+        // Before the page's first run, text of nothing but blanks and control characters is
+        // nothing to start a line with.
+        size_t i = 0;
+        while (i < text.size()) {
+            char32_t c = kx::nextCodePoint(text, i);
+            if (!kx::isWhitespaceOrNewline(c) && !kx::isControlCharacter(c)) return true;
+        }
+        return false;
+    }
+    return !(text.size() == 1 && text[0] < 0x20);
+}
+
+std::shared_ptr<const KXDocx_RPr> KXDocxPDFExporter::sharedRProperty(const kx::AffineTransform& t) const {
+    return sharedStyle<KXDocx_RPr>(t, [&] { return currentRProperty(t); });
+}
+
+KXDocx_RPr KXDocxPDFExporter::currentRProperty(const kx::AffineTransform& t) const {
+    const KXPDFFont* font = currentFont();
+    if (!font) return KXDocxUtilities::defaultRProperty();
+    const KXPDFRenderState* state = topState();
+    const int mode = state ? state->textRenderMode() : 0;
+    KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+    const kx::Size size = KXTransformedFontSize(t, fontSize(), font->ascent(), font->descent());
+    r.sz = std::max(5.0f, static_cast<float>(kx::finiteOr(size.width, 5.0)));
+    // Names go into fields of at most 127 bytes, cut where a character begins.
+    const std::string name = kx::truncateUtf8(font->fontName().empty() ? std::string(kUnknownFontName) : font->fontName(), 127);
+    const std::string replacement = kx::truncateUtf8(font->fontSystemReplaceName(), 127);
+    r.rFonts = {name, name, name, name};
+    r.rFonts_replace = {replacement, replacement, replacement, replacement};
+    const KXPDFFontDescriptor* descriptor = font->fontDescriptor();
+    r.b = KXPDFFontUtilities::isBoldFontName(font->baseFontName_New()) || (descriptor && descriptor->isBold()) ||
+          mode == 2 || mode == 6;
+    const double down = KXTransformDownAngle(t);
+    r.i = KXPDFFontUtilities::isItalicFontName(font->baseFontName_New()) || (descriptor && descriptor->isItalic()) ||
+          down < 88 || down > 92;
+    const KXPDFRGB rgb = fillRGB();
+    r.color = {rgb.r, rgb.g, rgb.b, 255};
+    r.spacing = 0;
+    r.w = 100;
+    r.u = 0;
+    r.scrpit = 0;
+    r.noProof = true;
+    return r;
+}
+
+void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
+                                        const KXPDF_CTMInfo& geometry) {
+    KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
+    if (!page) return;
+    KXPDF_CTMInfo g = geometry;
+    const kx::Size shown = pageSize();
+    advanceNextCharTo(t.translated(offset.width, offset.height));
+    const double right = nextCharCTMInfo().topLeft.x;
+    const double textWidth = right - g.xLeft;
+    // A string that a hostile matrix puts nowhere cannot be placed on the page.
+    if (!std::isfinite(g.xLeft) || !std::isfinite(g.yTop) || !std::isfinite(g.yBottom) || !std::isfinite(textWidth))
+        return;
+    if (g.xLeft < 0 || g.yTop < 0 || std::max(g.xRight, right) > shown.width || g.yBottom > shown.height) return;
+    straightenTiltedRun(t, g);
+    keepMainTextPosition();
+
+    const KXPDFFont* font = currentFont();
+    double spaceWidth = 0;
+    if (font && font->bankSpaceCharWidth() > 0) spaceWidth = displayWidthAt(t, font->bankSpaceCharWidth() * fontSize());
+    if (!(spaceWidth > 0) && font && font->widthOfSpace() > 0) spaceWidth = displayWidthAt(t, font->widthOfSpace() * fontSize());
+    // A font that gives no blank width gets a quarter of its size: with none, every gap between
+    // two words would be wider than any number of blanks.
+    if (!(spaceWidth > 0) || !std::isfinite(spaceWidth)) spaceWidth = 0.25 * std::max(1.0, g.fontSize.width);
+
+    const KXPDFRenderState* state = topState();
+    auto run = std::make_shared<KXDocxRunText>();
+    run->setIsAnnotion(state && state->isParseringAnnotion());
+    run->setPdfAnnotionIndex(state ? state->pdfAnnotionIndex() : 0);
+    const std::uint64_t index = nextScanIndex();
+    run->setPdfScanIndex(index);
+    run->setTextScanIndex(index);
+    run->setPdfScanIndex_BegainText(scanIndexBeginText_);
+    run->setPdfScanIndex_ShowText(scanIndexShowText_);
+    g.flip = false;
+    g.rotation = 0;
+    g.xRight = right;
+    g.frame.size.width = textWidth;
+    run->setCtmInfo(g);
+    run->setTextWidth(textWidth);
+    run->setRProperty(sharedRProperty(t));
+    run->setRunText(text);
+    run->setSpaceWidth(spaceWidth);
+    page->allRunTextArray().push_back(std::move(run));
+}
+
+kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string&, kx::Size, const KXPDF_CTMInfo& g) {
+    const double angle = textBoxAngle(g.rotation);
+    if (angle != 90 && angle != 270) return kx::TextBoxStep::LeavesTheBox;
+    if (openTextBoxAngle() != angle) return kx::TextBoxStep::OpensAnotherBox;
+    return kx::TextBoxStep::Kept;
+}

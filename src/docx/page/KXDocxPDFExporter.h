@@ -1,0 +1,57 @@
+#pragma once
+// The exporter of the "docx" output type: a family on the shared page capture. It keeps the
+// conversion's DOCX options where the page code reads them, makes the package writer, lays each
+// page out in display space (its crop box, turned with the page and held to a size Word can show)
+// and turns main text into text runs with their Word run properties. The page is then built and
+// written by the writer's page (KXDocxPage).
+
+#include <memory>
+#include <string>
+
+#include "capture/PageCapture.h"
+#include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/page/KXDocxWriter.h"
+
+class KXDocxPDFExporter : public kx::PageCapture {
+public:
+    // The largest and smallest side of a page in display space: Word shows pages of at most 22
+    // inches a side, and a page narrower than 7 points has no room for text.
+    static constexpr double kMaxPageSide = 1583;
+    static constexpr double kMinPageSide = 7;
+    // The font name of runs whose font has none.
+    static constexpr const char* kUnknownFontName = "Unknow Font";
+
+    KXDocxPDFExporter() = default;
+
+    // Pictures are not placed in the document: the interpreter need not decode images.
+    bool usesImagePixels() const override { return false; }
+
+    // The conversion's writer (nullptr outside a conversion).
+    KXDocxWriter* pdfWriter() const { return writer_.get(); }
+
+    // The run properties of the current text state at the display transform.
+    KXDocx_RPr currentRProperty(const kx::AffineTransform& t) const;
+    // The geometry of a page: its crop box as shown (origin held to the page), the transform into
+    // it, and the size clamp (see kMaxPageSide).
+    static KXPDFPageGeometry docxPageGeometry(const KXPDFPageGeometry& shown);
+
+protected:
+    kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
+    KXPDFPageGeometry pageGeometryOf(const kx::PDFPage& page) const override;
+    kx::Size pageSizeOf(const KXPDFPageGeometry& geometry) const override { return geometry.cropBox.size; }
+    bool acceptsText(KXPDFConentParser& parser, const std::u16string& text) override;
+    void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
+                         const KXPDF_CTMInfo& g) override;
+    // Turned text is not placed in the document: it takes no room in the main text.
+    void openTextBox(const std::u16string&, kx::Size, const KXPDF_CTMInfo&, double) override {}
+    kx::TextBoxStep continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) override;
+    void closeTextBox() override {}
+
+private:
+    std::shared_ptr<const KXDocx_RPr> sharedRProperty(const kx::AffineTransform& t) const;
+
+    std::unique_ptr<KXDocxWriter> writer_;
+    // The text-showing operator of the string being placed (the interpreter's count).
+    std::uint64_t scanIndexBeginText_ = 0;
+    std::uint64_t scanIndexShowText_ = 0;
+};

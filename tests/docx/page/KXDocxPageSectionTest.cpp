@@ -1,0 +1,427 @@
+// Page sections from synthetic lines: the section breaks each kind of band writes, the Word column
+// layout, the alignment read from line edges, the stop conditions of paragraph merging, and the
+// spacing corrections.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "docx/model/DocxModelFixtures.h"
+#include "docx/page/KXDocxPageSection.h"
+
+using kx::test::makeRun;
+using kx::test::RunSpec;
+using kx::test::wordFragment;
+
+namespace {
+
+KXDocx_SectPr pageRecord() {
+    KXDocx_SectPr s = KXDocxUtilities::defaultSectPropertyHiden();
+    s.shouldWrite = true;
+    s.type = 1;
+    s.pgSz = {612, 792};
+    s.pgMar = {72, 72, 72, 72, 36, 36, 0};
+    return s;
+}
+
+// A line of text 10 high, its top at `top`, one run per word.
+std::shared_ptr<KXDocxRunTextLine> textLine(double x, double top, const std::u16string& text, std::uint64_t scan,
+                                            double width = 0, std::string font = "Liberation Serif", float sz = 10) {
+    RunSpec s;
+    s.text = text;
+    s.x = x;
+    s.width = width > 0 ? width : 6.0 * text.size();
+    s.yBase = top + 8;
+    s.scan = scan;
+    s.font = std::move(font);
+    s.sz = sz;
+    s.lineHeight = 1.15 * sz;  // Word's single line of the font
+    return KXDocxRunTextLine::initWithRunTextArray({makeRun(s)});
+}
+
+// The section breaks written, in order: "break" (a paragraph carrying them) or "body", the type
+// ("page" or "cont") and the column count.
+std::vector<std::string> breaksOf(const std::string& xml) {
+    std::vector<std::string> out;
+    for (size_t at = xml.find("<w:sectPr>"); at != std::string::npos; at = xml.find("<w:sectPr>", at + 1)) {
+        const size_t end = xml.find("</w:sectPr>", at);
+        const std::string sect = xml.substr(at, end - at);
+        const bool inParagraph = xml.rfind("<w:pPr>", at) != std::string::npos &&
+                                 xml.rfind("<w:pPr>", at) > (xml.rfind("</w:p>", at) == std::string::npos ? 0 : xml.rfind("</w:p>", at));
+        const bool continuous = sect.find("<w:type w:val=\"continuous\"/>") != std::string::npos;
+        std::smatch m;
+        std::string columns = "1";
+        if (std::regex_search(sect, m, std::regex("w:num=\"(\\d+)\""))) columns = m[1];
+        out.push_back(std::string(inParagraph ? "break" : "body") + ":" + (continuous ? "cont" : "page") + ":" + columns);
+    }
+    return out;
+}
+
+// A band of one or two columns of two lines whose text fills it from top to bottom.
+std::shared_ptr<KXDocxPageSection> band(int columns, bool firstPage, bool lastPage, bool head, bool foot,
+                                        double topGap = 0) {
+    auto section = std::make_shared<KXDocxPageSection>(pageRecord());
+    const double top = 200;
+    section->setSectionFrame(kx::Rect(72, top - topGap, 468, 24 + topGap));
+    section->setColumGroupFrame(kx::Rect(72, top, 468, 24));
+    section->setIsDocumentFirstPage(firstPage);
+    section->setIsDocumentLastPage(lastPage);
+    section->setIsPageHeadSection(head);
+    section->setIsPageFootSection(foot);
+    std::vector<KXDocxRunTextLineArray> groups;
+    for (int c = 0; c < columns; ++c) {
+        const double x = 72 + 250.0 * c;
+        groups.push_back({textLine(x, top, u"column text line one", 10 * c), textLine(x, top + 14, u"column text line two", 10 * c + 1)});
+    }
+    section->setColumGroupArray(groups);
+    return section;
+}
+
+std::string written(KXDocxPageSection& section) {
+    return wordFragment([&](XMLFileWriter& w) { section.writeWithXMLWriter(w); });
+}
+
+}  // namespace
+
+TEST(KXDocxPageSection, SectionBreaksOfEachKindOfBand) {
+    struct Case {
+        const char* what;
+        int columns;
+        bool firstPage, lastPage, head, foot;
+        std::vector<std::string> breaks;
+    };
+    using V = std::vector<std::string>;
+    const Case cases[] = {
+        {"first page, head band, one column", 1, true, false, true, false, V{}},
+        {"first page, middle band, one column", 1, true, false, false, false, V{}},
+        {"first page, foot band, one column", 1, true, false, false, true, V{"break:cont:1"}},
+        {"middle page, head band, one column: a new page", 1, false, false, true, false, V{"break:page:1"}},
+        {"middle page, middle band, one column", 1, false, false, false, false, V{}},
+        {"middle page, foot band, one column", 1, false, false, false, true, V{"break:cont:1"}},
+        {"last page, head band, one column", 1, false, true, true, false, V{"break:page:1"}},
+        {"last page, middle band, one column", 1, false, true, false, false, V{}},
+        {"last page, foot band, one column: the body's own", 1, false, true, false, true, V{"body:cont:1"}},
+        {"first page, head band, two columns", 2, true, false, true, false, V{"break:cont:2"}},
+        {"first page, middle band, two columns", 2, true, false, false, false, V{"break:cont:2"}},
+        {"first page, foot band, two columns", 2, true, false, false, true, V{"break:cont:2"}},
+        {"middle page, head band, two columns: a new page", 2, false, false, true, false, V{"break:page:2"}},
+        {"middle page, middle band, two columns", 2, false, false, false, false, V{"break:cont:2"}},
+        {"middle page, foot band, two columns", 2, false, false, false, true, V{"break:cont:2"}},
+        {"last page, head band, two columns", 2, false, true, true, false, V{"break:page:2"}},
+        {"last page, middle band, two columns", 2, false, true, false, false, V{"break:cont:2"}},
+        {"last page, foot band, two columns: the body's own", 2, false, true, false, true, V{"body:cont:2"}},
+        {"a page that is one band", 1, false, false, true, true, V{"break:page:1"}},
+        {"the only band of a one-page document", 1, true, true, true, true, V{"body:cont:1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto section = band(c.columns, c.firstPage, c.lastPage, c.head, c.foot);
+        EXPECT_EQ(breaksOf(written(*section)), c.breaks);
+    }
+}
+
+TEST(KXDocxPageSection, ColumnsOpenWithABreakThatClosesTheTextAbove) {
+    // Head blank paragraphs above two columns: they close as a one-column section first.
+    auto withBlanks = band(2, false, false, true, false, 20);
+    ASSERT_FALSE(withBlanks->headBlankParagraphArray().empty());
+    EXPECT_EQ(breaksOf(written(*withBlanks)), (std::vector<std::string>{"break:page:1", "break:cont:2"}));
+
+    // Two columns below a one-column band of the same page: the one-column text closes first.
+    auto above = band(1, true, false, true, false);
+    auto columns = band(2, true, false, false, false);
+    columns->setPreviousPageSection(above);
+    EXPECT_EQ(breaksOf(written(*columns)), (std::vector<std::string>{"break:cont:1", "break:cont:2"}));
+
+    // A table cell's own content writes no section properties at all.
+    KXDocx_SectPr inner = pageRecord();
+    inner.type = KXDocxPageSection::kInnerSectionType;
+    auto cell = band(1, false, true, false, true);
+    cell->setSectProperty(inner);
+    EXPECT_TRUE(breaksOf(written(*cell)).empty());
+}
+
+TEST(KXDocxPageSection, WordColumnLayout) {
+    struct Case {
+        const char* what;
+        double secondLeft;  // the first column's text ends at 300 (with a blank behind it, 303)
+        double space;
+    };
+    const Case cases[] = {
+        {"a gap of 20.4: floor(20.4 - 2.836)", 323.4, 17},
+        {"a gap of 50: the largest space", 353, 35.45},
+        {"a gap of 2: the smallest space", 305, 0.2836},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxPageSection section(pageRecord());
+        section.setSectionFrame(kx::Rect(72, 100, 468, 100));
+        section.setColumGroupFrame(kx::Rect(72, 100, 468, 24));
+        section.setColumGroupArray({{textLine(72, 100, u"left", 0, 228)},
+                                    {textLine(c.secondLeft, 100, u"right", 5, 500 - c.secondLeft)}});
+        EXPECT_NEAR(section.minSeparatedColumSpace(), c.space, 1e-4);
+    }
+
+    // Columns off the equal grid: each its own width and the space to the next, the last one
+    // reaching the right margin.
+    KXDocxPageSection unequal(pageRecord());
+    unequal.setSectionFrame(kx::Rect(72, 100, 468, 100));
+    unequal.setColumGroupFrame(kx::Rect(72, 100, 468, 24));
+    unequal.setColumGroupArray({{textLine(72, 100, u"left", 0, 328)}, {textLine(420, 100, u"right", 5, 120)}});
+    const KXDocx_Cols& cols = unequal.sectProperty().cols;
+    ASSERT_EQ(cols.num, 2u);
+    EXPECT_EQ(cols.equalWidth, 0);
+    EXPECT_FLOAT_EQ(cols.col[0].colSpace, 17);
+    EXPECT_FLOAT_EQ(cols.col[0].colWidth, 331);
+    EXPECT_FLOAT_EQ(cols.col[1].colWidth, 120);
+    EXPECT_FLOAT_EQ(cols.col[1].colSpace, 0);
+    std::string unequalXML = wordFragment([&](XMLFileWriter& w) { KXDocxUtilities::WriteSectProperty(unequal.sectProperty(), w); });
+    EXPECT_NE(unequalXML.find("w:equalWidth=\"0\""), std::string::npos) << unequalXML;
+
+    // Columns that fit an equal grid: one space, no column list written.
+    KXDocxPageSection equal(pageRecord());
+    equal.setSectionFrame(kx::Rect(72, 100, 468, 100));
+    equal.setColumGroupFrame(kx::Rect(72, 100, 468, 24));
+    equal.setColumGroupArray({{textLine(72, 100, u"left", 0, 200)}, {textLine(340, 100, u"right", 5, 200)}});
+    EXPECT_GT(equal.sectProperty().cols.equalWidth, 0);
+    std::string sect = wordFragment([&](XMLFileWriter& w) { KXDocxUtilities::WriteSectProperty(equal.sectProperty(), w); });
+    EXPECT_EQ(sect.find("<w:col "), std::string::npos) << sect;
+
+    // A column squeezed to nothing by its neighbour still has a width Word can show.
+    KXDocxPageSection squeezed(pageRecord());
+    squeezed.setSectionFrame(kx::Rect(72, 100, 468, 100));
+    squeezed.setColumGroupFrame(kx::Rect(0, 100, 540, 24));
+    squeezed.setColumGroupArray({{textLine(0, 100, u"a", 0, 10)}, {textLine(40, 100, u"b", 5, 100)}});
+    for (const KXDocx_Col& col : squeezed.sectProperty().cols.col) EXPECT_GE(col.colWidth, 1.0f);
+}
+
+TEST(KXDocxPageSection, LineAlignmentWithinItsTolerances) {
+    const kx::Rect column(72, 100, 468, 300);
+    const kx::Rect content(72, 100, 400, 300);  // edges 72 and 472, centre 272
+    struct Case {
+        const char* what;
+        double left, right;  // the line's edges
+        int trend;
+        int previousAlign;
+        double previousLeft;  // < 0: no previous line
+        int want;
+    };
+    const Case cases[] = {
+        {"trend left: 4 from the left edge, 20 from the right", 76, 452, 0, 0, -1, 0},
+        {"trend left: 20 from the left edge, 4 from the right", 92, 468, 0, 0, -1, 1},
+        {"trend left: near both edges", 73, 471, 0, 0, -1, 3},
+        {"trend center: off centre, 2 from the left and 40 from the right", 74, 432, 2, 0, -1, 3},
+        {"trend center: centred within 3", 150, 392, 2, 0, -1, 2},
+        {"trend right: 4 from the right", 300, 468, 1, 0, -1, 1},
+        {"a line 2 wide takes the trend", 200, 202, 1, 0, -1, 1},
+        {"a line that fills its column takes the trend", 72, 535, 2, 0, -1, 2},
+        {"within 1 of the previous left edge, previous left: left", 300.5, 400, 1, 0, 300, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto line = textLine(c.left, 200, u"text", 0, c.right - c.left);
+        auto previous = c.previousLeft >= 0 ? textLine(c.previousLeft, 186, u"text", 1, 50) : nullptr;
+        EXPECT_EQ(KXDocxPageSection::RecognizeTextAlign(line.get(), previous.get(), c.previousAlign, c.trend, content,
+                                                        column),
+                  c.want);
+    }
+
+    struct TrendCase {
+        const char* what;
+        std::vector<std::pair<double, double>> lines;  // left, right of each line
+        kx::Rect content;
+        int want;
+    };
+    const TrendCase trends[] = {
+        {"one line", {{72, 300}}, kx::Rect(72, 0, 228, 10), 0},
+        {"two lines centred in the column", {{200, 412}, {220, 392}}, kx::Rect(200, 0, 212, 20), 2},
+        {"two lines off centre", {{72, 300}, {72, 250}}, kx::Rect(72, 0, 228, 20), 0},
+        {"four lines, the last three justified", {{90, 540}, {72, 540}, {72, 540}, {72, 540}}, column, 3},
+        {"right edges only", {{72, 540}, {100, 540}, {200, 540}, {300, 540}}, column, 1},
+    };
+    for (const TrendCase& c : trends) {
+        SCOPED_TRACE(c.what);
+        KXDocxRunTextLineArray lines;
+        for (size_t i = 0; i < c.lines.size(); ++i)
+            lines.push_back(textLine(c.lines[i].first, 100 + 14.0 * i, u"text", i, c.lines[i].second - c.lines[i].first));
+        EXPECT_EQ(KXDocxPageSection::RecognizeTextAlignTrend(lines, c.content, column), c.want);
+    }
+}
+
+TEST(KXDocxPageSection, MergingStopsAtEachSignOfAForcedBreak) {
+    // Three lines of one column, 14 apart, each filling the text width: they join, unless one of
+    // them shows a reason not to.
+    struct LineSpec {
+        std::u16string text;
+        double left = 72, width = 400;
+        double top = 0;  // 0: 14 below the line before
+        std::string font = "Liberation Serif";
+        float sz = 10;
+    };
+    struct Case {
+        const char* what;
+        std::vector<LineSpec> lines;
+        size_t joined;
+    };
+    const std::u16string body = u"running text that fills the line";
+    auto L = [&](std::u16string text) { return LineSpec{std::move(text)}; };
+    auto shifted = [&](double left) {
+        LineSpec s = L(body);
+        s.left = left;
+        s.width = 472 - left;
+        return s;
+    };
+    auto span = [&](double left, double right) {
+        LineSpec s = L(body);
+        s.left = left;
+        s.width = right - left;
+        return s;
+    };
+    auto font = [&](std::string name, float sz) {
+        LineSpec s = L(body);
+        s.font = std::move(name);
+        s.sz = sz;
+        return s;
+    };
+    auto at = [&](double top) {
+        LineSpec s = L(body);
+        s.top = top;
+        return s;
+    };
+    auto shortLine = [&] {
+        LineSpec s = L(u"a short line");
+        s.width = 100;
+        return s;
+    };
+    const Case cases[] = {
+        {"running text", {L(body), L(body), L(body)}, 3},
+        {"a line beginning with \"o\"", {L(body), L(u"o item"), L(body)}, 1},
+        {"a line beginning with \".\"", {L(body), L(u".dot"), L(body)}, 1},
+        {"a colon", {L(body), L(u"Name: value of the field"), L(body)}, 1},
+        {"a bullet", {L(body), L(u"\u2022 an item of a list here"), L(body)}, 1},
+        {"a bar", {L(body), L(u"left | right column text"), L(body)}, 1},
+        {"another font", {L(body), font("Liberation Sans", 10), L(body)}, 1},
+        {"another size", {L(body), font("Liberation Serif", 12), L(body)}, 1},
+        {"a third line at another pitch", {L(body), L(body), at(100 + 28 + 3)}, 2},
+        {"one character each", {L(u"a"), L(u"b"), L(u"c")}, 1},
+        {"a line whose next word would have fitted on it", {shortLine(), L(body), L(body)}, 1},
+        {"a first line indented", {shifted(90), L(body), L(body)}, 3},
+        {"a ragged left-aligned column whose third line starts left of the second",
+         {span(90, 460), span(72, 470), span(70, 468)}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxParagraphArray paragraphs;
+        double top = 100;
+        for (size_t i = 0; i < c.lines.size(); ++i) {
+            const LineSpec& s = c.lines[i];
+            if (s.top > 0) top = s.top;
+            auto line = textLine(s.left, top, s.text, i * 10, s.width, s.font, s.sz);
+            paragraphs.push_back(KXDocxParagraph::initWithLineArray({line}, 0, 10, 4, kx::Rect(72, 100, 468, 300), 0,
+                                                                    pageRecord()));
+            top += 14;
+        }
+        KXDocxPageSection section(pageRecord());
+        EXPECT_EQ(section.findMergeParagraphs(paragraphs).size(), c.joined);
+    }
+}
+
+TEST(KXDocxPageSection, JoinedParagraphs) {
+    KXDocxParagraphArray paragraphs;
+    const double heights[] = {10, 11, 12};
+    double top = 100;
+    for (int i = 0; i < 3; ++i) {
+        auto line = textLine(72, top, i ? u"continued words" : u"first words", i * 10, 400);
+        paragraphs.push_back(KXDocxParagraph::initWithLineArray({line}, i == 0 ? 6 : 0, heights[i], i == 2 ? 9 : 2,
+                                                                kx::Rect(72, 100, 468, 300), 0, pageRecord()));
+        top += 14;
+    }
+    KXDocxPageSection section(pageRecord());
+    auto merged = section.mergeParagraphs(paragraphs);
+    EXPECT_EQ(merged->lineArray().size(), 3u);
+    EXPECT_DOUBLE_EQ(merged->yBefore(), 6);
+    EXPECT_DOUBLE_EQ(merged->yAfter(), 9);
+    EXPECT_DOUBLE_EQ(merged->yHeight(), (6 + 10 + 2) + (11 + 2) + (12 + 9) - 6 - 9);
+    EXPECT_EQ(merged->paragraphText(), u"first words continued words continued words")
+        << "one blank where two lines of words meet";
+
+    // Lines of full-width characters join without a blank.
+    auto a = textLine(72, 100, u"\u4E2D\u6587", 0, 40), b = textLine(72, 114, u"\u6587\u5B57", 10, 40);
+    KXDocxParagraphArray cjk{
+        KXDocxParagraph::initWithLineArray({a}, 0, 10, 4, kx::Rect(72, 100, 468, 300), 0, pageRecord()),
+        KXDocxParagraph::initWithLineArray({b}, 0, 10, 4, kx::Rect(72, 100, 468, 300), 0, pageRecord())};
+    EXPECT_EQ(section.mergeParagraphs(cjk)->paragraphText(), u"\u4E2D\u6587\u6587\u5B57");
+}
+
+TEST(KXDocxPageSection, SpacingCorrections) {
+    // Line spacings written in twentieths of a point: the last one takes the rounding error back.
+    KXDocxParagraphArray three;
+    for (int i = 0; i < 3; ++i) {
+        auto p = std::make_shared<KXDocxParagraph>();
+        p->setSpaceLine(12.34);
+        three.push_back(p);
+    }
+    KXDocxPageSection section(pageRecord());
+    section.fixErrorSpaceInParagraphs(three);
+    EXPECT_FLOAT_EQ(three[0]->pProperty().spacing.line, 12.34f);
+    EXPECT_NEAR(three[2]->pProperty().spacing.line, 12.31, 1e-4);
+
+    struct Case {
+        const char* what;
+        double prevAfter, curBefore;  // measured gaps of two text paragraphs
+        double wantAfter, wantBefore;
+    };
+    const Case cases[] = {{"a gap of 10 goes after the first", 6, 4, 10, 0}, {"a gap of 0.9 stays", 0.5, 0.4, 4, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto first = KXDocxParagraph::initWithLineArray({textLine(72, 100, u"first", 0)});
+        auto second = KXDocxParagraph::initWithLineArray({textLine(72, 120, u"second", 10)});
+        first->setYAfter(c.prevAfter);
+        second->setYBefore(c.curBefore);
+        first->setSpaceLineAfter(4);
+        second->setSpaceLineBefore(3);
+        KXDocxPageSection s(pageRecord());
+        s.setParagraphGroupArray({{first, second}});
+        auto columns = s.autoFitParagraphSpacing();
+        EXPECT_NEAR(first->pProperty().spacing.after, c.wantAfter, 1e-4);
+        EXPECT_NEAR(second->pProperty().spacing.before, c.wantBefore, 1e-4);
+    }
+
+    struct BlankCase {
+        const char* what;
+        double blankLine;
+        size_t paragraphsLeft;
+        double wantAfter, wantBlankLine;
+    };
+    const BlankCase blanks[] = {{"a 14-point blank is folded in", 14, 1, 16, 0},
+                                {"a 30-point blank gives up the line's height", 30, 2, 12, 20}};
+    for (const BlankCase& c : blanks) {
+        SCOPED_TRACE(c.what);
+        RunSpec s;
+        s.text = u"text";
+        s.height = 12;
+        s.yBase = 100;
+        auto text = KXDocxParagraph::initWithLineArray({KXDocxRunTextLine::initWithRunTextArray({makeRun(s)})});
+        text->setSpaceLineAfter(2);
+        auto blank = KXDocxParagraph::BlankParagraph(c.blankLine, 0, 0, 0, 0, KXDocxUtilities::defaultRProperty(),
+                                                     pageRecord(), 200, kx::Rect(72, 0, 468, 700))
+                         .front();
+        blank->setSpaceLine(c.blankLine);
+        KXDocxPageSection s2(pageRecord());
+        s2.setParagraphGroupArray({{text, blank}});
+        auto columns = s2.autoFitParagraphSpacing();
+        ASSERT_EQ(columns.size(), 1u);
+        EXPECT_EQ(columns[0].size(), c.paragraphsLeft);
+        EXPECT_NEAR(text->pProperty().spacing.after, c.wantAfter, 1e-4);
+        if (c.paragraphsLeft == 2) {
+            EXPECT_NEAR(blank->pProperty().spacing.line, c.wantBlankLine, 1e-4);
+        }
+    }
+}
+
+TEST(KXDocxPageSection, APageWithoutText) {
+    auto section = KXDocxPageSection::BankPageSectionWithSectProperty(pageRecord());
+    auto p = section->firstParagraph();
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->contentFrame(), kx::Rect(72, 72, 1, 12));
+    EXPECT_DOUBLE_EQ(section->footBlankHeight(), 792 - 144 - 12);
+}
