@@ -27,9 +27,15 @@ function(kx_test_folder name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} kx_testsupport GTest::gtest GTest::gtest_main)
   kx_warnings(${name})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set(_properties LABELS ${ARG_LABEL})
+  # Tests with windows share one display: they run one after another (beside the other tests), so
+  # that no two of them connect, open windows and take the focus at the same moment.
+  if(ARG_LABEL STREQUAL "gui")
+    list(APPEND _properties RESOURCE_LOCK kx_display)
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES LABELS ${ARG_LABEL}
+    PROPERTIES ${_properties}
     TEST_LIST ${name}_TESTS
     DISCOVERY_TIMEOUT 60)
   # The environment of every discovered test. It cannot travel through PROPERTIES above: the

@@ -450,7 +450,6 @@ void KXSourceFileViewController::addSourceItemsToTable(const Items& items, int r
     row = std::clamp(row, 0, static_cast<int>(ma_sourceItems_.size()));
     for (const auto& item : items) {
         ma_sourceItems_.insert(ma_sourceItems_.begin() + row, item);
-        cellView_->setItemData(item);
     }
     model_->reload();
     if (selectedRow >= 0) tv_sourceFileList_->setCurrentIndex(model_->index(selectedRow, 0));
@@ -527,7 +526,7 @@ void KXSourceFileViewController::reloadKeepingSelection(const Items& selected) {
 }
 
 void KXSourceFileViewController::reloadTableView() {
-    for (const auto& item : ma_sourceItems_) cellView_->setItemData(item);
+    cellView_->forgetAll();
     reloadKeepingSelection(selectedItem() ? Items{selectedItem()} : Items{});
 }
 

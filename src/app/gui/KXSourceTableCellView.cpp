@@ -114,7 +114,7 @@ const KXSourceTableCellView::Contents& KXSourceTableCellView::contents(const std
 
 void KXSourceTableCellView::resetBeforeConversion(const std::shared_ptr<KXSourceFileItem>& item) {
     item->setOutputPath({});
-    setItemData(item);
+    forgetItem(item.get());
 }
 
 QSize KXSourceTableCellView::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {

@@ -52,12 +52,15 @@ public:
     std::function<std::shared_ptr<KXSourceFileItem>(int row)> itemAtRow;
     std::function<RowState(int row)> rowState;
 
-    // Fills the cell of the item again from the item; forgetItem drops what was kept of it.
+    // Fills the cell of the item again from the item; forgetItem drops what was kept of it, and
+    // forgetAll what was kept of every item (each row is filled again when it is next drawn, so a
+    // long list reads only the files of the rows in view).
     void setItemData(const std::shared_ptr<KXSourceFileItem>& item);
     void forgetItem(const KXSourceFileItem* item);
+    void forgetAll() { contents_.clear(); }
     // The filled contents (filled now when the item has none yet).
     const Contents& contents(const std::shared_ptr<KXSourceFileItem>& item);
-    // The item's output path made empty, the cell filled again: the row reads Ready.
+    // The item's output path made empty: the row reads Ready when it is drawn next.
     void resetBeforeConversion(const std::shared_ptr<KXSourceFileItem>& item);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;

@@ -28,7 +28,7 @@ QString KXThumbnails::keyOf(const QString& path, QSize pixelSize) {
 
 std::optional<QImage> KXThumbnails::thumbnail(const QString& path, QSize pixelSize) {
     const QString key = keyOf(path, pixelSize);
-    if (auto it = done_.constFind(key); it != done_.constEnd()) return *it;
+    if (const QImage* image = done_.object(key)) return *image;
     if (failed_.contains(key) || running_.contains(key) || pixelSize.isEmpty()) return std::nullopt;
     running_.insert(key);
     QThreadPool::globalInstance()->start([this, key, path, pixelSize] {
@@ -39,7 +39,7 @@ std::optional<QImage> KXThumbnails::thumbnail(const QString& path, QSize pixelSi
                 failed_.insert(key);
                 return;
             }
-            done_.insert(key, image);
+            done_.insert(key, new QImage(image));
             emit thumbnailReady(path);
         }, Qt::QueuedConnection);
     });

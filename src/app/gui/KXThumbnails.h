@@ -3,7 +3,7 @@
 // kept for the run. A request answers at once with what is ready; thumbnailReady() announces a
 // picture that has just been drawn.
 
-#include <QHash>
+#include <QCache>
 #include <QImage>
 #include <QObject>
 #include <QSet>
@@ -35,7 +35,8 @@ private:
     explicit KXThumbnails(QObject* parent = nullptr);
     static QString keyOf(const QString& path, QSize pixelSize);
 
-    QHash<QString, QImage> done_;
+    // The pictures drawn, the most recently used kept (about 64 first pages of the preview's size).
+    QCache<QString, QImage> done_{64};
     QSet<QString> failed_;
     QSet<QString> running_;
 };

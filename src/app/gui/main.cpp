@@ -22,6 +22,11 @@
 #include "app/jobs/KXLocalized.h"
 #include "exporters/ExporterTable.h"
 
+// In a build with the leak checker, the buffer the session-bus library keeps until the process ends
+// is not reported as a leak of ours.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
+
 namespace {
 
 int gSignalPipe[2] = {-1, -1};

@@ -102,6 +102,7 @@ std::string KXDocxWriter::templateText(const std::string& name) {
 void KXDocxWriter::begainWriteDocument() {
     if (hasFailed()) return;
     setBegainDocxOptions();
+    KXDocxCounters::sharedInstance().begainWriteDocument();
     mediaCollection_.clear();
     bookmarkNames_.clear();
     bookmarkIds_.clear();

@@ -166,7 +166,7 @@ protected:
     void launch() {
         app = std::make_unique<KXAppDelegate>();
         app->applicationDidFinishLaunching();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(app->window()));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(app->window(), 30000));
     }
 
     KXSourceFileViewController& list() { return *app->sourceFileViewController(); }
