@@ -182,3 +182,22 @@ TEST(PDFPageRenderer, TilingPatternsRepeatedBeyondReasonAreDrawnOnceInsteadOfWit
     ASSERT_NE(crowded, nullptr);
     EXPECT_TRUE(red(crowded, 2, 2));  // the cell where it stands
 }
+
+// Every page the tree holds is drawn, also where the root's /Count says fewer: the pages beyond the
+// declared count are pages like the others.
+TEST(PDFPageRenderer, PagesBeyondADeclaredCountThatIsTooSmallAreDrawn) {
+    PDFBuilder b;
+    std::vector<int> pages;
+    for (int i = 0; i < 3; ++i) pages.push_back(b.add("<< /Type /Page /MediaBox [0 0 100 100] >>"));
+    const int root = b.add("<< /Type /Pages /Kids [" + ref(pages[0]) + " " + ref(pages[1]) + " " + ref(pages[2]) +
+                           "] /Count 1 >>");
+    auto doc = PDFDocument::openFromMemory(b.buildWithRoot(b.add("<< /Type /Catalog /Pages " + ref(root) + " >>")));
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(doc->pageCount(), 3);
+    for (int n = 1; n <= 3; ++n) {
+        SCOPED_TRACE(n);
+        auto page = doc->page(n);
+        ASSERT_TRUE(page);
+        EXPECT_TRUE(renderPDFPage(*page, AffineTransform(), 100, 100));
+    }
+}

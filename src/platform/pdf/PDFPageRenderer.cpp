@@ -225,7 +225,9 @@ bool drawPage(fz_context* ctx, pdf_document* doc, int index, fz_matrix userToDev
     device = nullptr;
     ok = false;
     fz_try(ctx) {
-        page = pdf_load_page(ctx, doc, index);
+        // Loaded by the page look-up itself: the usual entry first checks the number against the
+        // declared /Count, which may say fewer pages than the tree holds (PDFDocument::pageCount).
+        page = reinterpret_cast<pdf_page*>(pdf_load_page_imp(ctx, &doc->super, 0, index));
         // pdf_run_page puts the page's own transform (rotation, y flip, crop origin) first; undo
         // it so that the caller's transform acts on user space.
         fz_rect mediabox;

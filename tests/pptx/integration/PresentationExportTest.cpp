@@ -18,9 +18,8 @@ using kx::pathJoin;
 std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
 
 std::optional<std::string> validator() {
-    std::string path = pathJoin(kx::test::sourceDir(), "../shared/tools/ooxml-validate");
-    if (!kx::isRegularFile(path) || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3"))
-        return std::nullopt;
+    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
+    if (!path || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3")) return std::nullopt;
     return path;
 }
 
@@ -86,7 +85,7 @@ void checkPackage(const std::string& pptx, const std::string& validate, std::str
 
 TEST(PresentationExport, GeneratedPagesBecomeSlides) {
     std::optional<std::string> validate = validator();
-    if (!validate) GTEST_SKIP() << "../shared/tools/ooxml-validate, xmllint or python3 missing";
+    KX_REQUIRE_CORPUS(validate);
     const std::string pdf = kx::test::writeTemp("slides.pdf", testPDF());
     const std::string out = pathJoin(kx::test::tempDir(), "slides.pptx");
     std::string log;
@@ -113,12 +112,12 @@ TEST(PresentationExport, GeneratedPagesBecomeSlides) {
 
 TEST(PresentationExport, CorpusPDFsBecomeValidPackages) {
     std::optional<std::string> validate = validator();
-    if (!validate) GTEST_SKIP() << "../shared/tools/ooxml-validate, xmllint or python3 missing";
+    KX_REQUIRE_CORPUS(validate);
     std::vector<std::string> files;
     for (const char* name : {"roundtrip/shapes.pptx.pdf", "roundtrip/testPPT.pptx.pdf", "text/rotation.pdf",
                              "text/standard_fonts.pdf", "tables/eu-002.pdf"})
         if (std::optional<std::string> path = kx::test::corpusPath(name)) files.push_back(*path);
-    if (files.empty()) GTEST_SKIP() << "no corpus";
+    KX_REQUIRE_CORPUS(!files.empty());
     for (const std::string& pdf : files) {
         const std::string out = pathJoin(kx::test::tempDir(), kx::pathFileName(pdf) + ".pptx");
         std::string log;

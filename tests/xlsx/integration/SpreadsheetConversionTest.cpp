@@ -31,8 +31,8 @@ std::optional<std::string> pythonWithOpenpyxl() {
 }
 
 std::optional<std::string> validator() {
-    std::string path = kx::pathJoin(kx::test::sourceDir(), "../shared/tools/ooxml-validate");
-    if (!kx::isRegularFile(path) || !kx::test::haveCommand("xmllint")) return std::nullopt;
+    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
+    if (!path || !kx::test::haveCommand("xmllint")) return std::nullopt;
     return path;
 }
 
