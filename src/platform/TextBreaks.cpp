@@ -1,6 +1,7 @@
 #include "platform/TextBreaks.h"
 
 #include <unicode/brkiter.h>
+#include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
@@ -47,6 +48,12 @@ bool isWhitespaceOrNewline(char32_t c) {
 bool isControlCharacter(char32_t c) {
     int8_t type = u_charType(static_cast<UChar32>(c));
     return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR;
+}
+
+std::u16string lowercased(std::u16string_view text) {
+    icu::UnicodeString s(text.data(), static_cast<int32_t>(text.size()));
+    s.toLower(icu::Locale::getRoot());
+    return std::u16string(reinterpret_cast<const char16_t*>(s.getBuffer()), static_cast<size_t>(s.length()));
 }
 
 }  // namespace kx

@@ -1,6 +1,6 @@
 #pragma once
-// Unicode text segmentation and character classes (ICU): words, user-perceived characters, and the
-// white-space and control classes the text utilities test against.
+// Unicode text segmentation and character classes (ICU): words, user-perceived characters, the
+// white-space and control classes the text utilities test against, and lower case.
 
 #include <string>
 #include <string_view>
@@ -19,5 +19,9 @@ std::vector<std::u16string> composedCharactersOf(std::u16string_view text);
 bool isWhitespaceOrNewline(char32_t c);
 // Control and format characters (Cc, Cf).
 bool isControlCharacter(char32_t c);
+
+// The text in lower case by the language-neutral rules (the length may change: "İ" becomes two
+// units).
+std::u16string lowercased(std::u16string_view text);
 
 }  // namespace kx

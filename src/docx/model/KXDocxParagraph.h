@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
@@ -45,6 +46,9 @@ public:
     // Every run of every line, line after line.
     KXDocxRunTextArray allRunTextArray() const;
     void setupOutline(int level) { pProperty_.outlineLvl = level; }
+    // Whether the paragraph carries an outline entry's title (see KXDocxParagraph_Outline.cpp): never
+    // once it has an outline level.
+    bool compareOutLine(std::u16string_view title, bool likeDetect) const;
     void setSpaceLineBefore(double value) { pProperty_.spacing.before = static_cast<float>(value); }
     void setSpaceLine(double value) { pProperty_.spacing.line = static_cast<float>(value); }
     void setSpaceLineAfter(double value) { pProperty_.spacing.after = static_cast<float>(value); }

@@ -18,6 +18,7 @@
 #include "ooxml/XMLFileWriter.h"
 #include "platform/Format.h"
 #include "platform/Numeric.h"
+#include "platform/Unicode.h"
 
 namespace {
 
@@ -125,20 +126,29 @@ void KXDocxRunPath::_writePath2006(XMLFileWriter& writer) {
     // Shape ids name one shape in the whole document part.
     const std::string typeID = kx::format("Shape%llu", static_cast<unsigned long long>(
                                                            KXDocxCounters::sharedInstance().nextVMLShapeIndex()));
+    const std::string coordOrigin = twips(left) + "," + twips(top), coordSize = twips(width) + "," + twips(height);
+    const std::string pathText = VMLPathString(path);
+    // The type is a free form (100): a preset number would draw its preset shape (12 is a star)
+    // wherever the path is not read from the type.
     writer.writeStartElementWithNamespace(V, "shapetype");
     writer.writeAttribute("id", typeID);
-    writer.writeAttribute("coordorigin", twips(left) + "," + twips(top));
-    writer.writeAttribute("coordsize", twips(width) + "," + twips(height));
-    writer.writeAttribute("o:spt", "12");
-    writer.writeAttribute("path", VMLPathString(path));
+    writer.writeAttribute("coordorigin", coordOrigin);
+    writer.writeAttribute("coordsize", coordSize);
+    writer.writeAttribute("o:spt", "100");
+    writer.writeAttribute("path", pathText);
     writer.writeStartElementWithNamespace(V, "stroke");
     writer.writeAttribute("joinstyle", "miter");
     writer.writeEndElement();
     writer.writeEndElement();
 
+    // The shape carries its own path and coordinate space too: not every reader takes them from
+    // the type.
     writer.writeStartElementWithNamespace(V, "shape");
     writer.writeAttribute("id", "WS_" + typeID);
     writer.writeAttribute("type", "#" + typeID);
+    writer.writeAttribute("coordorigin", coordOrigin);
+    writer.writeAttribute("coordsize", coordSize);
+    writer.writeAttribute("path", pathText);
     writer.writeAttribute(
         "style", kx::format("position:absolute;left:0;text-align:left;margin-left:%0.2fpt;margin-top:%0.2fpt;"
                             "width:%0.2fpt;height:%0.2fpt;mso-position-horizontal-relative:page;"
@@ -167,7 +177,8 @@ void KXDocxRunPath::_writePath2006(XMLFileWriter& writer) {
         if (i.strokeAlpha() < 1.0f || dash) {
             writer.writeStartElementWithNamespace(V, "stroke");
             if (i.strokeAlpha() < 1.0f) writer.writeAttribute("opacity", opacity(i.strokeAlpha()));
-            if (dash) writer.writeAttribute("dashstyle", *dash);
+            // VML's dash style names are lower case ("longdash"); readers match them as written.
+            if (dash) writer.writeAttribute("dashstyle", kx::asciiLower(*dash));
             writer.writeEndElement();
         }
     }

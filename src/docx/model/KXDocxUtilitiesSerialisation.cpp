@@ -220,7 +220,9 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
     end(w);
 
     if (std::optional<std::string_view> jc = KXDocxJcName(p.jc)) valElement(w, "jc", *jc);
-    if (p.outlineLvl > 0) valElement(w, "outlineLvl", integer(p.outlineLvl));
+    // Outline levels count from 1 in the record (0: none) and from 0 in WordprocessingML, which has
+    // nine of them; its place is after the alignment in the schema's order.
+    if (p.outlineLvl > 0) valElement(w, "outlineLvl", integer(std::min(p.outlineLvl - 1, 8)));
 
     WriteRProperty(r, w);
     if (s.shouldWrite) WriteSectProperty(s, w);

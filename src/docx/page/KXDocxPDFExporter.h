@@ -2,14 +2,16 @@
 // The exporter of the "docx" output type: a family on the shared page capture. It keeps the
 // conversion's DOCX options where the page code reads them, makes the package writer, lays each
 // page out in display space (its crop box, turned with the page and held to a size Word can show)
-// and turns main text into text runs with their Word run properties. The page is then built and
-// written by the writer's page (KXDocxPage).
+// and turns main text into text runs with their Word run properties and painted paths into path
+// runs (KXDocxPDFExporter_Paths.cpp). The page is then built and written by the writer's page
+// (KXDocxPage).
 
 #include <memory>
 #include <string>
 
 #include "capture/PageCapture.h"
 #include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxRunPath.h"
 #include "docx/page/KXDocxWriter.h"
 
 class KXDocxPDFExporter : public kx::PageCapture {
@@ -35,6 +37,16 @@ public:
     // it, and the size clamp (see kMaxPageSide).
     static KXPDFPageGeometry docxPageGeometry(const KXPDFPageGeometry& shown);
 
+    // A painted path becomes a path run of the page, unless it cannot be seen, is clipped away, has
+    // no extent, or is the page's background (then it takes away the text under it).
+    void didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
+    // The page holds nothing painted yet but main text.
+    bool isContentCurrentEmpty() const;
+    // The main text and paths that lie wholly inside the rectangle leave the page.
+    void removeObjectsHidenBehindInRect(const kx::Rect& rect);
+    // Whether the annotation is one that lies under the text (a highlight or a form field).
+    bool isUnderTextAnnotForPDFAnnotionIndex(KXPDFConentParser& parser, std::int64_t index) const;
+
 protected:
     kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
     KXPDFPageGeometry pageGeometryOf(const kx::PDFPage& page) const override;
@@ -48,6 +60,9 @@ protected:
     void closeTextBox() override {}
 
 private:
+    // A path painted under a soft mask cuts the picture the mask made; false when there is none to
+    // cut, and the path is then shown as painted.
+    bool cutSoftMaskPictureWithPath(const KXDocxRunPath& run);
     std::shared_ptr<const KXDocx_RPr> sharedRProperty(const kx::AffineTransform& t) const;
 
     std::unique_ptr<KXDocxWriter> writer_;

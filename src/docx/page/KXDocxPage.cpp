@@ -47,7 +47,9 @@ KXDocxPage::KXDocxPage(XMLFileWriter* documentWriter, kx::Size pageSize, bool fi
 
 void KXDocxPage::updateAllPDFScanIndex() {
     std::vector<std::shared_ptr<KXDocxRun>> all;
-    all.reserve(allRunTextArray_.size() + allRunPathArray_.size() + allTableArray_.size());
+    all.reserve(allRunTextBoxArray_.size() + allRunTextArray_.size() + allRunPathArray_.size() + allTableArray_.size());
+    // Text boxes share the reading order; texts along paths keep the index they were made with.
+    all.insert(all.end(), allRunTextBoxArray_.begin(), allRunTextBoxArray_.end());
     all.insert(all.end(), allRunTextArray_.begin(), allRunTextArray_.end());
     all.insert(all.end(), allRunPathArray_.begin(), allRunPathArray_.end());
     all.insert(all.end(), allTableArray_.begin(), allTableArray_.end());
@@ -120,8 +122,8 @@ void KXDocxPage::endWritePage(std::int64_t) {
     filterAllRunPathArray();
     convertPathsForUnderLineIfNeed();
     convertPathsForHighLightIfNeed();
-    // Tables and annotation text boxes are worked out here, before the text is laid out, when the
-    // page holds them.
+    // Tables are worked out here, before the text is laid out, when the page holds them.
+    convertAnnotion2TextBox();
     createPageWithColumn();
     if (allPageSectionArray_.empty()) {
         auto blank = KXDocxPageSection::BankPageSectionWithSectProperty(sectProperty_);
@@ -133,6 +135,7 @@ void KXDocxPage::endWritePage(std::int64_t) {
         allPageSectionArray_.push_back(blank);
     }
     _insertFloatRunPicts();
+    creatOutlineIfNeed();
     writePDFPageBookmark();
     for (const auto& table : allTableArray_) {
         const kx::Rect bounds = table->displayRect();

@@ -13,11 +13,18 @@
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "docx/model/KXDocxRunPath.h"
 #include "docx/model/KXDocxRunText.h"
+#include "docx/model/KXDocxRunTextBox.h"
+#include "docx/model/KXDocxRunTextPath.h"
+#include "docx/model/KXDocxTextBoxInfo.h"
 #include "docx/page/KXDocxPageSection.h"
+#include "pdf/KXPDFOutLineManager.h"
 #include "platform/Geometry.h"
 
 class KXDocxWriter;
 class XMLFileWriter;
+
+using KXDocxRunTextBoxArray = std::vector<std::shared_ptr<KXDocxRunTextBox>>;
+using KXDocxRunTextPathArray = std::vector<std::shared_ptr<KXDocxRunTextPath>>;
 
 class KXDocxPage {
 public:
@@ -61,8 +68,35 @@ public:
     void insertRunPictArray(const KXDocxRunArray& picts);
     // Whether something of that kind painted at `minScanIndex` or later meets the rectangle.
     bool haveTextUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+    bool haveTextBoxUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
     bool haveShapeUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
     bool haveTableUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+
+    // ---- Floating text (KXDocxPage_TextBoxes.cpp) ----
+    // The paragraphs of the open text box while turned text arrives: the last one (none when the
+    // box has none); a new one that takes the run and paragraph properties of the last one.
+    std::shared_ptr<KXDocxParagraph> cachedTextBoxLastParagraph();
+    std::shared_ptr<KXDocxParagraph> cachedTextBoxNewParagraph();
+    // The sum of the open box's line spacings, and the widest first line of its paragraphs.
+    double cachedTextBoxHeight() const;
+    double cachedTextBoxWidthMax() const;
+    // The text runs of every text box, box after box.
+    KXDocxRunTextArray allRunTextArrayInTextBoxes() const;
+    // The angle by which the page is turned for a second interpretation: the rotation most text
+    // boxes share when their runs are at least 3 and outnumber the main text's; else 0.
+    int autoRotationOfPDFPage() const;
+    // Text that came from annotations leaves the main text: one text box for each annotation.
+    void convertAnnotion2TextBox();
+    // A box holding the runs laid out like a small page at their place on this page; none for no runs.
+    std::shared_ptr<KXDocxRunTextBox> NewTextBoxWithRunTextArray(KXDocxRunTextArray runs);
+
+    // ---- Outline headings (KXDocxPage_Outline.cpp) ----
+    // Paragraphs that carry the titles of the PDF's outline entries of this page get their levels.
+    void creatOutlineIfNeed();
+    void _creatOutline_PDF_Outline();
+    void _creatOutline_Auto() {}
+    // Marks the first paragraph that carries the entry's title; false when none does.
+    bool _findOutLines(const KXPDFOutLineManager::Item& item, bool likeDetect);
 
     KXDocxWriter* docxWriter() const { return docxWriter_; }
     void setDocxWriter(KXDocxWriter* writer) { docxWriter_ = writer; }
@@ -85,6 +119,18 @@ public:
     KXDocxRunPathArray& allRunPathArray() { return allRunPathArray_; }
     const KXDocxRunPathArray& allRunPathArray() const { return allRunPathArray_; }
     const std::vector<std::shared_ptr<KXDocxPageSection>>& allPageSectionArray() const { return allPageSectionArray_; }
+    void setAllPageSectionArray(std::vector<std::shared_ptr<KXDocxPageSection>> sections) {
+        allPageSectionArray_ = std::move(sections);
+    }
+    KXDocxRunTextBoxArray& allRunTextBoxArray() { return allRunTextBoxArray_; }
+    const KXDocxRunTextBoxArray& allRunTextBoxArray() const { return allRunTextBoxArray_; }
+    KXDocxRunTextPathArray& allRunTextPathArray() { return allRunTextPathArray_; }
+    const KXDocxRunTextPathArray& allRunTextPathArray() const { return allRunTextPathArray_; }
+    bool isUsingTextBox() const { return isUsingTextBox_; }
+    void setIsUsingTextBox(bool value) { isUsingTextBox_ = value; }
+    std::vector<std::shared_ptr<KXDocxParagraph>>& cachedTextBoxParagraphs() { return cachedTextBoxParagraphs_; }
+    KXDocxTextBoxInfo& cachedTextBoxInfo() { return cachedTextBoxInfo_; }
+    void setCachedTextBoxInfo(const KXDocxTextBoxInfo& info) { cachedTextBoxInfo_ = info; }
     const kx::Rect& currentPageCropBox() const { return currentPageCropBox_; }
     void setCurrentPageCropBox(const kx::Rect& box) { currentPageCropBox_ = box; }
     const kx::Rect& currentPageMediaBox() const { return currentPageMediaBox_; }
@@ -112,6 +158,11 @@ private:
     std::vector<std::shared_ptr<KXDocxRun>> allTableArray_;
     KXDocxRunPathArray allRunPathArray_;
     std::vector<std::shared_ptr<KXDocxPageSection>> allPageSectionArray_;
+    KXDocxRunTextBoxArray allRunTextBoxArray_;
+    KXDocxRunTextPathArray allRunTextPathArray_;
+    bool isUsingTextBox_ = false;
+    std::vector<std::shared_ptr<KXDocxParagraph>> cachedTextBoxParagraphs_;
+    KXDocxTextBoxInfo cachedTextBoxInfo_;
     kx::Rect currentPageCropBox_;
     kx::Rect currentPageMediaBox_;
     long currentPageRotationAngle_ = 0;

@@ -1,6 +1,7 @@
 // Floating pictures of the page: their stacking against the text, and the paragraph that writes
 // them. Shapes and pictures are made behind the text (large negative stacking values); one that
-// nothing painted after it covers comes in front, as it stood in the PDF.
+// nothing painted after it covers comes in front, as it stood in the PDF. Text boxes and texts
+// along paths stand in front of the text from the start.
 
 #include <cstdlib>
 
@@ -29,6 +30,10 @@ bool KXDocxPage::haveTextUpperInRect(const kx::Rect& rect, std::uint64_t minScan
     return anyUpper(allRunTextArray_, rect, minScanIndex);
 }
 
+bool KXDocxPage::haveTextBoxUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const {
+    return anyUpper(allRunTextBoxArray_, rect, minScanIndex);
+}
+
 bool KXDocxPage::haveShapeUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const {
     return anyUpper(allRunPathArray_, rect, minScanIndex);
 }
@@ -42,10 +47,14 @@ void KXDocxPage::_insertFloatRunPicts() {
     for (const auto& path : allRunPathArray_) {
         const kx::Rect rect = path->displayRect();
         const std::uint64_t since = path->pdfScanIndex();
-        if (!haveTextUpperInRect(rect, since) && !haveTableUpperInRect(rect, since))
+        if (!haveTextUpperInRect(rect, since) && !haveTextBoxUpperInRect(rect, since) &&
+            !haveTableUpperInRect(rect, since))
             path->setPictZIndex(kFrontZIndex - std::llabs(path->pictZIndex()));
         picts.push_back(path);
     }
+    // Text boxes and texts along paths keep the stacking they were made with, in front of the text.
+    picts.insert(picts.end(), allRunTextBoxArray_.begin(), allRunTextBoxArray_.end());
+    picts.insert(picts.end(), allRunTextPathArray_.begin(), allRunTextPathArray_.end());
     insertRunPictArray(picts);
 }
 
@@ -62,4 +71,21 @@ void KXDocxPage::insertRunPictArray(const KXDocxRunArray& picts) {
             for (const auto& object : group)
                 if (auto paragraph = std::dynamic_pointer_cast<KXDocxParagraph>(object))
                     return paragraph->insertRunPictArray(picts);
+    // No paragraph at all: one of no height opens the first section to carry them.
+    if (allPageSectionArray_.empty()) return;
+    KXDocxPageSection& first = *allPageSectionArray_.front();
+    std::vector<KXDocxWriterObjectArray> groups = first.paragraphGroupArray();
+    if (groups.empty()) groups.emplace_back();
+    auto carrier = std::make_shared<KXDocxParagraph>();
+    KXDocx_PPr p = carrier->pProperty();
+    p.spacing.before = p.spacing.after = 0;
+    p.spacing.line = 1;
+    p.spacing.lineRule = "exact";
+    carrier->setPProperty(p);
+    KXDocx_RPr r = carrier->rProperty();
+    r.sz = r.szCs = 1;
+    carrier->setRProperty(r);
+    carrier->insertRunPictArray(picts);
+    groups.front().insert(groups.front().begin(), carrier);
+    first.setParagraphGroupArray(std::move(groups));
 }

@@ -2,8 +2,10 @@
 
 #include <exception>
 
+#include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxProperty.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "docx/model/KXDocxVMLShapeTypes.h"
 #include "docx/page/KXDocxPage.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
@@ -100,12 +102,16 @@ std::string KXDocxWriter::templateText(const std::string& name) {
 void KXDocxWriter::begainWriteDocument() {
     if (hasFailed()) return;
     setBegainDocxOptions();
+    KXDocxCounters::sharedInstance().begainWriteDocument();
     mediaCollection_.clear();
     bookmarkNames_.clear();
     bookmarkIds_.clear();
     nextBookmarkId_ = 0;
     lastSectProperty_.reset();
     bodySectPropertyWritten_ = false;
+    // The document's stacking and shape counters, and the VML shape types it defines, start again.
+    KXDocxCounters::sharedInstance().begainWriteDocument();
+    KXDocxVMLShapeTypes::sharedInstance().begainWriteDocument();
 
     documentWriter_ = createXMLPart(kDocumentPart, kMainContentType);
     if (!documentWriter_) return fail("Can't create word/document.xml");

@@ -82,8 +82,9 @@ TEST(KXDocxRunPathWriting, StrokedLineShape) {
     run->setPictZIndex(3);
     const std::string xml = numbered(shapeXML(*run));
     EXPECT_NE(xml.find("<w:pict><v:shapetype id=\"ShapeN\" coordorigin=\"1420,1970\" coordsize=\"1480,60\" "
-                       "o:spt=\"12\" path=\"m1440,2000l2880,2000e\"><v:stroke joinstyle=\"miter\"/></v:shapetype>"
-                       "<v:shape id=\"WS_ShapeN\" type=\"#ShapeN\" style=\"position:absolute;left:0;text-align:left;"
+                       "o:spt=\"100\" path=\"m1440,2000l2880,2000e\"><v:stroke joinstyle=\"miter\"/></v:shapetype>"
+                       "<v:shape id=\"WS_ShapeN\" type=\"#ShapeN\" coordorigin=\"1420,1970\" coordsize=\"1480,60\" "
+                       "path=\"m1440,2000l2880,2000e\" style=\"position:absolute;left:0;text-align:left;"
                        "margin-left:71.00pt;margin-top:98.50pt;width:74.00pt;height:3.00pt;"
                        "mso-position-horizontal-relative:page;mso-position-vertical-relative:page;z-index:3\" "
                        "filled=\"f\" stroked=\"t\" strokeweight=\"1.00pt\" strokecolor=\"#000000\">"
@@ -116,6 +117,13 @@ TEST(KXDocxRunPathWriting, PaintAttributes) {
         {"dashed, faint stroke", pathRun(linePath(10, 10, 110, 10), dashed),
          {"strokecolor=\"#0000FF\"", "<v:stroke opacity=\"16448f\" dashstyle=\"dash\"/>"},
          {"dashPhase"}},
+        {"long dashes in VML's lower-case name", pathRun(linePath(10, 10, 110, 10), [] {
+             Paint p = stroked(1);
+             p.dash = {6, 3};
+             return p;
+         }()),
+         {"<v:stroke dashstyle=\"longdash\"/>"},
+         {"longDash"}},
         {"hairline weight", pathRun(rectPath(10, 10, 20, 20), both), {"strokeweight=\"0.01pt\""}, {}},
         {"thin filled bar",
          pathRun(rectPath(100, 50, 0.5, 30), filled({0, 0, 1, 1})),

@@ -194,7 +194,7 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"240\" w:lineRule=\"exact\"/>"
          "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
              kDefaultRPr + "</w:pPr>"},
-        {"every part: numPr, tabs, spacing, ind, jc, outlineLvl, rPr, sectPr",
+        {"every part: numPr, tabs, spacing, ind, jc, outlineLvl (level 2 is 1), rPr, sectPr",
          [](KXDocx_PPr& p, KXDocx_SectPr& s, KXDocx_Tabs& tabs) {
              tabs.tabArray = {{"dot", "left", 36}, {"none", "right", 400.5f}};
              p.outlineLvl = 2;
@@ -208,7 +208,7 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
          "<w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/><w:tab w:val=\"right\" w:pos=\"8010\"/></w:tabs>"
          "<w:spacing w:before=\"120\" w:after=\"60\" w:line=\"280\" w:lineRule=\"auto\"/>"
          "<w:ind w:firstLine=\"360\" w:left=\"720\" w:right=\"180\"/><w:jc w:val=\"both\"/>"
-         "<w:outlineLvl w:val=\"2\"/>" +
+         "<w:outlineLvl w:val=\"1\"/>" +
              kDefaultRPr + sect + "</w:pPr>"},
         {"auto spacing that is not a whole number of 240ths is rounded",
          [](KXDocx_PPr& p, KXDocx_SectPr&, KXDocx_Tabs&) { p.spacing = {0, 0, 13, "auto", 12}; },
@@ -243,6 +243,26 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
         KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
         EXPECT_EQ(fragment([&](XMLFileWriter& w) { KXDocxUtilities::WritePProperty(p, r, s, tabs, w); }), c.want)
             << c.what;
+    }
+
+    // Outline levels count from 1 in the record and from 0 in the document, which has nine.
+    const struct {
+        int level;
+        const char* written;
+    } levels[] = {{0, nullptr}, {-3, nullptr}, {1, "0"}, {9, "8"}, {12, "8"}};
+    for (const auto& c : levels) {
+        KXDocx_PPr p = KXDocxUtilities::defaultPProperty();
+        p.outlineLvl = c.level;
+        const std::string xml = fragment([&](XMLFileWriter& w) {
+            KXDocxUtilities::WritePProperty(p, KXDocxUtilities::defaultRProperty(),
+                                            KXDocxUtilities::defaultSectPropertyHiden(), KXDocx_Tabs{}, w);
+        });
+        const std::string element =
+            c.written ? "<w:jc w:val=\"left\"/><w:outlineLvl w:val=\"" + std::string(c.written) + "\"/><w:rPr>" : "";
+        if (c.written)
+            EXPECT_NE(xml.find(element), std::string::npos) << "level " << c.level << ": " << xml;
+        else
+            EXPECT_EQ(xml.find("outlineLvl"), std::string::npos) << "level " << c.level;
     }
 
     // A blank paragraph holds only its properties, written with no tab stops.
