@@ -9,6 +9,7 @@
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
+#include "pdf/KXPDFOutLineManager.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/state/KXPDFRenderState.h"
 #include "platform/Numeric.h"
@@ -16,8 +17,13 @@
 #include "platform/Unicode.h"
 
 kx::CaptureDocument* KXDocxPDFExporter::openDocument(const std::string& destPath,
-                                                     const std::shared_ptr<kx::PDFDocument>&) {
+                                                     const std::shared_ptr<kx::PDFDocument>& document) {
     if (moreOptions()) KXDocxManager::sharedInstance().setMoreOptions(*moreOptions());
+    // The outline of this document marks the headings of its pages.
+    if (document)
+        KXPDFOutLineManager::sharedInstance().reLoadOutline(*document);
+    else
+        KXPDFOutLineManager::sharedInstance().setTableArray({});
     writer_ = std::make_unique<KXDocxWriter>(destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
     return writer_.get();
 }
@@ -49,6 +55,23 @@ KXPDFPageGeometry KXDocxPDFExporter::docxPageGeometry(const KXPDFPageGeometry& s
     g.cropBox = crop;
     g.pageTransform = t;
     return g;
+}
+
+bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
+    if (!document() || document()->hasFailed()) return false;
+    KXPDFPageGeometry geometry = pageGeometryOf(page);
+    beginPage(geometry, pageSizeOf(geometry));
+    if (KXDocxPage* first = writer_->currentPage()) first->setPdfPageIndex(page.pageNumber());
+    interpretPage(page);
+    const KXDocxPage* read = writer_->currentPage();
+    if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel()) {
+        geometry = docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle));
+        beginPage(geometry, pageSizeOf(geometry), true);
+        if (KXDocxPage* turned = writer_->currentPage()) turned->setPdfPageIndex(page.pageNumber());
+        interpretPage(page);
+    }
+    endPage();
+    return true;
 }
 
 KXPDFPageGeometry KXDocxPDFExporter::pageGeometryOf(const kx::PDFPage& page) const {
@@ -156,11 +179,4 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     run->setRunText(text);
     run->setSpaceWidth(spaceWidth);
     page->allRunTextArray().push_back(std::move(run));
-}
-
-kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string&, kx::Size, const KXPDF_CTMInfo& g) {
-    const double angle = textBoxAngle(g.rotation);
-    if (angle != 90 && angle != 270) return kx::TextBoxStep::LeavesTheBox;
-    if (openTextBoxAngle() != angle) return kx::TextBoxStep::OpensAnotherBox;
-    return kx::TextBoxStep::Kept;
 }
