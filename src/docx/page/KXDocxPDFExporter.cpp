@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "docx/model/KXDocxManager.h"
 #include "docx/model/KXDocxUtilities.h"
@@ -103,6 +104,19 @@ bool KXDocxPDFExporter::acceptsText(KXPDFConentParser& parser, const std::u16str
     return !(text.size() == 1 && text[0] < 0x20);
 }
 
+namespace {
+
+// The angle between the text's baseline and its downward direction, whole degrees from 0 to 180;
+// 90 for a transform that cannot say.
+double baselineToDownAngle(const kx::AffineTransform& t) {
+    const double along = std::hypot(t.a, t.b), down = std::hypot(t.c, t.d);
+    const double cosine = (t.a * -t.c + t.b * -t.d) / (along * down);
+    if (!std::isfinite(cosine)) return 90;
+    return std::round(std::acos(std::clamp(cosine, -1.0, 1.0)) * 180.0 / std::numbers::pi);
+}
+
+}  // namespace
+
 std::shared_ptr<const KXDocx_RPr> KXDocxPDFExporter::sharedRProperty(const kx::AffineTransform& t) const {
     return sharedStyle<KXDocx_RPr>(t, [&] { return currentRProperty(t); });
 }
@@ -123,9 +137,11 @@ KXDocx_RPr KXDocxPDFExporter::currentRProperty(const kx::AffineTransform& t) con
     const KXPDFFontDescriptor* descriptor = font->fontDescriptor();
     r.b = KXPDFFontUtilities::isBoldFontName(font->baseFontName_New()) || (descriptor && descriptor->isBold()) ||
           mode == 2 || mode == 6;
-    const double down = KXTransformDownAngle(t);
+    // Slanted text stands at more than two degrees off a right angle to its baseline, whichever
+    // way the baseline runs and whether or not it is mirrored.
+    const double slant = baselineToDownAngle(t);
     r.i = KXPDFFontUtilities::isItalicFontName(font->baseFontName_New()) || (descriptor && descriptor->isItalic()) ||
-          down < 88 || down > 92;
+          slant < 88 || slant > 92;
     const KXPDFRGB rgb = fillRGB();
     r.color = {rgb.r, rgb.g, rgb.b, 255};
     r.spacing = 0;

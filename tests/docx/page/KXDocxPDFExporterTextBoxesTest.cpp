@@ -114,6 +114,8 @@ TEST(KXDocxPDFExporterTextBoxes, TurnedTextBecomesABoxOverItsTextOnThePage) {
                                             const KXDocxRunTextBox& box = *p.allRunTextBoxArray().front();
                                             EXPECT_EQ(box.pictInfo().rotation, c.rotation);
                                             EXPECT_EQ(allRunText(box.allRunTextArray()), "Hello World");
+                                            // Turned is not slanted.
+                                            EXPECT_FALSE(box.allRunTextArray().front()->rProperty().i);
                                             EXPECT_EQ(allRunText(p.allRunTextArray()).find("Hello"), std::string::npos);
                                         });
         // Where the text stands on the shown page (y downward): its baseline from start to end.
@@ -197,6 +199,7 @@ TEST(KXDocxPDFExporterTextBoxes, TextAtOtherAnglesOrMirroredGoesAlongAPath) {
         const std::string xml = convert(page({uprightLine(), raw(show)}), [&](KXDocxPage& p) {
             ASSERT_EQ(p.allRunTextPathArray().size(), 1u);
             EXPECT_EQ(kx::utf16ToUtf8(p.allRunTextPathArray().front()->runText()), "Hello World");
+            EXPECT_FALSE(p.allRunTextPathArray().front()->rProperty().i);
             EXPECT_TRUE(p.allRunTextBoxArray().empty());
             EXPECT_EQ(allRunText(p.allRunTextArray()).find("Hello"), std::string::npos);
         });
