@@ -1,5 +1,6 @@
 #include "flowtext/FlowExporter_p.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -79,23 +80,26 @@ kx::Rect glyphBox(const kx::AffineTransform& t, double advance, double s, double
         h = 1;
     }
     const double top = ascent / h * s, bottom = descent / h * s;
-    kx::Rect box = kx::Rect::null();
-    for (kx::Point p : {kx::Point{0, bottom}, kx::Point{0, top}, kx::Point{advance, top}, kx::Point{advance, bottom}}) {
-        const kx::Point q = t.apply(p);
-        box = box.unionWith(kx::Rect(q.x, q.y, 0, 0));
+    const kx::Point corners[] = {t.apply(kx::Point{0, bottom}), t.apply(kx::Point{0, top}),
+                                 t.apply(kx::Point{advance, top}), t.apply(kx::Point{advance, bottom})};
+    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const kx::Point& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
     }
-    return box;
+    return kx::Rect(x0, y0, x1 - x0, y1 - y0);
 }
 
 }  // namespace
 
 bool FlowExporter::isOutsideClip(const kx::Rect& box) const {
-    const std::optional<kx::Rect> clip = visibleClipRect();
-    if (!clip) return false;
-    if (clip->isNull() || clip->isEmpty()) return true;
-    const kx::Rect shown = currentPageTransform().apply(*clip);
-    return box.maxX() <= shown.minX() || box.minX() >= shown.maxX() || box.maxY() <= shown.minY() ||
-           box.minY() >= shown.maxY();
+    const std::optional<kx::Rect> shown = clipDisplayBounds();
+    if (!shown) return false;
+    if (shown->isNull() || shown->isEmpty()) return true;
+    return box.maxX() <= shown->minX() || box.minX() >= shown->maxX() || box.maxY() <= shown->minY() ||
+           box.minY() >= shown->maxY();
 }
 
 // `t` is the current display transform and `g` the geometry of the string under it. Upright text

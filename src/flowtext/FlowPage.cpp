@@ -42,9 +42,16 @@ FlowParagraph* FlowPage::cachedTextBoxNewParagraph() {
 }
 
 void FlowPage::_creatParagraphs() {
-    std::vector<FrameGroup> groups = readingGroups(allRunTextArray_, turnedRunTextArray_, pageSize_);
-    // A page without runs still measures its (empty) margins.
-    if (groups.empty()) groups.push_back({});
+    const std::vector<bool> stacked = verticalColumnsAmong(allRunTextArray_);
+    // An upright page (most pages) is read as it is; so is a page without runs, which still
+    // measures its (empty) margins.
+    if ((turnedRunTextArray_.empty() && stacked.empty()) || (allRunTextArray_.empty() && turnedRunTextArray_.empty())) {
+        std::vector<ParagraphPtr> result =
+            buildParagraphs(allRunTextArray_, sectProperty_, hasTextMargin_ ? &textMargin_ : nullptr);
+        for (ParagraphPtr& p : result) paragraphArray_.push_back(std::move(p));
+        return;
+    }
+    std::vector<FrameGroup> groups = readingGroups(allRunTextArray_, turnedRunTextArray_, stacked, pageSize_);
     for (size_t g = 0; g < groups.size(); ++g) {
         // The page's margins and section are those of the frame it reads in.
         KXDocx_SectPr otherSect = sectProperty_;

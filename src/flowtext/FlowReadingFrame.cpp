@@ -39,13 +39,12 @@ double heightOf(const FlowRunText& run) { return run.ctmInfo().bottomLeft.y - ru
 // Whether `below` is the character set right under `above` in a column of vertical writing: both
 // single visible characters, starting at one x, and `below` starts about one character lower.
 bool stacksUnder(const FlowRunText& above, const FlowRunText& below) {
-    const char32_t a = singleCharacter(above), b = singleCharacter(below);
-    if (a <= 0x20 || b <= 0x20) return false;
     const double h = heightOf(above);
     if (!(h > 0) || !std::isfinite(h) || std::fabs(heightOf(below) - h) > 0.2 * h) return false;
     const double dx = below.ctmInfo().topLeft.x - above.ctmInfo().topLeft.x;
     const double step = below.ctmInfo().topLeft.y - above.ctmInfo().topLeft.y;
-    return std::fabs(dx) <= 0.25 * h && step >= 0.7 * h && step <= 1.6 * h;
+    if (!(std::fabs(dx) <= 0.25 * h && step >= 0.7 * h && step <= 1.6 * h)) return false;
+    return singleCharacter(above) > 0x20 && singleCharacter(below) > 0x20;
 }
 
 // An upright run of a column of vertical writing, moved into the frame of vertical writing. Along
@@ -111,26 +110,35 @@ bool isVerticalWritingCharacter(char32_t c) {
            (c >= 0x20000 && c <= 0x3FFFF);   // supplementary ideographs
 }
 
-std::vector<FrameGroup> readingGroups(const std::vector<std::shared_ptr<FlowRunText>>& upright,
-                                      const std::vector<std::shared_ptr<FlowRunText>>& turned, kx::Size pageSize) {
+std::vector<bool> verticalColumnsAmong(const std::vector<std::shared_ptr<FlowRunText>>& upright) {
     // Columns of characters set one under the other, in the order shown: two or more, at least half
     // of them of vertical writing (a column of single digits in a table is no such column).
-    std::vector<bool> stacked(upright.size(), false);
-    const kx::AffineTransform toVertical = frameTransform(kVerticalFrame, pageSize);
+    std::vector<bool> stacked;
     for (size_t first = 0; first < upright.size();) {
         size_t end = first + 1;
         while (end < upright.size() && stacksUnder(*upright[end - 1], *upright[end])) ++end;
         size_t cjk = 0;
-        for (size_t i = first; i < end; ++i) cjk += isVerticalWritingCharacter(singleCharacter(*upright[i])) ? 1 : 0;
+        if (end - first >= 2)
+            for (size_t i = first; i < end; ++i) cjk += isVerticalWritingCharacter(singleCharacter(*upright[i])) ? 1 : 0;
         if (end - first >= 2 && 2 * cjk >= end - first) {
-            for (size_t i = first; i < end; ++i) {
-                const double advance = i + 1 < end ? upright[i + 1]->ctmInfo().topLeft.y - upright[i]->ctmInfo().topLeft.y
-                                                   : heightOf(*upright[i]);
-                turnIntoVerticalFrame(*upright[i], advance, toVertical);
-                stacked[i] = true;
-            }
+            stacked.resize(upright.size(), false);
+            std::fill(stacked.begin() + static_cast<std::ptrdiff_t>(first), stacked.begin() + static_cast<std::ptrdiff_t>(end), true);
         }
         first = end;
+    }
+    return stacked;
+}
+
+std::vector<FrameGroup> readingGroups(const std::vector<std::shared_ptr<FlowRunText>>& upright,
+                                      const std::vector<std::shared_ptr<FlowRunText>>& turned,
+                                      const std::vector<bool>& stacked, kx::Size pageSize) {
+    const kx::AffineTransform toVertical = frameTransform(kVerticalFrame, pageSize);
+    for (size_t i = 0; i < stacked.size(); ++i) {
+        if (!stacked[i]) continue;
+        const bool last = i + 1 == stacked.size() || !stacked[i + 1] || !stacksUnder(*upright[i], *upright[i + 1]);
+        const double advance =
+            last ? heightOf(*upright[i]) : upright[i + 1]->ctmInfo().topLeft.y - upright[i]->ctmInfo().topLeft.y;
+        turnIntoVerticalFrame(*upright[i], advance, toVertical);
     }
 
     // The groups, each with its runs in the order shown and its first run's place in that order.
@@ -151,11 +159,12 @@ std::vector<FrameGroup> readingGroups(const std::vector<std::shared_ptr<FlowRunT
         g.characters += visibleCharacters(*run);
         g.group.runs.push_back(run);
     };
+    auto isStacked = [&](size_t i) { return i < stacked.size() && stacked[i]; };
     for (size_t i = 0; i < upright.size(); ++i)
-        if (!stacked[i]) add(upright[i], 0);
+        if (!isStacked(i)) add(upright[i], 0);
     // The stacked characters join the vertical lines in the order shown.
     for (size_t i = 0; i < upright.size(); ++i)
-        if (stacked[i]) add(upright[i], kVerticalFrame);
+        if (isStacked(i)) add(upright[i], kVerticalFrame);
     for (const auto& run : turned) add(run, run->readingFrame());
 
     std::vector<Gathered*> order;

@@ -37,14 +37,20 @@ struct FrameGroup {
     std::vector<std::shared_ptr<FlowRunText>> runs;
 };
 
+// Which of the upright runs (in the order shown) are characters of vertical writing placed one
+// under the other, character by character: columns of two or more single characters at one x,
+// each about a character below the one before, at least half of them of Chinese, Japanese or
+// Korean writing. Empty when there are none.
+std::vector<bool> verticalColumnsAmong(const std::vector<std::shared_ptr<FlowRunText>>& upright);
+
 // The page's runs in reading groups. `upright` holds the runs of frame 0, `turned` those of other
-// frames (each knows its frame, FlowRunText::readingFrame), both in the order shown. Upright
-// characters set top to bottom one under the other (vertical writing placed character by
-// character) move to the frame of vertical writing first. The page reads in the frame most of its
-// characters share (the upright one when frames tie): its group comes first; every other frame's
-// group follows in the order the page first shows it.
+// frames (each knows its frame, FlowRunText::readingFrame), both in the order shown; the upright
+// runs that `stacked` marks (verticalColumnsAmong) move to the frame of vertical writing first.
+// The page reads in the frame most of its characters share (the upright one when frames tie): its
+// group comes first; every other frame's group follows in the order the page first shows it.
 std::vector<FrameGroup> readingGroups(const std::vector<std::shared_ptr<FlowRunText>>& upright,
-                                      const std::vector<std::shared_ptr<FlowRunText>>& turned, kx::Size pageSize);
+                                      const std::vector<std::shared_ptr<FlowRunText>>& turned,
+                                      const std::vector<bool>& stacked, kx::Size pageSize);
 
 // Whether a character is of Chinese, Japanese or Korean writing (Han, kana, Hangul, their
 // punctuation and full-width forms), the writing that is set vertically.
