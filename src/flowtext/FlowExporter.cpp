@@ -94,12 +94,10 @@ kx::Rect glyphBox(const kx::AffineTransform& t, double advance, double s, double
 
 }  // namespace
 
-bool FlowExporter::isOutsideClip(const kx::Rect& box) const {
-    const std::optional<kx::Rect> shown = clipDisplayBounds();
-    if (!shown) return false;
-    if (shown->isNull() || shown->isEmpty()) return true;
-    return box.maxX() <= shown->minX() || box.minX() >= shown->maxX() || box.maxY() <= shown->minY() ||
-           box.minY() >= shown->maxY();
+bool FlowExporter::isOutsideClip(const kx::Rect& box, const kx::Rect& clip) {
+    if (clip.isNull() || clip.isEmpty()) return true;
+    return box.maxX() <= clip.minX() || box.minX() >= clip.maxX() || box.maxY() <= clip.minY() ||
+           box.minY() >= clip.maxY();
 }
 
 // `t` is the current display transform and `g` the geometry of the string under it. Upright text
@@ -109,6 +107,14 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
                                    const KXPDF_CTMInfo& geometry) {
     const KXPDFFont* font = currentFont();
     const bool vertical = font && font->isVerticalWriting();
+    const kx::AffineTransform next = t.translated(offset.width, offset.height);
+    advanceNextCharTo(next);
+    const std::optional<kx::Rect> clip = clipDisplayBounds();
+    // Upright text without a clip, the most of most pages, goes the short way.
+    if (!vertical && !clip && readingFrameOf(geometry.rotation) == 0) {
+        makeUprightRun(text, t, geometry);
+        return;
+    }
     const kx::AffineTransform alongLine = vertical ? kx::concat(kAlongVerticalLine, t) : t;
     const int frame = readingFrameOf(vertical ? KXMakeCTMInfo(alongLine, 1, 0.5, -0.5).rotation : geometry.rotation);
     const double size = fontSize();
@@ -116,11 +122,9 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
     const double ascent = vertical ? 0.5 : font ? font->ascent() : 0.0;
     const double descent = vertical ? -0.5 : font ? font->descent() : 0.0;
     const double advance = vertical ? -offset.height : offset.width;
-    const kx::AffineTransform next = t.translated(offset.width, offset.height);
-    advanceNextCharTo(next);
     // A glyph wholly outside the clip is not seen (the padding of a clipped cell running under the
     // next cell, text masked off the page).
-    if (isOutsideClip(glyphBox(alongLine, advance, size, ascent, descent))) return;
+    if (clip && isOutsideClip(glyphBox(alongLine, advance, size, ascent, descent), *clip)) return;
     if (frame == 0 && !vertical) {
         makeUprightRun(text, t, geometry);
         return;

@@ -58,8 +58,8 @@ protected:
 private:
     // The run of an upright string at the display transform `t`, with the geometry `g`.
     void makeUprightRun(const std::u16string& text, const kx::AffineTransform& t, const KXPDF_CTMInfo& g);
-    // Whether a glyph's display-space box lies wholly outside the current clip.
-    bool isOutsideClip(const kx::Rect& box) const;
+    // Whether a glyph's display-space box lies wholly outside the clip's bounds (clipDisplayBounds).
+    static bool isOutsideClip(const kx::Rect& box, const kx::Rect& clip);
     KXDocx_RPr makeRProperty(const KXPDFFont& font, const kx::AffineTransform& t) const;
 
     bool styleFromRendering_;

@@ -295,21 +295,23 @@ bool liesOverVisibleRun(const FlowRunText* blank, const FlowRunText* visible) {
 
 void dropBlanksOverVisibleText(std::vector<RunLine>& lines) {
     std::vector<FlowRunText*> nextVisible;
+    std::vector<char> blank;
     for (RunLine& line : lines) {
+        blank.resize(line.size());
         bool any = false;
-        for (const FlowRunText* run : line) any = any || isBlankRun(run);
+        for (size_t i = 0; i < line.size(); ++i) any |= (blank[i] = isBlankRun(line[i])) != 0;
         if (!any) continue;
         nextVisible.assign(line.size(), nullptr);
         FlowRunText* after = nullptr;
         for (size_t i = line.size(); i-- > 0;) {
             nextVisible[i] = after;
-            if (!isBlankRun(line[i])) after = line[i];
+            if (!blank[i]) after = line[i];
         }
         FlowRunText* before = nullptr;
         size_t kept = 0;
         for (size_t i = 0; i < line.size(); ++i) {
             FlowRunText* run = line[i];
-            if (!isBlankRun(run)) {
+            if (!blank[i]) {
                 before = run;
             } else if (liesOverVisibleRun(run, before) || liesOverVisibleRun(run, nextVisible[i])) {
                 continue;

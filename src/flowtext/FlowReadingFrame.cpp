@@ -39,6 +39,8 @@ double heightOf(const FlowRunText& run) { return run.ctmInfo().bottomLeft.y - ru
 // Whether `below` is the character set right under `above` in a column of vertical writing: both
 // single visible characters, starting at one x, and `below` starts about one character lower.
 bool stacksUnder(const FlowRunText& above, const FlowRunText& below) {
+    // Most pairs follow each other along a line: the next one starts no lower.
+    if (!(below.ctmInfo().topLeft.y > above.ctmInfo().topLeft.y)) return false;
     const double h = heightOf(above);
     if (!(h > 0) || !std::isfinite(h) || std::fabs(heightOf(below) - h) > 0.2 * h) return false;
     const double dx = below.ctmInfo().topLeft.x - above.ctmInfo().topLeft.x;
