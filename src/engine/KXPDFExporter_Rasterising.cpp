@@ -20,13 +20,32 @@ using ClipPaths = std::vector<std::shared_ptr<const KXPDFClipPath>>;
 
 struct Canvas {
     std::unique_ptr<kx::BitmapContext> context;
-    double width = 0;   // pixels
+    double width = 0;   // pixels of the whole page at the scale
     double height = 0;
+    // The part of the page's bitmap that is drawn (whole pixels): only what can show is allocated.
+    kx::Rect region;
 };
+
+// The most pixels one picture is drawn with; a larger one is drawn at a lower scale (the picture
+// shows the same area, a little softer, and one huge clip cannot exhaust memory).
+constexpr double kMaxPicturePixels = 32.0 * 1024 * 1024;
+
+// The scale transform lowered so that `area` (display space) fits kMaxPicturePixels.
+kx::AffineTransform cappedScale(const kx::AffineTransform& scale, const kx::Rect& area) {
+    if (area.isNull()) return scale;
+    const kx::Rect r = scale.apply(area).standardized();
+    const double pixels = r.width() * r.height();
+    if (!(pixels > kMaxPicturePixels)) return scale;
+    const double f = std::sqrt(kMaxPicturePixels / pixels);
+    return scale.concat(kx::AffineTransform::makeScale(f, f));
+}
 
 // Steps shared by every operation: the bitmap's size from the page size (and the scale for the
 // drawing operations), the bitmap, and its transform turned y-down with `transform` after it.
-Canvas makeCanvas(kx::Size size, const kx::AffineTransform* scale, const kx::AffineTransform& transform) {
+// `area` (display space; null for the whole page) is the part of the page that can show: only its
+// pixels are allocated, and user space stays the page's.
+Canvas makeCanvas(kx::Size size, const kx::AffineTransform* scale, const kx::AffineTransform& transform,
+                  const kx::Rect& area = kx::Rect::null()) {
     Canvas canvas;
     float w = std::ceil(static_cast<float>(size.width));
     float h = std::ceil(static_cast<float>(size.height));
@@ -42,17 +61,47 @@ Canvas makeCanvas(kx::Size size, const kx::AffineTransform* scale, const kx::Aff
     }
     W = std::fabs(W);
     H = std::fabs(H);
-    canvas.context = kx::BitmapContext::create(kx::toInt<std::int64_t>(W), kx::toInt<std::int64_t>(H));
+    kx::Rect region(0, 0, W, H);
+    if (!area.isNull() && scale) {
+        // A pixel more on every side: antialiased edges reach into it.
+        kx::Rect r = scale->apply(area).standardized().insetBy(-1, -1);
+        r = kx::Rect(std::floor(r.minX()), std::floor(r.minY()), 0, 0)
+                .unionWith(kx::Rect(std::ceil(r.maxX()), std::ceil(r.maxY()), 0, 0));
+        region = region.intersection(r);
+        // Nothing of the page can show: a pixel is enough to say so.
+        if (region.isNull() || !(region.size.width >= 1) || !(region.size.height >= 1)) region = kx::Rect(0, 0, 1, 1);
+    }
+    canvas.context = kx::BitmapContext::create(kx::toInt<std::int64_t>(region.size.width),
+                                               kx::toInt<std::int64_t>(region.size.height));
     if (!canvas.context) {
         std::fputs("Context not created!\n", stderr);
         return canvas;
     }
     canvas.width = W;
     canvas.height = H;
-    canvas.context->translateCTM(0, H);
+    canvas.region = region;
+    canvas.context->translateCTM(0, region.size.height);
     canvas.context->scaleCTM(1, -1);
+    canvas.context->translateCTM(-region.minX(), -region.minY());
     canvas.context->concatCTM(transform);
     return canvas;
+}
+
+// The box (display space) of what the clip paths leave of the page: the intersection of their
+// boxes. Null when they leave nothing; the page when there are none.
+kx::Rect clipPathsBox(const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipPaths,
+                      const kx::AffineTransform& pathTransform, kx::Size size) {
+    kx::Rect box(0, 0, std::ceil(static_cast<float>(size.width)), std::ceil(static_cast<float>(size.height)));
+    for (const auto& clip : clipPaths) {
+        if (!clip) continue;
+        std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
+        if (!path) continue;
+        const kx::Rect r = path->transformed(pathTransform).boundingBox();
+        if (r.isNull()) return r;
+        box = box.intersection(r.standardized());
+        if (box.isNull()) return box;
+    }
+    return box;
 }
 
 // Intersects the clip with every clip path (mapped by `pathTransform`), each with its own rule.
@@ -74,6 +123,9 @@ kx::ImageRef imageCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const
     if (clipBox.isNull()) return canvas.context->makeImage();
     kx::Rect r = scale.apply(clipBox).standardized();
     if (!(r.size.width > 0) || r == kx::Rect(0, 0, canvas.width, canvas.height)) return canvas.context->makeImage();
+    // The bitmap holds only the canvas's region of the page.
+    r = r.offsetBy(-canvas.region.minX(), -canvas.region.minY());
+    if (r == kx::Rect(0, 0, canvas.region.size.width, canvas.region.size.height)) return canvas.context->makeImage();
     // Values a hair beyond a whole pixel come from rounding, not from the clip.
     constexpr double kSlack = 1e-6;
     double x0 = std::floor(r.minX() + kSlack), y0 = std::floor(r.minY() + kSlack);
@@ -100,7 +152,9 @@ kx::ImageRef KXPDFExporter::DrawShadingInContextSize(kx::Size size, const kx::Af
                                                      const kx::AffineTransform& pageTransform,
                                                      const ClipPaths& clipBezierPaths, kx::Rect* clipRect,
                                                      const KXPDFShading* shading) {
-    Canvas canvas = makeCanvas(size, &scaleTransform, scaleTransform);
+    const kx::Rect area = clipPathsBox(clipBezierPaths, pageTransform, size);
+    const kx::AffineTransform scale = cappedScale(scaleTransform, area);
+    Canvas canvas = makeCanvas(size, &scale, scale, area);
     if (!canvas.context) return nullptr;
     // Without a shading there is nothing to place.
     if (!shading) return nullptr;
@@ -113,7 +167,7 @@ kx::ImageRef KXPDFExporter::DrawShadingInContextSize(kx::Size size, const kx::Af
     ctx.concatCTM(transform);
     shading->drawInContext(ctx, kx::AffineTransform::identity());
     if (clipRect) *clipRect = box;
-    return imageCutToClip(canvas, box, scaleTransform);
+    return imageCutToClip(canvas, box, scale);
 }
 
 kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::AffineTransform& /*transform*/,
@@ -123,7 +177,12 @@ kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::Af
                                                      const kx::Path& cgPath, const KXPDFPattern* fillPattern,
                                                      const KXPDFPattern* strokePattern, bool stroke, bool fill,
                                                      bool /*isText*/) {
-    Canvas canvas = makeCanvas(size, &scaleTransform, scaleTransform);
+    // The painted path (its stroke a point wide) within the clip is all that can show.
+    kx::Rect area = clipPathsBox(clipBezierPaths, pageTransform, size);
+    if (const kx::Rect painted = cgPath.transformed(pageTransform).boundingBox(); !area.isNull() && !painted.isNull())
+        area = area.intersection(painted.standardized().insetBy(-1, -1));
+    const kx::AffineTransform scale = cappedScale(scaleTransform, area);
+    Canvas canvas = makeCanvas(size, &scale, scale, area);
     if (!canvas.context) return nullptr;
     const KXPDFPattern* filling = fill ? fillPattern : nullptr;
     const KXPDFPattern* stroking = stroke ? strokePattern : nullptr;
@@ -163,7 +222,7 @@ kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::Af
         }
     }
     if (clipRect) *clipRect = box;
-    return imageCutToClip(canvas, box, scaleTransform);
+    return imageCutToClip(canvas, box, scale);
 }
 
 kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
@@ -171,7 +230,9 @@ kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::Imag
                                                    const kx::AffineTransform& pageTransform,
                                                    const kx::AffineTransform& imageTransform, kx::Rect imageRect,
                                                    const ClipPaths& clipBezierPaths, kx::Rect* clipRect) {
-    Canvas canvas = makeCanvas(size, &scaleTransform, scaleTransform);
+    const kx::Rect area = clipPathsBox(clipBezierPaths, pageTransform, size);
+    const kx::AffineTransform scale = cappedScale(scaleTransform, area);
+    Canvas canvas = makeCanvas(size, &scale, scale, area);
     if (!canvas.context) return nullptr;
     // Without a picture there is nothing to cut; the caller keeps what it has.
     if (!imageRef || !imageRef->isValid()) return nullptr;
@@ -187,7 +248,7 @@ kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::Imag
     ctx.concatCTM(imageTransform);
     ctx.drawImage(*imageRef, kx::Rect(0, 0, 1, 1));
     if (clipRect) *clipRect = box;
-    return imageCutToClip(canvas, box, scaleTransform);
+    return imageCutToClip(canvas, box, scale);
 }
 
 kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
