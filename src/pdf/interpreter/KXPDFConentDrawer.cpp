@@ -26,10 +26,20 @@ kx::ImageRef KXPDFConentDrawer::CGImage() const { return bitmapContext_ ? bitmap
 
 kx::ImageRef KXPDFConentDrawer::drawContentStream(const kx::PDFObject& stream, const kx::Rect& box,
                                                   double pixelsPerUnit) {
+    return draw(stream, box, pixelsPerUnit, false);
+}
+
+kx::ImageRef KXPDFConentDrawer::drawPatternCell(const kx::PDFObject& stream, const kx::Rect& box, double pixelsPerUnit) {
+    return draw(stream, box, pixelsPerUnit, true);
+}
+
+kx::ImageRef KXPDFConentDrawer::draw(const kx::PDFObject& stream, const kx::Rect& box, double pixelsPerUnit,
+                                     bool paths) {
     if (!stream.isStream()) return nullptr;
     kx::PDFObject dict = stream.streamDictionary();
     KXPDFConentDrawer drawer(dict, kx::PDFContentStream::forStream(stream, dict.dictGet("Resources")), box,
                              pixelsPerUnit);
+    drawer.drawsPaths_ = paths;
     drawer.setDelegate(&drawer);
     drawer.startParser();
     return drawer.CGImage();
@@ -49,7 +59,7 @@ void KXPDFConentDrawer::didScanXObjectImage(KXPDFConentParser& parser, const std
 }
 
 void KXPDFConentDrawer::didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) {
-    if (!bitmapContext_ || path.isEmpty()) return;
+    if (!drawsPaths_ || !bitmapContext_ || path.isEmpty()) return;
     const KXPDFRenderState& state = parser.currentRenderingState();
     kx::BitmapContext& ctx = *bitmapContext_;
     ctx.saveGState();
