@@ -210,6 +210,13 @@ TEST_F(ConversionWindowTest, ScreenshotOfTheWindowWithARunningRow) {
     std::cout << "Screenshot: " << path.toStdString() << "\n";
     script->release();
     ASSERT_TRUE(waitForBatchEnd());
+
+    // And at the end: the rows' final states (the spreadsheet and image jobs ran through their own
+    // exporters), each with its status icon and the buttons of its output.
+    QTest::qWait(200);
+    const QString ended = screenshotFolder() + "/main-window-ended.png";
+    ASSERT_TRUE(app->window()->grab().save(ended));
+    std::cout << "Screenshot: " << ended.toStdString() << "\n";
 }
 
 // The program starts with a file, shows its window and ends on a termination request with status 0

@@ -363,4 +363,21 @@ TEST_F(DocuvaneManagerTest, OnlyASucceededJobReplacesWhatIsAtItsOutputPath) {
     }
 }
 
+// A locked PDF converts with the password it was added with; without it the engine cannot open it.
+TEST_F(DocuvaneManagerTest, ALockedPDFConvertsWithThePasswordOfItsItem) {
+    PDFBuilder builder;
+    builder.addPage("BT /F1 12 Tf 72 700 Td (Locked) Tj ET");
+    const std::string locked = writeTemp("locked.pdf", encryptPDF(builder.build(), "user", "owner"));
+    auto withPassword = KXSourceFileItem::initWithPath(locked);
+    withPassword->setSourcePassword("user");
+    withPassword->setSettings_outputFormat(format_names::PlainText);
+    auto without = KXSourceFileItem::initWithPath(locked);
+    run({withPassword, without});
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"willStart", "start locked.pdf", "page locked.pdf 1 1 0",
+                                                          "save locked.pdf", "end locked.pdf", "start locked.pdf",
+                                                          "end locked.pdf 405", "didEnd"}));
+    EXPECT_TRUE(withPassword->isConversionSucceeded());
+    EXPECT_EQ(without->conversionStatus(), "Failed");
+}
+
 }  // namespace

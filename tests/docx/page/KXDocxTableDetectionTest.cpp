@@ -135,6 +135,29 @@ TEST(KXDocxTableDetection, GridsBecomeTables) {
     }
 }
 
+// The rule under a header that spans the last columns is painted as one filled path: small squares
+// where the first columns' rules meet it, and a bar under the spanned columns only. The first
+// column's label spans both header rows; nothing is drawn across it.
+TEST(KXDocxTableDetection, RuleUnderSomeColumnsPaintedWithTheSquaresWhereRulesMeet) {
+    Grid grid;
+    grid.widths = {80, 60, 60};
+    grid.heights = {20, 20, 20};
+    grid.horizontal = [](size_t r, size_t) { return r != 1; };
+    grid.vertical = [](size_t r, size_t c) { return !(r == 0 && c == 2); };
+    kx::Path rule;
+    const double y = grid.top(1) - 0.25;
+    rule.addRect({grid.left(0) - 0.7, y, 1.4, 0.5});
+    rule.addRect({grid.left(1) - 0.25, y, 0.5, 0.5});
+    rule.addRect({grid.left(1) + 0.25, y, grid.left(3) - grid.left(1) - 0.25, 0.5});
+    Converted out = convertGrid(grid, {{1, 0, u"State"}, {0, 1, u"Figures"}, {1, 1, u"a"}, {1, 2, u"b"}, {2, 0, u"x"},
+                                       {2, 1, u"1"}, {2, 2, u"2"}},
+                                {pathRun(rule, fillOf({0, 0, 0, 1}), 0)});
+    ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+    EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{
+                                           {"State|restart", "Figures|span=2"}, {"|continue", "a", "b"}, {"x", "1", "2"}}))
+        << show(describe(out.tables[0]));
+}
+
 TEST(KXDocxTableDetection, TextsFindTheirCell) {
     Grid grid;
     grid.widths = {80, 80};
