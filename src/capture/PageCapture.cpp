@@ -61,7 +61,7 @@ void PageCapture::cleanConvertPDF() {
 
 KXPDFPageGeometry PageCapture::pageGeometryOf(const kx::PDFPage& page) const { return KXPDFPageGeometry::ofPage(page); }
 
-void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize) {
+void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize, bool again) {
     pageGeometry_ = geometry;
     pageSize_ = pageSize;
     nextCharFontSize_ = mainTextFontSize_ = 1.0;
@@ -73,7 +73,10 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     clipCache_.reset();
     fillCache_ = {};
     scanIndexCounter_ = 0;
-    document_->begainWritePage(pageSize_);
+    if (again)
+        document_->begainWritePageAgain(pageSize_);
+    else
+        document_->begainWritePage(pageSize_);
 }
 
 void PageCapture::interpretPage(const kx::PDFPage& page) {

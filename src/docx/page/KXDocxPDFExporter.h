@@ -34,6 +34,10 @@ public:
     static constexpr double kMaxPagePicturePixels = 64.0 * 1024 * 1024;
     static constexpr double kMinPictureScale = 0.25;
 
+    // The page is read once as it is shown; when most of its text then stands in text boxes turned
+    // the same way, it is read again turned by that angle, so that its text reads upright.
+    bool convertPDFPage(const kx::PDFPage& page) override;
+
     // The conversion's writer (nullptr outside a conversion).
     KXDocxWriter* pdfWriter() const { return writer_.get(); }
 
@@ -77,10 +81,23 @@ protected:
     bool acceptsText(KXPDFConentParser& parser, const std::u16string& text) override;
     void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
                          const KXPDF_CTMInfo& g) override;
-    // Turned text is not placed in the document: it takes no room in the main text.
-    void openTextBox(const std::u16string&, kx::Size, const KXPDF_CTMInfo&, double) override {}
+    // Turned and mirrored text (KXDocxPDFExporter_TextBoxes.cpp): text turned by about a right
+    // angle or upside down gathers in a floating text box, text at any other angle or mirrored in a
+    // text path; each becomes a page object when it closes.
+    kx::TextPlace placeOfText(const KXPDF_CTMInfo& g) const override;
+    double textBoxAngle(double rotation) const override;
+    void openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) override;
     kx::TextBoxStep continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) override;
-    void closeTextBox() override {}
+    void closeTextBox() override;
+    KXDocxTextPathInfo textPathInfoAt(const KXPDF_CTMInfo& g) override;
+    bool continuesTextPath(const KXPDF_CTMInfo& g) const override;
+    void closeTextPath() override;
+
+public:
+    // A free-text annotation becomes a floating text box of its own at its place on the page.
+    void didScanTextBox(KXPDFConentParser& parser, const kx::Rect& rect, const std::u16string& text,
+                        const std::string& fontName, const KXPDFColor& fontColor, double fontSize, std::int64_t alignment,
+                        bool borderStroke, bool borderFill) override;
 
 private:
     // A path painted under a soft mask cuts the picture the mask made; false when there is none to
@@ -101,10 +118,16 @@ private:
     // What the state's clip leaves of the page, in display space (the page without a clip).
     kx::Rect visibleDisplayArea() const;
     std::shared_ptr<const KXDocx_RPr> sharedRProperty(const kx::AffineTransform& t) const;
+    // Adds the string to the open text box's last paragraph and moves the box on with it.
+    void appendDocxTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g);
+    // The current text is drawn mirrored.
+    bool isMirroredText() const;
+    // The displayed width of one blank of the current font along the baseline.
+    double textBoxSpaceWidth() const;
 
     std::unique_ptr<KXDocxWriter> writer_;
-    // The pixels the pictures of the page in progress took so far.
-    std::optional<std::uint64_t> budgetPageIndex_;
+    // The pixels the pictures of the page in progress took so far (each reading of a page starts
+    // at 0).
     double pagePicturePixels_ = 0;
     // The text-showing operator of the string being placed (the interpreter's count).
     std::uint64_t scanIndexBeginText_ = 0;

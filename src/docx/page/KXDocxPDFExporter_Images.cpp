@@ -30,10 +30,6 @@ int KXDocxPDFExporter::pictureDPI() {
 }
 
 double KXDocxPDFExporter::pictureScale(const kx::Rect& area, double scale) {
-    if (budgetPageIndex_ != pageIndex()) {
-        budgetPageIndex_ = pageIndex();
-        pagePicturePixels_ = 0;
-    }
     const double points = area.isNull() ? 0 : area.width() * area.height();
     if (!(points > 0) || !std::isfinite(points)) return scale;
     // A page full of pictures is drawn softer once it has used its budget, never at less than a

@@ -58,8 +58,10 @@ void KXDocxPageSection::appendBreakParagraph(const std::shared_ptr<KXDocxParagra
     // The break paragraph takes next to no height: the bands above it fill the page, and a
     // paragraph of a text line's height below them would spill onto a page of its own. Nor does it
     // keep the indents of the paragraph it comes from: a word processor that folds an empty
-    // section-break paragraph into the next one hands them on to that paragraph.
+    // section-break paragraph into the next one hands them on to that paragraph. Nor is it a
+    // heading: the navigation would list an empty one after every heading that ends a band.
     p.ind = {};
+    p.outlineLvl = 0;
     p.spacing.before = 0;
     p.spacing.after = 0;
     p.spacing.line = kBreakParagraphLine;
