@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxUtilities.h"
@@ -122,17 +123,19 @@ void KXDocxTable::createMergeCellsGroup() {
     cellGroupArray_.clear();
     for (KXDocxTableCellRowArray& block : KXDocxTableCellGroup::FindAllRowGroupCells(rows))
         cellGroupArray_.push_back(std::make_shared<KXDocxTableCellGroup>(std::move(block)));
+    // The texts each group's member cells hold, gathered once rather than searched for each text.
+    std::vector<std::unordered_set<const KXDocxRunText*>> memberTexts(cellGroupArray_.size());
+    for (size_t g = 0; g < cellGroupArray_.size(); ++g)
+        for (const auto& members : cellGroupArray_[g]->tableRowArray())
+            for (const auto& member : members)
+                for (const auto& text : member->allRunTextArray()) memberTexts[g].insert(text.get());
     for (const auto& run : allRunTextArray_) {
         const kx::Rect r = run->displayRect();
-        for (const auto& group : cellGroupArray_) {
+        for (size_t g = 0; g < cellGroupArray_.size(); ++g) {
+            const auto& group = cellGroupArray_[g];
             // A text a member cell holds stays with the group even when it reaches out of the group's
             // frame: the member writes nothing of its own.
-            bool held = group->bounds().insetBy(-1.0, -1.0).contains(r);
-            for (const auto& members : group->tableRowArray())
-                for (const auto& member : members) {
-                    const KXDocxRunTextArray& texts = member->allRunTextArray();
-                    held = held || std::find(texts.begin(), texts.end(), run) != texts.end();
-                }
+            const bool held = group->bounds().insetBy(-1.0, -1.0).contains(r) || memberTexts[g].contains(run.get());
             if (held) group->addRunTextIfNeed(run);
         }
     }

@@ -145,10 +145,14 @@ void pngWarning(png_structp, png_const_charp) {}
 // True when every pixel of a gray image is black or white (scans, stencils and masks mostly are).
 bool isBlackAndWhite(const PixelRows& px) {
     if (px.components != 1) return false;
-    const std::uint8_t* p = px.data;
-    const std::uint8_t* end = p + px.stride() * static_cast<size_t>(px.height);
-    for (; p != end; ++p)
-        if (*p != 0 && *p != 255) return false;
+    const size_t stride = px.stride();
+    for (int y = 0; y < px.height; ++y) {
+        const std::uint8_t* p = px.row(y);
+        // 0 and 255 step to 1 and 0; every other level to 2 or more.
+        unsigned other = 0;
+        for (size_t x = 0; x < stride; ++x) other |= static_cast<std::uint8_t>(p[x] + 1u) >> 1;
+        if (other) return false;
+    }
     return true;
 }
 
@@ -156,11 +160,17 @@ bool isBlackAndWhite(const PixelRows& px) {
 // depth 1 holds them: the same pixels in an eighth of the bytes to deflate.
 std::vector<std::uint8_t> packedBits(const PixelRows& px, size_t packedStride) {
     std::vector<std::uint8_t> packed(packedStride * static_cast<size_t>(px.height), 0);
+    const size_t width = static_cast<size_t>(px.width);
     for (int y = 0; y < px.height; ++y) {
         const std::uint8_t* src = px.row(y);
         std::uint8_t* dst = packed.data() + static_cast<size_t>(y) * packedStride;
-        for (int x = 0; x < px.width; ++x)
-            if (src[x]) dst[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+        size_t x = 0;
+        for (; x + 8 <= width; x += 8, src += 8)
+            *dst++ = static_cast<std::uint8_t>((src[0] & 0x80u) | (src[1] & 0x80u) >> 1 | (src[2] & 0x80u) >> 2 |
+                                               (src[3] & 0x80u) >> 3 | (src[4] & 0x80u) >> 4 | (src[5] & 0x80u) >> 5 |
+                                               (src[6] & 0x80u) >> 6 | (src[7] & 0x80u) >> 7);
+        for (size_t k = 0; x < width; ++x, ++k)
+            if (*src++) *dst |= static_cast<std::uint8_t>(0x80u >> k);
     }
     return packed;
 }
