@@ -26,6 +26,8 @@
 namespace {
 
 constexpr double kFootAbsorbed = 8.0;
+// Less space than this above a band of columns is not worth a blank paragraph.
+constexpr double kSmallestSpaceAboveColumns = 0.5;
 // The break paragraph's line: one twentieth of a point, in a mark of half a point.
 constexpr float kBreakParagraphLine = 0.05f;
 constexpr float kBreakParagraphMark = 0.5f;
@@ -151,12 +153,17 @@ void KXDocxPageSection::placeTablesInColumns(KXDocxTableArray& tables) {
 
 void KXDocxPageSection::writeContent(KXDocxTableArray& tables) {
     placeTablesInColumns(tables);
-    for (const auto& column : paragraphGroupArray_) {
+    for (size_t c = 0; c < paragraphGroupArray_.size(); ++c) {
+        const auto& column = paragraphGroupArray_[c];
         for (size_t i = 0; i < column.size(); ++i) {
             const auto& object = column[i];
             if (auto p = std::dynamic_pointer_cast<KXDocxParagraph>(object)) {
                 KXDocx_PPr pp = p->pProperty();
-                if (i == 0 && isMultiColumn() && pp.spacing.before > p->rProperty().sz) {
+                // LibreOffice lays the space above the first column's first paragraph above the
+                // whole band, so every other column would start that much lower: the first column
+                // keeps its space as blank paragraphs instead, however small it is.
+                const double keptAbove = c == 0 ? kSmallestSpaceAboveColumns : p->rProperty().sz;
+                if (i == 0 && isMultiColumn() && pp.spacing.before > keptAbove) {
                     // The column break moves to the first blank paragraph above the text.
                     writeBeforeBlankParagraphs(p);
                     pp.spacing.before = 0;

@@ -279,6 +279,39 @@ TEST(KXDocxTableDetection, NestedTable) {
     EXPECT_EQ(describe(out.tables[1]), (std::vector<std::vector<std::string>>{{"i1", ""}, {"", "i4"}}));
 }
 
+// A box in a cell, with a stub too short to count hanging from its top, is found inside the table
+// but makes no table of its own: its text goes to the cell it lies in, its lines stay on the page.
+TEST(KXDocxTableDetection, BoxInACellThatIsNoTableFoldsBackIntoTheCell) {
+    Grid outer;
+    outer.widths = {200, 150};
+    outer.heights = {100, 40};
+    std::uint64_t scan = 0;
+    KXDocxRunPathArray paths = gridRuns(outer, scan);
+    const kx::Rect box{72 + 20, 100 + 20, 120, 50};
+    KXDocxRunPathArray boxPaths{lineRun(box.minX(), box.minY(), box.maxX(), box.minY(), scan++),
+                                lineRun(box.minX(), box.maxY(), box.maxX(), box.maxY(), scan++),
+                                lineRun(box.minX(), box.minY(), box.minX(), box.maxY(), scan++),
+                                lineRun(box.maxX(), box.minY(), box.maxX(), box.maxY(), scan++),
+                                lineRun(box.midX(), box.minY(), box.midX(), box.minY() + 4, scan++)};
+    paths.insert(paths.end(), boxPaths.begin(), boxPaths.end());
+    KXDocxRunTextArray texts{textRun(u"boxed", box.minX() + 10, box.minY() + 20, 30, scan++),
+                             cellText(outer, 1, 1, u"o4", scan++)};
+    {
+        MemoryDocument document;
+        auto page = pageWith(document, paths, texts);
+        page->convertPath2TableIfNeed();
+        ASSERT_EQ(page->allTableArray().size(), 1u);
+        EXPECT_TRUE(std::static_pointer_cast<KXDocxTable>(page->allTableArray().front())->allSubTableArray().empty());
+        EXPECT_EQ(page->allRunPathArray(), boxPaths) << "the box's lines are no table lines";
+        EXPECT_TRUE(page->allRunTextArray().empty()) << "its text went into the table";
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+    Converted out = convert(paths, texts);
+    ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+    EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{{"boxed", ""}, {"", "o4"}}))
+        << show(describe(out.tables[0]));
+}
+
 TEST(KXDocxTableDetection, PageFrameBecomesBorder) {
     // A frame round 70 % of the page and a small table inside it, apart from the frame.
     const double w = 612, h = 792, fw = w * 0.84, fh = h * 0.84, fx = (w - fw) / 2, fy = (h - fh) / 2;
