@@ -312,6 +312,33 @@ TEST(KXDocxTableDetection, BoxInACellThatIsNoTableFoldsBackIntoTheCell) {
         << show(describe(out.tables[0]));
 }
 
+// A filled box with two rules across it makes a table of three rows on the page; when the box runs
+// off the page, its edges out there rule nothing, and what is left on the page is no table.
+TEST(KXDocxTableDetection, EdgesOffThePageRuleNothing) {
+    struct Case {
+        const char* what;
+        kx::Rect box;
+        size_t tables;
+    };
+    const Case cases[] = {
+        {"a box on the page", {323, 100, 240, 600}, 1},
+        {"a box running off the top and the right of the page", {323, -246, 537, 1025}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths{rectRun(c.box, scan++, fillOf({0.9, 0.9, 1, 1})), lineRun(317, 219, 556, 219, scan++),
+                                 lineRun(317, 488, 556, 488, scan++)};
+        KXDocxRunTextArray texts{textRun(u"words", 340, 300, 40, scan++)};
+        MemoryDocument document;
+        auto page = pageWith(document, paths, texts);
+        page->convertPath2TableIfNeed();
+        EXPECT_EQ(page->allTableArray().size(), c.tables);
+        EXPECT_EQ(page->allRunTextArray().size(), 1 - c.tables) << "the text stays on the page when there is no table";
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+}
+
 TEST(KXDocxTableDetection, PageFrameBecomesBorder) {
     // A frame round 70 % of the page and a small table inside it, apart from the frame.
     const double w = 612, h = 792, fw = w * 0.84, fh = h * 0.84, fx = (w - fw) / 2, fy = (h - fh) / 2;
