@@ -158,6 +158,42 @@ TEST(KXDocxTableDetection, RuleUnderSomeColumnsPaintedWithTheSquaresWhereRulesMe
         << show(describe(out.tables[0]));
 }
 
+TEST(KXDocxTableDetection, RunsOfMergedCells) {
+    struct Case {
+        const char* what;
+        Grid grid;
+        std::vector<Placed> texts;
+        std::vector<std::vector<std::string>> expected;
+    };
+    Grid uneven;  // three cells merged in the first row, two in the second, no rule between the rows
+    uneven.widths = {60, 60, 60};
+    uneven.heights = {20, 20, 20};
+    uneven.horizontal = [](size_t r, size_t) { return r != 1; };
+    uneven.vertical = [](size_t r, size_t c) { return !((r == 0 && (c == 1 || c == 2)) || (r == 1 && c == 1)); };
+
+    Grid split;  // four cells in a row with a rule between the second and the third only
+    split.widths = {50, 50, 50, 50};
+    split.heights = {20, 20};
+    split.vertical = [](size_t r, size_t c) { return !(r == 0 && (c == 1 || c == 3)); };
+
+    const Case cases[] = {
+        {"runs of different lengths in neighbouring rows are not stacked",
+         uneven,
+         {{0, 0, u"A"}, {1, 0, u"B"}, {2, 0, u"x"}, {2, 1, u"y"}, {2, 2, u"z"}},
+         {{"A|span=3"}, {"B|span=2", ""}, {"x", "y", "z"}}},
+        {"a run stops at a rule; the cell after it starts the next run",
+         split,
+         {{0, 0, u"a"}, {0, 2, u"b"}, {1, 0, u"1"}, {1, 3, u"4"}},
+         {{"a|span=2", "b|span=2"}, {"1", "", "", "4"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Converted out = convertGrid(c.grid, c.texts);
+        ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+        EXPECT_EQ(describe(out.tables[0]), c.expected) << show(describe(out.tables[0]));
+    }
+}
+
 TEST(KXDocxTableDetection, TextsFindTheirCell) {
     Grid grid;
     grid.widths = {80, 80};
