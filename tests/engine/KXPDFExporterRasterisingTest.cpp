@@ -225,3 +225,45 @@ TEST(KXPDFExporterRasterising, ClipBoxAndPathVisibility) {
         EXPECT_EQ(bound, Rect(10, 10, 30, 5)) << c.what;
     }
 }
+
+TEST(KXPDFExporterRasterising, PicturesUnderAClipHoldTheWholePagesPixelsThere) {
+    // Only the clip's part of the page's bitmap is drawn: what it gives must be what the whole
+    // bitmap holds at the same place, wherever the clip lies.
+    Fixture f = makeFixture();
+    const AffineTransform at144 = AffineTransform::makeScale(2, 2);
+    Rect whole;
+    ImageRef page = KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, at144, kPageToDisplay, {},
+                                                            &whole, f.gradient.get());
+    ASSERT_TRUE(page);
+    struct Case { const char* what; Rect clipInPage; Rect expected; };
+    const Case cases[] = {
+        {"a far corner", Rect(150, 75, 30, 20), Rect(150, 5, 30, 20)},
+        {"half points, whole pixels at 144 dpi", Rect(120.5, 30.5, 41, 13), Rect(120.5, 56.5, 41, 13)},
+        {"over the page's edge", Rect(180, -20, 50, 40), Rect(180, 80, 20, 20)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rect clip;
+        ImageRef cut = KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, at144, kPageToDisplay,
+                                                               {clipRectPath(c.clipInPage)}, &clip, f.gradient.get());
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(clip, c.expected);
+        const int left = static_cast<int>(2 * c.expected.minX()), top = static_cast<int>(2 * c.expected.minY());
+        ASSERT_EQ(cut->width, static_cast<int>(2 * c.expected.size.width));
+        ASSERT_EQ(cut->height, static_cast<int>(2 * c.expected.size.height));
+        int different = 0;
+        for (int y = 0; y < cut->height; ++y)
+            for (int x = 0; x < cut->width; ++x) different += pixelAt(*cut, x, y) != pixelAt(*page, left + x, top + y);
+        EXPECT_EQ(different, 0);
+    }
+
+    // A clip off the page shows nothing: the picture is the blank page, as large as ever.
+    Rect clip;
+    ImageRef blank = KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, at144, kPageToDisplay,
+                                                             {clipRectPath(Rect(300, 300, 10, 10))}, &clip,
+                                                             f.gradient.get());
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(blank->width, 400);
+    EXPECT_EQ(blank->height, 200);
+    EXPECT_EQ(pixelAt(*blank, 200, 100), kClear);
+}

@@ -153,6 +153,31 @@ TEST(KXDocxPDFExporterTextBoxes, LinesAndGapsOfABox) {
     });
 }
 
+TEST(KXDocxPDFExporterTextBoxes, AGapAlongTheLineIsBlanks) {
+    // "AB", a gap given in thousandths of an em, "CD", reading down the page in Helvetica 10, whose
+    // blank is 278 thousandths wide.
+    struct Case {
+        const char* what;
+        int adjustment;  // TJ's: positive moves back
+        const char* text;
+        size_t boxes;
+    };
+    const Case cases[] = {
+        {"2.5 blanks", -695, "AB  CD", 1},
+        {"half a blank back stays in the box", 139, "ABCD", 1},
+        {"1.5 blanks back leaves it", 417, "AB", 2},
+        {"a gap of 2000 em is no more than 64 blanks", -2000000, "AB                                                                CD", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string show = kx::format("BT /F1 10 Tf 0 -1 1 0 300 600 Tm [(AB) %d (CD)] TJ ET", c.adjustment);
+        convert(page({uprightLine(), raw(show)}), [&](KXDocxPage& p) {
+            ASSERT_EQ(p.allRunTextBoxArray().size(), c.boxes);
+            EXPECT_EQ(allRunText(p.allRunTextBoxArray().front()->allRunTextArray()), c.text);
+        });
+    }
+}
+
 TEST(KXDocxPDFExporterTextBoxes, TextThatDoesNotGoOnClosesTheBox) {
     struct Case {
         const char* what;
@@ -337,4 +362,22 @@ TEST(KXDocxPDFExporterTextBoxes, BookmarksGiveTheirHeadingsOutlineLevels) {
     const std::map<std::string, std::string> expected = {
         {"Chapter One", "0"}, {"First Section", "1"}, {"Fine Detail", "2"}, {"Chapter Two", "0"}};
     EXPECT_EQ(levels, expected);
+}
+
+TEST(KXDocxPDFExporterTextBoxes, AnAnnotationOnATurnedPageIsAnUprightBoxOverItsTurnedRectangle) {
+    // Turned a quarter clockwise, the page shows PDF point (x, y) at (y, x).
+    kx::test::PDFBuilder pdf;
+    const std::string resources = flowtest::addFixtureFonts(pdf);
+    const int annot = pdf.add("<< /Type /Annot /Subtype /FreeText /Rect [100 600 300 640] /DA (/Helv 9 Tf 0 g) "
+                              "/Contents (Turned page note) >>");
+    pdf.addPage("", resources, kx::format("/MediaBox [0 0 612 792] /Rotate 90 /Annots [%d 0 R]", annot));
+    convert(pdf.build(), [](KXDocxPage& p) {
+        ASSERT_EQ(p.allRunTextBoxArray().size(), 1u);
+        const KXDocxTextBoxInfo& info = p.allRunTextBoxArray().front()->pictInfo();
+        EXPECT_EQ(info.rotation, 0);
+        EXPECT_NEAR(info.displayX, 600, 0.01);
+        EXPECT_NEAR(info.displayY, 100, 0.01);
+        EXPECT_NEAR(info.displayWidth, 40, 0.01);
+        EXPECT_NEAR(info.displayHeight, 200, 0.01);
+    });
 }
