@@ -109,6 +109,21 @@ Canvas makeClippedCanvas(kx::Size size, const kx::AffineTransform& scale, const 
     return makeCanvas(pixels, scale, region);
 }
 
+// The most pixels one picture is drawn with: when the part of the page the clip leaves would take
+// more at the requested scale, it is drawn at a scale lowered to fit (the picture shows the same
+// area, a little softer, and one huge clip cannot exhaust memory).
+constexpr double kMaxPicturePixels = 32.0 * 1024 * 1024;
+
+kx::AffineTransform cappedScale(kx::Size size, const kx::AffineTransform& scale, const kx::AffineTransform& pageTransform,
+                                const ClipPaths& clipPaths) {
+    const kx::Size pixels = canvasSize(size, &scale);
+    const kx::Rect region = clipRegion(pixels.width, pixels.height, clipPaths, pageTransform.concat(scale));
+    const double count = region.isNull() ? pixels.width * pixels.height : region.size.width * region.size.height;
+    if (!(count > kMaxPicturePixels)) return scale;
+    const double f = std::sqrt(kMaxPicturePixels / count);
+    return scale.concat(kx::AffineTransform::makeScale(f, f));
+}
+
 // Intersects the clip with every clip path (mapped by `pathTransform`), each with its own rule.
 // An element array that does not make a path adds nothing.
 void clipWithPaths(kx::BitmapContext& ctx, const ClipPaths& clipPaths, const kx::AffineTransform& pathTransform) {
@@ -159,10 +174,11 @@ void clipToDeviceMask(kx::BitmapContext& ctx, const kx::Image& mask) {
 }  // namespace
 
 kx::ImageRef KXPDFExporter::DrawShadingInContextSize(kx::Size size, const kx::AffineTransform& transform,
-                                                     const kx::AffineTransform& scaleTransform,
+                                                     const kx::AffineTransform& requestedScale,
                                                      const kx::AffineTransform& pageTransform,
                                                      const ClipPaths& clipBezierPaths, kx::Rect* clipRect,
                                                      const KXPDFShading* shading) {
+    const kx::AffineTransform scaleTransform = cappedScale(size, requestedScale, pageTransform, clipBezierPaths);
     Canvas canvas = makeClippedCanvas(size, scaleTransform, pageTransform, clipBezierPaths);
     if (!canvas.context) return nullptr;
     // Without a shading there is nothing to place.
@@ -180,12 +196,13 @@ kx::ImageRef KXPDFExporter::DrawShadingInContextSize(kx::Size size, const kx::Af
 }
 
 kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::AffineTransform& /*transform*/,
-                                                     const kx::AffineTransform& scaleTransform,
+                                                     const kx::AffineTransform& requestedScale,
                                                      const kx::AffineTransform& pageTransform,
                                                      const ClipPaths& clipBezierPaths, kx::Rect* clipRect,
                                                      const kx::Path& cgPath, const KXPDFPattern* fillPattern,
                                                      const KXPDFPattern* strokePattern, bool stroke, bool fill,
                                                      bool /*isText*/) {
+    const kx::AffineTransform scaleTransform = cappedScale(size, requestedScale, pageTransform, clipBezierPaths);
     const KXPDFPattern* filling = fill ? fillPattern : nullptr;
     const KXPDFPattern* stroking = stroke ? strokePattern : nullptr;
     const kx::Path displayPath = cgPath.transformed(pageTransform);
@@ -244,10 +261,11 @@ kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::Af
 }
 
 kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
-                                                   const kx::AffineTransform& scaleTransform,
+                                                   const kx::AffineTransform& requestedScale,
                                                    const kx::AffineTransform& pageTransform,
                                                    const kx::AffineTransform& imageTransform, kx::Rect imageRect,
                                                    const ClipPaths& clipBezierPaths, kx::Rect* clipRect) {
+    const kx::AffineTransform scaleTransform = cappedScale(size, requestedScale, pageTransform, clipBezierPaths);
     Canvas canvas = makeClippedCanvas(size, scaleTransform, pageTransform, clipBezierPaths);
     if (!canvas.context) return nullptr;
     // Without a picture there is nothing to cut; the caller keeps what it has.
