@@ -18,6 +18,10 @@ void CaptureDocument::begainWritePage(kx::Size pageSize) {
     startPage(pageSize, currentDocxPageIndex_, currentDocxPageIndex_ >= docxNumOfPages_);
 }
 
+void CaptureDocument::begainWritePageAgain(kx::Size pageSize) {
+    startPage(pageSize, currentDocxPageIndex_, currentDocxPageIndex_ >= docxNumOfPages_);
+}
+
 void CaptureDocument::endWritePage() { finishPage(currentDocxPageIndex_); }
 
 void CaptureDocument::cancelDocument() {

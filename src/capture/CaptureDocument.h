@@ -40,6 +40,9 @@ public:
     // Makes the page of the next PDF page the current one (startPage); `pageSize` is the page as
     // displayed, in points.
     void begainWritePage(kx::Size pageSize);
+    // Makes a fresh page for the same PDF page in place of the current one (a page read a second
+    // time); the page count stays.
+    void begainWritePageAgain(kx::Size pageSize);
     // The current page builds its content and writes it (finishPage).
     void endWritePage();
     virtual void endWriteDocument() {}

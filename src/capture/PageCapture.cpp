@@ -61,7 +61,7 @@ void PageCapture::cleanConvertPDF() {
 
 KXPDFPageGeometry PageCapture::pageGeometryOf(const kx::PDFPage& page) const { return KXPDFPageGeometry::ofPage(page); }
 
-void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize) {
+void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize, bool again) {
     pageGeometry_ = geometry;
     pageSize_ = pageSize;
     nextCharFontSize_ = mainTextFontSize_ = 1.0;
@@ -71,9 +71,13 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     tiltedLine_.reset();
     styleCache_.clear();
     clipCache_.reset();
+    clipBoundsCache_.reset();
     fillCache_ = {};
     scanIndexCounter_ = 0;
-    document_->begainWritePage(pageSize_);
+    if (again)
+        document_->begainWritePageAgain(pageSize_);
+    else
+        document_->begainWritePage(pageSize_);
 }
 
 void PageCapture::interpretPage(const kx::PDFPage& page) {
@@ -414,6 +418,36 @@ std::optional<kx::Rect> PageCapture::visibleClipRect() const {
                           : ClipRectInContextSize(pageSize_, pageGeometry_.pageTransform, state->clipBezierPaths());
     clipCache_ = ClipCache{state->clipBezierPaths(), rect};
     return rect;
+}
+
+std::optional<kx::Rect> PageCapture::clipDisplayBounds() const {
+    const KXPDFRenderState* state = topState();
+    if (!state || state->clipBezierPaths().empty()) return std::nullopt;
+    if (clipBoundsCache_ && clipBoundsCache_->paths == state->clipBezierPaths()) return clipBoundsCache_->rect;
+    // The box of each path's points: a curve stays within the box of its control points.
+    const kx::AffineTransform& t = pageGeometry_.pageTransform;
+    kx::Rect box = kx::Rect::infinite();
+    for (const auto& clip : state->clipBezierPaths()) {
+        if (!clip) continue;
+        const std::vector<KXPDFPathElement>& elements = clip->pathArray().elements;
+        // A path of unknown elements is no path (as CGPathWithNSArray has it).
+        if (std::any_of(elements.begin(), elements.end(), [](const KXPDFPathElement& e) { return e.type < 0 || e.type > 4; }))
+            continue;
+        double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+        for (const KXPDFPathElement& e : elements) {
+            for (const kx::Point& p : e.points) {
+                const kx::Point q = t.apply(p);
+                x0 = std::min(x0, q.x);
+                x1 = std::max(x1, q.x);
+                y0 = std::min(y0, q.y);
+                y1 = std::max(y1, q.y);
+            }
+        }
+        box = x0 > x1 || y0 > y1 ? kx::Rect::null() : box.intersection(kx::Rect(x0, y0, x1 - x0, y1 - y0));
+        if (box.isNull()) break;
+    }
+    clipBoundsCache_ = ClipCache{state->clipBezierPaths(), box};
+    return box;
 }
 
 bool PageCapture::isPathInsideClip(const kx::Path& path, double lineWidth, kx::Rect* clipBound) const {

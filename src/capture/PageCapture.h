@@ -236,8 +236,9 @@ protected:
     // The document made by openDocument (nullptr outside a conversion).
     CaptureDocument* document() const { return document_; }
     // Sets up a page: the geometry and size, the text positions back to their start, a fresh state
-    // stack, the style caches emptied, the run counter at 0; then the document begins the page.
-    void beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize);
+    // stack, the style caches emptied, the run counter at 0; then the document begins the page
+    // (`again`: a fresh page for the PDF page begun last, read a second time).
+    void beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize, bool again = false);
     // Runs the interpreter over the page (annotations as the job's options say; the page's geometry
     // handed to it), then closes the text box and the text path still open.
     void interpretPage(const kx::PDFPage& page);
@@ -300,6 +301,10 @@ protected:
     // The bounding box of what the state's clip lets show of the page, in page space (after the
     // CTM); nullopt when the state has no clip. Text under a clip too thin to show is dropped by it.
     std::optional<kx::Rect> visibleClipRect() const;
+    // The box outside of which the state's clip shows nothing, in display space: the intersection
+    // of its paths' boxes. Nothing is drawn, so it is cheap enough to ask for every glyph; nullopt
+    // when the state has no clip, a null rectangle when the boxes leave nothing.
+    std::optional<kx::Rect> clipDisplayBounds() const;
     // Whether a path (page space, as reported) stroked `lineWidth` wide shows through the state's
     // clip: always without a clip; `clipBound` receives the clip's box in page space.
     bool isPathInsideClip(const kx::Path& path, double lineWidth, kx::Rect* clipBound = nullptr) const;
@@ -404,6 +409,8 @@ private:
         kx::Rect rect;
     };
     mutable std::optional<ClipCache> clipCache_;
+    // The same for clipDisplayBounds.
+    mutable std::optional<ClipCache> clipBoundsCache_;
     // The box visibleClipRect answers when every clip path is a rectangle on the page (they
     // intersect in a rectangle, no bitmap needed): null when they leave nothing; nullopt when a
     // path is of another shape.

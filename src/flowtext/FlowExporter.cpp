@@ -1,11 +1,14 @@
 #include "flowtext/FlowExporter_p.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "docx/model/KXDocxUtilities.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
+#include "flowtext/FlowReadingFrame_p.h"
 #include "pdf/state/KXPDFRenderState.h"
 #include "platform/Unicode.h"
 
@@ -58,15 +61,105 @@ KXDocx_RPr FlowExporter::makeRProperty(const KXPDFFont& font, const kx::AffineTr
     return r;
 }
 
-// `t` is the current display transform and `g` the geometry of the string under it.
+kx::TextPlace FlowExporter::placeOfText(const KXPDF_CTMInfo&) const { return kx::TextPlace::MainText; }
+
+namespace {
+
+// Text space of a glyph in vertical writing to text space laid along its line: the line runs down
+// the text space's y axis, and the glyph's right side is its top.
+constexpr kx::AffineTransform kAlongVerticalLine{0, -1, 1, 0, 0, 0};
+
+// The display-space box of a glyph drawn under `t` (its baseline from u = 0 to u = advance), from
+// its bottom to its top at the font size `s`: ascent and descent spanning one unit, as the glyph
+// geometry measures them.
+kx::Rect glyphBox(const kx::AffineTransform& t, double advance, double s, double ascent, double descent) {
+    double h = ascent - descent;
+    if (!std::isfinite(h) || h == 0) {
+        ascent = 0.8;
+        descent = -0.2;
+        h = 1;
+    }
+    const double top = ascent / h * s, bottom = descent / h * s;
+    const kx::Point corners[] = {t.apply(kx::Point{0, bottom}), t.apply(kx::Point{0, top}),
+                                 t.apply(kx::Point{advance, top}), t.apply(kx::Point{advance, bottom})};
+    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const kx::Point& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    return kx::Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
+}  // namespace
+
+bool FlowExporter::isOutsideClip(const kx::Rect& box, const kx::Rect& clip) {
+    if (clip.isNull() || clip.isEmpty()) return true;
+    return box.maxX() <= clip.minX() || box.minX() >= clip.maxX() || box.maxY() <= clip.minY() ||
+           box.minY() >= clip.maxY();
+}
+
+// `t` is the current display transform and `g` the geometry of the string under it. Upright text
+// is read in the page's own frame; any other text (turned, or in vertical writing) in the frame of
+// its baseline, gathered apart (FlowReadingFrame_p.h).
 void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
                                    const KXPDF_CTMInfo& geometry) {
+    const KXPDFFont* font = currentFont();
+    const bool vertical = font && font->isVerticalWriting();
+    const kx::AffineTransform next = t.translated(offset.width, offset.height);
+    advanceNextCharTo(next);
+    const std::optional<kx::Rect> clip = clipDisplayBounds();
+    // Upright text without a clip, the most of most pages, goes the short way.
+    if (!vertical && !clip && readingFrameOf(geometry.rotation) == 0) {
+        makeUprightRun(text, t, geometry);
+        return;
+    }
+    const kx::AffineTransform alongLine = vertical ? kx::concat(kAlongVerticalLine, t) : t;
+    const int frame = readingFrameOf(vertical ? KXMakeCTMInfo(alongLine, 1, 0.5, -0.5).rotation : geometry.rotation);
+    const double size = fontSize();
+    // A glyph in vertical writing stands centred on its line, one unit of the font size across.
+    const double ascent = vertical ? 0.5 : font ? font->ascent() : 0.0;
+    const double descent = vertical ? -0.5 : font ? font->descent() : 0.0;
+    const double advance = vertical ? -offset.height : offset.width;
+    // A glyph wholly outside the clip is not seen (the padding of a clipped cell running under the
+    // next cell, text masked off the page).
+    if (clip && isOutsideClip(glyphBox(alongLine, advance, size, ascent, descent), *clip)) return;
+    if (frame == 0 && !vertical) {
+        makeUprightRun(text, t, geometry);
+        return;
+    }
+    const kx::AffineTransform toFrame = frameTransform(frame, pageSize());
+    const kx::AffineTransform inFrame = kx::concat(alongLine, toFrame);
+    KXPDF_CTMInfo g = KXMakeCTMInfo(inFrame, size, ascent, descent);
+    const double textWidth = std::fabs(toFrame.apply(kx::Point{next.tx, next.ty}).x - inFrame.tx);
+    if (!std::isfinite(g.topLeft.x) || !std::isfinite(g.topLeft.y) || !std::isfinite(g.bottomLeft.y) ||
+        !std::isfinite(textWidth))
+        return;
+    keepMainTextPosition();
+    g.rotation = 0;
+    const double space = (font ? font->widthOfSpace() : 0.0) * size * std::hypot(inFrame.a, inFrame.b);
+    FlowPage* page = writer_->currentPage();
+    auto run = page->makeRunText();
+    run->setPdfScanIndex(nextScanIndex());
+    run->setCtmInfo(g);
+    // Styled as it stands in its frame: turned text is not slanted.
+    run->setRProperty(sharedRProperty(inFrame));
+    run->setRunText(text);
+    run->setSpaceWidth(std::isfinite(space) ? space : 0.0);
+    run->setTextWidth(textWidth);
+    run->setReadingFrame(frame);
+    page->turnedRunTextArray().push_back(std::move(run));
+}
+
+// An upright string: the next-character position has moved past it already.
+void FlowExporter::makeUprightRun(const std::u16string& text, const kx::AffineTransform& t,
+                                  const KXPDF_CTMInfo& geometry) {
     KXPDF_CTMInfo g = geometry;
     const KXPDFFont* font = currentFont();
     const double size = fontSize();
     const double space = font ? font->widthOfSpace() * size : 0.0;
     const double spaceWidth = displayWidthAt(t, space);
-    advanceNextCharTo(t.translated(offset.width, offset.height));
     // The left edge of a geometry is its transform's origin.
     const double textWidth = std::fabs(nextCharTransform().tx - g.topLeft.x);
     // A string that a hostile matrix puts nowhere cannot be placed on the page.

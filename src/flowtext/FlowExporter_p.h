@@ -1,9 +1,10 @@
 #pragma once
 // What the three flow-text exporters add to the page capture. An exporter owns one document
-// writer; each reported character on a horizontal baseline becomes a text run of the writer's
-// current page. Characters on any other baseline (vertical text, text on a slanted or turned
-// baseline) are gathered in the page's text-box cache or the capture's text path and then dropped:
-// they never reach the output. Only text reaches the output: paths and images are not looked at.
+// writer; each reported character becomes a text run of the writer's current page: one on an
+// upright baseline in the page's upright runs, any other (turned text, text on a slant, vertical
+// writing) in its turned runs, with its geometry in the frame of its baseline, so that the page
+// reads each frame's lines as it reads upright ones. A glyph wholly outside the clip is not seen
+// and makes no run. Only text reaches the output: paths and images are not looked at.
 
 #include <cstdint>
 #include <memory>
@@ -45,6 +46,8 @@ protected:
     FlowDocument* flowDocument() const { return writer_.get(); }
 
     kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>&) final;
+    // Every string is text of the page, whatever its angle: none opens a text box or a text path.
+    kx::TextPlace placeOfText(const KXPDF_CTMInfo& g) const final;
     void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
                          const KXPDF_CTMInfo& g) final;
     void openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) final;
@@ -53,6 +56,10 @@ protected:
     KXDocxTextPathInfo textPathInfoAt(const KXPDF_CTMInfo& g) final;
 
 private:
+    // The run of an upright string at the display transform `t`, with the geometry `g`.
+    void makeUprightRun(const std::u16string& text, const kx::AffineTransform& t, const KXPDF_CTMInfo& g);
+    // Whether a glyph's display-space box lies wholly outside the clip's bounds (clipDisplayBounds).
+    static bool isOutsideClip(const kx::Rect& box, const kx::Rect& clip);
     KXDocx_RPr makeRProperty(const KXPDFFont& font, const kx::AffineTransform& t) const;
 
     bool styleFromRendering_;

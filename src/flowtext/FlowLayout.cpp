@@ -270,6 +270,58 @@ void sortLinesLeftToRight(std::vector<RunLine>& lines) {
     }
 }
 
+namespace {
+
+bool isBlankRun(const FlowRunText* run) {
+    const std::u16string& text = run->runText();
+    return !text.empty() && text.find_first_not_of(u" \u00a0\t\u3000") == std::u16string::npos;
+}
+
+// Whether a blank lies over a visible run without being shown next to it: it overlaps the run by
+// more than a quarter of its own width, and the two were not shown one right after the other (a
+// writer that marks a word boundary with a blank and then draws the next word over it shows them
+// in turn).
+bool liesOverVisibleRun(const FlowRunText* blank, const FlowRunText* visible) {
+    if (!visible) return false;
+    const double bl = blank->ctmInfo().bottomLeft.x, br = bl + blank->textWidth();
+    const double vl = visible->ctmInfo().bottomLeft.x, vr = vl + visible->textWidth();
+    const double overlap = std::min(br, vr) - std::max(bl, vl);
+    if (!(overlap > 0.25 * blank->textWidth()) || !(overlap > 0)) return false;
+    const std::uint64_t b = blank->pdfScanIndex(), v = visible->pdfScanIndex();
+    return b + 1 != v && v + 1 != b;
+}
+
+}  // namespace
+
+void dropBlanksOverVisibleText(std::vector<RunLine>& lines) {
+    std::vector<FlowRunText*> nextVisible;
+    std::vector<char> blank;
+    for (RunLine& line : lines) {
+        blank.resize(line.size());
+        bool any = false;
+        for (size_t i = 0; i < line.size(); ++i) any |= (blank[i] = isBlankRun(line[i])) != 0;
+        if (!any) continue;
+        nextVisible.assign(line.size(), nullptr);
+        FlowRunText* after = nullptr;
+        for (size_t i = line.size(); i-- > 0;) {
+            nextVisible[i] = after;
+            if (!blank[i]) after = line[i];
+        }
+        FlowRunText* before = nullptr;
+        size_t kept = 0;
+        for (size_t i = 0; i < line.size(); ++i) {
+            FlowRunText* run = line[i];
+            if (!blank[i]) {
+                before = run;
+            } else if (liesOverVisibleRun(run, before) || liesOverVisibleRun(run, nextVisible[i])) {
+                continue;
+            }
+            line[kept++] = run;
+        }
+        line.resize(kept);
+    }
+}
+
 float leftmostStart(const std::vector<RunLine>& lines) {
     float minLeft = 1000000.0f;
     for (const RunLine& line : lines) minLeft = std::min(minLeft, static_cast<float>(line.front()->ctmInfo().bottomLeft.x));
@@ -1458,6 +1510,7 @@ std::vector<std::unique_ptr<FlowParagraph>> buildParagraphs(const std::vector<st
     if (textMargin && !sorted.empty()) textMargin->top = static_cast<float>(sorted.front()->ctmInfo().topLeft.y);
     std::vector<RunLine> lines = linesOf(sorted);
     sortLinesLeftToRight(lines);
+    dropBlanksOverVisibleText(lines);
     joinRaisedAndLoweredRuns(lines);
     for (RunLine& line : lines) placeAccentsOnTheirLetters(line);
     if (textMargin) textMargin->left = leftmostStart(lines);

@@ -65,6 +65,10 @@ std::vector<RunLine> linesOf(const std::vector<FlowRunText*>& topToBottom);
 // overprinted by the word after it, as some writers mark word boundaries, would otherwise be put
 // behind the word's first letter by a rounding difference.)
 void sortLinesLeftToRight(std::vector<RunLine>& lines);
+// Blanks never split, push or reorder the visible characters of a line: a blank lying over a
+// visible character that it was not shown next to (the padding of one cell running under the
+// text of the next) is no part of the line.
+void dropBlanksOverVisibleText(std::vector<RunLine>& lines);
 // Raised and lowered text joins the line it stands on (see FlowLayout.cpp); lines left empty go.
 void joinRaisedAndLoweredRuns(std::vector<RunLine>& lines);
 // An accent drawn on its own over or under a letter of the line becomes that letter's mark.

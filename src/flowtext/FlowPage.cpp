@@ -5,6 +5,7 @@
 
 #include "docx/model/KXDocxUtilities.h"
 #include "flowtext/FlowLayout_p.h"
+#include "flowtext/FlowReadingFrame_p.h"
 #include "platform/Numeric.h"
 
 namespace kx::detail {
@@ -13,7 +14,8 @@ FlowPage::FlowPage(FlowFileWriter* writer, kx::Size pageSize, bool lastPage, boo
     : documentWriter_(writer),
       isLastPage_(lastPage),
       hasTextMargin_(hasTextMargin),
-      sectProperty_(KXDocxUtilities::defaultSectPropertyHiden()) {
+      sectProperty_(KXDocxUtilities::defaultSectPropertyHiden()),
+      pageSize_(pageSize) {
     sectProperty_.shouldWrite = true;
     sectProperty_.pgSz.w = static_cast<float>(pageSize.width);
     sectProperty_.pgSz.h = static_cast<float>(pageSize.height);
@@ -40,8 +42,33 @@ FlowParagraph* FlowPage::cachedTextBoxNewParagraph() {
 }
 
 void FlowPage::_creatParagraphs() {
-    std::vector<ParagraphPtr> result = buildParagraphs(allRunTextArray_, sectProperty_, hasTextMargin_ ? &textMargin_ : nullptr);
-    for (ParagraphPtr& p : result) paragraphArray_.push_back(std::move(p));
+    const std::vector<bool> stacked = verticalColumnsAmong(allRunTextArray_);
+    // An upright page (most pages) is read as it is; so is a page without runs, which still
+    // measures its (empty) margins.
+    if ((turnedRunTextArray_.empty() && stacked.empty()) || (allRunTextArray_.empty() && turnedRunTextArray_.empty())) {
+        std::vector<ParagraphPtr> result =
+            buildParagraphs(allRunTextArray_, sectProperty_, hasTextMargin_ ? &textMargin_ : nullptr);
+        for (ParagraphPtr& p : result) paragraphArray_.push_back(std::move(p));
+        return;
+    }
+    std::vector<FrameGroup> groups = readingGroups(allRunTextArray_, turnedRunTextArray_, stacked, pageSize_);
+    for (size_t g = 0; g < groups.size(); ++g) {
+        // The page's margins and section are those of the frame it reads in.
+        KXDocx_SectPr otherSect = sectProperty_;
+        KXDocx_PgMar otherMargin = textMargin_;
+        const bool main = g == 0;
+        std::vector<ParagraphPtr> result =
+            buildParagraphs(groups[g].runs, main ? sectProperty_ : otherSect,
+                            !hasTextMargin_ ? nullptr : main ? &textMargin_ : &otherMargin);
+        // A later frame's place on its turned page says nothing of its distance from the text
+        // before it: the blank lines that stand for that distance go.
+        size_t first = 0;
+        if (!main)
+            while (first < result.size() && result[first]->runArray().empty()) ++first;
+        if (first == result.size()) continue;
+        if (!paragraphArray_.empty()) groupStarts_.push_back({paragraphArray_.size(), main ? textMargin_ : otherMargin});
+        for (size_t i = first; i < result.size(); ++i) paragraphArray_.push_back(std::move(result[i]));
+    }
 }
 
 int FlowPage::joiningBlanks(double gap, double spaceWidth) {
@@ -69,9 +96,14 @@ void FlowPage::writeParagraphsOnLines() {
     writeNewLine(first);
     writeParagraph(first);
     FlowRunText* previous = first.lastRunText();
+    KXDocx_PgMar margin = textMargin_;
     int counter = 0;
     for (size_t i = 1; i < paragraphArray_.size(); ++i) {
         FlowParagraph& p = *paragraphArray_[i];
+        if (const GroupStart* group = groupStartingAt(i)) {
+            margin = group->margin;
+            previous = nullptr;
+        }
         int pending = 0;
         if (!p.haveText()) {
             if (counter > 1) {
@@ -80,7 +112,7 @@ void FlowPage::writeParagraphsOnLines() {
             }
             pending = counter + 1;
         }
-        p.setTextMargin(textMargin_);
+        p.setTextMargin(margin);
         FlowRunText* last = p.lastRunText();
         if (!previous || !last || std::fabs(previous->ctmInfo().bottomLeft.y - last->ctmInfo().bottomLeft.y) > 2.0) {
             writeNewLine(p);
@@ -110,6 +142,7 @@ void FlowPage::writeParagraphsAsText() {
     for (size_t i = 1; i < paragraphArray_.size(); ++i) {
         FlowParagraph& p = *paragraphArray_[i];
         FlowRunText* last = p.lastRunText();
+        if (groupStartingAt(i)) previous = nullptr;
         if (previous && last && std::fabs(previous->ctmInfo().bottomLeft.y - last->ctmInfo().bottomLeft.y) <= 2.0)
             writer.writeIndentation();
         else

@@ -4,6 +4,7 @@
 // steps for every family) and has the family write them (`_writeParagraphs`): each family's page
 // writes its paragraphs and runs in its own syntax through its own file writer.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -46,7 +47,9 @@ public:
     std::vector<ParagraphPtr>& cachedTextBoxParagraphs() { return cachedTextBoxParagraphs_; }
     void setCachedTextBoxParagraphs(std::vector<ParagraphPtr> p) { cachedTextBoxParagraphs_ = std::move(p); }
 
-    // Orders the page's runs into `paragraphArray` (buildParagraphs). Runs once per page.
+    // Orders the page's runs into `paragraphArray`: the runs of each reading frame (readingGroups)
+    // through buildParagraphs, the frame the page reads in first, each other frame's after it
+    // starting on a line of its own. Runs once per page.
     void _creatParagraphs();
 
     // A new text run of the page, cut from the page's arena.
@@ -61,6 +64,12 @@ public:
     std::vector<ParagraphPtr>& paragraphArray() { return paragraphArray_; }
     const std::vector<RunTextPtr>& allRunTextArray() const { return allRunTextArray_; }
     std::vector<RunTextPtr>& allRunTextArray() { return allRunTextArray_; }
+    // The runs read in another frame than the upright one (turned text, vertical writing), in the
+    // order shown; each holds its frame and its geometry in that frame.
+    const std::vector<RunTextPtr>& turnedRunTextArray() const { return turnedRunTextArray_; }
+    std::vector<RunTextPtr>& turnedRunTextArray() { return turnedRunTextArray_; }
+    // The page's size as shown.
+    kx::Size pageSize() const { return pageSize_; }
 
     // The blanks that stand for a horizontal gap between two paragraphs on one line: one per space
     // width, rounded up. At least one, since the gap separates words even when the font gives no
@@ -94,6 +103,22 @@ private:
     KXDocx_PgMar textMargin_;
     std::vector<ParagraphPtr> paragraphArray_;
     std::vector<RunTextPtr> allRunTextArray_;
+    std::vector<RunTextPtr> turnedRunTextArray_;
+    kx::Size pageSize_;
+    // Where in `paragraphArray_` the paragraphs of each frame after the first begin, in order, and
+    // that frame's text margin: the writers start a new line there whatever the coordinates say
+    // (each frame has its own), and indent the frame's paragraphs from its own margin.
+    struct GroupStart {
+        size_t index;
+        KXDocx_PgMar margin;
+    };
+    std::vector<GroupStart> groupStarts_;
+    // The group that begins at paragraph `index`, or null.
+    const GroupStart* groupStartingAt(size_t index) const {
+        auto it = std::lower_bound(groupStarts_.begin(), groupStarts_.end(), index,
+                                   [](const GroupStart& g, size_t i) { return g.index < i; });
+        return it != groupStarts_.end() && it->index == index ? &*it : nullptr;
+    }
     std::vector<ParagraphPtr> cachedTextBoxParagraphs_;
     RunArenaAllocator<FlowRunText> runArena_;
 };

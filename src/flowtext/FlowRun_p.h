@@ -58,6 +58,10 @@ public:
     const std::u16string& runText() const { return runText_; }
     std::u16string& runText() { return runText_; }
     void setRunText(std::u16string text) { runText_ = std::move(text); }
+    // The frame the run is read in (FlowReadingFrame_p.h): the direction of its baseline in whole
+    // degrees, 0 for upright text. The run's geometry is that frame's.
+    int readingFrame() const { return readingFrame_; }
+    void setReadingFrame(int frame) { readingFrame_ = frame; }
     // Scratch for the page's layout: a step numbers the runs it works through here, which finds a
     // run's entry in the step's own tables without a search.
     std::size_t layoutSlot() const { return layoutSlot_; }
@@ -68,6 +72,7 @@ private:
     double spaceWidth_ = 0;
     double textWidth_ = 0;
     std::size_t layoutSlot_ = 0;
+    int readingFrame_ = 0;
     std::u16string runText_;
 };
 

@@ -1,5 +1,6 @@
 #include "fonts/KXFontSupport_p.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -62,6 +63,27 @@ std::optional<int> codeOfNumberedGlyphName(std::string_view name) {
     }
     if (code > 255) return std::nullopt;
     return code;
+}
+
+bool isGlyphIndexName(std::string_view name) {
+    for (std::string_view prefix : {"glyph", "index", "cid", "g"}) {
+        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix) continue;
+        std::string_view digits = name.substr(prefix.size());
+        return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    }
+    return false;
+}
+
+std::optional<char32_t> characterOfUName(std::string_view name) {
+    if (name.size() < 5 || name.size() > 7 || name[0] != 'u') return std::nullopt;
+    char32_t value = 0;
+    for (char c : name.substr(1)) {
+        const int digit = hexDigitValue(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<char32_t>(digit);
+    }
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return std::nullopt;
+    return value;
 }
 
 bool isPrintableCharacter(char32_t c) { return c >= 0x20 && !(c >= 0x7F && c <= 0x9F); }

@@ -50,6 +50,13 @@ inline int hexDigitValue(char c) {
 // The character code a generated glyph name stands for: one or two ASCII letters followed by a
 // decimal number below 256 ("a73", "g7", "cd120"); nullopt for any other name.
 std::optional<int> codeOfNumberedGlyphName(std::string_view name);
+// Whether a glyph name only numbers its glyph in the font program ("g3", "glyph12", "cid42",
+// "index7", as fonts converted from TrueType or CID-keyed programs name them): such a name says
+// nothing of the glyph's character.
+bool isGlyphIndexName(std::string_view name);
+// The character of a glyph name "u" followed by four to six hexadecimal digits ("u4E2D",
+// "u1F600"); nullopt for any other name or a value that is no Unicode scalar value.
+std::optional<char32_t> characterOfUName(std::string_view name);
 // Whether a character is text a reader can see: not 0 and no C0 or C1 control character.
 bool isPrintableCharacter(char32_t c);
 

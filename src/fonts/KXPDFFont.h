@@ -57,6 +57,9 @@ public:
     virtual double embFontWidthForCode(std::uint16_t code) const;
     // The width of a word space per unit of font size.
     virtual double widthOfSpace() const;
+    // Whether the font sets its glyphs in vertical writing (writing mode 1): each advances the text
+    // position downward, and spacing and adjustments move it along the vertical.
+    virtual bool isVerticalWriting() const { return false; }
     virtual double ascent() const;
     virtual double descent() const;
     double height() const { return ascent() - descent(); }

@@ -129,6 +129,10 @@ void KXPDFSimple8BitFont::setDifferencesWithDifferencesArray(const kx::PDFObject
                 std::u16string text;
                 if (std::uint16_t unicode = BuiltinFontWidths::nameToUnicodeID(name)) {
                     text.push_back(static_cast<char16_t>(unicode));
+                } else if (std::optional<char32_t> c = kx::detail::characterOfUName(name)) {
+                    kx::appendUtf16(text, *c);
+                } else if (kx::detail::isGlyphIndexName(name)) {
+                    // A glyph index is no text (resolveNumberedGlyphNames decides what it shows).
                 } else {
                     name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
                     text = kx::utf8ToUtf16(name);
@@ -241,14 +245,27 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
     // when that code is a control character ("a16" at code 16: TeX's quotes and ligatures) tells
     // nothing of the glyph's character: it shows no text rather than the label. Other names whose
     // number is no printable code keep their own text.
-    if (!differences_) return;
+    // Outline fonts converted from TrueType name their glyphs by the glyph's index in the program
+    // instead ("g3", "glyph12", "cid42", "index7"): such a name says nothing of the character, and
+    // its glyph shows no text (without a ToUnicode map); a word space drawn with it is found from
+    // the glyphs' places as any missing blank is. In a Type 3 font the short ones may still be
+    // numbered by code, so there the rule above comes first.
+    const bool type3 = subtype_ == "Type3";
     for (const auto& [code, name] : differenceNames_) {
-        if (BuiltinFontWidths::nameToUnicodeID(name) != 0) continue;
+        if (BuiltinFontWidths::nameToUnicodeID(name) != 0 || kx::detail::characterOfUName(name)) continue;
+        const bool indexName = kx::detail::isGlyphIndexName(name);
+        if (indexName && !type3) {
+            textlessCodes_.set(static_cast<size_t>(code));
+            continue;
+        }
         std::optional<int> number = kx::detail::codeOfNumberedGlyphName(name);
-        if (!number) continue;
-        char16_t c = baseCharacter(static_cast<unsigned char>(*number));
-        if (kx::detail::isPrintableCharacter(c)) (*differences_)[code] = std::u16string(1, c);
-        else if (*number == code) textlessCodes_.set(static_cast<size_t>(code));
+        char16_t c = number ? baseCharacter(static_cast<unsigned char>(*number)) : 0;
+        if (number && kx::detail::isPrintableCharacter(c)) {
+            if (!differences_) differences_.emplace();
+            (*differences_)[code] = std::u16string(1, c);
+        } else if ((number && *number == code) || indexName) {
+            textlessCodes_.set(static_cast<size_t>(code));
+        }
     }
 }
 

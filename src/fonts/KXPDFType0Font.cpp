@@ -104,13 +104,14 @@ bool KXPDFType0Font::initWithDictionary(const kx::PDFObject& dict, const std::st
     return true;
 }
 
+bool KXPDFType0Font::isVerticalWriting() const { return extToCIDMap_ && extToCIDMap_->wMode() != 0; }
+
 void KXPDFType0Font::getCIDWidths(std::uint32_t cid, float* dx, float* dy, float* ox, float* oy) const {
     *dx = *dy = *ox = *oy = 0;
     const KXPDFCIDTypeFont* first = cidTypeFont();
     if (!first) return;
     const KXPDFFontCIDWidths& widths = first->cidWidths();
-    const bool vertical = extToCIDMap_ && extToCIDMap_->wMode() != 0;
-    if (!vertical) {
+    if (!isVerticalWriting()) {
         *dx = static_cast<float>(widths.defWidth);
         if (const auto* excep = exceptionFor(widths.exceps, cid)) *dx = static_cast<float>(excep->width);
         return;

@@ -24,6 +24,8 @@ public:
                     float* dx, float* dy, float* ox, float* oy) const override;
     double embFontWidthForCode(std::uint16_t code) const override;
     double widthOfSpace() const override;
+    // The CMap's writing mode is 1.
+    bool isVerticalWriting() const override;
     double ascent() const override;
     double descent() const override;
     kx::Rect fontBBox() const override;

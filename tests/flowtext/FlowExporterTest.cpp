@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "FlowOutputText.h"
 #include "FlowTestRuns.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "flowtext/KXHTMLPDFExporter.h"
@@ -576,4 +577,69 @@ TEST(FlowExporter, TheLastLineOfAMastheadIsNotTheTopOfTheColumnBelowIt) {
     EXPECT_EQ(heads, (std::vector<std::string>{"Proposed Rules", "Federal Register", "Volume 85", "Thursday August the sixth 2020", "A one",
                                                "A two", "A three", "B one", "B two", "B three", "C one", "C two",
                                                "C three"}));
+}
+
+// Spreadsheets printed to PDF pad each cell's text with blanks and clip it to the cell: the padding
+// of one cell runs under the text of the next. Blanks never split, push or reorder visible text, and
+// a glyph wholly outside the clip is not seen. The dates came out spread apart ("0  3  / 2  5 ...").
+TEST(FlowExporter, PaddingAndClippedGlyphsNeverSplitVisibleText) {
+    auto cells = [](bool clipped) {
+        const std::string clip1 = clipped ? "72 600 76 20 re W n " : "";
+        const std::string clip2 = clipped ? "150 600 100 20 re W n " : "";
+        return "q " + clip1 + "BT /F1 12 Tf 74 605 Td (Name                    ) Tj ET Q\n" + "q " + clip2 +
+               "BT /F1 12 Tf 152 605 Td (03/25/2016) Tj ET Q\n";
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* words;
+    } cases[] = {
+        {"two clipped cells, the first padded under the second", cells(true), "Name|03/25/2016"},
+        {"the same cells without their clips", cells(false), "Name|03/25/2016"},
+        {"text drawn outside its clip",
+         "q 72 600 100 20 re W n BT /F1 12 Tf 74 605 Td (Shown) Tj 0 40 Td (Above) Tj 300 -40 Td (Beside) Tj ET Q",
+         "Shown"},
+        {"a clip that leaves nothing", "q 72 600 0 0 re W n BT /F1 12 Tf 74 605 Td (Nothing) Tj ET Q", ""},
+        // A writer that marks a word boundary with a blank and draws the next word over it.
+        {"a blank overprinted by the next word",
+         "BT /F1 12 Tf 72 605 Td [(word ) 278 (next)] TJ ET", "word|next"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(c.content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+        const std::string bytes = pdf.build();
+        for (flowtest::Format f : flowtest::kAllFormats)
+            EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.name << " as " << flowtest::nameOf(f);
+    }
+}
+
+// Fonts converted from TrueType name their glyphs by index ("g3", "glyph12", "cid42", "index7"):
+// such a name is no text, and the word spaces drawn with it come from the glyphs' places. The
+// names came out as text: "Comparingg3TAMg3with".
+TEST(FlowExporter, GlyphNamesThatOnlyNumberAGlyphAreNoText) {
+    struct Case {
+        const char* spaceGlyph;  // the name of code 32
+        const char* words;
+    } cases[] = {
+        {"g3", "Comparing|TAM|with"},
+        {"glyph12", "Comparing|TAM|with"},
+        {"cid42", "Comparing|TAM|with"},
+        {"index7", "Comparing|TAM|with"},
+        // Names with a character keep it.
+        {"space", "Comparing|TAM|with"},
+        {"uni0041", "ComparingATAMAwith"},
+        {"u0042", "ComparingBTAMBwith"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        std::string fonts = flowtest::addFixtureFonts(pdf);
+        const int font = pdf.add(std::string("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding << "
+                                             "/BaseEncoding /WinAnsiEncoding /Differences [32 /") +
+                                 c.spaceGlyph + "] >> /FirstChar 32 /LastChar 32 /Widths [278] >>");
+        fonts.insert(fonts.find("/F1 "), kx::format("/G1 %d 0 R ", font));
+        pdf.addPage("BT /G1 12 Tf 72 700 Td (Comparing TAM with) Tj ET", fonts, "/MediaBox [0 0 612 792]");
+        const std::string bytes = pdf.build();
+        for (flowtest::Format f : flowtest::kAllFormats)
+            EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.spaceGlyph << " as " << flowtest::nameOf(f);
+    }
 }

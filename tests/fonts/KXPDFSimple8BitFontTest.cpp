@@ -139,13 +139,13 @@ TEST(KXPDFSimple8BitFont, DifferencesNameCodesByGlyphNames) {
     PDFBuilder b;
     auto font = makeFont(b,
                          "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /BaseEncoding /WinAnsiEncoding "
-                         "/Differences [ 24 /fi /f_l 65 /g7 /uni20AC /Euro 300 /A ] >> >>");
+                         "/Differences [ 24 /fi /f_l 65 /g7 /uni20AC /Euro /glyph12 /cid42 /index7 /u1F600 300 /A ] >> >>");
     ASSERT_TRUE(font);
     auto* simple = dynamic_cast<const KXPDFSimple8BitFont*>(font.get());
     ASSERT_TRUE(simple);
     EXPECT_EQ(simple->fontEncodingName(), "WinAnsiEncoding");
     ASSERT_TRUE(simple->differences());
-    EXPECT_EQ(simple->differences()->size(), 5u) << "codes above 255 are not kept";
+    EXPECT_EQ(simple->differences()->size(), 5u) << "codes above 255 and glyph indexes are not kept";
     struct Case {
         std::string bytes;
         std::u32string expected;
@@ -153,9 +153,11 @@ TEST(KXPDFSimple8BitFont, DifferencesNameCodesByGlyphNames) {
     const Case cases[] = {
         {"\x18", U"\uFB01"},     // fi: the ligature's code point
         {"\x19", U"fl"},         // f_l has no value: its letters without "_"
-        {"A", U"g7"},            // g7 has no value: the name itself
+        {"A", U"\u2205"},        // g7, glyph12, cid42, index7 only number the glyph: no text
         {"B", U"\u20AC"},        // uniXXXX
         {"C", U"\u20AC"},        // Euro
+        {"DEF", U"\u2205\u2205\u2205"},
+        {"G", std::u32string{0xD83D, 0xDE00}},  // uXXXX to uXXXXXX (in UTF-16 units)
         {"\x1A", U"\u001A"},     // not named: the character set decodes it
         {"\x93", U"\u201C"},
     };
@@ -175,7 +177,7 @@ TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
         {"Type 3 font: the standard character set",
          "<< /Differences [ 65 /a73 /g7 /a225 /cd120 /a300 /abc5 /a16 /A66 ] >>", "ABCDEFGH",
          U"I"        // a73: code 73
-         U"g7"       // 7 is no printable code: the name itself
+         U"\u2205"   // g7: 7 is no printable code, and the name only numbers a glyph: no text
          U"\u00E1"   // 225: the byte value, as the character set decodes it
          U"x"        // two letters
          U"a300"     // no code: the name itself

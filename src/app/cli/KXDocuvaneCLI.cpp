@@ -8,7 +8,6 @@
 #include <cstdlib>
 
 #include "app/jobs/PageRanges.h"
-#include "engine/KXImagePDFExporter.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
@@ -131,8 +130,7 @@ int KXDocuvaneCLI::runMain(int argc, char** argv) {
     // Nothing at the output path is removed now: the output is written aside and replaces what is
     // there only when the conversion has succeeded.
     std::string whyNot;
-    const auto kind = KXImagePDFExporter::supportType(type) ? kx::StagedOutput::Kind::Folder : kx::StagedOutput::Kind::File;
-    if (!output_.prepare(outputPath_, kind, &whyNot)) {
+    if (!output_.prepare(outputPath_, kx::StagedOutput::kindForOutputType(type), &whyNot)) {
         refuse(kx::format("Can't write the output (%s): \"%s\"\n", whyNot.c_str(), outputPath_.c_str()));
         pdfResult_ = 1;
         return pdfResult_;

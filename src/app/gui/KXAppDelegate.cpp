@@ -23,6 +23,7 @@
 #include "app/jobs/KXSandBoxUtilities.h"
 #include "app/jobs/KXSettingsKeys.h"
 #include "app/jobs/KXSettingsStore.h"
+#include "platform/Resources.h"
 
 namespace {
 
@@ -154,6 +155,10 @@ void KXAppDelegate::buildMenus() {
     settingsToggle_->setCheckable(true);
     settingsToggle_->setChecked(true);
     QMenu* help = menus->addMenu(localized("&Help"));
+    QAction* sample = help->addAction(localized("Add the Sample PDF"), this, &KXAppDelegate::support_copySampleFiles);
+    sample->setObjectName("support_copySampleFiles");
+    sample->setEnabled(kx::resourcePath("Getting Started", "pdf").has_value());
+    help->addSeparator();
     help->addAction(localized("About Docuvane"), this, &KXAppDelegate::showAbout);
 }
 
@@ -303,3 +308,8 @@ void KXAppDelegate::showOrHidenSettingView() {
 void KXAppDelegate::showPreferences() { KXPreferencesWindowController::sharedInstance().showWindow(); }
 
 void KXAppDelegate::showAbout() { KXAboutWindowController::sharedInstance().showWindow(); }
+
+void KXAppDelegate::support_copySampleFiles() {
+    if (auto sample = kx::resourcePath("Getting Started", "pdf"))
+        sourceFileViewController_->addFilesToCheckQueue({QString::fromStdString(*sample)});
+}

@@ -46,6 +46,8 @@ public:
     void hidenSettingView();
     void showPreferences();
     void showAbout();
+    // Adds the sample document that ships with the application ("Getting Started.pdf") to the list.
+    void support_copySampleFiles();
 
     KXMainWindow* window() const { return window_; }
     QWidget* leftView() const { return leftView_; }

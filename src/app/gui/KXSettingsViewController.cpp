@@ -101,17 +101,22 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
         pub_outputFormat_->addItem(KXNamedImages::icon(icons.at(title)), q(title));
     pub_outputFormat_->setIconSize(QSize(20, 20));
     connect(pub_outputFormat_, &QComboBox::activated, this, [this] { settingsButtonPressed(); });
+    // The menu takes the whole width, so that its longest title ("Image Files(JPEG, PNG, etc.)")
+    // shows whole; the sheet button goes on the line below it.
     formatRow->addWidget(pub_outputFormat_, 1);
+    item->addLayout(formatRow);
+    auto* applyRow = new QHBoxLayout;
+    btn_outputApplyToAll_ = new QCheckBox(localized("Apply to All"), itemSettings_);
+    btn_outputApplyToAll_->setObjectName("btn_outputApplyToAll");
+    connect(btn_outputApplyToAll_, &QCheckBox::clicked, this, [this] { settingsButtonPressed(); });
+    applyRow->addWidget(btn_outputApplyToAll_);
+    applyRow->addStretch(1);
     btn_moreSettings_ = new QPushButton(localized("More…"), itemSettings_);
     btn_moreSettings_->setObjectName("btn_moreSettings");
     btn_moreSettings_->setToolTip(localized("More settings of this format"));
     connect(btn_moreSettings_, &QPushButton::clicked, this, &KXSettingsViewController::moreSettingsButtonAction);
-    formatRow->addWidget(btn_moreSettings_);
-    item->addLayout(formatRow);
-    btn_outputApplyToAll_ = new QCheckBox(localized("Apply to All"), itemSettings_);
-    btn_outputApplyToAll_->setObjectName("btn_outputApplyToAll");
-    connect(btn_outputApplyToAll_, &QCheckBox::clicked, this, [this] { settingsButtonPressed(); });
-    item->addWidget(btn_outputApplyToAll_);
+    applyRow->addWidget(btn_moreSettings_);
+    item->addLayout(applyRow);
 
     item->addSpacing(4);
     item->addWidget(caption("Page Range:", itemSettings_));

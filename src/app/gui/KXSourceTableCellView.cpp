@@ -94,9 +94,10 @@ KXSourceTableCellView::Contents KXSourceTableCellView::contentsOfItem(KXSourceFi
     c.outputIcon = item.outputFileIcon();
     c.outputEnabled = item.outputFileIconEnable();
     c.conversionInfo = q(item.conversionOptions());
-    c.conversionIcon = "POI_History";
-    if (!item.outputPath().empty())
-        c.conversionIcon = item.isConversionSucceeded() ? "pwdguard_success_status_icon" : "pwdguard_failed_status_icon";
+    const std::string status = item.conversionStatus();
+    c.conversionIcon = status == "Ready"     ? "POI_History"
+                       : status == "Success" ? "pwdguard_success_status_icon"
+                                             : "pwdguard_failed_status_icon";
     return c;
 }
 

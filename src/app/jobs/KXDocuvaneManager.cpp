@@ -11,6 +11,8 @@ KXDocuvaneManager::KXDocuvaneManager() { docuvane_.setDelegate(this); }
 
 KXDocuvaneManager::~KXDocuvaneManager() {
     docuvane_.setDelegate(nullptr);
+    // The engine cancels the job as it goes; its item is no longer running.
+    if (engineRunning_ && currentConvertItem_) currentConvertItem_->setConverting(false);
     ma_sourceItems_.clear();
     ma_readyToConvertItems_.clear();
 }
@@ -64,20 +66,35 @@ bool KXDocuvaneManager::startConvertPDFItem(const std::shared_ptr<KXSourceFileIt
     std::optional<std::string> outputPath = item->newOutputPath();
     if (!outputPath) {
         // Every numbered name is taken: the item fails rather than overwrite a file.
-        KXError error{errorDomain, 1, "Can't find a free output file name.(" + item->outputPath() + ")"};
-        item->setConversionError(error);
-        if (delegate_) {
-            delegate_->didStartConversion(*this, item, nullptr);
-            delegate_->didEndConversion(*this, item, &error);
-        }
+        failBeforeStart(item, KXError{errorDomain, kNoFreeOutputName,
+                                      "Can't find a free output file name.(" + item->outputPath() + ")"});
         return false;
     }
-
+    // Nothing at the output path is touched until the job has succeeded.
+    auto output = std::make_unique<kx::StagedOutput>();
+    std::string whyNot;
+    if (!output->prepare(*outputPath, kx::StagedOutput::kindForOutputType(type), &whyNot)) {
+        failBeforeStart(item, KXError{errorDomain, kOutputNotWritable,
+                                      "Can't write the output file.(" + *outputPath + ")", whyNot});
+        return false;
+    }
+    const std::string writePath = output->writePath();
+    output_ = std::move(output);
+    convertedPages_ = 0;
     engineRunning_ = true;
+    item->setConverting(true);
     // The engine works on a copy: the settings sheets may go on editing the item's options.
-    docuvane_.convertPDFAtPath(item->sourcePath(), item->sourcePassword(), std::move(pages), type, *outputPath,
+    docuvane_.convertPDFAtPath(item->sourcePath(), item->sourcePassword(), std::move(pages), type, writePath,
                                std::make_shared<const KXPDFOptions>(item->convertOpts()));
     return true;
+}
+
+void KXDocuvaneManager::failBeforeStart(const std::shared_ptr<KXSourceFileItem>& item, const KXError& error) {
+    item->setConversionError(error);
+    if (delegate_) {
+        delegate_->didStartConversion(*this, item, nullptr);
+        delegate_->didEndConversion(*this, item, &error);
+    }
 }
 
 void KXDocuvaneManager::didStartConversion(KXDocuvane&, const KXError* error) {
@@ -86,14 +103,30 @@ void KXDocuvaneManager::didStartConversion(KXDocuvane&, const KXError* error) {
 
 void KXDocuvaneManager::didEndConversion(KXDocuvane&, const KXError* error) {
     engineRunning_ = false;
+    std::optional<KXError> result = error ? std::optional<KXError>(*error) : std::nullopt;
+    // The output goes to its place only after a job that converted something; anything else leaves
+    // the output path as it was.
+    if (std::unique_ptr<kx::StagedOutput> output = std::move(output_)) {
+        std::string whyNot;
+        if (!result && convertedPages_ == 0) result = KXError{errorDomain, kNoPageConverted, "No page could be converted."};
+        if (result)
+            output->discard();
+        else if (!output->commit(&whyNot))
+            result = KXError{errorDomain, kOutputNotWritable, "Can't write the output file.(" + output->destination() + ")",
+                             whyNot};
+    }
     std::shared_ptr<KXSourceFileItem> item = currentConvertItem_;
-    if (item) item->setConversionError(error ? std::optional<KXError>(*error) : std::nullopt);
-    if (delegate_) delegate_->didEndConversion(*this, item, error);
+    if (item) {
+        item->setConverting(false);
+        item->setConversionError(result);
+    }
+    if (delegate_) delegate_->didEndConversion(*this, item, result ? &*result : nullptr);
     continueConversion();
 }
 
 void KXDocuvaneManager::convertPDFPageIndex(KXDocuvane&, std::uint64_t pdfPageIndex, std::uint64_t writeWordPageIndex,
                                             std::uint64_t finshedWordPageCount) {
+    ++convertedPages_;
     if (delegate_)
         delegate_->didConversion(*this, currentConvertItem_, pdfPageIndex, writeWordPageIndex, finshedWordPageCount);
 }

@@ -3,6 +3,10 @@
 // every engine event to its delegate together with the item the event belongs to. The next item
 // starts only from the previous item's end event, so the engine runs one job at a time. Main thread
 // only: the engine delivers its events there.
+//
+// An item's output is written aside and put at its output path only when the job succeeded (as the
+// command line does, app/jobs/StagedOutput): a failed or cancelled job leaves nothing there, and a
+// job that converted no page counts as failed.
 
 #include <cstdint>
 #include <memory>
@@ -10,14 +14,17 @@
 
 #include "app/jobs/KXDocuvaneManagerDelegate.h"
 #include "app/jobs/KXSourceFileItem.h"
+#include "app/jobs/StagedOutput.h"
 #include "engine/KXDocuvane.h"
 
 class KXDocuvaneManager : public KXDocuvaneDelegate {
 public:
     using Items = std::vector<std::shared_ptr<KXSourceFileItem>>;
 
-    // The domain of the manager's own errors (an item that could not be started).
+    // The domain of the manager's own errors: an item that could not be started, a job that
+    // converted no page, an output that could not be put in place.
     static const char* const errorDomain;
+    enum ErrorCode { kNoFreeOutputName = 1, kOutputNotWritable = 2, kNoPageConverted = 3 };
 
     KXDocuvaneManager();
     // A running job is cancelled and its worker waited for (by the engine).
@@ -65,6 +72,8 @@ private:
     void continueConversion();
     // True when the engine took the item's job; false when the item ended at once with an error.
     bool startConvertPDFItem(const std::shared_ptr<KXSourceFileItem>& item);
+    // Ends an item that could not be given to the engine.
+    void failBeforeStart(const std::shared_ptr<KXSourceFileItem>& item, const KXError& error);
     void endBatch();
 
     KXDocuvaneManagerDelegate* delegate_ = nullptr;
@@ -72,10 +81,14 @@ private:
     Items ma_sourceItems_;
     Items ma_readyToConvertItems_;
     std::size_t currentConvertPageCount_ = 0;
+    std::uint64_t convertedPages_ = 0;  // pages of the running job reported done
     bool isConverting_ = false;
     // A batch has been announced and its end not yet.
     bool batchOpen_ = false;
     // From the engine call until its end event; a new job waits while it is set.
     bool engineRunning_ = false;
+    // Where the running job writes. Declared before the engine, so that it goes after the engine has
+    // stopped its worker and takes back what a job cut short left.
+    std::unique_ptr<kx::StagedOutput> output_;
     KXDocuvane docuvane_;
 };

@@ -176,13 +176,17 @@ std::string KXSourceFileItem::sourceInfo() {
 }
 
 bool KXSourceFileItem::isConversionSucceeded() const {
-    return !outputPath_.empty() && !conversionError_ && kx::fileExists(outputPath_);
+    return !isConverting_ && !outputPath_.empty() && !conversionError_ && kx::fileExists(outputPath_);
+}
+
+std::string KXSourceFileItem::conversionStatus() const {
+    if (outputPath_.empty() || isConverting_) return "Ready";
+    return isConversionSucceeded() ? "Success" : "Failed";
 }
 
 std::string KXSourceFileItem::conversionOptions() const {
     const std::string pages = settings_pageRangeType_ == 1 ? settings_customPageRange_ : kx_sharedLocalized(kAllPages);
-    const char* status = outputPath_.empty() ? "Ready" : isConversionSucceeded() ? "Success" : "Failed";
-    return fill("%@, %@, %@!", {pages, upper(outputFileFormat()), kx_sharedLocalized(status)});
+    return fill("%@, %@, %@!", {pages, upper(outputFileFormat()), kx_sharedLocalized(conversionStatus())});
 }
 
 std::string KXSourceFileItem::sourceFileIcon() const {

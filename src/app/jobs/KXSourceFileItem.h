@@ -76,8 +76,15 @@ public:
     // Row texts: "12 Pages, 1.4 MB" and "All Pages, DOCX, Ready!" (localised).
     std::string sourceInfo();
     std::string conversionOptions() const;
-    // Whether the last run ended without an error and its file exists.
+    // Whether the last run ended without an error and its file exists (never while a job runs).
     bool isConversionSucceeded() const;
+    // The status word of the row, not localised: "Ready" before the item's job has ended (not run
+    // since the last reset, or running now), then "Success" or "Failed".
+    std::string conversionStatus() const;
+    // Set by the job manager from the engine call until the job's end event: while it is set the
+    // output path names a file that is still being written elsewhere.
+    bool isConverting() const { return isConverting_; }
+    void setConverting(bool converting) { isConverting_ = converting; }
 
     // Icon names: "icon_pdf_pw" for a locked PDF (or one that cannot be opened), else "icon_pdf"; the
     // icon of the output format (of the image type for the image family).
@@ -97,4 +104,5 @@ private:
     std::string settings_customPageRange_;
     std::optional<KXError> conversionError_;
     KXPDFOptions convertOpts_;
+    bool isConverting_ = false;
 };

@@ -1,5 +1,6 @@
 #include "app/jobs/StagedOutput.h"
 
+#include "engine/KXImagePDFExporter.h"
 #include "platform/FileSystem.h"
 
 namespace kx {
@@ -15,6 +16,10 @@ std::string folderOf(const std::string& path) {
 }
 
 }  // namespace
+
+StagedOutput::Kind StagedOutput::kindForOutputType(const std::string& type) {
+    return KXImagePDFExporter::supportType(type) ? Kind::Folder : Kind::File;
+}
 
 StagedOutput::~StagedOutput() {
     if (!done_) discard();

@@ -19,6 +19,10 @@ class StagedOutput {
 public:
     enum class Kind { File, Folder };
 
+    // Page images go into a folder; every other output type is one file (or, for CSV, one folder
+    // made whole beside the destination).
+    static Kind kindForOutputType(const std::string& type);
+
     StagedOutput() = default;
     // Removes what the run left unless it was committed.
     ~StagedOutput();

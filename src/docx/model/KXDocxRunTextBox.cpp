@@ -125,8 +125,10 @@ void KXDocxRunTextBox::_writeTextBox(XMLFileWriter& writer) {
     }
 
     writer.writeStartElementWithNamespace(V, "textbox");
+    // Vertical flow alone turns the text a quarter clockwise, reading down; an alternative flow
+    // of "right-to-left" is no flow a reader knows, and one that takes it shows the text unturned.
     if (r == 90)
-        writer.writeAttribute("style", "layout-flow:vertical;mso-layout-flow-alt:right-to-left");
+        writer.writeAttribute("style", "layout-flow:vertical");
     else if (r == 180)
         writer.writeAttribute("style", "layout-flow:horizontal;mso-layout-flow-alt:left-to-right");
     else if (r == 270)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "docx/model/KXDocxManager.h"
 #include "docx/model/KXDocxUtilities.h"
@@ -9,6 +10,7 @@
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
+#include "pdf/KXPDFOutLineManager.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/state/KXPDFRenderState.h"
 #include "platform/Numeric.h"
@@ -16,8 +18,13 @@
 #include "platform/Unicode.h"
 
 kx::CaptureDocument* KXDocxPDFExporter::openDocument(const std::string& destPath,
-                                                     const std::shared_ptr<kx::PDFDocument>&) {
+                                                     const std::shared_ptr<kx::PDFDocument>& document) {
     if (moreOptions()) KXDocxManager::sharedInstance().setMoreOptions(*moreOptions());
+    // The outline of this document marks the headings of its pages.
+    if (document)
+        KXPDFOutLineManager::sharedInstance().reLoadOutline(*document);
+    else
+        KXPDFOutLineManager::sharedInstance().setTableArray({});
     writer_ = std::make_unique<KXDocxWriter>(destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
     return writer_.get();
 }
@@ -51,6 +58,25 @@ KXPDFPageGeometry KXDocxPDFExporter::docxPageGeometry(const KXPDFPageGeometry& s
     return g;
 }
 
+bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
+    if (!document() || document()->hasFailed()) return false;
+    KXPDFPageGeometry geometry = pageGeometryOf(page);
+    beginPage(geometry, pageSizeOf(geometry));
+    if (KXDocxPage* first = writer_->currentPage()) first->setPdfPageIndex(page.pageNumber());
+    pagePicturePixels_ = 0;
+    interpretPage(page);
+    const KXDocxPage* read = writer_->currentPage();
+    if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel()) {
+        geometry = docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle));
+        beginPage(geometry, pageSizeOf(geometry), true);
+        if (KXDocxPage* turned = writer_->currentPage()) turned->setPdfPageIndex(page.pageNumber());
+        pagePicturePixels_ = 0;
+        interpretPage(page);
+    }
+    endPage();
+    return true;
+}
+
 KXPDFPageGeometry KXDocxPDFExporter::pageGeometryOf(const kx::PDFPage& page) const {
     return docxPageGeometry(KXPDFPageGeometry::ofPage(page));
 }
@@ -80,6 +106,19 @@ bool KXDocxPDFExporter::acceptsText(KXPDFConentParser& parser, const std::u16str
     return !(text.size() == 1 && text[0] < 0x20);
 }
 
+namespace {
+
+// The angle between the text's baseline and its downward direction, whole degrees from 0 to 180;
+// 90 for a transform that cannot say.
+double baselineToDownAngle(const kx::AffineTransform& t) {
+    const double along = std::hypot(t.a, t.b), down = std::hypot(t.c, t.d);
+    const double cosine = (t.a * -t.c + t.b * -t.d) / (along * down);
+    if (!std::isfinite(cosine)) return 90;
+    return std::round(std::acos(std::clamp(cosine, -1.0, 1.0)) * 180.0 / std::numbers::pi);
+}
+
+}  // namespace
+
 std::shared_ptr<const KXDocx_RPr> KXDocxPDFExporter::sharedRProperty(const kx::AffineTransform& t) const {
     return sharedStyle<KXDocx_RPr>(t, [&] { return currentRProperty(t); });
 }
@@ -100,9 +139,11 @@ KXDocx_RPr KXDocxPDFExporter::currentRProperty(const kx::AffineTransform& t) con
     const KXPDFFontDescriptor* descriptor = font->fontDescriptor();
     r.b = KXPDFFontUtilities::isBoldFontName(font->baseFontName_New()) || (descriptor && descriptor->isBold()) ||
           mode == 2 || mode == 6;
-    const double down = KXTransformDownAngle(t);
+    // Slanted text stands at more than two degrees off a right angle to its baseline, whichever
+    // way the baseline runs and whether or not it is mirrored.
+    const double slant = baselineToDownAngle(t);
     r.i = KXPDFFontUtilities::isItalicFontName(font->baseFontName_New()) || (descriptor && descriptor->isItalic()) ||
-          down < 88 || down > 92;
+          slant < 88 || slant > 92;
     const KXPDFRGB rgb = fillRGB();
     r.color = {rgb.r, rgb.g, rgb.b, 255};
     r.spacing = 0;
@@ -156,11 +197,4 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     run->setRunText(text);
     run->setSpaceWidth(spaceWidth);
     page->allRunTextArray().push_back(std::move(run));
-}
-
-kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string&, kx::Size, const KXPDF_CTMInfo& g) {
-    const double angle = textBoxAngle(g.rotation);
-    if (angle != 90 && angle != 270) return kx::TextBoxStep::LeavesTheBox;
-    if (openTextBoxAngle() != angle) return kx::TextBoxStep::OpensAnotherBox;
-    return kx::TextBoxStep::Kept;
 }

@@ -26,6 +26,8 @@
 namespace {
 
 constexpr double kFootAbsorbed = 8.0;
+// Less space than this above a band of columns is not worth a blank paragraph.
+constexpr double kSmallestSpaceAboveColumns = 0.5;
 // The break paragraph's line: one twentieth of a point, in a mark of half a point.
 constexpr float kBreakParagraphLine = 0.05f;
 constexpr float kBreakParagraphMark = 0.5f;
@@ -58,8 +60,10 @@ void KXDocxPageSection::appendBreakParagraph(const std::shared_ptr<KXDocxParagra
     // The break paragraph takes next to no height: the bands above it fill the page, and a
     // paragraph of a text line's height below them would spill onto a page of its own. Nor does it
     // keep the indents of the paragraph it comes from: a word processor that folds an empty
-    // section-break paragraph into the next one hands them on to that paragraph.
+    // section-break paragraph into the next one hands them on to that paragraph. Nor is it a
+    // heading: the navigation would list an empty one after every heading that ends a band.
     p.ind = {};
+    p.outlineLvl = 0;
     p.spacing.before = 0;
     p.spacing.after = 0;
     p.spacing.line = kBreakParagraphLine;
@@ -149,12 +153,17 @@ void KXDocxPageSection::placeTablesInColumns(KXDocxTableArray& tables) {
 
 void KXDocxPageSection::writeContent(KXDocxTableArray& tables) {
     placeTablesInColumns(tables);
-    for (const auto& column : paragraphGroupArray_) {
+    for (size_t c = 0; c < paragraphGroupArray_.size(); ++c) {
+        const auto& column = paragraphGroupArray_[c];
         for (size_t i = 0; i < column.size(); ++i) {
             const auto& object = column[i];
             if (auto p = std::dynamic_pointer_cast<KXDocxParagraph>(object)) {
                 KXDocx_PPr pp = p->pProperty();
-                if (i == 0 && isMultiColumn() && pp.spacing.before > p->rProperty().sz) {
+                // LibreOffice lays the space above the first column's first paragraph above the
+                // whole band, so every other column would start that much lower: the first column
+                // keeps its space as blank paragraphs instead, however small it is.
+                const double keptAbove = c == 0 ? kSmallestSpaceAboveColumns : p->rProperty().sz;
+                if (i == 0 && isMultiColumn() && pp.spacing.before > keptAbove) {
                     // The column break moves to the first blank paragraph above the text.
                     writeBeforeBlankParagraphs(p);
                     pp.spacing.before = 0;

@@ -94,16 +94,19 @@ void showTextString(KXPDFConentParser& p, const std::string& bytes) {
         dx = static_cast<float>(dx * fontSize);
         dy = static_cast<float>(dy * fontSize);
         const kx::Size offset{dx, dy};
+        // In vertical writing the spacing moves the position along the vertical, unscaled.
+        const bool vertical = font->isVerticalWriting();
+        float& advance = vertical ? dy : dx;
         if (uLen == 1 && isWhiteSpaceUnit(static_cast<std::uint16_t>(u[0] & 0xFFFF))) {
             u[0] = 0x0020;
-            dx = static_cast<float>(dx + st.wordSpacing());
+            advance = static_cast<float>(advance + st.wordSpacing());
         }
         std::u16string text;
         if (uLen >= 1) {
             text = textOfUnits(u, uLen);
-            dx = static_cast<float>(dx + st.characterSpacing());
+            advance = static_cast<float>(advance + st.characterSpacing());
         }
-        dx = static_cast<float>(dx * st.horizontalScaling());
+        if (!vertical) dx = static_cast<float>(dx * st.horizontalScaling());
 
         if (!text.empty()) {
             if (KXPDFConentParserDelegate* delegate = p.delegate()) delegate->didScanText(p, text, offset);
@@ -187,10 +190,13 @@ void opTJ(PDFScanner& s, void* info) {
         float adjustment = e.type == PDFObjectType::Integer
                                ? static_cast<float>(e.integer) * 0.001f
                                : static_cast<float>(e.number * 0.0010000000474974513);
-        // Adjustments move in thousandths of the absolute font size, without scaling or spacing.
+        // Adjustments move in thousandths of the absolute font size, without scaling or spacing;
+        // in vertical writing they move the position down the line.
         KXPDFRenderState& st = p.currentRenderingState();
         if (!st.font()) return;
-        st.translateTextPosition({-adjustment * std::fabs(st.fontSize()), 0});
+        const double move = -adjustment * std::fabs(st.fontSize());
+        if (st.font()->isVerticalWriting()) st.translateTextPosition({0, move});
+        else st.translateTextPosition({move, 0});
     }
 }
 

@@ -3,6 +3,7 @@
 // runs, the settings pane hidden and shown and remembered, the screenshot of the window, and the
 // program itself starting and quitting cleanly.
 
+#include <QAction>
 #include <QProcess>
 #include <QSignalSpy>
 
@@ -57,6 +58,50 @@ TEST_F(ConversionWindowTest, ARowShowsItsJobsProgress) {
     EXPECT_EQ(list().progressItem(), nullptr);
     EXPECT_EQ(item->conversionOptions(), "All Pages, TXT, Success!");
     EXPECT_FALSE(app->isShowingCancel());
+}
+
+// A running row shows its bar and spinner with the status it had before the job (Ready), also when
+// the list is filled again while the job runs (a settings change does that); its end state comes
+// with its end. Its output is written aside until then.
+TEST_F(ConversionWindowTest, ARunningRowReadsReadyUntilItsJobEnds) {
+    holdTextConversions();
+    script->holdAtPage = 2;
+    auto item = addText("running.pdf", 3);
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld() && list().progressItem() == item; }));
+    list().reloadTableView();
+    QTest::qWait(50);
+    const KXSourceTableCellView::Contents& running = list().cellView()->contents(item);
+    EXPECT_EQ(running.conversionInfo, "All Pages, TXT, Ready!");
+    EXPECT_EQ(running.conversionIcon, "POI_History");
+    EXPECT_FALSE(running.outputEnabled);
+    EXPECT_FALSE(item->outputPath().empty());
+    EXPECT_FALSE(fileExists(item->outputPath()));
+    script->release();
+    ASSERT_TRUE(waitForBatchEnd());
+    const KXSourceTableCellView::Contents& ended = list().cellView()->contents(item);
+    EXPECT_EQ(ended.conversionInfo, "All Pages, TXT, Success!");
+    EXPECT_EQ(ended.conversionIcon, "pwdguard_success_status_icon");
+    EXPECT_TRUE(ended.outputEnabled);
+}
+
+// Help → "Add the Sample PDF" adds the document that ships with the application, and it converts.
+TEST_F(ConversionWindowTest, TheHelpMenuAddsTheSampleDocument) {
+    auto* action = app->window()->findChild<QAction*>("support_copySampleFiles");
+    ASSERT_NE(action, nullptr);
+    ASSERT_TRUE(action->isEnabled());
+    action->trigger();
+    ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 1; }));
+    auto item = list().ma_sourceItems().front();
+    EXPECT_EQ(pathFileName(item->sourcePath()), "Getting Started.pdf");
+    EXPECT_EQ(item->sourcePages(), 3);
+    item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    ASSERT_TRUE(item->isConversionSucceeded());
+    const std::string text = readFile(item->outputPath()).value_or("");
+    EXPECT_NE(text.find("Getting started with Docuvane"), std::string::npos) << text;
+    EXPECT_NE(text.find("Quarterly figures"), std::string::npos) << text;
 }
 
 TEST_F(ConversionWindowTest, AConversionToPlainTextThroughTheWindow) {
@@ -165,6 +210,13 @@ TEST_F(ConversionWindowTest, ScreenshotOfTheWindowWithARunningRow) {
     std::cout << "Screenshot: " << path.toStdString() << "\n";
     script->release();
     ASSERT_TRUE(waitForBatchEnd());
+
+    // And at the end: the rows' final states (the spreadsheet and image jobs ran through their own
+    // exporters), each with its status icon and the buttons of its output.
+    QTest::qWait(200);
+    const QString ended = screenshotFolder() + "/main-window-ended.png";
+    ASSERT_TRUE(app->window()->grab().save(ended));
+    std::cout << "Screenshot: " << ended.toStdString() << "\n";
 }
 
 // The program starts with a file, shows its window and ends on a termination request with status 0

@@ -220,4 +220,28 @@ TEST_F(SourceListTest, RemovingRowsKeepsASelectionAndTheEmptyMessage) {
     EXPECT_EQ(pane().sourceFileItem(), nullptr);
 }
 
+// The row under the pointer shows its remove button: moving from one row to the next moves the
+// button with it, and a click on it removes that row's file.
+TEST_F(SourceListTest, TheRowUnderThePointerShowsItsRemoveButton) {
+    addInOrder({a, b, c});
+    KXSourceTableView* table = list().tv_sourceFileList();
+    QWidget* viewport = table->viewport();
+    auto rowRect = [&](int row) { return table->visualRect(table->model()->index(row, 0)); };
+    auto removeButtonShown = [&](int row) { return list().cellView()->rowState(row).mouseInside; };
+
+    QTest::mouseMove(viewport, rowRect(0).center());
+    ASSERT_TRUE(waitFor([&] { return table->hoveredRow() == 0; }, 2000));
+    EXPECT_TRUE(removeButtonShown(0));
+    EXPECT_FALSE(removeButtonShown(1));
+    QTest::mouseMove(viewport, rowRect(1).center());
+    ASSERT_TRUE(waitFor([&] { return table->hoveredRow() == 1; }, 2000));
+    EXPECT_FALSE(removeButtonShown(0));
+    EXPECT_TRUE(removeButtonShown(1));
+
+    const QPoint button = KXSourceTableCellView::layoutForRow(rowRect(1)).btn_remove.center();
+    QTest::mouseMove(viewport, button);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, button);
+    EXPECT_EQ(rows(), (Names{"a.pdf", "c.pdf"}));
+}
+
 }  // namespace

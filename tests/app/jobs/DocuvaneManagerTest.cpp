@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 
 #include "JobsFixture.h"
 #include "app/jobs/KXDocuvaneManager.h"
@@ -28,6 +29,9 @@ struct Script {
     std::vector<std::shared_ptr<const KXPDFOptions>> options;
     int holdAtPage = 0;  // 0: no hold
     bool held = false, released = false;
+    // An exporter that writes as it goes: a first line at the start and, when failAtEnd is set, a
+    // broken end that throws after writing.
+    bool writeAsItGoes = false, failAtEnd = false;
 
     void waitUntilHeld() {
         std::unique_lock lock(mutex);
@@ -46,6 +50,7 @@ public:
     void begainConvertPDF(const std::string&, const std::shared_ptr<PDFDocument>&) override {
         std::lock_guard lock(script_->mutex);
         script_->options.push_back(moreOptions());
+        if (script_->writeAsItGoes) writeFile(destDocPath(), "partial");
     }
     bool convertPDFPage(const PDFPage& page) override {
         std::unique_lock lock(script_->mutex);
@@ -56,7 +61,10 @@ public:
         }
         return true;
     }
-    void endConvertPDF(const std::shared_ptr<PDFDocument>&) override { writeFile(destDocPath(), "converted"); }
+    void endConvertPDF(const std::shared_ptr<PDFDocument>&) override {
+        if (script_->failAtEnd) throw std::runtime_error("the writer broke");
+        writeFile(destDocPath(), "converted");
+    }
 
 private:
     std::shared_ptr<Script> script_;
@@ -285,6 +293,91 @@ TEST_F(DocuvaneManagerTest, AnItemWithoutAFreeOutputNameFailsAlone) {
     EXPECT_EQ(*readFile(pathJoin(outputFolder, "a.txt")), "mine");
     EXPECT_EQ(a->conversionOptions(), "All Pages, TXT, Failed!");
     EXPECT_TRUE(b->isConversionSucceeded());
+}
+
+// While its job runs an item reads Ready, not yet Success or Failed: its output path names a file
+// that is still being written elsewhere. The end state shows at the end.
+TEST_F(DocuvaneManagerTest, AnItemReadsReadyUntilItsJobHasEnded) {
+    auto a = item("a.pdf", 2);
+    std::vector<std::string> seen;
+    recorder.onReport = [&](const std::string& report) {
+        if (report.rfind("start ", 0) == 0 || report.rfind("page ", 0) == 0 || report.rfind("save ", 0) == 0)
+            seen.push_back(a->conversionOptions() + (a->isConversionSucceeded() ? " (succeeded)" : ""));
+        if (report.rfind("end ", 0) == 0) seen.push_back(a->conversionOptions());
+    };
+    run({a});
+    EXPECT_EQ(seen, (std::vector<std::string>{"All Pages, TXT, Ready!", "All Pages, TXT, Ready!",
+                                              "All Pages, TXT, Ready!", "All Pages, TXT, Ready!",
+                                              "All Pages, TXT, Success!"}));
+    EXPECT_FALSE(a->isConverting());
+}
+
+// The output is written aside and put at the item's output path only when the job succeeded: a
+// failed, cancelled or empty job leaves what stands there (here a file put there while the job ran)
+// and nothing of its own, not even the folder it wrote in.
+TEST_F(DocuvaneManagerTest, OnlyASucceededJobReplacesWhatIsAtItsOutputPath) {
+    struct Case {
+        const char* name;
+        bool failAtEnd, cancel, noPage;
+        int errorCode;  // 0: success
+    };
+    const Case cases[] = {
+        {"succeeded", false, false, false, 0},
+        {"broken at the end", true, false, false, 400},
+        {"cancelled", false, true, false, 406},
+        {"no page converted", false, false, true, KXDocuvaneManager::kNoPageConverted},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        removeAll(outputFolder);
+        createDirectories(outputFolder);
+        recorder.reports.clear();
+        script->options.clear();
+        script->held = script->released = false;
+        script->holdAtPage = 0;
+        script->writeAsItGoes = true;
+        script->failAtEnd = c.failAtEnd;
+        if (c.cancel) script->holdAtPage = 2;
+        auto a = item("a.pdf", 3);
+        if (c.noPage) {
+            a->setSettings_pageRangeType(1);
+            a->setSettings_customPageRange("none");
+        }
+        recorder.onReport = [&](const std::string& report) {
+            if (report == "start a.pdf") writeFile(a->outputPath(), "mine");
+        };
+        manager->setMa_sourceItems({a});
+        manager->startConversion();
+        if (c.cancel) {
+            script->waitUntilHeld();
+            manager->stopConversion();
+            script->release();
+        }
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return recorder.reports.back() == "didEnd"; },
+                                             std::chrono::seconds(60)));
+        EXPECT_EQ(listDirectory(outputFolder), std::vector<std::string>{"a.txt"});
+        EXPECT_EQ(readFile(a->outputPath()).value_or(""), c.errorCode ? "mine" : "converted");
+        EXPECT_EQ(a->conversionError() ? a->conversionError()->code : 0, c.errorCode);
+        EXPECT_EQ(recorder.reports.end()[-2], "end a.pdf" + (c.errorCode ? " " + std::to_string(c.errorCode) : ""));
+        EXPECT_EQ(a->conversionStatus(), c.errorCode ? "Failed" : "Success");
+    }
+}
+
+// A locked PDF converts with the password it was added with; without it the engine cannot open it.
+TEST_F(DocuvaneManagerTest, ALockedPDFConvertsWithThePasswordOfItsItem) {
+    PDFBuilder builder;
+    builder.addPage("BT /F1 12 Tf 72 700 Td (Locked) Tj ET");
+    const std::string locked = writeTemp("locked.pdf", encryptPDF(builder.build(), "user", "owner"));
+    auto withPassword = KXSourceFileItem::initWithPath(locked);
+    withPassword->setSourcePassword("user");
+    withPassword->setSettings_outputFormat(format_names::PlainText);
+    auto without = KXSourceFileItem::initWithPath(locked);
+    run({withPassword, without});
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"willStart", "start locked.pdf", "page locked.pdf 1 1 0",
+                                                          "save locked.pdf", "end locked.pdf", "start locked.pdf",
+                                                          "end locked.pdf 405", "didEnd"}));
+    EXPECT_TRUE(withPassword->isConversionSucceeded());
+    EXPECT_EQ(without->conversionStatus(), "Failed");
 }
 
 }  // namespace

@@ -119,7 +119,7 @@ TEST(KXDocxRunTextBox, PlacementAndFlowByRotation) {
         bool turnedHalf;
     } cases[] = {
         {"level", 0, "300pt", "100pt", "mso-fit-shape-to-text:t", false},
-        {"down the page", 90, "260pt", "100pt", "layout-flow:vertical;mso-layout-flow-alt:right-to-left", false},
+        {"down the page", 90, "260pt", "100pt", "layout-flow:vertical", false},
         {"upside down", 180, "260pt", "-100pt", "layout-flow:horizontal;mso-layout-flow-alt:left-to-right", true},
         {"up the page", 270, "300pt", "-100pt", "layout-flow:vertical;mso-layout-flow-alt:bottom-to-top", false},
         {"near a quarter turn stays level", 89.5, "300pt", "100pt", "mso-fit-shape-to-text:t", false},

@@ -140,6 +140,59 @@ TEST(KXDocxPageSection, ColumnsOpenWithABreakThatClosesTheTextAbove) {
     EXPECT_TRUE(breaksOf(written(*cell)).empty());
 }
 
+// Two columns whose first lines stand lower than the band's top by different amounts: the space
+// above the first column's first paragraph is never that paragraph's own (a word processor would
+// lay it above every column), the other columns keep theirs.
+TEST(KXDocxPageSection, TheSpaceAboveTheFirstColumnIsBlankParagraphs) {
+    struct Case {
+        const char* what;
+        double leftGap, rightGap;
+    };
+    const Case cases[] = {{"the left column starts lower, by less than its font size", 6, 0},
+                          {"the right column starts lower", 0, 6},
+                          {"both start lower", 4, 7}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto section = std::make_shared<KXDocxPageSection>(pageRecord());
+        section->setIsPageHeadSection(true);
+        section->setSectionFrame(kx::Rect(72, 200, 468, 40));
+        section->setColumGroupFrame(kx::Rect(72, 200, 468, 40));
+        section->setColumGroupArray({{textLine(72, 200 + c.leftGap, u"left one", 0), textLine(72, 214 + c.leftGap, u"left two", 1)},
+                                     {textLine(322, 200 + c.rightGap, u"right one", 2), textLine(322, 214 + c.rightGap, u"right two", 3)}});
+        const std::string xml = written(*section);
+        // The paragraphs of the body in order: their space before, their exact line and their text.
+        struct Paragraph {
+            double before = 0, line = 0;
+            std::string text;
+        };
+        std::vector<Paragraph> paragraphs;
+        const std::regex p("<w:p>(.*?)</w:p>"), before("w:before=\"(\\d+)\""), line("w:line=\"(\\d+)\""),
+            text("<w:t[^>]*>([^<]*)</w:t>");
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), p); it != std::sregex_iterator(); ++it) {
+            const std::string body = (*it)[1];
+            Paragraph q;
+            std::smatch m;
+            if (std::regex_search(body, m, before)) q.before = std::stod(m[1]) / 20;
+            if (std::regex_search(body, m, line)) q.line = std::stod(m[1]) / 20;
+            for (auto t = std::sregex_iterator(body.begin(), body.end(), text); t != std::sregex_iterator(); ++t)
+                q.text += (*t)[1];
+            paragraphs.push_back(q);
+        }
+        const auto at = [&](const std::string& words) {
+            return std::find_if(paragraphs.begin(), paragraphs.end(),
+                                [&](const Paragraph& q) { return q.text.find(words) != std::string::npos; });
+        };
+        const auto left = at("left one"), right = at("right one");
+        ASSERT_TRUE(left != paragraphs.end() && right != paragraphs.end()) << xml;
+        EXPECT_EQ(left->before, 0) << xml;
+        // Blank paragraphs just above it make up the left column's space.
+        double blank = 0;
+        for (auto q = left; q != paragraphs.begin() && (q - 1)->text.empty() && (q - 1)->line > 0.5; --q) blank += (q - 1)->line;
+        EXPECT_NEAR(blank, c.leftGap, 0.05) << xml;
+        EXPECT_NEAR(right->before, c.rightGap, 0.05) << xml;
+    }
+}
+
 TEST(KXDocxPageSection, WordColumnLayout) {
     struct Case {
         const char* what;

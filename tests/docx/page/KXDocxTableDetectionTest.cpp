@@ -135,6 +135,65 @@ TEST(KXDocxTableDetection, GridsBecomeTables) {
     }
 }
 
+// The rule under a header that spans the last columns is painted as one filled path: small squares
+// where the first columns' rules meet it, and a bar under the spanned columns only. The first
+// column's label spans both header rows; nothing is drawn across it.
+TEST(KXDocxTableDetection, RuleUnderSomeColumnsPaintedWithTheSquaresWhereRulesMeet) {
+    Grid grid;
+    grid.widths = {80, 60, 60};
+    grid.heights = {20, 20, 20};
+    grid.horizontal = [](size_t r, size_t) { return r != 1; };
+    grid.vertical = [](size_t r, size_t c) { return !(r == 0 && c == 2); };
+    kx::Path rule;
+    const double y = grid.top(1) - 0.25;
+    rule.addRect({grid.left(0) - 0.7, y, 1.4, 0.5});
+    rule.addRect({grid.left(1) - 0.25, y, 0.5, 0.5});
+    rule.addRect({grid.left(1) + 0.25, y, grid.left(3) - grid.left(1) - 0.25, 0.5});
+    Converted out = convertGrid(grid, {{1, 0, u"State"}, {0, 1, u"Figures"}, {1, 1, u"a"}, {1, 2, u"b"}, {2, 0, u"x"},
+                                       {2, 1, u"1"}, {2, 2, u"2"}},
+                                {pathRun(rule, fillOf({0, 0, 0, 1}), 0)});
+    ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+    EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{
+                                           {"State|restart", "Figures|span=2"}, {"|continue", "a", "b"}, {"x", "1", "2"}}))
+        << show(describe(out.tables[0]));
+}
+
+TEST(KXDocxTableDetection, RunsOfMergedCells) {
+    struct Case {
+        const char* what;
+        Grid grid;
+        std::vector<Placed> texts;
+        std::vector<std::vector<std::string>> expected;
+    };
+    Grid uneven;  // three cells merged in the first row, two in the second, no rule between the rows
+    uneven.widths = {60, 60, 60};
+    uneven.heights = {20, 20, 20};
+    uneven.horizontal = [](size_t r, size_t) { return r != 1; };
+    uneven.vertical = [](size_t r, size_t c) { return !((r == 0 && (c == 1 || c == 2)) || (r == 1 && c == 1)); };
+
+    Grid split;  // four cells in a row with a rule between the second and the third only
+    split.widths = {50, 50, 50, 50};
+    split.heights = {20, 20};
+    split.vertical = [](size_t r, size_t c) { return !(r == 0 && (c == 1 || c == 3)); };
+
+    const Case cases[] = {
+        {"runs of different lengths in neighbouring rows are not stacked",
+         uneven,
+         {{0, 0, u"A"}, {1, 0, u"B"}, {2, 0, u"x"}, {2, 1, u"y"}, {2, 2, u"z"}},
+         {{"A|span=3"}, {"B|span=2", ""}, {"x", "y", "z"}}},
+        {"a run stops at a rule; the cell after it starts the next run",
+         split,
+         {{0, 0, u"a"}, {0, 2, u"b"}, {1, 0, u"1"}, {1, 3, u"4"}},
+         {{"a|span=2", "b|span=2"}, {"1", "", "", "4"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Converted out = convertGrid(c.grid, c.texts);
+        ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+        EXPECT_EQ(describe(out.tables[0]), c.expected) << show(describe(out.tables[0]));
+    }
+}
+
 TEST(KXDocxTableDetection, TextsFindTheirCell) {
     Grid grid;
     grid.widths = {80, 80};
@@ -254,6 +313,66 @@ TEST(KXDocxTableDetection, NestedTable) {
     EXPECT_EQ(o.rows[0][0].nestedTables, 1);
     EXPECT_TRUE(o.rows[0][0].endsWithParagraph) << "a cell holding a table still ends with a paragraph";
     EXPECT_EQ(describe(out.tables[1]), (std::vector<std::vector<std::string>>{{"i1", ""}, {"", "i4"}}));
+}
+
+// A box in a cell, with a stub too short to count hanging from its top, is found inside the table
+// but makes no table of its own: its text goes to the cell it lies in, its lines stay on the page.
+TEST(KXDocxTableDetection, BoxInACellThatIsNoTableFoldsBackIntoTheCell) {
+    Grid outer;
+    outer.widths = {200, 150};
+    outer.heights = {100, 40};
+    std::uint64_t scan = 0;
+    KXDocxRunPathArray paths = gridRuns(outer, scan);
+    const kx::Rect box{72 + 20, 100 + 20, 120, 50};
+    KXDocxRunPathArray boxPaths{lineRun(box.minX(), box.minY(), box.maxX(), box.minY(), scan++),
+                                lineRun(box.minX(), box.maxY(), box.maxX(), box.maxY(), scan++),
+                                lineRun(box.minX(), box.minY(), box.minX(), box.maxY(), scan++),
+                                lineRun(box.maxX(), box.minY(), box.maxX(), box.maxY(), scan++),
+                                lineRun(box.midX(), box.minY(), box.midX(), box.minY() + 4, scan++)};
+    paths.insert(paths.end(), boxPaths.begin(), boxPaths.end());
+    KXDocxRunTextArray texts{textRun(u"boxed", box.minX() + 10, box.minY() + 20, 30, scan++),
+                             cellText(outer, 1, 1, u"o4", scan++)};
+    {
+        MemoryDocument document;
+        auto page = pageWith(document, paths, texts);
+        page->convertPath2TableIfNeed();
+        ASSERT_EQ(page->allTableArray().size(), 1u);
+        EXPECT_TRUE(std::static_pointer_cast<KXDocxTable>(page->allTableArray().front())->allSubTableArray().empty());
+        EXPECT_EQ(page->allRunPathArray(), boxPaths) << "the box's lines are no table lines";
+        EXPECT_TRUE(page->allRunTextArray().empty()) << "its text went into the table";
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+    Converted out = convert(paths, texts);
+    ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+    EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{{"boxed", ""}, {"", "o4"}}))
+        << show(describe(out.tables[0]));
+}
+
+// A filled box with two rules across it makes a table of three rows on the page; when the box runs
+// off the page, its edges out there rule nothing, and what is left on the page is no table.
+TEST(KXDocxTableDetection, EdgesOffThePageRuleNothing) {
+    struct Case {
+        const char* what;
+        kx::Rect box;
+        size_t tables;
+    };
+    const Case cases[] = {
+        {"a box on the page", {323, 100, 240, 600}, 1},
+        {"a box running off the top and the right of the page", {323, -246, 537, 1025}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths{rectRun(c.box, scan++, fillOf({0.9, 0.9, 1, 1})), lineRun(317, 219, 556, 219, scan++),
+                                 lineRun(317, 488, 556, 488, scan++)};
+        KXDocxRunTextArray texts{textRun(u"words", 340, 300, 40, scan++)};
+        MemoryDocument document;
+        auto page = pageWith(document, paths, texts);
+        page->convertPath2TableIfNeed();
+        EXPECT_EQ(page->allTableArray().size(), c.tables);
+        EXPECT_EQ(page->allRunTextArray().size(), 1 - c.tables) << "the text stays on the page when there is no table";
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
 }
 
 TEST(KXDocxTableDetection, PageFrameBecomesBorder) {

@@ -40,7 +40,8 @@ const std::vector<Document>& documents() {
               {"F1", 12, 320, 686, 0, "right column, second line"},
               {"F1", 12, 320, 672, 0, "right column, third line."},
               {"F1", 10, 72, 100, 0, "Footer below both columns"}},
-             // Text running up, down and on a slant is dropped; horizontal text around it stays.
+             // Text running up, down and on a slant follows the horizontal text, each line read in
+             // its own direction.
              {{"F1", 12, 72, 700, 0, "Horizontal before"},
               {"F1", 12, 500, 300, 90, "Running upward"},
               {"F1", 12, 540, 650, -90, "Running downward"},

@@ -144,6 +144,32 @@ TEST(SpreadsheetConversion, AllPagesInOneSheet) {
     EXPECT_EQ(got.find("Sheet 2"), std::string::npos);
 }
 
+// LibreOffice opens the workbook and shows each cell as the page showed it: numbers in their
+// formats, texts that only look like numbers as they were.
+TEST(SpreadsheetConversion, LibreOfficeShowsTheCellsAsThePageDid) {
+    if (!kx::test::haveCommand("soffice")) {
+        if (std::getenv("CI")) FAIL() << "LibreOffice (soffice) is not installed";
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    }
+    const std::string folder = kx::pathJoin(kx::test::tempDir(), "lo-xlsx");
+    kx::createDirectories(folder);
+    const std::string out = kx::pathJoin(folder, "shown.xlsx");
+    ASSERT_FALSE(convert(threePagePDF(), "xlsx", out));
+    std::string log;
+    ASSERT_EQ(kx::test::runCommand("timeout 180 soffice -env:UserInstallation=file://'" +
+                                       kx::pathJoin(kx::test::tempDir(), "lo-profile-xlsx") +
+                                       "' --headless --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76,1' --outdir '" +
+                                       folder + "' '" + out + "'",
+                                   &log),
+              0)
+        << log;
+    const std::optional<std::string> shown = kx::readFile(kx::pathJoin(folder, "shown.csv"));
+    ASSERT_TRUE(shown) << "LibreOffice did not open the workbook:\n" << log;
+    // The filter quotes every text cell, so numbers are the cells written bare.
+    EXPECT_EQ(*shown, "\"Item\",\"Qty\",\"Price\"\n\"Tea \"\"green\"\" 1\",21,3.50\n\"Cake, lemon\",\"1,200\",12.5%\n"
+                      "\"Code\",\"00123\",(4.00)\n");
+}
+
 // A page whose cells hold the separators of the format round-trips through Python's csv reader.
 TEST(SpreadsheetConversion, CSVFilesReadBack) {
     if (!kx::test::haveCommand("python3")) GTEST_SKIP() << "python3 is not installed";

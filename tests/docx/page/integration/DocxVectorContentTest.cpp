@@ -202,3 +202,50 @@ TEST(DocxVectorContent, ShapeIdsAreUniqueInTheDocument) {
     EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), ids.size());
     for (const std::string& id : ids) EXPECT_NE(c.document.find("type=\"#" + id + "\""), std::string::npos) << id;
 }
+
+// The shapes page and the decorated text through LibreOffice: the round trip has as many pages as
+// the source, and its page images look like the source's (SSIM of 40 dpi grey images, as the shared
+// fidelity tool scores them).
+TEST(DocxVectorContent, LibreOfficeShowsTheRoundTripLikeTheSource) {
+    const std::optional<std::string> fidelity = kx::test::sharedTool("fidelity/docx_fidelity.py");
+    if (!fidelity || !kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdftoppm"))
+        GTEST_SKIP() << "LibreOffice, pdftoppm or the fidelity tool is missing";
+    struct Fixture {
+        const char* name;
+        std::string content, resources;
+        double minimumSimilarity;
+    };
+    const std::vector<Fixture> fixtures = {
+        {"vector-shapes", shapesContent(), "<< >>", 0.98},  // 0.92 with no shape at all
+        {"decorated-text", decoratedTextContent(), kCourier, 0.98},
+    };
+    const std::string folder = kx::pathJoin(kx::test::tempDir(), "vector-roundtrip");
+    kx::createDirectories(folder);
+    for (const Fixture& f : fixtures) {
+        kx::test::PDFBuilder b;
+        b.addPage(f.content, f.resources);
+        ASSERT_TRUE(kx::writeFile(kx::pathJoin(folder, std::string(f.name) + ".pdf"), b.build()));
+    }
+    const std::string program = kx::pathJoin(kx::test::binDir(), "KXDocuvane");
+    std::string table;
+    ASSERT_EQ(kx::test::runCommand("/usr/bin/python3 '" + *fidelity + "' -j 2 '" + program +
+                                       " -i {in} -o {out} -f docx' '" + folder + "'",
+                                   &table),
+              0)
+        << table;
+    // file, seconds, src_pages, rt_pages, opens, valid, text_f1, order, visual, pages
+    for (const Fixture& f : fixtures) {
+        SCOPED_TRACE(f.name);
+        const std::smatch row = [&] {
+            std::smatch m;
+            std::regex_search(table, m,
+                              std::regex(std::string("\n") + f.name +
+                                         "\\.pdf\\t[^\\t]+\\t([0-9]+)\\t([0-9]+)\\t(\\w+)\\t(\\w+)\\t[^\\t]+\\t[^\\t]+\\t([0-9.]+)\\t"));
+            return m;
+        }();
+        ASSERT_FALSE(row.empty()) << table;
+        EXPECT_EQ(row[4].str(), "True") << "LibreOffice opens it";
+        EXPECT_EQ(row[1].str(), row[2].str()) << "pages of the source and of the round trip";
+        EXPECT_GE(std::stod(row[5].str()), f.minimumSimilarity) << table;
+    }
+}

@@ -1,0 +1,380 @@
+// Text that is not upright on the page, and the text of free-text annotations, as floating text.
+//
+// Text turned by about 90, 180 or 270 degrees gathers in one open text box, line by line, each line
+// a paragraph of the box; text at any other angle, or mirrored, gathers along one text path, a
+// single string drawn along a straight line. Both close when a string does not fit and become
+// page objects, written as VML shapes in front of the text.
+//
+// The box is measured in its own frame: along its baseline (u) and across its lines (v, growing
+// from one line to the next), whatever way it is turned on the page. Its frame on the page is
+// anchored at the corner where its text starts (the top of its first glyph); the box writer places
+// it from there by its rotation.
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "docx/model/KXDocxCounters.h"
+#include "docx/model/KXDocxUtilities.h"
+#include "docx/page/KXDocxPDFExporter.h"
+#include "docx/page/KXDocxPage.h"
+#include "fonts/KXPDFFont.h"
+#include "fonts/KXPDFFontDescriptor.h"
+#include "fonts/KXPDFFontUtilities.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
+#include "pdf/state/KXPDFRenderState.h"
+#include "platform/Numeric.h"
+#include "platform/Unicode.h"
+
+namespace {
+
+// Inside a box, a gap of more blanks than this is a gap of this many: a hostile advance or a font
+// with a hair-thin blank would otherwise fill the box with blanks.
+constexpr double kMaxGapBlanks = 64;
+// A line step this large or larger is no longer the box's next line.
+constexpr double kMaxLineStep = 96;
+// The size of annotation text whose size is left to the viewer (0), and the smallest kept.
+constexpr double kAutoAnnotationFontSize = 12;
+constexpr double kMinAnnotationFontSize = 1;
+
+// The box's frame: the direction of its baseline and the direction from one line to the next.
+struct BoxFrame {
+    kx::Point along, across;
+
+    explicit BoxFrame(double degrees) {
+        const double r = kx::finiteOr(degrees) * std::numbers::pi / 180.0;
+        along = {std::cos(r), std::sin(r)};
+        // Display space runs y downward: the next line lies a quarter turn clockwise of the baseline.
+        across = {-along.y, along.x};
+    }
+    double u(kx::Point p) const { return p.x * along.x + p.y * along.y; }
+    double v(kx::Point p) const { return p.x * across.x + p.y * across.y; }
+};
+
+kx::Point baseOf(const KXPDF_CTMInfo& g) { return {g.xBase, g.yBase}; }
+// The top of the glyph above its baseline origin: where a line of the box starts.
+kx::Point topOf(const KXPDF_CTMInfo& g) { return {g.xTop, g.yTop}; }
+
+// The rotation a text box takes for a glyph rotation.
+double bucketOf(double r) {
+    if (r < 5) return 0;
+    if (r > 85 && r < 95) return 90;
+    if (r > 175 && r < 185) return 180;
+    if (r > 265 && r < 275) return 270;
+    return r;
+}
+
+// The line properties of a text-box paragraph.
+KXDocx_PPr textBoxLine(KXDocx_PPr p, double lineHeight, double indent) {
+    p.spacing.before = 0;
+    p.spacing.after = 0;
+    p.spacing.line = static_cast<float>(lineHeight);
+    p.spacing.lineRule = "exact";
+    p.ind.firstLine = 0;
+    p.ind.left = static_cast<float>(indent);
+    p.jc = 0;
+    return p;
+}
+
+}  // namespace
+
+bool KXDocxPDFExporter::isMirroredText() const {
+    // Display space runs y downward: a text transform that is not mirrored turns the orientation
+    // round, and its determinant is below 0.
+    const kx::AffineTransform t = currentDisplayTextTransform();
+    return static_cast<float>(t.a * t.d - t.b * t.c) > 0;
+}
+
+kx::TextPlace KXDocxPDFExporter::placeOfText(const KXPDF_CTMInfo& g) const {
+    // Mirrored text is drawn along a path whatever its angle: a box cannot mirror its text.
+    if (g.flip || isMirroredText()) return kx::TextPlace::TextPath;
+    const kx::TextPlace place = PageCapture::placeOfText(g);
+    if (place == kx::TextPlace::MainText) return place;
+    if (bucketOf(g.rotation) == 180) return kx::TextPlace::TextBox;
+    return place;
+}
+
+double KXDocxPDFExporter::textBoxAngle(double rotation) const {
+    const double angle = PageCapture::textBoxAngle(rotation);
+    return bucketOf(angle) == 180 ? 180 : angle;
+}
+
+double KXDocxPDFExporter::textBoxSpaceWidth() const {
+    const KXPDFFont* font = currentFont();
+    const kx::AffineTransform t = currentDisplayTextTransform();
+    const double scale = std::hypot(t.a, t.b);
+    double width = 0;
+    if (font && font->bankSpaceCharWidth() > 0) width = font->bankSpaceCharWidth() * fontSize() * scale;
+    if (!(width > 0) && font && font->widthOfSpace() > 0) width = font->widthOfSpace() * fontSize() * scale;
+    // A font that gives no blank width gets a quarter of its size.
+    if (!(width > 0) || !std::isfinite(width)) width = 0.25 * std::max(1.0, std::fabs(kx::finiteOr(fontSize() * scale)));
+    return width;
+}
+
+void KXDocxPDFExporter::openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) {
+    KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
+    const KXPDFRenderState* state = topState();
+    if (!page || !state) return;
+    KXDocxTextBoxInfo info;
+    const kx::Point start = topOf(g);
+    info.displayX = start.x;
+    info.displayY = start.y;
+    info.stroked = false;
+    info.filled = false;
+    info.strokeweight = 1.0;
+    info.strokeDashPattern = state->lineDashPattern();
+    info.strokeDashPhase = state->lineDashPhase();
+    info.strokecolor = state->currentStrokeColor();
+    info.fillcolor = state->currentFillColor();
+    info.rotation = angle;
+    page->setIsUsingTextBox(true);
+    page->setCachedTextBoxInfo(info);
+    page->cachedTextBoxParagraphs().clear();
+    std::shared_ptr<KXDocxParagraph> first = page->cachedTextBoxNewParagraph();
+    first->setPProperty(textBoxLine(first->pProperty(), g.fontSize.height, 0));
+    appendDocxTextBox(text, offset, g);
+}
+
+void KXDocxPDFExporter::appendDocxTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
+    KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
+    if (!page) return;
+    std::shared_ptr<KXDocxParagraph> paragraph = page->cachedTextBoxLastParagraph();
+    if (!paragraph) paragraph = page->cachedTextBoxNewParagraph();
+    const kx::AffineTransform t = currentDisplayTextTransform();
+    const KXDocx_RPr r = currentRProperty(t);
+
+    // The paragraph's last run grows while the style stays; a change of style starts a run.
+    std::shared_ptr<KXDocxRunText> run;
+    if (const auto line = paragraph->firstRunLineText(); line && !line->runTextArray().empty())
+        if (KXDocxRPrIsEqual(line->runTextArray().back()->rProperty(), r)) run = line->runTextArray().back();
+    if (run) {
+        run->appendRunText(text);
+    } else {
+        const KXPDFRenderState* state = topState();
+        run = std::make_shared<KXDocxRunText>();
+        run->setIsAnnotion(state && state->isParseringAnnotion());
+        run->setPdfAnnotionIndex(state ? state->pdfAnnotionIndex() : 0);
+        const std::uint64_t index = nextScanIndex();
+        run->setPdfScanIndex(index);
+        run->setTextScanIndex(index);
+        run->setPdfScanIndex_BegainText(scanIndexBeginText_);
+        run->setPdfScanIndex_ShowText(scanIndexShowText_);
+        run->setRProperty(r);
+        run->setRunText(text);
+        paragraph->addRunTextArray({run});
+        KXDocx_PPr p = paragraph->pProperty();
+        if (g.fontSize.height > p.spacing.line) {
+            p.spacing.line = static_cast<float>(g.fontSize.height);
+            paragraph->setPProperty(p);
+        }
+    }
+    advanceNextChar(offset);
+    const BoxFrame frame(page->cachedTextBoxInfo().rotation);
+    const double advance = std::fabs(frame.u(baseOf(nextCharCTMInfo())) - frame.u(baseOf(g)));
+    if (std::isfinite(advance)) run->setTextWidth(run->textWidth() + advance);
+}
+
+kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
+    KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
+    if (!page) return kx::TextBoxStep::LeavesTheBox;
+    const double b = textBoxAngle(g.rotation);
+    const bool mirrored = g.flip || isMirroredText();
+    if (b != openTextBoxAngle() || mirrored)
+        return (b == 90 || b == 270) && !mirrored ? kx::TextBoxStep::OpensAnotherBox : kx::TextBoxStep::LeavesTheBox;
+
+    // Where this string starts against where the box's text ended, in the box's own frame.
+    const KXDocxTextBoxInfo& info = page->cachedTextBoxInfo();
+    const BoxFrame frame(info.rotation);
+    const KXPDF_CTMInfo& p = nextCharCTMInfo();
+    const double dx = frame.u(baseOf(g)) - frame.u(baseOf(p));
+    const double dy = frame.v(baseOf(g)) - frame.v(baseOf(p));
+    if (!std::isfinite(dx) || !std::isfinite(dy)) return kx::TextBoxStep::LeavesTheBox;
+    const double sw = textBoxSpaceWidth();
+
+    if (dy > 1.0) {
+        // The box's next line, unless it is far below or starts before the box.
+        const double indent = frame.u(topOf(g)) - frame.u({info.displayX, info.displayY});
+        if (dy >= kMaxLineStep || indent < -0.5) return kx::TextBoxStep::LeavesTheBox;
+        std::shared_ptr<KXDocxParagraph> paragraph = page->cachedTextBoxNewParagraph();
+        paragraph->setPProperty(textBoxLine(paragraph->pProperty(), dy, std::max(0.0, indent)));
+        appendDocxTextBox(text, offset, g);
+        return kx::TextBoxStep::Kept;
+    }
+    // The same line: text that runs back by more than a blank, or climbs, is not the box's.
+    if (dx < -sw || dy <= -1.0) return kx::TextBoxStep::LeavesTheBox;
+    const double blanks = std::floor(static_cast<float>(dx / sw));
+    if (blanks >= 1) {
+        std::u16string spaced(static_cast<size_t>(std::min(blanks, kMaxGapBlanks)), u' ');
+        spaced += text;
+        appendDocxTextBox(spaced, offset, g);
+    } else {
+        appendDocxTextBox(text, offset, g);
+    }
+    return kx::TextBoxStep::Kept;
+}
+
+void KXDocxPDFExporter::closeTextBox() {
+    KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
+    if (!page || !page->isUsingTextBox()) return;
+    KXDocxTextBoxInfo info = page->cachedTextBoxInfo();
+    const double w = page->cachedTextBoxWidthMax(), h = page->cachedTextBoxHeight();
+    if (info.rotation == 90 || info.rotation == 270) {
+        info.displayWidth = h;
+        info.displayHeight = w + 10;
+    } else {
+        info.displayWidth = w + 10;
+        info.displayHeight = h;
+    }
+    if (std::shared_ptr<KXDocxParagraph> last = page->cachedTextBoxLastParagraph()) last->resolvePProperty();
+
+    const KXPDFRenderState* state = topState();
+    auto box = std::make_shared<KXDocxRunTextBox>();
+    box->setIsAnnotion(state && state->isParseringAnnotion());
+    box->setPdfAnnotionIndex(state ? state->pdfAnnotionIndex() : 0);
+    box->setPdfScanIndex(nextScanIndex());
+    box->setPictZIndex(KXDocxCounters::sharedInstance().nextPictZIndex());
+    box->paragraphArray() = std::move(page->cachedTextBoxParagraphs());
+    box->setPictInfo(info);
+    page->allRunTextBoxArray().push_back(std::move(box));
+
+    page->setIsUsingTextBox(false);
+    page->setCachedTextBoxInfo({});
+    page->cachedTextBoxParagraphs().clear();
+}
+
+KXDocxTextPathInfo KXDocxPDFExporter::textPathInfoAt(const KXPDF_CTMInfo& g) {
+    KXDocxTextPathInfo info;
+    const KXPDFRenderState* state = topState();
+    // The path starts at the top of its first glyph; its box is one line high.
+    const kx::Point start = topOf(g);
+    info.displayX = start.x;
+    info.displayY = start.y;
+    info.displayWidth = g.fontSize.width;
+    info.displayHeight = g.fontSize.height;
+    info.stroked = false;
+    info.filled = true;
+    info.strokeweight = 1.0;
+    if (state) {
+        info.strokecolor = state->currentStrokeColor();
+        info.fillcolor = state->currentFillColor();
+    }
+    info.rotation = g.rotation;
+    info.flipY = g.flip || isMirroredText();
+    info.trim = true;
+    info.fitpath = false;
+    info.rProperty = currentRProperty(currentDisplayTextTransform());
+    return info;
+}
+
+bool KXDocxPDFExporter::continuesTextPath(const KXPDF_CTMInfo& g) const {
+    const KXPDF_CTMInfo& n = nextCharCTMInfo();
+    const KXDocxTextPathInfo& info = cachedTextPathInfo();
+    if ((g.flip || isMirroredText()) != info.flipY || g.rotation != n.rotation) return false;
+    const kx::Point start{info.displayX, info.displayY};
+    const kx::Point top = topOf(g);
+    // The first glyph's own string goes on from where the path starts.
+    if (std::hypot(top.x - start.x, top.y - start.y) < 0.5) return true;
+    return KXAngleOfLine(start, top) == g.rotation;
+}
+
+void KXDocxPDFExporter::closeTextPath() {
+    KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
+    if (!page || cachedTextPathString().empty()) return;
+    KXDocxTextPathInfo info = cachedTextPathInfo();
+    // From the top of the first glyph to the top where the next one would stand: the box is as long
+    // as that line and one line high, centred on the middle of the text's band and turned with it.
+    const kx::Point start{info.displayX, info.displayY};
+    const kx::Point end = topOf(nextCharCTMInfo());
+    const double dx = end.x - start.x, dy = end.y - start.y;
+    const double length = std::hypot(dx, dy);
+    if (!std::isfinite(length)) return;
+    const BoxFrame frame(info.rotation);
+    // A mirrored string's glyphs hang on the other side of its baseline.
+    const double side = info.flipY ? -0.5 : 0.5;
+    const double height = std::fabs(info.displayHeight);
+    const kx::Point centre{start.x + dx * 0.5 + frame.across.x * height * side,
+                           start.y + dy * 0.5 + frame.across.y * height * side};
+    info.displayWidth = length;
+    info.displayX = centre.x - length * 0.5;
+    info.displayY = centre.y - height * 0.5;
+    info.center = centre;
+
+    auto run = std::make_shared<KXDocxRunTextPath>();
+    run->setPdfScanIndex(nextScanIndex());
+    run->setPictZIndex(KXDocxCounters::sharedInstance().nextPictZIndex());
+    run->setRunText(cachedTextPathString());
+    run->setRProperty(info.rProperty);
+    run->setPictInfo(info);
+    page->allRunTextPathArray().push_back(std::move(run));
+}
+
+void KXDocxPDFExporter::didScanTextBox(KXPDFConentParser&, const kx::Rect& rect, const std::u16string& text,
+                                       const std::string& fontName, const KXPDFColor& fontColor, double fontSize,
+                                       std::int64_t alignment, bool borderStroke, bool borderFill) {
+    KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
+    const KXPDFRenderState* state = topState();
+    if (!page || !state || isShouldCancel() || state->textRenderMode() == 3) return;
+    const kx::Rect box = currentPageTransform().apply(state->ctm().apply(rect)).standardized();
+    if (box.isNull() || box.isInfinite() || !std::isfinite(box.origin.x) || !std::isfinite(box.origin.y) ||
+        !std::isfinite(box.size.width) || !std::isfinite(box.size.height))
+        return;
+
+    KXDocxTextBoxInfo info;
+    info.setDisplayFrame(box);
+    info.stroked = borderStroke;
+    info.filled = borderFill;
+    info.strokeweight = state->lineWidth();
+    info.strokeDashPattern = state->lineDashPattern();
+    info.strokeDashPhase = state->lineDashPhase();
+    info.strokecolor = state->currentStrokeColor();
+    info.fillcolor = state->currentFillColor();
+    info.rotation = 0;
+
+    const std::string name = kx::truncateUtf8(fontName.empty() ? std::string("Arial Unicode MS") : fontName, 127);
+    const KXPDFFont* font = currentFont();
+    const KXPDFFontDescriptor* descriptor = font ? font->fontDescriptor() : nullptr;
+    // A size of 0 leaves the size to the viewer: one line of the box, at most the usual 12 points.
+    double size = kx::finiteOr(fontSize);
+    if (size <= 0) size = box.size.height > 0 ? std::min(kAutoAnnotationFontSize, box.size.height) : kAutoAnnotationFontSize;
+    size = std::max(size, kMinAnnotationFontSize);
+
+    KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+    r.rFonts = {name, name, name, name};
+    r.b = KXPDFFontUtilities::isBoldFontName(name);
+    r.i = KXPDFFontUtilities::isItalicFontName(name) || (descriptor && descriptor->isItalic());
+    const KXPDFRGB rgb = KXPDFRenderState::RGBColorForPDFColor(fontColor);
+    r.color = {rgb.r, rgb.g, rgb.b, 255};
+    r.sz = static_cast<float>(size);
+    r.spacing = 0;
+    r.w = 100;
+    r.u = 0;
+    r.noProof = true;
+
+    KXDocx_PPr p = textBoxLine(KXDocxUtilities::defaultPProperty(), r.sz, 0);
+    p.jc = alignment == 1 ? 1 : alignment == 2 ? 2 : 0;
+
+    auto run = std::make_shared<KXDocxRunText>();
+    run->setIsAnnotion(state->isParseringAnnotion());
+    run->setPdfAnnotionIndex(state->pdfAnnotionIndex());
+    const std::uint64_t index = nextScanIndex();
+    run->setPdfScanIndex(index);
+    run->setTextScanIndex(index);
+    // No operator of the content stream showed it.
+    run->setPdfScanIndex_BegainText(~std::uint64_t{0});
+    run->setPdfScanIndex_ShowText(~std::uint64_t{0});
+    run->setRProperty(r);
+    run->setRunText(text.empty() ? std::u16string(u" ") : text);
+
+    auto paragraph = std::make_shared<KXDocxParagraph>();
+    paragraph->setPProperty(p);
+    paragraph->addRunTextArray({run});
+
+    auto textBox = std::make_shared<KXDocxRunTextBox>();
+    textBox->setIsAnnotion(state->isParseringAnnotion());
+    textBox->setPdfAnnotionIndex(state->pdfAnnotionIndex());
+    textBox->setPdfScanIndex(nextScanIndex());
+    textBox->setPictZIndex(KXDocxCounters::sharedInstance().nextPictZIndex());
+    textBox->paragraphArray().push_back(std::move(paragraph));
+    textBox->setPictInfo(info);
+    page->allRunTextBoxArray().push_back(std::move(textBox));
+}
