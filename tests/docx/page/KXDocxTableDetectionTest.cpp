@@ -194,6 +194,21 @@ TEST(KXDocxTableDetection, RunsOfMergedCells) {
     }
 }
 
+// Neither the first cell's right rule nor the last cell's left rule is drawn: the table's inside
+// borders are single lines all the same.
+TEST(KXDocxTableDetection, InsideBordersOfATableWhoseCornerCellsHaveNoInnerRule) {
+    Grid grid;
+    grid.widths = {60, 60, 60};
+    grid.heights = {20, 20};
+    grid.vertical = [](size_t r, size_t c) { return !((r == 0 && c == 1) || (r == 1 && c == 2)); };
+    Converted out = convertGrid(grid, {{0, 0, u"a"}, {0, 2, u"b"}, {1, 0, u"c"}, {1, 1, u"d"}});
+    ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+    EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{{"a|span=2", "b"}, {"c", "d|span=2"}}))
+        << show(describe(out.tables[0]));
+    EXPECT_EQ(out.tables[0].borders["insideV"], "single") << out.xml;
+    EXPECT_EQ(out.tables[0].borders["insideH"], "single") << out.xml;
+}
+
 TEST(KXDocxTableDetection, TextsFindTheirCell) {
     Grid grid;
     grid.widths = {80, 80};

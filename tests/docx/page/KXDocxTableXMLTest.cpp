@@ -96,6 +96,36 @@ TEST(KXDocxTableXML, Placements) {
     }
 }
 
+TEST(KXDocxTableXML, ATableBesideTheTextStandsAtItsPlace) {
+    struct Case {
+        const char* what;
+        bool nested;
+        std::string position;
+    };
+    const Case cases[] = {
+        {"on the page: by its place on the page", false, "w:tblpX=\"1440\" w:tblpY=\"2000\""},
+        {"in a cell: from the margins of its section", true, "w:tblpX=\"440\" w:tblpY=\"800\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryDocument document;
+        std::unique_ptr<KXDocxPage> page;
+        auto table = gridTable(document, page);  // at (72, 100)
+        ASSERT_TRUE(table);
+        KXDocxTable outer;
+        KXDocx_SectPr sect = table->sectProperty();
+        sect.pgMar.left = 50;
+        sect.pgMar.top = 60;
+        table->setSectProperty(sect);
+        if (c.nested) table->setSuperTable(&outer);
+        table->changeXMLPropertyTextWrappingToAround();
+        table->writeWithXMLWriter(*document.writer);
+        const std::string xml = document.finish();
+        EXPECT_NE(xml.find(c.position), std::string::npos) << xml;
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+}
+
 TEST(KXDocxTableXML, FreeSpaceAroundAnInlineTableGoesToItsRows) {
     MemoryDocument document;
     std::unique_ptr<KXDocxPage> page;
