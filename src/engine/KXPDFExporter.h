@@ -104,7 +104,8 @@ public:
     // `pageTransform` maps page space to display space; the clip paths are in page space. A bitmap
     // with a side below one pixel writes "Context Size Zero!", one that cannot be made "Context not
     // created!", and the operation answers nothing. `clipRect` receives the clip's bounding box in
-    // display space, and the picture is cut to it.
+    // display space, and the picture is cut to it. Only the part of the page that the clip leaves
+    // is allocated, and a picture of more than 32 Mi pixels is drawn at a scale lowered to fit.
     static kx::ImageRef DrawShadingInContextSize(kx::Size size, const kx::AffineTransform& transform,
                                                  const kx::AffineTransform& scaleTransform,
                                                  const kx::AffineTransform& pageTransform,

@@ -20,14 +20,44 @@ using ClipPaths = std::vector<std::shared_ptr<const KXPDFClipPath>>;
 
 struct Canvas {
     std::unique_ptr<kx::BitmapContext> context;
-    double width = 0;   // pixels
+    double width = 0;   // pixels of the whole bitmap
     double height = 0;
+    // The part of the whole bitmap that is made: its top-left pixel (y-down) and its size. What
+    // lies outside it is cut away by the clip, so it is never drawn.
+    int left = 0;
+    int top = 0;
 };
 
-// Steps shared by every operation: the bitmap's size from the page size (and the scale for the
-// drawing operations), the bitmap, and its transform turned y-down with `transform` after it.
-Canvas makeCanvas(kx::Size size, const kx::AffineTransform* scale, const kx::AffineTransform& transform) {
-    Canvas canvas;
+// Pixels by which the part made exceeds the bounds of the clip on every side: cairo's clip box
+// is the clip's box rounded out to whole pixels, and antialiasing reaches half a pixel beyond.
+constexpr double kRegionMargin = 2.0;
+
+// The pixels of the whole bitmap (w x h, y-down) that can be painted under the clip paths, as
+// whole pixels: the box of every clip path mapped by `toPixels`, intersected, with a margin. The
+// whole bitmap without clip paths or when a box is not finite; empty (null) when nothing shows.
+kx::Rect clipRegion(double w, double h, const ClipPaths& clipPaths, const kx::AffineTransform& toPixels) {
+    kx::Rect region(0, 0, w, h);
+    for (const auto& clip : clipPaths) {
+        if (!clip) continue;
+        std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
+        if (!path) continue;
+        kx::Rect box = path->transformed(toPixels).boundingBox();
+        if (box.isNull()) return kx::Rect::null();
+        box = box.standardized();
+        if (!std::isfinite(box.minX()) || !std::isfinite(box.minY()) || !std::isfinite(box.maxX()) ||
+            !std::isfinite(box.maxY()))
+            return kx::Rect(0, 0, w, h);
+        const double x0 = std::floor(box.minX()) - kRegionMargin, y0 = std::floor(box.minY()) - kRegionMargin;
+        const double x1 = std::ceil(box.maxX()) + kRegionMargin, y1 = std::ceil(box.maxY()) + kRegionMargin;
+        region = region.intersection(kx::Rect(x0, y0, x1 - x0, y1 - y0));
+        if (region.isNull() || !(region.size.width > 0) || !(region.size.height > 0)) return kx::Rect::null();
+    }
+    return region;
+}
+
+// The bitmap's size in pixels from the page size (and the scale for the drawing operations); zero
+// for a mirrored (negative) or squeezed size, or one that is not a number.
+kx::Size canvasSize(kx::Size size, const kx::AffineTransform* scale) {
     float w = std::ceil(static_cast<float>(size.width));
     float h = std::ceil(static_cast<float>(size.height));
     double W = w, H = h;
@@ -35,24 +65,63 @@ Canvas makeCanvas(kx::Size size, const kx::AffineTransform* scale, const kx::Aff
         W = std::ceil(static_cast<float>(w * scale->a + h * scale->c));
         H = std::ceil(static_cast<float>(w * scale->b + h * scale->d));
     }
-    // A mirrored (negative) or squeezed size counts as empty, as does one that is not a number.
+    if (!(W >= 1.0) || !(H >= 1.0)) return {0, 0};
+    return {std::fabs(W), std::fabs(H)};
+}
+
+// Steps shared by every operation: the bitmap of `pixels` (canvasSize), and its transform turned
+// y-down with `transform` after it, so that `transform` leads straight to its pixels. Only the
+// part `region` of it (whole pixels, within the bitmap; the whole bitmap when null) is made, and
+// the transform shifted to match: the same pixels as the whole bitmap would have there.
+Canvas makeCanvas(kx::Size pixels, const kx::AffineTransform& transform, kx::Rect region = kx::Rect::null()) {
+    Canvas canvas;
+    const double W = pixels.width, H = pixels.height;
     if (!(W >= 1.0) || !(H >= 1.0)) {
         std::fputs("Context Size Zero!\n", stderr);
         return canvas;
     }
-    W = std::fabs(W);
-    H = std::fabs(H);
-    canvas.context = kx::BitmapContext::create(kx::toInt<std::int64_t>(W), kx::toInt<std::int64_t>(H));
+    if (region.isNull()) region = kx::Rect(0, 0, W, H);
+    canvas.context = kx::BitmapContext::create(kx::toInt<std::int64_t>(region.size.width),
+                                               kx::toInt<std::int64_t>(region.size.height));
     if (!canvas.context) {
         std::fputs("Context not created!\n", stderr);
         return canvas;
     }
     canvas.width = W;
     canvas.height = H;
-    canvas.context->translateCTM(0, H);
+    canvas.left = kx::toInt<int>(region.minX());
+    canvas.top = kx::toInt<int>(region.minY());
+    canvas.context->translateCTM(-region.minX(), region.size.height + region.minY());
     canvas.context->scaleCTM(1, -1);
     canvas.context->concatCTM(transform);
     return canvas;
+}
+
+// The canvas of a drawing operation: as much of the scaled page's bitmap as the clip paths
+// (display space, mapped by `pageTransform`) leave visible, and `extra` (pixels) with it.
+Canvas makeClippedCanvas(kx::Size size, const kx::AffineTransform& scale, const kx::AffineTransform& pageTransform,
+                         const ClipPaths& clipPaths, const kx::Rect& extra = kx::Rect::infinite()) {
+    const kx::Size pixels = canvasSize(size, &scale);
+    kx::Rect region = clipRegion(pixels.width, pixels.height, clipPaths, pageTransform.concat(scale));
+    if (!region.isNull() && !extra.isInfinite()) region = region.intersection(extra);
+    // Nothing visible: the whole bitmap, as it always was (its picture is the blank page).
+    if (region.isNull() || !(region.size.width > 0) || !(region.size.height > 0)) region = kx::Rect::null();
+    return makeCanvas(pixels, scale, region);
+}
+
+// The most pixels one picture is drawn with: when the part of the page the clip leaves would take
+// more at the requested scale, it is drawn at a scale lowered to fit (the picture shows the same
+// area, a little softer, and one huge clip cannot exhaust memory).
+constexpr double kMaxPicturePixels = 32.0 * 1024 * 1024;
+
+kx::AffineTransform cappedScale(kx::Size size, const kx::AffineTransform& scale, const kx::AffineTransform& pageTransform,
+                                const ClipPaths& clipPaths) {
+    const kx::Size pixels = canvasSize(size, &scale);
+    const kx::Rect region = clipRegion(pixels.width, pixels.height, clipPaths, pageTransform.concat(scale));
+    const double count = region.isNull() ? pixels.width * pixels.height : region.size.width * region.size.height;
+    if (!(count > kMaxPicturePixels)) return scale;
+    const double f = std::sqrt(kMaxPicturePixels / count);
+    return scale.concat(kx::AffineTransform::makeScale(f, f));
 }
 
 // Intersects the clip with every clip path (mapped by `pathTransform`), each with its own rule.
@@ -68,18 +137,27 @@ void clipWithPaths(kx::BitmapContext& ctx, const ClipPaths& clipPaths, const kx:
     }
 }
 
+// The whole bitmap as a picture. Where only a part of it was made, nothing was painted (the
+// clip showed nothing): a blank picture of the whole size.
+kx::ImageRef wholeImage(const Canvas& canvas) {
+    const bool partial = canvas.left != 0 || canvas.top != 0 || canvas.context->width() != canvas.width ||
+                         canvas.context->height() != canvas.height;
+    if (!partial) return canvas.context->makeImage();
+    return kx::Image::make(kx::toInt<int>(canvas.width), kx::toInt<int>(canvas.height), kx::PixelFormat::RGBA8);
+}
+
 // The bitmap cut to the clip box mapped into pixels (from the top-left corner, whole pixels), or
 // the whole bitmap when the box covers it or is empty.
 kx::ImageRef imageCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const kx::AffineTransform& scale) {
-    if (clipBox.isNull()) return canvas.context->makeImage();
+    if (clipBox.isNull()) return wholeImage(canvas);
     kx::Rect r = scale.apply(clipBox).standardized();
-    if (!(r.size.width > 0) || r == kx::Rect(0, 0, canvas.width, canvas.height)) return canvas.context->makeImage();
+    if (!(r.size.width > 0) || r == kx::Rect(0, 0, canvas.width, canvas.height)) return wholeImage(canvas);
     // Values a hair beyond a whole pixel come from rounding, not from the clip.
     constexpr double kSlack = 1e-6;
     double x0 = std::floor(r.minX() + kSlack), y0 = std::floor(r.minY() + kSlack);
     double x1 = std::ceil(r.maxX() - kSlack), y1 = std::ceil(r.maxY() - kSlack);
-    kx::ImageRef cut = canvas.context->makeImage(kx::toInt<int>(x0), kx::toInt<int>(y0), kx::toInt<int>(x1 - x0),
-                                                 kx::toInt<int>(y1 - y0));
+    kx::ImageRef cut = canvas.context->makeImage(kx::toInt<int>(x0) - canvas.left, kx::toInt<int>(y0) - canvas.top,
+                                                 kx::toInt<int>(x1 - x0), kx::toInt<int>(y1 - y0));
     return cut;
 }
 
@@ -96,11 +174,12 @@ void clipToDeviceMask(kx::BitmapContext& ctx, const kx::Image& mask) {
 }  // namespace
 
 kx::ImageRef KXPDFExporter::DrawShadingInContextSize(kx::Size size, const kx::AffineTransform& transform,
-                                                     const kx::AffineTransform& scaleTransform,
+                                                     const kx::AffineTransform& requestedScale,
                                                      const kx::AffineTransform& pageTransform,
                                                      const ClipPaths& clipBezierPaths, kx::Rect* clipRect,
                                                      const KXPDFShading* shading) {
-    Canvas canvas = makeCanvas(size, &scaleTransform, scaleTransform);
+    const kx::AffineTransform scaleTransform = cappedScale(size, requestedScale, pageTransform, clipBezierPaths);
+    Canvas canvas = makeClippedCanvas(size, scaleTransform, pageTransform, clipBezierPaths);
     if (!canvas.context) return nullptr;
     // Without a shading there is nothing to place.
     if (!shading) return nullptr;
@@ -117,22 +196,37 @@ kx::ImageRef KXPDFExporter::DrawShadingInContextSize(kx::Size size, const kx::Af
 }
 
 kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::AffineTransform& /*transform*/,
-                                                     const kx::AffineTransform& scaleTransform,
+                                                     const kx::AffineTransform& requestedScale,
                                                      const kx::AffineTransform& pageTransform,
                                                      const ClipPaths& clipBezierPaths, kx::Rect* clipRect,
                                                      const kx::Path& cgPath, const KXPDFPattern* fillPattern,
                                                      const KXPDFPattern* strokePattern, bool stroke, bool fill,
                                                      bool /*isText*/) {
-    Canvas canvas = makeCanvas(size, &scaleTransform, scaleTransform);
-    if (!canvas.context) return nullptr;
+    const kx::AffineTransform scaleTransform = cappedScale(size, requestedScale, pageTransform, clipBezierPaths);
     const KXPDFPattern* filling = fill ? fillPattern : nullptr;
     const KXPDFPattern* stroking = stroke ? strokePattern : nullptr;
+    const kx::Path displayPath = cgPath.transformed(pageTransform);
+    // The painted path limits the picture, and so does the clip in force; a stroke (one point
+    // wide) reaches half a point beyond the path.
+    kx::Rect painted = displayPath.transformed(scaleTransform).boundingBox();
+    if (!painted.isNull()) {
+        const double reach = kRegionMargin + (stroking ? std::hypot(scaleTransform.a, scaleTransform.b) +
+                                                             std::hypot(scaleTransform.c, scaleTransform.d)
+                                                       : 0.0);
+        painted = painted.standardized();
+        painted = kx::Rect(std::floor(painted.minX()) - reach, std::floor(painted.minY()) - reach,
+                           std::ceil(painted.maxX()) - std::floor(painted.minX()) + 2 * reach,
+                           std::ceil(painted.maxY()) - std::floor(painted.minY()) + 2 * reach);
+    }
+    const bool paintedIsFinite = !painted.isNull() && std::isfinite(painted.minX()) && std::isfinite(painted.minY()) &&
+                                 std::isfinite(painted.maxX()) && std::isfinite(painted.maxY());
+    Canvas canvas = makeClippedCanvas(size, scaleTransform, pageTransform, clipBezierPaths,
+                                      paintedIsFinite ? painted : kx::Rect::infinite());
+    if (!canvas.context) return nullptr;
     // A missing pattern paints nothing.
     if (!filling && !stroking) return nullptr;
     kx::BitmapContext& ctx = *canvas.context;
-    // The painted path limits the picture, and so does the clip in force.
     clipWithPaths(ctx, clipBezierPaths, pageTransform);
-    const kx::Path displayPath = cgPath.transformed(pageTransform);
     kx::Rect box = kx::Rect::null();
 
     if (filling) {
@@ -167,11 +261,12 @@ kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::Af
 }
 
 kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
-                                                   const kx::AffineTransform& scaleTransform,
+                                                   const kx::AffineTransform& requestedScale,
                                                    const kx::AffineTransform& pageTransform,
                                                    const kx::AffineTransform& imageTransform, kx::Rect imageRect,
                                                    const ClipPaths& clipBezierPaths, kx::Rect* clipRect) {
-    Canvas canvas = makeCanvas(size, &scaleTransform, scaleTransform);
+    const kx::AffineTransform scaleTransform = cappedScale(size, requestedScale, pageTransform, clipBezierPaths);
+    Canvas canvas = makeClippedCanvas(size, scaleTransform, pageTransform, clipBezierPaths);
     if (!canvas.context) return nullptr;
     // Without a picture there is nothing to cut; the caller keeps what it has.
     if (!imageRef || !imageRef->isValid()) return nullptr;
@@ -200,7 +295,11 @@ kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::Imag
 
 kx::Rect KXPDFExporter::ClipRectInContextSize(kx::Size size, const kx::AffineTransform& transform,
                                               const ClipPaths& clipBezierPaths) {
-    Canvas canvas = makeCanvas(size, nullptr, transform);
+    // Only the clip's box is asked: a bitmap as large as the clip paths' boxes gives it.
+    const kx::Size pixels = canvasSize(size, nullptr);
+    const kx::Rect region = clipRegion(pixels.width, pixels.height, clipBezierPaths, transform);
+    if (region.isNull() && pixels.width >= 1.0) return kx::Rect::null();
+    Canvas canvas = makeCanvas(pixels, transform, region);
     if (!canvas.context) return kx::Rect::null();
     // The bitmap's transform already leads from the clip paths' space.
     clipWithPaths(*canvas.context, clipBezierPaths, kx::AffineTransform::identity());
@@ -210,7 +309,13 @@ kx::Rect KXPDFExporter::ClipRectInContextSize(kx::Size size, const kx::AffineTra
 std::optional<kx::Path> KXPDFExporter::ClipPathInContextSize(kx::Size size, const kx::Path& cgPath, double lineWidth,
                                                              const kx::AffineTransform& transform,
                                                              const ClipPaths& clipBezierPaths, kx::Rect* clipBound) {
-    Canvas canvas = makeCanvas(size, nullptr, transform);
+    const kx::Size pixels = canvasSize(size, nullptr);
+    const kx::Rect region = clipRegion(pixels.width, pixels.height, clipBezierPaths, transform);
+    if (region.isNull() && pixels.width >= 1.0) {
+        if (clipBound) *clipBound = kx::Rect::null();
+        return std::nullopt;
+    }
+    Canvas canvas = makeCanvas(pixels, transform, region);
     if (!canvas.context) return std::nullopt;
     clipWithPaths(*canvas.context, clipBezierPaths, kx::AffineTransform::identity());
     kx::Rect clipBox = canvas.context->clipBoundingBox();

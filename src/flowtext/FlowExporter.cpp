@@ -198,7 +198,9 @@ void FlowExporter::appendDocxTextBox(const std::u16string& text, kx::Size offset
     advanceNextChar(offset);
 }
 
-// Turned text gathers in the page's text-box cache, one paragraph to start with.
+// The capture's text boxes. placeOfText sends every string to the page's runs, so reading a page
+// opens none; a box opened directly gathers its text in the page's text-box cache, one paragraph
+// to start with.
 void FlowExporter::openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo&, double) {
     FlowPage* page = writer_->currentPage();
     page->cachedTextBoxParagraphs().clear();
@@ -216,7 +218,7 @@ kx::TextBoxStep FlowExporter::continueTextBox(const std::u16string& text, kx::Si
     return kx::TextBoxStep::Kept;
 }
 
-// The box's text is dropped.
+// The box's text is dropped (the page's runs hold every string read).
 void FlowExporter::closeTextBox() { writer_->currentPage()->cachedTextBoxParagraphs().clear(); }
 
 KXDocxTextPathInfo FlowExporter::textPathInfoAt(const KXPDF_CTMInfo& g) {

@@ -274,7 +274,10 @@ namespace {
 
 bool isBlankRun(const FlowRunText* run) {
     const std::u16string& text = run->runText();
-    return !text.empty() && text.find_first_not_of(u" \u00a0\t\u3000") == std::u16string::npos;
+    auto blank = [](char16_t c) { return c == u' ' || c == 0xA0 || c == u'\t' || c == 0x3000; };
+    // Most runs are one visible character: the first unit tells.
+    if (text.empty() || !blank(text[0])) return false;
+    return std::all_of(text.begin(), text.end(), blank);
 }
 
 // Whether a blank lies over a visible run without being shown next to it: it overlaps the run by

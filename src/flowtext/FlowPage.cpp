@@ -58,7 +58,7 @@ void FlowPage::_creatParagraphs() {
         KXDocx_PgMar otherMargin = textMargin_;
         const bool main = g == 0;
         std::vector<ParagraphPtr> result =
-            buildParagraphs(groups[g].runs, main ? sectProperty_ : otherSect,
+            buildParagraphs(groups[g].shown(), main ? sectProperty_ : otherSect,
                             !hasTextMargin_ ? nullptr : main ? &textMargin_ : &otherMargin);
         // A later frame's place on its turned page says nothing of its distance from the text
         // before it: the blank lines that stand for that distance go.

@@ -38,7 +38,8 @@ public:
     // Writes the paragraphs into the document writer, in the family's syntax.
     virtual void _writeParagraphs() = 0;
 
-    // The text-box cache: turned text is gathered here while it is read, then dropped.
+    // The text-box cache of the capture's text boxes, dropped when the box ends. Reading a page opens
+    // none: turned text is read in its own frame (turnedRunTextArray).
     FlowParagraph* cachedTextBoxLastParagraph() {
         return cachedTextBoxParagraphs_.empty() ? nullptr : cachedTextBoxParagraphs_.back().get();
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <numbers>
 
@@ -16,12 +17,10 @@ constexpr int kVerticalFrame = 90;
 
 // The non-blank characters of a run: what a frame's share of the page is counted in.
 size_t visibleCharacters(const FlowRunText& run) {
+    // In UTF-16 units: a character beyond the first plane counts twice, which no share of a page
+    // turns on.
     size_t n = 0;
-    const std::u16string& text = run.runText();
-    for (size_t i = 0; i < text.size();) {
-        const char32_t c = kx::nextCodePoint(text, i);
-        if (c > 0x20 && c != 0xA0 && c != 0x3000) ++n;
-    }
+    for (char16_t c : run.runText()) n += c > 0x20 && c != 0xA0 && c != 0x3000 ? 1 : 0;
     return n;
 }
 
@@ -146,31 +145,41 @@ std::vector<FrameGroup> readingGroups(const std::vector<std::shared_ptr<FlowRunT
     // The groups, each with its runs in the order shown and its first run's place in that order.
     struct Gathered {
         FrameGroup group;
-        std::uint64_t firstShown = 0;
+        std::uint64_t firstShown = std::numeric_limits<std::uint64_t>::max();
         size_t characters = 0;
     };
+    // A page has few frames, and its runs come frame after frame: the frame last added to is
+    // looked at first.
     std::map<int, Gathered> byFrame;
+    Gathered* last = nullptr;
     auto add = [&](const std::shared_ptr<FlowRunText>& run, int frame) {
-        auto [it, fresh] = byFrame.try_emplace(frame);
-        Gathered& g = it->second;
-        if (fresh) {
-            g.group.frame = frame;
-            g.firstShown = run->pdfScanIndex();
+        if (!last || last->group.frame != frame) {
+            last = &byFrame[frame];
+            last->group.frame = frame;
         }
-        g.firstShown = std::min(g.firstShown, run->pdfScanIndex());
-        g.characters += visibleCharacters(*run);
-        g.group.runs.push_back(run);
+        last->firstShown = std::min(last->firstShown, run->pdfScanIndex());
+        last->characters += visibleCharacters(*run);
+        last->group.runs.push_back(run);
     };
     auto isStacked = [&](size_t i) { return i < stacked.size() && stacked[i]; };
-    for (size_t i = 0; i < upright.size(); ++i)
-        if (!isStacked(i)) add(upright[i], 0);
+    if (stacked.empty()) {
+        // All the upright runs, in the order shown: they need no copy.
+        Gathered& g = byFrame[0];
+        g.group.allUpright = &upright;
+        for (const auto& run : upright) g.characters += visibleCharacters(*run);
+        if (!upright.empty()) g.firstShown = upright.front()->pdfScanIndex();
+    } else {
+        for (size_t i = 0; i < upright.size(); ++i)
+            if (!isStacked(i)) add(upright[i], 0);
+    }
     // The stacked characters join the vertical lines in the order shown.
     for (size_t i = 0; i < upright.size(); ++i)
         if (isStacked(i)) add(upright[i], kVerticalFrame);
     for (const auto& run : turned) add(run, run->readingFrame());
 
     std::vector<Gathered*> order;
-    for (auto& [frame, g] : byFrame) order.push_back(&g);
+    for (auto& [frame, g] : byFrame)
+        if (!g.group.shown().empty()) order.push_back(&g);
     if (order.empty()) return {};
     // The frame most characters share; the upright one (the first in the map) wins a tie.
     Gathered* main = *std::max_element(order.begin(), order.end(),
@@ -181,7 +190,6 @@ std::vector<FrameGroup> readingGroups(const std::vector<std::shared_ptr<FlowRunT
     });
     std::vector<FrameGroup> groups;
     for (Gathered* g : order) {
-        if (g->group.runs.empty()) continue;
         auto shownBefore = [](const auto& a, const auto& b) { return a->pdfScanIndex() < b->pdfScanIndex(); };
         if (!std::is_sorted(g->group.runs.begin(), g->group.runs.end(), shownBefore))
             std::stable_sort(g->group.runs.begin(), g->group.runs.end(), shownBefore);

@@ -35,6 +35,9 @@ kx::AffineTransform frameTransform(int frame, kx::Size pageSize);
 struct FrameGroup {
     int frame = 0;
     std::vector<std::shared_ptr<FlowRunText>> runs;
+    // The group's runs are all the upright runs, as given (not copied into `runs`).
+    const std::vector<std::shared_ptr<FlowRunText>>* allUpright = nullptr;
+    const std::vector<std::shared_ptr<FlowRunText>>& shown() const { return allUpright ? *allUpright : runs; }
 };
 
 // Which of the upright runs (in the order shown) are characters of vertical writing placed one

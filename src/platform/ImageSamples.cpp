@@ -76,20 +76,49 @@ ImageRef makeImageFromSamples(const SampleImageParams& p, std::string_view data)
     }
 
     std::vector<std::uint8_t> padded;  // one row when the data ends inside it
+    auto rowAt = [&](int y) -> const std::uint8_t* {
+        size_t start = static_cast<size_t>(y) * rowBytes;
+        if (start + rowBytes <= data.size()) return reinterpret_cast<const std::uint8_t*>(data.data()) + start;
+        padded.assign(rowBytes, 0);
+        if (start < data.size()) std::memcpy(padded.data(), data.data() + start, data.size() - start);
+        return padded.data();
+    };
+    auto grayByte = [](float v) { return static_cast<std::uint8_t>(!(v > 0) ? 0 : v >= 1 ? 255 : v * 255.0f + 0.5f); };
+
+    // Gray of up to 8 bits (masks and scans, often one bit deep): each sample level's byte is
+    // worked out once, and a one-bit row turns eight pixels at a time into bytes.
+    if (grayOut && bpc <= 8) {
+        std::uint8_t level[256] = {};
+        for (size_t s = 0; s < (size_t(1) << bpc); ++s) level[s] = grayByte(table[s]);
+        std::vector<std::uint64_t> eight;
+        if (bpc == 1) {
+            eight.resize(256);
+            for (unsigned byte = 0; byte < 256; ++byte) {
+                std::uint8_t pixels[8];
+                for (int k = 0; k < 8; ++k) pixels[k] = level[(byte >> (7 - k)) & 1u];
+                std::memcpy(&eight[byte], pixels, 8);
+            }
+        }
+        for (int y = 0; y < p.height; ++y) {
+            const std::uint8_t* row = rowAt(y);
+            std::uint8_t* out = img->row(y);
+            size_t x = 0;
+            if (bpc == 8) {
+                for (; x < w; ++x) out[x] = level[row[x]];
+            } else if (bpc == 1) {
+                for (; x + 8 <= w; x += 8) std::memcpy(out + x, &eight[row[x >> 3]], 8);
+            }
+            for (; x < w; ++x) out[x] = level[sampleAt(row, x, bpc)];
+        }
+        return img;
+    }
+
     std::vector<float> values(w * n);
     std::vector<std::uint32_t> raw(w * n);
     std::vector<std::uint8_t> rgb(keyed ? w * 3 : 0);
     const size_t levels = size_t(1) << std::min(bpc, 8);
     for (int y = 0; y < p.height; ++y) {
-        size_t start = static_cast<size_t>(y) * rowBytes;
-        const std::uint8_t* row;
-        if (start + rowBytes <= data.size()) {
-            row = reinterpret_cast<const std::uint8_t*>(data.data()) + start;
-        } else {
-            padded.assign(rowBytes, 0);
-            if (start < data.size()) std::memcpy(padded.data(), data.data() + start, data.size() - start);
-            row = padded.data();
-        }
+        const std::uint8_t* row = rowAt(y);
         for (size_t i = 0; i < w * n; ++i) {
             std::uint32_t s = sampleAt(row, i, bpc);
             raw[i] = s;
@@ -99,10 +128,7 @@ ImageRef makeImageFromSamples(const SampleImageParams& p, std::string_view data)
         }
         std::uint8_t* out = img->row(y);
         if (grayOut) {
-            for (size_t x = 0; x < w; ++x) {
-                float v = values[x];
-                out[x] = static_cast<std::uint8_t>(!(v > 0) ? 0 : v >= 1 ? 255 : v * 255.0f + 0.5f);
-            }
+            for (size_t x = 0; x < w; ++x) out[x] = grayByte(values[x]);
             continue;
         }
         if (!keyed) {

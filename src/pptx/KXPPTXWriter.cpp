@@ -83,9 +83,6 @@ std::unique_ptr<KXPPTXWriter> KXPPTXWriter::initWithPath(const std::string& path
                                                          const std::optional<std::string>& parentFolder) {
     std::unique_ptr<KXPPTXWriter> writer(new KXPPTXWriter());
     if (!writer->initWorkFolder(path, parentFolder)) return nullptr;
-    // A slide holds a shape for every painted path, and its part can run to megabytes: the
-    // fastest deflate keeps the package's time in step with the conversion's.
-    writer->setCompressionLevel(1);
     writer->totalPPTXPages_ = static_cast<std::uint64_t>(std::max<std::int64_t>(0, numOfPages));
     return writer;
 }

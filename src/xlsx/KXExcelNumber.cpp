@@ -1,5 +1,7 @@
 #include "xlsx/KXExcelNumber.h"
 
+#include <algorithm>
+
 #include "platform/Unicode.h"
 #include "util/KXNumberUtils.h"
 #include "util/KXRegex.h"
@@ -86,6 +88,11 @@ void KXExcelNumber::valideNumbers(std::u16string_view text) {
         }
         t = t.substr(1, t.size() - 2);
         inParentheses = true;
+    }
+    // Every number form has a digit: most words are told apart here, without a pattern.
+    if (std::none_of(t.begin(), t.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+        isNumber_ = false;
+        return;
     }
     isNumber_ = commaGroups_ ? valideNumbersWithThousandSepartorComma(t) : valideNumbersWithThousandSepartorDot(t);
     if (!isNumber_) return;

@@ -225,3 +225,86 @@ TEST(KXPDFExporterRasterising, ClipBoxAndPathVisibility) {
         EXPECT_EQ(bound, Rect(10, 10, 30, 5)) << c.what;
     }
 }
+
+TEST(KXPDFExporterRasterising, PicturesUnderAClipHoldTheWholePagesPixelsThere) {
+    // Only the clip's part of the page's bitmap is drawn: what it gives must be what the whole
+    // bitmap holds at the same place, wherever the clip lies.
+    Fixture f = makeFixture();
+    const AffineTransform at144 = AffineTransform::makeScale(2, 2);
+    Rect whole;
+    ImageRef page = KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, at144, kPageToDisplay, {},
+                                                            &whole, f.gradient.get());
+    ASSERT_TRUE(page);
+    struct Case { const char* what; Rect clipInPage; Rect expected; };
+    const Case cases[] = {
+        {"a far corner", Rect(150, 75, 30, 20), Rect(150, 5, 30, 20)},
+        {"half points, whole pixels at 144 dpi", Rect(120.5, 30.5, 41, 13), Rect(120.5, 56.5, 41, 13)},
+        {"over the page's edge", Rect(180, -20, 50, 40), Rect(180, 80, 20, 20)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rect clip;
+        ImageRef cut = KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, at144, kPageToDisplay,
+                                                               {clipRectPath(c.clipInPage)}, &clip, f.gradient.get());
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(clip, c.expected);
+        const int left = static_cast<int>(2 * c.expected.minX()), top = static_cast<int>(2 * c.expected.minY());
+        ASSERT_EQ(cut->width, static_cast<int>(2 * c.expected.size.width));
+        ASSERT_EQ(cut->height, static_cast<int>(2 * c.expected.size.height));
+        int different = 0;
+        for (int y = 0; y < cut->height; ++y)
+            for (int x = 0; x < cut->width; ++x) different += pixelAt(*cut, x, y) != pixelAt(*page, left + x, top + y);
+        EXPECT_EQ(different, 0);
+    }
+
+    // A clip off the page shows nothing: the picture is the blank page, as large as ever.
+    Rect clip;
+    ImageRef blank = KXPDFExporter::DrawShadingInContextSize({200, 100}, kPageToDisplay, at144, kPageToDisplay,
+                                                             {clipRectPath(Rect(300, 300, 10, 10))}, &clip,
+                                                             f.gradient.get());
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(blank->width, 400);
+    EXPECT_EQ(blank->height, 200);
+    EXPECT_EQ(pixelAt(*blank, 200, 100), kClear);
+}
+
+TEST(KXPDFExporterRasterising, DrawsOnlyWhatTheClipLeavesAndCapsThePicture) {
+    Fixture f = makeFixture();
+    ASSERT_TRUE(f.solid);
+    // The whole of this page would be 400 million pixels, beyond any bitmap the program makes.
+    const Size huge{20000, 20000};
+    const AffineTransform toDisplay{1, 0, 0, -1, 0, 20000};
+    ClipPaths small{clipRectPath(Rect(1000, 1000, 100, 50))};
+    Rect clip;
+    ImageRef img = KXPDFExporter::DrawShadingInContextSize(huge, toDisplay, AffineTransform::identity(), toDisplay, small,
+                                                           &clip, f.solid.get());
+    ASSERT_TRUE(img) << "only the clip's box is drawn";
+    EXPECT_EQ(img->width, 100);
+    EXPECT_EQ(img->height, 50);
+    EXPECT_EQ(clip, Rect(1000, 18950, 100, 50));
+    EXPECT_EQ(pixelAt(*img, 50, 25), kRed);
+
+    auto red = Image::make(2, 2, PixelFormat::RGB8);
+    red->pixels.assign(12, 0);
+    for (size_t i = 0; i < 12; i += 3) red->pixels[i] = 255;
+    const AffineTransform imageToDisplay = AffineTransform{400, 0, 0, 400, 900, 900}.concat(toDisplay);
+    ImageRef cut = KXPDFExporter::ClipImageInContextSize(huge, red, AffineTransform::makeScale(2, 2), toDisplay,
+                                                         imageToDisplay, Rect(900, 18700, 400, 400), small, &clip);
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->width, 200);
+    EXPECT_EQ(cut->height, 100);
+    EXPECT_EQ(pixelAt(*cut, 100, 50), kRed);
+
+    // A clip of 5000 x 5000 points at 600 dpi would be 1.7 billion pixels: it is drawn softer.
+    ClipPaths wide{clipRectPath(Rect(0, 0, 5000, 5000))};
+    img = KXPDFExporter::DrawShadingInContextSize(huge, toDisplay, AffineTransform::makeScale(600 / 72.0, 600 / 72.0),
+                                                  toDisplay, wide, &clip, f.solid.get());
+    ASSERT_TRUE(img);
+    EXPECT_LE(static_cast<double>(img->width) * img->height, 32.0 * 1024 * 1024 * 1.01);
+    // The same area, at fewer pixels (the box comes back through whole pixels of the lower scale).
+    EXPECT_NEAR(clip.minX(), 0, 1);
+    EXPECT_NEAR(clip.minY(), 15000, 1);
+    EXPECT_NEAR(clip.width(), 5000, 1);
+    EXPECT_NEAR(clip.height(), 5000, 1);
+    EXPECT_EQ(pixelAt(*img, img->width / 2, img->height / 2), kRed);
+}

@@ -16,6 +16,7 @@
 #include "platform/ImageDecoding.h"
 #include "platform/ImageMasking.h"
 #include "platform/ImageSamples.h"
+#include "platform/image/ImageWriter.h"
 #include "support/ImageFixtures.h"
 #include "support/TestSupport.h"
 
@@ -127,6 +128,36 @@ TEST(ImageSamples, UnpacksEveryBitDepthThroughTheDecodeArray) {
         ASSERT_TRUE(img);
         ASSERT_EQ(img->format, PixelFormat::Gray8);
         for (int x = 0; x < 4; ++x) EXPECT_EQ(img->pixels[x], c.gray[x]) << "pixel " << x;
+    }
+}
+
+TEST(ImageSamples, OneBitRowsOfAnyWidthUnpackEveryPixel) {
+    // Widths that end on a byte, inside one, and below one byte; the last row runs short of data.
+    for (int width : {8, 11, 17, 3}) {
+        for (bool inverted : {false, true}) {
+            SCOPED_TRACE("width " + std::to_string(width) + (inverted ? ", Decode [1 0]" : ""));
+            const int height = 3;
+            const size_t rowBytes = (static_cast<size_t>(width) + 7) / 8;
+            std::string data;
+            for (size_t i = 0; i < rowBytes * height - 1; ++i) data.push_back(static_cast<char>(0x5A ^ (i * 37)));
+            SampleImageParams p;
+            p.width = width;
+            p.height = height;
+            p.bitsPerComponent = 1;
+            p.colorSpace = ColorSpace::deviceGray();
+            if (inverted) p.decode = {1, 0};
+            ImageRef img = makeImageFromSamples(p, data);
+            ASSERT_TRUE(img);
+            ASSERT_EQ(img->format, PixelFormat::Gray8);
+            int wrong = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const size_t byte = y * rowBytes + static_cast<size_t>(x) / 8;
+                    const bool set = byte < data.size() && (static_cast<unsigned char>(data[byte]) >> (7 - x % 8)) & 1;
+                    wrong += img->row(y)[x] != ((set != inverted) ? 255 : 0);
+                }
+            EXPECT_EQ(wrong, 0);
+        }
     }
 }
 
@@ -280,6 +311,29 @@ TEST(ImageFiles, AreReadByTheirContentNotTheirName) {
     EXPECT_FALSE(readImageFile(pathJoin(test::tempDir(), "missing.png")));
     EXPECT_FALSE(readImageFile(""));
     EXPECT_FALSE(readImageData("plain text, no picture"));
+}
+
+TEST(ImageFiles, BlackAndWhiteGrayIsWrittenOneBitDeepWithTheSamePixels) {
+    struct Case { const char* name; std::vector<std::uint8_t> levels; int bitDepth; };
+    const Case cases[] = {
+        {"black and white", {0, 255}, 1},
+        {"all white", {255}, 1},
+        {"one gray between", {0, 255, 128}, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto img = Image::make(13, 3, PixelFormat::Gray8);
+        for (size_t i = 0; i < img->pixels.size(); ++i) img->pixels[i] = c.levels[(i * 7 / 3) % c.levels.size()];
+        const std::string path = pathJoin(test::tempDir(), std::string("bilevel-") + c.name + ".png");
+        ASSERT_EQ(writeImageFile(*img, path, ImageFileType::PNG), ImageWriteStatus::Written);
+        std::optional<std::string> bytes = readFile(path);
+        ASSERT_TRUE(bytes && bytes->size() > 25);
+        EXPECT_EQ(static_cast<int>((*bytes)[24]), c.bitDepth) << "the bit depth in the header";
+        ImageRef back = readImageFile(path);
+        ASSERT_TRUE(back);
+        ASSERT_EQ(back->format, PixelFormat::Gray8);
+        EXPECT_EQ(back->pixels, img->pixels);
+    }
 }
 
 TEST(ImageMasking, SoftMaskIsCoverageStretchedOverTheLargerCanvas) {

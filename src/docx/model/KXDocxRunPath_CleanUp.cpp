@@ -130,10 +130,13 @@ KXDocxRunPathArray KXDocxRunPath::FindAloneRects(const KXDocxRunPathArray& runs)
     RunSet foundSet;
     for (const auto& run : runs) {
         if (run->runLineType() != kLineTypeRect || !run->info().stroked()) continue;  // never alone
+        // Only the runs that reach into the box grown as isAloneRectWithRunPaths grows it can
+        // keep it from being alone: the others need not be handed over (a page of many small
+        // boxes would otherwise copy all its runs for each one).
+        const kx::Rect grown = run->boundingBox().insetBy(-1.1, -1.1);
         KXDocxRunPathArray others;
-        others.reserve(runs.size());
         for (const auto& o : runs)
-            if (o != run && !foundSet.contains(o.get())) others.push_back(o);
+            if (o && o != run && grown.intersects(o->boundingBox()) && !foundSet.contains(o.get())) others.push_back(o);
         if (run->isAloneRectWithRunPaths(others)) {
             found.push_back(run);
             foundSet.insert(run.get());

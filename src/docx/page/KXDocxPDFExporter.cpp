@@ -63,12 +63,14 @@ bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
     KXPDFPageGeometry geometry = pageGeometryOf(page);
     beginPage(geometry, pageSizeOf(geometry));
     if (KXDocxPage* first = writer_->currentPage()) first->setPdfPageIndex(page.pageNumber());
+    pagePicturePixels_ = 0;
     interpretPage(page);
     const KXDocxPage* read = writer_->currentPage();
     if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel()) {
         geometry = docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle));
         beginPage(geometry, pageSizeOf(geometry), true);
         if (KXDocxPage* turned = writer_->currentPage()) turned->setPdfPageIndex(page.pageNumber());
+        pagePicturePixels_ = 0;
         interpretPage(page);
     }
     endPage();

@@ -2,15 +2,18 @@
 // The exporter of the "docx" output type: a family on the shared page capture. It keeps the
 // conversion's DOCX options where the page code reads them, makes the package writer, lays each
 // page out in display space (its crop box, turned with the page and held to a size Word can show)
-// and turns main text into text runs with their Word run properties and painted paths into path
-// runs (KXDocxPDFExporter_Paths.cpp). The page is then built and written by the writer's page
-// (KXDocxPage).
+// and turns main text into text runs with their Word run properties, painted paths into path
+// runs (KXDocxPDFExporter_Paths.cpp), and images, shadings and pattern fills into image runs
+// (KXDocxPDFExporter_Images.cpp, _Shadings.cpp, _SoftMasks.cpp). The page is then built and
+// written by the writer's page (KXDocxPage).
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "capture/PageCapture.h"
 #include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxRunImage.h"
 #include "docx/model/KXDocxRunPath.h"
 #include "docx/page/KXDocxWriter.h"
 
@@ -25,12 +28,15 @@ public:
 
     KXDocxPDFExporter() = default;
 
+    // The most pixels the pictures drawn for one page may take together (shadings, patterns,
+    // clipped images); beyond them a page's pictures are drawn softer, never below
+    // kMinPictureScale pixels a point.
+    static constexpr double kMaxPagePicturePixels = 64.0 * 1024 * 1024;
+    static constexpr double kMinPictureScale = 0.25;
+
     // The page is read once as it is shown; when most of its text then stands in text boxes turned
     // the same way, it is read again turned by that angle, so that its text reads upright.
     bool convertPDFPage(const kx::PDFPage& page) override;
-
-    // Pictures are not placed in the document: the interpreter need not decode images.
-    bool usesImagePixels() const override { return false; }
 
     // The conversion's writer (nullptr outside a conversion).
     KXDocxWriter* pdfWriter() const { return writer_.get(); }
@@ -44,6 +50,23 @@ public:
     // A painted path becomes a path run of the page, unless it cannot be seen, is clipped away, has
     // no extent, or is the page's background (then it takes away the text under it).
     void didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
+    // A painted image becomes an image run where it is painted: cut into a new picture by a clip
+    // that cuts it, seen through the soft mask the state holds (KXDocxPDFExporter_Images.cpp).
+    void didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& image) override;
+    // Shadings and pattern-painted paths become pictures of what the clip lets show
+    // (KXDocxPDFExporter_Shadings.cpp).
+    void didScanPaintShading(KXPDFConentParser& parser, const std::shared_ptr<KXPDFShading>& shading) override;
+    void didScanPatternPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
+
+    // Soft masks (KXDocxPDFExporter_SoftMasks.cpp). The path seen through the mask's picture, over
+    // the part where the two overlap; with `applyRunImage` the mask's record takes that part as its
+    // frame. The image seen through the mask's picture, its record upright over the frame it is
+    // shown in. Each answers the new PNG, or nothing when nothing could be drawn or written (the
+    // runs then keep what they had).
+    static std::optional<std::string> RunPath(const KXDocxRunPath& path, KXDocxRunImage* mask,
+                                              const kx::AffineTransform& transform, bool applyRunImage);
+    static std::optional<std::string> RunImage(KXDocxRunImage& image, const KXDocxRunImage& mask,
+                                               const kx::AffineTransform& transform);
     // The page holds nothing painted yet but main text.
     bool isContentCurrentEmpty() const;
     // The main text and paths that lie wholly inside the rectangle leave the page.
@@ -80,6 +103,20 @@ private:
     // A path painted under a soft mask cuts the picture the mask made; false when there is none to
     // cut, and the path is then shown as painted.
     bool cutSoftMaskPictureWithPath(const KXDocxRunPath& run);
+    // An image painted under a soft mask takes the mask's picture, which leaves the page; false
+    // when there is none or nothing could be made.
+    bool maskImageWithSoftMask(KXDocxRunImage& run, const kx::AffineTransform& transform);
+    // The page's last image run when the mask's group painted it; null otherwise.
+    std::shared_ptr<KXDocxRunImage> softMaskImageRun() const;
+    // A picture the capture drew becomes an image run where it was drawn.
+    void addDrawnPicture(const kx::CapturedPicture& picture);
+    // The job's image resolution held between 72 and 600.
+    static int pictureDPI();
+    // The scale (pixels a point) at which a picture of `area` (display space) is drawn: `scale`,
+    // lowered once the page's pictures have used kMaxPagePicturePixels.
+    double pictureScale(const kx::Rect& area, double scale);
+    // What the state's clip leaves of the page, in display space (the page without a clip).
+    kx::Rect visibleDisplayArea() const;
     std::shared_ptr<const KXDocx_RPr> sharedRProperty(const kx::AffineTransform& t) const;
     // Adds the string to the open text box's last paragraph and moves the box on with it.
     void appendDocxTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g);
@@ -89,6 +126,9 @@ private:
     double textBoxSpaceWidth() const;
 
     std::unique_ptr<KXDocxWriter> writer_;
+    // The pixels the pictures of the page in progress took so far (each reading of a page starts
+    // at 0).
+    double pagePicturePixels_ = 0;
     // The text-showing operator of the string being placed (the interpreter's count).
     std::uint64_t scanIndexBeginText_ = 0;
     std::uint64_t scanIndexShowText_ = 0;

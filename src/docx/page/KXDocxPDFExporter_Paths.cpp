@@ -196,8 +196,3 @@ void KXDocxPDFExporter::didScanPath(KXPDFConentParser& parser, const kx::Path& p
     // An unusable mask, or no picture to cut: the path is shown as painted.
     paths.push_back(std::move(run));
 }
-
-bool KXDocxPDFExporter::cutSoftMaskPictureWithPath(const KXDocxRunPath& /*run*/) {
-    // The page keeps no soft-mask picture for a path to cut yet.
-    return false;
-}

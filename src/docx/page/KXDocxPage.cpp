@@ -48,10 +48,12 @@ KXDocxPage::KXDocxPage(XMLFileWriter* documentWriter, kx::Size pageSize, bool fi
 
 void KXDocxPage::updateAllPDFScanIndex() {
     std::vector<std::shared_ptr<KXDocxRun>> all;
-    all.reserve(allRunTextBoxArray_.size() + allRunTextArray_.size() + allRunPathArray_.size() + allTableArray_.size());
+    all.reserve(allRunTextBoxArray_.size() + allRunTextArray_.size() + allRunImageArray_.size() +
+                allRunPathArray_.size() + allTableArray_.size());
     // Text boxes share the reading order; texts along paths keep the index they were made with.
     all.insert(all.end(), allRunTextBoxArray_.begin(), allRunTextBoxArray_.end());
     all.insert(all.end(), allRunTextArray_.begin(), allRunTextArray_.end());
+    all.insert(all.end(), allRunImageArray_.begin(), allRunImageArray_.end());
     all.insert(all.end(), allRunPathArray_.begin(), allRunPathArray_.end());
     all.insert(all.end(), allTableArray_.begin(), allTableArray_.end());
     KXDocxRun::UpdateRunArrayPDFScanIndex(all);
@@ -121,9 +123,11 @@ void KXDocxPage::endWritePage(std::int64_t) {
     } forgetPage;
     const KXWordOptions& options = KXDocxManager::sharedInstance().moreOptions().wordOptions();
     // What was painted into a soft mask is part of the mask, not of the page.
+    std::erase_if(allRunImageArray_, [](const auto& image) { return image->isExtGStateSMask(); });
     std::erase_if(allRunPathArray_, [](const auto& path) { return path->isExtGStateSMask(); });
     updateAllPDFScanIndex();
     optimizeAllRunTextPropertyIfNeed(options.isNeedReplaceFont());
+    convertImages2ImageIfNeed();
     filterAllRunPathArray();
     convertPathsForUnderLineIfNeed();
     convertPathsForHighLightIfNeed();
@@ -139,6 +143,8 @@ void KXDocxPage::endWritePage(std::int64_t) {
         blank->setIsPageFootSection(true);
         allPageSectionArray_.push_back(blank);
     }
+    convertShapes2ImageIfNeed();
+    registerImagesForWriting();
     _insertFloatRunPicts();
     creatOutlineIfNeed();
     writePDFPageBookmark();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxRunImage.h"
 #include "docx/model/KXDocxRunPath.h"
 #include "docx/model/KXDocxRunText.h"
 #include "docx/model/KXDocxRunTextBox.h"
@@ -76,8 +77,28 @@ public:
     // Whether something of that kind painted at `minScanIndex` or later meets the rectangle.
     bool haveTextUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
     bool haveTextBoxUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+    bool haveImageUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
     bool haveShapeUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
     bool haveTableUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const;
+
+    // ---- Images (KXDocxPage_Images.cpp) ----
+    // Images that touch or overlap become one picture each (all of them on a page of more than
+    // 500 images, whatever the options say).
+    void convertImages2ImageIfNeed();
+    // The images cut into groups that merge, in the order of their first images.
+    static std::vector<KXDocxRunImageArray> findIntersectImagesGroups(const KXDocxRunImageArray& images);
+    // The first image and every image connected to it.
+    static KXDocxRunImageArray findIntersectImages(const KXDocxRunImageArray& images);
+    // Groups of neighbouring paths dense enough to be worth a picture become pictures (on a crowded
+    // page whatever the options say; all of them as one on a page of more than 1000 paths).
+    void convertShapes2ImageIfNeed();
+    static std::vector<KXDocxRunPathArray> findIntersectRunPathsGroups(const KXDocxRunPathArray& paths);
+    static KXDocxRunPathArray findIntersectRunPaths(const KXDocxRunPathArray& paths);
+    // One picture of the paths; null when none could be drawn or written.
+    std::shared_ptr<KXDocxRunImage> _convertRunPathsToRunImage(const KXDocxRunPathArray& paths, int imageDPI);
+    // Every image the page is about to write is registered with the package writer (an image whose
+    // file is gone leaves the page); only what is written goes into the package.
+    void registerImagesForWriting();
 
     // ---- Floating text (KXDocxPage_TextBoxes.cpp) ----
     // The paragraphs of the open text box while turned text arrives: the last one (none when the
@@ -129,6 +150,9 @@ public:
     void setAllPageSectionArray(std::vector<std::shared_ptr<KXDocxPageSection>> sections) {
         allPageSectionArray_ = std::move(sections);
     }
+    // Images, in the order they were painted until the pipeline sorts them.
+    KXDocxRunImageArray& allRunImageArray() { return allRunImageArray_; }
+    const KXDocxRunImageArray& allRunImageArray() const { return allRunImageArray_; }
     KXDocxRunTextBoxArray& allRunTextBoxArray() { return allRunTextBoxArray_; }
     const KXDocxRunTextBoxArray& allRunTextBoxArray() const { return allRunTextBoxArray_; }
     KXDocxRunTextPathArray& allRunTextPathArray() { return allRunTextPathArray_; }
@@ -164,6 +188,7 @@ private:
     KXDocxRunTextArray allRunTextArray_;
     std::vector<std::shared_ptr<KXDocxRun>> allTableArray_;
     KXDocxRunPathArray allRunPathArray_;
+    KXDocxRunImageArray allRunImageArray_;
     std::vector<std::shared_ptr<KXDocxPageSection>> allPageSectionArray_;
     KXDocxRunTextBoxArray allRunTextBoxArray_;
     KXDocxRunTextPathArray allRunTextPathArray_;

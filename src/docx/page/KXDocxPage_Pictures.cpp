@@ -34,6 +34,10 @@ bool KXDocxPage::haveTextBoxUpperInRect(const kx::Rect& rect, std::uint64_t minS
     return anyUpper(allRunTextBoxArray_, rect, minScanIndex);
 }
 
+bool KXDocxPage::haveImageUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const {
+    return anyUpper(allRunImageArray_, rect, minScanIndex);
+}
+
 bool KXDocxPage::haveShapeUpperInRect(const kx::Rect& rect, std::uint64_t minScanIndex) const {
     return anyUpper(allRunPathArray_, rect, minScanIndex);
 }
@@ -44,11 +48,19 @@ bool KXDocxPage::haveTableUpperInRect(const kx::Rect& rect, std::uint64_t minSca
 
 void KXDocxPage::_insertFloatRunPicts() {
     KXDocxRunArray picts;
+    for (const auto& image : allRunImageArray_) {
+        const kx::Rect rect = image->displayRect();
+        const std::uint64_t since = image->pdfScanIndex();
+        if (!haveTextUpperInRect(rect, since) && !haveTextBoxUpperInRect(rect, since) &&
+            !haveTableUpperInRect(rect, since) && !haveShapeUpperInRect(rect, since))
+            image->setPictZIndex(kFrontZIndex - std::llabs(image->pictZIndex()));
+        picts.push_back(image);
+    }
     for (const auto& path : allRunPathArray_) {
         const kx::Rect rect = path->displayRect();
         const std::uint64_t since = path->pdfScanIndex();
         if (!haveTextUpperInRect(rect, since) && !haveTextBoxUpperInRect(rect, since) &&
-            !haveTableUpperInRect(rect, since))
+            !haveTableUpperInRect(rect, since) && !haveImageUpperInRect(rect, since))
             path->setPictZIndex(kFrontZIndex - std::llabs(path->pictZIndex()));
         picts.push_back(path);
     }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <queue>
 
 #include "docx/page/KXDocxTableArea.h"
@@ -31,10 +32,32 @@ void appendUnique(std::vector<std::shared_ptr<T>>& to, const std::vector<std::sh
         if (item && std::find(to.begin(), to.end(), item) == to.end()) to.push_back(item);
 }
 
-// The lines a line stands for: its pieces when it is merged, else itself.
-KXDocxTableLineArray piecesOf(const std::shared_ptr<KXDocxTableLine>& line) {
-    return line->subLineArray().empty() ? KXDocxTableLineArray{line} : line->subLineArray();
+// The lines a line stands for, visited in place: its pieces when it is merged, else itself.
+template <class F>
+void forEachPiece(const std::shared_ptr<KXDocxTableLine>& line, F f) {
+    if (line->subLineArray().empty()) {
+        f(line);
+        return;
+    }
+    for (const auto& piece : line->subLineArray()) f(piece);
 }
+
+// The extents of the pieces of the lines folded in so far, as BoundsOfTableLines takes them.
+struct PieceBounds {
+    float minX, minY, maxX, maxY;
+
+    explicit PieceBounds(const KXDocxTableLine& first)
+        : minX(first.min_x()), minY(first.min_y()), maxX(first.max_x()), maxY(first.max_y()) {}
+    void add(const std::shared_ptr<KXDocxTableLine>& line) {
+        forEachPiece(line, [&](const std::shared_ptr<KXDocxTableLine>& piece) {
+            minX = std::min(minX, piece->min_x());
+            minY = std::min(minY, piece->min_y());
+            maxX = std::max(maxX, piece->max_x());
+            maxY = std::max(maxY, piece->max_y());
+        });
+    }
+    kx::Rect rect() const { return kx::Rect(minX, minY, double(maxX) - minX, double(maxY) - minY); }
+};
 
 bool lineIsHorizontalByEnds(const KXDocxTableLine& l) {
     return std::fabs(fy(l.startPoint()) - fy(l.endPoint())) <= kSameLine;
@@ -122,16 +145,9 @@ kx::Rect KXDocxTableLine::BoundsOfTableLines(const KXDocxTableLineArray& lines) 
         const kx::Rect box = lines.front()->initRunPath()->boundingBox();
         return kx::Rect(0, 0, box.width(), box.height());
     }
-    float minX = lines.front()->min_x(), minY = lines.front()->min_y();
-    float maxX = lines.front()->max_x(), maxY = lines.front()->max_y();
-    for (const auto& line : lines)
-        for (const auto& piece : piecesOf(line)) {
-            minX = std::min(minX, piece->min_x());
-            minY = std::min(minY, piece->min_y());
-            maxX = std::max(maxX, piece->max_x());
-            maxY = std::max(maxY, piece->max_y());
-        }
-    return kx::Rect(minX, minY, double(maxX) - minX, double(maxY) - minY);
+    PieceBounds bounds(*lines.front());
+    for (const auto& line : lines) bounds.add(line);
+    return bounds.rect();
 }
 
 bool KXDocxTableLine::IsIntersect(const KXDocxTableLine& a, const KXDocxTableLine& b) {
@@ -231,10 +247,77 @@ std::vector<KXDocxTableLineArray> KXDocxTableLine::FindIntersectLinesGroups(cons
     return result;
 }
 
+namespace {
+
+// What FindMergeParallelLines makes of the lines not yet grouped (grouped[i] false), the first of
+// them at `first`: the indices of its group, marked as grouped. A candidate is a line of the
+// group's direction within kNear of one of its members across the lines; the first candidate in
+// the lines' order joins, as long as the group stays thinner than kThick. The group's extent across
+// the lines rules out, in one comparison, the lines far from every member, so that a page of many
+// lines is not compared member by member with each of them.
+std::vector<size_t> parallelGroup(const KXDocxTableLineArray& lines, std::vector<char>& grouped, size_t first,
+                                  bool isLengthExtend) {
+    std::vector<size_t> group{first};
+    grouped[first] = 1;
+    const KXDocxTableLine& front = *lines[first];
+    if (!front.initRunPath()) return group;
+    const bool horizontal = front.isHorizontalLine();
+    auto across = [horizontal](const kx::Rect& r) {
+        return horizontal ? std::pair(r.minY(), r.maxY()) : std::pair(r.minX(), r.maxX());
+    };
+    auto [low, high] = across(front.boundingBox());
+    // A hair more than kNear: the gaps below are measured from the middles, with their rounding.
+    constexpr double kFar = static_cast<double>(kNear) + 0.01;
+    PieceBounds bounds(front);
+    bounds.add(lines[first]);
+    for (;;) {
+        std::optional<size_t> next;
+        for (size_t i = first + 1; i < lines.size() && !next; ++i) {
+            if (grouped[i]) continue;
+            const KXDocxTableLine& c = *lines[i];
+            if (c.isHorizontalLine() != horizontal || c.lineLength() < static_cast<double>(kNear)) continue;
+            const kx::Rect& cb = c.boundingBox();
+            const auto [cLow, cHigh] = across(cb);
+            if (cLow - high >= kFar || low - cHigh >= kFar) continue;
+            for (size_t member : group) {
+                const KXDocxTableLine& g = *lines[member];
+                const kx::Rect& gb = g.boundingBox();
+                const double gap = horizontal ? std::fabs(cb.midY() - gb.midY()) - (cb.height() + gb.height()) / 2
+                                              : std::fabs(cb.midX() - gb.midX()) - (cb.width() + gb.width()) / 2;
+                if (!(gap < static_cast<double>(kNear))) continue;
+                if (!isLengthExtend) {
+                    const bool overlap = horizontal
+                                             ? c.min_x() - kThick <= g.max_x() && g.min_x() - kThick <= c.max_x()
+                                             : c.min_y() - kThick <= g.max_y() && g.min_y() - kThick <= c.max_y();
+                    if (!overlap) continue;
+                }
+                next = i;
+                break;
+            }
+        }
+        if (!next) break;
+        PieceBounds grown = bounds;
+        grown.add(lines[*next]);
+        const kx::Rect box = grown.rect();
+        if ((lines[*next]->isHorizontalLine() ? box.height() : box.width()) > static_cast<double>(kThick)) break;
+        bounds = grown;
+        group.push_back(*next);
+        grouped[*next] = 1;
+        const auto [nextLow, nextHigh] = across(lines[*next]->boundingBox());
+        low = std::min(low, nextLow);
+        high = std::max(high, nextHigh);
+    }
+    return group;
+}
+
+}  // namespace
+
 KXDocxTableLineArray KXDocxTableLine::MergeParallelLinesIfNeed(const KXDocxTableLineArray& lines, bool isLengthExtend) {
     KXDocxTableLineArray horizontal, vertical;
     for (const auto& line : lines)
-        for (const auto& piece : piecesOf(line)) (piece->isHorizontalLine() ? horizontal : vertical).push_back(piece);
+        forEachPiece(line, [&](const std::shared_ptr<KXDocxTableLine>& piece) {
+            (piece->isHorizontalLine() ? horizontal : vertical).push_back(piece);
+        });
     std::stable_sort(horizontal.begin(), horizontal.end(), [](const auto& a, const auto& b) {
         if (a->lineLength() != b->lineLength()) return a->lineLength() > b->lineLength();
         return a->startPoint().y < b->startPoint().y;
@@ -244,12 +327,19 @@ KXDocxTableLineArray KXDocxTableLine::MergeParallelLinesIfNeed(const KXDocxTable
         return a->startPoint().x < b->startPoint().x;
     });
     KXDocxTableLineArray result;
-    for (KXDocxTableLineArray* list : {&horizontal, &vertical}) {
-        while (!list->empty()) {
-            KXDocxTableLineArray group = FindMergeParallelLines(*list, isLengthExtend);
-            if (group.empty()) break;
-            for (const auto& member : group) list->erase(std::find(list->begin(), list->end(), member));
-            result.push_back(group.size() == 1 ? group.front() : MergeParallelLines(group));
+    for (const KXDocxTableLineArray* list : {&horizontal, &vertical}) {
+        // The groups one after another, each from the first line no group has taken yet.
+        std::vector<char> grouped(list->size(), 0);
+        for (size_t first = 0; first < list->size(); ++first) {
+            if (grouped[first]) continue;
+            const std::vector<size_t> members = parallelGroup(*list, grouped, first, isLengthExtend);
+            if (members.size() == 1) {
+                result.push_back((*list)[first]);
+                continue;
+            }
+            KXDocxTableLineArray group;
+            for (size_t m : members) group.push_back((*list)[m]);
+            result.push_back(MergeParallelLines(group));
         }
     }
     return result;
@@ -257,21 +347,9 @@ KXDocxTableLineArray KXDocxTableLine::MergeParallelLinesIfNeed(const KXDocxTable
 
 KXDocxTableLineArray KXDocxTableLine::FindMergeParallelLines(const KXDocxTableLineArray& lines, bool isLengthExtend) {
     if (lines.empty()) return {};
-    KXDocxTableLineArray group{lines.front()};
-    if (!lines.front()->initRunPath()) return group;
-    KXDocxTableLineArray rest(lines.begin() + 1, lines.end());
-    while (!rest.empty()) {
-        std::shared_ptr<KXDocxTableLine> next = ContinuFindMergeParallelLines(rest, group, isLengthExtend);
-        if (!next) break;
-        group.push_back(next);
-        rest.erase(std::find(rest.begin(), rest.end(), next));
-        const kx::Rect bounds = BoundsOfTableLines(group);
-        const double thickness = next->isHorizontalLine() ? bounds.height() : bounds.width();
-        if (thickness > static_cast<double>(kThick)) {
-            group.pop_back();
-            break;
-        }
-    }
+    std::vector<char> grouped(lines.size(), 0);
+    KXDocxTableLineArray group;
+    for (size_t m : parallelGroup(lines, grouped, 0, isLengthExtend)) group.push_back(lines[m]);
     return group;
 }
 

@@ -1,6 +1,7 @@
 #include "docx/page/KXDocxWriter.h"
 
 #include <exception>
+#include <fstream>
 
 #include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxProperty.h"
@@ -11,6 +12,8 @@
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
+#include "platform/ImageDecoding.h"
+#include "platform/Unicode.h"
 #include "util/KXLibBundle.h"
 
 namespace kx::detail {
@@ -220,26 +223,58 @@ void KXDocxWriter::endWriteDocument() {
     documentWriter_.reset();
 }
 
+namespace {
+
+// The extension of the part that carries a picture file: the format its content holds, lower case.
+std::optional<std::string> mediaExtensionOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[16] = {};
+    in.read(head, sizeof head);
+    switch (kx::detectImageType(std::string_view(head, static_cast<size_t>(in.gcount())))) {
+        case kx::ImageFileType::PNG: return "png";
+        case kx::ImageFileType::JPEG: return "jpeg";
+        case kx::ImageFileType::GIF: return "gif";
+        case kx::ImageFileType::BMP: return "bmp";
+        case kx::ImageFileType::TIFF: return "tiff";
+        default: return std::nullopt;
+    }
+}
+
+}  // namespace
+
 std::string KXDocxWriter::collectImageWithPath(const std::string& path) {
-    for (const auto& [file, part] : mediaCollection_)
-        if (file == path) return parts().findOrAddRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), part.substr(6));
-    std::string name = kx::pathFileName(path);
+    for (const Media& m : mediaCollection_)
+        if (m.file == path) return parts().findOrAddRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), m.part.substr(6));
+    if (path.empty() || !kx::isRegularFile(path)) return {};
+    std::optional<std::string> extension = mediaExtensionOf(path);
+    if (!extension) return {};
+    std::string stem = kx::pathFileName(path);
+    if (size_t dot = stem.find_last_of('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
+    const std::string name = stem + "." + *extension;
     std::string part = "/word/media/" + name;
     // Two files of one name from different folders each keep a part of their own.
     for (int n = 2; std::any_of(mediaCollection_.begin(), mediaCollection_.end(),
-                                [&](const auto& m) { return m.second == part; });
+                                [&](const Media& m) { return kx::asciiLower(m.part) == kx::asciiLower(part); });
          ++n)
         part = "/word/media/" + std::to_string(n) + "-" + name;
-    mediaCollection_.emplace_back(path, part);
+    mediaCollection_.push_back({path, part, false});
     return parts().addRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), part.substr(6));
 }
 
 void KXDocxWriter::removeCollectedImageWithPath(const std::string& path) {
-    auto it = std::find_if(mediaCollection_.begin(), mediaCollection_.end(), [&](const auto& m) { return m.first == path; });
-    if (it == mediaCollection_.end()) return;
-    if (auto id = parts().findRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), it->second.substr(6)))
+    auto it = std::find_if(mediaCollection_.begin(), mediaCollection_.end(), [&](const Media& m) { return m.file == path; });
+    if (it == mediaCollection_.end() || it->written) return;
+    if (auto id = parts().findRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), it->part.substr(6)))
         parts().removeRelationship(kDocumentSource, *id);
     mediaCollection_.erase(it);
+}
+
+std::string KXDocxWriter::useCollectedImageWithPath(const std::string& path) {
+    std::string id = collectImageWithPath(path);
+    if (id.empty()) return id;
+    for (Media& m : mediaCollection_)
+        if (m.file == path) m.written = true;
+    return id;
 }
 
 void KXDocxWriter::writeAppProperties() {
@@ -343,8 +378,13 @@ bool KXDocxWriter::packetZipFileIfNeed() {
     if (!hasFailed()) {
         writeAppProperties();
         writeCoreProperties();
-        for (const auto& [file, part] : mediaCollection_)
-            if (!addMediaPart(part, file, true)) fail("Can't add the picture " + file);
+        // Pictures no page wrote leave with their relationships.
+        std::vector<std::string> unused;
+        for (const Media& m : mediaCollection_)
+            if (!m.written) unused.push_back(m.file);
+        for (const std::string& file : unused) removeCollectedImageWithPath(file);
+        for (const Media& m : mediaCollection_)
+            if (!addMediaPart(m.part, m.file, true)) fail("Can't add the picture " + m.file);
         writeFontTable();
         writeSettings();
         addTemplatePart("/word/styles.xml", kStylesContentType, "docx-template-styles-2006.xml");

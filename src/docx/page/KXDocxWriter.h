@@ -52,10 +52,17 @@ public:
     bool packetZipFileIfNeed() override;
 
     // The relationship id under which the document refers to the picture file; the same path
-    // twice gives the same id.
+    // twice gives the same id. The part is named by the format the file holds (read from its
+    // content), with a lower-case extension. A file that does not exist, or holds no picture a
+    // package can carry, is not collected: the answer is empty.
     std::string collectImageWithPath(const std::string& path);
     // Withdraws a collected picture that will not be used; the ids handed out stay as they were.
+    // A picture that a page has written already stays.
     void removeCollectedImageWithPath(const std::string& path);
+    // collectImageWithPath for a picture that a page is about to write. Only pictures written so
+    // go into the package: those collected and then left unused (a merge that replaced them, a
+    // page drawn again) are not packaged.
+    std::string useCollectedImageWithPath(const std::string& path);
 
     KXDocxPage* currentPage() const { return currentPage_.get(); }
     XMLFileWriter* documentWriter() const { return documentWriter_.get(); }
@@ -87,8 +94,13 @@ private:
 
     std::unique_ptr<XMLFileWriter> documentWriter_;
     std::unique_ptr<KXDocxPage> currentPage_;
-    // Collected pictures: (file path, part name in the package).
-    std::vector<std::pair<std::string, std::string>> mediaCollection_;
+    // Collected pictures: the file, its part name in the package, and whether a page wrote it.
+    struct Media {
+        std::string file;
+        std::string part;
+        bool written = false;
+    };
+    std::vector<Media> mediaCollection_;
     std::set<std::string> bookmarkNames_;
     long nextBookmarkId_ = 0;
     std::set<long> bookmarkIds_;

@@ -1,7 +1,9 @@
 #include "pdf/interpreter/KXPDFConentDrawer.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "pdf/state/KXPDFRenderState.h"
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/ImageDecoding.h"
 #include "util/BitmapContexts.h"
@@ -24,10 +26,20 @@ kx::ImageRef KXPDFConentDrawer::CGImage() const { return bitmapContext_ ? bitmap
 
 kx::ImageRef KXPDFConentDrawer::drawContentStream(const kx::PDFObject& stream, const kx::Rect& box,
                                                   double pixelsPerUnit) {
+    return draw(stream, box, pixelsPerUnit, false);
+}
+
+kx::ImageRef KXPDFConentDrawer::drawPatternCell(const kx::PDFObject& stream, const kx::Rect& box, double pixelsPerUnit) {
+    return draw(stream, box, pixelsPerUnit, true);
+}
+
+kx::ImageRef KXPDFConentDrawer::draw(const kx::PDFObject& stream, const kx::Rect& box, double pixelsPerUnit,
+                                     bool paths) {
     if (!stream.isStream()) return nullptr;
     kx::PDFObject dict = stream.streamDictionary();
     KXPDFConentDrawer drawer(dict, kx::PDFContentStream::forStream(stream, dict.dictGet("Resources")), box,
                              pixelsPerUnit);
+    drawer.drawsPaths_ = paths;
     drawer.setDelegate(&drawer);
     drawer.startParser();
     return drawer.CGImage();
@@ -44,4 +56,30 @@ void KXPDFConentDrawer::didScanXObjectImage(KXPDFConentParser& parser, const std
     kx::ImageRef picture = kx::readImageFile(image->cachedImagePath());
     if (!picture) return;
     bitmapContext_->drawImage(*picture, kx::Rect(centre.x - width / 2, centre.y - height / 2, width, height));
+}
+
+void KXPDFConentDrawer::didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) {
+    if (!drawsPaths_ || !bitmapContext_ || path.isEmpty()) return;
+    const KXPDFRenderState& state = parser.currentRenderingState();
+    kx::BitmapContext& ctx = *bitmapContext_;
+    ctx.saveGState();
+    if (fill) {
+        ctx.setFillColor(state.currentFillColor());
+        ctx.setAlpha(std::clamp(state.currentFillAlpha(), 0.0, 1.0));
+        ctx.beginPath();
+        ctx.addPath(path);
+        ctx.fillPath(kx::FillRule::NonZero);
+    }
+    if (stroke) {
+        // The path is after the CTM; so is the width the line is drawn with.
+        const kx::AffineTransform& ctm = state.ctm();
+        const double width = state.lineWidth() * std::sqrt(std::fabs(ctm.a * ctm.d - ctm.b * ctm.c));
+        ctx.setStrokeColor(state.currentStrokeColor());
+        ctx.setAlpha(std::clamp(state.currentStrokeAlpha(), 0.0, 1.0));
+        ctx.setLineWidth(std::isfinite(width) && width > 0 ? width : 1.0);
+        ctx.beginPath();
+        ctx.addPath(path);
+        ctx.strokePath();
+    }
+    ctx.restoreGState();
 }

@@ -15,7 +15,7 @@ std::shared_ptr<KXPDFPatternCollection> KXPDFConentParser::patternCollectionWith
     if (resourcesOfDictionary(dict).isNull()) return nullptr;
     // Tiling patterns render their cells with a drawing interpreter of their own.
     return std::make_shared<KXPDFPatternCollection>(resourceSubDictionary(dict, "Pattern"),
-                                                    &KXPDFConentDrawer::drawContentStream);
+                                                    &KXPDFConentDrawer::drawPatternCell);
 }
 
 std::shared_ptr<KXPDFShading> KXPDFConentParser::shadingNamed(const std::string& name) const {

@@ -142,12 +142,33 @@ std::uint32_t pixelsPerMetre(double dpi) {
 void pngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void pngWarning(png_structp, png_const_charp) {}
 
-bool encodePNG(FILE* file, const PixelRows& px, const ImageWriteOptions& options) {
-    static const int colorTypes[] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
-                                     PNG_COLOR_TYPE_RGB_ALPHA};
-    std::vector<png_bytep> rows(static_cast<size_t>(px.height));
-    for (int y = 0; y < px.height; ++y) rows[static_cast<size_t>(y)] = const_cast<png_bytep>(px.row(y));
+// True when every pixel of a gray image is black or white (scans, stencils and masks mostly are).
+bool isBlackAndWhite(const PixelRows& px) {
+    if (px.components != 1) return false;
+    const std::uint8_t* p = px.data;
+    const std::uint8_t* end = p + px.stride() * static_cast<size_t>(px.height);
+    for (; p != end; ++p)
+        if (*p != 0 && *p != 255) return false;
+    return true;
+}
 
+// The rows of a black-and-white gray image at one bit a pixel (1 for white), as a PNG of bit
+// depth 1 holds them: the same pixels in an eighth of the bytes to deflate.
+std::vector<std::uint8_t> packedBits(const PixelRows& px, size_t packedStride) {
+    std::vector<std::uint8_t> packed(packedStride * static_cast<size_t>(px.height), 0);
+    for (int y = 0; y < px.height; ++y) {
+        const std::uint8_t* src = px.row(y);
+        std::uint8_t* dst = packed.data() + static_cast<size_t>(y) * packedStride;
+        for (int x = 0; x < px.width; ++x)
+            if (src[x]) dst[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+    }
+    return packed;
+}
+
+// The libpng calls, on rows prepared beforehand (nothing here has a destructor: libpng's errors
+// jump out of it).
+bool writePNG(FILE* file, int width, int height, int bitDepth, int colorType, png_bytepp rows,
+              const ImageWriteOptions& options) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -155,24 +176,35 @@ bool encodePNG(FILE* file, const PixelRows& px, const ImageWriteOptions& options
         png_destroy_write_struct(&png, nullptr);
         return false;
     }
-    // Nothing with a destructor is created between here and the end of the libpng calls.
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(px.width), static_cast<png_uint_32>(px.height), 8,
-                 colorTypes[px.components], PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), bitDepth, colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_pHYs(png, info, pixelsPerMetre(options.dpiX), pixelsPerMetre(options.dpiY), PNG_RESOLUTION_METER);
     // Page images are large and mostly flat: unfiltered rows leave long runs of equal bytes that
     // deflate matches well, smaller and faster than trying every filter on every row.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_write_info(png, info);
-    png_write_image(png, rows.data());
+    png_write_image(png, rows);
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+bool encodePNG(FILE* file, const PixelRows& px, const ImageWriteOptions& options) {
+    static const int colorTypes[] = {0, PNG_COLOR_TYPE_GRAY, PNG_COLOR_TYPE_GRAY_ALPHA, PNG_COLOR_TYPE_RGB,
+                                     PNG_COLOR_TYPE_RGB_ALPHA};
+    const bool oneBit = isBlackAndWhite(px);
+    const size_t packedStride = (static_cast<size_t>(px.width) + 7) / 8;
+    const std::vector<std::uint8_t> packed = oneBit ? packedBits(px, packedStride) : std::vector<std::uint8_t>();
+    std::vector<png_bytep> rows(static_cast<size_t>(px.height));
+    for (int y = 0; y < px.height; ++y)
+        rows[static_cast<size_t>(y)] = const_cast<png_bytep>(
+            oneBit ? packed.data() + static_cast<size_t>(y) * packedStride : px.row(y));
+    return writePNG(file, px.width, px.height, oneBit ? 1 : 8, colorTypes[px.components], rows.data(), options);
 }
 
 // ---- JPEG -----------------------------------------------------------------------------------

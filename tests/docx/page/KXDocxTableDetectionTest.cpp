@@ -158,6 +158,57 @@ TEST(KXDocxTableDetection, RuleUnderSomeColumnsPaintedWithTheSquaresWhereRulesMe
         << show(describe(out.tables[0]));
 }
 
+TEST(KXDocxTableDetection, RunsOfMergedCells) {
+    struct Case {
+        const char* what;
+        Grid grid;
+        std::vector<Placed> texts;
+        std::vector<std::vector<std::string>> expected;
+    };
+    Grid uneven;  // three cells merged in the first row, two in the second, no rule between the rows
+    uneven.widths = {60, 60, 60};
+    uneven.heights = {20, 20, 20};
+    uneven.horizontal = [](size_t r, size_t) { return r != 1; };
+    uneven.vertical = [](size_t r, size_t c) { return !((r == 0 && (c == 1 || c == 2)) || (r == 1 && c == 1)); };
+
+    Grid split;  // four cells in a row with a rule between the second and the third only
+    split.widths = {50, 50, 50, 50};
+    split.heights = {20, 20};
+    split.vertical = [](size_t r, size_t c) { return !(r == 0 && (c == 1 || c == 3)); };
+
+    const Case cases[] = {
+        {"runs of different lengths in neighbouring rows are not stacked",
+         uneven,
+         {{0, 0, u"A"}, {1, 0, u"B"}, {2, 0, u"x"}, {2, 1, u"y"}, {2, 2, u"z"}},
+         {{"A|span=3"}, {"B|span=2", ""}, {"x", "y", "z"}}},
+        {"a run stops at a rule; the cell after it starts the next run",
+         split,
+         {{0, 0, u"a"}, {0, 2, u"b"}, {1, 0, u"1"}, {1, 3, u"4"}},
+         {{"a|span=2", "b|span=2"}, {"1", "", "", "4"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Converted out = convertGrid(c.grid, c.texts);
+        ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+        EXPECT_EQ(describe(out.tables[0]), c.expected) << show(describe(out.tables[0]));
+    }
+}
+
+// Neither the first cell's right rule nor the last cell's left rule is drawn: the table's inside
+// borders are single lines all the same.
+TEST(KXDocxTableDetection, InsideBordersOfATableWhoseCornerCellsHaveNoInnerRule) {
+    Grid grid;
+    grid.widths = {60, 60, 60};
+    grid.heights = {20, 20};
+    grid.vertical = [](size_t r, size_t c) { return !((r == 0 && c == 1) || (r == 1 && c == 2)); };
+    Converted out = convertGrid(grid, {{0, 0, u"a"}, {0, 2, u"b"}, {1, 0, u"c"}, {1, 1, u"d"}});
+    ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+    EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{{"a|span=2", "b"}, {"c", "d|span=2"}}))
+        << show(describe(out.tables[0]));
+    EXPECT_EQ(out.tables[0].borders["insideV"], "single") << out.xml;
+    EXPECT_EQ(out.tables[0].borders["insideH"], "single") << out.xml;
+}
+
 TEST(KXDocxTableDetection, TextsFindTheirCell) {
     Grid grid;
     grid.widths = {80, 80};
@@ -310,6 +361,33 @@ TEST(KXDocxTableDetection, BoxInACellThatIsNoTableFoldsBackIntoTheCell) {
     ASSERT_EQ(out.tables.size(), 1u) << out.xml;
     EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{{"boxed", ""}, {"", "o4"}}))
         << show(describe(out.tables[0]));
+}
+
+// A filled box with two rules across it makes a table of three rows on the page; when the box runs
+// off the page, its edges out there rule nothing, and what is left on the page is no table.
+TEST(KXDocxTableDetection, EdgesOffThePageRuleNothing) {
+    struct Case {
+        const char* what;
+        kx::Rect box;
+        size_t tables;
+    };
+    const Case cases[] = {
+        {"a box on the page", {323, 100, 240, 600}, 1},
+        {"a box running off the top and the right of the page", {323, -246, 537, 1025}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths{rectRun(c.box, scan++, fillOf({0.9, 0.9, 1, 1})), lineRun(317, 219, 556, 219, scan++),
+                                 lineRun(317, 488, 556, 488, scan++)};
+        KXDocxRunTextArray texts{textRun(u"words", 340, 300, 40, scan++)};
+        MemoryDocument document;
+        auto page = pageWith(document, paths, texts);
+        page->convertPath2TableIfNeed();
+        EXPECT_EQ(page->allTableArray().size(), c.tables);
+        EXPECT_EQ(page->allRunTextArray().size(), 1 - c.tables) << "the text stays on the page when there is no table";
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
 }
 
 TEST(KXDocxTableDetection, PageFrameBecomesBorder) {

@@ -37,6 +37,10 @@ TEST(KXDocxTableLine, ParallelPiecesMerge) {
          {cutLine(0, 100, 100, 100), cutLine(0, 105, 100, 105), cutLine(0, 110, 100, 110), cutLine(0, 117, 100, 117)},
          2, 3},
         {"vertical strokes likewise", {cutLine(50, 0, 50, 80), cutLine(53, 0, 53, 80)}, 1, 2},
+        {"a chain: the third stroke, far from the first, joins through the second",
+         {cutLine(0, 100, 100, 100), cutLine(0, 107, 100, 107), cutLine(0, 114, 100, 114)}, 1, 3},
+        {"a stroke far away in between is passed over, the near one after it joins",
+         {cutLine(0, 100, 100, 100), cutLine(0, 300, 100, 300), cutLine(0, 104, 100, 104)}, 2, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

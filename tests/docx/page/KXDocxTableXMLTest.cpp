@@ -96,6 +96,36 @@ TEST(KXDocxTableXML, Placements) {
     }
 }
 
+TEST(KXDocxTableXML, ATableBesideTheTextStandsAtItsPlace) {
+    struct Case {
+        const char* what;
+        bool nested;
+        std::string position;
+    };
+    const Case cases[] = {
+        {"on the page: by its place on the page", false, "w:tblpX=\"1440\" w:tblpY=\"2000\""},
+        {"in a cell: from the margins of its section", true, "w:tblpX=\"440\" w:tblpY=\"800\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryDocument document;
+        std::unique_ptr<KXDocxPage> page;
+        auto table = gridTable(document, page);  // at (72, 100)
+        ASSERT_TRUE(table);
+        KXDocxTable outer;
+        KXDocx_SectPr sect = table->sectProperty();
+        sect.pgMar.left = 50;
+        sect.pgMar.top = 60;
+        table->setSectProperty(sect);
+        if (c.nested) table->setSuperTable(&outer);
+        table->changeXMLPropertyTextWrappingToAround();
+        table->writeWithXMLWriter(*document.writer);
+        const std::string xml = document.finish();
+        EXPECT_NE(xml.find(c.position), std::string::npos) << xml;
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+}
+
 TEST(KXDocxTableXML, FreeSpaceAroundAnInlineTableGoesToItsRows) {
     MemoryDocument document;
     std::unique_ptr<KXDocxPage> page;
@@ -140,6 +170,51 @@ TEST(KXDocxTableXML, EmptyCellParagraphFitsItsRowAndIsNeverBelowAPoint) {
     EXPECT_NE(xml.find("<w:sz w:val=\"2\"/>"), std::string::npos) << xml;
     EXPECT_NE(xml.find("w:line=\"20\""), std::string::npos) << xml;
     EXPECT_EQ(xml.find("\"-"), std::string::npos) << "no negative value" << xml;
+}
+
+TEST(KXDocxTableXML, RowHeights) {
+    struct Case {
+        const char* what;
+        double rowHeight;
+        std::string trHeight;  // of the first row, holding a word in 10 pt type
+    };
+    const Case cases[] = {
+        {"texts that fit: at least the row less its top rule", 30, "<w:trHeight w:val=\"590\" w:hRule=\"atLeast\"/>"},
+        {"texts taller than the row: exactly the row", 8, "<w:trHeight w:val=\"160\" w:hRule=\"exact\"/>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryDocument document;
+        std::unique_ptr<KXDocxPage> page;
+        auto table = gridTable(document, page, c.rowHeight);
+        ASSERT_TRUE(table);
+        table->tableRowArray()[0]->writeWithXMLWriter(*document.writer);
+        const std::string xml = document.finish();
+        EXPECT_NE(xml.find(c.trHeight), std::string::npos) << xml;
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+}
+
+TEST(KXDocxTableXML, LaterTablesInTextBoxesGoFurtherBack) {
+    MemoryDocument document;
+    std::unique_ptr<KXDocxPage> page;
+    auto table = gridTable(document, page);
+    ASSERT_TRUE(table);
+    std::vector<long long> zs;
+    for (int i = 0; i < 2; ++i) {
+        MemoryDocument out;
+        table->changeXMLPropertyTextWrappingToFloatTextBox();
+        out.writer->writeStartElementWithNamespace(KXOpenXMLNameSpace::nameSpace_w(), "p");
+        table->writeWithXMLWriter(*out.writer);
+        out.writer->writeEndElement();
+        const std::string xml = out.finish();
+        const size_t at = xml.find("z-index:");
+        ASSERT_NE(at, std::string::npos) << xml;
+        zs.push_back(std::stoll(xml.substr(at + 8)));
+    }
+    EXPECT_LT(zs[1], zs[0]);
+    EXPECT_LE(zs[0], 0);
+    KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
 }
 
 TEST(KXDocxTableXML, TableWithoutAnchorParagraphIsWrittenInTheFlow) {

@@ -12,6 +12,7 @@
 #include "docx/page/KXDocxWriter.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
+#include "support/ImageFixtures.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -71,8 +72,10 @@ TEST(KXDocxWriter, PictureRelationshipIds) {
     KXDocxWriter writer(output("ids.docx"), 1);
     writer.begainWriteDocument();
     ASSERT_FALSE(writer.hasFailed());
-    const std::string a = kx::test::writeTemp("a.png", "png"), b = kx::test::writeTemp("b.png", "png");
-    const std::string c = kx::test::writeTemp("c.png", "png");
+    // The media writer reads the format from the content: each file starts as a PNG does.
+    const std::string png("\x89PNG\r\n\x1a\n", 8);
+    const std::string a = kx::test::writeTemp("a.png", png), b = kx::test::writeTemp("b.png", png);
+    const std::string c = kx::test::writeTemp("c.png", png);
     EXPECT_EQ(writer.collectImageWithPath(a), "rId6") << "after the five parts every document has";
     EXPECT_EQ(writer.collectImageWithPath(b), "rId7");
     EXPECT_EQ(writer.collectImageWithPath(a), "rId6") << "the same picture twice";
@@ -154,4 +157,72 @@ TEST(KXDocxWriter, AWriterFailureInAPageFailsTheDocumentAndLeavesNoFile) {
     EXPECT_FALSE(writer.packetZipFileIfNeed());
     EXPECT_FALSE(writer.failureError().failureReason.empty());
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+namespace {
+
+std::shared_ptr<KXDocxRunImage> pictureRun(const std::string& file, double x) {
+    auto run = std::make_shared<KXDocxRunImage>();
+    KXDocxImageInfo info;
+    info.setDisplayFrame({x, 400, 50, 50});
+    info.opacity = 1;
+    run->setPictInfo(info);
+    run->setImagePath(file);
+    return run;
+}
+
+}  // namespace
+
+TEST(KXDocxWriter, PackagesOnlyWrittenPicturesNamedByTheirFormat) {
+    const std::string path = output("media.docx");
+    const std::string png("\x89PNG\r\n\x1a\n", 8);
+    const std::string jpeg = kx::test::encodeJPEG(std::vector<std::uint8_t>(3 * 8 * 8, 128), 8, 8, 3);
+    // Names that say another format, or none, or shout.
+    const std::string shot = kx::test::writeTemp("Shot.PNG", png);
+    const std::string photo = kx::test::writeTemp("photo.png", jpeg);
+    const std::string orphan = kx::test::writeTemp("orphan.png", png);
+    const std::string logo = kx::test::writeTemp("logo.png", png);
+    KXDocxWriter writer(path, 2);
+    writer.begainWriteDocument();
+    ASSERT_FALSE(writer.hasFailed());
+    EXPECT_EQ(writer.collectImageWithPath(kx::pathJoin(kx::test::tempDir(), "never-written.png")), "")
+        << "a missing file is not collected";
+    EXPECT_EQ(writer.collectImageWithPath(kx::test::writeTemp("text.png", "not a picture")), "");
+
+    writer.begainWritePage({612, 792}, 0);
+    fillPage(*writer.currentPage(), 2);
+    writer.currentPage()->allRunImageArray() = {pictureRun(shot, 72), pictureRun(photo, 200), pictureRun(logo, 300)};
+    // Collected while the page was built, then left unused (a merge replaced it).
+    EXPECT_FALSE(writer.collectImageWithPath(orphan).empty());
+    writer.endWritePage();
+    // A later page that withdraws a picture the first page wrote leaves it in the package.
+    writer.begainWritePage({612, 792}, 1);
+    fillPage(*writer.currentPage(), 1);
+    writer.removeCollectedImageWithPath(logo);
+    writer.endWritePage();
+    ASSERT_TRUE(writer.packetZipFileIfNeed()) << writer.failureError().failureReason;
+
+    std::string listing;
+    kx::test::runCommand("unzip -Z1 '" + path + "'", &listing);
+    EXPECT_NE(listing.find("word/media/Shot.png"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("word/media/photo.jpeg"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("word/media/logo.png"), std::string::npos) << listing;
+    EXPECT_EQ(listing.find("orphan"), std::string::npos) << listing;
+    EXPECT_EQ(listing.find(".PNG"), std::string::npos) << listing;
+    const std::string rels = unzipPart(path, "word/_rels/document.xml.rels");
+    EXPECT_EQ(rels.find("orphan"), std::string::npos) << rels;
+    const std::string document = unzipPart(path, "word/document.xml");
+    const std::string types = unzipPart(path, "[Content_Types].xml");
+    EXPECT_NE(types.find("image/jpeg"), std::string::npos) << types;
+    for (const char* target : {"media/Shot.png", "media/photo.jpeg", "media/logo.png"}) {
+        const size_t at = rels.find(target);
+        ASSERT_NE(at, std::string::npos) << target;
+        const size_t idAt = rels.rfind("Id=\"", at);
+        const std::string id = rels.substr(idAt + 4, rels.find('"', idAt + 4) - idAt - 4);
+        EXPECT_NE(document.find("r:id=\"" + id + "\""), std::string::npos) << target << " is written as " << id;
+    }
+    if (const std::optional<std::string> validator = kx::test::sharedTool("ooxml-validate")) {
+        std::string report;
+        EXPECT_EQ(kx::test::runCommand("'" + *validator + "' '" + path + "'", &report), 0) << report;
+    }
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
@@ -71,4 +72,53 @@ TEST(DocxTablesCorpus, CellsAtTheirRowAndColumnInValidPackages) {
     ASSERT_TRUE(fields >> name >> seconds >> converted >> dash >> matched >> expected >> accuracy) << out;
     EXPECT_GE(accuracy, 0.90) << out;
     std::cout << out;
+}
+
+namespace {
+
+size_t occurrences(const std::string& s, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+    return n;
+}
+
+}  // namespace
+
+// Every package of the tables corpus, opened by LibreOffice: as many tables as written.
+TEST(DocxTablesCorpus, LibreOfficeReadsTheTables) {
+    const std::optional<std::string> folder = kx::test::corpusDir("tables");
+    KX_REQUIRE_CORPUS(folder);
+    if (!kx::test::haveCommand("soffice")) GTEST_SKIP() << "LibreOffice is not installed";
+    const std::string program = kx::pathJoin(kx::test::binDir(), "KXDocuvane");
+    const std::string work = kx::pathJoin(kx::test::tempDir(), "corpus-tables-lo");
+    kx::createDirectories(kx::pathJoin(work, "back"));
+    std::vector<std::string> names;
+    std::string packages;
+    for (const std::string& file : kx::listDirectory(*folder)) {
+        if (kx::pathExtension(file) != "pdf") continue;
+        const std::string name = kx::pathWithoutExtension(file);
+        const std::string docx = kx::pathJoin(work, name + ".docx");
+        ASSERT_EQ(kx::test::runCommand("'" + program + "' -i '" + kx::pathJoin(*folder, file) + "' -o '" + docx + "' -f docx"),
+                  0)
+            << name;
+        names.push_back(name);
+        packages += " '" + docx + "'";
+    }
+    ASSERT_FALSE(names.empty());
+    std::string log;
+    ASSERT_EQ(kx::test::runCommand("soffice -env:UserInstallation=file://" + kx::pathJoin(work, "profile") +
+                                       " --headless --convert-to html --outdir '" + kx::pathJoin(work, "back") + "'" +
+                                       packages,
+                                   &log),
+              0)
+        << log;
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        std::string document;
+        kx::test::runCommand("unzip -p '" + kx::pathJoin(work, name + ".docx") + "' word/document.xml", &document);
+        const std::optional<std::string> html = kx::readFile(kx::pathJoin(work, "back/" + name + ".html"));
+        ASSERT_TRUE(html) << log;
+        EXPECT_GT(occurrences(document, "<w:tbl>"), 0u);
+        EXPECT_EQ(occurrences(*html, "<table"), occurrences(document, "<w:tbl>"));
+    }
 }

@@ -1,0 +1,171 @@
+// Image runs: the merge test and its edges, joining a group in reading order, the frame of a turned
+// picture, a group merged into one picture (pixels, size, reading and stacking order, resolution
+// bounds, pixel cap) and the VML picture written for a run.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "DocxPictFixtures.h"
+#include "docx/model/KXDocxRunImage.h"
+#include "platform/FileSystem.h"
+#include "platform/ImageDecoding.h"
+#include "support/TestSupport.h"
+#include "util/KXWriteCGImageToURL.h"
+
+using namespace kx::test;
+
+namespace {
+
+// A PNG of one colour.
+std::string solidPNG(const std::string& name, int width, int height, std::array<std::uint8_t, 3> rgb) {
+    auto image = kx::Image::make(width, height, kx::PixelFormat::RGB8);
+    for (size_t i = 0; i < image->pixels.size(); i += 3)
+        for (size_t c = 0; c < 3; ++c) image->pixels[i + c] = rgb[c];
+    const std::string path = kx::pathJoin(tempDir(), name);
+    EXPECT_TRUE(KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, 72, 72, 1.0f));
+    return path;
+}
+
+std::shared_ptr<KXDocxRunImage> imageRun(kx::Rect frame, std::uint64_t scanIndex = 0, std::string file = {}) {
+    auto run = std::make_shared<KXDocxRunImage>();
+    KXDocxImageInfo info;
+    info.setDisplayFrame(frame);
+    info.opacity = 1;
+    run->setPictInfo(info);
+    run->setPdfScanIndex(scanIndex);
+    run->setImagePath(std::move(file));
+    return run;
+}
+
+}  // namespace
+
+TEST(KXDocxRunImage, MergeTestEdges) {
+    struct Case {
+        const char* what;
+        kx::Rect a, b;
+        bool merges;
+    };
+    const Case cases[] = {
+        {"large, overlapping by more than half of the smaller", {0, 0, 300, 300}, {250, 0, 80, 80}, true},
+        {"100 pt squares overlapping by a quarter", {0, 0, 100, 100}, {50, 50, 100, 100}, false},
+        {"50 pt squares overlapping by a quarter", {0, 0, 50, 50}, {25, 25, 50, 50}, true},
+        {"30 pt squares 15 pt apart", {0, 0, 30, 30}, {45, 0, 30, 30}, true},
+        {"30 pt squares 25 pt apart", {0, 0, 30, 30}, {55, 0, 30, 30}, false},
+        {"a 200 x 40 strip is small", {0, 0, 200, 40}, {210, 0, 30, 30}, true},
+        {"a picture with no height merges with nothing", {0, 0, 30, 0}, {0, 0, 30, 30}, false},
+        {"touching large pictures share no area", {0, 0, 100, 100}, {100, 0, 100, 100}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(KXDocxRunImage::IsIntersect(*imageRun(c.a), *imageRun(c.b)), c.merges) << c.what;
+        EXPECT_EQ(KXDocxRunImage::IsIntersect(*imageRun(c.b), *imageRun(c.a)), c.merges) << c.what << " (swapped)";
+    }
+}
+
+TEST(KXDocxRunImage, JoinsAGroupOnlyInReadingOrder) {
+    auto first = imageRun({0, 0, 100, 100}, 4);
+    auto later = imageRun({10, 10, 100, 100}, 9);
+    auto next = imageRun({10, 10, 100, 100}, 5);
+    EXPECT_EQ(later->isIntersectImages({first}), nullptr) << "overlaps but does not follow on";
+    EXPECT_EQ(next->isIntersectImages({first}), first);
+    EXPECT_EQ(KXDocxRunImage::FindBigRectRunImage({first, imageRun({0, 0, 100, 100}), imageRun({0, 0, 10, 10})}), first)
+        << "the first of equals";
+    EXPECT_EQ(KXDocxRunImage::FindBigRectRunImage({}), nullptr);
+}
+
+TEST(KXDocxRunImage, TurnedFrameStaysAroundItsMiddle) {
+    auto run = imageRun({100, 200, 40, 20});
+    run->pictInfo().rotation = 90;
+    const kx::Rect r = run->displayRect();
+    EXPECT_NEAR(r.midX(), 120, 1e-9);
+    EXPECT_NEAR(r.midY(), 210, 1e-9);
+    EXPECT_NEAR(r.width(), 20, 1e-9);
+    EXPECT_NEAR(r.height(), 40, 1e-9);
+}
+
+TEST(KXDocxRunImage, MergesAGroupIntoOnePictureOfItsArea) {
+    const std::string red = solidPNG("merge-red.png", 4, 4, {255, 0, 0});
+    const std::string green = solidPNG("merge-green.png", 4, 4, {0, 255, 0});
+    const std::string blue = solidPNG("merge-blue.png", 4, 4, {0, 0, 255});
+    // A chain: red (100,100)-(150,150), green over its right part, blue over green's right part.
+    auto a = imageRun({100, 100, 50, 50}, 3, red);
+    a->setPictZIndex(-20);
+    auto b = imageRun({130, 100, 50, 50}, 4, green);
+    auto c = imageRun({160, 100, 50, 50}, 5, blue);
+    std::shared_ptr<KXDocxRunImage> merged = KXDocxRunImage::MergeRunImageArray({a, b, c}, {612, 792}, 144);
+    ASSERT_TRUE(merged);
+    EXPECT_EQ(merged->pdfScanIndex(), 3u);
+    EXPECT_EQ(merged->pdfScanLength(), 3u);
+    EXPECT_EQ(merged->pictZIndex(), -20);
+    EXPECT_EQ(a->pdfScanIndex(), 4u) << "the first image moves one place on";
+    EXPECT_EQ(a->pictZIndex(), -19);
+    EXPECT_NE(kx::pathFileName(merged->imagePath()).find("3Images_Merged"), std::string::npos);
+    EXPECT_EQ(kx::pathExtension(merged->imagePath()), "png");
+    // Only the group's area, at 2 pixels a point.
+    EXPECT_EQ(merged->pictInfo().displayFrame(), kx::Rect(100, 100, 110, 50));
+    kx::ImageRef picture = kx::toRGBA8(kx::readImageFile(merged->imagePath()));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 220);
+    EXPECT_EQ(picture->height, 100);
+    EXPECT_EQ(merged->pictInfo().horizontalResolution, 144);
+    EXPECT_EQ(pixelAt(*picture, 20, 50), (RGBA{255, 0, 0, 255})) << "red alone";
+    EXPECT_EQ(pixelAt(*picture, 80, 50), (RGBA{0, 255, 0, 255})) << "green, painted later, over red";
+    EXPECT_EQ(pixelAt(*picture, 200, 50), (RGBA{0, 0, 255, 255})) << "blue";
+
+    struct Case {
+        int dpi, width;
+    };
+    for (const Case& k : {Case{50, 110}, Case{1200, 110 * 600 / 72 + 1}}) {
+        auto again = KXDocxRunImage::MergeRunImageArray({imageRun({100, 100, 50, 50}, 0, red),
+                                                         imageRun({130, 100, 50, 50}, 1, green)},
+                                                        {612, 792}, k.dpi);
+        ASSERT_TRUE(again);
+        EXPECT_NEAR(again->pictInfo().pixelWidth, 80.0 * std::clamp(k.dpi, 72, 600) / 72, 1) << k.dpi << " dpi";
+    }
+    EXPECT_FALSE(KXDocxRunImage::MergeRunImageArray({a}, {612, 792}, 144)) << "a group of one";
+}
+
+TEST(KXDocxRunImage, MergedPictureIsBoundedAndNeverOfNothing) {
+    const std::string red = solidPNG("cap-red.png", 2, 2, {255, 0, 0});
+    // Two pictures over a page of 22 inches at 600 dpi would be 174 million pixels.
+    kx::Rect frame;
+    kx::ImageRef big = KXDocxRunImage::MergeRunImage(
+        {imageRun({0, 0, 1583, 1583}, 0, red), imageRun({10, 10, 1500, 1500}, 1, red)}, {1583, 1583},
+        kx::AffineTransform::makeScale(600 / 72.0, 600 / 72.0), &frame);
+    ASSERT_TRUE(big);
+    EXPECT_LE(static_cast<double>(big->width) * big->height, KXDocxRunImage::kMaxPicturePixels * 1.001);
+    EXPECT_NEAR(frame.width(), 1583, 1);
+
+    // Pictures off the page, or of no area, draw nothing.
+    EXPECT_FALSE(KXDocxRunImage::MergeRunImage({imageRun({700, 0, 50, 50}, 0, red), imageRun({0, 0, 50, 0}, 1, red)},
+                                               {612, 792}, kx::AffineTransform(), &frame));
+}
+
+TEST(KXDocxRunImage, WritesAVMLPicture) {
+    beginVMLDocument();
+    auto run = imageRun({10, 20, 30, 40});
+    run->setPictZIndex(7);
+    run->setRunImageID("rId9");
+    KXDocxImageInfo& info = run->pictInfo();
+    info.opacity = 0.5f;
+    info.rotation = 90;
+    info.flipX = info.flipY = true;
+    const std::string xml = vmlFragment([&](XMLFileWriter& w) { run->writeWithXMLWriter(w); });
+    EXPECT_NE(xml.find("<v:shape type=\"#_x0000_t75\" style=\"position:absolute;margin-left:10.00pt;margin-top:20.00pt;"
+                       "width:30.00pt;height:40.00pt;rotation:90;flip:x y;z-index:7;"
+                       "mso-position-horizontal-relative:page;mso-position-vertical-relative:page\">"),
+              std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find("<v:imagedata r:id=\"rId9\" o:title=\"Untitled\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<v:fill opacity=\"32896f\""), std::string::npos) << xml;
+
+    info.opacity = 1;
+    info.rotation = 0;
+    info.flipX = false;
+    run->setRunImageTitle("logo.png");
+    const std::string plain = vmlFragment([&](XMLFileWriter& w) { run->writeWithXMLWriter(w); });
+    EXPECT_EQ(plain.find("rotation"), std::string::npos);
+    EXPECT_EQ(plain.find("v:fill"), std::string::npos);
+    EXPECT_NE(plain.find("flip:y;"), std::string::npos);
+    EXPECT_NE(plain.find("o:title=\"logo.png\""), std::string::npos);
+}
