@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "app/gui/KXAboutWindowController.h"
+#include "app/gui/KXAppearance.h"
 #include "app/gui/KXColorView.h"
 #include "app/gui/KXImageButton.h"
 #include "app/gui/KXMainWindow.h"
@@ -69,7 +70,7 @@ KXAppDelegate::KXAppDelegate() {
     left->addWidget(box_Hline_);
 
     // The bar under the list: adding and removing files, and the Convert button.
-    auto* bar = new KXColorView(leftView_);
+    auto* bar = bottomBar_ = new KXColorView(leftView_);
     bar->setObjectName("bottomBar");
     bar->setFixedHeight(64);
     auto* barLayout = new QHBoxLayout(bar);
@@ -116,6 +117,14 @@ KXAppDelegate::KXAppDelegate() {
             &KXAppDelegate::updateWindowTitle);
     buildMenus();
     setButtonState(false);
+    applyAppearance();
+    connect(window_, &KXMainWindow::appearanceChanged, this, &KXAppDelegate::applyAppearance);
+}
+
+void KXAppDelegate::applyAppearance() {
+    const bool dark = KXAppearance::isDarkMode(window_);
+    bottomBar_->setStartingColor(dark ? QColor(0x3a, 0x3c, 0x41) : QColor::fromRgbF(0.95f, 0.95f, 0.95f));
+    bottomBar_->setEndingColor(dark ? QColor(0x2e, 0x30, 0x34) : QColor::fromRgbF(0.86f, 0.86f, 0.86f));
 }
 
 KXAppDelegate::~KXAppDelegate() {

@@ -15,6 +15,7 @@
 class QAction;
 class QFrame;
 class QWidget;
+class KXColorView;
 class KXImageButton;
 class KXMainWindow;
 
@@ -87,11 +88,14 @@ private:
     void setButtonState(bool cancel);
     void updateWindowTitle(int count);
     void buildMenus();
+    // The colours of what is drawn with fixed colours, for the light or the dark appearance.
+    void applyAppearance();
 
     KXMainWindow* window_ = nullptr;
     QWidget* leftView_ = nullptr;
     QWidget* rightView_ = nullptr;
     QFrame* paneLine_ = nullptr;
+    KXColorView* bottomBar_ = nullptr;
     QFrame* box_Hline_ = nullptr;
     KXSourceFileViewController* sourceFileViewController_ = nullptr;
     KXSettingsViewController* settingsViewController_ = nullptr;

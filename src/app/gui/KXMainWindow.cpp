@@ -8,3 +8,8 @@ void KXMainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     emit closed();
 }
+
+void KXMainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) emit appearanceChanged();
+}

@@ -11,7 +11,10 @@ public:
 
 signals:
     void closed();
+    // The palette changed, and with it possibly the appearance (light or dark).
+    void appearanceChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 };

@@ -4,6 +4,7 @@
 #include <QDataStream>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -118,25 +119,23 @@ KXSourceFileViewController::KXSourceFileViewController(QWidget* parent) : QWidge
     nv_emptyMsg_->setObjectName("nv_emptyMsg");
     nv_emptyMsg_->setDelegate(this);
     nv_emptyMsg_->setAttribute(Qt::WA_StyledBackground);
-    nv_emptyMsg_->setStyleSheet("#nv_emptyMsg { background: #fff8dc; }");
     auto* emptyLayout = new QVBoxLayout(nv_emptyMsg_);
     emptyLayout->addStretch(1);
     auto* icon = new QLabel(nv_emptyMsg_);
     icon->setPixmap(KXNamedImages::image("icon_pdf", QSize(72, 72), devicePixelRatioF()));
     icon->setAlignment(Qt::AlignCenter);
     emptyLayout->addWidget(icon);
-    auto* message = new QLabel(localized("Drop PDF files here"), nv_emptyMsg_);
+    auto* message = emptyTitle_ = new QLabel(localized("Drop PDF files here"), nv_emptyMsg_);
     message->setAlignment(Qt::AlignCenter);
     QFont big = message->font();
     big.setPixelSize(18);
     big.setWeight(QFont::DemiBold);
     message->setFont(big);
-    message->setStyleSheet("color: #5b4a16;");
     emptyLayout->addWidget(message);
-    auto* hint = new QLabel(localized("or add them with the button below. Locked PDFs ask for their password."), nv_emptyMsg_);
+    auto* hint = emptyHint_ =
+        new QLabel(localized("or add them with the button below. Locked PDFs ask for their password."), nv_emptyMsg_);
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
-    hint->setStyleSheet("color: #7a6a3a;");
     emptyLayout->addWidget(hint);
     auto* add = new QPushButton(localized("Add Files…"), nv_emptyMsg_);
     add->setObjectName("btn_emptyAddFiles");
@@ -156,7 +155,21 @@ KXSourceFileViewController::KXSourceFileViewController(QWidget* parent) : QWidge
     });
 
     contextMenu_ = new QMenu(this);
+    applyAppearance();
     updateEmptyMessage();
+}
+
+void KXSourceFileViewController::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) applyAppearance();
+}
+
+void KXSourceFileViewController::applyAppearance() {
+    // A pale yellow, or in the dark appearance a dark amber, that does not glare beside the rows.
+    const bool dark = KXAppearance::isDarkMode(this);
+    nv_emptyMsg_->setStyleSheet(dark ? "#nv_emptyMsg { background: #3a3322; }" : "#nv_emptyMsg { background: #fff8dc; }");
+    emptyTitle_->setStyleSheet(dark ? "color: #f1e2b3;" : "color: #5b4a16;");
+    emptyHint_->setStyleSheet(dark ? "color: #cfbf90;" : "color: #7a6a3a;");
 }
 
 KXSourceFileViewController::~KXSourceFileViewController() = default;

@@ -126,6 +126,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct AddRequest {
@@ -153,6 +154,10 @@ private:
     KXSourceTableView* tv_sourceFileList_ = nullptr;
     KXSourceTableCellView* cellView_ = nullptr;
     KXDragDropView* nv_emptyMsg_ = nullptr;
+    QLabel* emptyTitle_ = nullptr;
+    QLabel* emptyHint_ = nullptr;
+    // The empty message's colours for the light or the dark appearance.
+    void applyAppearance();
     QMenu* contextMenu_ = nullptr;
 
     // Adding.

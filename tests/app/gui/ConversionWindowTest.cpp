@@ -4,10 +4,14 @@
 // program itself starting and quitting cleanly.
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPalette>
 #include <QProcess>
 #include <QSignalSpy>
 
 #include "WindowTestSupport.h"
+#include "app/gui/KXColorView.h"
 #include "app/gui/KXImageButton.h"
 
 using namespace kx;
@@ -217,6 +221,52 @@ TEST_F(ConversionWindowTest, ScreenshotOfTheWindowWithARunningRow) {
     const QString ended = screenshotFolder() + "/main-window-ended.png";
     ASSERT_TRUE(app->window()->grab().save(ended));
     std::cout << "Screenshot: " << ended.toStdString() << "\n";
+}
+
+// What is drawn with fixed colours (the bar under the list, the message over the empty list) follows
+// the appearance when the palette turns dark and back; screenshots of the dark window for review.
+TEST_F(ConversionWindowTest, TheWindowFollowsTheDarkAppearance) {
+    auto* bar = app->window()->findChild<KXColorView*>("bottomBar");
+    ASSERT_NE(bar, nullptr);
+    auto lightnessAt = [](QWidget* widget) { return widget->grab().toImage().pixelColor(4, 4).lightness(); };
+    EXPECT_GT(bar->startingColor().lightness(), 128);
+    EXPECT_GT(lightnessAt(list().nv_emptyMsg()), 128);
+
+    const QPalette light = QApplication::palette();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2d, 0x31));
+    dark.setColor(QPalette::WindowText, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Base, QColor(0x1f, 0x20, 0x23));
+    dark.setColor(QPalette::AlternateBase, QColor(0x2b, 0x2d, 0x31));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x37, 0x3c));
+    dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Highlight, QColor(0x2f, 0x7b, 0xe0));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    QApplication::setPalette(dark);
+    QTest::qWait(100);
+    EXPECT_LT(bar->startingColor().lightness(), 128);
+    EXPECT_LT(bar->endingColor().lightness(), 128);
+    EXPECT_LT(lightnessAt(list().nv_emptyMsg()), 128);
+    // Secondary texts are made again from the new palette: light grey on the dark window.
+    EXPECT_GT(pane().tf_previewInfo()->palette().color(QPalette::WindowText).lightness(), 128);
+    EXPECT_TRUE(app->window()->grab().save(screenshotFolder() + "/main-window-dark-empty.png"));
+
+    auto first = addText("Annual statement.pdf", 2);
+    auto second = addText("Invoice 2024-117.pdf", 1);
+    removeFile(second->sourcePath());
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    list().selectTableRowWithItem(first);
+    QTest::qWait(200);
+    const QString path = screenshotFolder() + "/main-window-dark.png";
+    EXPECT_TRUE(app->window()->grab().save(path));
+    std::cout << "Screenshot: " << path.toStdString() << "\n";
+
+    QApplication::setPalette(light);
+    QTest::qWait(100);
+    EXPECT_GT(bar->startingColor().lightness(), 128);
+    EXPECT_LT(pane().tf_previewInfo()->palette().color(QPalette::WindowText).lightness(), 128);
 }
 
 // The program starts with a file, shows its window and ends on a termination request with status 0
