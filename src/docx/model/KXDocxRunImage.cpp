@@ -155,18 +155,26 @@ kx::ImageRef KXDocxRunImage::MergeRunImage(const KXDocxRunImageArray& images, kx
     context->scaleCTM(1, -1);
     context->scaleCTM(s, s);
     context->translateCTM(-u.minX(), -u.minY());
-    // Images that share a file (one image object painted many times) are decoded once.
+    // Images that share a file (one image object painted many times) are decoded once, and kept
+    // only until their last use: a group of large pictures is never held in memory all at once.
+    std::map<std::string, size_t> usesLeft;
+    for (const auto& run : images)
+        if (run) ++usesLeft[run->imagePath()];
     std::map<std::string, kx::ImageRef> decoded;
     for (const auto& run : images) {
-        if (!run || overlapOf(drawnRect(*run), page).isNull()) continue;
+        if (!run) continue;
+        const bool last = --usesLeft[run->imagePath()] == 0;
+        if (overlapOf(drawnRect(*run), page).isNull()) continue;
         auto [it, fresh] = decoded.try_emplace(run->imagePath());
         if (fresh) it->second = kx::readImageFile(run->imagePath());
-        if (!it->second || it->second->width == 0) continue;
+        const kx::ImageRef picture = it->second;
+        if (last) decoded.erase(it);
+        if (!picture || picture->width == 0) continue;
         context->saveGState();
         const float opacity = run->pictInfo().opacity;
         if (opacity < 1.0f) context->setAlpha(std::clamp(static_cast<double>(opacity), 0.0, 1.0));
         context->concatCTM(imageToPage(*run));
-        context->drawImage(*it->second, kx::Rect(0, 0, 1, 1));
+        context->drawImage(*picture, kx::Rect(0, 0, 1, 1));
         context->restoreGState();
     }
     if (clipRect) *clipRect = kx::Rect(u.minX(), u.minY(), pw / s, ph / s);

@@ -240,3 +240,16 @@ TEST(DocxPictures, GeneratedPagesBecomePicturesWithTheirPixels) {
         c.check(p, *picture);
     }
 }
+
+TEST(DocxPictures, PicturesOfNoSizeAreSkipped) {
+    kx::test::PDFBuilder builder;
+    const std::string resources = "<< /XObject << /Im " + rawImage(builder, 4, 4, {255, 0, 0}) + " >> >>";
+    // Less than a pixel wide, of no height, and squeezed to nothing: none shows.
+    builder.addPage("q 0.2 0 0 50 100 100 cm /Im Do Q q 50 0 0 0 100 300 cm /Im Do Q q 0 0 0 0 100 500 cm /Im Do Q\n"
+                    "q 0 0 0 0 0 0 cm /Im Do Q",
+                    resources);
+    const Package p = convert(kx::test::writeTemp("no-size.pdf", builder.build()), "pictures-no-size");
+    expectValid(p.path);
+    EXPECT_TRUE(p.media.empty());
+    EXPECT_EQ(p.document.find("v:imagedata"), std::string::npos);
+}
