@@ -14,11 +14,17 @@ std::vector<std::shared_ptr<KXDocxPageSection>> KXDocxPageSection::CreatePageSec
                                                                                       KXDocx_SectPr record,
                                                                                       bool columnMode) {
     std::vector<std::shared_ptr<KXDocxPageSection>> sections;
-    if (kx::detail::removeDuplicateRunTexts(runs)) KXDocxRun::UpdateRunArrayPDFScanIndex(runs);
+    // The runs that leave are renumbered out of the reading order too, as the page's own runs are:
+    // a blank taken out between two words is no break in the text.
+    auto renumber = [&runs] {
+        KXDocxRun::UpdateRunArrayPDFScanIndex(runs);
+        KXDocxRunText::UpdateRunTextArrayPDFScanIndex(runs);
+    };
+    if (kx::detail::removeDuplicateRunTexts(runs)) renumber();
     const bool trim = KXDocxManager::sharedInstance().moreOptions().wordOptions().isTrimmingBlankSpaceCharacters();
     size_t blanks = 0;
     KXDocxRunTextLineArray lines = kx::detail::linesByBaseline(runs, trim, &blanks);
-    if (blanks) KXDocxRun::UpdateRunArrayPDFScanIndex(runs);
+    if (blanks) renumber();
     for (const auto& line : lines) line->processRunTextArray();
 
     KXDocxRunTextColumArray bands = kx::detail::mergeBands(

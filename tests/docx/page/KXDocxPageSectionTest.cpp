@@ -193,6 +193,51 @@ TEST(KXDocxPageSection, TheSpaceAboveTheFirstColumnIsBlankParagraphs) {
     }
 }
 
+// The content of a box (a table cell, a text box) read on across the blanks taken out between its
+// words: a label of a form's narrow column, on a row with an item line that stands half a line
+// lower, keeps its words together instead of falling apart into one paragraph a word.
+TEST(KXDocxPageSection, ABoxReadsOnAcrossTheBlanksTakenOut) {
+    // One run a character, as the page's text arrives; 8-point text, blanks narrower.
+    std::uint64_t scan = 0;
+    KXDocxRunTextArray runs;
+    auto text = [&](double x, double base, const std::u16string& s) {
+        for (char16_t c : s) {
+            RunSpec r;
+            r.text = std::u16string(1, c);
+            r.x = x;
+            r.width = c == u' ' ? 2.2 : 4.5;
+            r.yBase = base;
+            r.height = 8;
+            r.scan = scan++;
+            r.showText = static_cast<std::uint64_t>(base * 10);
+            runs.push_back(makeRun(r));
+            x += r.width;
+        }
+    };
+    text(36, 440, u"W-2G and");
+    text(36, 449.6, u"If you did not");
+    text(36, 459.2, u"get a W-2,");
+    text(113.5, 441.5, u"13 Capital gain");
+    text(113.5, 453.5, u"14 Other gains");
+    KXDocx_SectPr box = pageRecord();
+    box.type = KXDocxPageSection::kInnerSectionType;
+    box.pgMar = {30, 430, 152, 322, 0, 0, 0};
+    std::vector<std::string> texts;
+    for (const auto& section : KXDocxPageSection::CreatePageSection(runs, box, false)) {
+        const std::string xml = written(*section);
+        const std::regex p("<w:p>(.*?)</w:p>"), t("<w:t[^>]*>([^<]*)</w:t>");
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), p); it != std::sregex_iterator(); ++it) {
+            const std::string body = (*it)[1];
+            std::string text;
+            for (auto r = std::sregex_iterator(body.begin(), body.end(), t); r != std::sregex_iterator(); ++r) text += (*r)[1];
+            if (!text.empty()) texts.push_back(text);
+        }
+    }
+    const auto label = std::find_if(texts.begin(), texts.end(), [](const std::string& t) { return t.find("If") != std::string::npos; });
+    ASSERT_NE(label, texts.end());
+    EXPECT_NE(label->find("If you did"), std::string::npos) << ::testing::PrintToString(texts);
+}
+
 TEST(KXDocxPageSection, WordColumnLayout) {
     struct Case {
         const char* what;
