@@ -335,7 +335,7 @@ void KXDocxPageSection::writeWithXMLWriter(XMLFileWriter& writer) {
     for (const auto& table : tables) {
         table->changeXMLPropertyTextWrappingToFloatTextBox();
         if (auto p = insertParagraph(table->bounds().origin)) {
-            table->setTextBoxRelativeParagraph(p);
+            table->setTextBoxRelativeParagraph(p.get());
             p->insertRunPictArray({table});
         } else if (auto first = firstParagraph()) {
             first->insertRunPictArray({table});

@@ -85,8 +85,10 @@ public:
     std::uint64_t maxTextPDFScanIndex() const { return maxTextPDFScanIndex_; }
     void setMaxTextPDFScanIndex(std::uint64_t v) { maxTextPDFScanIndex_ = v; }
     bool isWrappingToFloatTextBox() const { return isWrappingToFloatTextBox_; }
-    const std::shared_ptr<KXDocxParagraph>& textBoxRelativeParagraph() const { return textBoxRelativeParagraph_; }
-    void setTextBoxRelativeParagraph(std::shared_ptr<KXDocxParagraph> p) { textBoxRelativeParagraph_ = std::move(p); }
+    // The paragraph a floating table is anchored to. That paragraph holds the table among its
+    // pictures, so the table only points back at it: owning it would keep both alive for ever.
+    KXDocxParagraph* textBoxRelativeParagraph() const { return textBoxRelativeParagraph_; }
+    void setTextBoxRelativeParagraph(KXDocxParagraph* p) { textBoxRelativeParagraph_ = p; }
     double textWrappingToNoneMarginTop() const { return textWrappingToNoneMarginTop_; }
     void setTextWrappingToNoneMarginTop(double v) { textWrappingToNoneMarginTop_ = v; }
     double textWrappingToNoneMarginBottom() const { return textWrappingToNoneMarginBottom_; }
@@ -109,7 +111,7 @@ private:
     std::uint64_t minTextPDFScanIndex_ = 0;
     std::uint64_t maxTextPDFScanIndex_ = 0;
     bool isWrappingToFloatTextBox_ = false;
-    std::shared_ptr<KXDocxParagraph> textBoxRelativeParagraph_;
+    KXDocxParagraph* textBoxRelativeParagraph_ = nullptr;
     double textWrappingToNoneMarginTop_ = 0;
     double textWrappingToNoneMarginBottom_ = 0;
     bool isPageWhiteBackground_ = true;

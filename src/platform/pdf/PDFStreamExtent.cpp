@@ -35,8 +35,11 @@ bool keywordAt(fz_context* ctx, fz_stream* file, std::int64_t position) {
 std::int64_t dataEndFrom(fz_context* ctx, fz_stream* file, std::int64_t start) {
     constexpr size_t kChunk = 64 * 1024;
     constexpr size_t kKeep = 2;  // the end of line before the keyword
-    // buf holds kKeep bytes before `base` (when there are any), then the chunk read at `base`.
-    std::array<unsigned char, kKeep + kChunk> buf{};
+    // What is carried from one chunk to the next: a keyword cut by the chunk's end, less its last
+    // byte, and its end of line.
+    constexpr size_t kTail = kKeyword.size() - 1 + kKeep;
+    // buf holds up to kTail bytes before `base` (when there are any), then the chunk read at `base`.
+    std::array<unsigned char, kTail + kChunk> buf{};
     size_t kept = 0;
     std::int64_t base = start;
     for (;;) {
@@ -57,7 +60,7 @@ std::int64_t dataEndFrom(fz_context* ctx, fz_stream* file, std::int64_t start) {
             return std::max(end, start);
         }
         // Keep the tail, where a keyword cut by the chunk's end begins, and its end of line.
-        const size_t tail = std::min(kept + n, kKeyword.size() - 1 + kKeep);
+        const size_t tail = std::min(kept + n, kTail);
         std::memmove(buf.data(), buf.data() + kept + n - tail, tail);
         base += static_cast<std::int64_t>(n);
         kept = tail;

@@ -209,6 +209,32 @@ TEST(KXDocxTableDetection, InsideBordersOfATableWhoseCornerCellsHaveNoInnerRule)
     EXPECT_EQ(out.tables[0].borders["insideH"], "single") << out.xml;
 }
 
+// Two cells merged at the top of the table, a rule over the second only: the merged cell takes the
+// rule its first cell lacks. Inside the table it keeps to no rule where one of its cells has none.
+TEST(KXDocxTableDetection, MergedCellTakesItsTopRuleFromItsCells) {
+    struct Case {
+        const char* what;
+        size_t row;  // of the merged pair
+        std::string top;
+    };
+    const Case cases[] = {{"at the top of the table: the rule drawn", 0, "single"},
+                          {"inside the table: no rule", 1, "nil"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Grid grid;
+        grid.widths = {60, 60, 60};
+        grid.heights = {20, 20, 20};
+        const size_t row = c.row;
+        grid.horizontal = [row](size_t r, size_t col) { return !(r == row && col == 0); };
+        grid.vertical = [row](size_t r, size_t col) { return !(r == row && col == 1); };
+        Converted out = convertGrid(grid, {{row, 0, u"pair"}, {2, 2, u"z"}});
+        ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+        const WrittenCell& pair = out.tables[0].rows[row][0];
+        EXPECT_EQ(pair.gridSpan, 2) << show(describe(out.tables[0]));
+        EXPECT_EQ(pair.borders.count("top") ? pair.borders.at("top") : "", c.top) << out.xml;
+    }
+}
+
 TEST(KXDocxTableDetection, TextsFindTheirCell) {
     Grid grid;
     grid.widths = {80, 80};
