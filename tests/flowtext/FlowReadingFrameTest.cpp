@@ -112,6 +112,23 @@ TEST(FlowReadingFrame, TurnedLinesFollowTheUprightTextReadInTheirOwnDirection) {
     }
 }
 
+// The page reads in the frame most of its characters share: on a page of turned lines, an upright
+// line is the one read after them.
+TEST(FlowReadingFrame, ThePageReadsInTheFrameMostOfItsCharactersShare) {
+    const std::string pdf = onePage(flowtest::content({
+        {"F1", 10, 500, 40, 0, "Page 7"},
+        {"F1", 12, 100, 100, 90, "The first turned line of the table"},
+        {"F1", 12, 120, 100, 90, "The second turned line of the table"},
+        {"F1", 12, 140, 100, 90, "The third turned line of the table"},
+    }));
+    for (Format f : flowtest::kAllFormats) {
+        EXPECT_EQ(flowtest::joined(flowtest::linesIn(f, pdf)),
+                  "The first turned line of the table|The second turned line of the table|"
+                  "The third turned line of the table|Page 7")
+            << flowtest::nameOf(f);
+    }
+}
+
 // Vertical writing: each column is a line read top to bottom, and the columns are read right to
 // left; they came out a character a line, left to right.
 TEST(FlowReadingFrame, VerticalWritingIsReadDownTheColumnsFromTheRight) {
