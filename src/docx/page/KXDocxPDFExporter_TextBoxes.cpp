@@ -140,13 +140,13 @@ void KXDocxPDFExporter::appendDocxTextBox(const std::u16string& text, kx::Size o
     if (!page) return;
     std::shared_ptr<KXDocxParagraph> paragraph = page->cachedTextBoxLastParagraph();
     if (!paragraph) paragraph = page->cachedTextBoxNewParagraph();
-    const kx::AffineTransform t = currentDisplayTextTransform();
-    const KXDocx_RPr r = currentRProperty(t);
+    // The run properties of a style are made once and shared, as the main text's are.
+    const std::shared_ptr<const KXDocx_RPr> r = sharedRProperty(currentDisplayTextTransform());
 
     // The paragraph's last run grows while the style stays; a change of style starts a run.
     std::shared_ptr<KXDocxRunText> run;
     if (const auto line = paragraph->firstRunLineText(); line && !line->runTextArray().empty())
-        if (KXDocxRPrIsEqual(line->runTextArray().back()->rProperty(), r)) run = line->runTextArray().back();
+        if (KXDocxRPrIsEqual(line->runTextArray().back()->rProperty(), *r)) run = line->runTextArray().back();
     if (run) {
         run->appendRunText(text);
     } else {
@@ -262,7 +262,7 @@ KXDocxTextPathInfo KXDocxPDFExporter::textPathInfoAt(const KXPDF_CTMInfo& g) {
     info.flipY = g.flip || isMirroredText();
     info.trim = true;
     info.fitpath = false;
-    info.rProperty = currentRProperty(currentDisplayTextTransform());
+    info.rProperty = *sharedRProperty(currentDisplayTextTransform());
     return info;
 }
 
