@@ -567,11 +567,12 @@ void KXSourceFileViewController::resetBeforeConversion() {
 void KXSourceFileViewController::updateConversion(const std::shared_ptr<KXSourceFileItem>& item, double progress) {
     const bool converting = isConverting && isConverting();
     const bool listed = item && std::find(ma_sourceItems_.begin(), ma_sourceItems_.end(), item) != ma_sourceItems_.end();
+    // The end of the item's job: the row's final status and icons appear, also after a cancel (the
+    // row would otherwise go on reading Ready).
+    if (item && listed && progress > 99.0) cellView_->setItemData(item);
     if (item && listed && converting) {
         progressItem_ = item;
         progressValue_ = progress;
-        // The end of the job: the row's final status and icons appear.
-        if (progress > 99.0) cellView_->setItemData(item);
         emit progressUpdated(progress);
     } else {
         progressItem_.reset();

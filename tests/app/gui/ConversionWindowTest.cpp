@@ -155,12 +155,17 @@ TEST_F(ConversionWindowTest, ConvertDuringABatchCancelsAtOnce) {
     auto second = addText("second.pdf", 3);
     clickConvert();
     ASSERT_TRUE(waitFor([&] { return script->isHeld(); }));
+    EXPECT_EQ(list().cellView()->contents(first).conversionInfo, "All Pages, TXT, Ready!");
     clickConvert();
     EXPECT_FALSE(app->isShowingCancel());
     EXPECT_FALSE(app->docuvaneManager()->isConverting());
     ASSERT_TRUE(waitFor([&] { return first->conversionError().has_value(); }));
     EXPECT_EQ(first->conversionError()->code, 406);
     EXPECT_EQ(first->conversionOptions(), "All Pages, TXT, Failed!");
+    // Its row says so once the cancelled job has ended.
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(list().cellView()->contents(first).conversionInfo, "All Pages, TXT, Failed!");
+    EXPECT_EQ(list().cellView()->contents(first).conversionIcon, "pwdguard_failed_status_icon");
     EXPECT_TRUE(second->outputPath().empty());
 }
 
