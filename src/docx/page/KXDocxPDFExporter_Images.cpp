@@ -54,7 +54,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     if (!page || !state || !object || object->getType() != KXPDFXObject::Image || isShouldCancel()) return;
     if (page->allRunImageArray().size() >= kMaxImageRuns) return;
     const auto& xobject = static_cast<const KXPDFImageXObject&>(*object);
-    const bool clipped = !state->clipBezierPaths().empty();
+    bool clipped = !state->clipBezierPaths().empty();
     // An image that its clip leaves less than a point of is not seen.
     kx::Rect visible;
     if (clipped) {
@@ -98,6 +98,10 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     closeTextForPicture();
 
     std::string file = decoded;
+    // A clip that trims less than a point off the picture's sides leaves it as it is shown: the
+    // picture is not drawn again for that.
+    if (clipped && visible.insetBy(-1, -1).contains(info.displayFrame().standardized()) && info.rotation == 0)
+        clipped = false;
     if (clipped) {
         if (kx::ImageRef image = kx::readImageFile(decoded)) {
             const kx::Rect imageRect = info.displayFrame();
