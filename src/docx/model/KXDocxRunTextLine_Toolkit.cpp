@@ -88,6 +88,9 @@ double bottomOf(const LinePtr& l) { return l->lineFrame().origin.y + l->lineFram
 double heightOf(const LinePtr& l) { return l->lineFrame().size.height; }
 double baseOf(const LinePtr& l) { return l->yBaseLine(); }
 
+// A line this many times as tall as the line of text it joins spans more than one row.
+constexpr double kTallLineRatio = 1.6;
+
 KXDocxRunTextArray allRunsOf(const KXDocxRunTextLineArray& lines) {
     KXDocxRunTextArray runs;
     for (const auto& line : lines) runs.insert(runs.end(), line->runTextArray().begin(), line->runTextArray().end());
@@ -287,11 +290,16 @@ KXDocxRunTextLineArray KXDocxRunTextLine::FindMergeRunTextLineArrayY(const KXDoc
 KXDocxRunTextLineArray KXDocxRunTextLine::FindRunTextLineArrayAs1Line(const KXDocxRunTextLineArray& lines) {
     if (lines.size() < 2) return lines;
     KXDocxRunTextLineArray group{lines.front()};
+    // The line whose baseline the walk follows. A joined line much taller than it (a brace or a
+    // bracket drawn over several rows of a form) does not take over: its baseline lies in the row
+    // below, and following it would fuse two separate rows into one.
+    LinePtr reference = lines.front();
     for (size_t i = 1; i < lines.size(); ++i) {
-        double base = group.back()->yBaseLine();
+        double base = reference->yBaseLine();
         const kx::Rect& f = lines[i]->lineFrame();
         if (!(base > f.origin.y && base < f.origin.y + f.size.height)) break;
         group.push_back(lines[i]);
+        if (!(f.size.height > kTallLineRatio * heightOf(reference))) reference = lines[i];
     }
     double tallest = heightOf(FindMaxHeightRunTextLine(group));
     if (tallest * 1.6 > FrameOfLineArray(group).size.height) return group;

@@ -132,6 +132,31 @@ TEST(KXDocxLineToolkit, ScriptLinesFoldIntoTheMainLine) {
     }
 }
 
+TEST(KXDocxLineToolkit, OneVisualLineIsNotCarriedIntoTheNextRowByATallGlyph) {
+    // Lines in baseline order; the first is a row of text 10 high at y 100 (baseline 108).
+    struct Case {
+        const char* what;
+        std::vector<kx::Rect> frames;  // after the first line
+        size_t inLine;
+    };
+    const Case cases[] = {
+        {"a brace 30 high over this row and the next: the next row stays apart",
+         {{300, 95, 10, 30}, {0, 114, 200, 10}}, 2},
+        {"a glyph 14 high beside the row carries the walk on",
+         {{300, 98, 10, 14}, {0, 106, 200, 10}}, 3},
+        {"lines of the row's height chain on as before", {{300, 101, 10, 10}, {0, 103, 200, 10}}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxRunTextLineArray lines{box(0, 100, 200, 10, 0)};
+        for (size_t i = 0; i < c.frames.size(); ++i) {
+            const kx::Rect& f = c.frames[i];
+            lines.push_back(box(f.origin.x, f.origin.y, f.size.width, f.size.height, i + 1));
+        }
+        EXPECT_EQ(KXDocxRunTextLine::FindRunTextLineArrayAs1Line(lines).size(), c.inLine);
+    }
+}
+
 TEST(KXDocxLineToolkit, AScriptGroupNeedsItsLinesBesideTheMainLine) {
     auto main = box(0, 100, 60, 12, 0, u"E = mc", 12);
     // Below the main line's band: not a script.

@@ -2,7 +2,8 @@
 // the schema checker accepts and LibreOffice reads back with as many pages; the first page of a
 // two-column paper keeps the words of each column in order; text placed by a hostile matrix puts no
 // number that is not one into the document, nor do lines of no height among overlapping lines
-// squeeze the others; a file that cannot be written fails the conversion and leaves nothing behind.
+// squeeze the others; a brace drawn over two rows of a form does not join the rows into one line; a
+// file that cannot be written fails the conversion and leaves nothing behind.
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,44 @@ TEST(DocxConversion, TextPlacedByAHostileMatrixLeavesNoBrokenNumbers) {
         std::string report;
         EXPECT_EQ(kx::test::runCommand(kValidator + " '" + c.path + "'", &report), 0) << report;
     }
+}
+
+TEST(DocxConversion, ABraceOverTwoRowsOfAFormKeepsTheRowsApart) {
+    // Rows of small type 12 points apart; twice, a brace 30 points high is drawn over a pair of rows
+    // on a baseline of its own between them, with a note to its right.
+    std::vector<flowtest::Show> page;
+    double y = 720;
+    for (int row = 0; row < 40; ++row, y -= 12) {
+        if (row == 10 || row == 20) {
+            const std::string tag = row == 10 ? "6" : "7";
+            page.push_back({"F1", 8, 72, y, 0, tag + "a Yourself. If someone can claim you as a dependent, do not check"});
+            page.push_back({"F1", 8, 72, y - 12, 0, "b Spouse and the rest of the second row of the form"});
+            page.push_back({"F1", 30, 420, y - 8, 0, "}"});
+            page.push_back({"F1", 8, 440, y - 6, 0, "Boxes checked on " + tag + "a and " + tag + "b"});
+            y -= 12;
+            continue;
+        }
+        page.push_back({"F1", 8, 72, y, 0, kx::format("Row %d of the form with some words in it", row)});
+    }
+    const std::string pdf = kx::test::writeTemp("brace-rows.pdf", flowtest::textDocument({page}));
+    Conversion c = convert(pdf, output("brace-rows.docx"));
+    ASSERT_FALSE(c.error);
+    const std::string xml = documentPart(c.path);
+    std::vector<std::string> paragraphs;
+    for (size_t at = 0, end; (end = xml.find("</w:p>", at)) != std::string::npos; at = end + 6)
+        paragraphs.push_back(textOf(xml.substr(at, end - at)));
+    int rowsFound = 0;
+    for (const std::string& text : paragraphs) {
+        if (text.find("Yourself.") == std::string::npos) continue;
+        ++rowsFound;
+        EXPECT_EQ(text.find("Spouse"), std::string::npos) << "two rows in one line: " << text;
+        EXPECT_NE(text.find("If someone can claim you as a dependent, do not check"), std::string::npos) << text;
+    }
+    EXPECT_EQ(rowsFound, 2);
+    size_t spouse = 0;
+    for (const std::string& text : paragraphs)
+        if (text.find("b Spouse and the rest of the second row of the form") != std::string::npos) ++spouse;
+    EXPECT_EQ(spouse, 2u) << "the second row of each pair, whole, in a paragraph of its own";
 }
 
 // Lines of no height (text under a flat matrix, text of size 0) inside a cluster of lines that
