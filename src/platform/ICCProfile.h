@@ -26,7 +26,7 @@ public:
     // Channels of the profile's colour space.
     int components() const { return components_; }
     // True when colours of this profile can be converted (gray, RGB and CMYK profiles).
-    bool canConvert() const { return transform16_ != nullptr; }
+    bool canConvert() const { return transform_ != nullptr; }
 
     // One colour: components() values from 0 to 1 (inks for CMYK) to sRGB values from 0 to 1.
     bool toSRGB(const double* components, double rgb[3]) const;
@@ -37,7 +37,9 @@ private:
     ICCProfile() = default;
     static std::shared_ptr<const ICCProfile> build(std::string_view data);
     void* profile_ = nullptr;
-    void* transform16_ = nullptr;
+    // Single colours: doubles from 0 to 1 for a matrix/curve profile, else 16-bit values.
+    void* transform_ = nullptr;
+    bool takesDoubles_ = false;
     // The pixel transform is made on the first image that needs it: building a transform is the
     // costly part of a profile, and a conversion that decodes no image never uses it.
     mutable std::once_flag transform8Made_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "platform/ICCProfile.h"
 #include "support/ICCFixtures.h"
@@ -52,6 +53,63 @@ TEST(ICCProfile, PixelRowsMatchSingleColours) {
     double single[3] = {128 / 255.0, 128 / 255.0, 128 / 255.0}, rgb[3];
     ASSERT_TRUE(p->toSRGB(single, rgb));
     EXPECT_NEAR(out[3], rgb[0] * 255, 2.0);
+}
+
+// Single colours and pixels go through transforms of their own; both read the same profile, each
+// in its colour model's units (inks for CMYK).
+TEST(ICCProfile, SingleColoursAgreeWithPixels) {
+    struct Case {
+        const char* what;
+        std::string data;
+        int components;
+    } cases[] = {
+        {"gamma 2.2 gray", kx::test::iccGrayProfile(2.2), 1},
+        {"linear rgb", kx::test::iccRGBProfile(1.0), 3},
+        {"cmyk", kx::test::iccCMYKProfile(), 4},
+    };
+    for (const Case& c : cases) {
+        auto p = ICCProfile::fromData(c.data);
+        ASSERT_TRUE(p && p->canConvert()) << c.what;
+        ASSERT_EQ(p->components(), c.components) << c.what;
+        for (int step = 0; step <= 255; step += 15) {
+            std::uint8_t pixel[4];
+            double single[4];
+            for (int i = 0; i < c.components; ++i) {
+                pixel[i] = static_cast<std::uint8_t>((step + 80 * i) % 256);
+                single[i] = pixel[i] / 255.0;
+            }
+            std::uint8_t out[3] = {};
+            double rgb[3] = {-1, -1, -1};
+            ASSERT_TRUE(p->toSRGB8(pixel, out, 1)) << c.what;
+            ASSERT_TRUE(p->toSRGB(single, rgb)) << c.what;
+            for (int i = 0; i < 3; ++i) EXPECT_NEAR(rgb[i] * 255, out[i], 2.0) << c.what << " step " << step;
+        }
+    }
+}
+
+TEST(ICCProfile, ConvertsInksThroughACMYKProfile) {
+    auto p = ICCProfile::fromData(kx::test::iccCMYKProfile());
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->model(), ICCProfile::ColorModel::CMYK);
+    struct Case {
+        const char* what;
+        double inks[4];
+        double lo[3], hi[3];  // expected sRGB (0..255)
+    } cases[] = {
+        {"paper", {0, 0, 0, 0}, {245, 245, 245}, {255, 255, 255}},
+        {"black", {0, 0, 0, 1}, {0, 0, 0}, {20, 20, 20}},
+        {"cyan", {1, 0, 0, 0}, {0, 230, 230}, {40, 255, 255}},
+        {"half cyan", {0.5, 0, 0, 0}, {150, 240, 240}, {215, 255, 255}},
+        {"magenta and yellow", {0, 1, 1, 0}, {230, 0, 0}, {255, 40, 40}},
+    };
+    for (const Case& c : cases) {
+        double rgb[3] = {-1, -1, -1};
+        ASSERT_TRUE(p->toSRGB(c.inks, rgb)) << c.what;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_GE(rgb[i] * 255, c.lo[i]) << c.what << " channel " << i;
+            EXPECT_LE(rgb[i] * 255, c.hi[i]) << c.what << " channel " << i;
+        }
+    }
 }
 
 TEST(ICCProfile, RefusesWhatIsNotAProfile) {

@@ -1,5 +1,6 @@
 #include "support/ICCFixtures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -24,6 +25,11 @@ std::uint32_t sig(const char (&t)[5]) {
 }
 
 std::uint32_t s15Fixed16(double v) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(v * 65536))); }
+
+void append16(std::string& s, std::uint16_t v) {
+    s.push_back(static_cast<char>(v >> 8));
+    s.push_back(static_cast<char>(v & 0xFF));
+}
 
 std::string xyzTag(double x, double y, double z) {
     std::string t;
@@ -82,6 +88,38 @@ std::string profile(const char (&colorSpace)[5], const std::vector<std::pair<std
     return p;
 }
 
+// A 16-bit lookup table from CMYK inks to XYZ: a grid of two points a channel, each corner the
+// D50 XYZ of the linear RGB left by its inks (cyan takes red, magenta green, yellow blue, black all).
+std::string cmykToXYZLutTag() {
+    std::string t;
+    append32(t, sig("mft2"));
+    append32(t, 0);
+    t.push_back(4);  // input channels
+    t.push_back(3);  // output channels
+    t.push_back(2);  // grid points a channel
+    t.push_back(0);
+    for (int i = 0; i < 9; ++i) append32(t, s15Fixed16(i % 4 == 0 ? 1.0 : 0.0));
+    append16(t, 2);  // input table entries
+    append16(t, 2);  // output table entries
+    for (int i = 0; i < 4; ++i) {
+        append16(t, 0);
+        append16(t, 0xFFFF);
+    }
+    for (int corner = 0; corner < 16; ++corner) {
+        const double c = (corner >> 3) & 1, m = (corner >> 2) & 1, y = (corner >> 1) & 1, k = corner & 1;
+        const double r = (1 - c) * (1 - k), g = (1 - m) * (1 - k), b = (1 - y) * (1 - k);
+        const double xyz[3] = {0.4361 * r + 0.3851 * g + 0.1431 * b, 0.2225 * r + 0.7169 * g + 0.0606 * b,
+                               0.0139 * r + 0.0971 * g + 0.7141 * b};
+        // XYZ in 16 bits: 1.0 is 0x8000.
+        for (double v : xyz) append16(t, static_cast<std::uint16_t>(std::lround(std::min(v * 32768, 65535.0))));
+    }
+    for (int i = 0; i < 3; ++i) {
+        append16(t, 0);
+        append16(t, 0xFFFF);
+    }
+    return t;
+}
+
 }  // namespace
 
 std::string iccGrayProfile(double gamma) {
@@ -100,6 +138,12 @@ std::string iccRGBProfile(double gamma) {
                             {sig("rTRC"), curve},
                             {sig("gTRC"), curve},
                             {sig("bTRC"), curve}});
+}
+
+std::string iccCMYKProfile() {
+    return profile("CMYK", {{sig("desc"), textTag("test cmyk")},
+                            {sig("wtpt"), xyzTag(0.9642, 1.0, 0.8249)},
+                            {sig("A2B0"), cmykToXYZLutTag()}});
 }
 
 }  // namespace kx::test
