@@ -116,6 +116,29 @@ NewFileResult createNewFile(const std::string& path) {
     return NewFileResult::Created;
 }
 
+NewFileResult createNewFolder(const std::string& path) {
+    if (path.empty()) return NewFileResult::Failed;
+    if (::mkdir(path.c_str(), 0777) != 0) return errno == EEXIST ? NewFileResult::Exists : NewFileResult::Failed;
+    return NewFileResult::Created;
+}
+
+std::optional<std::string> reserveFreePath(const std::function<std::string(long)>& candidate, long last, bool folder,
+                                           std::string* whyNot) {
+    if (whyNot) whyNot->clear();
+    for (long number = 1; number <= last; ++number) {
+        const std::string path = candidate(number);
+        errno = 0;
+        switch (folder ? createNewFolder(path) : createNewFile(path)) {
+            case NewFileResult::Created: return path;
+            case NewFileResult::Exists: continue;
+            case NewFileResult::Failed:
+                if (whyNot) *whyNot = errorText(errno != 0 ? errno : EINVAL);
+                return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 std::string canonicalPath(const std::string& path) {
     std::error_code ec;
     fs::path p = fs::weakly_canonical(fs::absolute(path, ec), ec);

@@ -4,6 +4,7 @@
 // failure or cancel.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +45,14 @@ bool moveReplacing(const std::string& from, const std::string& to, std::string* 
 // processes cannot both win: the way to claim a free name.
 enum class NewFileResult { Created, Exists, Failed };
 NewFileResult createNewFile(const std::string& path);
+// The same for an empty folder.
+NewFileResult createNewFolder(const std::string& path);
+// Claims the first free name among candidate(1), candidate(2), ... candidate(last) by creating an
+// empty file (an empty folder for `folder`) there with createNewFile (createNewFolder): the path
+// claimed. nullopt when every candidate is taken, or when one could not be made: then `whyNot`
+// says why ("permission denied"); it stays empty when every name was taken.
+std::optional<std::string> reserveFreePath(const std::function<std::string(long)>& candidate, long last,
+                                           bool folder = false, std::string* whyNot = nullptr);
 // The canonical absolute path, or the lexically normal absolute form when the file does not exist.
 std::string canonicalPath(const std::string& path);
 std::string absolutePath(const std::string& path);

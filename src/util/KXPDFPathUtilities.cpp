@@ -38,16 +38,8 @@ std::optional<std::string> KXPDFPathUtilities::reserveNewPathby(const std::strin
     const std::string base = kx::pathWithoutExtension(path);
     const std::string extension = kx::pathExtension(path);
     const std::string suffix = extension.empty() ? std::string() : "." + extension;
-    constexpr long kLastNumber = 99'999'999;
-    for (long number = 1; number <= kLastNumber; ++number) {
-        const std::string candidate = number == 1 ? path : base + std::to_string(number) + suffix;
-        switch (kx::createNewFile(candidate)) {
-            case kx::NewFileResult::Created: return candidate;
-            case kx::NewFileResult::Exists: continue;
-            case kx::NewFileResult::Failed: return std::nullopt;
-        }
-    }
-    return std::nullopt;
+    return kx::reserveFreePath(
+        [&](long number) { return number == 1 ? path : base + std::to_string(number) + suffix; }, 99'999'999);
 }
 
 bool KXPDFPathUtilities::createFolderIfNeed(const std::string& path) {

@@ -247,6 +247,31 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
     for (const Case& c : cases) EXPECT_EQ(joined(slideOf(c.content)), c.want) << c.what;
 }
 
+// A page's annotations are drawn on its slide only when the job's annotation switch is on: here a
+// square drawn from its appearance stream, beside the page's own text.
+TEST(KXPPTXPDFExporter, AnnotationsFollowTheSwitch) {
+    kx::test::PDFBuilder pdf;
+    const int squareLook = pdf.addStream("/Type /XObject /Subtype /Form /BBox [0 0 50 50]", "1 0 0 RG 2 w 1 1 48 48 re S");
+    const int square = pdf.add(format("<< /Type /Annot /Subtype /Square /Rect [100 100 150 150] /AP << /N %d 0 R >> >>",
+                                      squareLook));
+    pdf.addPage(shown(72, 700, 0, "Body"), std::string("<< ") + kFonts + " >>",
+                format("/MediaBox [0 0 612 792] /Annots [%d 0 R]", square));
+    const std::string document = pdf.build();
+    const struct {
+        int annotations;
+        const char* want;
+    } cases[] = {
+        {0, "box 0 at 72,83: [m0 (Body)]"},
+        {1, "box 0 at 72,83: [m0 (Body)]\nfreeform 101.0,643.0 48.0x48.0 w2.0 stroked"},
+    };
+    for (const auto& c : cases) {
+        SlideReader reader;
+        convert(reader, document, kx::pathJoin(kx::test::tempDir(), "annotations.pptx"), c.annotations);
+        ASSERT_EQ(reader.slides.size(), 1u);
+        EXPECT_EQ(joined(reader.slides[0]), c.want) << "annotations " << c.annotations;
+    }
+}
+
 TEST(KXPPTXPDFExporter, ImagesShadingsAndTheirMedia) {
     kx::test::PDFBuilder pdf;
     // A 2 x 2 RGB image, a shading, and text around them.

@@ -1,5 +1,7 @@
 #include "app/jobs/KXCUtilities.h"
 
+#include <algorithm>
+
 #include "app/jobs/KXSettingsStore.h"
 #include "platform/FileSystem.h"
 
@@ -45,14 +47,30 @@ std::optional<std::string> KXCUtilities::stringValueForKey(const std::string& ke
     return store.stringForKey(key);
 }
 
+namespace {
+
+// The number-th name for a path: the path itself, then "base 2.ext", "base 3.ext", ...
+std::string numberedPath(const std::string& path, long number) {
+    if (number <= 1) return path;
+    const std::string extension = kx::pathExtension(path);
+    std::string candidate = kx::pathWithoutExtension(path) + " " + std::to_string(number);
+    if (!extension.empty()) candidate += "." + extension;
+    return candidate;
+}
+
+}  // namespace
+
 std::optional<std::string> KXCUtilities::getNewPathby(const std::string& path, int lastNumber) {
     if (!kx::fileExists(path)) return path;
-    const std::string base = kx::pathWithoutExtension(path);
-    const std::string extension = kx::pathExtension(path);
     for (int number = 2; number <= lastNumber; ++number) {
-        std::string candidate = base + " " + std::to_string(number);
-        if (!extension.empty()) candidate += "." + extension;
+        std::string candidate = numberedPath(path, number);
         if (!kx::fileExists(candidate)) return candidate;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> KXCUtilities::reserveNewPathby(const std::string& path, bool folder, std::string* whyNot,
+                                                          int lastNumber) {
+    return kx::reserveFreePath([&](long number) { return numberedPath(path, number); }, std::max(lastNumber, 1),
+                               folder, whyNot);
 }

@@ -21,4 +21,11 @@ public:
     // "base 2.ext", "base 3.ext", ... ("base 2" without an extension). nullopt when every candidate
     // up to lastNumber is taken: the caller reports that rather than overwrite a file.
     static std::optional<std::string> getNewPathby(const std::string& path, int lastNumber = 999);
+    // The same names, each claimed in one step by making an empty file there (an empty folder for
+    // `folder`), so that another job or program picking a name in the same folder cannot take it
+    // between the look and the write: the path claimed, which its user fills or removes again.
+    // nullopt when every candidate is taken (`whyNot` left empty) or when none could be made in the
+    // folder (`whyNot` says why).
+    static std::optional<std::string> reserveNewPathby(const std::string& path, bool folder,
+                                                       std::string* whyNot = nullptr, int lastNumber = 999);
 };

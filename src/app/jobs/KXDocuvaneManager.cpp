@@ -63,17 +63,24 @@ bool KXDocuvaneManager::startConvertPDFItem(const std::shared_ptr<KXSourceFileIt
     item->convertOpts().setImageDPI(static_cast<std::int32_t>(std::clamp<std::int64_t>(
         preferences.imageDPI(), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())));
 
-    std::optional<std::string> outputPath = item->newOutputPath();
+    // The name is claimed now, so that no other job or program takes it while this one runs.
+    std::string whyNot;
+    std::optional<std::string> outputPath = item->newOutputPath(&whyNot);
+    if (!whyNot.empty()) {
+        failBeforeStart(item, KXError{errorDomain, kOutputNotWritable,
+                                      "Can't write the output file.(" + item->outputPath() + ")", whyNot});
+        return false;
+    }
     if (!outputPath) {
         // Every numbered name is taken: the item fails rather than overwrite a file.
         failBeforeStart(item, KXError{errorDomain, kNoFreeOutputName,
                                       "Can't find a free output file name.(" + item->outputPath() + ")"});
         return false;
     }
-    // Nothing at the output path is touched until the job has succeeded.
+    // Nothing at the output path but the claim is touched until the job has succeeded; the claim
+    // goes when it does not.
     auto output = std::make_unique<kx::StagedOutput>();
-    std::string whyNot;
-    if (!output->prepare(*outputPath, kx::StagedOutput::kindForOutputType(type), &whyNot)) {
+    if (!output->prepare(*outputPath, kx::StagedOutput::kindForOutputType(type), &whyNot, true)) {
         failBeforeStart(item, KXError{errorDomain, kOutputNotWritable,
                                       "Can't write the output file.(" + *outputPath + ")", whyNot});
         return false;

@@ -6,7 +6,9 @@
 //
 // An item's output is written aside and put at its output path only when the job succeeded (as the
 // command line does, app/jobs/StagedOutput): a failed or cancelled job leaves nothing there, and a
-// job that converted no page counts as failed.
+// job that converted no page counts as failed. The output name is claimed by an empty file (folder)
+// when the job starts, so that jobs of other windows or programs writing into the same folder never
+// pick the same name; the job replaces that file, or removes it when it does not succeed.
 
 #include <cstdint>
 #include <memory>

@@ -6,6 +6,7 @@
 #include "app/jobs/KXLocalized.h"
 #include "app/jobs/KXOutputFormats.h"
 #include "app/jobs/PageRanges.h"
+#include "app/jobs/StagedOutput.h"
 #include "app/jobs/KXSandBoxUtilities.h"
 #include "app/jobs/KXSettingsKeys.h"
 #include "app/jobs/KXSettingsStore.h"
@@ -129,7 +130,7 @@ std::string KXSourceFileItem::outputFileFormat() const {
     return key;
 }
 
-std::optional<std::string> KXSourceFileItem::newOutputPath() {
+std::optional<std::string> KXSourceFileItem::newOutputPath(std::string* whyNot) {
     std::string folder;
     if (auto chosen = KXSandBoxUtilities::UserSelectedOutputURLBookmark()) {
         KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
@@ -139,8 +140,14 @@ std::optional<std::string> KXSourceFileItem::newOutputPath() {
     }
     const std::string name = kx::pathFileName(kx::pathWithoutExtension(sourcePath_)) + "." + outputFileFormat();
     const std::string wanted = kx::pathJoin(folder, name);
-    std::optional<std::string> path = KXCUtilities::getNewPathby(wanted);
+    // Page images go into a folder of that name.
+    const bool folderOutput = kx::StagedOutput::kindForOutputType(outputFileFormat()) == kx::StagedOutput::Kind::Folder;
+    std::string reason;
+    std::optional<std::string> path = KXCUtilities::reserveNewPathby(wanted, folderOutput, &reason);
     outputPath_ = path.value_or(wanted);
+    if (whyNot) *whyNot = reason;
+    // A folder that takes no new entry: the name wanted, unclaimed, and the reason.
+    if (!path && !reason.empty()) return wanted;
     return path;
 }
 

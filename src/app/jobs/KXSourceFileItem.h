@@ -59,9 +59,11 @@ public:
 
     // A fresh output path, stored in outputPath: the source's base name with the output key as its
     // extension, in the chosen output folder (the Downloads folder when none resolves), numbered
-    // ("report 2.docx") when the name is taken. nullopt when no free name was found; outputPath then
-    // holds the name that was wanted.
-    std::optional<std::string> newOutputPath();
+    // ("report 2.docx") when the name is taken. The name is claimed at once by an empty file there (an
+    // empty folder for page images), which the job replaces when it succeeds and removes otherwise.
+    // nullopt when no free name was found; outputPath then holds the name that was wanted. When the
+    // folder takes no new entry, the name wanted comes back unclaimed and `whyNot` says why.
+    std::optional<std::string> newOutputPath(std::string* whyNot = nullptr);
     // The output type key for the engine ("docx" for an unknown format).
     std::string outputFileFormat() const;
     // The 1-based page numbers to convert.

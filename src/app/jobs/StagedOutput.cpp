@@ -25,10 +25,13 @@ StagedOutput::~StagedOutput() {
     if (!done_) discard();
 }
 
-bool StagedOutput::prepare(const std::string& destination, Kind kind, std::string* whyNot) {
+bool StagedOutput::prepare(const std::string& destination, Kind kind, std::string* whyNot, bool reserved) {
     destination_ = destination;
     done_ = false;
     const FileKind existing = fileKind(destination);
+    // A name claimed for this run goes back unless the run succeeds.
+    madeFolder_ = reserved && kind == Kind::Folder && existing == FileKind::Folder;
+    placeholder_ = reserved && kind == Kind::File && existing == FileKind::RegularFile;
     if (kind == Kind::Folder && existing == FileKind::Folder) {
         // Written in place; a folder that takes no file fails here, not page by page.
         auto probe = createUniqueFolder(destination, kStagingPrefix, whyNot);
@@ -79,6 +82,7 @@ bool StagedOutput::commit(std::string* whyNot) {
         return false;
     }
     const bool moved = moveReplacing(writePath_, destination_, whyNot);
+    if (moved) placeholder_ = false;
     discard();
     return moved;
 }
@@ -90,6 +94,10 @@ void StagedOutput::discard() {
     if (madeFolder_ && fileKind(destination_) == FileKind::Folder && listDirectory(destination_).empty())
         removeAll(destination_);
     madeFolder_ = false;
+    // The claiming file, unless someone has written into it meanwhile.
+    if (placeholder_ && fileKind(destination_) == FileKind::RegularFile && fileSize(destination_) == 0u)
+        removeFile(destination_);
+    placeholder_ = false;
 }
 
 }  // namespace kx

@@ -30,8 +30,10 @@ public:
     StagedOutput& operator=(const StagedOutput&) = delete;
 
     // Gets the destination ready; false when it cannot take the output, with the reason in
-    // `whyNot` ("not a regular file", "permission denied", ...).
-    bool prepare(const std::string& destination, Kind kind, std::string* whyNot);
+    // `whyNot` ("not a regular file", "permission denied", ...). `reserved`: the destination is the
+    // empty file (for page images the empty folder) made to claim its name for this run; the run
+    // replaces it, or removes it when it does not succeed (unless someone has written into it since).
+    bool prepare(const std::string& destination, Kind kind, std::string* whyNot, bool reserved = false);
     // The path the conversion writes to.
     const std::string& writePath() const { return writePath_; }
     const std::string& destination() const { return destination_; }
@@ -46,7 +48,8 @@ private:
     std::string destination_;
     std::string writePath_;
     std::string stagingFolder_;  // the fresh folder beside the destination, when there is one
-    bool madeFolder_ = false;    // the output folder did not exist before the run
+    bool madeFolder_ = false;    // the output folder did not exist before the run, or was made to claim its name
+    bool placeholder_ = false;   // the file at the destination is the empty one that claimed its name
     bool done_ = false;
 };
 

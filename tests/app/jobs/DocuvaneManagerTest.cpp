@@ -54,6 +54,7 @@ public:
     }
     bool convertPDFPage(const PDFPage& page) override {
         std::unique_lock lock(script_->mutex);
+        ++pages_;
         if (page.pageNumber() == script_->holdAtPage && !script_->released) {
             script_->held = true;
             script_->changed.notify_all();
@@ -63,11 +64,16 @@ public:
     }
     void endConvertPDF(const std::shared_ptr<PDFDocument>&) override {
         if (script_->failAtEnd) throw std::runtime_error("the writer broke");
-        writeFile(destDocPath(), "converted");
+        // Page images go into the folder at the destination, one for each page converted.
+        if (!isDirectory(destDocPath()))
+            writeFile(destDocPath(), "converted");
+        else if (pages_ > 0)
+            writeFile(pathJoin(destDocPath(), "IMG_00001.png"), "converted");
     }
 
 private:
     std::shared_ptr<Script> script_;
+    int pages_ = 0;
 };
 
 // One report of the manager, written as text: "willStart", "start a.pdf", "page a.pdf 2 1 0",
@@ -112,7 +118,7 @@ private:
 class DocuvaneManagerTest : public JobsTest {
 protected:
     std::shared_ptr<Script> script = std::make_shared<Script>();
-    ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt"; },
+    ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt" || key == "png"; },
                                          [s = script](const std::shared_ptr<const KXPDFOptions>&) {
                                              return std::make_unique<ScriptedExporter>(s);
                                          }}};
@@ -361,6 +367,96 @@ TEST_F(DocuvaneManagerTest, OnlyASucceededJobReplacesWhatIsAtItsOutputPath) {
         EXPECT_EQ(recorder.reports.end()[-2], "end a.pdf" + (c.errorCode ? " " + std::to_string(c.errorCode) : ""));
         EXPECT_EQ(a->conversionStatus(), c.errorCode ? "Failed" : "Success");
     }
+}
+
+// The output name is claimed when the job starts (an empty file, for page images an empty folder):
+// a job that does not succeed gives it back and leaves nothing in the output folder, and one that
+// succeeds puts its output in the claimed place.
+TEST_F(DocuvaneManagerTest, AJobThatDoesNotSucceedLeavesNothing) {
+    using Names = std::vector<std::string>;
+    struct Case {
+        const char* name;
+        bool images, failAtEnd, cancel, noPage;
+        int errorCode;  // 0: success
+        Names left;
+    };
+    const Case cases[] = {
+        {"text, succeeded", false, false, false, false, 0, {"a.txt"}},
+        {"text, broken at the end", false, true, false, false, 400, {}},
+        {"text, cancelled", false, false, true, false, 406, {}},
+        {"text, no page converted", false, false, false, true, KXDocuvaneManager::kNoPageConverted, {}},
+        {"page images, succeeded", true, false, false, false, 0, {"a.png"}},
+        {"page images, broken at the end", true, true, false, false, 400, {}},
+        {"page images, cancelled", true, false, true, false, 406, {}},
+        {"page images, no page converted", true, false, false, true, KXDocuvaneManager::kNoPageConverted, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        removeAll(outputFolder);
+        createDirectories(outputFolder);
+        recorder.reports.clear();
+        script->held = script->released = false;
+        script->holdAtPage = c.cancel ? 2 : 0;
+        script->writeAsItGoes = true;
+        script->failAtEnd = c.failAtEnd;
+        auto a = item("a.pdf", 3);
+        if (c.images) {
+            a->setSettings_outputFormat(format_names::ImageFamily);
+            a->setSettings_outputFormat_imageType(format_names::PNG);
+        }
+        if (c.noPage) {
+            a->setSettings_pageRangeType(1);
+            a->setSettings_customPageRange("none");
+        }
+        Names whileRunning;
+        recorder.onReport = [&](const std::string& report) {
+            if (report != "start a.pdf") return;
+            // (without the hidden folder the output is written in)
+            for (const std::string& name : listDirectory(outputFolder))
+                if (name[0] != '.') whileRunning.push_back(name);
+        };
+        manager->setMa_sourceItems({a});
+        manager->startConversion();
+        if (c.cancel) {
+            script->waitUntilHeld();
+            manager->stopConversion();
+            script->release();
+        }
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return recorder.reports.back() == "didEnd"; },
+                                             std::chrono::seconds(60)));
+        EXPECT_EQ(whileRunning, Names{c.images ? "a.png" : "a.txt"}) << "the name is taken while the job runs";
+        EXPECT_EQ(a->conversionError() ? a->conversionError()->code : 0, c.errorCode);
+        EXPECT_EQ(listDirectory(outputFolder), c.left);
+        if (!c.errorCode) {
+            EXPECT_EQ(readFile(c.images ? pathJoin(a->outputPath(), "IMG_00001.png") : a->outputPath()), "converted");
+        }
+    }
+    script->writeAsItGoes = script->failAtEnd = false;
+}
+
+// Two windows convert the same PDF into one folder at once: each job claims its own name while the
+// other runs, and neither output replaces the other.
+TEST_F(DocuvaneManagerTest, JobsOfTwoWindowsNeverShareAnOutputName) {
+    auto a = item("a.pdf", 3), b = item("a.pdf", 3);
+    script->holdAtPage = 2;
+    Recorder otherRecorder;
+    KXDocuvaneManager other;
+    other.setDelegate(&otherRecorder);
+    manager->setMa_sourceItems({a});
+    manager->startConversion();
+    script->waitUntilHeld();
+    other.setMa_sourceItems({b});
+    other.startConversion();
+    EXPECT_NE(a->outputPath(), b->outputPath());
+    script->release();
+    auto ended = [](const Recorder& r) { return !r.reports.empty() && r.reports.back() == "didEnd"; };
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return ended(recorder) && ended(otherRecorder); },
+                                         std::chrono::seconds(60)));
+    EXPECT_EQ(a->outputPath(), pathJoin(outputFolder, "a.txt"));
+    EXPECT_EQ(b->outputPath(), pathJoin(outputFolder, "a 2.txt"));
+    EXPECT_TRUE(a->isConversionSucceeded());
+    EXPECT_TRUE(b->isConversionSucceeded());
+    EXPECT_EQ(listDirectory(outputFolder), (std::vector<std::string>{"a 2.txt", "a.txt"}));
 }
 
 // A locked PDF converts with the password it was added with; without it the engine cannot open it.

@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <set>
+#include <thread>
 
 #include "JobsFixture.h"
 #include "app/jobs/KXCUtilities.h"
@@ -83,7 +85,54 @@ TEST_F(StoredSettingsTest, UniqueOutputPaths) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(KXCUtilities::getNewPathby(pathJoin(folder, c.name)), pathJoin(folder, c.expected));
+        // Claiming picks the same name and makes it taken: an empty file, or an empty folder.
+        for (bool asFolder : {false, true}) {
+            const std::string claimed = KXCUtilities::reserveNewPathby(pathJoin(folder, c.name), asFolder).value_or("");
+            EXPECT_EQ(claimed, pathJoin(folder, c.expected));
+            EXPECT_EQ(fileKind(claimed), asFolder ? FileKind::Folder : FileKind::RegularFile);
+            EXPECT_EQ(asFolder ? listDirectory(claimed).size() : fileSize(claimed).value_or(1), 0u);
+            removeAll(claimed);
+        }
     }
+    EXPECT_EQ(*readFile(pathJoin(folder, "report.docx")), "x") << "the files that were there are left alone";
+}
+
+// Jobs of several windows or programs claiming names in one folder at once never get the same name,
+// and none of them takes a name a file already has.
+TEST_F(StoredSettingsTest, ClaimsMadeAtOnceGetDistinctNames) {
+    const std::string folder = freshFolder("claims");
+    writeFile(pathJoin(folder, "report 3.docx"), "someone else's");
+    constexpr int kThreads = 8, kEach = 12;
+    std::vector<std::vector<std::string>> got(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i)
+                got[t].push_back(KXCUtilities::reserveNewPathby(pathJoin(folder, "report.docx"), t % 2 == 1).value_or(""));
+        });
+    for (std::thread& thread : threads) thread.join();
+    std::set<std::string> names;
+    for (const auto& list : got)
+        for (const std::string& path : list) {
+            EXPECT_NE(path, "");
+            EXPECT_NE(path, pathJoin(folder, "report 3.docx"));
+            names.insert(path);
+        }
+    EXPECT_EQ(names.size(), size_t(kThreads * kEach)) << "a name was handed out twice";
+    EXPECT_EQ(listDirectory(folder).size(), size_t(kThreads * kEach + 1));
+    EXPECT_EQ(*readFile(pathJoin(folder, "report 3.docx")), "someone else's");
+}
+
+// A folder that takes no new entry is no lack of names: the reason comes back.
+TEST_F(StoredSettingsTest, AClaimThatCannotBeMadeSaysWhy) {
+    std::string whyNot;
+    EXPECT_EQ(KXCUtilities::reserveNewPathby(pathJoin(outputFolder, "gone/report.docx"), false, &whyNot), std::nullopt);
+    EXPECT_EQ(whyNot, "no such file");
+    const std::string folder = freshFolder("full");
+    writeFile(pathJoin(folder, "a.txt"), "x");
+    writeFile(pathJoin(folder, "a 2.txt"), "x");
+    EXPECT_EQ(KXCUtilities::reserveNewPathby(pathJoin(folder, "a.txt"), false, &whyNot, 2), std::nullopt);
+    EXPECT_EQ(whyNot, "") << "every name was taken";
 }
 
 // The search gives up with no answer instead of handing back a name that may be taken.

@@ -88,6 +88,18 @@ std::string listing(const std::string& python, const std::string& xlsx) {
     return out;
 }
 
+// One part of a package, as text.
+std::string partOf(const std::string& package, const std::string& part) {
+    std::string out;
+    EXPECT_EQ(kx::test::runCommand("/usr/bin/python3 -c 'import sys, zipfile; "
+                                   "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())' '" +
+                                       package + "' '" + part + "'",
+                                   &out),
+              0)
+        << out;
+    return out;
+}
+
 void expectValid(const std::string& xlsx) {
     if (std::optional<std::string> validate = validator()) {
         std::string output;
@@ -116,6 +128,13 @@ TEST(SpreadsheetConversion, OneSheetPerPage) {
     expectValid(out);
     EXPECT_EQ(listing(*python, out), "Sheet 1\n" + page(1, 'A', 'B', 'C', 1) + "Sheet 2\n" + page(2, 'A', 'B', 'C', 1) +
                                          "Sheet 3\n" + page(3, 'A', 'B', 'C', 1));
+    // The workbook opens on its first sheet: only that one is selected.
+    for (int sheet = 1; sheet <= 3; ++sheet) {
+        SCOPED_TRACE(sheet);
+        const std::string xml = partOf(out, "xl/worksheets/sheet" + std::to_string(sheet) + ".xml");
+        ASSERT_NE(xml.find("<sheetView "), std::string::npos) << xml;
+        EXPECT_EQ(xml.find("tabSelected=\"1\"") != std::string::npos, sheet == 1) << xml;
+    }
 }
 
 TEST(SpreadsheetConversion, AllPagesInOneSheet) {
