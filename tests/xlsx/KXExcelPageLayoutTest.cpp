@@ -149,3 +149,74 @@ TEST(KXExcelPageLayout, TextItemsGatherCellsAndDropBlankOnes) {
     EXPECT_EQ(items[0]->content(), u"Net due ");
     EXPECT_EQ(items[0]->runArray().size(), 3u);
 }
+
+// Header cells of different line counts, each centred in its row: the two lines of "Cycle / Name"
+// begin in the band of the heading above and go on in the band of the sub-headings beside them, and
+// are still read as one cell. Lines of a paragraph set close, one below the other, stay apart.
+TEST(KXExcelPageLayout, LinesOfOneCellAcrossInterleavedBands) {
+    freshManager();
+    {
+        KXExcelPage page(1);
+        addRun(page, u"Savings", 100, 0, 90);
+        addRun(page, u"Cycle", 0, 6, 40);
+        addRun(page, u"Name", 0, 17, 40);
+        addRun(page, u"Fast", 100, 14.1, 40);
+        addRun(page, u"Speed", 100, 24, 40);
+        addRun(page, u"Slow", 150, 14.1, 40);
+        addRun(page, u"Idle", 150, 24, 40);
+        addRun(page, u"A1", 0, 40, 40);
+        addRun(page, u"5%", 100, 40, 40);
+        addRun(page, u"6%", 150, 40, 40);
+        page.typesetRunTexts();
+        expectPlaces(page,
+                     {{u"Cycle Name", 1, 1, 1, 0}, {u"Savings", 1, 2, 0, 1}, {u"Fast Speed", 2, 2, 0, 0},
+                      {u"Slow Idle", 2, 3, 0, 0}, {u"A1", 3, 1, 0, 0}, {u"5%", 3, 2, 0, 0}, {u"6%", 3, 3, 0, 0}},
+                     "staggered header");
+    }
+    {
+        KXExcelPage page(1);
+        addRun(page, u"first line", 0, 0, 200);
+        addRun(page, u"second line", 0, 9.5, 200);
+        addRun(page, u"third line", 0, 19, 120);
+        page.typesetRunTexts();
+        expectPlaces(page, {{u"first line", 1, 1, 0, 0}, {u"second line", 2, 1, 0, 0}, {u"third line", 3, 1, 0, 0}},
+                     "paragraph set close");
+    }
+}
+
+// A heading centred over a group of the columns below it (b: 100-130, c: 140-180, d: 185-220, so
+// b..d has its middle at 160) moves to the group's first column and reaches over the group.
+TEST(KXExcelPageLayout, HeadingCentredOverColumns) {
+    struct Case {
+        const char* what;
+        double left, right;
+        bool textBeforeIt;
+        std::uint64_t column, columnLength;
+    };
+    const Case cases[] = {
+        {"centred over b..d, lying over c and d", 132, 188, false, 2, 2},
+        {"off the middle of every group", 132, 215, false, 3, 1},
+        {"another text of its row in the way", 132, 188, true, 3, 1},
+        {"lying over one column only", 142, 178, false, 3, 0},
+    };
+    for (const Case& c : cases) {
+        freshManager();
+        KXExcelPage page(1);
+        addRun(page, u"Heading", c.left, 0, c.right - c.left);
+        if (c.textBeforeIt) addRun(page, u"x", 100, 0, 25);
+        for (double top : {20.0, 40.0}) {
+            addRun(page, top == 20 ? u"a" : u"a2", 0, top, 40);
+            addRun(page, top == 20 ? u"b" : u"b2", 100, top, 30);
+            addRun(page, top == 20 ? u"c" : u"c2", 140, top, 40);
+            addRun(page, top == 20 ? u"d" : u"d2", 185, top, 35);
+        }
+        page.typesetRunTexts();
+        const KXExcelRunText* heading = nullptr;
+        for (const KXExcelRunText* r : page.allRunTextArray())
+            if (r->text() == u"Heading") heading = r;
+        ASSERT_NE(heading, nullptr) << c.what;
+        EXPECT_EQ(heading->rowIndex(), 1u) << c.what;
+        EXPECT_EQ(heading->columnIndex(), c.column) << c.what;
+        EXPECT_EQ(heading->columnLength(), c.columnLength) << c.what;
+    }
+}
