@@ -9,15 +9,19 @@
 #include "engine/KXDocuvane.h"
 #include "engine/KXImagePDFExporter.h"
 #include "engine/KXPDFOptions.h"
+#include "docx/page/KXDocxPDFExporter.h"
 #include "exporters/ExporterTable.h"
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
 #include "flowtext/KXTextPDFExporter.h"
+#include "pptx/KXPPTXPDFExporter.h"
+#include "xlsx/KXExcelPDFExporter.h"
 
 TEST(ExporterTable, InstalledOnceTheEngineConvertsToTheKeysOfTheFamilies) {
     // Before the table is installed, the engine converts to nothing.
     EXPECT_FALSE(KXDocuvane::canConvertToDocType("txt"));
     EXPECT_FALSE(KXDocuvane::canConvertToDocType("png"));
+    EXPECT_FALSE(KXDocuvane::canConvertToDocType("docx"));
     kx::installExporters();
     kx::installExporters();  // a second call adds no second set of rows
 
@@ -25,10 +29,20 @@ TEST(ExporterTable, InstalledOnceTheEngineConvertsToTheKeysOfTheFamilies) {
         const char* key;
         const std::type_info* exporter;  // nullptr: no row takes the key
     } cases[] = {
+        {"docx", &typeid(KXDocxPDFExporter)},
+        {"pptx", &typeid(KXPPTXPDFExporter)},
+        {"xlsx", &typeid(KXExcelPDFExporter)},
+        {"csv", &typeid(KXExcelPDFExporter)},
         {"txt", &typeid(KXTextPDFExporter)},
         {"rtf", &typeid(KXRTFPDFExporter)},
         {"html", &typeid(KXHTMLPDFExporter)},
-        // Flow-text keys are compared exactly; image keys in any letter case.
+        // Office and flow-text keys are compared exactly; image keys in any letter case.
+        {"DOCX", nullptr},
+        {"Pptx", nullptr},
+        {"XLSX", nullptr},
+        {"Csv", nullptr},
+        {"doc", nullptr},
+        {"xls", nullptr},
         {"TXT", nullptr},
         {"Html", nullptr},
         {"jpeg", &typeid(KXImagePDFExporter)},

@@ -134,6 +134,12 @@ KXDocxParagraphArray KXDocxPageSection::paragraphsOfGroup(const KXDocxRunTextLin
         if (lines.size() - j >= 2)
             cluster = KXDocxRunTextLine::FindOverlapRunTextLineY(
                 KXDocxRunTextLineArray(lines.begin() + static_cast<std::ptrdiff_t>(j), lines.end()));
+        // A line of no height (text under a flat matrix or of size 0) has no share of the cluster's
+        // height to give: the cluster ends before it, and it becomes a paragraph of its own.
+        const auto flat = std::find_if(cluster.begin(), cluster.end(), [](const auto& line) {
+            return !(line->lineFrame().size.height > 0 && std::isfinite(line->lineFrame().size.height));
+        });
+        cluster.erase(flat, cluster.end());
         if (cluster.size() >= 2) {
             const size_t last = j + cluster.size() - 1;
             const double gapAfter = nextTop(last) - lines[last]->lineFrame().maxY();

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <map>
+#include <regex>
 #include <sstream>
 
 #include "CommandLineHarness.h"
@@ -258,14 +261,81 @@ TEST(CommandLine, PageRangesSelectAndOrderPages) {
     }
 }
 
-// The first command of the README works on the sample that ships with the sources.
+namespace {
+
+// The words of a text, in order: letters and digits, lower case.
+std::vector<std::string> wordsOf(const std::string& text) {
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : text + " ") {
+        if (std::isalnum(static_cast<unsigned char>(c))) {
+            word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        } else if (!word.empty()) {
+            words.push_back(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
+// The text of a WordprocessingML body: the runs of a paragraph joined, paragraphs apart.
+std::string bodyText(const std::string& xml) {
+    std::string text;
+    static const std::regex piece("<w:t(?: [^>]*)?>([^<]*)</w:t>|</w:p>");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), piece); it != std::sregex_iterator(); ++it)
+        text += (*it)[1].matched ? (*it)[1].str() : std::string("\n");
+    return text;
+}
+
+}  // namespace
+
+// The commands of the README work on the sample that ships with the sources: its first command
+// (the sample to a Word document, which is valid and holds the sample's words) and its page images.
 TEST(CommandLine, TheReadmeSampleConverts) {
-    std::string sample = pathJoin(test::sourceDir(), "examples/sample.pdf");
+    const std::string sample = pathJoin(test::sourceDir(), "examples/sample.pdf");
     ASSERT_TRUE(isRegularFile(sample));
-    std::string out = pathJoin(freshFolder("readme"), "out");
-    Outcome r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(out) + " -f png");
-    ASSERT_EQ(r.status, 0) << r.output;
-    EXPECT_EQ(listDirectory(out), (std::vector<std::string>{"IMG_00001.png", "IMG_00002.png", "IMG_00003.png"}));
+    std::string sampleText;
+    if (test::haveCommand("pdftotext"))
+        ASSERT_EQ(test::runCommand("pdftotext -enc UTF-8 " + shellQuoted(sample) + " -", &sampleText), 0);
+    const std::optional<std::string> validator = test::sharedTool("ooxml-validate");
+    const bool validate = validator && test::haveCommand("xmllint");
+
+    struct Case {
+        const char* format;
+        const char* output;               // -o, in a fresh folder
+        std::vector<std::string> folder;  // what a folder output holds; empty: one file
+    } cases[] = {
+        {"docx", "sample.docx", {}},
+        {"png", "out", {"IMG_00001.png", "IMG_00002.png", "IMG_00003.png"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::string out = pathJoin(freshFolder(std::string("readme-") + c.format), c.output);
+        Outcome r = run("-i " + shellQuoted(sample) + " -o " + shellQuoted(out) + " -f " + c.format);
+        ASSERT_EQ(r.status, 0) << r.output;
+        if (!c.folder.empty()) {
+            EXPECT_EQ(listDirectory(out), c.folder);
+            continue;
+        }
+        ASSERT_TRUE(isRegularFile(out)) << r.output;
+        EXPECT_EQ(readFile(out).value_or("").substr(0, 2), "PK");
+        if (validate) {
+            std::string report;
+            EXPECT_EQ(test::runCommand(*validator + " " + shellQuoted(out), &report), 0) << report;
+        }
+        if (!test::haveCommand("unzip")) continue;
+        std::string document;
+        ASSERT_EQ(test::runCommand("unzip -p " + shellQuoted(out) + " word/document.xml", &document), 0);
+        // Every word of the sample is in the document, as often as the sample has it.
+        std::map<std::string, int> missing;
+        for (const std::string& w : wordsOf(sampleText)) ++missing[w];
+        for (const std::string& w : wordsOf(bodyText(document)))
+            if (auto it = missing.find(w); it != missing.end() && --it->second == 0) missing.erase(it);
+        std::string list;
+        for (const auto& [word, count] : missing) list += " " + word + " x" + std::to_string(count);
+        EXPECT_TRUE(missing.empty()) << "missing from the document:" << list;
+        EXPECT_FALSE(wordsOf(bodyText(document)).empty());
+    }
 }
 
 // The spreadsheet formats: a workbook file, and a folder of one CSV table per page.

@@ -1,8 +1,8 @@
 // Whole conversions to DOCX through the engine: the pages of the text corpus become packages that
 // the schema checker accepts and LibreOffice reads back with as many pages; the first page of a
 // two-column paper keeps the words of each column in order; text placed by a hostile matrix puts no
-// number that is not one into the document; a file that cannot be written fails the conversion and
-// leaves nothing behind.
+// number that is not one into the document, nor do lines of no height among overlapping lines
+// squeeze the others; a file that cannot be written fails the conversion and leaves nothing behind.
 
 #include <gtest/gtest.h>
 
@@ -35,17 +35,11 @@ struct Conversion {
 
 Conversion convert(const std::string& pdfPath, const std::string& outPath, std::vector<std::uint64_t> pages = {}) {
     kx::installExporters();
-    kx::test::RecordingDelegate delegate;
-    KXDocuvane engine;
-    engine.setDelegate(&delegate);
-    if (pages.empty()) {
-        auto document = kx::PDFDocument::open(pdfPath);
-        for (int i = 1; document && i <= document->pageCount(); ++i) pages.push_back(static_cast<std::uint64_t>(i));
-    }
-    engine.convertPDFAtPath(pdfPath, "", pages, "docx", outPath, nullptr);
-    EXPECT_TRUE(kx::test::runUntilEnd(delegate, std::chrono::seconds(120)));
+    if (pages.empty()) pages = kx::test::everyPage(pdfPath);
+    const auto run = kx::test::runConversion(pdfPath, pages, "docx", outPath, nullptr, std::chrono::seconds(120));
+    EXPECT_TRUE(run.ended);
     Conversion result;
-    if (!delegate.reports.empty()) result.error = delegate.last().error;
+    result.error = run.error();
     result.path = outPath;
     return result;
 }
@@ -204,6 +198,51 @@ TEST(DocxConversion, TextPlacedByAHostileMatrixLeavesNoBrokenNumbers) {
     if (std::filesystem::exists(kValidator)) {
         std::string report;
         EXPECT_EQ(kx::test::runCommand(kValidator + " '" + c.path + "'", &report), 0) << report;
+    }
+}
+
+// Lines of no height (text under a flat matrix, text of size 0) inside a cluster of lines that
+// overlap give no share of the cluster's height: the ordinary line of the cluster keeps the height
+// and size of its text, and no number that is not one reaches the document.
+TEST(DocxConversion, LinesOfNoHeightInAnOverlapClusterLeaveTheOtherLinesWhole) {
+    const std::vector<flowtest::Show> noHeight = {
+        {nullptr, 0, 0, 0, 0, "BT /F1 12 Tf 1 0 0 0 80 703 Tm (Flat) Tj ET", 0, true},
+        {nullptr, 0, 0, 0, 0, "BT /F1 0 Tf 90 702 Td (Zero) Tj ET", 0, true},
+    };
+    struct Case {
+        const char* name;
+        std::vector<flowtest::Show> after;  // the lines below "First ordinary line" (baseline 700)
+    } cases[] = {
+        {"within one line", {}},
+        {"between overlapping lines", {{"F1", 12, 72, 694, 0, "Overlapping line"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<flowtest::Show> shows{{"F1", 12, 72, 700, 0, "First ordinary line"}};
+        shows.insert(shows.end(), noHeight.begin(), noHeight.end());
+        shows.insert(shows.end(), c.after.begin(), c.after.end());
+        shows.push_back({"F1", 12, 72, 600, 0, "Last line"});
+        const std::string stem = "no-height-" + std::to_string(&c - cases);
+        Conversion conversion = convert(kx::test::writeTemp(stem + ".pdf", flowtest::textDocument({shows})),
+                                        output(stem + ".docx"));
+        ASSERT_FALSE(conversion.error) << conversion.error->failureReason;
+        const std::string xml = documentPart(conversion.path);
+        EXPECT_FALSE(std::regex_search(xml, std::regex("\"-?(nan|inf)", std::regex::icase)));
+        if (!kValidator.empty()) {
+            std::string report;
+            EXPECT_EQ(kx::test::runCommand(kValidator + " '" + conversion.path + "'", &report), 0) << report;
+        }
+        EXPECT_NE(textOf(xml).find("Last line"), std::string::npos) << textOf(xml);
+        // "ordinary" stays in a 12-point run, on a line of at least 12 points.
+        const size_t at = xml.find(">ordinary<");
+        ASSERT_NE(at, std::string::npos) << textOf(xml);
+        const size_t run = xml.rfind("<w:r>", at), paragraph = xml.rfind("<w:p>", at);
+        ASSERT_TRUE(run != std::string::npos && paragraph != std::string::npos);
+        EXPECT_NE(xml.substr(run, at - run).find("<w:sz w:val=\"24\"/>"), std::string::npos) << xml.substr(run, at - run);
+        std::smatch line;
+        const std::string properties = xml.substr(paragraph, xml.find("</w:pPr>", paragraph) - paragraph);
+        ASSERT_TRUE(std::regex_search(properties, line, std::regex("w:line=\"(\\d+)\""))) << properties;
+        EXPECT_GE(std::stoi(line[1]), 240) << properties;
     }
 }
 

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "docx/page/KXDocxPDFExporter.h"
 #include "engine/EngineHarness.h"
 #include "engine/KXDocuvane.h"
+#include "engine/KXPDFOptions.h"
 #include "exporters/ExporterTable.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -30,17 +33,14 @@ struct Package {
     std::vector<std::string> media;  // part names
 };
 
-Package convert(const std::string& pdf, const std::string& name) {
+Package convert(const std::string& pdf, const std::string& name, std::shared_ptr<const KXPDFOptions> options = nullptr) {
     kx::installExporters();
     Package p;
     p.path = kx::pathJoin(kx::test::tempDir(), name + ".docx");
     kx::removeAll(p.path);
-    kx::test::RecordingDelegate delegate;
-    KXDocuvane engine;
-    engine.setDelegate(&delegate);
-    engine.convertPDFAtPath(pdf, "", {1}, "docx", p.path, nullptr);
-    EXPECT_TRUE(kx::test::runUntilEnd(delegate, std::chrono::seconds(120)));
-    EXPECT_FALSE(!delegate.reports.empty() && delegate.last().error) << name;
+    const auto run = kx::test::runConversion(pdf, {1}, "docx", p.path, std::move(options), std::chrono::seconds(120));
+    EXPECT_TRUE(run.ended);
+    EXPECT_FALSE(run.error()) << name;
     kx::test::runCommand("unzip -p '" + p.path + "' word/document.xml", &p.document);
     std::string listing;
     kx::test::runCommand("unzip -Z1 '" + p.path + "'", &listing);
@@ -252,4 +252,55 @@ TEST(DocxPictures, PicturesOfNoSizeAreSkipped) {
     expectValid(p.path);
     EXPECT_TRUE(p.media.empty());
     EXPECT_EQ(p.document.find("v:imagedata"), std::string::npos);
+}
+
+// A page of 60 shadings, each filling the page under its own clip, would take far more pixels at
+// the job's resolution than a page may spend on pictures: once the page's budget is used, the
+// rest are drawn softer, so that the pictures drawn for the page stay within it. Kept apart, the
+// shadings are 60 pictures; merged (they all intersect), they are one.
+TEST(DocxPictures, ManyLargeShadingsStayWithinThePagesPixelBudget) {
+    constexpr int kShadings = 60;
+    kx::test::PDFBuilder builder;
+    std::string shadings, content;
+    for (int i = 0; i < kShadings; ++i) {
+        // Axial and radial in turn, each of its own colours.
+        const double c = i / double(kShadings);
+        const std::string function =
+            kx::format("/Function << /FunctionType 2 /Domain [0 1] /C0 [%.3f 0 1] /C1 [0 %.3f 0] /N 1 >>", c, 1 - c);
+        const int object = builder.add(
+            i % 2 ? "<< /ShadingType 3 /ColorSpace /DeviceRGB /Coords [306 396 0 306 396 500] " + function + " >>"
+                  : "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 612 792] " + function + " >>");
+        shadings += kx::format("/Sh%d %d 0 R ", i, object);
+        content += kx::format("q %d %d %d %d re W n /Sh%d sh Q\n", i % 3, i % 5, 612 - i % 3, 792 - i % 5, i);
+    }
+    builder.addPage(content, "<< /Shading << " + shadings + ">> >>");
+    const std::string pdf = kx::test::writeTemp("many-shadings.pdf", builder.build());
+
+    // At 2 pixels a point the shadings would take 60 x 1.9 million pixels; drawn softer they take
+    // the budget and, beyond it, at least a quarter pixel a point (30,000 pixels each).
+    const double page = 612.0 * 792.0, least = KXDocxPDFExporter::kMinPictureScale * KXDocxPDFExporter::kMinPictureScale;
+    const double budget = KXDocxPDFExporter::kMaxPagePicturePixels + kShadings * page * least * 1.05;
+    ASSERT_GT(kShadings * page * 4, 1.5 * budget) << "the page must be over its budget";
+    struct MergeCase {
+        bool merge;
+        size_t media;
+    } cases[] = {{false, size_t(kShadings)}, {true, 1}};
+    for (const MergeCase& c : cases) {
+        SCOPED_TRACE(c.merge ? "merged" : "apart");
+        auto options = std::make_shared<KXPDFOptions>();
+        options->wordOptions().setEnableMergeIntersectImages(c.merge);
+        const Package p = convert(pdf, c.merge ? "pictures-many-shadings-merged" : "pictures-many-shadings", options);
+        expectValid(p.path);
+        ASSERT_EQ(p.media.size(), c.media);
+        double pixels = 0, fewest = 1e300;
+        for (const std::string& part : p.media) {
+            kx::ImageRef picture = mediaPicture(p, part);
+            ASSERT_TRUE(picture) << part;
+            const double count = double(picture->width) * picture->height;
+            pixels += count;
+            fewest = std::min(fewest, count);
+        }
+        EXPECT_LE(pixels, budget);
+        EXPECT_GE(fewest, page * least * 0.95) << "no picture is drawn at less than the least scale";
+    }
 }
