@@ -172,4 +172,35 @@ inline bool runUntilEnd(const RecordingDelegate& delegate, std::chrono::millisec
         [&] { return !delegate.reports.empty() && delegate.reports.back().kind == "end"; }, timeout);
 }
 
+// The numbers of all pages of the PDF at `path`, 1 to its page count; none when it does not open.
+inline std::vector<std::uint64_t> everyPage(const std::string& path) {
+    std::vector<std::uint64_t> pages;
+    if (auto document = PDFDocument::open(path))
+        for (int i = 1; i <= document->pageCount(); ++i) pages.push_back(static_cast<std::uint64_t>(i));
+    return pages;
+}
+
+// A whole conversion as a caller of the engine makes one: every report it gave, and whether its end
+// report came before the timeout.
+struct EngineRun {
+    RecordingDelegate delegate;
+    bool ended = false;
+
+    // The end report's error: none where the conversion succeeded or no report came.
+    std::optional<KXError> error() const { return delegate.reports.empty() ? std::nullopt : delegate.last().error; }
+};
+
+// Converts `pages` of `pdf` to `type` at `out` and turns the main run loop until the end report.
+inline EngineRun runConversion(const std::string& pdf, std::vector<std::uint64_t> pages, const std::string& type,
+                               const std::string& out, std::shared_ptr<const KXPDFOptions> options = nullptr,
+                               std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+    EngineRun run;
+    KXDocuvane engine;
+    engine.setDelegate(&run.delegate);
+    engine.convertPDFAtPath(pdf, "", std::move(pages), type, out, std::move(options));
+    run.ended = runUntilEnd(run.delegate, timeout);
+    engine.setDelegate(nullptr);
+    return run;
+}
+
 }  // namespace kx::test

@@ -16,22 +16,7 @@
 namespace {
 
 using kx::pathJoin;
-
-// The expected text written with two blanks per level of indentation, as the writer's tabs.
-std::string tabbed(std::string_view text) {
-    std::string out;
-    bool lineStart = true;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (lineStart && text[i] == ' ' && i + 1 < text.size() && text[i + 1] == ' ') {
-            out += '\t';
-            ++i;
-            continue;
-        }
-        lineStart = text[i] == '\n';
-        out += text[i];
-    }
-    return out;
-}
+using kx::test::tabbed;
 
 std::string written(const std::function<void(XMLFileWriter&)>& body) {
     auto w = XMLFileWriter::initInMemory();

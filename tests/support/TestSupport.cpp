@@ -134,4 +134,19 @@ int runCommand(const std::string& command, std::string* output) {
 
 bool haveCommand(const std::string& name) { return runCommand("command -v " + name + " >/dev/null") == 0; }
 
+std::string tabbed(std::string_view text) {
+    std::string out;
+    bool lineStart = true;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (lineStart && text[i] == ' ' && i + 1 < text.size() && text[i + 1] == ' ') {
+            out += '\t';
+            ++i;
+            continue;
+        }
+        lineStart = text[i] == '\n';
+        out += text[i];
+    }
+    return out;
+}
+
 }  // namespace kx::test

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Image.h"
@@ -68,7 +69,21 @@ private:
 int runCommand(const std::string& command, std::string* output = nullptr);
 bool haveCommand(const std::string& name);
 
+// Expected writer output typed with two blanks per level of indentation, turned into the writer's
+// tabs: each pair of blanks at the start of a line becomes one tab.
+std::string tabbed(std::string_view text);
+
 }  // namespace kx::test
+
+// Defined in a build under AddressSanitizer, where conversions run several times slower and an
+// address-space limit cannot be set.
+#if defined(__SANITIZE_ADDRESS__)
+#define KX_TEST_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KX_TEST_UNDER_ASAN 1
+#endif
+#endif
 
 // Ends a corpus test that finds no corpus: skipped on a machine without it, failed under CI=true,
 // where every corpus suite has to run.

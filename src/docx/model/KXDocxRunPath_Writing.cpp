@@ -13,6 +13,7 @@
 
 #include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxRunPath.h"
+#include "docx/model/KXDocxPictRun_p.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 constexpr std::string_view V = KXOpenXMLNameSpace::nameSpace_v();
 constexpr std::string_view W10 = KXOpenXMLNameSpace::nameSpace_w10();
 
@@ -83,12 +83,7 @@ std::string KXDocxRunPath::VMLPathString(const kx::Path& path) {
 }
 
 void KXDocxRunPath::writeWithXMLWriter(XMLFileWriter& writer) {
-    writer.writeStartElementWithNamespace(W, "r");
-    KXDocxUtilities::WriteRProperty(rProperty(), writer);
-    writer.writeStartElementWithNamespace(W, "pict");
-    _writePath2006(writer);
-    writer.writeEndElement();
-    writer.writeEndElement();
+    kx::detail::writePictRun(writer, rProperty(), [&] { _writePath2006(writer); });
 }
 
 void KXDocxRunPath::_writePath2006(XMLFileWriter& writer) {

@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "docx/model/KXDocxPictRun_p.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/model/KXDocxVMLShapeTypes.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
@@ -61,12 +62,7 @@ int KXDocxRunTextBox::RotationOfRunTextBoxArray(const std::vector<std::shared_pt
 }
 
 void KXDocxRunTextBox::writeWithXMLWriter(XMLFileWriter& writer) {
-    writer.writeStartElementWithNamespace(W, "r");
-    KXDocxUtilities::WriteRProperty(rProperty(), writer);
-    writer.writeStartElementWithNamespace(W, "pict");
-    _writeTextBox(writer);
-    writer.writeEndElement();
-    writer.writeEndElement();
+    kx::detail::writePictRun(writer, rProperty(), [&] { _writeTextBox(writer); });
 }
 
 void KXDocxRunTextBox::_writeTextBox(XMLFileWriter& writer) {

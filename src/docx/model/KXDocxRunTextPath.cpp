@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "docx/model/KXDocxPictRun_p.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/model/KXDocxVMLShapeTypes.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 constexpr std::string_view V = KXOpenXMLNameSpace::nameSpace_v();
 constexpr std::string_view O = KXOpenXMLNameSpace::nameSpace_o();
 constexpr std::string_view W10 = KXOpenXMLNameSpace::nameSpace_w10();
@@ -27,12 +27,7 @@ std::shared_ptr<KXDocxRun> KXDocxRunTextPath::copy() const {
 kx::Rect KXDocxRunTextPath::displayRect() const { return pictInfo_.displayFrame(); }
 
 void KXDocxRunTextPath::writeWithXMLWriter(XMLFileWriter& writer) {
-    writer.writeStartElementWithNamespace(W, "r");
-    KXDocxUtilities::WriteRProperty(rProperty(), writer);
-    writer.writeStartElementWithNamespace(W, "pict");
-    _writeTextPath(writer);
-    writer.writeEndElement();
-    writer.writeEndElement();
+    kx::detail::writePictRun(writer, rProperty(), [&] { _writeTextPath(writer); });
 }
 
 void KXDocxRunTextPath::_writeTextPath(XMLFileWriter& writer) {

@@ -110,6 +110,11 @@ private:
     std::shared_ptr<KXDocxRunImage> softMaskImageRun() const;
     // A picture the capture drew becomes an image run where it was drawn.
     void addDrawnPicture(const kx::CapturedPicture& picture);
+    // An image run of the picture file the package holds as `id`, placed by `info`; it takes the
+    // state's soft-mask group and annotation, the next reading and stacking places and the current
+    // run properties.
+    std::shared_ptr<KXDocxRunImage> newImageRun(const KXPDFRenderState& state, std::string id,
+                                                const std::string& file, const KXDocxImageInfo& info);
     // The job's image resolution held between 72 and 600.
     static int pictureDPI();
     // The scale (pixels a point) at which a picture of `area` (display space) is drawn: `scale`,

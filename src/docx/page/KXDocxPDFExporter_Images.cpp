@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxManager.h"
 #include "docx/page/KXDocxPDFExporter.h"
 #include "docx/page/KXDocxPage.h"
@@ -128,17 +127,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     std::string id = writer_->collectImageWithPath(file);
     // A file the package cannot carry is no picture of the document.
     if (id.empty()) return;
-    auto run = std::make_shared<KXDocxRunImage>();
-    run->setIsExtGStateSMask(state->isParseringExtGState());
-    run->setIsAnnotion(state->isParseringAnnotion());
-    run->setPdfAnnotionIndex(state->pdfAnnotionIndex());
-    run->setPdfScanIndex(nextScanIndex());
-    run->setPictZIndex(KXDocxCounters::sharedInstance().nextShapeZIndex());
-    run->setRunImageID(std::move(id));
-    run->setRunImageTitle(info.imageTitle);
-    run->setImagePath(file);
-    run->setPictInfo(info);
-    run->setRProperty(currentRProperty(currentDisplayTextTransform()));
+    std::shared_ptr<KXDocxRunImage> run = newImageRun(*state, std::move(id), file, info);
 
     if (!state->isParseringExtGState() && state->haveSoftMask()) {
         // The mask is used up by this image.

@@ -30,18 +30,23 @@ void KXDocxPDFExporter::addDrawnPicture(const kx::CapturedPicture& picture) {
     info.opacity = 1.0f;
     info.vertices = {kx::Point{r.minX(), r.minY()}, kx::Point{r.maxX(), r.minY()}, kx::Point{r.maxX(), r.maxY()},
                      kx::Point{r.minX(), r.maxY()}};
+    page->allRunImageArray().push_back(newImageRun(*state, std::move(id), picture.path, info));
+}
+
+std::shared_ptr<KXDocxRunImage> KXDocxPDFExporter::newImageRun(const KXPDFRenderState& state, std::string id,
+                                                               const std::string& file, const KXDocxImageInfo& info) {
     auto run = std::make_shared<KXDocxRunImage>();
-    run->setIsExtGStateSMask(state->isParseringExtGState());
-    run->setIsAnnotion(state->isParseringAnnotion());
-    run->setPdfAnnotionIndex(state->pdfAnnotionIndex());
+    run->setIsExtGStateSMask(state.isParseringExtGState());
+    run->setIsAnnotion(state.isParseringAnnotion());
+    run->setPdfAnnotionIndex(state.pdfAnnotionIndex());
     run->setPdfScanIndex(nextScanIndex());
     run->setPictZIndex(KXDocxCounters::sharedInstance().nextShapeZIndex());
     run->setRunImageID(std::move(id));
     run->setRunImageTitle(info.imageTitle);
-    run->setImagePath(picture.path);
+    run->setImagePath(file);
     run->setPictInfo(info);
     run->setRProperty(currentRProperty(currentDisplayTextTransform()));
-    page->allRunImageArray().push_back(std::move(run));
+    return run;
 }
 
 void KXDocxPDFExporter::didScanPaintShading(KXPDFConentParser&, const std::shared_ptr<KXPDFShading>& shading) {

@@ -2,6 +2,10 @@
 // Floating pictures written as the document part writes them: inside an element that binds the
 // prefixes of the document's root ("w", "v", "r", "o", "w10"), without line breaks.
 
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,8 +14,22 @@
 #include "docx/model/KXDocxVMLShapeTypes.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/Image.h"
+#include "support/TestSupport.h"
+#include "util/KXWriteCGImageToURL.h"
 
 namespace kx::test {
+
+// A PNG of one colour (a soft mask where the three are equal) in the test's folder.
+inline std::string solidPNG(const std::string& name, int width, int height, std::array<std::uint8_t, 3> rgb) {
+    auto image = kx::Image::make(width, height, kx::PixelFormat::RGB8);
+    for (size_t i = 0; i < image->pixels.size(); i += 3)
+        for (size_t c = 0; c < 3; ++c) image->pixels[i + c] = rgb[c];
+    const std::string path = kx::pathJoin(tempDir(), name);
+    EXPECT_TRUE(KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, 72, 72, 1.0f));
+    return path;
+}
 
 // A new document part: the shape counters and the shape types defined start again.
 inline void beginVMLDocument() {

@@ -17,16 +17,6 @@ using namespace kx::test;
 
 namespace {
 
-// A PNG of one colour.
-std::string solidPNG(const std::string& name, int width, int height, std::array<std::uint8_t, 3> rgb) {
-    auto image = kx::Image::make(width, height, kx::PixelFormat::RGB8);
-    for (size_t i = 0; i < image->pixels.size(); i += 3)
-        for (size_t c = 0; c < 3; ++c) image->pixels[i + c] = rgb[c];
-    const std::string path = kx::pathJoin(tempDir(), name);
-    EXPECT_TRUE(KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, 72, 72, 1.0f));
-    return path;
-}
-
 std::shared_ptr<KXDocxRunImage> imageRun(kx::Rect frame, std::uint64_t scanIndex = 0, std::string file = {}) {
     auto run = std::make_shared<KXDocxRunImage>();
     KXDocxImageInfo info;

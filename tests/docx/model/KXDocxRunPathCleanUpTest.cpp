@@ -13,13 +13,6 @@ const kx::Color kGrey{0.8, 0.8, 0.8, 1};
 const kx::Color kWhite{1, 1, 1, 1};
 const kx::Color kRed{1, 0, 0, 1};
 
-void expectRect(const kx::Rect& r, double x, double y, double w, double h) {
-    EXPECT_NEAR(r.origin.x, x, 1e-9);
-    EXPECT_NEAR(r.origin.y, y, 1e-9);
-    EXPECT_NEAR(r.size.width, w, 1e-9);
-    EXPECT_NEAR(r.size.height, h, 1e-9);
-}
-
 }  // namespace
 
 TEST(KXDocxRunPathCleanUp, BackgroundRectangleIsTheLargestPlainFill) {

@@ -13,13 +13,6 @@ namespace {
 const kx::Color kRed{1, 0, 0, 1};
 const kx::Color kBlue{0, 0, 1, 1};
 
-void expectRect(const kx::Rect& r, double x, double y, double w, double h) {
-    EXPECT_NEAR(r.origin.x, x, 1e-9);
-    EXPECT_NEAR(r.origin.y, y, 1e-9);
-    EXPECT_NEAR(r.size.width, w, 1e-9);
-    EXPECT_NEAR(r.size.height, h, 1e-9);
-}
-
 }  // namespace
 
 TEST(KXDocxRunPath, SplitsPathsIntoClosedOrEndedSubPaths) {

@@ -2,6 +2,8 @@
 // Path runs made as the exporter makes them: a display-space path, its paint, its frame (the
 // path's box, a stroked hairline taking the stroke width across), its points and reading position.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <vector>
 
@@ -80,6 +82,14 @@ inline std::shared_ptr<KXDocxRunPath> pathRun(const kx::Path& path, const Paint&
     run->setRunCGPath(path);
     run->setRunLinePointArray(KXLineUtilites::NSArrayFromCGPath(path));
     return run;
+}
+
+// Expects the rectangle to be (x, y, w, h), to rounding.
+inline void expectRect(const kx::Rect& r, double x, double y, double w, double h) {
+    EXPECT_NEAR(r.origin.x, x, 1e-9);
+    EXPECT_NEAR(r.origin.y, y, 1e-9);
+    EXPECT_NEAR(r.size.width, w, 1e-9);
+    EXPECT_NEAR(r.size.height, h, 1e-9);
 }
 
 inline std::vector<std::uint64_t> scanIndexes(const KXDocxRunPathArray& runs) {

@@ -29,6 +29,20 @@ std::shared_ptr<KXDocxTable> gridTable(MemoryDocument& document, std::unique_ptr
     return table;
 }
 
+// The XML of row `row` of the grid table with rows of `rowHeight`; empty when no table was found.
+std::string writtenRow(double rowHeight, size_t row) {
+    MemoryDocument document;
+    std::unique_ptr<KXDocxPage> page;
+    auto table = gridTable(document, page, rowHeight);
+    std::string xml;
+    if (table) {
+        table->tableRowArray()[row]->writeWithXMLWriter(*document.writer);
+        xml = document.finish();
+    }
+    KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    return xml;
+}
+
 size_t count(const std::string& s, const std::string& what) {
     size_t n = 0;
     for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
@@ -153,14 +167,9 @@ TEST(KXDocxTableXML, EmptyCellParagraphFitsItsRowAndIsNeverBelowAPoint) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MemoryDocument document;
-        std::unique_ptr<KXDocxPage> page;
-        auto table = gridTable(document, page, c.rowHeight);
-        ASSERT_TRUE(table);
-        table->tableRowArray()[1]->writeWithXMLWriter(*document.writer);
-        const std::string xml = document.finish();
+        const std::string xml = writtenRow(c.rowHeight, 1);
+        ASSERT_FALSE(xml.empty());
         EXPECT_NE(xml.find("<w:sz w:val=\"" + c.size + "\"/>"), std::string::npos) << xml;
-        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
     }
     // A cell without a row (no height to fit): a point, not the −1 a row of no height would give.
     MemoryDocument document;
@@ -184,14 +193,9 @@ TEST(KXDocxTableXML, RowHeights) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        MemoryDocument document;
-        std::unique_ptr<KXDocxPage> page;
-        auto table = gridTable(document, page, c.rowHeight);
-        ASSERT_TRUE(table);
-        table->tableRowArray()[0]->writeWithXMLWriter(*document.writer);
-        const std::string xml = document.finish();
+        const std::string xml = writtenRow(c.rowHeight, 0);
+        ASSERT_FALSE(xml.empty());
         EXPECT_NE(xml.find(c.trHeight), std::string::npos) << xml;
-        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
     }
 }
 

@@ -27,19 +27,11 @@
 #include "platform/FileSystem.h"
 #include "platform/FontCatalog.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KX_SLOW_BUILD 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KX_SLOW_BUILD 1
-#endif
-#endif
-
 using kx::test::PDFBuilder;
 
 namespace {
 
-#ifdef KX_SLOW_BUILD
+#ifdef KX_TEST_UNDER_ASAN
 constexpr double kTimeFactor = 4;
 #else
 constexpr double kTimeFactor = 1;

@@ -28,14 +28,6 @@
 #include "platform/pdf/PDFPageRenderer.h"
 #include "support/TestSupport.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KX_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KX_UNDER_ASAN 1
-#endif
-#endif
-
 namespace kx::test {
 
 namespace {
@@ -176,7 +168,7 @@ ChildOutcome runInChild(const std::function<int()>& work, const ChildLimits& lim
         dup2(fd, 1);
         dup2(fd, 2);
         close(fd);
-#ifndef KX_UNDER_ASAN
+#ifndef KX_TEST_UNDER_ASAN
         struct rlimit as{limits.memoryBytes, limits.memoryBytes};
         setrlimit(RLIMIT_AS, &as);
 #endif

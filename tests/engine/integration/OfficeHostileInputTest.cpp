@@ -28,19 +28,11 @@
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KX_SLOW_BUILD 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KX_SLOW_BUILD 1
-#endif
-#endif
-
 using kx::test::PDFBuilder;
 
 namespace {
 
-#ifdef KX_SLOW_BUILD
+#ifdef KX_TEST_UNDER_ASAN
 constexpr int kTimeFactor = 5;
 #else
 constexpr int kTimeFactor = 1;

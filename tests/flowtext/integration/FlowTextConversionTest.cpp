@@ -91,16 +91,10 @@ struct Conversion {
 Conversion convert(const std::string& pdfPath, const std::string& type, const std::string& outPath,
                    std::shared_ptr<const KXPDFOptions> options = nullptr) {
     kx::installExporters();
-    kx::test::RecordingDelegate delegate;
-    KXDocuvane engine;
-    engine.setDelegate(&delegate);
-    std::vector<std::uint64_t> pages;
-    auto document = kx::PDFDocument::open(pdfPath);
-    for (int i = 1; document && i <= document->pageCount(); ++i) pages.push_back(static_cast<std::uint64_t>(i));
-    engine.convertPDFAtPath(pdfPath, "", pages, type, outPath, std::move(options));
-    EXPECT_TRUE(kx::test::runUntilEnd(delegate));
+    const auto run = kx::test::runConversion(pdfPath, kx::test::everyPage(pdfPath), type, outPath, std::move(options));
+    EXPECT_TRUE(run.ended);
     Conversion result;
-    if (!delegate.reports.empty()) result.error = delegate.last().error;
+    result.error = run.error();
     result.output = kx::readFile(outPath).value_or("");
     return result;
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "PresentationChecks.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "support/PDFBuilder.h"
@@ -15,13 +16,9 @@ namespace {
 
 using kx::pathJoin;
 
-std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
-
-std::optional<std::string> validator() {
-    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
-    if (!path || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3")) return std::nullopt;
-    return path;
-}
+using kx::test::checkPackage;
+using kx::test::shellQuoted;
+using kx::test::validator;
 
 std::string program() { return pathJoin(kx::test::binDir(), "KXDocuvane"); }
 
@@ -59,26 +56,6 @@ std::string testPDF() {
     for (const TestPage& p : testPages())
         pdf.addPage(p.content, "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>", p.extra);
     return pdf.build();
-}
-
-// The package's validity, and LibreOffice's PDF of it: its pages' text (form feeds between pages).
-void checkPackage(const std::string& pptx, const std::string& validate, std::string* text) {
-    std::string report;
-    EXPECT_EQ(kx::test::runCommand(shellQuoted(validate) + " " + shellQuoted(pptx), &report), 0) << report;
-    EXPECT_NE(report.find(": valid"), std::string::npos) << report;
-    if (!text || !kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdftotext")) return;
-    const std::string folder = pathJoin(kx::test::tempDir(), "lo-" + kx::pathFileName(pptx));
-    const std::string profile = pathJoin(kx::test::tempDir(), "lo-profile");
-    std::string log;
-    ASSERT_EQ(kx::test::runCommand("timeout 180 soffice -env:UserInstallation=file://" + profile +
-                                       " --headless --convert-to pdf --outdir " + shellQuoted(folder) + " " +
-                                       shellQuoted(pptx),
-                                   &log),
-              0)
-        << log;
-    const std::string pdf = pathJoin(folder, kx::pathWithoutExtension(kx::pathFileName(pptx)) + ".pdf");
-    ASSERT_TRUE(kx::isRegularFile(pdf)) << log;
-    ASSERT_EQ(kx::test::runCommand("pdftotext " + shellQuoted(pdf) + " -", text), 0);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "PresentationChecks.h"
 #include "platform/FileSystem.h"
 #include "platform/Image.h"
 #include "pptx/KXPPTXFreeform.h"
@@ -17,13 +18,7 @@ namespace {
 
 using kx::pathJoin;
 
-std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
-
-std::optional<std::string> validator() {
-    std::optional<std::string> path = kx::test::sharedTool("ooxml-validate");
-    if (!path || !kx::test::haveCommand("xmllint") || !kx::test::haveCommand("python3")) return std::nullopt;
-    return path;
-}
+using kx::test::validator;
 
 void addTextBox(KXPPTXPage& page) {
     auto box = std::make_unique<KXPPTXTextbox>();
@@ -105,24 +100,9 @@ TEST(PresentationPackage, HandMadeShapesMakeAValidPresentation) {
     KXError error;
     ASSERT_TRUE(writer->packetPPTXFile(&error)) << error.failureReason;
 
-    std::string report;
-    EXPECT_EQ(kx::test::runCommand(shellQuoted(*validate) + " " + shellQuoted(out), &report), 0) << report;
-    EXPECT_NE(report.find(": valid"), std::string::npos) << report;
-
-    if (!kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdftotext"))
-        GTEST_SKIP() << "LibreOffice or pdftotext missing";
-    const std::string pdfFolder = pathJoin(kx::test::tempDir(), "hand-made-pdf");
-    const std::string profile = pathJoin(kx::test::tempDir(), "lo-profile");
-    std::string log;
-    ASSERT_EQ(kx::test::runCommand("timeout 180 soffice -env:UserInstallation=file://" + profile +
-                                       " --headless --convert-to pdf --outdir " + shellQuoted(pdfFolder) + " " +
-                                       shellQuoted(out),
-                                   &log),
-              0)
-        << log;
-    const std::string pdf = pathJoin(pdfFolder, "hand-made.pdf");
-    ASSERT_TRUE(kx::isRegularFile(pdf)) << log;
     std::string text;
-    ASSERT_EQ(kx::test::runCommand("pdftotext " + shellQuoted(pdf) + " -", &text), 0);
+    kx::test::checkPackage(out, *validate, &text);
+    if (HasFatalFailure()) return;
+    if (!kx::test::haveLibreOfficeText()) GTEST_SKIP() << "LibreOffice or pdftotext missing";
     EXPECT_NE(text.find("Quarterly figures"), std::string::npos) << text;
 }

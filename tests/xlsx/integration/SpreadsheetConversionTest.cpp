@@ -64,15 +64,12 @@ std::string threePagePDF() {
 std::optional<KXError> convert(const std::string& pdf, const std::string& type, const std::string& out,
                                const KXExcelOptions& excel = KXExcelOptions(), std::vector<std::uint64_t> pages = {}) {
     kx::installExporters();
-    kx::test::RecordingDelegate delegate;
-    KXDocuvane engine;
-    engine.setDelegate(&delegate);
     if (pages.empty()) pages = {1, 2, 3};
     auto options = std::make_shared<KXPDFOptions>();
     options->setExcelOptions(excel);
-    engine.convertPDFAtPath(pdf, "", pages, type, out, std::move(options));
-    EXPECT_TRUE(kx::test::runUntilEnd(delegate));
-    return delegate.reports.empty() ? std::nullopt : delegate.last().error;
+    const auto run = kx::test::runConversion(pdf, pages, type, out, std::move(options));
+    EXPECT_TRUE(run.ended);
+    return run.error();
 }
 
 // Every sheet as "Sheet name" lines followed by "A1|type|value|format" lines.

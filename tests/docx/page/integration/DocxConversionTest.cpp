@@ -35,17 +35,11 @@ struct Conversion {
 
 Conversion convert(const std::string& pdfPath, const std::string& outPath, std::vector<std::uint64_t> pages = {}) {
     kx::installExporters();
-    kx::test::RecordingDelegate delegate;
-    KXDocuvane engine;
-    engine.setDelegate(&delegate);
-    if (pages.empty()) {
-        auto document = kx::PDFDocument::open(pdfPath);
-        for (int i = 1; document && i <= document->pageCount(); ++i) pages.push_back(static_cast<std::uint64_t>(i));
-    }
-    engine.convertPDFAtPath(pdfPath, "", pages, "docx", outPath, nullptr);
-    EXPECT_TRUE(kx::test::runUntilEnd(delegate, std::chrono::seconds(120)));
+    if (pages.empty()) pages = kx::test::everyPage(pdfPath);
+    const auto run = kx::test::runConversion(pdfPath, pages, "docx", outPath, nullptr, std::chrono::seconds(120));
+    EXPECT_TRUE(run.ended);
     Conversion result;
-    if (!delegate.reports.empty()) result.error = delegate.last().error;
+    result.error = run.error();
     result.path = outPath;
     return result;
 }

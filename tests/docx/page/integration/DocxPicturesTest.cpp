@@ -38,12 +38,9 @@ Package convert(const std::string& pdf, const std::string& name, std::shared_ptr
     Package p;
     p.path = kx::pathJoin(kx::test::tempDir(), name + ".docx");
     kx::removeAll(p.path);
-    kx::test::RecordingDelegate delegate;
-    KXDocuvane engine;
-    engine.setDelegate(&delegate);
-    engine.convertPDFAtPath(pdf, "", {1}, "docx", p.path, std::move(options));
-    EXPECT_TRUE(kx::test::runUntilEnd(delegate, std::chrono::seconds(120)));
-    EXPECT_FALSE(!delegate.reports.empty() && delegate.last().error) << name;
+    const auto run = kx::test::runConversion(pdf, {1}, "docx", p.path, std::move(options), std::chrono::seconds(120));
+    EXPECT_TRUE(run.ended);
+    EXPECT_FALSE(run.error()) << name;
     kx::test::runCommand("unzip -p '" + p.path + "' word/document.xml", &p.document);
     std::string listing;
     kx::test::runCommand("unzip -Z1 '" + p.path + "'", &listing);

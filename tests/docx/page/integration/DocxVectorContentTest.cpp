@@ -64,17 +64,12 @@ Conversion convert(const std::string& pdf, const std::string& name) {
     kx::installExporters();
     const std::string out = kx::pathJoin(kx::test::tempDir(), name + ".docx");
     kx::removeAll(out);
-    std::vector<std::uint64_t> pages;
-    if (auto document = kx::PDFDocument::open(pdf))
-        for (int i = 1; i <= document->pageCount(); ++i) pages.push_back(static_cast<std::uint64_t>(i));
-    kx::test::RecordingDelegate delegate;
-    KXDocuvane engine;
-    engine.setDelegate(&delegate);
-    engine.convertPDFAtPath(pdf, "", pages, "docx", out, nullptr);
-    EXPECT_TRUE(kx::test::runUntilEnd(delegate, std::chrono::seconds(120)));
+    const auto run =
+        kx::test::runConversion(pdf, kx::test::everyPage(pdf), "docx", out, nullptr, std::chrono::seconds(120));
+    EXPECT_TRUE(run.ended);
     Conversion c;
     c.path = out;
-    if (!delegate.reports.empty()) c.error = delegate.last().error;
+    c.error = run.error();
     kx::test::runCommand("unzip -p '" + out + "' word/document.xml", &c.document);
     return c;
 }
