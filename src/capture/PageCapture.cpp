@@ -72,6 +72,7 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     styleCache_.clear();
     clipCache_.reset();
     clipBoundsCache_.reset();
+    pathClipCache_.reset();
     fillCache_ = {};
     scanIndexCounter_ = 0;
     if (again)
@@ -453,11 +454,12 @@ std::optional<kx::Rect> PageCapture::clipDisplayBounds() const {
 bool PageCapture::isPathInsideClip(const kx::Path& path, double lineWidth, kx::Rect* clipBound) const {
     const KXPDFRenderState* state = topState();
     if (!state || state->clipBezierPaths().empty()) return true;
-    kx::Rect bound;
-    std::optional<kx::Path> visible = ClipPathInContextSize(pageSize_, path, lineWidth, pageGeometry_.pageTransform,
-                                                            state->clipBezierPaths(), &bound);
-    if (clipBound) *clipBound = bound;
-    return visible && !visible->isEmpty();
+    if (!pathClipCache_ || pathClipCache_->paths != state->clipBezierPaths())
+        pathClipCache_ = PathClipCache{state->clipBezierPaths(),
+                                       ClipBoxInContextSize(pageSize_, pageGeometry_.pageTransform, state->clipBezierPaths())};
+    const std::optional<kx::Rect>& box = pathClipCache_->box;
+    if (clipBound) *clipBound = box ? *box : kx::Rect();
+    return box && PathBoxMeetsClipBox(path, lineWidth, *box) && !path.isEmpty();
 }
 
 std::optional<DisplayPath> PageCapture::displayPathOf(const kx::Path& path, bool stroke, double lineWidth,

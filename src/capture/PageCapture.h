@@ -411,6 +411,13 @@ private:
     mutable std::optional<ClipCache> clipCache_;
     // The same for clipDisplayBounds.
     mutable std::optional<ClipCache> clipBoundsCache_;
+    // The clip's box as isPathInsideClip measures it (nullopt when no bitmap could be made):
+    // drawn once for all the paths painted under the same clip.
+    struct PathClipCache {
+        std::vector<std::shared_ptr<const KXPDFClipPath>> paths;
+        std::optional<kx::Rect> box;
+    };
+    mutable std::optional<PathClipCache> pathClipCache_;
     // The box visibleClipRect answers when every clip path is a rectangle on the page (they
     // intersect in a rectangle, no bitmap needed): null when they leave nothing; nullopt when a
     // path is of another shape.

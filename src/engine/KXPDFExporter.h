@@ -144,6 +144,13 @@ public:
                                                          const kx::AffineTransform& transform,
                                                          const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
                                                          kx::Rect* clipBound);
+    // The two steps of ClipPathInContextSize, for a caller that tries many paths under one clip:
+    // the clip's box (drawn into a bitmap; nullopt when no bitmap can be made, the null rectangle
+    // when nothing is visible), and whether the path's box, widened to the line width where
+    // thinner, meets that box.
+    static std::optional<kx::Rect> ClipBoxInContextSize(kx::Size size, const kx::AffineTransform& transform,
+                                                        const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths);
+    static bool PathBoxMeetsClipBox(const kx::Path& cgPath, double lineWidth, const kx::Rect& clipBox);
 
 protected:
     // Sets the export error to the reason, in the engine's error domain with the code of an

@@ -295,35 +295,26 @@ kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::Imag
 
 kx::Rect KXPDFExporter::ClipRectInContextSize(kx::Size size, const kx::AffineTransform& transform,
                                               const ClipPaths& clipBezierPaths) {
+    return ClipBoxInContextSize(size, transform, clipBezierPaths).value_or(kx::Rect::null());
+}
+
+std::optional<kx::Rect> KXPDFExporter::ClipBoxInContextSize(kx::Size size, const kx::AffineTransform& transform,
+                                                            const ClipPaths& clipBezierPaths) {
     // Only the clip's box is asked: a bitmap as large as the clip paths' boxes gives it.
     const kx::Size pixels = canvasSize(size, nullptr);
     const kx::Rect region = clipRegion(pixels.width, pixels.height, clipBezierPaths, transform);
     if (region.isNull() && pixels.width >= 1.0) return kx::Rect::null();
     Canvas canvas = makeCanvas(pixels, transform, region);
-    if (!canvas.context) return kx::Rect::null();
+    if (!canvas.context) return std::nullopt;
     // The bitmap's transform already leads from the clip paths' space.
     clipWithPaths(*canvas.context, clipBezierPaths, kx::AffineTransform::identity());
     return canvas.context->clipBoundingBox();
 }
 
-std::optional<kx::Path> KXPDFExporter::ClipPathInContextSize(kx::Size size, const kx::Path& cgPath, double lineWidth,
-                                                             const kx::AffineTransform& transform,
-                                                             const ClipPaths& clipBezierPaths, kx::Rect* clipBound) {
-    const kx::Size pixels = canvasSize(size, nullptr);
-    const kx::Rect region = clipRegion(pixels.width, pixels.height, clipBezierPaths, transform);
-    if (region.isNull() && pixels.width >= 1.0) {
-        if (clipBound) *clipBound = kx::Rect::null();
-        return std::nullopt;
-    }
-    Canvas canvas = makeCanvas(pixels, transform, region);
-    if (!canvas.context) return std::nullopt;
-    clipWithPaths(*canvas.context, clipBezierPaths, kx::AffineTransform::identity());
-    kx::Rect clipBox = canvas.context->clipBoundingBox();
-    if (clipBound) *clipBound = clipBox;
-
+bool KXPDFExporter::PathBoxMeetsClipBox(const kx::Path& cgPath, double lineWidth, const kx::Rect& clipBox) {
     // A line has no area: its box is widened to the line width where it is thinner than that.
     kx::Rect box = cgPath.boundingBox();
-    if (box.isNull() || clipBox.isNull()) return std::nullopt;
+    if (box.isNull() || clipBox.isNull()) return false;
     box = box.standardized();
     double lw = std::isfinite(lineWidth) ? std::fabs(lineWidth) : 0;
     if (box.size.width < lw) {
@@ -334,6 +325,15 @@ std::optional<kx::Path> KXPDFExporter::ClipPathInContextSize(kx::Size size, cons
         box.origin.y -= (lw - box.size.height) / 2;
         box.size.height = lw;
     }
-    if (clipBox.contains(box) || clipBox.intersects(box)) return cgPath;
-    return std::nullopt;
+    return clipBox.contains(box) || clipBox.intersects(box);
+}
+
+std::optional<kx::Path> KXPDFExporter::ClipPathInContextSize(kx::Size size, const kx::Path& cgPath, double lineWidth,
+                                                             const kx::AffineTransform& transform,
+                                                             const ClipPaths& clipBezierPaths, kx::Rect* clipBound) {
+    std::optional<kx::Rect> clipBox = ClipBoxInContextSize(size, transform, clipBezierPaths);
+    if (!clipBox) return std::nullopt;
+    if (clipBound) *clipBound = *clipBox;
+    if (!PathBoxMeetsClipBox(cgPath, lineWidth, *clipBox)) return std::nullopt;
+    return cgPath;
 }

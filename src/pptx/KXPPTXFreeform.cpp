@@ -112,38 +112,59 @@ void KXPPTXFreeform::writeDash(XMLFileWriter& w) {
 }
 
 void KXPPTXFreeform::write_SpPr_custGeom(XMLFileWriter& w) {
+    using kx::detail::appendNumber;
+    using kx::detail::emuValue;
     const std::string width = std::to_string(frameLength(spInfo_.displayWidth()));
     const std::string height = std::to_string(frameLength(spInfo_.displayHeight()));
     const kx::Point origin = spInfo_.displayOrigin();
-    const std::vector<KXPPTXPathElement> elements = pointsWithCGPath(runCGPath_);
-    auto x = [&](const kx::Point& p) { return kx::detail::emu(p.x - origin.x); };
-    auto y = [&](const kx::Point& p) { return kx::detail::emu(p.y - origin.y); };
+    // A slide holds thousands of path points: their values are built in one reused string, and
+    // the path's elements are read where they are.
+    const std::vector<kx::PathElement>& elements = runCGPath_.elements();
+    std::string value;
+    auto numbered = [&](std::string_view name, size_t i) -> const std::string& {
+        value.assign(name);
+        appendNumber(value, static_cast<std::int64_t>(i));
+        return value;
+    };
+    auto formula = [&](double coordinate, std::string_view side, const std::string& length) -> const std::string& {
+        value.assign("*/ ");
+        appendNumber(value, emuValue(coordinate));
+        value.append(side);
+        value.append(length);
+        return value;
+    };
+    auto coordinate = [&](double v) -> const std::string& {
+        value.clear();
+        appendNumber(value, emuValue(v));
+        return value;
+    };
 
     w.writeStartElementWithNamespace(A, "custGeom");
     empty(w, "avLst");
     w.writeStartElementWithNamespace(A, "gdLst");
     for (size_t i = 0; i < elements.size(); ++i) {
-        if (elements[i].points.empty()) continue;
-        const kx::Point& end = elements[i].points.back();
+        const int count = elements[i].pointCount();
+        if (count == 0) continue;
+        const kx::Point& end = elements[i].points[static_cast<size_t>(count - 1)];
         w.writeStartElementWithNamespace(A, "gd");
-        w.writeAttribute("name", "connsiteX" + std::to_string(i));
-        w.writeAttribute("fmla", "*/ " + x(end) + " w " + width);
+        w.writeAttribute("name", numbered("connsiteX", i));
+        w.writeAttribute("fmla", formula(end.x - origin.x, " w ", width));
         w.writeEndElement();
         w.writeStartElementWithNamespace(A, "gd");
-        w.writeAttribute("name", "connsiteY" + std::to_string(i));
-        w.writeAttribute("fmla", "*/ " + y(end) + " h " + height);
+        w.writeAttribute("name", numbered("connsiteY", i));
+        w.writeAttribute("fmla", formula(end.y - origin.y, " h ", height));
         w.writeEndElement();
     }
     w.writeEndElement();  // gdLst
     empty(w, "ahLst");
     w.writeStartElementWithNamespace(A, "cxnLst");
     for (size_t i = 0; i < elements.size(); ++i) {
-        if (elements[i].points.empty()) continue;
+        if (elements[i].pointCount() == 0) continue;
         w.writeStartElementWithNamespace(A, "cxn");
-        w.writeAttribute("ang", std::to_string(i));
+        w.writeAttribute("ang", numbered("", i));
         w.writeStartElementWithNamespace(A, "pos");
-        w.writeAttribute("x", "connsiteX" + std::to_string(i));
-        w.writeAttribute("y", "connsiteY" + std::to_string(i));
+        w.writeAttribute("x", numbered("connsiteX", i));
+        w.writeAttribute("y", numbered("connsiteY", i));
         w.writeEndElement();
         w.writeEndElement();
     }
@@ -159,19 +180,21 @@ void KXPPTXFreeform::write_SpPr_custGeom(XMLFileWriter& w) {
     w.writeAttribute("w", width);
     w.writeAttribute("h", height);
     static constexpr std::string_view kCommands[] = {"moveTo", "lnTo", "quadBezTo", "cubicBezTo"};
-    for (const KXPPTXPathElement& e : elements) {
-        if (e.type == 4) {
+    for (const kx::PathElement& e : elements) {
+        if (e.type == kx::PathElementType::CloseSubpath) {
             // Every sub-path that the path closes is closed here too: a stroked outline keeps its
             // closing side.
             empty(w, "close");
             continue;
         }
-        if (e.points.empty() || e.type < 0 || e.type > 3) continue;
-        w.writeStartElementWithNamespace(A, kCommands[e.type]);
-        for (const kx::Point& p : e.points) {
+        const int count = e.pointCount();
+        if (count == 0) continue;
+        w.writeStartElementWithNamespace(A, kCommands[static_cast<int>(e.type)]);
+        for (int k = 0; k < count; ++k) {
+            const kx::Point& p = e.points[static_cast<size_t>(k)];
             w.writeStartElementWithNamespace(A, "pt");
-            w.writeAttribute("x", x(p));
-            w.writeAttribute("y", y(p));
+            w.writeAttribute("x", coordinate(p.x - origin.x));
+            w.writeAttribute("y", coordinate(p.y - origin.y));
             w.writeEndElement();
         }
         w.writeEndElement();

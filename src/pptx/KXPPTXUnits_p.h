@@ -5,6 +5,7 @@
 // the range of the attribute's type, so that no input (NaN, huge or negative sizes) makes an
 // attribute the schema refuses.
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 
@@ -22,8 +23,16 @@ inline std::int64_t clampedRound(double v, double lo, double hi) {
 }
 
 // A coordinate (may be negative).
-inline std::string emu(double points) {
-    return std::to_string(clampedRound(points * kEMUPerPoint, -27273042329600.0, 27273042316900.0));
+inline std::int64_t emuValue(double points) {
+    return clampedRound(points * kEMUPerPoint, -27273042329600.0, 27273042316900.0);
+}
+inline std::string emu(double points) { return std::to_string(emuValue(points)); }
+
+// Appends the decimal digits of the number, as std::to_string writes them.
+inline void appendNumber(std::string& out, std::int64_t number) {
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    out.append(digits, static_cast<size_t>(end - digits));
 }
 // A size or a positive coordinate.
 inline std::string positiveEmu(double points) {

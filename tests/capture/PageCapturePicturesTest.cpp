@@ -165,6 +165,41 @@ TEST(PageCapturePictures, TheClipDecidesWhatShowsAndWhatIsRedrawn) {
     }
 }
 
+// Many paths are painted under one clip and the clip changes between them: each path is tried
+// against the clip it is painted under, whichever clip was measured before it on the page.
+TEST(PageCapturePictures, EveryPathMeetsTheClipItIsPaintedUnder) {
+    const std::string inA = "110 110 m 140 110 l S ", inB = "300 300 m 400 300 l S ";
+    const std::string content = "q 100 100 50 50 re W n " + inA + inB + "Q " +  // under A
+                                "q 290 290 150 50 re W n " + inA + inB +        // under B
+                                "100 100 50 50 re W n " + inA + inB + "Q " +      // under B and A: nothing shows
+                                inA + inB;                                        // no clip
+    const kx::Rect a{100, 100, 50, 50}, b{290, 290, 150, 50};
+    struct Seen {
+        bool inside;
+        kx::Rect clip;
+    };
+    const std::vector<Seen> expected = {{true, a},   {false, a},  {false, b},  {true, b},
+                                        {false, kx::Rect::null()}, {false, kx::Rect::null()},
+                                        {true, kx::Rect::null()},  {true, kx::Rect::null()}};
+    LogCapture capture;
+    std::vector<Seen> seen;
+    capture.onPath = [&](LogCapture& cap, const kx::Path& path, bool, bool) {
+        kx::Rect clip = kx::Rect::null();
+        const bool inside = cap.isPathInsideClip(path, 1.0, &clip);
+        seen.push_back({inside, clip});
+    };
+    capturetest::convert(capture, capturetest::pagesDocument({content}));
+    ASSERT_EQ(seen.size(), expected.size());
+    for (size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].inside, expected[i].inside);
+        EXPECT_EQ(seen[i].clip.isNull(), expected[i].clip.isNull()) << str(seen[i].clip);
+        if (!expected[i].clip.isNull()) {
+            EXPECT_TRUE(near(seen[i].clip, expected[i].clip)) << str(seen[i].clip);
+        }
+    }
+}
+
 TEST(PageCapturePictures, TheClipsBoxIsTheBitmapsWithoutDrawingRectangles) {
     // Rectangular clips are measured without a bitmap, the clip kept for the runs after it: the
     // box must be the one the bitmap gives, on upright and turned pages, for clips made of
