@@ -1,6 +1,11 @@
 #include "engine/KXDocuvane.h"
 
 #include <exception>
+#include <mutex>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "engine/ExporterChoice.h"
 #include "platform/FileSystem.h"
@@ -10,6 +15,21 @@
 const char* const KXDocuvane::errorDomain = "org.docuvane.KXDocuvane";
 
 namespace {
+
+// A page's pictures are drawn, read back and merged in bitmaps of several megabytes each, one
+// after another. The allocator would hand each of them back to the system when freed and take
+// fresh pages for the next, faulting in every page again: most of the time of a page of many
+// large pictures. Buffers of up to 64 MB are kept for reuse instead, and up to 128 MB of freed
+// memory stays with the process; larger ones still come and go on their own.
+void keepLargeBuffersForReuse() {
+#if defined(__GLIBC__)
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+    });
+#endif
+}
 
 KXError engineError(int code, std::string reason, std::string underlying = {}) {
     return KXError{KXDocuvane::errorDomain, code, std::move(reason), std::move(underlying)};
@@ -135,6 +155,7 @@ bool KXDocuvane::tryBlock(Work&& work) {
 }
 
 void KXDocuvane::runConversion() {
+    keepLargeBuffersForReuse();
     std::optional<KXError> result;
     {
         // Temporary files of this conversion live here and go when it ends, also on failure.
