@@ -490,7 +490,8 @@ std::optional<CapturedPicture> PageCapture::writePicture(const kx::ImageRef& pic
                                                          const std::string& name, double dpi) const {
     if (!picture) return std::nullopt;
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "PNG"));
-    if (!KXWriteCGImageToURL(picture, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f)) return std::nullopt;
+    if (!KXWriteCGImageToURL(picture, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f,
+                             kKXPackagePictureDeflateLevel)) return std::nullopt;
     return CapturedPicture{path, rect, picture->width, picture->height};
 }
 

@@ -43,6 +43,7 @@ kx::ImageRef KXPDFExporter::CapturePDFPage(const kx::PDFPage& page, const KXPDFP
 std::optional<std::string> KXPDFExporter::SaveTempCGImage(const kx::ImageRef& image) {
     if (!image) return std::nullopt;
     std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG("SaveCGImage", "PNG"));
-    if (!KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, 72, 72, 1.0f)) return std::nullopt;
+    if (!KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, 72, 72, 1.0f,
+                             kKXPackagePictureDeflateLevel)) return std::nullopt;
     return path;
 }

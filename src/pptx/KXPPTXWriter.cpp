@@ -128,7 +128,8 @@ std::optional<std::string> KXPPTXWriter::mediaPartForFile(const std::string& pat
         partName = name + ".png";
         const std::string file = pathForPart(partName);
         if (!image || !kx::createDirectories(kx::pathDirectory(file)) ||
-            !KXWriteCGImageToURL(image, file, kx::ImageFileType::PNG, image->dpiX, image->dpiY, 1.0f) ||
+            !KXWriteCGImageToURL(image, file, kx::ImageFileType::PNG, image->dpiX, image->dpiY, 1.0f,
+                             kKXPackagePictureDeflateLevel) ||
             !parts().addMediaPart(partName))
             return std::nullopt;
     }

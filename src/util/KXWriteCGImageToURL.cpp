@@ -3,7 +3,7 @@
 #include <cstdio>
 
 bool KXWriteCGImageToURL(const kx::ImageRef& image, const std::string& path, kx::ImageFileType type, double dpiX,
-                         double dpiY, float quality) {
+                         double dpiY, float quality, int pngDeflateLevel) {
     if (!image || !image->isValid() || path.empty()) {
         std::fputs("Couldn't create image destination!\n", stderr);
         return false;
@@ -12,6 +12,7 @@ bool KXWriteCGImageToURL(const kx::ImageRef& image, const std::string& path, kx:
     options.dpiX = dpiX;
     options.dpiY = dpiY;
     options.quality = quality;
+    options.deflateLevel = pngDeflateLevel;
     switch (kx::writeImageFile(*image, path, type, options)) {
         case kx::ImageWriteStatus::Written: return true;
         case kx::ImageWriteStatus::CannotEncode: std::fputs("Couldn't create image destination!\n", stderr); return false;

@@ -194,7 +194,8 @@ std::shared_ptr<KXDocxRunImage> KXDocxRunImage::MergeRunImageArray(const KXDocxR
     const std::string name = kx::format("%zuImages_Merged", images.size());
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "png"));
     const double written = clip.width() > 0 ? image->width * 72.0 / clip.width() : dpi;
-    if (!KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, written, written, 1.0f)) return nullptr;
+    if (!KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, written, written, 1.0f,
+                             kKXPackagePictureDeflateLevel)) return nullptr;
 
     info.setDisplayFrame(clip);
     info.pixelWidth = image->width;

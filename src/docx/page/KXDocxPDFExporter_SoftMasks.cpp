@@ -63,7 +63,8 @@ void clipToMaskRun(kx::BitmapContext& ctx, const kx::Image& mask, const KXDocxRu
 std::optional<std::string> writeMasked(const kx::ImageRef& picture, const std::string& name) {
     if (!picture) return std::nullopt;
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "png"));
-    if (!KXWriteCGImageToURL(picture, path, kx::ImageFileType::PNG, 72, 72, 1.0f)) return std::nullopt;
+    if (!KXWriteCGImageToURL(picture, path, kx::ImageFileType::PNG, 72, 72, 1.0f,
+                             kKXPackagePictureDeflateLevel)) return std::nullopt;
     return path;
 }
 

@@ -239,7 +239,7 @@ bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, c
 
     bool asJPEG = !isMaskStream && writesJPEG(stream, e);
     return KXWriteCGImageToURL(image, path, asJPEG ? kx::ImageFileType::JPEG : kx::ImageFileType::PNG, 72, 72,
-                               jpegQuality);
+                               jpegQuality, kKXPackagePictureDeflateLevel);
 }
 
 std::string extractMaskStream(const PDFObject& stream) {

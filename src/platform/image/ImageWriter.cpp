@@ -197,6 +197,7 @@ bool writePNG(FILE* file, int width, int height, int bitDepth, int colorType, pn
     // Page images are large and mostly flat: unfiltered rows leave long runs of equal bytes that
     // deflate matches well, smaller and faster than trying every filter on every row.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    if (options.deflateLevel >= 0) png_set_compression_level(png, std::min(options.deflateLevel, 9));
     png_write_info(png, info);
     png_write_image(png, rows);
     png_write_end(png, info);

@@ -18,6 +18,8 @@ struct ImageWriteOptions {
     double dpiY = 72;
     // Lossy compression quality from 0 to 1 (JPEG only).
     float quality = 0.92f;
+    // zlib level of the image data from 0 to 9, negative for zlib's default (PNG only).
+    int deflateLevel = -1;
 };
 
 enum class ImageWriteStatus {
