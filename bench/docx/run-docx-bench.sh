@@ -11,17 +11,10 @@ cd "$(dirname "$0")/../.."
 build="${1:-build}"
 runs="${2:-5}"
 program="$(realpath "$build/bin/KXDocuvane")"
-corpus_root="${KX_CORPUS_DIR:-../shared/corpus}"
-if [ -z "${KX_CORPUS_DIR:-}" ] && [ ! -d "$corpus_root" ]; then
-  common="$(git rev-parse --path-format=absolute --git-common-dir 2>/dev/null || true)"
-  [ -n "$common" ] && corpus_root="$(dirname "$common")/../shared/corpus"
-fi
-corpus="$corpus_root/text"
+. bench/corpus.sh
 [ -x "$program" ] || { echo "build $program first (bash scripts/build)"; exit 1; }
 [ -d "$corpus" ] || { echo "the shared corpus ($corpus) is not here"; exit 1; }
-for tool in hyperfine pdfinfo python3; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing (bash scripts/install-deps)"; exit 1; }
-done
+kx_require_tools hyperfine pdfinfo python3
 [ -x /usr/bin/time ] || { echo "/usr/bin/time is missing (Debian package time)"; exit 1; }
 
 work="$(mktemp -d)"
