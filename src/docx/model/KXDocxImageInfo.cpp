@@ -1,5 +1,7 @@
 #include "docx/model/KXDocxImageInfo.h"
 
+#include <cmath>
+
 bool KXDocxImageInfo::isPointInImage(kx::Point p) const {
     bool inside = false;
     for (size_t i = 0, j = 3; i < 4; j = i++) {
@@ -11,4 +13,15 @@ bool KXDocxImageInfo::isPointInImage(kx::Point p) const {
         }
     }
     return inside;
+}
+
+void KXDocxImageInfo::becomeUprightPicture(const kx::Rect& frame, int width, int height) {
+    setDisplayFrame(frame);
+    pixelWidth = width;
+    pixelHeight = height;
+    horizontalResolution = displayWidth > 0 ? std::round(width * 72.0 / displayWidth) : 72;
+    verticalResolution = displayHeight > 0 ? std::round(height * 72.0 / displayHeight) : 72;
+    flipX = flipY = false;
+    rotation = 0;
+    pdfTransform = kx::AffineTransform::identity();
 }

@@ -27,4 +27,9 @@ struct KXDocxImageInfo : KXDocxRunPictInfo {
 
     // Even-odd test of the point against the quadrilateral of the four corners.
     bool isPointInImage(kx::Point p) const;
+
+    // The record of a picture drawn anew upright over `frame` with the given pixels: no turn, no
+    // mirroring, no transform left, and the resolution the pixels have over the frame (72 where the
+    // frame has no size).
+    void becomeUprightPicture(const kx::Rect& frame, int width, int height);
 };

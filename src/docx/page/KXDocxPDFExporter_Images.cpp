@@ -109,14 +109,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
             if (std::optional<kx::CapturedPicture> cut =
                     writeClippedImage(image, m, imageRect, scale * 72.0, object->objectID() + "-Clip")) {
                 file = cut->path;
-                info.setDisplayFrame(cut->displayRect);
-                info.pixelWidth = cut->pixelWidth;
-                info.pixelHeight = cut->pixelHeight;
-                info.horizontalResolution = info.displayWidth > 0 ? std::round(info.pixelWidth * 72.0 / info.displayWidth) : 72;
-                info.verticalResolution = info.displayHeight > 0 ? std::round(info.pixelHeight * 72.0 / info.displayHeight) : 72;
-                info.flipX = info.flipY = false;
-                info.rotation = 0;
-                info.pdfTransform = kx::AffineTransform::identity();
+                info.becomeUprightPicture(cut->displayRect, cut->pixelWidth, cut->pixelHeight);
             }
         } else {
             // The decoded file is kept as it is, uncut.

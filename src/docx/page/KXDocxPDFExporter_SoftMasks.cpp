@@ -90,14 +90,7 @@ std::optional<std::string> KXDocxPDFExporter::RunPath(const KXDocxRunPath& path,
     std::optional<std::string> file = writeMasked(picture, "PathSmaskImage_" + mask->runImageID());
     if (file && applyRunImage) {
         KXDocxImageInfo& info = mask->pictInfo();
-        info.setDisplayFrame(overlap);
-        info.pixelWidth = picture->width;
-        info.pixelHeight = picture->height;
-        info.horizontalResolution = std::round(picture->width * 72.0 / overlap.width());
-        info.verticalResolution = std::round(picture->height * 72.0 / overlap.height());
-        info.flipX = info.flipY = false;
-        info.rotation = 0;
-        info.pdfTransform = kx::AffineTransform::identity();
+        info.becomeUprightPicture(overlap, picture->width, picture->height);
         info.opacity = 1.0f;
     }
     return file;
@@ -124,15 +117,7 @@ std::optional<std::string> KXDocxPDFExporter::RunImage(KXDocxRunImage& image, co
     std::optional<std::string> file = writeMasked(masked, "ImageSmaskImage_" + image.runImageID());
     if (!file) return std::nullopt;
     // The new picture stands upright over the frame the image was shown in.
-    KXDocxImageInfo& record = image.pictInfo();
-    record.setDisplayFrame(shown);
-    record.pixelWidth = masked->width;
-    record.pixelHeight = masked->height;
-    record.horizontalResolution = std::round(masked->width * 72.0 / shown.width());
-    record.verticalResolution = std::round(masked->height * 72.0 / shown.height());
-    record.flipX = record.flipY = false;
-    record.rotation = 0;
-    record.pdfTransform = kx::AffineTransform::identity();
+    image.pictInfo().becomeUprightPicture(shown, masked->width, masked->height);
     return file;
 }
 
