@@ -178,15 +178,7 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     // two words would be wider than any number of blanks.
     if (!(spaceWidth > 0) || !std::isfinite(spaceWidth)) spaceWidth = 0.25 * std::max(1.0, g.fontSize.width);
 
-    const KXPDFRenderState* state = topState();
-    auto run = std::make_shared<KXDocxRunText>();
-    run->setIsAnnotion(state && state->isParseringAnnotion());
-    run->setPdfAnnotionIndex(state ? state->pdfAnnotionIndex() : 0);
-    const std::uint64_t index = nextScanIndex();
-    run->setPdfScanIndex(index);
-    run->setTextScanIndex(index);
-    run->setPdfScanIndex_BegainText(scanIndexBeginText_);
-    run->setPdfScanIndex_ShowText(scanIndexShowText_);
+    auto run = newTextRun();
     g.flip = false;
     g.rotation = 0;
     g.xRight = right;
@@ -197,4 +189,17 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     run->setRunText(text);
     run->setSpaceWidth(spaceWidth);
     page->allRunTextArray().push_back(std::move(run));
+}
+
+std::shared_ptr<KXDocxRunText> KXDocxPDFExporter::newTextRun() {
+    const KXPDFRenderState* state = topState();
+    auto run = std::make_shared<KXDocxRunText>();
+    run->setIsAnnotion(state && state->isParseringAnnotion());
+    run->setPdfAnnotionIndex(state ? state->pdfAnnotionIndex() : 0);
+    const std::uint64_t index = nextScanIndex();
+    run->setPdfScanIndex(index);
+    run->setTextScanIndex(index);
+    run->setPdfScanIndex_BegainText(scanIndexBeginText_);
+    run->setPdfScanIndex_ShowText(scanIndexShowText_);
+    return run;
 }

@@ -15,6 +15,7 @@
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "docx/model/KXDocxRunImage.h"
 #include "docx/model/KXDocxRunPath.h"
+#include "docx/model/KXDocxRunText.h"
 #include "docx/page/KXDocxWriter.h"
 
 class KXDocxPDFExporter : public kx::PageCapture {
@@ -110,6 +111,9 @@ private:
     std::shared_ptr<KXDocxRunImage> softMaskImageRun() const;
     // A picture the capture drew becomes an image run where it was drawn.
     void addDrawnPicture(const kx::CapturedPicture& picture);
+    // A text run at the next reading place, with the annotation of the state on top and the places
+    // of the text object and show operator it comes from.
+    std::shared_ptr<KXDocxRunText> newTextRun();
     // An image run of the picture file the package holds as `id`, placed by `info`; it takes the
     // state's soft-mask group and annotation, the next reading and stacking places and the current
     // run properties.

@@ -150,15 +150,7 @@ void KXDocxPDFExporter::appendDocxTextBox(const std::u16string& text, kx::Size o
     if (run) {
         run->appendRunText(text);
     } else {
-        const KXPDFRenderState* state = topState();
-        run = std::make_shared<KXDocxRunText>();
-        run->setIsAnnotion(state && state->isParseringAnnotion());
-        run->setPdfAnnotionIndex(state ? state->pdfAnnotionIndex() : 0);
-        const std::uint64_t index = nextScanIndex();
-        run->setPdfScanIndex(index);
-        run->setTextScanIndex(index);
-        run->setPdfScanIndex_BegainText(scanIndexBeginText_);
-        run->setPdfScanIndex_ShowText(scanIndexShowText_);
+        run = newTextRun();
         run->setRProperty(r);
         run->setRunText(text);
         paragraph->addRunTextArray({run});
