@@ -278,7 +278,7 @@ std::string KXDocxWriter::useCollectedImageWithPath(const std::string& path) {
 }
 
 void KXDocxWriter::writeAppProperties() {
-    auto w = createXMLPart("/docProps/app.xml", KXPartRegistry::contentType_ExtendedProperties());
+    auto w = createXMLPartInMemory("/docProps/app.xml", KXPartRegistry::contentType_ExtendedProperties());
     if (!w) return fail("Can't create docProps/app.xml");
     std::string version = "1.0";
     if (auto v = KXLibBundle::ObjectForInfoDictionaryKey_KXLib("CFBundleVersion"); v && !v->string.empty())
@@ -303,7 +303,7 @@ void KXDocxWriter::writeAppProperties() {
 }
 
 void KXDocxWriter::writeCoreProperties() {
-    auto w = createXMLPart("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
+    auto w = createXMLPartInMemory("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
     if (!w) return fail("Can't create docProps/core.xml");
     w->setPrefix("cp", NS::nameSpace_cp());
     w->setPrefix("dc", NS::nameSpace_dc());
@@ -317,7 +317,7 @@ void KXDocxWriter::writeCoreProperties() {
 }
 
 void KXDocxWriter::writeFontTable() {
-    auto w = createXMLPart("/word/fontTable.xml", kFontTableContentType);
+    auto w = createXMLPartInMemory("/word/fontTable.xml", kFontTableContentType);
     if (!w) return fail("Can't create word/fontTable.xml");
     w->setPrefix("r", NS::nameSpace_r());
     w->setPrefix("w", W);
@@ -337,7 +337,7 @@ void KXDocxWriter::writeFontTable() {
 }
 
 void KXDocxWriter::writeSettings() {
-    auto w = createXMLPart("/word/settings.xml", kSettingsContentType);
+    auto w = createXMLPartInMemory("/word/settings.xml", kSettingsContentType);
     if (!w) return fail("Can't create word/settings.xml");
     w->setPrefix("o", NS::nameSpace_o());
     w->setPrefix("r", NS::nameSpace_r());
