@@ -11,6 +11,7 @@
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/FontCatalog.h"
 #include "platform/Format.h"
 #include "platform/ImageDecoding.h"
 #include "platform/Unicode.h"
@@ -116,6 +117,8 @@ void KXDocxWriter::begainWriteDocument() {
     KXDocxCounters::sharedInstance().begainWriteDocument();
     KXDocxVMLShapeTypes::sharedInstance().begainWriteDocument();
 
+    // Runs are measured with the installed fonts at the end of each page: have them read meanwhile.
+    kx::FontCatalog::loadInBackground();
     documentWriter_ = createXMLPart(kDocumentPart, kMainContentType);
     if (!documentWriter_) return fail("Can't create word/document.xml");
     parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId1", NS::nameSpace_Rels_ExtendedProperties(),
