@@ -24,8 +24,10 @@
 
 class KXPictureStore {
 public:
-    // Bytes of pixels held before the oldest held pictures are written out.
-    static constexpr size_t kDefaultMemoryLimit = size_t(64) << 20;
+    // Bytes of pixels held before the oldest held pictures are written out. A crowded page (one
+    // picture merged from 156 images, their decoded originals and their clipped copies) holds
+    // about 70 MB at once: below that, pictures would be written out only to be read back.
+    static constexpr size_t kDefaultMemoryLimit = size_t(128) << 20;
 
     // The process's store.
     static KXPictureStore& shared();
