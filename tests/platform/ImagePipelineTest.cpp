@@ -363,6 +363,39 @@ TEST(ImageMasking, SoftMaskIsCoverageStretchedOverTheLargerCanvas) {
     EXPECT_FALSE(maskImage(nullptr, mask, {}));
 }
 
+TEST(ImageMasking, AMaskOfTheImagesOwnSizeKeepsEveryPixel) {
+    // Unmoved and of one size, each canvas pixel is its image pixel with the mask's coverage. A
+    // shift far below a pixel takes the general sampling path over the same points: both agree.
+    struct Case { int width, height; PixelFormat image, mask; };
+    const Case cases[] = {
+        {1, 1, PixelFormat::RGBA8, PixelFormat::Gray8},
+        {7, 5, PixelFormat::RGB8, PixelFormat::Gray8},
+        {301, 3, PixelFormat::RGBA8, PixelFormat::GrayAlpha8},
+        {3, 257, PixelFormat::GrayAlpha8, PixelFormat::RGB8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        auto image = Image::make(c.width, c.height, c.image);
+        auto mask = Image::make(c.width, c.height, c.mask);
+        for (size_t i = 0; i < image->pixels.size(); ++i) image->pixels[i] = static_cast<std::uint8_t>(i * 37 + i / 5);
+        for (size_t i = 0; i < mask->pixels.size(); ++i) mask->pixels[i] = static_cast<std::uint8_t>(i * 11 + 3);
+        ImageRef out = maskImage(image, mask, AffineTransform::identity());
+        ASSERT_TRUE(out);
+        ImageRef rgba = toRGBA8(image), coverage = toGray8(mask);
+        ASSERT_EQ(out->pixels.size(), rgba->pixels.size());
+        for (size_t i = 0; i < coverage->pixels.size(); ++i) {
+            const std::uint8_t* want = rgba->pixels.data() + 4 * i;
+            const std::uint8_t* got = out->pixels.data() + 4 * i;
+            ASSERT_EQ((std::vector<int>{got[0], got[1], got[2], got[3]}),
+                      (std::vector<int>{want[0], want[1], want[2], (want[3] * coverage->pixels[i] + 127) / 255}))
+                << "pixel " << i;
+        }
+        ImageRef general = maskImage(image, mask, AffineTransform::makeTranslation(0, 1e-300));
+        ASSERT_TRUE(general);
+        EXPECT_EQ(general->pixels, out->pixels);
+    }
+}
+
 TEST(ImageMasking, ATransformThatIsNotANumberLeavesTheCanvasEmpty) {
     // Its inverse is not a number either: no canvas point maps into the image, and no sample is
     // read from outside it.
