@@ -199,35 +199,59 @@ bool makeFoldersFor(const std::string& file) { return kx::createDirectories(kx::
 
 }  // namespace
 
-std::unique_ptr<XMLFileWriter> KXOutputWriter::createXMLPart(std::string_view partName, std::string_view contentType) {
-    std::string file = pathForPart(partName);
+std::unique_ptr<XMLFileWriter> KXOutputWriter::openXMLPart(std::string_view partName, std::string_view contentType,
+                                                           bool inMemory) {
+    std::optional<std::string> name = KXPartRegistry::normalisedPartName(partName);
     std::unique_ptr<XMLFileWriter> writer;
-    if (!file.empty() && makeFoldersFor(file)) writer = XMLFileWriter::initWithPath(file);
+    if (name && !savedWorkFolder_.empty()) {
+        if (inMemory) {
+            writer = XMLFileWriter::initInMemory();
+        } else {
+            std::string file = savedWorkFolder_ + *name;
+            if (makeFoldersFor(file)) writer = XMLFileWriter::initWithPath(file);
+        }
+    }
     if (!writer || !parts_.addPart(partName, contentType)) {
         partFailures_.push_back("Can't create the part " + std::string(partName) + ".");
         return nullptr;
     }
-    openXMLParts_.emplace_back(file, *KXPartRegistry::normalisedPartName(partName));
+    // A writer that died without endXMLPart may have left its address to this one.
+    std::erase_if(openXMLParts_, [&](const OpenXMLPart& p) { return p.writer == writer.get(); });
+    memoryParts_.erase(*name);
+    openXMLParts_.push_back({writer.get(), *name});
     return writer;
+}
+
+std::unique_ptr<XMLFileWriter> KXOutputWriter::createXMLPart(std::string_view partName, std::string_view contentType) {
+    return openXMLPart(partName, contentType, false);
+}
+
+std::unique_ptr<XMLFileWriter> KXOutputWriter::createXMLPartInMemory(std::string_view partName,
+                                                                     std::string_view contentType) {
+    return openXMLPart(partName, contentType, true);
 }
 
 bool KXOutputWriter::endXMLPart(XMLFileWriter& writer) {
     writer.writeEndDocument();
     auto open = std::find_if(openXMLParts_.begin(), openXMLParts_.end(),
-                             [&](const auto& p) { return p.first == writer.xmlPath(); });
+                             [&](const OpenXMLPart& p) { return p.writer == &writer; });
     if (open == openXMLParts_.end()) return !writer.hasWriteError();
-    std::string partName = open->second;
+    std::string partName = std::move(open->partName);
     openXMLParts_.erase(open);
-    if (!writer.hasWriteError()) return true;
+    if (!writer.hasWriteError()) {
+        if (writer.isInMemory()) memoryParts_[partName] = writer.toString().value_or(std::string());
+        return true;
+    }
     parts_.removePart(partName);
     partFailures_.push_back("Can't write the part " + partName + ".");
     return false;
 }
 
 bool KXOutputWriter::addPartWithBytes(std::string_view partName, std::string_view contentType, std::string_view bytes) {
-    std::string file = pathForPart(partName);
-    if (file.empty() || contentType.empty() || !makeFoldersFor(file) || !kx::writeFile(file, bytes)) return false;
-    return parts_.addPart(partName, contentType);
+    std::optional<std::string> name = KXPartRegistry::normalisedPartName(partName);
+    if (!name || savedWorkFolder_.empty() || contentType.empty() || !parts_.addPart(partName, contentType)) return false;
+    memoryParts_[*name] = std::string(bytes);
+    return true;
 }
 
 bool KXOutputWriter::addPartFromFile(std::string_view partName, std::string_view contentType,
@@ -271,7 +295,7 @@ bool KXOutputWriter::finishPackage(KXError* error) {
     }
     for (const std::string& reason : partFailures_) failures.add(kCannotWrite, reason);
     for (const KXPartRegistry::Part& part : parts_.parts())
-        if (!kx::isRegularFile(pathForPart(part.partName)))
+        if (!memoryParts_.count(part.partName) && !kx::isRegularFile(pathForPart(part.partName)))
             failures.add(kInconsistentPackage, "The part " + part.partName + " was not written.");
     for (const std::string& problem : parts_.problems()) failures.add(kInconsistentPackage, "A " + problem + ".");
 
@@ -279,12 +303,10 @@ bool KXOutputWriter::finishPackage(KXError* error) {
     std::vector<std::string> entries;
     if (failures.empty()) {
         auto writePart = [&](const std::string& partName, const std::function<void(XMLFileWriter&)>& body) {
-            std::string file = pathForPart(partName);
-            std::unique_ptr<XMLFileWriter> writer = makeFoldersFor(file) ? XMLFileWriter::initWithPath(file) : nullptr;
-            if (!writer) return failures.add(kCannotWrite, "Can't create the part " + partName + ".");
+            std::unique_ptr<XMLFileWriter> writer = XMLFileWriter::initInMemory();
             body(*writer);
             writer->closeFile();
-            if (writer->hasWriteError()) failures.add(kCannotWrite, "Can't write the part " + partName + ".");
+            memoryParts_[partName] = writer->toString().value_or(std::string());
         };
         writePart("/[Content_Types].xml", [&](XMLFileWriter& w) { parts_.writeContentTypes(w); });
         for (const KXPartRegistry::Part& part : parts_.parts()) entries.push_back(part.partName);
@@ -303,9 +325,14 @@ bool KXOutputWriter::finishPackage(KXError* error) {
         if (!archive.open()) {
             failures.add(kCannotCreate, archive.lastError());
         } else {
-            for (const std::string& entry : entries)
-                if (!archive.writeFileAtPath(pathForPart(entry), entry.substr(1), isCompressedMedia(entry) ? 0 : compressionLevel_))
-                    failures.add(kCannotAddEntry, archive.lastError());
+            for (const std::string& entry : entries) {
+                const int level = isCompressedMedia(entry) ? 0 : compressionLevel_;
+                auto inMemory = memoryParts_.find(entry);
+                const bool added = inMemory != memoryParts_.end()
+                                       ? archive.writeBytes(inMemory->second, entry.substr(1), level)
+                                       : archive.writeFileAtPath(pathForPart(entry), entry.substr(1), level);
+                if (!added) failures.add(kCannotAddEntry, archive.lastError());
+            }
             if (!failures.empty())
                 archive.discard();
             else if (!archive.close())
@@ -313,6 +340,7 @@ bool KXOutputWriter::finishPackage(KXError* error) {
         }
     }
     removeWorkFolder();
+    memoryParts_.clear();
     return failures.report(savedFilePath_, error);
 }
 

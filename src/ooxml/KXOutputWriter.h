@@ -1,6 +1,7 @@
 #pragma once
-// The base of the DOCX, XLSX and PPTX package writers. A package is built as plain files in a work
-// folder of its own; at the end of the document its parts are zipped into the destination file.
+// The base of the DOCX, XLSX and PPTX package writers. A package is built in a work folder of its
+// own: parts that can grow with the document (pages, sheets, slides, pictures) as plain files, small
+// parts held in memory; at the end of the document its parts are zipped into the destination file.
 //
 // How a package writer uses it:
 //   1. initWorkFolder(destination): makes the work folder (removed again when the writer dies, so a
@@ -8,6 +9,7 @@
 //   2. Writes its parts, each registered with its content type as it is written:
 //        createXMLPart("/ppt/slides/slide1.xml", type) → an XMLFileWriter on the part's file, then
 //        endXMLPart(writer) once the part is complete (a write error withdraws the part);
+//        createXMLPartInMemory(name, type) the same for a small part, kept in memory (no file);
 //        addPartWithBytes(name, type, bytes) for parts held in memory (compiled-in templates);
 //        addPartFromFile(name, type, path, move) for files made elsewhere (templates on disk);
 //        addMediaPart(name, path, move) for pictures, the content type from the extension.
@@ -27,6 +29,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,11 +70,15 @@ public:
     // Opens the part's file for writing (its folders made) and registers the part; nullptr when
     // the name is invalid or the file cannot be created (the failure is kept for finishPackage).
     std::unique_ptr<XMLFileWriter> createXMLPart(std::string_view partName, std::string_view contentType);
-    // Ends the document of a writer made by createXMLPart and closes its file. False, with the
+    // The same for a small part (properties, settings, a font table): the writer keeps its output
+    // in memory and endXMLPart takes it into the package; no file is made. The part exists once
+    // endXMLPart has taken it.
+    std::unique_ptr<XMLFileWriter> createXMLPartInMemory(std::string_view partName, std::string_view contentType);
+    // Ends the document of a writer made by createXMLPart(InMemory) and closes its file. False, with the
     // part withdrawn and the failure kept for finishPackage, when a write failed.
     bool endXMLPart(XMLFileWriter& writer);
-    // Writes the bytes as the part's file and registers the part. False (nothing registered) when
-    // the file cannot be written.
+    // Keeps a copy of the bytes as the part (in memory, no file) and registers the part. False
+    // (nothing registered) for an invalid part name or an empty content type.
     bool addPartWithBytes(std::string_view partName, std::string_view contentType, std::string_view bytes);
     // Brings the file into the package as the part: a second name for it (a copy where that cannot
     // be made), or the file itself moved there. False (nothing registered) when
@@ -82,7 +89,7 @@ public:
     // (KXPartRegistry::mediaContentType); false for an extension that has none.
     bool addMediaPart(std::string_view partName, const std::string& sourcePath, bool move = false);
 
-    // Writes "[Content_Types].xml" and the relationships parts, then zips "[Content_Types].xml"
+    // Writes "[Content_Types].xml" and the relationships parts (in memory), then zips "[Content_Types].xml"
     // and every registered part (by part name) into savedFilePath() and removes the work folder.
     // False, with every reason in `error`, when a part could not be written, the registry has
     // problems() or the archive cannot be written; the destination is then left as it was.
@@ -129,6 +136,13 @@ private:
     int compressionLevel_ = kDefaultCompressionLevel;
     // Parts whose files could not be written: reasons kept for finishPackage.
     std::vector<std::string> partFailures_;
-    // The XML parts being written, by the writer's file path, for endXMLPart.
-    std::vector<std::pair<std::string, std::string>> openXMLParts_;  // (file path, part name)
+    // The XML parts being written, for endXMLPart.
+    struct OpenXMLPart {
+        const XMLFileWriter* writer;
+        std::string partName;
+    };
+    std::vector<OpenXMLPart> openXMLParts_;
+    // The parts held in memory, by part name: their bytes are zipped from here.
+    std::map<std::string, std::string, std::less<>> memoryParts_;
+    std::unique_ptr<XMLFileWriter> openXMLPart(std::string_view partName, std::string_view contentType, bool inMemory);
 };

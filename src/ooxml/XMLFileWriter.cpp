@@ -78,6 +78,7 @@ void XMLFileWriter::flushBuffer() {
         if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) writeError_ = true;
     }
     buffer_.clear();
+    ++flushes_;
 }
 
 void XMLFileWriter::appendEscaped(std::u16string_view text, bool attribute) {
@@ -372,6 +373,59 @@ void XMLFileWriter::writeCData(std::string_view cdata) {
     emptyElement_ = false;
 }
 
+// --- Fragments ------------------------------------------------------------------------------------
+
+namespace {
+// Enough for the run properties of a long document; past it, new fragments are written as usual.
+constexpr size_t kMaxFragments = 4096;
+}  // namespace
+
+bool XMLFileWriter::hasPendingBindings() const {
+    for (size_t i = namespaceCounts_.back(); i < namespaceURIs_.size(); ++i)
+        if (!namespaceWritten_[i]) return true;
+    return false;
+}
+
+bool XMLFileWriter::writeFragment(std::string_view key) {
+    if (fragmentsLayout_ != layout_) {
+        fragments_.clear();
+        fragmentCount_ = 0;
+        fragmentsLayout_ = layout_;
+        return false;
+    }
+    const auto level = static_cast<size_t>(level_);
+    if (level_ < 0 || level >= fragments_.size() || hasPendingBindings()) return false;
+    const auto& table = fragments_[level];
+    auto it = table.find(key);
+    if (it == table.end()) return false;
+    closeStartTagIfOpen();
+    append(it->second);
+    newElement_ = false;
+    emptyElement_ = true;
+    return true;
+}
+
+XMLFileWriter::FragmentMark XMLFileWriter::beginFragment() {
+    closeStartTagIfOpen();
+    FragmentMark mark;
+    mark.flushes = flushes_;
+    mark.position = buffer_.size();
+    mark.level = level_;
+    mark.layout = layout_;
+    mark.usable = level_ >= 0 && !hasPendingBindings();
+    return mark;
+}
+
+void XMLFileWriter::endFragment(std::string_view key, const FragmentMark& mark) {
+    if (!mark.usable || mark.flushes != flushes_ || mark.level != level_ || mark.layout != layout_ ||
+        layout_ != fragmentsLayout_ || newElement_ || !emptyElement_ || fragmentCount_ >= kMaxFragments ||
+        mark.position > buffer_.size())
+        return;
+    const auto level = static_cast<size_t>(level_);
+    if (fragments_.size() <= level) fragments_.resize(level + 1);
+    if (fragments_[level].emplace(std::string(key), buffer_.substr(mark.position)).second) ++fragmentCount_;
+}
+
 // --- Namespaces -----------------------------------------------------------------------------------
 
 void XMLFileWriter::bind(std::optional<std::string_view> prefix, std::optional<std::string_view> namespaceURI) {
@@ -384,6 +438,7 @@ void XMLFileWriter::bind(std::optional<std::string_view> prefix, std::optional<s
         raise("Default namespace has already been set");
     }
     lastLookupValid_ = false;
+    ++layout_;
     namespaceURIs_.push_back(uri);
     namespaceWritten_.push_back(false);
     namespaceURIPrefixMap_[uri] = pre;
@@ -460,6 +515,7 @@ void XMLFileWriter::popScope() {
 
 void XMLFileWriter::removeBinding(size_t index) {
     lastLookupValid_ = false;
+    ++layout_;
     const std::string uri = namespaceURIs_[index];
     auto it = namespaceURIPrefixMap_.find(uri);
     if (it != namespaceURIPrefixMap_.end()) {

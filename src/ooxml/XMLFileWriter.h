@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -58,6 +59,24 @@ public:
     void writeAttribute(std::string_view localName, std::u16string_view value);
     void writeCharacters(std::string_view text);
     void writeCharacters(std::u16string_view text);
+    // Markup that a caller writes over and over (the same run properties on every run of a page):
+    // written once through the writer, kept under the caller's key, then written again byte for
+    // byte without building it anew. The key must tell apart everything the markup depends on;
+    // the nesting level, the layout and the namespace bindings are told apart here. Use:
+    //   if (!w.writeFragment(key)) { auto mark = w.beginFragment(); ...write elements...; w.endFragment(key, mark); }
+    // A fragment is complete elements; one that is not, or that was flushed to the file in the
+    // middle, or that a binding declared on its start tag, is not kept.
+    struct FragmentMark {
+        std::uint64_t flushes = 0;
+        size_t position = 0;
+        int level = 0;
+        std::uint64_t layout = 0;
+        bool usable = false;
+    };
+    bool writeFragment(std::string_view key);
+    FragmentMark beginFragment();
+    void endFragment(std::string_view key, const FragmentMark& mark);
+
     // Markup written as given, unescaped, after closing an open start tag: elements this kind of
     // writer made elsewhere (a part built in pieces), well-formed and already escaped.
     void writeRaw(std::string_view markup);
@@ -96,11 +115,20 @@ public:
     // Layout: the indentation written per level (default one tab), the line break written before
     // tags (default "\n"; empty for none), and whether an element without content ends as "/>".
     const std::string& indentation() const { return indentation_; }
-    void setIndentation(std::string indentation) { indentation_ = std::move(indentation); }
+    void setIndentation(std::string indentation) {
+        indentation_ = std::move(indentation);
+        ++layout_;
+    }
     const std::string& lineBreak() const { return lineBreak_; }
-    void setLineBreak(std::string lineBreak) { lineBreak_ = std::move(lineBreak); }
+    void setLineBreak(std::string lineBreak) {
+        lineBreak_ = std::move(lineBreak);
+        ++layout_;
+    }
     bool automaticEmptyElements() const { return automaticEmptyElements_; }
-    void setAutomaticEmptyElements(bool value) { automaticEmptyElements_ = value; }
+    void setAutomaticEmptyElements(bool value) {
+        automaticEmptyElements_ = value;
+        ++layout_;
+    }
 
     // Number of open elements.
     int level() const { return level_; }
@@ -126,6 +154,7 @@ private:
     void appendEscaped(std::u16string_view text, bool attribute);
     void appendEscaped(std::string_view text, bool attribute);
     void flushBuffer();
+    bool hasPendingBindings() const;
     void closeStartTagIfOpen();
     void writeLineBreakAndIndentation(int level);
     // Ends an open start tag and begins a new one ("<prefix:name") on its own line.
@@ -173,4 +202,15 @@ private:
     std::string indentation_ = "\t";
     std::string lineBreak_ = "\n";
     bool automaticEmptyElements_ = true;
+    // Fragments (writeFragment): by nesting level, then by key; forgotten when the layout or a
+    // binding changes (layout_ counts both changes).
+    std::uint64_t layout_ = 0;
+    std::uint64_t fragmentsLayout_ = 0;
+    size_t fragmentCount_ = 0;
+    std::uint64_t flushes_ = 0;
+    struct FragmentKeyHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+    };
+    std::vector<std::unordered_map<std::string, std::string, FragmentKeyHash, std::equal_to<>>> fragments_;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 #include <set>
+#include <thread>
 
 namespace kx {
 
@@ -16,16 +17,12 @@ std::string getString(FcPattern* pattern, const char* object) {
     return reinterpret_cast<const char*>(value);
 }
 
-// The font configuration is loaded once and released when the program ends.
+// The font configuration is loaded once and kept until the program ends: releasing it at exit
+// (FcFini) would only give back to the system what it takes back anyway, and a read started by
+// loadInBackground may still be using it then.
 bool initFontConfig() {
-    struct Config {
-        bool ok = FcInit() == FcTrue;
-        ~Config() {
-            if (ok) FcFini();
-        }
-    };
-    static Config config;
-    return config.ok;
+    static const bool ok = FcInit() == FcTrue;
+    return ok;
 }
 
 std::vector<InstalledFont> readInstalledFonts() {
@@ -74,10 +71,24 @@ const std::vector<InstalledFont>& FontCatalog::installedFonts() {
     return fonts;
 }
 
-std::vector<std::string> FontCatalog::familyNames() {
-    std::set<std::string> names;
-    for (const auto& font : installedFonts()) names.insert(font.family);
-    return {names.begin(), names.end()};
+void FontCatalog::loadInBackground() {
+    // Joined when the program ends, so that the read never outlives what it reads into.
+    struct Loader {
+        std::thread thread{[] { installedFonts(); }};
+        ~Loader() {
+            if (thread.joinable()) thread.join();
+        }
+    };
+    static Loader loader;
+}
+
+const std::vector<std::string>& FontCatalog::familyNames() {
+    static const std::vector<std::string> names = [] {
+        std::set<std::string> unique;
+        for (const auto& font : installedFonts()) unique.insert(font.family);
+        return std::vector<std::string>(unique.begin(), unique.end());
+    }();
+    return names;
 }
 
 std::vector<InstalledFont> FontCatalog::facesOfFamily(const std::string& family) {

@@ -3,7 +3,9 @@
 // their faces with names and files, lookup by PostScript or full name, and glyph coverage.
 //
 // The list is read once per process (installed fonts do not change during a conversion) and is
-// safe to use from any thread.
+// safe to use from any thread. Reading it means loading the system's font configuration, a few
+// milliseconds: a caller that will need it can have it read on a thread of its own meanwhile
+// (loadInBackground).
 
 #include <optional>
 #include <string>
@@ -23,9 +25,13 @@ struct InstalledFont {
 class FontCatalog {
 public:
     // Every installed face, sorted by family, then style, then file (scalable fonts only).
+    // Waits for a read started by loadInBackground.
     static const std::vector<InstalledFont>& installedFonts();
+    // Starts reading the installed fonts on a thread of its own, once per process; the program
+    // waits for that thread when it ends.
+    static void loadInBackground();
     // The family names, sorted, without repeats.
-    static std::vector<std::string> familyNames();
+    static const std::vector<std::string>& familyNames();
     // The faces of one family (exact name), in the order of installedFonts().
     static std::vector<InstalledFont> facesOfFamily(const std::string& family);
     // The face whose PostScript name, else whose full name, equals `name` exactly.

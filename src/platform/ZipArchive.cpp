@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace kx {
 
@@ -41,6 +42,13 @@ bool setEntryAttributes(zip_t* zip, zip_uint64_t entry, const struct stat& st, b
     }
     mode_t mode = fixed ? (folder ? 0755 : 0644) : st.st_mode;
     return zip_file_set_external_attributes(zip, entry, 0, ZIP_OPSYS_UNIX, externalAttributes(mode, folder)) == 0;
+}
+
+// The deflate method and level of an entry: negative for the default level, 0 to store, 1 to 9.
+bool setCompression(zip_t* zip, zip_uint64_t entry, int compressionLevel) {
+    zip_int32_t method = compressionLevel == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+    zip_uint32_t level = compressionLevel > 0 ? static_cast<zip_uint32_t>(std::min(compressionLevel, 9)) : 0;
+    return zip_set_file_compression(zip, entry, method, level) == 0;
 }
 
 }  // namespace
@@ -93,18 +101,36 @@ bool ZipArchive::writeFileAtPath(const std::string& filePath, const std::string&
         return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
     }
     auto entry = static_cast<zip_uint64_t>(index);
-    zip_int32_t method = compressionLevel == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    zip_uint32_t level = compressionLevel > 0 ? static_cast<zip_uint32_t>(std::min(compressionLevel, 9)) : 0;
     // An encrypted entry keeps its file's date: the library derives the password check byte from
     // the file's own time, and its random encryption header differs every time anyway.
     const bool fixed = fixedEntryAttributes_ && !password;
-    if (zip_set_file_compression(zip, entry, method, level) != 0 || !setEntryAttributes(zip, entry, st, false, fixed))
+    if (!setCompression(zip, entry, compressionLevel) || !setEntryAttributes(zip, entry, st, false, fixed))
         return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
     if (password) {
         zip_uint16_t scheme = aes ? ZIP_EM_AES_256 : ZIP_EM_TRAD_PKWARE;
         if (zip_file_set_encryption(zip, entry, scheme, password->c_str()) != 0)
             return fail("Can't encrypt \"" + entryName + "\": " + libzipMessage(zip));
     }
+    return true;
+}
+
+bool ZipArchive::writeBytes(std::string_view bytes, const std::string& entryName, int compressionLevel) {
+    if (!isOpen()) return fail("The package is not open.");
+    zip_t* zip = handle_->zip;
+    zip_source_t* source = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
+    if (!source) return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
+    zip_int64_t index = zip_file_add(zip, entryName.c_str(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
+    }
+    auto entry = static_cast<zip_uint64_t>(index);
+    struct stat st {};
+    st.st_mtime = std::time(nullptr);
+    st.st_mode = S_IFREG | 0644;
+    if (!setCompression(zip, entry, compressionLevel) ||
+        !setEntryAttributes(zip, entry, st, false, fixedEntryAttributes_))
+        return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Writing a new zip archive (an OOXML package) entry by entry. Entries are compressed with deflate
-// from their files when the archive is closed, so no file is held in memory. Nothing appears at the
+// from their files when the archive is closed, so no file is held in memory; entries added from
+// bytes (small parts kept in memory) are read from those bytes, which must stay alive and
+// unchanged until close() or discard(). Nothing appears at the
 // archive's path until close() succeeds: a failed or discarded archive leaves no partial file (and
 // leaves whatever was at the path before untouched).
 //
@@ -13,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kx {
 
@@ -36,6 +39,9 @@ public:
     // A password encrypts the entry (AES-256 when aes is set, else the traditional scheme).
     bool writeFileAtPath(const std::string& filePath, const std::string& entryName, int compressionLevel,
                          const std::optional<std::string>& password = std::nullopt, bool aes = false);
+    // Adds the bytes under the entry name, dated now with permissions 0644 (or the fixed
+    // attributes). The bytes are not copied: they are read when the archive is closed.
+    bool writeBytes(std::string_view bytes, const std::string& entryName, int compressionLevel);
     // Adds a folder entry ("name/") with the folder's date and permissions (or the fixed ones).
     bool writeFolderAtPath(const std::string& folderPath, const std::string& folderName);
     // Compresses the entries and writes the archive; false (and no file) when that fails.

@@ -137,6 +137,11 @@ void buildPackage(KXOutputWriter& out, const std::string& picture) {
                          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
                          "<cp:coreProperties xmlns:cp=\"" +
                              std::string(KXOpenXMLNameSpace::nameSpace_cp()) + "\"/>");
+    if (auto settings = out.createXMLPartInMemory("/word/settings.xml", "application/xml")) {
+        settings->writeStartDocument();
+        settings->writeStartElement("settings");
+        out.endXMLPart(*settings);
+    }
     out.addMediaPart("/word/media/image1.png", picture);
     KXPartRegistry& parts = out.parts();
     parts.addRelationship("/", KXOpenXMLNameSpace::nameSpace_Rels_OfficeDocument(), "word/document.xml");
@@ -194,6 +199,38 @@ TEST(KXOutputWriterPackage, TheSamePartsGiveTheSameBytes) {
     EXPECT_EQ(firstEntryName(bytes[0]), "[Content_Types].xml");
 }
 
+TEST(KXOutputWriterPackage, SmallPartsAreZippedFromMemoryWithoutFiles) {
+    // The same parts, once as files and once in memory, give the same package; the parts kept in
+    // memory make no file in the work folder.
+    const std::string xml = "<?xml version=\"1.0\" ?>\n<settings/>";
+    std::string bytes[2];
+    for (int inMemory = 0; inMemory < 2; ++inMemory) {
+        std::string out = kx::pathJoin(kx::test::tempDir(), "memory-" + std::to_string(inMemory) + ".docx");
+        KXOutputWriter writer;
+        ASSERT_TRUE(writer.initWorkFolder(out));
+        auto w = inMemory ? writer.createXMLPartInMemory("/word/settings.xml", "application/xml")
+                          : writer.createXMLPart("/word/settings.xml", "application/xml");
+        ASSERT_TRUE(w);
+        w->writeStartDocument();
+        w->writeStartElement("settings");
+        ASSERT_TRUE(writer.endXMLPart(*w));
+        if (inMemory) {
+            ASSERT_TRUE(writer.addPartWithBytes("/word/styles.xml", "application/xml", xml));
+            EXPECT_FALSE(kx::fileExists(writer.pathForPart("/word/settings.xml")));
+            EXPECT_FALSE(kx::fileExists(writer.pathForPart("/word/styles.xml")));
+        } else {
+            ASSERT_TRUE(writer.addPartFromFile("/word/styles.xml", "application/xml",
+                                               kx::test::writeTemp("memory-styles.xml", xml)));
+        }
+        writer.parts().addRelationship("/", "http://example.com/settings", "word/settings.xml");
+        KXError error;
+        ASSERT_TRUE(writer.finishPackage(&error)) << error.failureReason;
+        bytes[inMemory] = kx::readFile(out).value_or("");
+    }
+    ASSERT_FALSE(bytes[0].empty());
+    EXPECT_TRUE(bytes[0] == bytes[1]) << "parts kept in memory changed the package";
+}
+
 TEST(KXOutputWriterPackage, FailuresLeaveNoPackageAndNoWorkFolder) {
     struct Case {
         const char* what;
@@ -211,7 +248,7 @@ TEST(KXOutputWriterPackage, FailuresLeaveNoPackageAndNoWorkFolder) {
          },
          false, KXOutputWriter::kInconsistentPackage, "points at a missing part /word/theme/theme1.xml"},
         {"a part whose file cannot be created",
-         [](KXOutputWriter& w) { w.addPartWithBytes("/word", "application/octet-stream", "a file where a folder goes"); },
+         [](KXOutputWriter& w) { kx::writeFile(kx::pathJoin(w.savedWorkFolder(), "word"), "a file where a folder goes"); },
          nullptr, false, KXOutputWriter::kCannotWrite, "Can't create the part /word/document.xml."},
         {"a part whose writes fail",
          [](KXOutputWriter& w) {
@@ -222,8 +259,11 @@ TEST(KXOutputWriterPackage, FailuresLeaveNoPackageAndNoWorkFolder) {
          },
          nullptr, false, KXOutputWriter::kCannotWrite, "Can't write the part /word/document.xml."},
         {"a part registered but removed from the work folder", nullptr,
-         [](KXOutputWriter& w) { kx::removeFile(w.pathForPart("/docProps/core.xml")); }, false,
-         KXOutputWriter::kInconsistentPackage, "The part /docProps/core.xml was not written."},
+         [](KXOutputWriter& w) { kx::removeFile(w.pathForPart("/word/media/image1.png")); }, false,
+         KXOutputWriter::kInconsistentPackage, "The part /word/media/image1.png was not written."},
+        {"a part kept in memory but never ended", nullptr,
+         [](KXOutputWriter& w) { w.createXMLPartInMemory("/word/settings.xml", "application/xml"); }, false,
+         KXOutputWriter::kInconsistentPackage, "The part /word/settings.xml was not written."},
         {"a destination folder that does not exist", nullptr, nullptr, true, KXOutputWriter::kCannotWrite,
          "Can't create the package"},
     };

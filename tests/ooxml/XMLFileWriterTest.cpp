@@ -400,3 +400,84 @@ TEST(XMLFileWriter, FailuresOfTheFile) {
         EXPECT_TRUE(w->hasWriteError());
     }
 }
+
+TEST(XMLFileWriter, FragmentsAreWrittenAgainByteForByte) {
+    // Run properties keyed by their size, written through the fragment cache or built every time:
+    // both give the same bytes, and the cache is used where nothing else differs.
+    auto properties = [](XMLFileWriter& w, const std::string& size, bool cached, int& replays) {
+        if (cached && w.writeFragment(size)) {
+            ++replays;
+            return;
+        }
+        XMLFileWriter::FragmentMark mark = w.beginFragment();
+        w.writeStartElementWithNamespace(W, "rPr");
+        w.writeStartElementWithNamespace(W, "sz");
+        w.writeAttributeWithNamespace(W, "val", size);
+        w.writeEndElement();
+        w.writeEmptyElementWithNamespace(W, "noProof");
+        w.writeEndElement();
+        if (cached) w.endFragment(size, mark);
+    };
+    struct Case {
+        const char* what;
+        std::function<void(XMLFileWriter&, const std::function<void(XMLFileWriter&, const std::string&)>&)> body;
+        int replays;
+    };
+    auto run = [](XMLFileWriter& w, const auto& props) {
+        w.writeStartElementWithNamespace(W, "r");
+        props(w, "24");
+        w.writeStartElementWithNamespace(W, "t");
+        w.writeCharacters("x");
+        w.writeEndElement();
+        w.writeEndElement();
+    };
+    const Case cases[] = {
+        {"the same properties on runs side by side",
+         [&](XMLFileWriter& w, const auto& props) {
+             for (int i = 0; i < 3; ++i) run(w, props);
+         },
+         2},
+        {"the same properties at another depth are built anew",
+         [&](XMLFileWriter& w, const auto& props) {
+             run(w, props);
+             w.writeStartElementWithNamespace(W, "hyperlink");
+             run(w, props);
+             run(w, props);
+             w.writeEndElement();
+         },
+         1},
+        {"other properties are built anew, then both are found",
+         [&](XMLFileWriter& w, const auto& props) {
+             run(w, props);
+             props(w, "20");
+             run(w, props);
+             props(w, "20");
+         },
+         2},
+        {"a binding to declare, or a changed layout, builds them anew",
+         [&](XMLFileWriter& w, const auto& props) {
+             run(w, props);
+             w.setPrefix("v", "urn:v");
+             props(w, "24");
+             run(w, props);
+             w.setIndentation("  ");
+             run(w, props);
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        int replays = 0;
+        auto body = [&](bool cached) {
+            return [&, cached](XMLFileWriter& w) {
+                w.setPrefix("w", W);
+                w.writeStartElementWithNamespace(W, "p");
+                c.body(w, [&](XMLFileWriter& writer, const std::string& size) { properties(writer, size, cached, replays); });
+                w.writeEndElement();
+            };
+        };
+        const std::string built = written(body(false));
+        replays = 0;
+        EXPECT_EQ(written(body(true)), built) << c.what;
+        EXPECT_EQ(replays, 2 * c.replays) << c.what;  // written() runs the body twice: file and memory
+    }
+}

@@ -1,7 +1,6 @@
 #include "docx/model/KXDocxFontStandIn_p.h"
 
 #include <map>
-#include <tuple>
 
 #include "fonts/KXPDFFontUtilities.h"
 #include "platform/FontCatalog.h"
@@ -63,10 +62,11 @@ FontStandIn lookUp(const std::string& replacement, bool bold, bool italic) {
 }  // namespace
 
 const FontStandIn& fontStandIn(const std::string& replacement, bool bold, bool italic) {
-    static std::map<std::tuple<std::string, bool, bool>, FontStandIn> cache;
-    auto key = std::make_tuple(replacement, bold, italic);
-    auto it = cache.find(key);
-    if (it == cache.end()) it = cache.emplace(key, lookUp(replacement, bold, italic)).first;
+    // One table per weight and slant: a run asks with its font name, found without a copy of it.
+    static std::map<std::string, FontStandIn, std::less<>> cache[4];
+    auto& table = cache[(bold ? 2 : 0) + (italic ? 1 : 0)];
+    auto it = table.find(replacement);
+    if (it == table.end()) it = table.emplace(replacement, lookUp(replacement, bold, italic)).first;
     return it->second;
 }
 

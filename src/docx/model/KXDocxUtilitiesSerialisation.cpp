@@ -6,7 +6,10 @@
 // nearest valid one or left out, and unsigned measures never go below zero.
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "docx/model/KXDocxUtilities.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
@@ -20,7 +23,15 @@ constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 
 // "%0.0f" of a value, without the "-0" that rounding a small negative value gives.
 std::string wholeNumber(double v) {
-    std::string s = kx::formatFixed(kx::finiteOr(v), 0);
+    v = kx::finiteOr(v);
+    if (std::fabs(v) < 1e15) {
+        // Exact in a long long: rounded half to even, as the fixed formatting rounds, and written
+        // as an integer (quicker than formatting a double; "-0" becomes "0" by itself).
+        char digits[24];
+        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(std::nearbyint(v)));
+        if (ec == std::errc()) return std::string(digits, end);
+    }
+    std::string s = kx::formatFixed(v, 0);
     return s == "-0" ? "0" : s;
 }
 
@@ -110,7 +121,33 @@ double KXDocxUtilities::SpacingTwips(double spacing) {
     return v >= 0 ? std::round(v) : std::floor(v);
 }
 
-void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
+namespace {
+
+// What the run properties written for r depend on, as bytes: the numbers bit for bit, then the font.
+std::string runPropertyKey(const KXDocx_RPr& r) {
+    const std::uint32_t fields[] = {
+        std::bit_cast<std::uint32_t>(r.sz),
+        std::bit_cast<std::uint32_t>(r.spacing),
+        std::bit_cast<std::uint32_t>(r.w),
+        static_cast<std::uint32_t>(r.scrpit),
+        static_cast<std::uint32_t>(r.u),
+        static_cast<std::uint32_t>(r.strikethrough),
+        static_cast<std::uint32_t>(r.color.red),
+        static_cast<std::uint32_t>(r.color.green),
+        static_cast<std::uint32_t>(r.color.blue),
+        static_cast<std::uint32_t>(r.color.alpha),
+        static_cast<std::uint32_t>(r.backgroundcolor.red),
+        static_cast<std::uint32_t>(r.backgroundcolor.green),
+        static_cast<std::uint32_t>(r.backgroundcolor.blue),
+        static_cast<std::uint32_t>(r.backgroundcolor.alpha),
+        (r.b ? 1u : 0u) | (r.i ? 2u : 0u) | (r.background ? 4u : 0u),
+    };
+    std::string key(reinterpret_cast<const char*>(fields), sizeof fields);
+    key += r.rFonts.ascii;
+    return key;
+}
+
+void writeRunProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
     start(w, "rPr");
 
     // One font name for all four scripts; the style words that bold and italic already say are
@@ -134,7 +171,7 @@ void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
     valElement(w, "color", hex(r.color));
 
     if (r.background) {
-        std::optional<std::string_view> name = NameFromColorValue(r.backgroundcolor);
+        std::optional<std::string_view> name = KXDocxUtilities::NameFromColorValue(r.backgroundcolor);
         if (name && !name->empty()) {
             valElement(w, "highlight", *name);
         } else {
@@ -152,7 +189,7 @@ void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
     if (r.i) empty(w, "i");
     if (r.u != 0) {
         // An underline of a style without a name is drawn as a single line.
-        std::string_view style = _underlineValue(r.u);
+        std::string_view style = KXDocxUtilities::_underlineValue(r.u);
         start(w, "u");
         attr(w, "val", style == "normal" ? std::string_view("single") : style);
         attr(w, "color", hex(r.color));
@@ -160,16 +197,27 @@ void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
     }
     if (r.strikethrough != 0) valElement(w, "strike", "true");
     if (r.scrpit != 0) {
-        std::string_view script = _scriptValue(r.scrpit);
+        std::string_view script = KXDocxUtilities::_scriptValue(r.scrpit);
         valElement(w, "vertAlign", script == "normal" ? std::string_view("baseline") : script);
     }
 
-    const double spacing = SpacingTwips(r.spacing);
+    const double spacing = KXDocxUtilities::SpacingTwips(r.spacing);
     if (spacing != 0) valElement(w, "spacing", wholeNumber(spacing));
 
     if (r.w != 100) valElement(w, "w", wholeNumber(std::clamp(kx::finiteOr(r.w, 100), 1.0, 600.0)));
     empty(w, "noProof");
     end(w);
+}
+
+}  // namespace
+
+void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
+    // Most runs of a document share a few sets of properties: each set is built once per writer.
+    const std::string key = runPropertyKey(r);
+    if (w.writeFragment(key)) return;
+    const XMLFileWriter::FragmentMark mark = w.beginFragment();
+    writeRunProperty(r, w);
+    w.endFragment(key, mark);
 }
 
 void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, const KXDocx_SectPr& s,

@@ -11,6 +11,7 @@
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/FontCatalog.h"
 #include "platform/Format.h"
 #include "platform/ImageDecoding.h"
 #include "platform/Unicode.h"
@@ -116,6 +117,8 @@ void KXDocxWriter::begainWriteDocument() {
     KXDocxCounters::sharedInstance().begainWriteDocument();
     KXDocxVMLShapeTypes::sharedInstance().begainWriteDocument();
 
+    // Runs are measured with the installed fonts at the end of each page: have them read meanwhile.
+    kx::FontCatalog::loadInBackground();
     documentWriter_ = createXMLPart(kDocumentPart, kMainContentType);
     if (!documentWriter_) return fail("Can't create word/document.xml");
     parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId1", NS::nameSpace_Rels_ExtendedProperties(),
@@ -278,7 +281,7 @@ std::string KXDocxWriter::useCollectedImageWithPath(const std::string& path) {
 }
 
 void KXDocxWriter::writeAppProperties() {
-    auto w = createXMLPart("/docProps/app.xml", KXPartRegistry::contentType_ExtendedProperties());
+    auto w = createXMLPartInMemory("/docProps/app.xml", KXPartRegistry::contentType_ExtendedProperties());
     if (!w) return fail("Can't create docProps/app.xml");
     std::string version = "1.0";
     if (auto v = KXLibBundle::ObjectForInfoDictionaryKey_KXLib("CFBundleVersion"); v && !v->string.empty())
@@ -303,7 +306,7 @@ void KXDocxWriter::writeAppProperties() {
 }
 
 void KXDocxWriter::writeCoreProperties() {
-    auto w = createXMLPart("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
+    auto w = createXMLPartInMemory("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
     if (!w) return fail("Can't create docProps/core.xml");
     w->setPrefix("cp", NS::nameSpace_cp());
     w->setPrefix("dc", NS::nameSpace_dc());
@@ -317,7 +320,7 @@ void KXDocxWriter::writeCoreProperties() {
 }
 
 void KXDocxWriter::writeFontTable() {
-    auto w = createXMLPart("/word/fontTable.xml", kFontTableContentType);
+    auto w = createXMLPartInMemory("/word/fontTable.xml", kFontTableContentType);
     if (!w) return fail("Can't create word/fontTable.xml");
     w->setPrefix("r", NS::nameSpace_r());
     w->setPrefix("w", W);
@@ -337,7 +340,7 @@ void KXDocxWriter::writeFontTable() {
 }
 
 void KXDocxWriter::writeSettings() {
-    auto w = createXMLPart("/word/settings.xml", kSettingsContentType);
+    auto w = createXMLPartInMemory("/word/settings.xml", kSettingsContentType);
     if (!w) return fail("Can't create word/settings.xml");
     w->setPrefix("o", NS::nameSpace_o());
     w->setPrefix("r", NS::nameSpace_r());
