@@ -13,6 +13,7 @@
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFDocument.h"
 #include "util/KXPDFPathUtilities.h"
+#include "util/KXPictureStore.h"
 #include "util/KXWriteCGImageToURL.h"
 
 namespace kx {
@@ -490,8 +491,8 @@ std::optional<CapturedPicture> PageCapture::writePicture(const kx::ImageRef& pic
                                                          const std::string& name, double dpi) const {
     if (!picture) return std::nullopt;
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "PNG"));
-    if (!KXWriteCGImageToURL(picture, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f,
-                             kKXPackagePictureDeflateLevel)) return std::nullopt;
+    if (!KXWriteOrDeferCGImageToURL(picture, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f,
+                                    kKXPackagePictureDeflateLevel)) return std::nullopt;
     return CapturedPicture{path, rect, picture->width, picture->height};
 }
 

@@ -316,8 +316,9 @@ protected:
     // the next-character position goes back to the main text's.
     void closeTextForPicture();
     // The image drawn under `imageTransform` into `imageRect` (display space), cut by the state's
-    // clip and drawn at `dpi`, written as a PNG of that resolution named after `name`; nullopt
-    // when there is no clip, the clip leaves the image whole, or no picture could be made or written.
+    // clip and drawn at `dpi`, written as a PNG of that resolution named after `name` (held in
+    // memory instead while a KXPictureStore::Deferral is active); nullopt when there is no clip, the
+    // clip leaves the image whole, or no picture could be made or written.
     std::optional<CapturedPicture> writeClippedImage(const kx::ImageRef& image, const kx::AffineTransform& imageTransform,
                                                      const kx::Rect& imageRect, double dpi, const std::string& name) const;
     // The shading (the sh operator) over the page within the clip, drawn at `scale` pixels a

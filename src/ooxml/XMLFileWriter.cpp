@@ -249,9 +249,9 @@ void XMLFileWriter::writeEndElement() {
         return;
     }
     if (level_ < 1 || elementLocalNames_.empty()) raise("Cannot write more end elements than start elements.");
-    // The name is copied: the stacks are popped inside (the URI stays interned).
+    // The name is taken off the stack, which is popped inside (the URI stays interned).
     const std::string* uri = elementNamespaceURIs_.back();
-    std::string name = elementLocalNames_.back();
+    const std::string name = std::move(elementLocalNames_.back());
     writeEndElementWithNamespace(*uri, name);
 }
 

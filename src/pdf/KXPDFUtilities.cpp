@@ -7,6 +7,7 @@
 #include "platform/ImageDecoding.h"
 #include "platform/ImageMasking.h"
 #include "util/BitmapContexts.h"
+#include "util/KXPictureStore.h"
 #include "util/PDFObjectValues.h"
 
 bool KXPDFUtilities::GetNumberWithPDFDictionary(const kx::PDFObject& dict, std::string_view key, double& value) {
@@ -83,10 +84,10 @@ kx::ImageRef KXPDFUtilities::MaskSourceImage(const kx::ImageRef& image, const kx
     return kx::maskImage(image, mask, transform);
 }
 
-kx::ImageRef KXPDFUtilities::CGImageWithContentsOfFile(const std::string& path) { return kx::readImageFile(path); }
+kx::ImageRef KXPDFUtilities::CGImageWithContentsOfFile(const std::string& path) { return KXPictureStore::shared().read(path); }
 
 kx::ImageRef KXPDFUtilities::CGImageWithContentsOfFile_DeviceGray(const std::string& path) {
-    return kx::toGray8(kx::readImageFile(path));
+    return kx::toGray8(KXPictureStore::shared().read(path));
 }
 
 std::unique_ptr<kx::BitmapContext> KXPDFUtilities::CreateARGBBitmapContextSize(kx::Size size) {

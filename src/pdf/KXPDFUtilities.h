@@ -81,7 +81,8 @@ public:
     // image itself without a mask; null without an image.
     static kx::ImageRef MaskSourceImage(const kx::ImageRef& image, const kx::ImageRef& mask,
                                         const kx::AffineTransform& transform);
-    // The first image of a file, whatever its name says; null for an empty path or a missing file.
+    // The first image of a file, whatever its name says (a picture held in KXPictureStore for the
+    // path comes first); null for an empty path or a missing file.
     static kx::ImageRef CGImageWithContentsOfFile(const std::string& path);
     // The same as an 8-bit gray image.
     static kx::ImageRef CGImageWithContentsOfFile_DeviceGray(const std::string& path);

@@ -17,6 +17,7 @@
 #include "platform/ImageDecoding.h"
 #include "platform/Numeric.h"
 #include "util/KXPDFPathUtilities.h"
+#include "util/KXPictureStore.h"
 #include "util/KXWriteCGImageToURL.h"
 
 namespace {
@@ -107,7 +108,7 @@ std::shared_ptr<KXDocxRunImage> KXDocxRunImage::FindBigRectRunImage(const KXDocx
 bool KXDocxRunImage::drawInContext(kx::BitmapContext* context, const kx::AffineTransform& /*pageTransform*/,
                                    bool /*needClip*/) const {
     if (!context) return false;
-    kx::ImageRef image = kx::readImageFile(imagePath_);
+    kx::ImageRef image = KXPictureStore::shared().read(imagePath_);
     if (!image) return false;
     if (image->width == 0) {
         std::fprintf(stderr, "runImage.imagePath: image with path is null:%s!\n", imagePath_.c_str());
@@ -166,7 +167,7 @@ kx::ImageRef KXDocxRunImage::MergeRunImage(const KXDocxRunImageArray& images, kx
         const bool last = --usesLeft[run->imagePath()] == 0;
         if (overlapOf(drawnRect(*run), page).isNull()) continue;
         auto [it, fresh] = decoded.try_emplace(run->imagePath());
-        if (fresh) it->second = kx::readImageFile(run->imagePath());
+        if (fresh) it->second = KXPictureStore::shared().read(run->imagePath());
         const kx::ImageRef picture = it->second;
         if (last) decoded.erase(it);
         if (!picture || picture->width == 0) continue;
@@ -194,8 +195,8 @@ std::shared_ptr<KXDocxRunImage> KXDocxRunImage::MergeRunImageArray(const KXDocxR
     const std::string name = kx::format("%zuImages_Merged", images.size());
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "png"));
     const double written = clip.width() > 0 ? image->width * 72.0 / clip.width() : dpi;
-    if (!KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, written, written, 1.0f,
-                             kKXPackagePictureDeflateLevel)) return nullptr;
+    if (!KXWriteOrDeferCGImageToURL(image, path, kx::ImageFileType::PNG, written, written, 1.0f,
+                                    kKXPackagePictureDeflateLevel)) return nullptr;
 
     info.setDisplayFrame(clip);
     info.pixelWidth = image->width;

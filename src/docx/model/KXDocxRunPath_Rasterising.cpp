@@ -13,6 +13,7 @@
 #include "platform/Numeric.h"
 #include "util/KXConverterUtilities.h"
 #include "util/KXPDFPathUtilities.h"
+#include "util/KXPictureStore.h"
 #include "util/KXWriteCGImageToURL.h"
 
 namespace {
@@ -104,8 +105,8 @@ std::optional<std::string> KXDocxRunPath::CreateImageFromRunPaths(const KXDocxRu
                                         KXConverterUtilities::Random4BigLetter().c_str());
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "PNG"));
     const double dpi = s * 72.0;
-    if (!KXWriteCGImageToURL(image, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f,
-                             kKXPackagePictureDeflateLevel)) return std::nullopt;
+    if (!KXWriteOrDeferCGImageToURL(image, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f,
+                                    kKXPackagePictureDeflateLevel)) return std::nullopt;
     return path;
 }
 

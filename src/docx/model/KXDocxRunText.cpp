@@ -182,6 +182,9 @@ KXDocxRunText::OptimizedStyle KXDocxRunText::optimizedStyle(const KXDocx_RPr& or
     property.szCs = s2;
     property.spacing = 0;
     style.record = std::make_shared<const KXDocx_RPr>(std::move(property));
+    // The same for every run of the style: measured once here.
+    if (!style.measuringFace.empty())
+        style.blankWidth = KXPDFFontUtilities::SystemFontNameWidthOfString(style.measuringFace, s2, u" ");
     style.metricsFace = KXPDFFontUtilities::SystemFontNameIsExist(fontName);
     if (style.metricsFace) {
         style.lineHeightFactor = KXDocxManager::WordLineHeight(fontName);
@@ -216,8 +219,7 @@ void KXDocxRunText::optimizePropertyAtStart(bool replaceFont, PropertyCache* cac
             inside = insideSpacing_ + ctmInfo().frame.size.width - width;
             textWidth_ = width;
         }
-        const double blank = KXPDFFontUtilities::SystemFontNameWidthOfString(style->measuringFace, s2, u" ");
-        blankWidth = blank > 0 ? blank : q * spaceWidth_;
+        blankWidth = style->blankWidth > 0 ? style->blankWidth : q * spaceWidth_;
     }
 
     spaceWidth_ = static_cast<float>(blankWidth);

@@ -116,6 +116,7 @@ public:
         std::shared_ptr<const KXDocx_RPr> record;  // fonts named, size in half points, no spacing
         float size = 0, roundedSize = 0, scale = 1;
         std::string measuringFace;  // empty: the text keeps the PDF's widths
+        double blankWidth = 0;      // a space in measuringFace at roundedSize; 0 when not measured
         bool metricsFace = false;   // the face named for Word's metrics is installed
         double lineHeightFactor = 0, ascentFactor = 0;
     };

@@ -123,12 +123,10 @@ double KXDocxUtilities::SpacingTwips(double spacing) {
 
 namespace {
 
-// What the run properties written for r depend on, as bytes: the numbers bit for bit, then the font.
-std::string runPropertyKey(const KXDocx_RPr& r) {
+// What writeRunStyle writes for r depends on, as bytes: the numbers bit for bit, then the font.
+std::string runStyleKey(const KXDocx_RPr& r) {
     const std::uint32_t fields[] = {
         std::bit_cast<std::uint32_t>(r.sz),
-        std::bit_cast<std::uint32_t>(r.spacing),
-        std::bit_cast<std::uint32_t>(r.w),
         static_cast<std::uint32_t>(r.scrpit),
         static_cast<std::uint32_t>(r.u),
         static_cast<std::uint32_t>(r.strikethrough),
@@ -147,9 +145,8 @@ std::string runPropertyKey(const KXDocx_RPr& r) {
     return key;
 }
 
-void writeRunProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
-    start(w, "rPr");
-
+// The run properties up to the character spacing: fonts, sizes, colours and styles.
+void writeRunStyle(const KXDocx_RPr& r, XMLFileWriter& w) {
     // One font name for all four scripts; the style words that bold and italic already say are
     // taken out of it.
     std::string font = r.rFonts.ascii.empty() ? std::string("Arial Unicode MS") : r.rFonts.ascii;
@@ -200,24 +197,28 @@ void writeRunProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
         std::string_view script = KXDocxUtilities::_scriptValue(r.scrpit);
         valElement(w, "vertAlign", script == "normal" ? std::string_view("baseline") : script);
     }
-
-    const double spacing = KXDocxUtilities::SpacingTwips(r.spacing);
-    if (spacing != 0) valElement(w, "spacing", wholeNumber(spacing));
-
-    if (r.w != 100) valElement(w, "w", wholeNumber(std::clamp(kx::finiteOr(r.w, 100), 1.0, 600.0)));
-    empty(w, "noProof");
-    end(w);
 }
 
 }  // namespace
 
 void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
-    // Most runs of a document share a few sets of properties: each set is built once per writer.
-    const std::string key = runPropertyKey(r);
-    if (w.writeFragment(key)) return;
-    const XMLFileWriter::FragmentMark mark = w.beginFragment();
-    writeRunProperty(r, w);
-    w.endFragment(key, mark);
+    start(w, "rPr");
+
+    // Most runs of a document share a few sets of fonts, sizes, colours and styles: each set is
+    // built once per writer. The spacing differs from run to run.
+    const std::string key = runStyleKey(r);
+    if (!w.writeFragment(key)) {
+        const XMLFileWriter::FragmentMark mark = w.beginFragment();
+        writeRunStyle(r, w);
+        w.endFragment(key, mark);
+    }
+
+    const double spacing = SpacingTwips(r.spacing);
+    if (spacing != 0) valElement(w, "spacing", wholeNumber(spacing));
+
+    if (r.w != 100) valElement(w, "w", wholeNumber(std::clamp(kx::finiteOr(r.w, 100), 1.0, 600.0)));
+    empty(w, "noProof");
+    end(w);
 }
 
 void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, const KXDocx_SectPr& s,

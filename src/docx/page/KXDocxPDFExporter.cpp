@@ -16,6 +16,7 @@
 #include "platform/Numeric.h"
 #include "platform/TextBreaks.h"
 #include "platform/Unicode.h"
+#include "util/KXPictureStore.h"
 
 kx::CaptureDocument* KXDocxPDFExporter::openDocument(const std::string& destPath,
                                                      const std::shared_ptr<kx::PDFDocument>& document) {
@@ -60,6 +61,10 @@ KXPDFPageGeometry KXDocxPDFExporter::docxPageGeometry(const KXPDFPageGeometry& s
 
 bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
     if (!document() || document()->hasFailed()) return false;
+    // Pictures the page makes stay in memory until the page writes them (they are written to
+    // their files then) or leaves them out, merged into others (they are never written). Whatever
+    // is still held when the page is done, also on failure, is forgotten here.
+    KXPictureStore::Deferral heldPictures;
     KXPDFPageGeometry geometry = pageGeometryOf(page);
     beginPage(geometry, pageSizeOf(geometry));
     if (KXDocxPage* first = writer_->currentPage()) first->setPdfPageIndex(page.pageNumber());

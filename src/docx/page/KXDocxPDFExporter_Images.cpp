@@ -16,6 +16,7 @@
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
+#include "util/KXPictureStore.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
         if (visible.isNull() || visible.width() < 1.0 || visible.height() < 1.0) return;
     }
     const std::string& decoded = xobject.cachedImagePath();
-    if (decoded.empty() || !kx::isRegularFile(decoded)) {
+    if (!KXPictureStore::shared().exists(decoded)) {
         std::fprintf(stderr, "didScanXObjectImage: Image isn't exists:%s\n", decoded.c_str());
         return;
     }
@@ -102,7 +103,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     if (clipped && visible.insetBy(-1, -1).contains(info.displayFrame().standardized()) && info.rotation == 0)
         clipped = false;
     if (clipped) {
-        if (kx::ImageRef image = kx::readImageFile(decoded)) {
+        if (kx::ImageRef image = KXPictureStore::shared().read(decoded)) {
             const kx::Rect imageRect = info.displayFrame();
             // Only the clip's box is drawn: the page's budget of pixels is spent on that.
             const double scale = pictureScale(visible, pictureDPI() / 72.0);

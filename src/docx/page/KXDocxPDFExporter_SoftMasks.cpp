@@ -17,6 +17,7 @@
 #include "platform/ImageDecoding.h"
 #include "platform/Numeric.h"
 #include "util/KXPDFPathUtilities.h"
+#include "util/KXPictureStore.h"
 #include "util/KXWriteCGImageToURL.h"
 
 namespace {
@@ -63,8 +64,8 @@ void clipToMaskRun(kx::BitmapContext& ctx, const kx::Image& mask, const KXDocxRu
 std::optional<std::string> writeMasked(const kx::ImageRef& picture, const std::string& name) {
     if (!picture) return std::nullopt;
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "png"));
-    if (!KXWriteCGImageToURL(picture, path, kx::ImageFileType::PNG, 72, 72, 1.0f,
-                             kKXPackagePictureDeflateLevel)) return std::nullopt;
+    if (!KXWriteOrDeferCGImageToURL(picture, path, kx::ImageFileType::PNG, 72, 72, 1.0f,
+                                    kKXPackagePictureDeflateLevel)) return std::nullopt;
     return path;
 }
 
@@ -98,7 +99,7 @@ std::optional<std::string> KXDocxPDFExporter::RunPath(const KXDocxRunPath& path,
 
 std::optional<std::string> KXDocxPDFExporter::RunImage(KXDocxRunImage& image, const KXDocxRunImage& mask,
                                                        const kx::AffineTransform& /*transform*/) {
-    kx::ImageRef picture = kx::readImageFile(image.imagePath());
+    kx::ImageRef picture = KXPictureStore::shared().read(image.imagePath());
     kx::ImageRef gray = KXPDFUtilities::CGImageWithContentsOfFile_DeviceGray(mask.imagePath());
     if (!picture || !gray) return std::nullopt;
     const KXDocxImageInfo& info = image.pictInfo();

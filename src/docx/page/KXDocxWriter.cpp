@@ -16,6 +16,7 @@
 #include "platform/ImageDecoding.h"
 #include "platform/Unicode.h"
 #include "util/KXLibBundle.h"
+#include "util/KXPictureStore.h"
 
 namespace kx::detail {
 std::string_view compiledDocxTemplate(std::string_view name);
@@ -228,12 +229,19 @@ void KXDocxWriter::endWriteDocument() {
 
 namespace {
 
-// The extension of the part that carries a picture file: the format its content holds, lower case.
+// The extension of the part that carries a picture file: the format its content holds (or, for a
+// picture still held in memory, the format it will be written as), lower case.
 std::optional<std::string> mediaExtensionOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char head[16] = {};
-    in.read(head, sizeof head);
-    switch (kx::detectImageType(std::string_view(head, static_cast<size_t>(in.gcount())))) {
+    kx::ImageFileType type = kx::ImageFileType::Unknown;
+    if (std::optional<kx::ImageFileType> held = KXPictureStore::shared().heldType(path)) {
+        type = *held;
+    } else {
+        std::ifstream in(path, std::ios::binary);
+        char head[16] = {};
+        in.read(head, sizeof head);
+        type = kx::detectImageType(std::string_view(head, static_cast<size_t>(in.gcount())));
+    }
+    switch (type) {
         case kx::ImageFileType::PNG: return "png";
         case kx::ImageFileType::JPEG: return "jpeg";
         case kx::ImageFileType::GIF: return "gif";
@@ -248,7 +256,7 @@ std::optional<std::string> mediaExtensionOf(const std::string& path) {
 std::string KXDocxWriter::collectImageWithPath(const std::string& path) {
     for (const Media& m : mediaCollection_)
         if (m.file == path) return parts().findOrAddRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), m.part.substr(6));
-    if (path.empty() || !kx::isRegularFile(path)) return {};
+    if (!KXPictureStore::shared().exists(path)) return {};
     std::optional<std::string> extension = mediaExtensionOf(path);
     if (!extension) return {};
     std::string stem = kx::pathFileName(path);
@@ -275,6 +283,8 @@ void KXDocxWriter::removeCollectedImageWithPath(const std::string& path) {
 std::string KXDocxWriter::useCollectedImageWithPath(const std::string& path) {
     std::string id = collectImageWithPath(path);
     if (id.empty()) return id;
+    // The package takes the file: a picture held in memory is written now.
+    if (!KXPictureStore::shared().realize(path)) return {};
     for (Media& m : mediaCollection_)
         if (m.file == path) m.written = true;
     return id;

@@ -53,7 +53,7 @@ public:
 
     // The relationship id under which the document refers to the picture file; the same path
     // twice gives the same id. The part is named by the format the file holds (read from its
-    // content), with a lower-case extension. A file that does not exist, or holds no picture a
+    // content, or the format a picture held in memory will be written as), with a lower-case extension. A file that does not exist, or holds no picture a
     // package can carry, is not collected: the answer is empty.
     std::string collectImageWithPath(const std::string& path);
     // Withdraws a collected picture that will not be used; the ids handed out stay as they were.
@@ -61,7 +61,8 @@ public:
     void removeCollectedImageWithPath(const std::string& path);
     // collectImageWithPath for a picture that a page is about to write. Only pictures written so
     // go into the package: those collected and then left unused (a merge that replaced them, a
-    // page drawn again) are not packaged.
+    // page drawn again) are not packaged. A picture still held in memory (KXPictureStore) is
+    // written to its file here; empty when that fails.
     std::string useCollectedImageWithPath(const std::string& path);
 
     KXDocxPage* currentPage() const { return currentPage_.get(); }

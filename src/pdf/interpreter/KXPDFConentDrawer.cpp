@@ -7,6 +7,7 @@
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/ImageDecoding.h"
 #include "util/BitmapContexts.h"
+#include "util/KXPictureStore.h"
 
 KXPDFConentDrawer::KXPDFConentDrawer() = default;
 
@@ -53,7 +54,7 @@ void KXPDFConentDrawer::didScanXObjectImage(KXPDFConentParser& parser, const std
     double width = std::hypot(p10.x - p00.x, p10.y - p00.y);
     double height = std::hypot(p11.x - p10.x, p11.y - p10.y);
     kx::Point centre{(p00.x + p11.x) / 2, (p00.y + p11.y) / 2};
-    kx::ImageRef picture = kx::readImageFile(image->cachedImagePath());
+    kx::ImageRef picture = KXPictureStore::shared().read(image->cachedImagePath());
     if (!picture) return;
     bitmapContext_->drawImage(*picture, kx::Rect(centre.x - width / 2, centre.y - height / 2, width, height));
 }

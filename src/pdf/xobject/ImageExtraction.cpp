@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "pdf/color/ImageColorSpaces.h"
-#include "util/KXPDFPathUtilities.h"
-#include "util/KXWriteCGImageToURL.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "platform/ImageMasking.h"
 #include "platform/ImageSamples.h"
 #include "platform/Numeric.h"
+#include "util/KXPDFPathUtilities.h"
+#include "util/KXPictureStore.h"
+#include "util/KXWriteCGImageToURL.h"
 
 namespace {
 
@@ -238,7 +239,7 @@ bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, c
     if (!image) return false;
 
     bool asJPEG = !isMaskStream && writesJPEG(stream, e);
-    return KXWriteCGImageToURL(image, path, asJPEG ? kx::ImageFileType::JPEG : kx::ImageFileType::PNG, 72, 72,
+    return KXWriteOrDeferCGImageToURL(image, path, asJPEG ? kx::ImageFileType::JPEG : kx::ImageFileType::PNG, 72, 72,
                                jpegQuality, kKXPackagePictureDeflateLevel);
 }
 

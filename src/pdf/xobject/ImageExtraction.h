@@ -17,7 +17,8 @@ std::string imagePathForStream(const PDFObject& stream);
 // or the null object) and writes it to `path`: JPEG at `jpegQuality` when the stream holds JPEG
 // data and nothing masks it, PNG otherwise (always for masks). A stencil mask (ImageMask) paints
 // `stencilColor` (black when null) and leaves the rest transparent. False, and no file, when the
-// image cannot be decoded.
+// image cannot be decoded. A PNG made while a KXPictureStore::Deferral is active is held in memory
+// under `path` instead of written.
 bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
                         float jpegQuality, bool isMaskStream, const Color* stencilColor = nullptr);
 // Writes a mask stream as a gray PNG ("SMask_<uuid>.png") and returns the path, written or not.

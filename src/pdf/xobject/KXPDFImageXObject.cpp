@@ -7,6 +7,7 @@
 #include "pdf/color/ImageColorSpaces.h"
 #include "pdf/xobject/ImageExtraction.h"
 #include "platform/FileSystem.h"
+#include "util/KXPictureStore.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ struct DecodedImageCache {
         }
         auto it = files.find(key);
         if (it == files.end()) return std::nullopt;
-        if (it->second.session.lock() != session || (!it->second.path.empty() && !kx::isRegularFile(it->second.path))) {
+        if (it->second.session.lock() != session || (!it->second.path.empty() && !KXPictureStore::shared().exists(it->second.path))) {
             files.erase(it);
             return std::nullopt;
         }

@@ -1,9 +1,11 @@
 // Image runs: the merge test and its edges, joining a group in reading order, the frame of a turned
 // picture, a group merged into one picture (pixels, size, reading and stacking order, resolution
-// bounds, pixel cap) and the VML picture written for a run.
+// bounds, pixel cap; pictures held in memory merged without being written) and the VML picture
+// written for a run.
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "DocxPictFixtures.h"
@@ -11,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "support/TestSupport.h"
+#include "util/KXPictureStore.h"
 #include "util/KXWriteCGImageToURL.h"
 
 using namespace kx::test;
@@ -113,6 +116,43 @@ TEST(KXDocxRunImage, MergesAGroupIntoOnePictureOfItsArea) {
         EXPECT_NEAR(again->pictInfo().pixelWidth, 80.0 * std::clamp(k.dpi, 72, 600) / 72, 1) << k.dpi << " dpi";
     }
     EXPECT_FALSE(KXDocxRunImage::MergeRunImageArray({a}, {612, 792}, 144)) << "a group of one";
+}
+
+// Made while a page holds its pictures in memory, the images of a group reach the merge as bitmaps
+// and the merged picture is held too: nothing is written until the page writes the merged picture,
+// and the images merged away never reach disk.
+TEST(KXDocxRunImage, MergesHeldPicturesWithoutWritingThem) {
+    std::vector<std::string> inputs;
+    std::string mergedPath;
+    {
+        KXPictureStore::Deferral page;
+        KXDocxRunImageArray runs;
+        const std::array<std::uint8_t, 3> colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+        for (int i = 0; i < 3; ++i) {
+            auto image = kx::Image::make(4, 4, kx::PixelFormat::RGB8);
+            for (size_t p = 0; p < image->pixels.size(); ++p) image->pixels[p] = colours[i][p % 3];
+            inputs.push_back(kx::pathJoin(tempDir(), "held-merge-" + std::to_string(i) + ".png"));
+            kx::removeAll(inputs.back());
+            ASSERT_TRUE(KXWriteOrDeferCGImageToURL(image, inputs.back(), kx::ImageFileType::PNG, 72, 72, 1.0f));
+            runs.push_back(imageRun({100.0 + 30 * i, 100, 50, 50}, static_cast<std::uint64_t>(i), inputs.back()));
+        }
+        std::shared_ptr<KXDocxRunImage> merged = KXDocxRunImage::MergeRunImageArray(runs, {612, 792}, 144);
+        ASSERT_TRUE(merged);
+        mergedPath = merged->imagePath();
+        EXPECT_TRUE(KXPictureStore::shared().isHeld(mergedPath));
+        EXPECT_FALSE(kx::fileExists(mergedPath)) << "held until the page writes it";
+        ASSERT_TRUE(KXPictureStore::shared().realize(mergedPath));
+    }
+    kx::ImageRef picture = kx::toRGBA8(kx::readImageFile(mergedPath));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 220);
+    EXPECT_EQ(pixelAt(*picture, 20, 50), (RGBA{255, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(*picture, 80, 50), (RGBA{0, 255, 0, 255}));
+    EXPECT_EQ(pixelAt(*picture, 200, 50), (RGBA{0, 0, 255, 255}));
+    for (const std::string& input : inputs) {
+        EXPECT_FALSE(kx::fileExists(input)) << "merged away, never written: " << input;
+        EXPECT_FALSE(KXPictureStore::shared().isHeld(input)) << "forgotten with the page: " << input;
+    }
 }
 
 TEST(KXDocxRunImage, MergedPictureIsBoundedAndNeverOfNothing) {

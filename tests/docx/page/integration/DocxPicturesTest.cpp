@@ -1,6 +1,6 @@
 // Pictures through whole DOCX conversions of generated PDFs: a clipped JPEG, a soft-masked image
-// and path, axial and radial shadings, a tiling pattern, 600 overlapping images and a chart of more
-// than 30 paths. Each package is valid and each picture in it has the pixels the fixture paints.
+// and path, axial and radial shadings, a tiling pattern, images merged over a shading, 600
+// overlapping images and a chart of more than 30 paths. Each package is valid and each picture in it has the pixels the fixture paints.
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,7 @@
 #include "support/ImageFixtures.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
+#include "util/KXPictureStore.h"
 
 namespace {
 
@@ -239,6 +240,39 @@ TEST(DocxPictures, GeneratedPagesBecomePicturesWithTheirPixels) {
         ASSERT_TRUE(picture);
         c.check(p, *picture);
     }
+}
+
+// Overlapping images of three colours and a shading under them: the package holds the one merged
+// picture, with each image's colour where it stands, and no picture of the page is left held in
+// memory once the conversion is over.
+TEST(DocxPictures, OverlappingImagesBecomeTheOnePictureTheyAreMergedInto) {
+    kx::test::PDFBuilder builder;
+    const int shading = builder.add("<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [100 500 250 500] "
+                                    "/Function << /FunctionType 2 /Domain [0 1] /C0 [1 1 0] /C1 [1 1 0] /N 1 >> >>");
+    const std::string resources = kx::format("<< /XObject << /R %s /G %s /B %s >> /Shading << /Sh %d 0 R >> >>",
+                                             rawImage(builder, 4, 4, {255, 0, 0}).c_str(),
+                                             rawImage(builder, 4, 4, {0, 255, 0}).c_str(),
+                                             rawImage(builder, 4, 4, {0, 0, 255}).c_str(), shading);
+    builder.addPage("q 100 480 150 90 re W n /Sh sh Q\n"
+                    "q 50 0 0 50 100 500 cm /R Do Q q 50 0 0 50 130 500 cm /G Do Q q 50 0 0 50 160 500 cm /B Do Q",
+                    resources);
+    const Package p = convert(kx::test::writeTemp("overlapping-images.pdf", builder.build()), "pictures-overlapping");
+    expectValid(p.path);
+    ASSERT_EQ(p.media.size(), 1u) << p.document;
+    EXPECT_NE(p.media.front().find("Images_Merged"), std::string::npos) << p.media.front();
+    kx::ImageRef m = mediaPicture(p, p.media.front());
+    ASSERT_TRUE(m);
+    // The group spans (100, 480)-(250, 570): 150 x 90 points.
+    const double w = m->width / 150.0, h = m->height / 90.0;
+    const RGBA red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, yellow{255, 255, 0, 255};
+    const auto pixel = [&](double x, double y) {
+        return kx::test::pixelAt(*m, static_cast<int>((x - 100) * w), static_cast<int>((570 - y) * h));
+    };
+    EXPECT_TRUE(near(pixel(110, 525), red));
+    EXPECT_TRUE(near(pixel(140, 525), green)) << "painted over red";
+    EXPECT_TRUE(near(pixel(200, 525), blue));
+    EXPECT_TRUE(near(pixel(240, 490), yellow)) << "the shading under the images";
+    EXPECT_EQ(KXPictureStore::shared().heldCount(), 0u);
 }
 
 TEST(DocxPictures, PicturesOfNoSizeAreSkipped) {

@@ -1,0 +1,164 @@
+#include "util/KXPictureStore.h"
+
+#include <atomic>
+
+#include "platform/FileSystem.h"
+#include "platform/ImageDecoding.h"
+#include "util/KXWriteCGImageToURL.h"
+
+namespace {
+
+thread_local std::uint64_t tActiveOwner = 0;
+std::atomic<std::uint64_t> gNextOwner{1};
+
+}  // namespace
+
+KXPictureStore& KXPictureStore::shared() {
+    static KXPictureStore store;
+    return store;
+}
+
+KXPictureStore::Deferral::Deferral() : owner_(gNextOwner.fetch_add(1)), previous_(tActiveOwner) {
+    tActiveOwner = owner_;
+}
+
+KXPictureStore::Deferral::~Deferral() {
+    tActiveOwner = previous_;
+    KXPictureStore::shared().dropOwnedBy(owner_);
+}
+
+std::uint64_t KXPictureStore::activeOwner() { return tActiveOwner; }
+
+size_t KXPictureStore::bytesOf(const Held& held) { return held.image ? held.image->pixels.size() : 0; }
+
+bool KXPictureStore::defer(const kx::ImageRef& image, const std::string& path, kx::ImageFileType type, double dpiX,
+                           double dpiY, float quality, int deflateLevel, std::uint64_t owner) {
+    if (!image || path.empty()) return false;
+    {
+        std::lock_guard lock(mutex_);
+        Held held{image, type, dpiX, dpiY, quality, deflateLevel, owner, nextSequence_++};
+        auto [it, fresh] = held_.try_emplace(path, held);
+        if (!fresh) {
+            heldBytes_ -= bytesOf(it->second);
+            it->second = held;
+        }
+        heldBytes_ += bytesOf(held);
+    }
+    realizeBeyondLimit();
+    return true;
+}
+
+void KXPictureStore::realizeBeyondLimit() {
+    for (;;) {
+        std::string path;
+        Held oldest;
+        {
+            std::lock_guard lock(mutex_);
+            if (heldBytes_ <= memoryLimit_ || held_.empty()) return;
+            auto pick = held_.begin();
+            for (auto it = held_.begin(); it != held_.end(); ++it)
+                if (it->second.sequence < pick->second.sequence) pick = it;
+            path = pick->first;
+            oldest = pick->second;
+        }
+        writeOut(path, oldest);
+    }
+}
+
+bool KXPictureStore::writeOut(const std::string& path, const Held& held) {
+    const bool written = KXWriteCGImageToURL(held.image, path, held.type, held.dpiX, held.dpiY, held.quality,
+                                             held.deflateLevel);
+    // Written or not, the picture leaves memory: a failed write is reported as it would have been
+    // when the picture was made.
+    std::lock_guard lock(mutex_);
+    auto it = held_.find(path);
+    if (it != held_.end() && it->second.sequence == held.sequence) {
+        heldBytes_ -= bytesOf(it->second);
+        held_.erase(it);
+    }
+    return written;
+}
+
+kx::ImageRef KXPictureStore::read(const std::string& path) const {
+    {
+        std::lock_guard lock(mutex_);
+        auto it = held_.find(path);
+        if (it != held_.end()) return it->second.image;
+    }
+    return kx::readImageFile(path);
+}
+
+bool KXPictureStore::isHeld(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    return held_.count(path) > 0;
+}
+
+bool KXPictureStore::exists(const std::string& path) const {
+    return !path.empty() && (isHeld(path) || kx::isRegularFile(path));
+}
+
+std::optional<kx::ImageFileType> KXPictureStore::heldType(const std::string& path) const {
+    std::lock_guard lock(mutex_);
+    auto it = held_.find(path);
+    if (it == held_.end()) return std::nullopt;
+    return it->second.type;
+}
+
+bool KXPictureStore::realize(const std::string& path) {
+    Held held;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = held_.find(path);
+        if (it == held_.end()) return !path.empty() && kx::isRegularFile(path);
+        held = it->second;
+    }
+    return writeOut(path, held);
+}
+
+void KXPictureStore::drop(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    auto it = held_.find(path);
+    if (it == held_.end()) return;
+    heldBytes_ -= bytesOf(it->second);
+    held_.erase(it);
+}
+
+void KXPictureStore::dropOwnedBy(std::uint64_t owner) {
+    std::lock_guard lock(mutex_);
+    for (auto it = held_.begin(); it != held_.end();) {
+        if (it->second.owner == owner) {
+            heldBytes_ -= bytesOf(it->second);
+            it = held_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+size_t KXPictureStore::heldCount() const {
+    std::lock_guard lock(mutex_);
+    return held_.size();
+}
+
+size_t KXPictureStore::heldBytes() const {
+    std::lock_guard lock(mutex_);
+    return heldBytes_;
+}
+
+void KXPictureStore::setMemoryLimit(size_t bytes) {
+    {
+        std::lock_guard lock(mutex_);
+        memoryLimit_ = bytes;
+    }
+    realizeBeyondLimit();
+}
+
+bool KXWriteOrDeferCGImageToURL(const kx::ImageRef& image, const std::string& path, kx::ImageFileType type,
+                                double dpiX, double dpiY, float quality, int pngDeflateLevel) {
+    const std::uint64_t owner = KXPictureStore::activeOwner();
+    // Only a lossless type that keeps the bitmap's pixels as they are may stand in for its file.
+    const bool holds = owner != 0 && type == kx::ImageFileType::PNG && image && image->isValid() &&
+                       image->format != kx::PixelFormat::CMYK8 && !path.empty();
+    if (!holds) return KXWriteCGImageToURL(image, path, type, dpiX, dpiY, quality, pngDeflateLevel);
+    return KXPictureStore::shared().defer(image, path, type, dpiX, dpiY, quality, pngDeflateLevel, owner);
+}

@@ -1,0 +1,125 @@
+// The store of pictures held in memory: held pictures are read without a file, realized into the
+// same file KXWriteCGImageToURL writes, dropped without a trace; the memory bound writes the oldest
+// out; holding is opt-in per thread through a Deferral, which forgets what it still holds.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/FileSystem.h"
+#include "platform/ImageDecoding.h"
+#include "support/TestSupport.h"
+#include "util/KXPictureStore.h"
+#include "util/KXWriteCGImageToURL.h"
+
+using namespace kx;
+
+namespace {
+
+ImageRef solid(int w, int h, std::uint8_t value) {
+    auto image = Image::make(w, h, PixelFormat::RGBA8);
+    for (size_t i = 0; i < image->pixels.size(); ++i) image->pixels[i] = (i % 4 == 3) ? 255 : value;
+    return image;
+}
+
+std::string freshPath(const std::string& name) {
+    const std::string path = pathJoin(test::tempDir(), name);
+    removeAll(path);
+    return path;
+}
+
+}  // namespace
+
+TEST(KXPictureStore, HeldPictureIsReadWithoutAFileAndRealizedAsTheWriterWritesIt) {
+    KXPictureStore store;
+    const ImageRef picture = solid(6, 4, 90);
+    const std::string held = freshPath("store-held.png"), direct = freshPath("store-direct.png");
+    ASSERT_TRUE(store.defer(picture, held, ImageFileType::PNG, 144, 144, 1.0f, 3));
+    EXPECT_FALSE(fileExists(held)) << "nothing is written while held";
+    EXPECT_TRUE(store.isHeld(held));
+    EXPECT_TRUE(store.exists(held));
+    EXPECT_EQ(store.heldType(held), ImageFileType::PNG);
+    EXPECT_EQ(store.read(held), picture) << "the held bitmap itself, not a decoded copy";
+    EXPECT_EQ(store.heldBytes(), picture->pixels.size());
+
+    ASSERT_TRUE(store.realize(held));
+    EXPECT_FALSE(store.isHeld(held));
+    EXPECT_EQ(store.heldBytes(), 0u);
+    ASSERT_TRUE(KXWriteCGImageToURL(picture, direct, ImageFileType::PNG, 144, 144, 1.0f, 3));
+    EXPECT_EQ(readFile(held), readFile(direct)) << "the same bytes as a picture written at once";
+    EXPECT_TRUE(store.realize(held)) << "a file on disk is realized already";
+    ImageRef back = store.read(held);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->pixels, picture->pixels) << "read from the file once it is written";
+
+    // Dropped: no file, nothing held, nothing to read; realizing it afterwards finds nothing.
+    const std::string dropped = freshPath("store-dropped.png");
+    ASSERT_TRUE(store.defer(picture, dropped, ImageFileType::PNG, 72, 72, 1.0f, 3));
+    store.drop(dropped);
+    EXPECT_FALSE(store.exists(dropped));
+    EXPECT_FALSE(store.read(dropped));
+    EXPECT_FALSE(store.realize(dropped));
+    EXPECT_FALSE(fileExists(dropped));
+
+    EXPECT_FALSE(store.defer(nullptr, freshPath("store-none.png"), ImageFileType::PNG, 72, 72, 1.0f, 3));
+    EXPECT_FALSE(store.defer(picture, "", ImageFileType::PNG, 72, 72, 1.0f, 3));
+    EXPECT_EQ(store.heldCount(), 0u);
+}
+
+TEST(KXPictureStore, BeyondTheMemoryBoundTheOldestAreWrittenOut) {
+    KXPictureStore store;
+    const ImageRef picture = solid(10, 10, 200);  // 400 bytes
+    store.setMemoryLimit(3 * picture->pixels.size());
+    std::vector<std::string> paths;
+    for (int i = 0; i < 5; ++i) {
+        paths.push_back(freshPath("store-bound-" + std::to_string(i) + ".png"));
+        ASSERT_TRUE(store.defer(picture, paths.back(), ImageFileType::PNG, 72, 72, 1.0f, 3));
+    }
+    EXPECT_EQ(store.heldCount(), 3u);
+    EXPECT_LE(store.heldBytes(), 3 * picture->pixels.size());
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        // The two oldest are on disk, the three newest still held; none is lost.
+        EXPECT_EQ(isRegularFile(paths[i]), i < 2);
+        EXPECT_EQ(store.isHeld(paths[i]), i >= 2);
+        ImageRef read = store.read(paths[i]);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->pixels, picture->pixels);
+    }
+    // A tighter bound writes out what no longer fits, at once.
+    store.setMemoryLimit(0);
+    EXPECT_EQ(store.heldCount(), 0u);
+    for (const std::string& path : paths) EXPECT_TRUE(isRegularFile(path));
+}
+
+TEST(KXPictureStore, ADeferralHoldsOnlyOnItsThreadAndForgetsWhatItStillHolds) {
+    KXPictureStore& store = KXPictureStore::shared();
+    const ImageRef picture = solid(4, 4, 30);
+    const std::string kept = freshPath("store-deferral-kept.png"), left = freshPath("store-deferral-left.png");
+    const std::string elsewhere = freshPath("store-deferral-other-thread.png");
+    const std::string jpeg = freshPath("store-deferral.jpeg"), after = freshPath("store-deferral-after.png");
+    {
+        KXPictureStore::Deferral deferral;
+        EXPECT_EQ(KXPictureStore::activeOwner(), deferral.owner());
+        ASSERT_TRUE(KXWriteOrDeferCGImageToURL(picture, kept, ImageFileType::PNG, 72, 72, 1.0f, 3));
+        ASSERT_TRUE(KXWriteOrDeferCGImageToURL(picture, left, ImageFileType::PNG, 72, 72, 1.0f, 3));
+        // A lossy type is written at once: its file holds other pixels than the bitmap.
+        ASSERT_TRUE(KXWriteOrDeferCGImageToURL(picture, jpeg, ImageFileType::JPEG, 72, 72, 0.9f, 3));
+        std::thread([&] {
+            EXPECT_EQ(KXPictureStore::activeOwner(), 0u);
+            EXPECT_TRUE(KXWriteOrDeferCGImageToURL(picture, elsewhere, ImageFileType::PNG, 72, 72, 1.0f, 3));
+        }).join();
+        EXPECT_TRUE(store.isHeld(kept));
+        EXPECT_TRUE(store.isHeld(left));
+        EXPECT_FALSE(fileExists(kept));
+        EXPECT_TRUE(isRegularFile(jpeg));
+        EXPECT_TRUE(isRegularFile(elsewhere)) << "a thread without a Deferral writes at once";
+        ASSERT_TRUE(store.realize(kept));
+    }
+    EXPECT_EQ(KXPictureStore::activeOwner(), 0u);
+    EXPECT_TRUE(isRegularFile(kept)) << "realized pictures stay";
+    EXPECT_FALSE(store.isHeld(left));
+    EXPECT_FALSE(fileExists(left)) << "what was left held is forgotten, never written";
+    ASSERT_TRUE(KXWriteOrDeferCGImageToURL(picture, after, ImageFileType::PNG, 72, 72, 1.0f, 3));
+    EXPECT_TRUE(isRegularFile(after));
+}
