@@ -27,8 +27,6 @@ KXPictureStore::Deferral::~Deferral() {
     KXPictureStore::shared().dropOwnedBy(owner_);
 }
 
-void KXPictureStore::Deferral::dropHeld() { KXPictureStore::shared().dropOwnedBy(owner_); }
-
 std::uint64_t KXPictureStore::activeOwner() { return tActiveOwner; }
 
 size_t KXPictureStore::bytesOf(const Held& held) { return held.image ? held.image->pixels.size() : 0; }

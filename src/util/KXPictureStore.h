@@ -46,8 +46,6 @@ public:
         Deferral(const Deferral&) = delete;
         Deferral& operator=(const Deferral&) = delete;
         std::uint64_t owner() const { return owner_; }
-        // Drops what this Deferral still holds, and goes on holding.
-        void dropHeld();
 
     private:
         std::uint64_t owner_;

@@ -98,7 +98,15 @@ void KXDocxParagraph::updateContentFrame() {
     }
     if (lineArray_.empty()) return;
     const auto& first = lineArray_.front();
-    std::vector<std::u16string> words = KXConverterUtilities::ComponentsSeparatedByWords(first->lineText());
+    // Only the first word is wanted: the text up to and with the first space after its first
+    // character is cut into words first, which gives the same first word (a space never sits inside
+    // a word or a character, and the breaks before it do not look past it); the whole text is cut
+    // only when that piece holds no word.
+    const std::u16string_view text = first->lineText();
+    std::vector<std::u16string> words;
+    if (const size_t space = text.find(u' ', 1); space != std::u16string_view::npos)
+        words = KXConverterUtilities::ComponentsSeparatedByWords(text.substr(0, space + 1));
+    if (words.empty()) words = KXConverterUtilities::ComponentsSeparatedByWords(text);
     if (words.empty()) return;
     firstWord_ = words.front();
     firstWordWidth_ = first->getTextWidth(firstWord_);

@@ -3,6 +3,8 @@
 // paths but that stand for one line or one rectangle.
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <unordered_set>
 
 #include "docx/model/KXDocxRunPath.h"
@@ -125,18 +127,118 @@ KXDocxRunPathArray KXDocxRunPath::FindSmallRects(const KXDocxRunPathArray& runs)
     return found;
 }
 
+namespace {
+
+// The runs whose boxes may meet a rectangle, found through a grid of square cells laid over the
+// boxes: each finite box is filed under the cells it covers, a box covering many cells (a page
+// background) or one that is not finite is tried for every rectangle. Candidates come back in the
+// runs' order; whether a box really meets the rectangle is for the caller to test.
+class BoxIndex {
+public:
+    explicit BoxIndex(const KXDocxRunPathArray& runs) {
+        std::vector<kx::Rect> boxes(runs.size());
+        bool any = false;
+        for (size_t i = 0; i < runs.size(); ++i) {
+            if (!runs[i]) continue;
+            boxes[i] = runs[i]->boundingBox();
+            if (!finite(boxes[i])) continue;
+            if (!any) {
+                x0_ = boxes[i].minX(), y0_ = boxes[i].minY(), x1_ = boxes[i].maxX(), y1_ = boxes[i].maxY();
+                any = true;
+            }
+            x0_ = std::min(x0_, boxes[i].minX());
+            y0_ = std::min(y0_, boxes[i].minY());
+            x1_ = std::max(x1_, boxes[i].maxX());
+            y1_ = std::max(y1_, boxes[i].maxY());
+        }
+        cell_ = std::max({kCell, (x1_ - x0_) / double(kMaxCells), (y1_ - y0_) / double(kMaxCells)});
+        columns_ = cellOf(x1_, x0_, kMaxCells + 1) + 1;
+        rows_ = cellOf(y1_, y0_, kMaxCells + 1) + 1;
+        cells_.resize(columns_ * rows_);
+        seen_.assign(runs.size(), 0);
+        for (size_t i = 0; i < runs.size(); ++i) {
+            if (!runs[i]) continue;
+            const kx::Rect& b = boxes[i];
+            if (!finite(b)) {
+                everywhere_.push_back(i);
+                continue;
+            }
+            const size_t c0 = cellOf(b.minX(), x0_, columns_), c1 = cellOf(b.maxX(), x0_, columns_);
+            const size_t r0 = cellOf(b.minY(), y0_, rows_), r1 = cellOf(b.maxY(), y0_, rows_);
+            if ((c1 - c0 + 1) * (r1 - r0 + 1) > kWideBox) {
+                everywhere_.push_back(i);
+                continue;
+            }
+            for (size_t r = r0; r <= r1; ++r)
+                for (size_t c = c0; c <= c1; ++c) cells_[r * columns_ + c].push_back(i);
+        }
+    }
+
+    // The indices of the runs filed where the rectangle lies, and of those filed nowhere, in order.
+    std::vector<size_t> candidates(const kx::Rect& r) {
+        ++stamp_;
+        std::vector<size_t> found;
+        auto take = [&](const std::vector<size_t>& list) {
+            for (size_t i : list)
+                if (seen_[i] != stamp_) {
+                    seen_[i] = stamp_;
+                    found.push_back(i);
+                }
+        };
+        if (!finite(r)) {
+            for (const auto& list : cells_) take(list);
+        } else {
+            const size_t c0 = cellOf(r.minX(), x0_, columns_), c1 = cellOf(r.maxX(), x0_, columns_);
+            for (size_t row = cellOf(r.minY(), y0_, rows_), r1 = cellOf(r.maxY(), y0_, rows_); row <= r1; ++row)
+                for (size_t c = c0; c <= c1; ++c) take(cells_[row * columns_ + c]);
+        }
+        take(everywhere_);
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+private:
+    static constexpr double kCell = 32;
+    static constexpr size_t kMaxCells = 128;
+    static constexpr size_t kWideBox = 256;
+
+    static bool finite(const kx::Rect& r) {
+        return std::isfinite(r.minX()) && std::isfinite(r.maxX()) && std::isfinite(r.minY()) && std::isfinite(r.maxY());
+    }
+    // The cell column (row) of a coordinate, held to the grid's `count` columns (rows).
+    size_t cellOf(double v, double origin, size_t count) const {
+        const double c = std::floor((v - origin) / cell_);
+        if (!(c > 0)) return 0;
+        return c >= double(count - 1) ? count - 1 : static_cast<size_t>(c);
+    }
+
+    double x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0, cell_ = kCell;
+    size_t columns_ = 1, rows_ = 1;
+    std::vector<std::vector<size_t>> cells_;
+    std::vector<size_t> everywhere_;
+    std::vector<size_t> seen_;
+    size_t stamp_ = 0;
+};
+
+}  // namespace
+
 KXDocxRunPathArray KXDocxRunPath::FindAloneRects(const KXDocxRunPathArray& runs) {
     KXDocxRunPathArray found;
     RunSet foundSet;
+    std::optional<BoxIndex> index;
     for (const auto& run : runs) {
         if (run->runLineType() != kLineTypeRect || !run->info().stroked()) continue;  // never alone
         // Only the runs that reach into the box grown as isAloneRectWithRunPaths grows it can
         // keep it from being alone: the others need not be handed over (a page of many small
-        // boxes would otherwise copy all its runs for each one).
+        // boxes would otherwise copy all its runs for each one). The index finds the runs that
+        // may reach into it without looking at every run of the page.
+        if (!index) index.emplace(runs);
         const kx::Rect grown = run->boundingBox().insetBy(-1.1, -1.1);
         KXDocxRunPathArray others;
-        for (const auto& o : runs)
-            if (o && o != run && grown.intersects(o->boundingBox()) && !foundSet.contains(o.get())) others.push_back(o);
+        for (size_t i : index->candidates(grown)) {
+            const auto& o = runs[i];
+            if (o != run && grown.intersects(o->boundingBox()) && !foundSet.contains(o.get())) others.push_back(o);
+        }
         if (run->isAloneRectWithRunPaths(others)) {
             found.push_back(run);
             foundSet.insert(run.get());

@@ -162,23 +162,109 @@ bool KXDocxTableLine::IsIntersect(const KXDocxTableLine& a, const KXDocxTableLin
 
 namespace {
 
+// The lines that may touch a line, found through a grid of square cells laid over the lines: each
+// line is filed under every cell its box covers, and a line's neighbours lie in the cells its box,
+// grown by a little more than 3.1, covers. A line whose box is not finite is filed nowhere and is
+// tried against every line; so is every line for one whose box is not finite. The index does not
+// decide which lines touch: it only leaves out lines that cannot.
+class TouchIndex {
+public:
+    struct Box {
+        float minX, minY, maxX, maxY;
+        bool finite() const {
+            return std::isfinite(minX) && std::isfinite(minY) && std::isfinite(maxX) && std::isfinite(maxY);
+        }
+    };
+
+    explicit TouchIndex(const std::vector<Box>& boxes) : box_(boxes), seen_(boxes.size(), kNever) {
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        bool any = false;
+        for (const Box& b : box_) {
+            if (!b.finite()) continue;
+            if (!any) {
+                x0 = b.minX, y0 = b.minY, x1 = b.maxX, y1 = b.maxY;
+                any = true;
+            }
+            x0 = std::min(x0, double(b.minX));
+            y0 = std::min(y0, double(b.minY));
+            x1 = std::max(x1, double(b.maxX));
+            y1 = std::max(y1, double(b.maxY));
+        }
+        originX_ = x0;
+        originY_ = y0;
+        // Cells of 16 pt, fewer and larger when the lines spread far.
+        cell_ = std::max({kCell, (x1 - x0) / double(kMaxCells), (y1 - y0) / double(kMaxCells)});
+        columns_ = cellOf(x1, originX_, kMaxCells + 1) + 1;
+        rows_ = cellOf(y1, originY_, kMaxCells + 1) + 1;
+        cells_.resize(columns_ * rows_);
+        for (size_t i = 0; i < box_.size(); ++i) {
+            const Box& b = box_[i];
+            if (!b.finite()) {
+                unplaced_.push_back(i);
+                continue;
+            }
+            for (size_t r = cellOf(b.minY, originY_, rows_), r1 = cellOf(b.maxY, originY_, rows_); r <= r1; ++r)
+                for (size_t c = cellOf(b.minX, originX_, columns_), c1 = cellOf(b.maxX, originX_, columns_); c <= c1; ++c)
+                    cells_[r * columns_ + c].push_back(i);
+        }
+    }
+
+    // Calls f(j) once for each line j not yet taken that line k may touch; lines taken are dropped
+    // from the cells met on the way.
+    template <class F>
+    void forEachCandidate(size_t k, const std::vector<bool>& taken, F f) {
+        const Box& b = box_[k];
+        auto visit = [&](std::vector<size_t>& list) {
+            std::erase_if(list, [&](size_t j) { return taken[j]; });
+            for (size_t j : list) {
+                if (seen_[j] == k) continue;
+                seen_[j] = k;
+                f(j);
+            }
+        };
+        if (!b.finite()) {
+            for (auto& list : cells_) visit(list);
+        } else {
+            const double reach = double(kTouch) + 1;
+            const size_t c0 = cellOf(b.minX - reach, originX_, columns_), c1 = cellOf(b.maxX + reach, originX_, columns_);
+            for (size_t r = cellOf(b.minY - reach, originY_, rows_), r1 = cellOf(b.maxY + reach, originY_, rows_); r <= r1; ++r)
+                for (size_t c = c0; c <= c1; ++c) visit(cells_[r * columns_ + c]);
+        }
+        visit(unplaced_);
+    }
+
+private:
+    static constexpr double kCell = 16;
+    static constexpr size_t kMaxCells = 256;
+    static constexpr size_t kNever = static_cast<size_t>(-1);
+
+    // The cell column (row) of a coordinate, held to the grid's `count` columns (rows).
+    size_t cellOf(double v, double origin, size_t count) const {
+        const double c = std::floor((v - origin) / cell_);
+        if (!(c > 0)) return 0;
+        return c >= double(count - 1) ? count - 1 : static_cast<size_t>(c);
+    }
+
+    const std::vector<Box>& box_;
+    std::vector<size_t> seen_;
+    double originX_ = 0, originY_ = 0, cell_ = kCell;
+    size_t columns_ = 0, rows_ = 0;
+    std::vector<std::vector<size_t>> cells_;
+    std::vector<size_t> unplaced_;
+};
+
 // The groups of touching lines, taken one after another from the first line not yet grouped; each
 // grows by the first remaining line (in the array's order) that touches one of its lines. Two lines
 // touch exactly when their boxes, grown by 3.1, meet (ends within 3.1 of each other lie in such
-// boxes), so the lines that may touch a line are found through the lines sorted by their left end.
+// boxes). The lines waiting to join are taken in the array's order, so the groups and the order
+// within them do not depend on the order in which the index finds the lines.
 std::vector<KXDocxTableLineArray> touchingGroups(const KXDocxTableLineArray& lines, bool firstOnly) {
     std::vector<KXDocxTableLineArray> groups;
     const size_t n = lines.size();
-    struct Box {
-        float minX, minY, maxX, maxY;
-    };
-    std::vector<Box> box(n);
+    std::vector<TouchIndex::Box> box(n);
     for (size_t i = 0; i < n; ++i) box[i] = {lines[i]->min_x(), lines[i]->min_y(), lines[i]->max_x(), lines[i]->max_y()};
-    std::vector<size_t> byLeft(n);
-    for (size_t i = 0; i < n; ++i) byLeft[i] = i;
-    std::stable_sort(byLeft.begin(), byLeft.end(), [&](size_t a, size_t b) { return box[a].minX < box[b].minX; });
+    TouchIndex index(box);
     std::vector<bool> taken(n, false);
-    size_t takenInOrder = 0;
     auto touch = [&](size_t a, size_t b) {
         return !(box[b].minX - kTouch > box[a].maxX || box[a].minX - kTouch > box[b].maxX ||
                  box[b].minY - kTouch > box[a].maxY || box[a].minY - kTouch > box[b].maxY);
@@ -189,24 +275,15 @@ std::vector<KXDocxTableLineArray> touchingGroups(const KXDocxTableLineArray& lin
         std::priority_queue<size_t, std::vector<size_t>, std::greater<size_t>> waiting;
         waiting.push(start);
         taken[start] = true;
-        ++takenInOrder;
         while (!waiting.empty()) {
             const size_t k = waiting.top();
             waiting.pop();
             group.push_back(lines[k]);
-            const float reach = box[k].maxX + kTouch;
-            for (size_t j : byLeft) {
-                if (box[j].minX > reach) break;
-                if (taken[j] || !touch(k, j)) continue;
+            index.forEachCandidate(k, taken, [&](size_t j) {
+                if (taken[j] || !touch(k, j)) return;
                 taken[j] = true;
-                ++takenInOrder;
                 waiting.push(j);
-            }
-            // Lines already grouped leave the sorted list now and then, so that the scans stay short.
-            if (takenInOrder * 2 > byLeft.size()) {
-                std::erase_if(byLeft, [&](size_t j) { return taken[j]; });
-                takenInOrder = 0;
-            }
+            });
         }
         groups.push_back(std::move(group));
         if (firstOnly) break;

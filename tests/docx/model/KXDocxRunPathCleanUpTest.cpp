@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "PathRunFixtures.h"
 
 using namespace kx::test;
@@ -75,6 +78,61 @@ TEST(KXDocxRunPathCleanUp, SpecksCheckBoxesLoneFramesAndAnnotations) {
     EXPECT_EQ(KXDocxRunPath::FindAloneRects({alone, touched, toucher}), KXDocxRunPathArray({alone}));
     toucher->setIsAnnotion(true);
     EXPECT_EQ(KXDocxRunPath::FindAnnotionlPaths({alone, toucher, touched}), KXDocxRunPathArray({toucher}));
+}
+
+// FindAloneRects hands each frame only the runs that reach into it. On pages of many boxes, lines
+// and a page-sized background, spread over a small or a wide area, it must find the same lone
+// frames as handing each frame every run of the page that its grown box meets.
+TEST(KXDocxRunPathCleanUp, LoneFramesMatchTheFullScan) {
+    auto fullScan = [](const KXDocxRunPathArray& runs) {
+        KXDocxRunPathArray found;
+        for (const auto& run : runs) {
+            if (run->runLineType() != KXDocxRunPath::kLineTypeRect || !run->pictInfo()->stroked()) continue;
+            const kx::Rect grown = run->boundingBox().insetBy(-1.1, -1.1);
+            KXDocxRunPathArray others;
+            for (const auto& o : runs)
+                if (o != run && grown.intersects(o->boundingBox()) &&
+                    std::find(found.begin(), found.end(), o) == found.end())
+                    others.push_back(o);
+            if (run->isAloneRectWithRunPaths(others)) found.push_back(run);
+        }
+        return found;
+    };
+    std::mt19937 random(11);
+    auto pick = [&](double low, double high) { return std::uniform_real_distribution<double>(low, high)(random); };
+    struct Layout {
+        const char* what;
+        double extent, largest;
+        bool background;
+    };
+    const Layout layouts[] = {
+        {"a crowded form", 300, 40, false},
+        {"a page with its background", 600, 80, true},
+        {"boxes spread far apart", 1e5, 200, false},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        KXDocxRunPathArray runs;
+        if (layout.background) runs.push_back(pathRun(rectPath(0, 0, 612, 792), filled(kGrey), 0));
+        for (std::uint64_t i = 1; i <= 300; ++i) {
+            const double x = pick(0, layout.extent), y = pick(0, layout.extent);
+            if (i % 3 == 0) {
+                runs.push_back(pathRun(linePath(x, y, x + pick(5, layout.largest), y), stroked(1), i));
+            } else {
+                runs.push_back(pathRun(rectPath(x, y, pick(4, layout.largest), pick(4, layout.largest)),
+                                       i % 3 == 1 ? stroked(1) : filled(), i));
+            }
+        }
+        // A row of frames side by side with gaps of 0 to 2.5 between them, about the 1.1 a frame
+        // is grown by.
+        for (std::uint64_t i = 0; i < 40; ++i) {
+            const double x = 47.5 * static_cast<double>(i) + 0.5 * static_cast<double>(i % 6);
+            runs.push_back(pathRun(rectPath(x, layout.extent + 10, 45, 30), stroked(1), 400 + i));
+        }
+        const KXDocxRunPathArray expected = fullScan(runs);
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(KXDocxRunPath::FindAloneRects(runs), expected);
+    }
 }
 
 TEST(KXDocxRunPathCleanUp, LinePiecesMergeIntoOneLine) {

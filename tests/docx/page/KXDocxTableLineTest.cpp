@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <random>
 #include <thread>
 
 #include "TableFixtures.h"
@@ -78,6 +81,83 @@ TEST(KXDocxTableLine, TouchingLinesGroup) {
     KXDocxTableLineArray two{cutLine(0, 0, 100, 0), cutLine(103.1, 0, 103.1, 50)};
     EXPECT_TRUE(KXDocxTableLine::FindIntersectLinesGroups(two).empty());
     EXPECT_TRUE(two[0]->isInvalid() && two[1]->isInvalid());
+}
+
+// The lines grouped by brute force: each time the first remaining line whose box, grown by 3.1,
+// meets the box of a member joins. FindIntersectLines, asked again and again for the lines not yet
+// grouped, must give the same groups in the same order, however the lines lie: in dense tables,
+// spread far apart, exactly 3.1 apart, or with ends that are not finite.
+TEST(KXDocxTableLine, TouchingGroupsMatchBruteForce) {
+    auto touch = [](const KXDocxTableLine& a, const KXDocxTableLine& b) {
+        const float t = 3.1f;
+        return !(b.min_x() - t > a.max_x() || a.min_x() - t > b.max_x() || b.min_y() - t > a.max_y() ||
+                 a.min_y() - t > b.max_y());
+    };
+    auto bruteGroups = [&](KXDocxTableLineArray rest) {
+        std::vector<KXDocxTableLineArray> groups;
+        while (!rest.empty()) {
+            KXDocxTableLineArray group{rest.front()};
+            rest.erase(rest.begin());
+            for (bool grew = true; grew;) {
+                grew = false;
+                for (size_t i = 0; i < rest.size() && !grew; ++i)
+                    for (const auto& member : group)
+                        if (touch(*member, *rest[i])) {
+                            group.push_back(rest[i]);
+                            rest.erase(rest.begin() + static_cast<long>(i));
+                            grew = true;
+                            break;
+                        }
+            }
+            groups.push_back(group);
+        }
+        return groups;
+    };
+    auto indexedGroups = [](KXDocxTableLineArray rest) {
+        std::vector<KXDocxTableLineArray> groups;
+        while (!rest.empty()) {
+            KXDocxTableLineArray group = KXDocxTableLine::FindIntersectLines(rest);
+            std::erase_if(rest, [&](const auto& l) { return std::find(group.begin(), group.end(), l) != group.end(); });
+            groups.push_back(group);
+        }
+        return groups;
+    };
+    std::mt19937 random(7);
+    auto pick = [&](double low, double high, double step) {
+        return low + step * std::uniform_int_distribution<int>(0, static_cast<int>((high - low) / step))(random);
+    };
+    struct Layout {
+        const char* what;
+        int count;
+        double extent;  // lines start within [0, extent) both ways
+        double step;    // on a grid of this step
+        double longest;
+    };
+    const Layout layouts[] = {
+        {"a dense table", 400, 500, 0.5, 200},
+        {"short strokes just touching or not", 300, 200, 3.1, 12},
+        {"lines spread far apart", 200, 1e6, 1, 5e4},
+        {"a page of long rules", 150, 800, 2, 800},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        for (int round = 0; round < 5; ++round) {
+            KXDocxTableLineArray lines;
+            for (int i = 0; i < layout.count; ++i) {
+                const double x = pick(0, layout.extent, layout.step), y = pick(0, layout.extent, layout.step);
+                const double length = pick(2, layout.longest, layout.step);
+                lines.push_back(i % 2 ? cutLine(x, y, x + length, y) : cutLine(x, y, x, y - length));
+            }
+            if (round == 4) {
+                lines.insert(lines.begin() + 10, cutLine(0, 50, HUGE_VAL, 50));
+                lines.push_back(cutLine(std::nan(""), 20, 40, 20));
+            }
+            const auto expected = bruteGroups(lines);
+            const auto got = indexedGroups(lines);
+            ASSERT_EQ(got.size(), expected.size());
+            for (size_t g = 0; g < got.size(); ++g) ASSERT_EQ(got[g], expected[g]) << "group " << g;
+        }
+    }
 }
 
 TEST(KXDocxTableLine, PageFrame) {
