@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include <jpeglib.h>
 #include <openjpeg.h>
@@ -239,15 +240,21 @@ ImageFileType detectImageType(std::string_view d) {
 
 namespace {
 
-ImageRef imageFromSamples(const DecodedSamples& s) {
+// Gray and RGB samples become the image's pixels as they are (moved, not copied).
+ImageRef imageFromSamples(DecodedSamples&& s) {
     PixelFormat f = s.components == 1 ? PixelFormat::Gray8 : PixelFormat::RGB8;
-    auto img = Image::make(s.width, s.height, f);
-    if (!img) return nullptr;
     if (s.components == 1 || s.components == 3) {
-        if (img->pixels.size() != s.data.size()) return nullptr;
-        img->pixels = s.data;
+        if (!isBitmapSizeAllowed(s.width, s.height)) return nullptr;
+        auto img = std::make_shared<Image>();
+        img->width = s.width;
+        img->height = s.height;
+        img->format = f;
+        if (img->stride() * static_cast<size_t>(s.height) != s.data.size()) return nullptr;
+        img->pixels = std::move(s.data);
         return img;
     }
+    auto img = Image::make(s.width, s.height, f);
+    if (!img) return nullptr;
     if (s.components != 4) return nullptr;
     std::vector<float> comps(static_cast<size_t>(s.width) * 4);
     for (int y = 0; y < s.height; ++y) {
@@ -267,8 +274,15 @@ ImageRef readWithStb(std::string_view d) {
     stbi_uc* px = stbi_load_from_memory(bytes, len, &w, &h, &n, 0);
     if (!px) return nullptr;
     PixelFormat f = n == 1 ? PixelFormat::Gray8 : n == 2 ? PixelFormat::GrayAlpha8 : n == 3 ? PixelFormat::RGB8 : PixelFormat::RGBA8;
-    auto img = (n >= 1 && n <= 4) ? Image::make(w, h, f) : nullptr;
-    if (img) std::memcpy(img->pixels.data(), px, img->pixels.size());
+    std::shared_ptr<Image> img;
+    if (n >= 1 && n <= 4) {
+        // The decoder's buffer is copied once, without zeroing the image first.
+        img = std::make_shared<Image>();
+        img->width = w;
+        img->height = h;
+        img->format = f;
+        img->pixels.assign(px, px + img->stride() * static_cast<size_t>(h));
+    }
     stbi_image_free(px);
     return img;
 }
@@ -340,11 +354,11 @@ ImageRef readImageData(std::string_view data) {
     switch (detectImageType(data)) {
         case ImageFileType::JPEG: {
             auto s = decodeJPEG(data);
-            return s ? imageFromSamples(*s) : nullptr;
+            return s ? imageFromSamples(std::move(*s)) : nullptr;
         }
         case ImageFileType::JPEG2000: {
             auto s = decodeJPEG2000(data);
-            return s ? imageFromSamples(*s) : nullptr;
+            return s ? imageFromSamples(std::move(*s)) : nullptr;
         }
         case ImageFileType::TIFF: return readTIFF(data);
         case ImageFileType::PNG:

@@ -261,11 +261,18 @@ TEST(BitmapContext, EveryPixelFormatRoundTripsThroughTheBitmapExactly) {
         {PixelFormat::RGBA8, false},  {PixelFormat::CMYK8, false},      {PixelFormat::Gray8, true},
         {PixelFormat::RGB8, true},    {PixelFormat::CMYK8, true},
     };
-    // 256 x 256 (odd widths catch row padding): every level against every alpha, where the format
-    // has alpha; other bytes vary along the row.
+    // Every level against every alpha (one alpha a row), where the format has alpha; other bytes vary
+    // along the row. Rows are converted eight pixels at a time with a tail (the odd width); the
+    // last rows mix opaque and clear pixels, and one translucent pixel among opaque ones.
+    auto alphaAt = [](int x, int y) {
+        if (y < 256) return y;
+        if (y == 256) return x % 3 == 0 ? 0 : 255;
+        if (y == 257) return x == 11 ? 128 : 255;
+        return (x / 8) % 2 ? 0 : 255;
+    };
     for (const auto& c : cases) {
         for (int width : {256, 37}) {
-            const int height = 256;
+            const int height = 259;
             auto src = Image::make(width, height, c.format);
             ASSERT_TRUE(src);
             const int bpp = bytesPerPixel(c.format);
@@ -273,7 +280,7 @@ TEST(BitmapContext, EveryPixelFormatRoundTripsThroughTheBitmapExactly) {
                 for (int x = 0; x < width; ++x) {
                     std::uint8_t* p = src->row(y) + static_cast<size_t>(x) * static_cast<size_t>(bpp);
                     for (int k = 0; k < bpp; ++k) p[k] = static_cast<std::uint8_t>(x * (k + 1) * 7 + k * 31 + y * k);
-                    if (hasAlpha(c.format)) p[bpp - 1] = static_cast<std::uint8_t>(y);
+                    if (hasAlpha(c.format)) p[bpp - 1] = static_cast<std::uint8_t>(alphaAt(x, y));
                 }
             auto ctx = BitmapContext::create(width, height, c.opaqueContext);
             ASSERT_TRUE(ctx);
