@@ -20,6 +20,8 @@ constexpr int kCannotWrite = KXOutputWriter::kCannotWrite;
 constexpr int kInconsistentPackage = KXOutputWriter::kInconsistentPackage;
 // Folders nested deeper than this are not followed (a work folder is a few levels deep).
 constexpr int kMaxDepth = 64;
+// Packages whose parts add up to less than this are put together in memory.
+constexpr std::uintmax_t kMemoryPackageBytes = 8 * 1024 * 1024;
 
 struct Failures {
     int firstCode = 0;
@@ -320,9 +322,17 @@ bool KXOutputWriter::finishPackage(KXError* error) {
     }
 
     if (failures.empty()) {
+        // A small package is put together in memory and written in one go; a large one (pages of
+        // pictures) goes through a temporary file, so that memory does not grow with it.
+        std::uintmax_t packageBytes = 0;
+        for (const std::string& entry : entries) {
+            auto inMemory = memoryParts_.find(entry);
+            packageBytes += inMemory != memoryParts_.end() ? inMemory->second.size()
+                                                           : kx::fileSize(pathForPart(entry)).value_or(kMemoryPackageBytes);
+        }
         kx::ZipArchive archive(savedFilePath_);
         archive.setFixedEntryAttributes(true);
-        if (!archive.open()) {
+        if (!archive.open(packageBytes < kMemoryPackageBytes)) {
             failures.add(kCannotCreate, archive.lastError());
         } else {
             for (const std::string& entry : entries) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -14,6 +15,12 @@ namespace kx {
 
 struct ZipArchive::Handle {
     zip_t* zip = nullptr;
+    zip_source_t* memory = nullptr;  // the archive's bytes when it is put together in memory
+
+    void releaseMemory() {
+        if (memory) zip_source_free(memory);
+        memory = nullptr;
+    }
 };
 
 namespace {
@@ -64,8 +71,28 @@ bool ZipArchive::fail(std::string message) {
     return false;
 }
 
-bool ZipArchive::open() {
+bool ZipArchive::open(bool inMemory) {
     if (isOpen()) return fail("The package is already open.");
+    if (inMemory) {
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_source_t* memory = zip_source_buffer_create(nullptr, 0, 0, &error);
+        zip_t* zip = nullptr;
+        if (memory) {
+            zip_source_keep(memory);  // read back after the archive is closed
+            zip = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
+        }
+        if (!zip) {
+            std::string message = zip_error_strerror(&error);
+            zip_error_fini(&error);
+            if (memory) zip_source_free(memory);
+            return fail("Can't create the package: " + message);
+        }
+        zip_error_fini(&error);
+        handle_->zip = zip;
+        handle_->memory = memory;
+        return true;
+    }
     int code = 0;
     zip_t* zip = zip_open(path_.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!zip) {
@@ -147,6 +174,76 @@ bool ZipArchive::writeFolderAtPath(const std::string& folderPath, const std::str
     return true;
 }
 
+namespace {
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The directory part of the path ("." for a bare name).
+std::string directoryOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool ZipArchive::writeMemoryToPath() {
+    zip_source_t* memory = handle_->memory;
+    std::string bytes;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_source_open(memory) != 0) return fail("Can't write the package: " + std::string(zip_error_strerror(zip_source_error(memory))));
+    if (zip_source_stat(memory, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) bytes.reserve(st.size);
+    char chunk[64 * 1024];
+    zip_int64_t n = 0;
+    while ((n = zip_source_read(memory, chunk, sizeof chunk)) > 0) bytes.append(chunk, static_cast<size_t>(n));
+    const bool readOk = n == 0;
+    zip_source_close(memory);
+    if (!readOk) return fail("Can't write the package: the archive could not be read back.");
+
+    // As the library does: a temporary file beside the destination, renamed over it when complete,
+    // with the permissions of the file it replaces (or the defaults of a new file).
+    std::string temp = path_ + ".XXXXXX";
+    int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        int error = errno;
+        return fail("Can't write the package: can't create a file in \"" + directoryOf(path_) + "\": " + systemMessage(error));
+    }
+    struct stat old {};
+    mode_t mode = 0;
+    if (stat(path_.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        mode_t mask = umask(022);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = writeAll(fd, bytes.data(), bytes.size()) && fchmod(fd, mode) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && std::rename(temp.c_str(), path_.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return fail("Can't write the package: " + systemMessage(error));
+    }
+    return true;
+}
+
 bool ZipArchive::close() {
     if (!isOpen()) return fail("The package is not open.");
     zip_t* zip = handle_->zip;
@@ -154,16 +251,21 @@ bool ZipArchive::close() {
         std::string message = libzipMessage(zip);
         zip_discard(zip);  // removes the temporary file; the path stays as it was
         handle_->zip = nullptr;
+        handle_->releaseMemory();
         return fail("Can't write the package: " + message);
     }
     handle_->zip = nullptr;
-    return true;
+    if (!handle_->memory) return true;
+    const bool written = writeMemoryToPath();
+    handle_->releaseMemory();
+    return written;
 }
 
 void ZipArchive::discard() {
-    if (!handle_ || !handle_->zip) return;
-    zip_discard(handle_->zip);
+    if (!handle_) return;
+    if (handle_->zip) zip_discard(handle_->zip);
     handle_->zip = nullptr;
+    handle_->releaseMemory();
 }
 
 }  // namespace kx

@@ -29,8 +29,11 @@ public:
     const std::string& path() const { return path_; }
     bool isOpen() const;
 
-    // Starts a new archive that will replace any file at the path.
-    bool open();
+    // Starts a new archive that will replace any file at the path. inMemory: the archive is put
+    // together in memory and written to the path at close() (for small archives: the library's
+    // own way through a temporary file seeds a secure random generator, which costs more than
+    // zipping a few small entries); otherwise it is written through a temporary file.
+    bool open(bool inMemory = false);
     // Dates and permissions of the entries added from now on: fixed (true) or the files' own.
     void setFixedEntryAttributes(bool fixed) { fixedEntryAttributes_ = fixed; }
     bool fixedEntryAttributes() const { return fixedEntryAttributes_; }
@@ -55,6 +58,7 @@ public:
 private:
     struct Handle;
     bool fail(std::string message);
+    bool writeMemoryToPath();
 
     std::string path_;
     std::unique_ptr<Handle> handle_;
