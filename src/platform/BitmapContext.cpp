@@ -44,8 +44,8 @@ std::uint8_t luminance(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 }
 
 // The RGBA of one pixel of any image format (CMYK through the plain complement conversion).
-void pixelRGBA(const Image& img, const std::uint8_t* p, std::uint8_t out[4]) {
-    switch (img.format) {
+void pixelRGBA(PixelFormat format, const std::uint8_t* p, std::uint8_t out[4]) {
+    switch (format) {
         case PixelFormat::Gray8: out[0] = out[1] = out[2] = p[0]; out[3] = 255; break;
         case PixelFormat::GrayAlpha8: out[0] = out[1] = out[2] = p[0]; out[3] = p[1]; break;
         case PixelFormat::RGB8: out[0] = p[0]; out[1] = p[1]; out[2] = p[2]; out[3] = 255; break;
@@ -65,6 +65,71 @@ using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 
 bool finitePoint(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// One premultiplied ARGB32 pixel from straight colour and alpha (rounded to the nearest level).
+inline std::uint32_t premultiplied(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a) {
+    if (a == 255) return 0xFF000000u | (r << 16) | (g << 8) | b;
+    if (a == 0) return 0;
+    auto pm = [a](std::uint32_t v) { return (v * a + 127) / 255; };
+    return (a << 24) | (pm(r) << 16) | (pm(g) << 8) | pm(b);
+}
+
+// One row of an image as premultiplied ARGB32, a loop per pixel format.
+void convertRowToARGB32(PixelFormat format, const std::uint8_t* src, std::uint32_t* dst, int width) {
+    switch (format) {
+        case PixelFormat::Gray8:
+            for (int x = 0; x < width; ++x) dst[x] = 0xFF000000u | (std::uint32_t(src[x]) * 0x010101u);
+            return;
+        case PixelFormat::GrayAlpha8:
+            for (int x = 0; x < width; ++x, src += 2) dst[x] = premultiplied(src[0], src[0], src[0], src[1]);
+            return;
+        case PixelFormat::RGB8:
+            for (int x = 0; x < width; ++x, src += 3)
+                dst[x] = 0xFF000000u | (std::uint32_t(src[0]) << 16) | (std::uint32_t(src[1]) << 8) | src[2];
+            return;
+        case PixelFormat::RGBA8:
+            for (int x = 0; x < width; ++x, src += 4) dst[x] = premultiplied(src[0], src[1], src[2], src[3]);
+            return;
+        case PixelFormat::CMYK8:
+            for (int x = 0; x < width; ++x, src += 4) {
+                std::uint8_t c[4];
+                pixelRGBA(PixelFormat::CMYK8, src, c);
+                dst[x] = premultiplied(c[0], c[1], c[2], c[3]);
+            }
+            return;
+    }
+}
+
+// One row of an opaque ARGB32 surface as RGB bytes.
+void convertARGB32RowToRGB(const std::uint32_t* src, std::uint8_t* dst, int width) {
+    for (int x = 0; x < width; ++x, dst += 3) {
+        std::uint32_t p = src[x];
+        dst[0] = static_cast<std::uint8_t>(p >> 16);
+        dst[1] = static_cast<std::uint8_t>(p >> 8);
+        dst[2] = static_cast<std::uint8_t>(p);
+    }
+}
+
+// One row of a premultiplied ARGB32 surface as straight RGBA bytes (colour rounded to the nearest
+// level; a fully transparent pixel is transparent black).
+void convertARGB32RowToRGBA(const std::uint32_t* src, std::uint8_t* dst, int width) {
+    for (int x = 0; x < width; ++x, dst += 4) {
+        std::uint32_t p = src[x];
+        std::uint32_t a = p >> 24, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
+        if (a == 0) {
+            r = g = b = 0;
+        } else if (a != 255) {
+            auto un = [a](std::uint32_t v) { return std::min<std::uint32_t>(255, (v * 255 + a / 2) / a); };
+            r = un(r);
+            g = un(g);
+            b = un(b);
+        }
+        dst[0] = static_cast<std::uint8_t>(r);
+        dst[1] = static_cast<std::uint8_t>(g);
+        dst[2] = static_cast<std::uint8_t>(b);
+        dst[3] = static_cast<std::uint8_t>(a);
+    }
+}
+
 // A cairo ARGB32 (premultiplied) copy of an image; nullptr for an invalid image.
 SurfacePtr surfaceFromImage(const Image& img) {
     if (!img.isValid()) return nullptr;
@@ -73,18 +138,10 @@ SurfacePtr surfaceFromImage(const Image& img) {
     cairo_surface_flush(s.get());
     unsigned char* data = cairo_image_surface_get_data(s.get());
     int stride = cairo_image_surface_get_stride(s.get());
-    const int bpp = bytesPerPixel(img.format);
-    for (int y = 0; y < img.height; ++y) {
-        const std::uint8_t* src = img.row(y);
-        auto* dst = reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride));
-        for (int x = 0; x < img.width; ++x) {
-            std::uint8_t c[4] = {0, 0, 0, 0};
-            pixelRGBA(img, src + static_cast<size_t>(x) * static_cast<size_t>(bpp), c);
-            std::uint32_t a = c[3];
-            auto pm = [a](std::uint32_t v) { return (v * a + 127) / 255; };
-            dst[x] = (a << 24) | (pm(c[0]) << 16) | (pm(c[1]) << 8) | pm(c[2]);
-        }
-    }
+    for (int y = 0; y < img.height; ++y)
+        convertRowToARGB32(img.format, img.row(y),
+                           reinterpret_cast<std::uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride)),
+                           img.width);
     cairo_surface_mark_dirty(s.get());
     return s;
 }
@@ -109,7 +166,7 @@ SurfacePtr coverageFromImage(const Image& img) {
                 case PixelFormat::RGBA8: dst[x] = p[3]; break;
                 default: {
                     std::uint8_t c[4] = {0, 0, 0, 0};
-                    pixelRGBA(img, p, c);
+                    pixelRGBA(img.format, p, c);
                     dst[x] = luminance(c[0], c[1], c[2]);
                 }
             }
@@ -788,28 +845,12 @@ ImageRef BitmapContext::makeImage(int x, int y, int w, int h) const {
     const unsigned char* data = cairo_image_surface_get_data(impl_->surface);
     int stride = cairo_image_surface_get_stride(impl_->surface);
     for (int row = y0; row < y1; ++row) {
-        const auto* src = reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(row) * static_cast<size_t>(stride));
+        const auto* src = reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(row) * static_cast<size_t>(stride)) + x0;
         std::uint8_t* dst = img->row(row - y0);
-        for (int col = x0; col < x1; ++col) {
-            std::uint32_t p = src[col];
-            std::uint32_t a = p >> 24, r = (p >> 16) & 0xff, g = (p >> 8) & 0xff, b = p & 0xff;
-            if (opaque_) {
-                *dst++ = static_cast<std::uint8_t>(r);
-                *dst++ = static_cast<std::uint8_t>(g);
-                *dst++ = static_cast<std::uint8_t>(b);
-                continue;
-            }
-            if (a != 0 && a != 255) {
-                auto un = [a](std::uint32_t v) { return std::min<std::uint32_t>(255, (v * 255 + a / 2) / a); };
-                r = un(r); g = un(g); b = un(b);
-            } else if (a == 0) {
-                r = g = b = 0;
-            }
-            *dst++ = static_cast<std::uint8_t>(r);
-            *dst++ = static_cast<std::uint8_t>(g);
-            *dst++ = static_cast<std::uint8_t>(b);
-            *dst++ = static_cast<std::uint8_t>(a);
-        }
+        if (opaque_)
+            convertARGB32RowToRGB(src, dst, x1 - x0);
+        else
+            convertARGB32RowToRGBA(src, dst, x1 - x0);
     }
     return img;
 }

@@ -43,6 +43,19 @@ ImageRef maskImage(const ImageRef& image, const ImageRef& mask, const AffineTran
     if (!out) return nullptr;
     AffineTransform inv = transform.inverted();
     bool plain = transform.isIdentity();
+    // Image and mask of the canvas's own size, unmoved: every sample falls on a pixel centre, where
+    // the bilinear sample is the pixel itself.
+    if (plain && rgba->width == W && rgba->height == H && gray->width == W && gray->height == H) {
+        const size_t n = static_cast<size_t>(W) * static_cast<size_t>(H);
+        const std::uint8_t* src = rgba->pixels.data();
+        const std::uint8_t* m = gray->pixels.data();
+        std::uint8_t* dst = out->pixels.data();
+        for (size_t i = 0; i < n; ++i, src += 4, dst += 4) {
+            dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
+            dst[3] = static_cast<std::uint8_t>((src[3] * m[i] + 127) / 255);
+        }
+        return out;
+    }
     for (int y = 0; y < H; ++y) {
         std::uint8_t* dst = out->row(y);
         for (int x = 0; x < W; ++x, dst += 4) {

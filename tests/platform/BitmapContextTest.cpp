@@ -232,6 +232,76 @@ TEST(BitmapContext, ImagesComeBackUnpremultipliedAndCropped) {
     EXPECT_EQ(rgb->pixels, (std::vector<std::uint8_t>{0, 255, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0}));
 }
 
+// Every pixel format drawn one to one into a bitmap and read back: each colour level under each
+// alpha goes through cairo's premultiplied form and comes back with the rounding below (nearest
+// level both ways, transparent pixels as transparent black).
+TEST(BitmapContext, EveryPixelFormatRoundTripsThroughTheBitmapExactly) {
+    auto premultiply = [](int v, int a) { return (v * a + 127) / 255; };
+    auto unpremultiply = [](int v, int a) { return a == 0 ? 0 : std::min(255, (v * 255 + a / 2) / a); };
+    // The straight RGBA an image format stands for (CMYK by the plain complement).
+    auto straight = [](const Image& img, int x, int y) -> RGBA {
+        const std::uint8_t* p = img.row(y) + static_cast<size_t>(x) * static_cast<size_t>(bytesPerPixel(img.format));
+        switch (img.format) {
+            case PixelFormat::Gray8: return {p[0], p[0], p[0], 255};
+            case PixelFormat::GrayAlpha8: return {p[0], p[0], p[0], p[1]};
+            case PixelFormat::RGB8: return {p[0], p[1], p[2], 255};
+            case PixelFormat::RGBA8: return {p[0], p[1], p[2], p[3]};
+            case PixelFormat::CMYK8: {
+                auto ch = [&](int v) { return std::max(0, 255 - std::min(255, v + p[3])); };
+                return {ch(p[0]), ch(p[1]), ch(p[2]), 255};
+            }
+        }
+        return {};
+    };
+    const struct {
+        PixelFormat format;
+        bool opaqueContext;
+    } cases[] = {
+        {PixelFormat::Gray8, false},  {PixelFormat::GrayAlpha8, false}, {PixelFormat::RGB8, false},
+        {PixelFormat::RGBA8, false},  {PixelFormat::CMYK8, false},      {PixelFormat::Gray8, true},
+        {PixelFormat::RGB8, true},    {PixelFormat::CMYK8, true},
+    };
+    // 256 x 256 (odd widths catch row padding): every level against every alpha, where the format
+    // has alpha; other bytes vary along the row.
+    for (const auto& c : cases) {
+        for (int width : {256, 37}) {
+            const int height = 256;
+            auto src = Image::make(width, height, c.format);
+            ASSERT_TRUE(src);
+            const int bpp = bytesPerPixel(c.format);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    std::uint8_t* p = src->row(y) + static_cast<size_t>(x) * static_cast<size_t>(bpp);
+                    for (int k = 0; k < bpp; ++k) p[k] = static_cast<std::uint8_t>(x * (k + 1) * 7 + k * 31 + y * k);
+                    if (hasAlpha(c.format)) p[bpp - 1] = static_cast<std::uint8_t>(y);
+                }
+            auto ctx = BitmapContext::create(width, height, c.opaqueContext);
+            ASSERT_TRUE(ctx);
+            ctx->setImageInterpolation(ImageInterpolation::None);
+            ctx->drawImage(*src, Rect(0, 0, width, height));
+            ImageRef back = ctx->makeImage();
+            ASSERT_TRUE(back);
+            ASSERT_EQ(back->format, c.opaqueContext ? PixelFormat::RGB8 : PixelFormat::RGBA8);
+            int mismatches = 0;
+            for (int y = 0; y < height && mismatches < 5; ++y)
+                for (int x = 0; x < width && mismatches < 5; ++x) {
+                    RGBA in = straight(*src, x, y);
+                    RGBA want{0, 0, 0, in[3]};
+                    for (int k = 0; k < 3; ++k) want[k] = unpremultiply(premultiply(in[k], in[3]), in[3]);
+                    if (c.opaqueContext) want[3] = 255;
+                    RGBA got = straight(*back, x, y);
+                    if (got != want) {
+                        ++mismatches;
+                        ADD_FAILURE() << "format " << static_cast<int>(c.format) << " opaque " << c.opaqueContext
+                                      << " width " << width << " at " << x << "," << y << ": got " << got[0] << ","
+                                      << got[1] << "," << got[2] << "," << got[3] << " want " << want[0] << ","
+                                      << want[1] << "," << want[2] << "," << want[3];
+                    }
+                }
+        }
+    }
+}
+
 TEST(BitmapContext, SingularTransformsDrawNothingAndDoNotSpoilTheContext) {
     auto ctx = make(10, 10);
     ctx->saveGState();

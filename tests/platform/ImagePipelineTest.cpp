@@ -314,26 +314,34 @@ TEST(ImageFiles, AreReadByTheirContentNotTheirName) {
 }
 
 TEST(ImageFiles, BlackAndWhiteGrayIsWrittenOneBitDeepWithTheSamePixels) {
-    struct Case { const char* name; std::vector<std::uint8_t> levels; int bitDepth; };
+    // Rows are checked and packed eight pixels at a time with a tail: a single level that is
+    // neither black nor white, inside a word or in the tail, must keep the image 8 bits deep.
+    struct Case { const char* name; std::vector<std::uint8_t> levels; int oddIndex; std::uint8_t oddLevel; int bitDepth; };
     const Case cases[] = {
-        {"black and white", {0, 255}, 1},
-        {"all white", {255}, 1},
-        {"one gray between", {0, 255, 128}, 8},
+        {"black and white", {0, 255}, -1, 0, 1},
+        {"all white", {255}, -1, 0, 1},
+        {"one gray between", {0, 255, 128}, -1, 0, 8},
+        {"one near-white byte inside a word", {0, 255}, 40, 254, 8},
+        {"one near-black byte inside a word", {255}, 3, 1, 8},
+        {"one mid gray in the row tail", {0, 255}, 2 * 37 + 35, 127, 8},
+        {"one mid gray at a word's top", {0, 255}, 7, 128, 8},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto img = Image::make(13, 3, PixelFormat::Gray8);
-        for (size_t i = 0; i < img->pixels.size(); ++i) img->pixels[i] = c.levels[(i * 7 / 3) % c.levels.size()];
-        const std::string path = pathJoin(test::tempDir(), std::string("bilevel-") + c.name + ".png");
-        ASSERT_EQ(writeImageFile(*img, path, ImageFileType::PNG), ImageWriteStatus::Written);
-        std::optional<std::string> bytes = readFile(path);
-        ASSERT_TRUE(bytes && bytes->size() > 25);
-        EXPECT_EQ(static_cast<int>((*bytes)[24]), c.bitDepth) << "the bit depth in the header";
-        ImageRef back = readImageFile(path);
-        ASSERT_TRUE(back);
-        ASSERT_EQ(back->format, PixelFormat::Gray8);
-        EXPECT_EQ(back->pixels, img->pixels);
-    }
+    for (const Case& c : cases)
+        for (int width : {13, 37}) {
+            SCOPED_TRACE(std::string(c.name) + " width " + std::to_string(width));
+            auto img = Image::make(width, 3, PixelFormat::Gray8);
+            for (size_t i = 0; i < img->pixels.size(); ++i) img->pixels[i] = c.levels[(i * 7 / 3) % c.levels.size()];
+            if (c.oddIndex >= 0) img->pixels[static_cast<size_t>(c.oddIndex) % img->pixels.size()] = c.oddLevel;
+            const std::string path = pathJoin(test::tempDir(), std::string("bilevel-") + c.name + ".png");
+            ASSERT_EQ(writeImageFile(*img, path, ImageFileType::PNG), ImageWriteStatus::Written);
+            std::optional<std::string> bytes = readFile(path);
+            ASSERT_TRUE(bytes && bytes->size() > 25);
+            EXPECT_EQ(static_cast<int>((*bytes)[24]), c.bitDepth) << "the bit depth in the header";
+            ImageRef back = readImageFile(path);
+            ASSERT_TRUE(back);
+            ASSERT_EQ(back->format, PixelFormat::Gray8);
+            EXPECT_EQ(back->pixels, img->pixels);
+        }
 }
 
 TEST(ImageMasking, SoftMaskIsCoverageStretchedOverTheLargerCanvas) {
@@ -353,6 +361,39 @@ TEST(ImageMasking, SoftMaskIsCoverageStretchedOverTheLargerCanvas) {
     EXPECT_EQ(redChannel, std::vector<int>(8, 255));
     EXPECT_EQ(maskImage(red, nullptr, {}), red);
     EXPECT_FALSE(maskImage(nullptr, mask, {}));
+}
+
+TEST(ImageMasking, AMaskOfTheImagesOwnSizeKeepsEveryPixel) {
+    // Unmoved and of one size, each canvas pixel is its image pixel with the mask's coverage. A
+    // shift far below a pixel takes the general sampling path over the same points: both agree.
+    struct Case { int width, height; PixelFormat image, mask; };
+    const Case cases[] = {
+        {1, 1, PixelFormat::RGBA8, PixelFormat::Gray8},
+        {7, 5, PixelFormat::RGB8, PixelFormat::Gray8},
+        {301, 3, PixelFormat::RGBA8, PixelFormat::GrayAlpha8},
+        {3, 257, PixelFormat::GrayAlpha8, PixelFormat::RGB8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        auto image = Image::make(c.width, c.height, c.image);
+        auto mask = Image::make(c.width, c.height, c.mask);
+        for (size_t i = 0; i < image->pixels.size(); ++i) image->pixels[i] = static_cast<std::uint8_t>(i * 37 + i / 5);
+        for (size_t i = 0; i < mask->pixels.size(); ++i) mask->pixels[i] = static_cast<std::uint8_t>(i * 11 + 3);
+        ImageRef out = maskImage(image, mask, AffineTransform::identity());
+        ASSERT_TRUE(out);
+        ImageRef rgba = toRGBA8(image), coverage = toGray8(mask);
+        ASSERT_EQ(out->pixels.size(), rgba->pixels.size());
+        for (size_t i = 0; i < coverage->pixels.size(); ++i) {
+            const std::uint8_t* want = rgba->pixels.data() + 4 * i;
+            const std::uint8_t* got = out->pixels.data() + 4 * i;
+            ASSERT_EQ((std::vector<int>{got[0], got[1], got[2], got[3]}),
+                      (std::vector<int>{want[0], want[1], want[2], (want[3] * coverage->pixels[i] + 127) / 255}))
+                << "pixel " << i;
+        }
+        ImageRef general = maskImage(image, mask, AffineTransform::makeTranslation(0, 1e-300));
+        ASSERT_TRUE(general);
+        EXPECT_EQ(general->pixels, out->pixels);
+    }
 }
 
 TEST(ImageMasking, ATransformThatIsNotANumberLeavesTheCanvasEmpty) {
