@@ -17,13 +17,34 @@ std::string getString(FcPattern* pattern, const char* object) {
     return reinterpret_cast<const char*>(value);
 }
 
-// The font configuration is loaded once and kept until the program ends: releasing it at exit
-// (FcFini) would only give back to the system what it takes back anyway, and a read started by
-// loadInBackground may still be using it then.
-bool initFontConfig() {
-    static const bool ok = FcInit() == FcTrue;
-    return ok;
-}
+// The font configuration and the thread that reads the installed fonts in the background. When the
+// program ends, the thread is waited for before the configuration is released. Made before the
+// configuration is loaded, so that it outlives it.
+class FontConfigLifetime {
+public:
+    static FontConfigLifetime& shared() {
+        static FontConfigLifetime lifetime;
+        return lifetime;
+    }
+    ~FontConfigLifetime() {
+        if (reader_.joinable()) reader_.join();
+        if (loaded_) FcFini();
+    }
+    bool load() {
+        std::call_once(loadOnce_, [this] { loaded_ = FcInit() == FcTrue; });
+        return loaded_;
+    }
+    void startReader(void (*read)()) {
+        std::call_once(readerOnce_, [this, read] { reader_ = std::thread(read); });
+    }
+
+private:
+    std::once_flag loadOnce_, readerOnce_;
+    bool loaded_ = false;
+    std::thread reader_;
+};
+
+bool initFontConfig() { return FontConfigLifetime::shared().load(); }
 
 std::vector<InstalledFont> readInstalledFonts() {
     std::vector<InstalledFont> fonts;
@@ -72,14 +93,7 @@ const std::vector<InstalledFont>& FontCatalog::installedFonts() {
 }
 
 void FontCatalog::loadInBackground() {
-    // Joined when the program ends, so that the read never outlives what it reads into.
-    struct Loader {
-        std::thread thread{[] { installedFonts(); }};
-        ~Loader() {
-            if (thread.joinable()) thread.join();
-        }
-    };
-    static Loader loader;
+    FontConfigLifetime::shared().startReader([] { installedFonts(); });
 }
 
 const std::vector<std::string>& FontCatalog::familyNames() {

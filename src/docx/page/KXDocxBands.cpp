@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <unordered_map>
 
 #include "docx/page/KXDocxBands_p.h"
@@ -11,7 +12,7 @@ namespace kx::detail {
 namespace {
 
 struct U16Hash {
-    size_t operator()(const std::u16string& s) const { return std::hash<std::u16string>()(s); }
+    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>()(s); }
 };
 
 template <class T>
@@ -35,7 +36,9 @@ double heightOf(const std::shared_ptr<KXDocxRunTextLine>& line) { return line ? 
 size_t removeDuplicateRunTexts(KXDocxRunTextArray& runs) {
     // A run duplicates an earlier one only with the same text and nearly the same baseline: the runs
     // of one text are looked through in baseline order, each against the few within a point of it.
-    std::unordered_map<std::u16string, std::vector<size_t>, U16Hash> byText;
+    // (The texts are looked at in place: the runs outlive the map and nothing here changes them.)
+    std::unordered_map<std::u16string_view, std::vector<size_t>, U16Hash> byText;
+    byText.reserve(runs.size());
     for (size_t i = 0; i < runs.size(); ++i) byText[runs[i]->runText()].push_back(i);
     std::vector<bool> removed(runs.size(), false);
     size_t count = 0;

@@ -47,16 +47,27 @@ KXDocxPage::KXDocxPage(XMLFileWriter* documentWriter, kx::Size pageSize, bool fi
 }
 
 void KXDocxPage::updateAllPDFScanIndex() {
-    std::vector<std::shared_ptr<KXDocxRun>> all;
+    // The runs are numbered through plain pointers: the page holds them all, and copying their
+    // shared pointers into one array costs more than the numbering itself on a page of many runs.
+    std::vector<std::pair<std::uint64_t, KXDocxRun*>> all;
     all.reserve(allRunTextBoxArray_.size() + allRunTextArray_.size() + allRunImageArray_.size() +
                 allRunPathArray_.size() + allTableArray_.size());
+    auto add = [&all](const auto& runs) {
+        for (const auto& run : runs) all.emplace_back(run->pdfScanIndex(), run.get());
+    };
     // Text boxes share the reading order; texts along paths keep the index they were made with.
-    all.insert(all.end(), allRunTextBoxArray_.begin(), allRunTextBoxArray_.end());
-    all.insert(all.end(), allRunTextArray_.begin(), allRunTextArray_.end());
-    all.insert(all.end(), allRunImageArray_.begin(), allRunImageArray_.end());
-    all.insert(all.end(), allRunPathArray_.begin(), allRunPathArray_.end());
-    all.insert(all.end(), allTableArray_.begin(), allTableArray_.end());
-    KXDocxRun::UpdateRunArrayPDFScanIndex(all);
+    add(allRunTextBoxArray_);
+    add(allRunTextArray_);
+    add(allRunImageArray_);
+    add(allRunPathArray_);
+    add(allTableArray_);
+    // Reading position first, equal positions in the order above.
+    std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::uint64_t k = 0;
+    for (const auto& entry : all) {
+        entry.second->setPdfScanIndex(k++);
+        entry.second->setPdfScanLength(1);
+    }
     KXDocxRunText::UpdateRunTextArrayPDFScanIndex(allRunTextArray_);
 }
 
