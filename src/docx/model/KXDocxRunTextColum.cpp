@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "platform/Format.h"
 #include "platform/Unicode.h"
@@ -232,11 +234,15 @@ std::uint64_t KXDocxRunTextColum::maxPDFScanIndex(const KXDocxRunTextLineArray& 
 bool KXDocxRunTextColum::isPDFScanIndexContinuousRunTextInEveryColum() {
     if (columGroupArray_.empty()) createColumGroup();
     for (const auto& group : columGroupArray_) {
-        KXDocxRunTextArray runs;
-        for (const auto& line : group) runs.insert(runs.end(), line->runTextArray().begin(), line->runTextArray().end());
-        runs = KXDocxRunTextLine::SortRunTextArrayByIndex(std::move(runs));
-        for (size_t i = 1; i < runs.size(); ++i)
-            if (runs[i - 1]->pdfScanIndex() + runs[i - 1]->pdfScanLength() != runs[i]->pdfScanIndex()) return false;
+        // Only each run's scan index and length matter here: sort those (stably, by index, as the
+        // runs themselves would be) rather than copies of the runs.
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
+        for (const auto& line : group)
+            for (const auto& run : line->runTextArray()) spans.emplace_back(run->pdfScanIndex(), run->pdfScanLength());
+        std::stable_sort(spans.begin(), spans.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = 1; i < spans.size(); ++i)
+            if (spans[i - 1].first + spans[i - 1].second != spans[i].first) return false;
     }
     return true;
 }

@@ -130,10 +130,19 @@ KXDocxParagraphArray KXDocxPageSection::paragraphsOfGroup(const KXDocxRunTextLin
         const int align = alignOf(j, previous);
         const double before = spaceBeforeOf(j);
 
+        // The cluster stops at the first line that does not reach up into the one before it: hand
+        // over only that stretch instead of a copy of every line to the end of the group.
+        size_t stretch = j + 1;
+        while (stretch < lines.size()) {
+            const kx::Rect& above = lines[stretch - 1]->lineFrame();
+            if (!(lines[stretch]->lineFrame().origin.y < above.origin.y + above.size.height - 1.0)) break;
+            ++stretch;
+        }
         KXDocxRunTextLineArray cluster;
-        if (lines.size() - j >= 2)
+        if (stretch - j >= 2)
             cluster = KXDocxRunTextLine::FindOverlapRunTextLineY(
-                KXDocxRunTextLineArray(lines.begin() + static_cast<std::ptrdiff_t>(j), lines.end()));
+                KXDocxRunTextLineArray(lines.begin() + static_cast<std::ptrdiff_t>(j),
+                                       lines.begin() + static_cast<std::ptrdiff_t>(stretch)));
         // A line of no height (text under a flat matrix or of size 0) has no share of the cluster's
         // height to give: the cluster ends before it, and it becomes a paragraph of its own.
         const auto flat = std::find_if(cluster.begin(), cluster.end(), [](const auto& line) {
