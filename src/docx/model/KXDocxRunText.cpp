@@ -196,11 +196,13 @@ KXDocxRunText::OptimizedStyle KXDocxRunText::optimizedStyle(const KXDocx_RPr& or
 void KXDocxRunText::optimizePropertyAtStart(bool replaceFont, PropertyCache* cache) {
     OptimizedStyle local;
     const OptimizedStyle* style = nullptr;
+    std::unordered_map<std::u16string, double>* widths = nullptr;
     if (cache) {
-        auto it = cache->styles.find(sharedRProperty().get());
-        if (it == cache->styles.end())
-            it = cache->styles.emplace(sharedRProperty().get(), optimizedStyle(rProperty(), replaceFont)).first;
+        const KXDocx_RPr* key = sharedRProperty().get();
+        auto it = cache->styles.find(key);
+        if (it == cache->styles.end()) it = cache->styles.emplace(key, optimizedStyle(rProperty(), replaceFont)).first;
         style = &it->second;
+        if (!style->measuringFace.empty()) widths = &cache->textWidths[key];
     } else {
         local = optimizedStyle(rProperty(), replaceFont);
         style = &local;
@@ -214,7 +216,17 @@ void KXDocxRunText::optimizePropertyAtStart(bool replaceFont, PropertyCache* cac
         // the rest of its place on the page over it. Its place stays where the PDF shows it: the
         // gaps between runs, from which lines and words are made, are the page's own. (Widths of
         // another font put into the geometry would open gaps inside words and close them between.)
-        const double width = KXPDFFontUtilities::SystemFontNameWidthOfString(style->measuringFace, s2, runText_);
+        double width = 0;
+        if (widths) {
+            auto known = widths->find(runText_);
+            if (known == widths->end())
+                known = widths->emplace(runText_, KXPDFFontUtilities::SystemFontNameWidthOfString(
+                                                      style->measuringFace, s2, runText_))
+                            .first;
+            width = known->second;
+        } else {
+            width = KXPDFFontUtilities::SystemFontNameWidthOfString(style->measuringFace, s2, runText_);
+        }
         if (width > 0) {
             inside = insideSpacing_ + ctmInfo().frame.size.width - width;
             textWidth_ = width;

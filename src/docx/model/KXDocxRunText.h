@@ -123,6 +123,9 @@ public:
     class PropertyCache {
     public:
         std::unordered_map<const KXDocx_RPr*, OptimizedStyle> styles;
+        // Width of a text in a style's measuring face at its rounded size: the same words come
+        // back run after run, and measuring them means a font lookup and a glyph walk each time.
+        std::unordered_map<const KXDocx_RPr*, std::unordered_map<std::u16string, double>> textWidths;
     };
 
 private:
