@@ -239,8 +239,8 @@ bool KXDocxRunTextColum::isPDFScanIndexContinuousRunTextInEveryColum() {
         std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
         for (const auto& line : group)
             for (const auto& run : line->runTextArray()) spans.emplace_back(run->pdfScanIndex(), run->pdfScanLength());
-        std::stable_sort(spans.begin(), spans.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        const auto byIndex = [](const auto& a, const auto& b) { return a.first < b.first; };
+        if (!std::is_sorted(spans.begin(), spans.end(), byIndex)) std::stable_sort(spans.begin(), spans.end(), byIndex);
         for (size_t i = 1; i < spans.size(); ++i)
             if (spans[i - 1].first + spans[i - 1].second != spans[i].first) return false;
     }
