@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxTableManager.h"
@@ -12,6 +14,8 @@ const KXDocx_Color kWhite{255, 255, 255, 255};
 constexpr float kPieceAllowance = 15.1f;
 constexpr float kChildLimit = 8.1f;
 constexpr double kThinPath = 6.0;
+// The least overlap FindTableLines asks of a line along a border.
+constexpr double kLeastOverlap = 2.0;
 
 kx::Point at(const std::shared_ptr<KXDocxTablePoint>& p) { return p ? p->point() : kx::Point{}; }
 
@@ -49,8 +53,32 @@ KXDocxTableBorder::KXDocxTableBorder(std::shared_ptr<KXDocxTablePoint> point1, s
 
 void KXDocxTableBorder::initProcessTableLines() {
     const double miniLength = std::max((borderLength_ - static_cast<double>(kPieceAllowance)) * 0.6, 2.0);
-    childLineArray_ = KXDocxTableManager::FindTableLines(CreateAllChildTableLines(tableLines_, miniLength, isHorizontal_),
-                                                         borderPoint1_, borderPoint2_, miniLength);
+    // The same as FindTableLines(CreateAllChildTableLines(...)), in one pass: a long merged rule has
+    // many pieces, of which a cell's border keeps the few along it, so the pieces are measured against
+    // the border before the duplicate check rather than all gathered and deduplicated first.
+    const double limit = std::min(miniLength, static_cast<double>(kChildLimit));
+    const double least = std::max(miniLength, kLeastOverlap);
+    const kx::Point p1 = at(borderPoint1_), p2 = at(borderPoint2_);
+    std::vector<std::pair<double, const std::shared_ptr<KXDocxTableLine>*>> found;
+    auto consider = [&](const std::shared_ptr<KXDocxTableLine>& line) {
+        if (line->isHorizontalLine() != isHorizontal_ || line->isShortLine(limit)) return;
+        const double overlap = KXDocxTableManager::LineStartPoint(line->startPoint(), line->endPoint(), p1, p2);
+        if (overlap <= least) return;
+        for (const auto& f : found)
+            if (*f.second == line) return;
+        found.emplace_back(overlap, &line);
+    };
+    for (const auto& line : tableLines_) {
+        if (line->subLineArray().empty()) {
+            consider(line);
+        } else {
+            for (const auto& sub : line->subLineArray()) consider(sub);
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    childLineArray_.clear();
+    childLineArray_.reserve(found.size());
+    for (const auto& f : found) childLineArray_.push_back(*f.second);
     allRunPaths_ = CreateAllRunPathArray(childLineArray_);
     styleLineArray_ = KXDocxTableLine::CreateStyleLineArray(childLineArray_, at(borderPoint1_), at(borderPoint2_), kWhite);
 }
