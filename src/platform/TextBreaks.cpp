@@ -19,10 +19,17 @@ icu::UnicodeString toICU(std::u16string_view text) {
 std::vector<std::u16string> segments(std::u16string_view text, bool words) {
     std::vector<std::u16string> out;
     if (text.empty()) return out;
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> it(words ? icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status)
-                                                 : icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status) || !it) return out;
+    // Making an iterator loads and compiles its rules, which costs far more than breaking a line of
+    // text: each thread keeps one of each kind and points it at the next text.
+    thread_local std::unique_ptr<icu::BreakIterator> wordIterator, characterIterator;
+    std::unique_ptr<icu::BreakIterator>& it = words ? wordIterator : characterIterator;
+    if (!it) {
+        UErrorCode status = U_ZERO_ERROR;
+        it.reset(words ? icu::BreakIterator::createWordInstance(icu::Locale::getRoot(), status)
+                       : icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+        if (U_FAILURE(status)) it.reset();
+        if (!it) return out;
+    }
     icu::UnicodeString s = toICU(text);
     it->setText(s);
     int32_t start = it->first();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 #include "docx/page/KXDocxTable.h"
 #include "docx/page/KXDocxTableManager.h"
@@ -28,13 +29,19 @@ std::uint64_t scanEnd(const KXDocxRun& run) { return run.pdfScanIndex() + run.pd
 
 KXDocxTableArea::KXDocxTableArea(const KXDocxTableLineArray& lines)
     : tableLines_(lines), bounds_(KXDocxTableLine::BoundsOfTableLines(lines)) {
+    // The paths of the pieces in first-seen order, each once (a set for the check: an area of many
+    // ruled cells has thousands of paths).
+    std::unordered_set<const KXDocxRunPath*> seen;
+    auto addPaths = [&](const KXDocxTableLine& piece) {
+        for (const auto& path : piece.allRunPathArray())
+            if (seen.insert(path.get()).second) allRunPathArray_.push_back(path);
+    };
     for (const auto& line : lines) {
-        const KXDocxTableLineArray& pieces =
-            line->subLineArray().empty() ? KXDocxTableLineArray{line} : line->subLineArray();
-        for (const auto& piece : pieces)
-            for (const auto& path : piece->allRunPathArray())
-                if (std::find(allRunPathArray_.begin(), allRunPathArray_.end(), path) == allRunPathArray_.end())
-                    allRunPathArray_.push_back(path);
+        if (line->subLineArray().empty()) {
+            addPaths(*line);
+        } else {
+            for (const auto& piece : line->subLineArray()) addPaths(*piece);
+        }
     }
     if (!allRunPathArray_.empty()) {
         minPDFScanIndex_ = allRunPathArray_.front()->pdfScanIndex();
@@ -70,13 +77,15 @@ void KXDocxTableArea::setAllTableLinesValid() {
 }
 
 bool KXDocxTableArea::addRunText(const std::shared_ptr<KXDocxRunText>& run) {
-    if (std::find(allRunTextArray_.begin(), allRunTextArray_.end(), run) == allRunTextArray_.end())
-        allRunTextArray_.push_back(run);
-    minTextPDFScanIndex_ = allRunTextArray_.front()->pdfScanIndex();
-    maxTextPDFScanIndex_ = scanEnd(*allRunTextArray_.front());
-    for (const auto& text : allRunTextArray_) {
-        minTextPDFScanIndex_ = std::min(minTextPDFScanIndex_, text->pdfScanIndex());
-        maxTextPDFScanIndex_ = std::max(maxTextPDFScanIndex_, scanEnd(*text));
+    if (std::find(allRunTextArray_.begin(), allRunTextArray_.end(), run) != allRunTextArray_.end()) return true;
+    allRunTextArray_.push_back(run);
+    // The scan range of the texts grows with each new one (only this adds to the array).
+    if (allRunTextArray_.size() == 1) {
+        minTextPDFScanIndex_ = run->pdfScanIndex();
+        maxTextPDFScanIndex_ = scanEnd(*run);
+    } else {
+        minTextPDFScanIndex_ = std::min(minTextPDFScanIndex_, run->pdfScanIndex());
+        maxTextPDFScanIndex_ = std::max(maxTextPDFScanIndex_, scanEnd(*run));
     }
     return true;
 }
