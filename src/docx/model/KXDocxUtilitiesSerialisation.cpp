@@ -22,8 +22,10 @@ namespace {
 constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 
 // "%0.0f" of a value, without the "-0" that rounding a small negative value gives.
+// Held within a 32-bit integer, as every number attribute of the schema can take: a hostile file's
+// 1e38 would otherwise be written out in full and make the package invalid.
 std::string wholeNumber(double v) {
-    v = kx::finiteOr(v);
+    v = std::clamp(kx::finiteOr(v), -2147483647.0, 2147483647.0);
     if (std::fabs(v) < 1e15) {
         // Exact in a long long: rounded half to even, as the fixed formatting rounds, and written
         // as an integer (quicker than formatting a double; "-0" becomes "0" by itself).
@@ -163,8 +165,10 @@ void writeRunStyle(const KXDocx_RPr& r, XMLFileWriter& w) {
     end(w);
 
     // Raised or lowered text of a small size keeps a readable 8 points.
-    valElement(w, "sz", r.scrpit != 0 && r.sz < 8 ? std::string("16") : wholeNumber(r.sz * 2.0));
-    valElement(w, "szCs", wholeNumber(r.sz * 2.0));
+    // Sizes in half points; the schema's measure has no sign.
+    const double halfPoints = std::max(0.0, kx::finiteOr(r.sz * 2.0));
+    valElement(w, "sz", r.scrpit != 0 && r.sz < 8 ? std::string("16") : wholeNumber(halfPoints));
+    valElement(w, "szCs", wholeNumber(halfPoints));
     valElement(w, "color", hex(r.color));
 
     if (r.background) {

@@ -156,6 +156,13 @@ TEST(KXDocxSerialisation, RunProperties) {
          "<w:rPr>" + kTimes +
              "<w:sz w:val=\"21\"/><w:szCs w:val=\"21\"/><w:color w:val=\"FF0010\"/>"
              "<w:spacing w:val=\"30\"/><w:noProof/></w:rPr>"},
+        {"a hostile size is held within a 32-bit number",
+         [](KXDocx_RPr& r) { r.sz = 3.4e38f; },
+         "<w:rPr>" + kTimes +
+             "<w:sz w:val=\"2147483647\"/><w:szCs w:val=\"2147483647\"/><w:color w:val=\"000000\"/><w:noProof/></w:rPr>"},
+        {"a negative size is 0", [](KXDocx_RPr& r) { r.sz = -7; },
+         "<w:rPr>" + kTimes +
+             "<w:sz w:val=\"0\"/><w:szCs w:val=\"0\"/><w:color w:val=\"000000\"/><w:noProof/></w:rPr>"},
         {"fields that are not written",
          [](KXDocx_RPr& r) {
              r.lang = "en-US";
@@ -213,6 +220,11 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
         {"auto spacing that is not a whole number of 240ths is rounded",
          [](KXDocx_PPr& p, KXDocx_SectPr&, KXDocx_Tabs&) { p.spacing = {0, 0, 13, "auto", 12}; },
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"260\" w:lineRule=\"auto\"/>"
+         "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
+             kDefaultRPr + "</w:pPr>"},
+        {"hostile line spacing is held within a 32-bit number",
+         [](KXDocx_PPr& p, KXDocx_SectPr&, KXDocx_Tabs&) { p.spacing = {0, 0, 3.4e38f, "auto", 12}; },
+         "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"2147483647\" w:lineRule=\"auto\"/>"
          "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
              kDefaultRPr + "</w:pPr>"},
         {"exact rule; negative spacing is 0; negative first line is a hanging indent; a negative right indent "
