@@ -11,6 +11,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/FileSystem.h"
+
 namespace kx {
 
 struct ZipArchive::Handle {
@@ -106,6 +108,21 @@ bool ZipArchive::open(bool inMemory) {
     return true;
 }
 
+std::optional<std::uint64_t> ZipArchive::addEntry(zip_source* source, const std::string& entryName) {
+    zip_t* zip = handle_->zip;
+    if (!source) {
+        fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
+        return std::nullopt;
+    }
+    zip_int64_t index = zip_file_add(zip, entryName.c_str(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(index);
+}
+
 bool ZipArchive::writeFileAtPath(const std::string& filePath, const std::string& entryName, int compressionLevel,
                                  const std::optional<std::string>& password, bool aes) {
     if (!isOpen()) return fail("The package is not open.");
@@ -120,14 +137,9 @@ bool ZipArchive::writeFileAtPath(const std::string& filePath, const std::string&
     if (!S_ISREG(st.st_mode)) return fail("\"" + filePath + "\" is not a file.");
 
     zip_t* zip = handle_->zip;
-    zip_source_t* source = zip_source_file(zip, filePath.c_str(), 0, -1);
-    if (!source) return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
-    zip_int64_t index = zip_file_add(zip, entryName.c_str(), source, ZIP_FL_ENC_UTF_8);
-    if (index < 0) {
-        zip_source_free(source);
-        return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
-    }
-    auto entry = static_cast<zip_uint64_t>(index);
+    std::optional<zip_uint64_t> added = addEntry(zip_source_file(zip, filePath.c_str(), 0, -1), entryName);
+    if (!added) return false;
+    const zip_uint64_t entry = *added;
     // An encrypted entry keeps its file's date: the library derives the password check byte from
     // the file's own time, and its random encryption header differs every time anyway.
     const bool fixed = fixedEntryAttributes_ && !password;
@@ -144,14 +156,9 @@ bool ZipArchive::writeFileAtPath(const std::string& filePath, const std::string&
 bool ZipArchive::writeBytes(std::string_view bytes, const std::string& entryName, int compressionLevel) {
     if (!isOpen()) return fail("The package is not open.");
     zip_t* zip = handle_->zip;
-    zip_source_t* source = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
-    if (!source) return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
-    zip_int64_t index = zip_file_add(zip, entryName.c_str(), source, ZIP_FL_ENC_UTF_8);
-    if (index < 0) {
-        zip_source_free(source);
-        return fail("Can't add \"" + entryName + "\": " + libzipMessage(zip));
-    }
-    auto entry = static_cast<zip_uint64_t>(index);
+    std::optional<zip_uint64_t> added = addEntry(zip_source_buffer(zip, bytes.data(), bytes.size(), 0), entryName);
+    if (!added) return false;
+    const zip_uint64_t entry = *added;
     struct stat st {};
     st.st_mtime = std::time(nullptr);
     st.st_mode = S_IFREG | 0644;
@@ -187,13 +194,6 @@ bool writeAll(int fd, const char* data, size_t size) {
     return true;
 }
 
-// The directory part of the path ("." for a bare name).
-std::string directoryOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 bool ZipArchive::writeMemoryToPath() {
@@ -216,7 +216,8 @@ bool ZipArchive::writeMemoryToPath() {
     int fd = mkstemp(temp.data());
     if (fd < 0) {
         int error = errno;
-        return fail("Can't write the package: can't create a file in \"" + directoryOf(path_) + "\": " + systemMessage(error));
+        const std::string folder = pathDirectory(path_);
+        return fail("Can't write the package: can't create a file in \"" + (folder.empty() ? std::string(".") : folder) + "\": " + systemMessage(error));
     }
     struct stat old {};
     mode_t mode = 0;

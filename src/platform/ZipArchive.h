@@ -12,10 +12,13 @@
 // files give the same archive bytes whenever and wherever they are zipped. (Encrypted entries keep
 // their files' dates: their encryption headers are random, so they never repeat anyway.)
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+struct zip_source;
 
 namespace kx {
 
@@ -58,6 +61,9 @@ public:
 private:
     struct Handle;
     bool fail(std::string message);
+    // Adds the source (taken over, and freed on failure) as a file entry: its index, or nothing
+    // after fail() (a null source is a failure to make it).
+    std::optional<std::uint64_t> addEntry(zip_source* source, const std::string& entryName);
     bool writeMemoryToPath();
 
     std::string path_;
