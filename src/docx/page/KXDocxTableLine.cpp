@@ -164,9 +164,10 @@ namespace {
 
 // The lines that may touch a line, found through a grid of square cells laid over the lines: each
 // line is filed under every cell its box covers, and a line's neighbours lie in the cells its box,
-// grown by a little more than 3.1, covers. A line whose box is not finite is filed nowhere and is
-// tried against every line; so is every line for one whose box is not finite. The index does not
-// decide which lines touch: it only leaves out lines that cannot.
+// grown by a little more than 3.1, covers. A line whose box is not finite, or covers many cells (a
+// thick rule across a page: filing it would take memory for every cell), is filed nowhere and is
+// tried against every line; so is every line for such a line. The index does not decide which lines
+// touch: it only leaves out lines that cannot.
 class TouchIndex {
 public:
     struct Box {
@@ -199,7 +200,7 @@ public:
         cells_.resize(columns_ * rows_);
         for (size_t i = 0; i < box_.size(); ++i) {
             const Box& b = box_[i];
-            if (!b.finite()) {
+            if (!placed(b)) {
                 unplaced_.push_back(i);
                 continue;
             }
@@ -222,7 +223,7 @@ public:
                 f(j);
             }
         };
-        if (!b.finite()) {
+        if (!placed(b)) {
             for (auto& list : cells_) visit(list);
         } else {
             const double reach = double(kTouch) + 1;
@@ -237,6 +238,17 @@ private:
     static constexpr double kCell = 16;
     static constexpr size_t kMaxCells = 256;
     static constexpr size_t kNever = static_cast<size_t>(-1);
+
+    // A rule across the whole grid, two cells thick, is still filed.
+    static constexpr size_t kMaxCellsPerBox = 2 * kMaxCells;
+
+    // Whether the box is filed in the grid: finite, and over few enough cells.
+    bool placed(const Box& b) const {
+        if (!b.finite()) return false;
+        const size_t columns = cellOf(b.maxX, originX_, columns_) - cellOf(b.minX, originX_, columns_) + 1;
+        const size_t rows = cellOf(b.maxY, originY_, rows_) - cellOf(b.minY, originY_, rows_) + 1;
+        return columns * rows <= kMaxCellsPerBox;
+    }
 
     // The cell column (row) of a coordinate, held to the grid's `count` columns (rows).
     size_t cellOf(double v, double origin, size_t count) const {

@@ -151,6 +151,8 @@ TEST(KXDocxTableLine, TouchingGroupsMatchBruteForce) {
             if (round == 4) {
                 lines.insert(lines.begin() + 10, cutLine(0, 50, HUGE_VAL, 50));
                 lines.push_back(cutLine(std::nan(""), 20, 40, 20));
+                // A slanted rule whose box covers the whole grid.
+                lines.insert(lines.begin() + 20, cutLine(0, 0, layout.extent, layout.extent));
             }
             const auto expected = bruteGroups(lines);
             const auto got = indexedGroups(lines);
