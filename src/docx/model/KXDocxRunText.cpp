@@ -216,16 +216,14 @@ void KXDocxRunText::optimizePropertyAtStart(bool replaceFont, PropertyCache* cac
         // the rest of its place on the page over it. Its place stays where the PDF shows it: the
         // gaps between runs, from which lines and words are made, are the page's own. (Widths of
         // another font put into the geometry would open gaps inside words and close them between.)
+        auto measure = [&] { return KXPDFFontUtilities::SystemFontNameWidthOfString(style->measuringFace, s2, runText_); };
         double width = 0;
         if (widths) {
-            auto known = widths->find(runText_);
-            if (known == widths->end())
-                known = widths->emplace(runText_, KXPDFFontUtilities::SystemFontNameWidthOfString(
-                                                      style->measuringFace, s2, runText_))
-                            .first;
+            auto [known, fresh] = widths->try_emplace(runText_, 0.0);
+            if (fresh) known->second = measure();
             width = known->second;
         } else {
-            width = KXPDFFontUtilities::SystemFontNameWidthOfString(style->measuringFace, s2, runText_);
+            width = measure();
         }
         if (width > 0) {
             inside = insideSpacing_ + ctmInfo().frame.size.width - width;

@@ -164,8 +164,8 @@ void writeRunStyle(const KXDocx_RPr& r, XMLFileWriter& w) {
     attr(w, "eastAsia", font);
     end(w);
 
-    // Raised or lowered text of a small size keeps a readable 8 points.
-    // Sizes in half points; the schema's measure has no sign.
+    // Sizes in half points (the schema's measure has no sign); raised or lowered text of a small
+    // size keeps a readable 8 points.
     const double halfPoints = std::max(0.0, kx::finiteOr(r.sz * 2.0));
     valElement(w, "sz", r.scrpit != 0 && r.sz < 8 ? std::string("16") : wholeNumber(halfPoints));
     valElement(w, "szCs", wholeNumber(halfPoints));

@@ -240,7 +240,7 @@ bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, c
 
     bool asJPEG = !isMaskStream && writesJPEG(stream, e);
     return KXWriteOrDeferCGImageToURL(image, path, asJPEG ? kx::ImageFileType::JPEG : kx::ImageFileType::PNG, 72, 72,
-                               jpegQuality, kKXPackagePictureDeflateLevel);
+                                      jpegQuality, kKXPackagePictureDeflateLevel);
 }
 
 std::string extractMaskStream(const PDFObject& stream) {
