@@ -130,6 +130,17 @@ protected:
         manager = std::make_unique<KXDocuvaneManager>();
         manager->setDelegate(&recorder);
     }
+    // Starts the queue and, with `cancel`, stops it while the worker is held at its page. True once
+    // the manager has said it ended (within a minute).
+    bool runToEnd(bool cancel) {
+        manager->startConversion();
+        if (cancel) {
+            script->waitUntilHeld();
+            manager->stopConversion();
+            script->release();
+        }
+        return RunLoop::main().runUntil([&] { return recorder.reports.back() == "didEnd"; }, std::chrono::seconds(60));
+    }
     void TearDown() override {
         manager.reset();
         JobsTest::TearDown();
@@ -353,14 +364,7 @@ TEST_F(DocuvaneManagerTest, OnlyASucceededJobReplacesWhatIsAtItsOutputPath) {
             if (report == "start a.pdf") writeFile(a->outputPath(), "mine");
         };
         manager->setMa_sourceItems({a});
-        manager->startConversion();
-        if (c.cancel) {
-            script->waitUntilHeld();
-            manager->stopConversion();
-            script->release();
-        }
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return recorder.reports.back() == "didEnd"; },
-                                             std::chrono::seconds(60)));
+        ASSERT_TRUE(runToEnd(c.cancel));
         EXPECT_EQ(listDirectory(outputFolder), std::vector<std::string>{"a.txt"});
         EXPECT_EQ(readFile(a->outputPath()).value_or(""), c.errorCode ? "mine" : "converted");
         EXPECT_EQ(a->conversionError() ? a->conversionError()->code : 0, c.errorCode);
@@ -416,14 +420,7 @@ TEST_F(DocuvaneManagerTest, AJobThatDoesNotSucceedLeavesNothing) {
                 if (name[0] != '.') whileRunning.push_back(name);
         };
         manager->setMa_sourceItems({a});
-        manager->startConversion();
-        if (c.cancel) {
-            script->waitUntilHeld();
-            manager->stopConversion();
-            script->release();
-        }
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return recorder.reports.back() == "didEnd"; },
-                                             std::chrono::seconds(60)));
+        ASSERT_TRUE(runToEnd(c.cancel));
         EXPECT_EQ(whileRunning, Names{c.images ? "a.png" : "a.txt"}) << "the name is taken while the job runs";
         EXPECT_EQ(a->conversionError() ? a->conversionError()->code : 0, c.errorCode);
         EXPECT_EQ(listDirectory(outputFolder), c.left);
