@@ -126,44 +126,56 @@ private:
 
 }  // namespace
 
-std::optional<DeflatedData> deflateInBlocks(std::string_view input, int level, std::size_t blockSize,
-                                            unsigned threadCount) {
-    if (blockSize == 0 || blockSize > (1u << 30)) return std::nullopt;
-    const std::size_t blockCount = std::max<std::size_t>(1, (input.size() + blockSize - 1) / blockSize);
-    std::vector<std::string> pieces;
-    std::vector<uLong> crcs;
+BlockDeflateStream::BlockDeflateStream(int level, std::size_t blockSize, unsigned threadCount)
+    : level_(level), blockSize_(std::clamp<std::size_t>(blockSize, 1, 1u << 30)),
+      threadCount_(std::max(threadCount, 1u)), crc_(crc32(0L, Z_NULL, 0)) {}
+
+bool BlockDeflateStream::deflate(std::string_view piece, bool last, std::string& out) {
+    const std::size_t blockCount = std::max<std::size_t>(1, (piece.size() + blockSize_ - 1) / blockSize_);
+    struct Block {
+        std::string dictionary;  // only where it reaches back before the piece
+        std::string stream;
+        uLong crc = 0;
+    };
+    std::vector<Block> blocks;
     try {
-        pieces.resize(blockCount);
-        crcs.resize(blockCount);
+        blocks.resize(blockCount);
+        for (std::size_t i = 0; i < blockCount && i * blockSize_ < kDictionaryBytes; ++i) {
+            const std::size_t start = std::min(i * blockSize_, piece.size());
+            const std::size_t fromHistory = std::min(history_.size(), kDictionaryBytes - start);
+            blocks[i].dictionary = history_.substr(history_.size() - fromHistory);
+            blocks[i].dictionary.append(piece.substr(0, start));
+        }
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return false;
     }
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     // Each thread takes the next block until none is left or one has failed. No exception leaves it.
     auto work = [&]() noexcept {
         try {
-            BlockDeflater deflater(level);
+            BlockDeflater deflater(level_);
             if (!deflater.ok()) {
                 failed = true;
                 return;
             }
             for (std::size_t i = next++; i < blockCount && !failed; i = next++) {
-                const std::size_t start = i * blockSize;
-                const std::string_view block = input.substr(std::min(start, input.size()), blockSize);
-                const std::size_t dictionaryStart = start > kDictionaryBytes ? start - kDictionaryBytes : 0;
-                const std::string_view dictionary = input.substr(dictionaryStart, start - dictionaryStart);
-                if (!deflater.deflateBlock(dictionary, block, i + 1 == blockCount, pieces[i])) {
+                const std::size_t start = std::min(i * blockSize_, piece.size());
+                const std::string_view block = piece.substr(start, blockSize_);
+                const std::string_view dictionary = start < kDictionaryBytes
+                                                        ? std::string_view(blocks[i].dictionary)
+                                                        : piece.substr(start - kDictionaryBytes, kDictionaryBytes);
+                if (!deflater.deflateBlock(dictionary, block, last && i + 1 == blockCount, blocks[i].stream)) {
                     failed = true;
                     return;
                 }
-                crcs[i] = crc32(0L, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size()));
+                blocks[i].crc = crc32(0L, reinterpret_cast<const Bytef*>(block.data()), static_cast<uInt>(block.size()));
             }
         } catch (...) {
             failed = true;
         }
     };
-    const std::size_t helperCount = std::min<std::size_t>(std::max(threadCount, 1u), blockCount) - 1;
+    const std::size_t helperCount = std::min<std::size_t>(threadCount_, blockCount) - 1;
     std::vector<std::thread> helpers;
     try {
         helpers.reserve(helperCount);
@@ -173,24 +185,36 @@ std::optional<DeflatedData> deflateInBlocks(std::string_view input, int level, s
     }
     work();
     for (std::thread& helper : helpers) helper.join();
-    if (failed) return std::nullopt;
+    if (failed) return false;
 
-    DeflatedData result;
-    std::size_t total = 0;
-    for (const std::string& piece : pieces) total += piece.size();
     try {
-        result.bytes.reserve(total);
+        std::size_t total = out.size();
+        for (const Block& block : blocks) total += block.stream.size();
+        out.reserve(total);
+        for (std::size_t i = 0; i < blockCount; ++i) {
+            out += blocks[i].stream;
+            const std::size_t start = std::min(i * blockSize_, piece.size());
+            crc_ = crc32_combine(crc_, blocks[i].crc, static_cast<z_off_t>(std::min(blockSize_, piece.size() - start)));
+        }
+        // The next piece's dictionary: the last 32 KB of the input so far.
+        if (piece.size() >= kDictionaryBytes) {
+            history_.assign(piece.substr(piece.size() - kDictionaryBytes));
+        } else {
+            history_.append(piece);
+            if (history_.size() > kDictionaryBytes) history_.erase(0, history_.size() - kDictionaryBytes);
+        }
     } catch (const std::bad_alloc&) {
-        return std::nullopt;
+        return false;
     }
-    uLong crc = crc32(0L, Z_NULL, 0);
-    for (std::size_t i = 0; i < blockCount; ++i) {
-        result.bytes += pieces[i];
-        std::string().swap(pieces[i]);
-        const std::size_t length = std::min(blockSize, input.size() - std::min(i * blockSize, input.size()));
-        crc = crc32_combine(crc, crcs[i], static_cast<z_off_t>(length));
-    }
-    result.crc = static_cast<std::uint32_t>(crc);
+    return true;
+}
+
+std::optional<DeflatedData> deflateInBlocks(std::string_view input, int level, std::size_t blockSize,
+                                            unsigned threadCount) {
+    BlockDeflateStream stream(level, blockSize, threadCount);
+    DeflatedData result;
+    if (!stream.deflate(input, true, result.bytes)) return std::nullopt;
+    result.crc = stream.crc();
     return result;
 }
 
@@ -198,12 +222,15 @@ std::optional<DeflatedData> deflateInBlocks(std::string_view input, int level, s
 
 namespace {
 
-// Entries at least this large (and at most the cap, which bounds the memory they take) are
-// deflated here on several threads; smaller ones are left to the library, which deflates on the
-// thread that closes the archive.
+// Entries of at least this size are deflated here on several threads, in blocks, a batch of blocks
+// read at a time; smaller ones are left to the library, which deflates on the thread that closes
+// the archive. The deflate stream of one entry is held until the library has written it: an entry
+// whose stream grows beyond the last bound (data that hardly compresses) is left to the library.
 constexpr std::uint64_t kParallelDeflateMinBytes = 1024 * 1024;
-constexpr std::uint64_t kParallelDeflateMaxBytes = 64 * 1024 * 1024;
+constexpr std::uint64_t kParallelDeflateMaxBytes = std::uint64_t{1} << 30;
 constexpr std::size_t kParallelDeflateBlockBytes = 256 * 1024;
+constexpr std::size_t kParallelDeflateBlocksPerThread = 2;
+constexpr std::size_t kParallelDeflateMaxStreamBytes = 16 * 1024 * 1024;
 
 unsigned parallelDeflateThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 8u); }
 
@@ -217,18 +244,35 @@ zip_uint16_t deflateOptionFlags(int level) {
     return 0;                       // normal
 }
 
+// Reads up to size bytes, fewer only at the end of the file; -1 on an error.
+ssize_t readFully(int fd, char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::read(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
 // The data of an entry that is deflated here rather than by the library. The library takes it as
 // already compressed (as when it copies an entry from another archive) and writes it as it is. The
 // deflating is done when the library first asks about the data, which it does as it writes the
-// entry at close; the stream is dropped when the library is done reading it. If deflating fails,
-// the entry's own bytes are given instead and the library deflates them as it would have.
+// entry at close; the stream is dropped when the library is done reading it. If deflating fails or
+// the stream grows too large, the entry's own bytes are given instead and the library deflates
+// them as it would have.
 class DeflatingSource {
 public:
     DeflatingSource(std::string_view bytes, std::string filePath, std::uint64_t size, int level)
         : bytes_(bytes), filePath_(std::move(filePath)), size_(size), level_(level), mtime_(std::time(nullptr)) {
         zip_error_init(&error_);
     }
-    ~DeflatingSource() { zip_error_fini(&error_); }
+    ~DeflatingSource() {
+        closeFile();
+        zip_error_fini(&error_);
+    }
     DeflatingSource(const DeflatingSource&) = delete;
     DeflatingSource& operator=(const DeflatingSource&) = delete;
 
@@ -255,17 +299,8 @@ private:
         case ZIP_SOURCE_OPEN:
             position_ = 0;
             return prepare() ? 0 : -1;
-        case ZIP_SOURCE_READ: {
-            if (!ready_) {
-                setError(ZIP_ER_INTERNAL);
-                return -1;
-            }
-            const std::string_view content = this->content();
-            const std::uint64_t n = std::min<std::uint64_t>(length, content.size() - position_);
-            std::memcpy(data, content.data() + position_, n);
-            position_ += n;
-            return static_cast<zip_int64_t>(n);
-        }
+        case ZIP_SOURCE_READ:
+            return read(static_cast<char*>(data), length);
         case ZIP_SOURCE_CLOSE:
             release();
             return 0;
@@ -276,17 +311,15 @@ private:
             zip_stat_init(st);
             st->size = size_;
             st->mtime = mtime_;
-            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+            st->encryption_method = ZIP_EM_NONE;
+            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
             if (mode_ == Mode::Deflated) {
                 st->comp_size = deflatedSize_;
                 st->comp_method = ZIP_CM_DEFLATE;
                 st->crc = crc_;
-                st->encryption_method = ZIP_EM_NONE;
-                st->valid |= ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC | ZIP_STAT_ENCRYPTION_METHOD;
+                st->valid |= ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC;
             } else {
                 st->comp_method = ZIP_CM_STORE;  // the bytes as they are: the library deflates them
-                st->encryption_method = ZIP_EM_NONE;
-                st->valid |= ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
             }
             return sizeof(zip_stat_t);
         }
@@ -314,56 +347,112 @@ private:
         }
     }
 
-    // What the library reads: the deflate stream, or the entry's own bytes.
-    std::string_view content() const {
-        if (mode_ == Mode::Deflated) return deflated_;
-        return filePath_.empty() ? bytes_ : std::string_view(fileBytes_);
+    // What the library reads: the deflate stream, or the entry's own bytes (from memory or the file).
+    zip_int64_t read(char* data, zip_uint64_t length) {
+        if (!ready_) {
+            setError(ZIP_ER_INTERNAL);
+            return -1;
+        }
+        if (mode_ == Mode::Raw && !filePath_.empty()) {
+            const ssize_t n = readFully(fd_, data, static_cast<std::size_t>(std::min<zip_uint64_t>(length, 1u << 30)));
+            if (n < 0) {
+                setError(ZIP_ER_READ, errno);
+                return -1;
+            }
+            return n;
+        }
+        const std::string_view content = mode_ == Mode::Deflated ? std::string_view(deflated_) : bytes_;
+        const std::uint64_t n = std::min<std::uint64_t>(length, content.size() - position_);
+        std::memcpy(data, content.data() + position_, n);
+        position_ += n;
+        return static_cast<zip_int64_t>(n);
     }
 
-    // Reads the file (for an entry from a file) and deflates the bytes. The first time, it decides
-    // whether the library gets a deflate stream or the bytes; later (the library reads an entry
-    // again when it must write it again), it gives the same.
+    // Deflates the entry, reading its file a batch at a time. The first time, it decides whether
+    // the library gets a deflate stream or the bytes; later (the library reads an entry again when
+    // it must write it again), it gives the same.
     bool prepare() {
         if (ready_) return true;
-        try {
-            std::string_view input = bytes_;
-            if (!filePath_.empty()) {
-                std::optional<std::string> read = readFile(filePath_);
-                if (!read) return setError(ZIP_ER_READ, errno);
-                if (read->size() != size_) return setError(ZIP_ER_CHANGED);
-                fileBytes_ = std::move(*read);
-                input = fileBytes_;
+        if (mode_ != Mode::Raw) {
+            std::optional<bool> deflated = deflate();
+            if (!deflated) return false;  // the error is set
+            if (*deflated) {
+                ready_ = true;
+                return true;
             }
-            if (mode_ != Mode::Raw) {
-                std::optional<detail::DeflatedData> deflated =
-                    detail::deflateInBlocks(input, zlibLevel(level_), kParallelDeflateBlockBytes, parallelDeflateThreads());
-                if (deflated && mode_ == Mode::Deflated &&
-                    (deflated->crc != crc_ || deflated->bytes.size() != deflatedSize_))
-                    return setError(ZIP_ER_CHANGED);
-                if (deflated) {
-                    mode_ = Mode::Deflated;
-                    crc_ = deflated->crc;
-                    deflatedSize_ = deflated->bytes.size();
-                    deflated_ = std::move(deflated->bytes);
-                    std::string().swap(fileBytes_);
-                } else if (mode_ == Mode::Deflated) {
-                    // The size of the stream was given already; without it the entry can't be written.
-                    return setError(ZIP_ER_MEMORY);
-                } else {
-                    mode_ = Mode::Raw;
-                }
-            }
-        } catch (const std::bad_alloc&) {
-            release();
-            return setError(ZIP_ER_MEMORY);
+            if (mode_ == Mode::Deflated) return setError(ZIP_ER_MEMORY);  // its size was given already
+            mode_ = Mode::Raw;
+        }
+        if (!filePath_.empty()) {
+            closeFile();
+            fd_ = ::open(filePath_.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd_ < 0) return setError(ZIP_ER_OPEN, errno);
         }
         ready_ = true;
         return true;
     }
 
+    // Makes the deflate stream: true when done, false when the entry is better left to the library,
+    // nothing (with the error set) when its file can't be read.
+    std::optional<bool> deflate() {
+        try {
+            detail::BlockDeflateStream stream(zlibLevel(level_), kParallelDeflateBlockBytes, parallelDeflateThreads());
+            std::string out;
+            bool ok = true;
+            if (filePath_.empty()) {
+                ok = stream.deflate(bytes_, true, out);
+            } else {
+                const int fd = ::open(filePath_.c_str(), O_RDONLY | O_CLOEXEC);
+                if (fd < 0) {
+                    setError(ZIP_ER_OPEN, errno);
+                    return std::nullopt;
+                }
+                std::string batch(kParallelDeflateBlockBytes * kParallelDeflateBlocksPerThread * parallelDeflateThreads(), '\0');
+                std::uint64_t remaining = size_;
+                int readError = 0;
+                bool changed = false;
+                while (ok) {
+                    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, batch.size()));
+                    const ssize_t n = readFully(fd, batch.data(), want);
+                    if (n < 0) readError = errno;
+                    changed = n >= 0 && static_cast<std::size_t>(n) != want;
+                    if (n < 0 || changed) break;
+                    remaining -= want;
+                    ok = stream.deflate(std::string_view(batch.data(), want), remaining == 0, out) &&
+                         out.size() <= kParallelDeflateMaxStreamBytes;
+                    if (remaining == 0) break;
+                }
+                char extra = 0;
+                changed = changed || (ok && readError == 0 && readFully(fd, &extra, 1) != 0);
+                ::close(fd);
+                if (readError != 0 || changed) {
+                    readError != 0 ? setError(ZIP_ER_READ, readError) : setError(ZIP_ER_CHANGED);
+                    return std::nullopt;
+                }
+            }
+            if (!ok) return false;
+            if (mode_ == Mode::Deflated && (stream.crc() != crc_ || out.size() != deflatedSize_)) {
+                setError(ZIP_ER_CHANGED);
+                return std::nullopt;
+            }
+            mode_ = Mode::Deflated;
+            crc_ = stream.crc();
+            deflatedSize_ = out.size();
+            deflated_ = std::move(out);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+
+    void closeFile() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
     void release() {
         std::string().swap(deflated_);
-        std::string().swap(fileBytes_);
+        closeFile();
         ready_ = false;
     }
 
@@ -374,9 +463,9 @@ private:
     std::time_t mtime_ = 0;
     zip_error_t error_;
     Mode mode_ = Mode::Undecided;
-    bool ready_ = false;
-    std::string fileBytes_;      // the file's bytes while they are needed
+    bool ready_ = false;         // open for reading
     std::string deflated_;       // the deflate stream while it is read
+    int fd_ = -1;                // the file while its bytes are read as they are
     std::uint32_t crc_ = 0;
     std::uint64_t deflatedSize_ = 0;
     std::uint64_t position_ = 0;

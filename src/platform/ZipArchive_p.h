@@ -12,14 +12,33 @@
 
 namespace kx::detail {
 
-struct DeflatedData {
-    std::string bytes;        // raw deflate stream (no zlib or gzip header)
-    std::uint32_t crc = 0;    // CRC-32 of the input
+// One raw deflate stream (no zlib or gzip header), given its input a piece at a time; each piece is
+// cut into blocks deflated on at most threadCount threads (the calling thread is one of them). The
+// stream depends on how the input is cut into pieces and blocks, not on the thread count.
+class BlockDeflateStream {
+public:
+    BlockDeflateStream(int level, std::size_t blockSize, unsigned threadCount);
+
+    // Deflates the next piece of the input and appends its stream to out; last ends the stream.
+    // False when zlib refuses the level, runs out of memory or fails (out is then unusable).
+    bool deflate(std::string_view piece, bool last, std::string& out);
+    // CRC-32 of the input so far.
+    std::uint32_t crc() const { return static_cast<std::uint32_t>(crc_); }
+
+private:
+    int level_;
+    std::size_t blockSize_;
+    unsigned threadCount_;
+    std::string history_;  // the end of the input so far, the next piece's dictionary
+    unsigned long crc_;
 };
 
-// Deflates the input at the zlib level (1 to 9) in blocks of blockSize bytes on at most threadCount
-// threads (the calling thread is one of them). The stream does not depend on the thread count.
-// Nothing when zlib refuses the level, runs out of memory or fails.
+struct DeflatedData {
+    std::string bytes;      // raw deflate stream
+    std::uint32_t crc = 0;  // CRC-32 of the input
+};
+
+// The whole input deflated in one piece (see BlockDeflateStream); nothing when that fails.
 std::optional<DeflatedData> deflateInBlocks(std::string_view input, int level, std::size_t blockSize,
                                             unsigned threadCount);
 
