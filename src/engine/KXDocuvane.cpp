@@ -80,6 +80,8 @@ std::optional<std::string> KXDocuvane::supportDocTypeNameForKey(const std::strin
 
 bool KXDocuvane::canConvertToDocType(const std::string& key) { return kx::exporterChoiceForKey(key).has_value(); }
 
+void KXDocuvane::prepareForDocType(const std::string& key) { kx::prepareExporterForKey(key); }
+
 KXPDFExporter* KXDocuvane::currentExporter() const {
     std::lock_guard lock(exporterMutex_);
     return currentExporter_.get();
@@ -116,6 +118,7 @@ void KXDocuvane::convertPDFAtPath(const std::string& pdfPath, const std::string&
 
     if (delegate_) delegate_->didStartConversion(*this, nullptr);
 
+    prepareForDocType(destDocType_);
     worker_ = kx::WorkerThread("KXDocuvane-dispatchAsync", [this] { runConversion(); });
 }
 
