@@ -162,6 +162,95 @@ TEST(KXDocxTableLine, TouchingGroupsMatchBruteForce) {
     }
 }
 
+// Merging parallel pieces, which looks only at the lines near a group, must give the groups that
+// trying every remaining line each time gives: longest first, each group from the first line left,
+// growing by the first line beside one of its members while it stays no thicker than 15.1. Dense
+// tables drawn in pieces, double rules, thick bars, lines spread far apart, ends that are not finite.
+TEST(KXDocxTableLine, ParallelMergeMatchesBruteForce) {
+    auto bruteGroups = [](const KXDocxTableLineArray& lines, bool isLengthExtend) {
+        KXDocxTableLineArray horizontal, vertical;
+        for (const auto& line : lines) (line->isHorizontalLine() ? horizontal : vertical).push_back(line);
+        auto longestFirst = [](bool across) {
+            return [across](const auto& a, const auto& b) {
+                if (a->lineLength() != b->lineLength()) return a->lineLength() > b->lineLength();
+                return across ? a->startPoint().y < b->startPoint().y : a->startPoint().x < b->startPoint().x;
+            };
+        };
+        std::stable_sort(horizontal.begin(), horizontal.end(), longestFirst(true));
+        std::stable_sort(vertical.begin(), vertical.end(), longestFirst(false));
+        std::vector<KXDocxTableLineArray> groups;
+        for (KXDocxTableLineArray rest : {horizontal, vertical}) {
+            while (!rest.empty()) {
+                KXDocxTableLineArray group{rest.front()};
+                rest.erase(rest.begin());
+                while (group.front()->initRunPath()) {
+                    auto next = KXDocxTableLine::ContinuFindMergeParallelLines(rest, group, isLengthExtend);
+                    if (!next) break;
+                    KXDocxTableLineArray grown = group;
+                    grown.push_back(next);
+                    const kx::Rect box = KXDocxTableLine::BoundsOfTableLines(grown);
+                    if ((next->isHorizontalLine() ? box.height() : box.width()) > 15.1f) break;
+                    group = grown;
+                    rest.erase(std::find(rest.begin(), rest.end(), next));
+                }
+                groups.push_back(group);
+            }
+        }
+        return groups;
+    };
+    std::mt19937 random(11);
+    auto pick = [&](double low, double high, double step) {
+        return low + step * std::uniform_int_distribution<int>(0, static_cast<int>((high - low) / step))(random);
+    };
+    struct Layout {
+        const char* what;
+        int count;
+        double extent;   // lines start within [0, extent) both ways
+        double step;     // on a grid of this step
+        double longest;  // and are at most this long
+        double heaviest; // with strokes up to this weight
+    };
+    const Layout layouts[] = {
+        {"a dense table drawn in pieces", 400, 300, 4, 60, 1},
+        {"double rules and thick bars", 300, 400, 0.5, 300, 6},
+        {"short strokes, most never joining", 300, 200, 1, 12, 2},
+        {"lines spread far apart", 200, 1e6, 1, 5e4, 1},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        for (int round = 0; round < 6; ++round) {
+            KXDocxTableLineArray lines;
+            for (int i = 0; i < layout.count; ++i) {
+                const double x = pick(0, layout.extent, layout.step), y = pick(0, layout.extent, layout.step);
+                const double length = pick(2, layout.longest, layout.step), weight = pick(0.1, layout.heaviest, 0.1);
+                lines.push_back(i % 3 ? cutLine(x, y, x + length, y, weight) : cutLine(x, y, x, y + length, weight));
+            }
+            if (round == 4) {
+                lines.insert(lines.begin() + 10, cutLine(0, 50, HUGE_VAL, 50));
+                lines.push_back(cutLine(std::nan(""), 20, 40, 20));
+                lines.push_back(cutLine(30, std::nan(""), 30, 90));
+                lines.push_back(cutLine(0, -HUGE_VAL, 0, 40));
+                lines.push_back(cutLine(0, std::nan(""), 500, std::nan("")));
+                lines.push_back(cutLine(HUGE_VAL, 0, HUGE_VAL, 30));
+            }
+            if (round == 5) lines.clear();
+            for (bool isLengthExtend : {true, false}) {
+                SCOPED_TRACE(isLengthExtend ? "lengths may extend" : "lengths overlap");
+                const auto expected = bruteGroups(lines, isLengthExtend);
+                const KXDocxTableLineArray merged = KXDocxTableLine::MergeParallelLinesIfNeed(lines, isLengthExtend);
+                ASSERT_EQ(merged.size(), expected.size());
+                for (size_t g = 0; g < merged.size(); ++g) {
+                    if (expected[g].size() == 1) {
+                        EXPECT_EQ(merged[g], expected[g].front()) << "line " << g;
+                    } else {
+                        EXPECT_EQ(merged[g]->subLineArray(), expected[g]) << "group " << g;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(KXDocxTableLine, PageFrame) {
     auto frame = [](double inset) {
         KXDocxTableLineArray lines{cutLine(50, 50, 550, 50), cutLine(50, 50, 50, 750), cutLine(550, 50, 550, 750),
