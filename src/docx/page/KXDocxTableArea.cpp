@@ -225,8 +225,9 @@ std::shared_ptr<KXDocxTable> KXDocxTableArea::createTable() {
         for (size_t c = 0; c + 1 < K; ++c) removeShared(*acrossAt(r, c), *acrossAt(r + 1, c));
     for (size_t r = 0; r + 1 < R; ++r)
         for (size_t c = 0; c + 1 < K; ++c) removeShared(*downAt(r, c), *downAt(r, c + 1));
-    for (const auto& border : across) border->initProcessTableLines();
-    for (const auto& border : down) border->initProcessTableLines();
+    KXDocxTableBorder::PieceIndex pieces;
+    for (const auto& border : across) border->initProcessTableLines(&pieces);
+    for (const auto& border : down) border->initProcessTableLines(&pieces);
 
     KXDocxTableCellArray allCells;
     for (size_t r = 0; r + 1 < R; ++r) {

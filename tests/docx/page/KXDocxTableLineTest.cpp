@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "TableFixtures.h"
+#include "docx/page/KXDocxTableBorder.h"
 #include "docx/page/KXDocxTableLine.h"
 #include "docx/page/KXDocxTableManager.h"
 
@@ -310,6 +311,71 @@ TEST(KXDocxTableLine, BorderStyleOfLinesUnderAnEdge) {
     EXPECT_EQ(KXDocxTableLine::FilterParalleStylelLines({thin, thick}), (KXDocxTableLineArray{thick}));
     auto other = cutLine(0, 100.2, 100, 100.2, 1);
     EXPECT_EQ(KXDocxTableLine::FilterParalleStylelLines({thin, other}), (KXDocxTableLineArray{thin}));
+}
+
+// An edge of a cell looks up the pieces of a long merged rule in an index instead of measuring
+// them all: it must keep the same pieces, in the same order, with the same paths and style lines.
+// Rules of many pieces along an edge and across it, edges long and tiny, drawn either way round,
+// pieces and edge ends that are not finite.
+TEST(KXDocxTableBorder, IndexedPiecesMatchMeasuringEveryPiece) {
+    std::mt19937 random(3);
+    auto pick = [&](double low, double high, double step) {
+        return low + step * std::uniform_int_distribution<int>(0, static_cast<int>((high - low) / step))(random);
+    };
+    auto point = [](double x, double y, const KXDocxTableLineArray& lines) {
+        auto p = std::make_shared<KXDocxTablePoint>();
+        p->setPoint({x, y});
+        p->setTableLines(lines);
+        return p;
+    };
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        // A horizontal rule at y 100 and a vertical one at x 100, each of many pieces, some a little
+        // off the rule, a few of the other direction, one at times much longer than the others.
+        KXDocxTableLineArray rules;
+        for (bool horizontal : {true, false}) {
+            KXDocxTableLineArray pieces;
+            const int count = 20 + round * 3;
+            for (int i = 0; i < count; ++i) {
+                const double start = pick(-20, 600, 0.5), length = pick(2, i == 7 && round % 3 == 0 ? 500 : 40, 0.5);
+                const double off = 100 + pick(-2, 2, 0.5);
+                if (i % 11 == 5) {
+                    pieces.push_back(horizontal ? cutLine(start, off, start, off + 30) : cutLine(off, start, off + 30, start));
+                } else {
+                    pieces.push_back(horizontal ? cutLine(start, off, start + length, off)
+                                                : cutLine(off, start, off, start + length));
+                }
+            }
+            if (round % 4 == 1) {
+                pieces.push_back(horizontal ? cutLine(std::nan(""), 100, 50, 100) : cutLine(100, std::nan(""), 100, 50));
+                pieces.push_back(horizontal ? cutLine(-HUGE_VAL, 100, 300, 100) : cutLine(100, 10, 100, HUGE_VAL));
+            }
+            rules.push_back(KXDocxTableLine::MergeParallelLines(pieces));
+        }
+        KXDocxTableBorder::PieceIndex index;
+        size_t kept = 0;
+        for (int edge = 0; edge < 30; ++edge) {
+            for (bool horizontal : {true, false}) {
+                double a = pick(-30, 620, 0.5), b = a + pick(-60, 120, 0.5);
+                if (edge == 3) b = a + 0.5;                // tiny
+                if (edge == 4 && round % 4 == 2) b = std::nan("");
+                if (edge == 5 && round % 4 == 2) a = HUGE_VAL;
+                // On the rule, where its merged line lies.
+                const double on = horizontal ? rules[0]->startPoint().y : rules[1]->startPoint().x;
+                auto p1 = horizontal ? point(a, on, rules) : point(on, a, rules);
+                auto p2 = horizontal ? point(b, on, rules) : point(on, b, rules);
+                KXDocxTableBorder measured(p1, p2, horizontal), looked(p1, p2, horizontal);
+                ASSERT_EQ(measured.tableLines().size(), 1u);
+                measured.initProcessTableLines();
+                looked.initProcessTableLines(&index);
+                ASSERT_EQ(looked.childLineArray(), measured.childLineArray()) << "edge " << edge;
+                EXPECT_EQ(looked.allRunPaths(), measured.allRunPaths());
+                EXPECT_EQ(looked.styleLineArray(), measured.styleLineArray());
+                kept += measured.childLineArray().size();
+            }
+        }
+        EXPECT_GT(kept, 0u) << "the edges keep pieces";
+    }
 }
 
 TEST(KXDocxTableManager, CandidatesAndLines) {
