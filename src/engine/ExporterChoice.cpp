@@ -48,4 +48,9 @@ ScopedExporterChoice::~ScopedExporterChoice() {
     scopedRows().pop_back();
 }
 
+void prepareExporterForKey(const std::string& key) {
+    std::optional<ExporterChoice> row = exporterChoiceForKey(key);
+    if (row && row->prepare) row->prepare();
+}
+
 }  // namespace kx

@@ -20,6 +20,10 @@ struct ExporterChoice {
     std::function<bool(const std::string& key)> accepts;
     // A new exporter for the conversion, after any process-wide set-up its format needs.
     std::function<std::unique_ptr<KXPDFExporter>(const std::shared_ptr<const KXPDFOptions>& options)> make;
+    // Set-up of the format that can begin as soon as its key is known, while the caller still
+    // opens the document (the DOCX pages have the installed fonts read in the background); may be
+    // empty. Called for every conversion to the key, so it must be cheap once done.
+    std::function<void()> prepare = {};
 };
 
 // Appends rows to the table, after those installed before; they stay for the life of the process.
@@ -28,6 +32,9 @@ void installExporterChoices(std::vector<ExporterChoice> rows);
 // The row that takes the key: rows added by ScopedExporterChoice first (the latest first), then the
 // installed rows in their order; nullopt when none does.
 std::optional<ExporterChoice> exporterChoiceForKey(const std::string& key);
+
+// Calls the `prepare` of the row that takes the key, if any.
+void prepareExporterForKey(const std::string& key);
 
 // Adds a row, tried before the installed ones, for its lifetime (tests drive the engine with a
 // recording exporter through it).

@@ -27,6 +27,10 @@ void keepLargeBuffersForReuse() {
     std::call_once(once, [] {
         mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
         mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+        // The conversion thread's heap grows in steps of at least this much instead of a page or
+        // so at a time (one mprotect each: ~1,500 for a two-page form). Untouched pages cost no
+        // memory.
+        mallopt(M_TOP_PAD, 16 * 1024 * 1024);
     });
 #endif
 }
@@ -80,6 +84,8 @@ std::optional<std::string> KXDocuvane::supportDocTypeNameForKey(const std::strin
 
 bool KXDocuvane::canConvertToDocType(const std::string& key) { return kx::exporterChoiceForKey(key).has_value(); }
 
+void KXDocuvane::prepareForDocType(const std::string& key) { kx::prepareExporterForKey(key); }
+
 KXPDFExporter* KXDocuvane::currentExporter() const {
     std::lock_guard lock(exporterMutex_);
     return currentExporter_.get();
@@ -116,6 +122,7 @@ void KXDocuvane::convertPDFAtPath(const std::string& pdfPath, const std::string&
 
     if (delegate_) delegate_->didStartConversion(*this, nullptr);
 
+    prepareForDocType(destDocType_);
     worker_ = kx::WorkerThread("KXDocuvane-dispatchAsync", [this] { runConversion(); });
 }
 

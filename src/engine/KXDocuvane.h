@@ -62,6 +62,9 @@ public:
     // True when a row of the exporter table takes the key (engine/ExporterChoice.h: the rows are
     // installed at start-up); a conversion to any other key ends with an error at the start.
     static bool canConvertToDocType(const std::string& key);
+    // Begins the set-up a conversion to the key can do before it starts (the exporter table's
+    // `prepare`); convertPDFAtPath does it too, a caller that knows the key earlier may call it then.
+    static void prepareForDocType(const std::string& key);
 
     KXDocuvaneDelegate* delegate() const { return delegate_; }
     void setDelegate(KXDocuvaneDelegate* delegate) { delegate_ = delegate; }

@@ -8,6 +8,7 @@
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
 #include "flowtext/KXTextPDFExporter.h"
+#include "platform/FontCatalog.h"
 #include "pptx/KXPPTXPDFExporter.h"
 #include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPDFExporter.h"
@@ -26,6 +27,10 @@ std::unique_ptr<KXPDFExporter> makeDocxExporter(const std::shared_ptr<const KXPD
     if (options) KXDocxManager::sharedInstance().setMoreOptions(*options);
     return std::make_unique<KXDocxPDFExporter>();
 }
+
+// The DOCX pages measure their runs with the installed fonts; reading them (most of it is the font
+// configuration's own start, several milliseconds) overlaps the opening of the document.
+void prepareDocx() { FontCatalog::loadInBackground(); }
 
 // The spreadsheet state takes the job's options before the exporter exists: a workbook or CSV
 // files, as the key says.
@@ -46,7 +51,7 @@ std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<con
 //     {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
 std::vector<ExporterChoice> exporterTable() {
     return {
-        {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
+        {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter, &prepareDocx},
         {&KXPPTXPDFExporter::supportType, &plain<KXPPTXPDFExporter>},
         {[](const std::string& key) { return key == "xlsx"; }, &makeSpreadsheetExporter<true>},
         {[](const std::string& key) { return key == "csv"; }, &makeSpreadsheetExporter<false>},

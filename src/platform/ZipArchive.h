@@ -1,8 +1,10 @@
 #pragma once
 // Writing a new zip archive (an OOXML package) entry by entry. Entries are compressed with deflate
-// from their files when the archive is closed, so no file is held in memory; entries added from
-// bytes (small parts kept in memory) are read from those bytes, which must stay alive and
-// unchanged until close() or discard(). Nothing appears at the
+// from their files when the archive is closed, one after the other, so files are not held in memory
+// (except one large entry's, while it is deflated); entries added from bytes (small parts kept in
+// memory) are read from those bytes, which must stay alive and unchanged until close() or
+// discard(). Entries of a megabyte or more are deflated in blocks on several threads, at the same
+// level; smaller ones on the thread that closes. Nothing appears at the
 // archive's path until close() succeeds: a failed or discarded archive leaves no partial file (and
 // leaves whatever was at the path before untouched).
 //

@@ -226,6 +226,41 @@ TEST_F(EngineTest, KeysWithoutAnExporterEndWithAnErrorAtTheStart) {
     EXPECT_EQ(KXDocuvane::supportDocTypeNameForKey("pdf"), "Adobe PDF File(.pdf)");
 }
 
+// A row's early set-up runs when a conversion to its key is asked for, before its exporter is
+// made, and only for that row; asking again (the next document of a queue) runs it again, cheaply.
+TEST_F(EngineTest, TheKeysRowPreparesBeforeItsExporterIsMade) {
+    std::atomic<int> prepared{0}, otherPrepared{0};
+    std::atomic<int> exportersAtPrepare{-1};
+    ExporterChoice row = recordingChoice(script);
+    row.accepts = [](const std::string& key) { return key == "prepared"; };
+    row.prepare = [&] {
+        std::lock_guard lock(script->mutex);
+        exportersAtPrepare = script->exportersMade;
+        ++prepared;
+    };
+    ExporterChoice other = recordingChoice(script);
+    other.accepts = [](const std::string& key) { return key == "other"; };
+    other.prepare = [&] { ++otherPrepared; };
+    ScopedExporterChoice otherChoice(other);
+    ScopedExporterChoice preparedChoice(row);
+
+    const int made = script->exportersMade;
+    convert(tenPages(), {1}, "", "prepared");
+    EXPECT_EQ(prepared, 1);
+    EXPECT_EQ(exportersAtPrepare, made);
+    EXPECT_EQ(script->exportersMade, made + 1);
+    delegate.reports.clear();
+    convert(tenPages(), {1}, "", "prepared");
+    EXPECT_EQ(prepared, 2);
+    // Asked for by a caller that knows the key early; nothing for a key no row takes or a row
+    // without set-up.
+    KXDocuvane::prepareForDocType("prepared");
+    KXDocuvane::prepareForDocType("nothing");
+    KXDocuvane::prepareForDocType("record");
+    EXPECT_EQ(prepared, 3);
+    EXPECT_EQ(otherPrepared, 0);
+}
+
 // Which keys convert is the installed exporter table's (tests/exporters).
 TEST(KXDocuvaneTable, FourteenKeysWithTheirDisplayNames) {
     auto table = KXDocuvane::supportDocTypes();

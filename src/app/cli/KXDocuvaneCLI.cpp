@@ -107,6 +107,7 @@ int KXDocuvaneCLI::runMain(int argc, char** argv) {
         pdfResult_ = 1;
         return pdfResult_;
     }
+    KXDocuvane::prepareForDocType(type);
 
     // The count comes from the pages the document holds, so the list is never longer than the
     // document. Anything but a regular PDF file counts no page here; the engine then says why.

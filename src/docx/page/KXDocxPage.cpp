@@ -52,17 +52,25 @@ void KXDocxPage::updateAllPDFScanIndex() {
     std::vector<std::pair<std::uint64_t, KXDocxRun*>> all;
     all.reserve(allRunTextBoxArray_.size() + allRunTextArray_.size() + allRunImageArray_.size() +
                 allRunPathArray_.size() + allTableArray_.size());
-    auto add = [&all](const auto& runs) {
+    const auto byPosition = [](const auto& a, const auto& b) { return a.first < b.first; };
+    // Each kind of run mostly comes in reading order already (the page renumbers them all each time
+    // it moves some): each kind is put in order on its own, when it is not, and merged into the
+    // kinds before it, which is the stable sort of them all, without sorting the whole page again.
+    auto add = [&](const auto& runs) {
+        const auto from = static_cast<std::ptrdiff_t>(all.size());
         for (const auto& run : runs) all.emplace_back(run->pdfScanIndex(), run.get());
+        if (!std::is_sorted(all.begin() + from, all.end(), byPosition))
+            std::stable_sort(all.begin() + from, all.end(), byPosition);
+        if (from > 0 && from < static_cast<std::ptrdiff_t>(all.size()) && byPosition(all[from], all[from - 1]))
+            std::inplace_merge(all.begin(), all.begin() + from, all.end(), byPosition);
     };
     // Text boxes share the reading order; texts along paths keep the index they were made with.
+    // Reading position first, equal positions in the order below.
     add(allRunTextBoxArray_);
     add(allRunTextArray_);
     add(allRunImageArray_);
     add(allRunPathArray_);
     add(allTableArray_);
-    // Reading position first, equal positions in the order above.
-    std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::uint64_t k = 0;
     for (const auto& entry : all) {
         entry.second->setPdfScanIndex(k++);

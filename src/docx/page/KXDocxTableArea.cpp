@@ -205,13 +205,39 @@ std::shared_ptr<KXDocxTable> KXDocxTableArea::createTable() {
     table->setMinTextPDFScanIndex(minTextPDFScanIndex_);
     table->setMaxTextPDFScanIndex(maxTextPDFScanIndex_);
 
+    // One border per edge of the grid, shared by the cells on either side of it: a cell's right
+    // (bottom) border is its neighbour's left (top) one. An edge gives up the lines that the next
+    // edge of its kind, to its right (below it), also runs along.
+    auto removeShared = [](KXDocxTableBorder& from, const KXDocxTableBorder& other) {
+        const KXDocxTableLineArray& theirs = other.tableLines();
+        std::erase_if(from.tableLines(),
+                      [&](const auto& line) { return std::find(theirs.begin(), theirs.end(), line) != theirs.end(); });
+    };
+    std::vector<std::shared_ptr<KXDocxTableBorder>> across(R * (K - 1)), down((R - 1) * K);
+    auto acrossAt = [&](size_t r, size_t c) -> std::shared_ptr<KXDocxTableBorder>& { return across[r * (K - 1) + c]; };
+    auto downAt = [&](size_t r, size_t c) -> std::shared_ptr<KXDocxTableBorder>& { return down[r * K + c]; };
+    for (size_t r = 0; r < R; ++r)
+        for (size_t c = 0; c + 1 < K; ++c) acrossAt(r, c) = std::make_shared<KXDocxTableBorder>(G[r][c], G[r][c + 1], true);
+    for (size_t r = 0; r + 1 < R; ++r)
+        for (size_t c = 0; c < K; ++c) downAt(r, c) = std::make_shared<KXDocxTableBorder>(G[r][c], G[r + 1][c], false);
+    // From the top (left): the next edge still holds all its lines when this one gives them up.
+    for (size_t r = 0; r + 1 < R; ++r)
+        for (size_t c = 0; c + 1 < K; ++c) removeShared(*acrossAt(r, c), *acrossAt(r + 1, c));
+    for (size_t r = 0; r + 1 < R; ++r)
+        for (size_t c = 0; c + 1 < K; ++c) removeShared(*downAt(r, c), *downAt(r, c + 1));
+    KXDocxTableBorder::PieceIndex pieces;
+    for (const auto& border : across) border->initProcessTableLines(&pieces);
+    for (const auto& border : down) border->initProcessTableLines(&pieces);
+
     KXDocxTableCellArray allCells;
     for (size_t r = 0; r + 1 < R; ++r) {
         auto row = std::make_shared<KXDocxTableRow>(G[r][0], G[r][K - 1], G[r + 1][0], G[r + 1][K - 1]);
         row->setRowIndex(static_cast<std::int64_t>(table->tableRowArray().size()));
         row->setSuperTable(table.get());
         for (size_t c = 0; c + 1 < K; ++c) {
-            auto cell = std::make_shared<KXDocxTableCell>(G[r][c], G[r][c + 1], G[r + 1][c], G[r + 1][c + 1]);
+            auto cell = std::make_shared<KXDocxTableCell>(G[r][c], G[r][c + 1], G[r + 1][c], G[r + 1][c + 1],
+                                                          acrossAt(r, c), acrossAt(r + 1, c), downAt(r, c),
+                                                          downAt(r, c + 1));
             cell->setSuperTableRow(row.get());
             cell->setRowRange({static_cast<std::uint64_t>(row->rowIndex()), 1});
             cell->setColumnRange({c, 1});
@@ -220,23 +246,7 @@ std::shared_ptr<KXDocxTable> KXDocxTableArea::createTable() {
         }
         table->tableRowArray().push_back(row);
     }
-
-    auto removeShared = [](KXDocxTableBorder& from, const KXDocxTableBorder& other) {
-        const KXDocxTableLineArray& theirs = other.tableLines();
-        std::erase_if(from.tableLines(),
-                      [&](const auto& line) { return std::find(theirs.begin(), theirs.end(), line) != theirs.end(); });
-    };
     const KXDocxTableRowArray& rows = table->tableRowArray();
-    for (const auto& row : rows) {
-        const KXDocxTableCellArray& cells = row->tableCellArray();
-        for (size_t c = 0; c + 1 < cells.size(); ++c) removeShared(*cells[c]->borderRight(), *cells[c + 1]->borderRight());
-    }
-    for (size_t r = 0; r + 1 < rows.size(); ++r) {
-        const KXDocxTableCellArray &upper = rows[r]->tableCellArray(), &lower = rows[r + 1]->tableCellArray();
-        for (size_t c = 0; c < upper.size() && c < lower.size(); ++c)
-            removeShared(*upper[c]->borderBottom(), *lower[c]->borderBottom());
-    }
-    for (const auto& cell : allCells) cell->initProcessBorders();
 
     // Nested tables. A sub-area is validated first; one that is no table, or makes none with a row,
     // gives its lines, paths and texts back to this area.

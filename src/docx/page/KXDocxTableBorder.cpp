@@ -17,7 +17,16 @@ constexpr double kThinPath = 6.0;
 // The least overlap FindTableLines asks of a line along a border.
 constexpr double kLeastOverlap = 2.0;
 
+// Merged lines of more pieces than this are looked up in a piece index.
+constexpr std::size_t kFewPieces = 16;
+
 kx::Point at(const std::shared_ptr<KXDocxTablePoint>& p) { return p ? p->point() : kx::Point{}; }
+
+// The span of a piece along the direction asked for: x for a horizontal one, y for a vertical one.
+std::pair<double, double> along(const KXDocxTableLine& piece, bool isHorizontal) {
+    const kx::Point a = piece.startPoint(), b = piece.endPoint();
+    return isHorizontal ? std::pair(std::min(a.x, b.x), std::max(a.x, b.x)) : std::pair(std::min(a.y, b.y), std::max(a.y, b.y));
+}
 
 int colorSum(const KXDocx_Color& c) { return c.red + c.green + c.blue + c.alpha; }
 
@@ -51,7 +60,37 @@ KXDocxTableBorder::KXDocxTableBorder(std::shared_ptr<KXDocxTablePoint> point1, s
     }
 }
 
-void KXDocxTableBorder::initProcessTableLines() {
+void KXDocxTableBorder::PieceIndex::candidates(const KXDocxTableLine& line, bool isHorizontal, double low, double high,
+                                               std::vector<std::size_t>& out) {
+    const KXDocxTableLineArray& pieces = line.subLineArray();
+    auto [it, made] = entries_[isHorizontal ? 1 : 0].try_emplace(&line);
+    Entry& entry = it->second;
+    if (made) {
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const KXDocxTableLine& piece = *pieces[i];
+            if (piece.isHorizontalLine() != isHorizontal) continue;
+            const auto [from, to] = along(piece, isHorizontal);
+            if (!std::isfinite(from) || !std::isfinite(to)) {
+                entry.always.push_back(i);
+                continue;
+            }
+            entry.starts.emplace_back(from, i);
+            entry.longest = std::max(entry.longest, to - from);
+        }
+        std::sort(entry.starts.begin(), entry.starts.end());
+    }
+    out.clear();
+    // A piece overlaps the span only when it starts at most at `high` and ends at least at `low`,
+    // so it starts no further back than its length; the slack covers the rounding.
+    const double slack = 1 + 1e-9 * (std::fabs(low) + std::fabs(high) + entry.longest);
+    const double first = low - entry.longest - slack, last = high + slack;
+    auto start = std::lower_bound(entry.starts.begin(), entry.starts.end(), std::pair(first, std::size_t{0}));
+    for (; start != entry.starts.end() && start->first <= last; ++start) out.push_back(start->second);
+    out.insert(out.end(), entry.always.begin(), entry.always.end());
+    std::sort(out.begin(), out.end());
+}
+
+void KXDocxTableBorder::initProcessTableLines(PieceIndex* pieces) {
     const double miniLength = std::max((borderLength_ - static_cast<double>(kPieceAllowance)) * 0.6, 2.0);
     // The same as FindTableLines(CreateAllChildTableLines(...)), in one pass: a long merged rule has
     // many pieces, of which a cell's border keeps the few along it, so the pieces are measured against
@@ -68,11 +107,22 @@ void KXDocxTableBorder::initProcessTableLines() {
             if (*f.second == line) return;
         found.emplace_back(overlap, &line);
     };
+    // A piece of the border's orientation overlaps it only along its own direction (a piece across
+    // it is no piece of it), and only where the two spans meet; one that does not meet it is left out
+    // as long as the least overlap asked for is a number (a border of no length asks none).
+    const double low = isHorizontal_ ? std::min(p1.x, p2.x) : std::min(p1.y, p2.y);
+    const double high = isHorizontal_ ? std::max(p1.x, p2.x) : std::max(p1.y, p2.y);
+    const bool indexed = pieces && std::isfinite(low) && std::isfinite(high) && least >= kLeastOverlap;
+    std::vector<std::size_t> near;
     for (const auto& line : tableLines_) {
-        if (line->subLineArray().empty()) {
+        const KXDocxTableLineArray& subs = line->subLineArray();
+        if (subs.empty()) {
             consider(line);
+        } else if (indexed && subs.size() > kFewPieces) {
+            pieces->candidates(*line, isHorizontal_, low, high, near);
+            for (std::size_t i : near) consider(subs[i]);
         } else {
-            for (const auto& sub : line->subLineArray()) consider(sub);
+            for (const auto& sub : subs) consider(sub);
         }
     }
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

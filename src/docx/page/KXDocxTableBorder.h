@@ -5,7 +5,11 @@
 // their pieces and style lines later (initProcessTableLines), and asks them for their border records
 // when it makes its properties.
 
+#include <cstddef>
 #include <memory>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "docx/model/KXDocxRunPath.h"
@@ -21,9 +25,30 @@ public:
     KXDocxTableBorder(std::shared_ptr<KXDocxTablePoint> point1, std::shared_ptr<KXDocxTablePoint> point2,
                       bool isHorizontal);
 
+    // The pieces of merged lines sorted along their lines, so that an edge finds the few pieces of a
+    // long rule that lie along it without measuring every piece of the rule. One index serves the
+    // edges of one table, made while its lines stay as they are; it only leaves out pieces that
+    // cannot overlap an edge.
+    class PieceIndex {
+    public:
+        // The positions in the line's pieces, ascending, of those of the orientation asked for that
+        // may overlap the span [low, high] along it (finite ends).
+        void candidates(const KXDocxTableLine& line, bool isHorizontal, double low, double high,
+                        std::vector<std::size_t>& out);
+
+    private:
+        struct Entry {
+            std::vector<std::pair<double, std::size_t>> starts;  // where each piece starts, sorted
+            std::vector<std::size_t> always;                     // pieces whose ends are not finite
+            double longest = 0;
+        };
+        std::unordered_map<const KXDocxTableLine*, Entry> entries_[2];
+    };
+
     // The pieces of the lines that overlap the edge, their source paths, and the lines that decide
-    // the edge's style (against a white background).
-    void initProcessTableLines();
+    // the edge's style (against a white background). With an index, the pieces of a long merged line
+    // are looked up in it.
+    void initProcessTableLines(PieceIndex* pieces = nullptr);
     // No line under the edge: no border ("nil"). Otherwise a border of the style the style lines
     // draw, in their darkest colour, as wide as their widest stroke of that colour (or, for a
     // thick-thin pair with a gap above 0.25, as wide as the gap).

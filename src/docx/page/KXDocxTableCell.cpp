@@ -75,6 +75,18 @@ KXDocxTableCell::KXDocxTableCell(std::shared_ptr<KXDocxTablePoint> topLeft, std:
     takeFrom(*borderLeft_, *borderRight_);
 }
 
+KXDocxTableCell::KXDocxTableCell(std::shared_ptr<KXDocxTablePoint> topLeft, std::shared_ptr<KXDocxTablePoint> topRight,
+                                 std::shared_ptr<KXDocxTablePoint> bottomLeft,
+                                 std::shared_ptr<KXDocxTablePoint> bottomRight, std::shared_ptr<KXDocxTableBorder> top,
+                                 std::shared_ptr<KXDocxTableBorder> bottom, std::shared_ptr<KXDocxTableBorder> left,
+                                 std::shared_ptr<KXDocxTableBorder> right)
+    : KXDocxTableRect(std::move(topLeft), std::move(topRight), std::move(bottomLeft), std::move(bottomRight)),
+      tcProperty_(KXDocxUtilities::defaultTcProperty()),
+      borderTop_(std::move(top)),
+      borderBottom_(std::move(bottom)),
+      borderLeft_(std::move(left)),
+      borderRight_(std::move(right)) {}
+
 std::string KXDocxTableCell::description() const {
     const kx::Rect& b = bounds();
     return kx::format("<KXDocxTableCell: %p:[rowIndex:%llu, columnIndex:%llu][cellText:%s][bounds:[%f, %f, %f, %f]]>",

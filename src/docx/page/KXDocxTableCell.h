@@ -29,6 +29,12 @@ public:
     // shared by two opposite edges belongs to the bottom and the right one.
     KXDocxTableCell(std::shared_ptr<KXDocxTablePoint> topLeft, std::shared_ptr<KXDocxTablePoint> topRight,
                     std::shared_ptr<KXDocxTablePoint> bottomLeft, std::shared_ptr<KXDocxTablePoint> bottomRight);
+    // The cell spanned by four grid points with borders already made (a table shares the border of
+    // an edge between the two cells on either side of it).
+    KXDocxTableCell(std::shared_ptr<KXDocxTablePoint> topLeft, std::shared_ptr<KXDocxTablePoint> topRight,
+                    std::shared_ptr<KXDocxTablePoint> bottomLeft, std::shared_ptr<KXDocxTablePoint> bottomRight,
+                    std::shared_ptr<KXDocxTableBorder> top, std::shared_ptr<KXDocxTableBorder> bottom,
+                    std::shared_ptr<KXDocxTableBorder> left, std::shared_ptr<KXDocxTableBorder> right);
     ~KXDocxTableCell() override = default;
 
     std::string description() const;

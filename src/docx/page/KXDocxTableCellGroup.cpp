@@ -1,6 +1,8 @@
 #include "docx/page/KXDocxTableCellGroup.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxTable.h"
@@ -265,12 +267,48 @@ std::vector<KXDocxTableCellArray> KXDocxTableCellGroup::_FindRowGroupCells(const
 }
 
 std::vector<KXDocxTableCellRowArray> KXDocxTableCellGroup::FindAllRowGroupCells(const KXDocxTableCellRowArray& rows) {
-    std::vector<KXDocxTableCellArray> runs = _FindAllColumGroupCells(rows);
+    const std::vector<KXDocxTableCellArray> runs = _FindAllColumGroupCells(rows);
+    // What taking _FindRowGroupCells off the runs left, stack after stack, gives. A stack grows by
+    // the next run down in its column, found among the runs of that row and column (in the runs'
+    // order, after the last one stacked) rather than by walking every run left for each stack.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<size_t>> at;
+    for (size_t i = 0; i < runs.size(); ++i)
+        if (!runs[i].empty()) at[{rowOf(runs[i].front()), columnOf(runs[i].front())}].push_back(i);
+    std::vector<char> gone(runs.size(), 0);
     std::vector<KXDocxTableCellArray> blocks;
-    while (!runs.empty()) {
-        std::vector<KXDocxTableCellArray> stack = _FindRowGroupCells(runs);
-        if (stack.empty()) break;
-        for (const auto& run : stack) runs.erase(std::find(runs.begin(), runs.end(), run));
+    for (size_t front = 0;; ++front) {
+        while (front < runs.size() && gone[front]) ++front;
+        if (front == runs.size() || runs[front].empty()) break;
+        const KXDocxTableCellArray& first = runs[front];
+        std::vector<KXDocxTableCellArray> stack{first};
+        std::vector<size_t> stacked{front};
+        const std::uint64_t c = columnOf(first.front());
+        for (std::uint64_t expected = rowOf(first.front()) + 1;; ++expected) {
+            const auto below = at.find({expected, c});
+            if (below == at.end()) break;
+            bool grew = false;
+            for (size_t i : below->second) {
+                if (i <= stacked.back() || gone[i] || runs[i].size() != first.size()) continue;
+                stack.push_back(runs[i]);
+                if (!ValidateBorderInsideForYGroupCellArray(stack)) {
+                    stack.pop_back();
+                    continue;
+                }
+                stacked.push_back(i);
+                grew = true;
+                break;
+            }
+            if (!grew) break;
+        }
+        // Each stacked run leaves the runs as the first one left that is equal to it.
+        for (size_t s : stacked) {
+            const std::vector<size_t>& same = at[{rowOf(runs[s].front()), columnOf(runs[s].front())}];
+            for (size_t i : same)
+                if (!gone[i] && runs[i] == runs[s]) {
+                    gone[i] = 1;
+                    break;
+                }
+        }
         if (stack.size() == 1 && stack.front().size() == 1) continue;
         KXDocxTableCellArray flat;
         for (const auto& run : stack) flat.insert(flat.end(), run.begin(), run.end());

@@ -338,51 +338,137 @@ std::vector<KXDocxTableLineArray> KXDocxTableLine::FindIntersectLinesGroups(cons
 
 namespace {
 
+// The extent of a line's box across its direction: y for a horizontal line, x for a vertical one.
+std::pair<double, double> acrossOf(const kx::Rect& r, bool horizontal) {
+    return horizontal ? std::pair(r.minY(), r.maxY()) : std::pair(r.minX(), r.maxX());
+}
+
+// The lines of one direction that may join a parallel group (at least kNear long), sorted by where
+// their boxes start across the lines, so that the lines within reach of a group are found by a
+// binary search rather than a walk over every line of the page. A line whose extent across is not
+// finite is always offered. The index only leaves out lines that cannot join; the test decides.
+class AcrossIndex {
+public:
+    AcrossIndex(const KXDocxTableLineArray& lines, bool horizontal) {
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const KXDocxTableLine& line = *lines[i];
+            if (line.isHorizontalLine() != horizontal || line.lineLength() < static_cast<double>(kNear)) continue;
+            const auto [low, high] = acrossOf(line.boundingBox(), horizontal);
+            if (!std::isfinite(low) || !std::isfinite(high)) {
+                always_.push_back(i);
+                continue;
+            }
+            starts_.push_back({low, i});
+            thickest_ = std::max(thickest_, high - low);
+        }
+        std::sort(starts_.begin(), starts_.end());
+    }
+
+    // The lines offered to one group, in the lines' order. The span the group covers across the lines
+    // only grows, so the lines within reach of it are added as it grows and never taken back.
+    class Pool {
+    public:
+        explicit Pool(const AcrossIndex& index) : index_(index) {}
+
+        // Offers the lines not yet grouped whose boxes may come within `reach` of the span [low, high]
+        // across the lines (finite ends), besides those offered before.
+        void reach(double low, double high, double reach, const std::vector<char>& grouped) {
+            const auto& starts = index_.starts_;
+            // A line starting below `from` ends below low - reach; one starting above `to` starts
+            // above high + reach. The slack covers the rounding of the tests the lines then go through.
+            const double slack = 1 + 1e-9 * (std::fabs(low) + std::fabs(high) + index_.thickest_);
+            const double from = low - reach - index_.thickest_ - slack, to = high + reach + slack;
+            fresh_.clear();
+            auto offer = [&](size_t i) {
+                if (!grouped[i]) fresh_.push_back(i);
+            };
+            if (!started_) {
+                started_ = true;
+                begin_ = end_ = static_cast<size_t>(
+                    std::lower_bound(starts.begin(), starts.end(), std::pair(from, size_t{0})) - starts.begin());
+                for (size_t i : index_.always_) offer(i);
+            }
+            for (; begin_ > 0 && starts[begin_ - 1].first >= from; --begin_) offer(starts[begin_ - 1].second);
+            for (; end_ < starts.size() && starts[end_].first <= to; ++end_) offer(starts[end_].second);
+            if (fresh_.empty()) return;
+            std::sort(fresh_.begin(), fresh_.end());
+            const size_t before = offered_.size();
+            offered_.insert(offered_.end(), fresh_.begin(), fresh_.end());
+            std::inplace_merge(offered_.begin(), offered_.begin() + static_cast<long>(before), offered_.end());
+        }
+        // The lines offered and not yet taken, ascending.
+        const std::vector<size_t>& offered() const { return offered_; }
+        void take(size_t position) { offered_.erase(offered_.begin() + static_cast<long>(position)); }
+
+    private:
+        const AcrossIndex& index_;
+        bool started_ = false;
+        size_t begin_ = 0, end_ = 0;
+        std::vector<size_t> offered_, fresh_;
+    };
+
+private:
+    std::vector<std::pair<double, size_t>> starts_;
+    std::vector<size_t> always_;
+    double thickest_ = 0;
+};
+
 // What FindMergeParallelLines makes of the lines not yet grouped (grouped[i] false), the first of
 // them at `first`: the indices of its group, marked as grouped. A candidate is a line of the
 // group's direction within kNear of one of its members across the lines; the first candidate in
 // the lines' order joins, as long as the group stays thinner than kThick. The group's extent across
-// the lines rules out, in one comparison, the lines far from every member, so that a page of many
-// lines is not compared member by member with each of them.
-std::vector<size_t> parallelGroup(const KXDocxTableLineArray& lines, std::vector<char>& grouped, size_t first,
-                                  bool isLengthExtend) {
+// the lines rules out, in one comparison, the lines far from every member, and the index (made for
+// the lines of the front line's direction) offers only the lines near that extent.
+std::vector<size_t> parallelGroup(const KXDocxTableLineArray& lines, const AcrossIndex& index,
+                                  std::vector<char>& grouped, size_t first, bool isLengthExtend) {
     std::vector<size_t> group{first};
     grouped[first] = 1;
     const KXDocxTableLine& front = *lines[first];
     if (!front.initRunPath()) return group;
     const bool horizontal = front.isHorizontalLine();
-    auto across = [horizontal](const kx::Rect& r) {
-        return horizontal ? std::pair(r.minY(), r.maxY()) : std::pair(r.minX(), r.maxX());
-    };
-    auto [low, high] = across(front.boundingBox());
+    auto [low, high] = acrossOf(front.boundingBox(), horizontal);
     // A hair more than kNear: the gaps below are measured from the middles, with their rounding.
     constexpr double kFar = static_cast<double>(kNear) + 0.01;
     PieceBounds bounds(front);
     bounds.add(lines[first]);
+    // Whether line i may join the group.
+    auto joins = [&](size_t i) {
+        const KXDocxTableLine& c = *lines[i];
+        if (c.isHorizontalLine() != horizontal || c.lineLength() < static_cast<double>(kNear)) return false;
+        const kx::Rect& cb = c.boundingBox();
+        const auto [cLow, cHigh] = acrossOf(cb, horizontal);
+        if (cLow - high >= kFar || low - cHigh >= kFar) return false;
+        for (size_t member : group) {
+            const KXDocxTableLine& g = *lines[member];
+            const kx::Rect& gb = g.boundingBox();
+            const double gap = horizontal ? std::fabs(cb.midY() - gb.midY()) - (cb.height() + gb.height()) / 2
+                                          : std::fabs(cb.midX() - gb.midX()) - (cb.width() + gb.width()) / 2;
+            if (!(gap < static_cast<double>(kNear))) continue;
+            if (!isLengthExtend) {
+                const bool overlap = horizontal ? c.min_x() - kThick <= g.max_x() && g.min_x() - kThick <= c.max_x()
+                                                : c.min_y() - kThick <= g.max_y() && g.min_y() - kThick <= c.max_y();
+                if (!overlap) continue;
+            }
+            return true;
+        }
+        return false;
+    };
+    AcrossIndex::Pool pool(index);
     for (;;) {
         std::optional<size_t> next;
-        for (size_t i = first + 1; i < lines.size() && !next; ++i) {
-            if (grouped[i]) continue;
-            const KXDocxTableLine& c = *lines[i];
-            if (c.isHorizontalLine() != horizontal || c.lineLength() < static_cast<double>(kNear)) continue;
-            const kx::Rect& cb = c.boundingBox();
-            const auto [cLow, cHigh] = across(cb);
-            if (cLow - high >= kFar || low - cHigh >= kFar) continue;
-            for (size_t member : group) {
-                const KXDocxTableLine& g = *lines[member];
-                const kx::Rect& gb = g.boundingBox();
-                const double gap = horizontal ? std::fabs(cb.midY() - gb.midY()) - (cb.height() + gb.height()) / 2
-                                              : std::fabs(cb.midX() - gb.midX()) - (cb.width() + gb.width()) / 2;
-                if (!(gap < static_cast<double>(kNear))) continue;
-                if (!isLengthExtend) {
-                    const bool overlap = horizontal
-                                             ? c.min_x() - kThick <= g.max_x() && g.min_x() - kThick <= c.max_x()
-                                             : c.min_y() - kThick <= g.max_y() && g.min_y() - kThick <= c.max_y();
-                    if (!overlap) continue;
+        if (std::isfinite(low) && std::isfinite(high)) {
+            pool.reach(low, high, kFar, grouped);
+            const std::vector<size_t>& offered = pool.offered();
+            for (size_t k = 0; k < offered.size(); ++k)
+                if (offered[k] > first && joins(offered[k])) {
+                    next = offered[k];
+                    pool.take(k);
+                    break;
                 }
-                next = i;
-                break;
-            }
+        } else {
+            // A group whose extent is not finite rules out no line by it: every line is tried.
+            for (size_t i = first + 1; i < lines.size() && !next; ++i)
+                if (!grouped[i] && joins(i)) next = i;
         }
         if (!next) break;
         PieceBounds grown = bounds;
@@ -392,7 +478,7 @@ std::vector<size_t> parallelGroup(const KXDocxTableLineArray& lines, std::vector
         bounds = grown;
         group.push_back(*next);
         grouped[*next] = 1;
-        const auto [nextLow, nextHigh] = across(lines[*next]->boundingBox());
+        const auto [nextLow, nextHigh] = acrossOf(lines[*next]->boundingBox(), horizontal);
         low = std::min(low, nextLow);
         high = std::max(high, nextHigh);
     }
@@ -419,9 +505,10 @@ KXDocxTableLineArray KXDocxTableLine::MergeParallelLinesIfNeed(const KXDocxTable
     for (const KXDocxTableLineArray* list : {&horizontal, &vertical}) {
         // The groups one after another, each from the first line no group has taken yet.
         std::vector<char> grouped(list->size(), 0);
+        const AcrossIndex index(*list, list == &horizontal);
         for (size_t first = 0; first < list->size(); ++first) {
             if (grouped[first]) continue;
-            const std::vector<size_t> members = parallelGroup(*list, grouped, first, isLengthExtend);
+            const std::vector<size_t> members = parallelGroup(*list, index, grouped, first, isLengthExtend);
             if (members.size() == 1) {
                 result.push_back((*list)[first]);
                 continue;
@@ -437,8 +524,9 @@ KXDocxTableLineArray KXDocxTableLine::MergeParallelLinesIfNeed(const KXDocxTable
 KXDocxTableLineArray KXDocxTableLine::FindMergeParallelLines(const KXDocxTableLineArray& lines, bool isLengthExtend) {
     if (lines.empty()) return {};
     std::vector<char> grouped(lines.size(), 0);
+    const AcrossIndex index(lines, lines.front()->isHorizontalLine());
     KXDocxTableLineArray group;
-    for (size_t m : parallelGroup(lines, grouped, 0, isLengthExtend)) group.push_back(lines[m]);
+    for (size_t m : parallelGroup(lines, index, grouped, 0, isLengthExtend)) group.push_back(lines[m]);
     return group;
 }
 

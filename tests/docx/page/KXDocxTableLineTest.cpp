@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "TableFixtures.h"
+#include "docx/page/KXDocxTableBorder.h"
 #include "docx/page/KXDocxTableLine.h"
 #include "docx/page/KXDocxTableManager.h"
 
@@ -162,6 +163,95 @@ TEST(KXDocxTableLine, TouchingGroupsMatchBruteForce) {
     }
 }
 
+// Merging parallel pieces, which looks only at the lines near a group, must give the groups that
+// trying every remaining line each time gives: longest first, each group from the first line left,
+// growing by the first line beside one of its members while it stays no thicker than 15.1. Dense
+// tables drawn in pieces, double rules, thick bars, lines spread far apart, ends that are not finite.
+TEST(KXDocxTableLine, ParallelMergeMatchesBruteForce) {
+    auto bruteGroups = [](const KXDocxTableLineArray& lines, bool isLengthExtend) {
+        KXDocxTableLineArray horizontal, vertical;
+        for (const auto& line : lines) (line->isHorizontalLine() ? horizontal : vertical).push_back(line);
+        auto longestFirst = [](bool across) {
+            return [across](const auto& a, const auto& b) {
+                if (a->lineLength() != b->lineLength()) return a->lineLength() > b->lineLength();
+                return across ? a->startPoint().y < b->startPoint().y : a->startPoint().x < b->startPoint().x;
+            };
+        };
+        std::stable_sort(horizontal.begin(), horizontal.end(), longestFirst(true));
+        std::stable_sort(vertical.begin(), vertical.end(), longestFirst(false));
+        std::vector<KXDocxTableLineArray> groups;
+        for (KXDocxTableLineArray rest : {horizontal, vertical}) {
+            while (!rest.empty()) {
+                KXDocxTableLineArray group{rest.front()};
+                rest.erase(rest.begin());
+                while (group.front()->initRunPath()) {
+                    auto next = KXDocxTableLine::ContinuFindMergeParallelLines(rest, group, isLengthExtend);
+                    if (!next) break;
+                    KXDocxTableLineArray grown = group;
+                    grown.push_back(next);
+                    const kx::Rect box = KXDocxTableLine::BoundsOfTableLines(grown);
+                    if ((next->isHorizontalLine() ? box.height() : box.width()) > 15.1f) break;
+                    group = grown;
+                    rest.erase(std::find(rest.begin(), rest.end(), next));
+                }
+                groups.push_back(group);
+            }
+        }
+        return groups;
+    };
+    std::mt19937 random(11);
+    auto pick = [&](double low, double high, double step) {
+        return low + step * std::uniform_int_distribution<int>(0, static_cast<int>((high - low) / step))(random);
+    };
+    struct Layout {
+        const char* what;
+        int count;
+        double extent;   // lines start within [0, extent) both ways
+        double step;     // on a grid of this step
+        double longest;  // and are at most this long
+        double heaviest; // with strokes up to this weight
+    };
+    const Layout layouts[] = {
+        {"a dense table drawn in pieces", 400, 300, 4, 60, 1},
+        {"double rules and thick bars", 300, 400, 0.5, 300, 6},
+        {"short strokes, most never joining", 300, 200, 1, 12, 2},
+        {"lines spread far apart", 200, 1e6, 1, 5e4, 1},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        for (int round = 0; round < 6; ++round) {
+            KXDocxTableLineArray lines;
+            for (int i = 0; i < layout.count; ++i) {
+                const double x = pick(0, layout.extent, layout.step), y = pick(0, layout.extent, layout.step);
+                const double length = pick(2, layout.longest, layout.step), weight = pick(0.1, layout.heaviest, 0.1);
+                lines.push_back(i % 3 ? cutLine(x, y, x + length, y, weight) : cutLine(x, y, x, y + length, weight));
+            }
+            if (round == 4) {
+                lines.insert(lines.begin() + 10, cutLine(0, 50, HUGE_VAL, 50));
+                lines.push_back(cutLine(std::nan(""), 20, 40, 20));
+                lines.push_back(cutLine(30, std::nan(""), 30, 90));
+                lines.push_back(cutLine(0, -HUGE_VAL, 0, 40));
+                lines.push_back(cutLine(0, std::nan(""), 500, std::nan("")));
+                lines.push_back(cutLine(HUGE_VAL, 0, HUGE_VAL, 30));
+            }
+            if (round == 5) lines.clear();
+            for (bool isLengthExtend : {true, false}) {
+                SCOPED_TRACE(isLengthExtend ? "lengths may extend" : "lengths overlap");
+                const auto expected = bruteGroups(lines, isLengthExtend);
+                const KXDocxTableLineArray merged = KXDocxTableLine::MergeParallelLinesIfNeed(lines, isLengthExtend);
+                ASSERT_EQ(merged.size(), expected.size());
+                for (size_t g = 0; g < merged.size(); ++g) {
+                    if (expected[g].size() == 1) {
+                        EXPECT_EQ(merged[g], expected[g].front()) << "line " << g;
+                    } else {
+                        EXPECT_EQ(merged[g]->subLineArray(), expected[g]) << "group " << g;
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(KXDocxTableLine, PageFrame) {
     auto frame = [](double inset) {
         KXDocxTableLineArray lines{cutLine(50, 50, 550, 50), cutLine(50, 50, 50, 750), cutLine(550, 50, 550, 750),
@@ -221,6 +311,71 @@ TEST(KXDocxTableLine, BorderStyleOfLinesUnderAnEdge) {
     EXPECT_EQ(KXDocxTableLine::FilterParalleStylelLines({thin, thick}), (KXDocxTableLineArray{thick}));
     auto other = cutLine(0, 100.2, 100, 100.2, 1);
     EXPECT_EQ(KXDocxTableLine::FilterParalleStylelLines({thin, other}), (KXDocxTableLineArray{thin}));
+}
+
+// An edge of a cell looks up the pieces of a long merged rule in an index instead of measuring
+// them all: it must keep the same pieces, in the same order, with the same paths and style lines.
+// Rules of many pieces along an edge and across it, edges long and tiny, drawn either way round,
+// pieces and edge ends that are not finite.
+TEST(KXDocxTableBorder, IndexedPiecesMatchMeasuringEveryPiece) {
+    std::mt19937 random(3);
+    auto pick = [&](double low, double high, double step) {
+        return low + step * std::uniform_int_distribution<int>(0, static_cast<int>((high - low) / step))(random);
+    };
+    auto point = [](double x, double y, const KXDocxTableLineArray& lines) {
+        auto p = std::make_shared<KXDocxTablePoint>();
+        p->setPoint({x, y});
+        p->setTableLines(lines);
+        return p;
+    };
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        // A horizontal rule at y 100 and a vertical one at x 100, each of many pieces, some a little
+        // off the rule, a few of the other direction, one at times much longer than the others.
+        KXDocxTableLineArray rules;
+        for (bool horizontal : {true, false}) {
+            KXDocxTableLineArray pieces;
+            const int count = 20 + round * 3;
+            for (int i = 0; i < count; ++i) {
+                const double start = pick(-20, 600, 0.5), length = pick(2, i == 7 && round % 3 == 0 ? 500 : 40, 0.5);
+                const double off = 100 + pick(-2, 2, 0.5);
+                if (i % 11 == 5) {
+                    pieces.push_back(horizontal ? cutLine(start, off, start, off + 30) : cutLine(off, start, off + 30, start));
+                } else {
+                    pieces.push_back(horizontal ? cutLine(start, off, start + length, off)
+                                                : cutLine(off, start, off, start + length));
+                }
+            }
+            if (round % 4 == 1) {
+                pieces.push_back(horizontal ? cutLine(std::nan(""), 100, 50, 100) : cutLine(100, std::nan(""), 100, 50));
+                pieces.push_back(horizontal ? cutLine(-HUGE_VAL, 100, 300, 100) : cutLine(100, 10, 100, HUGE_VAL));
+            }
+            rules.push_back(KXDocxTableLine::MergeParallelLines(pieces));
+        }
+        KXDocxTableBorder::PieceIndex index;
+        size_t kept = 0;
+        for (int edge = 0; edge < 30; ++edge) {
+            for (bool horizontal : {true, false}) {
+                double a = pick(-30, 620, 0.5), b = a + pick(-60, 120, 0.5);
+                if (edge == 3) b = a + 0.5;                // tiny
+                if (edge == 4 && round % 4 == 2) b = std::nan("");
+                if (edge == 5 && round % 4 == 2) a = HUGE_VAL;
+                // On the rule, where its merged line lies.
+                const double on = horizontal ? rules[0]->startPoint().y : rules[1]->startPoint().x;
+                auto p1 = horizontal ? point(a, on, rules) : point(on, a, rules);
+                auto p2 = horizontal ? point(b, on, rules) : point(on, b, rules);
+                KXDocxTableBorder measured(p1, p2, horizontal), looked(p1, p2, horizontal);
+                ASSERT_EQ(measured.tableLines().size(), 1u);
+                measured.initProcessTableLines();
+                looked.initProcessTableLines(&index);
+                ASSERT_EQ(looked.childLineArray(), measured.childLineArray()) << "edge " << edge;
+                EXPECT_EQ(looked.allRunPaths(), measured.allRunPaths());
+                EXPECT_EQ(looked.styleLineArray(), measured.styleLineArray());
+                kept += measured.childLineArray().size();
+            }
+        }
+        EXPECT_GT(kept, 0u) << "the edges keep pieces";
+    }
 }
 
 TEST(KXDocxTableManager, CandidatesAndLines) {
