@@ -27,6 +27,10 @@ void keepLargeBuffersForReuse() {
     std::call_once(once, [] {
         mallopt(M_MMAP_THRESHOLD, 64 * 1024 * 1024);
         mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+        // The conversion thread's heap grows in steps of at least this much instead of a page or
+        // so at a time (one mprotect each: ~1,500 for a two-page form). Untouched pages cost no
+        // memory.
+        mallopt(M_TOP_PAD, 16 * 1024 * 1024);
     });
 #endif
 }

@@ -55,11 +55,14 @@ void KXPictureStore::realizeBeyondLimit() {
         {
             std::lock_guard lock(mutex_);
             if (heldBytes_ <= memoryLimit_ || held_.empty()) return;
-            auto pick = held_.begin();
+            // Pictures a job is writing already leave by themselves.
+            auto pick = held_.end();
             for (auto it = held_.begin(); it != held_.end(); ++it)
-                if (it->second.sequence < pick->second.sequence) pick = it;
+                if (!it->second.writing && (pick == held_.end() || it->second.sequence < pick->second.sequence)) pick = it;
+            if (pick == held_.end()) return;
             path = pick->first;
             oldest = pick->second;
+            pick->second.writing = true;
         }
         writeOut(path, oldest);
     }
@@ -76,6 +79,7 @@ bool KXPictureStore::writeOut(const std::string& path, const Held& held) {
         heldBytes_ -= bytesOf(it->second);
         held_.erase(it);
     }
+    written_.notify_all();
     return written;
 }
 
@@ -107,18 +111,32 @@ std::optional<kx::ImageFileType> KXPictureStore::heldType(const std::string& pat
 bool KXPictureStore::realize(const std::string& path) {
     Held held;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         auto it = held_.find(path);
+        // Being written by someone else: the file is there (or not) once that is done.
+        while (it != held_.end() && it->second.writing) {
+            written_.wait(lock);
+            it = held_.find(path);
+        }
         if (it == held_.end()) return !path.empty() && kx::isRegularFile(path);
+        it->second.writing = true;
         held = it->second;
     }
     return writeOut(path, held);
 }
 
+KXPictureStore::WriteJob KXPictureStore::writeLater(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    auto it = held_.find(path);
+    if (it == held_.end() || it->second.writing) return {};
+    it->second.writing = true;
+    return {[this, path, held = it->second] { return writeOut(path, held); }, bytesOf(it->second)};
+}
+
 void KXPictureStore::drop(const std::string& path) {
     std::lock_guard lock(mutex_);
     auto it = held_.find(path);
-    if (it == held_.end()) return;
+    if (it == held_.end() || it->second.writing) return;
     heldBytes_ -= bytesOf(it->second);
     held_.erase(it);
 }
@@ -126,7 +144,7 @@ void KXPictureStore::drop(const std::string& path) {
 void KXPictureStore::dropOwnedBy(std::uint64_t owner) {
     std::lock_guard lock(mutex_);
     for (auto it = held_.begin(); it != held_.end();) {
-        if (it->second.owner == owner) {
+        if (it->second.owner == owner && !it->second.writing) {
             heldBytes_ -= bytesOf(it->second);
             it = held_.erase(it);
         } else {

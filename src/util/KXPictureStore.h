@@ -12,8 +12,10 @@
 // paths ask the store first (read, exists, heldType); whatever is not held is read from disk.
 // Safe to use from several threads.
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -73,6 +75,16 @@ public:
     // Encodes and writes the held picture of `path` now and forgets it. True when the file exists
     // afterwards (also for a path that was not held but is on disk).
     bool realize(const std::string& path);
+    // For writing the held picture of `path` on another thread: the returned job encodes and
+    // writes it as realize would and returns realize's result. Until the job has run, the picture
+    // stays held and readable (read, exists), a Deferral's end does not drop it, and realize of
+    // the path waits for the job. An empty job when `path` is not held (or is already being
+    // written); `bytes` then 0, else the picture's pixels.
+    struct WriteJob {
+        std::function<bool()> write;
+        size_t bytes = 0;
+    };
+    WriteJob writeLater(const std::string& path);
     // Forgets a held picture without writing it. A file already on disk is left alone.
     void drop(const std::string& path);
     // Forgets every picture held for `owner`.
@@ -92,6 +104,8 @@ private:
         int deflateLevel = -1;
         std::uint64_t owner = 0;
         std::uint64_t sequence = 0;
+        // A job of writeLater will write it: nobody else writes or drops it meanwhile.
+        bool writing = false;
     };
 
     static size_t bytesOf(const Held& held);
@@ -100,6 +114,8 @@ private:
     void realizeBeyondLimit();
 
     mutable std::mutex mutex_;
+    // Signalled whenever a written picture leaves the store.
+    std::condition_variable written_;
     std::map<std::string, Held> held_;
     size_t heldBytes_ = 0;
     size_t memoryLimit_ = kDefaultMemoryLimit;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "platform/FileSystem.h"
@@ -122,4 +124,42 @@ TEST(KXPictureStore, ADeferralHoldsOnlyOnItsThreadAndForgetsWhatItStillHolds) {
     EXPECT_FALSE(fileExists(left)) << "what was left held is forgotten, never written";
     ASSERT_TRUE(KXWriteOrDeferCGImageToURL(picture, after, ImageFileType::PNG, 72, 72, 1.0f, 3));
     EXPECT_TRUE(isRegularFile(after));
+}
+
+// A picture handed to a job for writing stays held and readable until the job has run (a page
+// ending meanwhile does not drop it), is written with the bytes realize writes, and a realize of
+// the path waits for the job instead of writing the file a second time.
+TEST(KXPictureStore, APictureBeingWrittenStaysReadableAndRealizeWaitsForItsJob) {
+    KXPictureStore store;
+    const ImageRef picture = solid(5, 3, 40);
+    const std::string path = freshPath("store-later.png"), direct = freshPath("store-later-direct.png");
+    std::uint64_t owner = 0;
+    KXPictureStore::WriteJob job;
+    {
+        KXPictureStore::Deferral page;
+        owner = page.owner();
+        ASSERT_TRUE(store.defer(picture, path, ImageFileType::PNG, 96, 96, 1.0f, 3, owner));
+        job = store.writeLater(path);
+        ASSERT_TRUE(job.write);
+        EXPECT_EQ(job.bytes, picture->pixels.size());
+        EXPECT_FALSE(store.writeLater(path).write) << "one job per picture";
+        store.dropOwnedBy(owner);
+        store.drop(path);
+    }
+    EXPECT_TRUE(store.isHeld(path)) << "neither the page's end nor a drop takes it from its job";
+    EXPECT_EQ(store.read(path), picture);
+    EXPECT_FALSE(fileExists(path));
+    EXPECT_FALSE(store.writeLater(freshPath("store-not-held.png")).write);
+
+    std::atomic<bool> realized{false};
+    std::thread other([&] { realized = store.realize(path); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(fileExists(path)) << "realize waits for the job rather than writing itself";
+    ASSERT_TRUE(job.write());
+    other.join();
+    EXPECT_TRUE(realized);
+    EXPECT_FALSE(store.isHeld(path));
+    EXPECT_EQ(store.heldBytes(), 0u);
+    ASSERT_TRUE(KXWriteCGImageToURL(picture, direct, ImageFileType::PNG, 96, 96, 1.0f, 3));
+    EXPECT_EQ(readFile(path), readFile(direct));
 }

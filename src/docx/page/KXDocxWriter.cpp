@@ -1,5 +1,6 @@
 #include "docx/page/KXDocxWriter.h"
 
+#include <algorithm>
 #include <exception>
 #include <fstream>
 
@@ -89,6 +90,7 @@ KXError KXDocxWriter::failureError() const {
 }
 
 void KXDocxWriter::closeWriters() {
+    pictureWrites_.wait();
     currentPage_.reset();
     if (documentWriter_) documentWriter_->closeFile();
     documentWriter_.reset();
@@ -283,10 +285,17 @@ void KXDocxWriter::removeCollectedImageWithPath(const std::string& path) {
 std::string KXDocxWriter::useCollectedImageWithPath(const std::string& path) {
     std::string id = collectImageWithPath(path);
     if (id.empty()) return id;
-    // The package takes the file: a picture held in memory is written now.
-    if (!KXPictureStore::shared().realize(path)) return {};
-    for (Media& m : mediaCollection_)
-        if (m.file == path) m.written = true;
+    auto media = std::find_if(mediaCollection_.begin(), mediaCollection_.end(), [&](const Media& m) { return m.file == path; });
+    if (media == mediaCollection_.end()) return {};
+    // Taken already (its write may still be running).
+    if (media->written) return id;
+    // The package takes the file: a picture held in memory is encoded and written meanwhile,
+    // anything else must be on disk now.
+    if (KXPictureStore::WriteJob job = KXPictureStore::shared().writeLater(path); job.write)
+        pictureWrites_.add(path, std::move(job.write), job.bytes);
+    else if (!KXPictureStore::shared().realize(path))
+        return {};
+    media->written = true;
     return id;
 }
 
@@ -387,6 +396,9 @@ void KXDocxWriter::addTemplatePart(std::string_view partName, std::string_view c
 }
 
 bool KXDocxWriter::packetZipFileIfNeed() {
+    // The document refers to every picture a page took: one that could not be written leaves
+    // the package unusable.
+    for (const std::string& file : pictureWrites_.wait()) fail("Can't write the picture " + file);
     if (!hasFailed() && documentWriter_) endWriteDocument();
     if (!hasFailed()) {
         writeAppProperties();

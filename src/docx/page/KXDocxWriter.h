@@ -22,6 +22,7 @@
 #include "ooxml/KXOutputWriter.h"
 #include "platform/Geometry.h"
 #include "platform/KXError.h"
+#include "util/KXPictureWrites.h"
 
 class KXDocxPage;
 class XMLFileWriter;
@@ -62,7 +63,8 @@ public:
     // collectImageWithPath for a picture that a page is about to write. Only pictures written so
     // go into the package: those collected and then left unused (a merge that replaced them, a
     // page drawn again) are not packaged. A picture still held in memory (KXPictureStore) is
-    // written to its file here; empty when that fails.
+    // encoded and written to its file on a worker thread while the conversion goes on; the
+    // package waits for it, and fails when it could not be written.
     std::string useCollectedImageWithPath(const std::string& path);
 
     KXDocxPage* currentPage() const { return currentPage_.get(); }
@@ -102,6 +104,9 @@ private:
         bool written = false;
     };
     std::vector<Media> mediaCollection_;
+    // Pictures being written for the package. Waited for before the package is put together and
+    // before the writers close (a cancel); declared after what the writes use.
+    KXPictureWrites pictureWrites_;
     std::set<std::string> bookmarkNames_;
     long nextBookmarkId_ = 0;
     std::set<long> bookmarkIds_;
