@@ -3,8 +3,10 @@
 // scaled to pixels; the clip paths of the render state are in page space and reach the bitmap
 // through the page transform.
 
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "engine/KXPDFExporter.h"
 #include "pdf/state/KXPDFCGPathUtilities.h"
@@ -146,24 +148,34 @@ kx::ImageRef wholeImage(const Canvas& canvas) {
     return kx::Image::make(kx::toInt<int>(canvas.width), kx::toInt<int>(canvas.height), kx::PixelFormat::RGBA8);
 }
 
-// The bitmap cut to the clip box mapped into pixels (from the top-left corner, whole pixels), or
-// the whole bitmap when the box covers it or is empty; held as its painted part.
-kx::PlacedImage placedCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const kx::AffineTransform& scale) {
-    if (clipBox.isNull()) return kx::PlacedImage::whole(wholeImage(canvas));
+// The pixels of the bitmap within the clip box mapped into pixels: whole pixels from the made
+// part's top-left corner, as (x, y, width, height); nullopt for the whole bitmap, when the box
+// covers it or is empty.
+std::optional<std::array<int, 4>> cutToClip(const Canvas& canvas, const kx::Rect& clipBox,
+                                            const kx::AffineTransform& scale) {
+    if (clipBox.isNull()) return std::nullopt;
     kx::Rect r = scale.apply(clipBox).standardized();
-    if (!(r.size.width > 0) || r == kx::Rect(0, 0, canvas.width, canvas.height))
-        return kx::PlacedImage::whole(wholeImage(canvas));
+    if (!(r.size.width > 0) || r == kx::Rect(0, 0, canvas.width, canvas.height)) return std::nullopt;
     // Values a hair beyond a whole pixel come from rounding, not from the clip.
     constexpr double kSlack = 1e-6;
     double x0 = std::floor(r.minX() + kSlack), y0 = std::floor(r.minY() + kSlack);
     double x1 = std::ceil(r.maxX() - kSlack), y1 = std::ceil(r.maxY() - kSlack);
-    return canvas.context->makePlacedImage(kx::toInt<int>(x0) - canvas.left, kx::toInt<int>(y0) - canvas.top,
-                                           kx::toInt<int>(x1 - x0), kx::toInt<int>(y1 - y0));
+    return std::array<int, 4>{kx::toInt<int>(x0) - canvas.left, kx::toInt<int>(y0) - canvas.top,
+                              kx::toInt<int>(x1 - x0), kx::toInt<int>(y1 - y0)};
 }
 
-// The same as a whole image.
+// The bitmap cut to the clip box (cutToClip).
 kx::ImageRef imageCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const kx::AffineTransform& scale) {
-    return placedCutToClip(canvas, clipBox, scale).wholeImage();
+    const std::optional<std::array<int, 4>> cut = cutToClip(canvas, clipBox, scale);
+    if (!cut) return wholeImage(canvas);
+    return canvas.context->makeImage((*cut)[0], (*cut)[1], (*cut)[2], (*cut)[3]);
+}
+
+// The same held as its painted part, for a picture that is mostly transparent.
+kx::PlacedImage placedCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const kx::AffineTransform& scale) {
+    const std::optional<std::array<int, 4>> cut = cutToClip(canvas, clipBox, scale);
+    if (!cut) return kx::PlacedImage::whole(wholeImage(canvas));
+    return canvas.context->makePlacedImage((*cut)[0], (*cut)[1], (*cut)[2], (*cut)[3]);
 }
 
 // The user-space transform of the context as it is now, so that a mask covering the whole bitmap

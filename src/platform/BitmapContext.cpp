@@ -966,29 +966,31 @@ ImageRef BitmapContext::makeImage(int x, int y, int w, int h) const {
 
 namespace {
 
-// Whether any of `n` pixel words is not zero: blocks of eight words are or-ed together, which the
-// compiler turns into a few vector instructions.
+// Whether any of `n` pixel words is not zero, sixteen words at a time.
 bool anyInk(const std::uint32_t* p, int n) {
-    std::uint32_t ink = 0;
     int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        std::uint32_t block = 0;
-        for (int k = 0; k < 8; ++k) block |= p[i + k];
-        ink |= block;
-        if (ink) return true;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        auto at = [&](int k) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + k)); };
+        const __m128i ink = _mm_or_si128(_mm_or_si128(at(0), at(4)), _mm_or_si128(at(8), at(12)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(ink, zero)) != 0xFFFF) return true;
     }
-    for (; i < n; ++i) ink |= p[i];
-    return ink != 0;
+#endif
+    for (; i < n; ++i)
+        if (p[i]) return true;
+    return false;
 }
 
 // The first and last non-zero word of a row of `n` words; false for a row of zeros.
 bool inkSpan(const std::uint32_t* p, int n, int& first, int& last) {
+    constexpr int kBlock = 16;
     int lo = 0;
-    while (lo + 8 <= n && !anyInk(p + lo, 8)) lo += 8;
+    while (lo + kBlock <= n && !anyInk(p + lo, kBlock)) lo += kBlock;
     while (lo < n && !p[lo]) ++lo;
     if (lo == n) return false;
     int hi = n;
-    while (hi - 8 > lo && !anyInk(p + hi - 8, 8)) hi -= 8;
+    while (hi - kBlock > lo && !anyInk(p + hi - kBlock, kBlock)) hi -= kBlock;
     while (!p[hi - 1]) --hi;
     first = lo;
     last = hi - 1;
