@@ -489,11 +489,16 @@ void PageCapture::closeTextForPicture() {
 
 std::optional<CapturedPicture> PageCapture::writePicture(const kx::ImageRef& picture, const kx::Rect& rect,
                                                          const std::string& name, double dpi) const {
-    if (!picture) return std::nullopt;
+    return writePicture(kx::PlacedImage::whole(picture), rect, name, dpi);
+}
+
+std::optional<CapturedPicture> PageCapture::writePicture(const kx::PlacedImage& picture, const kx::Rect& rect,
+                                                         const std::string& name, double dpi) const {
+    if (!picture.image) return std::nullopt;
     const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "PNG"));
     if (!KXWriteOrDeferCGImageToURL(picture, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f,
                                     kKXPackagePictureDeflateLevel)) return std::nullopt;
-    return CapturedPicture{path, rect, picture->width, picture->height};
+    return CapturedPicture{path, rect, picture.width, picture.height};
 }
 
 std::optional<CapturedPicture> PageCapture::writeClippedImage(const kx::ImageRef& image,
@@ -503,9 +508,10 @@ std::optional<CapturedPicture> PageCapture::writeClippedImage(const kx::ImageRef
     const KXPDFRenderState* state = topState();
     if (!state || state->clipBezierPaths().empty() || !(dpi > 0)) return std::nullopt;
     kx::Rect rect = imageRect;
-    kx::ImageRef clipped =
-        ClipImageInContextSize(pageSize_, image, kx::AffineTransform::makeScale(dpi / 72.0, dpi / 72.0),
-                               pageGeometry_.pageTransform, imageTransform, imageRect, state->clipBezierPaths(), &rect);
+    // Mostly transparent: held as its painted part.
+    kx::PlacedImage clipped = ClipPlacedImageInContextSize(
+        pageSize_, image, kx::AffineTransform::makeScale(dpi / 72.0, dpi / 72.0), pageGeometry_.pageTransform,
+        imageTransform, imageRect, state->clipBezierPaths(), &rect);
     return writePicture(clipped, rect, name, dpi);
 }
 

@@ -373,6 +373,8 @@ private:
     void keepStyle(const StyleKey& key, const std::type_info& type, std::shared_ptr<const void> record) const;
     std::optional<CapturedPicture> writePicture(const kx::ImageRef& picture, const kx::Rect& rect, const std::string& name,
                                                 double dpi) const;
+    std::optional<CapturedPicture> writePicture(const kx::PlacedImage& picture, const kx::Rect& rect,
+                                                const std::string& name, double dpi) const;
 
     CaptureDocument* document_ = nullptr;
     std::shared_ptr<KXPDFRenderStateStack> renderingStateStack_;

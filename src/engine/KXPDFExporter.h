@@ -128,6 +128,11 @@ public:
                                                const kx::AffineTransform& imageTransform, kx::Rect imageRect,
                                                const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths,
                                                kx::Rect* clipRect);
+    // The same picture held as its painted part (a clipped picture is mostly transparent).
+    static kx::PlacedImage ClipPlacedImageInContextSize(
+        kx::Size size, const kx::ImageRef& imageRef, const kx::AffineTransform& scaleTransform,
+        const kx::AffineTransform& pageTransform, const kx::AffineTransform& imageTransform, kx::Rect imageRect,
+        const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths, kx::Rect* clipRect);
     // The same with the identity as scale transform.
     static kx::ImageRef ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
                                                const kx::AffineTransform& pageTransform,

@@ -147,18 +147,23 @@ kx::ImageRef wholeImage(const Canvas& canvas) {
 }
 
 // The bitmap cut to the clip box mapped into pixels (from the top-left corner, whole pixels), or
-// the whole bitmap when the box covers it or is empty.
-kx::ImageRef imageCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const kx::AffineTransform& scale) {
-    if (clipBox.isNull()) return wholeImage(canvas);
+// the whole bitmap when the box covers it or is empty; held as its painted part.
+kx::PlacedImage placedCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const kx::AffineTransform& scale) {
+    if (clipBox.isNull()) return kx::PlacedImage::whole(wholeImage(canvas));
     kx::Rect r = scale.apply(clipBox).standardized();
-    if (!(r.size.width > 0) || r == kx::Rect(0, 0, canvas.width, canvas.height)) return wholeImage(canvas);
+    if (!(r.size.width > 0) || r == kx::Rect(0, 0, canvas.width, canvas.height))
+        return kx::PlacedImage::whole(wholeImage(canvas));
     // Values a hair beyond a whole pixel come from rounding, not from the clip.
     constexpr double kSlack = 1e-6;
     double x0 = std::floor(r.minX() + kSlack), y0 = std::floor(r.minY() + kSlack);
     double x1 = std::ceil(r.maxX() - kSlack), y1 = std::ceil(r.maxY() - kSlack);
-    kx::ImageRef cut = canvas.context->makeImage(kx::toInt<int>(x0) - canvas.left, kx::toInt<int>(y0) - canvas.top,
-                                                 kx::toInt<int>(x1 - x0), kx::toInt<int>(y1 - y0));
-    return cut;
+    return canvas.context->makePlacedImage(kx::toInt<int>(x0) - canvas.left, kx::toInt<int>(y0) - canvas.top,
+                                           kx::toInt<int>(x1 - x0), kx::toInt<int>(y1 - y0));
+}
+
+// The same as a whole image.
+kx::ImageRef imageCutToClip(const Canvas& canvas, const kx::Rect& clipBox, const kx::AffineTransform& scale) {
+    return placedCutToClip(canvas, clipBox, scale).wholeImage();
 }
 
 // The user-space transform of the context as it is now, so that a mask covering the whole bitmap
@@ -260,16 +265,17 @@ kx::ImageRef KXPDFExporter::DrawPatternInContextSize(kx::Size size, const kx::Af
     return imageCutToClip(canvas, box, scaleTransform);
 }
 
-kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
-                                                   const kx::AffineTransform& requestedScale,
-                                                   const kx::AffineTransform& pageTransform,
-                                                   const kx::AffineTransform& imageTransform, kx::Rect imageRect,
-                                                   const ClipPaths& clipBezierPaths, kx::Rect* clipRect) {
+kx::PlacedImage KXPDFExporter::ClipPlacedImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
+                                                           const kx::AffineTransform& requestedScale,
+                                                           const kx::AffineTransform& pageTransform,
+                                                           const kx::AffineTransform& imageTransform,
+                                                           kx::Rect imageRect, const ClipPaths& clipBezierPaths,
+                                                           kx::Rect* clipRect) {
     const kx::AffineTransform scaleTransform = cappedScale(size, requestedScale, pageTransform, clipBezierPaths);
     Canvas canvas = makeClippedCanvas(size, scaleTransform, pageTransform, clipBezierPaths);
-    if (!canvas.context) return nullptr;
+    if (!canvas.context) return {};
     // Without a picture there is nothing to cut; the caller keeps what it has.
-    if (!imageRef || !imageRef->isValid()) return nullptr;
+    if (!imageRef || !imageRef->isValid()) return {};
     kx::BitmapContext& ctx = *canvas.context;
     clipWithPaths(ctx, clipBezierPaths, pageTransform);
     kx::Rect box = ctx.clipBoundingBox();
@@ -277,12 +283,22 @@ kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::Imag
         box = kx::Rect(std::round(static_cast<float>(box.origin.x)), std::round(static_cast<float>(box.origin.y)),
                        std::ceil(static_cast<float>(box.size.width)), std::ceil(static_cast<float>(box.size.height)));
         // The clip does not cut the picture: the caller goes on with its own image.
-        if (box.contains(imageRect.standardized())) return nullptr;
+        if (box.contains(imageRect.standardized())) return {};
     }
     ctx.concatCTM(imageTransform);
     ctx.drawImage(*imageRef, kx::Rect(0, 0, 1, 1));
     if (clipRect) *clipRect = box;
-    return imageCutToClip(canvas, box, scaleTransform);
+    return placedCutToClip(canvas, box, scaleTransform);
+}
+
+kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,
+                                                   const kx::AffineTransform& requestedScale,
+                                                   const kx::AffineTransform& pageTransform,
+                                                   const kx::AffineTransform& imageTransform, kx::Rect imageRect,
+                                                   const ClipPaths& clipBezierPaths, kx::Rect* clipRect) {
+    return ClipPlacedImageInContextSize(size, imageRef, requestedScale, pageTransform, imageTransform, imageRect,
+                                        clipBezierPaths, clipRect)
+        .wholeImage();
 }
 
 kx::ImageRef KXPDFExporter::ClipImageInContextSize(kx::Size size, const kx::ImageRef& imageRef,

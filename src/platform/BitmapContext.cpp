@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/Numeric.h"
 
@@ -354,6 +355,49 @@ struct BitmapContext::Impl {
         syncMatrix();
     }
     bool usable() const { return isUsableTransform(toDevice()); }
+    // The transform that stretches a picture of width x height pixels upright over `rect` (user
+    // space), its top row at the rectangle's top edge; nullopt when nothing can be drawn so.
+    std::optional<AffineTransform> imagePlacement(const Rect& rect, int width, int height) const {
+        const Rect r = rect.standardized();
+        if (!usable() || !(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width) ||
+            !std::isfinite(r.size.height) || !finitePoint(r.origin) || width <= 0 || height <= 0)
+            return std::nullopt;
+        const AffineTransform place = AffineTransform::makeTranslation(r.origin.x, r.origin.y + r.size.height)
+                                          .scaled(r.size.width / width, -r.size.height / height);
+        if (!isUsableTransform(place.concat(toDevice()))) return std::nullopt;
+        return place;
+    }
+    // Whether cairo's transform with `place` after it maps pixels onto pixels: a linear part of
+    // zeros and ones (signed), checked as cairo holds it.
+    bool isUnscaledPlacement(const AffineTransform& place) {
+        cairo_save(cr);
+        cairo_matrix_t m = toCairo(place);
+        cairo_transform(cr, &m);
+        cairo_get_matrix(cr, &m);
+        cairo_restore(cr);
+        auto unit = [](double v) { return v == 1.0 || v == -1.0; };
+        return (unit(m.xx) && unit(m.yy) && m.xy == 0.0 && m.yx == 0.0) ||
+               (unit(m.xy) && unit(m.yx) && m.xx == 0.0 && m.yy == 0.0);
+    }
+    // Paints a picture placed by `place` (imagePlacement): the surface `s` holds its pixels from
+    // (left, top) on and is padded beyond its edges; only the part `bounds` (picture pixels) of the
+    // picture is painted.
+    void paintImage(cairo_surface_t* s, const AffineTransform& place, int left, int top, const Rect& bounds) {
+        composite([&](double alpha) {
+            cairo_save(cr);
+            cairo_matrix_t m = toCairo(place);
+            cairo_transform(cr, &m);
+            cairo_set_source_surface(cr, s, left, top);
+            cairo_pattern_set_filter(cairo_get_source(cr), filter());
+            // Padding keeps the edges of a scaled image sharp; the rectangle bounds it.
+            cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+            cairo_rectangle(cr, bounds.minX(), bounds.minY(), bounds.width(), bounds.height());
+            cairo_clip(cr);
+            cairo_paint_with_alpha(cr, alpha);
+            cairo_restore(cr);
+        });
+        syncMatrix();
+    }
     // Puts the user-space transform into cairo (identity when it is unusable; callers check).
     void syncMatrix() {
         AffineTransform d = toDevice();
@@ -803,30 +847,39 @@ void BitmapContext::drawRadialGradient(const std::vector<GradientStop>& stops, P
 }
 
 void BitmapContext::drawImage(const Image& image, const Rect& rect) {
-    Impl& im = *impl_;
-    Rect r = rect.standardized();
-    if (!im.usable() || !(r.size.width > 0) || !(r.size.height > 0) || !std::isfinite(r.size.width) ||
-        !std::isfinite(r.size.height) || !finitePoint(r.origin))
-        return;
+    std::optional<AffineTransform> place = impl_->imagePlacement(rect, image.width, image.height);
+    if (!place) return;
     SurfacePtr s = surfaceFromImage(image);
-    if (!s) return;
-    AffineTransform place = AffineTransform::makeTranslation(r.origin.x, r.origin.y + r.size.height)
-                                .scaled(r.size.width / image.width, -r.size.height / image.height);
-    if (!isUsableTransform(place.concat(im.toDevice()))) return;
-    im.composite([&](double alpha) {
-        cairo_save(im.cr);
-        cairo_matrix_t m = toCairo(place);
-        cairo_transform(im.cr, &m);
-        cairo_set_source_surface(im.cr, s.get(), 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(im.cr), im.filter());
-        // Padding keeps the edges of a scaled image sharp; the rectangle bounds it.
-        cairo_pattern_set_extend(cairo_get_source(im.cr), CAIRO_EXTEND_PAD);
-        cairo_rectangle(im.cr, 0, 0, image.width, image.height);
-        cairo_clip(im.cr);
-        cairo_paint_with_alpha(im.cr, alpha);
-        cairo_restore(im.cr);
-    });
-    im.syncMatrix();
+    if (s) impl_->paintImage(s.get(), *place, 0, 0, Rect(0, 0, image.width, image.height));
+}
+
+void BitmapContext::drawImage(const PlacedImage& picture, const Rect& rect) {
+    if (!picture.image) return;
+    const Image& part = *picture.image;
+    if (picture.isWhole()) return drawImage(part, rect);
+    if (picture.left < 0 || picture.top < 0 || part.width > picture.width - picture.left ||
+        part.height > picture.height - picture.top)
+        return;
+    Impl& im = *impl_;
+    std::optional<AffineTransform> place = im.imagePlacement(rect, picture.width, picture.height);
+    if (!place) return;
+    // Outside the part the whole picture is transparent, and so is the part's margin padded
+    // outwards: the part, shifted by its place, is the same source as the whole picture. Cairo
+    // samples both at the same points only where picture pixels land on device pixels unscaled
+    // (turned by right angles at most); any other transform it rounds to pixman's fixed point about
+    // the middle of the painted area, so limiting that area would move the samples. Such a
+    // transform draws the whole picture.
+    if (!im.isUnscaledPlacement(*place)) {
+        if (ImageRef whole = picture.wholeImage()) drawImage(*whole, rect);
+        return;
+    }
+    // Only the part is painted. A device pixel that the part's edge cuts inside the picture is
+    // sampled within half a pixel of that edge, where the filter blends the transparent margin with
+    // the transparent pixels beyond: it paints nothing there, nor outside, as the whole picture
+    // would not. Where the part's edge is the picture's, both are cut alike.
+    const Rect bounds(picture.left, picture.top, part.width, part.height);
+    SurfacePtr s = surfaceFromImage(part);
+    if (s) im.paintImage(s.get(), *place, picture.left, picture.top, bounds);
 }
 
 namespace {
@@ -909,6 +962,85 @@ ImageRef BitmapContext::makeImage(int x, int y, int w, int h) const {
             convertARGB32RowToRGBA(src, dst, x1 - x0);
     }
     return img;
+}
+
+namespace {
+
+// Whether any of `n` pixel words is not zero: blocks of eight words are or-ed together, which the
+// compiler turns into a few vector instructions.
+bool anyInk(const std::uint32_t* p, int n) {
+    std::uint32_t ink = 0;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint32_t block = 0;
+        for (int k = 0; k < 8; ++k) block |= p[i + k];
+        ink |= block;
+        if (ink) return true;
+    }
+    for (; i < n; ++i) ink |= p[i];
+    return ink != 0;
+}
+
+// The first and last non-zero word of a row of `n` words; false for a row of zeros.
+bool inkSpan(const std::uint32_t* p, int n, int& first, int& last) {
+    int lo = 0;
+    while (lo + 8 <= n && !anyInk(p + lo, 8)) lo += 8;
+    while (lo < n && !p[lo]) ++lo;
+    if (lo == n) return false;
+    int hi = n;
+    while (hi - 8 > lo && !anyInk(p + hi - 8, 8)) hi -= 8;
+    while (!p[hi - 1]) --hi;
+    first = lo;
+    last = hi - 1;
+    return true;
+}
+
+}  // namespace
+
+PlacedImage BitmapContext::makePlacedImage(int x, int y, int w, int h) const {
+    const int x0 = std::max(0, x), y0 = std::max(0, y);
+    const int x1 = static_cast<int>(std::min<std::int64_t>(width_, std::int64_t(x) + w));
+    const int y1 = static_cast<int>(std::min<std::int64_t>(height_, std::int64_t(y) + h));
+    if (x1 <= x0 || y1 <= y0) return {};
+    if (opaque_) return PlacedImage::whole(makeImage(x0, y0, x1 - x0, y1 - y0));
+    // The box of the words that are not zero: a transparent pixel of cairo's premultiplied surface
+    // is a zero word (and one that is not would turn into a transparent pixel inside the part).
+    cairo_surface_flush(impl_->surface);
+    const unsigned char* data = cairo_image_surface_get_data(impl_->surface);
+    const size_t stride = static_cast<size_t>(cairo_image_surface_get_stride(impl_->surface));
+    int left = x1, right = x0 - 1, top = y1, bottom = y0 - 1;
+    for (int row = y0; row < y1; ++row) {
+        const auto* words = reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(row) * stride) + x0;
+        int first = 0, last = 0;
+        if (!anyInk(words, x1 - x0) || !inkSpan(words, x1 - x0, first, last)) continue;
+        left = std::min(left, x0 + first);
+        right = std::max(right, x0 + last);
+        top = std::min(top, row);
+        bottom = row;
+    }
+    PlacedImage placed;
+    placed.width = x1 - x0;
+    placed.height = y1 - y0;
+    if (right < left) {
+        // Nothing painted: one transparent pixel stands for the picture.
+        left = right = x0;
+        top = bottom = y0;
+    } else {
+        // A transparent margin where the part stops short of the picture's edge.
+        left = std::max(x0, left - 1);
+        top = std::max(y0, top - 1);
+        right = std::min(x1 - 1, right + 1);
+        bottom = std::min(y1 - 1, bottom + 1);
+    }
+    const std::int64_t partPixels = std::int64_t(right - left + 1) * (bottom - top + 1);
+    if (partPixels * 2 > std::int64_t(placed.width) * placed.height) {
+        placed.image = makeImage(x0, y0, placed.width, placed.height);
+        return placed;
+    }
+    placed.image = makeImage(left, top, right - left + 1, bottom - top + 1);
+    placed.left = left - x0;
+    placed.top = top - y0;
+    return placed;
 }
 
 }  // namespace kx

@@ -107,6 +107,9 @@ public:
 
     // Images.
     void drawImage(const Image& image, const Rect& rect);
+    // Draws the whole picture as drawImage does, to the same pixels, while converting and painting
+    // only the part and the pixels next to it that the filter reaches.
+    void drawImage(const PlacedImage& picture, const Rect& rect);
     // Fills the clip with `tile` stretched over `tileRect` and repeated every tileRect.size across
     // the plane of pattern space; `patternToUser` maps pattern space into user space.
     void drawTiledImage(const Image& tile, const Rect& tileRect, const AffineTransform& patternToUser);
@@ -119,6 +122,11 @@ public:
     // A part of it, in pixels from the top-left corner, clipped to the bitmap; nullptr when
     // nothing remains.
     ImageRef makeImage(int x, int y, int w, int h) const;
+    // The same part as a picture of its size held as its painted part: the smallest rectangle that
+    // holds every pixel that is not fully transparent, with a transparent pixel's margin where it
+    // does not reach the picture's edge (see PlacedImage). The whole picture when the painted part
+    // would be most of it or the bitmap is opaque; no image when nothing remains.
+    PlacedImage makePlacedImage(int x, int y, int w, int h) const;
 
 private:
     struct Impl;

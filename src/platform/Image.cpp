@@ -1,5 +1,7 @@
 #include "platform/Image.h"
 
+#include <cstring>
+
 namespace kx {
 
 std::shared_ptr<Image> Image::make(int width, int height, PixelFormat format) {
@@ -10,6 +12,29 @@ std::shared_ptr<Image> Image::make(int width, int height, PixelFormat format) {
     img->format = format;
     img->pixels.assign(img->stride() * static_cast<size_t>(height), 0);
     return img;
+}
+
+PlacedImage PlacedImage::whole(ImageRef image) {
+    PlacedImage placed;
+    if (image) {
+        placed.width = image->width;
+        placed.height = image->height;
+    }
+    placed.image = std::move(image);
+    return placed;
+}
+
+ImageRef PlacedImage::wholeImage() const {
+    if (!image || isWhole()) return image;
+    if (left < 0 || top < 0 || image->width > width - left || image->height > height - top) return nullptr;
+    auto full = Image::make(width, height, image->format);
+    if (!full) return nullptr;
+    full->dpiX = image->dpiX;
+    full->dpiY = image->dpiY;
+    const size_t bpp = static_cast<size_t>(bytesPerPixel(image->format));
+    for (int y = 0; y < image->height; ++y)
+        std::memcpy(full->row(top + y) + static_cast<size_t>(left) * bpp, image->row(y), image->stride());
+    return full;
 }
 
 }  // namespace kx

@@ -56,4 +56,25 @@ struct Image {
 
 using ImageRef = std::shared_ptr<const Image>;
 
+// A picture of width x height pixels that is mostly transparent, kept as the part of it that holds
+// every pixel that is not: `image`, its top-left corner at (left, top) in the picture. Every pixel
+// outside the part is transparent black, and so is every edge row and column of the part that does
+// not lie on the picture's own edge, so the part padded at its edges shows the same pixels as the
+// whole picture padded at its edges. A whole image is its own part at (0, 0).
+struct PlacedImage {
+    ImageRef image;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+
+    static PlacedImage whole(ImageRef image);
+    bool isWhole() const {
+        return image && left == 0 && top == 0 && image->width == width && image->height == height;
+    }
+    // The whole picture: the part itself when it is whole, else the part copied into a blank image
+    // (nullptr without a part or for a part that does not fit the size).
+    ImageRef wholeImage() const;
+};
+
 }  // namespace kx

@@ -29,14 +29,19 @@ KXPictureStore::Deferral::~Deferral() {
 
 std::uint64_t KXPictureStore::activeOwner() { return tActiveOwner; }
 
-size_t KXPictureStore::bytesOf(const Held& held) { return held.image ? held.image->pixels.size() : 0; }
+size_t KXPictureStore::bytesOf(const Held& held) { return held.picture.image ? held.picture.image->pixels.size() : 0; }
 
 bool KXPictureStore::defer(const kx::ImageRef& image, const std::string& path, kx::ImageFileType type, double dpiX,
                            double dpiY, float quality, int deflateLevel, std::uint64_t owner) {
-    if (!image || path.empty()) return false;
+    return defer(kx::PlacedImage::whole(image), path, type, dpiX, dpiY, quality, deflateLevel, owner);
+}
+
+bool KXPictureStore::defer(const kx::PlacedImage& picture, const std::string& path, kx::ImageFileType type,
+                           double dpiX, double dpiY, float quality, int deflateLevel, std::uint64_t owner) {
+    if (!picture.image || path.empty()) return false;
     {
         std::lock_guard lock(mutex_);
-        Held held{image, type, dpiX, dpiY, quality, deflateLevel, owner, nextSequence_++};
+        Held held{picture, type, dpiX, dpiY, quality, deflateLevel, owner, nextSequence_++};
         auto [it, fresh] = held_.try_emplace(path, held);
         if (!fresh) {
             heldBytes_ -= bytesOf(it->second);
@@ -69,8 +74,8 @@ void KXPictureStore::realizeBeyondLimit() {
 }
 
 bool KXPictureStore::writeOut(const std::string& path, const Held& held) {
-    const bool written = KXWriteCGImageToURL(held.image, path, held.type, held.dpiX, held.dpiY, held.quality,
-                                             held.deflateLevel);
+    const bool written = KXWriteCGImageToURL(held.picture.wholeImage(), path, held.type, held.dpiX, held.dpiY,
+                                             held.quality, held.deflateLevel);
     // Written or not, the picture leaves memory: a failed write is reported as it would have been
     // when the picture was made.
     std::lock_guard lock(mutex_);
@@ -84,12 +89,16 @@ bool KXPictureStore::writeOut(const std::string& path, const Held& held) {
 }
 
 kx::ImageRef KXPictureStore::read(const std::string& path) const {
+    return readPlaced(path).wholeImage();
+}
+
+kx::PlacedImage KXPictureStore::readPlaced(const std::string& path) const {
     {
         std::lock_guard lock(mutex_);
         auto it = held_.find(path);
-        if (it != held_.end()) return it->second.image;
+        if (it != held_.end()) return it->second.picture;
     }
-    return kx::readImageFile(path);
+    return kx::PlacedImage::whole(kx::readImageFile(path));
 }
 
 bool KXPictureStore::isHeld(const std::string& path) const {
@@ -173,10 +182,16 @@ void KXPictureStore::setMemoryLimit(size_t bytes) {
 
 bool KXWriteOrDeferCGImageToURL(const kx::ImageRef& image, const std::string& path, kx::ImageFileType type,
                                 double dpiX, double dpiY, float quality, int pngDeflateLevel) {
+    return KXWriteOrDeferCGImageToURL(kx::PlacedImage::whole(image), path, type, dpiX, dpiY, quality, pngDeflateLevel);
+}
+
+bool KXWriteOrDeferCGImageToURL(const kx::PlacedImage& picture, const std::string& path, kx::ImageFileType type,
+                                double dpiX, double dpiY, float quality, int pngDeflateLevel) {
     const std::uint64_t owner = KXPictureStore::activeOwner();
+    const kx::ImageRef& image = picture.image;
     // Only a lossless type that keeps the bitmap's pixels as they are may stand in for its file.
     const bool holds = owner != 0 && type == kx::ImageFileType::PNG && image && image->isValid() &&
                        image->format != kx::PixelFormat::CMYK8 && !path.empty();
-    if (!holds) return KXWriteCGImageToURL(image, path, type, dpiX, dpiY, quality, pngDeflateLevel);
-    return KXPictureStore::shared().defer(image, path, type, dpiX, dpiY, quality, pngDeflateLevel, owner);
+    if (!holds) return KXWriteCGImageToURL(picture.wholeImage(), path, type, dpiX, dpiY, quality, pngDeflateLevel);
+    return KXPictureStore::shared().defer(picture, path, type, dpiX, dpiY, quality, pngDeflateLevel, owner);
 }

@@ -62,9 +62,16 @@ public:
     // the oldest held pictures realized at once.
     bool defer(const kx::ImageRef& image, const std::string& path, kx::ImageFileType type, double dpiX, double dpiY,
                float quality, int deflateLevel, std::uint64_t owner = 0);
+    // The same for a picture held as its painted part: only the part is kept (and counted), and
+    // everything that reads or writes the picture whole gets exactly the whole picture.
+    bool defer(const kx::PlacedImage& picture, const std::string& path, kx::ImageFileType type, double dpiX,
+               double dpiY, float quality, int deflateLevel, std::uint64_t owner = 0);
 
     // The held picture of `path`, else the file's content decoded (nullptr when neither).
     kx::ImageRef read(const std::string& path) const;
+    // The same as a placed picture, for readers that only draw it: a held part as it is held, a
+    // file as a whole image (no image when neither).
+    kx::PlacedImage readPlaced(const std::string& path) const;
     // Whether `path` is held.
     bool isHeld(const std::string& path) const;
     // Held, or a regular file on disk.
@@ -96,7 +103,7 @@ public:
 
 private:
     struct Held {
-        kx::ImageRef image;
+        kx::PlacedImage picture;
         kx::ImageFileType type = kx::ImageFileType::PNG;
         double dpiX = 72;
         double dpiY = 72;
@@ -125,4 +132,7 @@ private:
 // KXWriteCGImageToURL, except that a PNG picture made while a Deferral is active on this thread is
 // held in the shared store instead (a CMYK bitmap, which PNG turns into RGB, is written at once).
 bool KXWriteOrDeferCGImageToURL(const kx::ImageRef& image, const std::string& path, kx::ImageFileType type,
+                                double dpiX, double dpiY, float quality, int pngDeflateLevel = -1);
+// The same for a picture made as its painted part: held as the part, written whole.
+bool KXWriteOrDeferCGImageToURL(const kx::PlacedImage& picture, const std::string& path, kx::ImageFileType type,
                                 double dpiX, double dpiY, float quality, int pngDeflateLevel = -1);

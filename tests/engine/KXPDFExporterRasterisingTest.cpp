@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 
 #include "engine/KXPDFExporter.h"
 #include "pdf/state/KXPDFCGPathUtilities.h"
@@ -187,6 +188,16 @@ TEST(KXPDFExporterRasterising, ClipImageCutsOnlyWhenTheClipCutsThePicture) {
     EXPECT_EQ(cut->height, 200);
     EXPECT_EQ(pixelAt(*cut, 10, 50), kRed) << "the visible part of the picture";
     EXPECT_EQ(pixelAt(*cut, 50, 50), kClear) << "beyond the picture";
+    // Held as its painted part: the picture's visible strip and a transparent margin, placed in
+    // the same 320 x 200 picture.
+    const PlacedImage placed = KXPDFExporter::ClipPlacedImageInContextSize(
+        {200, 100}, red, AffineTransform::makeScale(2, 2), kPageToDisplay, imageToDisplay, imageRect, half, &clip);
+    ASSERT_TRUE(placed.image);
+    EXPECT_EQ(std::tie(placed.left, placed.width, placed.height), std::make_tuple(0, 320, 200));
+    EXPECT_EQ(placed.top, 39);
+    EXPECT_EQ(placed.image->width, 41);
+    EXPECT_EQ(placed.image->height, 82);
+    EXPECT_EQ(placed.wholeImage()->pixels, cut->pixels);
 
     // The form without a scale transform draws at one pixel a point.
     cut = KXPDFExporter::ClipImageInContextSize({200, 100}, red, kPageToDisplay, imageToDisplay, imageRect, half, &clip);

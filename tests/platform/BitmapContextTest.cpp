@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -383,4 +384,157 @@ TEST(BitmapContext, ASharedTilePaintedOverManyPathsIsConvertedOnce) {
     ASSERT_TRUE(ctx);
     ctx->drawTiledImage(ImageRef(blue), Rect(0, 0, 8, 8), AffineTransform::identity());
     expectNear(pixelAt(*ctx->makeImage(), 3, 3), kBlue, 0, "a new image is not mistaken for an old one");
+}
+
+namespace {
+
+// A 90 x 60 picture, transparent but for antialiased shapes of several colours and opacities in
+// a small area; with `toEdge` a shape also reaches the picture's right and bottom edges.
+std::unique_ptr<BitmapContext> sparsePicture(bool toEdge) {
+    auto ctx = make(90, 60);
+    ctx->setFillColor(Color{0.9, 0.2, 0.1, 1});
+    Path blob;
+    blob.addEllipseInRect(Rect(30.3, 20.6, 14.2, 9.7));
+    ctx->addPath(blob);
+    ctx->fillPath();
+    ctx->setFillColor(Color{0.1, 0.5, 0.9, 0.6});
+    ctx->fillRect(Rect(38.5, 24.25, 9, 5));
+    if (toEdge) {
+        ctx->setFillColor(Color{0.2, 0.8, 0.3, 0.8});
+        ctx->fillRect(Rect(80.5, 0, 9.5, 6.3));
+    }
+    return ctx;
+}
+
+// "" for two images with the same pixels, else how many pixels differ and the first of them.
+std::string differingPixels(const Image& a, const Image& b) {
+    if (a.width != b.width || a.height != b.height) return "different sizes";
+    int count = 0;
+    std::string first;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            const RGBA p = pixelAt(a, x, y), q = pixelAt(b, x, y);
+            if (p == q) continue;
+            if (count++ == 0)
+                first = std::to_string(x) + "," + std::to_string(y) + ": " + std::to_string(p[0]) + " " +
+                        std::to_string(p[1]) + " " + std::to_string(p[2]) + " " + std::to_string(p[3]) + " against " +
+                        std::to_string(q[0]) + " " + std::to_string(q[1]) + " " + std::to_string(q[2]) + " " +
+                        std::to_string(q[3]);
+        }
+    return count ? std::to_string(count) + " pixels differ, the first at " + first : "";
+}
+
+}  // namespace
+
+TEST(BitmapContext, APlacedImageHoldsThePaintedPartWithATransparentMargin) {
+    struct Case { bool toEdge; int x, y, w, h; bool whole; const char* what; };
+    const Case cases[] = {
+        {false, 0, 0, 90, 60, false, "the whole bitmap, shapes inside"},
+        {true, 0, 0, 90, 60, false, "a shape at the right and bottom edges: no margin there"},
+        {false, 28, 28, 20, 14, true, "a region the shapes fill for the most part"},
+        {false, 50, 0, 40, 20, false, "a region with nothing painted"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto ctx = sparsePicture(c.toEdge);
+        const ImageRef region = ctx->makeImage(c.x, c.y, c.w, c.h);
+        const PlacedImage placed = ctx->makePlacedImage(c.x, c.y, c.w, c.h);
+        ASSERT_TRUE(placed.image);
+        EXPECT_EQ(placed.width, c.w);
+        EXPECT_EQ(placed.height, c.h);
+        EXPECT_EQ(placed.isWhole(), c.whole);
+        const ImageRef whole = placed.wholeImage();
+        ASSERT_TRUE(whole);
+        EXPECT_EQ(whole->pixels, region->pixels) << "expanded, the part is the region's picture";
+        if (c.whole) continue;
+        const Image& part = *placed.image;
+        EXPECT_LT(part.width * part.height * 2, c.w * c.h);
+        // Every edge of the part that lies inside the picture is transparent; the part's inside
+        // reaches painted pixels on every side that has a margin.
+        auto columnIsClear = [&](int x) {
+            for (int y = 0; y < part.height; ++y)
+                if (pixelAt(part, x, y)[3]) return false;
+            return true;
+        };
+        auto rowIsClear = [&](int y) {
+            for (int x = 0; x < part.width; ++x)
+                if (pixelAt(part, x, y)[3]) return false;
+            return true;
+        };
+        const bool blank = std::all_of(region->pixels.begin(), region->pixels.end(), [](auto v) { return v == 0; });
+        if (blank) {
+            EXPECT_EQ(part.width * part.height, 1) << "nothing painted: one transparent pixel";
+            continue;
+        }
+        const bool atRight = placed.left + part.width == c.w, atBottom = placed.top + part.height == c.h;
+        EXPECT_EQ(atRight, c.toEdge);
+        EXPECT_EQ(atBottom, c.toEdge);
+        EXPECT_TRUE(columnIsClear(0) && rowIsClear(0));
+        EXPECT_FALSE(columnIsClear(1) || rowIsClear(1));
+        EXPECT_EQ(columnIsClear(part.width - 1), !atRight);
+        EXPECT_FALSE(columnIsClear(part.width - 1 - (atRight ? 0 : 1)));
+        EXPECT_EQ(rowIsClear(part.height - 1), !atBottom);
+        EXPECT_FALSE(rowIsClear(part.height - 1 - (atBottom ? 0 : 1)));
+    }
+}
+
+TEST(BitmapContext, APlacedImageDrawsTheSamePixelsAsTheWholePicture) {
+    struct Case { AffineTransform t; double alpha; ImageInterpolation filter; bool mask; const char* what; };
+    const double turn = 0.52;
+    const Case cases[] = {
+        {AffineTransform::identity(), 1, ImageInterpolation::Default, false, "identity"},
+        {AffineTransform::makeTranslation(17, 23), 1, ImageInterpolation::Default, false, "whole-pixel offset"},
+        {AffineTransform::makeTranslation(17.37, 23.81), 1, ImageInterpolation::Default, false, "fractional offset"},
+        {{2.7, 0, 0, 2.3, 3.5, 4.25}, 1, ImageInterpolation::Default, false, "scaled up"},
+        {{2.7, 0, 0, 2.3, 3.5, 4.25}, 1, ImageInterpolation::None, false, "scaled up without smoothing"},
+        {{0.61, 0, 0, 0.7, 5.3, 2.9}, 1, ImageInterpolation::Default, false, "scaled down a little"},
+        {{0.21, 0, 0, 0.33, 5.3, 2.9}, 1, ImageInterpolation::Default, false, "scaled down"},
+        {{0.03, 0, 0, 0.05, 40.2, 30.7}, 1, ImageInterpolation::Default, false, "scaled down past the filter's cap"},
+        {{1.3 * std::cos(turn), 1.3 * std::sin(turn), -1.1 * std::sin(turn), 1.1 * std::cos(turn), 80.4, 10.6}, 1,
+         ImageInterpolation::Default, false, "rotated"},
+        {{0.4, 0.2, -0.3, 0.5, 60.5, 20.2}, 1, ImageInterpolation::Default, false, "rotated and scaled down"},
+        {{1, 0, 0, -1, 20.5, 120.5}, 1, ImageInterpolation::Default, false, "mirrored"},
+        {{0, 1, -1, 0, 120.3, 20.6}, 1, ImageInterpolation::Default, false, "turned a quarter"},
+        {AffineTransform::makeTranslation(40.25, 50.5), 0.6, ImageInterpolation::None, true,
+         "fractional offset, faint, under a mask, without smoothing"},
+        {AffineTransform::makeTranslation(17.37, 23.81), 0.5, ImageInterpolation::Default, false, "half opacity"},
+        {{0.21, 0, 0, 0.33, 5.3, 2.9}, 0.3, ImageInterpolation::Default, false, "scaled down, faint"},
+        {{1.3, 0.1, 0.2, 1.2, 7.7, 8.8}, 0.7, ImageInterpolation::Default, true, "skewed, faint, under a mask"},
+    };
+    // A gray mask over the target: its left half lets everything through, its right half a third.
+    auto mask = Image::make(2, 1, PixelFormat::Gray8);
+    mask->pixels = {255, 85};
+    auto plain = make(200, 150);
+    plain->setFillColor(Color{0.3, 0.3, 0.6, 0.5});
+    plain->fillRect(Rect(0, 0, 200, 150));
+    const ImageRef background = plain->makeImage();
+    for (bool toEdge : {false, true}) {
+        auto source = sparsePicture(toEdge);
+        const ImageRef whole = source->makeImage();
+        const PlacedImage placed = source->makePlacedImage(0, 0, 90, 60);
+        ASSERT_FALSE(placed.isWhole());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (toEdge ? ", picture painted to its edge" : ""));
+            std::array<ImageRef, 2> drawn;
+            for (int k = 0; k < 2; ++k) {
+                auto ctx = make(200, 150);
+                // Something under the picture, which transparent pixels must leave as it is.
+                ctx->setFillColor(Color{0.3, 0.3, 0.6, 0.5});
+                ctx->fillRect(Rect(0, 0, 200, 150));
+                ctx->setImageInterpolation(c.filter);
+                ctx->setAlpha(c.alpha);
+                if (c.mask) ctx->clipToMask(*mask, Rect(0, 0, 200, 150));
+                ctx->concatCTM(c.t);
+                const Rect rect(0, 0, 90, 60);
+                if (k == 0)
+                    ctx->drawImage(*whole, rect);
+                else
+                    ctx->drawImage(placed, rect);
+                drawn[static_cast<size_t>(k)] = ctx->makeImage();
+            }
+            ASSERT_TRUE(drawn[0] && drawn[1]);
+            EXPECT_EQ(differingPixels(*drawn[0], *drawn[1]), "");
+            EXPECT_NE(drawn[0]->pixels, background->pixels) << "the picture shows";
+        }
+    }
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
@@ -162,4 +163,47 @@ TEST(KXPictureStore, APictureBeingWrittenStaysReadableAndRealizeWaitsForItsJob) 
     EXPECT_EQ(store.heldBytes(), 0u);
     ASSERT_TRUE(KXWriteCGImageToURL(picture, direct, ImageFileType::PNG, 96, 96, 1.0f, 3));
     EXPECT_EQ(readFile(path), readFile(direct));
+}
+
+TEST(KXPictureStore, APictureHeldAsItsPartIsReadAndWrittenWhole) {
+    KXPictureStore store;
+    // A 40 x 30 picture, transparent but for a 5 x 4 block at (12, 9) inside a transparent margin.
+    auto part = Image::make(7, 6, PixelFormat::RGBA8);
+    for (int y = 1; y < 5; ++y)
+        for (int x = 1; x < 6; ++x) {
+            std::uint8_t* p = part->row(y) + 4 * x;
+            p[0] = static_cast<std::uint8_t>(40 * x);
+            p[1] = static_cast<std::uint8_t>(50 * y);
+            p[2] = 77;
+            p[3] = static_cast<std::uint8_t>(x == 3 ? 128 : 255);
+        }
+    const PlacedImage placed{part, 11, 8, 40, 30};
+    const ImageRef whole = placed.wholeImage();
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(test::pixelAt(*whole, 12, 9), (test::RGBA{40, 50, 77, 255}));
+    EXPECT_EQ(test::pixelAt(*whole, 11, 8), (test::RGBA{0, 0, 0, 0}));
+
+    const std::string held = freshPath("store-part.png"), direct = freshPath("store-part-direct.png");
+    ASSERT_TRUE(store.defer(placed, held, ImageFileType::PNG, 150, 150, 1.0f, 3));
+    EXPECT_EQ(store.heldBytes(), part->pixels.size()) << "only the part is counted";
+    const PlacedImage back = store.readPlaced(held);
+    EXPECT_EQ(back.image, part);
+    EXPECT_EQ(std::tie(back.left, back.top, back.width, back.height), std::tie(placed.left, placed.top, placed.width,
+                                                                               placed.height));
+    ImageRef read = store.read(held);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(std::tie(read->width, read->height), std::tie(whole->width, whole->height));
+    EXPECT_EQ(read->pixels, whole->pixels) << "a reader of the whole picture gets it whole";
+
+    ASSERT_TRUE(store.realize(held));
+    ASSERT_TRUE(KXWriteCGImageToURL(whole, direct, ImageFileType::PNG, 150, 150, 1.0f, 3));
+    EXPECT_EQ(readFile(held), readFile(direct)) << "written as the whole picture is";
+    const PlacedImage fromFile = store.readPlaced(held);
+    ASSERT_TRUE(fromFile.isWhole());
+    EXPECT_EQ(fromFile.image->pixels, whole->pixels) << "a file is read as a whole picture";
+
+    // Written at once where nothing holds it: the whole picture's file, too.
+    const std::string unheld = freshPath("store-part-unheld.png");
+    ASSERT_TRUE(KXWriteOrDeferCGImageToURL(placed, unheld, ImageFileType::PNG, 150, 150, 1.0f, 3));
+    EXPECT_EQ(readFile(unheld), readFile(direct));
 }

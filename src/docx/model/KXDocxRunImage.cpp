@@ -108,16 +108,17 @@ std::shared_ptr<KXDocxRunImage> KXDocxRunImage::FindBigRectRunImage(const KXDocx
 bool KXDocxRunImage::drawInContext(kx::BitmapContext* context, const kx::AffineTransform& /*pageTransform*/,
                                    bool /*needClip*/) const {
     if (!context) return false;
-    kx::ImageRef image = KXPictureStore::shared().read(imagePath_);
-    if (!image) return false;
-    if (image->width == 0) {
+    // Only drawn: a picture held as its painted part draws that part.
+    const kx::PlacedImage image = KXPictureStore::shared().readPlaced(imagePath_);
+    if (!image.image) return false;
+    if (image.width == 0) {
         std::fprintf(stderr, "runImage.imagePath: image with path is null:%s!\n", imagePath_.c_str());
         return false;
     }
     // The context's user space is display space: the page, y downward.
     context->saveGState();
     context->concatCTM(imageToPage(*this));
-    context->drawImage(*image, kx::Rect(0, 0, 1, 1));
+    context->drawImage(image, kx::Rect(0, 0, 1, 1));
     context->restoreGState();
     return true;
 }
@@ -161,21 +162,22 @@ kx::ImageRef KXDocxRunImage::MergeRunImage(const KXDocxRunImageArray& images, kx
     std::map<std::string, size_t> usesLeft;
     for (const auto& run : images)
         if (run) ++usesLeft[run->imagePath()];
-    std::map<std::string, kx::ImageRef> decoded;
+    // A picture held as its painted part draws that part.
+    std::map<std::string, kx::PlacedImage> decoded;
     for (const auto& run : images) {
         if (!run) continue;
         const bool last = --usesLeft[run->imagePath()] == 0;
         if (overlapOf(drawnRect(*run), page).isNull()) continue;
         auto [it, fresh] = decoded.try_emplace(run->imagePath());
-        if (fresh) it->second = KXPictureStore::shared().read(run->imagePath());
-        const kx::ImageRef picture = it->second;
+        if (fresh) it->second = KXPictureStore::shared().readPlaced(run->imagePath());
+        const kx::PlacedImage picture = it->second;
         if (last) decoded.erase(it);
-        if (!picture || picture->width == 0) continue;
+        if (!picture.image || picture.width == 0) continue;
         context->saveGState();
         const float opacity = run->pictInfo().opacity;
         if (opacity < 1.0f) context->setAlpha(std::clamp(static_cast<double>(opacity), 0.0, 1.0));
         context->concatCTM(imageToPage(*run));
-        context->drawImage(*picture, kx::Rect(0, 0, 1, 1));
+        context->drawImage(picture, kx::Rect(0, 0, 1, 1));
         context->restoreGState();
     }
     if (clipRect) *clipRect = kx::Rect(u.minX(), u.minY(), pw / s, ph / s);

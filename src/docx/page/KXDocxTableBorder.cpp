@@ -91,6 +91,7 @@ void KXDocxTableBorder::PieceIndex::candidates(const KXDocxTableLine& line, bool
 }
 
 void KXDocxTableBorder::initProcessTableLines(PieceIndex* pieces) {
+    property_.reset();
     const double miniLength = std::max((borderLength_ - static_cast<double>(kPieceAllowance)) * 0.6, 2.0);
     // The same as FindTableLines(CreateAllChildTableLines(...)), in one pass: a long merged rule has
     // many pieces, of which a cell's border keeps the few along it, so the pieces are measured against
@@ -199,6 +200,11 @@ double KXDocxTableBorder::borderWidth(const KXDocx_Color& color) const {
 }
 
 KXDocx_Border KXDocxTableBorder::borderProperty() const {
+    if (!property_) property_ = makeBorderProperty();
+    return *property_;
+}
+
+KXDocx_Border KXDocxTableBorder::makeBorderProperty() const {
     if (tableLines_.empty()) {
         KXDocx_Border none = KXDocxUtilities::defaultBorder_None();
         none.val = 1;

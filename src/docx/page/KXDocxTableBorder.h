@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -71,13 +72,18 @@ public:
     const std::shared_ptr<KXDocxTablePoint>& borderPoint1() const { return borderPoint1_; }
     const std::shared_ptr<KXDocxTablePoint>& borderPoint2() const { return borderPoint2_; }
     const kx::Rect& bounds() const { return bounds_; }
-    KXDocxTableLineArray& tableLines() { return tableLines_; }
+    KXDocxTableLineArray& tableLines() {
+        property_.reset();
+        return tableLines_;
+    }
     const KXDocxTableLineArray& tableLines() const { return tableLines_; }
     const KXDocxTableLineArray& childLineArray() const { return childLineArray_; }
     const KXDocxTableLineArray& styleLineArray() const { return styleLineArray_; }
     const KXDocxRunPathArray& allRunPaths() const { return allRunPaths_; }
 
 private:
+    KXDocx_Border makeBorderProperty() const;
+
     bool isHorizontal_ = false;
     double borderLength_ = 0;
     std::shared_ptr<KXDocxTablePoint> borderPoint1_;
@@ -87,4 +93,6 @@ private:
     KXDocxTableLineArray childLineArray_;
     KXDocxTableLineArray styleLineArray_;
     KXDocxRunPathArray allRunPaths_;
+    // The border record once worked out: the two cells on either side of an edge both ask for it.
+    mutable std::optional<KXDocx_Border> property_;
 };

@@ -1,15 +1,17 @@
 // Image runs: the merge test and its edges, joining a group in reading order, the frame of a turned
 // picture, a group merged into one picture (pixels, size, reading and stacking order, resolution
-// bounds, pixel cap; pictures held in memory merged without being written) and the VML picture
-// written for a run.
+// bounds, pixel cap; pictures held in memory merged without being written, pictures held as their
+// painted parts merged as whole ones) and the VML picture written for a run.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "DocxPictFixtures.h"
 #include "docx/model/KXDocxRunImage.h"
+#include "platform/BitmapContext.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "support/TestSupport.h"
@@ -152,6 +154,59 @@ TEST(KXDocxRunImage, MergesHeldPicturesWithoutWritingThem) {
     for (const std::string& input : inputs) {
         EXPECT_FALSE(kx::fileExists(input)) << "merged away, never written: " << input;
         EXPECT_FALSE(KXPictureStore::shared().isHeld(input)) << "forgotten with the page: " << input;
+    }
+}
+
+// Pictures held as their painted parts (clipped pictures, mostly transparent) merge into the same
+// pixels as the same pictures held whole: drawn one picture pixel to one merged pixel, at a
+// fraction of a pixel's offset, and scaled.
+TEST(KXDocxRunImage, MergesPicturesHeldAsTheirPartsAsTheWholePictures) {
+    // A 90 x 60 picture, transparent but for an antialiased disc and a faint bar.
+    auto canvas = kx::BitmapContext::create(90, 60);
+    ASSERT_TRUE(canvas);
+    kx::Path disc;
+    disc.addEllipseInRect(kx::Rect(20.4, 15.7, 17.3, 11.1));
+    canvas->setFillColor(kx::Color{0.8, 0.3, 0.1, 1});
+    canvas->addPath(disc);
+    canvas->fillPath();
+    canvas->setFillColor(kx::Color{0.1, 0.4, 0.9, 0.5});
+    canvas->fillRect(kx::Rect(30.5, 20.25, 12, 4));
+    const kx::PlacedImage part = canvas->makePlacedImage(0, 0, 90, 60);
+    ASSERT_FALSE(part.isWhole());
+    const kx::ImageRef whole = canvas->makeImage();
+
+    struct Case {
+        const char* what;
+        kx::Rect first, second;
+        float opacity;
+        double scale;
+    };
+    const Case cases[] = {
+        {"a picture pixel to a merged pixel", {100.25, 100.5, 45, 30}, {110, 104.75, 45, 30}, 1, 2},
+        {"faint", {100.25, 100.5, 45, 30}, {110, 104.75, 45, 30}, 0.6f, 2},
+        {"scaled", {100.3, 100.1, 40, 33}, {108.7, 103.2, 51, 29}, 1, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::array<kx::ImageRef, 2> merged;
+        for (int k = 0; k < 2; ++k) {
+            KXPictureStore::Deferral page;
+            KXDocxRunImageArray runs;
+            for (int i = 0; i < 2; ++i) {
+                const std::string path = kx::pathJoin(tempDir(), "held-part-" + std::to_string(i) + ".png");
+                ASSERT_TRUE(k == 0 ? KXWriteOrDeferCGImageToURL(whole, path, kx::ImageFileType::PNG, 144, 144, 1.0f)
+                                   : KXWriteOrDeferCGImageToURL(part, path, kx::ImageFileType::PNG, 144, 144, 1.0f));
+                auto run = imageRun(i == 0 ? c.first : c.second, static_cast<std::uint64_t>(i), path);
+                run->pictInfo().opacity = c.opacity;
+                runs.push_back(run);
+            }
+            kx::Rect frame;
+            merged[static_cast<size_t>(k)] =
+                KXDocxRunImage::MergeRunImage(runs, {612, 792}, kx::AffineTransform::makeScale(c.scale, c.scale), &frame);
+            ASSERT_TRUE(merged[static_cast<size_t>(k)]);
+        }
+        EXPECT_EQ(merged[0]->pixels, merged[1]->pixels);
+        EXPECT_TRUE(std::any_of(merged[0]->pixels.begin(), merged[0]->pixels.end(), [](auto v) { return v != 0; }));
     }
 }
 

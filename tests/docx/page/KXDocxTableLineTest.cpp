@@ -378,6 +378,26 @@ TEST(KXDocxTableBorder, IndexedPiecesMatchMeasuringEveryPiece) {
     }
 }
 
+// The two cells on either side of an edge share its border and both ask for its record, which is
+// worked out once; lines taken off the edge afterwards, or worked out again, give a new record.
+TEST(KXDocxTableBorder, RecordFollowsTheLinesUnderTheEdge) {
+    const KXDocxTableLineArray lines{cutLine(0, 100, 100, 100), cutLine(0, 102, 100, 102)};
+    auto point = [&](double x) {
+        auto p = std::make_shared<KXDocxTablePoint>();
+        p->setPoint({x, 100});
+        p->setTableLines(lines);
+        return p;
+    };
+    KXDocxTableBorder border(point(0), point(100), true);
+    border.initProcessTableLines();
+    EXPECT_EQ(border.borderProperty().val, 15) << "two strokes 2 apart: double";
+    border.tableLines().pop_back();
+    border.initProcessTableLines();
+    EXPECT_EQ(border.borderProperty().val, 2) << "one stroke left";
+    border.tableLines().clear();
+    EXPECT_EQ(border.borderProperty().val, 1) << "no line: no border";
+}
+
 TEST(KXDocxTableManager, CandidatesAndLines) {
     struct Case {
         const char* what;
