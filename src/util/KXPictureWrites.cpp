@@ -29,32 +29,26 @@ void KXPictureWrites::finishOldest() {
     if (!written) failed_.push_back(std::move(oldest.path));
 }
 
+void KXPictureWrites::runHere(const std::string& path, const std::function<bool()>& write) {
+    bool written = false;
+    try {
+        written = write();
+    } catch (...) {
+        written = false;
+    }
+    if (!written) failed_.push_back(path);
+}
+
 void KXPictureWrites::add(const std::string& path, std::function<bool()> write, size_t bytes) {
     if (!write) return;
-    if (maxRunning_ == 0) {
-        bool written = false;
-        try {
-            written = write();
-        } catch (...) {
-            written = false;
-        }
-        if (!written) failed_.push_back(path);
-        return;
-    }
+    if (maxRunning_ == 0) return runHere(path, write);
     while (!running_.empty() && (running_.size() >= maxRunning_ || bytes_ + bytes > maxBytes_)) finishOldest();
     std::future<bool> result;
     try {
         result = std::async(std::launch::async, write);
     } catch (const std::system_error&) {
         // No thread to be had: the write runs here.
-        bool written = false;
-        try {
-            written = write();
-        } catch (...) {
-            written = false;
-        }
-        if (!written) failed_.push_back(path);
-        return;
+        return runHere(path, write);
     }
     running_.push_back({path, std::move(result), bytes});
     bytes_ += bytes;

@@ -35,6 +35,7 @@ private:
         size_t bytes = 0;
     };
     void finishOldest();
+    void runHere(const std::string& path, const std::function<bool()>& write);
 
     size_t maxRunning_;
     size_t maxBytes_;

@@ -90,15 +90,17 @@ void KXDocxRunTextColum::findSpaceColumns() {
         const kx::Rect& g = space->spaceRect();
         if (g.size.width > 0.0) strips.emplace_back(g.origin.x, f.origin.y, g.size.width, f.size.height);
     }
+    // One buffer for the narrowed strips of every line, swapped with the strips.
+    std::vector<kx::Rect> narrowed;
     for (size_t l = 1; l < lineArray_.size() && !strips.empty(); ++l) {
-        std::vector<kx::Rect> narrowed;
+        narrowed.clear();
         for (const kx::Rect& s : strips) {
             for (const auto& space : lineArray_[l]->spaceRowArray()) {
                 kx::Rect i = s.intersection(space->spaceRect());
                 if (!i.isNull() && i.size.width > 0.0) narrowed.emplace_back(i.origin.x, f.origin.y, i.size.width, f.size.height);
             }
         }
-        strips = std::move(narrowed);
+        strips.swap(narrowed);
     }
     kx::detail::stableSortByKey(strips, [](const kx::Rect& r) { return r.origin.x; });
     spaceColumArray_ = std::move(strips);

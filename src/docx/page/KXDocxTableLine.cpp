@@ -193,7 +193,8 @@ public:
         }
         originX_ = x0;
         originY_ = y0;
-        // Cells of 16 pt, fewer and larger when the lines spread far.
+        // Cells of 32 pt (about two rows of a table, so that a rule along a row is filed in few
+        // cells), fewer and larger when the lines spread far.
         cell_ = std::max({kCell, (x1 - x0) / double(kMaxCells), (y1 - y0) / double(kMaxCells)});
         columns_ = cellOf(x1, originX_, kMaxCells + 1) + 1;
         rows_ = cellOf(y1, originY_, kMaxCells + 1) + 1;
@@ -235,7 +236,7 @@ public:
     }
 
 private:
-    static constexpr double kCell = 16;
+    static constexpr double kCell = 32;
     static constexpr size_t kMaxCells = 256;
     static constexpr size_t kNever = static_cast<size_t>(-1);
 
