@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <unordered_set>
 
@@ -131,25 +132,26 @@ namespace {
 
 // The runs whose boxes may meet a rectangle, found through a grid of square cells laid over the
 // boxes: each finite box is filed under the cells it covers, a box covering many cells (a page
-// background) or one that is not finite is tried for every rectangle. Candidates come back in the
-// runs' order; whether a box really meets the rectangle is for the caller to test.
+// background) or one that is not finite is tried for every rectangle. Each box's extent is kept
+// so that a run lying clear of the rectangle is passed over without the full test.
 class BoxIndex {
 public:
     explicit BoxIndex(const KXDocxRunPathArray& runs) {
-        std::vector<kx::Rect> boxes(runs.size());
+        boxes_.resize(runs.size());
         bool any = false;
         for (size_t i = 0; i < runs.size(); ++i) {
             if (!runs[i]) continue;
-            boxes[i] = runs[i]->boundingBox();
-            if (!finite(boxes[i])) continue;
+            const kx::Rect& b = runs[i]->boundingBox();
+            if (!finite(b)) continue;
+            boxes_[i] = {b.minX(), b.minY(), b.maxX(), b.maxY()};
             if (!any) {
-                x0_ = boxes[i].minX(), y0_ = boxes[i].minY(), x1_ = boxes[i].maxX(), y1_ = boxes[i].maxY();
+                x0_ = boxes_[i].x0, y0_ = boxes_[i].y0, x1_ = boxes_[i].x1, y1_ = boxes_[i].y1;
                 any = true;
             }
-            x0_ = std::min(x0_, boxes[i].minX());
-            y0_ = std::min(y0_, boxes[i].minY());
-            x1_ = std::max(x1_, boxes[i].maxX());
-            y1_ = std::max(y1_, boxes[i].maxY());
+            x0_ = std::min(x0_, boxes_[i].x0);
+            y0_ = std::min(y0_, boxes_[i].y0);
+            x1_ = std::max(x1_, boxes_[i].x1);
+            y1_ = std::max(y1_, boxes_[i].y1);
         }
         cell_ = std::max({kCell, (x1_ - x0_) / double(kMaxCells), (y1_ - y0_) / double(kMaxCells)});
         columns_ = cellOf(x1_, x0_, kMaxCells + 1) + 1;
@@ -158,8 +160,9 @@ public:
         seen_.assign(runs.size(), 0);
         for (size_t i = 0; i < runs.size(); ++i) {
             if (!runs[i]) continue;
-            const kx::Rect& b = boxes[i];
+            const kx::Rect& b = runs[i]->boundingBox();
             if (!finite(b)) {
+                boxes_[i] = kUnknown;
                 everywhere_.push_back(i);
                 continue;
             }
@@ -174,33 +177,48 @@ public:
         }
     }
 
-    // The indices of the runs filed where the rectangle lies, and of those filed nowhere, in order.
-    std::vector<size_t> candidates(const kx::Rect& r) {
+    // True when `test` holds for the index of some run whose box may meet the rectangle, tried
+    // at most once per run. A run whose box lies wholly to one side of the rectangle (which
+    // kx::Rect::intersects also finds apart) is not tried.
+    template <typename Test>
+    bool anyMeeting(const kx::Rect& r, const Test& test) {
         ++stamp_;
-        std::vector<size_t> found;
-        auto take = [&](const std::vector<size_t>& list) {
-            for (size_t i : list)
-                if (seen_[i] != stamp_) {
-                    seen_[i] = stamp_;
-                    found.push_back(i);
-                }
+        const bool whole = !finite(r);
+        const Extent e = whole ? kUnknown : Extent{r.minX(), r.minY(), r.maxX(), r.maxY()};
+        auto tryList = [&](const std::vector<size_t>& list) {
+            for (size_t i : list) {
+                if (seen_[i] == stamp_) continue;
+                seen_[i] = stamp_;
+                const Extent& b = boxes_[i];
+                if (b.x1 < e.x0 || e.x1 < b.x0 || b.y1 < e.y0 || e.y1 < b.y0) continue;
+                if (test(i)) return true;
+            }
+            return false;
         };
-        if (!finite(r)) {
-            for (const auto& list : cells_) take(list);
+        if (whole) {
+            for (const auto& list : cells_)
+                if (tryList(list)) return true;
         } else {
             const size_t c0 = cellOf(r.minX(), x0_, columns_), c1 = cellOf(r.maxX(), x0_, columns_);
             for (size_t row = cellOf(r.minY(), y0_, rows_), r1 = cellOf(r.maxY(), y0_, rows_); row <= r1; ++row)
-                for (size_t c = c0; c <= c1; ++c) take(cells_[row * columns_ + c]);
+                for (size_t c = c0; c <= c1; ++c)
+                    if (tryList(cells_[row * columns_ + c])) return true;
         }
-        take(everywhere_);
-        std::sort(found.begin(), found.end());
-        return found;
+        return tryList(everywhere_);
     }
 
 private:
     static constexpr double kCell = 32;
     static constexpr size_t kMaxCells = 128;
     static constexpr size_t kWideBox = 256;
+
+    // A box's standardized extent. NaN bounds make every comparison false, so a box not known
+    // to be finite is never passed over.
+    struct Extent {
+        double x0, y0, x1, y1;
+    };
+    static constexpr Extent kUnknown{std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN(),
+                                     std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::quiet_NaN()};
 
     static bool finite(const kx::Rect& r) {
         return std::isfinite(r.minX()) && std::isfinite(r.maxX()) && std::isfinite(r.minY()) && std::isfinite(r.maxY());
@@ -214,6 +232,7 @@ private:
 
     double x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0, cell_ = kCell;
     size_t columns_ = 1, rows_ = 1;
+    std::vector<Extent> boxes_;
     std::vector<std::vector<size_t>> cells_;
     std::vector<size_t> everywhere_;
     std::vector<size_t> seen_;
@@ -222,24 +241,25 @@ private:
 
 }  // namespace
 
+// A stroked rectangle is alone when no other run, save those found alone before it, reaches into
+// its box grown by 1.1 without lying inside the box itself (isAloneRectWithRunPaths). The index
+// offers only the runs that may reach into the grown box, and the search stops at the first one
+// that does.
 KXDocxRunPathArray KXDocxRunPath::FindAloneRects(const KXDocxRunPathArray& runs) {
     KXDocxRunPathArray found;
     RunSet foundSet;
     std::optional<BoxIndex> index;
     for (const auto& run : runs) {
         if (run->runLineType() != kLineTypeRect || !run->info().stroked()) continue;  // never alone
-        // Only the runs that reach into the box grown as isAloneRectWithRunPaths grows it can
-        // keep it from being alone: the others need not be handed over (a page of many small
-        // boxes would otherwise copy all its runs for each one). The index finds the runs that
-        // may reach into it without looking at every run of the page.
         if (!index) index.emplace(runs);
-        const kx::Rect grown = run->boundingBox().insetBy(-1.1, -1.1);
-        KXDocxRunPathArray others;
-        for (size_t i : index->candidates(grown)) {
-            const auto& o = runs[i];
-            if (o != run && grown.intersects(o->boundingBox()) && !foundSet.contains(o.get())) others.push_back(o);
-        }
-        if (run->isAloneRectWithRunPaths(others)) {
+        const kx::Rect& box = run->boundingBox();
+        const kx::Rect grown = box.insetBy(-1.1, -1.1);
+        const bool touched = index->anyMeeting(grown, [&](size_t i) {
+            const KXDocxRunPath* o = runs[i].get();
+            return o != run.get() && grown.intersects(o->boundingBox()) && !box.contains(o->boundingBox()) &&
+                   !foundSet.contains(o);
+        });
+        if (!touched) {
             found.push_back(run);
             foundSet.insert(run.get());
         }
