@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <queue>
 
@@ -26,10 +27,41 @@ bool within(const kx::Point& a, const kx::Point& b, float t) {
     return std::fabs(fx(a) - fx(b)) <= t && std::fabs(fy(a) - fy(b)) <= t;
 }
 
+// Appends the items of `from` (pointers to them, in order) that are set and not yet in `to`, each
+// once, where it first comes. With many items, a table of the pointers held (open addressing, no
+// allocation per item) finds the repeats without comparing every pair.
+template <class T>
+void appendUniqueOf(std::vector<std::shared_ptr<T>>& to, const std::vector<const std::shared_ptr<T>*>& from) {
+    constexpr size_t kFew = 32;
+    if (to.size() + from.size() <= kFew) {
+        for (const std::shared_ptr<T>* item : from)
+            if (*item && std::find(to.begin(), to.end(), *item) == to.end()) to.push_back(*item);
+        return;
+    }
+    int bits = 1;
+    while ((size_t(1) << bits) < 2 * (to.size() + from.size())) ++bits;
+    const size_t mask = (size_t(1) << bits) - 1;
+    std::vector<const T*> table(mask + 1, nullptr);
+    // True when p was not in the table and is now.
+    auto insert = [&](const T* p) {
+        size_t h = static_cast<size_t>((reinterpret_cast<std::uintptr_t>(p) * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+        for (; table[h]; h = (h + 1) & mask)
+            if (table[h] == p) return false;
+        table[h] = p;
+        return true;
+    };
+    for (const auto& item : to)
+        if (item) insert(item.get());
+    for (const std::shared_ptr<T>* item : from)
+        if (*item && insert(item->get())) to.push_back(*item);
+}
+
 template <class T>
 void appendUnique(std::vector<std::shared_ptr<T>>& to, const std::vector<std::shared_ptr<T>>& from) {
-    for (const auto& item : from)
-        if (item && std::find(to.begin(), to.end(), item) == to.end()) to.push_back(item);
+    std::vector<const std::shared_ptr<T>*> items;
+    items.reserve(from.size());
+    for (const auto& item : from) items.push_back(&item);
+    appendUniqueOf(to, items);
 }
 
 // The lines a line stands for, visited in place: its pieces when it is merged, else itself.
@@ -566,6 +598,7 @@ std::shared_ptr<KXDocxTableLine> KXDocxTableLine::MergeParallelLines(const KXDoc
     merged->endPoint_ = longest->endPoint_;
     merged->add2SubLineArray(group);
     if (group.size() > 1) {
+        std::vector<const std::shared_ptr<KXDocxRunPath>*> paths;
         if (lineIsHorizontalByEnds(*merged)) {
             for (const auto& line : group) {
                 float y = merged->min_y();
@@ -574,7 +607,7 @@ std::shared_ptr<KXDocxTableLine> KXDocxTableLine::MergeParallelLines(const KXDoc
                 const float x1 = std::max(merged->max_x(), line->max_x());
                 merged->startPoint_ = {x0, y};
                 merged->endPoint_ = {x1, y};
-                merged->add2AllRunPathArray(line->allRunPathArray());
+                for (const auto& path : line->allRunPathArray()) paths.push_back(&path);
             }
         } else if (lineIsVerticalByEnds(*merged)) {
             for (const auto& line : group) {
@@ -584,9 +617,11 @@ std::shared_ptr<KXDocxTableLine> KXDocxTableLine::MergeParallelLines(const KXDoc
                 const float y1 = std::max(merged->max_y(), line->max_y());
                 merged->startPoint_ = {x, y0};
                 merged->endPoint_ = {x, y1};
-                merged->add2AllRunPathArray(line->allRunPathArray());
+                for (const auto& path : line->allRunPathArray()) paths.push_back(&path);
             }
         }
+        // The run paths of all the lines at once, as adding each line's in turn would give them.
+        appendUniqueOf(merged->allRunPathArray_, paths);
     }
     merged->updateLineInfo();
     return merged;

@@ -252,6 +252,55 @@ TEST(KXDocxTableLine, ParallelMergeMatchesBruteForce) {
     }
 }
 
+// A merged line holds each of its pieces and each run path under them once, where it first comes,
+// however many there are: the same as adding them one by one after looking through all those held.
+TEST(KXDocxTableLine, MergedLinesHoldEachPieceAndRunPathOnce) {
+    auto bruteAppend = [](KXDocxRunPathArray to, const KXDocxRunPathArray& from) {
+        for (const auto& item : from)
+            if (item && std::find(to.begin(), to.end(), item) == to.end()) to.push_back(item);
+        return to;
+    };
+    std::mt19937 random(5);
+    auto index = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
+    KXDocxRunPathArray pool;
+    for (std::uint64_t i = 0; i < 120; ++i) pool.push_back(lineRun(0, double(i), 100, double(i), i));
+    struct Case {
+        const char* what;
+        size_t held, added;  // run paths already held, and handed over (drawn from the pool with repeats)
+    };
+    const Case cases[] = {
+        {"a few", 3, 6}, {"just within the few", 10, 22}, {"many into none", 0, 200},
+        {"many into many", 60, 150}, {"one into many", 80, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int round = 0; round < 4; ++round) {
+            KXDocxRunPathArray held, added;
+            for (size_t i = 0; i < c.held; ++i) held.push_back(pool[index(pool.size())]);
+            for (size_t i = 0; i < c.added; ++i) added.push_back(i % 17 == 5 ? nullptr : pool[index(pool.size())]);
+            auto line = cutLine(0, 0, 100, 0);
+            const KXDocxRunPathArray start = line->allRunPathArray();
+            line->add2AllRunPathArray(held);
+            line->add2AllRunPathArray(added);
+            EXPECT_EQ(line->allRunPathArray(), bruteAppend(bruteAppend(start, held), added));
+        }
+    }
+    // Forty pieces along one rule, each a piece or a merged line of pieces sharing run paths.
+    KXDocxTableLineArray group;
+    for (int i = 0; i < 40; ++i) {
+        auto piece = cutLine(10.0 * i, 100, 10.0 * i + 30, 100);
+        piece->add2AllRunPathArray({pool[index(pool.size())], pool[index(pool.size())]});
+        group.push_back(piece);
+    }
+    group.push_back(group[7]);
+    KXDocxRunPathArray expected;
+    for (const auto& line : group) expected = bruteAppend(expected, line->allRunPathArray());
+    auto merged = KXDocxTableLine::MergeParallelLines(group);
+    EXPECT_EQ(merged->allRunPathArray(), expected);
+    KXDocxTableLineArray pieces(group.begin(), group.end() - 1);
+    EXPECT_EQ(merged->subLineArray(), pieces);
+}
+
 TEST(KXDocxTableLine, PageFrame) {
     auto frame = [](double inset) {
         KXDocxTableLineArray lines{cutLine(50, 50, 550, 50), cutLine(50, 50, 50, 750), cutLine(550, 50, 550, 750),
