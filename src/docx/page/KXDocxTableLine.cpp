@@ -231,15 +231,22 @@ public:
         columns_ = cellOf(x1, originX_, kMaxCells + 1) + 1;
         rows_ = cellOf(y1, originY_, kMaxCells + 1) + 1;
         cells_.resize(columns_ * rows_);
+        placed_.assign(box_.size(), 0);
         for (size_t i = 0; i < box_.size(); ++i) {
             const Box& b = box_[i];
-            if (!placed(b)) {
+            if (!b.finite()) {
                 unplaced_.push_back(i);
                 continue;
             }
-            for (size_t r = cellOf(b.minY, originY_, rows_), r1 = cellOf(b.maxY, originY_, rows_); r <= r1; ++r)
-                for (size_t c = cellOf(b.minX, originX_, columns_), c1 = cellOf(b.maxX, originX_, columns_); c <= c1; ++c)
-                    cells_[r * columns_ + c].push_back(i);
+            const size_t c0 = cellOf(b.minX, originX_, columns_), c1 = cellOf(b.maxX, originX_, columns_);
+            const size_t r0 = cellOf(b.minY, originY_, rows_), r1 = cellOf(b.maxY, originY_, rows_);
+            if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMaxCellsPerBox) {
+                unplaced_.push_back(i);
+                continue;
+            }
+            placed_[i] = 1;
+            for (size_t r = r0; r <= r1; ++r)
+                for (size_t c = c0; c <= c1; ++c) cells_[r * columns_ + c].push_back(i);
         }
     }
 
@@ -256,7 +263,7 @@ public:
                 f(j);
             }
         };
-        if (!placed(b)) {
+        if (!placed_[k]) {
             for (auto& list : cells_) visit(list);
         } else {
             const double reach = double(kTouch) + 1;
@@ -275,14 +282,6 @@ private:
     // A rule across the whole grid, two cells thick, is still filed.
     static constexpr size_t kMaxCellsPerBox = 2 * kMaxCells;
 
-    // Whether the box is filed in the grid: finite, and over few enough cells.
-    bool placed(const Box& b) const {
-        if (!b.finite()) return false;
-        const size_t columns = cellOf(b.maxX, originX_, columns_) - cellOf(b.minX, originX_, columns_) + 1;
-        const size_t rows = cellOf(b.maxY, originY_, rows_) - cellOf(b.minY, originY_, rows_) + 1;
-        return columns * rows <= kMaxCellsPerBox;
-    }
-
     // The cell column (row) of a coordinate, held to the grid's `count` columns (rows).
     size_t cellOf(double v, double origin, size_t count) const {
         const double c = std::floor((v - origin) / cell_);
@@ -296,6 +295,7 @@ private:
     size_t columns_ = 0, rows_ = 0;
     std::vector<std::vector<size_t>> cells_;
     std::vector<size_t> unplaced_;
+    std::vector<char> placed_;  // whether each box is filed in the grid: finite, and over few enough cells
 };
 
 // The groups of touching lines, taken one after another from the first line not yet grouped; each
