@@ -224,10 +224,12 @@ private:
         return std::isfinite(r.minX()) && std::isfinite(r.maxX()) && std::isfinite(r.minY()) && std::isfinite(r.maxY());
     }
     // The cell column (row) of a coordinate, held to the grid's `count` columns (rows).
+    // floor(q) > 0 exactly when q >= 1, floor(q) >= n exactly when q >= n for a whole n, and a
+    // positive q truncates to its floor, so no floor need be taken.
     size_t cellOf(double v, double origin, size_t count) const {
-        const double c = std::floor((v - origin) / cell_);
-        if (!(c > 0)) return 0;
-        return c >= double(count - 1) ? count - 1 : static_cast<size_t>(c);
+        const double q = (v - origin) / cell_;
+        if (!(q >= 1)) return 0;
+        return q >= double(count - 1) ? count - 1 : static_cast<size_t>(q);
     }
 
     double x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0, cell_ = kCell;

@@ -253,7 +253,7 @@ public:
     // Calls f(j) once for each line j not yet taken that line k may touch; lines taken are dropped
     // from the cells met on the way.
     template <class F>
-    void forEachCandidate(size_t k, const std::vector<bool>& taken, F f) {
+    void forEachCandidate(size_t k, const std::vector<char>& taken, F f) {
         const Box& b = box_[k];
         auto visit = [&](std::vector<size_t>& list) {
             std::erase_if(list, [&](size_t j) { return taken[j]; });
@@ -283,10 +283,12 @@ private:
     static constexpr size_t kMaxCellsPerBox = 2 * kMaxCells;
 
     // The cell column (row) of a coordinate, held to the grid's `count` columns (rows).
+    // floor(q) > 0 exactly when q >= 1, floor(q) >= n exactly when q >= n for a whole n, and a
+    // positive q truncates to its floor, so no floor need be taken.
     size_t cellOf(double v, double origin, size_t count) const {
-        const double c = std::floor((v - origin) / cell_);
-        if (!(c > 0)) return 0;
-        return c >= double(count - 1) ? count - 1 : static_cast<size_t>(c);
+        const double q = (v - origin) / cell_;
+        if (!(q >= 1)) return 0;
+        return q >= double(count - 1) ? count - 1 : static_cast<size_t>(q);
     }
 
     const std::vector<Box>& box_;
@@ -309,7 +311,7 @@ std::vector<KXDocxTableLineArray> touchingGroups(const KXDocxTableLineArray& lin
     std::vector<TouchIndex::Box> box(n);
     for (size_t i = 0; i < n; ++i) box[i] = {lines[i]->min_x(), lines[i]->min_y(), lines[i]->max_x(), lines[i]->max_y()};
     TouchIndex index(box);
-    std::vector<bool> taken(n, false);
+    std::vector<char> taken(n, 0);
     auto touch = [&](size_t a, size_t b) {
         return !(box[b].minX - kTouch > box[a].maxX || box[a].minX - kTouch > box[b].maxX ||
                  box[b].minY - kTouch > box[a].maxY || box[a].minY - kTouch > box[b].maxY);
