@@ -368,12 +368,18 @@ bool ColorSpace::convertToRGB8(const float* in, size_t count, std::uint8_t* rgb,
         }
         case Kind::ICCBased: {
             if (d.icc) {
-                // Values are brought from the declared ranges to bytes for the colour engine.
-                std::vector<std::uint8_t> bytes(count * static_cast<size_t>(components_));
-                for (size_t i = 0; i < bytes.size(); ++i) {
-                    int c = static_cast<int>(i % static_cast<size_t>(components_));
-                    double lo = range_[2 * c], hi = range_[2 * c + 1];
-                    bytes[i] = to8(hi != lo ? (in[i] - lo) / (hi - lo) : 0);
+                // Values are brought from the declared ranges to bytes for the colour engine (a
+                // row of an image at a time: the buffer stays with the thread).
+                const size_t n = static_cast<size_t>(components_);
+                thread_local std::vector<std::uint8_t> bytes;
+                bytes.resize(count * n);
+                for (size_t c = 0; c < n; ++c) {
+                    const double lo = range_[2 * c], hi = range_[2 * c + 1];
+                    if (hi == lo) {
+                        for (size_t i = c; i < bytes.size(); i += n) bytes[i] = to8(0);
+                        continue;
+                    }
+                    for (size_t i = c; i < bytes.size(); i += n) bytes[i] = to8((in[i] - lo) / (hi - lo));
                 }
                 if (d.icc->toSRGB8(bytes.data(), rgb, count)) return true;
             }

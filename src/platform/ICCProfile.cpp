@@ -1,5 +1,7 @@
 #include "platform/ICCProfile.h"
 
+#include <atomic>
+
 #include <lcms2.h>
 
 #include <algorithm>
@@ -123,6 +125,11 @@ ICCProfile::~ICCProfile() {
     if (profile_) cmsCloseProfile(static_cast<cmsHPROFILE>(profile_));
 }
 
+std::uint64_t ICCProfile::nextSerial() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1);
+}
+
 bool ICCProfile::toSRGB(const double* components, double rgb[3]) const {
     if (!transform_ || components_ < 1 || components_ > 4) return false;
     double in[4] = {0, 0, 0, 0};
@@ -130,18 +137,38 @@ bool ICCProfile::toSRGB(const double* components, double rgb[3]) const {
         double v = components[i];
         in[i] = std::isnan(v) ? 0 : std::clamp(v, 0.0, 1.0);
     }
+    // A page sets the same colour again and again: the last answer of this thread is kept.
+    struct Last {
+        const ICCProfile* profile = nullptr;
+        std::uint64_t serial = 0;
+        double in[4] = {0, 0, 0, 0};
+        double rgb[3] = {0, 0, 0};
+    };
+    thread_local Last last;
+    if (last.profile == this && last.serial == serial_ && std::equal(in, in + 4, last.in)) {
+        std::copy(last.rgb, last.rgb + 3, rgb);
+        return true;
+    }
+    convert(in, rgb);
+    last.profile = this;
+    last.serial = serial_;
+    std::copy(in, in + 4, last.in);
+    std::copy(rgb, rgb + 3, last.rgb);
+    return true;
+}
+
+void ICCProfile::convert(const double in[4], double rgb[3]) const {
     if (takesDoubles_) {
         double out[3] = {0, 0, 0};
         cmsDoTransform(static_cast<cmsHTRANSFORM>(transform_), in, out, 1);
         for (int i = 0; i < 3; ++i) rgb[i] = std::isnan(out[i]) ? 0 : std::clamp(out[i], 0.0, 1.0);
-        return true;
+        return;
     }
     cmsUInt16Number in16[4] = {0, 0, 0, 0};
     for (int i = 0; i < components_; ++i) in16[i] = static_cast<cmsUInt16Number>(std::lround(in[i] * 65535));
     cmsUInt16Number out[3] = {0, 0, 0};
     cmsDoTransform(static_cast<cmsHTRANSFORM>(transform_), in16, out, 1);
     for (int i = 0; i < 3; ++i) rgb[i] = out[i] / 65535.0;
-    return true;
 }
 
 bool ICCProfile::toSRGB8(const std::uint8_t* in, std::uint8_t* outRGB, size_t pixelCount) const {

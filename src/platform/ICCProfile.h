@@ -47,6 +47,10 @@ private:
     std::uint32_t format8_ = 0;
     ColorModel model_ = ColorModel::Other;
     int components_ = 0;
+    // Tells profiles apart for the cache of the last colour (an address can be reused).
+    std::uint64_t serial_ = nextSerial();
+    static std::uint64_t nextSerial();
+    void convert(const double in[4], double rgb[3]) const;
 };
 
 }  // namespace kx

@@ -133,3 +133,32 @@ TEST(ICCProfile, EqualBytesShareOneProfile) {
     ASSERT_TRUE(first->toSRGB(in, a) && other->toSRGB(in, b));
     EXPECT_GT(a[0], b[0] + 0.1) << "each keeps its own curve";
 }
+
+// The last colour converted is kept per thread: asking two profiles for the same values in turn,
+// and the same profile for other values, gives each answer as a fresh conversion would; a profile
+// made after another one was released never gets that one's answer.
+TEST(ICCProfile, TheLastColourKeptGivesTheAnswerOfItsOwnProfile) {
+    auto linear = ICCProfile::fromData(kx::test::iccGrayProfile(1.0));
+    auto gamma = ICCProfile::fromData(kx::test::iccGrayProfile(2.2));
+    ASSERT_TRUE(linear && gamma);
+    const double half[1] = {0.5}, quarter[1] = {0.25};
+    double first[3], again[3], other[3], second[3];
+    ASSERT_TRUE(linear->toSRGB(half, first));
+    ASSERT_TRUE(gamma->toSRGB(half, other));
+    EXPECT_GT(first[0] - other[0], 0.1) << "the other profile's own answer";
+    ASSERT_TRUE(linear->toSRGB(half, again));
+    EXPECT_EQ(first[0], again[0]);
+    ASSERT_TRUE(linear->toSRGB(quarter, second));
+    EXPECT_LT(second[0], first[0]);
+    ASSERT_TRUE(linear->toSRGB(quarter, again));
+    EXPECT_EQ(second[0], again[0]);
+
+    // Released and made again from other bytes (possibly at the same address).
+    double before[3], after[3];
+    ASSERT_TRUE(linear->toSRGB(half, before));
+    linear.reset();
+    auto remade = ICCProfile::fromData(kx::test::iccGrayProfile(1.8));
+    ASSERT_TRUE(remade);
+    ASSERT_TRUE(remade->toSRGB(half, after));
+    EXPECT_GT(before[0] - after[0], 0.05);
+}
