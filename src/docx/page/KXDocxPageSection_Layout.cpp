@@ -33,6 +33,12 @@ std::vector<KXDocxRunTextLineArray> KXDocxPageSection::MergeRunTextLineWithColum
     for (const auto& group : groups) {
         KXDocxRunTextLineArray merged;
         for (size_t i = 0; i < group.size();) {
+            // A last line alone is one line as it stands (FindRunTextLineArrayAs1Line gives it back).
+            if (group.size() - i < 2) {
+                merged.push_back(group[i]);
+                ++i;
+                continue;
+            }
             KXDocxRunTextLineArray rest(group.begin() + static_cast<std::ptrdiff_t>(i), group.end());
             KXDocxRunTextLineArray one = KXDocxRunTextLine::FindRunTextLineArrayAs1Line(rest);
             if (one.size() >= 2) {
