@@ -14,6 +14,8 @@
 #include "platform/FileSystem.h"
 #include "support/ImageFixtures.h"
 #include "support/TestSupport.h"
+#include "util/KXPictureStore.h"
+#include "util/KXWriteCGImageToURL.h"
 
 namespace {
 
@@ -226,3 +228,46 @@ TEST(KXDocxWriter, PackagesOnlyWrittenPicturesNamedByTheirFormat) {
         EXPECT_EQ(kx::test::runCommand("'" + *validator + "' '" + path + "'", &report), 0) << report;
     }
 }
+
+// Pictures held in memory are written into the package while the pages go on, with the bytes a
+// direct write gives; one that cannot be written fails the package (the document refers to it)
+// instead of going missing, and nothing is left at the destination.
+TEST(KXDocxWriter, HeldPicturesAreWrittenMeanwhileAndOneThatCannotBeFailsThePackage) {
+    auto picture = kx::Image::make(4, 3, kx::PixelFormat::RGBA8);
+    for (size_t i = 0; i < picture->pixels.size(); ++i) picture->pixels[i] = static_cast<std::uint8_t>(i * 7);
+    const std::string direct = kx::pathJoin(kx::test::tempDir(), "held-direct.png");
+    ASSERT_TRUE(KXWriteCGImageToURL(picture, direct, kx::ImageFileType::PNG, 72, 72, 1.0f, 3));
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable ? "writable" : "unwritable");
+        const std::string path = output(writable ? "held.docx" : "held-fails.docx");
+        // A folder that is a file cannot take the picture.
+        const std::string folder = writable ? kx::test::tempDir() : kx::test::writeTemp("not-a-folder", "x");
+        const std::string file = kx::pathJoin(folder, writable ? "held-picture.png" : "held-picture-fails.png");
+        kx::removeAll(file);
+        KXDocxWriter writer(path, 1);
+        writer.begainWriteDocument();
+        writer.begainWritePage({612, 792}, 0);
+        {
+            KXPictureStore::Deferral page;
+            ASSERT_TRUE(KXWriteOrDeferCGImageToURL(picture, file, kx::ImageFileType::PNG, 72, 72, 1.0f, 3));
+            ASSERT_FALSE(kx::fileExists(file)) << "held, not written";
+            fillPage(*writer.currentPage(), 1);
+            writer.currentPage()->allRunImageArray() = {pictureRun(file, 72)};
+            writer.endWritePage();
+        }
+        const bool packaged = writer.packetZipFileIfNeed();
+        EXPECT_EQ(packaged, writable) << writer.failureError().failureReason;
+        if (!writable) {
+            EXPECT_NE(writer.failureError().failureReason.find("Can't write the picture"), std::string::npos)
+                << writer.failureError().failureReason;
+            EXPECT_FALSE(kx::fileExists(path));
+            continue;
+        }
+        std::string listing;
+        kx::test::runCommand("unzip -Z1 '" + path + "'", &listing);
+        EXPECT_NE(listing.find("word/media/held-picture.png"), std::string::npos) << listing;
+        EXPECT_EQ(unzipPart(path, "word/media/held-picture.png"), kx::readFile(direct).value_or(""));
+    }
+    EXPECT_EQ(KXPictureStore::shared().heldCount(), 0u);
+}
+
