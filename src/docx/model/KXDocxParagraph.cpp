@@ -98,13 +98,15 @@ void KXDocxParagraph::updateContentFrame() {
     }
     if (lineArray_.empty()) return;
     const auto& first = lineArray_.front();
-    // Only the first word is wanted: the text up to and with the first space after its first
-    // character is cut into words first, which gives the same first word (a space never sits inside
-    // a word or a character, and the breaks before it do not look past it); the whole text is cut
-    // only when that piece holds no word.
+    // Only the first word is wanted: a text cut into words (one that starts with a plain character)
+    // is cut up to and with the first space after its first character first, which gives the same
+    // first word (a space never sits inside a word, and the breaks before it do not look past it);
+    // the whole text is cut only when that piece holds no word. A text cut into characters is cut
+    // whole: a character may hold a space (a prefixed sign before it, a mark after it).
     const std::u16string_view text = first->lineText();
     std::vector<std::u16string> words;
-    if (const size_t space = text.find(u' ', 1); space != std::u16string_view::npos)
+    if (const size_t space = text.find(u' ', 1);
+        space != std::u16string_view::npos && !KXConverterUtilities::IsFullWidthCharacter(text))
         words = KXConverterUtilities::ComponentsSeparatedByWords(text.substr(0, space + 1));
     if (words.empty()) words = KXConverterUtilities::ComponentsSeparatedByWords(text);
     if (words.empty()) return;
