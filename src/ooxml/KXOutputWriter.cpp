@@ -209,7 +209,7 @@ std::unique_ptr<XMLFileWriter> KXOutputWriter::openXMLPart(std::string_view part
         if (inMemory) {
             writer = XMLFileWriter::initInMemory();
         } else {
-            std::string file = savedWorkFolder_ + *name;
+            const std::string file = pathForPart(*name);
             if (makeFoldersFor(file)) writer = XMLFileWriter::initWithPath(file);
         }
     }

@@ -857,9 +857,7 @@ void BitmapContext::drawImage(const PlacedImage& picture, const Rect& rect) {
     if (!picture.image) return;
     const Image& part = *picture.image;
     if (picture.isWhole()) return drawImage(part, rect);
-    if (picture.left < 0 || picture.top < 0 || part.width > picture.width - picture.left ||
-        part.height > picture.height - picture.top)
-        return;
+    if (!picture.partFits()) return;
     Impl& im = *impl_;
     std::optional<AffineTransform> place = im.imagePlacement(rect, picture.width, picture.height);
     if (!place) return;
@@ -1014,7 +1012,7 @@ PlacedImage BitmapContext::makePlacedImage(int x, int y, int w, int h) const {
     for (int row = y0; row < y1; ++row) {
         const auto* words = reinterpret_cast<const std::uint32_t*>(data + static_cast<size_t>(row) * stride) + x0;
         int first = 0, last = 0;
-        if (!anyInk(words, x1 - x0) || !inkSpan(words, x1 - x0, first, last)) continue;
+        if (!inkSpan(words, x1 - x0, first, last)) continue;
         left = std::min(left, x0 + first);
         right = std::max(right, x0 + last);
         top = std::min(top, row);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 
 namespace kx {
@@ -35,7 +36,13 @@ public:
         return loaded_;
     }
     void startReader(void (*read)()) {
-        std::call_once(readerOnce_, [this, read] { reader_ = std::thread(read); });
+        std::call_once(readerOnce_, [this, read] {
+            // Only a head start: without a thread the fonts are read when first needed.
+            try {
+                reader_ = std::thread(read);
+            } catch (const std::system_error&) {
+            }
+        });
     }
 
 private:

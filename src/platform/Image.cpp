@@ -14,6 +14,17 @@ std::shared_ptr<Image> Image::make(int width, int height, PixelFormat format) {
     return img;
 }
 
+std::shared_ptr<Image> Image::withPixels(int width, int height, PixelFormat format, std::vector<std::uint8_t>&& pixels) {
+    if (!isBitmapSizeAllowed(width, height)) return nullptr;
+    auto img = std::make_shared<Image>();
+    img->width = width;
+    img->height = height;
+    img->format = format;
+    if (img->stride() * static_cast<size_t>(height) != pixels.size()) return nullptr;
+    img->pixels = std::move(pixels);
+    return img;
+}
+
 PlacedImage PlacedImage::whole(ImageRef image) {
     PlacedImage placed;
     if (image) {
@@ -26,7 +37,7 @@ PlacedImage PlacedImage::whole(ImageRef image) {
 
 ImageRef PlacedImage::wholeImage() const {
     if (!image || isWhole()) return image;
-    if (left < 0 || top < 0 || image->width > width - left || image->height > height - top) return nullptr;
+    if (!partFits()) return nullptr;
     auto full = Image::make(width, height, image->format);
     if (!full) return nullptr;
     full->dpiX = image->dpiX;

@@ -52,6 +52,9 @@ struct Image {
 
     // A blank image (zeros), or nullptr when the size is not allowed.
     static std::shared_ptr<Image> make(int width, int height, PixelFormat format);
+    // An image of these pixels (taken, not copied, and not zeroed first), or nullptr when the size
+    // is not allowed or the pixels do not fill it exactly.
+    static std::shared_ptr<Image> withPixels(int width, int height, PixelFormat format, std::vector<std::uint8_t>&& pixels);
 };
 
 using ImageRef = std::shared_ptr<const Image>;
@@ -71,6 +74,10 @@ struct PlacedImage {
     static PlacedImage whole(ImageRef image);
     bool isWhole() const {
         return image && left == 0 && top == 0 && image->width == width && image->height == height;
+    }
+    // Whether the part lies inside the picture.
+    bool partFits() const {
+        return image && left >= 0 && top >= 0 && image->width <= width - left && image->height <= height - top;
     }
     // The whole picture: the part itself when it is whole, else the part copied into a blank image
     // (nullptr without a part or for a part that does not fit the size).

@@ -243,16 +243,7 @@ namespace {
 // Gray and RGB samples become the image's pixels as they are (moved, not copied).
 ImageRef imageFromSamples(DecodedSamples&& s) {
     PixelFormat f = s.components == 1 ? PixelFormat::Gray8 : PixelFormat::RGB8;
-    if (s.components == 1 || s.components == 3) {
-        if (!isBitmapSizeAllowed(s.width, s.height)) return nullptr;
-        auto img = std::make_shared<Image>();
-        img->width = s.width;
-        img->height = s.height;
-        img->format = f;
-        if (img->stride() * static_cast<size_t>(s.height) != s.data.size()) return nullptr;
-        img->pixels = std::move(s.data);
-        return img;
-    }
+    if (s.components == 1 || s.components == 3) return Image::withPixels(s.width, s.height, f, std::move(s.data));
     auto img = Image::make(s.width, s.height, f);
     if (!img) return nullptr;
     if (s.components != 4) return nullptr;
@@ -275,14 +266,10 @@ ImageRef readWithStb(std::string_view d) {
     if (!px) return nullptr;
     PixelFormat f = n == 1 ? PixelFormat::Gray8 : n == 2 ? PixelFormat::GrayAlpha8 : n == 3 ? PixelFormat::RGB8 : PixelFormat::RGBA8;
     std::shared_ptr<Image> img;
-    if (n >= 1 && n <= 4) {
-        // The decoder's buffer is copied once, without zeroing the image first.
-        img = std::make_shared<Image>();
-        img->width = w;
-        img->height = h;
-        img->format = f;
-        img->pixels.assign(px, px + img->stride() * static_cast<size_t>(h));
-    }
+    // The decoder's buffer is copied once, without zeroing the image first.
+    if (n >= 1 && n <= 4 && isBitmapSizeAllowed(w, h))
+        img = Image::withPixels(w, h, f, std::vector<std::uint8_t>(px, px + static_cast<size_t>(w) * static_cast<size_t>(h) *
+                                                                              static_cast<size_t>(n)));
     stbi_image_free(px);
     return img;
 }

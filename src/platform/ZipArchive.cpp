@@ -14,6 +14,8 @@
 #include <ctime>
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -418,8 +420,13 @@ private:
                     changed = n >= 0 && static_cast<std::size_t>(n) != want;
                     if (n < 0 || changed) break;
                     remaining -= want;
-                    ok = stream.deflate(std::string_view(batch.data(), want), remaining == 0, out) &&
-                         out.size() <= kParallelDeflateMaxStreamBytes;
+                    ok = stream.deflate(std::string_view(batch.data(), want), remaining == 0, out);
+                    // The stream so far foretells its end: an entry that would pass the bound is
+                    // left to the library after its first batch rather than after all of them.
+                    const double foretold =
+                        static_cast<double>(out.size()) * static_cast<double>(size_) / static_cast<double>(size_ - remaining);
+                    ok = ok && out.size() <= kParallelDeflateMaxStreamBytes &&
+                         !(foretold > static_cast<double>(kParallelDeflateMaxStreamBytes));
                     if (remaining == 0) break;
                 }
                 char extra = 0;
@@ -511,10 +518,9 @@ bool ZipArchive::open(bool inMemory) {
         zip_error_init(&error);
         zip_source_t* memory = zip_source_buffer_create(nullptr, 0, 0, &error);
         zip_t* zip = nullptr;
-        if (memory) {
-            zip_source_keep(memory);  // read back after the archive is closed
-            zip = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
-        }
+        if (memory) zip = zip_open_from_source(memory, ZIP_TRUNCATE, &error);
+        // The archive takes the source; it is read back after the archive is closed.
+        if (zip) zip_source_keep(memory);
         if (!zip) {
             std::string message = zip_error_strerror(&error);
             zip_error_fini(&error);
@@ -636,49 +642,54 @@ bool writeAll(int fd, const char* data, size_t size) {
 
 bool ZipArchive::writeMemoryToPath() {
     zip_source_t* memory = handle_->memory;
-    std::string bytes;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_source_open(memory) != 0) return fail("Can't write the package: " + std::string(zip_error_strerror(zip_source_error(memory))));
-    if (zip_source_stat(memory, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) bytes.reserve(st.size);
-    char chunk[64 * 1024];
-    zip_int64_t n = 0;
-    while ((n = zip_source_read(memory, chunk, sizeof chunk)) > 0) bytes.append(chunk, static_cast<size_t>(n));
-    const bool readOk = n == 0;
-    zip_source_close(memory);
-    if (!readOk) return fail("Can't write the package: the archive could not be read back.");
-
-    // As the library does: a temporary file beside the destination, renamed over it when complete,
-    // with the permissions of the file it replaces (or the defaults of a new file).
-    std::string temp = path_ + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        int error = errno;
+    // As the library does: a file beside the destination, renamed over it when complete. A new
+    // file is created with the defaults the umask leaves (the kernel applies it); one that replaces
+    // a file takes that file's permissions.
+    std::string whyNot;
+    const std::optional<std::string> temp =
+        reserveFreePath([&](long n) { return path_ + ".part" + std::to_string(n); }, 1000, false, &whyNot);
+    if (!temp) {
         const std::string folder = pathDirectory(path_);
-        return fail("Can't write the package: can't create a file in \"" + (folder.empty() ? std::string(".") : folder) + "\": " + systemMessage(error));
+        return fail("Can't write the package: can't create a file in \"" + (folder.empty() ? std::string(".") : folder) +
+                    "\": " + (whyNot.empty() ? std::string("every name is taken") : whyNot));
     }
-    struct stat old {};
-    mode_t mode = 0;
-    if (stat(path_.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = umask(022);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = writeAll(fd, bytes.data(), bytes.size()) && fchmod(fd, mode) == 0;
+    const int fd = ::open(temp->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW);
+    bool ok = fd >= 0;
     int error = errno;
-    if (::close(fd) != 0 && ok) {
+    struct stat old {};
+    if (ok && stat(path_.c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0) {
         ok = false;
         error = errno;
     }
-    if (ok && std::rename(temp.c_str(), path_.c_str()) != 0) {
+    std::string readFailure;
+    if (ok && zip_source_open(memory) != 0) {
+        ok = false;
+        readFailure = zip_error_strerror(zip_source_error(memory));
+    } else if (ok) {
+        // The archive goes to the file a chunk at a time, never copied whole.
+        char chunk[64 * 1024];
+        zip_int64_t n = 0;
+        while (ok && (n = zip_source_read(memory, chunk, sizeof chunk)) > 0) {
+            ok = writeAll(fd, chunk, static_cast<size_t>(n));
+            error = errno;
+        }
+        if (ok && n < 0) {
+            ok = false;
+            readFailure = "the archive could not be read back.";
+        }
+        zip_source_close(memory);
+    }
+    if (fd >= 0 && ::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && std::rename(temp->c_str(), path_.c_str()) != 0) {
         ok = false;
         error = errno;
     }
     if (!ok) {
-        ::unlink(temp.c_str());
-        return fail("Can't write the package: " + systemMessage(error));
+        ::unlink(temp->c_str());
+        return fail("Can't write the package: " + (readFailure.empty() ? systemMessage(error) : readFailure));
     }
     return true;
 }

@@ -40,7 +40,9 @@ bool KXPictureStore::defer(const kx::PlacedImage& picture, const std::string& pa
                            double dpiX, double dpiY, float quality, int deflateLevel, std::uint64_t owner) {
     if (!picture.image || path.empty()) return false;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        // A picture of the path being written goes first: one file is never written twice at once.
+        waitUntilNotWriting(lock, path);
         Held held{picture, type, dpiX, dpiY, quality, deflateLevel, owner, nextSequence_++};
         auto [it, fresh] = held_.try_emplace(path, held);
         if (!fresh) {
@@ -51,6 +53,16 @@ bool KXPictureStore::defer(const kx::PlacedImage& picture, const std::string& pa
     }
     realizeBeyondLimit();
     return true;
+}
+
+std::map<std::string, KXPictureStore::Held>::iterator KXPictureStore::waitUntilNotWriting(
+    std::unique_lock<std::mutex>& lock, const std::string& path) {
+    auto it = held_.find(path);
+    while (it != held_.end() && it->second.writing) {
+        written_.wait(lock);
+        it = held_.find(path);
+    }
+    return it;
 }
 
 void KXPictureStore::realizeBeyondLimit() {
@@ -121,12 +133,8 @@ bool KXPictureStore::realize(const std::string& path) {
     Held held;
     {
         std::unique_lock lock(mutex_);
-        auto it = held_.find(path);
         // Being written by someone else: the file is there (or not) once that is done.
-        while (it != held_.end() && it->second.writing) {
-            written_.wait(lock);
-            it = held_.find(path);
-        }
+        auto it = waitUntilNotWriting(lock, path);
         if (it == held_.end()) return !path.empty() && kx::isRegularFile(path);
         it->second.writing = true;
         held = it->second;

@@ -119,6 +119,9 @@ private:
     // Writes `held` to `path`, then forgets the entry if it is still the one written.
     bool writeOut(const std::string& path, const Held& held);
     void realizeBeyondLimit();
+    // The entry of `path` once no job is writing it (end() when there is none); `lock` holds mutex_.
+    std::map<std::string, Held>::iterator waitUntilNotWriting(std::unique_lock<std::mutex>& lock,
+                                                              const std::string& path);
 
     mutable std::mutex mutex_;
     // Signalled whenever a written picture leaves the store.

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -133,9 +134,12 @@ public:
     static KXDocxRunTextLineArray FindMergeRunTextLineArrayY(const KXDocxRunTextLineArray& lines);
     // The lines that form one visual line with the first one.
     static KXDocxRunTextLineArray FindRunTextLineArrayAs1Line(const KXDocxRunTextLineArray& lines);
+    // The same for lines seen in place (the rest of a group, without a copy of it).
+    static KXDocxRunTextLineArray FindRunTextLineArrayAs1Line(std::span<const std::shared_ptr<KXDocxRunTextLine>> lines);
     // A run of lines from the first that overlap each other vertically by more than a point; empty
     // when that is the first line alone.
     static KXDocxRunTextLineArray FindOverlapRunTextLineY(const KXDocxRunTextLineArray& lines);
+    static KXDocxRunTextLineArray FindOverlapRunTextLineY(std::span<const std::shared_ptr<KXDocxRunTextLine>> lines);
     // Whether the lines are a main line with superscript or subscript lines beside it.
     static bool IsScriptRunTextLineArray(const KXDocxRunTextLineArray& lines);
     // Marks the runs of the smaller lines of a row as superscript or subscript on the main line's

@@ -288,7 +288,11 @@ KXDocxRunTextLineArray KXDocxRunTextLine::FindMergeRunTextLineArrayY(const KXDoc
 }
 
 KXDocxRunTextLineArray KXDocxRunTextLine::FindRunTextLineArrayAs1Line(const KXDocxRunTextLineArray& lines) {
-    if (lines.size() < 2) return lines;
+    return FindRunTextLineArrayAs1Line(std::span<const LinePtr>(lines));
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::FindRunTextLineArrayAs1Line(std::span<const LinePtr> lines) {
+    if (lines.size() < 2) return KXDocxRunTextLineArray(lines.begin(), lines.end());
     KXDocxRunTextLineArray group{lines.front()};
     // The line whose baseline the walk follows. A joined line much taller than it (a brace or a
     // bracket drawn over several rows of a form) does not take over: its baseline lies in the row
@@ -308,6 +312,10 @@ KXDocxRunTextLineArray KXDocxRunTextLine::FindRunTextLineArrayAs1Line(const KXDo
 }
 
 KXDocxRunTextLineArray KXDocxRunTextLine::FindOverlapRunTextLineY(const KXDocxRunTextLineArray& lines) {
+    return FindOverlapRunTextLineY(std::span<const LinePtr>(lines));
+}
+
+KXDocxRunTextLineArray KXDocxRunTextLine::FindOverlapRunTextLineY(std::span<const LinePtr> lines) {
     if (lines.size() < 2) return {};
     KXDocxRunTextLineArray group{lines.front()};
     double bottom = bottomOf(lines.front());

@@ -26,15 +26,11 @@ constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 // 1e38 would otherwise be written out in full and make the package invalid.
 std::string wholeNumber(double v) {
     v = std::clamp(kx::finiteOr(v), -2147483647.0, 2147483647.0);
-    if (std::fabs(v) < 1e15) {
-        // Exact in a long long: rounded half to even, as the fixed formatting rounds, and written
-        // as an integer (quicker than formatting a double; "-0" becomes "0" by itself).
-        char digits[24];
-        auto [end, ec] = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(std::nearbyint(v)));
-        if (ec == std::errc()) return std::string(digits, end);
-    }
-    std::string s = kx::formatFixed(v, 0);
-    return s == "-0" ? "0" : s;
+    // Rounded half to even, as the fixed formatting rounds, and written as an integer (quicker
+    // than formatting a double; "-0" becomes "0" by itself).
+    char digits[16];
+    char* end = std::to_chars(digits, digits + sizeof digits, static_cast<long long>(std::nearbyint(v))).ptr;
+    return std::string(digits, static_cast<size_t>(end - digits));
 }
 
 std::string twips(double points) { return wholeNumber(points * 20.0); }

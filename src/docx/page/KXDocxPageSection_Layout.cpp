@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxPageSection.h"
@@ -33,14 +34,9 @@ std::vector<KXDocxRunTextLineArray> KXDocxPageSection::MergeRunTextLineWithColum
     for (const auto& group : groups) {
         KXDocxRunTextLineArray merged;
         for (size_t i = 0; i < group.size();) {
-            // A last line alone is one line as it stands (FindRunTextLineArrayAs1Line gives it back).
-            if (group.size() - i < 2) {
-                merged.push_back(group[i]);
-                ++i;
-                continue;
-            }
-            KXDocxRunTextLineArray rest(group.begin() + static_cast<std::ptrdiff_t>(i), group.end());
-            KXDocxRunTextLineArray one = KXDocxRunTextLine::FindRunTextLineArrayAs1Line(rest);
+            // The rest of the group seen in place: the walk stops at its first break.
+            KXDocxRunTextLineArray one =
+                KXDocxRunTextLine::FindRunTextLineArrayAs1Line(std::span(group).subspan(i));
             if (one.size() >= 2) {
                 merged.push_back(KXDocxRunTextLine::MergeRunTextLineArray(one));
                 i += one.size();
@@ -136,19 +132,9 @@ KXDocxParagraphArray KXDocxPageSection::paragraphsOfGroup(const KXDocxRunTextLin
         const int align = alignOf(j, previous);
         const double before = spaceBeforeOf(j);
 
-        // The cluster stops at the first line that does not reach up into the one before it: hand
-        // over only that stretch instead of a copy of every line to the end of the group.
-        size_t stretch = j + 1;
-        while (stretch < lines.size()) {
-            const kx::Rect& above = lines[stretch - 1]->lineFrame();
-            if (!(lines[stretch]->lineFrame().origin.y < above.origin.y + above.size.height - 1.0)) break;
-            ++stretch;
-        }
-        KXDocxRunTextLineArray cluster;
-        if (stretch - j >= 2)
-            cluster = KXDocxRunTextLine::FindOverlapRunTextLineY(
-                KXDocxRunTextLineArray(lines.begin() + static_cast<std::ptrdiff_t>(j),
-                                       lines.begin() + static_cast<std::ptrdiff_t>(stretch)));
+        // The rest of the lines seen in place: the cluster stops at the first line that does not
+        // reach up into the one before it.
+        KXDocxRunTextLineArray cluster = KXDocxRunTextLine::FindOverlapRunTextLineY(std::span(lines).subspan(j));
         // A line of no height (text under a flat matrix or of size 0) has no share of the cluster's
         // height to give: the cluster ends before it, and it becomes a paragraph of its own.
         const auto flat = std::find_if(cluster.begin(), cluster.end(), [](const auto& line) {

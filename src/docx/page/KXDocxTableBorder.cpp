@@ -113,7 +113,7 @@ void KXDocxTableBorder::initProcessTableLines(PieceIndex* pieces) {
     // as long as the least overlap asked for is a number (a border of no length asks none).
     const double low = isHorizontal_ ? std::min(p1.x, p2.x) : std::min(p1.y, p2.y);
     const double high = isHorizontal_ ? std::max(p1.x, p2.x) : std::max(p1.y, p2.y);
-    const bool indexed = pieces && std::isfinite(low) && std::isfinite(high) && least >= kLeastOverlap;
+    const bool indexed = pieces && std::isfinite(low) && std::isfinite(high) && !std::isnan(least);
     std::vector<std::size_t> near;
     for (const auto& line : tableLines_) {
         const KXDocxTableLineArray& subs = line->subLineArray();

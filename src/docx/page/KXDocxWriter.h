@@ -54,8 +54,9 @@ public:
 
     // The relationship id under which the document refers to the picture file; the same path
     // twice gives the same id. The part is named by the format the file holds (read from its
-    // content, or the format a picture held in memory will be written as), with a lower-case extension. A file that does not exist, or holds no picture a
-    // package can carry, is not collected: the answer is empty.
+    // content, or the format a picture held in memory will be written as), with a lower-case
+    // extension. A file that does not exist, or holds no picture a package can carry, is not
+    // collected: the answer is empty.
     std::string collectImageWithPath(const std::string& path);
     // Withdraws a collected picture that will not be used; the ids handed out stay as they were.
     // A picture that a page has written already stays.
