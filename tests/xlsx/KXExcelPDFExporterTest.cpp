@@ -33,6 +33,8 @@ struct PlacedRun {
     bool operator==(const PlacedRun&) const = default;
 };
 
+void PrintTo(const PlacedRun& r, std::ostream* os) { *os << kx::utf16ToUtf8(r.text) << " @" << r.row << "," << r.column; }
+
 class RecordingWriter : public KXExcelWriter {
 public:
     using KXExcelWriter::KXExcelWriter;
@@ -217,6 +219,28 @@ TEST(KXExcelPDFExporter, TurnedTextIsLaidOutInItsOwnFrame) {
     ASSERT_EQ(pages.size(), 1u);
     ASSERT_EQ(pages[0].size(), 7u);
     EXPECT_EQ(std::count_if(pages[0].begin(), pages[0].end(), [](const PlacedRun& r) { return r.text == u"Totals"; }), 1);
+}
+
+// A justified line set word by word with no blank character, its gaps (1.2 points in 10-point
+// Helvetica) under half the font's blank: one cell whose words keep a blank between them. The lines
+// of a list stay one line to a row, each whole.
+TEST(KXExcelPDFExporter, WordsAndLinesKeepTheirBlanks) {
+    auto pages = place({{raw("BT /F1 10 Tf 72 700 Td [(for) -120 (profit) -120 (or) -120 (commercial) -120 (advantage)] "
+                             "TJ ET")}});
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0], (std::vector<PlacedRun>{{u"for profit or commercial advantage", 1, 1}}));
+
+    pages = place({{{"F2", 14, 72, 700, 0, "Table of Contents"},
+                    {"F1", 10, 72, 686, 0, "DocBook XSL Stylesheets"},
+                    {"F1", 10, 72, 675, 0, "admon.graphics.extension"},
+                    {"F1", 10, 72, 664, 0, "admon.graphics.path"},
+                    {"F1", 10, 72, 653, 0, "admon.graphics"}}});
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(sortedByCell(pages[0]), (std::vector<PlacedRun>{{u"Table of Contents", 1, 1},
+                                                              {u"DocBook XSL Stylesheets", 2, 1},
+                                                              {u"admon.graphics.extension", 3, 1},
+                                                              {u"admon.graphics.path", 4, 1},
+                                                              {u"admon.graphics", 5, 1}}));
 }
 
 TEST(KXExcelPDFExporter, ScanIndexesGrowAcrossPages) {
