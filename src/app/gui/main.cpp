@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         QObject::connect(delegate.window(), &KXMainWindow::closed, &app, &QCoreApplication::quit);
         delegate.applicationDidFinishLaunching();
         delegate.applicationOpenFiles(paths);
-        QObject::connect(&instance, &KXSingleInstance::filesOpened, &app, [&delegate](const QStringList& opened) {
+        QObject::connect(&instance, &KXSingleInstance::filesOpened, &delegate, [&delegate](const QStringList& opened) {
             delegate.applicationOpenFiles(opened);
             delegate.window()->showNormal();
             delegate.window()->raise();
