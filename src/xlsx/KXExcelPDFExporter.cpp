@@ -13,6 +13,7 @@
 #include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPage.h"
 #include "xlsx/KXExcelRunText.h"
+#include "xlsx/KXExcelSortUtilities.h"
 #include "xlsx/KXExcelUtilities.h"
 #include "xlsx/KXExcelWriter.h"
 
@@ -142,13 +143,18 @@ void KXExcelPDFExporter::addToAllRunTextArray(std::unique_ptr<KXExcelRunText> ru
     KXExcelRunText* last = page.allRunTextArray().empty() ? nullptr : page.allRunTextArray().back();
     if (last && last->ctmInfo().rotation == run->ctmInfo().rotation &&
         std::fabs(last->ctmInfo().yBase - run->ctmInfo().yBase) < kJoinTolerance) {
-        const double left = run->ctmInfo().xLeft, right = last->ctmInfo().xRight;
-        const bool adjacent = std::fabs(left - right) < kJoinTolerance;
-        const bool afterSpace = !adjacent && std::fabs(left - wordSpace - right) < kJoinTolerance;
-        if ((adjacent || afterSpace) && last->rPr().isEqualToRPr(run->rPr())) {
-            if (afterSpace) last->text() += u' ';
+        const double left = run->ctmInfo().xLeft, right = last->ctmInfo().xRight, gap = left - right;
+        const bool adjacent = std::fabs(gap) < kJoinTolerance;
+        const bool afterSpace = !adjacent && std::fabs(gap - wordSpace) < kJoinTolerance;
+        // A gap that parts two words but is narrower than a word space is the space between the
+        // words of a line set without blank characters (each word placed on its own); it is no
+        // gap between columns.
+        const bool wordGap = !adjacent && !afterSpace && gap < wordSpace &&
+                             KXExcelSortUtilities::separatesWords(gap, run->rPr().sz());
+        if ((adjacent || afterSpace || wordGap) && last->rPr().isEqualToRPr(run->rPr())) {
+            if (!adjacent) last->text() += u' ';
             last->text() += run->text();
-            last->setTextWidth(last->textWidth() + run->textWidth() + (afterSpace ? wordSpace : 0.0));
+            last->setTextWidth(last->textWidth() + run->textWidth() + (afterSpace ? wordSpace : wordGap ? gap : 0.0));
             last->ctmInfo().xRight = run->ctmInfo().xRight;
             return;
         }
