@@ -131,6 +131,7 @@ void KXExcelPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size of
     run->setCtmInfo(g);
     const bool measuredDown = !quarterTurn && (rotation == 90 || rotation == 270);
     run->setTextWidth(measuredDown ? std::fabs(g.bottomLeft.y - g.topLeft.y) : std::fabs(next.topLeft.x - g.topLeft.x));
+    run->setWordSpace(wordSpace);
     addToAllRunTextArray(std::move(run), wordSpace);
     if (style != registeredStyle_) {
         registerFont(*style);
@@ -152,7 +153,10 @@ void KXExcelPDFExporter::addToAllRunTextArray(std::unique_ptr<KXExcelRunText> ru
         const bool wordGap = !adjacent && !afterSpace && gap < wordSpace &&
                              KXExcelSortUtilities::separatesWords(gap, run->rPr().sz());
         if ((adjacent || afterSpace || wordGap) && last->rPr().isEqualToRPr(run->rPr())) {
-            if (!adjacent) last->text() += u' ';
+            // A blank glyph narrower than the gap it stands in leaves the rest of the gap behind it.
+            const bool blankThere = (!last->text().empty() && last->text().back() == u' ') ||
+                                    (!run->text().empty() && run->text().front() == u' ');
+            if (afterSpace || (wordGap && !blankThere)) last->text() += u' ';
             last->text() += run->text();
             last->setTextWidth(last->textWidth() + run->textWidth() + (afterSpace ? wordSpace : wordGap ? gap : 0.0));
             last->ctmInfo().xRight = run->ctmInfo().xRight;

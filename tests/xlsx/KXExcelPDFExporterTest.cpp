@@ -136,6 +136,7 @@ TEST(KXExcelPDFExporter, CharactersJoinAsTheyArrive) {
         // spacing (under a tenth of the size) keeps two runs, as does a gap past the word space.
         {"a word gap of 1.2 joins with a blank", "BT /F1 10 Tf 72 700 Td [(A) -120 (B)] TJ ET", {u"A B"}},
         {"a word gap of 2.0 joins with a blank", "BT /F1 10 Tf 72 700 Td [(A) -200 (B)] TJ ET", {u"A B"}},
+        {"a blank glyph short of the gap keeps one blank", "BT /F1 10 Tf 72 700 Td [(A ) -150 (B)] TJ ET", {u"A B"}},
         {"letter spacing of 1.5 at 20 points keeps two runs", "BT /F1 20 Tf 72 700 Td [(A) -75 (B)] TJ ET",
          {u"A", u"B"}},
         {"a gap past the word space keeps two runs", "BT /F1 10 Tf 72 700 Td [(A) -400 (B)] TJ ET", {u"A", u"B"}},
