@@ -8,12 +8,16 @@
 // at least 72 (the smallest slide a presentation may have).
 //
 // Text: every shown string goes into a text box. A box is opened by a string that is not a lone
-// blank; strings turned the same way (angles below 5 and from 355 degrees count as 0, 85 to 95 as
-// 90, 265 to 275 as 270) go on in it: on the same line after blanks for the gap, on the next line
-// (less than 96 points further across the text, not before the box's start) in a new paragraph;
-// anything else opens a new box. A gap on the line becomes as many blanks as it holds the font's
-// blank, rounded (at most 200). Distances along and across the text are measured in the text's
-// own direction, so turned text keeps its lines together like level text.
+// blank, turned as its text is (angles below 5 degrees count as 0, 85 to 95 as 90, 265 to 275 as
+// 270, any other angle as it is); strings turned the same way go on in it: on the same line after
+// blanks for the gap, on the next line (less than 96 points further across the text, not before
+// the box's start) in a new paragraph; anything else opens a new box. A gap on the line becomes as
+// many blanks as it holds whole widths of the font's blank (at most 200), and a gap that parts
+// two words at least one. Text turned a quarter is measured along and across its own lines; text
+// at any other angle along and across the slide.
+//
+// A turned box is turned about its centre, and placed so that the corner where its text starts
+// stays where the first string's top stood.
 
 #include <memory>
 #include <optional>
@@ -47,6 +51,9 @@ public:
     // else, for a shorter side below 72 points, 72 / that side (no more than keeps the longer
     // side within 1583); else 1.
     static double slideScale(double width, double height);
+    // Whether a gap (points) between two strings on one line parts two words, for text of the
+    // font size given (points along the line).
+    static bool separatesWords(double gap, double fontSize);
 
     void didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
     void didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& image) override;
@@ -59,6 +66,8 @@ protected:
     kx::Size pageSizeOf(const KXPDFPageGeometry& geometry) const override { return geometry.cropBox.size; }
     // All text goes into text boxes.
     kx::TextPlace placeOfText(const KXPDF_CTMInfo&) const override { return kx::TextPlace::TextBox; }
+    // 90 above 85 and below 95 degrees, 270 above 265 and below 275, 0 below 5, else the angle.
+    double textBoxAngle(double rotation) const override;
     void makeMainTextRun(const std::u16string&, kx::Size, const kx::AffineTransform&, const KXPDF_CTMInfo&) override {}
     void openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) override;
     kx::TextBoxStep continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) override;
@@ -73,9 +82,6 @@ private:
     void appendPPTXTextBox(const std::u16string& text, kx::Size offset, double blankWidth);
     // A new paragraph of the box for the string at `top`, `lineSpacing` below the last one.
     void newParagraph(const kx::Point& top, double lineSpacing, double height);
-    // The area the state's clip leaves on the slide when every clip path is a rectangle; none for
-    // any other clip.
-    std::optional<kx::Rect> rectangularClip(const KXPDFRenderState& state) const;
     // A picture of the page: the file placed as `info` says.
     void addPicture(const std::string& file, const struct KXPPTXImageInfo& info);
 
