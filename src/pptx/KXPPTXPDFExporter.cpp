@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "docx/model/KXDocxPathCanvas.h"
 #include "docx/model/KXLineUtilites.h"
+#include "engine/KXPDFOptions.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
@@ -42,6 +44,11 @@ constexpr double kWordGapShare = 0.1;
 // A string this far across the line from the last one, as a share of the taller of the two, is on
 // another line (a raised or lowered figure stays nearer).
 constexpr double kLineStepShare = 0.5;
+// The most freeforms a slide holds, and the most elements of their paths: beyond either, its paths
+// are one picture. (A thousand shapes is what a page of a document keeps as shapes too; fifty
+// thousand elements make some fifteen megabytes of slide.)
+constexpr std::size_t kMostFreeforms = 1000;
+constexpr std::size_t kMostPathElements = 50000;
 // Pictures cut by a clip are drawn at this resolution; shadings and patterns at twice the points.
 constexpr double kClipDPI = 144.0;
 constexpr double kPictureScale = 2.0;
@@ -106,6 +113,9 @@ kx::CaptureDocument* KXPPTXPDFExporter::openDocument(const std::string& destPath
                                                      const std::shared_ptr<kx::PDFDocument>&) {
     document_ = std::make_unique<kx::detail::PPTXCaptureDocument>(
         destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
+    document_->setBeforeSlideEnds([this] { placePathPicture(); });
+    pathPicture_.reset();
+    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
     return document_.get();
 }
 
@@ -391,11 +401,82 @@ void KXPPTXPDFExporter::didScanPath(KXPDFConentParser&, const kx::Path& path, bo
     info.setFillcolor(fill ? fillColor : kx::Color::rgb(1, 1, 1));
     closeTextForPicture();
 
+    const std::size_t elements = shown->path.elements().size();
+    if (pathPicture_ || freeformsOnSlide_ >= kMostFreeforms || pathElementsOnSlide_ + elements > kMostPathElements) {
+        // Without a picture the slide keeps its shapes.
+        if (pathPicture_ || startPathPicture(*slide)) {
+            drawOnPathPicture(shown->path, info);
+            return;
+        }
+    }
+    ++freeformsOnSlide_;
+    pathElementsOnSlide_ += elements;
     auto shape = std::make_unique<KXPPTXFreeform>();
     shape->setRunCGPath(std::move(shown->path));
     shape->setSpInfo(info);
     shape->paragraphs().push_back(std::make_unique<KXPPTXParagraph>());
     slide->addShape(std::move(shape));
+}
+
+bool KXPPTXPDFExporter::startPathPicture(KXPPTXPage& slide) {
+    const int dpi = std::clamp(moreOptions() ? moreOptions()->imageDPI() : 144, 72, 600);
+    const kx::Size size = pageSize();
+    pathPicture_ = KXDocxPathCanvas::createOver(kx::Rect(0, 0, size.width, size.height), dpi);
+    if (!pathPicture_) return false;
+    std::vector<std::unique_ptr<KXPPTXShape>>& shapes = slide.sharepsArr();
+    pathPictureAt_ = shapes.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        if (auto* freeform = dynamic_cast<const KXPPTXFreeform*>(shapes[i].get())) {
+            if (pathPictureAt_ == shapes.size()) pathPictureAt_ = kept;
+            drawOnPathPicture(freeform->runCGPath(), freeform->spInfo());
+            continue;
+        }
+        shapes[kept++] = std::move(shapes[i]);
+    }
+    shapes.resize(kept);
+    pathPictureAt_ = std::min(pathPictureAt_, kept);
+    return true;
+}
+
+void KXPPTXPDFExporter::drawOnPathPicture(const kx::Path& displayPath, const KXPPTXFreeformInfo& info) {
+    KXDocxPathInfo paint;
+    paint.setFilled(info.filled());
+    paint.setFillcolor(info.fillcolor());
+    paint.setFillAlpha(info.fillAlpha());
+    paint.setStroked(info.stroked());
+    paint.setStrokecolor(info.strokecolor());
+    paint.setStrokeAlpha(info.strokeAlpha());
+    paint.setStrokeweight(info.strokeweight());
+    paint.setStrokeDashPattern(info.strokeDashPattern());
+    paint.setStrokeDashPhase(info.strokeDashPhase());
+    pathPicture_->drawPath(displayPath, paint);
+}
+
+void KXPPTXPDFExporter::placePathPicture() {
+    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
+    if (!pathPicture_) return;
+    std::unique_ptr<KXDocxPathCanvas> canvas = std::move(pathPicture_);
+    KXPPTXPage* slide = currentSlide();
+    KXPPTXWriter* writer = pdfWriter();
+    if (!slide || !writer) return;
+    const double scale = canvas->scale();
+    KXPPTXImageInfo info;
+    info.pixelWidth = canvas->pixelWidth();
+    info.pixelHeight = canvas->pixelHeight();
+    info.setDisplayRect(kx::Rect(0, 0, info.pixelWidth / scale, info.pixelHeight / scale));
+    info.horizontalResolution = info.verticalResolution = std::round(scale * 72.0);
+    std::optional<std::string> file = canvas->writePicture();
+    std::optional<std::string> id = file ? writer->collectImageWithPath(*file) : std::nullopt;
+    if (!id) return;
+    info.imageID = *id;
+    info.imageTitle = file->substr(file->find_last_of('/') + 1);
+    auto picture = std::make_unique<KXPPTXPicture>();
+    picture->setPictInfo(info);
+    picture->setRunImageID(*id);
+    std::vector<std::unique_ptr<KXPPTXShape>>& shapes = slide->sharepsArr();
+    shapes.insert(shapes.begin() + static_cast<std::ptrdiff_t>(std::min(pathPictureAt_, shapes.size())),
+                  std::move(picture));
 }
 
 void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInfo& info) {

@@ -18,6 +18,11 @@
 //
 // A turned box is turned about its centre, and placed so that the corner where its text starts
 // stays where the first string's top stood.
+//
+// Paths: each painted path is a freeform shape, up to 1000 of them on a slide with 50,000 path
+// elements in all; a slide with more (a page of a million little rectangles would make a slide part
+// of gigabytes, which no presentation program opens) has all its paths drawn into one picture of
+// the slide instead, in the place of its first freeform, at the job's image resolution.
 
 #include <memory>
 #include <optional>
@@ -25,7 +30,9 @@
 #include "capture/PageCapture.h"
 #include "pptx/KXPPTXPropertyRecords.h"
 
+class KXDocxPathCanvas;
 class KXPDFRenderState;
+class KXPPTXFreeformInfo;
 class KXPPTXWriter;
 class KXPPTXPage;
 namespace kx::detail {
@@ -84,11 +91,23 @@ private:
     void newParagraph(const kx::Point& top, double lineSpacing, double height);
     // A picture of the page: the file placed as `info` says.
     void addPicture(const std::string& file, const struct KXPPTXImageInfo& info);
+    // The slide's paths become one picture: the freeforms made so far are drawn into it and leave
+    // the slide; false when no picture can be made.
+    bool startPathPicture(KXPPTXPage& slide);
+    void drawOnPathPicture(const kx::Path& displayPath, const KXPPTXFreeformInfo& info);
+    // The picture of the slide's paths, if there is one, takes the place of its first freeform;
+    // the next slide starts without.
+    void placePathPicture();
 
     std::unique_ptr<kx::detail::PPTXCaptureDocument> document_;
     // The open box's anchor (the top of its first character) and direction.
     kx::Point boxAnchor_;
     double boxAngle_ = 0;
-    // Where the last string of the box ended, along and across the text, and its height.
-    kx::AffineTransform lastEnd_;
+    // The freeforms of the slide and the elements of their paths; beyond kMostFreeforms of them or
+    // kMostPathElements, the slide's paths are drawn into one picture, which goes where the first
+    // freeform was.
+    std::size_t freeformsOnSlide_ = 0;
+    std::size_t pathElementsOnSlide_ = 0;
+    std::unique_ptr<KXDocxPathCanvas> pathPicture_;
+    std::size_t pathPictureAt_ = 0;
 };

@@ -33,6 +33,8 @@ class SlideReader : public KXPPTXPDFExporter {
 public:
     std::vector<std::vector<std::string>> slides;
     std::vector<KXPDFPageGeometry> geometries;
+    // Each slide part as it was written.
+    std::vector<std::string> slideParts;
 
     bool convertPDFPage(const kx::PDFPage& page) override {
         const KXPDFPageGeometry g = pageGeometryOf(page);
@@ -43,7 +45,9 @@ public:
         for (const auto& shape : pdfWriter()->currentPage()->sharepsArr()) shapes.push_back(describe(*shape));
         slides.push_back(shapes);
         beforeSlideEnds();
+        const std::string part = pdfWriter()->pathForPart(pdfWriter()->currentPage()->partName());
         endPage();
+        slideParts.push_back(kx::readFile(part).value_or(""));
         return true;
     }
 
@@ -343,6 +347,55 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
         {"a clip that hides the path drops it", "10 10 20 20 re W n 300 300 50 50 re f", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(joined(slideOf(c.content)), c.want) << c.what;
+}
+
+// A slide holds a thousand freeforms at most, with fifty thousand path elements in all: beyond
+// either, all its paths are drawn into one picture of the slide, which stands where the first
+// freeform stood (the text drawn before and after keeps its place around it).
+TEST(KXPPTXPDFExporter, CrowdedSlidesDrawTheirPathsIntoOnePicture) {
+    auto rectangles = [](int count) {
+        std::string out = "0 0 1 rg\n";
+        for (int i = 0; i < count; ++i) out += format("%d %d 2 2 re f\n", 20 + (i % 100) * 5, 100 + (i / 100) * 5);
+        return out;
+    };
+    std::string longPath = "0 G 10 300 m\n";
+    for (int i = 0; i < 30000; ++i) longPath += format("%g %d l %g %d l\n", 10 + i * 0.01, 310, 10 + i * 0.01 + 0.005, 300);
+    longPath += "S\n";
+    struct Case {
+        const char* what;
+        std::string paths;
+        size_t freeforms;
+        bool picture;
+    };
+    const Case cases[] = {
+        {"a thousand paths stay shapes", rectangles(1000), 1000, false},
+        {"one more makes them one picture", rectangles(1001), 0, true},
+        {"so does one path of sixty thousand elements", longPath, 0, true},
+    };
+    for (const Case& c : cases) {
+        SlideReader reader;
+        convert(reader, page(shown(72, 750, 0, "before") + c.paths + shown(72, 60, 0, "after")),
+                kx::pathJoin(kx::test::tempDir(), "crowded.pptx"));
+        ASSERT_EQ(reader.slideParts.size(), 1u) << c.what;
+        const std::string& part = reader.slideParts[0];
+        size_t freeforms = 0;
+        for (size_t at = part.find("<a:custGeom>"); at != std::string::npos; at = part.find("<a:custGeom>", at + 1))
+            ++freeforms;
+        EXPECT_EQ(freeforms, c.freeforms) << c.what;
+        const size_t before = part.find(">before<"), picture = part.find("<p:pic>"), after = part.find(">after<");
+        ASSERT_NE(before, std::string::npos) << c.what;
+        ASSERT_NE(after, std::string::npos) << c.what;
+        EXPECT_EQ(picture != std::string::npos, c.picture) << c.what;
+        if (c.picture) {
+            EXPECT_LT(before, picture) << c.what;
+            EXPECT_LT(picture, after) << c.what;
+            // The picture covers the slide.
+            const std::string covering = "<a:off x=\"0\" y=\"0\"/>";
+            const size_t at = part.find(covering, picture);
+            ASSERT_NE(at, std::string::npos) << c.what;
+            EXPECT_EQ(part.find("<a:ext cx=\"7772400\" cy=\"10058400\"/>", at), part.find("<a:ext", at)) << c.what;
+        }
+    }
 }
 
 // A page's annotations are drawn on its slide only when the job's annotation switch is on: here a

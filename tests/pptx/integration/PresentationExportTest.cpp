@@ -199,3 +199,55 @@ TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
         EXPECT_NEAR(after.at(w).y, before.at(w).y, 12) << w;
     }
 }
+
+// A page of a million small rectangles and one of a million short lines (each a few kilobytes of
+// PDF) make slides a presentation program opens: each slide's paths become one picture instead of
+// a slide part of gigabytes, converted within a bounded memory, and the picture shows them.
+TEST(PresentationExport, CrowdedPagesMakeSlidesThatOpen) {
+    std::optional<std::string> validate = validator();
+    KX_REQUIRE_CORPUS(validate);
+    const int rows = 1000, perRow = 1000;
+    auto crowded = [&](const std::string& shape, double rowStep) {
+        std::string row;
+        for (int i = 0; i < perRow; ++i) row += "1 0 0 1 0.5 0 cm " + shape + "\n";
+        row += kx::format("1 0 0 1 -500 %g cm\n", rowStep);
+        std::string content = "0.2 w 1 0 0 1 10 100 cm\n";
+        content.reserve(row.size() * rows + content.size());
+        for (int r = 0; r < rows; ++r) content += row;
+        return content;
+    };
+    kx::test::PDFBuilder builder;
+    const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 612 792]";
+    const int rectangles = builder.addFlateStream(form, crowded("0 0 0.4 0.2 re f", 0.3));
+    const int lines = builder.addFlateStream(form, crowded("0 0 m 0.4 0.2 l S", 0.6));
+    builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", rectangles));
+    builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", lines));
+    const std::string pdf = kx::test::writeTemp("crowded.pdf", builder.build());
+    const std::string out = pathJoin(kx::test::tempDir(), "crowded.pptx");
+    std::string limit;
+#ifndef KX_TEST_UNDER_ASAN
+    if (kx::test::haveCommand("prlimit")) limit = "prlimit --as=" + std::to_string(300 << 20) + " ";
+#endif
+    std::string log;
+    ASSERT_EQ(kx::test::runCommand(limit + shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " +
+                                       shellQuoted(out) + " -f pptx",
+                                   &log),
+              0)
+        << log;
+    std::string sizes;
+    ASSERT_EQ(kx::test::runCommand("python3 -c 'import sys, zipfile; print(max(i.file_size for i in "
+                                   "zipfile.ZipFile(sys.argv[1]).infolist()))' " +
+                                       shellQuoted(out),
+                                   &sizes),
+              0)
+        << sizes;
+    EXPECT_LT(std::stoll(sizes), 50ll << 20) << "the largest part of the package";
+    std::string text;
+    checkPackage(out, *validate, &text);
+    if (!kx::test::haveLibreOfficeText() || !kx::test::haveCommand("pdftoppm")) GTEST_SKIP() << "no LibreOffice";
+    const GreyPage page = drawnPage(pathJoin(kx::test::tempDir(), "lo-crowded.pptx/crowded.pdf"));
+    ASSERT_GT(page.width, 0);
+    // The rectangles cover x 10 to 510 and y 100 to 400 of the page: grey there, white beside.
+    EXPECT_LT(page.at(260, 792 - 250), 230);
+    EXPECT_EQ(page.at(560, 792 - 250), 255);
+}
