@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "capture/WordGaps.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
@@ -13,7 +14,6 @@
 #include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPage.h"
 #include "xlsx/KXExcelRunText.h"
-#include "xlsx/KXExcelSortUtilities.h"
 #include "xlsx/KXExcelUtilities.h"
 #include "xlsx/KXExcelWriter.h"
 
@@ -151,7 +151,7 @@ void KXExcelPDFExporter::addToAllRunTextArray(std::unique_ptr<KXExcelRunText> ru
         // words of a line set without blank characters (each word placed on its own); it is no
         // gap between columns.
         const bool wordGap = !adjacent && !afterSpace && gap < wordSpace &&
-                             KXExcelSortUtilities::separatesWords(gap, run->rPr().sz());
+                             kx::separatesWords(gap, run->rPr().sz());
         if ((adjacent || afterSpace || wordGap) && last->rPr().isEqualToRPr(run->rPr())) {
             // A blank glyph narrower than the gap it stands in leaves the rest of the gap behind it.
             const bool blankThere = (!last->text().empty() && last->text().back() == u' ') ||

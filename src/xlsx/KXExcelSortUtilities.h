@@ -54,8 +54,6 @@ public:
     static bool endsCell(const KXExcelRunText& r, double reach);
     // Whether the text holds a Chinese character (U+4E01 to U+9FFE).
     static bool HaveNoneEnglishString(std::u16string_view text);
-    // Whether a gap between two pieces of one line of text in a font of this size parts two words.
-    static bool separatesWords(double gap, double fontSize);
 
     static RunList FindRunTextsInSameRowColumnIndex(const RunList& runs);
     static RunList FindRunTextsInSameColumnIndex(const RunList& runs);
