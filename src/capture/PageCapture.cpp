@@ -68,7 +68,8 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     nextCharFontSize_ = mainTextFontSize_ = 1.0;
     nextCharTransform_ = mainTextTransform_ = kx::AffineTransform::identity();
     renderingStateStack_ = std::make_shared<KXPDFRenderStateStack>();
-    isNotScanTextYet_ = true;
+    // A page read a second time goes on from where its first reading left the page's first text.
+    if (!again) isNotScanTextYet_ = true;
     tiltedLine_.reset();
     styleCache_.clear();
     clipCache_.reset();

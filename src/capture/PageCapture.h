@@ -237,7 +237,8 @@ protected:
     CaptureDocument* document() const { return document_; }
     // Sets up a page: the geometry and size, the text positions back to their start, a fresh state
     // stack, the style caches emptied, the run counter at 0; then the document begins the page
-    // (`again`: a fresh page for the PDF page begun last, read a second time).
+    // (`again`: a fresh page for the PDF page begun last, read a second time; whether the page's
+    // first main text was seen stays as the first reading left it).
     void beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize, bool again = false);
     // Runs the interpreter over the page (annotations as the job's options say; the page's geometry
     // handed to it), then closes the text box and the text path still open.
