@@ -221,18 +221,24 @@ void PageCapture::endTextPathWritingIfNeed() {
 // ---- Transforms, state and positions ----
 
 kx::AffineTransform PageCapture::currentDisplayTextTransform() const {
-    return kx::concat(kx::concat(textMatrix(), ctm()), pageGeometry_.pageTransform);
+    return kx::concat(glyphOrientation(), kx::concat(kx::concat(textMatrix(), ctm()), pageGeometry_.pageTransform));
 }
 
 kx::AffineTransform PageCapture::nextDisplayTextTransform(kx::Size offset) const {
-    return kx::concat(kx::concat(textMatrix().translated(offset.width, offset.height), ctm()), pageGeometry_.pageTransform);
+    return kx::concat(glyphOrientation(), kx::concat(kx::concat(textMatrix().translated(offset.width, offset.height), ctm()),
+                                                     pageGeometry_.pageTransform));
+}
+
+kx::AffineTransform PageCapture::glyphOrientation() const {
+    const KXPDFFont* font = currentFont();
+    return font ? font->glyphOrientation() : kx::AffineTransform::identity();
 }
 
 kx::Size PageCapture::convertToDisplaySpaceWidth(double width) const {
     const KXPDFFont* font = currentFont();
     const kx::AffineTransform before = currentDisplayTextTransform();
-    const kx::AffineTransform after =
-        kx::concat(kx::concat(textMatrix().translated(width, 0), ctm()), pageGeometry_.pageTransform);
+    const kx::AffineTransform after = kx::concat(
+        glyphOrientation(), kx::concat(kx::concat(textMatrix().translated(width, 0), ctm()), pageGeometry_.pageTransform));
     kx::Rect rect = KXDisplaySpaceRect(before, after, fontSize(), font ? font->ascent() : 0, font ? font->descent() : 0);
     return {std::fabs(after.tx - before.tx), rect.size.height};
 }

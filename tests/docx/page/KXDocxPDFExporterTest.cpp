@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <regex>
 #include <string>
 
 #include "docx/page/KXDocxPDFExporter.h"
 #include "docx/page/KXDocxPage.h"
+#include "docx/page/Type3Fixtures.h"
 #include "engine/KXPDFOptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -163,4 +165,22 @@ TEST(KXDocxPDFExporter, TextAtTheLeftOfACropBoxThatReachesLeftOfTheOriginIsKept)
     const std::string xml = unzipped(convert(builder.build(), std::make_shared<KXPDFOptions>()), "word/document.xml");
     EXPECT_NE(xml.find("Margin"), std::string::npos) << xml;
     EXPECT_NE(xml.find("Body"), std::string::npos) << xml;
+}
+
+TEST(KXDocxPDFExporter, TextInAType3FontMirroredByItsMatrixIsUprightMainTextWithItsBlanks) {
+    // The font matrix mirrors the glyphs and the text matrix mirrors them back: upright text, whose
+    // words are set apart by a blank glyph on the first line and by moving the text on the second.
+    const std::string pdf = kx::test::type3StatementPDF(
+        {{"Account messages"}, {"For customers who qualify for benefits the fees are waived", false}});
+    kx::ScopedTemporaryRoot root;
+    const std::string xml = unzipped(convert(pdf, std::make_shared<KXPDFOptions>(), [](KXDocxPage& page) {
+        EXPECT_TRUE(page.allRunTextPathArray().empty());
+        EXPECT_TRUE(page.allRunTextBoxArray().empty());
+    }), "word/document.xml");
+    std::string text;
+    const std::regex t("<w:t(?: [^>]*)?>([^<]*)</w:t>|</w:p>");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), t); it != std::sregex_iterator(); ++it)
+        text += (*it)[1].matched ? (*it)[1].str() : "\n";
+    EXPECT_NE(text.find("Account messages\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("For customers who qualify for benefits the fees are waived"), std::string::npos) << text;
 }
