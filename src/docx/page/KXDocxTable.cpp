@@ -6,6 +6,7 @@
 
 #include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "docx/model/KXDocxVMLShapeTypes.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/Format.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 constexpr std::string_view V = KXOpenXMLNameSpace::nameSpace_v();
+constexpr std::string_view O = KXOpenXMLNameSpace::nameSpace_o();
 constexpr std::string_view W10 = KXOpenXMLNameSpace::nameSpace_w10();
 constexpr int kAnchorNone = 0, kAnchorPage = 2, kDxa = 2;
 
@@ -171,7 +173,8 @@ void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
     const kx::Rect box = bounds_.insetBy(-tblProperty_.tblBorders.left.sz, -tblProperty_.tblBorders.top.sz);
     double top = box.origin.y;
     if (textBoxRelativeParagraph_) top -= textBoxRelativeParagraph_->contentFrame().origin.y;
-    const long long zIndex = -static_cast<long long>(KXDocxCounters::sharedInstance().nextPictZIndex());
+    // Stacked by the shapes' counter, negated: each later table stands behind the one before it.
+    const long long zIndex = -static_cast<long long>(KXDocxCounters::sharedInstance().nextShapeZIndex());
     std::string style = kx::format("position:%s;left:%0.0f;text-align:%s;", "absolute", 0.0, "left");
     style += kx::format("margin-left:%0.0fpt;width:%0.0fpt;height:%0.0fpt;", box.origin.x, box.size.width,
                         box.size.height);
@@ -179,18 +182,15 @@ void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
     style += kx::format("margin-top:%0.0fpt;mso-position-vertical-relative:%s;v-text-anchor:%s", top,
                         textBoxRelativeParagraph_ ? "paragraph" : "page", "top");
 
-    // A shape of its own: shape ids name one shape in the whole document part.
-    const std::string typeID = kx::format(
-        "Shape%llu", static_cast<unsigned long long>(KXDocxCounters::sharedInstance().nextVMLShapeIndex()));
-    writer.writeStartElementWithNamespace(V, "shapetype");
-    writer.writeAttribute("id", typeID);
-    writer.writeAttribute("coordsize", "21600,21600");
-    writer.writeAttribute("o:spt", "202");
-    writer.writeAttribute("path", "m,l,21600r21600,l21600,xe");
-    writer.writeEndElement();
+    // A text box as the others are: the document's text-box type (defined once, before its first
+    // use) and an id and o:spid of its own.
+    const std::string type =
+        KXDocxVMLShapeTypes::sharedInstance().writeShapeTypeIfNeed(writer, KXDocxVMLShapeTypes::Kind::TextBox);
+    const KXDocxVMLShapeTypes::ShapeID shapeID = KXDocxVMLShapeTypes::newShapeID("TextBox");
     writer.writeStartElementWithNamespace(V, "shape");
-    writer.writeAttribute("id", "TextBox_" + typeID);
-    writer.writeAttribute("type", "#" + typeID);
+    writer.writeAttribute("id", shapeID.id);
+    writer.writeAttributeWithNamespace(O, "spid", shapeID.spid);
+    writer.writeAttribute("type", type);
     writer.writeAttribute("style", style);
     writer.writeAttribute("filled", "false");
     writer.writeAttribute("stroked", "false");

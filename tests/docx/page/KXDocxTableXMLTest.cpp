@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "TableFixtures.h"
+#include "docx/model/KXDocxCounters.h"
+#include "docx/model/KXDocxVMLShapeTypes.h"
 #include "docx/page/KXDocxPageSection.h"
 #include "docx/page/KXDocxTable.h"
 #include "docx/page/KXDocxTableManager.h"
@@ -199,25 +201,33 @@ TEST(KXDocxTableXML, RowHeights) {
     }
 }
 
-TEST(KXDocxTableXML, LaterTablesInTextBoxesGoFurtherBack) {
+// Tables in text boxes are stacked by the shapes' counter, negated, so each later one stands behind
+// the one before it; each is a text box of the document's one text-box type with an id and an
+// o:spid of its own.
+TEST(KXDocxTableXML, TablesInTextBoxes) {
     MemoryDocument document;
     std::unique_ptr<KXDocxPage> page;
     auto table = gridTable(document, page);
     ASSERT_TRUE(table);
-    std::vector<long long> zs;
+    KXDocxCounters::sharedInstance().begainWriteDocument();
+    KXDocxVMLShapeTypes::sharedInstance().begainWriteDocument();
+    MemoryDocument out;
     for (int i = 0; i < 2; ++i) {
-        MemoryDocument out;
         table->changeXMLPropertyTextWrappingToFloatTextBox();
         out.writer->writeStartElementWithNamespace(KXOpenXMLNameSpace::nameSpace_w(), "p");
         table->writeWithXMLWriter(*out.writer);
         out.writer->writeEndElement();
-        const std::string xml = out.finish();
-        const size_t at = xml.find("z-index:");
-        ASSERT_NE(at, std::string::npos) << xml;
-        zs.push_back(std::stoll(xml.substr(at + 8)));
     }
-    EXPECT_LT(zs[1], zs[0]);
-    EXPECT_LE(zs[0], 0);
+    const std::string xml = out.finish();
+    std::vector<long long> zs;
+    for (size_t at = xml.find("z-index:"); at != std::string::npos; at = xml.find("z-index:", at + 1))
+        zs.push_back(std::stoll(xml.substr(at + 8)));
+    EXPECT_EQ(zs, (std::vector<long long>{251657498, 251657497})) << xml;
+    EXPECT_EQ(count(xml, "<v:shapetype id=\"_x0000_t202\""), 1u) << xml;
+    EXPECT_LT(xml.find("<v:shapetype"), xml.find("<v:shape "));
+    EXPECT_EQ(count(xml, "type=\"#_x0000_t202\""), 2u) << xml;
+    EXPECT_NE(xml.find("id=\"TextBox 1\" o:spid=\"_x0000_s1025\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("id=\"TextBox 2\" o:spid=\"_x0000_s1026\""), std::string::npos) << xml;
     KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
 }
 
