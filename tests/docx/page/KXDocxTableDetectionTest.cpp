@@ -389,17 +389,16 @@ TEST(KXDocxTableDetection, BoxInACellThatIsNoTableFoldsBackIntoTheCell) {
         << show(describe(out.tables[0]));
 }
 
-// A filled box with two rules across it makes a table of three rows on the page; when the box runs
-// off the page, its edges out there rule nothing, and what is left on the page is no table.
-TEST(KXDocxTableDetection, EdgesOffThePageRuleNothing) {
+// A filled box with two rules across it makes a table of three rows, also when the box runs off
+// the page: its edges are ruling lines wherever they lie.
+TEST(KXDocxTableDetection, ABoxWithRulesAcrossIsATableOnAndOffThePage) {
     struct Case {
         const char* what;
         kx::Rect box;
-        size_t tables;
     };
     const Case cases[] = {
-        {"a box on the page", {323, 100, 240, 600}, 1},
-        {"a box running off the top and the right of the page", {323, -246, 537, 1025}, 0},
+        {"a box on the page", {323, 100, 240, 600}},
+        {"a box running off the top and the right of the page", {323, -246, 537, 1025}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -410,8 +409,11 @@ TEST(KXDocxTableDetection, EdgesOffThePageRuleNothing) {
         MemoryDocument document;
         auto page = pageWith(document, paths, texts);
         page->convertPath2TableIfNeed();
-        EXPECT_EQ(page->allTableArray().size(), c.tables);
-        EXPECT_EQ(page->allRunTextArray().size(), 1 - c.tables) << "the text stays on the page when there is no table";
+        ASSERT_EQ(page->allTableArray().size(), 1u);
+        auto table = std::static_pointer_cast<KXDocxTable>(page->allTableArray().front());
+        EXPECT_EQ(table->tableRowArray().size(), 3u);
+        EXPECT_EQ(table->bounds().minY(), c.box.minY());
+        EXPECT_TRUE(page->allRunTextArray().empty()) << "the text went into the table";
         KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
     }
 }
@@ -469,4 +471,40 @@ TEST(KXDocxTableDetection, PagesLeftAlone) {
     page->convertPath2TableIfNeed();
     EXPECT_TRUE(page->allTableArray().empty());
     EXPECT_EQ(KXDocxTableManager::sharedInstance().superPage(), nullptr) << "no paths: the finder is not asked";
+}
+
+// The grouping and merging of lines cost more than in proportion to the lines (a dense stack of
+// 400,000 short rules in one path took 27 s, 100,000 took 1.7 s): a page whose candidate paths cut
+// into more lines than the finder takes is not searched for tables, and keeps its paths and texts.
+TEST(KXDocxTableDetection, PagesOfTooManyLinesAreNotSearched) {
+    struct Case {
+        const char* what;
+        size_t lines;  // cut from the page's paths, the grid's 12 included
+        bool searched;
+    };
+    const Case cases[] = {{"at the limit", KXDocxTableManager::kMaxTableLines, true},
+                          {"one more", KXDocxTableManager::kMaxTableLines + 1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Grid grid;
+        grid.widths = {80, 80};
+        grid.heights = {20, 20};
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths = gridRuns(grid, scan);
+        // One path of short rules 4 pt apart (none touches another), below the grid.
+        kx::Path rules;
+        for (size_t i = 0; i < c.lines - paths.size(); ++i) {
+            const double x = 20 + static_cast<double>(i % 140) * 4, y = 200 + static_cast<double>(i / 140) * 4;
+            rules.moveTo({x, y});
+            rules.lineTo({x + 2, y});
+        }
+        paths.push_back(pathRun(rules, strokeOf(0.5), scan++));
+        MemoryDocument document;
+        auto page = pageWith(document, paths, {cellText(grid, 0, 0, u"a", scan++)});
+        page->convertPath2TableIfNeed();
+        EXPECT_EQ(page->allTableArray().size(), c.searched ? 1u : 0u);
+        EXPECT_EQ(page->allRunPathArray().size(), c.searched ? 1u : paths.size());
+        EXPECT_EQ(page->allRunTextArray().size(), c.searched ? 0u : 1u);
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
 }
