@@ -331,62 +331,54 @@ TEST(KXDocxTableDetection, ColumnLimit) {
     }
 }
 
-TEST(KXDocxTableDetection, NestedTable) {
-    // A 2 × 2 table in the first cell of another, 20 pt inside it, apart from its lines.
+// Lines drawn inside a cell of a table, another table or a box, touch no line of the table but lie
+// within its bounds: they are read with the table's own lines as one grid, which they cut into more
+// rows and columns; every text stays in its place.
+TEST(KXDocxTableDetection, LinesInsideACellJoinTheTablesGrid) {
     Grid outer;
     outer.widths = {200, 150};
     outer.heights = {100, 40};
-    Grid inner;
+    Grid inner;  // 20 pt inside the first cell
     inner.x = 72 + 20;
     inner.y = 100 + 20;
     inner.widths = {70, 70};
     inner.heights = {25, 25};
-    std::uint64_t scan = 0;
-    KXDocxRunPathArray paths = gridRuns(outer, scan);
-    for (const auto& p : gridRuns(inner, scan)) paths.push_back(p);
-    KXDocxRunTextArray texts{cellText(inner, 0, 0, u"i1", scan++), cellText(inner, 1, 1, u"i4", scan++),
-                             cellText(outer, 0, 1, u"o2", scan++), cellText(outer, 1, 0, u"o3", scan++)};
-    Converted out = convert(paths, texts);
-    ASSERT_EQ(out.tables.size(), 2u) << out.xml;
-    const WrittenTable& o = out.tables[0];
-    ASSERT_EQ(o.rows.size(), 2u) << show(describe(o));
-    EXPECT_EQ(describe(o), (std::vector<std::vector<std::string>>{{"", "o2"}, {"o3", ""}})) << show(describe(o));
-    EXPECT_EQ(o.rows[0][0].nestedTables, 1);
-    EXPECT_TRUE(o.rows[0][0].endsWithParagraph) << "a cell holding a table still ends with a paragraph";
-    EXPECT_EQ(describe(out.tables[1]), (std::vector<std::vector<std::string>>{{"i1", ""}, {"", "i4"}}));
-}
-
-// A box in a cell, with a stub too short to count hanging from its top, is found inside the table
-// but makes no table of its own: its text goes to the cell it lies in, its lines stay on the page.
-TEST(KXDocxTableDetection, BoxInACellThatIsNoTableFoldsBackIntoTheCell) {
-    Grid outer;
-    outer.widths = {200, 150};
-    outer.heights = {100, 40};
-    std::uint64_t scan = 0;
-    KXDocxRunPathArray paths = gridRuns(outer, scan);
-    const kx::Rect box{72 + 20, 100 + 20, 120, 50};
-    KXDocxRunPathArray boxPaths{lineRun(box.minX(), box.minY(), box.maxX(), box.minY(), scan++),
-                                lineRun(box.minX(), box.maxY(), box.maxX(), box.maxY(), scan++),
-                                lineRun(box.minX(), box.minY(), box.minX(), box.maxY(), scan++),
-                                lineRun(box.maxX(), box.minY(), box.maxX(), box.maxY(), scan++),
-                                lineRun(box.midX(), box.minY(), box.midX(), box.minY() + 4, scan++)};
-    paths.insert(paths.end(), boxPaths.begin(), boxPaths.end());
-    KXDocxRunTextArray texts{textRun(u"boxed", box.minX() + 10, box.minY() + 20, 30, scan++),
-                             cellText(outer, 1, 1, u"o4", scan++)};
-    {
-        MemoryDocument document;
-        auto page = pageWith(document, paths, texts);
-        page->convertPath2TableIfNeed();
-        ASSERT_EQ(page->allTableArray().size(), 1u);
-        EXPECT_TRUE(std::static_pointer_cast<KXDocxTable>(page->allTableArray().front())->allSubTableArray().empty());
-        EXPECT_EQ(page->allRunPathArray(), boxPaths) << "the box's lines are no table lines";
-        EXPECT_TRUE(page->allRunTextArray().empty()) << "its text went into the table";
-        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    struct Case {
+        const char* what;
+        Grid inner;
+        std::vector<std::vector<std::string>> expected;
+    };
+    Grid box = inner;  // a box with a stub too short to count hanging from its top
+    box.widths = {140};
+    box.heights = {50};
+    const Case cases[] = {
+        {"a 2 × 2 table in the first cell",
+         inner,
+         {{"|span=4", "o2|restart"},
+          {"|restart", "i1", "", "|restart", "|continue"},
+          {"|continue", "", "i4", "|continue", "|continue"},
+          {"|span=4", "|continue"},
+          {"o3|span=4", ""}}},
+        {"a box in the first cell",
+         box,
+         {{"|span=3", "o2|restart"}, {"", "i1", "", "|continue"}, {"|span=3", "|continue"}, {"o3|span=3", ""}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths = gridRuns(outer, scan);
+        for (const auto& p : gridRuns(c.inner, scan)) paths.push_back(p);
+        KXDocxRunTextArray texts{cellText(c.inner, 0, 0, u"i1", scan++), cellText(outer, 0, 1, u"o2", scan++),
+                                 cellText(outer, 1, 0, u"o3", scan++)};
+        if (c.inner.widths.size() > 1) {
+            texts.push_back(cellText(c.inner, 1, 1, u"i4", scan++));
+        } else {
+            paths.push_back(lineRun(c.inner.x + 70, c.inner.y, c.inner.x + 70, c.inner.y + 4, scan++));
+        }
+        Converted out = convert(paths, texts);
+        ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+        EXPECT_EQ(describe(out.tables[0]), c.expected) << show(describe(out.tables[0]));
     }
-    Converted out = convert(paths, texts);
-    ASSERT_EQ(out.tables.size(), 1u) << out.xml;
-    EXPECT_EQ(describe(out.tables[0]), (std::vector<std::vector<std::string>>{{"boxed", ""}, {"", "o4"}}))
-        << show(describe(out.tables[0]));
 }
 
 // A filled box with two rules across it makes a table of three rows, also when the box runs off
