@@ -18,6 +18,10 @@ constexpr std::string_view V = KXOpenXMLNameSpace::nameSpace_v();
 constexpr std::string_view O = KXOpenXMLNameSpace::nameSpace_o();
 constexpr std::string_view W10 = KXOpenXMLNameSpace::nameSpace_w10();
 constexpr int kAnchorNone = 0, kAnchorPage = 2, kDxa = 2;
+// A row keeps at least this much height when its bottom rule is taken into it.
+constexpr double kLeastRowHeight = 1;
+// Within this much of a whole twentieth of a point, a height is that whole twentieth.
+constexpr double kTwipSlack = 1e-3;
 
 bool drawn(const KXDocx_Border& b) { return b.val >= 2; }
 
@@ -159,9 +163,35 @@ void KXDocxTable::writeWithXMLWriter(XMLFileWriter& writer) {
                 row->setTrProperty(p);
             }
     }
-    for (const auto& row : tableRowArray_) row->writeWithXMLWriter(writer);
+    writeRows(writer);
     writer.writeEndElementWithNamespace(W, "tbl");
     if (isWrappingToFloatTextBox_) writeTextBoxEndWithXMLWriter(writer);
+}
+
+void KXDocxTable::writeRows(XMLFileWriter& writer) {
+    // The rows together are as high as the table stands on the page, and no higher: a table that
+    // fills the page to its bottom margin must not push its last row onto a page of its own. Heights
+    // are written in whole twentieths of a point, each row taking what the rows before it left over
+    // of their rounding (so that the rounding of many rows never adds up), and the last row keeps
+    // its bottom rule within its height (a word processor draws the table's last rule below it).
+    std::vector<KXDocx_TrPr> written;
+    written.reserve(tableRowArray_.size());
+    for (const auto& row : tableRowArray_) written.push_back(row->writtenTrProperty());
+    if (!written.empty()) {
+        KXDocx_TrPr& last = written.back();
+        const double rule = KXDocxBorderDisplayWidth(tableRowArray_.back()->trProperty().bottom);
+        if (rule > 0 && last.trHeight.val - rule >= kLeastRowHeight)
+            last.trHeight.val = static_cast<float>(last.trHeight.val - rule);
+    }
+    double total = 0;
+    long long twips = 0;
+    for (KXDocx_TrPr& p : written) {
+        total += p.trHeight.val;
+        const long long upTo = static_cast<long long>(std::floor(total * 20 + kTwipSlack));
+        p.trHeight.val = static_cast<float>(static_cast<double>(upTo - twips) / 20);
+        twips = upTo;
+    }
+    for (size_t i = 0; i < tableRowArray_.size(); ++i) tableRowArray_[i]->writeWithXMLWriter(writer, written[i]);
 }
 
 void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {

@@ -201,6 +201,50 @@ TEST(KXDocxTableXML, RowHeights) {
     }
 }
 
+// A table of many rows whose heights are no whole twentieths of a point, filling a page: its rows,
+// as written, add up to the table's height less its bottom rule (which a word processor draws
+// below the last row), so that the table still ends where it ends on the page.
+TEST(KXDocxTableXML, RowsAddUpToNoMoreThanTheTable) {
+    struct Case {
+        const char* what;
+        size_t rows;      // of 573.1 / rows pt, each with a word in 10 pt type, ruled 0.5 pt
+        long long twips;  // the rows' heights added up
+    };
+    const double height = 573.1;  // rows of 12.7356 pt (254.7 twentieths) and 19.1033 pt
+    const Case cases[] = {
+        {"45 exact rows (the word does not fit): the table less its bottom rule", 45, (5731 - 5) * 2},
+        {"30 atLeast rows: each less its top rule, the last one less its bottom rule too", 30, (5731 - 150 - 5) * 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Grid grid;
+        grid.y = 20;
+        grid.widths = {80, 120};
+        grid.heights.assign(c.rows, height / static_cast<double>(c.rows));
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths = gridRuns(grid, scan);
+        KXDocxRunTextArray texts;
+        for (size_t r = 0; r < c.rows; ++r) texts.push_back(cellText(grid, r, 0, u"a", scan++));
+        MemoryDocument document;
+        auto page = pageWith(document, paths, texts, {792, 612});
+        page->convertPath2TableIfNeed();
+        ASSERT_EQ(page->allTableArray().size(), 1u);
+        auto table = std::dynamic_pointer_cast<KXDocxTable>(page->allTableArray().front());
+        table->convertToXMLProperty();
+        table->changeXMLPropertyTextWrappingToNone();
+        table->writeWithXMLWriter(*document.writer);
+        const std::string xml = document.finish();
+        long long sum = 0;
+        size_t rows = 0;
+        const std::string key = "<w:trHeight w:val=\"";
+        for (size_t at = xml.find(key); at != std::string::npos; at = xml.find(key, at + 1), ++rows)
+            sum += std::stoll(xml.substr(at + key.size()));
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(sum, c.twips);
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+}
+
 // Tables in text boxes are stacked by the shapes' counter, negated, so each later one stands behind
 // the one before it; each is a text box of the document's one text-box type with an id and an
 // o:spid of its own.
