@@ -252,6 +252,59 @@ TEST(KXDocxTableDetection, TextsFindTheirCell) {
     EXPECT_NE(out.xml.find(">outside<"), std::string::npos) << "a text on no cell stays on the page";
 }
 
+// Text beside a table, in no cell of it, stays on the page as paragraphs: it is never replaced by
+// the table when the table goes into the text flow.
+TEST(KXDocxTableDetection, TextBesideATableStaysOnThePage) {
+    struct Case {
+        const char* what;
+        Grid grid;
+        double besideX;  // where the lines beside the table start
+    };
+    Grid boxes;  // a column of six check boxes of 8 pt, 3 pt apart, each edge a path of its own
+    boxes.x = 80;
+    boxes.widths = {8};
+    boxes.heights = {8, 3, 8, 3, 8, 3, 8, 3, 8, 3, 8};
+    boxes.vertical = [](size_t r, size_t) { return r % 2 == 0; };
+    Grid table;
+    table.widths = {60, 60};
+    table.heights = {22, 22, 22};
+    const Case cases[] = {
+        {"answers beside a column of check boxes", boxes, 94},
+        {"notes beside a ruled table", table, 72 + 120 + 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths = gridRuns(c.grid, scan);
+        KXDocxRunTextArray texts{textRun(u"Question above", 72, c.grid.y - 20, 80, scan++)};
+        std::vector<std::string> beside;
+        for (size_t i = 0; i < 6; ++i) {
+            const std::u16string line = u"Line beside number " + std::u16string(1, static_cast<char16_t>(u'1' + i));
+            texts.push_back(textRun(line, c.besideX, c.grid.y + 8 + 11 * static_cast<double>(i), 90, scan++));
+            beside.push_back(utf8(line));
+        }
+        texts.push_back(textRun(u"Question below", 72, c.grid.y + 110, 80, scan++));
+        Converted out = convert(paths, texts);
+        ASSERT_EQ(out.tables.size(), 1u) << out.xml;
+        std::string written;
+        for (size_t at = out.xml.find("<w:t"); at != std::string::npos; at = out.xml.find("<w:t", at + 1)) {
+            const size_t open = out.xml.find('>', at), close = out.xml.find("</w:t>", at);
+            if (out.xml.compare(at, 5, "<w:t>") == 0 || out.xml.compare(at, 5, "<w:t ") == 0)
+                written += out.xml.substr(open + 1, close - open - 1);
+        }
+        for (const std::string& line : beside) {
+            std::string words;
+            for (char ch : line)
+                if (ch != ' ') words.push_back(ch);
+            std::string letters;
+            for (char ch : written)
+                if (ch != ' ') letters.push_back(ch);
+            EXPECT_NE(letters.find(words), std::string::npos) << line << "\n" << written;
+        }
+        EXPECT_NE(written.find("Question below"), std::string::npos) << written;
+    }
+}
+
 TEST(KXDocxTableDetection, ShadedCells) {
     Grid grid;
     grid.widths = {80, 80};
