@@ -183,6 +183,32 @@ TEST(KXDocxTableXML, EmptyCellParagraphFitsItsRowAndIsNeverBelowAPoint) {
     EXPECT_EQ(xml.find("\"-"), std::string::npos) << "no negative value" << xml;
 }
 
+// The row's sample paragraph counts its line in single lines of its mark ("auto"): the empty cell's
+// paragraph, cut to the row, is as high as the row less a point in points, not that many single
+// lines of its new mark (which would make the row, and a page of such rows, grow).
+TEST(KXDocxTableXML, EmptyCellParagraphCutToItsRowIsExact) {
+    MemoryDocument document;
+    std::unique_ptr<KXDocxPage> page;
+    auto table = gridTable(document, page, 15);
+    ASSERT_TRUE(table);
+    std::shared_ptr<KXDocxParagraph> sample = table->defaultParagraph();  // the first row's word
+    ASSERT_TRUE(sample);
+    KXDocx_PPr p = sample->pProperty();
+    p.spacing.before = 3;
+    p.spacing.after = 8;
+    p.spacing.line = 12;
+    p.spacing.lineRule = "auto";
+    p.spacing.word1LineHeight = 8;
+    sample->setPProperty(p);
+    table->tableRowArray()[1]->writeWithXMLWriter(*document.writer);
+    const std::string xml = document.finish();
+    EXPECT_NE(xml.find("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"280\" w:lineRule=\"exact\"/>"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(xml.find("lineRule=\"auto\""), std::string::npos) << xml;
+    KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+}
+
 TEST(KXDocxTableXML, RowHeights) {
     struct Case {
         const char* what;
