@@ -1,6 +1,7 @@
 // The DOCX model through whole conversions of generated PDFs: the VML shape types that pictures,
 // text boxes and text paths name are defined in the document part; text drawn twice (a shadow, a
-// fake bold) keeps each showing whole, and double letters in small type are no duplicates.
+// fake bold) keeps each showing whole, and double letters in small type are no duplicates; text
+// boxes of turned text where LibreOffice shows the text.
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,31 @@ int pagesInLibreOffice(const std::string& package) {
     return std::regex_search(info, m, std::regex("Pages:\\s+([0-9]+)")) ? std::stoi(m[1].str()) : -1;
 }
 
+struct Word {
+    std::string text;
+    double xMin, yMin, xMax, yMax;
+};
+
+// The words of LibreOffice's reading of the package with their boxes (pdftotext), or nothing when
+// LibreOffice or pdftotext is missing.
+std::vector<Word> wordsInLibreOffice(const std::string& package) {
+    std::vector<Word> words;
+    if (!kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdftotext")) return words;
+    const std::string folder = kx::pathJoin(kx::test::tempDir(), "lo-words-" + kx::pathFileName(package));
+    kx::removeAll(folder);
+    kx::createDirectories(folder);
+    kx::test::runCommand("soffice -env:UserInstallation=file://" + kx::pathJoin(folder, "profile") +
+                         " --headless --convert-to pdf --outdir '" + folder + "' '" + package + "' >/dev/null 2>&1");
+    const std::string pdf = kx::pathJoin(folder, kx::pathFileName(package));
+    std::string boxes;
+    kx::test::runCommand("pdftotext -bbox '" + pdf.substr(0, pdf.size() - 4) + "pdf' -", &boxes);
+    const std::regex word("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    for (auto it = std::sregex_iterator(boxes.begin(), boxes.end(), word); it != std::sregex_iterator(); ++it)
+        words.push_back({(*it)[5].str(), std::stod((*it)[1].str()), std::stod((*it)[2].str()), std::stod((*it)[3].str()),
+                         std::stod((*it)[4].str())});
+    return words;
+}
+
 // Each word of `line` shown by its own text object, about as far on as Helvetica sets it.
 std::string wordByWord(const char* font, double size, double x, double y, const std::string& line) {
     std::string out;
@@ -149,4 +175,33 @@ TEST(DocxModelConversion, TextDrawnTwiceKeepsEachShowingWhole) {
     EXPECT_EQ(showings[wordsOf(second)], 2) << all;
     EXPECT_EQ(showings[wordsOf("We will call all small fellows to tell the bell.")], 1) << all;
     if (const int pages = pagesInLibreOffice(c.path)) EXPECT_EQ(pages, 1) << "the page stays one page";
+}
+
+// Text turned a quarter down the page, and a line upside down above a line upside down: LibreOffice
+// shows the turned text in whole words (a box whose flow it does not know shows it unturned, a
+// letter or two to a line of the narrow box), and the upside-down line where it stood, not one box
+// height lower over the line below it.
+TEST(DocxModelConversion, TurnedTextBoxesShowTheirTextWhereItStood) {
+    const std::string content = "BT /F1 12 Tf 0 -1 1 0 300 700 Tm (Turned down the page) Tj ET\n"
+                                "BT /F1 12 Tf -1 0 0 -1 550 450 Tm (Upside down first) Tj ET\n"
+                                "BT /F1 12 Tf -1 0 0 -1 550 436 Tm (Upside down second) Tj ET\n"
+                                "BT /F1 12 Tf 72 100 Td (Upright text at the foot of the page) Tj ET\n";
+    kx::test::PDFBuilder b;
+    b.addPage(content, "<< " + kHelvetica + " >>");
+    const Conversion c = convert(kx::test::writeTemp("turned-boxes.pdf", b.build()), "turned-boxes");
+    ASSERT_FALSE(c.error) << c.error->failureReason;
+    const std::vector<Word> words = wordsInLibreOffice(c.path);
+    if (words.empty()) GTEST_SKIP() << "LibreOffice or pdftotext is missing";
+    auto find = [&](const std::string& text) -> const Word* {
+        for (const Word& w : words)
+            if (w.text == text) return &w;
+        return nullptr;
+    };
+    for (const char* whole : {"Turned", "down", "page"}) EXPECT_TRUE(find(whole)) << whole;
+    // The first upside-down line stands between y 339 and 351 of the page (12 points of type on a
+    // baseline at 342, hanging down).
+    const Word* first = find("first");
+    ASSERT_TRUE(first);
+    EXPECT_GT(first->yMin, 335);
+    EXPECT_LT(first->yMax, 355);
 }
