@@ -1,7 +1,8 @@
 // The DOCX model through whole conversions of generated PDFs: the VML shape types that pictures,
 // text boxes and text paths name are defined in the document part; text drawn twice (a shadow, a
 // fake bold) keeps each showing whole, and double letters in small type are no duplicates; text
-// boxes of turned text where LibreOffice shows the text.
+// boxes of turned text where LibreOffice shows the text; text in fonts that are not installed
+// keeps its words and its page.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "engine/EngineHarness.h"
 #include "exporters/ExporterTable.h"
 #include "platform/FileSystem.h"
+#include "platform/FontCatalog.h"
 #include "platform/Format.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
@@ -204,4 +206,40 @@ TEST(DocxModelConversion, TurnedTextBoxesShowTheirTextWhereItStood) {
     ASSERT_TRUE(first);
     EXPECT_GT(first->yMin, 335);
     EXPECT_LT(first->yMax, 355);
+}
+
+// With fonts replaced (the default), text is measured in the font the word processor will set it
+// in. A line in a font that is not installed and that sets every letter 0.6 em wide: the narrower
+// widths of the replacement go into the character spacing, and the line's words stay whole (put
+// into the runs' places they would open gaps inside the words, written as blanks). A page full of
+// lines in Times-Roman, installed only as a stand-in of the same widths: the document names the
+// word processor's font, and LibreOffice sets the page on one page.
+TEST(DocxModelConversion, TextInFontsNotInstalledKeepsItsWordsAndItsPage) {
+    const std::string widths = [] {
+        std::string w;
+        for (int i = 32; i <= 126; ++i) w += " 600";
+        return w;
+    }();
+    const std::string monospaced =
+        "<< /Font << /F1 << /Type /Font /Subtype /TrueType /BaseFont /Qwerty /FirstChar 32 /LastChar 126 /Widths [" +
+        widths +
+        "] /Encoding /WinAnsiEncoding /FontDescriptor << /Type /FontDescriptor /FontName /Qwerty /Flags 32 "
+        "/FontBBox [0 -200 1000 900] /ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 >> >> >> >>";
+    const std::string line = "Within the little initial title, it fills with tiny letters.";
+    std::string fullPage;
+    for (int i = 0; i < 56; ++i)
+        fullPage += kx::format("BT /F1 11 Tf 72 %d Td (The quick brown fox jumps over the lazy dog while the five "
+                               "boxing wizards jump quickly over it.) Tj ET\n",
+                               740 - i * 25 / 2);
+    kx::test::PDFBuilder b;
+    b.addPage("BT /F1 11 Tf 72 700 Td (" + line + ") Tj ET", monospaced);
+    b.addPage(fullPage, "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >> >> >>");
+    const Conversion c = convert(kx::test::writeTemp("fonts-not-installed.pdf", b.build()), "fonts-not-installed");
+    ASSERT_FALSE(c.error) << c.error->failureReason;
+    const std::vector<std::string> paragraphs = paragraphsOf(c.document);
+    ASSERT_FALSE(paragraphs.empty());
+    EXPECT_EQ(wordsOf(paragraphs.front()), wordsOf(line)) << paragraphs.front();
+    if (!kx::FontCatalog::findFont("LiberationSerif")) GTEST_SKIP() << "Liberation Serif is not installed";
+    EXPECT_NE(c.document.find("w:ascii=\"Times New Roman\""), std::string::npos);
+    if (const int pages = pagesInLibreOffice(c.path)) EXPECT_EQ(pages, 2);
 }
