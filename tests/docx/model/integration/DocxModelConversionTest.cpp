@@ -2,7 +2,7 @@
 // text boxes and text paths name are defined in the document part; text drawn twice (a shadow, a
 // fake bold) keeps each showing whole, and double letters in small type are no duplicates; text
 // boxes of turned text where LibreOffice shows the text; text in fonts that are not installed
-// keeps its words and its page.
+// keeps its words and its page; a turned picture stays behind the words painted over it.
 
 #include <gtest/gtest.h>
 
@@ -242,4 +242,24 @@ TEST(DocxModelConversion, TextInFontsNotInstalledKeepsItsWordsAndItsPage) {
     if (!kx::FontCatalog::findFont("LiberationSerif")) GTEST_SKIP() << "Liberation Serif is not installed";
     EXPECT_NE(c.document.find("w:ascii=\"Times New Roman\""), std::string::npos);
     if (const int pages = pagesInLibreOffice(c.path)) EXPECT_EQ(pages, 2);
+}
+
+// A picture turned a quarter, with words painted over it afterwards: the picture's frame is where
+// it stands on the page (turned about its middle, as VML turns it), so the words are found over it
+// and the picture stays behind them. Turned about the page's corner its frame would lie off the
+// page, nothing would seem to lie over it, and it would be brought in front of the words.
+TEST(DocxModelConversion, ATurnedPictureStaysBehindTheWordsOverIt) {
+    kx::test::PDFBuilder b;
+    std::string red;
+    for (int i = 0; i < 16; ++i) red += "\xff\x00\x00";
+    const int image = b.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
+                                  "/BitsPerComponent 8", red);
+    b.addPage("q 0 200 -150 0 400 350 cm /Im1 Do Q\nBT /F1 14 Tf 270 420 Td (Words over the picture) Tj ET\n",
+              kx::format("<< %s /XObject << /Im1 %d 0 R >> >>", kHelvetica.c_str(), image));
+    const Conversion c = convert(kx::test::writeTemp("turned-picture.pdf", b.build()), "turned-picture");
+    ASSERT_FALSE(c.error) << c.error->failureReason;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(c.document, m, std::regex("type=\"#_x0000_t75\" style=\"[^\"]*rotation:[0-9]+;z-index:(-?[0-9]+);")))
+        << c.document;
+    EXPECT_LT(std::stoll(m[1].str()), 0) << "behind the text";
 }
