@@ -2,7 +2,8 @@
 // text boxes and text paths name are defined in the document part; text drawn twice (a shadow, a
 // fake bold) keeps each showing whole, and double letters in small type are no duplicates; text
 // boxes of turned text where LibreOffice shows the text; text in fonts that are not installed
-// keeps its words and its page; a turned picture stays behind the words painted over it.
+// keeps its words and its page; a turned picture stays behind the words painted over it; a line
+// at the foot of a full page that LibreOffice sets wider does not push the page onto a second one.
 
 #include <gtest/gtest.h>
 
@@ -262,4 +263,25 @@ TEST(DocxModelConversion, ATurnedPictureStaysBehindTheWordsOverIt) {
     ASSERT_TRUE(std::regex_search(c.document, m, std::regex("type=\"#_x0000_t75\" style=\"[^\"]*rotation:[0-9]+;z-index:(-?[0-9]+);")))
         << c.document;
     EXPECT_LT(std::stoll(m[1].str()), 0) << "behind the text";
+}
+
+// A page full to its foot between two rules, its last line set in ZapfDingbats, which LibreOffice
+// sets in a wider font than the page shows. That line may run on into the page's right margin:
+// kept to its column it wraps, and its second line pushes the page onto a second page.
+TEST(DocxModelConversion, ALineAtTheFootOfAFullPageDoesNotSpillItOntoAnother) {
+    std::string content = "0 G 0.57 w 42.5 780 m 570 780 l S\n";
+    double y = 765;
+    for (int i = 0; i < 59; ++i, y -= 12.5)
+        content += kx::format("BT /F1 11 Tf 79 %g Td (Line %d of plain text on a page that is full to its foot.) Tj ET\n",
+                              y, i);
+    content += kx::format("BT /F2 16 Tf 79 %g Td (The quick brown fox jumps over the lazy) Tj ET\n", y - 8);
+    content += kx::format("0 G 0.57 w 42.5 %g m 570 %g l S\n", y - 16, y - 16);
+    kx::test::PDFBuilder b;
+    b.addPage(content, "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> "
+                       "/F2 << /Type /Font /Subtype /Type1 /BaseFont /ZapfDingbats >> >> >>");
+    const Conversion c = convert(kx::test::writeTemp("full-page-foot.pdf", b.build()), "full-page-foot");
+    ASSERT_FALSE(c.error) << c.error->failureReason;
+    const int pages = pagesInLibreOffice(c.path);
+    if (!pages) GTEST_SKIP() << "LibreOffice or pdfinfo is missing";
+    EXPECT_EQ(pages, 1);
 }
