@@ -284,6 +284,46 @@ TEST(KXDocxPageSection, WordColumnLayout) {
     std::string sect = wordFragment([&](XMLFileWriter& w) { KXDocxUtilities::WriteSectProperty(equal.sectProperty(), w); });
     EXPECT_EQ(sect.find("<w:col "), std::string::npos) << sect;
 
+    // Whatever form the layout takes, each column's text lies inside its Word column: text that
+    // crosses a column's edge is wrapped by the word processor and pushes the page over its end.
+    // (Columns of their own widths are whole points wide, so a column may start up to a point
+    // right of its text, which its paragraphs' indents take back.)
+    struct Grid {
+        const char* what;
+        std::vector<std::pair<double, double>> columns;  // left and right edge of each column's text
+    };
+    const Grid grids[] = {
+        {"two columns on an equal grid", {{36, 290}, {310, 576}}},
+        {"three columns on an equal grid", {{36, 204}, {222, 390}, {408, 576}}},
+        {"three columns off the grid",
+         {{83.73, 211.71}, {232.85, 359.83}, {381.96, 512.63}}},
+        {"four narrow columns", {{40, 150}, {170, 280}, {300, 410}, {430, 560}}},
+    };
+    for (const Grid& g : grids) {
+        SCOPED_TRACE(g.what);
+        KXDocx_SectPr record = pageRecord();
+        record.pgMar.left = record.pgMar.right = 36;
+        KXDocxPageSection section(record);
+        section.setSectionFrame(kx::Rect(36, 100, 540, 100));
+        section.setColumGroupFrame(kx::Rect(36, 100, 540, 24));
+        std::vector<KXDocxRunTextLineArray> groups;
+        for (size_t k = 0; k < g.columns.size(); ++k)
+            groups.push_back({textLine(g.columns[k].first, 100, u"text of a column", 10 * k,
+                                       g.columns[k].second - g.columns[k].first)});
+        section.setColumGroupArray(groups);
+        const KXDocx_Cols& c = section.sectProperty().cols;
+        ASSERT_EQ(c.num, g.columns.size());
+        const bool equal = c.equalWidth > 0;
+        double x = 36;
+        for (size_t k = 0; k < g.columns.size(); ++k) {
+            const double width = equal ? c.equalWidth : c.col[k].colWidth;
+            const double space = equal ? c.space : c.col[k].colSpace;
+            EXPECT_GE(g.columns[k].first, x - (equal ? 0.0 : 1.0)) << "column " << k;
+            EXPECT_LE(g.columns[k].second, x + width) << "column " << k;
+            x += width + space;
+        }
+    }
+
     // A column squeezed to nothing by its neighbour still has a width Word can show.
     KXDocxPageSection squeezed(pageRecord());
     squeezed.setSectionFrame(kx::Rect(72, 100, 468, 100));
