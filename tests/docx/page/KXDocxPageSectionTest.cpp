@@ -8,6 +8,7 @@
 
 #include "docx/model/DocxModelFixtures.h"
 #include "docx/page/KXDocxPageSection.h"
+#include "platform/Format.h"
 
 using kx::test::makeRun;
 using kx::test::RunSpec;
@@ -562,4 +563,32 @@ TEST(KXDocxPageSection, APageWithoutText) {
     ASSERT_TRUE(p);
     EXPECT_EQ(p->contentFrame(), kx::Rect(72, 72, 1, 12));
     EXPECT_DOUBLE_EQ(section->footBlankHeight(), 792 - 144 - 12);
+}
+
+TEST(KXDocxPageSection, ABreakParagraphTakesThePropertiesOfTheParagraphItCloses) {
+    // The break paragraph written after the last paragraph of the band.
+    auto breakParagraph = [](const std::string& xml) {
+        const size_t sect = xml.find("<w:sectPr>");
+        const size_t begin = xml.rfind("<w:p>", sect);
+        return xml.substr(begin, sect - begin);
+    };
+    auto section = band(1, false, false, false, true);
+    auto last = section->lastParagraph();
+    ASSERT_TRUE(last);
+    KXDocx_PPr p = last->pProperty();
+    p.spacing.before = 3;
+    p.spacing.after = 7;
+    p.ind.left = 18;
+    last->setPProperty(p);
+    const std::string closing = breakParagraph(written(*section));
+    EXPECT_NE(closing.find("<w:spacing w:before=\"60\" w:after=\"140\""), std::string::npos) << closing;
+    EXPECT_NE(closing.find("w:left=\"360\""), std::string::npos) << closing;
+    EXPECT_NE(closing.find(kx::format("<w:sz w:val=\"%.0f\"/>", 2 * last->rProperty().sz)), std::string::npos) << closing;
+
+    // Without a paragraph to take them from, zero records.
+    auto empty = band(1, false, false, false, true);
+    empty->setParagraphGroupArray({{}});
+    const std::string none = breakParagraph(written(*empty));
+    EXPECT_NE(none.find("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"0\""), std::string::npos) << none;
+    EXPECT_NE(none.find("<w:sz w:val=\"0\"/>"), std::string::npos) << none;
 }
