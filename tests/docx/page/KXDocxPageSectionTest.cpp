@@ -592,3 +592,67 @@ TEST(KXDocxPageSection, ABreakParagraphTakesThePropertiesOfTheParagraphItCloses)
     EXPECT_NE(none.find("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"0\""), std::string::npos) << none;
     EXPECT_NE(none.find("<w:sz w:val=\"0\"/>"), std::string::npos) << none;
 }
+
+// Lines laid out as paragraphs whose spacing reproduces where they stand: a line's space after is
+// the gap below it up to twice its height, and a larger gap leaves blank paragraphs for the rest,
+// placed where that rest lies.
+TEST(KXDocxPageSection, LinesBecomeParagraphsSpacedAsTheyStand) {
+    struct Case {
+        const char* what;
+        double gap;  // below the first line (10 high, 5 below the band's top)
+        double after, blank;
+    };
+    const Case cases[] = {{"a gap of 40: 20 after the line, 20 of blank paragraphs", 40, 20, 20},
+                          {"a gap of 25 (25 - 8 is not above 20): all of it after the line", 25, 25, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxPageSection section(pageRecord());
+        section.setSectionFrame(kx::Rect(72, 200, 468, 200));
+        section.setColumGroupFrame(kx::Rect(72, 205, 468, 20 + c.gap));
+        section.setColumGroupArray({{textLine(72, 205, u"first line of text", 0, 300),
+                                     textLine(72, 215 + c.gap, u"second line of text", 10, 300)}});
+        ASSERT_EQ(section.paragraphGroupArray().size(), 1u);
+        const auto& column = section.paragraphGroupArray()[0];
+        auto first = std::dynamic_pointer_cast<KXDocxParagraph>(column.front());
+        ASSERT_TRUE(first);
+        EXPECT_DOUBLE_EQ(first->yBefore(), 5) << "the band's top is pulled up to the line";
+        EXPECT_DOUBLE_EQ(first->yAfter(), c.after);
+        double blank = 0;
+        for (size_t i = 1; i < column.size(); ++i) {
+            auto p = std::dynamic_pointer_cast<KXDocxParagraph>(column[i]);
+            ASSERT_TRUE(p);
+            if (!p->isParagraphBlankText()) break;  // the second line
+            if (i == 1) EXPECT_DOUBLE_EQ(p->contentFrame().origin.y, 5 + 205 + 10 + c.after);
+            blank += p->pProperty().spacing.line;
+        }
+        EXPECT_NEAR(blank, c.blank, 1e-4);
+    }
+}
+
+// A column that starts lower than the band, its first two lines set so close that their boxes
+// overlap: the two share the height of their boxes by their baselines, and the lines below keep
+// their places.
+TEST(KXDocxPageSection, CloseSetLinesAtTheTopOfALowerColumnKeepTheirHeight) {
+    KXDocxPageSection section(pageRecord());
+    section.setSectionFrame(kx::Rect(72, 100, 468, 300));
+    section.setColumGroupFrame(kx::Rect(72, 100, 468, 250));
+    KXDocxRunTextLineArray left, right;
+    for (int i = 0; i < 10; ++i) left.push_back(textLine(72, 100 + 14.0 * i, u"left column line", i, 200));
+    right.push_back(textLine(322, 220, u"two lines set", 20, 200));
+    right.push_back(textLine(322, 228, u"close together", 21, 200));  // 2 into the box above
+    right.push_back(textLine(322, 250, u"and a line below", 22, 200));
+    section.setColumGroupArray({left, right});
+    ASSERT_EQ(section.paragraphGroupArray().size(), 2u);
+    const auto& column = section.paragraphGroupArray()[1];
+    ASSERT_GE(column.size(), 3u);
+    double y = section.columGroupFrame().origin.y;
+    std::vector<double> heights;
+    for (size_t i = 0; i < 2; ++i) {
+        auto p = std::dynamic_pointer_cast<KXDocxParagraph>(column[i]);
+        ASSERT_TRUE(p);
+        heights.push_back(p->yHeight());
+        y += p->yBefore() + p->yHeight() + p->yAfter();
+    }
+    EXPECT_GT(heights[1], 5) << "the second line keeps most of its 10-point box";
+    EXPECT_NEAR(y, 250, 1.0) << "the line below starts where it stands";
+}
