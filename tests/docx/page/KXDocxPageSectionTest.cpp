@@ -656,3 +656,33 @@ TEST(KXDocxPageSection, CloseSetLinesAtTheTopOfALowerColumnKeepTheirHeight) {
     EXPECT_GT(heights[1], 5) << "the second line keeps most of its 10-point box";
     EXPECT_NEAR(y, 250, 1.0) << "the line below starts where it stands";
 }
+
+// Rows whose pieces stand apart like the cells of a table (an item, then its price at the right
+// edge) are not joined into a running paragraph: where the text is wider in the font the reader
+// sets it in, a running paragraph would wrap each row's last cell onto the start of the next row.
+TEST(KXDocxPageSection, RowsSetApartLikeCellsStayParagraphs) {
+    struct Case {
+        const char* what;
+        double gap;  // between the item and its price
+        size_t joined;
+    };
+    const Case cases[] = {{"an item and its price far apart", 200, 1},
+                          {"words one blank apart", 3, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxParagraphArray paragraphs;
+        for (int i = 0; i < 3; ++i) {
+            const double base = 108 + 14.0 * i;
+            const double priceX = 472 - 30;
+            const double itemWidth = priceX - c.gap - 72;
+            auto line = kx::test::makeLine({{.text = u"Item of the season", .x = 72, .width = itemWidth, .yBase = base,
+                                             .scan = 10u * i, .lineHeight = 11.5},
+                                            {.text = u"$1.00", .x = priceX, .width = 30, .yBase = base,
+                                             .scan = 10u * i + 1, .lineHeight = 11.5}});
+            paragraphs.push_back(KXDocxParagraph::initWithLineArray({line}, 0, 10, 4, kx::Rect(72, 100, 468, 300), 0,
+                                                                    pageRecord()));
+        }
+        KXDocxPageSection section(pageRecord());
+        EXPECT_EQ(section.findMergeParagraphs(paragraphs).size(), c.joined);
+    }
+}
