@@ -8,6 +8,7 @@
 
 #include "docx/model/DocxModelFixtures.h"
 #include "docx/page/KXDocxPageSection.h"
+#include "docx/page/KXDocxTable.h"
 #include "platform/Format.h"
 
 using kx::test::makeRun;
@@ -684,5 +685,135 @@ TEST(KXDocxPageSection, RowsSetApartLikeCellsStayParagraphs) {
         }
         KXDocxPageSection section(pageRecord());
         EXPECT_EQ(section.findMergeParagraphs(paragraphs).size(), c.joined);
+    }
+}
+
+// The text frame stretched down by its last line's spacing when the band leaves room for it.
+TEST(KXDocxPageSection, TheTextFrameTakesItsLastLinesSpacing) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<double, double>> lines;  // top and height of each line
+        double lineHeight;                             // Word's single line of the text
+        double room;                                   // below the frame, in the band
+        int vAlign;
+        bool tableBelow;
+        kx::Rect want;  // the frame after, from (72, 100, 468, text height)
+    };
+    const Case cases[] = {
+        {"one 10-point line of a 12-point single line, 5 of room: 2 taller", {{100, 10}}, 12, 5, 0, false,
+         kx::Rect(72, 100, 468, 12)},
+        {"the same, vertically aligned: also 2 higher", {{100, 10}}, 12, 5, 1, false, kx::Rect(72, 98, 468, 14)},
+        {"the same with no more room than it needs", {{100, 10}}, 12, 2, 0, false, kx::Rect(72, 100, 468, 10)},
+        {"the same onto a table of the band: put back", {{100, 10}}, 12, 5, 0, true, kx::Rect(72, 100, 468, 10)},
+        {"two lines 4 apart: the gap below the last one too", {{100, 10}, {114, 10}}, 11.5, 5, 0, false,
+         kx::Rect(72, 100, 468, 28)},
+        {"two lines of other heights: unchanged", {{100, 10}, {114, 13}}, 11.5, 5, 0, false,
+         kx::Rect(72, 100, 468, 27)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocx_SectPr record = pageRecord();
+        record.vAlign = c.vAlign;
+        KXDocxPageSection section(record);
+        KXDocxRunTextLineArray lines;
+        for (size_t i = 0; i < c.lines.size(); ++i) {
+            const auto [top, height] = c.lines[i];
+            lines.push_back(kx::test::makeLine({{.text = u"text", .x = 72, .width = 200, .yBase = top + 0.8 * height,
+                                                 .height = height, .scan = i, .lineHeight = c.lineHeight}}));
+        }
+        const kx::Rect text = KXDocxRunTextLine::FrameOfLineArray(lines);
+        const kx::Rect frame(72, text.minY(), 468, text.size.height);
+        // Laid out in a band that ends at the text, so that the layout leaves the frame as it is.
+        section.setSectionFrame(frame);
+        section.setColumGroupFrame(frame);
+        section.setColumGroupArray({lines});
+        ASSERT_EQ(section.columGroupFrame(), frame);
+
+        section.setSectionFrame(kx::Rect(72, frame.minY(), 468, frame.size.height + c.room));
+        if (c.tableBelow) {
+            auto table = std::make_shared<KXDocxTable>();
+            table->setBounds(kx::Rect(72, frame.maxY() + 1, 100, 3));
+            section.addTable(table);
+        }
+        section.updateColumGroupFrame();
+        EXPECT_EQ(section.columGroupFrame(), c.want);
+    }
+}
+
+TEST(KXDocxPageSection, MovingUpTakesTheOuterSpacingOfEachColumn) {
+    auto paragraph = [](float before, float after) {
+        auto p = std::make_shared<KXDocxParagraph>();
+        KXDocx_PPr pp = p->pProperty();
+        pp.spacing.before = before;
+        pp.spacing.after = after;
+        p->setPProperty(pp);
+        return p;
+    };
+    // Column one: 4 before its first paragraph and 3 after its last, 7 in all; column two: 6 and
+    // 8, enough for 10.
+    auto a1 = paragraph(4, 1), a2 = paragraph(2, 3), b1 = paragraph(6, 0), b2 = paragraph(0, 8);
+    KXDocxPageSection section(pageRecord());
+    section.setParagraphGroupArray({{a1, a2}, {b1, b2}});
+    EXPECT_DOUBLE_EQ(section.moveUpParagraphIfNeed(10), 0) << "what the last column leaves over";
+    EXPECT_FLOAT_EQ(a1->pProperty().spacing.before, 0);
+    EXPECT_FLOAT_EQ(a2->pProperty().spacing.after, 0);
+    EXPECT_FLOAT_EQ(a1->pProperty().spacing.after, 1) << "inner spacing is left alone";
+    EXPECT_FLOAT_EQ(a2->pProperty().spacing.before, 2);
+    EXPECT_FLOAT_EQ(b1->pProperty().spacing.before, 0);
+    EXPECT_FLOAT_EQ(b2->pProperty().spacing.after, 4);
+
+    // The last column short of space: what it cannot give is the answer.
+    auto c1 = paragraph(2, 3);
+    KXDocxPageSection one(pageRecord());
+    one.setParagraphGroupArray({{c1}});
+    EXPECT_DOUBLE_EQ(one.moveUpParagraphIfNeed(10), 5) << "one paragraph gives its space before, then its after";
+    EXPECT_FLOAT_EQ(c1->pProperty().spacing.before, 0);
+    EXPECT_FLOAT_EQ(c1->pProperty().spacing.after, 0);
+
+    // A shift down moves nothing; a section without columns cannot move.
+    auto d1 = paragraph(4, 4);
+    KXDocxPageSection down(pageRecord());
+    down.setParagraphGroupArray({{d1}});
+    EXPECT_DOUBLE_EQ(down.moveUpParagraphIfNeed(-3), 0);
+    EXPECT_FLOAT_EQ(d1->pProperty().spacing.before, 4);
+    KXDocxPageSection none(pageRecord());
+    EXPECT_DOUBLE_EQ(none.moveUpParagraphIfNeed(7), 7);
+}
+
+// The vertical alignment of a box's content, read from where its text stands between the box's
+// top and bottom; the top band then starts a little above the text instead of at the box's top.
+TEST(KXDocxPageSection, ABoxsContentIsAlignedAsItStands) {
+    struct Case {
+        const char* what;
+        double above;  // the text's distance from the box's top (the box is 200 high, the text 59)
+        bool columnMode;
+        int want;
+    };
+    const Case cases[] = {{"centred: 70 above, 71 below", 70, false, 1},
+                          {"40 lower than centred: bottom", 110, false, 2},
+                          {"near the top", 2, false, 0},
+                          {"in column mode the alignment is left as it was", 110, true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocx_SectPr box = pageRecord();
+        box.type = KXDocxPageSection::kInnerSectionType;
+        box.pgMar = {100, 72, 792 - 300, 72, 0, 0, 0};  // the box: y from 100 to 300
+        KXDocxRunTextArray runs;
+        const double tops[] = {0, 16, 32, 49};  // four 10-high lines: 59 from the first top to the last bottom
+        for (size_t i = 0; i < 4; ++i)
+            runs.push_back(makeRun({.text = u"a line of the box", .x = 80, .width = 200,
+                                    .yBase = 100 + c.above + tops[i] + 8, .scan = i, .lineHeight = 11.5}));
+        auto sections = KXDocxPageSection::CreatePageSection(runs, box, c.columnMode);
+        ASSERT_FALSE(sections.empty());
+        const KXDocxPageSection& first = *sections.front();
+        EXPECT_EQ(first.sectProperty().vAlign, c.want);
+        const double textTop = 100 + c.above;
+        if (c.want == 0) {
+            EXPECT_DOUBLE_EQ(first.sectionFrame().minY(), 100);
+        } else {
+            EXPECT_LT(first.sectionFrame().minY(), textTop);
+            EXPECT_GE(first.sectionFrame().minY(), textTop - 8);
+        }
+        EXPECT_DOUBLE_EQ(sections.back()->sectionFrame().maxY(), 300) << "the last band reaches the box's bottom";
     }
 }
