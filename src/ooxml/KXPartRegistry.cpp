@@ -151,6 +151,14 @@ bool KXPartRegistry::addMediaPart(std::string_view partName) {
     return type && addPart(partName, *type);
 }
 
+bool KXPartRegistry::declareDefaultExtension(std::string_view extension) {
+    const std::string lower = lowerASCII(extension);
+    if (!mediaContentType(lower)) return false;
+    if (std::find(declaredDefaults_.begin(), declaredDefaults_.end(), lower) == declaredDefaults_.end())
+        declaredDefaults_.push_back(lower);
+    return true;
+}
+
 bool KXPartRegistry::hasPart(std::string_view partName) const {
     std::optional<std::string> name = normalisedPartName(partName);
     return name && partIndex_.count(lowerASCII(*name));
@@ -273,6 +281,8 @@ std::vector<std::string> KXPartRegistry::problems() const {
 
 void KXPartRegistry::writeContentTypes(XMLFileWriter& w) const {
     std::vector<std::string> defaults = {"rels", "xml"};
+    for (const std::string& extension : declaredDefaults_)
+        if (std::find(defaults.begin(), defaults.end(), extension) == defaults.end()) defaults.push_back(extension);
     std::vector<const Part*> overrides;
     for (const Part& part : parts_) {
         std::string extension = extensionOf(part.partName);

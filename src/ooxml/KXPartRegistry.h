@@ -81,6 +81,9 @@ public:
     // Registers a picture part with the content type of its extension; false for an extension that
     // has none (see mediaContentType).
     bool addMediaPart(std::string_view partName);
+    // Declares a Default element for a picture extension (see mediaContentType) whether or not a
+    // part of that extension is written; false for an extension that has no content type.
+    bool declareDefaultExtension(std::string_view extension);
     bool hasPart(std::string_view partName) const;
     std::optional<std::string> contentTypeOf(std::string_view partName) const;
     // Forgets a part (its relationships stay: problems() then reports them).
@@ -110,8 +113,9 @@ public:
     std::vector<std::string> problems() const;
 
     // Writes the whole "[Content_Types].xml" document: declaration, then "Types" holding the Default
-    // elements ("rels" and "xml" first, then the other extensions in the order their first part
-    // was registered) and the Override elements in registration order.
+    // elements ("rels" and "xml" first, then the declared extensions in the order they were
+    // declared, then the other extensions in the order their first part was registered) and the
+    // Override elements in registration order.
     void writeContentTypes(XMLFileWriter& writer) const;
     // Writes the whole relationships part of the source: declaration, then "Relationships" holding a
     // "Relationship" (Id, Type, Target) per relationship, in the order they were added.
@@ -129,6 +133,7 @@ private:
     void reindex();
 
     std::vector<Part> parts_;
+    std::vector<std::string> declaredDefaults_;
     std::unordered_map<std::string, size_t> partIndex_;  // by lower-case name
     std::map<std::string, Source> sources_;              // by lower-case name
 };

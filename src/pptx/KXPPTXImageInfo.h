@@ -25,8 +25,6 @@ struct KXPPTXImageInfo {
     double verticalResolution = 0;
     double displayX = 0;
     double displayY = 0;
-    // The share of the image cut away at each side (0 to 1); the display box is what remains.
-    double cropLeft = 0, cropTop = 0, cropRight = 0, cropBottom = 0;
 
     KXPPTXImageInfo() = default;
     // Placed by setUpWithTransform.

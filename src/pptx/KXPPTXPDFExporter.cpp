@@ -1,9 +1,13 @@
 #include "pptx/KXPPTXPDFExporter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdio>
 
+#include "docx/model/KXDocxPathCanvas.h"
 #include "docx/model/KXLineUtilites.h"
+#include "engine/KXPDFOptions.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
@@ -32,6 +36,19 @@ constexpr double kShortestSide = 72.0;
 constexpr double kNextLineLimit = 96.0;
 // The most blanks a gap on one line becomes.
 constexpr int kMostBlanks = 200;
+// A gap between two strings of a line that parts two words: at least a point, and more than a
+// tenth of the font size. Kerning and the tracking of letters stay below it; the narrowest space
+// between the words of a tightly justified line (a fifth of the font size) does not.
+constexpr double kWordGapLeast = 1.0;
+constexpr double kWordGapShare = 0.1;
+// A string this far across the line from the last one, as a share of the taller of the two, is on
+// another line (a raised or lowered figure stays nearer).
+constexpr double kLineStepShare = 0.5;
+// The most freeforms a slide holds, and the most elements of their paths: beyond either, its paths
+// are one picture. (A thousand shapes is what a page of a document keeps as shapes too; fifty
+// thousand elements make some fifteen megabytes of slide.)
+constexpr std::size_t kMostFreeforms = 1000;
+constexpr std::size_t kMostPathElements = 50000;
 // Pictures cut by a clip are drawn at this resolution; shadings and patterns at twice the points.
 constexpr double kClipDPI = 144.0;
 constexpr double kPictureScale = 2.0;
@@ -44,6 +61,15 @@ kx::Point direction(double degrees) {
 }
 
 double dot(const kx::Point& a, const kx::Point& b) { return a.x * b.x + a.y * b.y; }
+
+// A box turned a quarter either way.
+bool isTurned(double angle) { return angle == 90 || angle == 270; }
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == 0xA0 || c == 0x3000; }
+bool isHyphen(char16_t c) { return c == u'-' || c == 0xAD || c == 0x2010; }
+
+// The runs' numbers: one counter for the whole process, never reset.
+std::atomic<std::uint64_t> runCounter{0};
 
 // The font's ascent as a share of its height, as the glyph geometry takes it.
 double normalizedAscent(const KXPDFFont* font) {
@@ -87,6 +113,9 @@ kx::CaptureDocument* KXPPTXPDFExporter::openDocument(const std::string& destPath
                                                      const std::shared_ptr<kx::PDFDocument>&) {
     document_ = std::make_unique<kx::detail::PPTXCaptureDocument>(
         destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
+    document_->setBeforeSlideEnds([this] { placePathPicture(); });
+    pathPicture_.reset();
+    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
     return document_.get();
 }
 
@@ -194,31 +223,77 @@ void KXPPTXPDFExporter::openTextBox(const std::u16string& text, kx::Size offset,
 void KXPPTXPDFExporter::newParagraph(const kx::Point& top, double lineSpacing, double) {
     KXPPTXPage* slide = currentSlide();
     KXPPTX_PPr& p = slide->cachedTextBoxNewParagraph().pProperty();
-    p.marL = std::max(0.0, dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, direction(boxAngle_)));
+    // The paragraph's start from the box's, along the line (never before the box: the margin of a
+    // paragraph is not negative).
+    const double indent = isTurned(boxAngle_) ? dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, direction(boxAngle_))
+                                              : top.x - boxAnchor_.x;
+    p.marL = std::max(0.0, kx::finiteOr(indent, 0.0));
     p.lnSpc = lineSpacing;
     p.tabList = {0, "l"};
 }
 
+double KXPPTXPDFExporter::textBoxAngle(double rotation) const {
+    if (rotation > 85 && rotation < 95) return 90;
+    if (rotation > 265 && rotation < 275) return 270;
+    if (rotation < 5) return 0;
+    return rotation;
+}
+
+bool KXPPTXPDFExporter::separatesWords(double gap, double fontSize) {
+    return gap >= kWordGapLeast && gap > fontSize * kWordGapShare;
+}
+
 kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
-    if (!currentSlide()) return kx::TextBoxStep::Kept;
+    KXPPTXPage* slide = currentSlide();
+    if (!slide) return kx::TextBoxStep::Kept;
+    // A string a few degrees off the box's own direction goes on in it (the angles below 5
+    // degrees are all the box's 0): a line drawn character by character at 2 degrees stays one
+    // box instead of a box for each character.
     if (textBoxAngle(g.rotation) != openTextBoxAngle()) return kx::TextBoxStep::OpensAnotherBox;
     const kx::AffineTransform t = currentDisplayTextTransform();
     const double height = g.fontSize.height;
-    // Along and across the text, from where the last string ended.
-    const kx::Point along = direction(boxAngle_);
-    const kx::Point across{-along.y, along.x};
-    const kx::Point step{t.tx - nextCharTransform().tx, t.ty - nextCharTransform().ty};
-    const double gap = dot(step, along), shift = dot(step, across);
+    const KXPDFFont* font = currentFont();
+    const double spaceInText = (font ? font->widthOfSpace() : 0.0) * fontSize();
+    const bool turned = isTurned(boxAngle_);
+    // The gap from where the last string ended, along the line, and the offset across it.
+    double gap, shift, space;
+    if (turned) {
+        // Text turned a quarter is measured in its own direction, the next line lying the way its
+        // glyphs' feet point, whichever way the box turns.
+        const kx::Point along = direction(boxAngle_);
+        const kx::Point across{-along.y, along.x};
+        const kx::Point step{t.tx - nextCharTransform().tx, t.ty - nextCharTransform().ty};
+        gap = dot(step, along);
+        shift = dot(step, across);
+        space = spaceInText * std::hypot(t.a, t.b);
+    } else {
+        const kx::Point& p = nextCharCTMInfo().bottomLeft;
+        gap = g.bottomLeft.x - p.x;
+        shift = g.bottomLeft.y - p.y;
+        space = convertToDisplaySpaceWidth(spaceInText).width;
+    }
     if (!std::isfinite(gap) || !std::isfinite(shift)) return kx::TextBoxStep::OpensAnotherBox;
 
     if (shift > -height && shift < height) {
-        const KXPDFFont* font = currentFont();
-        const double space = (font ? font->widthOfSpace() : 0.0) * fontSize() * std::hypot(t.a, t.b);
         if (gap >= -space) {
-            // Rounded, not cut: word gaps narrower than the font's blank (set by kerning, or with
-            // a space width the font only estimates) would otherwise run the words together.
-            const double quotient = space > 0 ? std::floor(gap / space + 0.5) : 0.0;
-            const int blanks = std::clamp(kx::toInt<int>(quotient), 0, kMostBlanks);
+            // As many blanks as the gap holds whole space widths (none for a space width of 0 or
+            // a quotient beyond a 32-bit count), at most kMostBlanks.
+            const float quotient = static_cast<float>(gap / space);
+            int blanks = 0;
+            if (std::isfinite(quotient) && quotient > 0 && quotient < 2147483648.0f)
+                blanks = std::min(static_cast<int>(std::floor(quotient)), kMostBlanks);
+            // A gap that parts two words is a blank, however much narrower than the font's space
+            // it is: tightly justified lines and lines set without space characters (their words
+            // placed apart) would otherwise run their words together. So is the step to the next
+            // line where lines lie closer than their height (a line's end and the next line's
+            // start are two words too), unless a hyphen splits a word there.
+            const KXPPTXRun* last = slide->cachedTextBoxLastParagraph().lastRunText();
+            const char16_t end = last && !last->text.empty() ? last->text.back() : u' ';
+            if (blanks == 0 && !text.empty() && !isBlank(text.front()) && !isBlank(end)) {
+                const bool nextLine =
+                    std::fabs(shift) >= kLineStepShare * std::max(height, nextCharCTMInfo().fontSize.height);
+                if (nextLine ? !isHyphen(end) : separatesWords(gap, g.fontSize.width)) blanks = 1;
+            }
             appendPPTXTextBox(std::u16string(static_cast<size_t>(blanks), u' ') + text, offset, blanks * space);
             return kx::TextBoxStep::Kept;
         }
@@ -228,9 +303,11 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
         return kx::TextBoxStep::Kept;
     }
     const kx::Point top = textTop(t);
-    const double fromStart = dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, along);
+    // Where the string starts along the line, from the box's start: it must not lie before it.
     // (A hundredth of a point of rounding in the turned geometry does not put a line before the box.)
-    if (shift >= height && shift < kNextLineLimit && fromStart >= -0.01) {
+    const bool beforeTheBox = turned ? dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, direction(boxAngle_)) < -0.01
+                                     : top.x < boxAnchor_.x;
+    if (shift >= height && shift < kNextLineLimit && !beforeTheBox) {
         newParagraph(top, shift, height);
         appendPPTXTextBox(text, offset, 0);
         return kx::TextBoxStep::Kept;
@@ -248,7 +325,7 @@ void KXPPTXPDFExporter::appendPPTXTextBox(const std::u16string& text, kx::Size o
     const KXPPTX_RunPr r = currentRProperty();
     if (!run || !KXPPTXRunPrIsEqual(r, run->rProperty)) {
         auto made = std::make_unique<KXPPTXRun>();
-        made->pdfScanIndex = nextScanIndex();
+        made->pdfScanIndex = runCounter++;
         made->rProperty = r;
         run = made.get();
         paragraph.runArray().push_back(std::move(made));
@@ -258,7 +335,10 @@ void KXPPTXPDFExporter::appendPPTXTextBox(const std::u16string& text, kx::Size o
     run->text += text;
     advanceNextCharTo(t.translated(offset.width, offset.height));
     const kx::AffineTransform& next = nextCharTransform();
-    const double advance = std::fabs(dot({next.tx - t.tx, next.ty - t.ty}, direction(boxAngle_)));
+    // The string's advance along the line: down or up the slide in a box turned a quarter,
+    // across it otherwise.
+    const double advance = isTurned(boxAngle_) ? std::fabs(dot({next.tx - t.tx, next.ty - t.ty}, direction(boxAngle_)))
+                                               : std::fabs(next.tx - t.tx);
     run->textWidth += kx::finiteOr(advance, 0.0) + blankWidth;
 }
 
@@ -288,7 +368,8 @@ void KXPPTXPDFExporter::didScanPath(KXPDFConentParser&, const kx::Path& path, bo
     const kx::AffineTransform paint = paintTransform();
     const double width = std::max(0.1, KXLineUtilites::LineWidthApplyTransform(state->lineWidth(), paint));
     if (!isPathInsideClip(path, width)) return;
-    std::optional<kx::DisplayPath> shown = displayPathOf(path, stroke, width, 0.0001);
+    // A path without width (or height) takes the line width in that direction, filled or stroked.
+    std::optional<kx::DisplayPath> shown = displayPathOf(path, true, width, 0.0001);
     if (!shown) return;
     // A stroked dot is as high as it is wide.
     if (stroke && shown->box.size.height < 0.0001) {
@@ -320,11 +401,82 @@ void KXPPTXPDFExporter::didScanPath(KXPDFConentParser&, const kx::Path& path, bo
     info.setFillcolor(fill ? fillColor : kx::Color::rgb(1, 1, 1));
     closeTextForPicture();
 
+    const std::size_t elements = shown->path.elements().size();
+    if (pathPicture_ || freeformsOnSlide_ >= kMostFreeforms || pathElementsOnSlide_ + elements > kMostPathElements) {
+        // Without a picture the slide keeps its shapes.
+        if (pathPicture_ || startPathPicture(*slide)) {
+            drawOnPathPicture(shown->path, info);
+            return;
+        }
+    }
+    ++freeformsOnSlide_;
+    pathElementsOnSlide_ += elements;
     auto shape = std::make_unique<KXPPTXFreeform>();
     shape->setRunCGPath(std::move(shown->path));
     shape->setSpInfo(info);
     shape->paragraphs().push_back(std::make_unique<KXPPTXParagraph>());
     slide->addShape(std::move(shape));
+}
+
+bool KXPPTXPDFExporter::startPathPicture(KXPPTXPage& slide) {
+    const int dpi = std::clamp(moreOptions() ? moreOptions()->imageDPI() : 144, 72, 600);
+    const kx::Size size = pageSize();
+    pathPicture_ = KXDocxPathCanvas::createOver(kx::Rect(0, 0, size.width, size.height), dpi);
+    if (!pathPicture_) return false;
+    std::vector<std::unique_ptr<KXPPTXShape>>& shapes = slide.sharepsArr();
+    pathPictureAt_ = shapes.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < shapes.size(); ++i) {
+        if (auto* freeform = dynamic_cast<const KXPPTXFreeform*>(shapes[i].get())) {
+            if (pathPictureAt_ == shapes.size()) pathPictureAt_ = kept;
+            drawOnPathPicture(freeform->runCGPath(), freeform->spInfo());
+            continue;
+        }
+        shapes[kept++] = std::move(shapes[i]);
+    }
+    shapes.resize(kept);
+    pathPictureAt_ = std::min(pathPictureAt_, kept);
+    return true;
+}
+
+void KXPPTXPDFExporter::drawOnPathPicture(const kx::Path& displayPath, const KXPPTXFreeformInfo& info) {
+    KXDocxPathInfo paint;
+    paint.setFilled(info.filled());
+    paint.setFillcolor(info.fillcolor());
+    paint.setFillAlpha(info.fillAlpha());
+    paint.setStroked(info.stroked());
+    paint.setStrokecolor(info.strokecolor());
+    paint.setStrokeAlpha(info.strokeAlpha());
+    paint.setStrokeweight(info.strokeweight());
+    paint.setStrokeDashPattern(info.strokeDashPattern());
+    paint.setStrokeDashPhase(info.strokeDashPhase());
+    pathPicture_->drawPath(displayPath, paint);
+}
+
+void KXPPTXPDFExporter::placePathPicture() {
+    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
+    if (!pathPicture_) return;
+    std::unique_ptr<KXDocxPathCanvas> canvas = std::move(pathPicture_);
+    KXPPTXPage* slide = currentSlide();
+    KXPPTXWriter* writer = pdfWriter();
+    if (!slide || !writer) return;
+    const double scale = canvas->scale();
+    KXPPTXImageInfo info;
+    info.pixelWidth = canvas->pixelWidth();
+    info.pixelHeight = canvas->pixelHeight();
+    info.setDisplayRect(kx::Rect(0, 0, info.pixelWidth / scale, info.pixelHeight / scale));
+    info.horizontalResolution = info.verticalResolution = std::round(scale * 72.0);
+    std::optional<std::string> file = canvas->writePicture();
+    std::optional<std::string> id = file ? writer->collectImageWithPath(*file) : std::nullopt;
+    if (!id) return;
+    info.imageID = *id;
+    info.imageTitle = file->substr(file->find_last_of('/') + 1);
+    auto picture = std::make_unique<KXPPTXPicture>();
+    picture->setPictInfo(info);
+    picture->setRunImageID(*id);
+    std::vector<std::unique_ptr<KXPPTXShape>>& shapes = slide->sharepsArr();
+    shapes.insert(shapes.begin() + static_cast<std::ptrdiff_t>(std::min(pathPictureAt_, shapes.size())),
+                  std::move(picture));
 }
 
 void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInfo& info) {
@@ -339,18 +491,6 @@ void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInf
     slide->addShape(std::move(picture));
 }
 
-std::optional<kx::Rect> KXPPTXPDFExporter::rectangularClip(const KXPDFRenderState& state) const {
-    kx::Rect visible = kx::Rect::infinite();
-    for (const auto& clip : state.clipBezierPaths()) {
-        if (!clip) continue;
-        std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
-        kx::Rect r;
-        if (!path || !path->transformed(currentPageTransform()).isRect(&r)) return std::nullopt;
-        visible = visible.intersection(r);
-    }
-    return visible;
-}
-
 void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::shared_ptr<KXPDFXObject>& object) {
     const KXPDFRenderState* state = topState();
     if (!state || !object || object->getType() != KXPDFXObject::Image) return;
@@ -359,35 +499,23 @@ void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::share
     closeTextForPicture();
     const kx::AffineTransform t = paintTransform();
     KXPPTXImageInfo info(t, *state);
-    std::optional<kx::Rect> rectangle;
-    if (!state->clipBezierPaths().empty() && info.rotation == 0 && !info.flipX && !info.flipY)
-        rectangle = rectangularClip(*state);
-    if (rectangle) {
-        // An upright image under rectangles: the picture is cropped to them on the slide, as
-        // drawn, with no new file.
-        const kx::Rect image(info.displayX, info.displayY, info.displayWidth, info.displayHeight);
-        const kx::Rect shown = rectangle->intersection(image);
-        if (shown.isNull() || !(shown.size.width > 0) || !(shown.size.height > 0)) return;  // all cut away
-        if (image.size.width > 0 && image.size.height > 0) {
-            info.cropLeft = (shown.minX() - image.minX()) / image.size.width;
-            info.cropTop = (shown.minY() - image.minY()) / image.size.height;
-            info.cropRight = (image.maxX() - shown.maxX()) / image.size.width;
-            info.cropBottom = (image.maxY() - shown.maxY()) / image.size.height;
-            info.setDisplayRect(shown);
+    if (!state->clipBezierPaths().empty()) {
+        kx::ImageRef image = kx::readImageFile(file);
+        if (!image) {
+            // The cut-out of a picture that cannot be read shows nothing.
+            std::fprintf(stderr, "didScanXObjectImage: image with path is null:%s!\n", file.c_str());
+            image = kx::Image::make(1, 1, kx::PixelFormat::RGBA8);
         }
-    } else if (!state->clipBezierPaths().empty()) {
         const kx::Rect rect(info.displayX, info.displayY, info.displayWidth, info.displayHeight);
-        if (kx::ImageRef image = kx::readImageFile(file)) {
-            if (std::optional<kx::CapturedPicture> cut = writeClippedImage(image, t, rect, kClipDPI, "Clip")) {
-                file = cut->path;
-                info.setDisplayRect(cut->displayRect);
-                info.pixelWidth = cut->pixelWidth;
-                info.pixelHeight = cut->pixelHeight;
-                info.horizontalResolution = info.displayWidth > 0 ? std::round(info.pixelWidth * 72.0 / info.displayWidth) : 0;
-                info.verticalResolution = info.displayHeight > 0 ? std::round(info.pixelHeight * 72.0 / info.displayHeight) : 0;
-                info.flipX = info.flipY = false;
-                info.rotation = 0;
-            }
+        if (std::optional<kx::CapturedPicture> cut = writeClippedImage(image, t, rect, kClipDPI, "Clip")) {
+            file = cut->path;
+            info.setDisplayRect(cut->displayRect);
+            info.pixelWidth = cut->pixelWidth;
+            info.pixelHeight = cut->pixelHeight;
+            info.horizontalResolution = info.displayWidth > 0 ? std::round(info.pixelWidth * 72.0 / info.displayWidth) : 0;
+            info.verticalResolution = info.displayHeight > 0 ? std::round(info.pixelHeight * 72.0 / info.displayHeight) : 0;
+            info.flipX = info.flipY = false;
+            info.rotation = 0;
         }
     }
     addPicture(file, info);

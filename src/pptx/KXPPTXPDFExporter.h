@@ -8,12 +8,21 @@
 // at least 72 (the smallest slide a presentation may have).
 //
 // Text: every shown string goes into a text box. A box is opened by a string that is not a lone
-// blank; strings turned the same way (angles below 5 and from 355 degrees count as 0, 85 to 95 as
-// 90, 265 to 275 as 270) go on in it: on the same line after blanks for the gap, on the next line
-// (less than 96 points further across the text, not before the box's start) in a new paragraph;
-// anything else opens a new box. A gap on the line becomes as many blanks as it holds the font's
-// blank, rounded (at most 200). Distances along and across the text are measured in the text's
-// own direction, so turned text keeps its lines together like level text.
+// blank, turned as its text is (angles below 5 degrees count as 0, 85 to 95 as 90, 265 to 275 as
+// 270, any other angle as it is); strings turned the same way go on in it: on the same line after
+// blanks for the gap, on the next line (less than 96 points further across the text, not before
+// the box's start) in a new paragraph; anything else opens a new box. A gap on the line becomes as
+// many blanks as it holds whole widths of the font's blank (at most 200), and a gap that parts
+// two words at least one. Text turned a quarter is measured along and across its own lines; text
+// at any other angle along and across the slide.
+//
+// A turned box is turned about its centre, and placed so that the corner where its text starts
+// stays where the first string's top stood.
+//
+// Paths: each painted path is a freeform shape, up to 1000 of them on a slide with 50,000 path
+// elements in all; a slide with more (a page of a million little rectangles would make a slide part
+// of gigabytes, which no presentation program opens) has all its paths drawn into one picture of
+// the slide instead, in the place of its first freeform, at the job's image resolution.
 
 #include <memory>
 #include <optional>
@@ -21,7 +30,9 @@
 #include "capture/PageCapture.h"
 #include "pptx/KXPPTXPropertyRecords.h"
 
+class KXDocxPathCanvas;
 class KXPDFRenderState;
+class KXPPTXFreeformInfo;
 class KXPPTXWriter;
 class KXPPTXPage;
 namespace kx::detail {
@@ -47,6 +58,9 @@ public:
     // else, for a shorter side below 72 points, 72 / that side (no more than keeps the longer
     // side within 1583); else 1.
     static double slideScale(double width, double height);
+    // Whether a gap (points) between two strings on one line parts two words, for text of the
+    // font size given (points along the line).
+    static bool separatesWords(double gap, double fontSize);
 
     void didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
     void didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& image) override;
@@ -59,6 +73,8 @@ protected:
     kx::Size pageSizeOf(const KXPDFPageGeometry& geometry) const override { return geometry.cropBox.size; }
     // All text goes into text boxes.
     kx::TextPlace placeOfText(const KXPDF_CTMInfo&) const override { return kx::TextPlace::TextBox; }
+    // 90 above 85 and below 95 degrees, 270 above 265 and below 275, 0 below 5, else the angle.
+    double textBoxAngle(double rotation) const override;
     void makeMainTextRun(const std::u16string&, kx::Size, const kx::AffineTransform&, const KXPDF_CTMInfo&) override {}
     void openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) override;
     kx::TextBoxStep continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) override;
@@ -73,16 +89,25 @@ private:
     void appendPPTXTextBox(const std::u16string& text, kx::Size offset, double blankWidth);
     // A new paragraph of the box for the string at `top`, `lineSpacing` below the last one.
     void newParagraph(const kx::Point& top, double lineSpacing, double height);
-    // The area the state's clip leaves on the slide when every clip path is a rectangle; none for
-    // any other clip.
-    std::optional<kx::Rect> rectangularClip(const KXPDFRenderState& state) const;
     // A picture of the page: the file placed as `info` says.
     void addPicture(const std::string& file, const struct KXPPTXImageInfo& info);
+    // The slide's paths become one picture: the freeforms made so far are drawn into it and leave
+    // the slide; false when no picture can be made.
+    bool startPathPicture(KXPPTXPage& slide);
+    void drawOnPathPicture(const kx::Path& displayPath, const KXPPTXFreeformInfo& info);
+    // The picture of the slide's paths, if there is one, takes the place of its first freeform;
+    // the next slide starts without.
+    void placePathPicture();
 
     std::unique_ptr<kx::detail::PPTXCaptureDocument> document_;
     // The open box's anchor (the top of its first character) and direction.
     kx::Point boxAnchor_;
     double boxAngle_ = 0;
-    // Where the last string of the box ended, along and across the text, and its height.
-    kx::AffineTransform lastEnd_;
+    // The freeforms of the slide and the elements of their paths; beyond kMostFreeforms of them or
+    // kMostPathElements, the slide's paths are drawn into one picture, which goes where the first
+    // freeform was.
+    std::size_t freeformsOnSlide_ = 0;
+    std::size_t pathElementsOnSlide_ = 0;
+    std::unique_ptr<KXDocxPathCanvas> pathPicture_;
+    std::size_t pathPictureAt_ = 0;
 };

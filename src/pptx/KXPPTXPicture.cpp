@@ -48,13 +48,7 @@ void KXPPTXPicture::write_blipFill(XMLFileWriter& w) {
         w.writeEndElement();
     }
     w.writeEndElement();  // blip
-    // The cut-away shares in thousandths of a percent.
-    w.writeStartElementWithNamespace(A, "srcRect");
-    const std::pair<const char*, double> crops[] = {{"l", pictInfo_.cropLeft}, {"t", pictInfo_.cropTop},
-                                                    {"r", pictInfo_.cropRight}, {"b", pictInfo_.cropBottom}};
-    for (const auto& [side, share] : crops)
-        if (share > 0) w.writeAttribute(side, std::to_string(kx::detail::clampedRound(share * 100000.0, 0.0, 100000.0)));
-    w.writeEndElement();
+    empty(w, A, "srcRect");
     w.writeStartElementWithNamespace(A, "stretch");
     empty(w, A, "fillRect");
     w.writeEndElement();

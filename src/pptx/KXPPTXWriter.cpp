@@ -181,6 +181,9 @@ bool KXPPTXWriter::addTemplatePart(const std::string& partName, std::string_view
 bool KXPPTXWriter::packetPPTXFile(KXError* error) {
     if (currentPage_) endWritePage();  // a slide left open is still part of the presentation
     KXPartRegistry& registry = parts();
+    // The two picture types are declared whether or not the presentation shows a picture.
+    registry.declareDefaultExtension("jpeg");
+    registry.declareDefaultExtension("png");
 
     registry.addRelationship("/", KXOpenXMLNameSpace::nameSpace_Rels_OfficeDocument(), "ppt/presentation.xml");
     registry.addRelationship("/", KXOpenXMLNameSpace::nameSpace_Rels_Thumbnail(), "docProps/thumbnail.jpeg");

@@ -11,7 +11,8 @@
 // and GIF files keep their format (recognised from their content, not their name), any other
 // picture (JPEG 2000, TIFF, BMP, TGA) is stored as PNG, so every picture of the package is one
 // that presentation programs show. A file collected again, on the same slide or another, reuses
-// its media part.
+// its media part. The content types declare the "jpeg" and "png" extensions whether or not a
+// picture of either kind was collected.
 
 #include <cstdint>
 #include <ctime>

@@ -15,6 +15,7 @@ void PPTXCaptureDocument::startPage(kx::Size pageSize, std::int64_t, bool) {
 }
 
 void PPTXCaptureDocument::finishPage(std::int64_t) {
+    if (writer_ && beforeSlideEnds_) beforeSlideEnds_();
     // A slide that cannot be written makes a package that cannot be completed: stop here.
     if (writer_ && !writer_->endWritePage()) setFailed();
 }

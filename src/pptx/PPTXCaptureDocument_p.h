@@ -3,6 +3,7 @@
 // conversion's work folder when the document begins, one slide per page, and the package at the
 // end. Private to the presentation family.
 
+#include <functional>
 #include <memory>
 
 #include "capture/CaptureDocument.h"
@@ -20,6 +21,9 @@ public:
     void begainWriteDocument() override;
     bool packetZipFileIfNeed() override;
 
+    // What the exporter still adds to a slide when its page has been read, before it is written.
+    void setBeforeSlideEnds(std::function<void()> step) { beforeSlideEnds_ = std::move(step); }
+
 protected:
     void startPage(kx::Size pageSize, std::int64_t pageIndex, bool lastPage) override;
     void finishPage(std::int64_t pageIndex) override;
@@ -27,6 +31,7 @@ protected:
 
 private:
     std::unique_ptr<KXPPTXWriter> writer_;
+    std::function<void()> beforeSlideEnds_;
 };
 
 }  // namespace kx::detail

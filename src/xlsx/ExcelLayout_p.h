@@ -17,16 +17,6 @@ using RunList = std::vector<KXExcelRunText*>;
 // left: on a sorted list each band is the next stretch of the list).
 std::vector<RunList> bandsByY(const RunList& sortedByTop);
 std::vector<RunList> bandsByX(const RunList& sortedByLeft);
-// Horizontal bands (in order), each with its lines joined (joinedLines), where a line of a cell
-// that begins in one band and goes on in the next is joined with its next line
-// (FindRunTextsMergedInHeight's test, MergeRunTextsInHeight). Only between neighbours whose runs
-// interleave: a run of the upper band reaches down into the height of a run of the lower one that
-// stands beside it, while no two runs above one another overlap. Header cells of different line
-// counts, each centred in its row, lie so; the lines of a paragraph, one below the other, do not.
-std::vector<RunList> bandsWithCellsJoined(std::vector<RunList> bands, std::int32_t option);
-// Horizontal bands (in order) with each stretch of consecutive bands that hold two runs or more
-// taken together: the lines of a table, whose columns are cut across all of its rows.
-std::vector<RunList> tableBlocks(std::vector<RunList> bands);
 // A list sorted by left edge with each line's runs joined into its first (FindRunTextsMergedInWidth
 // and MergeRunTextsInWidth until nothing is left), and one sorted by top with each cell's lines
 // joined (FindRunTextsMergedInHeight and MergeRunTextsInHeight).

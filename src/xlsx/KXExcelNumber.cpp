@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Format.h"
 #include "platform/Unicode.h"
 #include "util/KXNumberUtils.h"
 #include "util/KXRegex.h"
@@ -32,30 +33,6 @@ std::string ascii(std::u16string_view text) {
     s.reserve(text.size());
     for (char16_t c : text) s.push_back(static_cast<char>(c));
     return s;
-}
-
-// "-12.50" moved two decimal places to the left, with leading and trailing zeros dropped: "-0.125".
-std::string movedTwoPlacesLeft(const std::string& number) {
-    bool negative = !number.empty() && number.front() == '-';
-    std::string body = negative ? number.substr(1) : number;
-    size_t point = body.find('.');
-    std::string integer = point == std::string::npos ? body : body.substr(0, point);
-    std::string fraction = point == std::string::npos ? std::string() : body.substr(point + 1);
-    std::string digits = integer + fraction;
-    long at = static_cast<long>(integer.size()) - 2;
-    if (at <= 0) {
-        integer = "0";
-        fraction = std::string(static_cast<size_t>(-at), '0') + digits;
-    } else {
-        integer = digits.substr(0, static_cast<size_t>(at));
-        fraction = digits.substr(static_cast<size_t>(at));
-    }
-    size_t firstNonZero = integer.find_first_not_of('0');
-    integer = firstNonZero == std::string::npos ? "0" : integer.substr(firstNonZero);
-    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-    std::string result = fraction.empty() ? integer : integer + "." + fraction;
-    if (negative && result != "0") result.insert(result.begin(), '-');
-    return result;
 }
 
 // A format with the negative numbers in parentheses: "#,##0_);(#,##0)".
@@ -104,28 +81,19 @@ void KXExcelNumber::valideNumbers(std::u16string_view text) {
         return;
     }
     readNumber_ = realNumber(t, type_);
-    // A plain number or a percentage shows as many decimals as the page did: the built-in formats
-    // where they fit (general for a whole number, whole and two-decimal percentages), its own
-    // format otherwise.
-    if (isGeneralNumber(type_) || isPercentNumber(type_)) {
-        const std::int32_t decimals = getDecimalLength(removingAll(t, u"%"), u"", decimalSepartor_);
-        const std::string digits = decimals > 0 ? "0." + std::string(static_cast<size_t>(decimals), '0') : "0";
-        if (isGeneralNumber(type_)) {
-            numID_ = decimals > 0 ? -1 : 0;
-            if (decimals > 0) formatCode_ = digits;
-        } else if (decimals == 0 || decimals == 2) {
-            numID_ = decimals == 0 ? 9 : 10;
-        } else {
-            numID_ = -1;
-            formatCode_ = digits + "%";
-        }
-    }
     if (inParentheses) {
         if (readNumber_->find_first_not_of("0.") != std::string::npos) readNumber_->insert(readNumber_->begin(), '-');
-        std::string positive = formatCode_.value_or(numID_ == 9 ? "0%" : numID_ == 10 ? "0.00%" : "0");
-        formatCode_ = accountingFormat(positive);
+        formatCode_ = accountingFormat(formatCode_.value_or(positiveFormat(t)));
         numID_ = -1;
     }
+}
+
+// The format of a plain number or a percentage that shows it with the page's decimals, for the
+// parentheses of a negative number to go round.
+std::string KXExcelNumber::positiveFormat(std::u16string_view t) const {
+    const std::int32_t decimals = getDecimalLength(removingAll(t, u"%"), u"", decimalSepartor_);
+    std::string digits = decimals > 0 ? "0." + std::string(static_cast<size_t>(decimals), '0') : "0";
+    return isPercentNumber(type_) ? digits + "%" : digits;
 }
 
 bool KXExcelNumber::valideNumbersWithThousandSepartorComma(std::u16string_view t) {
@@ -204,8 +172,12 @@ std::string KXExcelNumber::realNumber(std::u16string_view t, std::uint64_t type)
 std::string KXExcelNumber::realNumberFromPercent(std::u16string_view t, std::u16string_view decimalSepartor) {
     std::u16string u = removingAll(t, u"%");
     if (decimalSepartor == u",") u = replacingAll(u, u',', u'.');
-    numID_ = u.find(u'.') != std::u16string::npos ? 10 : 9;
-    return movedTwoPlacesLeft(ascii(u));
+    numID_ = std::count(u.begin(), u.end(), u'.') == 1 ? 10 : 9;
+    const std::string v = kx::format("%lf", kx::parseDouble(ascii(u)).value_or(0.0) * 0.01);
+    const size_t point = v.find('.');
+    if (point == std::string::npos || v.find('.', point + 1) != std::string::npos) return v;
+    const size_t last = v.find_last_not_of('0');
+    return last == point ? v.substr(0, point) : v.substr(0, last + 1);
 }
 
 bool KXExcelNumber::isPlainNumeral(std::u16string_view t) const {

@@ -27,9 +27,9 @@ public:
 
     bool isNumber() const { return isNumber_; }
     void setIsNumber(bool v) { isNumber_ = v; }
-    // A built-in number format (0 general for a whole number, 9 whole percent, 10 percent with two
+    // A built-in number format (0 general for a plain number, 9 whole percent, 10 percent with
     // decimals), or -1 when the number needs the format of formatCode to show as the page showed it
-    // (its grouping, currency symbol and decimals).
+    // (its grouping and currency symbol, or the parentheses of a negative number).
     std::int32_t numID() const { return numID_; }
     void setNumID(std::int32_t v) { numID_ = v; }
     std::uint64_t type() const { return type_; }
@@ -55,7 +55,8 @@ public:
                                          std::u16string_view decimalSepartor);
     // The value text of a number of the type.
     std::string realNumber(std::u16string_view text, std::uint64_t type);
-    // The value of a percentage (the number moved two places, with every digit kept); sets numID.
+    // The value of a percentage: the number times 0.01 with six decimals at most, trailing zeros
+    // dropped; sets numID.
     std::string realNumberFromPercent(std::u16string_view text, std::u16string_view decimalSepartor);
 
     static bool isGeneralNumber(std::uint64_t type) { return type == 0 || type == 1; }
@@ -68,6 +69,7 @@ public:
 private:
     // The digits of the number in the text are what a cell can hold as they stand.
     bool isPlainNumeral(std::u16string_view text) const;
+    std::string positiveFormat(std::u16string_view text) const;
 
     bool commaGroups_ = true;
     bool isNumber_ = false;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <unordered_map>
 
 #include "xlsx/ExcelLayout_p.h"
@@ -127,62 +126,6 @@ void numberColumnsDownwards(const std::vector<std::unique_ptr<KXExcelTempRow>>& 
 
 std::uint64_t cellKey(std::uint64_t row, std::uint64_t column) { return (row << 32) ^ column; }
 
-// A heading centred over a group of the columns of the row below it, lying over two of them at
-// least, with no other text of its row in the way, stands in the first column of the group and
-// reaches over all of it, as the page shows it: the column of its own left edge is only where its
-// text happens to begin. Of the groups whose middle lies within a twentieth of their width of the
-// heading's middle, the widest.
-void placeCentredHeadings(const RunList& runs) {
-    struct Extent {
-        double left = 0, right = 0;
-    };
-    std::unordered_map<std::uint64_t, std::map<std::uint64_t, Extent>> columnsOfRow;
-    std::unordered_map<std::uint64_t, std::uint64_t> reachOfCell;  // a cell's run: its last column
-    for (const KXExcelRunText* r : runs) {
-        const KXPDF_CTMInfo& g = r->ctmInfo();
-        auto [it, added] = columnsOfRow[r->rowIndex()].emplace(r->columnIndex(), Extent{g.xLeft, g.xRight});
-        if (!added) it->second = {std::min(it->second.left, g.xLeft), std::max(it->second.right, g.xRight)};
-        for (std::uint64_t y = r->rowIndex(); y <= r->rowIndex() + r->rowLength(); ++y)
-            for (std::uint64_t x = r->columnIndex(); x <= r->columnIndex() + r->columnLength(); ++x)
-                reachOfCell[cellKey(y, x)] = 1;
-    }
-    for (KXExcelRunText* h : runs) {
-        if (h->rowLength() != 0) continue;
-        auto below = columnsOfRow.find(h->rowIndex() + 1);
-        if (below == columnsOfRow.end() || below->second.size() < 2) continue;
-        const double left = h->ctmInfo().xLeft, right = h->ctmInfo().xRight, middle = 0.5 * (left + right);
-        const std::vector<std::pair<std::uint64_t, Extent>> columns(below->second.begin(), below->second.end());
-        // A heading lies over two columns at least.
-        if (std::count_if(columns.begin(), columns.end(), [&](const auto& c) {
-                return c.second.left < right && c.second.right > left;
-            }) < 2)
-            continue;
-        std::uint64_t first = 0, last = 0;
-        double widest = 0;
-        for (size_t i = 0; i < columns.size(); ++i) {
-            if (columns[i].second.left > left || columns[i].first > h->columnIndex()) break;
-            for (size_t j = columns.size(); j-- > i + 1;) {
-                const double from = columns[i].second.left, to = columns[j].second.right;
-                if (to < right || columns[j].first < h->columnIndex()) break;
-                if (std::fabs(0.5 * (from + to) - middle) > 0.05 * (to - from) || to - from <= widest) continue;
-                first = columns[i].first;
-                last = columns[j].first;
-                widest = to - from;
-            }
-        }
-        if (widest == 0 || (first == h->columnIndex() && last == h->columnIndex() + h->columnLength())) continue;
-        bool free = true;
-        for (std::uint64_t x = first; x <= last && free; ++x) {
-            const bool own = x >= h->columnIndex() && x <= h->columnIndex() + h->columnLength();
-            free = own || !reachOfCell.count(cellKey(h->rowIndex(), x));
-        }
-        if (!free) continue;
-        for (std::uint64_t x = first; x <= last; ++x) reachOfCell[cellKey(h->rowIndex(), x)] = 1;
-        h->setColumnIndex(first);
-        h->setColumnLength(last - first);
-    }
-}
-
 }  // namespace
 
 void KXExcelPage::sortAllRunTextsByX() { allRunTextArray_ = KXExcelSortUtilities::SortRunTextsByX(allRunTextArray_); }
@@ -190,8 +133,7 @@ void KXExcelPage::sortAllRunTextsByY() { allRunTextArray_ = KXExcelSortUtilities
 
 void KXExcelPage::creatTempRowsByY() {
     allTempRowArray_.clear();
-    const std::int32_t option = KXExcelManager::sharedInstance().OverlapTextOption();
-    for (RunList& band : kx::detail::bandsWithCellsJoined(kx::detail::bandsByY(allRunTextArray_), option))
+    for (RunList& band : kx::detail::bandsByY(allRunTextArray_))
         allTempRowArray_.push_back(std::make_unique<KXExcelTempRow>(std::move(band)));
 }
 
@@ -229,7 +171,6 @@ void KXExcelPage::typesetRunTexts() {
     caculateColumnNumber();
     correctColumnNumber(0);
     caculateRunTextMergeLength();
-    placeCentredHeadings(allRunTextArray_);
 }
 
 void KXExcelPage::orientRunTexts() {

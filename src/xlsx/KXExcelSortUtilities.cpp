@@ -7,6 +7,18 @@
 
 using RunList = KXExcelSortUtilities::RunList;
 
+namespace {
+
+// A gap between two pieces of a line parts two words from a point on, and from a tenth of the font
+// size on: narrower gaps are kerning or letter spacing.
+constexpr double kWordGapLeast = 1.0;
+constexpr double kWordGapShare = 0.1;
+
+bool endsInBlank(const std::u16string& text) { return !text.empty() && text.back() == u' '; }
+bool startsWithBlank(const std::u16string& text) { return !text.empty() && text.front() == u' '; }
+
+}  // namespace
+
 RunList KXExcelSortUtilities::SortRunTextsByX(const RunList& runs) {
     RunList sorted = runs;
     std::stable_sort(sorted.begin(), sorted.end(), [](const KXExcelRunText* a, const KXExcelRunText* b) {
@@ -119,10 +131,24 @@ void takeGroupBox(KXExcelRunText* first, const RunList& runs) {
 
 }  // namespace
 
+bool KXExcelSortUtilities::separatesWords(double gap, double fontSize) {
+    return gap >= kWordGapLeast && gap > kWordGapShare * fontSize;
+}
+
 KXExcelRunText* KXExcelSortUtilities::MergeRunTextsInWidth(const RunList& runs) {
     if (runs.empty()) return nullptr;
     KXExcelRunText* first = runs.front();
-    for (size_t i = 1; i < runs.size(); ++i) first->text() += runs[i]->text();
+    double reach = first->ctmInfo().xRight;
+    for (size_t i = 1; i < runs.size(); ++i) {
+        const KXExcelRunText& r = *runs[i];
+        // Words set apart without a blank between them (tight lines of text placed word by word)
+        // keep a blank between them.
+        if (separatesWords(r.ctmInfo().xLeft - reach, first->rPr().sz()) && !endsInBlank(first->text()) &&
+            !startsWithBlank(r.text()))
+            first->text() += u' ';
+        first->text() += r.text();
+        reach = std::max(reach, r.ctmInfo().xRight);
+    }
     takeGroupBox(first, runs);
     return first;
 }
@@ -131,19 +157,26 @@ KXExcelRunText* KXExcelSortUtilities::MergeRunTextsInHeight(const RunList& runs)
     if (runs.empty()) return nullptr;
     KXExcelRunText* first = runs.front();
     for (size_t i = 1; i < runs.size(); ++i) {
+        const std::u16string& next = runs[i]->text();
         if (first->rPr().isSameToRPr(runs[i]->rPr())) {
-            if (!HaveNoneEnglishString(first->text())) first->text() += u' ';
+            // Lines of Chinese text run on without a blank; a line that ends or begins with any other
+            // character is a word of its own.
+            const std::u16string& text = first->text();
+            const bool ideographs = !text.empty() && !next.empty() &&
+                                    HaveNoneEnglishString(std::u16string_view(text).substr(text.size() - 1)) &&
+                                    HaveNoneEnglishString(std::u16string_view(next).substr(0, 1));
+            if (!ideographs) first->text() += u' ';
         } else {
             first->text() += u'\n';
         }
-        first->text() += runs[i]->text();
+        first->text() += next;
     }
     takeGroupBox(first, runs);
     return first;
 }
 
 bool KXExcelSortUtilities::HaveNoneEnglishString(std::u16string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
+    return std::any_of(text.begin(), text.end(), [](char16_t c) { return c > 0x4E00 && c < 0x9FFF; });
 }
 
 namespace {

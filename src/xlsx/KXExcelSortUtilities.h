@@ -38,9 +38,10 @@ public:
     // The runs that continue the first run's cell downwards: starting left of its right edge by
     // more than 1, their top within 2 of the cell's bottom so far, properties alike.
     static RunList FindRunTextsMergedInHeight(const RunList& runs);
-    // The first run takes in the others as one line (texts one after the other) or as further lines
-    // of its cell (a blank between alike runs unless the text is Chinese, a line break between
-    // unlike ones); its box becomes the group's. Nullptr for an empty list.
+    // The first run takes in the others as one line (texts one after the other, with a blank where
+    // a gap parts two words) or as further lines of its cell (a blank between alike runs unless the
+    // line break stands between two Chinese characters, a line break between unlike ones); its box
+    // becomes the group's. Nullptr for an empty list.
     static KXExcelRunText* MergeRunTextsInWidth(const RunList& runs);
     static KXExcelRunText* MergeRunTextsInHeight(const RunList& runs);
     // The tests of the two joins for one run r against the group's first run, `reach` being the
@@ -50,8 +51,10 @@ public:
     // On a list sorted by left edge (line) or top (cell), no run from r on can continue the group.
     static bool endsLine(const KXExcelRunText& r, double reach, std::int32_t option);
     static bool endsCell(const KXExcelRunText& r, double reach);
-    // Whether the text holds a CJK unified ideograph (U+4E00 to U+9FFF).
+    // Whether the text holds a Chinese character (U+4E01 to U+9FFE).
     static bool HaveNoneEnglishString(std::u16string_view text);
+    // Whether a gap between two pieces of one line of text in a font of this size parts two words.
+    static bool separatesWords(double gap, double fontSize);
 
     static RunList FindRunTextsInSameRowColumnIndex(const RunList& runs);
     static RunList FindRunTextsInSameColumnIndex(const RunList& runs);

@@ -32,22 +32,19 @@ std::uint32_t KXExcelStyle::collectFonts(const KXExcelStyleFont& font) {
 }
 
 void KXExcelStyle::collectFills(const KXExcelStyleFill& fill) {
-    std::uint32_t id = static_cast<std::uint32_t>(fillsArr_.size());
-    for (size_t i = 0; i < fillsArr_.size(); ++i)
-        if (fillsArr_[i].isEqualToFill(fill)) {
-            id = static_cast<std::uint32_t>(i);
-            break;
-        }
-    if (id == fillsArr_.size()) fillsArr_.push_back(fill);
-    if (!fill.rect().isEmpty()) pageFills_.emplace_back(fill.rect(), id);
+    for (const KXExcelStyleFill& listed : fillsArr_)
+        if (listed.isEqualToFill(fill)) return;
+    fillsArr_.push_back(fill);
 }
 
 std::uint32_t KXExcelStyle::getFillIdWithCellFrame(const kx::Rect& cellFrame) const {
     if (!KXExcelManager::sharedInstance().isNeedCollectFills()) return 0;
-    std::uint32_t found = 0;
-    for (const auto& [rect, id] : pageFills_)
-        if (rect.intersects(cellFrame) && (found == 0 || id < found)) found = id;
-    return found;
+    for (size_t i = 0; i < fillsArr_.size(); ++i) {
+        const kx::Rect& rect = fillsArr_[i].rect();
+        if (rect.isEmpty()) continue;
+        if (rect.intersects(cellFrame)) return static_cast<std::uint32_t>(i);
+    }
+    return 0;
 }
 
 std::uint32_t KXExcelStyle::collectNumberFormat(const std::string& formatCode) {

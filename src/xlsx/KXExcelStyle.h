@@ -50,15 +50,11 @@ public:
 
     // The id of an equal listed font (isEqualToFont), or of the font appended.
     std::uint32_t collectFonts(const KXExcelStyleFont& font);
-    // Appends the fill unless an equal one (isEqualToFill) is listed, and notes it under the page in
-    // progress.
+    // Appends the fill unless an equal one (isEqualToFill) is listed.
     void collectFills(const KXExcelStyleFill& fill);
-    // The fill of the lowest id among those noted on the page in progress whose rectangle
-    // intersects the cell's frame; 0 when none does or when the spreadsheet state collects no fills.
-    // (Rectangles are page positions: a fill painted on one page says nothing of another.)
+    // The id of the first listed fill, from index 0, whose rectangle is not empty and intersects the
+    // cell's frame; 0 when none does or when the spreadsheet state collects no fills.
     std::uint32_t getFillIdWithCellFrame(const kx::Rect& cellFrame) const;
-    // A page begins: no fill is noted under it yet.
-    void beginPageFills() { pageFills_.clear(); }
     // The id of the number format with this code, registered with the lowest free custom id when new.
     std::uint32_t collectNumberFormat(const std::string& formatCode);
     bool existNumberFormat(std::int32_t numFmtID) const;
@@ -78,6 +74,4 @@ private:
     std::vector<KXExcelStyleCellStyle> cellStyleArr_;
     std::vector<KXExcelStyleDxf> dxfsArr_;
     std::vector<KXExcelStyleTableStyle> tableStyleArr_;
-    // The fills painted on the page in progress: the rectangle and the id of its entry.
-    std::vector<std::pair<kx::Rect, std::uint32_t>> pageFills_;
 };

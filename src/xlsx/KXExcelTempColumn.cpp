@@ -28,9 +28,7 @@ void KXExcelTempColumn::creatTempRow1() {
 
 void KXExcelTempColumn::creatTempRow2() {
     sortRunTextsByY();
-    tempRows_.clear();
-    for (RunList& band : kx::detail::tableBlocks(kx::detail::bandsByY(runTexts_)))
-        tempRows_.push_back(std::make_unique<KXExcelTempRow>(std::move(band)));
+    creatTempRowsByY();
     for (auto& row : tempRows_) row->creatTempCell2();
 }
 

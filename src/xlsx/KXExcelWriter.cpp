@@ -25,21 +25,6 @@ constexpr std::string_view kStylesType = "application/vnd.openxmlformats-officed
 
 std::string applicationName() { return KXLibBundle::InfoDictionaryString("CFBundleDisplayName", "Docuvane"); }
 
-// The program's version as the extended properties write it: "1.0001" for 1.0.1.
-std::string applicationVersion() {
-    const std::string version = KXLibBundle::InfoDictionaryString("CFBundleVersion", "1.0");
-    long part[3] = {0, 0, 0};
-    size_t at = 0;
-    for (int i = 0; i < 3 && at <= version.size(); ++i) {
-        size_t end = version.find('.', at);
-        part[i] = kx::parseInteger(version.substr(at, end == std::string::npos ? std::string::npos : end - at))
-                      .value_or(0);
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
-    return kx::format("%ld.%02ld%02ld", part[0] % 100, part[1] % 100, part[2] % 100);
-}
-
 void element(XMLFileWriter& w, std::string_view name, std::string_view text) {
     w.writeStartElement(name);
     w.writeCharacters(text);
@@ -94,7 +79,6 @@ void KXExcelWriter::begainWriteDocument() {
 }
 
 void KXExcelWriter::startPage(kx::Size pageSize, std::int64_t pageIndex, bool) {
-    KXExcelManager::sharedInstance().excelStyle().beginPageFills();
     currentPage_ = std::make_unique<KXExcelPage>(static_cast<std::uint64_t>(pageIndex));
     currentPage_->setPageSize(pageSize);
 }
@@ -240,7 +224,15 @@ bool KXExcelWriter::_xlsxWrite_XL_WorkBook() {
     w->writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes");
     w->writeStartElement("workbook");
     w->writeAttribute("xmlns", KXOpenXMLNameSpace::nameSpace_SpreadSheetml2006Main());
-    w->writeEmptyElement("workbookPr");
+    w->writeStartElement("fileVersion");
+    w->writeAttribute("appName", "xl");
+    w->writeAttribute("lastEdited", "4");
+    w->writeAttribute("lowestEdited", "4");
+    w->writeAttribute("rupBuild", "4506");
+    w->writeEndElement();
+    w->writeStartElement("workbookPr");
+    w->writeAttribute("defaultThemeVersion", "124226");
+    w->writeEndElement();
     w->writeStartElement("bookViews");
     w->writeStartElement("workbookView");
     w->writeAttribute("xWindow", "240");
@@ -258,6 +250,9 @@ bool KXExcelWriter::_xlsxWrite_XL_WorkBook() {
         w->writeAttributeWithNamespace(KXOpenXMLNameSpace::nameSpace_r(), "id", sheetIdsList_[k]);
         w->writeEndElement();
     }
+    w->writeEndElement();
+    w->writeStartElement("calcPr");
+    w->writeAttribute("calcId", "125725");
     w->writeEndElement();
     return endPart(std::move(w));
 }
@@ -300,7 +295,7 @@ bool KXExcelWriter::_xlsxWrite_DocProps_app() {
     element(*w, "LinksUpToDate", "false");
     element(*w, "SharedDoc", "false");
     element(*w, "HyperlinksChanged", "false");
-    element(*w, "AppVersion", applicationVersion());
+    element(*w, "AppVersion", "12.0000");
     return endPart(std::move(w));
 }
 

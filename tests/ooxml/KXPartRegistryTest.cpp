@@ -236,6 +236,22 @@ TEST(KXPartRegistry, ContentTypesPartExactly) {
               "\t<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>\n"
               "\t<Default Extension=\"xml\" ContentType=\"application/xml\"/>\n"
               "</Types>");
+    // Declared picture extensions are there without a part of theirs, once each, before the others.
+    KXPartRegistry declared;
+    EXPECT_TRUE(declared.declareDefaultExtension("jpeg"));
+    EXPECT_TRUE(declared.declareDefaultExtension("PNG"));
+    EXPECT_FALSE(declared.declareDefaultExtension("txt"));
+    EXPECT_TRUE(declared.addMediaPart("/ppt/media/image1.gif"));
+    EXPECT_TRUE(declared.addMediaPart("/ppt/media/image2.png"));
+    EXPECT_EQ(contentTypes(declared),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+              "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">\n"
+              "\t<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>\n"
+              "\t<Default Extension=\"xml\" ContentType=\"application/xml\"/>\n"
+              "\t<Default Extension=\"jpeg\" ContentType=\"image/jpeg\"/>\n"
+              "\t<Default Extension=\"png\" ContentType=\"image/png\"/>\n"
+              "\t<Default Extension=\"gif\" ContentType=\"image/gif\"/>\n"
+              "</Types>");
 }
 
 TEST(KXPartRegistry, RelationshipsPartExactly) {

@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <functional>
 
 #include "engine/KXPDFOptions.h"
+#include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
+#include "platform/ImageDecoding.h"
 #include "platform/pdf/PDFDocument.h"
 #include "pptx/KXPPTXFreeform.h"
 #include "pptx/KXPPTXPDFExporter.h"
@@ -30,6 +33,8 @@ class SlideReader : public KXPPTXPDFExporter {
 public:
     std::vector<std::vector<std::string>> slides;
     std::vector<KXPDFPageGeometry> geometries;
+    // Each slide part as it was written.
+    std::vector<std::string> slideParts;
 
     bool convertPDFPage(const kx::PDFPage& page) override {
         const KXPDFPageGeometry g = pageGeometryOf(page);
@@ -39,9 +44,15 @@ public:
         std::vector<std::string> shapes;
         for (const auto& shape : pdfWriter()->currentPage()->sharepsArr()) shapes.push_back(describe(*shape));
         slides.push_back(shapes);
+        beforeSlideEnds();
+        const std::string part = pdfWriter()->pathForPart(pdfWriter()->currentPage()->partName());
         endPage();
+        slideParts.push_back(kx::readFile(part).value_or(""));
         return true;
     }
+
+    // A look at the slide just before it is written.
+    virtual void beforeSlideEnds() {}
 
     static std::string describe(const KXPPTXShape& shape) {
         if (auto* box = dynamic_cast<const KXPPTXTextbox*>(&shape)) {
@@ -66,11 +77,10 @@ public:
         }
         if (auto* p = dynamic_cast<const KXPPTXPicture*>(&shape)) {
             const KXPPTXImageInfo& i = p->pictInfo();
-            std::string out = format("picture %s %.0f,%.0f %.0fx%.0f", p->runImageID().c_str(), i.displayX,
-                                     i.displayY, i.displayWidth, i.displayHeight);
-            if (i.cropLeft + i.cropTop + i.cropRight + i.cropBottom > 0)
-                out += format(" cropped %.2f %.2f %.2f %.2f", i.cropLeft, i.cropTop, i.cropRight, i.cropBottom);
-            return out;
+            // A picture drawn anew (a cut-out, a shading) gives its size in pixels.
+            return format("picture %s %.0f,%.0f %.0fx%.0f", p->runImageID().c_str(), i.displayX, i.displayY,
+                          i.displayWidth, i.displayHeight) +
+                   (i.pixelWidth > 0 ? format(" (%dx%d px)", i.pixelWidth, i.pixelHeight) : "");
         }
         return "shape";
     }
@@ -192,16 +202,106 @@ TEST(KXPPTXPDFExporter, TextGathersIntoBoxesParagraphsAndRuns) {
          shown(10, 700, 0, "a") + shown(10 + 6.672 + 250 * 3.336, 700, 0, "b"),
          "box 0 at 10,83: [m0 (a" + std::string(200, ' ') + "b)]"},
         // Text running down the page turns the other way in PDF space; its lines follow to the left.
+        // Text turned a quarter is measured along and across its own lines: each line of a
+        // paragraph starts where the first did (measured across the slide, the margins would climb
+        // line by line), and a line drawn on the far side of the last one is not the next line.
         {"turned text keeps its lines in one box",
          shown(300, 600, -90, "down") + shown(286, 600, -90, "next"),
          "box 90 at 309,192: [m0 (down)] [m0 (next)]"},
+        {"upward lines all start where the first did",
+         shown(300, 300, 90, "one") + shown(314, 300, 90, "two") + shown(328, 300, 90, "three"),
+         "box 270 at 291,492: [m0 (one)] [m0 (two)] [m0 (three)]"},
+        {"downward lines drawn last first are two boxes",
+         shown(286, 600, -90, "second") + shown(300, 600, -90, "first"),
+         "box 90 at 295,192: [m0 (second)]\nbox 90 at 309,192: [m0 (first)]"},
         {"text turned the other way opens another box", shown(300, 600, -90, "down") + shown(300, 300, 90, "up"),
          "box 90 at 309,192: [m0 (down)]\nbox 270 at 291,492: [m0 (up)]"},
-        {"a slightly tilted line is one box, character by character",
-         shown(72, 700, 2, "a") + shown(72 + 6.66, 700 + 0.233, 2, "b") + shown(72 + 13.32, 700 + 0.466, 2, "c"),
+        // Shown character by character, a line at 2 degrees stays one box (a string at 2 degrees
+        // does not open a box of its own after one opened at 0), and one at 358 degrees is a box
+        // turned that way.
+        {"a line falling slightly is one box, character by character",
+         shown(72, 700, -2, "a") + shown(72 + 6.66, 700 - 0.233, -2, "b") + shown(72 + 13.32, 700 - 0.466, -2, "c"),
          "box 0 at 72,83: [m0 (abc)]"},
+        {"a line rising slightly is one turned box, character by character",
+         shown(72, 700, 2, "a") + shown(72 + 6.66, 700 + 0.233, 2, "b") + shown(72 + 13.32, 700 + 0.466, 2, "c"),
+         "box 358 at 72,83: [m0 (abc)]"},
     };
     for (const Case& c : cases) EXPECT_EQ(joined(slideOf(c.content)), c.want) << c.what;
+}
+
+// Every gap that parts two words is a blank, whatever the font says a space is: lines justified
+// tightly, lines set without space characters (TeX's words placed apart), and a step to the next
+// line where lines lie closer than their height. Kerning and letters set a little apart stay one word.
+TEST(KXPPTXPDFExporter, EveryGapBetweenWordsIsABlank) {
+    // Helvetica's space is 3.336 points at 12; F3 gives no width for a space (the font's space is
+    // then taken as half the font size, 6 points).
+    const std::string noSpaceWidth =
+        "/F3 << /Type /Font /Subtype /Type1 /BaseFont /SubsetSerif /FirstChar 97 /LastChar 122 "
+        "/Widths [500 500 444 500 444 333 500 500 278 278 500 278 778 500 500 500 500 333 389 278 500 500 722 500 500 "
+        "444] >>";
+    struct Case {
+        const char* what;
+        std::string content;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"a tightly justified line: words a seventh of the font size apart",
+         "BT /F1 12 Tf 72 700 Td [(for) -140 (profit) -140 (or) -140 (commercial) -140 (advantage)] TJ ET",
+         "(for profit or commercial advantage)"},
+        {"words set apart in a font that gives no space width",
+         "BT /F3 12 Tf 72 700 Td [(for) -220 (profit) -220 (or) -220 (commercial)] TJ ET",
+         "(for profit or commercial)"},
+        {"kerned letters are one word", "BT /F1 12 Tf 72 700 Td [(A) 80 (V) 60 (A) 40 (T)] TJ ET", "(AVAT)"},
+        {"letters set a twentieth of the font size apart are one word",
+         "BT /F1 12 Tf 72 700 Td [(w) -50 (o) -50 (r) -50 (d)] TJ ET", "(word)"},
+        {"a space stretched by word spacing is one blank", "BT /F1 12 Tf 2 Tw 72 700 Td (for profit) Tj ET",
+         "(for profit)"},
+        {"a gap of three and a half spaces is three blanks",
+         "BT /F1 12 Tf 72 700 Td [(for) -973 (profit)] TJ ET", "(for   profit)"},
+        {"the next line, closer than its height, starting where the last line ended",
+         "BT /F1 10 Tf 100 700 Td (ab) Tj 11.12 -9.5 Td (cdefgh) Tj ET", "(ab cdefgh)"},
+        {"a hyphen splitting a word at the end of such a line",
+         "BT /F1 10 Tf 100 700 Td (exam-) Tj 27.8 -9.5 Td (ple) Tj ET", "(exam-ple)"},
+        {"a raised figure stays on its line", "BT /F1 12 Tf 72 700 Td (mc) Tj /F1 7 Tf 4 Ts (2) Tj ET",
+         "[m0 (mc) (2)]"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(c.content, std::string("<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> ") +
+                                   noSpaceWidth + " >> >>");
+        SlideReader reader;
+        convert(reader, pdf.build(), kx::pathJoin(kx::test::tempDir(), "gaps.pptx"));
+        ASSERT_EQ(reader.slides.size(), 1u) << c.what;
+        const std::string slide = joined(reader.slides[0]);
+        EXPECT_NE(slide.find(c.want), std::string::npos) << c.what << ": " << slide;
+    }
+}
+
+// Runs are numbered by one counter for the whole process: the numbers go on from page to page and
+// from one conversion to the next.
+TEST(KXPPTXPDFExporter, RunNumbersGoOnAcrossPagesAndConversions) {
+    class NumberReader : public SlideReader {
+    public:
+        std::vector<std::uint64_t> numbers;
+        void beforeSlideEnds() override {
+            for (const auto& shape : pdfWriter()->currentPage()->sharepsArr())
+                for (const auto& paragraph : shape->paragraphs())
+                    for (const auto& run : paragraph->runArray()) numbers.push_back(run->pdfScanIndex);
+        }
+    };
+    kx::test::PDFBuilder pdf;
+    const std::string resources = std::string("<< ") + kFonts + " >>";
+    pdf.addPage(shown(72, 700, 0, "one") + shown(200, 700, 0, "bold", "F2"), resources);
+    pdf.addPage(shown(72, 700, 0, "two"), resources);
+    const std::string document = pdf.build();
+    NumberReader first, second;
+    convert(first, document, kx::pathJoin(kx::test::tempDir(), "numbers1.pptx"));
+    convert(second, document, kx::pathJoin(kx::test::tempDir(), "numbers2.pptx"));
+    ASSERT_EQ(first.numbers.size(), 3u);
+    ASSERT_EQ(second.numbers.size(), 3u);
+    const std::uint64_t n = first.numbers[0];
+    EXPECT_EQ(first.numbers, (std::vector<std::uint64_t>{n, n + 1, n + 2}));
+    EXPECT_EQ(second.numbers, (std::vector<std::uint64_t>{n + 3, n + 4, n + 5}));
 }
 
 TEST(KXPPTXPDFExporter, BoldAndItalicFromTheTextState) {
@@ -235,6 +335,8 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
         {"a vertical line stroked 2 points wide", "2 w 100 100 m 100 300 l S", "freeform 99.0,492.0 2.0x200.0 w2.0 stroked"},
         {"a horizontal line", "2 w 100 100 m 300 100 l S", "freeform 100.0,691.0 200.0x2.0 w2.0 stroked"},
         {"a dot", "4 w 1 J 100 100 m 100 100 l S", "freeform 98.0,690.0 4.0x4.0 w4.0 stroked"},
+        {"a filled path without width takes the line width too", "2 w 100 100 m 100 300 l f",
+         "freeform 99.0,492.0 2.0x200.0 w2.0 filled"},
         {"the white page background is left out", "1 g 0 0 612 792 re f", ""},
         {"a white page stroked is kept", "1 g 1 G 0 0 612 792 re B", "freeform 0.0,0.0 612.0x792.0 w1.0 filled stroked"},
         {"a grey page is kept", "0.9 g 0 0 612 792 re f", "freeform 0.0,0.0 612.0x792.0 w1.0 filled"},
@@ -245,6 +347,55 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
         {"a clip that hides the path drops it", "10 10 20 20 re W n 300 300 50 50 re f", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(joined(slideOf(c.content)), c.want) << c.what;
+}
+
+// A slide holds a thousand freeforms at most, with fifty thousand path elements in all: beyond
+// either, all its paths are drawn into one picture of the slide, which stands where the first
+// freeform stood (the text drawn before and after keeps its place around it).
+TEST(KXPPTXPDFExporter, CrowdedSlidesDrawTheirPathsIntoOnePicture) {
+    auto rectangles = [](int count) {
+        std::string out = "0 0 1 rg\n";
+        for (int i = 0; i < count; ++i) out += format("%d %d 2 2 re f\n", 20 + (i % 100) * 5, 100 + (i / 100) * 5);
+        return out;
+    };
+    std::string longPath = "0 G 10 300 m\n";
+    for (int i = 0; i < 30000; ++i) longPath += format("%g %d l %g %d l\n", 10 + i * 0.01, 310, 10 + i * 0.01 + 0.005, 300);
+    longPath += "S\n";
+    struct Case {
+        const char* what;
+        std::string paths;
+        size_t freeforms;
+        bool picture;
+    };
+    const Case cases[] = {
+        {"a thousand paths stay shapes", rectangles(1000), 1000, false},
+        {"one more makes them one picture", rectangles(1001), 0, true},
+        {"so does one path of sixty thousand elements", longPath, 0, true},
+    };
+    for (const Case& c : cases) {
+        SlideReader reader;
+        convert(reader, page(shown(72, 750, 0, "before") + c.paths + shown(72, 60, 0, "after")),
+                kx::pathJoin(kx::test::tempDir(), "crowded.pptx"));
+        ASSERT_EQ(reader.slideParts.size(), 1u) << c.what;
+        const std::string& part = reader.slideParts[0];
+        size_t freeforms = 0;
+        for (size_t at = part.find("<a:custGeom>"); at != std::string::npos; at = part.find("<a:custGeom>", at + 1))
+            ++freeforms;
+        EXPECT_EQ(freeforms, c.freeforms) << c.what;
+        const size_t before = part.find(">before<"), picture = part.find("<p:pic>"), after = part.find(">after<");
+        ASSERT_NE(before, std::string::npos) << c.what;
+        ASSERT_NE(after, std::string::npos) << c.what;
+        EXPECT_EQ(picture != std::string::npos, c.picture) << c.what;
+        if (c.picture) {
+            EXPECT_LT(before, picture) << c.what;
+            EXPECT_LT(picture, after) << c.what;
+            // The picture covers the slide.
+            const std::string covering = "<a:off x=\"0\" y=\"0\"/>";
+            const size_t at = part.find(covering, picture);
+            ASSERT_NE(at, std::string::npos) << c.what;
+            EXPECT_EQ(part.find("<a:ext cx=\"7772400\" cy=\"10058400\"/>", at), part.find("<a:ext", at)) << c.what;
+        }
+    }
 }
 
 // A page's annotations are drawn on its slide only when the job's annotation switch is on: here a
@@ -295,7 +446,7 @@ TEST(KXPPTXPDFExporter, ImagesShadingsAndTheirMedia) {
     EXPECT_EQ(joined(reader.slides[0]),
               "box 0 at 72,83: [m0 (before)]\n"
               "picture rId2 72,292 200x100\n"
-              "picture rId3 72,592 100x100\n"
+              "picture rId3 72,592 100x100 (200x200 px)\n"
               "box 0 at 72,97: [m0 (after)] [m0 (still)]\n"
               "picture rId2 300,292 300x100");
     EXPECT_TRUE(kx::isRegularFile(out));
@@ -315,25 +466,93 @@ TEST(KXPPTXPDFExporter, CancelledConversionsLeaveNothing) {
     EXPECT_FALSE(kx::fileExists(out));
 }
 
-TEST(KXPPTXPDFExporter, ImagesUnderClips) {
+namespace {
+
+// A 2 x 2 RGB image as Im1, beside the fonts.
+std::string imagePage(const std::string& content) {
     kx::test::PDFBuilder pdf;
     const int image = pdf.addStream("/Type /XObject /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceRGB "
                                     "/BitsPerComponent 8",
                                     std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\x00", 12));
-    const std::string resources = std::string("<< ") + kFonts + format(" /XObject << /Im1 %d 0 R >> >>", image);
-    pdf.addPage(
-        // A rectangle that holds the image whole, one that cuts its right half and top quarter, one
-        // that misses it, and a round clip, which is drawn.
-        "q 0 0 612 792 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
-        "q 72 400 100 75 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
-        "q 400 0 50 50 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
-        "q 100 400 m 150 400 150 450 100 450 c h W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n",
-        resources);
+    pdf.addPage(content, std::string("<< ") + kFonts + format(" /XObject << /Im1 %d 0 R >> >>", image));
+    return pdf.build();
+}
+
+// Spoils the image's file once it has been placed, so that the image drawn again finds a file it
+// cannot read; and says of every picture of the slide whether it shows anything at all.
+class SpoilingReader : public SlideReader {
+public:
+    std::vector<bool> picturesShowSomething;
+
+    void didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& object) override {
+        SlideReader::didScanXObjectImage(parser, object);
+        if (spoiled_) return;
+        spoiled_ = true;
+        const std::string& file = static_cast<const KXPDFImageXObject&>(*object).cachedImagePath();
+        // A new file in its place: the package holds the old one under a second name.
+        ASSERT_EQ(std::remove(file.c_str()), 0);
+        ASSERT_TRUE(kx::writeFile(file, "no picture"));
+    }
+    void beforeSlideEnds() override {
+        const std::vector<KXRelationship>& rels = pdfWriter()->currentPage()->pageRelsArr();
+        for (size_t i = 1; i < rels.size(); ++i) {
+            kx::ImageRef media = kx::readImageFile(pdfWriter()->pathForPart("/ppt/" + rels[i].Target.substr(3)));
+            // A picture without alpha shows everything.
+            bool shows = media && media->format != kx::PixelFormat::RGBA8;
+            for (int y = 0; media && !shows && y < media->height; ++y)
+                for (int x = 0; x < media->width; ++x) shows |= kx::test::pixelAt(*media, x, y)[3] != 0;
+            picturesShowSomething.push_back(shows);
+        }
+    }
+
+private:
+    bool spoiled_ = false;
+};
+
+}  // namespace
+
+// Under a clip an image is placed from its own file when the clip holds it whole, and otherwise
+// from a picture of what the clip lets show, drawn at 144 dpi ("Clip"): upright, at the clip's box.
+TEST(KXPPTXPDFExporter, ImagesUnderClips) {
     SlideReader reader;
-    convert(reader, pdf.build(), kx::pathJoin(kx::test::tempDir(), "clipped.pptx"));
+    convert(reader,
+            imagePage(
+                // A rectangle that holds the image whole, one that cuts its right half and top
+                // quarter, one that misses it, and a round clip.
+                "q 0 0 612 792 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+                "q 72 400 100 75 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+                "q 400 0 50 50 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+                "q 100 400 m 150 400 150 450 100 450 c h W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+                // Turned a quarter and cut: the cut-out stands upright.
+                "q 72 500 50 50 re W n q 0 100 -100 0 172 500 cm /Im1 Do Q Q\n"),
+            kx::pathJoin(kx::test::tempDir(), "clipped.pptx"));
     ASSERT_EQ(reader.slides.size(), 1u);
     EXPECT_EQ(joined(reader.slides[0]),
               "picture rId2 72,292 200x100\n"
-              "picture rId2 72,317 100x75 cropped 0.00 0.25 0.50 0.00\n"
-              "picture rId3 100,342 38x50");
+              "picture rId3 72,317 100x75 (200x150 px)\n"
+              "picture rId4 400,742 50x50 (100x100 px)\n"
+              "picture rId5 100,342 38x50 (76x100 px)\n"
+              "picture rId6 72,242 50x50 (100x100 px)");
+
+    // An image whose file cannot be read says so; cut by a clip it leaves a picture that shows
+    // nothing, and under a clip that holds it whole its file is placed as it is.
+    SpoilingReader spoiling;
+    testing::internal::CaptureStderr();
+    convert(spoiling,
+            imagePage("q 200 0 0 100 72 400 cm /Im1 Do Q\n"
+                      "q 72 400 100 75 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"
+                      "q 0 0 612 792 re W n q 200 0 0 100 72 400 cm /Im1 Do Q Q\n"),
+            kx::pathJoin(kx::test::tempDir(), "unreadable.pptx"));
+    const std::string messages = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(spoiling.slides.size(), 1u);
+    EXPECT_EQ(joined(spoiling.slides[0]),
+              "picture rId2 72,292 200x100\n"
+              "picture rId3 72,317 100x75 (200x150 px)\n"
+              "picture rId2 72,292 200x100");
+    EXPECT_EQ(spoiling.picturesShowSomething, (std::vector<bool>{true, false}));
+    size_t said = 0;
+    for (size_t at = messages.find("didScanXObjectImage: image with path is null:"); at != std::string::npos;
+         at = messages.find("didScanXObjectImage: image with path is null:", at + 1))
+        ++said;
+    EXPECT_EQ(said, 2u) << messages;
 }

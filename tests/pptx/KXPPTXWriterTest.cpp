@@ -374,6 +374,10 @@ TEST(KXPPTXWriter, ThePackageListsTheSlidesWritten) {
     EXPECT_EQ(master[11].Target, "../theme/theme1.xml");
     EXPECT_TRUE(kx::isRegularFile(out));
     EXPECT_FALSE(kx::fileExists(work));
+    // No picture was collected, and the two picture types are declared all the same.
+    const std::string types = written([&](XMLFileWriter& w) { writer->parts().writeContentTypes(w); });
+    EXPECT_NE(types.find("<Default Extension=\"jpeg\" ContentType=\"image/jpeg\"/>"), std::string::npos) << types;
+    EXPECT_NE(types.find("<Default Extension=\"png\" ContentType=\"image/png\"/>"), std::string::npos) << types;
 }
 
 TEST(KXPPTXWriter, TemplatesAreBuiltInAsTheyShip) {

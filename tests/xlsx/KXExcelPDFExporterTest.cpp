@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "XlsxTestSupport.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "platform/Unicode.h"
@@ -24,13 +27,31 @@ struct CapturedRun {
     double left, baseline;
 };
 
+struct PlacedRun {
+    std::u16string text;
+    std::uint64_t row, column;
+    bool operator==(const PlacedRun&) const = default;
+};
+
+void PrintTo(const PlacedRun& r, std::ostream* os) { *os << kx::utf16ToUtf8(r.text) << " @" << r.row << "," << r.column; }
+
 class RecordingWriter : public KXExcelWriter {
 public:
     using KXExcelWriter::KXExcelWriter;
     std::vector<std::vector<CapturedRun>> pages;
+    // When set, each page is laid out and its runs' cells recorded instead of being written.
+    bool placing = false;
+    std::vector<std::vector<PlacedRun>> placed;
 
 protected:
     void finishPage(std::int64_t pageIndex) override {
+        if (placing) {
+            currentPage()->typesetRunTexts();
+            placed.emplace_back();
+            for (const KXExcelRunText* r : currentPage()->allRunTextArray())
+                placed.back().push_back({r->text(), r->rowIndex(), r->columnIndex()});
+            return;
+        }
         pages.emplace_back();
         for (const KXExcelRunText* r : currentPage()->allRunTextArray())
             pages.back().push_back({r->text(), r->ctmInfo().rotation, r->rPr().sz(), r->rPr().b(), r->rPr().i(),
@@ -43,28 +64,50 @@ class RecordingExporter : public KXExcelPDFExporter {
 public:
     RecordingExporter() : KXExcelPDFExporter(true) {}
     RecordingWriter* recorder = nullptr;
+    bool placing = false;
 
 protected:
     std::unique_ptr<KXExcelWriter> newWriter(const std::string& dest, std::int64_t pages, bool isExcel,
                                              std::optional<KXPDFInfo> info) override {
         auto w = std::make_unique<RecordingWriter>(dest, pages, isExcel, std::move(info));
+        w->placing = placing;
         recorder = w.get();
         return w;
     }
 };
 
-// Converts the pages (content streams over the fixture fonts) and returns the runs of each page.
-std::vector<std::vector<CapturedRun>> capture(const std::vector<std::vector<Show>>& pages,
-                                              const KXExcelOptions& options = KXExcelOptions()) {
+// Converts the pages (content streams over the fixture fonts) with the exporter.
+void convert(RecordingExporter& exporter, const std::vector<std::vector<Show>>& pages, const KXExcelOptions& options) {
     kx::test::freshManager(options);
     auto document = kx::PDFDocument::openFromMemory(flowtest::textDocument(pages));
-    EXPECT_TRUE(document);
-    RecordingExporter exporter;
+    ASSERT_TRUE(document);
     exporter.setNumberOfPagesToConvert(pages.size());
     exporter.begainConvertPDF(kx::pathJoin(kx::test::tempDir(), "capture.xlsx"), document);
     for (int i = 1; i <= static_cast<int>(pages.size()); ++i) EXPECT_TRUE(exporter.convertPDFPage(*document->page(i)));
     exporter.endConvertPDF(document);
+}
+
+// The runs of each page as captured.
+std::vector<std::vector<CapturedRun>> capture(const std::vector<std::vector<Show>>& pages,
+                                              const KXExcelOptions& options = KXExcelOptions()) {
+    RecordingExporter exporter;
+    convert(exporter, pages, options);
     return exporter.recorder ? exporter.recorder->pages : std::vector<std::vector<CapturedRun>>{};
+}
+
+// The runs of each page after the layout, with their cells.
+std::vector<std::vector<PlacedRun>> place(const std::vector<std::vector<Show>>& pages) {
+    RecordingExporter exporter;
+    exporter.placing = true;
+    convert(exporter, pages, KXExcelOptions());
+    return exporter.recorder ? exporter.recorder->placed : std::vector<std::vector<PlacedRun>>{};
+}
+
+std::vector<PlacedRun> sortedByCell(std::vector<PlacedRun> runs) {
+    std::sort(runs.begin(), runs.end(), [](const PlacedRun& a, const PlacedRun& b) {
+        return std::tie(a.row, a.column, a.text) < std::tie(b.row, b.column, b.text);
+    });
+    return runs;
 }
 
 std::vector<std::u16string> texts(const std::vector<CapturedRun>& runs) {
@@ -148,6 +191,56 @@ TEST(KXExcelPDFExporter, TurnedTextJoinsIntoWords) {
     auto pages = capture({{{"F1", 10, 300, 300, 90, "Turned words"}, {"F1", 10, 400, 300, -90, "Other way"}}});
     ASSERT_EQ(pages.size(), 1u);
     EXPECT_EQ(texts(pages[0]), (std::vector<std::u16string>{u"Turned words", u"Other way"}));
+}
+
+// A table set sideways on the page (its lines running up the page) is laid out as it reads, row by
+// row; a label turned beside an upright table keeps its word in one cell. Measured along the page's
+// y axis, each character of such text would stand on a line of its own, in a cell of its own.
+TEST(KXExcelPDFExporter, TurnedTextIsLaidOutInItsOwnFrame) {
+    std::vector<Show> sideways;
+    const char* cells[3][2] = {{"Item", "Qty"}, {"Tea", "2"}, {"Cake", "5"}};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 2; ++column)
+            sideways.push_back({"F1", 10, 100.0 + 20 * row, 100.0 + 100 * column, 90, cells[row][column]});
+    auto pages = place({sideways});
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(sortedByCell(pages[0]), (std::vector<PlacedRun>{{u"Item", 1, 1},
+                                                              {u"Qty", 1, 2},
+                                                              {u"Tea", 2, 1},
+                                                              {u"2", 2, 2},
+                                                              {u"Cake", 3, 1},
+                                                              {u"5", 3, 2}}));
+
+    std::vector<Show> labelled = {{"F1", 10, 40, 600, 90, "Totals"}};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 2; ++column)
+            labelled.push_back({"F1", 10, 100.0 + 100 * column, 700.0 - 20 * row, 0, cells[row][column]});
+    pages = place({labelled});
+    ASSERT_EQ(pages.size(), 1u);
+    ASSERT_EQ(pages[0].size(), 7u);
+    EXPECT_EQ(std::count_if(pages[0].begin(), pages[0].end(), [](const PlacedRun& r) { return r.text == u"Totals"; }), 1);
+}
+
+// A justified line set word by word with no blank character, its gaps (1.2 points in 10-point
+// Helvetica) under half the font's blank: one cell whose words keep a blank between them. The lines
+// of a list stay one line to a row, each whole.
+TEST(KXExcelPDFExporter, WordsAndLinesKeepTheirBlanks) {
+    auto pages = place({{raw("BT /F1 10 Tf 72 700 Td [(for) -120 (profit) -120 (or) -120 (commercial) -120 (advantage)] "
+                             "TJ ET")}});
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0], (std::vector<PlacedRun>{{u"for profit or commercial advantage", 1, 1}}));
+
+    pages = place({{{"F2", 14, 72, 700, 0, "Table of Contents"},
+                    {"F1", 10, 72, 686, 0, "DocBook XSL Stylesheets"},
+                    {"F1", 10, 72, 675, 0, "admon.graphics.extension"},
+                    {"F1", 10, 72, 664, 0, "admon.graphics.path"},
+                    {"F1", 10, 72, 653, 0, "admon.graphics"}}});
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(sortedByCell(pages[0]), (std::vector<PlacedRun>{{u"Table of Contents", 1, 1},
+                                                              {u"DocBook XSL Stylesheets", 2, 1},
+                                                              {u"admon.graphics.extension", 3, 1},
+                                                              {u"admon.graphics.path", 4, 1},
+                                                              {u"admon.graphics", 5, 1}}));
 }
 
 TEST(KXExcelPDFExporter, ScanIndexesGrowAcrossPages) {

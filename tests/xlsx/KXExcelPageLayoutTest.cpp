@@ -150,10 +150,11 @@ TEST(KXExcelPageLayout, TextItemsGatherCellsAndDropBlankOnes) {
     EXPECT_EQ(items[0]->runArray().size(), 3u);
 }
 
-// Header cells of different line counts, each centred in its row: the two lines of "Cycle / Name"
-// begin in the band of the heading above and go on in the band of the sub-headings beside them, and
-// are still read as one cell. Lines of a paragraph set close, one below the other, stay apart.
-TEST(KXExcelPageLayout, LinesOfOneCellAcrossInterleavedBands) {
+// The lines of a cell join only within one band of the page: "Cycle / Name", centred beside the
+// staggered lines of its neighbours, begins in the band of the heading above and goes on in the band
+// of the sub-headings beside it, so its lines take two rows, while "Fast / Speed" lies within one
+// band and reads as one cell. Lines of a paragraph set close, one below the other, stay apart.
+TEST(KXExcelPageLayout, LinesOfOneCellJoinWithinABand) {
     freshManager();
     {
         KXExcelPage page(1);
@@ -169,7 +170,7 @@ TEST(KXExcelPageLayout, LinesOfOneCellAcrossInterleavedBands) {
         addRun(page, u"6%", 150, 40, 40);
         page.typesetRunTexts();
         expectPlaces(page,
-                     {{u"Cycle Name", 1, 1, 1, 0}, {u"Savings", 1, 2, 0, 1}, {u"Fast Speed", 2, 2, 0, 0},
+                     {{u"Cycle", 1, 1, 0, 0}, {u"Name", 2, 1, 0, 0}, {u"Savings", 1, 2, 0, 1}, {u"Fast Speed", 2, 2, 0, 0},
                       {u"Slow Idle", 2, 3, 0, 0}, {u"A1", 3, 1, 0, 0}, {u"5%", 3, 2, 0, 0}, {u"6%", 3, 3, 0, 0}},
                      "staggered header");
     }
@@ -184,39 +185,41 @@ TEST(KXExcelPageLayout, LinesOfOneCellAcrossInterleavedBands) {
     }
 }
 
-// A heading centred over a group of the columns below it (b: 100-130, c: 140-180, d: 185-220, so
-// b..d has its middle at 160) moves to the group's first column and reaches over the group.
-TEST(KXExcelPageLayout, HeadingCentredOverColumns) {
-    struct Case {
-        const char* what;
-        double left, right;
-        bool textBeforeIt;
-        std::uint64_t column, columnLength;
-    };
-    const Case cases[] = {
-        {"centred over b..d, lying over c and d", 132, 188, false, 2, 2},
-        {"off the middle of every group", 132, 215, false, 3, 1},
-        {"another text of its row in the way", 132, 188, true, 3, 1},
-        {"lying over one column only", 142, 178, false, 3, 0},
-    };
-    for (const Case& c : cases) {
-        freshManager();
+// The column correction moves a run one column to the right when it starts at the largest left edge
+// of its column, its middle lies past the next column's leftmost left edge and it starts past the
+// smallest right edge of its column; a line across the page holds every row in one part of the page.
+TEST(KXExcelPageLayout, ColumnCorrection) {
+    freshManager();
+    {
+        // "Description" meets the test, but the cell right of it holds "12": the two would be read
+        // as one text, "Description12". It stays where it is.
         KXExcelPage page(1);
-        addRun(page, u"Heading", c.left, 0, c.right - c.left);
-        if (c.textBeforeIt) addRun(page, u"x", 100, 0, 25);
-        for (double top : {20.0, 40.0}) {
-            addRun(page, top == 20 ? u"a" : u"a2", 0, top, 40);
-            addRun(page, top == 20 ? u"b" : u"b2", 100, top, 30);
-            addRun(page, top == 20 ? u"c" : u"c2", 140, top, 40);
-            addRun(page, top == 20 ? u"d" : u"d2", 185, top, 35);
-        }
+        addRun(page, u"A line across the page", 0, 0, 300);
+        addRun(page, u"Name", 10, 20, 30);
+        addRun(page, u"Qty", 60, 20, 30);
+        addRun(page, u"Description", 50, 40, 60);
+        addRun(page, u"12", 150, 40, 30);
         page.typesetRunTexts();
-        const KXExcelRunText* heading = nullptr;
-        for (const KXExcelRunText* r : page.allRunTextArray())
-            if (r->text() == u"Heading") heading = r;
-        ASSERT_NE(heading, nullptr) << c.what;
-        EXPECT_EQ(heading->rowIndex(), 1u) << c.what;
-        EXPECT_EQ(heading->columnIndex(), c.column) << c.what;
-        EXPECT_EQ(heading->columnLength(), c.columnLength) << c.what;
+        expectPlaces(page,
+                     {{u"A line across the page", 1, 1, 0, 1}, {u"Name", 2, 1, 0, 0}, {u"Qty", 2, 2, 0, 0},
+                      {u"Description", 3, 1, 0, 0}, {u"12", 3, 2, 0, 0}},
+                     "the cell to the right is taken");
+        for (const auto& item : KXExcelPage::getStringItemsFromRuns(page.allRunTextArray()))
+            EXPECT_NE(item->content(), u"Description12");
+    }
+    {
+        // 25 rows, each of one run starting one point further right than the row above: every pass
+        // moves the run that starts furthest right, and the passes stop after 21.
+        KXExcelPage page(1);
+        addRun(page, u"A line across the page", 0, 0, 300);
+        addRun(page, u"H1", 0, 20, 10);
+        addRun(page, u"H2", 100, 20, 30);
+        for (int k = 1; k <= 25; ++k) addRun(page, u"r" + kx::utf8ToUtf16(std::to_string(k)), 100 + k, 20 + 20 * k, 20);
+        page.typesetRunTexts();
+        for (const KXExcelRunText* r : page.allRunTextArray()) {
+            if (r->text().front() != u'r') continue;
+            const int k = std::stoi(kx::utf16ToUtf8(r->text().substr(1)));
+            EXPECT_EQ(r->columnIndex(), k > 4 ? 2u : 1u) << k;
+        }
     }
 }

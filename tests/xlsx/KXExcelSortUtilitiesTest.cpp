@@ -88,8 +88,12 @@ TEST(KXExcelSortUtilities, Joining) {
         {"two lines alike", true, u"Total", u"Amount", 12, u"Total Amount"},
         {"two lines unlike", true, u"Total", u"Amount", 9, u"Total\nAmount"},
         {"Chinese lines", true, u"\u5408\u8BA1", u"\u91D1\u989D", 12, u"\u5408\u8BA1\u91D1\u989D"},
-        {"first ideograph of the block", true, u"\u4E00", u"x", 12, u"\u4E00x"},
-        {"last ideograph of the block", true, u"\u9FFF", u"x", 12, u"\u9FFFx"},
+        {"Chinese line, then an English word", true, u"\u4EF7\u683C Price", u"Total", 12, u"\u4EF7\u683C Price Total"},
+        {"English word, then a Chinese line", true, u"Price", u"\u5408\u8BA1", 12, u"Price \u5408\u8BA1"},
+        {"lowest Chinese character", true, u"\u4E01", u"\u4E01", 12, u"\u4E01\u4E01"},
+        {"below the Chinese characters", true, u"\u4E00", u"\u4E00", 12, u"\u4E00 \u4E00"},
+        {"highest Chinese character", true, u"\u9FFE", u"\u9FFE", 12, u"\u9FFE\u9FFE"},
+        {"above the Chinese characters", true, u"\u9FFF", u"\u9FFF", 12, u"\u9FFF \u9FFF"},
     };
     for (const Case& c : cases) {
         KXExcelRunText a = makeRun(c.first, 100, 0, 30, 10);
@@ -107,6 +111,39 @@ TEST(KXExcelSortUtilities, Joining) {
         EXPECT_EQ(b.text(), c.second) << c.what << ": the other run is left alone";
     }
     EXPECT_EQ(KXExcelSortUtilities::MergeRunTextsInWidth({}), nullptr);
+}
+
+// Pieces of one line set apart without a blank keep one between them where the gap parts two words:
+// from a point on and from a tenth of the font size on.
+TEST(KXExcelSortUtilities, WordGapsInALine) {
+    struct Case {
+        const char* what;
+        std::u16string first, second;
+        double gap, size;
+        std::u16string joined;
+    };
+    const Case cases[] = {
+        {"touching", u"for", u"profit", 0, 10, u"forprofit"},
+        {"overlapping", u"W", u"ord", -0.8, 10, u"Word"},
+        {"under a point", u"for", u"profit", 0.95, 8, u"forprofit"},
+        {"a point in small text", u"for", u"profit", 1.0, 8, u"for profit"},
+        {"a tight gap in body text", u"for", u"profit", 1.2, 10, u"for profit"},
+        {"under a tenth of the size", u"S", u"UMMARY", 1.7, 18, u"SUMMARY"},
+        {"past a tenth of the size", u"big", u"words", 1.9, 18, u"big words"},
+        {"a blank already there", u"for ", u"profit", 1.5, 10, u"for profit"},
+        {"a blank to come", u"for", u" profit", 1.5, 10, u"for profit"},
+    };
+    for (const Case& c : cases) {
+        KXExcelRunText a = makeRun(c.first, 100, 0, 30, 10, c.size);
+        KXExcelRunText b = makeRun(c.second, 130 + c.gap, 0, 30, 10, c.size);
+        KXExcelSortUtilities::MergeRunTextsInWidth({&a, &b});
+        EXPECT_EQ(a.text(), c.joined) << c.what;
+    }
+    // The gap is taken from the line so far: a piece that lies within the line adds no blank.
+    KXExcelRunText a = makeRun(u"wide", 100, 0, 60, 10), inside = makeRun(u"x", 130, 0, 10, 10),
+                   next = makeRun(u"y", 160.5, 0, 10, 10);
+    KXExcelSortUtilities::MergeRunTextsInWidth({&a, &inside, &next});
+    EXPECT_EQ(a.text(), u"widexy");
 }
 
 TEST(KXExcelSortUtilities, GroupsAndExtremes) {

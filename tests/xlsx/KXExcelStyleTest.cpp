@@ -164,20 +164,18 @@ TEST(KXExcelStyle, BorderColoursAreWrittenAsGiven) {
         << xml;
 }
 
-// A fill is a position on its page: on the next page the same place has no fill, while the fill's
-// entry (and its id) stays for the workbook.
-TEST(KXExcelStyle, FillsBelongToTheirPage) {
+// The fills are one list for the workbook: a cell finds the first listed fill under it, whichever
+// page painted it, and a rectangle painted again is the same entry.
+TEST(KXExcelStyle, FillsAreOneListForTheWorkbook) {
     KXExcelOptions fillsOn;
     fillsOn.setCollectCGPaths(true);
     fillsOn.setCollectFills(true);
     freshManager(fillsOn);
     KXExcelStyle style;
-    style.beginPageFills();
     style.collectFills(KXExcelStyleFill(kx::Rect(100, 100, 50, 20), kx::Color::rgb(1, 1, 0)));
     EXPECT_EQ(style.getFillIdWithCellFrame({110, 105, 10, 5}), 2u);
-    style.beginPageFills();
-    EXPECT_EQ(style.getFillIdWithCellFrame({110, 105, 10, 5}), 0u);
     style.collectFills(KXExcelStyleFill(kx::Rect(101, 101, 50, 20), kx::Color::rgb(1, 1, 0)));
-    EXPECT_EQ(style.getFillIdWithCellFrame({110, 105, 10, 5}), 2u) << "painted again: the same entry";
-    EXPECT_EQ(style.fillsArr().size(), 3u);
+    style.collectFills(KXExcelStyleFill(kx::Rect(105, 100, 50, 20), kx::Color::rgb(0, 0, 1)));
+    EXPECT_EQ(style.fillsArr().size(), 4u) << "painted again: the same entry";
+    EXPECT_EQ(style.getFillIdWithCellFrame({110, 105, 10, 5}), 2u) << "the first listed fill under the cell";
 }

@@ -1,10 +1,14 @@
 #include "app/gui/KXAppDelegate.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,6 +28,7 @@
 #include "app/jobs/KXSandBoxUtilities.h"
 #include "app/jobs/KXSettingsKeys.h"
 #include "app/jobs/KXSettingsStore.h"
+#include "app/jobs/KXSystemInformation.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -84,6 +89,14 @@ KXAppDelegate::KXAppDelegate() {
             &KXSourceFileViewController::sourceFileRemoveItemFromQueue);
     barLayout->addWidget(add);
     barLayout->addWidget(remove);
+    // The feedback alert, when the application was built with somewhere to send feedback.
+    auto* help = new QPushButton("?", bar);
+    help->setObjectName("btn_help");
+    help->setToolTip(localized("Technical Support"));
+    help->setFixedWidth(help->sizeHint().height());
+    help->setVisible(!supportMailAddress().isEmpty() || !reviewPageAddress().isEmpty());
+    connect(help, &QPushButton::clicked, sourceFileViewController_, &KXSourceFileViewController::showHelpAction);
+    barLayout->addWidget(help);
     barLayout->addStretch(1);
     btn_convert_ = new KXImageButton(bar);
     btn_convert_->setObjectName("btn_convert");
@@ -167,6 +180,12 @@ void KXAppDelegate::buildMenus() {
     QAction* sample = help->addAction(localized("Add the Sample PDF"), this, &KXAppDelegate::support_copySampleFiles);
     sample->setObjectName("support_copySampleFiles");
     sample->setEnabled(kx::resourcePath("Getting Started", "pdf").has_value());
+    if (!supportMailAddress().isEmpty())
+        help->addAction(localized("Technical Support…"), this, &KXAppDelegate::support_TechnicalSupport)
+            ->setObjectName("support_TechnicalSupport");
+    if (!reviewPageAddress().isEmpty())
+        help->addAction(localized("Write a Review…"), this, &KXAppDelegate::support_openInAppStore)
+            ->setObjectName("support_openInAppStore");
     help->addSeparator();
     help->addAction(localized("About Docuvane"), this, &KXAppDelegate::showAbout);
 }
@@ -207,6 +226,10 @@ void KXAppDelegate::startOrStopConversion() {
     if (KXSandBoxUtilities::isReadAndWritableUserSelectedOutputURLBookmark()) return startOrStopConversionGo();
     // A press while a batch runs cancels it, folder or not.
     if (docuvaneManager_ && docuvaneManager_->isConverting()) return startOrStopConversionGo();
+    // The first conversion proposes a new folder; a folder chosen before that cannot be used any
+    // more is chosen again.
+    if (KXCUtilities::stringValueForKey(KXDefaulExportDirectory_SandBox, std::nullopt).value_or("").empty())
+        return settingsViewController_->creatOutputDirectryAtFirst();
     settingsViewController_->browseOutputDirectryBeforeConversion();
 }
 
@@ -260,8 +283,8 @@ void KXAppDelegate::didEndConversion(KXDocuvaneManager&, const std::shared_ptr<K
                                      const KXError* error) {
     sourceFileViewController_->updateConversion(item, 100.0);
     settingsViewController_->updateUI();
-    // Only a result that was written is opened.
-    if (!item || error || !item->isConversionSucceeded() || !KXPreferences::sharedInstance().openFileAfterConversion())
+    // Only a result that was written is opened (one that lacks pages that failed too).
+    if (!item || error || !item->hasConversionOutput() || !KXPreferences::sharedInstance().openFileAfterConversion())
         return;
     const QString output = QString::fromStdString(item->outputPath());
     if (!KXWorkspace::openFile(output)) KXWorkspace::selectFile(output);
@@ -276,6 +299,11 @@ void KXAppDelegate::KXDocuvaneManagerDidEndConversion(KXDocuvaneManager&) {
 
 void KXAppDelegate::KXSourceFileViewControllerDidUpdateSelection(KXSourceFileViewController& list) {
     settingsViewController_->setSourceFileItem(list.selectedItem());
+}
+
+void KXAppDelegate::KXSourceFileViewControllerWillRemoveItems(KXSourceFileViewController&,
+                                                             const KXSourceFileViewController::Items& items) {
+    if (docuvaneManager_) docuvaneManager_->cancelConvertItems(items);
 }
 
 void KXAppDelegate::KXSettingsViewControllerDidUpdateSettings(KXSettingsViewController& pane) {
@@ -321,4 +349,61 @@ void KXAppDelegate::showAbout() { KXAboutWindowController::sharedInstance().show
 void KXAppDelegate::support_copySampleFiles() {
     if (auto sample = kx::resourcePath("Getting Started", "pdf"))
         sourceFileViewController_->addFilesToCheckQueue({QString::fromStdString(*sample)});
+}
+
+// ---- Support ----
+
+namespace {
+
+std::optional<QString>& mailOverride() {
+    static std::optional<QString> mail;
+    return mail;
+}
+
+std::optional<QString>& reviewOverride() {
+    static std::optional<QString> review;
+    return review;
+}
+
+// The user's full name from the account database, else the login name.
+QString fullUserName() {
+    const passwd* account = ::getpwuid(::getuid());
+    if (!account) return qEnvironmentVariable("USER");
+    const QString name = QString::fromLocal8Bit(account->pw_gecos ? account->pw_gecos : "").section(',', 0, 0).trimmed();
+    return name.isEmpty() ? QString::fromLocal8Bit(account->pw_name) : name;
+}
+
+}  // namespace
+
+QString KXAppDelegate::supportMailAddress() { return mailOverride().value_or(QString(KX_SUPPORT_MAIL)); }
+
+QString KXAppDelegate::reviewPageAddress() { return reviewOverride().value_or(QString(KX_REVIEW_PAGE)); }
+
+void KXAppDelegate::setSupportAddresses(std::optional<QString> mail, std::optional<QString> reviewPage) {
+    mailOverride() = std::move(mail);
+    reviewOverride() = std::move(reviewPage);
+}
+
+QUrl KXAppDelegate::technicalSupportMail() {
+    const QString subject = QString("Docuvane") + QString(" - %1: %2").arg(KX_VERSION, "Technical Support");
+    const QLocale locale = QLocale::system();
+    QString body = "\n \n \n \n \nMy Device Short Info:\n ";
+    body += QString("User Name:%1\n ").arg(fullUserName());
+    body += QString("Devie Model:%1\n ").arg(QString::fromStdString(KXHardwareModelString()));
+    body += QString("System Version:%1\n ").arg(QString::fromStdString(KXSystemVersionString()));
+    body += QString("Country:%1\n ").arg(QLocale::territoryToCode(locale.territory()));
+    body += QString("Language:%1\n ").arg(QLocale::languageToCode(locale.language()));
+    // Each part escaped whole, so that an "&" or "=" of the text cannot end it.
+    const QByteArray address = "mailto:" + QUrl::toPercentEncoding(supportMailAddress(), "@") + "?" +
+                               "SUBJECT=" + QUrl::toPercentEncoding(subject) + "&" +
+                               "BODY=" + QUrl::toPercentEncoding(body);
+    return QUrl::fromEncoded(address, QUrl::StrictMode);
+}
+
+void KXAppDelegate::support_TechnicalSupport() {
+    if (!supportMailAddress().isEmpty()) KXWorkspace::openURL(technicalSupportMail());
+}
+
+void KXAppDelegate::support_openInAppStore() {
+    if (!reviewPageAddress().isEmpty()) KXWorkspace::openURL(QUrl(reviewPageAddress()));
 }

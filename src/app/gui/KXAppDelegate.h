@@ -6,7 +6,9 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QUrl>
 #include <memory>
+#include <optional>
 
 #include "app/gui/KXSettingsViewController.h"
 #include "app/gui/KXSourceFileViewController.h"
@@ -49,6 +51,19 @@ public:
     void showAbout();
     // Adds the sample document that ships with the application ("Getting Started.pdf") to the list.
     void support_copySampleFiles();
+    // A new e-mail to the support address, its body telling the machine, the system and the locale.
+    void support_TechnicalSupport();
+    // The page where the application is reviewed.
+    void support_openInAppStore();
+
+    // The support mail address and the review page the application was built with (the build options
+    // KX_SUPPORT_MAIL and KX_REVIEW_PAGE); empty when it was built without.
+    static QString supportMailAddress();
+    static QString reviewPageAddress();
+    // Replaces both (the tests); nullopt goes back to those of the build.
+    static void setSupportAddresses(std::optional<QString> mail, std::optional<QString> reviewPage);
+    // The address support_TechnicalSupport opens: "mailto:" with the subject and the body.
+    static QUrl technicalSupportMail();
 
     KXMainWindow* window() const { return window_; }
     QWidget* leftView() const { return leftView_; }
@@ -75,6 +90,8 @@ public:
 
     // KXSourceFileViewControllerDelegate
     void KXSourceFileViewControllerDidUpdateSelection(KXSourceFileViewController& list) override;
+    void KXSourceFileViewControllerWillRemoveItems(KXSourceFileViewController& list,
+                                                   const KXSourceFileViewController::Items& items) override;
     // KXSettingsViewControllerDelegate
     void KXSettingsViewControllerDidUpdateSettings(KXSettingsViewController& pane) override;
     void KXSettingsViewControllerDidCreationFirstOutputDirectory(KXSettingsViewController& pane) override;

@@ -1,6 +1,17 @@
 #include "app/gui/KXFilePanels.h"
 
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/gui/KXAppearance.h"
+#include "app/jobs/KXLocalized.h"
 
 namespace {
 
@@ -47,4 +58,77 @@ void KXFilePanels::chooseFolder(QWidget* window, const QString& message, const Q
         else done(std::nullopt);
     });
     panel->open();
+}
+
+void KXFilePanels::chooseNewFolder(QWidget* window, const QString& message, const QString& prompt,
+                                   const QString& nameLabel, const QString& startFolder, const QString& proposedName,
+                                   FolderChosen done) {
+    if (Override* override = installedOverride())
+        return override->chooseNewFolder(message, prompt, nameLabel, startFolder, proposedName, std::move(done));
+    auto localized = [](const char* text) { return QString::fromStdString(kx_sharedLocalized(text)); };
+    auto* panel = new QDialog(window);
+    panel->setObjectName("panel_newOutputDirectory");
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setWindowTitle(message);
+    panel->setMinimumWidth(460);
+    auto* layout = new QVBoxLayout(panel);
+    auto* title = new QLabel(message, panel);
+    QFont bold = title->font();
+    bold.setWeight(QFont::DemiBold);
+    title->setFont(bold);
+    title->setWordWrap(true);
+    layout->addWidget(title);
+    auto* hint = new QLabel(localized("The converted files go into this folder, which is made when it does not exist. "
+                                      "Nothing is converted until a folder is chosen."),
+                            panel);
+    hint->setWordWrap(true);
+    KXAppearance::makeSecondary(hint);
+    layout->addWidget(hint);
+    layout->addSpacing(6);
+
+    auto* form = new QFormLayout;
+    auto* name = new QLineEdit(proposedName, panel);
+    name->setObjectName("tf_newOutputDirectory_name");
+    name->selectAll();
+    form->addRow(nameLabel, name);
+    auto* whereRow = new QHBoxLayout;
+    auto* where = new QLineEdit(QDir::cleanPath(startFolder), panel);
+    where->setObjectName("tf_newOutputDirectory_location");
+    where->setReadOnly(true);
+    auto* browse = new QPushButton(localized("Browse"), panel);
+    browse->setObjectName("btn_newOutputDirectory_browse");
+    whereRow->addWidget(where, 1);
+    whereRow->addWidget(browse);
+    form->addRow(localized("In:"), whereRow);
+    layout->addLayout(form);
+
+    auto* buttons = new QDialogButtonBox(panel);
+    buttons->addButton(localized("Cancel"), QDialogButtonBox::RejectRole)->setObjectName("btn_newOutputDirectory_cancel");
+    QPushButton* choose = buttons->addButton(prompt, QDialogButtonBox::AcceptRole);
+    choose->setObjectName("btn_newOutputDirectory_choose");
+    choose->setDefault(true);
+    layout->addWidget(buttons);
+
+    // A name is one path component.
+    auto validate = [name, choose] {
+        const QString text = name->text().trimmed();
+        choose->setEnabled(!text.isEmpty() && text != "." && text != ".." && !text.contains('/'));
+    };
+    validate();
+    QObject::connect(name, &QLineEdit::textChanged, panel, validate);
+    QObject::connect(browse, &QPushButton::clicked, panel, [panel, where, prompt, localized] {
+        chooseFolder(panel, localized("Choose where the output directory goes:"), prompt, where->text(),
+                     [where](const std::optional<QString>& folder) {
+                         if (folder) where->setText(QDir::cleanPath(*folder));
+                     });
+    });
+    QObject::connect(buttons, &QDialogButtonBox::accepted, panel, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, panel, &QDialog::reject);
+    QObject::connect(panel, &QDialog::finished, panel, [name, where, done = std::move(done)](int result) {
+        if (result == QDialog::Accepted) done(QDir(where->text()).filePath(name->text().trimmed()));
+        else done(std::nullopt);
+    });
+    panel->open();
+    name->setFocus();
 }

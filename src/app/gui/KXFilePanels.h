@@ -1,6 +1,7 @@
 #pragma once
-// The open panels of the window: choosing PDF files to add, and choosing an output folder. Both are
-// shown window-modal and answer through a callback (an empty answer when the user cancelled).
+// The panels of the window: choosing PDF files to add, choosing an output folder, and naming the
+// output folder of the first conversion. They are shown window-modal and answer through a callback
+// (an empty answer when the user cancelled).
 
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,11 @@ public:
     // One folder, which the panel may create; it starts in `startFolder`.
     static void chooseFolder(QWidget* window, const QString& message, const QString& prompt, const QString& startFolder,
                              FolderChosen done);
+    // A new folder: its name in a field labelled `nameLabel`, `proposedName` proposed, inside a
+    // location that starts at `startFolder` and may be changed. The answer is the folder's path; the
+    // folder is not made here.
+    static void chooseNewFolder(QWidget* window, const QString& message, const QString& prompt, const QString& nameLabel,
+                                const QString& startFolder, const QString& proposedName, FolderChosen done);
 
     // Answers the panels instead of the user (the tests); nullptr restores the panels.
     class Override {
@@ -27,6 +33,8 @@ public:
         virtual void chooseFiles(const QString& message, const QString& prompt, FilesChosen done) = 0;
         virtual void chooseFolder(const QString& message, const QString& prompt, const QString& startFolder,
                                   FolderChosen done) = 0;
+        virtual void chooseNewFolder(const QString& message, const QString& prompt, const QString& nameLabel,
+                                     const QString& startFolder, const QString& proposedName, FolderChosen done) = 0;
     };
     static void setOverride(Override* override);
 };

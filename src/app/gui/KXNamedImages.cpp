@@ -170,21 +170,25 @@ void drawStatus(QPainter& p, const QRectF& box, const std::string& name) {
     }
 }
 
-void drawSmallButton(QPainter& p, const QRectF& box, const std::string& name) {
+// The row buttons, drawn in one ink; the cross of the remove button is cut out of its disc, so the
+// row shows through it.
+void drawSmallButton(QPainter& p, const QRectF& box, const std::string& name, QColor ink) {
     const qreal d = std::min(box.width(), box.height());
     const QRectF r(box.center().x() - d / 2, box.center().y() - d / 2, d, d);
     const QPointF c = r.center();
     if (name == "btn_remove") {
         p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x70, 0x76, 0x80));
+        p.setBrush(ink.isValid() ? ink : QColor(0x70, 0x76, 0x80));
         p.drawEllipse(r.adjusted(d * 0.06, d * 0.06, -d * 0.06, -d * 0.06));
-        p.setPen(QPen(Qt::white, std::max<qreal>(1.3, d / 9), Qt::SolidLine, Qt::RoundCap));
+        p.setCompositionMode(QPainter::CompositionMode_Clear);
+        p.setPen(QPen(Qt::black, std::max<qreal>(1.3, d / 9), Qt::SolidLine, Qt::RoundCap));
         const qreal k = d * 0.2;
         p.drawLine(c + QPointF(-k, -k), c + QPointF(k, k));
         p.drawLine(c + QPointF(-k, k), c + QPointF(k, -k));
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return;
     }
-    const QColor ink(0x4a, 0x55, 0x66);
+    if (!ink.isValid()) ink = QColor(0x4a, 0x55, 0x66);
     p.setPen(QPen(ink, std::max<qreal>(1.2, d / 11), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     if (name == "btn_reveal") {
@@ -252,9 +256,15 @@ QSize KXNamedImages::naturalSize(const std::string& name) {
 }
 
 QPixmap KXNamedImages::image(const std::string& name, QSize size, qreal devicePixelRatio) {
+    return image(name, size, devicePixelRatio, QColor());
+}
+
+QPixmap KXNamedImages::image(const std::string& name, QSize size, qreal devicePixelRatio, const QColor& ink) {
     if (!exists(name) || size.isEmpty()) return {};
     static QHash<QString, QPixmap> cache;
-    const QString key = QString::fromStdString(name) + QString("@%1x%2x%3").arg(size.width()).arg(size.height()).arg(devicePixelRatio);
+    const QString key = QString::fromStdString(name) +
+                        QString("@%1x%2x%3").arg(size.width()).arg(size.height()).arg(devicePixelRatio) +
+                        (ink.isValid() && isSmallButton(name) ? ink.name(QColor::HexArgb) : QString());
     if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
 
     QPixmap pixmap(size * devicePixelRatio);
@@ -276,7 +286,7 @@ QPixmap KXNamedImages::image(const std::string& name, QSize size, qreal devicePi
     } else if (isStatus(name)) {
         drawStatus(p, box, name);
     } else if (isSmallButton(name)) {
-        drawSmallButton(p, box, name);
+        drawSmallButton(p, box, name, ink);
     } else if (name == "default-eye") {
         drawEye(p, box);
     } else if (name == "docuvane") {

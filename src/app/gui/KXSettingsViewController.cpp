@@ -136,6 +136,7 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     tf_ouputPageRange_->setEnabled(false);
     connect(tf_ouputPageRange_, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (sourceFileItem_) sourceFileItem_->setSettings_customPageRange(text.toStdString());
+        updatePageRangeCheck();
     });
     connect(tf_ouputPageRange_, &QLineEdit::editingFinished, this, [this] {
         if (sourceFileItem_ && delegate_) delegate_->KXSettingsViewControllerDidUpdateSettings(*this);
@@ -146,6 +147,12 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     KXAppearance::makeSecondary(example, 11);
     example->setIndent(24);
     item->addWidget(example);
+    tf_ouputPageRangeWrong_ = new QLabel(itemSettings_);
+    tf_ouputPageRangeWrong_->setObjectName("tf_ouputPageRangeWrong");
+    tf_ouputPageRangeWrong_->setWordWrap(true);
+    tf_ouputPageRangeWrong_->setIndent(24);
+    tf_ouputPageRangeWrong_->hide();
+    item->addWidget(tf_ouputPageRangeWrong_);
     layout->addWidget(itemSettings_);
     layout->addWidget(line(this));
 
@@ -153,6 +160,7 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     tf_ouputPath_ = new QLineEdit(this);
     tf_ouputPath_->setObjectName("tf_ouputPath");
     tf_ouputPath_->setReadOnly(true);
+    tf_ouputPath_->setPlaceholderText(localized("Asked for at the first conversion"));
     layout->addWidget(tf_ouputPath_);
     auto* folderRow = new QHBoxLayout;
     btn_browse_ = new QPushButton(localized("Browse"), this);
@@ -202,12 +210,9 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     });
 
     // The output folder.
-    if (auto folder = KXSandBoxUtilities::UserSelectedOutputURLBookmarkForKey(KXDefaulExportDirectory_SandBox)) {
+    if (KXSandBoxUtilities::UserSelectedOutputURLBookmarkForKey(KXDefaulExportDirectory_SandBox))
         KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
-        tf_ouputPath_->setText(q(*folder));
-    } else {
-        tf_ouputPath_->setText(q(KXSandBoxUtilities::defaultOutputDirectory()));
-    }
+    showOutputFolder();
     selectStoredFormat(true);
     connect(&KXThumbnails::shared(), &KXThumbnails::thumbnailReady, this, [this](const QString& path) {
         if (sourceFileItem_ && QFileInfo(path) == QFileInfo(q(sourceFileItem_->sourcePath()))) refreshPreview();
@@ -284,7 +289,33 @@ void KXSettingsViewController::updateUI() {
     } else {
         selectStoredFormat(false);
     }
+    updatePageRangeCheck();
     updateCover();
+}
+
+// A custom range that selects no page of the PDF is shown as wrong in its field at once, not only
+// when its conversion fails. A PDF whose pages cannot be counted says nothing about its range.
+void KXSettingsViewController::updatePageRangeCheck() {
+    const bool wrong = sourceFileItem_ && sourceFileItem_->settings_pageRangeType() == 1 &&
+                       sourceFileItem_->sourcePages() > 0 && sourceFileItem_->outputPDFPageIndexs().empty();
+    if (wrong) {
+        tf_ouputPageRangeWrong_->setText(
+            localized("This range selects no page of the PDF (%1 pages).").arg(sourceFileItem_->sourcePages()));
+        const QColor red = KXAppearance::isDarkMode(this) ? QColor(0xff, 0x7b, 0x72) : QColor(0xc6, 0x28, 0x28);
+        for (QWidget* widget : {static_cast<QWidget*>(tf_ouputPageRange_), static_cast<QWidget*>(tf_ouputPageRangeWrong_)}) {
+            QPalette palette = widget->palette();
+            palette.setColor(QPalette::Text, red);
+            palette.setColor(QPalette::WindowText, red);
+            widget->setPalette(palette);
+        }
+    } else {
+        tf_ouputPageRange_->setPalette(QPalette());
+    }
+    tf_ouputPageRangeWrong_->setVisible(wrong);
+}
+
+void KXSettingsViewController::showOutputFolder() {
+    tf_ouputPath_->setText(q(KXSandBoxUtilities::UserSelectedOutputURLBookmark().value_or(std::string())));
 }
 
 void KXSettingsViewController::updateCover() {
@@ -364,7 +395,7 @@ void KXSettingsViewController::chooseOutputFolder(const QString& startFolder, st
                                    if (!folder) return then(false);
                                    KXSandBoxUtilities::stopAccessingUserSelectedOutputURLBookmark();
                                    KXSandBoxUtilities::SaveUserSelectedOutputURLBookmark(folder->toStdString());
-                                   tf_ouputPath_->setText(*folder);
+                                   showOutputFolder();
                                    KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
                                    then(true);
                                });
@@ -380,6 +411,23 @@ void KXSettingsViewController::browseOutputDirectryBeforeConversion() {
     chooseOutputFolder(QDir::homePath() + "/Documents", [this](bool chosen) {
         if (chosen && delegate_) delegate_->KXSettingsViewControllerDidCreationFirstOutputDirectory(*this);
     });
+}
+
+void KXSettingsViewController::creatOutputDirectryAtFirst() {
+    // The application's name is the folder proposed.
+    KXFilePanels::chooseNewFolder(
+        window(), localized("Choose a output directory to save documents:"), localized("Choose"), "Output directory:",
+        QDir::homePath() + "/Documents", "Docuvane", [this](const std::optional<QString>& folder) {
+            if (!folder) return;
+            KXSandBoxUtilities::stopAccessingUserSelectedOutputURLBookmark();
+            // The folder named in the panel is made here: conversions into a folder that does not
+            // exist could only fail.
+            QDir().mkpath(*folder);
+            KXSandBoxUtilities::SaveUserSelectedOutputURLBookmark(QFileInfo(*folder).absoluteFilePath().toStdString());
+            KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
+            showOutputFolder();
+            if (delegate_) delegate_->KXSettingsViewControllerDidCreationFirstOutputDirectory(*this);
+        });
 }
 
 void KXSettingsViewController::revealOutputDirectry() {

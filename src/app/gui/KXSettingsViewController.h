@@ -30,7 +30,7 @@ public:
     virtual ~KXSettingsViewControllerDelegate() = default;
     // The shown item's settings changed.
     virtual void KXSettingsViewControllerDidUpdateSettings(KXSettingsViewController&) {}
-    // A folder was chosen in the panel shown before a conversion.
+    // A folder was chosen in a panel shown before a conversion.
     virtual void KXSettingsViewControllerDidCreationFirstOutputDirectory(KXSettingsViewController&) {}
 };
 
@@ -57,6 +57,9 @@ public:
     void moreSettingsButtonAction();
     void browseOutputDirectry();
     void browseOutputDirectryBeforeConversion();
+    // The panel of the first conversion, when no output folder has been chosen yet: a new folder in
+    // the Documents folder, the application's name proposed. The folder chosen is made and kept.
+    void creatOutputDirectryAtFirst();
     void revealOutputDirectry();
 
     void KXPDFConversionSettingsValueUpdated(KXPDFConversionSettings& sheet) override;
@@ -70,6 +73,8 @@ public:
     QComboBox* pub_outputFormat() const { return pub_outputFormat_; }
     QButtonGroup* mtx_ouputPageRange() const { return mtx_ouputPageRange_; }
     QLineEdit* tf_ouputPageRange() const { return tf_ouputPageRange_; }
+    // Says that the custom range selects no page of the shown PDF; hidden while it selects some.
+    QLabel* tf_ouputPageRangeWrong() const { return tf_ouputPageRangeWrong_; }
     QLineEdit* tf_ouputPath() const { return tf_ouputPath_; }
     QPushButton* btn_moreSettings() const { return btn_moreSettings_; }
     QPushButton* btn_browse() const { return btn_browse_; }
@@ -88,6 +93,8 @@ private:
     void refreshPreview();
     void chooseOutputFolder(const QString& startFolder, std::function<void(bool chosen)> then);
     void updateCover();
+    void updatePageRangeCheck();
+    void showOutputFolder();
 
     KXSettingsViewControllerDelegate* delegate_ = nullptr;
     std::shared_ptr<KXSourceFileItem> sourceFileItem_;
@@ -100,6 +107,7 @@ private:
     QRadioButton* allPagesRow_ = nullptr;
     QRadioButton* customRow_ = nullptr;
     QLineEdit* tf_ouputPageRange_ = nullptr;
+    QLabel* tf_ouputPageRangeWrong_ = nullptr;
     QLineEdit* tf_ouputPath_ = nullptr;
     QPushButton* btn_moreSettings_ = nullptr;
     QPushButton* btn_browse_ = nullptr;

@@ -9,7 +9,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -17,6 +19,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/gui/KXAppDelegate.h"
 #include "app/gui/KXAppearance.h"
 #include "app/gui/KXFilePanels.h"
 #include "app/gui/KXNamedImages.h"
@@ -41,7 +44,11 @@ public:
         if (!index.isValid() || index.row() >= rowCount({})) return {};
         const auto& item = controller_->ma_sourceItems()[static_cast<size_t>(index.row())];
         if (role == Qt::DisplayRole) return QString::fromStdString(pathFileName(item->sourcePath()));
-        if (role == Qt::ToolTipRole) return QString::fromStdString(item->sourcePath());
+        if (role == Qt::ToolTipRole) {
+            // A failed or partly failed run says why, and which pages.
+            const std::string failure = item->conversionFailureDescription();
+            return QString::fromStdString(failure.empty() ? item->sourcePath() : item->sourcePath() + "\n" + failure);
+        }
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
@@ -218,8 +225,10 @@ void KXSourceFileViewController::sourceFileBrowse() {
                                   for (const QString& path : paths)
                                       if (auto item = KXSourceFileItem::initWithPath(path.toStdString()))
                                           request.items.push_back(std::move(item));
-                                  // Checked once the panel has gone.
-                                  QTimer::singleShot(0, this, [this, request = std::move(request)]() mutable {
+                                  // Checked half a second after the panel has gone.
+                                  ++panelRequestsWaiting_;
+                                  QTimer::singleShot(500, this, [this, request = std::move(request)]() mutable {
+                                      --panelRequestsWaiting_;
                                       enqueue(std::move(request));
                                   });
                               });
@@ -270,8 +279,8 @@ QMimeData* KXSourceFileViewController::mimeDataForRows(const std::vector<int>& r
 }
 
 bool KXSourceFileViewController::isAddingFiles() const {
-    return sheetOpen_ || checkScheduled_ || !ma_readyToAddSourceItems_.empty() || !ma_checkedSourceItems_.empty() ||
-           !pendingRequests_.empty();
+    return sheetOpen_ || checkScheduled_ || panelRequestsWaiting_ > 0 || !ma_readyToAddSourceItems_.empty() ||
+           !ma_checkedSourceItems_.empty() || !pendingRequests_.empty();
 }
 
 void KXSourceFileViewController::enqueue(AddRequest request) {
@@ -295,7 +304,14 @@ void KXSourceFileViewController::continueCheckPDFPassword() {
     while (!ma_readyToAddSourceItems_.empty()) {
         const std::shared_ptr<KXSourceFileItem> item = ma_readyToAddSourceItems_.front();
         const std::string& path = item->sourcePath();
-        if (!KXCPDFUtilities::isPDFDocumentValidAtPath(path)) return showUnsupportedSheet(item);
+        if (!KXCPDFUtilities::isPDFDocumentValidAtPath(path)) {
+            // One alert names every file of the request that is no PDF, rather than one alert each.
+            Items unsupported;
+            for (const auto& waiting : ma_readyToAddSourceItems_)
+                if (waiting == item || !KXCPDFUtilities::isPDFDocumentValidAtPath(waiting->sourcePath()))
+                    unsupported.push_back(waiting);
+            return showUnsupportedSheet(unsupported);
+        }
         if (KXCPDFUtilities::isPDFDocumentLockPritingAtPath(path)) return showPasswordSheet(item);
         ma_checkedSourceItems_.push_back(item);
         ma_readyToAddSourceItems_.erase(ma_readyToAddSourceItems_.begin());
@@ -317,10 +333,10 @@ void KXSourceFileViewController::buildSheets() {
         sheet->setObjectName(name);
         sheet->setWindowModality(Qt::WindowModal);
         sheet->setWindowTitle("Docuvane");
-        sheet->setMinimumWidth(420);
+        sheet->setMinimumWidth(440);
         return sheet;
     };
-    auto header = [](QDialog* sheet, QLabel*& icon, QLabel*& title, QLabel*& info, const QString& message) {
+    auto header = [](QDialog* sheet, QLabel*& icon, QLabel*& title, QLabel*& info, QLabel*& text, const QString& message) {
         auto* layout = new QVBoxLayout(sheet);
         auto* top = new QHBoxLayout;
         icon = new QLabel(sheet);
@@ -333,7 +349,7 @@ void KXSourceFileViewController::buildSheets() {
         title->setFont(bold);
         info = new QLabel(sheet);
         KXAppearance::makeSecondary(info);
-        auto* text = new QLabel(message, sheet);
+        text = new QLabel(message, sheet);
         text->setWordWrap(true);
         texts->addWidget(title);
         texts->addWidget(info);
@@ -346,7 +362,7 @@ void KXSourceFileViewController::buildSheets() {
 
     win_unsupported_ = makeSheet("win_unsupported");
     QVBoxLayout* unsupported = header(win_unsupported_, btn_unsupported_sourceIcon_, tf_unsupported_sourceTitle_,
-                                      tf_unsupported_sourceInfo_,
+                                      tf_unsupported_sourceInfo_, tf_unsupported_message_,
                                       localized("This file is not a PDF document that can be read, so it can't be converted."));
     auto* unsupportedButtons = new QDialogButtonBox(win_unsupported_);
     QPushButton* open = unsupportedButtons->addButton(localized("Open"), QDialogButtonBox::ActionRole);
@@ -356,18 +372,27 @@ void KXSourceFileViewController::buildSheets() {
     discard->setDefault(true);
     connect(open, &QPushButton::clicked, this, &KXSourceFileViewController::openCheckSourceItem);
     connect(discard, &QPushButton::clicked, this, &KXSourceFileViewController::discardUnsupportedFile);
+    lv_unsupported_files_ = new QListWidget(win_unsupported_);
+    lv_unsupported_files_->setObjectName("lv_unsupported_files");
+    lv_unsupported_files_->setSelectionMode(QAbstractItemView::NoSelection);
+    lv_unsupported_files_->setFocusPolicy(Qt::NoFocus);
+    lv_unsupported_files_->hide();
+    unsupported->addWidget(lv_unsupported_files_);
+    btn_unsupported_open_ = open;
     unsupported->addWidget(unsupportedButtons);
     connect(win_unsupported_, &QDialog::finished, this, [this] { sheetEnded(); });
 
     win_inputPassword_ = makeSheet("win_inputPassword");
     QVBoxLayout* password = header(win_inputPassword_, btn_inputPassword_sourceIcon_, tf_inputPassword_sourceTitle_,
-                                   tf_inputPassword_sourceInfo_,
+                                   tf_inputPassword_sourceInfo_, tf_inputPassword_message_,
                                    localized("This PDF is protected. Enter its password to add it to the list:"));
     tf_inputPassword_inputPassowrd_ = new QLineEdit(win_inputPassword_);
     tf_inputPassword_inputPassowrd_->setEchoMode(QLineEdit::Password);
     tf_inputPassword_inputPassowrd_->setObjectName("tf_inputPassword_inputPassowrd");
     password->addWidget(tf_inputPassword_inputPassowrd_);
     tf_inputPassword_passwordInfo_ = new QLabel(localized("The password is wrong, or the PDF may not be printed."), win_inputPassword_);
+    tf_inputPassword_passwordInfo_->setObjectName("tf_inputPassword_passwordInfo");
+    tf_inputPassword_passwordInfo_->setWordWrap(true);
     tf_inputPassword_passwordInfo_->setStyleSheet("color: #c62828;");
     tf_inputPassword_passwordInfo_->hide();
     password->addWidget(tf_inputPassword_passwordInfo_);
@@ -379,20 +404,57 @@ void KXSourceFileViewController::buildSheets() {
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &KXSourceFileViewController::finishInputPassword);
     connect(cancel, &QPushButton::clicked, this, &KXSourceFileViewController::cancelInputPassword);
-    connect(tf_inputPassword_inputPassowrd_, &QLineEdit::textEdited, tf_inputPassword_passwordInfo_, &QLabel::hide);
+    connect(tf_inputPassword_inputPassowrd_, &QLineEdit::textEdited, this, [this] {
+        tf_inputPassword_passwordInfo_->hide();
+        fitSheetToItsTexts(win_inputPassword_);
+    });
     password->addWidget(passwordButtons);
     connect(win_inputPassword_, &QDialog::finished, this, [this] { sheetEnded(); });
 }
 
-void KXSourceFileViewController::showUnsupportedSheet(const std::shared_ptr<KXSourceFileItem>& item) {
+void KXSourceFileViewController::showUnsupportedSheet(const Items& items) {
     buildSheets();
-    readyToCheckItem_ = item;
+    unsupportedItems_ = items;
+    readyToCheckItem_ = items.front();
     btn_unsupported_sourceIcon_->setPixmap(KXNamedImages::image("icon_unknown", QSize(64, 64), devicePixelRatioF()));
-    tf_unsupported_sourceTitle_->setText(q(kx::pathFileName(item->sourcePath())));
-    tf_unsupported_sourceInfo_->setText(q(item->fileSizeString()));
+    lv_unsupported_files_->clear();
+    if (items.size() == 1) {
+        tf_unsupported_sourceTitle_->setText(q(kx::pathFileName(items.front()->sourcePath())));
+        tf_unsupported_sourceInfo_->setText(q(items.front()->fileSizeString()));
+        tf_unsupported_message_->setText(
+            localized("This file is not a PDF document that can be read, so it can't be converted."));
+    } else {
+        tf_unsupported_sourceTitle_->setText(localized("%1 files").arg(items.size()));
+        std::uint64_t size = 0;
+        for (const auto& item : items) {
+            lv_unsupported_files_->addItem(q(kx::pathFileName(item->sourcePath())));
+            size += item->fileSize();
+        }
+        tf_unsupported_sourceInfo_->setText(q(KXSourceFileItem::fileSizeStringForSize(size)));
+        tf_unsupported_message_->setText(
+            localized("These files are not PDF documents that can be read, so they can't be converted."));
+        const int rows = std::min<int>(static_cast<int>(items.size()), 8);
+        lv_unsupported_files_->setFixedHeight(lv_unsupported_files_->sizeHintForRow(0) * rows +
+                                              2 * lv_unsupported_files_->frameWidth() + 4);
+    }
+    lv_unsupported_files_->setVisible(items.size() > 1);
+    btn_unsupported_open_->setVisible(items.size() == 1);
     sheetOpen_ = true;
     sheetHandled_ = false;
+    fitSheetToItsTexts(win_unsupported_);
     win_unsupported_->open();
+}
+
+// A sheet takes the height its texts need at its width: word-wrapped texts report that height only
+// for a given width, which a window's own sizing does not ask for, so they would be cut.
+void KXSourceFileViewController::fitSheetToItsTexts(QDialog* sheet) {
+    QLayout* layout = sheet->layout();
+    layout->activate();
+    const int width = std::max(sheet->width(), sheet->minimumWidth());
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                   : layout->totalSizeHint().height();
+    sheet->setMinimumHeight(height);
+    sheet->resize(width, height);
 }
 
 void KXSourceFileViewController::showPasswordSheet(const std::shared_ptr<KXSourceFileItem>& item) {
@@ -405,6 +467,7 @@ void KXSourceFileViewController::showPasswordSheet(const std::shared_ptr<KXSourc
     tf_inputPassword_passwordInfo_->hide();
     sheetOpen_ = true;
     sheetHandled_ = false;
+    fitSheetToItsTexts(win_inputPassword_);
     win_inputPassword_->open();
     tf_inputPassword_inputPassowrd_->setFocus();
 }
@@ -414,6 +477,7 @@ void KXSourceFileViewController::finishInputPassword() {
     const std::string password = tf_inputPassword_inputPassowrd_->text().toStdString();
     if (!KXCPDFUtilities::isAllowPrintingPDFDcoumentAtPath(readyToCheckItem_->sourcePath(), password)) {
         tf_inputPassword_passwordInfo_->show();
+        fitSheetToItsTexts(win_inputPassword_);
         return;
     }
     readyToCheckItem_->setSourcePassword(password);
@@ -432,9 +496,16 @@ void KXSourceFileViewController::cancelInputPassword() {
 
 void KXSourceFileViewController::discardUnsupportedFile() {
     if (!sheetOpen_) return;
-    if (!ma_readyToAddSourceItems_.empty()) ma_readyToAddSourceItems_.erase(ma_readyToAddSourceItems_.begin());
+    dropUnsupportedItems();
     sheetHandled_ = true;
     win_unsupported_->done(0);
+}
+
+void KXSourceFileViewController::dropUnsupportedItems() {
+    std::erase_if(ma_readyToAddSourceItems_, [&](const std::shared_ptr<KXSourceFileItem>& item) {
+        return std::find(unsupportedItems_.begin(), unsupportedItems_.end(), item) != unsupportedItems_.end();
+    });
+    unsupportedItems_.clear();
 }
 
 void KXSourceFileViewController::openCheckSourceItem() {
@@ -442,9 +513,12 @@ void KXSourceFileViewController::openCheckSourceItem() {
 }
 
 void KXSourceFileViewController::sheetEnded() {
-    // A sheet closed with Escape or its close button drops its file, as Cancel and Discard do.
-    if (!sheetHandled_ && !ma_readyToAddSourceItems_.empty())
-        ma_readyToAddSourceItems_.erase(ma_readyToAddSourceItems_.begin());
+    // A sheet closed with Escape or its close button drops its files, as Cancel and Discard do.
+    if (!sheetHandled_) {
+        if (!unsupportedItems_.empty()) dropUnsupportedItems();
+        else if (!ma_readyToAddSourceItems_.empty()) ma_readyToAddSourceItems_.erase(ma_readyToAddSourceItems_.begin());
+    }
+    unsupportedItems_.clear();
     sheetOpen_ = false;
     sheetHandled_ = false;
     readyToCheckItem_.reset();
@@ -492,6 +566,8 @@ void KXSourceFileViewController::moveRows(const std::vector<int>& rows, int row)
 }
 
 void KXSourceFileViewController::removeItemsFromTable(const Items& items) {
+    // A removed item's job must not run on unseen: the application cancels it first.
+    if (delegate_ && !items.empty()) delegate_->KXSourceFileViewControllerWillRemoveItems(*this, items);
     std::shared_ptr<KXSourceFileItem> selected = selectedItem();
     int rememberedRow = -1;
     if (selected) {
@@ -645,4 +721,43 @@ void KXSourceFileViewController::showContextMenu(int row, const QPoint& globalPo
     removeAll->setEnabled(!ma_sourceItems_.empty());
     (void)row;
     contextMenu_->popup(globalPosition);
+}
+
+// ---- Feedback ----
+
+void KXSourceFileViewController::showHelpAction() {
+    auto* alert = new QMessageBox(window());
+    alert->setObjectName("alert_technicalSupport");
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setIcon(QMessageBox::Information);
+    alert->setWindowTitle(localized("Technical Support"));
+    alert->setText(localized("Technical Support"));
+    alert->setInformativeText(
+        localized("We'd love to hear your feedback! If you have ideas or feature requests for future versions of the app, "
+                  "feel free to let us know. You can contact us using the in-app Help button on top menu bar.\n\n If "
+                  "you enjoy the app, please write us a review and help spread the word! Thanks!"));
+    // A button whose address the application was not built with is left out.
+    QPushButton* contact = nullptr;
+    QPushButton* review = nullptr;
+    if (!KXAppDelegate::supportMailAddress().isEmpty()) {
+        contact = alert->addButton(QString("✉️ %1").arg(localized("Contact us")), QMessageBox::ActionRole);
+        contact->setObjectName("btn_contactUs");
+    }
+    if (!KXAppDelegate::reviewPageAddress().isEmpty()) {
+        review = alert->addButton(QString("❤️ %1").arg(localized("Write a Review")), QMessageBox::ActionRole);
+        review->setObjectName("btn_writeAReview");
+    }
+    QPushButton* cancel = alert->addButton(localized("Cancel"), QMessageBox::RejectRole);
+    cancel->setObjectName("btn_cancel");
+    alert->setDefaultButton(contact ? contact : review ? review : cancel);
+    // The alert has gone before its button's address is opened.
+    connect(alert, &QDialog::finished, this, [alert, contact, review] {
+        QAbstractButton* clicked = alert->clickedButton();
+        KXAppDelegate* application = KXAppDelegate::sharedInstance();
+        if (!application || !clicked) return;
+        if (clicked == contact) application->support_TechnicalSupport();
+        else if (clicked == review) application->support_openInAppStore();
+    });
+    alert->open();
 }

@@ -21,6 +21,8 @@
 class QDialog;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QPushButton;
 class QMenu;
 class QMimeData;
 class QTimer;
@@ -36,6 +38,9 @@ class KXSourceFileViewControllerDelegate {
 public:
     virtual ~KXSourceFileViewControllerDelegate() = default;
     virtual void KXSourceFileViewControllerDidUpdateSelection(KXSourceFileViewController&) {}
+    // Items are about to be taken out of the list.
+    virtual void KXSourceFileViewControllerWillRemoveItems(KXSourceFileViewController&,
+                                                           const std::vector<std::shared_ptr<KXSourceFileItem>>&) {}
 };
 
 class KXSourceFileViewController : public QWidget, public KXDragDropViewDelegate {
@@ -100,11 +105,16 @@ public:
     void cancelInputPassword();
     void discardUnsupportedFile();
     void openCheckSourceItem();
+    // The feedback alert: "Technical Support", with a button for each support address the
+    // application was built with.
+    void showHelpAction();
     QDialog* win_unsupported() const { return win_unsupported_; }
     QDialog* win_inputPassword() const { return win_inputPassword_; }
     QLineEdit* tf_inputPassword_inputPassowrd() const { return tf_inputPassword_inputPassowrd_; }
     QLabel* tf_inputPassword_passwordInfo() const { return tf_inputPassword_passwordInfo_; }
     QLabel* tf_unsupported_sourceTitle() const { return tf_unsupported_sourceTitle_; }
+    // The names of the files when the unsupported sheet shows several.
+    QListWidget* lv_unsupported_files() const { return lv_unsupported_files_; }
     const std::shared_ptr<KXSourceFileItem>& readyToCheckItem() const { return readyToCheckItem_; }
 
     KXSourceTableView* tv_sourceFileList() const { return tv_sourceFileList_; }
@@ -137,7 +147,9 @@ private:
     void enqueue(AddRequest request);
     void startNextRequest();
     void continueCheckPDFPassword();
-    void showUnsupportedSheet(const std::shared_ptr<KXSourceFileItem>& item);
+    void showUnsupportedSheet(const Items& items);
+    void dropUnsupportedItems();
+    static void fitSheetToItsTexts(QDialog* sheet);
     void showPasswordSheet(const std::shared_ptr<KXSourceFileItem>& item);
     void sheetEnded();
     void addSourceItemsToTable(const Items& items, int row);
@@ -173,10 +185,18 @@ private:
     QLabel* btn_unsupported_sourceIcon_ = nullptr;
     QLabel* tf_unsupported_sourceTitle_ = nullptr;
     QLabel* tf_unsupported_sourceInfo_ = nullptr;
+    QLabel* tf_unsupported_message_ = nullptr;
+    QListWidget* lv_unsupported_files_ = nullptr;
+    QPushButton* btn_unsupported_open_ = nullptr;
+    // The files the unsupported sheet shows.
+    Items unsupportedItems_;
+    // Open-panel answers waiting their half second before they are checked.
+    int panelRequestsWaiting_ = 0;
     QDialog* win_inputPassword_ = nullptr;
     QLabel* btn_inputPassword_sourceIcon_ = nullptr;
     QLabel* tf_inputPassword_sourceTitle_ = nullptr;
     QLabel* tf_inputPassword_sourceInfo_ = nullptr;
+    QLabel* tf_inputPassword_message_ = nullptr;
     QLineEdit* tf_inputPassword_inputPassowrd_ = nullptr;
     QLabel* tf_inputPassword_passwordInfo_ = nullptr;
 

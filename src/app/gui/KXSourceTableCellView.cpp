@@ -17,8 +17,9 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-void drawImage(QPainter* painter, const std::string& name, const QRect& box, qreal ratio, qreal opacity = 1.0) {
-    const QPixmap image = KXNamedImages::image(name, box.size(), ratio);
+void drawImage(QPainter* painter, const std::string& name, const QRect& box, qreal ratio, qreal opacity = 1.0,
+               const QColor& ink = QColor()) {
+    const QPixmap image = KXNamedImages::image(name, box.size(), ratio, ink);
     if (image.isNull()) return;
     painter->save();
     painter->setOpacity(opacity);
@@ -134,12 +135,14 @@ void KXSourceTableCellView::paint(QPainter* painter, const QStyleOptionViewItem&
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    KXHoverTableRowView::drawBackgroundInRect(*painter, row, state.mouseInside, dark);
-    if (option.state & QStyle::State_Selected) KXHoverTableRowView::drawSelectionInRect(*painter, row, dark);
+    const bool selected = option.state & QStyle::State_Selected;
+    KXHoverTableRowView::drawBackgroundInRect(*painter, row, state.mouseInside, option.palette);
+    if (selected) KXHoverTableRowView::drawSelectionInRect(*painter, row, option.palette);
     KXHoverTableRowView::drawSeparatorInRect(*painter, row);
 
-    const QColor text = dark ? QColor(0xe8, 0xea, 0xed) : QColor(0x1d, 0x21, 0x27);
-    const QColor secondary = dark ? QColor(0xa3, 0xa9, 0xb3) : QColor(0x5f, 0x67, 0x73);
+    const KXHoverTableRowView::Colors colors = KXHoverTableRowView::colorsForRow(option.palette, selected);
+    const QColor& text = colors.text;
+    const QColor& secondary = colors.secondaryText;
 
     drawImage(painter, c.sourceIcon, l.sourceIcon, ratio);
     QFont titleFont = option.font;
@@ -162,8 +165,8 @@ void KXSourceTableCellView::paint(QPainter* painter, const QStyleOptionViewItem&
     } else {
         drawImage(painter, c.conversionIcon, l.conversionIcon, ratio);
         if (c.outputEnabled) {
-            drawImage(painter, "btn_open", l.btn_openOutputFile, ratio);
-            drawImage(painter, "btn_reveal", l.btn_showOutputFile, ratio);
+            drawImage(painter, "btn_open", l.btn_openOutputFile, ratio, 1.0, colors.ink);
+            drawImage(painter, "btn_reveal", l.btn_showOutputFile, ratio, 1.0, colors.ink);
         }
     }
     painter->setFont(smallFont);
@@ -171,7 +174,7 @@ void KXSourceTableCellView::paint(QPainter* painter, const QStyleOptionViewItem&
     painter->drawText(l.conversionInfo, Qt::AlignLeft | Qt::AlignVCenter,
                       QFontMetrics(smallFont).elidedText(c.conversionInfo, Qt::ElideRight, l.conversionInfo.width()));
     drawImage(painter, c.outputIcon, l.outputIcon, ratio, c.outputEnabled ? 1.0 : 0.75);
-    if (state.mouseInside) drawImage(painter, "btn_remove", l.btn_remove, ratio);
+    if (state.mouseInside) drawImage(painter, "btn_remove", l.btn_remove, ratio, 1.0, colors.ink);
     painter->restore();
 }
 

@@ -29,6 +29,11 @@ bool KXWorkspace::openFile(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+bool KXWorkspace::openURL(const QUrl& url) {
+    if (Handler* handler = installedHandler()) return handler->openURL(url);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
 void KXWorkspace::selectFile(const QString& path) {
     if (Handler* handler = installedHandler()) return handler->selectFile(path);
     if (path.isEmpty()) return;

@@ -4,12 +4,16 @@
 // its folder with the file selected; without such a file manager the folder is opened.
 
 #include <QString>
+#include <QUrl>
 
 class KXWorkspace {
 public:
     // True when the desktop accepted the request.
     static bool openFile(const QString& path);
     static void selectFile(const QString& path);
+    // Opens an address (a web page, a new e-mail) with the desktop's application for it; true when
+    // the desktop accepted the request.
+    static bool openURL(const QUrl& url);
 
     // Takes the requests instead of the desktop (the tests record them); nullptr restores the
     // desktop.
@@ -18,6 +22,7 @@ public:
         virtual ~Handler() = default;
         virtual bool openFile(const QString& path) = 0;
         virtual void selectFile(const QString& path) = 0;
+        virtual bool openURL(const QUrl&) { return false; }
     };
     static void setHandler(Handler* handler);
 };

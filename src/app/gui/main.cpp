@@ -1,6 +1,7 @@
 // Docuvane, the desktop application: the window with the list of PDFs to convert, their settings and
 // the Convert button. Files given on the command line (or opened with the application from the file
-// manager) are added to the list. Closing the window, or a termination signal, ends the application
+// manager) are added to the list; when the application already runs on the same settings, they are
+// added to its list instead. Closing the window, or a termination signal, ends the application
 // cleanly: a running conversion is cancelled and its worker waited for.
 
 #include <signal.h>
@@ -18,6 +19,7 @@
 #include "app/gui/KXPreferencesWindowController.h"
 #include "app/gui/KXQSettingsStore.h"
 #include "app/gui/KXQtMainQueue.h"
+#include "app/gui/KXSingleInstance.h"
 #include "app/gui/KXThumbnails.h"
 #include "app/jobs/KXLocalized.h"
 #include "exporters/ExporterTable.h"
@@ -63,7 +65,12 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(KXNamedImages::icon("docuvane"));
     quitOnTerminationSignals(app);
 
+    // A second launch on the same settings hands its files to the application already running.
     KXQSettingsStore store;
+    KXSingleInstance instance(store.fileName());
+    QStringList paths = QCoreApplication::arguments();
+    paths.removeFirst();
+    if (instance.handOverOrListen(paths)) return 0;
     KXSettingsStore::setStandardUserDefaults(&store);
     KXQtMainQueue::install();
     kx::installExporters();
@@ -76,9 +83,13 @@ int main(int argc, char** argv) {
         KXAppDelegate delegate;
         QObject::connect(delegate.window(), &KXMainWindow::closed, &app, &QCoreApplication::quit);
         delegate.applicationDidFinishLaunching();
-        QStringList paths = QCoreApplication::arguments();
-        paths.removeFirst();
         delegate.applicationOpenFiles(paths);
+        QObject::connect(&instance, &KXSingleInstance::filesOpened, &delegate, [&delegate](const QStringList& opened) {
+            delegate.applicationOpenFiles(opened);
+            delegate.window()->showNormal();
+            delegate.window()->raise();
+            delegate.window()->activateWindow();
+        });
         status = QApplication::exec();
     }
     KXThumbnails::shared().waitForDone();

@@ -33,6 +33,16 @@ void KXDocuvaneManager::stopConversion() {
     docuvane_.stopConvertsionIfNeed();
 }
 
+void KXDocuvaneManager::cancelConvertItems(const Items& items) {
+    auto listed = [&](const std::shared_ptr<KXSourceFileItem>& item) {
+        return std::find(items.begin(), items.end(), item) != items.end();
+    };
+    std::erase_if(ma_readyToConvertItems_, listed);
+    // The job stops before its next page and ends through its end event, which discards what it
+    // wrote and moves the batch on.
+    if (engineRunning_ && listed(currentConvertItem_)) docuvane_.stopConvertsionIfNeed();
+}
+
 void KXDocuvaneManager::continueConversion() {
     while (isConverting_ && !ma_readyToConvertItems_.empty()) {
         // The end event of the job still running starts the next item.
@@ -55,6 +65,7 @@ bool KXDocuvaneManager::startConvertPDFItem(const std::shared_ptr<KXSourceFileIt
     currentConvertItem_ = item;
     std::vector<std::uint64_t> pages = item->outputPDFPageIndexs();
     currentConvertPageCount_ = pages.size();
+    item->startRunReport(pages.size());
     const std::string type = item->outputFileFormat();
 
     // The preferences as they stand now, not when the batch started.
@@ -140,6 +151,7 @@ void KXDocuvaneManager::convertPDFPageIndex(KXDocuvane&, std::uint64_t pdfPageIn
 
 void KXDocuvaneManager::convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t pdfPageIndex,
                                                           const KXError& error) {
+    if (currentConvertItem_) currentConvertItem_->addFailedPage(pdfPageIndex, error.failureReason);
     if (delegate_)
         delegate_->didConversionConvertPDFPageIndexFaildWithError(*this, currentConvertItem_, pdfPageIndex, error);
 }

@@ -49,13 +49,17 @@ public:
     // item's range may be edited while it runs).
     std::size_t currentConvertPageCount() const { return currentConvertPageCount_; }
 
-    // Starts a batch of the items handed over (ignored while a batch runs). Items added to or removed
-    // from the list afterwards do not change it. When a cancelled job has not ended yet, the batch
+    // Starts a batch of the items handed over (ignored while a batch runs). Items added to the list
+    // afterwards do not change it; items taken out of it go through cancelConvertItems. When a cancelled job has not ended yet, the batch
     // begins and its first item waits for that job's end event.
     void startConversion();
     // Cancels the batch: no further item starts, and the running job stops at its next page.
     void stopConversion();
     bool isConverting() const { return isConverting_; }
+    // Items taken out of the list while a batch runs: those still waiting are not started, and the
+    // running job, when it is one of them, is cancelled (its output goes); the batch goes on with
+    // the other items.
+    void cancelConvertItems(const Items& items);
     // Whether the item's job is running now (from its start until its end event, a cancelled one
     // included).
     bool isConvertingItem(const std::shared_ptr<KXSourceFileItem>& item) const {

@@ -170,8 +170,9 @@ std::uint64_t KXSourceFileItem::fileSize() const {
     return kx::fileSize(sourcePath_).value_or(0);
 }
 
-std::string KXSourceFileItem::fileSizeString() const {
-    const std::uint64_t size = fileSize();
+std::string KXSourceFileItem::fileSizeString() const { return fileSizeStringForSize(fileSize()); }
+
+std::string KXSourceFileItem::fileSizeStringForSize(std::uint64_t size) {
     const double kilobytes = static_cast<double>(size / 1024);
     if (size < 1048576) return kx::format("%0.1f %cB", kilobytes, 'K');
     if (size < 1073741824) return kx::format("%0.1f %cB", kilobytes / 1024, 'M');
@@ -182,13 +183,42 @@ std::string KXSourceFileItem::sourceInfo() {
     return fill(kx_sharedLocalized("%lu Pages, %@"), {std::to_string(sourcePages()), fileSizeString()});
 }
 
-bool KXSourceFileItem::isConversionSucceeded() const {
+bool KXSourceFileItem::hasConversionOutput() const {
     return !isConverting_ && !outputPath_.empty() && !conversionError_ && kx::fileExists(outputPath_);
 }
+
+bool KXSourceFileItem::isConversionSucceeded() const { return hasConversionOutput() && failedPages_.empty(); }
 
 std::string KXSourceFileItem::conversionStatus() const {
     if (outputPath_.empty() || isConverting_) return "Ready";
     return isConversionSucceeded() ? "Success" : "Failed";
+}
+
+std::string KXSourceFileItem::conversionFailureDescription() const {
+    if (conversionStatus() != "Failed") return {};
+    if (conversionError_) {
+        std::string text = conversionError_->failureReason;
+        if (!conversionError_->underlyingReason.empty()) text += "\n" + conversionError_->underlyingReason;
+        return text;
+    }
+    if (failedPages_.empty()) return kx_sharedLocalized("The output file is missing.");
+    // The page numbers, runs of consecutive pages written as ranges: "2-8, 11".
+    std::string pages;
+    for (size_t i = 0; i < failedPages_.size();) {
+        size_t last = i;
+        while (last + 1 < failedPages_.size() && failedPages_[last + 1].pageNumber == failedPages_[last].pageNumber + 1)
+            ++last;
+        if (!pages.empty()) pages += ", ";
+        pages += std::to_string(failedPages_[i].pageNumber);
+        if (last > i) pages += "-" + std::to_string(failedPages_[last].pageNumber);
+        i = last + 1;
+    }
+    std::string text = fill(kx_sharedLocalized("%@ of %@ pages could not be converted: %@."),
+                            {std::to_string(failedPages_.size()), std::to_string(requestedPageCount_), pages});
+    constexpr size_t kReasonsShown = 5;
+    for (size_t i = 0; i < failedPages_.size() && i < kReasonsShown; ++i) text += "\n" + failedPages_[i].reason;
+    if (failedPages_.size() > kReasonsShown) text += "\n…";
+    return text;
 }
 
 std::string KXSourceFileItem::conversionOptions() const {
@@ -211,4 +241,4 @@ std::string KXSourceFileItem::outputFileIcon() const {
     return icon;
 }
 
-bool KXSourceFileItem::outputFileIconEnable() const { return isConversionSucceeded(); }
+bool KXSourceFileItem::outputFileIconEnable() const { return hasConversionOutput(); }

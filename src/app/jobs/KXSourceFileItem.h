@@ -38,6 +38,22 @@ public:
     // The error of the last run; nullopt after a success (or before any run).
     const std::optional<KXError>& conversionError() const { return conversionError_; }
     void setConversionError(std::optional<KXError> error) { conversionError_ = std::move(error); }
+    // The pages of the last run that could not be converted, with the engine's reason for each, in
+    // the order they were reported, and the number of pages the run asked for; the job manager
+    // starts both afresh when the item's job starts.
+    struct FailedPage {
+        std::uint64_t pageNumber = 0;
+        std::string reason;
+    };
+    const std::vector<FailedPage>& failedPages() const { return failedPages_; }
+    void addFailedPage(std::uint64_t pageNumber, std::string reason) {
+        failedPages_.push_back({pageNumber, std::move(reason)});
+    }
+    std::size_t requestedPageCount() const { return requestedPageCount_; }
+    void startRunReport(std::size_t requestedPageCount) {
+        failedPages_.clear();
+        requestedPageCount_ = requestedPageCount;
+    }
 
     // Display names of the output format and, for the image family, of the image type. Setting either
     // also stores it as the format new items start with.
@@ -74,15 +90,24 @@ public:
     std::uint64_t fileSize() const;
     // "12.0 KB", "1.4 MB", "2.0 GB".
     std::string fileSizeString() const;
+    static std::string fileSizeStringForSize(std::uint64_t size);
 
     // Row texts: "12 Pages, 1.4 MB" and "All Pages, DOCX, Ready!" (localised).
     std::string sourceInfo();
     std::string conversionOptions() const;
     // Whether the last run ended without an error and its file exists (never while a job runs).
+    // Pages that failed in a run that wrote the others still leave an output.
+    bool hasConversionOutput() const;
+    // An output with every requested page in it.
     bool isConversionSucceeded() const;
     // The status word of the row, not localised: "Ready" before the item's job has ended (not run
-    // since the last reset, or running now), then "Success" or "Failed".
+    // since the last reset, or running now), then "Success", or "Failed" when the job failed or some
+    // of its pages could not be converted.
     std::string conversionStatus() const;
+    // Why the last run failed, for the row's tool tip (localised): the job's error, or how many pages
+    // could not be converted, which ones, and the reasons of the first of them. Empty after a success
+    // and before a run has ended.
+    std::string conversionFailureDescription() const;
     // Set by the job manager from the engine call until the job's end event: while it is set the
     // output path names a file that is still being written elsewhere.
     bool isConverting() const { return isConverting_; }
@@ -92,7 +117,7 @@ public:
     // icon of the output format (of the image type for the image family).
     std::string sourceFileIcon() const;
     std::string outputFileIcon() const;
-    // Whether the output can be opened: the last run succeeded.
+    // Whether the output can be opened: the last run wrote one (all or some of its pages).
     bool outputFileIconEnable() const;
 
 private:
@@ -105,6 +130,8 @@ private:
     std::int64_t settings_pageRangeType_ = 0;
     std::string settings_customPageRange_;
     std::optional<KXError> conversionError_;
+    std::vector<FailedPage> failedPages_;
+    std::size_t requestedPageCount_ = 0;
     KXPDFOptions convertOpts_;
     bool isConverting_ = false;
 };

@@ -243,6 +243,46 @@ TEST(SourceCell, TheStatusIconFollowsTheLastRun) {
     KXSettingsStore::setStandardUserDefaults(nullptr);
 }
 
+// The row's colours come from the palette and stand out whatever the palette: the selection from the
+// other rows, the texts and the row buttons from what is behind them, in a light, a dark and a
+// palette whose highlight is pale.
+TEST(SourceRows, EveryPartOfARowStandsOutWhateverThePalette) {
+    auto palette = [](QColor window, QColor text, QColor base, QColor highlight, QColor highlightedText) {
+        QPalette p;
+        p.setColor(QPalette::Window, window);
+        p.setColor(QPalette::WindowText, text);
+        p.setColor(QPalette::Base, base);
+        p.setColor(QPalette::Text, text);
+        p.setColor(QPalette::Highlight, highlight);
+        p.setColor(QPalette::HighlightedText, highlightedText);
+        return p;
+    };
+    struct Case {
+        const char* name;
+        QPalette palette;
+    } cases[] = {
+        {"light", palette(QColor(0xef, 0xef, 0xef), Qt::black, Qt::white, QColor(0x30, 0x8c, 0xc6), Qt::white)},
+        {"dark", palette(QColor(0x2b, 0x2d, 0x31), QColor(0xe8, 0xea, 0xed), QColor(0x1f, 0x20, 0x23),
+                         QColor(0x2f, 0x7b, 0xe0), Qt::white)},
+        {"pale highlight", palette(QColor(0xf5, 0xf5, 0xf5), QColor(0x20, 0x20, 0x20), Qt::white,
+                                   QColor(0xcc, 0xe4, 0xf7), QColor(0x20, 0x20, 0x20))},
+        {"dark, grey highlight", palette(QColor(0x29, 0x29, 0x29), Qt::white, QColor(0x2a, 0x2c, 0x30),
+                                         QColor(0x29, 0x29, 0x29), Qt::white)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto plain = KXHoverTableRowView::colorsForRow(c.palette, false);
+        const auto selected = KXHoverTableRowView::colorsForRow(c.palette, true);
+        EXPECT_GE(KXHoverTableRowView::contrastRatio(selected.background, plain.background), 3.0);
+        for (const auto& colors : {plain, selected}) {
+            EXPECT_GE(KXHoverTableRowView::contrastRatio(colors.text, colors.background), 4.5);
+            EXPECT_GE(KXHoverTableRowView::contrastRatio(colors.secondaryText, colors.background), 3.0);
+            EXPECT_GE(KXHoverTableRowView::contrastRatio(colors.ink, colors.background), 3.0);
+        }
+    }
+    EXPECT_DOUBLE_EQ(KXHoverTableRowView::contrastRatio(Qt::black, Qt::white), 21.0);
+}
+
 TEST(SourceRows, TheSeparatorIsTheLastLine) {
     EXPECT_EQ(KXHoverTableRowView::separatorRect(QRectF(0, 52, 300, 52)), QRectF(0, 103, 300, 1));
 }

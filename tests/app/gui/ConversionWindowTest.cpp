@@ -12,12 +12,23 @@
 
 #include "WindowTestSupport.h"
 #include "app/gui/KXColorView.h"
+#include "app/gui/KXHoverTableRowView.h"
+#include "app/gui/KXSourceTableView.h"
 #include "app/gui/KXImageButton.h"
 
 using namespace kx;
 using namespace kx::test;
 
 namespace {
+
+// The contrast of the pixel of the box that stands out most against a colour.
+double strongestContrast(const QImage& image, const QRect& box, const QColor& against) {
+    double best = 1.0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            best = std::max(best, KXHoverTableRowView::contrastRatio(image.pixelColor(x, y), against));
+    return best;
+}
 
 class ConversionWindowTest : public WindowTest {
 protected:
@@ -30,6 +41,29 @@ protected:
                                         [s = script](const std::shared_ptr<const KXPDFOptions>&) {
                                             return std::make_unique<HeldExporter>(s);
                                         }});
+    }
+    // As drawn: the selected row stands out 3:1 from another row, and the row buttons of a row whose
+    // output can be opened stand out 3:1 from that row.
+    void expectRowsStandOut(const std::shared_ptr<KXSourceFileItem>& selected,
+                            const std::shared_ptr<KXSourceFileItem>& other,
+                            const std::shared_ptr<KXSourceFileItem>& withButtons) {
+        KXSourceTableView* table = list().tv_sourceFileList();
+        table->setHoveredRow(-1);
+        QTest::qWait(50);
+        const QImage image = table->viewport()->grab().toImage();
+        auto rowRect = [&](const std::shared_ptr<KXSourceFileItem>& item) {
+            const auto& items = list().ma_sourceItems();
+            const int row = static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin());
+            return table->visualRect(table->model()->index(row, 0));
+        };
+        auto backgroundOf = [&](const QRect& row) { return image.pixelColor(row.left() + 3, row.center().y()); };
+        ASSERT_EQ(list().selectedItem(), selected);
+        EXPECT_GE(KXHoverTableRowView::contrastRatio(backgroundOf(rowRect(selected)), backgroundOf(rowRect(other))), 3.0);
+        const QRect row = rowRect(withButtons);
+        const KXSourceTableCellView::Layout parts = KXSourceTableCellView::layoutForRow(row);
+        ASSERT_TRUE(withButtons->hasConversionOutput());
+        for (const QRect& button : {parts.btn_openOutputFile, parts.btn_showOutputFile})
+            EXPECT_GE(strongestContrast(image, button, backgroundOf(row)), 3.0);
     }
     std::shared_ptr<KXSourceFileItem> addText(const std::string& name, int pages) {
         const int before = static_cast<int>(list().ma_sourceItems().size());
@@ -170,6 +204,54 @@ TEST_F(ConversionWindowTest, ConvertDuringABatchCancelsAtOnce) {
     EXPECT_TRUE(second->outputPath().empty());
 }
 
+// Removing rows while a batch runs: the running row's job is cancelled and leaves nothing in the
+// output folder, a removed waiting row is not converted, and the batch goes on with the others.
+TEST_F(ConversionWindowTest, RemovingARunningRowCancelsItsJobAndLeavesNothing) {
+    holdTextConversions();
+    script->holdAtPage = 2;
+    auto first = addText("first.pdf", 3);
+    auto second = addText("second.pdf", 2);
+    auto third = addText("third.pdf", 1);
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld(); }));
+    list().removeItemsFromTable({first, third});
+    EXPECT_EQ(rows(), (std::vector<std::string>{"second.pdf"}));
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(script->snapshot(), (std::vector<std::string>{"begin", "page 1", "page 2", "cancel", "clean", "begin",
+                                                            "page 1", "page 2", "end"}));
+    ASSERT_TRUE(first->conversionError().has_value());
+    EXPECT_EQ(first->conversionError()->code, 406);
+    EXPECT_TRUE(third->outputPath().empty());
+    EXPECT_TRUE(second->isConversionSucceeded());
+    EXPECT_EQ(listDirectory(outputFolder), std::vector<std::string>{"second.txt"});
+}
+
+// A run in which some pages failed is no success: the row reads Failed, its tool tip names the
+// pages, and the pages that were converted can still be opened.
+TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages) {
+    holdTextConversions();
+    script->failPages = {2, 3, 5};
+    auto item = addText("damaged.pdf", 5);
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(item->conversionOptions(), "All Pages, TXT, Failed!");
+    const KXSourceTableCellView::Contents& row = list().cellView()->contents(item);
+    EXPECT_EQ(row.conversionIcon, "pwdguard_failed_status_icon");
+    EXPECT_TRUE(row.outputEnabled);
+    EXPECT_TRUE(fileExists(item->outputPath()));
+    QAbstractItemModel* model = list().tv_sourceFileList()->model();
+    const QString tip = model->data(model->index(0, 0), Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.contains("3 of 5 pages could not be converted: 2-3, 5.")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("Can't convert the PDF Page.(5)")) << tip.toStdString();
+
+    // The next run of the same row, with every page converted, reads Success again.
+    script->failPages.clear();
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(item->conversionOptions(), "All Pages, TXT, Success!");
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), QString::fromStdString(item->sourcePath()));
+}
+
 // Quitting while a job runs cancels it and waits for its worker before the application is gone.
 TEST_F(ConversionWindowTest, QuittingWhileAJobRunsCancelsAndWaits) {
     holdTextConversions();
@@ -227,6 +309,8 @@ TEST_F(ConversionWindowTest, ScreenshotOfTheWindowWithARunningRow) {
     const QString ended = screenshotFolder() + "/main-window-ended.png";
     ASSERT_TRUE(app->window()->grab().save(ended));
     std::cout << "Screenshot: " << ended.toStdString() << "\n";
+    // The last row run stays selected and stands out in the light appearance.
+    expectRowsStandOut(third, first, first);
 }
 
 // What is drawn with fixed colours (the bar under the list, the message over the empty list) follows
@@ -260,6 +344,7 @@ TEST_F(ConversionWindowTest, TheWindowFollowsTheDarkAppearance) {
 
     auto first = addText("Annual statement.pdf", 2);
     auto second = addText("Invoice 2024-117.pdf", 1);
+    auto third = addText("Quarterly report.pdf", 1);
     removeFile(second->sourcePath());
     clickConvert();
     ASSERT_TRUE(waitForBatchEnd());
@@ -268,6 +353,9 @@ TEST_F(ConversionWindowTest, TheWindowFollowsTheDarkAppearance) {
     const QString path = screenshotFolder() + "/main-window-dark.png";
     EXPECT_TRUE(app->window()->grab().save(path));
     std::cout << "Screenshot: " << path.toStdString() << "\n";
+    // The selected row and the row buttons stand out in the dark appearance too.
+    expectRowsStandOut(first, second, first);
+    expectRowsStandOut(first, third, third);
 
     QApplication::setPalette(light);
     QTest::qWait(100);

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -230,28 +231,119 @@ TEST_F(SettingsPaneTest, BrowseStoresTheChosenFolder) {
     EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
 }
 
-TEST_F(SettingsPaneTest, ConvertWithoutAFolderAsksForOneAndThenStarts) {
+// Without a chosen folder the pane says that one is asked for, and the first Convert proposes a new
+// folder "Docuvane" in the Documents folder; cancelling it starts nothing; choosing it makes the
+// folder, keeps it, shows it and starts the conversion. A kept folder that has gone since is asked
+// for again with the folder panel.
+TEST_F(SettingsPaneTest, TheFirstConversionProposesAFolderAndThenStarts) {
     store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
+    app.reset();
+    launch();
+    EXPECT_EQ(pane().tf_ouputPath()->text(), "");
+    EXPECT_EQ(pane().tf_ouputPath()->placeholderText(), "Asked for at the first conversion");
     auto item = addAndSelect("first.pdf", 1);
     item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
     clickConvert();  // cancelled: nothing starts
-    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.newFolderPanels, 1);
+    EXPECT_EQ(panels.folderPanels, 0);
     EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
+    EXPECT_EQ(panels.lastNameLabel, "Output directory:");
+    EXPECT_EQ(panels.lastProposedName, "Docuvane");
     EXPECT_FALSE(app->isShowingCancel());
     EXPECT_TRUE(item->outputPath().empty());
+    EXPECT_FALSE(store->hasObjectForKey(KXDefaulExportDirectory_SandBox));
 
-    const QString chosen = temporary.filePath("first-output");
-    QDir().mkpath(chosen);
-    panels.folder = chosen;
+    const QString chosen = temporary.filePath("not yet/Docuvane");
+    panels.newFolderName = chosen;
     clickConvert();
-    EXPECT_EQ(panels.folderPanels, 2);
+    EXPECT_EQ(panels.newFolderPanels, 2);
     ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_TRUE(QFileInfo(chosen).isDir());
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
+    EXPECT_EQ(pane().tf_ouputPath()->text(), chosen);
     EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
     EXPECT_TRUE(item->isConversionSucceeded());
     // The folder is kept: the next Convert asks nothing.
     clickConvert();
     ASSERT_TRUE(waitForBatchEnd());
-    EXPECT_EQ(panels.folderPanels, 2);
+    EXPECT_EQ(panels.newFolderPanels + panels.folderPanels, 2);
+
+    QDir(chosen).removeRecursively();
+    clickConvert();  // cancelled again
+    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
+    EXPECT_EQ(panels.newFolderPanels, 2);
+}
+
+// The panel itself, as the user sees it: the screenshot, then a folder chosen in it.
+TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
+    store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
+    app.reset();
+    launch();
+    auto item = addAndSelect("Annual statement.pdf", 1);
+    item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
+    KXFilePanels::setOverride(nullptr);
+    clickConvert();
+    QDialog* panel = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        panel = app->window()->findChild<QDialog*>("panel_newOutputDirectory");
+        return panel && panel->isVisible();
+    }));
+    auto* name = panel->findChild<QLineEdit*>("tf_newOutputDirectory_name");
+    auto* location = panel->findChild<QLineEdit*>("tf_newOutputDirectory_location");
+    ASSERT_TRUE(name && location);
+    EXPECT_EQ(name->text(), "Docuvane");
+    EXPECT_EQ(location->text(), QDir::homePath() + "/Documents");
+    bool labelled = false;
+    for (QLabel* label : panel->findChildren<QLabel*>()) labelled = labelled || label->text() == "Output directory:";
+    EXPECT_TRUE(labelled);
+    shoot(panel, "first-run-panel.png");
+
+    // A name must be one folder's name.
+    auto* choose = panel->findChild<QPushButton*>("btn_newOutputDirectory_choose");
+    name->setText("a/b");
+    EXPECT_FALSE(choose->isEnabled());
+    name->setText("Converted");
+    location->setText(temporary.path());
+    choose->click();
+    ASSERT_TRUE(waitForBatchEnd());
+    KXFilePanels::setOverride(&panels);
+    const QString chosen = temporary.filePath("Converted");
+    EXPECT_TRUE(QFileInfo(chosen).isDir());
+    EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
+}
+
+// A custom range that selects no page of the PDF is shown as wrong in the field as it is typed; a
+// range the PDF has pages for (a descending one too) is not.
+TEST_F(SettingsPaneTest, ARangeThatSelectsNoPageIsShownAsWrong) {
+    auto one = addAndSelect("one page.pdf", 1);
+    pane().mtx_ouputPageRange()->button(1)->click();
+    const QColor normal = pane().tf_ouputPageRange()->palette().color(QPalette::Text);
+    struct Case {
+        const char* text;
+        int pages;
+        bool wrong;
+    } cases[] = {
+        {"abc", 1, true},  {"0", 1, true},      {"5-2", 1, true},  {"1-2-3", 1, true}, {"2", 1, true},
+        {"1", 1, false},   {"", 1, false},      {"0-3", 1, false}, {"5-2", 3, false}, {"3,9", 3, false},
+        {"4-9", 3, true},  {"All Pages", 1, false},
+    };
+    auto three = addAndSelect("three pages.pdf", 3);
+    pane().mtx_ouputPageRange()->button(1)->click();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " of " + std::to_string(c.pages));
+        list().selectTableRowWithItem(c.pages == 1 ? one : three);
+        pane().tf_ouputPageRange()->clear();
+        QTest::keyClicks(pane().tf_ouputPageRange(), c.text);
+        EXPECT_EQ(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()), c.wrong);
+        EXPECT_EQ(pane().tf_ouputPageRange()->palette().color(QPalette::Text) != normal, c.wrong);
+    }
+    // All Pages selects every page, whatever the custom text says.
+    list().selectTableRowWithItem(one);
+    QTest::keyClicks(pane().tf_ouputPageRange(), "abc");
+    EXPECT_TRUE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+    pane().mtx_ouputPageRange()->button(0)->click();
+    EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
 }
 
 TEST_F(SettingsPaneTest, ARunningItemsSettingsAreCovered) {

@@ -4,6 +4,8 @@
 // a sheet is open waits for its turn; removing rows keeps a sensible selection.
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -57,10 +59,17 @@ protected:
     }
 };
 
+// The open panel's files are checked half a second after it closed, and land reversed at the end.
 TEST_F(SourceListTest, FilesFromTheOpenPanelLandReversedAtTheEnd) {
     panels.files = {QString::fromStdString(a), QString::fromStdString(b), QString::fromStdString(c)};
+    QElapsedTimer clock;
+    clock.start();
     list().sourceFileBrowse();
+    QTest::qWait(250);
+    EXPECT_TRUE(list().ma_sourceItems().empty());
+    EXPECT_TRUE(list().isAddingFiles());
     ASSERT_TRUE(waitFor([&] { return list().ma_sourceItems().size() == 3; }));
+    EXPECT_GE(clock.elapsed(), 500);
     EXPECT_EQ(rows(), (Names{"c.pdf", "b.pdf", "a.pdf"}));
     EXPECT_FALSE(list().nv_emptyMsg()->isVisible());
     EXPECT_EQ(app->window()->windowTitle(), "Docuvane (3)");
@@ -176,6 +185,69 @@ TEST_F(SourceListTest, AFileThatIsNoPDFIsShownAndDiscarded) {
     QTest::keyClick(list().win_unsupported(), Qt::Key_Escape);
     ASSERT_TRUE(waitFor([&] { return !list().isAddingFiles(); }));
     EXPECT_EQ(rows(), (Names{"a.pdf"}));
+}
+
+// A batch holding several files that are no PDF raises one alert that names them all; discarding it
+// adds the PDFs of the batch.
+TEST_F(SourceListTest, OneAlertNamesEveryFileOfABatchThatIsNoPDF) {
+    QDir folder(temporary.filePath("mixed"));
+    folder.mkpath(".");
+    QFile::copy(QString::fromStdString(a), folder.filePath("one.pdf"));
+    QFile::copy(QString::fromStdString(b), folder.filePath("two.pdf"));
+    for (const char* name : {"one.json", "two.json", "three.json"}) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{}");
+    }
+    // Every time an unsupported-file sheet comes up.
+    struct ShowCounter : QObject {
+        int shows = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show && watched->objectName() == "win_unsupported") ++shows;
+            return false;
+        }
+    } counter;
+    qApp->installEventFilter(&counter);
+
+    app->applicationOpenFiles({folder.path()});
+    ASSERT_TRUE(waitFor([&] { return list().win_unsupported() && list().win_unsupported()->isVisible(); }));
+    EXPECT_EQ(list().tf_unsupported_sourceTitle()->text(), "3 files");
+    QStringList names;
+    for (int i = 0; i < list().lv_unsupported_files()->count(); ++i) names << list().lv_unsupported_files()->item(i)->text();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"one.json", "three.json", "two.json"}));
+    EXPECT_TRUE(list().lv_unsupported_files()->isVisible());
+    EXPECT_FALSE(list().win_unsupported()->findChild<QPushButton*>("btn_unsupported_open")->isVisible());
+    list().win_unsupported()->findChild<QPushButton*>("btn_unsupported_discard")->click();
+    ASSERT_TRUE(waitFor([&] { return !list().isAddingFiles(); }));
+    qApp->removeEventFilter(&counter);
+    EXPECT_EQ(counter.shows, 1);
+    Names added = rows();
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(added, (Names{"one.pdf", "two.pdf"}));
+}
+
+// After a wrong password the sheet is as tall as its texts: nothing in it is cut.
+TEST_F(SourceListTest, ThePasswordSheetGrowsToItsTexts) {
+    app->applicationOpenFiles({QString::fromStdString(lockedPDF())});
+    ASSERT_TRUE(waitFor([&] { return list().win_inputPassword() && list().win_inputPassword()->isVisible(); }));
+    QDialog* sheet = list().win_inputPassword();
+    list().tf_inputPassword_inputPassowrd()->setText("wrong");
+    sheet->findChild<QPushButton*>("btn_inputPassword_ok")->click();
+    ASSERT_TRUE(list().tf_inputPassword_passwordInfo()->isVisibleTo(sheet));
+    QTest::qWait(100);
+    for (QLabel* label : sheet->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(sheet) || label->text().isEmpty()) continue;
+        SCOPED_TRACE(label->text().toStdString());
+        const int needed = label->hasHeightForWidth() ? label->heightForWidth(label->width()) : label->sizeHint().height();
+        EXPECT_GE(label->height(), needed);
+        const QRect inSheet(label->mapTo(sheet, QPoint(0, 0)), label->size());
+        EXPECT_TRUE(sheet->rect().contains(inSheet));
+    }
+    const QString path = screenshotFolder() + "/sheet-password-wrong.png";
+    ASSERT_TRUE(sheet->grab().save(path));
+    std::cout << "Screenshot: " << path.toStdString() << "\n";
+    list().win_inputPassword()->findChild<QPushButton*>("btn_inputPassword_cancel")->click();
 }
 
 // Files added while a sheet waits are not lost: their request is checked after the current one.

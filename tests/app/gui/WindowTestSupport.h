@@ -11,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <set>
 
 #include "app/gui/KXAppDelegate.h"
 #include "app/gui/KXFilePanels.h"
@@ -37,21 +38,28 @@ namespace kx::test {
 class RecordingWorkspace : public KXWorkspace::Handler {
 public:
     QStringList opened, selected;
+    QList<QUrl> urls;
     bool openSucceeds = true;
     bool openFile(const QString& path) override {
         opened << path;
         return openSucceeds;
     }
     void selectFile(const QString& path) override { selected << path; }
+    bool openURL(const QUrl& url) override {
+        urls << url;
+        return true;
+    }
 };
 
-// The open panels answered by the test: the files or folder to choose (nothing means Cancel).
+// The open panels answered by the test: the files or folder to choose (nothing means Cancel), and
+// the new folder's name in the first conversion's panel (nothing means Cancel).
 class ScriptedPanels : public KXFilePanels::Override {
 public:
     QStringList files;
     std::optional<QString> folder;
-    int filePanels = 0, folderPanels = 0;
-    QString lastStartFolder;
+    std::optional<QString> newFolderName;
+    int filePanels = 0, folderPanels = 0, newFolderPanels = 0;
+    QString lastStartFolder, lastNameLabel, lastProposedName;
     void chooseFiles(const QString&, const QString&, KXFilePanels::FilesChosen done) override {
         ++filePanels;
         done(files);
@@ -61,6 +69,14 @@ public:
         lastStartFolder = start;
         done(folder);
     }
+    void chooseNewFolder(const QString&, const QString&, const QString& nameLabel, const QString& start,
+                         const QString& proposedName, KXFilePanels::FolderChosen done) override {
+        ++newFolderPanels;
+        lastStartFolder = start;
+        lastNameLabel = nameLabel;
+        lastProposedName = proposedName;
+        done(newFolderName ? std::optional<QString>(QDir(start).filePath(*newFolderName)) : std::nullopt);
+    }
 };
 
 // An exporter for "txt" that converts nothing but records, writes a small file at the end, and can
@@ -69,6 +85,7 @@ struct HeldScript {
     std::mutex mutex;
     std::condition_variable changed;
     int holdAtPage = 0;
+    std::set<int> failPages;  // pages whose conversion fails
     bool held = false, released = false;
     std::vector<std::string> calls;
 
@@ -98,7 +115,7 @@ public:
             script_->held = true;
             script_->changed.wait(lock, [&] { return script_->released; });
         }
-        return true;
+        return !script_->failPages.count(static_cast<int>(page.pageNumber()));
     }
     void endConvertPDF(const std::shared_ptr<PDFDocument>&) override {
         record("end");

@@ -170,22 +170,38 @@ TEST_F(SourceFileItemTest, WithoutAUsableChosenFolderOutputGoesToDownloads) {
     EXPECT_EQ(pathDirectory(*path), KXSandBoxUtilities::defaultOutputDirectory());
 }
 
-// The status reads Success only for a run that ended without an error and left its file.
+// The status reads Success only for a run that ended without an error, converted every page and left
+// its file; a run with failed pages reads Failed though its file can be opened. The tool tip's text
+// says why.
 TEST_F(SourceFileItemTest, TheStatusWordFollowsTheLastRun) {
-    const KXError failure{"org.docuvane.KXDocuvane", 406, "Conversion has been canceled."};
+    const KXError cancelled{"org.docuvane.KXDocuvane", 406, "Conversion has been canceled."};
+    KXError unwritable{"org.docuvane.KXDocuvaneManager", 2, "Can't write the output file.(x.docx)"};
+    unwritable.underlyingReason = "permission denied";
+    using Pages = std::vector<std::uint64_t>;
     struct Case {
         const char* name;
         bool hasOutputPath;
         bool fileExists;
         std::optional<KXError> error;
+        Pages failedPages;  // of 8 asked for
         const char* status;
-        bool canOpen;
+        bool canOpen, succeeded;
+        const char* description;
     } cases[] = {
-        {"not run", false, false, std::nullopt, "Ready", false},
-        {"succeeded", true, true, std::nullopt, "Success", true},
-        {"file missing", true, false, std::nullopt, "Failed", false},
-        {"error with a file left", true, true, failure, "Failed", false},
-        {"error", true, false, failure, "Failed", false},
+        {"not run", false, false, std::nullopt, {}, "Ready", false, false, ""},
+        {"succeeded", true, true, std::nullopt, {}, "Success", true, true, ""},
+        {"file missing", true, false, std::nullopt, {}, "Failed", false, false, "The output file is missing."},
+        {"error with a file left", true, true, cancelled, {}, "Failed", false, false, "Conversion has been canceled."},
+        {"error and its cause", true, false, unwritable, {}, "Failed", false, false,
+         "Can't write the output file.(x.docx)\npermission denied"},
+        {"one page failed", true, true, std::nullopt, {3}, "Failed", true, false,
+         "1 of 8 pages could not be converted: 3.\nCan't read the PDF Page.(3)"},
+        {"pages failed", true, true, std::nullopt, {2, 4, 5, 8}, "Failed", true, false,
+         "4 of 8 pages could not be converted: 2, 4-5, 8.\nCan't read the PDF Page.(2)\nCan't read the PDF Page.(4)\n"
+         "Can't read the PDF Page.(5)\nCan't read the PDF Page.(8)"},
+        {"seven of eight pages failed", true, true, std::nullopt, {2, 3, 4, 5, 6, 7, 8}, "Failed", true, false,
+         "7 of 8 pages could not be converted: 2-8.\nCan't read the PDF Page.(2)\nCan't read the PDF Page.(3)\n"
+         "Can't read the PDF Page.(4)\nCan't read the PDF Page.(5)\nCan't read the PDF Page.(6)\n…"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,9 +210,13 @@ TEST_F(SourceFileItemTest, TheStatusWordFollowsTheLastRun) {
         if (c.fileExists) writeFile(output, "x");
         if (c.hasOutputPath) it->setOutputPath(output);
         it->setConversionError(c.error);
+        it->startRunReport(8);
+        for (std::uint64_t page : c.failedPages) it->addFailedPage(page, "Can't read the PDF Page.(" + std::to_string(page) + ")");
         EXPECT_EQ(it->conversionOptions(), std::string("All Pages, DOCX, ") + c.status + "!");
         EXPECT_EQ(it->outputFileIconEnable(), c.canOpen);
-        EXPECT_EQ(it->isConversionSucceeded(), c.canOpen);
+        EXPECT_EQ(it->hasConversionOutput(), c.canOpen);
+        EXPECT_EQ(it->isConversionSucceeded(), c.succeeded);
+        EXPECT_EQ(it->conversionFailureDescription(), c.description);
     }
 }
 

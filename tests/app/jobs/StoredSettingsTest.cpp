@@ -1,6 +1,7 @@
 // Typed reads of the settings store with their defaults, the output folder kept under its key, the
 // unique output path, the image tables' segment rules and the preferences' values.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -11,6 +12,7 @@
 #include "app/jobs/KXImageTables.h"
 #include "app/jobs/KXPreferences.h"
 #include "app/jobs/KXSandBoxUtilities.h"
+#include "app/jobs/KXSystemInformation.h"
 
 using namespace kx;
 using namespace kx::test;
@@ -231,6 +233,44 @@ TEST_F(PreferencesTest, ChangesAreStoredAndTheResolutionIsClampedOnlyForShowing)
     EXPECT_FALSE(reread.openFileAfterConversion());
     EXPECT_FALSE(reread.parserPDFAnnots());
     EXPECT_EQ(reread.imageDPI(), 36);
+}
+
+// The technical-support message's system version, from os-release, and machine model, from the
+// firmware's model files.
+TEST(SystemInformation, VersionAndModel) {
+    struct VersionCase {
+        const char* osRelease;
+        const char* version;
+    } versions[] = {
+        {"NAME=\"Debian GNU/Linux\"\nVERSION_ID=\"12\"\nVERSION=\"12 (bookworm)\"\n", "12.0.0"},
+        {"VERSION_ID=22.04\n", "22.4.0"},
+        {"VERSION_ID='3.19.1'", "3.19.1"},
+        {"ID=debian\nVERSION_ID=\"rolling\"\n", "0.0.0"},
+        {"NAME=Debian\n", "0.0.0"},
+        {"", "0.0.0"},
+    };
+    for (const VersionCase& c : versions) EXPECT_EQ(systemVersionFromOsRelease(c.osRelease), c.version) << c.osRelease;
+    const std::string mustBeThree = KXSystemVersionString();
+    EXPECT_EQ(std::count(mustBeThree.begin(), mustBeThree.end(), '.'), 2) << mustBeThree;
+
+    const std::string named = writeTemp("product_name", "ThinkPad X1 Carbon\n");
+    const std::string treeModel = writeTemp("model", std::string("Raspberry Pi 4 Model B\0", 23));
+    const std::string blank = writeTemp("blank_name", "\n");
+    const std::string empty = writeTemp("empty_name", "");
+    const std::string missing = pathJoin(tempDir(), "no-such-model-file");
+    struct ModelCase {
+        const char* name;
+        std::vector<std::string> files;
+        const char* model;
+    } models[] = {
+        {"the first file", {named, treeModel}, "ThinkPad X1 Carbon"},
+        {"a model ending at a NUL", {missing, treeModel}, "Raspberry Pi 4 Model B"},
+        {"an empty model", {blank, named}, ""},
+        {"a file of no bytes is no model", {empty, named}, "ThinkPad X1 Carbon"},
+        {"no file", {missing}, "Unknow device"},
+        {"nothing to read", {}, "Unknow device"},
+    };
+    for (const ModelCase& c : models) EXPECT_EQ(hardwareModelFromFiles(c.files), c.model) << c.name;
 }
 
 }  // namespace

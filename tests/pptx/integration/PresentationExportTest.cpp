@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "PresentationChecks.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
@@ -105,4 +107,147 @@ TEST(PresentationExport, CorpusPDFsBecomeValidPackages) {
             << log;
         checkPackage(out, *validate, nullptr);
     }
+}
+
+namespace {
+
+// The words of a PDF with their boxes (pdftotext -bbox): word -> (x, y) of the box's centre.
+std::map<std::string, kx::Point> wordCentres(const std::string& pdf) {
+    std::string html;
+    std::map<std::string, kx::Point> out;
+    if (kx::test::runCommand("pdftotext -bbox " + shellQuoted(pdf) + " -", &html) != 0) return out;
+    static const std::regex word(
+        R"re(<word xMin="([-0-9.]+)" yMin="([-0-9.]+)" xMax="([-0-9.]+)" yMax="([-0-9.]+)">([^<]*)</word>)re");
+    for (std::sregex_iterator it(html.begin(), html.end(), word), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        out[m[5]] = {(std::stod(m[1]) + std::stod(m[3])) / 2, (std::stod(m[2]) + std::stod(m[4])) / 2};
+    }
+    return out;
+}
+
+// The grey levels of the PDF's first page drawn at 72 dpi (pdftoppm), row by row; empty when it
+// cannot be drawn.
+struct GreyPage {
+    int width = 0, height = 0;
+    std::string pixels;
+    int at(int x, int y) const {
+        return x >= 0 && y >= 0 && x < width && y < height ? static_cast<unsigned char>(pixels[y * width + x]) : 255;
+    }
+};
+
+GreyPage drawnPage(const std::string& pdf) {
+    GreyPage page;
+    const std::string prefix = pathJoin(kx::test::tempDir(), "drawn");
+    if (kx::test::runCommand("pdftoppm -r 72 -gray -singlefile -f 1 -l 1 " + shellQuoted(pdf) + " " +
+                             shellQuoted(prefix)) != 0)
+        return page;
+    std::optional<std::string> file = kx::readFile(prefix + ".pgm");
+    int maxValue = 0, consumed = 0;
+    if (!file || std::sscanf(file->c_str(), "P5 %d %d %d%n", &page.width, &page.height, &maxValue, &consumed) != 3)
+        return page;
+    page.pixels = file->substr(static_cast<size_t>(consumed) + 1);
+    if (page.pixels.size() < static_cast<size_t>(page.width) * static_cast<size_t>(page.height)) page = {};
+    return page;
+}
+
+}  // namespace
+
+// What LibreOffice draws of a slide stands where the page had it: every side of two squares
+// stroked as one path (each square's outline closed, not only the last one's), and lines of text
+// turned a quarter at the page's edges (a turned box is turned about its centre; placed at its
+// text's start without that, a long line would stand half its length off, partly beyond the slide).
+TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
+    std::optional<std::string> validate = validator();
+    KX_REQUIRE_CORPUS(validate);
+    if (!kx::test::haveLibreOfficeText() || !kx::test::haveCommand("pdftoppm")) GTEST_SKIP() << "no LibreOffice";
+    kx::test::PDFBuilder builder;
+    builder.addPage("4 w 0 G 100 500 100 100 re 300 500 100 100 re S\n" +
+                        shown(30, 770, -90, "Downward alongside the left edge of the page") +
+                        shown(580, 40, 90, "Upward alongside the right edge of the page"),
+                    "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+    const std::string pdf = kx::test::writeTemp("edges.pdf", builder.build());
+    const std::string out = pathJoin(kx::test::tempDir(), "edges.pptx");
+    std::string log;
+    ASSERT_EQ(kx::test::runCommand(shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " + shellQuoted(out) +
+                                       " -f pptx",
+                                   &log),
+              0)
+        << log;
+    std::string text;
+    checkPackage(out, *validate, &text);
+    const std::string roundTrip = pathJoin(kx::test::tempDir(), "lo-edges.pptx/edges.pdf");
+    ASSERT_TRUE(kx::isRegularFile(roundTrip));
+
+    // The middle of each side of both squares (display space: y from the top).
+    const GreyPage page = drawnPage(roundTrip);
+    ASSERT_GT(page.width, 0);
+    const kx::Point sides[] = {{150, 192}, {200, 242}, {150, 292}, {100, 242},
+                               {350, 192}, {400, 242}, {350, 292}, {300, 242}};
+    for (const kx::Point& p : sides) {
+        int darkest = 255;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                darkest = std::min(darkest, page.at(static_cast<int>(p.x) + dx, static_cast<int>(p.y) + dy));
+        EXPECT_LT(darkest, 128) << "no side drawn at " << p.x << "," << p.y;
+    }
+
+    const std::map<std::string, kx::Point> before = wordCentres(pdf), after = wordCentres(roundTrip);
+    for (const char* w : {"Downward", "left", "page", "Upward", "right"}) {
+        ASSERT_TRUE(before.count(w)) << w;
+        ASSERT_TRUE(after.count(w)) << w << " is missing from the slide:\n" << text;
+        EXPECT_NEAR(after.at(w).x, before.at(w).x, 12) << w;
+        EXPECT_NEAR(after.at(w).y, before.at(w).y, 12) << w;
+    }
+}
+
+// A page of a million small rectangles and one of a million short lines (each a few kilobytes of
+// PDF) make slides a presentation program opens: each slide's paths become one picture instead of
+// a slide part of gigabytes, converted within a bounded memory, and the picture shows them.
+TEST(PresentationExport, CrowdedPagesMakeSlidesThatOpen) {
+    std::optional<std::string> validate = validator();
+    KX_REQUIRE_CORPUS(validate);
+    const int rows = 1000, perRow = 1000;
+    auto crowded = [&](const std::string& shape, double rowStep) {
+        std::string row;
+        for (int i = 0; i < perRow; ++i) row += "1 0 0 1 0.5 0 cm " + shape + "\n";
+        row += kx::format("1 0 0 1 -500 %g cm\n", rowStep);
+        std::string content = "0.2 w 1 0 0 1 10 100 cm\n";
+        content.reserve(row.size() * rows + content.size());
+        for (int r = 0; r < rows; ++r) content += row;
+        return content;
+    };
+    kx::test::PDFBuilder builder;
+    const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 612 792]";
+    const int rectangles = builder.addFlateStream(form, crowded("0 0 0.4 0.2 re f", 0.3));
+    const int lines = builder.addFlateStream(form, crowded("0 0 m 0.4 0.2 l S", 0.6));
+    builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", rectangles));
+    builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", lines));
+    const std::string pdf = kx::test::writeTemp("crowded.pdf", builder.build());
+    const std::string out = pathJoin(kx::test::tempDir(), "crowded.pptx");
+    std::string limit;
+#ifndef KX_TEST_UNDER_ASAN
+    if (kx::test::haveCommand("prlimit")) limit = "prlimit --as=" + std::to_string(300 << 20) + " ";
+#endif
+    std::string log;
+    ASSERT_EQ(kx::test::runCommand(limit + shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " +
+                                       shellQuoted(out) + " -f pptx",
+                                   &log),
+              0)
+        << log;
+    std::string sizes;
+    ASSERT_EQ(kx::test::runCommand("python3 -c 'import sys, zipfile; print(max(i.file_size for i in "
+                                   "zipfile.ZipFile(sys.argv[1]).infolist()))' " +
+                                       shellQuoted(out),
+                                   &sizes),
+              0)
+        << sizes;
+    EXPECT_LT(std::stoll(sizes), 50ll << 20) << "the largest part of the package";
+    std::string text;
+    checkPackage(out, *validate, &text);
+    if (!kx::test::haveLibreOfficeText() || !kx::test::haveCommand("pdftoppm")) GTEST_SKIP() << "no LibreOffice";
+    const GreyPage page = drawnPage(pathJoin(kx::test::tempDir(), "lo-crowded.pptx/crowded.pdf"));
+    ASSERT_GT(page.width, 0);
+    // The rectangles cover x 10 to 510 and y 100 to 400 of the page: grey there, white beside.
+    EXPECT_LT(page.at(260, 792 - 250), 230);
+    EXPECT_EQ(page.at(560, 792 - 250), 255);
 }

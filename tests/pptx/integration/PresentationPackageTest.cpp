@@ -1,5 +1,5 @@
 // A presentation built from hand-made shapes (a text box, a closed curved freeform, a dashed line,
-// a PNG picture) is valid for the shared validator and opens in LibreOffice, which turns it into a
+// shapes without any text, a PNG picture) is valid for the shared validator and opens in LibreOffice, which turns it into a
 // PDF that holds the slide's text.
 
 #include <gtest/gtest.h>
@@ -83,6 +83,19 @@ TEST(PresentationPackage, HandMadeShapesMakeAValidPresentation) {
     line.moveTo({60, 360});
     line.lineTo({660, 360});
     addFreeform(page, line, kx::Rect(60, 358.5, 600, 3), false, {9, 3, 3, 3});
+
+    // Shapes without text: a text box whose only paragraph is empty still holds the paragraph a
+    // text body must have, and a freeform without a paragraph writes the default alignment and
+    // languages (empty values are no alignment the schema knows).
+    auto empty = std::make_unique<KXPPTXTextbox>();
+    KXPPTXTextBoxInfo emptyInfo;
+    emptyInfo.displayX = emptyInfo.displayY = 10;
+    emptyInfo.displayWidth = emptyInfo.displayHeight = 20;
+    empty->setSpInfo(emptyInfo);
+    empty->paragraphs().push_back(std::make_unique<KXPPTXParagraph>());
+    page.addShape(std::move(empty));
+    addFreeform(page, line, kx::Rect(60, 358.5, 600, 3), false, {});
+    page.sharepsArr().back()->paragraphs().clear();
 
     auto image = kx::Image::make(32, 24, kx::PixelFormat::RGBA8);
     for (size_t i = 0; i < image->pixels.size(); ++i) image->pixels[i] = static_cast<std::uint8_t>(i % 4 == 3 ? 255 : i);

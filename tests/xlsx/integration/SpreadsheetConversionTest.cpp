@@ -113,8 +113,8 @@ std::string page(int n, char a, char b, char c, int row) {
     auto at = [](char col, const std::string& rr) { return std::string(1, col) + rr; };
     return at(a, r) + "|str|Item|General\n" + at(b, r) + "|str|Qty|General\n" + at(c, r) + "|str|Price|General\n" +
            at(a, r1) + "|str|Tea \"green\" " + k + "|General\n" + at(b, r1) + "|int|2" + k + "|General\n" + at(c, r1) +
-           "|float|3.5|0.00\n" + at(a, r2) + "|str|Cake, lemon|General\n" + at(b, r2) + "|int|1200|#,##0\n" +
-           at(c, r2) + "|float|0.125|0.0%\n" + at(a, r3) + "|str|Code|General\n" + at(b, r3) + "|str|00123|General\n" +
+           "|float|3.5|General\n" + at(a, r2) + "|str|Cake, lemon|General\n" + at(b, r2) + "|int|1200|#,##0\n" +
+           at(c, r2) + "|float|0.125|0.00%\n" + at(a, r3) + "|str|Code|General\n" + at(b, r3) + "|str|00123|General\n" +
            at(c, r3) + "|float|-4.0|0.00_);(0.00)\n";
 }
 
@@ -135,6 +135,22 @@ TEST(SpreadsheetConversion, OneSheetPerPage) {
         ASSERT_NE(xml.find("<sheetView "), std::string::npos) << xml;
         EXPECT_EQ(xml.find("tabSelected=\"1\"") != std::string::npos, sheet == 1) << xml;
     }
+    EXPECT_EQ(partOf(out, "xl/workbook.xml"),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?><workbook "
+              "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+              "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><fileVersion appName=\"xl\" "
+              "lastEdited=\"4\" lowestEdited=\"4\" rupBuild=\"4506\"/><workbookPr defaultThemeVersion=\"124226\"/>"
+              "<bookViews><workbookView xWindow=\"240\" yWindow=\"15\" windowWidth=\"11670\" windowHeight=\"9480\" "
+              "activeTab=\"0\"/></bookViews><sheets><sheet name=\"Sheet 1\" sheetId=\"1\" r:id=\"rId1\"/><sheet "
+              "name=\"Sheet 2\" sheetId=\"2\" r:id=\"rId2\"/><sheet name=\"Sheet 3\" sheetId=\"3\" "
+              "r:id=\"rId3\"/></sheets><calcPr calcId=\"125725\"/></workbook>");
+    // The extended properties name this program, with the fixed application version.
+    const std::string app = partOf(out, "docProps/app.xml");
+    EXPECT_NE(app.find("<Application>Docuvane</Application><DocSecurity>0</DocSecurity>"), std::string::npos) << app;
+    EXPECT_NE(app.find("<vt:i4>3</vt:i4>"), std::string::npos) << app;
+    EXPECT_NE(app.find("<HyperlinksChanged>false</HyperlinksChanged><AppVersion>12.0000</AppVersion></Properties>"),
+              std::string::npos)
+        << app;
 }
 
 TEST(SpreadsheetConversion, AllPagesInOneSheet) {
@@ -160,8 +176,9 @@ TEST(SpreadsheetConversion, AllPagesInOneSheet) {
     EXPECT_EQ(got.find("Sheet 2"), std::string::npos);
 }
 
-// LibreOffice opens the workbook and shows each cell as the page showed it: numbers in their
-// formats, texts that only look like numbers as they were.
+// LibreOffice opens the workbook and shows each cell: numbers in their formats (a plain number in
+// the general format, a percentage with decimals in two), texts that only look like numbers as they
+// were.
 TEST(SpreadsheetConversion, LibreOfficeShowsTheCellsAsThePageDid) {
     if (!kx::test::haveCommand("soffice")) {
         if (std::getenv("CI")) FAIL() << "LibreOffice (soffice) is not installed";
@@ -182,7 +199,7 @@ TEST(SpreadsheetConversion, LibreOfficeShowsTheCellsAsThePageDid) {
     const std::optional<std::string> shown = kx::readFile(kx::pathJoin(folder, "shown.csv"));
     ASSERT_TRUE(shown) << "LibreOffice did not open the workbook:\n" << log;
     // The filter quotes every text cell, so numbers are the cells written bare.
-    EXPECT_EQ(*shown, "\"Item\",\"Qty\",\"Price\"\n\"Tea \"\"green\"\" 1\",21,3.50\n\"Cake, lemon\",\"1,200\",12.5%\n"
+    EXPECT_EQ(*shown, "\"Item\",\"Qty\",\"Price\"\n\"Tea \"\"green\"\" 1\",21,3.5\n\"Cake, lemon\",\"1,200\",12.50%\n"
                       "\"Code\",\"00123\",(4.00)\n");
 }
 
