@@ -17,7 +17,7 @@
 #include "docx/model/KXDocxRunTextBox.h"
 #include "docx/model/KXDocxRunTextPath.h"
 #include "docx/model/KXDocxTextBoxInfo.h"
-#include "docx/page/KXDocxPageSection.h"
+#include "docx/page/layout/KXDocxPageSection.h"
 #include "pdf/KXPDFOutLineManager.h"
 #include "platform/Geometry.h"
 

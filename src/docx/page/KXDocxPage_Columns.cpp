@@ -7,8 +7,8 @@
 
 #include "docx/model/KXDocxManager.h"
 #include "docx/model/KXDocxUtilities.h"
-#include "docx/page/KXDocxBands_p.h"
 #include "docx/page/KXDocxPage.h"
+#include "docx/page/layout/KXDocxBands.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxPage.h"
-#include "docx/page/KXDocxTable.h"
-#include "docx/page/KXDocxTableArea.h"
-#include "docx/page/KXDocxTableManager.h"
+#include "docx/page/layout/KXDocxTable.h"
+#include "docx/page/layout/KXDocxTableArea.h"
+#include "docx/page/layout/KXDocxTableManager.h"
 
 namespace {
 

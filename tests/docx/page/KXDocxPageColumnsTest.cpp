@@ -6,7 +6,7 @@
 
 #include "docx/model/DocxModelFixtures.h"
 #include "docx/page/KXDocxPage.h"
-#include "docx/page/KXDocxTable.h"
+#include "docx/page/layout/KXDocxTable.h"
 
 using kx::test::makeRun;
 using kx::test::RunSpec;
