@@ -1,14 +1,14 @@
-#include "flowtext/FlowExporter_p.h"
+#include "flowtext/FlowExporter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
 
 #include "docx/model/KXDocxUtilities.h"
+#include "flowtext/FlowReadingFrame_p.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
-#include "flowtext/FlowReadingFrame_p.h"
 #include "pdf/state/KXPDFRenderState.h"
 #include "platform/Unicode.h"
 

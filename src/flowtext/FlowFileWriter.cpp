@@ -1,4 +1,4 @@
-#include "flowtext/FlowFileWriter_p.h"
+#include "flowtext/FlowFileWriter.h"
 
 #include "platform/Unicode.h"
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
-#include "flowtext/FlowParagraph_p.h"
-#include "flowtext/FlowRun_p.h"
+#include "flowtext/FlowParagraph.h"
+#include "flowtext/FlowRun.h"
 
 namespace kx::detail {
 

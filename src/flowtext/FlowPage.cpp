@@ -1,4 +1,4 @@
-#include "flowtext/FlowPage_p.h"
+#include "flowtext/FlowPage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "flowtext/FlowParagraph_p.h"
+#include "flowtext/FlowParagraph.h"
 
 #include <algorithm>
 #include <cmath>

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "flowtext/FlowRun_p.h"
+#include "flowtext/FlowRun.h"
 #include "platform/Geometry.h"
 
 namespace kx::detail {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "flowtext/FlowDocument_p.h"
+#include "flowtext/FlowDocument.h"
 #include "flowtext/KXHTMLFileWriter.h"
 #include "flowtext/KXHTMLPage.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "flowtext/FlowFileWriter_p.h"
+#include "flowtext/FlowFileWriter.h"
 
 class KXHTMLFileWriter : public kx::detail::FlowFileWriter {
 public:

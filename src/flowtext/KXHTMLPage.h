@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "flowtext/FlowPage_p.h"
+#include "flowtext/FlowPage.h"
 #include "flowtext/KXHTMLFileWriter.h"
 
 class KXHTMLPage : public kx::detail::FlowPage {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "flowtext/FlowFileWriter_p.h"
+#include "flowtext/FlowFileWriter.h"
 
 class KXRTFFileWriter : public kx::detail::FlowFileWriter {
 public:

@@ -2,7 +2,7 @@
 // The RTF exporter: the text of every page in reading order, written through a KXRTFDocuvane.
 // Bold also comes from the fill-and-stroke render modes, italic from a slanted text transform.
 
-#include "flowtext/FlowExporter_p.h"
+#include "flowtext/FlowExporter.h"
 #include "flowtext/KXRTFDocuvane.h"
 
 class KXRTFPDFExporter : public kx::detail::FlowExporter {

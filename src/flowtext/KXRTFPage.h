@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "flowtext/FlowPage_p.h"
+#include "flowtext/FlowPage.h"
 #include "flowtext/KXRTFFileWriter.h"
 
 class KXRTFPage : public kx::detail::FlowPage {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "flowtext/FlowFileWriter_p.h"
+#include "flowtext/FlowFileWriter.h"
 
 class KXTextFileWriter : public kx::detail::FlowFileWriter {
 public:

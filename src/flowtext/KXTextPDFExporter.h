@@ -2,7 +2,7 @@
 // The plain text exporter: the text of every page in reading order, written through a KXTextWriter.
 // Bold and italic come from the font only.
 
-#include "flowtext/FlowExporter_p.h"
+#include "flowtext/FlowExporter.h"
 #include "flowtext/KXTextWriter.h"
 
 class KXTextPDFExporter : public kx::detail::FlowExporter {

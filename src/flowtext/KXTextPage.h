@@ -2,7 +2,7 @@
 // The flow page of the plain-text output: paragraphs on one baseline joined by the indentation,
 // the others each on a line of its own, the text of the runs as it was shown.
 
-#include "flowtext/FlowPage_p.h"
+#include "flowtext/FlowPage.h"
 #include "flowtext/KXTextFileWriter.h"
 
 class KXTextPage : public kx::detail::FlowPage {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "flowtext/FlowDocument_p.h"
+#include "flowtext/FlowDocument.h"
 #include "flowtext/KXTextFileWriter.h"
 #include "flowtext/KXTextPage.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FlowTestRuns.h"
-#include "flowtext/FlowParagraph_p.h"
+#include "flowtext/FlowParagraph.h"
 #include "flowtext/KXHTMLPage.h"
 #include "flowtext/KXHTMLState.h"
 #include "flowtext/KXRTFPage.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "docx/model/KXDocxUtilities.h"
-#include "flowtext/FlowParagraph_p.h"
-#include "flowtext/FlowRun_p.h"
+#include "flowtext/FlowParagraph.h"
+#include "flowtext/FlowRun.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"

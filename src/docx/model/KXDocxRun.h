@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
-#include "docx/model/KXDocxSort_p.h"
+#include "docx/model/KXDocxSort.h"
 #include "docx/model/KXDocxWriterObject.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"

@@ -9,7 +9,7 @@
 #include <unordered_set>
 
 #include "docx/model/KXDocxRunPath.h"
-#include "docx/model/KXDocxSort_p.h"
+#include "docx/model/KXDocxSort.h"
 #include "docx/model/KXDocxUtilities.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "pdf/color/CIEPoints_p.h"
+#include "pdf/color/CIEPoints.h"
 
 #include "pdf/color/KXPDFColorSpace_p.h"
 

@@ -2,7 +2,7 @@
 // CalGray: a gray calibrated by white point, black point and gamma. Colours convert like DeviceGray;
 // the calibration is kept for whoever builds a calibrated space from it.
 
-#include "pdf/color/CIEPoints_p.h"
+#include "pdf/color/CIEPoints.h"
 #include "pdf/color/KXPDFColorSpace.h"
 
 class KXPDFCalGrayColorSpace : public KXPDFColorSpace, public kx::detail::CIEPoints {

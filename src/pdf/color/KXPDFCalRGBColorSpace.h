@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "pdf/color/CIEPoints_p.h"
+#include "pdf/color/CIEPoints.h"
 #include "pdf/color/KXPDFColorSpace.h"
 
 class KXPDFCalRGBColorSpace : public KXPDFColorSpace, public kx::detail::CIEPoints {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "pdf/color/TintedColorSpace_p.h"
+#include "pdf/color/TintedColorSpace.h"
 
 class KXPDFDeviceNColorSpace : public kx::detail::TintedColorSpace {
 public:

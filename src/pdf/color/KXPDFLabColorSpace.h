@@ -3,7 +3,7 @@
 // XYZ through the sRGB primaries, scaled per channel so that the white point is full intensity, with
 // a square root in place of the sRGB curve.
 
-#include "pdf/color/CIEPoints_p.h"
+#include "pdf/color/CIEPoints.h"
 #include "pdf/color/KXPDFColorSpace.h"
 
 class KXPDFLabColorSpace : public KXPDFColorSpace, public kx::detail::CIEPoints {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "pdf/color/TintedColorSpace_p.h"
+#include "pdf/color/TintedColorSpace.h"
 
 class KXPDFSeparationColorSpace : public kx::detail::TintedColorSpace {
 public:

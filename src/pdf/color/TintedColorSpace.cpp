@@ -1,4 +1,4 @@
-#include "pdf/color/TintedColorSpace_p.h"
+#include "pdf/color/TintedColorSpace.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "pdf/function/KXPDFFunction.h"
-#include "pdf/function/PostScriptCalculator_p.h"
+#include "pdf/function/PostScriptCalculator.h"
 
 class KXPDFPostScriptFunction : public KXPDFFunction {
 public:

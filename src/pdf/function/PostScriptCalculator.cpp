@@ -1,4 +1,4 @@
-#include "pdf/function/PostScriptCalculator_p.h"
+#include "pdf/function/PostScriptCalculator.h"
 
 #include <charconv>
 #include <cmath>

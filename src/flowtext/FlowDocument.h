@@ -7,8 +7,8 @@
 #include <string>
 
 #include "capture/CaptureDocument.h"
-#include "flowtext/FlowFileWriter_p.h"
-#include "flowtext/FlowPage_p.h"
+#include "flowtext/FlowFileWriter.h"
+#include "flowtext/FlowPage.h"
 #include "platform/Geometry.h"
 
 namespace kx::detail {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
-#include "flowtext/FlowRun_p.h"
+#include "flowtext/FlowRun.h"
 
 namespace kx::detail {
 

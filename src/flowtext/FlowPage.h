@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "docx/model/KXDocxPropertyRecords.h"
-#include "flowtext/FlowFileWriter_p.h"
-#include "flowtext/FlowParagraph_p.h"
-#include "flowtext/FlowRun_p.h"
+#include "flowtext/FlowFileWriter.h"
+#include "flowtext/FlowParagraph.h"
+#include "flowtext/FlowRun.h"
 #include "platform/Geometry.h"
 
 namespace kx::detail {

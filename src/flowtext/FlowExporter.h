@@ -13,7 +13,7 @@
 #include "capture/PageCapture.h"
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "docx/model/KXDocxTextPathInfo.h"
-#include "flowtext/FlowDocument_p.h"
+#include "flowtext/FlowDocument.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"
 

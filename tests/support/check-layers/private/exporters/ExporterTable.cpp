@@ -1,0 +1,1 @@
+#include "flowtext/FlowText.h"

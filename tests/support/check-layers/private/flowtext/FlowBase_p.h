@@ -1,0 +1,3 @@
+#pragma once
+// A base that stays private to its folder.
+struct FlowBase {};
