@@ -10,13 +10,25 @@
 
 namespace {
 
+// A line shorter than this is a tick or a dash; an area made mostly of them is no table.
 constexpr float kShortLine = 5.1f;
+// Grid points closer than this across are on one row (one column): the rules of one row are seldom
+// drawn more than a few points apart.
 constexpr float kSameRow = 5.1f;
+// Areas closer than this belong to one table: the gap between two drawn boxes of one grid.
 constexpr double kClusterDistance = 5.1;
+// A curve or a free line of the area crossing more than this share of its width or height draws a
+// chart over the grid, not a cell's content.
 constexpr double kChartReach = 0.45;
+// Filled bars starting together and shorter than this share of the area are the bars of a chart;
+// the filled rules of a table run (nearly) across it.
 constexpr double kChartBarShare = 0.75;
+// Only lines longer than this are weighed as a chart's bars or axes: shorter ones are ticks.
 constexpr float kChartLine = 15.1f;
+// A filled path at most this wide or high is a rule drawn as a fill, not a cell's shading.
 constexpr double kShadingPath = 3.0;
+// A nested table belongs to the cell holding a point just inside its top left corner, clear of the
+// rules it shares with that cell.
 constexpr double kNestedCorner = 2.0;
 
 double areaOf(const kx::Rect& r) { return r.isNull() ? 0 : r.width() * r.height(); }

@@ -14,10 +14,17 @@
 
 namespace {
 
+// Ends (and boxes) within this of one another touch: the joins of drawn rules miss by a stroke's width.
 constexpr float kTouch = 3.1f;
+// Parallel lines closer than this across are strokes of one rule (a double or a thick rule), and a
+// line reaching within this of a frame reaches it.
 constexpr float kNear = 8.1f;
+// A group of parallel strokes stays thinner than this across, and its strokes lie within this of one
+// another along: beyond it they are separate rules.
 constexpr float kThick = 15.1f;
+// Ends differing by no more than this across are level: rounding in the content stream, not a slant.
 constexpr float kSameLine = 0.25f;
+// The distance reported when no line is found: farther than any page.
 constexpr double kNoDistance = 99999;
 
 float fx(const kx::Point& p) { return static_cast<float>(p.x); }
@@ -32,6 +39,7 @@ bool within(const kx::Point& a, const kx::Point& b, float t) {
 // allocation per item) finds the repeats without comparing every pair.
 template <class T>
 void appendUniqueOf(std::vector<std::shared_ptr<T>>& to, const std::vector<const std::shared_ptr<T>*>& from) {
+    // Up to this many, comparing every pair costs less than building the table.
     constexpr size_t kFew = 32;
     if (to.size() + from.size() <= kFew) {
         for (const std::shared_ptr<T>* item : from)
@@ -275,8 +283,11 @@ public:
     }
 
 private:
+    // The side of a cell in points: about two rows of a table (see the constructor).
     static constexpr double kCell = 32;
+    // The most cells along a side, so that the grid stays small however far the lines spread.
     static constexpr size_t kMaxCells = 256;
+    // The mark of a line not yet seen for any line.
     static constexpr size_t kNever = static_cast<size_t>(-1);
 
     // A rule across the whole grid, two cells thick, is still filed.

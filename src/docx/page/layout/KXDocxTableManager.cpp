@@ -12,11 +12,20 @@
 
 namespace {
 
+// A stroke wider than this paints a bar or a block, not the rule of a table.
 constexpr double kMaxStrokeWeight = 6.25;
+// How far a point may lie from a line, or beyond its end, and still be on it: drawn tables leave
+// their rules short of one another or overshooting by up to about this much.
 constexpr double kOnLine = 15.1;
+// The lengthening of every segment before the crossings are scanned, so that a rule stopping short
+// of the one it meets still crosses it (about the reach of kOnLine).
 constexpr int kScanTolerance = 15;
+// A piece of a path no longer than this is a dot or a joint, not a line of the table.
 constexpr double kLeastPiece = 1.0;
+// The least overlap that lays a line along a cell's edge: the next edge's line, meeting this one end
+// to end, overlaps it by a point or two at the joint.
 constexpr double kLeastOverlap = 2.0;
+// The section's page borders are measured from the page edge (written as offsetFrom "page").
 constexpr int kPageBorderFound = 2;
 
 double area(const kx::Rect& r) { return r.width() * r.height(); }
