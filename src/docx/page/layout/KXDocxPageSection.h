@@ -148,9 +148,9 @@ public:
     // then its lines down to 0.9 of the font size; with isSave the paragraph changes.
     static bool BorrowParagraph(KXDocxParagraph& paragraph, double ySpace, bool afterFirst, bool isSave);
     // Adds the space before the first (beforeLine) or after the last paragraph of every column.
-    static bool GiveYSpaceToParagraphColumArray(double ySpace, bool beforeLine,
+    static bool GiveYSpaceToParagraphColumnArray(double ySpace, bool beforeLine,
                                                 const std::vector<KXDocxWriterObjectArray>* columns);
-    static bool GiveYSpaceToParagraphColum(double ySpace, bool beforeLine, const KXDocxWriterObjectArray& column);
+    static bool GiveYSpaceToParagraphColumn(double ySpace, bool beforeLine, const KXDocxWriterObjectArray& column);
 
     KXDocxPage* superPage() const { return superPage_; }
     void setSuperPage(KXDocxPage* page) { superPage_ = page; }

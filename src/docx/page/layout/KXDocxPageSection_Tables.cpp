@@ -168,7 +168,7 @@ KXDocxWriterObjectArray KXDocxPageSection::CreateParagraphsAndTables(
                 M = kSlack;
             } else if (T <= kSmallGap) {
                 M = T;
-            } else if (cursor == top && T < fontSize && GiveYSpaceToParagraphColumArray(T, false, array0)) {
+            } else if (cursor == top && T < fontSize && GiveYSpaceToParagraphColumnArray(T, false, array0)) {
                 M = 0;
             } else {
                 blanksOf(T, top);
@@ -184,7 +184,7 @@ KXDocxWriterObjectArray KXDocxPageSection::CreateParagraphsAndTables(
                 const double room = bottom - (b.origin.y + b.size.height);
                 if (room <= kSmallGap) {
                     N = room;
-                } else if (!(room < fontSize && GiveYSpaceToParagraphColumArray(room, true, arrayN))) {
+                } else if (!(room < fontSize && GiveYSpaceToParagraphColumnArray(room, true, arrayN))) {
                     blanksOf(room, b.origin.y + b.size.height);
                 }
                 cursor = bottom;
@@ -264,15 +264,16 @@ bool KXDocxPageSection::BorrowParagraph(KXDocxParagraph& paragraph, double ySpac
     return lends;
 }
 
-bool KXDocxPageSection::GiveYSpaceToParagraphColumArray(double ySpace, bool beforeLine,
+bool KXDocxPageSection::GiveYSpaceToParagraphColumnArray(double ySpace, bool beforeLine,
                                                         const std::vector<KXDocxWriterObjectArray>* columns) {
     if (ySpace < 0 || !columns) return false;
     bool taken = false;
-    for (const auto& column : *columns) taken = GiveYSpaceToParagraphColum(ySpace, beforeLine, column) || taken;
+    for (const auto& column : *columns) taken = GiveYSpaceToParagraphColumn(ySpace, beforeLine, column) || taken;
     return taken;
 }
 
-bool KXDocxPageSection::GiveYSpaceToParagraphColum(double ySpace, bool beforeLine, const KXDocxWriterObjectArray& column) {
+bool KXDocxPageSection::GiveYSpaceToParagraphColumn(double ySpace, bool beforeLine,
+                                                    const KXDocxWriterObjectArray& column) {
     if (ySpace < 0) return false;
     std::vector<std::shared_ptr<KXDocxParagraph>> paragraphs = paragraphsOf(column);
     if (paragraphs.empty()) return false;
