@@ -288,7 +288,7 @@ TEST(KXDocxParagraph, TheFirstWordOfARunWithoutTextHasNoShareOfItsSpacing) {
 // The first word is the first piece the whole first line cuts into, also where a line cut into
 // characters holds a character that takes in a space (a prefixed sign before it, a mark after it).
 TEST(KXDocxParagraph, TheFirstWordIsTheFirstPieceOfTheWholeLine) {
-    for (const std::u16string text : {std::u16string(u"word and more"), std::u16string(u"\u0600 \u0301x"),
+    for (const std::u16string& text : {std::u16string(u"word and more"), std::u16string(u"\u0600 \u0301x"),
                                       std::u16string(u"\u4e2d \u6587"), std::u16string(u"  lead")}) {
         auto p = KXDocxParagraph::initWithLineArray({makeLine({word(text, 100, 0)})});
         const std::vector<std::u16string> pieces = KXConverterUtilities::ComponentsSeparatedByWords(text);

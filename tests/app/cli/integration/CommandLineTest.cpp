@@ -295,8 +295,9 @@ TEST(CommandLine, TheReadmeSampleConverts) {
     const std::string sample = pathJoin(test::sourceDir(), "examples/sample.pdf");
     ASSERT_TRUE(isRegularFile(sample));
     std::string sampleText;
-    if (test::haveCommand("pdftotext"))
+    if (test::haveCommand("pdftotext")) {
         ASSERT_EQ(test::runCommand("pdftotext -enc UTF-8 " + shellQuoted(sample) + " -", &sampleText), 0);
+    }
     const std::optional<std::string> validator = test::sharedTool("ooxml-validate");
     const bool validate = validator && test::haveCommand("xmllint");
 

@@ -177,7 +177,7 @@ TEST(DocxModelConversion, TextDrawnTwiceKeepsEachShowingWhole) {
     EXPECT_EQ(showings[wordsOf(title)], 4) << "the title and its shadow, the fake bold line twice\n" << all;
     EXPECT_EQ(showings[wordsOf(second)], 2) << all;
     EXPECT_EQ(showings[wordsOf("We will call all small fellows to tell the bell.")], 1) << all;
-    if (const int pages = pagesInLibreOffice(c.path)) EXPECT_EQ(pages, 1) << "the page stays one page";
+    if (const int pages = pagesInLibreOffice(c.path)) { EXPECT_EQ(pages, 1) << "the page stays one page"; }
 }
 
 // Text turned a quarter down the page, and a line upside down above a line upside down: LibreOffice
@@ -242,7 +242,7 @@ TEST(DocxModelConversion, TextInFontsNotInstalledKeepsItsWordsAndItsPage) {
     EXPECT_EQ(wordsOf(paragraphs.front()), wordsOf(line)) << paragraphs.front();
     if (!kx::FontCatalog::findFont("LiberationSerif")) GTEST_SKIP() << "Liberation Serif is not installed";
     EXPECT_NE(c.document.find("w:ascii=\"Times New Roman\""), std::string::npos);
-    if (const int pages = pagesInLibreOffice(c.path)) EXPECT_EQ(pages, 2);
+    if (const int pages = pagesInLibreOffice(c.path)) { EXPECT_EQ(pages, 2); }
 }
 
 // A picture turned a quarter, with words painted over it afterwards: the picture's frame is where

@@ -630,7 +630,7 @@ TEST(KXDocxPageSection, LinesBecomeParagraphsSpacedAsTheyStand) {
             auto p = std::dynamic_pointer_cast<KXDocxParagraph>(column[i]);
             ASSERT_TRUE(p);
             if (!p->isParagraphBlankText()) break;  // the second line
-            if (i == 1) EXPECT_DOUBLE_EQ(p->contentFrame().origin.y, 5 + 205 + 10 + c.after);
+            if (i == 1) { EXPECT_DOUBLE_EQ(p->contentFrame().origin.y, 5 + 205 + 10 + c.after); }
             blank += p->pProperty().spacing.line;
         }
         EXPECT_NEAR(blank, c.blank, 1e-4);
