@@ -6,9 +6,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "ObjectDoc.h"
 #include "pdf/KXCPDFUtilities.h"
 #include "pdf/KXPDFUtilities.h"
+#include "pdf/ObjectDoc.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 

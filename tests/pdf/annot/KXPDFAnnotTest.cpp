@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "AnnotFixture.h"
+#include "pdf/annot/AnnotFixture.h"
 #include "pdf/annot/KXPDFAnnotCircel.h"
 #include "pdf/annot/KXPDFAnnotFreeText.h"
 #include "pdf/annot/KXPDFAnnotHighlight.h"

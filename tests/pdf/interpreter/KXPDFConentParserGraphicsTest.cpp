@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "InterpreterTestSupport.h"
-#include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/color/KXPDFICCBasedColorSpace.h"
+#include "pdf/interpreter/InterpreterTestSupport.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
 #include "support/ICCFixtures.h"
 
 using namespace kx;

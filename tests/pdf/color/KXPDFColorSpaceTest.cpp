@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "ObjectDoc.h"
+#include "pdf/ObjectDoc.h"
 #include "pdf/color/KXPDFColorSpace.h"
 #include "pdf/color/KXPDFColorSpaceCollection.h"
 #include "pdf/color/KXPDFICCBasedColorSpace.h"

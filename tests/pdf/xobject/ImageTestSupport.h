@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "pdf/interpreter/KXPDFConentParser.h"
-#include "pdf/xobject/KXPDFImageXObject.h"
 #include "pdf/state/KXPDFRenderState.h"
+#include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
 #include "platform/pdf/PDFDocument.h"

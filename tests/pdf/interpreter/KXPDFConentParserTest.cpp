@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "InterpreterTestSupport.h"
-#include "pdf/color/KXPDFColorSpace.h"
-#include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/KXPDFUtilities.h"
+#include "pdf/color/KXPDFColorSpace.h"
+#include "pdf/interpreter/InterpreterTestSupport.h"
+#include "pdf/interpreter/KXPDFConentParser.h"
 
 using namespace kx;
 using kx::test::PDFBuilder;

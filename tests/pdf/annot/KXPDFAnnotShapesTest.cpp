@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "AnnotFixture.h"
+#include "pdf/annot/AnnotFixture.h"
 #include "pdf/annot/KXPDFAnnotCircel.h"
 #include "pdf/annot/KXPDFAnnotInk.h"
 #include "pdf/annot/KXPDFAnnotText.h"

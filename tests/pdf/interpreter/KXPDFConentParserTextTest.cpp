@@ -9,12 +9,12 @@
 #include <cmath>
 #include <optional>
 
-#include "InterpreterTestSupport.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
+#include "pdf/interpreter/InterpreterTestSupport.h"
 #include "pdf/state/KXPDFRenderState.h"
-#include "platform/FontCatalog.h"
 #include "platform/FileSystem.h"
+#include "platform/FontCatalog.h"
 #include "platform/FontProgram.h"
 #include "platform/Format.h"
 #include "platform/Unicode.h"

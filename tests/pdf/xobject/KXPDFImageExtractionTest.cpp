@@ -7,8 +7,8 @@
 #include <random>
 #include <lcms2.h>
 
-#include "ImageTestSupport.h"
 #include "pdf/KXPDFUtilities.h"
+#include "pdf/xobject/ImageTestSupport.h"
 #include "platform/FileSystem.h"
 #include "support/ImageFixtures.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ObjectDoc.h"
+#include "pdf/ObjectDoc.h"
 #include "pdf/annot/KXPDFBorderArray.h"
 #include "pdf/annot/KXPDFBorderBS.h"
 #include "pdf/annot/KXPDFBorderEffect.h"

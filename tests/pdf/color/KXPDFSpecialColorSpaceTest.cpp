@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ObjectDoc.h"
+#include "pdf/ObjectDoc.h"
 #include "pdf/color/KXPDFColorSpace.h"
 #include "pdf/color/KXPDFIndexedColorSpace.h"
 #include "pdf/color/KXPDFPatternColorSpace.h"

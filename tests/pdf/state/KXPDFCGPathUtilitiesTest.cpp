@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "util/KXGeometryStrings.h"
 #include "pdf/state/KXPDFCGPathUtilities.h"
 #include "support/TestSupport.h"
+#include "util/KXGeometryStrings.h"
 
 using namespace kx;
 

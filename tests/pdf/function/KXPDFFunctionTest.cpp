@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ObjectDoc.h"
+#include "pdf/ObjectDoc.h"
 #include "pdf/color/KXPDFColorSpaceCollection.h"
 #include "pdf/function/KXPDFFunction.h"
 

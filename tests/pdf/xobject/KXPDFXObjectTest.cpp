@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ImageTestSupport.h"
-#include "pdf/interpreter/KXPDFConentDrawer.h"
-#include "pdf/xobject/KXPDFFormXObject.h"
 #include "pdf/KXPDFUtilities.h"
+#include "pdf/interpreter/KXPDFConentDrawer.h"
+#include "pdf/xobject/ImageTestSupport.h"
+#include "pdf/xobject/KXPDFFormXObject.h"
 #include "pdf/xobject/KXPDFXObjectCollection.h"
 #include "platform/FileSystem.h"
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "AnnotFixture.h"
+#include "pdf/annot/AnnotFixture.h"
 #include "pdf/annot/KXPDFAnnotLine.h"
 
 using kx::PathElementType;

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "InterpreterTestSupport.h"
+#include "pdf/interpreter/InterpreterTestSupport.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "support/ICCFixtures.h"
 

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <string>
 
-#include "InterpreterTestSupport.h"
-#include "ObjectDoc.h"
+#include "pdf/ObjectDoc.h"
 #include "pdf/color/KXPDFColorSpace.h"
+#include "pdf/interpreter/InterpreterTestSupport.h"
 #include "pdf/interpreter/KXPDFConentDrawer.h"
 #include "pdf/shading/KXPDFPattern.h"
 #include "pdf/shading/KXPDFPatternCollection.h"

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "InterpreterTestSupport.h"
 #include "pdf/annot/KXPDFAnnot.h"
 #include "pdf/annot/KXPDFAnnotCollection.h"
+#include "pdf/interpreter/InterpreterTestSupport.h"
 
 using kx::test::PDFBuilder;
 

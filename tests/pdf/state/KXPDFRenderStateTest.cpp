@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "ObjectDoc.h"
-#include "pdf/state/KXPDFExtGState.h"
-#include "pdf/state/KXPDFExtGStateCollection.h"
+#include "pdf/ObjectDoc.h"
 #include "pdf/interpreter/KXPDFPropertiesCollection.h"
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
+#include "pdf/state/KXPDFExtGState.h"
+#include "pdf/state/KXPDFExtGStateCollection.h"
 
 using kx::test::ObjectDoc;
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "ObjectDoc.h"
+#include "pdf/ObjectDoc.h"
 #include "pdf/shading/KXPDFShading.h"
 #include "pdf/shading/KXPDFShadingAxial.h"
 #include "pdf/shading/KXPDFShadingCollection.h"
