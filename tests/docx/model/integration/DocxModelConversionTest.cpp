@@ -3,7 +3,8 @@
 // fake bold) keeps each showing whole, and double letters in small type are no duplicates; text
 // boxes of turned text where LibreOffice shows the text; text in fonts that are not installed
 // keeps its words and its page; a turned picture stays behind the words painted over it; a line
-// at the foot of a full page that LibreOffice sets wider does not push the page onto a second one.
+// at the foot of a full page that LibreOffice sets wider does not push the page onto a second one;
+// a line set condensed in an installed font keeps its words.
 
 #include <gtest/gtest.h>
 
@@ -284,4 +285,23 @@ TEST(DocxModelConversion, ALineAtTheFootOfAFullPageDoesNotSpillItOntoAnother) {
     const int pages = pagesInLibreOffice(c.path);
     if (!pages) GTEST_SKIP() << "LibreOffice or pdfinfo is missing";
     EXPECT_EQ(pages, 1);
+}
+
+// With fonts replaced, text in an installed font is measured in it, and the spacing carries the
+// difference from its place on the page: a line set condensed (horizontal scaling 70) keeps its
+// words. Its letters widened to the font's own widths would run over each other, and the line
+// would be cut into pieces with blanks inside the words.
+TEST(DocxModelConversion, ALineSetCondensedKeepsItsWords) {
+    if (!kx::FontCatalog::findFont("LiberationSans")) GTEST_SKIP() << "Liberation Sans is not installed";
+    const std::string condensed = "Condensed words set close together";
+    kx::test::PDFBuilder b;
+    b.addPage("BT /F1 12 Tf 70 Tz 72 700 Td (" + condensed + ") Tj ET\n",
+              "<< /Font << /F1 << /Type /Font /Subtype /TrueType /BaseFont /LiberationSans "
+              "/Encoding /WinAnsiEncoding >> >> >>");
+    const Conversion c = convert(kx::test::writeTemp("condensed-line.pdf", b.build()), "condensed-line");
+    ASSERT_FALSE(c.error) << c.error->failureReason;
+    EXPECT_NE(c.document.find("w:ascii=\"Liberation Sans\""), std::string::npos) << "measured in the installed font";
+    const std::vector<std::string> paragraphs = paragraphsOf(c.document);
+    ASSERT_EQ(paragraphs.size(), 1u) << c.document;
+    EXPECT_EQ(wordsOf(paragraphs[0]), wordsOf(condensed)) << paragraphs[0];
 }
