@@ -118,16 +118,21 @@ std::string wordByWord(const char* font, double size, double x, double y, const 
     return out;
 }
 
+// A red picture of 4 by 4 pixels in the document; its object number.
+int addRedPicture(kx::test::PDFBuilder& b) {
+    std::string red;
+    for (int i = 0; i < 16; ++i) red += "\xff\x00\x00";
+    return b.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                       red);
+}
+
 }  // namespace
 
 // A picture, text turned a quarter (a text box) and text at a slant (a text path), on two pages:
 // every shape's "#" type is defined by a shape type written before the shape.
 TEST(DocxModelConversion, EveryShapeTypeNamedIsDefinedBeforeUse) {
     kx::test::PDFBuilder b;
-    std::string red;
-    for (int i = 0; i < 16; ++i) red += "\xff\x00\x00";
-    const int image = b.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                                  "/BitsPerComponent 8", red);
+    const int image = addRedPicture(b);
     const std::string resources = kx::format("<< %s /XObject << /Im1 %d 0 R >> >>", kHelvetica.c_str(), image);
     const std::string content = "q 200 0 0 150 100 500 cm /Im1 Do Q\n"
                                 "BT /F1 12 Tf 72 400 Td (Plain text across the page) Tj ET\n"
@@ -252,10 +257,7 @@ TEST(DocxModelConversion, TextInFontsNotInstalledKeepsItsWordsAndItsPage) {
 // page, nothing would seem to lie over it, and it would be brought in front of the words.
 TEST(DocxModelConversion, ATurnedPictureStaysBehindTheWordsOverIt) {
     kx::test::PDFBuilder b;
-    std::string red;
-    for (int i = 0; i < 16; ++i) red += "\xff\x00\x00";
-    const int image = b.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                                  "/BitsPerComponent 8", red);
+    const int image = addRedPicture(b);
     b.addPage("q 0 200 -150 0 400 350 cm /Im1 Do Q\nBT /F1 14 Tf 270 420 Td (Words over the picture) Tj ET\n",
               kx::format("<< %s /XObject << /Im1 %d 0 R >> >>", kHelvetica.c_str(), image));
     const Conversion c = convert(kx::test::writeTemp("turned-picture.pdf", b.build()), "turned-picture");
