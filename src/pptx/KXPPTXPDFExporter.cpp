@@ -49,6 +49,8 @@ constexpr double kLineStepShare = 0.5;
 // thousand elements make some fifteen megabytes of slide.)
 constexpr std::size_t kMostFreeforms = 1000;
 constexpr std::size_t kMostPathElements = 50000;
+// The most pictures a slide holds: later ones are drawn into the picture of its paths.
+constexpr std::size_t kMostPictures = 500;
 // Pictures cut by a clip are drawn at this resolution; shadings and patterns at twice the points.
 constexpr double kClipDPI = 144.0;
 constexpr double kPictureScale = 2.0;
@@ -115,7 +117,7 @@ kx::CaptureDocument* KXPPTXPDFExporter::openDocument(const std::string& destPath
         destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
     document_->setBeforeSlideEnds([this] { placePathPicture(); });
     pathPicture_.reset();
-    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
+    freeformsOnSlide_ = pathElementsOnSlide_ = picturesOnSlide_ = 0;
     return document_.get();
 }
 
@@ -453,8 +455,22 @@ void KXPPTXPDFExporter::drawOnPathPicture(const kx::Path& displayPath, const KXP
     pathPicture_->drawPath(displayPath, paint);
 }
 
+bool KXPPTXPDFExporter::isCrowdedWithPictures(KXPPTXPage& slide) {
+    return picturesOnSlide_ >= kMostPictures && (pathPicture_ || startPathPicture(slide));
+}
+
+kx::ImageRef KXPPTXPDFExporter::pictureOfFile(const std::string& file) {
+    if (file != lastPictureFile_) {
+        lastPicture_ = kx::readImageFile(file);
+        lastPictureFile_ = file;
+    }
+    return lastPicture_;
+}
+
 void KXPPTXPDFExporter::placePathPicture() {
-    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
+    freeformsOnSlide_ = pathElementsOnSlide_ = picturesOnSlide_ = 0;
+    lastPicture_.reset();
+    lastPictureFile_.clear();
     if (!pathPicture_) return;
     std::unique_ptr<KXDocxPathCanvas> canvas = std::move(pathPicture_);
     KXPPTXPage* slide = currentSlide();
@@ -481,8 +497,19 @@ void KXPPTXPDFExporter::placePathPicture() {
 
 void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInfo& info) {
     KXPPTXPage* slide = currentSlide();
+    if (!slide) return;
+    if (isCrowdedWithPictures(*slide)) {
+        // Upright and unflipped, as the drawn pictures that come here are.
+        if (kx::ImageRef picture = pictureOfFile(file))
+            pathPicture_->drawImage(*picture,
+                                    kx::AffineTransform{info.displayWidth, 0, 0, -info.displayHeight, info.displayX,
+                                                        info.displayY + info.displayHeight},
+                                    info.opacity);
+        return;
+    }
     std::optional<std::string> id = pdfWriter() ? pdfWriter()->collectImageWithPath(file) : std::nullopt;
-    if (!slide || !id) return;
+    if (!id) return;
+    ++picturesOnSlide_;
     auto picture = std::make_unique<KXPPTXPicture>();
     KXPPTXImageInfo placed = info;
     placed.imageID = *id;
@@ -499,6 +526,11 @@ void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::share
     closeTextForPicture();
     const kx::AffineTransform t = paintTransform();
     KXPPTXImageInfo info(t, *state);
+    if (KXPPTXPage* slide = currentSlide(); slide && isCrowdedWithPictures(*slide)) {
+        if (kx::ImageRef picture = pictureOfFile(file))
+            pathPicture_->drawImage(*picture, t, info.opacity, &state->clipBezierPaths(), currentPageTransform());
+        return;
+    }
     if (!state->clipBezierPaths().empty()) {
         kx::ImageRef image = kx::readImageFile(file);
         if (!image) {
