@@ -41,9 +41,9 @@ constexpr int kMostBlanks = 200;
 // between the words of a tightly justified line (a fifth of the font size) does not.
 constexpr double kWordGapLeast = 1.0;
 constexpr double kWordGapShare = 0.1;
-// A string this far across the line from the last one, as a share of the taller of the two, is on
-// another line (a raised or lowered figure stays nearer).
-constexpr double kLineStepShare = 0.5;
+// A string whose baseline lies this far from the last one's, as a share of the taller of the two,
+// is on another line (a raised or lowered figure, half the type's height off at most, stays nearer).
+constexpr double kLineStepShare = 0.75;
 // The most freeforms a slide holds, and the most elements of their paths: beyond either, its paths
 // are one picture. (A thousand shapes is what a page of a document keeps as shapes too; fifty
 // thousand elements make some fifteen megabytes of slide.)
@@ -292,8 +292,11 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
             const KXPPTXRun* last = slide->cachedTextBoxLastParagraph().lastRunText();
             const char16_t end = last && !last->text.empty() ? last->text.back() : u' ';
             if (blanks == 0 && !text.empty() && !isBlank(text.front()) && !isBlank(end)) {
+                // Baseline to baseline (a raised figure's small type ends higher than the text's).
+                const kx::Point step{t.tx - nextCharTransform().tx, t.ty - nextCharTransform().ty};
+                const double rise = turned ? shift : step.y;
                 const bool nextLine =
-                    std::fabs(shift) >= kLineStepShare * std::max(height, nextCharCTMInfo().fontSize.height);
+                    std::fabs(rise) >= kLineStepShare * std::max(height, nextCharCTMInfo().fontSize.height);
                 if (nextLine ? !isHyphen(end) : separatesWords(gap, g.fontSize.width)) blanks = 1;
             }
             appendPPTXTextBox(std::u16string(static_cast<size_t>(blanks), u' ') + text, offset, blanks * space);

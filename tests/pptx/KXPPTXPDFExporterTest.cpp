@@ -264,6 +264,8 @@ TEST(KXPPTXPDFExporter, EveryGapBetweenWordsIsABlank) {
          "BT /F1 10 Tf 100 700 Td (exam-) Tj 27.8 -9.5 Td (ple) Tj ET", "(exam-ple)"},
         {"a raised figure stays on its line", "BT /F1 12 Tf 72 700 Td (mc) Tj /F1 7 Tf 4 Ts (2) Tj ET",
          "[m0 (mc) (2)]"},
+        {"and so does a raised mark before the next word",
+         "BT /F1 11 Tf 72 700 Td (tilaka ) Tj /F1 7 Tf 5 Ts (i) Tj /F1 11 Tf 0 Ts (or) Tj ET", "[m0 (tilaka ) (i) (or)]"},
     };
     for (const Case& c : cases) {
         kx::test::PDFBuilder pdf;
@@ -477,9 +479,13 @@ TEST(KXPPTXPDFExporter, CancelledConversionsLeaveNothing) {
     reader.setNumberOfPagesToConvert(1);
     reader.begainConvertPDF(out, document);
     reader.convertPDFPage(*document->page(1));
+    ASSERT_TRUE(reader.pdfWriter());
+    const std::string work = reader.pdfWriter()->savedWorkFolder();
+    EXPECT_TRUE(kx::fileExists(work));
     reader.cancelConvertPDF();
     reader.cleanConvertPDF();
     EXPECT_FALSE(kx::fileExists(out));
+    EXPECT_FALSE(kx::fileExists(work)) << "the work folder of the package stays behind";
 }
 
 namespace {
