@@ -204,13 +204,17 @@ TEST(KXPPTXPDFExporter, TextGathersIntoBoxesParagraphsAndRuns) {
         // Text running down the page turns the other way in PDF space; its lines follow to the left.
         // Text turned a quarter is measured along and across its own lines: each line of a
         // paragraph starts where the first did (measured across the slide, the margins would climb
-        // line by line), and a line drawn on the far side of the last one is not the next line.
+        // line by line), a kern is not taken for a step back to a new line (the space measured
+        // across the slide has no width), and a line drawn on the far side of the last one is not
+        // the next line.
         {"turned text keeps its lines in one box",
          shown(300, 600, -90, "down") + shown(286, 600, -90, "next"),
          "box 90 at 309,192: [m0 (down)] [m0 (next)]"},
         {"upward lines all start where the first did",
          shown(300, 300, 90, "one") + shown(314, 300, 90, "two") + shown(328, 300, 90, "three"),
          "box 270 at 291,492: [m0 (one)] [m0 (two)] [m0 (three)]"},
+        {"kerned letters of turned text are one word", "BT /F1 12 Tf 0 -1 1 0 300 600 Tm [(A) 80 (VATAR)] TJ ET\n",
+         "box 90 at 309,192: [m0 (AVATAR)]"},
         {"downward lines drawn last first are two boxes",
          shown(286, 600, -90, "second") + shown(300, 600, -90, "first"),
          "box 90 at 295,192: [m0 (second)]\nbox 90 at 309,192: [m0 (first)]"},
