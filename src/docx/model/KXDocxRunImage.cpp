@@ -9,6 +9,7 @@
 #include <map>
 
 #include "docx/model/KXDocxUtilities.h"
+#include "docx/model/KXDocxVMLShapeTypes.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/BitmapContext.h"
@@ -252,8 +253,12 @@ void KXDocxRunImage::_writeImage2006(XMLFileWriter& writer) const {
     style += kx::format("mso-position-vertical-relative:%s", "page");
 
     writer.writeStartElementWithNamespace(W, "pict");
+    // The picture frame's type is defined once in the part, before the first picture: a reader
+    // that does not know it draws each picture with a black outline on a white fill.
+    const std::string type =
+        KXDocxVMLShapeTypes::sharedInstance().writeShapeTypeIfNeed(writer, KXDocxVMLShapeTypes::Kind::PictureFrame);
     writer.writeStartElementWithNamespace(V, "shape");
-    writer.writeAttribute("type", "#_x0000_t75");
+    writer.writeAttribute("type", type);
     writer.writeAttribute("style", style);
     writer.writeStartElementWithNamespace(V, "imagedata");
     writer.writeAttributeWithNamespace(R, "id", runImageID_);

@@ -2,16 +2,14 @@
 // that carries the path and a shape placed absolutely on the page with its fill, stroke, opacity
 // and dash.
 //
-// VML lengths: the path and the shape's coordinate space are in twentieths of a point, with the
-// page's origin, so that a path point (x, y) in points is written as (20x, 20y). The shape's box is
-// the run's frame grown by one point on every side (room for the stroke), and its coordinate
-// origin and size are that same box in twentieths: path coordinates land where they are on the
-// page, unstretched. Opacities are VML fixed-point fractions (alpha × 65792, with an "f").
+// VML lengths: the path and the coordinate space are in twentieths of a point, with the page's
+// origin, so that a path point (x, y) in points is written as (20x, 20y); the coordinate origin
+// and size are the run's frame. The shape's box is that frame grown by one point on every side.
+// Opacities are VML fixed-point fractions (alpha × 65792, with an "f").
 
 #include <algorithm>
 #include <cmath>
 
-#include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxRunPath.h"
 #include "docx/model/KXDocxPictRun_p.h"
 #include "docx/model/KXDocxUtilities.h"
@@ -90,65 +88,60 @@ void KXDocxRunPath::_writePath2006(XMLFileWriter& writer) {
     if (!pictInfo_) pictInfo_.emplace();
     KXDocxPathInfo& i = *pictInfo_;
 
-    // A filled bar thinner than a point is written as a line through its middle, as thick as the bar.
+    // A filled bar thinner than a point is written as a line along its edge, as thick as the bar.
     kx::Path path = runCGPath_;
     if (i.filled() && !i.stroked() && (i.displayWidth < 1.0 || i.displayHeight < 1.0)) {
         path = kx::Path();
+        path.moveTo({i.displayX, i.displayY});
         if (i.displayWidth < 1.0) {
-            const double x = i.displayX + i.displayWidth / 2;
-            path.moveTo({x, i.displayY});
-            path.lineTo({x, i.displayY + i.displayHeight});
+            path.lineTo({i.displayX, i.displayY + i.displayHeight});
             i.setStrokeweight(i.displayWidth);
         } else {
-            const double y = i.displayY + i.displayHeight / 2;
-            path.moveTo({i.displayX, y});
-            path.lineTo({i.displayX + i.displayWidth, y});
+            path.lineTo({i.displayX + i.displayWidth, i.displayY});
             i.setStrokeweight(i.displayHeight);
         }
         i.setStroked(true);
         i.setFilled(false);
-        i.setStrokeAlpha(i.fillAlpha());
         i.setStrokecolor(i.fillcolor());
     }
-    if (i.stroked()) {
-        i.displayWidth = std::max(i.displayWidth, i.strokeweight());
-        i.displayHeight = std::max(i.displayHeight, i.strokeweight());
-    }
-    const double left = kx::finiteOr(i.displayX) - 1.0, top = kx::finiteOr(i.displayY) - 1.0;
-    const double width = std::max(kx::finiteOr(i.displayWidth), 0.0) + 2.0;
-    const double height = std::max(kx::finiteOr(i.displayHeight), 0.0) + 2.0;
 
-    // Shape ids name one shape in the whole document part.
-    const std::string typeID = kx::format("Shape%llu", static_cast<unsigned long long>(
-                                                           KXDocxCounters::sharedInstance().nextVMLShapeIndex()));
-    const std::string coordOrigin = twips(left) + "," + twips(top), coordSize = twips(width) + "," + twips(height);
+    // The type's coordinate space is the run's frame in twentieths of a point: path points are
+    // written where they are on the page.
+    const std::string typeID = kx::format("Shape%llu", static_cast<unsigned long long>(pdfScanIndex()));
+    const std::string coordOrigin = twips(i.displayX) + "," + twips(i.displayY);
+    const std::string coordSize = twips(i.displayWidth) + "," + twips(i.displayHeight);
     const std::string pathText = VMLPathString(path);
-    // The type is a free form (100): a preset number would draw its preset shape (12 is a star)
-    // wherever the path is not read from the type.
     writer.writeStartElementWithNamespace(V, "shapetype");
     writer.writeAttribute("id", typeID);
     writer.writeAttribute("coordorigin", coordOrigin);
     writer.writeAttribute("coordsize", coordSize);
-    writer.writeAttribute("o:spt", "100");
+    writer.writeAttribute("o:spt", "12");
     writer.writeAttribute("path", pathText);
     writer.writeStartElementWithNamespace(V, "stroke");
     writer.writeAttribute("joinstyle", "miter");
     writer.writeEndElement();
     writer.writeEndElement();
 
-    // The shape carries its own path and coordinate space too: not every reader takes them from
-    // the type.
     writer.writeStartElementWithNamespace(V, "shape");
     writer.writeAttribute("id", "WS_" + typeID);
-    writer.writeAttribute("type", "#" + typeID);
+    writer.writeAttribute("type", typeID);
+    // The shape repeats the path and coordinate space of its type: LibreOffice takes neither from
+    // the type, and draws the type's preset (12, a star) or nothing at all in place of the path.
     writer.writeAttribute("coordorigin", coordOrigin);
     writer.writeAttribute("coordsize", coordSize);
     writer.writeAttribute("path", pathText);
+    if (i.stroked()) {
+        i.displayWidth = std::max(i.displayWidth, i.strokeweight());
+        i.displayHeight = std::max(i.displayHeight, i.strokeweight());
+    }
+    // The shape's box is one point larger than the run on every side.
     writer.writeAttribute(
-        "style", kx::format("position:absolute;left:0;text-align:left;margin-left:%0.2fpt;margin-top:%0.2fpt;"
-                            "width:%0.2fpt;height:%0.2fpt;mso-position-horizontal-relative:page;"
-                            "mso-position-vertical-relative:page;z-index:%lld",
-                            left, top, width, height, static_cast<long long>(pictZIndex())));
+        "style", kx::format("position:%s;left:%0.0f;text-align:%s;margin-left:%0.2fpt;margin-top:%0.2fpt;"
+                            "width:%0.2fpt;height:%0.2fpt;mso-position-horizontal-relative:%s;"
+                            "mso-position-vertical-relative:%s;z-index:%lld",
+                            "absolute", 0.0, "left", kx::finiteOr(i.displayX) - 1.0, kx::finiteOr(i.displayY) - 1.0,
+                            kx::finiteOr(i.displayWidth) + 2.0, kx::finiteOr(i.displayHeight) + 2.0, "page", "page",
+                            static_cast<long long>(pictZIndex())));
     writer.writeAttribute("filled", i.filled() ? "t" : "f");
     if (i.filled()) writer.writeAttribute("fillcolor", i.fillcolorString().value_or("#000000"));
     writer.writeAttribute("stroked", i.stroked() ? "t" : "f");
@@ -158,26 +151,35 @@ void KXDocxRunPath::_writePath2006(XMLFileWriter& writer) {
         writer.writeAttribute("strokecolor", i.strokecolorString().value_or("#000000"));
     }
 
-    writer.writeStartElementWithNamespace(V, "fill");
     if (i.filled()) {
+        writer.writeStartElementWithNamespace(V, "fill");
         writer.writeAttribute("type", "solid");
-        if (i.fillAlpha() < 1.0f) writer.writeAttribute("opacity", opacity(i.fillAlpha()));
+        writer.writeEndElement();
+        if (i.fillAlpha() < 1.0f) {
+            writer.writeStartElementWithNamespace(V, "fill");
+            writer.writeAttribute("opacity", opacity(i.fillAlpha()));
+            writer.writeEndElement();
+        }
     } else {
+        writer.writeStartElementWithNamespace(V, "fill");
         writer.writeAttribute("opacity", "0");
+        writer.writeEndElement();
     }
-    writer.writeEndElement();
     if (i.stroked()) {
-        const std::optional<std::string_view> dash =
-            KXDocxDashStyleForDashArray(i.strokeDashPattern(), std::max(i.strokeweight(), 0.01));
-        if (i.strokeAlpha() < 1.0f || dash) {
+        if (i.strokeAlpha() < 1.0f) {
             writer.writeStartElementWithNamespace(V, "stroke");
-            if (i.strokeAlpha() < 1.0f) writer.writeAttribute("opacity", opacity(i.strokeAlpha()));
-            // VML's dash style names are lower case ("longdash"); readers match them as written.
-            if (dash) writer.writeAttribute("dashstyle", kx::asciiLower(*dash));
+            writer.writeAttribute("opacity", opacity(i.strokeAlpha()));
+            writer.writeEndElement();
+        }
+        if (const std::optional<std::string_view> dash =
+                KXDocxDashStyleForDashArray(i.strokeDashPattern(), i.strokeweight())) {
+            writer.writeStartElementWithNamespace(V, "stroke");
+            writer.writeAttribute("dashstyle", *dash);
+            if (i.strokeDashPhase() > 0) writer.writeAttribute("dashPhase", i.strokeDashPhaseString());
             writer.writeEndElement();
         }
     }
-    // The wrapping belongs to the shape (w:pict takes only VML and Office drawing elements).
+    // The wrapping stays inside the shape: "w:pict" takes only VML and Office drawing elements.
     writer.writeStartElementWithNamespace(W10, "wrap");
     writer.writeAttribute("type", "none");
     writer.writeEndElement();

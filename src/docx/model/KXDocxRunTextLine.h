@@ -120,6 +120,11 @@ public:
     static bool IsRunLineArrayPDFTextIndexContinuous(const KXDocxRunTextLineArray& lines);
     // Whether two neighbours (in x order) overlap by more than half a character width.
     static bool HaveXOverlapRunTextArray(const KXDocxRunTextArray& runs);
+    // Text drawn twice over itself (a shadow beside a title, a fake bold offset by more than a
+    // duplicate): the runs of one row in reading order, cut wherever the reading goes back over
+    // text it has shown, more than half a run deep. When every showing holds text that the
+    // longest one holds too, one array per showing; else the runs alone, as given.
+    static std::vector<KXDocxRunTextArray> SplitRunTextArrayDrawnTwice(const KXDocxRunTextArray& runs);
     // The first run and every later run that duplicates it; the caller keeps only the first.
     static KXDocxRunTextArray FindDuplicateRunTexts(const KXDocxRunTextArray& runs);
 

@@ -7,6 +7,7 @@
 #include "docx/model/KXDocxLineRuns_p.h"
 #include "docx/model/KXDocxRunTextLine.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "platform/TextBreaks.h"
 
 namespace kx::detail {
 
@@ -95,6 +96,37 @@ KXDocxRunTextArray allRunsOf(const KXDocxRunTextLineArray& lines) {
     KXDocxRunTextArray runs;
     for (const auto& line : lines) runs.insert(runs.end(), line->runTextArray().begin(), line->runTextArray().end());
     return runs;
+}
+
+// The text a reader sees: every character but white space.
+std::u16string visibleText(const KXDocxRunTextArray& runs) {
+    std::u16string text;
+    for (const auto& run : runs)
+        for (char16_t c : run->runText())
+            if (!kx::isWhitespaceOrNewline(c)) text.push_back(c);
+    return text;
+}
+
+// Whether one of the texts holds the other (and both show something).
+bool eitherHolds(const std::u16string& a, const std::u16string& b) {
+    if (a.empty() || b.empty()) return false;
+    return a.size() >= b.size() ? a.find(b) != std::u16string::npos : b.find(a) != std::u16string::npos;
+}
+
+// Whether the two runs overlap by more than half the narrower one.
+bool overlapsDeeply(const KXDocxRunText& a, const KXDocxRunText& b) {
+    const KXPDF_CTMInfo &g = a.ctmInfo(), &h = b.ctmInfo();
+    const double overlap = std::min(g.xRight, h.xRight) - std::max(g.xLeft, h.xLeft);
+    return overlap > 0.5 * std::min(g.xRight - g.xLeft, h.xRight - h.xLeft);
+}
+
+// Whether `line` shows again, over `other`, text that `other` shows: its runs lie over the other's
+// and one of the two texts holds the other.
+bool repeatsTextOver(const KXDocxRunTextLine& line, const KXDocxRunTextLine& other) {
+    if (!eitherHolds(visibleText(line.runTextArray()), visibleText(other.runTextArray()))) return false;
+    KXDocxRunTextArray both = line.runTextArray();
+    both.insert(both.end(), other.runTextArray().begin(), other.runTextArray().end());
+    return KXDocxRunTextLine::HaveXOverlapRunTextArray(both);
 }
 
 // Runs already in reading order: does each one's text range end where the next one's begins?
@@ -195,6 +227,26 @@ bool KXDocxRunTextLine::HaveXOverlapRunTextArray(const KXDocxRunTextArray& runs)
         }
     }
     return -0.5 * charWidth > smallestGap;
+}
+
+std::vector<KXDocxRunTextArray> KXDocxRunTextLine::SplitRunTextArrayDrawnTwice(const KXDocxRunTextArray& runs) {
+    std::vector<KXDocxRunTextArray> showings;
+    for (const RunPtr& run : SortRunTextArrayByIndex(runs)) {
+        const bool back = !showings.empty() && std::any_of(showings.back().begin(), showings.back().end(),
+                                                           [&](const RunPtr& shown) { return overlapsDeeply(*shown, *run); });
+        if (showings.empty() || back) showings.emplace_back();
+        showings.back().push_back(run);
+    }
+    if (showings.size() < 2) return {runs};
+    std::vector<std::u16string> texts;
+    size_t longest = 0;
+    for (const auto& showing : showings) {
+        texts.push_back(visibleText(showing));
+        if (texts.back().size() > texts[longest].size()) longest = texts.size() - 1;
+    }
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (i != longest && !eitherHolds(texts[longest], texts[i])) return {runs};
+    return showings;
 }
 
 KXDocxRunTextArray KXDocxRunTextLine::FindDuplicateRunTexts(const KXDocxRunTextArray& runs) {
@@ -302,6 +354,10 @@ KXDocxRunTextLineArray KXDocxRunTextLine::FindRunTextLineArrayAs1Line(std::span<
         double base = reference->yBaseLine();
         const kx::Rect& f = lines[i]->lineFrame();
         if (!(base > f.origin.y && base < f.origin.y + f.size.height)) break;
+        // Text drawn twice (a shadow beside a title) is two lines: joined, their words would
+        // interleave.
+        if (std::any_of(group.begin(), group.end(), [&](const LinePtr& l) { return repeatsTextOver(*lines[i], *l); }))
+            break;
         group.push_back(lines[i]);
         if (!(f.size.height > kTallLineRatio * heightOf(reference))) reference = lines[i];
     }

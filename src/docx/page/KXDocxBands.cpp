@@ -99,9 +99,12 @@ KXDocxRunTextLineArray linesByBaseline(KXDocxRunTextArray& runs, bool trimBlanks
             row = std::move(kept);
         }
         if (row.empty()) continue;
-        auto line = std::make_shared<KXDocxRunTextLine>();
-        line->addRunTextArray(row);
-        lines.push_back(std::move(line));
+        // Text drawn twice on one baseline gives a line for each showing.
+        for (const KXDocxRunTextArray& showing : KXDocxRunTextLine::SplitRunTextArrayDrawnTwice(row)) {
+            auto line = std::make_shared<KXDocxRunTextLine>();
+            line->addRunTextArray(showing);
+            lines.push_back(std::move(line));
+        }
     }
     if (!blank.empty()) {
         std::sort(blank.begin(), blank.end());

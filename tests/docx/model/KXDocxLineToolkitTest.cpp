@@ -148,10 +148,10 @@ TEST(KXDocxLineToolkit, OneVisualLineIsNotCarriedIntoTheNextRowByATallGlyph) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        KXDocxRunTextLineArray lines{box(0, 100, 200, 10, 0)};
+        KXDocxRunTextLineArray lines{box(0, 100, 200, 10, 0, u"row")};
         for (size_t i = 0; i < c.frames.size(); ++i) {
             const kx::Rect& f = c.frames[i];
-            lines.push_back(box(f.origin.x, f.origin.y, f.size.width, f.size.height, i + 1));
+            lines.push_back(box(f.origin.x, f.origin.y, f.size.width, f.size.height, i + 1, i == 0 ? u"}" : u"next"));
         }
         EXPECT_EQ(KXDocxRunTextLine::FindRunTextLineArrayAs1Line(lines).size(), c.inLine);
     }
@@ -277,4 +277,76 @@ TEST(KXDocxLineToolkit, TheSameLetterTwiceInSmallTypeIsNoDuplicate) {
     // The same letter drawn over itself a quarter of its width on is a duplicate.
     second.x = 100.15;
     EXPECT_EQ(KXDocxRunTextLine::FindDuplicateRunTexts({makeRun(first), makeRun(second)}).size(), 2u);
+}
+
+namespace {
+
+// The words of a row, each a run 8 wide per letter and 4 apart, reading on from `scan`.
+KXDocxRunTextArray wordsAt(double x, double yBase, std::vector<std::u16string> words, std::uint64_t scan,
+                           float sz = 10) {
+    KXDocxRunTextArray runs;
+    for (const std::u16string& w : words) {
+        RunSpec s;
+        s.text = w;
+        s.x = x;
+        s.width = 8.0 * static_cast<double>(w.size());
+        s.yBase = yBase;
+        s.height = sz;
+        s.sz = sz;
+        s.scan = scan++;
+        runs.push_back(makeRun(s));
+        x += s.width + 4;
+    }
+    return runs;
+}
+
+std::vector<std::u16string> textsOf(const std::vector<KXDocxRunTextArray>& showings) {
+    std::vector<std::u16string> out;
+    for (const auto& showing : showings) {
+        std::u16string text;
+        for (const auto& run : showing) text += run->runText();
+        out.push_back(text);
+    }
+    return out;
+}
+
+}  // namespace
+
+// Text drawn twice on one baseline (a fake bold offset by more than a duplicate) is cut where the
+// reading goes back over what it has shown; text drawn over other text stays one row.
+TEST(KXDocxLineToolkit, TextDrawnTwiceOnOneRowIsCutIntoItsShowings) {
+    const std::vector<std::u16string> title{u"HOW", u"BIG", u"MEDIA"};
+    auto concat = [](KXDocxRunTextArray a, const KXDocxRunTextArray& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    struct Case {
+        const char* what;
+        KXDocxRunTextArray row;
+        std::vector<std::u16string> showings;
+    };
+    const Case cases[] = {
+        {"the title twice, 2 points apart", concat(wordsAt(72, 100, title, 0), wordsAt(74, 100, title, 3)),
+         {u"HOWBIGMEDIA", u"HOWBIGMEDIA"}},
+        {"the amount of a total drawn again", concat(wordsAt(72, 100, {u"Total:", u"100"}, 0), wordsAt(126, 100, {u"100"}, 2)),
+         {u"Total:100", u"100"}},
+        {"a value written over a leader", concat(wordsAt(72, 100, {u"Name", u"________"}, 0), wordsAt(110, 100, {u"John"}, 2)),
+         {u"Name________John"}},
+        {"a row read out of order, nowhere over itself", concat(wordsAt(200, 100, {u"right"}, 0), wordsAt(72, 100, {u"left"}, 1)),
+         {u"rightleft"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(textsOf(KXDocxRunTextLine::SplitRunTextArrayDrawnTwice(c.row)), c.showings);
+    }
+}
+
+// A title drawn twice as a shadow, in another size a point and a half higher: the two are two
+// lines, each whole; a superscript beside its line still joins it.
+TEST(KXDocxLineToolkit, AShadowOfALineIsNoPartOfIt) {
+    auto title = KXDocxRunTextLine::initWithRunTextArray(wordsAt(72, 101.5, {u"HOW", u"BIG"}, 0, 10));
+    auto shadow = KXDocxRunTextLine::initWithRunTextArray(wordsAt(73.5, 103, {u"HOW", u"BIG"}, 2, 13));
+    EXPECT_EQ(KXDocxRunTextLine::FindRunTextLineArrayAs1Line({title, shadow}).size(), 1u);
+    auto script = KXDocxRunTextLine::initWithRunTextArray(wordsAt(138, 102, {u"2"}, 4, 6));
+    EXPECT_EQ(KXDocxRunTextLine::FindRunTextLineArrayAs1Line({title, script}).size(), 2u);
 }

@@ -236,6 +236,8 @@ TEST(KXDocxRunImage, WritesAVMLPicture) {
     info.rotation = 90;
     info.flipX = info.flipY = true;
     const std::string xml = vmlFragment([&](XMLFileWriter& w) { run->writeWithXMLWriter(w); });
+    EXPECT_EQ(xml.find("<w:pict><v:shapetype id=\"_x0000_t75\""), xml.find("<w:pict>"))
+        << "the first picture defines its type before its shape";
     EXPECT_NE(xml.find("<v:shape type=\"#_x0000_t75\" style=\"position:absolute;margin-left:10.00pt;margin-top:20.00pt;"
                        "width:30.00pt;height:40.00pt;rotation:90;flip:x y;z-index:7;"
                        "mso-position-horizontal-relative:page;mso-position-vertical-relative:page\">"),
@@ -249,6 +251,7 @@ TEST(KXDocxRunImage, WritesAVMLPicture) {
     info.flipX = false;
     run->setRunImageTitle("logo.png");
     const std::string plain = vmlFragment([&](XMLFileWriter& w) { run->writeWithXMLWriter(w); });
+    EXPECT_EQ(plain.find("shapetype"), std::string::npos) << "later pictures only refer to it";
     EXPECT_EQ(plain.find("rotation"), std::string::npos);
     EXPECT_EQ(plain.find("v:fill"), std::string::npos);
     EXPECT_NE(plain.find("flip:y;"), std::string::npos);

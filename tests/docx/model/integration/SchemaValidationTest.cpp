@@ -1,15 +1,18 @@
 // The serialisers' output inside a real document part, zipped into a package and checked against
-// the WordprocessingML schema by the shared validator.
+// the WordprocessingML schema by the shared validator; VML shapes as LibreOffice draws them.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "../PathRunFixtures.h"
+#include "docx/model/KXDocxRunPath.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/KXOutputWriter.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
+#include "platform/ImageDecoding.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -69,6 +72,9 @@ std::string makeDocx(const std::string& name, const Body& bodyContent) {
     });
     writePart(pathJoin(root, "word/document.xml"), [&](XMLFileWriter& w) {
         w.setPrefix("w", W);
+        w.setPrefix("v", KXOpenXMLNameSpace::nameSpace_v());
+        w.setPrefix("o", KXOpenXMLNameSpace::nameSpace_o());
+        w.setPrefix("w10", KXOpenXMLNameSpace::nameSpace_w10());
         w.writeStartElementWithNamespace(W, "document");
         w.writeStartElementWithNamespace(W, "body");
         bodyContent(w);
@@ -273,4 +279,45 @@ TEST(SchemaValidation, TheValidatorRejectsAParagraphOutOfSchemaOrder) {
     });
     std::string report;
     EXPECT_NE(kx::test::runCommand("'" + *validator() + "' '" + package + "'", &report), 0) << report;
+}
+
+// A filled triangle written as a VML shape: the package is valid (the wrapping element stays
+// inside the shape), and LibreOffice draws the triangle. Its shape type names preset 12, a star,
+// and LibreOffice takes no path from a type: a shape that left its path and coordinate space to
+// its type would be drawn as a star, or not at all.
+TEST(SchemaValidation, PathShapesAreValidAndDrawnAsTheirPaths) {
+    KX_REQUIRE_CORPUS(validator());
+    kx::Path triangle;
+    triangle.moveTo({100, 292});
+    triangle.lineTo({200, 292});
+    triangle.lineTo({150, 212});
+    triangle.closeSubpath();
+    auto shape = kx::test::pathRun(triangle, kx::test::filled({0, 0.6, 0, 1}), 4);
+    const std::string package = makeDocx("path-shape", [&](XMLFileWriter& w) {
+        w.writeStartElementWithNamespace(W, "p");
+        shape->writeWithXMLWriter(w);
+        w.writeEndElement();
+    });
+    expectValid(package);
+
+    if (!kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdftoppm"))
+        GTEST_SKIP() << "LibreOffice or pdftoppm is missing";
+    const std::string folder = pathJoin(kx::test::tempDir(), "path-shape-drawn");
+    kx::removeAll(folder);
+    kx::createDirectories(folder);
+    ASSERT_EQ(kx::test::runCommand("soffice -env:UserInstallation=file://" + pathJoin(folder, "profile") +
+                                   " --headless --convert-to pdf --outdir '" + folder + "' '" + package + "' >/dev/null 2>&1"),
+              0);
+    ASSERT_EQ(kx::test::runCommand("pdftoppm -r 72 -png -f 1 -l 1 '" + pathJoin(folder, "path-shape.pdf") + "' '" +
+                                   pathJoin(folder, "page") + "'"),
+              0);
+    kx::ImageRef page = kx::toRGBA8(kx::readImageFile(pathJoin(folder, "page-1.png")));
+    ASSERT_TRUE(page);
+    auto green = [&](int x, int y) {
+        const kx::test::RGBA p = kx::test::pixelAt(*page, x, y);
+        return p[1] > 100 && p[0] < 60 && p[2] < 60;
+    };
+    EXPECT_TRUE(green(150, 260)) << "the middle of the triangle";
+    EXPECT_TRUE(green(108, 289)) << "the triangle's corner, where no star reaches";
+    EXPECT_FALSE(green(104, 243)) << "beside the triangle, where a star's arm would be";
 }
