@@ -68,7 +68,8 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     nextCharFontSize_ = mainTextFontSize_ = 1.0;
     nextCharTransform_ = mainTextTransform_ = kx::AffineTransform::identity();
     renderingStateStack_ = std::make_shared<KXPDFRenderStateStack>();
-    isNotScanTextYet_ = true;
+    // A page read a second time goes on from where its first reading left the page's first text.
+    if (!again) isNotScanTextYet_ = true;
     tiltedLine_.reset();
     styleCache_.clear();
     clipCache_.reset();
@@ -220,18 +221,24 @@ void PageCapture::endTextPathWritingIfNeed() {
 // ---- Transforms, state and positions ----
 
 kx::AffineTransform PageCapture::currentDisplayTextTransform() const {
-    return kx::concat(kx::concat(textMatrix(), ctm()), pageGeometry_.pageTransform);
+    return kx::concat(glyphOrientation(), kx::concat(kx::concat(textMatrix(), ctm()), pageGeometry_.pageTransform));
 }
 
 kx::AffineTransform PageCapture::nextDisplayTextTransform(kx::Size offset) const {
-    return kx::concat(kx::concat(textMatrix().translated(offset.width, offset.height), ctm()), pageGeometry_.pageTransform);
+    return kx::concat(glyphOrientation(), kx::concat(kx::concat(textMatrix().translated(offset.width, offset.height), ctm()),
+                                                     pageGeometry_.pageTransform));
+}
+
+kx::AffineTransform PageCapture::glyphOrientation() const {
+    const KXPDFFont* font = currentFont();
+    return font ? font->glyphOrientation() : kx::AffineTransform::identity();
 }
 
 kx::Size PageCapture::convertToDisplaySpaceWidth(double width) const {
     const KXPDFFont* font = currentFont();
     const kx::AffineTransform before = currentDisplayTextTransform();
-    const kx::AffineTransform after =
-        kx::concat(kx::concat(textMatrix().translated(width, 0), ctm()), pageGeometry_.pageTransform);
+    const kx::AffineTransform after = kx::concat(
+        glyphOrientation(), kx::concat(kx::concat(textMatrix().translated(width, 0), ctm()), pageGeometry_.pageTransform));
     kx::Rect rect = KXDisplaySpaceRect(before, after, fontSize(), font ? font->ascent() : 0, font ? font->descent() : 0);
     return {std::fabs(after.tx - before.tx), rect.size.height};
 }

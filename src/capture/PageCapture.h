@@ -143,7 +143,9 @@ public:
     // Hands the open path to closeTextPath, if one is open.
     void endTextPathWritingIfNeed();
 
-    // The display transform of the current text position: text matrix, CTM, page transform.
+    // The display transform of the current text position: the font's glyph orientation (a Type 3
+    // font's matrix may mirror or turn its glyphs), text matrix, CTM, page transform. Its origin is
+    // the text position; its axes are those of the glyphs as they are drawn.
     kx::AffineTransform currentDisplayTextTransform() const;
     // The display transform of the text position after an advance by the offset (text space).
     kx::AffineTransform nextDisplayTextTransform(kx::Size offset) const;
@@ -237,7 +239,8 @@ protected:
     CaptureDocument* document() const { return document_; }
     // Sets up a page: the geometry and size, the text positions back to their start, a fresh state
     // stack, the style caches emptied, the run counter at 0; then the document begins the page
-    // (`again`: a fresh page for the PDF page begun last, read a second time).
+    // (`again`: a fresh page for the PDF page begun last, read a second time; whether the page's
+    // first main text was seen stays as the first reading left it).
     void beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize, bool again = false);
     // Runs the interpreter over the page (annotations as the job's options say; the page's geometry
     // handed to it), then closes the text box and the text path still open.
@@ -347,6 +350,8 @@ private:
     };
     kx::AffineTransform textMatrix() const;
     kx::AffineTransform ctm() const;
+    // The current font's glyphOrientation (the identity without a font).
+    kx::AffineTransform glyphOrientation() const;
 
     // A glyph geometry worked out when first read: the position after each character is recorded
     // for every character but read only when text leaves a text path.

@@ -64,6 +64,11 @@ public:
     virtual double descent() const;
     double height() const { return ascent() - descent(); }
     virtual kx::Rect fontBBox() const;
+    // How the font's glyphs stand in text space, for a glyph one unit wide: turned, mirrored or
+    // stretched against the text's own axes. The identity for every font whose glyphs stand
+    // upright in text space, which is every font but a Type 3 font whose /FontMatrix says
+    // otherwise.
+    virtual kx::AffineTransform glyphOrientation() const { return kx::AffineTransform::identity(); }
     // Ligature code points (decimal text) to their letters.
     const std::map<std::string, std::string>& ligatures() const;
 

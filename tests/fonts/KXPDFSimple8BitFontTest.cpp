@@ -358,6 +358,32 @@ TEST(KXPDFType3Font, GlyphProceduresAndWidthsInFontMatrixUnits) {
     EXPECT_FALSE(font->charProcForKey("c"));
 }
 
+TEST(KXPDFType3Font, TheFontMatrixSaysHowTheGlyphsStand) {
+    struct Case {
+        const char* name;
+        const char* matrix;
+        kx::AffineTransform orientation;
+    };
+    const Case cases[] = {
+        {"upright", "[0.001 0 0 0.001 0 0]", {1, 0, 0, 1, 0, 0}},
+        {"mirrored upside down, moved", "[0.001 0 0 -0.001 5 7]", {1, 0, 0, -1, 0, 0}},
+        {"twice as tall as wide", "[0.01 0 0 0.02 0 0]", {1, 0, 0, 2, 0, 0}},
+        {"no height", "[0.001 0 0 0 0 0]", {1, 0, 0, 1, 0, 0}},
+        {"no matrix", "[0.001 0 0]", {1, 0, 0, 1, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, std::string("<< /Type /Font /Subtype /Type3 /FontMatrix ") + c.matrix + " /CharProcs << >> >>");
+        ASSERT_TRUE(font) << c.name;
+        const kx::AffineTransform t = font->glyphOrientation();
+        EXPECT_EQ(t, c.orientation) << c.name;
+    }
+    PDFBuilder b;
+    auto helvetica = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    ASSERT_TRUE(helvetica);
+    EXPECT_TRUE(helvetica->glyphOrientation().isIdentity());
+}
+
 TEST(KXPDFFontNames, ResolvesSubsetTagsUnusableNamesAndReplacements) {
     struct Case {
         const char* name;

@@ -65,21 +65,26 @@ bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
     // their files then) or leaves them out, merged into others (they are never written). Whatever
     // is still held when the page is done, also on failure, is forgotten here.
     KXPictureStore::Deferral heldPictures;
-    KXPDFPageGeometry geometry = pageGeometryOf(page);
-    beginPage(geometry, pageSizeOf(geometry));
-    if (KXDocxPage* first = writer_->currentPage()) first->setPdfPageIndex(page.pageNumber());
-    pagePicturePixels_ = 0;
-    interpretPage(page);
+    reDoContentPDFParser(page, pageGeometryOf(page), false);
     const KXDocxPage* read = writer_->currentPage();
-    if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel()) {
-        geometry = docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle));
-        beginPage(geometry, pageSizeOf(geometry), true);
-        if (KXDocxPage* turned = writer_->currentPage()) turned->setPdfPageIndex(page.pageNumber());
-        pagePicturePixels_ = 0;
-        interpretPage(page);
-    }
+    if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel())
+        reDoContentPDFParser(page, docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle)), true);
     endPage();
     return true;
+}
+
+void KXDocxPDFExporter::reDoContentPDFParser(const kx::PDFPage& page, const KXPDFPageGeometry& geometry, bool again) {
+    beginPage(geometry, pageSizeOf(geometry), again);
+    if (KXDocxPage* current = writer_->currentPage()) {
+        current->setPdfPageIndex(page.pageNumber());
+        // The page draws its shapes into pictures in this space.
+        current->setCurrentPageCropBox(geometry.cropBox);
+        current->setCurrentPageMediaBox(geometry.mediaBox);
+        current->setCurrentPageRotationAngle(static_cast<long>(geometry.rotationAngle));
+        current->setCurrentPageTransform(geometry.pageTransform);
+    }
+    pagePicturePixels_ = 0;
+    interpretPage(page);
 }
 
 KXPDFPageGeometry KXDocxPDFExporter::pageGeometryOf(const kx::PDFPage& page) const {

@@ -87,6 +87,8 @@ protected:
     // text path; each becomes a page object when it closes.
     kx::TextPlace placeOfText(const KXPDF_CTMInfo& g) const override;
     double textBoxAngle(double rotation) const override;
+    // A lone control character opens no box; a lone blank does.
+    bool opensTextBox(const std::u16string& text) const override;
     void openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) override;
     kx::TextBoxStep continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) override;
     void closeTextBox() override;
@@ -101,6 +103,9 @@ public:
                         bool borderStroke, bool borderFill) override;
 
 private:
+    // One reading of the page into a fresh page of the writer that takes the page's geometry
+    // (`again`: the second reading, turned, of the page read last).
+    void reDoContentPDFParser(const kx::PDFPage& page, const KXPDFPageGeometry& geometry, bool again);
     // A path painted under a soft mask cuts the picture the mask made; false when there is none to
     // cut, and the path is then shown as painted.
     bool cutSoftMaskPictureWithPath(const KXDocxRunPath& run);

@@ -37,7 +37,8 @@ bool isFinite(const kx::Rect& r) {
 
 bool KXDocxPDFExporter::isContentCurrentEmpty() const {
     const KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
-    return !page || page->allRunPathArray().empty();
+    return !page || (page->allRunTextBoxArray().empty() && page->allRunTextPathArray().empty() &&
+                     page->allRunImageArray().empty() && page->allRunPathArray().empty());
 }
 
 void KXDocxPDFExporter::removeObjectsHidenBehindInRect(const kx::Rect& rect) {
@@ -160,13 +161,8 @@ void KXDocxPDFExporter::didScanPath(KXPDFConentParser& parser, const kx::Path& p
         info.setFilled(fill);
     }
     info.setStrokeweight(width);
-    // The dash as drawn on the page, in the same space as the width.
-    const double scale = std::sqrt(std::fabs(paint.a * paint.d - paint.b * paint.c));
-    std::vector<double> dash = state->lineDashPattern();
-    for (double& d : dash) d = kx::finiteOr(d * scale);
-    if (std::all_of(dash.begin(), dash.end(), [](double d) { return d <= 0; })) dash.clear();
-    info.setStrokeDashPattern(std::move(dash));
-    info.setStrokeDashPhase(kx::roundToInt<std::int64_t>(static_cast<double>(state->lineDashPhase()) * scale));
+    info.setStrokeDashPattern(state->lineDashPattern());
+    info.setStrokeDashPhase(state->lineDashPhase());
 
     // The path ends the text box or text path in progress, which comes before it in reading order.
     closeTextForPicture();

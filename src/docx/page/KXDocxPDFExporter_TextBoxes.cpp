@@ -88,16 +88,17 @@ bool KXDocxPDFExporter::isMirroredText() const {
 kx::TextPlace KXDocxPDFExporter::placeOfText(const KXPDF_CTMInfo& g) const {
     // Mirrored text is drawn along a path whatever its angle: a box cannot mirror its text.
     if (g.flip || isMirroredText()) return kx::TextPlace::TextPath;
-    const kx::TextPlace place = PageCapture::placeOfText(g);
-    if (place == kx::TextPlace::MainText) return place;
-    if (bucketOf(g.rotation) == 180) return kx::TextPlace::TextBox;
-    return place;
+    // Only text turned by less than 5 degrees is main text; the angle counts clockwise, so a
+    // baseline that rises to the right at all (358 degrees) is turned text.
+    const double b = bucketOf(g.rotation);
+    if (b == 0) return kx::TextPlace::MainText;
+    if (b == 90 || b == 180 || b == 270) return kx::TextPlace::TextBox;
+    return kx::TextPlace::TextPath;
 }
 
-double KXDocxPDFExporter::textBoxAngle(double rotation) const {
-    const double angle = PageCapture::textBoxAngle(rotation);
-    return bucketOf(angle) == 180 ? 180 : angle;
-}
+double KXDocxPDFExporter::textBoxAngle(double rotation) const { return bucketOf(rotation); }
+
+bool KXDocxPDFExporter::opensTextBox(const std::u16string& text) const { return !(text.size() == 1 && text[0] < 0x20); }
 
 double KXDocxPDFExporter::textBoxSpaceWidth() const {
     const KXPDFFont* font = currentFont();

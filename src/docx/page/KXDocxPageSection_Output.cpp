@@ -134,6 +134,15 @@ void KXDocxPageSection::placeTablesInColumns(KXDocxTableArray& tables) {
                 covered.push_back(p);
             }
             if (covered.empty()) continue;
+            // The table takes the place of the paragraphs beside it: only blank ones can give it. Text
+            // (or a picture) beside a table stays where it is, and the table floats.
+            if (std::any_of(objects.begin() + first, objects.begin() + lastCovered + 1, [](const auto& object) {
+                    auto p = std::dynamic_pointer_cast<KXDocxParagraph>(object);
+                    return !p || !p->allRunTextArray().empty() ||
+                           std::any_of(p->writeRunGroupArray().begin(), p->writeRunGroupArray().end(),
+                                       [](const auto& group) { return !group.empty(); });
+                }))
+                break;
             const std::vector<KXDocxWriterObjectArray> before{
                 KXDocxWriterObjectArray(objects.begin(), objects.begin() + first)};
             const std::vector<KXDocxWriterObjectArray> after{

@@ -34,15 +34,18 @@ void KXDocxPage::filterAllRunPathArray() {
     removeRuns(allRunPathArray_, KXDocxRunPath::FindSmallShapes(allRunPathArray_, {1.0, 1.0}));
     updateAllPDFScanIndex();
 
-    // A background covers the middle of the page (a quarter of the page in from every side).
+    // A background covers the middle of the page: a quarter of the page's width in from every side.
     const double w = sectProperty_.pgSz.w, h = sectProperty_.pgSz.h;
-    const kx::Rect centre = kx::Rect(0, 0, w, h).insetBy(0.25 * w, 0.25 * h);
+    const kx::Rect centre = kx::Rect(0, 0, w, h).insetBy(0.25 * w, 0.25 * w);
     std::shared_ptr<KXDocxRunPath> big = KXDocxRunPath::FindBigRectangeRunPath(allRunPathArray_);
+    const std::shared_ptr<KXDocxRunImage> bigImage = KXDocxRunImage::FindBigRectRunImage(allRunImageArray_);
     KXDocxRunPathArray others = allRunPathArray_;
     if (big && big->boundingBox().contains(centre))
         std::erase(others, big);
     else
         big = nullptr;
+    // Under a picture that covers the page no path repeats a background: they are drawn over it.
+    if (bigImage && bigImage->displayRect().contains(centre)) others.clear();
     const KXDocxRunPathArray duplicates = KXDocxRunPath::FindDuplicateRunPath(big, others);
     if (!duplicates.empty()) {
         removeRuns(allRunPathArray_, duplicates);

@@ -6,6 +6,7 @@
 
 #include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxUtilities.h"
+#include "docx/model/KXDocxVMLShapeTypes.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/Format.h"
@@ -14,8 +15,13 @@ namespace {
 
 constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 constexpr std::string_view V = KXOpenXMLNameSpace::nameSpace_v();
+constexpr std::string_view O = KXOpenXMLNameSpace::nameSpace_o();
 constexpr std::string_view W10 = KXOpenXMLNameSpace::nameSpace_w10();
 constexpr int kAnchorNone = 0, kAnchorPage = 2, kDxa = 2;
+// A row keeps at least this much height when its bottom rule is taken into it.
+constexpr double kLeastRowHeight = 1;
+// Within this much of a whole twentieth of a point, a height is that whole twentieth.
+constexpr double kTwipSlack = 1e-3;
 
 bool drawn(const KXDocx_Border& b) { return b.val >= 2; }
 
@@ -157,9 +163,35 @@ void KXDocxTable::writeWithXMLWriter(XMLFileWriter& writer) {
                 row->setTrProperty(p);
             }
     }
-    for (const auto& row : tableRowArray_) row->writeWithXMLWriter(writer);
+    writeRows(writer);
     writer.writeEndElementWithNamespace(W, "tbl");
     if (isWrappingToFloatTextBox_) writeTextBoxEndWithXMLWriter(writer);
+}
+
+void KXDocxTable::writeRows(XMLFileWriter& writer) {
+    // The rows together are as high as the table stands on the page, and no higher: a table that
+    // fills the page to its bottom margin must not push its last row onto a page of its own. Heights
+    // are written in whole twentieths of a point, each row taking what the rows before it left over
+    // of their rounding (so that the rounding of many rows never adds up), and the last row keeps
+    // its bottom rule within its height (a word processor draws the table's last rule below it).
+    std::vector<KXDocx_TrPr> written;
+    written.reserve(tableRowArray_.size());
+    for (const auto& row : tableRowArray_) written.push_back(row->writtenTrProperty());
+    if (!written.empty()) {
+        KXDocx_TrPr& last = written.back();
+        const double rule = KXDocxBorderDisplayWidth(tableRowArray_.back()->trProperty().bottom);
+        if (rule > 0 && last.trHeight.val - rule >= kLeastRowHeight)
+            last.trHeight.val = static_cast<float>(last.trHeight.val - rule);
+    }
+    double total = 0;
+    long long twips = 0;
+    for (KXDocx_TrPr& p : written) {
+        total += p.trHeight.val;
+        const long long upTo = static_cast<long long>(std::floor(total * 20 + kTwipSlack));
+        p.trHeight.val = static_cast<float>(static_cast<double>(upTo - twips) / 20);
+        twips = upTo;
+    }
+    for (size_t i = 0; i < tableRowArray_.size(); ++i) tableRowArray_[i]->writeWithXMLWriter(writer, written[i]);
 }
 
 void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
@@ -171,7 +203,8 @@ void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
     const kx::Rect box = bounds_.insetBy(-tblProperty_.tblBorders.left.sz, -tblProperty_.tblBorders.top.sz);
     double top = box.origin.y;
     if (textBoxRelativeParagraph_) top -= textBoxRelativeParagraph_->contentFrame().origin.y;
-    const long long zIndex = -static_cast<long long>(KXDocxCounters::sharedInstance().nextPictZIndex());
+    // Stacked by the shapes' counter, negated: each later table stands behind the one before it.
+    const long long zIndex = -static_cast<long long>(KXDocxCounters::sharedInstance().nextShapeZIndex());
     std::string style = kx::format("position:%s;left:%0.0f;text-align:%s;", "absolute", 0.0, "left");
     style += kx::format("margin-left:%0.0fpt;width:%0.0fpt;height:%0.0fpt;", box.origin.x, box.size.width,
                         box.size.height);
@@ -179,18 +212,15 @@ void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
     style += kx::format("margin-top:%0.0fpt;mso-position-vertical-relative:%s;v-text-anchor:%s", top,
                         textBoxRelativeParagraph_ ? "paragraph" : "page", "top");
 
-    // A shape of its own: shape ids name one shape in the whole document part.
-    const std::string typeID = kx::format(
-        "Shape%llu", static_cast<unsigned long long>(KXDocxCounters::sharedInstance().nextVMLShapeIndex()));
-    writer.writeStartElementWithNamespace(V, "shapetype");
-    writer.writeAttribute("id", typeID);
-    writer.writeAttribute("coordsize", "21600,21600");
-    writer.writeAttribute("o:spt", "202");
-    writer.writeAttribute("path", "m,l,21600r21600,l21600,xe");
-    writer.writeEndElement();
+    // A text box as the others are: the document's text-box type (defined once, before its first
+    // use) and an id and o:spid of its own.
+    const std::string type =
+        KXDocxVMLShapeTypes::sharedInstance().writeShapeTypeIfNeed(writer, KXDocxVMLShapeTypes::Kind::TextBox);
+    const KXDocxVMLShapeTypes::ShapeID shapeID = KXDocxVMLShapeTypes::newShapeID("TextBox");
     writer.writeStartElementWithNamespace(V, "shape");
-    writer.writeAttribute("id", "TextBox_" + typeID);
-    writer.writeAttribute("type", "#" + typeID);
+    writer.writeAttribute("id", shapeID.id);
+    writer.writeAttributeWithNamespace(O, "spid", shapeID.spid);
+    writer.writeAttribute("type", type);
     writer.writeAttribute("style", style);
     writer.writeAttribute("filled", "false");
     writer.writeAttribute("stroked", "false");

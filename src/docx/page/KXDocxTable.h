@@ -97,6 +97,9 @@ public:
     void setIsPageWhiteBackground(bool v) { isPageWhiteBackground_ = v; }
 
 private:
+    // The rows, their heights adding up to no more than the table's.
+    void writeRows(XMLFileWriter& writer);
+
     KXDocxTable* superTable_ = nullptr;
     kx::Rect bounds_;
     std::vector<std::shared_ptr<KXDocxTable>> allSubTableArray_;

@@ -328,17 +328,9 @@ KXDocxTableAreaArray KXDocxTableArea::FindIntersectTableAreas(const KXDocxTableA
     if (areas.empty()) return {};
     KXDocxTableAreaArray cluster{areas.front()};
     KXDocxTableAreaArray rest(areas.begin() + 1, areas.end());
-    // An area lying wholly inside a member, or holding one, is a table nested in a cell, not a piece
-    // of the same table: it stays apart, to be nested by the finder.
-    auto nested = [&](const std::shared_ptr<KXDocxTableArea>& a) {
-        return std::any_of(cluster.begin(), cluster.end(), [&](const auto& m) {
-            return m->bounds_.contains(a->bounds_) || a->bounds_.contains(m->bounds_);
-        });
-    };
     while (!rest.empty()) {
-        auto it = std::find_if(rest.begin(), rest.end(), [&](const auto& a) {
-            return !nested(a) && a->isIntersectAreas(cluster, kClusterDistance) != nullptr;
-        });
+        auto it = std::find_if(rest.begin(), rest.end(),
+                               [&](const auto& a) { return a->isIntersectAreas(cluster, kClusterDistance) != nullptr; });
         if (it == rest.end()) break;
         cluster.push_back(*it);
         rest.erase(it);

@@ -324,9 +324,12 @@ void KXDocxTableCell::writeEmptyParagraph(XMLFileWriter& writer) {
     if (line > rowHeight || line + p.spacing.before + p.spacing.after > rowHeight) {
         // The paragraph of an empty cell fits its row: no spacing, and a line and mark as high as the
         // row less a point, but never below a point (Word refuses a size of 0 and LibreOffice draws
-        // a negative one at its default size).
+        // a negative one at its default size). The line is that height exactly: counted in single
+        // lines of a mark of the sample's size, it would be a line and more of the new mark, and
+        // the row would grow.
         const float cut = std::max(static_cast<float>(rowHeight - 1.0), kLeastEmptyParagraph);
         p.spacing.line = cut;
+        p.spacing.lineRule = "exact";
         p.spacing.before = 0;
         p.spacing.after = 0;
         r.sz = r.szCs = cut;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <tuple>
 #include <unordered_set>
 
 #include "docx/model/KDScanLine.h"
@@ -19,8 +18,6 @@ constexpr int kScanTolerance = 15;
 constexpr double kLeastPiece = 1.0;
 constexpr double kLeastOverlap = 2.0;
 constexpr int kPageBorderFound = 2;
-constexpr double kBar = 4.0;
-constexpr double kOffPage = 1.0;
 
 double area(const kx::Rect& r) { return r.width() * r.height(); }
 
@@ -77,108 +74,16 @@ bool KXDocxTableManager::addRunPathIfNeed(const std::shared_ptr<KXDocxRunPath>& 
     return true;
 }
 
-namespace {
-
-// The line a filled bar stands for: a closed rectangle thinner than 4 pt one way draws a rule along
-// its middle (as a stroke of its thickness would); its four edges are no ruling lines. A square
-// thinner than that both ways (where two bars meet) draws none. Nullopt for any other sub-path.
-std::optional<std::optional<std::pair<kx::Point, kx::Point>>> barLine(const kx::Path& subPath) {
-    kx::Rect r;
-    if (!subPath.isRect(&r)) return std::nullopt;
-    const bool thinDown = r.width() < kBar, thinAcross = r.height() < kBar;
-    if (thinDown && thinAcross) return std::optional<std::pair<kx::Point, kx::Point>>{};
-    if (!thinDown && !thinAcross) return std::nullopt;
-    if (thinAcross) return std::optional{std::pair{kx::Point{r.minX(), r.midY()}, kx::Point{r.maxX(), r.midY()}}};
-    return std::optional{std::pair{kx::Point{r.midX(), r.minY()}, kx::Point{r.midX(), r.maxY()}}};
-}
-
-// The part of the segment a → b inside the rectangle; nullopt when none of it is.
-std::optional<std::pair<kx::Point, kx::Point>> insideOf(const kx::Rect& r, kx::Point a, kx::Point b) {
-    double t0 = 0, t1 = 1;
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {a.x - r.minX(), r.maxX() - a.x, a.y - r.minY(), r.maxY() - a.y};
-    for (int k = 0; k < 4; ++k) {
-        if (p[k] == 0) {
-            if (q[k] < 0) return std::nullopt;
-            continue;
-        }
-        const double t = q[k] / p[k];
-        if (p[k] < 0) {
-            t0 = std::max(t0, t);
-        } else {
-            t1 = std::min(t1, t);
-        }
-        if (t0 > t1) return std::nullopt;
-    }
-    return std::pair{kx::Point{a.x + t0 * dx, a.y + t0 * dy}, kx::Point{a.x + t1 * dx, a.y + t1 * dy}};
-}
-
-// The path cut at its moves: each sub-path with its elements.
-std::vector<kx::Path> subPathsOf(const kx::Path& path) {
-    std::vector<kx::Path> parts;
-    for (const kx::PathElement& e : path.elements()) {
-        if (e.type == kx::PathElementType::MoveToPoint || parts.empty()) parts.emplace_back();
-        parts.back().addElement(e);
-    }
-    return parts;
-}
-
-}  // namespace
-
 KXDocxTableLineArray KXDocxTableManager::creatTableLines() {
     KXDocxTableLineArray lines;
-    // A line rules the page only where it is on the page (with a point of room for a stroke along
-    // its edge): the edges of a shape that runs off the page are no ruling lines out there.
-    const bool sized = pageSize_.w > 0 && pageSize_.h > 0;
-    const kx::Rect page = kx::Rect(0, 0, pageSize_.w, pageSize_.h).insetBy(-kOffPage, -kOffPage);
     for (const auto& path : allSampleRunPaths_) {
         // The walk's state belongs to this walk alone.
         bool open = false;
         kx::Point start, last;
         const size_t before = lines.size();
         auto cut = [&](kx::Point a, kx::Point b) {
-            if (sized) {
-                const auto shown = insideOf(page, a, b);
-                if (!shown) return;
-                std::tie(a, b) = *shown;
-            }
             if (KXPointDistance(a.x, a.y, b.x, b.y) > kLeastPiece) lines.push_back(std::make_shared<KXDocxTableLine>(a, b, path));
         };
-        const KXDocxPathInfo* info = path->pictInfo();
-        if (info && info->filled() && !info->stroked()) {
-            // Rules drawn as filled bars, often several in one path.
-            std::vector<kx::Path> parts = subPathsOf(path->runCGPath());
-            std::vector<kx::Path> rest;
-            for (const kx::Path& part : parts) {
-                if (auto bar = barLine(part)) {
-                    if (*bar) cut((*bar)->first, (*bar)->second);
-                } else {
-                    rest.push_back(part);
-                }
-            }
-            if (rest.size() == parts.size()) {
-                rest.clear();
-            } else {
-                for (const kx::Path& part : rest)
-                    for (const kx::PathElement& e : part.elements()) {
-                        if (e.type == kx::PathElementType::MoveToPoint) {
-                            open = true;
-                            start = last = e.points[0];
-                        } else if (e.type == kx::PathElementType::AddLineToPoint) {
-                            if (open) cut(last, e.points[0]);
-                            last = e.points[0];
-                        } else if (e.type == kx::PathElementType::CloseSubpath) {
-                            if (open) cut(last, start);
-                            open = false;
-                        } else {
-                            open = false;
-                        }
-                    }
-                if (lines.size() == before) path->setIsTableLine(false);
-                continue;
-            }
-        }
         for (const kx::PathElement& e : path->runCGPath().elements()) {
             switch (e.type) {
                 case kx::PathElementType::MoveToPoint:

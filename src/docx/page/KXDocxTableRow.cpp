@@ -57,15 +57,21 @@ void KXDocxTableRow::createXMLProperty() {
     trProperty_.hidden = false;
 }
 
-void KXDocxTableRow::writeWithXMLWriter(XMLFileWriter& writer) {
-    writer.writeStartElementWithNamespace(W, "tr");
+KXDocx_TrPr KXDocxTableRow::writtenTrProperty() const {
     KXDocx_TrPr p = trProperty_;
     if (p.trHeight.hRule == kAtLeast) {
         const double top = KXDocxBorderDisplayWidth(trProperty_.top);
         p.trHeight.val = top < p.trHeight.val - kLeastAtLeastHeight ? static_cast<float>(p.trHeight.val - top)
                                                                     : static_cast<float>(kLeastAtLeastHeight);
     }
-    KXDocxUtilities::WriteTrProperty(p, writer);
+    return p;
+}
+
+void KXDocxTableRow::writeWithXMLWriter(XMLFileWriter& writer) { writeWithXMLWriter(writer, writtenTrProperty()); }
+
+void KXDocxTableRow::writeWithXMLWriter(XMLFileWriter& writer, const KXDocx_TrPr& property) {
+    writer.writeStartElementWithNamespace(W, "tr");
+    KXDocxUtilities::WriteTrProperty(property, writer);
     for (const auto& cell : tableCellArray_) cell->writeWithXMLWriter(writer);
     writer.writeEndElementWithNamespace(W, "tr");
 }

@@ -26,9 +26,12 @@ public:
     // "atLeast" when the texts fit inside the row less its drawn borders (with 2 pt to spare),
     // "exact" when they do not.
     void createXMLProperty() override;
-    // The "tr": its properties (an "atLeast" height less the top border's width, never below 5), its
-    // cells.
+    // The row properties as written: an "atLeast" height less the top border's width, never below 5.
+    KXDocx_TrPr writtenTrProperty() const;
+    // The "tr": its written properties, its cells.
     void writeWithXMLWriter(XMLFileWriter& writer) override;
+    // The "tr" with the given row properties.
+    void writeWithXMLWriter(XMLFileWriter& writer, const KXDocx_TrPr& property);
 
     // The union of the frames of the cells' texts; the zero rectangle without texts.
     kx::Rect allRunTextBounds() const;

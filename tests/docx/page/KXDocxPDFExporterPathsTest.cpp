@@ -112,6 +112,15 @@ TEST(KXDocxPDFExporterPaths, PaintedPathsBecomePathRuns) {
         {"an almost white one is a shape, and the text stays",
          "BT /F1 12 Tf 120 620 Td (Shown) Tj ET 0.98 1 1 rg 100 600 200 50 re f",
          Shape{{100, 142, 200, 50}, false, true, 0}, 1},
+        // Painted after a text box or a text path, a white rectangle is a shape over them.
+        {"a white rectangle after a text box is a shape, and the text stays",
+         "BT /F1 12 Tf 0 -1 1 0 400 700 Tm (Turned) Tj ET BT /F1 12 Tf 120 620 Td (Shown) Tj ET "
+         "1 1 1 rg 100 600 200 50 re f",
+         Shape{{100, 142, 200, 50}, false, true, 0}, 1},
+        {"a white rectangle after a text path is a shape, and the text stays",
+         "BT /F1 12 Tf 0.7071 0.7071 -0.7071 0.7071 400 400 Tm (Tilted) Tj ET BT /F1 12 Tf 120 620 Td (Shown) Tj ET "
+         "1 1 1 rg 100 600 200 50 re f",
+         Shape{{100, 142, 200, 50}, false, true, 0}, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

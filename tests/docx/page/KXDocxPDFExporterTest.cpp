@@ -1,11 +1,52 @@
 // The DOCX exporter's display space: the crop box as shown, moved to the origin, and held to a size
-// Word can show.
+// Word can show; the page it builds takes that space, in which its shapes become pictures.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <regex>
+#include <string>
+
 #include "docx/page/KXDocxPDFExporter.h"
+#include "docx/page/KXDocxPage.h"
+#include "docx/page/Type3Fixtures.h"
+#include "engine/KXPDFOptions.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "platform/ImageDecoding.h"
+#include "platform/Unicode.h"
+#include "platform/pdf/PDFDocument.h"
+#include "support/PDFBuilder.h"
+#include "support/TestSupport.h"
 
 namespace {
+
+// The exporter over every page of the document with the options; `inspect` sees the page built
+// last. Returns the package written.
+std::string convert(const std::string& pdf, const std::shared_ptr<KXPDFOptions>& options,
+                    const std::function<void(KXDocxPage&)>& inspect = {}) {
+    auto document = kx::PDFDocument::openFromMemory(pdf);
+    EXPECT_TRUE(document);
+    if (!document) return {};
+    static int n = 0;
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "exporter" + std::to_string(++n) + ".docx");
+    KXDocxPDFExporter exporter;
+    exporter.setMoreOptions(options);
+    exporter.setNumberOfPagesToConvert(static_cast<std::uint64_t>(document->pageCount()));
+    exporter.begainConvertPDF(out, document);
+    for (int i = 1; i <= document->pageCount(); ++i) EXPECT_TRUE(exporter.convertPDFPage(*document->page(i)));
+    if (inspect && exporter.pdfWriter() && exporter.pdfWriter()->currentPage()) inspect(*exporter.pdfWriter()->currentPage());
+    exporter.endConvertPDF(document);
+    return out;
+}
+
+std::string unzipped(const std::string& package, const std::string& part) {
+    std::string bytes;
+    kx::test::runCommand("unzip -p '" + package + "' '" + part + "'", &bytes);
+    return bytes;
+}
 
 KXPDFPageGeometry shownCrop(kx::Rect crop, std::int64_t rotation = 0) {
     KXPDFPageGeometry g;
@@ -64,4 +105,82 @@ TEST(KXDocxPDFExporter, DisplaySpaceStartsAtTheCropBox) {
     kx::Point corner = turned.pageTransform.apply(kx::Point{0, 0});
     EXPECT_NEAR(corner.x, 0, 1e-6);
     EXPECT_NEAR(corner.y, 0, 1e-6);
+}
+
+TEST(KXDocxPDFExporter, ShapesTurnedIntoAPictureAreClippedWhereTheClipIsShown) {
+    // A red 40-gon of radius 80 round (300, 450), clipped to its left half (PDF space), drawn as a
+    // picture; the page's crop box lies away from the origin, and the page is shown upright or
+    // turned a quarter, which brings the PDF's left half to the top.
+    std::string polygon = "1 0 0 rg ";
+    for (int i = 0; i < 40; ++i) {
+        const double a = 2 * M_PI * i / 40;
+        polygon += kx::format("%.3f %.3f %s ", 300 + 80 * std::cos(a), 450 + 80 * std::sin(a), i ? "l" : "m");
+    }
+    polygon += "h f";
+    struct Case {
+        const char* what;
+        const char* page;
+        double keptX, keptY, goneX, goneY;  // fractions of the picture: inside the clip, outside it
+    };
+    const Case cases[] = {
+        {"crop box away from the origin", "/MediaBox [0 0 612 792] /CropBox [100 200 500 700]", 0.25, 0.5, 0.75, 0.5},
+        {"turned a quarter", "/MediaBox [0 0 612 792] /CropBox [100 200 500 700] /Rotate 90", 0.5, 0.25, 0.5, 0.75},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        kx::test::PDFBuilder builder;
+        builder.addPage("q 220 370 80 160 re W n " + polygon + " Q", "<< >>", c.page);
+        auto options = std::make_shared<KXPDFOptions>();
+        options->wordOptions().setEnableShapToImage(true);
+        kx::ScopedTemporaryRoot root;
+        const std::string package = convert(builder.build(), options, [&](KXDocxPage& page) {
+            EXPECT_EQ(page.allRunImageArray().size(), 1u);
+            EXPECT_TRUE(page.allRunPathArray().empty());
+        });
+        std::string media;
+        kx::test::runCommand("unzip -Z1 '" + package + "' 'word/media/*'", &media);
+        ASSERT_EQ(std::count(media.begin(), media.end(), '\n'), 1) << media;
+        media.pop_back();
+        const kx::ImageRef picture = kx::toRGBA8(kx::readImageData(unzipped(package, media)));
+        ASSERT_TRUE(picture);
+        auto at = [&](double fx, double fy) {
+            return kx::test::pixelAt(*picture, static_cast<int>(fx * (picture->width - 1)),
+                                     static_cast<int>(fy * (picture->height - 1)));
+        };
+        const kx::test::RGBA kept = at(c.keptX, c.keptY), gone = at(c.goneX, c.goneY);
+        EXPECT_EQ(kept[0], 255);
+        EXPECT_EQ(kept[3], 255) << "the clipped half is painted";
+        EXPECT_EQ(gone[3], 0) << "the half outside the clip is not";
+    }
+}
+
+TEST(KXDocxPDFExporter, TextAtTheLeftOfACropBoxThatReachesLeftOfTheOriginIsKept) {
+    // The crop box runs from x = -10: a viewer shows the page from there, and a word 5 points left
+    // of the origin is on it.
+    kx::test::PDFBuilder builder;
+    builder.addPage("BT /F1 12 Tf -5 300 Td (Margin) Tj ET BT /F1 12 Tf 100 300 Td (Body) Tj ET",
+                    "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>",
+                    "/MediaBox [-10 20 290 420]");
+    kx::ScopedTemporaryRoot root;
+    const std::string xml = unzipped(convert(builder.build(), std::make_shared<KXPDFOptions>()), "word/document.xml");
+    EXPECT_NE(xml.find("Margin"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("Body"), std::string::npos) << xml;
+}
+
+TEST(KXDocxPDFExporter, TextInAType3FontMirroredByItsMatrixIsUprightMainTextWithItsBlanks) {
+    // The font matrix mirrors the glyphs and the text matrix mirrors them back: upright text, whose
+    // words are set apart by a blank glyph on the first line and by moving the text on the second.
+    const std::string pdf = kx::test::type3StatementPDF(
+        {{"Account messages"}, {"For customers who qualify for benefits the fees are waived", false}});
+    kx::ScopedTemporaryRoot root;
+    const std::string xml = unzipped(convert(pdf, std::make_shared<KXPDFOptions>(), [](KXDocxPage& page) {
+        EXPECT_TRUE(page.allRunTextPathArray().empty());
+        EXPECT_TRUE(page.allRunTextBoxArray().empty());
+    }), "word/document.xml");
+    std::string text;
+    const std::regex t("<w:t(?: [^>]*)?>([^<]*)</w:t>|</w:p>");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), t); it != std::sregex_iterator(); ++it)
+        text += (*it)[1].matched ? (*it)[1].str() : "\n";
+    EXPECT_NE(text.find("Account messages\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("For customers who qualify for benefits the fees are waived"), std::string::npos) << text;
 }

@@ -212,8 +212,10 @@ TEST(KXDocxPDFExporterTextBoxes, TextAtOtherAnglesOrMirroredGoesAlongAPath) {
         const char* flip;    // written flip entry, or none
     };
     const double c30 = std::cos(M_PI / 6), s30 = std::sin(M_PI / 6);
+    const double c2 = std::cos(M_PI / 90), s2 = std::sin(M_PI / 90);
     const Case cases[] = {
         {"rising at 30 degrees", kx::format("%.6f %.6f %.6f %.6f", c30, s30, -s30, c30), 330, nullptr},
+        {"rising at 2 degrees", kx::format("%.6f %.6f %.6f %.6f", c2, s2, -s2, c2), 358, nullptr},
         {"mirrored left to right", "-1 0 0 1", 180, "flip:y;"},
         {"mirrored top to bottom", "1 0 0 -1", 0, "flip:y;"},
     };
@@ -245,6 +247,19 @@ TEST(KXDocxPDFExporterTextBoxes, TextAtOtherAnglesOrMirroredGoesAlongAPath) {
         const kx::Point centre{s["margin-left"] + s["width"] / 2, s["margin-top"] + s["height"] / 2};
         EXPECT_LT(std::hypot(centre.x - middle.x, centre.y - middle.y), kSize) << styles.front();
         EXPECT_NE(xml.find("string=\"Hello World\""), std::string::npos);
+    }
+}
+
+TEST(KXDocxPDFExporterTextBoxes, ALoneTurnedBlankOpensABoxAndALoneControlCharacterDoesNot) {
+    for (const char* shown : {" ", "\\011"}) {
+        SCOPED_TRACE(shown);
+        const std::string show = kx::format("BT /F1 10 Tf 0 -1 1 0 300 600 Tm (%s) Tj ET", shown);
+        convert(page({uprightLine(), raw(show)}), [&](KXDocxPage& p) {
+            ASSERT_EQ(p.allRunTextBoxArray().size(), shown[0] == ' ' ? 1u : 0u);
+            if (shown[0] == ' ') {
+                EXPECT_EQ(allRunText(p.allRunTextBoxArray().front()->allRunTextArray()), " ");
+            }
+        });
     }
 }
 
@@ -311,6 +326,38 @@ TEST(KXDocxPDFExporterTextBoxes, APageOfMostlyTurnedTextIsReadTurned) {
         EXPECT_EQ(allRunText(p.allRunTextArrayInTextBoxes()).find("Turned"), std::string::npos);
     });
     EXPECT_TRUE(std::regex_search(xml, std::regex("<w:pgSz w:w=\"15840\" w:h=\"12240\"")));
+}
+
+TEST(KXDocxPDFExporterTextBoxes, TheSecondReadingGoesOnFromTheFirstReadingsMainText) {
+    // A lone blank shown first, before the page's upright word and four lines reading up the page.
+    // The first reading drops it (the page has no main text yet); once that reading has found main
+    // text, the second, turned reading keeps it.
+    class Probe : public KXDocxPDFExporter {
+    public:
+        std::vector<std::u16string> mainText;
+
+    protected:
+        void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
+                             const KXPDF_CTMInfo& g) override {
+            mainText.push_back(text);
+            KXDocxPDFExporter::makeMainTextRun(text, offset, t, g);
+        }
+    };
+    std::vector<Show> shows = {{"F1", 12, 190, 150, 90, " "}, {"F1", 10, 72, 700, 0, "Hi"}};
+    for (int i = 0; i < 4; ++i) shows.push_back({"F1", 12, 200.0 + 16 * i, 200, 90, "Turned line of text"});
+    kx::ScopedTemporaryRoot root;
+    auto document = kx::PDFDocument::openFromMemory(page(shows));
+    ASSERT_TRUE(document);
+    Probe exporter;
+    exporter.setMoreOptions(std::make_shared<KXPDFOptions>());
+    exporter.setNumberOfPagesToConvert(1);
+    exporter.begainConvertPDF(kx::pathJoin(kx::test::tempDir(), "second-reading.docx"), document);
+    ASSERT_TRUE(exporter.convertPDFPage(*document->page(1)));
+    exporter.endConvertPDF(document);
+    // The first reading's "Hi", then the second reading's blank and its lines (its "Hi" is turned).
+    ASSERT_GE(exporter.mainText.size(), 4u);
+    const std::vector<std::u16string> first(exporter.mainText.begin(), exporter.mainText.begin() + 4);
+    EXPECT_EQ(first, (std::vector<std::u16string>{u"H", u"i", u" ", u"T"}));
 }
 
 TEST(KXDocxPDFExporterTextBoxes, BookmarksGiveTheirHeadingsOutlineLevels) {

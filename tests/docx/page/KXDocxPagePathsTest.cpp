@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "docx/model/DocxModelFixtures.h"
 #include "docx/model/PathRunFixtures.h"
 #include "docx/page/KXDocxPage.h"
@@ -102,6 +104,7 @@ TEST(KXDocxPagePaths, FilteringDropsSpecksBackgroundsAndRepeats) {
         const char* name;
         KXDocxRunPathArray paths;
         size_t kept;
+        std::optional<kx::Rect> image = std::nullopt;  // a picture on the page
     };
     auto blackLine = [](std::uint64_t scan) { return pathRun(linePath(100, 500, 300, 500), stroked(1), scan); };
     const Case cases[] = {
@@ -112,6 +115,25 @@ TEST(KXDocxPagePaths, FilteringDropsSpecksBackgroundsAndRepeats) {
           blackLine(2)},
          1},
         {"white page alone", {pathRun(rectPath(0, 0, 612, 792), filled(kWhite), 0), blackLine(1)}, 2},
+        // A repeat drawn as a line (rectangles of one colour that overlap would become one).
+        {"white page with a white repeat over a picture of the page",
+         {pathRun(rectPath(0, 0, 612, 792), filled(kWhite), 0), pathRun(linePath(50, 50, 150, 50), stroked(1, kWhite), 1),
+          blackLine(2)},
+         3, kx::Rect(0, 0, 612, 792)},
+        {"white page with a white repeat over a picture of the page's middle only",
+         {pathRun(rectPath(0, 0, 612, 792), filled(kWhite), 0), pathRun(linePath(50, 50, 150, 50), stroked(1, kWhite), 1),
+          blackLine(2)},
+         1, kx::Rect(153, 198, 306, 396)},
+        // The middle of a page is a quarter of its width in from every side: on a page 612 wide,
+        // from 153 to 639 down the page.
+        {"grey band over the page's middle, a quarter of its height in, with a grey repeat",
+         {pathRun(rectPath(0, 190, 612, 412), filled(kGrey), 0), pathRun(linePath(50, 250, 150, 250), stroked(1, kGrey), 1),
+          blackLine(2)},
+         3},
+        {"grey band over the page's middle, a quarter of its width in, with a grey repeat",
+         {pathRun(rectPath(0, 150, 612, 492), filled(kGrey), 0), pathRun(linePath(50, 250, 150, 250), stroked(1, kGrey), 1),
+          blackLine(2)},
+         2},
         {"grey page with a grey repeat",
          {pathRun(rectPath(0, 0, 612, 792), filled(kGrey), 0), pathRun(rectPath(50, 50, 100, 100), filled(kGrey), 1),
           blackLine(2)},
@@ -125,6 +147,13 @@ TEST(KXDocxPagePaths, FilteringDropsSpecksBackgroundsAndRepeats) {
         SCOPED_TRACE(c.name);
         KXDocxPage page(nullptr, {612, 792}, true, true);
         page.allRunPathArray() = c.paths;
+        if (c.image) {
+            auto image = std::make_shared<KXDocxRunImage>();
+            KXDocxImageInfo info;
+            info.setDisplayFrame(*c.image);
+            image->setPictInfo(info);
+            page.allRunImageArray().push_back(image);
+        }
         page.filterAllRunPathArray();
         EXPECT_EQ(page.allRunPathArray().size(), c.kept);
     }

@@ -120,8 +120,11 @@ TEST(KXDocxPageSectionTables, TableInABlankArea) {
         const auto at = std::find(result.begin(), result.end(), table);
         EXPECT_EQ(at != result.end(), c.placed);
         EXPECT_EQ(tables.size(), c.placed ? 1u : 0u) << "a table left out leaves the found tables, to float";
-        for (const auto& object : result)
-            if (object != table) EXPECT_NE(std::dynamic_pointer_cast<KXDocxParagraph>(object), nullptr);
+        for (const auto& object : result) {
+            if (object != table) {
+                EXPECT_NE(std::dynamic_pointer_cast<KXDocxParagraph>(object), nullptr);
+            }
+        }
         if (!c.placed) {
             EXPECT_FALSE(result.empty()) << "the area below the cursor is filled with blank paragraphs";
             continue;
@@ -136,6 +139,8 @@ TEST(KXDocxPageSectionTables, TableInABlankArea) {
             EXPECT_GT(before, 0);
         }
         EXPECT_EQ(at + 1 != result.end(), c.blanksAfter);
-        if (above) EXPECT_NEAR(above->pProperty().spacing.after, c.aboveAfter, 1e-4);
+        if (above) {
+            EXPECT_NEAR(above->pProperty().spacing.after, c.aboveAfter, 1e-4);
+        }
     }
 }

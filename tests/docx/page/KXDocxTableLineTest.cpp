@@ -464,6 +464,9 @@ TEST(KXDocxTableManager, CandidatesAndLines) {
     diagonal.lineTo({80, 30});
     const Case cases[] = {
         {"a rectangle: four lines", rectRun({10, 10, 100, 40}, 0, strokeOf(0.5)), true, 4},
+        {"a filled bar 1.4 pt thick: its four edges", rectRun({10, 10, 100, 1.4}, 0, fillOf({0, 0, 0, 1})), true, 4},
+        {"a filled bar 0.5 pt thick: its two long edges, the ends being no longer than 1 pt",
+         rectRun({10, 10, 100, 0.5}, 0, fillOf({0, 0, 0, 1})), true, 2},
         {"a stroke 6.25 wide", lineRun(0, 0, 100, 0, 0, strokeOf(6.25)), true, 1},
         {"a stroke 6.3 wide", lineRun(0, 0, 100, 0, 0, strokeOf(6.3)), false, 0},
         {"a curve", pathRun(rounded, strokeOf(0.5), 0), false, 0},

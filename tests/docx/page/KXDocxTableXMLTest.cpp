@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "TableFixtures.h"
+#include "docx/model/KXDocxCounters.h"
+#include "docx/model/KXDocxVMLShapeTypes.h"
 #include "docx/page/KXDocxPageSection.h"
 #include "docx/page/KXDocxTable.h"
 #include "docx/page/KXDocxTableManager.h"
@@ -181,6 +183,32 @@ TEST(KXDocxTableXML, EmptyCellParagraphFitsItsRowAndIsNeverBelowAPoint) {
     EXPECT_EQ(xml.find("\"-"), std::string::npos) << "no negative value" << xml;
 }
 
+// The row's sample paragraph counts its line in single lines of its mark ("auto"): the empty cell's
+// paragraph, cut to the row, is as high as the row less a point in points, not that many single
+// lines of its new mark (which would make the row, and a page of such rows, grow).
+TEST(KXDocxTableXML, EmptyCellParagraphCutToItsRowIsExact) {
+    MemoryDocument document;
+    std::unique_ptr<KXDocxPage> page;
+    auto table = gridTable(document, page, 15);
+    ASSERT_TRUE(table);
+    std::shared_ptr<KXDocxParagraph> sample = table->defaultParagraph();  // the first row's word
+    ASSERT_TRUE(sample);
+    KXDocx_PPr p = sample->pProperty();
+    p.spacing.before = 3;
+    p.spacing.after = 8;
+    p.spacing.line = 12;
+    p.spacing.lineRule = "auto";
+    p.spacing.word1LineHeight = 8;
+    sample->setPProperty(p);
+    table->tableRowArray()[1]->writeWithXMLWriter(*document.writer);
+    const std::string xml = document.finish();
+    EXPECT_NE(xml.find("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"280\" w:lineRule=\"exact\"/>"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(xml.find("lineRule=\"auto\""), std::string::npos) << xml;
+    KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+}
+
 TEST(KXDocxTableXML, RowHeights) {
     struct Case {
         const char* what;
@@ -199,25 +227,77 @@ TEST(KXDocxTableXML, RowHeights) {
     }
 }
 
-TEST(KXDocxTableXML, LaterTablesInTextBoxesGoFurtherBack) {
+// A table of many rows whose heights are no whole twentieths of a point, filling a page: its rows,
+// as written, add up to the table's height less its bottom rule (which a word processor draws
+// below the last row), so that the table still ends where it ends on the page.
+TEST(KXDocxTableXML, RowsAddUpToNoMoreThanTheTable) {
+    struct Case {
+        const char* what;
+        size_t rows;      // of 573.1 / rows pt, each with a word in 10 pt type, ruled 0.5 pt
+        long long twips;  // the rows' heights added up
+    };
+    const double height = 573.1;  // rows of 12.7356 pt (254.7 twentieths) and 19.1033 pt
+    const Case cases[] = {
+        {"45 exact rows (the word does not fit): the table less its bottom rule", 45, (5731 - 5) * 2},
+        {"30 atLeast rows: each less its top rule, the last one less its bottom rule too", 30, (5731 - 150 - 5) * 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Grid grid;
+        grid.y = 20;
+        grid.widths = {80, 120};
+        grid.heights.assign(c.rows, height / static_cast<double>(c.rows));
+        std::uint64_t scan = 0;
+        KXDocxRunPathArray paths = gridRuns(grid, scan);
+        KXDocxRunTextArray texts;
+        for (size_t r = 0; r < c.rows; ++r) texts.push_back(cellText(grid, r, 0, u"a", scan++));
+        MemoryDocument document;
+        auto page = pageWith(document, paths, texts, {792, 612});
+        page->convertPath2TableIfNeed();
+        ASSERT_EQ(page->allTableArray().size(), 1u);
+        auto table = std::dynamic_pointer_cast<KXDocxTable>(page->allTableArray().front());
+        table->convertToXMLProperty();
+        table->changeXMLPropertyTextWrappingToNone();
+        table->writeWithXMLWriter(*document.writer);
+        const std::string xml = document.finish();
+        long long sum = 0;
+        size_t rows = 0;
+        const std::string key = "<w:trHeight w:val=\"";
+        for (size_t at = xml.find(key); at != std::string::npos; at = xml.find(key, at + 1), ++rows)
+            sum += std::stoll(xml.substr(at + key.size()));
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(sum, c.twips);
+        KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
+    }
+}
+
+// Tables in text boxes are stacked by the shapes' counter, negated, so each later one stands behind
+// the one before it; each is a text box of the document's one text-box type with an id and an
+// o:spid of its own.
+TEST(KXDocxTableXML, TablesInTextBoxes) {
     MemoryDocument document;
     std::unique_ptr<KXDocxPage> page;
     auto table = gridTable(document, page);
     ASSERT_TRUE(table);
-    std::vector<long long> zs;
+    KXDocxCounters::sharedInstance().begainWriteDocument();
+    KXDocxVMLShapeTypes::sharedInstance().begainWriteDocument();
+    MemoryDocument out;
     for (int i = 0; i < 2; ++i) {
-        MemoryDocument out;
         table->changeXMLPropertyTextWrappingToFloatTextBox();
         out.writer->writeStartElementWithNamespace(KXOpenXMLNameSpace::nameSpace_w(), "p");
         table->writeWithXMLWriter(*out.writer);
         out.writer->writeEndElement();
-        const std::string xml = out.finish();
-        const size_t at = xml.find("z-index:");
-        ASSERT_NE(at, std::string::npos) << xml;
-        zs.push_back(std::stoll(xml.substr(at + 8)));
     }
-    EXPECT_LT(zs[1], zs[0]);
-    EXPECT_LE(zs[0], 0);
+    const std::string xml = out.finish();
+    std::vector<long long> zs;
+    for (size_t at = xml.find("z-index:"); at != std::string::npos; at = xml.find("z-index:", at + 1))
+        zs.push_back(std::stoll(xml.substr(at + 8)));
+    EXPECT_EQ(zs, (std::vector<long long>{251657498, 251657497})) << xml;
+    EXPECT_EQ(count(xml, "<v:shapetype id=\"_x0000_t202\""), 1u) << xml;
+    EXPECT_LT(xml.find("<v:shapetype"), xml.find("<v:shape "));
+    EXPECT_EQ(count(xml, "type=\"#_x0000_t202\""), 2u) << xml;
+    EXPECT_NE(xml.find("id=\"TextBox 1\" o:spid=\"_x0000_s1025\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("id=\"TextBox 2\" o:spid=\"_x0000_s1026\""), std::string::npos) << xml;
     KXDocxTableManager::sharedInstance().setSuperPage(nullptr);
 }
 
