@@ -338,7 +338,7 @@ void KXPPTXPDFExporter::appendPPTXTextBox(const std::u16string& text, kx::Size o
         spacing = std::isnan(spacing) ? height : std::max(spacing, height);
     }
     run->text += text;
-    advanceNextCharTo(t.translated(offset.width, offset.height));
+    advanceNextChar(offset);
     const kx::AffineTransform& next = nextCharTransform();
     // The string's advance along the line: down or up the slide in a box turned a quarter,
     // across it otherwise.
