@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "capture/WordGaps.h"
 #include "docx/model/KXDocxPathCanvas.h"
 #include "docx/model/KXLineUtilites.h"
 #include "engine/KXPDFOptions.h"
@@ -36,11 +37,6 @@ constexpr double kShortestSide = 72.0;
 constexpr double kNextLineLimit = 96.0;
 // The most blanks a gap on one line becomes.
 constexpr int kMostBlanks = 200;
-// A gap between two strings of a line that parts two words: at least a point, and more than a
-// tenth of the font size. Kerning and the tracking of letters stay below it; the narrowest space
-// between the words of a tightly justified line (a fifth of the font size) does not.
-constexpr double kWordGapLeast = 1.0;
-constexpr double kWordGapShare = 0.1;
 // A string whose baseline lies this far from the last one's, as a share of the taller of the two,
 // is on another line (a raised or lowered figure, half the type's height off at most, stays nearer).
 constexpr double kLineStepShare = 0.75;
@@ -241,10 +237,6 @@ double KXPPTXPDFExporter::textBoxAngle(double rotation) const {
     return rotation;
 }
 
-bool KXPPTXPDFExporter::separatesWords(double gap, double fontSize) {
-    return gap >= kWordGapLeast && gap > fontSize * kWordGapShare;
-}
-
 kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
     KXPPTXPage* slide = currentSlide();
     if (!slide) return kx::TextBoxStep::Kept;
@@ -297,7 +289,7 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
                 const double rise = turned ? shift : step.y;
                 const bool nextLine =
                     std::fabs(rise) >= kLineStepShare * std::max(height, nextCharCTMInfo().fontSize.height);
-                if (nextLine ? !isHyphen(end) : separatesWords(gap, g.fontSize.width)) blanks = 1;
+                if (nextLine ? !isHyphen(end) : kx::separatesWords(gap, g.fontSize.width)) blanks = 1;
             }
             appendPPTXTextBox(std::u16string(static_cast<size_t>(blanks), u' ') + text, offset, blanks * space);
             return kx::TextBoxStep::Kept;

@@ -59,9 +59,6 @@ public:
     // else, for a shorter side below 72 points, 72 / that side (no more than keeps the longer
     // side within 1583); else 1.
     static double slideScale(double width, double height);
-    // Whether a gap (points) between two strings on one line parts two words, for text of the
-    // font size given (points along the line).
-    static bool separatesWords(double gap, double fontSize);
 
     void didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool stroke, bool fill) override;
     void didScanXObjectImage(KXPDFConentParser& parser, const std::shared_ptr<KXPDFXObject>& image) override;

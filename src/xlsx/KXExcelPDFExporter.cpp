@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "capture/WordGaps.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
 #include "fonts/KXPDFFontUtilities.h"
@@ -130,6 +131,7 @@ void KXExcelPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size of
     run->setCtmInfo(g);
     const bool measuredDown = !quarterTurn && (rotation == 90 || rotation == 270);
     run->setTextWidth(measuredDown ? std::fabs(g.bottomLeft.y - g.topLeft.y) : std::fabs(next.topLeft.x - g.topLeft.x));
+    run->setWordSpace(wordSpace);
     addToAllRunTextArray(std::move(run), wordSpace);
     if (style != registeredStyle_) {
         registerFont(*style);
@@ -142,13 +144,21 @@ void KXExcelPDFExporter::addToAllRunTextArray(std::unique_ptr<KXExcelRunText> ru
     KXExcelRunText* last = page.allRunTextArray().empty() ? nullptr : page.allRunTextArray().back();
     if (last && last->ctmInfo().rotation == run->ctmInfo().rotation &&
         std::fabs(last->ctmInfo().yBase - run->ctmInfo().yBase) < kJoinTolerance) {
-        const double left = run->ctmInfo().xLeft, right = last->ctmInfo().xRight;
-        const bool adjacent = std::fabs(left - right) < kJoinTolerance;
-        const bool afterSpace = !adjacent && std::fabs(left - wordSpace - right) < kJoinTolerance;
-        if ((adjacent || afterSpace) && last->rPr().isEqualToRPr(run->rPr())) {
-            if (afterSpace) last->text() += u' ';
+        const double left = run->ctmInfo().xLeft, right = last->ctmInfo().xRight, gap = left - right;
+        const bool adjacent = std::fabs(gap) < kJoinTolerance;
+        const bool afterSpace = !adjacent && std::fabs(gap - wordSpace) < kJoinTolerance;
+        // A gap that parts two words but is narrower than a word space is the space between the
+        // words of a line set without blank characters (each word placed on its own); it is no
+        // gap between columns.
+        const bool wordGap = !adjacent && !afterSpace && gap < wordSpace &&
+                             kx::separatesWords(gap, run->rPr().sz());
+        if ((adjacent || afterSpace || wordGap) && last->rPr().isEqualToRPr(run->rPr())) {
+            // A blank glyph narrower than the gap it stands in leaves the rest of the gap behind it.
+            const bool blankThere = (!last->text().empty() && last->text().back() == u' ') ||
+                                    (!run->text().empty() && run->text().front() == u' ');
+            if (afterSpace || (wordGap && !blankThere)) last->text() += u' ';
             last->text() += run->text();
-            last->setTextWidth(last->textWidth() + run->textWidth() + (afterSpace ? wordSpace : 0.0));
+            last->setTextWidth(last->textWidth() + run->textWidth() + (afterSpace ? wordSpace : wordGap ? gap : 0.0));
             last->ctmInfo().xRight = run->ctmInfo().xRight;
             return;
         }

@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "capture/WordGaps.h"
 #include "xlsx/KXExcelRunText.h"
 
 using RunList = KXExcelSortUtilities::RunList;
 
 namespace {
-
-// A gap between two pieces of a line parts two words from a point on, and from a tenth of the font
-// size on: narrower gaps are kerning or letter spacing.
-constexpr double kWordGapLeast = 1.0;
-constexpr double kWordGapShare = 0.1;
 
 bool endsInBlank(const std::u16string& text) { return !text.empty() && text.back() == u' '; }
 bool startsWithBlank(const std::u16string& text) { return !text.empty() && text.front() == u' '; }
@@ -71,11 +67,15 @@ bool KXExcelSortUtilities::continuesLine(const KXExcelRunText& anchor, const KXE
         case 1: accepted = gap < 3.0; break;
         default: accepted = gap > -3.0 && gap < 2.0; break;
     }
+    // A word gap narrower than a blank of the line's font parts two words of the line (a word in
+    // another font of the same size, set without a blank between), not two columns.
+    if (!accepted) accepted = gap < anchor.wordSpace() && kx::separatesWords(gap, anchor.rPr().sz());
     return accepted && anchor.rPr().isSameToRPr(r.rPr());
 }
 
-bool KXExcelSortUtilities::endsLine(const KXExcelRunText& r, double reach, std::int32_t option) {
-    return r.ctmInfo().xLeft - reach >= (option == 1 ? 3.0 : 2.0);
+bool KXExcelSortUtilities::endsLine(const KXExcelRunText& anchor, const KXExcelRunText& r, double reach,
+                                    std::int32_t option) {
+    return r.ctmInfo().xLeft - reach >= std::max(option == 1 ? 3.0 : 2.0, anchor.wordSpace());
 }
 
 bool KXExcelSortUtilities::continuesCell(const KXExcelRunText& anchor, const KXExcelRunText& r, double reach) {
@@ -131,10 +131,6 @@ void takeGroupBox(KXExcelRunText* first, const RunList& runs) {
 
 }  // namespace
 
-bool KXExcelSortUtilities::separatesWords(double gap, double fontSize) {
-    return gap >= kWordGapLeast && gap > kWordGapShare * fontSize;
-}
-
 KXExcelRunText* KXExcelSortUtilities::MergeRunTextsInWidth(const RunList& runs) {
     if (runs.empty()) return nullptr;
     KXExcelRunText* first = runs.front();
@@ -143,7 +139,7 @@ KXExcelRunText* KXExcelSortUtilities::MergeRunTextsInWidth(const RunList& runs) 
         const KXExcelRunText& r = *runs[i];
         // Words set apart without a blank between them (tight lines of text placed word by word)
         // keep a blank between them.
-        if (separatesWords(r.ctmInfo().xLeft - reach, first->rPr().sz()) && !endsInBlank(first->text()) &&
+        if (kx::separatesWords(r.ctmInfo().xLeft - reach, first->rPr().sz()) && !endsInBlank(first->text()) &&
             !startsWithBlank(r.text()))
             first->text() += u' ';
         first->text() += r.text();

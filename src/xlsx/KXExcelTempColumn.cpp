@@ -35,6 +35,10 @@ void KXExcelTempColumn::creatTempRow2() {
 void KXExcelTempColumn::creatRow() {
     sortRunTextsByY();
     creatTempRowsByY();
+    // The pieces of a line that touch each other stand in one row here; ordered by their tops, a
+    // piece that reaches higher (a larger size, a taller font) would take its column before the
+    // pieces left of it.
+    for (auto& row : tempRows_) row->sortRunTextsByX();
 }
 
 void KXExcelTempColumn::collectAllRunTexts(RunList& into) const {

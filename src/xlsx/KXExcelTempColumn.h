@@ -31,7 +31,8 @@ public:
     void creatTempRow1();
     // The column-first cut below a page column: sort, cut into rows, and cut each row on.
     void creatTempRow2();
-    // The innermost level of the column-first cut: sort and cut into rows.
+    // The innermost level of the column-first cut: sort and cut into rows, each row's runs from left
+    // to right (they take their columns in that order).
     void creatRow();
     void collectAllRunTexts(RunList& into) const;
 

@@ -132,7 +132,14 @@ TEST(KXExcelPDFExporter, CharactersJoinAsTheyArrive) {
         {"a blank after the first character stays", "BT /F1 10 Tf 72 700 Td (A B) Tj ET", {u"A B"}},
         {"a gap of 0.5 joins without a blank", "BT /F1 10 Tf 72 700 Td [(A) -50 (B)] TJ ET", {u"AB"}},
         {"a gap of one word space joins with a blank", "BT /F1 10 Tf 72 700 Td [(A) -278 (B)] TJ ET", {u"A B"}},
-        {"a gap of 1.2 keeps two runs", "BT /F1 10 Tf 72 700 Td [(A) -120 (B)] TJ ET", {u"A", u"B"}},
+        // Gaps narrower than the word space: one that parts two words joins with a blank; letter
+        // spacing (under a tenth of the size) keeps two runs, as does a gap past the word space.
+        {"a word gap of 1.2 joins with a blank", "BT /F1 10 Tf 72 700 Td [(A) -120 (B)] TJ ET", {u"A B"}},
+        {"a word gap of 2.0 joins with a blank", "BT /F1 10 Tf 72 700 Td [(A) -200 (B)] TJ ET", {u"A B"}},
+        {"a blank glyph short of the gap keeps one blank", "BT /F1 10 Tf 72 700 Td [(A ) -150 (B)] TJ ET", {u"A B"}},
+        {"letter spacing of 1.5 at 20 points keeps two runs", "BT /F1 20 Tf 72 700 Td [(A) -75 (B)] TJ ET",
+         {u"A", u"B"}},
+        {"a gap past the word space keeps two runs", "BT /F1 10 Tf 72 700 Td [(A) -400 (B)] TJ ET", {u"A", u"B"}},
         {"another size starts a run", "BT /F1 10 Tf 72 700 Td (A) Tj /F1 12 Tf (B) Tj ET", {u"A", u"B"}},
         {"another colour starts a run", "BT /F1 10 Tf 72 700 Td (A) Tj 1 0 0 rg (B) Tj ET", {u"A", u"B"}},
         {"a baseline 0.5 higher joins", "BT /F1 10 Tf 72 700 Td (A) Tj ET BT /F1 10 Tf 78.67 700.5 Td (B) Tj ET", {u"AB"}},

@@ -82,6 +82,18 @@ TEST(KXExcelPageLayout, RunsOfOneLeafOnTwoLines) {
     expectPlaces(page, {{u"low", 2, 1, 0, 1}, {u"high", 1, 2, 1, 0}}, "leaf of two lines");
 }
 
+// Pieces of one line that touch but do not join (here of two sizes, the larger reaching higher) take
+// their columns from left to right, whichever reaches higher.
+TEST(KXExcelPageLayout, TouchingPiecesOfALineKeepTheirOrder) {
+    freshManager();
+    KXExcelPage page(1);
+    addRun(page, u"Total", 0, 2, 30, 10, 12);
+    addRun(page, u"Amount", 30, 0, 40, 12, 14);
+    addRun(page, u"due", 70, 2, 20, 10, 12);
+    page.typesetRunTexts();
+    expectPlaces(page, {{u"Total", 1, 1, 0, 0}, {u"Amount", 1, 2, 0, 0}, {u"due", 1, 3, 0, 0}}, "touching pieces");
+}
+
 TEST(KXExcelPageLayout, Spans) {
     freshManager();
     {

@@ -14,6 +14,7 @@
 #include "exporters/ExporterTable.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "platform/FileSystem.h"
+#include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 #include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPage.h"
@@ -116,6 +117,46 @@ std::string page(int n, char a, char b, char c, int row) {
            "|float|3.5|General\n" + at(a, r2) + "|str|Cake, lemon|General\n" + at(b, r2) + "|int|1200|#,##0\n" +
            at(c, r2) + "|float|0.125|0.00%\n" + at(a, r3) + "|str|Code|General\n" + at(b, r3) + "|str|00123|General\n" +
            at(c, r3) + "|float|-4.0|0.00_);(0.00)\n";
+}
+
+// A page set as TeX sets it: fonts whose widths leave out the blank (so their word space is taken
+// as half an em, 5 points at 10 points) and words placed a third of an em apart with no blank
+// between them, by TJ offsets on one line (one word of it in the italic) and word by word on the
+// next. Below, a two-column table in the same font whose closest cells are 9.7 points apart.
+std::string wordsPlacedApartPDF() {
+    kx::test::PDFBuilder pdf;
+    std::string widths;
+    for (int c = 33; c <= 126; ++c) widths += " 500";
+    auto font = [&](const std::string& name, int italicAngle) {
+        const int descriptor = pdf.add("<< /Type /FontDescriptor /FontName /" + name +
+                                       " /Flags 32 /FontBBox [-40 -250 1040 750] /ItalicAngle " +
+                                       std::to_string(italicAngle) +
+                                       " /Ascent 750 /Descent -250 /CapHeight 700 /StemV 80 >>");
+        return pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /" + name + " /FirstChar 33 /LastChar 126 /Widths [" +
+                       widths + "] /Encoding /WinAnsiEncoding /FontDescriptor " + std::to_string(descriptor) + " 0 R >>");
+    };
+    const int upright = font("PlainSerif", 0), italic = font("PlainSerif-Italic", -12);
+    std::string content = "BT /T 10 Tf 72 720 Td [(Words) -333 (placed) -333] TJ /TI 10 Tf [(apart) -333] TJ "
+                          "/T 10 Tf [(by) -333 (offsets)] TJ ET\n";
+    double x = 72;
+    for (const std::string word : {"each", "word", "on", "its", "own"}) {
+        content += kx::format("BT /T 10 Tf %.2f 704 Td (%s) Tj ET\n", x, word.c_str());
+        x += 5.0 * word.size() + 3.33;
+    }
+    content += "BT /T 10 Tf 72 680 Td (Item) Tj ET BT /T 10 Tf 130 680 Td (Amount) Tj ET\n"
+               "BT /T 10 Tf 72 664 Td [(Green) -333 (tea)] TJ ET BT /T 10 Tf 130 664 Td (12) Tj ET\n"
+               "BT /T 10 Tf 72 648 Td [(Lemon) -333 (cake)] TJ ET BT /T 10 Tf 130 648 Td (7) Tj ET\n";
+    pdf.addPage(content, kx::format("<< /Font << /T %d 0 R /TI %d 0 R >> >>", upright, italic));
+    return kx::test::writeTemp("words-placed-apart.pdf", pdf.build());
+}
+
+// The text of a CSV table file (UTF-16 with a byte order mark).
+std::u16string csvText(const std::string& file) {
+    const std::string bytes = kx::readFile(file).value_or("");
+    std::u16string text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+    return text;
 }
 
 }  // namespace
@@ -251,11 +292,7 @@ TEST(SpreadsheetConversion, CSVConversionWritesATableFilePerPage) {
     ASSERT_FALSE(convert(threePagePDF(), "csv", out));
     ASSERT_TRUE(kx::isDirectory(out));
     EXPECT_EQ(kx::listDirectory(out), (std::vector<std::string>{"Table 1.csv", "Table 2.csv", "Table 3.csv"}));
-    const std::string bytes = kx::readFile(out + "/Table 2.csv").value_or("");
-    std::u16string text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-    EXPECT_EQ(text, u"Item\tQty\tPrice\n\"Tea \"\"green\"\" 2\"\t22\t3.50\n\"Cake, lemon\"\t\"1,200\"\t12.5%\n"
+    EXPECT_EQ(csvText(out + "/Table 2.csv"), u"Item\tQty\tPrice\n\"Tea \"\"green\"\" 2\"\t22\t3.50\n\"Cake, lemon\"\t\"1,200\"\t12.5%\n"
                     u"Code\t00123\t(4.00)\n");
 }
 
@@ -311,4 +348,25 @@ TEST(SpreadsheetConversion, AWorkbookAlwaysHasASheet) {
     ASSERT_TRUE(kx::isRegularFile(out));
     expectValid(out);
     EXPECT_EQ(listing(*python, out), "Sheet 1\n");
+}
+
+// Words placed apart without a blank, closer than a word space, are the words of one line: each line
+// is one cell with blanks between its words, in the workbook and in the CSV table, while the
+// table's columns, further apart than a word space, stay apart.
+TEST(SpreadsheetConversion, WordsPlacedApartStayInOneCell) {
+    const std::string pdf = wordsPlacedApartPDF();
+    const std::string tables = kx::pathJoin(kx::test::tempDir(), "words-apart.csv");
+    ASSERT_FALSE(convert(pdf, "csv", tables, KXExcelOptions(), {1}));
+    EXPECT_EQ(csvText(tables + "/Table 1.csv"), u"Words placed apart by offsets\neach word on its own\nItem\tAmount\n"
+                                                u"Green tea\t12\nLemon cake\t7\n");
+
+    std::optional<std::string> python = pythonWithOpenpyxl();
+    if (!python) GTEST_SKIP() << "no python3 with openpyxl";
+    const std::string workbook = kx::pathJoin(kx::test::tempDir(), "words-apart.xlsx");
+    ASSERT_FALSE(convert(pdf, "xlsx", workbook, KXExcelOptions(), {1}));
+    expectValid(workbook);
+    EXPECT_EQ(listing(*python, workbook), "Sheet 1\nA1|str|Words placed apart by offsets|General\n"
+                                          "A2|str|each word on its own|General\nA3|str|Item|General\n"
+                                          "B3|str|Amount|General\nA4|str|Green tea|General\nB4|int|12|General\n"
+                                          "A5|str|Lemon cake|General\nB5|int|7|General\n");
 }
