@@ -197,14 +197,15 @@ TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
     }
 }
 
-// A page of a million small rectangles and one of a million short lines (each a few kilobytes of
-// PDF) make slides a presentation program opens: each slide's paths become one picture instead of
-// a slide part of gigabytes, converted within a bounded memory, and the picture shows them.
+// A page of two million small rectangles and one of a million short lines (each a few hundred
+// kilobytes of PDF) make slides a presentation program opens: each slide's paths become one
+// picture instead of a slide part of gigabytes, converted within a bounded memory, and the picture
+// shows them.
 TEST(PresentationExport, CrowdedPagesMakeSlidesThatOpen) {
     std::optional<std::string> validate = validator();
     KX_REQUIRE_CORPUS(validate);
-    const int rows = 1000, perRow = 1000;
-    auto crowded = [&](const std::string& shape, double rowStep) {
+    const int perRow = 1000;
+    auto crowded = [&](const std::string& shape, int rows, double rowStep) {
         std::string row;
         for (int i = 0; i < perRow; ++i) row += "1 0 0 1 0.5 0 cm " + shape + "\n";
         row += kx::format("1 0 0 1 -500 %g cm\n", rowStep);
@@ -215,8 +216,8 @@ TEST(PresentationExport, CrowdedPagesMakeSlidesThatOpen) {
     };
     kx::test::PDFBuilder builder;
     const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 612 792]";
-    const int rectangles = builder.addFlateStream(form, crowded("0 0 0.4 0.2 re f", 0.3));
-    const int lines = builder.addFlateStream(form, crowded("0 0 m 0.4 0.2 l S", 0.6));
+    const int rectangles = builder.addFlateStream(form, crowded("0 0 0.4 0.2 re f", 2000, 0.15));
+    const int lines = builder.addFlateStream(form, crowded("0 0 m 0.4 0.2 l S", 1000, 0.6));
     builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", rectangles));
     builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", lines));
     const std::string pdf = kx::test::writeTemp("crowded.pdf", builder.build());
