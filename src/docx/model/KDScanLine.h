@@ -3,11 +3,14 @@
 // segments and turns the typed points it returns into the grid points of a table.
 //
 // Every segment is lengthened by the tolerance at both ends, so that lines which stop a little short
-// of each other still meet. The result holds, in this order: each crossing of two lengthened segments
-// (type 3), then the two real ends of every segment that crosses something (the type stored with
-// them, 1 for the table finder's segments); a point that lands close to one already found only adds
-// its type bits to it. Last the grid is completed: a hidden point (type 4) stands at every
-// combination of the x and y positions found where no point lies yet.
+// of each other still meet. A line sweeps down the plane (y descending) over the segments' ends and
+// crossings; the segments it cuts are kept in a tree ordered by x on the line, and only neighbours in
+// that tree are tested against each other. The result holds, in this order: each crossing of two
+// lengthened segments (type 3) in the order the sweep finds them, then the two real ends of every
+// segment that crosses something (the type stored with them, 1 for the table finder's segments); a
+// point that lands close to one already found only adds its type bits to it. Last the grid is
+// completed: a hidden point (type 4) stands at every combination of the x and y positions found
+// where no point lies yet.
 //
 // Point types are sets of bits: 1 shown crossing, 2 end of a line, 4 hidden crossing, 8 deleted.
 // Coordinates are single precision, page space.
@@ -108,6 +111,8 @@ private:
     void enter(const KDScanEvent& event);
     void leave(const KDScanEvent& event);
     void cross(const KDScanEvent& event);
+    // Exchanges the segments of two nodes; without a first node it prints the event queue and an
+    // error line to standard output and leaves the tree as it is.
     void switchScan(Node* first, Node* second);
     void testSegments(Node* first, Node* second, const KDScanEvent& event);
 
