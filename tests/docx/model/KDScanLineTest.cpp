@@ -178,3 +178,21 @@ TEST(KDScanLine, ThousandsOfSegments) {
         EXPECT_LT(seconds, 10.0);
     }
 }
+
+// Two lines along one slant: their lines meet, in single precision, at the lower end of one of them,
+// just after it has left the sweep. The crossing finds no node to exchange; the queue and the error
+// line go to standard output and the scan goes on.
+TEST(KDScanLine, CrossingAfterItsSegmentLeft) {
+    testing::internal::CaptureStdout();
+    std::vector<KDScanPoint> points = scan({{90, 0, 120, 30}, {100, 10, 160, 70}});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "switchScan()\n"
+              "m_ordHead: 170.607 80.607 0 \n"
+              "m_ordHead: 130.607 40.607 0 \n"
+              "m_ordHead: 89.393 -0.607 1 \n"
+              "m_ordHead: 89.393 -0.607 2 \n"
+              "m_ordHead: 79.393 -10.607 1 \n"
+              "Error, switchScan, m_ordHead is empty!\n");
+    ASSERT_FALSE(points.empty());
+    EXPECT_EQ(int(points.front().type), 3) << describe(points);
+}
