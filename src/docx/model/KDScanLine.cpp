@@ -111,13 +111,19 @@ KDScanLine::KDScanLine(const std::vector<KDScanSegment>& segments, int wucha) : 
         KDScanSegment lengthened;
         lengthened.assign(s);
         const auto k = static_cast<std::int32_t>(segments_.size());
+        segments_.push_back({lengthened, given.p1, given.p2, 0});
+        // A segment with an end that is not a number never enters the sweep: it could not be ordered
+        // among the others.
+        if (!std::isfinite(s.p1.x) || !std::isfinite(s.p1.y) || !std::isfinite(s.p2.x) || !std::isfinite(s.p2.y) ||
+            !std::isfinite(lengthened.a) || !std::isfinite(lengthened.b))
+            continue;
         // A segment enters at its end with the greater y, a level one at its end with the smaller x.
         const bool firstLeaves = s.p1.y < s.p2.y || (s.p1.y == s.p2.y && s.p2.x <= s.p1.x);
         const KDScanPoint& in = firstLeaves ? s.p2 : s.p1;
         const KDScanPoint& out = firstLeaves ? s.p1 : s.p2;
         m_ordHead.insert({in.x, in.y, k, k, lengthened.a, lengthened.b, 0});
         m_ordHead.insert({out.x, out.y, k, k, -1, -1, 1});
-        segments_.push_back({lengthened, given.p1, given.p2, in.x});
+        segments_.back().enterX = in.x;
     }
     crossingsOf_.resize(segments_.size());
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -89,6 +90,16 @@ TEST(KDScanLine, EdgeInputs) {
     EXPECT_TRUE(scan({{0, 0, 100, 0}}).empty()) << "one segment crosses nothing";
     // A negative tolerance counts as none: lines 10 apart stay apart instead of aborting.
     EXPECT_TRUE(scan({{0, 100, 100, 100}, {110, 0, 110, 90}}, -5).empty());
+    // A line with an end that is not a number crosses nothing and leaves the others' points alone.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const std::vector<KDScanSegment> sound = {{70, 90, 100, 90}, {40, 40, 80, 40}, {40, 80, 40, 110},
+                                              {50, 50, 50, 70}, {50, 30, 50, 100}};
+    const std::string expected = describe(scan(sound));
+    for (const KDScanSegment& broken : {KDScanSegment(0, nan, 100, 50), KDScanSegment(50, 0, 50, inf)}) {
+        std::vector<KDScanSegment> with = sound;
+        with.insert(with.begin() + 1, broken);
+        EXPECT_EQ(describe(scan(with)), expected);
+    }
     // Without tolerance, lines that touch still cross.
     EXPECT_EQ(scan({{0, 50, 100, 50}, {100, 0, 100, 100}}, 0).front().x, 100.0f);
 
