@@ -20,7 +20,9 @@
 
 kx::CaptureDocument* KXDocxPDFExporter::openDocument(const std::string& destPath,
                                                      const std::shared_ptr<kx::PDFDocument>& document) {
-    if (moreOptions()) KXDocxManager::sharedInstance().setMoreOptions(*moreOptions());
+    // The page code reads the job's options from the DOCX conversion state; an exporter given none
+    // converts with the defaults, never with an earlier job's.
+    KXDocxManager::sharedInstance().setMoreOptions(moreOptions() ? *moreOptions() : KXPDFOptions());
     // The outline of this document marks the headings of its pages.
     if (document)
         KXPDFOutLineManager::sharedInstance().reLoadOutline(*document);
