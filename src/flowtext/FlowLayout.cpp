@@ -1,6 +1,7 @@
 #include "flowtext/FlowLayout_p.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <utility>
 
 #include "docx/model/KXDocxUtilities.h"
+#include "flowtext/FlowReadingFrame_p.h"
 #include "flowtext/MostlyOrderedSort_p.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
 #include "platform/Geometry.h"
@@ -413,6 +415,64 @@ std::vector<Row> rowsOf(Column& column) {
     return rows;
 }
 
+namespace {
+
+// The last characters of a paragraph's text, the last one at the end (up to `count`).
+std::u16string lastCharactersOf(const FlowParagraph& paragraph, size_t count) {
+    std::u16string tail;
+    for (auto it = paragraph.runArray().rbegin(); it != paragraph.runArray().rend() && tail.size() < count; ++it)
+        if (const FlowRunText* run = FlowParagraph::textOf(it->get())) {
+            const std::u16string& text = run->runText();
+            tail.insert(0, text.substr(text.size() - std::min(text.size(), count - tail.size())));
+        }
+    return tail;
+}
+
+bool endsInBlank(const FlowParagraph& paragraph) {
+    const std::u16string tail = lastCharactersOf(paragraph, 1);
+    return !tail.empty() && tail.back() == u' ';
+}
+
+// A letter of a word, near enough for telling a hyphen inside a word: any character but blanks,
+// digits, punctuation and symbols of the ASCII range and of the general punctuation and symbol
+// blocks.
+bool isLetterUnit(char16_t c) {
+    if (c < 0x80) return std::isalpha(c) != 0;
+    return !(c >= 0x2000 && c <= 0x2BFF) && !(c >= 0x3000 && c <= 0x303F) && c != 0xA0;
+}
+
+// Chinese and Japanese text: lines of it run on without a blank (Hangul parts its words with blanks).
+bool runsOnWithoutBlank(char16_t c) {
+    return isVerticalWritingCharacter(c) && !(c >= 0x1100 && c <= 0x11FF) && !(c >= 0xAC00 && c <= 0xD7AF);
+}
+
+// Whether a blank goes between a paragraph and a row of its column that goes on in it. A row on
+// the paragraph's line, after its text, is a word of its own when it stands apart from it by more
+// than a tenth of the font size (as the parts of a row are). A row that starts back under the
+// paragraph's text is the next line: the line break is a blank, except after a hyphen that splits
+// a word and between two Chinese or Japanese characters.
+bool blankBeforeRow(const FlowParagraph& paragraph, const LinePart& row) {
+    const FlowRunText* last = paragraph.lastRunText();
+    const FlowRunText* next = nullptr;
+    for (const FlowRunText* run : row)
+        if (!run->runText().empty()) {
+            next = run;
+            break;
+        }
+    if (!last || !next) return false;
+    const double gap = _leftXOfLinePartArray(row) - (last->ctmInfo().bottomLeft.x + last->textWidth());
+    if (gap > -1.0) return gap > last->ctmInfo().fontSize.width / 10.0;
+    const std::u16string tail = lastCharactersOf(paragraph, 2);
+    const char16_t first = next->runText().front();
+    if (tail.empty() || first == u' ') return false;
+    const char16_t end = tail.back();
+    if (runsOnWithoutBlank(end) && runsOnWithoutBlank(first)) return false;
+    const bool hyphen = end == u'-' || end == 0x2010 || end == 0x00AD;
+    return !(hyphen && tail.size() == 2 && isLetterUnit(tail.front()) && isLetterUnit(first));
+}
+
+}  // namespace
+
 std::vector<std::unique_ptr<FlowParagraph>> paragraphsOfRows(std::vector<Row>& rows, double top, double leftEdge,
                                                              const KXDocx_SectPr& divSect, KXDocx_PPr& workingP,
                                                              KXDocx_RPr& workingR) {
@@ -446,7 +506,7 @@ std::vector<std::unique_ptr<FlowParagraph>> paragraphsOfRows(std::vector<Row>& r
             // continuation of the previous row's last word, so a blank parts them.
             holder = columnParagraphs.back().get();
             FlowRunText* last = holder->lastRunText();
-            if (delta < -line && last && !last->runText().empty() && last->runText().back() != u' ')
+            if (last && (delta < -line || blankBeforeRow(*holder, row.front())) && !endsInBlank(*holder))
                 last->runText() += u' ';
             for (FlowRunText* run : row.front()) holder->runArray().push_back(run->shared_from_this());
         } else {

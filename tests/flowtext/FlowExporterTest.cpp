@@ -643,3 +643,37 @@ TEST(FlowExporter, GlyphNamesThatOnlyNumberAGlyphAreNoText) {
             EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.spaceGlyph << " as " << flowtest::nameOf(f);
     }
 }
+
+// Large text set tight (a title over two lines, a list of names in a display size) keeps each
+// line within a line of the one before it, and each goes on in the paragraph of the one before:
+// the line break is a blank, except after a hyphen that splits a word and between two Chinese
+// characters. The lines came out as one word: "Table of ContentsDocBook XSL Stylesheets".
+TEST(FlowExporter, LinesThatGoOnInAParagraphKeepTheirBreak) {
+    auto lines = [](const char* font, std::vector<const char*> texts) {
+        std::string content;
+        for (size_t i = 0; i < texts.size(); ++i)
+            content += kx::format("BT /%s 30 Tf 72 %d Td (%s) Tj ET\n", font, 700 - 22 * static_cast<int>(i), texts[i]);
+        return content;
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* words;
+    } cases[] = {
+        {"a title over two lines", lines("F2", {"Table of Contents", "DocBook XSL Stylesheets"}),
+         "Table|of|Contents|DocBook|XSL|Stylesheets"},
+        {"a list of names", lines("F1", {"admon.graphics.extension", "admon.graphics.path", "admon.graphics"}),
+         "admon.graphics.extension|admon.graphics.path|admon.graphics"},
+        {"a word split by a hyphen", lines("F1", {"a hyphen-", "ated word"}), "a|hyphen-ated|word"},
+        {"a dash between words", lines("F1", {"words -", "and more"}), "words|-|and|more"},
+        {"a hyphen before a number", lines("F1", {"pages 3-", "5 and 7"}), "pages|3-|5|and|7"},
+        {"Chinese lines", lines("F5", {"AA", "AA"}), "\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD\xE4\xB8\xAD"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(c.content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+        const std::string bytes = pdf.build();
+        for (flowtest::Format f : flowtest::kAllFormats)
+            EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.name << " as " << flowtest::nameOf(f);
+    }
+}

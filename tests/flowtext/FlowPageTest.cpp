@@ -92,9 +92,9 @@ TEST(FlowPage, LinesLinePartsAndColumnsFollowTheTolerances) {
         Texts expected;
     } cases[] = {
         // One line, two parts 5 apart: a blank between them. On two lines the second row joins
-        // the first paragraph as it stands (it is within a line of it), without a blank.
+        // the first paragraph (it is within a line of it), 5 apart as well: a blank again.
         {"baselines 0.99 apart share a line", {{100, 80, 10, "a"}, {115, 80.99, 10, "b"}}, "a b", "a,b", "a,b", {"a b"}},
-        {"baselines 1.0 apart do not", {{100, 80, 10, "a"}, {115, 81, 10, "b"}}, "a / b", "a / b", "a,b", {"ab"}},
+        {"baselines 1.0 apart do not", {{100, 80, 10, "a"}, {115, 81, 10, "b"}}, "a / b", "a / b", "a,b", {"a b"}},
         {"runs that abut within 0.99 are one line part", {{100, 80, 10, "a", 5}, {110.99, 80, 10, "b", 5}}, "a b",
          "ab", "ab", {"ab"}},
         {"a gap of 1.0 starts a new line part", {{100, 80, 10, "a", 5}, {111, 80, 10, "b", 5}}, "a b", "a,b", "a,b",
@@ -202,9 +202,12 @@ TEST(FlowPage, VerticalGapsBecomeBlankParagraphsOrJoinRows) {
         {"top at 80", {{100, 92, 10, "T"}}, {"T"}},
         {"top at 50", {{100, 62, 10, "T"}}, {"T"}},
         // With a line of 12, a row 0 to 4 below the previous one continues its paragraph, 4.01 to
-        // 24 makes a paragraph of its own.
-        {"row 2.0 below", {{100, 80, 10, "A"}, {100, 82, 10, "B"}}, {"AB"}},
-        {"row 4.0 below", {{100, 80, 10, "A"}, {100, 84, 10, "B"}}, {"AB"}},
+        // 24 makes a paragraph of its own. Starting back under the paragraph's text, the row is
+        // its next line, and the line break is a blank.
+        {"row 2.0 below", {{100, 80, 10, "A"}, {100, 82, 10, "B"}}, {"A B"}},
+        {"row 4.0 below", {{100, 80, 10, "A"}, {100, 84, 10, "B"}}, {"A B"}},
+        // Going on along the line, touching the paragraph's text, the row is no word of its own.
+        {"row 1.0 below, touching", {{100, 80, 10, "A"}, {110, 81, 10, "B"}}, {"AB"}},
         {"row 4.01 below", {{100, 80, 10, "A"}, {100, 84.01, 10, "B"}}, {"A", "B"}},
         {"row 24 below", {{100, 80, 10, "A"}, {100, 104, 10, "B"}}, {"A", "B"}},
         // Further below, the gap is filled with blank lines of about the text's height.

@@ -16,6 +16,7 @@
 #include "platform/FontCatalog.h"
 #include "platform/FileSystem.h"
 #include "platform/FontProgram.h"
+#include "platform/Format.h"
 #include "platform/Unicode.h"
 #include "support/CairoFixtures.h"
 #include "support/TestSupport.h"
@@ -388,4 +389,78 @@ TEST(TextShowing, SymbolicTrueTypeWithItsOwnCharacterMap) {
     // The program's symbol map answers the space: its width is the word space.
     EXPECT_NEAR(font.bankSpaceCharWidth(), 0.25, 1e-6);
     EXPECT_NEAR(font.widthOfSpace(), 0.25, 1e-6);
+}
+
+namespace {
+
+// Arabic shown in visual order, as writers of it draw it: each glyph left of the one before it in
+// reading order, in its presentation form. The codes of F1 (Helvetica, 5 points a glyph, the mark
+// B without width):
+//   A alef final, B fathatan, C beh medial, D hah initial, E reh final, F meem initial,
+//   G beh initial, H kaf medial, I meem final, J alef isolated, K lam-alef, L seen initial.
+// So "FEDCBA" shows مرحباً, "IHG" بكم and "ILKJ" الاسم, the right way round on the page, each
+// written left to right.
+std::unique_ptr<TextRun> showArabic(const std::string& content) {
+    PDFBuilder b;
+    int map = b.addStream("", toUnicode("<00> <FF>",
+                                        "15 beginbfchar <41> <FE8E> <42> <064B> <43> <FE92> <44> <FEA3> <45> <FEAE> "
+                                        "<46> <FEE3> <47> <FE91> <48> <FEDC> <49> <FEE2> <4A> <FE8D> <4B> <FEFB> "
+                                        "<4C> <FEB3> <20> <0020> <32> <0032> <35> <0035> endbfchar"));
+    std::string widths;
+    for (int code = 32; code <= 90; ++code) widths += code == 'B' ? "0 " : "500 ";
+    const std::string font = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /FirstChar 32 /LastChar 90 /Widths [" +
+                             widths + "] /ToUnicode " + std::to_string(map) + " 0 R >>";
+    const int f1 = b.add(font), f2 = b.add(font);
+    b.addPage(content, kx::format("<< /Font << /F1 %d 0 R /F2 %d 0 R >> >>", f1, f2));
+    return runPage(kx::PDFDocument::openFromMemory(b.build()));
+}
+
+// Each report as "text@x" (the x of its text position), in the order reported.
+std::string placedTexts(const TextRun& run) {
+    std::string out;
+    for (const auto& s : run.recorder.shown)
+        out += (out.empty() ? "" : " ") + kx::utf16ToUtf8(s.text) + "@" + kx::format("%g", s.textMatrix.tx);
+    return out;
+}
+
+}  // namespace
+
+// Right-to-left text shown in visual order is reported in the order it is read, its glyphs moved
+// along their line so that left to right they come in that order: each word, line and cell keeps
+// its place (and the gaps within it), the letters are the ordinary ones, a mark comes with its
+// letter, numbers read left to right. Such text came out reversed, in presentation forms: a reader
+// of "مرحباً" got "ﺎًﺒﺣﺮﻣ".
+TEST(TextShowing, RightToLeftTextShownInVisualOrderIsReportedInReadingOrder) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string reports;
+    } cases[] = {
+        {"a word", "BT /F1 10 Tf 100 700 Td (ABCDEF) Tj ET",
+         "\u0645@100 \u0631@105 \u062D@110 \u0628@115 \u0627\u064B@120"},
+        {"a ligature and isolated forms", "BT /F1 10 Tf 100 700 Td (ILKJ) Tj ET",
+         "\u0627@100 \u0644\u0627@105 \u0633@110 \u0645@115"},
+        // Two words and the blank between them shown by three operators, in two fonts.
+        {"a line of words shown apart", "BT /F1 10 Tf 100 700 Td (IHG) Tj /F2 10 Tf ( ) Tj /F1 10 Tf (ABCDEF) Tj ET",
+         "\u0645@100 \u0631@105 \u062D@110 \u0628@115 \u0627\u064B@120  @125 \u0628@130 \u0643@135 \u0645@140"},
+        {"a word gap left by a TJ adjustment", "BT /F1 10 Tf 100 700 Td [(IHG) -500 (ABCDEF)] TJ ET",
+         "\u0645@100 \u0631@105 \u062D@110 \u0628@115 \u0627\u064B@120 \u0628@130 \u0643@135 \u0645@140"},
+        {"a number in right-to-left text", "BT /F1 10 Tf 100 700 Td (25 IHG) Tj ET",
+         "\u0628@100 \u0643@105 \u0645@110  @115 2@120 5@125"},
+        // The cells of a table row, each in its place: the right one shown first.
+        {"cells of one row", "BT /F1 10 Tf 300 700 Td (ILKJ) Tj -200 0 Td (IHG) Tj ET",
+         "\u0627@300 \u0644\u0627@305 \u0633@310 \u0645@315 \u0628@100 \u0643@105 \u0645@110"},
+        {"lines", "BT /F1 10 Tf 12 TL 100 700 Td (IHG) Tj T* (ABCDEF) Tj ET",
+         "\u0628@100 \u0643@105 \u0645@110 \u0645@100 \u0631@105 \u062D@110 \u0628@115 \u0627\u064B@120"},
+        // Text around it is reported where and when it was shown.
+        {"a path between two words", "BT /F1 10 Tf 100 700 Td (IHG) Tj ET 0 0 m 10 10 l S BT /F1 10 Tf 130 700 Td (25) Tj ET",
+         "\u0628@100 \u0643@105 \u0645@110 2@130 5@135"},
+    };
+    for (const Case& c : cases) {
+        auto run = showArabic(c.content);
+        EXPECT_EQ(placedTexts(*run), c.reports) << c.name;
+    }
+    // The text position after the operator is where the glyphs left it.
+    auto run = showArabic("BT /F1 10 Tf 100 700 Td (ABCDEF) Tj ET");
+    EXPECT_DOUBLE_EQ(run->finalTextMatrix.tx, 125);
 }

@@ -33,6 +33,7 @@ void KXPDFConentParser::startParser() {
         // A scan that stops early (damaged data) still ends the run normally.
         scanner.scan();
     }
+    reportHeldText();
     cleanResourcesCollection();
     if (isParserAnnots_ != 0) runAnnotationPass();
     scanOperatorIndex_BegainText_ = ~std::uint64_t{0};
@@ -59,8 +60,25 @@ const kx::PDFOperatorTable& KXPDFConentParser::operatorTable() {
         {"v", opv},     {"y", opy},     {"Do", opDo},     {"EI", opEI},
     };
     static_assert(std::size(kOperators) == 69);
+    // Text held back for its reading order is reported before anything else the content does.
+    static constexpr std::pair<const char*, kx::PDFOperatorCallback> kReportingHeldText[] = {
+        {"MP", afterHeldText<opMP>},   {"DP", afterHeldText<opDP>},   {"BMC", afterHeldText<opBMC>},
+        {"BDC", afterHeldText<opBDC>}, {"EMC", afterHeldText<opEMC>}, {"ri", afterHeldText<opri>},
+        {"gs", afterHeldText<opgs>},   {"BX", afterHeldText<opBX>},   {"EX", afterHeldText<opEX>},
+        {"b", afterHeldText<opb>},     {"B", afterHeldText<opB>},     {"b*", afterHeldText<opbStar>},
+        {"B*", afterHeldText<opBStar>}, {"f", afterHeldText<opf>},     {"F", afterHeldText<opF>},
+        {"f*", afterHeldText<opfStar>}, {"sh", afterHeldText<opsh>},   {"i", afterHeldText<opi>},
+        {"d", afterHeldText<opd>},     {"w", afterHeldText<opw>},     {"j", afterHeldText<opj>},
+        {"J", afterHeldText<opJ>},     {"M", afterHeldText<opM>},     {"re", afterHeldText<opre>},
+        {"l", afterHeldText<opl>},     {"m", afterHeldText<opm>},     {"h", afterHeldText<oph>},
+        {"s", afterHeldText<ops>},     {"S", afterHeldText<opS>},     {"n", afterHeldText<opn>},
+        {"W", afterHeldText<opW>},     {"W*", afterHeldText<opWStar>}, {"c", afterHeldText<opc>},
+        {"v", afterHeldText<opv>},     {"y", afterHeldText<opy>},     {"Do", afterHeldText<opDo>},
+        {"EI", afterHeldText<opEI>},
+    };
     operatorTable_ = std::make_unique<kx::PDFOperatorTable>();
     for (auto& [name, callback] : kOperators) operatorTable_->setCallback(name, callback);
+    for (auto& [name, callback] : kReportingHeldText) operatorTable_->setCallback(name, callback);
     return *operatorTable_;
 }
 

@@ -182,6 +182,16 @@ public:
     const std::optional<KXPDFPageGeometry>& pageGeometry() const { return pageGeometry_; }
     void setPageGeometry(std::optional<KXPDFPageGeometry> geometry) { pageGeometry_ = std::move(geometry); }
 
+    // Shown text held back until its lines are whole: right-to-left text drawn in visual order is
+    // reported in the order it is read (KXPDFConentParser_Text.cpp). Every operator other than the
+    // text operators, colours and the state stack reports what is held first, and so does the end
+    // of the stream.
+    struct HeldText;
+    // The held text, made on first use.
+    HeldText& heldText();
+    bool holdsText() const;
+    void reportHeldText();
+
 private:
     // Shared by an interpreter and every interpreter nested in it.
     struct NestingState {
@@ -221,4 +231,5 @@ private:
     // States below this depth belong to the caller of a nested run.
     std::size_t stackFloor_ = 0;
     std::shared_ptr<NestingState> nesting_;
+    std::unique_ptr<HeldText, void (*)(HeldText*)> heldText_{nullptr, nullptr};
 };

@@ -3,8 +3,12 @@
 // displacement before the text matrix advances past it.
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontCollection.h"
@@ -12,6 +16,7 @@
 #include "pdf/interpreter/KXPDFConentParserDelegate.h"
 #include "pdf/interpreter/KXPDFConentParser_p.h"
 #include "pdf/state/KXPDFRenderState.h"
+#include "platform/Bidi.h"
 #include "platform/Unicode.h"
 
 namespace kx::detail {
@@ -72,7 +77,16 @@ std::u16string textOfUnits(const std::uint32_t* u, int count) {
     return text;
 }
 
-void showTextString(KXPDFConentParser& p, const std::string& bytes) {
+// One step of a text-showing operator: a decoded code with its text (empty for a code that maps to
+// none) and its displacement as reported, then the move of the text position after it; an
+// adjustment of a TJ array is a move alone.
+struct ShownStep {
+    std::u16string text;
+    kx::Size offset;
+    kx::Size move;
+};
+
+void decodeTextString(KXPDFConentParser& p, const std::string& bytes, std::vector<ShownStep>& steps) {
     // The font stays alive for the whole string, whatever the receiver of a report does.
     std::shared_ptr<KXPDFFont> font = p.currentRenderingState().font();
     if (!font || bytes.empty()) return;
@@ -107,14 +121,237 @@ void showTextString(KXPDFConentParser& p, const std::string& bytes) {
             advance = static_cast<float>(advance + st.characterSpacing());
         }
         if (!vertical) dx = static_cast<float>(dx * st.horizontalScaling());
-
-        if (!text.empty()) {
-            if (KXPDFConentParserDelegate* delegate = p.delegate()) delegate->didScanText(p, text, offset);
-        }
-        p.currentRenderingState().translateTextPosition({dx, dy});
+        steps.push_back({std::move(text), offset, {dx, dy}});
         s += used;
         left -= used;
     }
+}
+
+bool holdsRightToLeftText(std::u16string_view text) {
+    for (size_t i = 0; i < text.size();)
+        if (kx::isRightToLeftCharacter(kx::nextCodePoint(text, i))) return true;
+    return false;
+}
+
+bool isMarksOnly(std::u16string_view text) {
+    if (text.empty()) return false;
+    for (size_t i = 0; i < text.size();)
+        if (!kx::isCombiningMark(kx::nextCodePoint(text, i))) return false;
+    return true;
+}
+
+// Held text is reported once this many steps (and operators) are held, whatever follows.
+constexpr size_t kMostHeldSteps = 4096;
+
+}  // namespace
+
+}  // namespace kx::detail
+
+// One text-showing operator held back: the state it was shown in (the text position at its
+// start) and its steps.
+struct KXPDFConentParser::HeldText {
+    struct Operator {
+        KXPDFRenderState state;
+        std::uint64_t beginTextIndex = 0, showTextIndex = 0;
+        std::vector<kx::detail::ShownStep> steps;
+    };
+    std::vector<Operator> operators;
+    size_t steps = 0;
+};
+
+KXPDFConentParser::HeldText& KXPDFConentParser::heldText() {
+    if (!heldText_) heldText_ = {new HeldText, [](HeldText* held) { delete held; }};
+    return *heldText_;
+}
+
+bool KXPDFConentParser::holdsText() const { return heldText_ && !heldText_->operators.empty(); }
+
+namespace kx::detail {
+
+namespace {
+
+// A glyph of the held text placed on its line: `along` is where it starts along its line's
+// direction and `extent` how far it reaches, in page units; `across` is where its baseline lies.
+struct PlacedGlyph {
+    size_t op, step;
+    double u;        // its place along its operator's text line, in text space
+    double scale;    // page units of one unit of text space along the line
+    kx::Point direction;
+    double along, extent, across, em;
+    bool movable;
+    double shift = 0;      // how far it moves along its line, in page units
+    bool onPrevious = false;  // a mark reported with the glyph before it in reading order
+};
+
+// Mirrors the clusters of one stretch of glyphs (left to right along their line) as the reading
+// order asks: from the highest embedding level down to the lowest odd one, every run of clusters
+// at that level or higher is mirrored within its own extent, which reverses its order and keeps
+// its gaps. A mark stays with the glyph before it. Returns the stretch's glyphs in reading order.
+std::vector<size_t> mirrorForReadingOrder(const std::vector<size_t>& stretch, std::vector<PlacedGlyph>& glyphs,
+                                          const std::vector<const std::u16string*>& texts) {
+    struct Cluster {
+        size_t first, end;  // positions in `stretch`
+        double lo, hi;
+        std::uint8_t level = 0;
+        double shift = 0;
+    };
+    std::u16string visual;
+    std::vector<size_t> unitStart;
+    std::vector<Cluster> clusters;
+    size_t rightToLeft = 0, leftToRight = 0;
+    for (size_t k = 0; k < stretch.size(); ++k) {
+        const PlacedGlyph& g = glyphs[stretch[k]];
+        const std::u16string& text = *texts[stretch[k]];
+        unitStart.push_back(visual.size());
+        visual += text;
+        if (isMarksOnly(text) && !clusters.empty()) {
+            clusters.back().end = k + 1;
+            clusters.back().hi = std::max(clusters.back().hi, g.along + g.extent);
+        } else {
+            clusters.push_back({k, k + 1, g.along, g.along + g.extent});
+        }
+        for (size_t i = 0; i < text.size();) {
+            const char32_t c = kx::nextCodePoint(text, i);
+            if (kx::isRightToLeftCharacter(c)) ++rightToLeft;
+            else if (c < 0x80 && std::isalpha(static_cast<int>(c)) != 0) ++leftToRight;
+        }
+    }
+    const std::vector<std::uint8_t> levels = kx::levelsOfVisualText(visual, rightToLeft >= leftToRight);
+    std::vector<size_t> order(clusters.size());
+    int highest = 0, lowestOdd = 256;
+    for (size_t c = 0; c < clusters.size(); ++c) {
+        order[c] = c;
+        clusters[c].level = levels.size() == visual.size() ? levels[unitStart[clusters[c].first]] : 0;
+        highest = std::max<int>(highest, clusters[c].level);
+        if (clusters[c].level % 2 == 1) lowestOdd = std::min<int>(lowestOdd, clusters[c].level);
+    }
+    for (int level = highest; level >= lowestOdd; --level) {
+        for (size_t a = 0; a < order.size();) {
+            if (clusters[order[a]].level < level) {
+                ++a;
+                continue;
+            }
+            size_t b = a;
+            double lo = clusters[order[a]].lo, hi = clusters[order[a]].hi;
+            for (; b < order.size() && clusters[order[b]].level >= level; ++b) {
+                lo = std::min(lo, clusters[order[b]].lo);
+                hi = std::max(hi, clusters[order[b]].hi);
+            }
+            for (size_t k = a; k < b; ++k) {
+                Cluster& c = clusters[order[k]];
+                const double move = (lo + hi - c.hi) - c.lo;
+                c.lo += move;
+                c.hi += move;
+                c.shift += move;
+            }
+            std::reverse(order.begin() + static_cast<std::ptrdiff_t>(a), order.begin() + static_cast<std::ptrdiff_t>(b));
+            a = b;
+        }
+    }
+    std::vector<size_t> read;
+    for (size_t c : order)
+        for (size_t k = clusters[c].first; k < clusters[c].end; ++k) {
+            glyphs[stretch[k]].shift = clusters[c].shift;
+            glyphs[stretch[k]].onPrevious = k > clusters[c].first;
+            read.push_back(stretch[k]);
+        }
+    return read;
+}
+
+// The held glyphs in the order they are to be reported: stretch by stretch (the glyphs of one
+// line that follow each other with gaps of no more than a font size), in the order the stretches
+// began to be shown; a stretch with right-to-left text in its reading order, any other as shown.
+std::vector<size_t> reportingOrder(std::vector<PlacedGlyph>& glyphs, const std::vector<const std::u16string*>& texts) {
+    struct Line {
+        double across, em;
+        std::vector<size_t> glyphs;
+    };
+    std::vector<Line> lines;
+    std::vector<std::pair<size_t, std::vector<size_t>>> stretches;  // first glyph shown, its glyphs
+    // Lines: glyphs of one direction whose baselines lie within a quarter of their size.
+    std::vector<size_t> byLine;
+    for (size_t i = 0; i < glyphs.size(); ++i) {
+        if (glyphs[i].movable) byLine.push_back(i);
+        else stretches.push_back({i, {i}});
+    }
+    auto directionKey = [&](size_t i) {
+        return std::pair(std::lround(glyphs[i].direction.x * 1000), std::lround(glyphs[i].direction.y * 1000));
+    };
+    std::stable_sort(byLine.begin(), byLine.end(), [&](size_t a, size_t b) {
+        return directionKey(a) != directionKey(b) ? directionKey(a) < directionKey(b) : glyphs[a].across < glyphs[b].across;
+    });
+    for (size_t i : byLine) {
+        const PlacedGlyph& g = glyphs[i];
+        if (lines.empty() || directionKey(lines.back().glyphs.front()) != directionKey(i) ||
+            g.across - lines.back().across >= 0.25 * std::max(lines.back().em, g.em))
+            lines.push_back(Line{g.across, g.em, {}});
+        lines.back().glyphs.push_back(i);
+    }
+    for (Line& line : lines) {
+        std::stable_sort(line.glyphs.begin(), line.glyphs.end(),
+                         [&](size_t a, size_t b) { return glyphs[a].along < glyphs[b].along; });
+        for (size_t a = 0; a < line.glyphs.size();) {
+            double reach = glyphs[line.glyphs[a]].along + glyphs[line.glyphs[a]].extent;
+            size_t b = a + 1;
+            for (; b < line.glyphs.size(); ++b) {
+                const PlacedGlyph& next = glyphs[line.glyphs[b]];
+                if (next.along - reach > std::max(next.em, glyphs[line.glyphs[b - 1]].em)) break;
+                reach = std::max(reach, next.along + next.extent);
+            }
+            std::vector<size_t> stretch(line.glyphs.begin() + static_cast<std::ptrdiff_t>(a),
+                                        line.glyphs.begin() + static_cast<std::ptrdiff_t>(b));
+            const bool rightToLeft = std::any_of(stretch.begin(), stretch.end(),
+                                                 [&](size_t i) { return holdsRightToLeftText(*texts[i]); });
+            if (rightToLeft) stretch = mirrorForReadingOrder(stretch, glyphs, texts);
+            else std::sort(stretch.begin(), stretch.end());
+            const size_t first = *std::min_element(stretch.begin(), stretch.end());
+            stretches.push_back({first, std::move(stretch)});
+            a = b;
+        }
+    }
+    std::stable_sort(stretches.begin(), stretches.end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+    std::vector<size_t> order;
+    order.reserve(glyphs.size());
+    for (const auto& stretch : stretches) order.insert(order.end(), stretch.second.begin(), stretch.second.end());
+    return order;
+}
+
+// Reports the decoded glyphs of one text-showing operator at once, each with the text position at
+// its glyph, and leaves the text position after the last step.
+void reportNow(KXPDFConentParser& p, const std::vector<ShownStep>& steps) {
+    for (const ShownStep& step : steps) {
+        if (!step.text.empty()) {
+            if (KXPDFConentParserDelegate* delegate = p.delegate()) delegate->didScanText(p, step.text, step.offset);
+        }
+        p.currentRenderingState().translateTextPosition(step.move);
+    }
+}
+
+// The glyphs of one text-showing operator: reported at once, or, where they hold right-to-left text
+// or text is held already, held back until their lines are whole.
+void showSteps(KXPDFConentParser& p, std::vector<ShownStep>& steps) {
+    bool rightToLeft = false;
+    for (ShownStep& step : steps) {
+        if (kx::hasArabicPresentationForm(step.text)) step.text = kx::withArabicPresentationFormsNormalized(step.text);
+        rightToLeft = rightToLeft || holdsRightToLeftText(step.text);
+    }
+    if (!rightToLeft && !p.holdsText()) {
+        reportNow(p, steps);
+        return;
+    }
+    KXPDFConentParser::HeldText& held = p.heldText();
+    KXPDFRenderState& st = p.currentRenderingState();
+    held.operators.push_back({st, p.scanOperatorIndex_BegainText(), p.scanOperatorIndex_ShowText(), {}});
+    for (const ShownStep& step : steps) st.translateTextPosition(step.move);
+    held.steps += steps.size() + 1;
+    held.operators.back().steps = std::move(steps);
+    if (held.steps >= kMostHeldSteps) p.reportHeldText();
+}
+
+void showTextString(KXPDFConentParser& p, const std::string& bytes) {
+    std::vector<ShownStep> steps;
+    decodeTextString(p, bytes, steps);
+    showSteps(p, steps);
 }
 
 void countShowOperator(KXPDFConentParser& p) { p.setScanOperatorIndex_ShowText(p.scanOperatorIndex_ShowText() + 1); }
@@ -182,9 +419,11 @@ void opTJ(PDFScanner& s, void* info) {
         }
     }
     countShowOperator(p);
+    // The whole array is one piece of text: its glyphs are reported together.
+    std::vector<ShownStep> steps;
     for (const kx::PDFOperand& e : elements) {
         if (e.type == PDFObjectType::String) {
-            showTextString(p, e.text);
+            decodeTextString(p, e.text, steps);
             continue;
         }
         float adjustment = e.type == PDFObjectType::Integer
@@ -193,11 +432,12 @@ void opTJ(PDFScanner& s, void* info) {
         // Adjustments move in thousandths of the absolute font size, without scaling or spacing;
         // in vertical writing they move the position down the line.
         KXPDFRenderState& st = p.currentRenderingState();
-        if (!st.font()) return;
+        if (!st.font()) break;
         const double move = -adjustment * std::fabs(st.fontSize());
-        if (st.font()->isVerticalWriting()) st.translateTextPosition({0, move});
-        else st.translateTextPosition({move, 0});
+        if (st.font()->isVerticalWriting()) steps.push_back({{}, {}, {0, move}});
+        else steps.push_back({{}, {}, {move, 0}});
     }
+    showSteps(p, steps);
 }
 
 void opTm(PDFScanner& s, void* info) {
@@ -266,4 +506,76 @@ void opTr(PDFScanner& s, void* info) {
 std::shared_ptr<KXPDFFontCollection> KXPDFConentParser::fontCollectionWithDict(const kx::PDFObject& dict) {
     if (resourcesOfDictionary(dict).isNull()) return nullptr;
     return std::make_shared<KXPDFFontCollection>(resourceSubDictionary(dict, "Font"));
+}
+
+// Right-to-left text shown in visual order (each glyph left of the one before it in reading order,
+// as writers of such text draw it) would be read backwards, left to right as every page is. Its
+// glyphs are reported moved along their line so that, left to right, they come in the order they
+// are read: each line and cell keeps its place, and each stretch of right-to-left text its gaps.
+void KXPDFConentParser::reportHeldText() {
+    using namespace kx::detail;
+    if (!holdsText()) return;
+    HeldText held = std::move(*heldText_);
+    heldText_->operators.clear();
+    heldText_->steps = 0;
+
+    std::vector<PlacedGlyph> glyphs;
+    std::vector<const std::u16string*> texts;
+    for (size_t k = 0; k < held.operators.size(); ++k) {
+        const HeldText::Operator& op = held.operators[k];
+        const kx::AffineTransform t = kx::concat(op.state.textMatrix(), op.state.ctm());
+        const double scale = std::hypot(t.a, t.b), height = std::hypot(t.c, t.d);
+        const std::shared_ptr<KXPDFFont>& font = op.state.font();
+        bool movable = font && !font->isVerticalWriting() && std::isfinite(scale) && scale > 0 && std::isfinite(height);
+        for (const ShownStep& step : op.steps) movable = movable && step.move.height == 0;
+        const kx::Point direction = movable ? kx::Point{t.a / scale, t.b / scale} : kx::Point{1, 0};
+        double u = 0;
+        for (size_t i = 0; i < op.steps.size(); ++i) {
+            const ShownStep& step = op.steps[i];
+            if (!step.text.empty()) {
+                const kx::Point origin = t.apply(kx::Point{u, 0});
+                PlacedGlyph g{k, i, u, scale, direction, 0, 0, 0, 0, movable};
+                if (movable) {
+                    g.along = origin.x * direction.x + origin.y * direction.y;
+                    g.across = origin.y * direction.x - origin.x * direction.y;
+                    g.extent = std::max(0.0, step.move.width) * scale;
+                    g.em = std::fabs(op.state.fontSize()) * height;
+                    g.movable = std::isfinite(g.along) && std::isfinite(g.across) && std::isfinite(g.extent);
+                }
+                glyphs.push_back(g);
+                texts.push_back(&step.text);
+            }
+            u += step.move.width;
+        }
+    }
+
+    KXPDFRenderState& top = currentRenderingState();
+    const KXPDFRenderState now = top;
+    const std::uint64_t beginText = scanOperatorIndex_BegainText_, showText = scanOperatorIndex_ShowText_;
+    size_t current = held.operators.size();
+    const std::vector<size_t> order = reportingOrder(glyphs, texts);
+    for (size_t n = 0; n < order.size();) {
+        const PlacedGlyph& g = glyphs[order[n]];
+        const HeldText::Operator& op = held.operators[g.op];
+        if (g.op != current) {
+            top = op.state;
+            scanOperatorIndex_BegainText_ = op.beginTextIndex;
+            scanOperatorIndex_ShowText_ = op.showTextIndex;
+            current = g.op;
+        }
+        // A letter and the marks drawn on it are one piece of text, so that no reader of the
+        // reports places a mark apart from its letter.
+        std::u16string text = op.steps[g.step].text;
+        kx::Size offset = op.steps[g.step].offset;
+        for (++n; n < order.size() && glyphs[order[n]].onPrevious && glyphs[order[n]].op == g.op; ++n) {
+            const ShownStep& mark = op.steps[glyphs[order[n]].step];
+            text += mark.text;
+            offset = {offset.width + mark.offset.width, offset.height + mark.offset.height};
+        }
+        top.setTextMatrix(op.state.textMatrix().translated(g.u + (g.movable ? g.shift / g.scale : 0.0), 0));
+        if (delegate_) delegate_->didScanText(*this, text, offset);
+    }
+    currentRenderingState() = now;
+    scanOperatorIndex_BegainText_ = beginText;
+    scanOperatorIndex_ShowText_ = showText;
 }

@@ -12,6 +12,14 @@ namespace kx::detail {
 
 inline KXPDFConentParser& parserOf(void* info) { return *static_cast<KXPDFConentParser*>(info); }
 
+// An operator that first reports the text held back for its reading order.
+template <PDFOperatorCallback Operator>
+void afterHeldText(PDFScanner& s, void* info) {
+    KXPDFConentParser& p = parserOf(info);
+    if (p.holdsText()) p.reportHeldText();
+    Operator(s, info);
+}
+
 // Pops N numbers into `out` in operand order (the last operand is popped first); false when any
 // pop fails.
 template <size_t N>
