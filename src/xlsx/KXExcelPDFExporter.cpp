@@ -61,7 +61,7 @@ std::unique_ptr<KXExcelWriter> KXExcelPDFExporter::newWriter(const std::string& 
     return std::make_unique<KXExcelWriter>(destPath, numOfPages, isExcelConvert, std::move(info));
 }
 
-bool KXExcelPDFExporter::acceptsText(KXPDFConentParser&, const std::u16string&) {
+bool KXExcelPDFExporter::acceptsText(const std::u16string&) const {
     const KXExcelPage* page = pdfWriter_ ? pdfWriter_->currentPage() : nullptr;
     return page && page->isCollectingRunText();
 }

@@ -45,7 +45,7 @@ protected:
                                                      bool isExcelConvert, std::optional<KXPDFInfo> info);
     kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
     // Text is taken only while the writer's page collects it.
-    bool acceptsText(KXPDFConentParser& parser, const std::u16string& text) override;
+    bool acceptsText(const std::u16string& text) const override;
     kx::TextPlace placeOfText(const KXPDF_CTMInfo&) const override { return kx::TextPlace::MainText; }
     void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
                          const KXPDF_CTMInfo& g) override;
