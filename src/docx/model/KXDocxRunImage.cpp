@@ -208,12 +208,6 @@ std::shared_ptr<KXDocxRunImage> KXDocxRunImage::MergeRunImageArray(const KXDocxR
     info.verticalResolution = std::round(static_cast<double>(info.pixelHeight) * 72 / clip.height());
     info.flipX = info.flipY = false;
     info.rotation = 0;
-    // The picture is drawn where it stands, each image with its own opacity.
-    info.pdfTransform = kx::AffineTransform::identity();
-    info.opacity = 1.0f;
-    info.imageTitle = kx::pathFileName(path);
-    info.vertices = {kx::Point{clip.minX(), clip.minY()}, kx::Point{clip.maxX(), clip.minY()},
-                     kx::Point{clip.maxX(), clip.maxY()}, kx::Point{clip.minX(), clip.maxY()}};
 
     auto merged = std::make_shared<KXDocxRunImage>();
     merged->setIsAnnotion(first->isAnnotion());

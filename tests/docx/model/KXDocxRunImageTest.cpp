@@ -85,6 +85,8 @@ TEST(KXDocxRunImage, MergesAGroupIntoOnePictureOfItsArea) {
     // A chain: red (100,100)-(150,150), green over its right part, blue over green's right part.
     auto a = imageRun({100, 100, 50, 50}, 3, red);
     a->setPictZIndex(-20);
+    a->pictInfo().imageTitle = "first.png";
+    a->pictInfo().opacity = 0.8f;
     auto b = imageRun({130, 100, 50, 50}, 4, green);
     auto c = imageRun({160, 100, 50, 50}, 5, blue);
     std::shared_ptr<KXDocxRunImage> merged = KXDocxRunImage::MergeRunImageArray({a, b, c}, {612, 792}, 144);
@@ -96,6 +98,8 @@ TEST(KXDocxRunImage, MergesAGroupIntoOnePictureOfItsArea) {
     EXPECT_EQ(a->pictZIndex(), -19);
     EXPECT_NE(kx::pathFileName(merged->imagePath()).find("3Images_Merged"), std::string::npos);
     EXPECT_EQ(kx::pathExtension(merged->imagePath()), "png");
+    EXPECT_EQ(merged->runImageTitle(), "first.png") << "the first image's title";
+    EXPECT_FLOAT_EQ(merged->pictInfo().opacity, 0.8f) << "and its opacity";
     // Only the group's area, at 2 pixels a point.
     EXPECT_EQ(merged->pictInfo().displayFrame(), kx::Rect(100, 100, 110, 50));
     kx::ImageRef picture = kx::toRGBA8(kx::readImageFile(merged->imagePath()));
@@ -103,7 +107,7 @@ TEST(KXDocxRunImage, MergesAGroupIntoOnePictureOfItsArea) {
     EXPECT_EQ(picture->width, 220);
     EXPECT_EQ(picture->height, 100);
     EXPECT_EQ(merged->pictInfo().horizontalResolution, 144);
-    EXPECT_EQ(pixelAt(*picture, 20, 50), (RGBA{255, 0, 0, 255})) << "red alone";
+    EXPECT_EQ(pixelAt(*picture, 20, 50), (RGBA{255, 0, 0, 204})) << "red alone, drawn with its opacity";
     EXPECT_EQ(pixelAt(*picture, 80, 50), (RGBA{0, 255, 0, 255})) << "green, painted later, over red";
     EXPECT_EQ(pixelAt(*picture, 200, 50), (RGBA{0, 0, 255, 255})) << "blue";
 

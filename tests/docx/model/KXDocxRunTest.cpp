@@ -10,6 +10,8 @@
 #include "docx/model/KXDocxProperty.h"
 #include "docx/model/KXDocxRunTab.h"
 #include "docx/model/KXDocxRunText.h"
+#include "fonts/KXPDFFontUtilities.h"
+#include "platform/FontCatalog.h"
 
 using kx::test::makeRun;
 using kx::test::RunSpec;
@@ -174,6 +176,49 @@ TEST(KXDocxRunText, SizesInHalfPointsGiveTheirWidthBackAsSpacing) {
         EXPECT_NEAR(run->insideSpacing(), c.wantInside, 1e-4);
         EXPECT_TRUE(std::isfinite(run->spaceWidth()));
         EXPECT_TRUE(std::isfinite(run->rProperty().spacing));
+    }
+}
+
+// With fonts replaced, a run is measured in the font the word processor will set it in: its own
+// when installed, else its replacement (whose names it takes), else the replacement's installed
+// stand-in of the same widths (the document names the replacement). The run keeps its place on
+// the page; its spacing spreads the rest of that place over the text.
+TEST(KXDocxRunText, WithFontsReplacedTheTextIsMeasuredInTheWordProcessorsFont) {
+    if (!kx::FontCatalog::findFont("LiberationSerif") || !kx::FontCatalog::findFont("LiberationSans"))
+        GTEST_SKIP() << "the Liberation fonts are not installed";
+    struct Case {
+        const char* what;
+        std::string font, replacement;
+        std::string named;     // the font the document names
+        std::string measured;  // the installed face the text is measured in; none: not measured
+    };
+    const Case cases[] = {
+        {"its own font installed", "Liberation Serif", "Arial", "Liberation Serif", "Liberation Serif"},
+        {"the replacement installed", "No Such Font", "Liberation Sans", "Liberation Sans", "Liberation Sans"},
+        {"a stand-in of the replacement", "No Such Font", "Times New Roman", "Times New Roman", "Liberation Serif"},
+        {"nothing to measure with", "No Such Font", "No Such Replacement", "No Such Font", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto run = makeRun({.text = u"Wide", .width = 40, .spaceWidth = 4, .sz = 11.3f, .font = c.font});
+        KXDocx_RPr r = run->rProperty();
+        r.rFonts_replace = {c.replacement, c.replacement, c.replacement, c.replacement};
+        run->setRProperty(r);
+        run->optimizePropertyAtStart(true);
+        EXPECT_EQ(run->rProperty().rFonts.ascii, c.named);
+        EXPECT_FLOAT_EQ(run->rProperty().sz, 11.0f);
+        EXPECT_DOUBLE_EQ(run->ctmInfo().frame.size.width, 40) << "the run keeps its place";
+        if (c.measured.empty()) {
+            EXPECT_DOUBLE_EQ(run->textWidth(), 40);
+            EXPECT_NEAR(run->insideSpacing(), 40 * (1 - 11.0 / static_cast<double>(11.3f)), 1e-4);
+            EXPECT_NEAR(run->spaceWidth(), 4 * 11.0 / static_cast<double>(11.3f), 1e-4);
+            continue;
+        }
+        const double width = KXPDFFontUtilities::SystemFontNameWidthOfString(c.measured, 11, u"Wide");
+        ASSERT_GT(width, 0);
+        EXPECT_NEAR(run->textWidth(), width, 1e-9);
+        EXPECT_NEAR(run->insideSpacing(), 40 - width, 1e-4);
+        EXPECT_NEAR(run->spaceWidth(), KXPDFFontUtilities::SystemFontNameWidthOfString(c.measured, 11, u" "), 1e-4);
     }
 }
 
