@@ -52,20 +52,29 @@ endforeach()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_file})
 endfunction()
 
-# Builds the bytes of resource files into a target, for the resources the program must have even
-# when the resource folder lacks them. HEADER declares `extern const kx::detail::EmbeddedFile
-# SYMBOL[]` and `extern const std::size_t SYMBOLCount` (EmbeddedFile: a name and its bytes as
-# std::string_view); the generated source defines them, regenerated whenever a file changes.
+# Builds resource files into a target, for the resources the program must have even when the
+# resource folder lacks them; the generated source is regenerated whenever a file changes.
+#   SYMBOL s HEADER h: the files' bytes. HEADER declares `extern const kx::detail::EmbeddedFile
+#     SYMBOL[]` and `extern const std::size_t SYMBOLCount` (EmbeddedFile: a name and its bytes as
+#     std::string_view); the generated source defines them.
+#   FUNCTION f: the files' text, found by file name through `std::string_view kx::detail::f(
+#     std::string_view name)` (empty for an unknown name), which the target declares itself.
 function(kx_embed_files target)
-  cmake_parse_arguments(ARG "" "SYMBOL;HEADER;BASE" "FILES" ${ARGN})
-  set(_out ${CMAKE_CURRENT_BINARY_DIR}/${ARG_SYMBOL}.cpp)
+  cmake_parse_arguments(ARG "" "SYMBOL;HEADER;FUNCTION;BASE" "FILES" ${ARGN})
+  if(ARG_FUNCTION)
+    set(_out ${CMAKE_CURRENT_BINARY_DIR}/${ARG_FUNCTION}.cpp)
+    set(_form -DFUNCTION=${ARG_FUNCTION})
+  else()
+    set(_out ${CMAKE_CURRENT_BINARY_DIR}/${ARG_SYMBOL}.cpp)
+    set(_form -DHEADER=${ARG_HEADER} -DSYMBOL=${ARG_SYMBOL})
+  endif()
   set(_deps)
   foreach(f ${ARG_FILES})
     list(APPEND _deps ${ARG_BASE}/${f})
   endforeach()
   string(REPLACE ";" "|" _files "${ARG_FILES}")
   add_custom_command(OUTPUT ${_out}
-    COMMAND ${CMAKE_COMMAND} -DOUT=${_out} -DHEADER=${ARG_HEADER} -DSYMBOL=${ARG_SYMBOL} -DBASE=${ARG_BASE}
+    COMMAND ${CMAKE_COMMAND} -DOUT=${_out} ${_form} -DBASE=${ARG_BASE}
             -DFILES=${_files} -P ${PROJECT_SOURCE_DIR}/cmake/KXEmbedFiles.cmake
     DEPENDS ${_deps} ${PROJECT_SOURCE_DIR}/cmake/KXEmbedFiles.cmake
     VERBATIM)

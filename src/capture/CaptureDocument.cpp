@@ -18,7 +18,7 @@ void CaptureDocument::begainWritePage(kx::Size pageSize) {
     startPage(pageSize, currentDocxPageIndex_, currentDocxPageIndex_ >= docxNumOfPages_);
 }
 
-void CaptureDocument::begainWritePageAgain(kx::Size pageSize) {
+void CaptureDocument::beginWritePageAgain(kx::Size pageSize) {
     startPage(pageSize, currentDocxPageIndex_, currentDocxPageIndex_ >= docxNumOfPages_);
 }
 

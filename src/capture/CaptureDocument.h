@@ -42,7 +42,7 @@ public:
     void begainWritePage(kx::Size pageSize);
     // Makes a fresh page for the same PDF page in place of the current one (a page read a second
     // time); the page count stays.
-    void begainWritePageAgain(kx::Size pageSize);
+    void beginWritePageAgain(kx::Size pageSize);
     // The current page builds its content and writes it (finishPage).
     void endWritePage();
     virtual void endWriteDocument() {}

@@ -70,7 +70,7 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     fillCache_ = {};
     scanIndexCounter_ = 0;
     if (again)
-        document_->begainWritePageAgain(pageSize_);
+        document_->beginWritePageAgain(pageSize_);
     else
         document_->begainWritePage(pageSize_);
 }

@@ -8,11 +8,10 @@
 #endif
 
 #include "engine/ExporterChoice.h"
+#include "engine/KXDocuvaneErrors.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
-
-const char* const KXDocuvane::errorDomain = "org.docuvane.KXDocuvane";
 
 namespace {
 
@@ -35,12 +34,12 @@ void keepLargeBuffersForReuse() {
 #endif
 }
 
-KXError engineError(int code, std::string reason, std::string underlying = {}) {
-    return KXError{KXDocuvane::errorDomain, code, std::move(reason), std::move(underlying)};
+KXError engineError(KXDocuvaneErrorCode code, std::string reason, std::string underlying = {}) {
+    return KXError{KXDocuvaneErrorDomain, code, std::move(reason), std::move(underlying)};
 }
 
 KXError pageError(const char* reason, std::uint64_t page) {
-    return engineError(401, kx::format(reason, static_cast<unsigned long long>(page)));
+    return engineError(KXDocuvaneErrorPageFailed, kx::format(reason, static_cast<unsigned long long>(page)));
 }
 
 }  // namespace
@@ -168,9 +167,11 @@ void KXDocuvane::runConversion() {
         // Temporary files of this conversion live here and go when it ends, also on failure.
         kx::ScopedTemporaryRoot temporaryRoot;
         if (!kx::exporterChoiceForKey(destDocType_)) {
-            result = engineError(402, kx::format("Unsupported output type(%s).", destDocType_.c_str()));
+            result = engineError(KXDocuvaneErrorUnsupportedType,
+                                 kx::format("Unsupported output type(%s).", destDocType_.c_str()));
         } else if (!kx::fileExists(pdfPath_) || kx::isDirectory(pdfPath_)) {
-            result = engineError(404, "Source File isn't exist.", kx::isDirectory(pdfPath_) ? "a folder" : "no such file");
+            result = engineError(KXDocuvaneErrorSourceMissing, "Source File isn't exist.",
+                                 kx::isDirectory(pdfPath_) ? "a folder" : "no such file");
         } else {
             // Only a regular file is opened: anything else (a device, a pipe) is refused at once.
             std::string whyNot;
@@ -178,15 +179,16 @@ void KXDocuvane::runConversion() {
             // A locked document that no password opened cannot be read either; a document without
             // a single page gives nothing to convert.
             if (!document)
-                result = engineError(405, "Can't load the PDF Document.", whyNot);
+                result = engineError(KXDocuvaneErrorCannotLoad, "Can't load the PDF Document.", whyNot);
             else if (!document->isUnlocked())
-                result = engineError(405, "Can't load the PDF Document.", "password-protected");
+                result = engineError(KXDocuvaneErrorCannotLoad, "Can't load the PDF Document.", "password-protected");
             else if (document->pageCount() < 1)
-                result = engineError(405, "Can't load the PDF Document.", "the document has no page");
+                result = engineError(KXDocuvaneErrorCannotLoad, "Can't load the PDF Document.",
+                                     "the document has no page");
             else
                 result = runPageLoop(document);
         }
-        if (isShouldCancel_.load()) result = engineError(406, "Conversion has been canceled.");
+        if (isShouldCancel_.load()) result = engineError(KXDocuvaneErrorCanceled, "Conversion has been canceled.");
     }
     safeInMainThread([result](KXDocuvane& engine) {
         engine.isConverting_.store(false);
@@ -196,7 +198,7 @@ void KXDocuvane::runConversion() {
 
 std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocument>& document) {
     const auto pageCount = static_cast<std::uint64_t>(std::max(document->pageCount(), 0));
-    const KXError unknownError = engineError(400, "Unknow error while converting.");
+    const KXError unknownError = engineError(KXDocuvaneErrorUnknown, "Unknow error while converting.");
 
     std::unique_ptr<KXPDFExporter> made;
     std::optional<kx::ExporterChoice> choice = kx::exporterChoiceForKey(destDocType_);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine/KXDocuvaneDelegate.h"
+#include "engine/KXDocuvaneErrors.h"
 #include "engine/KXPDFExporter.h"
 #include "engine/KXPDFExporterDelegate.h"
 #include "engine/KXPDFOptions.h"
@@ -31,9 +32,6 @@ class PDFDocument;
 
 class KXDocuvane : public KXPDFExporterDelegate {
 public:
-    // The domain of every engine error.
-    static const char* const errorDomain;
-
     KXDocuvane() = default;
     // Cancels a running conversion and waits for its worker; reports still queued are dropped.
     ~KXDocuvane() override;
@@ -47,7 +45,7 @@ public:
                           std::vector<std::uint64_t> pdfPageIndexs, const std::string& destDocType,
                           const std::string& destDocPath, std::shared_ptr<const KXPDFOptions> moreOptions);
 
-    // Requests cancellation: the conversion ends with 406 at the next page boundary.
+    // Requests cancellation: the conversion ends with KXDocuvaneErrorCanceled at the next page boundary.
     void stopConvertsionIfNeed();
 
     // The document at the path, unlocked with the password when one is given (nullptr when that

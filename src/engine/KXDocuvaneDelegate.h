@@ -25,7 +25,7 @@ public:
     // and the number of pages converted successfully before it.
     virtual void convertPDFPageIndex(KXDocuvane&, std::uint64_t /*pdfPageIndex*/, std::uint64_t /*writeWordPageIndex*/,
                                      std::uint64_t /*finshedWordPageCount*/) {}
-    // A page failed (code 401); the conversion goes on.
+    // A page failed (KXDocuvaneErrorPageFailed); the conversion goes on.
     virtual void convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t /*pdfPageIndex*/, const KXError&) {}
     // Once after the last page, before the exporter completes the document; the destination is the
     // engine's destDocPath().

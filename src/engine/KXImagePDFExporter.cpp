@@ -60,7 +60,7 @@ bool KXImagePDFExporter::convertPDFPage(const kx::PDFPage& page) {
         if (!KXPDFPathUtilities::createFolderIfNeed(folder)) return false;
         createdFolder_ = folder;
     }
-    const std::optional<std::string> path = KXPDFPathUtilities::reserveNewPathby(kx::pathJoin(folder, name));
+    const std::optional<std::string> path = KXPDFPathUtilities::reserveNewPathBy(kx::pathJoin(folder, name));
     if (!path) return false;
     if (!KXWriteCGImageToURL(image, *path, imageTypeForKey(extension), dpi, dpi, static_cast<float>(options.quality()))) {
         kx::removeFile(*path);

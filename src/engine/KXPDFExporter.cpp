@@ -1,6 +1,6 @@
 #include "engine/KXPDFExporter.h"
 
-#include "engine/KXDocuvane.h"
+#include "engine/KXDocuvaneErrors.h"
 
 KXPDFExporter::~KXPDFExporter() { delegate_ = nullptr; }
 
@@ -16,4 +16,6 @@ void KXPDFExporter::cancelConvertPDF() {}
 
 void KXPDFExporter::cleanConvertPDF() {}
 
-void KXPDFExporter::failOutput(const std::string& reason) { setExportError(KXError{KXDocuvane::errorDomain, 400, reason}); }
+void KXPDFExporter::failOutput(const std::string& reason) {
+    setExportError(KXError{KXDocuvaneErrorDomain, KXDocuvaneErrorUnknown, reason});
+}

@@ -159,7 +159,8 @@ public:
 
 protected:
     // Sets the export error to the reason, in the engine's error domain with the code of an
-    // unknown conversion error (400): how an exporter says that its output is unusable.
+    // unknown conversion error (KXDocuvaneErrorUnknown): how an exporter says that its output is
+    // unusable.
     void failOutput(const std::string& reason);
 
 private:

@@ -34,7 +34,7 @@ std::string KXPDFPathUtilities::getNewPathby(const std::string& path) {
     return candidate;
 }
 
-std::optional<std::string> KXPDFPathUtilities::reserveNewPathby(const std::string& path) {
+std::optional<std::string> KXPDFPathUtilities::reserveNewPathBy(const std::string& path) {
     const std::string base = kx::pathWithoutExtension(path);
     const std::string extension = kx::pathExtension(path);
     const std::string suffix = extension.empty() ? std::string() : "." + extension;

@@ -26,7 +26,7 @@ public:
     // process writing into the same folder cannot take the same name between the look and the
     // write); the path of the file made, or nullopt when none could be created (a folder that
     // cannot be written, a full disk, every candidate taken). The caller writes into the file.
-    static std::optional<std::string> reserveNewPathby(const std::string& path);
+    static std::optional<std::string> reserveNewPathBy(const std::string& path);
 
     // True when a folder exists at the path afterwards (created with its parents when missing). A
     // file in the way makes it false.

@@ -106,7 +106,7 @@ TEST(PageCapture, AnOutputThatCannotBeWrittenFailsTheConversion) {
         {"the document cannot begin", false, true, false, false, true, true},
         {"the output cannot be completed", false, false, true, true, false, true},
     };
-    const KXError writeFailure{KXDocuvane::errorDomain, 400, "Can't write the output file."};
+    const KXError writeFailure{KXDocuvaneErrorDomain, 400, "Can't write the output file."};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         kx::ScopedTemporaryRoot root;

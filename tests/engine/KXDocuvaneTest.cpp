@@ -50,7 +50,7 @@ protected:
     std::optional<KXError> endError() const { return delegate.last().error; }
 };
 
-KXError pageFailure(const std::string& reason) { return {KXDocuvane::errorDomain, 401, reason}; }
+KXError pageFailure(const std::string& reason) { return {KXDocuvaneErrorDomain, 401, reason}; }
 
 }  // namespace
 
@@ -161,7 +161,7 @@ TEST_F(EngineTest, DocumentsThatCannotBeReadEndTheConversion) {
         convert(c.path, {1}, c.password);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         if (c.code) {
-            EXPECT_EQ(endError(), (KXError{KXDocuvane::errorDomain, *c.code, c.reason, c.underlying}));
+            EXPECT_EQ(endError(), (KXError{KXDocuvaneErrorDomain, *c.code, c.reason, c.underlying}));
             EXPECT_EQ(delegate.kinds(), (std::vector<std::string>{"start", "end"}));
             EXPECT_EQ(script->exportersMade, before) << "no exporter for a document that was not read";
         } else {
@@ -199,7 +199,7 @@ TEST_F(EngineTest, CancelStopsAtThePageBoundary) {
     ASSERT_TRUE(runUntilEnd(delegate));
 
     EXPECT_EQ(delegate.kinds(), (std::vector<std::string>{"start", "converted", "converted", "end"}));
-    EXPECT_EQ(endError(), (KXError{KXDocuvane::errorDomain, 406, "Conversion has been canceled."}));
+    EXPECT_EQ(endError(), (KXError{KXDocuvaneErrorDomain, 406, "Conversion has been canceled."}));
     EXPECT_EQ(script->snapshot(), (std::vector<std::string>{"begin", "page 1 at 0", "page 2 at 1", "cancel", "clean"}));
 
     script->duringPage = nullptr;
@@ -219,7 +219,7 @@ TEST_F(EngineTest, KeysWithoutAnExporterEndWithAnErrorAtTheStart) {
         int before = script->exportersMade;
         convert(tenPages(), {1, 2}, "", key);
         EXPECT_EQ(delegate.kinds(), (std::vector<std::string>{"start", "end"}));
-        EXPECT_EQ(endError(), (KXError{KXDocuvane::errorDomain, 402, "Unsupported output type(" + key + ")."}));
+        EXPECT_EQ(endError(), (KXError{KXDocuvaneErrorDomain, 402, "Unsupported output type(" + key + ")."}));
         EXPECT_EQ(script->exportersMade, before);
         EXPECT_FALSE(KXDocuvane::canConvertToDocType(key));
     }
@@ -306,7 +306,7 @@ TEST_F(EngineTest, ExceptionsInTheExporterAreCaught) {
         ASSERT_EQ(delegate.ofKind("exception").size(), 1u);
         EXPECT_EQ(delegate.ofKind("exception")[0].text, c.exceptionText);
         if (c.endCode)
-            EXPECT_EQ(endError(), (KXError{KXDocuvane::errorDomain, 400, "Unknow error while converting."}));
+            EXPECT_EQ(endError(), (KXError{KXDocuvaneErrorDomain, 400, "Unknow error while converting."}));
         else
             EXPECT_FALSE(endError());
         for (const Report& f : delegate.ofKind("failed"))

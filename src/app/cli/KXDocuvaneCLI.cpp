@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/jobs/PageRanges.h"
+#include "engine/KXDocuvaneErrors.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
@@ -162,7 +163,7 @@ void KXDocuvaneCLI::didStartConversion(KXDocuvane& engine, const KXError*) {
 void KXDocuvaneCLI::didEndConversion(KXDocuvane& engine, const KXError* error) {
     if (error) {
         // The input's errors name the input, the output's the output; a cancel names nothing.
-        const bool aboutInput = error->code == 404 || error->code == 405;
+        const bool aboutInput = error->code == KXDocuvaneErrorSourceMissing || error->code == KXDocuvaneErrorCannotLoad;
         std::string line = "Conversion end Failed: \"" + error->failureReason + "\"";
         if (!error->underlyingReason.empty()) {
             line += " (" + error->underlyingReason;
@@ -170,7 +171,8 @@ void KXDocuvaneCLI::didEndConversion(KXDocuvane& engine, const KXError* error) {
                 line += "; the command line opens no password-protected PDF";
             line += ")";
         }
-        if (error->code != 406) line += ": \"" + (aboutInput ? engine.pdfPath() : outputPath_) + "\"";
+        if (error->code != KXDocuvaneErrorCanceled)
+            line += ": \"" + (aboutInput ? engine.pdfPath() : outputPath_) + "\"";
         fail(line + "\n");
         return;
     }

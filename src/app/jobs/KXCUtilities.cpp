@@ -69,7 +69,7 @@ std::optional<std::string> KXCUtilities::getNewPathby(const std::string& path, i
     return std::nullopt;
 }
 
-std::optional<std::string> KXCUtilities::reserveNewPathby(const std::string& path, bool folder, std::string* whyNot,
+std::optional<std::string> KXCUtilities::reserveNewPathBy(const std::string& path, bool folder, std::string* whyNot,
                                                           int lastNumber) {
     return kx::reserveFreePath([&](long number) { return numberedPath(path, number); }, std::max(lastNumber, 1),
                                folder, whyNot);

@@ -26,6 +26,6 @@ public:
     // between the look and the write: the path claimed, which its user fills or removes again.
     // nullopt when every candidate is taken (`whyNot` left empty) or when none could be made in the
     // folder (`whyNot` says why).
-    static std::optional<std::string> reserveNewPathby(const std::string& path, bool folder,
+    static std::optional<std::string> reserveNewPathBy(const std::string& path, bool folder,
                                                        std::string* whyNot = nullptr, int lastNumber = 999);
 };

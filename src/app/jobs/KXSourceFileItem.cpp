@@ -143,7 +143,7 @@ std::optional<std::string> KXSourceFileItem::newOutputPath(std::string* whyNot) 
     // Page images go into a folder of that name.
     const bool folderOutput = kx::StagedOutput::kindForOutputType(outputFileFormat()) == kx::StagedOutput::Kind::Folder;
     std::string reason;
-    std::optional<std::string> path = KXCUtilities::reserveNewPathby(wanted, folderOutput, &reason);
+    std::optional<std::string> path = KXCUtilities::reserveNewPathBy(wanted, folderOutput, &reason);
     outputPath_ = path.value_or(wanted);
     if (whyNot) *whyNot = reason;
     // A folder that takes no new entry: the name wanted, unclaimed, and the reason.

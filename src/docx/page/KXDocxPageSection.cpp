@@ -107,6 +107,13 @@ double KXDocxPageSection::_minLeftXOfLineArrayA(const KXDocxRunTextLineArray& li
     return left;
 }
 
+double KXDocxPageSection::_maxRightXOfLineArrayA(const KXDocxRunTextLineArray& lines) const {
+    if (lines.empty()) return 0;
+    float right = static_cast<float>(lines.front()->lineFrame().maxX());
+    for (const auto& line : lines) right = std::max(right, static_cast<float>(line->lineFrame().maxX()));
+    return right;
+}
+
 double KXDocxPageSection::_maxRightXOfLineArrayA_SpaceBehind(const KXDocxRunTextLineArray& lines) const {
     if (lines.empty()) return 0;
     float right = 0;

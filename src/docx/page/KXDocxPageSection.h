@@ -69,11 +69,15 @@ public:
 
     // Line extents: 0 for no lines; running extremes in single precision.
     double _minLeftXOfLineArrayA(const KXDocxRunTextLineArray& lines) const;
+    double _maxRightXOfLineArrayA(const KXDocxRunTextLineArray& lines) const;
     double _maxRightXOfLineArrayA_SpaceBehind(const KXDocxRunTextLineArray& lines) const;
 
     // Column layout (KXDocxPageSection_Columns.cpp).
     double minSeparatedColumSpace() const;
     bool IsPageSectionEquallySeparatedColums(double* space) const;
+    // Whether the text of every column group lies inside its column of the equal grid with this
+    // space between the columns.
+    bool isTextInsideEqualColums(double space) const;
     void createSectProperty_Cols();
     void updateColumGroupFrame();
 

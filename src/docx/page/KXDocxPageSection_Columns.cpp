@@ -46,6 +46,18 @@ bool KXDocxPageSection::IsPageSectionEquallySeparatedColums(double* space) const
     return true;
 }
 
+bool KXDocxPageSection::isTextInsideEqualColums(double space) const {
+    const size_t n = columGroupArray_.size();
+    const double colW = (textWidth() - space * static_cast<double>(n - 1)) / static_cast<double>(n);
+    for (size_t k = 0; k < n; ++k) {
+        const double start = sectProperty_.pgMar.left + static_cast<double>(k) * (colW + space);
+        if (_minLeftXOfLineArrayA(columGroupArray_[k]) < start ||
+            _maxRightXOfLineArrayA(columGroupArray_[k]) > start + colW)
+            return false;
+    }
+    return true;
+}
+
 void KXDocxPageSection::createSectProperty_Cols() {
     const size_t n = columGroupArray_.size();
     if (n < 2) return;
@@ -57,7 +69,11 @@ void KXDocxPageSection::createSectProperty_Cols() {
     cols.col.resize(n);
 
     double s = minSeparatedColumSpace();
-    if (IsPageSectionEquallySeparatedColums(&s)) {
+    // The equal-grid test looks at the middle of the first gap only where it looks at every gap,
+    // and the space it settles on moves the columns of a grid of three or more: a grid that would
+    // cut into a column's text (which the word processor then wraps, spilling the page) gives way
+    // to columns of their own widths.
+    if (IsPageSectionEquallySeparatedColums(&s) && isTextInsideEqualColums(s)) {
         const float colW = static_cast<float>((textWidth() - s * static_cast<double>(n - 1)) / static_cast<double>(n));
         for (KXDocx_Col& c : cols.col) c = {colW, static_cast<float>(s)};
         cols.space = static_cast<float>(s);

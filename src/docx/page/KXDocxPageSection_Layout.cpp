@@ -152,7 +152,10 @@ KXDocxParagraphArray KXDocxPageSection::paragraphsOfGroup(const KXDocxRunTextLin
             const double rho = f.size.height > 0 ? (cluster[0]->yBaseLine() - f.origin.y) / f.size.height : 0;
             const double delta = (f.size.height - share) * rho;
             make(cluster[0], before + delta, share - delta, 0, align);
-            // The running y leaves out the space above the cluster: it follows the cluster's lines.
+            // The running y follows the cluster's lines from the first one's top, which already
+            // stands the space before below the frame's top: counting that space again would leave
+            // the next lines too little height, squeezing a line of a column that starts lower than
+            // the band into a fraction of its size and pulling the column up under it.
             double y = f.origin.y + delta + (share - delta);
             for (size_t c = 1; c < cluster.size(); ++c) {
                 const auto& line = cluster[c];
@@ -181,7 +184,7 @@ KXDocxParagraphArray KXDocxPageSection::paragraphsOfGroup(const KXDocxRunTextLin
             append(paragraphs,
                    KXDocxParagraph::BlankParagraph(remainder, h, p->pProperty().ind.left,
                                                    columnFrame.maxX() - line->lineFrame().maxX(), trend, p->rProperty(),
-                                                   record, line->lineFrame().origin.y + h + after, columnFrame));
+                                                   record, before + line->lineFrame().origin.y + h + after, columnFrame));
         }
         ++j;
     }

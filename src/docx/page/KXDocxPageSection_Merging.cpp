@@ -37,8 +37,9 @@ bool isBlankUnit(char16_t c) { return kx::isWhitespaceOrNewline(c); }
 
 // A line whose pieces stand apart like the cells of a table or a code listing (two neighbours more
 // than four blanks, or an em, apart: wider than the widest word space of justified
-// text): its gaps are kept as tabs in a paragraph of its own, while a running paragraph would turn
-// them into spacing that Word breaks lines in.
+// text): its gaps are kept as tabs in a paragraph of its own. A running paragraph would turn them
+// into spacing, and where the reader's font sets the text wider, each row's last cell would wrap
+// onto the start of the next row, and so on down the list.
 bool isSpacedLikeColumns(const KXDocxRunTextLine& line) {
     const KXDocxRunTextArray& runs = line.runTextArray();
     for (size_t i = 1; i < runs.size(); ++i) {

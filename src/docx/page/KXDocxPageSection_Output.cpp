@@ -55,20 +55,19 @@ bool KXDocxPageSection::newPageRule(bool narrow) const {
 
 void KXDocxPageSection::appendBreakParagraph(const std::shared_ptr<KXDocxParagraph>& from,
                                              const KXDocx_SectPr& record) {
-    KXDocx_PPr p = from ? from->pProperty() : KXDocxUtilities::defaultPProperty();
-    KXDocx_RPr r = from ? from->rProperty() : KXDocxUtilities::defaultRProperty();
-    // The break paragraph takes next to no height: the bands above it fill the page, and a
-    // paragraph of a text line's height below them would spill onto a page of its own. Nor does it
-    // keep the indents of the paragraph it comes from: a word processor that folds an empty
-    // section-break paragraph into the next one hands them on to that paragraph. Nor is it a
-    // heading: the navigation would list an empty one after every heading that ends a band.
-    p.ind = {};
-    p.outlineLvl = 0;
-    p.spacing.before = 0;
-    p.spacing.after = 0;
-    p.spacing.line = kBreakParagraphLine;
-    p.spacing.lineRule = "exact";
-    r.sz = r.szCs = kBreakParagraphMark;
+    // The break paragraph takes the paragraph and run properties of the paragraph it comes from,
+    // but next to no height: the bands above it may fill the page, and a paragraph of a text line's
+    // height below them would spill onto a page of its own.
+    KXDocx_PPr p = from ? from->pProperty() : KXDocx_PPr{};
+    KXDocx_RPr r = from ? from->rProperty() : KXDocx_RPr{};
+    if (from) {
+        p.ind = {};
+        p.spacing.before = 0;
+        p.spacing.after = 0;
+        p.spacing.line = kBreakParagraphLine;
+        p.spacing.lineRule = "exact";
+        r.sz = r.szCs = kBreakParagraphMark;
+    }
     allWriteXMLObjects_.push_back(KXDocxProperty::NewWrite1BlankParagraphWithProperty(p, r, record));
 }
 

@@ -89,7 +89,7 @@ TEST_F(StoredSettingsTest, UniqueOutputPaths) {
         EXPECT_EQ(KXCUtilities::getNewPathby(pathJoin(folder, c.name)), pathJoin(folder, c.expected));
         // Claiming picks the same name and makes it taken: an empty file, or an empty folder.
         for (bool asFolder : {false, true}) {
-            const std::string claimed = KXCUtilities::reserveNewPathby(pathJoin(folder, c.name), asFolder).value_or("");
+            const std::string claimed = KXCUtilities::reserveNewPathBy(pathJoin(folder, c.name), asFolder).value_or("");
             EXPECT_EQ(claimed, pathJoin(folder, c.expected));
             EXPECT_EQ(fileKind(claimed), asFolder ? FileKind::Folder : FileKind::RegularFile);
             EXPECT_EQ(asFolder ? listDirectory(claimed).size() : fileSize(claimed).value_or(1), 0u);
@@ -110,7 +110,7 @@ TEST_F(StoredSettingsTest, ClaimsMadeAtOnceGetDistinctNames) {
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < kEach; ++i)
-                got[t].push_back(KXCUtilities::reserveNewPathby(pathJoin(folder, "report.docx"), t % 2 == 1).value_or(""));
+                got[t].push_back(KXCUtilities::reserveNewPathBy(pathJoin(folder, "report.docx"), t % 2 == 1).value_or(""));
         });
     for (std::thread& thread : threads) thread.join();
     std::set<std::string> names;
@@ -128,12 +128,12 @@ TEST_F(StoredSettingsTest, ClaimsMadeAtOnceGetDistinctNames) {
 // A folder that takes no new entry is no lack of names: the reason comes back.
 TEST_F(StoredSettingsTest, AClaimThatCannotBeMadeSaysWhy) {
     std::string whyNot;
-    EXPECT_EQ(KXCUtilities::reserveNewPathby(pathJoin(outputFolder, "gone/report.docx"), false, &whyNot), std::nullopt);
+    EXPECT_EQ(KXCUtilities::reserveNewPathBy(pathJoin(outputFolder, "gone/report.docx"), false, &whyNot), std::nullopt);
     EXPECT_EQ(whyNot, "no such file");
     const std::string folder = freshFolder("full");
     writeFile(pathJoin(folder, "a.txt"), "x");
     writeFile(pathJoin(folder, "a 2.txt"), "x");
-    EXPECT_EQ(KXCUtilities::reserveNewPathby(pathJoin(folder, "a.txt"), false, &whyNot, 2), std::nullopt);
+    EXPECT_EQ(KXCUtilities::reserveNewPathBy(pathJoin(folder, "a.txt"), false, &whyNot, 2), std::nullopt);
     EXPECT_EQ(whyNot, "") << "every name was taken";
 }
 

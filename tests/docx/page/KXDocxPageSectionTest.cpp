@@ -8,6 +8,8 @@
 
 #include "docx/model/DocxModelFixtures.h"
 #include "docx/page/KXDocxPageSection.h"
+#include "docx/page/KXDocxTable.h"
+#include "platform/Format.h"
 
 using kx::test::makeRun;
 using kx::test::RunSpec;
@@ -284,6 +286,46 @@ TEST(KXDocxPageSection, WordColumnLayout) {
     std::string sect = wordFragment([&](XMLFileWriter& w) { KXDocxUtilities::WriteSectProperty(equal.sectProperty(), w); });
     EXPECT_EQ(sect.find("<w:col "), std::string::npos) << sect;
 
+    // Whatever form the layout takes, each column's text lies inside its Word column: text that
+    // crosses a column's edge is wrapped by the word processor and pushes the page over its end.
+    // (Columns of their own widths are whole points wide, so a column may start up to a point
+    // right of its text, which its paragraphs' indents take back.)
+    struct Grid {
+        const char* what;
+        std::vector<std::pair<double, double>> columns;  // left and right edge of each column's text
+    };
+    const Grid grids[] = {
+        {"two columns on an equal grid", {{36, 290}, {310, 576}}},
+        {"three columns on an equal grid", {{36, 204}, {222, 390}, {408, 576}}},
+        {"three columns off the grid",
+         {{83.73, 211.71}, {232.85, 359.83}, {381.96, 512.63}}},
+        {"four narrow columns", {{40, 150}, {170, 280}, {300, 410}, {430, 560}}},
+    };
+    for (const Grid& g : grids) {
+        SCOPED_TRACE(g.what);
+        KXDocx_SectPr record = pageRecord();
+        record.pgMar.left = record.pgMar.right = 36;
+        KXDocxPageSection section(record);
+        section.setSectionFrame(kx::Rect(36, 100, 540, 100));
+        section.setColumGroupFrame(kx::Rect(36, 100, 540, 24));
+        std::vector<KXDocxRunTextLineArray> groups;
+        for (size_t k = 0; k < g.columns.size(); ++k)
+            groups.push_back({textLine(g.columns[k].first, 100, u"text of a column", 10 * k,
+                                       g.columns[k].second - g.columns[k].first)});
+        section.setColumGroupArray(groups);
+        const KXDocx_Cols& c = section.sectProperty().cols;
+        ASSERT_EQ(c.num, g.columns.size());
+        const bool equal = c.equalWidth > 0;
+        double x = 36;
+        for (size_t k = 0; k < g.columns.size(); ++k) {
+            const double width = equal ? c.equalWidth : c.col[k].colWidth;
+            const double space = equal ? c.space : c.col[k].colSpace;
+            EXPECT_GE(g.columns[k].first, x - (equal ? 0.0 : 1.0)) << "column " << k;
+            EXPECT_LE(g.columns[k].second, x + width) << "column " << k;
+            x += width + space;
+        }
+    }
+
     // A column squeezed to nothing by its neighbour still has a width Word can show.
     KXDocxPageSection squeezed(pageRecord());
     squeezed.setSectionFrame(kx::Rect(72, 100, 468, 100));
@@ -522,4 +564,263 @@ TEST(KXDocxPageSection, APageWithoutText) {
     ASSERT_TRUE(p);
     EXPECT_EQ(p->contentFrame(), kx::Rect(72, 72, 1, 12));
     EXPECT_DOUBLE_EQ(section->footBlankHeight(), 792 - 144 - 12);
+}
+
+TEST(KXDocxPageSection, ABreakParagraphTakesThePropertiesOfTheParagraphItCloses) {
+    // The break paragraph written after the last paragraph of the band.
+    auto breakParagraph = [](const std::string& xml) {
+        const size_t sect = xml.find("<w:sectPr>");
+        const size_t begin = xml.rfind("<w:p>", sect);
+        return xml.substr(begin, sect - begin);
+    };
+    auto section = band(1, false, false, false, true);
+    auto last = section->lastParagraph();
+    ASSERT_TRUE(last);
+    KXDocx_PPr p = last->pProperty();
+    p.spacing.before = 3;
+    p.spacing.after = 7;
+    p.ind.left = 18;
+    p.jc = 2;
+    last->setPProperty(p);
+    const std::string closing = breakParagraph(written(*section));
+    EXPECT_NE(closing.find("<w:jc w:val=\"center\"/>"), std::string::npos) << closing;
+    EXPECT_NE(closing.find("w:ascii=\"" + last->rProperty().rFonts.ascii + "\""), std::string::npos) << closing;
+    // But next to no height (a page filled by its bands would spill onto another) and no indents
+    // (LibreOffice hands them on to the paragraph after the break, whose lines then wrap).
+    EXPECT_NE(closing.find("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"1\" w:lineRule=\"exact\"/>"),
+              std::string::npos)
+        << closing;
+    EXPECT_EQ(closing.find("w:left=\"360\""), std::string::npos) << closing;
+    EXPECT_NE(closing.find("<w:sz w:val=\"1\"/>"), std::string::npos) << closing;
+
+    // Without a paragraph to take them from, zero records.
+    auto empty = band(1, false, false, false, true);
+    empty->setParagraphGroupArray({{}});
+    const std::string none = breakParagraph(written(*empty));
+    EXPECT_NE(none.find("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"0\""), std::string::npos) << none;
+    EXPECT_NE(none.find("<w:sz w:val=\"0\"/>"), std::string::npos) << none;
+}
+
+// Lines laid out as paragraphs whose spacing reproduces where they stand: a line's space after is
+// the gap below it up to twice its height, and a larger gap leaves blank paragraphs for the rest,
+// placed where that rest lies.
+TEST(KXDocxPageSection, LinesBecomeParagraphsSpacedAsTheyStand) {
+    struct Case {
+        const char* what;
+        double gap;  // below the first line (10 high, 5 below the band's top)
+        double after, blank;
+    };
+    const Case cases[] = {{"a gap of 40: 20 after the line, 20 of blank paragraphs", 40, 20, 20},
+                          {"a gap of 25 (25 - 8 is not above 20): all of it after the line", 25, 25, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxPageSection section(pageRecord());
+        section.setSectionFrame(kx::Rect(72, 200, 468, 200));
+        section.setColumGroupFrame(kx::Rect(72, 205, 468, 20 + c.gap));
+        section.setColumGroupArray({{textLine(72, 205, u"first line of text", 0, 300),
+                                     textLine(72, 215 + c.gap, u"second line of text", 10, 300)}});
+        ASSERT_EQ(section.paragraphGroupArray().size(), 1u);
+        const auto& column = section.paragraphGroupArray()[0];
+        auto first = std::dynamic_pointer_cast<KXDocxParagraph>(column.front());
+        ASSERT_TRUE(first);
+        EXPECT_DOUBLE_EQ(first->yBefore(), 5) << "the band's top is pulled up to the line";
+        EXPECT_DOUBLE_EQ(first->yAfter(), c.after);
+        double blank = 0;
+        for (size_t i = 1; i < column.size(); ++i) {
+            auto p = std::dynamic_pointer_cast<KXDocxParagraph>(column[i]);
+            ASSERT_TRUE(p);
+            if (!p->isParagraphBlankText()) break;  // the second line
+            if (i == 1) EXPECT_DOUBLE_EQ(p->contentFrame().origin.y, 5 + 205 + 10 + c.after);
+            blank += p->pProperty().spacing.line;
+        }
+        EXPECT_NEAR(blank, c.blank, 1e-4);
+    }
+}
+
+// A column that starts lower than the band, its first two lines set so close that their boxes
+// overlap: the two share the height of their boxes by their baselines, and the lines below keep
+// their places.
+TEST(KXDocxPageSection, CloseSetLinesAtTheTopOfALowerColumnKeepTheirHeight) {
+    KXDocxPageSection section(pageRecord());
+    section.setSectionFrame(kx::Rect(72, 100, 468, 300));
+    section.setColumGroupFrame(kx::Rect(72, 100, 468, 250));
+    KXDocxRunTextLineArray left, right;
+    for (int i = 0; i < 10; ++i) left.push_back(textLine(72, 100 + 14.0 * i, u"left column line", i, 200));
+    right.push_back(textLine(322, 220, u"two lines set", 20, 200));
+    right.push_back(textLine(322, 228, u"close together", 21, 200));  // 2 into the box above
+    right.push_back(textLine(322, 250, u"and a line below", 22, 200));
+    section.setColumGroupArray({left, right});
+    ASSERT_EQ(section.paragraphGroupArray().size(), 2u);
+    const auto& column = section.paragraphGroupArray()[1];
+    ASSERT_GE(column.size(), 3u);
+    double y = section.columGroupFrame().origin.y;
+    std::vector<double> heights;
+    for (size_t i = 0; i < 2; ++i) {
+        auto p = std::dynamic_pointer_cast<KXDocxParagraph>(column[i]);
+        ASSERT_TRUE(p);
+        heights.push_back(p->yHeight());
+        y += p->yBefore() + p->yHeight() + p->yAfter();
+    }
+    EXPECT_GT(heights[1], 5) << "the second line keeps most of its 10-point box";
+    EXPECT_NEAR(y, 250, 1.0) << "the line below starts where it stands";
+}
+
+// Rows whose pieces stand apart like the cells of a table (an item, then its price at the right
+// edge) are not joined into a running paragraph: where the text is wider in the font the reader
+// sets it in, a running paragraph would wrap each row's last cell onto the start of the next row.
+TEST(KXDocxPageSection, RowsSetApartLikeCellsStayParagraphs) {
+    struct Case {
+        const char* what;
+        double gap;  // between the item and its price
+        size_t joined;
+    };
+    const Case cases[] = {{"an item and its price far apart", 200, 1},
+                          {"words one blank apart", 3, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxParagraphArray paragraphs;
+        for (int i = 0; i < 3; ++i) {
+            const double base = 108 + 14.0 * i;
+            const double priceX = 472 - 30;
+            const double itemWidth = priceX - c.gap - 72;
+            auto line = kx::test::makeLine({{.text = u"Item of the season", .x = 72, .width = itemWidth, .yBase = base,
+                                             .scan = 10u * i, .lineHeight = 11.5},
+                                            {.text = u"$1.00", .x = priceX, .width = 30, .yBase = base,
+                                             .scan = 10u * i + 1, .lineHeight = 11.5}});
+            paragraphs.push_back(KXDocxParagraph::initWithLineArray({line}, 0, 10, 4, kx::Rect(72, 100, 468, 300), 0,
+                                                                    pageRecord()));
+        }
+        KXDocxPageSection section(pageRecord());
+        EXPECT_EQ(section.findMergeParagraphs(paragraphs).size(), c.joined);
+    }
+}
+
+// The text frame stretched down by its last line's spacing when the band leaves room for it.
+TEST(KXDocxPageSection, TheTextFrameTakesItsLastLinesSpacing) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<double, double>> lines;  // top and height of each line
+        double lineHeight;                             // Word's single line of the text
+        double room;                                   // below the frame, in the band
+        int vAlign;
+        bool tableBelow;
+        kx::Rect want;  // the frame after, from (72, 100, 468, text height)
+    };
+    const Case cases[] = {
+        {"one 10-point line of a 12-point single line, 5 of room: 2 taller", {{100, 10}}, 12, 5, 0, false,
+         kx::Rect(72, 100, 468, 12)},
+        {"the same, vertically aligned: also 2 higher", {{100, 10}}, 12, 5, 1, false, kx::Rect(72, 98, 468, 14)},
+        {"the same with no more room than it needs", {{100, 10}}, 12, 2, 0, false, kx::Rect(72, 100, 468, 10)},
+        {"the same onto a table of the band: put back", {{100, 10}}, 12, 5, 0, true, kx::Rect(72, 100, 468, 10)},
+        {"two lines 4 apart: the gap below the last one too", {{100, 10}, {114, 10}}, 11.5, 5, 0, false,
+         kx::Rect(72, 100, 468, 28)},
+        {"two lines of other heights: unchanged", {{100, 10}, {114, 13}}, 11.5, 5, 0, false,
+         kx::Rect(72, 100, 468, 27)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocx_SectPr record = pageRecord();
+        record.vAlign = c.vAlign;
+        KXDocxPageSection section(record);
+        KXDocxRunTextLineArray lines;
+        for (size_t i = 0; i < c.lines.size(); ++i) {
+            const auto [top, height] = c.lines[i];
+            lines.push_back(kx::test::makeLine({{.text = u"text", .x = 72, .width = 200, .yBase = top + 0.8 * height,
+                                                 .height = height, .scan = i, .lineHeight = c.lineHeight}}));
+        }
+        const kx::Rect text = KXDocxRunTextLine::FrameOfLineArray(lines);
+        const kx::Rect frame(72, text.minY(), 468, text.size.height);
+        // Laid out in a band that ends at the text, so that the layout leaves the frame as it is.
+        section.setSectionFrame(frame);
+        section.setColumGroupFrame(frame);
+        section.setColumGroupArray({lines});
+        ASSERT_EQ(section.columGroupFrame(), frame);
+
+        section.setSectionFrame(kx::Rect(72, frame.minY(), 468, frame.size.height + c.room));
+        if (c.tableBelow) {
+            auto table = std::make_shared<KXDocxTable>();
+            table->setBounds(kx::Rect(72, frame.maxY() + 1, 100, 3));
+            section.addTable(table);
+        }
+        section.updateColumGroupFrame();
+        EXPECT_EQ(section.columGroupFrame(), c.want);
+    }
+}
+
+TEST(KXDocxPageSection, MovingUpTakesTheOuterSpacingOfEachColumn) {
+    auto paragraph = [](float before, float after) {
+        auto p = std::make_shared<KXDocxParagraph>();
+        KXDocx_PPr pp = p->pProperty();
+        pp.spacing.before = before;
+        pp.spacing.after = after;
+        p->setPProperty(pp);
+        return p;
+    };
+    // Column one: 4 before its first paragraph and 3 after its last, 7 in all; column two: 6 and
+    // 8, enough for 10.
+    auto a1 = paragraph(4, 1), a2 = paragraph(2, 3), b1 = paragraph(6, 0), b2 = paragraph(0, 8);
+    KXDocxPageSection section(pageRecord());
+    section.setParagraphGroupArray({{a1, a2}, {b1, b2}});
+    EXPECT_DOUBLE_EQ(section.moveUpParagraphIfNeed(10), 0) << "what the last column leaves over";
+    EXPECT_FLOAT_EQ(a1->pProperty().spacing.before, 0);
+    EXPECT_FLOAT_EQ(a2->pProperty().spacing.after, 0);
+    EXPECT_FLOAT_EQ(a1->pProperty().spacing.after, 1) << "inner spacing is left alone";
+    EXPECT_FLOAT_EQ(a2->pProperty().spacing.before, 2);
+    EXPECT_FLOAT_EQ(b1->pProperty().spacing.before, 0);
+    EXPECT_FLOAT_EQ(b2->pProperty().spacing.after, 4);
+
+    // The last column short of space: what it cannot give is the answer.
+    auto c1 = paragraph(2, 3);
+    KXDocxPageSection one(pageRecord());
+    one.setParagraphGroupArray({{c1}});
+    EXPECT_DOUBLE_EQ(one.moveUpParagraphIfNeed(10), 5) << "one paragraph gives its space before, then its after";
+    EXPECT_FLOAT_EQ(c1->pProperty().spacing.before, 0);
+    EXPECT_FLOAT_EQ(c1->pProperty().spacing.after, 0);
+
+    // A shift down moves nothing; a section without columns cannot move.
+    auto d1 = paragraph(4, 4);
+    KXDocxPageSection down(pageRecord());
+    down.setParagraphGroupArray({{d1}});
+    EXPECT_DOUBLE_EQ(down.moveUpParagraphIfNeed(-3), 0);
+    EXPECT_FLOAT_EQ(d1->pProperty().spacing.before, 4);
+    KXDocxPageSection none(pageRecord());
+    EXPECT_DOUBLE_EQ(none.moveUpParagraphIfNeed(7), 7);
+}
+
+// The vertical alignment of a box's content, read from where its text stands between the box's
+// top and bottom; the top band then starts a little above the text instead of at the box's top.
+TEST(KXDocxPageSection, ABoxsContentIsAlignedAsItStands) {
+    struct Case {
+        const char* what;
+        double above;  // the text's distance from the box's top (the box is 200 high, the text 59)
+        bool columnMode;
+        int want;
+    };
+    const Case cases[] = {{"centred: 70 above, 71 below", 70, false, 1},
+                          {"40 lower than centred: bottom", 110, false, 2},
+                          {"near the top", 2, false, 0},
+                          {"in column mode the alignment is left as it was", 110, true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocx_SectPr box = pageRecord();
+        box.type = KXDocxPageSection::kInnerSectionType;
+        box.pgMar = {100, 72, 792 - 300, 72, 0, 0, 0};  // the box: y from 100 to 300
+        KXDocxRunTextArray runs;
+        const double tops[] = {0, 16, 32, 49};  // four 10-high lines: 59 from the first top to the last bottom
+        for (size_t i = 0; i < 4; ++i)
+            runs.push_back(makeRun({.text = u"a line of the box", .x = 80, .width = 200,
+                                    .yBase = 100 + c.above + tops[i] + 8, .scan = i, .lineHeight = 11.5}));
+        auto sections = KXDocxPageSection::CreatePageSection(runs, box, c.columnMode);
+        ASSERT_FALSE(sections.empty());
+        const KXDocxPageSection& first = *sections.front();
+        EXPECT_EQ(first.sectProperty().vAlign, c.want);
+        const double textTop = 100 + c.above;
+        if (c.want == 0) {
+            EXPECT_DOUBLE_EQ(first.sectionFrame().minY(), 100);
+        } else {
+            EXPECT_LT(first.sectionFrame().minY(), textTop);
+            EXPECT_GE(first.sectionFrame().minY(), textTop - 8);
+        }
+        EXPECT_DOUBLE_EQ(sections.back()->sectionFrame().maxY(), 300) << "the last band reaches the box's bottom";
+    }
 }

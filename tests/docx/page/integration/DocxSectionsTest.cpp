@@ -1,0 +1,104 @@
+// Page sections through LibreOffice's reading of the DOCX package: pages whose text reaches to the
+// foot of the page come back as one page each (the page's margins, its bands of columns and their
+// paragraphs' spacing add up to no more than the page), and rows set apart like the cells of a
+// table stay rows where the reader's font sets their text wider.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "engine/EngineHarness.h"
+#include "exporters/ExporterTable.h"
+#include "flowtext/FlowTextFixtures.h"
+#include "platform/FileSystem.h"
+#include "platform/Format.h"
+#include "support/PDFBuilder.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+int pdfPageCount(const std::string& pdf) {
+    std::string info;
+    kx::test::runCommand("pdfinfo '" + pdf + "'", &info);
+    std::smatch m;
+    return std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")) ? std::stoi(m[1]) : -1;
+}
+
+// LibreOffice's PDF of the DOCX conversion of the PDF.
+std::string roundTrip(const std::string& stem, const std::string& pdfBytes) {
+    kx::installExporters();
+    const std::string pdf = kx::test::writeTemp(stem + ".pdf", pdfBytes);
+    const std::string folder = kx::pathJoin(kx::test::tempDir(), "fit-" + stem);
+    kx::removeAll(folder);
+    kx::createDirectories(folder);
+    const std::string docx = kx::pathJoin(folder, stem + ".docx");
+    const auto run = kx::test::runConversion(pdf, kx::test::everyPage(pdf), "docx", docx, nullptr, std::chrono::seconds(120));
+    EXPECT_TRUE(run.ended && !run.error());
+    std::string log;
+    EXPECT_EQ(kx::test::runCommand("cd '" + folder + "' && timeout 240 soffice --headless -env:UserInstallation=file://" +
+                                       folder + "/profile --convert-to pdf '" + docx + "'",
+                                   &log),
+              0)
+        << log;
+    return kx::pathJoin(folder, stem + ".pdf");
+}
+
+}  // namespace
+
+TEST(DocxSections, EveryPageComesBackAsOnePage) {
+    if (!kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdfinfo")) GTEST_SKIP();
+    struct Case {
+        const char* stem;
+        std::vector<flowtest::Show> page;
+    };
+    std::vector<Case> cases;
+
+    // Four columns of lines down to the foot of the page, standing where an equal grid of columns
+    // would nearly be: the text of each column must stay inside its Word column, or the word
+    // processor wraps every line of it and the columns run onto a second page.
+    Case fourColumns{"four-columns", {}};
+    for (double x : {40.0, 170.0, 300.0, 430.0})
+        for (double y = 750; y > 40; y -= 11) fourColumns.page.push_back({"F1", 9, x, y, 0, "xxxxxx xxxxxx xxxxxx xxxxxx"});
+    cases.push_back(fourColumns);
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stem);
+        EXPECT_EQ(pdfPageCount(roundTrip(c.stem, flowtest::textDocument({c.page}))), 1);
+    }
+}
+
+TEST(DocxSections, RowsSetApartLikeCellsKeepTheirLastCellWhereTheReadersFontIsWider) {
+    if (!kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdftotext")) GTEST_SKIP();
+    // A price list in a font the reader does not have, whose widths are narrower than those of the
+    // font it is set in there: each row's text is wider in the round trip than on the page.
+    kx::test::PDFBuilder pdf;
+    std::string widths;
+    for (int c = 32; c <= 126; ++c) widths += " 450";
+    const int descriptor = pdf.add("<< /Type /FontDescriptor /FontName /Verdana /Flags 32 /FontBBox [0 -200 1000 900] "
+                                   "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 >>");
+    const int font = pdf.add("<< /Type /Font /Subtype /TrueType /BaseFont /Verdana /FirstChar 32 /LastChar 126 /Widths [" +
+                             widths + "] /FontDescriptor " + std::to_string(descriptor) +
+                             " 0 R /Encoding /WinAnsiEncoding >>");
+    std::string content;
+    const char* items[] = {"Apples", "Oranges", "Pears", "Bananas", "Cherries", "Grapes", "Lemons", "Plums"};
+    for (int i = 0; i < 8; ++i) {
+        const double y = 700 - 13.0 * i;
+        const std::string price = kx::format("$%d.%02d", i + 1, (i * 37) % 100);
+        content += kx::format("BT /V 10 Tf 72 %.2f Td (%s of the season) Tj ET\n", y, items[i]);
+        content += kx::format("BT /V 10 Tf %.2f %.2f Td (%s) Tj ET\n", 540 - 4.5 * price.size(), y, price.c_str());
+    }
+    pdf.addPage(content, kx::format("<< /Font << /V %d 0 R >> >>", font));
+    const std::string back = roundTrip("price-rows", pdf.build());
+    std::string text;
+    kx::test::runCommand("pdftotext -layout '" + back + "' -", &text);
+    // Every price on the row of its item.
+    for (int i = 0; i < 8; ++i) {
+        const std::string price = kx::format("$%d.%02d", i + 1, (i * 37) % 100);
+        const size_t at = text.find(price);
+        ASSERT_NE(at, std::string::npos) << text;
+        const size_t rowStart = text.rfind('\n', at) + 1;
+        EXPECT_NE(text.substr(rowStart, at - rowStart).find(items[i]), std::string::npos) << text;
+    }
+}
