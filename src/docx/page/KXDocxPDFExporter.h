@@ -132,8 +132,9 @@ private:
     // What the state's clip leaves of the page, in display space (the page without a clip).
     kx::Rect visibleDisplayArea() const;
     std::shared_ptr<const KXDocx_RPr> sharedRProperty(const kx::AffineTransform& t) const;
-    // Adds the string to the open text box's last paragraph and moves the box on with it.
-    void appendDocxTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g);
+    // Adds the string to the open text box's last paragraph and moves the box on with it; `gap` is
+    // the room left before the string on its line (nothing when it is not above 0).
+    void appendDocxTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double gap = 0);
     // The current text is drawn mirrored.
     bool isMirroredText() const;
     // The displayed width of one blank of the current font along the baseline.

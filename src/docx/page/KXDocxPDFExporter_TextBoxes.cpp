@@ -101,15 +101,13 @@ double KXDocxPDFExporter::textBoxAngle(double rotation) const { return bucketOf(
 bool KXDocxPDFExporter::opensTextBox(const std::u16string& text) const { return !(text.size() == 1 && text[0] < 0x20); }
 
 double KXDocxPDFExporter::textBoxSpaceWidth() const {
+    // The font's word space as it advances along the baseline. (Measured across the page, as for
+    // upright text, the advance of text reading up or down the page is nothing, or the height of
+    // its glyphs, and every word gap of such text would come out as no blank at all.)
     const KXPDFFont* font = currentFont();
     const kx::AffineTransform t = currentDisplayTextTransform();
-    const double scale = std::hypot(t.a, t.b);
-    double width = 0;
-    if (font && font->bankSpaceCharWidth() > 0) width = font->bankSpaceCharWidth() * fontSize() * scale;
-    if (!(width > 0) && font && font->widthOfSpace() > 0) width = font->widthOfSpace() * fontSize() * scale;
-    // A font that gives no blank width gets a quarter of its size.
-    if (!(width > 0) || !std::isfinite(width)) width = 0.25 * std::max(1.0, std::fabs(kx::finiteOr(fontSize() * scale)));
-    return width;
+    const double width = font ? font->widthOfSpace() * fontSize() * std::hypot(t.a, t.b) : 0;
+    return width > 0 && std::isfinite(width) ? width : 0;
 }
 
 void KXDocxPDFExporter::openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g, double angle) {
@@ -120,6 +118,9 @@ void KXDocxPDFExporter::openTextBox(const std::u16string& text, kx::Size offset,
     const kx::Point start = topOf(g);
     info.displayX = start.x;
     info.displayY = start.y;
+    // Until the box closes and takes the size of its text: as far as the page goes.
+    info.displayWidth = std::fabs(page->sectProperty().pgSz.w - start.x);
+    info.displayHeight = std::fabs(page->sectProperty().pgSz.h - start.y);
     info.stroked = false;
     info.filled = false;
     info.strokeweight = 1.0;
@@ -136,7 +137,8 @@ void KXDocxPDFExporter::openTextBox(const std::u16string& text, kx::Size offset,
     appendDocxTextBox(text, offset, g);
 }
 
-void KXDocxPDFExporter::appendDocxTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
+void KXDocxPDFExporter::appendDocxTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g,
+                                          double gap) {
     KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
     if (!page) return;
     std::shared_ptr<KXDocxParagraph> paragraph = page->cachedTextBoxLastParagraph();
@@ -162,9 +164,24 @@ void KXDocxPDFExporter::appendDocxTextBox(const std::u16string& text, kx::Size o
         }
     }
     advanceNextChar(offset);
-    const BoxFrame frame(page->cachedTextBoxInfo().rotation);
-    const double advance = std::fabs(frame.u(baseOf(nextCharCTMInfo())) - frame.u(baseOf(g)));
-    if (std::isfinite(advance)) run->setTextWidth(run->textWidth() + advance);
+    // The box and the run grow with the text: a box reading down the page as far right, and one
+    // reading up as far left, as its text reaches.
+    const KXPDF_CTMInfo& n = nextCharCTMInfo();
+    KXDocxTextBoxInfo& info = page->cachedTextBoxInfo();
+    double advance = 0;
+    if (info.rotation == 90) {
+        if (std::isfinite(n.xRight)) info.displayX = std::max(info.displayX, n.xRight);
+        advance = std::fabs(n.topLeft.y - g.topLeft.y);
+    } else if (info.rotation == 270) {
+        if (std::isfinite(n.topLeft.x)) info.displayX = std::min(info.displayX, n.topLeft.x);
+        advance = std::fabs(n.topLeft.y - g.topLeft.y);
+    } else {
+        advance = std::fabs(n.topLeft.x - g.topLeft.x);
+    }
+    // The gap before the string counts too: the blanks that stand for it take its place in the
+    // line, and a box shorter than its line would have the word processor wrap the line and push
+    // the box's last lines out of it.
+    if (std::isfinite(advance)) run->setTextWidth(run->textWidth() + advance + std::max(0.0, gap));
 }
 
 kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
@@ -175,7 +192,11 @@ kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string& text, k
     if (b != openTextBoxAngle() || mirrored)
         return (b == 90 || b == 270) && !mirrored ? kx::TextBoxStep::OpensAnotherBox : kx::TextBoxStep::LeavesTheBox;
 
-    // Where this string starts against where the box's text ended, in the box's own frame.
+    // Where this string starts against where the box's text ended, in the box's own frame: along
+    // its lines and across them in the direction its next line goes, whichever way the box is
+    // turned. (Measured on the page as for upright text, the step of a line reading down the page
+    // to its next line, which lies to its left, would read as a step back, and a line shown to the
+    // right of it would join the box as its next line and stand on the wrong side of it.)
     const KXDocxTextBoxInfo& info = page->cachedTextBoxInfo();
     const BoxFrame frame(info.rotation);
     const KXPDF_CTMInfo& p = nextCharCTMInfo();
@@ -185,7 +206,8 @@ kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string& text, k
     const double sw = textBoxSpaceWidth();
 
     if (dy > 1.0) {
-        // The box's next line, unless it is far below or starts before the box.
+        // The box's next line, unless it is far below or starts before the box along its lines
+        // (its indent is measured along them too, not across the page).
         const double indent = frame.u(topOf(g)) - frame.u({info.displayX, info.displayY});
         if (dy >= kMaxLineStep || indent < -0.5) return kx::TextBoxStep::LeavesTheBox;
         std::shared_ptr<KXDocxParagraph> paragraph = page->cachedTextBoxNewParagraph();
@@ -195,13 +217,13 @@ kx::TextBoxStep KXDocxPDFExporter::continueTextBox(const std::u16string& text, k
     }
     // The same line: text that runs back by more than a blank, or climbs, is not the box's.
     if (dx < -sw || dy <= -1.0) return kx::TextBoxStep::LeavesTheBox;
-    const double blanks = std::floor(static_cast<float>(dx / sw));
+    const double blanks = sw > 0 ? std::floor(static_cast<float>(dx / sw)) : 0;
     if (blanks >= 1) {
         std::u16string spaced(static_cast<size_t>(std::min(blanks, kMaxGapBlanks)), u' ');
         spaced += text;
-        appendDocxTextBox(spaced, offset, g);
+        appendDocxTextBox(spaced, offset, g, std::min(dx, kMaxGapBlanks * sw));
     } else {
-        appendDocxTextBox(text, offset, g);
+        appendDocxTextBox(text, offset, g, dx);
     }
     return kx::TextBoxStep::Kept;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -126,9 +127,13 @@ TEST(KXDocxPDFExporterTextBoxes, TurnedTextBecomesABoxOverItsTextOnThePage) {
         ASSERT_EQ(styles.size(), 1u);
         std::map<std::string, double> s = styleNumbers(styles.front());
         const kx::Rect written(s["margin-left"], s["margin-top"], s["width"], s["height"]);
-        // The box written lies over the text, and is not much larger than a line of it.
+        // The box written lies over the text, from its baseline to the top of its glyphs, and is
+        // not much larger than a line of it.
+        const kx::Point up{std::sin(r), -std::cos(r)};
+        const kx::Point top{start.x + 0.7 * kSize * up.x, start.y + 0.7 * kSize * up.y};
         EXPECT_TRUE(inside(start, written, 2)) << styles.front();
         EXPECT_TRUE(inside(end, written, 2)) << styles.front();
+        EXPECT_TRUE(inside(top, written, 2)) << styles.front();
         EXPECT_LT(written.size.width * written.size.height, (kHelloWorldAdvance + 14) * 2 * kSize) << styles.front();
         EXPECT_NE(xml.find(">Hello World<"), std::string::npos);
     }
@@ -151,29 +156,47 @@ TEST(KXDocxPDFExporterTextBoxes, LinesAndGapsOfABox) {
         // Turned a quarter, the box is as wide as its lines are high together.
         EXPECT_NEAR(box.pictInfo().displayWidth, box.paragraphArray()[0]->pProperty().spacing.line + 14, 0.01);
     });
+    // Lines reading up the page, 14 points apart, each starting where the box starts: no indent.
+    const std::string up = page({uprightLine(), {"F1", 10, 300, 200, 90, "First line"},
+                                 {"F1", 10, 314, 200, 90, "Second line"}, {"F1", 10, 328, 200, 90, "Third line"}});
+    convert(up, [](KXDocxPage& p) {
+        ASSERT_EQ(p.allRunTextBoxArray().size(), 1u);
+        const KXDocxRunTextBox& box = *p.allRunTextBoxArray().front();
+        ASSERT_EQ(box.paragraphArray().size(), 3u);
+        for (const auto& paragraph : box.paragraphArray()) EXPECT_NEAR(paragraph->pProperty().ind.left, 0, 0.01);
+    });
 }
 
 TEST(KXDocxPDFExporterTextBoxes, AGapAlongTheLineIsBlanks) {
-    // "AB", a gap given in thousandths of an em, "CD", reading down the page in Helvetica 10, whose
-    // blank is 278 thousandths wide.
+    // "AB", a gap given in thousandths of an em, "CD", reading down (or up) the page in Helvetica
+    // 10, whose blank is 278 thousandths wide. The box is as long as the two and the gap between
+    // them (at most 64 blanks), and 10 points more.
     struct Case {
         const char* what;
         int adjustment;  // TJ's: positive moves back
         const char* text;
         size_t boxes;
+        const char* matrix = "0 -1 1 0 300 600";
     };
     const Case cases[] = {
         {"2.5 blanks", -695, "AB  CD", 1},
         {"half a blank back stays in the box", 139, "ABCD", 1},
         {"1.5 blanks back leaves it", 417, "AB", 2},
         {"a gap of 2000 em is no more than 64 blanks", -2000000, "AB                                                                CD", 1},
+        {"reading up, 1.2 blanks", -333, "AB CD", 1, "0 1 -1 0 300 200"},
+        {"upside down, 1.2 blanks", -333, "AB CD", 1, "-1 0 0 -1 400 300"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string show = kx::format("BT /F1 10 Tf 0 -1 1 0 300 600 Tm [(AB) %d (CD)] TJ ET", c.adjustment);
+        const std::string show = kx::format("BT /F1 10 Tf %s Tm [(AB) %d (CD)] TJ ET", c.matrix, c.adjustment);
         convert(page({uprightLine(), raw(show)}), [&](KXDocxPage& p) {
             ASSERT_EQ(p.allRunTextBoxArray().size(), c.boxes);
-            EXPECT_EQ(allRunText(p.allRunTextBoxArray().front()->allRunTextArray()), c.text);
+            const KXDocxRunTextBox& box = *p.allRunTextBoxArray().front();
+            EXPECT_EQ(allRunText(box.allRunTextArray()), c.text);
+            if (c.boxes > 1) return;
+            const double gap = std::clamp(-c.adjustment / 100.0, 0.0, 64 * 2.78);
+            const double length = box.pictInfo().rotation == 180 ? box.pictInfo().displayWidth : box.pictInfo().displayHeight;
+            EXPECT_NEAR(length, (0.667 + 0.667 + 0.722 + 0.722) * 10 + gap + 10, 0.05);
         });
     }
 }
@@ -188,6 +211,7 @@ TEST(KXDocxPDFExporterTextBoxes, TextThatDoesNotGoOnClosesTheBox) {
     const Case cases[] = {
         {"a line step of 96 points", "BT /F1 10 Tf 0 -1 1 0 204 600 Tm (Far) Tj ET", 2, false},
         {"text running back by more than a blank", "BT /F1 10 Tf 0 -1 1 0 300 640 Tm (Back) Tj ET", 2, false},
+        {"a line to the right, the one before", "BT /F1 10 Tf 0 -1 1 0 312 600 Tm (Before) Tj ET", 2, false},
         {"upright text", "BT /F1 10 Tf 1 0 0 1 72 300 Tm (Level) Tj ET", 1, true},
         {"text reading up the page", "BT /F1 10 Tf 0 1 -1 0 100 300 Tm (Up) Tj ET", 2, false},
         {"upside-down text", "BT /F1 10 Tf -1 0 0 -1 400 300 Tm (Down) Tj ET", 2, false},

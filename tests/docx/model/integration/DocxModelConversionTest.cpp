@@ -3,7 +3,8 @@
 // fake bold) keeps each showing whole, and double letters in small type are no duplicates; text
 // boxes of turned text where LibreOffice shows the text; text in fonts that are not installed
 // keeps its words and its page; a turned picture stays behind the words painted over it; a line
-// at the foot of a full page that LibreOffice sets wider does not push the page onto a second one.
+// at the foot of a full page that LibreOffice sets wider does not push the page onto a second one;
+// a line set condensed in an installed font keeps its words.
 
 #include <gtest/gtest.h>
 
@@ -117,16 +118,21 @@ std::string wordByWord(const char* font, double size, double x, double y, const 
     return out;
 }
 
+// A red picture of 4 by 4 pixels in the document; its object number.
+int addRedPicture(kx::test::PDFBuilder& b) {
+    std::string red;
+    for (int i = 0; i < 16; ++i) red += "\xff\x00\x00";
+    return b.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB /BitsPerComponent 8",
+                       red);
+}
+
 }  // namespace
 
 // A picture, text turned a quarter (a text box) and text at a slant (a text path), on two pages:
 // every shape's "#" type is defined by a shape type written before the shape.
 TEST(DocxModelConversion, EveryShapeTypeNamedIsDefinedBeforeUse) {
     kx::test::PDFBuilder b;
-    std::string red;
-    for (int i = 0; i < 16; ++i) red += "\xff\x00\x00";
-    const int image = b.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                                  "/BitsPerComponent 8", red);
+    const int image = addRedPicture(b);
     const std::string resources = kx::format("<< %s /XObject << /Im1 %d 0 R >> >>", kHelvetica.c_str(), image);
     const std::string content = "q 200 0 0 150 100 500 cm /Im1 Do Q\n"
                                 "BT /F1 12 Tf 72 400 Td (Plain text across the page) Tj ET\n"
@@ -251,10 +257,7 @@ TEST(DocxModelConversion, TextInFontsNotInstalledKeepsItsWordsAndItsPage) {
 // page, nothing would seem to lie over it, and it would be brought in front of the words.
 TEST(DocxModelConversion, ATurnedPictureStaysBehindTheWordsOverIt) {
     kx::test::PDFBuilder b;
-    std::string red;
-    for (int i = 0; i < 16; ++i) red += "\xff\x00\x00";
-    const int image = b.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceRGB "
-                                  "/BitsPerComponent 8", red);
+    const int image = addRedPicture(b);
     b.addPage("q 0 200 -150 0 400 350 cm /Im1 Do Q\nBT /F1 14 Tf 270 420 Td (Words over the picture) Tj ET\n",
               kx::format("<< %s /XObject << /Im1 %d 0 R >> >>", kHelvetica.c_str(), image));
     const Conversion c = convert(kx::test::writeTemp("turned-picture.pdf", b.build()), "turned-picture");
@@ -284,4 +287,23 @@ TEST(DocxModelConversion, ALineAtTheFootOfAFullPageDoesNotSpillItOntoAnother) {
     const int pages = pagesInLibreOffice(c.path);
     if (!pages) GTEST_SKIP() << "LibreOffice or pdfinfo is missing";
     EXPECT_EQ(pages, 1);
+}
+
+// With fonts replaced, text in an installed font is measured in it, and the spacing carries the
+// difference from its place on the page: a line set condensed (horizontal scaling 70) keeps its
+// words. Its letters widened to the font's own widths would run over each other, and the line
+// would be cut into pieces with blanks inside the words.
+TEST(DocxModelConversion, ALineSetCondensedKeepsItsWords) {
+    if (!kx::FontCatalog::findFont("LiberationSans")) GTEST_SKIP() << "Liberation Sans is not installed";
+    const std::string condensed = "Condensed words set close together";
+    kx::test::PDFBuilder b;
+    b.addPage("BT /F1 12 Tf 70 Tz 72 700 Td (" + condensed + ") Tj ET\n",
+              "<< /Font << /F1 << /Type /Font /Subtype /TrueType /BaseFont /LiberationSans "
+              "/Encoding /WinAnsiEncoding >> >> >>");
+    const Conversion c = convert(kx::test::writeTemp("condensed-line.pdf", b.build()), "condensed-line");
+    ASSERT_FALSE(c.error) << c.error->failureReason;
+    EXPECT_NE(c.document.find("w:ascii=\"Liberation Sans\""), std::string::npos) << "measured in the installed font";
+    const std::vector<std::string> paragraphs = paragraphsOf(c.document);
+    ASSERT_EQ(paragraphs.size(), 1u) << c.document;
+    EXPECT_EQ(wordsOf(paragraphs[0]), wordsOf(condensed)) << paragraphs[0];
 }

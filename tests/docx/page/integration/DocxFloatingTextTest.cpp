@@ -203,3 +203,47 @@ TEST(DocxFloatingText, NestedBookmarksAreTheOutlineLevelsLibreOfficeReads) {
         {"Introduction", "1"}, {"Background", "2"}, {"Earlier Work", "3"}, {"Results", "1"}};
     EXPECT_EQ(levels, expected) << content.substr(0, 4000);
 }
+
+namespace {
+
+// The middle of each word pdftotext finds on the first page of a PDF (points, y downward).
+std::map<std::string, kx::Point> wordMiddles(const std::string& pdf) {
+    std::string html;
+    kx::test::runCommand("pdftotext -f 1 -l 1 -bbox '" + pdf + "' -", &html);
+    std::map<std::string, kx::Point> middles;
+    const std::regex word("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator(); ++it)
+        middles[(*it)[5]] = {(std::stod((*it)[1]) + std::stod((*it)[3])) / 2, (std::stod((*it)[2]) + std::stod((*it)[4])) / 2};
+    return middles;
+}
+
+}  // namespace
+
+TEST(DocxFloatingText, TheLinesOfTurnedTextStandWhereTheSourceShowsThem) {
+    if (!haveTools() || !kx::test::haveCommand("pdftotext")) GTEST_SKIP();
+    // Lines of turned text in the order a page may show them: reading up, one line after the other;
+    // reading down, the line that comes second in reading shown first; and lines reading up whose
+    // words are set apart by moving the text, by two blanks or by six.
+    std::vector<Show> shows = {{"F2", 18, 72, 740, 0, "Turned lines on a page"},
+                               {"F1", 11, 72, 712, 0, "Upright text of the page keeps the page upright as it is shown."},
+                               {"F1", 11, 72, 698, 0, "The turned lines below stand each in its own part of the page."}};
+    const char* up[] = {"Alpha first upward", "Bravo second upward", "Charlie third upward"};
+    for (int i = 0; i < 3; ++i) shows.push_back({"F1", 12, 90.0 + 16 * i, 300, 90, up[i]});
+    shows.push_back({"F1", 12, 300, 600, -90, "Delta left downward"});
+    shows.push_back({"F1", 12, 316, 600, -90, "Echo right downward"});
+    shows.push_back({nullptr, 0, 0, 0, 0, "BT /F1 12 Tf 0 1 -1 0 480 300 Tm [(Hotel) -1668 (India)] TJ ET", 0, true});
+    shows.push_back({nullptr, 0, 0, 0, 0, "BT /F1 12 Tf 0 1 -1 0 510 300 Tm [(Juliet) -556 (Kilo)] TJ ET", 0, true});
+    const std::string pdf = kx::test::writeTemp("turned-lines.pdf", flowtest::textDocument({shows}));
+
+    const std::string package = convert(pdf, "turned-lines");
+    expectValid(package);
+    const std::map<std::string, kx::Point> want = wordMiddles(pdf), got = wordMiddles(libreOffice(package, "pdf"));
+    for (const char* word : {"Alpha", "first", "Bravo", "second", "Charlie", "third", "Delta", "left", "Echo", "right", "Hotel", "India", "Juliet", "Kilo"}) {
+        SCOPED_TRACE(word);
+        ASSERT_TRUE(want.count(word));
+        ASSERT_TRUE(got.count(word)) << "the word is shown";
+        const kx::Point w = want.at(word), g = got.at(word);
+        EXPECT_LT(std::hypot(g.x - w.x, g.y - w.y), 6)
+            << "source (" << w.x << ", " << w.y << "), shown (" << g.x << ", " << g.y << ")";
+    }
+}
