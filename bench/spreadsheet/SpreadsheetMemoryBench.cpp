@@ -13,11 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/KXExcelOptions.h"
+#include "engine/KXPDFOptions.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/pdf/PDFDocument.h"
-#include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPDFExporter.h"
 
 namespace {
@@ -61,13 +60,13 @@ std::string tableDocument(int pages) {
 
 // Converts the first `pages` pages into a workbook; false when the conversion failed.
 bool convert(const std::string& pdf, int pages, bool oneSheet, bool stacked, const std::string& out) {
-    KXExcelOptions options;
-    options.setAllInOneSheet(oneSheet);
-    options.setAiosAddToRow(stacked);
-    KXExcelManager::sharedInstance().setOptions(options);
+    auto options = std::make_shared<KXPDFOptions>();
+    options->excelOptions().setAllInOneSheet(oneSheet);
+    options->excelOptions().setAiosAddToRow(stacked);
     std::shared_ptr<kx::PDFDocument> document = kx::PDFDocument::open(pdf);
     if (!document) return false;
     KXExcelPDFExporter exporter(true);
+    exporter.setMoreOptions(options);
     exporter.setNumberOfPagesToConvert(static_cast<std::uint64_t>(pages));
     exporter.begainConvertPDF(out, document);
     for (int i = 1; i <= pages; ++i)

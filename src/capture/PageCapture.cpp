@@ -7,14 +7,8 @@
 #include "fonts/KXPDFFont.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
-#include "pdf/shading/KXPDFShading.h"
-#include "pdf/state/KXPDFCGPathUtilities.h"
-#include "pdf/state/KXPDFClipPath.h"
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFDocument.h"
-#include "util/KXPDFPathUtilities.h"
-#include "util/KXPictureStore.h"
-#include "util/KXWriteCGImageToURL.h"
 
 namespace kx {
 
@@ -72,9 +66,7 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     if (!again) isNotScanTextYet_ = true;
     tiltedLine_.reset();
     styleCache_.clear();
-    clipCache_.reset();
-    clipBoundsCache_.reset();
-    pathClipCache_.reset();
+    clip_.beginPage(pageSize_, pageGeometry_.pageTransform);
     fillCache_ = {};
     scanIndexCounter_ = 0;
     if (again)
@@ -107,7 +99,8 @@ void PageCapture::endPage() {
 void PageCapture::didScanText(KXPDFConentParser& parser, const std::u16string& text, kx::Size offset) {
     if (isShouldCancel() || !document_) return;
     const TopStateScope scope(*this);
-    if (!acceptsText(parser, text)) return;
+    showPlace_ = {parser.scanOperatorIndex_BegainText(), parser.scanOperatorIndex_ShowText()};
+    if (!acceptsText(text)) return;
     switch (openText_) {
         case OpenText::Box: usingDocxTextBox(text, offset); break;
         case OpenText::Path: usingDocxTextPath(text, offset); break;
@@ -396,78 +389,27 @@ PicturePlacement PageCapture::placementOf(const kx::AffineTransform& t) {
     return p;
 }
 
-std::optional<kx::Rect> PageCapture::rectangularClipBox(
-    const std::vector<std::shared_ptr<const KXPDFClipPath>>& paths) const {
-    // The page's bitmap, as ClipRectInContextSize draws it: whole points from the origin.
-    const kx::AffineTransform& t = pageGeometry_.pageTransform;
-    if (!t.isInvertible()) return std::nullopt;
-    const double w = std::ceil(static_cast<float>(pageSize_.width));
-    const double h = std::ceil(static_cast<float>(pageSize_.height));
-    if (!(w >= 1.0) || !(h >= 1.0)) return std::nullopt;
-    kx::Rect box(0, 0, w, h);
-    for (const auto& clip : paths) {
-        if (!clip) continue;
-        std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
-        if (!path) continue;
-        kx::Rect r;
-        // Any other shape is left to the bitmap.
-        if (!path->transformed(t).isRect(&r)) return std::nullopt;
-        box = box.intersection(r);
-        if (box.isNull() || !(box.size.width > 0) || !(box.size.height > 0)) return kx::Rect::null();
-    }
-    return t.inverted().apply(box).standardized();
+const std::vector<std::shared_ptr<const KXPDFClipPath>>* PageCapture::clipPaths() const {
+    const KXPDFRenderState* state = topState();
+    if (!state || state->clipBezierPaths().empty()) return nullptr;
+    return &state->clipBezierPaths();
 }
 
 std::optional<kx::Rect> PageCapture::visibleClipRect() const {
-    const KXPDFRenderState* state = topState();
-    if (!state || state->clipBezierPaths().empty()) return std::nullopt;
-    if (clipCache_ && clipCache_->paths == state->clipBezierPaths()) return clipCache_->rect;
-    std::optional<kx::Rect> boxed = rectangularClipBox(state->clipBezierPaths());
-    kx::Rect rect = boxed ? *boxed
-                          : ClipRectInContextSize(pageSize_, pageGeometry_.pageTransform, state->clipBezierPaths());
-    clipCache_ = ClipCache{state->clipBezierPaths(), rect};
-    return rect;
+    const auto* paths = clipPaths();
+    if (!paths) return std::nullopt;
+    return clip_.visibleRect(*paths);
 }
 
 std::optional<kx::Rect> PageCapture::clipDisplayBounds() const {
-    const KXPDFRenderState* state = topState();
-    if (!state || state->clipBezierPaths().empty()) return std::nullopt;
-    if (clipBoundsCache_ && clipBoundsCache_->paths == state->clipBezierPaths()) return clipBoundsCache_->rect;
-    // The box of each path's points: a curve stays within the box of its control points.
-    const kx::AffineTransform& t = pageGeometry_.pageTransform;
-    kx::Rect box = kx::Rect::infinite();
-    for (const auto& clip : state->clipBezierPaths()) {
-        if (!clip) continue;
-        const std::vector<KXPDFPathElement>& elements = clip->pathArray().elements;
-        // A path of unknown elements is no path (as CGPathWithNSArray has it).
-        if (std::any_of(elements.begin(), elements.end(), [](const KXPDFPathElement& e) { return e.type < 0 || e.type > 4; }))
-            continue;
-        double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
-        for (const KXPDFPathElement& e : elements) {
-            for (const kx::Point& p : e.points) {
-                const kx::Point q = t.apply(p);
-                x0 = std::min(x0, q.x);
-                x1 = std::max(x1, q.x);
-                y0 = std::min(y0, q.y);
-                y1 = std::max(y1, q.y);
-            }
-        }
-        box = x0 > x1 || y0 > y1 ? kx::Rect::null() : box.intersection(kx::Rect(x0, y0, x1 - x0, y1 - y0));
-        if (box.isNull()) break;
-    }
-    clipBoundsCache_ = ClipCache{state->clipBezierPaths(), box};
-    return box;
+    const auto* paths = clipPaths();
+    if (!paths) return std::nullopt;
+    return clip_.displayBounds(*paths);
 }
 
 bool PageCapture::isPathInsideClip(const kx::Path& path, double lineWidth, kx::Rect* clipBound) const {
-    const KXPDFRenderState* state = topState();
-    if (!state || state->clipBezierPaths().empty()) return true;
-    if (!pathClipCache_ || pathClipCache_->paths != state->clipBezierPaths())
-        pathClipCache_ = PathClipCache{state->clipBezierPaths(),
-                                       ClipBoxInContextSize(pageSize_, pageGeometry_.pageTransform, state->clipBezierPaths())};
-    const std::optional<kx::Rect>& box = pathClipCache_->box;
-    if (clipBound) *clipBound = box ? *box : kx::Rect();
-    return box && PathBoxMeetsClipBox(path, lineWidth, *box) && !path.isEmpty();
+    const auto* paths = clipPaths();
+    return !paths || clip_.showsPath(*paths, path, lineWidth, clipBound);
 }
 
 std::optional<DisplayPath> PageCapture::displayPathOf(const kx::Path& path, bool stroke, double lineWidth,
@@ -494,54 +436,26 @@ void PageCapture::closeTextForPicture() {
     restoreMainTextPosition();
 }
 
-std::optional<CapturedPicture> PageCapture::writePicture(const kx::ImageRef& picture, const kx::Rect& rect,
-                                                         const std::string& name, double dpi) const {
-    return writePicture(kx::PlacedImage::whole(picture), rect, name, dpi);
-}
-
-std::optional<CapturedPicture> PageCapture::writePicture(const kx::PlacedImage& picture, const kx::Rect& rect,
-                                                         const std::string& name, double dpi) const {
-    if (!picture.image) return std::nullopt;
-    const std::string path = KXPDFPathUtilities::getUUIDPathBy(KXPDFPathUtilities::tempIMG(name, "PNG"));
-    if (!KXWriteOrDeferCGImageToURL(picture, path, kx::ImageFileType::PNG, dpi, dpi, 1.0f,
-                                    kKXPackagePictureDeflateLevel)) return std::nullopt;
-    return CapturedPicture{path, rect, picture.width, picture.height};
-}
-
 std::optional<CapturedPicture> PageCapture::writeClippedImage(const kx::ImageRef& image,
                                                               const kx::AffineTransform& imageTransform,
                                                               const kx::Rect& imageRect, double dpi,
                                                               const std::string& name) const {
-    const KXPDFRenderState* state = topState();
-    if (!state || state->clipBezierPaths().empty() || !(dpi > 0)) return std::nullopt;
-    kx::Rect rect = imageRect;
-    // Mostly transparent: held as its painted part.
-    kx::PlacedImage clipped = ClipPlacedImageInContextSize(
-        pageSize_, image, kx::AffineTransform::makeScale(dpi / 72.0, dpi / 72.0), pageGeometry_.pageTransform,
-        imageTransform, imageRect, state->clipBezierPaths(), &rect);
-    return writePicture(clipped, rect, name, dpi);
+    const auto* paths = clipPaths();
+    if (!paths || !(dpi > 0)) return std::nullopt;
+    return clip_.writeClippedImage(*paths, image, imageTransform, imageRect, dpi, name);
 }
 
 std::optional<CapturedPicture> PageCapture::writeShadingPicture(const KXPDFShading& shading, double scale) const {
     const KXPDFRenderState* state = topState();
     if (!state) return std::nullopt;
-    kx::Rect rect;
-    kx::ImageRef picture = DrawShadingInContextSize(pageSize_, paintTransform(),
-                                                    kx::AffineTransform::makeScale(scale, scale),
-                                                    pageGeometry_.pageTransform, state->clipBezierPaths(), &rect, &shading);
-    return writePicture(picture, rect, "Shading", 72);
+    return clip_.writeShadingPicture(state->clipBezierPaths(), paintTransform(), shading, scale);
 }
 
 std::optional<CapturedPicture> PageCapture::writePatternPicture(const kx::Path& path, bool stroke, bool fill,
                                                                 double scale) const {
     const KXPDFRenderState* state = topState();
     if (!state) return std::nullopt;
-    kx::Rect rect;
-    kx::ImageRef picture = DrawPatternInContextSize(
-        pageSize_, paintTransform(), kx::AffineTransform::makeScale(scale, scale), pageGeometry_.pageTransform,
-        state->clipBezierPaths(), &rect, path, state->fillPattern().get(), state->strokePattern().get(), stroke, fill,
-        false);
-    return writePicture(picture, rect, "Pattern", 72);
+    return clip_.writePatternPicture(*state, paintTransform(), path, stroke, fill, scale);
 }
 
 }  // namespace kx

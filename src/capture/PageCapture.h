@@ -10,8 +10,9 @@
 //     routing of each string to the main text, the open text box or the open text path, the text
 //     path itself, the run counter, the style and fill caches and the straightening of tilted
 //     lines;
-//   - paths, images, shadings and patterns: their display-space path and box, the clip, the
-//     placement of a picture from its transform and the pictures drawn and written to PNG files.
+//   - paths, images, shadings and patterns: their display-space path and box and the placement
+//     of a picture from its transform; what the clip lets show and the pictures drawn through it
+//     are asked of the clip helper it owns (CaptureClip), with the state on top.
 // What a family does differently is an override of one of the hooks below; what it makes (runs,
 // paragraphs, shapes, pictures of its own model) it makes in those overrides.
 //
@@ -38,6 +39,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "capture/CaptureClip.h"
 #include "docx/model/KXDocxTextPathInfo.h"
 #include "engine/KXPDFExporter.h"
 #include "pdf/interpreter/KXPDF_CTMInfo.h"
@@ -65,15 +67,6 @@ enum class TextBoxStep {
     Kept,             // the box took it
     OpensAnotherBox,  // the box ends and the string opens the next one
     LeavesTheBox,     // the box ends and the string goes back to the main text
-};
-
-// A picture the capture drew and wrote: its PNG file, where it stands in display space and its
-// size in pixels.
-struct CapturedPicture {
-    std::string path;
-    kx::Rect displayRect;
-    int pixelWidth = 0;
-    int pixelHeight = 0;
 };
 
 // A reported path in display space, and its box.
@@ -181,6 +174,14 @@ public:
     // when a page begins.
     std::uint64_t scanIndexCounter() const { return scanIndexCounter_; }
 
+    // Where the string reported last stands in the page's content: the interpreter's count of the
+    // text objects begun (BT) and of the show operators met when it reported the string.
+    struct ShowPlace {
+        std::uint64_t begainText = 0;
+        std::uint64_t showText = 0;
+    };
+    const ShowPlace& showPlace() const { return showPlace_; }
+
 protected:
     // ---- Hooks: one line each says what the family gives ----
 
@@ -196,7 +197,7 @@ protected:
     virtual kx::Size pageSizeOf(const KXPDFPageGeometry& geometry) const { return geometry.mediaBox.size; }
     // Whether a shown string is looked at at all (visibility, annotations, the family's own
     // blank rule); every string by default.
-    virtual bool acceptsText(KXPDFConentParser& /*parser*/, const std::u16string& /*text*/) { return true; }
+    virtual bool acceptsText(const std::u16string& /*text*/) const { return true; }
     // Where a string whose glyph geometry is `g` goes. Given: below 5 degrees and from 355 to 360
     // the main text, above 85 and below 95 or above 265 and below 275 a text box, any other angle
     // a text path.
@@ -376,10 +377,8 @@ private:
     StyleKey styleKeyAt(const kx::AffineTransform& t) const;
     std::shared_ptr<const void> findStyle(const StyleKey& key, const std::type_info& type) const;
     void keepStyle(const StyleKey& key, const std::type_info& type, std::shared_ptr<const void> record) const;
-    std::optional<CapturedPicture> writePicture(const kx::ImageRef& picture, const kx::Rect& rect, const std::string& name,
-                                                double dpi) const;
-    std::optional<CapturedPicture> writePicture(const kx::PlacedImage& picture, const kx::Rect& rect,
-                                                const std::string& name, double dpi) const;
+    // The top state's clip paths; nullptr when there is no state or it has no clip.
+    const CaptureClip::ClipPaths* clipPaths() const;
 
     CaptureDocument* document_ = nullptr;
     std::shared_ptr<KXPDFRenderStateStack> renderingStateStack_;
@@ -393,6 +392,7 @@ private:
     PendingGeometry nextCharCTMInfo_{};
     bool isNotScanTextYet_ = false;
     std::uint64_t scanIndexCounter_ = 0;
+    ShowPlace showPlace_;
 
     enum class OpenText { None, Box, Path };
     OpenText openText_ = OpenText::None;
@@ -409,27 +409,8 @@ private:
     // name for its weight and slant.
     static constexpr size_t kStyleCacheSize = 8;
     mutable std::vector<StyleEntry> styleCache_;
-    // The clip last measured by visibleClipRect and its box: the runs shown under one clip are
-    // many, and measuring it draws the clip into a bitmap of the page. The paths are shared and
-    // never change, so the same paths give the same box on the same page.
-    struct ClipCache {
-        std::vector<std::shared_ptr<const KXPDFClipPath>> paths;
-        kx::Rect rect;
-    };
-    mutable std::optional<ClipCache> clipCache_;
-    // The same for clipDisplayBounds.
-    mutable std::optional<ClipCache> clipBoundsCache_;
-    // The clip's box as isPathInsideClip measures it (nullopt when no bitmap could be made):
-    // drawn once for all the paths painted under the same clip.
-    struct PathClipCache {
-        std::vector<std::shared_ptr<const KXPDFClipPath>> paths;
-        std::optional<kx::Rect> box;
-    };
-    mutable std::optional<PathClipCache> pathClipCache_;
-    // The box visibleClipRect answers when every clip path is a rectangle on the page (they
-    // intersect in a rectangle, no bitmap needed): null when they leave nothing; nullopt when a
-    // path is of another shape.
-    std::optional<kx::Rect> rectangularClipBox(const std::vector<std::shared_ptr<const KXPDFClipPath>>& paths) const;
+    // What the page's clip lets show, and the pictures drawn through it.
+    CaptureClip clip_;
     mutable const std::type_info* styleType_ = nullptr;
     struct FillCache {
         bool valid = false;

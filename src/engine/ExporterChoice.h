@@ -11,15 +11,15 @@
 #include <vector>
 
 class KXPDFExporter;
-class KXPDFOptions;
 
 namespace kx {
 
 struct ExporterChoice {
     // Whether the row takes the key.
     std::function<bool(const std::string& key)> accepts;
-    // A new exporter for the conversion, after any process-wide set-up its format needs.
-    std::function<std::unique_ptr<KXPDFExporter>(const std::shared_ptr<const KXPDFOptions>& options)> make;
+    // A new exporter for the conversion. The engine then gives it the job's options (setMoreOptions),
+    // which it reads, or hands to its family, when its document opens.
+    std::function<std::unique_ptr<KXPDFExporter>()> make;
     // Set-up of the format that can begin as soon as its key is known, while the caller still
     // opens the document (the DOCX pages have the installed fonts read in the background); may be
     // empty. Called for every conversion to the key, so it must be cheap once done.

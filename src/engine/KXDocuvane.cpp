@@ -202,7 +202,7 @@ std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocu
 
     std::unique_ptr<KXPDFExporter> made;
     std::optional<kx::ExporterChoice> choice = kx::exporterChoiceForKey(destDocType_);
-    if (!choice || !tryBlock([&] { made = choice->make(moreOptions_); }) || !made) return unknownError;
+    if (!choice || !tryBlock([&] { made = choice->make(); }) || !made) return unknownError;
     made->setMoreOptions(moreOptions_);
     made->setDestDocType(destDocType_);
     made->setDestDocPath(destDocPath_);

@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-#include "docx/model/KXDocxManager.h"
 #include "docx/page/KXDocxPDFExporter.h"
 #include "engine/KXImagePDFExporter.h"
 #include "flowtext/KXHTMLPDFExporter.h"
@@ -10,7 +9,6 @@
 #include "flowtext/KXTextPDFExporter.h"
 #include "platform/FontCatalog.h"
 #include "pptx/KXPPTXPDFExporter.h"
-#include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPDFExporter.h"
 
 namespace kx {
@@ -18,25 +16,17 @@ namespace kx {
 namespace {
 
 template <class Exporter>
-std::unique_ptr<KXPDFExporter> plain(const std::shared_ptr<const KXPDFOptions>&) {
+std::unique_ptr<KXPDFExporter> plain() {
     return std::make_unique<Exporter>();
-}
-
-// The DOCX pages read the job's options from the DOCX conversion state, deep below the exporter.
-std::unique_ptr<KXPDFExporter> makeDocxExporter(const std::shared_ptr<const KXPDFOptions>& options) {
-    if (options) KXDocxManager::sharedInstance().setMoreOptions(*options);
-    return std::make_unique<KXDocxPDFExporter>();
 }
 
 // The DOCX pages measure their runs with the installed fonts; reading them (most of it is the font
 // configuration's own start, several milliseconds) overlaps the opening of the document.
 void prepareDocx() { FontCatalog::loadInBackground(); }
 
-// The spreadsheet state takes the job's options before the exporter exists: a workbook or CSV
-// files, as the key says.
+// A workbook or CSV files, as the key says.
 template <bool isExcelConvert>
-std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<const KXPDFOptions>& options) {
-    KXExcelManager::sharedInstance().setOptions(options ? options->excelOptions() : KXExcelOptions());
+std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter() {
     return std::make_unique<KXExcelPDFExporter>(isExcelConvert);
 }
 
@@ -45,13 +35,13 @@ std::unique_ptr<KXPDFExporter> makeSpreadsheetExporter(const std::shared_ptr<con
 // In the order of the output-type table: "docx", "pptx", "xlsx" and "csv", "txt", "rtf", "html",
 // each compared exactly; then the page-image keys in any letter case. "pdf" has no exporter.
 //
-// Each family adds its rows here, in that order. A row whose family needs the job's options before
-// the conversion begins hands them over in its `make` (the DOCX row gives them to the DOCX
-// conversion state, the "xlsx" and "csv" rows the spreadsheet options to the spreadsheet state):
-//     {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter},
+// Each family adds its rows here, in that order. A row only makes the exporter: the engine gives it
+// the job's options, and a family whose code below the exporter reads them from a process-wide
+// state (DOCX, the spreadsheets) installs them there when its document opens.
+//     {[](const std::string& key) { return key == "txt"; }, &plain<KXTextPDFExporter>},
 std::vector<ExporterChoice> exporterTable() {
     return {
-        {[](const std::string& key) { return key == "docx"; }, &makeDocxExporter, &prepareDocx},
+        {[](const std::string& key) { return key == "docx"; }, &plain<KXDocxPDFExporter>, &prepareDocx},
         {&KXPPTXPDFExporter::supportType, &plain<KXPPTXPDFExporter>},
         {[](const std::string& key) { return key == "xlsx"; }, &makeSpreadsheetExporter<true>},
         {[](const std::string& key) { return key == "csv"; }, &makeSpreadsheetExporter<false>},

@@ -37,14 +37,16 @@ constexpr double kShortestSide = 72.0;
 constexpr double kNextLineLimit = 96.0;
 // The most blanks a gap on one line becomes.
 constexpr int kMostBlanks = 200;
-// A string this far across the line from the last one, as a share of the taller of the two, is on
-// another line (a raised or lowered figure stays nearer).
-constexpr double kLineStepShare = 0.5;
+// A string whose baseline lies this far from the last one's, as a share of the taller of the two,
+// is on another line (a raised or lowered figure, half the type's height off at most, stays nearer).
+constexpr double kLineStepShare = 0.75;
 // The most freeforms a slide holds, and the most elements of their paths: beyond either, its paths
 // are one picture. (A thousand shapes is what a page of a document keeps as shapes too; fifty
 // thousand elements make some fifteen megabytes of slide.)
 constexpr std::size_t kMostFreeforms = 1000;
 constexpr std::size_t kMostPathElements = 50000;
+// The most pictures a slide holds: later ones are drawn into the picture of its paths.
+constexpr std::size_t kMostPictures = 500;
 // Pictures cut by a clip are drawn at this resolution; shadings and patterns at twice the points.
 constexpr double kClipDPI = 144.0;
 constexpr double kPictureScale = 2.0;
@@ -111,7 +113,7 @@ kx::CaptureDocument* KXPPTXPDFExporter::openDocument(const std::string& destPath
         destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
     document_->setBeforeSlideEnds([this] { placePathPicture(); });
     pathPicture_.reset();
-    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
+    freeformsOnSlide_ = pathElementsOnSlide_ = picturesOnSlide_ = 0;
     return document_.get();
 }
 
@@ -282,8 +284,11 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
             const KXPPTXRun* last = slide->cachedTextBoxLastParagraph().lastRunText();
             const char16_t end = last && !last->text.empty() ? last->text.back() : u' ';
             if (blanks == 0 && !text.empty() && !isBlank(text.front()) && !isBlank(end)) {
+                // Baseline to baseline (a raised figure's small type ends higher than the text's).
+                const kx::Point step{t.tx - nextCharTransform().tx, t.ty - nextCharTransform().ty};
+                const double rise = turned ? shift : step.y;
                 const bool nextLine =
-                    std::fabs(shift) >= kLineStepShare * std::max(height, nextCharCTMInfo().fontSize.height);
+                    std::fabs(rise) >= kLineStepShare * std::max(height, nextCharCTMInfo().fontSize.height);
                 if (nextLine ? !isHyphen(end) : kx::separatesWords(gap, g.fontSize.width)) blanks = 1;
             }
             appendPPTXTextBox(std::u16string(static_cast<size_t>(blanks), u' ') + text, offset, blanks * space);
@@ -325,7 +330,7 @@ void KXPPTXPDFExporter::appendPPTXTextBox(const std::u16string& text, kx::Size o
         spacing = std::isnan(spacing) ? height : std::max(spacing, height);
     }
     run->text += text;
-    advanceNextCharTo(t.translated(offset.width, offset.height));
+    advanceNextChar(offset);
     const kx::AffineTransform& next = nextCharTransform();
     // The string's advance along the line: down or up the slide in a box turned a quarter,
     // across it otherwise.
@@ -445,8 +450,22 @@ void KXPPTXPDFExporter::drawOnPathPicture(const kx::Path& displayPath, const KXP
     pathPicture_->drawPath(displayPath, paint);
 }
 
+bool KXPPTXPDFExporter::isCrowdedWithPictures(KXPPTXPage& slide) {
+    return picturesOnSlide_ >= kMostPictures && (pathPicture_ || startPathPicture(slide));
+}
+
+kx::ImageRef KXPPTXPDFExporter::pictureOfFile(const std::string& file) {
+    if (file != lastPictureFile_) {
+        lastPicture_ = kx::readImageFile(file);
+        lastPictureFile_ = file;
+    }
+    return lastPicture_;
+}
+
 void KXPPTXPDFExporter::placePathPicture() {
-    freeformsOnSlide_ = pathElementsOnSlide_ = 0;
+    freeformsOnSlide_ = pathElementsOnSlide_ = picturesOnSlide_ = 0;
+    lastPicture_.reset();
+    lastPictureFile_.clear();
     if (!pathPicture_) return;
     std::unique_ptr<KXDocxPathCanvas> canvas = std::move(pathPicture_);
     KXPPTXPage* slide = currentSlide();
@@ -473,8 +492,19 @@ void KXPPTXPDFExporter::placePathPicture() {
 
 void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInfo& info) {
     KXPPTXPage* slide = currentSlide();
+    if (!slide) return;
+    if (isCrowdedWithPictures(*slide)) {
+        // Upright and unflipped, as the drawn pictures that come here are.
+        if (kx::ImageRef picture = pictureOfFile(file))
+            pathPicture_->drawImage(*picture,
+                                    kx::AffineTransform{info.displayWidth, 0, 0, -info.displayHeight, info.displayX,
+                                                        info.displayY + info.displayHeight},
+                                    info.opacity);
+        return;
+    }
     std::optional<std::string> id = pdfWriter() ? pdfWriter()->collectImageWithPath(file) : std::nullopt;
-    if (!slide || !id) return;
+    if (!id) return;
+    ++picturesOnSlide_;
     auto picture = std::make_unique<KXPPTXPicture>();
     KXPPTXImageInfo placed = info;
     placed.imageID = *id;
@@ -491,6 +521,11 @@ void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::share
     closeTextForPicture();
     const kx::AffineTransform t = paintTransform();
     KXPPTXImageInfo info(t, *state);
+    if (KXPPTXPage* slide = currentSlide(); slide && isCrowdedWithPictures(*slide)) {
+        if (kx::ImageRef picture = pictureOfFile(file))
+            pathPicture_->drawImage(*picture, t, info.opacity, &state->clipBezierPaths(), currentPageTransform());
+        return;
+    }
     if (!state->clipBezierPaths().empty()) {
         kx::ImageRef image = kx::readImageFile(file);
         if (!image) {

@@ -22,7 +22,8 @@
 // Paths: each painted path is a freeform shape, up to 1000 of them on a slide with 50,000 path
 // elements in all; a slide with more (a page of a million little rectangles would make a slide part
 // of gigabytes, which no presentation program opens) has all its paths drawn into one picture of
-// the slide instead, in the place of its first freeform, at the job's image resolution.
+// the slide instead, in the place of its first freeform, at the job's image resolution. Pictures
+// beyond the 500th of a slide are drawn into that picture too.
 
 #include <memory>
 #include <optional>
@@ -95,6 +96,11 @@ private:
     // The picture of the slide's paths, if there is one, takes the place of its first freeform;
     // the next slide starts without.
     void placePathPicture();
+    // Whether the slide holds as many pictures as it takes, so that the next goes into the
+    // picture of its paths (made when there is none yet).
+    bool isCrowdedWithPictures(KXPPTXPage& slide);
+    // The picture in a file, read once for the draws of it that follow one another.
+    kx::ImageRef pictureOfFile(const std::string& file);
 
     std::unique_ptr<kx::detail::PPTXCaptureDocument> document_;
     // The open box's anchor (the top of its first character) and direction.
@@ -107,4 +113,8 @@ private:
     std::size_t pathElementsOnSlide_ = 0;
     std::unique_ptr<KXDocxPathCanvas> pathPicture_;
     std::size_t pathPictureAt_ = 0;
+    // The pictures of the slide; beyond kMostPictures the next are drawn into that picture too.
+    std::size_t picturesOnSlide_ = 0;
+    std::string lastPictureFile_;
+    kx::ImageRef lastPicture_;
 };

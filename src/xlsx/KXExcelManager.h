@@ -36,7 +36,8 @@ public:
     void setThousandSepartor(std::string v) { thousandSepartor_ = std::move(v); }
     // Without options every flag reads as if all fields were 0.
     const std::optional<KXExcelOptions>& excelOptions() const { return excelOptions_; }
-    // Installs the options and takes the thousand separator from them.
+    // Installs the options and takes the thousand separator from them (the spreadsheet exporter
+    // does so with the job's options when its document opens).
     void setOptions(const KXExcelOptions& options);
     KXExcelStyle& excelStyle() { return *excelStyle_; }
     void setExcelStyle(std::unique_ptr<KXExcelStyle> style) { excelStyle_ = std::move(style); }

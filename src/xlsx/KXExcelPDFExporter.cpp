@@ -44,8 +44,10 @@ KXExcelPDFExporter::~KXExcelPDFExporter() = default;
 
 kx::CaptureDocument* KXExcelPDFExporter::openDocument(const std::string& destPath,
                                                       const std::shared_ptr<kx::PDFDocument>& document) {
+    // The spreadsheet code reads the job's spreadsheet options from the spreadsheet state; an
+    // exporter given none converts with the defaults, never with an earlier job's.
+    KXExcelManager::sharedInstance().setOptions(moreOptions() ? moreOptions()->excelOptions() : KXExcelOptions());
     KXExcelManager::reset();
-    KXExcelManager::sharedInstance();  // made with a fresh registry when it did not exist
     runTextCount_ = 0;
     registeredStyle_.reset();
     std::optional<KXPDFInfo> info;
@@ -59,7 +61,7 @@ std::unique_ptr<KXExcelWriter> KXExcelPDFExporter::newWriter(const std::string& 
     return std::make_unique<KXExcelWriter>(destPath, numOfPages, isExcelConvert, std::move(info));
 }
 
-bool KXExcelPDFExporter::acceptsText(KXPDFConentParser&, const std::u16string&) {
+bool KXExcelPDFExporter::acceptsText(const std::u16string&) const {
     const KXExcelPage* page = pdfWriter_ ? pdfWriter_->currentPage() : nullptr;
     return page && page->isCollectingRunText();
 }

@@ -1,10 +1,12 @@
 #pragma once
-// The exporter of the "xlsx" and "csv" output types: a family on the page capture. Every shown
-// character becomes a positioned text run with its properties; characters that continue the last
-// run of the page join it at once, so the page collects words and phrases; each run's font is
-// registered with the workbook's style registry; large filled paths that are not black become cell
-// fills when the options ask for them. Images are not looked at. At the end of each page the writer
-// lays the page out into a grid (KXExcelPage) and writes it.
+// The exporter of the "xlsx" and "csv" output types: a family on the page capture. When its
+// document opens it installs the job's spreadsheet options in the spreadsheet state, where the
+// page and writer code read them. Every shown character becomes a positioned text run with its
+// properties; characters that continue the last run of the page join it at once, so the page
+// collects words and phrases; each run's font is registered with the workbook's style registry;
+// large filled paths that are not black become cell fills when the options ask for them. Images
+// are not looked at. At the end of each page the writer lays the page out into a grid
+// (KXExcelPage) and writes it.
 //
 // Text at every angle stays main text: upright text (below 5 degrees) reads as it is, text near 90
 // or 270 degrees is measured along its height, and any other angle keeps its own.
@@ -43,7 +45,7 @@ protected:
                                                      bool isExcelConvert, std::optional<KXPDFInfo> info);
     kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
     // Text is taken only while the writer's page collects it.
-    bool acceptsText(KXPDFConentParser& parser, const std::u16string& text) override;
+    bool acceptsText(const std::u16string& text) const override;
     kx::TextPlace placeOfText(const KXPDF_CTMInfo&) const override { return kx::TextPlace::MainText; }
     void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
                          const KXPDF_CTMInfo& g) override;

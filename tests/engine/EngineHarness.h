@@ -157,7 +157,7 @@ private:
 // Makes the key "record" (and nothing else) convert through a RecordingExporter on `script`.
 inline ExporterChoice recordingChoice(std::shared_ptr<ExporterScript> script) {
     return {[](const std::string& key) { return key == "record"; },
-            [script](const std::shared_ptr<const KXPDFOptions>&) -> std::unique_ptr<KXPDFExporter> {
+            [script]() -> std::unique_ptr<KXPDFExporter> {
                 {
                     std::lock_guard lock(script->mutex);
                     ++script->exportersMade;

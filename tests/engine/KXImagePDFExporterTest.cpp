@@ -51,7 +51,7 @@ private:
 class ImageExporterTest : public ::testing::Test {
 protected:
     // The page-image row of the exporter table, without the families above the engine.
-    ScopedExporterChoice imageRow{{&KXImagePDFExporter::supportType, [](const std::shared_ptr<const KXPDFOptions>&) {
+    ScopedExporterChoice imageRow{{&KXImagePDFExporter::supportType, [] {
                                        return std::unique_ptr<KXPDFExporter>(std::make_unique<KXImagePDFExporter>());
                                    }}};
     RecordingDelegate delegate;
@@ -176,7 +176,7 @@ TEST_F(ImageExporterTest, ACancelledConversionLeavesNoFileOfItsOwn) {
         }
         // The image exporter itself, asking for the cancel once its first page is written.
         ScopedExporterChoice cancelling{{[](const std::string& key) { return key == "png"; },
-                                                 [this](const std::shared_ptr<const KXPDFOptions>&) {
+                                                 [this] {
                                                      return std::make_unique<CancellingImageExporter>(engine);
                                                  }}};
         delegate.reports.clear();

@@ -204,13 +204,17 @@ TEST(KXPPTXPDFExporter, TextGathersIntoBoxesParagraphsAndRuns) {
         // Text running down the page turns the other way in PDF space; its lines follow to the left.
         // Text turned a quarter is measured along and across its own lines: each line of a
         // paragraph starts where the first did (measured across the slide, the margins would climb
-        // line by line), and a line drawn on the far side of the last one is not the next line.
+        // line by line), a kern is not taken for a step back to a new line (the space measured
+        // across the slide has no width), and a line drawn on the far side of the last one is not
+        // the next line.
         {"turned text keeps its lines in one box",
          shown(300, 600, -90, "down") + shown(286, 600, -90, "next"),
          "box 90 at 309,192: [m0 (down)] [m0 (next)]"},
         {"upward lines all start where the first did",
          shown(300, 300, 90, "one") + shown(314, 300, 90, "two") + shown(328, 300, 90, "three"),
          "box 270 at 291,492: [m0 (one)] [m0 (two)] [m0 (three)]"},
+        {"kerned letters of turned text are one word", "BT /F1 12 Tf 0 -1 1 0 300 600 Tm [(A) 80 (VATAR)] TJ ET\n",
+         "box 90 at 309,192: [m0 (AVATAR)]"},
         {"downward lines drawn last first are two boxes",
          shown(286, 600, -90, "second") + shown(300, 600, -90, "first"),
          "box 90 at 295,192: [m0 (second)]\nbox 90 at 309,192: [m0 (first)]"},
@@ -264,6 +268,8 @@ TEST(KXPPTXPDFExporter, EveryGapBetweenWordsIsABlank) {
          "BT /F1 10 Tf 100 700 Td (exam-) Tj 27.8 -9.5 Td (ple) Tj ET", "(exam-ple)"},
         {"a raised figure stays on its line", "BT /F1 12 Tf 72 700 Td (mc) Tj /F1 7 Tf 4 Ts (2) Tj ET",
          "[m0 (mc) (2)]"},
+        {"and so does a raised mark before the next word",
+         "BT /F1 11 Tf 72 700 Td (tilaka ) Tj /F1 7 Tf 5 Ts (i) Tj /F1 11 Tf 0 Ts (or) Tj ET", "[m0 (tilaka ) (i) (or)]"},
     };
     for (const Case& c : cases) {
         kx::test::PDFBuilder pdf;
@@ -351,11 +357,18 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
 
 // A slide holds a thousand freeforms at most, with fifty thousand path elements in all: beyond
 // either, all its paths are drawn into one picture of the slide, which stands where the first
-// freeform stood (the text drawn before and after keeps its place around it).
+// freeform stood (the text drawn before and after keeps its place around it). It holds five hundred
+// pictures: the next ones are drawn into that picture too.
 TEST(KXPPTXPDFExporter, CrowdedSlidesDrawTheirPathsIntoOnePicture) {
     auto rectangles = [](int count) {
         std::string out = "0 0 1 rg\n";
         for (int i = 0; i < count; ++i) out += format("%d %d 2 2 re f\n", 20 + (i % 100) * 5, 100 + (i / 100) * 5);
+        return out;
+    };
+    auto pictures = [](int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i)
+            out += format("q 3 0 0 3 %d %d cm /Im1 Do Q\n", 20 + (i % 100) * 5, 400 + (i / 100) * 5);
         return out;
     };
     std::string longPath = "0 G 10 300 m\n";
@@ -364,37 +377,46 @@ TEST(KXPPTXPDFExporter, CrowdedSlidesDrawTheirPathsIntoOnePicture) {
     struct Case {
         const char* what;
         std::string paths;
-        size_t freeforms;
-        bool picture;
+        size_t freeforms, pictures;
+        bool slidePicture;
     };
     const Case cases[] = {
-        {"a thousand paths stay shapes", rectangles(1000), 1000, false},
-        {"one more makes them one picture", rectangles(1001), 0, true},
-        {"so does one path of sixty thousand elements", longPath, 0, true},
+        {"a thousand paths stay shapes", rectangles(1000), 1000, 0, false},
+        {"one more makes them one picture", rectangles(1001), 0, 0, true},
+        {"so does one path of sixty thousand elements", longPath, 0, 0, true},
+        {"five hundred pictures stay pictures of their own", pictures(500), 0, 500, false},
+        {"the next one is drawn into a picture of the slide", pictures(501), 0, 500, true},
     };
     for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        const int image = pdf.addStream("/Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceRGB "
+                                        "/BitsPerComponent 8",
+                                        std::string("\xFF\x00\x00", 3));
+        pdf.addPage(shown(72, 750, 0, "before") + c.paths + shown(72, 60, 0, "after"),
+                    std::string("<< ") + kFonts + format(" /XObject << /Im1 %d 0 R >> >>", image));
         SlideReader reader;
-        convert(reader, page(shown(72, 750, 0, "before") + c.paths + shown(72, 60, 0, "after")),
-                kx::pathJoin(kx::test::tempDir(), "crowded.pptx"));
+        convert(reader, pdf.build(), kx::pathJoin(kx::test::tempDir(), "crowded.pptx"));
         ASSERT_EQ(reader.slideParts.size(), 1u) << c.what;
         const std::string& part = reader.slideParts[0];
-        size_t freeforms = 0;
-        for (size_t at = part.find("<a:custGeom>"); at != std::string::npos; at = part.find("<a:custGeom>", at + 1))
-            ++freeforms;
-        EXPECT_EQ(freeforms, c.freeforms) << c.what;
-        const size_t before = part.find(">before<"), picture = part.find("<p:pic>"), after = part.find(">after<");
+        auto count = [&](const std::string& what) {
+            size_t n = 0;
+            for (size_t at = part.find(what); at != std::string::npos; at = part.find(what, at + 1)) ++n;
+            return n;
+        };
+        // The picture of the slide covers it (612 by 792 points).
+        const std::string covering = "<a:off x=\"0\" y=\"0\"/>";
+        const size_t before = part.find(">before<"), after = part.find(">after<");
+        const size_t picture = part.find(covering, part.find("</p:grpSpPr>"));
+        EXPECT_EQ(count("<a:custGeom>"), c.freeforms) << c.what;
+        EXPECT_EQ(count("<p:pic>"), c.pictures + (c.slidePicture ? 1 : 0)) << c.what;
         ASSERT_NE(before, std::string::npos) << c.what;
         ASSERT_NE(after, std::string::npos) << c.what;
-        EXPECT_EQ(picture != std::string::npos, c.picture) << c.what;
-        if (c.picture) {
-            EXPECT_LT(before, picture) << c.what;
-            EXPECT_LT(picture, after) << c.what;
-            // The picture covers the slide.
-            const std::string covering = "<a:off x=\"0\" y=\"0\"/>";
-            const size_t at = part.find(covering, picture);
-            ASSERT_NE(at, std::string::npos) << c.what;
-            EXPECT_EQ(part.find("<a:ext cx=\"7772400\" cy=\"10058400\"/>", at), part.find("<a:ext", at)) << c.what;
-        }
+        EXPECT_EQ(picture != std::string::npos, c.slidePicture) << c.what;
+        if (picture == std::string::npos) continue;
+        EXPECT_LT(before, picture) << c.what;
+        EXPECT_LT(picture, after) << c.what;
+        EXPECT_EQ(part.find("<a:ext cx=\"7772400\" cy=\"10058400\"/>", picture), part.find("<a:ext", picture))
+            << c.what;
     }
 }
 
@@ -461,9 +483,13 @@ TEST(KXPPTXPDFExporter, CancelledConversionsLeaveNothing) {
     reader.setNumberOfPagesToConvert(1);
     reader.begainConvertPDF(out, document);
     reader.convertPDFPage(*document->page(1));
+    ASSERT_TRUE(reader.pdfWriter());
+    const std::string work = reader.pdfWriter()->savedWorkFolder();
+    EXPECT_TRUE(kx::fileExists(work));
     reader.cancelConvertPDF();
     reader.cleanConvertPDF();
     EXPECT_FALSE(kx::fileExists(out));
+    EXPECT_FALSE(kx::fileExists(work)) << "the work folder of the package stays behind";
 }
 
 namespace {

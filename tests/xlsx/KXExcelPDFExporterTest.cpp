@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "XlsxTestSupport.h"
+#include "engine/KXPDFOptions.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "platform/Unicode.h"
 #include "platform/pdf/PDFDocument.h"
@@ -76,9 +77,12 @@ protected:
     }
 };
 
-// Converts the pages (content streams over the fixture fonts) with the exporter.
+// Converts the pages (content streams over the fixture fonts) with the exporter, given the job's
+// options as the engine gives them.
 void convert(RecordingExporter& exporter, const std::vector<std::vector<Show>>& pages, const KXExcelOptions& options) {
-    kx::test::freshManager(options);
+    auto job = std::make_shared<KXPDFOptions>();
+    job->excelOptions() = options;
+    exporter.setMoreOptions(job);
     auto document = kx::PDFDocument::openFromMemory(flowtest::textDocument(pages));
     ASSERT_TRUE(document);
     exporter.setNumberOfPagesToConvert(pages.size());

@@ -44,7 +44,8 @@ public:
         wordInfoDictionary_ = std::move(dictionary);
     }
 
-    // The options of the conversion in progress; defaults before the first conversion.
+    // The options of the conversion in progress (the DOCX exporter sets them when its document
+    // opens); defaults before the first conversion.
     const KXPDFOptions& moreOptions() const { return moreOptions_; }
     void setMoreOptions(const KXPDFOptions& options) { moreOptions_ = options; }
 

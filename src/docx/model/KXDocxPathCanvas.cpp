@@ -1,5 +1,6 @@
 #include "docx/model/KXDocxPathCanvas.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -54,11 +55,13 @@ KXDocxPathCanvas::~KXDocxPathCanvas() = default;
 int KXDocxPathCanvas::pixelWidth() const { return context_ ? context_->width() : 0; }
 int KXDocxPathCanvas::pixelHeight() const { return context_ ? context_->height() : 0; }
 
-void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
-                                const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
-                                const kx::AffineTransform& pageTransform) {
-    context.saveGState();
-    for (const auto& clip : clips ? *clips : std::vector<std::shared_ptr<const KXPDFClipPath>>{}) {
+namespace {
+
+// Intersects the context's clip with the clip paths (page space, taken to display space).
+void clipWith(kx::BitmapContext& context, const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+              const kx::AffineTransform& pageTransform) {
+    if (!clips) return;
+    for (const auto& clip : *clips) {
         if (!clip) continue;
         std::optional<kx::Path> clipPath = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
         if (!clipPath) continue;
@@ -66,6 +69,15 @@ void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path
         context.addPath(clipPath->transformed(pageTransform));
         context.clip(clip->clipType() == KXPDFClipPath::EvenOdd ? kx::FillRule::EvenOdd : kx::FillRule::NonZero);
     }
+}
+
+}  // namespace
+
+void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
+                                const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+                                const kx::AffineTransform& pageTransform) {
+    context.saveGState();
+    clipWith(context, clips, pageTransform);
     if (info.filled() && info.fillAlpha() > 0) {
         context.setFillColor(info.fillcolor().value_or(kx::Color{0, 0, 0, 1}));
         context.setAlpha(info.fillAlpha());
@@ -92,6 +104,18 @@ void KXDocxPathCanvas::drawPath(const kx::Path& path, const KXDocxPathInfo& info
                                 const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
                                 const kx::AffineTransform& pageTransform) {
     if (context_ && !path.isEmpty()) drawPath(*context_, path, info, clips, pageTransform);
+}
+
+void KXDocxPathCanvas::drawImage(const kx::Image& image, const kx::AffineTransform& imageTransform, double opacity,
+                                 const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+                                 const kx::AffineTransform& pageTransform) {
+    if (!context_ || !image.isValid() || !(opacity > 0)) return;
+    context_->saveGState();
+    clipWith(*context_, clips, pageTransform);
+    context_->setAlpha(std::min(1.0, opacity));
+    context_->concatCTM(imageTransform);
+    context_->drawImage(image, kx::Rect(0, 0, 1, 1));
+    context_->restoreGState();
 }
 
 std::optional<std::string> KXDocxPathCanvas::writePicture() {

@@ -2,8 +2,8 @@
 // A picture that painted paths are drawn into one after another: a bitmap over a part of the page
 // (display space: points, origin at the top left, y downward) at a resolution, written as a PNG
 // picture once everything is drawn. A group of a DOCX page's path runs becomes such a picture
-// (KXDocxRunPath::CreateImageFromRunPaths), and so do the paths of a slide beyond what a
-// presentation reader loads as shapes, drawn as they are reported, without being kept.
+// (KXDocxRunPath::CreateImageFromRunPaths), and so do the paths and pictures of a slide beyond what
+// a presentation reader loads as shapes, drawn as they are reported, without being kept.
 
 #include <memory>
 #include <optional>
@@ -13,6 +13,7 @@
 #include "docx/model/KXDocxPathInfo.h"
 #include "pdf/state/KXPDFClipPath.h"
 #include "platform/Geometry.h"
+#include "platform/Image.h"
 #include "platform/Path.h"
 
 namespace kx {
@@ -50,6 +51,11 @@ public:
     void drawPath(const kx::Path& path, const KXDocxPathInfo& info,
                   const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips = nullptr,
                   const kx::AffineTransform& pageTransform = kx::AffineTransform::identity());
+    // Draws a picture painted into the unit square under `imageTransform` (display space), at the
+    // opacity given, within the clip paths when given.
+    void drawImage(const kx::Image& image, const kx::AffineTransform& imageTransform, double opacity,
+                   const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips = nullptr,
+                   const kx::AffineTransform& pageTransform = kx::AffineTransform::identity());
     kx::BitmapContext& context() { return *context_; }
 
     // The picture written as a PNG file named after "ShapesImage" in the temporary folder (held in

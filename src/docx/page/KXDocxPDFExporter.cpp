@@ -20,7 +20,9 @@
 
 kx::CaptureDocument* KXDocxPDFExporter::openDocument(const std::string& destPath,
                                                      const std::shared_ptr<kx::PDFDocument>& document) {
-    if (moreOptions()) KXDocxManager::sharedInstance().setMoreOptions(*moreOptions());
+    // The page code reads the job's options from the DOCX conversion state; an exporter given none
+    // converts with the defaults, never with an earlier job's.
+    KXDocxManager::sharedInstance().setMoreOptions(moreOptions() ? *moreOptions() : KXPDFOptions());
     // The outline of this document marks the headings of its pages.
     if (document)
         KXPDFOutLineManager::sharedInstance().reLoadOutline(*document);
@@ -91,9 +93,7 @@ KXPDFPageGeometry KXDocxPDFExporter::pageGeometryOf(const kx::PDFPage& page) con
     return docxPageGeometry(KXPDFPageGeometry::ofPage(page));
 }
 
-bool KXDocxPDFExporter::acceptsText(KXPDFConentParser& parser, const std::u16string& text) {
-    scanIndexBeginText_ = parser.scanOperatorIndex_BegainText();
-    scanIndexShowText_ = parser.scanOperatorIndex_ShowText();
+bool KXDocxPDFExporter::acceptsText(const std::u16string& text) const {
     const KXPDFRenderState* state = topState();
     if (!state) return false;
     // Text under a clip that leaves less than a point of it is not seen.
@@ -209,7 +209,7 @@ std::shared_ptr<KXDocxRunText> KXDocxPDFExporter::newTextRun() {
     const std::uint64_t index = nextScanIndex();
     run->setPdfScanIndex(index);
     run->setTextScanIndex(index);
-    run->setPdfScanIndex_BegainText(scanIndexBeginText_);
-    run->setPdfScanIndex_ShowText(scanIndexShowText_);
+    run->setPdfScanIndex_BegainText(showPlace().begainText);
+    run->setPdfScanIndex_ShowText(showPlace().showText);
     return run;
 }

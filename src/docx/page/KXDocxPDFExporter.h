@@ -79,7 +79,7 @@ protected:
     kx::CaptureDocument* openDocument(const std::string& destPath, const std::shared_ptr<kx::PDFDocument>& document) override;
     KXPDFPageGeometry pageGeometryOf(const kx::PDFPage& page) const override;
     kx::Size pageSizeOf(const KXPDFPageGeometry& geometry) const override { return geometry.cropBox.size; }
-    bool acceptsText(KXPDFConentParser& parser, const std::u16string& text) override;
+    bool acceptsText(const std::u16string& text) const override;
     void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
                          const KXPDF_CTMInfo& g) override;
     // Turned and mirrored text (KXDocxPDFExporter_TextBoxes.cpp): text turned by about a right
@@ -117,7 +117,7 @@ private:
     // A picture the capture drew becomes an image run where it was drawn.
     void addDrawnPicture(const kx::CapturedPicture& picture);
     // A text run at the next reading place, with the annotation of the state on top and the places
-    // of the text object and show operator it comes from.
+    // of the text object and show operator its string comes from (showPlace).
     std::shared_ptr<KXDocxRunText> newTextRun();
     // An image run of the picture file the package holds as `id`, placed by `info`; it takes the
     // state's soft-mask group and annotation, the next reading and stacking places and the current
@@ -144,7 +144,4 @@ private:
     // The pixels the pictures of the page in progress took so far (each reading of a page starts
     // at 0).
     double pagePicturePixels_ = 0;
-    // The text-showing operator of the string being placed (the interpreter's count).
-    std::uint64_t scanIndexBeginText_ = 0;
-    std::uint64_t scanIndexShowText_ = 0;
 };

@@ -38,7 +38,7 @@ protected:
     // Plain-text conversions go to the held exporter.
     void holdTextConversions() {
         heldText.emplace(ExporterChoice{[](const std::string& key) { return key == "txt"; },
-                                        [s = script](const std::shared_ptr<const KXPDFOptions>&) {
+                                        [s = script] {
                                             return std::make_unique<HeldExporter>(s);
                                         }});
     }

@@ -350,7 +350,7 @@ TEST_F(SettingsPaneTest, ARunningItemsSettingsAreCovered) {
     auto script = std::make_shared<HeldScript>();
     script->holdAtPage = 2;
     ScopedExporterChoice held{{[](const std::string& key) { return key == "txt"; },
-                               [script](const std::shared_ptr<const KXPDFOptions>&) {
+                               [script] {
                                    return std::make_unique<HeldExporter>(script);
                                }}};
     auto item = addAndSelect("busy.pdf", 3);

@@ -119,7 +119,7 @@ class DocuvaneManagerTest : public JobsTest {
 protected:
     std::shared_ptr<Script> script = std::make_shared<Script>();
     ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt" || key == "png"; },
-                                         [s = script](const std::shared_ptr<const KXPDFOptions>&) {
+                                         [s = script] {
                                              return std::make_unique<ScriptedExporter>(s);
                                          }}};
     Recorder recorder;

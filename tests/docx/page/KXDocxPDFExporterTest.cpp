@@ -8,6 +8,8 @@
 #include <functional>
 #include <regex>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "docx/page/KXDocxPDFExporter.h"
 #include "docx/page/KXDocxPage.h"
@@ -183,4 +185,37 @@ TEST(KXDocxPDFExporter, TextInAType3FontMirroredByItsMatrixIsUprightMainTextWith
         text += (*it)[1].matched ? (*it)[1].str() : "\n";
     EXPECT_NE(text.find("Account messages\n"), std::string::npos) << text;
     EXPECT_NE(text.find("For customers who qualify for benefits the fees are waived"), std::string::npos) << text;
+}
+
+TEST(KXDocxPDFExporter, EveryRunKnowsTheTextObjectAndShowOperatorOfItsString) {
+    // The page orders and joins its runs by the text object (BT) and the show operator each string
+    // comes from, counted from 1 on the page, as the interpreter stood when it reported the string.
+    struct Recording : KXDocxPDFExporter {
+        std::vector<std::tuple<std::string, std::uint64_t, std::uint64_t>> runs;
+        void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
+                             const KXPDF_CTMInfo& g) override {
+            const KXDocxRunTextArray& made = pdfWriter()->currentPage()->allRunTextArray();
+            const size_t before = made.size();
+            KXDocxPDFExporter::makeMainTextRun(text, offset, t, g);
+            if (made.size() > before)
+                runs.emplace_back(kx::utf16ToUtf8(made.back()->runText()), made.back()->pdfScanIndex_BegainText(),
+                                  made.back()->pdfScanIndex_ShowText());
+        }
+    };
+    kx::test::PDFBuilder builder;
+    builder.addPage("BT /F1 12 Tf 72 700 Td (AB) Tj (C) Tj ET BT /F1 12 Tf 72 650 Td [(D) -20 (E)] TJ ET "
+                    "BT /F1 12 Tf 72 600 Td (F) ' ET",
+                    "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+    auto document = kx::PDFDocument::openFromMemory(builder.build());
+    ASSERT_TRUE(document);
+    kx::ScopedTemporaryRoot root;
+    Recording exporter;
+    exporter.setNumberOfPagesToConvert(1);
+    exporter.begainConvertPDF(kx::pathJoin(kx::test::tempDir(), "places.docx"), document);
+    EXPECT_TRUE(exporter.convertPDFPage(*document->page(1)));
+    exporter.endConvertPDF(document);
+    const std::vector<std::tuple<std::string, std::uint64_t, std::uint64_t>> expected = {
+        {"A", 1, 1}, {"B", 1, 1}, {"C", 1, 2}, {"D", 2, 3}, {"E", 2, 3}, {"F", 3, 4},
+    };
+    EXPECT_EQ(exporter.runs, expected);
 }

@@ -24,6 +24,15 @@ using kx::test::validator;
 
 std::string program() { return pathJoin(kx::test::binDir(), "KXDocuvane"); }
 
+// Converts the PDF to a presentation at `out` with the command line (run behind `prefix`, such as
+// a memory limit); its exit status, and its output in `log`.
+int convertToPresentation(const std::string& pdf, const std::string& out, std::string* log,
+                          const std::string& prefix = {}) {
+    return kx::test::runCommand(prefix + shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " + shellQuoted(out) +
+                                    " -f pptx",
+                                log);
+}
+
 std::string shown(double x, double y, double degrees, const std::string& text) {
     const double r = degrees * M_PI / 180.0;
     return kx::format("BT /F1 12 Tf %.6f %.6f %.6f %.6f %.2f %.2f Tm (%s) Tj ET\n", std::cos(r), std::sin(r),
@@ -68,11 +77,7 @@ TEST(PresentationExport, GeneratedPagesBecomeSlides) {
     const std::string pdf = kx::test::writeTemp("slides.pdf", testPDF());
     const std::string out = pathJoin(kx::test::tempDir(), "slides.pptx");
     std::string log;
-    ASSERT_EQ(kx::test::runCommand(shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " + shellQuoted(out) +
-                                       " -f pptx",
-                                   &log),
-              0)
-        << log;
+    ASSERT_EQ(convertToPresentation(pdf, out, &log), 0) << log;
     std::string text;
     checkPackage(out, *validate, &text);
     if (text.empty()) GTEST_SKIP() << "LibreOffice or pdftotext missing";
@@ -100,11 +105,7 @@ TEST(PresentationExport, CorpusPDFsBecomeValidPackages) {
     for (const std::string& pdf : files) {
         const std::string out = pathJoin(kx::test::tempDir(), kx::pathFileName(pdf) + ".pptx");
         std::string log;
-        ASSERT_EQ(kx::test::runCommand(shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " + shellQuoted(out) +
-                                           " -f pptx",
-                                       &log),
-                  0)
-            << log;
+        ASSERT_EQ(convertToPresentation(pdf, out, &log), 0) << log;
         checkPackage(out, *validate, nullptr);
     }
 }
@@ -168,11 +169,7 @@ TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
     const std::string pdf = kx::test::writeTemp("edges.pdf", builder.build());
     const std::string out = pathJoin(kx::test::tempDir(), "edges.pptx");
     std::string log;
-    ASSERT_EQ(kx::test::runCommand(shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " + shellQuoted(out) +
-                                       " -f pptx",
-                                   &log),
-              0)
-        << log;
+    ASSERT_EQ(convertToPresentation(pdf, out, &log), 0) << log;
     std::string text;
     checkPackage(out, *validate, &text);
     const std::string roundTrip = pathJoin(kx::test::tempDir(), "lo-edges.pptx/edges.pdf");
@@ -200,14 +197,15 @@ TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
     }
 }
 
-// A page of a million small rectangles and one of a million short lines (each a few kilobytes of
-// PDF) make slides a presentation program opens: each slide's paths become one picture instead of
-// a slide part of gigabytes, converted within a bounded memory, and the picture shows them.
+// A page of two million small rectangles and one of a million short lines (each a few hundred
+// kilobytes of PDF) make slides a presentation program opens: each slide's paths become one
+// picture instead of a slide part of gigabytes, converted within a bounded memory, and the picture
+// shows them.
 TEST(PresentationExport, CrowdedPagesMakeSlidesThatOpen) {
     std::optional<std::string> validate = validator();
     KX_REQUIRE_CORPUS(validate);
-    const int rows = 1000, perRow = 1000;
-    auto crowded = [&](const std::string& shape, double rowStep) {
+    const int perRow = 1000;
+    auto crowded = [&](const std::string& shape, int rows, double rowStep) {
         std::string row;
         for (int i = 0; i < perRow; ++i) row += "1 0 0 1 0.5 0 cm " + shape + "\n";
         row += kx::format("1 0 0 1 -500 %g cm\n", rowStep);
@@ -218,8 +216,8 @@ TEST(PresentationExport, CrowdedPagesMakeSlidesThatOpen) {
     };
     kx::test::PDFBuilder builder;
     const std::string form = "/Type /XObject /Subtype /Form /BBox [0 0 612 792]";
-    const int rectangles = builder.addFlateStream(form, crowded("0 0 0.4 0.2 re f", 0.3));
-    const int lines = builder.addFlateStream(form, crowded("0 0 m 0.4 0.2 l S", 0.6));
+    const int rectangles = builder.addFlateStream(form, crowded("0 0 0.4 0.2 re f", 2000, 0.15));
+    const int lines = builder.addFlateStream(form, crowded("0 0 m 0.4 0.2 l S", 1000, 0.6));
     builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", rectangles));
     builder.addPage("/Fm1 Do", kx::format("<< /XObject << /Fm1 %d 0 R >> >>", lines));
     const std::string pdf = kx::test::writeTemp("crowded.pdf", builder.build());
@@ -229,11 +227,7 @@ TEST(PresentationExport, CrowdedPagesMakeSlidesThatOpen) {
     if (kx::test::haveCommand("prlimit")) limit = "prlimit --as=" + std::to_string(300 << 20) + " ";
 #endif
     std::string log;
-    ASSERT_EQ(kx::test::runCommand(limit + shellQuoted(program()) + " -i " + shellQuoted(pdf) + " -o " +
-                                       shellQuoted(out) + " -f pptx",
-                                   &log),
-              0)
-        << log;
+    ASSERT_EQ(convertToPresentation(pdf, out, &log, limit), 0) << log;
     std::string sizes;
     ASSERT_EQ(kx::test::runCommand("python3 -c 'import sys, zipfile; print(max(i.file_size for i in "
                                    "zipfile.ZipFile(sys.argv[1]).infolist()))' " +
