@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <set>
+#include <utility>
 
 #include "platform/Numeric.h"
 
@@ -12,14 +14,6 @@ constexpr float kCell = 15.0f;
 // Squared merging distances: 15 between a crossing and a line's end, 6 otherwise.
 constexpr float kFarSquared = 225.0f;
 constexpr float kNearSquared = 36.0f;
-
-struct Box {
-    float minX, minY, maxX, maxY;
-};
-
-Box boxOf(const KDScanSegment& s) {
-    return {std::min(s.p1.x, s.p2.x), std::min(s.p1.y, s.p2.y), std::max(s.p1.x, s.p2.x), std::max(s.p1.y, s.p2.y)};
-}
 
 double cross(double ox, double oy, double ax, double ay, double bx, double by) {
     return (ax - ox) * (by - oy) - (ay - oy) * (bx - ox);
@@ -41,32 +35,20 @@ double slope(const KDScanSegment& s) { return (double(s.p2.y) - s.p1.y) / (doubl
 // y of the segment's line at x (the segment is not vertical).
 double yAt(const KDScanSegment& s, double x) { return s.p1.y + slope(s) * (x - s.p1.x); }
 
-// Where two crossing segments meet. Segments along one line meet where the later of the two starts:
-// at its smaller x, or, for two vertical ones, at its greater y (the scan runs down from the top of
-// the plane, as y grows).
-KDScanPoint crossingPoint(const KDScanSegment& s, const KDScanSegment& t) {
-    const Box bs = boxOf(s), bt = boxOf(t);
+// Where two crossing segments meet; (eventX, eventY) is the event being processed. Segments along one
+// line meet at the scan line: the first at the event's x, two vertical ones at the event's y.
+std::pair<double, double> crossingPoint(const KDScanSegment& s, const KDScanSegment& t, float eventX, float eventY) {
     const bool vs = isVertical(s), vt = isVertical(t);
-    double x, y;
-    if (vs && vt) {
-        x = s.p1.x;
-        y = std::min(bs.maxY, bt.maxY);
-    } else if (vs) {
-        x = s.p1.x;
-        y = yAt(t, x);
-    } else if (vt) {
-        x = t.p1.x;
-        y = yAt(s, x);
-    } else if (slope(s) != slope(t)) {
-        const double ms = slope(s), mt = slope(t);
-        x = (t.p1.y - s.p1.y + ms * s.p1.x - mt * t.p1.x) / (ms - mt);
-        y = yAt(s, x);
-    } else {
-        x = std::max(bs.minX, bt.minX);
-        y = yAt(s, x);
-    }
-    return {3, static_cast<float>(x), static_cast<float>(y)};
+    if (vs) return {s.p1.x, vt ? double(eventY) : yAt(t, s.p1.x)};
+    if (vt) return {t.p1.x, yAt(s, t.p1.x)};
+    const double ms = slope(s), mt = slope(t);
+    if (ms == mt) return {eventX, yAt(s, eventX)};
+    const double x = (t.p1.y - s.p1.y + ms * s.p1.x - mt * t.p1.x) / (ms - mt);
+    return {x, yAt(s, x)};
 }
+
+// Events at one point: entering, then crossing, then leaving.
+int kindRank(std::int32_t type) { return type == 0 ? 0 : type == 2 ? 1 : 2; }
 
 std::uint64_t cellKey(std::int64_t cx, std::int64_t cy) {
     return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cx)) << 32) |
@@ -109,6 +91,7 @@ void KDScanSegment::assign(const KDScanSegment& s) {
 
 KDScanLine::KDScanLine(const std::vector<KDScanSegment>& segments, int wucha) : m_wucha(std::max(wucha, 0)) {
     segments_.reserve(segments.size());
+    crossings_.reserve(segments.size());
     const float w = static_cast<float>(m_wucha);
     for (const KDScanSegment& given : segments) {
         KDScanSegment s;
@@ -127,58 +110,240 @@ KDScanLine::KDScanLine(const std::vector<KDScanSegment>& segments, int wucha) : 
         }
         KDScanSegment lengthened;
         lengthened.assign(s);
-        segments_.push_back({lengthened, given.p1, given.p2});
+        const auto k = static_cast<std::int32_t>(segments_.size());
+        segments_.push_back({lengthened, given.p1, given.p2, 0});
+        // A segment with an end that is not a number never enters the sweep: it could not be ordered
+        // among the others.
+        if (!std::isfinite(s.p1.x) || !std::isfinite(s.p1.y) || !std::isfinite(s.p2.x) || !std::isfinite(s.p2.y) ||
+            !std::isfinite(lengthened.a) || !std::isfinite(lengthened.b))
+            continue;
+        // A segment enters at its end with the greater y, a level one at its end with the smaller x.
+        const bool firstLeaves = s.p1.y < s.p2.y || (s.p1.y == s.p2.y && s.p2.x <= s.p1.x);
+        const KDScanPoint& in = firstLeaves ? s.p2 : s.p1;
+        const KDScanPoint& out = firstLeaves ? s.p1 : s.p2;
+        m_ordHead.insert({in.x, in.y, k, k, lengthened.a, lengthened.b, 0});
+        m_ordHead.insert({out.x, out.y, k, k, -1, -1, 1});
+        segments_.back().enterX = in.x;
     }
+    crossingsOf_.resize(segments_.size());
+}
+
+bool KDScanLine::EventOrder::operator()(const KDScanEvent& l, const KDScanEvent& r) const {
+    if (l.y != r.y) return l.y > r.y;
+    if (l.x != r.x) return l.x < r.x;
+    return kindRank(l.type) < kindRank(r.type);
+}
+
+float KDScanLine::xOnScanLine(const Node* node, float y) const {
+    if (node->segment < 0) return node->markerX;
+    const Stored& s = segments_[node->segment];
+    const float a = s.lengthened.a, b = s.lengthened.b;
+    if (a == -1 && b <= 0) return s.enterX;
+    return a * y + b;
+}
+
+KDScanLine::Node* KDScanLine::newNode() { return &nodes_.emplace_back(); }
+
+// Left of a node whose x is greater, right otherwise; no balancing.
+void KDScanLine::insertNode(Node* node, float y) {
+    if (!root_) {
+        root_ = node;
+        return;
+    }
+    const float x = xOnScanLine(node, y);
+    Node* at = root_;
+    for (;;) {
+        Node*& child = xOnScanLine(at, y) > x ? at->left : at->right;
+        if (!child) {
+            child = node;
+            node->parent = at;
+            return;
+        }
+        at = child;
+    }
+}
+
+void KDScanLine::removeNode(Node* node) {
+    auto replace = [this](Node* old, Node* by) {
+        if (!old->parent)
+            root_ = by;
+        else if (old->parent->left == old)
+            old->parent->left = by;
+        else
+            old->parent->right = by;
+        if (by) by->parent = old->parent;
+    };
+    if (!node->left) {
+        replace(node, node->right);
+    } else if (!node->right) {
+        replace(node, node->left);
+    } else {
+        Node* next = node->right;
+        while (next->left) next = next->left;
+        if (next->parent != node) {
+            replace(next, next->right);
+            next->right = node->right;
+            next->right->parent = next;
+        }
+        replace(node, next);
+        next->left = node->left;
+        next->left->parent = next;
+    }
+    node->parent = node->left = node->right = nullptr;
+}
+
+KDScanLine::Node* KDScanLine::nextNode(Node* node) {
+    if (node->right) {
+        node = node->right;
+        while (node->left) node = node->left;
+        return node;
+    }
+    while (node->parent && node->parent->right == node) node = node->parent;
+    return node->parent;
+}
+
+KDScanLine::Node* KDScanLine::previousNode(Node* node) {
+    if (node->left) {
+        node = node->left;
+        while (node->right) node = node->right;
+        return node;
+    }
+    while (node->parent && node->parent->left == node) node = node->parent;
+    return node->parent;
+}
+
+KDScanLine::Node* KDScanLine::nextSegment(Node* node) {
+    do node = nextNode(node);
+    while (node && node->segment < 0);
+    return node;
+}
+
+KDScanLine::Node* KDScanLine::previousSegment(Node* node) {
+    do node = previousNode(node);
+    while (node && node->segment < 0);
+    return node;
+}
+
+// Searches of the whole tree, in order.
+KDScanLine::Node* KDScanLine::findSegment(std::int32_t segment) const {
+    if (!root_) return nullptr;
+    Node* node = root_;
+    while (node->left) node = node->left;
+    for (; node; node = nextNode(node))
+        if (node->segment == segment) return node;
+    return nullptr;
+}
+
+KDScanLine::Node* KDScanLine::findMarker(std::int32_t i, std::int32_t j) const {
+    if (!root_) return nullptr;
+    Node* node = root_;
+    while (node->left) node = node->left;
+    for (; node; node = nextNode(node))
+        if (node->segment < 0 && crossings_[node->crossing].i == i && crossings_[node->crossing].j == j) return node;
+    return nullptr;
 }
 
 void KDScanLine::scan() {
     if (scanned_) return;
     scanned_ = true;
-    const size_t n = segments_.size();
-    if (n == 0) return;
-
-    // Pairs whose boxes meet are tested, found by a sweep over x.
-    std::vector<Box> boxes(n);
-    std::vector<std::uint32_t> order(n);
-    for (size_t i = 0; i < n; ++i) {
-        boxes[i] = boxOf(segments_[i].lengthened);
-        order[i] = static_cast<std::uint32_t>(i);
-    }
-    std::stable_sort(order.begin(), order.end(), [&](auto a, auto b) { return boxes[a].minX < boxes[b].minX; });
-    struct Crossing {
-        KDScanPoint point;
-        std::uint32_t i, j;
-    };
-    std::vector<Crossing> crossings;
-    for (size_t k = 0; k < n; ++k) {
-        const std::uint32_t i = order[k];
-        for (size_t l = k + 1; l < n && boxes[order[l]].minX <= boxes[i].maxX; ++l) {
-            const std::uint32_t j = order[l];
-            if (boxes[j].minY > boxes[i].maxY || boxes[i].minY > boxes[j].maxY) continue;
-            const KDScanSegment& s = segments_[std::min(i, j)].lengthened;
-            const KDScanSegment& t = segments_[std::max(i, j)].lengthened;
-            if (!segmentsCross(s, t)) continue;
-            crossings.push_back({crossingPoint(s, t), std::min(i, j), std::max(i, j)});
+    // Events queued during the walk land behind the current one when they do not come before it.
+    for (auto it = m_ordHead.begin(); it != m_ordHead.end(); ++it) {
+        switch (it->type) {
+            case 0: enter(*it); break;
+            case 1: leave(*it); break;
+            default: cross(*it); break;
         }
     }
-    // In the order a scan from the top of the plane downwards meets them.
-    std::stable_sort(crossings.begin(), crossings.end(), [](const Crossing& a, const Crossing& b) {
-        if (a.point.y != b.point.y) return a.point.y > b.point.y;
-        if (a.point.x != b.point.x) return a.point.x < b.point.x;
-        return a.i != b.i ? a.i < b.i : a.j < b.j;
-    });
 
-    std::vector<bool> noted(n, false);
-    for (const Crossing& c : crossings) {
-        addPoint(c.point);
+    std::vector<bool> noted(segments_.size(), false);
+    for (const Crossing& c : crossings_) {
+        addPoint({3, c.x, c.y});
         noted[c.i] = noted[c.j] = true;
     }
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < segments_.size(); ++i) {
         if (!noted[i]) continue;
         addPoint(segments_[i].end1);
         addPoint(segments_[i].end2);
     }
     completeGrid();
+    crossings_.clear();
+    crossingsOf_.clear();
+    crossedPairs_.clear();
+}
+
+void KDScanLine::enter(const KDScanEvent& event) {
+    Node* node = newNode();
+    node->segment = event.i;
+    insertNode(node, event.y);
+    if (Node* before = previousSegment(node)) testSegments(before, node, event);
+    if (Node* after = nextSegment(node)) testSegments(node, after, event);
+}
+
+void KDScanLine::leave(const KDScanEvent& event) {
+    if (Node* node = findSegment(event.i)) {
+        Node* before = previousSegment(node);
+        Node* after = nextSegment(node);
+        if (before && after) testSegments(before, after, event);
+        removeNode(node);
+    }
+    for (std::int32_t k : crossingsOf_[event.i]) {
+        Crossing& c = crossings_[k];
+        if (c.state == 6.0f) {
+            c.state = 7.0f;
+        } else if (c.state == 7.0f) {
+            c.state = 9.0f;
+            if (Node* marker = findMarker(c.i, c.j)) removeNode(marker);
+        }
+    }
+}
+
+void KDScanLine::cross(const KDScanEvent& event) {
+    Node* marker = findMarker(event.i, event.j);
+    Node* nodeI = findSegment(event.i);
+    Node* nodeJ = findSegment(event.j);
+    Node* before = nodeI ? previousSegment(nodeI) : nullptr;
+    Node* after = nodeJ ? nextSegment(nodeJ) : nullptr;
+    switchScan(nodeI, nodeJ);
+    if (!nodeI || !nodeJ) return;
+    // nodeI now carries j's segment and nodeJ i's.
+    if (before) testSegments(before, nodeI, event);
+    if (after) testSegments(nodeJ, after, event);
+    if (marker) removeNode(marker);
+}
+
+void KDScanLine::switchScan(Node* first, Node* second) {
+    if (!first) {
+        std::printf("switchScan()\n");
+        for (const KDScanEvent& e : m_ordHead) std::printf("m_ordHead: %04.3f %4.3f %d \n", e.x, e.y, e.type);
+        std::printf("Error, switchScan, m_ordHead is empty!\n");
+        return;
+    }
+    if (!second) return;
+    std::swap(first->segment, second->segment);
+}
+
+void KDScanLine::testSegments(Node* first, Node* second, const KDScanEvent& event) {
+    const std::int32_t p = first->segment, q = second->segment;
+    if (p == q) return;
+    const std::uint64_t pair = (std::uint64_t(std::uint32_t(std::min(p, q))) << 32) | std::uint32_t(std::max(p, q));
+    if (crossedPairs_.count(pair)) return;
+    const KDScanSegment& s = segments_[p].lengthened;
+    const KDScanSegment& t = segments_[q].lengthened;
+    if (!segmentsCross(s, t)) return;
+    const auto [x, y] = crossingPoint(s, t, event.x, event.y);
+    crossedPairs_.insert(pair);
+    const auto k = static_cast<std::int32_t>(crossings_.size());
+    // i is the segment to the left on the scan line.
+    const bool firstLeft = xOnScanLine(first, event.y) <= xOnScanLine(second, event.y);
+    const std::int32_t i = firstLeft ? p : q, j = firstLeft ? q : p;
+    crossings_.push_back({i, j, 6.0f, static_cast<float>(x), static_cast<float>(y)});
+    crossingsOf_[p].push_back(k);
+    crossingsOf_[q].push_back(k);
+    m_ordHead.insert({static_cast<float>(x), static_cast<float>(y), i, j, -1, -1, 2});
+    Node* marker = newNode();
+    marker->crossing = k;
+    marker->markerX = static_cast<float>(x);
+    insertNode(marker, event.y);
 }
 
 void KDScanLine::addPoint(const KDScanPoint& point) {

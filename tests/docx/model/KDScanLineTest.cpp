@@ -1,9 +1,11 @@
-// Crossings of ruling lines: the points a scan reports (crossings, ends, grid completion) and how
-// close points merge.
+// Crossings of ruling lines: the points a scan reports (crossings in the order the sweep finds them,
+// ends, grid completion), how close points merge, and the cost of a page with thousands of lines.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,6 +61,14 @@ TEST(KDScanLine, PointsOfSegments) {
         {"a line drawn a hair off the level reaches only 15 further along itself",
          {{0, 100, 200, 100.5f}, {300, 0, 300, 200}},
          {}},
+        {"two ends 5 apart are one point, at the one added first (and so are the crossings)",
+         {{0, 50, 100, 50}, {0, 45, 100, 45}, {50, 0, 50, 100}},
+         {{3, 50, 50}, {1, 0, 50}, {1, 100, 50}, {1, 50, 0}, {1, 50, 100},
+          {4, 0, 0}, {4, 0, 100}, {4, 100, 0}, {4, 100, 100}}},
+        {"two ends 7 apart stay two points",
+         {{0, 50, 100, 50}, {0, 43, 100, 43}, {50, 0, 50, 100}},
+         {{3, 50, 50}, {3, 50, 43}, {1, 0, 50}, {1, 100, 50}, {1, 0, 43}, {1, 100, 43}, {1, 50, 0}, {1, 50, 100},
+          {4, 0, 0}, {4, 0, 100}, {4, 100, 0}, {4, 100, 100}}},
         {"a box of four lines: four crossings, every end merged into one of them",
          {{10, 10, 90, 10}, {10, 60, 90, 60}, {10, 10, 10, 60}, {90, 10, 90, 60}},
          {{3, 10, 60}, {3, 90, 60}, {3, 10, 10}, {3, 90, 10}}},
@@ -80,6 +90,16 @@ TEST(KDScanLine, EdgeInputs) {
     EXPECT_TRUE(scan({{0, 0, 100, 0}}).empty()) << "one segment crosses nothing";
     // A negative tolerance counts as none: lines 10 apart stay apart instead of aborting.
     EXPECT_TRUE(scan({{0, 100, 100, 100}, {110, 0, 110, 90}}, -5).empty());
+    // A line with an end that is not a number crosses nothing and leaves the others' points alone.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const std::vector<KDScanSegment> sound = {{70, 90, 100, 90}, {40, 40, 80, 40}, {40, 80, 40, 110},
+                                              {50, 50, 50, 70}, {50, 30, 50, 100}};
+    const std::string expected = describe(scan(sound));
+    for (const KDScanSegment& broken : {KDScanSegment(0, nan, 100, 50), KDScanSegment(50, 0, 50, inf)}) {
+        std::vector<KDScanSegment> with = sound;
+        with.insert(with.begin() + 1, broken);
+        EXPECT_EQ(describe(scan(with)), expected);
+    }
     // Without tolerance, lines that touch still cross.
     EXPECT_EQ(scan({{0, 50, 100, 50}, {100, 0, 100, 100}}, 0).front().x, 100.0f);
 
@@ -105,4 +125,85 @@ TEST(KDScanSegment, LineThroughTheEnds) {
     EXPECT_FLOAT_EQ(slanted.b, 0.0f);
     EXPECT_EQ(level.p1.type, 1);
     EXPECT_EQ(level.p2.type, 1);
+}
+
+// The crossings come in the order the sweep finds them, not by position: a slanted line entering
+// high up meets the vertical low down (found first); the level line below its start meets both later.
+TEST(KDScanLine, CrossingsInTheOrderFound) {
+    std::vector<KDScanPoint> points = scan({{50, 0, 50, 200}, {0, 150, 100, 0}, {-20, 100, 100, 100}});
+    const Expected crossings[] = {{3, 50, 75}, {3, 100 / 3.0f, 100}, {3, 50, 100}};
+    ASSERT_GE(points.size(), std::size(crossings)) << describe(points);
+    for (size_t i = 0; i < std::size(crossings); ++i) {
+        EXPECT_EQ(int(points[i].type), crossings[i].type) << i << ": " << describe(points);
+        EXPECT_NEAR(points[i].x, crossings[i].x, 1e-3) << i << ": " << describe(points);
+        EXPECT_NEAR(points[i].y, crossings[i].y, 1e-3) << i << ": " << describe(points);
+    }
+    EXPECT_EQ(int(points[std::size(crossings)].type), 1) << describe(points);
+}
+
+// Pages with thousands of lines (the table finder takes up to 12,000 per page) stay fast: the tree of
+// active segments is not balanced and every look-up by segment walks all of it.
+TEST(KDScanLine, ThousandsOfSegments) {
+    struct Case {
+        const char* what;
+        std::vector<KDScanSegment> segments;
+        size_t points;
+    };
+    std::vector<Case> cases;
+    {
+        // A table of 40 rows and 25 columns drawn cell by cell: 2,065 segments.
+        Case c{"a table drawn cell by cell: every corner of a cell once", {}, 41 * 26};
+        for (int r = 0; r <= 40; ++r)
+            for (int k = 0; k < 25; ++k) c.segments.emplace_back(k * 20.f, r * 18.f, (k + 1) * 20.f, r * 18.f);
+        for (int k = 0; k <= 25; ++k)
+            for (int r = 0; r < 40; ++r) c.segments.emplace_back(k * 20.f, r * 18.f, k * 20.f, (r + 1) * 18.f);
+        cases.push_back(std::move(c));
+    }
+    {
+        // A table of 100 rows and 100 columns drawn with full lines: 10,000 crossings.
+        Case c{"a table of full lines", {}, 101 * 101};
+        for (int r = 0; r <= 100; ++r) c.segments.emplace_back(0.f, r * 8.f, 1000.f, r * 8.f);
+        for (int k = 0; k <= 100; ++k) c.segments.emplace_back(k * 10.f, 0.f, k * 10.f, 800.f);
+        cases.push_back(std::move(c));
+    }
+    {
+        // 12,000 hairlines side by side over the same height: the tree degenerates into a list.
+        Case c{"hatching", {}, 0};
+        for (int k = 0; k < 12000; ++k) c.segments.emplace_back(k * 0.05f, 0.f, k * 0.05f, 700.f);
+        cases.push_back(std::move(c));
+    }
+    {
+        // 4,000 underlines that cross nothing.
+        Case c{"underlines", {}, 0};
+        for (int k = 0; k < 4000; ++k) c.segments.emplace_back((k % 4) * 150.f, k * 0.2f, (k % 4) * 150.f + 100, k * 0.2f);
+        cases.push_back(std::move(c));
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<KDScanPoint> points = scan(c.segments);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%s: %zu segments, %zu points, %.3f s\n", c.what, c.segments.size(), points.size(), seconds);
+        EXPECT_EQ(points.size(), c.points);
+        EXPECT_TRUE(std::all_of(points.begin(), points.end(), [](const KDScanPoint& p) { return p.type == 3; }));
+        EXPECT_LT(seconds, 10.0);
+    }
+}
+
+// Two lines along one slant: their lines meet, in single precision, at the lower end of one of them,
+// just after it has left the sweep. The crossing finds no node to exchange; the queue and the error
+// line go to standard output and the scan goes on.
+TEST(KDScanLine, CrossingAfterItsSegmentLeft) {
+    testing::internal::CaptureStdout();
+    std::vector<KDScanPoint> points = scan({{90, 0, 120, 30}, {100, 10, 160, 70}});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "switchScan()\n"
+              "m_ordHead: 170.607 80.607 0 \n"
+              "m_ordHead: 130.607 40.607 0 \n"
+              "m_ordHead: 89.393 -0.607 1 \n"
+              "m_ordHead: 89.393 -0.607 2 \n"
+              "m_ordHead: 79.393 -10.607 1 \n"
+              "Error, switchScan, m_ordHead is empty!\n");
+    ASSERT_FALSE(points.empty());
+    EXPECT_EQ(int(points.front().type), 3) << describe(points);
 }
