@@ -1,6 +1,7 @@
 #pragma once
 // The namespace and relationship-type URIs of the OOXML formats, as the standards give them.
 
+#include <string>
 #include <string_view>
 
 class KXOpenXMLNameSpace {
@@ -63,6 +64,14 @@ public:
     // Extended (application) document properties.
     static constexpr std::string_view nameSpace_ExtendedProperties() {
         return "http://schemas.openxmlformats.org/officeDocument/2006/extended-properties";
+    }
+    // The start of every officeDocument relationship type: the type of a part is this base followed
+    // by its kind ("styles", "slide", "hyperlink").
+    static constexpr std::string_view nameSpace_Rels_Base() {
+        return "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    }
+    static std::string relationshipType(std::string_view kind) {
+        return std::string(nameSpace_Rels_Base()).append(kind);
     }
     // Relationship types of the package's own relationships, shared by the three formats.
     static constexpr std::string_view nameSpace_Rels_OfficeDocument() {

@@ -286,6 +286,25 @@ void XMLFileWriter::writeEmptyElementWithNamespace(std::string_view namespaceURI
     emptyElement_ = true;
 }
 
+void XMLFileWriter::writeEmptyElementWithAttributes(std::string_view namespaceURI, std::string_view localName,
+                                                    AttributeList attributes) {
+    writeStartElementWithNamespace(namespaceURI, localName);
+    for (const auto& [name, value] : attributes) writeAttribute(name, value);
+    writeEndElement();
+}
+
+void XMLFileWriter::writeDataElement(std::string_view namespaceURI, std::string_view localName, std::string_view text) {
+    writeStartElementWithNamespace(namespaceURI, localName);
+    writeCharacters(text);
+    writeEndElement();
+}
+
+void XMLFileWriter::writeValElement(std::string_view namespaceURI, std::string_view localName, std::string_view value) {
+    writeStartElementWithNamespace(namespaceURI, localName);
+    writeAttributeWithNamespace(namespaceURI, "val", value);
+    writeEndElement();
+}
+
 void XMLFileWriter::writeEndDocument() {
     while (level_ > 0) writeEndElement();
     closeFile();

@@ -16,11 +16,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ooxml/XMLWriterException.h"
@@ -103,6 +105,16 @@ public:
                                      std::string_view value);
     void writeAttributeWithNamespace(std::string_view namespaceURI, std::string_view localName,
                                      std::u16string_view value);
+    // Elements that hold one thing, each written as a start element, its content and an end tag
+    // (so "<name .../>" unless automaticEmptyElements is off). An empty URI means no namespace.
+    // An element with only attributes (in no namespace), in the order given.
+    using AttributeList = std::initializer_list<std::pair<std::string_view, std::string_view>>;
+    void writeEmptyElementWithAttributes(std::string_view namespaceURI, std::string_view localName,
+                                         AttributeList attributes);
+    // An element with only text: "<name>text</name>".
+    void writeDataElement(std::string_view namespaceURI, std::string_view localName, std::string_view text);
+    // An element with only a "val" attribute in the element's own namespace: "<w:jc w:val="left"/>".
+    void writeValElement(std::string_view namespaceURI, std::string_view localName, std::string_view value);
     // Binds a prefix (empty: the default namespace) to a URI; declared on the next start element.
     void setPrefix(std::optional<std::string_view> prefix, std::optional<std::string_view> namespaceURI);
     // Binds and declares at once on the open start tag, for the scope of that element.

@@ -10,8 +10,6 @@ namespace {
 constexpr std::string_view A = KXOpenXMLNameSpace::nameSpace_a();
 constexpr std::string_view P = KXOpenXMLNameSpace::nameSpace_p();
 constexpr std::string_view R = KXOpenXMLNameSpace::nameSpace_r();
-constexpr std::string_view kSlideLayoutType =
-    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/slideLayout";
 
 void empty(XMLFileWriter& w, std::string_view ns, std::string_view name) {
     w.writeStartElementWithNamespace(ns, name);
@@ -43,8 +41,8 @@ void KXPPTXPage::begainWritePage(std::uint64_t) {
 }
 
 void KXPPTXPage::setDefaultRels() {
-    pageRelsArr_.push_back({"rId" + std::to_string(pageRelsArr_.size() + 1), std::string(kSlideLayoutType),
-                            "../slideLayouts/slideLayout1.xml"});
+    pageRelsArr_.push_back({"rId" + std::to_string(pageRelsArr_.size() + 1),
+                            KXOpenXMLNameSpace::relationshipType("slideLayout"), "../slideLayouts/slideLayout1.xml"});
 }
 
 std::optional<std::string> KXPPTXPage::findExistRelsWithImagePath(const std::string& mediaPath) const {

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "ooxml/KXDocumentProperties.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
@@ -13,12 +14,10 @@
 
 namespace {
 
+using NS = KXOpenXMLNameSpace;
 constexpr std::string_view A = KXOpenXMLNameSpace::nameSpace_a();
 constexpr std::string_view P = KXOpenXMLNameSpace::nameSpace_p();
 constexpr std::string_view R = KXOpenXMLNameSpace::nameSpace_r();
-
-constexpr std::string_view kRelsBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-std::string relType(std::string_view name) { return std::string(kRelsBase) + std::string(name); }
 
 constexpr std::string_view kPresentationType =
     "application/vnd.openxmlformats-officedocument.presentationml.presentation.main+xml";
@@ -41,19 +40,6 @@ std::string slideCoordinate(double points) {
 }
 
 void declaration(XMLFileWriter& w) { w.writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes"); }
-
-void element(XMLFileWriter& w, std::string_view ns, std::string_view name,
-             std::initializer_list<std::pair<std::string_view, std::string>> attributes = {}) {
-    w.writeStartElementWithNamespace(ns, name);
-    for (const auto& [key, value] : attributes) w.writeAttribute(key, value);
-    w.writeEndElement();
-}
-
-void textElement(XMLFileWriter& w, std::string_view ns, std::string_view name, std::string_view text) {
-    w.writeStartElementWithNamespace(ns, name);
-    w.writeCharacters(text);
-    w.writeEndElement();
-}
 
 void bindSlideNamespaces(XMLFileWriter& w) {
     w.setPrefix("a", A);
@@ -146,22 +132,20 @@ std::optional<std::string> KXPPTXWriter::collectImageWithPath(const std::string&
     return currentPage_->addNewRelsWithImagePath(*media);
 }
 
-std::string KXPPTXWriter::formatedDate() const {
-    return W3CDTFDate(creationTime_ ? *creationTime_ : std::time(nullptr));
-}
+std::time_t KXPPTXWriter::creationTime() const { return creationTime_ ? *creationTime_ : kx::documentTime(); }
 
 void KXPPTXWriter::setPresentationRelationships() {
     const std::string source = "/ppt/presentation.xml";
     KXPartRegistry& registry = parts();
-    registry.addRelationship(source, relType("slideMaster"), "slideMasters/slideMaster1.xml");
-    registry.addRelationship(source, relType("presProps"), "presProps.xml");
-    registry.addRelationship(source, relType("viewProps"), "viewProps.xml");
-    registry.addRelationship(source, relType("theme"), "theme/theme1.xml");
-    registry.addRelationship(source, relType("tableStyles"), "tableStyles.xml");
+    registry.addRelationship(source, NS::relationshipType("slideMaster"), "slideMasters/slideMaster1.xml");
+    registry.addRelationship(source, NS::relationshipType("presProps"), "presProps.xml");
+    registry.addRelationship(source, NS::relationshipType("viewProps"), "viewProps.xml");
+    registry.addRelationship(source, NS::relationshipType("theme"), "theme/theme1.xml");
+    registry.addRelationship(source, NS::relationshipType("tableStyles"), "tableStyles.xml");
     slideIdsList_.clear();
     for (std::uint64_t n : writtenSlides_)
-        slideIdsList_.push_back(
-            registry.addRelationship(source, relType("slide"), "slides/slide" + std::to_string(n) + ".xml"));
+        slideIdsList_.push_back(registry.addRelationship(source, NS::relationshipType("slide"),
+                                                         "slides/slide" + std::to_string(n) + ".xml"));
 }
 
 bool KXPPTXWriter::writeXMLPart(const std::string& partName, std::string_view contentType,
@@ -200,13 +184,14 @@ bool KXPPTXWriter::packetPPTXFile(KXError* error) {
     writeXMLPart("/ppt/presProps.xml", kPresPropsType, writePresProps);
     for (int n = 1; n <= kSlideLayoutCount; ++n) {
         const std::string layout = "/ppt/slideLayouts/slideLayout" + std::to_string(n) + ".xml";
-        registry.addRelationship(layout, relType("slideMaster"), "../slideMasters/slideMaster1.xml");
+        registry.addRelationship(layout, NS::relationshipType("slideMaster"), "../slideMasters/slideMaster1.xml");
         addTemplatePart(layout, kSlideLayoutType, "slideLayout" + std::to_string(n) + ".xml");
     }
     const std::string master = "/ppt/slideMasters/slideMaster1.xml";
     for (int n = 1; n <= kSlideLayoutCount; ++n)
-        registry.addRelationship(master, relType("slideLayout"), "../slideLayouts/slideLayout" + std::to_string(n) + ".xml");
-    registry.addRelationship(master, relType("theme"), "../theme/theme1.xml");
+        registry.addRelationship(master, NS::relationshipType("slideLayout"),
+                                 "../slideLayouts/slideLayout" + std::to_string(n) + ".xml");
+    registry.addRelationship(master, NS::relationshipType("theme"), "../theme/theme1.xml");
     addTemplatePart(master, kSlideMasterType, "slideMaster1.xml");
     writeXMLPart("/ppt/tableStyles.xml", kTableStylesType, writeTableStyles);
     addTemplatePart("/ppt/theme/theme1.xml", KXPartRegistry::contentType_Theme(), "theme1.xml");
@@ -238,14 +223,14 @@ void KXPPTXWriter::writePresentation(XMLFileWriter& w) const {
     w.writeEndElement();
     // Without a slide, the size of a 4:3 screen.
     const bool noSize = slideSize_.width == 0 && slideSize_.height == 0;
-    element(w, P, "sldSz",
-            {{"cx", slideCoordinate(noSize ? 720 : slideSize_.width)},
-             {"cy", slideCoordinate(noSize ? 540 : slideSize_.height)},
-             {"type", "screen4x3"}});
-    element(w, P, "notesSz", {{"cx", "6858000"}, {"cy", "9144000"}});
+    w.writeEmptyElementWithAttributes(P, "sldSz",
+                                      {{"cx", slideCoordinate(noSize ? 720 : slideSize_.width)},
+                                       {"cy", slideCoordinate(noSize ? 540 : slideSize_.height)},
+                                       {"type", "screen4x3"}});
+    w.writeEmptyElementWithAttributes(P, "notesSz", {{"cx", "6858000"}, {"cy", "9144000"}});
     w.writeStartElementWithNamespace(P, "defaultTextStyle");
     w.writeStartElementWithNamespace(A, "defPPr");
-    element(w, A, "defRPr", {{"lang", "en-US"}});
+    w.writeEmptyElementWithAttributes(A, "defRPr", {{"lang", "en-US"}});
     w.writeEndElement();
     for (int level = 1; level <= 9; ++level) {
         w.writeStartElementWithNamespace(A, "lvl" + std::to_string(level) + "pPr");
@@ -260,11 +245,11 @@ void KXPPTXWriter::writePresentation(XMLFileWriter& w) const {
         w.writeAttribute("sz", "1800");
         w.writeAttribute("kern", "1200");
         w.writeStartElementWithNamespace(A, "solidFill");
-        element(w, A, "schemeClr", {{"val", "tx1"}});
+        w.writeEmptyElementWithAttributes(A, "schemeClr", {{"val", "tx1"}});
         w.writeEndElement();
-        element(w, A, "latin", {{"typeface", "+mn-lt"}});
-        element(w, A, "ea", {{"typeface", "+mn-ea"}});
-        element(w, A, "cs", {{"typeface", "+mn-cs"}});
+        w.writeEmptyElementWithAttributes(A, "latin", {{"typeface", "+mn-lt"}});
+        w.writeEmptyElementWithAttributes(A, "ea", {{"typeface", "+mn-ea"}});
+        w.writeEmptyElementWithAttributes(A, "cs", {{"typeface", "+mn-cs"}});
         w.writeEndElement();  // defRPr
         w.writeEndElement();  // lvlNpPr
     }
@@ -273,79 +258,41 @@ void KXPPTXWriter::writePresentation(XMLFileWriter& w) const {
 }
 
 void KXPPTXWriter::writeDocPropsApp(XMLFileWriter& w) const {
-    const std::string_view ns = KXOpenXMLNameSpace::nameSpace_ExtendedProperties();
-    const std::string_view vt = KXOpenXMLNameSpace::nameSpace_vt();
     const std::string slides = std::to_string(writtenSlides_.size());
-    w.setDefaultNamespace(ns);
-    w.setPrefix("vt", vt);
-    declaration(w);
-    w.writeStartElementWithNamespace(ns, "Properties");
-    textElement(w, ns, "TotalTime", "7");
-    textElement(w, ns, "Words", "0");
-    textElement(w, ns, "Application", KXPPTXUtilities::applicationDisplayName());
-    textElement(w, ns, "PresentationFormat", "On-screen Show (4:3)");
-    textElement(w, ns, "Paragraphs", "0");
-    textElement(w, ns, "Slides", slides);
-    textElement(w, ns, "Notes", "0");
-    textElement(w, ns, "HiddenSlides", "0");
-    textElement(w, ns, "MMClips", "0");
-    textElement(w, ns, "ScaleCrop", "false");
-    // One theme and the slides, counted as they are listed in the titles below.
-    w.writeStartElementWithNamespace(ns, "HeadingPairs");
-    w.writeStartElementWithNamespace(vt, "vector");
-    w.writeAttribute("size", "4");
-    w.writeAttribute("baseType", "variant");
-    auto variant = [&](std::string_view type, std::string_view text) {
-        w.writeStartElementWithNamespace(vt, "variant");
-        textElement(w, vt, type, text);
-        w.writeEndElement();
-    };
-    variant("lpstr", "Theme");
-    variant("i4", "1");
-    variant("lpstr", "Slide Titles");
-    variant("i4", slides);
-    w.writeEndElement();
-    w.writeEndElement();
-    w.writeStartElementWithNamespace(ns, "TitlesOfParts");
-    w.writeStartElementWithNamespace(vt, "vector");
-    w.writeAttribute("size", std::to_string(1 + writtenSlides_.size()));
-    w.writeAttribute("baseType", "lpstr");
-    textElement(w, vt, "lpstr", kThemeName);
-    for (size_t n = 1; n <= writtenSlides_.size(); ++n) textElement(w, vt, "lpstr", "Slide " + std::to_string(n));
-    w.writeEndElement();
-    w.writeEndElement();
-    textElement(w, ns, "Company", "");
-    textElement(w, ns, "LinksUpToDate", "false");
-    textElement(w, ns, "SharedDoc", "false");
-    textElement(w, ns, "HyperlinksChanged", "false");
+    KXAppProperties properties;
+    properties.defaultNamespaceFirst = true;
+    properties.leading = {{"TotalTime", "7"},
+                          {"Words", "0"},
+                          {"Application", KXPPTXUtilities::applicationDisplayName()},
+                          {"PresentationFormat", "On-screen Show (4:3)"},
+                          {"Paragraphs", "0"},
+                          {"Slides", slides},
+                          {"Notes", "0"},
+                          {"HiddenSlides", "0"},
+                          {"MMClips", "0"},
+                          {"ScaleCrop", "false"}};
+    // One theme and the slides, counted as they are listed in the titles.
+    properties.headingPairs = {{"Theme", 1}, {"Slide Titles", writtenSlides_.size()}};
+    properties.titles.emplace_back(kThemeName);
+    for (size_t n = 1; n <= writtenSlides_.size(); ++n) properties.titles.push_back("Slide " + std::to_string(n));
+    properties.trailing = {
+        {"Company", ""}, {"LinksUpToDate", "false"}, {"SharedDoc", "false"}, {"HyperlinksChanged", "false"}};
     if (std::string version = appVersion(KXPPTXUtilities::applicationVersion()); !version.empty())
-        textElement(w, ns, "AppVersion", version);
+        properties.trailing.emplace_back("AppVersion", version);
+    kx::writeAppProperties(w, properties);
     w.writeEndDocument();
 }
 
 void KXPPTXWriter::writeDocPropsCore(XMLFileWriter& w) const {
     const std::string_view cp = KXOpenXMLNameSpace::nameSpace_cp();
     const std::string_view dc = KXOpenXMLNameSpace::nameSpace_dc();
-    const std::string_view dcterms = KXOpenXMLNameSpace::nameSpace_dcterms();
-    const std::string_view xsi = KXOpenXMLNameSpace::nameSpace_xsi();
-    w.setPrefix("cp", cp);
-    w.setPrefix("dc", dc);
-    w.setPrefix("dcterms", dcterms);
-    w.setPrefix("dcmitype", KXOpenXMLNameSpace::nameSpace_dcmitype());
-    w.setPrefix("xsi", xsi);
-    declaration(w);
-    w.writeStartElementWithNamespace(cp, "coreProperties");
-    textElement(w, dc, "title", "Slide 1");
-    textElement(w, dc, "creator", "");
-    textElement(w, cp, "lastModifiedBy", KXPPTXUtilities::applicationDisplayName());
-    textElement(w, cp, "revision", "3");
-    const std::string date = formatedDate();  // once, for both
-    for (std::string_view name : {"created", "modified"}) {
-        w.writeStartElementWithNamespace(dcterms, name);
-        w.writeAttributeWithNamespace(xsi, "type", "dcterms:W3CDTF");
-        w.writeCharacters(date);
-        w.writeEndElement();
-    }
+    KXCoreProperties properties;
+    properties.entries = {{dc, "title", "Slide 1"},
+                          {dc, "creator", ""},
+                          {cp, "lastModifiedBy", KXPPTXUtilities::applicationDisplayName()},
+                          {cp, "revision", "3"}};
+    properties.time = creationTime();
+    kx::writeCoreProperties(w, properties);
     w.writeEndDocument();
 }
 
@@ -361,36 +308,36 @@ void KXPPTXWriter::writeViewProps(XMLFileWriter& w) {
     declaration(w);
     auto scale = [&] {
         w.writeStartElementWithNamespace(P, "scale");
-        element(w, A, "sx", {{"n", "100"}, {"d", "100"}});
-        element(w, A, "sy", {{"n", "100"}, {"d", "100"}});
+        w.writeEmptyElementWithAttributes(A, "sx", {{"n", "100"}, {"d", "100"}});
+        w.writeEmptyElementWithAttributes(A, "sy", {{"n", "100"}, {"d", "100"}});
         w.writeEndElement();
     };
     w.writeStartElementWithNamespace(P, "viewPr");
     w.writeStartElementWithNamespace(P, "normalViewPr");
     w.writeAttribute("showOutlineIcons", "0");
-    element(w, P, "restoredLeft", {{"sz", "15620"}});
-    element(w, P, "restoredTop", {{"sz", "94660"}});
+    w.writeEmptyElementWithAttributes(P, "restoredLeft", {{"sz", "15620"}});
+    w.writeEmptyElementWithAttributes(P, "restoredTop", {{"sz", "94660"}});
     w.writeEndElement();
     w.writeStartElementWithNamespace(P, "slideViewPr");
     w.writeStartElementWithNamespace(P, "cSldViewPr");
     w.writeStartElementWithNamespace(P, "cViewPr");
     w.writeAttribute("varScale", "1");
     scale();
-    element(w, P, "origin", {{"x", "-252"}, {"y", "-84"}});
+    w.writeEmptyElementWithAttributes(P, "origin", {{"x", "-252"}, {"y", "-84"}});
     w.writeEndElement();
     w.writeStartElementWithNamespace(P, "guideLst");
-    element(w, P, "guide", {{"orient", "horz"}, {"pos", "2160"}});
-    element(w, P, "guide", {{"pos", "2880"}});
+    w.writeEmptyElementWithAttributes(P, "guide", {{"orient", "horz"}, {"pos", "2160"}});
+    w.writeEmptyElementWithAttributes(P, "guide", {{"pos", "2880"}});
     w.writeEndElement();
     w.writeEndElement();  // cSldViewPr
     w.writeEndElement();  // slideViewPr
     w.writeStartElementWithNamespace(P, "notesTextViewPr");
     w.writeStartElementWithNamespace(P, "cViewPr");
     scale();
-    element(w, P, "origin", {{"x", "0"}, {"y", "0"}});
+    w.writeEmptyElementWithAttributes(P, "origin", {{"x", "0"}, {"y", "0"}});
     w.writeEndElement();
     w.writeEndElement();
-    element(w, P, "gridSpacing", {{"cx", "78028800"}, {"cy", "78028800"}});
+    w.writeEmptyElementWithAttributes(P, "gridSpacing", {{"cx", "78028800"}, {"cy", "78028800"}});
     w.writeEndDocument();
 }
 

@@ -58,10 +58,10 @@ public:
     // The numbers of the slides whose parts were written, in order.
     const std::vector<std::uint64_t>& writtenSlides() const { return writtenSlides_; }
 
-    // The time the document properties give as created and modified (now, by default).
+    // The time the document properties give as created and modified (by default the package's
+    // clock, kx::documentTime()).
     void setCreationTime(std::time_t t) { creationTime_ = t; }
-    // The date text of the document properties: W3CDTF in UTC.
-    std::string formatedDate() const;
+    std::time_t creationTime() const;
 
     // The generated parts, each as a whole document onto the writer.
     void writePresentation(XMLFileWriter& writer) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
@@ -81,6 +82,29 @@ void writeApplyFlags(XMLFileWriter& w, const KXExcel_Xf& xf) {
     writeFlag(w, "applyBorder", xf.applyBorder);
     writeFlag(w, "applyAlignment", xf.applyAlignment);
     writeFlag(w, "applyProtection", xf.applyProtection);
+}
+
+// One "xf" of the cell style formats (no wrap given) or of the cell formats (which name their style
+// format, list the alignment horizontal first and always say whether the text wraps).
+void writeXf(XMLFileWriter& w, const KXExcel_Xf& xf, std::optional<bool> wrapText) {
+    w.writeStartElement("xf");
+    w.writeAttribute("numFmtId", std::to_string(xf.numFmtId));
+    w.writeAttribute("fontId", std::to_string(xf.fontId));
+    w.writeAttribute("fillId", std::to_string(xf.fillId));
+    w.writeAttribute("borderId", std::to_string(xf.borderId));
+    if (wrapText) w.writeAttribute("xfId", std::to_string(xf.xfId));
+    writeApplyFlags(w, xf);
+    w.writeStartElement("alignment");
+    if (wrapText) {
+        if (!xf.alignment.horizontal.empty()) w.writeAttribute("horizontal", xf.alignment.horizontal);
+        if (!xf.alignment.vertical.empty()) w.writeAttribute("vertical", xf.alignment.vertical);
+        w.writeAttribute("wrapText", *wrapText ? "1" : "0");
+    } else {
+        if (!xf.alignment.vertical.empty()) w.writeAttribute("vertical", xf.alignment.vertical);
+        if (!xf.alignment.horizontal.empty()) w.writeAttribute("horizontal", xf.alignment.horizontal);
+    }
+    w.writeEndElement();
+    w.writeEndElement();
 }
 
 void writeBorderSide(XMLFileWriter& w, std::string_view name, const KXExcel_PatternBorderElement& side) {
@@ -172,42 +196,14 @@ void KXExcelStyle::writeStyleWith(XMLFileWriter& w) const {
     if (!cellStyleXfsArr_.empty()) {
         w.writeStartElement("cellStyleXfs");
         w.writeAttribute("count", std::to_string(cellStyleXfsArr_.size()));
-        for (const KXExcelStyleXf& entry : cellStyleXfsArr_) {
-            const KXExcel_Xf& xf = entry.formatedElm();
-            w.writeStartElement("xf");
-            w.writeAttribute("numFmtId", std::to_string(xf.numFmtId));
-            w.writeAttribute("fontId", std::to_string(xf.fontId));
-            w.writeAttribute("fillId", std::to_string(xf.fillId));
-            w.writeAttribute("borderId", std::to_string(xf.borderId));
-            writeApplyFlags(w, xf);
-            w.writeStartElement("alignment");
-            if (!xf.alignment.vertical.empty()) w.writeAttribute("vertical", xf.alignment.vertical);
-            if (!xf.alignment.horizontal.empty()) w.writeAttribute("horizontal", xf.alignment.horizontal);
-            w.writeEndElement();
-            w.writeEndElement();
-        }
+        for (const KXExcelStyleXf& entry : cellStyleXfsArr_) writeXf(w, entry.formatedElm(), std::nullopt);
         w.writeEndElement();
     }
     if (!cellXfsArr_.empty()) {
         const bool wrap = KXExcelManager::sharedInstance().isNeedWrapText();
         w.writeStartElement("cellXfs");
         w.writeAttribute("count", std::to_string(cellXfsArr_.size()));
-        for (const KXExcelStyleXf& entry : cellXfsArr_) {
-            const KXExcel_Xf& xf = entry.formatedElm();
-            w.writeStartElement("xf");
-            w.writeAttribute("numFmtId", std::to_string(xf.numFmtId));
-            w.writeAttribute("fontId", std::to_string(xf.fontId));
-            w.writeAttribute("fillId", std::to_string(xf.fillId));
-            w.writeAttribute("borderId", std::to_string(xf.borderId));
-            w.writeAttribute("xfId", std::to_string(xf.xfId));
-            writeApplyFlags(w, xf);
-            w.writeStartElement("alignment");
-            if (!xf.alignment.horizontal.empty()) w.writeAttribute("horizontal", xf.alignment.horizontal);
-            if (!xf.alignment.vertical.empty()) w.writeAttribute("vertical", xf.alignment.vertical);
-            w.writeAttribute("wrapText", wrap ? "1" : "0");
-            w.writeEndElement();
-            w.writeEndElement();
-        }
+        for (const KXExcelStyleXf& entry : cellXfsArr_) writeXf(w, entry.formatedElm(), wrap);
         w.writeEndElement();
     }
     if (!cellStyleArr_.empty()) {

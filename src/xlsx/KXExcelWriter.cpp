@@ -1,7 +1,6 @@
 #include "xlsx/KXExcelWriter.h"
 
-#include <cstdlib>
-
+#include "ooxml/KXDocumentProperties.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
@@ -24,18 +23,6 @@ constexpr std::string_view kSharedStringsType =
 constexpr std::string_view kStylesType = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
 
 std::string applicationName() { return KXLibBundle::InfoDictionaryString("CFBundleDisplayName", "Docuvane"); }
-
-void element(XMLFileWriter& w, std::string_view name, std::string_view text) {
-    w.writeStartElement(name);
-    w.writeCharacters(text);
-    w.writeEndElement();
-}
-
-void namespacedElement(XMLFileWriter& w, std::string_view ns, std::string_view name, std::string_view text) {
-    w.writeStartElementWithNamespace(ns, name);
-    w.writeCharacters(text);
-    w.writeEndElement();
-}
 
 void startPart(XMLFileWriter& w) {
     w.setLineBreak("");
@@ -261,41 +248,18 @@ bool KXExcelWriter::_xlsxWrite_DocProps_app() {
     std::unique_ptr<XMLFileWriter> w =
         package_.createXMLPart("/docProps/app.xml", KXPartRegistry::contentType_ExtendedProperties());
     if (!w) return false;
-    const std::string_view vt = KXOpenXMLNameSpace::nameSpace_vt();
-    const std::string sheets = std::to_string(sheetParts_.size());
+    KXAppProperties properties;
+    properties.leading = {{"Application", applicationName()}, {"DocSecurity", "0"}, {"ScaleCrop", "false"}};
+    properties.headingPairs = {{"worksheet", sheetParts_.size()}};
+    for (size_t k = 1; k <= sheetParts_.size(); ++k) properties.titles.push_back("Sheet " + std::to_string(k));
+    properties.trailing = {{"Company", pdfInfo_ ? pdfInfo_->creator() : ""},
+                           {"Manager", pdfInfo_ ? pdfInfo_->producer() : ""},
+                           {"LinksUpToDate", "false"},
+                           {"SharedDoc", "false"},
+                           {"HyperlinksChanged", "false"},
+                           {"AppVersion", "12.0000"}};
     startPart(*w);
-    w->setPrefix("vt", vt);
-    w->writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes");
-    w->writeStartElement("Properties");
-    w->writeAttribute("xmlns", KXOpenXMLNameSpace::nameSpace_ExtendedProperties());
-    element(*w, "Application", applicationName());
-    element(*w, "DocSecurity", "0");
-    element(*w, "ScaleCrop", "false");
-    w->writeStartElement("HeadingPairs");
-    w->writeStartElementWithNamespace(vt, "vector");
-    w->writeAttribute("size", "2");
-    w->writeAttribute("baseType", "variant");
-    w->writeStartElementWithNamespace(vt, "variant");
-    namespacedElement(*w, vt, "lpstr", "worksheet");
-    w->writeEndElement();
-    w->writeStartElementWithNamespace(vt, "variant");
-    namespacedElement(*w, vt, "i4", sheets);
-    w->writeEndElement();
-    w->writeEndElement();
-    w->writeEndElement();
-    w->writeStartElement("TitlesOfParts");
-    w->writeStartElementWithNamespace(vt, "vector");
-    w->writeAttribute("size", sheets);
-    w->writeAttribute("baseType", "lpstr");
-    for (size_t k = 1; k <= sheetParts_.size(); ++k) namespacedElement(*w, vt, "lpstr", "Sheet " + std::to_string(k));
-    w->writeEndElement();
-    w->writeEndElement();
-    element(*w, "Company", pdfInfo_ ? pdfInfo_->creator() : "");
-    element(*w, "Manager", pdfInfo_ ? pdfInfo_->producer() : "");
-    element(*w, "LinksUpToDate", "false");
-    element(*w, "SharedDoc", "false");
-    element(*w, "HyperlinksChanged", "false");
-    element(*w, "AppVersion", "12.0000");
+    kx::writeAppProperties(*w, properties);
     return endPart(std::move(w));
 }
 
@@ -303,44 +267,14 @@ bool KXExcelWriter::_xlsxWrite_DocProps_core() {
     std::unique_ptr<XMLFileWriter> w =
         package_.createXMLPart("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
     if (!w) return false;
-    const std::string_view cp = KXOpenXMLNameSpace::nameSpace_cp(), dc = KXOpenXMLNameSpace::nameSpace_dc(),
-                           dcterms = KXOpenXMLNameSpace::nameSpace_dcterms(),
-                           xsi = KXOpenXMLNameSpace::nameSpace_xsi();
-    startPart(*w);
-    w->setPrefix("cp", cp);
-    w->setPrefix("dc", dc);
-    w->setPrefix("dcterms", dcterms);
-    w->setPrefix("dcmitype", KXOpenXMLNameSpace::nameSpace_dcmitype());
-    w->setPrefix("xsi", xsi);
-    w->writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes");
-    w->writeStartElementWithNamespace(cp, "coreProperties");
+    const std::string_view cp = KXOpenXMLNameSpace::nameSpace_cp(), dc = KXOpenXMLNameSpace::nameSpace_dc();
     const KXPDFInfo* info = pdfInfo_ ? &*pdfInfo_ : nullptr;
-    namespacedElement(*w, dc, "title", info ? info->title() : "");
-    namespacedElement(*w, dc, "subject", info ? info->subject() : "");
-    namespacedElement(*w, dc, "creator", info ? info->author() : "");
-    namespacedElement(*w, cp, "keywords", info ? info->keywords() : "");
-    namespacedElement(*w, dc, "description", info ? info->note() : "");
-    namespacedElement(*w, cp, "lastModifiedBy", applicationName());
-    const std::string stamp = formatedDate(documentTime());
-    for (const char* name : {"created", "modified"}) {
-        w->writeStartElementWithNamespace(dcterms, name);
-        w->writeAttributeWithNamespace(xsi, "type", "dcterms:W3CDTF");
-        w->writeCharacters(stamp);
-        w->writeEndElement();
-    }
+    KXCoreProperties properties;
+    properties.entries = {{dc, "title", info ? info->title() : ""},      {dc, "subject", info ? info->subject() : ""},
+                          {dc, "creator", info ? info->author() : ""},   {cp, "keywords", info ? info->keywords() : ""},
+                          {dc, "description", info ? info->note() : ""}, {cp, "lastModifiedBy", applicationName()}};
+    properties.time = kx::documentTime();
+    startPart(*w);
+    kx::writeCoreProperties(*w, properties);
     return endPart(std::move(w));
-}
-
-std::string KXExcelWriter::formatedDate(std::time_t time) {
-    std::tm utc{};
-    gmtime_r(&time, &utc);
-    return kx::format("%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour,
-                      utc.tm_min, utc.tm_sec);
-}
-
-std::time_t KXExcelWriter::documentTime() {
-    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"))
-        if (std::optional<long long> seconds = kx::parseInteger(epoch); seconds && *seconds >= 0)
-            return static_cast<std::time_t>(*seconds);
-    return std::time(nullptr);
 }

@@ -44,12 +44,6 @@ public:
     void begainWriteDocument() override;
     bool packetZipFileIfNeed() override;
 
-    // "yyyy-MM-ddTHH:mm:ssZ" of a time in UTC.
-    static std::string formatedDate(std::time_t time);
-    // The time written into the document properties: now, or SOURCE_DATE_EPOCH when it is set, so
-    // that a build that asks for reproducible outputs gets the same bytes every time.
-    static std::time_t documentTime();
-
 protected:
     void startPage(kx::Size pageSize, std::int64_t pageIndex, bool lastPage) override;
     void finishPage(std::int64_t pageIndex) override;

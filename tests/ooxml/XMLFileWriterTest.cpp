@@ -160,6 +160,39 @@ TEST(XMLFileWriter, LayoutOfNestedElements) {
     for (const Case& c : cases) EXPECT_EQ(written(c.body), c.want) << c.what;
 }
 
+TEST(XMLFileWriter, ElementsThatHoldOneThing) {
+    struct Case {
+        const char* what;
+        std::function<void(XMLFileWriter&)> body;
+        std::string want;
+    };
+    const Case cases[] = {
+        {"attributes in no namespace, in the order given, on an empty-element tag",
+         [](XMLFileWriter& w) {
+             w.setPrefix("w", W);
+             w.writeStartElementWithNamespace(W, "r");
+             w.writeEmptyElementWithAttributes(W, "sz", {{"b", "2"}, {"a", std::string("1 & 1")}});
+             w.writeEndElement();
+         },
+         "\n<w:r xmlns:w=\"" + W + "\">\n\t<w:sz b=\"2\" a=\"1 &amp; 1\"/>\n</w:r>"},
+        {"no attributes and no namespace", [](XMLFileWriter& w) { w.writeEmptyElementWithAttributes({}, "br", {}); },
+         "\n<br/>"},
+        {"text, escaped, ends on its line", [](XMLFileWriter& w) { w.writeDataElement({}, "Company", "A < B"); },
+         "\n<Company>A &lt; B</Company>"},
+        {"empty text still gives an end tag", [](XMLFileWriter& w) { w.writeDataElement({}, "Company", ""); },
+         "\n<Company></Company>"},
+        {"the val attribute takes the element's namespace",
+         [](XMLFileWriter& w) {
+             w.setPrefix("w", W);
+             w.writeValElement(W, "jc", "left");
+         },
+         "\n<w:jc xmlns:w=\"" + W + "\" w:val=\"left\"/>"},
+        {"a val element in no namespace", [](XMLFileWriter& w) { w.writeValElement({}, "b", "1"); },
+         "\n<b val=\"1\"/>"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(written(c.body), c.want) << c.what;
+}
+
 TEST(XMLFileWriter, PrefixBindingsAreDeclaredOnTheNextStartElementAndEndWithIt) {
     std::string out = written([](XMLFileWriter& w) {
         w.writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes");

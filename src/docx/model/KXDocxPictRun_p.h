@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "docx/model/KXDocxPropertyRecords.h"
+#include "docx/model/KXDocxTextBoxInfo.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
@@ -22,5 +23,9 @@ void writePictRun(XMLFileWriter& writer, const KXDocx_RPr& rProperty, WriteDrawi
     writer.writeEndElement();
     writer.writeEndElement();
 }
+
+// The fill and outline attributes of a text box's or a text path's shape. A fill or outline
+// without a colour takes VML's own (white fill, black outline).
+void writeVMLFillAndStroke(XMLFileWriter& writer, const KXDocxTextBoxInfo& info);
 
 }  // namespace kx::detail

@@ -65,6 +65,17 @@ void KXDocxRunTextBox::writeWithXMLWriter(XMLFileWriter& writer) {
     kx::detail::writePictRun(writer, rProperty(), [&] { _writeTextBox(writer); });
 }
 
+void kx::detail::writeVMLFillAndStroke(XMLFileWriter& writer, const KXDocxTextBoxInfo& info) {
+    writer.writeAttribute("filled", info.filled ? "t" : "f");
+    if (info.filled)
+        if (std::optional<std::string> color = info.fillcolorString()) writer.writeAttribute("fillcolor", *color);
+    writer.writeAttribute("stroked", info.stroked ? "t" : "f");
+    if (info.stroked) {
+        writer.writeAttribute("strokeweight", kx::format("%0.0fpt", kx::finiteOr(info.strokeweight)));
+        if (std::optional<std::string> color = info.strokecolorString()) writer.writeAttribute("strokecolor", *color);
+    }
+}
+
 void KXDocxRunTextBox::_writeTextBox(XMLFileWriter& writer) {
     const KXDocxTextBoxInfo& i = pictInfo_;
     const double r = i.rotation;
@@ -103,22 +114,14 @@ void KXDocxRunTextBox::_writeTextBox(XMLFileWriter& writer) {
     style += "v-text-anchor:top";
     writer.writeAttribute("style", style);
 
-    // A fill or outline without a colour takes VML's own (white fill, black outline).
-    writer.writeAttribute("filled", i.filled ? "t" : "f");
-    if (i.filled)
-        if (std::optional<std::string> color = i.fillcolorString()) writer.writeAttribute("fillcolor", *color);
-    writer.writeAttribute("stroked", i.stroked ? "t" : "f");
-    if (i.stroked) {
-        writer.writeAttribute("strokeweight", kx::format("%0.0fpt", kx::finiteOr(i.strokeweight)));
-        if (std::optional<std::string> color = i.strokecolorString()) writer.writeAttribute("strokecolor", *color);
-        // The dash's phase has no VML attribute: the outline starts with a whole dash.
-        if (!i.strokeDashPattern.empty())
-            if (std::optional<std::string_view> dash = KXDocxDashStyleForDashArray(i.strokeDashPattern, i.strokeweight)) {
-                writer.writeStartElementWithNamespace(V, "stroke");
-                writer.writeAttribute("dashstyle", *dash);
-                writer.writeEndElement();
-            }
-    }
+    kx::detail::writeVMLFillAndStroke(writer, i);
+    // The dash's phase has no VML attribute: the outline starts with a whole dash.
+    if (i.stroked && !i.strokeDashPattern.empty())
+        if (std::optional<std::string_view> dash = KXDocxDashStyleForDashArray(i.strokeDashPattern, i.strokeweight)) {
+            writer.writeStartElementWithNamespace(V, "stroke");
+            writer.writeAttribute("dashstyle", *dash);
+            writer.writeEndElement();
+        }
 
     writer.writeStartElementWithNamespace(V, "textbox");
     // Vertical flow alone turns the text a quarter clockwise, reading down; an alternative flow

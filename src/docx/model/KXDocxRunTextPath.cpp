@@ -57,15 +57,7 @@ void KXDocxRunTextPath::_writeTextPath(XMLFileWriter& writer) {
     style += kx::format("z-index:%lld", static_cast<long long>(pictZIndex()));
     writer.writeAttribute("style", style);
 
-    // A fill or outline without a colour takes VML's own (white fill, black outline).
-    writer.writeAttribute("filled", i.filled ? "t" : "f");
-    if (i.filled)
-        if (std::optional<std::string> color = i.fillcolorString()) writer.writeAttribute("fillcolor", *color);
-    writer.writeAttribute("stroked", i.stroked ? "t" : "f");
-    if (i.stroked) {
-        writer.writeAttribute("strokeweight", kx::format("%0.0fpt", kx::finiteOr(i.strokeweight)));
-        if (std::optional<std::string> color = i.strokecolorString()) writer.writeAttribute("strokecolor", *color);
-    }
+    kx::detail::writeVMLFillAndStroke(writer, i);
 
     // The shape draws its text only when both its path and its text path say so.
     writer.writeStartElementWithNamespace(V, "path");

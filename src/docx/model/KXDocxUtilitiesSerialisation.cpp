@@ -66,11 +66,6 @@ void empty(XMLFileWriter& w, std::string_view name) {
     start(w, name);
     end(w);
 }
-void valElement(XMLFileWriter& w, std::string_view name, std::string_view val) {
-    start(w, name);
-    attr(w, "val", val);
-    end(w);
-}
 // A width-like element: "type" then "w".
 void typedWidth(XMLFileWriter& w, std::string_view name, const KXDocx_Width& width) {
     start(w, name);
@@ -163,14 +158,14 @@ void writeRunStyle(const KXDocx_RPr& r, XMLFileWriter& w) {
     // Sizes in half points (the schema's measure has no sign); raised or lowered text of a small
     // size keeps a readable 8 points.
     const double halfPoints = std::max(0.0, kx::finiteOr(r.sz * 2.0));
-    valElement(w, "sz", r.scrpit != 0 && r.sz < 8 ? std::string("16") : wholeNumber(halfPoints));
-    valElement(w, "szCs", wholeNumber(halfPoints));
-    valElement(w, "color", hex(r.color));
+    w.writeValElement(W, "sz", r.scrpit != 0 && r.sz < 8 ? std::string("16") : wholeNumber(halfPoints));
+    w.writeValElement(W, "szCs", wholeNumber(halfPoints));
+    w.writeValElement(W, "color", hex(r.color));
 
     if (r.background) {
         std::optional<std::string_view> name = KXDocxUtilities::NameFromColorValue(r.backgroundcolor);
         if (name && !name->empty()) {
-            valElement(w, "highlight", *name);
+            w.writeValElement(W, "highlight", *name);
         } else {
             start(w, "shd");
             attr(w, "fill", hex(r.backgroundcolor));
@@ -192,10 +187,10 @@ void writeRunStyle(const KXDocx_RPr& r, XMLFileWriter& w) {
         attr(w, "color", hex(r.color));
         end(w);
     }
-    if (r.strikethrough != 0) valElement(w, "strike", "true");
+    if (r.strikethrough != 0) w.writeValElement(W, "strike", "true");
     if (r.scrpit != 0) {
         std::string_view script = KXDocxUtilities::_scriptValue(r.scrpit);
-        valElement(w, "vertAlign", script == "normal" ? std::string_view("baseline") : script);
+        w.writeValElement(W, "vertAlign", script == "normal" ? std::string_view("baseline") : script);
     }
 }
 
@@ -214,9 +209,9 @@ void KXDocxUtilities::WriteRProperty(const KXDocx_RPr& r, XMLFileWriter& w) {
     }
 
     const double spacing = SpacingTwips(r.spacing);
-    if (spacing != 0) valElement(w, "spacing", wholeNumber(spacing));
+    if (spacing != 0) w.writeValElement(W, "spacing", wholeNumber(spacing));
 
-    if (r.w != 100) valElement(w, "w", wholeNumber(std::clamp(kx::finiteOr(r.w, 100), 1.0, 600.0)));
+    if (r.w != 100) w.writeValElement(W, "w", wholeNumber(std::clamp(kx::finiteOr(r.w, 100), 1.0, 600.0)));
     empty(w, "noProof");
     end(w);
 }
@@ -227,8 +222,8 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
 
     if (p.numPr.numId > 0) {
         start(w, "numPr");
-        valElement(w, "ilvl", integer(p.numPr.ilvl));
-        valElement(w, "numId", integer(p.numPr.numId));
+        w.writeValElement(W, "ilvl", integer(p.numPr.ilvl));
+        w.writeValElement(W, "numId", integer(p.numPr.numId));
         end(w);
     }
 
@@ -268,10 +263,10 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
     if (p.ind.right != 0) attr(w, "right", twips(p.ind.right));
     end(w);
 
-    if (std::optional<std::string_view> jc = KXDocxJcName(p.jc)) valElement(w, "jc", *jc);
+    if (std::optional<std::string_view> jc = KXDocxJcName(p.jc)) w.writeValElement(W, "jc", *jc);
     // Outline levels count from 1 in the record (0: none) and from 0 in WordprocessingML, which has
     // nine of them; its place is after the alignment in the schema's order.
-    if (p.outlineLvl > 0) valElement(w, "outlineLvl", integer(std::min(p.outlineLvl - 1, 8)));
+    if (p.outlineLvl > 0) w.writeValElement(W, "outlineLvl", integer(std::min(p.outlineLvl - 1, 8)));
 
     WriteRProperty(r, w);
     if (s.shouldWrite) WriteSectProperty(s, w);
@@ -284,7 +279,7 @@ void KXDocxUtilities::WriteSectProperty(const KXDocx_SectPr& s, XMLFileWriter& w
     if (s.type != 0) {
         // Only the section kinds the schema names; any other code keeps the default kind.
         std::string_view type = _sectTypeValue(s.type);
-        if (type != "auto") valElement(w, "type", type);
+        if (type != "auto") w.writeValElement(W, "type", type);
     }
 
     start(w, "pgSz");
@@ -385,7 +380,7 @@ void writeMargins(XMLFileWriter& w, std::string_view name, const KXDocx_Margins&
 void KXDocxUtilities::WriteTblProperty(const KXDocx_TblPr& t, XMLFileWriter& w) {
     start(w, "tblPr");
 
-    if (codePointCount(t.tblStyle) >= 2) valElement(w, "tblStyle", t.tblStyle);
+    if (codePointCount(t.tblStyle) >= 2) w.writeValElement(W, "tblStyle", t.tblStyle);
 
     const KXDocx_TblpPr& pos = t.tblpPr;
     bool anchored = pos.vertAnchor != 0 || pos.horzAnchor != 0;
@@ -405,10 +400,10 @@ void KXDocxUtilities::WriteTblProperty(const KXDocx_TblPr& t, XMLFileWriter& w) 
         end(w);
     }
 
-    if (t.tblStyleRowBandSize > 0) valElement(w, "tblStyleRowBandSize", integer(t.tblStyleRowBandSize));
-    if (t.tblStyleColBandSize > 0) valElement(w, "tblStyleColBandSize", integer(t.tblStyleColBandSize));
+    if (t.tblStyleRowBandSize > 0) w.writeValElement(W, "tblStyleRowBandSize", integer(t.tblStyleRowBandSize));
+    if (t.tblStyleColBandSize > 0) w.writeValElement(W, "tblStyleColBandSize", integer(t.tblStyleColBandSize));
     if (t.tblW.type != 0) typedWidth(w, "tblW", t.tblW);
-    valElement(w, "jc", KXDocxTableJcName(t.jc));
+    w.writeValElement(W, "jc", KXDocxTableJcName(t.jc));
     if (t.tblCellSpacing.type != 0 && std::fabs(t.tblCellSpacing.w) > 0.1)
         typedWidth(w, "tblCellSpacing", t.tblCellSpacing);
     if (std::fabs(t.tblInd.w) > 0.1) typedWidth(w, "tblInd", t.tblInd);
@@ -453,7 +448,7 @@ void KXDocxUtilities::WriteTblProperty(const KXDocx_TblPr& t, XMLFileWriter& w) 
         end(w);
     }
 
-    if (codePointCount(t.tblCaption) >= 2) valElement(w, "tblCaption", t.tblCaption);
+    if (codePointCount(t.tblCaption) >= 2) w.writeValElement(W, "tblCaption", t.tblCaption);
     end(w);
 }
 
@@ -470,10 +465,10 @@ void KXDocxUtilities::WriteTblGridProperty(const KXDocx_TblGrid& g, XMLFileWrite
 
 void KXDocxUtilities::WriteTrProperty(const KXDocx_TrPr& r, XMLFileWriter& w) {
     start(w, "trPr");
-    if (r.cantSplit) valElement(w, "cantSplit", "true");
-    if (r.hidden) valElement(w, "hidden", "true");
-    if (r.tblHeader) valElement(w, "tblHeader", "true");
-    if (r.jc != 0) valElement(w, "jc", KXDocxTableJcName(r.jc));
+    if (r.cantSplit) w.writeValElement(W, "cantSplit", "true");
+    if (r.hidden) w.writeValElement(W, "hidden", "true");
+    if (r.tblHeader) w.writeValElement(W, "tblHeader", "true");
+    if (r.jc != 0) w.writeValElement(W, "jc", KXDocxTableJcName(r.jc));
     if (r.trHeight.hRule != 0) {
         start(w, "trHeight");
         attr(w, "val", unsignedTwips(r.trHeight.val));
@@ -525,12 +520,12 @@ void KXDocxUtilities::WriteTcProperty(const KXDocx_TcPr& c, kx::Range columnRang
         attr(w, "type", KXDocxWidthTypeName(c.tcW.type));
         end(w);
     }
-    if (c.gridSpan > 0) valElement(w, "gridSpan", integer(c.gridSpan));
+    if (c.gridSpan > 0) w.writeValElement(W, "gridSpan", integer(c.gridSpan));
     if (c.vMerge != 0) {
         if (c.vMerge == 3) {
             empty(w, "vMerge");  // the end of a merge: a plain continuation
         } else {
-            valElement(w, "vMerge", KXDocxVMergeName(c.vMerge));
+            w.writeValElement(W, "vMerge", KXDocxVMergeName(c.vMerge));
         }
     }
 
@@ -556,12 +551,12 @@ void KXDocxUtilities::WriteTcProperty(const KXDocx_TcPr& c, kx::Range columnRang
         attr(w, "val", shadingName(c.shd.val));
         end(w);
     }
-    if (c.noWrap) valElement(w, "noWrap", "true");
+    if (c.noWrap) w.writeValElement(W, "noWrap", "true");
 
     writeMargins(w, "tcMar", c.tcMar);
-    if (c.tcFitText) valElement(w, "tcFitText", "true");
-    if (c.vAlign != 0) valElement(w, "vAlign", KXDocxVAlignName(c.vAlign));
-    if (c.hideMark) valElement(w, "hideMark", "true");
+    if (c.tcFitText) w.writeValElement(W, "tcFitText", "true");
+    if (c.vAlign != 0) w.writeValElement(W, "vAlign", KXDocxVAlignName(c.vAlign));
+    if (c.hideMark) w.writeValElement(W, "hideMark", "true");
     end(w);
 }
 

@@ -9,6 +9,7 @@
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/model/KXDocxVMLShapeTypes.h"
 #include "docx/page/KXDocxPage.h"
+#include "ooxml/KXDocumentProperties.h"
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
@@ -28,9 +29,6 @@ namespace {
 using NS = KXOpenXMLNameSpace;
 constexpr std::string_view W = NS::nameSpace_w();
 constexpr std::string_view kDocumentSource = KXDocxWriter::kDocumentPart;
-constexpr std::string_view kRelationshipBase = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
-
-std::string relationshipType(std::string_view kind) { return std::string(kRelationshipBase) + std::string(kind); }
 
 constexpr std::string_view kMainContentType =
     "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml";
@@ -54,18 +52,6 @@ constexpr FontRecord kFonts[] = {
 };
 
 void declaration(XMLFileWriter& w) { w.writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes"); }
-
-void valElement(XMLFileWriter& w, std::string_view name, std::string_view value) {
-    w.writeStartElementWithNamespace(W, name);
-    w.writeAttributeWithNamespace(W, "val", value);
-    w.writeEndElement();
-}
-
-void textElement(XMLFileWriter& w, std::string_view ns, std::string_view name, std::string_view text) {
-    w.writeStartElementWithNamespace(ns, name);
-    w.writeCharacters(text);
-    w.writeEndElement();
-}
 
 }  // namespace
 
@@ -130,11 +116,11 @@ void KXDocxWriter::begainWriteDocument() {
                                   "docProps/core.xml");
     parts().addRelationshipWithId(KXPartRegistry::packageSource(), "rId3", NS::nameSpace_Rels_OfficeDocument(),
                                   "word/document.xml");
-    parts().addRelationshipWithId(kDocumentSource, "rId1", relationshipType("styles"), "styles.xml");
-    parts().addRelationshipWithId(kDocumentSource, "rId2", relationshipType("fontTable"), "fontTable.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId1", NS::relationshipType("styles"), "styles.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId2", NS::relationshipType("fontTable"), "fontTable.xml");
     parts().addRelationshipWithId(kDocumentSource, "rId3", NS::nameSpace_Rels_Theme(), "theme/theme1.xml");
-    parts().addRelationshipWithId(kDocumentSource, "rId4", relationshipType("settings"), "settings.xml");
-    parts().addRelationshipWithId(kDocumentSource, "rId5", relationshipType("webSettings"), "webSettings.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId4", NS::relationshipType("settings"), "settings.xml");
+    parts().addRelationshipWithId(kDocumentSource, "rId5", NS::relationshipType("webSettings"), "webSettings.xml");
 
     XMLFileWriter& w = *documentWriter_;
     // The document part is read by programs only, and it is the package's largest part: no line
@@ -305,36 +291,21 @@ void KXDocxWriter::writeAppProperties() {
     std::string version = "1.0";
     if (auto v = KXLibBundle::ObjectForInfoDictionaryKey_KXLib("CFBundleVersion"); v && !v->string.empty())
         version = v->string;
-    const std::string_view ns = NS::nameSpace_ExtendedProperties();
-    w->setPrefix("vt", NS::nameSpace_vt());
-    w->setDefaultNamespace(ns);
-    declaration(*w);
-    w->writeStartElementWithNamespace(ns, "Properties");
-    textElement(*w, ns, "Template", "Normal.dotm");
-    textElement(*w, ns, "TotalTime", "0");
-    textElement(*w, ns, "ScaleCrop", "false");
-    textElement(*w, ns, "Company", "");
-    textElement(*w, ns, "LinksUpToDate", "false");
-    textElement(*w, ns, "SharedDoc", "false");
-    textElement(*w, ns, "HyperlinksChanged", "false");
-    textElement(*w, ns, "Application", "Docuvane");
-    textElement(*w, ns, "AppVersion", version);
-    textElement(*w, ns, "DocSecurity", "0");
-    w->writeEndElement();
+    KXAppProperties properties;
+    properties.leading = {{"Template", "Normal.dotm"},    {"TotalTime", "0"},
+                          {"ScaleCrop", "false"},         {"Company", ""},
+                          {"LinksUpToDate", "false"},     {"SharedDoc", "false"},
+                          {"HyperlinksChanged", "false"}, {"Application", "Docuvane"},
+                          {"AppVersion", version},        {"DocSecurity", "0"}};
+    kx::writeAppProperties(*w, properties);
     if (!endXMLPart(*w)) fail("Can't write docProps/app.xml");
 }
 
+// The core properties of a document are an empty element: it carries no dates to follow a clock.
 void KXDocxWriter::writeCoreProperties() {
     auto w = createXMLPartInMemory("/docProps/core.xml", KXPartRegistry::contentType_CoreProperties());
     if (!w) return fail("Can't create docProps/core.xml");
-    w->setPrefix("cp", NS::nameSpace_cp());
-    w->setPrefix("dc", NS::nameSpace_dc());
-    w->setPrefix("dcterms", NS::nameSpace_dcterms());
-    w->setPrefix("dcmitype", NS::nameSpace_dcmitype());
-    w->setPrefix("xsi", NS::nameSpace_xsi());
-    declaration(*w);
-    w->writeStartElementWithNamespace(NS::nameSpace_cp(), "coreProperties");
-    w->writeEndElement();
+    kx::writeCoreProperties(*w, {});
     if (!endXMLPart(*w)) fail("Can't write docProps/core.xml");
 }
 
@@ -348,10 +319,10 @@ void KXDocxWriter::writeFontTable() {
     for (const FontRecord& f : kFonts) {
         w->writeStartElementWithNamespace(W, "font");
         w->writeAttributeWithNamespace(W, "name", f.name);
-        valElement(*w, "altName", f.name);
-        valElement(*w, "charset", f.charset);
-        valElement(*w, "family", f.family);
-        valElement(*w, "pitch", f.pitch);
+        w->writeValElement(W, "altName", f.name);
+        w->writeValElement(W, "charset", f.charset);
+        w->writeValElement(W, "family", f.family);
+        w->writeValElement(W, "pitch", f.pitch);
         w->writeEndElement();
     }
     w->writeEndElement();
@@ -370,14 +341,14 @@ void KXDocxWriter::writeSettings() {
     w->setPrefix("sl", NS::nameSpace_sl());
     declaration(*w);
     w->writeStartElementWithNamespace(W, "settings");
-    valElement(*w, "view", "print");
+    w->writeValElement(W, "view", "print");
     w->writeStartElementWithNamespace(W, "zoom");
     w->writeAttributeWithNamespace(W, "percent", "120");
     w->writeEndElement();
-    valElement(*w, "defaultTabStop", "720");
-    valElement(*w, "drawingGridHorizontalSpacing", "110");
-    valElement(*w, "displayHorizontalDrawingGridEvery", "2");
-    valElement(*w, "characterSpacingControl", "doNotCompress");
+    w->writeValElement(W, "defaultTabStop", "720");
+    w->writeValElement(W, "drawingGridHorizontalSpacing", "110");
+    w->writeValElement(W, "displayHorizontalDrawingGridEvery", "2");
+    w->writeValElement(W, "characterSpacingControl", "doNotCompress");
     w->writeStartElementWithNamespace(W, "compat");
     w->writeStartElementWithNamespace(W, "ulTrailSpace");
     w->writeEndElement();

@@ -350,3 +350,33 @@ TEST(CommandLine, SpreadsheetFormats) {
     ASSERT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(listDirectory(pathJoin(dir, "sample.csv")), (std::vector<std::string>{"Table 1.csv"}));
 }
+
+// The document properties are dated by SOURCE_DATE_EPOCH when it is set, in every package format
+// alike: created and modified both give that time. A document's core properties carry no dates.
+TEST(CommandLine, PackagesAreDatedBySourceDateEpoch) {
+    if (!test::haveCommand("unzip")) GTEST_SKIP() << "unzip is not installed";
+    struct Case {
+        const char* format;
+        std::vector<std::string> dates;  // the dcterms dates of docProps/core.xml, in order
+    } cases[] = {
+        {"docx", {}},
+        {"xlsx", {"2023-11-14T22:13:20Z", "2023-11-14T22:13:20Z"}},
+        {"pptx", {"2023-11-14T22:13:20Z", "2023-11-14T22:13:20Z"}},
+    };
+    ::setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::string out = pathJoin(freshFolder(std::string("dated-") + c.format), std::string("out.") + c.format);
+        Outcome r = run("-i " + shellQuoted(twoPages()) + " -o " + shellQuoted(out) + " -f " + c.format);
+        EXPECT_EQ(r.status, 0) << r.output;
+        std::string core;
+        EXPECT_EQ(test::runCommand("unzip -p " + shellQuoted(out) + " docProps/core.xml", &core), 0);
+        EXPECT_NE(core.find("coreProperties"), std::string::npos) << core;
+        std::vector<std::string> dates;
+        const std::regex date("<dcterms:(created|modified) xsi:type=\"dcterms:W3CDTF\">([^<]*)<");
+        for (auto it = std::sregex_iterator(core.begin(), core.end(), date); it != std::sregex_iterator(); ++it)
+            dates.push_back((*it)[2]);
+        EXPECT_EQ(dates, c.dates) << core;
+    }
+    ::unsetenv("SOURCE_DATE_EPOCH");
+}
