@@ -40,32 +40,6 @@ RunSet setOf(const KXDocxRunPathArray& runs) {
     return set;
 }
 
-// Wider than this, a gap between the pieces of a thin shape is a gap in the line it draws.
-constexpr double kLineGap = 5.0;
-
-// True when the pieces (sub-paths) of a thin shape cover its length along the axis without a gap
-// wider than kLineGap: a rule drawn in pieces. Separate bars along one row with room between them
-// (a table's rule between some columns and the small squares where rules meet elsewhere) draw no
-// line across that room.
-bool drawsOneLine(const kx::Path& path, bool horizontal) {
-    std::vector<std::pair<double, double>> pieces;
-    for (const std::vector<kx::Point>& polygon : path.flattened()) {
-        if (polygon.empty()) continue;
-        double lo = horizontal ? polygon.front().x : polygon.front().y, hi = lo;
-        for (const kx::Point& p : polygon) {
-            lo = std::min(lo, horizontal ? p.x : p.y);
-            hi = std::max(hi, horizontal ? p.x : p.y);
-        }
-        pieces.emplace_back(lo, hi);
-    }
-    std::sort(pieces.begin(), pieces.end());
-    for (size_t k = 1; k < pieces.size(); ++k) {
-        if (pieces[k].first - pieces[k - 1].second > kLineGap) return false;
-        pieces[k].second = std::max(pieces[k].second, pieces[k - 1].second);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::shared_ptr<KXDocxRunPath> KXDocxRunPath::FindBigRectangeRunPath(const KXDocxRunPathArray& runs) {
@@ -371,9 +345,9 @@ KXDocxRunPathArray KXDocxRunPath::ConvertRect2LineIfNeed(const KXDocxRunPathArra
         const bool shape = t == kLineTypeOther;
         const double a = shape ? 1.01 : 5.01, b = shape ? 2.02 : 10.02;
         const kx::Rect& box = run->boundingBox();
-        if (box.width() < a && box.height() > b && drawsOneLine(run->runCGPath(), false))
+        if (box.width() < a && box.height() > b)
             run->setRunLineType(kLineTypeVertical);
-        else if (box.height() < a && box.width() > b && drawsOneLine(run->runCGPath(), true))
+        else if (box.height() < a && box.width() > b)
             run->setRunLineType(kLineTypeHorizontal);
         else
             continue;
