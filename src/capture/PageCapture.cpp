@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "capture/CaptureDocument.h"
 #include "fonts/KXPDFFont.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
+#include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/pdf/PDFContentScanner.h"
 #include "platform/pdf/PDFDocument.h"
 
@@ -37,7 +39,7 @@ bool PageCapture::convertPDFPage(const kx::PDFPage& page) {
     beginPage(geometry, pageSizeOf(geometry));
     interpretPage(page);
     endPage();
-    return true;
+    return !pageFailed_;
 }
 
 void PageCapture::endConvertPDF(const std::shared_ptr<kx::PDFDocument>&) {
@@ -62,8 +64,12 @@ void PageCapture::beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize
     nextCharFontSize_ = mainTextFontSize_ = 1.0;
     nextCharTransform_ = mainTextTransform_ = kx::AffineTransform::identity();
     renderingStateStack_ = std::make_shared<KXPDFRenderStateStack>();
-    // A page read a second time goes on from where its first reading left the page's first text.
-    if (!again) isNotScanTextYet_ = true;
+    // A page read a second time goes on from where its first reading left the page's first text,
+    // and stays failed when its first reading failed it.
+    if (!again) {
+        isNotScanTextYet_ = true;
+        pageFailed_ = false;
+    }
     tiltedLine_.reset();
     styleCache_.clear();
     clip_.beginPage(pageSize_, pageGeometry_.pageTransform);
@@ -92,6 +98,16 @@ void PageCapture::interpretPage(const kx::PDFPage& page) {
 void PageCapture::endPage() {
     document_->endWritePage();
     renderingStateStack_.reset();
+}
+
+bool PageCapture::failsPageForImage(const KXPDFXObject& image) {
+    if (image.getType() != KXPDFXObject::Image || !static_cast<const KXPDFImageXObject&>(image).isOverPixelBudget())
+        return false;
+    const kx::Size size = static_cast<const KXPDFImageXObject&>(image).pixelSize();
+    std::fprintf(stderr, "didScanXObjectImage: Image is too large to decode:%s (%.0f x %.0f)\n", image.objectID().c_str(),
+                 size.width, size.height);
+    pageFailed_ = true;
+    return true;
 }
 
 // ---- Shown text ----

@@ -54,6 +54,7 @@ class KXPDFFont;
 class KXPDFRenderState;
 class KXPDFRenderStateStack;
 class KXPDFShading;
+class KXPDFXObject;
 
 namespace kx {
 
@@ -241,13 +242,20 @@ protected:
     // Sets up a page: the geometry and size, the text positions back to their start, a fresh state
     // stack, the style caches emptied, the run counter at 0; then the document begins the page
     // (`again`: a fresh page for the PDF page begun last, read a second time; whether the page's
-    // first main text was seen stays as the first reading left it).
+    // first main text was seen, and whether the page failed, stay as the first reading left them).
     void beginPage(const KXPDFPageGeometry& geometry, kx::Size pageSize, bool again = false);
     // Runs the interpreter over the page (annotations as the job's options say; the page's geometry
     // handed to it), then closes the text box and the text path still open.
     void interpretPage(const kx::PDFPage& page);
     // The document ends the page; the state stack goes.
     void endPage();
+    // An image the interpreter could not decode within the pixel budget at any reduction: the
+    // page cannot be converted whole, so convertPDFPage answers false for it (the engine reports the
+    // page failed, the rest of the page is still written), and it is said on standard error. True
+    // for such an image, which the family leaves out.
+    bool failsPageForImage(const KXPDFXObject& image);
+    // Whether something on the page in progress failed it (failsPageForImage).
+    bool hasPageFailed() const { return pageFailed_; }
 
     // The top of the state stack (nullptr when it is empty).
     const KXPDFRenderState* topState() const;
@@ -390,6 +398,7 @@ private:
     double nextCharFontSize_ = 0;
     kx::AffineTransform nextCharTransform_;
     PendingGeometry nextCharCTMInfo_{};
+    bool pageFailed_ = false;
     bool isNotScanTextYet_ = false;
     std::uint64_t scanIndexCounter_ = 0;
     ShowPlace showPlace_;

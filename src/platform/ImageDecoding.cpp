@@ -1,5 +1,6 @@
 #include "platform/ImageDecoding.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include <tiffio.h>
 
 #include "platform/FileSystem.h"
+#include "platform/ImageSamples.h"
 #include "platform/JPEGErrors_p.h"
 
 namespace kx {
@@ -21,7 +23,8 @@ namespace {
 
 // Decodes into `out` (which the caller owns, so that nothing with a destructor lives in the frames
 // a libjpeg error jumps over). Returns false on any error.
-bool decodeJPEGInto(const std::uint8_t* bytes, size_t size, DecodedSamples& out, std::vector<JSAMPROW>& rows) {
+bool decodeJPEGInto(const std::uint8_t* bytes, size_t size, int reduction, DecodedSamples& out,
+                    std::vector<JSAMPROW>& rows) {
     jpeg_decompress_struct cinfo;
     detail::JPEGErrorJump err;
     cinfo.err = detail::jumpingJPEGErrors(err);
@@ -32,7 +35,18 @@ bool decodeJPEGInto(const std::uint8_t* bytes, size_t size, DecodedSamples& out,
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, bytes, static_cast<unsigned long>(size));
     jpeg_save_markers(&cinfo, JPEG_APP0 + 14, 0xFFFF);
-    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || !isBitmapSizeAllowed(cinfo.image_width, cinfo.image_height)) {
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    // The codec scales by halves down to an eighth while it decodes.
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1;
+    while (static_cast<int>(cinfo.scale_denom) < reduction && cinfo.scale_denom < 8) cinfo.scale_denom *= 2;
+    jpeg_calc_output_dimensions(&cinfo);
+    const std::int64_t pixels = std::int64_t(cinfo.output_width) * cinfo.output_height;
+    if (!isBitmapSizeAllowed(cinfo.output_width, cinfo.output_height) ||
+        (cinfo.scale_denom > 1 && pixels > kMaxDecodedImagePixels)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -72,11 +86,11 @@ bool decodeJPEGInto(const std::uint8_t* bytes, size_t size, DecodedSamples& out,
 
 }  // namespace
 
-std::optional<DecodedSamples> decodeJPEG(std::string_view data) {
+std::optional<DecodedSamples> decodeJPEG(std::string_view data, int reduction) {
     if (data.size() < 4) return std::nullopt;
     DecodedSamples out;
     std::vector<JSAMPROW> rows;
-    if (!decodeJPEGInto(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), out, rows))
+    if (!decodeJPEGInto(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), reduction, out, rows))
         return std::nullopt;
     return out;
 }

@@ -515,7 +515,7 @@ void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInf
 
 void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::shared_ptr<KXPDFXObject>& object) {
     const KXPDFRenderState* state = topState();
-    if (!state || !object || object->getType() != KXPDFXObject::Image) return;
+    if (!state || !object || object->getType() != KXPDFXObject::Image || failsPageForImage(*object)) return;
     std::string file = static_cast<const KXPDFImageXObject&>(*object).cachedImagePath();
     if (file.empty()) return;
     closeTextForPicture();

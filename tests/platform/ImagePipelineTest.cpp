@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <stb/stb_image_write.h>
@@ -206,6 +207,118 @@ TEST(ImageSamples, RefusesBadDepthsAndSizesBeyondTheBudget) {
     p.width = p.height = 1;
     p.colorSpace = ColorSpace::pattern(nullptr);
     EXPECT_FALSE(makeImageFromSamples(p, "x"));
+}
+
+// Reduced images, fed their samples in pieces that cut rows anywhere: at factor 1 exactly the
+// image makeImageFromSamples makes, for every way of unpacking; above it, each pixel the mean of
+// its block (cut short at the edges), colours weighed by alpha, missing rows zeros.
+TEST(ImageSamples, ReducedImagesAreBlockMeansOfTheWholeImage) {
+    auto indexed = ColorSpace::indexed(ColorSpace::deviceRGB(), 3, std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\x10\x20\x30", 12));
+    const std::vector<std::uint8_t> rgb = pattern(13, 7, 3), gray = pattern(13, 7, 1), wide = pattern(13, 7, 2);
+    struct Same {
+        const char* name;
+        ColorSpaceRef cs;
+        int bpc;
+        std::string data;
+        std::vector<std::int64_t> colorKey;
+        bool isMask;
+    } same[] = {
+        {"RGB 8 bits", ColorSpace::deviceRGB(), 8, std::string(rgb.begin(), rgb.end()), {}, false},
+        {"gray 1 bit", ColorSpace::deviceGray(), 1, std::string(gray.begin(), gray.begin() + 14), {}, false},
+        {"indexed 2 bits", indexed, 2, std::string(gray.begin(), gray.begin() + 28), {}, false},
+        {"gray 16 bits", ColorSpace::deviceGray(), 16, std::string(wide.begin(), wide.end()), {}, false},
+        {"colour key", ColorSpace::deviceRGB(), 8, std::string(rgb.begin(), rgb.end()), {0, 120, 0, 255, 0, 255}, false},
+        {"mask, short data", nullptr, 8, std::string(gray.begin(), gray.begin() + 40), {}, true},
+    };
+    for (const Same& c : same) {
+        SCOPED_TRACE(c.name);
+        SampleImageParams p;
+        p.width = 13;
+        p.height = 7;
+        p.bitsPerComponent = c.bpc;
+        p.colorSpace = c.cs;
+        p.colorKey = c.colorKey;
+        p.isMask = c.isMask;
+        ImageRef whole = makeImageFromSamples(p, c.data);
+        ASSERT_TRUE(whole);
+        ReducedSampleImage reduced(p, 1);
+        ASSERT_TRUE(reduced.isValid());
+        for (size_t i = 0; i < c.data.size(); i += 5) reduced.add(std::string_view(c.data).substr(i, 5));
+        ImageRef image = reduced.finish();
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->format, whole->format);
+        EXPECT_EQ(image->pixels, whole->pixels);
+    }
+
+    struct Mean {
+        const char* name;
+        ColorSpaceRef cs;
+        int width, height, factor;
+        std::string data;
+        std::vector<std::int64_t> colorKey;
+        std::vector<int> pixels;
+    } means[] = {
+        {"blocks cut short at the right", ColorSpace::deviceGray(), 4, 1, 3, std::string("\x00\xFF\xFF\xFF", 4), {},
+         {170, 255}},
+        {"blocks cut short at the bottom", ColorSpace::deviceGray(), 2, 3, 2, std::string("\x00\x64\xC8\x00\x0A\x0A", 6),
+         {}, {75, 10}},
+        {"missing rows are zeros", ColorSpace::deviceGray(), 1, 4, 4, std::string("\xFF\xFF", 2), {}, {128}},
+        {"transparent pixels lend no colour", ColorSpace::deviceRGB(), 2, 1, 2, std::string("\xFF\x00\x00\x00\x00\xFF", 6),
+         {255, 255, 0, 0, 0, 0}, {0, 0, 255, 128}},
+    };
+    for (const Mean& c : means) {
+        SCOPED_TRACE(c.name);
+        SampleImageParams p;
+        p.width = c.width;
+        p.height = c.height;
+        p.colorSpace = c.cs;
+        p.colorKey = c.colorKey;
+        ReducedSampleImage reduced(p, c.factor);
+        ASSERT_TRUE(reduced.isValid());
+        reduced.add(c.data);
+        ImageRef image = reduced.finish();
+        ASSERT_TRUE(image);
+        EXPECT_EQ(std::vector<int>(image->pixels.begin(), image->pixels.end()), c.pixels);
+    }
+}
+
+// The factor keeps an image within the decode budget and the bitmap's side limit, and goes no
+// further than the size the output shows it at allows.
+TEST(ImageSamples, ReductionFactorKeepsTheBudgetAndWhatTheOutputShows) {
+    struct Case {
+        const char* name;
+        std::int64_t width, height, neededWidth, neededHeight;
+        int factor;
+    } cases[] = {
+        {"within the budget, however small it is shown", 8192, 8192, 10, 10, 1},
+        {"a pixel beyond it", 8193, 8192, 0, 0, 2},
+        {"20000 square, size not known", 20000, 20000, 0, 0, 3},
+        {"20000 square shown over 3334 pixels", 20000, 20000, 3334, 3334, 5},
+        {"shown larger than the budget allows", 20000, 20000, 20000, 20000, 3},
+        {"a side beyond the bitmap's limit", 40000, 1, 0, 0, 2},
+        {"the largest declared size", INT32_MAX, INT32_MAX, 1, 1, INT32_MAX},
+        {"empty", 0, 5, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(sampleReductionFactor(c.width, c.height, c.neededWidth, c.neededHeight), c.factor);
+    }
+}
+
+// JPEG data is reduced by the codec's own scaling, to the first power of two that reaches the
+// factor asked (an eighth at most), beyond the size a whole decode may have.
+TEST(ImageCodecs, JPEGIsDecodedReducedByItsOwnScaling) {
+    const std::string small = test::encodeJPEG(pattern(64, 40, 3), 64, 40, 3, 90);
+    for (auto [reduction, width, height] : {std::tuple{1, 64, 40}, {2, 32, 20}, {3, 16, 10}, {8, 8, 5}, {20, 8, 5}}) {
+        SCOPED_TRACE(reduction);
+        auto s = decodeJPEG(small, reduction);
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->width, width);
+        EXPECT_EQ(s->height, height);
+    }
+    auto big = decodeJPEG(test::encodeJPEG(std::vector<std::uint8_t>(20000 * 16, 90), 20000, 16, 1, 50), 2);
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->width, 10000);
 }
 
 TEST(ImageCodecs, JPEGInEachColourModel) {

@@ -72,7 +72,7 @@ bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
     if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel())
         reDoContentPDFParser(page, docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle)), true);
     endPage();
-    return true;
+    return !hasPageFailed();
 }
 
 void KXDocxPDFExporter::reDoContentPDFParser(const kx::PDFPage& page, const KXPDFPageGeometry& geometry, bool again) {

@@ -52,6 +52,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
     const KXPDFRenderState* state = topState();
     if (!page || !state || !object || object->getType() != KXPDFXObject::Image || isShouldCancel()) return;
+    if (failsPageForImage(*object)) return;
     if (page->allRunImageArray().size() >= kMaxImageRuns) return;
     const auto& xobject = static_cast<const KXPDFImageXObject&>(*object);
     bool clipped = !state->clipBezierPaths().empty();

@@ -29,11 +29,14 @@ void reportXObjectImage(KXPDFConentParser& p, const std::shared_ptr<KXPDFXObject
     if (KXPDFConentParserDelegate* d = p.delegate()) d->didScanXObjectImage(p, image);
 }
 
-// Decodes the image as the current state paints it (a stencil mask takes the fill colour).
+// Decodes the image as the current state paints it (a stencil mask takes the fill colour), for the
+// size the CTM shows its unit square at.
 void decodeImage(KXPDFConentParser& p, KXPDFImageXObject& image) {
     if (p.delegate() && !p.delegate()->usesImagePixels()) return;
     kx::Color fill = p.currentRenderingState().currentFillColor();
-    image.parseImage(image.xObjectStream(), p.currentColorSpaceDict(), image.isStencilMask() ? &fill : nullptr);
+    const kx::AffineTransform& ctm = p.currentRenderingState().ctm();
+    const kx::Size shown{std::hypot(ctm.a, ctm.b), std::hypot(ctm.c, ctm.d)};
+    image.parseImage(image.xObjectStream(), p.currentColorSpaceDict(), image.isStencilMask() ? &fill : nullptr, shown);
 }
 
 // The form's content in a nested interpreter, its matrix applied to the top state's CTM. The BBox

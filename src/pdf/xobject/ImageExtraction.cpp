@@ -1,5 +1,6 @@
 #include "pdf/xobject/ImageExtraction.h"
 
+#include <climits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "platform/ImageDecoding.h"
 #include "platform/ImageMasking.h"
 #include "platform/ImageSamples.h"
+#include "platform/pdf/PDFStreamReading.h"
 #include "platform/Numeric.h"
 #include "util/KXPDFPathUtilities.h"
 #include "util/KXPictureStore.h"
@@ -93,14 +95,22 @@ struct Decoded {
 };
 
 // Decodes an image or mask stream to pixels: RGB(A) for images, 8-bit gray (0 = the mask's 0
-// samples) for masks. `colorKey` (raw sample ranges) makes matching pixels transparent.
+// samples) for masks. `colorKey` (raw sample ranges) makes matching pixels transparent. An image
+// beyond the decode budget comes out reduced (sampleReductionFactor, down to `needed` pixels when
+// given); `overBudget` is set when it cannot be had within the budget at all.
 std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces, bool asMask,
-                                    const std::vector<std::int64_t>& colorKey) {
+                                    const std::vector<std::int64_t>& colorKey, kx::Size needed, bool& overBudget) {
     kx::PDFObject dict = stream.streamDictionary();
     ImageEntries e = readEntries(dict);
     Decoded out;
-    std::optional<std::string> data = stream.streamData(out.format);
-    if (!data || e.width <= 0 || e.height <= 0 || !kx::isBitmapSizeAllowed(e.width, e.height)) return std::nullopt;
+    if (e.width <= 0 || e.height <= 0 || !stream.isStream()) return std::nullopt;
+    if (e.width > INT32_MAX || e.height > INT32_MAX) {
+        overBudget = true;
+        return std::nullopt;
+    }
+    const int factor = kx::sampleReductionFactor(e.width, e.height, kx::roundToInt<std::int64_t>(needed.width),
+                                                 kx::roundToInt<std::int64_t>(needed.height));
+    out.format = kx::streamDataFormat(stream);
     asMask = asMask || e.imageMask;
     // JPEG 2000 data carries its own depth; a stencil mask is one bit when it does not say.
     if (!e.hasBitsPerComponent) {
@@ -117,6 +127,40 @@ std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFOb
     kx::ColorSpaceRef declared = asMask ? nullptr : imageColorSpace(e, colorSpaces);
 
     if (out.format == kx::PDFDataFormat::Raw) {
+        // Samples are unpacked as they are decoded, a row at a time: neither the data nor the
+        // image at full size is ever held when the image is reduced.
+        p.width = static_cast<int>(e.width);
+        p.height = static_cast<int>(e.height);
+        p.bitsPerComponent = static_cast<int>(e.bitsPerComponent);
+        p.colorSpace = declared;
+        if (!asMask && !p.colorSpace)
+            p.colorSpace = e.bitsPerComponent == 1 ? kx::ColorSpace::deviceGray() : kx::ColorSpace::deviceRGB();
+        const size_t components = asMask ? 1 : static_cast<size_t>(std::max(p.colorSpace->componentCount(), 1));
+        if (static_cast<size_t>(p.width) * components > kx::kMaxSamplesPerRow) {
+            overBudget = true;
+            return std::nullopt;
+        }
+        kx::ReducedSampleImage reduced(p, factor);
+        if (!reduced.isValid()) return std::nullopt;
+        if (!kx::readStreamData(stream, [&](std::string_view piece) { return reduced.add(piece); })) return std::nullopt;
+        out.image = reduced.finish();
+        if (!out.image) return std::nullopt;
+        return out;
+    }
+
+    // JPEG 2000 data is decoded at its full size only.
+    if (factor > 1 && out.format == kx::PDFDataFormat::JPEG2000) {
+        overBudget = true;
+        return std::nullopt;
+    }
+    std::optional<std::string> data = stream.streamData(out.format);
+    if (!data) return std::nullopt;
+    if (out.format == kx::PDFDataFormat::Raw) {
+        // The codec's filter was undone after all.
+        if (factor > 1) {
+            overBudget = true;
+            return std::nullopt;
+        }
         p.width = static_cast<int>(e.width);
         p.height = static_cast<int>(e.height);
         p.bitsPerComponent = static_cast<int>(e.bitsPerComponent);
@@ -131,7 +175,7 @@ std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFOb
     // JPEG or JPEG 2000: the codec's samples go through the same unpacking as raw samples, so the
     // decode array, the colour space and a colour key apply to them alike.
     std::optional<kx::DecodedSamples> s =
-        out.format == kx::PDFDataFormat::JPEGEncoded ? kx::decodeJPEG(*data) : kx::decodeJPEG2000(*data);
+        out.format == kx::PDFDataFormat::JPEGEncoded ? kx::decodeJPEG(*data, factor) : kx::decodeJPEG2000(*data);
     if (s) {
         p.width = s->width;
         p.height = s->height;
@@ -154,6 +198,11 @@ std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFOb
         out.image = kx::makeImageFromSamples(
             p, std::string_view(reinterpret_cast<const char*>(s->data.data()), s->data.size()));
         if (out.image) return out;
+    }
+    // An image too large for its codec to reduce is not had.
+    if (factor > 1) {
+        overBudget = true;
+        return std::nullopt;
     }
     // Last resort: whatever image the data holds, read by its content.
     out.image = kx::readImageData(*data);
@@ -199,11 +248,18 @@ std::string imagePathForStream(const PDFObject& stream) {
 
 bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
                         float jpegQuality, bool isMaskStream, const Color* stencilColor) {
-    if (!stream.isStream() || path.empty()) return false;
+    return extractImageStreamWithin(stream, colorSpaces, path, jpegQuality, isMaskStream, stencilColor, Size{}) ==
+           ImageExtraction::Written;
+}
+
+ImageExtraction extractImageStreamWithin(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
+                                         float jpegQuality, bool isMaskStream, const Color* stencilColor, Size needed) {
+    constexpr ImageExtraction failed = ImageExtraction::Failed;
+    if (!stream.isStream() || path.empty()) return failed;
     kx::createDirectories(kx::pathDirectory(path));
     kx::PDFObject dict = stream.streamDictionary();
     ImageEntries e = readEntries(dict);
-    if (e.width <= 0 || e.height <= 0) return false;
+    if (e.width <= 0 || e.height <= 0) return failed;
 
     // Masks: a stencil ignores SMask and Mask, a mask has none of its own; otherwise an SMask
     // stream wins over Mask.
@@ -221,14 +277,17 @@ bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, c
         }
     }
 
-    std::optional<Decoded> decoded = decodePixels(stream, colorSpaces, isMaskStream, colorKey);
-    if (!decoded) return false;
+    bool overBudget = false;
+    std::optional<Decoded> decoded = decodePixels(stream, colorSpaces, isMaskStream, colorKey, needed, overBudget);
+    if (!decoded) return overBudget ? ImageExtraction::OverBudget : failed;
     kx::ImageRef image = decoded->image;
     if (e.imageMask && !isMaskStream) {
         kx::Color paint = stencilColor ? *stencilColor : kx::Color::gray(0);
         image = kx::paintStencil(image, paint);
     } else if (!maskStream.isNull()) {
-        std::optional<Decoded> mask = decodePixels(maskStream, kx::PDFObject(), true, {});
+        // The mask is reduced like the image, so that the two meet at the size the output needs.
+        bool maskOverBudget = false;
+        std::optional<Decoded> mask = decodePixels(maskStream, kx::PDFObject(), true, {}, needed, maskOverBudget);
         if (mask) {
             // A soft mask's gray level is its coverage; an explicit mask paints where its samples
             // are 0 and hides where they are 1.
@@ -236,11 +295,13 @@ bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, c
             if (kx::ImageRef masked = kx::maskImage(image, coverage, kx::AffineTransform::identity())) image = masked;
         }
     }
-    if (!image) return false;
+    if (!image) return failed;
 
     bool asJPEG = !isMaskStream && writesJPEG(stream, e);
     return KXWriteOrDeferCGImageToURL(image, path, asJPEG ? kx::ImageFileType::JPEG : kx::ImageFileType::PNG, 72, 72,
-                                      jpegQuality, kKXPackagePictureDeflateLevel);
+                                      jpegQuality, kKXPackagePictureDeflateLevel)
+               ? ImageExtraction::Written
+               : failed;
 }
 
 std::string extractMaskStream(const PDFObject& stream) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Color.h"
+#include "platform/Geometry.h"
 #include "platform/pdf/PDFObject.h"
 
 namespace kx {
@@ -21,6 +22,17 @@ std::string imagePathForStream(const PDFObject& stream);
 // under `path` instead of written.
 bool extractImageStream(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
                         float jpegQuality, bool isMaskStream, const Color* stencilColor = nullptr);
+// What came of an image stream.
+enum class ImageExtraction {
+    Written,     // its file is written (or held)
+    Failed,      // damaged or unsupported: no file
+    OverBudget,  // no reduction brings it within the decode budget: no file
+};
+// extractImageStream for an image the output shows at `needed` pixels (zero when not known): an
+// image beyond the decode budget (kMaxDecodedImagePixels) is decoded reduced, down to that size at
+// most, its mask with it.
+ImageExtraction extractImageStreamWithin(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
+                                         float jpegQuality, bool isMaskStream, const Color* stencilColor, Size needed);
 // Writes a mask stream as a gray PNG ("SMask_<uuid>.png") and returns the path, written or not.
 std::string extractMaskStream(const PDFObject& stream);
 

@@ -1,5 +1,6 @@
 #include "pdf/xobject/KXPDFImageXObject.h"
 
+#include <cmath>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -7,6 +8,8 @@
 #include "pdf/color/ImageColorSpaces.h"
 #include "pdf/xobject/ImageExtraction.h"
 #include "platform/FileSystem.h"
+#include "platform/ImageSamples.h"
+#include "platform/Numeric.h"
 #include "util/KXPictureStore.h"
 
 namespace {
@@ -15,12 +18,13 @@ namespace {
 // temporary folder, so the cache starts afresh when that folder changes, and an entry whose file is
 // gone is decoded again.
 struct DecodedImageCache {
-    // Document, object number, colour-space resources, stencil colour.
-    using Key = std::tuple<std::uintptr_t, int, std::uintptr_t, std::uint32_t>;
+    // Document, object number, colour-space resources, stencil colour, reduction factor.
+    using Key = std::tuple<std::uintptr_t, int, std::uintptr_t, std::uint32_t, int>;
     struct Entry {
         // The document the entry was made for: a later document at the same address does not match.
         std::weak_ptr<kx::detail::PDFSession> session;
         std::string path;
+        bool overBudget = false;
     };
     std::mutex mutex;
     std::string root;
@@ -33,7 +37,7 @@ struct DecodedImageCache {
         return cache;
     }
 
-    std::optional<std::string> find(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session) {
+    std::optional<Entry> find(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session) {
         std::lock_guard lock(mutex);
         if (root != kx::temporaryRoot()) {
             files.clear();
@@ -45,13 +49,14 @@ struct DecodedImageCache {
             files.erase(it);
             return std::nullopt;
         }
-        return it->second.path;
+        return it->second;
     }
 
-    void store(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session, const std::string& path) {
+    void store(const Key& key, const std::shared_ptr<kx::detail::PDFSession>& session, const std::string& path,
+               bool overBudget) {
         std::lock_guard lock(mutex);
         if (files.size() >= kMaxEntries) files.clear();
-        files[key] = Entry{session, path};
+        files[key] = Entry{session, path, overBudget};
     }
 };
 
@@ -79,25 +84,40 @@ bool KXPDFImageXObject::isStencilMask() const {
 }
 
 void KXPDFImageXObject::parseImage(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces,
-                                   const kx::Color* stencilColor) {
+                                   const kx::Color* stencilColor, kx::Size displaySize) {
     parse(stream);
     cachedImagePath_.clear();
+    overPixelBudget_ = false;
     if (pixelSize_.width <= 0 || pixelSize_.height <= 0) return;
+    // The pixels the output can show of the image.
+    const double perPoint = kMaxPictureDPI / 72.0;
+    const kx::Size needed{std::isfinite(displaySize.width) ? displaySize.width * perPoint : 0,
+                          std::isfinite(displaySize.height) ? displaySize.height * perPoint : 0};
+    const int reduction = kx::sampleReductionFactor(kx::roundToInt<std::int64_t>(pixelSize_.width),
+                                                    kx::roundToInt<std::int64_t>(pixelSize_.height),
+                                                    kx::roundToInt<std::int64_t>(std::ceil(needed.width)),
+                                                    kx::roundToInt<std::int64_t>(std::ceil(needed.height)));
     // Only objects of the file are cached; an inline image is its own single use.
     bool cacheable = stream.objectNumber() > 0;
     // The colour-space resources matter only to an image that names its colour space.
     kx::PDFObject cs = stream.streamDictionary().dictGet("ColorSpace", "CS");
     bool named = cs.isName() && !kx::imageColorSpaceNamed(cs.name());
     DecodedImageCache::Key key{reinterpret_cast<std::uintptr_t>(stream.session().get()), stream.objectNumber(),
-                               named ? colorSpaces.identity() : 0, packColor(isStencilMask() ? stencilColor : nullptr)};
+                               named ? colorSpaces.identity() : 0, packColor(isStencilMask() ? stencilColor : nullptr),
+                               reduction};
     if (cacheable) {
-        if (auto path = DecodedImageCache::shared().find(key, stream.session())) {
-            cachedImagePath_ = *path;
+        if (auto entry = DecodedImageCache::shared().find(key, stream.session())) {
+            cachedImagePath_ = entry->path;
+            overPixelBudget_ = entry->overBudget;
             return;
         }
     }
     std::string path = kx::imagePathForStream(stream);
-    bool ok = !path.empty() && kx::extractImageStream(stream, colorSpaces, path, 0.92f, false, stencilColor);
-    if (ok) cachedImagePath_ = path;
-    if (cacheable) DecodedImageCache::shared().store(key, stream.session(), cachedImagePath_);
+    const kx::ImageExtraction made =
+        path.empty() ? kx::ImageExtraction::Failed
+                     : kx::extractImageStreamWithin(stream, colorSpaces, path, 0.92f, false, stencilColor,
+                                                    kx::Size{std::ceil(needed.width), std::ceil(needed.height)});
+    if (made == kx::ImageExtraction::Written) cachedImagePath_ = path;
+    overPixelBudget_ = made == kx::ImageExtraction::OverBudget;
+    if (cacheable) DecodedImageCache::shared().store(key, stream.session(), cachedImagePath_, overPixelBudget_);
 }

@@ -18,8 +18,14 @@ public:
     // failure. A stencil mask is painted in `stencilColor` (black when null). An image object of
     // the document decoded before in this conversion, with the same colour spaces and stencil
     // colour, reuses that file.
+    // An image beyond the decode budget is decoded reduced, as far as it keeps the pixels of
+    // `displaySize` (the points it is shown over) at kMaxPictureDPI; one that cannot be brought
+    // within the budget is marked isOverPixelBudget instead.
     void parseImage(const kx::PDFObject& stream, const kx::PDFObject& colorSpaces,
-                    const kx::Color* stencilColor = nullptr);
+                    const kx::Color* stencilColor = nullptr, kx::Size displaySize = {});
+
+    // The finest resolution any output draws its pictures at (dots per inch).
+    static constexpr double kMaxPictureDPI = 600;
 
     // Width and height in pixels; zero until read.
     const kx::Size& pixelSize() const { return pixelSize_; }
@@ -27,8 +33,12 @@ public:
     const std::string& cachedImagePath() const { return cachedImagePath_; }
     // Whether the image is a stencil mask (painted in the fill colour).
     bool isStencilMask() const;
+    // Whether the last parseImage found the image too large to decode within the pixel budget at
+    // any reduction: it has no file, and the page that paints it cannot be converted whole.
+    bool isOverPixelBudget() const { return overPixelBudget_; }
 
 private:
     kx::Size pixelSize_;
     std::string cachedImagePath_;
+    bool overPixelBudget_ = false;
 };

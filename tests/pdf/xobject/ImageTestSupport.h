@@ -23,6 +23,7 @@ struct ReportedImage {
     std::string objectID;
     kx::AffineTransform ctm;
     bool hasAnnot = false;
+    bool overPixelBudget = false;
 };
 
 struct ReportedPath {
@@ -36,7 +37,7 @@ public:
         auto* image = dynamic_cast<KXPDFImageXObject*>(object.get());
         ASSERT_NE(image, nullptr);
         images.push_back({image->cachedImagePath(), image->pixelSize(), object->objectID(),
-                          parser.currentRenderingState().ctm(), object->annot() != nullptr});
+                          parser.currentRenderingState().ctm(), object->annot() != nullptr, image->isOverPixelBudget()});
     }
     void didScanPath(KXPDFConentParser& parser, const kx::Path& path, bool, bool) override {
         paths.push_back({path.boundingBox(), parser.formDepth()});

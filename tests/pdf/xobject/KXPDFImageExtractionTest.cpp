@@ -11,6 +11,7 @@
 #include "pdf/xobject/ImageTestSupport.h"
 #include "platform/FileSystem.h"
 #include "support/ImageFixtures.h"
+#include "support/TestSupport.h"
 
 using namespace kx;
 using kx::test::PDFBuilder;
@@ -224,7 +225,7 @@ TEST(ImageExtraction, ImagesThatCannotBeDecodedAreNotPlaced) {
         {"undecodable JPEG", "/Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace /DeviceRGB /Filter /DCTDecode",
          std::string("\xFF\xD8\xFF\xE0 this is not really a JPEG", 30)},
         {"undecodable JPEG 2000", "/Width 8 /Height 8 /Filter /JPXDecode", std::string("\xFF\x4F\xFF\x51 broken", 11)},
-        {"beyond the pixel budget", "/Width 100000 /Height 100000 /BitsPerComponent 8 /ColorSpace /DeviceGray", "x"},
+        {"a row beyond what a decode holds", "/Width 5000000 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray", "x"},
         {"no BitsPerComponent", "/Width 2 /Height 1 /ColorSpace /DeviceGray", "ab"},
         {"unsupported depth", "/Width 2 /Height 1 /BitsPerComponent 3 /ColorSpace /DeviceGray", "ab"},
     };
@@ -239,6 +240,63 @@ TEST(ImageExtraction, ImagesThatCannotBeDecodedAreNotPlaced) {
         ASSERT_EQ(run->recorder.images.size(), 1u);
         EXPECT_TRUE(run->recorder.images[0].path.empty());
         EXPECT_EQ(test::countTempFiles("IMG_"), 0u);
+    }
+}
+
+// An image beyond the decode budget is decoded reduced, by whole factors, as far as it keeps the
+// pixels it is shown with at 600 dpi (and never beyond the budget); its samples are read as they
+// inflate, so a few kilobytes that inflate to hundreds of megabytes cost the reduced image only.
+// What no reduction brings within the budget is marked so, with no file.
+TEST(ImageExtraction, ImagesBeyondTheDecodeBudgetAreDecodedReduced) {
+    const auto zeros = [](size_t n) { return test::deflate(test::deflate(std::string(n, '\0'))); };
+    // 8200 x 8200 gray, every sample 200: just beyond the budget, for the JPEG codec.
+    const std::string jpeg = test::encodeJPEG(std::vector<std::uint8_t>(8200 * 8200, 200), 8200, 8200, 1, 90);
+    struct Case {
+        const char* name;
+        std::string entries;
+        std::string data;
+        std::string shown;  // the CTM the image is painted with
+        int width, height;  // of the file; 0: refused as beyond the budget
+        int gray;           // of its middle pixel
+    } cases[] = {
+        {"raw, shown small: down to 600 dpi of 100 points", "/Width 9000 /Height 9000 /BitsPerComponent 8 "
+         "/ColorSpace /DeviceGray /Filter [/FlateDecode /FlateDecode]", zeros(size_t(9000) * 9000),
+         "100 0 0 100 0 0 cm", 900, 900, 0},
+        {"raw, shown over the page: down to the budget", "/Width 9000 /Height 8000 /BitsPerComponent 8 "
+         "/ColorSpace /DeviceGray /Filter [/FlateDecode /FlateDecode]", zeros(size_t(9000) * 8000),
+         "612 0 0 792 0 0 cm", 4500, 4000, 0},
+        {"raw, short data pads the declared height cheaply", "/Width 20000 /Height 2000000 /BitsPerComponent 1 "
+         "/ColorSpace /DeviceGray /Decode [1 0]", "x", "10 0 0 10 0 0 cm", 85, 8404, 255},
+        {"JPEG: the codec's own scaling", "/Width 8200 /Height 8200 /BitsPerComponent 8 /ColorSpace /DeviceGray "
+         "/Filter /DCTDecode", jpeg, "100 0 0 100 0 0 cm", 1025, 1025, 200},
+        {"JPEG 2000 is decoded whole only", "/Width 9000 /Height 9000 /Filter /JPXDecode", "not read",
+         "100 0 0 100 0 0 cm", 0, 0, 0},
+        {"a row beyond what a decode holds", "/Width 3000000 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceRGB",
+         "x", "1 0 0 1 0 0 cm", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedTemporaryRoot root;
+        PDFBuilder b;
+        int image = b.addStream("/Subtype /Image " + c.entries, c.data);
+        b.addPage(c.shown + " /Im0 Do", "<< /XObject << /Im0 " + std::to_string(image) + " 0 R >> >>");
+        auto run = test::runPages(b);
+        ASSERT_EQ(run->recorder.images.size(), 1u);
+        const test::ReportedImage& r = run->recorder.images[0];
+        if (c.width == 0) {
+            EXPECT_TRUE(r.overPixelBudget);
+            EXPECT_TRUE(r.path.empty());
+            EXPECT_EQ(test::countTempFiles("IMG_"), 0u);
+            continue;
+        }
+        EXPECT_FALSE(r.overPixelBudget);
+        ImageRef file = toRGBA8(readImageFile(r.path));
+        ASSERT_TRUE(file) << r.path;
+        EXPECT_EQ(file->width, c.width);
+        EXPECT_EQ(file->height, c.height);
+        const test::RGBA middle = test::pixelAt(*file, file->width / 2, file->height / 2);
+        EXPECT_NEAR(middle[0], c.gray, 2);
+        EXPECT_EQ(middle[0], middle[2]);
     }
 }
 
