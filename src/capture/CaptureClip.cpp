@@ -32,7 +32,7 @@ std::optional<kx::Rect> CaptureClip::rectangularClipBox(const ClipPaths& paths) 
     const double h = std::ceil(static_cast<float>(pageSize_.height));
     if (!(w >= 1.0) || !(h >= 1.0)) return std::nullopt;
     kx::Rect box(0, 0, w, h);
-    for (const auto& clip : paths) {
+    for (const auto& clip : paths.paths()) {
         if (!clip) continue;
         std::optional<kx::Path> path = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
         if (!path) continue;
@@ -48,7 +48,7 @@ std::optional<kx::Rect> CaptureClip::rectangularClipBox(const ClipPaths& paths) 
 kx::Rect CaptureClip::visibleRect(const ClipPaths& paths) const {
     if (clipCache_ && clipCache_->paths == paths) return clipCache_->rect;
     std::optional<kx::Rect> boxed = rectangularClipBox(paths);
-    kx::Rect rect = boxed ? *boxed : KXPDFExporter::ClipRectInContextSize(pageSize_, pageTransform_, paths);
+    kx::Rect rect = boxed ? *boxed : KXPDFExporter::ClipRectInContextSize(pageSize_, pageTransform_, paths.paths());
     clipCache_ = ClipCache{paths, rect};
     return rect;
 }
@@ -58,7 +58,7 @@ kx::Rect CaptureClip::displayBounds(const ClipPaths& paths) const {
     // The box of each path's points: a curve stays within the box of its control points.
     const kx::AffineTransform& t = pageTransform_;
     kx::Rect box = kx::Rect::infinite();
-    for (const auto& clip : paths) {
+    for (const auto& clip : paths.paths()) {
         if (!clip) continue;
         const std::vector<KXPDFPathElement>& elements = clip->pathArray().elements;
         // A path of unknown elements is no path (as CGPathWithNSArray has it).
@@ -83,7 +83,7 @@ kx::Rect CaptureClip::displayBounds(const ClipPaths& paths) const {
 
 bool CaptureClip::showsPath(const ClipPaths& paths, const kx::Path& path, double lineWidth, kx::Rect* clipBound) const {
     if (!pathClipCache_ || pathClipCache_->paths != paths)
-        pathClipCache_ = PathClipCache{paths, KXPDFExporter::ClipBoxInContextSize(pageSize_, pageTransform_, paths)};
+        pathClipCache_ = PathClipCache{paths, KXPDFExporter::ClipBoxInContextSize(pageSize_, pageTransform_, paths.paths())};
     const std::optional<kx::Rect>& box = pathClipCache_->box;
     if (clipBound) *clipBound = box ? *box : kx::Rect();
     return box && KXPDFExporter::PathBoxMeetsClipBox(path, lineWidth, *box) && !path.isEmpty();
@@ -113,7 +113,7 @@ std::optional<CapturedPicture> CaptureClip::writeClippedImage(const ClipPaths& p
     // Mostly transparent: held as its painted part.
     kx::PlacedImage clipped = KXPDFExporter::ClipPlacedImageInContextSize(
         pageSize_, image, kx::AffineTransform::makeScale(dpi / 72.0, dpi / 72.0), pageTransform_, imageTransform,
-        imageRect, paths, &rect);
+        imageRect, paths.paths(), &rect);
     return writePicture(clipped, rect, name, dpi);
 }
 
@@ -122,7 +122,8 @@ std::optional<CapturedPicture> CaptureClip::writeShadingPicture(const ClipPaths&
                                                                 const KXPDFShading& shading, double scale) const {
     kx::Rect rect;
     kx::ImageRef picture = KXPDFExporter::DrawShadingInContextSize(
-        pageSize_, paintTransform, kx::AffineTransform::makeScale(scale, scale), pageTransform_, paths, &rect, &shading);
+        pageSize_, paintTransform, kx::AffineTransform::makeScale(scale, scale), pageTransform_, paths.paths(), &rect,
+        &shading);
     return writePicture(picture, rect, "Shading", 72);
 }
 
@@ -133,7 +134,7 @@ std::optional<CapturedPicture> CaptureClip::writePatternPicture(const KXPDFRende
     kx::Rect rect;
     kx::ImageRef picture = KXPDFExporter::DrawPatternInContextSize(
         pageSize_, paintTransform, kx::AffineTransform::makeScale(scale, scale), pageTransform_,
-        state.clipBezierPaths(), &rect, path, state.fillPattern().get(), state.strokePattern().get(), stroke, fill,
+        state.clipBezierPaths().paths(), &rect, path, state.fillPattern().get(), state.strokePattern().get(), stroke, fill,
         false);
     return writePicture(picture, rect, "Pattern", 72);
 }

@@ -6,18 +6,18 @@
 //
 // Measuring a clip draws it into a bitmap of the page, and the text and paths shown under one
 // clip are many: each measure keeps the clip it measured last with its answer. The clip paths
-// are shared and never change, so the same paths give the same answer on the same page.
+// are shared and never change, so the same chain gives the same answer on the same page.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "pdf/state/ClipPathChain.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 #include "platform/Path.h"
 
-class KXPDFClipPath;
 class KXPDFRenderState;
 class KXPDFShading;
 
@@ -34,7 +34,7 @@ struct CapturedPicture {
 
 class CaptureClip {
 public:
-    using ClipPaths = std::vector<std::shared_ptr<const KXPDFClipPath>>;
+    using ClipPaths = kx::ClipPathChain;
 
     // A new page: its size as shown (the area pictures are drawn over) and the transform from
     // page space into display space; what was measured on the page before goes.

@@ -405,7 +405,7 @@ PicturePlacement PageCapture::placementOf(const kx::AffineTransform& t) {
     return p;
 }
 
-const std::vector<std::shared_ptr<const KXPDFClipPath>>* PageCapture::clipPaths() const {
+const CaptureClip::ClipPaths* PageCapture::clipPaths() const {
     const KXPDFRenderState* state = topState();
     if (!state || state->clipBezierPaths().empty()) return nullptr;
     return &state->clipBezierPaths();

@@ -19,7 +19,12 @@ int PathElement::pointCount() const {
 }
 
 void Path::moveTo(Point p) {
-    elements_.push_back({PathElementType::MoveToPoint, {p, {}, {}}});
+    // A move right after a move replaces it: the sub-path the first one began holds nothing, and
+    // a stream of moves would otherwise grow the path without drawing anything.
+    if (!elements_.empty() && elements_.back().type == PathElementType::MoveToPoint)
+        elements_.back().points[0] = p;
+    else
+        elements_.push_back({PathElementType::MoveToPoint, {p, {}, {}}});
     subpathStart_ = p;
 }
 

@@ -31,6 +31,7 @@ class Path {
 public:
     Path() = default;
 
+    // Begins a sub-path; a move right after a move takes its place.
     void moveTo(Point p);
     void lineTo(Point p);
     void quadTo(Point control, Point end);

@@ -232,7 +232,7 @@ TEST(PageCapturePictures, TheClipsBoxIsTheBitmapsWithoutDrawingRectangles) {
             const KXPDFRenderState* state = cap.topState();
             ASSERT_NE(state, nullptr);
             const kx::Rect drawn = kx::PageCapture::ClipRectInContextSize(cap.pageSize(), cap.pageGeometry().pageTransform,
-                                                                         state->clipBezierPaths());
+                                                                         state->clipBezierPaths().paths());
             seen.emplace_back(cap.visibleClipRect(), drawn);
         };
         // Two paths under the same clip: the second is answered from the one kept.

@@ -58,10 +58,10 @@ int KXDocxPathCanvas::pixelHeight() const { return context_ ? context_->height()
 namespace {
 
 // Intersects the context's clip with the clip paths (page space, taken to display space).
-void clipWith(kx::BitmapContext& context, const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+void clipWith(kx::BitmapContext& context, const kx::ClipPathChain* clips,
               const kx::AffineTransform& pageTransform) {
     if (!clips) return;
-    for (const auto& clip : *clips) {
+    for (const auto& clip : clips->paths()) {
         if (!clip) continue;
         std::optional<kx::Path> clipPath = KXPDFCGPathUtilities::CGPathWithNSArray(clip->pathArray());
         if (!clipPath) continue;
@@ -74,7 +74,7 @@ void clipWith(kx::BitmapContext& context, const std::vector<std::shared_ptr<cons
 }  // namespace
 
 void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
-                                const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+                                const kx::ClipPathChain* clips,
                                 const kx::AffineTransform& pageTransform) {
     context.saveGState();
     clipWith(context, clips, pageTransform);
@@ -101,13 +101,13 @@ void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path
 }
 
 void KXDocxPathCanvas::drawPath(const kx::Path& path, const KXDocxPathInfo& info,
-                                const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+                                const kx::ClipPathChain* clips,
                                 const kx::AffineTransform& pageTransform) {
     if (context_ && !path.isEmpty()) drawPath(*context_, path, info, clips, pageTransform);
 }
 
 void KXDocxPathCanvas::drawImage(const kx::Image& image, const kx::AffineTransform& imageTransform, double opacity,
-                                 const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+                                 const kx::ClipPathChain* clips,
                                  const kx::AffineTransform& pageTransform) {
     if (!context_ || !image.isValid() || !(opacity > 0)) return;
     context_->saveGState();

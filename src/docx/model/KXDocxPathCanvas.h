@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "docx/model/KXDocxPathInfo.h"
+#include "pdf/state/ClipPathChain.h"
 #include "pdf/state/KXPDFClipPath.h"
 #include "platform/Geometry.h"
 #include "platform/Image.h"
@@ -46,15 +47,15 @@ public:
     // dash kept), each only when painted and not wholly transparent. With clip paths, only what
     // they let show: they are in page space and `pageTransform` takes them to display space.
     static void drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
-                         const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips,
+                         const kx::ClipPathChain* clips,
                          const kx::AffineTransform& pageTransform);
     void drawPath(const kx::Path& path, const KXDocxPathInfo& info,
-                  const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips = nullptr,
+                  const kx::ClipPathChain* clips = nullptr,
                   const kx::AffineTransform& pageTransform = kx::AffineTransform::identity());
     // Draws a picture painted into the unit square under `imageTransform` (display space), at the
     // opacity given, within the clip paths when given.
     void drawImage(const kx::Image& image, const kx::AffineTransform& imageTransform, double opacity,
-                   const std::vector<std::shared_ptr<const KXPDFClipPath>>* clips = nullptr,
+                   const kx::ClipPathChain* clips = nullptr,
                    const kx::AffineTransform& pageTransform = kx::AffineTransform::identity());
     kx::BitmapContext& context() { return *context_; }
 

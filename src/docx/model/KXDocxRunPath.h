@@ -33,6 +33,7 @@
 #include "docx/model/KXCGPath.h"
 #include "docx/model/KXDocxPathInfo.h"
 #include "docx/model/KXDocxRunPict.h"
+#include "pdf/state/ClipPathChain.h"
 #include "pdf/state/KXPDFClipPath.h"
 #include "platform/Geometry.h"
 #include "platform/Path.h"
@@ -43,7 +44,7 @@ class BitmapContext;
 
 class KXDocxRunPath;
 using KXDocxRunPathArray = std::vector<std::shared_ptr<KXDocxRunPath>>;
-using KXDocxClipPathArray = std::vector<std::shared_ptr<const KXPDFClipPath>>;
+using KXDocxClipPathArray = kx::ClipPathChain;
 
 class KXDocxRunPath : public KXDocxRunPict {
 public:

@@ -101,6 +101,21 @@ void KXPDFConentParser::popRenderingState() {
     if (stack->depth() > stackFloor_) stack->popRenderingState();
 }
 
+void KXPDFConentParser::saveRenderingState() {
+    if (renderingStateStack()->depth() >= kMaxSavedStates)
+        ++unsavedStates_;
+    else
+        pushRenderingState();
+}
+
+void KXPDFConentParser::restoreRenderingState() {
+    if (unsavedStates_ > 0)
+        --unsavedStates_;
+    else
+        popRenderingState();
+    currentRenderingState();
+}
+
 kx::PDFObject KXPDFConentParser::resourcesOfDictionary(const kx::PDFObject& dict) {
     if (!dict.isDictionary()) return {};
     // Pages inherit their resources from any ancestor in the page tree, not only the parent.

@@ -66,6 +66,14 @@ public:
     // Pops the top state. Inside a nested run, the states the caller had when the run began are
     // never popped: unbalanced Qs of a form cannot reach them.
     void popRenderingState();
+    // The q and Q operators. A q that would take the stack past kMaxSavedStates saves nothing, and
+    // the Q that matches it restores nothing: a page of nested q would otherwise keep a state for
+    // each, as many as its content stream can say.
+    void saveRenderingState();
+    void restoreRenderingState();
+    static constexpr std::size_t kMaxSavedStates = 16384;
+    // The most elements a path under construction takes (the path operators drop the rest).
+    static constexpr std::size_t kMaxPathElements = std::size_t{1} << 18;
 
     // The annotation of the annotation pass with that index; nullptr when there is none.
     KXPDFAnnot* annotForPDFAnnotionIndex(std::int64_t index) const;
@@ -230,6 +238,8 @@ private:
     std::optional<KXPDFPageGeometry> pageGeometry_;
     // States below this depth belong to the caller of a nested run.
     std::size_t stackFloor_ = 0;
+    // The qs of this content that saved nothing and wait for their Q.
+    std::size_t unsavedStates_ = 0;
     std::shared_ptr<NestingState> nesting_;
     std::unique_ptr<HeldText, void (*)(HeldText*)> heldText_{nullptr, nullptr};
 };

@@ -269,13 +269,9 @@ void opcm(PDFScanner& s, void* info) {
     st.setCtm(kx::AffineTransform{m[0], m[1], m[2], m[3], m[4], m[5]}.concat(st.ctm()));
 }
 
-void opq(PDFScanner&, void* info) { parserOf(info).pushRenderingState(); }
+void opq(PDFScanner&, void* info) { parserOf(info).saveRenderingState(); }
 
-void opQ(PDFScanner&, void* info) {
-    KXPDFConentParser& p = parserOf(info);
-    p.popRenderingState();
-    p.currentRenderingState();
-}
+void opQ(PDFScanner&, void* info) { parserOf(info).restoreRenderingState(); }
 
 void opBX(PDFScanner&, void*) {}
 void opEX(PDFScanner&, void*) {}
@@ -340,42 +336,52 @@ void opM(PDFScanner& s, void* info) {
     if (popNumbers(s, v)) parserOf(info).currentRenderingState().setLineMiterLimit(v[0]);
 }
 
-// Path construction, in user space.
+// Path construction, in user space. A path that holds kMaxPathElements elements takes no more: a
+// content stream can say more path operators than memory holds, and what it says past that is
+// dropped.
+kx::Path* pathUnderConstruction(void* info) {
+    kx::Path& path = parserOf(info).currentRenderingState().mutableCgPath();
+    return path.elements().size() < KXPDFConentParser::kMaxPathElements ? &path : nullptr;
+}
+
 void opre(PDFScanner& s, void* info) {
     double v[4];
     if (!popNumbers(s, v)) return;
-    parserOf(info).currentRenderingState().mutableCgPath().addRect(kx::Rect(v[0], v[1], v[2], v[3]));
+    if (kx::Path* path = pathUnderConstruction(info)) path->addRect(kx::Rect(v[0], v[1], v[2], v[3]));
 }
 
 void opl(PDFScanner& s, void* info) {
     double v[2];
-    if (popNumbers(s, v)) parserOf(info).currentRenderingState().mutableCgPath().lineTo({v[0], v[1]});
+    if (!popNumbers(s, v)) return;
+    if (kx::Path* path = pathUnderConstruction(info)) path->lineTo({v[0], v[1]});
 }
 
 void opm(PDFScanner& s, void* info) {
     double v[2];
-    if (popNumbers(s, v)) parserOf(info).currentRenderingState().mutableCgPath().moveTo({v[0], v[1]});
+    if (!popNumbers(s, v)) return;
+    if (kx::Path* path = pathUnderConstruction(info)) path->moveTo({v[0], v[1]});
 }
 
-void oph(PDFScanner&, void* info) { parserOf(info).currentRenderingState().mutableCgPath().closeSubpath(); }
+void oph(PDFScanner&, void* info) {
+    if (kx::Path* path = pathUnderConstruction(info)) path->closeSubpath();
+}
 
 void opc(PDFScanner& s, void* info) {
     double v[6];
     if (!popNumbers(s, v)) return;
-    parserOf(info).currentRenderingState().mutableCgPath().curveTo({v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]});
+    if (kx::Path* path = pathUnderConstruction(info)) path->curveTo({v[0], v[1]}, {v[2], v[3]}, {v[4], v[5]});
 }
 
 void opv(PDFScanner& s, void* info) {
     double v[4];
     if (!popNumbers(s, v)) return;
-    kx::Path& path = parserOf(info).currentRenderingState().mutableCgPath();
-    path.curveTo(path.currentPoint(), {v[0], v[1]}, {v[2], v[3]});
+    if (kx::Path* path = pathUnderConstruction(info)) path->curveTo(path->currentPoint(), {v[0], v[1]}, {v[2], v[3]});
 }
 
 void opy(PDFScanner& s, void* info) {
     double v[4];
     if (!popNumbers(s, v)) return;
-    parserOf(info).currentRenderingState().mutableCgPath().curveTo({v[0], v[1]}, {v[2], v[3]}, {v[2], v[3]});
+    if (kx::Path* path = pathUnderConstruction(info)) path->curveTo({v[0], v[1]}, {v[2], v[3]}, {v[2], v[3]});
 }
 
 // Clipping: W and W* only mark the path; the painting operator that ends it applies the clip.

@@ -3,14 +3,15 @@
 // top state of the stack whenever the interpreter reports something, so these fields are the
 // interface between the interpreter and every exporter.
 //
-// Copies share the font, the patterns and the colour spaces (immutable objects) and the clip-path
-// records; the path under construction and the clip list are copied, so q saves them and Q restores
-// them.
+// Copies share the font, the patterns and the colour spaces (immutable objects) and the clip paths
+// (a copy adds its own paths after the shared ones); the path under construction is copied, so q
+// saves it and the clip and Q restores them.
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "pdf/state/ClipPathChain.h"
 #include "pdf/state/KXPDFClipPath.h"
 #include "pdf/color/KXPDFColor.h"
 #include "pdf/color/KXPDFColorSpace.h"
@@ -153,10 +154,8 @@ public:
     void setClip(std::int32_t v) { clip_ = v; }
     // Clip paths added in this state and the states it was copied from, in page space. The list is
     // never intersected; a receiver that needs the effective clip combines it.
-    const std::vector<std::shared_ptr<const KXPDFClipPath>>& clipBezierPaths() const { return clipBezierPaths_; }
-    void setClipBezierPaths(std::vector<std::shared_ptr<const KXPDFClipPath>> paths) {
-        clipBezierPaths_ = std::move(paths);
-    }
+    const kx::ClipPathChain& clipBezierPaths() const { return clipBezierPaths_; }
+    void setClipBezierPaths(kx::ClipPathChain paths) { clipBezierPaths_ = std::move(paths); }
 
     bool isParseringAnnotion() const { return isParseringAnnotion_; }
     void setIsParseringAnnotion(bool v) { isParseringAnnotion_ = v; }
@@ -203,7 +202,7 @@ private:
     std::int64_t beginMarkedContent_ = 0;
     kx::Path cgPath_;
     std::int32_t clip_ = ClipNone;
-    std::vector<std::shared_ptr<const KXPDFClipPath>> clipBezierPaths_;
+    kx::ClipPathChain clipBezierPaths_;
     bool isParseringAnnotion_ = false;
     std::int64_t pdfAnnotionIndex_ = 0;
 };

@@ -63,7 +63,8 @@ TEST(KXDocxRunPathRasterising, ClipsFillsAndFailures) {
     const kx::AffineTransform flip{1, 0, 0, -1, 0, 200};
     kx::Path clip = rectPath(0, 200 - 60, 15, 60);  // display (0, 0, 15, 60)
     auto square = pathRun(rectPath(10, 10, 10, 10), filled(), 0);
-    square->setClipBezierPaths({KXPDFClipPath::NewClipPathArray(*KXPDFCGPathUtilities::NSArrayWithCGPath(clip), 1)});
+    square->setClipBezierPaths(
+        kx::ClipPathChain({KXPDFClipPath::NewClipPathArray(*KXPDFCGPathUtilities::NSArrayWithCGPath(clip), 1)}));
     kx::ImageRef clipped =
         readPicture(KXDocxRunPath::CreateImageFromRunPaths({square}, {200, 200}, flip, 72, true, nullptr));
     ASSERT_TRUE(clipped);

@@ -257,8 +257,8 @@ TEST(KXPDFConentParserClip, ClipListsAndTheirTiming) {
         const auto& clips = run->stack->topRenderingState().clipBezierPaths();
         ASSERT_EQ(clips.size(), c.clipsAfter) << c.content;
         if (clips.empty()) continue;
-        EXPECT_EQ(clips[0]->clipType(), c.firstType) << c.content;
-        auto path = KXPDFCGPathUtilities::CGPathWithNSArray(clips[0]->pathArray());
+        EXPECT_EQ(clips.front()->clipType(), c.firstType) << c.content;
+        auto path = KXPDFCGPathUtilities::CGPathWithNSArray(clips.front()->pathArray());
         ASSERT_TRUE(path) << c.content;
         Rect box;
         ASSERT_TRUE(path->isRect(&box)) << c.content;
@@ -357,6 +357,46 @@ TEST(KXPDFConentParserState, AnUnbalancedQLeavesAFreshDefaultState) {
     EXPECT_EQ(st.lineWidth(), 1.0);
     EXPECT_EQ(st.fillColorSpace()->objectKey(), "KXPDFRenderState init");
     EXPECT_EQ(st.currentFillRGBColor(), (KXPDFRGB{0, 0, 0}));
+}
+
+// Nested q past the bound: the qs beyond it save nothing and their Qs restore nothing, so the Qs
+// that follow still meet the states they saved.
+TEST(KXPDFConentParserState, SavedStatesStopAtTheirBound) {
+    const size_t most = KXPDFConentParser::kMaxSavedStates;
+    std::string content;
+    for (size_t i = 0; i < most + 9; ++i) content += "q ";
+    content += "7 w ";
+    for (int i = 0; i < 10; ++i) content += "Q ";
+    content += "0 0 m 1 1 l S Q 0 0 m 2 2 l S";
+    auto run = runContent(content);
+    ASSERT_EQ(run->recorder.paths.size(), 2u);
+    EXPECT_EQ(run->recorder.paths[0].state.lineWidth(), 7.0);  // ten Qs of unsaved qs
+    EXPECT_EQ(run->recorder.paths[1].state.lineWidth(), 1.0);  // then a saved state goes
+    EXPECT_EQ(run->stack->depth(), most - 1);
+}
+
+// What a path under construction keeps: a move after a move takes its place, and a path stops
+// growing at its bound.
+TEST(KXPDFConentParserPainting, PathsUnderConstructionAreBounded) {
+    const size_t most = KXPDFConentParser::kMaxPathElements;
+    struct Case {
+        const char* name;
+        std::string content;
+        size_t elements;
+    };
+    std::string moves, lines = "0 0 m ";
+    for (int i = 0; i < 1000; ++i) moves += "1 1 m ";
+    for (size_t i = 0; i < most + 10; ++i) lines += "1 1 l ";
+    const Case cases[] = {
+        {"moves", moves + "5 5 l S", 2},
+        {"a move after a close", "0 0 m 1 1 l h 2 2 m 3 3 m 4 4 l S", 5},
+        {"lines past the bound", lines + "S", most},
+    };
+    for (const Case& c : cases) {
+        auto run = runContent(c.content);
+        ASSERT_EQ(run->recorder.paths.size(), 1u) << c.name;
+        EXPECT_EQ(run->recorder.paths[0].path.elements().size(), c.elements) << c.name;
+    }
 }
 
 TEST(KXPDFConentParserState, QRestoresPathClipAndColours) {

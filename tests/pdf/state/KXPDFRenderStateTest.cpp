@@ -47,6 +47,37 @@ TEST(KXPDFRenderState, CopiesKeepTheirOwnPathAndClips) {
     EXPECT_EQ(a.clipBezierPaths().size(), 2u);
 }
 
+// Saved states share the clip paths they were copied with: each keeps its own order and length,
+// a copy is the same chain, and a chain longer than the stack is deep goes without a crash.
+TEST(KXPDFRenderState, SavedStatesShareTheirClipPaths) {
+    kx::Path clip;
+    clip.addRect(kx::Rect(0, 0, 5, 5));
+    std::vector<KXPDFRenderState> saved(1);
+    for (int i = 1; i <= 3; ++i) {
+        saved.push_back(saved.back());
+        saved.back().clipState(clip, i % 2 + 1);
+    }
+    for (size_t depth = 0; depth < saved.size(); ++depth) {
+        const kx::ClipPathChain& chain = saved[depth].clipBezierPaths();
+        ASSERT_EQ(chain.size(), depth);
+        const auto paths = chain.paths();
+        ASSERT_EQ(paths.size(), depth);
+        for (size_t i = 0; i < depth; ++i) {
+            EXPECT_EQ(paths[i]->clipType(), static_cast<int>((i + 1) % 2 + 1));  // first added first
+            EXPECT_EQ(paths[i], saved[i + 1].clipBezierPaths().back());         // one path, shared
+        }
+    }
+    EXPECT_EQ(saved[3].clipBezierPaths().front(), saved[1].clipBezierPaths().back());
+    KXPDFRenderState copy = saved[3];
+    EXPECT_TRUE(copy.clipBezierPaths() == saved[3].clipBezierPaths());
+    EXPECT_FALSE(saved[2].clipBezierPaths() == saved[3].clipBezierPaths());
+
+    auto deep = std::make_unique<kx::ClipPathChain>();
+    for (int i = 0; i < 2'000'000; ++i) deep->push_back(nullptr);
+    EXPECT_EQ(deep->size(), 2'000'000u);
+    deep.reset();
+}
+
 TEST(KXPDFRenderState, TextMatrixOperations) {
     KXPDFRenderState st;
     st.setTextMatrix({2, 0, 0, 2, 10, 20}, true);

@@ -1,0 +1,133 @@
+// The KXDocuvane program on pages made to exhaust memory: content that is short to say, or shorter
+// still behind Flate, and costly to keep when kept naively. Each page is converted to every output
+// format by the program in a child process whose address space is limited to 1 GiB; the run must
+// succeed with a resident peak below 300 MB and within seconds.
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <string>
+#include <vector>
+
+#include "CommandLineHarness.h"
+#include "platform/FileSystem.h"
+#include "support/PDFBuilder.h"
+#include "support/TestSupport.h"
+
+using namespace kx;
+using namespace kx::test;
+
+namespace {
+
+constexpr rlim_t kAddressSpace = rlim_t{1} << 30;
+constexpr long kMostResidentKB = 300 * 1024;
+constexpr double kMostSeconds = 30;
+
+const char* const kFormats[] = {"docx", "xlsx", "csv", "pptx", "txt", "html", "rtf", "png"};
+
+std::string repeated(const std::string& piece, size_t times) {
+    std::string s;
+    s.reserve(piece.size() * times);
+    for (size_t i = 0; i < times; ++i) s += piece;
+    return s;
+}
+
+// One page whose content stream is Flate-compressed.
+std::string pageOf(const std::string& content) {
+    PDFBuilder b;
+    const int pages = b.reserve();
+    const int stream = b.addFlateStream("", content);
+    const int page = b.add("<< /Type /Page /Parent " + std::to_string(pages) + " 0 R /MediaBox [0 0 612 792] /Contents " +
+                           std::to_string(stream) + " 0 R /Resources << >> >>");
+    b.set(pages, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+    return b.buildWithRoot(b.add("<< /Type /Catalog /Pages " + std::to_string(pages) + " 0 R >>"));
+}
+
+// Clip rectangles, each inside the last and each in a state of its own, then a square painted
+// under all of them.
+std::string nestedClips(int depth) {
+    std::string content;
+    for (int i = 0; i < depth; ++i) {
+        const double inset = 250.0 * i / depth;
+        content += "q " + std::to_string(inset) + " " + std::to_string(inset) + " " + std::to_string(612 - 2 * inset) +
+                   " " + std::to_string(792 - 2 * inset) + " re W n\n";
+    }
+    content += "0 0 1 rg 280 300 40 40 re f\n";
+    return pageOf(content + repeated("Q\n", depth));
+}
+
+struct LimitedRun {
+    int status = -1;
+    long residentKB = 0;
+    double seconds = 0;
+};
+
+// The program with the arguments, its address space limited, its output thrown away.
+LimitedRun runLimited(const std::vector<std::string>& arguments) {
+    std::vector<std::string> args{program()};
+    args.insert(args.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const rlimit space{kAddressSpace, kAddressSpace};
+        const rlimit cpu{120, 120};
+        setrlimit(RLIMIT_AS, &space);
+        setrlimit(RLIMIT_CPU, &cpu);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    LimitedRun run;
+    if (pid < 0) return run;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) return run;
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.residentKB = usage.ru_maxrss;
+    return run;
+}
+
+}  // namespace
+
+// Each case is a page that the program once could not convert within 1 GiB: nested clips copied
+// whole into each saved state, and a stream of moves kept as an ever longer path.
+TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
+    struct Case {
+        const char* name;
+        std::string pdf;
+    };
+    const Case cases[] = {
+        {"ten-thousand-nested-clips", nestedClips(10000)},
+        {"sixteen-million-moves", pageOf(repeated("1 1 m\n", 16'000'000))},
+    };
+    for (const Case& c : cases) {
+        const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
+        // The page is small; only what it says is large.
+        EXPECT_LT(c.pdf.size(), 400'000u) << c.name;
+        for (const char* format : kFormats) {
+            SCOPED_TRACE(std::string(c.name) + " as " + format);
+            const std::string dest = freshFolder(std::string(c.name) + "-" + format);
+            const LimitedRun run = runLimited({"-i", input, "-o", pathJoin(dest, "out"), "-f", format});
+            EXPECT_EQ(run.status, 0);
+            EXPECT_FALSE(listDirectory(dest).empty());
+            EXPECT_LT(run.residentKB, kMostResidentKB);
+            EXPECT_LT(run.seconds, kMostSeconds);
+            std::printf("%s %s: %ld MB, %.1f s\n", c.name, format, run.residentKB / 1024, run.seconds);
+            removeAll(dest);
+        }
+        removeFile(input);
+    }
+}
