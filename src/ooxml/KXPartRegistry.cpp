@@ -61,6 +61,14 @@ std::string sourceName(std::string_view source) {
 
 void writeDeclaration(XMLFileWriter& w) { w.writeStartDocumentWithEncodingAndVersion("UTF-8", "1.0", "yes"); }
 
+std::string typeTargetKey(std::string_view type, std::string_view target) {
+    std::string key;
+    key.reserve(type.size() + 1 + target.size());
+    key.append(type).push_back('\n');  // in neither a type URI nor a target
+    key.append(target);
+    return key;
+}
+
 }  // namespace
 
 std::optional<std::string_view> KXPartRegistry::mediaContentType(std::string_view extension) {
@@ -188,6 +196,25 @@ void KXPartRegistry::reindex() {
 
 // --- Relationships --------------------------------------------------------------------------------
 
+void KXPartRegistry::Source::append(KXRelationship relationship) {
+    const size_t at = slots.size();
+    byId.emplace(relationship.Id, at);
+    byTypeTarget[typeTargetKey(relationship.Type, relationship.Target)].push_back(at);
+    slots.push_back(std::move(relationship));
+    removed.push_back(false);
+    liveIsCurrent = false;
+}
+
+const std::vector<KXRelationship>& KXPartRegistry::Source::relationships() const {
+    if (!liveIsCurrent) {
+        live.clear();
+        for (size_t i = 0; i < slots.size(); ++i)
+            if (!removed[i]) live.push_back(slots[i]);
+        liveIsCurrent = true;
+    }
+    return live;
+}
+
 KXPartRegistry::Source* KXPartRegistry::sourceFor(std::string_view source) {
     auto [it, added] = sources_.try_emplace(sourceKey(source));
     if (added) it->second.name = sourceName(source);
@@ -202,13 +229,9 @@ const KXPartRegistry::Source* KXPartRegistry::findSource(std::string_view source
 std::string KXPartRegistry::addRelationship(std::string_view source, std::string_view type, std::string_view target) {
     Source* s = sourceFor(source);
     std::uint64_t n = ++s->added;
-    auto taken = [&](const std::string& id) {
-        return std::any_of(s->relationships.begin(), s->relationships.end(),
-                           [&](const KXRelationship& r) { return r.Id == id; });
-    };
     std::string id = "rId" + std::to_string(n);
-    while (taken(id)) id = "rId" + std::to_string(++n);
-    s->relationships.push_back({id, std::string(type), std::string(target)});
+    while (s->byId.count(id)) id = "rId" + std::to_string(++n);
+    s->append({id, std::string(type), std::string(target)});
     return id;
 }
 
@@ -216,10 +239,9 @@ bool KXPartRegistry::addRelationshipWithId(std::string_view source, std::string_
                                            std::string_view target) {
     if (!isNCName(id)) return false;
     Source* s = sourceFor(source);
-    for (const KXRelationship& r : s->relationships)
-        if (r.Id == id) return false;
+    if (s->byId.count(std::string(id))) return false;
     ++s->added;
-    s->relationships.push_back({std::string(id), std::string(type), std::string(target)});
+    s->append({std::string(id), std::string(type), std::string(target)});
     return true;
 }
 
@@ -231,42 +253,52 @@ std::string KXPartRegistry::findOrAddRelationship(std::string_view source, std::
 
 std::optional<std::string> KXPartRegistry::findRelationship(std::string_view source, std::string_view type,
                                                             std::string_view target) const {
-    if (const Source* s = findSource(source))
-        for (const KXRelationship& r : s->relationships)
-            if (r.Type == type && r.Target == target) return r.Id;
-    return std::nullopt;
+    const Source* s = findSource(source);
+    if (!s) return std::nullopt;
+    auto it = s->byTypeTarget.find(typeTargetKey(type, target));
+    if (it == s->byTypeTarget.end()) return std::nullopt;
+    return s->slots[it->second.front()].Id;
 }
 
 bool KXPartRegistry::removeRelationship(std::string_view source, std::string_view id) {
     auto it = sources_.find(sourceKey(source));
     if (it == sources_.end()) return false;
-    auto& list = it->second.relationships;
-    auto r = std::find_if(list.begin(), list.end(), [&](const KXRelationship& x) { return x.Id == id; });
-    if (r == list.end()) return false;
-    list.erase(r);
+    Source& s = it->second;
+    auto byId = s.byId.find(std::string(id));
+    if (byId == s.byId.end()) return false;
+    const size_t at = byId->second;
+    s.byId.erase(byId);
+    // Equal relationships are few: the position is found among them.
+    auto equal = s.byTypeTarget.find(typeTargetKey(s.slots[at].Type, s.slots[at].Target));
+    std::vector<size_t>& positions = equal->second;
+    positions.erase(std::find(positions.begin(), positions.end(), at));
+    if (positions.empty()) s.byTypeTarget.erase(equal);
+    s.removed[at] = true;
+    s.slots[at] = {};
+    s.liveIsCurrent = false;
     return true;
 }
 
 const std::vector<KXRelationship>& KXPartRegistry::relationshipsOf(std::string_view source) const {
     static const std::vector<KXRelationship> kNone;
     const Source* s = findSource(source);
-    return s ? s->relationships : kNone;
+    return s ? s->relationships() : kNone;
 }
 
 std::vector<std::string> KXPartRegistry::relationshipSources() const {
     std::vector<std::string> out;
     for (const auto& [key, s] : sources_)
-        if (!s.relationships.empty()) out.push_back(s.name);
+        if (!s.byId.empty()) out.push_back(s.name);
     return out;
 }
 
 std::vector<std::string> KXPartRegistry::problems() const {
     std::vector<std::string> out;
     for (const auto& [key, s] : sources_) {
-        if (s.relationships.empty()) continue;
+        if (s.byId.empty()) continue;
         if (s.name != packageSource() && !hasPart(s.name))
             out.push_back("relationships of " + s.name + ", which is not a part of the package");
-        for (const KXRelationship& r : s.relationships) {
+        for (const KXRelationship& r : s.relationships()) {
             std::optional<std::string> target = resolveTarget(s.name, r.Target);
             if (!target)
                 out.push_back("relationship " + r.Id + " of " + s.name + " points outside the package: " + r.Target);

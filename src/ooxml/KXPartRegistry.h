@@ -15,7 +15,8 @@
 // next free number when that id is taken; addRelationshipWithId() lets a writer choose or reserve
 // an id. An id, once given, never changes: removing a relationship does not renumber the others.
 // findOrAddRelationship() answers the id of an equal relationship (same type and target) when the
-// source already has one, so the same picture used twice gets one id.
+// source already has one, so the same picture used twice gets one id. Finding, adding and removing a
+// relationship take the same time however many the source has.
 //
 // problems() lists what would make the package inconsistent (a relationship whose target is not a
 // registered part, a relationship from a source that is not a part); KXOutputWriter refuses to
@@ -124,8 +125,19 @@ public:
 private:
     struct Source {
         std::string name;
-        std::vector<KXRelationship> relationships;
+        // Every relationship ever added, in that order; a removed one stays as a hole so that the
+        // positions in the indexes below never move.
+        std::vector<KXRelationship> slots;
+        std::vector<bool> removed;
+        std::unordered_map<std::string, size_t> byId;                       // id → position
+        std::unordered_map<std::string, std::vector<size_t>> byTypeTarget;  // → positions, in order
         std::uint64_t added = 0;
+        // The relationships without the holes, made again when read after a change.
+        mutable std::vector<KXRelationship> live;
+        mutable bool liveIsCurrent = true;
+
+        void append(KXRelationship relationship);
+        const std::vector<KXRelationship>& relationships() const;
     };
 
     Source* sourceFor(std::string_view source);

@@ -37,24 +37,29 @@ std::string KXPPTXPage::partNameForPage(std::uint64_t pageNumber) {
 void KXPPTXPage::begainWritePage(std::uint64_t) {
     sharepsArr_.clear();
     pageRelsArr_.clear();
+    relsByTarget_.clear();
     setDefaultRels();
 }
 
+void KXPPTXPage::addRelationship(KXRelationship relationship) {
+    relsByTarget_.emplace(relationship.Target, relationship.Id);
+    pageRelsArr_.push_back(std::move(relationship));
+}
+
 void KXPPTXPage::setDefaultRels() {
-    pageRelsArr_.push_back({"rId" + std::to_string(pageRelsArr_.size() + 1),
-                            KXOpenXMLNameSpace::relationshipType("slideLayout"), "../slideLayouts/slideLayout1.xml"});
+    addRelationship({"rId" + std::to_string(pageRelsArr_.size() + 1),
+                     KXOpenXMLNameSpace::relationshipType("slideLayout"), "../slideLayouts/slideLayout1.xml"});
 }
 
 std::optional<std::string> KXPPTXPage::findExistRelsWithImagePath(const std::string& mediaPath) const {
-    const std::string target = mediaTarget(mediaPath);
-    for (const KXRelationship& r : pageRelsArr_)
-        if (r.Target == target) return r.Id;
-    return std::nullopt;
+    auto it = relsByTarget_.find(mediaTarget(mediaPath));
+    if (it == relsByTarget_.end()) return std::nullopt;
+    return it->second;
 }
 
 std::string KXPPTXPage::addNewRelsWithImagePath(const std::string& mediaPath) {
     std::string id = "rId" + std::to_string(pageRelsArr_.size() + 1);
-    pageRelsArr_.push_back({id, std::string(KXOpenXMLNameSpace::nameSpace_Rels_Image()), mediaTarget(mediaPath)});
+    addRelationship({id, std::string(KXOpenXMLNameSpace::nameSpace_Rels_Image()), mediaTarget(mediaPath)});
     return id;
 }
 

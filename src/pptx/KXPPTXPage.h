@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ooxml/KXPartRegistry.h"
@@ -74,6 +75,9 @@ private:
     bool isUsingTextBox_ = false;
     std::vector<std::unique_ptr<KXPPTXParagraph>> cachedTextBoxParagraphs_;
     KXPPTXTextBoxInfo cachedTextBoxInfo_;
+    void addRelationship(KXRelationship relationship);
     std::vector<KXRelationship> pageRelsArr_;
+    // The first relationship id of each target: a slide of many pictures finds each in one step.
+    std::unordered_map<std::string, std::string> relsByTarget_;
     std::vector<std::unique_ptr<KXPPTXShape>> sharepsArr_;
 };

@@ -152,6 +152,59 @@ TEST(KXPartRegistry, RelationshipIdsAsPackageWritersHandThemOut) {
     EXPECT_EQ(r.relationshipSources(), (std::vector<std::string>{"/ppt/slides/slide1.xml", "/word/document.xml"}));
 }
 
+// Removals leave the other relationships in the order they were added, whatever was removed
+// before; one added again, or an id taken again, goes last; equal relationships (same type and
+// target) are found in the order they were added as the earlier ones go; and every look-up by id,
+// by type and target, and the written part agree after each change.
+TEST(KXPartRegistry, RemovalsKeepTheOrderOfTheOthers) {
+    KXPartRegistry r;
+    const std::string doc = "/word/document.xml";
+    auto targets = [&] {
+        std::vector<std::string> out;
+        for (const KXRelationship& rel : r.relationshipsOf(doc)) out.push_back(rel.Id + " " + rel.Target);
+        return out;
+    };
+    using Lines = std::vector<std::string>;
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        r.addRelationship(doc, kImage, std::string("media/") + name + ".png");
+    EXPECT_TRUE(r.removeRelationship(doc, "rId2"));
+    EXPECT_TRUE(r.removeRelationship(doc, "rId4"));
+    EXPECT_EQ(targets(), (Lines{"rId1 media/a.png", "rId3 media/c.png", "rId5 media/e.png"}));
+    EXPECT_EQ(r.findRelationship(doc, kImage, "media/e.png"), "rId5") << "the later ones are still found";
+    EXPECT_FALSE(r.findRelationship(doc, kImage, "media/d.png"));
+    // Added again: a new id, last.
+    EXPECT_EQ(r.findOrAddRelationship(doc, kImage, "media/b.png"), "rId6");
+    // A removed id can be chosen again, and goes last too.
+    EXPECT_TRUE(r.addRelationshipWithId(doc, "rId2", kImage, "media/d.png"));
+    EXPECT_FALSE(r.addRelationshipWithId(doc, "rId5", kImage, "media/f.png")) << "an id in use stays taken";
+    EXPECT_EQ(targets(), (Lines{"rId1 media/a.png", "rId3 media/c.png", "rId5 media/e.png", "rId6 media/b.png",
+                                "rId2 media/d.png"}));
+    EXPECT_EQ(r.findRelationship(doc, kImage, "media/d.png"), "rId2");
+    // Equal relationships: the earliest that is left is the one found.
+    EXPECT_EQ(r.addRelationship(doc, kImage, "media/x.png"), "rId8");
+    EXPECT_EQ(r.addRelationship(doc, kImage, "media/x.png"), "rId9");
+    EXPECT_EQ(r.addRelationship(doc, kTheme, "media/x.png"), "rId10") << "another type is another relationship";
+    EXPECT_EQ(r.findRelationship(doc, kImage, "media/x.png"), "rId8");
+    EXPECT_TRUE(r.removeRelationship(doc, "rId8"));
+    EXPECT_EQ(r.findRelationship(doc, kImage, "media/x.png"), "rId9");
+    EXPECT_TRUE(r.removeRelationship(doc, "rId9"));
+    EXPECT_FALSE(r.findRelationship(doc, kImage, "media/x.png"));
+    EXPECT_EQ(r.findRelationship(doc, kTheme, "media/x.png"), "rId10");
+    const std::string part = relationships(r, doc);
+    size_t at = 0;
+    for (const char* id : {"rId1", "rId3", "rId5", "rId6", "rId2", "rId10"}) {
+        const size_t next = part.find(std::string("Id=\"") + id + "\"", at);
+        ASSERT_NE(next, std::string::npos) << id << " in order in " << part;
+        at = next;
+    }
+    EXPECT_EQ(part.find("rId8"), std::string::npos);
+    // A source whose relationships have all gone has none to write.
+    for (const std::string& line : targets()) EXPECT_TRUE(r.removeRelationship(doc, line.substr(0, line.find(' '))));
+    EXPECT_TRUE(r.relationshipsOf(doc).empty());
+    EXPECT_TRUE(r.relationshipSources().empty());
+    EXPECT_EQ(r.addRelationship(doc, kImage, "media/a.png"), "rId11") << "ids still count every relationship added";
+}
+
 TEST(KXPartRegistry, ProblemsOfAnInconsistentPackage) {
     struct Case {
         const char* what;

@@ -140,8 +140,8 @@ std::optional<std::string> KXSourceFileItem::newOutputPath(std::string* whyNot) 
     }
     const std::string name = kx::pathFileName(kx::pathWithoutExtension(sourcePath_)) + "." + outputFileFormat();
     const std::string wanted = kx::pathJoin(folder, name);
-    // Page images go into a folder of that name.
-    const bool folderOutput = kx::StagedOutput::kindForOutputType(outputFileFormat()) == kx::StagedOutput::Kind::Folder;
+    // Page images and CSV tables go into a folder of that name.
+    const bool folderOutput = kx::StagedOutput::isFolder(kx::StagedOutput::kindForOutputType(outputFileFormat()));
     std::string reason;
     std::optional<std::string> path = KXCUtilities::reserveNewPathBy(wanted, folderOutput, &reason);
     outputPath_ = path.value_or(wanted);

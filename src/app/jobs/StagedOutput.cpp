@@ -18,7 +18,8 @@ std::string folderOf(const std::string& path) {
 }  // namespace
 
 StagedOutput::Kind StagedOutput::kindForOutputType(const std::string& type) {
-    return KXImagePDFExporter::supportType(type) ? Kind::Folder : Kind::File;
+    if (KXImagePDFExporter::supportType(type)) return Kind::Folder;
+    return type == "csv" ? Kind::WholeFolder : Kind::File;
 }
 
 StagedOutput::~StagedOutput() {
@@ -30,7 +31,7 @@ bool StagedOutput::prepare(const std::string& destination, Kind kind, std::strin
     done_ = false;
     const FileKind existing = fileKind(destination);
     // A name claimed for this run goes back unless the run succeeds.
-    madeFolder_ = reserved && kind == Kind::Folder && existing == FileKind::Folder;
+    madeFolder_ = reserved && isFolder(kind) && existing == FileKind::Folder;
     placeholder_ = reserved && kind == Kind::File && existing == FileKind::RegularFile;
     if (kind == Kind::Folder && existing == FileKind::Folder) {
         // Written in place; a folder that takes no file fails here, not page by page.
@@ -40,8 +41,15 @@ bool StagedOutput::prepare(const std::string& destination, Kind kind, std::strin
         writePath_ = destination;
         return true;
     }
-    if (existing == FileKind::Other || (kind == Kind::File && existing == FileKind::Folder)) {
-        if (whyNot) *whyNot = existing == FileKind::Folder ? "a folder is in the way" : "not a regular file";
+    // A folder output never takes the place of a file, nor a file that of a folder (other than the
+    // empty one claimed for a whole folder).
+    const bool fileInTheWay = isFolder(kind) && existing == FileKind::RegularFile;
+    const bool folderInTheWay = existing == FileKind::Folder && !madeFolder_ && kind != Kind::Folder;
+    if (existing == FileKind::Other || fileInTheWay || folderInTheWay) {
+        if (whyNot)
+            *whyNot = fileInTheWay     ? "a file is in the way"
+                      : folderInTheWay ? "a folder is in the way"
+                                       : "not a regular file";
         return false;
     }
     if (kind == Kind::Folder && existing == FileKind::None) {
@@ -56,7 +64,7 @@ bool StagedOutput::prepare(const std::string& destination, Kind kind, std::strin
         writePath_ = destination;
         return true;
     }
-    // A file output, or a folder output where a regular file stands: staged beside it.
+    // A file output, or a whole folder: staged beside the destination.
     auto staging = createUniqueFolder(folderOf(destination), kStagingPrefix, whyNot);
     if (!staging) return false;
     stagingFolder_ = *staging;
@@ -75,14 +83,15 @@ bool StagedOutput::commit(std::string* whyNot) {
         discard();
         return false;
     }
-    // A folder cannot be renamed over a file: the file goes first, once the folder is complete.
-    if (written == FileKind::Folder && fileKind(destination_) == FileKind::RegularFile && !removeFile(destination_)) {
-        if (whyNot) *whyNot = "the file in the way cannot be removed";
+    // A file put at the destination while the folder was written stays where it is.
+    if (written == FileKind::Folder && fileKind(destination_) == FileKind::RegularFile) {
+        if (whyNot) *whyNot = "a file is in the way";
         discard();
         return false;
     }
+    // A folder goes only over the empty one that claimed its name.
     const bool moved = moveReplacing(writePath_, destination_, whyNot);
-    if (moved) placeholder_ = false;
+    if (moved) placeholder_ = madeFolder_ = false;
     discard();
     return moved;
 }

@@ -4,12 +4,13 @@
 //
 // A file output is written under its own name into a fresh folder beside the destination (on the
 // same file system) and moved over the destination in one step when the run succeeded; a failed
-// run only removes that folder. A folder output (page images) is written into the destination
-// folder itself, made when missing: its image files take free names and the conversion takes its
-// own files back when it is cancelled, so the files already there are never touched. A regular file
-// in the way of an output folder is replaced only once the new folder is complete. Anything at the
-// destination that is neither a regular file nor (for page images) a folder, such as a device, a
-// pipe or a socket, is refused before anything is written.
+// run only removes that folder. Page images are written into the destination folder itself, made
+// when missing: their files take free names and the conversion takes its own files back when it is
+// cancelled, so the files already there are never touched. CSV tables are written into a folder
+// beside the destination and moved there whole at the end. A folder output never replaces a file:
+// a regular file at its destination is refused, as a folder is for a one-file output. Anything at
+// the destination that is neither a regular file nor a folder, such as a device, a pipe or a socket,
+// is refused too; a refusal comes before anything is written.
 
 #include <string>
 
@@ -17,11 +18,13 @@ namespace kx {
 
 class StagedOutput {
 public:
-    enum class Kind { File, Folder };
+    // File: one file, written aside. Folder: page images, written into the destination folder.
+    // WholeFolder: a folder written aside and put at the destination whole (CSV tables).
+    enum class Kind { File, Folder, WholeFolder };
 
-    // Page images go into a folder; every other output type is one file (or, for CSV, one folder
-    // made whole beside the destination).
     static Kind kindForOutputType(const std::string& type);
+    // The output is a folder (page images, CSV tables).
+    static bool isFolder(Kind kind) { return kind != Kind::File; }
 
     StagedOutput() = default;
     // Removes what the run left unless it was committed.
@@ -30,9 +33,10 @@ public:
     StagedOutput& operator=(const StagedOutput&) = delete;
 
     // Gets the destination ready; false when it cannot take the output, with the reason in
-    // `whyNot` ("not a regular file", "permission denied", ...). `reserved`: the destination is the
-    // empty file (for page images the empty folder) made to claim its name for this run; the run
-    // replaces it, or removes it when it does not succeed (unless someone has written into it since).
+    // `whyNot` ("not a regular file", "a file is in the way", "permission denied", ...). `reserved`:
+    // the destination is the empty file (for a folder output the empty folder) made to claim its name
+    // for this run; the run replaces it, or removes it when it does not succeed (unless someone has
+    // written into it since).
     bool prepare(const std::string& destination, Kind kind, std::string* whyNot, bool reserved = false);
     // The path the conversion writes to.
     const std::string& writePath() const { return writePath_; }

@@ -97,6 +97,8 @@ void KXDocxWriter::begainWriteDocument() {
     setBegainDocxOptions();
     KXDocxCounters::sharedInstance().begainWriteDocument();
     mediaCollection_.clear();
+    mediaByFile_.clear();
+    mediaPartNames_.clear();
     bookmarkNames_.clear();
     bookmarkIds_.clear();
     nextBookmarkId_ = 0;
@@ -241,9 +243,14 @@ std::optional<std::string> mediaExtensionOf(const std::string& path) {
 
 }  // namespace
 
+KXDocxWriter::Media* KXDocxWriter::collectedMedia(const std::string& path) {
+    auto it = mediaByFile_.find(path);
+    return it == mediaByFile_.end() ? nullptr : &mediaCollection_[it->second];
+}
+
 std::string KXDocxWriter::collectImageWithPath(const std::string& path) {
-    for (const Media& m : mediaCollection_)
-        if (m.file == path) return parts().findOrAddRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), m.part.substr(6));
+    if (const Media* m = collectedMedia(path))
+        return parts().findOrAddRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), m->part.substr(6));
     if (!KXPictureStore::shared().exists(path)) return {};
     std::optional<std::string> extension = mediaExtensionOf(path);
     if (!extension) return {};
@@ -251,28 +258,31 @@ std::string KXDocxWriter::collectImageWithPath(const std::string& path) {
     if (size_t dot = stem.find_last_of('.'); dot != std::string::npos && dot > 0) stem.resize(dot);
     const std::string name = stem + "." + *extension;
     std::string part = "/word/media/" + name;
-    // Two files of one name from different folders each keep a part of their own.
-    for (int n = 2; std::any_of(mediaCollection_.begin(), mediaCollection_.end(),
-                                [&](const Media& m) { return kx::asciiLower(m.part) == kx::asciiLower(part); });
-         ++n)
+    // Two files of one name from different folders each keep a part of their own, as do names
+    // that differ only in case (part names do not tell case apart).
+    for (int n = 2; mediaPartNames_.count(kx::asciiLower(part)); ++n)
         part = "/word/media/" + std::to_string(n) + "-" + name;
+    mediaPartNames_.insert(kx::asciiLower(part));
+    mediaByFile_.emplace(path, mediaCollection_.size());
     mediaCollection_.push_back({path, part, false});
     return parts().addRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), part.substr(6));
 }
 
 void KXDocxWriter::removeCollectedImageWithPath(const std::string& path) {
-    auto it = std::find_if(mediaCollection_.begin(), mediaCollection_.end(), [&](const Media& m) { return m.file == path; });
-    if (it == mediaCollection_.end() || it->written) return;
-    if (auto id = parts().findRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), it->part.substr(6)))
+    Media* media = collectedMedia(path);
+    if (!media || media->written) return;
+    if (auto id = parts().findRelationship(kDocumentSource, NS::nameSpace_Rels_Image(), media->part.substr(6)))
         parts().removeRelationship(kDocumentSource, *id);
-    mediaCollection_.erase(it);
+    mediaPartNames_.erase(kx::asciiLower(media->part));
+    media->withdrawn = true;
+    mediaByFile_.erase(path);
 }
 
 std::string KXDocxWriter::useCollectedImageWithPath(const std::string& path) {
     std::string id = collectImageWithPath(path);
     if (id.empty()) return id;
-    auto media = std::find_if(mediaCollection_.begin(), mediaCollection_.end(), [&](const Media& m) { return m.file == path; });
-    if (media == mediaCollection_.end()) return {};
+    Media* media = collectedMedia(path);
+    if (!media) return {};
     // Taken already (its write may still be running).
     if (media->written) return id;
     // The package takes the file: a picture held in memory is encoded and written meanwhile,
@@ -377,10 +387,10 @@ bool KXDocxWriter::packetZipFileIfNeed() {
         // Pictures no page wrote leave with their relationships.
         std::vector<std::string> unused;
         for (const Media& m : mediaCollection_)
-            if (!m.written) unused.push_back(m.file);
+            if (!m.written && !m.withdrawn) unused.push_back(m.file);
         for (const std::string& file : unused) removeCollectedImageWithPath(file);
         for (const Media& m : mediaCollection_)
-            if (!addMediaPart(m.part, m.file, true)) fail("Can't add the picture " + m.file);
+            if (!m.withdrawn && !addMediaPart(m.part, m.file, true)) fail("Can't add the picture " + m.file);
         writeFontTable();
         writeSettings();
         addTemplatePart("/word/styles.xml", kStylesContentType, "docx-template-styles-2006.xml");

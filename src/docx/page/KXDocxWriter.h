@@ -15,6 +15,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "capture/CaptureDocument.h"
@@ -98,13 +100,20 @@ private:
 
     std::unique_ptr<XMLFileWriter> documentWriter_;
     std::unique_ptr<KXDocxPage> currentPage_;
-    // Collected pictures: the file, its part name in the package, and whether a page wrote it.
+    // Collected pictures in the order collected: the file, its part name in the package, whether a
+    // page wrote it, and whether it was withdrawn (it stays as a hole so that the positions held by
+    // the index do not move). Looked up by file, and part names taken by lower-case name, so that a
+    // document's cost grows with its pictures, not with their square.
     struct Media {
         std::string file;
         std::string part;
         bool written = false;
+        bool withdrawn = false;
     };
+    Media* collectedMedia(const std::string& path);
     std::vector<Media> mediaCollection_;
+    std::unordered_map<std::string, size_t> mediaByFile_;
+    std::unordered_set<std::string> mediaPartNames_;
     // Pictures being written for the package. Waited for before the package is put together and
     // before the writers close (a cancel); declared after what the writes use.
     KXPictureWrites pictureWrites_;

@@ -1,7 +1,8 @@
 // The job manager driving the engine through a batch: the order of its reports, a failing middle
 // item, cancel (also restarting before the cancelled job has ended), and the preferences copied into
-// each item's options as they stand when the item starts. The engine is the real one; its "txt"
-// conversions go to a scripted exporter that writes a small file and can be held at a page.
+// each item's options as they stand when the item starts. The engine is the real one; its "txt",
+// "png" and "csv" conversions go to a scripted exporter that writes a small file (for page images
+// and CSV tables, into a folder) and can be held at a page.
 
 #include <condition_variable>
 #include <mutex>
@@ -50,7 +51,13 @@ public:
     void begainConvertPDF(const std::string&, const std::shared_ptr<PDFDocument>&) override {
         std::lock_guard lock(script_->mutex);
         script_->options.push_back(moreOptions());
-        if (script_->writeAsItGoes) writeFile(destDocPath(), "partial");
+        if (!script_->writeAsItGoes) return;
+        if (destDocType() == "csv") {
+            createDirectories(destDocPath());
+            writeFile(pathJoin(destDocPath(), "Table 1.csv"), "partial");
+        } else {
+            writeFile(destDocPath(), "partial");
+        }
     }
     bool convertPDFPage(const PDFPage& page) override {
         std::unique_lock lock(script_->mutex);
@@ -64,8 +71,12 @@ public:
     }
     void endConvertPDF(const std::shared_ptr<PDFDocument>&) override {
         if (script_->failAtEnd) throw std::runtime_error("the writer broke");
-        // Page images go into the folder at the destination, one for each page converted.
-        if (!isDirectory(destDocPath()))
+        // Page images go into the folder at the destination, one for each page converted; CSV tables
+        // into a folder made at the destination.
+        if (destDocType() == "csv") {
+            createDirectories(destDocPath());
+            writeFile(pathJoin(destDocPath(), "Table 1.csv"), "converted");
+        } else if (!isDirectory(destDocPath()))
             writeFile(destDocPath(), "converted");
         else if (pages_ > 0)
             writeFile(pathJoin(destDocPath(), "IMG_00001.png"), "converted");
@@ -118,10 +129,8 @@ private:
 class DocuvaneManagerTest : public JobsTest {
 protected:
     std::shared_ptr<Script> script = std::make_shared<Script>();
-    ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt" || key == "png"; },
-                                         [s = script] {
-                                             return std::make_unique<ScriptedExporter>(s);
-                                         }}};
+    ScopedExporterChoice choice{{[](const std::string& key) { return key == "txt" || key == "png" || key == "csv"; },
+                                 [s = script] { return std::make_unique<ScriptedExporter>(s); }}};
     Recorder recorder;
     std::unique_ptr<KXDocuvaneManager> manager;
 
@@ -373,27 +382,36 @@ TEST_F(DocuvaneManagerTest, OnlyASucceededJobReplacesWhatIsAtItsOutputPath) {
     }
 }
 
-// The output name is claimed when the job starts (an empty file, for page images an empty folder):
-// a job that does not succeed gives it back and leaves nothing in the output folder, and one that
-// succeeds puts its output in the claimed place.
+// The output name is claimed when the job starts (an empty file, for page images and CSV tables an
+// empty folder, so that a folder output never takes the place of a file): a job that does not
+// succeed gives it back and leaves nothing in the output folder, and one that succeeds puts its
+// output in the claimed place.
 TEST_F(DocuvaneManagerTest, AJobThatDoesNotSucceedLeavesNothing) {
     using Names = std::vector<std::string>;
+    enum Output { Text, Images, Tables };
     struct Case {
         const char* name;
-        bool images, failAtEnd, cancel, noPage;
+        Output output;
+        bool failAtEnd, cancel, noPage;
         int errorCode;  // 0: success
         Names left;
     };
     const Case cases[] = {
-        {"text, succeeded", false, false, false, false, 0, {"a.txt"}},
-        {"text, broken at the end", false, true, false, false, 400, {}},
-        {"text, cancelled", false, false, true, false, 406, {}},
-        {"text, no page converted", false, false, false, true, KXDocuvaneManager::kNoPageConverted, {}},
-        {"page images, succeeded", true, false, false, false, 0, {"a.png"}},
-        {"page images, broken at the end", true, true, false, false, 400, {}},
-        {"page images, cancelled", true, false, true, false, 406, {}},
-        {"page images, no page converted", true, false, false, true, KXDocuvaneManager::kNoPageConverted, {}},
+        {"text, succeeded", Text, false, false, false, 0, {"a.txt"}},
+        {"text, broken at the end", Text, true, false, false, 400, {}},
+        {"text, cancelled", Text, false, true, false, 406, {}},
+        {"text, no page converted", Text, false, false, true, KXDocuvaneManager::kNoPageConverted, {}},
+        {"page images, succeeded", Images, false, false, false, 0, {"a.png"}},
+        {"page images, broken at the end", Images, true, false, false, 400, {}},
+        {"page images, cancelled", Images, false, true, false, 406, {}},
+        {"page images, no page converted", Images, false, false, true, KXDocuvaneManager::kNoPageConverted, {}},
+        {"tables, succeeded", Tables, false, false, false, 0, {"a.csv"}},
+        {"tables, broken at the end", Tables, true, false, false, 400, {}},
+        {"tables, cancelled", Tables, false, true, false, 406, {}},
+        {"tables, no page converted", Tables, false, false, true, KXDocuvaneManager::kNoPageConverted, {}},
     };
+    const char* const names[] = {"a.txt", "a.png", "a.csv"};
+    const char* const written[] = {"", "IMG_00001.png", "Table 1.csv"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         removeAll(outputFolder);
@@ -404,28 +422,33 @@ TEST_F(DocuvaneManagerTest, AJobThatDoesNotSucceedLeavesNothing) {
         script->writeAsItGoes = true;
         script->failAtEnd = c.failAtEnd;
         auto a = item("a.pdf", 3);
-        if (c.images) {
+        if (c.output == Images) {
             a->setSettings_outputFormat(format_names::ImageFamily);
             a->setSettings_outputFormat_imageType(format_names::PNG);
         }
+        if (c.output == Tables) a->setSettings_outputFormat(format_names::CSV);
         if (c.noPage) {
             a->setSettings_pageRangeType(1);
             a->setSettings_customPageRange("none");
         }
         Names whileRunning;
+        FileKind claim = FileKind::None;
         recorder.onReport = [&](const std::string& report) {
             if (report != "start a.pdf") return;
             // (without the hidden folder the output is written in)
             for (const std::string& name : listDirectory(outputFolder))
                 if (name[0] != '.') whileRunning.push_back(name);
+            claim = fileKind(pathJoin(outputFolder, names[c.output]));
         };
         manager->setMa_sourceItems({a});
         ASSERT_TRUE(runToEnd(c.cancel));
-        EXPECT_EQ(whileRunning, Names{c.images ? "a.png" : "a.txt"}) << "the name is taken while the job runs";
+        EXPECT_EQ(whileRunning, Names{names[c.output]}) << "the name is taken while the job runs";
+        EXPECT_EQ(claim, c.output == Text ? FileKind::RegularFile : FileKind::Folder);
         EXPECT_EQ(a->conversionError() ? a->conversionError()->code : 0, c.errorCode);
         EXPECT_EQ(listDirectory(outputFolder), c.left);
         if (!c.errorCode) {
-            EXPECT_EQ(readFile(c.images ? pathJoin(a->outputPath(), "IMG_00001.png") : a->outputPath()), "converted");
+            EXPECT_EQ(readFile(c.output == Text ? a->outputPath() : pathJoin(a->outputPath(), written[c.output])),
+                      "converted");
         }
     }
     script->writeAsItGoes = script->failAtEnd = false;

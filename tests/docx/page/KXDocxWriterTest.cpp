@@ -229,6 +229,67 @@ TEST(KXDocxWriter, PackagesOnlyWrittenPicturesNamedByTheirFormat) {
     }
 }
 
+// Pictures are told apart by their file, names by their letters: two files whose names differ
+// only in case are two pictures, each with a part of its own (part names do not tell case apart);
+// the part name of a withdrawn picture is free again, and a picture collected again after its
+// withdrawal goes after the others.
+TEST(KXDocxWriter, PicturesWhoseNamesDifferOnlyInCase) {
+    const std::string path = output("case.docx");
+    const std::string png("\x89PNG\r\n\x1a\n", 8);
+    const std::string folder = output("case-pictures");
+    auto picture = [&](const std::string& name) {
+        const std::string file = kx::pathJoin(folder, name);
+        kx::createDirectories(kx::pathDirectory(file));
+        kx::writeFile(file, png);
+        return file;
+    };
+    const std::string upper = picture("Fig.png"), lower = picture("fig.png"), shout = picture("other/FIG.png");
+    const std::string dropped = picture("dropped/fig.png"), later = picture("later/fig.png");
+    KXDocxWriter writer(path, 1);
+    writer.begainWriteDocument();
+    ASSERT_FALSE(writer.hasFailed());
+    EXPECT_EQ(writer.collectImageWithPath(upper), "rId6");
+    EXPECT_EQ(writer.collectImageWithPath(lower), "rId7");
+    EXPECT_EQ(writer.collectImageWithPath(dropped), "rId8");
+    EXPECT_EQ(writer.collectImageWithPath(shout), "rId9");
+    EXPECT_EQ(writer.collectImageWithPath(lower), "rId7") << "the same file again";
+    writer.removeCollectedImageWithPath(dropped);
+    EXPECT_EQ(writer.collectImageWithPath(later), "rId10");
+    writer.removeCollectedImageWithPath(upper);
+    EXPECT_EQ(writer.collectImageWithPath(upper), "rId11") << "collected again after its withdrawal";
+
+    writer.begainWritePage({612, 792}, 0);
+    fillPage(*writer.currentPage(), 1);
+    writer.currentPage()->allRunImageArray() = {pictureRun(upper, 72), pictureRun(lower, 150), pictureRun(shout, 230),
+                                                pictureRun(later, 310)};
+    writer.endWritePage();
+    ASSERT_TRUE(writer.packetZipFileIfNeed()) << writer.failureError().failureReason;
+
+    // In the order collected: the withdrawn one's name taken by the later picture, the one collected
+    // again last, under the first name free again.
+    const std::string rels = unzipPart(path, "word/_rels/document.xml.rels");
+    size_t at = 0;
+    for (const char* entry :
+         {"Id=\"rId7\" Type=\"", "Target=\"media/2-fig.png\"", "Id=\"rId9\" Type=\"", "Target=\"media/4-FIG.png\"",
+          "Id=\"rId10\" Type=\"", "Target=\"media/3-fig.png\"", "Id=\"rId11\" Type=\"", "Target=\"media/Fig.png\""}) {
+        const size_t next = rels.find(entry, at);
+        ASSERT_NE(next, std::string::npos) << entry << " in order in " << rels;
+        at = next;
+    }
+    EXPECT_EQ(rels.find("rId6"), std::string::npos) << rels;
+    EXPECT_EQ(rels.find("rId8"), std::string::npos) << rels;
+    std::string listing;
+    kx::test::runCommand("unzip -Z1 '" + path + "'", &listing);
+    for (const char* name :
+         {"word/media/Fig.png", "word/media/2-fig.png", "word/media/3-fig.png", "word/media/4-FIG.png"})
+        EXPECT_NE(listing.find(std::string(name) + "\n"), std::string::npos) << name << " in " << listing;
+    size_t media = 0;
+    for (size_t from = listing.find("word/media/"); from != std::string::npos;
+         from = listing.find("word/media/", from + 1))
+        ++media;
+    EXPECT_EQ(media, 4u) << listing;
+}
+
 // Pictures held in memory are written into the package while the pages go on, with the bytes a
 // direct write gives; one that cannot be written fails the package (the document refers to it)
 // instead of going missing, and nothing is left at the destination.

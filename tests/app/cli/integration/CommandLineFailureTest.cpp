@@ -230,6 +230,28 @@ TEST(CommandLineFailure, OnlyRegularFilesAreReplaced) {
     EXPECT_FALSE(fileExists(pathJoin(readOnly, "kx-images")));
 }
 
+// A format that writes a folder (every page image format, CSV) never takes the place of a regular
+// file at the output path: the run is refused before anything is converted, says why, and the file
+// keeps its bytes, with nothing left beside it.
+TEST(CommandLineFailure, FolderFormatsLeaveAFileAtTheOutputPath) {
+    const std::string input = pdfFile("two-pages", pagesDocument(2));
+    for (const char* format : {"png", "jpg", "jpeg", "bmp", "gif", "tiff", "tga", "jp2", "csv"}) {
+        SCOPED_TRACE(format);
+        const std::string dest = freshFolder(std::string("file-in-the-way-") + format);
+        const std::string out = pathJoin(dest, "notes");
+        writeFile(out, "notes\n");
+        Outcome r = runSplit("-i " + shellQuoted(input) + " -o " + shellQuoted(out) + " -f " + format, 20);
+        EXPECT_EQ(r.status, 1) << r.output << r.errors;
+        const std::string line = "Can't write the output (a file is in the way): \"" + out + "\"";
+        EXPECT_EQ(lastLine(r.output), line);
+        EXPECT_EQ(lastLine(r.errors), line);
+        EXPECT_FALSE(contains(r.output, "Conversion Started"));
+        EXPECT_EQ(fileKind(out), FileKind::RegularFile);
+        EXPECT_EQ(readFile(out).value_or(""), "notes\n");
+        EXPECT_EQ(listDirectory(dest), std::vector<std::string>{"notes"});
+    }
+}
+
 // SIGINT and SIGTERM cancel the conversion at the next page: the output written so far goes, a file
 // that was at the output path stays, the run says it was cancelled, and the process ends by the
 // signal it was sent, as a shell expects of an interrupted program.
