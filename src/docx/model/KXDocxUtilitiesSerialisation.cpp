@@ -259,8 +259,11 @@ void KXDocxUtilities::WritePProperty(const KXDocx_PPr& p, const KXDocx_RPr& r, c
     else
         attr(w, "firstLine", firstLine);
     attr(w, "left", twips(p.ind.left));
-    // A negative right indent lets a line run on into the margin.
-    if (p.ind.right != 0) attr(w, "right", twips(p.ind.right));
+    // The right indent is written even when it is 0 (a negative one lets a line run on into the
+    // margin): a reader that folds an empty section-break paragraph into the paragraph after it
+    // gives that paragraph the break's indents wherever the paragraph leaves them unsaid, and a
+    // right indent taken from a wider column can leave it no room to set a word in.
+    attr(w, "right", twips(p.ind.right));
     end(w);
 
     if (std::optional<std::string_view> jc = KXDocxJcName(p.jc)) w.writeValElement(W, "jc", *jc);

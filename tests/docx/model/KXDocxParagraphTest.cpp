@@ -301,7 +301,7 @@ TEST(KXDocxParagraph, WritesOneParagraph) {
     // One line "Hello" 100 .. 130, 10 high; its column starts at 72: indent 28 (560 twips); 6
     // before, 10 exact, 4 after.
     const std::string spacing = "w:before=\"120\" w:after=\"80\" w:line=\"200\" w:lineRule=\"exact\"";
-    const std::string indent = "w:firstLine=\"0\" w:left=\"560\"";
+    const std::string indent = "w:firstLine=\"0\" w:left=\"560\" w:right=\"0\"";
     struct Case {
         const char* what;
         std::vector<std::vector<RunSpec>> lines;
@@ -317,7 +317,7 @@ TEST(KXDocxParagraph, WritesOneParagraph) {
         {"right-aligned, 20.6 before the column's edge: right indent 19", {{hello}}, 1, kx::Rect(72, 0, 78.6, 700), false,
          "<w:p>" + pPr(spacing, "w:firstLine=\"0\" w:left=\"0\" w:right=\"380\"", "right") + run("Hello") + "</w:p>"},
         {"centred 7.5 right of the column's centre: left indent 7", {{hello}}, 2, kx::Rect(72, 0, 71, 700), false,
-         "<w:p>" + pPr(spacing, "w:firstLine=\"0\" w:left=\"140\"", "center") + run("Hello") + "</w:p>"},
+         "<w:p>" + pPr(spacing, "w:firstLine=\"0\" w:left=\"140\" w:right=\"0\"", "center") + run("Hello") + "</w:p>"},
         {"one justified line is written left-aligned", {{hello}}, 3, column, false,
          "<w:p>" + pPr(spacing, indent, "left") + run("Hello") + "</w:p>"},
         {"a tab: left-aligned with its stop", {{hello, word(u"World", 140, 1)}}, 2, column, false,

@@ -197,9 +197,10 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
         "<w:pgMar w:top=\"1260\" w:right=\"0\" w:bottom=\"0\" w:left=\"0\" w:header=\"0\" w:footer=\"0\" "
         "w:gutter=\"0\"/></w:sectPr>";
     const PCase cases[] = {
-        {"default paragraph", [](KXDocx_PPr&, KXDocx_SectPr&, KXDocx_Tabs&) {},
+        {"default paragraph: every indent is said, a right indent of 0 too",
+         [](KXDocx_PPr&, KXDocx_SectPr&, KXDocx_Tabs&) {},
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"240\" w:lineRule=\"exact\"/>"
-         "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
+         "<w:ind w:firstLine=\"0\" w:left=\"0\" w:right=\"0\"/><w:jc w:val=\"left\"/>" +
              kDefaultRPr + "</w:pPr>"},
         {"every part: numPr, tabs, spacing, ind, jc, outlineLvl (level 2 is 1), rPr, sectPr",
          [](KXDocx_PPr& p, KXDocx_SectPr& s, KXDocx_Tabs& tabs) {
@@ -220,12 +221,12 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
         {"auto spacing that is not a whole number of 240ths is rounded",
          [](KXDocx_PPr& p, KXDocx_SectPr&, KXDocx_Tabs&) { p.spacing = {0, 0, 13, "auto", 12}; },
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"260\" w:lineRule=\"auto\"/>"
-         "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
+         "<w:ind w:firstLine=\"0\" w:left=\"0\" w:right=\"0\"/><w:jc w:val=\"left\"/>" +
              kDefaultRPr + "</w:pPr>"},
         {"hostile line spacing is held within a 32-bit number",
          [](KXDocx_PPr& p, KXDocx_SectPr&, KXDocx_Tabs&) { p.spacing = {0, 0, 3.4e38f, "auto", 12}; },
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"2147483647\" w:lineRule=\"auto\"/>"
-         "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
+         "<w:ind w:firstLine=\"0\" w:left=\"0\" w:right=\"0\"/><w:jc w:val=\"left\"/>" +
              kDefaultRPr + "</w:pPr>"},
         {"exact rule; negative spacing is 0; negative first line is a hanging indent; a negative right indent "
          "reaches into the margin; no jc name",
@@ -244,7 +245,7 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
              p.ind.firstLine = -0.01f;  // rounds to nothing: no "-0"
          },
          "<w:pPr><w:spacing w:before=\"0\" w:after=\"0\" w:line=\"280\" w:lineRule=\"exact\"/>"
-         "<w:ind w:firstLine=\"0\" w:left=\"0\"/><w:jc w:val=\"left\"/>" +
+         "<w:ind w:firstLine=\"0\" w:left=\"0\" w:right=\"0\"/><w:jc w:val=\"left\"/>" +
              kDefaultRPr + "</w:pPr>"},
     };
     for (const PCase& c : cases) {
@@ -286,7 +287,7 @@ TEST(KXDocxSerialisation, ParagraphPropertiesInSchemaOrder) {
               "\n\t<w:p>"
               "\n\t\t<w:pPr>"
               "\n\t\t\t<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"240\" w:lineRule=\"exact\"/>"
-              "\n\t\t\t<w:ind w:firstLine=\"0\" w:left=\"0\"/>"
+              "\n\t\t\t<w:ind w:firstLine=\"0\" w:left=\"0\" w:right=\"0\"/>"
               "\n\t\t\t<w:jc w:val=\"left\"/>"
               "\n\t\t\t<w:rPr>"
               "\n\t\t\t\t<w:rFonts w:ascii=\"Times New Roman\" w:hAnsi=\"Times New Roman\" w:cs=\"Times New Roman\" "

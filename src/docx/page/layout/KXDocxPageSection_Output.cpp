@@ -28,9 +28,6 @@ namespace {
 constexpr double kFootAbsorbed = 8.0;
 // Less space than this above a band of columns is not worth a blank paragraph.
 constexpr double kSmallestSpaceAboveColumns = 0.5;
-// The break paragraph's line: one twentieth of a point, in a mark of half a point.
-constexpr float kBreakParagraphLine = 0.05f;
-constexpr float kBreakParagraphMark = 0.5f;
 
 std::shared_ptr<KXDocxParagraph> lastParagraphOf(const KXDocxWriterObjectArray& column) {
     for (auto it = column.rbegin(); it != column.rend(); ++it)
@@ -55,19 +52,9 @@ bool KXDocxPageSection::newPageRule(bool narrow) const {
 
 void KXDocxPageSection::appendBreakParagraph(const std::shared_ptr<KXDocxParagraph>& from,
                                              const KXDocx_SectPr& record) {
-    // The break paragraph takes the paragraph and run properties of the paragraph it comes from,
-    // but next to no height: the bands above it may fill the page, and a paragraph of a text line's
-    // height below them would spill onto a page of its own.
-    KXDocx_PPr p = from ? from->pProperty() : KXDocx_PPr{};
-    KXDocx_RPr r = from ? from->rProperty() : KXDocx_RPr{};
-    if (from) {
-        p.ind = {};
-        p.spacing.before = 0;
-        p.spacing.after = 0;
-        p.spacing.line = kBreakParagraphLine;
-        p.spacing.lineRule = "exact";
-        r.sz = r.szCs = kBreakParagraphMark;
-    }
+    // The break paragraph takes the paragraph and run properties of the paragraph it comes from.
+    const KXDocx_PPr p = from ? from->pProperty() : KXDocx_PPr{};
+    const KXDocx_RPr r = from ? from->rProperty() : KXDocx_RPr{};
     allWriteXMLObjects_.push_back(KXDocxProperty::NewWrite1BlankParagraphWithProperty(p, r, record));
 }
 

@@ -1,7 +1,8 @@
 // Page sections through LibreOffice's reading of the DOCX package: pages whose text reaches to the
 // foot of the page come back as one page each (the page's margins, its bands of columns and their
-// paragraphs' spacing add up to no more than the page), and rows set apart like the cells of a
-// table stay rows where the reader's font sets their text wider.
+// paragraphs' spacing add up to no more than the page; a paragraph after a section break keeps
+// its own indents), and rows set apart like the cells of a table stay rows where the reader's font
+// sets their text wider.
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,34 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
     for (double x : {40.0, 170.0, 300.0, 430.0})
         for (double y = 750; y > 40; y -= 11) fourColumns.page.push_back({"F1", 9, x, y, 0, "xxxxxx xxxxxx xxxxxx xxxxxx"});
     cases.push_back(fourColumns);
+
+    // A band of one column whose lines end halfway across the page (a figure's labels stand to the
+    // right of its first lines), then two columns down to the foot of the page, the first beginning
+    // with a short line of its own. The break between them is an empty paragraph, which the reader
+    // folds into that short line: unless the line says its own right indent, it takes the band's,
+    // wider than its column, and is set a letter to a line.
+    const std::vector<std::string> words{"the",   "quick", "brown", "fox",   "jumps", "over",   "a",
+                                         "lazy",  "dog",   "while", "seven", "tired", "bears",  "watch",
+                                         "from",  "behind", "the",  "old",   "wooden", "fence"};
+    auto sentence = [&](size_t from) {
+        std::string s;
+        for (size_t k = 0; k < 9; ++k) s += (k ? " " : "") + words[(3 * from + k) % words.size()];
+        return s;
+    };
+    Case narrowBand{"short-line-after-a-narrow-band", {}};
+    double y = 740;
+    for (size_t i = 0; i < 12; ++i, y -= 11) {
+        narrowBand.page.push_back({"F1", 9, 54, y, 0, sentence(i)});
+        if (i < 6 && i % 2 == 0) narrowBand.page.push_back({"F1", 9, 470, y, 0, kx::format("Label %zu", i)});
+    }
+    const double top = y - 14;
+    narrowBand.page.push_back({"F1", 9, 54, top, 0, "the end of a sentence."});
+    for (size_t column = 0; column < 2; ++column) {
+        size_t i = 0;
+        for (double line = top - (column == 0 ? 20 : 0); line > 50; line -= 11, ++i)
+            narrowBand.page.push_back({"F1", 9, column == 0 ? 54.0 : 318.0, line, 0, sentence(i + 7 * column)});
+    }
+    cases.push_back(narrowBand);
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);

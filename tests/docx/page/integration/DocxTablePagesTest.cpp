@@ -2,7 +2,7 @@
 // (when installed) with as many pages as the PDF: a quiz whose answers stand beside a column of check
 // boxes keeps every answer; a landscape page that is one ruled table filling the page stays one
 // page; so does a form whose label column stands beside a column of ruled amount boxes, most of
-// them empty.
+// them empty, and a form of boxes within boxes whose labels all come back on its one page.
 
 #include <gtest/gtest.h>
 
@@ -66,6 +66,16 @@ void expectLines(const std::string& text, const std::vector<std::string>& lines)
     auto squeezed = [](const std::string& s) { return std::regex_replace(s, std::regex("\\s+"), ""); };
     const std::string all = squeezed(text);
     for (const std::string& line : lines) EXPECT_NE(all.find(squeezed(line)), std::string::npos) << line << "\n" << text;
+}
+
+// The text of the PDF LibreOffice made of the package in pagesReadBack.
+std::string textReadBack(const std::string& package) {
+    const std::string stem = kx::pathWithoutExtension(kx::pathFileName(package));
+    std::string text;
+    kx::test::runCommand("pdftotext '" + kx::pathJoin(kx::pathJoin(kx::test::tempDir(), "lo-" + stem), stem + ".pdf") +
+                             "' -",
+                         &text);
+    return text;
 }
 
 void expectOnePageReadBack(const std::string& package) {
@@ -144,4 +154,50 @@ TEST(DocxTablePages, AFormOfLabelsBesideEmptyAmountBoxesStaysOnePage) {
     ASSERT_FALSE(docx.empty());
     expectLines(documentText(docx), labels);
     expectOnePageReadBack(docx);
+}
+
+// A tax form of six parts, each a heading strip over three rows of boxes within the frame of the
+// page: a box holding a comb of nine digit boxes under its label, a grid of labelled cells whose
+// lower lines stop short of the rows' (so they make no consistent table with them), and a box of
+// two check boxes over an amount. Whatever becomes a table and whatever stays positioned text,
+// every label is kept, and the page stays one page.
+TEST(DocxTablePages, AFormOfBoxesWithinBoxesKeepsEveryLabelOnOnePage) {
+    std::vector<Show> page{raw("0 G 0.5 w"), raw("36 40 540 712 re S")};
+    std::vector<std::string> labels;
+    auto box = [&](double x, double y, double w, double h) {
+        page.push_back(raw(kx::format("%g %g %g %g re S", x, y, w, h)));
+    };
+    auto label = [&](double size, double x, double y, std::string text) {
+        page.push_back({"F1", size, x, y, 0, text});
+        labels.push_back(std::move(text));
+    };
+    const double partHeight = 112, strip = 14, row = (partHeight - strip) / 3;
+    for (int part = 1; part <= 6; ++part) {
+        const double top = 752 - (part - 1) * (partHeight + 6);
+        box(36, top - strip, 540, strip);
+        label(8, 40, top - 10, kx::format("Part %d heading of the return", part));
+        for (int r = 1; r <= 3; ++r) {
+            const double y = top - strip - r * row;
+            box(36, y, 200, row);
+            label(6, 40, y + row - 8, kx::format("Line %d%d identifying number", part, r));
+            for (int digit = 0; digit < 9; ++digit) box(60 + digit * 14, y + 3, 14, 14);
+            for (int column = 0; column < 3; ++column)
+                for (int half = 0; half < 2; ++half) {
+                    const double x = 236 + column * 60 + (half ? 5 : 0), cellY = y + half * row / 2;
+                    box(x, cellY, half ? 55 : 60, row / 2);
+                    label(6, x + 3, cellY + row / 2 - 7, kx::format("Cell %d%d%d%d", part, r, column, half));
+                }
+            box(416, y, 160, row);
+            box(420, y + row - 14, 8, 8);
+            label(6, 432, y + row - 13, kx::format("Yes %d%d", part, r));
+            box(470, y + row - 14, 8, 8);
+            label(6, 482, y + row - 13, kx::format("No %d%d", part, r));
+            label(6, 430, y + 4, kx::format("Amount %d%d in dollars", part, r));
+        }
+    }
+    const std::string docx = convert("form-nested-boxes", flowtest::textDocument({page}));
+    ASSERT_FALSE(docx.empty());
+    expectLines(documentText(docx), labels);
+    expectOnePageReadBack(docx);
+    if (!testing::Test::IsSkipped()) expectLines(textReadBack(docx), labels);
 }
