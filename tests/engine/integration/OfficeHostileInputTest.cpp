@@ -408,7 +408,12 @@ TEST_P(OfficeHostileInput, EveryOfficeOutputEndsCleanlyAndKeepsItsWord) {
         const std::string tmp = kx::pathJoin(folder, "tmp");
         const std::string out = kx::pathJoin(folder, "out." + format);
         const std::string previous = "what was here before\n";
-        ASSERT_TRUE(kx::writeFile(out, previous));
+        // A file in the way of a folder output is refused before anything is read (its own test
+        // is the command line's); the CSV folder starts from nothing.
+        const bool folderOutput = format == "csv";
+        if (!folderOutput) {
+            ASSERT_TRUE(kx::writeFile(out, previous));
+        }
 
         ProgramRun run = runProgram({"-i", pdf, "-o", out, "-f", format}, tmp, std::chrono::seconds(60 * kTimeFactor));
         ASSERT_TRUE(run.exited) << run.describe();
@@ -425,7 +430,11 @@ TEST_P(OfficeHostileInput, EveryOfficeOutputEndsCleanlyAndKeepsItsWord) {
             EXPECT_FALSE(converted) << run.describe();
         }
         if (!converted) {
-            EXPECT_EQ(kx::readFile(out).value_or(""), previous) << "a failed run lost what was at the output path";
+            if (folderOutput) {
+                EXPECT_FALSE(kx::fileExists(out)) << "a failed run left a folder behind";
+            } else {
+                EXPECT_EQ(kx::readFile(out).value_or(""), previous) << "a failed run lost what was at the output path";
+            }
             continue;
         }
         if (format == "csv") {
