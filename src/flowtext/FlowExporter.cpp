@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "docx/model/KXDocxUtilities.h"
 #include "flowtext/FlowReadingFrame_p.h"
@@ -105,6 +106,7 @@ bool FlowExporter::isOutsideClip(const kx::Rect& box, const kx::Rect& clip) {
 // its baseline, gathered apart (FlowReadingFrame_p.h).
 void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
                                    const KXPDF_CTMInfo& geometry) {
+    FlowRunText* const previous = std::exchange(lastRun_, nullptr);
     const KXPDFFont* font = currentFont();
     const bool vertical = font && font->isVerticalWriting();
     const kx::AffineTransform next = t.translated(offset.width, offset.height);
@@ -112,7 +114,7 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
     const std::optional<kx::Rect> clip = clipDisplayBounds();
     // Upright text without a clip, the most of most pages, goes the short way.
     if (!vertical && !clip && readingFrameOf(geometry.rotation) == 0) {
-        makeUprightRun(text, t, geometry);
+        makeUprightRun(text, t, geometry, previous);
         return;
     }
     const kx::AffineTransform alongLine = vertical ? kx::concat(kAlongVerticalLine, t) : t;
@@ -126,7 +128,7 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
     // next cell, text masked off the page).
     if (clip && isOutsideClip(glyphBox(alongLine, advance, size, ascent, descent), *clip)) return;
     if (frame == 0 && !vertical) {
-        makeUprightRun(text, t, geometry);
+        makeUprightRun(text, t, geometry, previous);
         return;
     }
     const kx::AffineTransform toFrame = frameTransform(frame, pageSize());
@@ -139,22 +141,29 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
     keepMainTextPosition();
     g.rotation = 0;
     const double space = (font ? font->widthOfSpace() : 0.0) * size * std::hypot(inFrame.a, inFrame.b);
+    const double spaceWidth = std::isfinite(space) ? space : 0.0;
     FlowPage* page = writer_->currentPage();
+    // Styled as it stands in its frame: turned text is not slanted.
+    std::shared_ptr<const KXDocx_RPr> style = sharedRProperty(inFrame);
+    if (page->extendLastRun(page->turnedRunTextArray(), previous, text, g, textWidth, style.get(), spaceWidth, frame)) {
+        lastRun_ = previous;
+        return;
+    }
     auto run = page->makeRunText();
     run->setPdfScanIndex(nextScanIndex());
     run->setCtmInfo(g);
-    // Styled as it stands in its frame: turned text is not slanted.
-    run->setRProperty(sharedRProperty(inFrame));
+    run->setRProperty(std::move(style));
     run->setRunText(text);
-    run->setSpaceWidth(std::isfinite(space) ? space : 0.0);
+    run->setSpaceWidth(spaceWidth);
     run->setTextWidth(textWidth);
     run->setReadingFrame(frame);
+    lastRun_ = run.get();
     page->turnedRunTextArray().push_back(std::move(run));
 }
 
 // An upright string: the next-character position has moved past it already.
 void FlowExporter::makeUprightRun(const std::u16string& text, const kx::AffineTransform& t,
-                                  const KXPDF_CTMInfo& geometry) {
+                                  const KXPDF_CTMInfo& geometry, FlowRunText* previous) {
     KXPDF_CTMInfo g = geometry;
     const KXPDFFont* font = currentFont();
     const double size = fontSize();
@@ -170,17 +179,25 @@ void FlowExporter::makeUprightRun(const std::u16string& text, const kx::AffineTr
     keepMainTextPosition();
     g.rotation = 0;
     FlowPage* page = writer_->currentPage();
+    std::shared_ptr<const KXDocx_RPr> style = sharedRProperty(t);
+    const double blank = std::isfinite(spaceWidth) ? spaceWidth : 0.0;
+    if (page->extendLastRun(page->allRunTextArray(), previous, text, g, textWidth, style.get(), blank, 0)) {
+        lastRun_ = previous;
+        return;
+    }
     auto run = page->makeRunText();
     run->setPdfScanIndex(nextScanIndex());
     run->setCtmInfo(g);
-    run->setRProperty(sharedRProperty(t));
+    run->setRProperty(std::move(style));
     run->setRunText(text);
-    run->setSpaceWidth(std::isfinite(spaceWidth) ? spaceWidth : 0.0);
+    run->setSpaceWidth(blank);
     run->setTextWidth(textWidth);
+    lastRun_ = run.get();
     page->allRunTextArray().push_back(std::move(run));
 }
 
 void FlowExporter::appendDocxTextBox(const std::u16string& text, kx::Size offset) {
+    lastRun_ = nullptr;
     FlowPage* page = writer_->currentPage();
     FlowParagraph* paragraph = page->cachedTextBoxLastParagraph();
     if (!paragraph) paragraph = page->cachedTextBoxNewParagraph();

@@ -56,14 +56,18 @@ protected:
     KXDocxTextPathInfo textPathInfoAt(const KXPDF_CTMInfo& g) final;
 
 private:
-    // The run of an upright string at the display transform `t`, with the geometry `g`.
-    void makeUprightRun(const std::u16string& text, const kx::AffineTransform& t, const KXPDF_CTMInfo& g);
+    // The run of an upright string at the display transform `t`, with the geometry `g`; it may
+    // extend `previous`, the run made or extended for the string shown before (FlowPage::extendLastRun).
+    void makeUprightRun(const std::u16string& text, const kx::AffineTransform& t, const KXPDF_CTMInfo& g,
+                        FlowRunText* previous);
     // Whether a glyph's display-space box lies wholly outside the clip's bounds (clipDisplayBounds).
     static bool isOutsideClip(const kx::Rect& box, const kx::Rect& clip);
     KXDocx_RPr makeRProperty(const KXPDFFont& font, const kx::AffineTransform& t) const;
 
     bool styleFromRendering_;
     std::unique_ptr<FlowDocument> writer_;
+    // The run that the string shown last made or extended; null after a string that made none.
+    FlowRunText* lastRun_ = nullptr;
 };
 
 }  // namespace kx::detail

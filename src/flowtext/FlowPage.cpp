@@ -71,6 +71,23 @@ void FlowPage::_creatParagraphs() {
     }
 }
 
+bool FlowPage::extendLastRun(std::vector<RunTextPtr>& runs, FlowRunText* last, const std::u16string& text,
+                             const KXPDF_CTMInfo& g, double width, const KXDocx_RPr* style, double spaceWidth,
+                             int frame) {
+    if (allRunTextArray_.size() + turnedRunTextArray_.size() <= kRunsBeforeExtending) return false;
+    if (!last || runs.empty() || runs.back().get() != last) return false;
+    const KXPDF_CTMInfo& h = last->ctmInfo();
+    const double end = h.bottomLeft.x + last->textWidth();
+    const bool continues = &last->rProperty() == style && last->spaceWidth() == spaceWidth &&
+                           last->readingFrame() == frame && h.topLeft.y == g.topLeft.y &&
+                           h.bottomLeft.y == g.bottomLeft.y && h.yBase == g.yBase && h.fontSize == g.fontSize &&
+                           std::fabs(g.bottomLeft.x - end) < 0.01 && width >= 0;
+    if (!continues) return false;
+    last->runText() += text;
+    last->setTextWidth(g.bottomLeft.x + width - h.bottomLeft.x);
+    return true;
+}
+
 int FlowPage::joiningBlanks(double gap, double spaceWidth) {
     constexpr int kMaxJoiningBlanks = 100;
     const double quotient = static_cast<float>(gap / spaceWidth);

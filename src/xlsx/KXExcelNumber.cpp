@@ -13,10 +13,17 @@ namespace {
 // A cell keeps 15 significant digits exactly.
 constexpr size_t kMaxSignificantDigits = 15;
 
+// In one pass: a cell's text can be megabytes long.
 std::u16string removingAll(std::u16string_view text, std::u16string_view what) {
-    std::u16string s(text);
-    if (what.empty()) return s;
-    for (size_t at = s.find(what); at != std::u16string::npos; at = s.find(what, at)) s.erase(at, what.size());
+    if (what.empty()) return std::u16string(text);
+    std::u16string s;
+    s.reserve(text.size());
+    size_t from = 0;
+    for (size_t at = text.find(what); at != std::u16string_view::npos; at = text.find(what, from)) {
+        s.append(text.substr(from, at - from));
+        from = at + what.size();
+    }
+    s.append(text.substr(from));
     return s;
 }
 

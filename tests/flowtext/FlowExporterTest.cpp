@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "FlowOutputText.h"
 #include "FlowTestRuns.h"
+#include "flowtext/FlowPage.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "flowtext/KXHTMLPDFExporter.h"
 #include "flowtext/KXRTFPDFExporter.h"
@@ -204,6 +206,43 @@ TEST(FlowExporter, HostileGeometryNeitherBreaksNorFloodsThePage) {
     EXPECT_NE(text.find("top"), std::string::npos);
     EXPECT_NE(text.find("bottom"), std::string::npos);
     EXPECT_LT(text.size(), 1000u);
+}
+
+TEST(FlowExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
+    // A first line of one-point x's fills the page's runs up to the budget; the case's strings
+    // follow. Helvetica at 12 points: "wo" advances (722 + 556) * 12 / 1000 = 15.336, "word"
+    // 26.004.
+    const std::string filler(kx::detail::FlowPage::kRunsBeforeExtending, 'x');
+    struct Case {
+        const char* name;
+        std::vector<Show> shows;
+        const char* runs;  // the runs made after the filler's
+    } cases[] = {
+        {"one string", {{"F1", 12, 72, 700, 0, "word"}}, "word|"},
+        {"a string where the last one ended", {{"F1", 12, 72, 700, 0, "wo"}, {"F1", 12, 87.34, 700, 0, "rd"}}, "word|"},
+        {"half a point on", {{"F1", 12, 72, 700, 0, "wo"}, {"F1", 12, 87.84, 700, 0, "rd"}}, "wo|rd|"},
+        {"going back", {{"F1", 12, 72, 700, 0, "wo"}, {"F1", 12, 50, 700, 0, "rd"}}, "wo|rd|"},
+        {"in another size", {{"F1", 12, 72, 700, 0, "wo"}, {"F1", 10, 87.34, 700, 0, "rd"}}, "wo|rd|"},
+        {"in another font", {{"F1", 12, 72, 700, 0, "wo"}, {"F2", 12, 87.34, 700, 0, "rd"}}, "wo|rd|"},
+        {"on another baseline", {{"F1", 12, 72, 700, 0, "wo"}, {"F1", 12, 87.34, 697, 0, "rd"}}, "wo|rd|"},
+    };
+    for (const Case& c : cases) {
+        std::vector<Show> shows{{"F1", 1, 0, 100, 0, filler}};
+        shows.insert(shows.end(), c.shows.begin(), c.shows.end());
+        const std::vector<CapturedRun> runs = runsOf<KXTextPDFExporter>(page(shows));
+        ASSERT_GT(runs.size(), filler.size()) << c.name;
+        const std::vector<CapturedRun> after(runs.begin() + static_cast<std::ptrdiff_t>(filler.size()), runs.end());
+        EXPECT_EQ(textOf(after), c.runs) << c.name;
+        // An extended run ends where its last character does.
+        if (after.size() == 1) {
+            EXPECT_NEAR(after[0].g.bottomLeft.x, 72, 1e-6) << c.name;
+            EXPECT_NEAR(after[0].textWidth, 26.004, 0.01) << c.name;
+        }
+    }
+    // The page's text is what was shown.
+    const std::string text = plainTextOf(page({{"F1", 1, 0, 100, 0, filler}, {"F1", 12, 72, 700, 0, "word"}}));
+    EXPECT_NE(text.find("word"), std::string::npos);
+    EXPECT_NE(text.find(filler), std::string::npos);
 }
 
 TEST(FlowExporter, RaisedAndLoweredTextIsReadInItsPlaceOnTheLine) {

@@ -86,10 +86,13 @@ struct ShownStep {
     kx::Size move;
 };
 
-void decodeTextString(KXPDFConentParser& p, const std::string& bytes, std::vector<ShownStep>& steps) {
+// Decodes a shown string one code at a time and hands each step to `take`, which returns whether to
+// go on; returns whether every step was taken.
+template <class Take>
+bool forEachStep(KXPDFConentParser& p, const std::string& bytes, Take& take) {
     // The font stays alive for the whole string, whatever the receiver of a report does.
     std::shared_ptr<KXPDFFont> font = p.currentRenderingState().font();
-    if (!font || bytes.empty()) return;
+    if (!font || bytes.empty()) return true;
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     int left = static_cast<int>(bytes.size());
     while (left > 0) {
@@ -121,10 +124,11 @@ void decodeTextString(KXPDFConentParser& p, const std::string& bytes, std::vecto
             advance = static_cast<float>(advance + st.characterSpacing());
         }
         if (!vertical) dx = static_cast<float>(dx * st.horizontalScaling());
-        steps.push_back({std::move(text), offset, {dx, dy}});
+        if (!take(ShownStep{std::move(text), offset, {dx, dy}})) return false;
         s += used;
         left -= used;
     }
+    return true;
 }
 
 bool holdsRightToLeftText(std::u16string_view text) {
@@ -142,6 +146,11 @@ bool isMarksOnly(std::u16string_view text) {
 
 // Held text is reported once this many steps (and operators) are held, whatever follows.
 constexpr size_t kMostHeldSteps = 4096;
+
+// An operator that shows more bytes of strings than this is not decoded into steps before it is
+// reported: a string of megabytes would be held as a step for each of its codes. It is decoded
+// twice instead, once to look for right-to-left text and once to report it.
+constexpr size_t kMostBytesDecodedAtOnce = 64 * 1024;
 
 }  // namespace
 
@@ -316,15 +325,23 @@ std::vector<size_t> reportingOrder(std::vector<PlacedGlyph>& glyphs, const std::
     return order;
 }
 
+// Reports one decoded glyph with the text position at it, then moves the position past it.
+void reportStep(KXPDFConentParser& p, const ShownStep& step) {
+    if (!step.text.empty()) {
+        if (KXPDFConentParserDelegate* delegate = p.delegate()) delegate->didScanText(p, step.text, step.offset);
+    }
+    p.currentRenderingState().translateTextPosition(step.move);
+}
+
 // Reports the decoded glyphs of one text-showing operator at once, each with the text position at
 // its glyph, and leaves the text position after the last step.
 void reportNow(KXPDFConentParser& p, const std::vector<ShownStep>& steps) {
-    for (const ShownStep& step : steps) {
-        if (!step.text.empty()) {
-            if (KXPDFConentParserDelegate* delegate = p.delegate()) delegate->didScanText(p, step.text, step.offset);
-        }
-        p.currentRenderingState().translateTextPosition(step.move);
-    }
+    for (const ShownStep& step : steps) reportStep(p, step);
+}
+
+// Arabic presentation forms are read as the ordinary letters they stand for.
+void normalizeStep(ShownStep& step) {
+    if (kx::hasArabicPresentationForm(step.text)) step.text = kx::withArabicPresentationFormsNormalized(step.text);
 }
 
 // The glyphs of one text-showing operator: reported at once, or, where they hold right-to-left text
@@ -332,7 +349,7 @@ void reportNow(KXPDFConentParser& p, const std::vector<ShownStep>& steps) {
 void showSteps(KXPDFConentParser& p, std::vector<ShownStep>& steps) {
     bool rightToLeft = false;
     for (ShownStep& step : steps) {
-        if (kx::hasArabicPresentationForm(step.text)) step.text = kx::withArabicPresentationFormsNormalized(step.text);
+        normalizeStep(step);
         rightToLeft = rightToLeft || holdsRightToLeftText(step.text);
     }
     if (!rightToLeft && !p.holdsText()) {
@@ -348,10 +365,41 @@ void showSteps(KXPDFConentParser& p, std::vector<ShownStep>& steps) {
     if (held.steps >= kMostHeldSteps) p.reportHeldText();
 }
 
-void showTextString(KXPDFConentParser& p, const std::string& bytes) {
+// One text-showing operator of `bytes` bytes of strings, whose steps `eachStep(take)` hands to
+// `take` in order (until it returns false). A long operator without right-to-left text, shown while
+// no text is held, is reported as it is decoded, as showSteps would report it; any other is
+// decoded into its steps first.
+template <class EachStep>
+void showOperator(KXPDFConentParser& p, size_t bytes, EachStep&& eachStep) {
+    if (bytes > kMostBytesDecodedAtOnce && !p.holdsText()) {
+        bool rightToLeft = false;
+        auto look = [&](ShownStep step) {
+            normalizeStep(step);
+            rightToLeft = holdsRightToLeftText(step.text);
+            return !rightToLeft;
+        };
+        eachStep(look);
+        if (!rightToLeft) {
+            auto report = [&](ShownStep step) {
+                normalizeStep(step);
+                reportStep(p, step);
+                return true;
+            };
+            eachStep(report);
+            return;
+        }
+    }
     std::vector<ShownStep> steps;
-    decodeTextString(p, bytes, steps);
+    auto keep = [&](ShownStep step) {
+        steps.push_back(std::move(step));
+        return true;
+    };
+    eachStep(keep);
     showSteps(p, steps);
+}
+
+void showTextString(KXPDFConentParser& p, const std::string& bytes) {
+    showOperator(p, bytes.size(), [&](auto& take) { forEachStep(p, bytes, take); });
 }
 
 void countShowOperator(KXPDFConentParser& p) { p.setScanOperatorIndex_ShowText(p.scanOperatorIndex_ShowText() + 1); }
@@ -420,24 +468,27 @@ void opTJ(PDFScanner& s, void* info) {
     }
     countShowOperator(p);
     // The whole array is one piece of text: its glyphs are reported together.
-    std::vector<ShownStep> steps;
-    for (const kx::PDFOperand& e : elements) {
-        if (e.type == PDFObjectType::String) {
-            decodeTextString(p, e.text, steps);
-            continue;
+    size_t bytes = 0;
+    for (const kx::PDFOperand& e : elements)
+        if (e.type == PDFObjectType::String) bytes += e.text.size();
+    showOperator(p, bytes, [&](auto& take) {
+        for (const kx::PDFOperand& e : elements) {
+            if (e.type == PDFObjectType::String) {
+                if (!forEachStep(p, e.text, take)) return;
+                continue;
+            }
+            float adjustment = e.type == PDFObjectType::Integer
+                                   ? static_cast<float>(e.integer) * 0.001f
+                                   : static_cast<float>(e.number * 0.0010000000474974513);
+            // Adjustments move in thousandths of the absolute font size, without scaling or
+            // spacing; in vertical writing they move the position down the line.
+            KXPDFRenderState& st = p.currentRenderingState();
+            if (!st.font()) break;
+            const double move = -adjustment * std::fabs(st.fontSize());
+            if (!take(st.font()->isVerticalWriting() ? ShownStep{{}, {}, {0, move}} : ShownStep{{}, {}, {move, 0}}))
+                return;
         }
-        float adjustment = e.type == PDFObjectType::Integer
-                               ? static_cast<float>(e.integer) * 0.001f
-                               : static_cast<float>(e.number * 0.0010000000474974513);
-        // Adjustments move in thousandths of the absolute font size, without scaling or spacing;
-        // in vertical writing they move the position down the line.
-        KXPDFRenderState& st = p.currentRenderingState();
-        if (!st.font()) break;
-        const double move = -adjustment * std::fabs(st.fontSize());
-        if (st.font()->isVerticalWriting()) steps.push_back({{}, {}, {0, move}});
-        else steps.push_back({{}, {}, {move, 0}});
-    }
-    showSteps(p, steps);
+    });
 }
 
 void opTm(PDFScanner& s, void* info) {

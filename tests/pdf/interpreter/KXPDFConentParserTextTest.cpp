@@ -464,3 +464,38 @@ TEST(TextShowing, RightToLeftTextShownInVisualOrderIsReportedInReadingOrder) {
     auto run = showArabic("BT /F1 10 Tf 100 700 Td (ABCDEF) Tj ET");
     EXPECT_DOUBLE_EQ(run->finalTextMatrix.tx, 125);
 }
+
+// An operator that shows strings of many kilobytes is reported as a short one is: each glyph at its
+// place, in order, and right-to-left text in reading order (here the word بكم shown as "IHG", left
+// to right on the page م ك ب, is read ب ك م). The shown pieces repeat; the expected reports are
+// worked out piece by piece at 5 points a glyph and 5 for an adjustment of -500.
+TEST(TextShowing, OperatorsOfManyKilobytesAreReportedAsShortOnesAre) {
+    struct Case {
+        const char* name;
+        std::string piece;        // repeated to make the operator
+        const char* before;       // what opens the operator, and what closes it
+        const char* after;
+        std::vector<std::string> reports;  // of one piece
+        double pieceWidth;
+    } cases[] = {
+        {"a Tj", "25 ", "(", ") Tj", {"2", "5", " "}, 15},
+        {"a TJ with adjustments", "(25 ) -500 ", "[", "] TJ", {"2", "5", " "}, 20},
+        {"right-to-left words in a TJ", "(IHG) -500 ", "[", "] TJ", {"\u0628", "\u0643", "\u0645"}, 20},
+    };
+    constexpr size_t kPieces = 30000;
+    for (const Case& c : cases) {
+        std::string content = std::string("BT /F1 10 Tf 100 700 Td ") + c.before;
+        std::string expected;
+        for (size_t i = 0; i < kPieces; ++i) {
+            content += c.piece;
+            for (size_t k = 0; k < c.reports.size(); ++k)
+                expected += (expected.empty() ? "" : " ") + c.reports[k] + "@" +
+                            kx::format("%g", 100 + c.pieceWidth * static_cast<double>(i) + 5.0 * static_cast<double>(k));
+        }
+        content += std::string(c.after) + " ET";
+        ASSERT_GT(content.size(), 64u * 1024) << c.name;
+        auto run = showArabic(content);
+        EXPECT_EQ(placedTexts(*run), expected) << c.name;
+        EXPECT_DOUBLE_EQ(run->finalTextMatrix.tx, 100 + c.pieceWidth * kPieces) << c.name;
+    }
+}

@@ -38,13 +38,13 @@ std::string repeated(const std::string& piece, size_t times) {
     return s;
 }
 
-// One page whose content stream is Flate-compressed.
-std::string pageOf(const std::string& content) {
+// One page whose content stream is Flate-compressed, with the resources given.
+std::string pageOf(const std::string& content, const std::string& resources = "<< >>") {
     PDFBuilder b;
     const int pages = b.reserve();
     const int stream = b.addFlateStream("", content);
     const int page = b.add("<< /Type /Page /Parent " + std::to_string(pages) + " 0 R /MediaBox [0 0 612 792] /Contents " +
-                           std::to_string(stream) + " 0 R /Resources << >> >>");
+                           std::to_string(stream) + " 0 R /Resources " + resources + " >>");
     b.set(pages, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
     return b.buildWithRoot(b.add("<< /Type /Catalog /Pages " + std::to_string(pages) + " 0 R >>"));
 }
@@ -60,6 +60,14 @@ std::string nestedClips(int depth) {
     }
     content += "0 0 1 rg 280 300 40 40 re f\n";
     return pageOf(content + repeated("Q\n", depth));
+}
+
+// One string of `length` characters shown by one Tj in a standard font.
+std::string oneLongString(size_t length) {
+    const std::string words = "Lorem ipsum dolor sit amet ";
+    const std::string text = repeated(words, length / words.size() + 1).substr(0, length);
+    return pageOf("BT /F1 10 Tf 20 700 Td (" + text + ") Tj ET\n",
+                  "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
 }
 
 struct LimitedRun {
@@ -103,7 +111,8 @@ LimitedRun runLimited(const std::vector<std::string>& arguments) {
 }  // namespace
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
-// whole into each saved state, and a stream of moves kept as an ever longer path.
+// whole into each saved state, a stream of moves kept as an ever longer path, and a string of
+// megabytes kept as a text run per character.
 TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
     struct Case {
         const char* name;
@@ -112,6 +121,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
     const Case cases[] = {
         {"ten-thousand-nested-clips", nestedClips(10000)},
         {"sixteen-million-moves", pageOf(repeated("1 1 m\n", 16'000'000))},
+        {"five-megabyte-string", oneLongString(5'000'000)},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
