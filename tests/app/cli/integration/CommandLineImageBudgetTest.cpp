@@ -6,10 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <chrono>
@@ -67,53 +63,6 @@ std::string zeroImagePage(std::int64_t width, std::int64_t height, bool blankFir
     return b.build();
 }
 
-struct Limited {
-    int status = -1;          // the exit status; 128 + the signal for a process a signal ended
-    std::string errors;       // standard error
-    long peakKilobytes = 0;   // the most memory it held (resident)
-    double seconds = 0;
-};
-
-constexpr rlim_t kAddressSpace = rlim_t(1) << 30;
-
-// Runs the program with `arguments` in a child process whose address space is held to 1 GiB and
-// whose time is held to a minute.
-Limited runLimited(const std::vector<std::string>& arguments) {
-    Limited r;
-    const std::string errorsPath = pathJoin(tempDir(), "stderr-" + newUUIDString());
-    const std::string exe = program();
-    std::vector<std::string> args{exe};
-    args.insert(args.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const rlimit space{kAddressSpace, kAddressSpace};
-        setrlimit(RLIMIT_AS, &space);
-        const int out = open("/dev/null", O_WRONLY);
-        const int err = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0) _exit(126);
-        dup2(out, 1);
-        dup2(err, 2);
-        alarm(60);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    EXPECT_GT(pid, 0);
-    int status = 0;
-    rusage usage{};
-    EXPECT_EQ(wait4(pid, &status, 0, &usage), pid);
-    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.peakKilobytes = usage.ru_maxrss;
-    r.errors = readFile(errorsPath).value_or("");
-    removeFile(errorsPath);
-    return r;
-}
-
 // The package's entries under `folder` ("word/media/"), by `unzip -Z1`.
 std::vector<std::string> entriesUnder(const std::string& package, const std::string& folder) {
     std::string listing;
@@ -155,7 +104,7 @@ TEST(CommandLineImageBudget, AHugeImageIsDecodedReducedByEveryOutput) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
         const std::string out = pathJoin(freshFolder(std::string("huge-image-") + c.format), c.output);
-        const Limited r = runLimited({"-i", input, "-o", out, "-f", c.format});
+        const LimitedRun r = runLimited({"-i", input, "-o", out, "-f", c.format});
         EXPECT_EQ(r.status, 0) << r.errors;
         EXPECT_LT(r.peakKilobytes, 300 * 1024) << r.errors;
         EXPECT_LT(r.seconds, 30.0);
@@ -186,7 +135,7 @@ TEST(CommandLineImageBudget, AnImageNoReductionBringsWithinTheBudgetFailsItsPage
     for (const char* format : {"docx", "pptx"}) {
         SCOPED_TRACE(format);
         const std::string out = pathJoin(freshFolder(std::string("endless-row-") + format), std::string("out.") + format);
-        const Limited r = runLimited({"-i", input, "-o", out, "-f", format});
+        const LimitedRun r = runLimited({"-i", input, "-o", out, "-f", format});
         EXPECT_EQ(r.status, 3) << r.errors;
         EXPECT_NE(r.errors.find("Image is too large to decode:"), std::string::npos) << r.errors;
         EXPECT_NE(r.errors.find("(3000000 x 1)"), std::string::npos) << r.errors;
