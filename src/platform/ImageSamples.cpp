@@ -224,6 +224,16 @@ bool ReducedSampleImage::add(std::string_view data) {
 }
 
 bool ReducedSampleImage::takeRow() {
+    if (factor_ == 1) {
+        // Unreduced: the row is unpacked where it goes, as the block average of one pixel is the
+        // pixel (its colour under alpha too).
+        if (!unpacker_.unpackRow(row_.data(), image_->row(rowsRead_))) {
+            failed_ = true;
+            return false;
+        }
+        ++rowsRead_;
+        return true;
+    }
     if (!unpacker_.unpackRow(row_.data(), pixels_.data())) {
         failed_ = true;
         return false;
