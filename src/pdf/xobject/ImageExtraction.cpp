@@ -125,16 +125,21 @@ std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFOb
     p.colorKey = asMask ? std::vector<std::int64_t>{} : colorKey;
     p.intent = e.intent;
     kx::ColorSpaceRef declared = asMask ? nullptr : imageColorSpace(e, colorSpaces);
-
-    if (out.format == kx::PDFDataFormat::Raw) {
-        // Samples are unpacked as they are decoded, a row at a time: neither the data nor the
-        // image at full size is ever held when the image is reduced.
+    // Raw samples are read at the dictionary's size and depth, in its colour space (grey for one
+    // bit and RGB otherwise when it names none).
+    const auto describeRawSamples = [&] {
         p.width = static_cast<int>(e.width);
         p.height = static_cast<int>(e.height);
         p.bitsPerComponent = static_cast<int>(e.bitsPerComponent);
         p.colorSpace = declared;
         if (!asMask && !p.colorSpace)
             p.colorSpace = e.bitsPerComponent == 1 ? kx::ColorSpace::deviceGray() : kx::ColorSpace::deviceRGB();
+    };
+
+    if (out.format == kx::PDFDataFormat::Raw) {
+        // Samples are unpacked as they are decoded, a row at a time: neither the data nor the
+        // image at full size is ever held when the image is reduced.
+        describeRawSamples();
         const size_t components = asMask ? 1 : static_cast<size_t>(std::max(p.colorSpace->componentCount(), 1));
         if (static_cast<size_t>(p.width) * components > kx::kMaxSamplesPerRow) {
             overBudget = true;
@@ -161,12 +166,7 @@ std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFOb
             overBudget = true;
             return std::nullopt;
         }
-        p.width = static_cast<int>(e.width);
-        p.height = static_cast<int>(e.height);
-        p.bitsPerComponent = static_cast<int>(e.bitsPerComponent);
-        p.colorSpace = declared;
-        if (!asMask && !p.colorSpace)
-            p.colorSpace = e.bitsPerComponent == 1 ? kx::ColorSpace::deviceGray() : kx::ColorSpace::deviceRGB();
+        describeRawSamples();
         out.image = kx::makeImageFromSamples(p, *data);
         if (!out.image) return std::nullopt;
         return out;
