@@ -151,26 +151,12 @@ bool SampleRowUnpacker::unpackRow(const std::uint8_t* row, std::uint8_t* out) {
 }
 
 ImageRef makeImageFromSamples(const SampleImageParams& p, std::string_view data) {
-    if (!isBitmapSizeAllowed(p.width, p.height)) return nullptr;
-    SampleRowUnpacker unpacker(p);
-    if (!unpacker.isValid()) return nullptr;
-    auto img = Image::make(p.width, p.height, unpacker.format());
-    if (!img) return nullptr;
-    const size_t rowBytes = unpacker.rowBytes();
-    std::vector<std::uint8_t> padded;  // one row when the data ends inside it
-    for (int y = 0; y < p.height; ++y) {
-        size_t start = static_cast<size_t>(y) * rowBytes;
-        const std::uint8_t* row;
-        if (start + rowBytes <= data.size()) {
-            row = reinterpret_cast<const std::uint8_t*>(data.data()) + start;
-        } else {
-            padded.assign(rowBytes, 0);
-            if (start < data.size()) std::memcpy(padded.data(), data.data() + start, data.size() - start);
-            row = padded.data();
-        }
-        if (!unpacker.unpackRow(row, img->row(y))) return nullptr;
-    }
-    return img;
+    // The unreduced image of the whole data: rows the data ends inside or does not reach read as
+    // zeros.
+    ReducedSampleImage image(p, 1);
+    if (!image.isValid()) return nullptr;
+    image.add(data);
+    return image.finish();
 }
 
 // ---- Reduced images --------------------------------------------------------------------------
