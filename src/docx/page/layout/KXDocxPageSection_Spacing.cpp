@@ -82,28 +82,26 @@ double KXDocxPageSection::moveUpParagraphIfNeed(double shift) {
                 if (!first) first = p;
                 last = p;
             }
+        // The shift is taken out of a spacing as far as it goes.
+        const auto takeFrom = [&r](float& spacing) {
+            if (spacing > r) {
+                spacing = static_cast<float>(spacing - r);
+                r = 0;
+            } else {
+                r -= spacing;
+                spacing = 0;
+            }
+        };
         if (first) {
             KXDocx_PPr p = first->pProperty();
             if (p.spacing.before > 0) {
-                if (p.spacing.before > r) {
-                    p.spacing.before = static_cast<float>(p.spacing.before - r);
-                    r = 0;
-                } else {
-                    r -= p.spacing.before;
-                    p.spacing.before = 0;
-                }
+                takeFrom(p.spacing.before);
                 first->setPProperty(p);
             }
         }
         if (r > 0 && last) {
             KXDocx_PPr p = last->pProperty();
-            if (p.spacing.after > r) {
-                p.spacing.after = static_cast<float>(p.spacing.after - r);
-                r = 0;
-            } else {
-                r -= p.spacing.after;
-                p.spacing.after = 0;
-            }
+            takeFrom(p.spacing.after);
             last->setPProperty(p);
         }
     }
