@@ -79,14 +79,7 @@ void kx::detail::writeVMLFillAndStroke(XMLFileWriter& writer, const KXDocxTextBo
 void KXDocxRunTextBox::_writeTextBox(XMLFileWriter& writer) {
     const KXDocxTextBoxInfo& i = pictInfo_;
     const double r = i.rotation;
-    const std::string type =
-        KXDocxVMLShapeTypes::sharedInstance().writeShapeTypeIfNeed(writer, KXDocxVMLShapeTypes::Kind::TextBox);
-    const KXDocxVMLShapeTypes::ShapeID shapeID = KXDocxVMLShapeTypes::newShapeID("TextBox");
-
-    writer.writeStartElementWithNamespace(V, "shape");
-    writer.writeAttribute("id", shapeID.id);
-    writer.writeAttributeWithNamespace(O, "spid", shapeID.spid);
-    writer.writeAttribute("type", type);
+    KXDocxVMLShapeTypes::sharedInstance().writeStartNumberedShape(writer, KXDocxVMLShapeTypes::Kind::TextBox, "TextBox");
 
     // A turned box is placed by the corner where its text starts: the right edge for text running
     // down the page, the bottom for text running up, the bottom right for text upside down.

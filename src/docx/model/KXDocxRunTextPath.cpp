@@ -32,14 +32,7 @@ void KXDocxRunTextPath::writeWithXMLWriter(XMLFileWriter& writer) {
 
 void KXDocxRunTextPath::_writeTextPath(XMLFileWriter& writer) {
     const KXDocxTextPathInfo& i = pictInfo_;
-    const std::string type =
-        KXDocxVMLShapeTypes::sharedInstance().writeShapeTypeIfNeed(writer, KXDocxVMLShapeTypes::Kind::TextPath);
-    const KXDocxVMLShapeTypes::ShapeID shapeID = KXDocxVMLShapeTypes::newShapeID("TextPath");
-
-    writer.writeStartElementWithNamespace(V, "shape");
-    writer.writeAttribute("id", shapeID.id);
-    writer.writeAttributeWithNamespace(O, "spid", shapeID.spid);
-    writer.writeAttribute("type", type);
+    KXDocxVMLShapeTypes::sharedInstance().writeStartNumberedShape(writer, KXDocxVMLShapeTypes::Kind::TextPath, "TextPath");
 
     // A mirrored geometry may come with a negative height: the box is as large either way.
     std::string style = "position:absolute;left:0;text-align:left;";

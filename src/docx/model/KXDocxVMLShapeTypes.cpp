@@ -128,3 +128,12 @@ KXDocxVMLShapeTypes::ShapeID KXDocxVMLShapeTypes::newShapeID(std::string_view na
     return {kx::format("%.*s %llu", static_cast<int>(name.size()), name.data(), n + 1),
             kx::format("_x0000_s%llu", n + kFirstShapeNumber)};
 }
+
+void KXDocxVMLShapeTypes::writeStartNumberedShape(XMLFileWriter& writer, Kind kind, std::string_view name) {
+    const std::string type = writeShapeTypeIfNeed(writer, kind);
+    const ShapeID shapeID = newShapeID(name);
+    writer.writeStartElementWithNamespace(V, "shape");
+    writer.writeAttribute("id", shapeID.id);
+    writer.writeAttributeWithNamespace(O, "spid", shapeID.spid);
+    writer.writeAttribute("type", type);
+}

@@ -41,6 +41,9 @@ public:
     // A new shape id named after `name` ("TextBox 3") and its "o:spid" ("_x0000_s1027"), numbered by
     // the document's shape counter (KXDocxCounters).
     static ShapeID newShapeID(std::string_view name);
+    // Opens a "v:shape" of the kind with a new id named after `name` and its "o:spid", the kind's
+    // type written first when the part has none yet; the caller writes the rest and closes it.
+    void writeStartNumberedShape(XMLFileWriter& writer, Kind kind, std::string_view name);
 
 private:
     static size_t index(Kind kind) { return static_cast<size_t>(kind); }

@@ -214,13 +214,7 @@ void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
 
     // A text box as the others are: the document's text-box type (defined once, before its first
     // use) and an id and o:spid of its own.
-    const std::string type =
-        KXDocxVMLShapeTypes::sharedInstance().writeShapeTypeIfNeed(writer, KXDocxVMLShapeTypes::Kind::TextBox);
-    const KXDocxVMLShapeTypes::ShapeID shapeID = KXDocxVMLShapeTypes::newShapeID("TextBox");
-    writer.writeStartElementWithNamespace(V, "shape");
-    writer.writeAttribute("id", shapeID.id);
-    writer.writeAttributeWithNamespace(O, "spid", shapeID.spid);
-    writer.writeAttribute("type", type);
+    KXDocxVMLShapeTypes::sharedInstance().writeStartNumberedShape(writer, KXDocxVMLShapeTypes::Kind::TextBox, "TextBox");
     writer.writeAttribute("style", style);
     writer.writeAttribute("filled", "false");
     writer.writeAttribute("stroked", "false");
