@@ -68,6 +68,9 @@ public:
     void resetRunTextTextSpacing();
     void convertToWriteRunArray(const KXDocxRunTextLineArray& lines);
     void fixOutsideSpacingError();
+    // A run of one character set closer to the next run than its own width hands that condensing
+    // to the text run on its left.
+    void moveOneCharacterCondensingLeft();
 
     // The last text run of the first write group; null when there is none.
     std::shared_ptr<KXDocxRunText> lastRunText();

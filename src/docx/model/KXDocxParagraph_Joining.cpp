@@ -94,6 +94,29 @@ void KXDocxParagraph::convertToWriteRunArray(const KXDocxRunTextLineArray& lines
     paragraphText_ = std::move(paragraphText);
 }
 
+// LibreOffice condenses every character of a run but its last: a run of one character, such as the
+// blank split off a joined run where the page sets two words closer than a blank of the word
+// processor's font, keeps its full width there, and a line of such blanks runs past the width it
+// had on the page and wraps. The text run on its left takes the condensing instead: the line keeps
+// its width in a reader that condenses every character, and loses at most that run's last
+// character's share in one that does not.
+void KXDocxParagraph::moveOneCharacterCondensingLeft() {
+    for (const auto& group : writeRunGroupArray_) {
+        std::shared_ptr<KXDocxRunText> left;
+        for (const auto& run : group) {
+            auto text = std::dynamic_pointer_cast<KXDocxRunText>(run);
+            if (text && left && text->runText().size() == 1) {
+                const double condensing = text->insideSpacing() + text->outsideSpacing();
+                if (condensing < 0) {
+                    left->setOutsideSpacing(left->outsideSpacing() + condensing);
+                    text->setOutsideSpacing(text->outsideSpacing() - condensing);
+                }
+            }
+            left = text;
+        }
+    }
+}
+
 void KXDocxParagraph::fixOutsideSpacingError() {
     KXDocxRunTextArray leaders, candidates;
     int u = 0;

@@ -38,6 +38,7 @@ KXDocx_Tabs KXDocxParagraph::tabsPropertyInParagraph() const {
 
 void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
     fixOutsideSpacingError();
+    moveOneCharacterCondensingLeft();
     writer.writeStartElementWithNamespace(W, "p");
     KXDocx_PPr p = pProperty_;
     KXDocx_RPr r = rProperty_;
@@ -127,12 +128,18 @@ void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
         KXDocxRunText::WriteRunTextsWithXMLWriter(alike, alikeProperty, writer);
         alike.clear();
     };
+    // Spacing is written in whole twentieths of a point a character: the rounding of each run is
+    // carried into the next one of its line, or a line as wide as its paragraph could come out
+    // wider than its place on the page by the rounding of all its runs and wrap. A tab or a
+    // picture starts the count again.
     for (const auto& group : writeRunGroupArray_) {
+        double carried = 0;
         for (const auto& run : group) {
             auto text = std::dynamic_pointer_cast<KXDocxRunText>(run);
             if (!text) {
                 flush();
                 run->writeWithXMLWriter(writer);
+                carried = 0;
                 continue;
             }
             const float line = p.spacing.line;
@@ -142,7 +149,7 @@ void KXDocxParagraph::writeWithXMLWriter(XMLFileWriter& writer) {
                 property.szCs = line;
                 text->setRProperty(property);
             }
-            KXDocx_RPr property = text->writtenRProperty();
+            KXDocx_RPr property = text->writtenRProperty(carried);
             if (alike.empty() || !KXDocxRPrIsWrittenAlike(property, alikeProperty)) {
                 flush();
                 alikeProperty = std::move(property);

@@ -258,6 +258,16 @@ KXDocx_RPr KXDocxRunText::writtenRProperty() const {
     return property;
 }
 
+KXDocx_RPr KXDocxRunText::writtenRProperty(double& carried) const {
+    KXDocx_RPr property = rProperty();
+    const double n = static_cast<double>(runText_.size());
+    if (n == 0) return writtenRProperty();
+    const double total = kx::finiteOr(insideSpacing_ + outsideSpacing_ + carried);
+    property.spacing = static_cast<float>(kx::finiteOr(total / n));
+    carried = kx::finiteOr(total - n * KXDocxUtilities::SpacingTwips(property.spacing) / 20.0);
+    return property;
+}
+
 void KXDocxRunText::writeWithXMLWriter(XMLFileWriter& writer) {
     WriteRunTextsWithXMLWriter({this}, writtenRProperty(), writer);
 }

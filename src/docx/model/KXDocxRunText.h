@@ -55,6 +55,10 @@ public:
     void writeWithXMLWriter(XMLFileWriter& writer) override;
     // The run properties as written: the spacing spread over the characters.
     KXDocx_RPr writtenRProperty() const;
+    // The same for a run written after others of its line: `carried` (points) is what the whole
+    // twentieths of the runs before it left out of their widths; it joins this run's spacing and
+    // comes back as what this run's own rounding leaves out.
+    KXDocx_RPr writtenRProperty(double& carried) const;
     // One "w:r" of `property` holding the texts of the runs, one after the other: neighbouring
     // runs written alike (KXDocxRPrIsWrittenAlike) share a run in the document.
     static void WriteRunTextsWithXMLWriter(const std::vector<const KXDocxRunText*>& runs, const KXDocx_RPr& property,

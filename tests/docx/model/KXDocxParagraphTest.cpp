@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <regex>
 
 #include "DocxModelFixtures.h"
 #include "docx/model/KXDocxParagraph.h"
@@ -63,6 +65,26 @@ std::string pPr(const std::string& spacing, const std::string& ind, const std::s
                 const std::string& tabs = "") {
     return "<w:pPr>" + tabs + "<w:spacing " + spacing + "/><w:ind " + ind + "/><w:jc w:val=\"" + jc + "\"/>" +
            rPr(markHalfPoints) + "</w:pPr>";
+}
+
+// The runs written after the paragraph's properties: their text and character spacing (twips).
+struct WrittenRun {
+    std::string text;
+    int spacing;
+};
+std::vector<WrittenRun> writtenRuns(const std::string& xml) {
+    std::vector<WrittenRun> runs;
+    const std::string body = xml.substr(xml.find("</w:pPr>"));
+    const std::regex run("<w:r>(.*?)</w:r>"), spacing("<w:spacing w:val=\"(-?[0-9]+)\"/>"),
+        text("<w:t[^>]*>([^<]*)</w:t>");
+    for (auto it = std::sregex_iterator(body.begin(), body.end(), run); it != std::sregex_iterator(); ++it) {
+        const std::string r = (*it)[1];
+        std::smatch m;
+        WrittenRun w{std::regex_search(r, m, text) ? m[1].str() : "", 0};
+        if (std::regex_search(r, m, spacing)) w.spacing = std::stoi(m[1]);
+        runs.push_back(w);
+    }
+    return runs;
 }
 
 }  // namespace
@@ -384,6 +406,55 @@ TEST(KXDocxParagraph, NeighbouringRunsWrittenAlikeShareOneRun) {
         const size_t runs = xml.find("</w:pPr>");
         ASSERT_NE(runs, std::string::npos) << xml;
         EXPECT_EQ(xml.substr(runs + 8), c.runs + "</w:p>");
+    }
+}
+
+TEST(KXDocxParagraph, ALineIsWrittenAtTheWidthItHasOnThePage) {
+    // Spacing is written in whole twentieths of a point a character. What the runs of a line are
+    // written with adds up to the spacing they have (within half a twentieth a character of one
+    // run), and no run of one character is written narrower than its own width: a reader may not
+    // narrow the last character of a run.
+    struct Case {
+        const char* what;
+        std::function<KXDocxRunTextArray()> runs;
+        double spacing;  // points, all runs together
+        double within;   // twips
+    };
+    const Case cases[] = {
+        {"five touching words whose spacing each rounds up: the rounding is carried on",
+         [] {
+             KXDocxRunTextArray runs;
+             for (std::uint64_t i = 0; i < 5; ++i) {
+                 // 0.5367 a character: 10.73 twips, each rounded to 11 on its own.
+                 auto run = makeRun(word(u"abcdefghij", 100 + 50.0 * static_cast<double>(i), 2 * i, 50));
+                 run->setInsideSpacing(5.367);
+                 runs.push_back(run);
+             }
+             return runs;
+         },
+         5 * 5.367, 5},
+        {"a word joined from pieces 2 before the next, its blank 3 wide: the word is narrowed instead",
+         [] {
+             auto hello = makeRun(word(u"Hello", 100, 0));
+             hello->setPdfScanLength(2);
+             return KXDocxRunTextArray{hello, makeRun(word(u"World", 132, 2))};
+         },
+         -1, 2.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto p = KXDocxParagraph::initWithLineArray({KXDocxRunTextLine::initWithRunTextArray(c.runs())}, 0, 10, 0,
+                                                    kx::Rect(72, 0, 468, 700), 0,
+                                                    KXDocxUtilities::defaultSectPropertyHiden());
+        const std::string xml = wordFragment([&](XMLFileWriter& w) { p->writeWithXMLWriter(w); });
+        double twips = 0;
+        for (const WrittenRun& run : writtenRuns(xml)) {
+            twips += run.spacing * static_cast<double>(run.text.size());
+            if (run.text.size() == 1) {
+                EXPECT_GE(run.spacing, 0) << run.text;
+            }
+        }
+        EXPECT_NEAR(twips, 20 * c.spacing, c.within) << xml;
     }
 }
 

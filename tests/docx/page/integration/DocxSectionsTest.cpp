@@ -1,8 +1,8 @@
 // Page sections through LibreOffice's reading of the DOCX package: pages whose text reaches to the
 // foot of the page come back as one page each (the page's margins, its bands of columns and their
 // paragraphs' spacing add up to no more than the page; a paragraph after a section break keeps
-// its own indents), and rows set apart like the cells of a table stay rows where the reader's font
-// sets their text wider.
+// its own indents; a line keeps the width it has on the page), and rows set apart like the cells
+// of a table stay rows where the reader's font sets their text wider.
 
 #include <gtest/gtest.h>
 
@@ -91,6 +91,18 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
             narrowBand.page.push_back({"F1", 9, column == 0 ? 54.0 : 318.0, line, 0, sentence(i + 7 * column)});
     }
     cases.push_back(narrowBand);
+
+    // Four columns of words shown a letter at a time, each letter touching the next, the words
+    // closer together than a blank of their font. Each word is one run joined from its letters,
+    // and the blank between two words a run of its own, set narrower than its font's blank. A
+    // reader that does not narrow the last character of a run sets every such blank at its full
+    // width, and the lines wrap.
+    Case letterByLetter{"words-shown-a-letter-at-a-time-closer-than-a-blank", {}};
+    for (double x : {40.0, 170.0, 300.0, 430.0})
+        for (double y = 750; y > 40; y -= 11)
+            for (int letter = 0; letter < 20; ++letter)
+                letterByLetter.page.push_back({"F1", 9, x + letter * 4.5 + (letter / 5) * 1.0, y, 0, "x"});
+    cases.push_back(letterByLetter);
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
