@@ -42,7 +42,11 @@ std::shared_ptr<KXDocxRunText> fuseRuns(const KXDocxRunTextArray& runs, std::siz
     for (std::size_t i = begin + 1; i < end; ++i) {
         const KXDocxRunText& r = *runs[i];
         appended += r.runText();
-        totalWidth += r.textWidth() + r.insideSpacing();
+        // A piece's text width is its width in the word processor's font; its spacing is the rest
+        // of its place on the page, which the union frame already holds. Counted in the text
+        // width, it would set the joined run wider or narrower than the pieces stand by the sum
+        // of their differences.
+        totalWidth += r.textWidth();
         u = u.unionWith(r.ctmInfo().frame);
         pdfScanIndex = std::min(pdfScanIndex, r.pdfScanIndex());
         textScanIndex = std::min(textScanIndex, r.textScanIndex());

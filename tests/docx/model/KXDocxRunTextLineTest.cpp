@@ -91,6 +91,36 @@ TEST(KXDocxRunTextLine, AFusedRunCoversItsPiecesAndKeepsTheirWidthAsSpacing) {
     EXPECT_EQ(line->lineText(), u"ab | c");
 }
 
+TEST(KXDocxRunTextLine, AFusedRunIsSetAtTheWidthItsPiecesCoverWhicheverFontMeasuresThem) {
+    // Three touching pieces 100 .. 118 on the page, each measured in the font the word processor
+    // sets it in and keeping the rest of its 6 as spacing. The fused text measures what its pieces
+    // measure, and set in that font with the fused run's spacing it covers the 18 again.
+    struct Case {
+        const char* what;
+        double measured;  // each piece's width in the word processor's font
+    };
+    const Case cases[] = {
+        {"measured as wide as shown", 6},
+        {"measured wider than shown", 7.5},
+        {"measured narrower than shown", 4.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocxRunTextArray pieces;
+        for (std::uint64_t i = 0; i < 3; ++i) {
+            auto piece = makeRun(at(u"x", 100 + 6.0 * static_cast<double>(i), i));
+            piece->setTextWidth(c.measured);
+            piece->setInsideSpacing(6 - c.measured);
+            pieces.push_back(piece);
+        }
+        auto fused = KXDocxRunTextLine::MergeLeft2RightRunTextArray(pieces);
+        ASSERT_TRUE(fused);
+        EXPECT_EQ(fused->runText(), u"xxx");
+        EXPECT_DOUBLE_EQ(fused->textWidth(), 3 * c.measured);
+        EXPECT_DOUBLE_EQ(3 * c.measured + fused->insideSpacing(), 18);
+    }
+}
+
 TEST(KXDocxRunTextLine, RunsComeLeftToRightWhateverTheReadingOrder) {
     auto line = makeLine({at(u"right", 300, 0), at(u"left", 50, 40)});
     ASSERT_EQ(line->runTextArray().size(), 2u);

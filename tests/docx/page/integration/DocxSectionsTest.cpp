@@ -53,6 +53,7 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
     struct Case {
         const char* stem;
         std::vector<flowtest::Show> page;
+        std::string document = {};  // when set, the page is this document's
     };
     std::vector<Case> cases;
 
@@ -104,9 +105,34 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
                 letterByLetter.page.push_back({"F1", 9, x + letter * 4.5 + (letter / 5) * 1.0, y, 0, "x"});
     cases.push_back(letterByLetter);
 
+    // Four columns down to the foot of the page in a font that is not installed, narrower than the
+    // installed stand-in it is measured in. Each line is shown a word and its blank at a time, the
+    // pieces touching: they are joined into runs, which must take the width their pieces have on
+    // the page. Counted at the stand-in's wider widths, the lines wrap.
+    {
+        kx::test::PDFBuilder pdf;
+        std::string widths;
+        for (int c = 32; c <= 126; ++c) widths += " 470";
+        const int descriptor = pdf.add(
+            "<< /Type /FontDescriptor /FontName /Garamond /Flags 34 /FontBBox [0 -250 1000 900] "
+            "/ItalicAngle 0 /Ascent 900 /Descent -250 /CapHeight 650 /StemV 80 >>");
+        const int font = pdf.add("<< /Type /Font /Subtype /TrueType /BaseFont /Garamond /FirstChar 32 /LastChar 126 " +
+                                 kx::format("/Widths [%s] /FontDescriptor %d 0 R ", widths.c_str(), descriptor) +
+                                 "/Encoding /WinAnsiEncoding >>");
+        std::string content;
+        for (double x : {40.0, 170.0, 300.0, 430.0})
+            for (double y = 750; y > 40; y -= 11)
+                for (int word = 0; word < 4; ++word)
+                    content += kx::format("BT /G 9 Tf %.2f %.2f Td (%s) Tj ET\n", x + word * 7 * 4.23, y,
+                                          word < 3 ? "xxxxxx " : "xxxxxx");
+        pdf.addPage(content, kx::format("<< /Font << /G %d 0 R >> >>", font));
+        cases.push_back({"joined-words-in-a-narrower-font", {}, pdf.build()});
+    }
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
-        EXPECT_EQ(pdfPageCount(roundTrip(c.stem, flowtest::textDocument({c.page}))), 1);
+        const std::string document = c.document.empty() ? flowtest::textDocument({c.page}) : c.document;
+        EXPECT_EQ(pdfPageCount(roundTrip(c.stem, document)), 1);
     }
 }
 
