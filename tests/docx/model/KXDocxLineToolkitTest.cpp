@@ -332,6 +332,9 @@ TEST(KXDocxLineToolkit, TextDrawnTwiceOnOneRowIsCutIntoItsShowings) {
          {u"Total:100", u"100"}},
         {"a value written over a leader", concat(wordsAt(72, 100, {u"Name", u"________"}, 0), wordsAt(110, 100, {u"John"}, 2)),
          {u"Name________John"}},
+        {"the first word drawn again after a long row",
+         concat(wordsAt(72, 100, {u"HOW", u"BIG", u"MEDIA", u"GETS", u"WHEN", u"IT", u"GROWS"}, 0), wordsAt(73, 100, {u"HOW"}, 7)),
+         {u"HOWBIGMEDIAGETSWHENITGROWS", u"HOW"}},
         {"a row read out of order, nowhere over itself", concat(wordsAt(200, 100, {u"right"}, 0), wordsAt(72, 100, {u"left"}, 1)),
          {u"rightleft"}},
     };
