@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "docx/model/KXDocxLineRuns_p.h"
 #include "docx/model/KXDocxRunTextLine.h"
@@ -207,6 +208,56 @@ private:
     std::size_t leaves_ = 1;
 };
 
+// The texts held in one text, answered in the length of the text asked: an automaton whose states
+// are the sets of places where a piece of the whole ends (built in one pass; at most two states
+// and three moves a character), so that asking every showing of a row whether the longest holds
+// it costs no search of the longest for each.
+class HeldTexts {
+public:
+    explicit HeldTexts(const std::u16string& whole) {
+        states_.reserve(2 * whole.size() + 2);
+        states_.push_back({0, -1, {}});
+        int last = 0;
+        for (char16_t c : whole) {
+            const int current = static_cast<int>(states_.size());
+            states_.push_back({states_[last].length + 1, 0, {}});
+            int p = last;
+            for (; p != -1 && !states_[p].next.count(c); p = states_[p].link) states_[p].next[c] = current;
+            if (p != -1) {
+                const int q = states_[p].next[c];
+                if (states_[p].length + 1 == states_[q].length) {
+                    states_[current].link = q;
+                } else {
+                    const int clone = static_cast<int>(states_.size());
+                    states_.push_back({states_[p].length + 1, states_[q].link, states_[q].next});
+                    for (; p != -1 && states_[p].next[c] == q; p = states_[p].link) states_[p].next[c] = clone;
+                    states_[q].link = clone;
+                    states_[current].link = clone;
+                }
+            }
+            last = current;
+        }
+    }
+
+    bool holds(const std::u16string& text) const {
+        int state = 0;
+        for (char16_t c : text) {
+            auto it = states_[static_cast<std::size_t>(state)].next.find(c);
+            if (it == states_[static_cast<std::size_t>(state)].next.end()) return false;
+            state = it->second;
+        }
+        return true;
+    }
+
+private:
+    struct State {
+        int length;
+        int link;
+        std::map<char16_t, int> next;
+    };
+    std::vector<State> states_;
+};
+
 // Whether `line` shows again, over `other`, text that `other` shows: its runs lie over the other's
 // and one of the two texts holds the other.
 bool repeatsTextOver(const KXDocxRunTextLine& line, const KXDocxRunTextLine& other) {
@@ -335,8 +386,11 @@ std::vector<KXDocxRunTextArray> KXDocxRunTextLine::SplitRunTextArrayDrawnTwice(c
         texts.push_back(visibleText(showing));
         if (texts.back().size() > texts[longest].size()) longest = texts.size() - 1;
     }
+    // Every showing shows something, and the longest holds each of the others.
+    if (std::any_of(texts.begin(), texts.end(), [](const std::u16string& t) { return t.empty(); })) return {runs};
+    const HeldTexts held(texts[longest]);
     for (size_t i = 0; i < texts.size(); ++i)
-        if (i != longest && !eitherHolds(texts[longest], texts[i])) return {runs};
+        if (i != longest && !held.holds(texts[i])) return {runs};
     return showings;
 }
 
