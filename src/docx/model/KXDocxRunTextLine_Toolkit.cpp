@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "docx/model/KXDocxLineRuns_p.h"
 #include "docx/model/KXDocxRunTextLine.h"
@@ -124,6 +125,143 @@ bool overlapsDeeply(const KXDocxRunText& a, const KXDocxRunText& b) {
     return overlap > 0.5 * std::min(g.xRight - g.xLeft, h.xRight - h.xLeft);
 }
 
+// The runs of one showing, looked up by position: whether a run overlaps any of them deeply costs
+// a walk down a tree of the line's runs in left-edge order (each node keeps the rightmost right
+// edge of the showing's runs below it), not a look at every run shown so far. Only runs that meet
+// the asked one are tested; a run with a reversed or non-finite extent is tested against all.
+class ShowingIndex {
+public:
+    explicit ShowingIndex(const KXDocxRunTextArray& runs) : runs_(runs) {
+        std::vector<std::size_t> order;
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            if (ordinary(*runs[i])) order.push_back(i);
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return runs[a]->ctmInfo().xLeft < runs[b]->ctmInfo().xLeft;
+        });
+        lefts_.reserve(order.size());
+        slot_.assign(runs.size(), kNone);
+        for (std::size_t k = 0; k < order.size(); ++k) {
+            lefts_.push_back(runs[order[k]]->ctmInfo().xLeft);
+            slot_[order[k]] = k;
+        }
+        while (leaves_ < order.size()) leaves_ *= 2;
+        rightmost_.assign(2 * leaves_, kAbsent);
+        shownAt_.assign(leaves_, kNone);
+    }
+
+    // Takes the run at `index` (of the runs given) into the showing.
+    void add(std::size_t index) {
+        const std::size_t k = slot_[index];
+        if (k == kNone) {
+            unordered_.push_back(index);
+            return;
+        }
+        shownAt_[k] = index;
+        const double right = runs_[index]->ctmInfo().xRight;
+        for (std::size_t node = leaves_ + k; node >= 1 && rightmost_[node] < right; node /= 2) rightmost_[node] = right;
+        added_.push_back(k);
+    }
+
+    // Empties the showing.
+    void clear() {
+        for (std::size_t k : added_) {
+            shownAt_[k] = kNone;
+            for (std::size_t node = leaves_ + k; node >= 1 && rightmost_[node] != kAbsent; node /= 2) rightmost_[node] = kAbsent;
+        }
+        added_.clear();
+        unordered_.clear();
+    }
+
+    bool overlapsAnyDeeply(const KXDocxRunText& run) const {
+        for (std::size_t i : unordered_)
+            if (overlapsDeeply(*runs_[i], run)) return true;
+        if (added_.empty()) return false;
+        if (!ordinary(run)) {
+            for (std::size_t k : added_)
+                if (overlapsDeeply(*runs_[shownAt_[k]], run)) return true;
+            return false;
+        }
+        // A deep overlap is a positive one: the shown run starts before this one ends and ends after
+        // it starts.
+        const double left = run.ctmInfo().xLeft, right = run.ctmInfo().xRight;
+        const std::size_t before = static_cast<std::size_t>(std::lower_bound(lefts_.begin(), lefts_.end(), right) - lefts_.begin());
+        return search(1, 0, leaves_, before, left, run);
+    }
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    static constexpr double kAbsent = -HUGE_VAL;
+
+    static bool ordinary(const KXDocxRunText& run) {
+        const KXPDF_CTMInfo& g = run.ctmInfo();
+        return std::isfinite(g.xLeft) && std::isfinite(g.xRight) && g.xLeft <= g.xRight;
+    }
+
+    bool search(std::size_t node, std::size_t from, std::size_t to, std::size_t before, double left,
+                const KXDocxRunText& run) const {
+        if (from >= before || !(rightmost_[node] > left)) return false;
+        if (to - from == 1) return overlapsDeeply(*runs_[shownAt_[from]], run);
+        const std::size_t middle = from + (to - from) / 2;
+        return search(2 * node, from, middle, before, left, run) || search(2 * node + 1, middle, to, before, left, run);
+    }
+
+    const KXDocxRunTextArray& runs_;
+    std::vector<double> lefts_;
+    std::vector<std::size_t> slot_, shownAt_, added_, unordered_;
+    std::vector<double> rightmost_;
+    std::size_t leaves_ = 1;
+};
+
+// The texts held in one text, answered in the length of the text asked: an automaton whose states
+// are the sets of places where a piece of the whole ends (built in one pass; at most two states
+// and three moves a character), so that asking every showing of a row whether the longest holds
+// it costs no search of the longest for each.
+class HeldTexts {
+public:
+    explicit HeldTexts(const std::u16string& whole) {
+        states_.reserve(2 * whole.size() + 2);
+        states_.push_back({0, -1, {}});
+        int last = 0;
+        for (char16_t c : whole) {
+            const int current = static_cast<int>(states_.size());
+            states_.push_back({states_[last].length + 1, 0, {}});
+            int p = last;
+            for (; p != -1 && !states_[p].next.count(c); p = states_[p].link) states_[p].next[c] = current;
+            if (p != -1) {
+                const int q = states_[p].next[c];
+                if (states_[p].length + 1 == states_[q].length) {
+                    states_[current].link = q;
+                } else {
+                    const int clone = static_cast<int>(states_.size());
+                    states_.push_back({states_[p].length + 1, states_[q].link, states_[q].next});
+                    for (; p != -1 && states_[p].next[c] == q; p = states_[p].link) states_[p].next[c] = clone;
+                    states_[q].link = clone;
+                    states_[current].link = clone;
+                }
+            }
+            last = current;
+        }
+    }
+
+    bool holds(const std::u16string& text) const {
+        int state = 0;
+        for (char16_t c : text) {
+            auto it = states_[static_cast<std::size_t>(state)].next.find(c);
+            if (it == states_[static_cast<std::size_t>(state)].next.end()) return false;
+            state = it->second;
+        }
+        return true;
+    }
+
+private:
+    struct State {
+        int length;
+        int link;
+        std::map<char16_t, int> next;
+    };
+    std::vector<State> states_;
+};
+
 // Whether `line` shows again, over `other`, text that `other` shows: its runs lie over the other's
 // and one of the two texts holds the other.
 bool repeatsTextOver(const KXDocxRunTextLine& line, const KXDocxRunTextLine& other) {
@@ -235,11 +373,15 @@ bool KXDocxRunTextLine::HaveXOverlapRunTextArray(const KXDocxRunTextArray& runs)
 
 std::vector<KXDocxRunTextArray> KXDocxRunTextLine::SplitRunTextArrayDrawnTwice(const KXDocxRunTextArray& runs) {
     std::vector<KXDocxRunTextArray> showings;
-    for (const RunPtr& run : SortRunTextArrayByIndex(runs)) {
-        const bool back = !showings.empty() && std::any_of(showings.back().begin(), showings.back().end(),
-                                                           [&](const RunPtr& shown) { return overlapsDeeply(*shown, *run); });
-        if (showings.empty() || back) showings.emplace_back();
-        showings.back().push_back(run);
+    const KXDocxRunTextArray ordered = SortRunTextArrayByIndex(runs);
+    ShowingIndex shown(ordered);
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        if (showings.empty() || shown.overlapsAnyDeeply(*ordered[i])) {
+            showings.emplace_back();
+            shown.clear();
+        }
+        showings.back().push_back(ordered[i]);
+        shown.add(i);
     }
     if (showings.size() < 2) return {runs};
     std::vector<std::u16string> texts;
@@ -248,8 +390,11 @@ std::vector<KXDocxRunTextArray> KXDocxRunTextLine::SplitRunTextArrayDrawnTwice(c
         texts.push_back(visibleText(showing));
         if (texts.back().size() > texts[longest].size()) longest = texts.size() - 1;
     }
+    // Every showing shows something, and the longest holds each of the others.
+    if (std::any_of(texts.begin(), texts.end(), [](const std::u16string& t) { return t.empty(); })) return {runs};
+    const HeldTexts held(texts[longest]);
     for (size_t i = 0; i < texts.size(); ++i)
-        if (i != longest && !eitherHolds(texts[longest], texts[i])) return {runs};
+        if (i != longest && !held.holds(texts[i])) return {runs};
     return showings;
 }
 

@@ -332,6 +332,13 @@ TEST(KXDocxLineToolkit, TextDrawnTwiceOnOneRowIsCutIntoItsShowings) {
          {u"Total:100", u"100"}},
         {"a value written over a leader", concat(wordsAt(72, 100, {u"Name", u"________"}, 0), wordsAt(110, 100, {u"John"}, 2)),
          {u"Name________John"}},
+        {"the first word drawn again after a long row",
+         concat(wordsAt(72, 100, {u"HOW", u"BIG", u"MEDIA", u"GETS", u"WHEN", u"IT", u"GROWS"}, 0), wordsAt(73, 100, {u"HOW"}, 7)),
+         {u"HOWBIGMEDIAGETSWHENITGROWS", u"HOW"}},
+        {"a word from the middle of the title drawn again", concat(wordsAt(72, 100, title, 0), wordsAt(101, 100, {u"BIG"}, 3)),
+         {u"HOWBIGMEDIA", u"BIG"}},
+        {"the words drawn again in another order", concat(wordsAt(72, 100, {u"HOW", u"BIG"}, 0), wordsAt(73, 100, {u"BIG", u"HOW"}, 2)),
+         {u"HOWBIGBIGHOW"}},
         {"a row read out of order, nowhere over itself", concat(wordsAt(200, 100, {u"right"}, 0), wordsAt(72, 100, {u"left"}, 1)),
          {u"rightleft"}},
     };

@@ -34,32 +34,52 @@ double heightOf(const std::shared_ptr<KXDocxRunTextLine>& line) { return line ? 
 }  // namespace
 
 size_t removeDuplicateRunTexts(KXDocxRunTextArray& runs) {
-    // A run duplicates an earlier one only with the same text and nearly the same baseline: the runs
-    // of one text are looked through in baseline order, each against the few within a point of it.
-    // (The texts are looked at in place: the runs outlive the map and nothing here changes them.)
+    // A run duplicates an earlier one only with the same text, nearly the same baseline and a left
+    // edge within half its width: the runs of one text are looked through in baseline order and in
+    // left-edge order, each against the others of whichever window is the smaller, the runs within
+    // a point of its baseline or those within reach of its left edge. (A line of the same letter
+    // over and over fills the first window, a column of it the second.) The texts are looked at in
+    // place: the runs outlive the map and nothing here changes them.
     std::unordered_map<std::u16string_view, std::vector<size_t>, U16Hash> byText;
     byText.reserve(runs.size());
     for (size_t i = 0; i < runs.size(); ++i) byText[runs[i]->runText()].push_back(i);
     std::vector<bool> removed(runs.size(), false);
     size_t count = 0;
+    auto yOf = [&](size_t k) { return runs[k]->ctmInfo().yBase; };
+    auto xOf = [&](size_t k) { return runs[k]->ctmInfo().xLeft; };
+    // The indexes with a value (NaN last, where no window reaches), and the range of them whose
+    // value lies in [low, high].
+    auto sortedBy = [&](const std::vector<size_t>& indexes, auto of) {
+        std::vector<size_t> sorted = indexes;
+        auto numbered = std::stable_partition(sorted.begin(), sorted.end(), [&](size_t k) { return !std::isnan(of(k)); });
+        std::stable_sort(sorted.begin(), numbered, [&](size_t a, size_t b) { return of(a) < of(b); });
+        sorted.resize(static_cast<size_t>(numbered - sorted.begin()));
+        return sorted;
+    };
+    auto within = [](const std::vector<size_t>& sorted, auto of, double low, double high) {
+        auto from = std::lower_bound(sorted.begin(), sorted.end(), low, [&](size_t k, double v) { return of(k) < v; });
+        auto to = std::upper_bound(from, sorted.end(), high, [&](double v, size_t k) { return v < of(k); });
+        return std::make_pair(from, to);
+    };
     for (auto& [text, indexes] : byText) {
         if (indexes.size() < 2) continue;
-        std::vector<size_t> byBase = indexes;
-        std::stable_sort(byBase.begin(), byBase.end(), [&](size_t a, size_t b) {
-            double ya = runs[a]->ctmInfo().yBase, yb = runs[b]->ctmInfo().yBase;
-            if (std::isnan(ya)) return false;
-            if (std::isnan(yb)) return true;
-            return ya < yb;
-        });
+        const std::vector<size_t> byBase = sortedBy(indexes, yOf), byLeft = sortedBy(indexes, xOf);
         for (size_t i : indexes) {
             if (removed[i]) continue;
             const KXDocxRunText& first = *runs[i];
-            const double y = first.ctmInfo().yBase;
-            auto from = std::lower_bound(byBase.begin(), byBase.end(), y - 1.0,
-                                         [&](size_t k, double v) { return runs[k]->ctmInfo().yBase < v; });
-            for (auto it = from; it != byBase.end() && runs[*it]->ctmInfo().yBase <= y + 1.0; ++it) {
+            const double y = yOf(i), x = xOf(i), reach = std::min(1.5, 0.5 * first.ctmInfo().frame.width());
+            // A NaN edge or width duplicates nothing.
+            if (std::isnan(y) || std::isnan(x) || std::isnan(reach)) continue;
+            const double low = y - 1.0, high = y + 1.0;
+            const auto rows = within(byBase, yOf, low, high);
+            // The left edges are reached with a little to spare, so that rounding in the distance
+            // the duplicate test takes leaves none out.
+            const double slack = 1e-9 * (std::fabs(x) + std::fabs(reach)) + 1e-12;
+            const auto columns = within(byLeft, xOf, x - reach - slack, x + reach + slack);
+            const auto [from, to] = rows.second - rows.first <= columns.second - columns.first ? rows : columns;
+            for (auto it = from; it != to; ++it) {
                 const size_t j = *it;
-                if (j <= i || removed[j]) continue;
+                if (j <= i || removed[j] || !(yOf(j) >= low && yOf(j) <= high)) continue;
                 if (first.isDuplicateRunText(*runs[j])) {
                     removed[j] = true;
                     ++count;

@@ -64,6 +64,13 @@ std::string oneLongString(size_t length) {
                   "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
 }
 
+// One string of `length` characters shown by one Tj in type so small that the whole of it stands
+// on the page, in one line.
+std::string oneLineOfTinyGlyphs(size_t length) {
+    return pageOf("BT /F1 0.002 Tf 1 0 0 1 5 400 Tm (" + repeated("abcdefghij", length / 10) + ") Tj ET\n",
+                  "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+}
+
 }  // namespace
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
@@ -81,6 +88,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"ten-thousand-nested-clips", nestedClips(10000)},
         {"sixteen-million-moves", pageOf(repeated("1 1 m\n", 16'000'000))},
         {"five-megabyte-string", oneLongString(5'000'000)},
+        {"three-hundred-thousand-glyphs-in-one-line", oneLineOfTinyGlyphs(300'000)},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
