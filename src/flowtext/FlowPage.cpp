@@ -77,12 +77,9 @@ bool FlowPage::extendLastRun(std::vector<RunTextPtr>& runs, FlowRunText* last, c
     if (allRunTextArray_.size() + turnedRunTextArray_.size() <= kRunsBeforeExtending) return false;
     if (!last || runs.empty() || runs.back().get() != last) return false;
     const KXPDF_CTMInfo& h = last->ctmInfo();
-    const double end = h.bottomLeft.x + last->textWidth();
-    const bool continues = &last->rProperty() == style && last->spaceWidth() == spaceWidth &&
-                           last->readingFrame() == frame && h.topLeft.y == g.topLeft.y &&
-                           h.bottomLeft.y == g.bottomLeft.y && h.yBase == g.yBase && h.fontSize == g.fontSize &&
-                           std::fabs(g.bottomLeft.x - end) < 0.01 && width >= 0;
-    if (!continues) return false;
+    const kx::RunPlace lastPlace{h, h.bottomLeft.x, last->textWidth(), &last->rProperty(), last->spaceWidth(),
+                                 last->readingFrame()};
+    if (!kx::continuesRun(lastPlace, {g, g.bottomLeft.x, width, style, spaceWidth, frame})) return false;
     last->runText() += text;
     last->setTextWidth(g.bottomLeft.x + width - h.bottomLeft.x);
     return true;

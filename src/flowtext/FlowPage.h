@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "capture/RunContinuation.h"
 #include "docx/model/KXDocxPropertyRecords.h"
 #include "flowtext/FlowFileWriter.h"
 #include "flowtext/FlowParagraph.h"
@@ -57,17 +58,12 @@ public:
     // A new text run of the page, cut from the page's arena.
     RunTextPtr makeRunText() { return std::allocate_shared<FlowRunText>(runArena_); }
     // Past this many runs on a page, a shown character that continues the page's last run (see
-    // extendLastRun) goes into that run instead of a run of its own. The layout reads single
-    // characters (accents over letters, raised text by its count of runs, blanks overprinted by
-    // text, characters stacked in columns, glyphs of two strings drawn over each other), so a page
-    // of ordinary size keeps a run per character; a page of millions of characters (one string of
-    // megabytes) would otherwise take hundreds of bytes for each of them.
-    static constexpr size_t kRunsBeforeExtending = 100'000;
+    // extendLastRun) goes into that run instead of a run of its own (capture/RunContinuation.h).
+    static constexpr size_t kRunsBeforeExtending = kx::kRunsBeforeExtending;
     // Appends `text` to `runs`' last run when the page holds more than kRunsBeforeExtending runs,
     // `last` is that run (the run made or extended just before, null for none) and the text
-    // continues it: the same style record and space width, the same reading frame, top, bottom,
-    // baseline and size, starting where the run ends (within a hundredth of a point) and advancing
-    // (`width` not negative). The run then ends where the text does. Returns whether it did.
+    // continues it (kx::continuesRun; `g`'s bottom-left corner is where the text begins). The run
+    // then ends where the text does. Returns whether it did.
     bool extendLastRun(std::vector<RunTextPtr>& runs, FlowRunText* last, const std::u16string& text,
                        const KXPDF_CTMInfo& g, double width, const KXDocx_RPr* style, double spaceWidth, int frame);
 

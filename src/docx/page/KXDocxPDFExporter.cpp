@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "capture/RunContinuation.h"
 #include "docx/model/KXDocxManager.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "docx/page/KXDocxPage.h"
@@ -188,17 +189,45 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     // two words would be wider than any number of blanks.
     if (!(spaceWidth > 0) || !std::isfinite(spaceWidth)) spaceWidth = 0.25 * std::max(1.0, g.fontSize.width);
 
-    auto run = newTextRun();
     g.flip = false;
     g.rotation = 0;
     g.xRight = right;
     g.frame.size.width = textWidth;
+    std::shared_ptr<const KXDocx_RPr> style = sharedRProperty(t);
+    if (extendLastTextRun(*page, text, g, style.get(), spaceWidth)) return;
+    auto run = newTextRun();
     run->setCtmInfo(g);
     run->setTextWidth(textWidth);
-    run->setRProperty(sharedRProperty(t));
+    run->setRProperty(std::move(style));
     run->setRunText(text);
     run->setSpaceWidth(spaceWidth);
     page->allRunTextArray().push_back(std::move(run));
+}
+
+bool KXDocxPDFExporter::extendLastTextRun(KXDocxPage& page, const std::u16string& text, const KXPDF_CTMInfo& g,
+                                          const KXDocx_RPr* style, double spaceWidth) {
+    KXDocxRunTextArray& runs = page.allRunTextArray();
+    if (runs.size() <= kx::kRunsBeforeExtending) return false;
+    KXDocxRunText& last = *runs.back();
+    // Only the page's newest object of all grows: text shown after a path, a picture or a text box
+    // stays after it in the reading order.
+    if (last.pdfScanIndex() + 1 != scanIndexCounter()) return false;
+    const KXPDFRenderState* state = topState();
+    if (last.isAnnotion() != (state && state->isParseringAnnotion()) ||
+        last.pdfAnnotionIndex() != (state ? state->pdfAnnotionIndex() : 0))
+        return false;
+    const KXPDF_CTMInfo& h = last.ctmInfo();
+    const kx::RunPlace lastPlace{h, h.xLeft, last.textWidth(), &last.rProperty(), last.spaceWidth(), 0};
+    if (!kx::continuesRun(lastPlace, {g, g.xLeft, g.xRight - g.xLeft, style, spaceWidth, 0})) return false;
+    // As the line code joins runs: the text goes on, the frame widens to the new end, and the
+    // blank marks stay those of the run's start.
+    last.appendRunText(text);
+    KXPDF_CTMInfo extended = h;
+    extended.xRight = g.xRight;
+    extended.frame.size.width = g.xRight - h.xLeft;
+    last.setCtmInfo(extended);
+    last.setTextWidth(g.xRight - h.xLeft);
+    return true;
 }
 
 std::shared_ptr<KXDocxRunText> KXDocxPDFExporter::newTextRun() {

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "capture/RunContinuation.h"
 #include "docx/page/KXDocxPDFExporter.h"
 #include "docx/page/KXDocxPage.h"
 #include "docx/page/Type3Fixtures.h"
@@ -218,4 +219,77 @@ TEST(KXDocxPDFExporter, EveryRunKnowsTheTextObjectAndShowOperatorOfItsString) {
         {"A", 1, 1}, {"B", 1, 1}, {"C", 1, 2}, {"D", 2, 3}, {"E", 2, 3}, {"F", 3, 4},
     };
     EXPECT_EQ(exporter.runs, expected);
+}
+
+TEST(KXDocxPDFExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
+    // A first line of x's a thousandth of a point high fills the page's runs up to the budget; the
+    // case's content follows. Helvetica at 12 points: "wo" advances (722 + 556) * 12 / 1000 =
+    // 15.336, "word" 26.004.
+    struct Made {
+        std::string text;
+        double left, width, right;
+    };
+    // Each main-text run as it stands when the capture is done with it.
+    struct Recording : KXDocxPDFExporter {
+        std::vector<Made> made;
+        void makeMainTextRun(const std::u16string& text, kx::Size offset, const kx::AffineTransform& t,
+                             const KXPDF_CTMInfo& g) override {
+            const KXDocxRunTextArray& runs = pdfWriter()->currentPage()->allRunTextArray();
+            const size_t before = runs.size();
+            KXDocxPDFExporter::makeMainTextRun(text, offset, t, g);
+            if (runs.empty()) return;
+            if (runs.size() > before) made.emplace_back();
+            const KXDocxRunText& last = *runs.back();
+            made.back() = {kx::utf16ToUtf8(last.runText()), last.ctmInfo().xLeft, last.textWidth(), last.ctmInfo().xRight};
+        }
+    };
+    const std::string filler = "BT /F1 0.001 Tf 1 0 0 1 10 100 Tm (" +
+                               std::string(kx::kRunsBeforeExtending, 'x') + ") Tj ET\n";
+    const auto at = [](const char* font, int size, double x, double y, const char* text) {
+        return kx::format("BT /%s %d Tf 1 0 0 1 %.2f %.2f Tm (%s) Tj ET\n", font, size, x, y, text);
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* runs;  // the runs made after the filler's
+    } cases[] = {
+        {"one string", at("F1", 12, 72, 700, "word"), "word|"},
+        {"a string where the last one ended", at("F1", 12, 72, 700, "wo") + at("F1", 12, 87.34, 700, "rd"), "word|"},
+        {"half a point on", at("F1", 12, 72, 700, "wo") + at("F1", 12, 87.84, 700, "rd"), "wo|rd|"},
+        {"going back", at("F1", 12, 72, 700, "wo") + at("F1", 12, 50, 700, "rd"), "wo|rd|"},
+        {"in another size", at("F1", 12, 72, 700, "wo") + at("F1", 10, 87.34, 700, "rd"), "wo|rd|"},
+        {"in another font", at("F1", 12, 72, 700, "wo") + at("F2", 12, 87.34, 700, "rd"), "wo|rd|"},
+        {"on another baseline", at("F1", 12, 72, 700, "wo") + at("F1", 12, 87.34, 697, "rd"), "wo|rd|"},
+        // The square's path run comes between the two strings in the page's reading order.
+        {"after a square painted between them",
+         at("F1", 12, 72, 700, "wo") + "q 0 0 1 rg 300 300 20 20 re f Q\n" + at("F1", 12, 87.34, 700, "rd"), "wo|rd|"},
+    };
+    kx::ScopedTemporaryRoot root;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        kx::test::PDFBuilder builder;
+        builder.addPage(filler + c.content,
+                        "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> "
+                        "/F2 << /Type /Font /Subtype /Type1 /BaseFont /Times-Roman >> >> >>");
+        auto document = kx::PDFDocument::openFromMemory(builder.build());
+        ASSERT_TRUE(document);
+        Recording exporter;
+        exporter.setNumberOfPagesToConvert(1);
+        const std::string out = kx::pathJoin(kx::test::tempDir(), "runcap.docx");
+        exporter.begainConvertPDF(out, document);
+        EXPECT_TRUE(exporter.convertPDFPage(*document->page(1)));
+        exporter.endConvertPDF(document);
+        ASSERT_GT(exporter.made.size(), kx::kRunsBeforeExtending);
+        std::string runs;
+        for (size_t i = kx::kRunsBeforeExtending; i < exporter.made.size(); ++i) runs += exporter.made[i].text + "|";
+        EXPECT_EQ(runs, c.runs);
+        // An extended run ends where its last character does; the document says what was shown.
+        if (exporter.made.size() == kx::kRunsBeforeExtending + 1) {
+            const Made& word = exporter.made.back();
+            EXPECT_NEAR(word.left, 72, 1e-6);
+            EXPECT_NEAR(word.width, 26.004, 0.01);
+            EXPECT_NEAR(word.right, 72 + 26.004, 0.01);
+            EXPECT_NE(unzipped(out, "word/document.xml").find("word"), std::string::npos);
+        }
+    }
 }

@@ -89,6 +89,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"sixteen-million-moves", pageOf(repeated("1 1 m\n", 16'000'000))},
         {"five-megabyte-string", oneLongString(5'000'000)},
         {"three-hundred-thousand-glyphs-in-one-line", oneLineOfTinyGlyphs(300'000)},
+        {"one-and-a-half-million-glyphs-in-one-line", oneLineOfTinyGlyphs(1'500'000)},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
