@@ -213,17 +213,19 @@ void releaseTileGuard() {
 //
 // Filling or stroking a path costs the draw device a step for every row of pixels each edge
 // crosses, and more where edges cross each other: one path of a few hundred thousand segments
-// across the page takes minutes, and stroked, an edge list of gigabytes, however small its file.
-// A path whose edges would cross more than kMostPathEdgeRows rows of the page's pixels is not
-// drawn; the busiest real drawings stay far below it.
+// across the page takes minutes, and stroked, an edge list of gigabytes, however small its file;
+// so do a few dozen such paths of a few thousand segments each. A path that would take the rows of
+// pixels crossed by the edges of the page's paths past kMostPageEdgeRows is not drawn; the busiest
+// real pages stay far below it.
 
-constexpr double kMostPathEdgeRows = 16.0 * 1024 * 1024;
+constexpr double kMostPageEdgeRows = 16.0 * 1024 * 1024;
 
 struct PathGuard {
     void (*fillPath)(fz_context*, fz_device*, const fz_path*, int, fz_matrix, fz_colorspace*, const float*, float,
                      fz_color_params) = nullptr;
     void (*strokePath)(fz_context*, fz_device*, const fz_path*, const fz_stroke_state*, fz_matrix, fz_colorspace*,
                        const float*, float, fz_color_params) = nullptr;
+    double edgeRows = 0;  // of the paths drawn so far
 };
 
 thread_local PathGuard tPathGuard;
@@ -268,7 +270,8 @@ void rowsClose(fz_context*, void* arg) {
     r.edges += 1;
 }
 
-// Whether the path, filled (no stroke) or stroked, is cheap enough to draw.
+// Whether the path, filled (no stroke) or stroked, still fits in the page's budget; it is counted
+// in when it does.
 bool isDrawable(fz_context* ctx, const fz_path* path, const fz_stroke_state* stroke, fz_matrix ctm) {
     const fz_path_walker walker = {rowsMoveTo, rowsLineTo, rowsCurveTo, rowsClose, nullptr, nullptr, nullptr, nullptr};
     EdgeRows rows{ctm};
@@ -278,7 +281,9 @@ bool isDrawable(fz_context* ctx, const fz_path* path, const fz_stroke_state* str
         const double width = std::fabs(static_cast<double>(stroke->linewidth) * fz_matrix_expansion(ctm));
         total = 2 * (rows.spans + rows.edges * (width + 1));
     }
-    return std::isfinite(total) && total <= kMostPathEdgeRows;
+    if (!std::isfinite(total) || total > kMostPageEdgeRows - tPathGuard.edgeRows) return false;
+    tPathGuard.edgeRows += total;
+    return true;
 }
 
 void guardedFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
@@ -295,6 +300,7 @@ void guardedStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, con
 void guardPaths(fz_device* device) {
     tPathGuard.fillPath = device->fill_path;
     tPathGuard.strokePath = device->stroke_path;
+    tPathGuard.edgeRows = 0;
     if (device->fill_path) device->fill_path = guardedFillPath;
     if (device->stroke_path) device->stroke_path = guardedStrokePath;
 }
