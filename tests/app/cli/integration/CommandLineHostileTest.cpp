@@ -76,13 +76,13 @@ std::string oneLineOfTinyGlyphs(size_t length) {
 // One path of `segments` line segments from (300, 400), through the first 2000 points of `point`
 // over and over (Flate keeps the file small), then painted with `paint`.
 template <typename PointAt>
-std::string onePath(size_t segments, PointAt point, const std::string& paint) {
+std::string pathContent(size_t segments, PointAt point, const std::string& paint) {
     std::string block;
     for (size_t i = 0; i < 2000; ++i) {
         const auto [x, y] = point(i);
         block += std::to_string(x) + " " + std::to_string(y) + " l\n";
     }
-    return pageOf("300 400 m\n" + repeated(block, segments / 2000) + paint);
+    return "300 400 m\n" + repeated(block, segments / 2000) + paint;
 }
 
 // A stroked zigzag of short steps across the page.
@@ -99,8 +99,9 @@ std::pair<int, int> scatteredPoint(size_t i) {
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
 // whole into each saved state, a stream of moves kept as an ever longer path, a string of
-// megabytes kept as a text run per character, one path of millions of segments copied whole at each
-// step of its way, and one filled path whose segments cross each other all over the page, which a
+// megabytes kept as a text run per character, one path of millions of segments, paths of a quarter
+// of a million segments each kept whole by the page until it is done and drawn into its image one
+// after another, and one filled path whose segments cross each other all over the page, which a
 // picture of the page's paths took minutes to draw.
 TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
 #if defined(KX_TEST_UNDER_ASAN)
@@ -115,8 +116,9 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"sixteen-million-moves", pageOf(repeated("1 1 m\n", 16'000'000))},
         {"five-megabyte-string", oneLongString(5'000'000)},
         {"three-hundred-thousand-glyphs-in-one-line", oneLineOfTinyGlyphs(300'000)},
-        {"four-million-segment-stroke", onePath(4'000'000, zigzagPoint, "S\n")},
-        {"self-crossing-fill", onePath(262'000, scatteredPoint, "0.5 g f\n")},
+        {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
+        {"sixteen-strokes-of-250000-segments", pageOf(repeated(pathContent(250'000, zigzagPoint, "S\n"), 16))},
+        {"self-crossing-fill", pageOf(pathContent(262'000, scatteredPoint, "0.5 g f\n"))},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
