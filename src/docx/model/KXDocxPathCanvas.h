@@ -27,6 +27,12 @@ public:
     // resolution (the drawing is still shown, a little softer, and a page of large drawings cannot
     // exhaust memory).
     static constexpr double kMaxPicturePixels = 24.0 * 1024 * 1024;
+    // The most rows of pixels the edges of the paths drawn into one picture cross. Filling or
+    // stroking costs a row of work for every row an edge crosses, and more where edges cross each
+    // other: a path of a few hundred thousand segments across the page costs minutes however small
+    // its file. A path that would take the picture past this is not drawn; the busiest real drawings
+    // stay far below it.
+    static constexpr double kMostEdgeRows = 16.0 * 1024 * 1024;
 
     // The pixels per point for drawing `area` at `imageDPI`: imageDPI / 72 (1 for no resolution),
     // less where the area would take more than kMaxPicturePixels.
@@ -49,7 +55,9 @@ public:
     static void drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
                          const kx::ClipPathChain* clips,
                          const kx::AffineTransform& pageTransform);
-    void drawPath(const kx::Path& path, const KXDocxPathInfo& info,
+    // Draws on this canvas, within kMostEdgeRows: false when the path is not drawn (empty, or past
+    // the budget).
+    bool drawPath(const kx::Path& path, const KXDocxPathInfo& info,
                   const kx::ClipPathChain* clips = nullptr,
                   const kx::AffineTransform& pageTransform = kx::AffineTransform::identity());
     // Draws a picture painted into the unit square under `imageTransform` (display space), at the
@@ -74,4 +82,6 @@ private:
 
     std::unique_ptr<kx::BitmapContext> context_;
     double scale_;
+    // The edge rows of the paths drawn so far.
+    double edgeRows_ = 0;
 };

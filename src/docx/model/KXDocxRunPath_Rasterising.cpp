@@ -33,7 +33,8 @@ std::optional<std::string> KXDocxRunPath::CreateImageFromRunPaths(const KXDocxRu
                                         std::ceil(static_cast<float>(contextSize.height * s)));
     std::unique_ptr<KXDocxPathCanvas> canvas = KXDocxPathCanvas::create(crop, s);
     if (!canvas) return std::nullopt;
-    for (const auto& run : runs) run->drawInContext(&canvas->context(), pageTransform, needClip);
+    for (const auto& run : runs)
+        canvas->drawPath(run->runCGPath(), run->info(), needClip ? &run->clipBezierPaths() : nullptr, pageTransform);
     if (needClip && clipRect) *clipRect = u;
     return canvas->writePicture();
 }

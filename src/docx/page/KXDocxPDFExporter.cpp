@@ -87,6 +87,7 @@ void KXDocxPDFExporter::reDoContentPDFParser(const kx::PDFPage& page, const KXPD
         current->setCurrentPageTransform(geometry.pageTransform);
     }
     pagePicturePixels_ = 0;
+    pagePathElements_ = 0;
     interpretPage(page);
 }
 

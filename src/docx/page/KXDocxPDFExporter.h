@@ -34,6 +34,10 @@ public:
     // kMinPictureScale pixels a point.
     static constexpr double kMaxPagePicturePixels = 64.0 * 1024 * 1024;
     static constexpr double kMinPictureScale = 0.25;
+    // The most path elements the path runs of one page take together. A page keeps its paths until
+    // it is done, a picture of them or shapes; a content stream of a few hundred kilobytes can paint
+    // paths of millions of elements, and a path that would take the page past this is dropped.
+    static constexpr std::size_t kMostPagePathElements = std::size_t{1} << 20;
 
     // The page is read once as it is shown; when most of its text then stands in text boxes turned
     // the same way, it is read again turned by that angle, so that its text reads upright.
@@ -150,4 +154,6 @@ private:
     // The pixels the pictures of the page in progress took so far (each reading of a page starts
     // at 0).
     double pagePicturePixels_ = 0;
+    // The path elements the page in progress took so far (likewise).
+    std::size_t pagePathElements_ = 0;
 };

@@ -59,6 +59,7 @@ void KXDocxPDFExporter::didScanPath(KXPDFConentParser& parser, const kx::Path& p
     if (!page || !state || isShouldCancel()) return;
     KXDocxRunPathArray& paths = page->allRunPathArray();
     if (paths.size() > kMaxPathRuns || path.isEmpty() || !(stroke || fill)) return;
+    if (path.elements().size() > kMostPagePathElements - pagePathElements_) return;
     const kx::Rect reported = path.pathBoundingBox();
     if (reported.isNull() || reported.isInfinite() || !isFinite(reported)) return;
 
@@ -181,6 +182,7 @@ void KXDocxPDFExporter::didScanPath(KXPDFConentParser& parser, const kx::Path& p
     run->setClipBezierPaths(clips);
     run->setRunCGPath(line ? *line : shown);
     if (!crowded) run->setRunLinePointArray(std::move(points));
+    pagePathElements_ += path.elements().size();
 
     if (state->isParseringExtGState() || !state->haveSoftMask()) {
         paths.push_back(std::move(run));

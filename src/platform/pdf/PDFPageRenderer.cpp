@@ -209,6 +209,102 @@ void releaseTileGuard() {
     tTileGuard.forwarded.clear();
 }
 
+// ---- Paths that cost more than any real page ----
+//
+// Filling or stroking a path costs the draw device a step for every row of pixels each edge
+// crosses, and more where edges cross each other: one path of a few hundred thousand segments
+// across the page takes minutes, and stroked, an edge list of gigabytes, however small its file;
+// so do a few dozen such paths of a few thousand segments each. A path that would take the rows of
+// pixels crossed by the edges of the page's paths past kMostPageEdgeRows is not drawn; the busiest
+// real pages stay far below it.
+
+constexpr double kMostPageEdgeRows = 16.0 * 1024 * 1024;
+
+struct PathGuard {
+    void (*fillPath)(fz_context*, fz_device*, const fz_path*, int, fz_matrix, fz_colorspace*, const float*, float,
+                     fz_color_params) = nullptr;
+    void (*strokePath)(fz_context*, fz_device*, const fz_path*, const fz_stroke_state*, fz_matrix, fz_colorspace*,
+                       const float*, float, fz_color_params) = nullptr;
+    double edgeRows = 0;  // of the paths drawn so far
+};
+
+thread_local PathGuard tPathGuard;
+
+// The rows a path's edges span in device space; a curve counts as its control polygon.
+struct EdgeRows {
+    fz_matrix ctm;
+    fz_point current{}, start{};
+    double spans = 0, edges = 0;
+
+    void to(float x, float y) {
+        const fz_point p = fz_transform_point(fz_make_point(x, y), ctm);
+        spans += std::fabs(static_cast<double>(p.y) - current.y);
+        current = p;
+    }
+};
+
+EdgeRows& rowsOf(void* arg) { return *static_cast<EdgeRows*>(arg); }
+
+void rowsMoveTo(fz_context*, void* arg, float x, float y) {
+    EdgeRows& r = rowsOf(arg);
+    r.current = r.start = fz_transform_point(fz_make_point(x, y), r.ctm);
+}
+
+void rowsLineTo(fz_context*, void* arg, float x, float y) {
+    rowsOf(arg).to(x, y);
+    rowsOf(arg).edges += 1;
+}
+
+void rowsCurveTo(fz_context*, void* arg, float x1, float y1, float x2, float y2, float x3, float y3) {
+    EdgeRows& r = rowsOf(arg);
+    r.to(x1, y1);
+    r.to(x2, y2);
+    r.to(x3, y3);
+    r.edges += 1;
+}
+
+void rowsClose(fz_context*, void* arg) {
+    EdgeRows& r = rowsOf(arg);
+    r.spans += std::fabs(static_cast<double>(r.start.y) - r.current.y);
+    r.current = r.start;
+    r.edges += 1;
+}
+
+// Whether the path, filled (no stroke) or stroked, still fits in the page's budget; it is counted
+// in when it does.
+bool isDrawable(fz_context* ctx, const fz_path* path, const fz_stroke_state* stroke, fz_matrix ctm) {
+    const fz_path_walker walker = {rowsMoveTo, rowsLineTo, rowsCurveTo, rowsClose, nullptr, nullptr, nullptr, nullptr};
+    EdgeRows rows{ctm};
+    fz_walk_path(ctx, path, &walker, &rows);
+    double total = rows.spans + rows.edges;
+    if (stroke) {
+        const double width = std::fabs(static_cast<double>(stroke->linewidth) * fz_matrix_expansion(ctm));
+        total = 2 * (rows.spans + rows.edges * (width + 1));
+    }
+    if (!std::isfinite(total) || total > kMostPageEdgeRows - tPathGuard.edgeRows) return false;
+    tPathGuard.edgeRows += total;
+    return true;
+}
+
+void guardedFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
+                     fz_colorspace* space, const float* color, float alpha, fz_color_params params) {
+    if (isDrawable(ctx, path, nullptr, ctm)) tPathGuard.fillPath(ctx, dev, path, evenOdd, ctm, space, color, alpha, params);
+}
+
+void guardedStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
+                       fz_matrix ctm, fz_colorspace* space, const float* color, float alpha, fz_color_params params) {
+    if (isDrawable(ctx, path, stroke, ctm)) tPathGuard.strokePath(ctx, dev, path, stroke, ctm, space, color, alpha, params);
+}
+
+// Wraps the device's path painting for one drawing on this thread.
+void guardPaths(fz_device* device) {
+    tPathGuard.fillPath = device->fill_path;
+    tPathGuard.strokePath = device->stroke_path;
+    tPathGuard.edgeRows = 0;
+    if (device->fill_path) device->fill_path = guardedFillPath;
+    if (device->stroke_path) device->stroke_path = guardedStrokePath;
+}
+
 // Runs the page through a draw device into `pixmap`; false when MuPDF gave up or the drawing was
 // abandoned.
 bool drawPage(fz_context* ctx, pdf_document* doc, int index, fz_matrix userToDevice, fz_pixmap* pixmap) {
@@ -236,6 +332,7 @@ bool drawPage(fz_context* ctx, pdf_document* doc, int index, fz_matrix userToDev
         fz_matrix ctm = fz_concat(fz_invert_matrix(pageTransform), userToDevice);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
         guardTiles(device);
+        guardPaths(device);
         pdf_run_page(ctx, page, device, ctm, cookiePointer);
         fz_close_device(ctx, device);
         ok = true;

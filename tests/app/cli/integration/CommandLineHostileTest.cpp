@@ -7,7 +7,9 @@
 
 
 #include <chrono>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CommandLineHarness.h"
@@ -71,11 +73,36 @@ std::string oneLineOfTinyGlyphs(size_t length) {
                   "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
 }
 
+// One path of `segments` line segments from (300, 400), through the first 2000 points of `point`
+// over and over (Flate keeps the file small), then painted with `paint`.
+template <typename PointAt>
+std::string pathContent(size_t segments, PointAt point, const std::string& paint) {
+    std::string block;
+    for (size_t i = 0; i < 2000; ++i) {
+        const auto [x, y] = point(i);
+        block += std::to_string(x) + " " + std::to_string(y) + " l\n";
+    }
+    return "300 400 m\n" + repeated(block, segments / 2000) + paint;
+}
+
+// A stroked zigzag of short steps across the page.
+std::pair<int, int> zigzagPoint(size_t i) { return {10 + static_cast<int>(i % 590), 10 + static_cast<int>(i * 7 % 770)}; }
+
+// Points all over the page in no order: each segment crosses a third of the page and thousands of
+// the others.
+std::pair<int, int> scatteredPoint(size_t i) {
+    const std::uint64_t h = (i + 1) * 0x9E3779B97F4A7C15ull;
+    return {static_cast<int>((h >> 20) % 613), static_cast<int>((h >> 40) % 793)};
+}
+
 }  // namespace
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
-// whole into each saved state, a stream of moves kept as an ever longer path, and a string of
-// megabytes kept as a text run per character.
+// whole into each saved state, a stream of moves kept as an ever longer path, a string of
+// megabytes kept as a text run per character, one path of millions of segments, paths of a quarter
+// of a million segments each kept whole by the page until it is done and drawn into its image one
+// after another, and one filled path whose segments cross each other all over the page, which a
+// picture of the page's paths took minutes to draw.
 TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
 #if defined(KX_TEST_UNDER_ASAN)
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
@@ -90,6 +117,9 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"five-megabyte-string", oneLongString(5'000'000)},
         {"three-hundred-thousand-glyphs-in-one-line", oneLineOfTinyGlyphs(300'000)},
         {"one-and-a-half-million-glyphs-in-one-line", oneLineOfTinyGlyphs(1'500'000)},
+        {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
+        {"sixteen-strokes-of-250000-segments", pageOf(repeated(pathContent(250'000, zigzagPoint, "S\n"), 16))},
+        {"self-crossing-fill", pageOf(pathContent(262'000, scatteredPoint, "0.5 g f\n"))},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
