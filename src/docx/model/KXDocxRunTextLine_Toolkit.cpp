@@ -43,11 +43,11 @@ std::shared_ptr<KXDocxRunText> fuseRuns(const KXDocxRunTextArray& runs, std::siz
     for (std::size_t i = begin + 1; i < end; ++i) {
         const KXDocxRunText& r = *runs[i];
         appended += r.runText();
-        // A piece's text width is its width in the word processor's font; its spacing is the rest
-        // of its place on the page, which the union frame already holds. Counted in the text
-        // width, it would set the joined run wider or narrower than the pieces stand by the sum
-        // of their differences.
-        totalWidth += r.textWidth();
+        // A piece's text width is its width in the word processor's font and its spacing the rest
+        // of its place on the page. A piece measured wider than it stands brings its text width
+        // alone: counted with its (negative) spacing, the joined run would be set wider than the
+        // pieces stand by the sum of their excesses, and a line as wide as its column would wrap.
+        totalWidth += r.textWidth() + std::max(0.0, r.insideSpacing());
         u = u.unionWith(r.ctmInfo().frame);
         pdfScanIndex = std::min(pdfScanIndex, r.pdfScanIndex());
         textScanIndex = std::min(textScanIndex, r.textScanIndex());

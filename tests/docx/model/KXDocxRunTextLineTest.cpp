@@ -91,18 +91,21 @@ TEST(KXDocxRunTextLine, AFusedRunCoversItsPiecesAndKeepsTheirWidthAsSpacing) {
     EXPECT_EQ(line->lineText(), u"ab | c");
 }
 
-TEST(KXDocxRunTextLine, AFusedRunIsSetAtTheWidthItsPiecesCoverWhicheverFontMeasuresThem) {
+TEST(KXDocxRunTextLine, AFusedRunIsNeverSetWiderThanItsPiecesStand) {
     // Three touching pieces 100 .. 118 on the page, each measured in the font the word processor
-    // sets it in and keeping the rest of its 6 as spacing. The fused text measures what its pieces
-    // measure, and set in that font with the fused run's spacing it covers the 18 again.
+    // sets it in and keeping the rest of its 6 as spacing. Set in that font with the fused run's
+    // spacing, the fused text covers the 18 again when its pieces measure at least that; pieces
+    // measured narrower keep their own spacing in the fused width, and the run stands narrower.
     struct Case {
         const char* what;
-        double measured;  // each piece's width in the word processor's font
+        double measured;   // each piece's width in the word processor's font
+        double textWidth;  // the fused run's
+        double setWidth;   // its text width and spacing: what the word processor sets
     };
     const Case cases[] = {
-        {"measured as wide as shown", 6},
-        {"measured wider than shown", 7.5},
-        {"measured narrower than shown", 4.5},
+        {"measured as wide as shown", 6, 18, 18},
+        {"measured wider than shown", 7.5, 22.5, 18},
+        {"measured narrower than shown", 4.5, 16.5, 15},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -116,8 +119,8 @@ TEST(KXDocxRunTextLine, AFusedRunIsSetAtTheWidthItsPiecesCoverWhicheverFontMeasu
         auto fused = KXDocxRunTextLine::MergeLeft2RightRunTextArray(pieces);
         ASSERT_TRUE(fused);
         EXPECT_EQ(fused->runText(), u"xxx");
-        EXPECT_DOUBLE_EQ(fused->textWidth(), 3 * c.measured);
-        EXPECT_DOUBLE_EQ(3 * c.measured + fused->insideSpacing(), 18);
+        EXPECT_DOUBLE_EQ(fused->textWidth(), c.textWidth);
+        EXPECT_DOUBLE_EQ(3 * c.measured + fused->insideSpacing(), c.setWidth);
     }
 }
 
