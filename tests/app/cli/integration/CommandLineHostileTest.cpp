@@ -7,11 +7,13 @@
 
 
 #include <chrono>
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "CommandLineHarness.h"
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 
@@ -65,17 +67,23 @@ std::string oneLongString(size_t length) {
 }
 
 // One string of `length` characters shown by one Tj in type so small that the whole of it stands
-// on the page, in one line.
-std::string oneLineOfTinyGlyphs(size_t length) {
-    return pageOf("BT /F1 0.002 Tf 1 0 0 1 5 400 Tm (" + repeated("abcdefghij", length / 10) + ") Tj ET\n",
+// on the page, in one line; `matrix` places the line (its text matrix).
+std::string oneLineOfTinyGlyphs(size_t length, const std::string& matrix = "1 0 0 1 5 400") {
+    return pageOf("BT /F1 0.002 Tf " + matrix + " Tm (" + repeated("abcdefghij", length / 10) + ") Tj ET\n",
                   "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+}
+
+// A text matrix that turns the line `degrees` counter-clockwise from (5, 100).
+std::string turnedBy(double degrees) {
+    const double r = degrees * M_PI / 180;
+    return kx::format("%.6f %.6f %.6f %.6f 5 100", std::cos(r), std::sin(r), -std::sin(r), std::cos(r));
 }
 
 }  // namespace
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
 // whole into each saved state, a stream of moves kept as an ever longer path, and a string of
-// megabytes kept as a text run per character.
+// megabytes kept as a text run per character, level or turned.
 TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
 #if defined(KX_TEST_UNDER_ASAN)
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
@@ -90,6 +98,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"five-megabyte-string", oneLongString(5'000'000)},
         {"three-hundred-thousand-glyphs-in-one-line", oneLineOfTinyGlyphs(300'000)},
         {"one-and-a-half-million-glyphs-in-one-line", oneLineOfTinyGlyphs(1'500'000)},
+        {"one-and-a-half-million-glyphs-in-a-turned-line", oneLineOfTinyGlyphs(1'500'000, turnedBy(30))},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
