@@ -77,9 +77,10 @@ bool FlowPage::extendLastRun(std::vector<RunTextPtr>& runs, FlowRunText* last, c
     if (allRunTextArray_.size() + turnedRunTextArray_.size() <= kRunsBeforeExtending) return false;
     if (!last || runs.empty() || runs.back().get() != last) return false;
     const KXPDF_CTMInfo& h = last->ctmInfo();
-    const kx::RunPlace lastPlace{h, h.bottomLeft.x, last->textWidth(), &last->rProperty(), last->spaceWidth(),
-                                 last->readingFrame()};
-    if (!kx::continuesRun(lastPlace, {g, g.bottomLeft.x, width, style, spaceWidth, frame})) return false;
+    const kx::RunPlace lastPlace{h, last->textWidth(), &last->rProperty(), last->spaceWidth(), last->readingFrame()};
+    // The geometry of a string spans its baseline from its left end to its right.
+    const kx::Point direction{g.xRight - g.xLeft, g.yRight - g.yLeft};
+    if (!kx::continuesRun(lastPlace, {g, width, style, spaceWidth, frame}, direction)) return false;
     last->runText() += text;
     last->setTextWidth(g.bottomLeft.x + width - h.bottomLeft.x);
     return true;

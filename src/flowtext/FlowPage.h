@@ -62,7 +62,7 @@ public:
     static constexpr size_t kRunsBeforeExtending = kx::kRunsBeforeExtending;
     // Appends `text` to `runs`' last run when the page holds more than kRunsBeforeExtending runs,
     // `last` is that run (the run made or extended just before, null for none) and the text
-    // continues it (kx::continuesRun; `g`'s bottom-left corner is where the text begins). The run
+    // continues it (kx::continuesRun; `g` spans the text's baseline from where it begins). The run
     // then ends where the text does. Returns whether it did.
     bool extendLastRun(std::vector<RunTextPtr>& runs, FlowRunText* last, const std::u16string& text,
                        const KXPDF_CTMInfo& g, double width, const KXDocx_RPr* style, double spaceWidth, int frame);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstddef>
 #include <sstream>
 #include <string>
@@ -31,9 +32,11 @@ struct CapturedRun {
     double textWidth;
 };
 
-// The runs the exporter makes on the first page of the document.
+// The runs the exporter makes on the first page of the document; with `turnedToo`, the runs read
+// in a turned frame follow the upright ones.
 template <class Exporter>
-std::vector<CapturedRun> runsOf(const std::string& pdf, int parseAnnots = 1, bool cancelled = false) {
+std::vector<CapturedRun> runsOf(const std::string& pdf, int parseAnnots = 1, bool cancelled = false,
+                                bool turnedToo = false) {
     kx::ScopedTemporaryRoot root;
     auto document = kx::PDFDocument::openFromMemory(pdf);
     EXPECT_TRUE(document);
@@ -56,6 +59,9 @@ std::vector<CapturedRun> runsOf(const std::string& pdf, int parseAnnots = 1, boo
     }();
     for (const auto& run : writer->currentPage()->allRunTextArray())
         runs.push_back({kx::utf16ToUtf8(run->runText()), run->rProperty(), run->ctmInfo(), run->textWidth()});
+    if (turnedToo)
+        for (const auto& run : writer->currentPage()->turnedRunTextArray())
+            runs.push_back({kx::utf16ToUtf8(run->runText()), run->rProperty(), run->ctmInfo(), run->textWidth()});
     exporter.endConvertPDF(document);
     return runs;
 }
@@ -237,6 +243,41 @@ TEST(FlowExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
         if (after.size() == 1) {
             EXPECT_NEAR(after[0].g.bottomLeft.x, 72, 1e-6) << c.name;
             EXPECT_NEAR(after[0].textWidth, 26.004, 0.01) << c.name;
+        }
+    }
+    // Text at an angle: "wo" from (72, 500), then "rd" moved from there by (along, across) in the
+    // text's own space. A baseline tilted a little keeps the page's frame, each string on a
+    // baseline of its own; one turned further is read in its frame, where places drift by
+    // rounding. A joined run's width is taken along x in its frame.
+    struct Turned {
+        const char* name;
+        double degrees, along, across;
+        const char* runs;
+        double width;  // of the joined run
+    } turned[] = {
+        {"tilted two degrees, where the last one ended", 2, 15.336, 0, "word|", 26.004 * std::cos(2 * M_PI / 180)},
+        {"turned thirty degrees, where the last one ended", 30, 15.336, 0, "word|", 26.004},
+        {"turned sixty degrees, where the last one ended", 60, 15.336, 0, "word|", 26.004},
+        {"upside down and tilted three degrees, where the last one ended", 183, 15.336, 0, "word|",
+         26.004 * std::cos(3 * M_PI / 180)},
+        {"turned thirty degrees, half a point on", 30, 15.836, 0, "wo|rd|", 0},
+        {"turned thirty degrees, going back", 30, -10, 0, "wo|rd|", 0},
+        {"turned thirty degrees, a twentieth of a point across", 30, 15.336, 0.05, "wo|rd|", 0},
+        {"tilted two degrees, on the next line", 2, 15.336, -14, "wo|rd|", 0},
+    };
+    for (const Turned& c : turned) {
+        const double r = c.degrees * M_PI / 180;
+        const Show line{"", 0, 0, 0, 0,
+                        kx::format("BT /F1 12 Tf %.9f %.9f %.9f %.9f 72 500 Tm (wo) Tj %.3f %.3f Td (rd) Tj ET",
+                                   std::cos(r), std::sin(r), -std::sin(r), std::cos(r), c.along, c.across),
+                        0, true};
+        const std::vector<CapturedRun> runs =
+            runsOf<KXTextPDFExporter>(page({{"F1", 1, 0, 100, 0, filler}, line}), 1, false, true);
+        ASSERT_GT(runs.size(), filler.size()) << c.name;
+        const std::vector<CapturedRun> after(runs.begin() + static_cast<std::ptrdiff_t>(filler.size()), runs.end());
+        EXPECT_EQ(textOf(after), c.runs) << c.name;
+        if (after.size() == 1) {
+            EXPECT_NEAR(after[0].textWidth, c.width, 0.01) << c.name;
         }
     }
     // The page's text is what was shown.

@@ -195,7 +195,7 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     g.xRight = right;
     g.frame.size.width = textWidth;
     std::shared_ptr<const KXDocx_RPr> style = sharedRProperty(t);
-    if (extendLastTextRun(*page, text, g, style.get(), spaceWidth)) return;
+    if (extendLastTextRun(*page, text, g, {t.a, t.b}, style.get(), spaceWidth)) return;
     auto run = newTextRun();
     run->setCtmInfo(g);
     run->setTextWidth(textWidth);
@@ -206,7 +206,7 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
 }
 
 bool KXDocxPDFExporter::extendLastTextRun(KXDocxPage& page, const std::u16string& text, const KXPDF_CTMInfo& g,
-                                          const KXDocx_RPr* style, double spaceWidth) {
+                                          kx::Point direction, const KXDocx_RPr* style, double spaceWidth) {
     KXDocxRunTextArray& runs = page.allRunTextArray();
     if (runs.size() <= kx::kRunsBeforeExtending) return false;
     KXDocxRunText& last = *runs.back();
@@ -218,8 +218,8 @@ bool KXDocxPDFExporter::extendLastTextRun(KXDocxPage& page, const std::u16string
         last.pdfAnnotionIndex() != (state ? state->pdfAnnotionIndex() : 0))
         return false;
     const KXPDF_CTMInfo& h = last.ctmInfo();
-    const kx::RunPlace lastPlace{h, h.xLeft, last.textWidth(), &last.rProperty(), last.spaceWidth(), 0};
-    if (!kx::continuesRun(lastPlace, {g, g.xLeft, g.xRight - g.xLeft, style, spaceWidth, 0})) return false;
+    const kx::RunPlace lastPlace{h, last.textWidth(), &last.rProperty(), last.spaceWidth(), 0};
+    if (!kx::continuesRun(lastPlace, {g, g.xRight - g.xLeft, style, spaceWidth, 0}, direction)) return false;
     // As the line code joins runs: the text goes on, the frame widens to the new end, and the
     // blank marks stay those of the run's start.
     last.appendRunText(text);

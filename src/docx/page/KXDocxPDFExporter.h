@@ -120,12 +120,12 @@ private:
     std::shared_ptr<KXDocxRunImage> softMaskImageRun() const;
     // A picture the capture drew becomes an image run where it was drawn.
     void addDrawnPicture(const kx::CapturedPicture& picture);
-    // Past kx::kRunsBeforeExtending main-text runs on the page, text at `g` (its run geometry) in
-    // `style` that goes on where the page's last run ends (kx::continuesRun) joins that run,
-    // provided that run is the newest object of the page and of the same annotation; returns
-    // whether it did.
+    // Past kx::kRunsBeforeExtending main-text runs on the page, text at `g` (its run geometry),
+    // its baseline running along `direction`, in `style` that goes on where the page's last run
+    // ends (kx::continuesRun) joins that run, provided that run is the newest object of the page
+    // and of the same annotation; returns whether it did.
     bool extendLastTextRun(KXDocxPage& page, const std::u16string& text, const KXPDF_CTMInfo& g,
-                           const KXDocx_RPr* style, double spaceWidth);
+                           kx::Point direction, const KXDocx_RPr* style, double spaceWidth);
     // A text run at the next reading place, with the annotation of the state on top and the places
     // of the text object and show operator its string comes from (showPlace).
     std::shared_ptr<KXDocxRunText> newTextRun();

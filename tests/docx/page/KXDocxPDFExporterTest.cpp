@@ -248,6 +248,13 @@ TEST(KXDocxPDFExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
     const auto at = [](const char* font, int size, double x, double y, const char* text) {
         return kx::format("BT /%s %d Tf 1 0 0 1 %.2f %.2f Tm (%s) Tj ET\n", font, size, x, y, text);
     };
+    // "wo" on a baseline falling a degree to the right, then "rd" moved from its start by (along,
+    // across) in the text's own space: each string keeps a baseline of its own.
+    const auto tilted = [](double along, double across) {
+        const double r = -M_PI / 180;
+        return kx::format("BT /F1 12 Tf %.9f %.9f %.9f %.9f 72 700 Tm (wo) Tj %.3f %.3f Td (rd) Tj ET\n", std::cos(r),
+                          std::sin(r), -std::sin(r), std::cos(r), along, across);
+    };
     struct Case {
         const char* name;
         std::string content;
@@ -263,6 +270,9 @@ TEST(KXDocxPDFExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
         // The square's path run comes between the two strings in the page's reading order.
         {"after a square painted between them",
          at("F1", 12, 72, 700, "wo") + "q 0 0 1 rg 300 300 20 20 re f Q\n" + at("F1", 12, 87.34, 700, "rd"), "wo|rd|"},
+        {"tilted, where the last one ended", tilted(15.336, 0), "word|"},
+        {"tilted, half a point on", tilted(15.836, 0), "wo|rd|"},
+        {"tilted, a twentieth of a point across", tilted(15.336, 0.05), "wo|rd|"},
     };
     kx::ScopedTemporaryRoot root;
     for (const Case& c : cases) {

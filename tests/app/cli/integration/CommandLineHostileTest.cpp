@@ -7,6 +7,7 @@
 
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -14,6 +15,7 @@
 
 #include "CommandLineHarness.h"
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 
@@ -67,9 +69,9 @@ std::string oneLongString(size_t length) {
 }
 
 // One string of `length` characters shown by one Tj in type so small that the whole of it stands
-// on the page, in one line.
-std::string oneLineOfTinyGlyphs(size_t length) {
-    return pageOf("BT /F1 0.002 Tf 1 0 0 1 5 400 Tm (" + repeated("abcdefghij", length / 10) + ") Tj ET\n",
+// on the page, in one line; `matrix` places the line (its text matrix).
+std::string oneLineOfTinyGlyphs(size_t length, const std::string& matrix = "1 0 0 1 5 400") {
+    return pageOf("BT /F1 0.002 Tf " + matrix + " Tm (" + repeated("abcdefghij", length / 10) + ") Tj ET\n",
                   "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
 }
 
@@ -95,14 +97,20 @@ std::pair<int, int> scatteredPoint(size_t i) {
     return {static_cast<int>((h >> 20) % 613), static_cast<int>((h >> 40) % 793)};
 }
 
+// A text matrix that turns the line `degrees` counter-clockwise from (5, 100).
+std::string turnedBy(double degrees) {
+    const double r = degrees * M_PI / 180;
+    return kx::format("%.6f %.6f %.6f %.6f 5 100", std::cos(r), std::sin(r), -std::sin(r), std::cos(r));
+}
+
 }  // namespace
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
 // whole into each saved state, a stream of moves kept as an ever longer path, a string of
-// megabytes kept as a text run per character, one path of millions of segments, paths of a quarter
-// of a million segments each kept whole by the page until it is done and drawn into its image one
-// after another, and one filled path whose segments cross each other all over the page, which a
-// picture of the page's paths took minutes to draw.
+// megabytes kept as a text run per character, level or turned, one path of millions of segments,
+// paths of a quarter of a million segments each kept whole by the page until it is done and drawn
+// into its image one after another, and one filled path whose segments cross each other all over
+// the page, which a picture of the page's paths took minutes to draw.
 TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
 #if defined(KX_TEST_UNDER_ASAN)
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
@@ -120,6 +128,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
         {"sixteen-strokes-of-250000-segments", pageOf(repeated(pathContent(250'000, zigzagPoint, "S\n"), 16))},
         {"self-crossing-fill", pageOf(pathContent(262'000, scatteredPoint, "0.5 g f\n"))},
+        {"one-and-a-half-million-glyphs-in-a-turned-line", oneLineOfTinyGlyphs(1'500'000, turnedBy(30))},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
