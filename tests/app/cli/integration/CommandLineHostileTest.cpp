@@ -95,6 +95,24 @@ std::pair<int, int> scatteredPoint(size_t i) {
     return {static_cast<int>((h >> 20) % 613), static_cast<int>((h >> 40) % 793)};
 }
 
+// A shading from red at the bottom-left of the page to blue at its top-right.
+const std::string kPageShading =
+    "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 612 792] /Function << /FunctionType 2 /Domain [0 1] "
+    "/C0 [1 0 0] /C1 [0 0 1] /N 1 >> /Extend [true true] >>";
+
+// `paint` under a clip of a quarter of a million segments crossing each other all over the page.
+std::string underSelfCrossingClip(const std::string& paint, const std::string& resources = "<< >>") {
+    return pageOf("q " + pathContent(262'000, scatteredPoint, "W n\n" + paint) + "Q\n", resources);
+}
+
+// `count` small blue squares, twenty to a row, up the page.
+std::string squares(int count) {
+    std::string s = "0 0 1 rg\n";
+    for (int i = 0; i < count; ++i)
+        s += std::to_string(10 + i % 20 * 29) + " " + std::to_string(10 + i / 20 * 50) + " 20 20 re f\n";
+    return s;
+}
+
 }  // namespace
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
@@ -120,6 +138,12 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
         {"sixteen-strokes-of-250000-segments", pageOf(repeated(pathContent(250'000, zigzagPoint, "S\n"), 16))},
         {"self-crossing-fill", pageOf(pathContent(262'000, scatteredPoint, "0.5 g f\n"))},
+        {"squares-under-a-self-crossing-clip", underSelfCrossingClip(squares(300))},
+        {"shading-under-a-self-crossing-clip",
+         underSelfCrossingClip("/Sh0 sh\n", "<< /Shading << /Sh0 " + kPageShading + " >> >>")},
+        {"self-crossing-fill-with-a-shading-pattern",
+         pageOf("/Pattern cs /P0 scn\n" + pathContent(262'000, scatteredPoint, "f\n"),
+                "<< /Pattern << /P0 << /PatternType 2 /Shading " + kPageShading + " >> >> >>")},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
