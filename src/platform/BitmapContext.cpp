@@ -291,6 +291,38 @@ void emitPath(cairo_t* cr, const Path& path, const AffineTransform& toDevice) {
     }
 }
 
+// What scan converting a path costs: the device rows its edges cross, and its edges. A curve counts
+// as its control polygon, which spans at least the rows the curve does.
+struct EdgeRows {
+    double spans = 0;
+    double edges = 0;
+};
+
+EdgeRows edgeRowsOf(const Path& path, const AffineTransform& toDevice) {
+    EdgeRows rows;
+    Point current{}, start{};
+    for (const PathElement& e : path.elements()) {
+        const int points = e.pointCount();
+        if (e.type == PathElementType::MoveToPoint) {
+            current = start = toDevice.apply(e.points[0]);
+            continue;
+        }
+        double y = current.y;
+        for (int i = 0; i < points; ++i) {
+            const Point p = toDevice.apply(e.points[i]);
+            rows.spans += std::fabs(p.y - y);
+            y = p.y;
+            current = p;
+        }
+        if (e.type == PathElementType::CloseSubpath) {
+            rows.spans += std::fabs(start.y - y);
+            current = start;
+        }
+        rows.edges += 1;
+    }
+    return rows;
+}
+
 bool pathHasNonFinitePoint(const Path& path) {
     for (const PathElement& e : path.elements())
         for (int i = 0; i < e.pointCount(); ++i)
@@ -314,6 +346,8 @@ struct BitmapContext::Impl {
         double lineWidth = 1;
         // Device-space (y-down) box that holds the clip region; intersected with cairo's own.
         Rect clipBox = Rect::infinite();
+        // Rows of pixels crossed by the edges of the clip paths in force.
+        double clipRows = 0;
         std::shared_ptr<const Mask> mask;
         ImageInterpolation interpolation = ImageInterpolation::Default;
     };
@@ -324,6 +358,17 @@ struct BitmapContext::Impl {
     GState gs;
     std::vector<GState> stack;
     bool pathEmpty = true;
+    EdgeRows pathRows;       // of the current path
+    double spentRows = 0;    // by everything painted so far
+
+    // Takes `rows` of scan conversion, and the rows of the clip paths in force, which every paint
+    // under them works through again, from the budget; false, taking nothing, past it.
+    bool spend(double rows) {
+        const double total = rows + gs.clipRows;
+        if (!std::isfinite(total) || total > BitmapContext::kMostEdgeRows - spentRows) return false;
+        spentRows += total;
+        return true;
+    }
 
     ~Impl() {
         if (cr) cairo_destroy(cr);
@@ -342,7 +387,7 @@ struct BitmapContext::Impl {
                                     .scaled(r.size.width / w, -r.size.height / h)
                                     .concat(patternToUser);
         if (!isUsableTransform(place) || !isUsableTransform(place.concat(toDevice()))) return;
-        composite([&](double alpha) {
+        composite(0, [&](double alpha) {
             cairo_save(cr);
             cairo_matrix_t m = toCairo(place);
             cairo_transform(cr, &m);
@@ -383,7 +428,7 @@ struct BitmapContext::Impl {
     // (left, top) on and is padded beyond its edges; only the part `bounds` (picture pixels) of the
     // picture is painted.
     void paintImage(cairo_surface_t* s, const AffineTransform& place, int left, int top, const Rect& bounds) {
-        composite([&](double alpha) {
+        composite(0, [&](double alpha) {
             cairo_save(cr);
             cairo_matrix_t m = toCairo(place);
             cairo_transform(cr, &m);
@@ -427,13 +472,16 @@ struct BitmapContext::Impl {
 
     // Runs a drawing step with the state's opacity and mask applied. `draw` paints with the given
     // alpha when it can fold it in (returns true), else the step is composited through a group.
+    // `rows` is what the step scan converts (see spend); a step past the budget paints nothing and
+    // gives false.
     template <typename Draw>
-    void composite(Draw draw) {
+    bool composite(double rows, Draw draw) {
         double alpha = clamp01(gs.alpha);
-        if (alpha <= 0) return;
+        if (alpha <= 0) return true;
+        if (!spend(rows)) return false;
         if (!gs.mask) {
             draw(alpha);
-            return;
+            return true;
         }
         cairo_push_group(cr);
         draw(1.0);
@@ -446,6 +494,7 @@ struct BitmapContext::Impl {
                 cairo_paint_with_alpha(cr, alpha);
             }
         });
+        return true;
     }
 
     Rect deviceToUser(const Rect& device) const {
@@ -547,6 +596,7 @@ void BitmapContext::setImageInterpolation(ImageInterpolation q) { impl_->gs.inte
 void BitmapContext::beginPath() {
     cairo_new_path(impl_->cr);
     impl_->pathEmpty = true;
+    impl_->pathRows = {};
 }
 
 void BitmapContext::addPath(const Path& path) {
@@ -558,6 +608,9 @@ void BitmapContext::addPath(const Path& path) {
     if (!isFiniteTransform(d) || pathHasNonFinitePoint(path)) return;
     impl_->inDeviceSpace([&] { emitPath(impl_->cr, path, d); });
     impl_->pathEmpty = false;
+    const EdgeRows rows = edgeRowsOf(path, d);
+    impl_->pathRows.spans += rows.spans;
+    impl_->pathRows.edges += rows.edges;
 }
 
 void BitmapContext::addRect(const Rect& r) {
@@ -568,11 +621,12 @@ void BitmapContext::addRect(const Rect& r) {
 
 bool BitmapContext::isPathEmpty() const { return impl_->pathEmpty; }
 
-void BitmapContext::fillPath(FillRule rule) {
+bool BitmapContext::fillPath(FillRule rule) {
     Impl& im = *impl_;
+    bool drawn = false;
     if (!im.pathEmpty) {
         cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-        im.composite([&](double alpha) {
+        drawn = im.composite(im.pathRows.spans + im.pathRows.edges, [&](double alpha) {
             Color c = im.gs.fill;
             c.alpha *= alpha;
             im.setSource(c);
@@ -580,12 +634,18 @@ void BitmapContext::fillPath(FillRule rule) {
         });
     }
     beginPath();
+    return drawn;
 }
 
-void BitmapContext::strokePath() {
+bool BitmapContext::strokePath() {
     Impl& im = *impl_;
+    bool drawn = false;
     if (!im.pathEmpty && im.usable()) {
-        im.composite([&](double alpha) {
+        // The outline follows each edge on both sides and goes round its ends.
+        const AffineTransform d = im.toDevice();
+        const double width = im.gs.lineWidth > 0 ? im.gs.lineWidth * std::sqrt(std::fabs(d.a * d.d - d.b * d.c)) : 1.0;
+        const double rows = 2 * (im.pathRows.spans + im.pathRows.edges * (width + 1));
+        drawn = im.composite(rows, [&](double alpha) {
             Color c = im.gs.stroke;
             c.alpha *= alpha;
             im.setSource(c);
@@ -602,16 +662,19 @@ void BitmapContext::strokePath() {
         });
     }
     beginPath();
+    return drawn;
 }
 
 void BitmapContext::fillAndStrokePath(FillRule rule) {
     Impl& im = *impl_;
     if (im.pathEmpty) return;
     cairo_path_t* saved = cairo_copy_path(im.cr);
+    const EdgeRows rows = im.pathRows;
     fillPath(rule);
     if (saved && saved->status == CAIRO_STATUS_SUCCESS) {
         im.inDeviceSpace([&] { cairo_append_path(im.cr, saved); });
         im.pathEmpty = false;
+        im.pathRows = rows;
         strokePath();
     }
     if (saved) cairo_path_destroy(saved);
@@ -640,7 +703,10 @@ void BitmapContext::clearRect(const Rect& r) {
 void BitmapContext::clip(FillRule rule) {
     Impl& im = *impl_;
     cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-    if (im.pathEmpty) {
+    // A clip is scan converted again by every paint under it; one that would take a paint past the
+    // budget lets nothing through (what it would have limited is never painted unclipped).
+    const double rows = im.pathRows.spans + im.pathRows.edges;
+    if (im.pathEmpty || !std::isfinite(rows) || rows + im.gs.clipRows > kMostEdgeRows - im.spentRows) {
         // Clipping to an empty path leaves nothing to paint.
         cairo_new_path(im.cr);
         cairo_rectangle(im.cr, 0, 0, 0, 0);
@@ -653,6 +719,7 @@ void BitmapContext::clip(FillRule rule) {
     im.inDeviceSpace([&] { cairo_fill_extents(im.cr, &x1, &y1, &x2, &y2); });
     Rect box = (x2 > x1 && y2 > y1) ? Rect(x1, y1, x2 - x1, y2 - y1) : Rect::null();
     im.gs.clipBox = im.gs.clipBox.intersection(box);
+    im.gs.clipRows += rows;
     cairo_clip(im.cr);
     beginPath();
 }
@@ -780,7 +847,7 @@ void BitmapContext::paintGradient(const std::vector<GradientStop>& stops, bool e
         }
     }
     cairo_surface_mark_dirty(tile.get());
-    im.composite([&](double alpha) {
+    im.composite(0, [&](double alpha) {
         cairo_save(im.cr);
         cairo_identity_matrix(im.cr);
         cairo_set_source_surface(im.cr, tile.get(), ix0, iy0);

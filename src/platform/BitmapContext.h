@@ -77,9 +77,18 @@ public:
     void addRect(const Rect& r);
     bool isPathEmpty() const;
 
-    // Painting consumes the current path.
-    void fillPath(FillRule rule = FillRule::NonZero);
-    void strokePath();
+    // The most rows of pixels that the edges of the paths painted into one bitmap may cross, clip
+    // paths counted again for every paint under them. Scan converting a path costs a row of work for
+    // every row an edge crosses, and more where edges cross each other: a path of a few hundred
+    // thousand segments across the page costs minutes however small its file. A fill or stroke that
+    // would take the bitmap past this paints nothing, and so does any paint under a clip that would;
+    // the busiest real drawings stay far below it.
+    static constexpr double kMostEdgeRows = 16.0 * 1024 * 1024;
+
+    // Painting consumes the current path; false when it was not painted for being past
+    // kMostEdgeRows (or for nothing to paint).
+    bool fillPath(FillRule rule = FillRule::NonZero);
+    bool strokePath();
     void fillAndStrokePath(FillRule rule = FillRule::NonZero);
     void fillRect(const Rect& r);
     // Makes the pixels of the rectangle fully transparent (black in an opaque bitmap).

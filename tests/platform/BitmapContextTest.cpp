@@ -538,3 +538,85 @@ TEST(BitmapContext, APlacedImageDrawsTheSamePixelsAsTheWholePicture) {
         }
     }
 }
+
+namespace {
+
+// A rectangle over the 10-pixel-wide bitmap, `rows` tall and centred on it: its two sides cross
+// `rows` rows of pixels each, most of them beyond the bitmap, so the budget is reached cheaply.
+Path tallRect(double rows) {
+    Path p;
+    p.addRect(Rect(0, 5 - rows / 2, 10, rows));
+    return p;
+}
+
+}  // namespace
+
+// Fills and strokes take the rows their edges cross from one budget for the bitmap; one past it
+// paints nothing and says so, and smaller ones after it still paint.
+TEST(BitmapContext, PaintingPastTheEdgeRowBudgetPaintsNothing) {
+    // Each fill takes both sides and its four edges: a little under a third of the budget.
+    const double third = BitmapContext::kMostEdgeRows / 6 - 10;
+    auto ctx = make(10, 10);
+    struct Step {
+        Color color;
+        bool stroke;
+        bool painted;
+        const char* what;
+    };
+    const Step steps[] = {
+        {Color::rgb(1, 0, 0), false, true, "first third"},
+        {Color::rgb(0, 0, 1), false, true, "second third"},
+        {Color::rgb(0, 1, 0), true, false, "a stroke of it: both sides of each edge, past the rest"},
+        {Color::rgb(0, 1, 0), false, true, "last third"},
+        {Color::rgb(1, 0, 0), false, false, "past the budget"},
+    };
+    for (const Step& s : steps) {
+        ctx->setFillColor(s.color);
+        ctx->setStrokeColor(s.color);
+        ctx->addPath(tallRect(third));
+        EXPECT_EQ(s.stroke ? ctx->strokePath() : ctx->fillPath(), s.painted) << s.what;
+    }
+    expectNear(pixelAt(*ctx->makeImage(), 5, 5), RGBA{0, 255, 0, 255}, 0, "the last fill painted");
+    ctx->setFillColor(Color::rgb(0, 0, 1));
+    ctx->addRect(Rect(0, 0, 10, 10));
+    EXPECT_TRUE(ctx->fillPath()) << "a square of ten rows still fits";
+    expectNear(pixelAt(*ctx->makeImage(), 5, 5), kBlue, 0, "the square");
+}
+
+// A clip's edge rows are taken again by every paint under it: paints stop where they would pass the
+// budget, and a clip that would pass it lets nothing through (it never leaves paint unclipped).
+TEST(BitmapContext, ClipsCountAgainstTheEdgeRowBudgetForEveryPaintUnderThem) {
+    struct Case {
+        double clipRows;
+        int paintsTaken;
+        RGBA shown;
+        const char* what;
+    };
+    const Case cases[] = {
+        {BitmapContext::kMostEdgeRows / 8, 3, RGBA{0, 255, 0, 255},
+         "a clip of a quarter of the budget (two sides): three paints, the third shown"},
+        {BitmapContext::kMostEdgeRows * 0.6, 4, kClear, "a clip past the budget: paints that show nothing"},
+    };
+    const Color colors[] = {Color::rgb(1, 0, 0), Color::rgb(0, 0, 1), Color::rgb(0, 1, 0), Color::rgb(1, 1, 1)};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto ctx = make(10, 10);
+        ctx->saveGState();
+        ctx->addPath(tallRect(c.clipRows));
+        ctx->clip();
+        EXPECT_EQ(ctx->clipBoundingBox().isNull(), c.shown == kClear);
+        int drawn = 0;
+        for (const Color& color : colors) {
+            ctx->setFillColor(color);
+            ctx->addRect(Rect(2, 2, 6, 6));
+            if (ctx->fillPath()) ++drawn;
+        }
+        EXPECT_EQ(drawn, c.paintsTaken);
+        expectNear(pixelAt(*ctx->makeImage(), 5, 5), c.shown, 0, "the last paint let through");
+        expectNear(pixelAt(*ctx->makeImage(), 0, 0), kClear, 0, "outside the square");
+        ctx->restoreGState();
+        ctx->setFillColor(Color::rgb(0, 0, 1));
+        ctx->addRect(Rect(0, 0, 10, 10));
+        EXPECT_TRUE(ctx->fillPath()) << "without the clip a square still fits";
+    }
+}

@@ -71,40 +71,12 @@ void clipWith(kx::BitmapContext& context, const kx::ClipPathChain* clips,
     }
 }
 
-// The rows of pixels that the edges of `path` (display space) cross when it is filled, and stroked
-// `strokeWidth` wide, at `scale` pixels per point: what a scan converter works through to draw it.
-// A curve counts as its control polygon, which spans at least the rows the curve does; every edge
-// counts one row at least, and a stroke's outline follows each edge on both sides and round its ends.
-double edgeRowsOf(const kx::Path& path, bool filled, bool stroked, double strokeWidth, double scale) {
-    double spans = 0, edges = 0;
-    kx::Point current{}, start{};
-    for (const kx::PathElement& e : path.elements()) {
-        const int points = e.pointCount();
-        if (e.type == kx::PathElementType::MoveToPoint) {
-            current = start = e.points[0];
-            continue;
-        }
-        const kx::Point end = e.type == kx::PathElementType::CloseSubpath ? start : e.points[points - 1];
-        double y = current.y;
-        for (int i = 0; i < points; ++i) {
-            spans += std::fabs(e.points[i].y - y);
-            y = e.points[i].y;
-        }
-        if (e.type == kx::PathElementType::CloseSubpath) spans += std::fabs(start.y - y);
-        edges += 1;
-        current = end;
-    }
-    double rows = 0;
-    if (filled) rows += spans * scale + edges;
-    if (stroked) rows += 2 * (spans * scale + edges * (std::fabs(strokeWidth) * scale + 1));
-    return std::isfinite(rows) ? rows : KXDocxPathCanvas::kMostEdgeRows + 1;
-}
-
 }  // namespace
 
-void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
+bool KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
                                 const kx::ClipPathChain* clips,
                                 const kx::AffineTransform& pageTransform) {
+    bool drawn = false;
     context.saveGState();
     clipWith(context, clips, pageTransform);
     if (info.filled() && info.fillAlpha() > 0) {
@@ -112,7 +84,7 @@ void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path
         context.setAlpha(info.fillAlpha());
         context.beginPath();
         context.addPath(path);
-        context.fillPath(kx::FillRule::NonZero);
+        drawn = context.fillPath(kx::FillRule::NonZero);
     }
     if (info.stroked() && info.strokeAlpha() > 0) {
         context.setStrokeColor(info.strokecolor().value_or(kx::Color{0, 0, 0, 1}));
@@ -124,21 +96,17 @@ void KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path
         context.setLineDash(static_cast<double>(info.strokeDashPhase()), info.strokeDashPattern());
         context.beginPath();
         context.addPath(path);
-        context.strokePath();
+        drawn = context.strokePath() || drawn;
     }
     context.restoreGState();
+    return drawn;
 }
 
 bool KXDocxPathCanvas::drawPath(const kx::Path& path, const KXDocxPathInfo& info,
                                 const kx::ClipPathChain* clips,
                                 const kx::AffineTransform& pageTransform) {
     if (!context_ || path.isEmpty()) return false;
-    const bool filled = info.filled() && info.fillAlpha() > 0, stroked = info.stroked() && info.strokeAlpha() > 0;
-    const double rows = edgeRowsOf(path, filled, stroked, info.strokeweight(), scale_);
-    if (rows > kMostEdgeRows - edgeRows_) return false;
-    edgeRows_ += rows;
-    drawPath(*context_, path, info, clips, pageTransform);
-    return true;
+    return drawPath(*context_, path, info, clips, pageTransform);
 }
 
 void KXDocxPathCanvas::drawImage(const kx::Image& image, const kx::AffineTransform& imageTransform, double opacity,

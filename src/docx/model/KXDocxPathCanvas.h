@@ -27,12 +27,6 @@ public:
     // resolution (the drawing is still shown, a little softer, and a page of large drawings cannot
     // exhaust memory).
     static constexpr double kMaxPicturePixels = 24.0 * 1024 * 1024;
-    // The most rows of pixels the edges of the paths drawn into one picture cross. Filling or
-    // stroking costs a row of work for every row an edge crosses, and more where edges cross each
-    // other: a path of a few hundred thousand segments across the page costs minutes however small
-    // its file. A path that would take the picture past this is not drawn; the busiest real drawings
-    // stay far below it.
-    static constexpr double kMostEdgeRows = 16.0 * 1024 * 1024;
 
     // The pixels per point for drawing `area` at `imageDPI`: imageDPI / 72 (1 for no resolution),
     // less where the area would take more than kMaxPicturePixels.
@@ -51,12 +45,13 @@ public:
 
     // Draws a path (display space) with its paint: filled, then stroked (round caps and joins, its
     // dash kept), each only when painted and not wholly transparent. With clip paths, only what
-    // they let show: they are in page space and `pageTransform` takes them to display space.
-    static void drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
+    // they let show: they are in page space and `pageTransform` takes them to display space. False
+    // when neither is painted: a fill or stroke, or a clip, past the bitmap's budget of edge rows
+    // (kx::BitmapContext::kMostEdgeRows) is left out.
+    static bool drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
                          const kx::ClipPathChain* clips,
                          const kx::AffineTransform& pageTransform);
-    // Draws on this canvas, within kMostEdgeRows: false when the path is not drawn (empty, or past
-    // the budget).
+    // Draws on this canvas: false when the path is not drawn (empty, or past the budget).
     bool drawPath(const kx::Path& path, const KXDocxPathInfo& info,
                   const kx::ClipPathChain* clips = nullptr,
                   const kx::AffineTransform& pageTransform = kx::AffineTransform::identity());
@@ -83,5 +78,4 @@ private:
     std::unique_ptr<kx::BitmapContext> context_;
     double scale_;
     // The edge rows of the paths drawn so far.
-    double edgeRows_ = 0;
 };

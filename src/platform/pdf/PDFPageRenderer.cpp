@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/BitmapContext.h"
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFSession_p.h"
 
@@ -215,16 +216,21 @@ void releaseTileGuard() {
 // crosses, and more where edges cross each other: one path of a few hundred thousand segments
 // across the page takes minutes, and stroked, an edge list of gigabytes, however small its file;
 // so do a few dozen such paths of a few thousand segments each. A path that would take the rows of
-// pixels crossed by the edges of the page's paths past kMostPageEdgeRows is not drawn; the busiest
-// real pages stay far below it.
+// pixels crossed by the edges of the page's paths past the budget of our own drawings
+// (kx::BitmapContext::kMostEdgeRows) is not drawn; a clip path is scan converted once, into the
+// mask that what is painted under it goes through, and one past the budget lets nothing through.
+// The busiest real pages stay far below it.
 
-constexpr double kMostPageEdgeRows = 16.0 * 1024 * 1024;
+constexpr double kMostPageEdgeRows = kx::BitmapContext::kMostEdgeRows;
 
 struct PathGuard {
     void (*fillPath)(fz_context*, fz_device*, const fz_path*, int, fz_matrix, fz_colorspace*, const float*, float,
                      fz_color_params) = nullptr;
     void (*strokePath)(fz_context*, fz_device*, const fz_path*, const fz_stroke_state*, fz_matrix, fz_colorspace*,
                        const float*, float, fz_color_params) = nullptr;
+    void (*clipPath)(fz_context*, fz_device*, const fz_path*, int, fz_matrix, fz_rect) = nullptr;
+    void (*clipStrokePath)(fz_context*, fz_device*, const fz_path*, const fz_stroke_state*, fz_matrix,
+                           fz_rect) = nullptr;
     double edgeRows = 0;  // of the paths drawn so far
 };
 
@@ -296,13 +302,40 @@ void guardedStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, con
     if (isDrawable(ctx, path, stroke, ctm)) tPathGuard.strokePath(ctx, dev, path, stroke, ctm, space, color, alpha, params);
 }
 
-// Wraps the device's path painting for one drawing on this thread.
+// Clips to nothing: an empty path, so that the clip is still pushed and popped in turn.
+void clipToNothing(fz_context* ctx, fz_device* dev, fz_matrix ctm, fz_rect scissor) {
+    fz_path* empty = fz_new_path(ctx);
+    fz_try(ctx) { tPathGuard.clipPath(ctx, dev, empty, 0, ctm, scissor); }
+    fz_always(ctx) { fz_drop_path(ctx, empty); }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+}
+
+void guardedClipPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
+                     fz_rect scissor) {
+    if (isDrawable(ctx, path, nullptr, ctm)) tPathGuard.clipPath(ctx, dev, path, evenOdd, ctm, scissor);
+    else clipToNothing(ctx, dev, ctm, scissor);
+}
+
+void guardedClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
+                           fz_matrix ctm, fz_rect scissor) {
+    if (isDrawable(ctx, path, stroke, ctm)) tPathGuard.clipStrokePath(ctx, dev, path, stroke, ctm, scissor);
+    else clipToNothing(ctx, dev, ctm, scissor);
+}
+
+// Wraps the device's path painting and clipping for one drawing on this thread.
 void guardPaths(fz_device* device) {
     tPathGuard.fillPath = device->fill_path;
     tPathGuard.strokePath = device->stroke_path;
+    tPathGuard.clipPath = device->clip_path;
+    tPathGuard.clipStrokePath = device->clip_stroke_path;
     tPathGuard.edgeRows = 0;
     if (device->fill_path) device->fill_path = guardedFillPath;
     if (device->stroke_path) device->stroke_path = guardedStrokePath;
+    // A clip past the budget is replaced by an empty one, which needs the device's own path clip.
+    if (device->clip_path) {
+        device->clip_path = guardedClipPath;
+        if (device->clip_stroke_path) device->clip_stroke_path = guardedClipStrokePath;
+    }
 }
 
 // Runs the page through a draw device into `pixmap`; false when MuPDF gave up or the drawing was

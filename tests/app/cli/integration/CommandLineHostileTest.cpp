@@ -103,6 +103,24 @@ std::string turnedBy(double degrees) {
     return kx::format("%.6f %.6f %.6f %.6f 5 100", std::cos(r), std::sin(r), -std::sin(r), std::cos(r));
 }
 
+// A shading from red at the bottom-left of the page to blue at its top-right.
+const std::string kPageShading =
+    "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 612 792] /Function << /FunctionType 2 /Domain [0 1] "
+    "/C0 [1 0 0] /C1 [0 0 1] /N 1 >> /Extend [true true] >>";
+
+// `paint` under a clip of a quarter of a million segments crossing each other all over the page.
+std::string underSelfCrossingClip(const std::string& paint, const std::string& resources = "<< >>") {
+    return pageOf("q " + pathContent(262'000, scatteredPoint, "W n\n" + paint) + "Q\n", resources);
+}
+
+// `count` small blue squares, twenty to a row, up the page.
+std::string squares(int count) {
+    std::string s = "0 0 1 rg\n";
+    for (int i = 0; i < count; ++i)
+        s += std::to_string(10 + i % 20 * 29) + " " + std::to_string(10 + i / 20 * 50) + " 20 20 re f\n";
+    return s;
+}
+
 }  // namespace
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
@@ -110,7 +128,8 @@ std::string turnedBy(double degrees) {
 // megabytes kept as a text run per character, level or turned, one path of millions of segments,
 // paths of a quarter of a million segments each kept whole by the page until it is done and drawn
 // into its image one after another, and one filled path whose segments cross each other all over
-// the page, which a picture of the page's paths took minutes to draw.
+// the page, which a picture of the page's paths took minutes to draw, alone or as a clip paid for
+// again by every paint under it.
 TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
 #if defined(KX_TEST_UNDER_ASAN)
     GTEST_SKIP() << "the address sanitizer reserves more address space than the limit";
@@ -129,6 +148,12 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"sixteen-strokes-of-250000-segments", pageOf(repeated(pathContent(250'000, zigzagPoint, "S\n"), 16))},
         {"self-crossing-fill", pageOf(pathContent(262'000, scatteredPoint, "0.5 g f\n"))},
         {"one-and-a-half-million-glyphs-in-a-turned-line", oneLineOfTinyGlyphs(1'500'000, turnedBy(30))},
+        {"squares-under-a-self-crossing-clip", underSelfCrossingClip(squares(300))},
+        {"shading-under-a-self-crossing-clip",
+         underSelfCrossingClip("/Sh0 sh\n", "<< /Shading << /Sh0 " + kPageShading + " >> >>")},
+        {"self-crossing-fill-with-a-shading-pattern",
+         pageOf("/Pattern cs /P0 scn\n" + pathContent(262'000, scatteredPoint, "f\n"),
+                "<< /Pattern << /P0 << /PatternType 2 /Shading " + kPageShading + " >> >> >>")},
     };
     for (const Case& c : cases) {
         const std::string input = writeTemp(std::string(c.name) + ".pdf", c.pdf);
