@@ -74,7 +74,7 @@ void FlowPage::_creatParagraphs() {
 bool FlowPage::extendLastRun(std::vector<RunTextPtr>& runs, FlowRunText* last, const std::u16string& text,
                              const KXPDF_CTMInfo& g, double width, const KXDocx_RPr* style, double spaceWidth,
                              int frame) {
-    if (allRunTextArray_.size() + turnedRunTextArray_.size() <= kRunsBeforeExtending) return false;
+    if (allRunTextArray_.size() + turnedRunTextArray_.size() <= kx::kRunsBeforeExtending) return false;
     if (!last || runs.empty() || runs.back().get() != last) return false;
     const KXPDF_CTMInfo& h = last->ctmInfo();
     const kx::RunPlace lastPlace{h, last->textWidth(), &last->rProperty(), last->spaceWidth(), last->readingFrame()};

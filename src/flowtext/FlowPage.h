@@ -57,10 +57,7 @@ public:
 
     // A new text run of the page, cut from the page's arena.
     RunTextPtr makeRunText() { return std::allocate_shared<FlowRunText>(runArena_); }
-    // Past this many runs on a page, a shown character that continues the page's last run (see
-    // extendLastRun) goes into that run instead of a run of its own (capture/RunContinuation.h).
-    static constexpr size_t kRunsBeforeExtending = kx::kRunsBeforeExtending;
-    // Appends `text` to `runs`' last run when the page holds more than kRunsBeforeExtending runs,
+    // Appends `text` to `runs`' last run when the page holds more than kx::kRunsBeforeExtending runs,
     // `last` is that run (the run made or extended just before, null for none) and the text
     // continues it (kx::continuesRun; `g` spans the text's baseline from where it begins). The run
     // then ends where the text does. Returns whether it did.

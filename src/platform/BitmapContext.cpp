@@ -626,7 +626,7 @@ bool BitmapContext::fillPath(FillRule rule) {
     bool drawn = false;
     if (!im.pathEmpty) {
         cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-        drawn = im.composite(im.pathRows.spans + im.pathRows.edges, [&](double alpha) {
+        drawn = im.composite(fillRows(im.pathRows.spans, im.pathRows.edges), [&](double alpha) {
             Color c = im.gs.fill;
             c.alpha *= alpha;
             im.setSource(c);
@@ -641,10 +641,9 @@ bool BitmapContext::strokePath() {
     Impl& im = *impl_;
     bool drawn = false;
     if (!im.pathEmpty && im.usable()) {
-        // The outline follows each edge on both sides and goes round its ends.
         const AffineTransform d = im.toDevice();
         const double width = im.gs.lineWidth > 0 ? im.gs.lineWidth * std::sqrt(std::fabs(d.a * d.d - d.b * d.c)) : 1.0;
-        const double rows = 2 * (im.pathRows.spans + im.pathRows.edges * (width + 1));
+        const double rows = strokeRows(im.pathRows.spans, im.pathRows.edges, width);
         drawn = im.composite(rows, [&](double alpha) {
             Color c = im.gs.stroke;
             c.alpha *= alpha;
@@ -705,7 +704,7 @@ void BitmapContext::clip(FillRule rule) {
     cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     // A clip is scan converted again by every paint under it; one that would take a paint past the
     // budget lets nothing through (what it would have limited is never painted unclipped).
-    const double rows = im.pathRows.spans + im.pathRows.edges;
+    const double rows = fillRows(im.pathRows.spans, im.pathRows.edges);
     if (im.pathEmpty || !std::isfinite(rows) || rows + im.gs.clipRows > kMostEdgeRows - im.spentRows) {
         // Clipping to an empty path leaves nothing to paint.
         cairo_new_path(im.cr);

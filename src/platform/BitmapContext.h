@@ -84,6 +84,11 @@ public:
     // would take the bitmap past this paints nothing, and so does any paint under a clip that would;
     // the busiest real drawings stay far below it.
     static constexpr double kMostEdgeRows = 16.0 * 1024 * 1024;
+    // The rows of scan conversion of a path whose `edges` edges cross `spans` rows of pixels:
+    // filled, or stroked `width` pixels wide (the outline follows each edge on both sides and goes
+    // round its ends). Counted against kMostEdgeRows.
+    static double fillRows(double spans, double edges) { return spans + edges; }
+    static double strokeRows(double spans, double edges, double width) { return 2 * (spans + edges * (width + 1)); }
 
     // Painting consumes the current path; false when it was not painted for being past
     // kMostEdgeRows (or for nothing to paint).

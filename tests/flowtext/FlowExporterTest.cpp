@@ -11,6 +11,7 @@
 
 #include "FlowOutputText.h"
 #include "FlowTestRuns.h"
+#include "capture/RunContinuation.h"
 #include "flowtext/FlowPage.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "flowtext/KXHTMLPDFExporter.h"
@@ -218,7 +219,7 @@ TEST(FlowExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
     // A first line of one-point x's fills the page's runs up to the budget; the case's strings
     // follow. Helvetica at 12 points: "wo" advances (722 + 556) * 12 / 1000 = 15.336, "word"
     // 26.004.
-    const std::string filler(kx::detail::FlowPage::kRunsBeforeExtending, 'x');
+    const std::string filler(kx::kRunsBeforeExtending, 'x');
     struct Case {
         const char* name;
         std::vector<Show> shows;

@@ -77,5 +77,4 @@ private:
 
     std::unique_ptr<kx::BitmapContext> context_;
     double scale_;
-    // The edge rows of the paths drawn so far.
 };

@@ -221,8 +221,6 @@ void releaseTileGuard() {
 // mask that what is painted under it goes through, and one past the budget lets nothing through.
 // The busiest real pages stay far below it.
 
-constexpr double kMostPageEdgeRows = kx::BitmapContext::kMostEdgeRows;
-
 struct PathGuard {
     void (*fillPath)(fz_context*, fz_device*, const fz_path*, int, fz_matrix, fz_colorspace*, const float*, float,
                      fz_color_params) = nullptr;
@@ -282,12 +280,11 @@ bool isDrawable(fz_context* ctx, const fz_path* path, const fz_stroke_state* str
     const fz_path_walker walker = {rowsMoveTo, rowsLineTo, rowsCurveTo, rowsClose, nullptr, nullptr, nullptr, nullptr};
     EdgeRows rows{ctm};
     fz_walk_path(ctx, path, &walker, &rows);
-    double total = rows.spans + rows.edges;
-    if (stroke) {
-        const double width = std::fabs(static_cast<double>(stroke->linewidth) * fz_matrix_expansion(ctm));
-        total = 2 * (rows.spans + rows.edges * (width + 1));
-    }
-    if (!std::isfinite(total) || total > kMostPageEdgeRows - tPathGuard.edgeRows) return false;
+    const double total =
+        stroke ? kx::BitmapContext::strokeRows(
+                     rows.spans, rows.edges, std::fabs(static_cast<double>(stroke->linewidth) * fz_matrix_expansion(ctm)))
+               : kx::BitmapContext::fillRows(rows.spans, rows.edges);
+    if (!std::isfinite(total) || total > kx::BitmapContext::kMostEdgeRows - tPathGuard.edgeRows) return false;
     tPathGuard.edgeRows += total;
     return true;
 }
