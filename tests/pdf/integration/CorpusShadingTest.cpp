@@ -49,8 +49,14 @@ public:
         ++byPatternType[pattern->type()];
         auto ctx = canvas();
         if (!ctx) return;
-        ctx->addPath(path);
-        ctx->clip();
+        // A filled path paints its inside; a stroked one a band along its edges, which the box of
+        // the path grown by a point holds (a straight line has no inside to clip to).
+        if (fill) {
+            ctx->addPath(path);
+            ctx->clip();
+        } else {
+            ctx->clipToRect(path.boundingBox().standardized().insetBy(-1, -1));
+        }
         pattern->drawInContext(*ctx, kx::AffineTransform::identity());
         if (kx::ImageRef img = ctx->makeImage(); img && paintsSomething(*img)) ++drawnPatterns;
     }
