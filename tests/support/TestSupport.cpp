@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -81,6 +82,22 @@ std::vector<std::string> corpusPDFs() {
         if (entry.path().extension() == ".pdf") files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+std::vector<std::string> corpusPDFNames() {
+    std::vector<std::string> names;
+    auto root = corpusDir();
+    if (!root) return names;
+    for (const std::string& file : corpusPDFs())
+        names.push_back(std::filesystem::relative(file, *root).string());
+    return names;
+}
+
+std::string corpusCaseName(const std::string& relative) {
+    std::string name = relative;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
 }
 
 PagesVisited forEachPage(const std::vector<std::string>& files,

@@ -31,6 +31,12 @@ std::optional<std::string> sharedTool(const std::string& name);
 std::optional<std::string> corpusPath(const std::string& relative);
 // Every PDF of the shared corpus, in all its folders, sorted; empty when the corpus is absent.
 std::vector<std::string> corpusPDFs();
+// The same files named by their path inside the corpus ("wild/issue6127.pdf", which corpusPath()
+// finds): the cases of a test that runs once per corpus file.
+std::vector<std::string> corpusPDFNames();
+// A test case name for such a file: every character but letters and digits becomes '_'
+// ("wild_issue6127_pdf").
+std::string corpusCaseName(const std::string& relative);
 // Opens each PDF in turn and hands every page, with the document's path and the page's 1-based
 // number, to `visitPage`; `visitDocument`, when given, sees each document before its pages. A
 // document that does not open, or a page that cannot be read, fails the running test and is passed

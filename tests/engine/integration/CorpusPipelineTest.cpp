@@ -5,31 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "HostileRun.h"
 #include "support/TestSupport.h"
 
 namespace {
-
-std::vector<std::string> corpusFiles() {
-    std::vector<std::string> files;
-    auto readme = kx::test::corpusPath("README.md");
-    if (!readme) return files;
-    const std::filesystem::path root = std::filesystem::path(*readme).parent_path();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root, ec))
-        if (entry.path().extension() == ".pdf") files.push_back(std::filesystem::relative(entry.path(), root).string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string testName(const testing::TestParamInfo<std::string>& info) {
-    std::string name = info.param;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name;
-}
 
 class CorpusPipeline : public testing::TestWithParam<std::string> {};
 
@@ -56,7 +36,10 @@ TEST_P(CorpusPipeline, EveryPageRunsAndConverts) {
 }
 
 // Without a corpus the table above is empty; this says so (and fails under CI=true).
-TEST(CorpusPipelineFiles, TheCorpusIsHere) { KX_REQUIRE_CORPUS(!corpusFiles().empty()); }
+TEST(CorpusPipelineFiles, TheCorpusIsHere) { KX_REQUIRE_CORPUS(!kx::test::corpusPDFNames().empty()); }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusPipeline, testing::ValuesIn(corpusFiles()), testName);
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusPipeline, testing::ValuesIn(kx::test::corpusPDFNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return kx::test::corpusCaseName(info.param);
+                         });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusPipeline);
