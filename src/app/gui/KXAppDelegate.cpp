@@ -194,6 +194,10 @@ void KXAppDelegate::applicationDidFinishLaunching() {
     sharedDelegate() = this;
     docuvaneManager_ = std::make_unique<KXDocuvaneManager>();
     docuvaneManager_->setDelegate(this);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    connect(window_, &KXMainWindow::closed, this, [this] {
+        if (applicationShouldTerminateAfterLastWindowClosed()) QCoreApplication::quit();
+    });
     if (KXCUtilities::boolValueForKey(setttings_isHiddenSettings, false)) hidenSettingView();
     window_->show();
     window_->raise();

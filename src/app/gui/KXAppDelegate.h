@@ -36,8 +36,14 @@ public:
     // A running job is cancelled and its worker waited for before this returns.
     ~KXAppDelegate() override;
 
-    // Creates the job manager, restores the settings pane's visibility and shows the window.
+    // Creates the job manager, restores the settings pane's visibility and shows the window. From then
+    // on, closing the window ends the application when applicationShouldTerminateAfterLastWindowClosed
+    // says so.
     void applicationDidFinishLaunching();
+    // Always: closing the window ends the application, unconverted files in the list or not. Where the
+    // desktop has no dock, an application left running without its window has nothing on the screen
+    // that shows it or quits it.
+    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
     // Files and folders opened with the application.
     void applicationOpenFiles(const QStringList& paths);
 

@@ -1,13 +1,15 @@
 // The application as a whole: the feedback alert with a button for each support address it was built
-// with, the mail its Contact button writes, one version everywhere, and a second
+// with, the mail its Contact button writes, one version everywhere, closing the window, and a second
 // launch handing its files to the window of the first.
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrlQuery>
 
 #include "WindowTestSupport.h"
@@ -130,6 +132,23 @@ TEST_F(SupportTest, OneVersionEverywhere) {
     relaunchWith("help@example.org", "");
     EXPECT_EQ(QUrlQuery(KXAppDelegate::technicalSupportMail()).queryItemValue("SUBJECT", QUrl::FullyDecoded),
               "Docuvane - " + version + ": Technical Support");
+}
+
+// Closing the window ends the application even while the list holds a file that has not been
+// converted: nothing would be left on the screen to show that it runs or to quit it.
+TEST_F(SupportTest, ClosingTheWindowWithAnUnconvertedFileEndsTheApplication) {
+    app->applicationOpenFiles({QString::fromStdString(pdfWithPages("not converted.pdf", 1))});
+    ASSERT_TRUE(waitFor([&] { return !list().ma_sourceItems().empty() && !list().isAddingFiles(); }));
+    ASSERT_TRUE(list().ma_sourceItems().front()->outputPath().empty());
+    EXPECT_TRUE(app->applicationShouldTerminateAfterLastWindowClosed());
+    QTimer::singleShot(0, app->window(), [this] { app->window()->close(); });
+    QTimer stillRunning;
+    stillRunning.setSingleShot(true);
+    QObject::connect(&stillRunning, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stillRunning.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the window closed and the application went on running";
+    stillRunning.stop();
+    EXPECT_FALSE(app->window()->isVisible());
 }
 
 // A launch with a file while the application runs on the same settings hands the file (named
