@@ -228,12 +228,7 @@ void KXAppDelegate::setButtonState(bool cancel) {
 void KXAppDelegate::startOrStopConversion() {
     if (sourceFileViewController_->ma_sourceItems().empty()) return sourceFileViewController_->sourceFileBrowse();
     if (KXSandBoxUtilities::isReadAndWritableUserSelectedOutputURLBookmark()) return startOrStopConversionGo();
-    // A press while a batch runs cancels it, folder or not.
-    if (docuvaneManager_ && docuvaneManager_->isConverting()) return startOrStopConversionGo();
-    // The first conversion proposes a new folder; a folder chosen before that cannot be used any
-    // more is chosen again.
-    if (KXCUtilities::stringValueForKey(KXDefaulExportDirectory_SandBox, std::nullopt).value_or("").empty())
-        return settingsViewController_->creatOutputDirectryAtFirst();
+    // A folder first; once it is chosen, the pane's delegate call goes on as this press would have.
     settingsViewController_->browseOutputDirectryBeforeConversion();
 }
 

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/gui/KXAppearance.h"
 #include "app/jobs/KXLocalized.h"
 
 namespace {
@@ -79,12 +78,6 @@ void KXFilePanels::chooseNewFolder(QWidget* window, const QString& message, cons
     title->setFont(bold);
     title->setWordWrap(true);
     layout->addWidget(title);
-    auto* hint = new QLabel(localized("The converted files go into this folder, which is made when it does not exist. "
-                                      "Nothing is converted until a folder is chosen."),
-                            panel);
-    hint->setWordWrap(true);
-    KXAppearance::makeSecondary(hint);
-    layout->addWidget(hint);
     layout->addSpacing(6);
 
     auto* form = new QFormLayout;

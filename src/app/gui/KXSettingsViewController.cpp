@@ -160,7 +160,6 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     tf_ouputPath_ = new QLineEdit(this);
     tf_ouputPath_->setObjectName("tf_ouputPath");
     tf_ouputPath_->setReadOnly(true);
-    tf_ouputPath_->setPlaceholderText(localized("Asked for at the first conversion"));
     layout->addWidget(tf_ouputPath_);
     auto* folderRow = new QHBoxLayout;
     btn_browse_ = new QPushButton(localized("Browse"), this);
@@ -314,8 +313,9 @@ void KXSettingsViewController::updatePageRangeCheck() {
     tf_ouputPageRangeWrong_->setVisible(wrong);
 }
 
+// The chosen folder, or "/Downloads" while none is chosen (Convert asks for one first).
 void KXSettingsViewController::showOutputFolder() {
-    tf_ouputPath_->setText(q(KXSandBoxUtilities::UserSelectedOutputURLBookmark().value_or(std::string())));
+    tf_ouputPath_->setText(q(KXSandBoxUtilities::UserSelectedOutputURLBookmark().value_or("/Downloads")));
 }
 
 void KXSettingsViewController::updateCover() {
@@ -415,19 +415,15 @@ void KXSettingsViewController::browseOutputDirectryBeforeConversion() {
 
 void KXSettingsViewController::creatOutputDirectryAtFirst() {
     // The application's name is the folder proposed.
-    KXFilePanels::chooseNewFolder(
-        window(), localized("Choose a output directory to save documents:"), localized("Choose"), "Output directory:",
-        QDir::homePath() + "/Documents", "Docuvane", [this](const std::optional<QString>& folder) {
-            if (!folder) return;
-            KXSandBoxUtilities::stopAccessingUserSelectedOutputURLBookmark();
-            // The folder named in the panel is made here: conversions into a folder that does not
-            // exist could only fail.
-            QDir().mkpath(*folder);
-            KXSandBoxUtilities::SaveUserSelectedOutputURLBookmark(QFileInfo(*folder).absoluteFilePath().toStdString());
-            KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
-            showOutputFolder();
-            if (delegate_) delegate_->KXSettingsViewControllerDidCreationFirstOutputDirectory(*this);
-        });
+    KXFilePanels::chooseNewFolder(window(), localized("Choose a output directory to save documents:"),
+                                  localized("Choose"), "Output directory:", QDir::homePath() + "/Documents",
+                                  "Docuvane", [](const std::optional<QString>& folder) {
+                                      if (!folder) return;
+                                      KXSandBoxUtilities::stopAccessingUserSelectedOutputURLBookmark();
+                                      KXSandBoxUtilities::SaveUserSelectedOutputURLBookmark(
+                                          QFileInfo(*folder).absoluteFilePath().toStdString());
+                                      KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
+                                  });
 }
 
 void KXSettingsViewController::revealOutputDirectry() {

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -231,34 +232,32 @@ TEST_F(SettingsPaneTest, BrowseStoresTheChosenFolder) {
     EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
 }
 
-// Without a chosen folder the pane says that one is asked for, and the first Convert proposes a new
-// folder "Docuvane" in the Documents folder; cancelling it starts nothing; choosing it makes the
-// folder, keeps it, shows it and starts the conversion. A kept folder that has gone since is asked
-// for again with the folder panel.
-TEST_F(SettingsPaneTest, TheFirstConversionProposesAFolderAndThenStarts) {
+// Without a chosen folder the pane shows "/Downloads", and Convert asks for a folder with the folder
+// panel, starting in the Documents folder; cancelling it starts nothing; choosing one keeps it, shows
+// it and starts the conversion without a second press. A kept folder that has gone since is asked for
+// again the same way.
+TEST_F(SettingsPaneTest, WithoutAFolderConvertAsksForOneAndThenStarts) {
     store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
     app.reset();
     launch();
-    EXPECT_EQ(pane().tf_ouputPath()->text(), "");
-    EXPECT_EQ(pane().tf_ouputPath()->placeholderText(), "Asked for at the first conversion");
+    EXPECT_EQ(pane().tf_ouputPath()->text(), "/Downloads");
     auto item = addAndSelect("first.pdf", 1);
     item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
     clickConvert();  // cancelled: nothing starts
-    EXPECT_EQ(panels.newFolderPanels, 1);
-    EXPECT_EQ(panels.folderPanels, 0);
+    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.newFolderPanels, 0);
     EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
-    EXPECT_EQ(panels.lastNameLabel, "Output directory:");
-    EXPECT_EQ(panels.lastProposedName, "Docuvane");
     EXPECT_FALSE(app->isShowingCancel());
     EXPECT_TRUE(item->outputPath().empty());
     EXPECT_FALSE(store->hasObjectForKey(KXDefaulExportDirectory_SandBox));
+    EXPECT_EQ(pane().tf_ouputPath()->text(), "/Downloads");
 
-    const QString chosen = temporary.filePath("not yet/Docuvane");
-    panels.newFolderName = chosen;
+    const QString chosen = temporary.filePath("chosen");
+    QDir().mkpath(chosen);
+    panels.folder = chosen;
     clickConvert();
-    EXPECT_EQ(panels.newFolderPanels, 2);
+    EXPECT_EQ(panels.folderPanels, 2);
     ASSERT_TRUE(waitForBatchEnd());
-    EXPECT_TRUE(QFileInfo(chosen).isDir());
     EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
     EXPECT_EQ(pane().tf_ouputPath()->text(), chosen);
     EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
@@ -266,16 +265,19 @@ TEST_F(SettingsPaneTest, TheFirstConversionProposesAFolderAndThenStarts) {
     // The folder is kept: the next Convert asks nothing.
     clickConvert();
     ASSERT_TRUE(waitForBatchEnd());
-    EXPECT_EQ(panels.newFolderPanels + panels.folderPanels, 2);
+    EXPECT_EQ(panels.folderPanels, 2);
 
     QDir(chosen).removeRecursively();
+    panels.folder.reset();
     clickConvert();  // cancelled again
-    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.folderPanels, 3);
     EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
-    EXPECT_EQ(panels.newFolderPanels, 2);
+    EXPECT_EQ(panels.newFolderPanels, 0);
+    EXPECT_FALSE(app->isShowingCancel());
 }
 
-// The panel itself, as the user sees it: the screenshot, then a folder chosen in it.
+// The folder panel of the first Convert as the user sees it: the screenshot, then a folder chosen in it
+// and the conversion going there.
 TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
     app.reset();
@@ -284,6 +286,55 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
     KXFilePanels::setOverride(nullptr);
     clickConvert();
+    QFileDialog* panel = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        panel = app->window()->findChild<QFileDialog*>();
+        return panel && panel->isVisible();
+    }));
+    EXPECT_EQ(panel->windowTitle(), "Choose a output directory to save documents:");
+    EXPECT_EQ(panel->labelText(QFileDialog::Accept), "Choose");
+    EXPECT_EQ(panel->fileMode(), QFileDialog::Directory);
+    shoot(panel, "first-run-panel.png");
+
+    const QString chosen = temporary.filePath("Converted");
+    QDir().mkpath(chosen);
+    panel->setDirectory(chosen);
+    static_cast<QDialog*>(panel)->accept();
+    ASSERT_TRUE(waitForBatchEnd());
+    KXFilePanels::setOverride(&panels);
+    EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
+    EXPECT_TRUE(item->isConversionSucceeded());
+}
+
+// The panel naming a new output folder: "Output directory:" with the application's name proposed, in
+// the Documents folder. The folder named is kept as the output folder; it is not made, and nothing
+// is converted.
+TEST_F(SettingsPaneTest, TheNewFolderPanelKeepsTheFolderItNames) {
+    store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
+    app.reset();
+    launch();
+    auto item = addAndSelect("kept.pdf", 1);
+    panels.newFolderName.reset();
+    pane().creatOutputDirectryAtFirst();  // cancelled
+    EXPECT_EQ(panels.newFolderPanels, 1);
+    EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
+    EXPECT_EQ(panels.lastNameLabel, "Output directory:");
+    EXPECT_EQ(panels.lastProposedName, "Docuvane");
+    EXPECT_FALSE(store->hasObjectForKey(KXDefaulExportDirectory_SandBox));
+
+    const QString named = temporary.filePath("not yet/Docuvane");
+    panels.newFolderName = named;
+    pane().creatOutputDirectryAtFirst();
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), named.toStdString());
+    EXPECT_FALSE(QFileInfo::exists(named));
+    QTest::qWait(50);
+    EXPECT_FALSE(app->isShowingCancel());
+    EXPECT_TRUE(item->outputPath().empty());
+    EXPECT_EQ(panels.folderPanels, 0);
+
+    // The panel itself.
+    KXFilePanels::setOverride(nullptr);
+    pane().creatOutputDirectryAtFirst();
     QDialog* panel = nullptr;
     ASSERT_TRUE(waitFor([&] {
         panel = app->window()->findChild<QDialog*>("panel_newOutputDirectory");
@@ -297,8 +348,7 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     bool labelled = false;
     for (QLabel* label : panel->findChildren<QLabel*>()) labelled = labelled || label->text() == "Output directory:";
     EXPECT_TRUE(labelled);
-    shoot(panel, "first-run-panel.png");
-
+    shoot(panel, "new-folder-panel.png");
     // A name must be one folder's name.
     auto* choose = panel->findChild<QPushButton*>("btn_newOutputDirectory_choose");
     name->setText("a/b");
@@ -306,11 +356,10 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     name->setText("Converted");
     location->setText(temporary.path());
     choose->click();
-    ASSERT_TRUE(waitForBatchEnd());
     KXFilePanels::setOverride(&panels);
     const QString chosen = temporary.filePath("Converted");
-    EXPECT_TRUE(QFileInfo(chosen).isDir());
-    EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
+    EXPECT_FALSE(QFileInfo::exists(chosen));
 }
 
 // A custom range that selects no page of the PDF is shown as wrong in the field as it is typed; a
