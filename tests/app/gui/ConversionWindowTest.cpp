@@ -241,6 +241,7 @@ TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages)
     EXPECT_TRUE(fileExists(item->outputPath()));
     QAbstractItemModel* model = list().tv_sourceFileList()->model();
     const QString tip = model->data(model->index(0, 0), Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith("damaged.pdf\n")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("3 of 5 pages could not be converted: 2-3, 5.")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("Can't convert the PDF Page.(5)")) << tip.toStdString();
 
@@ -249,7 +250,56 @@ TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages)
     clickConvert();
     ASSERT_TRUE(waitForBatchEnd());
     EXPECT_EQ(item->conversionOptions(), "All Pages, TXT, Success!");
-    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), QString::fromStdString(item->sourcePath()));
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "damaged.pdf");
+}
+
+// Every row shows the open and show buttons of its output, before its job, while it runs (its bar
+// beside them) and after it; they open and show only an output that was written, not the empty file
+// that claims the name while the job runs. The row's tool tip is its file's name.
+TEST_F(ConversionWindowTest, EveryRowShowsItsOutputButtonsAndItsFileNameAsToolTip) {
+    holdTextConversions();
+    script->holdAtPage = 2;
+    auto item = addText("buttons.pdf", 3);
+    KXSourceTableView* table = list().tv_sourceFileList();
+    QAbstractItemModel* model = table->model();
+    auto row = [&] { return table->visualRect(model->index(0, 0)); };
+    auto parts = [&] { return KXSourceTableCellView::layoutForRow(row()); };
+    // Both buttons stand out 3:1 from the row behind them.
+    auto buttonsDrawn = [&] {
+        table->setHoveredRow(-1);
+        QTest::qWait(50);
+        const QImage image = table->viewport()->grab().toImage();
+        const QColor behind = image.pixelColor(row().left() + 3, row().center().y());
+        return strongestContrast(image, parts().btn_openOutputFile, behind) >= 3.0 &&
+               strongestContrast(image, parts().btn_showOutputFile, behind) >= 3.0;
+    };
+    auto clickBoth = [&] {
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, parts().btn_openOutputFile.center());
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, parts().btn_showOutputFile.center());
+    };
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "buttons.pdf");
+
+    EXPECT_TRUE(buttonsDrawn()) << "before the job";
+    clickBoth();
+    EXPECT_TRUE(workspace.opened.isEmpty());
+    EXPECT_TRUE(workspace.selected.isEmpty());
+
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld() && list().progressItem() == item; }));
+    EXPECT_TRUE(buttonsDrawn()) << "while the job runs";
+    EXPECT_FALSE(parts().conversionProgress.intersects(parts().btn_openOutputFile));
+    EXPECT_FALSE(parts().conversionProgress.intersects(parts().btn_showOutputFile));
+    clickBoth();
+    EXPECT_TRUE(workspace.opened.isEmpty());
+    EXPECT_TRUE(workspace.selected.isEmpty());
+    script->release();
+    ASSERT_TRUE(waitForBatchEnd());
+
+    EXPECT_TRUE(buttonsDrawn()) << "after the job";
+    clickBoth();
+    EXPECT_EQ(workspace.opened, QStringList{QString::fromStdString(item->outputPath())});
+    EXPECT_EQ(workspace.selected, QStringList{QString::fromStdString(item->outputPath())});
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "buttons.pdf");
 }
 
 // Quitting while a job runs cancels it and waits for its worker before the application is gone.
