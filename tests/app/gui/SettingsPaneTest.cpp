@@ -19,6 +19,7 @@
 #include "app/gui/KXImageSettings.h"
 #include "app/gui/KXPreferencesWindowController.h"
 #include "app/gui/KXSegmentedControl.h"
+#include "app/gui/KXSourceTableView.h"
 #include "app/gui/KXThumbnails.h"
 #include "app/gui/KXWordSettings.h"
 
@@ -393,6 +394,71 @@ TEST_F(SettingsPaneTest, ARangeThatSelectsNoPageIsShownAsWrong) {
     EXPECT_TRUE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
     pane().mtx_ouputPageRange()->button(0)->click();
     EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+}
+
+// Choosing Custom leaves the text for all pages in the field; what is typed next replaces it, typed
+// at once or after a click at the end of the field (it was added to it: "All Pages2-3").
+TEST_F(SettingsPaneTest, TypingAfterChoosingCustomReplacesTheTextForAllPages) {
+    QLineEdit* field = pane().tf_ouputPageRange();
+    QAbstractButton* custom = pane().mtx_ouputPageRange()->button(1);
+    struct Case {
+        const char* file;
+        bool clickInTheField;
+    } cases[] = {{"typed at once.pdf", false}, {"typed after a click in the field.pdf", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto item = addAndSelect(c.file, 6);
+        ASSERT_EQ(field->text(), "All Pages");
+        QTest::mouseClick(custom, Qt::LeftButton);
+        if (c.clickInTheField) QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->width() - 4, field->height() / 2));
+        QTest::keyClicks(app->window()->focusWidget(), "2-3");
+        EXPECT_EQ(field->text(), "2-3");
+        EXPECT_EQ(item->settings_customPageRange(), "2-3");
+        EXPECT_EQ(item->outputPDFPageIndexs(), (std::vector<std::uint64_t>{2, 3}));
+        EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+    }
+}
+
+// A custom range that reads only in part ("All Pages2-3" would read as pages 1-3) is marked wrong as
+// it is typed, and Convert converts none of its pages: the row reads Failed and says why, and nothing
+// is written.
+TEST_F(SettingsPaneTest, ARangeThatReadsOnlyInPartIsMarkedWrongAndNotConverted) {
+    auto script = std::make_shared<HeldScript>();
+    ScopedExporterChoice held{{[](const std::string& key) { return key == "txt"; },
+                               [script] {
+                                   return std::make_unique<HeldExporter>(script);
+                               }}};
+    auto item = addAndSelect("ranged.pdf", 3);
+    chooseFormat("UTF-8 Plain Text(.txt)");
+    QLineEdit* field = pane().tf_ouputPageRange();
+    const QColor normal = field->palette().color(QPalette::Text);
+    pane().mtx_ouputPageRange()->button(1)->click();
+    field->deselect();
+    field->end(false);
+    QTest::keyClicks(field, "2-3");
+    ASSERT_EQ(field->text(), "All Pages2-3");
+    EXPECT_TRUE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+    EXPECT_NE(field->palette().color(QPalette::Text), normal);
+    shoot(app->rightView(), "settings-pane-range-wrong.png");
+
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    for (const std::string& call : script->snapshot()) EXPECT_EQ(call.rfind("page ", 0), std::string::npos) << call;
+    EXPECT_EQ(item->conversionOptions(), "All Pages2-3, TXT, Failed!");
+    EXPECT_TRUE(listDirectory(outputFolder).empty());
+    QAbstractItemModel* model = list().tv_sourceFileList()->model();
+    EXPECT_TRUE(model->data(model->index(0, 0), Qt::ToolTipRole).toString().contains("The page range can't be read.(All Pages2-3)"));
+
+    // Mended, the range converts its pages.
+    field->selectAll();
+    QTest::keyClicks(field, "2-3");
+    EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(item->conversionOptions(), "2-3, TXT, Success!");
+    const std::vector<std::string> calls = script->snapshot();
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 4, calls.end()),
+              (std::vector<std::string>{"begin", "page 2", "page 3", "end"}));
 }
 
 TEST_F(SettingsPaneTest, ARunningItemsSettingsAreCovered) {
