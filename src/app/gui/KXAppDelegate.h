@@ -5,6 +5,8 @@
 // runs).
 
 #include <QObject>
+#include <QPointer>
+#include <QPropertyAnimation>
 #include <QStringList>
 #include <QUrl>
 #include <memory>
@@ -51,8 +53,12 @@ public:
     // output folder yet, else start or stop.
     void startOrStopConversion();
     void startOrStopConversionGo();
+    // Shows or hides the settings pane, the window's width animated; remembered for the next start.
     void showOrHidenSettingView();
+    // Hides the pane at start, not animated.
     void hidenSettingView();
+    // The animation of the last show or hide while it runs (nullptr once it has ended).
+    QPropertyAnimation* settingsViewAnimation() const { return paneAnimation_; }
     void showPreferences();
     void showAbout();
     // Adds the sample document that ships with the application ("Getting Started.pdf") to the list.
@@ -125,5 +131,6 @@ private:
     KXImageButton* btn_convert_ = nullptr;
     QAction* settingsToggle_ = nullptr;
     std::unique_ptr<KXDocuvaneManager> docuvaneManager_;
+    QPointer<QPropertyAnimation> paneAnimation_;
     bool showingCancel_ = false;
 };

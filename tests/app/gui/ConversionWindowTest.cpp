@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QPalette>
 #include <QProcess>
+#include <QPropertyAnimation>
 #include <QSignalSpy>
+#include <set>
 
 #include "WindowTestSupport.h"
 #include "app/gui/KXColorView.h"
@@ -314,23 +316,48 @@ TEST_F(ConversionWindowTest, QuittingWhileAJobRunsCancelsAndWaits) {
     EXPECT_EQ(calls, (std::vector<std::string>{"begin", "page 1", "page 2", "cancel", "clean"}));
 }
 
+// The pane goes at once and the window narrows to the list in an animation; at the next start it is
+// hidden without one, the window at its minimum width. Shown, it stands at the window's right edge at
+// once and the window widens by it in an animation, the list coming back to its width.
 TEST_F(ConversionWindowTest, TheSettingsPaneIsHiddenShownAndRemembered) {
+    // The widths the window takes until the animation has ended.
+    auto animate = [&] {
+        QPropertyAnimation* animation = app->settingsViewAnimation();
+        EXPECT_TRUE(animation && animation->state() == QAbstractAnimation::Running && animation->propertyName() == "size");
+        std::set<int> widths;
+        EXPECT_TRUE(waitFor([&] {
+            widths.insert(app->window()->width());
+            return !app->settingsViewAnimation();
+        }, 5000));
+        return widths;
+    };
     const int wide = app->window()->width();
-    EXPECT_TRUE(app->rightView()->isVisible());
+    const int listWidth = app->leftView()->width();
     app->showOrHidenSettingView();
     EXPECT_FALSE(app->rightView()->isVisible());
     EXPECT_TRUE(store->boolForKey(setttings_isHiddenSettings));
+    const std::set<int> narrowing = animate();
+    EXPECT_GE(narrowing.size(), 3u) << "the window took its new width at once";
+    EXPECT_EQ(app->window()->width(), std::max(listWidth, app->leftView()->minimumWidth()));
     EXPECT_LT(app->window()->width(), wide);
-    EXPECT_GE(app->window()->width(), app->leftView()->minimumWidth());
+    EXPECT_EQ(app->leftView()->width(), app->window()->width());
 
-    // The next start restores the hidden pane.
+    // The next start restores the hidden pane, not animated.
     app.reset();
     launch();
     EXPECT_FALSE(app->rightView()->isVisible());
+    EXPECT_EQ(app->settingsViewAnimation(), nullptr);
+    EXPECT_EQ(app->window()->width(), app->leftView()->minimumWidth());
+    const int narrow = app->window()->width();
     app->showOrHidenSettingView();
     EXPECT_TRUE(app->rightView()->isVisible());
     EXPECT_FALSE(store->boolForKey(setttings_isHiddenSettings));
-    EXPECT_GE(app->window()->width(), app->leftView()->minimumWidth() + app->rightView()->width());
+    const std::set<int> widening = animate();
+    EXPECT_GE(widening.size(), 3u) << "the window took its new width at once";
+    EXPECT_EQ(app->leftView()->width(), narrow);
+    EXPECT_EQ(app->leftView()->minimumWidth(), narrow);
+    EXPECT_GE(app->window()->width(), narrow + app->rightView()->width());
+    EXPECT_EQ(app->rightView()->geometry().right(), app->window()->width() - 1);
 }
 
 // The window with three rows, one of them converting, for review.

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -546,6 +547,40 @@ TEST(PreferencesWindow, TheThreeKeys) {
     EXPECT_EQ(later.imageDPI(), 1200);
     EXPECT_EQ(window.seg_image_dpi()->selectedSegment(), 9);
     EXPECT_EQ(store.integerForKey(KXDocuvaneSettings_ImageDPI), 2000);
+    KXSettingsStore::setStandardUserDefaults(nullptr);
+}
+
+// The General item hides the views, the window takes the view's size in an animation of 0.15 s,
+// keeping its top edge and its horizontal centre, and the view shows when the animation ends.
+TEST(PreferencesWindow, TheGeneralItemShowsItsViewOnceTheWindowHasItsSize) {
+    QTemporaryDir folder;
+    KXQSettingsStore store(folder.filePath("preferences.ini"));
+    KXSettingsStore::setStandardUserDefaults(&store);
+    KXPreferences preferences;
+    {
+        KXPreferencesWindowController window(preferences);
+        window.showWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.setGeometry(200, 150, 760, 520);
+        QTest::qWait(50);
+        const QRect before = window.geometry();
+        QWidget* view = window.preView_General();
+        window.toolbarItemGeneralAction();
+        EXPECT_FALSE(view->isVisible());
+        QPropertyAnimation* animation = window.showViewAnimation();
+        ASSERT_NE(animation, nullptr);
+        EXPECT_EQ(animation->state(), QAbstractAnimation::Running);
+        EXPECT_EQ(animation->duration(), 150);
+        EXPECT_EQ(animation->propertyName(), "geometry");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.showViewAnimation(); }, 5000));
+        EXPECT_TRUE(view->isVisible());
+        const QRect after = window.geometry();
+        EXPECT_EQ(after.top(), before.top());
+        EXPECT_LE(std::abs(after.center().x() - before.center().x()), 1);
+        EXPECT_LT(after.height(), before.height());
+        EXPECT_EQ(view->height(), view->sizeHint().expandedTo(view->minimumSizeHint()).height());
+        window.close();
+    }
     KXSettingsStore::setStandardUserDefaults(nullptr);
 }
 
