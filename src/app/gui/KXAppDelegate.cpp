@@ -353,7 +353,7 @@ void KXAppDelegate::showOrHidenSettingView() {
     animation->setDuration(kPaneAnimationMilliseconds);
     animation->setStartValue(from);
     animation->setEndValue(to);
-    connect(animation, &QPropertyAnimation::finished, this, [this] { leftView_->setMinimumWidth(kLeftMinimumWidth); });
+    connect(animation, &QPropertyAnimation::finished, leftView_, [list = leftView_] { list->setMinimumWidth(kLeftMinimumWidth); });
     paneAnimation_ = animation;
     animation->start(QAbstractAnimation::DeleteWhenStopped);
     KXSettingsStore& store = KXSettingsStore::standardUserDefaults();
