@@ -296,6 +296,8 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     EXPECT_EQ(panel->windowTitle(), "Choose a output directory to save documents:");
     EXPECT_EQ(panel->labelText(QFileDialog::Accept), "Choose");
     EXPECT_EQ(panel->fileMode(), QFileDialog::Directory);
+    // In the Documents folder, or the nearest folder above it where there is none.
+    EXPECT_EQ(panel->directory().absolutePath(), KXFilePanels::nearestExistingFolder(QDir::homePath() + "/Documents"));
     shoot(panel, "first-run-panel.png");
 
     const QString chosen = temporary.filePath("Converted");
@@ -306,6 +308,24 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     KXFilePanels::setOverride(&panels);
     EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
     EXPECT_TRUE(item->isConversionSucceeded());
+}
+
+// A panel's start folder that does not exist gives way to the nearest folder above it that does.
+TEST(FilePanels, AMissingStartFolderGivesWayToTheNearestFolderAboveIt) {
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath("there");
+    QFile file(folder.filePath("a file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    struct Case {
+        QString start, expected;
+    } cases[] = {
+        {folder.filePath("there"), folder.filePath("there")},
+        {folder.filePath("missing/Documents"), folder.path()},
+        {folder.filePath("a file/below"), folder.path()},
+        {"/", "/"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(KXFilePanels::nearestExistingFolder(c.start), c.expected) << c.start.toStdString();
 }
 
 // The panel naming a new output folder: "Output directory:" with the application's name proposed, in
