@@ -388,7 +388,7 @@ TEST_F(DocuvaneManagerTest, OnlyASucceededJobReplacesWhatIsAtItsOutputPath) {
         auto a = item("a.pdf", 3);
         if (c.noPage) {
             a->setSettings_pageRangeType(1);
-            a->setSettings_customPageRange("none");
+            a->setSettings_customPageRange("0");  // reads, and selects no page
         }
         recorder.onReport = [&](const std::string& report) {
             if (report == "start a.pdf") writeFile(a->outputPath(), "mine");
@@ -450,7 +450,7 @@ TEST_F(DocuvaneManagerTest, AJobThatDoesNotSucceedLeavesNothing) {
         if (c.output == Tables) a->setSettings_outputFormat(format_names::CSV);
         if (c.noPage) {
             a->setSettings_pageRangeType(1);
-            a->setSettings_customPageRange("none");
+            a->setSettings_customPageRange("0");  // reads, and selects no page
         }
         Names whileRunning;
         FileKind claim = FileKind::None;
