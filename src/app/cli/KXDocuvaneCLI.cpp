@@ -37,7 +37,7 @@ void refuse(const std::string& text) {
 std::string quotedLine(const char* label, const std::string& value) { return std::string(label) + "\"" + value + "\"\n"; }
 
 void printUsage() {
-    std::printf("%s\n\n", "KXDocuvane v1.0.1");
+    std::printf("%s\n\n", "KXDocuvane v" KX_VERSION);
     const char* lines[] = {
         "KXDocuvane - Convert PDF to Word/Excel/PPT, etc.",
         "usage: KXDocuvane [input]filepath.pdf [options]docx [output]filepath.docx",

@@ -1,6 +1,5 @@
 #include "app/gui/KXAboutWindowController.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -44,8 +43,8 @@ KXAboutWindowController::KXAboutWindowController(QWidget* parent) : QWidget(pare
     name->setFont(font);
     name->setAlignment(Qt::AlignCenter);
     layout->addWidget(name);
-    auto* version = new QLabel(QString::fromStdString(kx_sharedLocalized("Version")) + " " +
-                                   QCoreApplication::applicationVersion(), this);
+    auto* version = new QLabel(QString::fromStdString(kx_sharedLocalized("Version")) + " " + KX_VERSION, this);
+    version->setObjectName("tf_version");
     version->setAlignment(Qt::AlignCenter);
     layout->addWidget(version);
     auto* text = new QLabel(QString::fromStdString(kx_sharedLocalized(

@@ -42,6 +42,7 @@ QString localized(const char* text) { return QString::fromStdString(kx_sharedLoc
 
 constexpr int kSettingsWidth = 330;
 constexpr int kLeftMinimumWidth = 540;
+constexpr int kPaneAnimationMilliseconds = 200;
 
 }  // namespace
 
@@ -194,6 +195,10 @@ void KXAppDelegate::applicationDidFinishLaunching() {
     sharedDelegate() = this;
     docuvaneManager_ = std::make_unique<KXDocuvaneManager>();
     docuvaneManager_->setDelegate(this);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    connect(window_, &KXMainWindow::closed, this, [this] {
+        if (applicationShouldTerminateAfterLastWindowClosed()) QCoreApplication::quit();
+    });
     if (KXCUtilities::boolValueForKey(setttings_isHiddenSettings, false)) hidenSettingView();
     window_->show();
     window_->raise();
@@ -224,12 +229,7 @@ void KXAppDelegate::setButtonState(bool cancel) {
 void KXAppDelegate::startOrStopConversion() {
     if (sourceFileViewController_->ma_sourceItems().empty()) return sourceFileViewController_->sourceFileBrowse();
     if (KXSandBoxUtilities::isReadAndWritableUserSelectedOutputURLBookmark()) return startOrStopConversionGo();
-    // A press while a batch runs cancels it, folder or not.
-    if (docuvaneManager_ && docuvaneManager_->isConverting()) return startOrStopConversionGo();
-    // The first conversion proposes a new folder; a folder chosen before that cannot be used any
-    // more is chosen again.
-    if (KXCUtilities::stringValueForKey(KXDefaulExportDirectory_SandBox, std::nullopt).value_or("").empty())
-        return settingsViewController_->creatOutputDirectryAtFirst();
+    // A folder first; once it is chosen, the pane's delegate call goes on as this press would have.
     settingsViewController_->browseOutputDirectryBeforeConversion();
 }
 
@@ -319,24 +319,43 @@ void KXAppDelegate::KXSettingsViewControllerDidCreationFirstOutputDirectory(KXSe
 
 // ---- The settings pane ----
 
+// At start: the window takes its minimum width, without animation.
 void KXAppDelegate::hidenSettingView() {
-    const int width = std::max(window_->width() - rightView_->width() - paneLine_->width(), kLeftMinimumWidth);
     rightView_->hide();
     paneLine_->hide();
-    window_->resize(width, window_->height());
+    window_->resize(kLeftMinimumWidth, window_->height());
     settingsToggle_->setChecked(false);
 }
 
+// The window grows or shrinks by the pane's width in an animation; the list keeps its width. Shown,
+// the pane stands at the window's right edge at once and the list narrows by the pane's width, then
+// widens again as the window grows; hidden, the pane goes at once and the window shrinks to the list.
 void KXAppDelegate::showOrHidenSettingView() {
+    // A toggle during the last one's animation starts from where that one ends.
+    if (paneAnimation_) paneAnimation_->setCurrentTime(paneAnimation_->duration());
+    const int pane = kSettingsWidth + paneLine_->sizeHint().width();
+    const QSize from = window_->size();
+    QSize to = from;
     if (rightView_->isHidden()) {
-        const int width = window_->width() + kSettingsWidth + paneLine_->sizeHint().width();
+        to.setWidth(std::min(leftView_->width() + pane, window_->maximumWidth()));
+        leftView_->setMinimumWidth(std::max(0, leftView_->width() - pane));
         paneLine_->show();
         rightView_->show();
-        window_->resize(std::min(width, window_->maximumWidth()), window_->height());
         settingsToggle_->setChecked(true);
     } else {
-        hidenSettingView();
+        to.setWidth(std::max(leftView_->width(), kLeftMinimumWidth));
+        rightView_->hide();
+        paneLine_->hide();
+        settingsToggle_->setChecked(false);
     }
+    auto* animation = new QPropertyAnimation(window_, "size", window_);
+    animation->setObjectName("settingsViewAnimation");
+    animation->setDuration(kPaneAnimationMilliseconds);
+    animation->setStartValue(from);
+    animation->setEndValue(to);
+    connect(animation, &QPropertyAnimation::finished, leftView_, [list = leftView_] { list->setMinimumWidth(kLeftMinimumWidth); });
+    paneAnimation_ = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
     KXSettingsStore& store = KXSettingsStore::standardUserDefaults();
     store.setBool(setttings_isHiddenSettings, rightView_->isHidden());
     store.synchronize();

@@ -5,6 +5,8 @@
 // runs).
 
 #include <QObject>
+#include <QPointer>
+#include <QPropertyAnimation>
 #include <QStringList>
 #include <QUrl>
 #include <memory>
@@ -36,8 +38,14 @@ public:
     // A running job is cancelled and its worker waited for before this returns.
     ~KXAppDelegate() override;
 
-    // Creates the job manager, restores the settings pane's visibility and shows the window.
+    // Creates the job manager, restores the settings pane's visibility and shows the window. From then
+    // on, closing the window ends the application when applicationShouldTerminateAfterLastWindowClosed
+    // says so.
     void applicationDidFinishLaunching();
+    // Always: closing the window ends the application, unconverted files in the list or not. Where the
+    // desktop has no dock, an application left running without its window has nothing on the screen
+    // that shows it or quits it.
+    bool applicationShouldTerminateAfterLastWindowClosed() const { return true; }
     // Files and folders opened with the application.
     void applicationOpenFiles(const QStringList& paths);
 
@@ -45,8 +53,12 @@ public:
     // output folder yet, else start or stop.
     void startOrStopConversion();
     void startOrStopConversionGo();
+    // Shows or hides the settings pane, the window's width animated; remembered for the next start.
     void showOrHidenSettingView();
+    // Hides the pane at start, not animated.
     void hidenSettingView();
+    // The animation of the last show or hide while it runs (nullptr once it has ended).
+    QPropertyAnimation* settingsViewAnimation() const { return paneAnimation_; }
     void showPreferences();
     void showAbout();
     // Adds the sample document that ships with the application ("Getting Started.pdf") to the list.
@@ -119,5 +131,6 @@ private:
     KXImageButton* btn_convert_ = nullptr;
     QAction* settingsToggle_ = nullptr;
     std::unique_ptr<KXDocuvaneManager> docuvaneManager_;
+    QPointer<QPropertyAnimation> paneAnimation_;
     bool showingCancel_ = false;
 };

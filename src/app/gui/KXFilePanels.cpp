@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/gui/KXAppearance.h"
 #include "app/jobs/KXLocalized.h"
 
 namespace {
@@ -30,6 +30,16 @@ QFileDialog* newPanel(QWidget* window, const QString& message, const QString& pr
 }
 
 }  // namespace
+
+QString KXFilePanels::nearestExistingFolder(const QString& folder) {
+    QString path = QDir::cleanPath(folder);
+    while (!path.isEmpty() && !QFileInfo(path).isDir()) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path) return {};
+        path = parent;
+    }
+    return path;
+}
 
 void KXFilePanels::setOverride(Override* override) { installedOverride() = override; }
 
@@ -51,7 +61,9 @@ void KXFilePanels::chooseFolder(QWidget* window, const QString& message, const Q
     QFileDialog* panel = newPanel(window, message, prompt);
     panel->setFileMode(QFileDialog::Directory);
     panel->setOption(QFileDialog::ShowDirsOnly);
-    if (!startFolder.isEmpty()) panel->setDirectory(startFolder);
+    // A start folder that does not exist (a new account has no Documents folder) starts the panel at
+    // the nearest folder above it, not wherever the program was started from.
+    if (!startFolder.isEmpty()) panel->setDirectory(nearestExistingFolder(startFolder));
     QObject::connect(panel, &QFileDialog::finished, panel, [panel, done = std::move(done)](int result) {
         const QStringList chosen = panel->selectedFiles();
         if (result == QDialog::Accepted && !chosen.isEmpty()) done(chosen.first());
@@ -79,12 +91,6 @@ void KXFilePanels::chooseNewFolder(QWidget* window, const QString& message, cons
     title->setFont(bold);
     title->setWordWrap(true);
     layout->addWidget(title);
-    auto* hint = new QLabel(localized("The converted files go into this folder, which is made when it does not exist. "
-                                      "Nothing is converted until a folder is chosen."),
-                            panel);
-    hint->setWordWrap(true);
-    KXAppearance::makeSecondary(hint);
-    layout->addWidget(hint);
     layout->addSpacing(6);
 
     auto* form = new QFormLayout;

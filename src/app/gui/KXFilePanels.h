@@ -17,7 +17,8 @@ public:
 
     // Files only, several at once.
     static void chooseFiles(QWidget* window, const QString& message, const QString& prompt, FilesChosen done);
-    // One folder, which the panel may create; it starts in `startFolder`.
+    // One folder, which the panel may create; it starts in `startFolder` (or the nearest folder above
+    // it that exists).
     static void chooseFolder(QWidget* window, const QString& message, const QString& prompt, const QString& startFolder,
                              FolderChosen done);
     // A new folder: its name in a field labelled `nameLabel`, `proposedName` proposed, inside a
@@ -25,6 +26,9 @@ public:
     // folder is not made here.
     static void chooseNewFolder(QWidget* window, const QString& message, const QString& prompt, const QString& nameLabel,
                                 const QString& startFolder, const QString& proposedName, FolderChosen done);
+
+    // The folder itself when it exists, else the nearest folder above it that does (empty: none).
+    static QString nearestExistingFolder(const QString& folder);
 
     // Answers the panels instead of the user (the tests); nullptr restores the panels.
     class Override {

@@ -124,13 +124,22 @@ void KXPreferencesWindowController::imageDPIAction() {
 
 void KXPreferencesWindowController::toolbarItemGeneralAction() { showView(preView_General_); }
 
+// One view at a time: every view is hidden, the window takes the view's size in an animation of 0.15 s,
+// keeping its top edge and its horizontal centre, and the view shows when the animation ends.
 void KXPreferencesWindowController::showView(QWidget* view) {
-    // One view at a time; the window keeps its top edge and horizontal centre and takes the view's
-    // size.
+    if (viewAnimation_) viewAnimation_->setCurrentTime(viewAnimation_->duration());
     for (QWidget* child : contentView_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) child->hide();
-    const QRect before = geometry();
-    view->show();
-    adjustSize();
-    const QRect after = geometry();
-    move(before.center().x() - after.width() / 2, before.top());
+    const QSize viewSize = view->sizeHint().expandedTo(view->minimumSizeHint());
+    const QRect from = geometry();
+    const QSize around(width() - contentView_->width(), height() - contentView_->height());
+    const QSize size(std::max(minimumWidth(), viewSize.width() + around.width()), viewSize.height() + around.height());
+    const QRect to(from.x() + (from.width() - size.width()) / 2, from.y(), size.width(), size.height());
+    auto* animation = new QPropertyAnimation(this, "geometry", this);
+    animation->setObjectName("showViewAnimation");
+    animation->setDuration(150);
+    animation->setStartValue(from);
+    animation->setEndValue(to);
+    connect(animation, &QPropertyAnimation::finished, view, [view] { view->show(); });
+    viewAnimation_ = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
 }

@@ -3,6 +3,8 @@
 // conversion, convert the PDF's markups too, the resolution of images of PDF elements). It shows and
 // changes the values kept by KXPreferences, which writes each change to the settings store.
 
+#include <QPointer>
+#include <QPropertyAnimation>
 #include <QWidget>
 
 class QCheckBox;
@@ -42,6 +44,8 @@ public:
     QCheckBox* btn_parserPDFAnnots() const { return btn_parserPDFAnnots_; }
     KXSegmentedControl* seg_image_dpi() const { return seg_image_dpi_; }
     QWidget* preView_General() const { return preView_General_; }
+    // The animation of the last view switch while it runs (nullptr once it has ended).
+    QPropertyAnimation* showViewAnimation() const { return viewAnimation_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -58,4 +62,5 @@ private:
     QCheckBox* btn_parserPDFAnnots_ = nullptr;
     QLabel* tf_imageDPI_ = nullptr;
     KXSegmentedControl* seg_image_dpi_ = nullptr;
+    QPointer<QPropertyAnimation> viewAnimation_;
 };

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -127,13 +128,21 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     customRow_->setObjectName("mtx_ouputPageRange1");
     mtx_ouputPageRange_->addButton(allPagesRow_, 0);
     mtx_ouputPageRange_->addButton(customRow_, 1);
-    connect(mtx_ouputPageRange_, &QButtonGroup::idClicked, this, [this] { settingsButtonPressed(); });
+    connect(mtx_ouputPageRange_, &QButtonGroup::idClicked, this, [this](int row) {
+        settingsButtonPressed();
+        // Custom: what is typed next goes into the field, in place of the text for all pages.
+        if (row == 1 && tf_ouputPageRange_->isEnabled()) {
+            tf_ouputPageRange_->setFocus(Qt::OtherFocusReason);
+            if (tf_ouputPageRange_->text() == localized("All Pages")) tf_ouputPageRange_->selectAll();
+        }
+    });
     item->addWidget(allPagesRow_);
     auto* customLine = new QHBoxLayout;
     customLine->addWidget(customRow_);
     tf_ouputPageRange_ = new QLineEdit(localized("All Pages"), itemSettings_);
     tf_ouputPageRange_->setObjectName("tf_ouputPageRange");
     tf_ouputPageRange_->setEnabled(false);
+    tf_ouputPageRange_->installEventFilter(this);
     connect(tf_ouputPageRange_, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (sourceFileItem_) sourceFileItem_->setSettings_customPageRange(text.toStdString());
         updatePageRangeCheck();
@@ -160,7 +169,6 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
     tf_ouputPath_ = new QLineEdit(this);
     tf_ouputPath_->setObjectName("tf_ouputPath");
     tf_ouputPath_->setReadOnly(true);
-    tf_ouputPath_->setPlaceholderText(localized("Asked for at the first conversion"));
     layout->addWidget(tf_ouputPath_);
     auto* folderRow = new QHBoxLayout;
     btn_browse_ = new QPushButton(localized("Browse"), this);
@@ -222,6 +230,18 @@ KXSettingsViewController::KXSettingsViewController(QWidget* parent) : QWidget(pa
 
 KXSettingsViewController::~KXSettingsViewController() {
     KXSandBoxUtilities::stopAccessingUserSelectedOutputURLBookmarkForKey(KXDefaulExportDirectory_SandBox);
+}
+
+// A click in the field while it holds the text for all pages selects that text whole, so that typing
+// replaces it rather than adding to it.
+bool KXSettingsViewController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tf_ouputPageRange_ && event->type() == QEvent::MouseButtonPress &&
+        tf_ouputPageRange_->isEnabled() && tf_ouputPageRange_->text() == localized("All Pages")) {
+        tf_ouputPageRange_->setFocus(Qt::MouseFocusReason);
+        tf_ouputPageRange_->selectAll();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void KXSettingsViewController::resizeEvent(QResizeEvent* event) {
@@ -293,14 +313,18 @@ void KXSettingsViewController::updateUI() {
     updateCover();
 }
 
-// A custom range that selects no page of the PDF is shown as wrong in its field at once, not only
-// when its conversion fails. A PDF whose pages cannot be counted says nothing about its range.
+// A custom range that reads only in part (its job converts nothing), or that selects no page of the
+// PDF, is shown as wrong in its field at once, not only when its conversion fails. A PDF whose pages
+// cannot be counted says nothing about which pages a range selects.
 void KXSettingsViewController::updatePageRangeCheck() {
-    const bool wrong = sourceFileItem_ && sourceFileItem_->settings_pageRangeType() == 1 &&
-                       sourceFileItem_->sourcePages() > 0 && sourceFileItem_->outputPDFPageIndexs().empty();
+    const bool custom = sourceFileItem_ && sourceFileItem_->settings_pageRangeType() == 1;
+    const bool unreadable = custom && !sourceFileItem_->isPageRangeReadable();
+    const bool wrong = unreadable || (custom && sourceFileItem_->sourcePages() > 0 &&
+                                      sourceFileItem_->outputPDFPageIndexs().empty());
     if (wrong) {
         tf_ouputPageRangeWrong_->setText(
-            localized("This range selects no page of the PDF (%1 pages).").arg(sourceFileItem_->sourcePages()));
+            unreadable ? localized("This range can't be read: write page numbers and ranges, such as 1,5,3-12.")
+                       : localized("This range selects no page of the PDF (%1 pages).").arg(sourceFileItem_->sourcePages()));
         const QColor red = KXAppearance::isDarkMode(this) ? QColor(0xff, 0x7b, 0x72) : QColor(0xc6, 0x28, 0x28);
         for (QWidget* widget : {static_cast<QWidget*>(tf_ouputPageRange_), static_cast<QWidget*>(tf_ouputPageRangeWrong_)}) {
             QPalette palette = widget->palette();
@@ -314,8 +338,9 @@ void KXSettingsViewController::updatePageRangeCheck() {
     tf_ouputPageRangeWrong_->setVisible(wrong);
 }
 
+// The chosen folder, or "/Downloads" while none is chosen (Convert asks for one first).
 void KXSettingsViewController::showOutputFolder() {
-    tf_ouputPath_->setText(q(KXSandBoxUtilities::UserSelectedOutputURLBookmark().value_or(std::string())));
+    tf_ouputPath_->setText(q(KXSandBoxUtilities::UserSelectedOutputURLBookmark().value_or("/Downloads")));
 }
 
 void KXSettingsViewController::updateCover() {
@@ -415,19 +440,15 @@ void KXSettingsViewController::browseOutputDirectryBeforeConversion() {
 
 void KXSettingsViewController::creatOutputDirectryAtFirst() {
     // The application's name is the folder proposed.
-    KXFilePanels::chooseNewFolder(
-        window(), localized("Choose a output directory to save documents:"), localized("Choose"), "Output directory:",
-        QDir::homePath() + "/Documents", "Docuvane", [this](const std::optional<QString>& folder) {
-            if (!folder) return;
-            KXSandBoxUtilities::stopAccessingUserSelectedOutputURLBookmark();
-            // The folder named in the panel is made here: conversions into a folder that does not
-            // exist could only fail.
-            QDir().mkpath(*folder);
-            KXSandBoxUtilities::SaveUserSelectedOutputURLBookmark(QFileInfo(*folder).absoluteFilePath().toStdString());
-            KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
-            showOutputFolder();
-            if (delegate_) delegate_->KXSettingsViewControllerDidCreationFirstOutputDirectory(*this);
-        });
+    KXFilePanels::chooseNewFolder(window(), localized("Choose a output directory to save documents:"),
+                                  localized("Choose"), "Output directory:", QDir::homePath() + "/Documents",
+                                  "Docuvane", [](const std::optional<QString>& folder) {
+                                      if (!folder) return;
+                                      KXSandBoxUtilities::stopAccessingUserSelectedOutputURLBookmark();
+                                      KXSandBoxUtilities::SaveUserSelectedOutputURLBookmark(
+                                          QFileInfo(*folder).absoluteFilePath().toStdString());
+                                      KXSandBoxUtilities::startAccessingUserSelectedOutputURLBookmark();
+                                  });
 }
 
 void KXSettingsViewController::revealOutputDirectry() {

@@ -57,8 +57,8 @@ public:
     void moreSettingsButtonAction();
     void browseOutputDirectry();
     void browseOutputDirectryBeforeConversion();
-    // The panel of the first conversion, when no output folder has been chosen yet: a new folder in
-    // the Documents folder, the application's name proposed. The folder chosen is made and kept.
+    // A panel naming a new output folder in the Documents folder, the application's name proposed.
+    // The folder named is kept as the output folder; it is not made here.
     void creatOutputDirectryAtFirst();
     void revealOutputDirectry();
 
@@ -87,6 +87,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void selectStoredFormat(bool repair);

@@ -45,9 +45,10 @@ public:
         const auto& item = controller_->ma_sourceItems()[static_cast<size_t>(index.row())];
         if (role == Qt::DisplayRole) return QString::fromStdString(pathFileName(item->sourcePath()));
         if (role == Qt::ToolTipRole) {
-            // A failed or partly failed run says why, and which pages.
+            // The file's name; a failed or partly failed run says why, and which pages.
+            const std::string name = pathFileName(item->sourcePath());
             const std::string failure = item->conversionFailureDescription();
-            return QString::fromStdString(failure.empty() ? item->sourcePath() : item->sourcePath() + "\n" + failure);
+            return QString::fromStdString(failure.empty() ? name : name + "\n" + failure);
         }
         return {};
     }

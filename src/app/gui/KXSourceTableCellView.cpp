@@ -76,10 +76,11 @@ KXSourceTableCellView::Layout KXSourceTableCellView::layoutForRow(const QRect& r
     const int blockLeft = l.outputIcon.left() - 8 - block;
     l.conversionIcon = QRect(blockLeft, y + 9, 16, 16);
     l.conversionInfo = QRect(blockLeft + 22, y + 7, block - 22, 20);
-    l.conversionProgress = QRect(blockLeft + 22, y + 34, block - 22, 6);
     l.conversionLoading = l.conversionIcon;
+    // The output's two buttons stay on the second line; the bar of a running job goes beside them.
     l.btn_openOutputFile = QRect(blockLeft + 22, y + 29, 16, 16);
     l.btn_showOutputFile = QRect(blockLeft + 44, y + 29, 16, 16);
+    l.conversionProgress = QRect(blockLeft + 68, y + 34, block - 68, 6);
     const int textLeft = l.sourceIcon.right() + 11;
     const int textWidth = std::max(40, blockLeft - 10 - textLeft);
     l.sourceTitle = QRect(textLeft, y + 7, textWidth, 20);
@@ -164,11 +165,9 @@ void KXSourceTableCellView::paint(QPainter* painter, const QStyleOptionViewItem&
         drawProgress(painter, l.conversionProgress, state.progress, dark);
     } else {
         drawImage(painter, c.conversionIcon, l.conversionIcon, ratio);
-        if (c.outputEnabled) {
-            drawImage(painter, "btn_open", l.btn_openOutputFile, ratio, 1.0, colors.ink);
-            drawImage(painter, "btn_reveal", l.btn_showOutputFile, ratio, 1.0, colors.ink);
-        }
     }
+    drawImage(painter, "btn_open", l.btn_openOutputFile, ratio, 1.0, colors.ink);
+    drawImage(painter, "btn_reveal", l.btn_showOutputFile, ratio, 1.0, colors.ink);
     painter->setFont(smallFont);
     painter->setPen(text);
     painter->drawText(l.conversionInfo, Qt::AlignLeft | Qt::AlignVCenter,
@@ -197,15 +196,15 @@ bool KXSourceTableCellView::editorEvent(QEvent* event, QAbstractItemModel*, cons
         KXWorkspace::openFile(q(item->sourcePath()));
         return true;
     }
-    if (c.outputEnabled && !state.showsProgress) {
-        if (l.outputIcon.contains(at) || l.btn_openOutputFile.contains(at)) {
-            KXWorkspace::openFile(q(item->outputPath()));
-            return true;
-        }
-        if (l.btn_showOutputFile.contains(at)) {
-            KXWorkspace::selectFile(q(item->outputPath()));
-            return true;
-        }
+    // The output icon is a button only while there is an output. The two buttons beside the status
+    // are always there; where the row has no output (never run, failed, or still being written: only
+    // the empty file claiming its name stands there) they open and show nothing.
+    const bool onOutputIcon = c.outputEnabled && l.outputIcon.contains(at);
+    const bool onOpen = l.btn_openOutputFile.contains(at), onShow = l.btn_showOutputFile.contains(at);
+    if (!onOutputIcon && !onOpen && !onShow) return false;
+    if (item->hasConversionOutput()) {
+        if (onShow) KXWorkspace::selectFile(q(item->outputPath()));
+        else KXWorkspace::openFile(q(item->outputPath()));
     }
-    return false;
+    return true;
 }

@@ -81,7 +81,6 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         KXAppDelegate delegate;
-        QObject::connect(delegate.window(), &KXMainWindow::closed, &app, &QCoreApplication::quit);
         delegate.applicationDidFinishLaunching();
         delegate.applicationOpenFiles(paths);
         QObject::connect(&instance, &KXSingleInstance::filesOpened, &delegate, [&delegate](const QStringList& opened) {

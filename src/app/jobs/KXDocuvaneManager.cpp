@@ -64,6 +64,10 @@ void KXDocuvaneManager::endBatch() {
 bool KXDocuvaneManager::startConvertPDFItem(const std::shared_ptr<KXSourceFileItem>& item) {
     currentConvertItem_ = item;
     std::vector<std::uint64_t> pages = item->outputPDFPageIndexs();
+    // A range that reads only in part would convert other pages than the ones written: its job
+    // converts none, as one of a range that selects no page, and ends saying why.
+    pageRangeNotReadable_ = !item->isPageRangeReadable();
+    if (pageRangeNotReadable_) pages.clear();
     currentConvertPageCount_ = pages.size();
     item->startRunReport(pages.size());
     const std::string type = item->outputFileFormat();
@@ -126,6 +130,9 @@ void KXDocuvaneManager::didEndConversion(KXDocuvane&, const KXError* error) {
     // the output path as it was.
     if (std::unique_ptr<kx::StagedOutput> output = std::move(output_)) {
         std::string whyNot;
+        if (!result && pageRangeNotReadable_ && currentConvertItem_)
+            result = KXError{errorDomain, kPageRangeNotReadable,
+                             "The page range can't be read.(" + currentConvertItem_->settings_customPageRange() + ")"};
         if (!result && convertedPages_ == 0) result = KXError{errorDomain, kNoPageConverted, "No page could be converted."};
         if (result)
             output->discard();

@@ -26,7 +26,7 @@ public:
     // The domain of the manager's own errors: an item that could not be started, a job that
     // converted no page, an output that could not be put in place.
     static const char* const errorDomain;
-    enum ErrorCode { kNoFreeOutputName = 1, kOutputNotWritable = 2, kNoPageConverted = 3 };
+    enum ErrorCode { kNoFreeOutputName = 1, kOutputNotWritable = 2, kNoPageConverted = 3, kPageRangeNotReadable = 4 };
 
     KXDocuvaneManager();
     // A running job is cancelled and its worker waited for (by the engine).
@@ -88,6 +88,7 @@ private:
     Items ma_readyToConvertItems_;
     std::size_t currentConvertPageCount_ = 0;
     std::uint64_t convertedPages_ = 0;  // pages of the running job reported done
+    bool pageRangeNotReadable_ = false;  // the running job converts nothing: its item's range reads in part
     bool isConverting_ = false;
     // A batch has been announced and its end not yet.
     bool batchOpen_ = false;

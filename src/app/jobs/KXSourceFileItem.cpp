@@ -158,6 +158,10 @@ std::vector<std::uint64_t> KXSourceFileItem::outputPDFPageIndexs() {
     return kx::pageIndexsForCustomRange(settings_customPageRange_, kx_sharedLocalized(kAllPages), count);
 }
 
+bool KXSourceFileItem::isPageRangeReadable() const {
+    return settings_pageRangeType_ != 1 || kx::isCustomRangeReadable(settings_customPageRange_, kx_sharedLocalized(kAllPages));
+}
+
 std::int64_t KXSourceFileItem::sourcePages() {
     if (sourcePages_ > 0) return sourcePages_;
     if (auto document = KXCPDFUtilities::initPDFDocumentAtPath(sourcePath_, sourcePassword_))

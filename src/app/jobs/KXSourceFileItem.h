@@ -84,6 +84,9 @@ public:
     std::string outputFileFormat() const;
     // The 1-based page numbers to convert.
     std::vector<std::uint64_t> outputPDFPageIndexs();
+    // Whether the page range reads as it is written (all pages always do). A custom text that reads
+    // only in part ("All Pages2-3" reads as 1-3) is not converted: its job fails before it starts.
+    bool isPageRangeReadable() const;
 
     // The page count of the PDF, read once (0 while the PDF cannot be opened; tried again next time).
     std::int64_t sourcePages();

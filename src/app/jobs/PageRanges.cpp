@@ -33,6 +33,17 @@ std::vector<std::string_view> split(std::string_view s, char separator) {
     return parts;
 }
 
+// Whether intValue reads the whole part: blanks, an optional "+", digits, blanks.
+bool isReadWhole(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n'; };
+    size_t i = 0;
+    while (i < s.size() && blank(s[i])) ++i;
+    if (i < s.size() && s[i] == '+') ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    while (i < s.size() && blank(s[i])) ++i;
+    return i == s.size();
+}
+
 }  // namespace
 
 std::vector<std::uint64_t> pageNumbersInRangeText(std::string_view text, std::int64_t count, ExtraDashToken rule) {
@@ -79,6 +90,17 @@ std::vector<std::uint64_t> pageIndexsForCustomRange(std::string_view text, std::
     if (text.empty()) return count < 1 ? std::vector<std::uint64_t>{} : std::vector<std::uint64_t>{1};
     if (text == allPagesText) return allPageNumbers(count);
     return pageNumbersInRangeText(text, count, ExtraDashToken::Nothing);
+}
+
+bool isCustomRangeReadable(std::string_view text, std::string_view allPagesText) {
+    if (text.empty() || text == allPagesText) return true;
+    for (std::string_view token : split(text, ',')) {
+        const std::vector<std::string_view> parts = split(token, '-');
+        if (parts.size() > 2) return false;
+        for (std::string_view part : parts)
+            if (!isReadWhole(part)) return false;
+    }
+    return true;
 }
 
 }  // namespace kx

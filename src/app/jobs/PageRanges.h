@@ -39,4 +39,10 @@ std::vector<std::uint64_t> allPageNumbers(std::int64_t count);
 std::vector<std::uint64_t> pageIndexsForCustomRange(std::string_view text, std::string_view allPagesText,
                                                     std::int64_t count);
 
+// Whether the window's custom range reads as it is written: the text for all pages, an empty text, or
+// tokens separated by "," each of which is read whole by the number reading above (blanks, a "+",
+// digits, blanks), or is two such parts joined by one "-". A text read only in part ("All Pages2-3",
+// "2a", "1-2-3") is not: its pages would not be the ones the user wrote.
+bool isCustomRangeReadable(std::string_view text, std::string_view allPagesText);
+
 }  // namespace kx

@@ -1,17 +1,22 @@
 // The application as a whole: the feedback alert with a button for each support address it was built
-// with, the mail its Contact button writes, and a second launch handing its files to the window of
-// the first.
+// with, the mail its Contact button writes, one version everywhere, closing the window, and a second
+// launch handing its files to the window of the first.
 
+#include <QApplication>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrlQuery>
 
 #include "WindowTestSupport.h"
+#include "app/gui/KXAboutWindowController.h"
 #include "app/gui/KXSingleInstance.h"
 #include "app/jobs/KXSystemInformation.h"
+#include "util/KXLibBundle.h"
 
 using namespace kx;
 using namespace kx::test;
@@ -98,7 +103,7 @@ TEST_F(SupportTest, ContactUsAndWriteAReviewOpenTheirAddresses) {
     EXPECT_EQ(mail.scheme(), "mailto");
     EXPECT_EQ(mail.path(), "help@example.org");
     const QUrlQuery query(mail);
-    EXPECT_EQ(query.queryItemValue("SUBJECT", QUrl::FullyDecoded), "Docuvane - 1.0.0: Technical Support");
+    EXPECT_EQ(query.queryItemValue("SUBJECT", QUrl::FullyDecoded), "Docuvane - 1.0.1: Technical Support");
     const QString body = query.queryItemValue("BODY", QUrl::FullyDecoded);
     EXPECT_TRUE(body.startsWith("\n \n \n \n \nMy Device Short Info:\n User Name:")) << body.toStdString();
     for (const QString& line : {"Devie Model:" + QString::fromStdString(KXHardwareModelString()) + "\n ",
@@ -110,6 +115,40 @@ TEST_F(SupportTest, ContactUsAndWriteAReviewOpenTheirAddresses) {
     click(openAlert(), "btn_writeAReview");
     ASSERT_EQ(workspace.urls.size(), 2);
     EXPECT_EQ(workspace.urls.back(), QUrl("https://example.org/review?app=docuvane&page=1"));
+}
+
+// The version the outputs and the command line give (the Info.plist that ships with the program) is
+// the one the About window and the support mail give.
+TEST_F(SupportTest, OneVersionEverywhere) {
+    const std::optional<PlistValue> shipped = KXLibBundle::ObjectForInfoDictionaryKey_KXLib("CFBundleVersion");
+    ASSERT_TRUE(shipped);
+    const QString version = QString::fromStdString(shipped->string);
+    EXPECT_EQ(version, "1.0.1");
+    auto* about = new KXAboutWindowController();
+    auto* label = about->findChild<QLabel*>("tf_version");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "Version " + version);
+    delete about;
+    relaunchWith("help@example.org", "");
+    EXPECT_EQ(QUrlQuery(KXAppDelegate::technicalSupportMail()).queryItemValue("SUBJECT", QUrl::FullyDecoded),
+              "Docuvane - " + version + ": Technical Support");
+}
+
+// Closing the window ends the application even while the list holds a file that has not been
+// converted: nothing would be left on the screen to show that it runs or to quit it.
+TEST_F(SupportTest, ClosingTheWindowWithAnUnconvertedFileEndsTheApplication) {
+    app->applicationOpenFiles({QString::fromStdString(pdfWithPages("not converted.pdf", 1))});
+    ASSERT_TRUE(waitFor([&] { return !list().ma_sourceItems().empty() && !list().isAddingFiles(); }));
+    ASSERT_TRUE(list().ma_sourceItems().front()->outputPath().empty());
+    EXPECT_TRUE(app->applicationShouldTerminateAfterLastWindowClosed());
+    QTimer::singleShot(0, app->window(), [this] { app->window()->close(); });
+    QTimer stillRunning;
+    stillRunning.setSingleShot(true);
+    QObject::connect(&stillRunning, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stillRunning.start(5000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the window closed and the application went on running";
+    stillRunning.stop();
+    EXPECT_FALSE(app->window()->isVisible());
 }
 
 // A launch with a file while the application runs on the same settings hands the file (named

@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QPalette>
 #include <QProcess>
+#include <QPropertyAnimation>
 #include <QSignalSpy>
+#include <set>
 
 #include "WindowTestSupport.h"
 #include "app/gui/KXColorView.h"
@@ -241,6 +243,7 @@ TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages)
     EXPECT_TRUE(fileExists(item->outputPath()));
     QAbstractItemModel* model = list().tv_sourceFileList()->model();
     const QString tip = model->data(model->index(0, 0), Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith("damaged.pdf\n")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("3 of 5 pages could not be converted: 2-3, 5.")) << tip.toStdString();
     EXPECT_TRUE(tip.contains("Can't convert the PDF Page.(5)")) << tip.toStdString();
 
@@ -249,7 +252,56 @@ TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages)
     clickConvert();
     ASSERT_TRUE(waitForBatchEnd());
     EXPECT_EQ(item->conversionOptions(), "All Pages, TXT, Success!");
-    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), QString::fromStdString(item->sourcePath()));
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "damaged.pdf");
+}
+
+// Every row shows the open and show buttons of its output, before its job, while it runs (its bar
+// beside them) and after it; they open and show only an output that was written, not the empty file
+// that claims the name while the job runs. The row's tool tip is its file's name.
+TEST_F(ConversionWindowTest, EveryRowShowsItsOutputButtonsAndItsFileNameAsToolTip) {
+    holdTextConversions();
+    script->holdAtPage = 2;
+    auto item = addText("buttons.pdf", 3);
+    KXSourceTableView* table = list().tv_sourceFileList();
+    QAbstractItemModel* model = table->model();
+    auto row = [&] { return table->visualRect(model->index(0, 0)); };
+    auto parts = [&] { return KXSourceTableCellView::layoutForRow(row()); };
+    // Both buttons stand out 3:1 from the row behind them.
+    auto buttonsDrawn = [&] {
+        table->setHoveredRow(-1);
+        QTest::qWait(50);
+        const QImage image = table->viewport()->grab().toImage();
+        const QColor behind = image.pixelColor(row().left() + 3, row().center().y());
+        return strongestContrast(image, parts().btn_openOutputFile, behind) >= 3.0 &&
+               strongestContrast(image, parts().btn_showOutputFile, behind) >= 3.0;
+    };
+    auto clickBoth = [&] {
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, parts().btn_openOutputFile.center());
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, parts().btn_showOutputFile.center());
+    };
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "buttons.pdf");
+
+    EXPECT_TRUE(buttonsDrawn()) << "before the job";
+    clickBoth();
+    EXPECT_TRUE(workspace.opened.isEmpty());
+    EXPECT_TRUE(workspace.selected.isEmpty());
+
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld() && list().progressItem() == item; }));
+    EXPECT_TRUE(buttonsDrawn()) << "while the job runs";
+    EXPECT_FALSE(parts().conversionProgress.intersects(parts().btn_openOutputFile));
+    EXPECT_FALSE(parts().conversionProgress.intersects(parts().btn_showOutputFile));
+    clickBoth();
+    EXPECT_TRUE(workspace.opened.isEmpty());
+    EXPECT_TRUE(workspace.selected.isEmpty());
+    script->release();
+    ASSERT_TRUE(waitForBatchEnd());
+
+    EXPECT_TRUE(buttonsDrawn()) << "after the job";
+    clickBoth();
+    EXPECT_EQ(workspace.opened, QStringList{QString::fromStdString(item->outputPath())});
+    EXPECT_EQ(workspace.selected, QStringList{QString::fromStdString(item->outputPath())});
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "buttons.pdf");
 }
 
 // Quitting while a job runs cancels it and waits for its worker before the application is gone.
@@ -264,23 +316,48 @@ TEST_F(ConversionWindowTest, QuittingWhileAJobRunsCancelsAndWaits) {
     EXPECT_EQ(calls, (std::vector<std::string>{"begin", "page 1", "page 2", "cancel", "clean"}));
 }
 
+// The pane goes at once and the window narrows to the list in an animation; at the next start it is
+// hidden without one, the window at its minimum width. Shown, it stands at the window's right edge at
+// once and the window widens by it in an animation, the list coming back to its width.
 TEST_F(ConversionWindowTest, TheSettingsPaneIsHiddenShownAndRemembered) {
+    // The widths the window takes until the animation has ended.
+    auto animate = [&] {
+        QPropertyAnimation* animation = app->settingsViewAnimation();
+        EXPECT_TRUE(animation && animation->state() == QAbstractAnimation::Running && animation->propertyName() == "size");
+        std::set<int> widths;
+        EXPECT_TRUE(waitFor([&] {
+            widths.insert(app->window()->width());
+            return !app->settingsViewAnimation();
+        }, 5000));
+        return widths;
+    };
     const int wide = app->window()->width();
-    EXPECT_TRUE(app->rightView()->isVisible());
+    const int listWidth = app->leftView()->width();
     app->showOrHidenSettingView();
     EXPECT_FALSE(app->rightView()->isVisible());
     EXPECT_TRUE(store->boolForKey(setttings_isHiddenSettings));
+    const std::set<int> narrowing = animate();
+    EXPECT_GE(narrowing.size(), 3u) << "the window took its new width at once";
+    EXPECT_EQ(app->window()->width(), std::max(listWidth, app->leftView()->minimumWidth()));
     EXPECT_LT(app->window()->width(), wide);
-    EXPECT_GE(app->window()->width(), app->leftView()->minimumWidth());
+    EXPECT_EQ(app->leftView()->width(), app->window()->width());
 
-    // The next start restores the hidden pane.
+    // The next start restores the hidden pane, not animated.
     app.reset();
     launch();
     EXPECT_FALSE(app->rightView()->isVisible());
+    EXPECT_EQ(app->settingsViewAnimation(), nullptr);
+    EXPECT_EQ(app->window()->width(), app->leftView()->minimumWidth());
+    const int narrow = app->window()->width();
     app->showOrHidenSettingView();
     EXPECT_TRUE(app->rightView()->isVisible());
     EXPECT_FALSE(store->boolForKey(setttings_isHiddenSettings));
-    EXPECT_GE(app->window()->width(), app->leftView()->minimumWidth() + app->rightView()->width());
+    const std::set<int> widening = animate();
+    EXPECT_GE(widening.size(), 3u) << "the window took its new width at once";
+    EXPECT_EQ(app->leftView()->width(), narrow);
+    EXPECT_EQ(app->leftView()->minimumWidth(), narrow);
+    EXPECT_GE(app->window()->width(), narrow + app->rightView()->width());
+    EXPECT_EQ(app->rightView()->geometry().right(), app->window()->width() - 1);
 }
 
 // The window with three rows, one of them converting, for review.

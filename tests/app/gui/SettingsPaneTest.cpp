@@ -7,8 +7,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -18,6 +20,7 @@
 #include "app/gui/KXImageSettings.h"
 #include "app/gui/KXPreferencesWindowController.h"
 #include "app/gui/KXSegmentedControl.h"
+#include "app/gui/KXSourceTableView.h"
 #include "app/gui/KXThumbnails.h"
 #include "app/gui/KXWordSettings.h"
 
@@ -231,34 +234,32 @@ TEST_F(SettingsPaneTest, BrowseStoresTheChosenFolder) {
     EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
 }
 
-// Without a chosen folder the pane says that one is asked for, and the first Convert proposes a new
-// folder "Docuvane" in the Documents folder; cancelling it starts nothing; choosing it makes the
-// folder, keeps it, shows it and starts the conversion. A kept folder that has gone since is asked
-// for again with the folder panel.
-TEST_F(SettingsPaneTest, TheFirstConversionProposesAFolderAndThenStarts) {
+// Without a chosen folder the pane shows "/Downloads", and Convert asks for a folder with the folder
+// panel, starting in the Documents folder; cancelling it starts nothing; choosing one keeps it, shows
+// it and starts the conversion without a second press. A kept folder that has gone since is asked for
+// again the same way.
+TEST_F(SettingsPaneTest, WithoutAFolderConvertAsksForOneAndThenStarts) {
     store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
     app.reset();
     launch();
-    EXPECT_EQ(pane().tf_ouputPath()->text(), "");
-    EXPECT_EQ(pane().tf_ouputPath()->placeholderText(), "Asked for at the first conversion");
+    EXPECT_EQ(pane().tf_ouputPath()->text(), "/Downloads");
     auto item = addAndSelect("first.pdf", 1);
     item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
     clickConvert();  // cancelled: nothing starts
-    EXPECT_EQ(panels.newFolderPanels, 1);
-    EXPECT_EQ(panels.folderPanels, 0);
+    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.newFolderPanels, 0);
     EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
-    EXPECT_EQ(panels.lastNameLabel, "Output directory:");
-    EXPECT_EQ(panels.lastProposedName, "Docuvane");
     EXPECT_FALSE(app->isShowingCancel());
     EXPECT_TRUE(item->outputPath().empty());
     EXPECT_FALSE(store->hasObjectForKey(KXDefaulExportDirectory_SandBox));
+    EXPECT_EQ(pane().tf_ouputPath()->text(), "/Downloads");
 
-    const QString chosen = temporary.filePath("not yet/Docuvane");
-    panels.newFolderName = chosen;
+    const QString chosen = temporary.filePath("chosen");
+    QDir().mkpath(chosen);
+    panels.folder = chosen;
     clickConvert();
-    EXPECT_EQ(panels.newFolderPanels, 2);
+    EXPECT_EQ(panels.folderPanels, 2);
     ASSERT_TRUE(waitForBatchEnd());
-    EXPECT_TRUE(QFileInfo(chosen).isDir());
     EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
     EXPECT_EQ(pane().tf_ouputPath()->text(), chosen);
     EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
@@ -266,16 +267,19 @@ TEST_F(SettingsPaneTest, TheFirstConversionProposesAFolderAndThenStarts) {
     // The folder is kept: the next Convert asks nothing.
     clickConvert();
     ASSERT_TRUE(waitForBatchEnd());
-    EXPECT_EQ(panels.newFolderPanels + panels.folderPanels, 2);
+    EXPECT_EQ(panels.folderPanels, 2);
 
     QDir(chosen).removeRecursively();
+    panels.folder.reset();
     clickConvert();  // cancelled again
-    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.folderPanels, 3);
     EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
-    EXPECT_EQ(panels.newFolderPanels, 2);
+    EXPECT_EQ(panels.newFolderPanels, 0);
+    EXPECT_FALSE(app->isShowingCancel());
 }
 
-// The panel itself, as the user sees it: the screenshot, then a folder chosen in it.
+// The folder panel of the first Convert as the user sees it: the screenshot, then a folder chosen in it
+// and the conversion going there.
 TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
     app.reset();
@@ -284,6 +288,75 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     item->setSettings_outputFormat("UTF-8 Plain Text(.txt)");
     KXFilePanels::setOverride(nullptr);
     clickConvert();
+    QFileDialog* panel = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        panel = app->window()->findChild<QFileDialog*>();
+        return panel && panel->isVisible();
+    }));
+    EXPECT_EQ(panel->windowTitle(), "Choose a output directory to save documents:");
+    EXPECT_EQ(panel->labelText(QFileDialog::Accept), "Choose");
+    EXPECT_EQ(panel->fileMode(), QFileDialog::Directory);
+    // In the Documents folder, or the nearest folder above it where there is none.
+    EXPECT_EQ(panel->directory().absolutePath(), KXFilePanels::nearestExistingFolder(QDir::homePath() + "/Documents"));
+    shoot(panel, "first-run-panel.png");
+
+    const QString chosen = temporary.filePath("Converted");
+    QDir().mkpath(chosen);
+    panel->setDirectory(chosen);
+    static_cast<QDialog*>(panel)->accept();
+    ASSERT_TRUE(waitForBatchEnd());
+    KXFilePanels::setOverride(&panels);
+    EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
+    EXPECT_TRUE(item->isConversionSucceeded());
+}
+
+// A panel's start folder that does not exist gives way to the nearest folder above it that does.
+TEST(FilePanels, AMissingStartFolderGivesWayToTheNearestFolderAboveIt) {
+    QTemporaryDir folder;
+    QDir(folder.path()).mkpath("there");
+    QFile file(folder.filePath("a file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    struct Case {
+        QString start, expected;
+    } cases[] = {
+        {folder.filePath("there"), folder.filePath("there")},
+        {folder.filePath("missing/Documents"), folder.path()},
+        {folder.filePath("a file/below"), folder.path()},
+        {"/", "/"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(KXFilePanels::nearestExistingFolder(c.start), c.expected) << c.start.toStdString();
+}
+
+// The panel naming a new output folder: "Output directory:" with the application's name proposed, in
+// the Documents folder. The folder named is kept as the output folder; it is not made, and nothing
+// is converted.
+TEST_F(SettingsPaneTest, TheNewFolderPanelKeepsTheFolderItNames) {
+    store->removeObjectForKey(KXDefaulExportDirectory_SandBox);
+    app.reset();
+    launch();
+    auto item = addAndSelect("kept.pdf", 1);
+    panels.newFolderName.reset();
+    pane().creatOutputDirectryAtFirst();  // cancelled
+    EXPECT_EQ(panels.newFolderPanels, 1);
+    EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
+    EXPECT_EQ(panels.lastNameLabel, "Output directory:");
+    EXPECT_EQ(panels.lastProposedName, "Docuvane");
+    EXPECT_FALSE(store->hasObjectForKey(KXDefaulExportDirectory_SandBox));
+
+    const QString named = temporary.filePath("not yet/Docuvane");
+    panels.newFolderName = named;
+    pane().creatOutputDirectryAtFirst();
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), named.toStdString());
+    EXPECT_FALSE(QFileInfo::exists(named));
+    QTest::qWait(50);
+    EXPECT_FALSE(app->isShowingCancel());
+    EXPECT_TRUE(item->outputPath().empty());
+    EXPECT_EQ(panels.folderPanels, 0);
+
+    // The panel itself.
+    KXFilePanels::setOverride(nullptr);
+    pane().creatOutputDirectryAtFirst();
     QDialog* panel = nullptr;
     ASSERT_TRUE(waitFor([&] {
         panel = app->window()->findChild<QDialog*>("panel_newOutputDirectory");
@@ -297,8 +370,7 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     bool labelled = false;
     for (QLabel* label : panel->findChildren<QLabel*>()) labelled = labelled || label->text() == "Output directory:";
     EXPECT_TRUE(labelled);
-    shoot(panel, "first-run-panel.png");
-
+    shoot(panel, "new-folder-panel.png");
     // A name must be one folder's name.
     auto* choose = panel->findChild<QPushButton*>("btn_newOutputDirectory_choose");
     name->setText("a/b");
@@ -306,11 +378,10 @@ TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
     name->setText("Converted");
     location->setText(temporary.path());
     choose->click();
-    ASSERT_TRUE(waitForBatchEnd());
     KXFilePanels::setOverride(&panels);
     const QString chosen = temporary.filePath("Converted");
-    EXPECT_TRUE(QFileInfo(chosen).isDir());
-    EXPECT_EQ(QString::fromStdString(pathDirectory(item->outputPath())), chosen);
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
+    EXPECT_FALSE(QFileInfo::exists(chosen));
 }
 
 // A custom range that selects no page of the PDF is shown as wrong in the field as it is typed; a
@@ -344,6 +415,71 @@ TEST_F(SettingsPaneTest, ARangeThatSelectsNoPageIsShownAsWrong) {
     EXPECT_TRUE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
     pane().mtx_ouputPageRange()->button(0)->click();
     EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+}
+
+// Choosing Custom leaves the text for all pages in the field; what is typed next replaces it, typed
+// at once or after a click at the end of the field (it was added to it: "All Pages2-3").
+TEST_F(SettingsPaneTest, TypingAfterChoosingCustomReplacesTheTextForAllPages) {
+    QLineEdit* field = pane().tf_ouputPageRange();
+    QAbstractButton* custom = pane().mtx_ouputPageRange()->button(1);
+    struct Case {
+        const char* file;
+        bool clickInTheField;
+    } cases[] = {{"typed at once.pdf", false}, {"typed after a click in the field.pdf", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto item = addAndSelect(c.file, 6);
+        ASSERT_EQ(field->text(), "All Pages");
+        QTest::mouseClick(custom, Qt::LeftButton);
+        if (c.clickInTheField) QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->width() - 4, field->height() / 2));
+        QTest::keyClicks(app->window()->focusWidget(), "2-3");
+        EXPECT_EQ(field->text(), "2-3");
+        EXPECT_EQ(item->settings_customPageRange(), "2-3");
+        EXPECT_EQ(item->outputPDFPageIndexs(), (std::vector<std::uint64_t>{2, 3}));
+        EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+    }
+}
+
+// A custom range that reads only in part ("All Pages2-3" would read as pages 1-3) is marked wrong as
+// it is typed, and Convert converts none of its pages: the row reads Failed and says why, and nothing
+// is written.
+TEST_F(SettingsPaneTest, ARangeThatReadsOnlyInPartIsMarkedWrongAndNotConverted) {
+    auto script = std::make_shared<HeldScript>();
+    ScopedExporterChoice held{{[](const std::string& key) { return key == "txt"; },
+                               [script] {
+                                   return std::make_unique<HeldExporter>(script);
+                               }}};
+    auto item = addAndSelect("ranged.pdf", 3);
+    chooseFormat("UTF-8 Plain Text(.txt)");
+    QLineEdit* field = pane().tf_ouputPageRange();
+    const QColor normal = field->palette().color(QPalette::Text);
+    pane().mtx_ouputPageRange()->button(1)->click();
+    field->deselect();
+    field->end(false);
+    QTest::keyClicks(field, "2-3");
+    ASSERT_EQ(field->text(), "All Pages2-3");
+    EXPECT_TRUE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+    EXPECT_NE(field->palette().color(QPalette::Text), normal);
+    shoot(app->rightView(), "settings-pane-range-wrong.png");
+
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    for (const std::string& call : script->snapshot()) EXPECT_EQ(call.rfind("page ", 0), std::string::npos) << call;
+    EXPECT_EQ(item->conversionOptions(), "All Pages2-3, TXT, Failed!");
+    EXPECT_TRUE(listDirectory(outputFolder).empty());
+    QAbstractItemModel* model = list().tv_sourceFileList()->model();
+    EXPECT_TRUE(model->data(model->index(0, 0), Qt::ToolTipRole).toString().contains("The page range can't be read.(All Pages2-3)"));
+
+    // Mended, the range converts its pages.
+    field->selectAll();
+    QTest::keyClicks(field, "2-3");
+    EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(item->conversionOptions(), "2-3, TXT, Success!");
+    const std::vector<std::string> calls = script->snapshot();
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 4, calls.end()),
+              (std::vector<std::string>{"begin", "page 2", "page 3", "end"}));
 }
 
 TEST_F(SettingsPaneTest, ARunningItemsSettingsAreCovered) {
@@ -431,6 +567,40 @@ TEST(PreferencesWindow, TheThreeKeys) {
     EXPECT_EQ(later.imageDPI(), 1200);
     EXPECT_EQ(window.seg_image_dpi()->selectedSegment(), 9);
     EXPECT_EQ(store.integerForKey(KXDocuvaneSettings_ImageDPI), 2000);
+    KXSettingsStore::setStandardUserDefaults(nullptr);
+}
+
+// The General item hides the views, the window takes the view's size in an animation of 0.15 s,
+// keeping its top edge and its horizontal centre, and the view shows when the animation ends.
+TEST(PreferencesWindow, TheGeneralItemShowsItsViewOnceTheWindowHasItsSize) {
+    QTemporaryDir folder;
+    KXQSettingsStore store(folder.filePath("preferences.ini"));
+    KXSettingsStore::setStandardUserDefaults(&store);
+    KXPreferences preferences;
+    {
+        KXPreferencesWindowController window(preferences);
+        window.showWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.setGeometry(200, 150, 760, 520);
+        QTest::qWait(50);
+        const QRect before = window.geometry();
+        QWidget* view = window.preView_General();
+        window.toolbarItemGeneralAction();
+        EXPECT_FALSE(view->isVisible());
+        QPropertyAnimation* animation = window.showViewAnimation();
+        ASSERT_NE(animation, nullptr);
+        EXPECT_EQ(animation->state(), QAbstractAnimation::Running);
+        EXPECT_EQ(animation->duration(), 150);
+        EXPECT_EQ(animation->propertyName(), "geometry");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.showViewAnimation(); }, 5000));
+        EXPECT_TRUE(view->isVisible());
+        const QRect after = window.geometry();
+        EXPECT_EQ(after.top(), before.top());
+        EXPECT_LE(std::abs(after.center().x() - before.center().x()), 1);
+        EXPECT_LT(after.height(), before.height());
+        EXPECT_EQ(view->height(), view->sizeHint().expandedTo(view->minimumSizeHint()).height());
+        window.close();
+    }
     KXSettingsStore::setStandardUserDefaults(nullptr);
 }
 

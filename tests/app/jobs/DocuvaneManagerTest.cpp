@@ -321,6 +321,27 @@ TEST_F(DocuvaneManagerTest, AnItemWithoutAFreeOutputNameFailsAlone) {
     EXPECT_TRUE(b->isConversionSucceeded());
 }
 
+// A custom range that reads only in part ("All Pages2-3" reads as 1-3) converts no page: its job
+// ends failed, saying why, and leaves nothing; the batch goes on. A range that reads converts its
+// pages.
+TEST_F(DocuvaneManagerTest, ARangeThatReadsOnlyInPartConvertsNothing) {
+    auto a = item("a.pdf", 3), b = item("b.pdf", 3);
+    a->setSettings_pageRangeType(1);
+    a->setSettings_customPageRange("All Pages2-3");
+    b->setSettings_pageRangeType(1);
+    b->setSettings_customPageRange("2-3");
+    run({a, b});
+    EXPECT_EQ(recorder.reports, (std::vector<std::string>{"willStart", "start a.pdf", "save a.pdf", "end a.pdf 4",
+                                                          "start b.pdf", "page b.pdf 2 1 0", "page b.pdf 3 2 1",
+                                                          "save b.pdf", "end b.pdf", "didEnd"}));
+    ASSERT_TRUE(a->conversionError());
+    EXPECT_EQ(a->conversionError()->domain, KXDocuvaneManager::errorDomain);
+    EXPECT_EQ(a->conversionError()->failureReason, "The page range can't be read.(All Pages2-3)");
+    EXPECT_EQ(a->conversionOptions(), "All Pages2-3, TXT, Failed!");
+    EXPECT_EQ(listDirectory(outputFolder), std::vector<std::string>{"b.txt"});
+    EXPECT_TRUE(b->isConversionSucceeded());
+}
+
 // While its job runs an item reads Ready, not yet Success or Failed: its output path names a file
 // that is still being written elsewhere. The end state shows at the end.
 TEST_F(DocuvaneManagerTest, AnItemReadsReadyUntilItsJobHasEnded) {
@@ -367,7 +388,7 @@ TEST_F(DocuvaneManagerTest, OnlyASucceededJobReplacesWhatIsAtItsOutputPath) {
         auto a = item("a.pdf", 3);
         if (c.noPage) {
             a->setSettings_pageRangeType(1);
-            a->setSettings_customPageRange("none");
+            a->setSettings_customPageRange("0");  // reads, and selects no page
         }
         recorder.onReport = [&](const std::string& report) {
             if (report == "start a.pdf") writeFile(a->outputPath(), "mine");
@@ -429,7 +450,7 @@ TEST_F(DocuvaneManagerTest, AJobThatDoesNotSucceedLeavesNothing) {
         if (c.output == Tables) a->setSettings_outputFormat(format_names::CSV);
         if (c.noPage) {
             a->setSettings_pageRangeType(1);
-            a->setSettings_customPageRange("none");
+            a->setSettings_customPageRange("0");  // reads, and selects no page
         }
         Names whileRunning;
         FileKind claim = FileKind::None;

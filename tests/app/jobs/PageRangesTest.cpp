@@ -103,3 +103,39 @@ TEST(PageIndexsForCustomRange, Table) {
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }
+
+// Whether the window's custom range reads as it is written: every token read whole by the number
+// reading, with at most one "-". The range edges the reading takes (an empty side, blanks, a "+")
+// read; letters, a second "-" or anything after the digits do not.
+TEST(IsCustomRangeReadable, Table) {
+    struct Case {
+        const char* text;
+        bool readable;
+    } cases[] = {
+        {"", true},
+        {"All Pages", true},
+        {"1-3,5", true},
+        {" 2 - 4 , 7 ", true},
+        {"-3", true},
+        {"3-", true},
+        {"+2", true},
+        {"0", true},
+        {"1,,3,", true},
+        {"99999999999", true},
+        {"All Pages2-3", false},
+        {"All Pages,2", false},
+        {"all", false},
+        {"abc", false},
+        {"2a", false},
+        {"1-2-3", false},
+        {"1-2-3,4", false},
+        {"1.5", false},
+        {"1;3", false},
+        {"2 3", false},
+        {"--2", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(kx::isCustomRangeReadable(c.text, "All Pages"), c.readable);
+    }
+}
