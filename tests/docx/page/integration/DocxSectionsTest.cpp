@@ -54,6 +54,7 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
         const char* stem;
         std::vector<flowtest::Show> page;
         std::string document = {};  // when set, the page is this document's
+        int pages = 1;               // of the document
     };
     std::vector<Case> cases;
 
@@ -129,10 +130,37 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
         cases.push_back({"joined-words-in-a-narrower-font", {}, pdf.build()});
     }
 
+    // A quiz: a ruled box for the name at the head of each page, questions down the page and the
+    // page number at its foot, in a band of its own. From the second page on, the head band closes
+    // with a break (the section that begins on a new page): an empty paragraph that the layout
+    // gives no height. Of the height of the paragraph it closes, it pushes the page number off
+    // the page onto a page of its own.
+    {
+        std::vector<std::vector<flowtest::Show>> pages;
+        for (int number = 1; number <= 2; ++number) {
+            std::vector<flowtest::Show> page;
+            page.push_back({"", 0, 0, 0, 0,
+                            "1 w 72 720 m 540 720 l S 72 740 m 540 740 l S 72 760 m 540 760 l S "
+                            "72 720 m 72 760 l S 306 720 m 306 760 l S 540 720 m 540 760 l S",
+                            0, true});
+            page.push_back({"F1", 10, 76, 746, 0, "Name"});
+            page.push_back({"F1", 10, 310, 746, 0, "Date"});
+            page.push_back({"F1", 10, 76, 726, 0, "Class"});
+            page.push_back({"F1", 10, 310, 726, 0, "Mark"});
+            int question = 1;
+            for (double y = 690; y > 50; y -= 14, ++question)
+                page.push_back({"F1", 10, 72, y, 0,
+                                kx::format("%d. Which of these statements about the topic is true? Tick one box.", question)});
+            page.push_back({"F1", 9, 290, 30, 0, kx::format("Page %d of 12", number)});
+            pages.push_back(page);
+        }
+        cases.push_back({"quiz-with-a-page-number-at-the-foot", {}, flowtest::textDocument(pages), 2});
+    }
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
         const std::string document = c.document.empty() ? flowtest::textDocument({c.page}) : c.document;
-        EXPECT_EQ(pdfPageCount(roundTrip(c.stem, document)), 1);
+        EXPECT_EQ(pdfPageCount(roundTrip(c.stem, document)), c.pages);
     }
 }
 
