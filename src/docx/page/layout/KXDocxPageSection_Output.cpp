@@ -318,7 +318,11 @@ void KXDocxPageSection::writeWithXMLWriter(XMLFileWriter& writer) {
         if (isDocumentLastPage_ && isPageFootSection_) {
             KXDocx_SectPr record = sectProperty_;
             record.shouldWrite = true;
-            record.type = !footBlanksWritten && newPageRule(false) ? 0 : 1;
+            // A band of columns whose opening break began the page after its head blank
+            // paragraphs goes on on that page, as it does on every other page: with the new-page
+            // rule in full, the document's last page began a second time, its columns on a page
+            // of their own.
+            record.type = !footBlanksWritten && newPageRule(multi) ? 0 : 1;
             allWriteXMLObjects_.push_back(KXDocxProperty::NewWriteSectProperty(record));
         } else if (!footBlanksWritten && multi) {
             breakOfType(newPageRule(true) ? 0 : 1);

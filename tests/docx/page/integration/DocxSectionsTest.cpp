@@ -157,6 +157,18 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
         cases.push_back({"quiz-with-a-page-number-at-the-foot", {}, flowtest::textDocument(pages), 2});
     }
 
+    // A last page of two columns whose text begins well below the page's top margin: the blank
+    // space above them closes as a section of one column that begins the page, and the columns
+    // must go on on that page, not begin another.
+    {
+        std::vector<flowtest::Show> first, last;
+        for (double y = 700; y > 100; y -= 14)
+            first.push_back({"F1", 10, 72, y, 0, "A line of the first page, one column of text across it."});
+        for (double x : {72.0, 320.0})
+            for (double y = 680; y > 100; y -= 13) last.push_back({"F1", 9, x, y, 0, "two columns of text down the page"});
+        cases.push_back({"last-page-of-columns-below-blank-space", {}, flowtest::textDocument({first, last}), 2});
+    }
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
         const std::string document = c.document.empty() ? flowtest::textDocument({c.page}) : c.document;

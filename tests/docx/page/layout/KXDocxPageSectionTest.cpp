@@ -127,6 +127,11 @@ TEST(KXDocxPageSection, ColumnsOpenWithABreakThatClosesTheTextAbove) {
     auto withBlanks = band(2, false, false, true, false, 20);
     ASSERT_FALSE(withBlanks->headBlankParagraphArray().empty());
     EXPECT_EQ(breaksOf(written(*withBlanks)), (std::vector<std::string>{"break:page:1", "break:cont:2"}));
+    // The same band as the whole of the document's last page: the opening break begins the page,
+    // and the columns go on on it (the body's own properties do not begin another page).
+    auto lastPage = band(2, false, true, true, true, 20);
+    ASSERT_FALSE(lastPage->headBlankParagraphArray().empty());
+    EXPECT_EQ(breaksOf(written(*lastPage)), (std::vector<std::string>{"break:page:1", "body:cont:2"}));
 
     // Two columns below a one-column band of the same page: the one-column text closes first.
     auto above = band(1, true, false, true, false);
