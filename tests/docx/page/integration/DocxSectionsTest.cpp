@@ -169,6 +169,27 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
         cases.push_back({"last-page-of-columns-below-blank-space", {}, flowtest::textDocument({first, last}), 2});
     }
 
+    // Lines down to the foot of the page as a flattener of transparency leaves them: each drawn,
+    // then drawn again in another colour through a clip over a tinted box. The two copies are one
+    // line of text; kept both, they stood as two lines on one baseline, laid out as lines reaching
+    // into each other, each line's paragraph taller than the line.
+    Case drawnTwice{"lines-drawn-again-in-another-colour-over-a-tint", {}};
+    {
+        int line = 0;
+        for (double y = 750; y > 60; y -= 12, ++line) {
+            const std::string text = kx::format("Line %d of the text, drawn twice over itself", line);
+            drawnTwice.page.push_back({"F1", 9, 72, y, 0, text});
+            drawnTwice.page.push_back(
+                {"", 0, 0, 0, 0,
+                 kx::format("q 72 %.2f 300 12 re W n 0.7 0.9 0.9 rg 72 %.2f 300 12 re f 0.1 0.1 0.1 rg "
+                            "BT /F1 9 Tf 72 %.2f Td (%s) Tj ET Q",
+                            y - 3, y - 3, y, text.c_str()),
+                 0, true});
+        }
+        drawnTwice.page.push_back({"F1", 9, 290, 30, 0, "Page 1"});
+    }
+    cases.push_back(drawnTwice);
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
         const std::string document = c.document.empty() ? flowtest::textDocument({c.page}) : c.document;
