@@ -49,10 +49,15 @@ bool KXDocxRunText::isDuplicateRunText(const KXDocxRunText& other) const {
     // Text drawn over itself lies within a fraction of its width of itself; the same letter twice
     // in a row ("ll" in small type) stands a whole letter further on, which may be less than the
     // 1.5 points allowed.
+    // The colour is not compared: a page whose transparency was flattened draws its text a second
+    // time in another colour where it crosses a tinted box, and both copies stood in the line, the
+    // text twice over.
     const double dx = std::fabs(ctmInfo().xLeft - other.ctmInfo().xLeft);
+    KXDocx_RPr otherProperty = other.rProperty();
+    otherProperty.color = rProperty().color;
     return runText_ == other.runText_ && dx <= 1.5 && dx < 0.5 * ctmInfo().frame.width() &&
            std::fabs(ctmInfo().yBase - other.ctmInfo().yBase) <= 1.0 &&
-           KXDocxRPrIsEqual(rProperty(), other.rProperty());
+           KXDocxRPrIsEqual(rProperty(), otherProperty);
 }
 
 bool KXDocxRunText::isBankSpaceRunText() const {

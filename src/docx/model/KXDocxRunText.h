@@ -28,7 +28,8 @@ public:
     std::string description() const;
 
     // Same text, left edges within 1.5 and within half its width, baselines within 1.0 and equal
-    // run properties: text drawn twice over itself (overprinted bold).
+    // run properties but for the colour: text drawn twice over itself (overprinted bold, or drawn
+    // again in another colour over a tint).
     bool isDuplicateRunText(const KXDocxRunText& other) const;
     // Neither underlined nor struck through, and nothing but white space.
     bool isBankSpaceRunText() const;

@@ -43,12 +43,16 @@ TEST(KXDocxLineToolkit, DuplicateRunsAreTheSameTextAtNearlyTheSamePlace) {
         double x, yBase;
         const char16_t* text;
         bool duplicate;
+        bool otherColour = false, bold = false;
     };
     const Case cases[] = {
         {"1.4 right, 0.9 lower", 101.4, 50.9, u"x", true},
         {"1.6 right", 101.6, 50, u"x", false},
         {"1.1 lower", 100, 51.1, u"x", false},
         {"other text", 100, 50, u"y", false},
+        // Drawn again in another colour where it crosses a tinted box (flattened transparency).
+        {"in another colour", 100, 50, u"x", true, true},
+        {"in bold", 100, 50, u"x", false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -62,7 +66,12 @@ TEST(KXDocxLineToolkit, DuplicateRunsAreTheSameTextAtNearlyTheSamePlace) {
         b.yBase = c.yBase;
         b.scan = 1;
         auto first = makeRun(a);
-        KXDocxRunTextArray found = KXDocxRunTextLine::FindDuplicateRunTexts({first, makeRun(b)});
+        auto second = makeRun(b);
+        KXDocx_RPr property = second->rProperty();
+        if (c.otherColour) property.color = {71, 0, 18, 255};
+        if (c.bold) property.b = true;
+        second->setRProperty(property);
+        KXDocxRunTextArray found = KXDocxRunTextLine::FindDuplicateRunTexts({first, second});
         ASSERT_FALSE(found.empty());
         EXPECT_EQ(found.front(), first);  // the first run always comes first
         EXPECT_EQ(found.size(), c.duplicate ? 2u : 1u);

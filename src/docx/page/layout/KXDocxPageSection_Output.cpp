@@ -28,6 +28,8 @@ namespace {
 constexpr double kFootAbsorbed = 8.0;
 // Less space than this above a band of columns is not worth a blank paragraph.
 constexpr double kSmallestSpaceAboveColumns = 0.5;
+// The line of a break paragraph: one twentieth of a point, exactly.
+constexpr float kBreakParagraphLine = 0.05f;
 
 std::shared_ptr<KXDocxParagraph> lastParagraphOf(const KXDocxWriterObjectArray& column) {
     for (auto it = column.rbegin(); it != column.rend(); ++it)
@@ -52,9 +54,18 @@ bool KXDocxPageSection::newPageRule(bool narrow) const {
 
 void KXDocxPageSection::appendBreakParagraph(const std::shared_ptr<KXDocxParagraph>& from,
                                              const KXDocx_SectPr& record) {
-    // The break paragraph takes the paragraph and run properties of the paragraph it comes from.
-    const KXDocx_PPr p = from ? from->pProperty() : KXDocx_PPr{};
+    // The break paragraph takes the paragraph and run properties of the paragraph it comes from,
+    // but next to no height: the bands are laid out to fill the page, and a line of that
+    // paragraph's height more pushes what follows down (a page number in a band of its own at the
+    // foot goes onto a page of its own) or, at the foot of a page, spills onto a page of its own.
+    KXDocx_PPr p = from ? from->pProperty() : KXDocx_PPr{};
     const KXDocx_RPr r = from ? from->rProperty() : KXDocx_RPr{};
+    if (from) {
+        p.spacing.before = 0;
+        p.spacing.after = 0;
+        p.spacing.line = kBreakParagraphLine;
+        p.spacing.lineRule = "exact";
+    }
     allWriteXMLObjects_.push_back(KXDocxProperty::NewWrite1BlankParagraphWithProperty(p, r, record));
 }
 
@@ -307,7 +318,11 @@ void KXDocxPageSection::writeWithXMLWriter(XMLFileWriter& writer) {
         if (isDocumentLastPage_ && isPageFootSection_) {
             KXDocx_SectPr record = sectProperty_;
             record.shouldWrite = true;
-            record.type = !footBlanksWritten && newPageRule(false) ? 0 : 1;
+            // A band of columns whose opening break began the page after its head blank
+            // paragraphs goes on on that page, as it does on every other page: with the new-page
+            // rule in full, the document's last page began a second time, its columns on a page
+            // of their own.
+            record.type = !footBlanksWritten && newPageRule(multi) ? 0 : 1;
             allWriteXMLObjects_.push_back(KXDocxProperty::NewWriteSectProperty(record));
         } else if (!footBlanksWritten && multi) {
             breakOfType(newPageRule(true) ? 0 : 1);

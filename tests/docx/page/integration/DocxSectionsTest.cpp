@@ -54,6 +54,7 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
         const char* stem;
         std::vector<flowtest::Show> page;
         std::string document = {};  // when set, the page is this document's
+        int pages = 1;               // of the document
     };
     std::vector<Case> cases;
 
@@ -129,10 +130,70 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
         cases.push_back({"joined-words-in-a-narrower-font", {}, pdf.build()});
     }
 
+    // A quiz: a ruled box for the name at the head of each page, questions down the page and the
+    // page number at its foot, in a band of its own. From the second page on, the head band closes
+    // with a break (the section that begins on a new page): an empty paragraph that the layout
+    // gives no height. Of the height of the paragraph it closes, it pushes the page number off
+    // the page onto a page of its own.
+    {
+        std::vector<std::vector<flowtest::Show>> pages;
+        for (int number = 1; number <= 2; ++number) {
+            std::vector<flowtest::Show> page;
+            page.push_back({"", 0, 0, 0, 0,
+                            "1 w 72 720 m 540 720 l S 72 740 m 540 740 l S 72 760 m 540 760 l S "
+                            "72 720 m 72 760 l S 306 720 m 306 760 l S 540 720 m 540 760 l S",
+                            0, true});
+            page.push_back({"F1", 10, 76, 746, 0, "Name"});
+            page.push_back({"F1", 10, 310, 746, 0, "Date"});
+            page.push_back({"F1", 10, 76, 726, 0, "Class"});
+            page.push_back({"F1", 10, 310, 726, 0, "Mark"});
+            int question = 1;
+            for (double y = 690; y > 50; y -= 14, ++question)
+                page.push_back({"F1", 10, 72, y, 0,
+                                kx::format("%d. Which of these statements about the topic is true? Tick one box.", question)});
+            page.push_back({"F1", 9, 290, 30, 0, kx::format("Page %d of 12", number)});
+            pages.push_back(page);
+        }
+        cases.push_back({"quiz-with-a-page-number-at-the-foot", {}, flowtest::textDocument(pages), 2});
+    }
+
+    // A last page of two columns whose text begins well below the page's top margin: the blank
+    // space above them closes as a section of one column that begins the page, and the columns
+    // must go on on that page, not begin another.
+    {
+        std::vector<flowtest::Show> first, last;
+        for (double y = 700; y > 100; y -= 14)
+            first.push_back({"F1", 10, 72, y, 0, "A line of the first page, one column of text across it."});
+        for (double x : {72.0, 320.0})
+            for (double y = 680; y > 100; y -= 13) last.push_back({"F1", 9, x, y, 0, "two columns of text down the page"});
+        cases.push_back({"last-page-of-columns-below-blank-space", {}, flowtest::textDocument({first, last}), 2});
+    }
+
+    // Lines down to the foot of the page as a flattener of transparency leaves them: each drawn,
+    // then drawn again in another colour through a clip over a tinted box. The two copies are one
+    // line of text; kept both, they stood as two lines on one baseline, laid out as lines reaching
+    // into each other, each line's paragraph taller than the line.
+    Case drawnTwice{"lines-drawn-again-in-another-colour-over-a-tint", {}};
+    {
+        int line = 0;
+        for (double y = 750; y > 60; y -= 12, ++line) {
+            const std::string text = kx::format("Line %d of the text, drawn twice over itself", line);
+            drawnTwice.page.push_back({"F1", 9, 72, y, 0, text});
+            drawnTwice.page.push_back(
+                {"", 0, 0, 0, 0,
+                 kx::format("q 72 %.2f 300 12 re W n 0.7 0.9 0.9 rg 72 %.2f 300 12 re f 0.1 0.1 0.1 rg "
+                            "BT /F1 9 Tf 72 %.2f Td (%s) Tj ET Q",
+                            y - 3, y - 3, y, text.c_str()),
+                 0, true});
+        }
+        drawnTwice.page.push_back({"F1", 9, 290, 30, 0, "Page 1"});
+    }
+    cases.push_back(drawnTwice);
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
         const std::string document = c.document.empty() ? flowtest::textDocument({c.page}) : c.document;
-        EXPECT_EQ(pdfPageCount(roundTrip(c.stem, document)), 1);
+        EXPECT_EQ(pdfPageCount(roundTrip(c.stem, document)), c.pages);
     }
 }
 
