@@ -164,6 +164,44 @@ TEST(KXPDFSimple8BitFont, DifferencesNameCodesByGlyphNames) {
     for (const auto& c : cases) EXPECT_EQ(textOf(*font, c.bytes), c.expected) << int(static_cast<unsigned char>(c.bytes[0]));
 }
 
+// Fonts name variants of a glyph by a suffix after a period ("one.os" for an old-style 1, "a.sc" for
+// a small capital a, "f_i.liga" for a ligature): such a name stood as text, "Version one.os.one.os"
+// for "Version 1.1". A name maps by its part before the first period, each of its parts between
+// underscores mapped and joined; a name that maps to nothing is no text (neither the name nor the
+// character the code would have in the base encoding, which /Differences replaced).
+TEST(KXPDFSimple8BitFont, GlyphNamesMapByTheirPartsBeforeAPeriod) {
+    PDFBuilder b;
+    auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /BaseEncoding /WinAnsiEncoding "
+                            "/Differences [ 49 /one.os /three.os 65 /zero.tf /a.sc /f_i.liga /f_f_i /T_h /uni00660069 "
+                            "/uni0031.os /u1F600.alt /Euro.sc /uni0066_uni0069 /foo /foo.sc /.notdef /f_foo ] >> >>");
+    ASSERT_TRUE(font);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::u32string expected;
+    };
+    const Case cases[] = {
+        {"one.os", "1", U"1"},
+        {"three.os", "2", U"3"},
+        {"zero.tf", "A", U"0"},
+        {"a.sc", "B", U"a"},
+        {"f_i.liga", "C", U"fi"},
+        {"f_f_i", "D", U"ffi"},
+        {"T_h", "E", U"Th"},
+        {"uni00660069: groups of four digits", "F", U"fi"},
+        {"uni0031.os", "G", U"1"},
+        {"u1F600.alt", "H", std::u32string{0xD83D, 0xDE00}},
+        {"Euro.sc", "I", U"\u20AC"},
+        {"uni0066_uni0069", "J", U"fi"},
+        {"foo: maps to nothing", "K", U"\u2205"},
+        {"foo.sc", "L", U"\u2205"},
+        {".notdef", "M", U"\u2205"},
+        {"f_foo: a part that maps to nothing gives nothing", "N", U"f"},
+        {"not named: the character set", "O", U"O"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(textOf(*font, c.bytes), c.expected) << c.name;
+}
+
 // Fonts made by programs name their glyphs by a letter or two and the glyph's code (Type 3 fonts of
 // TeX bitmaps: "a73" is the glyph of code 73); such a name stood as text where its letter is shown.
 TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
@@ -180,9 +218,9 @@ TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
          U"\u2205"   // g7: 7 is no printable code, and the name only numbers a glyph: no text
          U"\u00E1"   // 225: the byte value, as the character set decodes it
          U"x"        // two letters
-         U"a300"     // no code: the name itself
-         U"abc5"     // three letters: not such a name
-         U"a16"      // a control code at another code: the name itself
+         U"\u2205"   // a300: no code, and a name is never text
+         U"\u2205"   // abc5: three letters, not such a name
+         U"\u2205"   // a16: a control code at another code
          U"B"},
         {"Type 3 font: glyphs labelled by their own control code",
          "<< /Differences [ 16 /a16 /a17 28 /a28 65 /a65 ] >>", "\x10" "x\x11\x1C" "A",
@@ -190,7 +228,7 @@ TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
          U"A"},
         {"with a base encoding", "<< /BaseEncoding /WinAnsiEncoding /Differences [ 65 /a150 /a129 ] >>", "AB",
          U"\u2013"   // 150 is the en dash in Windows-1252
-         U"a129"},   // 129 is undefined there: its byte value would be a control code
+         U"\u2205"}, // 129 is undefined there: its byte value would be a control code
     };
     for (const auto& c : cases) {
         PDFBuilder b;
@@ -234,6 +272,20 @@ TEST(KXPDFSimple8BitFont, FontsWithoutANamedEncodingUseTheirOwn) {
         auto font = makeFont(b, "<< /Type /Font " + c.entries + (embedded ? " " + descriptor : "") + " >>");
         ASSERT_TRUE(font) << c.name;
         EXPECT_EQ(textOf(*font, c.bytes), c.expected) << c.name;
+    }
+    // The program's own glyph names map by the same rules as those of /Differences: its "one.os" at
+    // 0xB9 is a 1 (the character set's superscript one is another glyph), its "f_i" at 27 the two
+    // letters (the character set's control code is none).
+    const std::string variants = kx::test::type1ProgramWithRenamedGlyphs(
+        kx::test::type1ProgramWithEncoding({{0xB9, "one.os"}, {27, "f_i"}}), {{"one", "one.os"}, {"fi", "f_i"}});
+    ASSERT_FALSE(variants.empty());
+    {
+        PDFBuilder b;
+        int file = b.addStream("", variants);
+        auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /ABCDEF+Minion-OsF "
+                                "/FontDescriptor << /Flags 4 /FontFile " + std::to_string(file) + " 0 R >> >>");
+        ASSERT_TRUE(font);
+        EXPECT_EQ(textOf(*font, "\xB9\x1B"), U"1fi");
     }
     // The standard metrics are found by the glyph the code shows: Symbol's alpha, not a Latin "a".
     PDFBuilder b;
