@@ -302,18 +302,22 @@ int KXPDFSimple8BitFont::getNextChar(const unsigned char* s, int, std::uint32_t*
         return it == differences_->end() || it->second.empty() ? nullptr : &it->second;
     };
 
+    // A code the /ToUnicode map leaves out decodes as it would without a map, where that gives
+    // printable text: a map that lacks it (or maps nothing at all, as some writers leave it) says
+    // nothing of its text, and taking its word for it lost every word shown in the font. A control
+    // character the byte would give is no text.
     if (embToUnicodeMap_) {
         *uLen = embToUnicodeMap_->mapToUnicode(b, u, uSize);
-        if (*uLen == 0) {
-            if (const std::u16string* text = differenceText()) *uLen = copyUnits(*text, u, uSize);
-        }
-    } else if (stringEncoding_ != KXStringEncoding::None) {
+        if (*uLen > 0) return 1;
+    }
+    if (stringEncoding_ != KXStringEncoding::None) {
         if (const std::u16string* text = differenceText()) *uLen = copyUnits(*text, u, uSize);
         else *uLen = copyUnits(baseText(b), u, uSize);
     } else if (uSize > 0) {
         u[0] = b;
         *uLen = 1;
     }
+    if (embToUnicodeMap_ && !std::all_of(u, u + *uLen, kx::detail::isPrintableCharacter)) *uLen = 0;
     return 1;
 }
 

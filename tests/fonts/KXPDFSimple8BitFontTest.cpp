@@ -294,19 +294,32 @@ TEST(KXPDFSimple8BitFont, FontsWithoutANamedEncodingUseTheirOwn) {
     EXPECT_NEAR(decodeAll(*symbol, "a")[0].dx, 0.631, 1e-6);
 }
 
-TEST(KXPDFSimple8BitFont, ToUnicodeComesFirstThenDifferencesAndNeverTheCharacterSet) {
+// A code the /ToUnicode map leaves out decodes as in a font without a map. Some writers give every
+// font a map with no entry at all (as in a voucher whose TrueType fonts' maps have an empty bfchar
+// section): taking the map's silence for "no text" lost every word shown in those fonts.
+TEST(KXPDFSimple8BitFont, ToUnicodeComesFirstThenDifferencesThenTheCharacterSet) {
     PDFBuilder b;
     int map = b.addStream("", toUnicode("2 beginbfchar <42> <0062> <43> <D83DDE00> endbfchar"));
     auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /Differences [68 /Delta] >> "
                             "/ToUnicode " + std::to_string(map) + " 0 R >>");
     ASSERT_TRUE(font);
     ASSERT_TRUE(font->embToUnicodeMap());
-    auto decoded = decodeAll(*font, "ABCD");
-    ASSERT_EQ(decoded.size(), 4u);
-    EXPECT_TRUE(decoded[0].text.empty()) << "not in the map, not in /Differences: no text";
+    auto decoded = decodeAll(*font, "ABCD\x93\x07");
+    ASSERT_EQ(decoded.size(), 6u);
+    EXPECT_EQ(decoded[0].text, U"A") << "not in the map, not in /Differences: the character set";
     EXPECT_EQ(decoded[1].text, U"b");
     EXPECT_EQ(decoded[2].text, (std::u32string{0xD83D, 0xDE00})) << "two values, the surrogates as the map gives them";
     EXPECT_EQ(decoded[3].text, U"\u2206") << "/Differences fills what the map lacks";
+    EXPECT_EQ(decoded[4].text, U"\u201C") << "the font's default character set, Windows-1252";
+    EXPECT_TRUE(decoded[5].text.empty()) << "a control character is no text";
+
+    PDFBuilder e;
+    int empty = e.addStream("", toUnicode("0 beginbfchar endbfchar"));
+    auto voucher = makeFont(e, "<< /Type /Font /Subtype /TrueType /BaseFont <feff0041> /FirstChar 32 /LastChar 122 "
+                               "/FontDescriptor << /Type /FontDescriptor /Flags 4 >> /ToUnicode " +
+                                   std::to_string(empty) + " 0 R >>");
+    ASSERT_TRUE(voucher);
+    EXPECT_EQ(textOf(*voucher, "MetroRock 1 month"), U"MetroRock 1 month") << "a map with no entry";
 }
 
 TEST(KXPDFSimple8BitFont, ToUnicodeThatIsNotUtf8GivesNoMap) {
@@ -459,6 +472,35 @@ TEST(KXPDFFontNames, ResolvesSubsetTagsUnusableNamesAndReplacements) {
         ASSERT_TRUE(font) << c.name;
         EXPECT_EQ(font->fontName(), c.fontName) << c.name;
         EXPECT_EQ(font->fontSystemReplaceName(), c.replacement) << c.name;
+    }
+}
+
+// A /BaseFont that is a string (UTF-16 with a byte-order mark, as in a voucher's TrueType fonts) or
+// a number is a name not known, not a font without names: the embedded program's own name stands
+// in for it as for an unusable name. Without /BaseFont the names stay empty.
+TEST(KXPDFFontNames, ABaseFontThatIsNoNameLeavesTheProgramToNameTheFont) {
+    const std::string program = kx::test::fileBytes("/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1");
+    if (program.empty()) GTEST_SKIP() << "the Nimbus Sans Type 1 program is not installed";
+    struct Case {
+        const char* name;
+        const char* baseFont;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"a string", "/BaseFont <feff0041004200430044>", "NimbusSans-Regular"},
+        {"a number", "/BaseFont 12", "NimbusSans-Regular"},
+        {"an unusable name", "/BaseFont /Unknown", "NimbusSans-Regular"},
+        {"none", "", ""},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        int file = b.addStream("", program);
+        auto font = makeFont(b, std::string("<< /Type /Font /Subtype /Type1 ") + c.baseFont +
+                                    " /FontDescriptor << /Type /FontDescriptor /Flags 32 /FontFile " +
+                                    std::to_string(file) + " 0 R >> >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_EQ(font->baseFontName_New(), c.expected) << c.name;
+        EXPECT_EQ(font->fontName().empty(), std::string(c.expected).empty()) << c.name;
     }
 }
 

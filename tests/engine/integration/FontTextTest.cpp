@@ -1,5 +1,5 @@
-// What the fonts of a page say of its text, through every output format: the characters of glyph
-// names with a variant suffix.
+// What the fonts of a page say of its text, through every output format: the words of a font whose
+// ToUnicode map leaves codes out and the characters of glyph names with a variant suffix.
 
 #include <gtest/gtest.h>
 
@@ -47,7 +47,44 @@ void expectPhrases(const std::string& type, const std::vector<std::string>& line
 
 std::string ref(int n) { return std::to_string(n) + " 0 R"; }
 
+std::string toUnicode(const std::string& entries) {
+    return "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Adobe-Identity-UCS def "
+           "1 begincodespacerange <00> <ff> endcodespacerange " + entries + " endcmap end end";
+}
+
 }  // namespace
+
+// The TrueType fonts of a voucher are named by strings (/BaseFont <feff0041...>) and carry ToUnicode
+// maps with no entry at all; every word shown in them was lost in every format, and the conversion
+// said it succeeded. A map that leaves out some codes lost those letters the same way.
+TEST(FontText, EveryFormatReadsTheWordsAToUnicodeMapLeavesOut) {
+    kx::test::PDFBuilder b;
+    const std::string widths = "/FirstChar 32 /LastChar 126 /Widths [" + [] {
+        std::string w;
+        for (int code = 32; code <= 126; ++code) w += code == 32 ? "278 " : "556 ";
+        return w;
+    }() + "]";
+    const std::string descriptor = "/FontDescriptor << /Type /FontDescriptor /Flags 4 /FontBBox [-627 -376 2000 1010] "
+                                   "/Ascent 905 /Descent -212 /CapHeight 716 /ItalicAngle 0 /StemV 80 "
+                                   "/FontName <FEFF004100410043004100440053002B0041> >>";
+    const int empty = b.addStream("", toUnicode("0 beginbfchar endbfchar"));
+    const int partial = b.addStream("", toUnicode("2 beginbfchar <4d> <004d> <20> <0020> endbfchar"));
+    const int bold = b.add("<< /Type /Font /Subtype /TrueType /BaseFont <FEFF004100410043004100440053002B0041> " +
+                           widths + " " + descriptor + " /ToUnicode " + ref(empty) + " >>");
+    const int plain = b.add("<< /Type /Font /Subtype /TrueType /BaseFont <FEFF0041> " + widths + " " + descriptor +
+                            " /ToUnicode " + ref(partial) + " >>");
+    b.addPage("BT /F2.0 14 Tf 43 700 Td (MetroRock Climbing) Tj ET "
+              "BT /F2.0 10 Tf 43 680 Td (What you get) Tj ET "
+              "BT /F1.0 10 Tf 43 660 Td (Membership for one month, unlimited rentals) Tj ET",
+              "<< /Font << /F2.0 " + ref(bold) + " /F1.0 " + ref(plain) + " >> >>");
+    const std::string pdf = b.build();
+    for (const std::string type : kFormats) {
+        const std::string out = convert(pdf, "voucher", type);
+        if (out.empty()) continue;
+        expectPhrases(type, kx::test::linesOfOutput(type, out),
+                      {"MetroRock Climbing", "What you get", "Membership for one month, unlimited rentals"});
+    }
+}
 
 // Old-style figures, tabular figures, small capitals and ligatures are glyphs named by suffixes
 // ("one.os", "zero.tf", "a.sc", "f_f_i.liga"); their names were written as text: "Version
