@@ -449,6 +449,50 @@ TEST(KXPDFType3Font, TheFontMatrixSaysHowTheGlyphsStand) {
     EXPECT_TRUE(helvetica->glyphOrientation().isIdentity());
 }
 
+// A font matrix that draws an em of glyphs as far less (or more) than one text space unit sets
+// glyphs far smaller (or larger) than the font size: at a size of 58 with a matrix of 0.01, glyphs
+// drawn in an em of 10 units stand 5.8 tall. Where both the box and the advances say so, the em at
+// which Helvetica advances as far over the glyphs' characters is the glyphs' size per unit of font
+// size (twice the median advance for glyphs without text); a box or advances alone say nothing.
+TEST(KXPDFType3Font, GlyphSizeIsTheEmOfTheAdvancesWhereTheMatrixDrawsGlyphsFarFromAnEm) {
+    struct Case {
+        const char* name;
+        const char* matrix;
+        const char* box;  // entries, "" for none
+        const char* widths;  // of "a" and "c", which advance by 556 and 500 thousandths of Helvetica's em
+        double expected;
+        const char* names = "/a /c";
+    };
+    const Case cases[] = {
+        {"the usual matrix", "[0.001 0 0 0.001 0 0]", "/FontBBox [0 -200 600 800]", "[600 500]", 1},
+        {"a TeX bitmap font", "[.01204 0 0 .01204 0 0]", "/FontBBox [-4 -21 83 78]", "[42 55]", 1},
+        {"a tenth of an em", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 -2 6 8]", "[5.56 5]", 0.1},
+        {"a thousand units in a tenth of an em", "[0.0001 0 0 0.0001 0 0]", "/FontBBox [0 0 600 1000]", "[556 500]",
+         0.1},
+        {"mirrored, a tenth of an em", "[0.01 0 0 -0.01 0 0]", "/FontBBox [0 -7 6 0]", "[5.56 5]", 0.1},
+        {"glyphs without text, a tenth of an em", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 -2 6 8]", "[5 5]", 0.1,
+         "/xyz /xyzw"},
+        {"ten ems", "[0.1 0 0 0.1 0 0]", "/FontBBox [0 0 60 100]", "[55.6 50]", 10},
+        {"a box far too large, ordinary advances", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 0 1000 1000]", "[60 50]", 1},
+        {"small advances, an ordinary box", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 0 60 100]", "[5 4]", 1},
+        {"no box", "[0.0001 0 0 0.0001 0 0]", "", "[600 500]", 1},
+        {"an empty box", "[0.0001 0 0 0.0001 0 0]", "/FontBBox [0 0 0 0]", "[600 500]", 1},
+        {"no advances", "[0.0001 0 0 0.0001 0 0]", "/FontBBox [0 0 600 1000]", "[0 0]", 1},
+    };
+    for (const Case& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, std::string("<< /Type /Font /Subtype /Type3 /FontMatrix ") + c.matrix + " " + c.box +
+                                    " /CharProcs << >> /Encoding << /Differences [97 " + c.names +
+                                    "] >> /FirstChar 97 /LastChar 98 /Widths " + c.widths + " >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_NEAR(font->glyphSize(), c.expected, 1e-6) << c.name;
+    }
+    PDFBuilder b;
+    auto helvetica = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    ASSERT_TRUE(helvetica);
+    EXPECT_EQ(helvetica->glyphSize(), 1.0);
+}
+
 TEST(KXPDFFontNames, ResolvesSubsetTagsUnusableNamesAndReplacements) {
     struct Case {
         const char* name;

@@ -1,12 +1,15 @@
 // What the fonts of a page say of its text, through every output format: the words of a font whose
-// ToUnicode map leaves codes out and the characters of glyph names with a variant suffix.
+// ToUnicode map leaves codes out, the characters of glyph names with a variant suffix, and the size
+// of a Type 3 font whose glyph space is not the usual one.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "docx/page/Type3Fixtures.h"
 #include "engine/EngineHarness.h"
 #include "engine/integration/OutputText.h"
 #include "exporters/ExporterTable.h"
@@ -108,5 +111,43 @@ TEST(FontText, EveryFormatWritesVariantGlyphNamesAsTheirCharacters) {
         expectPhrases(type, lines, {"Version 1.1 of 2023", "The office finds a tree"});
         for (const char* name : {".os", ".tf", ".sc", "liga", "uni", "orn", "ss01"})
             EXPECT_EQ(joined(lines).find(name), std::string::npos) << type << ": " << name << " in\n" << joined(lines);
+    }
+}
+
+// A Type 3 font whose glyph space draws an em as a tenth of a text space unit, shown at ten times
+// the size its glyphs stand at: every format wrote it at ten times its size (the word processor
+// then pulled the letters together over each other). Each format sets it at the size it sets the
+// same page in the usual glyph space, and reads the same words.
+TEST(FontText, EveryFormatSetsAType3FontAtTheSizeItsGlyphsStandAt) {
+    const std::vector<kx::test::Type3Line> lines = {{"Account messages", true},
+                                                    {"For customers who qualify for benefits", false}};
+    const std::string usual = kx::test::type3StatementPDF(lines);
+    const std::string scaled = kx::test::type3StatementPDF(lines, 14, {0.01, 10});
+    // The largest text size the output sets: in pixels (HTML), half points (RTF, DOCX), hundredths of
+    // a point (PPTX) or points (XLSX).
+    auto largestSize = [](const std::string& type, const std::string& path) {
+        std::string text;
+        if (type == "html" || type == "rtf") text = kx::readFile(path).value_or("");
+        else kx::test::runCommand("unzip -p '" + path + "'", &text);
+        const std::regex size(type == "html"   ? R"re(font: ([0-9.]+)px)re"
+                              : type == "rtf"  ? R"re(\\fs([0-9]+))re"
+                              : type == "docx" ? R"re(<w:sz w:val="([0-9.]+)")re"
+                              : type == "pptx" ? R"re( sz="([0-9]+)")re"
+                                               : R"re(<sz val="([0-9.]+)")re");
+        double largest = 0;
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), size); it != std::sregex_iterator(); ++it)
+            largest = std::max(largest, std::stod((*it)[1]));
+        return largest;
+    };
+    for (const std::string type : kFormats) {
+        const std::string usualOut = convert(usual, "type3-usual", type);
+        const std::string scaledOut = convert(scaled, "type3-em-of-10-units", type);
+        if (usualOut.empty() || scaledOut.empty()) continue;
+        EXPECT_EQ(kx::test::linesOfOutput(type, scaledOut), kx::test::linesOfOutput(type, usualOut)) << type;
+        if (type == "txt" || type == "csv") continue;
+        const double expected = largestSize(type, usualOut), got = largestSize(type, scaledOut);
+        ASSERT_GT(expected, 0) << type;
+        EXPECT_GT(got / expected, 0.8) << type << ": " << got << " for " << expected;
+        EXPECT_LT(got / expected, 1.25) << type << ": " << got << " for " << expected;
     }
 }
