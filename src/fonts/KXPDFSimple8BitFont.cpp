@@ -53,6 +53,7 @@ bool KXPDFSimple8BitFont::initWithDictionary(const kx::PDFObject& dict, const st
     setSubtypeBaseFontName(dict);
     setCharProcsWithCharProcsArray(dict.dictGet("CharProcs"));
     setEncodingWithFontDictionary(dict);
+    encodingNamed_ = stringEncoding_ != KXStringEncoding::None;
     if (stringEncoding_ == KXStringEncoding::None) {
         if (defaultsToWinAnsi()) {
             stringEncoding_ = KXStringEncoding::WindowsLatin1;
@@ -302,23 +303,41 @@ int KXPDFSimple8BitFont::getNextChar(const unsigned char* s, int, std::uint32_t*
         return it == differences_->end() || it->second.empty() ? nullptr : &it->second;
     };
 
-    // A code the /ToUnicode map leaves out decodes as it would without a map, where that gives
-    // printable text: a map that lacks it (or maps nothing at all, as some writers leave it) says
-    // nothing of its text, and taking its word for it lost every word shown in the font. A control
-    // character the byte would give is no text.
     if (embToUnicodeMap_) {
         *uLen = embToUnicodeMap_->mapToUnicode(b, u, uSize);
-        if (*uLen > 0) return 1;
-    }
-    if (stringEncoding_ != KXStringEncoding::None) {
+        if (*uLen == 0) *uLen = copyUnits(textLeftOutOfMap(b), u, uSize);
+    } else if (stringEncoding_ != KXStringEncoding::None) {
         if (const std::u16string* text = differenceText()) *uLen = copyUnits(*text, u, uSize);
         else *uLen = copyUnits(baseText(b), u, uSize);
     } else if (uSize > 0) {
         u[0] = b;
         *uLen = 1;
     }
-    if (embToUnicodeMap_ && !std::all_of(u, u + *uLen, kx::detail::isPrintableCharacter)) *uLen = 0;
     return 1;
+}
+
+std::u16string KXPDFSimple8BitFont::textLeftOutOfMap(unsigned char b) const {
+    // A map that lacks a code (or maps nothing at all, as some writers leave it) says nothing of
+    // its text; taking its word for it lost every word shown in such a font. The code shows the
+    // glyph its encoding gives it: the /Differences name, else the named base encoding's
+    // character. A font that names no encoding shows the glyphs its embedded program's own codes
+    // give (a Type 1 or compact program's encoding, a TrueType program's symbol or Macintosh map),
+    // and only the program's name of the glyph says its text: a subset numbers its glyphs as it
+    // likes, and a character set would garble them. A control character is no text.
+    std::u16string text;
+    const kx::FontProgram* program = fontDescriptor_ ? fontDescriptor_->embFont().get() : nullptr;
+    if (differences_ && differences_->count(b)) {
+        text = differences_->at(b);
+    } else if (!encodingNamed_ && program) {
+        const std::vector<std::string>& names =
+            program->builtinEncoding().size() == 256 ? program->builtinEncoding() : program->codeGlyphNames();
+        if (names.size() == 256) text = kx::detail::textOfGlyphName(names[b]);
+    } else {
+        text = baseText(b);
+    }
+    for (size_t i = 0; i < text.size();)
+        if (!kx::detail::isPrintableCharacter(kx::nextCodePoint(text, i))) return {};
+    return text;
 }
 
 void KXPDFSimple8BitFont::updateBankSpaceWidth() {

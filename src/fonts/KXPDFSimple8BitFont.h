@@ -84,9 +84,13 @@ private:
     std::u16string baseText(unsigned char b) const;
     // The same when it is one character; 0 otherwise.
     char16_t baseCharacter(unsigned char b) const;
+    // The text of a code that the /ToUnicode map leaves out.
+    std::u16string textLeftOutOfMap(unsigned char b) const;
 
     // The glyph name under which the standard metrics hold the width of a code.
     std::string glyphNameForWidth(int code) const;
 
     std::shared_ptr<const BuiltinEncoding> builtinEncoding_;
+    // Whether /Encoding names a base encoding (or the font takes a default one).
+    bool encodingNamed_ = false;
 };

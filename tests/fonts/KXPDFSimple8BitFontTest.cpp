@@ -11,6 +11,7 @@
 #include "fonts/KXPDFSimple8BitFont.h"
 #include "fonts/KXPDFType3Font.h"
 #include "platform/FontCatalog.h"
+#include "support/TestSupport.h"
 
 using kx::test::decodeAll;
 using kx::test::makeFont;
@@ -294,10 +295,10 @@ TEST(KXPDFSimple8BitFont, FontsWithoutANamedEncodingUseTheirOwn) {
     EXPECT_NEAR(decodeAll(*symbol, "a")[0].dx, 0.631, 1e-6);
 }
 
-// A code the /ToUnicode map leaves out decodes as in a font without a map. Some writers give every
-// font a map with no entry at all (as in a voucher whose TrueType fonts' maps have an empty bfchar
-// section): taking the map's silence for "no text" lost every word shown in those fonts.
-TEST(KXPDFSimple8BitFont, ToUnicodeComesFirstThenDifferencesThenTheCharacterSet) {
+// A code the /ToUnicode map leaves out shows the text its encoding gives its glyph. Some writers give
+// every font a map with no entry at all (as in a voucher whose TrueType fonts' maps have an empty
+// bfchar section): taking the map's silence for "no text" lost every word shown in those fonts.
+TEST(KXPDFSimple8BitFont, CodesAToUnicodeMapLeavesOutShowWhatTheirEncodingGives) {
     PDFBuilder b;
     int map = b.addStream("", toUnicode("2 beginbfchar <42> <0062> <43> <D83DDE00> endbfchar"));
     auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /Differences [68 /Delta] >> "
@@ -320,6 +321,34 @@ TEST(KXPDFSimple8BitFont, ToUnicodeComesFirstThenDifferencesThenTheCharacterSet)
                                    std::to_string(empty) + " 0 R >>");
     ASSERT_TRUE(voucher);
     EXPECT_EQ(textOf(*voucher, "MetroRock 1 month"), U"MetroRock 1 month") << "a map with no entry";
+
+    // A font that names no encoding shows the glyphs its program's own codes give: the program's
+    // names of them say their text, and a subset without glyph names says none (its codes number
+    // its glyphs as the writer liked: through a character set they were garbled text).
+    const std::string script = kx::test::sourceDir() + "/tests/support/make-symbolic-truetype.py";
+    struct Program {
+        const char* name;
+        const char* options;
+        std::u32string expected;
+    };
+    const Program programs[] = {
+        {"a Macintosh map and glyph names", "--mac-letters", U"MetroRock"},
+        {"a Macintosh map without glyph names", "--mac-letters --no-glyph-names", std::u32string(9, U'\u2205')},
+    };
+    for (const Program& p : programs) {
+        const std::string path = kx::test::tempDir() + "/letters.ttf";
+        if (kx::test::runCommand("python3 '" + script + "' '" + path + "' " + p.options + " 2>/dev/null") != 0)
+            GTEST_SKIP() << "python3-fonttools is needed to make the fixture font";
+        PDFBuilder f;
+        const int program = f.addStream("", kx::test::fileBytes(path));
+        const int map = f.addStream("", toUnicode("0 beginbfchar endbfchar"));
+        auto font = makeFont(f, "<< /Type /Font /Subtype /TrueType /BaseFont <feff0041> /FirstChar 32 /LastChar 122 "
+                                "/FontDescriptor << /Type /FontDescriptor /Flags 4 /FontFile2 " +
+                                    std::to_string(program) + " 0 R >> /ToUnicode " + std::to_string(map) + " 0 R >>");
+        ASSERT_TRUE(font) << p.name;
+        ASSERT_TRUE(font->fontDescriptor() && font->fontDescriptor()->embFont()) << p.name;
+        EXPECT_EQ(textOf(*font, "MetroRock"), p.expected) << p.name;
+    }
 }
 
 TEST(KXPDFSimple8BitFont, ToUnicodeThatIsNotUtf8GivesNoMap) {
