@@ -323,31 +323,34 @@ TEST(KXPDFSimple8BitFont, CodesAToUnicodeMapLeavesOutShowWhatTheirEncodingGives)
     EXPECT_EQ(textOf(*voucher, "MetroRock 1 month"), U"MetroRock 1 month") << "a map with no entry";
 
     // A font that names no encoding shows the glyphs its program's own codes give: the program's
-    // names of them say their text, and a subset without glyph names says none (its codes number
-    // its glyphs as the writer liked: through a character set they were garbled text).
+    // names of them say their text. A voucher's subsets map Mac OS Roman codes: read through the
+    // font's default character set, Windows-1252, its apostrophes and bullets were O tildes and yen
+    // signs. A paper's chart labels are set in subsets that number their glyphs from 33 on and name
+    // none: through the character set their codes were garbled text (`!"#$%&`); they say no text.
     const std::string script = kx::test::sourceDir() + "/tests/support/make-symbolic-truetype.py";
     struct Program {
         const char* name;
-        const char* options;
+        const char* option;
+        std::string bytes;
         std::u32string expected;
     };
     const Program programs[] = {
-        {"a Macintosh map and glyph names", "--mac-letters", U"MetroRock"},
-        {"a Macintosh map without glyph names", "--mac-letters --no-glyph-names", std::u32string(9, U'\u2205')},
+        {"a Macintosh map and glyph names", "--mac-letters", "Rock\xD5s \xA5 Metro", U"Rock\u2019s \u2022 Metro"},
+        {"glyphs numbered from 33 without names", "--no-glyph-names", "!\"#$%&%'(", std::u32string(9, U'\u2205')},
     };
     for (const Program& p : programs) {
         const std::string path = kx::test::tempDir() + "/letters.ttf";
-        if (kx::test::runCommand("python3 '" + script + "' '" + path + "' " + p.options + " 2>/dev/null") != 0)
+        if (kx::test::runCommand("python3 '" + script + "' '" + path + "' " + p.option + " 2>/dev/null") != 0)
             GTEST_SKIP() << "python3-fonttools is needed to make the fixture font";
         PDFBuilder f;
         const int program = f.addStream("", kx::test::fileBytes(path));
         const int map = f.addStream("", toUnicode("0 beginbfchar endbfchar"));
-        auto font = makeFont(f, "<< /Type /Font /Subtype /TrueType /BaseFont <feff0041> /FirstChar 32 /LastChar 122 "
+        auto font = makeFont(f, "<< /Type /Font /Subtype /TrueType /BaseFont <feff0041> /FirstChar 32 /LastChar 213 "
                                 "/FontDescriptor << /Type /FontDescriptor /Flags 4 /FontFile2 " +
                                     std::to_string(program) + " 0 R >> /ToUnicode " + std::to_string(map) + " 0 R >>");
         ASSERT_TRUE(font) << p.name;
         ASSERT_TRUE(font->fontDescriptor() && font->fontDescriptor()->embFont()) << p.name;
-        EXPECT_EQ(textOf(*font, "MetroRock"), p.expected) << p.name;
+        EXPECT_EQ(textOf(*font, p.bytes), p.expected) << p.name;
     }
 }
 
