@@ -248,7 +248,8 @@ kx::Size PageCapture::convertToDisplaySpaceWidth(double width) const {
     const kx::AffineTransform before = currentDisplayTextTransform();
     const kx::AffineTransform after = kx::concat(
         glyphOrientation(), kx::concat(kx::concat(textMatrix().translated(width, 0), ctm()), pageGeometry_.pageTransform));
-    kx::Rect rect = KXDisplaySpaceRect(before, after, fontSize(), font ? font->ascent() : 0, font ? font->descent() : 0);
+    kx::Rect rect =
+        KXDisplaySpaceRect(before, after, shownFontSize(), font ? font->ascent() : 0, font ? font->descent() : 0);
     return {std::fabs(after.tx - before.tx), rect.size.height};
 }
 
@@ -276,6 +277,11 @@ const KXPDFFont* PageCapture::currentFont() const { return topState() ? topState
 
 double PageCapture::fontSize() const { return topState() ? topState()->fontSize() : 0.0; }
 
+double PageCapture::shownFontSize() const {
+    const KXPDFFont* font = currentFont();
+    return font ? fontSize() * font->glyphSize() : fontSize();
+}
+
 // Without a state, all-zero matrices stand for the text matrix and the CTM.
 kx::AffineTransform PageCapture::textMatrix() const {
     return topState() ? topState()->textMatrix() : kx::AffineTransform{0, 0, 0, 0, 0, 0};
@@ -292,7 +298,7 @@ const KXPDF_CTMInfo& PageCapture::PendingGeometry::get() const {
 
 PageCapture::PendingGeometry PageCapture::pendingGeometry(const kx::AffineTransform& t) const {
     const KXPDFFont* font = currentFont();
-    return {t, fontSize(), font ? font->ascent() : 0, font ? font->descent() : 0, std::nullopt};
+    return {t, shownFontSize(), font ? font->ascent() : 0, font ? font->descent() : 0, std::nullopt};
 }
 
 KXPDF_CTMInfo PageCapture::geometry(const kx::AffineTransform& t) const { return pendingGeometry(t).get(); }

@@ -261,8 +261,12 @@ protected:
     const KXPDFRenderState* topState() const;
     const KXPDFFont* currentFont() const;
     double fontSize() const;
-    // The glyph geometry of a string at the display transform `t`, with the state's font size and
-    // the font's ascent and descent.
+    // The size the current font's glyphs stand at, in text space: the state's font size times the
+    // font's glyphSize(). The size a family writes its text at, and the height of its glyphs;
+    // advances and widths per unit of font size stay at fontSize().
+    double shownFontSize() const;
+    // The glyph geometry of a string at the display transform `t`, with the size its glyphs stand
+    // at and the font's ascent and descent.
     KXPDF_CTMInfo geometry(const kx::AffineTransform& t) const;
 
     // The next-character position after an advance by `offset` from the current position.

@@ -54,7 +54,7 @@ KXDocx_RPr FlowExporter::makeRProperty(const KXPDFFont& font, const kx::AffineTr
         r.i = r.i || ratio > 1.1 || ratio < 0.9;
     }
     r.color = {rgb.r, rgb.g, rgb.b, 255};
-    r.sz = static_cast<float>(KXMakeCTMInfo(t, fontSize(), font.ascent(), font.descent()).fontSize.width);
+    r.sz = static_cast<float>(KXMakeCTMInfo(t, shownFontSize(), font.ascent(), font.descent()).fontSize.width);
     r.spacing = 0;
     r.w = 100.0f;
     r.u = 0;
@@ -119,8 +119,8 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
     }
     const kx::AffineTransform alongLine = vertical ? kx::concat(kAlongVerticalLine, t) : t;
     const int frame = readingFrameOf(vertical ? KXMakeCTMInfo(alongLine, 1, 0.5, -0.5).rotation : geometry.rotation);
-    const double size = fontSize();
-    // A glyph in vertical writing stands centred on its line, one unit of the font size across.
+    // The glyphs' own size: a glyph in vertical writing stands centred on its line, one unit of it across.
+    const double size = shownFontSize();
     const double ascent = vertical ? 0.5 : font ? font->ascent() : 0.0;
     const double descent = vertical ? -0.5 : font ? font->descent() : 0.0;
     const double advance = vertical ? -offset.height : offset.width;
@@ -140,7 +140,7 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
         return;
     keepMainTextPosition();
     g.rotation = 0;
-    const double space = (font ? font->widthOfSpace() : 0.0) * size * std::hypot(inFrame.a, inFrame.b);
+    const double space = (font ? font->widthOfSpace() : 0.0) * fontSize() * std::hypot(inFrame.a, inFrame.b);
     const double spaceWidth = std::isfinite(space) ? space : 0.0;
     FlowPage* page = writer_->currentPage();
     // Styled as it stands in its frame: turned text is not slanted.

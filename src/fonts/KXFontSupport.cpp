@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "fonts/BuiltinFontWidths.h"
+#include "fonts/KXFontTables_p.h"
 #include "util/KXPDFPathUtilities.h"
 #include "util/PDFObjectValues.h"
 #include "platform/FileSystem.h"
@@ -87,5 +89,59 @@ std::optional<char32_t> characterOfUName(std::string_view name) {
 }
 
 bool isPrintableCharacter(char32_t c) { return c >= 0x20 && !(c >= 0x7F && c <= 0x9F); }
+
+namespace {
+
+// The characters of one part of a glyph name; false when the part maps to nothing.
+bool appendTextOfGlyphNamePart(std::u16string& text, std::string_view part) {
+    const GlyphNameEntry* end = kGlyphList + kGlyphListCount;
+    const GlyphNameEntry* it = std::lower_bound(kGlyphList, end, part, [](const GlyphNameEntry& e, std::string_view n) {
+        return std::string_view(e.name) < n;
+    });
+    if (it != end && std::string_view(it->name) == part) {
+        text.push_back(static_cast<char16_t>(it->unicode));
+        return true;
+    }
+    if (part.size() > 3 && part.substr(0, 3) == "uni" && (part.size() - 3) % 4 == 0) {
+        std::u16string units;
+        for (size_t i = 3; i < part.size(); i += 4) {
+            char16_t unit = 0;
+            for (char c : part.substr(i, 4)) {
+                const int digit = hexDigitValue(c);
+                if (digit < 0) return false;
+                unit = static_cast<char16_t>(unit * 16 + digit);
+            }
+            if (unit >= 0xD800 && unit <= 0xDFFF) return false;
+            units.push_back(unit);
+        }
+        text += units;
+        return true;
+    }
+    if (std::optional<char32_t> c = characterOfUName(part)) {
+        appendUtf16(text, *c);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::u16string textOfGlyphName(std::string_view name) {
+    std::u16string text;
+    const std::string_view base = name.substr(0, name.find('.'));
+    if (base.size() == name.size() && base.find('_') == std::string_view::npos) {
+        if (!appendTextOfGlyphNamePart(text, base)) {
+            if (std::uint16_t unicode = BuiltinFontWidths::nameToUnicodeID(base))
+                text.push_back(static_cast<char16_t>(unicode));
+        }
+        return text;
+    }
+    for (size_t start = 0; start <= base.size();) {
+        size_t stop = std::min(base.find('_', start), base.size());
+        appendTextOfGlyphNamePart(text, base.substr(start, stop - start));
+        start = stop + 1;
+    }
+    return text;
+}
 
 }  // namespace kx::detail

@@ -59,6 +59,14 @@ bool isGlyphIndexName(std::string_view name);
 std::optional<char32_t> characterOfUName(std::string_view name);
 // Whether a character is text a reader can see: not 0 and no C0 or C1 control character.
 bool isPrintableCharacter(char32_t c);
+// The text a glyph name stands for, by the standard glyph-name rules: only the part before the
+// first period counts ("one.os", "zero.tf" and "a.sc" are "one", "zero" and "a"), and its parts
+// between underscores are mapped one by one and joined ("f_i.liga" is "fi"). A part maps by the
+// glyph list, as "uni" and one or more groups of four hexadecimal digits ("uni00660069" is "fi")
+// or as "u" and four to six (characterOfUName); a part that maps to nothing gives nothing. A name
+// of a single part that none of these maps is read as BuiltinFontWidths::nameToUnicodeID reads it.
+// Empty when the name stands for no text: such a name is no text either.
+std::u16string textOfGlyphName(std::string_view name);
 
 // Reports an exhausted allocation ("Out of memory") on the standard error stream.
 void reportOutOfMemory();

@@ -112,10 +112,15 @@ void KXPDFFont::setFontDescriptorWithFontDictionary(const kx::PDFObject& dict) {
 
 void KXPDFFont::setSubtypeBaseFontName(const kx::PDFObject& dict) {
     dict.dictGet("Subtype").getName(subtype_);
+    // A /BaseFont that is no name (a string, a number) is a name not known: the font's program
+    // may still name it.
     kx::PDFObject baseFont = dict.dictGet("BaseFont");
-    if (!baseFont.isName()) return;
-    baseFontName_ = baseFont.name();
-    baseFontName_New_ = baseFontName_;
+    if (baseFont.isNull()) return;
+    baseFontName_New_.clear();
+    if (baseFont.isName()) {
+        baseFontName_ = baseFont.name();
+        baseFontName_New_ = baseFontName_;
+    }
 
     if (isUnusableName(baseFontName_New_)) baseFontName_New_.clear();
     if (baseFontName_New_.empty() && fontDescriptor_) {

@@ -69,6 +69,10 @@ public:
     // upright in text space, which is every font but a Type 3 font whose /FontMatrix says
     // otherwise.
     virtual kx::AffineTransform glyphOrientation() const { return kx::AffineTransform::identity(); }
+    // How large the font's glyphs stand against the font size: the size they are set at on the page
+    // is the font size times this. 1 for every font whose glyphs fill an em of one text space unit,
+    // which is every font but a Type 3 font whose /FontMatrix draws them far smaller or larger.
+    virtual double glyphSize() const { return 1.0; }
     // Ligature code points (decimal text) to their letters.
     const std::map<std::string, std::string>& ligatures() const;
 

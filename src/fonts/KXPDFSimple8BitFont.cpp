@@ -53,6 +53,7 @@ bool KXPDFSimple8BitFont::initWithDictionary(const kx::PDFObject& dict, const st
     setSubtypeBaseFontName(dict);
     setCharProcsWithCharProcsArray(dict.dictGet("CharProcs"));
     setEncodingWithFontDictionary(dict);
+    encodingNamed_ = stringEncoding_ != KXStringEncoding::None;
     if (stringEncoding_ == KXStringEncoding::None) {
         if (defaultsToWinAnsi()) {
             stringEncoding_ = KXStringEncoding::WindowsLatin1;
@@ -125,19 +126,12 @@ void KXPDFSimple8BitFont::setDifferencesWithDifferencesArray(const kx::PDFObject
             code = number;
         } else if (element.getName(name)) {
             if (code >= 0 && code < 256) {
-                differenceNames_[static_cast<int>(code)] = name;
-                std::u16string text;
-                if (std::uint16_t unicode = BuiltinFontWidths::nameToUnicodeID(name)) {
-                    text.push_back(static_cast<char16_t>(unicode));
-                } else if (std::optional<char32_t> c = kx::detail::characterOfUName(name)) {
-                    kx::appendUtf16(text, *c);
-                } else if (kx::detail::isGlyphIndexName(name)) {
-                    // A glyph index is no text (resolveNumberedGlyphNames decides what it shows).
-                } else {
-                    name.erase(std::remove(name.begin(), name.end(), '_'), name.end());
-                    text = kx::utf8ToUtf16(name);
-                }
+                // A name the glyph-name rules do not map is no text: written as it stands it put
+                // "one.os" where a 1 is shown (resolveNumberedGlyphNames decides what it shows).
+                std::u16string text = kx::detail::textOfGlyphName(name);
                 if (!text.empty()) texts[static_cast<int>(code)] = std::move(text);
+                else texts.erase(static_cast<int>(code));
+                differenceNames_[static_cast<int>(code)] = std::move(name);
             }
             ++code;
         }
@@ -196,7 +190,8 @@ std::shared_ptr<const KXPDFSimple8BitFont::BuiltinEncoding> KXPDFSimple8BitFont:
         for (size_t code = 0; code < 256; ++code) {
             if (!table[code].name) continue;
             encoding->names[code] = table[code].name;
-            encoding->texts[code] = static_cast<char16_t>(table[code].unicode);
+            if (table[code].unicode)
+                encoding->texts[code] = std::u16string(1, static_cast<char16_t>(table[code].unicode));
         }
         encoding->uncodedHaveNoText = true;
         return encoding;
@@ -219,7 +214,7 @@ void KXPDFSimple8BitFont::setBuiltinEncoding() {
             for (size_t code = 0; code < 256; ++code) {
                 if (names[code].empty()) continue;
                 encoding->names[code] = names[code];
-                encoding->texts[code] = static_cast<char16_t>(BuiltinFontWidths::nameToUnicodeID(names[code]));
+                encoding->texts[code] = kx::detail::textOfGlyphName(names[code]);
             }
             builtinEncoding_ = std::move(encoding);
             return;
@@ -228,13 +223,18 @@ void KXPDFSimple8BitFont::setBuiltinEncoding() {
     if (builtinFont_) builtinEncoding_ = symbolFontEncoding(builtinFont_->baseEncoding());
 }
 
-char16_t KXPDFSimple8BitFont::baseCharacter(unsigned char b) const {
+std::u16string KXPDFSimple8BitFont::baseText(unsigned char b) const {
     if (builtinEncoding_) {
-        if (char16_t c = builtinEncoding_->texts[b]) return c;
-        if (builtinEncoding_->uncodedHaveNoText) return 0;
+        if (!builtinEncoding_->texts[b].empty()) return builtinEncoding_->texts[b];
+        if (builtinEncoding_->uncodedHaveNoText) return {};
     }
     char16_t decoded = decodeByte(stringEncoding_, b);
-    return decoded != 0 ? decoded : b;
+    return std::u16string(1, decoded != 0 ? decoded : b);
+}
+
+char16_t KXPDFSimple8BitFont::baseCharacter(unsigned char b) const {
+    const std::u16string text = baseText(b);
+    return text.size() == 1 ? text[0] : 0;
 }
 
 void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
@@ -243,8 +243,8 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
     // which no glyph list knows, stands for the character its code gives; writing the name itself
     // as text would put "a73" where an "I" is shown. A name that labels its glyph by its own code
     // when that code is a control character ("a16" at code 16: TeX's quotes and ligatures) tells
-    // nothing of the glyph's character: it shows no text rather than the label. Other names whose
-    // number is no printable code keep their own text.
+    // nothing of the glyph's character: it shows no text rather than the label, as does every other
+    // name that maps to no text (a name is never written as text).
     // Outline fonts converted from TrueType name their glyphs by the glyph's index in the program
     // instead ("g3", "glyph12", "cid42", "index7"): such a name says nothing of the character, and
     // its glyph shows no text (without a ToUnicode map); a word space drawn with it is found from
@@ -252,7 +252,7 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
     // numbered by code, so there the rule above comes first.
     const bool type3 = subtype_ == "Type3";
     for (const auto& [code, name] : differenceNames_) {
-        if (BuiltinFontWidths::nameToUnicodeID(name) != 0 || kx::detail::characterOfUName(name)) continue;
+        if (differences_ && differences_->count(code)) continue;
         const bool indexName = kx::detail::isGlyphIndexName(name);
         if (indexName && !type3) {
             textlessCodes_.set(static_cast<size_t>(code));
@@ -263,7 +263,7 @@ void KXPDFSimple8BitFont::resolveNumberedGlyphNames() {
         if (number && kx::detail::isPrintableCharacter(c)) {
             if (!differences_) differences_.emplace();
             (*differences_)[code] = std::u16string(1, c);
-        } else if ((number && *number == code) || indexName) {
+        } else {
             textlessCodes_.set(static_cast<size_t>(code));
         }
     }
@@ -305,23 +305,39 @@ int KXPDFSimple8BitFont::getNextChar(const unsigned char* s, int, std::uint32_t*
 
     if (embToUnicodeMap_) {
         *uLen = embToUnicodeMap_->mapToUnicode(b, u, uSize);
-        if (*uLen == 0) {
-            if (const std::u16string* text = differenceText()) *uLen = copyUnits(*text, u, uSize);
-        }
+        if (*uLen == 0) *uLen = copyUnits(textLeftOutOfMap(b), u, uSize);
     } else if (stringEncoding_ != KXStringEncoding::None) {
-        if (const std::u16string* text = differenceText()) {
-            *uLen = copyUnits(*text, u, uSize);
-        } else if (builtinEncoding_ && builtinEncoding_->uncodedHaveNoText && builtinEncoding_->texts[b] == 0) {
-            // A code the symbol font does not encode shows nothing (and is no control character).
-        } else if (uSize > 0) {
-            u[0] = baseCharacter(b);
-            *uLen = 1;
-        }
+        if (const std::u16string* text = differenceText()) *uLen = copyUnits(*text, u, uSize);
+        else *uLen = copyUnits(baseText(b), u, uSize);
     } else if (uSize > 0) {
         u[0] = b;
         *uLen = 1;
     }
     return 1;
+}
+
+std::u16string KXPDFSimple8BitFont::textLeftOutOfMap(unsigned char b) const {
+    // A map that lacks a code (or maps nothing at all, as some writers leave it) says nothing of
+    // its text; taking its word for it lost every word shown in such a font. The code shows the
+    // glyph its encoding gives it: the /Differences name, else the named base encoding's
+    // character. A font that names no encoding shows the glyphs its embedded program's own codes
+    // give (a Type 1 or compact program's encoding, a TrueType program's symbol or Macintosh map),
+    // and only the program's name of the glyph says its text: a subset numbers its glyphs as it
+    // likes, and a character set would garble them. A control character is no text.
+    std::u16string text;
+    const kx::FontProgram* program = fontDescriptor_ ? fontDescriptor_->embFont().get() : nullptr;
+    if (differences_ && differences_->count(b)) {
+        text = differences_->at(b);
+    } else if (!encodingNamed_ && program) {
+        const std::vector<std::string>& names =
+            program->builtinEncoding().size() == 256 ? program->builtinEncoding() : program->codeGlyphNames();
+        if (names.size() == 256) text = kx::detail::textOfGlyphName(names[b]);
+    } else {
+        text = baseText(b);
+    }
+    for (size_t i = 0; i < text.size();)
+        if (!kx::detail::isPrintableCharacter(kx::nextCodePoint(text, i))) return {};
+    return text;
 }
 
 void KXPDFSimple8BitFont::updateBankSpaceWidth() {

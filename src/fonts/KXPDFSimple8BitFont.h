@@ -61,7 +61,8 @@ protected:
     std::map<std::string, CharProcEntry> type3_charProcs_;
     // The glyph names /Differences gives, by code: the standard metrics are looked up by them.
     std::map<int, std::string> differenceNames_;
-    // Codes whose glyph is labelled only by its own control code ("a16" at code 16): they show no text.
+    // Codes whose glyph name stands for no text ("a16" at code 16, "g7", a name no rule maps): they
+    // show no text.
     std::bitset<256> textlessCodes_;
 
 private:
@@ -70,7 +71,7 @@ private:
     // ZapfDingbats fonts.
     struct BuiltinEncoding {
         std::array<std::string, 256> names;  // the glyph name of each code, empty where none
-        std::array<char16_t, 256> texts{};   // its character, 0 where the name has none
+        std::array<std::u16string, 256> texts;  // its text, empty where the name has none
         // The symbol fonts' codes without a character have no text; the codes of a program's
         // encoding fall back to the character set, as codes of a font without one do.
         bool uncodedHaveNoText = false;
@@ -78,12 +79,18 @@ private:
     static std::shared_ptr<const BuiltinEncoding> symbolFontEncoding(const std::string& baseEncoding);
     void setBuiltinEncoding();
     void resolveNumberedGlyphNames();
-    // The character the base encoding gives a code without /Differences: the built-in encoding's,
-    // else the character set's, else the byte value; 0 when the code has none.
+    // The text the base encoding gives a code without /Differences: the built-in encoding's, else
+    // the character set's, else the byte value; empty when the code has none.
+    std::u16string baseText(unsigned char b) const;
+    // The same when it is one character; 0 otherwise.
     char16_t baseCharacter(unsigned char b) const;
+    // The text of a code that the /ToUnicode map leaves out.
+    std::u16string textLeftOutOfMap(unsigned char b) const;
 
     // The glyph name under which the standard metrics hold the width of a code.
     std::string glyphNameForWidth(int code) const;
 
     std::shared_ptr<const BuiltinEncoding> builtinEncoding_;
+    // Whether /Encoding names a base encoding (or the font takes a default one).
+    bool encodingNamed_ = false;
 };

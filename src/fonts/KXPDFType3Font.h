@@ -14,6 +14,11 @@ public:
     bool initWithDictionary(const kx::PDFObject& dict, const std::string& objectKey) override;
     // The /FontMatrix without its translation, scaled so that its first axis is one unit long.
     kx::AffineTransform glyphOrientation() const override { return glyphOrientation_; }
+    // Where both the height of the /FontBBox and the glyphs' advances in text space say that the
+    // glyphs stand far off an em of one text space unit (a box under half of it and a median
+    // advance under a quarter, or a box over twice it and a median advance over one), the em their
+    // advances give (setGlyphSize); 1 otherwise.
+    double glyphSize() const override { return glyphSize_; }
 
 protected:
     bool defaultsToWinAnsi() const override { return false; }
@@ -21,4 +26,7 @@ protected:
 
 private:
     kx::AffineTransform glyphOrientation_ = kx::AffineTransform::identity();
+    double glyphSize_ = 1.0;
+
+    void setGlyphSize(const kx::PDFObject& dict, double unit);
 };

@@ -184,7 +184,11 @@ void FontProgram::readProperties() {
 
 void FontProgram::readBuiltinEncoding() {
     FT_Face face = asFace(face_);
-    if (FT_IS_SFNT(face) || !FT_HAS_GLYPH_NAMES(face)) return;
+    if (!FT_HAS_GLYPH_NAMES(face)) return;
+    if (FT_IS_SFNT(face)) {
+        readCodeGlyphNames();
+        return;
+    }
     // The loader presents a Type 1 or CFF program's own encoding as an Adobe character map (custom,
     // standard, expert or Latin-1, by what the program says); its codes lead to the glyphs, whose
     // names are the encoding.
@@ -210,6 +214,33 @@ void FontProgram::readBuiltinEncoding() {
         any = true;
     }
     if (any) builtinEncoding_ = std::move(names);
+}
+
+void FontProgram::readCodeGlyphNames() {
+    FT_Face face = asFace(face_);
+    // Only a program whose codes are its own (no Unicode map of its own: the loader makes one up
+    // from the glyph names, of no table format) names them so.
+    FT_CharMap codes = nullptr;
+    for (FT_Int i = 0; i < face->num_charmaps; ++i) {
+        const FT_Encoding encoding = face->charmaps[i]->encoding;
+        if (encoding == FT_ENCODING_UNICODE && FT_Get_CMap_Format(face->charmaps[i]) >= 0) return;
+        if (!codes && (encoding == FT_ENCODING_MS_SYMBOL || encoding == FT_ENCODING_APPLE_ROMAN))
+            codes = face->charmaps[i];
+    }
+    if (!codes || FT_Set_Charmap(face, codes) != 0) return;
+    std::vector<std::string> names(256);
+    bool any = false;
+    for (FT_ULong code = 0; code < 256; ++code) {
+        FT_UInt glyph = FT_Get_Char_Index(face, code);
+        // A symbol map holds its codes at U+F000 and above.
+        if (glyph == 0 && codes->encoding == FT_ENCODING_MS_SYMBOL) glyph = FT_Get_Char_Index(face, 0xF000 + code);
+        char name[128] = {};
+        if (glyph == 0 || FT_Get_Glyph_Name(face, glyph, name, sizeof name) != 0) continue;
+        if (name[0] == 0 || std::string_view(name) == ".notdef") continue;
+        names[code] = name;
+        any = true;
+    }
+    if (any) codeGlyphNames_ = std::move(names);
 }
 
 std::optional<int> FontProgram::glyphAdvance(std::uint32_t glyph) const {

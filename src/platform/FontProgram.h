@@ -70,6 +70,10 @@ public:
     // where the code names no glyph. Empty for programs without one (TrueType and OpenType map
     // characters through their own tables).
     const std::vector<std::string>& builtinEncoding() const { return builtinEncoding_; }
+    // A TrueType program's own codes, for a program without a Unicode map: the glyph name of each
+    // code 0 to 255 that its symbol (3,0) or Macintosh (1,0) map gives a glyph, empty where it gives
+    // none. Empty for programs without such a map or without glyph names.
+    const std::vector<std::string>& codeGlyphNames() const { return codeGlyphNames_; }
 
     struct Private {};
     explicit FontProgram(Private) {}
@@ -79,6 +83,7 @@ private:
                                                    const std::string* path);
     void readProperties();
     void readBuiltinEncoding();
+    void readCodeGlyphNames();
 
     std::string data_;
     std::shared_ptr<void> library_;  // the FreeType library the face belongs to
@@ -91,6 +96,7 @@ private:
     LineMetrics lineMetrics_;
     bool hasUnicodeMap_ = false;
     std::vector<std::string> builtinEncoding_;
+    std::vector<std::string> codeGlyphNames_;
 };
 
 }  // namespace kx

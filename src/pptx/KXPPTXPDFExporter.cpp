@@ -157,7 +157,7 @@ KXPDFPageGeometry KXPPTXPDFExporter::pageGeometryOf(const kx::PDFPage& page) con
 // ---- Text ----
 
 kx::Point KXPPTXPDFExporter::textTop(const kx::AffineTransform& t) const {
-    const double rise = normalizedAscent(currentFont()) * fontSize();
+    const double rise = normalizedAscent(currentFont()) * shownFontSize();
     return {t.tx + t.c * rise, t.ty + t.d * rise};
 }
 
@@ -167,7 +167,7 @@ KXPPTX_RunPr KXPPTXPDFExporter::currentRProperty() const {
     const kx::AffineTransform t = currentDisplayTextTransform();
     return *sharedStyle<KXPPTX_RunPr>(t, [&] {
         KXPPTX_RunPr r = KXPPTXUtilities::defaultRunProperty();
-        r.sz = static_cast<float>(std::max(5.0, kx::finiteOr(fontSize() * std::hypot(t.a, t.b), 5.0)));
+        r.sz = static_cast<float>(std::max(5.0, kx::finiteOr(shownFontSize() * std::hypot(t.a, t.b), 5.0)));
         std::string typeface = !font->fontName().empty()         ? font->fontName()
                                : !font->fontFamilyName().empty() ? font->fontFamilyName()
                                                                  : std::string("Unknow Font");

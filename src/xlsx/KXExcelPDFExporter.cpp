@@ -70,7 +70,7 @@ KXExcelRunTextProperty KXExcelPDFExporter::currentRProperty(const kx::AffineTran
     KXExcelRunTextProperty p;
     const KXPDFFont* font = currentFont();
     if (!font) return p;
-    const double width = kx::finiteOr(fontSize() * std::sqrt(t.a * t.a + t.b * t.b));
+    const double width = kx::finiteOr(shownFontSize() * std::sqrt(t.a * t.a + t.b * t.b));
     p.setSz(std::max(5.0, static_cast<double>(static_cast<float>(width))));
     const std::string& family = font->fontFamilyName();
     const std::string& name = font->fontName();

@@ -2,6 +2,7 @@
 // Font dictionaries for the font tests: written with the PDF builder, read back through the
 // platform's object reader.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -44,6 +45,41 @@ inline std::string type1ProgramWithEncoding(const std::vector<std::pair<int, std
     for (const auto& [code, name] : codes) encoding += "dup " + std::to_string(code) + " /" + name + " put\n";
     encoding += "readonly def";
     return program.replace(at, standard.size(), encoding);
+}
+
+// A Type 1 program (binary, as the installed ones are) with glyphs renamed in its CharStrings: the
+// encrypted part is decrypted, its "/old " entries become "/new ", and it is encrypted again. Empty
+// when the program has no such part.
+inline std::string type1ProgramWithRenamedGlyphs(std::string program,
+                                                 const std::vector<std::pair<std::string, std::string>>& renames) {
+    size_t begin = program.find("eexec");
+    if (begin == std::string::npos) return {};
+    begin += 5;
+    while (begin < program.size() && (program[begin] == '\r' || program[begin] == '\n')) ++begin;
+    const size_t end = program.find(std::string(64, '0'), begin);
+    if (end == std::string::npos) return {};
+    std::string text;
+    std::uint16_t r = 55665;
+    for (size_t i = begin; i < end; ++i) {
+        const auto c = static_cast<unsigned char>(program[i]);
+        text.push_back(static_cast<char>(c ^ (r >> 8)));
+        r = static_cast<std::uint16_t>((c + r) * 52845u + 22719u);
+    }
+    const size_t charStrings = text.find("/CharStrings");
+    if (charStrings == std::string::npos) return {};
+    for (const auto& [from, to] : renames) {
+        const size_t at = text.find("\n/" + from + " ", charStrings);
+        if (at == std::string::npos) return {};
+        text.replace(at + 2, from.size(), to);
+    }
+    std::string encrypted;
+    r = 55665;
+    for (char plain : text) {
+        const auto c = static_cast<unsigned char>(static_cast<unsigned char>(plain) ^ (r >> 8));
+        encrypted.push_back(static_cast<char>(c));
+        r = static_cast<std::uint16_t>((c + r) * 52845u + 22719u);
+    }
+    return program.replace(begin, end - begin, encrypted);
 }
 
 // Decodes every character of `bytes` with the font: the Unicode values of each code joined, one

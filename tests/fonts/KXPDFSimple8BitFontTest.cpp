@@ -11,6 +11,7 @@
 #include "fonts/KXPDFSimple8BitFont.h"
 #include "fonts/KXPDFType3Font.h"
 #include "platform/FontCatalog.h"
+#include "support/TestSupport.h"
 
 using kx::test::decodeAll;
 using kx::test::makeFont;
@@ -164,6 +165,44 @@ TEST(KXPDFSimple8BitFont, DifferencesNameCodesByGlyphNames) {
     for (const auto& c : cases) EXPECT_EQ(textOf(*font, c.bytes), c.expected) << int(static_cast<unsigned char>(c.bytes[0]));
 }
 
+// Fonts name variants of a glyph by a suffix after a period ("one.os" for an old-style 1, "a.sc" for
+// a small capital a, "f_i.liga" for a ligature): such a name stood as text, "Version one.os.one.os"
+// for "Version 1.1". A name maps by its part before the first period, each of its parts between
+// underscores mapped and joined; a name that maps to nothing is no text (neither the name nor the
+// character the code would have in the base encoding, which /Differences replaced).
+TEST(KXPDFSimple8BitFont, GlyphNamesMapByTheirPartsBeforeAPeriod) {
+    PDFBuilder b;
+    auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /BaseEncoding /WinAnsiEncoding "
+                            "/Differences [ 49 /one.os /three.os 65 /zero.tf /a.sc /f_i.liga /f_f_i /T_h /uni00660069 "
+                            "/uni0031.os /u1F600.alt /Euro.sc /uni0066_uni0069 /foo /foo.sc /.notdef /f_foo ] >> >>");
+    ASSERT_TRUE(font);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::u32string expected;
+    };
+    const Case cases[] = {
+        {"one.os", "1", U"1"},
+        {"three.os", "2", U"3"},
+        {"zero.tf", "A", U"0"},
+        {"a.sc", "B", U"a"},
+        {"f_i.liga", "C", U"fi"},
+        {"f_f_i", "D", U"ffi"},
+        {"T_h", "E", U"Th"},
+        {"uni00660069: groups of four digits", "F", U"fi"},
+        {"uni0031.os", "G", U"1"},
+        {"u1F600.alt", "H", std::u32string{0xD83D, 0xDE00}},
+        {"Euro.sc", "I", U"\u20AC"},
+        {"uni0066_uni0069", "J", U"fi"},
+        {"foo: maps to nothing", "K", U"\u2205"},
+        {"foo.sc", "L", U"\u2205"},
+        {".notdef", "M", U"\u2205"},
+        {"f_foo: a part that maps to nothing gives nothing", "N", U"f"},
+        {"not named: the character set", "O", U"O"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(textOf(*font, c.bytes), c.expected) << c.name;
+}
+
 // Fonts made by programs name their glyphs by a letter or two and the glyph's code (Type 3 fonts of
 // TeX bitmaps: "a73" is the glyph of code 73); such a name stood as text where its letter is shown.
 TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
@@ -180,9 +219,9 @@ TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
          U"\u2205"   // g7: 7 is no printable code, and the name only numbers a glyph: no text
          U"\u00E1"   // 225: the byte value, as the character set decodes it
          U"x"        // two letters
-         U"a300"     // no code: the name itself
-         U"abc5"     // three letters: not such a name
-         U"a16"      // a control code at another code: the name itself
+         U"\u2205"   // a300: no code, and a name is never text
+         U"\u2205"   // abc5: three letters, not such a name
+         U"\u2205"   // a16: a control code at another code
          U"B"},
         {"Type 3 font: glyphs labelled by their own control code",
          "<< /Differences [ 16 /a16 /a17 28 /a28 65 /a65 ] >>", "\x10" "x\x11\x1C" "A",
@@ -190,7 +229,7 @@ TEST(KXPDFSimple8BitFont, NumberedGlyphNamesGiveTheCharacterOfTheirCode) {
          U"A"},
         {"with a base encoding", "<< /BaseEncoding /WinAnsiEncoding /Differences [ 65 /a150 /a129 ] >>", "AB",
          U"\u2013"   // 150 is the en dash in Windows-1252
-         U"a129"},   // 129 is undefined there: its byte value would be a control code
+         U"\u2205"}, // 129 is undefined there: its byte value would be a control code
     };
     for (const auto& c : cases) {
         PDFBuilder b;
@@ -235,6 +274,20 @@ TEST(KXPDFSimple8BitFont, FontsWithoutANamedEncodingUseTheirOwn) {
         ASSERT_TRUE(font) << c.name;
         EXPECT_EQ(textOf(*font, c.bytes), c.expected) << c.name;
     }
+    // The program's own glyph names map by the same rules as those of /Differences: its "one.os" at
+    // 0xB9 is a 1 (the character set's superscript one is another glyph), its "f_i" at 27 the two
+    // letters (the character set's control code is none).
+    const std::string variants = kx::test::type1ProgramWithRenamedGlyphs(
+        kx::test::type1ProgramWithEncoding({{0xB9, "one.os"}, {27, "f_i"}}), {{"one", "one.os"}, {"fi", "f_i"}});
+    ASSERT_FALSE(variants.empty());
+    {
+        PDFBuilder b;
+        int file = b.addStream("", variants);
+        auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /ABCDEF+Minion-OsF "
+                                "/FontDescriptor << /Flags 4 /FontFile " + std::to_string(file) + " 0 R >> >>");
+        ASSERT_TRUE(font);
+        EXPECT_EQ(textOf(*font, "\xB9\x1B"), U"1fi");
+    }
     // The standard metrics are found by the glyph the code shows: Symbol's alpha, not a Latin "a".
     PDFBuilder b;
     auto symbol = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Symbol >>");
@@ -242,19 +295,63 @@ TEST(KXPDFSimple8BitFont, FontsWithoutANamedEncodingUseTheirOwn) {
     EXPECT_NEAR(decodeAll(*symbol, "a")[0].dx, 0.631, 1e-6);
 }
 
-TEST(KXPDFSimple8BitFont, ToUnicodeComesFirstThenDifferencesAndNeverTheCharacterSet) {
+// A code the /ToUnicode map leaves out shows the text its encoding gives its glyph. Some writers give
+// every font a map with no entry at all (as in a voucher whose TrueType fonts' maps have an empty
+// bfchar section): taking the map's silence for "no text" lost every word shown in those fonts.
+TEST(KXPDFSimple8BitFont, CodesAToUnicodeMapLeavesOutShowWhatTheirEncodingGives) {
     PDFBuilder b;
     int map = b.addStream("", toUnicode("2 beginbfchar <42> <0062> <43> <D83DDE00> endbfchar"));
     auto font = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Foo /Encoding << /Differences [68 /Delta] >> "
                             "/ToUnicode " + std::to_string(map) + " 0 R >>");
     ASSERT_TRUE(font);
     ASSERT_TRUE(font->embToUnicodeMap());
-    auto decoded = decodeAll(*font, "ABCD");
-    ASSERT_EQ(decoded.size(), 4u);
-    EXPECT_TRUE(decoded[0].text.empty()) << "not in the map, not in /Differences: no text";
+    auto decoded = decodeAll(*font, "ABCD\x93\x07");
+    ASSERT_EQ(decoded.size(), 6u);
+    EXPECT_EQ(decoded[0].text, U"A") << "not in the map, not in /Differences: the character set";
     EXPECT_EQ(decoded[1].text, U"b");
     EXPECT_EQ(decoded[2].text, (std::u32string{0xD83D, 0xDE00})) << "two values, the surrogates as the map gives them";
     EXPECT_EQ(decoded[3].text, U"\u2206") << "/Differences fills what the map lacks";
+    EXPECT_EQ(decoded[4].text, U"\u201C") << "the font's default character set, Windows-1252";
+    EXPECT_TRUE(decoded[5].text.empty()) << "a control character is no text";
+
+    PDFBuilder e;
+    int empty = e.addStream("", toUnicode("0 beginbfchar endbfchar"));
+    auto voucher = makeFont(e, "<< /Type /Font /Subtype /TrueType /BaseFont <feff0041> /FirstChar 32 /LastChar 122 "
+                               "/FontDescriptor << /Type /FontDescriptor /Flags 4 >> /ToUnicode " +
+                                   std::to_string(empty) + " 0 R >>");
+    ASSERT_TRUE(voucher);
+    EXPECT_EQ(textOf(*voucher, "MetroRock 1 month"), U"MetroRock 1 month") << "a map with no entry";
+
+    // A font that names no encoding shows the glyphs its program's own codes give: the program's
+    // names of them say their text. A voucher's subsets map Mac OS Roman codes: read through the
+    // font's default character set, Windows-1252, its apostrophes and bullets were O tildes and yen
+    // signs. A paper's chart labels are set in subsets that number their glyphs from 33 on and name
+    // none: through the character set their codes were garbled text (`!"#$%&`); they say no text.
+    const std::string script = kx::test::sourceDir() + "/tests/support/make-symbolic-truetype.py";
+    struct Program {
+        const char* name;
+        const char* option;
+        std::string bytes;
+        std::u32string expected;
+    };
+    const Program programs[] = {
+        {"a Macintosh map and glyph names", "--mac-letters", "Rock\xD5s \xA5 Metro", U"Rock\u2019s \u2022 Metro"},
+        {"glyphs numbered from 33 without names", "--no-glyph-names", "!\"#$%&%'(", std::u32string(9, U'\u2205')},
+    };
+    for (const Program& p : programs) {
+        const std::string path = kx::test::tempDir() + "/letters.ttf";
+        if (kx::test::runCommand("python3 '" + script + "' '" + path + "' " + p.option + " 2>/dev/null") != 0)
+            GTEST_SKIP() << "python3-fonttools is needed to make the fixture font";
+        PDFBuilder f;
+        const int program = f.addStream("", kx::test::fileBytes(path));
+        const int map = f.addStream("", toUnicode("0 beginbfchar endbfchar"));
+        auto font = makeFont(f, "<< /Type /Font /Subtype /TrueType /BaseFont <feff0041> /FirstChar 32 /LastChar 213 "
+                                "/FontDescriptor << /Type /FontDescriptor /Flags 4 /FontFile2 " +
+                                    std::to_string(program) + " 0 R >> /ToUnicode " + std::to_string(map) + " 0 R >>");
+        ASSERT_TRUE(font) << p.name;
+        ASSERT_TRUE(font->fontDescriptor() && font->fontDescriptor()->embFont()) << p.name;
+        EXPECT_EQ(textOf(*font, p.bytes), p.expected) << p.name;
+    }
 }
 
 TEST(KXPDFSimple8BitFont, ToUnicodeThatIsNotUtf8GivesNoMap) {
@@ -384,6 +481,50 @@ TEST(KXPDFType3Font, TheFontMatrixSaysHowTheGlyphsStand) {
     EXPECT_TRUE(helvetica->glyphOrientation().isIdentity());
 }
 
+// A font matrix that draws an em of glyphs as far less (or more) than one text space unit sets
+// glyphs far smaller (or larger) than the font size: at a size of 58 with a matrix of 0.01, glyphs
+// drawn in an em of 10 units stand 5.8 tall. Where both the box and the advances say so, the em at
+// which Helvetica advances as far over the glyphs' characters is the glyphs' size per unit of font
+// size (twice the median advance for glyphs without text); a box or advances alone say nothing.
+TEST(KXPDFType3Font, GlyphSizeIsTheEmOfTheAdvancesWhereTheMatrixDrawsGlyphsFarFromAnEm) {
+    struct Case {
+        const char* name;
+        const char* matrix;
+        const char* box;  // entries, "" for none
+        const char* widths;  // of "a" and "c", which advance by 556 and 500 thousandths of Helvetica's em
+        double expected;
+        const char* names = "/a /c";
+    };
+    const Case cases[] = {
+        {"the usual matrix", "[0.001 0 0 0.001 0 0]", "/FontBBox [0 -200 600 800]", "[600 500]", 1},
+        {"a TeX bitmap font", "[.01204 0 0 .01204 0 0]", "/FontBBox [-4 -21 83 78]", "[42 55]", 1},
+        {"a tenth of an em", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 -2 6 8]", "[5.56 5]", 0.1},
+        {"a thousand units in a tenth of an em", "[0.0001 0 0 0.0001 0 0]", "/FontBBox [0 0 600 1000]", "[556 500]",
+         0.1},
+        {"mirrored, a tenth of an em", "[0.01 0 0 -0.01 0 0]", "/FontBBox [0 -7 6 0]", "[5.56 5]", 0.1},
+        {"glyphs without text, a tenth of an em", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 -2 6 8]", "[5 5]", 0.1,
+         "/xyz /xyzw"},
+        {"ten ems", "[0.1 0 0 0.1 0 0]", "/FontBBox [0 0 60 100]", "[55.6 50]", 10},
+        {"a box far too large, ordinary advances", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 0 1000 1000]", "[60 50]", 1},
+        {"small advances, an ordinary box", "[0.01 0 0 0.01 0 0]", "/FontBBox [0 0 60 100]", "[5 4]", 1},
+        {"no box", "[0.0001 0 0 0.0001 0 0]", "", "[600 500]", 1},
+        {"an empty box", "[0.0001 0 0 0.0001 0 0]", "/FontBBox [0 0 0 0]", "[600 500]", 1},
+        {"no advances", "[0.0001 0 0 0.0001 0 0]", "/FontBBox [0 0 600 1000]", "[0 0]", 1},
+    };
+    for (const Case& c : cases) {
+        PDFBuilder b;
+        auto font = makeFont(b, std::string("<< /Type /Font /Subtype /Type3 /FontMatrix ") + c.matrix + " " + c.box +
+                                    " /CharProcs << >> /Encoding << /Differences [97 " + c.names +
+                                    "] >> /FirstChar 97 /LastChar 98 /Widths " + c.widths + " >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_NEAR(font->glyphSize(), c.expected, 1e-6) << c.name;
+    }
+    PDFBuilder b;
+    auto helvetica = makeFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>");
+    ASSERT_TRUE(helvetica);
+    EXPECT_EQ(helvetica->glyphSize(), 1.0);
+}
+
 TEST(KXPDFFontNames, ResolvesSubsetTagsUnusableNamesAndReplacements) {
     struct Case {
         const char* name;
@@ -407,6 +548,35 @@ TEST(KXPDFFontNames, ResolvesSubsetTagsUnusableNamesAndReplacements) {
         ASSERT_TRUE(font) << c.name;
         EXPECT_EQ(font->fontName(), c.fontName) << c.name;
         EXPECT_EQ(font->fontSystemReplaceName(), c.replacement) << c.name;
+    }
+}
+
+// A /BaseFont that is a string (UTF-16 with a byte-order mark, as in a voucher's TrueType fonts) or
+// a number is a name not known, not a font without names: the embedded program's own name stands
+// in for it as for an unusable name. Without /BaseFont the names stay empty.
+TEST(KXPDFFontNames, ABaseFontThatIsNoNameLeavesTheProgramToNameTheFont) {
+    const std::string program = kx::test::fileBytes("/usr/share/fonts/type1/urw-base35/NimbusSans-Regular.t1");
+    if (program.empty()) GTEST_SKIP() << "the Nimbus Sans Type 1 program is not installed";
+    struct Case {
+        const char* name;
+        const char* baseFont;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"a string", "/BaseFont <feff0041004200430044>", "NimbusSans-Regular"},
+        {"a number", "/BaseFont 12", "NimbusSans-Regular"},
+        {"an unusable name", "/BaseFont /Unknown", "NimbusSans-Regular"},
+        {"none", "", ""},
+    };
+    for (const auto& c : cases) {
+        PDFBuilder b;
+        int file = b.addStream("", program);
+        auto font = makeFont(b, std::string("<< /Type /Font /Subtype /Type1 ") + c.baseFont +
+                                    " /FontDescriptor << /Type /FontDescriptor /Flags 32 /FontFile " +
+                                    std::to_string(file) + " 0 R >> >>");
+        ASSERT_TRUE(font) << c.name;
+        EXPECT_EQ(font->baseFontName_New(), c.expected) << c.name;
+        EXPECT_EQ(font->fontName().empty(), std::string(c.expected).empty()) << c.name;
     }
 }
 

@@ -141,7 +141,7 @@ KXDocx_RPr KXDocxPDFExporter::currentRProperty(const kx::AffineTransform& t) con
     const KXPDFRenderState* state = topState();
     const int mode = state ? state->textRenderMode() : 0;
     KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
-    const kx::Size size = KXTransformedFontSize(t, fontSize(), font->ascent(), font->descent());
+    const kx::Size size = KXTransformedFontSize(t, shownFontSize(), font->ascent(), font->descent());
     r.sz = std::max(5.0f, static_cast<float>(kx::finiteOr(size.width, 5.0)));
     // Names go into fields of at most 127 bytes, cut where a character begins.
     const std::string name = kx::truncateUtf8(font->fontName().empty() ? std::string(kUnknownFontName) : font->fontName(), 127);

@@ -3,7 +3,8 @@
 // the order they are first used, a ToUnicode map gives their text, the word space is a glyph of
 // its own mapped to U+0020, and the glyph procedures are drawn in a y-down glyph space that the
 // font matrix [0.001 0 0 -0.001 0 0] mirrors, under text matrices that mirror it back: a viewer
-// shows every glyph upright.
+// shows every glyph upright. Other generators draw the glyphs in a glyph space of their own, which
+// a font matrix of another scale takes to text space.
 
 #include <map>
 #include <string>
@@ -20,6 +21,14 @@ struct Type3Line {
     bool blankGlyph = true;
 };
 
+// The glyph space: the scale of the font matrix, and how many of its units an em of glyphs spans.
+// The font size makes up for an em that is not one text space unit, so that the glyphs always
+// stand at 10 points.
+struct Type3GlyphSpace {
+    double matrixScale = 0.001;
+    double unitsPerEm = 1000;
+};
+
 // The advance of a glyph in thousandths of the font size: the widths of a common sans-serif face
 // (other characters 556).
 inline int type3Advance(char c) {
@@ -34,7 +43,11 @@ inline int type3Advance(char c) {
 }
 
 // The lines at 10 points from (72, 740) down, `leading` apart.
-inline std::string type3StatementPDF(const std::vector<Type3Line>& lines, double leading = 14) {
+inline std::string type3StatementPDF(const std::vector<Type3Line>& lines, double leading = 14,
+                                     Type3GlyphSpace space = {}) {
+    // Glyph units of the 1000-unit design below in this glyph space.
+    const double unit = space.unitsPerEm / 1000;
+    auto units = [&](double v) { return kx::format("%g", v * unit); };
     std::map<char, int> code;
     std::string order;
     for (const auto& line : lines)
@@ -49,11 +62,13 @@ inline std::string type3StatementPDF(const std::vector<Type3Line>& lines, double
         const int w = type3Advance(c);
         // A box from the baseline up (down in the mirrored glyph space), as wide as the glyph
         // less a margin; the blank draws nothing.
-        const std::string body = c == ' ' ? kx::format("%d 0 0 0 0 0 d1", w)
-                                          : kx::format("%d 0 50 -700 %d 0 d1 50 0 %d -700 re f", w, w - 50, w - 100);
+        const std::string body =
+            c == ' ' ? units(w) + " 0 0 0 0 0 d1"
+                     : units(w) + " 0 " + units(50) + " " + units(-700) + " " + units(w - 50) + " 0 d1 " + units(50) +
+                           " 0 " + units(w - 100) + " " + units(-700) + " re f";
         procs += kx::format("/g%d %d 0 R ", code[c], pdf.addStream("", body));
         differences += kx::format("/g%d ", code[c]);
-        widths += kx::format("%d ", w);
+        widths += units(w) + " ";
         unicode += kx::format("<%02X> <%04X>\n", code[c], static_cast<unsigned char>(c));
     }
     const std::string cmap = kx::format(
@@ -62,17 +77,19 @@ inline std::string type3StatementPDF(const std::vector<Type3Line>& lines, double
         "endcmap CMapName currentdict /CMap defineresource pop end end",
         order.size(), unicode.c_str());
     const int font = pdf.add(kx::format(
-        "<< /Type /Font /Subtype /Type3 /FontBBox [0 -700 600 0] /FontMatrix [0.001 0 0 -0.001 0 0] "
+        "<< /Type /Font /Subtype /Type3 /FontBBox [0 %s %s 0] /FontMatrix [%g 0 0 %g 0 0] "
         "/CharProcs << %s>> /Encoding << /Type /Encoding /Differences [1 %s] >> /FirstChar 1 /LastChar %zu "
         "/Widths [%s] /ToUnicode %d 0 R /Resources << >> >>",
-        procs.c_str(), differences.c_str(), order.size(), widths.c_str(), pdf.addStream("", cmap)));
+        units(-700).c_str(), units(600).c_str(), space.matrixScale, -space.matrixScale, procs.c_str(),
+        differences.c_str(), order.size(), widths.c_str(), pdf.addStream("", cmap)));
 
     auto encoded = [&](const std::string& s) {
         std::string out;
         for (char c : s) out += kx::format("\\%03o", code[c]);
         return out;
     };
-    std::string content = "BT /T3 1 Tf\n";
+    const double em = space.matrixScale * space.unitsPerEm;  // in text space
+    std::string content = kx::format("BT /T3 %g Tf\n", 1 / em);
     double y = 740;
     for (const auto& line : lines) {
         std::string shown;
@@ -82,7 +99,8 @@ inline std::string type3StatementPDF(const std::vector<Type3Line>& lines, double
             for (size_t at = 0; at <= line.text.size();) {
                 size_t end = line.text.find(' ', at);
                 if (end == std::string::npos) end = line.text.size();
-                shown += "(" + encoded(line.text.substr(at, end - at)) + ") -278 ";
+                // The blank's advance, in thousandths of a text space unit: of an em.
+                shown += "(" + encoded(line.text.substr(at, end - at)) + ") " + kx::format("%g ", -278 * em);
                 at = end + 1;
             }
         }

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/EngineHarness.h"
+#include "engine/integration/OutputText.h"
 #include "exporters/ExporterTable.h"
-#include "flowtext/FlowOutputText.h"
 #include "platform/FileSystem.h"
 #include "platform/Unicode.h"
 #include "support/CairoFixtures.h"
@@ -32,62 +32,6 @@ std::string arabicPage() {
         texts.push_back({"DejaVu Sans", false, false, 14, 200, 180.0 + 24 * row, left[row]});
     }
     return kx::test::cairoTextPDF(texts);
-}
-
-// Tags become nothing, the ends of paragraphs, cells and table rows a line break, a tab a blank.
-std::string textOfMarkup(const std::string& xml) {
-    std::string out;
-    for (size_t i = 0; i < xml.size();) {
-        if (xml[i] != '<') {
-            out += xml[i++];
-            continue;
-        }
-        const size_t end = std::min(xml.find('>', i), xml.size() - 1);
-        const std::string tag = xml.substr(i, end - i + 1);
-        for (const char* ends : {"</w:p>", "</w:tc>", "</a:p>", "</si>", "</is>", "</c>", "</p>", "<br"})
-            if (tag.rfind(ends, 0) == 0) out += '\n';
-        if (tag.rfind("<w:tab/", 0) == 0) out += ' ';
-        i = end + 1;
-    }
-    return out;
-}
-
-// The lines of text a reader of the output finds, each with its blanks collapsed.
-std::vector<std::string> linesOfOutput(const std::string& type, const std::string& path) {
-    std::string text;
-    if (type == "txt") {
-        text = kx::readFile(path).value_or("");
-    } else if (type == "html") {
-        text = flowtest::textOfHTML(kx::readFile(path).value_or(""));
-    } else if (type == "rtf") {
-        text = flowtest::textOfRTF(kx::readFile(path).value_or(""));
-    } else {
-        const char* parts = type == "docx" ? "word/document.xml" : type == "pptx" ? "ppt/slides/slide1.xml" : "'xl/*.xml'";
-        std::string xml;
-        EXPECT_EQ(kx::test::runCommand("unzip -p '" + path + "' " + parts, &xml), 0) << type;
-        text = textOfMarkup(xml);
-    }
-    std::vector<std::string> lines;
-    std::string line;
-    auto flush = [&] {
-        if (!line.empty()) lines.push_back(line);
-        line.clear();
-    };
-    bool blank = false;
-    for (char c : text) {
-        if (c == '\n' || c == '\r') {
-            flush();
-            blank = false;
-        } else if (c == ' ' || c == '\t') {
-            blank = !line.empty();
-        } else {
-            if (blank) line += ' ';
-            blank = false;
-            line += c;
-        }
-    }
-    flush();
-    return lines;
 }
 
 bool holdsPresentationForm(const std::string& utf8) {
@@ -113,7 +57,7 @@ TEST(RightToLeftText, EveryFormatWritesItInReadingOrder) {
         const auto run = kx::test::runConversion(pdf, kx::test::everyPage(pdf), type, out);
         ASSERT_TRUE(run.ended) << type;
         ASSERT_FALSE(run.error()) << type << ": " << run.error()->failureReason;
-        const std::vector<std::string> lines = linesOfOutput(type, out);
+        const std::vector<std::string> lines = kx::test::linesOfOutput(type, out);
         std::string all;
         for (const std::string& line : lines) all += line + "\n";
         for (const std::string& phrase : phrases) {

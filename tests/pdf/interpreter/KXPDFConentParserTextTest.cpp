@@ -227,11 +227,12 @@ TEST(TextShowing, LigaturesAreReportedAsTheirLetters) {
 
 TEST(TextShowing, CodesWithoutTextAdvanceWithoutSpacingOrReport) {
     PDFBuilder b;
-    int map = b.addStream("", toUnicode("<00> <FF>", "1 beginbfchar <42> <0062> endbfchar"));
-    auto run = showWithFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier /ToUnicode " + std::to_string(map) + " 0 R >>",
+    // A glyph name that maps to no character gives its code no text.
+    auto run = showWithFont(b, "<< /Type /Font /Subtype /Type1 /BaseFont /Courier /Encoding << /Differences [65 /xyz] >> "
+                               "/FirstChar 65 /LastChar 66 /Widths [600 600] >>",
                             "BT /F1 10 Tf 3 Tc 7 Tw (AB) Tj ET");
     ASSERT_EQ(run->recorder.shown.size(), 1u);
-    EXPECT_EQ(run->recorder.shown[0].text, u"b");
+    EXPECT_EQ(run->recorder.shown[0].text, u"B");
     EXPECT_NEAR(run->recorder.shown[0].textMatrix.tx, 6, 1e-6) << "A moved by its width only";
     EXPECT_NEAR(run->finalTextMatrix.tx, 6 + 6 + 3, 1e-6);
 }
@@ -262,7 +263,7 @@ TEST(TextShowing, SimpleFontsOfEveryEncodingReachTheDelegate) {
                                     "/FontBBox [ 0 0 500 500 ] /CharProcs << /square 9 0 R >> "
                                     "/Encoding << /Differences [ 97 /square /bullet ] >> /FirstChar 97 /LastChar 98 "
                                     "/Widths [ 500 250 ] >>",
-         "(ab)", u"square\u2022", {1.0, 0.5}},
+         "(ab)", u"\u2022", {0.5}},  // "square" names no character: no text (and no report)
     };
     for (const auto& c : cases) {
         PDFBuilder b;
