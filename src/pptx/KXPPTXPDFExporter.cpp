@@ -78,8 +78,10 @@ double normalizedAscent(const KXPDFFont* font) {
 }
 
 // Slanted or unevenly scaled glyphs are drawn as italic: the axes of the text transform meet at
-// more than about six degrees off the right angle, or differ in length by more than a tenth. No
-// division by zero: a transform without area shows no slant.
+// more than about six degrees off the right angle, or differ in length by more than a tenth. Both
+// hold however the text is turned: the ratio |(a + c) / (b + d)| of the transform's sums changes
+// with the turn alone (0 at 45 degrees, about 0.27 at 30, no divisor at -45), and would set
+// upright glyphs of a turned line in italic. A transform without area shows no slant.
 bool isSlanted(const kx::AffineTransform& t) {
     const double cross = t.a * t.d - t.b * t.c;
     const double x = std::hypot(t.a, t.b), y = std::hypot(t.c, t.d);

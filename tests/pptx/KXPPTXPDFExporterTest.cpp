@@ -322,8 +322,15 @@ TEST(KXPPTXPDFExporter, BoldAndItalicFromTheTextState) {
         {"stroked text", "BT /F1 12 Tf 2 Tr 1 0 0 1 72 700 Tm (a) Tj ET", "(a|b)"},
         {"slanted by a fifth", "BT /F1 12 Tf 1 0 0.2 1 72 700 Tm (a) Tj ET", "(a|i)"},
         {"scaled to 80 percent across", "BT /F1 12 Tf 0.8 0 0 1 72 700 Tm (a) Tj ET", "(a|i)"},
-        // The axes turned by 45 degrees: the old ratio divided by zero here and called it italic.
+        // Upright glyphs of a turned line stay upright: the ratio |(a + c) / (b + d)| of the
+        // transform's sums would read them as italic at these turns (0 at 45 degrees, 0.27 at 30,
+        // 3.7 at -30), and has no divisor at -45.
+        {"turned 30 degrees, upright", "BT /F1 12 Tf 0.8660 0.5 -0.5 0.8660 200 400 Tm (a) Tj ET", "(a)"},
         {"turned 45 degrees, upright", "BT /F1 12 Tf 0.7071 0.7071 -0.7071 0.7071 200 400 Tm (a) Tj ET", "(a)"},
+        {"turned -30 degrees, upright", "BT /F1 12 Tf 0.8660 -0.5 0.5 0.8660 200 400 Tm (a) Tj ET", "(a)"},
+        {"turned -45 degrees, upright", "BT /F1 12 Tf 0.7071 -0.7071 0.7071 0.7071 200 400 Tm (a) Tj ET", "(a)"},
+        {"turned 30 degrees and slanted by a fifth", "BT /F1 12 Tf 0.8660 0.5 -0.3268 0.9660 200 400 Tm (a) Tj ET",
+         "(a|i)"},
     };
     for (const Case& c : cases) {
         std::string slide = joined(slideOf(c.content));
