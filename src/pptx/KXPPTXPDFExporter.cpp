@@ -367,14 +367,10 @@ void KXPPTXPDFExporter::didScanPath(KXPDFConentParser&, const kx::Path& path, bo
     const kx::AffineTransform paint = paintTransform();
     const double width = std::max(0.1, KXLineUtilites::LineWidthApplyTransform(state->lineWidth(), paint));
     if (!isPathInsideClip(path, width)) return;
-    // A path without width (or height) takes the line width in that direction, filled or stroked.
+    // A path without width takes the line width across, else one without height takes it down (a
+    // dot takes it across only), filled or stroked.
     std::optional<kx::DisplayPath> shown = displayPathOf(path, true, width, 0.0001);
     if (!shown) return;
-    // A stroked dot is as high as it is wide.
-    if (stroke && shown->box.size.height < 0.0001) {
-        shown->box.origin.y -= width / 2.0;
-        shown->box.size.height = width;
-    }
     const kx::Rect& b = shown->box;
     const kx::Size slideSize = pageSize();
     const kx::Color fillColor = state->currentFillColor();

@@ -347,7 +347,7 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
     const Case cases[] = {
         {"a vertical line stroked 2 points wide", "2 w 100 100 m 100 300 l S", "freeform 99.0,492.0 2.0x200.0 w2.0 stroked"},
         {"a horizontal line", "2 w 100 100 m 300 100 l S", "freeform 100.0,691.0 200.0x2.0 w2.0 stroked"},
-        {"a dot", "4 w 1 J 100 100 m 100 100 l S", "freeform 98.0,690.0 4.0x4.0 w4.0 stroked"},
+        {"a dot takes the line width across", "4 w 1 J 100 100 m 100 100 l S", "freeform 98.0,692.0 4.0x0.0 w4.0 stroked"},
         {"a filled path without width takes the line width too", "2 w 100 100 m 100 300 l f",
          "freeform 99.0,492.0 2.0x200.0 w2.0 filled"},
         {"the white page background is left out", "1 g 0 0 612 792 re f", ""},
