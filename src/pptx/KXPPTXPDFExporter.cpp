@@ -158,9 +158,9 @@ KXPDFPageGeometry KXPPTXPDFExporter::pageGeometryOf(const kx::PDFPage& page) con
 
 // ---- Text ----
 
-kx::Point KXPPTXPDFExporter::textTop(const kx::AffineTransform& t) const {
+kx::Point KXPPTXPDFExporter::textTop(const kx::AffineTransform& t, double angle) const {
     const double rise = normalizedAscent(currentFont()) * fontSize();
-    return {t.tx + t.c * rise, t.ty + t.d * rise};
+    return {angle == 0 ? t.tx : t.tx + t.c * rise, t.ty + t.d * rise};
 }
 
 KXPPTX_RunPr KXPPTXPDFExporter::currentRProperty() const {
@@ -197,7 +197,7 @@ void KXPPTXPDFExporter::openTextBox(const std::u16string& text, kx::Size offset,
     if (!slide) return;
     const kx::AffineTransform t = currentDisplayTextTransform();
     KXPPTXTextBoxInfo info;
-    const kx::Point top = textTop(t);
+    const kx::Point top = textTop(t, angle);
     info.displayX = top.x;
     info.displayY = top.y;
     info.rotation = angle;
@@ -297,11 +297,11 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
             return kx::TextBoxStep::Kept;
         }
         // Well left of where the last string ended: a new paragraph of the box.
-        newParagraph(textTop(t), shift, height);
+        newParagraph(textTop(t, boxAngle_), shift, height);
         appendPPTXTextBox(text, offset, 0);
         return kx::TextBoxStep::Kept;
     }
-    const kx::Point top = textTop(t);
+    const kx::Point top = textTop(t, boxAngle_);
     // Where the string starts along the line, from the box's start: it must not lie before it.
     // (A hundredth of a point of rounding in the turned geometry does not put a line before the box.)
     const bool beforeTheBox = turned ? dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, direction(boxAngle_)) < -0.01

@@ -184,6 +184,11 @@ TEST(KXPPTXPDFExporter, TextGathersIntoBoxesParagraphsAndRuns) {
         {"a kern of a third of a blank is none",
          shown(72, 700, 0, "first") + shown(72 + 19.332 + 0.33 * 3.336, 700, 0, "word"),
          "box 0 at 72,83: [m0 (firstword)]"},
+        // Slanted glyphs lean from the baseline: the box starts where the baseline does, not where
+        // the first glyph's slanted top edge ends up (4.5 points further right here).
+        {"a slanted line's box starts above where its baseline starts",
+         "BT /F1 12 Tf 1 0 0.5 1 72 700 Tm (slanted) Tj 1 0 0.5 1 72 686 Tm (lines) Tj ET\n",
+         "box 0 at 72,83: [m0 (slanted|i)] [m0 (lines|i)]"},
         {"a change of weight starts a run with the blanks in front",
          shown(72, 700, 0, "first") + shown(72 + 19.332 + 2.4 * 3.336, 700, 0, "bold", "F2"),
          "box 0 at 72,83: [m0 (first) (  bold|b)]"},
