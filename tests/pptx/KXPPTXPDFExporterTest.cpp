@@ -504,6 +504,40 @@ TEST(KXPPTXPDFExporter, CancelledConversionsLeaveNothing) {
     EXPECT_FALSE(kx::fileExists(work)) << "the work folder of the package stays behind";
 }
 
+// A slide whose part cannot be written fails the conversion, which leaves no package: completed
+// without it, the package would lack that page and every word on it, and the conversion would
+// report a success.
+TEST(KXPPTXPDFExporter, ASlideThatCannotBeWrittenFailsTheConversion) {
+    // A folder stands where the second slide's part is written, and is gone again before the
+    // third slide ends: only that slide's part fails.
+    class BlockingReader : public SlideReader {
+    public:
+        void beforeSlideEnds() override {
+            const std::string part = pdfWriter()->pathForPart(pdfWriter()->currentPage()->partName());
+            if (++slides_ == 2) {
+                blocked_ = part;
+                ASSERT_TRUE(kx::createDirectories(blocked_));
+            } else if (slides_ == 3) {
+                ASSERT_TRUE(kx::removeAll(blocked_));
+            }
+        }
+
+    private:
+        int slides_ = 0;
+        std::string blocked_;
+    };
+    kx::test::PDFBuilder pdf;
+    const std::string resources = std::string("<< ") + kFonts + " >>";
+    for (const char* word : {"one", "two", "three"}) pdf.addPage(shown(72, 700, 0, word), resources);
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "unwritable-slide.pptx");
+    std::remove(out.c_str());
+    BlockingReader reader;
+    convert(reader, pdf.build(), out);
+    ASSERT_TRUE(reader.exportError().has_value());
+    EXPECT_EQ(reader.exportError()->failureReason, "Can't write the output file.");
+    EXPECT_FALSE(kx::fileExists(out));
+}
+
 namespace {
 
 // A 2 x 2 RGB image as Im1, beside the fonts.
