@@ -78,8 +78,10 @@ double normalizedAscent(const KXPDFFont* font) {
 }
 
 // Slanted or unevenly scaled glyphs are drawn as italic: the axes of the text transform meet at
-// more than about six degrees off the right angle, or differ in length by more than a tenth. No
-// division by zero: a transform without area shows no slant.
+// more than about six degrees off the right angle, or differ in length by more than a tenth. Both
+// hold however the text is turned: the ratio |(a + c) / (b + d)| of the transform's sums changes
+// with the turn alone (0 at 45 degrees, about 0.27 at 30, no divisor at -45), and would set
+// upright glyphs of a turned line in italic. A transform without area shows no slant.
 bool isSlanted(const kx::AffineTransform& t) {
     const double cross = t.a * t.d - t.b * t.c;
     const double x = std::hypot(t.a, t.b), y = std::hypot(t.c, t.d);
@@ -156,9 +158,9 @@ KXPDFPageGeometry KXPPTXPDFExporter::pageGeometryOf(const kx::PDFPage& page) con
 
 // ---- Text ----
 
-kx::Point KXPPTXPDFExporter::textTop(const kx::AffineTransform& t) const {
+kx::Point KXPPTXPDFExporter::textTop(const kx::AffineTransform& t, double angle) const {
     const double rise = normalizedAscent(currentFont()) * shownFontSize();
-    return {t.tx + t.c * rise, t.ty + t.d * rise};
+    return {angle == 0 ? t.tx : t.tx + t.c * rise, t.ty + t.d * rise};
 }
 
 KXPPTX_RunPr KXPPTXPDFExporter::currentRProperty() const {
@@ -195,7 +197,7 @@ void KXPPTXPDFExporter::openTextBox(const std::u16string& text, kx::Size offset,
     if (!slide) return;
     const kx::AffineTransform t = currentDisplayTextTransform();
     KXPPTXTextBoxInfo info;
-    const kx::Point top = textTop(t);
+    const kx::Point top = textTop(t, angle);
     info.displayX = top.x;
     info.displayY = top.y;
     info.rotation = angle;
@@ -295,11 +297,11 @@ kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, k
             return kx::TextBoxStep::Kept;
         }
         // Well left of where the last string ended: a new paragraph of the box.
-        newParagraph(textTop(t), shift, height);
+        newParagraph(textTop(t, boxAngle_), shift, height);
         appendPPTXTextBox(text, offset, 0);
         return kx::TextBoxStep::Kept;
     }
-    const kx::Point top = textTop(t);
+    const kx::Point top = textTop(t, boxAngle_);
     // Where the string starts along the line, from the box's start: it must not lie before it.
     // (A hundredth of a point of rounding in the turned geometry does not put a line before the box.)
     const bool beforeTheBox = turned ? dot({top.x - boxAnchor_.x, top.y - boxAnchor_.y}, direction(boxAngle_)) < -0.01
@@ -365,14 +367,10 @@ void KXPPTXPDFExporter::didScanPath(KXPDFConentParser&, const kx::Path& path, bo
     const kx::AffineTransform paint = paintTransform();
     const double width = std::max(0.1, KXLineUtilites::LineWidthApplyTransform(state->lineWidth(), paint));
     if (!isPathInsideClip(path, width)) return;
-    // A path without width (or height) takes the line width in that direction, filled or stroked.
+    // A path without width takes the line width across, else one without height takes it down (a
+    // dot takes it across only), filled or stroked.
     std::optional<kx::DisplayPath> shown = displayPathOf(path, true, width, 0.0001);
     if (!shown) return;
-    // A stroked dot is as high as it is wide.
-    if (stroke && shown->box.size.height < 0.0001) {
-        shown->box.origin.y -= width / 2.0;
-        shown->box.size.height = width;
-    }
     const kx::Rect& b = shown->box;
     const kx::Size slideSize = pageSize();
     const kx::Color fillColor = state->currentFillColor();

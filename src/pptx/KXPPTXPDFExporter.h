@@ -80,9 +80,11 @@ protected:
 
 private:
     KXPPTXPage* currentSlide() const;
-    // Where the top of the current string's first character stands: its origin moved up by the
-    // font's ascent in the text's own "up" direction.
-    kx::Point textTop(const kx::AffineTransform& t) const;
+    // Where the current string starts in a box at `angle`: in an upright box, on the font's ascent
+    // line above where the string's baseline starts (slanted glyphs lean from the baseline); in a box
+    // turned any other way, at the string's origin moved up by the ascent in the text's own "up"
+    // direction, the corner of the box that its turn keeps in place.
+    kx::Point textTop(const kx::AffineTransform& t, double angle) const;
     // Adds the string to the box's last paragraph, `blankWidth` points of blanks in front of it.
     void appendPPTXTextBox(const std::u16string& text, kx::Size offset, double blankWidth);
     // A new paragraph of the box for the string at `top`, `lineSpacing` below the last one.

@@ -67,4 +67,3 @@ std::string KXPPTXUtilities::applicationDisplayName() {
     return name.empty() ? "Docuvane" : name;
 }
 
-std::string KXPPTXUtilities::applicationVersion() { return infoString("CFBundleVersion"); }

@@ -33,8 +33,6 @@ public:
     // The copy built into the program alone.
     static std::optional<std::string_view> builtInTemplate(std::string_view name);
 
-    // The application's display name from its information list, "Docuvane" when it has none; its
-    // version, "" when it has none.
+    // The application's display name from its information list, "Docuvane" when it has none.
     static std::string applicationDisplayName();
-    static std::string applicationVersion();
 };

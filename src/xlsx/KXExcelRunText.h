@@ -22,9 +22,6 @@ public:
     // Width in display space.
     double textWidth() const { return textWidth_; }
     void setTextWidth(double v) { textWidth_ = v; }
-    // The width of a blank in the run's font where it was shown, in display space (0 when unknown).
-    double wordSpace() const { return wordSpace_; }
-    void setWordSpace(double v) { wordSpace_ = v; }
     std::uint64_t columnIndex() const { return columnIndex_; }
     void setColumnIndex(std::uint64_t v) { columnIndex_ = v; }
     std::uint64_t rowIndex() const { return rowIndex_; }
@@ -44,7 +41,6 @@ private:
     std::u16string text_;
     KXExcelRunTextProperty rPr_;
     double textWidth_ = 0;
-    double wordSpace_ = 0;
     std::uint64_t columnIndex_ = 0;
     std::uint64_t rowIndex_ = 0;
     std::uint64_t columnLength_ = 0;

@@ -67,15 +67,11 @@ bool KXExcelSortUtilities::continuesLine(const KXExcelRunText& anchor, const KXE
         case 1: accepted = gap < 3.0; break;
         default: accepted = gap > -3.0 && gap < 2.0; break;
     }
-    // A word gap narrower than a blank of the line's font parts two words of the line (a word in
-    // another font of the same size, set without a blank between), not two columns.
-    if (!accepted) accepted = gap < anchor.wordSpace() && kx::separatesWords(gap, anchor.rPr().sz());
     return accepted && anchor.rPr().isSameToRPr(r.rPr());
 }
 
-bool KXExcelSortUtilities::endsLine(const KXExcelRunText& anchor, const KXExcelRunText& r, double reach,
-                                    std::int32_t option) {
-    return r.ctmInfo().xLeft - reach >= std::max(option == 1 ? 3.0 : 2.0, anchor.wordSpace());
+bool KXExcelSortUtilities::endsLine(const KXExcelRunText& r, double reach, std::int32_t option) {
+    return r.ctmInfo().xLeft - reach >= (option == 1 ? 3.0 : 2.0);
 }
 
 bool KXExcelSortUtilities::continuesCell(const KXExcelRunText& anchor, const KXExcelRunText& r, double reach) {

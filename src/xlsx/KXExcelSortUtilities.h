@@ -33,8 +33,7 @@ public:
     static RunList FindRunTextsCrossedInWidth(const RunList& runs);
     // The runs that continue the first run's line: baselines less than 1 apart, properties alike
     // (isSameToRPr), and a gap from the line's right edge that the option allows (0: from -3 to 2
-    // exclusive, 1: below 3, 2: less than 2 either way) or a word gap narrower than the first run's
-    // blank.
+    // exclusive, 1: below 3, 2: less than 2 either way).
     static RunList FindRunTextsMergedInWidth(const RunList& runs, std::int32_t option = 0);
     // The runs that continue the first run's cell downwards: starting left of its right edge by
     // more than 1, their top within 2 of the cell's bottom so far, properties alike.
@@ -50,7 +49,7 @@ public:
     static bool continuesLine(const KXExcelRunText& anchor, const KXExcelRunText& r, double reach, std::int32_t option);
     static bool continuesCell(const KXExcelRunText& anchor, const KXExcelRunText& r, double reach);
     // On a list sorted by left edge (line) or top (cell), no run from r on can continue the group.
-    static bool endsLine(const KXExcelRunText& anchor, const KXExcelRunText& r, double reach, std::int32_t option);
+    static bool endsLine(const KXExcelRunText& r, double reach, std::int32_t option);
     static bool endsCell(const KXExcelRunText& r, double reach);
     // Whether the text holds a Chinese character (U+4E01 to U+9FFE).
     static bool HaveNoneEnglishString(std::u16string_view text);

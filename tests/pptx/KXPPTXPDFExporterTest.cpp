@@ -184,6 +184,11 @@ TEST(KXPPTXPDFExporter, TextGathersIntoBoxesParagraphsAndRuns) {
         {"a kern of a third of a blank is none",
          shown(72, 700, 0, "first") + shown(72 + 19.332 + 0.33 * 3.336, 700, 0, "word"),
          "box 0 at 72,83: [m0 (firstword)]"},
+        // Slanted glyphs lean from the baseline: the box starts where the baseline does, not where
+        // the first glyph's slanted top edge ends up (4.5 points further right here).
+        {"a slanted line's box starts above where its baseline starts",
+         "BT /F1 12 Tf 1 0 0.5 1 72 700 Tm (slanted) Tj 1 0 0.5 1 72 686 Tm (lines) Tj ET\n",
+         "box 0 at 72,83: [m0 (slanted|i)] [m0 (lines|i)]"},
         {"a change of weight starts a run with the blanks in front",
          shown(72, 700, 0, "first") + shown(72 + 19.332 + 2.4 * 3.336, 700, 0, "bold", "F2"),
          "box 0 at 72,83: [m0 (first) (  bold|b)]"},
@@ -322,8 +327,15 @@ TEST(KXPPTXPDFExporter, BoldAndItalicFromTheTextState) {
         {"stroked text", "BT /F1 12 Tf 2 Tr 1 0 0 1 72 700 Tm (a) Tj ET", "(a|b)"},
         {"slanted by a fifth", "BT /F1 12 Tf 1 0 0.2 1 72 700 Tm (a) Tj ET", "(a|i)"},
         {"scaled to 80 percent across", "BT /F1 12 Tf 0.8 0 0 1 72 700 Tm (a) Tj ET", "(a|i)"},
-        // The axes turned by 45 degrees: the old ratio divided by zero here and called it italic.
+        // Upright glyphs of a turned line stay upright: the ratio |(a + c) / (b + d)| of the
+        // transform's sums would read them as italic at these turns (0 at 45 degrees, 0.27 at 30,
+        // 3.7 at -30), and has no divisor at -45.
+        {"turned 30 degrees, upright", "BT /F1 12 Tf 0.8660 0.5 -0.5 0.8660 200 400 Tm (a) Tj ET", "(a)"},
         {"turned 45 degrees, upright", "BT /F1 12 Tf 0.7071 0.7071 -0.7071 0.7071 200 400 Tm (a) Tj ET", "(a)"},
+        {"turned -30 degrees, upright", "BT /F1 12 Tf 0.8660 -0.5 0.5 0.8660 200 400 Tm (a) Tj ET", "(a)"},
+        {"turned -45 degrees, upright", "BT /F1 12 Tf 0.7071 -0.7071 0.7071 0.7071 200 400 Tm (a) Tj ET", "(a)"},
+        {"turned 30 degrees and slanted by a fifth", "BT /F1 12 Tf 0.8660 0.5 -0.3268 0.9660 200 400 Tm (a) Tj ET",
+         "(a|i)"},
     };
     for (const Case& c : cases) {
         std::string slide = joined(slideOf(c.content));
@@ -340,7 +352,7 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
     const Case cases[] = {
         {"a vertical line stroked 2 points wide", "2 w 100 100 m 100 300 l S", "freeform 99.0,492.0 2.0x200.0 w2.0 stroked"},
         {"a horizontal line", "2 w 100 100 m 300 100 l S", "freeform 100.0,691.0 200.0x2.0 w2.0 stroked"},
-        {"a dot", "4 w 1 J 100 100 m 100 100 l S", "freeform 98.0,690.0 4.0x4.0 w4.0 stroked"},
+        {"a dot takes the line width across", "4 w 1 J 100 100 m 100 100 l S", "freeform 98.0,692.0 4.0x0.0 w4.0 stroked"},
         {"a filled path without width takes the line width too", "2 w 100 100 m 100 300 l f",
          "freeform 99.0,492.0 2.0x200.0 w2.0 filled"},
         {"the white page background is left out", "1 g 0 0 612 792 re f", ""},
@@ -490,6 +502,40 @@ TEST(KXPPTXPDFExporter, CancelledConversionsLeaveNothing) {
     reader.cleanConvertPDF();
     EXPECT_FALSE(kx::fileExists(out));
     EXPECT_FALSE(kx::fileExists(work)) << "the work folder of the package stays behind";
+}
+
+// A slide whose part cannot be written fails the conversion, which leaves no package: completed
+// without it, the package would lack that page and every word on it, and the conversion would
+// report a success.
+TEST(KXPPTXPDFExporter, ASlideThatCannotBeWrittenFailsTheConversion) {
+    // A folder stands where the second slide's part is written, and is gone again before the
+    // third slide ends: only that slide's part fails.
+    class BlockingReader : public SlideReader {
+    public:
+        void beforeSlideEnds() override {
+            const std::string part = pdfWriter()->pathForPart(pdfWriter()->currentPage()->partName());
+            if (++slides_ == 2) {
+                blocked_ = part;
+                ASSERT_TRUE(kx::createDirectories(blocked_));
+            } else if (slides_ == 3) {
+                ASSERT_TRUE(kx::removeAll(blocked_));
+            }
+        }
+
+    private:
+        int slides_ = 0;
+        std::string blocked_;
+    };
+    kx::test::PDFBuilder pdf;
+    const std::string resources = std::string("<< ") + kFonts + " >>";
+    for (const char* word : {"one", "two", "three"}) pdf.addPage(shown(72, 700, 0, word), resources);
+    const std::string out = kx::pathJoin(kx::test::tempDir(), "unwritable-slide.pptx");
+    std::remove(out.c_str());
+    BlockingReader reader;
+    convert(reader, pdf.build(), out);
+    ASSERT_TRUE(reader.exportError().has_value());
+    EXPECT_EQ(reader.exportError()->failureReason, "Can't write the output file.");
+    EXPECT_FALSE(kx::fileExists(out));
 }
 
 namespace {

@@ -330,6 +330,7 @@ TEST(KXPPTXSlide, RunsAndParagraphsKeepTheirValuesInRange) {
     const Case cases[] = {
         {"a size of 10.5 points", [](KXPPTXParagraph&, KXPPTXRun& r) { r.rProperty.sz = 10.5f; }, "sz=\"1050\""},
         {"no size", [](KXPPTXParagraph&, KXPPTXRun& r) { r.rProperty.sz = 0; }, "sz=\"100\""},
+        {"a size beyond 4000 points", [](KXPPTXParagraph&, KXPPTXRun& r) { r.rProperty.sz = 5000; }, "sz=\"400000\""},
         {"a colour that is no colour", [](KXPPTXParagraph&, KXPPTXRun& r) { r.rProperty.rgbColor = "#12345"; },
          "<a:solidFill/>"},
         {"a left margin", [](KXPPTXParagraph& p, KXPPTXRun&) { p.pProperty().marL = 36; }, "<a:pPr marL=\"457200\">"},
@@ -340,6 +341,10 @@ TEST(KXPPTXSlide, RunsAndParagraphsKeepTheirValuesInRange) {
         {"a line spacing that is not a number",
          [](KXPPTXParagraph& p, KXPPTXRun&) { p.pProperty().lnSpc = std::numeric_limits<double>::quiet_NaN(); },
          "<a:spcPts val=\"0\"/>"},
+        {"a line spacing beyond 1584 points", [](KXPPTXParagraph& p, KXPPTXRun&) { p.pProperty().lnSpc = 5000; },
+         "<a:spcPts val=\"158400\"/>"},
+        {"a tab stop beyond a 32-bit length", [](KXPPTXParagraph& p, KXPPTXRun&) { p.pProperty().tabList.pos = 1e6; },
+         "<a:tab pos=\"2147483647\""},
     };
     for (const Case& c : cases) {
         KXPPTXParagraph paragraph;
@@ -356,6 +361,62 @@ TEST(KXPPTXSlide, RunsAndParagraphsKeepTheirValuesInRange) {
     auto w = XMLFileWriter::initInMemory();
     EXPECT_FALSE(none.writeParagraphWithXMLWriter(*w));
     EXPECT_EQ(w->toString(), "");
+}
+
+// Every number a shape writes stays inside its attribute's range, so that no input (not a number,
+// huge or negative sizes) makes a slide the schema refuses.
+TEST(KXPPTXSlide, ShapesKeepTheirValuesInRange) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* what;
+        std::function<std::unique_ptr<KXPPTXShape>()> shape;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"a line 2000 points wide",
+         [] {
+             auto f = triangle();
+             f->spInfo().setStrokeweight(2000);
+             return f;
+         },
+         "<a:ln w=\"20116800\""},
+        {"a fill more than opaque",
+         [] {
+             auto f = triangle();
+             f->spInfo().setFillAlpha(1.5f);
+             return f;
+         },
+         "<a:srgbClr val=\"ff0000\">\n\t\t\t\t\t<a:alpha val=\"100000\"/>"},
+        {"a freeform of negative width, far off the slide",
+         [] {
+             auto f = triangle();
+             f->spInfo().setDisplayRect(kx::Rect(1e12, -1e12, -100, 80));
+             return f;
+         },
+         "<a:off x=\"27273042316900\" y=\"-27273042329600\"/>\n\t\t\t\t<a:ext cx=\"0\" cy=\"1016000\"/>"},
+        {"a picture less than transparent",
+         [] {
+             auto p = picture();
+             KXPPTXImageInfo info = p->pictInfo();
+             info.opacity = -0.5f;
+             p->setPictInfo(info);
+             return p;
+         },
+         "<a:alphaModFix amt=\"0\"/>"},
+        {"a text box turned by no number",
+         [nan] {
+             auto b = textBox(0);
+             KXPPTXTextBoxInfo info = b->spInfo();
+             info.rotation = nan;
+             b->setSpInfo(info);
+             return b;
+         },
+         "<a:xfrm rot=\"0\">"},
+    };
+    for (const Case& c : cases) {
+        std::string text = shapeText(*c.shape());
+        EXPECT_NE(text.find(c.want), std::string::npos) << c.what << "\n" << text;
+    }
 }
 
 TEST(KXPPTXSlide, FreeformDashesInTheirOwnUnit) {

@@ -201,22 +201,21 @@ TEST(KXPPTXWriter, DocumentPropertiesExactly) {
         <vt:lpstr>Slide Titles</vt:lpstr>
       </vt:variant>
       <vt:variant>
-        <vt:i4>2</vt:i4>
+        <vt:i4>1</vt:i4>
       </vt:variant>
     </vt:vector>
   </HeadingPairs>
   <TitlesOfParts>
-    <vt:vector size="3" baseType="lpstr">
-      <vt:lpstr>Docuvane</vt:lpstr>
+    <vt:vector size="2" baseType="lpstr">
+      <vt:lpstr>Office Theme</vt:lpstr>
       <vt:lpstr>Slide 1</vt:lpstr>
-      <vt:lpstr>Slide 2</vt:lpstr>
     </vt:vector>
   </TitlesOfParts>
   <Company></Company>
   <LinksUpToDate>false</LinksUpToDate>
   <SharedDoc>false</SharedDoc>
   <HyperlinksChanged>false</HyperlinksChanged>
-  <AppVersion>01.0001</AppVersion>
+  <AppVersion>12.0000</AppVersion>
 </Properties>)"));
 }
 

@@ -205,8 +205,10 @@ TEST(KXExcelPDFExporter, TurnedTextJoinsIntoWords) {
 }
 
 // A table set sideways on the page (its lines running up the page) is laid out as it reads, row by
-// row; a label turned beside an upright table keeps its word in one cell. Measured along the page's
-// y axis, each character of such text would stand on a line of its own, in a cell of its own.
+// row; a label turned beside an upright table keeps its word in one cell, beside the rows it stands
+// by. Measured along the page's y axis, each character of such text would stand on a line of its
+// own, in a cell of its own; measured in its own frame and left there among the upright table's
+// runs, the label would stand above the table, right of its last column.
 TEST(KXExcelPDFExporter, TurnedTextIsLaidOutInItsOwnFrame) {
     std::vector<Show> sideways;
     const char* cells[3][2] = {{"Item", "Qty"}, {"Tea", "2"}, {"Cake", "5"}};
@@ -222,14 +224,20 @@ TEST(KXExcelPDFExporter, TurnedTextIsLaidOutInItsOwnFrame) {
                                                               {u"Cake", 3, 1},
                                                               {u"5", 3, 2}}));
 
-    std::vector<Show> labelled = {{"F1", 10, 40, 600, 90, "Totals"}};
+    // The label reads up the page left of the table, from beside "Tea" to beside "Item".
+    std::vector<Show> labelled = {{"F1", 10, 40, 665, 90, "Totals"}};
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 2; ++column)
             labelled.push_back({"F1", 10, 100.0 + 100 * column, 700.0 - 20 * row, 0, cells[row][column]});
     pages = place({labelled});
     ASSERT_EQ(pages.size(), 1u);
-    ASSERT_EQ(pages[0].size(), 7u);
-    EXPECT_EQ(std::count_if(pages[0].begin(), pages[0].end(), [](const PlacedRun& r) { return r.text == u"Totals"; }), 1);
+    EXPECT_EQ(sortedByCell(pages[0]), (std::vector<PlacedRun>{{u"Item", 1, 2},
+                                                              {u"Qty", 1, 3},
+                                                              {u"Totals", 2, 1},
+                                                              {u"Tea", 2, 2},
+                                                              {u"2", 2, 3},
+                                                              {u"Cake", 3, 2},
+                                                              {u"5", 3, 3}}));
 }
 
 // A justified line set word by word with no blank character, its gaps (1.2 points in 10-point

@@ -83,7 +83,8 @@ TEST(KXExcelPageLayout, RunsOfOneLeafOnTwoLines) {
 }
 
 // Pieces of one line that touch but do not join (here of two sizes, the larger reaching higher) take
-// their columns from left to right, whichever reaches higher.
+// their columns from left to right, whichever reaches higher: taken by their tops, the line would
+// read "Amount Total due".
 TEST(KXExcelPageLayout, TouchingPiecesOfALineKeepTheirOrder) {
     freshManager();
     KXExcelPage page(1);

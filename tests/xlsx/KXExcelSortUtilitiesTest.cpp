@@ -43,7 +43,6 @@ TEST(KXExcelSortUtilities, SameLine) {
         double baselineOffset;  // of the candidate
         double size;            // of the candidate (the anchor is 12)
         bool joins;
-        double blank = 0;       // the width of a blank in the anchor's font (0: unknown)
     };
     const Case cases[] = {
         {"option 0, 1.9 after", 0, 1.9, 0, 12, true},
@@ -57,17 +56,9 @@ TEST(KXExcelSortUtilities, SameLine) {
         {"0.5 above, gap 1.0", 0, 1.0, -0.5, 12, true},
         {"baseline 1.0 away", 0, 1.0, 1.0, 12, false},
         {"another size", 0, 1.0, 0, 14, false},
-        // A word gap (from a point and a tenth of the size on) narrower than a blank of the line's
-        // font parts two words of the line, whatever the option.
-        {"option 0, a word gap within a blank", 0, 4.0, 0, 12, true, 6},
-        {"option 2, a word gap within a blank", 2, 4.0, 0, 12, true, 6},
-        {"a gap of a whole blank", 0, 6.0, 0, 12, false, 6},
-        {"a word gap with no blank known", 0, 4.0, 0, 12, false},
-        {"a word gap within a blank, another size", 0, 4.0, 0, 14, false, 6},
     };
     for (const Case& c : cases) {
         KXExcelRunText anchor = makeRun(u"a", 100, 0, 50, 10);
-        anchor.setWordSpace(c.blank);
         KXExcelRunText r = makeRun(u"b", 150 + c.gap, c.baselineOffset, 40, 10, c.size);
         r.rPr().setSz(c.size);
         RunList found = KXExcelSortUtilities::FindRunTextsMergedInWidth({&anchor, &r}, c.option);

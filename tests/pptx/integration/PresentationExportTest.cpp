@@ -1,6 +1,6 @@
 // Whole conversions to .pptx through the command line: PDFs built here with the pages that test
 // the slide's geometry (two columns, turned text, turned pages, a very large and a very small
-// page, an offset crop box) and PDFs of the shared corpus become packages the shared validator
+// page, an offset crop box, sizes beyond what a slide's attributes hold) and PDFs of the shared corpus become packages the shared validator
 // finds valid, which LibreOffice opens and turns back into a PDF holding the same text, page by
 // page.
 
@@ -58,6 +58,10 @@ const std::vector<TestPage>& testPages() {
          {"Widepage"}},
         {"BT /F1 4 Tf 2 12 Td (Tiny) Tj ET\n", "/MediaBox [0 0 50 30]", {"Tiny"}},
         {shown(120, 300, 0, "Cropped"), "/MediaBox [0 0 612 792] /CropBox [100 200 400 500]", {"Cropped"}},
+        // Sizes beyond what a slide's attributes hold: a letter 5000 points high (its size and its
+        // line's spacing) and a line 2000 points wide.
+        {shown(72, 700, 0, "Outsize") + "BT /F1 5000 Tf 0 -4000 Td (W) Tj ET\n2000 w 0 -1500 m 612 -1500 l S\n",
+         "/MediaBox [0 0 612 792]", {"Outsize"}},
     };
     return pages;
 }

@@ -119,25 +119,21 @@ std::string page(int n, char a, char b, char c, int row) {
            at(c, r3) + "|float|-4.0|0.00_);(0.00)\n";
 }
 
-// A page set as TeX sets it: fonts whose widths leave out the blank (so their word space is taken
+// A page set as TeX sets it: a font whose widths leave out the blank (so its word space is taken
 // as half an em, 5 points at 10 points) and words placed a third of an em apart with no blank
-// between them, by TJ offsets on one line (one word of it in the italic) and word by word on the
-// next. Below, a two-column table in the same font whose closest cells are 9.7 points apart.
+// between them, by TJ offsets on one line and word by word on the next. Below, a two-column table
+// in the same font whose closest cells are 9.7 points apart.
 std::string wordsPlacedApartPDF() {
     kx::test::PDFBuilder pdf;
+    const int descriptor = pdf.add(
+        "<< /Type /FontDescriptor /FontName /PlainSerif /Flags 32 /FontBBox [-40 -250 1040 750] /ItalicAngle 0 "
+        "/Ascent 750 /Descent -250 /CapHeight 700 /StemV 80 >>");
     std::string widths;
     for (int c = 33; c <= 126; ++c) widths += " 500";
-    auto font = [&](const std::string& name, int italicAngle) {
-        const int descriptor = pdf.add("<< /Type /FontDescriptor /FontName /" + name +
-                                       " /Flags 32 /FontBBox [-40 -250 1040 750] /ItalicAngle " +
-                                       std::to_string(italicAngle) +
-                                       " /Ascent 750 /Descent -250 /CapHeight 700 /StemV 80 >>");
-        return pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /" + name + " /FirstChar 33 /LastChar 126 /Widths [" +
-                       widths + "] /Encoding /WinAnsiEncoding /FontDescriptor " + std::to_string(descriptor) + " 0 R >>");
-    };
-    const int upright = font("PlainSerif", 0), italic = font("PlainSerif-Italic", -12);
-    std::string content = "BT /T 10 Tf 72 720 Td [(Words) -333 (placed) -333] TJ /TI 10 Tf [(apart) -333] TJ "
-                          "/T 10 Tf [(by) -333 (offsets)] TJ ET\n";
+    const int font = pdf.add("<< /Type /Font /Subtype /Type1 /BaseFont /PlainSerif /FirstChar 33 /LastChar 126 "
+                             "/Widths [" + widths + "] /Encoding /WinAnsiEncoding /FontDescriptor " +
+                             std::to_string(descriptor) + " 0 R >>");
+    std::string content = "BT /T 10 Tf 72 720 Td [(Words) -333 (placed) -333 (apart) -333 (by) -333 (offsets)] TJ ET\n";
     double x = 72;
     for (const std::string word : {"each", "word", "on", "its", "own"}) {
         content += kx::format("BT /T 10 Tf %.2f 704 Td (%s) Tj ET\n", x, word.c_str());
@@ -146,7 +142,7 @@ std::string wordsPlacedApartPDF() {
     content += "BT /T 10 Tf 72 680 Td (Item) Tj ET BT /T 10 Tf 130 680 Td (Amount) Tj ET\n"
                "BT /T 10 Tf 72 664 Td [(Green) -333 (tea)] TJ ET BT /T 10 Tf 130 664 Td (12) Tj ET\n"
                "BT /T 10 Tf 72 648 Td [(Lemon) -333 (cake)] TJ ET BT /T 10 Tf 130 648 Td (7) Tj ET\n";
-    pdf.addPage(content, kx::format("<< /Font << /T %d 0 R /TI %d 0 R >> >>", upright, italic));
+    pdf.addPage(content, kx::format("<< /Font << /T %d 0 R >> >>", font));
     return kx::test::writeTemp("words-placed-apart.pdf", pdf.build());
 }
 
