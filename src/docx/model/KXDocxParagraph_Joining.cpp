@@ -97,9 +97,8 @@ void KXDocxParagraph::convertToWriteRunArray(const KXDocxRunTextLineArray& lines
 // LibreOffice condenses every character of a run but its last: a run of one character, such as the
 // blank split off a joined run where the page sets two words closer than a blank of the word
 // processor's font, keeps its full width there, and a line of such blanks runs past the width it
-// had on the page and wraps. The text run on its left takes the condensing instead: the line keeps
-// its width in a reader that condenses every character, and loses at most that run's last
-// character's share in one that does not.
+// had on the page and wraps. The text run on its left takes the condensing instead, spread as its
+// own over all its characters but the last.
 void KXDocxParagraph::moveOneCharacterCondensingLeft() {
     for (const auto& group : writeRunGroupArray_) {
         std::shared_ptr<KXDocxRunText> left;

@@ -21,6 +21,9 @@ namespace {
 constexpr std::string_view W = KXOpenXMLNameSpace::nameSpace_w();
 constexpr std::string_view kXMLNamespace = "http://www.w3.org/XML/1998/namespace";
 
+// The most LibreOffice condenses a character, as a part of its size.
+constexpr double kCondensingLimit = 1.0 / 6.0;
+
 // White space and line breaks are all in the Basic Multilingual Plane: one UTF-16 unit each.
 bool isBlankUnit(char16_t c) { return kx::isWhitespaceOrNewline(c); }
 
@@ -255,11 +258,42 @@ void KXDocxRunText::optimizePropertyAtStart(bool replaceFont, PropertyCache* cac
     }
 }
 
+double KXDocxRunText::narrowedPastCondensingLimit(KXDocx_RPr& property, double total, double n) const {
+    // LibreOffice condenses a character by at most a sixth of its size (in whole twentieths of a
+    // point), whatever spacing is written; a run whose font sets it much wider than its place on
+    // the page (a condensed face set in a normal one, characters from a fallback font) would keep
+    // the rest of its width and push its line past its paragraph. Such a run is scaled narrower
+    // to its place instead, which every reader applies, and keeps what the whole percent leaves
+    // as spacing: narrowed alike, as a condensed face is, no narrow glyph runs back over the one
+    // before it. A lone character set over its neighbour (a fraction, an accent) keeps its shape:
+    // its overlap is where it stands, not the width of a face.
+    if (!(n >= 2) || !(textWidth_ > 0) || !(total / SpacedCharacters(total, n) < -condensingLimit(property)))
+        return total;
+    const double scale = std::floor(100.0 * (1.0 + total / textWidth_));
+    if (!(scale < 100.0)) return total;
+    property.w = static_cast<float>(std::max(scale, 1.0));
+    return total - (property.w / 100.0 - 1.0) * textWidth_;
+}
+
+double KXDocxRunText::condensingLimit(const KXDocx_RPr& property) {
+    // One twentieth short of LibreOffice's limit: negative spacing is written rounded down.
+    return std::max(0.0, std::floor(static_cast<double>(property.sz) * 20.0 * kCondensingLimit) - 1.0) / 20.0;
+}
+
+double KXDocxRunText::SpacedCharacters(double total, double n) {
+    // LibreOffice spaces every character of a stretch of alike runs but its last; Word spaces every
+    // one. Condensing is spread over all but the last character, so that a run comes out no wider
+    // than its place in either reader: LibreOffice applies all of it, and Word condenses the last
+    // character too and sets the run narrower by that character's share. Spacing that widens a
+    // run is spread over every character: the reader that leaves the last one out sets it narrower.
+    return total < 0 && n >= 2 ? n - 1 : n;
+}
+
 KXDocx_RPr KXDocxRunText::writtenRProperty() const {
     KXDocx_RPr property = rProperty();
-    double spacing = insideSpacing_ + outsideSpacing_;
-    if (runText_.size() > 1) spacing /= static_cast<double>(runText_.size());
-    property.spacing = static_cast<float>(kx::finiteOr(spacing));
+    const double n = runText_.size() > 1 ? static_cast<double>(runText_.size()) : 1.0;
+    const double total = narrowedPastCondensingLimit(property, kx::finiteOr(insideSpacing_ + outsideSpacing_), n);
+    property.spacing = static_cast<float>(kx::finiteOr(total / SpacedCharacters(total, n)));
     return property;
 }
 
@@ -267,9 +301,11 @@ KXDocx_RPr KXDocxRunText::writtenRProperty(double& carried) const {
     KXDocx_RPr property = rProperty();
     const double n = static_cast<double>(runText_.size());
     if (n == 0) return writtenRProperty();
-    const double total = kx::finiteOr(insideSpacing_ + outsideSpacing_ + carried);
-    property.spacing = static_cast<float>(kx::finiteOr(total / n));
-    carried = kx::finiteOr(total - n * KXDocxUtilities::SpacingTwips(property.spacing) / 20.0);
+    const double total =
+        narrowedPastCondensingLimit(property, kx::finiteOr(insideSpacing_ + outsideSpacing_ + carried), n);
+    const double spaced = SpacedCharacters(total, n);
+    property.spacing = static_cast<float>(kx::finiteOr(total / spaced));
+    carried = kx::finiteOr(total - spaced * KXDocxUtilities::SpacingTwips(property.spacing) / 20.0);
     return property;
 }
 

@@ -135,6 +135,15 @@ public:
 
 private:
     static OptimizedStyle optimizedStyle(const KXDocx_RPr& property, bool replaceFont);
+    // Where `total` (points of spacing over `n` characters, two or more) would condense each
+    // character past what LibreOffice applies, sets the horizontal scale of `property` to the
+    // whole percent that takes the run to its place and answers the spacing left to write;
+    // otherwise answers `total`.
+    double narrowedPastCondensingLimit(KXDocx_RPr& property, double total, double n) const;
+    // How many of a run's `n` characters its spacing `total` (points) is spread over.
+    static double SpacedCharacters(double total, double n);
+    // The most a run written with `property` may be condensed a character (points).
+    static double condensingLimit(const KXDocx_RPr& property);
 
 private:
     double spaceWidth_ = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <regex>
@@ -71,17 +72,19 @@ std::string pPr(const std::string& spacing, const std::string& ind, const std::s
 struct WrittenRun {
     std::string text;
     int spacing;
+    int scale = 100;  // horizontal scale in percent
 };
 std::vector<WrittenRun> writtenRuns(const std::string& xml) {
     std::vector<WrittenRun> runs;
     const std::string body = xml.substr(xml.find("</w:pPr>"));
     const std::regex run("<w:r>(.*?)</w:r>"), spacing("<w:spacing w:val=\"(-?[0-9]+)\"/>"),
-        text("<w:t[^>]*>([^<]*)</w:t>");
+        text("<w:t[^>]*>([^<]*)</w:t>"), scale("<w:w w:val=\"([0-9]+)\"/>");
     for (auto it = std::sregex_iterator(body.begin(), body.end(), run); it != std::sregex_iterator(); ++it) {
         const std::string r = (*it)[1];
         std::smatch m;
         WrittenRun w{std::regex_search(r, m, text) ? m[1].str() : "", 0};
         if (std::regex_search(r, m, spacing)) w.spacing = std::stoi(m[1]);
+        if (std::regex_search(r, m, scale)) w.scale = std::stoi(m[1]);
         runs.push_back(w);
     }
     return runs;
@@ -412,13 +415,27 @@ TEST(KXDocxParagraph, NeighbouringRunsWrittenAlikeShareOneRun) {
 TEST(KXDocxParagraph, ALineIsWrittenAtTheWidthItHasOnThePage) {
     // Spacing is written in whole twentieths of a point a character. What the runs of a line are
     // written with adds up to the spacing they have (within half a twentieth a character of one
-    // run), and no run of one character is written narrower than its own width: a reader may not
-    // narrow the last character of a run.
+    // run), each run counted as the reader that sets it wider does: LibreOffice spaces every
+    // character of a run but its last, Word every one, so condensing counts on all but the last
+    // and widening on all. No run of one character is written narrower than its own width. No
+    // character is condensed by a sixth of its size or more, which LibreOffice does not apply:
+    // past that, the glyphs are scaled narrower.
     struct Case {
         const char* what;
         std::function<KXDocxRunTextArray()> runs;
         double spacing;  // points, all runs together
         double within;   // twips
+        float sz = 10;
+    };
+    // Ten characters at 6 pt (LibreOffice condenses a character by 1 pt at most) that the reader's
+    // face sets 50 wide, in a place `place` wide.
+    auto tenAtSixPoints = [](const char16_t* text, double x, std::uint64_t scan, double place) {
+        RunSpec s = word(text, x, scan, place);
+        s.sz = 6;
+        auto run = makeRun(s);
+        run->setTextWidth(50);
+        run->setInsideSpacing(place - 50);
+        return run;
     };
     const Case cases[] = {
         {"five touching words whose spacing each rounds up: the rounding is carried on",
@@ -440,19 +457,36 @@ TEST(KXDocxParagraph, ALineIsWrittenAtTheWidthItHasOnThePage) {
              return KXDocxRunTextArray{hello, makeRun(word(u"World", 132, 2))};
          },
          -1, 2.5},
+        {"a word in a face set twice as wide as its place: scaled narrower, condensed within the limit",
+         [&] { return KXDocxRunTextArray{tenAtSixPoints(u"abcdefghij", 100, 0, 25)}; }, -25, 10, 6},
+        {"two such words, the second over the end of the first",
+         [&] {
+             return KXDocxRunTextArray{tenAtSixPoints(u"abcdefghij", 100, 0, 25),
+                                       tenAtSixPoints(u"klmnopqrst", 120, 1, 25)};
+         },
+         -25 - 5 - 25, 20, 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto p = KXDocxParagraph::initWithLineArray({KXDocxRunTextLine::initWithRunTextArray(c.runs())}, 0, 10, 0,
+        const KXDocxRunTextArray runs = c.runs();
+        auto p = KXDocxParagraph::initWithLineArray({KXDocxRunTextLine::initWithRunTextArray(runs)}, 0, 10, 0,
                                                     kx::Rect(72, 0, 468, 700), 0,
                                                     KXDocxUtilities::defaultSectPropertyHiden());
         const std::string xml = wordFragment([&](XMLFileWriter& w) { p->writeWithXMLWriter(w); });
         double twips = 0;
         for (const WrittenRun& run : writtenRuns(xml)) {
-            twips += run.spacing * static_cast<double>(run.text.size());
+            const double n = static_cast<double>(run.text.size());
+            twips += run.spacing * (run.spacing < 0 ? n - 1 : n);
+            if (run.scale != 100) {
+                const auto source = std::find_if(runs.begin(), runs.end(),
+                                                 [&](const auto& r) { return kx::utf16ToUtf8(r->runText()) == run.text; });
+                ASSERT_NE(source, runs.end()) << run.text;
+                twips += 20 * (run.scale / 100.0 - 1) * (*source)->textWidth();
+            }
             if (run.text.size() == 1) {
                 EXPECT_GE(run.spacing, 0) << run.text;
             }
+            EXPECT_GT(run.spacing, -std::floor(20 * c.sz / 6)) << run.text;
         }
         EXPECT_NEAR(twips, 20 * c.spacing, c.within) << xml;
     }

@@ -263,6 +263,15 @@ TEST(KXDocxRunText, WritesOneRunWithItsSpacingSpreadOverTheCharacters) {
         {"markup characters are escaped", u"a<b&c", 0, 0, "<w:r>" + rPr() + "<w:t>a&lt;b&amp;c</w:t></w:r>"},
         {"an empty run has no spacing to spread", u"", 2, 1,
          "<w:r>" + rPr("<w:spacing w:val=\"60\"/>") + "<w:t></w:t></w:r>"},
+        // Past a sixth of the size a character (1.6 pt at 10 pt), which is as far as LibreOffice
+        // condenses, the glyphs are scaled to their place instead; a lone character is not.
+        {"two characters in a quarter of their width are scaled to it", u"ab", -3.5, -1,
+         "<w:r>" + rPr("<w:w w:val=\"25\"/>") + "<w:t>ab</w:t></w:r>"},
+        {"a lone character over its neighbour keeps its shape", u"k", -3.5, -1,
+         "<w:r>" + rPr("<w:spacing w:val=\"-90\"/>") + "<w:t>k</w:t></w:r>"},
+        // LibreOffice condenses every character of a run but its last.
+        {"condensing is spread over every character but the last", u"abcd", -2, -1,
+         "<w:r>" + rPr("<w:spacing w:val=\"-20\"/>") + "<w:t>abcd</w:t></w:r>"},
     };
     kx::test::ScopedLocale german("de_DE.UTF-8");
     for (const Case& c : cases) {

@@ -132,10 +132,14 @@ KXDocxWriterObjectArray KXDocxPageSection::CreateParagraphsAndTables(
             double B = (last ? bottom : tables[i + 1]->bounds().origin.y) - (b.origin.y + b.size.height);
 
             bool placedAtOnce = false;
+            // How much lower the table stands in the flow than on the page: when the space it lacks
+            // above is taken from the space below it, the space left below is that much shorter.
+            double movedDown = 0;
             if (T < -kSlack) {
                 if (BorrowParagraphArray0(array0, T)) {
                     T = kSlack;
                 } else if (B > -T) {
+                    movedDown = kSlack - T;
                     B = B + T - kSlack;
                     T = kSlack;
                 }
@@ -178,14 +182,15 @@ KXDocxWriterObjectArray KXDocxPageSection::CreateParagraphsAndTables(
             t->changeXMLPropertyTextWrappingToNone();
 
             double N = 0;
+            const double tableBottom = b.origin.y + b.size.height + movedDown;
             if (!last) {
-                cursor = std::max(cursor, b.origin.y + b.size.height);
+                cursor = std::max(cursor, tableBottom);
             } else {
-                const double room = bottom - (b.origin.y + b.size.height);
+                const double room = bottom - tableBottom;
                 if (room <= kSmallGap) {
                     N = room;
                 } else if (!(room < fontSize && GiveYSpaceToParagraphColumnArray(room, true, arrayN))) {
-                    blanksOf(room, b.origin.y + b.size.height);
+                    blanksOf(room, tableBottom);
                 }
                 cursor = bottom;
             }

@@ -190,6 +190,85 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
     }
     cases.push_back(drawnTwice);
 
+    // Lines of small print down the page in a condensed face that is not installed, set in a normal
+    // one that is half again as wide: each line must be condensed by more than a sixth of its size
+    // a character, which LibreOffice does not apply; unless the glyphs are set narrower, every line
+    // wraps and the page becomes two.
+    {
+        kx::test::PDFBuilder pdf;
+        std::string widths;
+        for (int c = 32; c <= 126; ++c) widths += " 280";
+        const int descriptor = pdf.add(
+            "<< /Type /FontDescriptor /FontName /Helvetica-Condensed /Flags 32 /FontBBox [0 -200 1000 900] "
+            "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 >>");
+        const int font = pdf.add(
+            "<< /Type /Font /Subtype /TrueType /BaseFont /Helvetica-Condensed /FirstChar 32 /LastChar 126 " +
+            kx::format("/Widths [%s] /FontDescriptor %d 0 R ", widths.c_str(), descriptor) +
+            "/Encoding /WinAnsiEncoding >>");
+        const std::vector<std::string> print{"condensed", "type", "set", "narrow", "on", "a", "page", "of", "small",
+                                             "print"};
+        std::string content;
+        size_t next = 0;
+        for (double y = 750; y > 40; y -= 9) {
+            std::string line;
+            while (line.size() < 240) line += (line.empty() ? "" : "-") + print[next++ % print.size()];
+            content += kx::format("BT /C 7 Tf 40 %.2f Td (%s) Tj ET\n", y, line.c_str());
+        }
+        pdf.addPage(content, kx::format("<< /Font << /C %d 0 R >> >>", font));
+        cases.push_back({"small-print-in-a-condensed-face", {}, pdf.build()});
+    }
+
+    // Four columns of words down to the foot of the page, each word shown on its own and the blanks
+    // between them a little wider than the font's, in a face that is not installed and that its
+    // stand-in sets a quarter wider: each word is a run of its own, condensed within what every
+    // reader applies. LibreOffice condenses every character of a run but its last; unless the
+    // condensing is spread over those, each word keeps one character's share of its width and the
+    // lines wrap.
+    {
+        kx::test::PDFBuilder pdf;
+        std::string widths;
+        for (int c = 32; c <= 126; ++c) widths += " 400";
+        const int descriptor = pdf.add(
+            "<< /Type /FontDescriptor /FontName /Helvetica-Condensed /Flags 32 /FontBBox [0 -200 1000 900] "
+            "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 >>");
+        const int font = pdf.add(
+            "<< /Type /Font /Subtype /TrueType /BaseFont /Helvetica-Condensed /FirstChar 32 /LastChar 126 " +
+            kx::format("/Widths [%s] /FontDescriptor %d 0 R ", widths.c_str(), descriptor) +
+            "/Encoding /WinAnsiEncoding >>");
+        std::string content;
+        for (double x : {40.0, 170.0, 300.0, 430.0})
+            for (double y = 750; y > 40; y -= 11)
+                for (int word = 0; word < 5; ++word)
+                    content += kx::format("BT /C 9 Tf %.2f %.2f Td (xxxxx) Tj ET\n", x + word * (5 * 3.6 + 4.5), y);
+        pdf.addPage(content, kx::format("<< /Font << /C %d 0 R >> >>", font));
+        cases.push_back({"words-each-condensed-on-its-own", {}, pdf.build()});
+    }
+
+    // An invoice: a ruled table on the left beside lines of totals on the right that reach further
+    // down than the table, then signatures and a printer's line at the foot of the page. The table
+    // goes into the blank space below the totals; the space left under it must be shorter by as
+    // much as the table moved down, or the foot of the page moves onto a page of its own.
+    Case tableBesideText{"table-beside-text-moved-below-it", {}};
+    tableBesideText.page.push_back({"F1", 12, 300, 740, 0, "Invoice number 1 of 2021"});
+    for (int i = 0; i < 5; ++i)
+        tableBesideText.page.push_back({"F1", 9, 50, 700.0 - 12 * i, 0, kx::format("Seller line %d with an address", i)});
+    {
+        std::string rules;
+        for (int row = 0; row <= 3; ++row) rules += kx::format("50 %d m 280 %d l S\n", 560 - 14 * row, 560 - 14 * row);
+        for (int x : {50, 130, 200, 280}) rules += kx::format("%d 560 m %d 518 l S\n", x, x);
+        tableBesideText.page.push_back({"F1", 0, 0, 0, 0, rules, 0, true});
+    }
+    for (int row = 0; row < 3; ++row)
+        for (int cell = 0; cell < 3; ++cell)
+            tableBesideText.page.push_back({"F1", 9, 55.0 + 80 * cell - 5 * (cell == 2), 550.0 - 14 * row, 0,
+                                            kx::format("%s %d", cell == 0 ? "Rate" : cell == 1 ? "Net" : "Tax", row)});
+    for (int i = 0; i < 7; ++i)
+        tableBesideText.page.push_back({"F1", 9, 420, 562 - 12.4 * i, 0, kx::format("Total line %d: 148,83", i)});
+    tableBesideText.page.push_back({"F1", 9, 60, 70, 0, "Signature of the seller"});
+    tableBesideText.page.push_back({"F1", 9, 420, 70, 0, "Signature of the buyer"});
+    tableBesideText.page.push_back({"F1", 7, 230, 22, 0, "Printed by the invoicing system, version 21.2"});
+    cases.push_back(tableBesideText);
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
         const std::string document = c.document.empty() ? flowtest::textDocument({c.page}) : c.document;

@@ -94,15 +94,20 @@ TEST(KXDocxPageSectionTables, TableInABlankArea) {
         int blanksBefore;    // blank paragraphs before the table (-1: some)
         bool blanksAfter;    // blank paragraphs after it
         double aboveAfter;   // the space after of the paragraph before the area, after the call
+        double below = 0;    // the height of the blank paragraphs after it
     };
     const Case cases[] = {
         {"2 pt above and below: margins, no blank paragraph", {72, 102, 300, 96}, {0, 3, 14}, true, 2, 2, 0, false, 3},
         {"10 pt above at 12 pt type: the paragraph above takes it", {72, 110, 300, 88}, {0, 3, 14}, true, 0, 2, 0, false,
          13},
         {"10 pt above and nothing before: blank paragraphs", {72, 110, 300, 88}, {0, 0, 0}, true, 0, 2, -1, false, 0},
-        {"4 pt over the text above: borrowed from it", {72, 96, 300, 100}, {0, 6, 14}, true, 0.1, 0, 0, true, 1.9},
+        {"4 pt over the text above: borrowed from it", {72, 96, 300, 100}, {0, 6, 14}, true, 0.1, 0, 0, true, 1.9, 4},
         {"10 pt over the text above and below, nothing to lend: left to float", {72, 90, 300, 120}, {0, 0, 0}, false, 0,
          0, -1, false, 0},
+        // The table stands 40.1 pt lower in the flow than on the page; the area below it must be as
+        // much shorter, or all that follows moves down the page by as much.
+        {"40 pt over the text above, nothing to lend: moved down into the space below it", {72, 60, 300, 40},
+         {0, 0, 0}, true, 0.1, 0, 0, true, 0, 59.9},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -139,6 +144,11 @@ TEST(KXDocxPageSectionTables, TableInABlankArea) {
             EXPECT_GT(before, 0);
         }
         EXPECT_EQ(at + 1 != result.end(), c.blanksAfter);
+        double below = 0;
+        for (auto it = at + 1; it != result.end(); ++it)
+            if (auto p = std::dynamic_pointer_cast<KXDocxParagraph>(*it))
+                below += p->pProperty().spacing.before + p->pProperty().spacing.line + p->pProperty().spacing.after;
+        EXPECT_NEAR(below, c.below, 1e-3);
         if (above) {
             EXPECT_NEAR(above->pProperty().spacing.after, c.aboveAfter, 1e-4);
         }
