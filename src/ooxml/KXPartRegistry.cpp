@@ -87,7 +87,11 @@ std::optional<std::string_view> KXPartRegistry::mediaContentType(std::string_vie
 }
 
 std::optional<std::string> KXPartRegistry::normalisedPartName(std::string_view name) {
-    std::string out = name.empty() || name[0] != '/' ? "/" + std::string(name) : std::string(name);
+    // Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on "/" + std::string(name).
+    std::string out;
+    out.reserve(name.size() + 1);
+    if (name.empty() || name[0] != '/') out += '/';
+    out += name;
     if (out.size() < 2 || out.back() == '/' || out.find('\\') != std::string::npos) return std::nullopt;
     size_t start = 1;
     while (start <= out.size()) {
