@@ -6,10 +6,14 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CaptureTestFamily.h"
 #include "pdf/state/KXPDFRenderState.h"
 #include "platform/FileSystem.h"
+#include "platform/ImageDecoding.h"
+#include "util/KXPictureStore.h"
 
 using capturetest::joined;
 using capturetest::LogCapture;
@@ -284,6 +288,52 @@ TEST(PageCapturePictures, ShadingsAndPatternsAreDrawnOverTheirClip) {
     EXPECT_TRUE(near(patternPicture->displayRect, {100, 442, 100, 50})) << str(patternPicture->displayRect);
     EXPECT_EQ(patternPicture->pixelWidth, 200);
     EXPECT_EQ(patternPicture->pixelHeight, 100);
+}
+
+// A hatched or dotted fill is most often a tiling pattern whose cell holds nothing but a stroked
+// line or a filled dot: the picture the fill becomes shows them, cell after cell, with clear gaps
+// between. Drawn with the cell's images alone, the picture would be wholly clear and the fill lost.
+TEST(PageCapturePictures, APatternCellOfPathsShowsInThePictureOfItsFill) {
+    using kx::test::RGBA;
+    struct Case {
+        const char* what;
+        const char* cell;  // a 10 x 10 cell, repeated every 10 units from the page's origin
+        RGBA ink;
+        std::vector<std::pair<int, int>> inked, clear;  // pixels of the picture, from its top-left
+    };
+    // The fill covers 100 300 100 50 at two pixels a point: pixel (x, y) is page (100 + x/2, 350 - y/2).
+    const Case cases[] = {
+        {"hatching: a stroked line across each cell", "0 0 1 RG 2 w 0 5 m 10 5 l S", {0, 0, 255, 255},
+         {{10, 10}, {150, 30}, {190, 90}},  // page y 345, 335, 305: the lines
+         {{10, 20}, {150, 40}, {190, 80}}},  // page y 340, 330, 310: between them
+        {"dots: a square filled in each cell", "1 0 0 rg 3 3 4 4 re f", {255, 0, 0, 255},
+         {{10, 10}, {30, 30}, {190, 90}},  // page (105, 345), (115, 335), (195, 305): the dots' centres
+         {{0, 10}, {20, 10}, {10, 0}}},     // page (100, 345), (110, 345), (105, 350): the gaps
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        kx::test::PDFBuilder pdf;
+        const int pattern = pdf.addStream(
+            "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 10 /YStep 10 /Resources << >>", c.cell);
+        pdf.addPage("/Pattern cs /P1 scn 100 300 100 50 re f",
+                    "<< /Pattern << /P1 " + std::to_string(pattern) + " 0 R >> >>");
+        kx::ScopedTemporaryRoot root;
+        LogCapture capture;
+        std::optional<kx::CapturedPicture> written;
+        kx::ImageRef picture;
+        capture.onPattern = [&](LogCapture& cap, const kx::Path& path, bool stroke, bool fill) {
+            written = cap.writePatternPicture(path, stroke, fill, 2.0);
+            if (written) picture = kx::toRGBA8(KXPictureStore::shared().read(written->path));
+        };
+        capturetest::convert(capture, pdf.build());
+        ASSERT_TRUE(written);
+        EXPECT_TRUE(near(written->displayRect, {100, 442, 100, 50})) << str(written->displayRect);
+        ASSERT_TRUE(picture);
+        ASSERT_EQ(picture->width, 200);
+        ASSERT_EQ(picture->height, 100);
+        for (const auto& [x, y] : c.inked) EXPECT_EQ(kx::test::pixelAt(*picture, x, y), c.ink) << x << ", " << y;
+        for (const auto& [x, y] : c.clear) EXPECT_EQ(kx::test::pixelAt(*picture, x, y)[3], 0) << x << ", " << y;
+    }
 }
 
 TEST(PageCapturePictures, APictureClosesTheTextAroundIt) {

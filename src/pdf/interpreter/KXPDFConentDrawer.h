@@ -20,8 +20,9 @@ public:
     // The images of a content stream (with the stream's own /Resources) drawn into a bitmap of the box's size at `pixelsPerUnit`; null for what is not a stream or
     // when no bitmap can be made. Tiling patterns render their cells with it.
     static kx::ImageRef drawContentStream(const kx::PDFObject& stream, const kx::Rect& box, double pixelsPerUnit);
-    // The same with the painted paths too: a tiling pattern's cell, which is most often made of
-    // vector shapes.
+    // The same with the painted paths too: a tiling pattern's cell. A hatched or dotted fill is a
+    // cell of nothing but stroked lines or filled dots; drawn with its images alone, such a cell is
+    // wholly clear and the fill is lost from every page that uses it.
     static kx::ImageRef drawPatternCell(const kx::PDFObject& stream, const kx::Rect& box, double pixelsPerUnit);
     kx::BitmapContext* bitmapContext() const { return bitmapContext_.get(); }
 

@@ -111,7 +111,9 @@ bool forEachStep(KXPDFConentParser& p, const std::string& bytes, Take& take) {
         dx = static_cast<float>(dx * fontSize);
         dy = static_cast<float>(dy * fontSize);
         const kx::Size offset{dx, dy};
-        // In vertical writing the spacing moves the position along the vertical, unscaled.
+        // In vertical writing the spacing moves the position along the vertical, unscaled: put on
+        // the horizontal advance, it would push each glyph sideways off the line's column and
+        // leave the glyphs an em apart whatever spacing was set.
         const bool vertical = font->isVerticalWriting();
         float& advance = vertical ? dy : dx;
         if (uLen == 1 && isWhiteSpaceUnit(static_cast<std::uint16_t>(u[0] & 0xFFFF))) {

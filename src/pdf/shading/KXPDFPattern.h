@@ -17,10 +17,11 @@
 
 namespace kx {
 
-// Draws the images of a content stream (a tiling pattern's cell, read with the stream's own
-// resources) into a bitmap of the box's size at a resolution in pixels a unit; null when nothing
-// can be drawn. The content interpreter provides it (KXPDFConentDrawer::drawContentStream): it
-// reads patterns as resources, so a pattern reaches it through the pointer it was made with.
+// Draws a tiling pattern's cell (its content stream, read with the stream's own resources) into a
+// bitmap of the box's size at a resolution in pixels a unit; null when nothing can be drawn. The
+// content interpreter provides it (KXPDFConentDrawer::drawPatternCell, which draws the cell's images
+// and painted paths): it reads patterns as resources, so a pattern reaches it through the pointer it
+// was made with.
 using PatternCellDrawer = ImageRef (*)(const PDFObject& stream, const Rect& box, double pixelsPerUnit);
 
 }  // namespace kx

@@ -316,6 +316,74 @@ TEST(TextShowing, CompositeFontsIdentityCJKAndVertical) {
     EXPECT_EQ(shown[10].textMatrix.tx, shown[9].textMatrix.tx);
 }
 
+namespace {
+
+// An Identity-V font without a program, every glyph one em tall: CIDs 1 to 4 read as two CJK
+// characters, a space and a third CJK character. Returns its object number.
+int addVerticalFont(PDFBuilder& b) {
+    int map = b.addStream("", toUnicode("<0000> <FFFF>", "1 beginbfrange <0001> <0004> [<6C34> <6728> <0020> <91D1>] endbfrange"));
+    return b.add("<< /Type /Font /Subtype /Type0 /BaseFont /Ver /Encoding /Identity-V /ToUnicode " +
+                 std::to_string(map) +
+                 " 0 R /DescendantFonts [ << /Type /Font /Subtype /CIDFontType0 /BaseFont /Ver /CIDSystemInfo "
+                 "<< /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /DW 1000 >> ] >>");
+}
+
+}  // namespace
+
+// A vertical line set with character and word spacing (and a horizontal scaling that is not 100):
+// the spacing lengthens the step down the line, and every glyph stays in the line's column. Put on
+// the horizontal advance, the spacing would push each glyph sideways off the column (here 1.5 units
+// a character, 4.5 at the space) and leave the glyphs an em apart, as if no spacing were set.
+TEST(TextShowing, VerticalWritingSpacesTheLineDownItsColumn) {
+    PDFBuilder b;
+    int font = addVerticalFont(b);
+    b.addPage("BT /F1 10 Tf 50 Tz -3 Tc -6 Tw 1 0 0 1 100 700 Tm <0001000200030004> Tj ET",
+              "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>");
+    auto run = runPage(kx::PDFDocument::openFromMemory(b.build()));
+    ASSERT_TRUE(run->parser);
+    struct Glyph { std::u16string text; double y; };
+    // One em (10) down for each glyph, 3 more for the character spacing, 6 more at the space.
+    const Glyph expected[] = {{u"\u6C34", 700}, {u"\u6728", 687}, {u" ", 674}, {u"\u91D1", 655}};
+    const auto& shown = run->recorder.shown;
+    ASSERT_EQ(shown.size(), std::size(expected));
+    for (size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(shown[i].text, expected[i].text);
+        EXPECT_EQ(shown[i].offset.width, 0);
+        EXPECT_NEAR(shown[i].offset.height, -10, 1e-5) << "the reported displacement is the glyph's own";
+        EXPECT_NEAR(shown[i].textMatrix.tx, 100, 1e-5) << "every glyph in the line's column";
+        EXPECT_NEAR(shown[i].textMatrix.ty, expected[i].y, 1e-4);
+    }
+    EXPECT_NEAR(run->finalTextMatrix.tx, 100, 1e-5);
+    EXPECT_NEAR(run->finalTextMatrix.ty, 655 - 13, 1e-4);
+}
+
+// TJ adjustments in a vertical line: a positive number opens a gap down the column and a negative
+// one closes it up, each glyph staying at the line's x. Moved along the horizontal, as in a
+// horizontal line, the adjustments would push the following glyphs sideways off the column (5 units
+// left of it after the 500, still 2.5 left after the -250) and leave them an em apart.
+TEST(TextShowing, VerticalWritingTJAdjustmentsMoveDownTheColumn) {
+    PDFBuilder b;
+    int font = addVerticalFont(b);
+    b.addPage("BT /F1 10 Tf 1 0 0 1 100 700 Tm [<0001> 500 <0002> -250.0 <0003> /X <0004> 1000] TJ ET",
+              "<< /Font << /F1 " + std::to_string(font) + " 0 R >> >>");
+    auto run = runPage(kx::PDFDocument::openFromMemory(b.build()));
+    ASSERT_TRUE(run->parser);
+    struct Glyph { std::u16string text; double y; };
+    // One em (10) down for each glyph, 5 more after the 500, 2.5 back after the -250; /X is skipped.
+    const Glyph expected[] = {{u"\u6C34", 700}, {u"\u6728", 685}, {u" ", 677.5}, {u"\u91D1", 667.5}};
+    const auto& shown = run->recorder.shown;
+    ASSERT_EQ(shown.size(), std::size(expected));
+    for (size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(shown[i].text, expected[i].text);
+        EXPECT_NEAR(shown[i].textMatrix.tx, 100, 1e-5) << "every glyph in the line's column";
+        EXPECT_NEAR(shown[i].textMatrix.ty, expected[i].y, 1e-4);
+    }
+    EXPECT_NEAR(run->finalTextMatrix.tx, 100, 1e-5);
+    EXPECT_NEAR(run->finalTextMatrix.ty, 667.5 - 10 - 10, 1e-4) << "the trailing 1000 moves one more em down";
+}
+
 TEST(TextShowing, EmbeddedSubsetsWrittenByCairo) {
     struct Case {
         const char* family;

@@ -27,7 +27,7 @@ using kx::test::RGBA;
 using kx::test::pixelAt;
 
 // Cells are drawn by the content interpreter's drawer, as the interpreter's pattern resources do.
-constexpr kx::PatternCellDrawer kDrawCell = &KXPDFConentDrawer::drawContentStream;
+constexpr kx::PatternCellDrawer kDrawCell = &KXPDFConentDrawer::drawPatternCell;
 
 const RGBA kClear{0, 0, 0, 0};
 const RGBA kRed{255, 0, 0, 255};
