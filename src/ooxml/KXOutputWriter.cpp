@@ -184,18 +184,6 @@ std::string KXOutputWriter::pathForPart(std::string_view partName) const {
 
 namespace {
 
-// Pictures whose format compresses already are stored as they are: deflating them again takes
-// time and gains nothing.
-bool isCompressedMedia(const std::string& partName) {
-    const std::string extension = kx::pathExtension(partName);
-    for (const char* e : {"png", "jpeg", "jpg", "gif", "jp2"})
-        if (extension.size() == std::char_traits<char>::length(e) &&
-            std::equal(extension.begin(), extension.end(), e,
-                       [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; }))
-            return true;
-    return false;
-}
-
 // The folders of the file, made; false when that fails.
 bool makeFoldersFor(const std::string& file) { return kx::createDirectories(kx::pathDirectory(file)); }
 
@@ -336,11 +324,10 @@ bool KXOutputWriter::finishPackage(KXError* error) {
             failures.add(kCannotCreate, archive.lastError());
         } else {
             for (const std::string& entry : entries) {
-                const int level = isCompressedMedia(entry) ? 0 : compressionLevel_;
                 auto inMemory = memoryParts_.find(entry);
                 const bool added = inMemory != memoryParts_.end()
-                                       ? archive.writeBytes(inMemory->second, entry.substr(1), level)
-                                       : archive.writeFileAtPath(pathForPart(entry), entry.substr(1), level);
+                                       ? archive.writeBytes(inMemory->second, entry.substr(1), compressionLevel_)
+                                       : archive.writeFileAtPath(pathForPart(entry), entry.substr(1), compressionLevel_);
                 if (!added) failures.add(kCannotAddEntry, archive.lastError());
             }
             if (!failures.empty())

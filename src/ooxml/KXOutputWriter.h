@@ -51,7 +51,7 @@ public:
 
     // The error domain of every failure reported here.
     static constexpr std::string_view errorDomain() { return "KXOutputWriter"; }
-    static constexpr int kDefaultCompressionLevel = 3;
+    static constexpr int kDefaultCompressionLevel = -1;
     enum FailureCode { kCannotCreate = 1, kCannotAddEntry = 2, kCannotWrite = 3, kInconsistentPackage = 4 };
 
     // Records the destination and creates the work folder: a fresh folder named like the
@@ -95,10 +95,8 @@ public:
     // problems() or the archive cannot be written; the destination is then left as it was.
     bool finishPackage(KXError* error = nullptr);
 
-    // The deflate level of the parts that are not stored: negative for zlib's default (6), 1
-    // (fastest) to 9 (smallest). By default 3: as fast as 1 on the parts we write (megabytes of
-    // markup for a long document or a slide full of shapes), a tenth smaller, and about half the
-    // time of zlib's default.
+    // The deflate level of every part, pictures included: negative (the default) for zlib's default
+    // level (6), 1 (fastest) to 9 (smallest), 0 to store.
     int compressionLevel() const { return compressionLevel_; }
     void setCompressionLevel(int level) { compressionLevel_ = level; }
 

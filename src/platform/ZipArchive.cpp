@@ -62,10 +62,16 @@ bool setEntryAttributes(zip_t* zip, zip_uint64_t entry, const struct stat& st, b
     return zip_file_set_external_attributes(zip, entry, 0, ZIP_OPSYS_UNIX, externalAttributes(mode, folder)) == 0;
 }
 
-// The deflate method and level of an entry: negative for the default level, 0 to store, 1 to 9.
+// The zlib level of an entry's level: a negative level is zlib's default (Z_DEFAULT_COMPRESSION,
+// which zlib takes as 6).
+int zlibLevel(int compressionLevel) { return compressionLevel > 0 ? std::min(compressionLevel, 9) : 6; }
+
+// The deflate method and level of an entry: negative for zlib's default level, 0 to store, 1 to 9.
+// The level is always spelt out: left to the library, an entry is deflated at its own default, the
+// best and slowest level, not zlib's.
 bool setCompression(zip_t* zip, zip_uint64_t entry, int compressionLevel) {
     zip_int32_t method = compressionLevel == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    zip_uint32_t level = compressionLevel > 0 ? static_cast<zip_uint32_t>(std::min(compressionLevel, 9)) : 0;
+    zip_uint32_t level = compressionLevel == 0 ? 0 : static_cast<zip_uint32_t>(zlibLevel(compressionLevel));
     return zip_set_file_compression(zip, entry, method, level) == 0;
 }
 
@@ -236,8 +242,6 @@ constexpr std::size_t kParallelDeflateMaxStreamBytes = 16 * 1024 * 1024;
 
 unsigned parallelDeflateThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 8u); }
 
-// The zlib level the library uses for an entry's level (negative: the library's default, its best).
-int zlibLevel(int compressionLevel) { return compressionLevel > 0 ? std::min(compressionLevel, 9) : Z_BEST_COMPRESSION; }
 
 // The deflate option bits of the general purpose flag, as the library sets them for a zlib level.
 zip_uint16_t deflateOptionFlags(int level) {

@@ -43,7 +43,7 @@ public:
     void setFixedEntryAttributes(bool fixed) { fixedEntryAttributes_ = fixed; }
     bool fixedEntryAttributes() const { return fixedEntryAttributes_; }
     // Adds the file at filePath under the entry name (UTF-8, "/"-separated), with its modification
-    // date and permissions (or the fixed ones). compressionLevel: negative for the default level, 0 to store, 1 to 9.
+    // date and permissions (or the fixed ones). compressionLevel: negative for zlib's default level (6), 0 to store, 1 to 9.
     // A password encrypts the entry (AES-256 when aes is set, else the traditional scheme).
     bool writeFileAtPath(const std::string& filePath, const std::string& entryName, int compressionLevel,
                          const std::optional<std::string>& password = std::nullopt, bool aes = false);

@@ -370,7 +370,14 @@ void KDScanLine::completeGrid() {
         xs.insert(kx::toInt<int>(p.x));
         ys.insert(kx::toInt<int>(p.y));
     }
-    if (xs.empty() || xs.size() > kMaxCompletedGridPoints / ys.size()) return;
+    if (xs.empty()) return;
+    if (xs.size() > kMaxCompletedGridPoints / ys.size()) {
+        std::fprintf(stderr,
+                     "KDScanLine: grid not completed: %zu x positions by %zu y positions exceed %zu points; "
+                     "no hidden grid points added to the %zu points found\n",
+                     xs.size(), ys.size(), kMaxCompletedGridPoints, result_.size());
+        return;
+    }
     for (int x : xs)
         for (int y : ys) {
             const KDScanPoint candidate{4, static_cast<float>(x), static_cast<float>(y)};

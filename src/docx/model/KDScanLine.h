@@ -54,8 +54,9 @@ public:
     // The points, read after scan().
     const std::vector<KDScanPoint>& intersectionPoints() const { return result_; }
 
-    // More combinations of x and y than this are not completed: such a grid holds far more columns
-    // than any table may have, and would only cost time and memory.
+    // More combinations of x and y than this are not completed (said on standard error): such a
+    // grid holds far more columns than any table may have, and its points grow with the product of
+    // the positions, a thousand million and more for a page of crafted lines.
     static constexpr std::size_t kMaxCompletedGridPoints = std::size_t(1) << 20;
 
 private:

@@ -174,9 +174,9 @@ kx::ImageRef KXDocxRunImage::MergeRunImage(const KXDocxRunImageArray& images, kx
         const kx::PlacedImage picture = it->second;
         if (last) decoded.erase(it);
         if (!picture.image || picture.width == 0) continue;
+        // Drawn opaque: the merged picture carries the first image's opacity once, and drawing each
+        // image with its own as well would show the first at its opacity squared.
         context->saveGState();
-        const float opacity = run->pictInfo().opacity;
-        if (opacity < 1.0f) context->setAlpha(std::clamp(static_cast<double>(opacity), 0.0, 1.0));
         context->concatCTM(imageToPage(*run));
         context->drawImage(picture, kx::Rect(0, 0, 1, 1));
         context->restoreGState();

@@ -207,3 +207,45 @@ TEST(KDScanLine, CrossingAfterItsSegmentLeft) {
     ASSERT_FALSE(points.empty());
     EXPECT_EQ(int(points.front().type), 3) << describe(points);
 }
+
+// A crafted page of small crosses, each at an x and a y of its own: 1,200 positions across by 1,200
+// down would complete into 1.44 million hidden points, and a page of 12,000 lines into hundreds of
+// millions. Above 2^20 combinations the grid is left as found and standard error says so; a grid
+// just within the bound is completed.
+TEST(KDScanLine, GridCompletionIsBoundedOnCraftedInput) {
+    struct Case {
+        const char* what;
+        int crosses;
+        bool completed;
+    };
+    // Each cross gives 3 positions across and 3 down: its crossing and its four ends, 20 apart.
+    const Case cases[] = {
+        {"341 crosses: 1,023 x 1,023 positions", 341, true},
+        {"400 crosses: 1,200 x 1,200 positions", 400, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<KDScanSegment> segments;
+        for (int k = 0; k < c.crosses; ++k) {
+            const float x = 50.f * k, y = 50.f * k;
+            segments.emplace_back(x - 20, y, x + 20, y);
+            segments.emplace_back(x, y - 20, x, y + 20);
+        }
+        testing::internal::CaptureStderr();
+        const auto start = std::chrono::steady_clock::now();
+        std::vector<KDScanPoint> points = scan(segments, 2);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const std::string said = testing::internal::GetCapturedStderr();
+        const size_t found = 5 * static_cast<size_t>(c.crosses);
+        const size_t positions = 3 * static_cast<size_t>(c.crosses);
+        if (c.completed) {
+            EXPECT_EQ(points.size(), positions * positions) << "every combination";
+            EXPECT_EQ(said, "");
+        } else {
+            EXPECT_EQ(points.size(), found) << "the crossings and ends only";
+            EXPECT_EQ(said, "KDScanLine: grid not completed: 1200 x positions by 1200 y positions exceed 1048576 "
+                            "points; no hidden grid points added to the 2000 points found\n");
+        }
+        EXPECT_LT(seconds, 10.0);
+    }
+}

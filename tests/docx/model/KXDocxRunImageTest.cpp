@@ -88,6 +88,7 @@ TEST(KXDocxRunImage, MergesAGroupIntoOnePictureOfItsArea) {
     a->pictInfo().imageTitle = "first.png";
     a->pictInfo().opacity = 0.8f;
     auto b = imageRun({130, 100, 50, 50}, 4, green);
+    b->pictInfo().opacity = 0.5f;
     auto c = imageRun({160, 100, 50, 50}, 5, blue);
     std::shared_ptr<KXDocxRunImage> merged = KXDocxRunImage::MergeRunImageArray({a, b, c}, {612, 792}, 144);
     ASSERT_TRUE(merged);
@@ -107,8 +108,12 @@ TEST(KXDocxRunImage, MergesAGroupIntoOnePictureOfItsArea) {
     EXPECT_EQ(picture->width, 220);
     EXPECT_EQ(picture->height, 100);
     EXPECT_EQ(merged->pictInfo().horizontalResolution, 144);
-    EXPECT_EQ(pixelAt(*picture, 20, 50), (RGBA{255, 0, 0, 204})) << "red alone, drawn with its opacity";
-    EXPECT_EQ(pixelAt(*picture, 80, 50), (RGBA{0, 255, 0, 255})) << "green, painted later, over red";
+    // The images are drawn opaque and the picture shows at the first image's opacity once: red at
+    // 0.8, not 0.8 x 0.8.
+    const RGBA alone = pixelAt(*picture, 20, 50);
+    EXPECT_EQ(alone, (RGBA{255, 0, 0, 255})) << "red alone, drawn without its opacity";
+    EXPECT_NEAR(alone[3] / 255.0 * merged->pictInfo().opacity, 0.8, 0.005) << "red as it shows on the page";
+    EXPECT_EQ(pixelAt(*picture, 80, 50), (RGBA{0, 255, 0, 255})) << "green, painted later and opaque, over red";
     EXPECT_EQ(pixelAt(*picture, 200, 50), (RGBA{0, 0, 255, 255})) << "blue";
 
     struct Case {

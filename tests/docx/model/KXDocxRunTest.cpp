@@ -148,6 +148,10 @@ TEST(KXDocxRunText, SplittingOffTheTrailingBlank) {
         ASSERT_TRUE(blank);
         EXPECT_EQ(blank->runText(), u" ");
         EXPECT_EQ(blank->pdfScanIndex(), c.blankScan);
+        // Stepping back from 0 would leave the run at the index that means "not set", after every
+        // other run of the page, and the blank before the text it ends.
+        EXPECT_NE(run->pdfScanIndex(), KXDocxRun::kScanIndexNotSet);
+        EXPECT_LT(run->pdfScanIndex(), blank->pdfScanIndex()) << "the blank follows its run in reading order";
         EXPECT_DOUBLE_EQ(blank->outsideSpacing(), c.blankGap);
         EXPECT_DOUBLE_EQ(blank->textWidth(), 3);
         EXPECT_DOUBLE_EQ(blank->ctmInfo().xLeft, run->ctmInfo().frame.maxX());

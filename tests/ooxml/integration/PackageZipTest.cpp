@@ -155,3 +155,90 @@ TEST(PackageZip, PasswordProtectedEntries) {
                                    &listing),
               0);
 }
+
+namespace {
+
+// Markup whose size after deflate tells the level it was deflated at: zlib's levels 3, 6 and 9 give
+// sizes a tenth apart.
+std::string levelSensitiveMarkup(std::size_t size) {
+    const std::string run = "<w:r><w:t>Hello world</w:t></w:r>";
+    std::string text(size, ' ');
+    std::uint32_t x = 12345;
+    for (std::size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        text[i] = (x >> 16) % 4 == 0 ? static_cast<char>('a' + (x >> 8) % 26) : run[i % run.size()];
+    }
+    return text;
+}
+
+// For each entry: deflated, flagged as deflated at the normal level, and, for entries of more than
+// 64 KB, of the size zlib's default level gives rather than that of level 3 or 9.
+const char* kLevelScript = R"(
+import sys, zipfile, zlib
+with zipfile.ZipFile(sys.argv[1]) as z:
+    for info in z.infolist():
+        print(info.filename)
+        assert info.compress_type == zipfile.ZIP_DEFLATED, 'not deflated: ' + info.filename
+        assert (info.flag_bits >> 1) & 3 == 0, 'not at the normal level: ' + info.filename
+        data = z.read(info)
+        if len(data) > 65536:
+            sizes = {}
+            for level in (3, 6, 9):
+                c = zlib.compressobj(level, zlib.DEFLATED, -15)
+                sizes[level] = len(c.compress(data) + c.flush())
+            nearest = min(sizes, key=lambda level: abs(sizes[level] - info.compress_size))
+            assert nearest == 6, '%s: %d bytes, at levels 3, 6, 9: %s' % (info.filename, info.compress_size, sizes)
+)";
+
+}  // namespace
+
+// Every entry of a package is deflated at zlib's default level, pictures included, whether the
+// package is put together from its registered parts or zipped from a work folder.
+TEST(PackageZip, EveryEntryPicturesIncludedIsDeflatedAtZlibsDefaultLevel) {
+    if (!havePython()) GTEST_SKIP() << "python3 not installed";
+    const std::string markup = levelSensitiveMarkup(300000);
+    const std::string largeMarkup = levelSensitiveMarkup(1536 * 1024 + 3);  // deflated in blocks
+    std::string picture = "\x89PNG\r\n\x1A\n";
+    for (int i = 0; i < 4000; ++i) picture += static_cast<char>(i % 7 == 0 ? i * 31 : 0);
+    const char* pictures[] = {"png", "jpeg", "jpg", "gif", "jp2", "PNG"};
+    const std::string script = kx::test::writeTemp("check-levels.py", kLevelScript);
+
+    // From registered parts.
+    {
+        const std::string out = pathJoin(kx::test::tempDir(), "levels-parts.docx");
+        KXOutputWriter writer;
+        ASSERT_TRUE(writer.initWorkFolder(out));
+        ASSERT_TRUE(writer.addPartFromFile("/word/document.xml", "application/xml",
+                                           kx::test::writeTemp("levels-document.xml", markup)));
+        ASSERT_TRUE(writer.addPartWithBytes("/word/large.xml", "application/xml", largeMarkup));
+        for (const char* extension : pictures) {
+            const std::string name = std::string("/word/media/image.") + extension;
+            ASSERT_TRUE(writer.addMediaPart(name, kx::test::writeTemp(std::string("levels-image.") + extension, picture)))
+                << name;
+        }
+        KXError error;
+        ASSERT_TRUE(writer.finishPackage(&error)) << error.failureReason;
+        std::string listing;
+        EXPECT_EQ(kx::test::runCommand("python3 " + shellQuoted(script) + " " + shellQuoted(out), &listing), 0) << listing;
+        EXPECT_NE(listing.find("word/media/image.jpeg"), std::string::npos) << listing;
+    }
+    // From a work folder.
+    {
+        const std::string root = pathJoin(kx::test::tempDir(), "levels-folder");
+        kx::removeAll(root);
+        kx::createDirectories(pathJoin(root, "word/media"));
+        ASSERT_TRUE(kx::writeFile(pathJoin(root, "[Content_Types].xml"), "<Types/>"));
+        ASSERT_TRUE(kx::writeFile(pathJoin(root, "word/document.xml"), markup));
+        ASSERT_TRUE(kx::writeFile(pathJoin(root, "word/large.xml"), largeMarkup));
+        for (const char* extension : pictures)
+            ASSERT_TRUE(kx::writeFile(pathJoin(root, std::string("word/media/image.") + extension), picture));
+        const std::string out = pathJoin(kx::test::tempDir(), "levels-folder.docx");
+        KXError error;
+        ASSERT_TRUE(KXOutputWriter::CreateZipFileAtPath(
+            out, {pathJoin(root, "[Content_Types].xml"), pathJoin(root, "word")}, &error))
+            << error.failureReason;
+        std::string listing;
+        EXPECT_EQ(kx::test::runCommand("python3 " + shellQuoted(script) + " " + shellQuoted(out), &listing), 0) << listing;
+        EXPECT_NE(listing.find("word/media/image.gif"), std::string::npos) << listing;
+    }
+}

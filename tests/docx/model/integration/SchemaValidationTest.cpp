@@ -262,6 +262,36 @@ TEST(SchemaValidation, ValuesWithoutASchemaNameAreMappedOrLeftOut) {
     expectValid(package);
 }
 
+// Sizes and lengths a hostile file can set beyond any sense: a font size of 3.4e38 points written
+// in full, or a negative one, is not a number the schema takes, and the package does not validate.
+TEST(SchemaValidation, HostileSizesAndLengthsStayWithinTheSchema) {
+    KX_REQUIRE_CORPUS(validator());
+    struct Case {
+        const char* what;
+        std::function<void(KXDocx_RPr&, KXDocx_PPr&)> set;
+    };
+    const Case cases[] = {
+        {"a font size of 3.4e38", [](KXDocx_RPr& r, KXDocx_PPr&) { r.sz = 3.4e38f; }},
+        {"a negative font size", [](KXDocx_RPr& r, KXDocx_PPr&) { r.sz = -7; }},
+        {"character spacing of 3.4e38", [](KXDocx_RPr& r, KXDocx_PPr&) { r.spacing = 3.4e38f; }},
+        {"a line of 3.4e38", [](KXDocx_RPr&, KXDocx_PPr& p) { p.spacing = {0, 0, 3.4e38f, "exact", 12}; }},
+        {"indents of -3.4e38", [](KXDocx_RPr&, KXDocx_PPr& p) { p.ind = {-3.4e38f, -3.4e38f, 0}; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KXDocx_RPr r = KXDocxUtilities::defaultRProperty();
+        KXDocx_PPr p = KXDocxUtilities::defaultPProperty();
+        c.set(r, p);
+        const std::string package = makeDocx("hostile-numbers", [&](XMLFileWriter& w) {
+            w.writeStartElementWithNamespace(W, "p");
+            KXDocxUtilities::WritePProperty(p, r, KXDocxUtilities::defaultSectPropertyHiden(), {}, w);
+            run(w, r, u"text");
+            w.writeEndElement();
+        });
+        expectValid(package);
+    }
+}
+
 TEST(SchemaValidation, TheValidatorRejectsAParagraphOutOfSchemaOrder) {
     // The check above is only worth something if the validator sees element order.
     KX_REQUIRE_CORPUS(validator());
@@ -282,9 +312,10 @@ TEST(SchemaValidation, TheValidatorRejectsAParagraphOutOfSchemaOrder) {
 }
 
 // A filled triangle written as a VML shape: the package is valid (the wrapping element stays
-// inside the shape), and LibreOffice draws the triangle. Its shape type names preset 12, a star,
-// and LibreOffice takes no path from a type: a shape that left its path and coordinate space to
-// its type would be drawn as a star, or not at all.
+// inside the shape: written after it, inside "w:pict", the package does not validate), and
+// LibreOffice draws the triangle. Its shape type names preset 12, a star, and LibreOffice takes no
+// path from a type: a shape that left its path and coordinate space to its type would be drawn as
+// a star, or not at all. The part is read first, so that both show without LibreOffice too.
 TEST(SchemaValidation, PathShapesAreValidAndDrawnAsTheirPaths) {
     KX_REQUIRE_CORPUS(validator());
     kx::Path triangle;
@@ -298,6 +329,27 @@ TEST(SchemaValidation, PathShapesAreValidAndDrawnAsTheirPaths) {
         shape->writeWithXMLWriter(w);
         w.writeEndElement();
     });
+    const std::optional<std::string> part =
+        kx::readFile(pathJoin(kx::test::tempDir(), "path-shape/word/document.xml"));
+    ASSERT_TRUE(part);
+    const size_t typeAt = part->find("<v:shapetype ");
+    const size_t shapeAt = part->find("<v:shape ");
+    const size_t shapeEnd = part->find("</v:shape>");
+    ASSERT_NE(typeAt, std::string::npos) << *part;
+    ASSERT_NE(shapeAt, std::string::npos) << *part;
+    ASSERT_NE(shapeEnd, std::string::npos) << *part;
+    const std::string typeTag = part->substr(typeAt, part->find('>', typeAt) - typeAt);
+    const std::string shapeTag = part->substr(shapeAt, part->find('>', shapeAt) - shapeAt);
+    for (const char* attribute : {" coordorigin=\"", " coordsize=\"", " path=\""}) {
+        const size_t inType = typeTag.find(attribute);
+        ASSERT_NE(inType, std::string::npos) << attribute << " on the type: " << typeTag;
+        const size_t valueAt = inType + std::string_view(attribute).size();
+        const std::string written = std::string(attribute) + typeTag.substr(valueAt, typeTag.find('"', valueAt) - valueAt + 1);
+        EXPECT_NE(shapeTag.find(written), std::string::npos) << "the shape repeats" << written << ": " << shapeTag;
+    }
+    const size_t wrapAt = part->find("<w10:wrap type=\"none\"/>");
+    ASSERT_NE(wrapAt, std::string::npos) << *part;
+    EXPECT_TRUE(shapeAt < wrapAt && wrapAt < shapeEnd) << "the wrapping inside the shape: " << *part;
     expectValid(package);
 
     if (!kx::test::haveCommand("soffice") || !kx::test::haveCommand("pdftoppm"))
