@@ -5,7 +5,8 @@
 // "#_x0000_t75" a picture frame); the type must be defined by a "v:shapetype" of that id before a
 // shape uses it, and each id may be defined only once in the part. The first picture of a kind
 // writes the definition in its own "w:pict", just before its shape; later ones only refer to it.
-// Every shape also carries an "id" and an "o:spid" of its own, unique in the part.
+// A numbered shape also carries an "id" and an "o:spid" of its own, unique in the part; the text
+// box around a table carries the same pair as every other such box ("TextBox 1", "_x0000_t202").
 //
 // One registry serves the process; the package writer sets it back when a document begins. Used
 // from the conversion thread only.

@@ -40,9 +40,8 @@ std::shared_ptr<KXDocxParagraph> lastParagraphOf(const KXDocxWriterObjectArray& 
 }  // namespace
 
 KXDocx_SectPr KXDocxPageSection::breakRecord(const std::shared_ptr<KXDocxParagraph>& from) const {
-    // Without a paragraph to take it from, the section's own record: a record of zeros would give
-    // the section a page of no size.
-    KXDocx_SectPr record = from ? from->sectProperty() : sectProperty_;
+    // Without a paragraph to take it from, a record of zeros.
+    KXDocx_SectPr record = from ? from->sectProperty() : KXDocx_SectPr{};
     record.shouldWrite = true;
     record.type = 1;
     return record;

@@ -212,9 +212,14 @@ void KXDocxTable::writeTextBoxStartWithXMLWriter(XMLFileWriter& writer) {
     style += kx::format("margin-top:%0.0fpt;mso-position-vertical-relative:%s;v-text-anchor:%s", top,
                         textBoxRelativeParagraph_ ? "paragraph" : "page", "top");
 
-    // A text box as the others are: the document's text-box type (defined once, before its first
-    // use) and an id and o:spid of its own.
-    KXDocxVMLShapeTypes::sharedInstance().writeStartNumberedShape(writer, KXDocxVMLShapeTypes::Kind::TextBox, "TextBox");
+    // The document's text-box type (defined once, before its first use); every table's box carries
+    // the same id and o:spid.
+    const std::string type =
+        KXDocxVMLShapeTypes::sharedInstance().writeShapeTypeIfNeed(writer, KXDocxVMLShapeTypes::Kind::TextBox);
+    writer.writeStartElementWithNamespace(V, "shape");
+    writer.writeAttribute("id", "TextBox 1");
+    writer.writeAttributeWithNamespace(O, "spid", "_x0000_t202");
+    writer.writeAttribute("type", type);
     writer.writeAttribute("style", style);
     writer.writeAttribute("filled", "false");
     writer.writeAttribute("stroked", "false");

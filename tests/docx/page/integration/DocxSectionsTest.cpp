@@ -157,6 +157,16 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
         cases.push_back({"quiz-with-a-page-number-at-the-foot", {}, flowtest::textDocument(pages), 2});
     }
 
+    // Two columns from the head of the page to its foot, the first beginning 2 pt lower than the
+    // second: less than its font size, but still space above the first column's first paragraph.
+    // A word processor lays that space above the whole band of columns, so the second column
+    // starts that much lower too and its last line goes onto a page of its own, unless the space
+    // is written as blank paragraphs in the first column.
+    Case firstColumnLower{"first-of-two-columns-a-little-lower", {}};
+    for (double y = 744; y > 30; y -= 11) firstColumnLower.page.push_back({"F1", 9, 320, y, 0, "right column text down to the foot"});
+    for (double y = 742; y > 100; y -= 11) firstColumnLower.page.push_back({"F1", 9, 72, y, 0, "left column a little lower"});
+    cases.push_back(firstColumnLower);
+
     // A last page of two columns whose text begins well below the page's top margin: the blank
     // space above them closes as a section of one column that begins the page, and the columns
     // must go on on that page, not begin another.

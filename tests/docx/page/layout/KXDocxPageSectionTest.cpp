@@ -598,12 +598,14 @@ TEST(KXDocxPageSection, ABreakParagraphTakesThePropertiesOfTheParagraphItCloses)
               std::string::npos)
         << closing;
 
-    // Without a paragraph to take them from, zero records.
+    // Without a paragraph to take them from, zero records, the section's record too.
     auto empty = band(1, false, false, false, true);
     empty->setParagraphGroupArray({{}});
-    const std::string none = breakParagraph(written(*empty));
+    const std::string emptyXml = written(*empty);
+    const std::string none = breakParagraph(emptyXml);
     EXPECT_NE(none.find("<w:spacing w:before=\"0\" w:after=\"0\" w:line=\"0\""), std::string::npos) << none;
     EXPECT_NE(none.find("<w:sz w:val=\"0\"/>"), std::string::npos) << none;
+    EXPECT_NE(emptyXml.find("<w:pgSz w:w=\"0\" w:h=\"0\"/>"), std::string::npos) << emptyXml;
 }
 
 // Lines laid out as paragraphs whose spacing reproduces where they stand: a line's space after is
