@@ -88,6 +88,7 @@ void KXDocxPDFExporter::reDoContentPDFParser(const kx::PDFPage& page, const KXPD
     }
     pagePicturePixels_ = 0;
     pagePathElements_ = 0;
+    pageImagesCapped_ = false;
     interpretPage(page);
 }
 

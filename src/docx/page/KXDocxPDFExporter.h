@@ -156,4 +156,6 @@ private:
     double pagePicturePixels_ = 0;
     // The path elements the page in progress took so far (likewise).
     std::size_t pagePathElements_ = 0;
+    // The page in progress has turned images away at its bound (likewise).
+    bool pageImagesCapped_ = false;
 };

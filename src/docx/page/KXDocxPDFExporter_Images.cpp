@@ -20,7 +20,8 @@
 
 namespace {
 
-// A page takes no more images than this.
+// A page takes no more images than this: a bound against content that paints an image over and
+// over. The images past it are left out, and the page says so once.
 constexpr size_t kMaxImageRuns = 20000;
 
 }  // namespace
@@ -53,7 +54,14 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     const KXPDFRenderState* state = topState();
     if (!page || !state || !object || object->getType() != KXPDFXObject::Image || isShouldCancel()) return;
     if (failsPageForImage(*object)) return;
-    if (page->allRunImageArray().size() >= kMaxImageRuns) return;
+    if (page->allRunImageArray().size() >= kMaxImageRuns) {
+        if (!pageImagesCapped_)
+            std::fprintf(stderr,
+                         "didScanXObjectImage: the page holds %zu images; the images painted after them are left out\n",
+                         kMaxImageRuns);
+        pageImagesCapped_ = true;
+        return;
+    }
     const auto& xobject = static_cast<const KXPDFImageXObject&>(*object);
     bool clipped = !state->clipBezierPaths().empty();
     // An image that its clip leaves less than a point of is not seen.
@@ -99,10 +107,6 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     closeTextForPicture();
 
     std::string file = decoded;
-    // A clip that trims less than a point off the picture's sides leaves it as it is shown: the
-    // picture is not drawn again for that.
-    if (clipped && visible.insetBy(-1, -1).contains(info.displayFrame().standardized()) && info.rotation == 0)
-        clipped = false;
     if (clipped) {
         if (kx::ImageRef image = KXPictureStore::shared().read(decoded)) {
             const kx::Rect imageRect = info.displayFrame();

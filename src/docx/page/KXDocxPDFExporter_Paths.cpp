@@ -113,8 +113,6 @@ void KXDocxPDFExporter::didScanPath(KXPDFConentParser& parser, const kx::Path& p
         }
     }
     if (box.size.width < 0.001 || box.size.height < 0.001) return;
-    // Nothing of it is on the page.
-    if (!box.intersects(kx::Rect(0, 0, pageSize().width, pageSize().height))) return;
 
     if (fill && !stroke && isContentCurrentEmpty()) {
         const KXPDFRGB rgb = fillRGB();

@@ -92,6 +92,8 @@ std::optional<std::string> KXDocxPDFExporter::RunPath(const KXDocxRunPath& path,
     if (file && applyRunImage) {
         KXDocxImageInfo& info = mask->pictInfo();
         info.becomeUprightPicture(overlap, picture->width, picture->height);
+        // The path's own alpha is drawn into the picture: the mask group's opacity would show it
+        // a second time.
         info.opacity = 1.0f;
     }
     return file;

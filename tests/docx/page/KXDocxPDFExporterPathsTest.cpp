@@ -45,6 +45,8 @@ struct PathSeen {
     double weight = 0;
     KXDocx_Color strokeColor;
     std::int64_t z = 0;
+    std::vector<double> dash;
+    std::int64_t dashPhase = 0;
 };
 
 struct Read {
@@ -70,7 +72,8 @@ Read readPage(const std::string& content) {
             const KXDocxPathInfo* info = run->pictInfo();
             if (!info) continue;
             read.paths.push_back({run->displayRect(), info->stroked(), info->filled(), info->strokeweight(),
-                                  info->strokeColorKX(), run->pictZIndex()});
+                                  info->strokeColorKX(), run->pictZIndex(), info->strokeDashPattern(),
+                                  info->strokeDashPhase()});
         }
         read.texts = page->allRunTextArray().size();
     }
@@ -107,6 +110,8 @@ TEST(KXDocxPDFExporterPaths, PaintedPathsBecomePathRuns) {
          "q 100 500 100 100 re W n 1 0 0 rg 150 550 100 100 re f Q", Shape{{150, 192, 50, 50}, false, true, 0}},
         {"a rectangle wholly out of its clip", "q 100 500 100 100 re W n 1 0 0 rg 300 300 50 50 re f Q",
          std::nullopt},
+        {"a rectangle beyond the page's right edge is a shape where it is painted", "1 0 0 rg 700 600 50 50 re f",
+         Shape{{700, 142, 50, 50}, false, true, 0}},
         {"a white rectangle painted first over text is the background: the text goes with it",
          "BT /F1 12 Tf 120 620 Td (Hidden) Tj ET 1 1 1 rg 100 600 200 50 re f", std::nullopt, 0},
         {"an almost white one is a shape, and the text stays",
@@ -155,4 +160,14 @@ TEST(KXDocxPDFExporterPaths, ABarTurnedIntoALineKeepsItsColourAndTheStackingStar
     EXPECT_EQ(red.alpha, 255) << "the bar's fill alpha";
     EXPECT_EQ(read.paths[0].z, -251657498);
     EXPECT_EQ(read.paths[1].z, -251657497);
+}
+
+// The dash is the one the graphics state holds, in the units it was set in, whatever the matrix
+// does to the line's width.
+TEST(KXDocxPDFExporterPaths, ALineKeepsTheDashTheStateGivesIt) {
+    const Read read = readPage("2 0 0 2 0 0 cm [3 1] 2 d 0 0 1 RG 50 300 m 150 300 l S");
+    ASSERT_EQ(read.paths.size(), 1u);
+    EXPECT_NEAR(read.paths[0].weight, 2, 0.01) << "the width is drawn at the matrix's scale";
+    EXPECT_EQ(read.paths[0].dash, (std::vector<double>{3, 1}));
+    EXPECT_EQ(read.paths[0].dashPhase, 2);
 }

@@ -101,6 +101,25 @@ std::string halfMask(kx::test::PDFBuilder& b) {
                       group);
 }
 
+// A soft mask whose group paints a gray image, white in its file's top half and black in the bottom
+// half, over (100, 500, 200, 100) with `matrix`: mirrored top to bottom (the default), white shows on
+// the lower half of the box. `extra` adds entries to the graphics state.
+std::string topHalfMask(kx::test::PDFBuilder& b, const std::string& extra = "",
+                        const std::string& matrix = "200 0 0 -100 100 600") {
+    std::string gray;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) gray.push_back(y < 4 ? '\xff' : '\x00');
+    const int image = b.addStream("/Type /XObject /Subtype /Image /Width 16 /Height 8 /ColorSpace /DeviceGray "
+                                  "/BitsPerComponent 8 /Interpolate false", gray);
+    const int group = b.addStream(kx::format("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Group << /S "
+                                             "/Transparency /CS /DeviceGray >> /Resources << /XObject << /M %d 0 R >> >>",
+                                             image),
+                                  "q " + matrix + " cm /M Do Q");
+    return kx::format("/ExtGState << /GS1 << /Type /ExtGState %s /SMask << /Type /Mask /S /Luminosity /G %d 0 R >> "
+                      ">> >>",
+                      extra.c_str(), group);
+}
+
 struct Case {
     const char* what;
     std::function<std::string(kx::test::PDFBuilder&)> resources;
@@ -149,6 +168,34 @@ TEST(DocxPictures, GeneratedPagesBecomePicturesWithTheirPixels) {
              EXPECT_TRUE(near(at(m, 0.2, 0.5), blue));
              EXPECT_LT(at(m, 0.8, 0.5)[3], 10);
              EXPECT_EQ(p.document.find("fillcolor=\"#0000FF\""), std::string::npos) << "the path is in the picture";
+         }},
+        // The mask is drawn as its group painted it: mirrored, white below.
+        {"soft-masked-path-mirrored-mask", [&](kx::test::PDFBuilder& b) { return "<< " + topHalfMask(b) + " >>"; },
+         "/GS1 gs 0 0 1 rg 100 500 200 100 re f", 1,
+         [&](const Package&, const kx::Image& m) {
+             EXPECT_TRUE(near(at(m, 0.5, 0.8), blue)) << "where the mask is white";
+             EXPECT_LT(at(m, 0.5, 0.2)[3], 10) << "where the mask is black";
+         }},
+        // The path's own alpha is in the picture: the picture is shown once, at full opacity.
+        {"soft-masked-path-half-alpha",
+         [&](kx::test::PDFBuilder& b) { return "<< " + topHalfMask(b, "/ca 0.5") + " >>"; },
+         "/GS1 gs 0 0 1 rg 100 500 200 100 re f", 1,
+         [&](const Package& p, const kx::Image& m) {
+             EXPECT_NEAR(at(m, 0.5, 0.8)[3], 128, 12) << "the path at half alpha";
+             EXPECT_EQ(p.document.find("opacity=\""), std::string::npos) << "and no second half on top";
+         }},
+        // An image painted mirrored under an upright mask: the picture stands as painted, the mask
+        // over the top half, and is not mirrored again.
+        {"soft-masked-mirrored-image",
+         [&](kx::test::PDFBuilder& b) {
+             return "<< " + topHalfMask(b, "", "200 0 0 100 100 500") + " /XObject << /Im2 " +
+                    rawImage(b, 4, 4, {0, 255, 0}) + " >> >>";
+         },
+         "/GS1 gs q 200 0 0 -100 100 600 cm /Im2 Do Q", 1,
+         [&](const Package& p, const kx::Image& m) {
+             EXPECT_TRUE(near(at(m, 0.5, 0.2), green)) << "where the mask is white";
+             EXPECT_LT(at(m, 0.5, 0.8)[3], 10) << "where the mask is black";
+             EXPECT_EQ(p.document.find("flip:"), std::string::npos) << "the picture is shown as drawn";
          }},
         {"axial-shading",
          [](kx::test::PDFBuilder& b) {
