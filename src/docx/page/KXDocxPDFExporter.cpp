@@ -53,6 +53,9 @@ KXPDFPageGeometry KXDocxPDFExporter::docxPageGeometry(const KXPDFPageGeometry& s
     else if (smaller > 0 && smaller < kMinPageSide)
         s = kMinPageSide / smaller;
     // A page of no width or height keeps its size: there is nothing to scale it by.
+    // The scale acts on the page as shown, about its top-left corner. Scaled in PDF space, before
+    // the move to the crop box and the turn, a page turned a quarter or cut from far inside its
+    // sheet would slide off the smaller page by what the scale took away, and its text with it.
     if (s != 1.0 && smaller > 0) {
         t = t.concat(kx::AffineTransform::makeScale(s, s));
         crop.size = {s * crop.size.width, s * crop.size.height};
