@@ -181,7 +181,9 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     // A string that a hostile matrix puts nowhere cannot be placed on the page.
     if (!std::isfinite(g.xLeft) || !std::isfinite(g.yTop) || !std::isfinite(g.yBottom) || !std::isfinite(textWidth))
         return;
-    if (g.xLeft < 0 || g.yTop < 0 || std::max(g.xRight, right) > shown.width || g.yBottom > shown.height) return;
+    // Only where the glyph starts counts across the page: the last letters of a word set flush
+    // against the right edge often advance a little past it, and stay with their word.
+    if (g.xLeft < 0 || g.yTop < 0 || g.xRight > shown.width || g.yBottom > shown.height) return;
     straightenTiltedRun(t, g);
     keepMainTextPosition();
 

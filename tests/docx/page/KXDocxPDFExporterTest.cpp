@@ -212,6 +212,31 @@ TEST(KXDocxPDFExporter, TextAtTheLeftOfACropBoxThatReachesLeftOfTheOriginIsKept)
     EXPECT_NE(xml.find("Body"), std::string::npos) << xml;
 }
 
+TEST(KXDocxPDFExporter, AWordAtTheRightEdgeOfThePageKeepsAllItsLetters) {
+    // "Edge" in Helvetica at 12 points advances (667 + 556 + 556 + 556) * 12 / 1000 = 28.02 points;
+    // the page is 200 points wide.
+    struct Case {
+        const char* what;
+        double x;
+    } cases[] = {
+        {"ending at the edge", 200 - 28.02},
+        {"its last letter advancing a point past the edge", 201 - 28.02},
+    };
+    kx::ScopedTemporaryRoot root;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        kx::test::PDFBuilder builder;
+        builder.addPage(kx::format("BT /F1 12 Tf %.2f 100 Td (Edge) Tj ET", c.x),
+                        "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>",
+                        "/MediaBox [0 0 200 200]");
+        const std::string xml = unzipped(convert(builder.build(), std::make_shared<KXPDFOptions>()), "word/document.xml");
+        std::string text;
+        const std::regex t("<w:t(?: [^>]*)?>([^<]*)</w:t>");
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), t); it != std::sregex_iterator(); ++it) text += (*it)[1].str();
+        EXPECT_EQ(text, "Edge");
+    }
+}
+
 TEST(KXDocxPDFExporter, TextInAType3FontMirroredByItsMatrixIsUprightMainTextWithItsBlanks) {
     // The font matrix mirrors the glyphs and the text matrix mirrors them back: upright text, whose
     // words are set apart by a blank glyph on the first line and by moving the text on the second.
