@@ -274,6 +274,37 @@ TEST(KXDocxPDFExporterTextBoxes, TextAtOtherAnglesOrMirroredGoesAlongAPath) {
     }
 }
 
+TEST(KXDocxPDFExporterTextBoxes, TurnedOrMirroredTextIsItalicOnlyWhenSlantedAgainstItsBaseline) {
+    // Helvetica says nothing of italics: only the text matrix can make it so. A glyph's downward
+    // axis stands at a right angle to its baseline however the text is turned or mirrored; only a
+    // slant tilts it off that angle.
+    const double c30 = std::cos(M_PI / 6), s30 = std::sin(M_PI / 6);
+    const double slant = std::tan(12 * M_PI / 180);
+    struct Case {
+        const char* what;
+        std::string matrix;
+        bool italic;
+    };
+    const Case cases[] = {
+        {"reading down the page (a box)", "0 -1 1 0", false},
+        {"reading up the page (a box)", "0 1 -1 0", false},
+        {"upside down (a box)", "-1 0 0 -1", false},
+        {"rising at 30 degrees (a path)", kx::format("%.6f %.6f %.6f %.6f", c30, s30, -s30, c30), false},
+        {"mirrored top to bottom (a path)", "1 0 0 -1", false},
+        {"upright, slanted 12 degrees", kx::format("1 0 %.6f 1", slant), true},
+        {"reading down the page, slanted 12 degrees (a box)", kx::format("0 -1 1 %.6f", -slant), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string show = kx::format("BT /F1 12 Tf %s 200 300 Tm (Hello World) Tj ET", c.matrix.c_str());
+        const std::string xml = convert(page({uprightLine(), raw(show)}));
+        ASSERT_NE(xml.find("Hello World"), std::string::npos);
+        // Italic runs of boxes and main text carry <w:i/>; text paths say so in their style.
+        const bool italic = xml.find("<w:i/>") != std::string::npos || xml.find("font-style:italic") != std::string::npos;
+        EXPECT_EQ(italic, c.italic);
+    }
+}
+
 TEST(KXDocxPDFExporterTextBoxes, ALoneTurnedBlankOpensABoxAndALoneControlCharacterDoesNot) {
     for (const char* shown : {" ", "\\011"}) {
         SCOPED_TRACE(shown);
