@@ -184,7 +184,6 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     // Only where the glyph starts counts across the page: the last letters of a word set flush
     // against the right edge often advance a little past it, and stay with their word.
     if (g.xLeft < 0 || g.yTop < 0 || g.xRight > shown.width || g.yBottom > shown.height) return;
-    straightenTiltedRun(t, g);
     keepMainTextPosition();
 
     const KXPDFFont* font = currentFont();
