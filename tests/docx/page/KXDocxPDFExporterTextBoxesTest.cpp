@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <regex>
@@ -198,6 +199,41 @@ TEST(KXDocxPDFExporterTextBoxes, AGapAlongTheLineIsBlanks) {
             const double length = box.pictInfo().rotation == 180 ? box.pictInfo().displayWidth : box.pictInfo().displayHeight;
             EXPECT_NEAR(length, (0.667 + 0.667 + 0.722 + 0.722) * 10 + gap + 10, 0.05);
         });
+    }
+}
+
+TEST(KXDocxPDFExporterTextBoxes, ABoxWithAGapInItsLineIsAsLongAsTheLine) {
+    // "AB", a gap of 2 em, "CD" in Helvetica 10: the line runs (0.667 + 0.667 + 0.722 + 0.722) * 10
+    // + 20 = 47.78 points from its start, and its gap is written as blanks. The box written reaches
+    // from the line's start to its end: a box only as long as the letters would be shorter than the
+    // line of blanks and letters in it, which the word processor would then wrap.
+    struct Case {
+        const char* what;
+        const char* matrix;
+        double degrees;  // of the baseline in PDF space, counter-clockwise
+    };
+    const Case cases[] = {
+        {"reading down the page", "0 -1 1 0 300 600", -90},
+        {"reading up the page", "0 1 -1 0 300 200", 90},
+        {"upside down", "-1 0 0 -1 400 300", 180},
+    };
+    const double length = (0.667 + 0.667 + 0.722 + 0.722) * 10 + 20;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string show = kx::format("BT /F1 10 Tf %s Tm [(AB) -2000 (CD)] TJ ET", c.matrix);
+        const std::string xml = convert(page({uprightLine(), raw(show)}));
+        ASSERT_NE(xml.find("AB       CD"), std::string::npos) << "the gap is 7 blanks";
+        const std::vector<std::string> styles = shapeStyles(xml, "_x0000_t202");
+        ASSERT_EQ(styles.size(), 1u);
+        std::map<std::string, double> s = styleNumbers(styles.front());
+        const kx::Rect written(s["margin-left"], s["margin-top"], s["width"], s["height"]);
+        double x = 0, y = 0;
+        std::sscanf(c.matrix, "%*s %*s %*s %*s %lf %lf", &x, &y);
+        const double r = -c.degrees * M_PI / 180;
+        const kx::Point start{x, 792 - y};
+        const kx::Point end{start.x + length * std::cos(r), start.y + length * std::sin(r)};
+        EXPECT_TRUE(inside(start, written, 2)) << styles.front();
+        EXPECT_TRUE(inside(end, written, 2)) << styles.front();
     }
 }
 
