@@ -53,6 +53,9 @@ KXPDFPageGeometry KXDocxPDFExporter::docxPageGeometry(const KXPDFPageGeometry& s
     else if (smaller > 0 && smaller < kMinPageSide)
         s = kMinPageSide / smaller;
     // A page of no width or height keeps its size: there is nothing to scale it by.
+    // The scale acts on the page as shown, about its top-left corner. Scaled in PDF space, before
+    // the move to the crop box and the turn, a page turned a quarter or cut from far inside its
+    // sheet would slide off the smaller page by what the scale took away, and its text with it.
     if (s != 1.0 && smaller > 0) {
         t = t.concat(kx::AffineTransform::makeScale(s, s));
         crop.size = {s * crop.size.width, s * crop.size.height};
@@ -179,8 +182,9 @@ void KXDocxPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size off
     // A string that a hostile matrix puts nowhere cannot be placed on the page.
     if (!std::isfinite(g.xLeft) || !std::isfinite(g.yTop) || !std::isfinite(g.yBottom) || !std::isfinite(textWidth))
         return;
-    if (g.xLeft < 0 || g.yTop < 0 || std::max(g.xRight, right) > shown.width || g.yBottom > shown.height) return;
-    straightenTiltedRun(t, g);
+    // Only where the glyph starts counts across the page: the last letters of a word set flush
+    // against the right edge often advance a little past it, and stay with their word.
+    if (g.xLeft < 0 || g.yTop < 0 || g.xRight > shown.width || g.yBottom > shown.height) return;
     keepMainTextPosition();
 
     const KXPDFFont* font = currentFont();

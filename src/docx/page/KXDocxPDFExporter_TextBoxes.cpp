@@ -260,8 +260,9 @@ void KXDocxPDFExporter::closeTextBox() {
 KXDocxTextPathInfo KXDocxPDFExporter::textPathInfoAt(const KXPDF_CTMInfo& g) {
     KXDocxTextPathInfo info;
     const KXPDFRenderState* state = topState();
-    // The path starts at the top of its first glyph; its box is one line high.
-    const kx::Point start = topOf(g);
+    // The path starts where its first glyph does, at the height of the glyph's top; its box is one
+    // line high.
+    const kx::Point start = g.topLeft;
     info.displayX = start.x;
     info.displayY = start.y;
     info.displayWidth = g.fontSize.width;
@@ -286,7 +287,7 @@ bool KXDocxPDFExporter::continuesTextPath(const KXPDF_CTMInfo& g) const {
     const KXDocxTextPathInfo& info = cachedTextPathInfo();
     if ((g.flip || isMirroredText()) != info.flipY || g.rotation != n.rotation) return false;
     const kx::Point start{info.displayX, info.displayY};
-    const kx::Point top = topOf(g);
+    const kx::Point top = g.topLeft;
     // The first glyph's own string goes on from where the path starts.
     if (std::hypot(top.x - start.x, top.y - start.y) < 0.5) return true;
     return KXAngleOfLine(start, top) == g.rotation;
@@ -296,10 +297,13 @@ void KXDocxPDFExporter::closeTextPath() {
     KXDocxPage* page = writer_ ? writer_->currentPage() : nullptr;
     if (!page || cachedTextPathString().empty()) return;
     KXDocxTextPathInfo info = cachedTextPathInfo();
-    // From the top of the first glyph to the top where the next one would stand: the box is as long
-    // as that line and one line high, centred on the middle of the text's band and turned with it.
+    // From where the path starts to where the next glyph would, both at the height of the glyphs'
+    // tops: the box is as long as that line, one line high and turned with it. Its middle lies half
+    // a line across from the line's middle, on the side the glyphs hang: on the line itself, the
+    // box of a string mirrored top to bottom, whose glyphs hang below its baseline, would be drawn
+    // a line below them.
     const kx::Point start{info.displayX, info.displayY};
-    const kx::Point end = topOf(nextCharCTMInfo());
+    const kx::Point end = nextCharCTMInfo().topLeft;
     const double dx = end.x - start.x, dy = end.y - start.y;
     const double length = std::hypot(dx, dy);
     if (!std::isfinite(length)) return;

@@ -68,27 +68,68 @@ TEST(KXDocxPDFExporter, PagesAreHeldToASizeWordCanShow) {
     struct Case {
         const char* what;
         kx::Rect crop;
+        std::int64_t rotation;
         kx::Size shown;
     };
     const Case cases[] = {
-        {"1600 by 800 is scaled down to 1583 wide", {0, 0, 1600, 800}, {1583, 800 * 1583.0 / 1600}},
-        {"5 by 400 is scaled up to 7 wide", {0, 0, 5, 400}, {7, 560}},
-        {"600 by 800 stays", {0, 0, 600, 800}, {600, 800}},
-        {"a page of no width stays (nothing to scale by)", {0, 0, 0, 400}, {0, 400}},
+        {"1600 by 800 is scaled down to 1583 wide", {0, 0, 1600, 800}, 0, {1583, 800 * 1583.0 / 1600}},
+        {"5 by 400 is scaled up to 7 wide", {0, 0, 5, 400}, 0, {7, 560}},
+        {"600 by 800 stays", {0, 0, 600, 800}, 0, {600, 800}},
+        {"a page of no width stays (nothing to scale by)", {0, 0, 0, 400}, 0, {0, 400}},
+        // The scale acts on the page as shown: turned, or cut from far inside a larger sheet, the
+        // page still fills the smaller size from its top-left corner to its bottom-right one.
+        {"1600 by 3200 turned a quarter is scaled down to 1583 wide", {0, 0, 1600, 3200}, 90, {1583, 1600 * 1583.0 / 3200}},
+        {"3200 by 1600 at (1000, 200) is scaled down to 1583 wide", {1000, 200, 3200, 1600}, 0, {1583, 1600 * 1583.0 / 3200}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        KXPDFPageGeometry g = KXDocxPDFExporter::docxPageGeometry(shownCrop(c.crop));
+        KXPDFPageGeometry g = KXDocxPDFExporter::docxPageGeometry(shownCrop(c.crop, c.rotation));
         EXPECT_NEAR(g.cropBox.size.width, c.shown.width, 1e-6);
         EXPECT_NEAR(g.cropBox.size.height, c.shown.height, 1e-6);
         // The crop box's top-left corner is the origin of display space, its bottom-right corner
-        // the far corner of the page as shown.
-        kx::Point topLeft = g.pageTransform.apply(kx::Point{c.crop.origin.x, c.crop.maxY()});
-        kx::Point bottomRight = g.pageTransform.apply(kx::Point{c.crop.maxX(), c.crop.origin.y});
+        // the far corner of the page as shown (upright: the top-left corner in PDF space is
+        // (min x, max y); turned a quarter clockwise, it is (min x, min y)).
+        const bool turned = c.rotation == 90;
+        kx::Point topLeft = g.pageTransform.apply(kx::Point{c.crop.origin.x, turned ? c.crop.origin.y : c.crop.maxY()});
+        kx::Point bottomRight = g.pageTransform.apply(kx::Point{c.crop.maxX(), turned ? c.crop.maxY() : c.crop.origin.y});
         EXPECT_NEAR(topLeft.x, 0, 1e-6);
         EXPECT_NEAR(topLeft.y, 0, 1e-6);
         EXPECT_NEAR(bottomRight.x, c.shown.width, 1e-6);
         EXPECT_NEAR(bottomRight.y, c.shown.height, 1e-6);
+    }
+}
+
+TEST(KXDocxPDFExporter, TextAtTheEdgesOfAnOversizedPageTurnedOrCutFromALargerSheetIsKept) {
+    // Pages of 3200 by 1600 points as shown, held to 1583 wide: one turned a quarter (its text
+    // turned back to read upright), one cut from the middle of a larger sheet. A word stands near
+    // each side of the page as shown; every one of them is on the scaled page.
+    struct Case {
+        const char* what;
+        const char* page;
+        std::string content;
+    };
+    const auto word = [](const char* matrix, double x, double y, const char* text) {
+        return kx::format("BT /F1 24 Tf %s %.1f %.1f Tm (%s) Tj ET\n", matrix, x, y, text);
+    };
+    const char* upright = "1 0 0 1";
+    const char* turnedBack = "0 1 -1 0";
+    const Case cases[] = {
+        {"turned a quarter", "/MediaBox [0 0 1600 3200] /Rotate 90",
+         word(turnedBack, 60, 40, "North") + word(turnedBack, 1560, 40, "South") + word(turnedBack, 800, 40, "West") +
+             word(turnedBack, 800, 3100, "East")},
+        {"cut from a larger sheet", "/MediaBox [0 0 4400 2000] /CropBox [1000 200 4200 1800]",
+         word(upright, 2400, 1760, "North") + word(upright, 2400, 220, "South") + word(upright, 1020, 1000, "West") +
+             word(upright, 4100, 1000, "East")},
+    };
+    kx::ScopedTemporaryRoot root;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        kx::test::PDFBuilder builder;
+        builder.addPage(c.content, "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>", c.page);
+        const std::string xml = unzipped(convert(builder.build(), std::make_shared<KXPDFOptions>()), "word/document.xml");
+        // Upright main text, in no text box or text path.
+        EXPECT_EQ(xml.find("<v:shape "), std::string::npos) << xml;
+        for (const char* side : {"North", "South", "West", "East"}) EXPECT_NE(xml.find(side), std::string::npos) << side;
     }
 }
 
@@ -168,6 +209,31 @@ TEST(KXDocxPDFExporter, TextAtTheLeftOfACropBoxThatReachesLeftOfTheOriginIsKept)
     const std::string xml = unzipped(convert(builder.build(), std::make_shared<KXPDFOptions>()), "word/document.xml");
     EXPECT_NE(xml.find("Margin"), std::string::npos) << xml;
     EXPECT_NE(xml.find("Body"), std::string::npos) << xml;
+}
+
+TEST(KXDocxPDFExporter, AWordAtTheRightEdgeOfThePageKeepsAllItsLetters) {
+    // "Edge" in Helvetica at 12 points advances (667 + 556 + 556 + 556) * 12 / 1000 = 28.02 points;
+    // the page is 200 points wide.
+    struct Case {
+        const char* what;
+        double x;
+    } cases[] = {
+        {"ending at the edge", 200 - 28.02},
+        {"its last letter advancing a point past the edge", 201 - 28.02},
+    };
+    kx::ScopedTemporaryRoot root;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        kx::test::PDFBuilder builder;
+        builder.addPage(kx::format("BT /F1 12 Tf %.2f 100 Td (Edge) Tj ET", c.x),
+                        "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>",
+                        "/MediaBox [0 0 200 200]");
+        const std::string xml = unzipped(convert(builder.build(), std::make_shared<KXPDFOptions>()), "word/document.xml");
+        std::string text;
+        const std::regex t("<w:t(?: [^>]*)?>([^<]*)</w:t>");
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), t); it != std::sregex_iterator(); ++it) text += (*it)[1].str();
+        EXPECT_EQ(text, "Edge");
+    }
 }
 
 TEST(KXDocxPDFExporter, TextInAType3FontMirroredByItsMatrixIsUprightMainTextWithItsBlanks) {

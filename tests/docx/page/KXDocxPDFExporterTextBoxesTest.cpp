@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <regex>
@@ -201,6 +202,41 @@ TEST(KXDocxPDFExporterTextBoxes, AGapAlongTheLineIsBlanks) {
     }
 }
 
+TEST(KXDocxPDFExporterTextBoxes, ABoxWithAGapInItsLineIsAsLongAsTheLine) {
+    // "AB", a gap of 2 em, "CD" in Helvetica 10: the line runs (0.667 + 0.667 + 0.722 + 0.722) * 10
+    // + 20 = 47.78 points from its start, and its gap is written as blanks. The box written reaches
+    // from the line's start to its end: a box only as long as the letters would be shorter than the
+    // line of blanks and letters in it, which the word processor would then wrap.
+    struct Case {
+        const char* what;
+        const char* matrix;
+        double degrees;  // of the baseline in PDF space, counter-clockwise
+    };
+    const Case cases[] = {
+        {"reading down the page", "0 -1 1 0 300 600", -90},
+        {"reading up the page", "0 1 -1 0 300 200", 90},
+        {"upside down", "-1 0 0 -1 400 300", 180},
+    };
+    const double length = (0.667 + 0.667 + 0.722 + 0.722) * 10 + 20;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string show = kx::format("BT /F1 10 Tf %s Tm [(AB) -2000 (CD)] TJ ET", c.matrix);
+        const std::string xml = convert(page({uprightLine(), raw(show)}));
+        ASSERT_NE(xml.find("AB       CD"), std::string::npos) << "the gap is 7 blanks";
+        const std::vector<std::string> styles = shapeStyles(xml, "_x0000_t202");
+        ASSERT_EQ(styles.size(), 1u);
+        std::map<std::string, double> s = styleNumbers(styles.front());
+        const kx::Rect written(s["margin-left"], s["margin-top"], s["width"], s["height"]);
+        double x = 0, y = 0;
+        std::sscanf(c.matrix, "%*s %*s %*s %*s %lf %lf", &x, &y);
+        const double r = -c.degrees * M_PI / 180;
+        const kx::Point start{x, 792 - y};
+        const kx::Point end{start.x + length * std::cos(r), start.y + length * std::sin(r)};
+        EXPECT_TRUE(inside(start, written, 2)) << styles.front();
+        EXPECT_TRUE(inside(end, written, 2)) << styles.front();
+    }
+}
+
 TEST(KXDocxPDFExporterTextBoxes, TextThatDoesNotGoOnClosesTheBox) {
     struct Case {
         const char* what;
@@ -271,6 +307,37 @@ TEST(KXDocxPDFExporterTextBoxes, TextAtOtherAnglesOrMirroredGoesAlongAPath) {
         const kx::Point centre{s["margin-left"] + s["width"] / 2, s["margin-top"] + s["height"] / 2};
         EXPECT_LT(std::hypot(centre.x - middle.x, centre.y - middle.y), kSize) << styles.front();
         EXPECT_NE(xml.find("string=\"Hello World\""), std::string::npos);
+    }
+}
+
+TEST(KXDocxPDFExporterTextBoxes, TurnedOrMirroredTextIsItalicOnlyWhenSlantedAgainstItsBaseline) {
+    // Helvetica says nothing of italics: only the text matrix can make it so. A glyph's downward
+    // axis stands at a right angle to its baseline however the text is turned or mirrored; only a
+    // slant tilts it off that angle.
+    const double c30 = std::cos(M_PI / 6), s30 = std::sin(M_PI / 6);
+    const double slant = std::tan(12 * M_PI / 180);
+    struct Case {
+        const char* what;
+        std::string matrix;
+        bool italic;
+    };
+    const Case cases[] = {
+        {"reading down the page (a box)", "0 -1 1 0", false},
+        {"reading up the page (a box)", "0 1 -1 0", false},
+        {"upside down (a box)", "-1 0 0 -1", false},
+        {"rising at 30 degrees (a path)", kx::format("%.6f %.6f %.6f %.6f", c30, s30, -s30, c30), false},
+        {"mirrored top to bottom (a path)", "1 0 0 -1", false},
+        {"upright, slanted 12 degrees", kx::format("1 0 %.6f 1", slant), true},
+        {"reading down the page, slanted 12 degrees (a box)", kx::format("0 -1 1 %.6f", -slant), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string show = kx::format("BT /F1 12 Tf %s 200 300 Tm (Hello World) Tj ET", c.matrix.c_str());
+        const std::string xml = convert(page({uprightLine(), raw(show)}));
+        ASSERT_NE(xml.find("World"), std::string::npos) << xml;
+        // Italic runs of boxes and main text carry <w:i/>; text paths say so in their style.
+        const bool italic = xml.find("<w:i/>") != std::string::npos || xml.find("font-style:italic") != std::string::npos;
+        EXPECT_EQ(italic, c.italic);
     }
 }
 
