@@ -316,6 +316,42 @@ TEST(TextShowing, CompositeFontsIdentityCJKAndVertical) {
     EXPECT_EQ(shown[10].textMatrix.tx, shown[9].textMatrix.tx);
 }
 
+// Word spacing goes to a blank of one byte only: a composite font's two-byte blank is drawn at its
+// own width whatever Tw says, while a one-byte blank of a mixed-width encoding takes the spacing.
+// Justified text in an Identity-H font had every word pushed right by the spacing of each blank
+// before it, over the words placed after it.
+TEST(TextShowing, WordSpacingGoesToBlanksOfOneByteOnly) {
+    PDFBuilder b;
+    int map = b.addStream("", toUnicode("<0000> <FFFF>", "2 beginbfrange <0003> <0003> <0020> <0041> <0042> <0041> endbfrange"));
+    int identity = b.add("<< /Type /Font /Subtype /Type0 /BaseFont /Foo /Encoding /Identity-H /ToUnicode " +
+                         std::to_string(map) +
+                         " 0 R /DescendantFonts [ << /Type /Font /Subtype /CIDFontType2 /BaseFont /Foo /CIDSystemInfo "
+                         "<< /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /DW 500 >> ] >>");
+    int japanese = b.add("<< /Type /Font /Subtype /Type0 /BaseFont /Bar /Encoding /90ms-RKSJ-H /DescendantFonts [ << "
+                         "/Type /Font /Subtype /CIDFontType0 /BaseFont /Bar /CIDSystemInfo << /Registry (Adobe) "
+                         "/Ordering (Japan1) /Supplement 4 >> /DW 500 >> ] >>");
+    const std::string resources = "<< /Font << /F1 " + std::to_string(identity) + " 0 R /F2 " +
+                                  std::to_string(japanese) + " 0 R /F3 " + std::to_string(b.add(kHelvetica)) + " 0 R >> >>";
+    struct Case {
+        const char* name;
+        std::string shown;   // shown with 10-point text, 4 Tw and 1 Tc
+        double blankAdvance;  // how far the text position moves past the blank
+    } cases[] = {
+        {"a two-byte blank of Identity-H", "/F1 10 Tf <004100030042> Tj", 5 + 1},
+        {"a one-byte blank among two-byte codes", "/F2 10 Tf <41208AB0> Tj", 5 + 1 + 4},
+        {"a blank of a simple font", "/F3 10 Tf (A B) Tj", 2.78 + 1 + 4},
+    };
+    for (const Case& c : cases) {
+        PDFBuilder page = b;
+        page.addPage("BT 4 Tw 1 Tc " + c.shown + " ET", resources);
+        auto run = runPage(kx::PDFDocument::openFromMemory(page.build()));
+        ASSERT_EQ(run->recorder.shown.size(), 3u) << c.name;
+        const auto& shown = run->recorder.shown;
+        EXPECT_EQ(shown[1].text, u" ") << c.name;
+        EXPECT_NEAR(shown[2].textMatrix.tx - shown[1].textMatrix.tx, c.blankAdvance, 1e-3) << c.name;
+    }
+}
+
 TEST(TextShowing, EmbeddedSubsetsWrittenByCairo) {
     struct Case {
         const char* family;
