@@ -116,9 +116,13 @@ bool forEachStep(KXPDFConentParser& p, const std::string& bytes, Take& take) {
         // leave the glyphs an em apart whatever spacing was set.
         const bool vertical = font->isVerticalWriting();
         float& advance = vertical ? dy : dx;
+        // Word spacing goes to a blank shown by a one-byte code. A composite font's codes of two or
+        // more bytes never take it, whatever they map to: a writer that justifies a line with Tw
+        // in such a font has its blanks drawn at their own width, and adding the spacing pushed the
+        // words after them over the next words placed on the line.
         if (uLen == 1 && isWhiteSpaceUnit(static_cast<std::uint16_t>(u[0] & 0xFFFF))) {
             u[0] = 0x0020;
-            advance = static_cast<float>(advance + st.wordSpacing());
+            if (used == 1) advance = static_cast<float>(advance + st.wordSpacing());
         }
         std::u16string text;
         if (uLen >= 1) {

@@ -14,6 +14,7 @@
 #include "engine/integration/OutputText.h"
 #include "exporters/ExporterTable.h"
 #include "platform/FileSystem.h"
+#include "platform/Format.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 
@@ -149,5 +150,35 @@ TEST(FontText, EveryFormatSetsAType3FontAtTheSizeItsGlyphsStandAt) {
         ASSERT_GT(expected, 0) << type;
         EXPECT_GT(got / expected, 0.8) << type << ": " << got << " for " << expected;
         EXPECT_LT(got / expected, 1.25) << type << ": " << got << " for " << expected;
+    }
+}
+
+// A form set in a composite font justifies its labels with word spacing and places each piece of a
+// label with a move of its own. The blanks of such a font are codes of two bytes, which the spacing
+// does not widen, so the words stay before the piece placed after them. Every format had them
+// pushed over it: "PRESTATIOANSSSURANCEDSES" in the text formats, the words out of order in DOCX.
+TEST(FontText, EveryFormatKeepsJustifiedTextOfACompositeFontInItsPlace) {
+    auto hex = [](const std::string& text) {
+        std::string out = "<";
+        for (char c : text) out += kx::format("%04X", static_cast<unsigned char>(c));
+        return out + ">";
+    };
+    kx::test::PDFBuilder b;
+    const int map = b.addStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap 1 begincodespacerange "
+                                    "<0000> <FFFF> endcodespacerange 1 beginbfrange <0000> <00FF> <0000> endbfrange "
+                                    "endcmap end end");
+    const int font = b.add("<< /Type /Font /Subtype /Type0 /BaseFont /Foo /Encoding /Identity-H /ToUnicode " + ref(map) +
+                           " /DescendantFonts [ << /Type /Font /Subtype /CIDFontType2 /BaseFont /Foo /CIDSystemInfo "
+                           "<< /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /DW 500 >> ] >>");
+    // Glyphs half an em wide at 10 points: the first piece ends 130 points from its start and the
+    // second is placed 135 points from it.
+    b.addPage("BT /C1 1 Tf 2.25 Tw 10 0 0 10 72 700 Tm " + hex("REGLE VOS PRESTATIONS DES ") + " Tj 13.5 0 Td " +
+                  hex("ASSURANCES MALADIE") + " Tj ET",
+              "<< /Font << /C1 " + ref(font) + " >> >>");
+    const std::string pdf = b.build();
+    for (const std::string type : kFormats) {
+        const std::string out = convert(pdf, "justified-composite", type);
+        if (out.empty()) continue;
+        expectPhrases(type, kx::test::linesOfOutput(type, out), {"REGLE VOS PRESTATIONS DES", "ASSURANCES MALADIE"});
     }
 }

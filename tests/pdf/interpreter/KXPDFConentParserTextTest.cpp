@@ -330,10 +330,11 @@ int addVerticalFont(PDFBuilder& b) {
 
 }  // namespace
 
-// A vertical line set with character and word spacing (and a horizontal scaling that is not 100):
-// the spacing lengthens the step down the line, and every glyph stays in the line's column. Put on
-// the horizontal advance, the spacing would push each glyph sideways off the column (here 1.5 units
-// a character, 4.5 at the space) and leave the glyphs an em apart, as if no spacing were set.
+// A vertical line set with character spacing (and a horizontal scaling that is not 100): the spacing
+// lengthens the step down the line, and every glyph stays in the line's column. Put on the horizontal
+// advance, the spacing would push each glyph sideways off the column (here 1.5 units a character) and
+// leave the glyphs an em apart, as if no spacing were set. The blank is a code of two bytes, which
+// takes no word spacing.
 TEST(TextShowing, VerticalWritingSpacesTheLineDownItsColumn) {
     PDFBuilder b;
     int font = addVerticalFont(b);
@@ -342,8 +343,8 @@ TEST(TextShowing, VerticalWritingSpacesTheLineDownItsColumn) {
     auto run = runPage(kx::PDFDocument::openFromMemory(b.build()));
     ASSERT_TRUE(run->parser);
     struct Glyph { std::u16string text; double y; };
-    // One em (10) down for each glyph, 3 more for the character spacing, 6 more at the space.
-    const Glyph expected[] = {{u"\u6C34", 700}, {u"\u6728", 687}, {u" ", 674}, {u"\u91D1", 655}};
+    // One em (10) down for each glyph and 3 more for the character spacing; none for the word spacing.
+    const Glyph expected[] = {{u"\u6C34", 700}, {u"\u6728", 687}, {u" ", 674}, {u"\u91D1", 661}};
     const auto& shown = run->recorder.shown;
     ASSERT_EQ(shown.size(), std::size(expected));
     for (size_t i = 0; i < shown.size(); ++i) {
@@ -355,7 +356,7 @@ TEST(TextShowing, VerticalWritingSpacesTheLineDownItsColumn) {
         EXPECT_NEAR(shown[i].textMatrix.ty, expected[i].y, 1e-4);
     }
     EXPECT_NEAR(run->finalTextMatrix.tx, 100, 1e-5);
-    EXPECT_NEAR(run->finalTextMatrix.ty, 655 - 13, 1e-4);
+    EXPECT_NEAR(run->finalTextMatrix.ty, 661 - 13, 1e-4);
 }
 
 // TJ adjustments in a vertical line: a positive number opens a gap down the column and a negative
@@ -382,6 +383,42 @@ TEST(TextShowing, VerticalWritingTJAdjustmentsMoveDownTheColumn) {
     }
     EXPECT_NEAR(run->finalTextMatrix.tx, 100, 1e-5);
     EXPECT_NEAR(run->finalTextMatrix.ty, 667.5 - 10 - 10, 1e-4) << "the trailing 1000 moves one more em down";
+}
+
+// Word spacing goes to a blank of one byte only: a composite font's two-byte blank is drawn at its
+// own width whatever Tw says, while a one-byte blank of a mixed-width encoding takes the spacing.
+// Justified text in an Identity-H font had every word pushed right by the spacing of each blank
+// before it, over the words placed after it.
+TEST(TextShowing, WordSpacingGoesToBlanksOfOneByteOnly) {
+    PDFBuilder b;
+    int map = b.addStream("", toUnicode("<0000> <FFFF>", "2 beginbfrange <0003> <0003> <0020> <0041> <0042> <0041> endbfrange"));
+    int identity = b.add("<< /Type /Font /Subtype /Type0 /BaseFont /Foo /Encoding /Identity-H /ToUnicode " +
+                         std::to_string(map) +
+                         " 0 R /DescendantFonts [ << /Type /Font /Subtype /CIDFontType2 /BaseFont /Foo /CIDSystemInfo "
+                         "<< /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /DW 500 >> ] >>");
+    int japanese = b.add("<< /Type /Font /Subtype /Type0 /BaseFont /Bar /Encoding /90ms-RKSJ-H /DescendantFonts [ << "
+                         "/Type /Font /Subtype /CIDFontType0 /BaseFont /Bar /CIDSystemInfo << /Registry (Adobe) "
+                         "/Ordering (Japan1) /Supplement 4 >> /DW 500 >> ] >>");
+    const std::string resources = "<< /Font << /F1 " + std::to_string(identity) + " 0 R /F2 " +
+                                  std::to_string(japanese) + " 0 R /F3 " + std::to_string(b.add(kHelvetica)) + " 0 R >> >>";
+    struct Case {
+        const char* name;
+        std::string shown;   // shown with 10-point text, 4 Tw and 1 Tc
+        double blankAdvance;  // how far the text position moves past the blank
+    } cases[] = {
+        {"a two-byte blank of Identity-H", "/F1 10 Tf <004100030042> Tj", 5 + 1},
+        {"a one-byte blank among two-byte codes", "/F2 10 Tf <41208AB0> Tj", 5 + 1 + 4},
+        {"a blank of a simple font", "/F3 10 Tf (A B) Tj", 2.78 + 1 + 4},
+    };
+    for (const Case& c : cases) {
+        PDFBuilder page = b;
+        page.addPage("BT 4 Tw 1 Tc " + c.shown + " ET", resources);
+        auto run = runPage(kx::PDFDocument::openFromMemory(page.build()));
+        ASSERT_EQ(run->recorder.shown.size(), 3u) << c.name;
+        const auto& shown = run->recorder.shown;
+        EXPECT_EQ(shown[1].text, u" ") << c.name;
+        EXPECT_NEAR(shown[2].textMatrix.tx - shown[1].textMatrix.tx, c.blankAdvance, 1e-3) << c.name;
+    }
 }
 
 TEST(TextShowing, EmbeddedSubsetsWrittenByCairo) {
