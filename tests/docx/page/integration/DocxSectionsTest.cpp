@@ -46,6 +46,18 @@ std::string roundTrip(const std::string& stem, const std::string& pdfBytes) {
     return kx::pathJoin(folder, stem + ".pdf");
 }
 
+// A TrueType font that the reader does not have, every character of the one width, in WinAnsi; its
+// descriptor says what kind of face it is (flags 32 sans, 34 serif). Returns its object number.
+int addUninstalledFont(kx::test::PDFBuilder& pdf, const char* name, int flags, int width, int descent, int capHeight) {
+    std::string widths;
+    for (int c = 32; c <= 126; ++c) widths += kx::format(" %d", width);
+    const int descriptor = pdf.add(kx::format("<< /Type /FontDescriptor /FontName /%s /Flags %d /FontBBox [0 %d 1000 900] "
+                                              "/ItalicAngle 0 /Ascent 900 /Descent %d /CapHeight %d /StemV 80 >>",
+                                              name, flags, descent, descent, capHeight));
+    return pdf.add(kx::format("<< /Type /Font /Subtype /TrueType /BaseFont /%s /FirstChar 32 /LastChar 126 ", name) +
+                   kx::format("/Widths [%s] /FontDescriptor %d 0 R /Encoding /WinAnsiEncoding >>", widths.c_str(), descriptor));
+}
+
 }  // namespace
 
 TEST(DocxSections, EveryPageComesBackAsOnePage) {
@@ -112,14 +124,7 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
     // the page. Counted at the stand-in's wider widths, the lines wrap.
     {
         kx::test::PDFBuilder pdf;
-        std::string widths;
-        for (int c = 32; c <= 126; ++c) widths += " 470";
-        const int descriptor = pdf.add(
-            "<< /Type /FontDescriptor /FontName /Garamond /Flags 34 /FontBBox [0 -250 1000 900] "
-            "/ItalicAngle 0 /Ascent 900 /Descent -250 /CapHeight 650 /StemV 80 >>");
-        const int font = pdf.add("<< /Type /Font /Subtype /TrueType /BaseFont /Garamond /FirstChar 32 /LastChar 126 " +
-                                 kx::format("/Widths [%s] /FontDescriptor %d 0 R ", widths.c_str(), descriptor) +
-                                 "/Encoding /WinAnsiEncoding >>");
+        const int font = addUninstalledFont(pdf, "Garamond", 34, 470, -250, 650);
         std::string content;
         for (double x : {40.0, 170.0, 300.0, 430.0})
             for (double y = 750; y > 40; y -= 11)
@@ -206,15 +211,7 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
     // wraps and the page becomes two.
     {
         kx::test::PDFBuilder pdf;
-        std::string widths;
-        for (int c = 32; c <= 126; ++c) widths += " 280";
-        const int descriptor = pdf.add(
-            "<< /Type /FontDescriptor /FontName /Helvetica-Condensed /Flags 32 /FontBBox [0 -200 1000 900] "
-            "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 >>");
-        const int font = pdf.add(
-            "<< /Type /Font /Subtype /TrueType /BaseFont /Helvetica-Condensed /FirstChar 32 /LastChar 126 " +
-            kx::format("/Widths [%s] /FontDescriptor %d 0 R ", widths.c_str(), descriptor) +
-            "/Encoding /WinAnsiEncoding >>");
+        const int font = addUninstalledFont(pdf, "Helvetica-Condensed", 32, 280, -200, 700);
         const std::vector<std::string> print{"condensed", "type", "set", "narrow", "on", "a", "page", "of", "small",
                                              "print"};
         std::string content;
@@ -236,15 +233,7 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
     // lines wrap.
     {
         kx::test::PDFBuilder pdf;
-        std::string widths;
-        for (int c = 32; c <= 126; ++c) widths += " 400";
-        const int descriptor = pdf.add(
-            "<< /Type /FontDescriptor /FontName /Helvetica-Condensed /Flags 32 /FontBBox [0 -200 1000 900] "
-            "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 >>");
-        const int font = pdf.add(
-            "<< /Type /Font /Subtype /TrueType /BaseFont /Helvetica-Condensed /FirstChar 32 /LastChar 126 " +
-            kx::format("/Widths [%s] /FontDescriptor %d 0 R ", widths.c_str(), descriptor) +
-            "/Encoding /WinAnsiEncoding >>");
+        const int font = addUninstalledFont(pdf, "Helvetica-Condensed", 32, 400, -200, 700);
         std::string content;
         for (double x : {40.0, 170.0, 300.0, 430.0})
             for (double y = 750; y > 40; y -= 11)
@@ -291,13 +280,7 @@ TEST(DocxSections, RowsSetApartLikeCellsKeepTheirLastCellWhereTheReadersFontIsWi
     // A price list in a font the reader does not have, whose widths are narrower than those of the
     // font it is set in there: each row's text is wider in the round trip than on the page.
     kx::test::PDFBuilder pdf;
-    std::string widths;
-    for (int c = 32; c <= 126; ++c) widths += " 450";
-    const int descriptor = pdf.add("<< /Type /FontDescriptor /FontName /Verdana /Flags 32 /FontBBox [0 -200 1000 900] "
-                                   "/ItalicAngle 0 /Ascent 900 /Descent -200 /CapHeight 700 /StemV 80 >>");
-    const int font = pdf.add("<< /Type /Font /Subtype /TrueType /BaseFont /Verdana /FirstChar 32 /LastChar 126 /Widths [" +
-                             widths + "] /FontDescriptor " + std::to_string(descriptor) +
-                             " 0 R /Encoding /WinAnsiEncoding >>");
+    const int font = addUninstalledFont(pdf, "Verdana", 32, 450, -200, 700);
     std::string content;
     const char* items[] = {"Apples", "Oranges", "Pears", "Bananas", "Cherries", "Grapes", "Lemons", "Plums"};
     for (int i = 0; i < 8; ++i) {
