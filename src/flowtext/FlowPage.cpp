@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
 
 #include "docx/model/KXDocxUtilities.h"
 #include "flowtext/FlowLayout_p.h"
@@ -41,7 +43,54 @@ FlowParagraph* FlowPage::cachedTextBoxNewParagraph() {
     return cachedTextBoxParagraphs_.back().get();
 }
 
+size_t FlowPage::dropOverprintedRuns(std::vector<RunTextPtr>& runs) {
+    if (runs.size() < 2) return 0;
+    // Only runs of the same text can be copies: each text's runs are looked at apart, in the order
+    // of their baselines, so that a page of thousands of letters compares each with the few on its
+    // own line.
+    std::unordered_map<std::u16string_view, std::vector<size_t>> byText;
+    for (size_t i = 0; i < runs.size(); ++i) byText[runs[i]->runText()].push_back(i);
+    std::vector<bool> dropped(runs.size(), false);
+    size_t count = 0;
+    const auto baseOf = [&](size_t k) { return runs[k]->ctmInfo().bottomLeft.y; };
+    for (auto& [text, indexes] : byText) {
+        if (indexes.size() < 2) continue;
+        std::vector<size_t> byBase = indexes;
+        std::stable_sort(byBase.begin(), byBase.end(), [&](size_t a, size_t b) { return baseOf(a) < baseOf(b); });
+        for (size_t i : indexes) {
+            if (dropped[i]) continue;
+            const FlowRunText& first = *runs[i];
+            const double y = baseOf(i), x = first.ctmInfo().bottomLeft.x;
+            const double reach = std::min(1.5, 0.5 * first.textWidth());
+            // A NaN place or width copies nothing.
+            if (std::isnan(y) || std::isnan(x) || !(reach > 0)) continue;
+            auto it = std::lower_bound(byBase.begin(), byBase.end(), y - 1.0,
+                                       [&](size_t k, double v) { return baseOf(k) < v; });
+            for (; it != byBase.end() && baseOf(*it) <= y + 1.0; ++it) {
+                const size_t j = *it;
+                if (j <= i || dropped[j]) continue;
+                const FlowRunText& other = *runs[j];
+                if (other.readingFrame() != first.readingFrame()) continue;
+                if (!(std::fabs(other.ctmInfo().bottomLeft.x - x) <= reach)) continue;
+                KXDocx_RPr style = other.rProperty();
+                style.color = first.rProperty().color;
+                if (!KXDocxRPrIsEqual(first.rProperty(), style)) continue;
+                dropped[j] = true;
+                ++count;
+            }
+        }
+    }
+    if (!count) return 0;
+    size_t kept = 0;
+    for (size_t i = 0; i < runs.size(); ++i)
+        if (!dropped[i]) runs[kept++] = std::move(runs[i]);
+    runs.resize(kept);
+    return count;
+}
+
 void FlowPage::_creatParagraphs() {
+    dropOverprintedRuns(allRunTextArray_);
+    dropOverprintedRuns(turnedRunTextArray_);
     const std::vector<bool> stacked = verticalColumnsAmong(allRunTextArray_);
     // An upright page (most pages) is read as it is; so is a page without runs, which still
     // measures its (empty) margins.
