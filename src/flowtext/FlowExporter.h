@@ -3,11 +3,12 @@
 // writer; each reported character becomes a text run of the writer's current page: one on an
 // upright baseline in the page's upright runs, any other (turned text, text on a slant, vertical
 // writing) in its turned runs, with its geometry in the frame of its baseline, so that the page
-// reads each frame's lines as it reads upright ones. A glyph wholly outside the clip is not seen
-// and makes no run. Only text reaches the output: paths and images are not looked at.
+// reads each frame's lines as it reads upright ones. A glyph wholly outside the clip or the page's
+// media box is not seen and makes no run. Only text reaches the output: paths and images are not looked at.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "capture/PageCapture.h"
@@ -60,6 +61,8 @@ private:
     // extend `previous`, the run made or extended for the string shown before (FlowPage::extendLastRun).
     void makeUprightRun(const std::u16string& text, const kx::AffineTransform& t, const KXPDF_CTMInfo& g,
                         FlowRunText* previous);
+    // The page's media box in display space; nullopt when the page has no usable one.
+    std::optional<kx::Rect> shownMediaBox() const;
     // Whether a glyph's display-space box lies wholly outside the clip's bounds (clipDisplayBounds).
     static bool isOutsideClip(const kx::Rect& box, const kx::Rect& clip);
     KXDocx_RPr makeRProperty(const KXPDFFont& font, const kx::AffineTransform& t) const;

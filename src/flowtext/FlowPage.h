@@ -54,6 +54,13 @@ public:
     // through buildParagraphs, the frame the page reads in first, each other frame's after it
     // starting on a line of its own. Runs once per page.
     void _creatParagraphs();
+    // Text drawn over itself (a bold face made by printing a line twice, a block of the page
+    // drawn again at the same place) is read once: of runs with the same text and style whose
+    // baselines lie within a point of each other and whose left ends lie within 1.5 points and
+    // within half the first one's width, in the same reading frame, the first drawn stays and the
+    // others go. The same letter twice in a row ("ll" in small type) stands a whole letter
+    // further on and stays. The colour is not compared. Returns how many runs went.
+    static size_t dropOverprintedRuns(std::vector<RunTextPtr>& runs);
 
     // A new text run of the page, cut from the page's arena.
     RunTextPtr makeRunText() { return std::allocate_shared<FlowRunText>(runArena_); }

@@ -216,10 +216,14 @@ TEST(FlowExporter, HostileGeometryNeitherBreaksNorFloodsThePage) {
 }
 
 TEST(FlowExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
-    // A first line of one-point x's fills the page's runs up to the budget; the case's strings
-    // follow. Helvetica at 12 points: "wo" advances (722 + 556) * 12 / 1000 = 15.336, "word"
+    // Lines of one-point x's, a thousand a line, fill the page's runs up to the budget; the case's
+    // strings follow. Helvetica at 12 points: "wo" advances (722 + 556) * 12 / 1000 = 15.336, "word"
     // 26.004.
     const std::string filler(kx::kRunsBeforeExtending, 'x');
+    const std::string fillerLine(1000, 'x');
+    std::string fillerContent = "BT /F1 1 Tf 1.2 TL 20 250 Td";
+    for (size_t i = 0; i < filler.size(); i += fillerLine.size()) fillerContent += " (" + fillerLine + ") Tj T*";
+    const Show fillerLines{"", 0, 0, 0, 0, fillerContent + " ET", 0, true};
     struct Case {
         const char* name;
         std::vector<Show> shows;
@@ -234,7 +238,7 @@ TEST(FlowExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
         {"on another baseline", {{"F1", 12, 72, 700, 0, "wo"}, {"F1", 12, 87.34, 697, 0, "rd"}}, "wo|rd|"},
     };
     for (const Case& c : cases) {
-        std::vector<Show> shows{{"F1", 1, 0, 100, 0, filler}};
+        std::vector<Show> shows{fillerLines};
         shows.insert(shows.end(), c.shows.begin(), c.shows.end());
         const std::vector<CapturedRun> runs = runsOf<KXTextPDFExporter>(page(shows));
         ASSERT_GT(runs.size(), filler.size()) << c.name;
@@ -273,7 +277,7 @@ TEST(FlowExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
                                    std::cos(r), std::sin(r), -std::sin(r), std::cos(r), c.along, c.across),
                         0, true};
         const std::vector<CapturedRun> runs =
-            runsOf<KXTextPDFExporter>(page({{"F1", 1, 0, 100, 0, filler}, line}), 1, false, true);
+            runsOf<KXTextPDFExporter>(page({fillerLines, line}), 1, false, true);
         ASSERT_GT(runs.size(), filler.size()) << c.name;
         const std::vector<CapturedRun> after(runs.begin() + static_cast<std::ptrdiff_t>(filler.size()), runs.end());
         EXPECT_EQ(textOf(after), c.runs) << c.name;
@@ -282,9 +286,9 @@ TEST(FlowExporter, PastTheRunBudgetTextThatGoesOnInTheLastRunExtendsIt) {
         }
     }
     // The page's text is what was shown.
-    const std::string text = plainTextOf(page({{"F1", 1, 0, 100, 0, filler}, {"F1", 12, 72, 700, 0, "word"}}));
+    const std::string text = plainTextOf(page({fillerLines, {"F1", 12, 72, 700, 0, "word"}}));
     EXPECT_NE(text.find("word"), std::string::npos);
-    EXPECT_NE(text.find(filler), std::string::npos);
+    EXPECT_NE(text.find(fillerLine), std::string::npos);
 }
 
 TEST(FlowExporter, RaisedAndLoweredTextIsReadInItsPlaceOnTheLine) {
@@ -684,6 +688,66 @@ TEST(FlowExporter, PaddingAndClippedGlyphsNeverSplitVisibleText) {
         // A writer that marks a word boundary with a blank and draws the next word over it.
         {"a blank overprinted by the next word",
          "BT /F1 12 Tf 72 605 Td [(word ) 278 (next)] TJ ET", "word|next"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(c.content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
+        const std::string bytes = pdf.build();
+        for (flowtest::Format f : flowtest::kAllFormats)
+            EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.name << " as " << flowtest::nameOf(f);
+    }
+}
+
+// A page may show one part of a larger sheet: its media box is a window onto content drawn for the
+// whole sheet. Only what lies on the page is its text; the rest came out on every page that shows a
+// part of the sheet, the sheet's text three times over on a voucher of three such pages.
+TEST(FlowExporter, TextOffThePageIsNotRead) {
+    const std::string sheet = "BT /F1 10 Tf 40 700 Td (Upper) Tj ET\n"
+                              "BT /F1 10 Tf 40 300 Td (Lower) Tj ET\n"
+                              "BT /F1 10 Tf 400 700 Td (Right) Tj ET\n"
+                              "BT /F1 10 Tf 355 650 Td (Edge) Tj ET\n";
+    struct Case {
+        const char* name;
+        const char* extra;
+        const char* words;
+    } cases[] = {
+        {"the whole sheet", "/MediaBox [0 0 612 792]", "Upper|Right|Edge|Lower"},
+        // "Edge" crosses the page's right edge: the letters wholly beyond it go.
+        {"its upper left part", "/MediaBox [0 482 361 792]", "Upper|E"},
+        {"its lower part", "/MediaBox [0 0 612 482]", "Lower"},
+        {"its upper left part, turned", "/MediaBox [0 482 361 792] /Rotate 90", "Upper|E"},
+    };
+    for (const Case& c : cases) {
+        kx::test::PDFBuilder pdf;
+        pdf.addPage(sheet, flowtest::addFixtureFonts(pdf), c.extra);
+        const std::string bytes = pdf.build();
+        for (flowtest::Format f : flowtest::kAllFormats)
+            EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.name << " as " << flowtest::nameOf(f);
+    }
+}
+
+// Text drawn over itself (a block of the page drawn a second time at its place, a bold face made by
+// printing a line twice a little apart) is read once. Its letters stood in the line side by side:
+// "BBeeffoorree  rreeddeeeemmiinngg".
+TEST(FlowExporter, TextDrawnOverItselfIsReadOnce) {
+    const auto line = [](const char* font, double size, double x, double y, const char* text) {
+        return kx::format("BT /%s %.2f Tf %.2f %.2f Td (%s) Tj ET\n", font, size, x, y, text);
+    };
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* words;
+    } cases[] = {
+        {"a line drawn twice at its place",
+         line("F2", 8, 36, 138, "Before redeeming this voucher") + line("F2", 8, 36, 138, "Before redeeming this voucher"),
+         "Before|redeeming|this|voucher"},
+        {"a line printed twice a little apart", line("F1", 12, 72, 600, "Heading") + line("F1", 12, 72.4, 600.3, "Heading"),
+         "Heading"},
+        {"the same word twice on a line", line("F1", 12, 72, 600, "again") + line("F1", 12, 200, 600, "again"),
+         "again|again"},
+        {"the same letters in a row in small type", line("F1", 3, 72, 600, "iiii llll"), "iiii|llll"},
+        {"the same word in another face at its place", line("F1", 12, 72, 600, "word") + line("F2", 12, 72, 500, "word"),
+         "word|word"},
     };
     for (const Case& c : cases) {
         kx::test::PDFBuilder pdf;

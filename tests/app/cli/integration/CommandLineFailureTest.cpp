@@ -32,7 +32,8 @@ namespace {
 
 const char* const kHelvetica = "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
 
-std::string textPage(const std::string& text) { return "BT /F1 12 Tf 72 700 Td (" + text + ") Tj ET"; }
+// Text near the lower left corner, on the smallest of the pages below.
+std::string textPage(const std::string& text) { return "BT /F1 12 Tf 5 40 Td (" + text + ") Tj ET"; }
 
 // A document of `pages` pages, each saying "Page <n>", the page `huge` (1-based; 0 for none) far too
 // large to draw at 144 dpi.
