@@ -78,6 +78,7 @@ KXError KXDocxWriter::failureError() const {
 void KXDocxWriter::closeWriters() {
     pictureWrites_.wait();
     currentPage_.reset();
+    writtenPage_.reset();
     if (documentWriter_) documentWriter_->closeFile();
     documentWriter_.reset();
 }
@@ -156,6 +157,7 @@ void KXDocxWriter::begainWritePage(kx::Size pageSize, long pdfPageIndex) {
 
 void KXDocxWriter::startPage(kx::Size pageSize, std::int64_t pageIndex, bool lastPage) {
     currentPage_.reset();
+    writtenPage_.reset();
     if (hasFailed() || !documentWriter_) return;
     currentPage_ = std::make_unique<KXDocxPage>(documentWriter_.get(), pageSize, pageIndex == 1, lastPage);
     currentPage_->setDocxWriter(this);
@@ -179,7 +181,7 @@ void KXDocxWriter::finishPage(std::int64_t pageIndex) {
             fail(std::string("word/document.xml: ") + e.what());
         }
     }
-    currentPage_.reset();
+    writtenPage_ = std::move(currentPage_);
 }
 
 KXDocxPageBookmark KXDocxWriter::newPageBookmark(long pdfPageIndex) {
@@ -194,6 +196,7 @@ KXDocxPageBookmark KXDocxWriter::newPageBookmark(long pdfPageIndex) {
 
 void KXDocxWriter::endWriteDocument() {
     currentPage_.reset();
+    writtenPage_.reset();
     if (!documentWriter_) return;
     if (!hasFailed()) {
         try {

@@ -71,6 +71,10 @@ public:
     std::string useCollectedImageWithPath(const std::string& path);
 
     KXDocxPage* currentPage() const { return currentPage_.get(); }
+    // The page written last, as it was built, until the next page starts or the document ends
+    // (nullptr when there is none): what a page made of its content can be looked at once it is
+    // written.
+    KXDocxPage* writtenPage() const { return writtenPage_.get(); }
     XMLFileWriter* documentWriter() const { return documentWriter_.get(); }
     // The bookmark of a page: named after the PDF page, made unique when a page comes twice.
     KXDocxPageBookmark newPageBookmark(long pdfPageIndex);
@@ -86,7 +90,7 @@ public:
 
 protected:
     void startPage(kx::Size pageSize, std::int64_t pageIndex, bool lastPage) override;
-    // The current page runs its pipeline and writes its sections; then it goes.
+    // The current page runs its pipeline and writes its sections; then it is the written page.
     void finishPage(std::int64_t pageIndex) override;
     void closeWriters() override;
 
@@ -100,6 +104,7 @@ private:
 
     std::unique_ptr<XMLFileWriter> documentWriter_;
     std::unique_ptr<KXDocxPage> currentPage_;
+    std::unique_ptr<KXDocxPage> writtenPage_;
     // Collected pictures in the order collected: the file, its part name in the package, whether a
     // page wrote it, and whether it was withdrawn (it stays as a hole so that the positions held by
     // the index do not move). Looked up by file, and part names taken by lower-case name, so that a

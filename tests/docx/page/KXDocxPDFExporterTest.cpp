@@ -40,7 +40,13 @@ std::string convert(const std::string& pdf, const std::shared_ptr<KXPDFOptions>&
     exporter.setNumberOfPagesToConvert(static_cast<std::uint64_t>(document->pageCount()));
     exporter.begainConvertPDF(out, document);
     for (int i = 1; i <= document->pageCount(); ++i) EXPECT_TRUE(exporter.convertPDFPage(*document->page(i)));
-    if (inspect && exporter.pdfWriter() && exporter.pdfWriter()->currentPage()) inspect(*exporter.pdfWriter()->currentPage());
+    // The page written last stays with the writer until the document ends; a check given that
+    // never sees a page checks nothing, and fails.
+    KXDocxPage* built = exporter.pdfWriter() ? exporter.pdfWriter()->writtenPage() : nullptr;
+    if (inspect) {
+        EXPECT_TRUE(built) << "no page was written to inspect";
+        if (built) inspect(*built);
+    }
     exporter.endConvertPDF(document);
     return out;
 }
