@@ -382,7 +382,9 @@ TEST(KXDocxPDFExporterTextBoxes, ALoneTurnedBlankOpensABoxAndALoneControlCharact
                          resources, "/MediaBox [0 0 612 792]");
         convert(document.build(), [&](KXDocxPage& p) {
             ASSERT_EQ(p.allRunTextBoxArray().size(), c.box ? 1u : 0u);
-            if (c.box) EXPECT_EQ(allRunText(p.allRunTextBoxArray().front()->allRunTextArray()), c.box);
+            if (c.box) {
+                EXPECT_EQ(allRunText(p.allRunTextBoxArray().front()->allRunTextArray()), c.box);
+            }
         });
     }
 }
