@@ -451,10 +451,15 @@ TEST(KXDocxPDFExporterTextBoxes, APageOfMostlyTurnedTextIsReadTurned) {
         EXPECT_EQ(allRunText(p.allRunTextArrayInTextBoxes()).find("Turned"), std::string::npos);
     });
     // The page's main text once written is read from the document: the page keeps the runs it
-    // read, not the lines it wrote of them. Each turned line is a line of the page's own text.
+    // read, not the lines it wrote of them. Each turned line is in the page's own text, whether
+    // its lines are written as paragraphs of their own or joined into one.
     const std::string body = std::regex_replace(xml, std::regex("<w:txbxContent>[\\s\\S]*?</w:txbxContent>"), "");
+    std::string text;
+    const std::regex run("<w:t(?: [^>]*)?>([^<]*)</w:t>");
+    for (std::sregex_iterator it(body.begin(), body.end(), run), end; it != end; ++it)
+        text += (*it)[1].str();
     size_t lines = 0;
-    for (size_t at = body.find(">Turned line of text<"); at != std::string::npos; at = body.find(">Turned line of text<", at + 1))
+    for (size_t at = text.find("Turned line of text"); at != std::string::npos; at = text.find("Turned line of text", at + 1))
         ++lines;
     EXPECT_EQ(lines, 4u) << xml;
     EXPECT_TRUE(std::regex_search(xml, std::regex("<w:pgSz w:w=\"15840\" w:h=\"12240\"")));
