@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "docx/page/ExporterProbe.h"
 #include "docx/page/KXDocxPDFExporter.h"
 #include "docx/page/KXDocxPage.h"
 #include "engine/KXPDFOptions.h"
@@ -19,20 +20,7 @@
 
 namespace {
 
-// The exporter stopped after it has read the page, before the page is laid out.
-class ImageProbe : public KXDocxPDFExporter {
-public:
-    KXDocxPage* read(const kx::PDFPage& page) {
-        const KXPDFPageGeometry geometry = pageGeometryOf(page);
-        beginPage(geometry, pageSizeOf(geometry));
-        interpretPage(page);
-        return pdfWriter() ? pdfWriter()->currentPage() : nullptr;
-    }
-    void finish(const std::shared_ptr<kx::PDFDocument>& document) {
-        endPage();
-        endConvertPDF(document);
-    }
-};
+using ImageProbe = kx::test::ExporterProbe;
 
 // An image run as the exporter made it.
 struct ImageSeen {

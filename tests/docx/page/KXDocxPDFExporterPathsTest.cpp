@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "docx/page/ExporterProbe.h"
 #include "docx/page/KXDocxPDFExporter.h"
 #include "docx/page/KXDocxPage.h"
 #include "engine/KXPDFOptions.h"
@@ -23,20 +24,7 @@ const std::string kResources =
     "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >>"
     " /ExtGState << /Faint << /ca 0.005 >> /NoStroke << /CA 0 >> >> >>";
 
-// The exporter stopped after it has read the page, before the page is laid out.
-class PathProbe : public KXDocxPDFExporter {
-public:
-    KXDocxPage* read(const kx::PDFPage& page) {
-        const KXPDFPageGeometry geometry = pageGeometryOf(page);
-        beginPage(geometry, pageSizeOf(geometry));
-        interpretPage(page);
-        return pdfWriter() ? pdfWriter()->currentPage() : nullptr;
-    }
-    void finish(const std::shared_ptr<kx::PDFDocument>& document) {
-        endPage();
-        endConvertPDF(document);
-    }
-};
+using PathProbe = kx::test::ExporterProbe;
 
 // A path run as the exporter made it (the page's clean-up changes runs in place).
 struct PathSeen {
