@@ -81,16 +81,7 @@ kx::Rect glyphBox(const kx::AffineTransform& t, double advance, double s, double
         h = 1;
     }
     const double top = ascent / h * s, bottom = descent / h * s;
-    const kx::Point corners[] = {t.apply(kx::Point{0, bottom}), t.apply(kx::Point{0, top}),
-                                 t.apply(kx::Point{advance, top}), t.apply(kx::Point{advance, bottom})};
-    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-    for (const kx::Point& p : corners) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    return kx::Rect(x0, y0, x1 - x0, y1 - y0);
+    return t.apply(kx::Rect(0, bottom, advance, top - bottom));
 }
 
 }  // namespace
@@ -102,18 +93,11 @@ std::optional<kx::Rect> FlowExporter::shownMediaBox() const {
     const bool quarter = geometry.rotationAngle == 90 || geometry.rotationAngle == 270;
     const kx::Rect c = quarter ? kx::Rect(m.origin.y, m.origin.x, m.size.height, m.size.width) : m;
     if (c.isNull() || c.isInfinite() || c.isEmpty()) return std::nullopt;
-    const kx::AffineTransform& t = geometry.pageTransform;
-    const kx::Point corners[] = {t.apply(kx::Point{c.minX(), c.minY()}), t.apply(kx::Point{c.maxX(), c.minY()}),
-                                 t.apply(kx::Point{c.maxX(), c.maxY()}), t.apply(kx::Point{c.minX(), c.maxY()})};
-    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-    for (const kx::Point& p : corners) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1)) return std::nullopt;
-    return kx::Rect(x0, y0, x1 - x0, y1 - y0);
+    const kx::Rect shown = geometry.pageTransform.apply(c);
+    if (!std::isfinite(shown.minX()) || !std::isfinite(shown.maxX()) || !std::isfinite(shown.minY()) ||
+        !std::isfinite(shown.maxY()))
+        return std::nullopt;
+    return shown;
 }
 
 bool FlowExporter::isOutsideClip(const kx::Rect& box, const kx::Rect& clip) {
