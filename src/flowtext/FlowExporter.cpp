@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "capture/ShownMediaBox.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "flowtext/FlowReadingFrame_p.h"
 #include "fonts/KXPDFFont.h"
@@ -95,27 +96,6 @@ kx::Rect glyphBox(const kx::AffineTransform& t, double advance, double s, double
 
 }  // namespace
 
-std::optional<kx::Rect> FlowExporter::shownMediaBox() const {
-    const KXPDFPageGeometry& geometry = pageGeometry();
-    // The box as the page gives it: the geometry holds it turned with the page.
-    const kx::Rect& m = geometry.mediaBox;
-    const bool quarter = geometry.rotationAngle == 90 || geometry.rotationAngle == 270;
-    const kx::Rect c = quarter ? kx::Rect(m.origin.y, m.origin.x, m.size.height, m.size.width) : m;
-    if (c.isNull() || c.isInfinite() || c.isEmpty()) return std::nullopt;
-    const kx::AffineTransform& t = geometry.pageTransform;
-    const kx::Point corners[] = {t.apply(kx::Point{c.minX(), c.minY()}), t.apply(kx::Point{c.maxX(), c.minY()}),
-                                 t.apply(kx::Point{c.maxX(), c.maxY()}), t.apply(kx::Point{c.minX(), c.maxY()})};
-    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-    for (const kx::Point& p : corners) {
-        x0 = std::min(x0, p.x);
-        x1 = std::max(x1, p.x);
-        y0 = std::min(y0, p.y);
-        y1 = std::max(y1, p.y);
-    }
-    if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1)) return std::nullopt;
-    return kx::Rect(x0, y0, x1 - x0, y1 - y0);
-}
-
 bool FlowExporter::isOutsideClip(const kx::Rect& box, const kx::Rect& clip) {
     if (clip.isNull() || clip.isEmpty()) return true;
     return box.maxX() <= clip.minX() || box.minX() >= clip.maxX() || box.maxY() <= clip.minY() ||
@@ -135,7 +115,7 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
     std::optional<kx::Rect> clip = clipDisplayBounds();
     // The page is its media box: a glyph wholly outside it is as unseen as one outside the clip (a
     // page that shows one part of a larger sheet draws the whole sheet).
-    if (const std::optional<kx::Rect> shown = shownMediaBox()) clip = clip ? clip->intersection(*shown) : *shown;
+    if (const std::optional<kx::Rect> shown = kx::shownMediaBox(pageGeometry())) clip = clip ? clip->intersection(*shown) : *shown;
     // Upright text without a clip, the most of most pages, goes the short way.
     if (!vertical && !clip && readingFrameOf(geometry.rotation) == 0) {
         makeUprightRun(text, t, geometry, previous);
