@@ -193,6 +193,15 @@ TEST(KXPPTXPDFExporter, TextDrawnOverItselfIsReadOnce) {
          "word|word"},
     };
     for (const Case& c : cases) EXPECT_EQ(slideWords(flowtest::onePage(c.content)), c.words) << c.name;
+    // Each slide's text is compared with its own: the same word at the same place on the next page
+    // is the next slide's word.
+    kx::test::PDFBuilder pdf;
+    const std::string fonts = flowtest::addFixtureFonts(pdf);
+    for (int i = 0; i < 2; ++i) pdf.addPage(line("F1", 12, 72, 600, "Level"), fonts, "/MediaBox [0 0 612 792]");
+    SlideReader reader;
+    convert(reader, pdf.build(), kx::pathJoin(kx::test::tempDir(), "pages.pptx"));
+    ASSERT_EQ(reader.slides.size(), 2u);
+    for (const std::vector<std::string>& slide : reader.slides) EXPECT_EQ(joined(slide), "box 0 at 72,183: [m0 (Level)]");
 }
 
 TEST(KXPPTXPDFExporter, SlideOfEachPage) {
