@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "capture/ShownMediaBox.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "flowtext/FlowReadingFrame_p.h"
 #include "fonts/KXPDFFont.h"
@@ -86,20 +87,6 @@ kx::Rect glyphBox(const kx::AffineTransform& t, double advance, double s, double
 
 }  // namespace
 
-std::optional<kx::Rect> FlowExporter::shownMediaBox() const {
-    const KXPDFPageGeometry& geometry = pageGeometry();
-    // The box as the page gives it: the geometry holds it turned with the page.
-    const kx::Rect& m = geometry.mediaBox;
-    const bool quarter = geometry.rotationAngle == 90 || geometry.rotationAngle == 270;
-    const kx::Rect c = quarter ? kx::Rect(m.origin.y, m.origin.x, m.size.height, m.size.width) : m;
-    if (c.isNull() || c.isInfinite() || c.isEmpty()) return std::nullopt;
-    const kx::Rect shown = geometry.pageTransform.apply(c);
-    if (!std::isfinite(shown.minX()) || !std::isfinite(shown.maxX()) || !std::isfinite(shown.minY()) ||
-        !std::isfinite(shown.maxY()))
-        return std::nullopt;
-    return shown;
-}
-
 bool FlowExporter::isOutsideClip(const kx::Rect& box, const kx::Rect& clip) {
     if (clip.isNull() || clip.isEmpty()) return true;
     return box.maxX() <= clip.minX() || box.minX() >= clip.maxX() || box.maxY() <= clip.minY() ||
@@ -119,7 +106,7 @@ void FlowExporter::makeMainTextRun(const std::u16string& text, kx::Size offset, 
     std::optional<kx::Rect> clip = clipDisplayBounds();
     // The page is its media box: a glyph wholly outside it is as unseen as one outside the clip (a
     // page that shows one part of a larger sheet draws the whole sheet).
-    if (const std::optional<kx::Rect> shown = shownMediaBox()) clip = clip ? clip->intersection(*shown) : *shown;
+    if (const std::optional<kx::Rect> shown = kx::shownMediaBox(pageGeometry())) clip = clip ? clip->intersection(*shown) : *shown;
     // Upright text without a clip, the most of most pages, goes the short way.
     if (!vertical && !clip && readingFrameOf(geometry.rotation) == 0) {
         makeUprightRun(text, t, geometry, previous);

@@ -61,8 +61,6 @@ private:
     // extend `previous`, the run made or extended for the string shown before (FlowPage::extendLastRun).
     void makeUprightRun(const std::u16string& text, const kx::AffineTransform& t, const KXPDF_CTMInfo& g,
                         FlowRunText* previous);
-    // The page's media box in display space; nullopt when the page has no usable one.
-    std::optional<kx::Rect> shownMediaBox() const;
     // Whether a glyph's display-space box lies wholly outside the clip's bounds (clipDisplayBounds).
     static bool isOutsideClip(const kx::Rect& box, const kx::Rect& clip);
     KXDocx_RPr makeRProperty(const KXPDFFont& font, const kx::AffineTransform& t) const;

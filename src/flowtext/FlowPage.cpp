@@ -2,12 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <functional>
-#include <optional>
-#include <string_view>
-#include <unordered_map>
 
+#include "capture/OverprintedRuns.h"
 #include "docx/model/KXDocxUtilities.h"
 #include "flowtext/FlowLayout_p.h"
 #include "flowtext/FlowReadingFrame_p.h"
@@ -47,65 +43,15 @@ FlowParagraph* FlowPage::cachedTextBoxNewParagraph() {
 }
 
 size_t FlowPage::dropOverprintedRuns(std::vector<RunTextPtr>& runs) {
-    if (runs.size() < 2) return 0;
-    // The runs stand in cells 1.5 points wide and a point high, one set of cells for each text: a
-    // copy lies in the cell of the run it copies or in one beside it, so that each run is compared
-    // with the few of its text around it, however many the page has (a line of a million dots).
-    struct Cell {
-        std::u16string_view text;
-        std::int64_t x, y;
-        bool operator==(const Cell&) const = default;
-    };
-    struct CellHash {
-        size_t operator()(const Cell& c) const {
-            const size_t h = std::hash<std::u16string_view>()(c.text);
-            return h ^ (std::hash<std::int64_t>()(c.x) * 31 + std::hash<std::int64_t>()(c.y) + 0x9e3779b9 + (h << 6));
-        }
-    };
-    constexpr double kLimit = 1e12;
-    const auto cellOf = [](const FlowRunText& run) -> std::optional<Cell> {
-        const double x = run.ctmInfo().bottomLeft.x, y = run.ctmInfo().bottomLeft.y;
-        if (!(std::fabs(x) < kLimit) || !(std::fabs(y) < kLimit)) return std::nullopt;
-        return Cell{run.runText(), static_cast<std::int64_t>(std::floor(x / 1.5)),
-                    static_cast<std::int64_t>(std::floor(y))};
-    };
-    std::unordered_map<Cell, std::vector<size_t>, CellHash> cells;
-    for (size_t i = 0; i < runs.size(); ++i)
-        if (const std::optional<Cell> c = cellOf(*runs[i])) cells[*c].push_back(i);
-    std::vector<bool> dropped(runs.size(), false);
-    size_t count = 0;
-    for (size_t i = 0; i < runs.size(); ++i) {
-        if (dropped[i]) continue;
-        const FlowRunText& first = *runs[i];
-        const std::optional<Cell> cell = cellOf(first);
-        const double reach = std::min(1.5, 0.5 * first.textWidth());
-        // A run with no place or no width copies nothing.
-        if (!cell || !(reach > 0)) continue;
-        const double x = first.ctmInfo().bottomLeft.x, y = first.ctmInfo().bottomLeft.y;
-        for (std::int64_t dx = -1; dx <= 1; ++dx)
-            for (std::int64_t dy = -1; dy <= 1; ++dy) {
-                const auto found = cells.find(Cell{cell->text, cell->x + dx, cell->y + dy});
-                if (found == cells.end()) continue;
-                for (size_t j : found->second) {
-                    if (j <= i || dropped[j]) continue;
-                    const FlowRunText& other = *runs[j];
-                    if (other.readingFrame() != first.readingFrame()) continue;
-                    if (!(std::fabs(other.ctmInfo().bottomLeft.x - x) <= reach)) continue;
-                    if (!(std::fabs(other.ctmInfo().bottomLeft.y - y) <= 1.0)) continue;
-                    KXDocx_RPr style = other.rProperty();
-                    style.color = first.rProperty().color;
-                    if (!KXDocxRPrIsEqual(first.rProperty(), style)) continue;
-                    dropped[j] = true;
-                    ++count;
-                }
-            }
-    }
-    if (!count) return 0;
-    size_t kept = 0;
-    for (size_t i = 0; i < runs.size(); ++i)
-        if (!dropped[i]) runs[kept++] = std::move(runs[i]);
-    runs.resize(kept);
-    return count;
+    return kx::dropOverprintedRuns(
+        runs, [](const RunTextPtr& r) -> const std::u16string& { return r->runText(); },
+        [](const RunTextPtr& r) { return r->ctmInfo().bottomLeft; }, [](const RunTextPtr& r) { return r->textWidth(); },
+        [](const RunTextPtr& first, const RunTextPtr& other) {
+            if (other->readingFrame() != first->readingFrame()) return false;
+            KXDocx_RPr style = other->rProperty();
+            style.color = first->rProperty().color;
+            return KXDocxRPrIsEqual(first->rProperty(), style);
+        });
 }
 
 void FlowPage::_creatParagraphs() {

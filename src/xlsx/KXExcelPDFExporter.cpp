@@ -1,7 +1,10 @@
 #include "xlsx/KXExcelPDFExporter.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
+#include "capture/ShownMediaBox.h"
 #include "capture/WordGaps.h"
 #include "fonts/KXPDFFont.h"
 #include "fonts/KXPDFFontDescriptor.h"
@@ -120,6 +123,9 @@ void KXExcelPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size of
     if (!std::isfinite(g.topLeft.x) || !std::isfinite(g.yTop) || !std::isfinite(g.yBottom) ||
         !std::isfinite(next.topLeft.x))
         return;
+    // The page is its media box: a glyph wholly outside it is not on the page (a page that shows
+    // one part of a larger sheet draws the whole sheet).
+    if (isOffThePage(geometry)) return;
 
     std::shared_ptr<const KXExcelRunTextProperty> style =
         sharedStyle<KXExcelRunTextProperty>(t, [this, &t] { return currentRProperty(t); });
@@ -138,6 +144,23 @@ void KXExcelPDFExporter::makeMainTextRun(const std::u16string& text, kx::Size of
         registerFont(*style);
         registeredStyle_ = std::move(style);
     }
+}
+
+bool KXExcelPDFExporter::isOffThePage(const KXPDF_CTMInfo& geometry) const {
+    const std::optional<kx::Rect> shown = kx::shownMediaBox(pageGeometry());
+    if (!shown) return false;
+    // The glyph's box in display space: from its top and foot where it starts to where the next
+    // glyph starts.
+    const KXPDF_CTMInfo& next = nextCharCTMInfo();
+    const kx::Point corners[] = {geometry.topLeft, geometry.bottomLeft, next.topLeft, next.bottomLeft};
+    double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
+    for (const kx::Point& p : corners) {
+        x0 = std::min(x0, p.x);
+        x1 = std::max(x1, p.x);
+        y0 = std::min(y0, p.y);
+        y1 = std::max(y1, p.y);
+    }
+    return kx::isOutsideShown(kx::Rect(x0, y0, x1 - x0, y1 - y0), *shown);
 }
 
 void KXExcelPDFExporter::addToAllRunTextArray(std::unique_ptr<KXExcelRunText> run, double wordSpace) {

@@ -60,6 +60,9 @@ private:
     // Joins the run to the last run of the page when it continues it (on the same baseline, within
     // 1 of its right edge, directly or after one word space, with equal properties); else appends it.
     void addToAllRunTextArray(std::unique_ptr<KXExcelRunText> run, double wordSpace);
+    // Whether the glyph of this display-space geometry, up to the next glyph's start, lies wholly
+    // outside the page's media box.
+    bool isOffThePage(const KXPDF_CTMInfo& geometry) const;
     // Registers the font of run properties with the style registry.
     void registerFont(const KXExcelRunTextProperty& properties);
     void collectFills(const kx::Rect& box);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <unordered_map>
 
+#include "capture/OverprintedRuns.h"
 #include "xlsx/ExcelLayout_p.h"
 #include "xlsx/KXExcelManager.h"
 #include "xlsx/KXExcelPage.h"
@@ -150,6 +152,19 @@ RunList KXExcelPage::collectAllRunTextsInArray(const std::vector<std::unique_ptr
 }
 
 void KXExcelPage::typesetRunTexts() {
+    // Text drawn over itself is read once (a block of the page drawn again at its place came out
+    // twice over in its cells).
+    kx::dropOverprintedRuns(
+        allRunTextArray_, [](const KXExcelRunText* r) -> const std::u16string& { return r->text(); },
+        [](const KXExcelRunText* r) { return kx::Point{r->ctmInfo().xLeft, r->ctmInfo().yBase}; },
+        [](const KXExcelRunText* r) { return r->textWidth(); },
+        [](const KXExcelRunText* first, const KXExcelRunText* other) {
+            if (first->ctmInfo().rotation != other->ctmInfo().rotation || first->ctmInfo().flip != other->ctmInfo().flip)
+                return false;
+            KXExcelRunTextProperty style = other->rPr();
+            style.setRgbColor(first->rPr().rgbColor());
+            return first->rPr().isEqualToRPr(style);
+        });
     for (KXExcelRunText* r : allRunTextArray_) {
         r->setRowIndex(0);
         r->setColumnIndex(0);

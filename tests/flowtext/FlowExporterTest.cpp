@@ -702,10 +702,6 @@ TEST(FlowExporter, PaddingAndClippedGlyphsNeverSplitVisibleText) {
 // whole sheet. Only what lies on the page is its text; the rest came out on every page that shows a
 // part of the sheet, the sheet's text three times over on a voucher of three such pages.
 TEST(FlowExporter, TextOffThePageIsNotRead) {
-    const std::string sheet = "BT /F1 10 Tf 40 700 Td (Upper) Tj ET\n"
-                              "BT /F1 10 Tf 40 300 Td (Lower) Tj ET\n"
-                              "BT /F1 10 Tf 400 700 Td (Right) Tj ET\n"
-                              "BT /F1 10 Tf 355 650 Td (Edge) Tj ET\n";
     struct Case {
         const char* name;
         const char* extra;
@@ -718,9 +714,7 @@ TEST(FlowExporter, TextOffThePageIsNotRead) {
         {"its upper left part, turned", "/MediaBox [0 482 361 792] /Rotate 90", "Upper|E"},
     };
     for (const Case& c : cases) {
-        kx::test::PDFBuilder pdf;
-        pdf.addPage(sheet, flowtest::addFixtureFonts(pdf), c.extra);
-        const std::string bytes = pdf.build();
+        const std::string bytes = flowtest::onePage(flowtest::sheetContent(), c.extra);
         for (flowtest::Format f : flowtest::kAllFormats)
             EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.name << " as " << flowtest::nameOf(f);
     }
@@ -730,9 +724,7 @@ TEST(FlowExporter, TextOffThePageIsNotRead) {
 // printing a line twice a little apart) is read once. Its letters stood in the line side by side:
 // "BBeeffoorree  rreeddeeeemmiinngg".
 TEST(FlowExporter, TextDrawnOverItselfIsReadOnce) {
-    const auto line = [](const char* font, double size, double x, double y, const char* text) {
-        return kx::format("BT /%s %.2f Tf %.2f %.2f Td (%s) Tj ET\n", font, size, x, y, text);
-    };
+    const auto line = flowtest::printedLine;
     struct Case {
         const char* name;
         std::string content;
@@ -750,9 +742,7 @@ TEST(FlowExporter, TextDrawnOverItselfIsReadOnce) {
          "word|word"},
     };
     for (const Case& c : cases) {
-        kx::test::PDFBuilder pdf;
-        pdf.addPage(c.content, flowtest::addFixtureFonts(pdf), "/MediaBox [0 0 612 792]");
-        const std::string bytes = pdf.build();
+        const std::string bytes = flowtest::onePage(c.content);
         for (flowtest::Format f : flowtest::kAllFormats)
             EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.name << " as " << flowtest::nameOf(f);
     }

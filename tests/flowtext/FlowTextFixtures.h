@@ -70,6 +70,27 @@ inline std::string textDocument(const std::vector<std::vector<Show>>& pages,
     return pdf.build();
 }
 
+// A sheet larger than the pages that show parts of it: words near its corners and one ("Edge")
+// across the right edge of its upper left part, /MediaBox [0 482 361 792].
+inline std::string sheetContent() {
+    return "BT /F1 10 Tf 40 700 Td (Upper) Tj ET\n"
+           "BT /F1 10 Tf 40 300 Td (Lower) Tj ET\n"
+           "BT /F1 10 Tf 400 700 Td (Right) Tj ET\n"
+           "BT /F1 10 Tf 355 650 Td (Edge) Tj ET\n";
+}
+
+// One page of `content` over the fixture fonts, with the page dictionary's `extra` entries.
+inline std::string onePage(const std::string& content, const std::string& extra = "/MediaBox [0 0 612 792]") {
+    kx::test::PDFBuilder pdf;
+    pdf.addPage(content, addFixtureFonts(pdf), extra);
+    return pdf.build();
+}
+
+// A line of text in one string, in a fixture font, its baseline starting at (x, y).
+inline std::string printedLine(const char* font, double size, double x, double y, const char* text) {
+    return kx::format("BT /%s %.2f Tf %.2f %.2f Td (%s) Tj ET\n", font, size, x, y, text);
+}
+
 // The words of a text, split at any kind of blank (LibreOffice keeps runs of blanks as thin spaces
 // when it writes a document back as text).
 inline std::vector<std::u16string> wordsSplitAtAnyBlank(const std::string& text) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "exporters/ExporterTable.h"
 #include "flowtext/FlowTextFixtures.h"
 #include "platform/FileSystem.h"
+#include "platform/Unicode.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 #include "xlsx/KXExcelManager.h"
@@ -155,7 +157,99 @@ std::u16string csvText(const std::string& file) {
     return text;
 }
 
+// The text of every cell of every sheet, one line a cell, read from the package's parts.
+std::string cellTexts(const std::string& xlsx) {
+    const std::string script = kx::test::writeTemp("cell-texts.py",
+        "import sys, zipfile, xml.etree.ElementTree as ET\n"
+        "ns = '{http://schemas.openxmlformats.org/spreadsheetml/2006/main}'\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "text = lambda e: ''.join(t.text or '' for t in e.iter(ns + 't'))\n"
+        "shared = [text(si) for si in ET.fromstring(z.read('xl/sharedStrings.xml')).iter(ns + 'si')] "
+        "if 'xl/sharedStrings.xml' in z.namelist() else []\n"
+        "for name in sorted(n for n in z.namelist() if n.startswith('xl/worksheets/sheet')):\n"
+        "    for c in ET.fromstring(z.read(name)).iter(ns + 'c'):\n"
+        "        v = c.find(ns + 'v')\n"
+        "        if c.get('t') == 's' and v is not None: print(shared[int(v.text)])\n"
+        "        elif c.find(ns + 'is') is not None: print(text(c.find(ns + 'is')))\n"
+        "        elif v is not None: print(v.text)\n");
+    std::string out;
+    EXPECT_EQ(kx::test::runCommand("/usr/bin/python3 '" + script + "' '" + xlsx + "'", &out), 0) << out;
+    return out;
+}
+
+// The words of a text, in order of their text, joined by '|': the cells of a sheet stand in the
+// order of its rows, which need not be the order the page was read in.
+std::string sortedWords(const std::u16string& text) {
+    std::vector<std::string> words;
+    for (const std::u16string& w : flowtest::wordsSplitAtAnyBlank(kx::utf16ToUtf8(text))) words.push_back(kx::utf16ToUtf8(w));
+    std::sort(words.begin(), words.end());
+    std::string out;
+    for (const std::string& w : words) out += (out.empty() ? "" : "|") + w;
+    return out;
+}
+
+// The words of the one page `pdf` as a workbook and as a table file.
+std::pair<std::string, std::string> workbookAndTableWords(const std::string& pdf, const std::string& name) {
+    const std::string file = kx::test::writeTemp(name + ".pdf", pdf);
+    const std::string xlsx = kx::pathJoin(kx::test::tempDir(), name + ".xlsx");
+    const std::string csv = kx::pathJoin(kx::test::tempDir(), name + ".csv");
+    EXPECT_FALSE(convert(file, "xlsx", xlsx, KXExcelOptions(), {1}));
+    EXPECT_FALSE(convert(file, "csv", csv, KXExcelOptions(), {1}));
+    return {sortedWords(kx::utf8ToUtf16(cellTexts(xlsx))), sortedWords(csvText(csv + "/Table 1.csv"))};
+}
+
 }  // namespace
+
+// A page may show one part of a larger sheet: only what lies on the page is its text. The whole
+// sheet's text came out on every page that shows a part of it.
+TEST(SpreadsheetConversion, TextOffThePageIsNotRead) {
+    struct Case {
+        const char* name;
+        const char* extra;
+        const char* words;
+    } cases[] = {
+        {"the whole sheet", "/MediaBox [0 0 612 792]", "Edge|Lower|Right|Upper"},
+        // "Edge" crosses the page's right edge: the letters wholly beyond it go.
+        {"its upper left part", "/MediaBox [0 482 361 792]", "E|Upper"},
+        {"its lower part", "/MediaBox [0 0 612 482]", "Lower"},
+        {"its upper left part, turned", "/MediaBox [0 482 361 792] /Rotate 90", "E|Upper"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const auto [xlsx, csv] =
+            workbookAndTableWords(flowtest::onePage(flowtest::sheetContent(), c.extra), "sheet-part-" + std::to_string(++n));
+        EXPECT_EQ(xlsx, c.words) << c.name << " as xlsx";
+        EXPECT_EQ(csv, c.words) << c.name << " as csv";
+    }
+}
+
+// Text drawn over itself is read once: a block drawn a second time at its place came out twice
+// over in its cells.
+TEST(SpreadsheetConversion, TextDrawnOverItselfIsReadOnce) {
+    const auto line = flowtest::printedLine;
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* words;
+    } cases[] = {
+        {"a line drawn twice at its place",
+         line("F2", 8, 36, 138, "Before redeeming this voucher") + line("F2", 8, 36, 138, "Before redeeming this voucher"),
+         "Before|redeeming|this|voucher"},
+        {"a line printed twice a little apart", line("F1", 12, 72, 600, "Heading") + line("F1", 12, 72.4, 600.3, "Heading"),
+         "Heading"},
+        {"the same word twice on a line", line("F1", 12, 72, 600, "again") + line("F1", 12, 200, 600, "again"),
+         "again|again"},
+        {"the same letters in a row in small type", line("F1", 3, 72, 600, "iiii llll"), "iiii|llll"},
+        {"the same word in another face at its place", line("F1", 12, 72, 600, "word") + line("F2", 12, 72, 500, "word"),
+         "word|word"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const auto [xlsx, csv] = workbookAndTableWords(flowtest::onePage(c.content), "drawn-twice-" + std::to_string(++n));
+        EXPECT_EQ(xlsx, c.words) << c.name << " as xlsx";
+        EXPECT_EQ(csv, c.words) << c.name << " as csv";
+    }
+}
 
 TEST(SpreadsheetConversion, OneSheetPerPage) {
     std::optional<std::string> python = pythonWithOpenpyxl();
