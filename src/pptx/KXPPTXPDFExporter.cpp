@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "capture/ShownMediaBox.h"
 #include "capture/WordGaps.h"
 #include "docx/model/KXDocxPathCanvas.h"
 #include "docx/model/KXLineUtilites.h"
@@ -114,13 +113,8 @@ kx::CaptureDocument* KXPPTXPDFExporter::openDocument(const std::string& destPath
                                                      const std::shared_ptr<kx::PDFDocument>&) {
     document_ = std::make_unique<kx::detail::PPTXCaptureDocument>(
         destPath, static_cast<std::int64_t>(numberOfPagesToConvert()));
-    // Each slide's text is compared with its own only.
-    document_->setBeforeSlideEnds([this] {
-        placePathPicture();
-        shownText_.clear();
-    });
+    document_->setBeforeSlideEnds([this] { placePathPicture(); });
     pathPicture_.reset();
-    shownText_.clear();
     freeformsOnSlide_ = pathElementsOnSlide_ = picturesOnSlide_ = 0;
     return document_.get();
 }
@@ -197,41 +191,10 @@ KXPPTX_RunPr KXPPTXPDFExporter::currentRProperty() const {
     });
 }
 
-bool KXPPTXPDFExporter::looksAlike(const ShownLook& first, const ShownLook& other) {
-    if (first.angle != other.angle) return false;
-    KXPPTX_RunPr style = other.style;
-    style.rgbColor = first.style.rgbColor;
-    return KXPPTXRunPrIsEqual(first.style, style);
-}
-
-bool KXPPTXPDFExporter::isLeftOut(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
-    // The glyph's box in display space: from its top and foot where it starts to where the next
-    // glyph starts.
-    const kx::AffineTransform t = currentDisplayTextTransform();
-    const kx::AffineTransform next = t.translated(offset.width, offset.height);
-    const kx::Point step{next.tx - t.tx, next.ty - t.ty};
-    // The slide is the page's box as shown, already in display space (pageGeometryOf).
-    if (const kx::Rect shown = pageGeometry().mediaBox; !shown.isNull() && !shown.isInfinite()) {
-        const kx::Point corners[] = {g.topLeft, g.bottomLeft, {g.topLeft.x + step.x, g.topLeft.y + step.y},
-                                     {g.bottomLeft.x + step.x, g.bottomLeft.y + step.y}};
-        double x0 = corners[0].x, x1 = x0, y0 = corners[0].y, y1 = y0;
-        for (const kx::Point& p : corners) {
-            x0 = std::min(x0, p.x);
-            x1 = std::max(x1, p.x);
-            y0 = std::min(y0, p.y);
-            y1 = std::max(y1, p.y);
-        }
-        if (kx::isOutsideShown(kx::Rect(x0, y0, x1 - x0, y1 - y0), shown)) return true;
-    }
-    return shownText_.isCopy(text, g.bottomLeft, ShownLook{textBoxAngle(g.rotation), currentRProperty()}, looksAlike);
-}
-
 void KXPPTXPDFExporter::openTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g,
                                     double angle) {
     KXPPTXPage* slide = currentSlide();
     if (!slide) return;
-    // A string left out opens no box: the next one opens it.
-    if (isLeftOut(text, offset, g)) return;
     const kx::AffineTransform t = currentDisplayTextTransform();
     KXPPTXTextBoxInfo info;
     const kx::Point top = textTop(t, angle);
@@ -279,9 +242,6 @@ double KXPPTXPDFExporter::textBoxAngle(double rotation) const {
 kx::TextBoxStep KXPPTXPDFExporter::continueTextBox(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g) {
     KXPPTXPage* slide = currentSlide();
     if (!slide) return kx::TextBoxStep::Kept;
-    // A box whose first string was left out was never opened: the string opens it.
-    if (!slide->isUsingTextBox()) return kx::TextBoxStep::OpensAnotherBox;
-    if (isLeftOut(text, offset, g)) return kx::TextBoxStep::Kept;
     // A string a few degrees off the box's own direction goes on in it (the angles below 5
     // degrees are all the box's 0): a line drawn character by character at 2 degrees stays one
     // box instead of a box for each character.
@@ -379,10 +339,6 @@ void KXPPTXPDFExporter::appendPPTXTextBox(const std::u16string& text, kx::Size o
     const double advance = isTurned(boxAngle_) ? std::fabs(dot({next.tx - t.tx, next.ty - t.ty}, direction(boxAngle_)))
                                                : std::fabs(next.tx - t.tx);
     run->textWidth += kx::finiteOr(advance, 0.0) + blankWidth;
-    // The string shown, for its copies after it to be found (isLeftOut).
-    const KXPDF_CTMInfo g = geometry(t);
-    shownText_.keep(text, g.bottomLeft, kx::finiteOr(std::hypot(next.tx - t.tx, next.ty - t.ty), 0.0),
-                    ShownLook{textBoxAngle(g.rotation), r});
 }
 
 void KXPPTXPDFExporter::closeTextBox() {

@@ -28,7 +28,6 @@
 #include <memory>
 #include <optional>
 
-#include "capture/OverprintedRuns.h"
 #include "capture/PageCapture.h"
 #include "pptx/KXPPTXPropertyRecords.h"
 
@@ -86,18 +85,6 @@ private:
     // turned any other way, at the string's origin moved up by the ascent in the text's own "up"
     // direction, the corner of the box that its turn keeps in place.
     kx::Point textTop(const kx::AffineTransform& t, double angle) const;
-    // Whether the string about to be shown, of geometry `g`, is left out: its glyph lies wholly
-    // outside the slide, the page's box as shown (a page that shows one part of a larger sheet
-    // draws the whole sheet), or it copies text shown before at its place (a block drawn over itself).
-    bool isLeftOut(const std::u16string& text, kx::Size offset, const KXPDF_CTMInfo& g);
-    // How a string shown looks, to tell a copy of it: its box's angle and its style.
-    struct ShownLook {
-        double angle = 0;
-        KXPPTX_RunPr style;
-    };
-    static bool looksAlike(const ShownLook& first, const ShownLook& other);
-    // The text of the slide shown so far (appendPPTXTextBox keeps it; cleared as each slide ends).
-    kx::OverprintIndex<ShownLook> shownText_;
     // Adds the string to the box's last paragraph, `blankWidth` points of blanks in front of it.
     void appendPPTXTextBox(const std::u16string& text, kx::Size offset, double blankWidth);
     // A new paragraph of the box for the string at `top`, `lineSpacing` below the last one.
