@@ -724,24 +724,7 @@ TEST(FlowExporter, TextOffThePageIsNotRead) {
 // printing a line twice a little apart) is read once. Its letters stood in the line side by side:
 // "BBeeffoorree  rreeddeeeemmiinngg".
 TEST(FlowExporter, TextDrawnOverItselfIsReadOnce) {
-    const auto line = flowtest::printedLine;
-    struct Case {
-        const char* name;
-        std::string content;
-        const char* words;
-    } cases[] = {
-        {"a line drawn twice at its place",
-         line("F2", 8, 36, 138, "Before redeeming this voucher") + line("F2", 8, 36, 138, "Before redeeming this voucher"),
-         "Before|redeeming|this|voucher"},
-        {"a line printed twice a little apart", line("F1", 12, 72, 600, "Heading") + line("F1", 12, 72.4, 600.3, "Heading"),
-         "Heading"},
-        {"the same word twice on a line", line("F1", 12, 72, 600, "again") + line("F1", 12, 200, 600, "again"),
-         "again|again"},
-        {"the same letters in a row in small type", line("F1", 3, 72, 600, "iiii llll"), "iiii|llll"},
-        {"the same word in another face at its place", line("F1", 12, 72, 600, "word") + line("F2", 12, 72, 500, "word"),
-         "word|word"},
-    };
-    for (const Case& c : cases) {
+    for (const flowtest::DrawnTwiceCase& c : flowtest::drawnTwiceCases()) {
         const std::string bytes = flowtest::onePage(c.content);
         for (flowtest::Format f : flowtest::kAllFormats)
             EXPECT_EQ(flowtest::joined(flowtest::wordsIn(f, bytes)), c.words) << c.name << " as " << flowtest::nameOf(f);

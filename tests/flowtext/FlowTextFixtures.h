@@ -91,6 +91,31 @@ inline std::string printedLine(const char* font, double size, double x, double y
     return kx::format("BT /%s %.2f Tf %.2f %.2f Td (%s) Tj ET\n", font, size, x, y, text);
 }
 
+
+// Pages of text drawn over itself (a block drawn a second time at its place, a bold face made by
+// printing a line twice a little apart) and of text that only looks so, with the words each must
+// read as, joined by "|".
+struct DrawnTwiceCase {
+    const char* name;
+    std::string content;
+    const char* words;
+};
+inline std::vector<DrawnTwiceCase> drawnTwiceCases() {
+    const auto line = printedLine;
+    return {
+        {"a line drawn twice at its place",
+         line("F2", 8, 36, 138, "Before redeeming this voucher") + line("F2", 8, 36, 138, "Before redeeming this voucher"),
+         "Before|redeeming|this|voucher"},
+        {"a line printed twice a little apart", line("F1", 12, 72, 600, "Heading") + line("F1", 12, 72.4, 600.3, "Heading"),
+         "Heading"},
+        {"the same word twice on a line", line("F1", 12, 72, 600, "again") + line("F1", 12, 200, 600, "again"),
+         "again|again"},
+        {"the same letters in a row in small type", line("F1", 3, 72, 600, "iiii llll"), "iiii|llll"},
+        {"the same word in another face below it", line("F1", 12, 72, 600, "word") + line("F2", 12, 72, 500, "word"),
+         "word|word"},
+    };
+}
+
 // The words of a text, split at any kind of blank (LibreOffice keeps runs of blanks as thin spaces
 // when it writes a document back as text).
 inline std::vector<std::u16string> wordsSplitAtAnyBlank(const std::string& text) {

@@ -226,25 +226,8 @@ TEST(SpreadsheetConversion, TextOffThePageIsNotRead) {
 // Text drawn over itself is read once: a block drawn a second time at its place came out twice
 // over in its cells.
 TEST(SpreadsheetConversion, TextDrawnOverItselfIsReadOnce) {
-    const auto line = flowtest::printedLine;
-    struct Case {
-        const char* name;
-        std::string content;
-        const char* words;
-    } cases[] = {
-        {"a line drawn twice at its place",
-         line("F2", 8, 36, 138, "Before redeeming this voucher") + line("F2", 8, 36, 138, "Before redeeming this voucher"),
-         "Before|redeeming|this|voucher"},
-        {"a line printed twice a little apart", line("F1", 12, 72, 600, "Heading") + line("F1", 12, 72.4, 600.3, "Heading"),
-         "Heading"},
-        {"the same word twice on a line", line("F1", 12, 72, 600, "again") + line("F1", 12, 200, 600, "again"),
-         "again|again"},
-        {"the same letters in a row in small type", line("F1", 3, 72, 600, "iiii llll"), "iiii|llll"},
-        {"the same word in another face at its place", line("F1", 12, 72, 600, "word") + line("F2", 12, 72, 500, "word"),
-         "word|word"},
-    };
     int n = 0;
-    for (const Case& c : cases) {
+    for (const flowtest::DrawnTwiceCase& c : flowtest::drawnTwiceCases()) {
         const auto [xlsx, csv] = workbookAndTableWords(flowtest::onePage(c.content), "drawn-twice-" + std::to_string(++n));
         EXPECT_EQ(xlsx, c.words) << c.name << " as xlsx";
         EXPECT_EQ(csv, c.words) << c.name << " as csv";
