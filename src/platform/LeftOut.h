@@ -1,0 +1,32 @@
+#pragma once
+// What the bounds against crafted input leave out of the page being converted. A bound that
+// leaves out a path, an image, text or part of a picture notes it here, on the thread that converts
+// the page; the engine starts each page's record and, when the page is done, names the page and
+// what was left out on standard error and in the job's result.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kx {
+
+struct LeftOutItem {
+    // What was left out, and by which bound, in a few words ("paths past the drawing budget of a
+    // picture"); notes with the same words are counted together.
+    std::string what;
+    std::uint64_t count = 0;
+};
+
+class LeftOut {
+public:
+    // Notes `count` things left out, under `what`.
+    static void note(const std::string& what, std::uint64_t count = 1);
+    // Starts a new record for this thread (a page), forgetting what was noted before.
+    static void begin();
+    // What was noted on this thread since begin(), in the order first noted; clears the record.
+    static std::vector<LeftOutItem> take();
+    // One line for the record: "12 paths past the drawing budget of a picture; 1 image ...".
+    static std::string describe(const std::vector<LeftOutItem>& items);
+};
+
+}  // namespace kx
