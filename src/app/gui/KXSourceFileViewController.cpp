@@ -43,13 +43,9 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= rowCount({})) return {};
         const auto& item = controller_->ma_sourceItems()[static_cast<size_t>(index.row())];
-        if (role == Qt::DisplayRole) return QString::fromStdString(pathFileName(item->sourcePath()));
-        if (role == Qt::ToolTipRole) {
-            // The file's name; a failed or partly failed run says why, and which pages.
-            const std::string name = pathFileName(item->sourcePath());
-            const std::string failure = item->conversionFailureDescription();
-            return QString::fromStdString(failure.empty() ? name : name + "\n" + failure);
-        }
+        // The file's name is also the row's tool tip.
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return QString::fromStdString(pathFileName(item->sourcePath()));
         return {};
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {

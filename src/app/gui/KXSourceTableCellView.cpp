@@ -197,14 +197,11 @@ bool KXSourceTableCellView::editorEvent(QEvent* event, QAbstractItemModel*, cons
         return true;
     }
     // The output icon is a button only while there is an output. The two buttons beside the status
-    // are always there; where the row has no output (never run, failed, or still being written: only
-    // the empty file claiming its name stands there) they open and show nothing.
+    // are always there and hand the item's output path to the workspace as it stands.
     const bool onOutputIcon = c.outputEnabled && l.outputIcon.contains(at);
     const bool onOpen = l.btn_openOutputFile.contains(at), onShow = l.btn_showOutputFile.contains(at);
     if (!onOutputIcon && !onOpen && !onShow) return false;
-    if (item->hasConversionOutput()) {
-        if (onShow) KXWorkspace::selectFile(q(item->outputPath()));
-        else KXWorkspace::openFile(q(item->outputPath()));
-    }
+    if (onShow) KXWorkspace::selectFile(q(item->outputPath()));
+    else KXWorkspace::openFile(q(item->outputPath()));
     return true;
 }

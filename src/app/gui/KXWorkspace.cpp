@@ -36,7 +36,8 @@ bool KXWorkspace::openURL(const QUrl& url) {
 
 void KXWorkspace::selectFile(const QString& path) {
     if (Handler* handler = installedHandler()) return handler->selectFile(path);
-    if (path.isEmpty()) return;
+    // As with opening: where nothing exists, nothing is shown.
+    if (path.isEmpty() || !QFileInfo::exists(path)) return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return openFolderOf(path);
     QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",

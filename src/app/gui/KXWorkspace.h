@@ -1,7 +1,8 @@
 #pragma once
 // Opening files with the desktop's default application and showing them in the file manager.
 // Showing a file asks the file manager over D-Bus (org.freedesktop.FileManager1.ShowItems) to open
-// its folder with the file selected; without such a file manager the folder is opened.
+// its folder with the file selected; without such a file manager the folder is opened. A path where
+// nothing exists is neither opened nor shown.
 
 #include <QString>
 #include <QUrl>

@@ -228,9 +228,9 @@ TEST_F(ConversionWindowTest, RemovingARunningRowCancelsItsJobAndLeavesNothing) {
     EXPECT_EQ(listDirectory(outputFolder), std::vector<std::string>{"second.txt"});
 }
 
-// A run in which some pages failed is no success: the row reads Failed, its tool tip names the
-// pages, and the pages that were converted can still be opened.
-TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages) {
+// A run in which some pages failed is no success: the row reads Failed, and the pages that were
+// converted can still be opened. Its tool tip stays the file's name.
+TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndKeepsItsConvertedPages) {
     holdTextConversions();
     script->failPages = {2, 3, 5};
     auto item = addText("damaged.pdf", 5);
@@ -242,10 +242,7 @@ TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages)
     EXPECT_TRUE(row.outputEnabled);
     EXPECT_TRUE(fileExists(item->outputPath()));
     QAbstractItemModel* model = list().tv_sourceFileList()->model();
-    const QString tip = model->data(model->index(0, 0), Qt::ToolTipRole).toString();
-    EXPECT_TRUE(tip.startsWith("damaged.pdf\n")) << tip.toStdString();
-    EXPECT_TRUE(tip.contains("3 of 5 pages could not be converted: 2-3, 5.")) << tip.toStdString();
-    EXPECT_TRUE(tip.contains("Can't convert the PDF Page.(5)")) << tip.toStdString();
+    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "damaged.pdf");
 
     // The next run of the same row, with every page converted, reads Success again.
     script->failPages.clear();
@@ -256,8 +253,9 @@ TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndNamesItsPages)
 }
 
 // Every row shows the open and show buttons of its output, before its job, while it runs (its bar
-// beside them) and after it; they open and show only an output that was written, not the empty file
-// that claims the name while the job runs. The row's tool tip is its file's name.
+// beside them) and after it; a press hands the workspace the item's output path as it stands then:
+// none before the first run, the name the running job has claimed, the written output, and the name
+// of a failed run's output, where nothing stands. The row's tool tip is its file's name throughout.
 TEST_F(ConversionWindowTest, EveryRowShowsItsOutputButtonsAndItsFileNameAsToolTip) {
     holdTextConversions();
     script->holdAtPage = 2;
@@ -266,6 +264,7 @@ TEST_F(ConversionWindowTest, EveryRowShowsItsOutputButtonsAndItsFileNameAsToolTi
     QAbstractItemModel* model = table->model();
     auto row = [&] { return table->visualRect(model->index(0, 0)); };
     auto parts = [&] { return KXSourceTableCellView::layoutForRow(row()); };
+    auto toolTip = [&] { return model->data(model->index(0, 0), Qt::ToolTipRole).toString(); };
     // Both buttons stand out 3:1 from the row behind them.
     auto buttonsDrawn = [&] {
         table->setHoveredRow(-1);
@@ -275,33 +274,47 @@ TEST_F(ConversionWindowTest, EveryRowShowsItsOutputButtonsAndItsFileNameAsToolTi
         return strongestContrast(image, parts().btn_openOutputFile, behind) >= 3.0 &&
                strongestContrast(image, parts().btn_showOutputFile, behind) >= 3.0;
     };
-    auto clickBoth = [&] {
+    // Both pressed: what the workspace was asked to open and to show.
+    auto pressBoth = [&] {
+        workspace.opened.clear();
+        workspace.selected.clear();
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, parts().btn_openOutputFile.center());
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, parts().btn_showOutputFile.center());
+        return std::pair{workspace.opened, workspace.selected};
     };
-    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "buttons.pdf");
-
+    auto asked = [](const std::string& path) {
+        return std::pair{QStringList{QString::fromStdString(path)}, QStringList{QString::fromStdString(path)}};
+    };
+    EXPECT_EQ(toolTip(), "buttons.pdf");
     EXPECT_TRUE(buttonsDrawn()) << "before the job";
-    clickBoth();
-    EXPECT_TRUE(workspace.opened.isEmpty());
-    EXPECT_TRUE(workspace.selected.isEmpty());
+    EXPECT_EQ(pressBoth(), asked("")) << "before the job";
 
     clickConvert();
     ASSERT_TRUE(waitFor([&] { return script->isHeld() && list().progressItem() == item; }));
     EXPECT_TRUE(buttonsDrawn()) << "while the job runs";
     EXPECT_FALSE(parts().conversionProgress.intersects(parts().btn_openOutputFile));
     EXPECT_FALSE(parts().conversionProgress.intersects(parts().btn_showOutputFile));
-    clickBoth();
-    EXPECT_TRUE(workspace.opened.isEmpty());
-    EXPECT_TRUE(workspace.selected.isEmpty());
+    ASSERT_FALSE(item->outputPath().empty());
+    EXPECT_EQ(pressBoth(), asked(item->outputPath())) << "while the job runs";
+    EXPECT_EQ(toolTip(), "buttons.pdf");
     script->release();
     ASSERT_TRUE(waitForBatchEnd());
 
     EXPECT_TRUE(buttonsDrawn()) << "after the job";
-    clickBoth();
-    EXPECT_EQ(workspace.opened, QStringList{QString::fromStdString(item->outputPath())});
-    EXPECT_EQ(workspace.selected, QStringList{QString::fromStdString(item->outputPath())});
-    EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "buttons.pdf");
+    ASSERT_TRUE(item->isConversionSucceeded());
+    EXPECT_EQ(pressBoth(), asked(item->outputPath())) << "after the job";
+    EXPECT_EQ(toolTip(), "buttons.pdf");
+
+    // A run that fails leaves its output's name and nothing there; the buttons still hand it on.
+    script->holdAtPage = 0;
+    script->failPages = {1, 2, 3};
+    clickConvert();
+    ASSERT_TRUE(waitForBatchEnd());
+    ASSERT_EQ(item->conversionOptions(), "All Pages, TXT, Failed!");
+    ASSERT_FALSE(item->outputPath().empty());
+    EXPECT_FALSE(fileExists(item->outputPath()));
+    EXPECT_EQ(pressBoth(), asked(item->outputPath())) << "after a failed job";
+    EXPECT_EQ(toolTip(), "buttons.pdf");
 }
 
 // Quitting while a job runs cancels it and waits for its worker before the application is gone.

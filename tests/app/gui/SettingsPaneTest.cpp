@@ -441,8 +441,8 @@ TEST_F(SettingsPaneTest, TypingAfterChoosingCustomReplacesTheTextForAllPages) {
 }
 
 // A custom range that reads only in part ("All Pages2-3" would read as pages 1-3) is marked wrong as
-// it is typed, and Convert converts none of its pages: the row reads Failed and says why, and nothing
-// is written.
+// it is typed, and Convert converts none of its pages: the row reads Failed, its job ends saying why,
+// and nothing is written.
 TEST_F(SettingsPaneTest, ARangeThatReadsOnlyInPartIsMarkedWrongAndNotConverted) {
     auto script = std::make_shared<HeldScript>();
     ScopedExporterChoice held{{[](const std::string& key) { return key == "txt"; },
@@ -467,8 +467,8 @@ TEST_F(SettingsPaneTest, ARangeThatReadsOnlyInPartIsMarkedWrongAndNotConverted) 
     for (const std::string& call : script->snapshot()) EXPECT_EQ(call.rfind("page ", 0), std::string::npos) << call;
     EXPECT_EQ(item->conversionOptions(), "All Pages2-3, TXT, Failed!");
     EXPECT_TRUE(listDirectory(outputFolder).empty());
-    QAbstractItemModel* model = list().tv_sourceFileList()->model();
-    EXPECT_TRUE(model->data(model->index(0, 0), Qt::ToolTipRole).toString().contains("The page range can't be read.(All Pages2-3)"));
+    ASSERT_TRUE(item->conversionError().has_value());
+    EXPECT_EQ(item->conversionError()->failureReason, "The page range can't be read.(All Pages2-3)");
 
     // Mended, the range converts its pages.
     field->selectAll();
