@@ -278,6 +278,41 @@ TEST_F(SettingsPaneTest, WithoutAFolderConvertAsksForOneAndThenStarts) {
     EXPECT_FALSE(app->isShowingCancel());
 }
 
+// The button asks for a usable folder first during a batch too: with the folder panel cancelled the
+// batch goes on; with a folder chosen the press goes on as it would have, and cancels the batch.
+TEST_F(SettingsPaneTest, DuringABatchWithoutAUsableFolderTheButtonAsksForOneFirst) {
+    auto script = std::make_shared<HeldScript>();
+    script->holdAtPage = 2;
+    ScopedExporterChoice held{{[](const std::string& key) { return key == "txt"; },
+                               [script] {
+                                   return std::make_unique<HeldExporter>(script);
+                               }}};
+    auto item = addAndSelect("held.pdf", 3);
+    chooseFormat("UTF-8 Plain Text(.txt)");
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld(); }));
+    ASSERT_EQ(panels.folderPanels, 0);
+    store->setString(KXDefaulExportDirectory_SandBox, temporary.filePath("gone").toStdString());
+
+    clickConvert();  // the panel cancelled
+    EXPECT_EQ(panels.folderPanels, 1);
+    EXPECT_EQ(panels.lastStartFolder, QDir::homePath() + "/Documents");
+    EXPECT_TRUE(app->isShowingCancel());
+    EXPECT_TRUE(app->docuvaneManager()->isConverting());
+
+    const QString chosen = temporary.filePath("chosen");
+    QDir().mkpath(chosen);
+    panels.folder = chosen;
+    clickConvert();
+    EXPECT_EQ(panels.folderPanels, 2);
+    EXPECT_EQ(store->stringForKey(KXDefaulExportDirectory_SandBox), chosen.toStdString());
+    EXPECT_FALSE(app->isShowingCancel());
+    EXPECT_FALSE(app->docuvaneManager()->isConverting());
+    ASSERT_TRUE(waitFor([&] { return item->conversionError().has_value(); }));
+    EXPECT_EQ(item->conversionError()->code, 406);
+    ASSERT_TRUE(waitForBatchEnd());
+}
+
 // The folder panel of the first Convert as the user sees it: the screenshot, then a folder chosen in it
 // and the conversion going there.
 TEST_F(SettingsPaneTest, TheFirstConversionsPanel) {
@@ -480,6 +515,65 @@ TEST_F(SettingsPaneTest, ARangeThatReadsOnlyInPartIsMarkedWrongAndNotConverted) 
     const std::vector<std::string> calls = script->snapshot();
     EXPECT_EQ(std::vector<std::string>(calls.end() - 4, calls.end()),
               (std::vector<std::string>{"begin", "page 2", "page 3", "end"}));
+}
+
+// While a batch converts, the rows waiting for their jobs keep their settings open, and a custom range
+// typed into one of them is checked as it is typed and read when its job starts: one that reads only
+// in part is marked wrong and its job converts none of its pages, and one typed after choosing Custom
+// replaces "All Pages" and converts only its pages.
+TEST_F(SettingsPaneTest, ARangeTypedDuringABatchIsCheckedAndNeverConvertsEveryPage) {
+    auto script = std::make_shared<HeldScript>();
+    script->holdAtPage = 2;
+    ScopedExporterChoice held{{[](const std::string& key) { return key == "txt"; },
+                               [script] {
+                                   return std::make_unique<HeldExporter>(script);
+                               }}};
+    QLineEdit* field = pane().tf_ouputPageRange();
+    QAbstractButton* custom = pane().mtx_ouputPageRange()->button(1);
+    auto running = addAndSelect("running.pdf", 3);
+    chooseFormat("UTF-8 Plain Text(.txt)");
+    auto appended = addAndSelect("appended.pdf", 3);
+    chooseFormat("UTF-8 Plain Text(.txt)");
+    auto replaced = addAndSelect("replaced.pdf", 3);
+    chooseFormat("UTF-8 Plain Text(.txt)");
+    clickConvert();
+    ASSERT_TRUE(waitFor([&] { return script->isHeld(); }));
+    ASSERT_TRUE(app->isShowingCancel());
+
+    list().selectTableRowWithItem(appended);
+    ASSERT_EQ(pane().sourceFileItem(), appended);
+    QTest::mouseClick(custom, Qt::LeftButton);
+    field->deselect();
+    field->end(false);
+    QTest::keyClicks(field, "2-3");
+    EXPECT_EQ(field->text(), "All Pages2-3");
+    EXPECT_EQ(appended->settings_customPageRange(), "All Pages2-3");
+    EXPECT_TRUE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+
+    list().selectTableRowWithItem(replaced);
+    ASSERT_EQ(pane().sourceFileItem(), replaced);
+    QTest::mouseClick(custom, Qt::LeftButton);
+    QTest::keyClicks(app->window()->focusWidget(), "2-3");
+    EXPECT_EQ(field->text(), "2-3");
+    EXPECT_EQ(replaced->settings_customPageRange(), "2-3");
+    EXPECT_FALSE(pane().tf_ouputPageRangeWrong()->isVisibleTo(&pane()));
+
+    script->release();
+    ASSERT_TRUE(waitForBatchEnd());
+    EXPECT_EQ(running->conversionOptions(), "All Pages, TXT, Success!");
+    EXPECT_EQ(appended->conversionOptions(), "All Pages2-3, TXT, Failed!");
+    ASSERT_TRUE(appended->conversionError().has_value());
+    EXPECT_EQ(appended->conversionError()->failureReason, "The page range can't be read.(All Pages2-3)");
+    EXPECT_EQ(replaced->conversionOptions(), "2-3, TXT, Success!");
+    EXPECT_EQ(listDirectory(outputFolder), (std::vector<std::string>{"replaced.txt", "running.txt"}));
+    // The pages each job was given, job by job.
+    std::vector<std::vector<std::string>> jobs;
+    for (const std::string& call : script->snapshot()) {
+        if (call == "begin") jobs.emplace_back();
+        else if (call.rfind("page ", 0) == 0 && !jobs.empty()) jobs.back().push_back(call);
+    }
+    EXPECT_EQ(jobs, (std::vector<std::vector<std::string>>{
+                        {"page 1", "page 2", "page 3"}, {}, {"page 2", "page 3"}}));
 }
 
 TEST_F(SettingsPaneTest, ARunningItemsSettingsAreCovered) {
