@@ -138,6 +138,40 @@ TEST(CommandLine, UsageEndsWithStatus255) {
               " -h                        [help]print this help message\n\n");
 }
 
+// One version everywhere: the banner gives the version that the program's documents carry, the
+// bundle's (a DOCX package's AppVersion, the generator comment of HTML, the comment of RTF).
+TEST(CommandLine, TheBannerGivesTheVersionItsDocumentsCarry) {
+    const std::string banner = run("-h").output;
+    std::smatch found;
+    ASSERT_TRUE(std::regex_search(banner, found, std::regex("^KXDocuvane v([^\n]+)\n\n"))) << banner;
+    const std::string version = found[1];
+    EXPECT_EQ(version, "1.0.1");
+    struct Case {
+        const char* format;
+        const char* part;  // in the package, or nothing for a plain file
+        std::string carries;
+    } cases[] = {
+        {"docx", "docProps/app.xml", "<AppVersion>" + version + "</AppVersion>"},
+        {"html", nullptr, "<!--Powered by Docuvane " + version + " "},
+        {"rtf", nullptr, "{\\doccomm Powered by Docuvane v" + version + " "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const std::string folder = freshFolder(std::string("version-") + c.format);
+        const std::string out = pathJoin(folder, std::string("out.") + c.format);
+        Outcome r = run("-i " + shellQuoted(twoPages()) + " -o " + shellQuoted(out) + " -f " + c.format);
+        ASSERT_EQ(r.status, 0) << r.output;
+        std::string text;
+        if (!c.part) {
+            text = readFile(out).value_or("");
+        } else {
+            if (!test::haveCommand("unzip")) continue;
+            ASSERT_EQ(test::runCommand("unzip -p " + shellQuoted(out) + " " + c.part, &text), 0);
+        }
+        EXPECT_NE(text.find(c.carries), std::string::npos) << text.substr(0, 600);
+    }
+}
+
 TEST(CommandLine, FailuresEndWithStatus1) {
     std::string dir = freshFolder("failures");
     std::string locked = test::writeTemp("cli-locked.pdf", kx::test::encryptPDF(
