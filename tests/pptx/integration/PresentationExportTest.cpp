@@ -158,9 +158,10 @@ GreyPage drawnPage(const std::string& pdf) {
 }  // namespace
 
 // What LibreOffice draws of a slide stands where the page had it: every side of two squares
-// stroked as one path (each square's outline closed, not only the last one's), and lines of text
+// stroked as one path (each square's outline closed, not only the last one's), lines of text
 // turned a quarter at the page's edges (a turned box is turned about its centre; placed at its
-// text's start without that, a long line would stand half its length off, partly beyond the slide).
+// text's start without that, a long line would stand half its length off, partly beyond the slide),
+// and a dot stroked with round caps, whose shape is as wide as the line and has no height.
 TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
     std::optional<std::string> validate = validator();
     KX_REQUIRE_CORPUS(validate);
@@ -168,7 +169,8 @@ TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
     kx::test::PDFBuilder builder;
     builder.addPage("4 w 0 G 100 500 100 100 re 300 500 100 100 re S\n" +
                         shown(30, 770, -90, "Downward alongside the left edge of the page") +
-                        shown(580, 40, 90, "Upward alongside the right edge of the page"),
+                        shown(580, 40, 90, "Upward alongside the right edge of the page") +
+                        "6 w 1 J 500 300 m 500 300 l S\n",
                     "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
     const std::string pdf = kx::test::writeTemp("edges.pdf", builder.build());
     const std::string out = pathJoin(kx::test::tempDir(), "edges.pptx");
@@ -191,6 +193,20 @@ TEST(PresentationExport, OutlinesAndTurnedTextStandWhereTheyWere) {
                 darkest = std::min(darkest, page.at(static_cast<int>(p.x) + dx, static_cast<int>(p.y) + dy));
         EXPECT_LT(darkest, 128) << "no side drawn at " << p.x << "," << p.y;
     }
+    // The dot: its shape 6 points wide and 0 high, drawn as a disc of about the line's width at
+    // (500, 492), nothing a few points beyond it.
+    if (kx::test::haveCommand("unzip")) {
+        std::string slide;
+        ASSERT_EQ(kx::test::runCommand("unzip -p " + shellQuoted(out) + " ppt/slides/slide1.xml", &slide), 0);
+        const std::regex shape(R"(<a:off x="6311900" y="6248400"/>\s*<a:ext cx="76200" cy="0"/>)");
+        EXPECT_TRUE(std::regex_search(slide, shape)) << slide;
+    }
+    int dot = 255;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) dot = std::min(dot, page.at(500 + dx, 492 + dy));
+    EXPECT_LT(dot, 128) << "the dot is not drawn";
+    const int beyond[][2] = {{500, 484}, {500, 500}, {492, 492}, {508, 492}};
+    for (const auto& [x, y] : beyond) EXPECT_GT(page.at(x, y), 200) << "ink beyond the dot at " << x << "," << y;
 
     const std::map<std::string, kx::Point> before = wordCentres(pdf), after = wordCentres(roundTrip);
     for (const char* w : {"Downward", "left", "page", "Upward", "right"}) {
