@@ -10,6 +10,8 @@
 // returns; only the encoding of finished pictures into files runs on other threads
 // (KXPictureWrites), and it leaves nothing out. Work that a bound may cut and that is moved to
 // another thread has to take() the record there and note its items again on the page's thread.
+// A result that is cut once and kept for later pages (an image decoded reduced, reused by every
+// page that paints it) is noted by each page that uses it, not only by the one that made it.
 
 #include <cstdint>
 #include <string>
