@@ -371,14 +371,14 @@ TEST_F(DocuvaneManagerTest, APageWithSomethingLeftOutIsNamedInItsRow) {
          {"start a.pdf", "page a.pdf 1 1 0", "failed a.pdf 1 407", "save a.pdf", "end a.pdf"},
          "1 of 1 pages could not be converted in full: 1.\nLeft out of page 1: 3 paths past the drawing budget of a "
          "picture"},
-        {"beside a page that failed",
+        {"beside a page that failed and lost something too",
          3,
          2,
-         {{3, "images past the most a page holds"}},
+         {{2, "paths past the drawing budget of a picture"}, {3, "images past the most a page holds"}},
          {"start a.pdf", "page a.pdf 1 1 0", "failed a.pdf 2 401", "page a.pdf 3 3 1", "failed a.pdf 3 407",
           "save a.pdf", "end a.pdf"},
-         "2 of 3 pages could not be converted in full: 2-3.\nCan't convert the PDF Page.(2)\nLeft out of page 3: 3 "
-         "images past the most a page holds"},
+         "2 of 3 pages could not be converted in full: 2-3.\nCan't convert the PDF Page.(2) (Left out of page 2: 3 "
+         "paths past the drawing budget of a picture)\nLeft out of page 3: 3 images past the most a page holds"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
