@@ -11,6 +11,7 @@
 #include "engine/KXDocuvaneErrors.h"
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
+#include "platform/LeftOut.h"
 #include "platform/pdf/PDFDocument.h"
 
 namespace {
@@ -40,6 +41,11 @@ KXError engineError(KXDocuvaneErrorCode code, std::string reason, std::string un
 
 KXError pageError(const char* reason, std::uint64_t page) {
     return engineError(KXDocuvaneErrorPageFailed, kx::format(reason, static_cast<unsigned long long>(page)));
+}
+
+// "Left out of page 3: 1200 paths past the drawing budget of a picture; 1 image ...".
+std::string leftOutOfPage(std::uint64_t page, const std::vector<kx::LeftOutItem>& leftOut) {
+    return kx::format("Left out of page %llu: ", static_cast<unsigned long long>(page)) + kx::LeftOut::describe(leftOut);
 }
 
 }  // namespace
@@ -237,20 +243,29 @@ std::optional<KXError> KXDocuvane::runPageLoop(const std::shared_ptr<kx::PDFDocu
             failure = pageError("Can't read the PDF Page.(%llu)", n);
         } else {
             bool ok = false;
+            // The bounds against crafted input note what they leave out of the page on this thread,
+            // where the exporter does all of the page's work (its pictures included) before
+            // convertPDFPage returns.
+            kx::LeftOut::begin();
             if (!tryBlock([&] {
                     exporter->setPageIndex(converted);
                     exporter->setRequestIndex(i);
                     ok = exporter->convertPDFPage(*page);
                 }))
                 ok = false;
+            const std::vector<kx::LeftOutItem> leftOut = kx::LeftOut::take();
             if (ok) {
                 const std::uint64_t position = i + 1, before = converted;
                 safeInMainThread([n, position, before](KXDocuvane& engine) {
                     if (engine.delegate_) engine.delegate_->convertPDFPageIndex(engine, n, position, before);
                 });
                 ++converted;
+                // The page is in the output, but not whole: said for the page, never a silent success.
+                if (!leftOut.empty())
+                    failure = engineError(KXDocuvaneErrorPageIncomplete, leftOutOfPage(n, leftOut));
             } else {
                 failure = pageError("Can't convert the PDF Page.(%llu)", n);
+                if (!leftOut.empty()) failure->underlyingReason = leftOutOfPage(n, leftOut);
             }
         }
         if (failure) {

@@ -3,7 +3,8 @@
 // source path, the password, the page numbers, an output type key, the destination and the options;
 // the engine reports the start at once and does the rest on a worker thread of its own: it checks the
 // source, opens and unlocks the document, creates the exporter of the key, walks the requested pages
-// in the order given and ends the document. Reports reach the delegate on the main thread.
+// in the order given and ends the document. Reports reach the delegate on the main thread. What
+// the bounds against crafted input leave out of a page (kx::LeftOut) is reported for that page.
 //
 // One engine serves one conversion at a time; a convert call made while a conversion runs is
 // ignored. The caller keeps the engine and reuses it for the next file, and destroys it on the main

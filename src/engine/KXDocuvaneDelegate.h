@@ -25,7 +25,10 @@ public:
     // and the number of pages converted successfully before it.
     virtual void convertPDFPageIndex(KXDocuvane&, std::uint64_t /*pdfPageIndex*/, std::uint64_t /*writeWordPageIndex*/,
                                      std::uint64_t /*finshedWordPageCount*/) {}
-    // A page failed (KXDocuvaneErrorPageFailed); the conversion goes on.
+    // A page failed (KXDocuvaneErrorPageFailed; when a bound also left something out of it, the
+    // error's underlying reason says what), or a page converted and reported by convertPDFPageIndex
+    // just before had something left out of it (KXDocuvaneErrorPageIncomplete: the page is in the
+    // output but not whole). The conversion goes on.
     virtual void convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t /*pdfPageIndex*/, const KXError&) {}
     // Once after the last page, before the exporter completes the document; the destination is the
     // engine's destDocPath().

@@ -1,7 +1,8 @@
 #pragma once
 // The engine's errors: every failure the engine reports is a KXError of this domain with one of
-// these codes and its failure reason. A page failure is reported for its page and the conversion
-// goes on; the others end the conversion and travel in its end report.
+// these codes and its failure reason. A page failure, or a page converted with something left out,
+// is reported for its page and the conversion goes on; the others end the conversion and travel in
+// its end report.
 
 // The domain of every engine error.
 inline constexpr char KXDocuvaneErrorDomain[] = "org.docuvane.KXDocuvane";
@@ -20,4 +21,8 @@ enum KXDocuvaneErrorCode : int {
     KXDocuvaneErrorCannotLoad = 405,
     // "Conversion has been canceled.": the cancel flag was set when the conversion ended.
     KXDocuvaneErrorCanceled = 406,
+    // "Left out of page %llu: <what>": the page is converted and in the output, but a bound against
+    // crafted input left something out of it (kx::LeftOut); <what> says what and how much, as
+    // kx::LeftOut::describe words it. Reported after the page's convertPDFPageIndex.
+    KXDocuvaneErrorPageIncomplete = 407,
 };

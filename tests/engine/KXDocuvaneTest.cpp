@@ -12,6 +12,7 @@
 
 #include "EngineHarness.h"
 #include "platform/FileSystem.h"
+#include "platform/LeftOut.h"
 #include "support/PDFBuilder.h"
 #include "support/TestSupport.h"
 
@@ -87,6 +88,51 @@ TEST_F(EngineTest, ConvertedPagesCountOnlySuccesses) {
     EXPECT_EQ(failed[0].error, pageFailure("Can't convert the PDF Page.(4)"));
     EXPECT_EQ(script->snapshot(),
               (std::vector<std::string>{"begin", "page 2 at 0", "page 2 at 1", "page 4 at 2", "page 7 at 2", "end"}));
+    EXPECT_FALSE(endError());
+}
+
+// What a bound leaves out of a page (noted on the conversion's thread while the page converts)
+// is reported for that page and no other: a converted page is counted converted and then reported
+// incomplete with what it lost; a page that failed or threw carries what it lost in its failure;
+// the next page starts with an empty record. The conversion itself still succeeds.
+TEST_F(EngineTest, WhatABoundLeavesOutIsReportedForItsPage) {
+    script->duringPage = [](KXPDFExporter&, int page) {
+        // Page 6 notes nothing: a record that came over from page 5 would report it.
+        if (page == 1 || page == 6) return;
+        LeftOut::note("paths past the drawing budget of a picture", 1000);
+        LeftOut::note("images past the most a page holds");
+        if (page == 2) LeftOut::note("paths past the drawing budget of a picture", 200);
+    };
+    script->pageResult[4] = false;
+    script->throwOnPage[5] = 1;
+    convert(tenPages(), {1, 2, 3, 4, 5, 6});
+    EXPECT_EQ(delegate.kinds(), (std::vector<std::string>{"start", "converted", "converted", "failed", "converted",
+                                                          "failed", "failed", "exception", "failed", "converted",
+                                                          "willSave", "end"}));
+    const std::vector<Report> converted = delegate.ofKind("converted");
+    ASSERT_EQ(converted.size(), 4u);
+    // The incomplete page took its place in the output: the pages after it count it.
+    EXPECT_EQ(converted[2].a, 3u);
+    EXPECT_EQ(converted[2].c, 2u);
+    const std::vector<Report> failed = delegate.ofKind("failed");
+    ASSERT_EQ(failed.size(), 4u);
+    EXPECT_EQ(failed[0].a, 2u);
+    EXPECT_EQ(failed[0].error, (KXError{KXDocuvaneErrorDomain, KXDocuvaneErrorPageIncomplete,
+                                        "Left out of page 2: 1200 paths past the drawing budget of a picture; 1 images "
+                                        "past the most a page holds"}));
+    EXPECT_EQ(failed[1].a, 3u);
+    EXPECT_EQ(failed[1].error->code, KXDocuvaneErrorPageIncomplete);
+    EXPECT_EQ(failed[1].error->failureReason,
+              "Left out of page 3: 1000 paths past the drawing budget of a picture; 1 images past the most a page holds");
+    for (size_t i : {2, 3}) {
+        const std::uint64_t page = failed[i].a;
+        EXPECT_EQ(page, i + 2);
+        EXPECT_EQ(failed[i].error,
+                  (KXError{KXDocuvaneErrorDomain, KXDocuvaneErrorPageFailed,
+                           "Can't convert the PDF Page.(" + std::to_string(page) + ")",
+                           "Left out of page " + std::to_string(page) +
+                               ": 1000 paths past the drawing budget of a picture; 1 images past the most a page holds"}));
+    }
     EXPECT_FALSE(endError());
 }
 

@@ -146,6 +146,7 @@ int KXDocuvaneCLI::runMain(int argc, char** argv) {
     pdfResult_ = 0;
     convertedPages_ = 0;
     failedPages_ = 0;
+    incompletePages_ = 0;
     docuvane_.convertPDFAtPath(pdfPath_, "", pdfPageIndexs_, type, output_.writePath(), std::move(options));
     return pdfResult_;
 }
@@ -186,10 +187,21 @@ void KXDocuvaneCLI::didEndConversion(KXDocuvane& engine, const KXError* error) {
                         outputPath_.c_str()));
         return;
     }
-    if (failedPages_ > 0) {
-        refuse(kx::format("Conversion end Failed: \"%llu of %llu pages could not be converted.\"\n",
-                          static_cast<unsigned long long>(failedPages_),
-                          static_cast<unsigned long long>(failedPages_ + convertedPages_)));
+    // Pages that failed and pages converted with something left out end the run alike: the output
+    // is there, and the status says that it is not whole.
+    if (failedPages_ > 0 || incompletePages_ > 0) {
+        const auto failed = static_cast<unsigned long long>(failedPages_);
+        const auto incomplete = static_cast<unsigned long long>(incompletePages_);
+        const auto asked = static_cast<unsigned long long>(failedPages_ + convertedPages_);
+        std::string line;
+        if (incompletePages_ == 0)
+            line = kx::format("%llu of %llu pages could not be converted.", failed, asked);
+        else if (failedPages_ == 0)
+            line = kx::format("%llu of %llu pages could not be converted in full.", incomplete, asked);
+        else
+            line = kx::format("%llu of %llu pages could not be converted, and %llu only in part.", failed, asked,
+                              incomplete);
+        refuse("Conversion end Failed: \"" + line + "\"\n");
         pdfResult_ = kPagesFailed;
         return;
     }
@@ -211,8 +223,13 @@ void KXDocuvaneCLI::convertPDFPageIndex(KXDocuvane&, std::uint64_t, std::uint64_
 }
 
 void KXDocuvaneCLI::convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t, const KXError& error) {
-    ++failedPages_;
-    complain(quotedLine("Conversion Page Failed: ", error.failureReason));
+    // A page converted with something left out was counted converted already.
+    const bool incomplete = error.domain == KXDocuvaneErrorDomain && error.code == KXDocuvaneErrorPageIncomplete;
+    ++(incomplete ? incompletePages_ : failedPages_);
+    std::string line = (incomplete ? "Conversion Page Incomplete: \"" : "Conversion Page Failed: \"") +
+                       error.failureReason + "\"";
+    if (!error.underlyingReason.empty()) line += " (" + error.underlyingReason + ")";
+    complain(line + "\n");
 }
 
 // The destination the user named, not the place the output is written before it is put there.

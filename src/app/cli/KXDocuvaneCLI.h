@@ -1,7 +1,8 @@
 #pragma once
 // The command-line front end: reads the options, converts one PDF into one output (a file, or a
 // folder of page images) and prints the progress and the outcome on standard output. What went
-// wrong goes to standard error as well: each page that failed, and the failure of the run.
+// wrong goes to standard error as well: each page that failed, each page converted with something
+// left out (and what), and the failure of the run.
 //
 //   KXDocuvane -i input.pdf -o output.docx -p 1-3,5 -f docx [-c] [-h]
 //
@@ -41,9 +42,10 @@ public:
     const std::vector<std::uint64_t>& pdfPageIndexs() const { return pdfPageIndexs_; }
     bool openConvertedFile() const { return openConvertedFile_; }
     void setOpenConvertedFile(bool v) { openConvertedFile_ = v; }
-    // The exit status: 0 success, 1 failure, 3 some of the requested pages failed (the others are
-    // in the output). A conversion that ended without an error but converted none of the pages it
-    // was asked for is a failure: there is nothing to use.
+    // The exit status: 0 success, 1 failure, 3 some of the requested pages failed or were
+    // converted with something left out (the others, and those, are in the output). A conversion
+    // that ended without an error but converted none of the pages it was asked for is a failure:
+    // there is nothing to use.
     int pdfResult() const { return pdfResult_; }
     static constexpr int kPagesFailed = 3;
 
@@ -62,6 +64,7 @@ private:
     int pdfResult_ = 0;
     std::uint64_t convertedPages_ = 0;
     std::uint64_t failedPages_ = 0;
+    std::uint64_t incompletePages_ = 0;  // converted (counted in convertedPages_), with something left out
     std::string outputPath_;
     kx::StagedOutput output_;
     bool openConvertedFile_ = false;

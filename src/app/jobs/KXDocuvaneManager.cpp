@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/jobs/KXPreferences.h"
+#include "engine/KXDocuvaneErrors.h"
 
 const char* const KXDocuvaneManager::errorDomain = "org.docuvane.KXDocuvaneManager";
 
@@ -158,7 +159,15 @@ void KXDocuvaneManager::convertPDFPageIndex(KXDocuvane&, std::uint64_t pdfPageIn
 
 void KXDocuvaneManager::convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t pdfPageIndex,
                                                           const KXError& error) {
-    if (currentConvertItem_) currentConvertItem_->addFailedPage(pdfPageIndex, error.failureReason);
+    // A page converted with something left out is in the output (it was counted converted); it
+    // still keeps the item from reading Success, and the reason says what it lost.
+    if (currentConvertItem_) {
+        std::string reason = error.failureReason;
+        if (!error.underlyingReason.empty()) reason += " (" + error.underlyingReason + ")";
+        currentConvertItem_->addFailedPage(pdfPageIndex, std::move(reason),
+                                           error.domain == KXDocuvaneErrorDomain &&
+                                               error.code == KXDocuvaneErrorPageIncomplete);
+    }
     if (delegate_)
         delegate_->didConversionConvertPDFPageIndexFaildWithError(*this, currentConvertItem_, pdfPageIndex, error);
 }

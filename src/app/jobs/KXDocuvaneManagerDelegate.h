@@ -28,7 +28,8 @@ public:
     virtual void didConversion(KXDocuvaneManager&, const std::shared_ptr<KXSourceFileItem>&,
                                std::uint64_t /*pdfPageIndex*/, std::uint64_t /*writeWordPageIndex*/,
                                std::uint64_t /*finshedWordPageCount*/) {}
-    // A requested page was not converted.
+    // A requested page was not converted, or was converted with something left out
+    // (KXDocuvaneErrorPageIncomplete, after its didConversion).
     virtual void didConversionConvertPDFPageIndexFaildWithError(KXDocuvaneManager&,
                                                                 const std::shared_ptr<KXSourceFileItem>&,
                                                                 std::uint64_t /*pdfPageIndex*/, const KXError&) {}

@@ -1,5 +1,6 @@
 #include "app/jobs/KXSourceFileItem.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "app/jobs/KXCUtilities.h"
@@ -217,7 +218,12 @@ std::string KXSourceFileItem::conversionFailureDescription() const {
         if (last > i) pages += "-" + std::to_string(failedPages_[last].pageNumber);
         i = last + 1;
     }
-    std::string text = fill(kx_sharedLocalized("%@ of %@ pages could not be converted: %@."),
+    // A page that lost something is in the output: with one of them, the pages are those that
+    // could not be converted in full (each reason says whether its page failed or what it lost).
+    const bool anyIncomplete =
+        std::any_of(failedPages_.begin(), failedPages_.end(), [](const FailedPage& page) { return page.incomplete; });
+    std::string text = fill(kx_sharedLocalized(anyIncomplete ? "%@ of %@ pages could not be converted in full: %@."
+                                                             : "%@ of %@ pages could not be converted: %@."),
                             {std::to_string(failedPages_.size()), std::to_string(requestedPageCount_), pages});
     constexpr size_t kReasonsShown = 5;
     for (size_t i = 0; i < failedPages_.size() && i < kReasonsShown; ++i) text += "\n" + failedPages_[i].reason;

@@ -38,16 +38,18 @@ public:
     // The error of the last run; nullopt after a success (or before any run).
     const std::optional<KXError>& conversionError() const { return conversionError_; }
     void setConversionError(std::optional<KXError> error) { conversionError_ = std::move(error); }
-    // The pages of the last run that could not be converted, with the engine's reason for each, in
-    // the order they were reported, and the number of pages the run asked for; the job manager
-    // starts both afresh when the item's job starts.
+    // The pages of the last run that could not be converted, or were converted with something
+    // left out (`incomplete`: the page is in the output, not whole), with the engine's reason for
+    // each, in the order they were reported, and the number of pages the run asked for; the job
+    // manager starts both afresh when the item's job starts.
     struct FailedPage {
         std::uint64_t pageNumber = 0;
         std::string reason;
+        bool incomplete = false;
     };
     const std::vector<FailedPage>& failedPages() const { return failedPages_; }
-    void addFailedPage(std::uint64_t pageNumber, std::string reason) {
-        failedPages_.push_back({pageNumber, std::move(reason)});
+    void addFailedPage(std::uint64_t pageNumber, std::string reason, bool incomplete = false) {
+        failedPages_.push_back({pageNumber, std::move(reason), incomplete});
     }
     std::size_t requestedPageCount() const { return requestedPageCount_; }
     void startRunReport(std::size_t requestedPageCount) {
@@ -99,17 +101,17 @@ public:
     std::string sourceInfo();
     std::string conversionOptions() const;
     // Whether the last run ended without an error and its file exists (never while a job runs).
-    // Pages that failed in a run that wrote the others still leave an output.
+    // Pages that failed, or lost something, in a run that wrote the others still leave an output.
     bool hasConversionOutput() const;
-    // An output with every requested page in it.
+    // An output with every requested page in it, whole.
     bool isConversionSucceeded() const;
     // The status word of the row, not localised: "Ready" before the item's job has ended (not run
     // since the last reset, or running now), then "Success", or "Failed" when the job failed or some
-    // of its pages could not be converted.
+    // of its pages could not be converted, or were converted with something left out.
     std::string conversionStatus() const;
     // Why the last run failed, for the row's tool tip (localised): the job's error, or how many pages
-    // could not be converted, which ones, and the reasons of the first of them. Empty after a success
-    // and before a run has ended.
+    // could not be converted (in full, when something was left out of any), which ones, and the
+    // reasons of the first of them. Empty after a success and before a run has ended.
     std::string conversionFailureDescription() const;
     // Set by the job manager from the engine call until the job's end event: while it is set the
     // output path names a file that is still being written elsewhere.

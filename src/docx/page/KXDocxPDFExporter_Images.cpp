@@ -16,6 +16,7 @@
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
+#include "platform/LeftOut.h"
 #include "util/KXPictureStore.h"
 
 namespace {
@@ -60,6 +61,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
                          "didScanXObjectImage: the page holds %zu images; the images painted after them are left out\n",
                          kMaxImageRuns);
         pageImagesCapped_ = true;
+        kx::LeftOut::note("images past the 20000 a page holds");
         return;
     }
     const auto& xobject = static_cast<const KXPDFImageXObject&>(*object);

@@ -5,6 +5,7 @@
 // and CSV tables, into a folder) and can be held at a page.
 
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 
@@ -15,6 +16,7 @@
 #include "engine/ExporterChoice.h"
 #include "engine/KXPDFExporter.h"
 #include "platform/Dispatch.h"
+#include "platform/LeftOut.h"
 #include "platform/pdf/PDFDocument.h"
 
 using namespace kx;
@@ -33,6 +35,9 @@ struct Script {
     // An exporter that writes as it goes: a first line at the start and, when failAtEnd is set, a
     // broken end that throws after writing.
     bool writeAsItGoes = false, failAtEnd = false;
+    // A page that fails, and pages from which a bound leaves out three of what is named.
+    int failAtPage = 0;
+    std::map<int, std::string> leftOutAtPage;
 
     void waitUntilHeld() {
         std::unique_lock lock(mutex);
@@ -67,7 +72,9 @@ public:
             script_->changed.notify_all();
             script_->changed.wait(lock, [&] { return script_->released; });
         }
-        return true;
+        if (auto it = script_->leftOutAtPage.find(page.pageNumber()); it != script_->leftOutAtPage.end())
+            LeftOut::note(it->second, 3);
+        return page.pageNumber() != script_->failAtPage;
     }
     void endConvertPDF(const std::shared_ptr<PDFDocument>&) override {
         if (script_->failAtEnd) throw std::runtime_error("the writer broke");
@@ -111,6 +118,10 @@ public:
                        std::uint64_t position, std::uint64_t before) override {
         add("page " + name(item) + " " + std::to_string(page) + " " + std::to_string(position) + " " +
             std::to_string(before));
+    }
+    void didConversionConvertPDFPageIndexFaildWithError(KXDocuvaneManager&, const std::shared_ptr<KXSourceFileItem>& item,
+                                                        std::uint64_t page, const KXError& error) override {
+        add("failed " + name(item) + " " + std::to_string(page) + " " + std::to_string(error.code));
     }
     void didConversionWillSaveDoc(KXDocuvaneManager&, const std::shared_ptr<KXSourceFileItem>& item) override {
         add("save " + name(item));
@@ -340,6 +351,57 @@ TEST_F(DocuvaneManagerTest, ARangeThatReadsOnlyInPartConvertsNothing) {
     EXPECT_EQ(a->conversionOptions(), "All Pages2-3, TXT, Failed!");
     EXPECT_EQ(listDirectory(outputFolder), std::vector<std::string>{"b.txt"});
     EXPECT_TRUE(b->isConversionSucceeded());
+}
+
+// A page from which a bound left something out is in the output, and the job puts its output in
+// place even when that page is the only one; but the row reads Failed as for a page that could not
+// be converted, its tool tip naming the page and what it lost.
+TEST_F(DocuvaneManagerTest, APageWithSomethingLeftOutIsNamedInItsRow) {
+    struct Case {
+        const char* name;
+        int pages, failAtPage;
+        std::map<int, std::string> leftOut;
+        std::vector<std::string> reports;
+        const char* description;
+    } cases[] = {
+        {"the only page",
+         1,
+         0,
+         {{1, "paths past the drawing budget of a picture"}},
+         {"start a.pdf", "page a.pdf 1 1 0", "failed a.pdf 1 407", "save a.pdf", "end a.pdf"},
+         "1 of 1 pages could not be converted in full: 1.\nLeft out of page 1: 3 paths past the drawing budget of a "
+         "picture"},
+        {"beside a page that failed and lost something too",
+         3,
+         2,
+         {{2, "paths past the drawing budget of a picture"}, {3, "images past the most a page holds"}},
+         {"start a.pdf", "page a.pdf 1 1 0", "failed a.pdf 2 401", "page a.pdf 3 3 1", "failed a.pdf 3 407",
+          "save a.pdf", "end a.pdf"},
+         "2 of 3 pages could not be converted in full: 2-3.\nCan't convert the PDF Page.(2) (Left out of page 2: 3 "
+         "paths past the drawing budget of a picture)\nLeft out of page 3: 3 images past the most a page holds"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        removeAll(outputFolder);
+        createDirectories(outputFolder);
+        recorder.reports.clear();
+        script->failAtPage = c.failAtPage;
+        script->leftOutAtPage = c.leftOut;
+        auto a = item("a.pdf", c.pages);
+        run({a});
+        std::vector<std::string> expected = c.reports;
+        expected.insert(expected.begin(), "willStart");
+        expected.push_back("didEnd");
+        EXPECT_EQ(recorder.reports, expected);
+        EXPECT_FALSE(a->conversionError());
+        EXPECT_EQ(readFile(a->outputPath()), "converted");
+        EXPECT_TRUE(a->hasConversionOutput());
+        EXPECT_FALSE(a->isConversionSucceeded());
+        EXPECT_EQ(a->conversionOptions(), "All Pages, TXT, Failed!");
+        EXPECT_EQ(a->conversionFailureDescription(), c.description);
+    }
+    script->failAtPage = 0;
+    script->leftOutAtPage.clear();
 }
 
 // While its job runs an item reads Ready, not yet Success or Failed: its output path names a file

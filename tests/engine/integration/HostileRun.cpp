@@ -129,7 +129,9 @@ public:
     void convertPDFPageIndex(KXDocuvane&, std::uint64_t, std::uint64_t, std::uint64_t) override {
         ++s_.pagesConverted;
     }
-    void convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t, const KXError&) override { ++s_.pagesFailed; }
+    void convertPDFPageIndexFaildWithError(KXDocuvane&, std::uint64_t, const KXError& error) override {
+        ++(error.code == KXDocuvaneErrorPageIncomplete ? s_.pagesIncomplete : s_.pagesFailed);
+    }
     bool ended() const { return ended_; }
 
 private:
@@ -291,7 +293,7 @@ std::string formatSummary(const PipelineSummary& s) {
          << " shadings=" << s.shadings << " images=" << s.images << " textBoxes=" << s.textBoxes
          << " outlineItems=" << s.outlineItems << " engineEnded=" << s.engineEnded
          << " engineSucceeded=" << s.engineSucceeded << " converted=" << s.pagesConverted
-         << " failed=" << s.pagesFailed << "\n";
+         << " failed=" << s.pagesFailed << " incomplete=" << s.pagesIncomplete << "\n";
     return line.str();
 }
 
@@ -319,6 +321,7 @@ bool parseSummary(const std::string& output, PipelineSummary& s) {
         else if (key == "engineSucceeded") s.engineSucceeded = v != 0;
         else if (key == "converted") s.pagesConverted = static_cast<int>(v);
         else if (key == "failed") s.pagesFailed = static_cast<int>(v);
+        else if (key == "incomplete") s.pagesIncomplete = static_cast<int>(v);
     }
     return true;
 }

@@ -49,6 +49,7 @@ struct PipelineSummary {
     bool engineSucceeded = false; // ...without an error
     std::string engineError;
     int pagesConverted = 0, pagesFailed = 0;
+    int pagesIncomplete = 0;  // converted (counted in pagesConverted) with something left out by a bound
 };
 
 struct PipelineOptions {
