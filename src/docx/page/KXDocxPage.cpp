@@ -135,6 +135,21 @@ void KXDocxPage::writePDFPageBookmark() {
     documentWriter_->writeEndElement();
 }
 
+void KXDocxPage::removeRunPictsOutsidePage() {
+    // What was painted wholly off the page (a page that shows part of a larger sheet) is not seen
+    // on it. Written, it would stand beyond the page's edge, and a word processor lays out a page
+    // of its own for a picture below the foot. Its text is left out as it is read.
+    const kx::Rect page(0, 0, sectProperty_.pgSz.w, sectProperty_.pgSz.h);
+    auto outside = [&page](const auto& run) {
+        const kx::Rect box = run->displayRect().standardized();
+        return !box.isNull() && box.size.width > 0 && box.size.height > 0 && !page.intersects(box);
+    };
+    std::erase_if(allRunImageArray_, outside);
+    std::erase_if(allRunPathArray_, outside);
+    std::erase_if(allRunTextBoxArray_, outside);
+    std::erase_if(allRunTextPathArray_, outside);
+}
+
 void KXDocxPage::endWritePage(std::int64_t) {
     // The table finder names this page while its tables are found and written, and never after.
     struct ForgetPage {
@@ -144,6 +159,7 @@ void KXDocxPage::endWritePage(std::int64_t) {
     // What was painted into a soft mask is part of the mask, not of the page.
     std::erase_if(allRunImageArray_, [](const auto& image) { return image->isExtGStateSMask(); });
     std::erase_if(allRunPathArray_, [](const auto& path) { return path->isExtGStateSMask(); });
+    removeRunPictsOutsidePage();
     updateAllPDFScanIndex();
     optimizeAllRunTextPropertyIfNeed(options.isNeedReplaceFont());
     convertImages2ImageIfNeed();

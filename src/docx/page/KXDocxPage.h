@@ -40,6 +40,8 @@ public:
 
     // Orders every run of the page by reading position and numbers them 0, 1, 2, ...
     void updateAllPDFScanIndex();
+    // Pictures, shapes, text boxes and texts along paths that lie wholly off the page leave it.
+    void removeRunPictsOutsidePage();
     // Font replacement and each text run's final properties (sizes, widths, Word's line metrics).
     void optimizeAllRunTextPropertyIfNeed(bool replaceFont);
     bool _localizedReplaceFontNameIfNeed();

@@ -268,6 +268,27 @@ TEST(DocxSections, EveryPageComesBackAsOnePage) {
     tableBesideText.page.push_back({"F1", 7, 230, 22, 0, "Printed by the invoicing system, version 21.2"});
     cases.push_back(tableBesideText);
 
+    // Lines down half the page and its number at the foot, in a band of its own, and something
+    // painted well below the foot, off the page (a page that shows part of a larger sheet): a
+    // filled box, or a picture. Nothing of it is seen on the page; written as an object standing
+    // below the page, the word processor gives it a page of its own after the page.
+    for (const char* what : {"box", "picture"}) {
+        kx::test::PDFBuilder pdf;
+        const std::string fonts = flowtest::addFixtureFonts(pdf);
+        const int image = pdf.addStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceGray "
+                                        "/BitsPerComponent 8",
+                                        std::string(16, '\x80'));
+        std::string content;
+        for (double y = 740; y > 400; y -= 14)
+            content += flowtest::printedLine("F1", 10, 72, y, "A line of the page, one column of text across it.");
+        content += what == std::string("box") ? "0.2 0.4 0.8 rg 72 -300 468 40 re f\n"
+                                              : "q 468 0 0 40 72 -300 cm /Im1 Do Q\n";
+        content += flowtest::printedLine("F1", 9, 290, 30, "Page 1");
+        pdf.addPage(content, fonts.substr(0, fonts.size() - 2) + kx::format("/XObject << /Im1 %d 0 R >> >>", image));
+        cases.push_back({what == std::string("box") ? "box-painted-below-the-page" : "picture-painted-below-the-page", {},
+                         pdf.build()});
+    }
+
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stem);
         const std::string document = c.document.empty() ? flowtest::textDocument({c.page}) : c.document;
