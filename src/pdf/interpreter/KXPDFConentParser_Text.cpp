@@ -153,9 +153,8 @@ bool isMarksOnly(std::u16string_view text) {
 // Held text is reported once this many steps (and operators) are held, whatever follows.
 constexpr size_t kMostHeldSteps = 4096;
 
-// An operator that shows more bytes of strings than this is not decoded into steps before it is
-// reported: a string of megabytes would be held as a step for each of its codes. It is decoded
-// twice instead, once to look for right-to-left text and once to report it.
+// An operator that shows more bytes of strings than this is not decoded whole into steps before it
+// is shown: a string of megabytes would be held as a step for each of its codes.
 constexpr size_t kMostBytesDecodedAtOnce = 64 * 1024;
 
 }  // namespace
@@ -372,30 +371,27 @@ void showSteps(KXPDFConentParser& p, std::vector<ShownStep>& steps) {
 }
 
 // One text-showing operator of `bytes` bytes of strings, whose steps `eachStep(take)` hands to
-// `take` in order (until it returns false). A long operator without right-to-left text, shown while
-// no text is held, is reported as it is decoded, as showSteps would report it; any other is
-// decoded into its steps first.
+// `take` in order (until it returns false). A long operator is decoded and shown in pieces of at
+// most kMostHeldSteps steps, each as showSteps shows an operator: a string of megabytes is never
+// held as a step for each of its codes, whatever its direction (right-to-left text held whole took
+// gigabytes). A piece of right-to-left text is put in reading order within its own stretch of the
+// line, so such a string reads right piece by piece; one of ordinary length is a single piece.
 template <class EachStep>
 void showOperator(KXPDFConentParser& p, size_t bytes, EachStep&& eachStep) {
-    if (bytes > kMostBytesDecodedAtOnce && !p.holdsText()) {
-        bool rightToLeft = false;
-        auto look = [&](ShownStep step) {
-            normalizeStep(step);
-            rightToLeft = holdsRightToLeftText(step.text);
-            return !rightToLeft;
-        };
-        eachStep(look);
-        if (!rightToLeft) {
-            auto report = [&](ShownStep step) {
-                normalizeStep(step);
-                reportStep(p, step);
-                return true;
-            };
-            eachStep(report);
-            return;
-        }
-    }
     std::vector<ShownStep> steps;
+    if (bytes > kMostBytesDecodedAtOnce) {
+        auto piece = [&](ShownStep step) {
+            steps.push_back(std::move(step));
+            if (steps.size() >= kMostHeldSteps) {
+                showSteps(p, steps);
+                steps.clear();
+            }
+            return true;
+        };
+        eachStep(piece);
+        if (!steps.empty()) showSteps(p, steps);
+        return;
+    }
     auto keep = [&](ShownStep step) {
         steps.push_back(std::move(step));
         return true;
