@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -86,15 +87,23 @@ struct ShownStep {
     kx::Size move;
 };
 
-// Decodes a shown string one code at a time and hands each step to `take`, which returns whether to
-// go on; returns whether every step was taken.
+// Where the steps of a text-showing operator go on: the element of its array (0 for a single
+// string) and the byte within it.
+struct StepCursor {
+    size_t element = 0, byte = 0;
+};
+
+// Decodes a shown string one code at a time from byte `start` and hands each step to `take`, which
+// returns whether to go on; returns whether every step was taken. Before each step is handed on,
+// `after` (if any) is set to where the steps go on after it, in element `element`.
 template <class Take>
-bool forEachStep(KXPDFConentParser& p, const std::string& bytes, Take& take) {
+bool forEachStep(KXPDFConentParser& p, const std::string& bytes, Take& take, size_t start = 0,
+                 StepCursor* after = nullptr, size_t element = 0) {
     // The font stays alive for the whole string, whatever the receiver of a report does.
     std::shared_ptr<KXPDFFont> font = p.currentRenderingState().font();
-    if (!font || bytes.empty()) return true;
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    int left = static_cast<int>(bytes.size());
+    if (!font || start >= bytes.size()) return true;
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data()) + start;
+    int left = static_cast<int>(bytes.size() - start);
     while (left > 0) {
         std::uint32_t code = 0;
         std::uint32_t u[16] = {};
@@ -130,6 +139,7 @@ bool forEachStep(KXPDFConentParser& p, const std::string& bytes, Take& take) {
             advance = static_cast<float>(advance + st.characterSpacing());
         }
         if (!vertical) dx = static_cast<float>(dx * st.horizontalScaling());
+        if (after) *after = {element, bytes.size() - static_cast<size_t>(left - used)};
         if (!take(ShownStep{std::move(text), offset, {dx, dy}})) return false;
         s += used;
         left -= used;
@@ -153,9 +163,8 @@ bool isMarksOnly(std::u16string_view text) {
 // Held text is reported once this many steps (and operators) are held, whatever follows.
 constexpr size_t kMostHeldSteps = 4096;
 
-// An operator that shows more bytes of strings than this is not decoded into steps before it is
-// reported: a string of megabytes would be held as a step for each of its codes. It is decoded
-// twice instead, once to look for right-to-left text and once to report it.
+// An operator that shows more bytes of strings than this is not decoded whole into steps before it
+// is shown: a string of megabytes would be held as a step for each of its codes.
 constexpr size_t kMostBytesDecodedAtOnce = 64 * 1024;
 
 }  // namespace
@@ -169,6 +178,9 @@ struct KXPDFConentParser::HeldText {
         KXPDFRenderState state;
         std::uint64_t beginTextIndex = 0, showTextIndex = 0;
         std::vector<kx::detail::ShownStep> steps;
+        // How far its glyphs move along the line after they are put in reading order, in text
+        // space: a piece of a long right-to-left operator takes its place in the whole operator.
+        double pieceShift = 0;
     };
     std::vector<Operator> operators;
     size_t steps = 0;
@@ -351,14 +363,15 @@ void normalizeStep(ShownStep& step) {
 }
 
 // The glyphs of one text-showing operator: reported at once, or, where they hold right-to-left text
-// or text is held already, held back until their lines are whole.
-void showSteps(KXPDFConentParser& p, std::vector<ShownStep>& steps) {
+// or text is held already, held back until their lines are whole. A piece of a long operator that
+// is to move by `pieceShift` is always held.
+void showSteps(KXPDFConentParser& p, std::vector<ShownStep>& steps, std::optional<double> pieceShift = std::nullopt) {
     bool rightToLeft = false;
     for (ShownStep& step : steps) {
         normalizeStep(step);
         rightToLeft = rightToLeft || holdsRightToLeftText(step.text);
     }
-    if (!rightToLeft && !p.holdsText()) {
+    if (!rightToLeft && !p.holdsText() && !pieceShift) {
         reportNow(p, steps);
         return;
     }
@@ -368,44 +381,140 @@ void showSteps(KXPDFConentParser& p, std::vector<ShownStep>& steps) {
     for (const ShownStep& step : steps) st.translateTextPosition(step.move);
     held.steps += steps.size() + 1;
     held.operators.back().steps = std::move(steps);
+    held.operators.back().pieceShift = pieceShift.value_or(0);
     if (held.steps >= kMostHeldSteps) p.reportHeldText();
 }
 
-// One text-showing operator of `bytes` bytes of strings, whose steps `eachStep(take)` hands to
-// `take` in order (until it returns false). A long operator without right-to-left text, shown while
-// no text is held, is reported as it is decoded, as showSteps would report it; any other is
-// decoded into its steps first.
+// Whether a piece of a long operator ends with its `count`th step, `step`: after a blank once it
+// holds kMostHeldSteps steps, so that no word is cut in two, and at twice that in any case.
+bool endsPiece(size_t count, const ShownStep& step) {
+    return count >= 2 * kMostHeldSteps || (count >= kMostHeldSteps && step.text == u" ");
+}
+
+// A long operator as a line of text, measured before it is shown: where each piece of it that
+// showOperator shows lies along the line (in text space), and whether it is one right-to-left
+// stretch, to be put in reading order whole.
+struct LongOperatorLine {
+    struct Piece {
+        StepCursor start;       // where its steps begin
+        double u = 0;           // where it begins along the line
+        size_t steps = 0;
+        double lo = 0, hi = 0;  // the reach of its glyphs
+        bool hasGlyph = false;
+    };
+    std::vector<Piece> pieces;
+    double lo = 0, hi = 0;
+    bool hasGlyph = false;
+    double end = 0;          // where the last step leaves the text position
+    bool oneStretch = true;  // advancing, without a gap of more than a font size between glyphs
+    size_t rightToLeft = 0, leftToRight = 0;
+
+    bool readRightToLeft() const { return oneStretch && hasGlyph && rightToLeft > 0 && rightToLeft >= leftToRight; }
+};
+
+// One text-showing operator of `bytes` bytes of strings, whose steps `eachStep(take, from, at)`
+// hands to `take` in order from the cursor `from` (until it returns false), setting `at` to where
+// they go on after each before handing it on. A long operator is decoded and shown in pieces of a
+// few thousand steps (endsPiece), each as showSteps shows an operator: a string of megabytes is
+// never held as a step for each of its codes, whatever its direction (right-to-left text held whole
+// took gigabytes). It is decoded once before, to measure it. When it is one stretch of
+// right-to-left text, its pieces are shown from the last to the first, as they are read, each put
+// in reading order within its own reach and then moved to the place that the whole line put in
+// reading order gives it: the line reads, and is reported, as one held whole would be.
 template <class EachStep>
 void showOperator(KXPDFConentParser& p, size_t bytes, EachStep&& eachStep) {
-    if (bytes > kMostBytesDecodedAtOnce && !p.holdsText()) {
-        bool rightToLeft = false;
-        auto look = [&](ShownStep step) {
-            normalizeStep(step);
-            rightToLeft = holdsRightToLeftText(step.text);
-            return !rightToLeft;
-        };
-        eachStep(look);
-        if (!rightToLeft) {
-            auto report = [&](ShownStep step) {
+    std::vector<ShownStep> steps;
+    StepCursor at;
+    if (bytes > kMostBytesDecodedAtOnce) {
+        const std::shared_ptr<KXPDFFont>& font = p.currentRenderingState().font();
+        LongOperatorLine line;
+        if (font && !font->isVerticalWriting()) {
+            const double em = std::fabs(p.currentRenderingState().fontSize());
+            double u = 0, reach = 0;
+            bool ended = true;
+            auto measure = [&](ShownStep step) {
+                if (ended) line.pieces.push_back({line.pieces.empty() ? StepCursor{} : at, u});
+                // `at` is where the steps go on after this one, where a next piece begins.
+                LongOperatorLine::Piece& piece = line.pieces.back();
+                ended = endsPiece(++piece.steps, step);
                 normalizeStep(step);
-                reportStep(p, step);
-                return true;
+                if (!(step.move.width >= 0) || step.move.height != 0 || !std::isfinite(step.move.width)) line.oneStretch = false;
+                if (!step.text.empty()) {
+                    if (line.hasGlyph && u - reach > em) line.oneStretch = false;
+                    const double end = u + step.move.width;
+                    piece.lo = piece.hasGlyph ? std::min(piece.lo, u) : u;
+                    piece.hi = piece.hasGlyph ? std::max(piece.hi, end) : end;
+                    piece.hasGlyph = true;
+                    line.lo = line.hasGlyph ? std::min(line.lo, u) : u;
+                    line.hi = line.hasGlyph ? std::max(line.hi, end) : end;
+                    line.hasGlyph = true;
+                    reach = std::max(reach, end);
+                    for (size_t i = 0; i < step.text.size();) {
+                        const char32_t c = kx::nextCodePoint(step.text, i);
+                        if (kx::isRightToLeftCharacter(c)) ++line.rightToLeft;
+                        else if (c < 0x80 && std::isalpha(static_cast<int>(c)) != 0) ++line.leftToRight;
+                    }
+                }
+                u += step.move.width;
+                line.end = u;
+                return line.oneStretch;
             };
-            eachStep(report);
+            StepCursor next;
+            // The cursor after a step is known only as it is handed on: each piece's start is
+            // taken from the step before it.
+            auto measureWithCursor = [&](ShownStep step) {
+                const bool go = measure(std::move(step));
+                at = next;
+                return go;
+            };
+            eachStep(measureWithCursor, StepCursor{}, next);
+        }
+        if (line.readRightToLeft()) {
+            // Text held from before is read on its own: the pieces of this line are placed by
+            // the line alone.
+            p.reportHeldText();
+            KXPDFRenderState& st = p.currentRenderingState();
+            const kx::AffineTransform start = st.textMatrix();
+            for (size_t k = line.pieces.size(); k-- > 0;) {
+                const LongOperatorLine::Piece& piece = line.pieces[k];
+                auto collect = [&](ShownStep step) {
+                    steps.push_back(std::move(step));
+                    return steps.size() < piece.steps;
+                };
+                eachStep(collect, piece.start, at);
+                st.setTextMatrix(start.translated(piece.u, 0));
+                const double shift = piece.hasGlyph ? (line.lo + line.hi) - (piece.lo + piece.hi) : 0.0;
+                showSteps(p, steps, shift);
+                steps.clear();
+                p.reportHeldText();
+            }
+            st.setTextMatrix(start.translated(line.end, 0));
             return;
         }
+        auto show = [&](ShownStep step) {
+            steps.push_back(std::move(step));
+            if (endsPiece(steps.size(), steps.back())) {
+                showSteps(p, steps);
+                steps.clear();
+            }
+            return true;
+        };
+        eachStep(show, StepCursor{}, at);
+        if (!steps.empty()) showSteps(p, steps);
+        return;
     }
-    std::vector<ShownStep> steps;
     auto keep = [&](ShownStep step) {
         steps.push_back(std::move(step));
         return true;
     };
-    eachStep(keep);
+    eachStep(keep, StepCursor{}, at);
     showSteps(p, steps);
 }
 
 void showTextString(KXPDFConentParser& p, const std::string& bytes) {
-    showOperator(p, bytes.size(), [&](auto& take) { forEachStep(p, bytes, take); });
+    showOperator(p, bytes.size(), [&](auto& take, StepCursor from, StepCursor& at) {
+        forEachStep(p, bytes, take, from.byte, &at);
+    });
 }
 
 void countShowOperator(KXPDFConentParser& p) { p.setScanOperatorIndex_ShowText(p.scanOperatorIndex_ShowText() + 1); }
@@ -477,10 +586,11 @@ void opTJ(PDFScanner& s, void* info) {
     size_t bytes = 0;
     for (const kx::PDFOperand& e : elements)
         if (e.type == PDFObjectType::String) bytes += e.text.size();
-    showOperator(p, bytes, [&](auto& take) {
-        for (const kx::PDFOperand& e : elements) {
+    showOperator(p, bytes, [&](auto& take, StepCursor from, StepCursor& at) {
+        for (size_t i = from.element; i < elements.size(); ++i) {
+            const kx::PDFOperand& e = elements[i];
             if (e.type == PDFObjectType::String) {
-                if (!forEachStep(p, e.text, take)) return;
+                if (!forEachStep(p, e.text, take, i == from.element ? from.byte : 0, &at, i)) return;
                 continue;
             }
             float adjustment = e.type == PDFObjectType::Integer
@@ -491,6 +601,7 @@ void opTJ(PDFScanner& s, void* info) {
             KXPDFRenderState& st = p.currentRenderingState();
             if (!st.font()) break;
             const double move = -adjustment * std::fabs(st.fontSize());
+            at = {i + 1, 0};
             if (!take(st.font()->isVerticalWriting() ? ShownStep{{}, {}, {0, move}} : ShownStep{{}, {}, {move, 0}}))
                 return;
         }
@@ -629,7 +740,7 @@ void KXPDFConentParser::reportHeldText() {
             text += mark.text;
             offset = {offset.width + mark.offset.width, offset.height + mark.offset.height};
         }
-        top.setTextMatrix(op.state.textMatrix().translated(g.u + (g.movable ? g.shift / g.scale : 0.0), 0));
+        top.setTextMatrix(op.state.textMatrix().translated(g.u + (g.movable ? g.shift / g.scale + op.pieceShift : 0.0), 0));
         if (delegate_) delegate_->didScanText(*this, text, offset);
     }
     currentRenderingState() = now;

@@ -605,3 +605,40 @@ TEST(TextShowing, OperatorsOfManyKilobytesAreReportedAsShortOnesAre) {
         EXPECT_DOUBLE_EQ(run->finalTextMatrix.tx, 100 + c.pieceWidth * kPieces) << c.name;
     }
 }
+
+// A right-to-left line of many kilobytes (one Tj of different words) is decoded and put in
+// reading order piece by piece, yet each glyph stands where the whole line put in reading order
+// puts it: the first glyph shown at the right end, the last at the left, each word whole. Put in
+// order within its own piece only, each piece kept its place and the line read its pieces from
+// the wrong end.
+TEST(TextShowing, ALongRightToLeftLineIsPlacedAsAWholeLine) {
+    const std::string letters = "ACDEFGHIJL";
+    std::map<char, std::string> textOf;
+    for (char c : letters + " ") {
+        auto one = showArabic(std::string("BT /F1 10 Tf 100 700 Td (") + c + ") Tj ET");
+        ASSERT_EQ(one->recorder.shown.size(), 1u);
+        textOf[c] = kx::utf16ToUtf8(one->recorder.shown[0].text);
+    }
+    std::string shown;
+    for (int word = 0; shown.size() <= 80 * 1024; ++word) {
+        for (int n = word + 1; n > 0; n /= 10) shown += letters[static_cast<size_t>(n % 10)];
+        shown += ' ';
+    }
+    auto run = showArabic("BT /F1 10 Tf 100 700 Td (" + shown + ") Tj ET");
+    // Every glyph is 5 points wide: the glyph shown jth lands at the place mirrored about the line.
+    const double width = 5.0 * static_cast<double>(shown.size());
+    std::map<long long, std::string> placed;
+    for (const auto& s : run->recorder.shown) {
+        const long long x = std::llround(s.textMatrix.tx * 100);
+        EXPECT_TRUE(placed.emplace(x, kx::utf16ToUtf8(s.text)).second) << "two glyphs at " << s.textMatrix.tx;
+    }
+    ASSERT_EQ(placed.size(), shown.size());
+    size_t wrong = 0;
+    for (size_t j = 0; j < shown.size(); ++j) {
+        const long long x = std::llround((100 + width - 5.0 * static_cast<double>(j + 1)) * 100);
+        auto it = placed.find(x);
+        if (it == placed.end() || it->second != textOf[shown[j]]) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_DOUBLE_EQ(run->finalTextMatrix.tx, 100 + width);
+}

@@ -69,6 +69,23 @@ std::string oneLongString(size_t length) {
                   "<< /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
 }
 
+// The same string in Hebrew: the font's ToUnicode map gives a Hebrew letter for each small Latin
+// letter, so the whole string is right-to-left text shown in visual order.
+std::string oneLongRightToLeftString(size_t length) {
+    const std::string words = "lorem ipsum dolor sit amet ";
+    const std::string text = repeated(words, length / words.size() + 1).substr(0, length);
+    PDFBuilder b;
+    const int map = b.addStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap 1 begincodespacerange "
+                                    "<00> <FF> endcodespacerange 1 beginbfrange <61> <7A> <05D0> endbfrange endcmap end end");
+    const int font = b.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /ToUnicode " + std::to_string(map) + " 0 R >>");
+    const int pages = b.reserve();
+    const int stream = b.addFlateStream("", "BT /F1 10 Tf 20 700 Td (" + text + ") Tj ET\n");
+    const int page = b.add("<< /Type /Page /Parent " + std::to_string(pages) + " 0 R /MediaBox [0 0 612 792] /Contents " +
+                           std::to_string(stream) + " 0 R /Resources << /Font << /F1 " + std::to_string(font) + " 0 R >> >> >>");
+    b.set(pages, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
+    return b.buildWithRoot(b.add("<< /Type /Catalog /Pages " + std::to_string(pages) + " 0 R >>"));
+}
+
 // One string of `length` characters shown by one Tj in type so small that the whole of it stands
 // on the page, in one line; `matrix` places the line (its text matrix).
 std::string oneLineOfTinyGlyphs(size_t length, const std::string& matrix = "1 0 0 1 5 400") {
@@ -126,7 +143,8 @@ std::string squares(int count) {
 
 // Each case is a page that the program once could not convert within 1 GiB: nested clips copied
 // whole into each saved state, a stream of moves kept as an ever longer path, a string of
-// megabytes kept as a text run per character, level or turned, one path of millions of segments,
+// megabytes kept as a text run per character, level or turned, or held whole to be put in reading
+// order when it is right-to-left text, one path of millions of segments,
 // paths of a quarter of a million segments each kept whole by the page until it is done and drawn
 // into its image one after another, and one filled path whose segments cross each other all over
 // the page, which a picture of the page's paths took minutes to draw, alone or as a clip paid for
@@ -143,6 +161,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"ten-thousand-nested-clips", nestedClips(10000)},
         {"sixteen-million-moves", pageOf(repeated("1 1 m\n", 16'000'000))},
         {"five-megabyte-string", oneLongString(5'000'000)},
+        {"five-megabyte-right-to-left-string", oneLongRightToLeftString(5'000'000)},
         {"three-hundred-thousand-glyphs-in-one-line", oneLineOfTinyGlyphs(300'000)},
         {"one-and-a-half-million-glyphs-in-one-line", oneLineOfTinyGlyphs(1'500'000)},
         {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
