@@ -14,6 +14,7 @@
 #include "pdf/KXPDFOutLineManager.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
 #include "pdf/state/KXPDFRenderState.h"
+#include "platform/LeftOut.h"
 #include "platform/Numeric.h"
 #include "platform/TextBreaks.h"
 #include "platform/Unicode.h"
@@ -73,8 +74,11 @@ bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
     KXPictureStore::Deferral heldPictures;
     reDoContentPDFParser(page, pageGeometryOf(page), false);
     const KXDocxPage* read = writer_->currentPage();
-    if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel())
+    if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel()) {
+        // The second reading takes the first one's place, and says again what it leaves out.
+        kx::LeftOut::begin();
         reDoContentPDFParser(page, docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle)), true);
+    }
     endPage();
     return !hasPageFailed();
 }
@@ -91,7 +95,6 @@ void KXDocxPDFExporter::reDoContentPDFParser(const kx::PDFPage& page, const KXPD
     }
     pagePicturePixels_ = 0;
     pagePathElements_ = 0;
-    pageImagesCapped_ = false;
     interpretPage(page);
 }
 
