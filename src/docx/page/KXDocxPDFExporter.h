@@ -36,11 +36,12 @@ public:
     static constexpr double kMaxPagePicturePixels = 64.0 * 1024 * 1024;
     static constexpr double kMinPictureScale = 0.25;
     // The most path elements the path runs of one page take together. A page keeps its paths until
-    // it is done, a picture of them or shapes, at some 130 bytes an element (the run's path and its
-    // points); a content stream of a few hundred kilobytes can paint paths of millions of elements.
-    // The heaviest drawings hold a few hundred thousand (a CAD layer of 200,000 lines is 400,000),
-    // and the page's paths and the drawing of its longest stroke stay within some 300 MB. A path
-    // that would take the page past this is left out, and the page says so.
+    // it is done, a picture of them or shapes, at some 75 bytes an element (the run's path and its
+    // points), and a stroke of a quarter of a million segments takes over 100 MB more while it is
+    // drawn; a content stream of a few hundred kilobytes can paint paths of millions of elements.
+    // The heaviest drawings hold a few hundred thousand (a CAD layer of 200,000 lines is 400,000);
+    // twice this bound took a crafted page of such layers to 280 MB. A path that would take the
+    // page past this is left out, and the page says so.
     static constexpr std::size_t kMostPagePathElements = std::size_t{1} << 20;
 
     // The page is read once as it is shown; when most of its text then stands in text boxes turned
