@@ -23,7 +23,8 @@
 
 namespace {
 
-// A page takes no more paths than this; those painted after them are left out, and the page says so.
+// A page that holds more paths than this takes no more; those painted after them are left out, and
+// the page says so.
 constexpr size_t kMaxPathRuns = 120000;
 // From this many paths on, a page skips the clip's shape, the line conversion and the point list.
 constexpr size_t kCrowdedPathRuns = 2000;
@@ -61,8 +62,8 @@ void KXDocxPDFExporter::didScanPath(KXPDFConentParser& parser, const kx::Path& p
     if (!page || !state || isShouldCancel()) return;
     KXDocxRunPathArray& paths = page->allRunPathArray();
     if (path.isEmpty() || !(stroke || fill)) return;
-    if (paths.size() >= kMaxPathRuns) {
-        static const std::string kPastRuns = "paths past the " + std::to_string(kMaxPathRuns) + " a page holds";
+    if (paths.size() > kMaxPathRuns) {
+        static const std::string kPastRuns = "paths past the " + std::to_string(kMaxPathRuns + 1) + " a page holds";
         kx::LeftOut::note(kPastRuns);
         return;
     }

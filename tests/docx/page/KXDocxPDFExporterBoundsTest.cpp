@@ -138,10 +138,11 @@ TEST(KXDocxPDFExporterBounds, ADensePageKeepsItAllAndAPagePastABoundSaysWhatItLe
         // Five layers of 250,000 lines past the page's 1M elements: the fifth is left out.
         {"five long layers", [](auto&, auto&) { return cadLayers(5, 125000); }, 4, 1000000, 0,
          "1 paths past the 1048576 path elements a page holds"},
-        // 20,000 markers are kept; 120,005 keep 120,000.
+        // 20,000 markers are kept; of 120,005, a page takes paths while it holds no more than
+        // 120,000, so 120,001.
         {"scatter of 20,000", [](auto&, auto&) { return markers(20000); }, 20000, 100000, 0, ""},
-        {"scatter of 120,005", [](auto&, auto&) { return markers(120005); }, 120000, 600000, 0,
-         "5 paths past the 120000 a page holds"},
+        {"scatter of 120,005", [](auto&, auto&) { return markers(120005); }, 120001, 600005, 0,
+         "4 paths past the 120001 a page holds"},
         // A scan within the decode budget is kept at its size; one beyond it is decoded smaller.
         {"scan within the decode budget", [](auto& b, auto& r) { return scan(b, r, 4960, 7015); }, 0, 0, 1, ""},
         {"scan beyond the decode budget", [](auto& b, auto& r) { return scan(b, r, 8200, 8200); }, 0, 0, 1,
