@@ -18,6 +18,8 @@
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/Format.h"
 #include "platform/ImageDecoding.h"
+#include "platform/ImageSamples.h"
+#include "platform/LeftOut.h"
 #include "platform/Numeric.h"
 #include "pptx/KXPPTXFreeform.h"
 #include "pptx/KXPPTXImageInfo.h"
@@ -514,8 +516,13 @@ void KXPPTXPDFExporter::addPicture(const std::string& file, const KXPPTXImageInf
 void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::shared_ptr<KXPDFXObject>& object) {
     const KXPDFRenderState* state = topState();
     if (!state || !object || object->getType() != KXPDFXObject::Image || failsPageForImage(*object)) return;
-    std::string file = static_cast<const KXPDFImageXObject&>(*object).cachedImagePath();
+    const auto& image = static_cast<const KXPDFImageXObject&>(*object);
+    std::string file = image.cachedImagePath();
     if (file.empty()) return;
+    // An image beyond the decode budget was decoded at a lower resolution than it has.
+    if (kx::sampleReductionFactor(kx::roundToInt<std::int64_t>(image.pixelSize().width),
+                                  kx::roundToInt<std::int64_t>(image.pixelSize().height)) > 1)
+        kx::LeftOut::note("images reduced to fit the memory bound");
     closeTextForPicture();
     const kx::AffineTransform t = paintTransform();
     KXPPTXImageInfo info(t, *state);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/ImageDecoding.h"
+#include "platform/LeftOut.h"
 #include "platform/pdf/PDFDocument.h"
 #include "pptx/KXPPTXFreeform.h"
 #include "pptx/KXPPTXPDFExporter.h"
@@ -627,4 +629,32 @@ TEST(KXPPTXPDFExporter, ImagesUnderClips) {
          at = messages.find("didScanXObjectImage: image with path is null:", at + 1))
         ++said;
     EXPECT_EQ(said, 2u) << messages;
+}
+
+// A scan within the decode budget (a full page at 600 dpi) is placed as it is and the slide's
+// record is empty; one beyond it (8,200 pixels square) is decoded at a lower resolution, and the
+// slide's record says so.
+TEST(KXPPTXPDFExporter, AScanDecodedSmallerThanItIsIsNoted) {
+    const struct {
+        int width, height;
+        std::string leftOut;
+    } cases[] = {{4960, 7015, ""}, {8200, 8200, "1 images reduced to fit the memory bound"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        kx::test::PDFBuilder pdf;
+        const size_t row = (static_cast<size_t>(c.width) + 7) / 8;
+        std::string samples(row * static_cast<size_t>(c.height), '\xff');
+        std::fill_n(samples.begin() + static_cast<long>(row * static_cast<size_t>(c.height / 2)), row * 40, '\0');
+        const int image = pdf.addFlateStream(format("/Type /XObject /Subtype /Image /Width %d /Height %d "
+                                                    "/ColorSpace /DeviceGray /BitsPerComponent 1",
+                                                    c.width, c.height),
+                                             samples);
+        pdf.addPage("q 612 0 0 792 0 0 cm /Im Do Q", format("<< /XObject << /Im %d 0 R >> >>", image));
+        SlideReader reader;
+        kx::LeftOut::begin();
+        convert(reader, pdf.build(), kx::pathJoin(kx::test::tempDir(), "scan.pptx"));
+        ASSERT_EQ(reader.slides.size(), 1u);
+        EXPECT_EQ(joined(reader.slides[0]), "picture rId2 0,0 612x792");
+        EXPECT_EQ(kx::LeftOut::describe(kx::LeftOut::take()), c.leftOut);
+    }
 }

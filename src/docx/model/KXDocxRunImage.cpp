@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Format.h"
 #include "platform/ImageDecoding.h"
+#include "platform/LeftOut.h"
 #include "platform/Numeric.h"
 #include "util/KXPDFPathUtilities.h"
 #include "util/KXPictureStore.h"
@@ -139,7 +140,10 @@ kx::ImageRef KXDocxRunImage::MergeRunImage(const KXDocxRunImageArray& images, kx
     if (!(s > 0) || !std::isfinite(s)) s = 1;
     if (!u.isNull()) {
         const double pixels = u.width() * s * u.height() * s;
-        if (pixels > kMaxPicturePixels) s *= std::sqrt(kMaxPicturePixels / pixels);
+        if (pixels > kMaxPicturePixels) {
+            s *= std::sqrt(kMaxPicturePixels / pixels);
+            kx::LeftOut::note("pictures drawn at a lower resolution to fit the memory bound");
+        }
     }
     const double pw = u.isNull() ? 0 : std::ceil(static_cast<float>(u.width() * s));
     const double ph = u.isNull() ? 0 : std::ceil(static_cast<float>(u.height() * s));

@@ -53,10 +53,7 @@ std::optional<kx::Rect> usableBox(const KXDocxRunPath& run) {
 std::shared_ptr<KXDocxRun> KXDocxRunPath::copy() const { return copyRunPath(); }
 
 std::shared_ptr<KXDocxRunPath> KXDocxRunPath::copyRunPath() const {
-    std::shared_ptr<KXDocxRunPath> c(new KXDocxRunPath(*this));
-    // The sub-paths are objects of their own: the copy gets its own.
-    for (auto& sub : c->subCGPaths_) sub = std::make_shared<KXCGPath>(*sub);
-    return c;
+    return std::shared_ptr<KXDocxRunPath>(new KXDocxRunPath(*this));
 }
 
 std::string KXDocxRunPath::description() const {
@@ -111,46 +108,71 @@ void KXDocxRunPath::updateBoundingBox() {
 void KXDocxRunPath::setRunCGPath(const kx::Path& path) {
     runCGPath_ = path;
     updateBoundingBox();
-    tempCGPath_.reset();
-    subCGPaths_.clear();
     isHaveCurve_ = false;
     pathPointCount_ = 0;
-    auto keep = [this] {
-        if (tempCGPath_) subCGPaths_.push_back(std::make_shared<KXCGPath>(*tempCGPath_));
-        tempCGPath_.reset();
-    };
     for (const kx::PathElement& e : runCGPath_.elements()) {
         switch (e.type) {
             case kx::PathElementType::MoveToPoint:
-                ++pathPointCount_;
-                keep();
-                tempCGPath_.emplace();
-                tempCGPath_->moveTo(e.points[0]);
-                break;
             case kx::PathElementType::AddLineToPoint:
                 ++pathPointCount_;
-                if (tempCGPath_) tempCGPath_->addElement(e);
                 break;
             case kx::PathElementType::AddQuadCurveToPoint:
             case kx::PathElementType::AddCurveToPoint:
                 isHaveCurve_ = true;
                 ++pathPointCount_;
-                if (tempCGPath_) tempCGPath_->addElement(e);
                 break;
             case kx::PathElementType::CloseSubpath:
-                if (tempCGPath_) {
-                    tempCGPath_->closeSubpath();
+                break;
+        }
+    }
+}
+
+template <class F>
+std::optional<kx::Path> KXDocxRunPath::forEachSubPath(F&& f) const {
+    std::optional<kx::Path> open;
+    auto keep = [&] {
+        if (open) f(*open);
+        open.reset();
+    };
+    for (const kx::PathElement& e : runCGPath_.elements()) {
+        switch (e.type) {
+            case kx::PathElementType::MoveToPoint:
+                keep();
+                open.emplace();
+                open->moveTo(e.points[0]);
+                break;
+            case kx::PathElementType::AddLineToPoint:
+            case kx::PathElementType::AddQuadCurveToPoint:
+            case kx::PathElementType::AddCurveToPoint:
+                if (open) open->addElement(e);
+                break;
+            case kx::PathElementType::CloseSubpath:
+                if (open) {
+                    open->closeSubpath();
                     keep();
                 }
                 break;
         }
     }
+    return open;
+}
+
+std::vector<std::shared_ptr<KXCGPath>> KXDocxRunPath::subCGPaths() const {
+    std::vector<std::shared_ptr<KXCGPath>> subs;
+    forEachSubPath([&subs](const kx::Path& sub) { subs.push_back(std::make_shared<KXCGPath>(sub)); });
+    return subs;
+}
+
+std::optional<kx::Path> KXDocxRunPath::tempCGPath() const {
+    return forEachSubPath([](const kx::Path&) {});
 }
 
 void KXDocxRunPath::setRunLinePointArray(std::optional<std::vector<kx::Point>> points) {
     runLinePointArray_ = std::move(points);
     runLineType_ = kLineTypeOther;
     if (!runLinePointArray_) return;
+    // Kept until the page is done: no room beyond the points.
+    runLinePointArray_->shrink_to_fit();
     const std::vector<kx::Point>& p = *runLinePointArray_;
     if (p.size() == 2 || p.size() == 3) {
         if (KXLineUtilites::IsHorizontalLineP1(p[0], p[1]))
@@ -190,10 +212,13 @@ double KXDocxRunPath::areaIntersectionRect(const kx::Rect& rect) const {
         const kx::Rect i = path.pathBoundingBox().intersection(rect);
         return !i.isNull() && i.width() > 1.0 && i.height() > 1.0 ? area(i) : 0.0;
     };
-    if (subCGPaths_.empty()) return covered(runCGPath_);
     double sum = 0;
-    for (const auto& sub : subCGPaths_) sum += covered(sub->CGPath());
-    return sum;
+    bool any = false;
+    forEachSubPath([&](const kx::Path& sub) {
+        any = true;
+        sum += covered(sub);
+    });
+    return any ? sum : covered(runCGPath_);
 }
 
 bool KXDocxRunPath::isAloneRectWithRunPaths(const KXDocxRunPathArray& runs) const {

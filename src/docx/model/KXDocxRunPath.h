@@ -96,11 +96,12 @@ public:
     void setIsHaveCurve(bool value) { isHaveCurve_ = value; }
     std::int64_t pathPointCount() const { return pathPointCount_; }
     void setPathPointCount(std::int64_t count) { pathPointCount_ = count; }
-    const std::vector<std::shared_ptr<KXCGPath>>& subCGPaths() const { return subCGPaths_; }
-    void setSubCGPaths(std::vector<std::shared_ptr<KXCGPath>> paths) { subCGPaths_ = std::move(paths); }
+    // The sub-paths, made from the path when asked: a run keeps only its path, since a CAD layer
+    // of 200,000 lines is as many sub-paths, and each held apart took five times what its two
+    // elements take in the path.
+    std::vector<std::shared_ptr<KXCGPath>> subCGPaths() const;
     // The open sub-path at the end of the path, which no close or move has recorded.
-    const std::optional<kx::Path>& tempCGPath() const { return tempCGPath_; }
-    void setTempCGPath(std::optional<kx::Path> path) { tempCGPath_ = std::move(path); }
+    std::optional<kx::Path> tempCGPath() const;
 
     // Set by the table finder when it takes the run as a ruling line, and its walk over the path.
     bool isTableLine() const { return isTableLine_; }
@@ -258,6 +259,11 @@ private:
     // The record to read: the paint record, or an unpainted one.
     const KXDocxPathInfo& info() const;
 
+    // Calls `f` with each sub-path of the path (each closed one, or one that a later move ended),
+    // built in turn in one path; answers the open sub-path at the end, if any.
+    template <class F>
+    std::optional<kx::Path> forEachSubPath(F&& f) const;
+
     std::optional<KXDocxPathInfo> pictInfo_;
     kx::Rect boundingBox_;
     kx::Path runCGPath_;
@@ -266,9 +272,7 @@ private:
     std::int64_t pathPointCount_ = 0;
     int runLineType_ = kLineTypeOther;
     std::optional<std::vector<kx::Point>> runLinePointArray_;
-    std::vector<std::shared_ptr<KXCGPath>> subCGPaths_;
     bool isTableLine_ = false;
     bool pathApplyFunction_isMoveToPoint_ = false;
     kx::Point pathApplyFunction_LastPoint_;
-    std::optional<kx::Path> tempCGPath_;
 };

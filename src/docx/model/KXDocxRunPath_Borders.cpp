@@ -42,9 +42,11 @@ int KXDocxRunPath::borderStyleForLinePoint1(kx::Point linePoint1, kx::Point poin
                                             const KXDocx_Color& backgroundColor) const {
     const KXDocxPathInfo& i = info();
     const int base = KXDocxPathInfo::BorderStyleForPathInfo(i, backgroundColor);
-    if (base >= kSingle || subCGPaths_.size() < 2) return base;
+    if (base >= kSingle) return base;
+    const std::vector<std::shared_ptr<KXCGPath>> subs = subCGPaths();
+    if (subs.size() < 2) return base;
     // A shape made of several thin bars draws a border where one of its bars runs along the line.
-    for (const auto& sub : subCGPaths_) {
+    for (const auto& sub : subs) {
         kx::Rect box = sub->CGPath().pathBoundingBox();
         if (box.isNull()) continue;
         box = box.standardized();

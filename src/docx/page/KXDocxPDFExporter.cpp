@@ -74,8 +74,8 @@ bool KXDocxPDFExporter::convertPDFPage(const kx::PDFPage& page) {
     KXPictureStore::Deferral heldPictures;
     reDoContentPDFParser(page, pageGeometryOf(page), false);
     const KXDocxPage* read = writer_->currentPage();
-    // The second reading replaces the first, and so does what its bounds leave out.
     if (const int angle = read ? read->autoRotationOfPDFPage() : 0; angle > 0 && !isShouldCancel()) {
+        // The second reading takes the first one's place, and says again what it leaves out.
         kx::LeftOut::begin();
         reDoContentPDFParser(page, docxPageGeometry(KXPDFPageGeometry::ofPage(page, page.rotationAngle() - angle)), true);
     }
@@ -95,7 +95,6 @@ void KXDocxPDFExporter::reDoContentPDFParser(const kx::PDFPage& page, const KXPD
     }
     pagePicturePixels_ = 0;
     pagePathElements_ = 0;
-    pageImagesCapped_ = false;
     interpretPage(page);
 }
 

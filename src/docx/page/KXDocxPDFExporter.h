@@ -31,12 +31,17 @@ public:
 
     // The most pixels the pictures drawn for one page may take together (shadings, patterns,
     // clipped images); beyond them a page's pictures are drawn softer, never below
-    // kMinPictureScale pixels a point.
+    // kMinPictureScale pixels a point, and the page says so. At the job's usual 144 dpi this is
+    // some thirty pictures the size of the page.
     static constexpr double kMaxPagePicturePixels = 64.0 * 1024 * 1024;
     static constexpr double kMinPictureScale = 0.25;
     // The most path elements the path runs of one page take together. A page keeps its paths until
-    // it is done, a picture of them or shapes; a content stream of a few hundred kilobytes can paint
-    // paths of millions of elements, and a path that would take the page past this is dropped.
+    // it is done, a picture of them or shapes, at some 75 bytes an element (the run's path and its
+    // points), and a stroke of a quarter of a million segments takes over 100 MB more while it is
+    // drawn; a content stream of a few hundred kilobytes can paint paths of millions of elements.
+    // The heaviest drawings hold a few hundred thousand (a CAD layer of 200,000 lines is 400,000);
+    // twice this bound took a crafted page of such layers to 280 MB. A path that would take the
+    // page past this is left out, and the page says so.
     static constexpr std::size_t kMostPagePathElements = std::size_t{1} << 20;
 
     // The page is read once as it is shown; when most of its text then stands in text boxes turned
@@ -156,6 +161,4 @@ private:
     double pagePicturePixels_ = 0;
     // The path elements the page in progress took so far (likewise).
     std::size_t pagePathElements_ = 0;
-    // The page in progress has turned images away at its bound (likewise).
-    bool pageImagesCapped_ = false;
 };

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "docx/model/KXDocxManager.h"
 #include "docx/page/KXDocxPDFExporter.h"
@@ -16,13 +17,14 @@
 #include "pdf/xobject/KXPDFImageXObject.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
+#include "platform/ImageSamples.h"
 #include "platform/LeftOut.h"
 #include "util/KXPictureStore.h"
 
 namespace {
 
 // A page takes no more images than this: a bound against content that paints an image over and
-// over. The images past it are left out, and the page says so once.
+// over. The images past it are left out, and the page says how many.
 constexpr size_t kMaxImageRuns = 20000;
 
 }  // namespace
@@ -37,7 +39,10 @@ double KXDocxPDFExporter::pictureScale(const kx::Rect& area, double scale) {
     // A page full of pictures is drawn softer once it has used its budget, never at less than a
     // quarter pixel a point.
     const double left = std::max(0.0, kMaxPagePicturePixels - pagePicturePixels_);
-    if (points * scale * scale > left) scale = std::max(kMinPictureScale, std::min(scale, std::sqrt(left / points)));
+    if (points * scale * scale > left) {
+        scale = std::max(kMinPictureScale, std::min(scale, std::sqrt(left / points)));
+        kx::LeftOut::note("pictures drawn at a lower resolution past the page's picture budget");
+    }
     pagePicturePixels_ += points * scale * scale;
     return scale;
 }
@@ -56,12 +61,8 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     if (!page || !state || !object || object->getType() != KXPDFXObject::Image || isShouldCancel()) return;
     if (failsPageForImage(*object)) return;
     if (page->allRunImageArray().size() >= kMaxImageRuns) {
-        if (!pageImagesCapped_)
-            std::fprintf(stderr,
-                         "didScanXObjectImage: the page holds %zu images; the images painted after them are left out\n",
-                         kMaxImageRuns);
-        pageImagesCapped_ = true;
-        kx::LeftOut::note("images past the 20000 a page holds");
+        static const std::string kPastImages = "images past the " + std::to_string(kMaxImageRuns) + " a page holds";
+        kx::LeftOut::note(kPastImages);
         return;
     }
     const auto& xobject = static_cast<const KXPDFImageXObject&>(*object);
@@ -105,6 +106,8 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     while (rotation < 0.0f) rotation += 360.0f;
     info.rotation = rotation;
     info.horizontalResolution = info.verticalResolution = 72;
+    // An image beyond the decode budget was decoded at a lower resolution than it has.
+    if (kx::sampleReductionFactor(pixelWidth, pixelHeight) > 1) kx::LeftOut::note("images reduced to fit the memory bound");
 
     closeTextForPicture();
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "docx/model/KXDocxCounters.h"
 #include "docx/model/KXDocxUtilities.h"
@@ -17,11 +18,13 @@
 #include "pdf/interpreter/KXPDFRenderStateStack.h"
 #include "pdf/state/KXPDFCGPathUtilities.h"
 #include "pdf/state/KXPDFRenderState.h"
+#include "platform/LeftOut.h"
 #include "platform/Numeric.h"
 
 namespace {
 
-// A page takes no more paths than this.
+// A page that holds more paths than this takes no more; those painted after them are left out, and
+// the page says so.
 constexpr size_t kMaxPathRuns = 120000;
 // From this many paths on, a page skips the clip's shape, the line conversion and the point list.
 constexpr size_t kCrowdedPathRuns = 2000;
@@ -58,8 +61,18 @@ void KXDocxPDFExporter::didScanPath(KXPDFConentParser& parser, const kx::Path& p
     const KXPDFRenderState* state = topState();
     if (!page || !state || isShouldCancel()) return;
     KXDocxRunPathArray& paths = page->allRunPathArray();
-    if (paths.size() > kMaxPathRuns || path.isEmpty() || !(stroke || fill)) return;
-    if (path.elements().size() > kMostPagePathElements - pagePathElements_) return;
+    if (path.isEmpty() || !(stroke || fill)) return;
+    if (paths.size() > kMaxPathRuns) {
+        static const std::string kPastRuns = "paths past the " + std::to_string(kMaxPathRuns + 1) + " a page holds";
+        kx::LeftOut::note(kPastRuns);
+        return;
+    }
+    if (path.elements().size() > kMostPagePathElements - pagePathElements_) {
+        static const std::string kPastElements =
+            "paths past the " + std::to_string(kMostPagePathElements) + " path elements a page holds";
+        kx::LeftOut::note(kPastElements);
+        return;
+    }
     const kx::Rect reported = path.pathBoundingBox();
     if (reported.isNull() || reported.isInfinite() || !isFinite(reported)) return;
 

@@ -15,6 +15,7 @@
 #include "platform/BitmapContext.h"
 #include "platform/FileSystem.h"
 #include "platform/ImageDecoding.h"
+#include "platform/LeftOut.h"
 #include "platform/Numeric.h"
 #include "util/KXPDFPathUtilities.h"
 #include "util/KXPictureStore.h"
@@ -40,6 +41,7 @@ std::unique_ptr<kx::BitmapContext> displayBitmap(const kx::Rect& area, double sx
         sy *= f;
         w *= f;
         h *= f;
+        kx::LeftOut::note("pictures drawn at a lower resolution to fit the memory bound");
     }
     const std::int64_t pw = kx::roundToInt<std::int64_t>(w), ph = kx::roundToInt<std::int64_t>(h);
     if (pw < 1 || ph < 1) return nullptr;

@@ -4,6 +4,7 @@
 // lines round the page that the finder recognises becomes the page's border.
 
 #include <algorithm>
+#include <cstdio>
 #include <unordered_set>
 
 #include "docx/model/KXDocxUtilities.h"
@@ -14,7 +15,8 @@
 
 namespace {
 
-// Pages with more paths than this are not searched for tables.
+// Pages with more paths than this are not searched for tables: nothing of the page is lost, its
+// ruling lines stay as drawn and its text as text, so the page says so on standard error alone.
 constexpr size_t kMaxPaths = 3000;
 constexpr float kNearArea = 5.1f;
 
@@ -38,7 +40,11 @@ void KXDocxPage::convertPath2TableIfNeed() {
         allTableArray_.clear();
         return;
     }
-    if (allRunPathArray_.size() > kMaxPaths) return;
+    if (allRunPathArray_.size() > kMaxPaths) {
+        std::fprintf(stderr, "page %ld: tables not looked for among %zu paths (more than %zu); the paths stay as drawn\n",
+                     pdfPageIndex_, allRunPathArray_.size(), kMaxPaths);
+        return;
+    }
 
     KXDocxTableManager& finder = KXDocxTableManager::sharedInstance();
     finder.setSuperPage(this);

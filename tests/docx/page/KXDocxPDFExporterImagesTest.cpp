@@ -1,7 +1,7 @@
 // The DOCX exporter and painted images: each case paints a little on a page and reads the image
 // runs the exporter puts on it, before the page's own clean-up runs: where a picture stands and how
-// it is turned or mirrored, a soft mask that takes its picture only from what the mask's group
-// painted, and a page that paints more images than it holds saying what it left out.
+// it is turned or mirrored, and a soft mask that takes its picture only from what the mask's group
+// painted. (A page that paints more images than it holds: KXDocxPDFExporterBoundsTest.cpp.)
 
 #include <gtest/gtest.h>
 
@@ -137,17 +137,6 @@ TEST(KXDocxPDFExporterImages, ASoftMaskTakesNoPictureItsGroupDidNotPaint) {
     EXPECT_EQ(underPath.images[0].file.find("PathSmaskImage"), std::string::npos)
         << "the picture is not replaced by the path drawn through it";
     EXPECT_EQ(underPath.paths, 1u) << "the path is shown as painted";
-}
-
-TEST(KXDocxPDFExporterImages, APageHoldsTwentyThousandImagesAndSaysItLeftTheRestOut) {
-    std::string content;
-    for (int i = 0; i < 20003; ++i)
-        content += kx::format("q 2 0 0 2 %d %d cm /Im Do Q\n", 10 + (i % 250) * 2, 10 + (i / 250) * 2);
-    testing::internal::CaptureStderr();
-    const Read read = readPage(content);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(read.images.size(), 20000u);
-    EXPECT_EQ(said, "didScanXObjectImage: the page holds 20000 images; the images painted after them are left out\n");
 }
 
 // A clip that cuts the picture, by however little, has it drawn again as its visible part; a clip

@@ -121,6 +121,17 @@ std::string turnedBy(double degrees) {
     return kx::format("%.6f %.6f %.6f %.6f 5 100", std::cos(r), std::sin(r), -std::sin(r), std::cos(r));
 }
 
+// `layers` stroked paths of `lines` short lines each (a move and a line for each), repeating a
+// block of 1000 lines (Flate keeps the file small): CAD layers, each a sub-path a line.
+std::string cadLayers(int layers, size_t lines) {
+    std::string block;
+    for (size_t i = 0; i < 1000; ++i) {
+        const int x = 10 + static_cast<int>(i * 37 % 570), y = 10 + static_cast<int>(i / 3 % 770);
+        block += kx::format("%d %d m %d %d l\n", x, y, x + 3, y + 2);
+    }
+    return repeated(repeated(block, lines / 1000) + "S\n", static_cast<size_t>(layers));
+}
+
 // A shading from red at the bottom-left of the page to blue at its top-right.
 const std::string kPageShading =
     "<< /ShadingType 2 /ColorSpace /DeviceRGB /Coords [0 0 612 792] /Function << /FunctionType 2 /Domain [0 1] "
@@ -146,7 +157,7 @@ std::string squares(int count) {
 // megabytes kept as a text run per character, level or turned, or held whole to be put in reading
 // order when it is right-to-left text, one path of millions of segments,
 // paths of a quarter of a million segments each kept whole by the page until it is done and drawn
-// into its image one after another, and one filled path whose segments cross each other all over
+// into its image one after another (or of as many short lines, each a sub-path of its own), and one filled path whose segments cross each other all over
 // the page, which a picture of the page's paths took minutes to draw, alone or as a clip paid for
 // again by every paint under it.
 TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
@@ -166,6 +177,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"one-and-a-half-million-glyphs-in-one-line", oneLineOfTinyGlyphs(1'500'000)},
         {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
         {"sixteen-strokes-of-250000-segments", pageOf(repeated(pathContent(250'000, zigzagPoint, "S\n"), 16))},
+        {"eight-cad-layers-of-130000-lines", pageOf("0.1 w\n" + cadLayers(8, 130'000))},
         {"self-crossing-fill", pageOf(pathContent(262'000, scatteredPoint, "0.5 g f\n"))},
         {"one-and-a-half-million-glyphs-in-a-turned-line", oneLineOfTinyGlyphs(1'500'000, turnedBy(30))},
         {"squares-under-a-self-crossing-clip", underSelfCrossingClip(squares(300))},
