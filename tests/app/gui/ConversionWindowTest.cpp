@@ -102,7 +102,8 @@ TEST_F(ConversionWindowTest, ARowShowsItsJobsProgress) {
 
 // A running row shows its bar and spinner with the status it had before the job (Ready), also when
 // the list is filled again while the job runs (a settings change does that); its end state comes
-// with its end. Its output is written aside until then.
+// with its end. Its output is written aside until then; the output icon is enabled as soon as the
+// job's claim stands at the output path.
 TEST_F(ConversionWindowTest, ARunningRowReadsReadyUntilItsJobEnds) {
     holdTextConversions();
     script->holdAtPage = 2;
@@ -114,7 +115,7 @@ TEST_F(ConversionWindowTest, ARunningRowReadsReadyUntilItsJobEnds) {
     const KXSourceTableCellView::Contents& running = list().cellView()->contents(item);
     EXPECT_EQ(running.conversionInfo, "All Pages, TXT, Ready!");
     EXPECT_EQ(running.conversionIcon, "POI_History");
-    EXPECT_FALSE(running.outputEnabled);
+    EXPECT_TRUE(running.outputEnabled);
     EXPECT_FALSE(item->outputPath().empty());
     // Only the empty file that claims the name stands there yet.
     EXPECT_EQ(fileSize(item->outputPath()), std::optional<std::uintmax_t>(0));
