@@ -688,16 +688,22 @@ void KXSourceFileViewController::sourceFileRevealInFinder_Clicked() {
     if (auto item = clickedItem()) KXWorkspace::selectFile(q(item->sourcePath()));
 }
 
+namespace {
+// The output variants act only on a file that stands at the item's output path, whatever its run
+// made of it (one whose pages partly failed is there to be shown too).
+bool hasOutputFile(const std::shared_ptr<KXSourceFileItem>& item) {
+    return item && !item->outputPath().empty() && kx::fileExists(item->outputPath());
+}
+}  // namespace
+
 void KXSourceFileViewController::outputFileRevealInFinder() {
     auto item = selectedItem();
-    if (item && !item->outputPath().empty() && kx::fileExists(item->outputPath()))
-        KXWorkspace::selectFile(q(item->outputPath()));
+    if (hasOutputFile(item)) KXWorkspace::selectFile(q(item->outputPath()));
 }
 
 void KXSourceFileViewController::outputFileClickedRevealInFinder_Clicked() {
     auto item = clickedItem();
-    if (item && !item->outputPath().empty() && kx::fileExists(item->outputPath()))
-        KXWorkspace::selectFile(q(item->outputPath()));
+    if (hasOutputFile(item)) KXWorkspace::selectFile(q(item->outputPath()));
 }
 
 void KXSourceFileViewController::showContextMenu(int row, const QPoint& globalPosition) {
@@ -712,8 +718,12 @@ void KXSourceFileViewController::showContextMenu(int row, const QPoint& globalPo
                                               &KXSourceFileViewController::sourceFileRemoveItemFromQueue_Clicked);
     QAction* removeAll = contextMenu_->addAction(localized("Remove All"), this,
                                                  &KXSourceFileViewController::sourceFileRemoveAllFromQueue);
+    showSource->setObjectName("mi_showSourceFileInFinder");
+    showOutput->setObjectName("mi_showOutputFileInFinder");
+    remove->setObjectName("mi_remove");
+    removeAll->setObjectName("mi_removeAll");
     showSource->setEnabled(clicked != nullptr);
-    showOutput->setEnabled(clicked && clicked->isConversionSucceeded());
+    showOutput->setEnabled(hasOutputFile(clicked));
     remove->setEnabled(clicked != nullptr);
     removeAll->setEnabled(!ma_sourceItems_.empty());
     (void)row;

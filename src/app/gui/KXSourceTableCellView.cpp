@@ -196,8 +196,8 @@ bool KXSourceTableCellView::editorEvent(QEvent* event, QAbstractItemModel*, cons
         KXWorkspace::openFile(q(item->sourcePath()));
         return true;
     }
-    // The output icon is a button only while there is an output. The two buttons beside the status
-    // are always there and hand the item's output path to the workspace as it stands.
+    // The output icon is a button only while a file stands at the output path. The two buttons beside
+    // the status are always there and hand the item's output path to the workspace as it stands.
     const bool onOutputIcon = c.outputEnabled && l.outputIcon.contains(at);
     const bool onOpen = l.btn_openOutputFile.contains(at), onShow = l.btn_showOutputFile.contains(at);
     if (!onOutputIcon && !onOpen && !onShow) return false;

@@ -251,4 +251,4 @@ std::string KXSourceFileItem::outputFileIcon() const {
     return icon;
 }
 
-bool KXSourceFileItem::outputFileIconEnable() const { return hasConversionOutput(); }
+bool KXSourceFileItem::outputFileIconEnable() const { return !outputPath_.empty() && kx::fileExists(outputPath_); }

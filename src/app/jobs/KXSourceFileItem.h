@@ -122,7 +122,8 @@ public:
     // icon of the output format (of the image type for the image family).
     std::string sourceFileIcon() const;
     std::string outputFileIcon() const;
-    // Whether the output can be opened: the last run wrote one (all or some of its pages).
+    // Whether a file stands at the output path, whatever the last run made of it (the claim of a
+    // running job, the output of a partly failed one).
     bool outputFileIconEnable() const;
 
 private:

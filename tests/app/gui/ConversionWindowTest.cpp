@@ -5,7 +5,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPalette>
 #include <QProcess>
 #include <QPropertyAnimation>
@@ -102,7 +104,8 @@ TEST_F(ConversionWindowTest, ARowShowsItsJobsProgress) {
 
 // A running row shows its bar and spinner with the status it had before the job (Ready), also when
 // the list is filled again while the job runs (a settings change does that); its end state comes
-// with its end. Its output is written aside until then.
+// with its end. Its output is written aside until then; the output icon is enabled as soon as the
+// job's claim stands at the output path.
 TEST_F(ConversionWindowTest, ARunningRowReadsReadyUntilItsJobEnds) {
     holdTextConversions();
     script->holdAtPage = 2;
@@ -114,7 +117,7 @@ TEST_F(ConversionWindowTest, ARunningRowReadsReadyUntilItsJobEnds) {
     const KXSourceTableCellView::Contents& running = list().cellView()->contents(item);
     EXPECT_EQ(running.conversionInfo, "All Pages, TXT, Ready!");
     EXPECT_EQ(running.conversionIcon, "POI_History");
-    EXPECT_FALSE(running.outputEnabled);
+    EXPECT_TRUE(running.outputEnabled);
     EXPECT_FALSE(item->outputPath().empty());
     // Only the empty file that claims the name stands there yet.
     EXPECT_EQ(fileSize(item->outputPath()), std::optional<std::uintmax_t>(0));
@@ -229,7 +232,8 @@ TEST_F(ConversionWindowTest, RemovingARunningRowCancelsItsJobAndLeavesNothing) {
 }
 
 // A run in which some pages failed is no success: the row reads Failed, and the pages that were
-// converted can still be opened. Its tool tip stays the file's name.
+// converted can still be opened, and shown from the row's context menu. Its tool tip stays the
+// file's name. The menu's entry goes with the file: once it has been deleted there is nothing to show.
 TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndKeepsItsConvertedPages) {
     holdTextConversions();
     script->failPages = {2, 3, 5};
@@ -241,8 +245,35 @@ TEST_F(ConversionWindowTest, APartlyFailedConversionReadsFailedAndKeepsItsConver
     EXPECT_EQ(row.conversionIcon, "pwdguard_failed_status_icon");
     EXPECT_TRUE(row.outputEnabled);
     EXPECT_TRUE(fileExists(item->outputPath()));
-    QAbstractItemModel* model = list().tv_sourceFileList()->model();
+    KXSourceTableView* table = list().tv_sourceFileList();
+    QAbstractItemModel* model = table->model();
     EXPECT_EQ(model->data(model->index(0, 0), Qt::ToolTipRole).toString(), "damaged.pdf");
+
+    // The row's context menu, opened on the row: its "Show Output in File Manager" entry.
+    auto showOutputEntry = [&]() -> QAction* {
+        const QPoint at = table->visualRect(model->index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table->viewport(), &event);
+        auto* menu = list().findChild<QMenu*>();
+        if (!menu) return nullptr;
+        EXPECT_TRUE(waitFor([&] { return menu->isVisible(); }));
+        return menu->findChild<QAction*>("mi_showOutputFileInFinder");
+    };
+    auto closeMenu = [&] {
+        if (auto* menu = list().findChild<QMenu*>()) menu->close();
+    };
+    QAction* showOutput = showOutputEntry();
+    ASSERT_NE(showOutput, nullptr);
+    EXPECT_TRUE(showOutput->isEnabled());
+    workspace.selected.clear();
+    showOutput->trigger();
+    EXPECT_EQ(workspace.selected, QStringList{QString::fromStdString(item->outputPath())});
+    closeMenu();
+    ASSERT_TRUE(removeFile(item->outputPath()));
+    showOutput = showOutputEntry();
+    ASSERT_NE(showOutput, nullptr);
+    EXPECT_FALSE(showOutput->isEnabled());
+    closeMenu();
 
     // The next run of the same row, with every page converted, reads Success again.
     script->failPages.clear();

@@ -171,8 +171,9 @@ TEST_F(SourceFileItemTest, WithoutAUsableChosenFolderOutputGoesToDownloads) {
 }
 
 // The status reads Success only for a run that ended without an error, converted every page and left
-// its file; a run with failed pages reads Failed though its file can be opened. The tool tip's text
-// says why.
+// its file; a run with failed pages reads Failed though its file can be opened. The failure's
+// description says why. The output icon is enabled whenever a file stands at the output path,
+// whatever the run made of it: while the job runs (its claim), and after an error that left a file.
 TEST_F(SourceFileItemTest, TheStatusWordFollowsTheLastRun) {
     const KXError cancelled{"org.docuvane.KXDocuvane", 406, "Conversion has been canceled."};
     KXError unwritable{"org.docuvane.KXDocuvaneManager", 2, "Can't write the output file.(x.docx)"};
@@ -182,24 +183,29 @@ TEST_F(SourceFileItemTest, TheStatusWordFollowsTheLastRun) {
         const char* name;
         bool hasOutputPath;
         bool fileExists;
+        bool running;
         std::optional<KXError> error;
         Pages failedPages;  // of 8 asked for
         const char* status;
-        bool canOpen, succeeded;
+        bool iconEnabled, hasOutput, succeeded;
         const char* description;
     } cases[] = {
-        {"not run", false, false, std::nullopt, {}, "Ready", false, false, ""},
-        {"succeeded", true, true, std::nullopt, {}, "Success", true, true, ""},
-        {"file missing", true, false, std::nullopt, {}, "Failed", false, false, "The output file is missing."},
-        {"error with a file left", true, true, cancelled, {}, "Failed", false, false, "Conversion has been canceled."},
-        {"error and its cause", true, false, unwritable, {}, "Failed", false, false,
+        {"not run", false, false, false, std::nullopt, {}, "Ready", false, false, false, ""},
+        {"running", true, true, true, std::nullopt, {}, "Ready", true, false, false, ""},
+        {"succeeded", true, true, false, std::nullopt, {}, "Success", true, true, true, ""},
+        {"file missing", true, false, false, std::nullopt, {}, "Failed", false, false, false,
+         "The output file is missing."},
+        {"error with a file left", true, true, false, cancelled, {}, "Failed", true, false, false,
+         "Conversion has been canceled."},
+        {"error and its cause", true, false, false, unwritable, {}, "Failed", false, false, false,
          "Can't write the output file.(x.docx)\npermission denied"},
-        {"one page failed", true, true, std::nullopt, {3}, "Failed", true, false,
+        {"one page failed", true, true, false, std::nullopt, {3}, "Failed", true, true, false,
          "1 of 8 pages could not be converted: 3.\nCan't read the PDF Page.(3)"},
-        {"pages failed", true, true, std::nullopt, {2, 4, 5, 8}, "Failed", true, false,
+        {"pages failed", true, true, false, std::nullopt, {2, 4, 5, 8}, "Failed", true, true, false,
          "4 of 8 pages could not be converted: 2, 4-5, 8.\nCan't read the PDF Page.(2)\nCan't read the PDF Page.(4)\n"
          "Can't read the PDF Page.(5)\nCan't read the PDF Page.(8)"},
-        {"seven of eight pages failed", true, true, std::nullopt, {2, 3, 4, 5, 6, 7, 8}, "Failed", true, false,
+        {"seven of eight pages failed", true, true, false, std::nullopt, {2, 3, 4, 5, 6, 7, 8}, "Failed", true, true,
+         false,
          "7 of 8 pages could not be converted: 2-8.\nCan't read the PDF Page.(2)\nCan't read the PDF Page.(3)\n"
          "Can't read the PDF Page.(4)\nCan't read the PDF Page.(5)\nCan't read the PDF Page.(6)\n…"},
     };
@@ -209,12 +215,13 @@ TEST_F(SourceFileItemTest, TheStatusWordFollowsTheLastRun) {
         const std::string output = pathJoin(outputFolder, std::string(c.name) + ".docx");
         if (c.fileExists) writeFile(output, "x");
         if (c.hasOutputPath) it->setOutputPath(output);
+        it->setConverting(c.running);
         it->setConversionError(c.error);
         it->startRunReport(8);
         for (std::uint64_t page : c.failedPages) it->addFailedPage(page, "Can't read the PDF Page.(" + std::to_string(page) + ")");
         EXPECT_EQ(it->conversionOptions(), std::string("All Pages, DOCX, ") + c.status + "!");
-        EXPECT_EQ(it->outputFileIconEnable(), c.canOpen);
-        EXPECT_EQ(it->hasConversionOutput(), c.canOpen);
+        EXPECT_EQ(it->outputFileIconEnable(), c.iconEnabled);
+        EXPECT_EQ(it->hasConversionOutput(), c.hasOutput);
         EXPECT_EQ(it->isConversionSucceeded(), c.succeeded);
         EXPECT_EQ(it->conversionFailureDescription(), c.description);
     }
