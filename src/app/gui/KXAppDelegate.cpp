@@ -283,9 +283,10 @@ void KXAppDelegate::didEndConversion(KXDocuvaneManager&, const std::shared_ptr<K
                                      const KXError* error) {
     sourceFileViewController_->updateConversion(item, 100.0);
     settingsViewController_->updateUI();
-    // Only a result that was written is opened (one that lacks pages that failed too).
-    if (!item || error || !item->hasConversionOutput() || !KXPreferences::sharedInstance().openFileAfterConversion())
-        return;
+    // The error is not looked at: a failed or cancelled job wrote nothing, so its open fails and
+    // the file manager, asked to show a path where nothing stands, shows nothing.
+    (void)error;
+    if (!item || !KXPreferences::sharedInstance().openFileAfterConversion()) return;
     const QString output = QString::fromStdString(item->outputPath());
     if (!KXWorkspace::openFile(output)) KXWorkspace::selectFile(output);
 }
