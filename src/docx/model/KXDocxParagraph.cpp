@@ -108,6 +108,15 @@ void KXDocxParagraph::updateContentFrame() {
     if (const size_t space = text.find(u' ', 1);
         space != std::u16string_view::npos && !KXConverterUtilities::IsFullWidthCharacter(text))
         words = KXConverterUtilities::ComponentsSeparatedByWords(text.substr(0, space + 1));
+    // The first character of a text cut into characters is found in a piece of its start: cut
+    // whole, a line of millions of characters took some 50 bytes a character for the one it keeps.
+    // The piece gives the first character when it holds more than one.
+    constexpr size_t kFirstCharacterPiece = 64;
+    if (words.empty() && KXConverterUtilities::IsFullWidthCharacter(text) && text.size() > kFirstCharacterPiece) {
+        std::vector<std::u16string> piece =
+            KXConverterUtilities::ComponentsSeparatedByWords(text.substr(0, kFirstCharacterPiece));
+        if (piece.size() > 1) words.push_back(std::move(piece.front()));
+    }
     if (words.empty()) words = KXConverterUtilities::ComponentsSeparatedByWords(text);
     if (words.empty()) return;
     firstWord_ = words.front();

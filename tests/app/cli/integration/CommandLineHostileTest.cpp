@@ -70,8 +70,9 @@ std::string oneLongString(size_t length) {
 }
 
 // The same string in Hebrew: the font's ToUnicode map gives a Hebrew letter for each small Latin
-// letter, so the whole string is right-to-left text shown in visual order.
-std::string oneLongRightToLeftString(size_t length) {
+// letter, so the whole string is right-to-left text shown in visual order; `start` sets its size and
+// place (in type small enough, the whole of it stands on the page).
+std::string oneLongRightToLeftString(size_t length, const std::string& start = "/F1 10 Tf 20 700 Td") {
     const std::string words = "lorem ipsum dolor sit amet ";
     const std::string text = repeated(words, length / words.size() + 1).substr(0, length);
     PDFBuilder b;
@@ -79,7 +80,7 @@ std::string oneLongRightToLeftString(size_t length) {
                                     "<00> <FF> endcodespacerange 1 beginbfrange <61> <7A> <05D0> endbfrange endcmap end end");
     const int font = b.add("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /ToUnicode " + std::to_string(map) + " 0 R >>");
     const int pages = b.reserve();
-    const int stream = b.addFlateStream("", "BT /F1 10 Tf 20 700 Td (" + text + ") Tj ET\n");
+    const int stream = b.addFlateStream("", "BT " + start + " (" + text + ") Tj ET\n");
     const int page = b.add("<< /Type /Page /Parent " + std::to_string(pages) + " 0 R /MediaBox [0 0 612 792] /Contents " +
                            std::to_string(stream) + " 0 R /Resources << /Font << /F1 " + std::to_string(font) + " 0 R >> >> >>");
     b.set(pages, "<< /Type /Pages /Kids [" + std::to_string(page) + " 0 R] /Count 1 >>");
@@ -173,6 +174,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"sixteen-million-moves", pageOf(repeated("1 1 m\n", 16'000'000))},
         {"five-megabyte-string", oneLongString(5'000'000)},
         {"five-megabyte-right-to-left-string", oneLongRightToLeftString(5'000'000)},
+        {"five-megabyte-right-to-left-string-on-the-page", oneLongRightToLeftString(5'000'000, "/F1 0.0002 Tf 5 400 Td")},
         {"three-hundred-thousand-glyphs-in-one-line", oneLineOfTinyGlyphs(300'000)},
         {"one-and-a-half-million-glyphs-in-one-line", oneLineOfTinyGlyphs(1'500'000)},
         {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
