@@ -28,9 +28,10 @@ using KXDocxRunImageArray = std::vector<std::shared_ptr<KXDocxRunImage>>;
 
 class KXDocxRunImage : public KXDocxRunPict {
 public:
-    // The most pixels a merged picture is drawn with (some 100 MB as it is drawn); a larger group
-    // is drawn at a lower resolution, so that a page of many images cannot exhaust memory, and the
-    // page says so. A page at 600 dpi is 35 million pixels; at the job's usual 144 dpi, 2 million.
+    // The most pixels a merged picture is drawn with: 8 bytes a pixel while it is drawn and taken
+    // from its bitmap, some 190 MB. A larger group is drawn at a lower resolution, so that a page
+    // of many images cannot exhaust memory, and the page says so. A whole page at the job's usual
+    // 144 dpi is 2 million pixels; at 600 dpi, 35 million, which is drawn at some 500 dpi.
     static constexpr double kMaxPicturePixels = 24.0 * 1024 * 1024;
 
     KXDocxRunImage() = default;
