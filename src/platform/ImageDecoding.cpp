@@ -46,7 +46,7 @@ bool decodeJPEGInto(const std::uint8_t* bytes, size_t size, int reduction, Decod
     jpeg_calc_output_dimensions(&cinfo);
     const std::int64_t pixels = std::int64_t(cinfo.output_width) * cinfo.output_height;
     if (!isBitmapSizeAllowed(cinfo.output_width, cinfo.output_height) ||
-        (cinfo.scale_denom > 1 && pixels > kMaxDecodedImagePixels)) {
+        (cinfo.scale_denom > 1 && pixels * (cinfo.jpeg_color_space == JCS_GRAYSCALE ? 1 : 3) > kMaxDecodedImageBytes)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }

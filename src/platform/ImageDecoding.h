@@ -32,7 +32,7 @@ struct DecodedSamples {
 // programs that write an Adobe marker do, comes back as plain ink amounts (0 = no ink).
 // `reduction` above 1 decodes the image smaller, by the codec's own scaling: by the first of a half,
 // a quarter and an eighth that reaches it, or an eighth; such a decode must come within
-// kMaxDecodedImagePixels.
+// kMaxDecodedImageBytes (a byte a pixel for grey, three for colour).
 std::optional<DecodedSamples> decodeJPEG(std::string_view data, int reduction = 1);
 
 // A JPEG 2000 codestream or a JP2 file. Components are brought to the image's full size and to 8

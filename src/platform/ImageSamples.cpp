@@ -161,19 +161,21 @@ ImageRef makeImageFromSamples(const SampleImageParams& p, std::string_view data)
 
 // ---- Reduced images --------------------------------------------------------------------------
 
-int sampleReductionFactor(std::int64_t width, std::int64_t height, std::int64_t neededWidth, std::int64_t neededHeight) {
+int sampleReductionFactor(std::int64_t width, std::int64_t height, std::int64_t neededWidth, std::int64_t neededHeight,
+                          int bytesPerPixel) {
     if (width <= 0 || height <= 0) return 0;
+    const std::int64_t mostPixels = kMaxDecodedImageBytes / std::clamp(bytesPerPixel, 1, 3);
     auto reduced = [](std::int64_t side, std::int64_t f) { return (side + f - 1) / f; };
     auto within = [&](std::int64_t f) {
         const std::int64_t w = reduced(width, f), h = reduced(height, f);
-        return w <= kMaxBitmapSide && h <= kMaxBitmapSide && w * h <= kMaxDecodedImagePixels;
+        return w <= kMaxBitmapSide && h <= kMaxBitmapSide && w * h <= mostPixels;
     };
     if (within(1)) return 1;
     // The smallest factor that brings the image within the budget (the square root's estimate is
     // at most a step short).
     const double area = static_cast<double>(width) * static_cast<double>(height);
     std::int64_t f = std::max({reduced(width, kMaxBitmapSide), reduced(height, kMaxBitmapSide),
-                               static_cast<std::int64_t>(std::sqrt(area / static_cast<double>(kMaxDecodedImagePixels)))});
+                               static_cast<std::int64_t>(std::sqrt(area / static_cast<double>(mostPixels)))});
     while (!within(f)) ++f;
     // Further, as long as the image keeps the pixels the output shows it with.
     if (neededWidth > 0 && neededHeight > 0) f = std::max({f, std::min(width / neededWidth, height / neededHeight)});
@@ -185,7 +187,8 @@ ReducedSampleImage::ReducedSampleImage(const SampleImageParams& params, int fact
     if (!unpacker_.isValid() || factor < 1) return;
     const std::int64_t w = (static_cast<std::int64_t>(params.width) + factor - 1) / factor;
     const std::int64_t h = (static_cast<std::int64_t>(params.height) + factor - 1) / factor;
-    if (!isBitmapSizeAllowed(w, h) || (factor > 1 && w * h > kMaxDecodedImagePixels)) return;
+    const std::int64_t pixelBytes = unpacker_.format() == PixelFormat::Gray8 ? 1 : 3;
+    if (!isBitmapSizeAllowed(w, h) || (factor > 1 && w * h * pixelBytes > kMaxDecodedImageBytes)) return;
     image_ = Image::make(static_cast<int>(w), static_cast<int>(h), unpacker_.format());
     if (!image_) return;
     row_.reserve(unpacker_.rowBytes());

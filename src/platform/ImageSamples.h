@@ -45,9 +45,12 @@ std::vector<double> defaultDecode(const ColorSpace* colorSpace, int bitsPerCompo
 // depths other than 1, 2, 4, 8, 16, or a colour space that cannot colour pixels.
 ImageRef makeImageFromSamples(const SampleImageParams& params, std::string_view data);
 
-// The most pixels an image is decoded to (a 64-megapixel picture, 8192 x 8192): a larger image is
-// decoded reduced, so that its pixels cost what the output can use and no more.
+// The most pixels an image is decoded to (a 64-megapixel colour picture, 8192 x 8192): a larger
+// image is decoded reduced, so that its pixels cost what the output can use and no more. The budget
+// is kMaxDecodedImageBytes of decoded pixels: a grey image, a byte a pixel, is kept to three times
+// the pixels (a full page scanned at 1200 dpi, 9920 x 14030, stays whole).
 constexpr std::int64_t kMaxDecodedImagePixels = std::int64_t(1) << 26;
+constexpr std::int64_t kMaxDecodedImageBytes = 3 * kMaxDecodedImagePixels;
 // The most samples a row of an image may hold: rows are unpacked one at a time, and a row beyond
 // this is refused however far the image could be reduced.
 constexpr size_t kMaxSamplesPerRow = size_t(1) << 22;
@@ -90,11 +93,12 @@ private:
 };
 
 // The factor a width x height image is reduced by when it is decoded: 1 for an image within
-// kMaxDecodedImagePixels (and the bitmap's side limit); otherwise the smallest that brings it
-// within, raised as far as the image keeps at least neededWidth x neededHeight pixels, the size
-// the output shows it at (0 when not known). 0 for an empty size.
+// kMaxDecodedImageBytes at `bytesPerPixel` decoded bytes a pixel (1 for grey, 3 for colour) and
+// the bitmap's side limit; otherwise the smallest that brings it within, raised as far as the image
+// keeps at least neededWidth x neededHeight pixels, the size the output shows it at (0 when not
+// known). 0 for an empty size.
 int sampleReductionFactor(std::int64_t width, std::int64_t height, std::int64_t neededWidth = 0,
-                          std::int64_t neededHeight = 0);
+                          std::int64_t neededHeight = 0, int bytesPerPixel = 3);
 
 // The image makeImageFromSamples makes, reduced by `factor` in both directions while its samples
 // arrive piece by piece: each pixel is the mean of a factor x factor block of the image's pixels

@@ -520,9 +520,7 @@ void KXPPTXPDFExporter::didScanXObjectImage(KXPDFConentParser&, const std::share
     std::string file = image.cachedImagePath();
     if (file.empty()) return;
     // An image beyond the decode budget was decoded at a lower resolution than it has.
-    if (kx::sampleReductionFactor(kx::roundToInt<std::int64_t>(image.pixelSize().width),
-                                  kx::roundToInt<std::int64_t>(image.pixelSize().height)) > 1)
-        kx::LeftOut::note("images reduced to fit the memory bound");
+    if (image.decodeReduction() > 1) kx::LeftOut::note("images reduced to fit the memory bound");
     closeTextForPicture();
     const kx::AffineTransform t = paintTransform();
     KXPPTXImageInfo info(t, *state);

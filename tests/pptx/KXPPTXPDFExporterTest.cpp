@@ -631,14 +631,14 @@ TEST(KXPPTXPDFExporter, ImagesUnderClips) {
     EXPECT_EQ(said, 2u) << messages;
 }
 
-// A scan within the decode budget (a full page at 600 dpi) is placed as it is and the slide's
-// record is empty; one beyond it (8,200 pixels square) is decoded at a lower resolution, and the
-// slide's record says so.
+// A scan within the decode budget (a full page in grey at 1200 dpi) is placed as it is and the
+// slide's record is empty; one beyond it (15,000 pixels square) is decoded at a lower resolution,
+// and the slide's record says so.
 TEST(KXPPTXPDFExporter, AScanDecodedSmallerThanItIsIsNoted) {
     const struct {
         int width, height;
         std::string leftOut;
-    } cases[] = {{4960, 7015, ""}, {8200, 8200, "1 images reduced to fit the memory bound"}};
+    } cases[] = {{9920, 14030, ""}, {15000, 15000, "1 images reduced to fit the memory bound"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.width);
         kx::test::PDFBuilder pdf;

@@ -107,7 +107,7 @@ void KXDocxPDFExporter::didScanXObjectImage(KXPDFConentParser& parser, const std
     info.rotation = rotation;
     info.horizontalResolution = info.verticalResolution = 72;
     // An image beyond the decode budget was decoded at a lower resolution than it has.
-    if (kx::sampleReductionFactor(pixelWidth, pixelHeight) > 1) kx::LeftOut::note("images reduced to fit the memory bound");
+    if (xobject.decodeReduction() > 1) kx::LeftOut::note("images reduced to fit the memory bound");
 
     closeTextForPicture();
 

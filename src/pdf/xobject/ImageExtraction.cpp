@@ -66,6 +66,15 @@ kx::ColorSpaceRef imageColorSpace(const ImageEntries& e, const kx::PDFObject& co
     return cs;
 }
 
+// The bytes a pixel of the image takes decoded, as the decode budget counts them: one for an
+// unmasked grey image (decoded to a byte a pixel and written so), three for any other.
+int decodedBytesPerPixel(const ImageEntries& e, const kx::PDFObject& colorSpaces) {
+    if (isMasked(e)) return 3;
+    const kx::ColorSpaceRef cs = imageColorSpace(e, colorSpaces);
+    const bool gray = cs ? cs->kind() == kx::ColorSpace::Kind::DeviceGray : e.bitsPerComponent == 1;
+    return gray ? 1 : 3;
+}
+
 std::vector<double> decodeArray(const ImageEntries& e) {
     std::vector<double> d;
     for (size_t i = 0; e.decode.isArray() && i < e.decode.arrayCount(); ++i) {
@@ -109,7 +118,8 @@ std::optional<Decoded> decodePixels(const kx::PDFObject& stream, const kx::PDFOb
         return std::nullopt;
     }
     const int factor = kx::sampleReductionFactor(e.width, e.height, kx::roundToInt<std::int64_t>(needed.width),
-                                                 kx::roundToInt<std::int64_t>(needed.height));
+                                                 kx::roundToInt<std::int64_t>(needed.height),
+                                                 asMask || e.imageMask || !colorKey.empty() ? 3 : decodedBytesPerPixel(e, colorSpaces));
     out.format = kx::streamDataFormat(stream);
     asMask = asMask || e.imageMask;
     // JPEG 2000 data carries its own depth; a stencil mask is one bit when it does not say.
@@ -235,6 +245,13 @@ std::string uniqueTempPath(const std::string& name) {
 }  // namespace
 
 namespace kx {
+
+int imageDecodeReduction(const PDFObject& stream, const PDFObject& colorSpaces, Size needed) {
+    const ImageEntries e = readEntries(stream.streamDictionary());
+    return sampleReductionFactor(e.width, e.height, roundToInt<std::int64_t>(needed.width),
+                                 roundToInt<std::int64_t>(needed.height),
+                                 e.imageMask ? 3 : decodedBytesPerPixel(e, colorSpaces));
+}
 
 std::string imagePathForStream(const PDFObject& stream) {
     ImageEntries e = readEntries(stream.streamDictionary());

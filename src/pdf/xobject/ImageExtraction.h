@@ -29,10 +29,12 @@ enum class ImageExtraction {
     OverBudget,  // no reduction brings it within the decode budget: no file
 };
 // extractImageStream for an image the output shows at `needed` pixels (zero when not known): an
-// image beyond the decode budget (kMaxDecodedImagePixels) is decoded reduced, down to that size at
+// image beyond the decode budget (kMaxDecodedImageBytes) is decoded reduced, down to that size at
 // most, its mask with it.
 ImageExtraction extractImageStreamWithin(const PDFObject& stream, const PDFObject& colorSpaces, const std::string& path,
                                          float jpegQuality, bool isMaskStream, const Color* stencilColor, Size needed);
+// The factor extractImageStreamWithin reduces the image of `stream` by (1: not reduced).
+int imageDecodeReduction(const PDFObject& stream, const PDFObject& colorSpaces, Size needed);
 // Writes a mask stream as a gray PNG ("SMask_<uuid>.png") and returns the path, written or not.
 std::string extractMaskStream(const PDFObject& stream);
 

@@ -88,15 +88,15 @@ void KXPDFImageXObject::parseImage(const kx::PDFObject& stream, const kx::PDFObj
     parse(stream);
     cachedImagePath_.clear();
     overPixelBudget_ = false;
+    decodeReduction_ = 1;
     if (pixelSize_.width <= 0 || pixelSize_.height <= 0) return;
     // The pixels the output can show of the image.
     const double perPoint = kMaxPictureDPI / 72.0;
     const kx::Size needed{std::isfinite(displaySize.width) ? displaySize.width * perPoint : 0,
                           std::isfinite(displaySize.height) ? displaySize.height * perPoint : 0};
-    const int reduction = kx::sampleReductionFactor(kx::roundToInt<std::int64_t>(pixelSize_.width),
-                                                    kx::roundToInt<std::int64_t>(pixelSize_.height),
-                                                    kx::roundToInt<std::int64_t>(std::ceil(needed.width)),
-                                                    kx::roundToInt<std::int64_t>(std::ceil(needed.height)));
+    const int reduction =
+        kx::imageDecodeReduction(stream, colorSpaces, kx::Size{std::ceil(needed.width), std::ceil(needed.height)});
+    decodeReduction_ = reduction;
     // Only objects of the file are cached; an inline image is its own single use.
     bool cacheable = stream.objectNumber() > 0;
     // The colour-space resources matter only to an image that names its colour space.

@@ -36,9 +36,13 @@ public:
     // Whether the last parseImage found the image too large to decode within the pixel budget at
     // any reduction: it has no file, and the page that paints it cannot be converted whole.
     bool isOverPixelBudget() const { return overPixelBudget_; }
+    // The factor the last parseImage reduced the image by to bring it within the decode budget (1:
+    // decoded whole).
+    int decodeReduction() const { return decodeReduction_; }
 
 private:
     kx::Size pixelSize_;
     std::string cachedImagePath_;
     bool overPixelBudget_ = false;
+    int decodeReduction_ = 1;
 };

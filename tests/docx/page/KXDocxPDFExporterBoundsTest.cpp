@@ -144,8 +144,8 @@ TEST(KXDocxPDFExporterBounds, ADensePageKeepsItAllAndAPagePastABoundSaysWhatItLe
         {"scatter of 120,005", [](auto&, auto&) { return markers(120005); }, 120001, 600005, 0,
          "4 paths past the 120001 a page holds"},
         // A scan within the decode budget is kept at its size; one beyond it is decoded smaller.
-        {"scan within the decode budget", [](auto& b, auto& r) { return scan(b, r, 4960, 7015); }, 0, 0, 1, ""},
-        {"scan beyond the decode budget", [](auto& b, auto& r) { return scan(b, r, 8200, 8200); }, 0, 0, 1,
+        {"scan within the decode budget", [](auto& b, auto& r) { return scan(b, r, 9920, 14030); }, 0, 0, 1, ""},
+        {"scan beyond the decode budget", [](auto& b, auto& r) { return scan(b, r, 15000, 15000); }, 0, 0, 1,
          "1 images reduced to fit the memory bound"},
         // 20,003 paints of an image keep 20,000.
         {"20,003 images", [](auto& b, auto& r) { return scan(b, r, 4, 4, 20003); }, 0, 0, 20000,

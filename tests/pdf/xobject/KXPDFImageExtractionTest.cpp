@@ -246,11 +246,15 @@ TEST(ImageExtraction, ImagesThatCannotBeDecodedAreNotPlaced) {
 // An image beyond the decode budget is decoded reduced, by whole factors, as far as it keeps the
 // pixels it is shown with at 600 dpi (and never beyond the budget); its samples are read as they
 // inflate, so a few kilobytes that inflate to hundreds of megabytes cost the reduced image only.
-// What no reduction brings within the budget is marked so, with no file.
+// The budget is one of bytes: a grey image (a byte a pixel) is kept to three times the pixels of a
+// colour one, so a full page scanned at 1200 dpi stays whole. What no reduction brings within the
+// budget is marked so, with no file.
 TEST(ImageExtraction, ImagesBeyondTheDecodeBudgetAreDecodedReduced) {
     const auto zeros = [](size_t n) { return test::deflate(test::deflate(std::string(n, '\0'))); };
-    // 8200 x 8200 gray, every sample 200: just beyond the budget, for the JPEG codec.
-    const std::string jpeg = test::encodeJPEG(std::vector<std::uint8_t>(8200 * 8200, 200), 8200, 8200, 1, 90);
+    // 8200 x 8200 in colour, every sample 200: just beyond the budget, for the JPEG codec.
+    const std::string jpeg = test::encodeJPEG(std::vector<std::uint8_t>(size_t(8200) * 8200 * 3, 200), 8200, 8200, 3, 90);
+    // One-bit grey rows of zeros (black), `width` pixels wide.
+    const auto blackRows = [&](size_t width, size_t height) { return zeros((width + 7) / 8 * height); };
     struct Case {
         const char* name;
         std::string entries;
@@ -259,15 +263,21 @@ TEST(ImageExtraction, ImagesBeyondTheDecodeBudgetAreDecodedReduced) {
         int width, height;  // of the file; 0: refused as beyond the budget
         int gray;           // of its middle pixel
     } cases[] = {
-        {"raw, shown small: down to 600 dpi of 100 points", "/Width 9000 /Height 9000 /BitsPerComponent 8 "
-         "/ColorSpace /DeviceGray /Filter [/FlateDecode /FlateDecode]", zeros(size_t(9000) * 9000),
-         "100 0 0 100 0 0 cm", 900, 900, 0},
-        {"raw, shown over the page: down to the budget", "/Width 9000 /Height 8000 /BitsPerComponent 8 "
-         "/ColorSpace /DeviceGray /Filter [/FlateDecode /FlateDecode]", zeros(size_t(9000) * 8000),
+        {"raw, shown small: down to 600 dpi of 100 points", "/Width 18000 /Height 18000 /BitsPerComponent 1 "
+         "/ColorSpace /DeviceGray /Filter [/FlateDecode /FlateDecode]", blackRows(18000, 18000),
+         "100 0 0 100 0 0 cm", 858, 858, 0},
+        {"raw grey, shown over the page: down to the budget", "/Width 18000 /Height 16000 /BitsPerComponent 1 "
+         "/ColorSpace /DeviceGray /Filter [/FlateDecode /FlateDecode]", blackRows(18000, 16000),
+         "612 0 0 792 0 0 cm", 9000, 8000, 0},
+        {"raw grey, a page scanned at 1200 dpi: whole", "/Width 9920 /Height 14030 /BitsPerComponent 1 "
+         "/ColorSpace /DeviceGray /Filter [/FlateDecode /FlateDecode]", blackRows(9920, 14030),
+         "612 0 0 792 0 0 cm", 9920, 14030, 0},
+        {"raw colour, shown over the page: down to the budget", "/Width 9000 /Height 8000 /BitsPerComponent 1 "
+         "/ColorSpace /DeviceRGB /Filter [/FlateDecode /FlateDecode]", blackRows(9000 * 3, 8000),
          "612 0 0 792 0 0 cm", 4500, 4000, 0},
         {"raw, short data pads the declared height cheaply", "/Width 20000 /Height 2000000 /BitsPerComponent 1 "
          "/ColorSpace /DeviceGray /Decode [1 0]", "x", "10 0 0 10 0 0 cm", 85, 8404, 255},
-        {"JPEG: the codec's own scaling", "/Width 8200 /Height 8200 /BitsPerComponent 8 /ColorSpace /DeviceGray "
+        {"JPEG: the codec's own scaling", "/Width 8200 /Height 8200 /BitsPerComponent 8 /ColorSpace /DeviceRGB "
          "/Filter /DCTDecode", jpeg, "100 0 0 100 0 0 cm", 1025, 1025, 200},
         {"JPEG 2000 is decoded whole only", "/Width 9000 /Height 9000 /Filter /JPXDecode", "not read",
          "100 0 0 100 0 0 cm", 0, 0, 0},
