@@ -72,8 +72,11 @@ public:
     void saveRenderingState();
     void restoreRenderingState();
     static constexpr std::size_t kMaxSavedStates = 16384;
-    // The most elements a path under construction takes (the path operators drop the rest).
+    // The most elements a path under construction takes (the path operators drop the rest, and the
+    // end of the path notes how many it dropped on the page's record of what was left out).
     static constexpr std::size_t kMaxPathElements = std::size_t{1} << 18;
+    // The elements the path under construction has dropped so far.
+    std::uint64_t droppedPathElements = 0;
 
     // The annotation of the annotation pass with that index; nullptr when there is none.
     KXPDFAnnot* annotForPDFAnnotionIndex(std::int64_t index) const;

@@ -13,6 +13,7 @@
 #include "pdf/shading/KXPDFPattern.h"
 #include "pdf/color/KXPDFPatternColorSpace.h"
 #include "pdf/interpreter/OperandNumbers.h"
+#include "platform/LeftOut.h"
 #include "platform/Numeric.h"
 
 namespace kx::detail {
@@ -171,6 +172,12 @@ void pushMarkedContentForOperator(PDFScanner& s, void* info) {
 }  // namespace
 
 void endCurrentPath(KXPDFConentParser& p) {
+    if (p.droppedPathElements > 0) {
+        static const std::string kDropped =
+            "path elements past the " + std::to_string(KXPDFConentParser::kMaxPathElements) + " a path holds";
+        kx::LeftOut::note(kDropped, p.droppedPathElements);
+        p.droppedPathElements = 0;
+    }
     KXPDFRenderState& st = p.currentRenderingState();
     st.setCgPath(kx::Path());
     st.setClip(KXPDFRenderState::ClipNone);
@@ -340,8 +347,11 @@ void opM(PDFScanner& s, void* info) {
 // content stream can say more path operators than memory holds, and what it says past that is
 // dropped.
 kx::Path* pathUnderConstruction(void* info) {
-    kx::Path& path = parserOf(info).currentRenderingState().mutableCgPath();
-    return path.elements().size() < KXPDFConentParser::kMaxPathElements ? &path : nullptr;
+    KXPDFConentParser& p = parserOf(info);
+    kx::Path& path = p.currentRenderingState().mutableCgPath();
+    if (path.elements().size() < KXPDFConentParser::kMaxPathElements) return &path;
+    ++p.droppedPathElements;
+    return nullptr;
 }
 
 void opre(PDFScanner& s, void* info) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/LeftOut.h"
 #include "pdf/color/KXPDFICCBasedColorSpace.h"
 #include "pdf/interpreter/InterpreterTestSupport.h"
 #include "pdf/interpreter/KXPDFConentParser.h"
@@ -376,26 +377,29 @@ TEST(KXPDFConentParserState, SavedStatesStopAtTheirBound) {
 }
 
 // What a path under construction keeps: a move after a move takes its place, and a path stops
-// growing at its bound.
+// growing at its bound; what it drops is on the page's record of what was left out.
 TEST(KXPDFConentParserPainting, PathsUnderConstructionAreBounded) {
     const size_t most = KXPDFConentParser::kMaxPathElements;
     struct Case {
         const char* name;
         std::string content;
         size_t elements;
+        std::string leftOut;
     };
     std::string moves, lines = "0 0 m ";
     for (int i = 0; i < 1000; ++i) moves += "1 1 m ";
     for (size_t i = 0; i < most + 10; ++i) lines += "1 1 l ";
     const Case cases[] = {
-        {"moves", moves + "5 5 l S", 2},
-        {"a move after a close", "0 0 m 1 1 l h 2 2 m 3 3 m 4 4 l S", 5},
-        {"lines past the bound", lines + "S", most},
+        {"moves", moves + "5 5 l S", 2, ""},
+        {"a move after a close", "0 0 m 1 1 l h 2 2 m 3 3 m 4 4 l S", 5, ""},
+        {"lines past the bound", lines + "S", most, "11 path elements past the 262144 a path holds"},
     };
     for (const Case& c : cases) {
+        kx::LeftOut::begin();
         auto run = runContent(c.content);
         ASSERT_EQ(run->recorder.paths.size(), 1u) << c.name;
         EXPECT_EQ(run->recorder.paths[0].path.elements().size(), c.elements) << c.name;
+        EXPECT_EQ(kx::LeftOut::describe(kx::LeftOut::take()), c.leftOut) << c.name;
     }
 }
 
