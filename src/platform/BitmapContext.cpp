@@ -1010,7 +1010,7 @@ void strokeInPieces(const cairo_path_t& path, SetPath setPath, Stroke stroke) {
     std::vector<cairo_path_data_t> piece;
     int edges = 0;
     bool split = false;  // whether the subpath under way was split
-    cairo_path_data_t start{}, last{};
+    cairo_path_data_t start{}, last{}, before{};
     auto add = [&](cairo_path_data_type_t type, const cairo_path_data_t* points, int count) {
         cairo_path_data_t header;
         header.header.type = type;
@@ -1031,20 +1031,24 @@ void strokeInPieces(const cairo_path_t& path, SetPath setPath, Stroke stroke) {
         const cairo_path_data_t* d = &path.data[i];
         switch (d->header.type) {
             case CAIRO_PATH_MOVE_TO:
-                flush();
+                if (edges >= kStrokePieceEdges) flush();
                 split = false;
-                start = last = d[1];
+                start = last = before = d[1];
                 add(CAIRO_PATH_MOVE_TO, &d[1], 1);
                 break;
             case CAIRO_PATH_LINE_TO:
             case CAIRO_PATH_CURVE_TO: {
                 if (edges >= kStrokePieceEdges) {
+                    // The new piece takes the last edge again, so that the join at its end is
+                    // drawn.
                     flush();
                     split = true;
-                    add(CAIRO_PATH_MOVE_TO, &last, 1);
+                    add(CAIRO_PATH_MOVE_TO, &before, 1);
+                    add(CAIRO_PATH_LINE_TO, &last, 1);
                 }
                 const int count = d->header.type == CAIRO_PATH_LINE_TO ? 1 : 3;
                 add(d->header.type, &d[1], count);
+                before = d->header.type == CAIRO_PATH_LINE_TO ? last : d[2];
                 last = d[count];
                 ++edges;
                 break;
@@ -1053,6 +1057,7 @@ void strokeInPieces(const cairo_path_t& path, SetPath setPath, Stroke stroke) {
                 // A subpath split into pieces is closed by a line back to its start.
                 if (split) add(CAIRO_PATH_LINE_TO, &start, 1);
                 else add(CAIRO_PATH_CLOSE_PATH, nullptr, 0);
+                before = last;
                 last = start;
                 ++edges;
                 break;

@@ -331,28 +331,78 @@ bool take(double cost) {
 // within what is left of the page's budget; it is counted in when it may.
 bool takeWhole(double cost) { return cost <= kx::BitmapContext::kMostPathRows && take(cost); }
 
+fz_path* newPathOrNull(fz_context* ctx) {
+    fz_path* path;
+    fz_var(path);
+    path = nullptr;
+    fz_try(ctx) { path = fz_new_path(ctx); }
+    fz_catch(ctx) { path = nullptr; }
+    return path;
+}
+
 // Builds the simplified path in user space (the device points taken back through the inverse of
 // the path's transform). MuPDF's calls are guarded here: an error leaves the path as it stands.
 class UserPathSink : public kx::PixelPathSimplifier::Sink {
 public:
-    UserPathSink(fz_context* ctx, fz_path* path, fz_matrix toUser) : ctx_(ctx), path_(path), toUser_(toUser) {}
-    void moveTo(kx::Point p) override { add(0, p); }
-    void lineTo(kx::Point p) override { add(1, p); }
-    void close() override { add(2, {}); }
+    // A stroke is made of pieces of `pieceEdges` edges each (none for a fill), stroked one after
+    // another: the scan converter sorts all the edges that cross a row again wherever two of them
+    // cross, and the pieces of a line over thousands of columns each cross a few rows only.
+    UserPathSink(fz_context* ctx, fz_matrix toUser, int pieceEdges)
+        : ctx_(ctx), toUser_(toUser), pieceEdges_(pieceEdges) {}
+    void moveTo(kx::Point p) override {
+        start_ = last_ = before_ = p;
+        split_ = false;
+        if ((paths_.empty() || (pieceEdges_ > 0 && edges_ >= pieceEdges_)) && !newPiece()) return;
+        add(0, p);
+    }
+    void lineTo(kx::Point p) override {
+        if (pieceEdges_ > 0 && edges_ >= pieceEdges_) {
+            // The new piece takes the last edge again, so that the join at its end is drawn.
+            if (!newPiece()) return;
+            split_ = true;
+            add(0, before_);
+            if (!(before_ == last_)) add(1, last_);
+        }
+        add(1, p);
+        before_ = last_;
+        last_ = p;
+        ++edges_;
+    }
+    void close() override {
+        if (split_) add(1, start_);
+        else add(2, {});
+        before_ = last_;
+        last_ = start_;
+        ++edges_;
+    }
+    std::vector<fz_path*> paths_;
 
 private:
+    // A fill is one path; a stroke starts a new piece every pieceEdges edges.
+    bool newPiece() {
+        fz_path* path = newPathOrNull(ctx_);
+        if (!path) return false;
+        paths_.push_back(path);
+        edges_ = 0;
+        return true;
+    }
     void add(int op, kx::Point p) {
+        if (paths_.empty()) return;
+        fz_path* path = paths_.back();
         const fz_point u = fz_transform_point(fz_make_point(static_cast<float>(p.x), static_cast<float>(p.y)), toUser_);
         fz_try(ctx_) {
-            if (op == 0) fz_moveto(ctx_, path_, u.x, u.y);
-            else if (op == 1) fz_lineto(ctx_, path_, u.x, u.y);
-            else fz_closepath(ctx_, path_);
+            if (op == 0) fz_moveto(ctx_, path, u.x, u.y);
+            else if (op == 1) fz_lineto(ctx_, path, u.x, u.y);
+            else fz_closepath(ctx_, path);
         }
         fz_catch(ctx_) {}
     }
     fz_context* ctx_;
-    fz_path* path_;
     fz_matrix toUser_;
+    int pieceEdges_;
+    int edges_ = 0;
+    bool split_ = false;
+    kx::Point start_{}, last_{}, before_{};
 };
 
 class NullSink : public kx::PixelPathSimplifier::Sink {
@@ -380,58 +430,74 @@ void simpleCurveTo(fz_context*, void* arg, float x1, float y1, float x2, float y
 }
 void simpleClose(fz_context*, void* arg) { walkOf(arg).simple->close(); }
 
-fz_path* newPathOrNull(fz_context* ctx) {
-    fz_path* path;
-    fz_var(path);
-    path = nullptr;
-    fz_try(ctx) { path = fz_new_path(ctx); }
-    fz_catch(ctx) { path = nullptr; }
-    return path;
-}
-
-// The path simplified to the pixels within what is left of the budget (counted in), or null when
-// nothing of it fits; `cut` says whether part of it was left out.
-fz_path* simplifiedPath(fz_context* ctx, const fz_path* path, fz_matrix ctm, double width, bool& cut) {
+// The path simplified to the pixels within what is left of the budget (counted in), as one path for
+// a fill and in pieces for a stroke (`width` of zero or more); none when nothing of it fits. `cut`
+// says whether part of it was left out.
+std::vector<fz_path*> simplifiedPath(fz_context* ctx, const fz_path* path, fz_matrix ctm, double width, bool& cut) {
     cut = true;
     const double det = static_cast<double>(ctm.a) * ctm.d - static_cast<double>(ctm.b) * ctm.c;
-    if (!(std::fabs(det) > 1e-12)) return nullptr;
-    fz_path* out = newPathOrNull(ctx);
-    if (!out) return nullptr;
-    double spent = 0;
-    bool emitted = false;
-    {
-        const fz_path_walker walker = {simpleMoveTo, simpleLineTo, simpleCurveTo, simpleClose,
-                                       nullptr,      nullptr,      nullptr,       nullptr};
-        // The simplified path's edges first: a path that keeps more than a line through the pixels
-        // can is cut at the most one path may take.
-        NullSink none;
-        kx::PixelPathSimplifier probe(none, tPathGuard.height, width, std::numeric_limits<double>::infinity());
-        SimplifyWalk probeWalk{ctm, &probe};
-        fz_try(ctx) { fz_walk_path(ctx, path, &walker, &probeWalk); }
-        fz_catch(ctx) {}
-        probe.finish();
-        double limit = std::max(0.0, tPathGuard.budget - tPathGuard.edgeRows);
-        if (probe.edges() > kx::BitmapContext::kSimplifiedEdgesPerPixel * (tPathGuard.width + tPathGuard.height))
-            limit = std::min(limit, kx::BitmapContext::kMostPathRows);
-        UserPathSink sink(ctx, out, fz_invert_matrix(ctm));
-        kx::PixelPathSimplifier simple(sink, tPathGuard.height, width, limit);
-        SimplifyWalk walk{ctm, &simple};
-        fz_try(ctx) { fz_walk_path(ctx, path, &walker, &walk); }
-        fz_catch(ctx) {}
-        simple.finish();
-        EdgeRows rows{ctm};
-        rows.spans = simple.spans();
-        rows.edges = simple.edges();
-        spent = costOf(rows, width);
-        emitted = simple.emitted();
-        cut = simple.cut();
+    if (!(std::fabs(det) > 1e-12)) return {};
+    const fz_path_walker walker = {simpleMoveTo, simpleLineTo, simpleCurveTo, simpleClose,
+                                   nullptr,      nullptr,      nullptr,       nullptr};
+    // The simplified path's edges first: a path that keeps more than a line through the pixels can
+    // is cut at the most one path may take.
+    NullSink none;
+    kx::PixelPathSimplifier probe(none, tPathGuard.height, width, std::numeric_limits<double>::infinity());
+    SimplifyWalk probeWalk{ctm, &probe};
+    fz_try(ctx) { fz_walk_path(ctx, path, &walker, &probeWalk); }
+    fz_catch(ctx) {}
+    probe.finish();
+    double limit = std::max(0.0, tPathGuard.budget - tPathGuard.edgeRows);
+    if (probe.edges() > kx::BitmapContext::kSimplifiedEdgesPerPixel * (tPathGuard.width + tPathGuard.height))
+        limit = std::min(limit, kx::BitmapContext::kMostPathRows);
+    UserPathSink sink(ctx, fz_invert_matrix(ctm), width >= 0 ? 256 : 0);
+    kx::PixelPathSimplifier simple(sink, tPathGuard.height, width, limit);
+    SimplifyWalk walk{ctm, &simple};
+    fz_try(ctx) { fz_walk_path(ctx, path, &walker, &walk); }
+    fz_catch(ctx) {}
+    simple.finish();
+    EdgeRows rows{ctm};
+    rows.spans = simple.spans();
+    rows.edges = simple.edges();
+    cut = simple.cut();
+    if (!simple.emitted()) {
+        for (fz_path* p : sink.paths_) fz_drop_path(ctx, p);
+        return {};
     }
-    if (!emitted) {
-        fz_drop_path(ctx, out);
-        return nullptr;
+    tPathGuard.edgeRows += costOf(rows, width);
+    return std::move(sink.paths_);
+}
+
+// Draws each held path with `draw`, and drops them all, also when the renderer throws.
+template <typename Draw>
+void drawHeld(fz_context* ctx, fz_path** held, size_t count, Draw& draw) {
+    size_t i;
+    fz_var(i);
+    i = 0;
+    fz_try(ctx) {
+        for (; i < count; ++i) draw(held[i]);
     }
-    tPathGuard.edgeRows += spent;
-    return out;
+    fz_always(ctx) {
+        for (size_t k = 0; k < count; ++k) fz_drop_path(ctx, held[k]);
+        delete[] held;
+    }
+    fz_catch(ctx) { fz_rethrow(ctx); }
+}
+
+// Draws the pieces with `draw`; plain code between the renderer's error handling: the pieces are
+// held in a plain array while they are drawn.
+template <typename Draw>
+void drawPieces(fz_context* ctx, std::vector<fz_path*>&& pieces, bool cut, Draw draw) {
+    if (pieces.empty()) {
+        kx::LeftOut::note("paths past the drawing budget of a picture");
+        return;
+    }
+    if (cut) kx::LeftOut::note("parts of paths past the drawing budget of a picture");
+    fz_path** held = new fz_path*[pieces.size()];
+    const size_t count = pieces.size();
+    std::copy(pieces.begin(), pieces.end(), held);
+    std::vector<fz_path*>().swap(pieces);
+    drawHeld(ctx, held, count, draw);
 }
 
 void guardedFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
@@ -441,15 +507,10 @@ void guardedFillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int e
         return;
     }
     bool cut = true;
-    fz_path* simple = simplifiedPath(ctx, path, ctm, -1, cut);
-    if (!simple) {
-        kx::LeftOut::note("paths past the drawing budget of a picture");
-        return;
-    }
-    if (cut) kx::LeftOut::note("parts of paths past the drawing budget of a picture");
-    fz_try(ctx) { tPathGuard.fillPath(ctx, dev, simple, evenOdd, ctm, space, color, alpha, params); }
-    fz_always(ctx) { fz_drop_path(ctx, simple); }
-    fz_catch(ctx) { fz_rethrow(ctx); }
+    std::vector<fz_path*> pieces = simplifiedPath(ctx, path, ctm, -1, cut);
+    drawPieces(ctx, std::move(pieces), cut, [&](fz_path* piece) {
+        tPathGuard.fillPath(ctx, dev, piece, evenOdd, ctm, space, color, alpha, params);
+    });
 }
 
 void guardedStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
@@ -460,15 +521,10 @@ void guardedStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, con
         return;
     }
     bool cut = true;
-    fz_path* simple = simplifiedPath(ctx, path, ctm, width, cut);
-    if (!simple) {
-        kx::LeftOut::note("paths past the drawing budget of a picture");
-        return;
-    }
-    if (cut) kx::LeftOut::note("parts of paths past the drawing budget of a picture");
-    fz_try(ctx) { tPathGuard.strokePath(ctx, dev, simple, stroke, ctm, space, color, alpha, params); }
-    fz_always(ctx) { fz_drop_path(ctx, simple); }
-    fz_catch(ctx) { fz_rethrow(ctx); }
+    std::vector<fz_path*> pieces = simplifiedPath(ctx, path, ctm, width, cut);
+    drawPieces(ctx, std::move(pieces), cut, [&](fz_path* piece) {
+        tPathGuard.strokePath(ctx, dev, piece, stroke, ctm, space, color, alpha, params);
+    });
 }
 
 // Clips to nothing: an empty path, so that the clip is still pushed and popped in turn.
