@@ -150,13 +150,12 @@ public:
     double edgeRowsSpent() const;
 
     // A path added that would take the bitmap past its budget or past kMostPathRows (stroked with
-    // the line width in force) is added simplified to the bitmap's pixels: its curves flattened, and the points of a
-    // run of consecutive points within one column of pixels reduced to the first, the lowest, the
-    // highest and the last, then the same within one row, so that a line of a hundred thousand
-    // points over a few hundred pixels stays the band it shows. What still does not fit is cut off
-    // where the budget ends, and left out ("parts of paths past the drawing budget of a picture").
-    // Painting consumes the current path; false when it was not painted: past the budget ("paths
-    // past the drawing budget of a picture"), or nothing to paint.
+    // the line width in force) is added simplified to the bitmap's pixels (PixelPathSimplifier),
+    // so that a line of a hundred thousand points over a few hundred pixels stays the band it
+    // shows; such a path is stroked a few hundred edges at a time. What still does not fit is cut
+    // off where the budget ends, and left out ("parts of paths past the drawing budget of a
+    // picture"). Painting consumes the current path; false when it was not painted: past the budget
+    // ("paths past the drawing budget of a picture"), or nothing to paint.
     bool fillPath(FillRule rule = FillRule::NonZero);
     bool strokePath();
     void fillAndStrokePath(FillRule rule = FillRule::NonZero);

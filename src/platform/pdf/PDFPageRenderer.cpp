@@ -219,8 +219,9 @@ void releaseTileGuard() {
 // thousand segments across the page takes minutes, and stroked, an edge list of gigabytes, however
 // small its file; so do a few dozen such paths of a few thousand segments each. The rows crossed by
 // the edges of the page's paths are counted against the budget of a bitmap of the page's size
-// (kx::BitmapContext::edgeRowBudget), which grows with the resolution. A path that would go past it
-// is drawn simplified to the pixels (kx::PixelPathSimplifier), cut off where the budget ends. A
+// (kx::BitmapContext::edgeRowBudget), which grows with the resolution. A path that would go past it,
+// or past the most one path may take (kx::BitmapContext::kMostPathRows), is drawn simplified to the
+// pixels (kx::PixelPathSimplifier), a stroke in pieces, and cut off where the budget ends. A
 // clip path is scan converted once, into the mask that what is painted under it goes through, and
 // counted once; a rectangle upright on the page is only a box for the device, and costs nothing. A
 // clip past the budget lets nothing through. What is left out is noted (kx::LeftOut).
