@@ -10,10 +10,12 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
 
+#include "platform/LeftOut.h"
 #include "platform/Numeric.h"
 
 namespace kx {
@@ -291,14 +293,19 @@ void emitPath(cairo_t* cr, const Path& path, const AffineTransform& toDevice) {
     }
 }
 
-// What scan converting a path costs: the device rows its edges cross, and its edges. A curve counts
-// as its control polygon, which spans at least the rows the curve does.
+// What scan converting a path costs: the device rows its edges cross within the bitmap's `height`
+// rows (the scan converter cuts edges to the bitmap first), and its edges. A curve counts as its
+// control polygon, which spans at least the rows the curve does.
 struct EdgeRows {
     double spans = 0;
     double edges = 0;
 };
 
-EdgeRows edgeRowsOf(const Path& path, const AffineTransform& toDevice) {
+double rowsBetween(double y0, double y1, double height) {
+    return std::fabs(std::clamp(y1, 0.0, height) - std::clamp(y0, 0.0, height));
+}
+
+EdgeRows edgeRowsOf(const Path& path, const AffineTransform& toDevice, double height) {
     EdgeRows rows;
     Point current{}, start{};
     for (const PathElement& e : path.elements()) {
@@ -310,17 +317,43 @@ EdgeRows edgeRowsOf(const Path& path, const AffineTransform& toDevice) {
         double y = current.y;
         for (int i = 0; i < points; ++i) {
             const Point p = toDevice.apply(e.points[i]);
-            rows.spans += std::fabs(p.y - y);
+            rows.spans += rowsBetween(y, p.y, height);
             y = p.y;
             current = p;
         }
         if (e.type == PathElementType::CloseSubpath) {
-            rows.spans += std::fabs(start.y - y);
+            rows.spans += rowsBetween(y, start.y, height);
             current = start;
         }
         rows.edges += 1;
     }
     return rows;
+}
+
+// Whether the path is one rectangle upright in device space (and its box there).
+bool isUprightRect(const Path& path, const AffineTransform& toDevice, Rect& box) {
+    const auto& el = path.elements();
+    size_t n = el.size();
+    if (n > 0 && el[n - 1].type == PathElementType::CloseSubpath) --n;
+    if (n != 4 && n != 5) return false;
+    if (el[0].type != PathElementType::MoveToPoint) return false;
+    Point p[5];
+    for (size_t i = 0; i < n; ++i) {
+        if (i > 0 && el[i].type != PathElementType::AddLineToPoint) return false;
+        p[i] = toDevice.apply(el[i].points[0]);
+    }
+    if (n == 5 && !(p[4] == p[0])) return false;
+    // Each side level or plumb, turning at every corner.
+    for (int i = 0; i < 4; ++i) {
+        const Point a = p[i], b = p[(i + 1) % 4], c = p[(i + 2) % 4];
+        const bool level = a.y == b.y, plumb = a.x == b.x;
+        const bool nextLevel = b.y == c.y, nextPlumb = b.x == c.x;
+        if (!(level && nextPlumb) && !(plumb && nextLevel)) return false;
+    }
+    const double x0 = std::min({p[0].x, p[1].x, p[2].x}), x1 = std::max({p[0].x, p[1].x, p[2].x});
+    const double y0 = std::min({p[0].y, p[1].y, p[2].y}), y1 = std::max({p[0].y, p[1].y, p[2].y});
+    box = Rect(x0, y0, x1 - x0, y1 - y0);
+    return true;
 }
 
 bool pathHasNonFinitePoint(const Path& path) {
@@ -333,10 +366,185 @@ bool pathHasNonFinitePoint(const Path& path) {
 
 }  // namespace
 
+// ---- Simplifying a path to the pixels ----
+
+namespace {
+
+// One reducing stage: runs of consecutive points whose key (the column, or the row, of pixels) is
+// the same become their first, extreme and last points, in the order they came.
+class RunStage : public PixelPathSimplifier::Sink {
+public:
+    RunStage(PixelPathSimplifier::Sink& next, bool byColumn) : next_(next), byColumn_(byColumn) {}
+    void moveTo(Point p) override {
+        flush();
+        startMove_ = true;
+        begin(p);
+    }
+    void lineTo(Point p) override {
+        if (open_ && keyOf(p) == key_) {
+            const double v = along(p);
+            if (v < along(lo_)) lo_ = p, loAt_ = count_;
+            if (v > along(hi_)) hi_ = p, hiAt_ = count_;
+            last_ = p;
+            ++count_;
+            return;
+        }
+        flush();
+        startMove_ = false;
+        begin(p);
+    }
+    void close() override {
+        flush();
+        next_.close();
+    }
+    void flush() {
+        if (!open_) return;
+        open_ = false;
+        if (startMove_) next_.moveTo(first_);
+        else next_.lineTo(first_);
+        Point prev = first_;
+        auto emit = [&](Point p) {
+            if (p == prev) return;
+            next_.lineTo(p);
+            prev = p;
+        };
+        if (loAt_ <= hiAt_) emit(lo_), emit(hi_);
+        else emit(hi_), emit(lo_);
+        emit(last_);
+    }
+
+private:
+    double keyOf(Point p) const { return std::floor(byColumn_ ? p.x : p.y); }
+    double along(Point p) const { return byColumn_ ? p.y : p.x; }
+    void begin(Point p) {
+        open_ = true;
+        key_ = keyOf(p);
+        first_ = lo_ = hi_ = last_ = p;
+        loAt_ = hiAt_ = 0;
+        count_ = 1;
+    }
+
+    PixelPathSimplifier::Sink& next_;
+    bool byColumn_;
+    bool open_ = false, startMove_ = false;
+    double key_ = 0;
+    Point first_{}, lo_{}, hi_{}, last_{};
+    std::int64_t loAt_ = 0, hiAt_ = 0, count_ = 0;
+};
+
+// The last stage: counts the rows and hands the path on until the limit.
+class CountingStage : public PixelPathSimplifier::Sink {
+public:
+    CountingStage(PixelPathSimplifier::Sink& out, double height, double width, double most)
+        : out_(out), height_(height), width_(width), most_(most) {}
+    void moveTo(Point p) override {
+        if (cut_) return;
+        current_ = start_ = p;
+        pendingMove_ = true;
+    }
+    void lineTo(Point p) override {
+        if (cut_ || !take(current_.y, p.y)) return;
+        emitMove();
+        out_.lineTo(p);
+        current_ = p;
+    }
+    void close() override {
+        if (cut_ || !take(current_.y, start_.y)) return;
+        emitMove();
+        out_.close();
+        current_ = start_;
+    }
+    double spans = 0, edges = 0;
+    bool emitted = false;
+    bool cut_ = false;
+
+private:
+    double cost(double s, double e) const {
+        return width_ < 0 ? BitmapContext::fillRows(s, e) : BitmapContext::strokeRows(s, e, width_);
+    }
+    bool take(double y0, double y1) {
+        const double s = spans + rowsBetween(y0, y1, height_);
+        if (!(cost(s, edges + 1) <= most_)) {
+            cut_ = true;
+            return false;
+        }
+        spans = s;
+        edges += 1;
+        return true;
+    }
+    void emitMove() {
+        if (!pendingMove_) return;
+        out_.moveTo(start_);
+        pendingMove_ = false;
+        emitted = true;
+    }
+
+    PixelPathSimplifier::Sink& out_;
+    double height_, width_, most_;
+    Point current_{}, start_{};
+    bool pendingMove_ = false;
+};
+
+}  // namespace
+
+struct PixelPathSimplifier::Stages {
+    Stages(Sink& out, double height, double width, double most)
+        : counting(out, height, width, most), rows(counting, false), columns(rows, true) {}
+    CountingStage counting;
+    RunStage rows;
+    RunStage columns;
+};
+
+PixelPathSimplifier::PixelPathSimplifier(Sink& sink, double height, double strokeWidth, double mostRows)
+    : stages_(std::make_unique<Stages>(sink, height, strokeWidth, mostRows)) {}
+PixelPathSimplifier::~PixelPathSimplifier() = default;
+
+void PixelPathSimplifier::moveTo(Point p) {
+    stages_->columns.moveTo(p);
+    current_ = start_ = p;
+}
+void PixelPathSimplifier::lineTo(Point p) {
+    stages_->columns.lineTo(p);
+    current_ = p;
+}
+void PixelPathSimplifier::curveTo(Point c1, Point c2, Point end) {
+    // Flattened into pieces of about two pixels of its control polygon, 64 at most.
+    const Point p0 = current_;
+    const double length = std::hypot(c1.x - p0.x, c1.y - p0.y) + std::hypot(c2.x - c1.x, c2.y - c1.y) +
+                          std::hypot(end.x - c2.x, end.y - c2.y);
+    const int pieces = std::isfinite(length) ? std::clamp(static_cast<int>(std::ceil(length / 2)), 1, 64) : 1;
+    for (int i = 1; i < pieces; ++i) {
+        const double t = static_cast<double>(i) / pieces, u = 1 - t;
+        const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+        stages_->columns.lineTo({a * p0.x + b * c1.x + c * c2.x + d * end.x, a * p0.y + b * c1.y + c * c2.y + d * end.y});
+    }
+    lineTo(end);
+}
+void PixelPathSimplifier::close() {
+    stages_->columns.close();
+    current_ = start_;
+}
+void PixelPathSimplifier::finish() {
+    stages_->columns.flush();
+    stages_->rows.flush();
+}
+double PixelPathSimplifier::spans() const { return stages_->counting.spans; }
+double PixelPathSimplifier::edges() const { return stages_->counting.edges; }
+bool PixelPathSimplifier::emitted() const { return stages_->counting.emitted; }
+bool PixelPathSimplifier::cut() const { return stages_->counting.cut_; }
+
 struct BitmapContext::Impl {
+    // The bytes of the masks that stand (see kMostClipMaskBytes).
+    std::int64_t maskBytes = 0;
     struct Mask {
-        SurfacePtr coverage;  // A8, bitmap size, cairo device space
+        SurfacePtr coverage;  // A8 over `area`, cairo device space
+        Rect area;            // the device pixels the coverage covers (y-down); none beyond
         Rect box;             // device-space box of the non-zero coverage (y-down)
+        std::int64_t* counter = nullptr;
+        std::int64_t bytes = 0;
+        ~Mask() {
+            if (counter) *counter -= bytes;
+        }
     };
     struct GState {
         AffineTransform ctm;
@@ -346,7 +554,8 @@ struct BitmapContext::Impl {
         double lineWidth = 1;
         // Device-space (y-down) box that holds the clip region; intersected with cairo's own.
         Rect clipBox = Rect::infinite();
-        // Rows of pixels crossed by the edges of the clip paths in force.
+        // Rows of pixels crossed by the edges of the clip paths in force that the drawing library
+        // works through again for every paint (those not kept as masks).
         double clipRows = 0;
         std::shared_ptr<const Mask> mask;
         ImageInterpolation interpolation = ImageInterpolation::Default;
@@ -359,15 +568,31 @@ struct BitmapContext::Impl {
     std::vector<GState> stack;
     bool pathEmpty = true;
     EdgeRows pathRows;       // of the current path
+    // Whether the current path is one upright rectangle (its device box), and whether part of it
+    // was cut off at the budget.
+    bool pathIsRect = false;
+    Rect pathRect;
+    bool pathCut = false;
+    bool pathSimplified = false;
+    double budget = BitmapContext::kLeastEdgeRows;
     double spentRows = 0;    // by everything painted so far
 
-    // Takes `rows` of scan conversion, and the rows of the clip paths in force, which every paint
+    // What a paint may still take, the rows of the clip paths it goes through again left aside.
+    double remaining() const { return budget - spentRows - gs.clipRows; }
+
+    // Takes `rows` of scan conversion, and the rows of the clip paths in force that every paint
     // under them works through again, from the budget; false, taking nothing, past it.
     bool spend(double rows) {
         const double total = rows + gs.clipRows;
-        if (!std::isfinite(total) || total > BitmapContext::kMostEdgeRows - spentRows) return false;
+        if (!std::isfinite(total) || total > budget - spentRows) return false;
         spentRows += total;
         return true;
+    }
+
+    // The width in pixels a stroke would have now.
+    double strokePixels() const {
+        const AffineTransform d = toDevice();
+        return gs.lineWidth > 0 ? gs.lineWidth * std::sqrt(std::fabs(d.a * d.d - d.b * d.c)) : 1.0;
     }
 
     ~Impl() {
@@ -463,6 +688,13 @@ struct BitmapContext::Impl {
         cairo_restore(cr);
         syncMatrix();
     }
+    // The same for a step whose clip stays in force.
+    template <typename Step>
+    void clipInDeviceSpace(Step step) {
+        cairo_identity_matrix(cr);
+        step();
+        syncMatrix();
+    }
     void setSource(const Color& c) {
         cairo_set_source_rgba(cr, clamp01(c.red), clamp01(c.green), clamp01(c.blue), clamp01(c.alpha));
     }
@@ -473,9 +705,11 @@ struct BitmapContext::Impl {
     // Runs a drawing step with the state's opacity and mask applied. `draw` paints with the given
     // alpha when it can fold it in (returns true), else the step is composited through a group.
     // `rows` is what the step scan converts (see spend); a step past the budget paints nothing and
-    // gives false.
+    // gives false. Under a mask, the group and the masking cover `bounds` (device space) when given,
+    // so that a small paint under a clip of the whole page costs what it paints; the current path
+    // is kept for `draw`.
     template <typename Draw>
-    bool composite(double rows, Draw draw) {
+    bool composite(double rows, Draw draw, const Rect* bounds = nullptr) {
         double alpha = clamp01(gs.alpha);
         if (alpha <= 0) return true;
         if (!spend(rows)) return false;
@@ -483,18 +717,45 @@ struct BitmapContext::Impl {
             draw(alpha);
             return true;
         }
+        const Mask& mask = *gs.mask;
+        Rect area = mask.box;
+        if (bounds) area = area.intersection(*bounds);
+        if (area.isNull() || !(area.size.width > 0) || !(area.size.height > 0)) return true;
+        cairo_save(cr);
+        clipInDeviceSpace([&] {
+            cairo_path_t* path = cairo_copy_path(cr);
+            cairo_new_path(cr);
+            const double x0 = std::floor(area.minX()), y0 = std::floor(area.minY());
+            cairo_rectangle(cr, x0, y0, std::ceil(area.maxX()) - x0, std::ceil(area.maxY()) - y0);
+            cairo_clip(cr);
+            if (path) {
+                if (path->status == CAIRO_STATUS_SUCCESS) cairo_append_path(cr, path);
+                cairo_path_destroy(path);
+            }
+        });
         cairo_push_group(cr);
         draw(1.0);
         cairo_pop_group_to_source(cr);
         inDeviceSpace([&] {
             if (alpha < 1) cairo_push_group(cr);
-            cairo_mask_surface(cr, gs.mask->coverage.get(), 0, 0);
+            cairo_mask_surface(cr, mask.coverage.get(), mask.area.minX(), mask.area.minY());
             if (alpha < 1) {
                 cairo_pop_group_to_source(cr);
                 cairo_paint_with_alpha(cr, alpha);
             }
         });
+        cairo_restore(cr);
+        syncMatrix();
         return true;
+    }
+
+    // The device box a fill (or a stroke `strokeWidth` pixels wide) of the current path reaches.
+    Rect paintBounds(double strokeWidth) {
+        double x1, y1, x2, y2;
+        inDeviceSpace([&] { cairo_path_extents(cr, &x1, &y1, &x2, &y2); });
+        // Joins reach out at most the miter limit times half the width.
+        const double pad = strokeWidth > 0 ? strokeWidth / 2 * std::max(1.0, cairo_get_miter_limit(cr)) + 2 : 1;
+        return Rect(x1 - pad, y1 - pad, x2 - x1 + 2 * pad, y2 - y1 + 2 * pad);
     }
 
     Rect deviceToUser(const Rect& device) const {
@@ -513,6 +774,7 @@ std::unique_ptr<BitmapContext> BitmapContext::create(std::int64_t width, std::in
     auto impl = std::make_unique<Impl>();
     impl->width = static_cast<int>(width);
     impl->height = static_cast<int>(height);
+    impl->budget = edgeRowBudget(width, height);
     impl->surface = cairo_image_surface_create(opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, impl->width,
                                                impl->height);
     if (cairo_surface_status(impl->surface) != CAIRO_STATUS_SUCCESS) return nullptr;
@@ -597,20 +859,106 @@ void BitmapContext::beginPath() {
     cairo_new_path(impl_->cr);
     impl_->pathEmpty = true;
     impl_->pathRows = {};
+    impl_->pathIsRect = false;
+    impl_->pathCut = false;
+    impl_->pathSimplified = false;
 }
 
+double BitmapContext::edgeRowsBudget() const { return impl_->budget; }
+double BitmapContext::edgeRowsSpent() const { return impl_->spentRows; }
+
+namespace {
+
+// Takes no path.
+class NullSink : public PixelPathSimplifier::Sink {
+public:
+    void moveTo(Point) override {}
+    void lineTo(Point) override {}
+    void close() override {}
+};
+
+// Feeds a path, taken to device space by `d`, to a simplifier, and finishes it.
+void feedSimplifier(PixelPathSimplifier& simple, const Path& path, const AffineTransform& d) {
+    Point current{}, start{};
+    for (const PathElement& e : path.elements()) {
+        auto pt = [&](int i) { return d.apply(e.points[static_cast<size_t>(i)]); };
+        switch (e.type) {
+            case PathElementType::MoveToPoint: simple.moveTo(current = start = pt(0)); break;
+            case PathElementType::AddLineToPoint: simple.lineTo(current = pt(0)); break;
+            case PathElementType::AddQuadCurveToPoint: {
+                // The cubic whose controls sit 2/3 of the way to the quadratic one.
+                const Point c = pt(0), p = pt(1);
+                simple.curveTo({current.x + 2.0 / 3.0 * (c.x - current.x), current.y + 2.0 / 3.0 * (c.y - current.y)},
+                               {p.x + 2.0 / 3.0 * (c.x - p.x), p.y + 2.0 / 3.0 * (c.y - p.y)}, p);
+                current = p;
+                break;
+            }
+            case PathElementType::AddCurveToPoint: simple.curveTo(pt(0), pt(1), current = pt(2)); break;
+            case PathElementType::CloseSubpath:
+                simple.close();
+                current = start;
+                break;
+        }
+    }
+    simple.finish();
+}
+
+// Hands a simplified path to cairo (in device space).
+class CairoSink : public PixelPathSimplifier::Sink {
+public:
+    explicit CairoSink(cairo_t* cr) : cr_(cr) {}
+    void moveTo(Point p) override { cairo_move_to(cr_, p.x, p.y); }
+    void lineTo(Point p) override { cairo_line_to(cr_, p.x, p.y); }
+    void close() override { cairo_close_path(cr_); }
+
+private:
+    cairo_t* cr_;
+};
+
+}  // namespace
+
 void BitmapContext::addPath(const Path& path) {
+    Impl& im = *impl_;
     if (path.isEmpty()) return;
     // Points go into cairo in device space, so a later transform change does not move them (the
     // path belongs to no graphics state). Under a transform that squeezes the plane, or with
     // points that are not finite, the path covers nothing.
-    AffineTransform d = impl_->toDevice();
+    AffineTransform d = im.toDevice();
     if (!isFiniteTransform(d) || pathHasNonFinitePoint(path)) return;
-    impl_->inDeviceSpace([&] { emitPath(impl_->cr, path, d); });
-    impl_->pathEmpty = false;
-    const EdgeRows rows = edgeRowsOf(path, d);
-    impl_->pathRows.spans += rows.spans;
-    impl_->pathRows.edges += rows.edges;
+    const double height = im.height;
+    const EdgeRows rows = edgeRowsOf(path, d, height);
+    // What the path would cost stroked, the most a paint of it can.
+    const double width = im.strokePixels();
+    const double held = strokeRows(im.pathRows.spans, im.pathRows.edges, width);
+    const double most = im.remaining() - held;
+    const double cost = strokeRows(im.pathRows.spans + rows.spans, im.pathRows.edges + rows.edges, width);
+    if (std::isfinite(cost) && cost <= im.remaining() && cost - held <= kMostPathRows) {
+        Rect box;
+        im.pathIsRect = im.pathEmpty && isUprightRect(path, d, box);
+        im.pathRect = box;
+        im.inDeviceSpace([&] { emitPath(im.cr, path, d); });
+        im.pathEmpty = false;
+        im.pathRows.spans += rows.spans;
+        im.pathRows.edges += rows.edges;
+        return;
+    }
+    // Simplified to the pixels, and cut where the budget ends, or at kMostPathRows when it keeps
+    // more edges than a line through the pixels can.
+    im.pathIsRect = false;
+    NullSink none;
+    PixelPathSimplifier probe(none, height, width, std::numeric_limits<double>::infinity());
+    feedSimplifier(probe, path, d);
+    double limit = std::max(0.0, most);
+    if (probe.edges() > kSimplifiedEdgesPerPixel * (static_cast<double>(im.width) + im.height))
+        limit = std::min(limit, kMostPathRows);
+    CairoSink sink(im.cr);
+    PixelPathSimplifier simple(sink, height, width, limit);
+    im.pathSimplified = true;
+    im.inDeviceSpace([&] { feedSimplifier(simple, path, d); });
+    if (simple.emitted()) im.pathEmpty = false;
+    im.pathRows.spans += simple.spans();
+    im.pathRows.edges += simple.edges();
+    if (simple.cut()) im.pathCut = true;
 }
 
 void BitmapContext::addRect(const Rect& r) {
@@ -621,33 +969,113 @@ void BitmapContext::addRect(const Rect& r) {
 
 bool BitmapContext::isPathEmpty() const { return impl_->pathEmpty; }
 
+namespace {
+
+// Notes what a paint left out: the whole path, or the part cut off at the budget.
+void noteLeftOut(bool drawn, bool cut) {
+    if (!drawn) LeftOut::note("paths past the drawing budget of a picture");
+    else if (cut) LeftOut::note("parts of paths past the drawing budget of a picture");
+}
+
+}  // namespace
+
 bool BitmapContext::fillPath(FillRule rule) {
     Impl& im = *impl_;
-    bool drawn = false;
+    bool drawn = false, refused = im.pathCut && im.pathEmpty;
     if (!im.pathEmpty) {
         cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+        const Rect bounds = im.gs.mask ? im.paintBounds(0) : Rect();
         drawn = im.composite(fillRows(im.pathRows.spans, im.pathRows.edges), [&](double alpha) {
             Color c = im.gs.fill;
             c.alpha *= alpha;
             im.setSource(c);
             cairo_fill_preserve(im.cr);
-        });
+        }, im.gs.mask ? &bounds : nullptr);
+        refused = !drawn;
     }
+    if (refused || im.pathCut) noteLeftOut(!refused, im.pathCut);
     beginPath();
     return drawn;
 }
 
+namespace {
+
+// The edges of one piece of a simplified path stroked on its own (see strokePath).
+constexpr int kStrokePieceEdges = 256;
+
+// Calls `stroke` for each piece of `path` (device space) of kStrokePieceEdges edges, made the
+// current path in turn by `setPath`.
+template <typename SetPath, typename Stroke>
+void strokeInPieces(const cairo_path_t& path, SetPath setPath, Stroke stroke) {
+    std::vector<cairo_path_data_t> piece;
+    int edges = 0;
+    bool split = false;  // whether the subpath under way was split
+    cairo_path_data_t start{}, last{}, before{};
+    auto add = [&](cairo_path_data_type_t type, const cairo_path_data_t* points, int count) {
+        cairo_path_data_t header;
+        header.header.type = type;
+        header.header.length = count + 1;
+        piece.push_back(header);
+        for (int k = 0; k < count; ++k) piece.push_back(points[k]);
+    };
+    auto flush = [&] {
+        if (edges > 0) {
+            const cairo_path_t p{CAIRO_STATUS_SUCCESS, piece.data(), static_cast<int>(piece.size())};
+            setPath(p);
+            stroke();
+        }
+        piece.clear();
+        edges = 0;
+    };
+    for (int i = 0; i < path.num_data; i += path.data[i].header.length) {
+        const cairo_path_data_t* d = &path.data[i];
+        switch (d->header.type) {
+            case CAIRO_PATH_MOVE_TO:
+                if (edges >= kStrokePieceEdges) flush();
+                split = false;
+                start = last = before = d[1];
+                add(CAIRO_PATH_MOVE_TO, &d[1], 1);
+                break;
+            case CAIRO_PATH_LINE_TO:
+            case CAIRO_PATH_CURVE_TO: {
+                if (edges >= kStrokePieceEdges) {
+                    // The new piece takes the last edge again, so that the join at its end is
+                    // drawn.
+                    flush();
+                    split = true;
+                    add(CAIRO_PATH_MOVE_TO, &before, 1);
+                    add(CAIRO_PATH_LINE_TO, &last, 1);
+                }
+                const int count = d->header.type == CAIRO_PATH_LINE_TO ? 1 : 3;
+                add(d->header.type, &d[1], count);
+                before = d->header.type == CAIRO_PATH_LINE_TO ? last : d[2];
+                last = d[count];
+                ++edges;
+                break;
+            }
+            case CAIRO_PATH_CLOSE_PATH:
+                // A subpath split into pieces is closed by a line back to its start.
+                if (split) add(CAIRO_PATH_LINE_TO, &start, 1);
+                else add(CAIRO_PATH_CLOSE_PATH, nullptr, 0);
+                before = last;
+                last = start;
+                ++edges;
+                break;
+        }
+    }
+    flush();
+}
+
+}  // namespace
+
 bool BitmapContext::strokePath() {
     Impl& im = *impl_;
-    bool drawn = false;
+    bool drawn = false, refused = im.pathCut && im.pathEmpty;
     if (!im.pathEmpty && im.usable()) {
-        const AffineTransform d = im.toDevice();
-        const double width = im.gs.lineWidth > 0 ? im.gs.lineWidth * std::sqrt(std::fabs(d.a * d.d - d.b * d.c)) : 1.0;
+        const double width = im.strokePixels();
         const double rows = strokeRows(im.pathRows.spans, im.pathRows.edges, width);
-        drawn = im.composite(rows, [&](double alpha) {
-            Color c = im.gs.stroke;
-            c.alpha *= alpha;
-            im.setSource(c);
+        const Rect bounds = im.gs.mask ? im.paintBounds(width) : Rect();
+        auto strokeNow = [&] {
             if (im.gs.lineWidth > 0) {
                 cairo_set_line_width(im.cr, im.gs.lineWidth);
                 cairo_stroke_preserve(im.cr);
@@ -658,22 +1086,55 @@ bool BitmapContext::strokePath() {
                     cairo_stroke_preserve(im.cr);
                 });
             }
-        });
+        };
+        drawn = im.composite(rows, [&](double alpha) {
+            Color c = im.gs.stroke;
+            c.alpha *= alpha;
+            im.setSource(c);
+            cairo_path_t* all = nullptr;
+            if (im.pathSimplified) im.inDeviceSpace([&] { all = cairo_copy_path(im.cr); });
+            if (!all || all->status != CAIRO_STATUS_SUCCESS) {
+                strokeNow();
+            } else {
+                // A simplified path is stroked a few hundred edges at a time: the scan converter
+                // sorts all the edges that cross a row again wherever two of them cross, and the
+                // pieces of a line of thousands of columns each cross a few rows only.
+                strokeInPieces(
+                    *all,
+                    [&](const cairo_path_t& piece) {
+                        im.inDeviceSpace([&] {
+                            cairo_new_path(im.cr);
+                            cairo_append_path(im.cr, &piece);
+                        });
+                    },
+                    strokeNow);
+            }
+            if (all) cairo_path_destroy(all);
+        }, im.gs.mask ? &bounds : nullptr);
+        refused = !drawn;
     }
+    if (refused || im.pathCut) noteLeftOut(!refused, im.pathCut);
     beginPath();
     return drawn;
 }
 
 void BitmapContext::fillAndStrokePath(FillRule rule) {
     Impl& im = *impl_;
-    if (im.pathEmpty) return;
+    if (im.pathEmpty) {
+        if (im.pathCut) noteLeftOut(false, true);
+        beginPath();
+        return;
+    }
     cairo_path_t* saved = cairo_copy_path(im.cr);
     const EdgeRows rows = im.pathRows;
+    const bool simplified = im.pathSimplified;
     fillPath(rule);
     if (saved && saved->status == CAIRO_STATUS_SUCCESS) {
         im.inDeviceSpace([&] { cairo_append_path(im.cr, saved); });
         im.pathEmpty = false;
         im.pathRows = rows;
+        // The part cut off was noted by the fill.
+        im.pathSimplified = simplified;
         strokePath();
     }
     if (saved) cairo_path_destroy(saved);
@@ -701,25 +1162,87 @@ void BitmapContext::clearRect(const Rect& r) {
 
 void BitmapContext::clip(FillRule rule) {
     Impl& im = *impl_;
-    cairo_set_fill_rule(im.cr, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-    // A clip is scan converted again by every paint under it; one that would take a paint past the
-    // budget lets nothing through (what it would have limited is never painted unclipped).
-    const double rows = fillRows(im.pathRows.spans, im.pathRows.edges);
-    if (im.pathEmpty || !std::isfinite(rows) || rows + im.gs.clipRows > kMostEdgeRows - im.spentRows) {
+    const cairo_fill_rule_t fillRule = rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING;
+    cairo_set_fill_rule(im.cr, fillRule);
+    auto clipToNothing = [&] {
         // Clipping to an empty path leaves nothing to paint.
         cairo_new_path(im.cr);
         cairo_rectangle(im.cr, 0, 0, 0, 0);
         cairo_clip(im.cr);
         im.gs.clipBox = Rect::null();
         beginPath();
+    };
+    if (im.pathEmpty || im.pathCut) {
+        // A clip cut short at the budget would let through what it should not.
+        if (im.pathCut) LeftOut::note("clips past the drawing budget of a picture");
+        return clipToNothing();
+    }
+    // An upright rectangle is a box to the drawing library: the paints under it cost nothing more.
+    if (im.pathIsRect) {
+        im.gs.clipBox = im.gs.clipBox.intersection(im.pathRect);
+        cairo_clip(im.cr);
+        beginPath();
         return;
+    }
+    const double rows = fillRows(im.pathRows.spans, im.pathRows.edges);
+    if (!std::isfinite(rows) || rows > im.remaining()) {
+        LeftOut::note("clips past the drawing budget of a picture");
+        return clipToNothing();
     }
     double x1, y1, x2, y2;
     im.inDeviceSpace([&] { cairo_fill_extents(im.cr, &x1, &y1, &x2, &y2); });
-    Rect box = (x2 > x1 && y2 > y1) ? Rect(x1, y1, x2 - x1, y2 - y1) : Rect::null();
+    const Rect box = (x2 > x1 && y2 > y1) ? Rect(x1, y1, x2 - x1, y2 - y1) : Rect::null();
+    // The pixels the clip can let through: within its box, the clip in force and the bitmap.
+    double cx1, cy1, cx2, cy2;
+    im.inDeviceSpace([&] { cairo_clip_extents(im.cr, &cx1, &cy1, &cx2, &cy2); });
+    Rect area = box.intersection(Rect(cx1, cy1, cx2 - cx1, cy2 - cy1)).intersection(Rect(0, 0, im.width, im.height));
+    if (im.gs.mask) area = area.intersection(im.gs.mask->box);
+    if (area.isNull() || !(area.size.width > 0) || !(area.size.height > 0)) return clipToNothing();
+    const int ax = kx::toInt<int>(std::floor(area.minX())), ay = kx::toInt<int>(std::floor(area.minY()));
+    const int aw = kx::toInt<int>(std::ceil(area.maxX())) - ax, ah = kx::toInt<int>(std::ceil(area.maxY())) - ay;
+    const std::int64_t bytes = std::int64_t(aw) * ah;
     im.gs.clipBox = im.gs.clipBox.intersection(box);
-    im.gs.clipRows += rows;
-    cairo_clip(im.cr);
+    if (im.maskBytes + bytes > kMostClipMaskBytes) {
+        // Left to cairo, which works through the path again for every paint under it.
+        im.gs.clipRows += rows;
+        cairo_clip(im.cr);
+        beginPath();
+        return;
+    }
+    // Scan converted once, into the coverage every paint under it goes through.
+    im.spentRows += rows;
+    auto mask = std::make_shared<Impl::Mask>();
+    mask->coverage.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, aw, ah));
+    if (cairo_surface_status(mask->coverage.get()) != CAIRO_STATUS_SUCCESS) return clipToNothing();
+    mask->area = Rect(ax, ay, aw, ah);
+    mask->bytes = bytes;
+    mask->counter = &im.maskBytes;
+    im.maskBytes += bytes;
+    cairo_path_t* path = nullptr;
+    im.inDeviceSpace([&] { path = cairo_copy_path(im.cr); });
+    cairo_t* mcr = cairo_create(mask->coverage.get());
+    cairo_set_antialias(mcr, cairo_get_antialias(im.cr));
+    cairo_set_fill_rule(mcr, fillRule);
+    cairo_translate(mcr, -ax, -ay);
+    if (path && path->status == CAIRO_STATUS_SUCCESS) cairo_append_path(mcr, path);
+    if (path) cairo_path_destroy(path);
+    cairo_fill(mcr);
+    if (im.gs.mask) {
+        cairo_set_operator(mcr, CAIRO_OPERATOR_IN);
+        cairo_set_source_surface(mcr, im.gs.mask->coverage.get(), im.gs.mask->area.minX(), im.gs.mask->area.minY());
+        cairo_paint(mcr);
+    }
+    cairo_destroy(mcr);
+    const Rect covered = coveredBox(mask->coverage.get());
+    mask->box = covered.isNull() ? Rect::null() : covered.offsetBy(ax, ay);
+    // Paints are held to the mask's pixels, a box to the drawing library.
+    im.clipInDeviceSpace([&] {
+        cairo_new_path(im.cr);
+        cairo_rectangle(im.cr, ax, ay, aw, ah);
+        cairo_clip(im.cr);
+    });
+    if (mask->box.isNull()) im.gs.clipBox = Rect::null();
+    im.gs.mask = std::move(mask);
     beginPath();
 }
 
@@ -737,6 +1260,10 @@ void BitmapContext::clipToMask(const Image& mask, const Rect& rect) {
     auto out = std::make_shared<Impl::Mask>();
     out->coverage.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, im.width, im.height));
     if (cairo_surface_status(out->coverage.get()) != CAIRO_STATUS_SUCCESS) return;
+    out->area = Rect(0, 0, im.width, im.height);
+    out->bytes = std::int64_t(im.width) * im.height;
+    out->counter = &im.maskBytes;
+    im.maskBytes += out->bytes;
     bool drawable = coverage && isUsableTransform(d) && r.size.width > 0 && r.size.height > 0 &&
                     std::isfinite(r.size.width) && std::isfinite(r.size.height);
     if (drawable) {
@@ -754,7 +1281,8 @@ void BitmapContext::clipToMask(const Image& mask, const Rect& rect) {
         if (im.gs.mask) {
             cairo_identity_matrix(mcr);
             cairo_set_operator(mcr, CAIRO_OPERATOR_IN);
-            cairo_set_source_surface(mcr, im.gs.mask->coverage.get(), 0, 0);
+            cairo_set_source_surface(mcr, im.gs.mask->coverage.get(), im.gs.mask->area.minX(),
+                                     im.gs.mask->area.minY());
             cairo_paint(mcr);
         }
         cairo_destroy(mcr);

@@ -32,6 +32,47 @@ struct GradientStop {
     Color color;
 };
 
+// Simplifies a path given in device space (pixels) to the resolution of the pixels as it is fed,
+// and hands the simplified path on to a sink while its edge rows stay within a limit (see
+// BitmapContext::addPath): curves are flattened, a run of consecutive points within one column of
+// pixels is reduced to its first, lowest, highest and last point, and then the same within one row.
+// Rows are counted within the bitmap's `height` rows; the cost is BitmapContext::strokeRows for a
+// stroke `strokeWidth` pixels wide, or fillRows for a negative width. What would take the cost past
+// `mostRows` is cut off.
+class PixelPathSimplifier {
+public:
+    class Sink {
+    public:
+        virtual ~Sink() = default;
+        virtual void moveTo(Point p) = 0;
+        virtual void lineTo(Point p) = 0;
+        virtual void close() = 0;
+    };
+    PixelPathSimplifier(Sink& sink, double height, double strokeWidth, double mostRows);
+    ~PixelPathSimplifier();
+    PixelPathSimplifier(const PixelPathSimplifier&) = delete;
+    PixelPathSimplifier& operator=(const PixelPathSimplifier&) = delete;
+
+    void moveTo(Point p);
+    void lineTo(Point p);
+    void curveTo(Point c1, Point c2, Point end);
+    void close();
+    // Hands on what is still held; call once at the end of the path.
+    void finish();
+
+    // The edge rows and edges of what was handed on; whether anything was, and whether the path
+    // was cut short.
+    double spans() const;
+    double edges() const;
+    bool emitted() const;
+    bool cut() const;
+
+private:
+    struct Stages;
+    std::unique_ptr<Stages> stages_;
+    Point current_{}, start_{};
+};
+
 class BitmapContext {
 public:
     // A transparent bitmap of width x height pixels; nullptr when the size fails
@@ -77,21 +118,44 @@ public:
     void addRect(const Rect& r);
     bool isPathEmpty() const;
 
-    // The most rows of pixels that the edges of the paths painted into one bitmap may cross, clip
-    // paths counted again for every paint under them. Scan converting a path costs a row of work for
-    // every row an edge crosses, and more where edges cross each other: a path of a few hundred
-    // thousand segments across the page costs minutes however small its file. A fill or stroke that
-    // would take the bitmap past this paints nothing, and so does any paint under a clip that would;
-    // the busiest real drawings stay far below it.
-    static constexpr double kMostEdgeRows = 16.0 * 1024 * 1024;
+    // The rows of pixels that the edges of the paths painted into one bitmap may cross, in all:
+    // scan converting a path costs a step for every row of the bitmap an edge crosses (rows beyond
+    // it cost nothing), and many times more where edges cross each other: a path of a few hundred
+    // thousand segments crossing each other over the page costs minutes however small its file.
+    // The budget grows with the bitmap's pixels, since the same drawing crosses more rows at a
+    // higher resolution: kEdgeRowsPerPixel rows for each pixel, and never fewer than
+    // kLeastEdgeRows. The densest real drawings (a map of 30,000 polygons, a scatter plot of
+    // 100,000 markers, a sensor log of 50,000 points drawn at the bitmap's resolution) take a
+    // few rows per pixel at most.
+    static constexpr double kLeastEdgeRows = 16.0 * 1024 * 1024;
+    static constexpr double kEdgeRowsPerPixel = 8;
+    static double edgeRowBudget(std::int64_t width, std::int64_t height) {
+        const double rows = kEdgeRowsPerPixel * static_cast<double>(width) * static_cast<double>(height);
+        return rows > kLeastEdgeRows ? rows : kLeastEdgeRows;
+    }
+    // The most one path may take as it is given: where its edges cross each other, each row costs
+    // many times more (a line of 50,000 points over a page at 600 dpi, 140M rows, took minutes).
+    // A path beyond it is simplified to the pixels (see addPath); when that still leaves more than
+    // kSimplifiedEdgesPerPixel edges for each pixel of the bitmap's width and height (points that
+    // no pixel shares, as only crafted paths hold), it is cut at kMostPathRows.
+    static constexpr double kMostPathRows = kLeastEdgeRows;
+    static constexpr double kSimplifiedEdgesPerPixel = 8;
     // The rows of scan conversion of a path whose `edges` edges cross `spans` rows of pixels:
     // filled, or stroked `width` pixels wide (the outline follows each edge on both sides and goes
-    // round its ends). Counted against kMostEdgeRows.
+    // round its ends). Counted against the budget.
     static double fillRows(double spans, double edges) { return spans + edges; }
     static double strokeRows(double spans, double edges, double width) { return 2 * (spans + edges * (width + 1)); }
+    // The budget of this bitmap, and what its paints have taken of it so far.
+    double edgeRowsBudget() const;
+    double edgeRowsSpent() const;
 
-    // Painting consumes the current path; false when it was not painted for being past
-    // kMostEdgeRows (or for nothing to paint).
+    // A path added that would take the bitmap past its budget or past kMostPathRows (stroked with
+    // the line width in force) is added simplified to the bitmap's pixels (PixelPathSimplifier),
+    // so that a line of a hundred thousand points over a few hundred pixels stays the band it
+    // shows; such a path is stroked a few hundred edges at a time. What still does not fit is cut
+    // off where the budget ends, and left out ("parts of paths past the drawing budget of a
+    // picture"). Painting consumes the current path; false when it was not painted: past the budget
+    // ("paths past the drawing budget of a picture"), or nothing to paint.
     bool fillPath(FillRule rule = FillRule::NonZero);
     bool strokePath();
     void fillAndStrokePath(FillRule rule = FillRule::NonZero);
@@ -99,7 +163,14 @@ public:
     // Makes the pixels of the rectangle fully transparent (black in an opaque bitmap).
     void clearRect(const Rect& r);
 
-    // Clipping intersects the clip with the current path (and consumes it).
+    // Clipping intersects the clip with the current path (and consumes it). A rectangle upright in
+    // the bitmap is a box for the paints under it, which costs them nothing. Another path is scan
+    // converted once, into a mask of coverage over its box that the paints under it go through,
+    // and taken from the budget once; past the budget it lets nothing through ("clips past the
+    // drawing budget of a picture"). While masks of clips already hold kMostClipMaskBytes, a
+    // further clip path is left to the drawing library, which works through it again for every
+    // paint: each paint under it is then charged the clip's rows as well.
+    static constexpr std::int64_t kMostClipMaskBytes = 64 * 1024 * 1024;
     void clip(FillRule rule = FillRule::NonZero);
     void clipToRect(const Rect& r);
     // Intersects the clip with a mask stretched over `rect` (user space, drawn like an image): the

@@ -7,8 +7,11 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "platform/BitmapContext.h"
+#include "platform/LeftOut.h"
 #include "support/TestSupport.h"
 
 using namespace kx;
@@ -541,82 +544,126 @@ TEST(BitmapContext, APlacedImageDrawsTheSamePixelsAsTheWholePicture) {
 
 namespace {
 
-// A rectangle over the 10-pixel-wide bitmap, `rows` tall and centred on it: its two sides cross
-// `rows` rows of pixels each, most of them beyond the bitmap, so the budget is reached cheaply.
-Path tallRect(double rows) {
-    Path p;
-    p.addRect(Rect(0, 5 - rows / 2, 10, rows));
-    return p;
-}
+// Whether the pixel at (x, y) of user space (y up) holds paint.
+bool inked(const Image& img, int x, int y) { return pixelAt(img, x, img.height - 1 - y)[3] > 0; }
+
+std::string leftOutSaid() { return LeftOut::describe(LeftOut::take()); }
 
 }  // namespace
 
-// Fills and strokes take the rows their edges cross from one budget for the bitmap; one past it
-// paints nothing and says so, and smaller ones after it still paint.
-TEST(BitmapContext, PaintingPastTheEdgeRowBudgetPaintsNothing) {
-    // Each fill takes both sides and its four edges: a little under a third of the budget.
-    const double third = BitmapContext::kMostEdgeRows / 6 - 10;
-    auto ctx = make(10, 10);
-    struct Step {
-        Color color;
-        bool stroke;
-        bool painted;
-        const char* what;
-    };
-    const Step steps[] = {
-        {Color::rgb(1, 0, 0), false, true, "first third"},
-        {Color::rgb(0, 0, 1), false, true, "second third"},
-        {Color::rgb(0, 1, 0), true, false, "a stroke of it: both sides of each edge, past the rest"},
-        {Color::rgb(0, 1, 0), false, true, "last third"},
-        {Color::rgb(1, 0, 0), false, false, "past the budget"},
-    };
-    for (const Step& s : steps) {
-        ctx->setFillColor(s.color);
-        ctx->setStrokeColor(s.color);
-        ctx->addPath(tallRect(third));
-        EXPECT_EQ(s.stroke ? ctx->strokePath() : ctx->fillPath(), s.painted) << s.what;
+// Paints take their own rows from the budget, which grows with the bitmap's pixels; a path past
+// what is left is drawn simplified to the pixels, and what still does not fit is cut off and said.
+// On a bitmap of 1000 x 2000 pixels (a budget of 16.8M rows): a waveform of 200,000 points across
+// it (every point's row drawn at random, 300M rows as given) stays the band it shows in every
+// column, stroked (and is drawn filled); a zigzag from corner to corner, whose points no pixel shares, is cut off where the budget
+// ends; and a clip path of it past the budget lets nothing through.
+TEST(BitmapContext, PathsPastTheEdgeRowBudgetAreDrawnSimplifiedAndWhatIsLeftOutIsSaid) {
+    EXPECT_EQ(BitmapContext::edgeRowBudget(10, 10), BitmapContext::kLeastEdgeRows);
+    EXPECT_EQ(BitmapContext::edgeRowBudget(5100, 6600), 8.0 * 5100 * 6600) << "a page at 600 dpi";
+    Path waveform;
+    // The lowest and highest row of the points in each column.
+    std::vector<double> lowest(1000, 2000), highest(1000, 0);
+    std::uint64_t h = 1;
+    for (int i = 0; i < 200'000; ++i) {
+        h = h * 6364136223846793005ull + 1442695040888963407ull;
+        const Point p{1000.0 * i / 200'000, 5.0 + static_cast<double>((h >> 33) % 1990)};
+        if (i == 0) waveform.moveTo(p);
+        else waveform.lineTo(p);
+        const size_t column = static_cast<size_t>(p.x);
+        lowest[column] = std::min(lowest[column], p.y);
+        highest[column] = std::max(highest[column], p.y);
     }
-    expectNear(pixelAt(*ctx->makeImage(), 5, 5), RGBA{0, 255, 0, 255}, 0, "the last fill painted");
-    ctx->setFillColor(Color::rgb(0, 0, 1));
-    ctx->addRect(Rect(0, 0, 10, 10));
-    EXPECT_TRUE(ctx->fillPath()) << "a square of ten rows still fits";
-    expectNear(pixelAt(*ctx->makeImage(), 5, 5), kBlue, 0, "the square");
-}
-
-// A clip's edge rows are taken again by every paint under it: paints stop where they would pass the
-// budget, and a clip that would pass it lets nothing through (it never leaves paint unclipped).
-TEST(BitmapContext, ClipsCountAgainstTheEdgeRowBudgetForEveryPaintUnderThem) {
+    Path zigzag;
+    zigzag.moveTo({0.5, 0.5});
+    for (int i = 1; i <= 20'000; ++i) zigzag.lineTo(i % 2 ? Point{999.5, 1999.5} : Point{0.5, 0.5});
+    enum Paint { Stroke, Fill, Clip };
     struct Case {
-        double clipRows;
-        int paintsTaken;
-        RGBA shown;
         const char* what;
+        const Path* path;
+        Paint paint;
+        bool painted;
+        const char* said;
     };
     const Case cases[] = {
-        {BitmapContext::kMostEdgeRows / 8, 3, RGBA{0, 255, 0, 255},
-         "a clip of a quarter of the budget (two sides): three paints, the third shown"},
-        {BitmapContext::kMostEdgeRows * 0.6, 4, kClear, "a clip past the budget: paints that show nothing"},
+        {"a stroked waveform", &waveform, Stroke, true, ""},
+        {"a filled waveform", &waveform, Fill, true, ""},
+        {"a stroked zigzag past the budget", &zigzag, Stroke, true,
+         "1 parts of paths past the drawing budget of a picture"},
+        {"a filled zigzag past the budget", &zigzag, Fill, true, "1 parts of paths past the drawing budget of a picture"},
+        {"a clip path past the budget", &zigzag, Clip, false, "1 clips past the drawing budget of a picture"},
     };
-    const Color colors[] = {Color::rgb(1, 0, 0), Color::rgb(0, 0, 1), Color::rgb(0, 1, 0), Color::rgb(1, 1, 1)};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        auto ctx = make(10, 10);
-        ctx->saveGState();
-        ctx->addPath(tallRect(c.clipRows));
-        ctx->clip();
-        EXPECT_EQ(ctx->clipBoundingBox().isNull(), c.shown == kClear);
-        int drawn = 0;
-        for (const Color& color : colors) {
-            ctx->setFillColor(color);
-            ctx->addRect(Rect(2, 2, 6, 6));
-            if (ctx->fillPath()) ++drawn;
+        LeftOut::begin();
+        auto ctx = make(1000, 2000);
+        ctx->setLineWidth(1);
+        ctx->addPath(*c.path);
+        bool painted = false;
+        if (c.paint == Clip) {
+            ctx->clip();
+            ctx->fillRect(Rect(0, 0, 1000, 2000));
+            painted = inked(*ctx->makeImage(), 500, 1000);
+        } else {
+            painted = c.paint == Stroke ? ctx->strokePath() : ctx->fillPath();
         }
-        EXPECT_EQ(drawn, c.paintsTaken);
-        expectNear(pixelAt(*ctx->makeImage(), 5, 5), c.shown, 0, "the last paint let through");
-        expectNear(pixelAt(*ctx->makeImage(), 0, 0), kClear, 0, "outside the square");
+        EXPECT_EQ(painted, c.painted);
+        EXPECT_LE(ctx->edgeRowsSpent(), ctx->edgeRowsBudget());
+        EXPECT_EQ(leftOutSaid(), c.said);
+        if (c.path != &waveform || c.paint != Stroke) continue;
+        // Each column shows the band of its points, from the lowest to the highest.
+        ImageRef img = ctx->makeImage();
+        int bare = 0;
+        for (int x = 0; x < 1000; ++x) {
+            const int lo = static_cast<int>(lowest[static_cast<size_t>(x)]) + 1;
+            const int hi = static_cast<int>(highest[static_cast<size_t>(x)]) - 1;
+            if (!inked(*img, x, lo) || !inked(*img, x, hi) || !inked(*img, x, (lo + hi) / 2)) ++bare;
+        }
+        EXPECT_EQ(bare, 0) << "columns without the band";
+    }
+}
+
+// A clip that many paints share is paid for once. An upright rectangle is a box for the paints
+// under it, and costs nothing; another path is scan converted once, into a mask, and each paint
+// under it then costs its own rows: 2,000 squares of 2 x 2 pixels (8 rows each) under a clip of
+// the whole bitmap and under a diamond, each square shown only where the clip lets it through.
+TEST(BitmapContext, AClipIsPaidForOnceAndPaintsUnderItCostTheirOwnRows) {
+    Path diamond;
+    diamond.moveTo({100, 0});
+    diamond.lineTo({200, 100});
+    diamond.lineTo({100, 200});
+    diamond.lineTo({0, 100});
+    diamond.closeSubpath();
+    Path box;
+    box.addRect(Rect(0, 0, 200, 200));
+    struct Case {
+        const char* what;
+        const Path* clip;
+        double clipRows;
+        bool cornerShown;
+    };
+    const Case cases[] = {
+        {"an upright rectangle", &box, 0, true},
+        {"a diamond", &diamond, 400 + 4, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto ctx = make(200, 200);
+        ctx->saveGState();
+        ctx->addPath(*c.clip);
+        ctx->clip();
+        int drawn = 0;
+        for (int i = 0; i < 2000; ++i) {
+            ctx->setFillColor(i % 2 ? Color::rgb(1, 0, 0) : Color::rgb(0, 0, 1));
+            ctx->addRect(Rect(i % 50 * 4, i / 50 * 5, 2, 2));
+            drawn += ctx->fillPath();
+        }
         ctx->restoreGState();
-        ctx->setFillColor(Color::rgb(0, 0, 1));
-        ctx->addRect(Rect(0, 0, 10, 10));
-        EXPECT_TRUE(ctx->fillPath()) << "without the clip a square still fits";
+        EXPECT_EQ(drawn, 2000);
+        EXPECT_DOUBLE_EQ(ctx->edgeRowsSpent(), c.clipRows + 2000 * 8.0);
+        ImageRef img = ctx->makeImage();
+        EXPECT_TRUE(inked(*img, 100, 100)) << "a square in the middle";
+        EXPECT_TRUE(inked(*img, 96, 5)) << "a square at the bottom, within the diamond";
+        EXPECT_EQ(inked(*img, 4, 5), c.cornerShown) << "a square in the corner";
+        EXPECT_EQ(inked(*img, 196, 195), c.cornerShown) << "a square in the opposite corner";
     }
 }

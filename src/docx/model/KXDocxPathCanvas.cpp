@@ -71,14 +71,23 @@ void clipWith(kx::BitmapContext& context, const kx::ClipPathChain* clips,
     }
 }
 
-}  // namespace
+// Whether two chains clip alike: the same chain, or the same paths in the same order.
+bool sameClips(const kx::ClipPathChain& a, const kx::ClipPathChain& b) {
+    if (a == b) return true;
+    if (a.size() != b.size()) return false;
+    const kx::ClipPathChain::Paths pa = a.paths(), pb = b.paths();
+    for (size_t i = 0; i < pa.size(); ++i) {
+        if (pa[i] == pb[i]) continue;
+        if (!pa[i] || !pb[i] || pa[i]->clipType() != pb[i]->clipType() || !(pa[i]->pathArray() == pb[i]->pathArray()))
+            return false;
+    }
+    return true;
+}
 
-bool KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
-                                const kx::ClipPathChain* clips,
-                                const kx::AffineTransform& pageTransform) {
+// Paints the path with its paint under the clip in force.
+bool paintPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info) {
     bool drawn = false;
     context.saveGState();
-    clipWith(context, clips, pageTransform);
     if (info.filled() && info.fillAlpha() > 0) {
         context.setFillColor(info.fillcolor().value_or(kx::Color{0, 0, 0, 1}));
         context.setAlpha(info.fillAlpha());
@@ -102,19 +111,46 @@ bool KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path
     return drawn;
 }
 
+}  // namespace
+
+bool KXDocxPathCanvas::drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
+                                const kx::ClipPathChain* clips,
+                                const kx::AffineTransform& pageTransform) {
+    context.saveGState();
+    clipWith(context, clips, pageTransform);
+    const bool drawn = paintPath(context, path, info);
+    context.restoreGState();
+    return drawn;
+}
+
+void KXDocxPathCanvas::holdClips(const kx::ClipPathChain* clips, const kx::AffineTransform& pageTransform) {
+    const bool none = !clips || clips->empty();
+    if (heldClips_) {
+        if (!none && heldTransform_ == pageTransform && sameClips(*heldClips_, *clips)) return;
+        context_->restoreGState();
+        heldClips_.reset();
+    }
+    if (none) return;
+    context_->saveGState();
+    clipWith(*context_, clips, pageTransform);
+    heldClips_ = *clips;
+    heldTransform_ = pageTransform;
+}
+
 bool KXDocxPathCanvas::drawPath(const kx::Path& path, const KXDocxPathInfo& info,
                                 const kx::ClipPathChain* clips,
                                 const kx::AffineTransform& pageTransform) {
     if (!context_ || path.isEmpty()) return false;
-    return drawPath(*context_, path, info, clips, pageTransform);
+    holdClips(clips, pageTransform);
+    return paintPath(*context_, path, info);
 }
 
 void KXDocxPathCanvas::drawImage(const kx::Image& image, const kx::AffineTransform& imageTransform, double opacity,
                                  const kx::ClipPathChain* clips,
                                  const kx::AffineTransform& pageTransform) {
     if (!context_ || !image.isValid() || !(opacity > 0)) return;
+    holdClips(clips, pageTransform);
     context_->saveGState();
-    clipWith(*context_, clips, pageTransform);
     context_->setAlpha(std::min(1.0, opacity));
     context_->concatCTM(imageTransform);
     context_->drawImage(image, kx::Rect(0, 0, 1, 1));
@@ -123,6 +159,10 @@ void KXDocxPathCanvas::drawImage(const kx::Image& image, const kx::AffineTransfo
 
 std::optional<std::string> KXDocxPathCanvas::writePicture() {
     if (!context_) return std::nullopt;
+    if (heldClips_) {
+        context_->restoreGState();
+        heldClips_.reset();
+    }
     kx::ImageRef image = context_->makeImage();
     context_.reset();
     const std::string name = kx::format("ShapesImage-%0.0f-%s", static_cast<double>(std::time(nullptr)),

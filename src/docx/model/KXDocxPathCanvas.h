@@ -47,11 +47,14 @@ public:
     // dash kept), each only when painted and not wholly transparent. With clip paths, only what
     // they let show: they are in page space and `pageTransform` takes them to display space. False
     // when neither is painted: a fill or stroke, or a clip, past the bitmap's budget of edge rows
-    // (kx::BitmapContext::kMostEdgeRows) is left out.
+    // (kx::BitmapContext::edgeRowBudget) is left out; a path past it is drawn simplified to the
+    // pixels first (see kx::BitmapContext::addPath).
     static bool drawPath(kx::BitmapContext& context, const kx::Path& path, const KXDocxPathInfo& info,
                          const kx::ClipPathChain* clips,
                          const kx::AffineTransform& pageTransform);
-    // Draws on this canvas: false when the path is not drawn (empty, or past the budget).
+    // Draws on this canvas: false when the path is not drawn (empty, or past the budget). Paints one
+    // after another under the same clip paths (the same chain, or chains of the same paths) share
+    // one clip, made once while they follow each other.
     bool drawPath(const kx::Path& path, const KXDocxPathInfo& info,
                   const kx::ClipPathChain* clips = nullptr,
                   const kx::AffineTransform& pageTransform = kx::AffineTransform::identity());
@@ -74,7 +77,13 @@ public:
 
 private:
     KXDocxPathCanvas(std::unique_ptr<kx::BitmapContext> context, double scale);
+    // Puts the context under `clips` (none for null or empty), keeping the clip in force when it is
+    // the same as the last one.
+    void holdClips(const kx::ClipPathChain* clips, const kx::AffineTransform& pageTransform);
 
     std::unique_ptr<kx::BitmapContext> context_;
     double scale_;
+    // The clip paths the context is under (in a state saved for them), and their transform.
+    std::optional<kx::ClipPathChain> heldClips_;
+    kx::AffineTransform heldTransform_ = kx::AffineTransform::identity();
 };
