@@ -116,7 +116,7 @@ std::string unzipped(const std::string& package, const std::string& entry) {
     return bytes;
 }
 
-// The relationships of a part: id -> target.
+// The relationships listed in a package entry: id -> target.
 std::map<std::string, std::string> relationships(const std::string& xml) {
     std::map<std::string, std::string> found;
     static const std::regex element("<Relationship [^>]*>"), id("Id=\"([^\"]*)\""), target("Target=\"([^\"]*)\"");
