@@ -1002,6 +1002,10 @@ namespace {
 
 // The edges of one piece of a simplified path stroked on its own (see strokePath).
 constexpr int kStrokePieceEdges = 256;
+// The most edges of a path stroked at once: the stroker holds the outline of every edge of the
+// path, a few hundred bytes an edge, until it is filled; a CAD layer of 400,000 edges took 235 MB.
+// A longer path is stroked in pieces too.
+constexpr double kMostEdgesStrokedAtOnce = 65536;
 
 // Calls `stroke` for each piece of `path` (device space) of kStrokePieceEdges edges, made the
 // current path in turn by `setPath`.
@@ -1092,13 +1096,15 @@ bool BitmapContext::strokePath() {
             c.alpha *= alpha;
             im.setSource(c);
             cairo_path_t* all = nullptr;
-            if (im.pathSimplified) im.inDeviceSpace([&] { all = cairo_copy_path(im.cr); });
+            if (im.pathSimplified || im.pathRows.edges > kMostEdgesStrokedAtOnce)
+                im.inDeviceSpace([&] { all = cairo_copy_path(im.cr); });
             if (!all || all->status != CAIRO_STATUS_SUCCESS) {
                 strokeNow();
             } else {
                 // A simplified path is stroked a few hundred edges at a time: the scan converter
                 // sorts all the edges that cross a row again wherever two of them cross, and the
-                // pieces of a line of thousands of columns each cross a few rows only.
+                // pieces of a line of thousands of columns each cross a few rows only. So is a
+                // path of more edges than the stroker should hold at once.
                 strokeInPieces(
                     *all,
                     [&](const cairo_path_t& piece) {

@@ -74,7 +74,7 @@ public:
     static constexpr std::size_t kMaxSavedStates = 16384;
     // The most elements a path under construction takes (the path operators drop the rest, and the
     // end of the path notes how many it dropped on the page's record of what was left out).
-    static constexpr std::size_t kMaxPathElements = std::size_t{1} << 18;
+    static constexpr std::size_t kMaxPathElements = std::size_t{1} << 19;
     // The elements the path under construction has dropped so far.
     std::uint64_t droppedPathElements = 0;
 

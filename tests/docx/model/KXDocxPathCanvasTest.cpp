@@ -140,6 +140,24 @@ std::vector<Mark> waveform(int n) {
     return marks;
 }
 
+// A CAD layer: n short lines in one path, stroked; each line is a mark.
+std::vector<Mark> layer(int n) {
+    Random r;
+    kx::Path p;
+    std::vector<Mark> marks;
+    for (int i = 0; i < n; ++i) {
+        const kx::Point c = plotPoint(r);
+        const double a = r.next() * M_PI;
+        p.moveTo({c.x - 1.5 * std::cos(a), c.y - 1.5 * std::sin(a)});
+        p.lineTo({c.x + 1.5 * std::cos(a), c.y + 1.5 * std::sin(a)});
+        marks.push_back({{}, {}, nullptr, c});
+    }
+    marks.front().path = p;
+    marks.front().info = paint(false, true, 0.3);
+    marks.front().clips = clipTo(rectangle(kPage));
+    return marks;
+}
+
 // A diamond around the plot: a clip that is no rectangle.
 kx::Path diamond() {
     kx::Path p;
@@ -155,8 +173,9 @@ kx::Path diamond() {
 
 // Each page's marks are drawn into a picture of the page; at each sampled mark's centre the
 // picture shows paint. Markers under the page's clip or each in a clip of its own, polygons of a map
-// and segments of a chart under the plot's clip, markers under a clip that is no rectangle, and a
-// line of 50,000 points, at 144 and 600 dpi: all drawn, within seconds, nothing left out.
+// and segments of a chart under the plot's clip, markers under a clip that is no rectangle, a line
+// of 50,000 points and a CAD layer of 200,000 lines in one path (stroked in pieces, as the stroker
+// would hold its whole outline), at 144 and 600 dpi: all drawn, within seconds, nothing left out.
 TEST(KXDocxPathCanvas, DensePagesAreDrawnWhole) {
     struct Case {
         const char* name;
@@ -169,6 +188,7 @@ TEST(KXDocxPathCanvas, DensePagesAreDrawnWhole) {
         {"map of 30,000 polygons under the plot clip", [] { return map(30000); }},
         {"chart of 20,000 segments each in its own clip", [] { return chart(20000); }},
         {"line of 50,000 points", [] { return waveform(50000); }},
+        {"CAD layer of 200,000 lines in one path", [] { return layer(200000); }},
     };
     for (int dpi : {144, 600}) {
         for (const Case& c : cases) {

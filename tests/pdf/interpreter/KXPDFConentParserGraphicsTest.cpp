@@ -392,7 +392,7 @@ TEST(KXPDFConentParserPainting, PathsUnderConstructionAreBounded) {
     const Case cases[] = {
         {"moves", moves + "5 5 l S", 2, ""},
         {"a move after a close", "0 0 m 1 1 l h 2 2 m 3 3 m 4 4 l S", 5, ""},
-        {"lines past the bound", lines + "S", most, "11 path elements past the 262144 a path holds"},
+        {"lines past the bound", lines + "S", most, "11 path elements past the 524288 a path holds"},
     };
     for (const Case& c : cases) {
         kx::LeftOut::begin();

@@ -180,6 +180,7 @@ TEST(CommandLineHostile, PagesMadeToExhaustMemoryConvertInBoundedMemory) {
         {"four-million-segment-stroke", pageOf(pathContent(4'000'000, zigzagPoint, "S\n"))},
         {"sixteen-strokes-of-250000-segments", pageOf(repeated(pathContent(250'000, zigzagPoint, "S\n"), 16))},
         {"eight-cad-layers-of-130000-lines", pageOf("0.1 w\n" + cadLayers(8, 130'000))},
+        {"a-cad-layer-of-250000-lines", pageOf("0.1 w\n" + cadLayers(1, 250'000))},
         {"self-crossing-fill", pageOf(pathContent(262'000, scatteredPoint, "0.5 g f\n"))},
         {"one-and-a-half-million-glyphs-in-a-turned-line", oneLineOfTinyGlyphs(1'500'000, turnedBy(30))},
         {"squares-under-a-self-crossing-clip", underSelfCrossingClip(squares(300))},
