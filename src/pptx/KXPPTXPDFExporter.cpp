@@ -47,6 +47,10 @@ constexpr double kLineStepShare = 0.75;
 // thousand elements make some fifteen megabytes of slide.)
 constexpr std::size_t kMostFreeforms = 1000;
 constexpr std::size_t kMostPathElements = 50000;
+// The most elements one freeform takes: each point is two guides of its geometry, and LibreOffice
+// draws nothing of a freeform of more than 32,767 points (65,535 guides); a longer path goes into
+// the picture of the slide's paths.
+constexpr std::size_t kMostFreeformElements = 32000;
 // The most pictures a slide holds: later ones are drawn into the picture of its paths.
 constexpr std::size_t kMostPictures = 500;
 // Pictures cut by a clip are drawn at this resolution; shadings and patterns at twice the points.
@@ -399,7 +403,8 @@ void KXPPTXPDFExporter::didScanPath(KXPDFConentParser&, const kx::Path& path, bo
     closeTextForPicture();
 
     const std::size_t elements = shown->path.elements().size();
-    if (pathPicture_ || freeformsOnSlide_ >= kMostFreeforms || pathElementsOnSlide_ + elements > kMostPathElements) {
+    if (pathPicture_ || freeformsOnSlide_ >= kMostFreeforms || elements > kMostFreeformElements ||
+        pathElementsOnSlide_ + elements > kMostPathElements) {
         // Without a picture the slide keeps its shapes.
         if (pathPicture_ || startPathPicture(*slide)) {
             drawOnPathPicture(shown->path, info);

@@ -369,10 +369,11 @@ TEST(KXPPTXPDFExporter, PathsPicturesAndTheirOrder) {
     for (const Case& c : cases) EXPECT_EQ(joined(slideOf(c.content)), c.want) << c.what;
 }
 
-// A slide holds a thousand freeforms at most, with fifty thousand path elements in all: beyond
-// either, all its paths are drawn into one picture of the slide, which stands where the first
-// freeform stood (the text drawn before and after keeps its place around it). It holds five hundred
-// pictures: the next ones are drawn into that picture too.
+// A slide holds a thousand freeforms at most, with fifty thousand path elements in all, and 32,000
+// in one freeform (LibreOffice draws nothing of one of more than 32,767 points): beyond any, all its
+// paths are drawn into one picture of the slide, which stands where the first freeform stood (the
+// text drawn before and after keeps its place around it). It holds five hundred pictures: the next
+// ones are drawn into that picture too.
 TEST(KXPPTXPDFExporter, CrowdedSlidesDrawTheirPathsIntoOnePicture) {
     auto rectangles = [](int count) {
         std::string out = "0 0 1 rg\n";
@@ -388,6 +389,10 @@ TEST(KXPPTXPDFExporter, CrowdedSlidesDrawTheirPathsIntoOnePicture) {
     std::string longPath = "0 G 10 300 m\n";
     for (int i = 0; i < 30000; ++i) longPath += format("%g %d l %g %d l\n", 10 + i * 0.01, 310, 10 + i * 0.01 + 0.005, 300);
     longPath += "S\n";
+    // A line of 35,000 points across the page: within the slide's elements, past one freeform's.
+    std::string line = "0 G 10 300 m\n";
+    for (int i = 1; i < 35000; ++i) line += format("%g %d l\n", 10 + i * 0.015, 300 + (i * 7919) % 200);
+    line += "S\n";
     struct Case {
         const char* what;
         std::string paths;
@@ -398,6 +403,7 @@ TEST(KXPPTXPDFExporter, CrowdedSlidesDrawTheirPathsIntoOnePicture) {
         {"a thousand paths stay shapes", rectangles(1000), 1000, 0, false},
         {"one more makes them one picture", rectangles(1001), 0, 0, true},
         {"so does one path of sixty thousand elements", longPath, 0, 0, true},
+        {"and one line of 35,000 points", line, 0, 0, true},
         {"five hundred pictures stay pictures of their own", pictures(500), 0, 500, false},
         {"the next one is drawn into a picture of the slide", pictures(501), 0, 500, true},
     };
