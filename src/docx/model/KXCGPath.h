@@ -32,3 +32,36 @@ private:
     std::vector<std::shared_ptr<KXCGPath>> subCGPaths_;
     std::optional<kx::Path> tempCGPath_;
 };
+
+// Calls `f` with each sub-path of `path` (each closed one, or one that a later move ended), built in
+// turn in one path; answers the open sub-path at the end, if any. Elements before the first move
+// belong to no sub-path.
+template <class F>
+std::optional<kx::Path> forEachSubPathOf(const kx::Path& path, F&& f) {
+    std::optional<kx::Path> open;
+    auto keep = [&] {
+        if (open) f(*open);
+        open.reset();
+    };
+    for (const kx::PathElement& e : path.elements()) {
+        switch (e.type) {
+            case kx::PathElementType::MoveToPoint:
+                keep();
+                open.emplace();
+                open->moveTo(e.points[0]);
+                break;
+            case kx::PathElementType::AddLineToPoint:
+            case kx::PathElementType::AddQuadCurveToPoint:
+            case kx::PathElementType::AddCurveToPoint:
+                if (open) open->addElement(e);
+                break;
+            case kx::PathElementType::CloseSubpath:
+                if (open) {
+                    open->closeSubpath();
+                    keep();
+                }
+                break;
+        }
+    }
+    return open;
+}

@@ -129,32 +129,7 @@ void KXDocxRunPath::setRunCGPath(const kx::Path& path) {
 
 template <class F>
 std::optional<kx::Path> KXDocxRunPath::forEachSubPath(F&& f) const {
-    std::optional<kx::Path> open;
-    auto keep = [&] {
-        if (open) f(*open);
-        open.reset();
-    };
-    for (const kx::PathElement& e : runCGPath_.elements()) {
-        switch (e.type) {
-            case kx::PathElementType::MoveToPoint:
-                keep();
-                open.emplace();
-                open->moveTo(e.points[0]);
-                break;
-            case kx::PathElementType::AddLineToPoint:
-            case kx::PathElementType::AddQuadCurveToPoint:
-            case kx::PathElementType::AddCurveToPoint:
-                if (open) open->addElement(e);
-                break;
-            case kx::PathElementType::CloseSubpath:
-                if (open) {
-                    open->closeSubpath();
-                    keep();
-                }
-                break;
-        }
-    }
-    return open;
+    return forEachSubPathOf(runCGPath_, std::forward<F>(f));
 }
 
 std::vector<std::shared_ptr<KXCGPath>> KXDocxRunPath::subCGPaths() const {
