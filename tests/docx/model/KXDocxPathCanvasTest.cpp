@@ -123,39 +123,43 @@ std::vector<Mark> chart(int n) {
     return marks;
 }
 
+// Marks shown by one path stroked `weight` wide under the page's clip: the first mark carries it.
+std::vector<Mark> strokedAsOne(kx::Path path, std::vector<kx::Point> centres, double weight) {
+    std::vector<Mark> marks;
+    for (const kx::Point& c : centres) marks.push_back({{}, {}, nullptr, c});
+    marks.front().path = std::move(path);
+    marks.front().info = paint(false, true, weight);
+    marks.front().clips = clipTo(rectangle(kPage));
+    return marks;
+}
+
 // One line through n points, each at a random height over most of the plot: every point is a mark.
 std::vector<Mark> waveform(int n) {
     Random r;
     kx::Path p;
-    std::vector<Mark> marks;
+    std::vector<kx::Point> points;
     for (int i = 0; i < n; ++i) {
         const kx::Point q{kPlot.minX() + kPlot.width() * i / (n - 1), kPlot.minY() + 10 + r.next() * (kPlot.height() - 20)};
         if (i == 0) p.moveTo(q);
         else p.lineTo(q);
-        marks.push_back({{}, {}, nullptr, q});
+        points.push_back(q);
     }
-    marks.front().path = p;
-    marks.front().info = paint(false, true, 0.5);
-    marks.front().clips = clipTo(rectangle(kPage));
-    return marks;
+    return strokedAsOne(std::move(p), std::move(points), 0.5);
 }
 
 // A CAD layer: n short lines in one path, stroked; each line is a mark.
 std::vector<Mark> layer(int n) {
     Random r;
     kx::Path p;
-    std::vector<Mark> marks;
+    std::vector<kx::Point> centres;
     for (int i = 0; i < n; ++i) {
         const kx::Point c = plotPoint(r);
         const double a = r.next() * M_PI;
         p.moveTo({c.x - 1.5 * std::cos(a), c.y - 1.5 * std::sin(a)});
         p.lineTo({c.x + 1.5 * std::cos(a), c.y + 1.5 * std::sin(a)});
-        marks.push_back({{}, {}, nullptr, c});
+        centres.push_back(c);
     }
-    marks.front().path = p;
-    marks.front().info = paint(false, true, 0.3);
-    marks.front().clips = clipTo(rectangle(kPage));
-    return marks;
+    return strokedAsOne(std::move(p), std::move(centres), 0.3);
 }
 
 // A diamond around the plot: a clip that is no rectangle.
