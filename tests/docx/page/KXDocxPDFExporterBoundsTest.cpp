@@ -46,11 +46,8 @@ Read readPage(const PageMaker& make) {
     std::shared_ptr<kx::PDFDocument> document = kx::PDFDocument::openFromMemory(builder.build());
     EXPECT_TRUE(document);
     if (!document) return {};
-    static int n = 0;
     BoundsProbe exporter;
-    exporter.setMoreOptions(std::make_shared<KXPDFOptions>());
-    exporter.setNumberOfPagesToConvert(1);
-    exporter.begainConvertPDF(kx::pathJoin(kx::test::tempDir(), "bounds" + std::to_string(++n) + ".docx"), document);
+    exporter.begin(document, "bounds");
     Read read;
     testing::internal::CaptureStderr();
     kx::LeftOut::begin();

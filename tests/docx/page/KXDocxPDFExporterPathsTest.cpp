@@ -49,11 +49,8 @@ Read readPage(const std::string& content) {
     std::shared_ptr<kx::PDFDocument> document = kx::PDFDocument::openFromMemory(builder.build());
     EXPECT_TRUE(document);
     if (!document) return {};
-    static int n = 0;
     PathProbe exporter;
-    exporter.setMoreOptions(std::make_shared<KXPDFOptions>());
-    exporter.setNumberOfPagesToConvert(1);
-    exporter.begainConvertPDF(kx::pathJoin(kx::test::tempDir(), "paths" + std::to_string(++n) + ".docx"), document);
+    exporter.begin(document, "paths");
     Read read;
     if (KXDocxPage* page = exporter.read(*document->page(1))) {
         for (const auto& run : page->allRunPathArray()) {
