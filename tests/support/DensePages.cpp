@@ -70,17 +70,17 @@ DensePage denseScatter(int count, bool eachClipped) {
     return page;
 }
 
-DensePage denseMap(int count) {
+DensePage denseMap(int count, bool eachClipped) {
     Numbers n(2);
     DensePage page;
     const kx::Rect a = densePlotArea();
     const double radius = std::max(1.6, std::sqrt(a.size.width * a.size.height / count / kPi) * 1.1);
-    std::string content = "0 0 612 792 re W n 0.2 G 0.3 w\n";
     const std::string clip = plotClip();
+    std::string content = "0 0 612 792 re W n 0.2 G 0.3 w\n" + (eachClipped ? std::string() : clip + "\n");
     for (int i = 0; i < count; ++i) {
         const kx::Point c = plotPoint(n, 2);
         page.marks.push_back(c);
-        content += "q " + clip + " " + num(n.between(0.2, 0.7)) + " " + num(n.between(0.3, 0.7)) + " " +
+        content += (eachClipped ? "q " + clip + " " : std::string()) + num(n.between(0.2, 0.7)) + " " + num(n.between(0.3, 0.7)) + " " +
                    num(n.between(0.2, 0.7)) + " rg ";
         // A star-shaped polygon around the centre (which it covers): its vertices at rising angles.
         const int vertices = 10 + static_cast<int>(n.next() * 21);
@@ -89,7 +89,7 @@ DensePage denseMap(int count) {
             const double r = radius * n.between(0.6, 1.0);
             content += num(c.x + r * std::cos(angle)) + " " + num(c.y + r * std::sin(angle)) + (v == 0 ? " m " : " l ");
         }
-        content += "h B Q\n";
+        content += eachClipped ? "h B Q\n" : "h B\n";
     }
     page.pdf = onePage(content);
     return page;
@@ -116,6 +116,20 @@ DensePage denseChart(int count) {
         }
     }
     page.pdf = onePage(content);
+    return page;
+}
+
+DensePage denseLine(int count) {
+    Numbers n(4);
+    DensePage page;
+    const kx::Rect a = densePlotArea();
+    std::string content = "0 0 612 792 re W n 0.1 0.1 0.6 RG 0.5 w 1 j\n";
+    for (int i = 0; i < count; ++i) {
+        const kx::Point p{a.origin.x + a.size.width * i / (count - 1), a.origin.y + 10 + n.next() * (a.size.height - 20)};
+        page.marks.push_back(p);
+        content += num(p.x) + " " + num(p.y) + (i == 0 ? " m\n" : " l\n");
+    }
+    page.pdf = onePage(content + "S\n");
     return page;
 }
 

@@ -22,10 +22,13 @@ kx::Rect densePlotArea();
 // its own `q <plot area> re W n ... Q`.
 DensePage denseScatter(int count, bool eachClipped);
 // `count` polygons of 10 to 30 vertices, filled and stroked, each in its own
-// `q <map area> re W n ... B Q`.
-DensePage denseMap(int count);
+// `q <map area> re W n ... B Q`, or all under one clip of the map area.
+DensePage denseMap(int count, bool eachClipped = true);
 // A line chart: 20 series of `count` short segments in all, each stroked in its own
 // `q <plot area> re W n ... S Q`.
 DensePage denseChart(int count);
+// One stroked line through `count` points across the plot, each at a random height over most of it
+// (a waveform, a sensor log); every point is a mark.
+DensePage denseLine(int count);
 
 }  // namespace kx::test

@@ -16,6 +16,7 @@
 #include "platform/LeftOut.h"
 #include "platform/pdf/PDFDocument.h"
 #include "platform/pdf/PDFPageRenderer.h"
+#include "support/DensePages.h"
 #include "support/PDFBuilder.h"
 
 using namespace kx;
@@ -209,90 +210,6 @@ TEST(PDFPageRenderer, PagesBeyondADeclaredCountThatIsTooSmallAreDrawn) {
     }
 }
 
-namespace {
-
-// Dense pages written the way chart, map and plotting programs write them, and the centres of
-// their marks (PDF points).
-struct DensePage {
-    std::string content;
-    std::vector<Point> marks;
-};
-
-const double kPlotX = 50, kPlotY = 80, kPlotW = 512, kPlotH = 632;
-const std::string kPlotClip = "50 80 512 632 re W n";
-
-struct Random {
-    std::uint64_t state = 1;
-    double next() {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<double>(state >> 11) / 9007199254740992.0;
-    }
-    Point inPlot() { return {kPlotX + 2 + next() * (kPlotW - 4), kPlotY + 2 + next() * (kPlotH - 4)}; }
-};
-
-std::string num(double v) { return kx::format("%.2f", v); }
-
-DensePage scatter(int n, bool ownClip) {
-    Random r;
-    DensePage page{"0 0 612 792 re W n\n", {}};
-    for (int i = 0; i < n; ++i) {
-        const Point c = r.inPlot();
-        const std::string mark = num(c.x - 1) + " " + num(c.y - 1) + " 2 2 re f";
-        page.content += ownClip ? "q " + kPlotClip + " " + mark + " Q\n" : mark + "\n";
-        page.marks.push_back(c);
-    }
-    return page;
-}
-
-DensePage map(int n) {
-    Random r;
-    DensePage page{"0 0 612 792 re W n 0.2 G 0.3 w " + kPlotClip + "\n", {}};
-    const double radius = std::max(1.6, std::sqrt(kPlotW * kPlotH / n / M_PI) * 1.1);
-    for (int i = 0; i < n; ++i) {
-        const Point c = r.inPlot();
-        const int corners = 10 + static_cast<int>(r.next() * 21);
-        page.content += "0.4 0.5 0.3 rg";
-        for (int k = 0; k < corners; ++k) {
-            const double a = 2 * M_PI * k / corners, d = radius * (0.6 + 0.4 * r.next());
-            page.content += " " + num(c.x + d * std::cos(a)) + " " + num(c.y + d * std::sin(a)) + (k ? " l" : " m");
-        }
-        page.content += " h B\n";
-        page.marks.push_back(c);
-    }
-    return page;
-}
-
-DensePage chart(int n) {
-    Random r;
-    DensePage page{"0 0 612 792 re W n 1 w 1 J\n", {}};
-    const int series = 20, per = n / series;
-    for (int s = 0; s < series; ++s) {
-        double y = kPlotY + 20 + r.next() * (kPlotH - 40);
-        for (int j = 0; j < per; ++j) {
-            const double xa = kPlotX + kPlotW * j / per, xb = kPlotX + kPlotW * (j + 1) / per;
-            const double yb = std::clamp(y + (r.next() - 0.5) * 12, kPlotY + 5, kPlotY + kPlotH - 5);
-            page.content += "q " + kPlotClip + " " + num(xa) + " " + num(y) + " m " + num(xb) + " " + num(yb) + " l S Q\n";
-            page.marks.push_back({(xa + xb) / 2, (y + yb) / 2});
-            y = yb;
-        }
-    }
-    return page;
-}
-
-DensePage waveform(int n) {
-    Random r;
-    DensePage page{"0 0 612 792 re W n 0.1 0.1 0.6 RG 0.5 w 1 j\n", {}};
-    for (int i = 0; i < n; ++i) {
-        const Point p{kPlotX + kPlotW * i / (n - 1), kPlotY + 10 + r.next() * (kPlotH - 20)};
-        page.content += num(p.x) + " " + num(p.y) + (i ? " l\n" : " m\n");
-        page.marks.push_back(p);
-    }
-    page.content += "S\n";
-    return page;
-}
-
-}  // namespace
-
 // Each dense page is drawn at 144 and at 600 dpi; at each sampled mark's centre the page shows ink:
 // markers under the page's clip or each in a clip of its own, the polygons of a map under the
 // plot's clip, the segments of a chart each in a clip of its own, and a line of 50,000 points.
@@ -300,19 +217,17 @@ DensePage waveform(int n) {
 TEST(PDFPageRenderer, DensePagesAreDrawnWhole) {
     struct Case {
         const char* name;
-        DensePage page;
+        test::DensePage page;
     };
     const Case cases[] = {
-        {"scatter of 20,000 markers under the page clip", scatter(20000, false)},
-        {"scatter of 20,000 markers each in its own clip", scatter(20000, true)},
-        {"map of 30,000 polygons under the plot clip", map(30000)},
-        {"chart of 20,000 segments each in its own clip", chart(20000)},
-        {"line of 50,000 points", waveform(50000)},
+        {"scatter of 20,000 markers under the page clip", test::denseScatter(20000, false)},
+        {"scatter of 20,000 markers each in its own clip", test::denseScatter(20000, true)},
+        {"map of 30,000 polygons under the plot clip", test::denseMap(30000, false)},
+        {"chart of 20,000 segments each in its own clip", test::denseChart(20000)},
+        {"line of 50,000 points", test::denseLine(50000)},
     };
     for (const Case& c : cases) {
-        PDFBuilder b;
-        b.addPage(c.page.content, "<< >>", "/MediaBox [0 0 612 792]");
-        auto doc = PDFDocument::openFromMemory(b.build());
+        auto doc = PDFDocument::openFromMemory(c.page.pdf);
         ASSERT_TRUE(doc);
         for (int dpi : {144, 600}) {
             SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(dpi) + " dpi");
